@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds Morvo and starts the desktop program (arguments are passed on: a program file to open).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$(nproc)" --target morvo morvo-run
+exec ./build/src/morvo "$@"

@@ -1,0 +1,102 @@
+#include "HeadlessRun.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+
+#include "drawing/DrawState.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+
+SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
+    : image_(largeur, hauteur, dpi), ecran_(largeur, hauteur, dpi, &image_), prompteur_(*this) {
+  RazEtatRun();
+  RazEtatDessin();
+  RazValeursShell();
+  Shell.MmParPixelEcran = static_cast<float>(25.4 / dpi);
+  Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
+  Shell.LargeurZone = largeur * 25.4 / dpi;
+  Shell.HauteurZone = hauteur * 25.4 / dpi;
+  Sortie = &ecran_;
+  DefinitHote(this);
+  DefinitDialogues(&prompteur_);
+}
+
+SessionHeadless::~SessionHeadless() {
+  if (HoteCourant() == this) DefinitHote(nullptr);
+  if (&Dialogues() == &prompteur_) DefinitDialogues(nullptr);
+  if (Sortie == &ecran_ || Sortie == imprimante_.get()) Sortie = nullptr;
+}
+
+void SessionHeadless::Execute(const QString& programme) {
+  editeur_.SetText(programme);
+  ExecuteProgramme();
+}
+
+bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
+  QPrinter imprimante(QPrinter::HighResolution);
+  imprimante.setOutputFormat(QPrinter::PdfFormat);
+  imprimante.setOutputFileName(fichierPdf);
+  imprimante.setPageSize(QPageSize(QPageSize::A4));
+  imprimante.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  pdf_ = std::make_unique<PainterSurface>(&imprimante);
+  if (pdf_->ErreurImpression()) {
+    pdf_.reset();
+    return false;
+  }
+  Shell.MmParPixelImp = static_cast<float>(pdf_->MmParPixel());
+  Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
+  const double dpiImp = 25.4 / pdf_->MmParPixel();
+  imprimante_ = std::make_unique<RecordingSurface>(pdf_->LargeurPixels(), pdf_->HauteurPixels(), dpiImp, pdf_.get());
+  luImprimante_ = 0;
+  Imprimer();
+  VideEnregistrements();
+  const bool ok = !pdf_->ErreurImpression();
+  pdf_->FinImpression();
+  if (Sortie == imprimante_.get()) Sortie = &ecran_;
+  imprimante_.reset();
+  pdf_.reset();
+  return ok;
+}
+
+void SessionHeadless::VideEnregistrements() {
+  const QStringList& e = ecran_.Journal();
+  for (; luEcran_ < e.size(); ++luEcran_) journal_ << e[luEcran_];
+  if (imprimante_) {
+    const QStringList& i = imprimante_->Journal();
+    for (; luImprimante_ < i.size(); ++luImprimante_) journal_ << i[luImprimante_];
+  }
+}
+
+QStringList SessionHeadless::Journal() {
+  VideEnregistrements();
+  return journal_ + JournalVariables();
+}
+
+QStringList SessionHeadless::JournalVariables() {
+  QStringList lignes;
+  for (int niveau = 0; niveau <= 1 && niveau < static_cast<int>(Niveaux.size()); ++niveau) {
+    const NiveauProg& nv = Niveaux[static_cast<size_t>(niveau)];
+    for (int i = 1; i <= nv.NbVar && i <= MaxSlotsVar; ++i) {
+      lignes << QStringLiteral("var %1 %2 %3")
+                    .arg(niveau)
+                    .arg(nv.NomsVar[static_cast<size_t>(i)], CiteJournal(nv.ValeursVar[static_cast<size_t>(i)]));
+    }
+  }
+  return lignes;
+}
+
+Reponse SessionHeadless::PrompteurJournal::MsgBox(const QString& texte, Boutons boutons, const QString& titre) {
+  session_.VideEnregistrements();
+  const Reponse r = scripte_.MsgBox(texte, boutons, titre);
+  session_.journal_ << scripte_.Journal().last();
+  return r;
+}
+
+std::optional<QString> SessionHeadless::PrompteurJournal::InputBox(const QString& invite, const QString& titre,
+                                                                    const QString& defaut) {
+  session_.VideEnregistrements();
+  auto r = scripte_.InputBox(invite, titre, defaut);
+  session_.journal_ << scripte_.Journal().last();
+  return r;
+}

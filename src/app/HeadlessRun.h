@@ -1,0 +1,69 @@
+#pragma once
+
+// A run with no window: the screen is an offscreen image behind a recording surface, the editor a
+// document model and the dialogs answer from a queue. Used by morvo-run, the tests and the
+// benchmarks; it runs a program exactly as the screen's run request does.
+
+#include <QStringList>
+#include <memory>
+
+#include "platform/EditorText.h"
+#include "platform/Host.h"
+#include "platform/PainterSurface.h"
+#include "platform/Prompter.h"
+#include "platform/RecordingSurface.h"
+
+class SessionHeadless : public Hote {
+ public:
+  SessionHeadless(int largeur = 1000, int hauteur = 700, double dpi = 96.0);
+  ~SessionHeadless() override;
+
+  OutputSurface* Ecran() override { return &ecran_; }
+  OutputSurface* Imprimante() override { return imprimante_.get(); }
+  EditeurTexte* Editeur() override { return &editeur_; }
+
+  // Answers for the dialogs, in order.
+  void AjouteReponse(const QString& reponse) { prompteur_.Scripte().AjouteReponse(reponse); }
+  // Puts the program into the editor and runs it as the screen's run request does.
+  void Execute(const QString& programme);
+  // The print run onto a PDF file (A4), recorded like the screen run. False when the PDF cannot
+  // be written.
+  bool ImprimePdf(const QString& fichierPdf);
+
+  EditeurDocument& Document() { return editeur_; }
+  RecordingSurface& Enregistrement() { return ecran_; }
+  const QImage& Image() const { return image_.Image(); }
+  ScriptedPrompter& Prompteur() { return prompteur_.Scripte(); }
+  // The log: primitives and dialogs in the order they happened, then the variables of levels 0
+  // and 1 ("var" entries).
+  QStringList Journal();
+  // The "var" entries alone.
+  static QStringList JournalVariables();
+
+ private:
+  // Passes dialogs to the scripted prompter, first moving what was drawn so far into the log so
+  // that the log keeps the order a user saw.
+  class PrompteurJournal : public Prompter {
+   public:
+    explicit PrompteurJournal(SessionHeadless& s) : session_(s) {}
+    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre) override;
+    std::optional<QString> InputBox(const QString& invite, const QString& titre, const QString& defaut) override;
+    ScriptedPrompter& Scripte() { return scripte_; }
+
+   private:
+    SessionHeadless& session_;
+    ScriptedPrompter scripte_;
+  };
+
+  void VideEnregistrements();
+
+  PainterSurface image_;
+  RecordingSurface ecran_;
+  EditeurDocument editeur_;
+  PrompteurJournal prompteur_;
+  std::unique_ptr<RecordingSurface> imprimante_;
+  std::unique_ptr<PainterSurface> pdf_;
+  QStringList journal_;
+  int luEcran_ = 0;
+  int luImprimante_ = 0;
+};

@@ -1,0 +1,96 @@
+// morvo-run: runs a program file with no window and writes what it drew.
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTextStream>
+#include <cstdio>
+
+#include "HeadlessRun.h"
+#include "platform/Host.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH] PROGRAM\n");
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  QString png, pdf, log, programme;
+  QStringList reponses;
+  int largeur = 1000, hauteur = 700;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    auto suivant = [&](QString& cible) {
+      if (i + 1 >= args.size()) return false;
+      cible = args[++i];
+      return true;
+    };
+    QString valeur;
+    if (a == QLatin1String("--png")) {
+      if (!suivant(png)) return Usage();
+    } else if (a == QLatin1String("--pdf")) {
+      if (!suivant(pdf)) return Usage();
+    } else if (a == QLatin1String("--log")) {
+      if (!suivant(log)) return Usage();
+    } else if (a == QLatin1String("--answer")) {
+      if (!suivant(valeur)) return Usage();
+      reponses << valeur;
+    } else if (a == QLatin1String("--size")) {
+      if (!suivant(valeur)) return Usage();
+      const QStringList wh = valeur.split(QLatin1Char('x'));
+      bool ok1 = false, ok2 = false;
+      if (wh.size() == 2) {
+        largeur = wh[0].toInt(&ok1);
+        hauteur = wh[1].toInt(&ok2);
+      }
+      if (!ok1 || !ok2 || largeur < 1 || hauteur < 1 || largeur > 20000 || hauteur > 20000) return Usage();
+    } else if (a.startsWith(QLatin1String("--")) || !programme.isEmpty()) {
+      return Usage();
+    } else {
+      programme = a;
+    }
+  }
+  if (programme.isEmpty()) return Usage();
+
+  const auto texte = LitFichierTexte(programme);
+  if (!texte) {
+    std::fprintf(stderr, "morvo-run: cannot read %s\n", qPrintable(programme));
+    return 2;
+  }
+
+  SessionHeadless session(largeur, hauteur);
+  for (const QString& r : reponses) session.AjouteReponse(r);
+  const QFileInfo info(programme);
+  Shell.NomFichier = info.absoluteFilePath();
+  Shell.RepCourant = info.absolutePath() + QLatin1Char('/');
+  session.Execute(*texte);
+
+  int code = 0;
+  if (!pdf.isEmpty() && !session.ImprimePdf(pdf)) {
+    std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(pdf));
+    code = 3;
+  }
+  if (!png.isEmpty() && !session.Image().save(png, "PNG")) {
+    std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(png));
+    code = 3;
+  }
+  if (!log.isEmpty()) {
+    // The log is for tools: always UTF-8 with LF line ends.
+    QSaveFile fichier(log);
+    const QByteArray contenu = (session.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+    if (!fichier.open(QIODevice::WriteOnly) || fichier.write(contenu) != contenu.size() || !fichier.commit()) {
+      std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(log));
+      code = 3;
+    }
+  }
+  return code;
+}

@@ -1,0 +1,312 @@
+#include <QHash>
+
+#include "commands/Commands.h"
+#include "drawing/TextCommands.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunReport.h"
+#include "interpreter/RunState.h"
+#include "platform/Clipboard.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "values/Fields.h"
+#include "values/Insertions.h"
+#include "values/Variables.h"
+
+namespace {
+
+enum class Cmd {
+  ZoomIni, ZoomIniI, Couleur, Cadre, TailleP, Police, EpaisT, Texte, TexteC, QA, Trait, Centre, CT,
+  Decal, Plus, X, Arc, Sect, Droite, DroiteV, Cercle, Exposant, Inversion, Grad, Grad1, Val1, Val,
+  Percer, Voyant, Poly, PolyR, DemiLune, Fleche, Point, Image, Fichier, FormatI, Separateur, Stop,
+  PalCoul, If, IfT, Else, EndIf, Goto, ListeVar, Input, Open, LVar, PrintA, NPage, Chain, Plot,
+  Options, DagCode, Shell, RefCur, Bezier, StopArg, AngRot, Cote, Facteur
+};
+
+// The keyword chain. Keywords are whole upper-case words, so a table decides as the ordered chain
+// of comparisons would.
+const QHash<QString, Cmd>& TableMotsCles() {
+  static const QHash<QString, Cmd> table = {
+      {"ZOOMINI", Cmd::ZoomIni},   {"ZOOMINII", Cmd::ZoomIniI},   {"COULEUR", Cmd::Couleur},
+      {"CADRE", Cmd::Cadre},       {"CADREP", Cmd::Cadre},        {"CADREA", Cmd::Cadre},
+      {"CADREAP", Cmd::Cadre},     {"TAILLEP", Cmd::TailleP},     {"POLICE", Cmd::Police},
+      {"EPAIST", Cmd::EpaisT},     {"TEXTE", Cmd::Texte},         {"TEXTEC", Cmd::TexteC},
+      {"QA", Cmd::QA},             {"QA1", Cmd::QA},              {"QA2", Cmd::QA},
+      {"QA12", Cmd::QA},           {"TRAIT", Cmd::Trait},         {"CENTREE", Cmd::Centre},
+      {"CENTREI", Cmd::Centre},    {"CENTREEI", Cmd::Centre},     {"CT", Cmd::CT},
+      {"DECAL", Cmd::Decal},       {"PLUS", Cmd::Plus},           {"+", Cmd::Plus},
+      {"X", Cmd::X},               {"ARC", Cmd::Arc},             {"SECT", Cmd::Sect},
+      {"SECTP", Cmd::Sect},        {"DROITE", Cmd::Droite},       {"DROITEV", Cmd::DroiteV},
+      {"CERCLE", Cmd::Cercle},     {"CERCLEI", Cmd::Cercle},      {"CERCLEP", Cmd::Cercle},
+      {"CERCLEPI", Cmd::Cercle},   {"EXPOSANT", Cmd::Exposant},   {"INVERSION", Cmd::Inversion},
+      {"GRAD", Cmd::Grad},         {"GRAD1", Cmd::Grad1},         {"VAL1", Cmd::Val1},
+      {"VAL1R", Cmd::Val1},        {"VAL1D", Cmd::Val1},          {"VAL", Cmd::Val},
+      {"VALR", Cmd::Val},          {"VALD", Cmd::Val},            {"PERCER", Cmd::Percer},
+      {"PERCERX", Cmd::Percer},    {"VOYANT", Cmd::Voyant},       {"POLY", Cmd::Poly},
+      {"POLYP", Cmd::Poly},        {"POLYR", Cmd::PolyR},         {"POLYRP", Cmd::PolyR},
+      {"DEMILUNE", Cmd::DemiLune}, {"DEMILUNEP", Cmd::DemiLune},  {"FLECHE", Cmd::Fleche},
+      {"FLECHEP", Cmd::Fleche},    {"?", Cmd::Point},             {"IMAGE", Cmd::Image},
+      {"FICHIER", Cmd::Fichier},   {"FORMATI", Cmd::FormatI},     {"SEPARATEUR", Cmd::Separateur},
+      {"STOP", Cmd::Stop},         {"!", Cmd::Stop},              {"PALCOUL", Cmd::PalCoul},
+      {"PALCOUL2", Cmd::PalCoul},  {"PALCOUL3", Cmd::PalCoul},    {"IF", Cmd::If},
+      {"ELSEIF", Cmd::If},         {"IFT", Cmd::IfT},             {"ELSEIFT", Cmd::IfT},
+      {"ELSE", Cmd::Else},         {"ENDIF", Cmd::EndIf},         {"GOTO", Cmd::Goto},
+      {"LISTEVAR", Cmd::ListeVar}, {"INPUT", Cmd::Input},         {"OPEN", Cmd::Open},
+      {"OPENA", Cmd::Open},        {"LVAR", Cmd::LVar},           {"PRINTA", Cmd::PrintA},
+      {"NPAGE", Cmd::NPage},       {"CHAIN", Cmd::Chain},         {"PLOT", Cmd::Plot},
+      {"PLOTP", Cmd::Plot},        {"PLOTS", Cmd::Plot},          {"OPTIONS#$", Cmd::Options},
+      {"DAGCODE", Cmd::DagCode},   {"SHELL#$", Cmd::Shell},       {"REFCUR", Cmd::RefCur},
+      {"BEZIER", Cmd::Bezier},     {"BEZIERP", Cmd::Bezier},      {"BEZIER_AGR", Cmd::Bezier},
+      {"STOPARG", Cmd::StopArg},   {"ANGROT", Cmd::AngRot},       {"COTE", Cmd::Cote},
+      {"FACTEURS", Cmd::Facteur},  {"FACTEUR", Cmd::Facteur},
+  };
+  return table;
+}
+
+const QString DetailOrdre = QStringLiteral("Erreur ordre commandes / Error odre commands\r\n\r\n");
+
+void AjouteOrdre(int bits) { EtatOrdre = static_cast<int16_t>(EtatOrdre | bits); }
+
+// Graduations, values and sectors need a scale line drawn before them.
+void ExigeLigneEchelle() {
+  if ((EtatOrdre & 32) == 0) ErreurRun(DetailOrdre);
+  AjouteOrdre(64);
+}
+
+// An order error is reported with the required order instead of the ordinary message.
+[[noreturn]] void ErreurOrdre() {
+  EtatOrdre = static_cast<int16_t>(-EtatOrdre);
+  ErreurRun();
+}
+
+// The value an assignment stores: a text between double quotes loses them, anything else goes
+// through the assignment operator's rule.
+QString ValeurRegle(QString t) {
+  const QString p = Trim(ParamLigne);
+  if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"'))) {
+    const QString tt = Trim(t);
+    if (tt.size() >= 2 && tt.startsWith(QLatin1Char('"')) && tt.endsWith(QLatin1Char('"'))) {
+      return tt.mid(1, tt.size() - 2);
+    }
+    return tt;
+  }
+  return ValeurAffectation(t);
+}
+
+// Creates a variable in another level (the caller's or level 0) through the level-switching
+// creation rule.
+void CreeDansNiveau(int cible, const QString& nom, const QString& t) {
+  const int sauve = NiveauCourant;
+  NiveauCourant = cible;
+  try {
+    AffecteVariable(nom, t);
+  } catch (...) {
+    NiveauCourant = sauve;
+    throw;
+  }
+  NiveauCourant = sauve;
+}
+
+void Affectation(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  QString nom = nv.MotCle;
+  int cible = niveau;
+  bool autreNiveau = false;
+  if (nom.startsWith(QStringLiteral("%IRE$-1"))) {
+    if (niveau == 1) return;
+    nom.remove(QStringLiteral("IRE$-1"));
+    cible = niveau - 1;
+    autreNiveau = true;
+  } else if (nom.startsWith(QStringLiteral("%IRE$#0")) && niveau >= 2) {
+    nom.remove(QStringLiteral("IRE$#0"));
+    cible = 0;
+    autreNiveau = true;
+  }
+
+  QString t = ParamN(ParamLigne, -1);
+  NiveauProg& nc = Niveau(cible);
+  int slot = IndiceVariable(nom, cible);
+  if (autreNiveau) {
+    if (slot > 0) {
+      nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
+    } else {
+      CreeDansNiveau(cible, nom, t);
+      slot = IndiceTravail;
+    }
+  } else if (slot > 0) {
+    uint8_t& marque = nc.MarquesVar[static_cast<size_t>(slot)];
+    if (marque != 0 && !StopArg) {
+      --marque;
+    } else {
+      nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
+    }
+  } else {
+    if (UCase(ParamLigne).contains(QStringLiteral("VAR("))) {
+      // Only the "VAR(" references are resolved in a new variable's value.
+      const QString cache = QStringLiteral("$£µ");
+      const QString original = ParamLigne;
+      ParamLigne.replace(QLatin1Char('%'), cache);
+      t = ParamN(ParamLigne, -1);
+      ParamLigne = original;
+      t.replace(cache, QStringLiteral("%"));
+    }
+    slot = AffecteVariable(nom, t);
+  }
+  IndiceTravail = slot;
+
+  if (slot > 0) {
+    QString& valeur = Niveau(cible).ValeursVar[static_cast<size_t>(slot)];
+    if (UCase(Niveau(cible).NomsVar[static_cast<size_t>(slot)]) == QStringLiteral("%CLIPBOARD")) {
+      PressePapiersEfface();
+      PressePapiersEcrit(valeur);
+    }
+    if (valeur == QStringLiteral("CLIPBOARD")) valeur = PressePapiersTexte();
+  }
+}
+
+// The statements a keyword does not name: assignment, label, external command, else the
+// command error.
+Suite SansCorrespondance(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString& mc = nv.MotCle;
+  if (mc.startsWith(QLatin1Char('%'))) {
+    Affectation(niveau);
+    return Suite::Continue;
+  }
+  if (mc.endsWith(QLatin1Char(':'))) return Suite::Continue;
+  const int nb = std::min<int>(static_cast<int>(Shell.CmdExternes.size()), 60);
+  for (int i = 0; i < nb; ++i) {
+    if (UCase(Shell.CmdExternes[i]) == mc) {
+      AjouteOrdre(8 | 64);
+      ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + SepParam + ParamLigne;
+      NonDisponible();
+    }
+  }
+  ErreurCommande(niveau);
+  return Suite::FinNiveau;
+}
+
+}  // namespace
+
+Suite ExecuteInstruction(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const auto& table = TableMotsCles();
+  const auto it = table.constFind(nv.MotCle);
+  if (it == table.constEnd()) return SansCorrespondance(niveau);
+
+  switch (it.value()) {
+    case Cmd::ZoomIni:
+    case Cmd::ZoomIniI:
+      if (niveau != 1) return Suite::Continue;
+      if (EtatOrdre > 4) ErreurRun();
+      NonDisponible();
+    case Cmd::FormatI:
+      if (niveau != 1) return Suite::Continue;
+      if (EtatOrdre > 0) ErreurOrdre();
+      EtatOrdre = 1;
+      NonDisponible();
+    case Cmd::Centre:
+      if (niveau == 1 && EtatOrdre > 3) ErreurOrdre();
+      AjouteOrdre(4);
+      NonDisponible();
+    case Cmd::Couleur:
+    case Cmd::CT:
+    case Cmd::Decal:
+    case Cmd::Exposant:
+    case Cmd::Inversion:
+    case Cmd::Point:
+    case Cmd::Separateur:
+    case Cmd::ListeVar:
+    case Cmd::Input:
+    case Cmd::Open:
+    case Cmd::LVar:
+    case Cmd::PrintA:
+    case Cmd::Options:
+    case Cmd::DagCode:
+    case Cmd::Shell:
+    case Cmd::RefCur:
+    case Cmd::AngRot:
+    case Cmd::IfT:
+    case Cmd::Else:
+    case Cmd::EndIf:
+      NonDisponible();
+    case Cmd::If:
+    case Cmd::Goto:
+      DoEvents();
+      if (Arret) return Suite::FinNiveau;
+      NonDisponible();
+    case Cmd::Arc:
+    case Cmd::Droite:
+    case Cmd::DroiteV:
+      AjouteOrdre(32 | 64);
+      NonDisponible();
+    case Cmd::Sect:
+    case Cmd::Grad:
+    case Cmd::Grad1:
+    case Cmd::Val1:
+    case Cmd::Val:
+      ExigeLigneEchelle();
+      NonDisponible();
+    case Cmd::NPage:
+      EtatOrdre = 0;
+      NonDisponible();
+    case Cmd::Fichier:
+      DoEvents();
+      if (Arret) return Suite::FinNiveau;
+      AjouteOrdre(8 | 64);
+      NonDisponible();
+    case Cmd::Stop:
+      EffaceEtatIf(niveau);
+      return Suite::FinNiveau;
+    case Cmd::StopArg:
+      StopArg = true;
+      return Suite::Continue;
+    case Cmd::Facteur:
+      if (niveau == 1) ErreurRun();
+      return Suite::Continue;
+    case Cmd::TailleP:
+      CmdTailleP(niveau);
+      return Suite::Continue;
+    case Cmd::Police:
+      CmdPolice(niveau);
+      return Suite::Continue;
+    default:
+      break;
+  }
+
+  // The drawing commands: something is drawn.
+  AjouteOrdre(64);
+  switch (it.value()) {
+    case Cmd::Cadre: TraceCadre(niveau); break;
+    case Cmd::EpaisT: CmdEpaisT(niveau); break;
+    case Cmd::Texte: TraceTexte(niveau); break;
+    case Cmd::TexteC: TraceTexteC(niveau); break;
+    case Cmd::QA: TraceQA(niveau); break;
+    case Cmd::Trait: CmdTrait(niveau); break;
+    case Cmd::Plus: TracePlus(niveau); break;
+    case Cmd::X: TraceX(niveau); break;
+    case Cmd::Cercle: TraceCercle(niveau, ParamLigne); break;
+    case Cmd::Percer: TracePercer(niveau); break;
+    case Cmd::Voyant: TraceVoyant(); break;
+    case Cmd::Poly: TracePoly(); break;
+    case Cmd::PolyR: TracePolyR(niveau, ParamLigne); break;
+    case Cmd::DemiLune: TraceDemiLune(niveau); break;
+    case Cmd::Fleche: TraceFleche(niveau); break;
+    case Cmd::Image: TraceImage(); break;
+    case Cmd::PalCoul: TracePalCoul(niveau); break;
+    case Cmd::Chain:
+      DoEvents();
+      CmdChain(ParamLigne);
+      break;
+    case Cmd::Plot:
+      DoEvents();
+      CmdPlot(niveau, nv.MotCle, ParamLigne);
+      break;
+    case Cmd::Bezier: TraceBezier(niveau, ParamLigne); break;
+    case Cmd::Cote: CmdCote(niveau, ParamLigne); break;
+    default: break;
+  }
+  return Suite::Continue;
+}

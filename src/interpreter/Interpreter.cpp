@@ -1,0 +1,388 @@
+#include "interpreter/Interpreter.h"
+
+#include <cmath>
+#include <exception>
+
+#include "commands/Commands.h"
+#include "drawing/DrawState.h"
+#include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunReport.h"
+#include "interpreter/RunState.h"
+#include "platform/EditorText.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Fields.h"
+#include "values/Substitution.h"
+#include "values/Variables.h"
+
+int64_t LimiteInstructions = 0;
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+constexpr int PositionMax = 32767;  // text positions are 16-bit
+
+int64_t instructionsExecutees = 0;
+
+// Positions stay within 16 bits: a longer program text overflows them.
+void VerifiePosition(int pos) {
+  if (pos > PositionMax) LeveErreurExecution(QStringLiteral("overflow"));
+}
+
+void TeteInterprete(int niveau) {
+  Hote* hote = HoteCourant();
+  NiveauProg& nv = Niveau(niveau);
+
+  NumFicAjout = 0;
+  SepParam = QStringLiteral(",");
+  SepSousParam = QStringLiteral("§");
+  nv.SepParam = SepParam;
+  nv.SepSousParam = SepSousParam;
+
+  if (niveau == 1) {
+    RunShell.DecalRefX = 0;
+    RunShell.DecalRefY = 0;
+    RunShell.DecalRefAngle = 0;
+  }
+
+  RapportAscentImpose = RapportTexteBImpose = RapportTexteCImpose = 0;
+  RapportAscent = 0.8f;
+  RapportTexteB = 0.3f;
+  RapportTexteC = Shell.EstNT5 ? 0.91f : 0.8f;
+
+  CouleurCourante = 0;
+  AngRotDefaut = nv.AngRotNiveau;
+  Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+  FacteurTraitX = FacteurTraitY = 1.0f;
+
+  ReleveEtiquettes(niveau);
+  NiveauCourant = niveau;
+
+  if (nv.MaxVar == 0) nv.MaxVar = 33;
+  nv.MaxIf = 2;
+  nv.MaxPlot = 50100;
+  nv.FacteurTailleP = 1.0f;
+
+  if (niveau > 1) {
+    OrigineX = OrigineBaseX + nv.OrigineX.value_or(0.0);
+    OrigineY = OrigineBaseY + nv.OrigineY.value_or(0.0);
+  } else {
+    RazVariablesNiveau(1);
+    PSetFait = false;
+    EtatOrdre = 0;
+    const bool ecran = SortieEstEcran();
+    FacteurEchelle = ecran ? 1.0 : Shell.FacteurImpression;
+    EchelleX = EchelleY = FacteurEchelle;
+    EchelleEcranX = EchelleEcranY = FacteurEchelle;
+    auto metEchelle = [] {
+      Sortie->ScaleWidth = LargeurDessin;
+      Sortie->ScaleHeight = -HauteurDessin;
+      Sortie->ScaleLeft = 0;
+      Sortie->ScaleTop = HauteurDessin;
+    };
+    Sortie->SetScaleMode(6);
+    LargeurMm = Sortie->ScaleWidth;
+    HauteurMm = Sortie->ScaleHeight;
+    LargeurDessin = LargeurMm / EchelleX;
+    HauteurDessin = HauteurMm / EchelleY;
+    metEchelle();
+    TailleTexte = TailleTexteImp = TailleTexteEcran = Shell.TaillePoliceImp;
+    if (ecran) {
+      DoEvents();
+      FacteurEchelle = static_cast<double>(Shell.FacteurMm) * Shell.ZoomCourant;
+      // The drawing area is measured in the screen's millimetres, so the two scales agree.
+      const double largeurZone = Shell.LargeurZone > 0 ? Shell.LargeurZone : LargeurMm;
+      const double hauteurZone = Shell.HauteurZone > 0 ? Shell.HauteurZone : HauteurMm;
+      EchelleX = EchelleEcranX = largeurZone * FacteurEchelle / LargeurMm;
+      EchelleY = EchelleEcranY = hauteurZone * FacteurEchelle / HauteurMm;
+      LargeurDessin = LargeurMm / FacteurEchelle;
+      HauteurDessin = HauteurMm / FacteurEchelle;
+      TailleTexteEcran = static_cast<float>(TailleTexte * FacteurEchelle);
+      Sortie->Font.Size = TailleTexteEcran;
+      metEchelle();
+      if (Shell.DecalVueX + Shell.DecalVueY != 0) {
+        const double code = hote->MnuCodeCoche ? hote->LargeurCode() : 0.0;
+        OrigineBaseX = (Sortie->ScaleWidth - code) / 2 - Shell.DecalVueX;
+        OrigineBaseY = -Sortie->ScaleHeight / 2 - Shell.DecalVueY;
+      }
+    }
+    OrigineX = OrigineBaseX + nv.OrigineX.value_or(0.0);
+    OrigineY = OrigineBaseY + nv.OrigineY.value_or(0.0);
+    nv.CTxNiveau = nv.CTyNiveau = 0;
+  }
+
+  CTx = CTy = 0;
+  Sortie->Font.Bold = Sortie->Font.Italic = Sortie->Font.Underline = false;
+  CouleurCourante = 0;
+
+  const double largeur = SortieEstEcran() ? FacteurEchelle / Shell.RapportEcranImp : FacteurEchelle;
+  EpaisseurTrait = MaxEntier(static_cast<float>(largeur), 1.0f);
+  EpaisseurSauve = EpaisseurTrait;
+  nv.FacteurEpaisT = EpaisseurTrait;
+  Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
+  BoutCarre = 0;
+  TiretL1 = 0;
+  ResteTiret = 0;
+
+  Sortie->Font.Name = QStringLiteral("Times New Roman");
+  Sortie->Font.Size = TailleTexte * FacteurEchelle;
+
+  nv.PosLecture = nv.DebutInstr = nv.FinInstr = 1;
+  nv.Exposant = 1.0f;
+  nv.EchelleLog = false;
+  NivParTexte = 0;
+}
+
+// Cuts the comment off a parameter text. In the lines that may hold a quoted apostrophe ("'"),
+// that one is no comment and becomes a plain apostrophe.
+void CoupeCommentaire(const QString& motCle) {
+  if (motCle == QStringLiteral("TEXTEC") || motCle == QStringLiteral("TEXTE") ||
+      motCle == QStringLiteral("LISTEVAR") || motCle == QStringLiteral("PRINTA") ||
+      motCle == QStringLiteral("INPUT")) {
+    return;
+  }
+  const QString cite = QStringLiteral("\"'\"");
+  const int p = InStr(ParamLigne, QStringLiteral("'"));
+  if (p == 0) return;
+  const bool gardeCites = Left(motCle, 4) == QStringLiteral("VAL1") || (motCle.startsWith(QLatin1Char('%')) && p >= 2);
+  if (!gardeCites) {
+    ParamLigne = Left(ParamLigne, p - 1);
+    return;
+  }
+  int q = p;
+  while (q > 0) {
+    const bool estCite = q >= 2 && Mid(ParamLigne, q - 1, 3) == cite;
+    if (!estCite) {
+      ParamLigne = Left(ParamLigne, q - 1);
+      break;
+    }
+    q = InStr(q + 1, ParamLigne, QStringLiteral("'"));
+  }
+  ParamLigne.replace(cite, QStringLiteral("'"));
+}
+
+// Whether a statement read while a branch is skipped is one of the block keywords; the others
+// are dropped. Applies the block rules of a skipped branch.
+bool TraiteSaut(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString& mc = nv.MotCle;
+  const int d = nv.ProfIf;
+  if (mc == QStringLiteral("IF") || mc == QStringLiteral("IFT")) {
+    const QString u = UCase(ParamLigne);
+    const int p = InStr(u, QStringLiteral("THEN"));
+    if (p > 0 && Trim(Mid(u, p + 4)).isEmpty()) {
+      EmpileIf(niveau);
+      nv.IfSaute[static_cast<size_t>(nv.ProfIf)] = true;
+      nv.IfOuvert[static_cast<size_t>(nv.ProfIf)] = true;
+    }
+    return false;
+  }
+  if (mc == QStringLiteral("ELSE")) {
+    nv.IfSaute[static_cast<size_t>(d)] = nv.IfOuvert[static_cast<size_t>(d)];
+    nv.IfFait[static_cast<size_t>(d)] = true;
+    return false;
+  }
+  if (mc == QStringLiteral("ELSEIF") || mc == QStringLiteral("ELSEIFT")) {
+    nv.IfSaute[static_cast<size_t>(d)] = false;
+    return true;
+  }
+  if (mc == QStringLiteral("ENDIF")) {
+    nv.IfSaute[static_cast<size_t>(d)] = false;
+    nv.IfFait[static_cast<size_t>(d)] = false;
+    nv.IfOuvert[static_cast<size_t>(d)] = false;
+    nv.ProfIf = d - 1;
+    return false;
+  }
+  return false;
+}
+
+// The line loop; returns when the level ends without a run error.
+void BoucleLignes(int niveau) {
+  for (;;) {
+    NiveauProg& nv = Niveau(niveau);
+    if (Arret) return;
+    if (LimiteInstructions > 0 && ++instructionsExecutees > LimiteInstructions) {
+      Arret = true;
+      return;
+    }
+    const QString& texte = nv.Texte;
+    const int longueur = texte.size();
+
+    nv.PosFinLigne = InStr(nv.PosLecture, texte, CRLF);
+    if (nv.PosFinLigne == 0) {
+      if (nv.PosLecture > longueur) return;
+      nv.PosFinLigne = longueur + 1;
+    }
+    VerifiePosition(nv.PosFinLigne);
+    LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
+    ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+    if (ParamLigne == QStringLiteral("_")) {
+      ParamLigne = QStringLiteral(" _");
+      nv.PosLecture -= 1;
+    }
+    nv.DebutInstr = nv.PosLecture;
+    int debutDerniere = nv.PosLecture;
+    while (ParamLigne.endsWith(QStringLiteral(" _"))) {
+      const int suivante = nv.PosFinLigne + 2;
+      if (suivante > longueur) {
+        // The mark stands on the last line: there is nothing to join.
+        nv.FinInstr = nv.PosFinLigne;
+        nv.DebutInstr = debutDerniere;
+        nv.Ligne = ParamLigne;
+        ErreurRun();
+      }
+      int fin = InStr(suivante, texte, CRLF);
+      if (fin == 0) fin = longueur + 1;
+      VerifiePosition(fin);
+      ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
+      debutDerniere = suivante;
+      nv.PosFinLigne = fin;
+      nv.PosLecture = fin + 2;
+    }
+    ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    nv.PosLecture = nv.PosFinLigne + 2;
+
+    const QString coupee = Trim(ParamLigne);
+    if (coupee.startsWith(QLatin1Char('%')) && !coupee.contains(QLatin1Char('='))) {
+      const int slot = IndiceVariable(coupee, NiveauCourant);
+      if (slot == 0) {
+        nv.FinInstr = nv.PosFinLigne;
+        nv.Ligne = ParamLigne;
+        ErreurNonInitialisee(coupee);
+      }
+      ParamLigne = Trim(nv.ValeursVar[static_cast<size_t>(slot)]);
+    }
+
+    if (ParamLigne.startsWith(QLatin1Char('\'')) || Trim(ParamLigne).isEmpty()) continue;
+    if (nv.PosFinLigne == 0) return;
+
+    nv.Ligne = ParamLigne;
+    nv.FinInstr = nv.PosFinLigne;
+
+    const QString debutMaj = UCase(LTrim(ParamLigne));
+    int coupure = 0;
+    if (debutMaj.startsWith(QStringLiteral("ELSEIF"))) {
+      coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 7, ParamLigne, QStringLiteral(" "));
+    } else if (debutMaj.startsWith(QStringLiteral("IF"))) {
+      coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 3, ParamLigne, QStringLiteral(" "));
+    }
+    if (coupure == 0) coupure = InStr(ParamLigne, QStringLiteral("="));
+    if (coupure == 0) {
+      const int premier = ParamLigne.size() - LTrim(ParamLigne).size() + 1;
+      coupure = InStr(premier, ParamLigne, QStringLiteral(" "));
+      if (coupure == 0) coupure = ParamLigne.size() + 1;
+    }
+    nv.MotCle = UCase(Trim(Left(ParamLigne, coupure - 1)));
+
+    OperateurAffect.clear();
+    if (nv.MotCle.startsWith(QLatin1Char('%'))) {
+      const QString c = Mid(ParamLigne, coupure + 1, 1);
+      if (c == QStringLiteral("<") || c == QStringLiteral("=")) {
+        OperateurAffect = c;
+        ParamLigne = Mid(ParamLigne, coupure + 2);
+      } else {
+        ParamLigne = Mid(ParamLigne, coupure + 1);
+      }
+    } else {
+      ParamLigne = Mid(ParamLigne, coupure + 1);
+    }
+
+    CoupeCommentaire(nv.MotCle);
+
+    if (nv.MotCle.size() >= 2 && InStr(2, nv.MotCle, QStringLiteral("%")) >= 2) {
+      QString mc = nv.MotCle;
+      SubstitueVariables(mc);
+      mc.remove(QLatin1Char(' '));
+      nv.MotCle = UCase(mc);
+    }
+
+    if (nv.IfSaute[static_cast<size_t>(nv.ProfIf)]) {
+      if (!TraiteSaut(niveau)) continue;
+    }
+
+    if (Arret) {
+      FermeFichiers();
+      return;
+    }
+    if (nv.MotCle.startsWith(QLatin1Char('!'))) nv.MotCle = QStringLiteral("!");
+
+    if (ExecuteInstruction(niveau) == Suite::FinNiveau) return;
+  }
+}
+
+}  // namespace
+
+void Interprete(int& niveau) {
+  Hote* hote = HoteCourant();
+  if (hote->Editeur()->Text().isEmpty()) return;
+  if (niveau == 1 && !hote->MnuVisualiserActif) return;
+  hote->MnuVisualiserActif = hote->MnuZoomActif = hote->MnuRefCurseurActif = false;
+  if (niveau == 1) instructionsExecutees = 0;
+  try {
+    TeteInterprete(niveau);
+    BoucleLignes(niveau);
+  } catch (const ErreurExecution&) {
+    GereErreurRun(niveau);
+    return;
+  } catch (const std::exception&) {
+    // Anything else a statement may throw is a run error of that statement too.
+    GereErreurRun(niveau);
+    return;
+  }
+  FinNiveau(niveau);
+}
+
+void FermeFichiers() {
+  for (NiveauProg& nv : Niveaux) {
+    nv.FicDonnees.clear();
+    nv.NumFicDonnees = 0;
+  }
+  NumFicAjout = 0;
+}
+
+void ExecuteProgramme() {
+  Hote* hote = HoteCourant();
+  FermeFichiers();
+  if (!hote->MnuVisualiserActif) return;
+  hote->DebutRun();
+  DoEvents();
+  RunShell.ZoomIni = 1.0f;
+  Shell.FacteurImpression = 1.0f;
+  RunShell.ZoomIniI = 1.0f;
+  hote->Editeur()->ColoreInstruction();
+  XCourant = YCourant = 0;
+  XRot = YRot = 0;
+  RunShell.DernierFacteurImp = 1.0f;
+  hote->Ecran()->Cls();
+  DimensionneNiveaux(6);
+  Niveau(1).Texte = hote->Editeur()->Text();
+  Sortie = hote->Ecran();
+  Arret = false;
+  int niveau = 1;
+  Interprete(niveau);
+  hote->FinRun();
+  DoEvents();
+  if (hote->MnuCodeCoche) hote->Editeur()->PrendFocus();
+  if (RunShell.AideApresRun) {
+    hote->OuvreAide();
+    RunShell.AideApresRun = false;
+  }
+  if (hote->MnuDessinActif) return;
+  TraceJournalDessin();
+}
+
+void Imprimer() {
+  Hote* hote = HoteCourant();
+  OutputSurface* imprimante = hote->Imprimante();
+  if (imprimante == nullptr || !hote->MnuVisualiserActif) return;
+  Sortie = imprimante;
+  DimensionneNiveaux(5);
+  Niveau(1).Texte = hote->Editeur()->Text();
+  Niveau(1).Fichier = Shell.NomFichier;
+  int niveau = 1;
+  Interprete(niveau);
+  Sortie = hote->Ecran();
+}

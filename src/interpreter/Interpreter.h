@@ -1,0 +1,23 @@
+#pragma once
+
+// The run request and the interpreter of one program level.
+
+#include <cstdint>
+
+// The screen's run request: runs the editor's program on the screen surface.
+void ExecuteProgramme();
+// The print run: the editor's program on the printer surface, then back to the screen.
+void Imprimer();
+// Runs the text of a level (1..5) statement by statement.
+void Interprete(int& niveau);
+// Closes every data file opened by the program.
+void FermeFichiers();
+
+// What a statement asks of the line loop.
+enum class Suite { Continue, FinNiveau };
+// The keyword chain: runs the statement the line loop prepared.
+Suite ExecuteInstruction(int niveau);
+
+// A bound on the statements one run may execute (0 = none), for the fuzz targets and the tests;
+// reaching it stops the run as Esc does.
+extern int64_t LimiteInstructions;

@@ -1,0 +1,78 @@
+#include "interpreter/Labels.h"
+
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+
+void ReleveEtiquettes(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString& texte = nv.Texte;
+  const int longueur = texte.size();
+  auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  table.clear();
+  int pos = 1;
+  while (pos <= longueur) {
+    const int debut = pos;
+    int fin = InStr(pos, texte, QStringLiteral("\r\n"));
+    if (fin == 0) fin = longueur + 1;
+    QString ligne = Mid(texte, debut, fin - debut);
+    // The continuation mark stays in the text; only the positions matter here.
+    while (!ligne.isEmpty() && ligne.endsWith(QStringLiteral(" _")) && fin + 2 <= longueur) {
+      int suite = InStr(fin + 2, texte, QStringLiteral("\r\n"));
+      if (suite == 0) suite = longueur + 1;
+      ligne += Mid(texte, fin + 2, suite - fin - 2);
+      fin = suite;
+    }
+    pos = fin + 2;
+    if (ligne.isEmpty() || ligne.startsWith(QLatin1Char('\''))) continue;
+    ligne.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    ligne = Trim(ligne);
+    if (ligne.contains(QLatin1Char('='))) continue;
+    const int deuxPoints = InStr(ligne, QStringLiteral(":"));
+    if (deuxPoints == 0) continue;
+    const int apostrophe = InStr(ligne, QStringLiteral("'"));
+    if (apostrophe > 0 && deuxPoints >= apostrophe) continue;
+    const int blanc = InStr(ligne, QStringLiteral(" "));
+    if (blanc > 0 && deuxPoints > blanc) continue;
+    const QString nom = LTrim(UCase(Left(ligne, deuxPoints - 1)));
+    for (const Etiquette& e : table) {
+      if (e.Nom == nom) {
+        // The second line of that name is the one marked in the editor.
+        nv.DebutInstr = debut;
+        nv.FinInstr = fin;
+        nv.Ligne = ligne;
+        ErreurRun();
+      }
+    }
+    table.push_back(Etiquette{nom, debut});
+  }
+}
+
+int32_t ChercheEtiquette(const QString& nom, int niveau) {
+  for (const Etiquette& e : Etiquettes[static_cast<size_t>(niveau)]) {
+    if (e.Nom == nom) return e.Position;
+  }
+  return 0;
+}
+
+void DecaleIndex(int niveau, int32_t pos, int32_t delta) {
+  auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  for (auto it = table.rbegin(); it != table.rend(); ++it) {
+    if (it->Position <= pos) break;
+    it->Position += delta;
+  }
+}
+
+void EmpileIf(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  if (nv.ProfIf >= nv.MaxIf) ErreurRun();
+  ++nv.ProfIf;
+}
+
+void EffaceEtatIf(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  nv.ProfIf = 0;
+  nv.IfSaute.fill(false);
+  nv.IfFait.fill(false);
+  nv.IfOuvert.fill(false);
+}

@@ -1,0 +1,163 @@
+#include "interpreter/RunReport.h"
+
+#include <algorithm>
+
+#include "commands/Commands.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+#include "platform/EditorText.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "platform/Prompter.h"
+#include "platform/RunError.h"
+#include "platform/StringTable.h"
+#include "values/Colours.h"
+#include "values/Fields.h"
+#include "values/VarList.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+const QString TitreMorvo = QStringLiteral("Morvo");
+
+QString NumeroLigne(int ligne) { return QStringLiteral(" %1").arg(ligne); }
+
+void ActiveMenus() {
+  Hote* hote = HoteCourant();
+  hote->MnuVisualiserActif = hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
+}
+
+}  // namespace
+
+int MarqueInstruction(int niveau) {
+  EditeurTexte* ed = HoteCourant()->Editeur();
+  const NiveauProg& nv = Niveau(niveau);
+  int longueur = nv.FinInstr - nv.DebutInstr;
+  if (longueur <= 0) longueur = nv.PosFinLigne - nv.DebutInstr;
+  if (longueur <= 0) longueur = 5;
+  // The start can fall before the text (a lone "_" on the first line): keep it inside.
+  const int taille = ed->Text().size();
+  const int debut = std::clamp(nv.DebutInstr - 1, 0, taille);
+  longueur = std::clamp(longueur, 0, taille - debut);
+  ed->SetSelStart(debut);
+  ed->SetSelLength(longueur);
+  ed->SuiviModif = false;
+  ed->SetSelColor(0x0000FF);
+  ed->SuiviModif = true;
+  ed->SetSelLength(0);
+  return ed->LigneDePosition(ed->SelStart()) + 1;
+}
+
+void GereErreurRun(int niveau) {
+  Hote* hote = HoteCourant();
+  Reponse reponse = Reponse::Ok;
+  bool imprimanteEnErreur = false;
+  if (!Arret) {
+    if (Sortie != nullptr && Sortie->EstImprimante() && Sortie->ErreurImpression()) {
+      imprimanteEnErreur = true;
+      Sortie = hote->Ecran();
+      Dialogues().MsgBox(CRLF + QStringLiteral("Erreur d'imprimante [Printer error]") + CRLF, Boutons::Ok,
+                         TitreMorvo);
+    }
+  }
+  if (!Arret && !imprimanteEnErreur) {
+    int ligne = 0;
+    if (niveau == 1) ligne = MarqueInstruction(1);
+    TexteTravail = ListeVariables(niveau);
+    TexteTravail2.clear();
+    if (TypeErreur == QStringLiteral("F")) {
+      TexteTravail2 = FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
+      TypeErreur.clear();
+    }
+    const NiveauProg& nv = Niveau(niveau);
+    if (niveau == 1) {
+      DoEvents();
+      if (EtatOrdre < 0) {
+        Dialogues().MsgBox(TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                               TexteMsg(161) + CRLF,
+                           Boutons::Ok, TitreMorvo);
+      } else {
+        Dialogues().MsgBox(TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF + CRLF +
+                               DetailErreur + TexteTravail2 + TexteTravail,
+                           Boutons::Ok, QStringLiteral("Morvo    (nb Var=%1)").arg(nv.NbVar));
+      }
+    } else {
+      const int ligneAppel = MarqueInstruction(1);
+      QString texte;
+      if (UCase(Right(nv.Fichier, 3)) == QStringLiteral("DAG")) {
+        // The statements of a scrambled command file are never shown.
+        texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier + CRLF +
+                TexteTravail2 + CRLF;
+      } else {
+        texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
+                TexteTravail2 + TexteTravail;
+      }
+      reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
+    }
+  }
+  DetailErreur.clear();
+  TypeErreur.clear();
+  ActiveMenus();
+  FermeFichiers();
+  if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
+}
+
+void ErreurCommande(int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  if (niveau == 1) {
+    const int ligne = MarqueInstruction(1);
+    DoEvents();
+    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF, Boutons::Ok,
+                       TitreMorvo);
+  } else {
+    Dialogues().MsgBox(TexteMsg(124) + nv.Ligne + TexteMsg(115) + nv.Fichier + CRLF, Boutons::Ok, TitreMorvo);
+  }
+}
+
+void FinNiveau(int niveau) {
+  Hote* hote = HoteCourant();
+  Sortie->DrawMode = 9;
+  if (niveau == 1 && SortieEstEcran()) {
+    constexpr uint32_t GrisAxes = 0xE6E6E6;
+    if (OrigineBaseX > 0) Sortie->Line(OrigineBaseX, 0, OrigineBaseX, HauteurDessin, GrisAxes);
+    if (OrigineBaseY > 0) Sortie->Line(0, OrigineBaseY, LargeurDessin, OrigineBaseY, GrisAxes);
+  }
+  Sortie->DrawMode = 13;
+
+  RunShell.OrigineFinX = static_cast<float>(OrigineX);
+  RunShell.OrigineFinY = static_cast<float>(OrigineY);
+  RunShell.AngRotFin = AngRotDefaut;
+  RunShell.AngRotFinRad = AngRotDefaut * 0.017453293f;
+  RunShell.RefCurX = static_cast<float>(OrigineX) + RunShell.DecalRefX;
+  RunShell.RefCurY = static_cast<float>(OrigineY) + RunShell.DecalRefY;
+  RunShell.RefCurAngle = RunShell.AngRotFin;
+  RunShell.RefCurAngleRad = RunShell.AngRotFinRad;
+
+  if (Niveau(niveau).ProfIf > 0 && !Arret) Dialogues().MsgBox(TexteMsg(127), Boutons::Ok, TitreMorvo);
+
+  hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
+  if (niveau == 1) hote->MnuVisualiserActif = true;
+}
+
+void TraceJournalDessin() {
+  Hote* hote = HoteCourant();
+  try {
+    const int32_t couleur = ValeurCouleur(hote->CouleurDessin());
+    CouleurCourante = CouleurCmd = couleur;
+    if (couleur != -1) Sortie->ForeColor = static_cast<uint32_t>(couleur);
+    RunShell.FondDessin = ValeurCouleur(hote->CouleurFondDessin());
+    EpaisseurTrait = MaxEntier(LitEpaisT(hote->EpaisseurDessin()), 1.0f);
+    Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
+    const QString s = SepParam;
+    CmdPlot(0, QStringLiteral("Plot"),
+            QStringLiteral("$Dessin_tmp.txt§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
+                QStringLiteral("1") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
+  } catch (const ErreurExecution&) {
+    // The journal is the dialog's own file; a failure to draw it leaves the drawing as it is.
+    DetailErreur.clear();
+  }
+}

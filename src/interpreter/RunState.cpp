@@ -1,0 +1,74 @@
+#include "interpreter/RunState.h"
+
+#include "interpreter/RunErrors.h"
+
+std::vector<NiveauProg> Niveaux;
+int NiveauCourant = 0;
+std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;
+
+QString SepParam = QStringLiteral(",");
+QString SepSousParam = QStringLiteral("§");
+QString LigneBrute;
+QString ParamLigne;
+QString OperateurAffect;
+int IndiceTravail = 0;
+QString TexteTravail, TexteTravail2;
+QString ReponseInput;
+bool StopArg = false;
+bool Arret = false;
+int16_t EtatOrdre = 0;
+int NivParTexte = 0;
+bool PSetFait = false;
+int NumFicAjout = 0;
+
+QString DetailErreur;
+QString TypeErreur;
+QString FichierManquant;
+
+double OrigineX = 0, OrigineY = 0;
+double OrigineBaseX = 0, OrigineBaseY = 0;
+float CTx = 0, CTy = 0;
+
+int32_t CouleurCourante = 0;
+int32_t CouleurCmd = 0;
+
+NiveauProg& Niveau(int niveau) {
+  if (niveau < 0 || niveau >= static_cast<int>(Niveaux.size())) {
+    LeveErreurExecution(QStringLiteral("subscript out of range"));
+  }
+  return Niveaux[static_cast<size_t>(niveau)];
+}
+
+void DimensionneNiveaux(int dernier) {
+  Niveaux.clear();
+  Niveaux.resize(static_cast<size_t>(dernier + 1));
+}
+
+void RazEtatRun() {
+  DimensionneNiveaux(6);
+  NiveauCourant = 0;
+  for (auto& e : Etiquettes) e.clear();
+  SepParam = QStringLiteral(",");
+  SepSousParam = QStringLiteral("§");
+  LigneBrute.clear();
+  ParamLigne.clear();
+  OperateurAffect.clear();
+  IndiceTravail = 0;
+  TexteTravail.clear();
+  TexteTravail2.clear();
+  ReponseInput.clear();
+  StopArg = false;
+  Arret = false;
+  EtatOrdre = 0;
+  NivParTexte = 0;
+  PSetFait = false;
+  NumFicAjout = 0;
+  DetailErreur.clear();
+  TypeErreur.clear();
+  FichierManquant.clear();
+  OrigineX = OrigineY = 0;
+  OrigineBaseX = OrigineBaseY = 0;
+  CTx = CTy = 0;
+  CouleurCourante = 0;
+  CouleurCmd = 0;
+}

@@ -1,0 +1,18 @@
+#include "platform/Events.h"
+
+#include <utility>
+
+namespace {
+
+std::function<void()>& Traitement() {
+  static std::function<void()> f;
+  return f;
+}
+
+}  // namespace
+
+void DoEvents() {
+  if (Traitement()) Traitement()();
+}
+
+void DefinitDoEvents(std::function<void()> f) { Traitement() = std::move(f); }

@@ -1,0 +1,66 @@
+#include "platform/OutputSurface.h"
+
+#include <cmath>
+
+void OutputSurface::SetScaleMode(int mode) {
+  scaleMode_ = mode;
+  ScaleLeft = 0;
+  ScaleTop = 0;
+  if (mode == 6) {
+    ScaleWidth = LargeurPixels() * MmParPixel();
+    ScaleHeight = HauteurPixels() * MmParPixel();
+  } else {
+    ScaleWidth = LargeurPixels();
+    ScaleHeight = HauteurPixels();
+  }
+}
+
+void OutputSurface::Line(double x1, double y1, double x2, double y2, uint32_t couleur) {
+  const uint32_t sauve = ForeColor;
+  ForeColor = couleur;
+  Ligne(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2));
+  ForeColor = sauve;
+  CurrentX = x2;
+  CurrentY = y2;
+}
+
+void OutputSurface::Circle(double cx, double cy, double rayon, uint32_t couleur, double debut, double fin,
+                           double aspect) {
+  const uint32_t sauve = ForeColor;
+  ForeColor = couleur;
+  // The radius is measured along x; the aspect gives the y radius (as the old call did).
+  const double rx = std::fabs(DeviceLongueurX(rayon));
+  double ry = std::fabs(DeviceLongueurX(rayon));
+  if (aspect != 1.0) ry = std::fabs(DeviceLongueurX(rayon * aspect));
+  Cercle(DeviceX(cx), DeviceY(cy), rx, ry, debut, fin);
+  ForeColor = sauve;
+  CurrentX = cx;
+  CurrentY = cy;
+}
+
+void OutputSurface::PSet(double x, double y, uint32_t couleur) {
+  const uint32_t sauve = ForeColor;
+  ForeColor = couleur;
+  const double dx = DeviceX(x), dy = DeviceY(y);
+  Ligne(dx, dy, dx, dy);
+  ForeColor = sauve;
+  CurrentX = x;
+  CurrentY = y;
+}
+
+double OutputSurface::TextWidth(const QString& texte) const {
+  return LargeurTextePx(texte) * ScaleWidth / LargeurPixels();
+}
+
+double OutputSurface::TextHeight(const QString& texte) const {
+  return HauteurTextePx(texte) * ScaleHeight / HauteurPixels();
+}
+
+QString TexteCouleurHex(uint32_t couleur) {
+  const unsigned r = couleur & 0xFF, g = (couleur >> 8) & 0xFF, b = (couleur >> 16) & 0xFF;
+  return QStringLiteral("#%1%2%3")
+      .arg(r, 2, 16, QLatin1Char('0'))
+      .arg(g, 2, 16, QLatin1Char('0'))
+      .arg(b, 2, 16, QLatin1Char('0'))
+      .toUpper();
+}

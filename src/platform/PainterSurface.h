@@ -1,0 +1,64 @@
+#pragma once
+
+// The output surface that really draws: onto the screen's persistent backing image or onto a
+// printer (a real one or a PDF file), with QPainter in device pixels.
+
+#include <QImage>
+#include <memory>
+
+#include "platform/OutputSurface.h"
+
+class QPainter;
+class QPrinter;
+
+class PainterSurface : public OutputSurface {
+ public:
+  // A white image of the given size in pixels.
+  PainterSurface(int largeur, int hauteur, double dpi = 96.0);
+  // Painting on the printer begins here and ends with FinImpression() or the destructor; the
+  // printer stays the caller's.
+  explicit PainterSurface(QPrinter* imprimante);
+  ~PainterSurface() override;
+
+  const QImage& Image() const { return image_; }
+  QPrinter* Imprimante() const { return imprimante_; }
+  // A new image size; what was drawn stays at the top-left, the rest is white. The scale members
+  // are left as they are.
+  void Redimensionne(int largeur, int hauteur);
+  // Ends the print job (the document is written); nothing more is drawn afterwards.
+  void FinImpression();
+
+  int LargeurPixels() const override;
+  int HauteurPixels() const override;
+  double MmParPixel() const override { return 25.4 / dpi_; }
+  bool EstImprimante() const override { return imprimante_ != nullptr; }
+  bool ErreurImpression() const override { return erreur_; }
+
+  void Ligne(double x1, double y1, double x2, double y2) override;
+  void Cercle(double cx, double cy, double rx, double ry, double debut, double fin) override;
+  void Polygone(const QVector<QPointF>& points) override;
+  void Texte(double x, double y, double angleDeg, const QString& texte) override;
+  bool Image(double x, double y, double l, double h, const QString& fichier) override;
+  void Cls() override;
+  void NouvellePage() override;
+
+  double LargeurTextePx(const QString& texte) const override;
+  double HauteurTextePx(const QString& texte) const override;
+  bool PoliceExiste(const QString& nom) const override;
+  MetriquesPolicePx MetriquesTextePx() const override;
+
+ private:
+  template <class Dessin>
+  void Peint(bool avecRemplissage, Dessin&& dessin);
+  const QPaintDevice* Appareil() const;
+
+  QImage image_;
+  QPrinter* imprimante_ = nullptr;
+  std::unique_ptr<QPainter> peintreImprimante_;
+  double dpi_ = 96.0;
+  bool erreur_ = false;
+};
+
+// The old Circle call accepts angles from -2 pi to 2 pi only (compared as Singles); anything else
+// is an invalid procedure call.
+void VerifieAnglesCercle(double debut, double fin);

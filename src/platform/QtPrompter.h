@@ -1,0 +1,20 @@
+#pragma once
+
+// The desktop program's message boxes and input boxes.
+
+#include "platform/Prompter.h"
+
+class QWidget;
+
+class QtPrompter : public Prompter {
+ public:
+  // Dialogs open over 'parent', or over the active window when it is null.
+  explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+  Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre) override;
+  std::optional<QString> InputBox(const QString& invite, const QString& titre,
+                                  const QString& defaut) override;
+
+ private:
+  QWidget* Parent() const;
+  QWidget* parent_;
+};

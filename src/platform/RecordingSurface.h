@@ -1,0 +1,78 @@
+#pragma once
+
+// An output surface that records every primitive with the state it was drawn in, as log lines
+// and as a list, and can pass each one on to another surface (the screen image or the printer).
+
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "platform/OutputSurface.h"
+
+struct Primitive {
+  enum class Genre { Ligne, Cercle, Polygone, Texte, Image, Cls, Page };
+  Genre Type = Genre::Cls;
+  // Line: both ends; circle: the centre; polygon: the vertices; text and picture: the corner.
+  QVector<QPointF> Points;
+  uint32_t Couleur = 0;                       // ForeColor (0x00BBGGRR)
+  int Epaisseur = 1;                          // DrawWidth
+  int Mode = 13;                              // DrawMode
+  std::optional<uint32_t> Remplissage;        // FillColor when FillStyle is 0
+  double Rx = 0, Ry = 0, Debut = 0, Fin = 0;  // circle
+  double Angle = 0;                           // text, degrees
+  double Largeur = 0, Hauteur = 0;            // picture
+  PoliceSortie Police;                        // text
+  QString Texte;                              // text, or the picture's file
+};
+
+class RecordingSurface : public OutputSurface {
+ public:
+  RecordingSurface(int largeur, int hauteur, double dpi = 96.0, OutputSurface* cible = nullptr);
+
+  OutputSurface* Cible() const { return cible_; }
+  void DefinitCible(OutputSurface* cible) { cible_ = cible; }
+  // Without a target, makes the recorder answer as the printer does.
+  void DefinitImprimante(bool imprimante) { imprimante_ = imprimante; }
+
+  const QStringList& Journal() const { return journal_; }
+  const std::vector<Primitive>& Primitives() const { return primitives_; }
+  void Efface() {
+    journal_.clear();
+    primitives_.clear();
+  }
+
+  int LargeurPixels() const override { return largeur_; }
+  int HauteurPixels() const override { return hauteur_; }
+  double MmParPixel() const override { return 25.4 / dpi_; }
+  bool EstImprimante() const override;
+  bool ErreurImpression() const override;
+
+  void Ligne(double x1, double y1, double x2, double y2) override;
+  void Cercle(double cx, double cy, double rx, double ry, double debut, double fin) override;
+  void Polygone(const QVector<QPointF>& points) override;
+  void Texte(double x, double y, double angleDeg, const QString& texte) override;
+  bool Image(double x, double y, double l, double h, const QString& fichier) override;
+  void Cls() override;
+  void NouvellePage() override;
+
+  double LargeurTextePx(const QString& texte) const override;
+  double HauteurTextePx(const QString& texte) const override;
+  bool PoliceExiste(const QString& nom) const override;
+  MetriquesPolicePx MetriquesTextePx() const override;
+
+ private:
+  Primitive Nouvelle(Primitive::Genre genre) const;
+  void Enregistre(Primitive primitive, const QString& ligne);
+  // Gives the target this surface's members before a primitive is passed on.
+  void SynchroniseCible();
+
+  int largeur_, hauteur_;
+  double dpi_;
+  OutputSurface* cible_;
+  bool imprimante_ = false;
+  QStringList journal_;
+  std::vector<Primitive> primitives_;
+};
+
+// A number of the log: two decimals, "." as the separator, never "-0.00".
+QString NombreJournal(double v);

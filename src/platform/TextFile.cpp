@@ -1,0 +1,233 @@
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+#include "platform/Legacy.h"
+
+namespace {
+
+// Windows-1252 codes 0x80..0x9F; the five undefined codes keep the C1 control of the same value.
+constexpr std::array<char16_t, 32> kHaut1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr std::array<char16_t, 256> Table1252() {
+  std::array<char16_t, 256> t{};
+  for (int i = 0; i < 256; ++i) t[i] = static_cast<char16_t>(i);
+  for (int i = 0; i < 32; ++i) t[0x80 + i] = kHaut1252[i];
+  return t;
+}
+
+constexpr std::array<char16_t, 256> kTable1252 = Table1252();
+
+int Code1252(char16_t u) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+  for (int i = 0; i < 32; ++i) {
+    if (kHaut1252[i] == u) return 0x80 + i;
+  }
+  return -1;
+}
+
+// Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
+bool EstUtf8(const QByteArray& o) {
+  const auto* p = reinterpret_cast<const unsigned char*>(o.constData());
+  const qsizetype n = o.size();
+  qsizetype i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    int suite;
+    unsigned char min2 = 0x80, max2 = 0xBF;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      suite = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      suite = 2;
+      if (c == 0xE0) min2 = 0xA0;
+      if (c == 0xED) max2 = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      suite = 3;
+      if (c == 0xF0) min2 = 0x90;
+      if (c == 0xF4) max2 = 0x8F;
+    } else {
+      return false;
+    }
+    if (i + suite >= n) return false;
+    if (p[i + 1] < min2 || p[i + 1] > max2) return false;
+    for (int k = 2; k <= suite; ++k) {
+      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+    }
+    i += suite + 1;
+  }
+  return true;
+}
+
+bool EstAscii(const QString& t) {
+  for (QChar c : t) {
+    if (c.unicode() >= 0x80) return false;
+  }
+  return true;
+}
+
+bool TientEnAscii(const QByteArray& o) {
+  for (char c : o) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Windows-1252 bytes that happen to form valid UTF-8 ("é§°" is E9 A7 B0) would be read back as
+// UTF-8; such a text is written in UTF-8 instead.
+QByteArray Encode(const QString& texte) {
+  if (auto octets = EncodeWindows1252(texte); octets && (TientEnAscii(*octets) || !EstUtf8(*octets))) {
+    return *octets;
+  }
+  return texte.toUtf8();
+}
+
+void DonneErreur(QString* erreur, const QString& raison) {
+  if (erreur) *erreur = raison;
+}
+
+}  // namespace
+
+QString DecodeWindows1252(const QByteArray& octets) {
+  QString r(octets.size(), Qt::Uninitialized);
+  QChar* d = r.data();
+  for (qsizetype i = 0; i < octets.size(); ++i)
+    d[i] = QChar(kTable1252[static_cast<unsigned char>(octets[i])]);
+  return r;
+}
+
+std::optional<QByteArray> EncodeWindows1252(const QString& texte) {
+  QByteArray r(texte.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const int code = Code1252(texte[i].unicode());
+    if (code < 0) return std::nullopt;
+    r[i] = static_cast<char>(code);
+  }
+  return r;
+}
+
+QString DecodeTexte(const QByteArray& octets) {
+  if (!EstUtf8(octets)) return DecodeWindows1252(octets);
+  if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
+  return QString::fromUtf8(octets);
+}
+
+QString NormaliseFinsDeLigne(const QString& texte) {
+  QString r;
+  r.reserve(texte.size() + texte.size() / 16);
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const QChar c = texte[i];
+    if (c == u'\r') {
+      if (i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+      r += QStringLiteral("\r\n");
+    } else if (c == u'\n') {
+      r += QStringLiteral("\r\n");
+    } else {
+      r += c;
+    }
+  }
+  return r;
+}
+
+QStringList DecoupeLignes(const QString& texte) {
+  QStringList lignes;
+  qsizetype debut = 0;
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const QChar c = texte[i];
+    if (c != u'\r' && c != u'\n') continue;
+    lignes << texte.mid(debut, i - debut);
+    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+    debut = i + 1;
+  }
+  if (debut < texte.size()) lignes << texte.mid(debut);
+  return lignes;
+}
+
+std::optional<QString> LitFichierTexte(const QString& chemin) {
+  QFile f(chemin);
+  if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray octets = f.readAll();
+  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  return NormaliseFinsDeLigne(DecodeTexte(octets));
+}
+
+bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
+  QSaveFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly)) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  const QByteArray octets = Encode(NormaliseFinsDeLigne(texte));
+  if (f.write(octets) != octets.size()) {
+    DonneErreur(erreur, f.errorString());
+    f.cancelWriting();
+    return false;
+  }
+  if (!f.commit()) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  return true;
+}
+
+bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
+  const QString ajout = NormaliseFinsDeLigne(texte);
+  QByteArray octets;
+  if (EstAscii(ajout)) {
+    octets = ajout.toLatin1();
+  } else {
+    // The added bytes must leave the whole file readable in one encoding; when they cannot, the
+    // whole file is written again.
+    QFile existant(chemin);
+    QByteArray ancien;
+    if (existant.exists()) {
+      if (!existant.open(QIODevice::ReadOnly)) {
+        DonneErreur(erreur, existant.errorString());
+        return false;
+      }
+      ancien = existant.readAll();
+      existant.close();
+    }
+    const bool ancienAscii = TientEnAscii(ancien);
+    const auto en1252 = EncodeWindows1252(ajout);
+    if (!ancienAscii && EstUtf8(ancien)) {
+      octets = ajout.toUtf8();
+    } else if (en1252 && !EstUtf8(ancien + *en1252)) {
+      octets = *en1252;
+    } else if (ancienAscii) {
+      octets = ajout.toUtf8();
+    } else {
+      return EcritFichierTexte(chemin, DecodeWindows1252(ancien) + ajout, erreur);
+    }
+  }
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  if (f.write(octets) != octets.size()) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  return true;
+}
+
+QString TrouveSansCasse(const QString& dossier, const QString& nom) {
+  const QDir d(dossier);
+  if (QFileInfo(d, nom).isFile()) return d.filePath(nom);
+  const QString cherche = UCase(nom);
+  const QStringList entrees = d.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  for (const QString& e : entrees) {
+    if (UCase(e) == cherche) return d.filePath(e);
+  }
+  return {};
+}

@@ -1,0 +1,3 @@
+#include "values/StringFunctions.h"
+
+QString FonctionsChaine(const QString& texte) { return texte; }

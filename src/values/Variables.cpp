@@ -1,0 +1,172 @@
+#include "values/Variables.h"
+
+#include <algorithm>
+
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/RunError.h"
+#include "values/Fields.h"
+#include "values/Insertions.h"
+
+namespace {
+
+// The table has 64 slots whatever MaxVar says; a 65th variable is a run error, never a write.
+int NouveauSlot(NiveauProg& r, int slot) {
+  if (slot > MaxSlotsVar) throw ErreurExecution(QStringLiteral("subscript out of range"));
+  r.NbVar = slot;
+  return slot;
+}
+
+int Stocke(int niveau, QString& nom, const QString& valeur) {
+  int cible = niveau;
+  if (niveau >= 2 && InStr(nom, QStringLiteral("%IRE$#0")) > 0) {
+    nom = Replace(nom, QStringLiteral("IRE$#0"), QString());
+    cible = 0;
+  }
+  NiveauProg& r = Niveau(cible);
+  int slot = IndiceVariable(nom, cible);
+  if (slot == 0) {
+    slot = NouveauSlot(r, r.NbVar + 1);
+    r.NomsVar[slot] = nom;
+  }
+  r.ValeursVar[slot] = valeur;
+  return slot;
+}
+
+// A value written between double quotes is stored without them and without evaluation. The
+// blank that follows the "=" of an assignment is not part of the value.
+QString ValeurCreee(const QString& valeurTexte) {
+  const QString coupe = Trim(valeurTexte);
+  if (coupe.startsWith(u'"') && coupe.endsWith(u'"')) {
+    if (coupe.size() == 1) return {};
+    return Mid(coupe, 2, coupe.size() - 2);
+  }
+  QString texte = valeurTexte;
+  return ValeurAffectation(texte);
+}
+
+}  // namespace
+
+void InitNiveau(int niveau) {
+  NiveauProg& r = Niveau(niveau);
+  r.Fichier.clear();
+  r.Texte.clear();
+  r.MotCle.clear();
+  r.Ligne.clear();
+  r.SavPolice.clear();
+  r.SavStyle = QStringLiteral("0");
+  r.PosLecture = 0;
+  r.PosFinLigne = 0;
+  r.DebutInstr = 0;
+  r.FinInstr = 0;
+  r.OrigineX.reset();
+  r.OrigineY.reset();
+  r.Exposant = 0;
+  r.FacteurEpaisT = 1.0f;
+  r.SavFontSize = 0;
+  r.SavTailleP = 0;
+  r.SavCouleur = 0;
+  r.CTxNiveau = 0;
+  r.CTyNiveau = 0;
+  r.EchelleLog = false;
+  r.SavTypeBout = 0;
+  r.SavTirets.fill(0.0f);
+  r.SavPhase = 0;
+  // 999.99 stands for "no previous segment end".
+  r.SavFinX = 999.99f;
+  r.SavFinY = 999.99f;
+  r.AngRotNiveau = 0;
+  RazVariablesNiveau(niveau);
+}
+
+void RazVariablesNiveau(int niveau) {
+  NiveauProg& r = Niveau(niveau);
+  const int dernier = std::min(r.NbVar, MaxSlotsVar);
+  for (int i = 1; i <= dernier; ++i) {
+    r.ValeursVar[i].clear();
+    r.NomsVar[i].clear();
+    r.MarquesVar[i] = 0;
+  }
+  if (r.NbVar >= 1) r.NbCreations = 0;
+  r.NbVar = 0;
+}
+
+int IndiceVariable(const QString& nom, int niveau) {
+  const NiveauProg& r = Niveau(niveau);
+  if (r.NbVar == 0) return 0;
+  QString cherche = UCase(Trim(nom));
+  static const QString coupures[] = {QStringLiteral("="), QStringLiteral(" "), QStringLiteral("°"),
+                                     QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                                     QStringLiteral("/"), QStringLiteral("^"), QStringLiteral(")"),
+                                     QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("\"")};
+  int coupe = 0;
+  auto retient = [&](const QString& motif) {
+    if (motif.isEmpty()) return;
+    const int p = InStr(cherche, motif);
+    if (p > 0 && (coupe == 0 || p < coupe)) coupe = p;
+  };
+  for (const QString& c : coupures) retient(c);
+  retient(SepParam);
+  retient(SepSousParam);
+  if (coupe > 0) cherche = Left(cherche, coupe - 1);
+
+  const int dernier = std::min(r.NbVar, MaxSlotsVar);
+  for (int i = 1; i <= dernier; ++i) {
+    if (UCase(r.NomsVar[i]) == cherche) return i;
+  }
+  return 0;
+}
+
+void StockeVariable(int& niveau, QString& nom, float valeur) {
+  Stocke(niveau, nom, Replace(TexteNombre(valeur), QStringLiteral(","), QStringLiteral(".")));
+}
+
+void StockeVariable(int& niveau, QString& nom, double valeur) {
+  Stocke(niveau, nom, Replace(TexteNombre(valeur), QStringLiteral(","), QStringLiteral(".")));
+}
+
+void StockeTexteVariable(int niveau, QString& nom, const QString& valeur) {
+  IndiceTravail = Stocke(niveau, nom, valeur);
+}
+
+int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
+  const QString nom = NomCommande(nomTexte);
+  NiveauProg& r = Niveau(NiveauCourant);
+  int slot = 0;
+  if (NiveauCourant == 1) {
+    // The interpreter's error report shows the variable count in its title.
+    if (r.NbVar >= r.MaxVar) throw ErreurExecution();
+    slot = NouveauSlot(r, r.NbVar + 1);
+    r.NomsVar[slot] = nom;
+    IndiceTravail = slot;
+    r.ValeursVar[slot] = ValeurCreee(valeurTexte);
+    return slot;
+  }
+
+  int debut;
+  if (NiveauCourant == 0) {
+    debut = r.NbVar + 1;
+  } else {
+    ++r.NbCreations;
+    debut = r.NbCreations;
+  }
+  // A slot without a name holds a value passed by the caller of a command file: the file's
+  // default is skipped once so that the caller's value wins.
+  const int dernier = std::min(r.NbVar, MaxSlotsVar);
+  for (int s = debut; s <= dernier; ++s) {
+    if (!r.NomsVar[s].isEmpty()) continue;
+    r.NomsVar[s] = nom;
+    IndiceTravail = s;
+    if (r.MarquesVar[s] != 0 && !StopArg) {
+      --r.MarquesVar[s];
+    } else {
+      r.ValeursVar[s] = ValeurCreee(valeurTexte);
+    }
+    return s;
+  }
+  slot = NouveauSlot(r, std::max(debut, r.NbVar + 1));
+  r.NomsVar[slot] = nom;
+  IndiceTravail = slot;
+  r.ValeursVar[slot] = ValeurCreee(valeurTexte);
+  return slot;
+}

@@ -1,0 +1,210 @@
+// The line loop: cutting statements out of the text, continuation lines, comments, variable
+// lines, computed keywords and the ends of a run.
+
+#include <gtest/gtest.h>
+
+#include "RunFixture.h"
+#include "interpreter/RunState.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+QString Pendant(const QString& motCle) {
+  return motCle +
+         QStringLiteral(" : commande pas encore disponible / command not available yet / Befehl noch nicht verfügbar") +
+         CRLF + CRLF;
+}
+
+class LineLoopTest : public RunFixture {};
+
+TEST_F(LineLoopTest, CutsStatementsWhateverTheLineEnds) {
+  Run(QStringList{"%A = 1", "%B = 2"});
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "2") << "a last line without CR LF runs";
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"", "   ", "%C = 3", "", "", "%D = 4", ""});
+  EXPECT_EQ(Var(1, "%C"), "3");
+  EXPECT_EQ(Var(1, "%D"), "4");
+  EXPECT_EQ(NbVar(1), 2) << "each run starts with an empty table";
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringLiteral("%A = 1\n%B = 2\n\n%C = 3"));
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_EQ(Var(1, "%C"), "3");
+
+  Run(QStringLiteral("%A = 1\r%B = 2\r\n%C = 3\n"));
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_EQ(Var(1, "%C"), "3");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LineLoopTest, TabsBecomeBlanks) {
+  Run(QStringList{"\t%A\t=\t5", "  \t  %B = x\ty"});
+  EXPECT_EQ(Var(1, "%A"), "5");
+  EXPECT_EQ(Var(1, "%B"), "x y");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LineLoopTest, JoinsContinuationLines) {
+  Run(QStringList{"%A = 1 _", "  2", "%B = 3"});
+  EXPECT_EQ(Var(1, "%A"), "12") << "no blank between, the next line left-trimmed";
+  EXPECT_EQ(Var(1, "%B"), "3");
+
+  Run(QStringList{"%A = a _", "   b _", "c _", "      d", "%B = e"});
+  EXPECT_EQ(Var(1, "%A"), "abcd");
+  EXPECT_EQ(Var(1, "%B"), "e");
+
+  // The appended line loses its leading blanks only; its tabs become blanks afterwards.
+  Run(QStringList{"%A = 1 _", "\t2"});
+  EXPECT_EQ(Var(1, "%A"), "1 2");
+
+  // An empty line is swallowed by the mark before it.
+  Run(QStringList{"%A = 1 _", "", "%B = 2"});
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LineLoopTest, ContinuedStatementIsReportedWhole) {
+  Run(QStringList{"%A = 1", "CERCLE = 1 _", "  , 2, 3", "%B = 2"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: CERCLE = 1, 2, 3") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_EQ(TexteRouge(), QStringLiteral("CERCLE = 1 _\r\n  , 2, 3"));
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+}
+
+TEST_F(LineLoopTest, ContinuationMarkOnTheLastLineIsARunError) {
+  Run(QStringList{"%A = 1", "%B = 2 _"});
+  auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %B = 2 _") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=1)"));
+  EXPECT_EQ(TexteRouge(), QStringLiteral("%B = 2 _"));
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+
+  // Joined lines that end on a mark: the last physical line is marked.
+  Run(QStringList{"%A = 1 _", "2 _"});
+  ASSERT_EQ(Messages().size(), 2u);
+  m = Messages().back();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %A = 12 _") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_EQ(TexteRouge(), QStringLiteral("2 _"));
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+}
+
+TEST_F(LineLoopTest, LoneUnderscoreIsAContinuationMark) {
+  Run(QStringList{"%A = 1", "_", "%B = 2"});
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%A = 1 _", "_", "2"});
+  EXPECT_EQ(Var(1, "%A"), "1 2");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"_", "%B = 2"});
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%A = 1", "_"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114))) << m.texte.toStdString();
+  EXPECT_TRUE(m.texte.contains(QStringLiteral(":  _") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_EQ(Var(1, "%A"), "1");
+}
+
+TEST_F(LineLoopTest, CutsComments) {
+  Run(QStringList{"' a comment line", "   ' an indented one", "%A = 5 ' c", "%B = it's", "%C = x\"'\"y ' c",
+                  "%D = \"'\" ' c"});
+  EXPECT_EQ(Var(1, "%A"), "5");
+  EXPECT_EQ(Var(1, "%B"), "it");
+  EXPECT_EQ(Var(1, "%C"), "x'y") << "a quoted apostrophe is no comment and loses its quotes";
+  EXPECT_EQ(Var(1, "%D"), "'");
+  EXPECT_EQ(NbVar(1), 4);
+  EXPECT_TRUE(Messages().empty());
+
+  // The working parameter text of the failing statement shows the cut.
+  Run(QStringLiteral("CERCLE = 10,10,5 ' centre"));
+  EXPECT_EQ(ParamLigne, QStringLiteral(" 10,10,5 "));
+  Run(QStringLiteral("CERCLE = 1\"'\"2 ' centre"));
+  EXPECT_EQ(ParamLigne, QStringLiteral(" 1\"")) << "only variable lines and VAL1 keep quoted apostrophes";
+}
+
+TEST_F(LineLoopTest, TextKeywordsKeepApostrophes) {
+  Run(QStringLiteral("TEXTE = it's ' not a comment"));
+  auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 1: TEXTE = it's ' not a comment") + CRLF + CRLF))
+      << m.texte.toStdString();
+  EXPECT_TRUE(m.texte.contains(Pendant("TEXTE")));
+  EXPECT_EQ(ParamLigne, QStringLiteral(" it's ' not a comment"));
+
+  for (const char* motCle : {"TEXTEC", "LISTEVAR", "PRINTA", "INPUT"}) {
+    Run(QStringLiteral("%1 = it's").arg(QLatin1String(motCle)));
+    EXPECT_EQ(ParamLigne, QStringLiteral(" it's")) << motCle;
+  }
+  Run(QStringLiteral("VAL1 = a\"'\"b ' c"));
+  EXPECT_EQ(ParamLigne, QStringLiteral(" a'b "));
+}
+
+TEST_F(LineLoopTest, VariableLineRunsItsValue) {
+  Run(QStringList{"%M = STOP", "%A = 1", "%M", "%B = 2"});
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%M = %B = 7", "  %M  ", "%C = 1"});
+  EXPECT_EQ(Var(1, "%M"), "%B = 7");
+  EXPECT_EQ(Var(1, "%B"), "7");
+  EXPECT_EQ(Var(1, "%C"), "1");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%M = ICI:", "%M", "%C = 1"});
+  EXPECT_EQ(Var(1, "%C"), "1") << "a label does nothing";
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%M = cercle = 0,0,5", "%M"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE"))) << m.texte.toStdString();
+}
+
+TEST_F(LineLoopTest, StopEndsTheRun) {
+  Run(QStringList{"%A = 1", "STOP", "%B = 2"});
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  Run(QStringList{"%A = 1", "!", "%B = 2"});
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  Run(QStringList{"%A = 1", "!anything = 3", "%B = 2"});
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  Run(QStringList{"%A = 1", "  stop", "%B = 2"});
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LineLoopTest, KeywordsAreUpperCased) {
+  Run(QStringList{"%rayon = 3", "cercle = 1,2,3"});
+  EXPECT_EQ(Niveaux[1].NomsVar[1], QStringLiteral("%RAYON"));
+  EXPECT_EQ(Niveaux[1].MotCle, QStringLiteral("CERCLE"));
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.contains(QStringLiteral(": cercle = 1,2,3") + CRLF)) << "the line is shown as written";
+  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE")));
+}
+
+TEST_F(LineLoopTest, ComputedKeyword) {
+  Run(QStringList{"%K = OP", "ST%K", "%B = 2"});
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%K = \"OP\"", "ST%K", "%B = 2"});
+  EXPECT_EQ(Var(1, "%K"), "OP");
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+
+  Run(QStringList{"%K = c le", "CER%K = 0,0,5"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE"))) << "blanks removed, upper-cased again";
+}
+
+}  // namespace

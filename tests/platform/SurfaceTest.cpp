@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <cmath>
+#include <numbers>
+
+#include "ApplicationQt.h"
+#include "platform/PainterSurface.h"
+#include "platform/RecordingSurface.h"
+#include "platform/RunError.h"
+
+namespace {
+
+constexpr uint32_t Rouge = 0x0000FF;
+constexpr uint32_t Vert = 0x00FF00;
+constexpr uint32_t Bleu = 0xFF0000;
+constexpr double Pi = std::numbers::pi;
+
+// The pixel value (without alpha) of a colour with red in the low byte.
+QRgb Rgb(uint32_t couleur) { return (couleur & 0xFF) << 16 | (couleur & 0xFF00) | (couleur >> 16 & 0xFF); }
+
+class SurfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { AssureApplicationQt(); }
+
+  static QRgb Pixel(const PainterSurface& s, int x, int y) { return s.Image().pixel(x, y) & 0xFFFFFF; }
+  static bool Blanc(const PainterSurface& s, int x, int y) { return Pixel(s, x, y) == 0xFFFFFF; }
+  // Whether some pixel within 'marge' of (x, y) has been drawn.
+  static bool MarqueVers(const PainterSurface& s, int x, int y, int marge = 2) {
+    for (int dy = -marge; dy <= marge; ++dy)
+      for (int dx = -marge; dx <= marge; ++dx)
+        if (!Blanc(s, x + dx, y + dy)) return true;
+    return false;
+  }
+  // Bounding box of everything drawn.
+  static QRect Encombrement(const PainterSurface& s) {
+    QRect r;
+    for (int y = 0; y < s.Image().height(); ++y)
+      for (int x = 0; x < s.Image().width(); ++x)
+        if (!Blanc(s, x, y)) r |= QRect(x, y, 1, 1);
+    return r;
+  }
+};
+
+TEST_F(SurfaceTest, LinesHaveTheColourAndTheWidth) {
+  PainterSurface s(100, 100);
+  EXPECT_EQ(s.LargeurPixels(), 100);
+  EXPECT_DOUBLE_EQ(s.MmParPixel(), 25.4 / 96.0);
+  EXPECT_FALSE(s.EstImprimante());
+  s.ForeColor = Rouge;
+  s.Ligne(10, 20, 90, 20);
+  for (int x = 10; x <= 90; x += 10) EXPECT_EQ(Pixel(s, x, 20), Rgb(Rouge)) << x;
+  EXPECT_TRUE(Blanc(s, 50, 19));
+  EXPECT_TRUE(Blanc(s, 50, 21));
+
+  s.DrawWidth = 5;
+  s.ForeColor = Bleu;
+  s.Ligne(10, 60, 90, 60);
+  int epaisseur = 0;
+  for (int y = 50; y < 70; ++y) epaisseur += Pixel(s, 50, y) == Rgb(Bleu);
+  EXPECT_EQ(epaisseur, 5);
+  // Round ends: the pen reaches past the end point, but not as a square would at the corner.
+  EXPECT_FALSE(Blanc(s, 91, 60));
+  EXPECT_TRUE(Blanc(s, 92, 62));
+
+  // A zero-length line is a dot of the pen's width.
+  s.DrawWidth = 1;
+  s.Ligne(30, 80, 30, 80);
+  EXPECT_EQ(Pixel(s, 30, 80), Rgb(Bleu));
+  EXPECT_TRUE(Blanc(s, 31, 80));
+
+  s.Cls();
+  EXPECT_EQ(Encombrement(s), QRect());
+}
+
+TEST_F(SurfaceTest, MaskPenKeepsBlackAndGreysWhite) {
+  PainterSurface s(100, 40);
+  s.ForeColor = 0;
+  s.FillColor = 0;
+  s.FillStyle = 0;
+  s.Polygone({{0, 0}, {49, 0}, {49, 39}, {0, 39}});
+  s.FillStyle = 1;
+  s.DrawMode = 9;
+  s.ForeColor = 0xC0C0C0;
+  s.DrawWidth = 3;
+  s.Ligne(5, 20, 95, 20);
+  EXPECT_EQ(Pixel(s, 20, 20), 0x000000u);
+  EXPECT_EQ(Pixel(s, 80, 20), 0xC0C0C0u);
+  s.DrawMode = 13;
+  s.Ligne(5, 30, 95, 30);
+  EXPECT_EQ(Pixel(s, 20, 30), 0xC0C0C0u);
+}
+
+TEST_F(SurfaceTest, PolygonsFillEvenOdd) {
+  PainterSurface s(100, 100);
+  s.ForeColor = Bleu;
+  s.FillColor = Vert;
+  s.FillStyle = 0;
+  s.Polygone(
+      {{10, 10}, {90, 10}, {90, 90}, {10, 90}, {10, 10}, {30, 30}, {70, 30}, {70, 70}, {30, 70}, {30, 30}});
+  EXPECT_EQ(Pixel(s, 20, 50), Rgb(Vert));
+  EXPECT_EQ(Pixel(s, 50, 20), Rgb(Vert));
+  EXPECT_TRUE(Blanc(s, 50, 50));
+  EXPECT_EQ(Pixel(s, 10, 50), Rgb(Bleu));
+  EXPECT_EQ(Pixel(s, 70, 50), Rgb(Bleu));
+
+  s.Cls();
+  s.FillStyle = 1;
+  s.Polygone({{10, 10}, {90, 10}, {90, 90}, {10, 90}});
+  EXPECT_TRUE(Blanc(s, 50, 50));
+  EXPECT_EQ(Pixel(s, 90, 50), Rgb(Bleu));
+}
+
+TEST_F(SurfaceTest, ArcsRunAnticlockwiseOnTheScreen) {
+  PainterSurface s(100, 100);
+  s.ForeColor = Rouge;
+  s.Cercle(50, 50, 30, 30, 0, Pi / 2);
+  const QRect quart = Encombrement(s);
+  EXPECT_GE(quart.left(), 49);
+  EXPECT_LE(quart.bottom(), 51);
+  EXPECT_TRUE(MarqueVers(s, 80, 50));
+  EXPECT_TRUE(MarqueVers(s, 50, 20));
+  EXPECT_TRUE(MarqueVers(s, 71, 29));
+
+  // From 3/2 pi up to pi/2 passes through 0: the right half.
+  s.Cls();
+  s.Cercle(50, 50, 30, 30, 3 * Pi / 2, Pi / 2);
+  EXPECT_GE(Encombrement(s).left(), 49);
+  EXPECT_TRUE(MarqueVers(s, 80, 50));
+
+  // Equal angles: the whole ellipse.
+  s.Cls();
+  s.Cercle(50, 50, 30, 20, 1, 1);
+  EXPECT_TRUE(MarqueVers(s, 80, 50));
+  EXPECT_TRUE(MarqueVers(s, 20, 50));
+  EXPECT_TRUE(MarqueVers(s, 50, 30));
+  EXPECT_TRUE(MarqueVers(s, 50, 70));
+  EXPECT_TRUE(Blanc(s, 50, 25));
+
+  // An open arc is never filled; a pie (both angles negative) is, with its two radius lines.
+  s.Cls();
+  s.FillStyle = 0;
+  s.FillColor = Vert;
+  s.Cercle(50, 50, 30, 30, Pi / 2, Pi);
+  EXPECT_TRUE(Blanc(s, 40, 40));
+  s.Cercle(50, 50, 30, 30, -Pi / 2, -Pi);
+  EXPECT_EQ(Pixel(s, 40, 40), Rgb(Vert));
+  EXPECT_EQ(Pixel(s, 50, 35), Rgb(Rouge));
+  EXPECT_EQ(Pixel(s, 35, 50), Rgb(Rouge));
+  EXPECT_TRUE(Blanc(s, 60, 60));
+
+  // One negative angle: the arc and one radius line.
+  s.Cls();
+  s.FillStyle = 1;
+  s.Cercle(50, 50, 30, 30, 0, -Pi / 2);
+  EXPECT_EQ(Pixel(s, 50, 35), Rgb(Rouge));
+  EXPECT_TRUE(Blanc(s, 65, 50));
+
+  EXPECT_THROW(s.Cercle(50, 50, 30, 30, 0, 7), ErreurExecution);
+  EXPECT_THROW(s.Cercle(50, 50, 30, 30, -6.3, 0), ErreurExecution);
+  EXPECT_NO_THROW(s.Cercle(50, 50, 30, 30, 0, static_cast<float>(2 * Pi)));
+}
+
+TEST_F(SurfaceTest, TextsStandOnTheirTopLeftCorner) {
+  PainterSurface s(200, 200);
+  s.Font.Name = QStringLiteral("Liberation Sans");
+  s.Font.Size = 15;  // 20 pixels at 96 dpi
+  s.ForeColor = Rouge;
+  const double largeur = s.LargeurTextePx(QStringLiteral("HHHH"));
+  const double hauteur = s.HauteurTextePx(QStringLiteral("HHHH"));
+  EXPECT_GT(largeur, 40);
+  EXPECT_NEAR(hauteur, 23, 2);
+  EXPECT_DOUBLE_EQ(s.HauteurTextePx(QStringLiteral("A\r\nB")), 2 * hauteur);
+  EXPECT_DOUBLE_EQ(s.LargeurTextePx(QStringLiteral("HH\r\nHHHH")), largeur);
+
+  s.Texte(20, 30, 0, QStringLiteral("HHHH"));
+  QRect r = Encombrement(s);
+  EXPECT_GE(r.left(), 20);
+  EXPECT_LE(r.left(), 24);
+  EXPECT_GE(r.top(), 30);
+  EXPECT_LE(r.bottom(), 30 + hauteur);
+  EXPECT_NEAR(r.right(), 20 + largeur, 4);
+
+  // Turned by 90 degrees anticlockwise the text reads upwards, its cell to the right of the corner.
+  s.Cls();
+  s.Texte(50, 150, 90, QStringLiteral("HHHH"));
+  r = Encombrement(s);
+  EXPECT_GE(r.left(), 50);
+  EXPECT_LE(r.right(), 50 + hauteur);
+  EXPECT_LE(r.bottom(), 150);
+  EXPECT_NEAR(r.top(), 150 - largeur, 4);
+
+  const MetriquesPolicePx m = s.MetriquesTextePx();
+  EXPECT_DOUBLE_EQ(m.Hauteur, hauteur);
+  EXPECT_GT(m.Ascent, m.Hauteur / 2);
+  EXPECT_GT(m.InterneLeading, 0);
+  EXPECT_LT(m.InterneLeading, m.Hauteur / 3);
+
+  EXPECT_TRUE(s.PoliceExiste(QStringLiteral("liberation serif")));
+  EXPECT_TRUE(s.PoliceExiste(QStringLiteral("Times New Roman")));
+  EXPECT_TRUE(s.PoliceExiste(QStringLiteral("ARIAL")));
+  EXPECT_FALSE(s.PoliceExiste(QStringLiteral("Morvo Sans Inexistante")));
+}
+
+TEST_F(SurfaceTest, PicturesAreStretchedIntoTheirRectangle) {
+  QTemporaryDir dossier;
+  const QString fichier = dossier.filePath(QStringLiteral("carre.png"));
+  QImage petite(2, 2, QImage::Format_RGB32);
+  petite.fill(Qt::blue);
+  ASSERT_TRUE(petite.save(fichier));
+
+  PainterSurface s(100, 100);
+  EXPECT_TRUE(s.Image(10, 10, 40, 20, fichier));
+  EXPECT_EQ(Encombrement(s), QRect(10, 10, 40, 20));
+  EXPECT_FALSE(s.Image(10, 10, 40, 20, dossier.filePath(QStringLiteral("absente.png"))));
+
+  RecordingSurface r(100, 100);
+  EXPECT_TRUE(r.Image(1, 2, 3, 4, fichier));
+  EXPECT_FALSE(r.Image(1, 2, 3, 4, dossier.filePath(QStringLiteral("absente.png"))));
+  EXPECT_EQ(r.Journal().size(), 1);
+}
+
+TEST_F(SurfaceTest, RecordsEveryPrimitiveAsOneLogLine) {
+  RecordingSurface r(1000, 700);
+  r.ForeColor = 0x123456;
+  r.DrawWidth = 3;
+  r.Ligne(1, 2.005, -0.001, 4.5);
+  r.FillColor = Vert;
+  r.FillStyle = 0;
+  r.Cercle(10, 20, 5, 2.5, -Pi / 2, 0);
+  r.FillStyle = 1;
+  r.Polygone({{0, 0}, {10, 0}, {5, 8.66}});
+  r.Font.Name = QStringLiteral("Arial");
+  r.Font.Size = 12;
+  r.Font.Bold = true;
+  r.Font.Underline = true;
+  r.Texte(5, 6, 45, QStringLiteral("dit \"oui\"\r\nC:\\a"));
+  r.Font = PoliceSortie();
+  r.Texte(5, 6, 0, QStringLiteral("x"));
+  r.Cls();
+  r.NouvellePage();
+
+  const QStringList attendu = {
+      QStringLiteral("line 1.00 2.00 0.00 4.50 #563412 3"),
+      QStringLiteral("circle 10.00 20.00 5.00 2.50 -1.57 0.00 #563412 3 #00FF00"),
+      QStringLiteral("polygon 3 0.00 0.00 10.00 0.00 5.00 8.66 #563412 3 -"),
+      QStringLiteral("text 5.00 6.00 45.00 \"Arial\" 12.00 BU #563412 \"dit \\\"oui\\\"\\r\\nC:\\\\a\""),
+      QStringLiteral("text 5.00 6.00 0.00 \"Times New Roman\" 8.00 - #563412 \"x\""),
+      QStringLiteral("cls"),
+      QStringLiteral("page"),
+  };
+  EXPECT_EQ(r.Journal(), attendu);
+
+  const auto& p = r.Primitives();
+  ASSERT_EQ(p.size(), 7u);
+  EXPECT_EQ(p[0].Type, Primitive::Genre::Ligne);
+  EXPECT_EQ(p[0].Points, QVector<QPointF>({{1, 2.005}, {-0.001, 4.5}}));
+  EXPECT_EQ(p[0].Epaisseur, 3);
+  EXPECT_FALSE(p[0].Remplissage.has_value());
+  EXPECT_EQ(p[1].Type, Primitive::Genre::Cercle);
+  EXPECT_EQ(p[1].Remplissage, std::optional<uint32_t>(Vert));
+  EXPECT_DOUBLE_EQ(p[1].Debut, -Pi / 2);
+  EXPECT_DOUBLE_EQ(p[1].Ry, 2.5);
+  EXPECT_EQ(p[2].Points.size(), 3);
+  EXPECT_EQ(p[3].Police.Name, QStringLiteral("Arial"));
+  EXPECT_TRUE(p[3].Police.Bold);
+  EXPECT_DOUBLE_EQ(p[3].Angle, 45);
+  EXPECT_EQ(p[6].Type, Primitive::Genre::Page);
+
+  EXPECT_EQ(NombreJournal(-0.004), QStringLiteral("0.00"));
+  EXPECT_EQ(NombreJournal(-0.005001), QStringLiteral("-0.01"));
+  EXPECT_EQ(NombreJournal(1234.5), QStringLiteral("1234.50"));
+
+  r.Efface();
+  EXPECT_TRUE(r.Journal().isEmpty());
+  EXPECT_TRUE(r.Primitives().empty());
+  EXPECT_THROW(r.Cercle(0, 0, 1, 1, 0, 6.5), ErreurExecution);
+  EXPECT_TRUE(r.Journal().isEmpty());
+}
+
+TEST_F(SurfaceTest, ForwardingKeepsTheTargetInStep) {
+  PainterSurface ecran(200, 100);
+  RecordingSurface r(200, 100, 96, &ecran);
+  r.ForeColor = Rouge;
+  r.DrawWidth = 3;
+  r.DrawMode = 9;
+  r.FillColor = Vert;
+  r.FillStyle = 0;
+  r.CurrentX = 12.5;
+  r.CurrentY = -3;
+  r.SetScaleMode(3);
+  r.ScaleHeight = -100;
+  r.ScaleTop = 100;
+  r.Font.Name = QStringLiteral("Liberation Serif");
+  r.Font.Size = 20;
+  r.Ligne(10, 50, 190, 50);
+  EXPECT_EQ(ecran.ForeColor, Rouge);
+  EXPECT_EQ(ecran.DrawWidth, 3);
+  EXPECT_EQ(ecran.DrawMode, 9);
+  EXPECT_EQ(ecran.FillColor, Vert);
+  EXPECT_EQ(ecran.FillStyle, 0);
+  EXPECT_DOUBLE_EQ(ecran.CurrentX, 12.5);
+  EXPECT_DOUBLE_EQ(ecran.CurrentY, -3);
+  EXPECT_EQ(ecran.ScaleMode(), 3);
+  EXPECT_DOUBLE_EQ(ecran.ScaleHeight, -100);
+  EXPECT_DOUBLE_EQ(ecran.ScaleTop, 100);
+  EXPECT_EQ(ecran.Font.Name, QStringLiteral("Liberation Serif"));
+  EXPECT_EQ(Pixel(ecran, 100, 50), Rgb(Rouge));
+  EXPECT_EQ(r.Journal().size(), 1);
+
+  // Text sizes come from the target with the recorder's font, and agree with the recorder's own.
+  RecordingSurface seul(200, 100);
+  seul.Font = r.Font;
+  EXPECT_DOUBLE_EQ(r.LargeurTextePx(QStringLiteral("Morvo")), ecran.LargeurTextePx(QStringLiteral("Morvo")));
+  EXPECT_NEAR(seul.LargeurTextePx(QStringLiteral("Morvo")), r.LargeurTextePx(QStringLiteral("Morvo")), 1.0);
+  EXPECT_NEAR(seul.HauteurTextePx(QStringLiteral("Morvo")), r.HauteurTextePx(QStringLiteral("Morvo")), 0.5);
+
+  r.Cls();
+  EXPECT_EQ(Encombrement(ecran), QRect());
+  EXPECT_DOUBLE_EQ(ecran.CurrentX, 0);
+  EXPECT_FALSE(r.EstImprimante());
+  seul.DefinitImprimante(true);
+  EXPECT_TRUE(seul.EstImprimante());
+}
+
+TEST_F(SurfaceTest, PrintsOntoAPdfFile) {
+  QTemporaryDir dossier;
+  const QString fichier = dossier.filePath(QStringLiteral("sortie.pdf"));
+  {
+    QPrinter imprimante(QPrinter::HighResolution);
+    imprimante.setOutputFormat(QPrinter::PdfFormat);
+    imprimante.setOutputFileName(fichier);
+    PainterSurface s(&imprimante);
+    EXPECT_TRUE(s.EstImprimante());
+    EXPECT_FALSE(s.ErreurImpression());
+    EXPECT_DOUBLE_EQ(s.MmParPixel(), 25.4 / imprimante.resolution());
+    EXPECT_EQ(s.LargeurPixels(), imprimante.width());
+    EXPECT_NEAR(s.ScaleWidth, s.LargeurPixels() * s.MmParPixel(), 1e-9);
+    s.DrawMode = 9;
+    s.Ligne(100, 100, 2000, 2000);
+    s.Cercle(1000, 1000, 500, 500, 0, 0);
+    s.Texte(100, 100, 30, QStringLiteral("Morvo"));
+    s.NouvellePage();
+    s.Polygone({{0, 0}, {100, 0}, {0, 100}});
+    s.FinImpression();
+    EXPECT_FALSE(s.ErreurImpression());
+  }
+  QFile pdf(fichier);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray contenu = pdf.readAll();
+  EXPECT_TRUE(contenu.startsWith("%PDF"));
+  EXPECT_TRUE(contenu.contains("/Count 2"));
+
+  QPrinter impossible(QPrinter::HighResolution);
+  impossible.setOutputFormat(QPrinter::PdfFormat);
+  impossible.setOutputFileName(dossier.filePath(QStringLiteral("absent/sortie.pdf")));
+  PainterSurface echec(&impossible);
+  EXPECT_TRUE(echec.ErreurImpression());
+  echec.Ligne(0, 0, 10, 10);
+}
+
+}  // namespace

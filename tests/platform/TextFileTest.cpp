@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/TextFile.h"
+
+namespace {
+
+QByteArray Octets(const QString& chemin) {
+  QFile f(chemin);
+  if (!f.open(QIODevice::ReadOnly)) return "(unreadable)";
+  return f.readAll();
+}
+
+void Ecrit(const QString& chemin, const QByteArray& octets) {
+  QFile f(chemin);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(octets);
+}
+
+}  // namespace
+
+TEST(TextFile, TableWindows1252) {
+  EXPECT_EQ(DecodeWindows1252("\x80\x81\x8A\x9F\xE9\xA7\xB0\x41"), QString::fromUtf8("€\u0081ŠŸé§°A"));
+  EXPECT_EQ(DecodeWindows1252("\x8D\x8F\x90\x9D"), QString::fromUtf8("\u008D\u008F\u0090\u009D"));
+  EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("€é§°œ\u0090")), QByteArray("\x80\xE9\xA7\xB0\x9C\x90"));
+  EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("aΩ")), std::nullopt);
+  EXPECT_EQ(EncodeWindows1252(QString(QChar(0x0100))), std::nullopt);
+  QByteArray tous(256, '\0');
+  for (int i = 0; i < 256; ++i) tous[i] = static_cast<char>(i);
+  EXPECT_EQ(EncodeWindows1252(DecodeWindows1252(tous)), tous);
+}
+
+TEST(TextFile, DecodageEtFinsDeLigne) {
+  EXPECT_EQ(DecodeTexte("\xEF\xBB\xBF\xE2\x82\xAC x"), QString::fromUtf8("€ x"));
+  EXPECT_EQ(DecodeTexte("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("été"));
+  EXPECT_EQ(DecodeTexte("\xE9t\xE9"), QString::fromUtf8("été"));
+  EXPECT_EQ(DecodeTexte("\xC0\xAF"), QString::fromUtf8("À¯"));            // overlong form
+  EXPECT_EQ(DecodeTexte("\xED\xA0\x80"), QString::fromUtf8("í\u00A0€"));  // surrogate
+  EXPECT_EQ(DecodeTexte("a\xC3"), QString::fromUtf8("aÃ"));               // cut sequence
+  EXPECT_EQ(DecodeTexte("\xF4\x90\x80\x80").size(), 4);                   // above U+10FFFF
+
+  EXPECT_EQ(NormaliseFinsDeLigne("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(NormaliseFinsDeLigne("\n\r"), "\r\n\r\n");
+  EXPECT_EQ(NormaliseFinsDeLigne("\r\r\n"), "\r\n\r\n");
+  EXPECT_EQ(DecoupeLignes("a\r\nb\nc\rd\r\n"), QStringList({"a", "b", "c", "d"}));
+  EXPECT_EQ(DecoupeLignes("a\r\n\r\nb"), QStringList({"a", "", "b"}));
+  EXPECT_EQ(DecoupeLignes("a\n\n"), QStringList({"a", ""}));
+  EXPECT_EQ(DecoupeLignes(""), QStringList());
+}
+
+TEST(TextFile, AllerRetourDesFichiers) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString latin = dossier.filePath("latin.txt");
+  ASSERT_TRUE(EcritFichierTexte(latin, QString::fromUtf8("Été 30°\nx")));
+  EXPECT_EQ(Octets(latin), QByteArray("\xC9t\xE9 30\xB0\r\nx"));
+  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("Été 30°\r\nx"));
+
+  // In Windows-1252 "é§°" would be E9 A7 B0, valid UTF-8 for another character: written in UTF-8.
+  const QString ambigu = dossier.filePath("ambigu.txt");
+  ASSERT_TRUE(EcritFichierTexte(ambigu, QString::fromUtf8("é§°\n")));
+  EXPECT_EQ(Octets(ambigu), QByteArray("\xC3\xA9\xC2\xA7\xC2\xB0\r\n"));
+  EXPECT_EQ(LitFichierTexte(ambigu), QString::fromUtf8("é§°\r\n"));
+
+  const QString ancien = dossier.filePath("ancien.txt");
+  Ecrit(ancien, "Cote \xE9 \xA7\xB0\r\n");
+  EXPECT_EQ(LitFichierTexte(ancien), QString::fromUtf8("Cote é §°\r\n"));
+
+  const QString utf8 = dossier.filePath("utf8.txt");
+  ASSERT_TRUE(EcritFichierTexte(utf8, QString::fromUtf8("€ Ω\rz\r\n")));
+  EXPECT_EQ(Octets(utf8), QByteArray("\xE2\x82\xAC \xCE\xA9\r\nz\r\n"));
+  EXPECT_EQ(LitFichierTexte(utf8), QString::fromUtf8("€ Ω\r\nz\r\n"));
+
+  const QString melange = dossier.filePath("melange.txt");
+  Ecrit(melange, "a\rb\nc\r\nd\xB0");
+  EXPECT_EQ(LitFichierTexte(melange), QString::fromUtf8("a\r\nb\r\nc\r\nd°"));
+
+  EXPECT_EQ(LitFichierTexte(dossier.filePath("absent.txt")), std::nullopt);
+  QString erreur;
+  EXPECT_FALSE(EcritFichierTexte(dossier.filePath("absent/x.txt"), "x", &erreur));
+  EXPECT_FALSE(erreur.isEmpty());
+  EXPECT_FALSE(QFile::exists(dossier.filePath("absent/x.txt")));
+
+  // The replaced file leaves no temporary file behind.
+  ASSERT_TRUE(EcritFichierTexte(latin, "nouveau"));
+  EXPECT_EQ(Octets(latin), "nouveau");
+  EXPECT_EQ(QDir(dossier.path()).entryList(QDir::Files).size(), 5);
+}
+
+TEST(TextFile, EcritureRateeGardeLAncienFichier) {
+  if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString chemin = dossier.filePath("garde.txt");
+  ASSERT_TRUE(EcritFichierTexte(chemin, "ancien"));
+  QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::ExeOwner);
+  QString erreur;
+  const bool ecrit = EcritFichierTexte(chemin, "nouveau", &erreur);
+  QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_FALSE(ecrit);
+  EXPECT_FALSE(erreur.isEmpty());
+  EXPECT_EQ(Octets(chemin), "ancien");
+}
+
+TEST(TextFile, AjoutGardeLEncodageDuFichier) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString nouveau = dossier.filePath("nouveau.txt");
+  ASSERT_TRUE(AjouteFichierTexte(nouveau, "a\n"));
+  ASSERT_TRUE(AjouteFichierTexte(nouveau, QString::fromUtf8("é\r\n")));
+  EXPECT_EQ(Octets(nouveau), QByteArray("a\r\n\xE9\r\n"));
+
+  const QString utf8 = dossier.filePath("utf8.txt");
+  Ecrit(utf8, "\xCE\xA9\r\n");
+  ASSERT_TRUE(AjouteFichierTexte(utf8, QString::fromUtf8("é\r\n")));
+  EXPECT_EQ(LitFichierTexte(utf8), QString::fromUtf8("Ω\r\né\r\n"));
+
+  const QString latin = dossier.filePath("latin.txt");
+  Ecrit(latin, "\xE9\r\n");
+  ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("Ω\r\n")));
+  EXPECT_EQ(Octets(latin), QByteArray("\xC3\xA9\r\n\xCE\xA9\r\n"));
+
+  // Appending "§°" after a final "é" would complete a UTF-8 sequence: the file is rewritten.
+  const QString coupe = dossier.filePath("coupe.txt");
+  Ecrit(coupe, "abc\xE9");
+  ASSERT_TRUE(AjouteFichierTexte(coupe, QString::fromUtf8("§°")));
+  EXPECT_EQ(LitFichierTexte(coupe), QString::fromUtf8("abcé§°"));
+
+  const QString ascii = dossier.filePath("ascii.txt");
+  Ecrit(ascii, "abc");
+  ASSERT_TRUE(AjouteFichierTexte(ascii, QString::fromUtf8("é§°")));
+  EXPECT_EQ(LitFichierTexte(ascii), QString::fromUtf8("abcé§°"));
+
+  EXPECT_FALSE(AjouteFichierTexte(dossier.filePath("absent/x.txt"), "x"));
+}
+
+TEST(TextFile, NomSansCasse) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  Ecrit(dossier.filePath("Morvo.CFG"), "x");
+  Ecrit(dossier.filePath(QString::fromUtf8("Été.txt")), "x");
+  QDir(dossier.path()).mkdir("morvo.cfg.d");
+  EXPECT_EQ(TrouveSansCasse(dossier.path(), "morvo.cfg"), dossier.filePath("Morvo.CFG"));
+  EXPECT_EQ(TrouveSansCasse(dossier.path(), "Morvo.CFG"), dossier.filePath("Morvo.CFG"));
+  EXPECT_EQ(TrouveSansCasse(dossier.path(), QString::fromUtf8("éTÉ.TXT")),
+            dossier.filePath(QString::fromUtf8("Été.txt")));
+  EXPECT_EQ(TrouveSansCasse(dossier.path(), "MORVO.CFG.D"), "");
+  EXPECT_EQ(TrouveSansCasse(dossier.path(), "absent.cfg"), "");
+  EXPECT_EQ(TrouveSansCasse(dossier.filePath("nulle part"), "x"), "");
+}

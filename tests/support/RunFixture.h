@@ -1,0 +1,37 @@
+#pragma once
+
+// Runs program texts through the real run request on a recording surface, with the editor model
+// and scripted dialogs, and gives the test what was drawn, the variables and the messages.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "HeadlessRun.h"
+
+class RunFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { session_ = std::make_unique<SessionHeadless>(1000, 700, 96.0); }
+  void TearDown() override { session_.reset(); }
+
+  // Runs a program; lines given separately are joined with CR LF.
+  void Run(const QString& programme) { session_->Execute(programme); }
+  void Run(const QStringList& lignes) { Run(lignes.join(QStringLiteral("\r\n"))); }
+  void Repond(const QString& reponse) { session_->AjouteReponse(reponse); }
+
+  SessionHeadless& Session() { return *session_; }
+  const std::vector<ScriptedPrompter::Message>& Messages() { return session_->Prompteur().Messages(); }
+  // The only message of the run (fails the test when there is not exactly one).
+  ScriptedPrompter::Message SeulMessage();
+  const std::vector<Primitive>& Primitives() { return session_->Enregistrement().Primitives(); }
+  // The value of a variable of a level after the run; "<absent>" when there is none.
+  QString Var(int niveau, const QString& nom);
+  int NbVar(int niveau);
+  // The text selected (or marked red) at the end: start and length of the red run in the editor.
+  QString TexteRouge();
+
+ private:
+  std::unique_ptr<SessionHeadless> session_;
+};
