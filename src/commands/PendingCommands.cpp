@@ -4,7 +4,6 @@
 #include "interpreter/RunErrors.h"
 
 void TraceCadre(int) { NonDisponible(); }
-void CmdEpaisT(int) { NonDisponible(); }
 void TraceQA(int) { NonDisponible(); }
 void TracePlus(int) { NonDisponible(); }
 void TraceX(int) { NonDisponible(); }

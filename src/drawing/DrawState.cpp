@@ -15,6 +15,21 @@ float EpaisseurTrait = 1, EpaisseurSauve = 1;
 int16_t BoutCarre = 0;
 float TiretL1 = 0, TiretL2 = 0, TiretL3 = 0, ResteTiret = 0;
 float FacteurTraitX = 1, FacteurTraitY = 1;
+int16_t PhaseTiret = 0;
+float FinTiretX = SansFinTiret, FinTiretY = SansFinTiret;
+int16_t LargeurCarree = 1;
+float DemiLargeurX = 0, DemiLargeurY = 0;
+int16_t BoutCarreSauve = 0, PhaseTiretSauve = 0;
+float TiretL1Sauve = 0, TiretL2Sauve = 0, TiretL3Sauve = 0, ResteTiretSauve = 0;
+float FinTiretXSauve = SansFinTiret, FinTiretYSauve = SansFinTiret;
+bool EpaisseurLocale = false, StyleLocal = false;
+
+std::vector<PointXY> PtsPoly;
+std::vector<QPoint> PtsPolygone;
+float CentrePolyX = 0, CentrePolyY = 0;
+
+QString VarLongueurTrait;
+float LongueurTrait = 0;
 
 float TailleTexte = 8, TailleTexteImp = 8, TailleTexteEcran = 8;
 float RapportAscent = 0.8f, RapportTexteB = 0.3f, RapportTexteC = 0.8f;
@@ -28,6 +43,11 @@ bool SortieEstEcran() {
   return Sortie == nullptr || (h != nullptr && Sortie == h->Ecran());
 }
 
+void RazLongueurTrait() {
+  VarLongueurTrait.clear();
+  LongueurTrait = 0;
+}
+
 double MmParPixel() { return SortieEstEcran() ? Shell.MmParPixelEcran : Shell.MmParPixelImp; }
 
 void RazEtatDessin() {
@@ -39,6 +59,18 @@ void RazEtatDessin() {
   BoutCarre = 0;
   TiretL1 = TiretL2 = TiretL3 = ResteTiret = 0;
   FacteurTraitX = FacteurTraitY = 1;
+  PhaseTiret = 0;
+  FinTiretX = FinTiretY = SansFinTiret;
+  LargeurCarree = 1;
+  DemiLargeurX = DemiLargeurY = 0;
+  BoutCarreSauve = PhaseTiretSauve = 0;
+  TiretL1Sauve = TiretL2Sauve = TiretL3Sauve = ResteTiretSauve = 0;
+  FinTiretXSauve = FinTiretYSauve = SansFinTiret;
+  EpaisseurLocale = StyleLocal = false;
+  PtsPoly.clear();
+  PtsPolygone.clear();
+  CentrePolyX = CentrePolyY = 0;
+  RazLongueurTrait();
   TailleTexte = TailleTexteImp = TailleTexteEcran = 8;
   RapportAscent = 0.8f;
   RapportTexteB = 0.3f;

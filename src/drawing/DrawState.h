@@ -3,8 +3,10 @@
 // The output state of a run in drawing units (millimetres, y up): the current surface, the scale,
 // the pen, the rotation and the text placement ratios.
 
+#include <QPoint>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 class OutputSurface;
 
@@ -23,6 +25,34 @@ extern float EpaisseurTrait, EpaisseurSauve;
 extern int16_t BoutCarre;  // 0 round ends, -1 square
 extern float TiretL1, TiretL2, TiretL3, ResteTiret;
 extern float FacteurTraitX, FacteurTraitY;
+// Dash pattern: dash L1, gap L2, dash L3, gap L2. The phase is the current piece (0 to 3); the
+// last end lets the next segment that starts there carry the pattern on.
+extern int16_t PhaseTiret;
+extern float FinTiretX, FinTiretY;
+constexpr float SansFinTiret = 999.99f;
+// The square-ended piece being drawn: the saved DrawWidth and the half-width vector.
+extern int16_t LargeurCarree;
+extern float DemiLargeurX, DemiLargeurY;
+// The pen saved while one command draws with its own line style.
+extern int16_t BoutCarreSauve, PhaseTiretSauve;
+extern float TiretL1Sauve, TiretL2Sauve, TiretL3Sauve, ResteTiretSauve, FinTiretXSauve, FinTiretYSauve;
+extern bool EpaisseurLocale, StyleLocal;
+
+// Polygon vertices in drawing units relative to the current origin, and in device pixels.
+struct PointXY {
+  float x = 0;
+  float y = 0;
+};
+extern std::vector<PointXY> PtsPoly;
+extern std::vector<QPoint> PtsPolygone;
+// The centre about which PointPoly and PointPolyR turn the vertices of their own turn.
+extern float CentrePolyX, CentrePolyY;
+
+// The running length of Trait and the variable that receives it.
+extern QString VarLongueurTrait;
+extern float LongueurTrait;
+// Forgets both: each run and each program level starts without a length variable.
+void RazLongueurTrait();
 
 // Texts.
 extern float TailleTexte, TailleTexteImp, TailleTexteEcran;

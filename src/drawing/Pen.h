@@ -1,6 +1,19 @@
 #pragma once
 
+// The pen of the line primitive as programs write it: "width[mm]§TT§L1§L2§L3" (width in printer
+// pixels or in millimetres, "C" square or "R" round ends, dash, gap and second-dash lengths).
+
 #include <QString>
 
-// A line-width text (pixels, or millimetres with "mm") as a width in device pixels.
+// Reads a line style for a program level: sets the end type and the dashes and returns the width
+// in device pixels, not rounded (0 when the text gives none). Does not set DrawWidth. The dash
+// lengths of a negative L1 come from the current level's record, the remainder, phase and last
+// end from the record of 'niveau'.
+float LitEpaisT(const QString& texte, int niveau);
 float LitEpaisT(const QString& texte);
+// A command's own line style: saves the pen and applies the style for that command.
+void EpaisTLocale(const QString& texte);
+// Puts back the pen that EpaisTLocale saved.
+void RestaureEpaisT();
+// Sets only the width ("mm" in any case); a style with sub-fields also makes the line solid.
+void FixeEpaisseur(const QString& texte);

@@ -7,5 +7,4 @@ void CmdTailleP(int) { NonDisponible(); }
 void CmdPolice(int) { NonDisponible(); }
 void TraceTexte(int) { NonDisponible(); }
 void TraceTexteC(int) { NonDisponible(); }
-void CmdTrait(int) { NonDisponible(); }
 void CmdCote(int, const QString&) { NonDisponible(); }

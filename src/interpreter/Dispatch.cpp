@@ -2,6 +2,7 @@
 
 #include "commands/Commands.h"
 #include "drawing/TextCommands.h"
+#include "interpreter/Flow.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
@@ -228,15 +229,27 @@ Suite ExecuteInstruction(int niveau) {
     case Cmd::Shell:
     case Cmd::RefCur:
     case Cmd::AngRot:
-    case Cmd::IfT:
-    case Cmd::Else:
-    case Cmd::EndIf:
       NonDisponible();
     case Cmd::If:
+      DoEvents();
+      if (Arret) return Suite::FinNiveau;
+      return EvalueSi(niveau) ? Suite::FinNiveau : Suite::Continue;
+    case Cmd::IfT:
+      DoEvents();
+      if (Arret) return Suite::FinNiveau;
+      CmdIfT(niveau);
+      return Suite::Continue;
     case Cmd::Goto:
       DoEvents();
       if (Arret) return Suite::FinNiveau;
-      NonDisponible();
+      CmdGoto(niveau);
+      return Suite::Continue;
+    case Cmd::Else:
+      CmdElse(niveau);
+      return Suite::Continue;
+    case Cmd::EndIf:
+      CmdEndIf(niveau);
+      return Suite::Continue;
     case Cmd::Arc:
     case Cmd::Droite:
     case Cmd::DroiteV:

@@ -5,6 +5,7 @@
 
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
+#include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
@@ -57,6 +58,7 @@ void TeteInterprete(int niveau) {
   AngRotDefaut = nv.AngRotNiveau;
   Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
   FacteurTraitX = FacteurTraitY = 1.0f;
+  RazLongueurTrait();
 
   ReleveEtiquettes(niveau);
   NiveauCourant = niveau;
@@ -201,9 +203,13 @@ bool TraiteSaut(int niveau) {
 
 // The line loop; returns when the level ends without a run error.
 void BoucleLignes(int niveau) {
+  AnnuleInstructionEnAttente();
   for (;;) {
     NiveauProg& nv = Niveau(niveau);
-    if (Arret) return;
+    if (Arret) {
+      FermeFichiers();
+      return;
+    }
     if (LimiteInstructions > 0 && ++instructionsExecutees > LimiteInstructions) {
       Arret = true;
       return;
@@ -211,36 +217,41 @@ void BoucleLignes(int niveau) {
     const QString& texte = nv.Texte;
     const int longueur = texte.size();
 
-    nv.PosFinLigne = InStr(nv.PosLecture, texte, CRLF);
-    if (nv.PosFinLigne == 0) {
-      if (nv.PosLecture > longueur) return;
-      nv.PosFinLigne = longueur + 1;
-    }
-    VerifiePosition(nv.PosFinLigne);
-    LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
-    ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
-    if (ParamLigne == QStringLiteral("_")) {
-      ParamLigne = QStringLiteral(" _");
-      nv.PosLecture -= 1;
-    }
-    nv.DebutInstr = nv.PosLecture;
-    int debutDerniere = nv.PosLecture;
-    while (ParamLigne.endsWith(QStringLiteral(" _"))) {
-      const int suivante = nv.PosFinLigne + 2;
-      if (suivante > longueur) {
-        // The mark stands on the last line: there is nothing to join.
-        nv.FinInstr = nv.PosFinLigne;
-        nv.DebutInstr = debutDerniere;
-        nv.Ligne = ParamLigne;
-        ErreurRun();
+    // The statement after the THEN of a true one-line If comes before the next line of the text.
+    if (!PrendInstructionEnAttente(niveau)) {
+      // A position that overflows is never stored: the failing statement is marked by the old ones.
+      int finLigne = InStr(nv.PosLecture, texte, CRLF);
+      if (finLigne == 0) {
+        if (nv.PosLecture > longueur) return;
+        finLigne = longueur + 1;
       }
-      int fin = InStr(suivante, texte, CRLF);
-      if (fin == 0) fin = longueur + 1;
-      VerifiePosition(fin);
-      ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
-      debutDerniere = suivante;
-      nv.PosFinLigne = fin;
-      nv.PosLecture = fin + 2;
+      VerifiePosition(finLigne);
+      nv.PosFinLigne = finLigne;
+      LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
+      ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+      if (ParamLigne == QStringLiteral("_")) {
+        ParamLigne = QStringLiteral(" _");
+        nv.PosLecture -= 1;
+      }
+      nv.DebutInstr = nv.PosLecture;
+      int debutDerniere = nv.PosLecture;
+      while (ParamLigne.endsWith(QStringLiteral(" _"))) {
+        const int suivante = nv.PosFinLigne + 2;
+        if (nv.PosFinLigne > longueur) {
+          // No line break ends this line: the mark stands on the last line and nothing follows.
+          nv.FinInstr = nv.PosFinLigne;
+          nv.DebutInstr = debutDerniere;
+          nv.Ligne = ParamLigne;
+          ErreurRun();
+        }
+        int fin = InStr(suivante, texte, CRLF);
+        if (fin == 0) fin = longueur + 1;
+        VerifiePosition(fin);
+        ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
+        debutDerniere = suivante;
+        nv.PosFinLigne = fin;
+        nv.PosLecture = fin + 2;
+      }
     }
     ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
     nv.PosLecture = nv.PosFinLigne + 2;
@@ -324,6 +335,7 @@ void Interprete(int& niveau) {
   try {
     TeteInterprete(niveau);
     BoucleLignes(niveau);
+    FinNiveau(niveau);
   } catch (const ErreurExecution&) {
     GereErreurRun(niveau);
     return;
@@ -332,7 +344,6 @@ void Interprete(int& niveau) {
     GereErreurRun(niveau);
     return;
   }
-  FinNiveau(niveau);
 }
 
 void FermeFichiers() {

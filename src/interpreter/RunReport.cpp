@@ -64,7 +64,8 @@ void GereErreurRun(int niveau) {
                          TitreMorvo);
     }
   }
-  if (!Arret && !imprimanteEnErreur) {
+  // A failure while the report is composed must not leave the run half-ended.
+  if (!Arret && !imprimanteEnErreur) try {
     int ligne = 0;
     if (niveau == 1) ligne = MarqueInstruction(1);
     TexteTravail = ListeVariables(niveau);
@@ -98,6 +99,8 @@ void GereErreurRun(int niveau) {
       }
       reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
     }
+  } catch (const std::exception&) {
+    Dialogues().MsgBox(TexteMsg(114) + CRLF + CRLF + DetailErreur, Boutons::Ok, TitreMorvo);
   }
   DetailErreur.clear();
   TypeErreur.clear();
@@ -120,13 +123,14 @@ void ErreurCommande(int niveau) {
 
 void FinNiveau(int niveau) {
   Hote* hote = HoteCourant();
-  Sortie->DrawMode = 9;
+  OutputSurface* ecran = hote->Ecran();
+  ecran->DrawMode = 9;
   if (niveau == 1 && SortieEstEcran()) {
     constexpr uint32_t GrisAxes = 0xE6E6E6;
     if (OrigineBaseX > 0) Sortie->Line(OrigineBaseX, 0, OrigineBaseX, HauteurDessin, GrisAxes);
     if (OrigineBaseY > 0) Sortie->Line(0, OrigineBaseY, LargeurDessin, OrigineBaseY, GrisAxes);
   }
-  Sortie->DrawMode = 13;
+  ecran->DrawMode = 13;
 
   RunShell.OrigineFinX = static_cast<float>(OrigineX);
   RunShell.OrigineFinY = static_cast<float>(OrigineY);

@@ -20,6 +20,9 @@ int16_t EtatOrdre = 0;
 int NivParTexte = 0;
 bool PSetFait = false;
 int NumFicAjout = 0;
+int SlotListe = 0;
+int ChampListe = 0;
+int PosEgal = 0;
 
 QString DetailErreur;
 QString TypeErreur;
@@ -63,6 +66,9 @@ void RazEtatRun() {
   NivParTexte = 0;
   PSetFait = false;
   NumFicAjout = 0;
+  SlotListe = 0;
+  ChampListe = 0;
+  PosEgal = 0;
   DetailErreur.clear();
   TypeErreur.clear();
   FichierManquant.clear();

@@ -84,6 +84,11 @@ extern int16_t EtatOrdre;
 extern int NivParTexte;
 extern bool PSetFait;
 extern int NumFicAjout;
+// The list-valued variable whose fields a repeating command iterates (slot 0 = none), the field in
+// use, and the scan cell that the "VAR(" pass leaves on the ")" of its leftmost reference.
+extern int SlotListe;
+extern int ChampListe;
+extern int PosEgal;
 
 // ---- run errors ----
 extern QString DetailErreur;

@@ -34,10 +34,11 @@ struct Bornes {
   int fin;
 };
 
+// A field begins right after the whole separator that ends the one before it.
 Bornes IsoleChamp(const QString& texte, int n, const QString& sep) {
   int k = 1, debut = 0, fin = 0;
   while (k <= n) {
-    debut = fin + 1;
+    debut = k == 1 ? 1 : fin + static_cast<int>(sep.size());
     fin = InStr(debut, texte, sep);
     if (fin == 0) {
       if (k == n) fin = texte.size() + 1;
@@ -130,7 +131,7 @@ std::optional<double> LitParam(const QString& texte, int n) {
   a.FinChamp = 0;
   a.TexteChamp.clear();
   while (a.NumChamp <= n) {
-    a.DebutChamp = a.FinChamp + 1;
+    a.DebutChamp = a.NumChamp == 1 ? 1 : a.FinChamp + static_cast<int>(SepParam.size());
     a.FinChamp = InStr(a.DebutChamp, texte, SepParam);
     if (a.FinChamp == 0) {
       if (a.NumChamp == n) a.FinChamp = texte.size() + 1;
@@ -194,15 +195,16 @@ std::optional<double> ValeurChamp(const QString& texte, int n) {
 
 void ResteParams(QString& texte, int n) {
   Verifie16(n);
-  int fin = 0;
+  int suite = 1;
   for (int k = 1; k <= n; ++k) {
-    fin = InStr(fin + 1, texte, SepParam);
+    const int fin = InStr(suite, texte, SepParam);
     if (fin == 0) {
-      fin = texte.size();
-      break;
+      texte.clear();
+      return;
     }
+    suite = fin + static_cast<int>(SepParam.size());
   }
-  texte = Mid(texte, fin + 1);
+  texte = Mid(texte, suite);
 }
 
 int NbParams(const QString& texte) { return CompteChamps(texte, SepParam); }

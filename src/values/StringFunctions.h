@@ -2,5 +2,7 @@
 
 #include <QString>
 
-// Expands the text functions (left part, right part, upper case, replace) of a parameter.
+// Expands the text functions of a parameter: LEFd("..."), LEFL("..."), RIGd("..."), RIGR("..."),
+// UCAS("...") and REPL("...","...","..."). Names are matched without regard to case; the texts
+// keep theirs.
 QString FonctionsChaine(const QString& texte);

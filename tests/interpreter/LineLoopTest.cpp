@@ -11,11 +11,8 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-QString Pendant(const QString& motCle) {
-  return motCle +
-         QStringLiteral(" : commande pas encore disponible / command not available yet / Befehl noch nicht verfügbar") +
-         CRLF + CRLF;
-}
+// The detail of a scale command met before any scale line: a run error for good.
+const QString DetailOrdre = QStringLiteral("Erreur ordre commandes / Error odre commands\r\n\r\n");
 
 class LineLoopTest : public RunFixture {};
 
@@ -63,25 +60,29 @@ TEST_F(LineLoopTest, JoinsContinuationLines) {
   Run(QStringList{"%A = 1 _", "\t2"});
   EXPECT_EQ(Var(1, "%A"), "1 2");
 
-  // An empty line is swallowed by the mark before it.
+  // An empty line is swallowed by the mark before it, the last line of the text too.
   Run(QStringList{"%A = 1 _", "", "%B = 2"});
   EXPECT_EQ(Var(1, "%A"), "1");
   EXPECT_EQ(Var(1, "%B"), "2");
+  Run(QStringList{"%A = 3 _", ""});
+  EXPECT_EQ(Var(1, "%A"), "3");
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(LineLoopTest, ContinuedStatementIsReportedWhole) {
-  Run(QStringList{"%A = 1", "CERCLE = 1 _", "  , 2, 3", "%B = 2"});
+  Run(QStringList{"%A = 1", "GRAD = 1 _", "  , 2, 3", "%B = 2"});
   const auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: CERCLE = 1, 2, 3") + CRLF + CRLF)) << m.texte.toStdString();
-  EXPECT_EQ(TexteRouge(), QStringLiteral("CERCLE = 1 _\r\n  , 2, 3"));
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: GRAD = 1, 2, 3") + CRLF + CRLF))
+      << m.texte.toStdString();
+  EXPECT_EQ(TexteRouge().remove(CRLF), QStringLiteral("GRAD = 1 _  , 2, 3")) << "both physical lines";
   EXPECT_EQ(Var(1, "%B"), "<absent>");
 }
 
 TEST_F(LineLoopTest, ContinuationMarkOnTheLastLineIsARunError) {
   Run(QStringList{"%A = 1", "%B = 2 _"});
   auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %B = 2 _") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %B = 2 _") + CRLF + CRLF))
+      << m.texte.toStdString();
   EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=1)"));
   EXPECT_EQ(TexteRouge(), QStringLiteral("%B = 2 _"));
   EXPECT_EQ(Var(1, "%B"), "<absent>");
@@ -90,7 +91,8 @@ TEST_F(LineLoopTest, ContinuationMarkOnTheLastLineIsARunError) {
   Run(QStringList{"%A = 1 _", "2 _"});
   ASSERT_EQ(Messages().size(), 2u);
   m = Messages().back();
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %A = 12 _") + CRLF + CRLF)) << m.texte.toStdString();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: %A = 12 _") + CRLF + CRLF))
+      << m.texte.toStdString();
   EXPECT_EQ(TexteRouge(), QStringLiteral("2 _"));
   EXPECT_EQ(Var(1, "%A"), "<absent>");
 }
@@ -99,10 +101,6 @@ TEST_F(LineLoopTest, LoneUnderscoreIsAContinuationMark) {
   Run(QStringList{"%A = 1", "_", "%B = 2"});
   EXPECT_EQ(Var(1, "%A"), "1");
   EXPECT_EQ(Var(1, "%B"), "2");
-  EXPECT_TRUE(Messages().empty());
-
-  Run(QStringList{"%A = 1 _", "_", "2"});
-  EXPECT_EQ(Var(1, "%A"), "1 2");
   EXPECT_TRUE(Messages().empty());
 
   Run(QStringList{"_", "%B = 2"});
@@ -116,6 +114,25 @@ TEST_F(LineLoopTest, LoneUnderscoreIsAContinuationMark) {
   EXPECT_EQ(Var(1, "%A"), "1");
 }
 
+TEST_F(LineLoopTest, PositionsBeyondSixteenBitsAreARunError) {
+  // Line k ends at 12k - 1: line 2731 is the first whose end no longer fits.
+  QStringList lignes;
+  for (int k = 1; k <= 3000; ++k) lignes << QStringLiteral("%X = %1").arg(k, 5, 10, QLatin1Char('0'));
+  Run(lignes);
+  auto m = SeulMessage();
+  EXPECT_EQ(Var(1, "%X"), "02730");
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2730: %X = 02730") + CRLF + CRLF))
+      << m.texte.left(80).toStdString();
+
+  // A first line too long to cut: nothing ran, and the default five characters are marked.
+  Run(QString(40000, QLatin1Char('X')));
+  ASSERT_EQ(Messages().size(), 2u);
+  m = Messages().back();
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 1: ") + CRLF + CRLF))
+      << m.texte.left(80).toStdString();
+  EXPECT_EQ(TexteRouge(), QStringLiteral("XXXXX"));
+}
+
 TEST_F(LineLoopTest, CutsComments) {
   Run(QStringList{"' a comment line", "   ' an indented one", "%A = 5 ' c", "%B = it's", "%C = x\"'\"y ' c",
                   "%D = \"'\" ' c"});
@@ -127,19 +144,20 @@ TEST_F(LineLoopTest, CutsComments) {
   EXPECT_TRUE(Messages().empty());
 
   // The working parameter text of the failing statement shows the cut.
-  Run(QStringLiteral("CERCLE = 10,10,5 ' centre"));
+  Run(QStringLiteral("GRAD = 10,10,5 ' centre"));
   EXPECT_EQ(ParamLigne, QStringLiteral(" 10,10,5 "));
-  Run(QStringLiteral("CERCLE = 1\"'\"2 ' centre"));
+  Run(QStringLiteral("GRAD = 1\"'\"2 ' centre"));
   EXPECT_EQ(ParamLigne, QStringLiteral(" 1\"")) << "only variable lines and VAL1 keep quoted apostrophes";
 }
 
 TEST_F(LineLoopTest, TextKeywordsKeepApostrophes) {
+  // Whatever the statement then does, its parameter text is left uncut.
   Run(QStringLiteral("TEXTE = it's ' not a comment"));
-  auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 1: TEXTE = it's ' not a comment") + CRLF + CRLF))
-      << m.texte.toStdString();
-  EXPECT_TRUE(m.texte.contains(Pendant("TEXTE")));
   EXPECT_EQ(ParamLigne, QStringLiteral(" it's ' not a comment"));
+  for (const auto& m : Messages()) {
+    EXPECT_TRUE(m.texte.contains(QStringLiteral(" 1: TEXTE = it's ' not a comment") + CRLF))
+        << m.texte.toStdString();
+  }
 
   for (const char* motCle : {"TEXTEC", "LISTEVAR", "PRINTA", "INPUT"}) {
     Run(QStringLiteral("%1 = it's").arg(QLatin1String(motCle)));
@@ -165,9 +183,9 @@ TEST_F(LineLoopTest, VariableLineRunsItsValue) {
   EXPECT_EQ(Var(1, "%C"), "1") << "a label does nothing";
   EXPECT_TRUE(Messages().empty());
 
-  Run(QStringList{"%M = cercle = 0,0,5", "%M"});
+  Run(QStringList{"%M = grad = 0,0,5", "%M"});
   const auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE"))) << m.texte.toStdString();
+  EXPECT_TRUE(m.texte.contains(DetailOrdre)) << m.texte.toStdString();
 }
 
 TEST_F(LineLoopTest, StopEndsTheRun) {
@@ -184,12 +202,12 @@ TEST_F(LineLoopTest, StopEndsTheRun) {
 }
 
 TEST_F(LineLoopTest, KeywordsAreUpperCased) {
-  Run(QStringList{"%rayon = 3", "cercle = 1,2,3"});
+  Run(QStringList{"%rayon = 3", "grad = 1,2,3"});
   EXPECT_EQ(Niveaux[1].NomsVar[1], QStringLiteral("%RAYON"));
-  EXPECT_EQ(Niveaux[1].MotCle, QStringLiteral("CERCLE"));
+  EXPECT_EQ(Niveaux[1].MotCle, QStringLiteral("GRAD"));
   const auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.contains(QStringLiteral(": cercle = 1,2,3") + CRLF)) << "the line is shown as written";
-  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE")));
+  EXPECT_TRUE(m.texte.contains(QStringLiteral(": grad = 1,2,3") + CRLF)) << "the line is shown as written";
+  EXPECT_TRUE(m.texte.contains(DetailOrdre));
 }
 
 TEST_F(LineLoopTest, ComputedKeyword) {
@@ -202,9 +220,9 @@ TEST_F(LineLoopTest, ComputedKeyword) {
   EXPECT_EQ(Var(1, "%B"), "<absent>");
   EXPECT_TRUE(Messages().empty());
 
-  Run(QStringList{"%K = c le", "CER%K = 0,0,5"});
+  Run(QStringList{"%K = a d", "GR%K = 0,0,5"});
   const auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.contains(Pendant("CERCLE"))) << "blanks removed, upper-cased again";
+  EXPECT_TRUE(m.texte.contains(DetailOrdre)) << "blanks removed, upper-cased again";
 }
 
 }  // namespace

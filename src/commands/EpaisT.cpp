@@ -1,0 +1,69 @@
+#include <QString>
+#include <algorithm>
+
+#include "commands/Commands.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "interpreter/Labels.h"
+#include "interpreter/RunState.h"
+#include "platform/EditorText.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Fields.h"
+
+namespace {
+
+// Completes the statement in the editor with the level's pen width: pixels, then the same width
+// in millimetres as a comment. Only the editor's own program (level 1) is rewritten: a command
+// file's positions do not belong to the editor's text.
+void EcritLargeur(int niveau) {
+  if (niveau != 1) return;
+  EditeurTexte* editeur = HoteCourant()->Editeur();
+  NiveauProg& nv = Niveau(niveau);
+  const int longueurLigne = nv.FinInstr - nv.DebutInstr;
+  const QString ligne = Mid(nv.Texte, nv.DebutInstr, std::max(0, longueurLigne));
+  const int posEgal = InStr(ligne, QStringLiteral("="));
+
+  const float largeur = nv.FacteurEpaisT;
+  QString valeur = Format(largeur, QStringLiteral(" ###")) + QStringLiteral("  ' ") +
+                   Format(largeur * MmParPixel(), QStringLiteral("###.##")) + QStringLiteral("mm");
+  valeur.replace(QLatin1Char(','), QLatin1Char('.'));
+
+  int debut = 0, longueur = 0;
+  if (posEgal > 0) {
+    debut = nv.DebutInstr - 1 + posEgal;
+    longueur = std::max(0, longueurLigne - posEgal);
+  } else {
+    // The keyword stands alone: the value goes after it with its "=".
+    debut = nv.DebutInstr - 1 + std::max(0, longueurLigne);
+    valeur = QStringLiteral(" =") + valeur;
+  }
+  editeur->SetSelStart(debut);
+  editeur->SetSelLength(longueur);
+  editeur->SetSelText(valeur);
+  nv.Texte = editeur->Text();
+  DecaleIndex(niveau, nv.DebutInstr, valeur.size() - longueur);
+
+  nv.FinInstr = nv.DebutInstr + editeur->LongueurLigne(nv.DebutInstr - 1);
+  nv.PosLecture = nv.FinInstr + 2;
+  editeur->ColoreInstruction();
+  editeur->SetSelStart(nv.FinInstr - 1);
+}
+
+}  // namespace
+
+void CmdEpaisT(int niveau) {
+  if (Trim(ParamLigne).isEmpty()) {
+    EcritLargeur(niveau);
+    return;
+  }
+  NiveauProg& nv = Niveau(niveau);
+  const float largeur = LitEpaisT(ParamN(ParamLigne, 1), niveau);
+  if (largeur != 0) {
+    nv.FacteurEpaisT = largeur;
+    EpaisseurTrait = MaxEntier(largeur, 1.0f);
+  }
+  if (nv.FacteurEpaisT < 1) nv.FacteurEpaisT = EpaisseurTrait;
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+}

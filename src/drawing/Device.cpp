@@ -1,0 +1,47 @@
+#include "drawing/Device.h"
+
+#include <QVector>
+
+#include "drawing/DrawState.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "platform/RunError.h"
+
+namespace {
+
+void VerifiePlage(size_t taille, int premier, int n) {
+  if (premier < 0 || n < 0 || static_cast<size_t>(premier) + static_cast<size_t>(n) > taille) {
+    LeveErreurExecution(QStringLiteral("subscript out of range"));
+  }
+}
+
+}  // namespace
+
+QPoint PointDevice(double x, double y) {
+  return {VersEntier32(Sortie->DeviceX(x)), VersEntier32(Sortie->DeviceY(y))};
+}
+
+QPoint PointDeviceRelatif(double x, double y) { return PointDevice(x + CTx + OrigineX, y + CTy + OrigineY); }
+
+void TracePolygoneDevice(int premier, int n) {
+  VerifiePlage(PtsPolygone.size(), premier, n);
+  QVector<QPointF> points;
+  points.reserve(n);
+  for (int k = premier; k < premier + n; ++k) points.append(QPointF(PtsPolygone[static_cast<size_t>(k)]));
+  Sortie->Polygone(points);
+}
+
+void RemplitPolygone(int premier, int n, int32_t couleur) {
+  VerifiePlage(PtsPoly.size(), premier, n);
+  if (PtsPolygone.size() < PtsPoly.size()) PtsPolygone.resize(PtsPoly.size());
+  for (int k = premier; k < premier + n; ++k) {
+    const PointXY& p = PtsPoly[static_cast<size_t>(k)];
+    PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
+  }
+  Sortie->ForeColor = static_cast<uint32_t>(couleur);
+  Sortie->FillColor = static_cast<uint32_t>(couleur);
+  Sortie->FillStyle = 0;
+  TracePolygoneDevice(premier, n);
+  Sortie->FillStyle = 1;
+}

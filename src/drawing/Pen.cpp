@@ -1,0 +1,157 @@
+#include "drawing/Pen.h"
+
+#include <QStringList>
+
+#include "drawing/DrawState.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+
+namespace {
+
+// The width part of a style in device pixels; nullopt when it is empty. Millimetres when the
+// text ends in "mm" (in any case when 'toutesCasses').
+std::optional<double> LargeurPixels(const QString& texte, bool toutesCasses) {
+  QString largeur = Trim(texte);
+  const int sep = InStr(largeur, SepSousParam);
+  if (sep > 0) largeur = Trim(Left(largeur, sep - 1));
+  if (largeur.isEmpty()) return std::nullopt;
+  const QString fin = Right(largeur, 2);
+  const bool enMm = toutesCasses ? UCase(fin) == QStringLiteral("MM") : fin == QStringLiteral("mm");
+  if (enMm) largeur = Left(largeur, largeur.size() - 2);
+  const double valeur = Calcule(largeur).value_or(0.0);
+  const bool ecran = SortieEstEcran();
+  if (enMm) return valeur * FacteurEchelle / (ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp);
+  return ecran ? valeur * FacteurEchelle / Shell.RapportEcranImp : valeur * FacteurEchelle;
+}
+
+// DrawWidth carries the pen width as a whole number of pixels.
+void AppliqueLargeur() { Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait)); }
+
+QStringList SousChamps(const QString& texte) { return texte.split(SepSousParam); }
+
+// The end-type sub-field: "C" square, "R" round, anything else keeps the type.
+void LitTypeBout(const QStringList& champs) {
+  if (champs.size() < 2) return;
+  const QString lettre = UCase(Left(Trim(champs[1]), 1));
+  if (lettre == QStringLiteral("C")) BoutCarre = -1;
+  if (lettre == QStringLiteral("R")) BoutCarre = 0;
+}
+
+// A new first dash starts the pattern afresh; 0 makes the line solid.
+void NouveauTiret(float l1) {
+  TiretL1 = TiretL2 = TiretL3 = l1;
+  ResteTiret = 0;
+  PhaseTiret = 0;
+  FinTiretX = FinTiretY = SansFinTiret;
+}
+
+// The gap and second-dash sub-fields: only a length above 0 replaces the first dash's.
+void LitEcarts(const QStringList& champs) {
+  if (champs.size() > 3) {
+    const float l2 = static_cast<float>(Val(champs[3]));
+    if (l2 > 0) TiretL2 = l2;
+  }
+  if (champs.size() > 4) {
+    const float l3 = static_cast<float>(Val(champs[4]));
+    if (l3 > 0) TiretL3 = l3;
+  }
+}
+
+}  // namespace
+
+float LitEpaisT(const QString& texte, int niveau) {
+  if (Trim(texte).isEmpty()) return 0;
+  const float largeur = static_cast<float>(LargeurPixels(texte, false).value_or(0.0));
+  if (InStr(texte, SepSousParam) == 0) return largeur;
+  const QStringList champs = SousChamps(texte);
+  BoutCarre = Niveau(NiveauCourant).SavTypeBout;
+  LitTypeBout(champs);
+  if (champs.size() > 2) {
+    const float l1 = static_cast<float>(Val(champs[2]));
+    if (l1 >= 0) {
+      NouveauTiret(l1);
+    } else {
+      const NiveauProg& courant = Niveau(NiveauCourant);
+      TiretL1 = courant.SavTirets[0];
+      TiretL2 = courant.SavTirets[1];
+      TiretL3 = courant.SavTirets[2];
+      const NiveauProg& appelant = Niveau(niveau);
+      ResteTiret = appelant.SavTirets[3];
+      PhaseTiret = appelant.SavPhase;
+      FinTiretX = appelant.SavFinX;
+      FinTiretY = appelant.SavFinY;
+    }
+    LitEcarts(champs);
+  }
+  return largeur;
+}
+
+float LitEpaisT(const QString& texte) { return LitEpaisT(texte, NiveauCourant); }
+
+void EpaisTLocale(const QString& texte) {
+  EpaisseurLocale = false;
+  StyleLocal = false;
+  if (Trim(texte).isEmpty()) {
+    AppliqueLargeur();
+    return;
+  }
+  EpaisseurSauve = EpaisseurTrait;
+  BoutCarreSauve = BoutCarre;
+  TiretL1Sauve = TiretL1;
+  TiretL2Sauve = TiretL2;
+  TiretL3Sauve = TiretL3;
+  ResteTiretSauve = ResteTiret;
+  PhaseTiretSauve = PhaseTiret;
+  FinTiretXSauve = FinTiretX;
+  FinTiretYSauve = FinTiretY;
+
+  if (const auto largeur = LargeurPixels(texte, true)) {
+    EpaisseurTrait = static_cast<float>(*largeur);
+    EpaisseurLocale = true;
+  }
+  EpaisseurTrait = MaxEntier(EpaisseurTrait, 1.0f);
+  AppliqueLargeur();
+
+  if (InStr(texte, SepSousParam) == 0) return;
+  StyleLocal = true;
+  const QStringList champs = SousChamps(texte);
+  LitTypeBout(champs);
+  if (champs.size() > 2) {
+    const float l1 = static_cast<float>(Val(champs[2]));
+    if (l1 >= 0) NouveauTiret(l1);
+    LitEcarts(champs);
+  }
+}
+
+void RestaureEpaisT() {
+  if (EpaisseurLocale) {
+    EpaisseurTrait = EpaisseurSauve;
+    AppliqueLargeur();
+  }
+  if (StyleLocal) {
+    BoutCarre = BoutCarreSauve;
+    TiretL1 = TiretL1Sauve;
+    TiretL2 = TiretL2Sauve;
+    TiretL3 = TiretL3Sauve;
+    ResteTiret = ResteTiretSauve;
+    PhaseTiret = PhaseTiretSauve;
+    FinTiretX = FinTiretXSauve;
+    FinTiretY = FinTiretYSauve;
+  }
+}
+
+void FixeEpaisseur(const QString& texte) {
+  QString t = Trim(texte);
+  const int sep = InStr(t, SepSousParam);
+  if (sep > 0) {
+    TiretL1 = 0;
+    t = Left(t, sep - 1);
+  }
+  if (const auto largeur = LargeurPixels(t, true)) EpaisseurTrait = static_cast<float>(*largeur);
+  EpaisseurTrait = MaxEntier(EpaisseurTrait, 1.0f);
+  AppliqueLargeur();
+}

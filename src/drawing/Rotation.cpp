@@ -1,0 +1,87 @@
+#include "drawing/Rotation.h"
+
+#include <cmath>
+
+#include "drawing/Device.h"
+#include "drawing/DrawState.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/RunError.h"
+#include "values/Fields.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+
+PointXY& Sommet(int k) {
+  if (k < 0 || static_cast<size_t>(k) >= PtsPoly.size()) {
+    LeveErreurExecution(QStringLiteral("subscript out of range"));
+  }
+  return PtsPoly[static_cast<size_t>(k)];
+}
+
+}  // namespace
+
+void RotationXY(const QString& texte, double& x, double& y) {
+  const int p = InStr(texte, SepSousParam);
+  if (p > 0) {
+    const double angle = LitParam(Mid(texte, p + SepSousParam.size()), 1).value_or(0.0);
+    AngRotDeg = VersSingle(-angle);
+    AngRotDonne = true;
+  } else {
+    AngRotDeg = AngRotDefaut;
+    AngRotDonne = false;
+  }
+  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+  if (AngRotDeg == 0) return;
+  const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  const double xt = x * c + y * s;
+  y = -x * s + y * c;
+  x = xt;
+}
+
+void TournePoint(double x0, double y0, double& xSortie, double& ySortie, double cx, double cy, double angle) {
+  if (angle == 0) {
+    xSortie = x0;
+    ySortie = y0;
+    return;
+  }
+  const double c = std::cos(angle), s = std::sin(angle);
+  const double xt = cx + (x0 - cx) * c + (y0 - cy) * s;
+  ySortie = cy - (x0 - cx) * s + (y0 - cy) * c;
+  xSortie = xt;
+}
+
+void PointPoly(int k, double x, double y, double cx, double cy, double angle, double avecAngleCmd) {
+  PointXY& p = Sommet(k);
+  double xt = x, yt = y;
+  TournePoint(x, y, xt, yt, cx, cy, angle);
+  p.x = static_cast<float>(xt);
+  p.y = static_cast<float>(yt);
+  if (avecAngleCmd == 0) return;
+  const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  const double px = p.x, py = p.y;
+  p.x = static_cast<float>(px * c + py * s);
+  p.y = static_cast<float>(-px * s + py * c);
+}
+
+void PointPolyR(int k, double x, double y, double cx, double cy, double angle, double avecAngleCmd) {
+  PointPoly(k, x, y, cx, cy, angle, avecAngleCmd);
+  if (PtsPolygone.size() <= static_cast<size_t>(k))
+    LeveErreurExecution(QStringLiteral("subscript out of range"));
+  const PointXY& p = PtsPoly[static_cast<size_t>(k)];
+  PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
+}
+
+void RotationCourant(double angle) {
+  const double xr = XCourant - OrigineX - CTx;
+  const double yr = YCourant - OrigineY - CTy;
+  if (angle == 0) {
+    XRot = static_cast<float>(xr);
+    YRot = static_cast<float>(yr);
+    return;
+  }
+  const double a = angle * DegresEnRadians;
+  XRot = static_cast<float>(xr * std::cos(a) - yr * std::sin(a));
+  YRot = static_cast<float>(xr * std::sin(a) + yr * std::cos(a));
+}

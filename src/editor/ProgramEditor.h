@@ -1,0 +1,107 @@
+#pragma once
+
+// The program editor of the main window: a plain-text widget whose colours are character formats
+// written by the statement colouring, with its own modified flag and key table.
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "platform/EditorText.h"
+
+class Coloration;
+class ModeleEditeur;
+
+class EditeurProgramme : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit EditeurProgramme(QWidget* parent = nullptr);
+  ~EditeurProgramme() override;
+
+  // The editor as the interpreter sees it (a line break counts as two positions). Its selection
+  // is the widget's cursor, both ways.
+  EditeurTexte& Modele();
+
+  // The text changed since it was loaded or saved.
+  bool Modifie() const { return modifie_; }
+  void DefinitModifie(bool modifie);
+
+  // Replaces the text by a program (CR LF, LF or CR line ends), colouring each line as it goes
+  // in; the caret goes to the start and the text counts as unmodified.
+  void ChargeTexte(const QString& texteCrlf);
+  // Recolours the whole text (Ctrl+K), keeping the selection and the first visible line.
+  void ColoreTout();
+  // Recolours the statement being edited when it waits for it, and puts the caret back.
+  void ColoreInstruction();
+  // Position of the first character of the caret line.
+  int DebutLigne() const;
+  // The line display: "L " + caret line from 1 + "/" + line count.
+  QString TexteLigne() const;
+  // Sends a keystroke to the editor as if it were typed, without waiting (Edit menu commands).
+  void EnvoieTouche(int touche, Qt::KeyboardModifiers modificateurs = Qt::NoModifier);
+
+  // Commands of the main window and of the dialogs that the editor's keys call. An unset command
+  // tells the user that it is not available yet, except those marked silent.
+  std::function<void()> ResumeSyntaxes;  // Shift+F2
+  std::function<void()> AideLigne;       // Alt+F2
+  std::function<void()> Masque;          // F2, Ctrl+F2
+  std::function<void()> Defaire;         // Ctrl+Z
+  std::function<void()> Refaire;         // Ctrl+Y
+  // Find dialog: the text of its search box; showing it modeless with a text to search for (empty:
+  // the box keeps its text); find next; replace and find next.
+  std::function<QString()> TexteRecherche;
+  std::function<void(const QString&)> MontreRecherche;  // F3 with an empty search box, Ctrl+F
+  std::function<void()> RechercheSuivante;              // F3
+  std::function<void()> Remplace;                       // Ctrl+H
+  // Silent ones.
+  std::function<void()> CacheRecherche;          // Esc
+  std::function<void()> DesactiveRemplacer;      // navigation keys and clicks
+  std::function<void()> CacheAideLigne;          // every key up
+  std::function<void(int, int)> RegleAnnulation;  // key up of an editing key (key code, shift bits)
+  std::function<void()> PointeurDefaut;          // mouse move
+
+  // Editor state shared with the find, undo and insertion commands.
+  int DerniereTouche = 0;
+  int DernierShift = 0;
+  bool AnnulationArmee = false;
+  bool EntreeDialogue = false;  // Enter closed a dialog: the editor ignores that Enter once
+  int LongAvantCouper = 0;
+  int PosTrouve = -1;
+  int NbRecherches = 0;
+
+  // The statement waiting for recolouring (0-based lines).
+  bool ARecolorer() const { return aRecolorer_; }
+  int DebutInstr() const { return debutInstr_; }
+  int FinInstr() const { return finInstr_; }
+
+ signals:
+  void modifieChange(bool modifie);
+  void ligneChange(const QString& texte);
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  bool event(QEvent* e) override;
+
+ private:
+  void TexteChange(int position, int retires, int ajoutes);
+  void LigneLogique(int ligne);
+  void ColoreLignesEnCours();
+  void ColleAvecCouleurs();
+  void MajLigne();
+  void QuitteInstruction(bool rechercheSuivante, bool remplacement);
+  bool ToucheEditeur(int touche, Qt::KeyboardModifiers modificateurs) const;
+  void Indisponible() const;
+
+  std::unique_ptr<ModeleEditeur> modele_;
+  std::unique_ptr<Coloration> coloration_;
+  bool modifie_ = false;
+  bool aRecolorer_ = false;
+  int debutInstr_ = -1;
+  int finInstr_ = -1;
+  int ligneCourante_ = 0;
+};

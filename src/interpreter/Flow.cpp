@@ -1,0 +1,209 @@
+#include "interpreter/Flow.h"
+
+#include <QString>
+#include <optional>
+
+#include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "values/Conditions.h"
+#include "values/StringFunctions.h"
+#include "values/Substitution.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+struct InstructionEnAttente {
+  int niveau = 0;  // 0: nothing waits
+  QString texte;
+  int debut = 0;
+};
+InstructionEnAttente enAttente;
+
+// The position of the first character of line n of a text (lines end with CR LF), 0 when the
+// text has no such line.
+int32_t DebutLigne(const QString& texte, double n) {
+  if (n < 1) return 0;
+  int pos = 1;
+  for (double i = 1; i < n; ++i) {
+    const int k = InStr(pos, texte, CRLF);
+    if (k == 0) return 0;
+    pos = k + 2;
+  }
+  return pos;
+}
+
+// A jump: a number is a line of the level's own text, anything else a label of the level.
+void Saute(int niveau, const QString& cible) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString c = Trim(cible);
+  if (EstNumerique(c)) {
+    const int32_t pos = DebutLigne(nv.Texte, ArrondiPair(Val(c)));
+    if (pos == 0) {
+      ErreurRun(c + QStringLiteral(" : ligne inexistante / no such line / Zeile nicht vorhanden") + CRLF +
+                CRLF);
+    }
+    nv.PosLecture = pos;
+    return;
+  }
+  const int32_t pos = ChercheEtiquette(UCase(c), niveau);
+  if (pos == 0) {
+    ErreurRun(c + QStringLiteral(" : étiquette non trouvée / label not found / Marke nicht gefunden") + CRLF +
+              CRLF);
+  }
+  nv.PosLecture = pos;
+}
+
+void Substitue(QString& texte) {
+  if (SubstitueVariables(texte)) ErreurNonInitialisee(texte);
+}
+
+bool ConditionNumerique(const QString& condition) {
+  TexteTravail = condition;
+  Substitue(TexteTravail);
+  return EvalueFonctionsTexte(TexteTravail).value_or(0.0) != 0;
+}
+
+bool ConditionTexte(const QString& condition) {
+  QString c = condition;
+  Substitue(c);
+  c = FonctionsChaine(c);
+  return EvalueConditionTexte(c).value_or(false);
+}
+
+// ELSEIF and ELSEIFT stand in an open block that met no ELSE while skipping, and end with THEN.
+void VerifieSinonSi(const NiveauProg& nv, const QString& u, int pThen) {
+  if (nv.ProfIf <= 0 || nv.IfFait[static_cast<size_t>(nv.ProfIf)] || pThen == 0 ||
+      !Trim(Mid(u, pThen + 4)).isEmpty()) {
+    ErreurRun();
+  }
+}
+
+// The block form: IF and IFT open a new depth, ELSEIF and ELSEIFT stay in theirs. Only the first
+// true branch of a block runs.
+void Bloc(int niveau, bool ouvre, bool vrai) {
+  if (ouvre) EmpileIf(niveau);
+  NiveauProg& nv = Niveau(niveau);
+  const auto d = static_cast<size_t>(nv.ProfIf);
+  if (!vrai) {
+    nv.IfSaute[d] = true;
+    return;
+  }
+  if (nv.IfOuvert[d]) nv.IfSaute[d] = true;
+  nv.IfOuvert[d] = true;
+}
+
+// A true one-line If: the rest of the statement after its THEN, as the line loop joined it (over
+// continuation lines, or from a variable line), runs next.
+void MetEnAttente(int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  const QString reste = Mid(nv.Ligne, InStr(UCase(nv.Ligne), QStringLiteral("THEN")) + 4);
+  // Where the rest starts in the text, so that a failure marks it and a command that rewrites its
+  // statement rewrites only it; a statement from a variable line keeps its whole line.
+  int debut = nv.DebutInstr;
+  if (nv.FinInstr > nv.DebutInstr) {
+    const QString brut = Mid(nv.Texte, nv.DebutInstr, nv.FinInstr - nv.DebutInstr);
+    const int p = InStr(UCase(brut), QStringLiteral("THEN"));
+    if (p > 0) {
+      debut = nv.DebutInstr + p + 3;
+      while (debut < nv.FinInstr && (nv.Texte[debut - 1] == u' ' || nv.Texte[debut - 1] == u'\t')) ++debut;
+    }
+  }
+  enAttente = {niveau, reste, debut};
+}
+
+// What follows the condition: a block, a one-line statement, or nothing but the truth value.
+void SuiteCondition(int niveau, const QString& param, int pThen, bool ouvre, bool vrai) {
+  if (Trim(Mid(param, pThen + 4)).isEmpty()) {
+    Bloc(niveau, ouvre, vrai);
+  } else if (vrai) {
+    MetEnAttente(niveau);
+  }
+}
+
+// The GOTO forms of a condition line: the position of "THEN GOTO", else of "GOTO", and its length.
+std::pair<int, int> PositionGoto(const QString& u) {
+  const int p = InStr(u, QStringLiteral("THEN GOTO"));
+  if (p > 0) return {p, 9};
+  return {InStr(u, QStringLiteral("GOTO")), 4};
+}
+
+}  // namespace
+
+bool EvalueSi(int& niveau) {
+  if (Arret) return true;
+  const NiveauProg& nv = Niveau(niveau);
+  const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIF");
+  const QString param = ParamLigne;
+  const QString u = UCase(param);
+  const int pThen = InStr(sinonSi ? 5 : 1, u, QStringLiteral("THEN"));
+  if (sinonSi) VerifieSinonSi(nv, u, pThen);
+
+  const auto [pGoto, longueurGoto] = PositionGoto(u);
+  if (pGoto > 0) {
+    if (!ConditionNumerique(Trim(Left(param, pGoto - 1)))) return false;
+    QString cible = Trim(Mid(param, pGoto + longueurGoto));
+    Substitue(cible);
+    Saute(niveau, cible);
+    return false;
+  }
+  if (pThen == 0) ErreurRun();
+  const bool vrai = ConditionNumerique(Trim(Left(param, pThen - 1)));
+  SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
+  return false;
+}
+
+void CmdIfT(int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIFT");
+  const QString param = ParamLigne;
+  const QString u = UCase(param);
+  const int pThen = InStr(sinonSi ? 5 : 1, u, QStringLiteral("THEN"));
+  if (sinonSi) {
+    VerifieSinonSi(nv, u, pThen);
+  } else {
+    const auto [pGoto, longueurGoto] = PositionGoto(u);
+    if (pGoto > 0) {
+      // The target of a text condition is used as written.
+      if (ConditionTexte(Trim(Left(param, pGoto - 1)))) Saute(niveau, Mid(param, pGoto + longueurGoto));
+      return;
+    }
+  }
+  if (pThen == 0) ErreurRun();
+  const bool vrai = ConditionTexte(Trim(Left(param, pThen - 1)));
+  SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
+}
+
+void CmdElse(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  if (nv.ProfIf < 1) ErreurRun();
+  const auto d = static_cast<size_t>(nv.ProfIf);
+  nv.IfSaute[d] = nv.IfOuvert[d];
+}
+
+void CmdEndIf(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  if (nv.ProfIf < 1) ErreurRun();
+  const auto d = static_cast<size_t>(nv.ProfIf);
+  nv.IfSaute[d] = nv.IfFait[d] = nv.IfOuvert[d] = false;
+  --nv.ProfIf;
+}
+
+void CmdGoto(int niveau) {
+  QString cible = ParamLigne;
+  Substitue(cible);
+  Saute(niveau, cible);
+}
+
+bool PrendInstructionEnAttente(int niveau) {
+  if (enAttente.niveau == 0 || enAttente.niveau != niveau) return false;
+  LigneBrute = enAttente.texte;
+  ParamLigne = LTrim(QString(enAttente.texte).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+  Niveau(niveau).DebutInstr = enAttente.debut;
+  enAttente = {};
+  return true;
+}
+
+void AnnuleInstructionEnAttente() { enAttente = {}; }

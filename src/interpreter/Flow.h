@@ -1,0 +1,19 @@
+#pragma once
+
+// Block Ifs, one-line Ifs and jumps. A jump only moves the level's read position; a skipped
+// branch is read statement by statement by the line loop and dropped.
+
+// IF and ELSEIF: numeric and logical conditions. True when the run is being stopped.
+bool EvalueSi(int& niveau);
+// IFT and ELSEIFT: text conditions.
+void CmdIfT(int niveau);
+void CmdElse(int niveau);
+void CmdEndIf(int niveau);
+void CmdGoto(int niveau);
+
+// The statement after the THEN of a true one-line If is run as the next statement of its level:
+// when one is waiting for this level, it becomes the working line (ParamLigne, LigneBrute and the
+// statement's start) and the line loop goes on with it instead of cutting the next line.
+bool PrendInstructionEnAttente(int niveau);
+// Forgets a waiting statement (a level starts).
+void AnnuleInstructionEnAttente();

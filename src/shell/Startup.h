@@ -1,0 +1,45 @@
+#pragma once
+
+// The start-up sequence: configuration, languages, version check, external command files and the
+// choice of the program file to load.
+
+#include <QString>
+#include <QStringList>
+
+// True once start-up has passed its first-start steps; closing asks and writes only then.
+extern bool ConditionsAcceptees;
+// The application help file: program folder + "Morvo_" + mask-language code + ".chm".
+extern QString FichierAideAppli;
+
+// Major "." minor on two digits, then " " for revision 0 or the letter 96 + revision.
+QString TexteVersion(int majeur, int mineur, int revision);
+// The running program's version text.
+QString VersionTexte();
+// "Morvo  V" + version.
+QString TitreVersion();
+// "Morvo  V" + version + "   " + message 110 + ": " + file name.
+QString TitreFichier(const QString& nomFichier);
+
+struct ResultatDebut {
+  // The program file to load: the command line or the last file.
+  QString NomFichier;
+  // NomFichier names an existing file: load it. Otherwise show the Open dialog.
+  bool Charger = false;
+  // A language setting was unset (they have been set to French and written meanwhile).
+  bool DemandeLangue = false;
+  // The window caption.
+  QString Titre;
+};
+
+// Runs the start-up sequence from the current folder. `arguments` are the command-line arguments
+// after the program name (joined by blanks, every double quote removed); `repProgramme` is the
+// program's folder (the executable's when empty). When the file to load names a folder, that
+// folder becomes RepCourant and the current folder.
+ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {});
+
+// Fills Shell.CmdExternes and Shell.RepCmdExternes with the ".dag" files of the program folder
+// and, when it differs, of the start folder: at most 60, sorted, duplicates (any case) removed.
+void ListeCmdExternes(const QString& repProgramme, const QString& repDepart);
+
+// Back to the values before start-up.
+void RazEtatDebut();

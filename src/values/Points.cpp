@@ -1,0 +1,77 @@
+#include "values/Points.h"
+
+#include <cmath>
+
+#include "drawing/DrawState.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "values/Fields.h"
+#include "values/Substitution.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+
+const QString Degre = QStringLiteral("°");
+const QString Relatif = QStringLiteral("R");
+
+// Field n trimmed, upper-cased and with its variables resolved; an unknown one is a run error,
+// with its detail text when asked.
+QString ChampDuPoint(const QString& texte, int n, bool coupeSousChamp, bool avecDetail,
+                     QString* brut = nullptr) {
+  QString champ = UCase(Trim(ParamN(texte, n)));
+  if (brut) *brut = champ;
+  if (coupeSousChamp) {
+    const int p = InStr(champ, SepSousParam);
+    if (p > 0) champ = Left(champ, p - 1);
+  }
+  if (SubstitueVariables(champ)) {
+    if (avecDetail) ErreurNonInitialisee(champ);
+    ErreurRun();
+  }
+  return champ;
+}
+
+double Nombre(const QString& texte, int n) { return LitParam(texte, n).value_or(0.0); }
+
+void LitPointCommun(double& x, double& y, const QString& texte, int i, double xPrec, double yPrec,
+                    bool variante) {
+  const QString a = ChampDuPoint(texte, i, false, variante);
+  QString bBrut;
+  const QString b = ChampDuPoint(texte, i + 1, true, variante, &bBrut);
+  if (InStr(b, Degre) > 0) ErreurRun();
+
+  if (a.endsWith(Degre)) {
+    if (InStr(a, Relatif) > 0 || b.isEmpty() || Trim(b).endsWith(Relatif)) ErreurRun();
+    const float direction = VersSingle(Nombre(texte, i));
+    const float longueur = VersSingle(Nombre(texte, i + 1));
+    x = xPrec + longueur * std::cos(direction * DegresEnRadians) * FacteurTraitX;
+    y = yPrec + longueur * std::sin(direction * DegresEnRadians) * FacteurTraitY;
+  } else {
+    if (InStr(a, Degre) > 0) ErreurRun();
+    // Under a default rotation, "§R" on x with no sub-field on y belongs to the rotation angle.
+    const bool xRelatif = variante && AngRotDefaut != 0 && InStr(bBrut, SepSousParam) == 0
+                              ? a.endsWith(Relatif)
+                              : a.endsWith(Relatif) || InStr(a, SepSousParam + Relatif) > 0;
+    x = Nombre(texte, i) * FacteurTraitX;
+    if (xRelatif) x += xPrec;
+    y = Nombre(texte, i + 1) * FacteurTraitY;
+    if (b.endsWith(Relatif)) y += yPrec;
+  }
+
+  if (variante) {
+    if (a.isEmpty()) x = xPrec;
+    if (b.isEmpty()) y = yPrec;
+  }
+}
+
+}  // namespace
+
+void LitPoint(double& x, double& y, const QString& texte, int i, double xPrec, double yPrec) {
+  LitPointCommun(x, y, texte, i, xPrec, yPrec, false);
+}
+
+void LitPointVar(double& x, double& y, const QString& texte, int i, double xPrec, double yPrec) {
+  LitPointCommun(x, y, texte, i, xPrec, yPrec, true);
+}

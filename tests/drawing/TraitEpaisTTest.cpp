@@ -1,0 +1,217 @@
+// The Trait and EpaisT statements run as programs: polylines, their factors, turns and length
+// variable, the pen they set and the width written back into the editor.
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include "DrawingFixture.h"
+#include "commands/Commands.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "interpreter/RunState.h"
+#include "platform/OutputSurface.h"
+
+namespace {
+
+class TraitEpaisTTest : public DrawingTest {};
+
+TEST_F(TraitEpaisTTest, TraitDrawsAPolylineWithThePenAndColour) {
+  Run(QStringList{"Trait = 0, 0, 10, 0, , , 10, 10"});
+  EXPECT_TRUE(Messages().empty());
+  auto l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[0], Px(0, 0));
+  EXPECT_POINT(l[0].Points[1], Px(10, 0));
+  EXPECT_POINT(l[1].Points[0], Px(10, 0));
+  EXPECT_POINT(l[1].Points[1], Px(10, 10));
+  EXPECT_EQ(l[1].Couleur, 0u);
+  EXPECT_EQ(l[1].Epaisseur, 1);
+  EXPECT_FLOAT_EQ(XCourant, 10);
+  EXPECT_FLOAT_EQ(YCourant, 10);
+
+  // An empty x1 keeps the x of the first point; a blank y keeps its y.
+  Run(QStringList{"Trait = 5, 2, , 10, , , 8, "});
+  l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[0], Px(5, 2));
+  EXPECT_POINT(l[0].Points[1], Px(5, 10));
+  EXPECT_POINT(l[1].Points[1], Px(8, 10));
+
+  // Relative and polar points from the previous one.
+  Run(QStringList{"Trait = 1, 1, 4R, 0R, , , 90°, 2"});
+  l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[1], Px(5, 1));
+  EXPECT_POINT(l[1].Points[1], Px(5, 3));
+
+  // Its own style holds for the command only.
+  Run(QStringList{"EpaisT = 2", "Trait = 0, 0, 10, 0, 5§C", "Trait = 0, 5, 10, 5"});
+  ASSERT_EQ(Polygones().size(), 1u);
+  l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_EQ(l[0].Epaisseur, 1) << "the axis of the square-ended piece";
+  EXPECT_EQ(l[1].Epaisseur, 2);
+  EXPECT_EQ(BoutCarre, 0);
+}
+
+TEST_F(TraitEpaisTTest, TraitFactorsTurnsAndLength) {
+  Run(QStringList{"Trait = 0§2, 0, 10, 5, , , 1, 1"});
+  auto l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[1], Px(20, 5));
+  EXPECT_POINT(l[1].Points[1], Px(2, 1));
+  EXPECT_FLOAT_EQ(FacteurTraitX, 1.0f);
+  EXPECT_FLOAT_EQ(FacteurTraitY, 1.0f);
+
+  Run(QStringList{"Trait = 0, 0§0§%L, 3, 4"});
+  EXPECT_TRUE(Messages().empty()) << Messages().back().texte.toStdString();
+  EXPECT_EQ(Var(1, "%L"), "5");
+
+  // Every point turned 30 degrees anticlockwise about the origin; the current point is the
+  // turned last point and XRot/YRot the last point in the command's own frame.
+  Run(QStringList{"Trait = 10, 0§30, 20, 0"});
+  l = Lignes();
+  ASSERT_EQ(l.size(), 1u);
+  const double c = std::cos(30 * 0.017453293), s = std::sin(30 * 0.017453293);
+  EXPECT_POINT(l[0].Points[0], Px(10 * c, 10 * s));
+  EXPECT_POINT(l[0].Points[1], Px(20 * c, 20 * s));
+  EXPECT_NEAR(XCourant, 20 * c, 1e-4);
+  EXPECT_NEAR(YCourant, 20 * s, 1e-4);
+  EXPECT_NEAR(XRot, 20, 1e-4);
+  EXPECT_NEAR(YRot, 0, 1e-4);
+
+  // The length total and its variable belong to one run: a later run does not add to them.
+  Run(QStringList{"Trait = 0, 0, 3, 4"});
+  EXPECT_EQ(Var(1, "%L"), "<absent>");
+  EXPECT_TRUE(VarLongueurTrait.isEmpty());
+  EXPECT_FLOAT_EQ(LongueurTrait, 5);
+
+  // Within one run a Trait without a variable adds to the total of the variable named last.
+  Run(QStringList{"Trait = 0, 0§§%L, 3, 4", "Trait = 0, 0, 6, 8"});
+  EXPECT_EQ(Var(1, "%L"), "15");
+}
+
+TEST_F(TraitEpaisTTest, DashedPolylineCarriesItsPatternRoundCorners) {
+  Run(QStringList{"EpaisT = 1§R§2§1", "Trait = 0, 0, 3, 0, , , 3, 3"});
+  EXPECT_TRUE(Messages().empty());
+  const auto l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[0], Px(0, 0));
+  EXPECT_POINT(l[0].Points[1], Px(2, 0));
+  EXPECT_POINT(l[1].Points[0], Px(3, 0));  // the second dash starts at the corner
+  EXPECT_POINT(l[1].Points[1], Px(3, 2));
+
+  // Dashes far below a pixel end in time as one line.
+  Run(QStringList{"EpaisT = 1§R§0.00000001", "Trait = 0, 0, 200, 0", "%A = 1"});
+  EXPECT_EQ(Lignes().size(), 1u);
+  EXPECT_EQ(Var(1, "%A"), "1");
+}
+
+TEST_F(TraitEpaisTTest, EpaisTSetsThePenForWhatFollows) {
+  Run(QStringList{"EpaisT = 3§C", "Trait = 10, 10, 20, 10"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_FLOAT_EQ(Niveaux[1].FacteurEpaisT, 3);
+  EXPECT_EQ(Sortie->DrawWidth, 3);
+  const auto p = Polygones();
+  ASSERT_EQ(p.size(), 1u);
+  const double yAxe = HauteurImage - 10 * PxParMm;
+  EXPECT_EQ(p[0].Points[0], QPointF(38, std::nearbyint(yAxe + 1.5)));
+  EXPECT_EQ(p[0].Points[2], QPointF(76, std::nearbyint(yAxe - 1.5)));
+
+  Run(QStringList{"EpaisT = 0.4", "Trait = 0, 0, 1, 0"});
+  EXPECT_FLOAT_EQ(Niveaux[1].FacteurEpaisT, 1);
+  EXPECT_EQ(Lignes().back().Epaisseur, 1);
+
+  // A width of 0 keeps the width and still applies the end type.
+  Run(QStringList{"EpaisT = 5", "EpaisT = 0§C"});
+  EXPECT_EQ(Sortie->DrawWidth, 5);
+  EXPECT_EQ(BoutCarre, -1);
+  Run(QStringList{"EpaisT = 2mm"});
+  EXPECT_EQ(Sortie->DrawWidth, 8) << "2 mm at 96 dpi is 7.56 px";
+
+  // Widths in pixels are printer pixels: on a screen pixel of 6 printer pixels, 6 is 1.
+  Shell.RapportEcranImp = 6.0f;
+  Run(QStringList{"EpaisT = 18"});
+  EXPECT_EQ(Sortie->DrawWidth, 3);
+  EXPECT_FLOAT_EQ(Niveaux[1].FacteurEpaisT, 3);
+  Shell.RapportEcranImp = 1.0f;
+}
+
+TEST_F(TraitEpaisTTest, LineStyleParsers) {
+  Run(QStringLiteral("' surface"));
+  EXPECT_FLOAT_EQ(LitEpaisT(QStringLiteral("1§R§2"), 1), 1);
+  EXPECT_EQ(BoutCarre, 0);
+  EXPECT_FLOAT_EQ(TiretL1, 2);
+  EXPECT_FLOAT_EQ(TiretL2, 2);
+  EXPECT_FLOAT_EQ(TiretL3, 2);
+  LitEpaisT(QStringLiteral("1§R§2§0.5§1"), 1);
+  EXPECT_FLOAT_EQ(TiretL2, 0.5f);
+  EXPECT_FLOAT_EQ(TiretL3, 1);
+  EXPECT_FLOAT_EQ(FinTiretX, SansFinTiret);
+  LitEpaisT(QStringLiteral("1§R§0"), 1);
+  EXPECT_FLOAT_EQ(TiretL1, 0);
+  EXPECT_FLOAT_EQ(LitEpaisT(QStringLiteral("  "), 1), 0);
+
+  // A command's own style: "§C" keeps the dashes and their phase; afterwards the pen is back.
+  TiretL1 = TiretL2 = TiretL3 = 2;
+  PhaseTiret = 1;
+  ResteTiret = 0.5f;
+  EpaisseurTrait = 1;
+  EpaisTLocale(QStringLiteral("§C"));
+  EXPECT_EQ(BoutCarre, -1);
+  EXPECT_FLOAT_EQ(TiretL1, 2);
+  EXPECT_EQ(PhaseTiret, 1);
+  RestaureEpaisT();
+  EXPECT_EQ(BoutCarre, 0);
+
+  EpaisTLocale(QStringLiteral("2MM§R§3"));
+  EXPECT_EQ(Sortie->DrawWidth, 8) << "MM in any case for a command's style";
+  EXPECT_FLOAT_EQ(TiretL1, 3);
+  EXPECT_EQ(PhaseTiret, 0);
+  RestaureEpaisT();
+  EXPECT_EQ(Sortie->DrawWidth, 1);
+  EXPECT_FLOAT_EQ(TiretL1, 2);
+  EXPECT_EQ(PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(ResteTiret, 0.5f);
+
+  FixeEpaisseur(QStringLiteral("4§R§2"));
+  EXPECT_EQ(Sortie->DrawWidth, 4);
+  EXPECT_FLOAT_EQ(TiretL1, 0) << "a style with sub-fields makes the line solid";
+}
+
+TEST_F(TraitEpaisTTest, EpaisTWithoutAValueWritesTheWidthBack) {
+  Run(QStringList{"EpaisT = 4", "  EpaisT =   ", "%A = 1", "EpaisT"});
+  EXPECT_TRUE(Messages().empty());
+  // 4 px of 0.2646 mm.
+  EXPECT_EQ(Session().Document().Text(), QStringLiteral("EpaisT = 4\r\n  EpaisT = 4  ' 1.06mm\r\n%A = 1\r\n"
+                                                        "EpaisT = 4  ' 1.06mm"));
+  EXPECT_EQ(Var(1, "%A"), "1") << "the run goes on with the next line";
+  EXPECT_EQ(Sortie->DrawWidth, 4);
+  EXPECT_EQ(Niveaux[1].Texte, Session().Document().Text());
+
+  // The millimetres keep "." whatever the locale writes.
+  const QLocale avant;
+  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+  Run(QStringList{"EpaisT = 3", "EpaisT ="});
+  QLocale::setDefault(avant);
+  EXPECT_EQ(Session().Document().Text(), QStringLiteral("EpaisT = 3\r\nEpaisT = 3  ' .79mm"));
+}
+
+TEST_F(TraitEpaisTTest, EpaisTWithoutAValueInACommandFileLeavesTheEditorAlone) {
+  Run(QStringList{"EpaisT = 4", "%A = 1"});
+  const QString avant = Session().Document().Text();
+  NiveauProg& fichier = Niveaux[2];
+  fichier.Texte = QStringLiteral("Cercle = 0, 0, 5\r\nEpaisT =\r\n");
+  fichier.DebutInstr = 19;
+  fichier.FinInstr = 27;
+  fichier.PosLecture = 29;
+  ParamLigne.clear();
+  CmdEpaisT(2);
+  EXPECT_EQ(Session().Document().Text(), avant);
+  EXPECT_EQ(fichier.Texte, QStringLiteral("Cercle = 0, 0, 5\r\nEpaisT =\r\n"));
+  EXPECT_EQ(fichier.PosLecture, 29);
+  EXPECT_EQ(Sortie->DrawWidth, 4);
+}
+
+}  // namespace

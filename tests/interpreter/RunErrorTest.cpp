@@ -1,0 +1,178 @@
+// The run-error report, the variable capacity of level 1 and what every end of a run leaves.
+
+#include <gtest/gtest.h>
+
+#include "RunFixture.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/StringTable.h"
+#include "values/VarList.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+class RunErrorTest : public RunFixture {};
+
+TEST_F(RunErrorTest, MessageLayout) {
+  Run(QStringList{"%A = 5", "%B = x", "", "grad = 1,2,3 ' c", "%C = 1"});
+  const auto m = SeulMessage();
+  const QString liste = ListeVariables(1);
+  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 4: grad = 1,2,3 ' c") + CRLF + CRLF +
+                         QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF +
+                         liste);
+  EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=2)"));
+  EXPECT_EQ(m.boutons, Boutons::Ok);
+  EXPECT_TRUE(liste.startsWith(QStringLiteral("%iRec\t= 1\t\t\t%Date\t= "))) << liste.toStdString();
+  EXPECT_TRUE(
+      liste.endsWith(CRLF + CRLF + QStringLiteral("%A\t= 5") + CRLF + QStringLiteral("%B\t= x") + CRLF))
+      << liste.toStdString();
+  EXPECT_EQ(TexteRouge(), QStringLiteral("grad = 1,2,3 ' c"));
+  EXPECT_EQ(Var(1, "%C"), "<absent>");
+
+  // The detail is cleared once reported: the next error without a detail shows none.
+  Run(QStringLiteral("FACTEUR"));
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].texte,
+            TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Messages()[1].titre, QStringLiteral("Morvo    (nb Var=0)"));
+}
+
+TEST_F(RunErrorTest, FrenchTexts) {
+  EXPECT_EQ(TexteMsg(114), QStringLiteral("Erreur dans la ligne : "));
+  EXPECT_EQ(TexteMsg(115), QStringLiteral("du fichier : "));
+  EXPECT_EQ(TexteMsg(119), QStringLiteral("Erreur dans l'ordre des commandes ligne : "));
+  EXPECT_EQ(TexteMsg(124), QStringLiteral("Erreur de commande dans la ligne : "));
+  EXPECT_EQ(TexteMsg(127), QStringLiteral("Erreur : If[T] sans Endif"));
+  EXPECT_EQ(TexteMsg(161), QStringLiteral("     Ordre des commandes : \r\n          FormatI =\r\n          "
+                                          "Centre{E;I;EI} =\r\n          Commandes de tracé"));
+
+  Run(QStringList{"%A = 1", "%B = 2", "%C = 3", "", "%D"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(QStringLiteral("Erreur dans la ligne :  5: %D\r\n\r\n%D : non initialisée")))
+      << m.texte.toStdString();
+  EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=3)"));
+  Run(QStringLiteral("BIDULE = 1"));
+  EXPECT_EQ(Messages().back().texte, QStringLiteral("Erreur de commande dans la ligne :  1: BIDULE = 1\r\n"));
+}
+
+TEST_F(RunErrorTest, UnknownVariableLine) {
+  Run(QStringList{"%A = 1", "  %ZZ  ", "%B = 2"});
+  const auto m = SeulMessage();
+  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 2: %ZZ  ") + CRLF + CRLF +
+                         QStringLiteral("%ZZ : non initialisée / not initialized / nicht initialisiert") +
+                         CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=1)"));
+  EXPECT_TRUE(TexteRouge().contains(QStringLiteral("%ZZ"))) << TexteRouge().toStdString();
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+}
+
+TEST_F(RunErrorTest, VariableCapacityOfLevelOne) {
+  QStringList lignes;
+  for (int i = 1; i <= 33; ++i) lignes << QStringLiteral("%V%1 = %1").arg(i);
+  Run(lignes);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(NbVar(1), 33);
+  EXPECT_EQ(Var(1, "%V33"), "33");
+
+  lignes << QStringLiteral("%V1 = 100") << QStringLiteral("%V34 = 34") << QStringLiteral("%V2 = 200");
+  Run(lignes);
+  const auto m = SeulMessage();
+  EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=33)"));
+  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 35: %V34 = 34") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Var(1, "%V1"), "100") << "an existing variable can still be assigned";
+  EXPECT_EQ(Var(1, "%V34"), "<absent>");
+  EXPECT_EQ(Var(1, "%V2"), "2") << "the run stopped at the 34th creation";
+  EXPECT_EQ(NbVar(1), 33);
+}
+
+TEST_F(RunErrorTest, VariableListIsSortedByName) {
+  Run(QStringList{"%b = 1", "%C1 = 2", "%A = 3", "%C = 4", "FACTEUR = 0"});
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.endsWith(CRLF + CRLF + QStringLiteral("%A\t= 3\r\n%B\t= 1\r\n%C\t= 4\r\n%C1\t= 2\r\n")))
+      << m.texte.toStdString();
+
+  // Names kept in their own case sort by character code.
+  NiveauProg& nv = Niveaux[1];
+  nv.NbVar = 4;
+  const char* noms[] = {"", "%b", "%A", "%a", "%B"};
+  for (int i = 1; i <= 4; ++i) {
+    nv.NomsVar[static_cast<size_t>(i)] = QString::fromUtf8(noms[i]);
+    nv.ValeursVar[static_cast<size_t>(i)] = QString::number(i);
+  }
+  EXPECT_TRUE(ListeVariables(1).endsWith(CRLF + CRLF +
+                                         QStringLiteral("%A\t= 2\r\n%B\t= 4\r\n%a\t= 3\r\n%b\t= 1\r\n")))
+      << ListeVariables(1).toStdString();
+}
+
+// Records the menu state while a message is on the screen.
+class PrompteurMenus : public Prompter {
+ public:
+  Reponse MsgBox(const QString&, Boutons, const QString&) override {
+    menusPendantMessage.push_back(HoteCourant()->MnuVisualiserActif || HoteCourant()->MnuZoomActif ||
+                                  HoteCourant()->MnuRefCurseurActif);
+    return Reponse::Ok;
+  }
+  std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
+    return std::nullopt;
+  }
+  std::vector<bool> menusPendantMessage;
+};
+
+TEST_F(RunErrorTest, MenusAreEnabledAgainOnEveryWayOut) {
+  auto menusActifs = [this] {
+    return Session().MnuVisualiserActif && Session().MnuZoomActif && Session().MnuRefCurseurActif;
+  };
+  for (const char* programme : {"GRAD = 1", "FOO", "%A = 1\r\nSTOP\r\n%B = 2", "%A = 1", "%A = 1 _", "%Q"}) {
+    Run(QString::fromUtf8(programme));
+    EXPECT_TRUE(menusActifs()) << programme;
+  }
+
+  PrompteurMenus prompteur;
+  DefinitDialogues(&prompteur);
+  Run(QStringLiteral("GRAD = 1"));
+  Run(QStringLiteral("FOO = 1"));
+  DefinitDialogues(nullptr);
+  ASSERT_EQ(prompteur.menusPendantMessage.size(), 2u);
+  EXPECT_FALSE(prompteur.menusPendantMessage[0]) << "the menus stay disabled while the error is shown";
+  EXPECT_FALSE(prompteur.menusPendantMessage[1]);
+  EXPECT_TRUE(menusActifs());
+}
+
+TEST_F(RunErrorTest, RunRequestDuringARunIsIgnored) {
+  Run(QStringLiteral("%A = 1"));
+  const size_t primitives = Primitives().size();
+  Session().MnuVisualiserActif = false;
+  Run(QStringLiteral("%B = 2\r\nFOO"));
+  EXPECT_EQ(Primitives().size(), primitives) << "not even the drawing is cleared";
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(Session().MnuVisualiserActif);
+}
+
+TEST_F(RunErrorTest, EmptyProgramOnlyClearsTheDrawing) {
+  Run(QString());
+  ASSERT_EQ(Primitives().size(), 1u);
+  EXPECT_EQ(Primitives()[0].Type, Primitive::Genre::Cls);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(Session().MnuVisualiserActif);
+
+  Run(QStringList{"", "' nothing", "   "});
+  ASSERT_EQ(Primitives().size(), 2u);
+  EXPECT_EQ(Primitives()[1].Type, Primitive::Genre::Cls);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(RunErrorTest, StopRequestEndsTheRunSilently) {
+  LimiteInstructions = 2;
+  Run(QStringList{"%A = 1", "%B = 2", "FOO", "%C = 3"});
+  LimiteInstructions = 0;
+  EXPECT_EQ(Var(1, "%B"), "2");
+  EXPECT_EQ(Var(1, "%C"), "<absent>");
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(Session().MnuVisualiserActif);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// The headless runner as a user calls it: a program file in, the drawing and the log out.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Resultat {
+  int code = -1;
+  QStringList journal;
+};
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dossier_.isValid()); }
+
+  QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
+
+  QString EcritProgramme(const QByteArray& contenu, const QString& nom = QStringLiteral("prog.txt")) {
+    QFile f(Chemin(nom));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(contenu);
+    return f.fileName();
+  }
+
+  // Runs morvo-run with the arguments and reads back the log when one was asked for.
+  Resultat Lance(const QStringList& arguments) {
+    QProcess processus;
+    processus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
+    Resultat r;
+    if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return r;
+    r.code = processus.exitCode();
+    const int i = arguments.indexOf(QStringLiteral("--log"));
+    if (i >= 0) {
+      QFile f(arguments[i + 1]);
+      if (f.open(QIODevice::ReadOnly)) r.journal = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    }
+    return r;
+  }
+
+ private:
+  QTemporaryDir dossier_;
+};
+
+TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
+  const QString programme = EcritProgramme("%A = 5\r\n%B = x \"y\"\r\nFOO = 1\r\n%C = 3\r\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const QString png = Chemin(QStringLiteral("run.png"));
+  const Resultat r = Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), png, programme});
+  ASSERT_EQ(r.code, 0);
+  const QStringList attendu = {
+      QStringLiteral("cls"),
+      QStringLiteral("message \"Morvo\" \"Erreur de commande dans la ligne :  3: FOO = 1\\r\\n\" OK -> OK"),
+      QStringLiteral("var 1 %A \"5\""),
+      QStringLiteral("var 1 %B \"x \\\"y\\\"\""),
+      QString(),
+  };
+  EXPECT_EQ(r.journal, attendu) << r.journal.join(QLatin1Char('\n')).toStdString();
+  const QImage image(png);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.size(), QSize(1000, 700));
+}
+
+TEST_F(RunnerTest, ReadsWindows1252Programs) {
+  const QString programme = EcritProgramme("%A = caf\xe9\r\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"café\"")))
+      << r.journal.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(RunnerTest, SizeAndAnswers) {
+  const QString programme = EcritProgramme("%A = 1\nGRAD = 1\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const QString png = Chemin(QStringLiteral("petit.png"));
+  Resultat r =
+      Lance({QStringLiteral("--size"), QStringLiteral("300x200"), QStringLiteral("--png"), png,
+             QStringLiteral("--answer"), QStringLiteral("OK"), QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(QImage(png).size(), QSize(300, 200));
+  ASSERT_GE(r.journal.size(), 2);
+  EXPECT_TRUE(r.journal[1].startsWith(
+      QStringLiteral("message \"Morvo    (nb Var=1)\" \"Erreur dans la ligne :  2: GRAD = "
+                     "1\\r\\n\\r\\nErreur ordre commandes / Error odre commands\\r\\n\\r\\n%iRec")))
+      << r.journal[1].toStdString();
+  EXPECT_TRUE(r.journal[1].endsWith(QStringLiteral("\" OK -> OK")));
+
+  // An answer that is no button of the box leaves its default.
+  r = Lance({QStringLiteral("--answer"), QStringLiteral("CANCEL"), QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  ASSERT_GE(r.journal.size(), 2);
+  EXPECT_TRUE(r.journal[1].endsWith(QStringLiteral("\" OK -> OK")));
+}
+
+TEST_F(RunnerTest, ExitCodes) {
+  EXPECT_EQ(Lance({Chemin(QStringLiteral("absent.txt"))}).code, 2);
+  EXPECT_EQ(Lance({QStringLiteral("--size"), QStringLiteral("0x200"), EcritProgramme("%A = 1")}).code, 1);
+  EXPECT_EQ(Lance({QStringLiteral("--png")}).code, 1);
+  EXPECT_EQ(Lance({}).code, 1);
+}
+
+TEST_F(RunnerTest, PrintRunWritesAPdf) {
+  const QString pdf = Chemin(QStringLiteral("run.pdf"));
+  const Resultat r = Lance({QStringLiteral("--pdf"), pdf, EcritProgramme("%A = 1\r\n")});
+  ASSERT_EQ(r.code, 0);
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+}
+
+}  // namespace
