@@ -152,5 +152,8 @@ uint32_t EditeurDocument::CouleurA(int pos) const {
     if (position >= fragment.position() && position < fragment.position() + fragment.length())
       return CouleurFormat(fragment.charFormat());
   }
+  // The document keeps the format of a line break with the block that follows it.
+  if (position == bloc.position() + bloc.length() - 1 && bloc.next().isValid())
+    return CouleurFormat(bloc.next().charFormat());
   return CouleurFormat(bloc.charFormat());
 }

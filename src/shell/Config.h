@@ -18,11 +18,11 @@ extern bool ConfigFigee;
 extern bool DossierVirtualise;
 
 // Values read from the keys.
-extern QString FichierDat;             // "FichierDat =": the last program file
-extern bool DoubleClic;                // "DoubleClic =": the double-click option is checked
-extern int16_t Patchs;                 // "Patchs =": the mask of behaviour switches
-extern std::array<bool, 15> Patch;     // Patch[k]: bit k of Patchs, k from 0 to 13
-extern float TailleCarCode;            // "TailleCarCode =": editor font size, 0 when absent
+extern QString FichierDat;          // "FichierDat =": the last program file
+extern bool DoubleClic;             // "DoubleClic =": the double-click option is checked
+extern int16_t Patchs;              // "Patchs =": the mask of behaviour switches
+extern std::array<bool, 15> Patch;  // Patch[k]: bit k of Patchs, k from 0 to 13
+extern float TailleCarCode;         // "TailleCarCode =": editor font size, 0 when absent
 // "Zmm =" goes into Shell.FacteurMm (platform/Host.h).
 
 // $XDG_CONFIG_HOME/Morvo (default ~/.config/Morvo), created when missing; no trailing "/".
@@ -57,8 +57,9 @@ bool EcritConfig(const QString& cle, const QString& valeur);
 // Fills Patch from the mask.
 void DecodePatchs(int16_t masque);
 
-// Tells the user once per run that the configuration cannot be read or written.
-void SignaleErreurConfig(const QString& chemin);
+// Tells the user, once per run, that the configuration file cannot be read (the defaults stay in
+// force) or written.
+void SignaleErreurConfig(const QString& chemin, bool ecriture = false);
 
 // Back to the values before start-up (languages included).
 void RazEtatConfig();

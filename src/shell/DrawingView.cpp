@@ -1,7 +1,7 @@
 #include "shell/DrawingView.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
 
 #include "platform/Host.h"

@@ -10,11 +10,11 @@
 inline const QString NomJournalDessin = QStringLiteral("$Dessin_tmp.txt");
 
 struct EtatFermeture {
-  bool TexteVide = true;       // the editor holds no text
-  bool Modifie = false;        // the text changed since load or save
-  QString FichierCourant;      // written as "FichierDat ="
-  bool DoubleClic = false;     // the check mark of the double-click option
-  QString JournalDessin;       // absolute path of the mouse-drawing journal; empty when none
+  bool TexteVide = true;    // the editor holds no text
+  bool Modifie = false;     // the text changed since load or save
+  QString FichierCourant;   // written as "FichierDat ="
+  bool DoubleClic = false;  // the check mark of the double-click option
+  QString JournalDessin;    // absolute path of the mouse-drawing journal; empty when none
 };
 
 // The closing request. Returns true when the window may close. Before start-up has finished

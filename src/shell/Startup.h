@@ -10,6 +10,8 @@
 extern bool ConditionsAcceptees;
 // The application help file: program folder + "Morvo_" + mask-language code + ".chm".
 extern QString FichierAideAppli;
+// The decimal separator of the user's locale.
+extern QString SepDecimal;
 
 // Major "." minor on two digits, then " " for revision 0 or the letter 96 + revision.
 QString TexteVersion(int majeur, int mineur, int revision);

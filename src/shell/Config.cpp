@@ -1,0 +1,247 @@
+#include "shell/Config.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/RunError.h"
+#include "platform/TextFile.h"
+#include "shell/Languages.h"
+#include "shell/Startup.h"
+
+QString NomFicConfig = QStringLiteral("Morvo.cfg");
+QString RepDepart;
+QString RepConfig;
+bool ConfigFigee = false;
+bool DossierVirtualise = false;
+
+QString FichierDat = QStringLiteral("Morvo.dat");
+bool DoubleClic = false;
+int16_t Patchs = 0;
+std::array<bool, 15> Patch{};
+float TailleCarCode = 0.0f;
+
+namespace {
+
+const QString kEnTete = QStringLiteral("'Fichier de configuration du Programme Morvo V");
+const QString kNomSauvegarde = QStringLiteral("Morvo$cfg.old");
+const QString kFinLigne = QStringLiteral("\r\n");
+
+bool erreurSignalee = false;
+
+QString AvecBarre(const QString& dossier) { return dossier.endsWith(u'/') ? dossier : dossier + u'/'; }
+
+// The rest of the line after the key, trimmed; null when the line does not hold the key.
+QString ValeurCle(const QString& ligneMaj, const QString& ligne, const QString& cle) {
+  const int p = InStr(ligneMaj, cle);
+  if (p == 0) return {};
+  const QString valeur = Trim(Mid(ligne, p + static_cast<int>(cle.size())));
+  return valeur.isNull() ? QStringLiteral("") : valeur;
+}
+
+}  // namespace
+
+QString DossierConfig() {
+  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+  // A relative value is not a valid base directory; the default applies.
+  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
+  const QString dossier = QDir::cleanPath(base + QStringLiteral("/Morvo"));
+  QDir().mkpath(dossier);
+  return dossier;
+}
+
+QString CheminConfig() {
+  const QString trouve = TrouveSansCasse(RepConfig, NomFicConfig);
+  return trouve.isEmpty() ? RepConfig + NomFicConfig : trouve;
+}
+
+void ChoisitDossierConfig(const QString& repProgramme) {
+  const QFileInfo programme(repProgramme);
+  DossierVirtualise = !(programme.isDir() && programme.isWritable());
+  ConfigFigee = false;
+  if (!RepDepart.isEmpty() && !TrouveSansCasse(RepDepart, NomFicConfig).isEmpty()) {
+    RepConfig = AvecBarre(RepDepart);
+  } else {
+    RepConfig = AvecBarre(DossierConfig());
+  }
+  Shell.RepConfig = RepConfig;
+}
+
+QString TexteConfigDefaut() {
+  const QStringList lignes = {
+      kEnTete + VersionTexte(),
+      QStringLiteral("'Ne pas modifier / Do not change"),
+      QStringLiteral("Langue ="),
+      QStringLiteral("LangueMenu ="),
+      QStringLiteral("LangueAide ="),
+      QStringLiteral("LangueMasq ="),
+      QStringLiteral("FichierDat = Morvo.dat"),
+      QStringLiteral("DoubleClic = Non"),
+      QStringLiteral("Zmm = 1"),
+      QStringLiteral("Patchs = 0"),
+  };
+  return lignes.join(kFinLigne) + kFinLigne;
+}
+
+bool CreeConfigDefaut() {
+  if (!TrouveSansCasse(RepConfig, NomFicConfig).isEmpty()) return true;
+  QDir().mkpath(RepConfig);
+  const QString chemin = RepConfig + NomFicConfig;
+  if (!EcritFichierTexte(chemin, TexteConfigDefaut())) {
+    SignaleErreurConfig(chemin, true);
+    return false;
+  }
+  return true;
+}
+
+void LitLigneConfig(const QString& ligne) {
+  if (Left(ligne, 1) == QStringLiteral("'")) return;
+  LitLigneLangues(ligne);
+  const QString u = UCase(ligne);
+
+  if (const QString v = ValeurCle(u, ligne, QStringLiteral("FICHIERDAT =")); !v.isNull()) FichierDat = v;
+  if (const QString v = ValeurCle(u, u, QStringLiteral("DOUBLECLIC =")); !v.isNull()) {
+    DoubleClic = v == QStringLiteral("OUI");
+  }
+  const QString zmm = ValeurCle(u, u, QStringLiteral("ZMM ="));
+  if (!zmm.isNull()) Shell.FacteurMm = static_cast<float>(Val(zmm));
+  if (const QString v = ValeurCle(u, u, QStringLiteral("TAILLECARCODE =")); !v.isNull()) {
+    TailleCarCode = static_cast<float>(Val(v));
+    Shell.ZoomCourant = 1.0f;
+  }
+  if (const QString v = ValeurCle(u, u, QStringLiteral("PATCHS =")); !v.isNull()) {
+    try {
+      Patchs = VersEntier16(Val(v));
+      DecodePatchs(Patchs);
+    } catch (const ErreurExecution&) {
+      SignaleErreurConfig(CheminConfig());
+    }
+  }
+  if (zmm.isNull() && Shell.FacteurMm == 0.0f) Shell.FacteurMm = 1.0f;
+}
+
+bool LitConfig() {
+  const QString chemin = CheminConfig();
+  const std::optional<QString> texte = LitFichierTexte(chemin);
+  if (!texte) {
+    SignaleErreurConfig(chemin);
+    return false;
+  }
+  for (const QString& ligne : DecoupeLignes(*texte)) LitLigneConfig(ligne);
+  return true;
+}
+
+QString PremiereLigneConfig() {
+  const std::optional<QString> texte = LitFichierTexte(CheminConfig());
+  if (!texte) return {};
+  const QStringList lignes = DecoupeLignes(*texte);
+  return lignes.isEmpty() ? QString() : lignes.first();
+}
+
+bool EcritConfig(const QString& cle, const QString& valeur) {
+  if (ConfigFigee) return true;
+  const QString chemin = CheminConfig();
+  const bool existe = QFileInfo(chemin).isFile();
+  QString ancien;
+  if (existe) {
+    const std::optional<QString> texte = LitFichierTexte(chemin);
+    if (!texte) {
+      SignaleErreurConfig(chemin, true);
+      return false;
+    }
+    ancien = *texte;
+  } else {
+    QDir().mkpath(RepConfig);
+    ancien = TexteConfigDefaut();
+  }
+  const QStringList lignes = DecoupeLignes(ancien);
+
+  const QString ligneCle = cle + valeur;
+  const QString cleMaj = UCase(cle);
+  QStringList nouvelles;
+  bool trouve = false;
+  for (int i = 0; i < lignes.size(); ++i) {
+    if (Left(UCase(lignes[i]), static_cast<int>(cleMaj.size())) == cleMaj) {
+      nouvelles << ligneCle;
+      trouve = true;
+    } else if (i == 0) {
+      nouvelles << kEnTete + VersionTexte();
+    } else {
+      nouvelles << lignes[i];
+    }
+  }
+  if (!trouve) {
+    if (cle == QStringLiteral("LangueMasq =")) {
+      // The mask language goes before the last-file line, the old lines (header included) as they
+      // were; a file without that line receives it at the end.
+      nouvelles.clear();
+      bool place = false;
+      for (const QString& ligne : lignes) {
+        if (InStr(UCase(ligne), QStringLiteral("FICHIERDAT =")) > 0) {
+          nouvelles << ligneCle;
+          place = true;
+        }
+        nouvelles << ligne;
+      }
+      if (!place) nouvelles << ligneCle;
+    } else {
+      nouvelles << ligneCle;
+    }
+  }
+
+  const QString sauvegarde = RepConfig + kNomSauvegarde;
+  if (const QString vieille = TrouveSansCasse(RepConfig, kNomSauvegarde); !vieille.isEmpty()) {
+    QFile::remove(vieille);
+  }
+  if (existe && !QFile::copy(chemin, sauvegarde)) {
+    SignaleErreurConfig(chemin, true);
+    return false;
+  }
+  if (!EcritFichierTexte(chemin, nouvelles.join(kFinLigne) + kFinLigne)) {
+    SignaleErreurConfig(chemin, true);
+    return false;
+  }
+  QFile::remove(sauvegarde);
+  return true;
+}
+
+void DecodePatchs(int16_t masque) {
+  for (int k = 0; k <= 13; ++k) Patch[k] = (masque & (1 << k)) != 0;
+  Patch[14] = false;
+}
+
+void SignaleErreurConfig(const QString& chemin, bool ecriture) {
+  if (erreurSignalee) return;
+  erreurSignalee = true;
+  const QString nom = QDir::toNativeSeparators(chemin);
+  const QString texte = ecriture
+                            ? QStringLiteral(
+                                  "Le fichier de configuration %1 ne peut pas être écrit : les réglages ne "
+                                  "seront pas gardés.\r\nThe configuration file %1 cannot be written: the "
+                                  "settings will not be kept.")
+                            : QStringLiteral(
+                                  "Le fichier de configuration %1 ne peut pas être lu : les réglages par "
+                                  "défaut restent en vigueur.\r\nThe configuration file %1 cannot be read: "
+                                  "the default settings stay in force.");
+  Dialogues().MsgBox(texte.arg(nom), Boutons::Ok, QStringLiteral("Morvo"));
+}
+
+void RazEtatConfig() {
+  NomFicConfig = QStringLiteral("Morvo.cfg");
+  RepDepart.clear();
+  RepConfig.clear();
+  ConfigFigee = false;
+  DossierVirtualise = false;
+  FichierDat = QStringLiteral("Morvo.dat");
+  DoubleClic = false;
+  Patchs = 0;
+  Patch.fill(false);
+  TailleCarCode = 0.0f;
+  Shell.FacteurMm = 1.0f;
+  erreurSignalee = false;
+  RazLangues();
+}

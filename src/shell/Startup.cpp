@@ -1,0 +1,150 @@
+#include "shell/Startup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/StringTable.h"
+#include "shell/Config.h"
+#include "shell/Languages.h"
+#include "values/Fields.h"
+
+bool ConditionsAcceptees = false;
+QString FichierAideAppli;
+QString SepDecimal;
+
+namespace {
+
+constexpr int kVersionMajeure = 0;
+constexpr int kVersionMineure = 1;
+constexpr int kVersionRevision = 0;
+constexpr int kCmdExternesMax = 60;
+
+QString AvecBarre(const QString& dossier) {
+  const QString propre = QDir::cleanPath(dossier);
+  return propre.endsWith(u'/') ? propre : propre + u'/';
+}
+
+void AjouteCmdExternes(const QString& dossier, QStringList& noms, QStringList& dossiers) {
+  // Name filters match without regard to case, as the fixed names of the program are found.
+  const QStringList fichiers =
+      QDir(dossier).entryList({QStringLiteral("*.dag")}, QDir::Files | QDir::Hidden, QDir::Name);
+  for (const QString& fichier : fichiers) {
+    if (noms.size() >= kCmdExternesMax) return;
+    noms << Replace(fichier, QStringLiteral(".dag"), QString());
+    dossiers << dossier;
+  }
+}
+
+QString AideAppli(const QString& repProgramme) {
+  return AvecBarre(repProgramme) + QStringLiteral("Morvo_") + TexteRes(BaseLangueMasq + 8) +
+         QStringLiteral(".chm");
+}
+
+}  // namespace
+
+QString TexteVersion(int majeur, int mineur, int revision) {
+  const QString lettre = revision == 0 ? QStringLiteral(" ") : QString(QChar(96 + revision));
+  return QString::number(majeur) + u'.' + Format(mineur, QStringLiteral("00")) + lettre;
+}
+
+QString VersionTexte() { return TexteVersion(kVersionMajeure, kVersionMineure, kVersionRevision); }
+
+QString TitreVersion() { return QStringLiteral("Morvo  V") + VersionTexte(); }
+
+QString TitreFichier(const QString& nomFichier) {
+  return TitreVersion() + QStringLiteral("   ") + TexteMsg(110) + QStringLiteral(": ") + nomFichier;
+}
+
+void ListeCmdExternes(const QString& repProgramme, const QString& repDepart) {
+  QStringList noms;
+  QStringList dossiers;
+  const QString programme = AvecBarre(repProgramme);
+  AjouteCmdExternes(programme, noms, dossiers);
+  if (!repDepart.isEmpty() && AvecBarre(repDepart) != programme) {
+    AjouteCmdExternes(AvecBarre(repDepart), noms, dossiers);
+  }
+  const qsizetype nombre = noms.size();
+  for (qsizetype i = 0; i < nombre; ++i) {
+    for (qsizetype j = i + 1; j < nombre; ++j) {
+      if (noms[j] < noms[i]) {
+        noms.swapItemsAt(i, j);
+        dossiers.swapItemsAt(i, j);
+      }
+    }
+  }
+  // As the list has always been cleaned: one pass, moving on after each removal.
+  for (qsizetype i = 0; i + 1 < noms.size(); ++i) {
+    if (UCase(noms[i]) == UCase(noms[i + 1])) {
+      noms.removeAt(i + 1);
+      dossiers.removeAt(i + 1);
+    }
+  }
+  Shell.CmdExternes = noms;
+  Shell.RepCmdExternes = dossiers;
+}
+
+ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme) {
+  ResultatDebut resultat;
+  const QString programme = repProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : repProgramme;
+  Randomize();
+  Shell.EstNT5 = false;
+  NomFicConfig = QStringLiteral("Morvo.cfg");
+  SepDecimal = SeparateurDecimal();
+
+  RepDepart = AjouteAntiSlash(QDir::currentPath());
+  Shell.RepDepart = RepDepart;
+  Shell.RepCourant = RepDepart;
+  RepConfig = RepDepart;
+  ChoisitDossierConfig(programme);
+  if (CreeConfigDefaut()) LitConfig();
+
+  FichierAideAppli = AideAppli(programme);
+
+  const QString enTete = PremiereLigneConfig();
+  const int p = InStr(enTete, QStringLiteral("Morvo V"));
+  if (p == 0 || Mid(enTete, p + 7) != VersionTexte()) DefinitLangue(0);
+
+  resultat.Titre = TitreVersion();
+
+  if (!LanguesCompletes()) {
+    // Until the user can choose, every unset language is French and the choice is kept.
+    resultat.DemandeLangue = true;
+    CompleteLanguesFrancais();
+    EcritLangues();
+    FichierAideAppli = AideAppli(programme);
+  }
+
+  ListeCmdExternes(programme, RepDepart);
+  ConditionsAcceptees = true;
+
+  QString ligne = arguments.join(u' ');
+  ligne.remove(u'"');
+  if (!ligne.isEmpty()) {
+    resultat.NomFichier = ligne;
+  } else {
+    resultat.NomFichier = FichierDat;
+  }
+  const QFileInfo fichier(resultat.NomFichier);
+  if (!resultat.NomFichier.isEmpty() && fichier.isFile()) {
+    if (resultat.NomFichier.contains(u'/')) {
+      Shell.RepCourant = AvecBarre(fichier.absolutePath());
+      QDir::setCurrent(Shell.RepCourant);
+    }
+    resultat.NomFichier = fichier.absoluteFilePath();
+    resultat.Charger = true;
+    Shell.NomFichier = resultat.NomFichier;
+  }
+  resultat.Titre = TitreFichier(resultat.NomFichier);
+  return resultat;
+}
+
+void RazEtatDebut() {
+  ConditionsAcceptees = false;
+  FichierAideAppli.clear();
+  SepDecimal.clear();
+  Shell.CmdExternes.clear();
+  Shell.RepCmdExternes.clear();
+}
