@@ -8,6 +8,7 @@
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/Clipboard.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
@@ -202,23 +203,50 @@ Suite ExecuteInstruction(int niveau) {
     case Cmd::ZoomIniI:
       if (niveau != 1) return Suite::Continue;
       if (EtatOrdre > 4) ErreurRun();
-      NonDisponible();
+      if (it.value() == Cmd::ZoomIni) {
+        CmdZoomIni();
+      } else {
+        CmdZoomIniI();
+      }
+      return Suite::Continue;
     case Cmd::FormatI:
       if (niveau != 1) return Suite::Continue;
       if (EtatOrdre > 0) ErreurOrdre();
       EtatOrdre = 1;
-      NonDisponible();
+      CmdFormatI();
+      return Suite::Continue;
     case Cmd::Centre:
-      if (niveau == 1 && EtatOrdre > 3) ErreurOrdre();
-      AjouteOrdre(4);
-      NonDisponible();
+      // A centre for the other output does nothing at all.
+      if (!CentreSurSortie(nv.MotCle)) return Suite::Continue;
+      if (niveau == 1) {
+        if (EtatOrdre > 3) ErreurOrdre();
+        AjouteOrdre(4);
+      }
+      CmdCentre(niveau);
+      return Suite::Continue;
     case Cmd::Couleur:
+      CmdCouleur(niveau);
+      return Suite::Continue;
     case Cmd::CT:
+      CmdCT(niveau);
+      return Suite::Continue;
     case Cmd::Decal:
+      CmdDecal();
+      return Suite::Continue;
+    case Cmd::Point:
+      CmdPoint(niveau);
+      return Suite::Continue;
+    case Cmd::Separateur:
+      CmdSeparateur(niveau);
+      return Suite::Continue;
+    case Cmd::RefCur:
+      CmdRefCur(niveau);
+      return Suite::Continue;
+    case Cmd::AngRot:
+      CmdAngRot(niveau);
+      return Suite::Continue;
     case Cmd::Exposant:
     case Cmd::Inversion:
-    case Cmd::Point:
-    case Cmd::Separateur:
     case Cmd::ListeVar:
     case Cmd::Input:
     case Cmd::Open:
@@ -227,8 +255,6 @@ Suite ExecuteInstruction(int niveau) {
     case Cmd::Options:
     case Cmd::DagCode:
     case Cmd::Shell:
-    case Cmd::RefCur:
-    case Cmd::AngRot:
       NonDisponible();
     case Cmd::If:
       DoEvents();
@@ -264,7 +290,8 @@ Suite ExecuteInstruction(int niveau) {
       NonDisponible();
     case Cmd::NPage:
       EtatOrdre = 0;
-      NonDisponible();
+      CmdNPage();
+      return Suite::Continue;
     case Cmd::Fichier:
       DoEvents();
       if (Arret) return Suite::FinNiveau;

@@ -42,9 +42,8 @@ void PasLogSuivant() {
   struct Pas {
     float de, vers;
   };
-  static constexpr Pas chaine[] = {{0.01f, 0.02f}, {0.02f, 0.05f}, {0.05f, 0.1f}, {0.1f, 0.2f},
-                                   {0.2f, 0.5f},   {0.5f, 1.0f},   {1.0f, 5.0f},  {2.0f, 5.0f},
-                                   {5.0f, 5.0f}};
+  static constexpr Pas chaine[] = {{0.01f, 0.02f}, {0.02f, 0.05f}, {0.05f, 0.1f}, {0.1f, 0.2f}, {0.2f, 0.5f},
+                                   {0.5f, 1.0f},   {1.0f, 5.0f},   {2.0f, 5.0f},  {5.0f, 5.0f}};
   for (const Pas& p : chaine) {
     if (PasLog == p.de) {
       PasLog = p.vers;
@@ -88,8 +87,8 @@ void PrefixeSI(float& x, QString& prefixe) {
     int k;
     const char16_t* prefixe;
   };
-  static constexpr Rang rangs[] = {{18, u"E"}, {15, u"P"}, {12, u"T"},   {9, u"G"},    {6, u"M"},
-                                   {3, u"k"},  {0, u""},   {-3, u"m"},   {-6, u"µ"},   {-9, u"n"},
+  static constexpr Rang rangs[] = {{18, u"E"},  {15, u"P"},  {12, u"T"}, {9, u"G"},  {6, u"M"},
+                                   {3, u"k"},   {0, u""},    {-3, u"m"}, {-6, u"µ"}, {-9, u"n"},
                                    {-12, u"p"}, {-15, u"f"}, {-18, u"a"}};
   for (const Rang& r : rangs) {
     if (x >= static_cast<float>(std::pow(10.0, r.k))) {

@@ -80,6 +80,8 @@ class OutputSurface {
   virtual bool Image(double x, double y, double l, double h, const QString& fichier) = 0;
   virtual void Cls() = 0;
   virtual void NouvellePage() = 0;
+  // The printer's page orientation for the pages that follow; the screen has none.
+  virtual void DefinitOrientation([[maybe_unused]] bool paysage) {}
 
   // ---- font queries, in device pixels ----
   virtual double LargeurTextePx(const QString& texte) const = 0;

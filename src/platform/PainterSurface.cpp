@@ -187,6 +187,10 @@ void PainterSurface::NouvellePage() {
   if (!imprimante_->newPage()) erreur_ = true;
 }
 
+void PainterSurface::DefinitOrientation(bool paysage) {
+  if (imprimante_) imprimante_->setPageOrientation(paysage ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
 double PainterSurface::LargeurTextePx(const QString& texte) const {
   return LargeurTexteQt(PoliceQt(Font, dpi_), texte, Appareil());
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+// Statement colouring and keyword rewriting over an editor model: command words blue and in their
+// written form, comments green, the rest black; a line entirely red is left as it is.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+class EditeurDocument;
+
+constexpr uint32_t CouleurNoire = 0;
+constexpr uint32_t CouleurBleue = 0xFF0000;
+constexpr uint32_t CouleurVerte = 0x008000;
+constexpr uint32_t CouleurRouge = 0x0000FF;
+
+// First and last line (0-based) of the statement holding a line: lines ending in " _" go on into
+// the next one.
+struct Instruction {
+  int premiere = 0;
+  int derniere = 0;
+};
+Instruction InstructionDeLigne(const EditeurDocument& texte, int ligne);
+
+// Works through its own selection on the model, so a widget over the same document keeps its
+// cursor. While it changes the text, the given change-tracking flag is false.
+class Coloration {
+ public:
+  Coloration(EditeurDocument& texte, bool& suiviModif);
+  explicit Coloration(EditeurDocument& texte);
+
+  // Positions count a line break as two characters.
+  void ColoreLigne(int debut, int longueur);
+  void ColoreLignes(int premiere, int derniere);  // 0-based lines
+  void ColoreTexte(int debut, int longueur);      // the lines that start in the range
+  void ColoreTout();                              // everything black first, then every line
+  void Noircit(int premiere, int derniere);       // 0-based lines
+
+  // Where a position taken before the last colouring stands after it: a keyword rewritten in
+  // another length moves what follows it.
+  int Ajuste(int pos) const;
+
+ private:
+  struct Remplacement {
+    int position, ancienne, nouvelle;
+  };
+  void Ligne(int debut, int longueur);
+  void Colore(int debut, int longueur, uint32_t couleur);
+  bool EntierementRouge(int debut, int longueur) const;
+  QString Extrait(int debut, int longueur);
+  int LongueurTexte() const;
+
+  EditeurDocument& texte_;
+  bool& suivi_;
+  std::vector<Remplacement> remplacements_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+// The set-up commands that the keyword chain runs in line: zoom factors, current colour, centre,
+// the current 0,0 (CT), pivot offset (Decal), default rotation (AngRot), reference cursor (RefCur),
+// page orientation (FormatI), separators, page break (NPage) and the "?" echo of the current point.
+// Each reads ParamLigne; the chain applies the command-order rules before calling them.
+
+#include <QString>
+#include <cstdint>
+
+// The CT point as given, before its rotation: an empty x or y field of the next CT builds on it.
+extern float CTxNonTourne, CTyNonTourne;
+// The deepest program level to which the AngRot angle is handed down.
+extern int16_t NiveauMaxAngRot;
+
+void CmdZoomIni();
+void CmdZoomIniI();
+void CmdCouleur(int niveau);
+// Whether a centre keyword (CENTREE, CENTREI, CENTREEI) acts on the current output: CENTREE on the
+// screen only, CENTREI on the printer only, CENTREEI on both.
+bool CentreSurSortie(const QString& motCle);
+void CmdCentre(int niveau);
+void CmdCT(int niveau);
+void CmdDecal();
+void CmdAngRot(int niveau);
+// Level 1 only; deeper the line does nothing.
+void CmdRefCur(int niveau);
+// A field naming no orientation is a run error.
+void CmdFormatI();
+void CmdSeparateur(int niveau);
+void CmdNPage();
+// "?": the current point into the variables named by the fields or, at level 1, into the program
+// text in place of the statement (which becomes a comment); the line loop goes on after it.
+void CmdPoint(int niveau);

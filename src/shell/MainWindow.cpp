@@ -1,0 +1,334 @@
+#include "shell/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "editor/ProgramEditor.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/Prompter.h"
+#include "platform/QtEvents.h"
+#include "platform/StringTable.h"
+#include "shell/Config.h"
+#include "shell/DrawingView.h"
+#include "shell/Menus.h"
+#include "shell/Printing.h"
+#include "shell/ProgramFiles.h"
+#include "shell/QtHost.h"
+#include "shell/Shutdown.h"
+#include "shell/Startup.h"
+
+float FacteurCode = FacteurCodeDefaut;
+
+namespace {
+
+QLineEdit* BoiteStatut(QWidget* parent) {
+  auto* boite = new QLineEdit(parent);
+  boite->setReadOnly(true);
+  boite->setFocusPolicy(Qt::NoFocus);
+  boite->setAlignment(Qt::AlignRight);
+  boite->setFrame(false);
+  boite->setTextMargins(1, 0, 1, 0);
+  return boite;
+}
+
+}  // namespace
+
+FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
+  vue_ = new VueDessin(this);
+  setCentralWidget(vue_);
+  editeur_ = new EditeurProgramme(vue_);
+  text1_ = BoiteStatut(vue_);
+  text2_ = BoiteStatut(vue_);
+  text3_ = BoiteStatut(vue_);
+  text4_ = BoiteStatut(vue_);
+  menus_ = std::make_unique<MenusPrincipaux>(menuBar());
+  hote_ = std::make_unique<HoteQt>(*this);
+  hote_->MontreEtatMenus();
+  repProgramme_ = QCoreApplication::applicationDirPath();
+  setWindowTitle(TitreVersion());
+
+  connect(vue_, &VueDessin::Redimensionnee, this, &FenetrePrincipale::Form_Resize);
+  connect(editeur_, &EditeurProgramme::ligneChange, text1_, &QLineEdit::setText);
+  ConnecteMenus();
+  TailleCarStatut(static_cast<float>(editeur_->font().pointSizeF()));
+  AfficheMenus();
+
+  QCoreApplication::instance()->installEventFilter(this);
+  InstalleEvenementsQt([this] {
+    if (hote_->EnCours()) vue_->update();
+  });
+  resize(1000, 700);
+}
+
+FenetrePrincipale::~FenetrePrincipale() {
+  QCoreApplication::instance()->removeEventFilter(this);
+  RetireEvenementsQt();
+  hote_.reset();
+}
+
+QAction* FenetrePrincipale::Action(const QString& nom) const { return menus_->Action(nom); }
+
+void FenetrePrincipale::ConnecteMenus() {
+  auto relie = [this](const char* nom, auto&& commande) {
+    connect(Action(QString::fromUtf8(nom)), &QAction::triggered, this, commande);
+  };
+  relie("Mnu_Ouvrir", [this] { Mnu_Ouvrir_Click(); });
+  relie("Mnu_Nouveau", [this] { Mnu_Nouveau_Click(); });
+  relie("Mnu_EnregistrerS", [this] { Mnu_EnregistrerS_Click(); });
+  relie("Mnu_Enregistrer", [this] { Mnu_Enregistrer_Click(); });
+  relie("Mnu_Imprimante", [this] { Mnu_Imprimante_Click(); });
+  relie("Mnu_Imprimer", [this] { Mnu_Imprimer_Click(); });
+  relie("Mnu_ImprimerZoom", [this] { Mnu_ImprimerZoom_Click(); });
+  relie("Mnu_Quitter", [this] { Mnu_Quitter_Click(); });
+  relie("Mnu_Visualiser", [this] { Mnu_Visualiser_Click(); });
+  relie("Mnu_Code", [this] { Mnu_Code_Click(); });
+  relie("Mnu_AgrandirCode", [this] { Mnu_AgrandirCode_Click(); });
+  relie("Mnu_IniCode", [this] { Mnu_IniCode_Click(); });
+  relie("Mnu_DblClick", [this] { Mnu_DblClick_Click(); });
+  // The Edit entries type their key into the focused editor, so that its own key handling runs.
+  relie("Mnu_Couper", [this] { editeur_->EnvoieTouche(Qt::Key_X, Qt::ControlModifier); });
+  relie("Mnu_Copier", [this] { editeur_->EnvoieTouche(Qt::Key_C, Qt::ControlModifier); });
+  relie("Mnu_Coller", [this] { editeur_->EnvoieTouche(Qt::Key_V, Qt::ControlModifier); });
+  relie("Mnu_Selectionner", [this] { editeur_->EnvoieTouche(Qt::Key_A, Qt::ControlModifier); });
+  relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
+
+  // Entries whose commands come with later versions.
+  const char* plusTard[] = {"Mnu_OuvrirMeter", "Mnu_ImprimerCode", "Mnu_Defaire",   "Mnu_Refaire",
+                            "Mnu_Rechercher",  "Mnu_Masque",       "Mnu_Dessin",    "Mnu_Zoom",
+                            "Mnu_RefCurseur",  "Mnu_TaillCar",     "Mnu_CentreCurseur", "Mnu_Patchs",
+                            "Mnu_Langue",      "Mnu_Setup",        "Mnu_Couleur",   "Mnu_Polices",
+                            "Mnu_Liste_Fic",   "Mnu_Aide25",       "Mnu_Aide",      "Mnu_AideMot",
+                            "Mnu_ResumeSyntaxes", "Mnu_MAJ_Aide",  "Mnu_Conditions", "Mnu_AProposDe",
+                            "Mnu_Non_Doc"};
+  for (const char* nom : plusTard) {
+    QAction* action = Action(QString::fromUtf8(nom));
+    connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
+  }
+  editeur_->ResumeSyntaxes = [this] { NonDisponible(Action(QStringLiteral("Mnu_ResumeSyntaxes"))); };
+  editeur_->Masque = [this] { NonDisponible(Action(QStringLiteral("Mnu_Masque"))); };
+}
+
+void FenetrePrincipale::NonDisponible(QAction* action) {
+  NonDisponible(action ? MenusPrincipaux::TexteSimple(action->text()) : QString());
+}
+
+void FenetrePrincipale::NonDisponible(const QString& nom) {
+  Dialogues().MsgBox(nom + QStringLiteral(" : pas encore disponible / not available yet / "
+                                          "noch nicht verfügbar / todavía no disponible"),
+                     Boutons::Ok, QString());
+}
+
+void FenetrePrincipale::Titre(const QString& nomFichier) { setWindowTitle(TitreFichier(nomFichier)); }
+
+void FenetrePrincipale::DebutAttente() {
+  hote_->DebutRun();
+  QCoreApplication::processEvents();
+}
+
+void FenetrePrincipale::FinAttente() { hote_->FinRun(); }
+
+// ---- layout ----
+
+void FenetrePrincipale::Form_Resize() {
+  if (isMinimized()) return;
+  const int largeur = vue_->width();
+  const int hauteur = vue_->height();
+  if (largeur <= 0 || hauteur <= 0) return;
+  const int largeurCode = static_cast<int>(largeur / FacteurCode);
+  editeur_->setGeometry(largeur - largeurCode, 0, largeurCode, hauteur);
+  Shell.LargeurZone = vue_->Surface().ScaleWidth;
+  Shell.HauteurZone = vue_->Surface().ScaleHeight;
+  int gauche = editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked() ? largeur - largeurCode
+                                                                                         : largeur;
+  for (QLineEdit* boite : {text1_, text2_, text3_, text4_}) {
+    gauche -= boite->width();
+    boite->move(gauche, hauteur - boite->height());
+  }
+}
+
+void FenetrePrincipale::TailleCarStatut(float taille) {
+  if (taille <= 0) return;
+  QFont police = text1_->font();
+  police.setPointSizeF(taille);
+  const QFontMetricsF mesure(police);
+  const double zoom = Shell.ZoomCourant > 0 ? Shell.ZoomCourant : 1.0;
+  QString exemple2 = QStringLiteral("-999.9 -999.9");
+  if (zoom < 0.5)
+    exemple2 = QStringLiteral("-999 -999");
+  else if (zoom >= 5)
+    exemple2 = QStringLiteral("-999.99 -999.99");
+  const std::pair<QLineEdit*, QString> boites[] = {{text1_, QStringLiteral("L 999/999")},
+                                                   {text2_, exemple2},
+                                                   {text3_, QStringLiteral("T -888.8 -999.9")},
+                                                   {text4_, QStringLiteral("999 999")}};
+  const int hauteur = static_cast<int>(std::ceil(mesure.height() / zoom)) + 2;
+  for (const auto& [boite, exemple] : boites) {
+    boite->setFont(police);
+    boite->resize(static_cast<int>(std::ceil(mesure.horizontalAdvance(exemple) / zoom)) + 6, hauteur);
+  }
+  Form_Resize();
+}
+
+void FenetrePrincipale::Mnu_AgrandirCode_Click() {
+  if (static_cast<float>(editeur_->width() * 1.3) < static_cast<float>(vue_->width())) {
+    FacteurCode = FacteurCode / 1.2f;
+    Form_Resize();
+  }
+}
+
+void FenetrePrincipale::Mnu_Code_Click() {
+  QAction* code = Action(QStringLiteral("Mnu_Code"));
+  code->setChecked(!code->isChecked());
+  const bool visible = code->isChecked();
+  for (QWidget* w : std::initializer_list<QWidget*>{editeur_, text1_, text2_, text3_}) w->setVisible(visible);
+  hote_->MnuCodeCoche = visible;
+  Form_Resize();
+  if (visible) editeur_->setFocus();
+}
+
+void FenetrePrincipale::Mnu_DblClick_Click() {
+  // The entry is checkable: Qt has already inverted its mark.
+  DoubleClic = Action(QStringLiteral("Mnu_DblClick"))->isChecked();
+}
+
+void FenetrePrincipale::AfficheMenus() {
+  menus_->AfficheMenus();
+  text1_->setToolTip(TexteMsg(130));
+  text2_->setToolTip(TexteMsg(131));
+  text3_->setToolTip(TexteMsg(132));
+}
+
+// ---- start-up ----
+
+bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& repProgramme) {
+  if (!repProgramme.isEmpty()) repProgramme_ = repProgramme;
+  // No input until the first run has ended.
+  hote_->DebutRun();
+  if (!PrepareImprimante()) {
+    hote_->FinRun();
+    Dialogues().MsgBox(TexteRes(160) + QStringLiteral("\r\n") + TexteRes(560), Boutons::Ok, QString());
+    return false;
+  }
+  MesureImprimante();
+  Shell.MmParPixelEcran = static_cast<float>(vue_->MmParPixel());
+  if (FacteurCode == 0) FacteurCode = FacteurCodeDefaut;
+  Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
+
+  const ResultatDebut debut = Debut(arguments, repProgramme_);
+  menus_->RegleEntreesAide(true, repProgramme_);
+  Action(QStringLiteral("Mnu_DblClick"))->setChecked(DoubleClic);
+  AfficheMenus();
+  if (TailleCarCode > 0) {
+    QFont police = editeur_->font();
+    police.setPointSizeF(TailleCarCode);
+    editeur_->setFont(police);
+    TailleCarStatut(TailleCarCode);
+  }
+  setWindowTitle(debut.Titre);
+  Shell.NomFichier = debut.NomFichier;
+  if (debut.Charger && LitFic(debut.NomFichier)) {
+    FichierCourant = debut.NomFichier;
+  } else {
+    Mnu_Ouvrir_Click();
+  }
+  Titre(Shell.NomFichier);
+  editeur_->DefinitModifie(false);
+
+  premierRunFait_ = true;
+  ExecuteProgramme();
+  hote_->FinRun();
+  return true;
+}
+
+// ---- run, keys, closing ----
+
+void FenetrePrincipale::Mnu_Visualiser_Click() {
+  premierRunFait_ = true;
+  ExecuteProgramme();
+}
+
+void FenetrePrincipale::Mnu_Quitter_Click() { close(); }
+
+bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
+  const Qt::KeyboardModifiers etat =
+      modificateurs & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  const auto nonDisponible = [this](const char* nom) { NonDisponible(Action(QString::fromUtf8(nom))); };
+  switch (touche) {
+    case Qt::Key_F4:
+      if (etat == Qt::NoModifier)
+        Mnu_Visualiser_Click();
+      else if (etat == Qt::AltModifier)
+        Mnu_Quitter_Click();
+      return true;
+    case Qt::Key_F6:
+    case Qt::Key_F12:
+      NonDisponible(QStringLiteral("Positionner (F6, F12)"));
+      return true;
+    case Qt::Key_F7:
+      nonDisponible("Mnu_Zoom");
+      return true;
+    case Qt::Key_F8:
+      nonDisponible("Mnu_RefCurseur");
+      return true;
+    case Qt::Key_F9:
+      if (hote_->MnuDessinActif) nonDisponible("Mnu_Dessin");
+      return true;
+    case Qt::Key_S:
+      if (etat != (Qt::ShiftModifier | Qt::ControlModifier)) return false;
+      Mnu_Enregistrer_Click();
+      return true;
+    case Qt::Key_P:
+      if (etat != (Qt::ShiftModifier | Qt::ControlModifier)) return false;
+      Mnu_ImprimerZoom_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool FenetrePrincipale::eventFilter(QObject* cible, QEvent* evenement) {
+  if (evenement->type() == QEvent::KeyPress && QApplication::activeModalWidget() == nullptr) {
+    auto* widget = qobject_cast<QWidget*>(cible);
+    if (widget && widget->window() == this) {
+      auto* touche = static_cast<QKeyEvent*>(evenement);
+      if (Form_KeyDown(touche->key(), touche->modifiers())) return true;
+    }
+  }
+  return QMainWindow::eventFilter(cible, evenement);
+}
+
+void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
+  if (hote_->EnCours()) {
+    // A run or a print goes on: stop it and close when it has ended.
+    Arret = true;
+    if (!fermetureDemandee_) {
+      fermetureDemandee_ = true;
+      QTimer::singleShot(50, this, [this] {
+        fermetureDemandee_ = false;
+        close();
+      });
+    }
+    evenement->ignore();
+    return;
+  }
+  EtatFermeture etat;
+  etat.TexteVide = editeur_->Modele().Text().isEmpty();
+  etat.Modifie = editeur_->Modifie();
+  etat.FichierCourant = FichierCourant;
+  etat.DoubleClic = Action(QStringLiteral("Mnu_DblClick"))->isChecked();
+  etat.JournalDessin = QDir::current().absoluteFilePath(NomJournalDessin);
+  if (AccepteFermeture(etat, [this] { return Mnu_EnregistrerS_Click(); }))
+    evenement->accept();
+  else
+    evenement->ignore();
+}

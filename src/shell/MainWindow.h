@@ -1,0 +1,111 @@
+#pragma once
+
+// The main window: the drawing with the program editor in a strip along its right edge and four
+// status boxes along its bottom edge, the menu bar, the window's own keys, start-up, closing, and
+// the file and print commands (ProgramFiles.cpp, Printing.cpp).
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class EditeurProgramme;
+class HoteQt;
+class MenusPrincipaux;
+class QAction;
+class QLineEdit;
+class VueDessin;
+
+// The window width divided by the code pane's width.
+extern float FacteurCode;
+constexpr float FacteurCodeDefaut = 3.3f;
+
+class FenetrePrincipale : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit FenetrePrincipale(QWidget* parent = nullptr);
+  ~FenetrePrincipale() override;
+
+  // The load of the window: printer and screen measures, start-up, the program file, the first
+  // run. `arguments` are the command line after the program's name; `repProgramme` the folder of
+  // the program's own files (the executable's when empty). False when the program must end.
+  bool Demarre(const QStringList& arguments, const QString& repProgramme = {});
+
+  EditeurProgramme& Editeur() { return *editeur_; }
+  VueDessin& Vue() { return *vue_; }
+  MenusPrincipaux& Menus() { return *menus_; }
+  HoteQt& Hote() { return *hote_; }
+  QLineEdit* Text1() const { return text1_; }
+  QLineEdit* Text2() const { return text2_; }
+  QLineEdit* Text3() const { return text3_; }
+  QLineEdit* Text4() const { return text4_; }
+  QAction* Action(const QString& nom) const;
+  QString RepProgramme() const { return repProgramme_; }
+  // A run has taken place since start-up.
+  bool PremierRunFait() const { return premierRunFait_; }
+
+  // ---- layout ----
+  void Form_Resize();
+  void TailleCarStatut(float taille);
+  void Mnu_AgrandirCode_Click();
+  void Mnu_Code_Click();
+  void Mnu_DblClick_Click();
+  // Every caption of the menu language, then the status boxes' tool tips of the message language.
+  void AfficheMenus();
+
+  // ---- run and keys ----
+  void Mnu_Visualiser_Click();
+  void Mnu_Quitter_Click();
+  // The window's key table; true when the key is consumed.
+  bool Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs);
+
+  // ---- program files (ProgramFiles.cpp) ----
+  // The save question before a command replaces the text; false when the command must stop
+  // (Cancel, or a save that did not complete).
+  bool QuestionSauvegarde();
+  void Mnu_Ouvrir_Click();
+  void Mnu_Nouveau_Click();
+  // Both true when the text was written.
+  bool Mnu_EnregistrerS_Click();
+  bool Mnu_Enregistrer_Click();
+  void Mnu_IniCode_Click();
+  // Loads a program file into the editor with its initial zoom; false (the user told, the editor
+  // unchanged) when it cannot be read.
+  bool LitFic(const QString& chemin);
+
+  // ---- printing (Printing.cpp) ----
+  void Mnu_Imprimer_Click();
+  void Mnu_ImprimerZoom_Click();
+  void Mnu_Imprimante_Click();
+  // The print run and the screen run after it; false when nothing was printed.
+  bool Imprimer();
+
+  // Tells the user that a menu command belongs to a later version.
+  void NonDisponible(QAction* action);
+  void NonDisponible(const QString& commande);
+
+ protected:
+  void closeEvent(QCloseEvent* evenement) override;
+  bool eventFilter(QObject* cible, QEvent* evenement) override;
+
+ private:
+  void ConnecteMenus();
+  void Titre(const QString& nomFichier);
+  // Disables the window's input for a command that takes time, and enables it again.
+  void DebutAttente();
+  void FinAttente();
+
+  VueDessin* vue_ = nullptr;
+  EditeurProgramme* editeur_ = nullptr;
+  QLineEdit* text1_ = nullptr;
+  QLineEdit* text2_ = nullptr;
+  QLineEdit* text3_ = nullptr;
+  QLineEdit* text4_ = nullptr;
+  std::unique_ptr<MenusPrincipaux> menus_;
+  std::unique_ptr<HoteQt> hote_;
+  QString repProgramme_;
+  bool premierRunFait_ = false;
+  bool fermetureDemandee_ = false;
+  friend class HoteQt;
+};

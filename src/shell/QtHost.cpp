@@ -1,0 +1,59 @@
+#include "shell/QtHost.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+
+#include "editor/ProgramEditor.h"
+#include "shell/DrawingView.h"
+#include "shell/MainWindow.h"
+#include "shell/Menus.h"
+
+HoteQt::HoteQt(FenetrePrincipale& fenetre) : fenetre_(fenetre) { DefinitHote(this); }
+
+HoteQt::~HoteQt() {
+  if (HoteCourant() == this) DefinitHote(nullptr);
+  if (profondeur_ > 0) QApplication::restoreOverrideCursor();
+}
+
+OutputSurface* HoteQt::Ecran() { return &fenetre_.Vue().Surface(); }
+
+EditeurTexte* HoteQt::Editeur() { return &fenetre_.Editeur().Modele(); }
+
+double HoteQt::LargeurCode() const {
+  return fenetre_.Editeur().width() * fenetre_.Vue().MmParPixel();
+}
+
+void HoteQt::DebutRun() {
+  if (profondeur_++ > 0) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  fenetre_.Vue().setEnabled(false);
+  // The window itself stays enabled so that Esc reaches it and modeless dialogs keep working.
+  etatsSauves_.clear();
+  for (QAction* action : fenetre_.Menus().Entrees()) {
+    etatsSauves_.insert(action, action->isEnabled());
+    action->setEnabled(false);
+  }
+}
+
+void HoteQt::FinRun() {
+  if (profondeur_ == 0 || --profondeur_ > 0) return;
+  for (auto it = etatsSauves_.cbegin(); it != etatsSauves_.cend(); ++it) it.key()->setEnabled(it.value());
+  etatsSauves_.clear();
+  MontreEtatMenus();
+  fenetre_.Vue().setEnabled(true);
+  fenetre_.Vue().update();
+  QApplication::restoreOverrideCursor();
+}
+
+void HoteQt::MontreEtatMenus() {
+  MenusPrincipaux& m = fenetre_.Menus();
+  if (profondeur_ > 0) return;
+  m.Action(QStringLiteral("Mnu_Visualiser"))->setEnabled(MnuVisualiserActif);
+  m.Action(QStringLiteral("Mnu_Zoom"))->setEnabled(MnuZoomActif);
+  m.Action(QStringLiteral("Mnu_RefCurseur"))->setEnabled(MnuRefCurseurActif);
+  MnuDessinActif = m.Action(QStringLiteral("Mnu_Dessin"))->isEnabled();
+  MnuCodeCoche = m.Action(QStringLiteral("Mnu_Code"))->isChecked();
+}
+
+void HoteQt::OuvreAide() { fenetre_.NonDisponible(fenetre_.Action(QStringLiteral("Mnu_Aide25"))); }

@@ -1,0 +1,40 @@
+#pragma once
+
+// What the main window offers the interpreter: the screen image, the printer during a print run,
+// the editor, and the menu entries and input that a run switches off.
+
+#include <QHash>
+
+#include "platform/Host.h"
+
+class FenetrePrincipale;
+class QAction;
+
+class HoteQt : public Hote {
+ public:
+  explicit HoteQt(FenetrePrincipale& fenetre);
+  ~HoteQt() override;
+
+  OutputSurface* Ecran() override;
+  OutputSurface* Imprimante() override { return imprimante_; }
+  EditeurTexte* Editeur() override;
+  double LargeurCode() const override;
+
+  // The hourglass, the drawing and editor without input, the menu entries off; nested calls
+  // count, and the last FinRun puts everything back and shows the menu flags on the entries.
+  void DebutRun() override;
+  void FinRun() override;
+  void OuvreAide() override;
+
+  // The printer surface while a print run goes on.
+  void DefinitImprimante(OutputSurface* imprimante) { imprimante_ = imprimante; }
+  bool EnCours() const { return profondeur_ > 0; }
+  // Shows the interpreter's flags on the menu entries (and the check mark of the code pane).
+  void MontreEtatMenus();
+
+ private:
+  FenetrePrincipale& fenetre_;
+  OutputSurface* imprimante_ = nullptr;
+  int profondeur_ = 0;
+  QHash<QAction*, bool> etatsSauves_;
+};
