@@ -3,11 +3,9 @@
 #include "commands/Commands.h"
 #include "interpreter/RunErrors.h"
 
-void TraceCadre(int) { NonDisponible(); }
 void TraceQA(int) { NonDisponible(); }
 void TracePlus(int) { NonDisponible(); }
 void TraceX(int) { NonDisponible(); }
-void TraceCercle(int, const QString&) { NonDisponible(); }
 void TracePercer(int) { NonDisponible(); }
 void TraceVoyant() { NonDisponible(); }
 void TracePoly() { NonDisponible(); }
@@ -17,5 +15,4 @@ void TraceFleche(int) { NonDisponible(); }
 void TraceImage() { NonDisponible(); }
 void TracePalCoul(int) { NonDisponible(); }
 void CmdChain(const QString&) { NonDisponible(); }
-void CmdPlot(int, const QString&, const QString&) { NonDisponible(); }
 void TraceBezier(int, const QString&) { NonDisponible(); }

@@ -94,6 +94,10 @@ void Coloration::ColoreLignes(int premiere, int derniere) {
 
 void Coloration::ColoreTexte(int debut, int longueur) {
   remplacements_.clear();
+  Texte(debut, longueur);
+}
+
+void Coloration::Texte(int debut, int longueur) {
   int fin = debut + longueur;
   int p = debut;
   int ligne = texte_.LigneDePosition(debut);
@@ -118,7 +122,7 @@ void Coloration::ColoreTout() {
     SansSuivi sansSuivi(suivi_);
     Colore(0, total, CouleurNoire);
   }
-  ColoreTexte(0, total);
+  Texte(0, total);
 }
 
 void Coloration::Noircit(int premiere, int derniere) {

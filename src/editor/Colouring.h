@@ -45,6 +45,7 @@ class Coloration {
     int position, ancienne, nouvelle;
   };
   void Ligne(int debut, int longueur);
+  void Texte(int debut, int longueur);
   void Colore(int debut, int longueur, uint32_t couleur);
   bool EntierementRouge(int debut, int longueur) const;
   QString Extrait(int debut, int longueur);

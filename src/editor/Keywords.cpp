@@ -25,17 +25,17 @@ const QHash<QString, QString>& TableMotsCles() {
 
 const QStringList& MotsClesCanoniques() {
   static const QStringList mots = {
-      "Arc",       "Bezier",   "BezierP",  "Bezier_aGr", "Cadre",     "CadreP",   "CadreA",  "CadreAP",
-      "CentreE",   "CentreI",  "CentreEI", "Cercle",     "CercleI",   "CercleP",  "CerclePI", "Chain",
-      "Couleur",   "CT",       "Decal",    "DemiLune",   "DemiLuneP", "Droite",   "DroiteV", "EpaisT",
-      "Exposant",  "Fichier",  "Fleche",   "FlecheP",    "FormatI",   "Goto",     "Grad",    "Grad1",
-      "Image",     "Input",    "Inversion", "If",        "ElseIf",    "IfT",      "ElseIfT", "EndIf",
-      "Else",      "ListeVar", "LVar",     "NPage",      "Open",      "OpenA",    "PalCoul", "PalCoul2",
-      "PalCoul3",  "Percer",   "PercerX",  "Plot",       "PlotP",     "PlotS",    "Plus",    "PrintA",
-      "+",         "Police",   "Poly",     "PolyP",      "PolyR",     "PolyRP",   "QA",      "QA1",
-      "QA2",       "QA12",     "RefCur",   "Sect",       "SectP",     "Separateur", "Stop",  "!",
-      "TailleP",   "Texte",    "TexteC",   "Trait",      "Val",       "ValR",     "ValD",    "Val1",
-      "Val1R",     "Val1D",    "Voyant",   "X",          "ZoomIni",   "ZoomIniI", "AngRot",  "Cote",
+      "Arc",      "Bezier",   "BezierP",   "Bezier_aGr", "Cadre",     "CadreP",     "CadreA",   "CadreAP",
+      "CentreE",  "CentreI",  "CentreEI",  "Cercle",     "CercleI",   "CercleP",    "CerclePI", "Chain",
+      "Couleur",  "CT",       "Decal",     "DemiLune",   "DemiLuneP", "Droite",     "DroiteV",  "EpaisT",
+      "Exposant", "Fichier",  "Fleche",    "FlecheP",    "FormatI",   "Goto",       "Grad",     "Grad1",
+      "Image",    "Input",    "Inversion", "If",         "ElseIf",    "IfT",        "ElseIfT",  "EndIf",
+      "Else",     "ListeVar", "LVar",      "NPage",      "Open",      "OpenA",      "PalCoul",  "PalCoul2",
+      "PalCoul3", "Percer",   "PercerX",   "Plot",       "PlotP",     "PlotS",      "Plus",     "PrintA",
+      "+",        "Police",   "Poly",      "PolyP",      "PolyR",     "PolyRP",     "QA",       "QA1",
+      "QA2",      "QA12",     "RefCur",    "Sect",       "SectP",     "Separateur", "Stop",     "!",
+      "TailleP",  "Texte",    "TexteC",    "Trait",      "Val",       "ValR",       "ValD",     "Val1",
+      "Val1R",    "Val1D",    "Voyant",    "X",          "ZoomIni",   "ZoomIniI",   "AngRot",   "Cote",
       "?"};
   return mots;
 }

@@ -33,6 +33,8 @@ class EditeurProgramme : public QPlainTextEdit {
   void ChargeTexte(const QString& texteCrlf);
   // Recolours the whole text (Ctrl+K), keeping the selection and the first visible line.
   void ColoreTout();
+  // Recolours the lines that start in a range of positions (text inserted by a command).
+  void ColoreTexte(int debut, int longueur);
   // Recolours the statement being edited when it waits for it, and puts the caret back.
   void ColoreInstruction();
   // Position of the first character of the caret line.
@@ -56,11 +58,11 @@ class EditeurProgramme : public QPlainTextEdit {
   std::function<void()> RechercheSuivante;              // F3
   std::function<void()> Remplace;                       // Ctrl+H
   // Silent ones.
-  std::function<void()> CacheRecherche;          // Esc
-  std::function<void()> DesactiveRemplacer;      // navigation keys and clicks
-  std::function<void()> CacheAideLigne;          // every key up
+  std::function<void()> CacheRecherche;           // Esc
+  std::function<void()> DesactiveRemplacer;       // navigation keys and clicks
+  std::function<void()> CacheAideLigne;           // every key up
   std::function<void(int, int)> RegleAnnulation;  // key up of an editing key (key code, shift bits)
-  std::function<void()> PointeurDefaut;          // mouse move
+  std::function<void()> PointeurDefaut;           // mouse move
 
   // Editor state shared with the find, undo and insertion commands.
   int DerniereTouche = 0;
@@ -88,16 +90,19 @@ class EditeurProgramme : public QPlainTextEdit {
   bool event(QEvent* e) override;
 
  private:
-  void TexteChange(int position, int retires, int ajoutes);
-  void LigneLogique(int ligne);
-  void ColoreLignesEnCours();
+  friend class ModeleEditeur;
+  void TexteChange();
   void ColleAvecCouleurs();
+  void ColoreAvantEntree();
+  int LigneDuCurseur() const;
+  bool HorsInstruction() const;
   void MajLigne();
-  void QuitteInstruction(bool rechercheSuivante, bool remplacement);
-  bool ToucheEditeur(int touche, Qt::KeyboardModifiers modificateurs) const;
-  void Indisponible() const;
+  void Appelle(const std::function<void()>& commande) const;
+  void MontreRechercheAvecSelection();
 
   std::unique_ptr<ModeleEditeur> modele_;
+  // The colouring works through a model of its own over the same document.
+  std::unique_ptr<EditeurDocument> texteColoration_;
   std::unique_ptr<Coloration> coloration_;
   bool modifie_ = false;
   bool aRecolorer_ = false;

@@ -2,13 +2,16 @@
 
 #include "commands/Commands.h"
 #include "drawing/TextCommands.h"
+#include "interpreter/ArcScale.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
+#include "interpreter/Sectors.h"
 #include "interpreter/SetupCommands.h"
+#include "interpreter/StraightScale.h"
 #include "platform/Clipboard.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
@@ -246,7 +249,11 @@ Suite ExecuteInstruction(int niveau) {
       CmdAngRot(niveau);
       return Suite::Continue;
     case Cmd::Exposant:
+      CmdExposant(niveau);
+      return Suite::Continue;
     case Cmd::Inversion:
+      CmdInversion();
+      return Suite::Continue;
     case Cmd::ListeVar:
     case Cmd::Input:
     case Cmd::Open:
@@ -277,11 +284,18 @@ Suite ExecuteInstruction(int niveau) {
       CmdEndIf(niveau);
       return Suite::Continue;
     case Cmd::Arc:
+      AjouteOrdre(32 | 64);
+      CmdArc(niveau);
+      return Suite::Continue;
     case Cmd::Droite:
     case Cmd::DroiteV:
       AjouteOrdre(32 | 64);
-      NonDisponible();
+      CmdDroite(it.value() == Cmd::DroiteV);
+      return Suite::Continue;
     case Cmd::Sect:
+      ExigeLigneEchelle();
+      CmdSect(niveau, nv.MotCle == QStringLiteral("SECTP"));
+      return Suite::Continue;
     case Cmd::Grad:
     case Cmd::Grad1:
     case Cmd::Val1:

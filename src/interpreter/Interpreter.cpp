@@ -10,6 +10,7 @@
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
+#include "interpreter/ScaleState.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
@@ -73,6 +74,7 @@ void TeteInterprete(int niveau) {
     OrigineY = OrigineBaseY + nv.OrigineY.value_or(0.0);
   } else {
     RazVariablesNiveau(1);
+    RazEchelleRun();
     PSetFait = false;
     EtatOrdre = 0;
     const bool ecran = SortieEstEcran();

@@ -170,6 +170,14 @@ void RecordingSurface::NouvellePage() {
   }
 }
 
+void RecordingSurface::DefinitOrientation(bool paysage) {
+  if (!cible_) return;
+  cible_->DefinitOrientation(paysage);
+  // The page turned: the recorder measures as the target now does.
+  largeur_ = cible_->LargeurPixels();
+  hauteur_ = cible_->HauteurPixels();
+}
+
 double RecordingSurface::LargeurTextePx(const QString& texte) const {
   if (cible_) {
     cible_->Font = Font;

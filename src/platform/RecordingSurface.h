@@ -54,6 +54,7 @@ class RecordingSurface : public OutputSurface {
   bool Image(double x, double y, double l, double h, const QString& fichier) override;
   void Cls() override;
   void NouvellePage() override;
+  void DefinitOrientation(bool paysage) override;
 
   double LargeurTextePx(const QString& texte) const override;
   double HauteurTextePx(const QString& texte) const override;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "drawing/Fonts.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -212,6 +213,8 @@ bool EcritConfig(const QString& cle, const QString& valeur) {
 void DecodePatchs(int16_t masque) {
   for (int k = 0; k <= 13; ++k) Patch[k] = (masque & (1 << k)) != 0;
   Patch[14] = false;
+  // The first option nudges texts written at right angles (the drawing layer reads it).
+  PatchAnglesDroits = Patch[0];
 }
 
 void SignaleErreurConfig(const QString& chemin, bool ecriture) {

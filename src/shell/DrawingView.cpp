@@ -2,7 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QResizeEvent>
 
 #include "platform/Host.h"
 
@@ -20,9 +19,20 @@ void VueDessin::paintEvent(QPaintEvent* evenement) {
 
 void VueDessin::resizeEvent(QResizeEvent* evenement) {
   QWidget::resizeEvent(evenement);
-  const QSize taille = evenement->size();
-  if (taille.isEmpty()) return;
-  surface_.Redimensionne(taille.width(), taille.height());
+  if (gele_)
+    emit Redimensionnee();
+  else
+    Redimensionne();
+}
+
+void VueDessin::Gele(bool gele) {
+  gele_ = gele;
+  if (!gele_ && size() != surface_.Image().size()) Redimensionne();
+}
+
+void VueDessin::Redimensionne() {
+  if (width() <= 0 || height() <= 0) return;
+  surface_.Redimensionne(width(), height());
   // A new size discards any scale a run left on the surface.
   surface_.SetScaleMode(3);
   surface_.SetScaleMode(6);

@@ -16,9 +16,11 @@ class VueDessin : public QWidget {
   PainterSurface& Surface() { return surface_; }
   // Millimetres per pixel of the screen image.
   double MmParPixel() const { return surface_.MmParPixel(); }
+  // While a run draws, the image keeps its size and scale; a new size waits for the end.
+  void Gele(bool gele);
 
  signals:
-  // After the image has taken the new size of the view.
+  // After a new size of the view (the image takes it at once, or when the run ends).
   void Redimensionnee();
 
  protected:
@@ -26,5 +28,8 @@ class VueDessin : public QWidget {
   void resizeEvent(QResizeEvent* evenement) override;
 
  private:
+  void Redimensionne();
+
   PainterSurface surface_;
+  bool gele_ = false;
 };

@@ -103,13 +103,12 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
 
   // Entries whose commands come with later versions.
-  const char* plusTard[] = {"Mnu_OuvrirMeter", "Mnu_ImprimerCode", "Mnu_Defaire",   "Mnu_Refaire",
-                            "Mnu_Rechercher",  "Mnu_Masque",       "Mnu_Dessin",    "Mnu_Zoom",
-                            "Mnu_RefCurseur",  "Mnu_TaillCar",     "Mnu_CentreCurseur", "Mnu_Patchs",
-                            "Mnu_Langue",      "Mnu_Setup",        "Mnu_Couleur",   "Mnu_Polices",
-                            "Mnu_Liste_Fic",   "Mnu_Aide25",       "Mnu_Aide",      "Mnu_AideMot",
-                            "Mnu_ResumeSyntaxes", "Mnu_MAJ_Aide",  "Mnu_Conditions", "Mnu_AProposDe",
-                            "Mnu_Non_Doc"};
+  const char* plusTard[] = {
+      "Mnu_OuvrirMeter",    "Mnu_ImprimerCode", "Mnu_Defaire",    "Mnu_Refaire",    "Mnu_Rechercher",
+      "Mnu_Masque",         "Mnu_Dessin",       "Mnu_Zoom",       "Mnu_RefCurseur", "Mnu_TaillCar",
+      "Mnu_CentreCurseur",  "Mnu_Patchs",       "Mnu_Langue",     "Mnu_Setup",      "Mnu_Couleur",
+      "Mnu_Polices",        "Mnu_Liste_Fic",    "Mnu_Aide25",     "Mnu_Aide",       "Mnu_AideMot",
+      "Mnu_ResumeSyntaxes", "Mnu_MAJ_Aide",     "Mnu_Conditions", "Mnu_AProposDe",  "Mnu_Non_Doc"};
   for (const char* nom : plusTard) {
     QAction* action = Action(QString::fromUtf8(nom));
     connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
@@ -146,10 +145,16 @@ void FenetrePrincipale::Form_Resize() {
   if (largeur <= 0 || hauteur <= 0) return;
   const int largeurCode = static_cast<int>(largeur / FacteurCode);
   editeur_->setGeometry(largeur - largeurCode, 0, largeurCode, hauteur);
-  Shell.LargeurZone = vue_->Surface().ScaleWidth;
-  Shell.HauteurZone = vue_->Surface().ScaleHeight;
-  int gauche = editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked() ? largeur - largeurCode
-                                                                                         : largeur;
+  if (!hote_->EnCours()) {
+    // Back to millimetres, whatever scale a run left.
+    vue_->Surface().SetScaleMode(3);
+    vue_->Surface().SetScaleMode(6);
+    Shell.LargeurZone = vue_->Surface().ScaleWidth;
+    Shell.HauteurZone = vue_->Surface().ScaleHeight;
+  }
+  int gauche = editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked()
+                   ? largeur - largeurCode
+                   : largeur;
   for (QLineEdit* boite : {text1_, text2_, text3_, text4_}) {
     gauche -= boite->width();
     boite->move(gauche, hauteur - boite->height());

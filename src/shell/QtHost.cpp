@@ -20,14 +20,13 @@ OutputSurface* HoteQt::Ecran() { return &fenetre_.Vue().Surface(); }
 
 EditeurTexte* HoteQt::Editeur() { return &fenetre_.Editeur().Modele(); }
 
-double HoteQt::LargeurCode() const {
-  return fenetre_.Editeur().width() * fenetre_.Vue().MmParPixel();
-}
+double HoteQt::LargeurCode() const { return fenetre_.Editeur().width() * fenetre_.Vue().MmParPixel(); }
 
 void HoteQt::DebutRun() {
   if (profondeur_++ > 0) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   fenetre_.Vue().setEnabled(false);
+  fenetre_.Vue().Gele(true);
   // The window itself stays enabled so that Esc reaches it and modeless dialogs keep working.
   etatsSauves_.clear();
   for (QAction* action : fenetre_.Menus().Entrees()) {
@@ -42,6 +41,7 @@ void HoteQt::FinRun() {
   etatsSauves_.clear();
   MontreEtatMenus();
   fenetre_.Vue().setEnabled(true);
+  fenetre_.Vue().Gele(false);
   fenetre_.Vue().update();
   QApplication::restoreOverrideCursor();
 }

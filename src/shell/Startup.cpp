@@ -109,6 +109,8 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme) {
 
   resultat.Titre = TitreVersion();
 
+  // The terms of use are asked only of copies that an installer put in place with its log; this
+  // program is not installed that way, so they are never asked here.
   if (!LanguesCompletes()) {
     // Until the user can choose, every unset language is French and the choice is kept.
     resultat.DemandeLangue = true;

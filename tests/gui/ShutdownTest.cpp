@@ -83,11 +83,11 @@ TEST_F(ShutdownTest, NoQuestionWithoutChangesAndNothingBeforeStartUpEnds) {
   EtatFermeture vide;
   vide.Modifie = true;
   EXPECT_TRUE(AccepteFermeture(vide, Sauve(true)));
+  EXPECT_TRUE(LitOctets(FichierXdg()).contains("\r\nFichierDat =\r\nDoubleClic = Non\r\n"));
   EtatFermeture inchange = Modifie();
   inchange.Modifie = false;
   EXPECT_TRUE(AccepteFermeture(inchange, Sauve(true)));
   EXPECT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_TRUE(LitOctets(FichierXdg()).contains("\r\nFichierDat =\r\nDoubleClic = Non\r\n"));
 
   ConditionsAcceptees = false;
   EcritOctets(journal_, "x");

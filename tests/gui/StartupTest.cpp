@@ -92,8 +92,10 @@ TEST_F(StartupTest, FileToLoadFromCommandLineOrLastFile) {
                                 "\r\nLangue = English\r\nLangueMenu = English\r\nLangueAide = English\r\n"
                                 "LangueMasq = English\r\nFichierDat = local.dat\r\n");
 
-  ResultatDebut r = Debut(
-      {QStringLiteral("\"") + sous, QStringLiteral("/Prog.dat\"")}.join(QString()).split(u'\n'), Programme());
+  // An unquoted path with a blank arrives as two arguments; the quotes are dropped.
+  ResultatDebut r =
+      Debut({QStringLiteral("\"") + Depart() + QStringLiteral("/sous"), QStringLiteral("dossier/Prog.dat\"")},
+            Programme());
   EXPECT_TRUE(r.Charger);
   EXPECT_EQ(r.NomFichier, sous + QStringLiteral("/Prog.dat"));
   EXPECT_EQ(Shell.NomFichier, r.NomFichier);
@@ -118,6 +120,16 @@ TEST_F(StartupTest, FileToLoadFromCommandLineOrLastFile) {
   r = Debut({QStringLiteral("absent.dat")}, Programme());
   EXPECT_FALSE(r.Charger);
   EXPECT_EQ(r.NomFichier, QStringLiteral("absent.dat"));
+}
+
+TEST_F(StartupTest, ConfigurationThatCannotBeWrittenTellsOnceAndGoesOn) {
+  ASSERT_TRUE(QDir().mkpath(FichierXdg()));
+  const ResultatDebut r = Debut({}, Programme());
+  EXPECT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(LanguesCompletes());
+  EXPECT_EQ(FichierDat, QStringLiteral("Morvo.dat"));
+  EXPECT_FALSE(r.Charger);
+  EXPECT_TRUE(ConditionsAcceptees);
 }
 
 TEST_F(StartupTest, ExternalCommandsAreSortedAndListedOnce) {

@@ -1,0 +1,333 @@
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <vector>
+
+#include "commands/Commands.h"
+#include "commands/Ellipse.h"
+#include "commands/Gradients.h"
+#include "drawing/Device.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "drawing/Rotation.h"
+#include "drawing/Segments.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Colours.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Points.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+constexpr double DemiPi = 3.14159265358979 / 2;
+
+// The command's own pen and the vertex arrays last until the command ends, however it ends.
+class GardeCadre {
+ public:
+  ~GardeCadre() {
+    Sortie->FillStyle = 1;
+    if (style) RestaureEpaisT();
+    PtsPoly.clear();
+    PtsPolygone.clear();
+  }
+  bool style = false;
+};
+
+// Letters written after the first sub-separator of a field.
+QString SuiteSousChamp(const QString& champ) {
+  const int p = InStr(champ, SepSousParam);
+  return p > 0 ? UCase(Mid(champ, p + SepSousParam.size())) : QString();
+}
+
+struct Cadre {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  double r = 0;
+  bool chanfrein = false;
+  double theta = 0;
+
+  void Sommet(int k, double x, double y) const {
+    PointPoly(k, x, y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
+  }
+
+  // The outline, clockwise from the left side: rounded, chamfered or square corners for r >= 0,
+  // quarter arcs hollowed out of the corners for r < 0. Gives the number of vertices built.
+  int Sommets() const {
+    int m = 0;
+    if (r != 0 && !chanfrein) {
+      m = static_cast<int>(ArrondiPair(std::fabs(r * 1.57079637) - 1));
+      m = std::clamp(m, 20, 247);
+    }
+    const double xL = x1, yB = y1, xR = x2, yT = y2;
+    const int nombre = r >= 0 ? 4 * m + 12 : 4 * m + 8;
+    PtsPoly.assign(static_cast<size_t>(nombre) + 1, PointXY());
+    auto angle = [m](int i) { return i * 3.14159265358979 / (2.0 * (m + 1)); };
+    if (r >= 0) {
+      Sommet(1, xL, yB + r);
+      Sommet(2, xL, yB + (yT - yB) / 2);
+      Sommet(3, xL, yT - r);
+      for (int i = 1; i <= m; ++i)
+        Sommet(3 + i, xL + r - r * std::cos(angle(i)), yT - r + r * std::sin(angle(i)));
+      Sommet(m + 4, xL + r, yT);
+      Sommet(m + 5, xL + (xR - xL) / 2, yT);
+      Sommet(m + 6, xR - r, yT);
+      for (int i = 1; i <= m; ++i)
+        Sommet(m + 6 + i, xR - r + r * std::sin(angle(i)), yT - r + r * std::cos(angle(i)));
+      Sommet(2 * m + 7, xR, yT - r);
+      Sommet(2 * m + 8, xR, yB + (yT - yB) / 2);
+      Sommet(2 * m + 9, xR, yB + r);
+      for (int i = 1; i <= m; ++i)
+        Sommet(2 * m + 9 + i, xR - r + r * std::cos(angle(i)), yB + r - r * std::sin(angle(i)));
+      Sommet(3 * m + 10, xR - r, yB);
+      Sommet(3 * m + 11, xL + (xR - xL) / 2, yB);
+      Sommet(3 * m + 12, xL + r, yB);
+      for (int i = 1; i <= m; ++i)
+        Sommet(3 * m + 12 + i, xL + r - r * std::sin(angle(i)), yB + r - r * std::cos(angle(i)));
+    } else {
+      const double p = -r;
+      Sommet(1, xL, yB + p);
+      Sommet(2, xL, yT - p);
+      for (int i = 1; i <= m; ++i) Sommet(2 + i, xL + p * std::sin(angle(i)), yT - p * std::cos(angle(i)));
+      Sommet(m + 3, xL + p, yT);
+      Sommet(m + 4, xR - p, yT);
+      for (int i = 1; i <= m; ++i)
+        Sommet(m + 4 + i, xR - p * std::cos(angle(i)), yT - p * std::sin(angle(i)));
+      Sommet(2 * m + 5, xR, yT - p);
+      Sommet(2 * m + 6, xR, yB + p);
+      for (int i = 1; i <= m; ++i)
+        Sommet(2 * m + 6 + i, xR - p * std::sin(angle(i)), yB + p * std::cos(angle(i)));
+      Sommet(3 * m + 7, xR - p, yB);
+      Sommet(3 * m + 8, xL + p, yB);
+      for (int i = 1; i <= m; ++i)
+        Sommet(3 * m + 8 + i, xL + p * std::cos(angle(i)), yB + p * std::sin(angle(i)));
+    }
+    return nombre;
+  }
+
+  void TraceSimple(bool plein) const {
+    const int nombre = Sommets();
+    if (CouleurCmd < 0) return;
+    if (plein) {
+      PtsPolygone.assign(PtsPoly.size(), QPoint());
+      RemplitPolygone(1, nombre, CouleurCmd);
+      return;
+    }
+    const float ox = static_cast<float>(CTx + OrigineX), oy = static_cast<float>(CTy + OrigineY);
+    auto segment = [&](int a, int b) {
+      const PointXY& p = PtsPoly[static_cast<size_t>(a)];
+      const PointXY& q = PtsPoly[static_cast<size_t>(b)];
+      TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, CouleurCmd);
+    };
+    for (int k = 2; k <= nombre; ++k) segment(k - 1, k);
+    segment(nombre, 1);
+  }
+
+  // Horizontal bands of the gradient swept from the lower edge up: the lower corners, the straight
+  // middle, the upper corners. Each piece is one polygon whose right side mirrors its left one.
+  void TraceDegrade(int32_t c2) const {
+    const double xL = std::min(x1, x2), xR = std::max(x1, x2);
+    const double yB = std::min(y1, y2), yT = std::max(y1, y2);
+    const double rc = std::fabs(r);
+    if (yT - yB <= 0) return;
+    BandesCouleur bandes(CouleurCmd, c2);
+    const double h = (yT - yB) / bandes.Nombre();
+    const double eps = (yT - yB) * 1e-9;
+    double du = 0;
+    if (rc != 0) {
+      du = 1.0 / (rc * std::sqrt(FacteurEchelle));
+      if (!std::isfinite(du) || du < PasAngulaireMin) du = PasAngulaireMin;
+    }
+
+    auto morceau = [&](std::initializer_list<PointXY> gauche) {
+      const int n = 2 * static_cast<int>(gauche.size());
+      PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
+      PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
+      int k = 1;
+      for (const PointXY& p : gauche) PointPolyR(k++, p.x, p.y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
+      for (auto it = std::rbegin(gauche); it != std::rend(gauche); ++it)
+        PointPolyR(k++, xL + xR - it->x, it->y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
+      Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes.Couleur());
+      TracePolygoneDevice(1, n);
+    };
+    auto pt = [](double x, double y) { return PointXY{static_cast<float>(x), static_cast<float>(y)}; };
+
+    double y = yB;
+    double t = std::min(yB + h, yT);
+    if (rc > 0 && chanfrein) {
+      while (y < yB + rc - eps) {
+        const double haut = std::min(y + h, yB + rc);
+        morceau({pt(xL + rc - (y - yB), y), pt(xL + rc - (haut - yB), haut)});
+        bandes.Avance(false);
+        y = haut;
+      }
+      t = y + h;
+    } else if (rc > 0) {
+      // The arc ends at its quarter point at the latest; a band left unfinished there is
+      // finished by the middle zone.
+      double a = 0;
+      PointXY courant = pt(xL + rc, yB);
+      while (y < yB + rc - eps) {
+        double an = std::min(a + du, DemiPi);
+        double xn = an == DemiPi ? xL : xL + rc - rc * std::sin(an);
+        double yn = an == DemiPi ? yB + rc : yB + rc - rc * std::cos(an);
+        const bool atteint = yn >= t - eps;
+        if (atteint) {
+          yn = t;
+          an = ArcCos((yB + rc - t) / rc);
+          xn = xL + rc - rc * std::sin(an);
+        }
+        const PointXY suivant = pt(xn, yn);
+        morceau({courant, suivant});
+        courant = suivant;
+        a = an;
+        y = yn;
+        if (atteint) {
+          bandes.Avance(false);
+          t = std::min(t + h, yT);
+        }
+      }
+    }
+
+    const double hautMilieu = yT - rc;
+    while (y < hautMilieu - eps) {
+      const double haut = std::min(t, hautMilieu);
+      morceau({pt(xL, y), pt(xL, haut)});
+      bandes.Avance(false);
+      y = haut;
+      t = y + h;
+    }
+
+    if (rc <= 0 || y >= yT - eps) return;
+    y = yT - rc;
+    t = std::min(yT - rc + h, yT);
+    if (chanfrein) {
+      while (y < yT - eps) {
+        const double haut = std::min(y + h, yT);
+        morceau({pt(xL + (y - (yT - rc)), y), pt(xL + (haut - (yT - rc)), haut)});
+        bandes.Avance(true);
+        y = haut;
+      }
+      return;
+    }
+    double a = DemiPi;
+    PointXY courant = pt(xL, yT - rc);
+    while (y < yT - eps) {
+      double an = a - du;
+      double xn = xL + rc, yn = yT;
+      if (an > 0) {
+        xn = xL + rc - rc * std::sin(an);
+        yn = yT - rc + rc * std::cos(an);
+      } else {
+        an = 0;
+      }
+      const bool atteint = yn >= t - eps;
+      if (atteint) {
+        yn = t;
+        an = ArcCos((t - (yT - rc)) / rc);
+        xn = xL + rc - rc * std::sin(an);
+      }
+      const PointXY suivant = pt(xn, yn);
+      morceau({courant, suivant});
+      courant = suivant;
+      a = an;
+      y = yn;
+      if (atteint) {
+        bandes.Avance(true);
+        t = std::min(t + h, yT);
+      }
+    }
+  }
+};
+
+}  // namespace
+
+void TraceCadre(int niveau) {
+  const QString param = ParamLigne;
+  const QString motCle = UCase(Trim(Niveau(niveau).MotCle));
+  const bool arrondi = Mid(motCle, 6, 1) == QStringLiteral("A");
+  const bool plein = motCle == QStringLiteral("CADREP") || motCle == QStringLiteral("CADREAP");
+  const int d = arrondi ? 1 : 0;  // the rounded variants hold the radius in field 5
+  GardeCadre garde;
+  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+
+  Cadre c;
+  LitPointVar(c.x1, c.y1, param, 1, XRot, YRot);
+  LitPoint(c.x2, c.y2, param, 3, c.x1, c.y1);
+  if (Trim(ParamN(param, 3)).isEmpty()) c.x2 = c.x1;
+  if (Trim(ParamN(param, 4)).isEmpty()) c.y2 = c.y1;
+
+  const QString champAngle = ParamN(param, 7 + d);
+  c.theta = -LitParam(param, 7 + d).value_or(0.0) * DegresEnRadians;
+
+  const QString champY = ParamN(param, 2);
+  const int pa = InStr(champY, SepSousParam);
+  if (pa > 0)
+    AngRotDeg = VersSingle(-LitParam(Mid(champY, pa + SepSousParam.size()), 1).value_or(0.0));
+  else
+    AngRotDeg = AngRotDefaut;
+  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+
+  if (InStr(SuiteSousChamp(ParamN(param, 1)), QStringLiteral("C")) > 0) {
+    const double mx = std::min(c.x1, c.x2), my = std::min(c.y1, c.y2);
+    const double lx = (c.x2 - c.x1) / 2, ly = (c.y2 - c.y1) / 2;
+    c.x1 = mx - lx;
+    c.x2 = mx + lx;
+    c.y1 = my - ly;
+    c.y2 = my + ly;
+  }
+
+  if (arrondi) {
+    c.r = static_cast<float>(LitParam(param, 5).value_or(0.0));
+    const double signe = c.r > 0 ? 1 : (c.r < 0 ? -1 : 0);
+    if (std::fabs(c.r) > std::fabs(c.x2 - c.x1) / 2) c.r = signe * std::fabs(c.x2 - c.x1) / 2;
+    if (std::fabs(c.r) > std::fabs(c.y2 - c.y1) / 2) c.r = signe * std::fabs(c.y2 - c.y1) / 2;
+    c.chanfrein = InStr(SuiteSousChamp(ParamN(param, 5)), QStringLiteral("D")) > 0;
+  }
+
+  const QString champCouleur = ParamN(param, 5 + d);
+  const CouleurLue lue = ValeurCouleur(champCouleur);
+  CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+  CouleurLue c2;
+  const int pc = InStr(champCouleur, SepSousParam);
+  if (pc > 0) {
+    c2 = ValeurCouleur(Mid(champCouleur, pc + SepSousParam.size()));
+    if (!c2.EstVide() && static_cast<int32_t>(c2) == -1) c2 = CouleurLue();
+    // The list built and the list drawn are the same: with a second colour the corners are round.
+    c.r = std::fabs(c.r);
+  }
+
+  EpaisTLocale(ParamN(param, 6 + d));
+  garde.style = true;
+
+  CentrePolyX = static_cast<float>((c.x1 + c.x2) / 2);
+  CentrePolyY = static_cast<float>((c.y1 + c.y2) / 2);
+  const QString centreTour = SuiteSousChamp(champAngle);
+  if (InStr(centreTour, QStringLiteral("C")) == 0) {
+    if (InStr(centreTour, QStringLiteral("1")) > 0) {
+      CentrePolyX = static_cast<float>(c.x1);
+      CentrePolyY = static_cast<float>(c.y1);
+    } else if (InStr(centreTour, QStringLiteral("2")) > 0) {
+      CentrePolyX = static_cast<float>(c.x2);
+      CentrePolyY = static_cast<float>(c.y2);
+    }
+  }
+
+  const int32_t couleur2 = c2;
+  if (plein && CouleurCmd != -1 && couleur2 != 0 && couleur2 != CouleurCmd) {
+    Sortie->FillStyle = 0;
+    c.TraceDegrade(couleur2);
+  } else {
+    c.TraceSimple(plein);
+  }
+
+  XRot = CentrePolyX;
+  YRot = CentrePolyY;
+  const double ca = std::cos(AngRotRad), sa = std::sin(AngRotRad);
+  XCourant = static_cast<float>(CentrePolyX * ca + CentrePolyY * sa + CTx + OrigineX);
+  YCourant = static_cast<float>(-CentrePolyX * sa + CentrePolyY * ca + CTy + OrigineY);
+  Sortie->CurrentX = XCourant;
+  Sortie->CurrentY = YCourant;
+}

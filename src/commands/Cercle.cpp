@@ -1,0 +1,289 @@
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "commands/Commands.h"
+#include "commands/Ellipse.h"
+#include "commands/Gradients.h"
+#include "drawing/Arcs.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "drawing/Rotation.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Colours.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Points.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+constexpr float Tour = 6.283185f;
+
+// The command's own pen holds until the command ends, however it ends.
+class GardeStyle {
+ public:
+  explicit GardeStyle(const QString& style) { EpaisTLocale(style); }
+  ~GardeStyle() {
+    Sortie->FillStyle = 1;
+    RestaureEpaisT();
+  }
+  GardeStyle(const GardeStyle&) = delete;
+  GardeStyle& operator=(const GardeStyle&) = delete;
+};
+
+// An angle field in radians; "-0" (a minus sign and a value of 0) asks for a radius line at 0.
+float AngleChamp(const QString& param, int n) {
+  const float angle = static_cast<float>(LitParam(param, n).value_or(0.0) * DegresEnRadians);
+  if (angle == 0 && LTrim(ParamN(param, n)).startsWith(QLatin1Char('-'))) return -1e-07f;
+  return angle;
+}
+
+// The surface's own ellipse about an absolute centre, with half-axes a (along x) and b.
+void CercleSortie(double cx, double cy, double a, double b, int32_t couleur, double debut, double fin) {
+  const uint32_t sauve = Sortie->ForeColor;
+  Sortie->ForeColor = static_cast<uint32_t>(couleur);
+  Sortie->Cercle(Sortie->DeviceX(cx), Sortie->DeviceY(cy), std::fabs(Sortie->DeviceLongueurX(a)),
+                 std::fabs(Sortie->DeviceLongueurX(b)), debut, fin);
+  Sortie->ForeColor = sauve;
+  Sortie->CurrentX = cx;
+  Sortie->CurrentY = cy;
+}
+
+// The step along a gradient band's edge: about a millimetre of arc for the half-axis.
+double PasBande(double demiAxe) {
+  const double pas = 1.0 / (std::fabs(demiAxe) * std::sqrt(FacteurEchelle));
+  return std::isfinite(pas) && pas > PasAngulaireMin ? pas : PasAngulaireMin;
+}
+
+float DansUnTour(float angle) {
+  if (angle > Tour + 0.001f) angle -= Tour;
+  if (angle < 0) angle += Tour;
+  return angle;
+}
+
+struct Forme {
+  float cx = 0, cy = 0;  // centre, relative to the current origin
+  double rayon = 0, k = 1, a = 0, b = 0;
+  double vtrav = 0;  // the turn, stored negated
+  double AbsX() const { return cx + OrigineX + CTx; }
+  double AbsY() const { return cy + OrigineY + CTy; }
+  PointXY Point(double t) const { return PointEllipse(cx, cy, a, b, t, vtrav); }
+  // A point of the unturned shape's own frame, relative to its centre, turned into place.
+  PointXY Place(double x, double y) const {
+    const double c = std::cos(vtrav), s = std::sin(vtrav);
+    return {static_cast<float>(cx + x * c + y * s), static_cast<float>(cy - x * s + y * c)};
+  }
+};
+
+// Rings of the line pen, from the outside inwards, each a little wider than one band.
+void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes) {
+  const int n = nbBandes > 0 ? nbBandes : 255;
+  Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+  Sortie->FillStyle = 1;
+  const bool ecran = SortieEstEcran();
+  const double marge = ecran ? 0.2 : 0.1;
+  const double largeur = (f.rayon / n + (ecran ? 0.4 : 0.2)) * FacteurEchelle / MmParPixel();
+  Sortie->DrawWidth = std::max(1, VersEntier32(std::min(largeur, 1e6)));
+
+  debut = std::fabs(debut);
+  fin = std::fabs(fin);
+  const bool entier = debut == 0 && fin == 0;
+  const bool droit = f.k == 1 || f.vtrav == 0;
+  if (!entier && droit) {
+    debut = DansUnTour(static_cast<float>(debut - f.vtrav));
+    fin = DansUnTour(static_cast<float>(fin - f.vtrav));
+  }
+
+  BandesCouleur bandes(CouleurCmd, c2, n);
+  const float pas = static_cast<float>(f.rayon / n);
+  for (float r = static_cast<float>(f.rayon - marge - f.rayon / (2.0 * n)); r >= 0.1f; r -= pas) {
+    if (CouleurCmd != -1) {
+      double a = 0, b = 0;
+      DemiAxes(r, f.k, a, b);
+      if (droit) {
+        CercleSortie(f.AbsX(), f.AbsY(), a, b, CouleurCmd, entier ? 0 : debut, entier ? 0 : fin);
+      } else {
+        double finEllipse = fin;
+        TraceEllipse(f.cx, f.cy, r, CouleurCmd, debut, finEllipse, f.k, QString(), f.vtrav);
+      }
+    }
+    bandes.Avance(true);
+    CouleurCmd = bandes.Couleur();
+  }
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+}
+
+// A pie cut into slices from the start angle to the end angle, each one colour.
+void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes) {
+  BandesCouleur bandes(CouleurCmd, c2, nbBandes > 0 ? nbBandes : 0);
+  debut = -debut;
+  fin = -fin;
+  if (fin <= debut) fin += Tour;
+  const float dA = (fin - debut) / static_cast<float>(bandes.Nombre());
+  const float dt = static_cast<float>(PasBande(std::min(std::fabs(f.a), std::fabs(f.b))));
+  float a = debut;
+  while (fin - a > 0.0001f) {
+    float e = std::min(a + dA, fin);
+    if (e <= a) e = fin;  // a slice too thin to move the angle on takes the rest
+    std::vector<PointXY> points{{f.cx, f.cy}, f.Point(a)};
+    points.reserve(static_cast<size_t>((e - a) / dt) + 3);
+    for (float t = a + dt; t < e; t += dt) points.push_back(f.Point(t));
+    points.push_back(f.Point(e));
+    RemplitPoints(points, bandes.Couleur());
+    bandes.Avance(true);
+    a = e;
+  }
+}
+
+// The whole ellipse cut into horizontal strips of its own frame, from its lowest point up; the
+// strip that reaches the centre line is cut there and the upper half starts again from it.
+void Bandes(const Forme& f, int32_t c2) {
+  const double b = std::fabs(f.b), a = f.a;
+  if (b == 0) return;
+  BandesCouleur bandes(CouleurCmd, c2);
+  const int n = bandes.Nombre();
+  const double h = 2 * b / n;
+  const double du = PasBande(b);
+  auto angle = [&](double y) { return std::acos(std::clamp(-y / b, -1.0, 1.0)); };
+  auto bande = [&](double y0, double y1) {
+    const double u0 = angle(y0), u1 = angle(y1);
+    std::vector<double> us{u0};
+    for (double u = u0 + du; u < u1; u += du) us.push_back(u);
+    if (u1 > u0) us.push_back(u1);
+    std::vector<PointXY> points;
+    points.reserve(2 * us.size());
+    for (double u : us) points.push_back(f.Place(-a * std::sin(u), -b * std::cos(u)));
+    for (auto it = us.rbegin(); it != us.rend(); ++it)
+      points.push_back(f.Place(a * std::sin(*it), -b * std::cos(*it)));
+    RemplitPoints(points, bandes.Couleur());
+  };
+  const int moitie = (n + 1) / 2;
+  for (int i = 0; i < moitie; ++i) {
+    bande(-b + i * h, std::min(-b + (i + 1) * h, 0.0));
+    bandes.Avance(false);
+  }
+  for (int i = 0; i < moitie; ++i) {
+    bande(i * h, std::min((i + 1) * h, b));
+    bandes.Avance(true);
+  }
+}
+
+// Outline, arc, pie or filled shape in one colour.
+void TraceSimple(const Forme& f, float& debut, float& fin, bool plein, double sens) {
+  if (CouleurCmd == -1) return;
+  Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+  if (plein) Sortie->FillStyle = 0;
+  if (debut == fin && f.k == 1) {
+    if (TiretL1 == 0 || plein) {
+      if (fin > Tour) fin -= Tour;
+      if (fin < -Tour) fin += Tour;
+      if (debut == 0 && fin == 0)
+        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, CouleurCmd, 0, 0);
+      else
+        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, CouleurCmd, debut, fin);
+    } else {
+      if (debut == 0 && fin == 0) fin = Tour;
+      TraceArc(f.AbsX(), f.AbsY(), f.rayon, CouleurCmd, debut, fin, f.k, f.a, f.b, sens);
+    }
+    return;
+  }
+  const bool rayonDebut = debut < 0, rayonFin = fin < 0;
+  debut = std::fabs(debut);
+  fin = std::fabs(fin);
+  if (debut == 0 && fin == 0) fin = Tour;
+  if (fin < debut) fin += Tour;
+  std::vector<PointXY> points = PointsEllipse(f.cx, f.cy, f.rayon, debut, fin, f.k, f.vtrav);
+  if (rayonDebut) points.insert(points.begin(), PointXY{f.cx, f.cy});
+  if (rayonFin) points.push_back({f.cx, f.cy});
+  if (plein)
+    RemplitPoints(points, CouleurCmd);
+  else
+    TraceChemin(points, CouleurCmd, sens < 0);
+}
+
+}  // namespace
+
+void TraceCercle(int niveau, const QString& param) {
+  const QString motCle = UCase(Trim(Niveau(niveau).MotCle));
+  const bool plein = motCle.startsWith(QStringLiteral("CERCLEP"));
+  const double sens = motCle.endsWith(QLatin1Char('I')) ? -1 : 1;
+  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+
+  Forme f;
+  double x = 0, y = 0;
+  LitPointVar(x, y, param, 1, XRot, YRot);
+  RotationXY(ParamN(param, 2), x, y);
+  f.cx = static_cast<float>(x);
+  f.cy = static_cast<float>(y);
+
+  // A negative radius draws as its size: the sign has no meaning of its own.
+  f.rayon = std::fabs(static_cast<float>(LitParam(param, 3).value_or(0.0)));
+  const QString champRayon = ParamN(param, 3);
+  const int pk = InStr(champRayon, SepSousParam);
+  if (pk > 0) {
+    QString coefficient = Mid(champRayon, pk + SepSousParam.size());
+    f.k = static_cast<float>(Calcule(coefficient).value_or(0.0));
+  }
+
+  float debut = AngleChamp(param, 4);
+  float fin = AngleChamp(param, 5);
+  if (plein) {
+    debut = -std::fabs(debut);
+    fin = -std::fabs(fin);
+  }
+
+  const QString champCouleur = ParamN(param, 6);
+  const CouleurLue lue = ValeurCouleur(champCouleur);
+  CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+  CouleurLue c2;
+  bool anneaux = false;
+  int nbBandes = 0;
+  const int pc = InStr(champCouleur, SepSousParam);
+  if (pc > 0) {
+    const QString reste = Mid(champCouleur, pc + SepSousParam.size());
+    c2 = ValeurCouleur(reste);
+    if (!c2.EstVide() && static_cast<int32_t>(c2) == -1) {
+      c2 = CouleurLue();
+    } else if (const int pb = InStr(reste, SepSousParam); pb > 0) {
+      QString bandes = LTrim(Mid(reste, pb + SepSousParam.size()));
+      if (bandes.startsWith(QLatin1Char('C')) || bandes.startsWith(QLatin1Char('c'))) {
+        anneaux = true;
+        bandes = Mid(bandes, 2);
+      }
+      nbBandes = VersEntier16(Calcule(bandes).value_or(0.0));
+    }
+  }
+
+  GardeStyle style(ParamN(param, 7));
+  f.vtrav = static_cast<float>((AngRotDeg - LitParam(param, 8).value_or(0.0)) * DegresEnRadians);
+  DemiAxes(f.rayon, f.k, f.a, f.b);
+
+  if (f.rayon != 0) {
+    const int32_t couleur2 = c2;
+    if (anneaux && plein && couleur2 != CouleurCmd) {
+      Anneaux(f, debut, fin, couleur2, nbBandes);
+    } else if (CouleurCmd != -1 && couleur2 != 0 && plein && couleur2 != CouleurCmd) {
+      Sortie->FillStyle = 0;
+      if (debut < 0 && fin < 0)
+        Tranches(f, debut, fin, couleur2, nbBandes);
+      else
+        Bandes(f, couleur2);
+    } else {
+      TraceSimple(f, debut, fin, plein, sens);
+    }
+  }
+
+  const bool entier = debut == 0 && (fin == 0 || fin == Tour);
+  PointXY point{f.cx, f.cy};
+  if (!anneaux && !entier && f.rayon != 0) point = f.Point(sens < 0 ? std::fabs(debut) : std::fabs(fin));
+  XCourant = static_cast<float>(point.x + OrigineX + CTx);
+  YCourant = static_cast<float>(point.y + OrigineY + CTy);
+  Sortie->CurrentX = XCourant;
+  Sortie->CurrentY = YCourant;
+  RotationCourant(AngRotDeg);
+}

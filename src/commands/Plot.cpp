@@ -1,0 +1,495 @@
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "commands/Commands.h"
+#include "commands/PlotData.h"
+#include "drawing/Device.h"
+#include "drawing/DrawState.h"
+#include "drawing/Rotation.h"
+#include "drawing/Segments.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Events.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "values/Fields.h"
+#include "values/Variables.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+constexpr int32_t MaxPlotDefaut = 50100;
+// However far the options command raises MaxPlot, a block never asks for more points than this.
+constexpr int32_t MaxPlotPlafond = 10000000;
+// The X values of one block.
+constexpr int32_t TailleTamponX = 50100;
+constexpr int LignesEntreAttentes = 10000;
+
+const QString Crlf = QStringLiteral("\r\n");
+
+[[noreturn]] void ErreurChamp(int champ, const QString& raison) {
+  ErreurRun(QStringLiteral("Plot : champ %1 / field %1 : ").arg(champ) + raison + Crlf + Crlf);
+}
+
+// Saved at the start of the command and put back however it ends.
+class GardePlot {
+ public:
+  ~GardePlot() {
+    CouleurCourante = couleurCourante_;
+    CouleurCmd = couleurCmd_;
+    EpaisseurTrait = epaisseur_;
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+    BoutCarre = bout_;
+    TiretL1 = l1_;
+    TiretL2 = l2_;
+    TiretL3 = l3_;
+    ResteTiret = 0;
+    Sortie->FillStyle = 1;
+  }
+
+ private:
+  int32_t couleurCourante_ = CouleurCourante, couleurCmd_ = CouleurCmd;
+  float epaisseur_ = EpaisseurTrait;
+  int16_t bout_ = BoutCarre;
+  float l1_ = TiretL1, l2_ = TiretL2, l3_ = TiretL3;
+};
+
+QString SousChamp(const QStringList& s, int i) { return i < s.size() ? s[i] : QString(); }
+
+std::optional<double> Nombre(const QString& texte) {
+  if (Trim(texte).isEmpty()) return std::nullopt;
+  return LitParam(texte, 1);
+}
+
+int Entier(const QString& texte) { return VersEntier32(Nombre(texte).value_or(0.0)); }
+
+// A %variable named in a raw field: empty, or a name beginning with "%".
+QString NomVariable(const QString& nom, int champ) {
+  const QString n = Trim(nom);
+  if (!n.isEmpty() && !n.startsWith(QLatin1Char('%')))
+    ErreurChamp(champ, QStringLiteral("« %1 » : nom de variable sans % / variable name without %").arg(n));
+  return n;
+}
+
+// One axis: its scale letter and factor, plot width, origin in mm, given bounds and offset.
+struct Axe {
+  bool log = false, exp = false;
+  double fe = 0, largeur = 0, origine = 0, offset = 0;
+  bool largeurDonnee = false, sansCoupe = false;
+  std::optional<double> min, max;
+  // The block's range and fitted factor.
+  double bas = 0, haut = 0, feBloc = 0;
+
+  void Lit(const QString& champ, const QString& champOffset, int numero) {
+    const QStringList s = champ.split(SepSousParam);
+    const QString facteur = UCase(Trim(SousChamp(s, 0)));
+    if (facteur.startsWith(QLatin1Char('L'))) {
+      log = true;
+      fe = Nombre(Mid(facteur, 2)).value_or(0.0);
+      // ln(fe) divides the logarithmic scale: it needs a base above 1.
+      if (!(fe > 1))
+        ErreurChamp(numero, QStringLiteral("L%1 : facteur > 1 / factor > 1").arg(TexteNombre(fe)));
+    } else if (facteur.startsWith(QLatin1Char('E'))) {
+      exp = true;
+      const double v = Nombre(Mid(facteur, 2)).value_or(0.0);
+      if (!(v > 0)) ErreurChamp(numero, QStringLiteral("E%1 : facteur > 0 / factor > 0").arg(TexteNombre(v)));
+      fe = std::log10(v);
+    } else {
+      fe = Nombre(facteur).value_or(0.0);
+    }
+    largeurDonnee = !Trim(SousChamp(s, 1)).isEmpty();
+    largeur = Nombre(SousChamp(s, 1)).value_or(0.0);
+    origine = Nombre(SousChamp(s, 2)).value_or(0.0);
+    if (!Trim(SousChamp(s, 3)).isEmpty()) min = Nombre(SousChamp(s, 3)).value_or(0.0);
+    QString maxi = UCase(SousChamp(s, 4));
+    if (InStr(maxi, QStringLiteral("N")) > 0) {
+      sansCoupe = true;
+      maxi.remove(QLatin1Char('N'));
+    }
+    if (!Trim(maxi).isEmpty()) max = Nombre(maxi).value_or(0.0);
+    offset = Nombre(champOffset).value_or(0.0);
+
+    if (fe == 0 && !largeurDonnee) {
+      largeur = 100;
+      largeurDonnee = true;
+    }
+    if (origine != 0 && largeurDonnee) largeur = origine + largeur;
+    if ((log || exp) && !largeurDonnee) largeur = 100;
+  }
+
+  bool Ajuste() const { return !log && !exp && largeur != 0; }
+
+  // Fits the factor to the block's range; a range of zero width is widened about its value.
+  void Prepare() {
+    if (bas == haut) {
+      const double d = bas == 0 ? 0.5 : std::fabs(bas) * 0.5;
+      bas -= d;
+      haut += d;
+    }
+    if (Ajuste()) feBloc = (largeur - origine) / (haut - bas);
+  }
+
+  double Mm(double v) const {
+    if (Ajuste()) return (v - bas) * feBloc + origine;
+    if (log) {
+      const double r = (v - bas) * (fe - 1) / (haut - bas) + 1;
+      if (r > 0) return (largeur - origine) * std::log(r) / std::log(fe) + origine;
+      return v + offset;
+    }
+    if (exp) {
+      const double t = (v - bas) * fe / (haut - bas);
+      if (t > 0) return std::pow(10.0, t) * (largeur - origine) / std::pow(10.0, fe) + origine;
+      return v + offset;
+    }
+    return (v + offset) * fe;
+  }
+
+  bool Dedans(double v) const {
+    if (sansCoupe) return true;
+    const float bas5 = static_cast<float>(bas - std::fabs(bas) * 1e-5);
+    const float haut5 = static_cast<float>(haut + std::fabs(haut) * 1e-5);
+    return v >= bas5 && v <= haut5;
+  }
+};
+
+// The values of one column of a block, from index 0 (the previous block's last point) to the count.
+struct Colonne {
+  std::vector<float> v;
+  double min = 1e38, max = -1e38, somme = 0;
+
+  void Ajoute(float x, const Axe& axe) {
+    v.push_back(x);
+    if (!axe.min && x < min) min = x;
+    if (!axe.max && x > max) max = x;
+    somme += x;
+  }
+  void Bornes(const Axe& axe) {
+    if (axe.min) min = *axe.min;
+    if (axe.max) max = *axe.max;
+  }
+  // The moving average about point i; the ends repeat beyond the first and the last point.
+  double Moyenne(int i, int mm, int nombre) const {
+    double s = 0;
+    for (int j = i - mm; j <= i + mm; ++j) s += v[static_cast<size_t>(std::clamp(j, 1, nombre))];
+    return s / (2 * mm + 1);
+  }
+};
+
+QString TexteMinMaxMoyenne(double min, double max, double moyenne) {
+  return StrNombre(static_cast<float>(min)) + QStringLiteral(", ") + StrNombre(static_cast<float>(max)) +
+         QStringLiteral(", ") + StrNombre(static_cast<float>(moyenne));
+}
+
+// Skips the first lines of a block or file: they are collected and, when asked, shown.
+QString SauteLignes(const QStringList& lignes, int saut, const QString& nomFichier) {
+  QStringList sautees;
+  for (int i = 0; i < saut; ++i) {
+    if (i >= lignes.size()) {
+      Dialogues().MsgBox(nomFichier + QStringLiteral(": ") + TexteMsg(126), Boutons::Ok,
+                         QStringLiteral("Morvo"));
+      break;
+    }
+    sautees << lignes[i];
+    if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+  }
+  return sautees.join(Crlf);
+}
+
+void TesteArret() {
+  if (Arret) ErreurRun();
+}
+
+}  // namespace
+
+void CmdPlot(int niveau, const QString& motCle, const QString& param) {
+  const QString mot = UCase(Trim(motCle));
+  if (mot == QStringLiteral("PLOTS")) NonDisponible();
+  const bool remplit = mot == QStringLiteral("PLOTP");
+  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  GardePlot garde;
+
+  // ---- the fields ----
+  const QStringList f1 = ParamN(param, 1).split(SepSousParam);
+  const QString nomFichier = Trim(SousChamp(f1, 0));
+  const double code = Val(SousChamp(f1, 1));
+  if (code < 0 || code > 65535)
+    ErreurChamp(1, QStringLiteral("séparateur / separator %1").arg(TexteNombre(code)));
+  const QChar separateur = code >= 1 ? QChar(static_cast<char16_t>(code)) : QLatin1Char(',');
+  const QString nomReference = Trim(SousChamp(f1, 2));
+  const int colRef = static_cast<int>(Val(SousChamp(f1, 3)));
+
+  QString nomFichierX;
+  int colX = 0;
+  const QString f2 = ParamN(param, 2);
+  if (InStr(f2, SepSousParam) > 0) {
+    const QStringList s = f2.split(SepSousParam);
+    if (EstNumerique(Trim(s[0]))) {
+      colX = Entier(s[0]);
+      nomFichierX = Trim(SousChamp(s, 1));
+    } else {
+      nomFichierX = Trim(s[0]);
+      colX = Entier(SousChamp(s, 1));
+    }
+  } else {
+    colX = Entier(f2);
+  }
+
+  const QStringList f3 = ParamN(param, 3).split(SepSousParam);
+  const int colY = Entier(SousChamp(f3, 0));
+  const int mm = std::abs(Entier(SousChamp(f3, 1)));
+  int pas = Entier(SousChamp(f3, 2));
+  if (pas <= 0) pas = 1;
+  double fa = Nombre(SousChamp(f3, 3)).value_or(1.0);
+  if (fa == 0) fa = 1;
+  const double fb = Nombre(SousChamp(f3, 4)).value_or(0.0);
+  const double fc = Nombre(SousChamp(f3, 5)).value_or(-1.0);
+  if (colX < 0) ErreurChamp(2, QStringLiteral("colonne / column %1").arg(colX));
+  if (colY < 0) ErreurChamp(3, QStringLiteral("colonne / column %1").arg(colY));
+  if (colRef < 0) ErreurChamp(1, QStringLiteral("colonne / column %1").arg(colRef));
+
+  const QStringList f4 = ParamBrutN(param, 4).split(SepSousParam);
+  int saut = Entier(SousChamp(f4, 0));
+  QString varSaut = NomVariable(SousChamp(f4, 1), 4);
+  const int maxPoints = Entier(SousChamp(f4, 2));
+  const bool afficheSaut = saut < 0;
+  saut = std::abs(saut);
+
+  Axe axeX, axeY;
+  axeX.Lit(ParamN(param, 5), ParamN(param, 6), 5);
+  axeY.Lit(ParamN(param, 7), ParamN(param, 8), 7);
+  QString varX = NomVariable(ParamBrutN(param, 9), 9);
+  QString varY = NomVariable(ParamBrutN(param, 10), 10);
+  QString varCompte = NomVariable(ParamBrutN(param, 11), 11);
+
+  const QString f12 = Trim(ParamN(param, 12));
+  if (UCase(f12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) NonDisponible();
+  const double angle = (!f12.isEmpty() && !f12.startsWith(SepSousParam))
+                           ? LitParam(param, 12).value_or(0.0) * DegresEnRadians
+                           : -AngRotDefaut * DegresEnRadians;
+  const double ca = std::cos(angle), sa = std::sin(angle);
+
+  int32_t maxPlot = Niveau(niveau).MaxPlot;
+  if (maxPlot <= 0) maxPlot = MaxPlotDefaut;
+  if (maxPlot > MaxPlotPlafond)
+    ErreurRun(QStringLiteral("MaxPlot %1 > %2").arg(maxPlot).arg(MaxPlotPlafond) + Crlf + Crlf);
+
+  // ---- the X file, read once ----
+  const bool avecFichierX = !nomFichierX.isEmpty() && colX > 0;
+  Colonne fichierX;
+  if (avecFichierX) {
+    const QStringList lignes = LignesFichierPlot(CheminFichierPlot(nomFichierX, niveau));
+    const QString sautees = SauteLignes(lignes, saut, nomFichierX);
+    if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichierX);
+    fichierX.v.push_back(0);
+    for (int i = saut; i < lignes.size(); ++i) {
+      if (maxPoints >= 1 && static_cast<int>(fichierX.v.size()) - 1 >= maxPoints) break;
+      if (static_cast<int32_t>(fichierX.v.size()) > TailleTamponX)
+        ErreurLigneDonnees(lignes[i], QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
+      const std::optional<QString> champ = ChampDonnees(lignes[i], separateur, colX);
+      if (!champ) ErreurLigneDonnees(lignes[i], QStringLiteral("colonne / column %1 ?").arg(colX));
+      fichierX.Ajoute(ValeurCalculee(*champ, lignes[i]), axeX);
+      if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+      TesteArret();
+    }
+  }
+  const int nombreX = static_cast<int>(fichierX.v.size()) - 1;
+
+  // ---- the blocks of the main file ----
+  const QStringList lignesFichier = LignesFichierPlot(CheminFichierPlot(nomFichier, niveau));
+  const std::vector<BlocPlot> blocs = DecoupeBlocs(lignesFichier);
+  std::optional<QStringList> lignesReference;
+  if (colRef > 0 && !nomReference.isEmpty())
+    lignesReference = LignesFichierPlot(CheminFichierPlot(nomReference, niveau));
+
+  const bool avecX = colX > 0;
+  const int colMax = std::max(avecX && !avecFichierX ? colX : 0, colY);
+  float xPrec = 0, yPrec = 0;
+  QString texteCompte;
+
+  for (const BlocPlot& bloc : blocs) {
+    Colonne X, Y;
+    X.v.push_back(xPrec);
+    Y.v.push_back(yPrec);
+    const QString sautees = SauteLignes(bloc.Lignes, saut, nomFichier);
+    if (!varSaut.isEmpty()) StockeTexteVariable(niveau, varSaut, sautees);
+    if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichier);
+
+    int nombre = 0;
+    for (int i = saut; i < bloc.Lignes.size(); ++i) {
+      const QString& ligne = bloc.Lignes[i];
+      const GenreLigne genre = GenreLignePlot(ligne);
+      if (genre == GenreLigne::Commande) {
+        ErreurLigneDonnees(ligne,
+                           QStringLiteral("commande pas encore disponible / command not available yet / "
+                                          "Befehl noch nicht verfügbar"));
+      }
+      if (genre == GenreLigne::Donnees) {
+        if (maxPoints >= 1 && nombre >= maxPoints) break;
+        ++nombre;
+        if (nombre > maxPlot)
+          ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points (MaxPlot)").arg(maxPlot));
+        if (avecX && !avecFichierX && nombre > TailleTamponX)
+          ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
+        std::vector<QString> champs(static_cast<size_t>(colMax) + 1);
+        for (int c = 1; c <= colMax; ++c) {
+          const std::optional<QString> champ = ChampDonnees(ligne, separateur, c);
+          if (!champ) ErreurLigneDonnees(ligne, QStringLiteral("colonne / column %1 ?").arg(c));
+          champs[static_cast<size_t>(c)] = *champ;
+        }
+        if (avecX && !avecFichierX) {
+          bool relatif = false;
+          float x = ValeurDonnee(champs[static_cast<size_t>(colX)], relatif, ligne);
+          if (relatif) x += X.v.back();
+          X.Ajoute(x, axeX);
+        } else {
+          X.v.push_back(0);
+        }
+        if (colY > 0) {
+          bool relatif = false;
+          double y = ValeurDonnee(champs[static_cast<size_t>(colY)], relatif, ligne);
+          if (relatif) y += Y.v.back();
+          double yref = 0;
+          if (colRef > 0) {
+            const QStringList& refs = lignesReference ? *lignesReference : bloc.Lignes;
+            const int n = saut + nombre - 1;
+            if (n >= refs.size())
+              ErreurLigneDonnees(ligne, QStringLiteral("ligne de référence / reference line ?"));
+            const std::optional<QString> champ = ChampDonnees(refs[n], separateur, colRef);
+            if (!champ) ErreurLigneDonnees(refs[n], QStringLiteral("colonne / column %1 ?").arg(colRef));
+            bool ignore = false;
+            yref = ValeurDonnee(*champ, ignore, refs[n]);
+          }
+          Y.Ajoute(VersSingle(fa * y + fb + fc * yref), axeY);
+        } else {
+          Y.v.push_back(0);
+        }
+      }
+      if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+      TesteArret();
+    }
+
+    if (avecFichierX) {
+      nombre = std::min(nombre, nombreX);
+      X.v.assign(fichierX.v.begin(), fichierX.v.begin() + nombre + 1);
+      X.v[0] = xPrec;
+      X.min = fichierX.min;
+      X.max = fichierX.max;
+      X.somme = fichierX.somme;
+    }
+    X.Bornes(axeX);
+    Y.Bornes(axeY);
+    const double nX = avecFichierX ? nombreX : nombre;
+    const double moyenneX = nX > 0 ? X.somme / nX : 0;
+    const double moyenneY = nombre > 0 ? Y.somme / nombre : 0;
+    CouleurCmd = CouleurCourante;
+
+    bool trace = true;
+    if (!varX.isEmpty()) {
+      StockeTexteVariable(
+          niveau, varX,
+          avecX ? TexteMinMaxMoyenne(X.min, X.max, moyenneX) : TexteMinMaxMoyenne(1, nombre, nombre / 2.0));
+      trace = false;
+    }
+    if (!varY.isEmpty()) {
+      StockeTexteVariable(niveau, varY, TexteMinMaxMoyenne(Y.min, Y.max, moyenneY));
+      trace = false;
+    }
+
+    if (trace && nombre > 0) {
+      int mmb = mm;
+      if (nombre < 2 * mmb + 1) mmb = (nombre - 1) / 2;
+      auto debutAxe = [&](Colonne& c, bool valeurs, const Axe& axe) -> double {
+        if (valeurs) return c.Moyenne(mmb + 1, mmb, nombre);
+        if (!axe.min) c.min = 1;
+        if (!axe.max) c.max = nombre;
+        return c.min >= 1 ? c.min : 1;
+      };
+      const double x0 = debutAxe(X, avecX, axeX);
+      const double y0 = debutAxe(Y, colY > 0, axeY);
+      axeX.bas = X.min;
+      axeX.haut = X.max;
+      axeY.bas = Y.min;
+      axeY.haut = Y.max;
+      axeX.Prepare();
+      axeY.Prepare();
+
+      const bool polygone = remplit && !bloc.SansRemplissage;
+      const double ox = OrigineX + CTx, oy = OrigineY + CTy;
+      auto place = [&](double vx, double vy) {
+        const double x = axeX.Mm(vx), y = axeY.Mm(vy);
+        if (angle == 0) return QPointF(x, y);
+        return QPointF(x * ca - y * sa, x * sa + y * ca);
+      };
+      QVector<QPointF> sommets;
+      if (polygone)
+        sommets.reserve(static_cast<int>(std::min<int64_t>((nombre - 1 - mmb) / pas + 3, nombre + 3)));
+      double vxPrec = x0, vyPrec = y0;
+      QPointF prec = place(x0, y0);
+      bool premier = true;
+      auto visite = [&](int i) {
+        const double vx = avecX ? X.Moyenne(i, mmb, nombre) : i;
+        const double vy = colY > 0 ? Y.Moyenne(i, mmb, nombre) : i;
+        const QPointF p = place(vx, vy);
+        const bool dedans = axeX.Dedans(vxPrec) && axeX.Dedans(vx) && axeY.Dedans(vyPrec) && axeY.Dedans(vy);
+        // The start point is the first point itself unless a moving average moves it: that first
+        // piece of no length is left out when other pieces follow.
+        if (dedans && !(premier && p == prec && nombre > 1)) {
+          if (polygone) {
+            if (sommets.isEmpty()) sommets << QPointF(PointDevice(prec.x() + ox, prec.y() + oy));
+            sommets << QPointF(PointDevice(p.x() + ox, p.y() + oy));
+          } else {
+            TraceSegment(static_cast<float>(prec.x() + ox), static_cast<float>(prec.y() + oy),
+                         static_cast<float>(p.x() + ox), static_cast<float>(p.y() + oy), 0, CouleurCmd);
+          }
+        }
+        premier = false;
+        vxPrec = vx;
+        vyPrec = vy;
+        prec = p;
+        TesteArret();
+        if (i % (pas * 10000 + 1) == 0) DoEvents();
+      };
+      int dernier = 0;
+      for (int i = mmb + 1; i <= nombre; i += pas) {
+        visite(i);
+        dernier = i;
+      }
+      if (pas >= 2 && dernier < nombre) visite(nombre);
+
+      if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
+        Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+        Sortie->FillStyle = 0;
+        Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+        Sortie->Polygone(sommets);
+        Sortie->FillStyle = 1;
+        const QPointF d = sommets.back();
+        XCourant =
+            static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
+        YCourant =
+            static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
+      } else {
+        XCourant = static_cast<float>(prec.x() + ox);
+        YCourant = static_cast<float>(prec.y() + oy);
+      }
+      Sortie->CurrentX = XCourant;
+      Sortie->CurrentY = YCourant;
+    }
+
+    if (!texteCompte.isEmpty()) texteCompte += QStringLiteral("+");
+    texteCompte += StrNombre(static_cast<double>(nombre));
+    if (nombre > 0) {
+      xPrec = X.v[static_cast<size_t>(nombre)];
+      yPrec = Y.v[static_cast<size_t>(nombre)];
+    }
+  }
+
+  if (!varCompte.isEmpty()) StockeTexteVariable(niveau, varCompte, texteCompte);
+  RotationCourant(AngRotDeg);
+}

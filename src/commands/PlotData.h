@@ -1,0 +1,43 @@
+#pragma once
+
+// Column data files of the curve commands: names completed against the program's folder, the text
+// cut into lines by the one line splitter and into blocks at the "'EOD" marker lines, the kind of
+// each line and the value of a column.
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// A relative name is looked for in the folder of the program last opened, then in the folder of
+// the level's own program; "\" separates folders as "/" does; a name without extension gets
+// ".txt".
+QString CheminFichierPlot(const QString& nom, int niveau);
+// The lines of a data file; a file that cannot be read is a run error that names it.
+QStringList LignesFichierPlot(const QString& chemin);
+
+struct BlocPlot {
+  QStringList Lignes;
+  bool SansRemplissage = false;  // "NP" after the marker: the filled command draws a line
+};
+// Each block ends with the line holding "'EOD" (in any case); text after the last marker line is
+// one more block.
+std::vector<BlocPlot> DecoupeBlocs(const QStringList& lignes);
+
+enum class GenreLigne { Commentaire, Commande, Donnees };
+// An empty or blank line, or one whose first character is "'", is a comment; a line starting
+// (after blanks) with COULEUR, EPAIST, CERCLE, BEZIER or STOP is a command line.
+GenreLigne GenreLignePlot(const QString& ligne);
+
+// Field n (from 1) of a data line cut at the separator; nullopt when the line has fewer fields.
+std::optional<QString> ChampDonnees(const QString& ligne, QChar separateur, int n);
+// The value of a data field: a decimal comma is read as a point, expressions and %variables are
+// evaluated; "R" in the field marks a value relative to the previous point. A field that is not a
+// number is a run error whose detail names the line.
+float ValeurDonnee(const QString& champ, bool& relatif, const QString& ligne);
+// The same through the expression evaluator alone (X files): no %variables, no relative mark.
+float ValeurCalculee(const QString& champ, const QString& ligne);
+
+// The detail of a run error about one line of a data file.
+[[noreturn]] void ErreurLigneDonnees(const QString& ligne, const QString& raison);

@@ -1,0 +1,79 @@
+#include "drawing/DrawState.h"
+#include "drawing/Fonts.h"
+#include "drawing/TextCommands.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Insertions.h"
+#include "values/Variables.h"
+
+namespace {
+
+// Two decimals, halves to the even neighbour.
+double DeuxDecimales(double v) { return ArrondiPair(v * 100.0) / 100.0; }
+
+// Stores a measure into the %variable named by the raw field, when it names one.
+void StockeMesure(int niveau, const QString& param, int champ, double valeur) {
+  const QString nomBrut = Trim(ParamBrutN(param, champ));
+  if (nomBrut.size() < 2 || !nomBrut.startsWith(QLatin1Char('%'))) return;
+  QString nom = NomCommande(nomBrut);
+  StockeVariable(niveau, nom, static_cast<double>(DeuxDecimales(valeur)));
+}
+
+}  // namespace
+
+void CmdTailleP(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString param = ParamLigne;
+
+  QString t = ParamN(param, 1);
+  if (NbParams(param) == 2) t += ParamN(param, 2);
+
+  if (!Trim(t).isEmpty()) {
+    const QString debut = LTrim(t);
+    if (debut.startsWith(QLatin1Char('*'))) {
+      const float k = LitMultiplicateur(t);
+      nv.FacteurTailleP = k;
+      Sortie->Font.Size = static_cast<float>(k * TailleTexte * FacteurEchelle);
+    } else if (debut.front().isDigit()) {
+      TailleTexte = static_cast<float>(Val(ParamN(param, 1)));
+      Sortie->Font.Size = static_cast<float>(FacteurEchelle * TailleTexte);
+      nv.FacteurTailleP = 1;
+    }
+  }
+  AppliqueStyle(UCase(t));
+
+  QString exemple = FonctionsTxtArr(ParamN(param, 2));
+  if (exemple.isEmpty()) exemple = QStringLiteral("X");
+
+  StockeMesure(niveau, param, 3, Sortie->TextWidth(exemple));
+  StockeMesure(niveau, param, 4, -Sortie->TextHeight(exemple));
+
+  if (!Trim(ParamN(param, 5)).isEmpty()) {
+    // The sample's cell stands on the line of the current origin, starting at it.
+    XCourant = static_cast<float>(OrigineX + CTx);
+    Sortie->CurrentX = XCourant;
+    YCourant = static_cast<float>(OrigineY + CTy - Sortie->TextHeight(exemple));
+    Sortie->CurrentY = YCourant;
+    Sortie->Texte(Sortie->DeviceX(XCourant), Sortie->DeviceY(YCourant), 0, exemple);
+    YCourant = static_cast<float>(YCourant + Sortie->TextHeight(exemple));
+    Sortie->CurrentY = YCourant;
+  }
+}
+
+void CmdPolice(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  const QString param = ParamLigne;
+
+  const QString nom = ParamN(param, 1);
+  if (!Trim(nom).isEmpty()) ChoisitPolice(nom, InStr(UCase(nv.Fichier), QStringLiteral(".DAG")) == 0);
+
+  MetriquesPolice();
+
+  if (!Trim(ParamN(param, 2)).isEmpty())
+    RapportTexteBImpose = static_cast<float>((RapportAscent - LitParam(param, 2).value_or(0.0)) / 2);
+  else
+    RapportTexteBImpose = 0;
+}

@@ -1,0 +1,355 @@
+// The editor's keys and mouse: what the key table does before the widget, and what happens when
+// the caret leaves the statement being edited.
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "editor/Colouring.h"
+#include "editor/EditorModel.h"
+#include "editor/ProgramEditor.h"
+#include "interpreter/RunState.h"
+#include "platform/Clipboard.h"
+
+namespace {
+
+constexpr int BitShift = 1;
+constexpr int BitCtrl = 2;
+constexpr int BitAlt = 4;
+
+constexpr int ToucheF3 = 114;
+constexpr int ToucheH = 72;
+
+int BitsShift(Qt::KeyboardModifiers modificateurs) {
+  return (modificateurs & Qt::ShiftModifier ? BitShift : 0) |
+         (modificateurs & Qt::ControlModifier ? BitCtrl : 0) | (modificateurs & Qt::AltModifier ? BitAlt : 0);
+}
+
+// The key codes that the editor's rules and the undo recording speak of.
+int CodeTouche(int touche) {
+  if ((touche >= Qt::Key_A && touche <= Qt::Key_Z) || (touche >= Qt::Key_0 && touche <= Qt::Key_9))
+    return touche;
+  if (touche >= Qt::Key_F1 && touche <= Qt::Key_F16) return 112 + (touche - Qt::Key_F1);
+  switch (touche) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_CapsLock:
+      return 20;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Select:
+      return 41;
+    case Qt::Key_Print:
+      return 42;
+    case Qt::Key_Execute:
+      return 43;
+    case Qt::Key_SysReq:
+      return 44;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    case Qt::Key_Meta:
+      return 91;
+    case Qt::Key_Menu:
+      return 93;
+    case Qt::Key_NumLock:
+      return 144;
+    case Qt::Key_ScrollLock:
+      return 145;
+    case Qt::Key_Semicolon:
+      return 186;
+    case Qt::Key_Equal:
+      return 187;
+    case Qt::Key_Comma:
+      return 188;
+    case Qt::Key_Minus:
+      return 189;
+    case Qt::Key_Period:
+      return 190;
+    case Qt::Key_Slash:
+      return 191;
+    case Qt::Key_QuoteLeft:
+      return 192;
+    case Qt::Key_BracketLeft:
+      return 219;
+    case Qt::Key_Backslash:
+      return 220;
+    case Qt::Key_BracketRight:
+      return 221;
+    case Qt::Key_Apostrophe:
+      return 222;
+    default:
+      return 0;
+  }
+}
+
+// Keys that change nothing and are not recorded.
+bool ToucheNeutre(int code) {
+  return (code >= 16 && code <= 20) || (code >= 41 && code <= 45) || code == 91 || code == 93 ||
+         (code >= 112 && code <= 127) || code == 144 || code == 145 || (code >= 172 && code <= 179) ||
+         code == 181 || code == 255;
+}
+
+bool ToucheNavigation(int code) { return code >= 33 && code <= 40; }
+
+// The keys of the editor's own table: with the editor focused they reach it, not a menu shortcut.
+bool ToucheEditeur(int touche, Qt::KeyboardModifiers modificateurs) {
+  if (touche == Qt::Key_F2 || touche == Qt::Key_F3) return true;
+  if (!(modificateurs & Qt::ControlModifier)) return false;
+  switch (touche) {
+    case Qt::Key_A:
+    case Qt::Key_C:
+    case Qt::Key_F:
+    case Qt::Key_H:
+    case Qt::Key_K:
+    case Qt::Key_V:
+    case Qt::Key_X:
+    case Qt::Key_Y:
+    case Qt::Key_Z:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString AvecCrLf(QString texte) {
+  texte.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  texte.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  texte.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return texte;
+}
+
+}  // namespace
+
+bool EditeurProgramme::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* touche = static_cast<QKeyEvent*>(e);
+    if (ToucheEditeur(touche->key(), touche->modifiers())) {
+      e->accept();
+      return true;
+    }
+  }
+  return QPlainTextEdit::event(e);
+}
+
+void EditeurProgramme::EnvoieTouche(int touche, Qt::KeyboardModifiers modificateurs) {
+  QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, touche, modificateurs));
+  QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyRelease, touche, modificateurs));
+}
+
+void EditeurProgramme::MontreRechercheAvecSelection() {
+  if (!MontreRecherche) {
+    Appelle(nullptr);
+    return;
+  }
+  MontreRecherche(modele_->SelLength() > 0 ? modele_->SelText() : QString());
+}
+
+void EditeurProgramme::ColleAvecCouleurs() {
+  const QString texte = AvecCrLf(PressePapiersTexte());
+  if (texte.isEmpty()) return;
+  const int debut = modele_->SelStart();
+  const int fin = debut + texte.size();
+  modele_->SetSelText(texte);
+  const int debutColore = modele_->DebutLigne(modele_->LigneDePosition(debut));
+  const int debutDerniere = modele_->DebutLigne(modele_->LigneDePosition(fin));
+  coloration_->ColoreTexte(debutColore, debutDerniere + modele_->LongueurLigne(debutDerniere) - debutColore);
+  modele_->SetSelStart(coloration_->Ajuste(fin));
+  debutInstr_ = finInstr_ = LigneDuCurseur();
+  aRecolorer_ = false;
+}
+
+// Enter ends the statement being edited: it and the line after it are recoloured before the
+// line break goes in.
+void EditeurProgramme::ColoreAvantEntree() {
+  const int debut = modele_->SelStart();
+  const int fin = debut + modele_->SelLength();
+  ++finInstr_;
+  coloration_->ColoreLignes(debutInstr_, finInstr_);
+  const int nouveauDebut = coloration_->Ajuste(debut);
+  modele_->SetSelStart(nouveauDebut);
+  modele_->SetSelLength(coloration_->Ajuste(fin) - nouveauDebut);
+  debutInstr_ = finInstr_ = LigneDuCurseur();
+  aRecolorer_ = false;
+}
+
+void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
+  const int touche = e->key();
+  const int shift = BitsShift(e->modifiers());
+  const bool ctrl = (shift & BitCtrl) != 0;
+  const auto avale = [&] {
+    e->accept();
+    if (touche == Qt::Key_F || touche == Qt::Key_V || touche == Qt::Key_F3) {
+      DerniereTouche = 0;
+      DernierShift = shift;
+    }
+  };
+
+  switch (touche) {
+    case Qt::Key_F3: {
+      const QString cherche = TexteRecherche ? TexteRecherche() : QString();
+      if (!cherche.isEmpty()) {
+        ligneCourante_ = LigneDuCurseur();
+        if (HorsInstruction()) ColoreInstruction();
+        Appelle(RechercheSuivante);
+      } else {
+        MontreRechercheAvecSelection();
+      }
+      avale();
+      return;
+    }
+    case Qt::Key_F2:
+      if (shift == BitShift)
+        Appelle(ResumeSyntaxes);
+      else if (shift == BitAlt)
+        Appelle(AideLigne);
+      else
+        Appelle(Masque);
+      avale();
+      return;
+    case Qt::Key_Escape:
+      if (CacheRecherche) CacheRecherche();
+      Arret = true;
+      QPlainTextEdit::keyPressEvent(e);
+      return;
+    default:
+      break;
+  }
+
+  if (ctrl) {
+    switch (touche) {
+      case Qt::Key_F:
+        MontreRechercheAvecSelection();
+        avale();
+        return;
+      case Qt::Key_H:
+        Appelle(Remplace);
+        avale();
+        return;
+      case Qt::Key_V:
+        ColleAvecCouleurs();
+        avale();
+        return;
+      case Qt::Key_X:
+        LongAvantCouper = modele_->Longueur();
+        break;
+      case Qt::Key_Y:
+        Appelle(Refaire);
+        avale();
+        return;
+      case Qt::Key_Z:
+        Appelle(Defaire);
+        if (Defaire) DefinitModifie(true);
+        avale();
+        return;
+      case Qt::Key_A:
+        modele_->SetSelStart(0);
+        modele_->SetSelLength(modele_->Longueur());
+        avale();
+        return;
+      case Qt::Key_K:
+        ColoreTout();
+        avale();
+        return;
+      default:
+        break;
+    }
+  }
+  if (touche == Qt::Key_F || touche == Qt::Key_V) {
+    DerniereTouche = CodeTouche(touche);
+    DernierShift = shift;
+  }
+
+  if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
+    if (EntreeDialogue) {
+      EntreeDialogue = false;
+      e->accept();
+      return;
+    }
+    if (aRecolorer_) ColoreAvantEntree();
+    // Every Enter is a line break: the widget would put a soft break for Shift+Enter.
+    QKeyEvent entree(e->type(), touche, e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
+                     e->count());
+    QPlainTextEdit::keyPressEvent(&entree);
+    e->setAccepted(entree.isAccepted());
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(e);
+}
+
+void EditeurProgramme::keyReleaseEvent(QKeyEvent* e) {
+  QPlainTextEdit::keyReleaseEvent(e);
+  if (e->isAutoRepeat()) return;
+  const int code = CodeTouche(e->key());
+  const int shift = BitsShift(e->modifiers());
+  if (CacheAideLigne) CacheAideLigne();
+  ligneCourante_ = LigneDuCurseur();
+  MajLigne();
+  if (HorsInstruction()) {
+    if (code != ToucheF3) ColoreInstruction();
+    if (code != ToucheF3 && !(code == ToucheH && (shift & BitCtrl))) PosTrouve = -1;
+    DerniereTouche = 0;
+    DernierShift = 0;
+    AnnulationArmee = false;
+  }
+  if (ToucheNeutre(code)) return;
+  if (ToucheNavigation(code)) {
+    NbRecherches = 0;
+    if (DesactiveRemplacer) DesactiveRemplacer();
+    PosTrouve = -1;
+    return;
+  }
+  if (RegleAnnulation) RegleAnnulation(code, shift);
+}
+
+void EditeurProgramme::mouseReleaseEvent(QMouseEvent* e) {
+  QPlainTextEdit::mouseReleaseEvent(e);
+  NbRecherches = 0;
+  if (DesactiveRemplacer) DesactiveRemplacer();
+  ligneCourante_ = LigneDuCurseur();
+  MajLigne();
+  if (HorsInstruction()) {
+    ColoreInstruction();
+    DerniereTouche = 0;
+    DernierShift = 0;
+    AnnulationArmee = false;
+    PosTrouve = -1;
+  }
+}
+
+void EditeurProgramme::mouseMoveEvent(QMouseEvent* e) {
+  QPlainTextEdit::mouseMoveEvent(e);
+  if (PointeurDefaut) PointeurDefaut();
+}

@@ -1,0 +1,377 @@
+#include "interpreter/Graduations.h"
+
+#include <cmath>
+#include <optional>
+
+#include "drawing/Cross.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "drawing/Rotation.h"
+#include "drawing/Segments.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "interpreter/ScaleNumbers.h"
+#include "interpreter/ScaleState.h"
+#include "platform/Events.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "platform/RunError.h"
+#include "values/Colours.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Insertions.h"
+#include "values/Variables.h"
+
+float ValeurGrad = 0;
+float PasLogDebut = 0, SeuilPasLog = 1.0f;
+float GradDebut = 0, GradDebutMant = 0, GradFin = 0, GradFinMant = 0;
+int16_t GradDebutExp = 0, GradFinExp = 0;
+float MantisseGrad = 0, MantisseSuiv = 0;
+int16_t ExposantGrad = 0, ExposantSuiv = 0;
+bool ValeurEnDegres = false;
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+constexpr double Pi = 3.14159265358979;
+constexpr long ToursEntreArrets = 4096;
+
+[[noreturn]] void AppelInvalide() { LeveErreurExecution(QStringLiteral("invalid procedure call")); }
+[[noreturn]] void Depassement() { LeveErreurExecution(QStringLiteral("overflow")); }
+
+double Fini(double v) {
+  if (!std::isfinite(v)) Depassement();
+  return v;
+}
+
+// A 16-bit counter or power of ten moved by one, with the old runtime's overflow.
+int16_t Suivant16(int v, int pas) {
+  const int r = v + pas;
+  if (r > 32767 || r < -32768) Depassement();
+  return static_cast<int16_t>(r);
+}
+
+float Arrondi4(float x) { return VersSingle(ArrondiPair(static_cast<double>(x) * 10000) / 10000); }
+
+// The command's own line style holds until it ends, however it ends.
+class GardeEpaisT {
+ public:
+  explicit GardeEpaisT(const QString& style) { EpaisTLocale(style); }
+  ~GardeEpaisT() { RestaureEpaisT(); }
+  GardeEpaisT(const GardeEpaisT&) = delete;
+  GardeEpaisT& operator=(const GardeEpaisT&) = delete;
+};
+
+
+// The point at distance r from the pivot in the direction of scale angle a (radians).
+void PointArc(double a, double r, double& x, double& y) {
+  const double cx = OrigineX + CTx, cy = OrigineY + CTy;
+  if (DecalPivot >= 10000) {
+    // A pivot this far off makes the scale a horizontal line through the start point.
+    const double h = r * std::sin(ArcAngleDebut * DegresEnRadians);
+    x = Fini(cx + h * std::tan(a - Pi / 2));
+    y = cy + h;
+    return;
+  }
+  if (r == 0) LeveErreurExecution(QStringLiteral("division by zero"));
+  const double phi = (Pi - a) - ArcSin(DecalPivot * std::cos(a) / r);
+  x = cx + r * std::cos(phi);
+  y = cy - DecalPivot + r * std::sin(phi);
+}
+
+// The inner end of a mark: on the scale line itself.
+void PointInterieur(GenreEchelle genre, double p, double& x, double& y) {
+  const double cx = OrigineX + CTx, cy = OrigineY + CTy;
+  switch (genre) {
+    case GenreEchelle::Horizontale:
+      x = cx + p;
+      y = cy + VTrav7;
+      return;
+    case GenreEchelle::Verticale:
+      x = cx + VTrav7;
+      y = cy + p;
+      return;
+    case GenreEchelle::Arc:
+      PointArc(p * DegresEnRadians, DecalPivot >= 10000 ? ArcRayonDonne : ArcRayonDebut, x, y);
+      return;
+  }
+}
+
+// One mark from the scale line out to length L; drawn only when L is not 0. The outer end is left
+// in (xc, yc).
+void TraceMarque(GenreEchelle genre, double p, double longueur, double t, double& xc, double& yc) {
+  double xb = 0, yb = 0;
+  PointInterieur(genre, p, xb, yb);
+  PointExterieur(genre, p, longueur, t, xc, yc);
+  if (longueur != 0) {
+    TraceSegment(static_cast<float>(xb), static_cast<float>(yb), static_cast<float>(xc), static_cast<float>(yc),
+                 AngleCmd, CouleurCmd);
+  }
+}
+
+}  // namespace
+
+std::optional<double> SousChampNum(const QString& champ, int n) { return LitParam(SousParamN(champ, n), 1); }
+
+int32_t CouleurChamp(const QString& param, int n) {
+  if (Trim(ParamN(param, n)).isEmpty()) return CouleurCourante;
+  return ValeurCouleur(ParamN(param, -n));
+}
+
+void TesteArretBoucle(long tours) {
+  if (tours % ToursEntreArrets != 0) return;
+  DoEvents();
+  if (Arret) ErreurRun();
+}
+
+void LitChampsLog(const QString& param, int champPas, int champDebut, int champFin) {
+  const QString pas = ParamN(param, champPas);
+  PasLogDebut = VersSingle(SousChampNum(pas, 1).value_or(0.0));
+  LimitePasLog = VersSingle(SousChampNum(pas, 2).value_or(10.0));
+  SeuilPasLog = VersSingle(SousChampNum(pas, 3).value_or(1.0));
+  GradDebut = VersSingle(LitParam(param, champDebut).value_or(0.0));
+  if (GradDebut == 0) {
+    GradDebutMant = LogDebut;
+    GradDebutExp = 0;
+  } else {
+    MantisseExposant(GradDebut, GradDebutMant, GradDebutExp);
+  }
+  GradFin = VersSingle(LitParam(param, champFin).value_or(0.0));
+  if (GradFin == 0) {
+    GradFinMant = LogFin;
+    GradFinExp = LogDecades;
+  } else {
+    MantisseExposant(GradFin, GradFinMant, GradFinExp);
+  }
+}
+
+GenreEchelle GenreEchelleCourante() {
+  if (ArcAngleFin - ArcAngleDebut != 0) return GenreEchelle::Arc;
+  if (DroiteX2 - DroiteX1 != 0) return GenreEchelle::Horizontale;
+  if (DroiteY2 - DroiteY1 != 0) return GenreEchelle::Verticale;
+  LeveErreurExecution(QStringLiteral("division by zero"));
+}
+
+double DebutEchelle(GenreEchelle genre) {
+  switch (genre) {
+    case GenreEchelle::Arc: return ArcAngleDebut;
+    case GenreEchelle::Horizontale: return DroiteX1;
+    case GenreEchelle::Verticale: return DroiteY1;
+  }
+  return 0;
+}
+
+double FinEchelle(GenreEchelle genre) {
+  switch (genre) {
+    case GenreEchelle::Arc: return ArcAngleFin;
+    case GenreEchelle::Horizontale: return DroiteX2;
+    case GenreEchelle::Verticale: return DroiteY2;
+  }
+  return 0;
+}
+
+double PositionValeur(GenreEchelle genre, double v, bool enDegres, int niveau) {
+  if (enDegres) return v;
+  const double debut = DebutEchelle(genre), etendue = FinEchelle(genre) - debut;
+  const NiveauProg& nv = Niveau(niveau);
+  if (nv.EchelleLog) return debut + FractionLog(v) * etendue;
+  const double fraction = std::pow(v / 100, static_cast<double>(nv.Exposant));
+  if (std::isnan(fraction)) AppelInvalide();
+  return Fini(debut + fraction * etendue);
+}
+
+void PointExterieur(GenreEchelle genre, double p, double longueur, double t, double& x, double& y) {
+  switch (genre) {
+    case GenreEchelle::Horizontale:
+      PointInterieur(genre, p, x, y);
+      x -= longueur * std::sin(t);
+      y += longueur * std::cos(t);
+      return;
+    case GenreEchelle::Verticale:
+      PointInterieur(genre, p, x, y);
+      x += longueur * std::cos(t);
+      y += longueur * std::sin(t);
+      return;
+    case GenreEchelle::Arc: {
+      const double r = DecalPivot >= 10000 ? ArcRayonDonne + longueur
+                                            : DistanceCosinus(DecalPivot, ArcRayonDonne + longueur, ArcAngleDebut);
+      PointArc(p * DegresEnRadians, r, x, y);
+      return;
+    }
+  }
+}
+
+void DebutGraduations(int& compteur, double premier, int niveau) {
+  if (!Niveau(niveau).EchelleLog) {
+    compteur = VersEntier16(premier - 1);
+    return;
+  }
+  // A step that does not move the mantissa up would never reach the end of the run.
+  if (!(PasLogDebut > 0)) AppelInvalide();
+  float s = PasLogDebut;
+  if (PasLogDebut > 1 && GradDebutMant == 1) s = PasLogDebut - 1;
+  MantisseGrad = VersSingle(Fix((static_cast<double>(GradDebutMant) + s - 0.00001) / PasLogDebut) * PasLogDebut);
+  if (MantisseGrad == 0) MantisseGrad = 1;
+  PasLog = 0;
+  ExposantGrad = ExposantSuiv = GradDebutExp;
+  compteur = 0;
+}
+
+void GraduationSuivante(int& compteur, int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  if (!nv.EchelleLog) {
+    compteur = Suivant16(compteur, 1);
+    const double v = std::pow(static_cast<double>(compteur), static_cast<double>(nv.Exposant));
+    if (std::isnan(v)) AppelInvalide();
+    ValeurGrad = VersSingle(v);
+    return;
+  }
+
+  const double fin = Fini(std::pow(10.0, GradFinExp) * GradFinMant);
+  for (long tour = 1;; ++tour) {
+    TesteArretBoucle(tour);
+    const bool premier = PasLog == 0;
+    if (MantisseGrad == 1 && PasLog > 1) {
+      MantisseSuiv = PasLog;
+    } else {
+      MantisseSuiv = Arrondi4(PasLog + MantisseGrad);
+    }
+    auto decadeSuivante = [] {
+      PasLog = PasLogDebut;
+      ExposantSuiv = Suivant16(ExposantSuiv, 1);
+      MantisseSuiv = 1;
+    };
+    if (MantisseSuiv >= 10) decadeSuivante();
+    if (PasLog == 5 && MantisseSuiv == 6) MantisseSuiv = 5;
+    if (PasLog == 5 && MantisseSuiv == 9) decadeSuivante();
+    if (PasLog == 2 && MantisseSuiv == 3) MantisseSuiv = 2;
+    // Every candidate after the first must lie above the one before.
+    if (!premier && ExposantSuiv == ExposantGrad && !(MantisseSuiv > MantisseGrad)) AppelInvalide();
+
+    const double v = Fini(std::pow(10.0, ExposantSuiv) * MantisseSuiv);
+    if (fin == v) {
+      compteur = IndiceFinLog;
+    } else if (fin < v) {
+      compteur = IndiceFinLog + 1;
+      return;
+    }
+
+    const float limite = std::fabs(LimitePasLog);
+    bool marque = false;
+    if (premier) {
+      PasLog = PasLogDebut;
+      if (MantisseSuiv < SeuilPasLog) {
+        marque = false;
+      } else if (limite == MantisseSuiv) {
+        marque = true;
+      } else if (limite < MantisseSuiv) {
+        marque = false;
+      } else {
+        marque = MantisseSuiv >= 10 || limite >= MantisseSuiv;
+      }
+    } else if (MantisseSuiv >= SeuilPasLog) {
+      marque = MantisseSuiv >= 10 || limite >= MantisseSuiv;
+      if (!marque) PasLogSuivant();
+    }
+    MantisseGrad = MantisseSuiv;
+    ExposantGrad = ExposantSuiv;
+    if (marque) {
+      ValeurGrad = VersSingle(FractionLogExp(MantisseGrad, ExposantGrad));
+      return;
+    }
+  }
+}
+
+void CmdGrad(int niveau) {
+  const QString param = ParamLigne;
+  const NiveauProg& nv = Niveau(niveau);
+  const bool log = nv.EchelleLog;
+
+  double n = 0, premier = 0, dernier = 0;
+  if (log) {
+    LitChampsLog(param, 1, 3, 4);
+    dernier = IndiceFinLog;
+  } else {
+    n = LitParam(param, 1).value_or(0.0);
+    premier = LitParam(param, 3).value_or(0.0);
+    dernier = LitParam(param, 4).value_or(n);
+  }
+  const QString champLongueur = ParamN(param, 2);
+  const double longueur = LitParam(param, 2).value_or(0.0) * SensInversion;
+  const double t = SousChampNum(champLongueur, 2).value_or(0.0) * DegresEnRadians;
+  if (n == 0) n = 1;
+
+  GardeEpaisT style(ParamN(param, 5));
+  CouleurCmd = CouleurChamp(param, 6);
+
+  const GenreEchelle genre = GenreEchelleCourante();
+  const double debut = DebutEchelle(genre);
+  const double unite =
+      Fini((FinEchelle(genre) - debut) / std::pow(n, log ? 0.0 : static_cast<double>(nv.Exposant)));
+
+  const double arret = Fix(dernier);
+  int compteur = 0;
+  DebutGraduations(compteur, premier, niveau);
+  long tours = 0;
+  do {
+    TesteArretBoucle(++tours);
+    GraduationSuivante(compteur, niveau);
+    if (compteur <= arret) {
+      double xc = 0, yc = 0;
+      TraceMarque(genre, debut + ValeurGrad * unite, longueur, t, xc, yc);
+    }
+  } while (compteur < arret);
+  RotationCourant(-AngleCmd);
+}
+
+void CmdGrad1(int niveau) {
+  QString param = ParamLigne;
+  double xc = 0, yc = 0;
+  bool marque = false;
+  const GenreEchelle genre = GenreEchelleCourante();
+
+  while (true) {
+    // A "§%list" after the value repeats the group once per field of the list's value.
+    const QString brut = ParamBrutN(param, 1);
+    int slot = 0, elements = 1;
+    const int sous = InStr(brut, SepSousParam);
+    if (sous > 0) {
+      const int pourcent = InStr(sous + 1, brut, QStringLiteral("%"));
+      if (pourcent == 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
+      slot = IndiceVariable(Mid(brut, pourcent), NiveauCourant);
+      if (slot > 0) elements = NbParams(Niveau(NiveauCourant).ValeursVar[static_cast<size_t>(slot)]);
+    }
+    try {
+      for (int k = 1; k <= elements; ++k) {
+        SlotListe = slot;
+        ChampListe = k;
+        const double v = LitParam(param, 1).value_or(0.0);
+        ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
+        const double longueur = LitParam(param, 2).value_or(0.0) * SensInversion;
+        const double t = SousChampNum(ParamN(param, 2), 2).value_or(0.0) * DegresEnRadians;
+        GardeEpaisT style(ParamN(param, 3));
+        CouleurCmd = CouleurChamp(param, 4);
+        const double p = PositionValeur(genre, v, ValeurEnDegres, niveau);
+        TraceMarque(genre, p, longueur, t, xc, yc);
+        marque = true;
+      }
+    } catch (...) {
+      SlotListe = 0;
+      throw;
+    }
+    SlotListe = 0;
+    ChampListe = 1;
+    ResteParams(param, 4);
+    if (Trim(param).isEmpty()) break;
+  }
+
+  if (marque) {
+    const double cx = OrigineX + CTx, cy = OrigineY + CTy;
+    const double r = AngleCmdRad, dx = xc - cx, dy = yc - cy;
+    XCourant = static_cast<float>(cx + dx * std::cos(r) - dy * std::sin(r));
+    YCourant = static_cast<float>(cy + dx * std::sin(r) + dy * std::cos(r));
+    Sortie->CurrentY = YCourant;
+    Sortie->CurrentX = XCourant;
+  }
+  RotationCourant(-AngleCmd);
+}

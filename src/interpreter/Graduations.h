@@ -1,0 +1,73 @@
+#pragma once
+
+// Graduation marks and value labels laid along the current scale line (ScaleState.h), and the
+// graduation iterator they share: evenly by index on a linear or power-law scale, by decades and
+// mantissa sub-steps on a logarithmic one.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// ---- the graduation iterator (one set for the whole interpreter) ----
+// Linear: the index raised to the level's exponent; logarithmic: the fraction of the scale.
+extern float ValeurGrad;
+// Logarithmic runs: mantissa step at the start of each decade (PasLog and LimitePasLog are in
+// ScaleState.h) and the mantissa below which a decade has no mark.
+extern float PasLogDebut, SeuilPasLog;
+// First and last value of a logarithmic run, split into mantissa and power of ten.
+extern float GradDebut, GradDebutMant, GradFin, GradFinMant;
+extern int16_t GradDebutExp, GradFinExp;
+// The last candidate examined (marked or skipped) and the candidate being examined.
+extern float MantisseGrad, MantisseSuiv;
+extern int16_t ExposantGrad, ExposantSuiv;
+// Grad1, Val1: the current value was written with a degree sign (a direct angle or position).
+extern bool ValeurEnDegres;
+
+// The stop index of a logarithmic run: the counter takes it at the last value, and one more when
+// the run ends between marks.
+constexpr int IndiceFinLog = 10;
+
+// Starts a run. Linear: the counter becomes first - 1. Logarithmic: the first mark is the start
+// mantissa rounded up to the step, and the counter is 0. A step of 0 or less is a run error.
+void DebutGraduations(int& compteur, double premier, int niveau);
+// Advances to the next mark and sets ValeurGrad, or sets the counter to the stop index (the last
+// mark) or past it (nothing more to draw). A counter, power of ten or candidate that would leave
+// its range or stop advancing is a run error.
+void GraduationSuivante(int& compteur, int niveau);
+
+// ---- the commands (the order check is the dispatcher's) ----
+void CmdGrad(int niveau);
+void CmdGrad1(int niveau);
+// Val, ValR, ValD: one label per graduation of a run.
+void CmdVal(int niveau);
+// Val1, Val1R, Val1D: labels at given values, optionally one per element of a list variable.
+void CmdVal1(int niveau);
+
+// x as mantissa "E" power (1.5E3), x replaced by its mantissa; x <= 0 is a run error.
+QString NotationScientifique(float& x);
+// The same with a power that is a multiple of 3 (12.5E3, 250E-3).
+QString NotationIngenieur(float& x);
+
+// ---- shared with the value labels ----
+enum class GenreEchelle { Arc, Horizontale, Verticale };
+// The kind of the current scale, told from its extents; a scale of no extent is a run error.
+GenreEchelle GenreEchelleCourante();
+// Start and end of the scale along its kind: angles, x or y.
+double DebutEchelle(GenreEchelle genre);
+double FinEchelle(GenreEchelle genre);
+// The position along the scale of a Grad1/Val1 value: a direct angle or coordinate when written
+// with the degree sign, else by the level's law (percentage of the scale, or logarithmic).
+double PositionValeur(GenreEchelle genre, double v, bool enDegres, int niveau);
+// The point at distance 'longueur' from the scale line at position p (the outer end of a mark,
+// or a label's anchor); t (radians) turns it on a straight scale.
+void PointExterieur(GenreEchelle genre, double p, double longueur, double t, double& x, double& y);
+// The fields of a logarithmic run: step§limit§threshold (PasLogDebut, LimitePasLog default 10,
+// SeuilPasLog default 1), the first and the last value (0 or empty: the scale's ends), each split
+// into mantissa and power of ten.
+void LitChampsLog(const QString& param, int champPas, int champDebut, int champFin);
+// A numeric sub-field of a text field (evaluated); nullopt when empty.
+std::optional<double> SousChampNum(const QString& champ, int n);
+// The colour of the text from field n on; a blank field n gives the current colour.
+int32_t CouleurChamp(const QString& param, int n);
+// A stop request (Esc) ends a long loop with a run error; tested every few thousand rounds.
+void TesteArretBoucle(long tours);

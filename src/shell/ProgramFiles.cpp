@@ -1,0 +1,229 @@
+#include "shell/ProgramFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "editor/ProgramEditor.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "platform/TextFile.h"
+#include "shell/Config.h"
+#include "shell/MainWindow.h"
+#include "shell/QtHost.h"
+#include "shell/Startup.h"
+
+QString FichierCourant;
+
+namespace {
+
+class DialoguesFichiersQt : public DialoguesFichiers {
+ public:
+  QString Ouvrir(const QString& dossier, const QString& filtre) override {
+    return QFileDialog::getOpenFileName(Parent(), QString(), dossier, filtre);
+  }
+  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) override {
+    QFileDialog dialogue(Parent(), QString(), nomPropose, filtre);
+    dialogue.setAcceptMode(QFileDialog::AcceptSave);
+    dialogue.setDefaultSuffix(extension);
+    if (!nomPropose.isEmpty()) dialogue.selectFile(nomPropose);
+    if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return {};
+    return dialogue.selectedFiles().constFirst();
+  }
+  bool ChoisitImprimante(QPrinter& imprimante) override {
+    QPrintDialog dialogue(&imprimante, Parent());
+    dialogue.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialogue.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialogue.exec() == QDialog::Accepted;
+  }
+
+ private:
+  static QWidget* Parent() { return QApplication::activeWindow(); }
+};
+
+DialoguesFichiers* dialoguesCourants = nullptr;
+
+}  // namespace
+
+DialoguesFichiers& DialoguesFic() {
+  static DialoguesFichiersQt qt;
+  return dialoguesCourants ? *dialoguesCourants : qt;
+}
+
+void DefinitDialoguesFichiers(DialoguesFichiers* d) { dialoguesCourants = d; }
+
+QString FiltreProgrammes() {
+  return TexteMsg(105) + QStringLiteral(" (*.dat *.DAT *.Dat);;") + TexteMsg(106) + QStringLiteral(" (*)");
+}
+
+bool EstFichierDesinstallation(const QString& nom) {
+  if (nom.size() < 12) return false;
+  const QString fin = UCase(Right(nom, 12));
+  return Left(fin, 7) == QStringLiteral("UNINS00") && Right(fin, 4) == QStringLiteral(".DAT");
+}
+
+float ZoomInitial(const QString& texte) {
+  const QString majuscules = UCase(texte);
+  const QString crlf = QStringLiteral("\r\n");
+  int trouve = InStr(1, majuscules, QStringLiteral("ZOOMINI"));
+  while (trouve > 0) {
+    const int debut = InStrRev(texte, crlf, trouve) > 0 ? InStrRev(texte, crlf, trouve) + 2 : 1;
+    int fin = InStr(trouve, texte, crlf);
+    if (fin == 0) fin = texte.size() + 1;
+    const QString ligne = LTrim(Mid(texte, debut, fin - debut).remove(QLatin1Char('\t')));
+    if (!ligne.startsWith(QLatin1Char('\''))) {
+      const int egal = InStr(ligne, QStringLiteral("="));
+      const float valeur = static_cast<float>(Val(egal > 0 ? Mid(ligne, egal + 1) : Mid(ligne, 8)));
+      return valeur == 0 ? 1.0f : valeur;
+    }
+    trouve = InStr(trouve + 7, majuscules, QStringLiteral("ZOOMINI"));
+  }
+  return 1.0f;
+}
+
+QString ModeleProgramme(const QString& repConfig, const QString& repProgramme, const QString& code) {
+  QString modele = TrouveSansCasse(QDir::currentPath(), QStringLiteral("Morvo.daN"));
+  const QString nom = QStringLiteral("Morvo_") + code + QStringLiteral(".DaN");
+  if (modele.isEmpty() && !repConfig.isEmpty()) modele = TrouveSansCasse(repConfig, nom);
+  if (modele.isEmpty() && !repProgramme.isEmpty()) modele = TrouveSansCasse(repProgramme, nom);
+  return modele;
+}
+
+QString DossierDe(const QString& chemin) {
+  const int barre = chemin.lastIndexOf(QLatin1Char('/'));
+  return barre < 0 ? QString() : chemin.left(barre + 1);
+}
+
+// ---- the commands of the main window ----
+
+bool FenetrePrincipale::QuestionSauvegarde() {
+  if (editeur_->Modele().Text().isEmpty() || !editeur_->Modifie()) return true;
+  switch (Dialogues().MsgBox(TexteMsg(118), Boutons::OuiNonAnnuler, QString())) {
+    case Reponse::Oui:
+      // A save that did not complete keeps the text: the command stops as after Cancel.
+      return Mnu_EnregistrerS_Click();
+    case Reponse::Non:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool FenetrePrincipale::LitFic(const QString& chemin) {
+  const std::optional<QString> texte = LitFichierTexte(chemin);
+  if (!texte) {
+    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
+    return false;
+  }
+  OrigineBaseX = OrigineBaseY = 0;
+  Shell.DecalVueX = Shell.DecalVueY = 0;
+  Shell.ZoomCourant = 1.0f;
+  RunShell.ZoomIni = 1.0f;
+  // Every line goes in with its line end, the last one included.
+  QString programme = *texte;
+  if (!programme.isEmpty() && !programme.endsWith(QStringLiteral("\r\n")))
+    programme += QStringLiteral("\r\n");
+  editeur_->ChargeTexte(programme);
+  RunShell.ZoomIni = ZoomInitial(editeur_->Modele().Text());
+  Shell.ZoomCourant = RunShell.ZoomIni;
+  text1_->setText(editeur_->TexteLigne());
+  return true;
+}
+
+void FenetrePrincipale::Mnu_Ouvrir_Click() {
+  if (!QuestionSauvegarde()) return;
+  const QString nom = DialoguesFic().Ouvrir(Shell.RepCourant, FiltreProgrammes());
+  Shell.NomFichier = nom;
+  if (nom.isEmpty()) {
+    if (editeur_->Modele().Text().isEmpty()) Mnu_Nouveau_Click();
+    return;
+  }
+  if (EstFichierDesinstallation(nom)) {
+    Dialogues().MsgBox(nom + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
+                                            "Ist keine Morvo Datei."),
+                       Boutons::Ok, QString());
+    return;
+  }
+  const QString dossier = DossierDe(nom);
+  DebutAttente();
+  if (!LitFic(nom)) {
+    FinAttente();
+    return;
+  }
+  if (!dossier.isEmpty()) {
+    Shell.RepCourant = dossier;
+    QDir::setCurrent(dossier);
+  }
+  Titre(nom);
+  if (premierRunFait_) ExecuteProgramme();
+  FichierCourant = nom;
+  editeur_->DefinitModifie(false);
+  FinAttente();
+}
+
+void FenetrePrincipale::Mnu_Nouveau_Click() {
+  if (!QuestionSauvegarde()) return;
+  DebutAttente();
+  const QString modele = ModeleProgramme(RepConfig, repProgramme_, TexteMsg(8));
+  if (modele.isEmpty() || !LitFic(modele)) {
+    editeur_->ChargeTexte(QString());
+    text1_->setText(editeur_->TexteLigne());
+  }
+  Shell.NomFichier.clear();
+  Titre(QString());
+  premierRunFait_ = true;
+  ExecuteProgramme();
+  FichierCourant.clear();
+  editeur_->DefinitModifie(false);
+  FinAttente();
+}
+
+namespace {
+
+// Writes the editor's text; tells the user why when it fails.
+bool EcritProgramme(const QString& chemin, const QString& texte) {
+  QString erreur;
+  if (EcritFichierTexte(chemin, texte, &erreur)) return true;
+  Dialogues().MsgBox(chemin + QStringLiteral("\r\n\r\n") + erreur, Boutons::Ok, QString());
+  return false;
+}
+
+}  // namespace
+
+bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
+  if (FichierCourant.isEmpty() || UCase(Right(FichierCourant, 4)) == QStringLiteral(".MTR"))
+    return Mnu_Enregistrer_Click();
+  if (!EcritProgramme(FichierCourant, editeur_->Modele().Text())) return false;
+  Titre(FichierCourant);
+  editeur_->DefinitModifie(false);
+  return true;
+}
+
+bool FenetrePrincipale::Mnu_Enregistrer_Click() {
+  const QString ancien = FichierCourant;
+  const QString nom = DialoguesFic().Enregistrer(Shell.NomFichier, QStringLiteral("dat"), FiltreProgrammes());
+  if (nom.isEmpty()) return false;
+  if (!EcritProgramme(nom, editeur_->Modele().Text())) {
+    FichierCourant = ancien;
+    return false;
+  }
+  FichierCourant = nom;
+  Shell.NomFichier = nom;
+  Titre(nom);
+  editeur_->DefinitModifie(false);
+  return true;
+}
+
+void FenetrePrincipale::Mnu_IniCode_Click() {
+  FacteurCode = FacteurCodeDefaut;
+  Form_Resize();
+  Mnu_Visualiser_Click();
+}

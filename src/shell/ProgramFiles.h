@@ -1,0 +1,43 @@
+#pragma once
+
+// Program files (".dat"): the file and printer dialogs of the main window, the current file, the
+// templates of a new program and the initial zoom of a loaded one. The commands themselves are
+// the main window's (FenetrePrincipale in MainWindow.h).
+
+#include <QString>
+
+class QPrinter;
+
+// The file and printer dialogs, so that the tests can answer them.
+class DialoguesFichiers {
+ public:
+  virtual ~DialoguesFichiers() = default;
+  // The chosen existing file; empty when cancelled. `filtre` is in Qt's form ("A (*.dat);;B (*)").
+  virtual QString Ouvrir(const QString& dossier, const QString& filtre) = 0;
+  // The name to write; empty when cancelled. The dialog asks before an existing file is replaced
+  // and adds the default extension to a name that has none.
+  virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) = 0;
+  // The printer dialog over Morvo's own printer; false when cancelled.
+  virtual bool ChoisitImprimante(QPrinter& imprimante) = 0;
+};
+
+// The dialogs in use (Qt's until another is set; nullptr restores Qt's).
+DialoguesFichiers& DialoguesFic();
+void DefinitDialoguesFichiers(DialoguesFichiers* d);
+
+// The path the Save command writes to; empty after New.
+extern QString FichierCourant;
+
+// The Open and Save filters: program files, then all files.
+QString FiltreProgrammes();
+// Names of uninstaller logs ("...UNINS00x.DAT") that Open refuses.
+bool EstFichierDesinstallation(const QString& nom);
+// The initial zoom of a program text (CR LF lines): the first line holding "ZOOMINI" that is no
+// comment, read after its "=" (or after the keyword); 0 and no such line give 1.
+float ZoomInitial(const QString& texte);
+// The template of a new program: "Morvo.daN" in the current folder, else "Morvo_" + code +
+// ".DaN" in the configuration folder, else in the program folder (names without regard to case);
+// empty when there is none.
+QString ModeleProgramme(const QString& repConfig, const QString& repProgramme, const QString& code);
+// The folder of a path with its final "/"; empty when the path names no folder.
+QString DossierDe(const QString& chemin);

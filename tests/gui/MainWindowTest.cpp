@@ -1,0 +1,253 @@
+#include <QAction>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QTimer>
+#include <csignal>
+
+#include "WindowFixture.h"
+#include "shell/DrawingView.h"
+#include "shell/Languages.h"
+#include "shell/Menus.h"
+#include "shell/QtHost.h"
+
+namespace {
+
+void Touche(QWidget* cible, int touche, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QKeyEvent appui(QEvent::KeyPress, touche, mods);
+  QApplication::sendEvent(cible, &appui);
+  QKeyEvent relache(QEvent::KeyRelease, touche, mods);
+  QApplication::sendEvent(cible, &relache);
+}
+
+int PixelsNoirs(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 100) ++n;
+  return n;
+}
+
+}  // namespace
+
+class MainWindowTest : public WindowFixture {};
+
+TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
+  Demarre();
+  F().resize(1100, 700);
+  QApplication::processEvents();
+  VueDessin& vue = F().Vue();
+  const int largeur = vue.width();
+  EXPECT_EQ(vue.Surface().Image().width(), largeur);
+  EXPECT_NEAR(Shell.LargeurZone, largeur * 25.4 / 96.0, 1e-6);
+  EXPECT_NEAR(Shell.LargeurZone, vue.Surface().LargeurPixels() * vue.Surface().MmParPixel(), 1e-9);
+  EXPECT_EQ(F().Editeur().width(), static_cast<int>(largeur / 3.3f));
+  EXPECT_EQ(F().Editeur().geometry().right(), largeur - 1);
+  EXPECT_EQ(F().Text1()->geometry().right() + 1, F().Editeur().x());
+  EXPECT_EQ(F().Text1()->geometry().bottom() + 1, vue.height());
+  EXPECT_EQ(F().Text2()->geometry().right() + 1, F().Text1()->x());
+  EXPECT_EQ(F().Text4()->geometry().right() + 1, F().Text3()->x());
+
+  // Widening: 1.2 times each time, until 1.3 times would not fit.
+  const int avant = F().Editeur().width();
+  F().Mnu_AgrandirCode_Click();
+  EXPECT_NEAR(F().Editeur().width(), avant * 1.2, 2);
+  for (int i = 0; i < 20; ++i) F().Mnu_AgrandirCode_Click();
+  EXPECT_LT(F().Editeur().width(), largeur);
+  EXPECT_GE(F().Editeur().width() * 1.3, largeur);
+  F().Mnu_IniCode_Click();
+  EXPECT_EQ(F().Editeur().width(), avant);
+
+  // French captions, forms and shortcuts.
+  MenusPrincipaux& m = F().Menus();
+  EXPECT_EQ(m.Menu(QStringLiteral("Mnu_Fichier"))->title(), QStringLiteral("&Fichier"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(),
+            QStringLiteral("En&registrer sous\t\tCtrl-Shift+S"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Visualiser"))->text(), QStringLiteral("&Visualiser (F4)"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_EnregistrerS"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_AgrandirCode"))->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Defaire"))->isEnabled());
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_OuvrirMeter"))->isVisible());
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Code"))->isChecked());
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Aide25"))->text(), QStringLiteral("&Aide"));
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Aide"))->isVisible());
+  EXPECT_EQ(F().Text1()->toolTip(), QStringLiteral("Ligne du curseur / nombre de lignes"));
+
+  // English menus: padded and two-tab forms; the help entries split when the masks differ.
+  DefinitLangueMenu(2);
+  F().AfficheMenus();
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Ouvrir"))->text(), QStringLiteral("&Open"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(), QStringLiteral("Save &As\t\tCtrl-Shift+S"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Couper"))->text(),
+            QStringLiteral("Cut") + QString(27, u' ') + QStringLiteral("\tCtrl-X"));
+  EXPECT_EQ(F().Text1()->toolTip(), QStringLiteral("Ligne du curseur / nombre de lignes"));
+  m.RegleEntreesAide(false, Programme());
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Aide25"))->text(), TexteMenu(87));
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Aide"))->isVisible());
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Aide"))->text(), QStringLiteral("&Help"));
+
+  // An entry of a later version says so.
+  m.Action(QStringLiteral("Mnu_Zoom"))->trigger();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.startsWith(QStringLiteral("Zoom : ")));
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("not available yet")));
+
+  // The code pane hides and shows again.
+  F().Mnu_Code_Click();
+  EXPECT_FALSE(F().Editeur().isVisible());
+  EXPECT_FALSE(F().Hote().MnuCodeCoche);
+  F().Mnu_Code_Click();
+  EXPECT_TRUE(F().Editeur().isVisible());
+}
+
+TEST_F(MainWindowTest, F4RunsAndTheViewShowsIt) {
+  Demarre();
+  Ed().Modele().SetText(QStringLiteral("Trait 0,0,50,50\r\n%A = 5"));
+  F().Vue().Surface().Cls();
+  ASSERT_EQ(PixelsNoirs(F().Vue().Surface().Image()), 0);
+  Ed().setFocus();
+  // Shift+F4 is consumed and runs nothing.
+  Touche(&Ed(), Qt::Key_F4, Qt::ShiftModifier);
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("<absent>"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Trait 0,0,50,50\r\n%A = 5"));
+  Touche(&Ed(), Qt::Key_F4);
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("5"));
+  EXPECT_GT(PixelsNoirs(F().Vue().Surface().Image()), 50);
+  EXPECT_GT(PixelsNoirs(F().Vue().grab().toImage()), 50);
+  EXPECT_TRUE(F().Vue().isEnabled());
+  EXPECT_TRUE(F().Action(QStringLiteral("Mnu_Visualiser"))->isEnabled());
+  EXPECT_TRUE(F().Action(QStringLiteral("Mnu_Ouvrir"))->isEnabled());
+  // Ctrl+Shift+S is Save As.
+  fichiers_.Demandes.clear();
+  Touche(&Ed(), Qt::Key_S, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(fichiers_.Demandes.size(), 1);
+}
+
+TEST_F(MainWindowTest, EscStopsAnEndlessLoop) {
+  Demarre();
+  Ed().Modele().SetText(QStringLiteral("A:\r\nGOTO A\r\n"));
+  // A bound so that a broken stop fails the test instead of hanging it.
+  LimiteInstructions = 100'000'000;
+  bool vueActive = true, ouvrirActif = true, visualiserActif = true;
+  QTimer::singleShot(300, [&] {
+    vueActive = F().Vue().isEnabled();
+    ouvrirActif = F().Action(QStringLiteral("Mnu_Ouvrir"))->isEnabled();
+    visualiserActif = F().Action(QStringLiteral("Mnu_Visualiser"))->isEnabled();
+    Touche(QApplication::focusWidget() ? QApplication::focusWidget() : &F(), Qt::Key_Escape);
+  });
+  QElapsedTimer chrono;
+  chrono.start();
+  F().Mnu_Visualiser_Click();
+  EXPECT_LT(chrono.elapsed(), 20000);
+  EXPECT_TRUE(Arret);
+  EXPECT_FALSE(vueActive);
+  EXPECT_FALSE(ouvrirActif);
+  EXPECT_FALSE(visualiserActif);
+  EXPECT_TRUE(F().Vue().isEnabled());
+  EXPECT_TRUE(F().Action(QStringLiteral("Mnu_Ouvrir"))->isEnabled());
+  EXPECT_TRUE(F().Action(QStringLiteral("Mnu_Visualiser"))->isEnabled());
+  EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+TEST_F(MainWindowTest, TheDrawingAreaStaysInMillimetres) {
+  Demarre();
+  VueDessin& vue = F().Vue();
+  // After a run at zoom 2 the surface holds the run's scale; the layout goes back to millimetres.
+  Shell.ZoomCourant = 2.0f;
+  Ed().Modele().SetText(QStringLiteral("Trait 0,0,50,50\r\n"));
+  F().Mnu_Visualiser_Click();
+  F().Mnu_AgrandirCode_Click();
+  EXPECT_NEAR(Shell.LargeurZone, vue.width() * 25.4 / 96.0, 1e-6);
+  EXPECT_NEAR(Shell.HauteurZone, vue.height() * 25.4 / 96.0, 1e-6);
+
+  // A new window size during a run waits for its end: the run keeps the image it measured.
+  Shell.ZoomCourant = 1.0f;
+  Ed().Modele().SetText(QStringLiteral("A:\r\nGOTO A\r\n"));
+  LimiteInstructions = 100'000'000;
+  const QSize avant = vue.Surface().Image().size();
+  QSize pendant;
+  QTimer::singleShot(100, [&] { F().resize(800, 500); });
+  QTimer::singleShot(300, [&] {
+    pendant = vue.Surface().Image().size();
+    Touche(&F(), Qt::Key_Escape);
+  });
+  F().Mnu_Visualiser_Click();
+  EXPECT_EQ(pendant, avant);
+  EXPECT_NE(vue.size(), avant);
+  EXPECT_EQ(vue.Surface().Image().size(), vue.size());
+  EXPECT_NEAR(Shell.LargeurZone, vue.width() * 25.4 / 96.0, 1e-6);
+  EXPECT_EQ(F().Editeur().geometry().right(), vue.width() - 1);
+}
+
+TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {
+  Demarre();
+  const QString nom = Chemin(QStringLiteral("ferme.dat"));
+  EcritOctets(nom, QByteArray("%A = 1\r\n"));
+  fichiers_.ouvertures.push_back(nom);
+  F().Mnu_Ouvrir_Click();
+  Tape(QStringLiteral("%A = 2\r\n"));
+
+  prompter_.AjouteReponse(QStringLiteral("CANCEL"));
+  EXPECT_FALSE(F().close());
+  EXPECT_TRUE(F().isVisible());
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 2\r\n"));
+
+  // Alt+F4 is the program's own quit command, with its question.
+  prompter_.Efface();
+  prompter_.AjouteReponse(QStringLiteral("CANCEL"));
+  Touche(&Ed(), Qt::Key_F4, Qt::AltModifier);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("Sauvegarder les modifications?"));
+  EXPECT_TRUE(F().isVisible());
+
+  // Yes with a failing save keeps the window.
+  FichierCourant = Chemin(QStringLiteral("absent/ferme.dat"));
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  EXPECT_FALSE(F().close());
+  EXPECT_TRUE(F().isVisible());
+  FichierCourant = nom;
+
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  EXPECT_TRUE(F().close());
+  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 2\r\n"));
+  EXPECT_TRUE(LitOctets(CheminConfig()).contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
+}
+
+TEST_F(MainWindowTest, StartLoadsTheFileOfTheCommandLine) {
+  const QString nom = Chemin(QStringLiteral("debut.dat"));
+  EcritOctets(nom, QByteArray("ZOOMINI = 2\r\n%D = 4\r\n"));
+  Demarre({QStringLiteral("\"") + nom + QStringLiteral("\"")});
+  EXPECT_EQ(FichierCourant, nom);
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%D")), QStringLiteral("4"));
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral("Fichier: ") + nom));
+  EXPECT_FLOAT_EQ(Shell.ZoomCourant, 2.0f);
+  EXPECT_FALSE(Ed().Modifie());
+  EXPECT_TRUE(F().Vue().isEnabled());
+  EXPECT_TRUE(fichiers_.Demandes.isEmpty());
+}
+
+TEST_F(MainWindowTest, TheProgramStartsWithAFileAndClosesCleanly) {
+  const QString nom = Chemin(QStringLiteral("prog.dat"));
+  EcritOctets(nom, QByteArray("Trait 0,0,50,50\r\n%A = 5\r\n"));
+  QProcess morvo;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
+  env.insert(QStringLiteral("HOME"), xdg_.path());
+  morvo.setProcessEnvironment(env);
+  morvo.setWorkingDirectory(Depart());
+  morvo.start(QStringLiteral(MORVO_GUI_PATH), {nom});
+  ASSERT_TRUE(morvo.waitForStarted(10000));
+  // It stays up with its window...
+  EXPECT_FALSE(morvo.waitForFinished(2000));
+  ASSERT_EQ(morvo.state(), QProcess::Running);
+  // ...and a termination request closes it through the window, which writes the last file.
+  ::kill(static_cast<pid_t>(morvo.processId()), SIGTERM);
+  ASSERT_TRUE(morvo.waitForFinished(10000));
+  EXPECT_EQ(morvo.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(morvo.exitCode(), 0);
+  EXPECT_TRUE(LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"))
+                  .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
+}

@@ -1,0 +1,207 @@
+#include <QLineEdit>
+
+#include "WindowFixture.h"
+#include "platform/TextFile.h"
+#include "shell/Startup.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+}  // namespace
+
+TEST(ProgramFilesHelpers, InitialZoomAndRejectedNames) {
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("Trait 0,0,1,1\r\nZoomIni = 2.5\r\n")), 2.5f);
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("ZOOMINI=0\r\n")), 1.0f);
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("' ZOOMINI = 4\r\n\t  zoomini=3\r\n")), 3.0f);
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("ZOOMINII = 2\r\nZOOMINI = 5\r\n")), 2.0f);
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("ZOOMINI 3")), 3.0f);
+  EXPECT_FLOAT_EQ(ZoomInitial(QStringLiteral("Trait 0,0,1,1")), 1.0f);
+
+  EXPECT_TRUE(EstFichierDesinstallation(QStringLiteral("/opt/morvo/UNINS000.DAT")));
+  EXPECT_TRUE(EstFichierDesinstallation(QStringLiteral("unins001.dat")));
+  EXPECT_FALSE(EstFichierDesinstallation(QStringLiteral("unins1.dat")));
+  EXPECT_FALSE(EstFichierDesinstallation(QStringLiteral("/a/UNINS000.DAX")));
+
+  EXPECT_EQ(DossierDe(QStringLiteral("/a/b/c.dat")), QStringLiteral("/a/b/"));
+  EXPECT_EQ(DossierDe(QStringLiteral("c.dat")), QString());
+}
+
+class ProgramFilesTest : public WindowFixture {};
+
+TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
+  Demarre();
+  // LF line ends and no final line end.
+  const QString lf = Chemin(QStringLiteral("sub/lf.dat"));
+  EcritOctets(lf, QByteArray("%A = 5\n%Z = 2\n%B = 7"));
+  fichiers_.ouvertures.push_back(lf);
+  F().Mnu_Ouvrir_Click();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 5\r\n%Z = 2\r\n%B = 7\r\n"));
+  EXPECT_EQ(FichierCourant, lf);
+  EXPECT_EQ(Shell.NomFichier, lf);
+  EXPECT_EQ(Shell.RepCourant, Chemin(QStringLiteral("sub/")));
+  EXPECT_EQ(QDir::currentPath() + u'/', Shell.RepCourant);
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ") + lf)) << F().windowTitle().toStdString();
+  EXPECT_FALSE(Ed().Modifie());
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%B")), QStringLiteral("7"));
+  EXPECT_EQ(F().Text1()->text(), QStringLiteral("L 1/4"));
+  // The next Open starts in the folder of this one.
+  EXPECT_TRUE(fichiers_.Demandes.front().startsWith(QStringLiteral("open ") + Depart()));
+
+  // Saved with CR LF, the final line end included.
+  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
+  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\r\n%Z = 2\r\n%B = 7\r\n"));
+
+  // Windows-1252 with "§" and "°": byte for byte.
+  const QByteArray octets(
+      "Trait 0,0,10,10 ' 90\xB0\r\n%T = a\xA7"
+      "b\r\n");
+  const QString ansi = Chemin(QStringLiteral("ansi.dat"));
+  EcritOctets(ansi, octets);
+  fichiers_.ouvertures.push_back(ansi);
+  F().Mnu_Ouvrir_Click();
+  EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("90°")));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%T")), QStringLiteral("a§b"));
+  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
+  EXPECT_EQ(LitOctets(ansi), octets);
+
+  // An uninstaller log is refused and nothing changes.
+  fichiers_.ouvertures.push_back(Chemin(QStringLiteral("UNINS000.DAT")));
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("Is not a Morvo file")));
+  EXPECT_EQ(FichierCourant, ansi);
+
+  // A file that cannot be read is reported and the editor keeps its text.
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(Chemin(QStringLiteral("absent.dat")));
+  F().Mnu_Ouvrir_Click();
+  EXPECT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(FichierCourant, ansi);
+  EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("90°")));
+}
+
+TEST_F(ProgramFilesTest, SaveQuestionYesNoCancelAndFailedSave) {
+  Demarre();
+  const QString premier = Chemin(QStringLiteral("un.dat"));
+  const QString second = Chemin(QStringLiteral("deux.dat"));
+  EcritOctets(premier, QByteArray("%A = 1\r\n"));
+  EcritOctets(second, QByteArray("%A = 2\r\n"));
+  fichiers_.ouvertures.push_back(premier);
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(FichierCourant, premier);
+  const QString titre = F().windowTitle();
+
+  // Cancel: no Open dialog, nothing changes.
+  Tape(QStringLiteral("%A = 10\r\n"));
+  prompter_.AjouteReponse(QStringLiteral("CANCEL"));
+  fichiers_.Demandes.clear();
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("Sauvegarder les modifications?"));
+  EXPECT_EQ(prompter_.Messages()[0].boutons, Boutons::OuiNonAnnuler);
+  EXPECT_TRUE(fichiers_.Demandes.isEmpty());
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 10\r\n"));
+  EXPECT_TRUE(Ed().Modifie());
+
+  // No: the edits are dropped, the other file opens.
+  prompter_.Efface();
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  fichiers_.ouvertures.push_back(second);
+  F().Mnu_Ouvrir_Click();
+  EXPECT_EQ(FichierCourant, second);
+  EXPECT_EQ(LitOctets(premier), QByteArray("%A = 1\r\n"));
+
+  // Yes: saved first, then New goes on.
+  Tape(QStringLiteral("%A = 20\r\n"));
+  prompter_.Efface();
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  F().Mnu_Nouveau_Click();
+  EXPECT_EQ(LitOctets(second), QByteArray("%A = 20\r\n"));
+  EXPECT_TRUE(FichierCourant.isEmpty());
+  EXPECT_TRUE(Ed().Modele().Text().isEmpty());
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ")));
+  EXPECT_EQ(F().Text1()->text(), QStringLiteral("L 1/1"));
+
+  // Yes with a save that fails: reported, and the command stops with the edits kept.
+  fichiers_.ouvertures.push_back(premier);
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(FichierCourant, premier);
+  const QString titrePremier = F().windowTitle();
+  FichierCourant = Chemin(QStringLiteral("absent/un.dat"));
+  Tape(QStringLiteral("%A = 30\r\n"));
+  prompter_.Efface();
+  fichiers_.Demandes.clear();
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 2u);
+  EXPECT_TRUE(prompter_.Messages()[1].texte.contains(QStringLiteral("absent/un.dat")));
+  EXPECT_TRUE(fichiers_.Demandes.isEmpty());
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 30\r\n"));
+  EXPECT_EQ(F().windowTitle(), titrePremier);
+  EXPECT_NE(titre, QString());
+}
+
+TEST_F(ProgramFilesTest, SaveAsNewAndTemplates) {
+  Demarre();
+  Tape(QStringLiteral("%A = 3\r\n"));
+  // Save with no current file asks for a name.
+  const QString nom = Chemin(QStringLiteral("nouveau.dat"));
+  fichiers_.enregistrements.push_back(nom);
+  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
+  EXPECT_EQ(FichierCourant, nom);
+  EXPECT_EQ(Shell.NomFichier, nom);
+  EXPECT_FALSE(Ed().Modifie());
+  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\n"));
+
+  // Cancelled Save As keeps the file and the modified flag.
+  Tape(QStringLiteral("%A = 4\r\n"));
+  fichiers_.Demandes.clear();
+  EXPECT_FALSE(F().Mnu_Enregistrer_Click());
+  EXPECT_EQ(fichiers_.Demandes, QStringList{QStringLiteral("save ") + nom + QStringLiteral(" dat")});
+  EXPECT_EQ(FichierCourant, nom);
+  EXPECT_TRUE(Ed().Modifie());
+
+  // A failed Save As restores the previous name and keeps the caption.
+  const QString titre = F().windowTitle();
+  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("absent/x.dat")));
+  EXPECT_FALSE(F().Mnu_Enregistrer_Click());
+  EXPECT_EQ(FichierCourant, nom);
+  EXPECT_EQ(F().windowTitle(), titre);
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\n"));
+
+  // A meter file is never written by Save: Save As proposes the name.
+  FichierCourant = Chemin(QStringLiteral("m.MTR"));
+  fichiers_.Demandes.clear();
+  EXPECT_FALSE(F().Mnu_EnregistrerS_Click());
+  EXPECT_EQ(fichiers_.Demandes.size(), 1);
+
+  // New loads the template of the current folder, found without regard to case.
+  FichierCourant = nom;
+  Ed().DefinitModifie(false);
+  EcritOctets(Chemin(QStringLiteral("morvo.DAN")), QByteArray("' modele\r\n%M = 1\r\n"));
+  F().Mnu_Nouveau_Click();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("' modele\r\n%M = 1\r\n"));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%M")), QStringLiteral("1"));
+  EXPECT_TRUE(FichierCourant.isEmpty());
+  EXPECT_TRUE(Shell.NomFichier.isEmpty());
+  EXPECT_FALSE(Ed().Modifie());
+
+  // Without it, the language's template of the configuration folder.
+  QFile::remove(Chemin(QStringLiteral("morvo.DAN")));
+  EcritOctets(RepConfig + QStringLiteral("Morvo_fr.DaN"), QByteArray("%C = 2\r\n"));
+  F().Mnu_Nouveau_Click();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%C = 2\r\n"));
+  EXPECT_EQ(ModeleProgramme(RepConfig, Programme(), QStringLiteral("fr")),
+            RepConfig + QStringLiteral("Morvo_fr.DaN"));
+
+  // Cancelling Open with an empty editor starts a new program.
+  QFile::remove(RepConfig + QStringLiteral("Morvo_fr.DaN"));
+  Ed().Modele().SetText(QString());
+  Ed().DefinitModifie(false);
+  EcritOctets(Programme() + QStringLiteral("/Morvo_fr.DaN"), QByteArray("%P = 9\r\n"));
+  F().Mnu_Ouvrir_Click();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%P = 9\r\n"));
+}
