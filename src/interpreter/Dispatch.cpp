@@ -4,6 +4,7 @@
 #include "drawing/TextCommands.h"
 #include "interpreter/ArcScale.h"
 #include "interpreter/Flow.h"
+#include "interpreter/Graduations.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
@@ -297,11 +298,21 @@ Suite ExecuteInstruction(int niveau) {
       CmdSect(niveau, nv.MotCle == QStringLiteral("SECTP"));
       return Suite::Continue;
     case Cmd::Grad:
+      ExigeLigneEchelle();
+      CmdGrad(niveau);
+      return Suite::Continue;
     case Cmd::Grad1:
+      ExigeLigneEchelle();
+      CmdGrad1(niveau);
+      return Suite::Continue;
     case Cmd::Val1:
+      ExigeLigneEchelle();
+      CmdVal1(niveau);
+      return Suite::Continue;
     case Cmd::Val:
       ExigeLigneEchelle();
-      NonDisponible();
+      CmdVal(niveau);
+      return Suite::Continue;
     case Cmd::NPage:
       EtatOrdre = 0;
       CmdNPage();

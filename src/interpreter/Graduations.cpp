@@ -62,7 +62,6 @@ class GardeEpaisT {
   GardeEpaisT& operator=(const GardeEpaisT&) = delete;
 };
 
-
 // The point at distance r from the pivot in the direction of scale angle a (radians).
 void PointArc(double a, double r, double& x, double& y) {
   const double cx = OrigineX + CTx, cy = OrigineY + CTy;
@@ -104,8 +103,8 @@ void TraceMarque(GenreEchelle genre, double p, double longueur, double t, double
   PointInterieur(genre, p, xb, yb);
   PointExterieur(genre, p, longueur, t, xc, yc);
   if (longueur != 0) {
-    TraceSegment(static_cast<float>(xb), static_cast<float>(yb), static_cast<float>(xc), static_cast<float>(yc),
-                 AngleCmd, CouleurCmd);
+    TraceSegment(static_cast<float>(xb), static_cast<float>(yb), static_cast<float>(xc),
+                 static_cast<float>(yc), AngleCmd, CouleurCmd);
   }
 }
 
@@ -131,8 +130,9 @@ void LitChampsLog(const QString& param, int champPas, int champDebut, int champF
   SeuilPasLog = VersSingle(SousChampNum(pas, 3).value_or(1.0));
   GradDebut = VersSingle(LitParam(param, champDebut).value_or(0.0));
   if (GradDebut == 0) {
-    GradDebutMant = LogDebut;
-    GradDebutExp = 0;
+    // The scale's start value, split like any other so that a start below 1 or above 10 still
+    // falls on the marks of its own decade (a start from 1 to 10 keeps its mantissa).
+    MantisseExposant(LogDebut, GradDebutMant, GradDebutExp);
   } else {
     MantisseExposant(GradDebut, GradDebutMant, GradDebutExp);
   }
@@ -154,18 +154,24 @@ GenreEchelle GenreEchelleCourante() {
 
 double DebutEchelle(GenreEchelle genre) {
   switch (genre) {
-    case GenreEchelle::Arc: return ArcAngleDebut;
-    case GenreEchelle::Horizontale: return DroiteX1;
-    case GenreEchelle::Verticale: return DroiteY1;
+    case GenreEchelle::Arc:
+      return ArcAngleDebut;
+    case GenreEchelle::Horizontale:
+      return DroiteX1;
+    case GenreEchelle::Verticale:
+      return DroiteY1;
   }
   return 0;
 }
 
 double FinEchelle(GenreEchelle genre) {
   switch (genre) {
-    case GenreEchelle::Arc: return ArcAngleFin;
-    case GenreEchelle::Horizontale: return DroiteX2;
-    case GenreEchelle::Verticale: return DroiteY2;
+    case GenreEchelle::Arc:
+      return ArcAngleFin;
+    case GenreEchelle::Horizontale:
+      return DroiteX2;
+    case GenreEchelle::Verticale:
+      return DroiteY2;
   }
   return 0;
 }
@@ -193,8 +199,9 @@ void PointExterieur(GenreEchelle genre, double p, double longueur, double t, dou
       y += longueur * std::sin(t);
       return;
     case GenreEchelle::Arc: {
-      const double r = DecalPivot >= 10000 ? ArcRayonDonne + longueur
-                                            : DistanceCosinus(DecalPivot, ArcRayonDonne + longueur, ArcAngleDebut);
+      const double r = DecalPivot >= 10000
+                           ? ArcRayonDonne + longueur
+                           : DistanceCosinus(DecalPivot, ArcRayonDonne + longueur, ArcAngleDebut);
       PointArc(p * DegresEnRadians, r, x, y);
       return;
     }
@@ -210,7 +217,8 @@ void DebutGraduations(int& compteur, double premier, int niveau) {
   if (!(PasLogDebut > 0)) AppelInvalide();
   float s = PasLogDebut;
   if (PasLogDebut > 1 && GradDebutMant == 1) s = PasLogDebut - 1;
-  MantisseGrad = VersSingle(Fix((static_cast<double>(GradDebutMant) + s - 0.00001) / PasLogDebut) * PasLogDebut);
+  MantisseGrad =
+      VersSingle(Fix((static_cast<double>(GradDebutMant) + s - 0.00001) / PasLogDebut) * PasLogDebut);
   if (MantisseGrad == 0) MantisseGrad = 1;
   PasLog = 0;
   ExposantGrad = ExposantSuiv = GradDebutExp;

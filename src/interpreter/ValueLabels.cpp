@@ -22,11 +22,11 @@ constexpr double DegresEnRadians = 0.017453293;
 
 // The style field of ValR, ValD, Val1R and Val1D: the text angle and the placement code.
 struct StyleValeurs {
-  bool Radial = false;           // the keyword holds an "R": on an arc the text follows the radius
-  bool StyleRotation = false;    // the style holds an "R"
-  double R = 0;                  // angle after the "R", relative to the scale
-  double F = 0;                  // fixed angle of a style without "R"
-  QString ParamStyle;            // what EcritTexteAligne reads its letters from
+  bool Radial = false;         // the keyword holds an "R": on an arc the text follows the radius
+  bool StyleRotation = false;  // the style holds an "R"
+  double R = 0;                // angle after the "R", relative to the scale
+  double F = 0;                // fixed angle of a style without "R"
+  QString ParamStyle;          // what EcritTexteAligne reads its letters from
 };
 
 bool EstCode(const QString& t) {
@@ -43,7 +43,8 @@ StyleValeurs LitStyle(QString& param, bool radial) {
   if (sep > 0) {
     // A variable whose value ends with the separator, written before the next field.
     const int blanc = InStr(3, param, QStringLiteral(" "));
-    param = Left(brut, sep + static_cast<int>(SepParam.size()) - 1) + (blanc > 0 ? Mid(param, blanc + 1) : QString());
+    param = Left(brut, sep + static_cast<int>(SepParam.size()) - 1) +
+            (blanc > 0 ? Mid(param, blanc + 1) : QString());
     brut = ParamN(param, 1);
   }
   QString style = UCase(Trim(brut));
@@ -73,15 +74,19 @@ StyleValeurs LitStyle(QString& param, bool radial) {
 double AngleTexte(const StyleValeurs& s, GenreEchelle genre, double a4, double angleMarque) {
   if (!s.StyleRotation) return s.F;
   switch (genre) {
-    case GenreEchelle::Horizontale: return s.R + a4;
-    case GenreEchelle::Verticale: return s.R + 90 + a4;
-    case GenreEchelle::Arc: return s.Radial ? 90 - angleMarque + s.R : s.R;
+    case GenreEchelle::Horizontale:
+      return s.R + a4;
+    case GenreEchelle::Verticale:
+      return s.R + 90 + a4;
+    case GenreEchelle::Arc:
+      return s.Radial ? 90 - angleMarque + s.R : s.R;
   }
   return 0;
 }
 
 // One label at distance d from the scale line at position p; written unless the colour is "N".
-void EcritEtiquette(GenreEchelle genre, double p, double d, double a4, const StyleValeurs& s, const QString& texte) {
+void EcritEtiquette(GenreEchelle genre, double p, double d, double a4, const StyleValeurs& s,
+                    const QString& texte) {
   const double w = Sortie->TextWidth(texte);
   const double h = -Sortie->TextHeight(texte);
   const double angle = AngleTexte(s, genre, a4, p);
@@ -153,7 +158,8 @@ QString FormateValeur(const QString& param, int compteur, double n, double derni
   if (compteur == std::fabs(dernier)) unite = ApresSousSep(champ3);
   if (!unite) unite = ApresSousSep(champ2);
   QString suffixe = prefixe;
-  if (unite) suffixe = unite->startsWith(u' ') ? QStringLiteral(" ") + prefixe + Mid(*unite, 2) : prefixe + *unite;
+  if (unite)
+    suffixe = unite->startsWith(u' ') ? QStringLiteral(" ") + prefixe + Mid(*unite, 2) : prefixe + *unite;
   if (suffixe == u" ") suffixe.clear();
   return texte + suffixe;
 }
@@ -204,7 +210,8 @@ void CmdVal(int niveau) {
 
   const GenreEchelle genre = GenreEchelleCourante();
   const double debut = DebutEchelle(genre);
-  const double unite = (FinEchelle(genre) - debut) / std::pow(n, log ? 0.0 : static_cast<double>(nv.Exposant));
+  const double unite =
+      (FinEchelle(genre) - debut) / std::pow(n, log ? 0.0 : static_cast<double>(nv.Exposant));
   if (!std::isfinite(unite)) LeveErreurExecution(QStringLiteral("overflow"));
 
   const double arret = Fix(dernier);
@@ -258,6 +265,7 @@ void CmdVal1(int niveau) {
       etiquette.chop(marqueTexte.size());
       etiquette = Replace(etiquette, QStringLiteral("."), SeparateurDecimal());
     }
+    etiquette = Trim(etiquette);
     const bool parElement = listeEtiquettes && NbSousParams(etiquette) >= elements;
 
     try {
@@ -268,7 +276,7 @@ void CmdVal1(int niveau) {
         ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
         QString texte = etiquette;
         if (parElement) {
-          texte = Trim(SousParamN(etiquette, k));
+          texte = Trim(etiquette.split(SepSousParam).value(k - 1));
           if (textes) texte = Replace(texte, QStringLiteral("."), SeparateurDecimal());
         }
         const double d = LitParam(param, 3).value_or(0.0) * SensInversion;

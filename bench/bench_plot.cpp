@@ -1,0 +1,60 @@
+// A whole headless run of a program that plots a 50,000-point data file: reading and evaluating
+// the columns, fitting both ranges, and drawing the curve onto the screen image. Reports the run
+// in milliseconds.
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "HeadlessRun.h"
+
+namespace {
+
+constexpr int NbPoints = 50000;
+
+QString FichierDonnees;
+
+// One x,y line a point: a slow wave with a faster ripple, two decimals as measured data have.
+bool EcritDonnees(const QString& chemin) {
+  QByteArray texte = "' x, y\r\n";
+  texte.reserve(NbPoints * 16);
+  for (int i = 0; i < NbPoints; ++i) {
+    const double y = 50.0 * std::sin(i * 0.0005) + 3.0 * std::sin(i * 0.37);
+    texte += QByteArray::number(i) + ',' + QByteArray::number(y, 'f', 2) + "\r\n";
+  }
+  QFile f(chemin);
+  return f.open(QIODevice::WriteOnly) && f.write(texte) == texte.size();
+}
+
+void BM_Plot50000Points(benchmark::State& etat) {
+  const QString programme = QStringLiteral("Plot = %1, 1, 2, 0\r\n").arg(FichierDonnees);
+  for (auto _ : etat) {
+    SessionHeadless session(1000, 700, 96.0);
+    session.Execute(programme);
+    benchmark::DoNotOptimize(session.Image().constBits());
+  }
+  etat.counters["points/s"] = benchmark::Counter(
+      static_cast<double>(NbPoints) * static_cast<double>(etat.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Plot50000Points)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  QTemporaryDir dossier;
+  FichierDonnees = dossier.filePath(QStringLiteral("courbe50000.txt"));
+  if (!dossier.isValid() || !EcritDonnees(FichierDonnees)) {
+    std::fprintf(stderr, "bench_plot: cannot write the data file\n");
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}
