@@ -1,5 +1,6 @@
 #include "platform/PainterSurface.h"
 
+#include <algorithm>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -143,7 +144,19 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
     trace.arcTo(cadre, a1 * degres, balayage);
     if (rayonFin) trace.lineTo(centre);
   }
-  Peint(ferme && FillStyle == 0, [&](QPainter& p) { p.drawPath(trace); });
+  // A pen wider than the figure covers it whole; the path stroker would leave its middle empty.
+  const double demiPlume = DrawWidth / 2.0;
+  const bool couvert = a1 == a2 && demiPlume >= std::min(rx, ry);
+  Peint(ferme && FillStyle == 0, [&](QPainter& p) {
+    p.drawPath(trace);
+    if (couvert) {
+      p.save();
+      p.setPen(Qt::NoPen);
+      p.setBrush(CouleurQt(ForeColor));
+      p.drawEllipse(centre, rx + demiPlume, ry + demiPlume);
+      p.restore();
+    }
+  });
 }
 
 void PainterSurface::Polygone(const QVector<QPointF>& points) {

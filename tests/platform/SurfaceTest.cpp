@@ -93,6 +93,15 @@ TEST_F(SurfaceTest, MaskPenKeepsBlackAndGreysWhite) {
   EXPECT_EQ(Pixel(s, 20, 30), 0xC0C0C0u);
 }
 
+TEST_F(SurfaceTest, APenWiderThanTheCircleCoversItsMiddle) {
+  PainterSurface s(40, 40);
+  s.ForeColor = Rouge;
+  s.DrawWidth = 8;
+  s.Cercle(20, 20, 2.7, 2.7, 0, 0);
+  for (int dx = -2; dx <= 2; ++dx) EXPECT_EQ(Pixel(s, 20 + dx, 20), Rgb(Rouge)) << dx;
+  EXPECT_TRUE(Blanc(s, 20 + 9, 20));
+}
+
 TEST_F(SurfaceTest, PolygonsFillEvenOdd) {
   PainterSurface s(100, 100);
   s.ForeColor = Bleu;

@@ -153,8 +153,9 @@ TEST_P(ReferenceImagesTest, DrawsLikeTheReference) {
 // texts: the nine anchors, turned and right-aligned texts, lines moved down, a column, TexteC, Cote.
 // shapes: circles, arcs, pies and ellipses, the three gradients, frames with every corner kind.
 // plot: a data file filled, drawn dashed, and smoothed by a moving average.
+// voltmeter, logscale: the example dials (arc and straight scales, graduations, values, sectors).
 INSTANTIATE_TEST_SUITE_P(Programmes, ReferenceImagesTest,
-                         ::testing::Values("pens", "texts", "shapes", "plot"),
+                         ::testing::Values("pens", "texts", "shapes", "plot", "voltmeter", "logscale"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param);
                          });
