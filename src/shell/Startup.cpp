@@ -139,7 +139,8 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme) {
     resultat.Charger = true;
     Shell.NomFichier = resultat.NomFichier;
   }
-  resultat.Titre = TitreFichier(resultat.NomFichier);
+  // Only a file named on the command line is in the caption before it is loaded.
+  if (!ligne.isEmpty()) resultat.Titre = TitreFichier(resultat.NomFichier);
   return resultat;
 }
 

@@ -29,7 +29,7 @@ struct ResultatDebut {
   bool Charger = false;
   // A language setting was unset (they have been set to French and written meanwhile).
   bool DemandeLangue = false;
-  // The window caption.
+  // The window caption; it names the file only when the command line does.
   QString Titre;
 };
 
