@@ -5,9 +5,36 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/Host.h"
+
 namespace {
 
 QString TitreFenetre(const QString& titre) { return titre.isEmpty() ? QStringLiteral("Morvo") : titre; }
+
+// Button captions in the message language (Qt's own translations are not installed).
+QString TexteBouton(QMessageBox::StandardButton bouton) {
+  struct Textes {
+    const char16_t *ok, *annuler, *oui, *non;
+  };
+  static const Textes langues[] = {
+      {u"OK", u"Annuler", u"&Oui", u"&Non"},
+      {u"OK", u"Cancel", u"&Yes", u"&No"},
+      {u"OK", u"Abbrechen", u"&Ja", u"&Nein"},
+      {u"Aceptar", u"Cancelar", u"&Sí", u"&No"},
+  };
+  const int indice = Shell.BaseLangue / 400;
+  const Textes& t = langues[indice >= 0 && indice < 4 ? indice : 0];
+  switch (bouton) {
+    case QMessageBox::Ok:
+      return QString::fromUtf16(t.ok);
+    case QMessageBox::Cancel:
+      return QString::fromUtf16(t.annuler);
+    case QMessageBox::Yes:
+      return QString::fromUtf16(t.oui);
+    default:
+      return QString::fromUtf16(t.non);
+  }
+}
 
 }  // namespace
 
@@ -36,6 +63,7 @@ Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString&
       annuler = boite.addButton(QMessageBox::Cancel);
       break;
   }
+  for (QAbstractButton* b : boite.buttons()) b->setText(TexteBouton(boite.standardButton(b)));
   boite.setDefaultButton(qobject_cast<QPushButton*>(premier));
   if (annuler) boite.setEscapeButton(annuler);
   boite.exec();
@@ -61,6 +89,8 @@ std::optional<QString> QtPrompter::InputBox(const QString& invite, const QString
   dialogue.setWindowTitle(TitreFenetre(titre));
   dialogue.setLabelText(invite);
   dialogue.setTextValue(defaut);
+  dialogue.setOkButtonText(TexteBouton(QMessageBox::Ok));
+  dialogue.setCancelButtonText(TexteBouton(QMessageBox::Cancel));
   if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
   return dialogue.textValue();
 }
