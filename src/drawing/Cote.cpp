@@ -180,8 +180,9 @@ void CmdCote(int, const QString& param) {
 
   if (couleurFleche != -1 && f != 0) {
     const bool bout1 = InStr(bouts, QStringLiteral("1")) > 0, bout2 = InStr(bouts, QStringLiteral("2")) > 0;
+    // The arrows' style makes their strokes solid; the pen's dashes are its own again afterwards.
+    const float tiretSauve = TiretL1;
     if (!styleFleche.startsWith(QLatin1Char('P'))) {
-      const float tiretSauve = TiretL1;
       FixeEpaisseur(styleFleche);
       const Vecteur cote1 = f * Direction(a + demiOuverture), cote2 = f * Direction(a - demiOuverture);
       if (bout1) {
@@ -193,7 +194,6 @@ void CmdCote(int, const QString& param) {
         segment(bout[1], bout[1] - cote2, couleurFleche);
       }
       RemetEpaisseur();
-      TiretL1 = tiretSauve;
     } else {
       FixeEpaisseur(Mid(styleFleche, 2));
       const Vecteur cote1 = f * Direction(a + demiOuverture + r),
@@ -213,6 +213,7 @@ void CmdCote(int, const QString& param) {
       Sortie->FillStyle = 1;
       RemetEpaisseur();
     }
+    TiretL1 = tiretSauve;
   }
 
   CouleurCmd = couleurTexte;

@@ -16,6 +16,7 @@
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Points.h"
+#include "values/StringFunctions.h"
 #include "values/Substitution.h"
 
 namespace {
@@ -226,8 +227,8 @@ void TraceTexteC(int niveau) {
   const Vecteur c = PointCommande(param);
 
   const QString champRayon = ParamN(param, 3);
-  // The radius is the first sub-field; an empty field has none.
-  if (champRayon.isEmpty()) LeveErreurExecution(QStringLiteral("subscript out of range"));
+  // The radius is required: a field left empty or blank has none.
+  if (Trim(champRayon).isEmpty()) LeveErreurExecution(QStringLiteral("subscript out of range"));
   const QStringList rayon = champRayon.split(SepSousParam);
   QString texteRayon = rayon[0];
   const double r = Calcule(texteRayon).value_or(0.0);
@@ -247,10 +248,14 @@ void TraceTexteC(int niveau) {
     style = parties[0];
   }
 
-  QString texte = ParamN(param, -7);
+  // A text naming %variables is taken as written, so that its "#" expressions still see them.
+  QString texte = ParamBrutN(param, -7);
   if (Trim(texte).size() >= 2 && InStr(texte, QStringLiteral("%")) > 0) {
     texte = EvalueDieses(texte);
     SubstitueVariables(texte);
+    texte = FonctionsChaine(texte);
+  } else {
+    texte = ParamN(param, -7);
   }
   texte = FonctionsTxtArr(texte);
   texte = Replace(texte, Virgule, QStringLiteral(","));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "DrawingFixture.h"
@@ -204,6 +205,23 @@ TEST_F(CoteTest, ColoursStyleAndText) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].texte, "Pas de police NOSUCHFONTANYWHERE");
   EXPECT_EQ(Textes().size(), 1u);
+}
+
+TEST_F(CoteTest, ArrowStyleHoldsForTheArrowsOnly) {
+  // A style field with a separator draws the arrows solid; the dashed pen of the program stays
+  // dashed for what follows, with open and with filled arrows alike.
+  for (const char* fleche : {"1§C", "P1§C"}) {
+    Run(QStringList{"EpaisT = 1§R§2",
+                    QStringLiteral("Cote = 0,0,50,0,10,8,N§N,,3,%1,,BLUE,,,N,,A").arg(fleche),
+                    "Trait = 0, 50, 20, 50"});
+    EXPECT_TRUE(Messages().empty()) << fleche;
+    EXPECT_FLOAT_EQ(TiretL1, 2) << fleche;
+    const auto l = Lignes();
+    const auto trait = std::count_if(l.begin(), l.end(), [](const Primitive& p) {
+      return std::fabs(p.Points[0].y() - Px(0, 50).y()) < 0.01;
+    });
+    EXPECT_EQ(trait, 5) << fleche << ": dashes of 2 with gaps of 2 over 20";
+  }
 }
 
 }  // namespace

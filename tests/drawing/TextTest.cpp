@@ -509,6 +509,20 @@ TEST_F(TextTest, TexteCAlongAnArc) {
   EXPECT_EQ(Messages().size(), 1u) << "the radius is required";
 }
 
+TEST_F(TextTest, TexteCEvaluatesExpressionsOfVariables) {
+  // The "#" expression sees the %variable it names; a plain %variable is replaced too.
+  Run(QStringList{"%A = 5", "TexteC = 0,0,50,0,,,#%A*2#", "TexteC = 0,0,50,0,,,V%A"});
+  EXPECT_TRUE(Messages().empty());
+  QString ecrit;
+  for (const Primitive& p : Textes()) ecrit += p.Texte;
+  EXPECT_EQ(ecrit, "10V5");
+
+  // A blank radius field is no radius.
+  Run(QStringLiteral("TexteC = 0,0, ,0,,,AB"));
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Textes().empty());
+}
+
 TEST_F(TextTest, TaillePSetsTheFontAndMeasures) {
   Run(QStringList{"TailleP = 12", "Texte = 0,0,,,A"});
   auto t = Textes();
