@@ -1,11 +1,12 @@
 #include "platform/PainterSurface.h"
 
-#include <algorithm>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -43,14 +44,35 @@ PainterSurface::PainterSurface(int largeur, int hauteur, double dpi)
 PainterSurface::PainterSurface(QPrinter* imprimante)
     : imprimante_(imprimante), peintreImprimante_(std::make_unique<QPainter>()) {
   dpi_ = imprimante_->resolution() > 0 ? imprimante_->resolution() : 96.0;
-  erreur_ = !peintreImprimante_->begin(imprimante_);
+  // Painting begins with the first thing drawn, so that a page format chosen before it (FormatI)
+  // applies to the first page. A PDF file that cannot be made is known at once.
+  if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
+    const QFileInfo fichier(imprimante_->outputFileName());
+    const QFileInfo dossier(fichier.absolutePath());
+    erreur_ = imprimante_->outputFileName().isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
+              (fichier.exists() && !fichier.isWritable());
+  }
   SetScaleMode(6);
+}
+
+bool PainterSurface::Commence() {
+  if (!imprimante_ || peintreImprimante_->isActive()) return true;
+  if (fini_ || erreur_) return false;
+  if (!peintreImprimante_->begin(imprimante_)) {
+    erreur_ = true;
+    return false;
+  }
+  return true;
 }
 
 PainterSurface::~PainterSurface() { FinImpression(); }
 
 void PainterSurface::FinImpression() {
-  if (peintreImprimante_ && peintreImprimante_->isActive() && !peintreImprimante_->end()) erreur_ = true;
+  if (!imprimante_ || fini_) return;
+  // A job with nothing drawn still gives its (empty) page.
+  Commence();
+  if (peintreImprimante_->isActive() && !peintreImprimante_->end()) erreur_ = true;
+  fini_ = true;
 }
 
 void PainterSurface::Redimensionne(int largeur, int hauteur) {
@@ -80,7 +102,8 @@ void PainterSurface::Peint(bool avecRemplissage, Dessin&& dessin) {
   QPainter locale;
   QPainter* p = nullptr;
   if (imprimante_) {
-    if (!peintreImprimante_->isActive()) return;
+    if (fini_) return;
+    if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
     p = peintreImprimante_.get();
     p->save();
   } else {
@@ -196,7 +219,8 @@ void PainterSurface::Cls() {
 }
 
 void PainterSurface::NouvellePage() {
-  if (!imprimante_ || !peintreImprimante_->isActive()) return;
+  if (!imprimante_ || fini_) return;
+  if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
   if (!imprimante_->newPage()) erreur_ = true;
 }
 

@@ -15,8 +15,8 @@ class PainterSurface : public OutputSurface {
  public:
   // A white image of the given size in pixels.
   PainterSurface(int largeur, int hauteur, double dpi = 96.0);
-  // Painting on the printer begins here and ends with FinImpression() or the destructor; the
-  // printer stays the caller's.
+  // Painting on the printer begins with the first thing drawn and ends with FinImpression() or the
+  // destructor; the printer stays the caller's.
   explicit PainterSurface(QPrinter* imprimante);
   ~PainterSurface() override;
 
@@ -52,12 +52,15 @@ class PainterSurface : public OutputSurface {
   template <class Dessin>
   void Peint(bool avecRemplissage, Dessin&& dessin);
   const QPaintDevice* Appareil() const;
+  // Begins painting on the printer if it has not begun; false when it cannot.
+  bool Commence();
 
   QImage image_;
   QPrinter* imprimante_ = nullptr;
   std::unique_ptr<QPainter> peintreImprimante_;
   double dpi_ = 96.0;
   bool erreur_ = false;
+  bool fini_ = false;
 };
 
 // The old Circle call accepts angles from -2 pi to 2 pi only (compared as Singles); anything else

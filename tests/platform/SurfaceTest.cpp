@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPageSize>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <cmath>
@@ -367,7 +368,29 @@ TEST_F(SurfaceTest, PrintsOntoAPdfFile) {
   impossible.setOutputFileName(dossier.filePath(QStringLiteral("absent/sortie.pdf")));
   PainterSurface echec(&impossible);
   EXPECT_TRUE(echec.ErreurImpression());
-  echec.Ligne(0, 0, 10, 10);
+  // Drawing on a failed printer is a run error, which the run reports as a printer error.
+  EXPECT_THROW(echec.Ligne(0, 0, 10, 10), ErreurExecution);
+}
+
+TEST_F(SurfaceTest, APageFormatChosenBeforeDrawingTurnsTheFirstPage) {
+  QTemporaryDir dossier;
+  const QString fichier = dossier.filePath(QStringLiteral("paysage.pdf"));
+  QPrinter imprimante(QPrinter::HighResolution);
+  imprimante.setOutputFormat(QPrinter::PdfFormat);
+  imprimante.setOutputFileName(fichier);
+  imprimante.setPageSize(QPageSize(QPageSize::A4));
+  {
+    PainterSurface s(&imprimante);
+    s.DefinitOrientation(true);
+    EXPECT_GT(s.LargeurPixels(), s.HauteurPixels());
+    s.Ligne(0, 0, 100, 100);
+    s.FinImpression();
+  }
+  QFile pdf(fichier);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const QByteArray contenu = pdf.readAll();
+  // Landscape A4: the media box is wider than high (841.89 x 595.28 points).
+  EXPECT_TRUE(contenu.contains("/MediaBox [0 0 841.") || contenu.contains("/MediaBox [0 0 842")) << contenu.left(2000).toStdString();
 }
 
 }  // namespace
