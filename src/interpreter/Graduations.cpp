@@ -332,6 +332,17 @@ void CmdGrad(int niveau) {
   RotationCourant(-AngleCmd);
 }
 
+void ListeDuGroupe(const QString& champBrut, int& slot, int& elements) {
+  slot = 0;
+  elements = 1;
+  const int sous = InStr(champBrut, SepSousParam);
+  if (sous == 0) return;
+  const int pourcent = InStr(sous + 1, champBrut, QStringLiteral("%"));
+  if (pourcent == 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
+  slot = IndiceVariable(Mid(champBrut, pourcent), NiveauCourant);
+  if (slot > 0) elements = NbParams(Niveau(NiveauCourant).ValeursVar[static_cast<size_t>(slot)]);
+}
+
 void CmdGrad1(int niveau) {
   QString param = ParamLigne;
   double xc = 0, yc = 0;
@@ -342,13 +353,7 @@ void CmdGrad1(int niveau) {
     // A "§%list" after the value repeats the group once per field of the list's value.
     const QString brut = ParamBrutN(param, 1);
     int slot = 0, elements = 1;
-    const int sous = InStr(brut, SepSousParam);
-    if (sous > 0) {
-      const int pourcent = InStr(sous + 1, brut, QStringLiteral("%"));
-      if (pourcent == 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
-      slot = IndiceVariable(Mid(brut, pourcent), NiveauCourant);
-      if (slot > 0) elements = NbParams(Niveau(NiveauCourant).ValeursVar[static_cast<size_t>(slot)]);
-    }
+    ListeDuGroupe(brut, slot, elements);
     try {
       for (int k = 1; k <= elements; ++k) {
         SlotListe = slot;

@@ -71,3 +71,6 @@ std::optional<double> SousChampNum(const QString& champ, int n);
 int32_t CouleurChamp(const QString& param, int n);
 // A stop request (Esc) ends a long loop with a run error; tested every few thousand rounds.
 void TesteArretBoucle(long tours);
+// A group whose value field ends in "§%list" runs once per field of that variable: the slot of the
+// list (0 when there is none) and the number of runs.
+void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);

@@ -241,13 +241,7 @@ void CmdVal1(int niveau) {
   while (true) {
     const QString brut = ParamBrutN(param, 1);
     int slot = 0, elements = 1;
-    const int sous = InStr(brut, SepSousParam);
-    if (sous > 0) {
-      const int pourcent = InStr(sous + 1, brut, QStringLiteral("%"));
-      if (pourcent == 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
-      slot = IndiceVariable(Mid(brut, pourcent), NiveauCourant);
-      if (slot > 0) elements = NbParams(Niveau(NiveauCourant).ValeursVar[static_cast<size_t>(slot)]);
-    }
+    ListeDuGroupe(brut, slot, elements);
     bool textes = false, listeEtiquettes = false;
     if (slot > 0) {
       if (RTrim(ParamBrutN(param, 2)).endsWith(marqueTexte)) {
