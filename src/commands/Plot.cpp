@@ -126,6 +126,14 @@ struct Axe {
 
   bool Ajuste() const { return !log && !exp && largeur != 0; }
 
+  // The factor and offset that the command lines of a data file see: those of the last fitted
+  // block, or as given; a factor not known yet (0) counts as 1.
+  double FacteurLignes() const {
+    const double f = Ajuste() && feBloc != 0 ? feBloc : fe;
+    return f == 0 ? 1 : f;
+  }
+  double OffsetLignes() const { return Ajuste() && feBloc != 0 ? origine / feBloc - bas : offset; }
+
   // Fits the factor to the block's range; a range of zero width is widened about its value.
   void Prepare() {
     if (bas == haut) {
@@ -214,6 +222,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
   const bool remplit = mot == QStringLiteral("PLOTP");
   EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
   GardePlot garde;
+  CommandesPlot commandes(niveau, remplit);
 
   // ---- the fields ----
   const QStringList f1 = ParamN(param, 1).split(SepSousParam);
@@ -270,9 +279,9 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
 
   const QString f12 = Trim(ParamN(param, 12));
   if (UCase(f12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) NonDisponible();
-  const double angle = (!f12.isEmpty() && !f12.startsWith(SepSousParam))
-                           ? LitParam(param, 12).value_or(0.0) * DegresEnRadians
-                           : -AngRotDefaut * DegresEnRadians;
+  const double angleDeg =
+      (!f12.isEmpty() && !f12.startsWith(SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -AngRotDefaut;
+  const double angle = angleDeg * DegresEnRadians;
   const double ca = std::cos(angle), sa = std::sin(angle);
 
   int32_t maxPlot = Niveau(niveau).MaxPlot;
@@ -326,9 +335,9 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
       const QString& ligne = bloc.Lignes[i];
       const GenreLigne genre = GenreLignePlot(ligne);
       if (genre == GenreLigne::Commande) {
-        ErreurLigneDonnees(ligne,
-                           QStringLiteral("commande pas encore disponible / command not available yet / "
-                                          "Befehl noch nicht verfügbar"));
+        commandes.Execute(bloc.Lignes, i,
+                          EchellePlot{axeX.FacteurLignes(), axeY.FacteurLignes(), axeX.OffsetLignes(),
+                                      axeY.OffsetLignes(), angleDeg});
       }
       if (genre == GenreLigne::Donnees) {
         if (maxPoints >= 1 && nombre >= maxPoints) break;
@@ -488,6 +497,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
       xPrec = X.v[static_cast<size_t>(nombre)];
       yPrec = Y.v[static_cast<size_t>(nombre)];
     }
+    if (commandes.Arrete()) break;
   }
 
   if (!varCompte.isEmpty()) StockeTexteVariable(niveau, varCompte, texteCompte);

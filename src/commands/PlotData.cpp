@@ -2,15 +2,23 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cmath>
 
+#include "commands/Commands.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
+#include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Points.h"
+#include "values/Substitution.h"
 
 namespace {
 
@@ -32,6 +40,68 @@ QString DansDossier(const QString& dossier, const QString& nom) {
 void VerifieNombre(const QString& reduit, const QString& champ, const QString& ligne) {
   if (!EstNumerique(Trim(reduit))) PasUnNombre(champ, ligne);
 }
+
+// A number with one or two decimals and "." as decimal point, whatever the locale.
+QString DeuxDecimales(double v) {
+  return Format(v, QStringLiteral("0.0#")).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+QString SansCommentaire(const QString& texte) {
+  const int p = InStr(texte, QStringLiteral("'"));
+  return p > 0 ? Left(texte, p - 1) : texte;
+}
+
+// Widths in a data file grow with the plot: by the square root of the product of its factors.
+double RacineFacteurs(const EchellePlot& e, const QString& ligne) {
+  const double produit = e.FeX * e.FeY;
+  if (produit < 0)
+    ErreurLigneDonnees(
+        ligne, QStringLiteral("√(feX × feY) : facteurs de signes contraires / factors of opposite signs"));
+  return std::sqrt(produit);
+}
+
+// The keyword and the parameters of a CERCLE or BEZIER line, cut at the "=" or, without one, the
+// first blank from the sixth character on.
+bool CoupeCommande(const QString& ligne, QString& motCle, QString& params) {
+  int p = InStr(6, ligne, QStringLiteral("="));
+  if (p == 0) p = InStr(6, ligne, QStringLiteral(" "));
+  if (p == 0) return false;
+  motCle = RTrim(Left(ligne, p - 1));
+  params = SansCommentaire(Mid(ligne, p + 1));
+  return true;
+}
+
+// An angle field as written: "-" kept on a negative value and on "-0" (a radius line at 0).
+bool AngleNegatif(double valeur, const QString& champ) {
+  return valeur < 0 || (valeur == 0 && Trim(champ).startsWith(QLatin1Char('-')));
+}
+QString TexteAngle(double valeur, bool negatif) {
+  return (negatif ? QStringLiteral("-") : QString()) + TexteNombre(std::fabs(valeur));
+}
+
+// The nested command runs under the keyword it expects and leaves the plot's keyword and turn
+// as they were.
+class GardeCommandeImbriquee {
+ public:
+  GardeCommandeImbriquee(int niveau, const QString& motCle)
+      : niveau_(niveau), motCle_(Niveau(niveau).MotCle) {
+    Niveau(niveau).MotCle = motCle;
+  }
+  ~GardeCommandeImbriquee() {
+    Niveau(niveau_).MotCle = motCle_;
+    AngRotDeg = deg_;
+    AngRotRad = rad_;
+    AngRotDonne = donne_;
+  }
+  GardeCommandeImbriquee(const GardeCommandeImbriquee&) = delete;
+  GardeCommandeImbriquee& operator=(const GardeCommandeImbriquee&) = delete;
+
+ private:
+  int niveau_;
+  QString motCle_;
+  float deg_ = AngRotDeg, rad_ = AngRotRad;
+  bool donne_ = AngRotDonne;
+};
 
 }  // namespace
 
@@ -132,4 +202,168 @@ float ValeurCalculee(const QString& champ, const QString& ligne) {
 
 void ErreurLigneDonnees(const QString& ligne, const QString& raison) {
   ErreurRun(ligne + QStringLiteral(" : ") + raison + Crlf + Crlf);
+}
+
+CommandesPlot::CommandesPlot(int niveau, bool remplit)
+    : niveau_(niveau),
+      remplit_(remplit),
+      couleurCourante_(CouleurCourante),
+      couleurCmd_(CouleurCmd),
+      epaisseur_(EpaisseurTrait),
+      bout_(BoutCarre),
+      l1_(TiretL1),
+      l2_(TiretL2),
+      l3_(TiretL3) {}
+
+void CommandesPlot::Execute(const QStringList& lignes, int& i, const EchellePlot& echelle) {
+  QString ligne = UCase(LTrim(lignes[i]));
+  if (ligne.startsWith(QLatin1String("STOP"))) {
+    arrete_ = true;
+    return;
+  }
+  const bool cercle = ligne.startsWith(QLatin1String("CERCLE"));
+  if (cercle || ligne.startsWith(QLatin1String("BEZIER"))) {
+    while (RTrim(ligne).endsWith(QLatin1String(" _")) && i + 1 < lignes.size()) {
+      const QString debut = RTrim(ligne);
+      ligne = Left(debut, static_cast<int>(debut.size()) - 2) + UCase(lignes[++i]);
+    }
+    QString motCle, params;
+    if (!CoupeCommande(ligne, motCle, params))
+      ErreurLigneDonnees(ligne, QStringLiteral("« = » ou blanc attendu / \"=\" or blank expected"));
+    if (cercle)
+      Cercle(motCle, params, echelle, ligne);
+    else
+      Bezier(motCle, params, echelle);
+    return;
+  }
+  int p = InStr(6, ligne, QStringLiteral("="));
+  if (p == 0) p = InStr(6, ligne, QStringLiteral(" "));
+  const QString valeur = p > 0 ? Mid(ligne, p + 1) : QString();
+  if (ligne.startsWith(QLatin1String("COULEUR")))
+    Couleur(valeur, ligne);
+  else
+    EpaisT(valeur, echelle, ligne);
+}
+
+void CommandesPlot::Couleur(const QString& valeur, const QString& ligne) {
+  QString texte = SansCommentaire(valeur);
+  SubstitueVariables(texte);
+  if (Trim(texte).isEmpty()) {
+    CouleurCourante = couleurCourante_;
+    CouleurCmd = couleurCmd_;
+    if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+    return;
+  }
+  const CouleurLue couleur = ValeurCouleur(texte);
+  if (couleur.EstVide()) ErreurLigneDonnees(ligne, QStringLiteral("couleur inconnue / unknown colour"));
+  CouleurCourante = CouleurCmd = couleur;
+  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+}
+
+void CommandesPlot::EpaisT(const QString& valeur, const EchellePlot& e, const QString& ligne) {
+  const QString largeur = Trim(SansCommentaire(ParamN(valeur, 1)));
+  if (largeur.isEmpty()) {
+    EpaisseurTrait = epaisseur_;
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+    BoutCarre = bout_;
+    TiretL1 = l1_;
+    TiretL2 = l2_;
+    TiretL3 = l3_;
+    ResteTiret = 0;
+    return;
+  }
+  EpaisTLocale(TexteNombre(RacineFacteurs(e, ligne)) + QStringLiteral("*") + largeur);
+}
+
+void CommandesPlot::Cercle(QString motCle, const QString& params, const EchellePlot& e,
+                           const QString& ligne) {
+  // The centre, scaled and turned as the curve's points are.
+  double x = 0, y = 0;
+  LitPoint(x, y, params, 1, XRot, YRot);
+  if (Trim(ParamN(params, 1)).isEmpty()) x = XRot;
+  if (Trim(ParamN(params, 2)).isEmpty()) y = YRot;
+  x *= e.FeX;
+  y *= e.FeY;
+  if (e.AngleDeg != 0) {
+    const double a = e.AngleDeg * 0.017453293;
+    const double xt = x * std::cos(a) - y * std::sin(a);
+    y = x * std::sin(a) + y * std::cos(a);
+    x = xt;
+  }
+
+  const double rayon = LitParam(params, 3).value_or(0.0) * std::fabs(e.FeX);
+  double coefficient = 1;
+  const QString champRayon = ParamN(params, 3);
+  if (const int pk = InStr(champRayon, SepSousParam); pk > 0) {
+    QString texte = Mid(champRayon, pk + static_cast<int>(SepSousParam.size()));
+    coefficient = Calcule(texte).value_or(0.0);
+  }
+  if (e.FeX == 0) ErreurLigneDonnees(ligne, QStringLiteral("feX = 0"));
+  coefficient = std::fabs(e.FeY * coefficient / e.FeX);
+
+  // Filling does not depend on the mirroring, so it is decided first.
+  if (remplit_ && motCle == QStringLiteral("CERCLE")) motCle = QStringLiteral("CERCLEP");
+  const QString champDebut = ParamN(params, 4), champFin = ParamN(params, 5);
+  QString debut, fin;
+  if (!Trim(champDebut).isEmpty() || !Trim(champFin).isEmpty()) {
+    const double d = LitParam(params, 4).value_or(0.0), f = LitParam(params, 5).value_or(0.0);
+    const bool negD = AngleNegatif(d, champDebut), negF = AngleNegatif(f, champFin);
+    if (e.FeX > 0 && e.FeY > 0) {
+      debut = TexteAngle(d, negD);
+      fin = TexteAngle(f, negF);
+    } else {
+      double d2 = 0, f2 = 0;
+      bool negD2 = negF, negF2 = negD;
+      const bool miroir = e.FeX >= 0 || e.FeY >= 0;
+      if (e.FeX >= 0) {
+        d2 = 360 - std::fabs(f);
+        f2 = 360 - std::fabs(d);
+      } else if (e.FeY >= 0) {
+        d2 = 180 - std::fabs(f);
+        f2 = 180 - std::fabs(d);
+      } else {
+        d2 = std::fabs(d) - 180;
+        f2 = std::fabs(f) + 180;
+        negD2 = negD;
+        negF2 = negF;
+      }
+      if (d2 < 0) d2 += 360;
+      if (f2 < 0) f2 += 360;
+      debut = TexteAngle(d2, negD2);
+      fin = TexteAngle(f2, negF2);
+      // A mirrored arc runs the other way round.
+      if (miroir) {
+        if (motCle.endsWith(QLatin1Char('I')))
+          motCle.chop(1);
+        else
+          motCle += QLatin1Char('I');
+      }
+    }
+  }
+
+  QString style = ParamN(params, 7);
+  if (!Trim(style).isEmpty())
+    style = DeuxDecimales(RacineFacteurs(e, ligne)) + QStringLiteral("*") + Trim(style);
+  const double rotation = LitParam(params, 8).value_or(0.0) + e.AngleDeg;
+  // "§0" after y: the centre is already turned, so the circle is not turned again by the
+  // default angle; its own axes turn by its rotation field.
+  const QString texte = DeuxDecimales(x) + SepParam + DeuxDecimales(y) + SepSousParam + QStringLiteral("0") +
+                        SepParam + DeuxDecimales(rayon) + SepSousParam + DeuxDecimales(coefficient) +
+                        SepParam + debut + SepParam + fin + SepParam + ParamBrutN(params, 6) + SepParam +
+                        style + SepParam + TexteNombre(rotation).replace(QLatin1Char(','), QLatin1Char('.'));
+  GardeCommandeImbriquee garde(niveau_, motCle);
+  TraceCercle(niveau_, texte);
+}
+
+void CommandesPlot::Bezier(QString motCle, const QString& params, const EchellePlot& e) {
+  if (remplit_ && motCle == QStringLiteral("BEZIER")) motCle = QStringLiteral("BEZIERP");
+  QStringList champs = params.split(SepParam);
+  while (champs.size() < 3) champs << QString();
+  if (InStr(champs[2], SepSousParam) == 0) {
+    champs[2] = SepSousParam + DeuxDecimales(e.FeX) + SepSousParam + DeuxDecimales(e.FeY) + SepSousParam +
+                DeuxDecimales(e.OffsetX) + SepSousParam + DeuxDecimales(e.OffsetY) + SepSousParam +
+                DeuxDecimales(e.AngleDeg);
+  }
+  GardeCommandeImbriquee garde(niveau_, motCle);
+  TraceBezier(niveau_, champs.join(SepParam));
 }

@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -41,3 +42,36 @@ float ValeurCalculee(const QString& champ, const QString& ligne);
 
 // The detail of a run error about one line of a data file.
 [[noreturn]] void ErreurLigneDonnees(const QString& ligne, const QString& raison);
+
+// The scale of the plot as its command lines see it: factors, offsets (mm = (v + offset) x fe)
+// and the turn in degrees, anticlockwise about 0,0.
+struct EchellePlot {
+  double FeX = 1, FeY = 1, OffsetX = 0, OffsetY = 0, AngleDeg = 0;
+};
+
+// The command lines of a data file (COULEUR, EPAIST, CERCLE, BEZIER, STOP), carried out as the
+// reader meets them. Built at the start of the command: empty COULEUR and EPAIST values go back
+// to the colours and pen of that moment.
+class CommandesPlot {
+ public:
+  CommandesPlot(int niveau, bool remplit);
+  // Carries out the command line lignes[i]; a CERCLE or BEZIER line ending in " _" takes in the
+  // lines that follow it, and i is left on the last line taken.
+  void Execute(const QStringList& lignes, int& i, const EchellePlot& echelle);
+  // A STOP line was met: no block after the current one is read.
+  bool Arrete() const { return arrete_; }
+
+ private:
+  void Couleur(const QString& valeur, const QString& ligne);
+  void EpaisT(const QString& valeur, const EchellePlot& e, const QString& ligne);
+  void Cercle(QString motCle, const QString& params, const EchellePlot& e, const QString& ligne);
+  void Bezier(QString motCle, const QString& params, const EchellePlot& e);
+
+  int niveau_;
+  bool remplit_;
+  bool arrete_ = false;
+  int32_t couleurCourante_, couleurCmd_;
+  float epaisseur_;
+  int16_t bout_;
+  float l1_, l2_, l3_;
+};

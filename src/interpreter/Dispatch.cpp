@@ -3,6 +3,8 @@
 #include "commands/Commands.h"
 #include "drawing/TextCommands.h"
 #include "interpreter/ArcScale.h"
+#include "interpreter/CommandFiles.h"
+#include "interpreter/DataFiles.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Graduations.h"
 #include "interpreter/Interpreter.h"
@@ -10,6 +12,7 @@
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
 #include "interpreter/Sectors.h"
 #include "interpreter/SetupCommands.h"
 #include "interpreter/StraightScale.h"
@@ -187,7 +190,8 @@ Suite SansCorrespondance(int niveau) {
     if (UCase(Shell.CmdExternes[i]) == mc) {
       AjouteOrdre(8 | 64);
       ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + SepParam + ParamLigne;
-      NonDisponible();
+      int appelant = niveau;
+      return ExecFichier(appelant, i + 1) < 0 ? Suite::FinNiveau : Suite::Continue;
     }
   }
   ErreurCommande(niveau);
@@ -256,14 +260,33 @@ Suite ExecuteInstruction(int niveau) {
       CmdInversion();
       return Suite::Continue;
     case Cmd::ListeVar:
+      if (!CmdListeVar(niveau)) return Suite::Continue;
+      // Cancel ends the whole run, the levels that called this one too.
+      if (niveau > 1) Arret = true;
+      return Suite::FinNiveau;
     case Cmd::Input:
+      if (!CmdInput(niveau)) return Suite::Continue;
+      EffaceEtatIf(niveau);
+      if (niveau > 1) Arret = true;
+      return Suite::FinNiveau;
     case Cmd::Open:
+      CmdOpen(niveau, nv.MotCle == QStringLiteral("OPENA"));
+      return Suite::Continue;
     case Cmd::LVar:
+      CmdLVar(niveau);
+      return Suite::Continue;
     case Cmd::PrintA:
+      CmdPrintA();
+      return Suite::Continue;
     case Cmd::Options:
+      CmdOptions(niveau);
+      return Suite::Continue;
     case Cmd::DagCode:
+      CmdDagCode(niveau);
+      return Suite::Continue;
     case Cmd::Shell:
-      NonDisponible();
+      CmdShell();
+      return Suite::Continue;
     case Cmd::If:
       DoEvents();
       if (Arret) return Suite::FinNiveau;
@@ -317,11 +340,13 @@ Suite ExecuteInstruction(int niveau) {
       EtatOrdre = 0;
       CmdNPage();
       return Suite::Continue;
-    case Cmd::Fichier:
+    case Cmd::Fichier: {
       DoEvents();
       if (Arret) return Suite::FinNiveau;
       AjouteOrdre(8 | 64);
-      NonDisponible();
+      int appelant = niveau;
+      return ExecFichier(appelant, 0) < 0 ? Suite::FinNiveau : Suite::Continue;
+    }
     case Cmd::Stop:
       EffaceEtatIf(niveau);
       return Suite::FinNiveau;

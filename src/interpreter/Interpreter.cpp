@@ -5,6 +5,7 @@
 
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
+#include "interpreter/DataFiles.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
@@ -349,6 +350,7 @@ void Interprete(int& niveau) {
 }
 
 void FermeFichiers() {
+  FermeFichiersDonnees();
   for (NiveauProg& nv : Niveaux) {
     nv.FicDonnees.clear();
     nv.NumFicDonnees = 0;

@@ -37,6 +37,11 @@ std::optional<Reponse> LitReponse(const QString& texte) {
 
 }  // namespace
 
+std::optional<QString> Prompter::SaisieInput(const QString& invite, const QString& titre,
+                                             const QString& defaut, const QString&) {
+  return InputBox(invite, titre, defaut);
+}
+
 Prompter& Dialogues() { return courant ? *courant : ParDefaut(); }
 
 void DefinitDialogues(Prompter* p) { courant = p; }

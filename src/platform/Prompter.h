@@ -19,6 +19,11 @@ class Prompter {
   // nullopt when cancelled.
   virtual std::optional<QString> InputBox(const QString& invite, const QString& titre,
                                           const QString& defaut) = 0;
+  // The INPUT command's dialog: an input box kept above the other windows, its default answer
+  // selected and its Cancel button captioned 'annuler'. Prompters without such a dialog ask
+  // through InputBox.
+  virtual std::optional<QString> SaisieInput(const QString& invite, const QString& titre,
+                                             const QString& defaut, const QString& annuler);
 };
 
 // The prompter in use (never null: a scripted one until the desktop program sets its own).

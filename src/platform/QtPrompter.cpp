@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -91,6 +92,23 @@ std::optional<QString> QtPrompter::InputBox(const QString& invite, const QString
   dialogue.setTextValue(defaut);
   dialogue.setOkButtonText(TexteBouton(QMessageBox::Ok));
   dialogue.setCancelButtonText(TexteBouton(QMessageBox::Cancel));
+  if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
+  return dialogue.textValue();
+}
+
+std::optional<QString> QtPrompter::SaisieInput(const QString& invite, const QString& titre,
+                                               const QString& defaut, const QString& annuler) {
+  QInputDialog dialogue(Parent());
+  dialogue.setWindowFlag(Qt::WindowStaysOnTopHint);
+  dialogue.setWindowTitle(TitreFenetre(titre));
+  dialogue.setLabelText(invite);
+  dialogue.setTextValue(defaut);
+  dialogue.setOkButtonText(TexteBouton(QMessageBox::Ok));
+  dialogue.setCancelButtonText(annuler);
+  if (auto* saisie = dialogue.findChild<QLineEdit*>()) {
+    saisie->selectAll();
+    saisie->setFocus();
+  }
   if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
   return dialogue.textValue();
 }

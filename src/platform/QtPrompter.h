@@ -13,6 +13,8 @@ class QtPrompter : public Prompter {
   Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre) override;
   std::optional<QString> InputBox(const QString& invite, const QString& titre,
                                   const QString& defaut) override;
+  std::optional<QString> SaisieInput(const QString& invite, const QString& titre, const QString& defaut,
+                                     const QString& annuler) override;
 
  private:
   QWidget* Parent() const;

@@ -205,8 +205,6 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   EXPECT_TRUE(Erreur().contains(QStringLiteral("column 2"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(Fichier("s.txt", "0,0\nabc,5\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("abc"))) << Erreur().toStdString();
-  Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(Fichier("t.txt", "0,0\nCOULEUR = ROUGE\n1,1\n")));
-  EXPECT_TRUE(Erreur().contains(QStringLiteral("not available"))) << Erreur().toStdString();
   Run(QStringLiteral("PlotS = %1, 1, 2, 0").arg(Fichier("u.txt", "0,0\n1,1\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("not available"))) << Erreur().toStdString();
   EXPECT_TRUE(RienDessine());

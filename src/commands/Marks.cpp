@@ -1,0 +1,97 @@
+#include <QString>
+#include <QStringList>
+#include <cmath>
+
+#include "commands/Commands.h"
+#include "drawing/Arcs.h"
+#include "drawing/Cross.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "drawing/Rotation.h"
+#include "interpreter/RunState.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Colours.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Points.h"
+
+namespace {
+
+constexpr double DegresEnRadians = 0.017453293;
+
+// The common frame of the markers: the point read and turned, the colour and the command's own
+// pen (held until the command ends, however it ends); on success the current point moves there.
+class Marque {
+ public:
+  Marque() {
+    EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+    double px = 0, py = 0;
+    LitPointVar(px, py, ParamLigne, 1, XRot, YRot);
+    RotationXY(ParamN(ParamLigne, 2), px, py);
+    const CouleurLue lue = ValeurCouleur(ParamN(ParamLigne, 4));
+    CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+    EpaisTLocale(ParamN(ParamLigne, 5));
+    x = px + OrigineX + CTx;
+    y = py + OrigineY + CTy;
+  }
+  ~Marque() { RestaureEpaisT(); }
+  Marque(const Marque&) = delete;
+  Marque& operator=(const Marque&) = delete;
+
+  void Termine() const {
+    XCourant = static_cast<float>(x);
+    YCourant = static_cast<float>(y);
+    Sortie->CurrentX = XCourant;
+    Sortie->CurrentY = YCourant;
+    RotationCourant(AngRotDeg);
+  }
+
+  double x = 0, y = 0;
+};
+
+double AnglePropre() { return LitParam(ParamLigne, 6).value_or(0.0); }
+
+}  // namespace
+
+void TracePlus(int) {
+  Marque m;
+  double demi = 0, rapport = 1;
+  const QString champ = ParamN(ParamLigne, 3);
+  if (!Trim(champ).isEmpty()) {
+    const QStringList parts = champ.split(SepSousParam);
+    QString texte = parts[0];
+    demi = Calcule(texte).value_or(0.0);
+    if (parts.size() > 1 && !Trim(parts[1]).isEmpty()) {
+      QString texteRapport = parts[1];
+      rapport = Calcule(texteRapport).value_or(0.0);
+    }
+  }
+  const double angle = (AngRotDeg - AnglePropre()) * DegresEnRadians;
+  if (demi != 0) TraceCroix(m.x, m.y, demi, angle, CouleurCmd, rapport);
+  m.Termine();
+}
+
+void TraceX(int) {
+  Marque m;
+  const double demi = LitParam(ParamLigne, 3).value_or(0.0);
+  const double angle = (AngRotDeg + 45 - AnglePropre()) * DegresEnRadians;
+  if (demi != 0) TraceCroix(m.x, m.y, demi, angle, CouleurCmd, 1);
+  m.Termine();
+}
+
+void TracePercer(int niveau) {
+  Marque m;
+  const bool enX = UCase(Trim(Niveau(niveau).MotCle)) != QStringLiteral("PERCER");
+  const double r = LitParam(ParamLigne, 3).value_or(0.0) / 2;
+  if (r != 0) {
+    if (TiretL1 != 0) {
+      const double rayon = std::fabs(r);
+      TraceArc(m.x, m.y, rayon, CouleurCmd, 0, 6.283185, 1, rayon, rayon, 1);
+    } else if (CouleurCmd != -1) {
+      Sortie->Circle(m.x, m.y, r, static_cast<uint32_t>(CouleurCmd), 0, 0);
+    }
+    TraceCroix(m.x, m.y, r, AngRotRad + (enX ? 0.785398185 : 0.0), CouleurCmd, 1);
+  }
+  m.Termine();
+}

@@ -1,0 +1,214 @@
+#include <QString>
+#include <QStringList>
+
+#include "commands/Commands.h"
+#include "commands/PlotData.h"
+#include "drawing/Device.h"
+#include "drawing/DrawState.h"
+#include "drawing/Pen.h"
+#include "drawing/Rotation.h"
+#include "drawing/Segments.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Events.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "values/Colours.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Points.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979;
+constexpr double DegresEnRadians = 0.017453293;
+// Vertices 1 to 1000 of one polygon.
+constexpr int MaxSommets = 1000;
+constexpr int LignesEntreAttentes = 4096;
+
+// The pen of the colour field, the scale factors and the vertex arrays last until the command
+// ends, however it ends.
+class GardePoly {
+ public:
+  GardePoly() {
+    PtsPoly.assign(MaxSommets + 1, PointXY());
+    PtsPolygone.assign(MaxSommets + 1, QPoint());
+  }
+  ~GardePoly() {
+    Sortie->FillStyle = 1;
+    if (style) RestaureEpaisT();
+    FacteurTraitX = 1.0f;
+    FacteurTraitY = 1.0f;
+    PtsPoly.clear();
+    PtsPolygone.clear();
+  }
+  GardePoly(const GardePoly&) = delete;
+  GardePoly& operator=(const GardePoly&) = delete;
+  bool style = false;
+};
+
+void Sommet(int n, double x, double y, double angle) {
+  if (n > MaxSommets)
+    ErreurRun(QStringLiteral("%1 sommets au plus / at most %1 vertices\r\n\r\n").arg(MaxSommets));
+  PointPoly(n, x, y, CentrePolyX, CentrePolyY, angle, AngRotDeg);
+}
+
+// The n vertices of PtsPoly: filled, a dot, or a line closed back to vertex 1 when asked.
+void DessinePolygone(int n, bool plein, bool ferme) {
+  if (CouleurCmd == -1 || n == 0) return;
+  if (plein && n >= 3) {
+    RemplitPolygone(1, n, CouleurCmd);
+    return;
+  }
+  const float ox = static_cast<float>(OrigineX + CTx), oy = static_cast<float>(OrigineY + CTy);
+  auto segment = [&](int a, int b) {
+    const PointXY& p = PtsPoly[static_cast<size_t>(a)];
+    const PointXY& q = PtsPoly[static_cast<size_t>(b)];
+    TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, CouleurCmd);
+  };
+  if (n == 1) {
+    segment(1, 1);
+    return;
+  }
+  for (int i = 2; i <= n; ++i) segment(i - 1, i);
+  if (ferme) segment(n, 1);
+}
+
+// A sub-field's value by the evaluator, nullopt when it is absent or blank.
+std::optional<double> SousChamp(const QStringList& parts, int i) {
+  if (parts.size() <= i || Trim(parts[i]).isEmpty()) return std::nullopt;
+  QString texte = parts[i];
+  return Calcule(texte).value_or(0.0);
+}
+
+void FormeParametres(bool plein) {
+  const QStringList echelle = ParamN(ParamLigne, 1).split(SepSousParam);
+  if (const auto fx = SousChamp(echelle, 1)) FacteurTraitX = *fx == 0 ? 1.0f : VersSingle(*fx);
+  if (const auto fy = SousChamp(echelle, 2)) FacteurTraitY = *fy == 0 ? 1.0f : VersSingle(*fy);
+
+  int n = 0;
+  double angle = 0;
+  do {
+    ++n;
+    double x = 0, y = 0;
+    LitPoint(x, y, ParamLigne, 1, XRot, YRot);
+    const QString champY = ParamN(ParamLigne, 2);
+    if (Trim(ParamN(ParamLigne, 1)).isEmpty()) x = XRot;
+    if (Trim(champY).isEmpty() || LTrim(champY).startsWith(SepSousParam)) y = YRot;
+    if (n == 1) {
+      const QStringList parts = champY.split(SepSousParam);
+      angle = -SousChamp(parts, 1).value_or(0.0) * Pi / 180;
+      if (parts.size() > 2)
+        AngRotDeg = VersSingle(-LitParam(parts[2], 1).value_or(0.0));
+      else
+        AngRotDeg = AngRotDefaut;
+      AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+      CentrePolyX = static_cast<float>(x);
+      CentrePolyY = static_cast<float>(y);
+    }
+    XRot = static_cast<float>(x);
+    YRot = static_cast<float>(y);
+    Sommet(n, x, y, angle);
+    ResteParams(ParamLigne, 2);
+  } while (!ParamLigne.isEmpty());
+
+  if (n < 3) ErreurRun();
+  DessinePolygone(n, plein, true);
+}
+
+// One coordinate of a point line: "R" or "r" at its end adds it to the previous one.
+double Coordonnee(const QString& texte, double precedent, const QString& ligne) {
+  const QString t = RTrim(texte);
+  if (t.endsWith(QLatin1Char('R')) || t.endsWith(QLatin1Char('r'))) {
+    QString sansR = t;
+    sansR.remove(QLatin1Char('R')).remove(QLatin1Char('r'));
+    return precedent + ValeurCalculee(sansR, ligne);
+  }
+  return ValeurCalculee(texte, ligne);
+}
+
+void FormeFichier(bool plein) {
+  QString champ = Trim(ParamN(ParamLigne, 2));
+  double angle = 0;
+  if (const int p = InStr(champ, SepSousParam); p > 0) {
+    QString texteAngle = Mid(champ, p + static_cast<int>(SepSousParam.size()));
+    angle = -Calcule(texteAngle).value_or(0.0) * Pi / 180;
+    champ = Left(champ, p - 1);
+  }
+  const QString nom = Trim(champ);
+  if (nom.isEmpty()) ErreurRun(QStringLiteral("FIC : nom de fichier manquant / file name missing\r\n\r\n"));
+  const QStringList lignes = LignesFichierPlot(CheminFichierPlot(nom, NiveauCourant));
+
+  AngRotDeg = AngRotDefaut;
+  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+
+  const QString marque = QStringLiteral("'EOD");
+  qsizetype i = 0;
+  do {
+    int n = 0;
+    double xPrec = 0, yPrec = 0;
+    while (i < lignes.size()) {
+      const QString& ligne = lignes[i++];
+      if (i % LignesEntreAttentes == 0) {
+        DoEvents();
+        if (Arret) ErreurRun();
+      }
+      const int eod = InStr(ligne, marque);
+      if (eod >= 1 && eod <= 29) break;
+      if (ligne.startsWith(QLatin1Char('\''))) continue;
+      QString point = ligne;
+      point.replace(QLatin1Char(','), QLatin1Char('.'));
+      if (Trim(point).size() <= 2) continue;
+      const int p = InStr(point, QStringLiteral(";"));
+      if (p == 0) ErreurLigneDonnees(ligne, QStringLiteral("« ; » manquant / missing"));
+      QString texteY = Mid(point, p + 1);
+      if (const int q = InStr(texteY, QStringLiteral(";")); q > 0) texteY = Left(texteY, q - 1);
+      const double x = Coordonnee(Left(point, p - 1), xPrec, ligne);
+      const double y = Coordonnee(texteY, yPrec, ligne);
+      ++n;
+      if (n == 1) {
+        CentrePolyX = static_cast<float>(x);
+        CentrePolyY = static_cast<float>(y);
+      }
+      Sommet(n, x, y, angle);
+      xPrec = x;
+      yPrec = y;
+    }
+    DessinePolygone(n, plein, false);
+  } while (i < lignes.size());
+}
+
+}  // namespace
+
+void TracePoly() {
+  if (Trim(ParamLigne).isEmpty()) return;
+  const bool plein = UCase(Trim(Niveau(NiveauCourant).MotCle)) == QStringLiteral("POLYP");
+  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  GardePoly garde;
+
+  if (NbParams(ParamLigne) % 2 == 1) {
+    const QString champ = ParamN(ParamLigne, 1);
+    const int p = InStr(champ, SepSousParam);
+    const CouleurLue lue = ValeurCouleur(p > 0 ? Left(champ, p - 1) : champ);
+    CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+    if (p > 0) {
+      EpaisTLocale(Mid(champ, p + static_cast<int>(SepSousParam.size())));
+      garde.style = true;
+    }
+    ResteParams(ParamLigne, 1);
+  } else {
+    CouleurCmd = CouleurCourante;
+  }
+
+  if (UCase(Trim(ParamN(ParamLigne, 1))) == QStringLiteral("FIC"))
+    FormeFichier(plein);
+  else
+    FormeParametres(plein);
+
+  const PointXY& premier = PtsPoly[1];
+  XCourant = static_cast<float>(premier.x + OrigineX + CTx);
+  YCourant = static_cast<float>(premier.y + OrigineY + CTy);
+  Sortie->CurrentX = XCourant;
+  Sortie->CurrentY = YCourant;
+  RotationCourant(AngRotDeg);
+}

@@ -1,0 +1,372 @@
+#include "interpreter/CommandFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "drawing/DrawState.h"
+#include "drawing/Rotation.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "interpreter/ScaleState.h"
+#include "interpreter/Scrambling.h"
+#include "interpreter/SetupCommands.h"
+#include "platform/EditorText.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
+#include "platform/Prompter.h"
+#include "platform/RunError.h"
+#include "platform/StringTable.h"
+#include "platform/TextFile.h"
+#include "values/Fields.h"
+#include "values/Points.h"
+#include "values/Variables.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+const QString MarqueBoucle = QStringLiteral("Loop");
+constexpr uint32_t VertCommentaire = 0x008000;
+
+size_t Slot(int i) { return static_cast<size_t>(i); }
+
+// The path of an existing file, its name matched without regard to case when nothing matches
+// exactly; empty when there is none.
+QString FichierExistant(const QString& chemin) {
+  if (chemin.isEmpty()) return {};
+  const QFileInfo info(chemin);
+  if (info.isFile()) return chemin;
+  if (!QFileInfo(info.path()).isDir()) return {};
+  return TrouveSansCasse(info.path(), info.fileName());
+}
+
+QString DossierProgramme() {
+  if (QCoreApplication::instance() == nullptr) return {};
+  return AjouteAntiSlash(QCoreApplication::applicationDirPath());
+}
+
+// Relative names of a level are found beside its own file; the editor's program has none, so
+// beside the last opened file.
+QString DossierAppelant(int niveau) {
+  const QString& fichier = Niveau(niveau).Fichier;
+  if (!fichier.isEmpty() && QFileInfo(fichier).isAbsolute()) {
+    return AjouteAntiSlash(QFileInfo(fichier).absolutePath());
+  }
+  return AjouteAntiSlash(Shell.RepCourant);
+}
+
+QString MessageProfondeur(int numero) {
+  return Replace(TexteMsg(numero), QStringLiteral("%1"), QString::number(NiveauMaxFichier));
+}
+
+// The comment header of a command file: the lines up to the first one that starts with "'#" or
+// that is neither blank, a comment nor a variable line.
+QString EnTeteFichier(const QString& texte) {
+  const int longueur = texte.size();
+  int pos = 1;
+  while (pos <= longueur) {
+    const int fin = InStr(pos, texte, CRLF);
+    const QString ligne = Mid(texte, pos, (fin == 0 ? longueur + 1 : fin) - pos);
+    const QString debut = LTrim(ligne);
+    if (Left(ligne, 2) == QStringLiteral("'#") ||
+        (!debut.isEmpty() && !debut.startsWith(QLatin1Char('\'')) && !debut.startsWith(QLatin1Char('%')))) {
+      return Left(texte, pos - 1);
+    }
+    if (fin == 0) break;
+    pos = fin + 2;
+  }
+  // Nothing ends the header: all of the text is header.
+  return texte.isEmpty() || texte.endsWith(CRLF) ? texte : texte + CRLF;
+}
+
+// Comments out the calling line of the editor and writes the file's header below it in green.
+void InsereEnTete(const QString& fichier, const QString& texte) {
+  const QString entete = EnTeteFichier(texte);
+  EditeurTexte* ed = HoteCourant()->Editeur();
+  const int debut = Niveau(1).DebutInstr;
+  ed->SuiviModif = false;
+  ed->SetSelStart(debut - 1);
+  ed->SetSelText(QStringLiteral("' "));
+  int c = InStr(debut, ed->Text(), CRLF);
+  if (c == 0) {
+    // The calling line is the last one: it gets a line end for the header to start after.
+    ed->SetSelStart(ed->Text().size());
+    ed->SetSelText(CRLF);
+    c = InStr(debut, ed->Text(), CRLF);
+  }
+  ed->SetSelStart(debut - 1);
+  ed->SetSelLength(c - debut + 2);
+  ed->SetSelColor(VertCommentaire);
+  ed->SetSelStart(c + 1);
+  ed->SetSelColor(VertCommentaire);
+  ed->SetSelText(QStringLiteral("' Commentaires du fichier commande") + CRLF + QStringLiteral("' externe ") +
+                 fichier + CRLF + entete);
+  ed->SuiviModif = true;
+}
+
+// Hands the value fields of ParamLigne (from field 4 on) to the new level's variable table.
+void TransmetValeurs(int niveau, int suivant) {
+  NiveauProg& nv = Niveau(suivant);
+  ResteParams(ParamLigne, 3);
+  int p = 1;
+  while (!ParamLigne.isEmpty()) {
+    const QString t = Trim(ParamBrutN(ParamLigne, 1));
+    TexteTravail = t;
+    const int egal = InStr(t, QStringLiteral("="));
+    if (t.startsWith(QStringLiteral("%%"))) {
+      const NiveauProg& appelant = Niveau(niveau);
+      for (int i = 1; i <= appelant.NbVar; ++i) {
+        nv.NomsVar[Slot(i)] = appelant.NomsVar[Slot(i)];
+        nv.ValeursVar[Slot(i)] = appelant.ValeursVar[Slot(i)];
+        nv.MarquesVar[Slot(i)] = 1;
+      }
+      nv.NbVar = appelant.NbVar;
+    } else if (t.startsWith(QLatin1Char('%')) && t.size() >= 2 && egal > 0) {
+      const QString apres = Mid(t, egal + 1);
+      int k = IndiceVariable(t, suivant);
+      if (k != 0) {
+        nv.ValeursVar[Slot(k)] = ParamN(apres, -1);
+      } else {
+        QString valeur;
+        if (Left(apres, 2) == QStringLiteral("<%")) {
+          const QString nom = Mid(apres, 2);
+          const int s = IndiceVariable(nom, NiveauCourant);
+          if (s == 0) ErreurNonInitialisee(Trim(nom));
+          valeur = LTrim(Niveau(NiveauCourant).ValeursVar[Slot(s)]);
+        } else {
+          valeur = ParamN(apres, -1);
+        }
+        if (nv.NbVar >= MaxSlotsVar) LeveErreurExecution(QStringLiteral("subscript out of range"));
+        k = ++nv.NbVar;
+        nv.NomsVar[Slot(k)] = NomCommande(t);
+        nv.ValeursVar[Slot(k)] = valeur;
+      }
+      nv.MarquesVar[Slot(k)] = 1;
+    } else {
+      if (p > MaxSlotsVar) LeveErreurExecution(QStringLiteral("subscript out of range"));
+      if (!t.isEmpty()) {
+        nv.ValeursVar[Slot(p)] = ParamN(ParamLigne, 1);
+        nv.MarquesVar[Slot(p)] = 1;
+      }
+      if (nv.NbVar < p) nv.NbVar = p;
+      ++p;
+    }
+    ResteParams(ParamLigne, 1);
+  }
+}
+
+// The text of the new level: a ".dag" file is restored from its scrambled form.
+QString LitTexteFichier(const QString& fichier) {
+  TypeErreur = QStringLiteral("F");
+  FichierManquant = fichier;
+  if (!QFileInfo(fichier).isFile()) ErreurRun();
+  if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
+    QFile f(fichier);
+    if (!f.open(QIODevice::ReadOnly)) ErreurRun();
+    const QByteArray contenu = f.readAll();
+    TypeErreur.clear();
+    return DecodeFicExterne(contenu);
+  }
+  const std::optional<QString> texte = LitFichierTexte(fichier);
+  if (!texte) ErreurRun();
+  TypeErreur.clear();
+  return *texte;
+}
+
+void SauveEtatSortie(NiveauProg& a) {
+  a.FacteurEpaisT = EpaisseurTrait;
+  a.SavTypeBout = BoutCarre;
+  a.SavTirets = {TiretL1, TiretL2, TiretL3, ResteTiret};
+  a.SavPhase = PhaseTiret;
+  a.SavFinX = FinTiretX;
+  a.SavFinY = FinTiretY;
+  a.SavPolice = Sortie->Font.Name;
+  a.SavFontSize = static_cast<float>(Sortie->Font.Size);
+  a.SavTailleP = TailleTexte;
+  a.SavStyle.clear();
+  if (Sortie->Font.Bold) a.SavStyle += QLatin1Char('B');
+  if (Sortie->Font.Italic) a.SavStyle += QLatin1Char('I');
+  if (Sortie->Font.Underline) a.SavStyle += QLatin1Char('U');
+  a.SavCouleur = CouleurCourante;
+  a.AngRotNiveau = AngRotDefaut;
+}
+
+void RetablitEtatSortie(const NiveauProg& a) {
+  EpaisseurTrait = a.FacteurEpaisT;
+  Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
+  BoutCarre = a.SavTypeBout;
+  TiretL1 = a.SavTirets[0];
+  TiretL2 = a.SavTirets[1];
+  TiretL3 = a.SavTirets[2];
+  ResteTiret = a.SavTirets[3];
+  PhaseTiret = a.SavPhase;
+  FinTiretX = a.SavFinX;
+  FinTiretY = a.SavFinY;
+  Sortie->Font.Name = a.SavPolice;
+  Sortie->Font.Size = a.SavFontSize;
+  TailleTexte = a.SavTailleP;
+  Sortie->Font.Bold = a.SavStyle.contains(QLatin1Char('B'));
+  Sortie->Font.Italic = a.SavStyle.contains(QLatin1Char('I'));
+  Sortie->Font.Underline = a.SavStyle.contains(QLatin1Char('U'));
+  CouleurCourante = a.SavCouleur;
+  AngRotDefaut = a.AngRotNiveau;
+}
+
+}  // namespace
+
+QString ResoutFichierCommande(const QString& nom, int niveau) {
+  const QString f = Trim(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (f.isEmpty()) return f;
+  const bool absolu = QDir::isAbsolutePath(f);
+  const bool chemin = f.contains(QLatin1Char('/'));
+  const QString base = absolu ? QString() : DossierAppelant(niveau);
+  const QString nomSeul = f.mid(f.lastIndexOf(QLatin1Char('/')) + 1);
+  const bool extension = InStrRev(nomSeul, QStringLiteral(".")) >= 2;
+  const QString programme = DossierProgramme();
+  const QString courant = AjouteAntiSlash(Shell.RepCourant);
+
+  QStringList candidats{base + f};
+  if (!extension && !chemin) {
+    candidats << base + f + QStringLiteral(".dag") << base + f + QStringLiteral(".dat")
+              << programme + f + QStringLiteral(".dag") << courant + f + QStringLiteral(".dat")
+              << programme + f + QStringLiteral(".dat");
+  } else if (!extension) {
+    candidats << base + f + QStringLiteral(".dag") << base + f + QStringLiteral(".dat");
+  } else if (!absolu) {
+    candidats << courant + f << programme + f;
+  }
+  for (const QString& c : candidats) {
+    const QString trouve = FichierExistant(c);
+    if (!trouve.isEmpty()) return QFileInfo(trouve).absoluteFilePath();
+  }
+  return f;
+}
+
+int ExecFichier(int& niveau, int index, const QString& symbole) {
+  const double decalPivot = DecalPivot;
+  const CouleurLue couleurPivot = CouleurPivot;
+  const int16_t sensInversion = SensInversion;
+  const int16_t niveauMaxAngRot = NiveauMaxAngRot;
+  StopArg = false;
+
+  if (index >= 0 && niveau >= NiveauMaxFichier) {
+    if (Niveau(4).Fichier == Niveau(5).Fichier) {
+      const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") +
+                            Trim(ParamN(ParamLigne, 1)) + QStringLiteral(")");
+      if (Dialogues().MsgBox(texte, Boutons::OkAnnuler, QStringLiteral("Morvo")) == Reponse::Annuler) {
+        Niveau(5).Fichier = MarqueBoucle;
+        return -1;
+      }
+      return 0;
+    }
+    Dialogues().MsgBox(MessageProfondeur(113), Boutons::Ok, QStringLiteral("Morvo"));
+    return 0;
+  }
+
+  const int suivant = niveau + 1;
+  // A call that failed half-way must not leave its values to the next one at that level.
+  InitNiveau(suivant);
+
+  const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(ParamLigne, 2)) == QStringLiteral("?");
+
+  const QString champY = ParamN(ParamLigne, 3);
+  double ptX = 0, ptY = 0;
+  float x0 = 0, y0 = 0;
+  if (!aide) {
+    LitPointVar(ptX, ptY, ParamLigne, 2, XRot, YRot);
+    x0 = static_cast<float>(ptX);
+    y0 = static_cast<float>(ptY);
+    RotationXY(champY, ptX, ptY);
+  }
+
+  {
+    NiveauProg& appelant = Niveau(niveau);
+    NiveauProg& nv = Niveau(suivant);
+    const double origineX = appelant.OrigineX.value_or(0.0);
+    const double origineY = appelant.OrigineY.value_or(0.0);
+    if (index < 0) {
+      nv.OrigineX = origineX + CTx;
+      nv.OrigineY = origineY + CTy;
+    } else {
+      nv.OrigineX = (ptX + origineX) + CTx;
+      nv.OrigineY = (ptY + origineY) + CTy;
+    }
+    if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = AngRotDonne ? AngRotDeg : AngRotDefaut;
+  }
+
+  int zero = 0;
+  QString nomX = QStringLiteral("%FicX");
+  QString nomY = QStringLiteral("%FicY");
+  StockeVariable(zero, nomX, x0);
+  const int sousSep = InStr(champY, SepSousParam);
+  if (sousSep > 0) {
+    StockeTexteVariable(
+        0, nomY,
+        Replace(StrNombre(static_cast<float>(ptY)), QStringLiteral(","), QStringLiteral(".")) +
+            Mid(champY, sousSep));
+  } else {
+    StockeVariable(zero, nomY, y0);
+  }
+
+  SauveEtatSortie(Niveau(niveau));
+
+  const QString f = Trim(ParamN(ParamLigne, 1));
+  if (index > 0) {
+    if (index > Shell.RepCmdExternes.size()) LeveErreurExecution(QStringLiteral("subscript out of range"));
+    const QString dossier = Shell.RepCmdExternes[index - 1];
+    const QString trouve = FichierExistant(dossier + f + QStringLiteral(".dag"));
+    Niveau(suivant).Fichier = trouve.isEmpty() ? dossier + f + QStringLiteral(".dag") : trouve;
+  } else if (index == 0) {
+    Niveau(suivant).Fichier = ResoutFichierCommande(f, niveau);
+  }
+
+  TransmetValeurs(niveau, suivant);
+
+  if (index >= 0) {
+    const QString fichier = Niveau(suivant).Fichier;
+    Niveau(suivant).Texte = LitTexteFichier(fichier);
+  } else {
+    Niveau(suivant).Fichier = QStringLiteral("Symbole");
+    Niveau(suivant).Texte = symbole;
+  }
+
+  if (aide) {
+    InsereEnTete(Niveau(suivant).Fichier, Niveau(suivant).Texte);
+    DoEvents();
+    Niveau(niveau).PosFinLigne = 0;
+    Arret = true;
+    return 0;
+  }
+
+  int niveauFichier = suivant;
+  Interprete(niveauFichier);
+
+  XRot += x0;
+  YRot += y0;
+  ParamLigne.clear();
+  SepParam = Niveau(niveau).SepParam;
+  SepSousParam = Niveau(niveau).SepSousParam;
+  if (Niveau(NiveauMaxFichier).Fichier == MarqueBoucle) {
+    Arret = true;
+    return 0;
+  }
+  NiveauCourant = niveau;
+  InitNiveau(suivant);
+  Niveau(suivant).Texte.clear();
+
+  const NiveauProg& appelant = Niveau(niveau);
+  RetablitEtatSortie(appelant);
+  NiveauMaxAngRot = niveauMaxAngRot;
+  DecalPivot = decalPivot;
+  CouleurPivot = couleurPivot;
+  SensInversion = sensInversion;
+  OrigineX = OrigineBaseX + appelant.OrigineX.value_or(0.0);
+  OrigineY = OrigineBaseY + appelant.OrigineY.value_or(0.0);
+  CTx = appelant.CTxNiveau;
+  CTy = appelant.CTyNiveau;
+  return 0;
+}

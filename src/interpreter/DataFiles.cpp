@@ -1,0 +1,218 @@
+#include "interpreter/DataFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <map>
+
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/TextFile.h"
+#include "values/Fields.h"
+#include "values/Insertions.h"
+#include "values/Substitution.h"
+#include "values/Variables.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// A data file is read whole when it is opened; LVAR walks its lines.
+struct FichierLu {
+  QStringList lignes;
+  int suivante = 0;
+  bool Fin() const { return suivante >= lignes.size(); }
+  QString Lit() { return lignes[suivante++]; }
+};
+
+// Open data files by file number.
+std::map<int, FichierLu> fichiersDonnees;
+// The append file while NumFicAjout is not 0.
+QString cheminAjout;
+
+// File numbers 1 to 3 stay free for the program's own files; each level reads under its own number.
+int NumeroDonnees(int niveau) { return niveau + 3; }
+
+QString DossierDe(const QString& chemin) {
+  const int p = InStrRev(chemin, QStringLiteral("/"));
+  return p > 0 ? Left(chemin, p) : QString();
+}
+
+// A relative name is looked for in the folder of the level's own file, else in the folder of the
+// last opened program, where a new file is also created.
+QString ResoutNom(const QString& nom, int niveau) {
+  QString n = nom;
+  n.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (n.isEmpty() || QFileInfo(n).isAbsolute()) return n;
+  const QString dossierNiveau = DossierDe(Niveau(niveau).Fichier);
+  if (!dossierNiveau.isEmpty() && QFileInfo(dossierNiveau + n).isFile()) return dossierNiveau + n;
+  return AjouteAntiSlash(Shell.RepCourant) + n;
+}
+
+// A comment line: its first non-blank character is the comment character.
+bool EstCommentaire(const QString& ligne, const QString& carComment) {
+  return !carComment.isEmpty() && LTrim(ligne).startsWith(carComment);
+}
+
+void OuvreLecture(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  TypeErreur = QStringLiteral("F");
+  FichierManquant = nv.FicDonnees;
+  if (!QFileInfo(nv.FicDonnees).isFile()) ErreurRun();
+  TypeErreur.clear();
+  const std::optional<QString> texte = LitFichierTexte(nv.FicDonnees);
+  if (!texte) {
+    ErreurRun(nv.FicDonnees + QStringLiteral(" : lecture impossible / cannot be read") + CRLF + CRLF);
+  }
+  FichierLu f;
+  f.lignes = DecoupeLignes(*texte);
+  if (f.Fin()) {
+    nv.FicDonnees.clear();
+    return;
+  }
+  fichiersDonnees[nv.NumFicDonnees] = std::move(f);
+}
+
+void OuvreAjout(const QString& nom, const QString& option, int niveau) {
+  if (option == QStringLiteral("Kill")) {
+    if (!nom.contains(QLatin1Char(':')) && !nom.contains(QLatin1Char('/')) &&
+        !nom.contains(QLatin1Char('\\'))) {
+      QFile::remove(ResoutNom(nom, niveau));
+    }
+    NumFicAjout = 0;
+    return;
+  }
+  // An append file already open keeps receiving the lines.
+  if (NumFicAjout != 0) return;
+  const QString chemin = ResoutNom(nom, niveau);
+  QString erreur;
+  if (!AjouteFichierTexte(chemin, QString(), &erreur)) {
+    ErreurRun(chemin + QStringLiteral(" : ") + erreur + CRLF + CRLF);
+  }
+  cheminAjout = chemin;
+  NumFicAjout = 1;
+}
+
+}  // namespace
+
+void CmdOpen(int niveau, bool ajout) {
+  NiveauProg& nv = Niveau(niveau);
+  if (Trim(ParamLigne).isEmpty()) {
+    if (ajout) {
+      NumFicAjout = 0;
+      cheminAjout.clear();
+    } else {
+      fichiersDonnees.erase(nv.NumFicDonnees);
+      nv.FicDonnees.clear();
+    }
+    DoEvents();
+    return;
+  }
+
+  const QString nom = Trim(ParamN(ParamLigne, 1));
+  nv.FicDonnees = ResoutNom(nom, niveau);
+  nv.CarComment = QStringLiteral("'");
+  if (!Trim(ParamN(ParamLigne, 2)).isEmpty()) {
+    const std::optional<double> code = LitParam(ParamLigne, 2);
+    const double c = code.value_or(0.0);
+    if (!(c >= -0.5 && c < 255.5)) LeveErreurExecution(QStringLiteral("invalid procedure call"));
+    nv.CarComment = DecodeWindows1252(QByteArray(1, static_cast<char>(static_cast<uint8_t>(ArrondiPair(c)))));
+  }
+
+  if (ajout) {
+    // The level's data file is left open under its own number but no longer reachable: nothing is
+    // open under the number the append file leaves in the level.
+    nv.NumFicDonnees = 0;
+    OuvreAjout(nom, Trim(ParamN(ParamLigne, 3)), niveau);
+    return;
+  }
+  nv.NumFicDonnees = NumeroDonnees(niveau);
+  fichiersDonnees.erase(nv.NumFicDonnees);
+  OuvreLecture(niveau);
+}
+
+void CmdLVar(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  if (nv.FicDonnees.isEmpty()) {
+    ErreurRun(QStringLiteral("LVAR : aucun fichier ouvert / no file open") + CRLF + CRLF);
+  }
+  const QString nom = Trim(ParamBrutN(ParamLigne, 1));
+  const std::optional<double> saut = LitParam(ParamLigne, 2);
+  int n = VersEntier16(saut.value_or(0.0));
+  nv.MarqueDebut = Trim(ParamBrutN(ParamLigne, 3));
+  nv.MarqueFin = Trim(ParamBrutN(ParamLigne, 4));
+  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
+
+  const auto it = fichiersDonnees.find(nv.NumFicDonnees);
+  if (it == fichiersDonnees.end()) {
+    ErreurRun(nv.FicDonnees + QStringLiteral(" : fichier non ouvert / file not open") + CRLF + CRLF);
+  }
+  FichierLu& f = it->second;
+
+  nv.LigneDonnees.clear();
+  if (!nv.MarqueDebut.isEmpty()) {
+    while (!f.Fin()) {
+      nv.LigneLue = f.Lit();
+      if (!EstCommentaire(nv.LigneLue, nv.CarComment) && nv.LigneLue.contains(nv.MarqueDebut)) break;
+    }
+  }
+  while (n > 0 && !f.Fin()) {
+    nv.LigneLue = f.Lit();
+    --n;
+  }
+  while (!f.Fin()) {
+    nv.LigneLue = f.Lit();
+    if (EstCommentaire(nv.LigneLue, nv.CarComment)) {
+      if (!nv.MarqueFin.isEmpty() && nv.LigneLue.contains(nv.MarqueFin)) break;
+      continue;
+    }
+    nv.LigneDonnees += nv.LigneLue;
+    if (!nv.LigneDonnees.endsWith(QStringLiteral(" _"))) break;
+    nv.LigneDonnees.chop(2);
+  }
+  if (f.Fin()) {
+    fichiersDonnees.erase(it);
+    nv.FicDonnees.clear();
+  }
+
+  const int slot = IndiceVariable(nom, niveau);
+  if (slot > 0) {
+    nv.ValeursVar[static_cast<size_t>(slot)] = nv.LigneDonnees;
+  } else {
+    AffecteVariable(nom, nv.LigneDonnees);
+  }
+}
+
+void CmdPrintA() {
+  if (NumFicAjout == 0) return;
+  QString texte = ParamLigne;
+  if (Trim(texte).size() >= 2) {
+    texte = EvalueDieses(texte);
+    SubstitueVariables(texte);
+  }
+  texte = FonctionsTxtArr(texte);
+
+  QString lignes;
+  while (!texte.isEmpty()) {
+    const int p = InStr(texte, QStringLiteral("\r"));
+    if (p == 0) {
+      lignes += texte + CRLF;
+      break;
+    }
+    lignes += Left(texte, p - 1) + CRLF;
+    texte = Mid(texte, Mid(texte, p + 1, 1) == QStringLiteral("\n") ? p + 2 : p + 1);
+  }
+  if (lignes.isEmpty()) return;
+  QString erreur;
+  if (!AjouteFichierTexte(cheminAjout, lignes, &erreur)) {
+    ErreurRun(cheminAjout + QStringLiteral(" : ") + erreur + CRLF + CRLF);
+  }
+}
+
+void FermeFichiersDonnees() {
+  fichiersDonnees.clear();
+  cheminAjout.clear();
+}

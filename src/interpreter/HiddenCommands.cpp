@@ -1,0 +1,126 @@
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStringList>
+
+#include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
+#include "platform/EditorText.h"
+#include "platform/Events.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "values/Fields.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+const QString CodeAcces = QStringLiteral("60918");
+const QString JetonShell = QStringLiteral("QWZ#");
+
+// The header of an external command file, ready to be filled in.
+const QStringList& ModeleEntete() {
+  static const QStringList lignes = {
+      QStringLiteral("'# Fin des commentaires copiés par MCE_xxx=? ou Fichier=xxx,? "),
+      QStringLiteral(
+          "'$FDescription;[Coordonnée x];[Coordonnée y];[Paramètres séparés par point virgule ou Dollar(0)]"),
+      QStringLiteral("'@C LB"),
+      QStringLiteral("'Lignes commencant par '"),
+      QStringLiteral("'$EDescription in English;[x Coordinate];[y Coordinate];[Parameters ()]"),
+      QStringLiteral("'@C LB"),
+      QStringLiteral("'Lines beginning with '"),
+      QStringLiteral("'$DBeschreibung;[x Koordinate];[y Koordinate];[()]"),
+      QStringLiteral("'@C LB"),
+      QStringLiteral("'Zeilen beginnend mit '"),
+      QStringLiteral("'$$"),
+      QStringLiteral("StopArg"),
+      QStringLiteral("'L left, C centered, R right, B bold "),
+      QStringLiteral("'Shell = Fic,WindowsStyle[0-6]"),
+      QStringLiteral("'Options#$ = MaxIf[,3,,OptMaxIf]"),
+      QStringLiteral("'Options#$ = Var[,38,,OptMaxVar]"),
+      QStringLiteral("'Options#$ = Plot[,2000,,OptMaxPlot]"),
+      QStringLiteral("'%IRE$#0Nom = ..."),
+      QStringLiteral("'%IRE$-1Nom = ..."),
+      QStringLiteral("'ListeVar = #RKFRép"),
+      QStringLiteral("'Enregistrer sous *.QWZ#"),
+  };
+  return lignes;
+}
+
+[[noreturn]] void ErreurLancement(const QString& programme, const QString& raison) {
+  ErreurRun(programme + QStringLiteral(" : impossible de lancer le programme / cannot start the program (") +
+            raison + QStringLiteral(")") + CRLF + CRLF);
+}
+
+// Starts the program with its arguments; with attendre, returns once it has ended (or a stop was
+// requested), keeping the window responsive meanwhile.
+void ShellAttend(const QString& programme, const QStringList& arguments, bool attendre) {
+  if (!attendre) {
+    QProcess detache;
+    detache.setProgram(programme);
+    detache.setArguments(arguments);
+    detache.setStandardInputFile(QProcess::nullDevice());
+    if (!detache.startDetached()) ErreurLancement(programme, detache.errorString());
+    return;
+  }
+  // Owned by the application, so that a program still running when the wait is given up lives on.
+  auto* processus = new QProcess(QCoreApplication::instance());
+  processus->setProgram(programme);
+  processus->setArguments(arguments);
+  processus->setStandardInputFile(QProcess::nullDevice());
+  processus->setProcessChannelMode(QProcess::ForwardedChannels);
+  processus->start();
+  if (!processus->waitForStarted()) {
+    const QString raison = processus->errorString();
+    delete processus;
+    ErreurLancement(programme, raison);
+  }
+  while (processus->state() != QProcess::NotRunning) {
+    if (processus->waitForFinished(20)) break;
+    DoEvents();
+    if (Arret) {
+      QObject::connect(processus, &QProcess::finished, processus, &QObject::deleteLater);
+      return;
+    }
+  }
+  delete processus;
+}
+
+}  // namespace
+
+void CmdDagCode(int niveau) {
+  // Only the editor's program can receive the template.
+  if (niveau != 1) return;
+  const std::optional<QString> code =
+      Dialogues().InputBox(QStringLiteral("Entrez le mot de passe :"), QStringLiteral("DAGCODE"), QString());
+  if (code.value_or(QString()) != CodeAcces) return;
+
+  NiveauProg& nv = Niveau(niveau);
+  EditeurTexte* ed = HoteCourant()->Editeur();
+  const QString modele = ModeleEntete().join(CRLF) + CRLF;
+  const int debut = nv.DebutInstr - 1;
+  int longueur = nv.FinInstr - nv.DebutInstr;
+  // The template ends with its own line break, which takes the place of the statement's.
+  if (Mid(nv.Texte, nv.FinInstr, 2) == CRLF) longueur += 2;
+  ed->SetSelStart(debut);
+  ed->SetSelLength(longueur);
+  ed->SuiviModif = false;
+  ed->SetSelText(modele);
+  ed->SuiviModif = true;
+  DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(modele.size()) - longueur);
+  nv.Texte = ed->Text();
+  nv.FinInstr = nv.DebutInstr + ed->LongueurLigne(debut);
+  nv.PosLecture = nv.FinInstr + 2;
+  ed->ColoreInstruction();
+}
+
+void CmdShell() {
+  const QString programme = Trim(ParamN(ParamLigne, 1));
+  if (Trim(ParamN(ParamLigne, 2)) != JetonShell) return;
+  const QString attente = Trim(ParamN(ParamLigne, 3));
+  // The arguments are split as a command line would be, quotes included, but no shell reads them.
+  const QStringList arguments = QProcess::splitCommand(ParamN(ParamLigne, 4));
+  if (programme.isEmpty()) ErreurLancement(programme, QStringLiteral("?"));
+  ShellAttend(programme, arguments, attente == QStringLiteral("1"));
+}

@@ -1,0 +1,62 @@
+#include "interpreter/RunErrors.h"
+#include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Substitution.h"
+#include "values/Variables.h"
+
+namespace {
+
+const QString Annule = QStringLiteral("$Cancel$");
+
+void SubstitueReponse(QString& reponse) {
+  if (SubstitueVariables(reponse)) ErreurNonInitialisee(reponse);
+}
+
+}  // namespace
+
+bool CmdInput(int niveau) {
+  QString invite = ParamN(ParamLigne, 1);
+  if (invite.startsWith(QLatin1Char('<')) || invite.startsWith(QLatin1Char('='))) invite.remove(0, 1);
+  ReponseInput.clear();
+  const int sep = InStr(invite, SepSousParam);
+  if (sep > 0) {
+    ReponseInput = Mid(invite, sep + SepSousParam.size());
+    invite = Left(invite, sep - 1);
+  }
+
+  const QString nom = ParamBrutN(ParamLigne, 2);
+  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
+
+  const std::optional<QString> reponse =
+      Dialogues().SaisieInput(invite, QStringLiteral("Morvo INPUT ") + nom, ReponseInput, TexteMsg(172));
+  ReponseInput = reponse.value_or(Annule);
+  if (ReponseInput == Annule) return true;
+
+  QString valeur = ReponseInput;
+  const QString mode = Left(ParamLigne, 1);
+  if (mode == QStringLiteral("=")) {
+    SubstitueReponse(valeur);
+    // A number typed with a decimal comma is read as the user meant it; elsewhere a comma stays
+    // the evaluator's argument separator.
+    const QString point = QString(valeur).replace(QLatin1Char(','), QLatin1Char('.'));
+    if (valeur.count(QLatin1Char(',')) == 1 && EstNumerique(point)) valeur = point;
+    const std::optional<double> v = Calcule(valeur);
+    valeur = v ? TexteNombre(*v).replace(QLatin1Char(','), QLatin1Char('.')) : QString();
+  } else if (mode != QStringLiteral("<")) {
+    SubstitueReponse(valeur);
+  }
+
+  NiveauProg& nv = Niveau(niveau);
+  const int slot = IndiceVariable(nom, niveau);
+  if (slot > 0) {
+    nv.ValeursVar[static_cast<size_t>(slot)] = valeur;
+  } else {
+    AffecteVariable(nom, valeur);
+  }
+  return false;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// Run-time commands that act on the run itself: the INPUT dialog, the variable listing, the level
+// capacities, and the two hidden commands of command-file authors. Each reads ParamLigne.
+
+// True when the user cancelled: the run must stop.
+bool CmdInput(int niveau);
+// True when the user chose Cancel: the run must stop.
+bool CmdListeVar(int niveau);
+void CmdOptions(int niveau);
+void CmdDagCode(int niveau);
+void CmdShell();

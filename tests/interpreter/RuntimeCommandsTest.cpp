@@ -1,0 +1,329 @@
+// Data files, the INPUT dialog, the variable listing, the level capacities and the hidden commands,
+// run as whole programs.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "RunFixture.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/StringTable.h"
+#include "values/VarList.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+class RuntimeCommandsTest : public RunFixture {
+ protected:
+  void SetUp() override {
+    RunFixture::SetUp();
+    ASSERT_TRUE(dossier_.isValid());
+    Shell.RepCourant = dossier_.path() + QStringLiteral("/");
+  }
+
+  // Runs a program with the messages of earlier runs forgotten; the answers go to its dialogs.
+  void Lance(const QStringList& lignes, const QStringList& reponses = {}) {
+    Session().Prompteur().Efface();
+    for (const QString& r : reponses) Repond(r);
+    Run(lignes);
+  }
+
+  QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
+
+  void Ecrit(const QString& nom, const QByteArray& octets) {
+    QFile f(Chemin(nom));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(octets);
+  }
+
+  std::string Lit(const QString& nom) {
+    QFile f(Chemin(nom));
+    if (!f.open(QIODevice::ReadOnly)) return "<absent>";
+    return f.readAll().toStdString();
+  }
+
+  const NiveauProg& Niveau1() { return Niveaux.at(1); }
+
+  QTemporaryDir dossier_;
+};
+
+TEST_F(RuntimeCommandsTest, LVarReadsLogicalLinesWithMarkersCommentsAndEof) {
+  Ecrit("donnees.txt",
+        "' a comment\r\n"
+        "first line\r\n"
+        "  ' indented comment [DEBUT]\r\n"
+        "[DEBUT] here\r\n"
+        "dropped 1\n"
+        "dropped 2\r\n"
+        "1, 2 _\r\n"
+        "3\r\n"
+        "# not a comment\r\n"
+        "last");
+  Lance({"OPEN = donnees.txt", "LVAR = %A", "%E1 = %EOF", "LVAR = %B, 2, [DEBUT]", "LVAR = %C", "LVAR = %D",
+         "%E2 = %EOF", "%D = kept", "OPEN = donnees.txt", "LVAR = %D", "OPEN", "%E3 = %EOF"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%A"), "first line");
+  EXPECT_EQ(Var(1, "%E1"), "0");
+  // The start marker in a comment line does not count; the blank before the underscore goes too.
+  EXPECT_EQ(Var(1, "%B"), "1, 23");
+  EXPECT_EQ(Var(1, "%C"), "# not a comment");
+  // The last line makes %EOF true at once.
+  EXPECT_EQ(Var(1, "%E2"), "1");
+  // A variable that exists takes the line; OPEN again starts from the top.
+  EXPECT_EQ(Var(1, "%D"), "first line");
+  EXPECT_EQ(Var(1, "%E3"), "1");
+
+  // A further LVAR after the end is a run error.
+  Lance({"OPEN = donnees.txt", "LVAR = %A, 20", "LVAR = %B"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.startsWith(TexteMsg(114) + QStringLiteral(" 3: ")));
+  EXPECT_EQ(Var(1, "%A"), "");
+
+  // A first field that is no %variable is a run error as well.
+  Lance({"OPEN = donnees.txt", "LVAR = A"});
+  EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(RuntimeCommandsTest, CommentCharacterAndEndMarker) {
+  Ecrit("hash.txt", "# skip me\r\nvalue1\r\n  # END here\r\nvalue2\r\n");
+  Lance({"OPEN = hash.txt, 35", "LVAR = %X, 0, , END", "LVAR = %Y, 0, , END", "LVAR = %Z, 0, , END",
+         "%E = %EOF"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%X"), "value1");
+  // A comment line holding the end marker stops with what was assembled: nothing here.
+  EXPECT_EQ(Var(1, "%Y"), "");
+  EXPECT_EQ(Var(1, "%Z"), "value2");
+  EXPECT_EQ(Var(1, "%E"), "1");
+
+  // An empty file is closed at once.
+  Ecrit("vide.txt", "");
+  Lance({"OPEN = vide.txt", "%E = %EOF"});
+  EXPECT_EQ(Var(1, "%E"), "1");
+}
+
+TEST_F(RuntimeCommandsTest, MissingDataFileNamesTheFile) {
+  Lance({"%A = 1", "OPEN = absent.txt", "%B = 2"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("absent.txt") +
+                                           QStringLiteral(" : fichier non trouvé [File not found]")));
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+}
+
+TEST_F(RuntimeCommandsTest, OpenAAndPrintAAppendLines) {
+  Ecrit("sortie.txt", "old\r\n");
+  Lance({"PRINTA = before any OPENA", "%N = 7", "OPENA = sortie.txt", "PRINTA = a#1+1#b %N ' not a comment",
+         "PRINTA = un %CR deux", "PRINTA = %", "OPENA = autre.txt", "PRINTA = still the first", "OPENA",
+         "PRINTA = after closing"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Lit("sortie.txt"), "old\r\n a2b 7' not a comment\r\n un \r\ndeux\r\n %\r\n still the first\r\n");
+  EXPECT_EQ(Lit("autre.txt"), "<absent>");
+
+  // Kill deletes a file of the current folder and leaves PRINTA without a file.
+  Lance({"OPENA = sortie.txt, , Kill", "PRINTA = lost"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(QFile::exists(Chemin("sortie.txt")));
+
+  // Only "Kill" written so deletes; a name with a folder deletes nothing.
+  Ecrit("garde.txt", "x\r\n");
+  Lance({"OPENA = garde.txt, , kill", "PRINTA = y"});
+  EXPECT_EQ(Lit("garde.txt"), "x\r\n y\r\n");
+  Lance({"OPENA = " + Chemin("garde.txt") + ", , Kill"});
+  EXPECT_TRUE(QFile::exists(Chemin("garde.txt")));
+}
+
+TEST_F(RuntimeCommandsTest, OpenABetweenOpenAndLVarLeavesTheDataFileUnreachable) {
+  Ecrit("d.txt", "1\r\n2\r\n");
+  Lance({"OPEN = d.txt", "OPENA = o.txt", "LVAR = %A"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+}
+
+TEST_F(RuntimeCommandsTest, CommandFilesReadBesideThemselvesAndCancelStopsEveryLevel) {
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("sous"));
+  Ecrit("sous/d.txt", "from the file's folder\r\n");
+  Ecrit("d.txt", "from the program's folder\r\n");
+  Ecrit("sous/cmd.txt", "OPEN = d.txt\r\nLVAR = %L\r\nOPENA = sortie.txt\r\nPRINTA = %L\r\n");
+  Lance({"FICHIER = sous/cmd.txt", "%A = 1"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Lit("sortie.txt"), " from the file's folder\r\n");
+  EXPECT_EQ(Var(1, "%A"), "1");
+
+  // Cancelling a dialog of a command file ends the calling levels too.
+  Ecrit("sous/question.txt", "INPUT = Q, %Q\r\n");
+  Lance({"FICHIER = sous/question.txt", "%A = 1"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+  Ecrit("sous/liste.txt", "LISTEVAR = x\r\n");
+  Lance({"FICHIER = sous/liste.txt", "%A = 1"}, {"CANCEL"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+}
+
+TEST_F(RuntimeCommandsTest, InputStoresTheAnswerByMode) {
+  Lance({"%A = 5", "INPUT = Votre nom§Jean, %NOM", "INPUT == Valeur, %V", "INPUT = Texte, %T",
+         "INPUT =< Brut, %R"},
+        {"hello", "3*4", "v%A", "v%A"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%NOM"), "hello");
+  EXPECT_EQ(Var(1, "%V"), "12");
+  EXPECT_EQ(Var(1, "%T"), "v5");
+  EXPECT_EQ(Var(1, "%R"), "v%A");
+  const QStringList& journal = Session().Prompteur().Journal();
+  ASSERT_EQ(journal.size(), 4);
+  EXPECT_EQ(journal[0], "input \" Votre nom\" \"Jean\" -> \"hello\"");
+  EXPECT_EQ(journal[1], "input \" Valeur\" \"\" -> \"3*4\"");
+
+  // An existing variable takes the answer.
+  Lance({"%V = 1", "INPUT == Valeur, %V"}, {"2,5"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%V"), "2.5");
+  Lance({"INPUT == Valeur, %V"}, {"1,5*2"});
+  EXPECT_EQ(Messages().size(), 1u);
+
+  // An unknown variable in the answer is a run error with its detail.
+  Lance({"INPUT = Texte, %T"}, {"%nope"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("%nope : non initialisée")));
+
+  // The second field must be a %variable; no dialog opens.
+  Lance({"INPUT = Texte, T"}, {"x"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Session().Prompteur().Journal().filter("input").isEmpty());
+}
+
+TEST_F(RuntimeCommandsTest, CancelledInputEndsTheRunWithoutMessages) {
+  for (const QString& reponse : {QString(), QStringLiteral("$Cancel$")}) {
+    Lance({"%A = 1", "IF %A = 1 THEN", "INPUT = Q, %Q", "ENDIF", "%B = 2"},
+          reponse.isNull() ? QStringList() : QStringList{reponse});
+    EXPECT_TRUE(Messages().empty()) << reponse.toStdString();
+    EXPECT_EQ(Var(1, "%Q"), "<absent>");
+    EXPECT_EQ(Var(1, "%B"), "<absent>");
+    EXPECT_EQ(Niveau1().ProfIf, 0);
+  }
+}
+
+TEST_F(RuntimeCommandsTest, ListeVarShowsTheVariablesAndCancelStops) {
+  Lance({"%A = 1", "%B = 2", "%C = 3", "%D = 4", "%E = 5", "LISTEVAR = debug, here", "%F = 6"});
+  ASSERT_EQ(Messages().size(), 1u);
+  const auto m = Messages()[0];
+  EXPECT_EQ(m.titre, "Morvo        ListeVar (n=5  L=6)  " + CRLF + " debug");
+  EXPECT_EQ(m.boutons, Boutons::OkAnnuler);
+  // The last row of a count that is no multiple of four keeps its tab.
+  EXPECT_TRUE(
+      m.texte.startsWith("%A = 1\t%B = 2\t%C = 3\t%D = 4" + CRLF + "%E = 5\t" + CRLF + CRLF + "%iRec\t= 1"));
+  EXPECT_TRUE(m.texte.endsWith(CRLF + "%E\t= 5" + CRLF));
+  EXPECT_EQ(Var(1, "%F"), "6");
+
+  Lance({"IF 1 = 1 THEN", "LISTEVAR = x", "ENDIF", "%F = 6"}, {"CANCEL"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Var(1, "%F"), "<absent>");
+
+  // The hidden keyword asks for the folders, except when it stands first.
+  Lance({"LISTEVAR = #RKFRép"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.startsWith("StartPath=\t"));
+  EXPECT_TRUE(Messages()[0].texte.contains("FicPath  = \t" + Shell.RepCourant + CRLF));
+  EXPECT_FALSE(Messages()[0].titre.contains("#RKFRép"));
+  Lance({"LISTEVAR =#RKFRép"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_FALSE(Messages()[0].texte.contains("StartPath="));
+}
+
+TEST_F(RuntimeCommandsTest, OptionsChangeTheLevelCapacities) {
+  QStringList programme;
+  for (int i = 1; i <= 34; ++i) programme << QStringLiteral("%V%1 = %1").arg(i);
+  Lance(programme);
+  EXPECT_EQ(Messages().size(), 1u);
+  Lance(QStringList{"OPTIONS#$ = Var, 50, , OptMaxVar"} + programme);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Niveau1().MaxVar, 50);
+
+  Lance({"OPTIONS#$ = Var, 100, , OptMaxVar"});
+  EXPECT_EQ(Niveau1().MaxVar, 64);
+  Lance({"OPTIONS#$ = Var, 100, , optmaxvar"});
+  EXPECT_EQ(Niveau1().MaxVar, 33);
+  Lance({"OPTIONS#$ = var, 50, , OptMaxVar"});
+  EXPECT_EQ(Niveau1().MaxVar, 33);
+
+  Lance({"OPTIONS#$ = Plot, 200, , OptMaxPlot"});
+  EXPECT_EQ(Niveau1().MaxPlot, 200000);
+  Lance({"OPTIONS#$ = Plot, 0, , OptMaxPlot"});
+  EXPECT_EQ(Niveau1().MaxPlot, 50100);
+  // A value beyond every range and a field that is no expression are no errors.
+  Lance({"OPTIONS#$ = Plot, 1E30, , OptMaxPlot", "OPTIONS#$ = MaxIf, )(, , OptMaxIf"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Niveau1().MaxIf, 2);
+
+  const QStringList ifs = {"IF 1 = 1 THEN", "IF 1 = 1 THEN", "IF 1 = 1 THEN", "%X = 1",
+                           "ENDIF",         "ENDIF",         "ENDIF"};
+  Lance(ifs);
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Var(1, "%X"), "<absent>");
+  Lance(QStringList{"OPTIONS#$ = MaxIf, 9, , OptMaxIf"} + ifs);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%X"), "1");
+  EXPECT_EQ(Niveau1().MaxIf, 4);
+
+  // With another separator the confirmation keeps the added commas and no longer matches.
+  Lance({"SEPARATEUR = ;", "OPTIONS#$ = MaxIf; 3;; OptMaxIf"});
+  EXPECT_EQ(Niveau1().MaxIf, 2);
+}
+
+TEST_F(RuntimeCommandsTest, ShellStartsProgramsOnlyWithTheToken) {
+  Lance({"SHELL#$ = /bin/true, QWZ#, 1", "%A = 1"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%A"), "1");
+
+  QElapsedTimer chrono;
+  chrono.start();
+  Lance({"SHELL#$ = /bin/sleep, QWZ#, 1, 0.4"});
+  EXPECT_GE(chrono.elapsed(), 380);
+  EXPECT_TRUE(Messages().empty());
+  chrono.restart();
+  Lance({"SHELL#$ = /bin/sleep, QWZ#, yes, 0.4"});
+  EXPECT_LT(chrono.elapsed(), 350);
+
+  // Arguments are handed over as a list: quotes group, and no shell reads the text.
+  Lance({"SHELL#$ = /bin/touch, QWZ#, 1, \"" + Chemin("a b.txt") + "\" " + Chemin("c;rm.txt")});
+  EXPECT_TRUE(QFile::exists(Chemin("a b.txt")));
+  EXPECT_TRUE(QFile::exists(Chemin("c;rm.txt")));
+
+  Lance({"SHELL#$ = /no/such/program, QWZ#, 1", "%B = 2"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains("/no/such/program : impossible de lancer le programme"));
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  Lance({"SHELL#$ = /no/such/program, QWZ#, 0"});
+  EXPECT_EQ(Messages().size(), 1u);
+
+  Lance({"SHELL#$ = /no/such/program, qwz#, 1", "%B = 2"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%B"), "2");
+}
+
+TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
+  const QStringList programme = {"%A = 1", "DAGCODE", "GOTO FIN", "%X = 1", "FIN:", "%B = 2"};
+  Lance(programme, {"60918 "});
+  EXPECT_EQ(Session().Document().Text(), programme.join(CRLF));
+  EXPECT_EQ(Var(1, "%B"), "2");
+
+  Lance(programme, {"60918"});
+  const QString texte = Session().Document().Text();
+  EXPECT_TRUE(texte.startsWith("%A = 1" + CRLF +
+                               "'# Fin des commentaires copiés par MCE_xxx=? ou Fichier=xxx,? " + CRLF +
+                               "'$FDescription;"));
+  EXPECT_TRUE(texte.endsWith(CRLF + "'Enregistrer sous *.QWZ#" + CRLF + "GOTO FIN" + CRLF + "%X = 1" + CRLF +
+                             "FIN:" + CRLF + "%B = 2"));
+  EXPECT_EQ(texte.count(CRLF), 5 - 1 + 21);
+  // The template's StopArg line runs; the jump still lands on the label moved down.
+  EXPECT_TRUE(StopArg);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%X"), "<absent>");
+  EXPECT_EQ(Var(1, "%B"), "2");
+}
+
+}  // namespace
