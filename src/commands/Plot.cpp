@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -12,14 +13,18 @@
 #include "drawing/DrawState.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
+#include "interpreter/CommandFiles.h"
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
+#include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 #include "values/Fields.h"
+#include "values/Substitution.h"
 #include "values/Variables.h"
 
 namespace {
@@ -214,15 +219,146 @@ void TesteArret() {
   if (Arret) ErreurRun();
 }
 
+// ---- PlotS ----
+
+const QString SymboleDefaut = QStringLiteral("Cercle=#X,#Y,1");
+
+// The trimmed value of a %variable of the level; nullopt when the level has none of that name.
+std::optional<QString> ValeurVariableNiveau(int niveau, const QString& nom) {
+  const int k = IndiceVariable(nom, niveau);
+  if (k == 0) return std::nullopt;
+  return Trim(Niveau(niveau).ValeursVar[static_cast<size_t>(k)]);
+}
+
+// The symbol command of PlotS and the value lists that its "#SYMB" and "#SYMB2" walk through.
+struct SymbolePlot {
+  QString Cmd;
+  QString Liste, Liste2;
+  int Nombre = 0, Nombre2 = 0;
+};
+
+// A symbol may not plot: each refusal is told, and the default circle is drawn instead.
+void RefusePlotSymbole(int niveau) {
+  Dialogues().MsgBox(TexteMsg(114) + Niveau(niveau).Ligne + Crlf + Crlf +
+                         QStringLiteral("Pas de commande Plot dans %CmdSymb") + Crlf +
+                         QStringLiteral("No Plot command in %CmdSymb") + Crlf +
+                         QStringLiteral("Keine Plot Kommando in %CmdSymb"),
+                     Boutons::Ok, QStringLiteral("Morvo"));
+}
+
+SymbolePlot PrepareSymbole(int niveau) {
+  SymbolePlot s;
+  const std::optional<QString> cmd = ValeurVariableNiveau(niveau, QStringLiteral("%CmdSymb"));
+  s.Cmd = cmd ? UCase(*cmd) : SymboleDefaut;
+  if (const auto liste = ValeurVariableNiveau(niveau, QStringLiteral("%Symb"))) {
+    s.Liste = *liste;
+    s.Nombre = NbParams(s.Liste);
+  }
+  if (const auto liste = ValeurVariableNiveau(niveau, QStringLiteral("%Symb2"))) {
+    s.Liste2 = *liste;
+    s.Nombre2 = NbParams(s.Liste2);
+  }
+
+  if (s.Cmd.startsWith(QStringLiteral("PLOT"))) {
+    RefusePlotSymbole(niveau);
+    s.Cmd = SymboleDefaut;
+  } else if (s.Cmd.startsWith(QStringLiteral("FICHIER")) && InStr(s.Cmd, QStringLiteral("=")) > 0) {
+    QString nom = Trim(ParamN(Mid(s.Cmd, InStr(s.Cmd, QStringLiteral("=")) + 1), 1));
+    if (InStr(nom, QStringLiteral(".")) == 0) nom += QStringLiteral(".dat");
+    const QString chemin = ResoutFichierCommande(nom, niveau);
+    const std::optional<QString> texte = LitFichierTexte(chemin);
+    if (!texte) {
+      TypeErreur = QStringLiteral("F");
+      FichierManquant = chemin;
+      ErreurRun();
+    }
+    QString t = UCase(*texte);
+    t.remove(QLatin1Char('\t'));
+    t.remove(QLatin1Char(' '));
+    bool refuse = false;
+    // Only a commented-out PLOT is allowed; one at the very start of the file is a command too.
+    for (int p = InStr(t, QStringLiteral("PLOT")); p > 0; p = InStr(p + 1, t, QStringLiteral("PLOT"))) {
+      if (p == 1 || Mid(t, p - 1, 1) != QStringLiteral("'")) {
+        RefusePlotSymbole(niveau);
+        refuse = true;
+      }
+    }
+    if (refuse) s.Cmd = SymboleDefaut;
+  }
+  return s;
+}
+
+// Runs the symbol of point i at p (mm from the current 0,0) one level deeper; a negative result
+// ends the whole command.
+int DessineSymbole(int niveau, const SymbolePlot& s, int i, const QPointF& p) {
+  QString texte = Replace(s.Cmd, QStringLiteral("#X"), StrNombre(static_cast<float>(p.x())));
+  texte = Replace(texte, QStringLiteral("#Y"), StrNombre(static_cast<float>(p.y())));
+  if (SubstitueVariables(texte)) ErreurNonInitialisee(texte);
+  auto entree = [&](const QString& marque, const QString& liste, int m) {
+    if (m <= 0) return;
+    int k = i % m;
+    if (k == 0) k = m;
+    texte = Replace(texte, marque, ParamN(liste, k));
+  };
+  entree(QStringLiteral("#SYMB2"), s.Liste2, s.Nombre2);
+  entree(QStringLiteral("#SYMB"), s.Liste, s.Nombre);
+  ParamLigne.clear();
+  int n = niveau;
+  return ExecFichier(n, -1, texte);
+}
+
+// ---- the offset file ----
+
+QString ValeurOffset(const QString& champ, const Axe& axe, const QString& ligne) {
+  QString t = UCase(champ);
+  const bool relatif = t.contains(QLatin1Char('R'));
+  t.remove(QLatin1Char('R'));
+  const double v = ValeurCalculee(t, ligne);
+  if (relatif) return Format(v * axe.fe, QStringLiteral("0.0#")) + QStringLiteral("r");
+  return Format((v + axe.offset) * axe.fe, QStringLiteral("0.0#"));
+}
+
+// Rewrites a ";"-separated point file into "Plot_Offset.txt" beside the program, with the given
+// factors and offsets applied; comment and command lines are copied upper-cased.
+void EcritFichierOffset(const QString& nomFichier, int niveau, const Axe& axeX, const Axe& axeY) {
+  const QStringList lignes = LignesFichierPlot(CheminFichierPlot(nomFichier, niveau));
+  QString sortie;
+  for (int i = 0; i < lignes.size(); ++i) {
+    const QString& ligne = lignes[i];
+    const QString maj = UCase(ligne);
+    const QString debut = Trim(maj);
+    if (debut.isEmpty() || debut.startsWith(QLatin1Char('\'')) || debut.startsWith(QStringLiteral("STOP")) ||
+        debut.startsWith(QStringLiteral("EPAIST")) || debut.startsWith(QStringLiteral("COULEUR")) ||
+        debut.startsWith(QStringLiteral("BEZIER"))) {
+      sortie += maj + Crlf;
+    } else {
+      const QStringList champs = ligne.split(QLatin1Char(';'));
+      if (champs.size() < 2) ErreurLigneDonnees(ligne, QStringLiteral("« ; » attendu / \";\" expected"));
+      sortie += ValeurOffset(champs[0], axeX, ligne) + QStringLiteral(";") +
+                ValeurOffset(champs[1], axeY, ligne) + Crlf;
+    }
+    if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+    TesteArret();
+  }
+  const QString chemin = QDir(Shell.RepCourant).filePath(QStringLiteral("Plot_Offset.txt"));
+  QString erreur;
+  if (!EcritFichierTexte(chemin, sortie, &erreur))
+    ErreurRun(chemin + QStringLiteral(" : ") + erreur + Crlf + Crlf);
+}
+
 }  // namespace
 
-void CmdPlot(int niveau, const QString& motCle, const QString& param) {
+void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
+  // The caller's text may be ParamLigne itself, which every symbol run empties.
+  const QString param = paramAppel;
   const QString mot = UCase(Trim(motCle));
-  if (mot == QStringLiteral("PLOTS")) NonDisponible();
   const bool remplit = mot == QStringLiteral("PLOTP");
+  const bool symboles = mot == QStringLiteral("PLOTS");
   EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
   GardePlot garde;
   CommandesPlot commandes(niveau, remplit);
+  SymbolePlot symbole;
+  if (symboles) symbole = PrepareSymbole(niveau);
 
   // ---- the fields ----
   const QStringList f1 = ParamN(param, 1).split(SepSousParam);
@@ -278,7 +414,10 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
   QString varCompte = NomVariable(ParamBrutN(param, 11), 11);
 
   const QString f12 = Trim(ParamN(param, 12));
-  if (UCase(f12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) NonDisponible();
+  if (UCase(f12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) {
+    EcritFichierOffset(nomFichier, niveau, axeX, axeY);
+    return;
+  }
   const double angleDeg =
       (!f12.isEmpty() && !f12.startsWith(SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -AngRotDefaut;
   const double angle = angleDeg * DegresEnRadians;
@@ -321,6 +460,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
   const int colMax = std::max(avecX && !avecFichierX ? colX : 0, colY);
   float xPrec = 0, yPrec = 0;
   QString texteCompte;
+  bool fini = false;  // a symbol run asked for the end of the whole run
 
   for (const BlocPlot& bloc : blocs) {
     Colonne X, Y;
@@ -449,7 +589,9 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
         const bool dedans = axeX.Dedans(vxPrec) && axeX.Dedans(vx) && axeY.Dedans(vyPrec) && axeY.Dedans(vy);
         // The start point is the first point itself unless a moving average moves it: that first
         // piece of no length is left out when other pieces follow.
-        if (dedans && !(premier && p == prec && nombre > 1)) {
+        if (symboles) {
+          if (dedans && DessineSymbole(niveau, symbole, i, p) < 0) fini = true;
+        } else if (dedans && !(premier && p == prec && nombre > 1)) {
           if (polygone) {
             if (sommets.isEmpty()) sommets << QPointF(PointDevice(prec.x() + ox, prec.y() + oy));
             sommets << QPointF(PointDevice(p.x() + ox, p.y() + oy));
@@ -466,11 +608,11 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
         if (i % (pas * 10000 + 1) == 0) DoEvents();
       };
       int dernier = 0;
-      for (int i = mmb + 1; i <= nombre; i += pas) {
+      for (int i = mmb + 1; i <= nombre && !fini; i += pas) {
         visite(i);
         dernier = i;
       }
-      if (pas >= 2 && dernier < nombre) visite(nombre);
+      if (pas >= 2 && dernier < nombre && !fini) visite(nombre);
 
       if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
         Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
@@ -497,7 +639,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& param) {
       xPrec = X.v[static_cast<size_t>(nombre)];
       yPrec = Y.v[static_cast<size_t>(nombre)];
     }
-    if (commandes.Arrete()) break;
+    if (commandes.Arrete() || fini) break;
   }
 
   if (!varCompte.isEmpty()) StockeTexteVariable(niveau, varCompte, texteCompte);

@@ -103,6 +103,17 @@ void EditeurProgramme::ChargeTexte(const QString& texteCrlf) {
   DefinitModifie(false);
   MajLigne();
   QGuiApplication::restoreOverrideCursor();
+  if (TexteCharge) TexteCharge();
+}
+
+void EditeurProgramme::DefinitInstruction(int premiere, int derniere) {
+  debutInstr_ = premiere;
+  finInstr_ = derniere;
+}
+
+void EditeurProgramme::InstructionAuCurseur() {
+  debutInstr_ = finInstr_ = LigneDuCurseur();
+  aRecolorer_ = false;
 }
 
 void EditeurProgramme::Appelle(const std::function<void()>& commande) const {

@@ -63,6 +63,7 @@ class EditeurProgramme : public QPlainTextEdit {
   std::function<void()> CacheAideLigne;           // every key up
   std::function<void(int, int)> RegleAnnulation;  // key up of an editing key (key code, shift bits)
   std::function<void()> PointeurDefaut;           // mouse move
+  std::function<void()> TexteCharge;              // a program replaced the text (undo ring reset)
 
   // Editor state shared with the find, undo and insertion commands.
   int DerniereTouche = 0;
@@ -77,6 +78,10 @@ class EditeurProgramme : public QPlainTextEdit {
   bool ARecolorer() const { return aRecolorer_; }
   int DebutInstr() const { return debutInstr_; }
   int FinInstr() const { return finInstr_; }
+  void DefinitInstruction(int premiere, int derniere);
+  // The caret line becomes the statement being edited, with nothing waiting for recolouring
+  // (after the text was put back by undo or redo).
+  void InstructionAuCurseur();
 
  signals:
   void modifieChange(bool modifie);

@@ -273,11 +273,13 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
 
   const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(ParamLigne, 2)) == QStringLiteral("?");
 
-  const QString champY = ParamN(ParamLigne, 3);
+  // A symbol run has no position or values of its own: its text carries its coordinates.
+  const bool pourSymbole = index < 0;
+  const QString champY = pourSymbole ? QString() : ParamN(ParamLigne, 3);
   double ptX = 0, ptY = 0;
   float x0 = 0, y0 = 0;
   if (!aide) {
-    LitPointVar(ptX, ptY, ParamLigne, 2, XRot, YRot);
+    if (!pourSymbole) LitPointVar(ptX, ptY, ParamLigne, 2, XRot, YRot);
     x0 = static_cast<float>(ptX);
     y0 = static_cast<float>(ptY);
     RotationXY(champY, ptX, ptY);
@@ -298,18 +300,20 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
     if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = AngRotDonne ? AngRotDeg : AngRotDefaut;
   }
 
-  int zero = 0;
-  QString nomX = QStringLiteral("%FicX");
-  QString nomY = QStringLiteral("%FicY");
-  StockeVariable(zero, nomX, x0);
-  const int sousSep = InStr(champY, SepSousParam);
-  if (sousSep > 0) {
-    StockeTexteVariable(
-        0, nomY,
-        Replace(StrNombre(static_cast<float>(ptY)), QStringLiteral(","), QStringLiteral(".")) +
-            Mid(champY, sousSep));
-  } else {
-    StockeVariable(zero, nomY, y0);
+  if (!pourSymbole) {
+    int zero = 0;
+    QString nomX = QStringLiteral("%FicX");
+    QString nomY = QStringLiteral("%FicY");
+    StockeVariable(zero, nomX, x0);
+    const int sousSep = InStr(champY, SepSousParam);
+    if (sousSep > 0) {
+      StockeTexteVariable(
+          0, nomY,
+          Replace(StrNombre(static_cast<float>(ptY)), QStringLiteral(","), QStringLiteral(".")) +
+              Mid(champY, sousSep));
+    } else {
+      StockeVariable(zero, nomY, y0);
+    }
   }
 
   SauveEtatSortie(Niveau(niveau));
@@ -324,7 +328,7 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
     Niveau(suivant).Fichier = ResoutFichierCommande(f, niveau);
   }
 
-  TransmetValeurs(niveau, suivant);
+  if (!pourSymbole) TransmetValeurs(niveau, suivant);
 
   if (index >= 0) {
     const QString fichier = Niveau(suivant).Fichier;

@@ -1,9 +1,11 @@
 #include "shell/DrawingView.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include "platform/Host.h"
+#include "shell/MouseCoordinates.h"
 
 VueDessin::VueDessin(QWidget* parent) : QWidget(parent), surface_(1, 1, 96.0) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -39,4 +41,25 @@ void VueDessin::Redimensionne() {
   Shell.LargeurZone = surface_.ScaleWidth;
   Shell.HauteurZone = surface_.ScaleHeight;
   emit Redimensionnee();
+}
+
+QPointF VueDessin::VersEchelle(QPointF pixel) const {
+  return {surface_.ScaleLeft + pixel.x() * surface_.ScaleWidth / surface_.LargeurPixels(),
+          surface_.ScaleTop + pixel.y() * surface_.ScaleHeight / surface_.HauteurPixels()};
+}
+
+void VueDessin::mouseMoveEvent(QMouseEvent* evenement) {
+  const QPointF p = VersEchelle(evenement->position());
+  emit SourisDeplacee(BitsBoutons(evenement->buttons()), BitsModificateurs(evenement->modifiers()),
+                      static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+void VueDessin::mousePressEvent(QMouseEvent* evenement) {
+  const QPointF p = VersEchelle(evenement->position());
+  emit SourisAppuyee(BitsBoutons(evenement->button()), BitsModificateurs(evenement->modifiers()),
+                     static_cast<float>(p.x()), static_cast<float>(p.y()));
+}
+
+void VueDessin::mouseDoubleClickEvent(QMouseEvent* evenement) {
+  emit DoubleClic(BitsModificateurs(evenement->modifiers()));
 }

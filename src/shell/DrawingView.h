@@ -3,6 +3,7 @@
 // The drawing of the main window: the persistent screen image that runs draw on, shown as it is.
 // The program editor and the status boxes are its children, placed over it by the main window.
 
+#include <QPointF>
 #include <QWidget>
 
 #include "platform/PainterSurface.h"
@@ -18,14 +19,24 @@ class VueDessin : public QWidget {
   double MmParPixel() const { return surface_.MmParPixel(); }
   // While a run draws, the image keeps its size and scale; a new size waits for the end.
   void Gele(bool gele);
+  // A point of the view in the scale a run left (drawing units), or millimetres before the first run.
+  QPointF VersEchelle(QPointF pixel) const;
 
  signals:
   // After a new size of the view (the image takes it at once, or when the run ends).
   void Redimensionnee();
+  // Mouse events in the view's scale, with button bits (1 left, 2 right, 4 middle) and shift bits
+  // (1 Shift, 2 Ctrl, 4 Alt).
+  void SourisDeplacee(int bouton, int shift, float x, float y);
+  void SourisAppuyee(int bouton, int shift, float x, float y);
+  void DoubleClic(int shift);
 
  protected:
   void paintEvent(QPaintEvent* evenement) override;
   void resizeEvent(QResizeEvent* evenement) override;
+  void mouseMoveEvent(QMouseEvent* evenement) override;
+  void mousePressEvent(QMouseEvent* evenement) override;
+  void mouseDoubleClickEvent(QMouseEvent* evenement) override;
 
  private:
   void Redimensionne();

@@ -6,26 +6,38 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 
+#include "drawing/DrawState.h"
+#include "editor/EditorInsertions.h"
+#include "editor/FindDialog.h"
 #include "editor/ProgramEditor.h"
+#include "editor/UndoRing.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
 #include "platform/Prompter.h"
 #include "platform/QtEvents.h"
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/DrawingView.h"
+#include "shell/Languages.h"
 #include "shell/Menus.h"
+#include "shell/MouseCoordinates.h"
+#include "shell/Options.h"
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
 #include "shell/QtHost.h"
 #include "shell/Shutdown.h"
 #include "shell/Startup.h"
+#include "shell/TermsDialog.h"
 
 float FacteurCode = FacteurCodeDefaut;
 
@@ -60,6 +72,8 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
   connect(vue_, &VueDessin::Redimensionnee, this, &FenetrePrincipale::Form_Resize);
   connect(editeur_, &EditeurProgramme::ligneChange, text1_, &QLineEdit::setText);
   ConnecteMenus();
+  RelieSouris();
+  ConnecteEdition();
   TailleCarStatut(static_cast<float>(editeur_->font().pointSizeF()));
   AfficheMenus();
 
@@ -89,12 +103,19 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Imprimante", [this] { Mnu_Imprimante_Click(); });
   relie("Mnu_Imprimer", [this] { Mnu_Imprimer_Click(); });
   relie("Mnu_ImprimerZoom", [this] { Mnu_ImprimerZoom_Click(); });
+  relie("Mnu_ImprimerCode", [this] { Mnu_ImprimerCode_Click(); });
+  relie("Mnu_OuvrirMeter", [this] { Mnu_OuvrirMeter_Click(); });
+  relie("Mnu_Setup", [this] { Mnu_Setup_Click(); });
   relie("Mnu_Quitter", [this] { Mnu_Quitter_Click(); });
   relie("Mnu_Visualiser", [this] { Mnu_Visualiser_Click(); });
   relie("Mnu_Code", [this] { Mnu_Code_Click(); });
   relie("Mnu_AgrandirCode", [this] { Mnu_AgrandirCode_Click(); });
   relie("Mnu_IniCode", [this] { Mnu_IniCode_Click(); });
   relie("Mnu_DblClick", [this] { Mnu_DblClick_Click(); });
+  const auto shift = [] { return BitsModificateurs(QGuiApplication::queryKeyboardModifiers()); };
+  relie("Mnu_Zoom", [this, shift] { Mnu_Zoom_Click(shift()); });
+  relie("Mnu_RefCurseur", [this, shift] { Mnu_RefCurseur_Click(shift()); });
+  relie("Mnu_CentreCurseur", [this] { CentreCurseur(); });
   // The Edit entries type their key into the focused editor, so that its own key handling runs.
   relie("Mnu_Couper", [this] { editeur_->EnvoieTouche(Qt::Key_X, Qt::ControlModifier); });
   relie("Mnu_Copier", [this] { editeur_->EnvoieTouche(Qt::Key_C, Qt::ControlModifier); });
@@ -103,17 +124,21 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
 
   // Entries whose commands come with later versions.
-  const char* plusTard[] = {
-      "Mnu_OuvrirMeter",    "Mnu_ImprimerCode", "Mnu_Defaire",    "Mnu_Refaire",    "Mnu_Rechercher",
-      "Mnu_Masque",         "Mnu_Dessin",       "Mnu_Zoom",       "Mnu_RefCurseur", "Mnu_TaillCar",
-      "Mnu_CentreCurseur",  "Mnu_Patchs",       "Mnu_Langue",     "Mnu_Setup",      "Mnu_Couleur",
-      "Mnu_Polices",        "Mnu_Liste_Fic",    "Mnu_Aide25",     "Mnu_Aide",       "Mnu_AideMot",
-      "Mnu_ResumeSyntaxes", "Mnu_MAJ_Aide",     "Mnu_Conditions", "Mnu_AProposDe",  "Mnu_Non_Doc"};
+  const char* plusTard[] = {"Mnu_Masque", "Mnu_Dessin", "Mnu_AideMot"};
   for (const char* nom : plusTard) {
     QAction* action = Action(QString::fromUtf8(nom));
     connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
   }
-  editeur_->ResumeSyntaxes = [this] { NonDisponible(Action(QStringLiteral("Mnu_ResumeSyntaxes"))); };
+  relie("Mnu_Patchs", [] { Mnu_Patchs_Click(); });
+  relie("Mnu_Langue", [this] { Mnu_Langue_Click(); });
+  relie("Mnu_Aide25", [this] { Mnu_Aide25_Click(); });
+  relie("Mnu_Aide", [this] { Mnu_Aide_Click(); });
+  relie("Mnu_ResumeSyntaxes", [this] { Mnu_ResumeSyntaxes_Click(); });
+  relie("Mnu_MAJ_Aide", [this] { Mnu_MAJ_Aide_Click(); });
+  relie("Mnu_Conditions", [this] { Mnu_Conditions_Click(); });
+  relie("Mnu_AProposDe", [this] { Mnu_AProposDe_Click(); });
+  relie("Mnu_Non_Doc", [this] { Mnu_Non_Doc_Click(); });
+  editeur_->ResumeSyntaxes = [this] { Mnu_ResumeSyntaxes_Click(); };
   editeur_->Masque = [this] { NonDisponible(Action(QStringLiteral("Mnu_Masque"))); };
 }
 
@@ -229,8 +254,15 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   if (FacteurCode == 0) FacteurCode = FacteurCodeDefaut;
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
 
-  const ResultatDebut debut = Debut(arguments, repProgramme_);
-  menus_->RegleEntreesAide(true, repProgramme_);
+  DialoguesDebut dialogues;
+  dialogues.Langues = [this] { Mnu_Langue_Click(); };
+  dialogues.Conditions = [this] { return DemandeConditions([this] { Mnu_Conditions_Click(); }, this); };
+  dialogues.AideConditions = [this] { Mnu_Conditions_Click(); };
+  const ResultatDebut debut = Debut(arguments, repProgramme_, &dialogues);
+  if (debut.Refus) {
+    hote_->FinRun();
+    return false;
+  }
   Action(QStringLiteral("Mnu_DblClick"))->setChecked(DoubleClic);
   AfficheMenus();
   if (TailleCarCode > 0) {
@@ -252,6 +284,8 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   premierRunFait_ = true;
   ExecuteProgramme();
   hote_->FinRun();
+  // After the entries that start-up held disabled are back as they were.
+  menus_->RegleEntreesAide(true, repProgramme_);
   return true;
 }
 
@@ -277,13 +311,13 @@ bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificat
       return true;
     case Qt::Key_F6:
     case Qt::Key_F12:
-      NonDisponible(QStringLiteral("Positionner (F6, F12)"));
+      Positionner(BitsModificateurs(etat));
       return true;
     case Qt::Key_F7:
-      nonDisponible("Mnu_Zoom");
+      Mnu_Zoom_Click(BitsModificateurs(etat));
       return true;
     case Qt::Key_F8:
-      nonDisponible("Mnu_RefCurseur");
+      Mnu_RefCurseur_Click(BitsModificateurs(etat));
       return true;
     case Qt::Key_F9:
       if (hote_->MnuDessinActif) nonDisponible("Mnu_Dessin");
@@ -336,4 +370,79 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
     evenement->accept();
   else
     evenement->ignore();
+}
+
+// ---- undo, find, insertions and code font size ----
+
+void FenetrePrincipale::ConnecteEdition() {
+  annulation_ = std::make_unique<AnneauAnnulation>(*editeur_);
+  annulation_->ActiveDefaire = [this](bool actif) {
+    Action(QStringLiteral("Mnu_Defaire"))->setEnabled(actif);
+  };
+  annulation_->ActiveRefaire = [this](bool actif) {
+    Action(QStringLiteral("Mnu_Refaire"))->setEnabled(actif);
+  };
+  annulation_->Reinitialise();
+  recherche_ = new FrmFind(*editeur_, *annulation_, this);
+
+  editeur_->Defaire = [this] { annulation_->Defaire(); };
+  editeur_->Refaire = [this] { annulation_->Refaire(); };
+  editeur_->RegleAnnulation = [this](int code, int shift) { annulation_->RegleTouche(code, shift); };
+  editeur_->TexteCharge = [this] { annulation_->Reinitialise(); };
+  editeur_->TexteRecherche = [this] { return recherche_->Text1->text(); };
+  editeur_->MontreRecherche = [this](const QString& texte) { recherche_->Montre(texte); };
+  editeur_->RechercheSuivante = [this] { recherche_->Suivant_Click(); };
+  editeur_->Remplace = [this] { recherche_->Remplacer_Click(); };
+  editeur_->CacheRecherche = [this] { recherche_->hide(); };
+  editeur_->DesactiveRemplacer = [this] { recherche_->Remplacer->setEnabled(false); };
+
+  const auto relie = [this](const char* nom, auto&& commande) {
+    connect(Action(QString::fromUtf8(nom)), &QAction::triggered, this, commande);
+  };
+  relie("Mnu_Defaire", [this] { Mnu_Defaire_Click(); });
+  relie("Mnu_Refaire", [this] { Mnu_Refaire_Click(); });
+  relie("Mnu_Rechercher", [this] { Mnu_Rechercher_Click(); });
+  relie("Mnu_Couleur", [this] { Mnu_Couleur_Click(); });
+  relie("Mnu_Polices", [this] { Mnu_Polices_Click(); });
+  relie("Mnu_Liste_Fic", [this] { Mnu_Liste_Fic_Click(); });
+  relie("Mnu_TaillCar", [this] { Mnu_TaillCar_Click(); });
+}
+
+void FenetrePrincipale::Mnu_Defaire_Click() { annulation_->Defaire(); }
+
+void FenetrePrincipale::Mnu_Refaire_Click() { annulation_->Refaire(); }
+
+void FenetrePrincipale::Mnu_Rechercher_Click() { recherche_->Mnu_Rechercher_Click(); }
+
+void FenetrePrincipale::Mnu_Couleur_Click() { InsereCouleur(*editeur_, *annulation_, NumLangueMasq == 1); }
+
+void FenetrePrincipale::Mnu_Polices_Click() {
+  const bool ecran = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+  InserePolice(*editeur_, *annulation_, font(), ecran);
+}
+
+void FenetrePrincipale::Mnu_Liste_Fic_Click() {
+  const bool plusieurs = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+  InsereFichiers(*editeur_, *annulation_, plusieurs);
+}
+
+void FenetrePrincipale::Mnu_TaillCar_Click() {
+  const std::optional<float> taille =
+      DemandeTailleCarCode(TexteMenu(82), static_cast<float>(editeur_->font().pointSizeF()));
+  if (!taille) return;
+  QFont police = editeur_->font();
+  police.setPointSizeF(*taille);
+  editeur_->setFont(police);
+  TailleCarCode = *taille;
+  EcritConfig(QStringLiteral("TailleCarCode ="), StrNombre(*taille));
+  editeur_->ColoreTout();
+  TailleCarStatut(*taille);
+  // The drawing keeps its millimetre coordinates after the layout change.
+  if (LargeurDessin > 0 && HauteurDessin > 0) {
+    OutputSurface& surface = vue_->Surface();
+    surface.ScaleWidth = LargeurDessin;
+    surface.ScaleHeight = -HauteurDessin;
+    surface.ScaleLeft = 0;
+    surface.ScaleTop = HauteurDessin;
+  }
 }

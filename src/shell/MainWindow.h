@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <memory>
 
+class AnneauAnnulation;
 class EditeurProgramme;
+class FrmFind;
 class HoteQt;
 class MenusPrincipaux;
 class QAction;
@@ -80,6 +82,49 @@ class FenetrePrincipale : public QMainWindow {
   void Mnu_Imprimante_Click();
   // The print run and the screen run after it; false when nothing was printed.
   bool Imprimer();
+  // The program listing (ListingPrint.cpp); false when nothing was printed.
+  bool Mnu_ImprimerCode_Click();
+
+  // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
+  void Mnu_OuvrirMeter_Click();
+  void Mnu_Setup_Click();
+
+  // ---- drawing view (MouseCoordinates.cpp, ZoomDialog.cpp, RefCursorDialog.cpp) ----
+  // Shift bits: 1 Shift, 2 Ctrl, 4 Alt; coordinates in the view's scale.
+  void Form_MouseMove(int bouton, int shift, float x, float y);
+  void Form_MouseDown(int bouton, int shift, float& x, float& y);
+  void Form_DblClick(int shift);
+  void Text3_DblClick();
+  // With Ctrl: back to the program's initial zoom; else the zoom dialog. The program runs again.
+  void Mnu_Zoom_Click(int shift);
+  // With Ctrl: the reference cursor back on the last origin; else its dialog.
+  void Mnu_RefCurseur_Click(int shift);
+  // Moves the drawing so that the point under the mouse comes to the centre (with Shift towards
+  // the bottom-left corner; with Ctrl back to no shift), and runs the program again.
+  void Positionner(int shift);
+  void CentreCurseur();
+
+  // ---- undo, find, insertions and code font size ----
+  AnneauAnnulation& Annulation() { return *annulation_; }
+  FrmFind& Recherche() { return *recherche_; }
+  void Mnu_Defaire_Click();
+  void Mnu_Refaire_Click();
+  void Mnu_Rechercher_Click();
+  void Mnu_Couleur_Click();
+  void Mnu_Polices_Click();
+  void Mnu_Liste_Fic_Click();
+  void Mnu_TaillCar_Click();
+
+  // ---- languages and help (LanguageDialog.cpp, Help.cpp) ----
+  // The language dialog, then the menu captions (whatever the way it was closed).
+  void Mnu_Langue_Click();
+  void Mnu_Aide25_Click();
+  void Mnu_Aide_Click();
+  void Mnu_ResumeSyntaxes_Click();
+  void Mnu_MAJ_Aide_Click();
+  void Mnu_Conditions_Click();
+  void Mnu_AProposDe_Click();
+  void Mnu_Non_Doc_Click();
 
   // Tells the user that a menu command belongs to a later version.
   void NonDisponible(QAction* action);
@@ -91,6 +136,8 @@ class FenetrePrincipale : public QMainWindow {
 
  private:
   void ConnecteMenus();
+  void ConnecteEdition();
+  void RelieSouris();
   void Titre(const QString& nomFichier);
   // Disables the window's input for a command that takes time, and enables it again.
   void DebutAttente();
@@ -104,6 +151,8 @@ class FenetrePrincipale : public QMainWindow {
   QLineEdit* text4_ = nullptr;
   std::unique_ptr<MenusPrincipaux> menus_;
   std::unique_ptr<HoteQt> hote_;
+  std::unique_ptr<AnneauAnnulation> annulation_;
+  FrmFind* recherche_ = nullptr;
   QString repProgramme_;
   bool premierRunFait_ = false;
   bool fermetureDemandee_ = false;

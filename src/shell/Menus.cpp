@@ -1,15 +1,13 @@
 #include "shell/Menus.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
-#include "platform/Legacy.h"
 #include "platform/StringTable.h"
-#include "platform/TextFile.h"
+#include "shell/Help.h"
 #include "shell/Languages.h"
 
 namespace {
@@ -168,12 +166,7 @@ void MenusPrincipaux::RegleEntreesAide(bool demarrage, const QString& repProgram
   aide->setEnabled(false);
   aide->setVisible(false);
   if (!demarrage) return;
-  QString dossier;
-  const QDir programme(repProgramme);
-  for (const QString& d : programme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-    if (UCase(d) == QStringLiteral("MORVO_FR")) dossier = programme.filePath(d);
-  }
-  if (!dossier.isEmpty() && !TrouveSansCasse(dossier, QStringLiteral("Non_Doc_fr.chm")).isEmpty()) {
+  if (!TrouveFichierAide(NomAideNonDoc(), repProgramme).isEmpty()) {
     QAction* nonDoc = Action(QStringLiteral("Mnu_Non_Doc"));
     nonDoc->setEnabled(true);
     nonDoc->setVisible(true);

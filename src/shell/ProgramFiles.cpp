@@ -40,7 +40,8 @@ class DialoguesFichiersQt : public DialoguesFichiers {
   }
   bool ChoisitImprimante(QPrinter& imprimante) override {
     QPrintDialog dialogue(&imprimante, Parent());
-    dialogue.setOption(QAbstractPrintDialog::PrintSelection, false);
+    // The listing print presets the range to the selection when there is one.
+    dialogue.setOption(QAbstractPrintDialog::PrintSelection, imprimante.printRange() == QPrinter::Selection);
     dialogue.setOption(QAbstractPrintDialog::PrintPageRange, false);
     return dialogue.exec() == QDialog::Accepted;
   }

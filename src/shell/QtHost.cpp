@@ -56,4 +56,4 @@ void HoteQt::MontreEtatMenus() {
   MnuCodeCoche = m.Action(QStringLiteral("Mnu_Code"))->isChecked();
 }
 
-void HoteQt::OuvreAide() { fenetre_.NonDisponible(fenetre_.Action(QStringLiteral("Mnu_Aide25"))); }
+void HoteQt::OuvreAide() { fenetre_.Mnu_Aide25_Click(); }

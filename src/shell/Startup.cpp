@@ -9,6 +9,7 @@
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/Languages.h"
+#include "shell/TermsDialog.h"
 #include "values/Fields.h"
 
 bool ConditionsAcceptees = false;
@@ -86,7 +87,8 @@ void ListeCmdExternes(const QString& repProgramme, const QString& repDepart) {
   Shell.RepCmdExternes = dossiers;
 }
 
-ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme) {
+ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
+                    const DialoguesDebut* dialogues) {
   ResultatDebut resultat;
   const QString programme = repProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : repProgramme;
   Randomize();
@@ -109,14 +111,25 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme) {
 
   resultat.Titre = TitreVersion();
 
-  // The terms of use are asked only of copies that an installer put in place with its log; this
-  // program is not installed that way, so they are never asked here.
   if (!LanguesCompletes()) {
-    // Until the user can choose, every unset language is French and the choice is kept.
     resultat.DemandeLangue = true;
-    CompleteLanguesFrancais();
-    EcritLangues();
-    FichierAideAppli = AideAppli(programme);
+    if (dialogues && dialogues->Langues) {
+      dialogues->Langues();
+    } else {
+      // With no one to ask, every unset language is French and the choice is kept.
+      CompleteLanguesFrancais();
+      EcritLangues();
+      FichierAideAppli = AideAppli(programme);
+    }
+    // The terms of use are asked only of copies that an installer put in place with its log.
+    if (dialogues && dialogues->Conditions && ConditionsADemander(programme)) {
+      if (!dialogues->Conditions()) {
+        RetireConfiguration();
+        resultat.Refus = true;
+        return resultat;
+      }
+      if (dialogues->AideConditions) dialogues->AideConditions();
+    }
   }
 
   ListeCmdExternes(programme, RepDepart);

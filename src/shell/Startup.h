@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // True once start-up has passed its first-start steps; closing asks and writes only then.
 extern bool ConditionsAcceptees;
@@ -27,17 +28,32 @@ struct ResultatDebut {
   QString NomFichier;
   // NomFichier names an existing file: load it. Otherwise show the Open dialog.
   bool Charger = false;
-  // A language setting was unset (they have been set to French and written meanwhile).
+  // A language setting was unset: the language dialog was shown (without it, they have been set
+  // to French and written).
   bool DemandeLangue = false;
   // The window caption; it names the file only when the command line does.
   QString Titre;
+  // The terms of use were refused: the configuration of this start is removed and the program ends.
+  bool Refus = false;
+};
+
+// The dialogs of a first start, which the window provides. Without them, unset languages become
+// French and are written, and no terms are asked.
+struct DialoguesDebut {
+  // The language dialog, then the menu captions.
+  std::function<void()> Langues;
+  // The terms of use; true when accepted.
+  std::function<bool()> Conditions;
+  // The terms-of-use page of the help, opened once they are accepted.
+  std::function<void()> AideConditions;
 };
 
 // Runs the start-up sequence from the current folder. `arguments` are the command-line arguments
 // after the program name (joined by blanks, every double quote removed); `repProgramme` is the
 // program's folder (the executable's when empty). When the file to load names a folder, that
 // folder becomes RepCourant and the current folder.
-ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {});
+ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {},
+                    const DialoguesDebut* dialogues = nullptr);
 
 // Fills Shell.CmdExternes and Shell.RepCmdExternes with the ".dag" files of the program folder
 // and, when it differs, of the start folder: at most 60, sorted, duplicates (any case) removed.

@@ -205,9 +205,6 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   EXPECT_TRUE(Erreur().contains(QStringLiteral("column 2"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(Fichier("s.txt", "0,0\nabc,5\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("abc"))) << Erreur().toStdString();
-  Run(QStringLiteral("PlotS = %1, 1, 2, 0").arg(Fichier("u.txt", "0,0\n1,1\n")));
-  EXPECT_TRUE(Erreur().contains(QStringLiteral("not available"))) << Erreur().toStdString();
-  EXPECT_TRUE(RienDessine());
   Run(QStringLiteral("Plot = %1, 1, 2, 0, L1").arg(Fichier("v.txt", "1,1\n2,2\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("L1"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0, , , , , XR").arg(Fichier("w.txt", "1,1\n2,2\n")));

@@ -1,0 +1,271 @@
+#include "editor/FindDialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "editor/ProgramEditor.h"
+#include "editor/UndoRing.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+
+namespace {
+
+constexpr int OptionMotEntier = 2;
+constexpr int OptionCasse = 4;
+constexpr int ToucheF3 = 114;
+constexpr int ToucheH = 72;
+constexpr int BitCtrl = 2;
+
+bool CaractereDeMot(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+}  // namespace
+
+int ChercheTexte(const QString& texte, const QString& cible, int depuis, bool motEntier, bool casse) {
+  if (cible.isEmpty() || depuis < 0) return -1;
+  const QString dans = casse ? texte : UCase(texte);
+  const QString quoi = casse ? cible : UCase(cible);
+  for (int p = dans.indexOf(quoi, depuis); p >= 0; p = dans.indexOf(quoi, p + 1)) {
+    if (!motEntier) return p;
+    const int fin = p + static_cast<int>(quoi.size());
+    const bool debutLibre = p == 0 || !CaractereDeMot(dans[p - 1]);
+    const bool finLibre = fin >= dans.size() || !CaractereDeMot(dans[fin]);
+    if (debutLibre && finLibre) return p;
+  }
+  return -1;
+}
+
+FrmFind::FrmFind(EditeurProgramme& editeur, AnneauAnnulation& annulation, QWidget* parent)
+    : QDialog(parent), editeur_(editeur), annulation_(annulation) {
+  setWindowTitle(QStringLiteral("Rechercher"));
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  setModal(false);
+  Text1 = new QLineEdit(this);
+  Text2 = new QLineEdit(this);
+  Check1 = new QCheckBox(QStringLiteral("Mot entier"), this);
+  Check2 = new QCheckBox(QStringLiteral("Respecter la case"), this);
+  Suivant = new QPushButton(QStringLiteral("Suivant (F3)"), this);
+  Remplacer = new QPushButton(QStringLiteral("Remplacer (Ctrl-H)"), this);
+  Remplacer_Tout = new QPushButton(QStringLiteral("Remplacer tout"), this);
+  Annuler = new QPushButton(QStringLiteral("Annuler (ESC)"), this);
+
+  auto* grille = new QGridLayout(this);
+  grille->addWidget(new QLabel(QStringLiteral("Rechercher"), this), 0, 0);
+  grille->addWidget(Text1, 0, 1);
+  grille->addWidget(Suivant, 0, 2);
+  grille->addWidget(new QLabel(QStringLiteral("Remplacer"), this), 1, 0);
+  grille->addWidget(Text2, 1, 1);
+  grille->addWidget(Remplacer, 1, 2);
+  grille->addWidget(Check1, 2, 1);
+  grille->addWidget(Remplacer_Tout, 2, 2);
+  grille->addWidget(Check2, 3, 1);
+  grille->addWidget(Annuler, 3, 2);
+
+  for (QPushButton* bouton : {Suivant, Remplacer, Remplacer_Tout, Annuler}) {
+    bouton->setAutoDefault(false);
+    bouton->setDefault(false);
+  }
+  // The dialog sees every key before its controls.
+  for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Check1, Check2, Suivant, Remplacer,
+                                                    Remplacer_Tout, Annuler})
+    w->installEventFilter(this);
+
+  connect(Suivant, &QPushButton::clicked, this, [this] { Suivant_Click(); });
+  connect(Remplacer, &QPushButton::clicked, this, [this] { Remplacer_Click(); });
+  connect(Remplacer_Tout, &QPushButton::clicked, this, [this] { Remplacer_Tout_Click(); });
+  connect(Annuler, &QPushButton::clicked, this, &QWidget::hide);
+  connect(Text1, &QLineEdit::textChanged, this, [this] { editeur_.NbRecherches = 0; });
+  Remplacer->setEnabled(false);
+}
+
+void FrmFind::Montre(const QString& texte) {
+  if (!texte.isEmpty()) Text1->setText(texte);
+  show();
+  raise();
+  activateWindow();
+}
+
+void FrmFind::Mnu_Rechercher_Click() {
+  if (editeur_.PosTrouve < 0) Remplacer->setEnabled(false);
+  const EditeurTexte& modele = editeur_.Modele();
+  Montre(modele.SelLength() > 0 ? modele.SelText() : QString());
+}
+
+void FrmFind::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  Text1->selectAll();
+  Text1->setFocus();
+}
+
+bool FrmFind::eventFilter(QObject* cible, QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    auto* touche = static_cast<QKeyEvent*>(e);
+    if (Form_KeyDown(touche->key(), touche->modifiers())) return true;
+  } else if (e->type() == QEvent::FocusIn && cible == Text1) {
+    Text1->selectAll();
+  }
+  return QDialog::eventFilter(cible, e);
+}
+
+void FrmFind::keyPressEvent(QKeyEvent* e) {
+  if (Form_KeyDown(e->key(), e->modifiers())) return;
+  QDialog::keyPressEvent(e);
+}
+
+bool FrmFind::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
+  const Qt::KeyboardModifiers etat =
+      modificateurs & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  switch (touche) {
+    case Qt::Key_Escape:
+      hide();
+      return true;
+    case Qt::Key_F3:
+      if (!Text1->text().isEmpty()) Suivant_Click();
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Suivant_Click();
+      return true;
+    case Qt::Key_H:
+      if (etat != Qt::ControlModifier) return false;
+      Remplacer_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+int FrmFind::Trouve(const QString& cible, int depuis) const {
+  return ChercheTexte(editeur_.Modele().Text(), cible, depuis, (optionsRecherche_ & OptionMotEntier) != 0,
+                      (optionsRecherche_ & OptionCasse) != 0);
+}
+
+void FrmFind::Chercher() {
+  EditeurTexte& modele = editeur_.Modele();
+  const QString cible = Text1->text();
+  if (editeur_.NbRecherches >= 1 && editeur_.PosTrouve >= 0) modele.SetSelStart(reprise_);
+  posAvantRecherche_ = modele.SelStart();
+  if (editeur_.PosTrouve < 0) modele.SetSelStart(0);
+  optionsRecherche_ = (Check1->isChecked() ? OptionMotEntier : 0) + (Check2->isChecked() ? OptionCasse : 0);
+  editeur_.PosTrouve = Trouve(cible, modele.SelStart());
+  if (editeur_.PosTrouve >= 0) {
+    modele.SetSelStart(editeur_.PosTrouve);
+    modele.SetSelLength(static_cast<int>(cible.size()));
+    reprise_ = editeur_.PosTrouve + static_cast<int>(cible.size());
+  }
+  modele.PrendFocus();
+  ++editeur_.NbRecherches;
+  if (editeur_.PosTrouve < 0) {
+    modele.SetSelStart(posAvantRecherche_);
+    Remplacer->setEnabled(false);
+  } else {
+    Remplacer->setEnabled(true);
+  }
+}
+
+void FrmFind::Suivant_Click() {
+  Chercher();
+  editeur_.DerniereTouche = ToucheF3;
+  editeur_.DernierShift = 0;
+}
+
+void FrmFind::Remplacer_Click() {
+  if (editeur_.PosTrouve < 0) return;
+  EditeurTexte& modele = editeur_.Modele();
+  const QString remplacement = Text2->text();
+  modele.SuiviModif = true;
+  modele.SetSelText(remplacement);
+  const int caret = modele.SelStart();
+  const int premiere = modele.LigneDePosition(caret);
+  const int derniere = modele.LigneDePosition(caret + static_cast<int>(remplacement.size()));
+  // The change handler marked the whole statement: keep all of it in the recolouring.
+  if (editeur_.ARecolorer())
+    editeur_.DefinitInstruction(std::min(premiere, editeur_.DebutInstr()),
+                                std::max(derniere, editeur_.FinInstr()));
+  else
+    editeur_.DefinitInstruction(premiere, derniere);
+  editeur_.ColoreInstruction();
+  modele.SuiviModif = true;
+  reprise_ = modele.SelStart();
+
+  if (!(editeur_.DerniereTouche == ToucheH && (editeur_.DernierShift & BitCtrl)))
+    annulation_.NouvelEmplacement();
+  annulation_.SauveAnnuler();
+  editeur_.DefinitModifie(true);
+  editeur_.DerniereTouche = ToucheH;
+  editeur_.DernierShift = BitCtrl;
+  Chercher();
+}
+
+void FrmFind::RemplaceSansSuivi() {
+  EditeurTexte& modele = editeur_.Modele();
+  modele.SuiviModif = false;
+  modele.SetSelText(Text2->text());
+  modele.SuiviModif = true;
+  editeur_.ColoreInstruction();
+  modele.SuiviModif = true;
+  reprise_ = modele.SelStart();
+}
+
+void FrmFind::Remplacer_Tout_Click() {
+  EditeurTexte& modele = editeur_.Modele();
+  editeur_.NbRecherches = 0;
+  posAvantRemplacement_ = modele.SelStart();
+  modele.SetSelStart(0);
+  const QString cible = UCase(Text1->text());
+  if (Text2->text().isEmpty() && (cible == QLatin1String("*COLORS") || cible == QLatin1String("*COULEURS"))) {
+    const bool motEntier = Check1->isChecked();
+    Check1->setChecked(true);
+    if (cible == QLatin1String("*COLORS"))
+      RemplacerListe(QStringLiteral("Blanc,White,Noir,Black,Rouge,Red,Vert,Green,Bleu,Blue,Jaune,Yellow,RVB,"
+                                    "RGB,Paysage,Landscape"),
+                     QStringLiteral(","));
+    else
+      RemplacerListe(QStringLiteral("White,Blanc,Black,Noir,Red,Rouge,Green,Vert,Blue,Bleu,Yellow,Jaune,RGB,"
+                                    "RVB,Lands,Paysage,Landscape,Paysage"),
+                     QStringLiteral(","));
+    Check1->setChecked(motEntier);
+    return;
+  }
+  Chercher();
+  while (editeur_.PosTrouve >= 0) {
+    RemplaceSansSuivi();
+    Suivant_Click();
+  }
+  FinRemplacements(editeur_.NbRecherches - 1);
+}
+
+void FrmFind::RemplacerListe(const QString& liste, const QString& separateur) {
+  const QStringList elements = liste.split(separateur);
+  if (elements.size() % 2 != 0) return;
+  hide();
+  editeur_.setUpdatesEnabled(false);
+  int total = 0;
+  for (int i = 0; i + 1 < elements.size(); i += 2) {
+    Text1->setText(elements[i]);
+    Text2->setText(elements[i + 1]);
+    Chercher();
+    while (editeur_.PosTrouve >= 0) {
+      RemplaceSansSuivi();
+      Suivant_Click();
+    }
+    total += editeur_.NbRecherches - 1;
+  }
+  editeur_.setUpdatesEnabled(true);
+  Text1->clear();
+  Text2->clear();
+  FinRemplacements(total);
+}
+
+void FrmFind::FinRemplacements(int total) {
+  editeur_.Modele().SetSelStart(posAvantRemplacement_);
+  annulation_.NouvelEmplacement();
+  annulation_.SauveAnnuler();
+  editeur_.DefinitModifie(true);
+  editeur_.DerniereTouche = 0;
+  editeur_.DernierShift = 0;
+  Dialogues().MsgBox(QString::number(total) + QStringLiteral(" remplacements"), Boutons::Ok, QString());
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+// The editor's undo ring: the last 21 states of the program text (colours included) with their
+// selection. A run of typing, of Backspace or Delete, of Enter, a run of replacements and each
+// insertion command make one step each.
+
+#include <QTextDocumentFragment>
+#include <array>
+#include <functional>
+
+class EditeurProgramme;
+
+class AnneauAnnulation {
+ public:
+  static constexpr int NbEmplacements = 21;
+
+  explicit AnneauAnnulation(EditeurProgramme& editeur);
+
+  // The Undo and Redo menu entries follow these (their state is the gate of Ctrl+Z and Ctrl+Y).
+  std::function<void(bool)> ActiveDefaire;
+  std::function<void(bool)> ActiveRefaire;
+
+  // One state held, the current text (start-up, a program loaded).
+  void Reinitialise();
+  // The current slot takes the editor's text and selection.
+  void SauveAnnuler();
+  // Moves on to the next slot; when the ring is full the oldest state goes.
+  void NouvelEmplacement();
+  // Opens a step for a run of typing unless one is open, and saves into it.
+  void EnregistreAnnulation(int touche, int shift);
+  // What the editor's key up records (key code, shift bits 1 Shift, 2 Ctrl, 4 Alt).
+  void RegleTouche(int code, int shift);
+
+  void Defaire();  // Undo, only while enabled
+  void Refaire();  // Redo, only while enabled
+
+  bool DefaireActif() const { return defaireActif_; }
+  bool RefaireActif() const { return refaireActif_; }
+  int IndexAnnul() const { return indexAnnul_; }
+  int NbAnnul() const { return nbAnnul_; }
+  int NbRefaire() const { return nbRefaire_; }
+
+ private:
+  struct Etat {
+    QTextDocumentFragment texte;
+    int selStart = 0;
+    int selLong = 0;
+  };
+  void Restaure(int index);
+  void RegleDefaire(bool actif);
+  void RegleRefaire(bool actif);
+
+  EditeurProgramme& editeur_;
+  std::array<Etat, NbEmplacements> etats_;
+  int indexAnnul_ = 0;
+  int nbAnnul_ = 0;
+  int nbRefaire_ = 0;
+  bool defaireActif_ = false;
+  bool refaireActif_ = false;
+};

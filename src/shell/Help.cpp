@@ -1,0 +1,146 @@
+#include "shell/Help.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "platform/TextFile.h"
+#include "shell/Config.h"
+#include "shell/Languages.h"
+#include "shell/MainWindow.h"
+#include "shell/Startup.h"
+
+namespace {
+
+OuvreurUrl ouvreurCourant;
+
+// The sub-folder of `dossier` named `nom` without regard to case; empty when there is none.
+QString SousDossierSansCasse(const QString& dossier, const QString& nom) {
+  const QDir parent(dossier);
+  if (parent.exists(nom) && QFileInfo(parent.filePath(nom)).isDir()) return parent.filePath(nom);
+  const QString cherche = UCase(nom);
+  for (const QString& d : parent.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+    if (UCase(d) == cherche) return parent.filePath(d);
+  }
+  return {};
+}
+
+QString TrouveDans(const QString& dossier, const QStringList& parties, const QString& base) {
+  QString courant = dossier;
+  for (qsizetype i = 0; i + 1 < parties.size() && !courant.isEmpty(); ++i) {
+    courant = SousDossierSansCasse(courant, parties[i]);
+  }
+  if (courant.isEmpty()) return {};
+  for (const char* extension : {".chm", ".html", ".htm", ".pdf"}) {
+    const QString trouve = TrouveSansCasse(courant, base + QString::fromLatin1(extension));
+    if (!trouve.isEmpty()) return trouve;
+  }
+  return {};
+}
+
+// The message-language text among four (French, English, German, Spanish).
+QString SelonLangue(const char* fr, const char* en, const char* de, const char* es) {
+  switch (BaseLangue / 400) {
+    case 1:
+      return QString::fromUtf8(en);
+    case 2:
+      return QString::fromUtf8(de);
+    case 3:
+      return QString::fromUtf8(es);
+    default:
+      return QString::fromUtf8(fr);
+  }
+}
+
+QString CodeMenu() { return TexteRes(BaseLangueMenu + 8); }
+QString CodeMasque() { return TexteRes(BaseLangueMasq + 8); }
+
+}  // namespace
+
+void DefinitOuvreurUrl(OuvreurUrl ouvreur) { ouvreurCourant = std::move(ouvreur); }
+
+QString TrouveFichierAide(const QString& nom, const QString& repProgramme) {
+  const QStringList parties = nom.split(u'/', Qt::SkipEmptyParts);
+  if (parties.isEmpty()) return {};
+  QString base = parties.last();
+  if (UCase(Right(base, 4)) == QStringLiteral(".CHM")) base = Left(base, static_cast<int>(base.size()) - 4);
+  for (const QString& dossier : {repProgramme, RepConfig}) {
+    if (dossier.isEmpty()) continue;
+    const QString trouve = TrouveDans(dossier, parties, base);
+    if (!trouve.isEmpty()) return trouve;
+  }
+  return {};
+}
+
+QString TexteAideAbsente(const QString& nom) {
+  return SelonLangue("Fichier d'aide introuvable : ", "Help file not found: ", "Hilfedatei nicht gefunden: ",
+                     "No se encuentra el archivo de ayuda: ") +
+         nom;
+}
+
+QString TexteAideNonOuverte(const QString& chemin) {
+  return SelonLangue(
+             "Le fichier d'aide ne peut pas être ouvert : ", "The help file cannot be opened: ",
+             "Die Hilfedatei kann nicht geöffnet werden: ", "No se puede abrir el archivo de ayuda: ") +
+         chemin;
+}
+
+bool CHelp::Show(const QString& nom, const QString& repProgramme, int sujet) {
+  const QString chemin = TrouveFichierAide(nom, repProgramme);
+  if (chemin.isEmpty()) {
+    Dialogues().MsgBox(TexteAideAbsente(nom), Boutons::Ok, QString());
+    return false;
+  }
+  QUrl url = QUrl::fromLocalFile(QFileInfo(chemin).absoluteFilePath());
+  const QString suffixe = UCase(QFileInfo(chemin).suffix());
+  if (sujet > 0 && (suffixe == QStringLiteral("HTML") || suffixe == QStringLiteral("HTM")))
+    url.setFragment(QString::number(sujet));
+  const bool ouvert = ouvreurCourant ? ouvreurCourant(url) : QDesktopServices::openUrl(url);
+  if (!ouvert) Dialogues().MsgBox(TexteAideNonOuverte(chemin), Boutons::Ok, QString());
+  return ouvert;
+}
+
+QString NomAideMenu() { return QStringLiteral("Morvo_") + CodeMenu() + QStringLiteral(".chm"); }
+
+QString NomAideDoc() { return QStringLiteral("Morvo-200_") + CodeMenu() + QStringLiteral(".chm"); }
+
+QString NomAideMaj() { return QStringLiteral("Morvo_MAJ_") + CodeMasque() + QStringLiteral(".chm"); }
+
+QString NomAideNonDoc() { return QStringLiteral("Morvo_fr/Non_Doc_fr.chm"); }
+
+QString TexteAPropos() {
+  const QString saut = QStringLiteral("\r\n");
+  return saut + QStringLiteral("Morvo ") + TexteMsg(101) + QStringLiteral(": ") + VersionTexte() + saut +
+         saut + TexteMsg(102) + QStringLiteral(": ") + saut +
+         QStringLiteral("Les auteurs de Morvo, ses contributeurs") + saut + QStringLiteral("Linux") + saut +
+         saut + TexteMsg(103) + QString(11, u' ');
+}
+
+// ---- the Help menu of the main window ----
+
+void FenetrePrincipale::Mnu_Aide25_Click() {
+  const QString nom = FichierAideAppli.isEmpty()
+                          ? QStringLiteral("Morvo_") + CodeMasque() + QStringLiteral(".chm")
+                          : QFileInfo(FichierAideAppli).fileName();
+  CHelp::Show(nom, repProgramme_);
+}
+
+void FenetrePrincipale::Mnu_Aide_Click() { CHelp::Show(NomAideDoc(), repProgramme_); }
+
+void FenetrePrincipale::Mnu_ResumeSyntaxes_Click() {
+  CHelp::Show(NomAideMenu(), repProgramme_, SujetResumeSyntaxes);
+}
+
+void FenetrePrincipale::Mnu_MAJ_Aide_Click() { CHelp::Show(NomAideMaj(), repProgramme_); }
+
+void FenetrePrincipale::Mnu_Conditions_Click() { CHelp::Show(NomAideMenu(), repProgramme_, SujetConditions); }
+
+void FenetrePrincipale::Mnu_AProposDe_Click() {
+  Dialogues().MsgBox(TexteAPropos(), Boutons::Ok, TexteMsg(104));
+}
+
+void FenetrePrincipale::Mnu_Non_Doc_Click() { CHelp::Show(NomAideNonDoc(), repProgramme_); }

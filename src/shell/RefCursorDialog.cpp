@@ -1,0 +1,173 @@
+#include "shell/RefCursorDialog.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "editor/ProgramEditor.h"
+#include "interpreter/RunState.h"
+#include "platform/Host.h"
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/RunError.h"
+#include "platform/StringTable.h"
+#include "shell/DrawingView.h"
+#include "shell/MainWindow.h"
+#include "shell/Menus.h"
+#include "shell/MouseCoordinates.h"
+#include "shell/QtHost.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
+
+QString TexteRefCurseur() {
+  QString texte = TexteNombre(RunShell.RefCurX - RunShell.OrigineFinX) + QStringLiteral(", ") +
+                  TexteNombre(RunShell.RefCurY - RunShell.OrigineFinY);
+  if (RunShell.RefCurAngle != 0) texte += SepSousParam + TexteNombre(-RunShell.RefCurAngle);
+  return texte;
+}
+
+bool AppliqueRefCurseur(const QString& texteSaisi) {
+  QString texte = texteSaisi;
+  if (Trim(texte).isEmpty()) texte = QStringLiteral("0,0§0");
+  if (InStr(texte, QStringLiteral(",")) == 0) {
+    Dialogues().MsgBox(TexteMsg(166), Boutons::Ok, QString());
+    return false;
+  }
+  float decalX = 0, decalY = 0, decalAngle = 0;
+  try {
+    DetailErreur.clear();
+    decalX = VersSingle(LitParam(texte, 1).value_or(0.0));
+    decalY = VersSingle(LitParam(texte, 2).value_or(0.0));
+    QString angle =
+        Replace(Replace(ParamN(texte, -2), QStringLiteral("Z"), QString()), QStringLiteral("z"), QString());
+    const int sous = SepSousParam.isEmpty() ? 0 : InStr(angle, SepSousParam);
+    if (sous > 0) {
+      angle = Mid(angle, sous + static_cast<int>(SepSousParam.size()));
+      decalAngle = VersSingle(-Calcule(angle).value_or(0.0));
+    }
+  } catch (const std::exception&) {
+    // A %variable without a value, or a field that is no expression.
+    const QString detail = Trim(DetailErreur);
+    Dialogues().MsgBox(detail.isEmpty() ? TexteMsg(166) : detail, Boutons::Ok, QString());
+    return false;
+  }
+  RunShell.DecalRefX = decalX;
+  RunShell.DecalRefY = decalY;
+  RunShell.DecalRefAngle = decalAngle;
+  if (InStr(UCase(texte), QStringLiteral("Z")) > 0) {
+    RunShell.RefCurX = RunShell.OrigineFinX + decalX - RunShell.CentreCmdX;
+    RunShell.RefCurY = RunShell.OrigineFinY + decalY - RunShell.CentreCmdY;
+    RunShell.RefCurAngle = RunShell.RefCurAngleRad = RunShell.DecalRefAngle = 0;
+    RunShell.DecalRefX = decalX - RunShell.CentreCmdX;
+    RunShell.DecalRefY = decalY - RunShell.CentreCmdY;
+  } else {
+    RunShell.RefCurX = RunShell.OrigineFinX + decalX;
+    RunShell.RefCurY = RunShell.OrigineFinY + decalY;
+    RunShell.RefCurAngle = decalAngle;
+    RunShell.RefCurAngleRad = decalAngle * 0.017453293f;
+  }
+  return true;
+}
+
+void RefCurseurSurOrigine() {
+  RunShell.RefCurX = RunShell.OrigineFinX;
+  RunShell.RefCurY = RunShell.OrigineFinY;
+  RunShell.RefCurAngle = RunShell.RefCurAngleRad = 0;
+  RunShell.DecalRefX = RunShell.DecalRefY = RunShell.DecalRefAngle = 0;
+}
+
+DialogueRefCurseur::DialogueRefCurseur(QWidget* parent)
+    : QDialog(parent),
+      text1_(new QLineEdit(this)),
+      label1_(new QLabel(this)),
+      command1_(new QPushButton(this)) {
+  auto* pile = new QVBoxLayout(this);
+  pile->addWidget(label1_);
+  pile->addWidget(text1_);
+  pile->addWidget(command1_);
+  label1_->setWordWrap(true);
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  setWindowTitle(QStringLiteral("Morvo   ") + Replace(TexteMenu(74), QStringLiteral("&"), QString()) +
+                 QStringLiteral("   (F8, Ctrl-F8)"));
+  command1_->setText(TexteMsg(164));
+  command1_->setAutoDefault(false);
+  label1_->setText(TexteMsg(165));
+  if (Shell.ZoomCourant == 0) Shell.ZoomCourant = 1;
+  if (Shell.FacteurMm == 0) Shell.FacteurMm = 1;
+  text1_->setText(TexteRefCurseur());
+  text1_->selectAll();
+  text1_->setFocus();
+  for (QWidget* w : std::initializer_list<QWidget*>{this, text1_, command1_}) w->installEventFilter(this);
+  connect(command1_, &QPushButton::clicked, this, &DialogueRefCurseur::Command1_Click);
+}
+
+void DialogueRefCurseur::Command1_Click() {
+  if (AppliqueRefCurseur(text1_->text())) accept();
+}
+
+bool DialogueRefCurseur::eventFilter(QObject* cible, QEvent* evenement) {
+  if (evenement->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(evenement)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        entree_ = true;
+        Command1_Click();
+        return true;
+      case Qt::Key_Escape:
+        reject();
+        return true;
+      case Qt::Key_F8:
+        Command1_Click();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QDialog::eventFilter(cible, evenement);
+}
+
+// ---- the main window's commands ----
+
+void FenetrePrincipale::Mnu_RefCurseur_Click(int shift) {
+  if (!hote_->MnuRefCurseurActif || hote_->EnCours()) return;
+  if (shift & BitCtrl) {
+    RefCurseurSurOrigine();
+    return;
+  }
+  DialogueRefCurseur dialogue(this);
+  dialogue.exec();
+  if (dialogue.EntreeDialogue()) editeur_->EntreeDialogue = true;
+}
+
+void FenetrePrincipale::Positionner(int shift) {
+  if (!hote_->MnuVisualiserActif || hote_->EnCours()) return;
+  if (shift & BitCtrl) {
+    OrigineBaseX = OrigineBaseY = 0;
+    Shell.DecalVueX = Shell.DecalVueY = 0;
+  } else if (shift & BitShift) {
+    const OutputSurface& s = vue_->Surface();
+    double largeur = s.ScaleWidth;
+    const double hauteur = s.ScaleHeight;
+    if (Action(QStringLiteral("Mnu_Code"))->isChecked()) largeur -= hote_->LargeurCode();
+    Shell.DecalVueX = static_cast<float>(Souris.SourisX - OrigineX + largeur / 2);
+    Shell.DecalVueY = static_cast<float>(Souris.SourisY - OrigineY - hauteur / 2);
+  } else {
+    Shell.DecalVueX = static_cast<float>(Souris.SourisX - OrigineX);
+    Shell.DecalVueY = static_cast<float>(Souris.SourisY - OrigineY);
+  }
+  Mnu_Visualiser_Click();
+}
+
+void FenetrePrincipale::CentreCurseur() {
+  const QRect fenetre = frameGeometry();
+  const QRect editeur(editeur_->mapToGlobal(QPoint(0, 0)), editeur_->size());
+  const int droite = Action(QStringLiteral("Mnu_Code"))->isChecked() ? editeur.left() : fenetre.right();
+  const double x = ArrondiPair((fenetre.left() + droite) / 2.0);
+  const double y = ArrondiPair((fenetre.bottom() + editeur.top()) / 2.0);
+  QCursor::setPos(static_cast<int>(x), static_cast<int>(y));
+}

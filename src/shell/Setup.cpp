@@ -1,0 +1,264 @@
+#include "shell/Setup.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include "platform/Legacy.h"
+#include "platform/Prompter.h"
+#include "platform/StringTable.h"
+#include "platform/TextFile.h"
+#include "shell/Config.h"
+#include "shell/Languages.h"
+#include "shell/MainWindow.h"
+
+const QString NomJournalInstallation = QStringLiteral("MorvoSetup.log");
+const QString NomRaccourci = QStringLiteral("Morvo.desktop");
+const QString NomLanceurMenu = QStringLiteral("morvo.desktop");
+const QString NomLanceurAssociation = QStringLiteral("morvo-programme.desktop");
+const QString NomPaquetMime = QStringLiteral("morvo.xml");
+const QString TypeMimeProgramme = QStringLiteral("application/x-morvo-program");
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const char* const Motifs[] = {"pdf", "chm", "dat", "dag", "dan", "ico", "jpg", "txt", "zip"};
+// Pieces of text 140 in the four languages: an association recorded in any of them counts.
+const char* const MarquesAssociation[] = {"fichiers .dat", ".dat files", "archivos .dat", ".dat Dateien"};
+const QString TexteEchecs = QStringLiteral("Échecs / Failures / Fehler / Errores :");
+
+ChoixRepertoire choixCourant;
+
+QString TexteAide(int n) { return TexteRes(BaseLangueAide + n); }
+
+QString Dossier(const QString& chemin) { return chemin.endsWith(u'/') ? chemin : chemin + u'/'; }
+
+bool Question(const QString& texte) {
+  return Dialogues().MsgBox(texte, Boutons::OuiNon, QString()) == Reponse::Oui;
+}
+
+// A value of a desktop entry: backslashes doubled, line ends as escapes.
+QString ValeurEntree(const QString& v) {
+  QString r = v;
+  r.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+  r.replace(QStringLiteral("\n"), QStringLiteral("\\n"));
+  r.replace(QStringLiteral("\r"), QStringLiteral("\\r"));
+  return r;
+}
+
+// The program as an argument of the Exec key: quoted, with the characters that are special
+// inside quotes escaped.
+QString ArgumentExec(const QString& programme) {
+  QString r;
+  for (const QChar c : programme) {
+    if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') r += u'\\';
+    r += c;
+  }
+  return QStringLiteral("\"") + r + QStringLiteral("\"");
+}
+
+QString Icone(const QString& repProgramme) {
+  for (const char* nom : {"Morvo.png", "Morvo.svg", "Morvo.ico"}) {
+    const QString trouve = TrouveSansCasse(repProgramme, QString::fromLatin1(nom));
+    if (!trouve.isEmpty()) return trouve;
+  }
+  return {};
+}
+
+QString EntreeBureau(const CiblesInstallation& c, const QString& dossierTravail, bool association) {
+  QString t =
+      QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\nName=Morvo\nComment=Start Morvo\n");
+  t += QStringLiteral("Exec=") + ValeurEntree(ArgumentExec(c.Executable)) +
+       (association ? QStringLiteral(" %f") : QString()) + u'\n';
+  if (!dossierTravail.isEmpty()) t += QStringLiteral("Path=") + ValeurEntree(dossierTravail) + u'\n';
+  const QString icone = Icone(c.RepProgramme);
+  if (!icone.isEmpty()) t += QStringLiteral("Icon=") + ValeurEntree(icone) + u'\n';
+  t += QStringLiteral("Terminal=false\nCategories=Graphics;Education;\n");
+  if (association)
+    t += QStringLiteral("NoDisplay=true\nMimeType=") + TypeMimeProgramme + QStringLiteral(";\n");
+  return t;
+}
+
+// Writes a small UTF-8 file whole into an existing folder; the reason in `erreur` on failure.
+bool Ecrit(const QString& chemin, const QString& texte, QString& erreur, bool executable = false) {
+  QSaveFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly) || f.write(texte.toUtf8()) < 0 || !f.commit()) {
+    erreur = chemin + QStringLiteral(" : ") + f.errorString();
+    return false;
+  }
+  if (executable)
+    QFile::setPermissions(chemin,
+                          QFile::permissions(chemin) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+  return true;
+}
+
+void Lance(const QString& outil, const QString& dossier) {
+  const QString chemin = QStandardPaths::findExecutable(outil);
+  if (chemin.isEmpty() || !QDir(dossier).exists()) return;
+  QProcess p;
+  p.setProgram(chemin);
+  p.setArguments({dossier});
+  p.setStandardOutputFile(QProcess::nullDevice());
+  p.setStandardErrorFile(QProcess::nullDevice());
+  p.start();
+  if (!p.waitForFinished(30000)) p.kill();
+}
+
+void MetAJourBases(const CiblesInstallation& c) {
+  if (!c.MetAJourBases) return;
+  Lance(QStringLiteral("update-mime-database"), c.RepMime);
+  Lance(QStringLiteral("update-desktop-database"), c.RepApplications);
+}
+
+// Copies the sample files; the failures go into `echecs`.
+void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringList& echecs) {
+  const QDir source(c.RepProgramme);
+  const QStringList fichiers = source.entryList(QDir::Files, QDir::Name);
+  for (const char* motif : Motifs) {
+    const QString fin = QStringLiteral(".") + UCase(QString::fromLatin1(motif));
+    for (const QString& nom : fichiers) {
+      if (!UCase(nom).endsWith(fin)) continue;
+      const QString de = source.filePath(nom);
+      const QString vers = Dossier(dossier) + nom;
+      const QFileInfo cible(vers);
+      // The chosen folder may be the program's own: a file is never copied onto itself.
+      if (cible.exists() && cible.canonicalFilePath() == QFileInfo(de).canonicalFilePath()) continue;
+      if (cible.exists() && !QFile::remove(vers)) {
+        echecs << vers;
+        continue;
+      }
+      if (!QFile::copy(de, vers)) {
+        echecs << vers;
+        continue;
+      }
+      // Samples from a read-only installation become the user's files to edit.
+      QFile::setPermissions(vers, QFile::permissions(vers) | QFile::WriteOwner);
+    }
+  }
+}
+
+bool Associe(const CiblesInstallation& c, QStringList& echecs) {
+  const QString paquet = QStringLiteral(
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                             "  <mime-type type=\"") +
+                         TypeMimeProgramme +
+                         QStringLiteral(
+                             "\">\n    <comment>Morvo program</comment>\n    <glob pattern=\"*.dat\"/>\n"
+                             "  </mime-type>\n</mime-info>\n");
+  QDir().mkpath(Dossier(c.RepMime) + QStringLiteral("packages"));
+  QDir().mkpath(c.RepApplications);
+  QString erreur;
+  bool ok = Ecrit(Dossier(c.RepMime) + QStringLiteral("packages/") + NomPaquetMime, paquet, erreur);
+  if (ok) ok = Ecrit(Dossier(c.RepApplications) + NomLanceurAssociation, EntreeBureau(c, {}, true), erreur);
+  if (!ok) echecs << erreur;
+  MetAJourBases(c);
+  return ok;
+}
+
+QString CheminJournal(const CiblesInstallation& c) { return Dossier(c.RepConfig) + NomJournalInstallation; }
+
+}  // namespace
+
+CiblesInstallation CiblesParDefaut(const QString& repProgramme) {
+  CiblesInstallation c;
+  c.RepProgramme = repProgramme;
+  c.Executable = QCoreApplication::applicationFilePath();
+  c.RepConfig = RepConfig.isEmpty() ? DossierConfig() : RepConfig;
+  const QString donnees = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  c.RepApplications = donnees + QStringLiteral("/applications");
+  c.RepMime = donnees + QStringLiteral("/mime");
+  return c;
+}
+
+void DefinitChoixRepertoire(ChoixRepertoire choix) { choixCourant = std::move(choix); }
+
+QString ChoisirRepertoire(const QString& titre, QWidget* proprietaire) {
+  if (choixCourant) return choixCourant(titre, proprietaire);
+  return QFileDialog::getExistingDirectory(proprietaire, titre, QDir::homePath(), QFileDialog::ShowDirsOnly);
+}
+
+void Installation(QWidget* proprietaire, const CiblesInstallation& c) {
+  const QString dossier = Trim(ChoisirRepertoire(TexteAide(133), proprietaire));
+  if (dossier.isEmpty()) return;
+  QStringList echecs;
+
+  const bool copie = Question(CrLf + TexteAide(134) + dossier + QStringLiteral(" ?   ") + CrLf);
+  if (copie) CopieExemples(c, dossier, echecs);
+
+  const bool raccourci = Question(CrLf + TexteAide(135) + dossier + QStringLiteral(" ?   ") + CrLf);
+  bool raccourciFait = false;
+  if (raccourci) {
+    QString erreur;
+    QDir().mkpath(c.RepApplications);
+    raccourciFait =
+        Ecrit(Dossier(dossier) + NomRaccourci, EntreeBureau(c, dossier, false), erreur, true) &&
+        Ecrit(Dossier(c.RepApplications) + NomLanceurMenu, EntreeBureau(c, dossier, false), erreur);
+    if (!raccourciFait)
+      echecs << erreur;
+    else if (c.MetAJourBases)
+      Lance(QStringLiteral("update-desktop-database"), c.RepApplications);
+  }
+
+  const QString journal = LitFichierTexte(CheminJournal(c)).value_or(QString());
+  bool dejaAssocie = false;
+  for (const char* marque : MarquesAssociation)
+    dejaAssocie = dejaAssocie || journal.contains(QString::fromUtf8(marque));
+  bool association = false;
+  bool associationFaite = false;
+  if (!dejaAssocie) {
+    association = Question(CrLf + TexteAide(136) + QStringLiteral("   ") + CrLf);
+    if (association) associationFaite = Associe(c, echecs);
+  }
+
+  QString s = CrLf;
+  if (!copie && !raccourci && !association) {
+    s += TexteAide(137) + CrLf;
+  } else {
+    if (copie) s += TexteAide(138) + dossier + CrLf;
+    // A step that failed is not reported as done: the log would stop the association question.
+    if (raccourciFait) s += TexteAide(139) + dossier + CrLf;
+    if (associationFaite) s += TexteAide(140) + CrLf;
+  }
+  if (!echecs.isEmpty()) s += TexteEchecs + CrLf + echecs.join(CrLf) + CrLf;
+  Dialogues().MsgBox(s, Boutons::Ok, QString());
+
+  const QString enregistrement =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm")) + s + CrLf + CrLf;
+  QDir().mkpath(c.RepConfig);
+  QString erreur;
+  if (!AjouteFichierTexte(CheminJournal(c), enregistrement, &erreur))
+    Dialogues().MsgBox(CheminJournal(c) + QStringLiteral("\r\n\r\n") + erreur, Boutons::Ok, QString());
+}
+
+void Desinstallation(const CiblesInstallation& c) {
+  const QString journal = LitFichierTexte(CheminJournal(c)).value_or(QString());
+  // The folder launchers the log names, in whichever set-up language it was written.
+  for (const QString& ligne : journal.split(CrLf)) {
+    for (int base = 0; base <= 1200; base += 400) {
+      const QString debut = TexteRes(base + 139);
+      if (debut.isEmpty() || !ligne.startsWith(debut)) continue;
+      const QString lanceur = Dossier(ligne.mid(debut.size())) + NomRaccourci;
+      const std::optional<QString> contenu = LitFichierTexte(lanceur);
+      if (contenu && contenu->startsWith(QStringLiteral("[Desktop Entry]")) &&
+          contenu->contains(QStringLiteral("\r\nName=Morvo\r\n")))
+        QFile::remove(lanceur);
+    }
+  }
+  QFile::remove(Dossier(c.RepApplications) + NomLanceurMenu);
+  QFile::remove(Dossier(c.RepApplications) + NomLanceurAssociation);
+  QFile::remove(Dossier(c.RepMime) + QStringLiteral("packages/") + NomPaquetMime);
+  MetAJourBases(c);
+  QFile::remove(CheminJournal(c));
+}
+
+// ---- the command of the main window ----
+
+void FenetrePrincipale::Mnu_Setup_Click() { Installation(this, CiblesParDefaut(repProgramme_)); }

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <ostream>
+
+#include "editor/Colouring.h"
+#include "editor/FindDialog.h"
+#include "editor/ProgramEditor.h"
+#include "editor/UndoRing.h"
+#include "platform/EditorText.h"
+#include "platform/Prompter.h"
+
+static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+TEST(FindTextTest, CaseAndWholeWords) {
+  const QString texte = "Cadre = 1" + CRLF + "cadres = 2" + CRLF + "x_cadre CADRE";
+  EXPECT_EQ(ChercheTexte(texte, "cadre", 0, false, false), 0);
+  EXPECT_EQ(ChercheTexte(texte, "cadre", 1, false, false), 11);
+  EXPECT_EQ(ChercheTexte(texte, "cadre", 1, false, true), 11);
+  EXPECT_EQ(ChercheTexte(texte, "CADRE", 1, false, true), 31);
+  EXPECT_EQ(ChercheTexte(texte, "cadre", 1, true, false), 31);  // not in "cadres" nor "x_cadre"
+  EXPECT_EQ(ChercheTexte(texte, "cadre", 1, true, true), -1);
+  EXPECT_EQ(ChercheTexte(texte, "ÉTÉ", 0, false, false), -1);
+  EXPECT_EQ(ChercheTexte("un été", "ÉTÉ", 0, true, false), 3);
+  EXPECT_EQ(ChercheTexte(texte, "", 0, false, false), -1);
+  EXPECT_EQ(ChercheTexte(texte, "1", 100, false, false), -1);
+}
+
+class FindReplaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DefinitDialogues(&prompter_);
+    editeur_.resize(400, 300);
+    editeur_.show();
+    editeur_.TexteCharge = [this] { anneau_.Reinitialise(); };
+    editeur_.RegleAnnulation = [this](int code, int shift) { anneau_.RegleTouche(code, shift); };
+    editeur_.DesactiveRemplacer = [this] { dialogue_.Remplacer->setEnabled(false); };
+  }
+  void TearDown() override { DefinitDialogues(nullptr); }
+
+  EditeurTexte& M() { return editeur_.Modele(); }
+  QString Texte() { return M().Text(); }
+  void Cherche(const QString& texte) {
+    dialogue_.Text1->setText(texte);
+    dialogue_.Suivant_Click();
+  }
+  void Touche(QObject* cible, int touche, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    QKeyEvent appui(QEvent::KeyPress, touche, mod);
+    QCoreApplication::sendEvent(cible, &appui);
+  }
+
+  EditeurProgramme editeur_;
+  AnneauAnnulation anneau_{editeur_};
+  FrmFind dialogue_{editeur_, anneau_};
+  EditeurDocument lecture_{editeur_.document()};
+  ScriptedPrompter prompter_;
+};
+
+TEST_F(FindReplaceTest, FindNextFromTheTopAndAfterEachFind) {
+  editeur_.ChargeTexte("trait = 1 ' trait" + CRLF + "Cadre = 1,2,3,4" + CRLF + "TRAIT = 5");
+  M().SetSelStart(20);
+  Cherche("trait");
+  // No search yet: from the top.
+  EXPECT_EQ(editeur_.PosTrouve, 0);
+  EXPECT_EQ(M().SelLength(), 5);
+  EXPECT_EQ(editeur_.NbRecherches, 1);
+  EXPECT_TRUE(dialogue_.Remplacer->isEnabled());
+  EXPECT_EQ(editeur_.DerniereTouche, 114);
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, 12);
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, 36);  // without match case
+  EXPECT_EQ(M().SelText(), "Trait");  // the colouring wrote it in its canonical form
+  // After the last one: nothing, the caret where it was, Replace disabled.
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, -1);
+  EXPECT_EQ(M().SelStart(), 41);
+  EXPECT_EQ(M().SelLength(), 0);
+  EXPECT_FALSE(dialogue_.Remplacer->isEnabled());
+  // The search after a failed one starts from the top again.
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, 0);
+
+  // Match case, whole word.
+  dialogue_.Check2->setChecked(true);
+  Cherche("Trait");
+  EXPECT_EQ(editeur_.PosTrouve, 0);
+  EXPECT_EQ(dialogue_.OptionsRecherche(), 4);
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, 36);
+  dialogue_.Check2->setChecked(false);
+  dialogue_.Check1->setChecked(true);
+  editeur_.PosTrouve = -1;
+  Cherche("rait");
+  EXPECT_EQ(editeur_.PosTrouve, -1);
+  EXPECT_EQ(dialogue_.OptionsRecherche(), 2);
+  dialogue_.Check1->setChecked(false);
+
+  // A new search text: the search starts at the caret, not after the last find.
+  Cherche("cadre");
+  EXPECT_EQ(editeur_.PosTrouve, 19);
+  M().SetSelStart(2);
+  Cherche("1");
+  EXPECT_EQ(editeur_.PosTrouve, 8);
+  // A click in the same statement: the next search starts at the click.
+  M().SetSelStart(9);
+  editeur_.NbRecherches = 0;
+  dialogue_.Suivant_Click();
+  EXPECT_EQ(editeur_.PosTrouve, 27);
+  EXPECT_EQ(prompter_.Messages().size(), 0u);
+}
+
+TEST_F(FindReplaceTest, ReplaceOneByOneIsOneUndoStep) {
+  editeur_.ChargeTexte("Cercle = 1" + CRLF + "Cercle = 2" + CRLF + "Cercle = 3");
+  dialogue_.Remplacer_Click();  // nothing found yet: nothing happens
+  EXPECT_FALSE(editeur_.Modifie());
+  dialogue_.Text2->setText("trait");
+  Cherche("cercle");
+  dialogue_.Remplacer_Click();
+  EXPECT_EQ(Texte(), "Trait = 1" + CRLF + "Cercle = 2" + CRLF + "Cercle = 3");
+  EXPECT_EQ(lecture_.CouleurA(0), CouleurBleue);  // the statement was recoloured
+  EXPECT_TRUE(editeur_.Modifie());
+  EXPECT_EQ(editeur_.PosTrouve, 11);  // the next one is found and selected
+  EXPECT_EQ(M().SelText(), "Cercle");
+  // Ctrl+H in the dialog replaces too.
+  Touche(dialogue_.Text1, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 1" + CRLF + "Trait = 2" + CRLF + "Cercle = 3");
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  EXPECT_EQ(editeur_.DerniereTouche, 72);
+  EXPECT_EQ(editeur_.DernierShift, 2);
+  anneau_.Defaire();
+  EXPECT_EQ(Texte(), "Cercle = 1" + CRLF + "Cercle = 2" + CRLF + "Cercle = 3");
+}
+
+TEST_F(FindReplaceTest, ReplaceAllCountsAndEnds) {
+  editeur_.ChargeTexte("abcabc abc" + CRLF + "zabc");
+  M().SetSelStart(3);
+  dialogue_.Text1->setText("abc");
+  dialogue_.Text2->setText("x");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(Texte(), "xx x" + CRLF + "zx");
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, "4 remplacements");
+  EXPECT_EQ(M().SelStart(), 3);
+  EXPECT_TRUE(editeur_.Modifie());
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  EXPECT_EQ(editeur_.DerniereTouche, 0);
+
+  // A replacement that holds the search text does not loop.
+  dialogue_.Text1->setText("x");
+  dialogue_.Text2->setText("xx");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(Texte(), "xxxx xx" + CRLF + "zxx");
+  EXPECT_EQ(prompter_.Messages()[1].texte, "4 remplacements");
+
+  // Nothing found: a count of 0 and one undo step all the same.
+  dialogue_.Text1->setText("absent");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(prompter_.Messages()[2].texte, "0 remplacements");
+  EXPECT_EQ(anneau_.NbAnnul(), 4);
+  anneau_.Defaire();
+  anneau_.Defaire();
+  EXPECT_EQ(Texte(), "xx x" + CRLF + "zx");
+}
+
+TEST_F(FindReplaceTest, ColourWordTranslations) {
+  editeur_.ChargeTexte("Couleur = Rouge" + CRLF + "Texte = 1,1,Rouges RVB" + CRLF + "Couleur = rvb 1 2 3");
+  dialogue_.Check1->setChecked(false);
+  dialogue_.Text1->setText("*colors");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(Texte(), "Couleur = Red" + CRLF + "Texte = 1,1,Rouges RGB" + CRLF + "Couleur = RGB 1 2 3");
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, "3 remplacements");
+  EXPECT_TRUE(dialogue_.Text1->text().isEmpty());
+  EXPECT_TRUE(dialogue_.Text2->text().isEmpty());
+  EXPECT_FALSE(dialogue_.Check1->isChecked());
+  EXPECT_FALSE(dialogue_.isVisible());
+
+  // With match case, "rvb" stays; back to French, "Lands" before "Landscape".
+  dialogue_.Check2->setChecked(true);
+  editeur_.ChargeTexte("Couleur = Red" + CRLF + "' Lands Landscape rgb");
+  dialogue_.Text1->setText("*COULEURS");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(Texte(), "Couleur = Rouge" + CRLF + "' Paysage Paysage rgb");
+  EXPECT_EQ(prompter_.Messages()[1].texte, "3 remplacements");
+
+  // With a replacement text, the literal text is searched.
+  editeur_.ChargeTexte("' *COLORS Rouge");
+  dialogue_.Text1->setText("*COLORS");
+  dialogue_.Text2->setText("-");
+  dialogue_.Remplacer_Tout_Click();
+  EXPECT_EQ(Texte(), "' - Rouge");
+}
+
+TEST_F(FindReplaceTest, DialogKeysAndOpening) {
+  editeur_.ChargeTexte("Stop" + CRLF + "Stop");
+  M().SetSelStart(0);
+  M().SetSelLength(4);
+  dialogue_.Mnu_Rechercher_Click();
+  EXPECT_TRUE(dialogue_.isVisible());
+  EXPECT_EQ(dialogue_.Text1->text(), "Stop");
+  EXPECT_FALSE(dialogue_.Remplacer->isEnabled());
+  Touche(dialogue_.Text1, Qt::Key_Return);
+  EXPECT_EQ(editeur_.PosTrouve, 0);
+  Touche(dialogue_.Text2, Qt::Key_F3);
+  EXPECT_EQ(editeur_.PosTrouve, 6);
+  Touche(dialogue_.Text1, Qt::Key_Escape);
+  EXPECT_FALSE(dialogue_.isVisible());
+  EXPECT_EQ(dialogue_.Text1->text(), "Stop");  // kept for the next opening
+
+  // A navigation key in the editor forgets the find.
+  QKeyEvent relache(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
+  QCoreApplication::sendEvent(&editeur_, &relache);
+  EXPECT_EQ(editeur_.PosTrouve, -1);
+  EXPECT_EQ(editeur_.NbRecherches, 0);
+  EXPECT_FALSE(dialogue_.Remplacer->isEnabled());
+}
+
+}  // namespace

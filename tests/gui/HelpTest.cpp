@@ -1,0 +1,128 @@
+#include <QAction>
+#include <QUrl>
+
+#include "WindowFixture.h"
+#include "platform/StringTable.h"
+#include "shell/Help.h"
+#include "shell/Languages.h"
+#include "shell/Menus.h"
+#include "shell/QtHost.h"
+
+namespace {
+
+class HelpTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    DefinitOuvreurUrl([this](const QUrl& url) {
+      Ouverts << url;
+      return reussit;
+    });
+  }
+  void TearDown() override {
+    DefinitOuvreurUrl(nullptr);
+    WindowFixture::TearDown();
+  }
+  QString Dernier() const { return Ouverts.isEmpty() ? QString() : Ouverts.last().toLocalFile(); }
+  QList<QUrl> Ouverts;
+  bool reussit = true;
+};
+
+TEST_F(HelpTest, LookupBesideTheProgramThenInTheConfiguration) {
+  PrepareConfig();
+  const QString nom = QStringLiteral("Morvo_fr.chm");
+  EXPECT_TRUE(TrouveFichierAide(nom, Programme()).isEmpty());
+  EcritOctets(DossierXdg() + QStringLiteral("/morvo_FR.pdf"), "%PDF");
+  EXPECT_EQ(TrouveFichierAide(nom, Programme()), DossierXdg() + QStringLiteral("/morvo_FR.pdf"));
+  EcritOctets(Programme() + QStringLiteral("/MORVO_FR.HTM"), "<html>");
+  EXPECT_EQ(TrouveFichierAide(nom, Programme()), Programme() + QStringLiteral("/MORVO_FR.HTM"));
+  EcritOctets(Programme() + QStringLiteral("/Morvo_fr.chm"), "chm");
+  EXPECT_EQ(TrouveFichierAide(nom, Programme()), Programme() + QStringLiteral("/Morvo_fr.chm"));
+  EXPECT_TRUE(TrouveFichierAide(QStringLiteral("Morvo_en.chm"), Programme()).isEmpty());
+
+  EcritOctets(Programme() + QStringLiteral("/morvo_FR/non_doc_fr.html"), "<html>");
+  EXPECT_EQ(TrouveFichierAide(NomAideNonDoc(), Programme()),
+            Programme() + QStringLiteral("/morvo_FR/non_doc_fr.html"));
+}
+
+TEST_F(HelpTest, MissingOrUnopenableFilesAreTold) {
+  PrepareConfig();
+  EXPECT_FALSE(CHelp::Show(QStringLiteral("Morvo_fr.chm"), Programme(), 7000));
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("Fichier d'aide introuvable : Morvo_fr.chm"));
+  EXPECT_TRUE(Ouverts.isEmpty());
+  DefinitLangue(2);
+  EXPECT_EQ(TexteAideAbsente(QStringLiteral("X.chm")), QStringLiteral("Help file not found: X.chm"));
+  DefinitLangue(3);
+  EXPECT_EQ(TexteAideAbsente(QStringLiteral("X.chm")), QStringLiteral("Hilfedatei nicht gefunden: X.chm"));
+  DefinitLangue(4);
+  EXPECT_EQ(TexteAideAbsente(QStringLiteral("X.chm")),
+            QStringLiteral("No se encuentra el archivo de ayuda: X.chm"));
+
+  DefinitLangue(2);
+  EcritOctets(Programme() + QStringLiteral("/Morvo_fr.html"), "<html>");
+  reussit = false;
+  EXPECT_FALSE(CHelp::Show(QStringLiteral("Morvo_fr.chm"), Programme(), 7000));
+  ASSERT_EQ(Ouverts.size(), 1);
+  EXPECT_EQ(Ouverts[0].fragment(), QStringLiteral("7000"));
+  ASSERT_EQ(prompter_.Messages().size(), 2u);
+  EXPECT_TRUE(prompter_.Messages()[1].texte.startsWith(QStringLiteral("The help file cannot be opened: ")));
+}
+
+TEST_F(HelpTest, MenuEntriesFollowTheirLanguages) {
+  Demarre();
+  for (const char* nom : {"Morvo_fr.chm", "Morvo_en.html", "Morvo_MAJ_fr.pdf", "Morvo-200_en.htm"})
+    EcritOctets(Programme() + u'/' + QString::fromLatin1(nom), "x");
+  MenusPrincipaux& m = F().Menus();
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Aide"))->isEnabled())
+      << "one help entry while the languages agree";
+  DefinitLangueMenu(2);
+  F().AfficheMenus();
+  m.RegleEntreesAide(false, Programme());
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Aide"))->isEnabled());
+
+  m.Action(QStringLiteral("Mnu_ResumeSyntaxes"))->trigger();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo_en.html"));
+  EXPECT_EQ(Ouverts.last().fragment(), QStringLiteral("5000"));
+  m.Action(QStringLiteral("Mnu_Aide25"))->trigger();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo_fr.chm"))
+      << "the application help: mask language";
+  EXPECT_FALSE(Ouverts.last().hasFragment());
+  m.Action(QStringLiteral("Mnu_MAJ_Aide"))->trigger();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo_MAJ_fr.pdf"));
+  m.Action(QStringLiteral("Mnu_Aide"))->trigger();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo-200_en.htm"));
+  m.Action(QStringLiteral("Mnu_Conditions"))->trigger();
+  EXPECT_EQ(Ouverts.last().fragment(), QStringLiteral("7000"));
+  EXPECT_EQ(Ouverts.size(), 5);
+
+  // Shift+F2 in the editor and the help requested by a program run.
+  F().Editeur().ResumeSyntaxes();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo_en.html"));
+  F().Hote().OuvreAide();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/Morvo_fr.chm"));
+  EXPECT_TRUE(prompter_.Messages().empty());
+
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Non_Doc"))->isVisible());
+  F().Mnu_Non_Doc_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.endsWith(QStringLiteral("Morvo_fr/Non_Doc_fr.chm")));
+
+  m.Action(QStringLiteral("Mnu_AProposDe"))->trigger();
+  ASSERT_EQ(prompter_.Messages().size(), 2u);
+  EXPECT_EQ(prompter_.Messages()[1].titre, QStringLiteral("A propos de Morvo"));
+  EXPECT_TRUE(prompter_.Messages()[1].texte.startsWith(
+      QStringLiteral("\r\nMorvo Version: ") + VersionTexte() + QStringLiteral("\r\n\r\nAuteur: \r\n")));
+  EXPECT_TRUE(prompter_.Messages()[1].texte.endsWith(TexteMsg(103) + QString(11, u' ')));
+}
+
+TEST_F(HelpTest, TheUndocumentedEntryAppearsWithItsFile) {
+  EcritOctets(Programme() + QStringLiteral("/morvo_fr/Non_Doc_fr.html"), "<html>");
+  Demarre();
+  QAction* nonDoc = F().Menus().Action(QStringLiteral("Mnu_Non_Doc"));
+  EXPECT_TRUE(nonDoc->isVisible());
+  nonDoc->trigger();
+  EXPECT_EQ(Dernier(), Programme() + QStringLiteral("/morvo_fr/Non_Doc_fr.html"));
+}
+
+}  // namespace

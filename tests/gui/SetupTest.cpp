@@ -1,0 +1,187 @@
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "ConfigFixture.h"
+#include "WindowFixture.h"
+#include "platform/TextFile.h"
+#include "shell/Languages.h"
+#include "shell/Setup.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+}  // namespace
+
+class SetupTest : public ConfigFixture {
+ protected:
+  void SetUp() override {
+    ConfigFixture::SetUp();
+    ASSERT_TRUE(home_.isValid() && choisi_.isValid());
+    ancienHome_ = qgetenv("HOME");
+    avaitDonnees_ = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    ancienDonnees_ = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", QFile::encodeName(home_.path()));
+    qunsetenv("XDG_DATA_HOME");
+    PrepareConfig();
+    DefinitLangueAide(1);
+    for (const char* nom : {"a.dat", "B.DAT", "x.pdf", "lisez.TXT", "autre.bin", "cmd.dag"})
+      EcritOctets(Programme() + u'/' + QString::fromLatin1(nom), QByteArray(nom));
+    DefinitChoixRepertoire([this](const QString& titre, QWidget*) {
+      titres_ << titre;
+      return dossier_;
+    });
+    dossier_ = choisi_.path();
+    cibles_ = CiblesParDefaut(Programme());
+    cibles_.Executable = QStringLiteral("/opt/morvo dir/morvo");
+  }
+
+  void TearDown() override {
+    DefinitChoixRepertoire(nullptr);
+    RazLangues();
+    qputenv("HOME", ancienHome_);
+    if (avaitDonnees_) qputenv("XDG_DATA_HOME", ancienDonnees_);
+    ConfigFixture::TearDown();
+  }
+
+  QString Applications(const QString& nom) const {
+    return home_.path() + QStringLiteral("/.local/share/applications/") + nom;
+  }
+  QString Paquet() const { return home_.path() + QStringLiteral("/.local/share/mime/packages/morvo.xml"); }
+  QString Journal() const { return RepConfig + QStringLiteral("MorvoSetup.log"); }
+  QString Choisi(const QString& nom) const { return dossier_ + u'/' + nom; }
+
+  QTemporaryDir home_;
+  QTemporaryDir choisi_;
+  QString dossier_;
+  QStringList titres_;
+  CiblesInstallation cibles_;
+
+ private:
+  QByteArray ancienHome_;
+  bool avaitDonnees_ = false;
+  QByteArray ancienDonnees_;
+};
+
+TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
+  EXPECT_EQ(cibles_.RepApplications, home_.path() + QStringLiteral("/.local/share/applications"));
+  EXPECT_EQ(cibles_.RepConfig, RepConfig);
+  for (int i = 0; i < 3; ++i) prompter_.AjouteReponse(QStringLiteral("YES"));
+  Installation(nullptr, cibles_);
+  EXPECT_EQ(titres_, QStringList({QStringLiteral("Sélectionnez un répertoire  ")}));
+  ASSERT_EQ(prompter_.Messages().size(), 4u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, CRLF + QStringLiteral("Copier les fichiers exemples dans  ") +
+                                               dossier_ + QStringLiteral(" ?   ") + CRLF);
+  EXPECT_EQ(prompter_.Messages()[0].boutons, Boutons::OuiNon);
+  EXPECT_EQ(prompter_.Messages()[2].texte,
+            CRLF + QStringLiteral("Associer Morvo aux fichiers .dat ?   ") + QStringLiteral("   ") + CRLF);
+  const QString resume = CRLF + QStringLiteral("Fichiers exemples copiés dans  ") + dossier_ + CRLF +
+                         QStringLiteral("Raccourci clavier créé dans  ") + dossier_ + CRLF +
+                         QStringLiteral("Morvo associé aux fichiers .dat") + CRLF;
+  EXPECT_EQ(prompter_.Messages()[3].texte, resume);
+  EXPECT_EQ(prompter_.Messages()[3].boutons, Boutons::Ok);
+
+  // The samples, whatever the case of their extension; nothing else.
+  for (const char* nom : {"a.dat", "B.DAT", "x.pdf", "lisez.TXT", "cmd.dag"})
+    EXPECT_EQ(LitOctets(Choisi(QString::fromLatin1(nom))), QByteArray(nom)) << nom;
+  EXPECT_FALSE(QFile::exists(Choisi(QStringLiteral("autre.bin"))));
+
+  // The launcher in the folder starts Morvo there, and can be started from a file manager.
+  const QString lanceur = QString::fromUtf8(LitOctets(Choisi(QStringLiteral("Morvo.desktop"))));
+  EXPECT_TRUE(lanceur.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
+  EXPECT_TRUE(lanceur.contains(QStringLiteral("\nExec=\"/opt/morvo dir/morvo\"\n")));
+  EXPECT_TRUE(lanceur.contains(QStringLiteral("\nPath=") + dossier_ + u'\n'));
+  EXPECT_TRUE(lanceur.contains(QStringLiteral("\nComment=Start Morvo\n")));
+  EXPECT_TRUE(QFileInfo(Choisi(QStringLiteral("Morvo.desktop"))).isExecutable());
+  EXPECT_EQ(QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo.desktop")))), lanceur);
+  const QString association =
+      QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo-programme.desktop"))));
+  EXPECT_TRUE(association.contains(QStringLiteral("\nExec=\"/opt/morvo dir/morvo\" %f\n")));
+  EXPECT_TRUE(association.contains(QStringLiteral("\nMimeType=application/x-morvo-program;\n")));
+  const QString paquet = QString::fromUtf8(LitOctets(Paquet()));
+  EXPECT_TRUE(paquet.contains(QStringLiteral("<mime-type type=\"application/x-morvo-program\">")));
+  EXPECT_TRUE(paquet.contains(QStringLiteral("<glob pattern=\"*.dat\"/>")));
+
+  // One record: date and time, the summary, two line ends.
+  const QString journal = LitFichierTexte(Journal()).value_or(QString());
+  EXPECT_EQ(journal.size(), 16 + resume.size() + 4);
+  EXPECT_TRUE(journal.endsWith(resume + CRLF + CRLF));
+  EXPECT_TRUE(QDateTime::fromString(journal.left(16), QStringLiteral("yyyy-MM-dd hh:mm")).isValid());
+
+  // A second run does not ask about the association again; two No answers do nothing.
+  prompter_.Efface();
+  for (int i = 0; i < 2; ++i) prompter_.AjouteReponse(QStringLiteral("NO"));
+  Installation(nullptr, cibles_);
+  ASSERT_EQ(prompter_.Messages().size(), 3u);
+  EXPECT_EQ(prompter_.Messages()[2].texte, CRLF + QStringLiteral("Aucune action effectuée") + CRLF);
+  EXPECT_TRUE(LitFichierTexte(Journal()).value_or(QString()).endsWith(
+      CRLF + QStringLiteral("Aucune action effectuée") + CRLF + CRLF + CRLF));
+
+  // Uninstall: launchers, file type and log go; the user's copies stay.
+  Desinstallation(cibles_);
+  EXPECT_FALSE(QFile::exists(Choisi(QStringLiteral("Morvo.desktop"))));
+  EXPECT_FALSE(QFile::exists(Applications(QStringLiteral("morvo.desktop"))));
+  EXPECT_FALSE(QFile::exists(Applications(QStringLiteral("morvo-programme.desktop"))));
+  EXPECT_FALSE(QFile::exists(Paquet()));
+  EXPECT_FALSE(QFile::exists(Journal()));
+  EXPECT_TRUE(QFile::exists(Choisi(QStringLiteral("a.dat"))));
+}
+
+TEST_F(SetupTest, CancelRecordedAssociationAndFailures) {
+  // Cancelling the folder dialog: no question, no log.
+  dossier_ = QStringLiteral("   ");
+  Installation(nullptr, cibles_);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_FALSE(QFile::exists(Journal()));
+
+  // An association recorded in German suppresses the question for a French user; three No
+  // answers are logged too.
+  dossier_ = choisi_.path();
+  EcritOctets(Journal(), QByteArray("2020-01-01 10:00\r\nMorvo mit .dat Dateien verkn\xFCpft\r\n\r\n\r\n"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  Installation(nullptr, cibles_);
+  ASSERT_EQ(prompter_.Messages().size(), 3u);
+  EXPECT_EQ(prompter_.Messages()[2].texte, CRLF + QStringLiteral("Aucune action effectuée") + CRLF);
+
+  // A folder that cannot be written: the failures are reported and the launcher is not said to
+  // be created; the program folder itself is never copied onto itself.
+  prompter_.Efface();
+  QFile::remove(Journal());
+  dossier_ = choisi_.path() + QStringLiteral("/absent");
+  for (int i = 0; i < 3; ++i) prompter_.AjouteReponse(QStringLiteral("YES"));
+  cibles_.RepMime = QStringLiteral("/proc/morvo-test/mime");
+  Installation(nullptr, cibles_);
+  ASSERT_EQ(prompter_.Messages().size(), 4u);
+  const QString resume = prompter_.Messages()[3].texte;
+  EXPECT_TRUE(resume.startsWith(CRLF + QStringLiteral("Fichiers exemples copiés dans  ") + dossier_ + CRLF +
+                                QStringLiteral("Échecs / Failures / Fehler / Errores :") + CRLF))
+      << resume.toStdString();
+  EXPECT_FALSE(resume.contains(QStringLiteral("Raccourci")));
+  EXPECT_FALSE(resume.contains(QStringLiteral("Morvo associé")));
+  EXPECT_FALSE(QFile::exists(dossier_));
+  EXPECT_FALSE(LitFichierTexte(Journal()).value_or(QString()).contains(QStringLiteral("fichiers .dat")));
+
+  prompter_.Efface();
+  dossier_ = Programme();
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  Installation(nullptr, cibles_);
+  EXPECT_EQ(LitOctets(Programme() + QStringLiteral("/a.dat")), QByteArray("a.dat"));
+}
+
+class SetupWindowTest : public WindowFixture {};
+
+TEST_F(SetupWindowTest, MenuEntryAsksForTheFolder) {
+  Demarre();
+  QStringList titres;
+  DefinitChoixRepertoire([&titres](const QString& titre, QWidget*) {
+    titres << titre;
+    return QString();
+  });
+  F().Action(QStringLiteral("Mnu_Setup"))->trigger();
+  DefinitChoixRepertoire(nullptr);
+  EXPECT_EQ(titres, QStringList({QStringLiteral("Sélectionnez un répertoire  ")}));
+  EXPECT_TRUE(prompter_.Messages().empty());
+}

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextCursor>
+#include <ostream>
+
+#include "WindowFixture.h"
+#include "editor/Colouring.h"
+#include "editor/FindDialog.h"
+#include "editor/ProgramEditor.h"
+#include "editor/UndoRing.h"
+#include "platform/EditorText.h"
+#include "platform/Prompter.h"
+
+static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+class UndoRingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DefinitDialogues(&prompter_);
+    editeur_.resize(400, 300);
+    editeur_.show();
+    editeur_.Defaire = [this] { anneau_.Defaire(); };
+    editeur_.Refaire = [this] { anneau_.Refaire(); };
+    editeur_.RegleAnnulation = [this](int code, int shift) { anneau_.RegleTouche(code, shift); };
+    editeur_.TexteCharge = [this] { anneau_.Reinitialise(); };
+  }
+  void TearDown() override { DefinitDialogues(nullptr); }
+
+  void Touche(int touche, Qt::KeyboardModifiers mod = Qt::NoModifier, const QString& texte = {}) {
+    QKeyEvent appui(QEvent::KeyPress, touche, mod, texte);
+    QCoreApplication::sendEvent(&editeur_, &appui);
+    QKeyEvent relache(QEvent::KeyRelease, touche, mod, texte);
+    QCoreApplication::sendEvent(&editeur_, &relache);
+  }
+  void Tape(const QString& texte) {
+    for (QChar c : texte) {
+      const int touche = c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode();
+      Touche(touche, Qt::NoModifier, QString(c));
+    }
+  }
+  void Caret(int pos) { editeur_.Modele().SetSelStart(pos); }
+  QString Texte() { return editeur_.Modele().Text(); }
+
+  EditeurProgramme editeur_;
+  AnneauAnnulation anneau_{editeur_};
+  EditeurDocument lecture_{editeur_.document()};
+  ScriptedPrompter prompter_;
+};
+
+TEST_F(UndoRingTest, TypingRunsAreOneStepEachAndUndoKeepsColours) {
+  editeur_.ChargeTexte("cadre = 1,2,3,4" + CRLF + CRLF + CRLF + CRLF + "trait = 0,0,1,1" + CRLF);
+  EXPECT_EQ(anneau_.NbAnnul(), 1);
+  EXPECT_EQ(anneau_.IndexAnnul(), 1);
+  EXPECT_FALSE(anneau_.DefaireActif());
+
+  // A whole word typed letter by letter is one step.
+  Caret(19);
+  Tape("cercle = 5");
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  // Clicking elsewhere and typing there opens a second step.
+  Caret(0);
+  editeur_.DerniereTouche = 0;
+  editeur_.AnnulationArmee = false;
+  Tape("x");
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  EXPECT_TRUE(anneau_.DefaireActif());
+
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Cadre = 1,2,3,4" + CRLF + CRLF + "cercle = 5" + CRLF + CRLF + "Trait = 0,0,1,1" + CRLF);
+  EXPECT_TRUE(editeur_.Modifie());
+  EXPECT_FALSE(editeur_.ARecolorer());
+  // The restored text keeps its colours: the keyword stays blue.
+  EXPECT_EQ(lecture_.CouleurA(0), CouleurBleue);
+  EXPECT_EQ(lecture_.CouleurA(8), CouleurNoire);
+  EXPECT_EQ(editeur_.DerniereTouche, 90);
+  EXPECT_EQ(editeur_.DernierShift, 2);
+
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Cadre = 1,2,3,4" + CRLF + CRLF + CRLF + CRLF + "Trait = 0,0,1,1" + CRLF);
+  EXPECT_EQ(lecture_.CouleurA(23), CouleurBleue);
+  EXPECT_FALSE(anneau_.DefaireActif());
+  EXPECT_EQ(anneau_.NbRefaire(), 2);
+  // Undo is gated by its enabled state.
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(anneau_.NbAnnul(), 1);
+
+  Touche(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Cadre = 1,2,3,4" + CRLF + CRLF + "cercle = 5" + CRLF + CRLF + "Trait = 0,0,1,1" + CRLF);
+  EXPECT_EQ(anneau_.NbRefaire(), 1);
+  EXPECT_TRUE(anneau_.RefaireActif());
+  Touche(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Texte(),
+            "xCadre = 1,2,3,4" + CRLF + CRLF + "cercle = 5" + CRLF + CRLF + "Trait = 0,0,1,1" + CRLF);
+  EXPECT_FALSE(anneau_.RefaireActif());
+  EXPECT_EQ(editeur_.DerniereTouche, 89);
+
+  // A new step after an undo clears the redo steps.
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(anneau_.RefaireActif());
+  Caret(0);
+  Tape("y");
+  EXPECT_FALSE(anneau_.RefaireActif());
+  EXPECT_EQ(anneau_.NbRefaire(), 0);
+}
+
+TEST_F(UndoRingTest, DeletionsEntersAndDialogEnter) {
+  editeur_.ChargeTexte("abcdef");
+  Caret(6);
+  Touche(Qt::Key_Backspace);
+  Touche(Qt::Key_Backspace);
+  Touche(Qt::Key_Delete);
+  EXPECT_EQ(Texte(), "abcd");
+  EXPECT_EQ(anneau_.NbAnnul(), 2);  // Backspace then Delete: still one step
+
+  // Typing a line then Enter is one step; two Enters in a row are one step.
+  Tape("gh");
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  Touche(Qt::Key_Return, Qt::NoModifier, "\r");
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  Touche(Qt::Key_Return, Qt::NoModifier, "\r");
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  Tape("i");
+  EXPECT_EQ(anneau_.NbAnnul(), 4);
+
+  // The key up of an Enter that closed a dialog records nothing.
+  editeur_.EntreeDialogue = true;
+  QKeyEvent relache(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
+  QCoreApplication::sendEvent(&editeur_, &relache);
+  EXPECT_FALSE(editeur_.EntreeDialogue);
+  EXPECT_TRUE(editeur_.AnnulationArmee);
+  EXPECT_EQ(editeur_.DerniereTouche, 73);
+  EXPECT_EQ(anneau_.NbAnnul(), 4);
+
+  // Ctrl letters that change nothing record nothing.
+  Touche(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(anneau_.NbAnnul(), 4);
+
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "abcdgh" + CRLF + CRLF);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "abcd");
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "abcdef");
+  EXPECT_EQ(editeur_.Modele().SelStart(), 0);  // the caret stored at load
+}
+
+TEST_F(UndoRingTest, TwentyOneStatesWrapAround) {
+  editeur_.ChargeTexte(QString());
+  for (int i = 0; i < 25; ++i) {
+    anneau_.NouvelEmplacement();
+    editeur_.Modele().SuiviModif = false;
+    editeur_.Modele().SetText(QString::number(i));
+    editeur_.Modele().SuiviModif = true;
+    anneau_.SauveAnnuler();
+  }
+  EXPECT_EQ(anneau_.NbAnnul(), 21);
+  EXPECT_EQ(anneau_.IndexAnnul(), (1 + 25) % 21);
+  int defaits = 0;
+  while (anneau_.DefaireActif()) {
+    anneau_.Defaire();
+    ++defaits;
+  }
+  EXPECT_EQ(defaits, 20);
+  EXPECT_EQ(Texte(), "4");  // the states of steps 0..3 were overwritten
+  EXPECT_EQ(anneau_.NbRefaire(), 20);
+  int refaits = 0;
+  while (anneau_.RefaireActif()) {
+    anneau_.Refaire();
+    ++refaits;
+  }
+  EXPECT_EQ(refaits, 20);
+  EXPECT_EQ(Texte(), "24");
+  EXPECT_EQ(anneau_.NbAnnul(), 21);
+
+  // Loading a program restarts the ring with one state.
+  editeur_.ChargeTexte("Stop");
+  EXPECT_EQ(anneau_.NbAnnul(), 1);
+  EXPECT_EQ(anneau_.IndexAnnul(), 1);
+  EXPECT_FALSE(anneau_.DefaireActif());
+  EXPECT_FALSE(anneau_.RefaireActif());
+}
+
+TEST_F(UndoRingTest, CutIsItsOwnStep) {
+  editeur_.ChargeTexte("abc def");
+  editeur_.Modele().SetSelStart(0);
+  editeur_.Modele().SetSelLength(4);
+  QKeyEvent appui(QEvent::KeyPress, Qt::Key_X, Qt::ControlModifier);
+  QCoreApplication::sendEvent(&editeur_, &appui);
+  EXPECT_EQ(Texte(), "def");
+  QKeyEvent relache(QEvent::KeyRelease, Qt::Key_X, Qt::ControlModifier);
+  QCoreApplication::sendEvent(&editeur_, &relache);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  EXPECT_EQ(editeur_.DerniereTouche, 88);
+  anneau_.Defaire();
+  EXPECT_EQ(Texte(), "abc def");
+}
+
+class UndoWindowTest : public WindowFixture {};
+
+TEST_F(UndoWindowTest, MenuEntriesFollowTheRing) {
+  Demarre();
+  QAction* defaire = F().Action(QStringLiteral("Mnu_Defaire"));
+  QAction* refaire = F().Action(QStringLiteral("Mnu_Refaire"));
+  EXPECT_FALSE(defaire->isEnabled());
+  const QString depart = Ed().Modele().Text();
+  Ed().Modele().SetText("trait = 1,1");
+  F().Annulation().EnregistreAnnulation(65, 0);
+  EXPECT_TRUE(defaire->isEnabled());
+  defaire->trigger();
+  EXPECT_EQ(Ed().Modele().Text(), depart);
+  EXPECT_FALSE(defaire->isEnabled());
+  EXPECT_TRUE(refaire->isEnabled());
+  refaire->trigger();
+  EXPECT_EQ(Ed().Modele().Text(), "trait = 1,1");
+
+  // The editor's find keys reach the find dialog.
+  Ed().Modele().SetSelStart(0);
+  Ed().Modele().SetSelLength(5);
+  F().Action(QStringLiteral("Mnu_Rechercher"))->trigger();
+  EXPECT_TRUE(F().Recherche().isVisible());
+  EXPECT_EQ(F().Recherche().Text1->text(), "trait");
+  Ed().Modele().SetSelStart(3);
+  QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Ed(), &f3);
+  EXPECT_EQ(Ed().PosTrouve, 0);
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(&Ed(), &esc);
+  EXPECT_FALSE(F().Recherche().isVisible());
+  Arret = false;
+  EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+}  // namespace
