@@ -175,6 +175,12 @@ void FrmFind::Suivant_Click() {
 void FrmFind::Remplacer_Click() {
   if (editeur_.PosTrouve < 0) return;
   EditeurTexte& modele = editeur_.Modele();
+  // A click or a new search text since the find: the selection no longer holds what was found,
+  // and replacing it would write into the text at the caret. Find again instead.
+  if (modele.SelStart() != editeur_.PosTrouve || modele.SelLength() != Text1->text().size()) {
+    Suivant_Click();
+    return;
+  }
   const QString remplacement = Text2->text();
   modele.SuiviModif = true;
   modele.SetSelText(remplacement);

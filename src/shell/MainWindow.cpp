@@ -14,9 +14,11 @@
 #include <QTimer>
 
 #include "drawing/DrawState.h"
+#include "editor/ContextHelp.h"
 #include "editor/EditorInsertions.h"
 #include "editor/FindDialog.h"
 #include "editor/ProgramEditor.h"
+#include "editor/SyntaxHints.h"
 #include "editor/UndoRing.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
@@ -124,7 +126,7 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
 
   // Entries whose commands come with later versions.
-  const char* plusTard[] = {"Mnu_Masque", "Mnu_Dessin", "Mnu_AideMot"};
+  const char* plusTard[] = {"Mnu_Masque", "Mnu_Dessin"};
   for (const char* nom : plusTard) {
     QAction* action = Action(QString::fromUtf8(nom));
     connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
@@ -138,7 +140,10 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Conditions", [this] { Mnu_Conditions_Click(); });
   relie("Mnu_AProposDe", [this] { Mnu_AProposDe_Click(); });
   relie("Mnu_Non_Doc", [this] { Mnu_Non_Doc_Click(); });
+  relie("Mnu_AideMot", [this] { Mnu_AideMot_Click(); });
   editeur_->ResumeSyntaxes = [this] { Mnu_ResumeSyntaxes_Click(); };
+  editeur_->AideLigne = [this] { AideLigne(*editeur_, *this); };
+  editeur_->CacheAideLigne = [this] { CacheAideLigne(*this); };
   editeur_->Masque = [this] { NonDisponible(Action(QStringLiteral("Mnu_Masque"))); };
 }
 

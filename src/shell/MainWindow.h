@@ -121,6 +121,8 @@ class FenetrePrincipale : public QMainWindow {
   void Mnu_Aide25_Click();
   void Mnu_Aide_Click();
   void Mnu_ResumeSyntaxes_Click();
+  // Help at the topic of the word under the editor's caret (ContextHelp.cpp).
+  void Mnu_AideMot_Click();
   void Mnu_MAJ_Aide_Click();
   void Mnu_Conditions_Click();
   void Mnu_AProposDe_Click();

@@ -136,6 +136,13 @@ TEST_F(FindReplaceTest, ReplaceOneByOneIsOneUndoStep) {
   EXPECT_EQ(anneau_.NbAnnul(), 2);
   EXPECT_EQ(editeur_.DerniereTouche, 72);
   EXPECT_EQ(editeur_.DernierShift, 2);
+  // A click inside the statement since the find: Replace finds again and writes nothing.
+  M().SetSelStart(25);
+  editeur_.NbRecherches = 0;
+  dialogue_.Remplacer_Click();
+  EXPECT_EQ(Texte(), "Trait = 1" + CRLF + "Trait = 2" + CRLF + "Cercle = 3");
+  EXPECT_EQ(editeur_.PosTrouve, -1);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
   anneau_.Defaire();
   EXPECT_EQ(Texte(), "Cercle = 1" + CRLF + "Cercle = 2" + CRLF + "Cercle = 3");
 }
