@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <vector>
 
 #include "editor/ProgramEditor.h"
 #include "interpreter/RunState.h"
@@ -16,7 +17,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 const QHash<QString, int>& TableSujets() {
   static const QHash<QString, int> table = [] {
-    const std::pair<int, std::initializer_list<const char*>> groupes[] = {
+    const std::pair<int, std::vector<const char*>> groupes[] = {
         {2100, {"CT", "CENTREE", "CENTREI", "CENTREEI"}},
         {2200, {"TRAIT", "CERCLE", "CERCLEI", "CERCLEP", "CERCLEPI", "PLUS", "+", "X"}},
         {2300,

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <vector>
 
 #include "interpreter/Scrambling.h"
 #include "platform/Host.h"
@@ -20,7 +21,7 @@ constexpr int kExterneNonDocumentee = 359;
 
 const QHash<QString, int>& TableMasques() {
   static const QHash<QString, int> table = [] {
-    const std::pair<int, std::initializer_list<const char*>> groupes[] = {
+    const std::pair<int, std::vector<const char*>> groupes[] = {
         {302, {"SUITE"}},
         {303, {"ARC"}},
         {304, {"CADRE", "CADREP", "CADRE%"}},

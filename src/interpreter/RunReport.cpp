@@ -1,5 +1,7 @@
 #include "interpreter/RunReport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "commands/Commands.h"
@@ -149,6 +151,14 @@ void FinNiveau(int niveau) {
 
 void TraceJournalDessin() {
   Hote* hote = HoteCourant();
+  const QString nom = QStringLiteral("$Dessin_tmp.txt");
+  const QFileInfo journal(QDir::current().absoluteFilePath(nom));
+  // A dialog open with no drawing started has no journal yet: nothing to draw.
+  if (!journal.exists() || journal.size() == 0) return;
+  if (Sortie == nullptr) Sortie = hote->Ecran();
+  // The absolute path, unless it holds a separator that would split the field.
+  QString fichier = journal.absoluteFilePath();
+  if (fichier.contains(SepParam) || fichier.contains(SepSousParam)) fichier = nom;
   try {
     const int32_t couleur = ValeurCouleur(hote->CouleurDessin());
     CouleurCourante = CouleurCmd = couleur;
@@ -157,11 +167,16 @@ void TraceJournalDessin() {
     EpaisseurTrait = MaxEntier(LitEpaisT(hote->EpaisseurDessin()), 1.0f);
     Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
     const QString s = SepParam;
-    CmdPlot(0, QStringLiteral("Plot"),
-            QStringLiteral("$Dessin_tmp.txt§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
+    CmdPlot(Niveaux.size() > 1 ? 1 : 0, QStringLiteral("Plot"),
+            fichier + QStringLiteral("§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
                 QStringLiteral("1") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
-  } catch (const ErreurExecution&) {
-    // The journal is the dialog's own file; a failure to draw it leaves the drawing as it is.
+  } catch (const std::exception& e) {
+    QString detail = DetailErreur;
+    if (const auto* erreur = dynamic_cast<const ErreurExecution*>(&e); erreur && detail.isEmpty())
+      detail = erreur->raison();
     DetailErreur.clear();
+    // One message of its own: the run itself went well.
+    Dialogues().MsgBox(nom + QStringLiteral(" :") + CRLF + CRLF + detail, Boutons::Ok,
+                       QStringLiteral("Morvo Dessin"));
   }
 }

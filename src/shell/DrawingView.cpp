@@ -63,3 +63,7 @@ void VueDessin::mousePressEvent(QMouseEvent* evenement) {
 void VueDessin::mouseDoubleClickEvent(QMouseEvent* evenement) {
   emit DoubleClic(BitsModificateurs(evenement->modifiers()));
 }
+
+void VueDessin::mouseReleaseEvent(QMouseEvent* evenement) {
+  emit SourisRelachee(BitsBoutons(evenement->button()), BitsModificateurs(evenement->modifiers()));
+}

@@ -30,6 +30,7 @@ class VueDessin : public QWidget {
   void SourisDeplacee(int bouton, int shift, float x, float y);
   void SourisAppuyee(int bouton, int shift, float x, float y);
   void DoubleClic(int shift);
+  void SourisRelachee(int bouton, int shift);
 
  protected:
   void paintEvent(QPaintEvent* evenement) override;
@@ -37,6 +38,7 @@ class VueDessin : public QWidget {
   void mouseMoveEvent(QMouseEvent* evenement) override;
   void mousePressEvent(QMouseEvent* evenement) override;
   void mouseDoubleClickEvent(QMouseEvent* evenement) override;
+  void mouseReleaseEvent(QMouseEvent* evenement) override;
 
  private:
   void Redimensionne();

@@ -33,6 +33,7 @@
 #include "shell/Languages.h"
 #include "shell/Menus.h"
 #include "shell/MouseCoordinates.h"
+#include "shell/MouseDrawing.h"
 #include "shell/Options.h"
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
@@ -126,11 +127,12 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
 
   // Entries whose commands come with later versions.
-  const char* plusTard[] = {"Mnu_Masque", "Mnu_Dessin"};
+  const char* plusTard[] = {"Mnu_Masque"};
   for (const char* nom : plusTard) {
     QAction* action = Action(QString::fromUtf8(nom));
     connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
   }
+  relie("Mnu_Dessin", [this] { Mnu_Dessin_Click(*this); });
   relie("Mnu_Patchs", [] { Mnu_Patchs_Click(); });
   relie("Mnu_Langue", [this] { Mnu_Langue_Click(); });
   relie("Mnu_Aide25", [this] { Mnu_Aide25_Click(); });
@@ -306,7 +308,6 @@ void FenetrePrincipale::Mnu_Quitter_Click() { close(); }
 bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
   const Qt::KeyboardModifiers etat =
       modificateurs & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-  const auto nonDisponible = [this](const char* nom) { NonDisponible(Action(QString::fromUtf8(nom))); };
   switch (touche) {
     case Qt::Key_F4:
       if (etat == Qt::NoModifier)
@@ -325,7 +326,7 @@ bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificat
       Mnu_RefCurseur_Click(BitsModificateurs(etat));
       return true;
     case Qt::Key_F9:
-      if (hote_->MnuDessinActif) nonDisponible("Mnu_Dessin");
+      if (hote_->MnuDessinActif) Mnu_Dessin_Click(*this);
       return true;
     case Qt::Key_S:
       if (etat != (Qt::ShiftModifier | Qt::ControlModifier)) return false;

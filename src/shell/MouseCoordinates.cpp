@@ -17,6 +17,7 @@
 #include "platform/Legacy.h"
 #include "shell/DrawingView.h"
 #include "shell/MainWindow.h"
+#include "shell/MouseDrawing.h"
 #include "shell/QtHost.h"
 #include "values/Colours.h"
 
@@ -199,24 +200,39 @@ void FenetrePrincipale::RelieSouris() {
   connect(vue_, &VueDessin::SourisAppuyee, this,
           [this](int bouton, int shift, float x, float y) { Form_MouseDown(bouton, shift, x, y); });
   connect(vue_, &VueDessin::DoubleClic, this, &FenetrePrincipale::Form_DblClick);
+  connect(vue_, &VueDessin::SourisRelachee, this, [] {
+    if (!Dessin.ModeDessin) return;
+    if (FrmDessin* d = FrmDessin::Ouvert()) d->RendFocus();
+  });
   text3_->installEventFilter(new FiltreDoubleClic(text3_, [this] { Text3_DblClick(); }));
 }
 
-void FenetrePrincipale::Form_MouseMove(int, int shift, float x, float y) {
+void FenetrePrincipale::Form_MouseMove(int bouton, int shift, float x, float y) {
   vue_->setCursor(Qt::CrossCursor);
-  const AffichageSouris a = MesureSouris(x, y, shift);
+  const AffichageSouris a = MesureSouris(x, y, shift, Dessin.SaisieSouris);
   CouleursBoite(text2_, a);
   text2_->setText(a.Coordonnees);
   text3_->setText(a.Angle);
   if (annulation_)
     text4_->setText(
         TexteAnnulations(annulation_->IndexAnnul(), annulation_->NbAnnul(), annulation_->NbRefaire()));
+  if (Dessin.ModeDessin && bouton == BoutonGauche && shift == BitShift) {
+    if (Sortie == nullptr) Sortie = &vue_->Surface();
+    EnregistreDeplacementDessin(bouton, shift, x, y);
+    vue_->update();
+  }
 }
 
 void FenetrePrincipale::Form_MouseDown(int, int shift, float& x, float& y) {
-  if ((hote_->MnuDessinActif || !(shift & BitShift)) && (shift & BitAlt)) {
-    Souris.MarqueX = x;
-    Souris.MarqueY = y;
+  if (hote_->MnuDessinActif || !(shift & BitShift)) {
+    if (shift & BitAlt) {
+      Souris.MarqueX = x;
+      Souris.MarqueY = y;
+    }
+  } else if (Dessin.SaisieSouris) {
+    if (Sortie == nullptr) Sortie = &vue_->Surface();
+    EnregistrePressionDessin(shift, x, y);
+    vue_->update();
   }
   Souris.DernierX = x;
   Souris.DernierY = y;

@@ -2,12 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenuBar>
 
 #include "editor/ProgramEditor.h"
 #include "shell/DrawingView.h"
 #include "shell/MainWindow.h"
 #include "shell/Menus.h"
+#include "shell/MouseDrawing.h"
 
 HoteQt::HoteQt(FenetrePrincipale& fenetre) : fenetre_(fenetre) { DefinitHote(this); }
 
@@ -51,9 +53,23 @@ void HoteQt::MontreEtatMenus() {
   if (profondeur_ > 0) return;
   m.Action(QStringLiteral("Mnu_Visualiser"))->setEnabled(MnuVisualiserActif);
   m.Action(QStringLiteral("Mnu_Zoom"))->setEnabled(MnuZoomActif);
-  m.Action(QStringLiteral("Mnu_RefCurseur"))->setEnabled(MnuRefCurseurActif);
+  // A live mouse drawing keeps the reference cursor where its points are measured from.
+  m.Action(QStringLiteral("Mnu_RefCurseur"))->setEnabled(MnuRefCurseurActif && !Dessin.DessinDemarre);
   MnuDessinActif = m.Action(QStringLiteral("Mnu_Dessin"))->isEnabled();
   MnuCodeCoche = m.Action(QStringLiteral("Mnu_Code"))->isChecked();
 }
 
 void HoteQt::OuvreAide() { fenetre_.Mnu_Aide25_Click(); }
+
+namespace {
+
+QString ChampDessin(int n, const QString& garde) {
+  const FrmDessin* d = FrmDessin::Ouvert();
+  return d != nullptr ? d->Texte(n)->text() : garde;
+}
+
+}  // namespace
+
+QString HoteQt::CouleurDessin() const { return ChampDessin(2, Dessin.CouleurDessin); }
+QString HoteQt::CouleurFondDessin() const { return ChampDessin(4, Dessin.CouleurFondDessin); }
+QString HoteQt::EpaisseurDessin() const { return ChampDessin(3, Dessin.EpaisDessin); }

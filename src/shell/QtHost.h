@@ -25,6 +25,10 @@ class HoteQt : public Hote {
   void DebutRun() override;
   void FinRun() override;
   void OuvreAide() override;
+  // The mouse-drawing dialog's fields while it is open, else the values it kept.
+  QString CouleurDessin() const override;
+  QString CouleurFondDessin() const override;
+  QString EpaisseurDessin() const override;
 
   // The printer surface while a print run goes on.
   void DefinitImprimante(OutputSurface* imprimante) { imprimante_ = imprimante; }

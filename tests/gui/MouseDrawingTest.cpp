@@ -1,0 +1,296 @@
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "WindowFixture.h"
+#include "platform/Clipboard.h"
+#include "platform/TextFile.h"
+#include "shell/DrawingView.h"
+#include "shell/Menus.h"
+#include "shell/MouseCoordinates.h"
+#include "shell/MouseDrawing.h"
+#include "shell/QtHost.h"
+#include "shell/ThreeButtonBox.h"
+
+namespace {
+
+const QString CRLF = QStringLiteral("\r\n");
+
+int PixelsRouges(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++n;
+    }
+  return n;
+}
+
+QStringList LignesJournal() {
+  const std::optional<QString> texte = LitFichierTexte(CheminJournalDessin());
+  if (!texte) return {};
+  QStringList lignes = texte->split(CRLF);
+  lignes.removeLast();
+  return lignes;
+}
+
+class MouseDrawingTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    RazEtatSouris();
+    RazEtatDessinSouris();
+  }
+  void TearDown() override {
+    if (FrmDessin* d = FrmDessin::Ouvert()) d->Cmd_Esc_Click();
+    QApplication::processEvents();
+    DefinitTroisBoutons({});
+    RazEtatSouris();
+    RazEtatDessinSouris();
+    WindowFixture::TearDown();
+  }
+
+  FrmDessin& OuvreDialogue() {
+    F().Form_KeyDown(Qt::Key_F9, Qt::NoModifier);
+    EXPECT_NE(FrmDessin::Ouvert(), nullptr);
+    return *FrmDessin::Ouvert();
+  }
+  // A press as the drawing view delivers it.
+  void Appuie(int shift, float x, float y) { F().Form_MouseDown(BoutonGauche, shift, x, y); }
+};
+
+}  // namespace
+
+TEST(MouseDrawingFormats, LinesCountsAndPlotLine) {
+  RazEtatDessinSouris();
+  const ValeursRun avant = RunShell;
+  RunShell.RefCurX = 10;
+  RunShell.RefCurY = 20;
+  Dessin.FormatCoordDessin = FormatDecimales(QStringLiteral(" a "));
+  EXPECT_EQ(Dessin.FormatCoordDessin, QStringLiteral("0.0#"));
+  EXPECT_EQ(LignePointDessin(22.346f, 24), QStringLiteral("12.35; 4.0"));
+  Dessin.FormatCoordDessin = FormatDecimales(QStringLiteral("1"));
+  EXPECT_EQ(LignePointDessin(22.346f, 24), QStringLiteral("12.3; 4.0"));
+  EXPECT_EQ(FormatDecimales(QStringLiteral("0")), QStringLiteral("0"));
+  EXPECT_EQ(FormatDecimales(QStringLiteral("2")), QStringLiteral("0.00"));
+  Dessin.FormatCoordDessin = QStringLiteral("0.00");
+  EXPECT_EQ(LigneRelativeDessin(1.25f, -0.5f), QStringLiteral("1.25r; -0.50r"));
+  EXPECT_TRUE(ModeRelatif(QStringLiteral(" o")));
+  EXPECT_TRUE(ModeRelatif(QStringLiteral("Y")));
+  EXPECT_FALSE(ModeRelatif(QStringLiteral("N")));
+  RunShell = avant;
+
+  EXPECT_EQ(NomFichierDessin(QStringLiteral(" Dessin ")), QStringLiteral("Dessin.txt"));
+  EXPECT_EQ(NomFichierDessin(QStringLiteral("a.b/Dessin")), QStringLiteral("a.b/Dessin"));
+  EXPECT_EQ(NomFichierDessin(QString()), QString());
+  EXPECT_EQ(LignePlotDessin(QStringLiteral("Croquis"), 12),
+            QStringLiteral("Plot = Croquis§59,1,2§12,1,1,,1"));
+  EXPECT_EQ(LignePlotDessin(QStringLiteral("Dessin"), 0), QStringLiteral("Plot = Dessin§59,1,2§0,1,1,,1"));
+
+  // Header, 3 points in 2 traces.
+  const QString fichier = QStringLiteral("' en-tete\r\n1; 2\r\n3; 4\r\n'EOD\r\n5; 6\r\n");
+  const CompteDessin c = CompteFichierDessin(fichier);
+  EXPECT_EQ(c.Traces, 2);
+  EXPECT_EQ(c.Points, 4);  // the "'EOD" line counts as the old counting did
+  // A continued file ending on a point gets a separator; one ending on "'EOD" does not.
+  EXPECT_EQ(JournalRepris(QStringLiteral("' en-tete\r\n1; 2\r\n")),
+            QStringLiteral("' en-tete\r\n1; 2\r\n'EOD\r\n"));
+  EXPECT_EQ(JournalRepris(fichier + QStringLiteral("'eod\r\n")), fichier + QStringLiteral("'eod\r\n"));
+  // A file without a final line end gets one before the separator.
+  EXPECT_EQ(JournalRepris(QStringLiteral("' en-tete\r\n1; 2\r\n3; 4")),
+            QStringLiteral("' en-tete\r\n1; 2\r\n3; 4\r\n'EOD\r\n"));
+}
+
+TEST(MouseDrawingUndo, LastPointOfEachKind) {
+  const QString tete = QStringLiteral("' header");
+  // Header only: nothing happens.
+  EXPECT_FALSE(AnnuleDernierPoint({tete}, 0, 0).Change);
+  // One point: erased, it stays the current point.
+  AnnulationPoint a = AnnuleDernierPoint({tete, QStringLiteral("1,5; 2")}, 10, 0);
+  EXPECT_EQ(a.Lignes, QStringList{tete});
+  EXPECT_TRUE(a.Efface);
+  EXPECT_FLOAT_EQ(a.X, 11.5f);
+  EXPECT_FLOAT_EQ(a.Y, 2);
+  // A stroke: erased back to the previous point, which is drawn again.
+  a = AnnuleDernierPoint({tete, QStringLiteral("1; 2"), QStringLiteral("5; 6")}, 0, 0);
+  EXPECT_EQ(a.Lignes.size(), 2);
+  EXPECT_TRUE(a.Redessine);
+  EXPECT_FLOAT_EQ(a.EffaceX1, 1);
+  EXPECT_FLOAT_EQ(a.EffaceX2, 5);
+  EXPECT_FLOAT_EQ(a.X, 1);
+  // A lone point starting a trace: the separator goes with it.
+  a = AnnuleDernierPoint({tete, QStringLiteral("1; 2"), QStringLiteral("'EOD"), QStringLiteral("7; 8")}, 0,
+                         0);
+  EXPECT_EQ(a.Lignes, (QStringList{tete, QStringLiteral("1; 2")}));
+  EXPECT_FALSE(a.Redessine);
+  EXPECT_FLOAT_EQ(a.Y, 2);
+  // A separator last: dropped back to the last point.
+  a = AnnuleDernierPoint({tete, QStringLiteral("3; 4"), QStringLiteral("'EOD")}, 0, 0);
+  EXPECT_EQ(a.Lignes, (QStringList{tete, QStringLiteral("3; 4")}));
+  EXPECT_FALSE(a.Efface);
+  EXPECT_FLOAT_EQ(a.X, 3);
+}
+
+TEST_F(MouseDrawingTest, ClicksRecordRunsPlotAndSavingPutsThePlotLine) {
+  Demarre();
+  MenusPrincipaux& m = F().Menus();
+  FrmDessin& d = OuvreDialogue();
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Dessin"))->isEnabled());
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_Fichier"))->isEnabled());
+  EXPECT_FALSE(F().Hote().MnuDessinActif);
+
+  d.Texte(2)->setText(QStringLiteral("Rouge"));
+  d.Texte(3)->setText(QStringLiteral("0.5mm"));
+  d.Texte(5)->setText(QStringLiteral("35"));
+  d.Texte(6)->setText(QStringLiteral("12"));
+  d.Texte(7)->setText(QStringLiteral("0"));
+  d.Cmd_OK_Click();
+  EXPECT_TRUE(Dessin.ModeDessin);
+  EXPECT_FLOAT_EQ(Dessin.DistancePoints, 20);
+  EXPECT_FLOAT_EQ(Dessin.NiveauLissage, 10);
+  EXPECT_FALSE(d.Texte(2)->isEnabled());
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_RefCurseur"))->isEnabled());
+  ASSERT_EQ(LignesJournal().size(), 1);
+  EXPECT_TRUE(LignesJournal()[0].startsWith(QStringLiteral("' Fichier de données dessin pour Morvo")));
+
+  RunShell.RefCurX = RunShell.RefCurY = 0;
+  // Shift-presses: a trace of two points (the second with Alt), then a new trace snapped by Ctrl.
+  Appuie(BitShift, 20, 20);
+  Appuie(BitShift | BitAlt, 60, 20);
+  float x = 100, y = 24;
+  F().Form_MouseDown(BoutonGauche, BitShift | BitCtrl, x, y);
+  EXPECT_FLOAT_EQ(y, 20);
+  // A freehand move nearer than 20 mm records nothing; farther it does.
+  F().Form_MouseMove(BoutonGauche, BitShift, 110, 20);
+  F().Form_MouseMove(BoutonGauche, BitShift, 130, 20);
+  // A press without Shift records nothing.
+  Appuie(0, 5, 5);
+  EXPECT_EQ(LignesJournal().mid(1),
+            (QStringList{QStringLiteral("20; 20"), QStringLiteral("60; 20"), QStringLiteral("'EOD"),
+                         QStringLiteral("100; 20"), QStringLiteral("130; 20")}));
+  EXPECT_EQ(Dessin.NbPointsDessin, 4);
+
+  // Backspace undoes the freehand point.
+  Souris.DernierX = 130;
+  EXPECT_TRUE(d.Form_KeyDown(Qt::Key_Backspace, Qt::NoModifier));
+  EXPECT_EQ(LignesJournal().size(), 5);
+  EXPECT_FLOAT_EQ(Souris.DernierX, 100);
+
+  // Every run draws the journal again in the dialog's colour and width.
+  F().Vue().Surface().Cls();
+  ASSERT_EQ(PixelsRouges(F().Vue().Surface().Image()), 0);
+  F().Mnu_Visualiser_Click();
+  EXPECT_GT(PixelsRouges(F().Vue().Surface().Image()), 50);
+  EXPECT_EQ(Sortie->ForeColor, 0x0000FFu);
+  EXPECT_EQ(CouleurCmd, 0x0000FF);
+  EXPECT_GE(Sortie->DrawWidth, 1);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  // The reference cursor stays off for as long as the drawing is live, runs included.
+  EXPECT_FALSE(m.Action(QStringLiteral("Mnu_RefCurseur"))->isEnabled());
+
+  // Saving: a new file, the name written back, the smoothing changed during the drawing.
+  d.Texte(1)->setText(QString());
+  d.Texte(6)->setText(QStringLiteral("12"));
+  PressePapiersEfface();
+  d.Cmd_OK_Click();
+  QApplication::processEvents();
+  EXPECT_EQ(FrmDessin::Ouvert(), nullptr);
+  EXPECT_FALSE(QFile::exists(CheminJournalDessin()));
+  const std::optional<QString> sauve = LitFichierTexte(Chemin(QStringLiteral("Dessin.txt")));
+  ASSERT_TRUE(sauve.has_value());
+  EXPECT_TRUE(sauve->endsWith(QStringLiteral("'EOD\r\n100; 20\r\n")));
+  EXPECT_EQ(PressePapiersTexte(), QStringLiteral("Plot = Dessin§59,1,2§12,1,1,,1"));
+  EXPECT_EQ(Dessin.NomDessinSaisi, QStringLiteral("Dessin"));
+  EXPECT_FALSE(Dessin.ModeDessin || Dessin.DessinDemarre || Dessin.SaisieSouris);
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Dessin"))->isEnabled());
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Fichier"))->isEnabled());
+  EXPECT_TRUE(m.Action(QStringLiteral("Mnu_RefCurseur"))->isEnabled());
+  EXPECT_TRUE(F().Hote().MnuDessinActif);
+
+  // The dialog comes back with the fields as they were left.
+  FrmDessin& d2 = OuvreDialogue();
+  EXPECT_EQ(d2.Texte(1)->text(), QStringLiteral("Dessin"));
+  EXPECT_EQ(d2.Texte(2)->text(), QStringLiteral("Rouge"));
+  EXPECT_EQ(d2.Texte(6)->text(), QStringLiteral("12"));
+}
+
+TEST_F(MouseDrawingTest, ContinueAddReplaceAndCancel) {
+  Demarre();
+  const QString fichier = Chemin(QStringLiteral("Croquis.txt"));
+  ASSERT_TRUE(EcritFichierTexte(fichier, QStringLiteral("' vieux\r\n1; 1\r\n2; 2\r\n")));
+
+  // Continuing the file: the journal starts with it and a separator.
+  FrmDessin& d = OuvreDialogue();
+  d.Texte(1)->setText(QStringLiteral("Croquis"));
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  d.Cmd_OK_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("Croquis.txt")));
+  EXPECT_EQ(Dessin.ReponseReprise, 6);
+  EXPECT_EQ(LignesJournal(), (QStringList{QStringLiteral("' vieux"), QStringLiteral("1; 1"),
+                                          QStringLiteral("2; 2"), QStringLiteral("'EOD")}));
+  EXPECT_FLOAT_EQ(Souris.DernierX, 2);
+  Appuie(BitShift, 8, 9);
+
+  // The loaded file cannot be added to itself; Cancel in the box keeps the dialog open.
+  QuestionTroisBoutons vue;
+  DefinitTroisBoutons([&vue](const QuestionTroisBoutons& q) {
+    vue = q;
+    return 0;
+  });
+  d.Cmd_OK_Click();
+  EXPECT_FALSE(vue.Bouton1Actif());
+  EXPECT_TRUE(vue.Message.contains(QStringLiteral("Croquis.txt")));
+  EXPECT_EQ(FrmDessin::Ouvert(), &d);
+  EXPECT_TRUE(QFile::exists(CheminJournalDessin()));
+
+  // Replace.
+  DefinitTroisBoutons([](const QuestionTroisBoutons&) { return 2; });
+  d.Cmd_OK_Click();
+  QApplication::processEvents();
+  EXPECT_EQ(FrmDessin::Ouvert(), nullptr);
+  EXPECT_EQ(*LitFichierTexte(fichier), QStringLiteral("' vieux\r\n1; 1\r\n2; 2\r\n'EOD\r\n8.0; 9.0\r\n"));
+
+  // Add: the journal with its header after the file, then the closing line.
+  FrmDessin& d2 = OuvreDialogue();
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  d2.Cmd_OK_Click();
+  Appuie(BitShift, 3, 4);
+  DefinitTroisBoutons([](const QuestionTroisBoutons&) { return 1; });
+  d2.Cmd_OK_Click();
+  QApplication::processEvents();
+  const QString ajoute = *LitFichierTexte(fichier);
+  EXPECT_TRUE(ajoute.startsWith(QStringLiteral("' vieux\r\n")));
+  EXPECT_TRUE(ajoute.endsWith(QStringLiteral("3.0; 4.0\r\n\r\n'EOD '\r\n")));
+  EXPECT_TRUE(ajoute.contains(QStringLiteral("' Fichier de données dessin pour Morvo")));
+  EXPECT_FALSE(QFile::exists(CheminJournalDessin()));
+
+  // Cancel: the journal goes, the menus come back.
+  FrmDessin& d3 = OuvreDialogue();
+  d3.Texte(1)->setText(QStringLiteral("Autre"));
+  d3.Cmd_OK_Click();
+  ASSERT_TRUE(QFile::exists(CheminJournalDessin()));
+  EXPECT_TRUE(d3.Form_KeyDown(Qt::Key_Escape, Qt::NoModifier));
+  QApplication::processEvents();
+  EXPECT_EQ(FrmDessin::Ouvert(), nullptr);
+  EXPECT_FALSE(QFile::exists(CheminJournalDessin()));
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Autre.txt"))));
+  EXPECT_TRUE(F().Menus().Action(QStringLiteral("Mnu_Dessin"))->isEnabled());
+  EXPECT_EQ(Dessin.NomDessinSaisi, QStringLiteral("Autre"));
+}
+
+TEST_F(MouseDrawingTest, AJournalThatCannotBeDrawnIsReported) {
+  Demarre();
+  FrmDessin& d = OuvreDialogue();
+  // Before a drawing starts there is no journal: a run says nothing.
+  F().Mnu_Visualiser_Click();
+  EXPECT_TRUE(prompter_.Messages().empty());
+  d.Cmd_OK_Click();
+  ASSERT_TRUE(AjouteFichierTexte(CheminJournalDessin(), QStringLiteral("pas de point\r\n")));
+  F().Mnu_Visualiser_Click();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("$Dessin_tmp.txt")));
+  EXPECT_TRUE(F().Hote().MnuVisualiserActif);
+}
