@@ -290,24 +290,30 @@ void GraduationSuivante(int& compteur, int niveau) {
   }
 }
 
+void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
+                    double& premier, double& dernier) {
+  n = premier = dernier = 0;
+  if (log) {
+    LitChampsLog(param, 1, champPremier, champDernier);
+    dernier = IndiceFinLog;
+  } else {
+    n = LitParam(param, 1).value_or(0.0);
+    premier = LitParam(param, champPremier).value_or(0.0);
+    dernier = LitParam(param, champDernier).value_or(n);
+  }
+  if (n == 0) n = 1;
+}
+
 void CmdGrad(int niveau) {
   const QString param = ParamLigne;
   const NiveauProg& nv = Niveau(niveau);
   const bool log = nv.EchelleLog;
 
   double n = 0, premier = 0, dernier = 0;
-  if (log) {
-    LitChampsLog(param, 1, 3, 4);
-    dernier = IndiceFinLog;
-  } else {
-    n = LitParam(param, 1).value_or(0.0);
-    premier = LitParam(param, 3).value_or(0.0);
-    dernier = LitParam(param, 4).value_or(n);
-  }
+  LitPasEtBornes(param, log, 3, 4, n, premier, dernier);
   const QString champLongueur = ParamN(param, 2);
   const double longueur = LitParam(param, 2).value_or(0.0) * SensInversion;
   const double t = SousChampNum(champLongueur, 2).value_or(0.0) * DegresEnRadians;
-  if (n == 0) n = 1;
 
   GardeEpaisT style(ParamN(param, 5));
   CouleurCmd = CouleurChamp(param, 6);

@@ -74,3 +74,7 @@ void TesteArretBoucle(long tours);
 // A group whose value field ends in "§%list" runs once per field of that variable: the slot of the
 // list (0 when there is none) and the number of runs.
 void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);
+// The step count and the first and last values of Grad and Val (field 1 and the two given fields);
+// on a log scale the fields are read as decades. A count of 0 counts as 1.
+void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
+                    double& premier, double& dernier);

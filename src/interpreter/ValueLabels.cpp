@@ -195,15 +195,7 @@ void CmdVal(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
   const bool log = nv.EchelleLog;
   double n = 0, premier = 0, dernier = 0;
-  if (log) {
-    LitChampsLog(param, 1, 5, 6);
-    dernier = IndiceFinLog;
-  } else {
-    n = LitParam(param, 1).value_or(0.0);
-    premier = LitParam(param, 5).value_or(0.0);
-    dernier = LitParam(param, 6).value_or(n);
-  }
-  if (n == 0) n = 1;
+  LitPasEtBornes(param, log, 5, 6, n, premier, dernier);
   const double d = LitParam(param, 4).value_or(0.0) * SensInversion;
   const double a4 = SousChampNum(ParamN(param, 4), 2).value_or(0.0);
   CouleurCmd = CouleurChamp(param, 7);
