@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "drawing/DrawState.h"
+#include "editor/CommandDialog.h"
 #include "editor/ContextHelp.h"
 #include "editor/EditorInsertions.h"
 #include "editor/FindDialog.h"
@@ -126,12 +127,7 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Selectionner", [this] { editeur_->EnvoieTouche(Qt::Key_A, Qt::ControlModifier); });
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
 
-  // Entries whose commands come with later versions.
-  const char* plusTard[] = {"Mnu_Masque"};
-  for (const char* nom : plusTard) {
-    QAction* action = Action(QString::fromUtf8(nom));
-    connect(action, &QAction::triggered, this, [this, action] { NonDisponible(action); });
-  }
+  relie("Mnu_Masque", [this] { Mnu_Masque_Click(*editeur_, *annulation_, this); });
   relie("Mnu_Dessin", [this] { Mnu_Dessin_Click(*this); });
   relie("Mnu_Patchs", [] { Mnu_Patchs_Click(); });
   relie("Mnu_Langue", [this] { Mnu_Langue_Click(); });
@@ -146,7 +142,7 @@ void FenetrePrincipale::ConnecteMenus() {
   editeur_->ResumeSyntaxes = [this] { Mnu_ResumeSyntaxes_Click(); };
   editeur_->AideLigne = [this] { AideLigne(*editeur_, *this); };
   editeur_->CacheAideLigne = [this] { CacheAideLigne(*this); };
-  editeur_->Masque = [this] { NonDisponible(Action(QStringLiteral("Mnu_Masque"))); };
+  editeur_->Masque = [this] { Mnu_Masque_Click(*editeur_, *annulation_, this); };
 }
 
 void FenetrePrincipale::NonDisponible(QAction* action) {
