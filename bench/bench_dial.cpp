@@ -25,11 +25,3 @@ static void BM_CadranDense(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CadranDense)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

@@ -27,5 +27,3 @@ void BM_CalculeNombre(benchmark::State& state) {
 BENCHMARK(BM_CalculeNombre);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -20,11 +20,3 @@ static void BM_BoucleGoto(benchmark::State& state) {
       benchmark::Counter(3.0 * tours * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BoucleGoto)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

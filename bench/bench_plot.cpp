@@ -17,8 +17,6 @@ namespace {
 
 constexpr int NbPoints = 50000;
 
-QString FichierDonnees;
-
 // One x,y line a point: a slow wave with a faster ripple, two decimals as measured data have.
 bool EcritDonnees(const QString& chemin) {
   QByteArray texte = "' x, y\r\n";
@@ -31,8 +29,22 @@ bool EcritDonnees(const QString& chemin) {
   return f.open(QIODevice::WriteOnly) && f.write(texte) == texte.size();
 }
 
+// The data file, written once into a folder that lasts as long as the program.
+const QString& FichierDonnees() {
+  static QTemporaryDir dossier;
+  static const QString chemin = [] {
+    const QString c = dossier.filePath(QStringLiteral("courbe50000.txt"));
+    if (!dossier.isValid() || !EcritDonnees(c)) {
+      std::fprintf(stderr, "bench_plot: cannot write the data file\n");
+      std::exit(1);
+    }
+    return c;
+  }();
+  return chemin;
+}
+
 void BM_Plot50000Points(benchmark::State& etat) {
-  const QString programme = QStringLiteral("Plot = %1, 1, 2, 0\r\n").arg(FichierDonnees);
+  const QString programme = QStringLiteral("Plot = %1, 1, 2, 0\r\n").arg(FichierDonnees());
   for (auto _ : etat) {
     SessionHeadless session(1000, 700, 96.0);
     session.Execute(programme);
@@ -44,17 +56,3 @@ void BM_Plot50000Points(benchmark::State& etat) {
 BENCHMARK(BM_Plot50000Points)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  QTemporaryDir dossier;
-  FichierDonnees = dossier.filePath(QStringLiteral("courbe50000.txt"));
-  if (!dossier.isValid() || !EcritDonnees(FichierDonnees)) {
-    std::fprintf(stderr, "bench_plot: cannot write the data file\n");
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

@@ -1,12 +1,12 @@
 // Feeds arbitrary bytes to the expression evaluator, the conditions and the substitution of a
 // level holding a few variables. Every input must return or raise a run error.
 
-#include <QGuiApplication>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzApplication.h"
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
 #include "values/Conditions.h"
@@ -15,23 +15,8 @@
 #include "values/Substitution.h"
 #include "values/Variables.h"
 
-namespace {
-
-void Prepare() {
-  static int argc = 1;
-  static char nom[] = "fuzz_expressions";
-  static char* argv[] = {nom, nullptr};
-  static QGuiApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return new QGuiApplication(argc, argv);
-  }();
-  (void)app;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
-  Prepare();
+  AssureApplicationFuzz();
   RazEtatRun();
   NiveauCourant = 1;
   int niveau = 1;

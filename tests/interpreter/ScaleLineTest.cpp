@@ -37,16 +37,6 @@ class ScaleLineTest : public RunFixture {
     RunFixture::Run(lignes);
   }
 
-  // A device point back in drawing units (millimetres).
-  QPointF Mm(const QPointF& p) {
-    const OutputSurface* e = Session().Ecran();
-    return {p.x() * e->ScaleWidth / e->LargeurPixels() + e->ScaleLeft,
-            p.y() * e->ScaleHeight / e->HauteurPixels() + e->ScaleTop};
-  }
-  double MmLongueur(double px) {
-    const OutputSurface* e = Session().Ecran();
-    return px * e->ScaleWidth / e->LargeurPixels();
-  }
 
   std::vector<Primitive> DeGenre(Primitive::Genre genre) {
     std::vector<Primitive> r;

@@ -37,11 +37,6 @@ class SectorTest : public RunFixture {
     RunFixture::Run(lignes);
   }
 
-  QPointF Mm(const QPointF& p) {
-    const OutputSurface* e = Session().Ecran();
-    return {p.x() * e->ScaleWidth / e->LargeurPixels() + e->ScaleLeft,
-            p.y() * e->ScaleHeight / e->HauteurPixels() + e->ScaleTop};
-  }
 
   // The lines of the run, the end-of-run axes (drawn in mask mode) aside.
   std::vector<Primitive> Lignes() {

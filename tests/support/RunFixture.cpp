@@ -1,6 +1,7 @@
 #include "RunFixture.h"
 
 #include "interpreter/RunState.h"
+#include "platform/OutputSurface.h"
 #include "values/Variables.h"
 
 ScriptedPrompter::Message RunFixture::SeulMessage() {
@@ -35,4 +36,15 @@ QString RunFixture::TexteRouge() {
     if (ed.CouleurA(i) == 0x0000FF) rouge += texte[i];
   }
   return rouge;
+}
+
+QPointF RunFixture::Mm(const QPointF& p) {
+  const OutputSurface* e = session_->Ecran();
+  return {p.x() * e->ScaleWidth / e->LargeurPixels() + e->ScaleLeft,
+          p.y() * e->ScaleHeight / e->HauteurPixels() + e->ScaleTop};
+}
+
+double RunFixture::MmLongueur(double px) {
+  const OutputSurface* e = session_->Ecran();
+  return px * e->ScaleWidth / e->LargeurPixels();
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -29,6 +30,10 @@ class RunFixture : public ::testing::Test {
   // The value of a variable of a level after the run; "<absent>" when there is none.
   QString Var(int niveau, const QString& nom);
   int NbVar(int niveau);
+  // A point in device pixels of the screen back in drawing units (millimetres, y up), through the
+  // scale the run left on the surface; and a length along x likewise.
+  QPointF Mm(const QPointF& p);
+  double MmLongueur(double px);
   // The text selected (or marked red) at the end: start and length of the red run in the editor.
   QString TexteRouge();
 
