@@ -47,7 +47,8 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
   Shell.MmParPixelImp = static_cast<float>(pdf_->MmParPixel());
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   const double dpiImp = 25.4 / pdf_->MmParPixel();
-  imprimante_ = std::make_unique<RecordingSurface>(pdf_->LargeurPixels(), pdf_->HauteurPixels(), dpiImp, pdf_.get());
+  imprimante_ =
+      std::make_unique<RecordingSurface>(pdf_->LargeurPixels(), pdf_->HauteurPixels(), dpiImp, pdf_.get());
   luImprimante_ = 0;
   Imprimer();
   VideEnregistrements();
@@ -80,21 +81,24 @@ QStringList SessionHeadless::JournalVariables() {
     for (int i = 1; i <= nv.NbVar && i <= MaxSlotsVar; ++i) {
       lignes << QStringLiteral("var %1 %2 %3")
                     .arg(niveau)
-                    .arg(nv.NomsVar[static_cast<size_t>(i)], CiteJournal(nv.ValeursVar[static_cast<size_t>(i)]));
+                    .arg(nv.NomsVar[static_cast<size_t>(i)],
+                         CiteJournal(nv.ValeursVar[static_cast<size_t>(i)]));
     }
   }
   return lignes;
 }
 
-Reponse SessionHeadless::PrompteurJournal::MsgBox(const QString& texte, Boutons boutons, const QString& titre) {
+Reponse SessionHeadless::PrompteurJournal::MsgBox(const QString& texte, Boutons boutons, const QString& titre,
+                                                  Icone icone, int defaut) {
   session_.VideEnregistrements();
-  const Reponse r = scripte_.MsgBox(texte, boutons, titre);
+  const Reponse r = scripte_.MsgBox(texte, boutons, titre, icone, defaut);
   session_.journal_ << scripte_.Journal().last();
   return r;
 }
 
-std::optional<QString> SessionHeadless::PrompteurJournal::InputBox(const QString& invite, const QString& titre,
-                                                                    const QString& defaut) {
+std::optional<QString> SessionHeadless::PrompteurJournal::InputBox(const QString& invite,
+                                                                   const QString& titre,
+                                                                   const QString& defaut) {
   session_.VideEnregistrements();
   auto r = scripte_.InputBox(invite, titre, defaut);
   session_.journal_ << scripte_.Journal().last();

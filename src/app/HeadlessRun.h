@@ -46,8 +46,10 @@ class SessionHeadless : public Hote {
   class PrompteurJournal : public Prompter {
    public:
     explicit PrompteurJournal(SessionHeadless& s) : session_(s) {}
-    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre) override;
-    std::optional<QString> InputBox(const QString& invite, const QString& titre, const QString& defaut) override;
+    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
+                   int defaut) override;
+    std::optional<QString> InputBox(const QString& invite, const QString& titre,
+                                    const QString& defaut) override;
     ScriptedPrompter& Scripte() { return scripte_; }
 
    private:

@@ -1,5 +1,7 @@
 #include "platform/Prompter.h"
 
+#include <algorithm>
+
 #include "platform/Legacy.h"
 
 namespace {
@@ -11,22 +13,9 @@ ScriptedPrompter& ParDefaut() {
 
 Prompter* courant = nullptr;
 
-Reponse BoutonParDefaut(Boutons b) {
-  return (b == Boutons::OuiNon || b == Boutons::OuiNonAnnuler) ? Reponse::Oui : Reponse::Ok;
-}
-
 bool EstBouton(Boutons b, Reponse r) {
-  switch (b) {
-    case Boutons::Ok:
-      return r == Reponse::Ok;
-    case Boutons::OkAnnuler:
-      return r == Reponse::Ok || r == Reponse::Annuler;
-    case Boutons::OuiNon:
-      return r == Reponse::Oui || r == Reponse::Non;
-    case Boutons::OuiNonAnnuler:
-      return r == Reponse::Oui || r == Reponse::Non || r == Reponse::Annuler;
-  }
-  return false;
+  const std::vector<Reponse> reponses = ReponsesBoutons(b);
+  return std::find(reponses.begin(), reponses.end(), r) != reponses.end();
 }
 
 std::optional<Reponse> LitReponse(const QString& texte) {
@@ -45,6 +34,25 @@ std::optional<QString> Prompter::SaisieInput(const QString& invite, const QStrin
 Prompter& Dialogues() { return courant ? *courant : ParDefaut(); }
 
 void DefinitDialogues(Prompter* p) { courant = p; }
+
+std::vector<Reponse> ReponsesBoutons(Boutons b) {
+  switch (b) {
+    case Boutons::Ok:
+      return {Reponse::Ok};
+    case Boutons::OkAnnuler:
+      return {Reponse::Ok, Reponse::Annuler};
+    case Boutons::OuiNon:
+      return {Reponse::Oui, Reponse::Non};
+    case Boutons::OuiNonAnnuler:
+      return {Reponse::Oui, Reponse::Non, Reponse::Annuler};
+  }
+  return {Reponse::Ok};
+}
+
+Reponse BoutonParDefaut(Boutons b, int defaut) {
+  const std::vector<Reponse> reponses = ReponsesBoutons(b);
+  return defaut >= 1 && defaut <= static_cast<int>(reponses.size()) ? reponses[defaut - 1] : reponses.front();
+}
 
 QString NomBoutons(Boutons b) {
   switch (b) {
@@ -74,14 +82,15 @@ QString NomReponse(Reponse r) {
   return {};
 }
 
-Reponse ScriptedPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre) {
-  Reponse reponse = BoutonParDefaut(boutons);
+Reponse ScriptedPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
+                                 int defaut) {
+  Reponse reponse = BoutonParDefaut(boutons, defaut);
   if (!reponses_.empty()) {
     const std::optional<Reponse> donnee = LitReponse(reponses_.front());
     reponses_.pop_front();
     if (donnee && EstBouton(boutons, *donnee)) reponse = *donnee;
   }
-  messages_.push_back({titre, texte, boutons, reponse});
+  messages_.push_back({titre, texte, boutons, reponse, icone, defaut});
   journal_.append(QStringLiteral("message %1 %2 %3 -> %4")
                       .arg(CiteJournal(titre), CiteJournal(texte), NomBoutons(boutons), NomReponse(reponse)));
   return reponse;

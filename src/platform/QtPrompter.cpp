@@ -37,36 +37,54 @@ QString TexteBouton(QMessageBox::StandardButton bouton) {
   }
 }
 
+QMessageBox::Icon IconeQt(Icone icone) {
+  switch (icone) {
+    case Icone::Question:
+      return QMessageBox::Question;
+    case Icone::Exclamation:
+      return QMessageBox::Warning;
+    case Icone::Critique:
+      return QMessageBox::Critical;
+    case Icone::Information:
+      return QMessageBox::Information;
+    case Icone::Aucune:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton BoutonQt(Reponse r) {
+  switch (r) {
+    case Reponse::Ok:
+      return QMessageBox::Ok;
+    case Reponse::Annuler:
+      return QMessageBox::Cancel;
+    case Reponse::Oui:
+      return QMessageBox::Yes;
+    case Reponse::Non:
+      return QMessageBox::No;
+  }
+  return QMessageBox::Ok;
+}
+
 }  // namespace
 
 QWidget* QtPrompter::Parent() const { return parent_ ? parent_ : QApplication::activeWindow(); }
 
-Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre) {
-  QMessageBox boite(QMessageBox::NoIcon, TitreFenetre(titre), texte, QMessageBox::NoButton, Parent());
-  QAbstractButton* premier = nullptr;
+Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
+                           int defaut) {
+  QMessageBox boite(IconeQt(icone), TitreFenetre(titre), texte, QMessageBox::NoButton, Parent());
   QAbstractButton* annuler = nullptr;
-  switch (boutons) {
-    case Boutons::Ok:
-      premier = boite.addButton(QMessageBox::Ok);
-      boite.setEscapeButton(premier);
-      break;
-    case Boutons::OkAnnuler:
-      premier = boite.addButton(QMessageBox::Ok);
-      annuler = boite.addButton(QMessageBox::Cancel);
-      break;
-    case Boutons::OuiNon:
-      premier = boite.addButton(QMessageBox::Yes);
-      boite.addButton(QMessageBox::No);
-      break;
-    case Boutons::OuiNonAnnuler:
-      premier = boite.addButton(QMessageBox::Yes);
-      boite.addButton(QMessageBox::No);
-      annuler = boite.addButton(QMessageBox::Cancel);
-      break;
+  for (const Reponse r : ReponsesBoutons(boutons)) {
+    QAbstractButton* b = boite.addButton(BoutonQt(r));
+    b->setText(TexteBouton(BoutonQt(r)));
+    if (r == Reponse::Annuler) annuler = b;
   }
-  for (QAbstractButton* b : boite.buttons()) b->setText(TexteBouton(boite.standardButton(b)));
-  boite.setDefaultButton(qobject_cast<QPushButton*>(premier));
-  if (annuler) boite.setEscapeButton(annuler);
+  boite.setDefaultButton(BoutonQt(BoutonParDefaut(boutons, defaut)));
+  if (annuler)
+    boite.setEscapeButton(annuler);
+  else if (boutons == Boutons::Ok)
+    boite.setEscapeButton(boite.buttons().front());
   boite.exec();
   switch (boite.standardButton(boite.clickedButton())) {
     case QMessageBox::Ok:
@@ -80,7 +98,7 @@ Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString&
     default:
       // Closed without a button: Cancel where there is one, else the default button.
       if (annuler) return Reponse::Annuler;
-      return boutons == Boutons::OuiNon ? Reponse::Oui : Reponse::Ok;
+      return BoutonParDefaut(boutons, defaut);
   }
 }
 

@@ -10,7 +10,8 @@ class QtPrompter : public Prompter {
  public:
   // Dialogs open over 'parent', or over the active window when it is null.
   explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
-  Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre) override;
+  Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone = Icone::Aucune,
+                 int defaut = 1) override;
   std::optional<QString> InputBox(const QString& invite, const QString& titre,
                                   const QString& defaut) override;
   std::optional<QString> SaisieInput(const QString& invite, const QString& titre, const QString& defaut,

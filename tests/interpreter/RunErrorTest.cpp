@@ -109,7 +109,7 @@ TEST_F(RunErrorTest, VariableListIsSortedByName) {
 // Records the menu state while a message is on the screen.
 class PrompteurMenus : public Prompter {
  public:
-  Reponse MsgBox(const QString&, Boutons, const QString&) override {
+  Reponse MsgBox(const QString&, Boutons, const QString&, Icone, int) override {
     menusPendantMessage.push_back(HoteCourant()->MnuVisualiserActif || HoteCourant()->MnuZoomActif ||
                                   HoteCourant()->MnuRefCurseurActif);
     return Reponse::Ok;
