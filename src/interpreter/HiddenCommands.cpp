@@ -115,7 +115,10 @@ void CmdDagCode(int niveau) {
   ed->ColoreInstruction();
 }
 
+bool LancementsInterdits = false;
+
 void CmdShell() {
+  if (LancementsInterdits) return;
   const QString programme = Trim(ParamN(ParamLigne, 1));
   if (Trim(ParamN(ParamLigne, 2)) != JetonShell) return;
   const QString attente = Trim(ParamN(ParamLigne, 3));

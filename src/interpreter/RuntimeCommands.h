@@ -9,4 +9,6 @@ bool CmdInput(int niveau);
 bool CmdListeVar(int niveau);
 void CmdOptions(int niveau);
 void CmdDagCode(int niveau);
+// True where no program may be started (the fuzz targets): SHELL#$ then starts nothing.
+extern bool LancementsInterdits;
 void CmdShell();

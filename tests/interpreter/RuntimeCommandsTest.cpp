@@ -10,6 +10,7 @@
 
 #include "RunFixture.h"
 #include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
 #include "values/VarList.h"
@@ -303,6 +304,13 @@ TEST_F(RuntimeCommandsTest, ShellStartsProgramsOnlyWithTheToken) {
   Lance({"SHELL#$ = /no/such/program, qwz#, 1", "%B = 2"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%B"), "2");
+
+  // Where starting programs is forbidden, even the right token starts nothing.
+  LancementsInterdits = true;
+  Lance({"SHELL#$ = /bin/touch, QWZ#, 1, " + Chemin("interdit.txt"), "%B = 3"});
+  LancementsInterdits = false;
+  EXPECT_FALSE(QFile::exists(Chemin("interdit.txt")));
+  EXPECT_EQ(Var(1, "%B"), "3");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
