@@ -127,6 +127,8 @@ struct Cadre {
 
   // Horizontal bands of the gradient swept from the lower edge up: the lower corners, the straight
   // middle, the upper corners. Each piece is one polygon whose right side mirrors its left one.
+  // Every band top is reckoned from its zone's base by the band's index: a band too thin to move
+  // a height on by one addition still ends the zone after as many bands as the frame holds.
   void TraceDegrade(int32_t c2) const {
     const double xL = std::min(x1, x2), xR = std::max(x1, x2);
     const double yB = std::min(y1, y2), yT = std::max(y1, y2);
@@ -141,6 +143,7 @@ struct Cadre {
       if (!std::isfinite(du) || du < PasAngulaireMin) du = PasAngulaireMin;
     }
 
+    int morceaux = 0;
     auto morceau = [&](std::initializer_list<PointXY> gauche) {
       const int n = 2 * static_cast<int>(gauche.size());
       PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
@@ -151,14 +154,18 @@ struct Cadre {
         PointPolyR(k++, xL + xR - it->x, it->y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
       Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes.Couleur());
       TracePolygoneDevice(1, n);
+      TesteArretTiret(++morceaux);
     };
     auto pt = [](double x, double y) { return PointXY{static_cast<float>(x), static_cast<float>(y)}; };
 
+    // The top of band j of the zone that starts at 'base'.
+    auto sommet = [&](double base, int j) { return std::min(base + (j + 1) * h, yT); };
     double y = yB;
-    double t = std::min(yB + h, yT);
+    int j = 0;
+    double t = sommet(yB, j);
     if (rc > 0 && chanfrein) {
-      while (y < yB + rc - eps) {
-        const double haut = std::min(y + h, yB + rc);
+      for (j = 0; y < yB + rc - eps; ++j) {
+        const double haut = std::min(sommet(yB, j), yB + rc);
         morceau({pt(xL + rc - (y - yB), y), pt(xL + rc - (haut - yB), haut)});
         bandes.Avance(false);
         y = haut;
@@ -186,27 +193,30 @@ struct Cadre {
         y = yn;
         if (atteint) {
           bandes.Avance(false);
-          t = std::min(t + h, yT);
+          t = sommet(yB, ++j);
         }
       }
     }
 
+    // The first piece ends at the band top reached so far, each later one a band higher.
     const double hautMilieu = yT - rc;
-    while (y < hautMilieu - eps) {
-      const double haut = std::min(t, hautMilieu);
+    const double premier = t;
+    for (j = 0; y < hautMilieu - eps; ++j) {
+      const double haut = std::min(premier + j * h, hautMilieu);
       morceau({pt(xL, y), pt(xL, haut)});
       bandes.Avance(false);
       y = haut;
-      t = y + h;
     }
 
     if (rc <= 0 || y >= yT - eps) return;
-    y = yT - rc;
-    t = std::min(yT - rc + h, yT);
+    const double baseHaut = yT - rc;
+    y = baseHaut;
+    j = 0;
+    t = sommet(baseHaut, j);
     if (chanfrein) {
-      while (y < yT - eps) {
-        const double haut = std::min(y + h, yT);
-        morceau({pt(xL + (y - (yT - rc)), y), pt(xL + (haut - (yT - rc)), haut)});
+      for (; y < yT - eps; ++j) {
+        const double haut = sommet(baseHaut, j);
+        morceau({pt(xL + (y - baseHaut), y), pt(xL + (haut - baseHaut), haut)});
         bandes.Avance(true);
         y = haut;
       }
@@ -236,7 +246,7 @@ struct Cadre {
       y = yn;
       if (atteint) {
         bandes.Avance(true);
-        t = std::min(t + h, yT);
+        t = sommet(baseHaut, ++j);
       }
     }
   }

@@ -10,6 +10,8 @@
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
 #include "drawing/Rotation.h"
+#include "drawing/Segments.h"
+#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -37,8 +39,12 @@ class GardeStyle {
 };
 
 // An angle field in radians; "-0" (a minus sign and a value of 0) asks for a radius line at 0.
+// An angle too large for a single-precision number has no place on the circle.
 float AngleChamp(const QString& param, int n) {
   const float angle = static_cast<float>(LitParam(param, n).value_or(0.0) * DegresEnRadians);
+  if (!std::isfinite(angle))
+    ErreurRun(QStringLiteral("Cercle : champ %1 / field %1 : angle hors limites / angle out of range\r\n\r\n")
+                  .arg(n));
   if (angle == 0 && LTrim(ParamN(param, n)).startsWith(QLatin1Char('-'))) return -1e-07f;
   return angle;
 }
@@ -118,25 +124,29 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
   Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
 }
 
-// A pie cut into slices from the start angle to the end angle, each one colour.
+// A pie cut into slices from the start angle to the end angle, each one colour. More than two
+// turns covers nothing more: the end is brought within two turns, as for the arcs, and every
+// angle is reckoned from the start by its index, so no step can fail to move on.
 void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes) {
   BandesCouleur bandes(CouleurCmd, c2, nbBandes > 0 ? nbBandes : 0);
   debut = -debut;
   fin = -fin;
   if (fin <= debut) fin += Tour;
-  const float dA = (fin - debut) / static_cast<float>(bandes.Nombre());
-  const float dt = static_cast<float>(PasBande(std::min(std::fabs(f.a), std::fabs(f.b))));
-  float a = debut;
-  while (fin - a > 0.0001f) {
-    float e = std::min(a + dA, fin);
-    if (e <= a) e = fin;  // a slice too thin to move the angle on takes the rest
+  if (fin - debut > 2 * Tour) fin = static_cast<float>(debut + Tour + std::fmod(fin - debut, Tour));
+  const int n = bandes.Nombre();
+  const double dA = (static_cast<double>(fin) - debut) / n;
+  const double dt = PasBande(std::min(std::fabs(f.a), std::fabs(f.b)));
+  for (int j = 0; j < n; ++j) {
+    const double a = debut + j * dA;
+    const double e = j + 1 == n ? static_cast<double>(fin) : debut + (j + 1) * dA;
     std::vector<PointXY> points{{f.cx, f.cy}, f.Point(a)};
-    points.reserve(static_cast<size_t>((e - a) / dt) + 3);
-    for (float t = a + dt; t < e; t += dt) points.push_back(f.Point(t));
+    const auto pas = static_cast<int64_t>((e - a) / dt);
+    points.reserve(static_cast<size_t>(pas) + 3);
+    for (int64_t k = 1; k <= pas && a + k * dt < e; ++k) points.push_back(f.Point(a + k * dt));
     points.push_back(f.Point(e));
     RemplitPoints(points, bandes.Couleur());
     bandes.Avance(true);
-    a = e;
+    TesteArretTiret(j + 1);
   }
 }
 

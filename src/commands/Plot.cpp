@@ -201,9 +201,9 @@ QString TexteMinMaxMoyenne(double min, double max, double moyenne) {
 }
 
 // Skips the first lines of a block or file: they are collected and, when asked, shown.
-QString SauteLignes(const QStringList& lignes, int saut, const QString& nomFichier) {
+QString SauteLignes(const QStringList& lignes, int64_t saut, const QString& nomFichier) {
   QStringList sautees;
-  for (int i = 0; i < saut; ++i) {
+  for (qsizetype i = 0; i < saut; ++i) {
     if (i >= lignes.size()) {
       Dialogues().MsgBox(nomFichier + QStringLiteral(": ") + TexteMsg(126), Boutons::Ok,
                          QStringLiteral("Morvo"));
@@ -388,7 +388,8 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
 
   const QStringList f3 = ParamN(param, 3).split(SepSousParam);
   const int colY = Entier(SousChamp(f3, 0));
-  const int mm = std::abs(Entier(SousChamp(f3, 1)));
+  // Widened before the sign is dropped: the smallest 32-bit number has no positive twin.
+  const int64_t mm = std::abs(static_cast<int64_t>(Entier(SousChamp(f3, 1))));
   int pas = Entier(SousChamp(f3, 2));
   if (pas <= 0) pas = 1;
   double fa = Nombre(SousChamp(f3, 3)).value_or(1.0);
@@ -400,7 +401,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   if (colRef < 0) ErreurChamp(1, QStringLiteral("colonne / column %1").arg(colRef));
 
   const QStringList f4 = ParamBrutN(param, 4).split(SepSousParam);
-  int saut = Entier(SousChamp(f4, 0));
+  int64_t saut = Entier(SousChamp(f4, 0));
   QString varSaut = NomVariable(SousChamp(f4, 1), 4);
   const int maxPoints = Entier(SousChamp(f4, 2));
   const bool afficheSaut = saut < 0;
@@ -436,7 +437,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
     const QString sautees = SauteLignes(lignes, saut, nomFichierX);
     if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichierX);
     fichierX.v.push_back(0);
-    for (int i = saut; i < lignes.size(); ++i) {
+    for (qsizetype i = std::min<int64_t>(saut, lignes.size()); i < lignes.size(); ++i) {
       if (maxPoints >= 1 && static_cast<int>(fichierX.v.size()) - 1 >= maxPoints) break;
       if (static_cast<int32_t>(fichierX.v.size()) > TailleTamponX)
         ErreurLigneDonnees(lignes[i], QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
@@ -471,7 +472,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
     if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichier);
 
     int nombre = 0;
-    for (int i = saut; i < bloc.Lignes.size(); ++i) {
+    for (int i = static_cast<int>(std::min<int64_t>(saut, bloc.Lignes.size())); i < bloc.Lignes.size(); ++i) {
       const QString& ligne = bloc.Lignes[i];
       const GenreLigne genre = GenreLignePlot(ligne);
       if (genre == GenreLigne::Commande) {
@@ -486,15 +487,13 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
           ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points (MaxPlot)").arg(maxPlot));
         if (avecX && !avecFichierX && nombre > TailleTamponX)
           ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
-        std::vector<QString> champs(static_cast<size_t>(colMax) + 1);
-        for (int c = 1; c <= colMax; ++c) {
-          const std::optional<QString> champ = ChampDonnees(ligne, separateur, c);
-          if (!champ) ErreurLigneDonnees(ligne, QStringLiteral("colonne / column %1 ?").arg(c));
-          champs[static_cast<size_t>(c)] = *champ;
-        }
+        const std::vector<QStringView> champs = ChampsDonnees(ligne, separateur, colMax);
+        if (static_cast<int>(champs.size()) < colMax)
+          ErreurLigneDonnees(ligne, QStringLiteral("colonne / column %1 ?").arg(champs.size() + 1));
+        auto texteChamp = [&](int c) { return champs[static_cast<size_t>(c) - 1].toString(); };
         if (avecX && !avecFichierX) {
           bool relatif = false;
-          float x = ValeurDonnee(champs[static_cast<size_t>(colX)], relatif, ligne);
+          float x = ValeurDonnee(texteChamp(colX), relatif, ligne);
           if (relatif) x += X.v.back();
           X.Ajoute(x, axeX);
         } else {
@@ -502,12 +501,12 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
         }
         if (colY > 0) {
           bool relatif = false;
-          double y = ValeurDonnee(champs[static_cast<size_t>(colY)], relatif, ligne);
+          double y = ValeurDonnee(texteChamp(colY), relatif, ligne);
           if (relatif) y += Y.v.back();
           double yref = 0;
           if (colRef > 0) {
             const QStringList& refs = lignesReference ? *lignesReference : bloc.Lignes;
-            const int n = saut + nombre - 1;
+            const int64_t n = saut + nombre - 1;
             if (n >= refs.size())
               ErreurLigneDonnees(ligne, QStringLiteral("ligne de référence / reference line ?"));
             const std::optional<QString> champ = ChampDonnees(refs[n], separateur, colRef);
@@ -552,8 +551,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
     }
 
     if (trace && nombre > 0) {
-      int mmb = mm;
-      if (nombre < 2 * mmb + 1) mmb = (nombre - 1) / 2;
+      const int mmb = static_cast<int>(nombre < 2 * mm + 1 ? (nombre - 1) / 2 : mm);
       auto debutAxe = [&](Colonne& c, bool valeurs, const Axe& axe) -> double {
         if (valeurs) return c.Moyenne(mmb + 1, mmb, nombre);
         if (!axe.min) c.min = 1;
@@ -605,12 +603,12 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
         vyPrec = vy;
         prec = p;
         TesteArret();
-        if (i % (pas * 10000 + 1) == 0) DoEvents();
+        if (i % (static_cast<int64_t>(pas) * 10000 + 1) == 0) DoEvents();
       };
       int dernier = 0;
-      for (int i = mmb + 1; i <= nombre && !fini; i += pas) {
-        visite(i);
-        dernier = i;
+      for (int64_t i = mmb + 1; i <= nombre && !fini; i += pas) {
+        visite(static_cast<int>(i));
+        dernier = static_cast<int>(i);
       }
       if (pas >= 2 && dernier < nombre && !fini) visite(nombre);
 

@@ -161,15 +161,22 @@ GenreLigne GenreLignePlot(const QString& ligne) {
   return GenreLigne::Donnees;
 }
 
-std::optional<QString> ChampDonnees(const QString& ligne, QChar separateur, int n) {
+std::vector<QStringView> ChampsDonnees(const QString& ligne, QChar separateur, int n) {
+  std::vector<QStringView> champs;
   qsizetype debut = 0;
-  for (int i = 1; i < n; ++i) {
-    const qsizetype p = ligne.indexOf(separateur, debut);
-    if (p < 0) return std::nullopt;
-    debut = p + 1;
+  while (static_cast<int>(champs.size()) < n) {
+    const qsizetype fin = ligne.indexOf(separateur, debut);
+    champs.push_back(QStringView(ligne).mid(debut, fin < 0 ? -1 : fin - debut));
+    if (fin < 0) break;
+    debut = fin + 1;
   }
-  const qsizetype fin = ligne.indexOf(separateur, debut);
-  return ligne.mid(debut, fin < 0 ? -1 : fin - debut);
+  return champs;
+}
+
+std::optional<QString> ChampDonnees(const QString& ligne, QChar separateur, int n) {
+  const std::vector<QStringView> champs = ChampsDonnees(ligne, separateur, n);
+  if (n < 1 || static_cast<int>(champs.size()) < n) return std::nullopt;
+  return champs.back().toString();
 }
 
 float ValeurDonnee(const QString& champ, bool& relatif, const QString& ligne) {

@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,6 +34,9 @@ GenreLigne GenreLignePlot(const QString& ligne);
 
 // Field n (from 1) of a data line cut at the separator; nullopt when the line has fewer fields.
 std::optional<QString> ChampDonnees(const QString& ligne, QChar separateur, int n);
+// Fields 1 to n of a data line, cut in one pass that stops after field n; fewer when the line
+// has fewer fields.
+std::vector<QStringView> ChampsDonnees(const QString& ligne, QChar separateur, int n);
 // The value of a data field: a decimal comma is read as a point, expressions and %variables are
 // evaluated; "R" in the field marks a value relative to the previous point. A field that is not a
 // number is a run error whose detail names the line.

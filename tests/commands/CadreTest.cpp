@@ -182,6 +182,17 @@ TEST_F(CadreTest, FillsAndGradientBands) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_GE(Polygones().size(), 256u);
   EXPECT_POINT(Polygones()[0].Points[0], PxEntier(75, -15));
+
+  // Bands too thin to move a height on by one addition, in every zone: the sweep still ends
+  // after about as many pieces as there are bands.
+  for (const char* cadre : {"CadreP = 0, 1000, 10, 0.0000000000001R, rouge§bleu",
+                            "CadreP = 0, 500000000, 10, 0.00000025R, rouge§bleu",
+                            "CadreAP = 0, 1000000, 10, 0.000000001R, 0.0000000001, rouge§bleu",
+                            "CadreAP = 0, 1000000, 10, 0.000000001R, 0.0000000001§D, rouge§bleu"}) {
+    Run(QString::fromUtf8(cadre));
+    EXPECT_TRUE(Messages().empty()) << cadre;
+    EXPECT_LE(Polygones().size(), 3 * 256u + 6000u) << cadre;
+  }
 }
 
 }  // namespace

@@ -227,6 +227,24 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   Run(QStringLiteral("CercleP = 50, 50, 1000000, -0, 90, rouge§bleu§2"));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Polygones().size(), 2u);
+
+  // A pie of many turns covers two of them at most, its slices reckoned by index so each one
+  // ends; an angle beyond the single-precision range is a run error that names its field.
+  Run(QStringLiteral("CercleP = 10, 10, 10, -0, -1e9, rouge§bleu§3"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Polygones().size(), 3u);
+  Run(QStringLiteral("CercleP = 10, 10, 100, -0, 10000000, rouge§bleu"));
+  p = Polygones();
+  ASSERT_EQ(p.size(), 256u);
+  size_t sommets = 0;
+  for (const Primitive& q : p) sommets += static_cast<size_t>(q.Points.size());
+  EXPECT_LT(sommets, 2000u + 3 * 256u) << "two turns of a radius of 100 at about a millimetre a step";
+  for (const char* angle : {"1e300", "-1e41"}) {
+    const size_t avant = Messages().size();
+    Run(QStringLiteral("CercleP = 10, 10, 10, -0, %1, rouge§bleu").arg(QLatin1String(angle)));
+    ASSERT_EQ(Messages().size(), avant + 1) << angle;
+    EXPECT_TRUE(Messages().back().texte.contains(QStringLiteral("field 5"))) << angle;
+  }
 }
 
 }  // namespace

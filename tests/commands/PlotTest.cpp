@@ -193,6 +193,20 @@ TEST_F(PlotTest, AverageStepClipTurnAndScales) {
   EXPECT_POINT(Lignes()[0].Points[0], Px(50, 50));
   EXPECT_TRUE(Messages().empty());
 
+  // Counts at the ends of the 32-bit range: an average of any width is reduced to what the
+  // three points hold, a step of any length still closes on the last point.
+  const QString s10 = Fichier("s10.txt", "1,1\n2,4\n3,2\n");
+  for (const char* champ : {"2§1073741824", "2§-1073741824", "2§-2147483648", "2§2147483647"}) {
+    Run(QStringLiteral("Plot = %1, 1, %2").arg(s10, QString::fromUtf8(champ)));
+    EXPECT_TRUE(Messages().empty()) << champ << " " << Erreur().toStdString();
+    EXPECT_EQ(Lignes().size(), 1u) << champ;
+  }
+  Run(QStringLiteral("Plot = %1, 1, 2§0§2147483647").arg(s10));
+  l = Lignes();
+  ASSERT_EQ(l.size(), 1u) << "from point 1 straight to point 3";
+  EXPECT_POINT(l[0].Points[0], Px(0, 0));
+  EXPECT_POINT(l[0].Points[1], Px(100, 100 / 3.0));
+
   // Reference column: Y minus the reference.
   Run(QStringLiteral("Plot = %1§44§§3, 1, 2, 0, 1, 0, 1, 0").arg(Fichier("q.txt", "0,5,1\n1,7,4\n")));
   ASSERT_EQ(Lignes().size(), 1u);
@@ -211,6 +225,20 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   EXPECT_TRUE(Erreur().contains(QStringLiteral("field 9"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(dossier_.filePath("absent.txt")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("absent.txt"))) << Erreur().toStdString();
+
+  // A skip count of the smallest 32-bit number skips every line, shows them and draws nothing.
+  const QString s10 = Fichier("s10.txt", "1,1\n2,4\n3,2\n");
+  size_t avant = Messages().size();
+  Run(QStringLiteral("Plot = %1, 1, 2, -2147483648").arg(s10));
+  ASSERT_EQ(Messages().size(), avant + 2);
+  EXPECT_TRUE(Erreur().contains(QStringLiteral("2,4"))) << Erreur().toStdString();
+  EXPECT_TRUE(Lignes().empty());
+  // A column far beyond the line's fields is refused at the first missing one, with nothing
+  // sized to the column number.
+  Run(QStringLiteral("Plot = %1, 1, 2147483647").arg(s10));
+  EXPECT_TRUE(Erreur().contains(QStringLiteral("column 3 ?"))) << Erreur().toStdString();
+  Run(QStringLiteral("Plot = %1, 2147483647, 2").arg(s10));
+  EXPECT_TRUE(Erreur().contains(QStringLiteral("column 3 ?"))) << Erreur().toStdString();
 
   // MaxPlot bounds the points of a block and has a ceiling of its own.
   const QString trois = Fichier("z.txt", "0,0\n1,1\n2,2\n");
