@@ -17,7 +17,9 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/Pictures.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Points.h"
@@ -69,6 +71,12 @@ QString CheminImage(const QString& nom) {
   LeveErreurExecution(QStringLiteral("file not found"));
 }
 
+// A file that is there but holds no picture the reader can decode.
+[[noreturn]] void ImageIlisible(const QString& chemin, const QString& raison) {
+  TypeErreur.clear();
+  ErreurRun(TexteMsg(141).arg(chemin, raison) + QStringLiteral("\r\n\r\n"));
+}
+
 double Valeur(QString texte) { return Calcule(texte).value_or(0.0); }
 
 // The sub-fields of the size text after its letter; 'besoin' of them must be there.
@@ -103,10 +111,11 @@ void TraceImage() {
   } else {
     chemin = FichierIcone();
   }
-  QImage image;
-  if (chemin.isEmpty() || !image.load(chemin)) FichierIntrouvable(chemin.isEmpty() ? nom : chemin);
+  if (chemin.isEmpty() || !QFileInfo::exists(chemin)) FichierIntrouvable(chemin.isEmpty() ? nom : chemin);
+  QString raison;
+  const QSize pixels = TailleImage(chemin, raison);
+  if (!pixels.isValid()) ImageIlisible(chemin, raison);
   TypeErreur.clear();
-  const QSize pixels = image.size();
 
   // The picture's size in drawing units: one picture pixel is one screen pixel at a scale of 1,
   // on the printer as on the screen.
@@ -173,8 +182,8 @@ void TraceImage() {
     YImage = static_cast<float>(y0 + H);
 
   if (!Sortie->Image(Sortie->DeviceX(XImage), Sortie->DeviceY(YImage), Sortie->DeviceLongueurX(W),
-                     Sortie->DeviceLongueurY(-H), chemin)) {
-    FichierIntrouvable(chemin);
+                     Sortie->DeviceLongueurY(-H), chemin, &raison)) {
+    ImageIlisible(chemin, raison);
   }
 
   XCourant = XImage;

@@ -76,8 +76,10 @@ class OutputSurface {
   // Text whose top-left corner is at (x, y), turned anticlockwise by angleDeg about that corner,
   // in Font and ForeColor.
   virtual void Texte(double x, double y, double angleDeg, const QString& texte) = 0;
-  // A picture file stretched into the rectangle.
-  virtual bool Image(double x, double y, double l, double h, const QString& fichier) = 0;
+  // A picture file stretched into the rectangle; false, with the reason in *erreur when given,
+  // when it cannot be read.
+  virtual bool Image(double x, double y, double l, double h, const QString& fichier,
+                     QString* erreur = nullptr) = 0;
   virtual void Cls() = 0;
   virtual void NouvellePage() = 0;
   // The printer's page orientation for the pages that follow; the screen has none.

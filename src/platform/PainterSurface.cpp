@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "platform/FontMetrics.h"
+#include "platform/Pictures.h"
 #include "platform/RunError.h"
 
 namespace {
@@ -205,9 +206,16 @@ void PainterSurface::Texte(double x, double y, double angleDeg, const QString& t
   });
 }
 
-bool PainterSurface::Image(double x, double y, double l, double h, const QString& fichier) {
-  QImage image;
-  if (!image.load(fichier)) return false;
+bool PainterSurface::Image(double x, double y, double l, double h, const QString& fichier, QString* erreur) {
+  // Decoded no larger than the rectangle it fills, so a large photo costs what it shows.
+  const QSize cible(static_cast<int>(std::min(std::ceil(std::fabs(l)), 1e6)),
+                    static_cast<int>(std::min(std::ceil(std::fabs(h)), 1e6)));
+  QString raison;
+  const QImage image = LitImage(fichier, cible, raison);
+  if (image.isNull()) {
+    if (erreur) *erreur = raison;
+    return false;
+  }
   Peint(false, [&](QPainter& p) { p.drawImage(QRectF(x, y, l, h), image); });
   return true;
 }

@@ -1,9 +1,8 @@
 #include "platform/RecordingSurface.h"
 
-#include <QImageReader>
-
 #include "platform/FontMetrics.h"
 #include "platform/PainterSurface.h"
+#include "platform/Pictures.h"
 #include "platform/Prompter.h"
 
 QString NombreJournal(double v) {
@@ -132,13 +131,16 @@ void RecordingSurface::Texte(double x, double y, double angleDeg, const QString&
   }
 }
 
-bool RecordingSurface::Image(double x, double y, double l, double h, const QString& fichier) {
+bool RecordingSurface::Image(double x, double y, double l, double h, const QString& fichier,
+                             QString* erreur) {
   bool dessinee;
   if (cible_) {
     SynchroniseCible();
-    dessinee = cible_->Image(x, y, l, h, fichier);
+    dessinee = cible_->Image(x, y, l, h, fichier, erreur);
   } else {
-    dessinee = QImageReader(fichier).canRead();
+    QString raison;
+    dessinee = TailleImage(fichier, raison).isValid();
+    if (!dessinee && erreur) *erreur = raison;
   }
   if (!dessinee) return false;
   Primitive p = Nouvelle(Primitive::Genre::Image);

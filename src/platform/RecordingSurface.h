@@ -51,7 +51,8 @@ class RecordingSurface : public OutputSurface {
   void Cercle(double cx, double cy, double rx, double ry, double debut, double fin) override;
   void Polygone(const QVector<QPointF>& points) override;
   void Texte(double x, double y, double angleDeg, const QString& texte) override;
-  bool Image(double x, double y, double l, double h, const QString& fichier) override;
+  bool Image(double x, double y, double l, double h, const QString& fichier,
+             QString* erreur = nullptr) override;
   void Cls() override;
   void NouvellePage() override;
   void DefinitOrientation(bool paysage) override;

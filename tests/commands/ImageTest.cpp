@@ -154,11 +154,29 @@ TEST_F(ImageTest, FilesAndFailures) {
   EXPECT_TRUE(Images().empty());
   Session().Prompteur().Efface();
 
-  // A file that is no picture is reported the same way.
+  // A file that is there but holds no picture is not missing: it cannot be read, and why.
   ASSERT_TRUE(EcritFichierTexte(Chemin("faux.png"), QStringLiteral("pas une image")));
   Run(QStringLiteral("Image = faux.png, 0, 0"));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("faux.png : fichier non trouvé")));
+  const QString& texte = Messages()[0].texte;
+  EXPECT_TRUE(texte.contains(QStringLiteral("Impossible de lire l'image ") + Chemin("faux.png") +
+                             QStringLiteral(" : ")))
+      << texte.toStdString();
+  EXPECT_FALSE(texte.contains(QStringLiteral("non trouvé"))) << texte.toStdString();
+  Session().Prompteur().Efface();
+
+  // A 48-megapixel camera photo: measured from its header, decoded at the size it is drawn at.
+  {
+    QImage photo(8000, 6000, QImage::Format_RGB888);
+    photo.fill(QColor(200, 120, 40));
+    ASSERT_TRUE(photo.save(Chemin("photo.jpg"), "JPEG", 5));
+  }
+  Run(QStringLiteral("Image = photo.jpg, 0, 0, X§100\r\nImage = photo.jpg, , , V§%W§%H"));
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  ASSERT_EQ(Images().size(), 1u);
+  EXPECT_NEAR(Images()[0].Largeur, 100 * PxParMm, 1e-3);
+  EXPECT_EQ(Var(1, QStringLiteral("%W")), QStringLiteral("8000"));
+  EXPECT_EQ(Var(1, QStringLiteral("%H")), QStringLiteral("6000"));
   Session().Prompteur().Efface();
 
   // The letter forms need their values: a run error, not a missing file.
