@@ -44,20 +44,27 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
     pdf_.reset();
     return false;
   }
-  Shell.MmParPixelImp = static_cast<float>(pdf_->MmParPixel());
+  ImprimeSur(pdf_->LargeurPixels(), pdf_->HauteurPixels(), 25.4 / pdf_->MmParPixel(), pdf_.get());
+  const bool ok = !pdf_->ErreurImpression();
+  pdf_->FinImpression();
+  pdf_.reset();
+  return ok;
+}
+
+void SessionHeadless::ImprimeEnregistre(double dpi) {
+  ImprimeSur(static_cast<int>(210.0 / 25.4 * dpi), static_cast<int>(297.0 / 25.4 * dpi), dpi, nullptr);
+}
+
+void SessionHeadless::ImprimeSur(int largeur, int hauteur, double dpi, OutputSurface* cible) {
+  Shell.MmParPixelImp = static_cast<float>(25.4 / dpi);
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
-  const double dpiImp = 25.4 / pdf_->MmParPixel();
-  imprimante_ =
-      std::make_unique<RecordingSurface>(pdf_->LargeurPixels(), pdf_->HauteurPixels(), dpiImp, pdf_.get());
+  imprimante_ = std::make_unique<RecordingSurface>(largeur, hauteur, dpi, cible);
+  if (cible == nullptr) imprimante_->DefinitImprimante(true);
   luImprimante_ = 0;
   Imprimer();
   VideEnregistrements();
-  const bool ok = !pdf_->ErreurImpression();
-  pdf_->FinImpression();
   if (Sortie == imprimante_.get()) Sortie = &ecran_;
   imprimante_.reset();
-  pdf_.reset();
-  return ok;
 }
 
 void SessionHeadless::VideEnregistrements() {

@@ -29,6 +29,9 @@ class SessionHeadless : public Hote {
   // The print run onto a PDF file (A4), recorded like the screen run. False when the PDF cannot
   // be written.
   bool ImprimePdf(const QString& fichierPdf);
+  // The print run onto a recording surface alone, of an A4 page at that resolution, answering as
+  // the printer does.
+  void ImprimeEnregistre(double dpi = 600.0);
 
   EditeurDocument& Document() { return editeur_; }
   RecordingSurface& Enregistrement() { return ecran_; }
@@ -58,6 +61,9 @@ class SessionHeadless : public Hote {
   };
 
   void VideEnregistrements();
+  // The print run on a recorder of that page size passing each primitive on to 'cible' (none: the
+  // recorder answers as the printer).
+  void ImprimeSur(int largeur, int hauteur, double dpi, OutputSurface* cible);
 
   PainterSurface image_;
   RecordingSurface ecran_;
