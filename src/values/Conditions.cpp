@@ -18,15 +18,19 @@ std::array<int, NiveauMaxParTexte + 1> PosParTexte{};
 
 const QString Vrai = QStringLiteral("1");
 const QString Faux = QStringLiteral("0");
+// The truth values the logical passes write, kept apart from the digits of the program's own
+// text: a 1 the user wrote is a bare value, not a truth. They become "1" and "0" at the end.
+const QString VraiReduit = QString(QChar(0xE001));
+const QString FauxReduit = QString(QChar(0xE000));
 
 [[noreturn]] void DivisionParZero() { LeveErreurExecution(QStringLiteral("division by zero")); }
 
 bool EstOperateur(QChar c) { return c == u'<' || c == u'>' || c == u'='; }
 
-bool EstChiffre(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// A digit left by an earlier reduction; a bare value written by the program is read otherwise.
-bool EstVerite(const QString& texte) { return texte == Vrai || texte == Faux; }
+// A truth value left by an earlier reduction.
+bool EstVerite(QChar c) { return c == VraiReduit[0] || c == FauxReduit[0]; }
+bool EstVerite(const QString& texte) { return texte == VraiReduit || texte == FauxReduit; }
+const QString& Verite(bool v) { return v ? VraiReduit : FauxReduit; }
 
 bool Contient(const QString& texte, const char* mot) { return InStr(texte, QLatin1String(mot)) > 0; }
 
@@ -153,8 +157,61 @@ void RemplaceLen(QString& texte) {
 
 // ---- logical passes ----
 
-// An operand of a logical word: where it stands, whether it has parentheses of its own and
-// whether its scan stopped at a parenthesis of an enclosing group.
+// Whether a logical word starts at the position.
+bool MotLogiqueA(const QString& texte, int position) {
+  for (const char* mot : {"AND", "OR", "XOR", "NOT"}) {
+    if (Mid(texte, position, static_cast<int>(qstrlen(mot))) == QLatin1String(mot)) return true;
+  }
+  return false;
+}
+
+// Whether a logical word ends at the position ("OR" also ends "XOR").
+bool MotLogiqueFinitA(const QString& texte, int position) {
+  for (const char* mot : {"AND", "OR", "NOT"}) {
+    const int n = static_cast<int>(qstrlen(mot));
+    if (position >= n && Mid(texte, position - n + 1, n) == QLatin1String(mot)) return true;
+  }
+  return false;
+}
+
+// The ")" that closes the "(" at the position, 0 when there is none.
+int FinParenthese(const QString& texte, int ouvrante) {
+  int niveau = 0;
+  for (int i = ouvrante; i <= texte.size(); ++i) {
+    if (texte[i - 1] == u'(') ++niveau;
+    if (texte[i - 1] == u')' && --niveau == 0) return i;
+  }
+  return 0;
+}
+
+bool Equilibree(const QString& texte) {
+  int niveau = 0;
+  for (const QChar c : texte) {
+    if (c == u'(') ++niveau;
+    if (c == u')' && --niveau < 0) return false;
+  }
+  return niveau == 0;
+}
+
+// Whether the text holds a group in parentheses that is a condition of its own (a comparison, a
+// logical word or a truth value inside), unlike the parentheses of a function call or of
+// arithmetic.
+bool GroupeLogique(const QString& texte) {
+  for (int i = 1; i <= texte.size(); ++i) {
+    if (texte[i - 1] != u'(') continue;
+    const int fin = FinParenthese(texte, i);
+    if (fin == 0) return false;
+    const QString groupe = Mid(texte, i + 1, fin - i - 1);
+    if (ContientComparaison(groupe) || ContientMotLogique(groupe) || groupe.contains(VraiReduit) ||
+        groupe.contains(FauxReduit)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// An operand of a logical word: where it stands, whether it holds a group that is a condition of
+// its own and whether its scan stopped at a parenthesis of an enclosing group.
 struct Operande {
   int debut = 0;
   int longueur = 0;
@@ -162,53 +219,68 @@ struct Operande {
   bool englobant = false;
 };
 
-// Rightwards from depart. A ")" that balances the operand's own parentheses ends it when the
-// operand holds a comparison (or always, premiereParenthese); a ")" of an enclosing group ends it
+Operande FaitOperande(const QString& texte, int debut, int longueur, bool englobant) {
+  return {debut, longueur, GroupeLogique(Mid(texte, debut, longueur)), englobant};
+}
+
+// Rightwards from depart. Balanced parentheses belong to the operand (a function call, an
+// arithmetic or a logical group); the operand ends after them only where a logical word, the
+// ")" of an enclosing group or the end of the text follows. A ")" of an enclosing group ends it
 // before that ")". Unbalanced parentheses are a run error.
-Operande OperandeDroite(const QString& texte, int depart, bool premiereParenthese) {
+Operande OperandeDroite(const QString& texte, int depart) {
   int niveau = 0;
-  bool propres = false;
   for (int i = depart; i <= texte.size(); ++i) {
     const QChar c = texte[i - 1];
     if (c == u'(') {
       ++niveau;
-      propres = true;
     } else if (c == u')') {
-      if (niveau == 0) return {depart, i - depart, propres, true};
+      if (niveau == 0) return FaitOperande(texte, depart, i - depart, true);
       --niveau;
-      if (niveau == 0 && (premiereParenthese || ContientComparaison(Mid(texte, depart, i - depart + 1)))) {
-        return {depart, i - depart + 1, propres, false};
+      if (niveau == 0 && (i == texte.size() || texte[i] == u')' || MotLogiqueA(texte, i + 1))) {
+        return FaitOperande(texte, depart, i - depart + 1, false);
       }
     }
   }
   if (niveau != 0) DivisionParZero();
-  return {depart, static_cast<int>(texte.size()) - depart + 1, propres, false};
+  return FaitOperande(texte, depart, static_cast<int>(texte.size()) - depart + 1, false);
 }
 
-// Leftwards from fin, the mirror of OperandeDroite.
+// Leftwards from fin, the mirror of OperandeDroite: the operand ends before balanced parentheses
+// only where a logical word, the "(" of an enclosing group or the start of the text precedes
+// them, so a function name stays with its call.
 Operande OperandeGauche(const QString& texte, int fin) {
   int niveau = 0;
-  bool propres = false;
   for (int i = fin; i >= 1; --i) {
     const QChar c = texte[i - 1];
     if (c == u')') {
       ++niveau;
-      propres = true;
     } else if (c == u'(') {
-      if (niveau == 0) return {i + 1, fin - i, propres, true};
+      if (niveau == 0) return FaitOperande(texte, i + 1, fin - i, true);
       --niveau;
-      if (niveau == 0 && ContientComparaison(Mid(texte, i, fin - i + 1))) {
-        return {i, fin - i + 1, propres, false};
+      if (niveau == 0 && (i == 1 || texte[i - 2] == u'(' || MotLogiqueFinitA(texte, i - 1))) {
+        return FaitOperande(texte, i, fin - i + 1, false);
       }
     }
   }
   if (niveau != 0) DivisionParZero();
-  return {1, fin, propres, false};
+  return FaitOperande(texte, 1, fin, false);
 }
 
-// Evaluates an operand and writes its digit in its place (only there: the same text elsewhere
-// in the condition may belong to another operand). A parenthesised operand that holds one of the
-// blocking words is left for a later pass: false. An empty operand is left as it is.
+// The truth of an operand that holds a group of its own, through a reduction of its own; nullopt
+// when it holds one of the blocking words (left for a later pass).
+std::optional<bool> ReduitGroupe(const QString& operande, std::initializer_list<const char*> bloquants) {
+  for (const char* mot : bloquants) {
+    if (Contient(operande, mot)) return std::nullopt;
+  }
+  QString reduit = operande;
+  EvalueLogique(reduit);
+  return reduit == Vrai;
+}
+
+// Evaluates an operand and writes its truth value in its place (only there: the same text
+// elsewhere in the condition may belong to another operand). An operand with a group of its own
+// that holds one of the blocking words is left for a later pass: false. An empty operand is left
+// as it is.
 bool ReduitOperande(QString& texte, const Operande& o, std::initializer_list<const char*> bloquants) {
   const QString operande = Mid(texte, o.debut, o.longueur);
   if (operande.isEmpty() || EstVerite(operande)) return true;
@@ -216,48 +288,38 @@ bool ReduitOperande(QString& texte, const Operande& o, std::initializer_list<con
   if (!o.parentheses || o.englobant) {
     valeur = EvalueCondition(operande);
   } else {
-    for (const char* mot : bloquants) {
-      if (Contient(operande, mot)) return false;
-    }
-    QString reduit = operande;
-    EvalueLogique(reduit);
-    valeur = Val(reduit) != 0;
+    const std::optional<bool> v = ReduitGroupe(operande, bloquants);
+    if (!v) return false;
+    valeur = *v;
   }
-  texte = Left(texte, o.debut - 1) + (valeur ? Vrai : Faux) + Mid(texte, o.debut + o.longueur);
+  texte = Left(texte, o.debut - 1) + Verite(valeur) + Mid(texte, o.debut + o.longueur);
   return true;
 }
 
-// NOT, rightmost first: "NOT" and its operand become the negated digit. The operand ends at the
-// first ")" that balances its own parentheses.
+// NOT, rightmost first: "NOT" and its operand become the negated truth value.
 void PasseNon(QString& texte) {
   const QString mot = QStringLiteral("NOT");
   int p = DerniereAvant(texte, mot, static_cast<int>(texte.size()) + 1);
   while (p > 0) {
-    const Operande o = OperandeDroite(texte, p + 3, true);
+    const Operande o = OperandeDroite(texte, p + 3);
     const QString operande = Mid(texte, o.debut, o.longueur);
-    bool valeur = operande == Vrai;
-    bool laisse = false;
-    if (!EstVerite(operande)) {
-      if (o.parentheses && !o.englobant) {
-        laisse = Contient(operande, "OR") || Contient(operande, "AND");
-        if (!laisse) {
-          QString reduit = operande;
-          EvalueLogique(reduit);
-          valeur = Val(reduit) != 0;
-        }
-      } else {
-        valeur = EvalueCondition(operande);
-      }
+    std::optional<bool> valeur;
+    if (EstVerite(operande)) {
+      valeur = operande == VraiReduit;
+    } else if (o.parentheses && !o.englobant) {
+      valeur = ReduitGroupe(operande, {"OR", "AND"});
+    } else {
+      valeur = EvalueCondition(operande);
     }
-    if (!laisse) texte = Left(texte, p - 1) + (valeur ? Faux : Vrai) + Mid(texte, o.debut + o.longueur);
+    if (valeur) texte = Left(texte, p - 1) + Verite(!*valeur) + Mid(texte, o.debut + o.longueur);
     p = DerniereAvant(texte, mot, p);
   }
 }
 
-// AND, OR and XOR, rightmost first: both operands become digits, then the word and its two
-// digits become the result digit.
+// AND, OR and XOR, rightmost first: both operands become truth values, then the word and its two
+// values become the result.
 void PasseBinaire(QString& texte, const QString& mot, std::initializer_list<const char*> bloquants,
-                  QString (*combine)(const QString&)) {
+                  bool (*combine)(bool, bool)) {
   const int n = static_cast<int>(mot.size());
   int p = DerniereAvant(texte, mot, static_cast<int>(texte.size()) + 1);
   while (p > 0) {
@@ -265,12 +327,13 @@ void PasseBinaire(QString& texte, const QString& mot, std::initializer_list<cons
       p = DerniereAvant(texte, mot, p);
       continue;
     }
-    if (ReduitOperande(texte, OperandeDroite(texte, p + n, false), bloquants)) {
+    if (ReduitOperande(texte, OperandeDroite(texte, p + n), bloquants)) {
       const int longueurAvant = static_cast<int>(texte.size());
       if (ReduitOperande(texte, OperandeGauche(texte, p - 1), bloquants)) {
         p += static_cast<int>(texte.size()) - longueurAvant;
-        if (p > 1 && p + n <= texte.size() && EstChiffre(texte[p - 2]) && EstChiffre(texte[p + n - 1])) {
-          texte = Left(texte, p - 2) + combine(Mid(texte, p - 1, n + 2)) + Mid(texte, p + n + 1);
+        if (p > 1 && p + n <= texte.size() && EstVerite(texte[p - 2]) && EstVerite(texte[p + n - 1])) {
+          const bool v = combine(texte[p - 2] == VraiReduit[0], texte[p + n - 1] == VraiReduit[0]);
+          texte = Left(texte, p - 2) + Verite(v) + Mid(texte, p + n + 1);
           --p;
         }
       }
@@ -279,11 +342,9 @@ void PasseBinaire(QString& texte, const QString& mot, std::initializer_list<cons
   }
 }
 
-QString CombineEt(const QString& t) { return t == QStringLiteral("1AND1") ? Vrai : Faux; }
-QString CombineOu(const QString& t) { return t == QStringLiteral("0OR0") ? Faux : Vrai; }
-QString CombineOuX(const QString& t) {
-  return t == QStringLiteral("1XOR0") || t == QStringLiteral("0XOR1") ? Vrai : Faux;
-}
+bool CombineEt(bool a, bool b) { return a && b; }
+bool CombineOu(bool a, bool b) { return a || b; }
+bool CombineOuX(bool a, bool b) { return a != b; }
 
 }  // namespace
 
@@ -294,13 +355,16 @@ bool ContientComparaison(const QString& texte) {
 bool EvalueComparaison(const QString& texte) {
   if (texte.isEmpty()) return false;
   QString t = texte;
-  if (t.startsWith(u'(') && t.endsWith(u')')) t = Mid(t, 2, static_cast<int>(t.size()) - 2);
+  // Only parentheses around the whole text: in «(1+1)*2>(3)» they belong to the two sides.
+  if (t.startsWith(u'(') && FinParenthese(t, 1) == t.size()) t = Mid(t, 2, static_cast<int>(t.size()) - 2);
   if (!ContientComparaison(t)) return Val(t) != 0;
   return ComparaisonNumerique(t);
 }
 
 bool EvalueCondition(const QString& texte) {
-  if (Trim(texte).isEmpty()) return false;
+  const QString t = Trim(texte);
+  if (t.isEmpty()) return false;
+  if (EstVerite(t)) return t == VraiReduit;
   const QString u = UCase(texte);
   int k = InStr(u, QStringLiteral("NOT"));
   if (k > 0) return !EvalueCondition(Mid(texte, k + 3));
@@ -328,6 +392,7 @@ bool EvalueCondition(const QString& texte) {
 
 void EvalueLogique(QString& texte) {
   if (texte.size() < 2) return;
+  if (!Equilibree(texte)) DivisionParZero();
   while (ContientMotLogique(texte)) {
     const QString avant = texte;
     PasseNon(texte);
@@ -337,6 +402,7 @@ void EvalueLogique(QString& texte) {
     // Words without operands never reduce: the passes would repeat for ever.
     if (texte == avant) DivisionParZero();
   }
+  texte.replace(VraiReduit, Vrai).replace(FauxReduit, Faux);
   texte = EvalueComparaison(texte) ? Vrai : Faux;
 }
 

@@ -111,12 +111,32 @@ TEST_F(ConditionsTest, ParenthesisedGroups) {
   EXPECT_TRUE(Vraie(QStringLiteral("NOT(1>2) AND (NOT 2>3)")));
   EXPECT_FALSE(Vraie(QStringLiteral("NOT(1<2 OR 2>3)")));
 
+  // Parentheses that belong to an operand (a function call, an arithmetic group) stay with it.
+  EXPECT_TRUE(Vraie(QStringLiteral("SIN(30) < 1 AND 1 < 2")));
+  EXPECT_TRUE(Vraie(QStringLiteral("ABS(-3) = 3 AND 2 = 2")));
+  EXPECT_TRUE(Vraie(QStringLiteral("COSH(1) > 1 OR 0 > 1")));
+  EXPECT_TRUE(Vraie(QStringLiteral("NOT SIN(30) > 1")));
+  EXPECT_FALSE(Vraie(QStringLiteral("2*(1+1) > 5 AND 1 < 2")));
+  EXPECT_TRUE(Vraie(QStringLiteral("1 < 2 AND SIN(30) < 1+(2)*3")));
+  EXPECT_TRUE(Vraie(QStringLiteral("1<2 AND SIN(30)<1 OR 2<3")));
+  EXPECT_TRUE(Vraie(QStringLiteral("(1<2 AND 2=ABS(-2))")));
+  EXPECT_TRUE(Vraie(QStringLiteral("(1+1)*2 > (3)"))) << "only parentheses around the whole text go";
+  EXPECT_FALSE(Vraie(QStringLiteral("NOT 1<2 AND NOT(1>2 OR 2>3)")));
+
+  // A 1 written by the program is a bare value, not a truth value of the reduction.
+  EXPECT_FALSE(Vraie(QStringLiteral("1 AND 1<2")));
+  EXPECT_FALSE(Vraie(QStringLiteral("1<2 AND 1")));
+  EXPECT_FALSE(Vraie(QStringLiteral("0 OR 1")));
+  EXPECT_TRUE(Vraie(QStringLiteral("NOT 1")));
+
   // Words without operands never reduce; unbalanced parentheses do not scan.
   QString t = QStringLiteral("NOT(AND)");
   EXPECT_THROW(EvalueLogique(t), ErreurExecution);
   t = QStringLiteral("1<2AND");
   EXPECT_THROW(EvalueLogique(t), ErreurExecution);
   EXPECT_THROW(Vraie(QStringLiteral("1<2 AND (2<3")), ErreurExecution);
+  EXPECT_THROW(Vraie(QStringLiteral("(1<2 AND 2<3")), ErreurExecution);
+  EXPECT_THROW(Vraie(QStringLiteral("1<2) AND (2<3")), ErreurExecution);
   EXPECT_THROW(Vraie(QStringLiteral("1==1")), ErreurExecution);
 
   t = QStringLiteral("1<2AND2<3");
