@@ -121,7 +121,8 @@ std::optional<QString> Fonction4(const QString& nom, double x) {
   if (nom == QLatin1String("COSH")) return Resultat((std::exp(x) + std::exp(-x)) / 2);
   if (nom.startsWith(QLatin1String("RND")) && EstChiffre(nom[3])) {
     const double echelle = std::pow(10.0, nom[3].unicode() - u'0');
-    return Resultat(VersEntier32(x * echelle) / echelle);
+    // In double: a 32-bit integer would not hold RND9(3) or RND0(3E9).
+    return Resultat(ArrondiPair(x * echelle) / echelle);
   }
   return std::nullopt;
 }

@@ -73,6 +73,8 @@ TEST(Expressions, Fonctions) {
       {"SGN(.1)", 1},           {"FIX(-2.7)", -2},      {"FIX(2.7)", 2},
       {"RND2(3.14159)", 3.14},  {"RND0(2.5)", 2},       {"RND0(3.5)", 4},
       {"RND1(-1.25)", -1.2},    {"rnd3(2/3)", .667},    {"(SIN(30))^2", .25},
+      {"RND9(3)", 3},           {"RND9(2.5)", 2.5},     {"RND4(1E6)", 1e6},
+      {"RND2(3E7)", 3e7},       {"RND0(3E9)", 3e9},     {"RND0(-2.5)", -2},
       {"2*SQR(ABS(-16))+1", 9}, {"SIN(ASIN(.5))", .5},  {"ARG(-1,0)", 180},
       {"ARG(0,-1)", -90},       {"ARG(0,0)", 90},       {"ARG(1,1)+1", 46},
       {"ARG(-1,-1)", -135},     {"ARG(1-2,0)", 180},    {"ARG(2*3,0)+ARG(0,1)", 90},
@@ -144,7 +146,7 @@ TEST(Expressions, ErreursDExecution) {
       {"1E39+1", depassement},    {"-1E38-1E38*9", depassement},
       {"SINH(100)", depassement}, {"COSH(-100)", depassement},
       {"10^39", depassement},     {"0^-1", depassement},
-      {"3E9 MOD 2", depassement}, {"RND9(3)", depassement},
+      {"3E9 MOD 2", depassement}, {"RND0(1E38)*10", depassement},
       {"LOG(0)", invalide},       {"LOG(-1)", invalide},
       {"SQR(-1)", invalide},      {"(-8)^.5", invalide},
   };
