@@ -62,11 +62,22 @@ Decimal DepuisScientifique(const char* debut, const char* fin) {
   return d;
 }
 
-template <typename T>
-Decimal Court(T v) {
+// The shortest digits that read back as the same double.
+Decimal Court(double v) {
   if (!std::isfinite(v)) Depassement();
   char tampon[64];
   auto r = std::to_chars(tampon, tampon + sizeof tampon, v, std::chars_format::scientific);
+  return DepuisScientifique(tampon, r.ptr);
+}
+
+// Every digit of a single's exact value (at most 112 significant ones), so that its 7-digit text
+// is rounded once from the value itself: the shortest form of 4.2426405f is 4.2426405, which would
+// round to 4.242641, while the value is 4.24264049...
+Decimal Exact(float v) {
+  if (!std::isfinite(v)) Depassement();
+  char tampon[160];
+  auto r = std::to_chars(tampon, tampon + sizeof tampon, static_cast<double>(v),
+                         std::chars_format::scientific, 120);
   return DepuisScientifique(tampon, r.ptr);
 }
 
@@ -554,13 +565,13 @@ bool EstNumerique(const QString& s) {
 // ---- numbers to text ----
 
 QString TexteNombre(double v) { return Texte(Court(v), 15, QStringLiteral("."), false); }
-QString TexteNombre(float v) { return Texte(Court(v), 7, QStringLiteral("."), false); }
+QString TexteNombre(float v) { return Texte(Exact(v), 7, QStringLiteral("."), false); }
 
 QString StrNombre(double v) { return v >= 0 ? u' ' + TexteNombre(v) : TexteNombre(v); }
 QString StrNombre(float v) { return v >= 0 ? u' ' + TexteNombre(v) : TexteNombre(v); }
 
 QString TexteNombreLocal(double v) { return Texte(Court(v), 15, SeparateurLocal(), true); }
-QString TexteNombreLocal(float v) { return Texte(Court(v), 7, SeparateurLocal(), true); }
+QString TexteNombreLocal(float v) { return Texte(Exact(v), 7, SeparateurLocal(), true); }
 
 QString SeparateurDecimal() { return SeparateurLocal(); }
 

@@ -143,6 +143,12 @@ TEST(Legacy, NombresEnTexteInvariant) {
   EXPECT_EQ(TexteNombre(1e20f), "1E+20");
   EXPECT_EQ(TexteNombre(1234567.0f), "1234567");
   EXPECT_EQ(TexteNombre(9999999.6f), "1E+07");
+  // A single is rounded once, from its exact value, not from its shortest form.
+  EXPECT_EQ(TexteNombre(std::sqrt(18.0f)), "4.24264") << "4.24264049...";
+  EXPECT_EQ(TexteNombre(static_cast<float>(-1.0 / 14.0)), "-.07142857");
+  EXPECT_EQ(TexteNombre(213666448.0f), "2.136664E+08");
+  EXPECT_EQ(TexteNombre(1234567.5f), "1234568") << "an exact half goes away from zero";
+  EXPECT_EQ(TexteNombre(std::numeric_limits<float>::denorm_min()), "1.401298E-45");
   EXPECT_EQ(StrNombre(5.0), " 5");
   EXPECT_EQ(StrNombre(-5.0), "-5");
   EXPECT_EQ(StrNombre(0.5f), " .5");
@@ -158,6 +164,7 @@ TEST_F(AvecLocale, NombresEnTexteLocal) {
   EXPECT_EQ(TexteNombreLocal(1234567.5), "1234567,5");
   EXPECT_EQ(TexteNombreLocal(1.5e-5), "1,5E-05");
   EXPECT_EQ(TexteNombreLocal(2.5f), "2,5");
+  EXPECT_EQ(TexteNombreLocal(std::sqrt(18.0f)), "4,24264");
   EXPECT_EQ(TexteNombre(2.5), "2.5");
   Anglais();
   EXPECT_EQ(SeparateurDecimal(), ".");

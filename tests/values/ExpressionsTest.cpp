@@ -104,6 +104,10 @@ TEST(Expressions, FormatDesResultats) {
   EXPECT_EQ(Evalue("1234567*10"), 12345670);
   EXPECT_EQ(Evalue("1/3*3"), .9999999);
   EXPECT_EQ(Evalue("16777217+0"), 16777220);
+  // Rounded once to 7 digits from the single's exact value.
+  EXPECT_EQ(TexteReduit("SQR(18)"), QStringLiteral("4.24264"));
+  EXPECT_EQ(TexteReduit("-14^-1"), QStringLiteral("-.07142857"));
+  EXPECT_EQ(Evalue("(333333)*6.41e+2"), 213666400);
   // Without an operation the number is read back whole, as a double.
   EXPECT_EQ(Evalue("123456789"), 123456789);
 
