@@ -134,8 +134,10 @@ int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
   NiveauProg& r = Niveau(NiveauCourant);
   int slot = 0;
   if (NiveauCourant == 1) {
-    // The interpreter's error report shows the variable count in its title.
-    if (r.NbVar >= r.MaxVar) throw ErreurExecution();
+    // The interpreter's error report shows the variable count in its title. Only the count
+    // MaxVar stops a creation: once the commands have stored past it, creations go on up to the
+    // 64 slots of the table.
+    if (r.NbVar == r.MaxVar) throw ErreurExecution();
     slot = NouveauSlot(r, r.NbVar + 1);
     r.NomsVar[slot] = nom;
     IndiceTravail = slot;

@@ -244,6 +244,13 @@ TEST_F(RuntimeCommandsTest, OptionsChangeTheLevelCapacities) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Niveau1().MaxVar, 50);
 
+  // Only a count equal to the capacity stops a creation: past it (the "?" command stores
+  // without looking at it) creations go on.
+  Lance({"OPTIONS#$ = Var, 2, , OptMaxVar", "%a = 1", "%b = 2", "? = %c, %d", "%e = 5"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%e"), "5");
+  EXPECT_EQ(NbVar(1), 5);
+
   Lance({"OPTIONS#$ = Var, 100, , OptMaxVar"});
   EXPECT_EQ(Niveau1().MaxVar, 64);
   Lance({"OPTIONS#$ = Var, 100, , optmaxvar"});

@@ -178,14 +178,14 @@ TEST_F(VariablesTest, CapaciteDuNiveau1) {
   StockeTexteVariable(1, nom, QStringLiteral("neuf"));
   EXPECT_EQ(Niveau(1).ValeursVar[1], QStringLiteral("neuf"));
 
-  // The commands may store past MaxVar; creations by assignment stay refused beyond it.
+  // The commands may store past MaxVar; then only the 64 slots stop creations by assignment.
   Remplit(1, 35);
   EXPECT_EQ(Niveau(1).NbVar, 35);
-  EXPECT_THROW(AffecteVariable(QStringLiteral("%x"), QStringLiteral("1")), ErreurExecution);
-  EXPECT_EQ(Niveau(1).NbVar, 35);
-
-  Niveau(1).MaxVar = 40;
   EXPECT_EQ(AffecteVariable(QStringLiteral("%x"), QStringLiteral("1")), 36);
+  Remplit(1, 62);
+  EXPECT_EQ(AffecteVariable(QStringLiteral("%y"), QStringLiteral("1")), 64);
+  EXPECT_THROW(AffecteVariable(QStringLiteral("%z"), QStringLiteral("1")), ErreurExecution);
+  EXPECT_EQ(Niveau(1).NbVar, 64);
 }
 
 TEST_F(VariablesTest, JamaisDe65eVariable) {
