@@ -465,6 +465,49 @@ QString Chaine(int n, QChar c) {
 
 // ---- numbers from text ----
 
+namespace {
+
+// The decimal number at position i: optional sign, digits with "." and an optional exponent after
+// "E" (and after "D" when lettresD); reading stops at the first character that cannot continue
+// it; no number gives 0.
+double NombreDecimal(const QString& s, int i, bool lettresD) {
+  const int n = s.size();
+  std::string t;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) t += static_cast<char>(s[i++].unicode());
+  bool mantisse = false;
+  while (i < n && s[i] >= u'0' && s[i] <= u'9') {
+    t += static_cast<char>(s[i++].unicode());
+    mantisse = true;
+  }
+  if (i < n && s[i] == u'.') {
+    t += '.';
+    ++i;
+    while (i < n && s[i] >= u'0' && s[i] <= u'9') {
+      t += static_cast<char>(s[i++].unicode());
+      mantisse = true;
+    }
+  }
+  if (!mantisse) return 0.0;
+  const bool lettreE = i < n && (s[i] == u'E' || s[i] == u'e');
+  const bool lettreD = lettresD && i < n && (s[i] == u'D' || s[i] == u'd');
+  if (lettreE || lettreD) {
+    int j = i + 1;
+    std::string e = "e";
+    if (j < n && (s[j] == u'+' || s[j] == u'-')) e += static_cast<char>(s[j++].unicode());
+    bool chiffres = false;
+    while (j < n && s[j] >= u'0' && s[j] <= u'9') {
+      e += static_cast<char>(s[j++].unicode());
+      chiffres = true;
+    }
+    if (chiffres) t += e;
+  }
+  const double v = std::strtod(t.c_str(), nullptr);
+  if (!std::isfinite(v)) Depassement();
+  return v;
+}
+
+}  // namespace
+
 double Val(const QString& s) {
   int i = 0;
   const int n = s.size();
@@ -493,36 +536,13 @@ double Val(const QString& s) {
     if (valeur <= 0xFFFF) return static_cast<int16_t>(static_cast<uint16_t>(valeur));
     return static_cast<int32_t>(static_cast<uint32_t>(valeur));
   }
-  std::string t;
-  if (i < n && (s[i] == u'+' || s[i] == u'-')) t += static_cast<char>(s[i++].unicode());
-  bool mantisse = false;
-  while (i < n && s[i] >= u'0' && s[i] <= u'9') {
-    t += static_cast<char>(s[i++].unicode());
-    mantisse = true;
-  }
-  if (i < n && s[i] == u'.') {
-    t += '.';
-    ++i;
-    while (i < n && s[i] >= u'0' && s[i] <= u'9') {
-      t += static_cast<char>(s[i++].unicode());
-      mantisse = true;
-    }
-  }
-  if (!mantisse) return 0.0;
-  if (i < n && (s[i] == u'E' || s[i] == u'e' || s[i] == u'D' || s[i] == u'd')) {
-    int j = i + 1;
-    std::string e = "e";
-    if (j < n && (s[j] == u'+' || s[j] == u'-')) e += static_cast<char>(s[j++].unicode());
-    bool chiffres = false;
-    while (j < n && s[j] >= u'0' && s[j] <= u'9') {
-      e += static_cast<char>(s[j++].unicode());
-      chiffres = true;
-    }
-    if (chiffres) t += e;
-  }
-  const double v = std::strtod(t.c_str(), nullptr);
-  if (!std::isfinite(v)) Depassement();
-  return v;
+  return NombreDecimal(s, i, true);
+}
+
+double ValDecimal(const QString& s) {
+  int i = 0;
+  while (i < s.size() && EstBlanc(s[i])) ++i;
+  return NombreDecimal(s, i, false);
 }
 
 bool EstNumerique(const QString& s) {

@@ -32,6 +32,9 @@ QString Chaine(int n, QChar c);                                             // S
 // Val: leading blanks skipped, optional sign, digits with "." and an exponent (E or D); stops at
 // the first character that cannot continue the number; "&H" hex and "&O" octal; no number = 0.
 double Val(const QString& s);
+// Val for a plain decimal number only: leading blanks skipped, optional sign, digits, "." and an
+// optional "E" exponent; no "&H" or "&O", no "D" exponent; no number = 0.
+double ValDecimal(const QString& s);
 // True when the trimmed text is a number as the old IsNumeric saw it (also accepting the locale's
 // decimal separator).
 bool EstNumerique(const QString& s);

@@ -190,7 +190,8 @@ std::optional<double> ValeurChamp(const QString& texte, int n) {
     if (slot == 0) throw ErreurExecution(QStringLiteral("subscript out of range"));
     champ = Niveau(NiveauCourant).ValeursVar[slot];
   }
-  return Val(champ);
+  // A plain decimal number: «&HFF» or «1D2» are no colour components.
+  return ValDecimal(champ);
 }
 
 void ResteParams(QString& texte, int n) {

@@ -71,6 +71,8 @@ TEST_F(CouleursTest, FormeRvb) {
   // Only the blanks after a delimiter merge with it: " ," leaves an empty green between them.
   EXPECT_EQ(Valeur("RGB 1 ,2 3"), 1 + 65536 * 2);
   EXPECT_EQ(Valeur("RGB"), 0);
+  EXPECT_EQ(Valeur("RGB &HFF 0 0"), 0) << "no hexadecimal components";
+  EXPECT_EQ(Valeur("RGB 1D2 0 0"), 1);
   // Components round halves to the even neighbour.
   EXPECT_EQ(Valeur("RGB 2.5 3.5 0"), 2 + 256 * 4);
 

@@ -136,6 +136,12 @@ TEST_F(ChampsTest, ValeursDUneListe) {
   EXPECT_EQ(ValeurChamp(QStringLiteral("1, 2"), 1), 1.0);
   EXPECT_EQ(ValeurChamp(QStringLiteral("-1.5E2x,3"), 1), -150.0);
   EXPECT_EQ(ValeurChamp(QStringLiteral("abc 3"), 1), 0.0);
+  // A plain decimal number: no hexadecimal, no "D" exponent.
+  EXPECT_EQ(ValeurChamp(QStringLiteral("&HFF 0 0"), 1), 0.0);
+  EXPECT_EQ(ValeurChamp(QStringLiteral("&O17 0 0"), 1), 0.0);
+  EXPECT_EQ(ValeurChamp(QStringLiteral("1D2 0 0"), 1), 1.0);
+  EXPECT_EQ(ValeurChamp(QStringLiteral("1e2 0 0"), 1), 100.0);
+  EXPECT_EQ(ValeurChamp(QStringLiteral("+.5E+1 0"), 1), 5.0);
   EXPECT_FALSE(ValeurChamp(QString(), 1).has_value());
   EXPECT_FALSE(ValeurChamp(QStringLiteral("1 2"), 3).has_value());
 
