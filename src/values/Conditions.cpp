@@ -157,23 +157,6 @@ void RemplaceLen(QString& texte) {
 
 // ---- logical passes ----
 
-// Whether a logical word starts at the position.
-bool MotLogiqueA(const QString& texte, int position) {
-  for (const char* mot : {"AND", "OR", "XOR", "NOT"}) {
-    if (Mid(texte, position, static_cast<int>(qstrlen(mot))) == QLatin1String(mot)) return true;
-  }
-  return false;
-}
-
-// Whether a logical word ends at the position ("OR" also ends "XOR").
-bool MotLogiqueFinitA(const QString& texte, int position) {
-  for (const char* mot : {"AND", "OR", "NOT"}) {
-    const int n = static_cast<int>(qstrlen(mot));
-    if (position >= n && Mid(texte, position - n + 1, n) == QLatin1String(mot)) return true;
-  }
-  return false;
-}
-
 // The ")" that closes the "(" at the position, 0 when there is none.
 int FinParenthese(const QString& texte, int ouvrante) {
   int niveau = 0;
@@ -193,19 +176,20 @@ bool Equilibree(const QString& texte) {
   return niveau == 0;
 }
 
-// Whether the text holds a group in parentheses that is a condition of its own (a comparison, a
-// logical word or a truth value inside), unlike the parentheses of a function call or of
-// arithmetic.
+// Whether the text between two parentheses is a condition of its own (a comparison, a logical
+// word or a truth value inside), unlike that of a function call or of arithmetic.
+bool ConditionEntre(const QString& groupe) {
+  return ContientComparaison(groupe) || ContientMotLogique(groupe) || groupe.contains(VraiReduit) ||
+         groupe.contains(FauxReduit);
+}
+
+// Whether the text holds a group in parentheses that is a condition of its own.
 bool GroupeLogique(const QString& texte) {
   for (int i = 1; i <= texte.size(); ++i) {
     if (texte[i - 1] != u'(') continue;
     const int fin = FinParenthese(texte, i);
     if (fin == 0) return false;
-    const QString groupe = Mid(texte, i + 1, fin - i - 1);
-    if (ContientComparaison(groupe) || ContientMotLogique(groupe) || groupe.contains(VraiReduit) ||
-        groupe.contains(FauxReduit)) {
-      return true;
-    }
+    if (ConditionEntre(Mid(texte, i + 1, fin - i - 1))) return true;
   }
   return false;
 }
@@ -223,20 +207,20 @@ Operande FaitOperande(const QString& texte, int debut, int longueur, bool englob
   return {debut, longueur, GroupeLogique(Mid(texte, debut, longueur)), englobant};
 }
 
-// Rightwards from depart. Balanced parentheses belong to the operand (a function call, an
-// arithmetic or a logical group); the operand ends after them only where a logical word, the
-// ")" of an enclosing group or the end of the text follows. A ")" of an enclosing group ends it
-// before that ")". Unbalanced parentheses are a run error.
+// Rightwards from depart. The parentheses of a function call or of arithmetic belong to the
+// operand as if they were not there; a group that is a condition of its own ends the operand at
+// its ")". A ")" of an enclosing group ends it before that ")". Unbalanced parentheses are a run
+// error.
 Operande OperandeDroite(const QString& texte, int depart) {
   int niveau = 0;
+  int ouvrante = 0;
   for (int i = depart; i <= texte.size(); ++i) {
     const QChar c = texte[i - 1];
     if (c == u'(') {
-      ++niveau;
+      if (niveau++ == 0) ouvrante = i;
     } else if (c == u')') {
       if (niveau == 0) return FaitOperande(texte, depart, i - depart, true);
-      --niveau;
-      if (niveau == 0 && (i == texte.size() || texte[i] == u')' || MotLogiqueA(texte, i + 1))) {
+      if (--niveau == 0 && ConditionEntre(Mid(texte, ouvrante + 1, i - ouvrante - 1))) {
         return FaitOperande(texte, depart, i - depart + 1, false);
       }
     }
@@ -245,19 +229,17 @@ Operande OperandeDroite(const QString& texte, int depart) {
   return FaitOperande(texte, depart, static_cast<int>(texte.size()) - depart + 1, false);
 }
 
-// Leftwards from fin, the mirror of OperandeDroite: the operand ends before balanced parentheses
-// only where a logical word, the "(" of an enclosing group or the start of the text precedes
-// them, so a function name stays with its call.
+// Leftwards from fin, the mirror of OperandeDroite: a function name stays with its call.
 Operande OperandeGauche(const QString& texte, int fin) {
   int niveau = 0;
+  int fermante = 0;
   for (int i = fin; i >= 1; --i) {
     const QChar c = texte[i - 1];
     if (c == u')') {
-      ++niveau;
+      if (niveau++ == 0) fermante = i;
     } else if (c == u'(') {
       if (niveau == 0) return FaitOperande(texte, i + 1, fin - i, true);
-      --niveau;
-      if (niveau == 0 && (i == 1 || texte[i - 2] == u'(' || MotLogiqueFinitA(texte, i - 1))) {
+      if (--niveau == 0 && ConditionEntre(Mid(texte, i + 1, fermante - i - 1))) {
         return FaitOperande(texte, i, fin - i + 1, false);
       }
     }

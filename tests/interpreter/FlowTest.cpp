@@ -291,6 +291,13 @@ TEST_F(FlowTest, ArithmeticLoops) {
   Lance({"%A = 3", "IF %A*2 = 6 AND (%A+1 > 3 OR %A < 0) THEN", "%R = oui", "ENDIF"});
   EXPECT_EQ(Var(1, "%R"), "oui");
   EXPECT_TRUE(Messages().empty());
+
+  // A function call stays with its operand; a 1 written in the condition is a bare value.
+  Lance({"%A = 30", "IF SIN(%A) < 1 AND 1 < 2 THEN %R = oui", "IF 1 AND 1<2 THEN %S = oui"});
+  EXPECT_EQ(Var(1, "%R"), "oui");
+  EXPECT_EQ(Var(1, "%S"), "<absent>");
+  Lance({"IF (1<2 AND 2<3 THEN", "ENDIF"});
+  EXPECT_EQ(Messages().size(), 1u) << "unbalanced parentheses";
 }
 
 }  // namespace

@@ -122,6 +122,9 @@ TEST_F(ConditionsTest, ParenthesisedGroups) {
   EXPECT_TRUE(Vraie(QStringLiteral("(1<2 AND 2=ABS(-2))")));
   EXPECT_TRUE(Vraie(QStringLiteral("(1+1)*2 > (3)"))) << "only parentheses around the whole text go";
   EXPECT_FALSE(Vraie(QStringLiteral("NOT 1<2 AND NOT(1>2 OR 2>3)")));
+  // The parentheses of a call change nothing in how far an operand reaches.
+  EXPECT_TRUE(Vraie(QStringLiteral("NOT 1>ABS(-3) AND NOT ABS(-3)=3"))) << "as NOT 2<1 AND NOT 1<2";
+  EXPECT_TRUE(Vraie(QStringLiteral("1<2 AND 1>ABS(-3) OR 1<2"))) << "as 1<2 AND 2<1 OR 1<2";
 
   // A 1 written by the program is a bare value, not a truth value of the reduction.
   EXPECT_FALSE(Vraie(QStringLiteral("1 AND 1<2")));
