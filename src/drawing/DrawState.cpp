@@ -43,11 +43,6 @@ bool SortieEstEcran() {
   return Sortie == nullptr || (h != nullptr && Sortie == h->Ecran());
 }
 
-void RazLongueurTrait() {
-  VarLongueurTrait.clear();
-  LongueurTrait = 0;
-}
-
 double MmParPixel() { return SortieEstEcran() ? Shell.MmParPixelEcran : Shell.MmParPixelImp; }
 
 void RazEtatDessin() {
@@ -70,7 +65,8 @@ void RazEtatDessin() {
   PtsPoly.clear();
   PtsPolygone.clear();
   CentrePolyX = CentrePolyY = 0;
-  RazLongueurTrait();
+  VarLongueurTrait.clear();
+  LongueurTrait = 0;
   TailleTexte = TailleTexteImp = TailleTexteEcran = 8;
   RapportAscent = 0.8f;
   RapportTexteB = 0.3f;

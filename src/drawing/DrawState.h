@@ -48,11 +48,10 @@ extern std::vector<QPoint> PtsPolygone;
 // The centre about which PointPoly and PointPolyR turn the vertices of their own turn.
 extern float CentrePolyX, CentrePolyY;
 
-// The running length of Trait and the variable that receives it.
+// The running length of Trait and the variable that receives it. Both last as long as the
+// program: across commands, levels and runs, until a Trait names a variable again.
 extern QString VarLongueurTrait;
 extern float LongueurTrait;
-// Forgets both: each run and each program level starts without a length variable.
-void RazLongueurTrait();
 
 // Texts.
 extern float TailleTexte, TailleTexteImp, TailleTexteEcran;

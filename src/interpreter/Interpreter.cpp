@@ -60,7 +60,6 @@ void TeteInterprete(int niveau) {
   AngRotDefaut = nv.AngRotNiveau;
   Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
   FacteurTraitX = FacteurTraitY = 1.0f;
-  RazLongueurTrait();
 
   ReleveEtiquettes(niveau);
   NiveauCourant = niveau;
@@ -152,7 +151,8 @@ void CoupeCommentaire(const QString& motCle) {
   const QString cite = QStringLiteral("\"'\"");
   const int p = InStr(ParamLigne, QStringLiteral("'"));
   if (p == 0) return;
-  const bool gardeCites = Left(motCle, 4) == QStringLiteral("VAL1") || (motCle.startsWith(QLatin1Char('%')) && p >= 2);
+  const bool gardeCites =
+      Left(motCle, 4) == QStringLiteral("VAL1") || (motCle.startsWith(QLatin1Char('%')) && p >= 2);
   if (!gardeCites) {
     ParamLigne = Left(ParamLigne, p - 1);
     return;

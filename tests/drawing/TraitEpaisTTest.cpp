@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include "DrawingFixture.h"
 #include "commands/Commands.h"
@@ -81,15 +83,27 @@ TEST_F(TraitEpaisTTest, TraitFactorsTurnsAndLength) {
   EXPECT_NEAR(XRot, 20, 1e-4);
   EXPECT_NEAR(YRot, 0, 1e-4);
 
-  // The length total and its variable belong to one run: a later run does not add to them.
+  // The total and its variable outlive the run: a later run adds to them and stores again
+  // (5, then 10 of the turned line, then 5).
   Run(QStringList{"Trait = 0, 0, 3, 4"});
-  EXPECT_EQ(Var(1, "%L"), "<absent>");
-  EXPECT_TRUE(VarLongueurTrait.isEmpty());
-  EXPECT_FLOAT_EQ(LongueurTrait, 5);
+  EXPECT_EQ(Var(1, "%L"), "20");
+  EXPECT_EQ(VarLongueurTrait, "%L");
 
-  // Within one run a Trait without a variable adds to the total of the variable named last.
+  // Naming the variable again restarts the total; a Trait without one adds to it.
   Run(QStringList{"Trait = 0, 0§§%L, 3, 4", "Trait = 0, 0, 6, 8"});
   EXPECT_EQ(Var(1, "%L"), "15");
+
+  // Nor does a command file in between forget them.
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  QFile sub(dossier.filePath("sub.dat"));
+  ASSERT_TRUE(sub.open(QIODevice::WriteOnly));
+  sub.write("Plus = 50,50,1\r\n");
+  sub.close();
+  Shell.RepCourant = dossier.path() + "/";
+  Run(QStringList{"Trait = 0, 0§0§%L, 10, 0", "Fichier = sub", "Trait = 10, 0, 20, 0"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%L"), "20");
 }
 
 TEST_F(TraitEpaisTTest, DashedPolylineCarriesItsPatternRoundCorners) {
