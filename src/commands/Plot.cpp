@@ -98,9 +98,10 @@ struct Axe {
     if (facteur.startsWith(QLatin1Char('L'))) {
       log = true;
       fe = Nombre(Mid(facteur, 2)).value_or(0.0);
-      // ln(fe) divides the logarithmic scale: it needs a base above 1.
-      if (!(fe > 1))
-        ErreurChamp(numero, QStringLiteral("L%1 : facteur > 1 / factor > 1").arg(TexteNombre(fe)));
+      // ln(fe) divides the logarithmic scale: any positive base but 1.
+      if (!(fe > 0) || fe == 1)
+        ErreurChamp(numero,
+                    QStringLiteral("L%1 : facteur > 0 et ≠ 1 / factor > 0 and ≠ 1").arg(TexteNombre(fe)));
     } else if (facteur.startsWith(QLatin1Char('E'))) {
       exp = true;
       const double v = Nombre(Mid(facteur, 2)).value_or(0.0);

@@ -247,12 +247,12 @@ void CommandesPlot::Execute(const QStringList& lignes, int& i, const EchellePlot
   if (p == 0) p = InStr(6, ligne, QStringLiteral(" "));
   const QString valeur = p > 0 ? Mid(ligne, p + 1) : QString();
   if (ligne.startsWith(QLatin1String("COULEUR")))
-    Couleur(valeur, ligne);
+    Couleur(valeur);
   else
     EpaisT(valeur, echelle, ligne);
 }
 
-void CommandesPlot::Couleur(const QString& valeur, const QString& ligne) {
+void CommandesPlot::Couleur(const QString& valeur) {
   QString texte = SansCommentaire(valeur);
   SubstitueVariables(texte);
   if (Trim(texte).isEmpty()) {
@@ -261,9 +261,8 @@ void CommandesPlot::Couleur(const QString& valeur, const QString& ligne) {
     if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
     return;
   }
-  const CouleurLue couleur = ValeurCouleur(texte);
-  if (couleur.EstVide()) ErreurLigneDonnees(ligne, QStringLiteral("couleur inconnue / unknown colour"));
-  CouleurCourante = CouleurCmd = couleur;
+  // A text that is no colour is the empty colour, black, as in the Couleur command.
+  CouleurCourante = CouleurCmd = ValeurCouleur(texte);
   if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
 }
 

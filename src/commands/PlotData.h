@@ -66,7 +66,7 @@ class CommandesPlot {
   bool Arrete() const { return arrete_; }
 
  private:
-  void Couleur(const QString& valeur, const QString& ligne);
+  void Couleur(const QString& valeur);
   void EpaisT(const QString& valeur, const EchellePlot& e, const QString& ligne);
   void Cercle(QString motCle, const QString& params, const EchellePlot& e, const QString& ligne);
   void Bezier(QString motCle, const QString& params, const EchellePlot& e);

@@ -251,7 +251,6 @@ void CmdVal1(int niveau) {
       etiquette.chop(marqueTexte.size());
       etiquette = Replace(etiquette, QStringLiteral("."), SeparateurDecimal());
     }
-    etiquette = Trim(etiquette);
     const bool parElement = listeEtiquettes && NbSousParams(etiquette) >= elements;
 
     try {
@@ -262,7 +261,7 @@ void CmdVal1(int niveau) {
         ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
         QString texte = etiquette;
         if (parElement) {
-          texte = Trim(etiquette.split(SepSousParam).value(k - 1));
+          texte = etiquette.split(SepSousParam).value(k - 1);
           if (textes) texte = Replace(texte, QStringLiteral("."), SeparateurDecimal());
         }
         const double d = LitParam(param, 3).value_or(0.0) * SensInversion;

@@ -67,9 +67,13 @@ TEST_F(PlotCommandLinesTest, ColourAndPenLinesSetTheCurve) {
   // Factors of opposite signs have no square root.
   Run(QStringLiteral("Plot = c, 1, 2, 0, -1, 0, 1, 0"));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("opposite signs"))) << Erreur().toStdString();
+  // A text that is no colour is the empty colour, black, as "Couleur = 255" in a program.
   Fichier("d.txt", "COULEUR = violette\n0,0\n1,1\n");
-  Run(QStringLiteral("Plot = d, 1, 2, 0, 1, 0, 1, 0"));
-  EXPECT_TRUE(Erreur().contains(QStringLiteral("unknown colour"))) << Erreur().toStdString();
+  Session().Prompteur().Efface();
+  Run(QStringList{QStringLiteral("Couleur = bleu"), QStringLiteral("Plot = d, 1, 2, 0, 1, 0, 1, 0")});
+  EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
+  ASSERT_EQ(Lignes().size(), 1u);
+  EXPECT_EQ(Lignes()[0].Couleur, 0u);
 }
 
 TEST_F(PlotCommandLinesTest, StopEndsTheBlockChain) {

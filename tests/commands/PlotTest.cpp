@@ -182,6 +182,15 @@ TEST_F(PlotTest, AverageStepClipTurnAndScales) {
   ASSERT_EQ(l.size(), 2u);
   EXPECT_POINT(l[0].Points[0], Px(0, 0));
   EXPECT_POINT(l[1].Points[1], Px(50, 0));
+  // A base between 0 and 1 compresses the other end.
+  Session().Prompteur().Efface();
+  Run(QStringLiteral("Plot = %1, 1, 2, 0, L0.1§50, 0, 1, 0").arg(Fichier("n.txt", "1,0\n10,0\n100,0\n")));
+  ASSERT_TRUE(Messages().empty()) << Erreur().toStdString();
+  l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[0].Points[0], Px(0, 0));
+  EXPECT_POINT(l[0].Points[1], Px(50 * std::log(1 - 9 * 0.9 / 99) / std::log(0.1), 0));
+  EXPECT_POINT(l[1].Points[1], Px(50, 0));
 
   // A constant series and a single point are placed in the middle of the fitted range.
   Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(Fichier("o.txt", "0,3\n10,3\n")));
@@ -221,6 +230,10 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   EXPECT_TRUE(Erreur().contains(QStringLiteral("abc"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0, L1").arg(Fichier("v.txt", "1,1\n2,2\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("L1"))) << Erreur().toStdString();
+  for (const char* base : {"L0", "L-2"}) {
+    Run(QStringLiteral("Plot = %1, 1, 2, 0, %2").arg(Fichier("v.txt", "1,1\n2,2\n"), base));
+    EXPECT_TRUE(Erreur().contains(QString::fromLatin1(base) + " :")) << Erreur().toStdString();
+  }
   Run(QStringLiteral("Plot = %1, 1, 2, 0, , , , , XR").arg(Fichier("w.txt", "1,1\n2,2\n")));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("field 9"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 1, 2, 0").arg(dossier_.filePath("absent.txt")));

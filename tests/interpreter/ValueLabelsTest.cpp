@@ -177,10 +177,18 @@ TEST_F(ValueLabelsTest, SingleLabels) {
   ASSERT_TRUE(Erreur().isEmpty()) << Erreur().toStdString();
   auto t = Textes();
   ASSERT_EQ(t.size(), 3u);
-  EXPECT_EQ(Etiquettes(), QStringList({"mid", "deg", "6"}));
+  // A label keeps the blanks around it: they are part of the text that is aligned.
+  EXPECT_EQ(Etiquettes(), QStringList({" mid", " deg", " 6"}));
   EXPECT_ANCRE(t[0], 50, 5);
   EXPECT_ANCRE(t[1], 30, 5);
   EXPECT_ANCRE(t[2], 25, -5);
+
+  // Centred, the blank before the text counts in its width.
+  Run(QStringList{"Droite = 0, 100, 0", "Val1 = 50, Milieu, 8"});
+  t = Textes();
+  ASSERT_EQ(t.size(), 1u);
+  EXPECT_EQ(t[0].Texte, " Milieu");
+  EXPECT_NEAR(t[0].Points[0].x() / PxParMm, 50 - Sortie->TextWidth(" Milieu") / 2, 0.3);
 
   // On an arc: a percentage of the scale by its law, or a direct angle; radial with Val1R.
   Run(QStringList{"Exposant = 2", "Arc = 0, 180, 50", "Val1D = GB, 50, A, 10, , 30°, B, 10",
@@ -197,7 +205,7 @@ TEST_F(ValueLabelsTest, SingleLabels) {
   Run(QStringList{"%L = 10, 20, 30", "%N = bas, 1.5, haut", "Droite = 0, 100, 0", "Val1 = %L§%L, %N§txt, 5",
                   "Val1 = %L§%L, %L§, 5", "Val1 = 40, 2.5§TXT, 5"});
   ASSERT_TRUE(Erreur().isEmpty()) << Erreur().toStdString();
-  EXPECT_EQ(Etiquettes(), QStringList({"bas", "1,5", "haut", "10", "20", "30", "2,5"}));
+  EXPECT_EQ(Etiquettes(), QStringList({" bas", " 1,5", " haut", " 10", " 20", " 30", " 2,5"}));
   EXPECT_EQ(SlotListe, 0);
 
   // A list marker without a variable name; a logarithmic value of 0; before any scale line.
