@@ -8,6 +8,17 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 
+namespace {
+
+// The printer of a headless run: a PDF file, A4 without margins, at the high resolution.
+void PrepareImprimantePdf(QPrinter& imprimante) {
+  imprimante.setOutputFormat(QPrinter::PdfFormat);
+  imprimante.setPageSize(QPageSize(QPageSize::A4));
+  imprimante.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+}  // namespace
+
 SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
     : image_(largeur, hauteur, dpi), ecran_(largeur, hauteur, dpi, &image_), prompteur_(*this) {
   RazEtatRun();
@@ -33,12 +44,17 @@ void SessionHeadless::Execute(const QString& programme) {
   ExecuteProgramme();
 }
 
+void SessionHeadless::MesureImprimantePdf() {
+  QPrinter imprimante(QPrinter::HighResolution);
+  PrepareImprimantePdf(imprimante);
+  if (imprimante.resolution() > 0) Shell.MmParPixelImp = static_cast<float>(25.4 / imprimante.resolution());
+  Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
+}
+
 bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
   QPrinter imprimante(QPrinter::HighResolution);
-  imprimante.setOutputFormat(QPrinter::PdfFormat);
+  PrepareImprimantePdf(imprimante);
   imprimante.setOutputFileName(fichierPdf);
-  imprimante.setPageSize(QPageSize(QPageSize::A4));
-  imprimante.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
   pdf_ = std::make_unique<PainterSurface>(&imprimante);
   if (pdf_->ErreurImpression()) {
     pdf_.reset();
@@ -61,6 +77,8 @@ void SessionHeadless::ImprimeSur(int largeur, int hauteur, double dpi, OutputSur
   imprimante_ = std::make_unique<RecordingSurface>(largeur, hauteur, dpi, cible);
   if (cible == nullptr) imprimante_->DefinitImprimante(true);
   luImprimante_ = 0;
+  // The print factor the program asked for, as the Print menu takes it.
+  Shell.FacteurImpression = RunShell.ZoomIniI;
   Imprimer();
   VideEnregistrements();
   if (Sortie == imprimante_.get()) Sortie = &ecran_;

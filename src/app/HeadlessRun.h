@@ -26,8 +26,11 @@ class SessionHeadless : public Hote {
   void AjouteReponse(const QString& reponse) { prompteur_.Scripte().AjouteReponse(reponse); }
   // Puts the program into the editor and runs it as the screen's run request does.
   void Execute(const QString& programme);
-  // The print run onto a PDF file (A4), recorded like the screen run. False when the PDF cannot
-  // be written.
+  // Takes the measures of the PDF printer, as the desktop measures its printer before the first
+  // run: pen widths in pixels are its pixels.
+  static void MesureImprimantePdf();
+  // The print run onto a PDF file (A4) at the print factor of ZoomIniI, recorded like the screen
+  // run. False when the PDF cannot be written.
   bool ImprimePdf(const QString& fichierPdf);
   // The print run onto a recording surface alone, of an A4 page at that resolution, answering as
   // the printer does.

@@ -1,5 +1,6 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSaveFile>
@@ -13,8 +14,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH] PROGRAM\n");
+  std::fprintf(
+      stderr,
+      "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH] PROGRAM\n");
   return 1;
 }
 
@@ -68,10 +70,17 @@ int main(int argc, char** argv) {
   }
 
   SessionHeadless session(largeur, hauteur);
+  SessionHeadless::MesureImprimantePdf();
   for (const QString& r : reponses) session.AjouteReponse(r);
   const QFileInfo info(programme);
   Shell.NomFichier = info.absoluteFilePath();
   Shell.RepCourant = info.absolutePath() + QLatin1Char('/');
+  // The program's relative names are found from its folder, as when the desktop opens it; the
+  // outputs go where they were asked for.
+  for (QString* sortie : {&png, &pdf, &log}) {
+    if (!sortie->isEmpty()) *sortie = QFileInfo(*sortie).absoluteFilePath();
+  }
+  QDir::setCurrent(info.absolutePath());
   session.Execute(*texte);
 
   int code = 0;
@@ -87,7 +96,8 @@ int main(int argc, char** argv) {
     // The log is for tools: always UTF-8 with LF line ends.
     QSaveFile fichier(log);
     const QByteArray contenu = (session.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!fichier.open(QIODevice::WriteOnly) || fichier.write(contenu) != contenu.size() || !fichier.commit()) {
+    if (!fichier.open(QIODevice::WriteOnly) || fichier.write(contenu) != contenu.size() ||
+        !fichier.commit()) {
       std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(log));
       code = 3;
     }

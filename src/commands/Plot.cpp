@@ -266,7 +266,7 @@ SymbolePlot PrepareSymbole(int niveau) {
   } else if (s.Cmd.startsWith(QStringLiteral("FICHIER")) && InStr(s.Cmd, QStringLiteral("=")) > 0) {
     QString nom = Trim(ParamN(Mid(s.Cmd, InStr(s.Cmd, QStringLiteral("=")) + 1), 1));
     if (InStr(nom, QStringLiteral(".")) == 0) nom += QStringLiteral(".dat");
-    const QString chemin = ResoutFichierCommande(nom, niveau);
+    const QString chemin = ResoutFichierCommande(nom);
     const std::optional<QString> texte = LitFichierTexte(chemin);
     if (!texte) {
       TypeErreur = QStringLiteral("F");

@@ -49,16 +49,6 @@ QString DossierProgramme() {
   return AjouteAntiSlash(QCoreApplication::applicationDirPath());
 }
 
-// Relative names of a level are found beside its own file; the editor's program has none, so
-// beside the last opened file.
-QString DossierAppelant(int niveau) {
-  const QString& fichier = Niveau(niveau).Fichier;
-  if (!fichier.isEmpty() && QFileInfo(fichier).isAbsolute()) {
-    return AjouteAntiSlash(QFileInfo(fichier).absolutePath());
-  }
-  return AjouteAntiSlash(Shell.RepCourant);
-}
-
 QString MessageProfondeur(int numero) {
   return Replace(TexteMsg(numero), QStringLiteral("%1"), QString::number(NiveauMaxFichier));
 }
@@ -218,24 +208,25 @@ void RetablitEtatSortie(const NiveauProg& a) {
 
 }  // namespace
 
-QString ResoutFichierCommande(const QString& nom, int niveau) {
+QString ResoutFichierCommande(const QString& nom) {
   const QString f = Trim(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
   if (f.isEmpty()) return f;
   const bool absolu = QDir::isAbsolutePath(f);
   const bool chemin = f.contains(QLatin1Char('/'));
-  const QString base = absolu ? QString() : DossierAppelant(niveau);
   const QString nomSeul = f.mid(f.lastIndexOf(QLatin1Char('/')) + 1);
   const bool extension = InStrRev(nomSeul, QStringLiteral(".")) >= 2;
   const QString programme = DossierProgramme();
   const QString courant = AjouteAntiSlash(Shell.RepCourant);
 
-  QStringList candidats{base + f};
+  // A relative name is first taken from the current folder, which opening a program makes its
+  // folder.
+  QStringList candidats{f};
   if (!extension && !chemin) {
-    candidats << base + f + QStringLiteral(".dag") << base + f + QStringLiteral(".dat")
+    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat")
               << programme + f + QStringLiteral(".dag") << courant + f + QStringLiteral(".dat")
               << programme + f + QStringLiteral(".dat");
   } else if (!extension) {
-    candidats << base + f + QStringLiteral(".dag") << base + f + QStringLiteral(".dat");
+    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat");
   } else if (!absolu) {
     candidats << courant + f << programme + f;
   }
@@ -325,7 +316,7 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
     const QString trouve = FichierExistant(dossier + f + QStringLiteral(".dag"));
     Niveau(suivant).Fichier = trouve.isEmpty() ? dossier + f + QStringLiteral(".dag") : trouve;
   } else if (index == 0) {
-    Niveau(suivant).Fichier = ResoutFichierCommande(f, niveau);
+    Niveau(suivant).Fichier = ResoutFichierCommande(f);
   }
 
   if (!pourSymbole) TransmetValeurs(niveau, suivant);

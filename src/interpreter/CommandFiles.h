@@ -13,7 +13,7 @@
 // calling line.
 int ExecFichier(int& niveau, int index, const QString& symbole = {});
 
-// The file a FICHIER name stands for, as the level 'niveau' calls it: a relative name is looked
-// for in the folder of that level's file (else Shell.RepCourant), then with ".dag" or ".dat"
-// added and in the program's own folder. The name as written when nothing is found.
-QString ResoutFichierCommande(const QString& nom, int niveau);
+// The file a FICHIER name stands for: the name from the current folder, then, for a relative
+// name, with ".dag" or ".dat" added, in Shell.RepCourant and in the program's own folder. The name
+// as written when nothing is found.
+QString ResoutFichierCommande(const QString& nom);

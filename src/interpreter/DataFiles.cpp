@@ -41,15 +41,17 @@ QString DossierDe(const QString& chemin) {
   return p > 0 ? Left(chemin, p) : QString();
 }
 
-// A relative name is looked for in the folder of the level's own file, else in the folder of the
-// last opened program, where a new file is also created.
-QString ResoutNom(const QString& nom, int niveau) {
-  QString n = nom;
-  n.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  if (n.isEmpty() || QFileInfo(n).isAbsolute()) return n;
-  const QString dossierNiveau = DossierDe(Niveau(niveau).Fichier);
-  if (!dossierNiveau.isEmpty() && QFileInfo(dossierNiveau + n).isFile()) return dossierNiveau + n;
-  return AjouteAntiSlash(Shell.RepCourant) + n;
+// A name that is no file of the current folder and has no folder of its own is looked for in the
+// folder of the last opened program, where a new file is also created; a file that OPEN reads
+// in a command file is looked for beside that file last.
+QString ResoutNom(const QString& nom, int niveau, bool lecture) {
+  if (nom.isEmpty() || QFileInfo(nom).isFile() || nom.contains(QLatin1Char('\\')) ||
+      nom.contains(QLatin1Char('/')) || nom.contains(QLatin1Char(':'))) {
+    return QString(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  }
+  const QString n = AjouteAntiSlash(Shell.RepCourant) + nom;
+  if (!lecture || niveau <= 1 || QFileInfo(n).isFile()) return n;
+  return DossierDe(Niveau(niveau).Fichier) + nom;
 }
 
 // A comment line: its first non-blank character is the comment character.
@@ -76,18 +78,18 @@ void OuvreLecture(int niveau) {
   fichiersDonnees[nv.NumFicDonnees] = std::move(f);
 }
 
-void OuvreAjout(const QString& nom, const QString& option, int niveau) {
+void OuvreAjout(const QString& chemin, const QString& option) {
   if (option == QStringLiteral("Kill")) {
-    if (!nom.contains(QLatin1Char(':')) && !nom.contains(QLatin1Char('/')) &&
-        !nom.contains(QLatin1Char('\\'))) {
-      QFile::remove(ResoutNom(nom, niveau));
+    // Only a file found in the current folder is deleted.
+    if (!chemin.contains(QLatin1Char(':')) && !chemin.contains(QLatin1Char('/')) &&
+        !chemin.contains(QLatin1Char('\\'))) {
+      QFile::remove(chemin);
     }
     NumFicAjout = 0;
     return;
   }
   // An append file already open keeps receiving the lines.
   if (NumFicAjout != 0) return;
-  const QString chemin = ResoutNom(nom, niveau);
   QString erreur;
   if (!AjouteFichierTexte(chemin, QString(), &erreur)) {
     ErreurRun(chemin + QStringLiteral(" : ") + erreur + CRLF + CRLF);
@@ -113,7 +115,7 @@ void CmdOpen(int niveau, bool ajout) {
   }
 
   const QString nom = Trim(ParamN(ParamLigne, 1));
-  nv.FicDonnees = ResoutNom(nom, niveau);
+  nv.FicDonnees = ResoutNom(nom, niveau, !ajout);
   nv.CarComment = QStringLiteral("'");
   if (!Trim(ParamN(ParamLigne, 2)).isEmpty()) {
     const std::optional<double> code = LitParam(ParamLigne, 2);
@@ -126,7 +128,7 @@ void CmdOpen(int niveau, bool ajout) {
     // The level's data file is left open under its own number but no longer reachable: nothing is
     // open under the number the append file leaves in the level.
     nv.NumFicDonnees = 0;
-    OuvreAjout(nom, Trim(ParamN(ParamLigne, 3)), niveau);
+    OuvreAjout(nv.FicDonnees, Trim(ParamN(ParamLigne, 3)));
     return;
   }
   nv.NumFicDonnees = NumeroDonnees(niveau);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -26,7 +27,7 @@ class CommandFilesTest : public RunFixture {
   void SetUp() override {
     RunFixture::SetUp();
     ASSERT_TRUE(dossier_.isValid());
-    Shell.RepCourant = dossier_.path() + QStringLiteral("/");
+    OuvreDans(dossier_.path());
   }
 
   QString Chemin(const QString& nom) const { return dossier_.path() + QStringLiteral("/") + nom; }
@@ -288,6 +289,40 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
             TexteMsg(114) + QStringLiteral(" 2, dans le fichier: ") + Chemin("Casse.dag") + CRLF + CRLF);
   EXPECT_FALSE(texte.contains(QStringLiteral("Grad")));
   EXPECT_FALSE(texte.contains(QStringLiteral("%A")));
+}
+
+TEST_F(CommandFilesTest, NamesAreLookedForFromTheCurrentFolderFirst) {
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("ici"));
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("rep"));
+  OuvreDans(Chemin("ici"));
+  Shell.RepCourant = Chemin("rep") + "/";
+  auto marque = [&](const QString& nom, const char* valeur) {
+    EcritDag(nom, {QStringLiteral("%IRE$#0W = ") + valeur});
+  };
+  // A name without extension: ".dag" and ".dat" of the current folder before RepCourant's ".dat";
+  // RepCourant holds no ".dag" candidate.
+  marque("ici/Scale.dag", "ici");
+  Ecrit("rep/Scale.dat", {"%IRE$#0W = rep"});
+  Run(QStringLiteral("Fichier = Scale"));
+  EXPECT_EQ(Var(0, "%W"), "ici");
+  marque("rep/Seul.dag", "rep");
+  Repond("OK");
+  Run(QStringLiteral("Fichier = Seul"));
+  EXPECT_EQ(Var(0, "%W"), "<absent>");
+  // With an extension: the current folder, then RepCourant.
+  Ecrit("ici/x.dat", {"%IRE$#0W = ici"});
+  Ecrit("rep/x.dat", {"%IRE$#0W = rep"});
+  Ecrit("rep/y.dat", {"%IRE$#0W = rep"});
+  Run(QStringLiteral("Fichier = x.dat"));
+  EXPECT_EQ(Var(0, "%W"), "ici");
+  Run(QStringLiteral("Fichier = y.dat"));
+  EXPECT_EQ(Var(0, "%W"), "rep");
+  // A command file's own names are not looked for beside it.
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("sous"));
+  Ecrit("sous/appel.dat", {"Fichier = x.dat"});
+  Ecrit("sous/x.dat", {"%IRE$#0W = sous"});
+  Run(QStringLiteral("Fichier = ") + Chemin("sous/appel.dat"));
+  EXPECT_EQ(Var(0, "%W"), "ici");
 }
 
 TEST_F(CommandFilesTest, HeaderRequestIsIgnoredBelowTheEditorProgram) {

@@ -24,7 +24,7 @@ class RuntimeCommandsTest : public RunFixture {
   void SetUp() override {
     RunFixture::SetUp();
     ASSERT_TRUE(dossier_.isValid());
-    Shell.RepCourant = dossier_.path() + QStringLiteral("/");
+    OuvreDans(dossier_.path());
   }
 
   // Runs a program with the messages of earlier runs forgotten; the answers go to its dialogs.
@@ -144,14 +144,47 @@ TEST_F(RuntimeCommandsTest, OpenABetweenOpenAndLVarLeavesTheDataFileUnreachable)
   EXPECT_EQ(Var(1, "%A"), "<absent>");
 }
 
-TEST_F(RuntimeCommandsTest, CommandFilesReadBesideThemselvesAndCancelStopsEveryLevel) {
+TEST_F(RuntimeCommandsTest, DataFilesFromTheCurrentFolderThenTheProgramsThenBesideTheCommandFile) {
+  for (const char* d : {"ici", "rep", "sous"}) ASSERT_TRUE(QDir(dossier_.path()).mkpath(d));
+  OuvreDans(Chemin("ici"));
+  Shell.RepCourant = Chemin("rep") + "/";
+  Ecrit("ici/a.txt", "ici\r\n");
+  Ecrit("rep/a.txt", "rep\r\n");
+  Ecrit("rep/b.txt", "rep\r\n");
+  Ecrit("sous/b.txt", "sous\r\n");
+  Ecrit("sous/c.txt", "sous\r\n");
+  Ecrit("sous/cmd.txt",
+        "OPEN = a.txt\r\nLVAR = %A\r\nOPEN = b.txt\r\nLVAR = %B\r\nOPEN = c.txt\r\nLVAR = %C\r\n"
+        "%IRE$#0A = %A\r\n%IRE$#0B = %B\r\n%IRE$#0C = %C\r\n");
+  Lance({"FICHIER = " + Chemin("sous/cmd.txt"), "OPEN = c.txt"});
+  EXPECT_EQ(Var(0, "%A"), "ici");
+  EXPECT_EQ(Var(0, "%B"), "rep");
+  EXPECT_EQ(Var(0, "%C"), "sous");
+  // The editor's program has no folder of its own to look in.
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("rep/c.txt") + " : fichier non trouvé"))
+      << Messages()[0].texte.toStdString();
+
+  // A new append file goes to the program's folder; Kill deletes only a file of the current folder.
+  Lance({"OPENA = n.txt", "PRINTA = x"});
+  EXPECT_EQ(Lit("rep/n.txt"), " x\r\n");
+  Ecrit("ici/k.txt", "ici\r\n");
+  Ecrit("rep/k.txt", "rep\r\n");
+  Lance({"OPENA = k.txt, , Kill"});
+  EXPECT_FALSE(QFile::exists(Chemin("ici/k.txt")));
+  EXPECT_TRUE(QFile::exists(Chemin("rep/k.txt")));
+  Lance({"OPENA = k.txt, , Kill"});
+  EXPECT_TRUE(QFile::exists(Chemin("rep/k.txt")));
+}
+
+TEST_F(RuntimeCommandsTest, CommandFilesAndCancelStopsEveryLevel) {
   ASSERT_TRUE(QDir(dossier_.path()).mkpath("sous"));
   Ecrit("sous/d.txt", "from the file's folder\r\n");
   Ecrit("d.txt", "from the program's folder\r\n");
   Ecrit("sous/cmd.txt", "OPEN = d.txt\r\nLVAR = %L\r\nOPENA = sortie.txt\r\nPRINTA = %L\r\n");
   Lance({"FICHIER = sous/cmd.txt", "%A = 1"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(Lit("sortie.txt"), " from the file's folder\r\n");
+  EXPECT_EQ(Lit("sortie.txt"), " from the program's folder\r\n");
   EXPECT_EQ(Var(1, "%A"), "1");
 
   // Cancelling a dialog of a command file ends the calling levels too.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -112,6 +113,48 @@ TEST_F(RunnerTest, PrintRunWritesAPdf) {
   QFile f(pdf);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+}
+
+// The screen and the print run of a line, in millimetres of their own pixels: the screen at 96 dpi,
+// the PDF printer at its resolution (1200 dpi), measured before the screen run as the desktop
+// measures its printer.
+TEST_F(RunnerTest, PrintRunTakesZoomIniIAndThePdfPrintersPixels) {
+  const QString pdf = Chemin(QStringLiteral("run.pdf"));
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const Resultat r = Lance({QStringLiteral("--pdf"), pdf, QStringLiteral("--log"), log,
+                            EcritProgramme("ZoomIniI = 2\r\nEpaisT = 12\r\nTrait = 10,10,20,10\r\n")});
+  ASSERT_EQ(r.code, 0);
+  QStringList lignes;
+  for (const QString& l : r.journal) {
+    if (l.startsWith(QStringLiteral("line "))) lignes << l;
+  }
+  ASSERT_EQ(lignes.size(), 2) << r.journal.join(QLatin1Char('\n')).toStdString();
+  const QStringList ecran = lignes[0].split(QLatin1Char(' '));
+  const QStringList papier = lignes[1].split(QLatin1Char(' '));
+  ASSERT_EQ(ecran.size(), 7);
+  ASSERT_EQ(papier.size(), 7);
+  EXPECT_NEAR((ecran[3].toDouble() - ecran[1].toDouble()) * 25.4 / 96, 10, 0.01);
+  EXPECT_NEAR((papier[3].toDouble() - papier[1].toDouble()) * 25.4 / 1200, 20, 0.01) << "print factor 2";
+  // 12 printer pixels: 24 at factor 2 on paper, one pixel of 96 dpi on the screen.
+  EXPECT_EQ(papier[6], QStringLiteral("24"));
+  EXPECT_EQ(ecran[6], QStringLiteral("1"));
+}
+
+// Relative names in the program are found from its folder, wherever morvo-run is started.
+TEST_F(RunnerTest, RunsFromTheProgramsFolder) {
+  QDir(Chemin(QString())).mkpath(QStringLiteral("sous"));
+  EcritProgramme("%IRE$#0W = 7\r\n", QStringLiteral("sous/x.dat"));
+  EcritProgramme("ici\r\n", QStringLiteral("k.txt"));
+  const QString programme = EcritProgramme("Fichier = sous/x\r\nOPENA = k.txt, , Kill\r\n");
+  const QString log = QStringLiteral("run-dossier.log");
+  QFile::remove(log);
+  const Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 0 %W \"7\"")))
+      << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("k.txt"))));
+  // The log still goes where it was asked for, beside the caller.
+  EXPECT_TRUE(QFile::remove(log));
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #include "RunFixture.h"
 
 #include "interpreter/RunState.h"
+#include "platform/Host.h"
 #include "platform/OutputSurface.h"
 #include "values/Variables.h"
+
+void RunFixture::OuvreDans(const QString& dossier) {
+  if (dossierDepart_.isEmpty()) dossierDepart_ = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dossier)) << dossier.toStdString();
+  Shell.RepCourant = QDir(dossier).absolutePath() + QLatin1Char('/');
+}
 
 ScriptedPrompter::Message RunFixture::SeulMessage() {
   const auto& m = Messages();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -15,7 +16,14 @@
 class RunFixture : public ::testing::Test {
  protected:
   void SetUp() override { session_ = std::make_unique<SessionHeadless>(1000, 700, 96.0); }
-  void TearDown() override { session_.reset(); }
+  void TearDown() override {
+    session_.reset();
+    if (!dossierDepart_.isEmpty()) QDir::setCurrent(dossierDepart_);
+  }
+
+  // Makes 'dossier' the current folder and Shell.RepCourant, as opening a program there does; the
+  // current folder comes back after the test.
+  void OuvreDans(const QString& dossier);
 
   // Runs a program; lines given separately are joined with CR LF.
   void Run(const QString& programme) { session_->Execute(programme); }
@@ -39,4 +47,5 @@ class RunFixture : public ::testing::Test {
 
  private:
   std::unique_ptr<SessionHeadless> session_;
+  QString dossierDepart_;
 };
