@@ -378,6 +378,8 @@ void ExecuteProgramme() {
   Arret = false;
   int niveau = 1;
   Interprete(niveau);
+  // Inside the run, so that the end of the run shows the mouse drawing with the program's drawing.
+  if (!hote->MnuDessinActif) TraceJournalDessin();
   hote->FinRun();
   DoEvents();
   if (hote->MnuCodeCoche) hote->Editeur()->PrendFocus();
@@ -385,8 +387,6 @@ void ExecuteProgramme() {
     hote->OuvreAide();
     RunShell.AideApresRun = false;
   }
-  if (hote->MnuDessinActif) return;
-  TraceJournalDessin();
 }
 
 void Imprimer() {

@@ -112,7 +112,8 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Setup", [this] { Mnu_Setup_Click(); });
   relie("Mnu_Quitter", [this] { Mnu_Quitter_Click(); });
   relie("Mnu_Visualiser", [this] { Mnu_Visualiser_Click(); });
-  relie("Mnu_Code", [this] { Mnu_Code_Click(); });
+  // The entry is checkable: Qt has already inverted its mark.
+  relie("Mnu_Code", [this] { MontreCode(); });
   relie("Mnu_AgrandirCode", [this] { Mnu_AgrandirCode_Click(); });
   relie("Mnu_IniCode", [this] { Mnu_IniCode_Click(); });
   relie("Mnu_DblClick", [this] { Mnu_DblClick_Click(); });
@@ -222,7 +223,11 @@ void FenetrePrincipale::Mnu_AgrandirCode_Click() {
 void FenetrePrincipale::Mnu_Code_Click() {
   QAction* code = Action(QStringLiteral("Mnu_Code"));
   code->setChecked(!code->isChecked());
-  const bool visible = code->isChecked();
+  MontreCode();
+}
+
+void FenetrePrincipale::MontreCode() {
+  const bool visible = Action(QStringLiteral("Mnu_Code"))->isChecked();
   for (QWidget* w : std::initializer_list<QWidget*>{editeur_, text1_, text2_, text3_}) w->setVisible(visible);
   hote_->MnuCodeCoche = visible;
   Form_Resize();

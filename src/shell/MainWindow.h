@@ -138,6 +138,8 @@ class FenetrePrincipale : public QMainWindow {
 
  private:
   void ConnecteMenus();
+  // Shows or hides the editor and three status boxes as the check mark of Mnu_Code says.
+  void MontreCode();
   void ConnecteEdition();
   void RelieSouris();
   void Titre(const QString& nomFichier);

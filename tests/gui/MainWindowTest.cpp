@@ -253,3 +253,34 @@ TEST_F(MainWindowTest, TheProgramStartsWithAFileAndClosesCleanly) {
   EXPECT_TRUE(LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"))
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
 }
+
+TEST_F(MainWindowTest, F5AndTheCodeEntryHideAndShowTheCodePane) {
+  Demarre();
+  QAction* code = F().Action(QStringLiteral("Mnu_Code"));
+  Clavier(Qt::Key_F5);
+  EXPECT_FALSE(code->isChecked());
+  EXPECT_FALSE(Ed().isVisible());
+  EXPECT_FALSE(F().Text1()->isVisible());
+  EXPECT_TRUE(F().Text4()->isVisible());
+  Clavier(Qt::Key_F5);
+  EXPECT_TRUE(code->isChecked());
+  EXPECT_TRUE(Ed().isVisible());
+  EXPECT_TRUE(Ed().hasFocus());
+
+  // Hidden with F5 in the mouse-drawing dialog, the pane comes back through Options › Code.
+  Clavier(Qt::Key_F9);
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  FrmDessin::Ouvert()->activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_F5);
+  EXPECT_FALSE(Ed().isVisible());
+  EXPECT_FALSE(code->isChecked());
+  Clavier(Qt::Key_Escape);
+  QApplication::processEvents();
+  ASSERT_EQ(FrmDessin::Ouvert(), nullptr);
+  F().activateWindow();
+  QApplication::processEvents();
+  ChoisitMenu(u'o', u'c');
+  EXPECT_TRUE(code->isChecked());
+  EXPECT_TRUE(Ed().isVisible());
+}

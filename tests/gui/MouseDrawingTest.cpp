@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "WindowFixture.h"
 #include "platform/Clipboard.h"
@@ -214,6 +215,47 @@ TEST_F(MouseDrawingTest, ClicksRecordRunsPlotAndSavingPutsThePlotLine) {
   EXPECT_EQ(d2.Texte(1)->text(), QStringLiteral("Dessin"));
   EXPECT_EQ(d2.Texte(2)->text(), QStringLiteral("Rouge"));
   EXPECT_EQ(d2.Texte(6)->text(), QStringLiteral("12"));
+}
+
+// What the window shows on the screen (not what a fresh paint would show).
+QImage Affiche(QWidget& widget) {
+  QWidget* fenetre = widget.window();
+  const QImage image = fenetre->screen()->grabWindow(fenetre->winId()).toImage();
+  const QPoint origine = widget.mapTo(fenetre, QPoint(0, 0)) * image.devicePixelRatio();
+  return image.copy(QRect(origine, widget.size() * image.devicePixelRatio()));
+}
+
+TEST_F(MouseDrawingTest, TheDrawingStaysOnScreenAfterARunFromTheDialog) {
+  Demarre();
+  Tape(QStringLiteral("Trait 0,0,20,20\r\n"));
+  Clavier(Qt::Key_F9);
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  FrmDessin::Ouvert()->Texte(2)->setText(QStringLiteral("Rouge"));
+  FrmDessin::Ouvert()->activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_Return);
+  ASSERT_TRUE(Dessin.ModeDessin);
+  VueDessin& vue = F().Vue();
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(300, 100));
+  QApplication::processEvents();
+  ASSERT_GT(PixelsRouges(Affiche(vue)), 100);
+  for (const int touche : {Qt::Key_F4, Qt::Key_F6}) {
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(touche);
+    QApplication::processEvents();
+    EXPECT_GT(PixelsRouges(Affiche(vue)), 100) << "after key " << touche;
+  }
+  // F7 runs again whatever way the zoom dialog closes.
+  ReponsesModales reponses;
+  reponses.Ajoute([](QWidget* zoom) { QTest::keyClick(zoom, Qt::Key_Escape); });
+  FrmDessin::Ouvert()->activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_F7);
+  QApplication::processEvents();
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_GT(PixelsRouges(Affiche(vue)), 100) << "after F7";
 }
 
 TEST_F(MouseDrawingTest, ContinueAddReplaceAndCancel) {

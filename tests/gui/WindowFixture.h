@@ -7,9 +7,14 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QPointer>
 #include <QPrinter>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "ConfigFixture.h"
@@ -18,6 +23,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
+#include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
@@ -37,12 +43,15 @@ class DialoguesScriptes : public DialoguesFichiers {
     Demandes << QStringLiteral("printer");
     if (!imprimanteChoisie) return false;
     imprimante.setOutputFormat(QPrinter::PdfFormat);
+    // Qt's print dialog names the PDF file itself.
+    if (!fichierPdf.isEmpty()) imprimante.setOutputFileName(fichierPdf);
     return true;
   }
 
   std::deque<QString> ouvertures;
   std::deque<QString> enregistrements;
   bool imprimanteChoisie = true;
+  QString fichierPdf;
   QStringList Demandes;
 
  private:
@@ -52,6 +61,31 @@ class DialoguesScriptes : public DialoguesFichiers {
     file.pop_front();
     return r;
   }
+};
+
+// Answers the modal dialogs that open from now on, in order, as a user does: each function gets
+// the dialog once it is shown (and typically types a key into it).
+class ReponsesModales {
+ public:
+  ReponsesModales() {
+    minuterie_.setInterval(10);
+    QObject::connect(&minuterie_, &QTimer::timeout, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || modal == dernier_ || !modal->isVisible() || file_.empty()) return;
+      dernier_ = modal;
+      auto reponse = std::move(file_.front());
+      file_.pop_front();
+      reponse(modal);
+    });
+    minuterie_.start();
+  }
+  void Ajoute(std::function<void(QWidget*)> reponse) { file_.push_back(std::move(reponse)); }
+  bool Epuisees() const { return file_.empty(); }
+
+ private:
+  QTimer minuterie_;
+  QPointer<QWidget> dernier_;
+  std::deque<std::function<void(QWidget*)>> file_;
 };
 
 class WindowFixture : public ConfigFixture {
@@ -103,6 +137,30 @@ class WindowFixture : public ConfigFixture {
   }
   QString Chemin(const QString& nom) const { return Depart() + QStringLiteral("/") + nom; }
 
+  // Message boxes and input boxes shown as the desktop program shows them.
+  void VraisDialogues() { DefinitDialogues(&qtPrompter_); }
+
+  // A key typed on the keyboard: it goes to the window that has the focus, as the system sends it.
+  static void Clavier(int touche, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWindow* fenetre = QGuiApplication::focusWindow();
+    if (fenetre == nullptr) return;
+    QTest::keyClick(fenetre, static_cast<Qt::Key>(touche), mods);
+  }
+  static void Frappe(const QString& texte) {
+    for (const QChar c : texte) {
+      QWindow* fenetre = QGuiApplication::focusWindow();
+      if (fenetre == nullptr) return;
+      QTest::keyClick(fenetre, c.toLatin1());
+    }
+  }
+  // A menu entry chosen with the keyboard: Alt and the menu's access key, then the entry's.
+  static void ChoisitMenu(QChar menu, QChar entree) {
+    Clavier(menu.toUpper().unicode(), Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+" << QString(menu).toStdString() << " opens no menu";
+    QTest::keyClick(popup, entree.toLatin1());
+  }
+
   QString VarNiveau1(const QString& nom) const {
     if (Niveaux.size() < 2) return QStringLiteral("<absent>");
     const NiveauProg& nv = Niveaux[1];
@@ -114,6 +172,7 @@ class WindowFixture : public ConfigFixture {
   }
 
   DialoguesScriptes fichiers_;
+  QtPrompter qtPrompter_;
   std::unique_ptr<FenetrePrincipale> fenetre_;
 
  private:
