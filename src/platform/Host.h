@@ -26,7 +26,8 @@ class Hote {
   bool MnuDessinActif = true;
   // Checked while the code pane is shown.
   bool MnuCodeCoche = false;
-  // Width of the code pane in the screen's scale units.
+  // Width of the code pane in the units of the screen's current scale (drawing units during and
+  // after a run).
   virtual double LargeurCode() const { return 0.0; }
 
   // Hourglass and disabled window during a run.

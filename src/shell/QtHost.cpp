@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "editor/ProgramEditor.h"
+#include "platform/OutputSurface.h"
 #include "shell/DrawingView.h"
 #include "shell/MainWindow.h"
 #include "shell/Menus.h"
@@ -22,7 +23,12 @@ OutputSurface* HoteQt::Ecran() { return &fenetre_.Vue().Surface(); }
 
 EditeurTexte* HoteQt::Editeur() { return &fenetre_.Editeur().Modele(); }
 
-double HoteQt::LargeurCode() const { return fenetre_.Editeur().width() * fenetre_.Vue().MmParPixel(); }
+double HoteQt::LargeurCode() const {
+  // In the units of the scale the screen holds now: millimetres, or the drawing units of a run.
+  const OutputSurface& s = fenetre_.Vue().Surface();
+  if (s.LargeurPixels() <= 0) return 0.0;
+  return fenetre_.Editeur().width() * s.ScaleWidth / s.LargeurPixels();
+}
 
 void HoteQt::DebutRun() {
   if (profondeur_++ > 0) return;

@@ -182,3 +182,32 @@ TEST_F(RefCursorTest, DialogAfterARunAndPositioning) {
   EXPECT_NEAR(QCursor::pos().x(), (fenetre.left() + fenetre.right()) / 2.0, 1);
   F().Mnu_Code_Click();
 }
+
+TEST_F(RefCursorTest, PositioningCentresThePointUnderTheMouseAtAnyZoom) {
+  Demarre();
+  Tape(QStringLiteral("CentreE 60,50\r\nTrait 0,0,10,0"));
+  ReponsesModales reponses;
+  reponses.Ajoute([this](QWidget*) {
+    Frappe(QStringLiteral("2"));
+    Clavier(Qt::Key_Return);
+  });
+  Clavier(Qt::Key_F7);
+  ASSERT_FLOAT_EQ(Shell.ZoomCourant, 2.0f);
+  VueDessin& vue = F().Vue();
+  const OutputSurface& s = vue.Surface();
+  const double centre = (vue.width() - F().Editeur().width()) / 2.0;
+  const auto pixelX = [&s](double x) { return (x - s.ScaleLeft) * s.LargeurPixels() / s.ScaleWidth; };
+  const auto pixelY = [&s](double y) { return (y - s.ScaleTop) * s.HauteurPixels() / s.ScaleHeight; };
+  for (const int touche : {int{Qt::Key_F6}, int{Qt::Key_F12}, 0}) {
+    const QPoint souris(150, 120);
+    QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), souris));
+    const double dx = Souris.SourisX - OrigineX, dy = Souris.SourisY - OrigineY;
+    if (touche != 0)
+      Clavier(touche);
+    else
+      QTest::mouseDClick(&vue, Qt::LeftButton, Qt::NoModifier, souris);
+    EXPECT_NEAR(pixelX(OrigineX + dx), centre, 2) << "key " << touche;
+    EXPECT_NEAR(pixelY(OrigineY + dy), vue.height() / 2.0, 2) << "key " << touche;
+    Clavier(Qt::Key_F6, Qt::ControlModifier);
+  }
+}

@@ -141,20 +141,23 @@ class WindowFixture : public ConfigFixture {
   void VraisDialogues() { DefinitDialogues(&qtPrompter_); }
 
   // A key typed on the keyboard: it goes to the window that has the focus, as the system sends it.
-  static void Clavier(int touche, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWindow* fenetre = QGuiApplication::focusWindow();
-    if (fenetre == nullptr) return;
-    QTest::keyClick(fenetre, static_cast<Qt::Key>(touche), mods);
+  void Clavier(int touche, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::keyClick(FenetreActive(), static_cast<Qt::Key>(touche), mods);
   }
-  static void Frappe(const QString& texte) {
-    for (const QChar c : texte) {
-      QWindow* fenetre = QGuiApplication::focusWindow();
-      if (fenetre == nullptr) return;
-      QTest::keyClick(fenetre, c.toLatin1());
+  void Frappe(const QString& texte) {
+    for (const QChar c : texte) QTest::keyClick(FenetreActive(), c.toLatin1());
+  }
+  // The window with the focus; when a closed dialog left none, the main window gets it back, as
+  // the window manager gives it.
+  QWindow* FenetreActive() {
+    if (QGuiApplication::focusWindow() == nullptr && fenetre_) {
+      fenetre_->activateWindow();
+      QApplication::processEvents();
     }
+    return QGuiApplication::focusWindow() ? QGuiApplication::focusWindow() : fenetre_->windowHandle();
   }
   // A menu entry chosen with the keyboard: Alt and the menu's access key, then the entry's.
-  static void ChoisitMenu(QChar menu, QChar entree) {
+  void ChoisitMenu(QChar menu, QChar entree) {
     Clavier(menu.toUpper().unicode(), Qt::AltModifier);
     QWidget* popup = QApplication::activePopupWidget();
     ASSERT_NE(popup, nullptr) << "Alt+" << QString(menu).toStdString() << " opens no menu";
