@@ -3,7 +3,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <csignal>
 
@@ -283,4 +285,64 @@ TEST_F(MainWindowTest, F5AndTheCodeEntryHideAndShowTheCodePane) {
   ChoisitMenu(u'o', u'c');
   EXPECT_TRUE(code->isChecked());
   EXPECT_TRUE(Ed().isVisible());
+}
+
+namespace {
+
+// The access key of a caption ("&&" is a plain "&"), or a null character.
+QChar Mnemonique(const QString& legende) {
+  for (int i = 0; i + 1 < legende.size(); ++i) {
+    if (legende[i] != u'&') continue;
+    if (legende[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return legende[i + 1].toLower();
+  }
+  return {};
+}
+
+// Captions of the visible entries of one menu level that share an access key, one pair a line.
+std::string Conflits(const QList<QAction*>& entrees) {
+  QHash<QChar, QString> vus;
+  QStringList conflits;
+  for (QAction* a : entrees) {
+    if (a->isSeparator() || !a->isVisible()) continue;
+    const QChar m = Mnemonique(a->text());
+    if (m.isNull()) continue;
+    if (vus.contains(m))
+      conflits << vus.value(m) + QStringLiteral(" / ") + a->text();
+    else
+      vus.insert(m, a->text());
+  }
+  return conflits.join(u'\n').toStdString();
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, EveryMenuLevelHasDistinctAccessKeysInEveryLanguage) {
+  Demarre();
+  MenusPrincipaux& m = F().Menus();
+  for (int langue = 1; langue <= 4; ++langue) {
+    for (const int masques : {langue, langue % 4 + 1}) {
+      DefinitLangueMenu(langue);
+      DefinitLangueMasq(masques);
+      F().AfficheMenus();
+      m.RegleEntreesAide(false, Programme());
+      EXPECT_EQ(Conflits(m.Barre()->actions()), "") << "menu bar, language " << langue;
+      for (QMenu* menu : m.Barre()->findChildren<QMenu*>(QRegularExpression(QStringLiteral("^Mnu_"))))
+        EXPECT_EQ(Conflits(menu->actions()), "")
+            << menu->objectName().toStdString() << ", language " << langue;
+    }
+  }
+
+  // German: Alt+H opens the Help menu, not the mouse-drawing dialog.
+  DefinitLangueMenu(3);
+  DefinitLangueMasq(3);
+  F().AfficheMenus();
+  m.RegleEntreesAide(false, Programme());
+  Clavier(Qt::Key_H, Qt::AltModifier);
+  EXPECT_EQ(FrmDessin::Ouvert(), nullptr);
+  EXPECT_EQ(QApplication::activePopupWidget(), m.Menu(QStringLiteral("Mnu_Help")));
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
