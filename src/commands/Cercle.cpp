@@ -106,8 +106,12 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
   }
 
   BandesCouleur bandes(CouleurCmd, c2, n);
+  // Each radius is reckoned from the outermost one by its index, never by a running sum.
   const float pas = static_cast<float>(f.rayon / n);
-  for (float r = static_cast<float>(f.rayon - marge - f.rayon / (2.0 * n)); r >= 0.1f; r -= pas) {
+  const float premier = static_cast<float>(f.rayon - marge - f.rayon / (2.0 * n));
+  for (int k = 0; premier - static_cast<float>(k) * pas >= 0.1f; ++k) {
+    const float r = premier - static_cast<float>(k) * pas;
+    TesteArretTiret(k + 1);
     if (CouleurCmd != -1) {
       double a = 0, b = 0;
       DemiAxes(r, f.k, a, b);

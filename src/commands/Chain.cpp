@@ -23,6 +23,8 @@ namespace {
 constexpr double DegresEnRadians = 0.017453293;
 constexpr double Pi = 3.14159265358979;
 constexpr int SegmentsEntreAttentes = 1000;
+// An arc of a chain never takes more segments than this: 2.5 m at the finest step of 0.05.
+constexpr double SegmentsParArcMax = 50000;
 
 const QString Crlf = QStringLiteral("\r\n");
 
@@ -60,9 +62,21 @@ class Traceur {
       if (Arret) ErreurRun();
     }
   }
-  // The curve from 'debut' to 'fin' (excluded) in single-precision steps, then to 'dernier'.
+  // The curve from 'debut' to 'fin' in steps of 'pas', then to 'dernier'. Each x is reckoned from
+  // the start by its index, so a step too small for single precision still moves on, and a span
+  // of more than SegmentsParArcMax steps is drawn in that many.
   void Courbe(float debut, float fin, float pas, double dernier, const std::function<double(double)>& y) {
-    for (float x = debut; x <= fin; x += pas) Vers(x, y(x));
+    if (fin >= debut) {
+      double p = pas, n = pas > 0 ? std::floor((static_cast<double>(fin) - debut) / p) : 0;
+      if (n > SegmentsParArcMax) {
+        p = (static_cast<double>(fin) - debut) / SegmentsParArcMax;
+        n = SegmentsParArcMax;
+      }
+      for (int k = 0; k <= static_cast<int>(n); ++k) {
+        const float x = static_cast<float>(debut + k * p);
+        Vers(x, y(x));
+      }
+    }
     Vers(dernier, y(dernier));
   }
 

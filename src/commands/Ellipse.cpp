@@ -46,18 +46,28 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
   double a = 0, b = 0;
   DemiAxes(rayon, k, a, b);
   const float pas = static_cast<float>(PasEllipse(rayon));
-  // More than two turns covers nothing more: keep the same end point within two turns.
-  if (fin - debut > 2 * Tour) fin = debut + Tour + std::fmod(fin - debut, Tour);
+  if (!std::isfinite(debut) || !std::isfinite(fin)) LeveErreurExecution(QStringLiteral("overflow"));
+  // More than two turns covers nothing more: keep the same end point within two turns. A start
+  // of many turns is brought within one, where a step still moves the angle on.
+  const double etendueDonnee = fin - debut;
+  if (etendueDonnee > 2 * Tour) fin = debut + Tour + std::fmod(etendueDonnee, Tour);
+  if (std::fabs(debut) > 1000 * Tour) {
+    debut = std::fmod(debut, Tour);
+    fin = debut + (etendueDonnee > 2 * Tour ? Tour + std::fmod(etendueDonnee, Tour) : etendueDonnee);
+  }
   const double etendue = std::fabs(fin - debut);
   const size_t n = static_cast<size_t>(ArrondiPair(etendue / pas + 0.5 + 2));
 
+  // Each angle is reckoned from the start by its index, never by a running sum.
   std::vector<PointXY> points;
   points.reserve(n + 1);
-  float t = static_cast<float>(debut) - pas;
-  do {
-    t += pas;
+  double t = debut;
+  for (size_t k = 1;; ++k) {
     points.push_back(PointEllipse(cx, cy, a, b, t, vtrav));
-  } while (t + pas <= fin && points.size() < n);
+    const double suivant = debut + static_cast<double>(k) * pas;
+    if (!(suivant <= fin) || points.size() >= n) break;
+    t = suivant;
+  }
   if (t < fin) points.push_back(PointEllipse(cx, cy, a, b, fin, vtrav));
   return points;
 }

@@ -171,6 +171,18 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
   // A pen wider than the figure covers it whole; the path stroker would leave its middle empty.
   const double demiPlume = DrawWidth / 2.0;
   const bool couvert = a1 == a2 && demiPlume >= std::min(rx, ry);
+  // An outline whose inner edge encloses the whole surface shows nothing: a zoomed ring far
+  // larger than the page costs no painting.
+  if (a1 == a2 && !rayonDebut && !rayonFin && FillStyle != 0 && !couvert) {
+    const double ix = rx - demiPlume, iy = ry - demiPlume;
+    bool dedans = true;
+    for (const double x : {0.0, static_cast<double>(LargeurPixels())})
+      for (const double y : {0.0, static_cast<double>(HauteurPixels())}) {
+        const double u = (x - cx) / ix, v = (y - cy) / iy;
+        dedans = dedans && u * u + v * v < 1;
+      }
+    if (dedans) return;
+  }
   Peint(ferme && FillStyle == 0, [&](QPainter& p) {
     p.drawPath(trace);
     if (couvert) {

@@ -132,6 +132,12 @@ TEST_F(CercleTest, EllipsesTurnsAndDashes) {
   EXPECT_NEAR(b.x1 - b.x0, 20, 0.01);
   EXPECT_NEAR(b.y1 - b.y0, 40, 0.01);
 
+  // Angles of very many turns still step round the whole ellipse.
+  Run(QStringLiteral("Cercle = 50, 50, 20§0.5, 1e30, 2e30"));
+  b = BoiteLignes();
+  EXPECT_NEAR(b.x1 - b.x0, 40, 0.01);
+  EXPECT_NEAR(b.y1 - b.y0, 20, 0.01);
+
   // The y field's angle turns the centre and the shape about 0,0.
   Run(QStringLiteral("Cercle = 50, 0§90, 20, 0, 90"));
   auto l = Lignes();

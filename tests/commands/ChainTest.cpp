@@ -212,6 +212,15 @@ TEST_F(ChainTest, ALoadSplitsTheChainIntoTwoArcs) {
   EXPECT_POINT(Lignes().back().Points[1], Px(4, -1));
   EXPECT_EQ(Valeurs("%a2").size(), 3u);
 
+  // A long loaded chain: each arc is drawn in a bounded number of steps, reckoned by index, and
+  // still ends on its anchor.
+  Session().Prompteur().Efface();
+  Run(QStringLiteral("Chain = 40000, 1, 50000§25000§2"));
+  EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
+  EXPECT_LE(Lignes().size(), 100010u);
+  ASSERT_FALSE(Lignes().empty());
+  EXPECT_POINT(Lignes().back().Points[1], Px(40000, -1));
+
   // A load that the arcs cannot hold is a run error that says so.
   Run(QStringLiteral("Chain = 10, 2, 30§20§50"));
   ASSERT_FALSE(Messages().empty());
