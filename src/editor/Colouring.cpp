@@ -1,6 +1,7 @@
 #include "editor/Colouring.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 
@@ -16,20 +17,70 @@ bool Continuee(const EditeurDocument& texte, int ligne) {
   return texte.Document()->findBlockByNumber(ligne).text().endsWith(Suite);
 }
 
-// Clears the change-tracking flag for the length of a change and puts it back afterwards.
-class SansSuivi {
+// One change of the document: change tracking off, and a single edit block, so that the
+// document is laid out once, at the end, and the cursors it moves take no position on the way.
+// The block ends before the tracking comes back, so its change signal is no edit either.
+class Modification {
  public:
-  explicit SansSuivi(bool& suivi) : suivi_(suivi), avant_(suivi) { suivi_ = false; }
-  ~SansSuivi() { suivi_ = avant_; }
-  SansSuivi(const SansSuivi&) = delete;
-  SansSuivi& operator=(const SansSuivi&) = delete;
+  Modification(QTextDocument* document, bool& suivi) : suivi_(suivi), avant_(suivi), curseur_(document) {
+    suivi_ = false;
+    curseur_.beginEditBlock();
+  }
+  ~Modification() {
+    curseur_.endEditBlock();
+    suivi_ = avant_;
+  }
+  Modification(const Modification&) = delete;
+  Modification& operator=(const Modification&) = delete;
+  QTextCursor& Curseur() { return curseur_; }
 
  private:
   bool& suivi_;
   bool avant_;
+  QTextCursor curseur_;
 };
 
+int DebutEditeur(const QTextBlock& bloc) { return bloc.position() + bloc.blockNumber(); }
+
+uint32_t CouleurDans(const QTextBlock& bloc, int pos) {
+  for (auto it = bloc.begin(); !it.atEnd(); ++it) {
+    const QTextFragment f = it.fragment();
+    const int debut = f.position() - bloc.position();
+    if (pos >= debut && pos < debut + f.length()) return CouleurDeFormat(f.charFormat());
+  }
+  return CouleurDeFormat(bloc.charFormat());
+}
+
+// Characters of a line (positions in the line) all in one colour; never for none.
+bool ToutEnCouleur(const QTextBlock& bloc, int debut, int longueur, uint32_t couleur) {
+  if (longueur <= 0) return false;
+  const int position = bloc.position();
+  for (auto it = bloc.begin(); !it.atEnd(); ++it) {
+    const QTextFragment f = it.fragment();
+    const int d = f.position() - position;
+    if (d + f.length() <= debut || d >= debut + longueur) continue;
+    if (CouleurDeFormat(f.charFormat()) != couleur) return false;
+  }
+  return true;
+}
+
+// Colours characters of a line (positions in the line).
+void Colore(QTextCursor& curseur, const QTextBlock& bloc, int debut, int longueur, uint32_t couleur) {
+  if (longueur <= 0) return;
+  curseur.setPosition(bloc.position() + debut);
+  curseur.setPosition(bloc.position() + debut + longueur, QTextCursor::KeepAnchor);
+  curseur.mergeCharFormat(FormatDeCouleur(couleur));
+}
+
 }  // namespace
+
+// The line holding an editor position (a line break counts two) and the position in it.
+QTextBlock Coloration::Bloc(int pos, int* dansLigne) const {
+  const int ligne = texte_.LigneDePosition(pos);
+  const QTextBlock bloc = texte_.Document()->findBlockByNumber(ligne);
+  *dansLigne = std::clamp(pos - texte_.DebutLigne(ligne), 0, bloc.length() - 1);
+  return bloc;
+}
 
 Instruction InstructionDeLigne(const EditeurDocument& texte, int ligne) {
   Instruction instr{ligne, ligne};
@@ -45,27 +96,8 @@ Coloration::Coloration(EditeurDocument& texte, bool& suiviModif) : texte_(texte)
 Coloration::Coloration(EditeurDocument& texte) : Coloration(texte, texte.SuiviModif) {}
 
 int Coloration::LongueurTexte() const {
-  const int debut = texte_.DebutLigne(texte_.NbLignes() - 1);
-  return debut + texte_.LongueurLigne(debut);
-}
-
-QString Coloration::Extrait(int debut, int longueur) {
-  texte_.SetSelStart(debut);
-  texte_.SetSelLength(longueur);
-  return texte_.SelText();
-}
-
-void Coloration::Colore(int debut, int longueur, uint32_t couleur) {
-  texte_.SetSelStart(debut);
-  texte_.SetSelLength(longueur);
-  texte_.SetSelColor(couleur);
-}
-
-bool Coloration::EntierementRouge(int debut, int longueur) const {
-  if (longueur <= 0) return false;
-  for (int i = debut; i < debut + longueur; ++i)
-    if (texte_.CouleurA(i) != CouleurRouge) return false;
-  return true;
+  const QTextDocument* document = texte_.Document();
+  return document->characterCount() - 1 + document->blockCount() - 1;
 }
 
 int Coloration::Ajuste(int pos) const {
@@ -80,37 +112,42 @@ int Coloration::Ajuste(int pos) const {
 
 void Coloration::ColoreLigne(int debut, int longueur) {
   remplacements_.clear();
-  Ligne(debut, longueur);
+  Modification modif(texte_.Document(), suivi_);
+  int dansLigne = 0;
+  const QTextBlock bloc = Bloc(debut, &dansLigne);
+  Ligne(modif.Curseur(), bloc, dansLigne, longueur);
 }
 
 void Coloration::ColoreLignes(int premiere, int derniere) {
   remplacements_.clear();
   derniere = std::min(derniere, texte_.NbLignes() - 1);
-  for (int ligne = std::max(premiere, 0); ligne <= derniere; ++ligne) {
-    const int debut = texte_.DebutLigne(ligne);
-    Ligne(debut, texte_.LongueurLigne(debut));
-  }
+  if (std::max(premiere, 0) > derniere) return;
+  Modification modif(texte_.Document(), suivi_);
+  QTextBlock bloc = texte_.Document()->findBlockByNumber(std::max(premiere, 0));
+  for (int ligne = std::max(premiere, 0); ligne <= derniere && bloc.isValid(); ++ligne, bloc = bloc.next())
+    Ligne(modif.Curseur(), bloc, 0, bloc.length() - 1);
 }
 
 void Coloration::ColoreTexte(int debut, int longueur) {
   remplacements_.clear();
-  Texte(debut, longueur);
+  Modification modif(texte_.Document(), suivi_);
+  Texte(modif.Curseur(), debut, longueur);
 }
 
-void Coloration::Texte(int debut, int longueur) {
+void Coloration::Texte(QTextCursor& curseur, int debut, int longueur) {
   int fin = debut + longueur;
-  int p = debut;
-  int ligne = texte_.LigneDePosition(debut);
   int total = LongueurTexte();
-  while (p < total && p < fin && ligne < texte_.NbLignes()) {
-    const int debutLigne = texte_.DebutLigne(ligne);
-    Ligne(p, debutLigne + texte_.LongueurLigne(debutLigne) - p);
+  int dansLigne = 0;
+  QTextBlock bloc = Bloc(debut, &dansLigne);
+  int p = DebutEditeur(bloc) + dansLigne;
+  while (bloc.isValid() && p < total && p < fin) {
+    Ligne(curseur, bloc, dansLigne, bloc.length() - 1 - dansLigne);
     const int avant = total;
     total = LongueurTexte();
     fin += total - avant;
-    ++ligne;
-    p = texte_.DebutLigne(ligne);
-    if (p < 0) break;
+    p += bloc.length() - 1 - dansLigne + 2;
+    bloc = bloc.next();
+    dansLigne = 0;
   }
 }
 
@@ -118,28 +155,37 @@ void Coloration::ColoreTout() {
   remplacements_.clear();
   const int total = LongueurTexte();
   if (total == 0) return;
-  {
-    SansSuivi sansSuivi(suivi_);
-    Colore(0, total, CouleurNoire);
-  }
-  Texte(0, total);
+  Modification modif(texte_.Document(), suivi_);
+  QTextCursor& curseur = modif.Curseur();
+  curseur.setPosition(0);
+  curseur.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  curseur.mergeCharFormat(FormatDeCouleur(CouleurNoire));
+  Texte(curseur, 0, total);
 }
 
 void Coloration::Noircit(int premiere, int derniere) {
   derniere = std::min(derniere, texte_.NbLignes() - 1);
   if (premiere < 0 || premiere > derniere) return;
-  SansSuivi sansSuivi(suivi_);
-  const int debut = texte_.DebutLigne(premiere);
-  const int debutDerniere = texte_.DebutLigne(derniere);
-  Colore(debut, debutDerniere + texte_.LongueurLigne(debutDerniere) - debut, CouleurNoire);
+  Modification modif(texte_.Document(), suivi_);
+  const QTextBlock debut = texte_.Document()->findBlockByNumber(premiere);
+  const QTextBlock fin = texte_.Document()->findBlockByNumber(derniere);
+  QTextCursor& curseur = modif.Curseur();
+  curseur.setPosition(debut.position());
+  curseur.setPosition(fin.position() + fin.length() - 1, QTextCursor::KeepAnchor);
+  curseur.mergeCharFormat(FormatDeCouleur(CouleurNoire));
 }
 
-void Coloration::Ligne(int debut, int longueur) {
-  SansSuivi sansSuivi(suivi_);
-  const bool suite = debut >= 4 && Extrait(debut - 4, 2) == Suite;
-  if (EntierementRouge(debut, longueur)) return;
-  Colore(debut, longueur, CouleurNoire);
-  QString t = texte_.SelText();
+void Coloration::Ligne(QTextCursor& curseur, const QTextBlock& bloc, int debut, int longueur) {
+  const QString texteLigne = bloc.text();
+  longueur = std::clamp(longueur, 0, static_cast<int>(texteLigne.size()) - debut);
+  // The end of the line before, or two characters before the start within this line.
+  const bool suite = debut == 0 ? bloc.previous().isValid() && bloc.previous().text().endsWith(Suite)
+                                : debut >= 4 && texteLigne.mid(debut - 4, 2) == Suite;
+  if (ToutEnCouleur(bloc, debut, longueur, CouleurRouge)) return;
+  // A line already black (a whole text blackened first, or just loaded) needs no change.
+  if (!ToutEnCouleur(bloc, debut, longueur, CouleurNoire))
+    Colore(curseur, bloc, debut, longueur, CouleurNoire);
+  QString t = texteLigne.mid(debut, longueur);
   t.replace(QLatin1Char('\t'), QLatin1Char(' '));
   const int n = t.size();
   const QString debutTexte = UCase(LTrim(t));
@@ -154,13 +200,15 @@ void Coloration::Ligne(int debut, int longueur) {
   const QString tape = n > 1 ? Mid(t, p, e - p) : QString();
 
   if (debutTexte.startsWith(QLatin1Char('\''))) {
-    Colore(debut, n, CouleurVerte);
+    Colore(curseur, bloc, debut, n, CouleurVerte);
     return;
   }
   if (suite) {
     // The break itself keeps no colour of its own here: the previous line's last character stands
     // for it.
-    Colore(debut, n, texte_.CouleurA(debut - 3));
+    const uint32_t couleur = debut == 0 ? CouleurDans(bloc.previous(), bloc.previous().length() - 2)
+                                        : CouleurDans(bloc, debut - 3);
+    Colore(curseur, bloc, debut, n, couleur);
     return;
   }
 
@@ -169,14 +217,18 @@ void Coloration::Ligne(int debut, int longueur) {
   const QString ancien = RTrim(tape);
   const QString ecrit = RTrim(mot);
   const int debutMot = debut + p - 1;
-  Colore(debutMot, ancien.size(), CouleurBleue);
-  if (ecrit != ancien) {
-    texte_.SetSelText(ecrit);
-    remplacements_.push_back({debutMot, static_cast<int>(ancien.size()), static_cast<int>(ecrit.size())});
+  if (ecrit == ancien) {
+    Colore(curseur, bloc, debutMot, ancien.size(), CouleurBleue);
+  } else {
+    curseur.setPosition(bloc.position() + debutMot);
+    curseur.setPosition(bloc.position() + debutMot + ancien.size(), QTextCursor::KeepAnchor);
+    curseur.insertText(ecrit, FormatDeCouleur(CouleurBleue));
+    remplacements_.push_back(
+        {DebutEditeur(bloc) + debutMot, static_cast<int>(ancien.size()), static_cast<int>(ecrit.size())});
   }
   const int decalage = ecrit.size() - ancien.size();
   const int finMot = p - 1 + ancien.size();
-  // Positions of t past the command word, in the text as it now stands.
+  // Positions in the line of the characters of t past the command word, as the line now stands.
   const auto position = [&](int i) { return debut + i - 1 + (i - 1 >= finMot ? decalage : 0); };
 
   if (ecrit.startsWith(QLatin1String("ListeVar")) || ecrit.startsWith(QLatin1String("Texte"))) return;
@@ -184,18 +236,18 @@ void Coloration::Ligne(int debut, int longueur) {
   const QString apostrophe = QStringLiteral("'");
   int q = InStr(e, t, apostrophe);
   while (q > 1 && Mid(t, q - 1, 3) == QStringLiteral("\"'\"")) q = InStr(q + 1, t, apostrophe);
-  if (q > 0) Colore(position(q), n - q + 1, CouleurVerte);
+  if (q > 0) Colore(curseur, bloc, position(q), n - q + 1, CouleurVerte);
 
   if (!ligneIf) return;
   const QString majuscules = UCase(t);
   const int aller = InStr(majuscules, QStringLiteral("GOTO"));
   if (aller > 0) {
-    Colore(position(aller), 4, CouleurBleue);
+    Colore(curseur, bloc, position(aller), 4, CouleurBleue);
     return;
   }
   const int alors = InStr(majuscules, QStringLiteral("THEN"));
   if (alors > 0) {
-    Colore(position(alors), 4, CouleurBleue);
-    Ligne(position(alors) + 4, n - (alors + 3));
+    Colore(curseur, bloc, position(alors), 4, CouleurBleue);
+    Ligne(curseur, bloc, position(alors) + 4, n - (alors + 3));
   }
 }

@@ -8,6 +8,8 @@
 #include <vector>
 
 class EditeurDocument;
+class QTextBlock;
+class QTextCursor;
 
 constexpr uint32_t CouleurNoire = 0;
 constexpr uint32_t CouleurBleue = 0xFF0000;
@@ -22,8 +24,9 @@ struct Instruction {
 };
 Instruction InstructionDeLigne(const EditeurDocument& texte, int ligne);
 
-// Works through its own selection on the model, so a widget over the same document keeps its
-// cursor. While it changes the text, the given change-tracking flag is false.
+// Works on the document's lines through a cursor of its own, so a widget over the same document
+// keeps its cursor. Each call is one edit of the document, laid out and redrawn once at its end;
+// while it changes the text, the given change-tracking flag is false.
 class Coloration {
  public:
   Coloration(EditeurDocument& texte, bool& suiviModif);
@@ -44,12 +47,11 @@ class Coloration {
   struct Remplacement {
     int position, ancienne, nouvelle;
   };
-  void Ligne(int debut, int longueur);
-  void Texte(int debut, int longueur);
-  void Colore(int debut, int longueur, uint32_t couleur);
-  bool EntierementRouge(int debut, int longueur) const;
-  QString Extrait(int debut, int longueur);
+  // One line, or its end from `debut` (a position in the line): `longueur` characters.
+  void Ligne(QTextCursor& curseur, const QTextBlock& bloc, int debut, int longueur);
+  void Texte(QTextCursor& curseur, int debut, int longueur);
   int LongueurTexte() const;
+  QTextBlock Bloc(int pos, int* dansLigne) const;
 
   EditeurDocument& texte_;
   bool& suivi_;

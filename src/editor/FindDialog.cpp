@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBlock>
 
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
@@ -138,13 +139,31 @@ bool FrmFind::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
   }
 }
 
+EditeurTexte& FrmFind::Modele() const { return modele_ ? *modele_ : editeur_.Modele(); }
+
 int FrmFind::Trouve(const QString& cible, int depuis) const {
-  return ChercheTexte(editeur_.Modele().Text(), cible, depuis, (optionsRecherche_ & OptionMotEntier) != 0,
-                      (optionsRecherche_ & OptionCasse) != 0);
+  const bool motEntier = (optionsRecherche_ & OptionMotEntier) != 0;
+  const bool casse = (optionsRecherche_ & OptionCasse) != 0;
+  const EditeurTexte& modele = editeur_.Modele();
+  if (cible.contains(QLatin1Char('\r')) || cible.contains(QLatin1Char('\n')))
+    return ChercheTexte(modele.Text(), cible, depuis, motEntier, casse);
+  // Line by line from the line of the start: a replace loop searches as many times as it finds,
+  // and the whole text is not read for each search. A line break ends every word.
+  if (depuis < 0) return -1;
+  const int ligne = modele.LigneDePosition(depuis);
+  int debutLigne = modele.DebutLigne(ligne);
+  int dansLigne = depuis - debutLigne;
+  for (QTextBlock bloc = editeur_.document()->findBlockByNumber(ligne); bloc.isValid(); bloc = bloc.next()) {
+    const int trouve = ChercheTexte(bloc.text(), cible, dansLigne, motEntier, casse);
+    if (trouve >= 0) return debutLigne + trouve;
+    debutLigne += bloc.length() - 1 + 2;
+    dansLigne = 0;
+  }
+  return -1;
 }
 
 void FrmFind::Chercher() {
-  EditeurTexte& modele = editeur_.Modele();
+  EditeurTexte& modele = Modele();
   const QString cible = Text1->text();
   if (editeur_.NbRecherches >= 1 && editeur_.PosTrouve >= 0) modele.SetSelStart(reprise_);
   posAvantRecherche_ = modele.SelStart();
@@ -156,7 +175,7 @@ void FrmFind::Chercher() {
     modele.SetSelLength(static_cast<int>(cible.size()));
     reprise_ = editeur_.PosTrouve + static_cast<int>(cible.size());
   }
-  modele.PrendFocus();
+  editeur_.Modele().PrendFocus();
   ++editeur_.NbRecherches;
   if (editeur_.PosTrouve < 0) {
     modele.SetSelStart(posAvantRecherche_);
@@ -207,13 +226,34 @@ void FrmFind::Remplacer_Click() {
 }
 
 void FrmFind::RemplaceSansSuivi() {
-  EditeurTexte& modele = editeur_.Modele();
-  modele.SuiviModif = false;
-  modele.SetSelText(Text2->text());
-  modele.SuiviModif = true;
+  EditeurTexte& suivi = editeur_.Modele();
+  suivi.SuiviModif = false;
+  Modele().SetSelText(Text2->text());
+  suivi.SuiviModif = true;
   editeur_.ColoreInstruction();
-  modele.SuiviModif = true;
-  reprise_ = modele.SelStart();
+  suivi.SuiviModif = true;
+  reprise_ = Modele().SelStart();
+}
+
+// The replace loops work through a model of the document that moves no cursor of the widget,
+// inside one edit block: the editor is laid out and scrolled once, at the end, not at each find.
+FrmFind::Lot::Lot(FrmFind& dialogue)
+    : dialogue_(dialogue), document_(dialogue.editeur_.document()), curseur_(dialogue.editeur_.document()) {
+  const EditeurTexte& editeur = dialogue_.editeur_.Modele();
+  document_.SetSelStart(editeur.SelStart());
+  document_.SetSelLength(editeur.SelLength());
+  dialogue_.modele_ = &document_;
+  curseur_.beginEditBlock();
+}
+
+FrmFind::Lot::~Lot() {
+  // The change signal of the block is no edit of the user's.
+  EditeurTexte& editeur = dialogue_.editeur_.Modele();
+  const bool suivi = editeur.SuiviModif;
+  editeur.SuiviModif = false;
+  curseur_.endEditBlock();
+  editeur.SuiviModif = suivi;
+  dialogue_.modele_ = nullptr;
 }
 
 void FrmFind::Remplacer_Tout_Click() {
@@ -236,10 +276,13 @@ void FrmFind::Remplacer_Tout_Click() {
     Check1->setChecked(motEntier);
     return;
   }
-  Chercher();
-  while (editeur_.PosTrouve >= 0) {
-    RemplaceSansSuivi();
-    Suivant_Click();
+  {
+    Lot lot(*this);
+    Chercher();
+    while (editeur_.PosTrouve >= 0) {
+      RemplaceSansSuivi();
+      Suivant_Click();
+    }
   }
   FinRemplacements(editeur_.NbRecherches - 1);
 }
@@ -250,15 +293,18 @@ void FrmFind::RemplacerListe(const QString& liste, const QString& separateur) {
   hide();
   editeur_.setUpdatesEnabled(false);
   int total = 0;
-  for (int i = 0; i + 1 < elements.size(); i += 2) {
-    Text1->setText(elements[i]);
-    Text2->setText(elements[i + 1]);
-    Chercher();
-    while (editeur_.PosTrouve >= 0) {
-      RemplaceSansSuivi();
-      Suivant_Click();
+  {
+    Lot lot(*this);
+    for (int i = 0; i + 1 < elements.size(); i += 2) {
+      Text1->setText(elements[i]);
+      Text2->setText(elements[i + 1]);
+      Chercher();
+      while (editeur_.PosTrouve >= 0) {
+        RemplaceSansSuivi();
+        Suivant_Click();
+      }
+      total += editeur_.NbRecherches - 1;
     }
-    total += editeur_.NbRecherches - 1;
   }
   editeur_.setUpdatesEnabled(true);
   Text1->clear();

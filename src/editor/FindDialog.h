@@ -6,6 +6,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTextCursor>
+
+#include "platform/EditorText.h"
 
 class AnneauAnnulation;
 class EditeurProgramme;
@@ -51,6 +54,20 @@ class FrmFind : public QDialog {
   bool eventFilter(QObject* cible, QEvent* e) override;
 
  private:
+  class Lot {
+   public:
+    explicit Lot(FrmFind& dialogue);
+    ~Lot();
+    Lot(const Lot&) = delete;
+    Lot& operator=(const Lot&) = delete;
+
+   private:
+    FrmFind& dialogue_;
+    EditeurDocument document_;
+    QTextCursor curseur_;
+  };
+  // The text the searches work on: the editor's, or the replace loop's model of it.
+  EditeurTexte& Modele() const;
   // Position of the search text from a position on, -1 when absent (an empty text is never found).
   int Trouve(const QString& cible, int depuis) const;
   // Replaces the selection by the replacement text without marking the statement as edited.
@@ -59,6 +76,7 @@ class FrmFind : public QDialog {
 
   EditeurProgramme& editeur_;
   AnneauAnnulation& annulation_;
+  EditeurTexte* modele_ = nullptr;
   int optionsRecherche_ = 0;
   int posAvantRecherche_ = 0;
   int posAvantRemplacement_ = 0;

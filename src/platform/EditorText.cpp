@@ -19,20 +19,20 @@ QString AvecCrLf(QString texte) {
   return texte;
 }
 
-uint32_t CouleurFormat(const QTextCharFormat& format) {
+}  // namespace
+
+uint32_t CouleurDeFormat(const QTextCharFormat& format) {
   if (format.foreground().style() == Qt::NoBrush) return 0;
   const QColor c = format.foreground().color();
   return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
          (static_cast<uint32_t>(c.blue()) << 16);
 }
 
-QTextCharFormat FormatCouleur(uint32_t couleur) {
+QTextCharFormat FormatDeCouleur(uint32_t couleur) {
   QTextCharFormat format;
   format.setForeground(QColor(couleur & 0xFF, (couleur >> 8) & 0xFF, (couleur >> 16) & 0xFF));
   return format;
 }
-
-}  // namespace
 
 EditeurDocument::EditeurDocument(QTextDocument* document) : document_(document) {
   if (!document_) {
@@ -102,7 +102,7 @@ void EditeurDocument::SetSelText(const QString& texte) {
   QTextCursor curseur(document_);
   curseur.setPosition(VersDocument(selStart_));
   curseur.setPosition(VersDocument(selStart_ + selLength_), QTextCursor::KeepAnchor);
-  curseur.insertText(AvecFinsQt(texte), FormatCouleur(couleurSaisie_));
+  curseur.insertText(AvecFinsQt(texte), FormatDeCouleur(couleurSaisie_));
   selStart_ = DepuisDocument(curseur.position());
   selLength_ = 0;
 }
@@ -113,7 +113,7 @@ void EditeurDocument::SetSelColor(uint32_t couleur) {
   QTextCursor curseur(document_);
   curseur.setPosition(VersDocument(selStart_));
   curseur.setPosition(VersDocument(selStart_ + selLength_), QTextCursor::KeepAnchor);
-  curseur.mergeCharFormat(FormatCouleur(couleur));
+  curseur.mergeCharFormat(FormatDeCouleur(couleur));
 }
 
 uint32_t EditeurDocument::SelColor() const { return couleurSaisie_; }
@@ -150,10 +150,10 @@ uint32_t EditeurDocument::CouleurA(int pos) const {
   for (auto it = bloc.begin(); !it.atEnd(); ++it) {
     const QTextFragment fragment = it.fragment();
     if (position >= fragment.position() && position < fragment.position() + fragment.length())
-      return CouleurFormat(fragment.charFormat());
+      return CouleurDeFormat(fragment.charFormat());
   }
   // The document keeps the format of a line break with the block that follows it.
   if (position == bloc.position() + bloc.length() - 1 && bloc.next().isValid())
-    return CouleurFormat(bloc.next().charFormat());
-  return CouleurFormat(bloc.charFormat());
+    return CouleurDeFormat(bloc.next().charFormat());
+  return CouleurDeFormat(bloc.charFormat());
 }

@@ -7,17 +7,23 @@
 #include <cstdint>
 #include <memory>
 
+class QTextCharFormat;
 class QTextDocument;
+
+// The colour value (red in the low byte) of a character format, 0 when it sets none, and the
+// format that sets only a colour.
+uint32_t CouleurDeFormat(const QTextCharFormat& format);
+QTextCharFormat FormatDeCouleur(uint32_t couleur);
 
 class EditeurTexte {
  public:
   virtual ~EditeurTexte() = default;
-  virtual QString Text() const = 0;              // lines joined with CR LF
+  virtual QString Text() const = 0;  // lines joined with CR LF
   virtual void SetText(const QString& texte) = 0;
   virtual int SelStart() const = 0;
-  virtual void SetSelStart(int pos) = 0;         // clamped to the text; collapses the selection
+  virtual void SetSelStart(int pos) = 0;  // clamped to the text; collapses the selection
   virtual int SelLength() const = 0;
-  virtual void SetSelLength(int longueur) = 0;   // clamped to the text
+  virtual void SetSelLength(int longueur) = 0;  // clamped to the text
   virtual QString SelText() const = 0;
   virtual void SetSelText(const QString& texte) = 0;  // replaces the selection, or inserts
   virtual void SetSelColor(uint32_t couleur) = 0;     // colour of the selection and of what is typed next
