@@ -209,6 +209,11 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
   const int touche = e->key();
   const int shift = BitsShift(e->modifiers());
   const bool ctrl = (shift & BitCtrl) != 0;
+  // The release of a dialog's Enter has come here or gone for good.
+  EntreeDialogue = false;
+  if (!e->isAutoRepeat() || !appuis_.count(touche)) appuis_[touche] = Appui{shift, true};
+  // Keys whose release records nothing, whatever is let go first.
+  const auto sansEnregistrement = [&] { appuis_[touche].enregistre = false; };
   const auto avale = [&] {
     e->accept();
     if (touche == Qt::Key_F || touche == Qt::Key_V || touche == Qt::Key_F3) {
@@ -240,6 +245,7 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
       avale();
       return;
     case Qt::Key_Escape:
+      sansEnregistrement();
       if (CacheRecherche) CacheRecherche();
       Arret = true;
       QPlainTextEdit::keyPressEvent(e);
@@ -251,6 +257,7 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
   if (ctrl) {
     switch (touche) {
       case Qt::Key_F:
+        sansEnregistrement();
         MontreRechercheAvecSelection();
         avale();
         return;
@@ -293,11 +300,6 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
   }
 
   if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
-    if (EntreeDialogue) {
-      EntreeDialogue = false;
-      e->accept();
-      return;
-    }
     if (aRecolorer_) ColoreAvantEntree();
     // Every Enter is a line break: the widget would put a soft break for Shift+Enter.
     QKeyEvent entree(e->type(), touche, e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
@@ -313,16 +315,35 @@ void EditeurProgramme::keyReleaseEvent(QKeyEvent* e) {
   QPlainTextEdit::keyReleaseEvent(e);
   if (e->isAutoRepeat()) return;
   const int code = CodeTouche(e->key());
-  const int shift = BitsShift(e->modifiers());
+  const auto appui = appuis_.find(e->key());
+  const bool vu = appui != appuis_.end();
+  // A key counts with the shift state it went down with: Ctrl let go before its letter still
+  // makes a Ctrl command.
+  const int shift = vu ? appui->second.shift : BitsShift(e->modifiers());
+  const bool enregistre = vu && appui->second.enregistre;
+  if (vu) appuis_.erase(appui);
   if (CacheAideLigne) CacheAideLigne();
   ligneCourante_ = LigneDuCurseur();
   MajLigne();
+  if (!vu) {
+    // The key went down in a dialog or a message box, which did what it meant.
+    if (code == 13) EntreeDialogue = false;
+    return;
+  }
   if (HorsInstruction()) {
     if (code != ToucheF3) ColoreInstruction();
-    if (code != ToucheF3 && !(code == ToucheH && (shift & BitCtrl))) PosTrouve = -1;
-    DerniereTouche = 0;
-    DernierShift = 0;
+    // Ctrl+H finds the next occurrence, mostly on another line: the series of replacements stays
+    // one undo step, as from the dialog's button.
+    const bool remplacement = code == ToucheH && (shift & BitCtrl);
+    if (code != ToucheF3 && !remplacement) PosTrouve = -1;
+    if (!remplacement) {
+      DerniereTouche = 0;
+      DernierShift = 0;
+    }
     AnnulationArmee = false;
+    // With nothing pending, the caret's line is the one being edited from now on: the release of
+    // a Ctrl or Shift after the key has not left it again.
+    if (!aRecolorer_) debutInstr_ = finInstr_ = ligneCourante_;
   }
   if (ToucheNeutre(code)) return;
   if (ToucheNavigation(code)) {
@@ -331,7 +352,13 @@ void EditeurProgramme::keyReleaseEvent(QKeyEvent* e) {
     PosTrouve = -1;
     return;
   }
-  if (RegleAnnulation) RegleAnnulation(code, shift);
+  if (enregistre && RegleAnnulation) RegleAnnulation(code, shift);
+}
+
+// The releases of the keys that are down go to the window that takes the focus.
+void EditeurProgramme::focusOutEvent(QFocusEvent* e) {
+  appuis_.clear();
+  QPlainTextEdit::focusOutEvent(e);
 }
 
 void EditeurProgramme::mouseReleaseEvent(QMouseEvent* e) {

@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 
 #include "editor/Colouring.h"
 #include "editor/EditorModel.h"
@@ -64,11 +65,20 @@ void EditeurProgramme::TexteChange() {
   coloration_->Noircit(debutInstr_, finInstr_);
 }
 
+// The caret put back where it was takes up the column it kept for Up and Down too.
+void EditeurProgramme::GardeColonne(int colonne) {
+  QTextCursor curseur = textCursor();
+  curseur.setVerticalMovementX(colonne);
+  setTextCursor(curseur);
+}
+
 void EditeurProgramme::ColoreInstruction() {
   if (!aRecolorer_) return;
   const int caret = modele_->SelStart();
+  const int colonne = textCursor().verticalMovementX();
   coloration_->ColoreLignes(debutInstr_, finInstr_);
   modele_->SetSelStart(coloration_->Ajuste(caret));
+  GardeColonne(colonne);
   debutInstr_ = finInstr_ = LigneDuCurseur();
   aRecolorer_ = false;
 }
@@ -79,10 +89,12 @@ void EditeurProgramme::ColoreTout() {
   const int gauche = horizontalScrollBar()->value();
   const int debut = modele_->SelStart();
   const int fin = debut + modele_->SelLength();
+  const int colonne = textCursor().verticalMovementX();
   coloration_->ColoreTout();
   const int nouveauDebut = coloration_->Ajuste(debut);
   modele_->SetSelStart(nouveauDebut);
   modele_->SetSelLength(coloration_->Ajuste(fin) - nouveauDebut);
+  GardeColonne(colonne);
   verticalScrollBar()->setValue(haut);
   horizontalScrollBar()->setValue(gauche);
   QGuiApplication::restoreOverrideCursor();

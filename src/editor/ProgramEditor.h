@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/EditorText.h"
@@ -69,7 +70,9 @@ class EditeurProgramme : public QPlainTextEdit {
   int DerniereTouche = 0;
   int DernierShift = 0;
   bool AnnulationArmee = false;
-  bool EntreeDialogue = false;  // Enter closed a dialog: the editor ignores that Enter once
+  // Enter closed a dialog: the editor ignores the release of that Enter. The release may never
+  // come (it went to the dialog), so the flag lasts until the editor's next key press.
+  bool EntreeDialogue = false;
   int LongAvantCouper = 0;
   int PosTrouve = -1;
   int NbRecherches = 0;
@@ -92,6 +95,7 @@ class EditeurProgramme : public QPlainTextEdit {
   void keyReleaseEvent(QKeyEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   bool event(QEvent* e) override;
 
  private:
@@ -102,6 +106,7 @@ class EditeurProgramme : public QPlainTextEdit {
   int LigneDuCurseur() const;
   bool HorsInstruction() const;
   void MajLigne();
+  void GardeColonne(int colonne);
   void Appelle(const std::function<void()>& commande) const;
   void MontreRechercheAvecSelection();
 
@@ -114,4 +119,12 @@ class EditeurProgramme : public QPlainTextEdit {
   int debutInstr_ = -1;
   int finInstr_ = -1;
   int ligneCourante_ = 0;
+  // The keys that went down in the editor and are not up yet: the shift bits they went down with,
+  // and whether their release goes to the undo recording. A key released here that went down
+  // elsewhere (in a dialog or a message box it closed) records nothing.
+  struct Appui {
+    int shift = 0;
+    bool enregistre = true;
+  };
+  std::map<int, Appui> appuis_;
 };

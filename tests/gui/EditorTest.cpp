@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -385,6 +386,26 @@ TEST_F(EditorWidgetTest, KeysOfLaterCommandsAndPaste) {
   EXPECT_EQ(editeur_.Modele().SelStart(), 38);
   EXPECT_FALSE(editeur_.ARecolorer());
   PressePapiersEfface();
+}
+
+TEST_F(EditorWidgetTest, RecolouringKeepsTheColumnOfTheCaret) {
+  editeur_.ChargeTexte("Trait = 1,2,3,4,5,6" + CRLF + "X" + CRLF + "trait = 1,2,3,4,5,6");
+  Caret(lecture_.Document()->findBlockByNumber(2).position() + 12);
+  QTest::keyClicks(&editeur_, "7");
+  EXPECT_TRUE(editeur_.ARecolorer());
+  // Up through the short line recolours the statement left behind, then goes on in its column.
+  QTest::keyClick(&editeur_, Qt::Key_Up);
+  EXPECT_EQ(Ligne(editeur_.Modele(), 2), "Trait = 1,2,73,4,5,6");
+  EXPECT_EQ(editeur_.textCursor().positionInBlock(), 1);
+  QTest::keyClick(&editeur_, Qt::Key_Up);
+  EXPECT_EQ(editeur_.textCursor().blockNumber(), 0);
+  EXPECT_EQ(editeur_.textCursor().positionInBlock(), 13);
+
+  // Ctrl+K keeps it too.
+  QTest::keyClick(&editeur_, Qt::Key_Down);
+  QTest::keyClick(&editeur_, Qt::Key_K, Qt::ControlModifier);
+  QTest::keyClick(&editeur_, Qt::Key_Down);
+  EXPECT_EQ(editeur_.textCursor().positionInBlock(), 13);
 }
 
 }  // namespace

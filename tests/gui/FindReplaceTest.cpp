@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <ostream>
 
 #include "editor/Colouring.h"
@@ -224,11 +226,59 @@ TEST_F(FindReplaceTest, DialogKeysAndOpening) {
   EXPECT_EQ(dialogue_.Text1->text(), "Stop");  // kept for the next opening
 
   // A navigation key in the editor forgets the find.
-  QKeyEvent relache(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
-  QCoreApplication::sendEvent(&editeur_, &relache);
+  QTest::keyClick(&editeur_, Qt::Key_Left);
   EXPECT_EQ(editeur_.PosTrouve, -1);
   EXPECT_EQ(editeur_.NbRecherches, 0);
   EXPECT_FALSE(dialogue_.Remplacer->isEnabled());
+}
+
+// Keys go where the keyboard is: the focused widget of the active window.
+void Clavier(const QString& touches) {
+  QCoreApplication::processEvents();
+  QWidget* cible = QApplication::focusWidget();
+  ASSERT_NE(cible, nullptr);
+  QTest::keyClicks(cible, touches);
+}
+void Clavier(Qt::Key touche, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+  QCoreApplication::processEvents();
+  QWidget* cible = QApplication::focusWidget();
+  ASSERT_NE(cible, nullptr);
+  QTest::keyClick(cible, touche, mod);
+}
+
+TEST_F(FindReplaceTest, FindNextAndReplaceGiveTheKeyboardBackToTheEditor) {
+  const QString texte = "Cercle = 1, Bleu" + CRLF + "Cadre = 2, Bleu" + CRLF + "Trait = 3, Bleu";
+  editeur_.ChargeTexte(texte);
+  editeur_.MontreRecherche = [this](const QString& t) { dialogue_.Montre(t); };
+  editeur_.TexteRecherche = [this] { return dialogue_.Text1->text(); };
+  editeur_.Remplace = [this] { dialogue_.Remplacer_Click(); };
+  editeur_.Defaire = [this] { anneau_.Defaire(); };
+  editeur_.activateWindow();
+  editeur_.setFocus();
+  Clavier(Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(dialogue_.isVisible());
+  Clavier("Bleu");
+  EXPECT_EQ(dialogue_.Text1->text(), "Bleu");
+  Clavier(Qt::Key_Return);
+  EXPECT_EQ(editeur_.PosTrouve, 12);
+  // The found text is selected in the editor, and what is typed next replaces it.
+  Clavier("Q");
+  EXPECT_EQ(dialogue_.Text1->text(), "Bleu");
+  EXPECT_EQ(Texte(), "Cercle = 1, Q" + CRLF + "Cadre = 2, Bleu" + CRLF + "Trait = 3, Bleu");
+
+  // The next find from the dialog, then Ctrl+H twice: the keyboard is back in the editor, and one
+  // Ctrl+Z there undoes the series.
+  const QString avant = Texte();
+  dialogue_.Text2->setText("Blue");
+  dialogue_.Montre(QString());
+  Clavier(Qt::Key_Return);
+  Clavier(Qt::Key_H, Qt::ControlModifier);
+  Clavier(Qt::Key_H, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Cercle = 1, Q" + CRLF + "Cadre = 2, Blue" + CRLF + "Trait = 3, Blue");
+  Clavier(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), avant);
+  EXPECT_EQ(dialogue_.Text1->text(), "Bleu");
+  EXPECT_EQ(dialogue_.Text2->text(), "Blue");
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 #include <ostream>
 
 #include "WindowFixture.h"
@@ -14,6 +16,7 @@
 #include "editor/UndoRing.h"
 #include "platform/EditorText.h"
 #include "platform/Prompter.h"
+#include "shell/ZoomDialog.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -203,7 +206,62 @@ TEST_F(UndoRingTest, CutIsItsOwnStep) {
   EXPECT_EQ(Texte(), "abc def");
 }
 
+// Ctrl held with a letter, let go before the letter.
+void CtrlRoulant(QWidget* w, Qt::Key lettre) {
+  QTest::keyPress(w, lettre, Qt::ControlModifier);
+  QTest::keyRelease(w, Qt::Key_Control);
+  QTest::keyRelease(w, lettre);
+}
+
+TEST_F(UndoRingTest, CommandKeysRecordNothingWhateverIsLetGoFirst) {
+  editeur_.ChargeTexte("abc");
+  Caret(3);
+  QTest::keyClicks(&editeur_, "x");
+  QTest::keyClick(&editeur_, Qt::Key_Return);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  CtrlRoulant(&editeur_, Qt::Key_Z);
+  EXPECT_EQ(Texte(), "abc");
+  EXPECT_EQ(anneau_.NbAnnul(), 1);
+  ASSERT_TRUE(anneau_.RefaireActif());
+
+  // Neither these, nor Esc, nor the Enter or Esc that closed a message box (the key went down in
+  // the box) make a step or lose the redo.
+  for (Qt::Key lettre : {Qt::Key_A, Qt::Key_C, Qt::Key_H, Qt::Key_K}) CtrlRoulant(&editeur_, lettre);
+  QTest::keyClick(&editeur_, Qt::Key_Escape);
+  Arret = false;
+  QTest::keyRelease(&editeur_, Qt::Key_Return);
+  QTest::keyRelease(&editeur_, Qt::Key_Escape);
+  EXPECT_EQ(anneau_.NbAnnul(), 1);
+  EXPECT_EQ(anneau_.NbRefaire(), 1);
+  EXPECT_TRUE(anneau_.RefaireActif());
+
+  CtrlRoulant(&editeur_, Qt::Key_Y);
+  EXPECT_EQ(Texte(), "abcx" + CRLF);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  EXPECT_FALSE(anneau_.RefaireActif());
+}
+
 class UndoWindowTest : public WindowFixture {};
+
+TEST_F(UndoWindowTest, TheEnterThatClosedTheZoomDialogLeavesTheNextEnterAlone) {
+  Demarre();
+  QTimer::singleShot(0, [] {
+    auto* zoom = qobject_cast<DialogueZoom*>(QApplication::activeModalWidget());
+    ASSERT_NE(zoom, nullptr);
+    QTest::keyClick(zoom->Text1(), Qt::Key_Return);
+  });
+  QTest::keyClick(&Ed(), Qt::Key_F7);
+  EXPECT_FALSE(QApplication::activeModalWidget());
+  QTest::keyClicks(&Ed(), "q");
+  QTest::keyClick(&Ed(), Qt::Key_Return);
+  QTest::keyClicks(&Ed(), "r");
+  EXPECT_EQ(Ed().Modele().Text(), "q\r\nr");
+  // Typing, Enter and typing again: two steps, none of them empty.
+  QTest::keyClick(&Ed(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Ed().Modele().Text(), "q\r\n");
+  QTest::keyClick(&Ed(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Ed().Modele().Text(), "");
+}
 
 TEST_F(UndoWindowTest, MenuEntriesFollowTheRing) {
   Demarre();
