@@ -282,6 +282,10 @@ void ModeleCommande::RepAVLV(int n) {
   };
   if (xt.isEmpty() || yt.isEmpty() || xt.contains(QStringLiteral("°"))) return;
   if (x0t.isEmpty() || y0t.isEmpty() || relatif(x0t) || relatif(y0t)) return;
+  // The last field gathers the values of the following curves: only its first value is the
+  // vector's, the others stay as they were typed.
+  const int finValeur = yt.indexOf(SepParam);
+  const QString suite = finValeur >= 0 ? yt.mid(finValeur) : QString();
   const float x0 = static_cast<float>(Val(x0t)), y0 = static_cast<float>(Val(y0t));
   const float x = static_cast<float>(Val(xt)), y = static_cast<float>(Val(yt));
   const float dx = x - x0, dy = y - y0;
@@ -291,7 +295,7 @@ void ModeleCommande::RepAVLV(int n) {
   if (dx < 0) a = pi - a;
   xt = Replace(Format(a * 180 / pi, QStringLiteral("#.0")), QStringLiteral(","), QStringLiteral(".")) +
        QStringLiteral("°");
-  yt = Replace(Format(l, QStringLiteral("#.0")), QStringLiteral(","), QStringLiteral("."));
+  yt = Replace(Format(l, QStringLiteral("#.0")), QStringLiteral(","), QStringLiteral(".")) + suite;
 }
 
 // ---- rebuilding ----
@@ -451,9 +455,12 @@ FrmCmd::FrmCmd(ModeleCommande& modele, const QString& titre, const QFont& police
   for (const ChampCommande& champ : modele_.Champs) {
     auto* libelle = new QLabel(champ.Libelle, this);
     libelle->setWordWrap(true);
+    // Optional parameters in light 9 points, the others in bold 8 points.
     QFont f = libelle->font();
     f.setBold(!champ.Optionnel);
+    f.setPointSizeF(champ.Optionnel ? 9 : 8);
     libelle->setFont(f);
+    libelles_.push_back(libelle);
     auto* valeur = new QLineEdit(champ.Valeur, this);
     if (champ.SousParam) valeur->setContentsMargins(20, 0, 0, 0);
     valeur->installEventFilter(this);

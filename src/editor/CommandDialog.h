@@ -86,6 +86,7 @@ class FrmCmd : public QDialog {
   void ChoixPolice();
   void ChoixFichier();
   QLineEdit* ParaVal(int i) const { return valeurs_.at(i - 1); }
+  QLabel* ParaTxt(int i) const { return libelles_.at(i - 1); }
   QPushButton* BoutonOK() const { return ok_; }
   int ChampActif() const { return champActif_; }
 
@@ -101,6 +102,7 @@ class FrmCmd : public QDialog {
   ModeleCommande& modele_;
   QFont police_;
   std::vector<QLineEdit*> valeurs_;
+  std::vector<QLabel*> libelles_;
   QPushButton* ok_ = nullptr;
   QString ligneMasque_;
   int etapes_ = 0;

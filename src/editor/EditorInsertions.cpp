@@ -23,8 +23,9 @@ constexpr int TouchePolice = -13;
 class DialoguesInsertionQt : public DialoguesInsertion {
  public:
   std::optional<uint32_t> Couleur() override {
-    const QColor c = QColorDialog::getColor(Qt::white, Parent());
+    const QColor c = QColorDialog::getColor(derniere_, Parent());
     if (!c.isValid()) return std::nullopt;
+    derniere_ = c;
     return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
            static_cast<uint32_t>(c.blue()) << 16;
   }
@@ -42,6 +43,8 @@ class DialoguesInsertionQt : public DialoguesInsertion {
 
  private:
   static QWidget* Parent() { return QApplication::activeWindow(); }
+  // One colour dialog for the menu and the command dialog: it starts from the colour it last gave.
+  QColor derniere_ = Qt::black;
 };
 
 DialoguesInsertion* dialoguesCourants = nullptr;

@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 
@@ -258,7 +261,7 @@ class CommandDialogWindowTest : public WindowFixture {
     QKeyEvent e(QEvent::KeyPress, touche, mods);
     QCoreApplication::sendEvent(w, &e);
   }
-  // Opens the dialog on the caret statement and runs `action` in it.
+  // Opens the dialog on the caret statement with F2 in the editor and runs `action` in it.
   void Ouvre(const std::function<void(FrmCmd&)>& action) {
     QTimer::singleShot(0, [action] {
       auto* d = qobject_cast<FrmCmd*>(QApplication::activeModalWidget());
@@ -266,7 +269,8 @@ class CommandDialogWindowTest : public WindowFixture {
       action(*d);
       if (d->isVisible()) d->reject();
     });
-    Mnu_Masque_Click(Ed(), F().Annulation(), &F());
+    QTest::keyClick(&Ed(), Qt::Key_F2);
+    EXPECT_FALSE(QApplication::activeModalWidget());
   }
   DialoguesCommande choix_;
 };
@@ -347,6 +351,70 @@ TEST_F(CommandDialogWindowTest, PickersFillTheFocusedField) {
     d.Cmd_OK_Click();
   });
   EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Texte = 1, 2,RVB  255 0 0, y§/d/a.txt, Bonjour"));
+}
+
+TEST_F(CommandDialogWindowTest, F2OnBezierKeepsTheLaterCurves) {
+  Demarre();
+  DefinitLangueMasq(1);
+  Ed().ChargeTexte(QStringLiteral("Bezier = N,0.2,Noir,10,10,20,20,50,50,60,60,100,100,110,110,150,150"));
+  Ouvre([](FrmCmd& d) {
+    QTest::keyClick(d.ParaVal(2), Qt::Key_End);
+    QTest::keyClicks(d.ParaVal(2), QStringLiteral("5"));
+    QTest::keyClick(d.ParaVal(2), Qt::Key_Return);
+  });
+  EXPECT_EQ(
+      Ed().Modele().Text(),
+      QStringLiteral("Bezier = N,0.25,Noir,  10,10,45.0°,14.1,  50,50,45.0°,14.1,100,100,110,110,150,150"));
+}
+
+TEST_F(CommandDialogWindowTest, OptionalLabelsLightAndLarger) {
+  Demarre();
+  DefinitLangueMasq(1);
+  Ed().ChargeTexte(QStringLiteral("Cercle = 10, 20, 5"));
+  Ouvre([](FrmCmd& d) {
+    EXPECT_EQ(d.ParaTxt(1)->text(), QStringLiteral("[x du centre]"));
+    EXPECT_FALSE(d.ParaTxt(1)->font().bold());
+    EXPECT_EQ(d.ParaTxt(1)->font().pointSizeF(), 9.0);
+    EXPECT_TRUE(d.ParaTxt(4)->font().bold());
+    EXPECT_EQ(d.ParaTxt(4)->font().pointSizeF(), 8.0);
+  });
+}
+
+TEST_F(CommandDialogWindowTest, TheColourPickerStartsFromTheLastColour) {
+  Demarre();
+  DefinitLangueMasq(1);
+  DefinitDialoguesInsertion(nullptr);  // the real colour dialog
+  Ed().ChargeTexte(QStringLiteral("Texte = 1, 2, x, y, Bonjour"));
+  QColor depart;
+  // Alt+C in the focused field; the colour dialog is answered with `choix`.
+  const auto altC = [&depart](FrmCmd& d, const QColor& choix) {
+    QTimer::singleShot(0, [&depart, choix] {
+      auto* couleurs = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(couleurs, nullptr);
+      depart = couleurs->currentColor();
+      couleurs->setCurrentColor(choix);
+      QTest::keyClick(couleurs, Qt::Key_Return);
+    });
+    QTest::keyClick(d.ParaVal(4), Qt::Key_C, Qt::AltModifier);
+  };
+  Ouvre([&](FrmCmd& d) {
+    d.ParaVal(4)->setFocus();
+    altC(d, QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(d.ParaVal(4)->text(), QStringLiteral("RVB  18 52 86"));
+    altC(d, QColor(0x65, 0x43, 0x21));
+    EXPECT_EQ(depart, QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(d.ParaVal(4)->text(), QStringLiteral("RVB  101 67 33"));
+  });
+  // The menu's colour insertion shares the dialog.
+  QTimer::singleShot(0, [&depart] {
+    auto* couleurs = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(couleurs, nullptr);
+    depart = couleurs->currentColor();
+    QTest::keyClick(couleurs, Qt::Key_Escape);
+  });
+  F().Action(QStringLiteral("Mnu_Couleur"))->trigger();
+  EXPECT_EQ(depart, QColor(0x65, 0x43, 0x21));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Texte = 1, 2, x, y, Bonjour"));
 }
 
 }  // namespace
