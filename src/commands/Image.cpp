@@ -20,6 +20,7 @@
 #include "platform/Pictures.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Points.h"
@@ -59,16 +60,10 @@ QString CheminImage(const QString& nom) {
   n.replace(QLatin1Char('\\'), QLatin1Char('/'));
   if (QDir::isAbsolutePath(n) || n.contains(QLatin1Char(':'))) return n;
   const QString chemin = Shell.RepCourant + n;
-  if (QFileInfo(chemin).isFile() || NiveauCourant < 2) return chemin;
+  if (EstFichierOrdinaire(chemin) || NiveauCourant < 2) return chemin;
   QString fichier = Niveau(NiveauCourant).Fichier;
   fichier.replace(QLatin1Char('\\'), QLatin1Char('/'));
   return Left(fichier, InStrRev(fichier, QStringLiteral("/"))) + n;
-}
-
-[[noreturn]] void FichierIntrouvable(const QString& chemin) {
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = chemin;
-  LeveErreurExecution(QStringLiteral("file not found"));
 }
 
 // A file that is there but holds no picture the reader can decode.
@@ -111,7 +106,7 @@ void TraceImage() {
   } else {
     chemin = FichierIcone();
   }
-  if (chemin.isEmpty() || !QFileInfo::exists(chemin)) FichierIntrouvable(chemin.isEmpty() ? nom : chemin);
+  if (!EstFichierOrdinaire(chemin)) ErreurFichierIntrouvable(chemin.isEmpty() ? nom : chemin);
   QString raison;
   const QSize pixels = TailleImage(chemin, raison);
   if (!pixels.isValid()) ImageIlisible(chemin, raison);

@@ -13,6 +13,7 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/TextFile.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -137,19 +138,22 @@ void FormeFichier(bool plein) {
   }
   const QString nom = Trim(champ);
   if (nom.isEmpty()) ErreurRun(QStringLiteral("FIC : nom de fichier manquant / file name missing\r\n\r\n"));
-  const QStringList lignes = LignesFichierPlot(CheminFichierPlot(nom, NiveauCourant));
+  // The file is read as the polygons need it: a file that passes the vertex limit stops there.
+  const QString chemin = CheminFichierPlot(nom, NiveauCourant);
+  LecteurLignes lecteur;
+  if (!lecteur.Ouvre(chemin)) ErreurFichierIntrouvable(chemin);
 
   AngRotDeg = AngRotDefaut;
   AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
 
   const QString marque = QStringLiteral("'EOD");
-  qsizetype i = 0;
+  qint64 i = 0;
   do {
     int n = 0;
     double xPrec = 0, yPrec = 0;
-    while (i < lignes.size()) {
-      const QString& ligne = lignes[i++];
-      if (i % LignesEntreAttentes == 0) {
+    while (!lecteur.Fin()) {
+      const QString ligne = lecteur.Suivante();
+      if (++i % LignesEntreAttentes == 0) {
         DoEvents();
         if (Arret) ErreurRun();
       }
@@ -175,7 +179,7 @@ void FormeFichier(bool plein) {
       yPrec = y;
     }
     DessinePolygone(n, plein, false);
-  } while (i < lignes.size());
+  } while (!lecteur.Fin());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "editor/MaskLookup.h"
 
-#include <QFile>
 #include <QHash>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 #include "shell/Languages.h"
 
 namespace {
@@ -159,12 +159,9 @@ QString Masque(QString& MotCle, bool& CmdEditable, QString& SigneEgal) {
     // The file is named as the list writes it: the file system may tell letter cases apart.
     const QString dossier = i < Shell.RepCmdExternes.size() ? Shell.RepCmdExternes[i] : QString();
     QString masque;
-    QFile fichier(dossier + noms[i] + QStringLiteral(".dag"));
-    if (fichier.open(QIODevice::ReadOnly)) {
-      const QByteArray contenu = fichier.readAll();
-      fichier.close();
+    if (const std::optional<QByteArray> contenu = LitOctetsFichier(dossier + noms[i] + QStringLiteral(".dag"))) {
       try {
-        masque = SectionMasque(DecodeFicExterne(contenu));
+        masque = SectionMasque(DecodeFicExterne(*contenu));
       } catch (const ErreurExecution&) {
         masque.clear();
       }

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "drawing/DrawState.h"
@@ -39,7 +38,7 @@ size_t Slot(int i) { return static_cast<size_t>(i); }
 QString FichierExistant(const QString& chemin) {
   if (chemin.isEmpty()) return {};
   const QFileInfo info(chemin);
-  if (info.isFile()) return chemin;
+  if (EstFichierOrdinaire(chemin)) return chemin;
   if (!QFileInfo(info.path()).isDir()) return {};
   return TrouveSansCasse(info.path(), info.fileName());
 }
@@ -153,13 +152,12 @@ void TransmetValeurs(int niveau, int suivant) {
 QString LitTexteFichier(const QString& fichier) {
   TypeErreur = QStringLiteral("F");
   FichierManquant = fichier;
-  if (!QFileInfo(fichier).isFile()) ErreurRun();
+  if (!EstFichierOrdinaire(fichier)) ErreurRun();
   if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
-    QFile f(fichier);
-    if (!f.open(QIODevice::ReadOnly)) ErreurRun();
-    const QByteArray contenu = f.readAll();
+    const std::optional<QByteArray> contenu = LitOctetsFichier(fichier);
+    if (!contenu) ErreurRun();
     TypeErreur.clear();
-    return DecodeFicExterne(contenu);
+    return DecodeFicExterne(*contenu);
   }
   const std::optional<QString> texte = LitFichierTexte(fichier);
   if (!texte) ErreurRun();

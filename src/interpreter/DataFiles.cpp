@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <map>
+#include <memory>
 
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
@@ -20,16 +21,8 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-// A data file is read whole when it is opened; LVAR walks its lines.
-struct FichierLu {
-  QStringList lignes;
-  int suivante = 0;
-  bool Fin() const { return suivante >= lignes.size(); }
-  QString Lit() { return lignes[suivante++]; }
-};
-
-// Open data files by file number.
-std::map<int, FichierLu> fichiersDonnees;
+// Open data files by file number; LVAR reads only the lines it takes.
+std::map<int, std::unique_ptr<LecteurLignes>> fichiersDonnees;
 // The append file while NumFicAjout is not 0.
 QString cheminAjout;
 
@@ -63,19 +56,26 @@ void OuvreLecture(int niveau) {
   NiveauProg& nv = Niveau(niveau);
   TypeErreur = QStringLiteral("F");
   FichierManquant = nv.FicDonnees;
-  if (!QFileInfo(nv.FicDonnees).isFile()) ErreurRun();
+  if (!EstFichierOrdinaire(nv.FicDonnees)) ErreurRun();
   TypeErreur.clear();
-  const std::optional<QString> texte = LitFichierTexte(nv.FicDonnees);
-  if (!texte) {
+  auto f = std::make_unique<LecteurLignes>();
+  if (!f->Ouvre(nv.FicDonnees)) {
     ErreurRun(nv.FicDonnees + QStringLiteral(" : lecture impossible / cannot be read") + CRLF + CRLF);
   }
-  FichierLu f;
-  f.lignes = DecoupeLignes(*texte);
-  if (f.Fin()) {
+  if (f->Fin()) {
     nv.FicDonnees.clear();
     return;
   }
   fichiersDonnees[nv.NumFicDonnees] = std::move(f);
+}
+
+// Appending reads the file first and a FIFO or a device would never let go: only a regular file
+// (or a new one) receives lines.
+void RefuseAjoutSpecial(const QString& chemin) {
+  if (EstFichierOrdinaire(chemin) || !QFileInfo(chemin).exists()) return;
+  TypeErreur = QStringLiteral("F");
+  FichierManquant = chemin;
+  ErreurRun();
 }
 
 void OuvreAjout(const QString& chemin, const QString& option) {
@@ -90,6 +90,7 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   }
   // An append file already open keeps receiving the lines.
   if (NumFicAjout != 0) return;
+  RefuseAjoutSpecial(chemin);
   QString erreur;
   if (!AjouteFichierTexte(chemin, QString(), &erreur)) {
     ErreurRun(chemin + QStringLiteral(" : ") + erreur + CRLF + CRLF);
@@ -152,21 +153,21 @@ void CmdLVar(int niveau) {
   if (it == fichiersDonnees.end()) {
     ErreurRun(nv.FicDonnees + QStringLiteral(" : fichier non ouvert / file not open") + CRLF + CRLF);
   }
-  FichierLu& f = it->second;
+  LecteurLignes& f = *it->second;
 
   nv.LigneDonnees.clear();
   if (!nv.MarqueDebut.isEmpty()) {
     while (!f.Fin()) {
-      nv.LigneLue = f.Lit();
+      nv.LigneLue = f.Suivante();
       if (!EstCommentaire(nv.LigneLue, nv.CarComment) && nv.LigneLue.contains(nv.MarqueDebut)) break;
     }
   }
   while (n > 0 && !f.Fin()) {
-    nv.LigneLue = f.Lit();
+    nv.LigneLue = f.Suivante();
     --n;
   }
   while (!f.Fin()) {
-    nv.LigneLue = f.Lit();
+    nv.LigneLue = f.Suivante();
     if (EstCommentaire(nv.LigneLue, nv.CarComment)) {
       if (!nv.MarqueFin.isEmpty() && nv.LigneLue.contains(nv.MarqueFin)) break;
       continue;
@@ -208,6 +209,7 @@ void CmdPrintA() {
     texte = Mid(texte, Mid(texte, p + 1, 1) == QStringLiteral("\n") ? p + 2 : p + 1);
   }
   if (lignes.isEmpty()) return;
+  RefuseAjoutSpecial(cheminAjout);
   QString erreur;
   if (!AjouteFichierTexte(cheminAjout, lignes, &erreur)) {
     ErreurRun(cheminAjout + QStringLiteral(" : ") + erreur + CRLF + CRLF);

@@ -8,6 +8,12 @@ void ErreurRun(const QString& detail) {
   throw ErreurExecution();
 }
 
+void ErreurFichierIntrouvable(const QString& chemin) {
+  TypeErreur = QStringLiteral("F");
+  FichierManquant = chemin;
+  LeveErreurExecution(QStringLiteral("file not found"));
+}
+
 void NonDisponible() {
   QString commande = NiveauCourant >= 0 && NiveauCourant < static_cast<int>(Niveaux.size())
                          ? Niveaux[static_cast<size_t>(NiveauCourant)].MotCle

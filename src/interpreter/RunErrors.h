@@ -8,6 +8,9 @@
 #include "platform/RunError.h"
 
 [[noreturn]] void ErreurRun(const QString& detail = {});
+// A file that is missing or cannot be read (no regular file): reported with its path as a
+// missing file.
+[[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);
 // The current keyword's command is not built yet: a run error that names it.
 [[noreturn]] void NonDisponible();
 

@@ -6,6 +6,10 @@
 #include <QSaveFile>
 #include <array>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/Legacy.h"
 
 namespace {
@@ -153,8 +157,8 @@ QStringList DecoupeLignes(const QString& texte) {
 }
 
 std::optional<QString> LitFichierTexte(const QString& chemin) {
-  QFile f(chemin);
-  if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+  QFile f;
+  if (!OuvreFichierOrdinaire(f, chemin)) return std::nullopt;
   const QByteArray octets = f.readAll();
   if (f.error() != QFileDevice::NoError) return std::nullopt;
   return NormaliseFinsDeLigne(DecodeTexte(octets));
@@ -230,4 +234,94 @@ QString TrouveSansCasse(const QString& dossier, const QString& nom) {
     if (UCase(e) == cherche) return d.filePath(e);
   }
   return {};
+}
+
+bool EstFichierOrdinaire(const QString& chemin) {
+  struct stat etat {};
+  return !chemin.isEmpty() && ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 && S_ISREG(etat.st_mode);
+}
+
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
+  if (!EstFichierOrdinaire(chemin)) return false;
+  const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode) ||
+      !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
+  return true;
+}
+
+std::optional<QByteArray> LitOctetsFichier(const QString& chemin) {
+  QFile f;
+  if (!OuvreFichierOrdinaire(f, chemin)) return std::nullopt;
+  QByteArray octets = f.readAll();
+  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  return octets;
+}
+
+bool LecteurLignes::Ouvre(const QString& chemin) {
+  fichier_.close();
+  tampon_.clear();
+  pos_ = 0;
+  premiere_ = true;
+  return OuvreFichierOrdinaire(fichier_, chemin);
+}
+
+bool LecteurLignes::Remplit() {
+  constexpr qint64 Morceau = 64 * 1024;
+  // What was taken already goes first, so pos_ is 0 after every call.
+  if (pos_ > 0) {
+    tampon_.remove(0, pos_);
+    pos_ = 0;
+  }
+  if (!fichier_.isOpen()) return false;
+  const QByteArray suite = fichier_.read(Morceau);
+  if (suite.isEmpty()) {
+    fichier_.close();
+    return false;
+  }
+  tampon_ += suite;
+  return true;
+}
+
+bool LecteurLignes::Fin() { return pos_ >= tampon_.size() && !Remplit(); }
+
+QString LecteurLignes::Suivante() {
+  qsizetype cherche = pos_;
+  qsizetype fin = -1;
+  for (;;) {
+    const auto* p = tampon_.constData();
+    for (qsizetype i = cherche; i < tampon_.size(); ++i) {
+      if (p[i] == '\r' || p[i] == '\n') {
+        fin = i;
+        break;
+      }
+    }
+    if (fin >= 0) break;
+    const qsizetype lu = tampon_.size() - pos_;
+    if (!Remplit()) break;
+    cherche = lu;
+  }
+  const qsizetype finLigne = fin >= 0 ? fin : tampon_.size();
+  QByteArray octets = tampon_.mid(pos_, finLigne - pos_);
+  qsizetype suite = finLigne;
+  if (fin >= 0) {
+    ++suite;
+    if (tampon_[fin] == '\r') {
+      // The LF of a CR LF may be in the next piece of the file.
+      if (suite >= tampon_.size()) {
+        const qsizetype avant = suite - pos_;
+        Remplit();
+        suite = avant;
+      }
+      if (suite < tampon_.size() && tampon_[suite] == '\n') ++suite;
+    }
+  }
+  pos_ = suite;
+  if (premiere_ && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
+  premiere_ = false;
+  return DecodeTexte(octets);
 }

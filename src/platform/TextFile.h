@@ -6,6 +6,7 @@
 // character fits, else UTF-8, and goes through a temporary file and a rename.
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -32,3 +33,35 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
 // Finds a file in a folder without regard to the case of its name (an exact match first) and gives
 // its path, folder included; empty when there is none.
 QString TrouveSansCasse(const QString& dossier, const QString& nom);
+
+// Only regular files (or links to one) are read: a FIFO, a device or a folder would block the
+// open, never end, or hold no text. Every reader of the program goes through these.
+bool EstFichierOrdinaire(const QString& chemin);
+// Opens a regular file for reading into f (not yet open). The kind is checked before the open and
+// again on the opened file, which is opened without waiting, so a FIFO put in its place between
+// the two never blocks. False, with f closed, when it is not a regular file or cannot be opened.
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin);
+// All the bytes of a regular file; nullopt when it is not one or cannot be read.
+std::optional<QByteArray> LitOctetsFichier(const QString& chemin);
+
+// A text file read one line at a time, so that a reader that stops early never holds the rest.
+// Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each line is decoded by itself as
+// DecodeTexte does (a BOM is dropped from the first).
+class LecteurLignes {
+ public:
+  // False when the file is not a regular file or cannot be opened.
+  bool Ouvre(const QString& chemin);
+  // No line is left (also when the file could not be opened or read).
+  bool Fin();
+  // The next line without its line end; empty at the end.
+  QString Suivante();
+
+ private:
+  // Reads the next piece of the file behind what is held; false at the end of the file.
+  bool Remplit();
+
+  QFile fichier_;
+  QByteArray tampon_;
+  qsizetype pos_ = 0;
+  bool premiere_ = true;
+};

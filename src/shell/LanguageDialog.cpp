@@ -134,9 +134,9 @@ bool CopieModeleLangue(const QString& repProgramme, const QString& code) {
     if (!copie.isEmpty()) source = copie;
   }
   if (source.isEmpty() || RepConfig.isEmpty()) return false;
-  QFile lecture(source);
-  if (!lecture.open(QIODevice::ReadOnly)) return false;
-  const QByteArray contenu = lecture.readAll();
+  const std::optional<QByteArray> lu = LitOctetsFichier(source);
+  if (!lu) return false;
+  const QByteArray& contenu = *lu;
   if (QString::fromUtf8(contenu).size() <= 5) return false;
   const QString cible = QDir(RepConfig).filePath(QStringLiteral("Morvo.DaN"));
   // Another spelling of the same name would be found first by the template lookup.

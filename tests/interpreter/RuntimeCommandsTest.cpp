@@ -7,6 +7,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "RunFixture.h"
 #include "interpreter/RunState.h"
@@ -113,6 +120,43 @@ TEST_F(RuntimeCommandsTest, MissingDataFileNamesTheFile) {
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("absent.txt") +
                                            QStringLiteral(" : fichier non trouvé [File not found]")));
   EXPECT_EQ(Var(1, "%B"), "<absent>");
+}
+
+// A FIFO would block the open or the read for ever, a device never ends and a folder holds no
+// text: every file a program names is refused at once with its command's message.
+TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
+  const QString tube = Chemin("tube.txt");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Chemin("zero.txt")));
+  ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("dossier.txt")));
+  // Should a reader wait on the FIFO after all, a writer that comes and goes lets it go, so that
+  // the fault shows as a slow run instead of a hung test.
+  std::atomic<bool> fini = false;
+  std::thread debloque([&] {
+    for (int i = 0; i < 40 && !fini; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    while (!fini) {
+      const int fd = ::open(QFile::encodeName(tube).constData(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  const QStringList commandes = {"OPEN = %1", "POLY = FIC, %1", "IMAGE = %1, 0, 0", "OPENA = %1§PRINTA = é",
+                                 "PLOT = %1, 1, 2, 0", "FICHIER = %1"};
+  for (const char* nom : {"tube.txt", "zero.txt", "dossier.txt"}) {
+    for (const QString& commande : commandes) {
+      QElapsedTimer chrono;
+      chrono.start();
+      Lance(QString(commande).arg(QLatin1String(nom)).split(QStringLiteral("§")) + QStringList{"%B = 2"});
+      EXPECT_LT(chrono.elapsed(), 1000) << nom << " " << commande.toStdString();
+      ASSERT_EQ(Messages().size(), 1u) << nom << " " << commande.toStdString();
+      EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
+          << nom << " " << commande.toStdString() << ": " << Messages()[0].texte.toStdString();
+      EXPECT_TRUE(Messages()[0].texte.contains(QLatin1String(nom)));
+      EXPECT_EQ(Var(1, "%B"), "<absent>");
+    }
+  }
+  fini = true;
+  debloque.join();
 }
 
 TEST_F(RuntimeCommandsTest, OpenAAndPrintAAppendLines) {

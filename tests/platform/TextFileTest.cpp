@@ -152,3 +152,22 @@ TEST(TextFile, NomSansCasse) {
   EXPECT_EQ(TrouveSansCasse(dossier.path(), "absent.cfg"), "");
   EXPECT_EQ(TrouveSansCasse(dossier.filePath("nulle part"), "x"), "");
 }
+
+// Line by line the reader cuts and decodes as the whole-file reader does, also where a line end
+// falls on the edge of a piece it reads.
+TEST(TextFile, LecteurLignesCommeLeFichierEntier) {
+  QTemporaryDir d;
+  const QString chemin = d.filePath(QStringLiteral("l.txt"));
+  const QByteArray long1(64 * 1024 - 1, 'a');
+  for (const QByteArray& octets :
+       {QByteArray("\xEF\xBB\xBFun\r\ndeux\nr\xC3\xA9\rquatre\r\n\r\n"), long1 + "\r\nb", long1 + "\rb\r",
+        long1 + "a\nb\n\n", QByteArray("caf\xE9"), QByteArray()}) {
+    Ecrit(chemin, octets);
+    LecteurLignes lecteur;
+    ASSERT_TRUE(lecteur.Ouvre(chemin));
+    QStringList lues;
+    while (!lecteur.Fin()) lues << lecteur.Suivante();
+    EXPECT_EQ(lues, DecoupeLignes(*LitFichierTexte(chemin))) << octets.left(20).toStdString();
+  }
+  EXPECT_FALSE(LecteurLignes().Ouvre(d.path()));
+}
