@@ -7,6 +7,7 @@
 #include "drawing/DrawState.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
 
 namespace {
 
@@ -24,6 +25,9 @@ SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
   RazEtatRun();
   RazEtatDessin();
   RazValeursShell();
+  PolitiqueShell = AccordShell::Demander;
+  MaxInstructions = 0;
+  OublieAccordShell();
   Shell.MmParPixelEcran = static_cast<float>(25.4 / dpi);
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   Shell.LargeurZone = largeur * 25.4 / dpi;

@@ -5,19 +5,42 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 #include "HeadlessRun.h"
+#include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(
-      stderr,
-      "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH] PROGRAM\n");
+  std::fprintf(stderr,
+               "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH]\n"
+               "                 [--max-statements N] [--allow-shell] PROGRAM\n");
   return 1;
+}
+
+volatile std::sig_atomic_t arretDemande = 0;
+
+extern "C" void SurSignal(int) { arretDemande = 1; }
+
+// SIGINT and SIGTERM stop the run as Esc does, so the outputs are still written; a second signal
+// ends the runner at once.
+void ArreteSurSignal() {
+  struct sigaction action {};
+  action.sa_handler = SurSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  DefinitDoEvents([] {
+    if (arretDemande) Arret = true;
+  });
 }
 
 }  // namespace
@@ -29,6 +52,8 @@ int main(int argc, char** argv) {
   QString png, pdf, log, programme;
   QStringList reponses;
   int largeur = 1000, hauteur = 700;
+  qint64 maxInstructions = 0;
+  bool shellPermis = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto suivant = [&](QString& cible) {
@@ -55,6 +80,13 @@ int main(int argc, char** argv) {
         hauteur = wh[1].toInt(&ok2);
       }
       if (!ok1 || !ok2 || largeur < 1 || hauteur < 1 || largeur > 20000 || hauteur > 20000) return Usage();
+    } else if (a == QLatin1String("--max-statements")) {
+      if (!suivant(valeur)) return Usage();
+      bool ok = false;
+      maxInstructions = valeur.toLongLong(&ok);
+      if (!ok || maxInstructions < 1) return Usage();
+    } else if (a == QLatin1String("--allow-shell")) {
+      shellPermis = true;
     } else if (a.startsWith(QLatin1String("--")) || !programme.isEmpty()) {
       return Usage();
     } else {
@@ -72,6 +104,9 @@ int main(int argc, char** argv) {
   SessionHeadless session(largeur, hauteur);
   SessionHeadless::MesureImprimantePdf();
   for (const QString& r : reponses) session.AjouteReponse(r);
+  PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
+  MaxInstructions = maxInstructions;
+  ArreteSurSignal();
   const QFileInfo info(programme);
   Shell.NomFichier = info.absoluteFilePath();
   Shell.RepCourant = info.absolutePath() + QLatin1Char('/');

@@ -159,7 +159,8 @@ QString Masque(QString& MotCle, bool& CmdEditable, QString& SigneEgal) {
     // The file is named as the list writes it: the file system may tell letter cases apart.
     const QString dossier = i < Shell.RepCmdExternes.size() ? Shell.RepCmdExternes[i] : QString();
     QString masque;
-    if (const std::optional<QByteArray> contenu = LitOctetsFichier(dossier + noms[i] + QStringLiteral(".dag"))) {
+    if (const std::optional<QByteArray> contenu =
+            LitOctetsFichier(dossier + noms[i] + QStringLiteral(".dag"))) {
       try {
         masque = SectionMasque(DecodeFicExterne(*contenu));
       } catch (const ErreurExecution&) {

@@ -11,6 +11,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/StringTable.h"
 #include "values/Fields.h"
 
 namespace {
@@ -87,7 +88,37 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
   delete processus;
 }
 
+// The user's answer and the program it was given for: the file and the text of the editor.
+struct ReponseShell {
+  bool donnee = false;
+  bool accordee = false;
+  QString fichier, texte;
+};
+ReponseShell reponseShell;
+
+// Asks before the first program a program would start; the answer holds while the editor keeps
+// the same program.
+bool ShellAccorde(const QString& programme, const QString& arguments) {
+  if (PolitiqueShell == AccordShell::Autoriser) return true;
+  if (PolitiqueShell == AccordShell::Refuser) return false;
+  const QString texte = HoteCourant()->Editeur()->Text();
+  ReponseShell& r = reponseShell;
+  if (r.donnee && r.fichier == Shell.NomFichier && r.texte == texte) return r.accordee;
+  const QString demandeur = NiveauCourant >= 2 ? Niveau(NiveauCourant).Fichier : Shell.NomFichier;
+  const QString question = TexteMsg(197).arg(demandeur, Trim(programme + QLatin1Char(' ') + Trim(arguments)));
+  r.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
+               Reponse::Oui;
+  r.donnee = true;
+  r.fichier = Shell.NomFichier;
+  r.texte = texte;
+  return r.accordee;
+}
+
 }  // namespace
+
+AccordShell PolitiqueShell = AccordShell::Demander;
+
+void OublieAccordShell() { reponseShell = ReponseShell(); }
 
 void CmdDagCode(int niveau) {
   // Only the editor's program can receive the template.
@@ -125,5 +156,9 @@ void CmdShell() {
   // The arguments are split as a command line would be, quotes included, but no shell reads them.
   const QStringList arguments = QProcess::splitCommand(ParamN(ParamLigne, 4));
   if (programme.isEmpty()) ErreurLancement(programme, QStringLiteral("?"));
+  if (!ShellAccorde(programme, ParamN(ParamLigne, 4))) {
+    ErreurRun(programme + QStringLiteral(" : lancement de programmes refusé / starting programs refused") +
+              CRLF + CRLF);
+  }
   ShellAttend(programme, arguments, attente == QStringLiteral("1"));
 }

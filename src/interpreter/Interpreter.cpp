@@ -22,6 +22,7 @@
 #include "values/Variables.h"
 
 int64_t LimiteInstructions = 0;
+int64_t MaxInstructions = 0;
 
 namespace {
 
@@ -29,6 +30,7 @@ const QString CRLF = QStringLiteral("\r\n");
 constexpr int PositionMax = 32767;  // text positions are 16-bit
 
 int64_t instructionsExecutees = 0;
+int64_t instructionsRun = 0;
 
 // Positions stay within 16 bits: a longer program text overflows them.
 void VerifiePosition(int pos) {
@@ -323,6 +325,10 @@ void BoucleLignes(int niveau) {
     }
     if (nv.MotCle.startsWith(QLatin1Char('!'))) nv.MotCle = QStringLiteral("!");
 
+    if (MaxInstructions > 0 && ++instructionsRun > MaxInstructions) {
+      ErreurRun(
+          QStringLiteral("%1 instructions au plus / at most %1 statements\r\n\r\n").arg(MaxInstructions));
+    }
     if (ExecuteInstruction(niveau) == Suite::FinNiveau) return;
   }
 }
@@ -334,7 +340,7 @@ void Interprete(int& niveau) {
   if (hote->Editeur()->Text().isEmpty()) return;
   if (niveau == 1 && !hote->MnuVisualiserActif) return;
   hote->MnuVisualiserActif = hote->MnuZoomActif = hote->MnuRefCurseurActif = false;
-  if (niveau == 1) instructionsExecutees = 0;
+  if (niveau == 1) instructionsExecutees = instructionsRun = 0;
   try {
     TeteInterprete(niveau);
     BoucleLignes(niveau);

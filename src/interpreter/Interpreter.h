@@ -21,3 +21,6 @@ Suite ExecuteInstruction(int niveau);
 // A bound on the statements one run may execute (0 = none), for the fuzz targets and the tests;
 // reaching it stops the run as Esc does.
 extern int64_t LimiteInstructions;
+// A bound on the statements of one run (0 = none) for the headless runner: the statement after the
+// last one allowed is a run error, so an endless loop still ends.
+extern int64_t MaxInstructions;

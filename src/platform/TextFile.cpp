@@ -1,14 +1,14 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Legacy.h"
 
@@ -238,7 +238,8 @@ QString TrouveSansCasse(const QString& dossier, const QString& nom) {
 
 bool EstFichierOrdinaire(const QString& chemin) {
   struct stat etat {};
-  return !chemin.isEmpty() && ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 && S_ISREG(etat.st_mode);
+  return !chemin.isEmpty() && ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 &&
+         S_ISREG(etat.st_mode);
 }
 
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {

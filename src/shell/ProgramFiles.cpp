@@ -11,6 +11,7 @@
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
+#include "interpreter/RuntimeCommands.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -124,6 +125,8 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
     return false;
   }
+  // A program loaded again must ask again before it starts other programs.
+  OublieAccordShell();
   OrigineBaseX = OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;

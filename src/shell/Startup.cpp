@@ -7,6 +7,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/TermsDialog.h"
@@ -143,7 +144,7 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
     resultat.NomFichier = FichierDat;
   }
   const QFileInfo fichier(resultat.NomFichier);
-  if (!resultat.NomFichier.isEmpty() && fichier.isFile()) {
+  if (EstFichierOrdinaire(resultat.NomFichier)) {
     if (resultat.NomFichier.contains(u'/')) {
       Shell.RepCourant = AvecBarre(fichier.absolutePath());
       QDir::setCurrent(Shell.RepCourant);

@@ -205,3 +205,43 @@ TEST_F(ProgramFilesTest, SaveAsNewAndTemplates) {
   F().Mnu_Ouvrir_Click();
   EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%P = 9\r\n"));
 }
+
+// The yes given to a program that starts another one holds for its runs until it is opened again.
+TEST_F(ProgramFilesTest, ReopenedProgramAsksAgainBeforeStartingAProgram) {
+  Demarre();
+  const QString cible = Chemin(QStringLiteral("fait.txt"));
+  const QString programme = Chemin(QStringLiteral("shell.dat"));
+  EcritOctets(programme, (QStringLiteral("SHELL#$ = /bin/touch, QWZ#, 1, ") + cible + CRLF).toUtf8());
+  const auto questions = [this] {
+    int n = 0;
+    for (const auto& m : prompter_.Messages()) n += m.icone == Icone::Question ? 1 : 0;
+    return n;
+  };
+  const auto f4 = [this] {
+    Ed().setFocus();
+    QKeyEvent appui(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(&Ed(), &appui);
+    QKeyEvent relache(QEvent::KeyRelease, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(&Ed(), &relache);
+  };
+
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  f4();
+  EXPECT_EQ(questions(), 1);
+  EXPECT_TRUE(QFile::exists(cible));
+
+  prompter_.Efface();
+  QFile::remove(cible);
+  f4();
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_TRUE(QFile::exists(cible));
+
+  QFile::remove(cible);
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  f4();
+  EXPECT_EQ(questions(), 1);
+  EXPECT_FALSE(QFile::exists(cible));
+}

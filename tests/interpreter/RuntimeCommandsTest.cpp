@@ -1,7 +1,10 @@
 // Data files, the INPUT dialog, the variable listing, the level capacities and the hidden commands,
 // run as whole programs.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,10 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "RunFixture.h"
 #include "interpreter/RunState.h"
@@ -140,7 +139,8 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   });
-  const QStringList commandes = {"OPEN = %1", "POLY = FIC, %1", "IMAGE = %1, 0, 0", "OPENA = %1§PRINTA = é",
+  const QStringList commandes = {"OPEN = %1",          "POLY = FIC, %1",
+                                 "IMAGE = %1, 0, 0",   "OPENA = %1§PRINTA = é",
                                  "PLOT = %1, 1, 2, 0", "FICHIER = %1"};
   for (const char* nom : {"tube.txt", "zero.txt", "dossier.txt"}) {
     for (const QString& commande : commandes) {
@@ -360,6 +360,7 @@ TEST_F(RuntimeCommandsTest, OptionsChangeTheLevelCapacities) {
 }
 
 TEST_F(RuntimeCommandsTest, ShellStartsProgramsOnlyWithTheToken) {
+  PolitiqueShell = AccordShell::Autoriser;
   Lance({"SHELL#$ = /bin/true, QWZ#, 1", "%A = 1"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%A"), "1");
@@ -395,6 +396,51 @@ TEST_F(RuntimeCommandsTest, ShellStartsProgramsOnlyWithTheToken) {
   LancementsInterdits = false;
   EXPECT_FALSE(QFile::exists(Chemin("interdit.txt")));
   EXPECT_EQ(Var(1, "%B"), "3");
+}
+
+// A program file may start another program only once the user has said yes; the answer holds
+// while the same program stays in the editor.
+TEST_F(RuntimeCommandsTest, ShellAsksTheUserOnceForTheProgram) {
+  Shell.NomFichier = Chemin("prog.dat");
+  const QString cible = Chemin("fait.txt");
+  const QStringList programme = {"SHELL#$ = /bin/touch, QWZ#, 1, " + cible, "%A = 1"};
+  // No, the default button: a run error and nothing started.
+  Lance(programme);
+  ASSERT_EQ(Messages().size(), 2u);
+  const ScriptedPrompter::Message& question = Messages()[0];
+  EXPECT_EQ(question.boutons, Boutons::OuiNon);
+  EXPECT_EQ(question.icone, Icone::Question);
+  EXPECT_EQ(question.defaut, 2);
+  EXPECT_TRUE(question.texte.contains(Chemin("prog.dat"))) << question.texte.toStdString();
+  EXPECT_TRUE(question.texte.contains("/bin/touch " + cible)) << question.texte.toStdString();
+  EXPECT_TRUE(
+      Messages()[1].texte.contains("/bin/touch : lancement de programmes refusé / starting programs refused"))
+      << Messages()[1].texte.toStdString();
+  EXPECT_FALSE(QFile::exists(cible));
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+  // The refusal holds for the same program: no question, the same error.
+  Lance(programme);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains("starting programs refused"));
+
+  // A changed program asks again; yes starts it, and the next runs do not ask.
+  const QStringList change = programme + QStringList{"%B = 2"};
+  Lance(change, {"YES"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(QFile::exists(cible));
+  EXPECT_EQ(Var(1, "%B"), "2");
+  QFile::remove(cible);
+  Lance(change);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(QFile::exists(cible));
+
+  // Once the program is closed the answer is gone; a command file that asks is named.
+  OublieAccordShell();
+  Ecrit("cmd.dat", "SHELL#$ = /bin/true, QWZ#, 1\r\n");
+  Lance({"FICHIER = cmd.dat", "%C = 3"}, {"YES"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("cmd.dat"))) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%C"), "3");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {

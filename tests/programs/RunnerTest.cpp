@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
 namespace {
 
@@ -104,6 +105,57 @@ TEST_F(RunnerTest, ExitCodes) {
   EXPECT_EQ(Lance({QStringLiteral("--size"), QStringLiteral("0x200"), EcritProgramme("%A = 1")}).code, 1);
   EXPECT_EQ(Lance({QStringLiteral("--png")}).code, 1);
   EXPECT_EQ(Lance({}).code, 1);
+}
+
+// An endless loop ends at the statement bound with a run error; without the bound, SIGINT or
+// SIGTERM stops it as Esc does and the outputs are still written.
+TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {
+  const QString programme = EcritProgramme("%A = 1\r\nDEBUT:\r\n%B = 2\r\nGOTO DEBUT\r\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  Resultat r = Lance(
+      {QStringLiteral("--max-statements"), QStringLiteral("10"), QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("at most 10 statements")))
+      << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"2\"")));
+  EXPECT_EQ(Lance({QStringLiteral("--max-statements"), QStringLiteral("0"), programme}).code, 1);
+
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const QString png = Chemin(QStringLiteral("run%1.png").arg(signal));
+    QProcess processus;
+    processus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    processus.start(QStringLiteral(MORVO_RUN_PATH),
+                    {QStringLiteral("--png"), png, QStringLiteral("--log"), log, programme});
+    ASSERT_TRUE(processus.waitForStarted());
+    // Still running after a while: the loop has no end of its own.
+    EXPECT_FALSE(processus.waitForFinished(700));
+    ::kill(static_cast<pid_t>(processus.processId()), signal);
+    ASSERT_TRUE(processus.waitForFinished(10000));
+    EXPECT_EQ(processus.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(processus.exitCode(), 0);
+    EXPECT_FALSE(QImage(png).isNull());
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("var 1 %B \"2\""));
+  }
+}
+
+// The runner starts no program unless told it may.
+TEST_F(RunnerTest, ShellNeedsAllowShell) {
+  const QString cible = Chemin(QStringLiteral("fait.txt"));
+  const QString programme =
+      EcritProgramme(QStringLiteral("SHELL#$ = /bin/touch, QWZ#, 1, %1\r\n%A = 1\r\n").arg(cible).toUtf8());
+  const QString log = Chemin(QStringLiteral("run.log"));
+  Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_FALSE(QFile::exists(cible));
+  EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("starting programs refused")))
+      << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_FALSE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+  r = Lance({QStringLiteral("--allow-shell"), QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(QFile::exists(cible));
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
 }
 
 TEST_F(RunnerTest, PrintRunWritesAPdf) {
