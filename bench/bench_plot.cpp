@@ -55,4 +55,30 @@ void BM_Plot50000Points(benchmark::State& etat) {
 }
 BENCHMARK(BM_Plot50000Points)->Unit(benchmark::kMillisecond);
 
+// A wide file: 1000 lines of 1000 columns, plotted from its last column. Each line is cut once,
+// up to the last column needed.
+void BM_PlotColonne1000(benchmark::State& etat) {
+  static QTemporaryDir dossier;
+  static const QString chemin = [] {
+    const QString c = dossier.filePath(QStringLiteral("large1000.txt"));
+    QByteArray ligne;
+    for (int j = 1; j <= 1000; ++j) ligne += QByteArray::number(j % 97) + (j < 1000 ? "," : "\r\n");
+    QByteArray texte;
+    for (int i = 0; i < 1000; ++i) texte += ligne;
+    QFile f(c);
+    if (!dossier.isValid() || !f.open(QIODevice::WriteOnly) || f.write(texte) != texte.size()) {
+      std::fprintf(stderr, "bench_plot: cannot write the wide data file\n");
+      std::exit(1);
+    }
+    return c;
+  }();
+  const QString programme = QStringLiteral("Plot = %1, 0, 1000, 0\r\n").arg(chemin);
+  for (auto _ : etat) {
+    SessionHeadless session(1000, 700, 96.0);
+    session.Execute(programme);
+    benchmark::DoNotOptimize(session.Image().constBits());
+  }
+}
+BENCHMARK(BM_PlotColonne1000)->Unit(benchmark::kMillisecond);
+
 }  // namespace

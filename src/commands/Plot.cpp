@@ -202,10 +202,10 @@ QString TexteMinMaxMoyenne(double min, double max, double moyenne) {
 }
 
 // Skips the first lines of a block or file: they are collected and, when asked, shown.
-QString SauteLignes(const QStringList& lignes, int64_t saut, const QString& nomFichier) {
+QString SauteLignes(BlocPlot& lignes, int64_t saut, const QString& nomFichier) {
   QStringList sautees;
   for (qsizetype i = 0; i < saut; ++i) {
-    if (i >= lignes.size()) {
+    if (!lignes.A(i)) {
       Dialogues().MsgBox(nomFichier + QStringLiteral(": ") + TexteMsg(126), Boutons::Ok,
                          QStringLiteral("Morvo"));
       break;
@@ -434,11 +434,13 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   const bool avecFichierX = !nomFichierX.isEmpty() && colX > 0;
   Colonne fichierX;
   if (avecFichierX) {
-    const QStringList lignes = LignesFichierPlot(CheminFichierPlot(nomFichierX, niveau));
+    // Read only as far as the points it can give.
+    SourcePlot source(CheminFichierPlot(nomFichierX, niveau));
+    BlocPlot lignes(source, false);
     const QString sautees = SauteLignes(lignes, saut, nomFichierX);
     if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichierX);
     fichierX.v.push_back(0);
-    for (qsizetype i = std::min<int64_t>(saut, lignes.size()); i < lignes.size(); ++i) {
+    for (qsizetype i = saut; lignes.A(i); ++i) {
       if (maxPoints >= 1 && static_cast<int>(fichierX.v.size()) - 1 >= maxPoints) break;
       if (static_cast<int32_t>(fichierX.v.size()) > TailleTamponX)
         ErreurLigneDonnees(lignes[i], QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
@@ -451,12 +453,10 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   }
   const int nombreX = static_cast<int>(fichierX.v.size()) - 1;
 
-  // ---- the blocks of the main file ----
-  const QStringList lignesFichier = LignesFichierPlot(CheminFichierPlot(nomFichier, niveau));
-  const std::vector<BlocPlot> blocs = DecoupeBlocs(lignesFichier);
-  std::optional<QStringList> lignesReference;
-  if (colRef > 0 && !nomReference.isEmpty())
-    lignesReference = LignesFichierPlot(CheminFichierPlot(nomReference, niveau));
+  // ---- the blocks of the main file, each read only as far as it is used ----
+  SourcePlot source(CheminFichierPlot(nomFichier, niveau));
+  const QString cheminReference =
+      colRef > 0 && !nomReference.isEmpty() ? CheminFichierPlot(nomReference, niveau) : QString();
 
   const bool avecX = colX > 0;
   const int colMax = std::max(avecX && !avecFichierX ? colX : 0, colY);
@@ -464,20 +464,32 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   QString texteCompte;
   bool fini = false;  // a symbol run asked for the end of the whole run
 
-  for (const BlocPlot& bloc : blocs) {
+  do {
+    BlocPlot bloc(source);
+    // A reference file gives every block its lines from its start again.
+    std::optional<SourcePlot> sourceReference;
+    std::optional<BlocPlot> lignesReference;
+    if (!cheminReference.isEmpty()) {
+      sourceReference.emplace(cheminReference);
+      lignesReference.emplace(*sourceReference, false);
+    }
+    BlocPlot& refs = lignesReference ? *lignesReference : bloc;
     Colonne X, Y;
     X.v.push_back(xPrec);
     Y.v.push_back(yPrec);
-    const QString sautees = SauteLignes(bloc.Lignes, saut, nomFichier);
+    const QString sautees = SauteLignes(bloc, saut, nomFichier);
     if (!varSaut.isEmpty()) StockeTexteVariable(niveau, varSaut, sautees);
     if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichier);
 
     int nombre = 0;
-    for (int i = static_cast<int>(std::min<int64_t>(saut, bloc.Lignes.size())); i < bloc.Lignes.size(); ++i) {
-      const QString& ligne = bloc.Lignes[i];
+    for (int i = static_cast<int>(std::min<int64_t>(saut, INT32_MAX)); bloc.A(i); ++i) {
+      const QString ligne = bloc[i];
       const GenreLigne genre = GenreLignePlot(ligne);
       if (genre == GenreLigne::Commande) {
-        commandes.Execute(bloc.Lignes, i,
+        // A line ending in " _" goes on with the next one.
+        for (int j = i; RTrim(bloc[j]).endsWith(QLatin1String(" _")) && bloc.A(j + 1); ++j) {
+        }
+        commandes.Execute(bloc.Lignes(), i,
                           EchellePlot{axeX.FacteurLignes(), axeY.FacteurLignes(), axeX.OffsetLignes(),
                                       axeY.OffsetLignes(), angleDeg});
       }
@@ -506,9 +518,8 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
           if (relatif) y += Y.v.back();
           double yref = 0;
           if (colRef > 0) {
-            const QStringList& refs = lignesReference ? *lignesReference : bloc.Lignes;
             const int64_t n = saut + nombre - 1;
-            if (n >= refs.size())
+            if (!refs.A(n))
               ErreurLigneDonnees(ligne, QStringLiteral("ligne de référence / reference line ?"));
             const std::optional<QString> champ = ChampDonnees(refs[n], separateur, colRef);
             if (!champ) ErreurLigneDonnees(refs[n], QStringLiteral("colonne / column %1 ?").arg(colRef));
@@ -523,6 +534,8 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
       if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
       TesteArret();
     }
+    // The rest of the block is passed over up to its marker line, which holds its options.
+    bloc.Termine();
 
     if (avecFichierX) {
       nombre = std::min(nombre, nombreX);
@@ -568,7 +581,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
       axeX.Prepare();
       axeY.Prepare();
 
-      const bool polygone = remplit && !bloc.SansRemplissage;
+      const bool polygone = remplit && !bloc.SansRemplissage();
       const double ox = OrigineX + CTx, oy = OrigineY + CTy;
       auto place = [&](double vx, double vy) {
         const double x = axeX.Mm(vx), y = axeY.Mm(vy);
@@ -639,7 +652,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
       yPrec = Y.v[static_cast<size_t>(nombre)];
     }
     if (commandes.Arrete() || fini) break;
-  }
+  } while (!source.Fin());
 
   if (!varCompte.isEmpty()) StockeTexteVariable(niveau, varCompte, texteCompte);
   RotationCourant(AngRotDeg);

@@ -7,6 +7,7 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
+#include "drawing/Segments.h"
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
@@ -133,23 +134,34 @@ QStringList LignesFichierPlot(const QString& chemin) {
   return DecoupeLignes(*texte);
 }
 
-std::vector<BlocPlot> DecoupeBlocs(const QStringList& lignes) {
-  std::vector<BlocPlot> blocs;
-  BlocPlot bloc;
-  bool ouvert = false;
-  for (const QString& ligne : lignes) {
-    bloc.Lignes << ligne;
-    ouvert = true;
-    const QString haut = UCase(ligne);
-    const int marque = InStr(haut, QStringLiteral("'EOD"));
-    if (marque == 0) continue;
-    bloc.SansRemplissage = InStr(marque + 4, haut, QStringLiteral("NP")) > 0;
-    blocs.push_back(std::move(bloc));
-    bloc = BlocPlot();
-    ouvert = false;
+SourcePlot::SourcePlot(const QString& chemin) : lignes_(LignesFichierPlot(chemin)) {}
+
+bool BlocPlot::LitLigne(bool garde) {
+  if (fini_ || source_.Fin()) {
+    fini_ = true;
+    return false;
   }
-  if (ouvert || blocs.empty()) blocs.push_back(std::move(bloc));
-  return blocs;
+  const QString ligne = source_.Suivante();
+  if (marqueurs_) {
+    const QString haut = UCase(ligne);
+    if (const int marque = InStr(haut, QStringLiteral("'EOD")); marque > 0) {
+      sansRemplissage_ = InStr(marque + 4, haut, QStringLiteral("NP")) > 0;
+      fini_ = true;
+    }
+  }
+  if (garde) lignes_ << ligne;
+  return true;
+}
+
+bool BlocPlot::A(qsizetype i) {
+  while (lignes_.size() <= i) {
+    if (!LitLigne(true)) return false;
+  }
+  return true;
+}
+
+void BlocPlot::Termine() {
+  for (int n = 1; LitLigne(false); ++n) TesteArretTiret(n);
 }
 
 GenreLigne GenreLignePlot(const QString& ligne) {

@@ -19,13 +19,45 @@ QString CheminFichierPlot(const QString& nom, int niveau);
 // The lines of a data file; a file that cannot be read is a run error that names it.
 QStringList LignesFichierPlot(const QString& chemin);
 
-struct BlocPlot {
-  QStringList Lignes;
-  bool SansRemplissage = false;  // "NP" after the marker: the filled command draws a line
+// A data file taken one line at a time, so that a reader that stops early has read no further.
+class SourcePlot {
+ public:
+  // A file that cannot be read is a run error that names it.
+  explicit SourcePlot(const QString& chemin);
+  bool Fin() const { return suivante_ >= lignes_.size(); }
+  QString Suivante() { return lignes_[suivante_++]; }
+
+ private:
+  QStringList lignes_;
+  qsizetype suivante_ = 0;
 };
-// Each block ends with the line holding "'EOD" (in any case); text after the last marker line is
-// one more block.
-std::vector<BlocPlot> DecoupeBlocs(const QStringList& lignes);
+
+// One block of a data file, read from its source only as far as its reader asks. A block ends with
+// the line holding "'EOD" (in any case); text after the last marker line is one more block. With
+// no markers (an X file) the block is the whole file.
+class BlocPlot {
+ public:
+  explicit BlocPlot(SourcePlot& source, bool marqueurs = true) : source_(source), marqueurs_(marqueurs) {}
+  // Whether the block has a line i (from 0), reading on to it when needed.
+  bool A(qsizetype i);
+  // Line i, once A(i) has said it is there.
+  const QString& operator[](qsizetype i) const { return lignes_[i]; }
+  // The lines read so far.
+  const QStringList& Lignes() const { return lignes_; }
+  // Reads past the rest of the block without keeping it, so that the next block can start.
+  void Termine();
+  // "NP" after the marker: the filled command draws a line. Known once the block is read.
+  bool SansRemplissage() const { return sansRemplissage_; }
+
+ private:
+  bool LitLigne(bool garde);
+
+  SourcePlot& source_;
+  bool marqueurs_;
+  QStringList lignes_;
+  bool fini_ = false;
+  bool sansRemplissage_ = false;
+};
 
 enum class GenreLigne { Commentaire, Commande, Donnees };
 // An empty or blank line, or one whose first character is "'", is a comment; a line starting
