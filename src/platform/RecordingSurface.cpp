@@ -1,11 +1,16 @@
 #include "platform/RecordingSurface.h"
 
+#include <cmath>
+
 #include "platform/FontMetrics.h"
 #include "platform/PainterSurface.h"
 #include "platform/Pictures.h"
 #include "platform/Prompter.h"
 
 QString NombreJournal(double v) {
+  // Beyond the digits a coordinate holds, the exponent form: writing out every digit of a huge
+  // number costs more than drawing it.
+  if (!(std::fabs(v) < 1e15)) return QString::number(v, 'g', 6);
   QString texte = QString::number(v, 'f', 2);
   if (texte == QLatin1String("-0.00")) texte = QStringLiteral("0.00");
   return texte;

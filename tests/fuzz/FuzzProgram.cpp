@@ -8,16 +8,24 @@
 
 #include "FuzzApplication.h"
 #include "HeadlessRun.h"
+#include "drawing/DrawState.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "interpreter/Scrambling.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
+#include "platform/OutputSurface.h"
+#include "platform/RecordingSurface.h"
 #include "platform/TextFile.h"
 
 namespace {
 
 // Enough for loops to reach every command many times, few enough that an input ends in a second.
 constexpr int64_t kInstructionsMax = 3000;
+// A user who has waited long enough presses Esc: past this many primitives on the surface of a
+// run, the next yield stops it. A loop that never yields still hangs, as it would for the user.
+constexpr size_t kPrimitivesMax = 5000;
 
 struct FichierFixe {
   const char* nom;
@@ -98,6 +106,15 @@ void ExecuteProgrammeFuzz(const uint8_t* donnees, size_t taille) {
   // Two answers for Input and the messages; a third dialog is cancelled.
   session.AjouteReponse(QStringLiteral("2,5"));
   session.AjouteReponse(QStringLiteral("OK"));
+  DefinitDoEvents([] {
+    const auto* surface = dynamic_cast<const RecordingSurface*>(Sortie);
+    if (surface != nullptr && surface->Primitives().size() > kPrimitivesMax) Arret = true;
+  });
   session.Execute(*texte);
-  if (texte->startsWith(QLatin1Char('\''))) session.ImprimeEnregistre();
+  if (texte->startsWith(QLatin1Char('\''))) {
+    // A new request, as the print menu's: a stop asked during the screen run is forgotten.
+    Arret = false;
+    session.ImprimeEnregistre();
+  }
+  DefinitDoEvents(nullptr);
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -33,9 +34,13 @@ int main(int argc, char** argv) {
       return 1;
     }
     const QByteArray octets = f.readAll();
-    std::fprintf(stderr, "%s\n", qPrintable(chemin));
+    // The name first, so that a crash shows which input it was; the time after, to spot slow ones.
+    std::fprintf(stderr, "%s", qPrintable(chemin));
+    QElapsedTimer chrono;
+    chrono.start();
     ExecuteProgrammeFuzz(reinterpret_cast<const uint8_t*>(octets.constData()),
                          static_cast<size_t>(octets.size()));
+    std::fprintf(stderr, " %lld ms\n", static_cast<long long>(chrono.elapsed()));
   }
   std::printf("replay_program: %lld inputs replayed\n", static_cast<long long>(fichiers.size()));
   return 0;

@@ -282,6 +282,7 @@ TEST_F(SurfaceTest, RecordsEveryPrimitiveAsOneLogLine) {
   EXPECT_EQ(NombreJournal(-0.004), QStringLiteral("0.00"));
   EXPECT_EQ(NombreJournal(-0.005001), QStringLiteral("-0.01"));
   EXPECT_EQ(NombreJournal(1234.5), QStringLiteral("1234.50"));
+  EXPECT_EQ(NombreJournal(-1e38), QStringLiteral("-1e+38"));
 
   r.Efface();
   EXPECT_TRUE(r.Journal().isEmpty());
