@@ -1,5 +1,6 @@
 #include "commands/Ellipse.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "drawing/Device.h"
@@ -55,7 +56,8 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
     debut = std::fmod(debut, Tour);
     fin = debut + (etendueDonnee > 2 * Tour ? Tour + std::fmod(etendueDonnee, Tour) : etendueDonnee);
   }
-  const double etendue = std::fabs(fin - debut);
+  // An end before the start draws the start point alone, however far before it lies.
+  const double etendue = std::max(0.0, fin - debut);
   const size_t n = static_cast<size_t>(ArrondiPair(etendue / pas + 0.5 + 2));
 
   // Each angle is reckoned from the start by its index, never by a running sum.

@@ -369,7 +369,7 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
     ErreurChamp(1, QStringLiteral("séparateur / separator %1").arg(TexteNombre(code)));
   const QChar separateur = code >= 1 ? QChar(static_cast<char16_t>(code)) : QLatin1Char(',');
   const QString nomReference = Trim(SousChamp(f1, 2));
-  const int colRef = static_cast<int>(Val(SousChamp(f1, 3)));
+  const int colRef = VersEntier32(std::trunc(Val(SousChamp(f1, 3))));
 
   QString nomFichierX;
   int colX = 0;

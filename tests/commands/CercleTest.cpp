@@ -251,6 +251,12 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
     ASSERT_EQ(Messages().size(), avant + 1) << angle;
     EXPECT_TRUE(Messages().back().texte.contains(QStringLiteral("field 5"))) << angle;
   }
+  // A start so large that a turn added to the end is lost: the end lies before it, and the arc
+  // is the start point alone.
+  const size_t avant = Messages().size();
+  Run(QStringList{"Cercle = 10, 10, 10, 1.5E+20", "Trait = 0, 0, 1, 1"});
+  EXPECT_EQ(Messages().size(), avant);
+  EXPECT_EQ(Lignes().size(), 1u);
 }
 
 }  // namespace

@@ -252,6 +252,13 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   EXPECT_TRUE(Erreur().contains(QStringLiteral("column 3 ?"))) << Erreur().toStdString();
   Run(QStringLiteral("Plot = %1, 2147483647, 2").arg(s10));
   EXPECT_TRUE(Erreur().contains(QStringLiteral("column 3 ?"))) << Erreur().toStdString();
+  // A reference column beyond the 32-bit range overflows as the other columns do, rather than
+  // naming a column nobody wrote.
+  avant = Messages().size();
+  Run(QStringLiteral("Plot = %1§44§§3.5e38, 1, 2").arg(s10));
+  ASSERT_EQ(Messages().size(), avant + 1);
+  EXPECT_FALSE(Erreur().contains(QStringLiteral("-2147483648"))) << Erreur().toStdString();
+  EXPECT_TRUE(Lignes().empty());
 
   // MaxPlot bounds the points of a block and has a ceiling of its own.
   const QString trois = Fichier("z.txt", "0,0\n1,1\n2,2\n");
