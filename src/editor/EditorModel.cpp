@@ -112,11 +112,6 @@ int ModeleEditeur::LongueurLigne(int pos) const {
   return (debut - debutPremiere) + std::max(0, finDerniere - fin);
 }
 
-// The keyboard reaches the editor only once its window is the active one (a find dialog over it
-// keeps it otherwise).
-void ModeleEditeur::PrendFocus() {
-  editeur_.activateWindow();
-  editeur_.setFocus();
-}
+void ModeleEditeur::PrendFocus() { editeur_.setFocus(); }
 
 void ModeleEditeur::ColoreInstruction() { editeur_.ColoreInstruction(); }

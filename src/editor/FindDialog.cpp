@@ -139,6 +139,13 @@ bool FrmFind::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
   }
 }
 
+// The keyboard reaches the editor only once the main window is the active one again: focusing the
+// editor alone leaves it in this dialog.
+void FrmFind::RendFocus() {
+  editeur_.activateWindow();
+  editeur_.Modele().PrendFocus();
+}
+
 EditeurTexte& FrmFind::Modele() const { return modele_ ? *modele_ : editeur_.Modele(); }
 
 int FrmFind::Trouve(const QString& cible, int depuis) const {
@@ -175,7 +182,8 @@ void FrmFind::Chercher() {
     modele.SetSelLength(static_cast<int>(cible.size()));
     reprise_ = editeur_.PosTrouve + static_cast<int>(cible.size());
   }
-  editeur_.Modele().PrendFocus();
+  // A replace loop gives the focus back once, at its end.
+  if (!modele_) RendFocus();
   ++editeur_.NbRecherches;
   if (editeur_.PosTrouve < 0) {
     modele.SetSelStart(posAvantRecherche_);
@@ -254,6 +262,7 @@ FrmFind::Lot::~Lot() {
   curseur_.endEditBlock();
   editeur.SuiviModif = suivi;
   dialogue_.modele_ = nullptr;
+  dialogue_.RendFocus();
 }
 
 void FrmFind::Remplacer_Tout_Click() {

@@ -66,6 +66,7 @@ class FrmFind : public QDialog {
     EditeurDocument document_;
     QTextCursor curseur_;
   };
+  void RendFocus();
   // The text the searches work on: the editor's, or the replace loop's model of it.
   EditeurTexte& Modele() const;
   // Position of the search text from a position on, -1 when absent (an empty text is never found).
