@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QLineEdit>
 
 #include "WindowFixture.h"
@@ -79,6 +81,16 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   EXPECT_EQ(prompter_.Messages().size(), 1u);
   EXPECT_EQ(FichierCourant, ansi);
   EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("90°")));
+
+  // So is a FIFO, at once: opening it must not wait for a writer.
+  prompter_.Efface();
+  const QString tube = Chemin(QStringLiteral("tube.dat"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+  fichiers_.ouvertures.push_back(tube);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(tube));
+  EXPECT_EQ(FichierCourant, ansi);
 }
 
 TEST_F(ProgramFilesTest, SaveQuestionYesNoCancelAndFailedSave) {
