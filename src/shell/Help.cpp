@@ -140,7 +140,7 @@ void FenetrePrincipale::Mnu_MAJ_Aide_Click() { CHelp::Show(NomAideMaj(), repProg
 void FenetrePrincipale::Mnu_Conditions_Click() { CHelp::Show(NomAideMenu(), repProgramme_, SujetConditions); }
 
 void FenetrePrincipale::Mnu_AProposDe_Click() {
-  Dialogues().MsgBox(TexteAPropos(), Boutons::Ok, TexteMsg(104));
+  Dialogues().MsgBox(TexteAPropos(), Boutons::Ok, TexteMsg(104), Icone::Information);
 }
 
 void FenetrePrincipale::Mnu_Non_Doc_Click() { CHelp::Show(NomAideNonDoc(), repProgramme_); }

@@ -254,7 +254,8 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   hote_->DebutRun();
   if (!PrepareImprimante()) {
     hote_->FinRun();
-    Dialogues().MsgBox(TexteRes(160) + QStringLiteral("\r\n") + TexteRes(560), Boutons::Ok, QString());
+    Dialogues().MsgBox(TexteRes(160) + QStringLiteral("\r\n") + TexteRes(560), Boutons::Ok, QString(),
+                       Icone::Critique);
     return false;
   }
   MesureImprimante();

@@ -110,7 +110,7 @@ void FenetrePrincipale::Mnu_ImprimerZoom_Click() {
     facteur.reset();
   }
   if (!facteur || *facteur == 0) {
-    Dialogues().MsgBox(invalide, Boutons::Ok, QString());
+    Dialogues().MsgBox(invalide, Boutons::Ok, QString(), Icone::Exclamation);
     return;
   }
   Arret = false;

@@ -41,7 +41,8 @@ QString TexteAide(int n) { return TexteRes(BaseLangueAide + n); }
 QString Dossier(const QString& chemin) { return chemin.endsWith(u'/') ? chemin : chemin + u'/'; }
 
 bool Question(const QString& texte) {
-  return Dialogues().MsgBox(texte, Boutons::OuiNon, QString()) == Reponse::Oui;
+  // No is the default: Enter alone changes nothing on the system.
+  return Dialogues().MsgBox(texte, Boutons::OuiNon, QString(), Icone::Question, 2) == Reponse::Oui;
 }
 
 // A value of a desktop entry: backslashes doubled, line ends as escapes.

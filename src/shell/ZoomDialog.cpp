@@ -43,7 +43,8 @@ void ValideZoom(QString& texteZoom, QString& texteFacteur) {
   const std::optional<double> facteur = Evalue(texteFacteur);
   const std::optional<double> zoom = Evalue(texteZoom);
   if (!facteur || !zoom) {
-    Dialogues().MsgBox(QStringLiteral("Valeur non numérique\r\nNo numeric value"), Boutons::Ok, QString());
+    Dialogues().MsgBox(QStringLiteral("Valeur non numérique\r\nNo numeric value"), Boutons::Ok, QString(),
+                       Icone::Exclamation);
     return;
   }
   texteFacteur = Replace(texteFacteur, QStringLiteral(","), QStringLiteral("."));

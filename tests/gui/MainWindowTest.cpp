@@ -346,3 +346,39 @@ TEST_F(MainWindowTest, EveryMenuLevelHasDistinctAccessKeysInEveryLanguage) {
   EXPECT_EQ(QApplication::activePopupWidget(), m.Menu(QStringLiteral("Mnu_Help")));
   if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
+
+TEST_F(MainWindowTest, MessageBoxesShowTheirIcons) {
+  Demarre();
+  VraisDialogues();
+  ReponsesModales reponses;
+  // Help › About.
+  BoiteVue apropos;
+  reponses.Ajoute(NoteEtEntree(apropos));
+  ChoisitMenu(u'a', u'm');
+  EXPECT_TRUE(apropos.vue);
+  EXPECT_EQ(apropos.icone, QMessageBox::Information);
+
+  // A zoom that is no number.
+  BoiteVue zoom;
+  reponses.Ajoute([this](QWidget*) {
+    Frappe(QStringLiteral("1/0"));
+    Clavier(Qt::Key_Return);
+  });
+  reponses.Ajoute(NoteEtEntree(zoom));
+  Clavier(Qt::Key_F7);
+  EXPECT_EQ(zoom.texte, QStringLiteral("Valeur non numérique\r\nNo numeric value"));
+  EXPECT_EQ(zoom.icone, QMessageBox::Warning);
+
+  // A print factor of 0.
+  BoiteVue facteur;
+  reponses.Ajoute([this](QWidget*) {
+    Clavier(Qt::Key_A, Qt::ControlModifier);
+    Frappe(QStringLiteral("0"));
+    Clavier(Qt::Key_Return);
+  });
+  reponses.Ajoute(NoteEtEntree(facteur));
+  Clavier(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(facteur.texte, QStringLiteral("Valeur non valide\r\nNo valid value"));
+  EXPECT_EQ(facteur.icone, QMessageBox::Warning);
+  EXPECT_TRUE(reponses.Epuisees());
+}

@@ -185,3 +185,39 @@ TEST_F(SetupWindowTest, MenuEntryAsksForTheFolder) {
   EXPECT_EQ(titres, QStringList({QStringLiteral("Sélectionnez un répertoire  ")}));
   EXPECT_TRUE(prompter_.Messages().empty());
 }
+
+class SetupMenuTest : public WindowFixture {
+ protected:
+  void TearDown() override {
+    DefinitChoixRepertoire(nullptr);
+    WindowFixture::TearDown();
+  }
+};
+
+TEST_F(SetupMenuTest, EnterThroughTheQuestionsChangesNothing) {
+  const QByteArray donnees = qgetenv("XDG_DATA_HOME");
+  const bool avaitDonnees = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+  QTemporaryDir choisi, partage;
+  qputenv("XDG_DATA_HOME", QFile::encodeName(partage.path()));
+  EcritOctets(Programme() + QStringLiteral("/exemple.dat"), "Trait 0,0,5,5\r\n");
+  DefinitChoixRepertoire([&choisi](const QString&, QWidget*) { return choisi.path(); });
+  Demarre();
+  VraisDialogues();
+  ReponsesModales reponses;
+  BoiteVue questions[3], resume;
+  for (BoiteVue& q : questions) reponses.Ajoute(NoteEtEntree(q));
+  reponses.Ajoute(NoteEtEntree(resume));
+  ChoisitMenu(u'o', u'm');
+  for (const BoiteVue& q : questions) {
+    EXPECT_EQ(q.icone, QMessageBox::Question) << q.texte.toStdString();
+    EXPECT_EQ(q.defaut, QStringLiteral("&Non")) << q.texte.toStdString();
+  }
+  EXPECT_EQ(resume.texte, CRLF + QStringLiteral("Aucune action effectuée") + CRLF);
+  EXPECT_FALSE(QFile::exists(choisi.path() + QStringLiteral("/exemple.dat")));
+  EXPECT_FALSE(QFile::exists(choisi.path() + u'/' + NomRaccourci));
+  EXPECT_FALSE(QFile::exists(partage.path() + QStringLiteral("/applications/") + NomLanceurAssociation));
+  if (avaitDonnees)
+    qputenv("XDG_DATA_HOME", donnees);
+  else
+    qunsetenv("XDG_DATA_HOME");
+}

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -75,7 +77,8 @@ class ReponsesModales {
       dernier_ = modal;
       auto reponse = std::move(file_.front());
       file_.pop_front();
-      reponse(modal);
+      // Out of this timer's slot, so that the dialogs the answer opens get theirs.
+      QTimer::singleShot(0, modal, [reponse, modal] { reponse(modal); });
     });
     minuterie_.start();
   }
@@ -87,6 +90,28 @@ class ReponsesModales {
   QPointer<QWidget> dernier_;
   std::deque<std::function<void(QWidget*)>> file_;
 };
+
+// What a message box showed, and the button that Enter pressed in it.
+struct BoiteVue {
+  QString texte;
+  QMessageBox::Icon icone = QMessageBox::NoIcon;
+  QString defaut;  // the caption of the default button
+  bool vue = false;
+};
+
+// An answer for ReponsesModales: notes the message box, then presses Enter as the user does.
+inline std::function<void(QWidget*)> NoteEtEntree(BoiteVue& b) {
+  return [&b](QWidget* dialogue) {
+    if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) {
+      b.vue = true;
+      b.texte = boite->text();
+      b.icone = boite->icon();
+      if (boite->defaultButton()) b.defaut = boite->defaultButton()->text();
+    }
+    QWidget* cible = QApplication::focusWidget();
+    QTest::keyClick(cible && cible->window() == dialogue ? cible : dialogue, Qt::Key_Return);
+  };
+}
 
 class WindowFixture : public ConfigFixture {
  protected:
