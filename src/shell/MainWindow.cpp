@@ -338,6 +338,12 @@ bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificat
       if (etat != (Qt::ShiftModifier | Qt::ControlModifier)) return false;
       Mnu_ImprimerZoom_Click();
       return true;
+    case Qt::Key_Semicolon:
+      // Key code 59: during a live mouse drawing it belongs to the drawing, not to the editor.
+      if (!Dessin.ModeDessin) return false;
+      Dialogues().MsgBox(QStringLiteral("KeyCode = 59"), Boutons::Ok, QString());
+      if (FrmDessin* dessin = FrmDessin::Ouvert()) dessin->RendFocus();
+      return true;
     default:
       return false;
   }

@@ -24,6 +24,7 @@ MontreConditions montreCourant;
 }  // namespace
 
 void ModeleConditions::Active() {
+  Titre = TexteMsg(168);
   Invite = TexteMsg(169);
   Conditions = TexteMsg(167);
   Accepte = TexteMsg(170);
@@ -59,6 +60,12 @@ Form6::Form6(ModeleConditions& modele, std::function<void()> aide, QWidget* pare
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setModal(true);
   auto* colonne = new QVBoxLayout(this);
+  auto* text1 = new QLabel(modele_.Titre, this);
+  text1->setObjectName(QStringLiteral("Text1"));
+  QFont gras = text1->font();
+  gras.setBold(true);
+  text1->setFont(gras);
+  colonne->addWidget(text1);
   auto* text2 = new QLabel(modele_.Invite, this);
   text2->setWordWrap(true);
   colonne->addWidget(text2);

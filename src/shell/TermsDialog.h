@@ -18,6 +18,7 @@ class ModeleConditions {
   // OK, or any other closing: ConditionsAcceptees := true when the acceptance is selected.
   void Valide() const;
 
+  QString Titre;        // text 168
   QString Invite;       // text 169
   QString Conditions;   // text 167
   QString Accepte;      // text 170

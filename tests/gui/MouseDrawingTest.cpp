@@ -336,3 +336,32 @@ TEST_F(MouseDrawingTest, AJournalThatCannotBeDrawnIsReported) {
   EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("$Dessin_tmp.txt")));
   EXPECT_TRUE(F().Hote().MnuVisualiserActif);
 }
+
+TEST_F(MouseDrawingTest, SemicolonDuringALiveDrawingGoesToTheDialog) {
+  Demarre();
+  Clavier(Qt::Key_F9);
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  FrmDessin::Ouvert()->activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_Return);
+  ASSERT_TRUE(Dessin.ModeDessin);
+  F().activateWindow();
+  Ed().setFocus();
+  QApplication::processEvents();
+  Frappe(QStringLiteral(";"));
+  QApplication::processEvents();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("KeyCode = 59"));
+  EXPECT_TRUE(prompter_.Messages()[0].titre.isEmpty());
+  EXPECT_EQ(Ed().Modele().Text(), QString());
+  EXPECT_EQ(QApplication::activeWindow(), FrmDessin::Ouvert());
+
+  // Without a live drawing it is typed into the program.
+  Clavier(Qt::Key_Escape);
+  QApplication::processEvents();
+  F().activateWindow();
+  Ed().setFocus();
+  QApplication::processEvents();
+  Frappe(QStringLiteral(";"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral(";"));
+}

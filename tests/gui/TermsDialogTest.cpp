@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QRadioButton>
 #include <QUrl>
 
@@ -99,6 +100,10 @@ TEST_F(TermsDialogTest, TheWindowCountsEveryClosingAsOk) {
     Form6 dialogue(modele, [&aides] { ++aides; });
     EXPECT_TRUE(dialogue.Option2()->isChecked());
     dialogue.show();
+    const auto* titre = dialogue.findChild<QLabel*>(QStringLiteral("Text1"));
+    ASSERT_NE(titre, nullptr);
+    EXPECT_TRUE(titre->isVisible());
+    EXPECT_EQ(titre->text(), QStringLiteral("Terms of use"));
     EXPECT_EQ(aides, 1);
     dialogue.close();
     EXPECT_FALSE(ConditionsAcceptees) << "closing with the refusal selected refuses";
