@@ -293,6 +293,8 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   premierRunFait_ = true;
   ExecuteProgramme();
   hote_->FinRun();
+  // The run could not give the editor the focus while start-up held the window without input.
+  if (hote_->MnuCodeCoche) editeur_->setFocus();
   // After the entries that start-up held disabled are back as they were.
   menus_->RegleEntreesAide(true, repProgramme_);
   return true;

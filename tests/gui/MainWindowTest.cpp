@@ -382,3 +382,15 @@ TEST_F(MainWindowTest, MessageBoxesShowTheirIcons) {
   EXPECT_EQ(facteur.icone, QMessageBox::Warning);
   EXPECT_TRUE(reponses.Epuisees());
 }
+
+TEST_F(MainWindowTest, KeysTypedRightAfterStartGoIntoTheEditor) {
+  Demarre();
+  QApplication::processEvents();
+  Frappe(QStringLiteral("abc"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("abc"));
+  // After every run too, with the code pane shown.
+  F().Vue().setFocus();
+  Clavier(Qt::Key_F4);
+  Frappe(QStringLiteral("d"));
+  EXPECT_EQ(Ed().Modele().Text().size(), 4);
+}
