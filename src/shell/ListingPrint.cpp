@@ -1,5 +1,6 @@
 #include "shell/ListingPrint.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
@@ -174,15 +175,16 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
     imprimante.setPrinterName(morvo.printerName());
   imprimante.setPageLayout(morvo.pageLayout());
   imprimante.setPrintRange(aSelection ? QPrinter::Selection : QPrinter::AllPages);
+  const QString propose = QDir::current().absoluteFilePath(
+      (Shell.NomFichier.isEmpty() ? QStringLiteral("Morvo") : TitreImpression(Shell.NomFichier)) +
+      QStringLiteral("_code.pdf"));
+  // The print dialog asks for the PDF file itself: it shows this name.
+  if (ImprimanteEstPdf()) imprimante.setOutputFileName(propose);
   if (!DialoguesFic().ChoisitImprimante(imprimante)) return false;
   const bool selection = aSelection && imprimante.printRange() == QPrinter::Selection;
 
   const bool pdf = imprimante.outputFormat() == QPrinter::PdfFormat;
-  if (pdf) {
-    QString propose = imprimante.outputFileName();
-    if (propose.isEmpty())
-      propose = (Shell.NomFichier.isEmpty() ? QStringLiteral("Morvo") : TitreImpression(Shell.NomFichier)) +
-                QStringLiteral("_code.pdf");
+  if (pdf && imprimante.outputFileName().isEmpty()) {
     const QString fichier =
         DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
     if (fichier.isEmpty()) return false;

@@ -116,38 +116,34 @@ TEST_F(ListingPrintTest, MenuCommandPrintsTheProgramOrTheSelection) {
   Demarre();
   Shell.NomFichier = Chemin(QStringLiteral("cadran.dat"));
   Ed().Modele().SetText(ProgrammeDe(100));
-  const QString pdf = Chemin(QStringLiteral("code.pdf"));
-  fichiers_.enregistrements.push_back(pdf);
-  EXPECT_TRUE(F().Mnu_ImprimerCode_Click());
-  EXPECT_EQ(NombrePages(LitOctets(pdf)), 2);
-  ASSERT_EQ(fichiers_.Demandes.size(), 2);
-  EXPECT_EQ(fichiers_.Demandes[0], QStringLiteral("printer"));
-  EXPECT_EQ(fichiers_.Demandes[1], QStringLiteral("save cadran_code.pdf pdf"));
+  // File › Print Code: the print dialog proposes the PDF file and nothing asks for it again.
+  ChoisitMenu(u'f', u'c');
+  EXPECT_EQ(fichiers_.Demandes, QStringList({QStringLiteral("printer")}));
+  EXPECT_EQ(NombrePages(LitOctets(Chemin(QStringLiteral("cadran_code.pdf")))), 2);
   EXPECT_TRUE(prompter_.Messages().empty());
 
-  // With a selection kept in the dialog, only the selected lines.
+  // With a selection kept in the dialog, only the selected lines, into the file chosen there.
+  const QString pdf = Chemin(QStringLiteral("code.pdf"));
+  fichiers_.fichierPdf = pdf;
   QTextCursor c = Ed().textCursor();
   c.setPosition(0);
   c.setPosition(40, QTextCursor::KeepAnchor);
   Ed().setTextCursor(c);
-  QFile::remove(pdf);
-  fichiers_.enregistrements.push_back(pdf);
   EXPECT_TRUE(F().Mnu_ImprimerCode_Click());
   EXPECT_EQ(NombrePages(LitOctets(pdf)), 1);
 
-  // Cancelled printer dialog (here through the menu entry) or file name: nothing printed.
+  // Cancelled printer dialog: nothing printed.
   QFile::remove(pdf);
   fichiers_.imprimanteChoisie = false;
   fichiers_.Demandes.clear();
-  F().Action(QStringLiteral("Mnu_ImprimerCode"))->trigger();
+  EXPECT_FALSE(F().Mnu_ImprimerCode_Click());
   EXPECT_EQ(fichiers_.Demandes, QStringList({QStringLiteral("printer")}));
   fichiers_.imprimanteChoisie = true;
-  EXPECT_FALSE(F().Mnu_ImprimerCode_Click());
   EXPECT_FALSE(QFile::exists(pdf));
   EXPECT_TRUE(prompter_.Messages().empty());
 
   // A PDF that cannot be written is reported.
-  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("absent/code.pdf")));
+  fichiers_.fichierPdf = Chemin(QStringLiteral("absent/code.pdf"));
   EXPECT_FALSE(F().Mnu_ImprimerCode_Click());
   ASSERT_EQ(prompter_.Messages().size(), 1u);
   EXPECT_TRUE(
