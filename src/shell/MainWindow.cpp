@@ -382,7 +382,15 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   etat.FichierCourant = FichierCourant;
   etat.DoubleClic = Action(QStringLiteral("Mnu_DblClick"))->isChecked();
   etat.JournalDessin = QDir::current().absoluteFilePath(NomJournalDessin);
-  if (AccepteFermeture(etat, [this] { return Mnu_EnregistrerS_Click(); }))
+  etat.DessinNonSauve = Dessin.DessinDemarre;
+  const auto sauveDessin = [] {
+    FrmDessin* dessin = FrmDessin::Ouvert();
+    if (dessin == nullptr) return false;
+    dessin->Cmd_OK_Click();
+    return !Dessin.DessinDemarre;
+  };
+  if (AccepteFermeture(
+          etat, [this] { return Mnu_EnregistrerS_Click(); }, sauveDessin))
     evenement->accept();
   else
     evenement->ignore();

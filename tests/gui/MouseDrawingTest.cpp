@@ -365,3 +365,34 @@ TEST_F(MouseDrawingTest, SemicolonDuringALiveDrawingGoesToTheDialog) {
   Frappe(QStringLiteral(";"));
   EXPECT_EQ(Ed().Modele().Text(), QStringLiteral(";"));
 }
+
+TEST_F(MouseDrawingTest, ClosingDuringADrawingAsksToSaveIt) {
+  Demarre();
+  Clavier(Qt::Key_F9);
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  FrmDessin::Ouvert()->activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_Return);
+  QTest::mouseClick(&F().Vue(), Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+  ASSERT_EQ(LignesJournal().size(), 2);
+
+  // Alt+F4 with an unchanged program: Cancel keeps the window and the drawing.
+  prompter_.AjouteReponse(QStringLiteral("CANCEL"));
+  F().activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_F4, Qt::AltModifier);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("Sauvegarder les modifications?"));
+  EXPECT_EQ(prompter_.Messages()[0].boutons, Boutons::OuiNonAnnuler);
+  EXPECT_TRUE(F().isVisible());
+  EXPECT_EQ(LignesJournal().size(), 2);
+
+  // Yes saves it as its point file, then the window closes.
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  Clavier(Qt::Key_F4, Qt::AltModifier);
+  EXPECT_FALSE(F().isVisible());
+  const std::optional<QString> sauve = LitFichierTexte(Chemin(QStringLiteral("Dessin.txt")));
+  ASSERT_TRUE(sauve.has_value());
+  EXPECT_EQ(sauve->split(CRLF).size(), 3);
+  EXPECT_FALSE(QFile::exists(CheminJournalDessin()));
+}

@@ -98,4 +98,28 @@ TEST_F(ShutdownTest, NoQuestionWithoutChangesAndNothingBeforeStartUpEnds) {
   EXPECT_TRUE(QFile::exists(journal_));
 }
 
+TEST_F(ShutdownTest, AnUnsavedMouseDrawingIsAskedAboutAfterTheProgram) {
+  EtatFermeture e = Modifie();
+  e.DessinNonSauve = true;
+  int dessins = 0;
+  const auto sauveDessin = [&dessins] {
+    ++dessins;
+    return false;
+  };
+  // Both questions; a drawing that could not be saved keeps the window and the journal.
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  EXPECT_FALSE(AccepteFermeture(e, Sauve(true), sauveDessin));
+  ASSERT_EQ(prompter_.Messages().size(), 2u);
+  EXPECT_EQ(prompter_.Messages()[1].titre, QStringLiteral("Morvo Dessin"));
+  EXPECT_EQ(dessins, 1);
+  EXPECT_TRUE(QFile::exists(journal_));
+  // No discards the drawing.
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  EXPECT_TRUE(AccepteFermeture(e, Sauve(true), sauveDessin));
+  EXPECT_EQ(dessins, 1);
+  EXPECT_FALSE(QFile::exists(journal_));
+}
+
 }  // namespace
