@@ -58,6 +58,16 @@ class MouseDrawingTest : public WindowFixture {
     EXPECT_NE(FrmDessin::Ouvert(), nullptr);
     return *FrmDessin::Ouvert();
   }
+  // F9 opens the dialog and Enter starts a drawing in the given colour, as the user does.
+  void DemarreDessinAuClavier(const QString& couleur = QStringLiteral("Magenta")) {
+    Clavier(Qt::Key_F9);
+    ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+    FrmDessin::Ouvert()->Texte(2)->setText(couleur);
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_Return);
+    ASSERT_TRUE(Dessin.ModeDessin);
+  }
   // A press as the drawing view delivers it.
   void Appuie(int shift, float x, float y) { F().Form_MouseDown(BoutonGauche, shift, x, y); }
 };
@@ -228,13 +238,7 @@ QImage Affiche(QWidget& widget) {
 TEST_F(MouseDrawingTest, TheDrawingStaysOnScreenAfterARunFromTheDialog) {
   Demarre();
   Tape(QStringLiteral("Trait 0,0,20,20\r\n"));
-  Clavier(Qt::Key_F9);
-  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
-  FrmDessin::Ouvert()->Texte(2)->setText(QStringLiteral("Rouge"));
-  FrmDessin::Ouvert()->activateWindow();
-  QApplication::processEvents();
-  Clavier(Qt::Key_Return);
-  ASSERT_TRUE(Dessin.ModeDessin);
+  DemarreDessinAuClavier(QStringLiteral("Rouge"));
   VueDessin& vue = F().Vue();
   QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
   QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(300, 100));
@@ -339,12 +343,7 @@ TEST_F(MouseDrawingTest, AJournalThatCannotBeDrawnIsReported) {
 
 TEST_F(MouseDrawingTest, SemicolonDuringALiveDrawingGoesToTheDialog) {
   Demarre();
-  Clavier(Qt::Key_F9);
-  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
-  FrmDessin::Ouvert()->activateWindow();
-  QApplication::processEvents();
-  Clavier(Qt::Key_Return);
-  ASSERT_TRUE(Dessin.ModeDessin);
+  DemarreDessinAuClavier();
   F().activateWindow();
   Ed().setFocus();
   QApplication::processEvents();
@@ -368,11 +367,7 @@ TEST_F(MouseDrawingTest, SemicolonDuringALiveDrawingGoesToTheDialog) {
 
 TEST_F(MouseDrawingTest, ClosingDuringADrawingAsksToSaveIt) {
   Demarre();
-  Clavier(Qt::Key_F9);
-  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
-  FrmDessin::Ouvert()->activateWindow();
-  QApplication::processEvents();
-  Clavier(Qt::Key_Return);
+  DemarreDessinAuClavier();
   QTest::mouseClick(&F().Vue(), Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
   ASSERT_EQ(LignesJournal().size(), 2);
 
