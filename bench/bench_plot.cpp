@@ -81,4 +81,32 @@ void BM_PlotColonne1000(benchmark::State& etat) {
 }
 BENCHMARK(BM_PlotColonne1000)->Unit(benchmark::kMillisecond);
 
+// A curve of 100 points whose X values come from a file of a million lines: the X file is read
+// only as far as the points the command takes.
+void BM_PlotFichierXLimite(benchmark::State& etat) {
+  static QTemporaryDir dossier;
+  static const QString nomX = dossier.filePath(QStringLiteral("x1000000.txt"));
+  static const QString nomY = dossier.filePath(QStringLiteral("y100.txt"));
+  static const bool ecrits = [] {
+    QByteArray x, y;
+    x.reserve(8 * 1000000);
+    for (int i = 0; i < 1000000; ++i) x += QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 100; ++i) y += QByteArray::number(i % 7) + "\r\n";
+    QFile fx(nomX), fy(nomY);
+    return dossier.isValid() && fx.open(QIODevice::WriteOnly) && fx.write(x) == x.size() &&
+           fy.open(QIODevice::WriteOnly) && fy.write(y) == y.size();
+  }();
+  if (!ecrits) {
+    std::fprintf(stderr, "bench_plot: cannot write the X file\n");
+    std::exit(1);
+  }
+  const QString programme = QStringLiteral("Plot = %1, 1§%2, 1, 0§§100\r\n").arg(nomY, nomX);
+  for (auto _ : etat) {
+    SessionHeadless session(1000, 700, 96.0);
+    session.Execute(programme);
+    benchmark::DoNotOptimize(session.Image().constBits());
+  }
+}
+BENCHMARK(BM_PlotFichierXLimite)->Unit(benchmark::kMillisecond);
+
 }  // namespace

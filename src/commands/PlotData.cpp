@@ -124,17 +124,21 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
   return Shell.RepCourant.isEmpty() ? n : QDir(Shell.RepCourant).filePath(n);
 }
 
+[[noreturn]] void FichierPlotIntrouvable(const QString& chemin) {
+  TypeErreur = QStringLiteral("F");
+  FichierManquant = chemin;
+  LeveErreurExecution(QStringLiteral("file not found"));
+}
+
 QStringList LignesFichierPlot(const QString& chemin) {
   const std::optional<QString> texte = LitFichierTexte(chemin);
-  if (!texte) {
-    TypeErreur = QStringLiteral("F");
-    FichierManquant = chemin;
-    LeveErreurExecution(QStringLiteral("file not found"));
-  }
+  if (!texte) FichierPlotIntrouvable(chemin);
   return DecoupeLignes(*texte);
 }
 
-SourcePlot::SourcePlot(const QString& chemin) : lignes_(LignesFichierPlot(chemin)) {}
+SourcePlot::SourcePlot(const QString& chemin) {
+  if (!lecteur_.Ouvre(chemin)) FichierPlotIntrouvable(chemin);
+}
 
 bool BlocPlot::LitLigne(bool garde) {
   if (fini_ || source_.Fin()) {

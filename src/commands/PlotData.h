@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/TextFile.h"
+
 // A relative name is looked for in the folder of the program last opened, then in the folder of
 // the level's own program; "\" separates folders as "/" does; a name without extension gets
 // ".txt".
@@ -19,17 +21,17 @@ QString CheminFichierPlot(const QString& nom, int niveau);
 // The lines of a data file; a file that cannot be read is a run error that names it.
 QStringList LignesFichierPlot(const QString& chemin);
 
-// A data file taken one line at a time, so that a reader that stops early has read no further.
+// A data file taken one line at a time from the disk, so that a reader that stops early has read
+// no further and never holds the whole file.
 class SourcePlot {
  public:
   // A file that cannot be read is a run error that names it.
   explicit SourcePlot(const QString& chemin);
-  bool Fin() const { return suivante_ >= lignes_.size(); }
-  QString Suivante() { return lignes_[suivante_++]; }
+  bool Fin() { return lecteur_.Fin(); }
+  QString Suivante() { return lecteur_.Suivante(); }
 
  private:
-  QStringList lignes_;
-  qsizetype suivante_ = 0;
+  LecteurLignes lecteur_;
 };
 
 // One block of a data file, read from its source only as far as its reader asks. A block ends with

@@ -83,6 +83,20 @@ TEST_F(PlotTest, FitsTheRangeAndReadsEveryLineEnd) {
   EXPECT_POINT(l[0].Points[1], Px(100.0 / 3, 50));
   EXPECT_POINT(l[1].Points[1], Px(200.0 / 3, 100));
 
+  // An X file is read only as far as the points it gives: one of 64 GB, empty beyond its first
+  // lines, plots its first three points at once.
+  {
+    QFile gros(dossier_.filePath(QStringLiteral("gros.txt")));
+    ASSERT_TRUE(gros.open(QIODevice::WriteOnly));
+    gros.write("0\n10\n20\n30\n");
+    ASSERT_TRUE(gros.resize(qint64(64) << 30));
+  }
+  Run(QStringLiteral("Plot = y, 1§gros, 1, 0§§3"));
+  EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
+  l = Lignes();
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_POINT(l[1].Points[1], Px(100, 100));
+
   // Relative values add the previous point's.
   Fichier("d.txt", "10;10\n3r;-1R\n");
   Run(QStringLiteral("Plot = d§59, 1, 2, 0, 1, 0, 1, 0"));
