@@ -10,16 +10,18 @@
 
 namespace {
 
-QFontMetricsF Mesure(const QFont& police, const QPaintDevice* appareil) {
-  return appareil ? QFontMetricsF(police, appareil) : QFontMetricsF(police);
-}
-
-QStringList Lignes(const QString& texte) {
-  static const QRegularExpression fin(QStringLiteral("\r\n|\r|\n"));
-  return texte.split(fin);
+bool MemePolice(const PoliceSortie& a, const PoliceSortie& b) {
+  return a.Size == b.Size && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline &&
+         a.Name == b.Name;
 }
 
 }  // namespace
+
+QStringList LignesTexte(const QString& texte) {
+  if (!texte.contains(QLatin1Char('\n')) && !texte.contains(QLatin1Char('\r'))) return {texte};
+  static const QRegularExpression fin(QStringLiteral("\r\n|\r|\n"));
+  return texte.split(fin);
+}
 
 QFont PoliceQt(const PoliceSortie& police, double dpi) {
   QFont f(police.Name);
@@ -31,24 +33,41 @@ QFont PoliceQt(const PoliceSortie& police, double dpi) {
   return f;
 }
 
-double LargeurTexteQt(const QFont& police, const QString& texte, const QPaintDevice* appareil) {
-  const auto m = Mesure(police, appareil);
+const PoliceResolue& CachePolices::Resout(const PoliceSortie& police) {
+  if (derniere_ < entrees_.size() && MemePolice(entrees_[derniere_].Cle, police))
+    return *entrees_[derniere_].Resolue;
+  for (size_t i = 0; i < entrees_.size(); ++i)
+    if (MemePolice(entrees_[i].Cle, police)) {
+      derniere_ = i;
+      return *entrees_[i].Resolue;
+    }
+  // A program that makes a new size for every text should not grow the cache without end.
+  if (entrees_.size() >= 64) entrees_.clear();
+  QFont f = PoliceQt(police, dpi_);
+  QFontMetricsF mesure = appareil_ ? QFontMetricsF(f, appareil_) : QFontMetricsF(f);
+  static int numeros = 0;
+  entrees_.push_back({police, std::make_unique<PoliceResolue>(PoliceResolue{f, mesure, ++numeros})});
+  derniere_ = entrees_.size() - 1;
+  return *entrees_.back().Resolue;
+}
+
+double LargeurTexteQt(const QFontMetricsF& mesure, const QString& texte) {
   double largeur = 0;
-  for (const QString& ligne : Lignes(texte)) largeur = std::max(largeur, m.horizontalAdvance(ligne));
+  for (const QString& ligne : LignesTexte(texte))
+    largeur = std::max(largeur, mesure.horizontalAdvance(ligne));
   return largeur;
 }
 
-double HauteurTexteQt(const QFont& police, const QString& texte, const QPaintDevice* appareil) {
-  const auto m = Mesure(police, appareil);
-  return (m.ascent() + m.descent()) * Lignes(texte).size();
+double HauteurTexteQt(const QFontMetricsF& mesure, const QString& texte) {
+  return (mesure.ascent() + mesure.descent()) * LignesTexte(texte).size();
 }
 
-MetriquesPolicePx MetriquesQt(const QFont& police, const QPaintDevice* appareil) {
-  const auto m = Mesure(police, appareil);
+MetriquesPolicePx MetriquesQt(const PoliceResolue& police) {
+  const QFontMetricsF& m = police.Mesure;
   MetriquesPolicePx r;
   r.Ascent = m.ascent();
   r.Hauteur = m.ascent() + m.descent();
-  r.InterneLeading = std::max(0.0, r.Hauteur - police.pixelSize());
+  r.InterneLeading = std::max(0.0, r.Hauteur - police.Police.pixelSize());
   return r;
 }
 

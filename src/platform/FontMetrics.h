@@ -4,7 +4,10 @@
 // resolution and measures texts with it, so the image, the printer and the recorder agree.
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QString>
+#include <memory>
+#include <vector>
 
 #include "platform/OutputSurface.h"
 
@@ -14,12 +17,39 @@ class QPaintDevice;
 // whole number of pixels (halves to even, at least 1), as the old device fonts had.
 QFont PoliceQt(const PoliceSortie& police, double dpi);
 
+// A Qt font with its metrics on one device.
+struct PoliceResolue {
+  QFont Police;
+  QFontMetricsF Mesure;
+  int Numero;  // different for every font resolved in the program's life
+};
+
+// The fonts one device has resolved, by output font: resolving a font and its metrics costs far
+// more than measuring or drawing a short text with them, and a drawing uses few fonts many times.
+class CachePolices {
+ public:
+  // 'appareil' (optional) is the device the texts will be drawn on; it must outlive the cache.
+  CachePolices(double dpi, const QPaintDevice* appareil = nullptr) : dpi_(dpi), appareil_(appareil) {}
+  const PoliceResolue& Resout(const PoliceSortie& police);
+
+ private:
+  struct Entree {
+    PoliceSortie Cle;
+    std::unique_ptr<PoliceResolue> Resolue;
+  };
+  double dpi_;
+  const QPaintDevice* appareil_;
+  std::vector<Entree> entrees_;
+  size_t derniere_ = 0;
+};
+
 // Width of the longest line and height of all lines of a text (lines split at CR LF, CR or LF), in
-// device pixels; one line is ascent + descent high. 'appareil' (optional) is the device the text
-// will be drawn on.
-double LargeurTexteQt(const QFont& police, const QString& texte, const QPaintDevice* appareil = nullptr);
-double HauteurTexteQt(const QFont& police, const QString& texte, const QPaintDevice* appareil = nullptr);
-MetriquesPolicePx MetriquesQt(const QFont& police, const QPaintDevice* appareil = nullptr);
+// device pixels; one line is ascent + descent high.
+double LargeurTexteQt(const QFontMetricsF& mesure, const QString& texte);
+double HauteurTexteQt(const QFontMetricsF& mesure, const QString& texte);
+MetriquesPolicePx MetriquesQt(const PoliceResolue& police);
+// The lines of a text, split at CR LF, CR or LF.
+QStringList LignesTexte(const QString& texte);
 
 // Whether a font family is installed, without regard to case. The usual faces that fontconfig
 // maps onto their metric-compatible Liberation faces count as installed when those are.

@@ -57,10 +57,12 @@ double OutputSurface::TextHeight(const QString& texte) const {
 }
 
 QString TexteCouleurHex(uint32_t couleur) {
-  const unsigned r = couleur & 0xFF, g = (couleur >> 8) & 0xFF, b = (couleur >> 16) & 0xFF;
-  return QStringLiteral("#%1%2%3")
-      .arg(r, 2, 16, QLatin1Char('0'))
-      .arg(g, 2, 16, QLatin1Char('0'))
-      .arg(b, 2, 16, QLatin1Char('0'))
-      .toUpper();
+  static constexpr char chiffres[] = "0123456789ABCDEF";
+  QChar texte[7] = {QLatin1Char('#')};
+  for (int i = 0; i < 3; ++i) {
+    const unsigned octet = (couleur >> (8 * i)) & 0xFF;
+    texte[1 + 2 * i] = QLatin1Char(chiffres[octet >> 4]);
+    texte[2 + 2 * i] = QLatin1Char(chiffres[octet & 0xF]);
+  }
+  return QString(texte, 7);
 }

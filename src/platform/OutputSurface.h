@@ -51,8 +51,9 @@ class OutputSurface {
   double ScaleHeight = 1;
 
   // ---- the device ----
-  virtual int LargeurPixels() const = 0;
-  virtual int HauteurPixels() const = 0;
+  // Kept as members: every point drawn is mapped with them.
+  int LargeurPixels() const { return largeurPixels_; }
+  int HauteurPixels() const { return hauteurPixels_; }
   virtual double MmParPixel() const = 0;  // millimetres per device pixel
   virtual bool EstImprimante() const { return false; }
   // A printing failure seen by the device (for the run-error handler).
@@ -102,6 +103,9 @@ class OutputSurface {
  protected:
   // Called by SetScaleMode(6): device size in millimetres.
   int scaleMode_ = 6;
+  // The device size in pixels, set by the device whenever it changes.
+  int largeurPixels_ = 1;
+  int hauteurPixels_ = 1;
 };
 
 // "#RRGGBB" of a colour value with red in the low byte.

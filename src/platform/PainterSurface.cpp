@@ -34,17 +34,26 @@ void VerifieAnglesCercle(double debut, double fin) {
 }
 
 PainterSurface::PainterSurface(int largeur, int hauteur, double dpi)
-    : image_(std::max(1, largeur), std::max(1, hauteur), QImage::Format_RGB32), dpi_(dpi) {
+    : image_(std::max(1, largeur), std::max(1, hauteur), QImage::Format_RGB32),
+      peintre_(std::make_unique<QPainter>()),
+      polices_(dpi, &image_),
+      dpi_(dpi) {
   const int pointsParMetre = static_cast<int>(std::lround(dpi / 0.0254));
   image_.setDotsPerMeterX(pointsParMetre);
   image_.setDotsPerMeterY(pointsParMetre);
   image_.fill(Qt::white);
+  largeurPixels_ = image_.width();
+  hauteurPixels_ = image_.height();
   SetScaleMode(6);
 }
 
 PainterSurface::PainterSurface(QPrinter* imprimante)
-    : imprimante_(imprimante), peintreImprimante_(std::make_unique<QPainter>()) {
+    : imprimante_(imprimante),
+      peintre_(std::make_unique<QPainter>()),
+      polices_(imprimante->resolution() > 0 ? imprimante->resolution() : 96.0, imprimante) {
   dpi_ = imprimante_->resolution() > 0 ? imprimante_->resolution() : 96.0;
+  largeurPixels_ = imprimante_->width();
+  hauteurPixels_ = imprimante_->height();
   // Painting begins with the first thing drawn, so that a page format chosen before it (FormatI)
   // applies to the first page. A PDF file that cannot be made is known at once.
   if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
@@ -57,27 +66,43 @@ PainterSurface::PainterSurface(QPrinter* imprimante)
 }
 
 bool PainterSurface::Commence() {
-  if (!imprimante_ || peintreImprimante_->isActive()) return true;
+  if (!imprimante_ || peintre_->isActive()) return true;
   if (fini_ || erreur_) return false;
-  if (!peintreImprimante_->begin(imprimante_)) {
+  etat_.Valide = false;
+  if (!peintre_->begin(imprimante_)) {
     erreur_ = true;
     return false;
   }
   return true;
 }
 
-PainterSurface::~PainterSurface() { FinImpression(); }
+PainterSurface::~PainterSurface() {
+  FinImpression();
+  TermineImage();
+}
 
 void PainterSurface::FinImpression() {
   if (!imprimante_ || fini_) return;
   // A job with nothing drawn still gives its (empty) page.
   Commence();
-  if (peintreImprimante_->isActive() && !peintreImprimante_->end()) erreur_ = true;
+  if (peintre_->isActive() && !peintre_->end()) erreur_ = true;
   fini_ = true;
+}
+
+void PainterSurface::TermineImage() const {
+  if (imprimante_ || !peintre_->isActive()) return;
+  peintre_->end();
+  etat_.Valide = false;
+}
+
+const QImage& PainterSurface::Image() const {
+  TermineImage();
+  return image_;
 }
 
 void PainterSurface::Redimensionne(int largeur, int hauteur) {
   if (imprimante_) return;
+  TermineImage();
   QImage nouvelle(std::max(1, largeur), std::max(1, hauteur), QImage::Format_RGB32);
   nouvelle.setDotsPerMeterX(image_.dotsPerMeterX());
   nouvelle.setDotsPerMeterY(image_.dotsPerMeterY());
@@ -86,41 +111,132 @@ void PainterSurface::Redimensionne(int largeur, int hauteur) {
   p.drawImage(0, 0, image_);
   p.end();
   image_ = nouvelle;
+  largeurPixels_ = image_.width();
+  hauteurPixels_ = image_.height();
 }
 
-int PainterSurface::LargeurPixels() const { return imprimante_ ? imprimante_->width() : image_.width(); }
-
-int PainterSurface::HauteurPixels() const { return imprimante_ ? imprimante_->height() : image_.height(); }
-
-const QPaintDevice* PainterSurface::Appareil() const {
-  if (imprimante_) return imprimante_;
-  return &image_;
+QPainter& PainterSurface::Peintre(bool avecRemplissage) {
+  QPainter& p = *peintre_;
+  EtatPeintre& e = etat_;
+  if (imprimante_) {
+    if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
+  } else if (!p.isActive()) {
+    // The image must not share its pixels while the painter and TraitFin both write into them.
+    image_.bits();
+    p.begin(&image_);
+    e.Valide = false;
+  }
+  // The mask pen ANDs the pen colour into what is there; printers have no such operation.
+  const int mode = imprimante_ || DrawMode != 9 ? QPainter::CompositionMode_SourceOver
+                                                : QPainter::RasterOp_SourceAndDestination;
+  const int largeur = std::max(1, DrawWidth);
+  if (!e.Valide || e.Mode != mode) {
+    if (!imprimante_) p.setCompositionMode(static_cast<QPainter::CompositionMode>(mode));
+    e.Mode = mode;
+  }
+  if (!e.Valide || e.Couleur != ForeColor || e.Largeur != largeur) {
+    p.setPen(QPen(CouleurQt(ForeColor), largeur, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    e.Couleur = ForeColor;
+    e.Largeur = largeur;
+  }
+  if (!e.Valide || e.Remplit != avecRemplissage || (avecRemplissage && e.Remplissage != FillColor)) {
+    p.setBrush(avecRemplissage ? QBrush(CouleurQt(FillColor)) : QBrush(Qt::NoBrush));
+    e.Remplit = avecRemplissage;
+    e.Remplissage = FillColor;
+  }
+  if (!e.Valide) e.Police = 0;
+  e.Valide = true;
+  return p;
 }
 
-// Sets the pen (and the brush when asked) from the members and runs one drawing.
+// Runs one drawing with the pen (and the brush when asked) of the members.
 template <class Dessin>
 void PainterSurface::Peint(bool avecRemplissage, Dessin&& dessin) {
-  QPainter locale;
-  QPainter* p = nullptr;
-  if (imprimante_) {
-    if (fini_) return;
-    if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
-    p = peintreImprimante_.get();
-    p->save();
-  } else {
-    locale.begin(&image_);
-    p = &locale;
-    // The mask pen ANDs the pen colour into what is there; printers have no such operation.
-    if (DrawMode == 9) p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+  if (imprimante_ && fini_) return;
+  dessin(Peintre(avecRemplissage));
+}
+
+namespace {
+
+// The clipping, rounding and end rules below are those of the painter's aliased 1-pixel line on
+// a raster image, so that the pixels written are the ones it writes.
+
+// Cuts the segment to min <= a <= max along one axis; false when nothing of it is left.
+bool CoupeAxe(double& a1, double& b1, double& a2, double& b2, double min, double max) {
+  if (a1 < min) {
+    if (a2 <= min) return false;
+    b1 += (b2 - b1) / (a2 - a1) * (min - a1);
+    a1 = min;
+  } else if (a1 > max) {
+    if (a2 >= max) return false;
+    b1 += (b2 - b1) / (a2 - a1) * (max - a1);
+    a1 = max;
   }
-  QPen stylo(CouleurQt(ForeColor), std::max(1, DrawWidth), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  p->setPen(stylo);
-  p->setBrush(avecRemplissage ? QBrush(CouleurQt(FillColor)) : QBrush(Qt::NoBrush));
-  dessin(*p);
-  if (imprimante_) p->restore();
+  if (a2 < min) {
+    b2 += (b2 - b1) / (a2 - a1) * (min - a2);
+    a2 = min;
+  } else if (a2 > max) {
+    b2 += (b2 - b1) / (a2 - a1) * (max - a2);
+    a2 = max;
+  }
+  return true;
+}
+
+}  // namespace
+
+void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
+  uint32_t* const pixels = reinterpret_cast<uint32_t*>(image_.bits());
+  const qsizetype parLigne = image_.bytesPerLine() / 4;
+  const int l = image_.width(), h = image_.height();
+  const uint32_t couleur = CouleurQt(ForeColor).rgb();
+  const auto pose = [&](int x, int y) {
+    if (x >= 0 && x < l && y >= 0 && y < h) pixels[y * parLigne + x] = couleur;
+  };
+  // A segment whose ends the painter takes as equal is the pixel nearest its first end.
+  if (QPointF(rx1, ry1) == QPointF(rx2, ry2)) {
+    pose(qRound(rx1), qRound(ry1));
+    return;
+  }
+  if (!CoupeAxe(rx1, ry1, rx2, ry2, -1.0, l + 1.0) || !CoupeAxe(ry1, rx1, ry2, rx2, -1.0, h + 1.0)) return;
+  // 26.6 fixed point, walked along the longer axis one pixel at a time with the other in 16.16.
+  const int x1 = static_cast<int>(rx1 * 64.), y1 = static_cast<int>(ry1 * 64.);
+  const int x2 = static_cast<int>(rx2 * 64.), y2 = static_cast<int>(ry2 * 64.);
+  const bool parLignes = std::abs(x2 - x1) < std::abs(y2 - y1);
+  int a1 = parLignes ? y1 : x1, b1 = parLignes ? x1 : y1;
+  int a2 = parLignes ? y2 : x2, b2 = parLignes ? x2 : y2;
+  if (a1 == a2) return;
+  if (a1 > a2) {
+    std::swap(a1, a2);
+    std::swap(b1, b2);
+  }
+  const int pas = static_cast<int>(static_cast<int64_t>(b2 - b1) * 65536 / (a2 - a1));
+  // Both ends reach half a pixel further along the segment (the round caps).
+  a1 -= 32;
+  a2 += 32;
+  int b = b1 * (1 << 10) - (pas >> 1);
+  int a = (a1 + 32) >> 6;
+  const int fin = (a2 + 32) >> 6;
+  if (a == fin) return;
+  b += ((a * (1 << 6)) + (pas > 0 ? 32 : 0) - a1) * pas >> 6;
+  do {
+    if (parLignes)
+      pose(b >> 16, a);
+    else
+      pose(a, b >> 16);
+    b += pas;
+  } while (++a < fin);
 }
 
 void PainterSurface::Ligne(double x1, double y1, double x2, double y2) {
+  // Pieces of 1-pixel solid lines are most of what a drawing is made of; handing each one to the
+  // painter costs many times what its few pixels do. Coordinates far outside the image (or not
+  // numbers) stay with the painter, whose arithmetic would overflow as it does.
+  constexpr double loin = 1 << 20;
+  if (!imprimante_ && DrawWidth <= 1 && DrawMode != 9 && std::fabs(x1) < loin && std::fabs(y1) < loin &&
+      std::fabs(x2) < loin && std::fabs(y2) < loin) {
+    TraitFin(x1, y1, x2, y2);
+    return;
+  }
   Peint(false, [&](QPainter& p) {
     if (x1 == x2 && y1 == y2)
       p.drawPoint(QPointF(x1, y1));
@@ -202,19 +318,23 @@ void PainterSurface::Polygone(const QVector<QPointF>& points) {
 
 void PainterSurface::Texte(double x, double y, double angleDeg, const QString& texte) {
   if (texte.isEmpty()) return;
-  const QFont police = PoliceQt(Font, dpi_);
-  const QFontMetricsF mesure(police, Appareil());
-  static const QRegularExpression fin(QStringLiteral("\r\n|\r|\n"));
-  const QStringList lignes = texte.split(fin);
+  const PoliceResolue& police = polices_.Resout(Font);
+  const QStringList lignes = LignesTexte(texte);
   Peint(false, [&](QPainter& p) {
-    p.setFont(police);
-    p.translate(x, y);
-    p.rotate(-angleDeg);
-    double base = mesure.ascent();
+    if (etat_.Police != police.Numero) {
+      p.setFont(police.Police);
+      etat_.Police = police.Numero;
+    }
+    QTransform position;
+    position.translate(x, y);
+    position.rotate(-angleDeg);
+    p.setWorldTransform(position);
+    double base = police.Mesure.ascent();
     for (const QString& ligne : lignes) {
       p.drawText(QPointF(0, base), ligne);
-      base += mesure.ascent() + mesure.descent();
+      base += police.Mesure.ascent() + police.Mesure.descent();
     }
+    p.setWorldTransform(QTransform());
   });
 }
 
@@ -235,7 +355,9 @@ bool PainterSurface::Image(double x, double y, double l, double h, const QString
 void PainterSurface::Cls() {
   CurrentX = 0;
   CurrentY = 0;
-  if (!imprimante_) image_.fill(Qt::white);
+  if (imprimante_) return;
+  TermineImage();
+  image_.fill(Qt::white);
 }
 
 void PainterSurface::NouvellePage() {
@@ -245,19 +367,20 @@ void PainterSurface::NouvellePage() {
 }
 
 void PainterSurface::DefinitOrientation(bool paysage) {
-  if (imprimante_) imprimante_->setPageOrientation(paysage ? QPageLayout::Landscape : QPageLayout::Portrait);
+  if (!imprimante_) return;
+  imprimante_->setPageOrientation(paysage ? QPageLayout::Landscape : QPageLayout::Portrait);
+  largeurPixels_ = imprimante_->width();
+  hauteurPixels_ = imprimante_->height();
 }
 
 double PainterSurface::LargeurTextePx(const QString& texte) const {
-  return LargeurTexteQt(PoliceQt(Font, dpi_), texte, Appareil());
+  return LargeurTexteQt(polices_.Resout(Font).Mesure, texte);
 }
 
 double PainterSurface::HauteurTextePx(const QString& texte) const {
-  return HauteurTexteQt(PoliceQt(Font, dpi_), texte, Appareil());
+  return HauteurTexteQt(polices_.Resout(Font).Mesure, texte);
 }
 
 bool PainterSurface::PoliceExiste(const QString& nom) const { return PoliceInstallee(nom); }
 
-MetriquesPolicePx PainterSurface::MetriquesTextePx() const {
-  return MetriquesQt(PoliceQt(Font, dpi_), Appareil());
-}
+MetriquesPolicePx PainterSurface::MetriquesTextePx() const { return MetriquesQt(polices_.Resout(Font)); }

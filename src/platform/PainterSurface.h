@@ -6,6 +6,7 @@
 #include <QImage>
 #include <memory>
 
+#include "platform/FontMetrics.h"
 #include "platform/OutputSurface.h"
 
 class QPainter;
@@ -20,7 +21,8 @@ class PainterSurface : public OutputSurface {
   explicit PainterSurface(QPrinter* imprimante);
   ~PainterSurface() override;
 
-  const QImage& Image() const { return image_; }
+  // The image with everything drawn so far (drawing goes on afterwards).
+  const QImage& Image() const;
   QPrinter* Imprimante() const { return imprimante_; }
   // A new image size; what was drawn stays at the top-left, the rest is white. The scale members
   // are left as they are.
@@ -28,8 +30,6 @@ class PainterSurface : public OutputSurface {
   // Ends the print job (the document is written); nothing more is drawn afterwards.
   void FinImpression();
 
-  int LargeurPixels() const override;
-  int HauteurPixels() const override;
   double MmParPixel() const override { return 25.4 / dpi_; }
   bool EstImprimante() const override { return imprimante_ != nullptr; }
   bool ErreurImpression() const override { return erreur_; }
@@ -52,13 +52,32 @@ class PainterSurface : public OutputSurface {
  private:
   template <class Dessin>
   void Peint(bool avecRemplissage, Dessin&& dessin);
-  const QPaintDevice* Appareil() const;
+  // The painter, active on the device, with the pen and the brush of the members.
+  QPainter& Peintre(bool avecRemplissage);
   // Begins painting on the printer if it has not begun; false when it cannot.
   bool Commence();
+  // Ends painting on the image, so that it can be read, copied or replaced.
+  void TermineImage() const;
+  // A 1-pixel solid segment or dot on the image, written as the painter would write it.
+  void TraitFin(double x1, double y1, double x2, double y2);
 
   QImage image_;
   QPrinter* imprimante_ = nullptr;
-  std::unique_ptr<QPainter> peintreImprimante_;
+  // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
+  // job; on the image from the first thing drawn until the image is read or changed whole.
+  std::unique_ptr<QPainter> peintre_;
+  // What the painter has been given, so that it is only told what changes.
+  struct EtatPeintre {
+    bool Valide = false;
+    uint32_t Couleur = 0;
+    int Largeur = 0;
+    bool Remplit = false;
+    uint32_t Remplissage = 0;
+    int Mode = 0;
+    int Police = 0;  // PoliceResolue::Numero, 0 for none
+  };
+  mutable EtatPeintre etat_;
+  mutable CachePolices polices_;
   double dpi_ = 96.0;
   bool erreur_ = false;
   bool fini_ = false;

@@ -30,10 +30,55 @@ QString Style(const PoliceSortie& police) {
   return style.isEmpty() ? QStringLiteral("-") : style;
 }
 
+QString Nombres(std::initializer_list<double> valeurs) {
+  QString texte;
+  for (const double v : valeurs) {
+    texte += QLatin1Char(' ');
+    texte += NombreJournal(v);
+  }
+  return texte;
+}
+
+// The log line of a primitive.
+QString LigneJournal(const Primitive& p) {
+  using G = Primitive::Genre;
+  const QString couleurLargeur =
+      QLatin1Char(' ') + TexteCouleurHex(p.Couleur) + QLatin1Char(' ') + QString::number(p.Epaisseur);
+  switch (p.Type) {
+    case G::Ligne:
+      return QLatin1String("line") +
+             Nombres({p.Points[0].x(), p.Points[0].y(), p.Points[1].x(), p.Points[1].y()}) + couleurLargeur;
+    case G::Cercle:
+      return QLatin1String("circle") +
+             Nombres({p.Points[0].x(), p.Points[0].y(), p.Rx, p.Ry, p.Debut, p.Fin}) + couleurLargeur +
+             QLatin1Char(' ') + Remplissage(p.Remplissage);
+    case G::Polygone: {
+      QString ligne = QStringLiteral("polygon %1").arg(p.Points.size());
+      for (const QPointF& point : p.Points) ligne += Nombres({point.x(), point.y()});
+      return ligne + couleurLargeur + QLatin1Char(' ') + Remplissage(p.Remplissage);
+    }
+    case G::Texte:
+      return QStringLiteral("text %1 %2 %3 %4 %5 %6 %7 %8")
+          .arg(NombreJournal(p.Points[0].x()), NombreJournal(p.Points[0].y()), NombreJournal(p.Angle),
+               CiteJournal(p.Police.Name), NombreJournal(p.Police.Size), Style(p.Police),
+               TexteCouleurHex(p.Couleur), CiteJournal(p.Texte));
+    case G::Image:
+      return QLatin1String("picture") + Nombres({p.Points[0].x(), p.Points[0].y(), p.Largeur, p.Hauteur}) +
+             QLatin1Char(' ') + CiteJournal(p.Texte);
+    case G::Cls:
+      return QStringLiteral("cls");
+    case G::Page:
+      return QStringLiteral("page");
+  }
+  return {};
+}
+
 }  // namespace
 
 RecordingSurface::RecordingSurface(int largeur, int hauteur, double dpi, OutputSurface* cible)
-    : largeur_(std::max(1, largeur)), hauteur_(std::max(1, hauteur)), dpi_(dpi), cible_(cible) {
+    : dpi_(dpi), cible_(cible), polices_(dpi) {
+  largeurPixels_ = std::max(1, largeur);
+  hauteurPixels_ = std::max(1, hauteur);
   SetScaleMode(6);
 }
 
@@ -51,9 +96,13 @@ Primitive RecordingSurface::Nouvelle(Primitive::Genre genre) const {
   return p;
 }
 
-void RecordingSurface::Enregistre(Primitive primitive, const QString& ligne) {
-  primitives_.push_back(std::move(primitive));
-  journal_.append(ligne);
+void RecordingSurface::Enregistre(Primitive primitive) { primitives_.push_back(std::move(primitive)); }
+
+const QStringList& RecordingSurface::Journal() const {
+  // Written when asked for: most runs draw far more than anyone reads.
+  for (auto i = static_cast<size_t>(journal_.size()); i < primitives_.size(); ++i)
+    journal_.append(LigneJournal(primitives_[i]));
+  return journal_;
 }
 
 void RecordingSurface::SynchroniseCible() {
@@ -76,10 +125,7 @@ void RecordingSurface::SynchroniseCible() {
 void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
   Primitive p = Nouvelle(Primitive::Genre::Ligne);
   p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
-  Enregistre(std::move(p), QStringLiteral("line %1 %2 %3 %4 %5 %6")
-                               .arg(NombreJournal(x1), NombreJournal(y1), NombreJournal(x2),
-                                    NombreJournal(y2), TexteCouleurHex(ForeColor))
-                               .arg(DrawWidth));
+  Enregistre(std::move(p));
   if (cible_) {
     SynchroniseCible();
     cible_->Ligne(x1, y1, x2, y2);
@@ -94,11 +140,7 @@ void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double
   p.Ry = ry;
   p.Debut = debut;
   p.Fin = fin;
-  const QString remplissage = Remplissage(p.Remplissage);
-  Enregistre(std::move(p), QStringLiteral("circle %1 %2 %3 %4 %5 %6 %7 %8 %9")
-                               .arg(NombreJournal(cx), NombreJournal(cy), NombreJournal(rx),
-                                    NombreJournal(ry), NombreJournal(debut), NombreJournal(fin),
-                                    TexteCouleurHex(ForeColor), QString::number(DrawWidth), remplissage));
+  Enregistre(std::move(p));
   if (cible_) {
     SynchroniseCible();
     cible_->Cercle(cx, cy, rx, ry, debut, fin);
@@ -108,12 +150,7 @@ void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double
 void RecordingSurface::Polygone(const QVector<QPointF>& points) {
   Primitive p = Nouvelle(Primitive::Genre::Polygone);
   p.Points = points;
-  QString ligne = QStringLiteral("polygon %1").arg(points.size());
-  for (const QPointF& point : points)
-    ligne += QLatin1Char(' ') + NombreJournal(point.x()) + QLatin1Char(' ') + NombreJournal(point.y());
-  ligne += QStringLiteral(" %1 %2 %3")
-               .arg(TexteCouleurHex(ForeColor), QString::number(DrawWidth), Remplissage(p.Remplissage));
-  Enregistre(std::move(p), ligne);
+  Enregistre(std::move(p));
   if (cible_) {
     SynchroniseCible();
     cible_->Polygone(points);
@@ -126,10 +163,7 @@ void RecordingSurface::Texte(double x, double y, double angleDeg, const QString&
   p.Angle = angleDeg;
   p.Police = Font;
   p.Texte = texte;
-  Enregistre(std::move(p),
-             QStringLiteral("text %1 %2 %3 %4 %5 %6 %7 %8")
-                 .arg(NombreJournal(x), NombreJournal(y), NombreJournal(angleDeg), CiteJournal(Font.Name),
-                      NombreJournal(Font.Size), Style(Font), TexteCouleurHex(ForeColor), CiteJournal(texte)));
+  Enregistre(std::move(p));
   if (cible_) {
     SynchroniseCible();
     cible_->Texte(x, y, angleDeg, texte);
@@ -153,16 +187,14 @@ bool RecordingSurface::Image(double x, double y, double l, double h, const QStri
   p.Largeur = l;
   p.Hauteur = h;
   p.Texte = fichier;
-  Enregistre(std::move(p), QStringLiteral("picture %1 %2 %3 %4 %5")
-                               .arg(NombreJournal(x), NombreJournal(y), NombreJournal(l), NombreJournal(h),
-                                    CiteJournal(fichier)));
+  Enregistre(std::move(p));
   return true;
 }
 
 void RecordingSurface::Cls() {
   CurrentX = 0;
   CurrentY = 0;
-  Enregistre(Nouvelle(Primitive::Genre::Cls), QStringLiteral("cls"));
+  Enregistre(Nouvelle(Primitive::Genre::Cls));
   if (cible_) {
     SynchroniseCible();
     cible_->Cls();
@@ -170,7 +202,7 @@ void RecordingSurface::Cls() {
 }
 
 void RecordingSurface::NouvellePage() {
-  Enregistre(Nouvelle(Primitive::Genre::Page), QStringLiteral("page"));
+  Enregistre(Nouvelle(Primitive::Genre::Page));
   if (cible_) {
     SynchroniseCible();
     cible_->NouvellePage();
@@ -181,8 +213,8 @@ void RecordingSurface::DefinitOrientation(bool paysage) {
   if (!cible_) return;
   cible_->DefinitOrientation(paysage);
   // The page turned: the recorder measures as the target now does.
-  largeur_ = cible_->LargeurPixels();
-  hauteur_ = cible_->HauteurPixels();
+  largeurPixels_ = cible_->LargeurPixels();
+  hauteurPixels_ = cible_->HauteurPixels();
 }
 
 double RecordingSurface::LargeurTextePx(const QString& texte) const {
@@ -190,7 +222,7 @@ double RecordingSurface::LargeurTextePx(const QString& texte) const {
     cible_->Font = Font;
     return cible_->LargeurTextePx(texte);
   }
-  return LargeurTexteQt(PoliceQt(Font, dpi_), texte);
+  return LargeurTexteQt(polices_.Resout(Font).Mesure, texte);
 }
 
 double RecordingSurface::HauteurTextePx(const QString& texte) const {
@@ -198,7 +230,7 @@ double RecordingSurface::HauteurTextePx(const QString& texte) const {
     cible_->Font = Font;
     return cible_->HauteurTextePx(texte);
   }
-  return HauteurTexteQt(PoliceQt(Font, dpi_), texte);
+  return HauteurTexteQt(polices_.Resout(Font).Mesure, texte);
 }
 
 bool RecordingSurface::PoliceExiste(const QString& nom) const {
@@ -210,5 +242,5 @@ MetriquesPolicePx RecordingSurface::MetriquesTextePx() const {
     cible_->Font = Font;
     return cible_->MetriquesTextePx();
   }
-  return MetriquesQt(PoliceQt(Font, dpi_));
+  return MetriquesQt(polices_.Resout(Font));
 }

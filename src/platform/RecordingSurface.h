@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FontMetrics.h"
 #include "platform/OutputSurface.h"
 
 struct Primitive {
@@ -34,15 +35,13 @@ class RecordingSurface : public OutputSurface {
   // Without a target, makes the recorder answer as the printer does.
   void DefinitImprimante(bool imprimante) { imprimante_ = imprimante; }
 
-  const QStringList& Journal() const { return journal_; }
+  const QStringList& Journal() const;
   const std::vector<Primitive>& Primitives() const { return primitives_; }
   void Efface() {
     journal_.clear();
     primitives_.clear();
   }
 
-  int LargeurPixels() const override { return largeur_; }
-  int HauteurPixels() const override { return hauteur_; }
   double MmParPixel() const override { return 25.4 / dpi_; }
   bool EstImprimante() const override;
   bool ErreurImpression() const override;
@@ -64,16 +63,17 @@ class RecordingSurface : public OutputSurface {
 
  private:
   Primitive Nouvelle(Primitive::Genre genre) const;
-  void Enregistre(Primitive primitive, const QString& ligne);
+  void Enregistre(Primitive primitive);
   // Gives the target this surface's members before a primitive is passed on.
   void SynchroniseCible();
 
-  int largeur_, hauteur_;
   double dpi_;
   OutputSurface* cible_;
   bool imprimante_ = false;
-  QStringList journal_;
+  // The log lines of the first primitives, one a primitive.
+  mutable QStringList journal_;
   std::vector<Primitive> primitives_;
+  mutable CachePolices polices_;
 };
 
 // A number of the log: two decimals, "." as the separator, never "-0.00".

@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <cmath>
 #include <numbers>
+#include <random>
 
 #include "ApplicationQt.h"
 #include "platform/PainterSurface.h"
@@ -56,9 +58,17 @@ TEST_F(SurfaceTest, LinesHaveTheColourAndTheWidth) {
   EXPECT_TRUE(Blanc(s, 50, 19));
   EXPECT_TRUE(Blanc(s, 50, 21));
 
+  // A copy of the image keeps what was drawn when it was taken, whichever way lines are drawn.
+  const QImage copie = s.Image();
   s.DrawWidth = 5;
   s.ForeColor = Bleu;
   s.Ligne(10, 60, 90, 60);
+  s.DrawWidth = 1;
+  s.Ligne(10, 70, 90, 70);
+  EXPECT_EQ(copie.pixel(50, 60) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(copie.pixel(50, 70) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(Pixel(s, 50, 70), Rgb(Bleu));
+  s.DrawWidth = 5;
   int epaisseur = 0;
   for (int y = 50; y < 70; ++y) epaisseur += Pixel(s, 50, y) == Rgb(Bleu);
   EXPECT_EQ(epaisseur, 5);
@@ -74,6 +84,55 @@ TEST_F(SurfaceTest, LinesHaveTheColourAndTheWidth) {
 
   s.Cls();
   EXPECT_EQ(Encombrement(s), QRect());
+}
+
+// Thin lines are written into the image without the painter: they must be the painter's pixels,
+// ends, rounding and clipping included, in every direction.
+TEST_F(SurfaceTest, ThinLinesAreThePaintersPixels) {
+  constexpr int L = 24, H = 18;
+  PainterSurface s(L, H);
+  QImage attendue(L, H, QImage::Format_RGB32);
+  std::mt19937 hasard(12345);
+  const auto coordonnee = [&hasard](int taille) {
+    std::uniform_real_distribution<double> loin(-6.0, taille + 6.0);
+    const double v = loin(hasard);
+    switch (hasard() % 6) {
+      case 0:
+        return std::round(v);  // whole pixels
+      case 1:
+        return std::round(v * 2) / 2;  // half pixels, the rounding edges
+      case 2:
+        return std::round(v * 64) / 64;  // the painter's fixed-point steps
+      case 3:
+        return std::round(v) + 0.5 + 1e-9;  // just past a half
+      default:
+        return v;
+    }
+  };
+  int differences = 0;
+  for (int i = 0; i < 30000 && differences < 5; ++i) {
+    double x1 = coordonnee(L), y1 = coordonnee(H), x2 = coordonnee(L), y2 = coordonnee(H);
+    if (i % 7 == 0) {  // short pieces, dots and ends the painter takes as equal
+      std::uniform_real_distribution<double> pres(-1.5, 1.5);
+      x2 = x1 + (i % 3 == 0 ? 1e-13 : pres(hasard));
+      y2 = y1 + (i % 5 == 0 ? 0.0 : pres(hasard));
+    }
+    s.ForeColor = i % 2 ? Rouge : Bleu;
+    s.Ligne(x1, y1, x2, y2);
+    attendue.fill(Qt::white);
+    QPainter p(&attendue);
+    p.setPen(QPen(QColor(Rgb(s.ForeColor)), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    if (x1 == x2 && y1 == y2)
+      p.drawPoint(QPointF(x1, y1));
+    else
+      p.drawLine(QLineF(x1, y1, x2, y2));
+    p.end();
+    if (s.Image() != attendue) {
+      ++differences;
+      ADD_FAILURE() << "segment " << x1 << ", " << y1 << " - " << x2 << ", " << y2;
+    }
+    s.Cls();
+  }
 }
 
 TEST_F(SurfaceTest, MaskPenKeepsBlackAndGreysWhite) {
@@ -391,7 +450,8 @@ TEST_F(SurfaceTest, APageFormatChosenBeforeDrawingTurnsTheFirstPage) {
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   const QByteArray contenu = pdf.readAll();
   // Landscape A4: the media box is wider than high (841.89 x 595.28 points).
-  EXPECT_TRUE(contenu.contains("/MediaBox [0 0 841.") || contenu.contains("/MediaBox [0 0 842")) << contenu.left(2000).toStdString();
+  EXPECT_TRUE(contenu.contains("/MediaBox [0 0 841.") || contenu.contains("/MediaBox [0 0 842"))
+      << contenu.left(2000).toStdString();
 }
 
 }  // namespace
