@@ -55,6 +55,18 @@ void BM_Plot50000Points(benchmark::State& etat) {
 }
 BENCHMARK(BM_Plot50000Points)->Unit(benchmark::kMillisecond);
 
+// The same curve smoothed over 50,001 points: a window as wide as the data costs no more per point
+// than a narrow one.
+void BM_Plot50000PointsMoyenneLarge(benchmark::State& etat) {
+  const QString programme = QStringLiteral("Plot = %1, 1, 2§25000, 0\r\n").arg(FichierDonnees());
+  for (auto _ : etat) {
+    SessionHeadless session(1000, 700, 96.0);
+    session.Execute(programme);
+    benchmark::DoNotOptimize(session.Image().constBits());
+  }
+}
+BENCHMARK(BM_Plot50000PointsMoyenneLarge)->Unit(benchmark::kMillisecond);
+
 // A wide file: 1000 lines of 1000 columns, plotted from its last column. Each line is cut once,
 // up to the last column needed.
 void BM_PlotColonne1000(benchmark::State& etat) {

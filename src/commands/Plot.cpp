@@ -188,12 +188,31 @@ struct Colonne {
     if (axe.min) min = *axe.min;
     if (axe.max) max = *axe.max;
   }
-  // The moving average about point i; the ends repeat beyond the first and the last point.
+  // The moving average about point i; the ends repeat beyond the first and the last point. A wide
+  // window is taken from running totals, so that its cost does not grow with its width.
   double Moyenne(int i, int mm, int nombre) const {
-    double s = 0;
-    for (int j = i - mm; j <= i + mm; ++j) s += v[static_cast<size_t>(std::clamp(j, 1, nombre))];
-    return s / (2 * mm + 1);
+    if (mm <= FenetreDirecteMax) {
+      double s = 0;
+      for (int j = i - mm; j <= i + mm; ++j) s += v[static_cast<size_t>(std::clamp(j, 1, nombre))];
+      return s / (2 * mm + 1);
+    }
+    if (static_cast<int>(cumul.size()) != nombre + 1) {
+      cumul.assign(static_cast<size_t>(nombre) + 1, 0);
+      for (int k = 1; k <= nombre; ++k)
+        cumul[static_cast<size_t>(k)] = cumul[static_cast<size_t>(k) - 1] + v[static_cast<size_t>(k)];
+    }
+    const int64_t bas = static_cast<int64_t>(i) - mm, haut = static_cast<int64_t>(i) + mm;
+    long double s = 0;
+    if (bas < 1) s += static_cast<long double>(1 - bas) * v[1];
+    if (haut > nombre) s += static_cast<long double>(haut - nombre) * v[static_cast<size_t>(nombre)];
+    const int64_t a = std::max<int64_t>(bas, 1), b = std::min<int64_t>(haut, nombre);
+    if (a <= b) s += cumul[static_cast<size_t>(b)] - cumul[static_cast<size_t>(a) - 1];
+    return static_cast<double>(s / (2 * static_cast<long double>(mm) + 1));
   }
+
+ private:
+  static constexpr int FenetreDirecteMax = 64;
+  mutable std::vector<long double> cumul;
 };
 
 QString TexteMinMaxMoyenne(double min, double max, double moyenne) {
