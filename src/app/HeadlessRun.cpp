@@ -8,6 +8,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
+#include "platform/FileWriter.h"
 
 namespace {
 
@@ -55,10 +56,11 @@ void SessionHeadless::MesureImprimantePdf() {
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
 }
 
-bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
+bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur) {
   QPrinter imprimante(QPrinter::HighResolution);
   PrepareImprimantePdf(imprimante);
   imprimante.setOutputFileName(fichierPdf);
+  ImpressionPdf fichier(imprimante);
   pdf_ = std::make_unique<PainterSurface>(&imprimante);
   if (pdf_->ErreurImpression()) {
     pdf_.reset();
@@ -68,7 +70,7 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf) {
   const bool ok = !pdf_->ErreurImpression();
   pdf_->FinImpression();
   pdf_.reset();
-  return ok;
+  return ok && fichier.Termine(erreur);
 }
 
 void SessionHeadless::ImprimeEnregistre(double dpi) {

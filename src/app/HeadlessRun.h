@@ -30,8 +30,9 @@ class SessionHeadless : public Hote {
   // run: pen widths in pixels are its pixels.
   static void MesureImprimantePdf();
   // The print run onto a PDF file (A4) at the print factor of ZoomIniI, recorded like the screen
-  // run. False when the PDF cannot be written.
-  bool ImprimePdf(const QString& fichierPdf);
+  // run. False when the PDF cannot be written whole (the reason in *erreur when given); an old
+  // file then stays as it was.
+  bool ImprimePdf(const QString& fichierPdf, QString* erreur = nullptr);
   // The print run onto a recording surface alone, of an A4 page at that resolution, answering as
   // the printer does.
   void ImprimeEnregistre(double dpi = 600.0);

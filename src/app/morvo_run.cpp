@@ -1,10 +1,9 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
-#include <QTextStream>
 #include <csignal>
 #include <cstdio>
 
@@ -13,6 +12,7 @@
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Events.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"
 
@@ -118,24 +118,24 @@ int main(int argc, char** argv) {
   QDir::setCurrent(info.absolutePath());
   session.Execute(*texte);
 
+  // Every output is written whole or not at all; any that is not makes the exit code 3.
   int code = 0;
-  if (!pdf.isEmpty() && !session.ImprimePdf(pdf)) {
-    std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(pdf));
+  const auto echec = [&code](const QString& fichier, const QString& raison) {
+    std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(fichier), qPrintable(raison));
     code = 3;
-  }
-  if (!png.isEmpty() && !session.Image().save(png, "PNG")) {
-    std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(png));
-    code = 3;
+  };
+  QString raison;
+  if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison)) echec(pdf, raison);
+  if (!png.isEmpty()) {
+    QBuffer image;
+    image.open(QIODevice::WriteOnly);
+    raison.clear();
+    if (!session.Image().save(&image, "PNG") || !EcritFichier(png, image.data(), &raison)) echec(png, raison);
   }
   if (!log.isEmpty()) {
     // The log is for tools: always UTF-8 with LF line ends.
-    QSaveFile fichier(log);
     const QByteArray contenu = (session.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!fichier.open(QIODevice::WriteOnly) || fichier.write(contenu) != contenu.size() ||
-        !fichier.commit()) {
-      std::fprintf(stderr, "morvo-run: cannot write %s\n", qPrintable(log));
-      code = 3;
-    }
+    if (!EcritFichier(log, contenu, &raison)) echec(log, raison);
   }
   return code;
 }

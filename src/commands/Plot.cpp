@@ -17,6 +17,7 @@
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -363,7 +364,7 @@ void EcritFichierOffset(const QString& nomFichier, int niveau, const Axe& axeX, 
   const QString chemin = QDir(Shell.RepCourant).filePath(QStringLiteral("Plot_Offset.txt"));
   QString erreur;
   if (!EcritFichierTexte(chemin, sortie, &erreur))
-    ErreurRun(chemin + QStringLiteral(" : ") + erreur + Crlf + Crlf);
+    ErreurRun(TexteEcritureImpossible(chemin, erreur) + Crlf + Crlf);
 }
 
 }  // namespace

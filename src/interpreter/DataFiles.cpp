@@ -9,6 +9,7 @@
 #include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/TextFile.h"
@@ -93,7 +94,7 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   RefuseAjoutSpecial(chemin);
   QString erreur;
   if (!AjouteFichierTexte(chemin, QString(), &erreur)) {
-    ErreurRun(chemin + QStringLiteral(" : ") + erreur + CRLF + CRLF);
+    ErreurRun(TexteEcritureImpossible(chemin, erreur) + CRLF + CRLF);
   }
   cheminAjout = chemin;
   NumFicAjout = 1;
@@ -212,7 +213,7 @@ void CmdPrintA() {
   RefuseAjoutSpecial(cheminAjout);
   QString erreur;
   if (!AjouteFichierTexte(cheminAjout, lignes, &erreur)) {
-    ErreurRun(cheminAjout + QStringLiteral(" : ") + erreur + CRLF + CRLF);
+    ErreurRun(TexteEcritureImpossible(cheminAjout, erreur) + CRLF + CRLF);
   }
 }
 

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
+#include "platform/FileWriter.h"
 #include "platform/Legacy.h"
 
 namespace {
@@ -87,12 +89,21 @@ bool TientEnAscii(const QByteArray& o) {
 }
 
 // Windows-1252 bytes that happen to form valid UTF-8 ("é§°" is E9 A7 B0) would be read back as
-// UTF-8; such a text is written in UTF-8 instead.
-QByteArray Encode(const QString& texte) {
+// UTF-8; such a text is written in UTF-8 instead. A file read as UTF-8 stays UTF-8.
+QByteArray Encode(const QString& texte, FormeTexte::Codage codage) {
+  if (codage == FormeTexte::Codage::Utf8) return texte.toUtf8();
+  if (codage == FormeTexte::Codage::Utf8Bom) return QByteArray("\xEF\xBB\xBF") + texte.toUtf8();
   if (auto octets = EncodeWindows1252(texte); octets && (TientEnAscii(*octets) || !EstUtf8(*octets))) {
     return *octets;
   }
   return texte.toUtf8();
+}
+
+// The text with every line end made `fin`.
+QString AvecFins(const QString& texte, const QString& fin) {
+  QString t = NormaliseFinsDeLigne(texte);
+  if (fin != QStringLiteral("\r\n")) t.replace(QStringLiteral("\r\n"), fin);
+  return t;
 }
 
 void DonneErreur(QString* erreur, const QString& raison) {
@@ -123,6 +134,29 @@ QString DecodeTexte(const QByteArray& octets) {
   if (!EstUtf8(octets)) return DecodeWindows1252(octets);
   if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
   return QString::fromUtf8(octets);
+}
+
+FormeTexte FormeDe(const QByteArray& octets) {
+  FormeTexte f;
+  if (!TientEnAscii(octets)) {
+    if (!EstUtf8(octets))
+      f.codage = FormeTexte::Codage::Windows1252;
+    else if (octets.startsWith("\xEF\xBB\xBF"))
+      f.codage = FormeTexte::Codage::Utf8Bom;
+    else
+      f.codage = FormeTexte::Codage::Utf8;
+  }
+  for (qsizetype i = 0; i < octets.size(); ++i) {
+    if (octets[i] == '\n') {
+      f.finLigne = QStringLiteral("\n");
+      break;
+    }
+    if (octets[i] == '\r') {
+      if (i + 1 == octets.size() || octets[i + 1] != '\n') f.finLigne = QStringLiteral("\r");
+      break;
+    }
+  }
+  return f;
 }
 
 QString NormaliseFinsDeLigne(const QString& texte) {
@@ -156,51 +190,44 @@ QStringList DecoupeLignes(const QString& texte) {
   return lignes;
 }
 
-std::optional<QString> LitFichierTexte(const QString& chemin) {
-  QFile f;
-  if (!OuvreFichierOrdinaire(f, chemin)) return std::nullopt;
-  const QByteArray octets = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
-  return NormaliseFinsDeLigne(DecodeTexte(octets));
+std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {
+  const std::optional<QByteArray> octets = LitOctetsFichier(chemin);
+  if (!octets) return std::nullopt;
+  if (forme) *forme = FormeDe(*octets);
+  return NormaliseFinsDeLigne(DecodeTexte(*octets));
 }
 
-bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
-  QSaveFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly)) {
-    DonneErreur(erreur, f.errorString());
-    return false;
-  }
-  const QByteArray octets = Encode(NormaliseFinsDeLigne(texte));
-  if (f.write(octets) != octets.size()) {
-    DonneErreur(erreur, f.errorString());
-    f.cancelWriting();
-    return false;
-  }
-  if (!f.commit()) {
-    DonneErreur(erreur, f.errorString());
-    return false;
-  }
-  return true;
+bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur,
+                       const FormeTexte& forme) {
+  return EcritFichier(chemin, Encode(AvecFins(texte, forme.finLigne), forme.codage), erreur);
 }
 
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
-  const QString ajout = NormaliseFinsDeLigne(texte);
+  const QString ajoutCrLf = NormaliseFinsDeLigne(texte);
+  const bool ajoutAscii = EstAscii(ajoutCrLf);
+  // The start of the file tells its line ends; the whole of it is needed only to choose the
+  // encoding of added text that is not ASCII.
+  QByteArray ancien;
+  if (QFileInfo::exists(chemin)) {
+    QFile existant(chemin);
+    if (!existant.open(QIODevice::ReadOnly)) {
+      DonneErreur(erreur, existant.errorString());
+      return false;
+    }
+    ancien = ajoutAscii ? existant.read(64 * 1024) : existant.readAll();
+    if (existant.error() != QFileDevice::NoError) {
+      DonneErreur(erreur, existant.errorString());
+      return false;
+    }
+  }
+  const QString fin = FormeDe(ancien).finLigne;
+  const QString ajout = AvecFins(ajoutCrLf, fin);
   QByteArray octets;
-  if (EstAscii(ajout)) {
+  if (ajoutAscii) {
     octets = ajout.toLatin1();
   } else {
     // The added bytes must leave the whole file readable in one encoding; when they cannot, the
     // whole file is written again.
-    QFile existant(chemin);
-    QByteArray ancien;
-    if (existant.exists()) {
-      if (!existant.open(QIODevice::ReadOnly)) {
-        DonneErreur(erreur, existant.errorString());
-        return false;
-      }
-      ancien = existant.readAll();
-      existant.close();
-    }
     const bool ancienAscii = TientEnAscii(ancien);
     const auto en1252 = EncodeWindows1252(ajout);
     if (!ancienAscii && EstUtf8(ancien)) {
@@ -210,19 +237,12 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
     } else if (ancienAscii) {
       octets = ajout.toUtf8();
     } else {
-      return EcritFichierTexte(chemin, DecodeWindows1252(ancien) + ajout, erreur);
+      FormeTexte forme;
+      forme.finLigne = fin;
+      return EcritFichierTexte(chemin, DecodeWindows1252(ancien) + ajout, erreur, forme);
     }
   }
-  QFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
-    DonneErreur(erreur, f.errorString());
-    return false;
-  }
-  if (f.write(octets) != octets.size()) {
-    DonneErreur(erreur, f.errorString());
-    return false;
-  }
-  return true;
+  return AjouteFichier(chemin, octets, erreur);
 }
 
 QString TrouveSansCasse(const QString& dossier, const QString& nom) {
@@ -255,11 +275,19 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
   return true;
 }
 
-std::optional<QByteArray> LitOctetsFichier(const QString& chemin) {
+std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur) {
   QFile f;
-  if (!OuvreFichierOrdinaire(f, chemin)) return std::nullopt;
+  errno = 0;
+  if (!OuvreFichierOrdinaire(f, chemin)) {
+    // Something that is no regular file leaves no reason of the system's.
+    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
+    return std::nullopt;
+  }
   QByteArray octets = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  if (f.error() != QFileDevice::NoError) {
+    DonneErreur(erreur, f.errorString());
+    return std::nullopt;
+  }
   return octets;
 }
 

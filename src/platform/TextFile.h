@@ -2,14 +2,25 @@
 
 // Text files of the program: programs, command files, data files, configuration, point files.
 // Reading accepts UTF-8 (when the bytes are valid UTF-8) or Windows-1252, and CR LF, LF or CR line
-// ends; the text held inside always uses CR LF. Writing uses Windows-1252 with CR LF when every
-// character fits, else UTF-8, and goes through a temporary file and a rename.
+// ends; the text held inside always uses CR LF. A file is written back in the encoding and with the
+// line ends it was read with; a new file (or one of plain ASCII) uses Windows-1252 with CR LF when
+// every character fits, else UTF-8. Every write goes through the checked writer (FileWriter.h).
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+// The encoding and line ends of a file as read, to write it back the same way.
+struct FormeTexte {
+  enum class Codage { Neuf, Windows1252, Utf8, Utf8Bom };
+  // Neuf: a new file, or one of plain ASCII, which any encoding reads alike.
+  Codage codage = Codage::Neuf;
+  // The file's first line end; CR LF when it has none.
+  QString finLigne = QStringLiteral("\r\n");
+};
+FormeTexte FormeDe(const QByteArray& octets);
 
 QString DecodeWindows1252(const QByteArray& octets);
 // nullopt when a character has no Windows-1252 code.
@@ -21,13 +32,15 @@ QString NormaliseFinsDeLigne(const QString& texte);
 // Lines split on CR LF, LF or CR; a final line end does not make an empty last line.
 QStringList DecoupeLignes(const QString& texte);
 
-// The whole file as text with CR LF line ends; nullopt when it cannot be read.
-std::optional<QString> LitFichierTexte(const QString& chemin);
-// Writes through a temporary file in the same folder and renames it over the old one, so a
-// failed write never destroys the old file. Line ends are written as CR LF. False on failure,
-// with the reason in *erreur when given.
-bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr);
-// Appends text (already with its line ends) to a file, creating it when missing.
+// The whole file as text with CR LF line ends, and its form in *forme when given; nullopt when it
+// cannot be read.
+std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme = nullptr);
+// Writes the whole file in the given form; a failed write leaves the old file as it was. False on
+// failure, with the system's reason in *erreur when given.
+bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
+                       const FormeTexte& forme = FormeTexte());
+// Appends text (with CR LF line ends) to a file, creating it when missing, in the file's own
+// encoding and line ends; a failed append leaves the file as it was.
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr);
 
 // Finds a file in a folder without regard to the case of its name (an exact match first) and gives
@@ -41,8 +54,9 @@ bool EstFichierOrdinaire(const QString& chemin);
 // again on the opened file, which is opened without waiting, so a FIFO put in its place between
 // the two never blocks. False, with f closed, when it is not a regular file or cannot be opened.
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin);
-// All the bytes of a regular file; nullopt when it is not one or cannot be read.
-std::optional<QByteArray> LitOctetsFichier(const QString& chemin);
+// All the bytes of a regular file; nullopt when it is not one or cannot be read, with the reason
+// in *erreur when given.
+std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur = nullptr);
 
 // A text file read one line at a time, so that a reader that stops early never holds the rest.
 // Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each line is decoded by itself as

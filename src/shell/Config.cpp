@@ -6,10 +6,12 @@
 #include <QStringList>
 
 #include "drawing/Fonts.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "shell/Languages.h"
 #include "shell/Startup.h"
@@ -92,8 +94,9 @@ bool CreeConfigDefaut() {
   if (!TrouveSansCasse(RepConfig, NomFicConfig).isEmpty()) return true;
   QDir().mkpath(RepConfig);
   const QString chemin = RepConfig + NomFicConfig;
-  if (!EcritFichierTexte(chemin, TexteConfigDefaut())) {
-    SignaleErreurConfig(chemin, true);
+  QString erreur;
+  if (!EcritFichierTexte(chemin, TexteConfigDefaut(), &erreur)) {
+    SignaleErreurConfig(chemin, true, erreur);
     return false;
   }
   return true;
@@ -148,13 +151,18 @@ bool EcritConfig(const QString& cle, const QString& valeur) {
   const QString chemin = CheminConfig();
   const bool existe = QFileInfo(chemin).isFile();
   QString ancien;
+  QByteArray octets;
+  FormeTexte forme;
   if (existe) {
-    const std::optional<QString> texte = LitFichierTexte(chemin);
-    if (!texte) {
-      SignaleErreurConfig(chemin, true);
+    QString erreur;
+    const std::optional<QByteArray> lu = LitOctetsFichier(chemin, &erreur);
+    if (!lu) {
+      SignaleErreurConfig(chemin, true, erreur);
       return false;
     }
-    ancien = *texte;
+    octets = *lu;
+    forme = FormeDe(octets);
+    ancien = NormaliseFinsDeLigne(DecodeTexte(octets));
   } else {
     QDir().mkpath(RepConfig);
     ancien = TexteConfigDefaut();
@@ -198,15 +206,18 @@ bool EcritConfig(const QString& cle, const QString& valeur) {
   if (const QString vieille = TrouveSansCasse(RepConfig, kNomSauvegarde); !vieille.isEmpty()) {
     QFile::remove(vieille);
   }
-  if (existe && !QFile::copy(chemin, sauvegarde)) {
-    SignaleErreurConfig(chemin, true);
+  // The backup is written and checked like any file; the old file stays until the new one is whole.
+  QString erreur;
+  if (existe && !EcritFichier(sauvegarde, octets, &erreur)) {
+    SignaleErreurConfig(chemin, true, erreur);
     return false;
   }
-  if (!EcritFichierTexte(chemin, nouvelles.join(kFinLigne) + kFinLigne)) {
-    SignaleErreurConfig(chemin, true);
-    return false;
-  }
+  const bool ecrit = EcritFichierTexte(chemin, nouvelles.join(kFinLigne) + kFinLigne, &erreur, forme);
   QFile::remove(sauvegarde);
+  if (!ecrit) {
+    SignaleErreurConfig(chemin, true, erreur);
+    return false;
+  }
   return true;
 }
 
@@ -217,20 +228,18 @@ void DecodePatchs(int16_t masque) {
   PatchAnglesDroits = Patch[0];
 }
 
-void SignaleErreurConfig(const QString& chemin, bool ecriture) {
+void SignaleErreurConfig(const QString& chemin, bool ecriture, const QString& raison) {
   if (erreurSignalee) return;
   erreurSignalee = true;
   const QString nom = QDir::toNativeSeparators(chemin);
   const QString texte = ecriture
-                            ? QStringLiteral(
-                                  "Le fichier de configuration %1 ne peut pas être écrit : les réglages ne "
-                                  "seront pas gardés.\r\nThe configuration file %1 cannot be written: the "
-                                  "settings will not be kept.")
+                            ? TexteMsg(129).arg(nom, raison)
                             : QStringLiteral(
                                   "Le fichier de configuration %1 ne peut pas être lu : les réglages par "
                                   "défaut restent en vigueur.\r\nThe configuration file %1 cannot be read: "
-                                  "the default settings stay in force.");
-  Dialogues().MsgBox(texte.arg(nom), Boutons::Ok, QStringLiteral("Morvo"));
+                                  "the default settings stay in force.")
+                                  .arg(nom);
+  Dialogues().MsgBox(texte, Boutons::Ok, QStringLiteral("Morvo"));
 }
 
 void RazEtatConfig() {

@@ -58,8 +58,8 @@ bool EcritConfig(const QString& cle, const QString& valeur);
 void DecodePatchs(int16_t masque);
 
 // Tells the user, once per run, that the configuration file cannot be read (the defaults stay in
-// force) or written.
-void SignaleErreurConfig(const QString& chemin, bool ecriture = false);
+// force) or written (with the system's reason).
+void SignaleErreurConfig(const QString& chemin, bool ecriture = false, const QString& raison = QString());
 
 // Back to the values before start-up (languages included).
 void RazEtatConfig();

@@ -11,9 +11,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "platform/FileWriter.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
@@ -134,18 +134,15 @@ bool CopieModeleLangue(const QString& repProgramme, const QString& code) {
     if (!copie.isEmpty()) source = copie;
   }
   if (source.isEmpty() || RepConfig.isEmpty()) return false;
-  const std::optional<QByteArray> lu = LitOctetsFichier(source);
-  if (!lu) return false;
-  const QByteArray& contenu = *lu;
-  if (QString::fromUtf8(contenu).size() <= 5) return false;
+  const std::optional<QByteArray> contenu = LitOctetsFichier(source);
+  if (!contenu || QString::fromUtf8(*contenu).size() <= 5) return false;
   const QString cible = QDir(RepConfig).filePath(QStringLiteral("Morvo.DaN"));
-  // Another spelling of the same name would be found first by the template lookup.
+  // Another spelling of the same name would be found first by the template lookup; it goes once
+  // the copy is whole.
   const QString ancienne = TrouveSansCasse(RepConfig, QStringLiteral("Morvo.DaN"));
+  if (!EcritFichier(cible, *contenu)) return false;
   if (!ancienne.isEmpty() && ancienne != cible) QFile::remove(ancienne);
-  QSaveFile ecriture(cible);
-  if (!ecriture.open(QIODevice::WriteOnly)) return false;
-  ecriture.write(contenu);
-  return ecriture.commit();
+  return true;
 }
 
 // ---- the window ----

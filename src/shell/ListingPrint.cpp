@@ -12,9 +12,11 @@
 #include <QTextDocument>
 #include <QTextOption>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "editor/ProgramEditor.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -195,10 +197,19 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
       selection ? LignesDocument(*editeur_->document(), curseur.selectionStart(), curseur.selectionEnd())
                 : LignesDocument(*editeur_->document());
   imprimante.setDocName(TitreImpression(Shell.NomFichier));
+  // A PDF replaces the chosen file only once it is whole.
+  std::optional<ImpressionPdf> fichierPdf;
+  if (pdf) fichierPdf.emplace(imprimante);
   const int pages = ImprimeListing(imprimante, editeur_->font(),
                                    TitreListing(Shell.NomFichier, selection, QDate::currentDate()), lignes);
-  if (pages > 0) return true;
-  if (pdf) QFile::remove(imprimante.outputFileName());
+  QString erreur;
+  const bool ecrit = pages > 0 && (!fichierPdf || fichierPdf->Termine(&erreur));
+  fichierPdf.reset();
+  if (ecrit) return true;
+  if (pages > 0) {
+    Dialogues().MsgBox(TexteEcritureImpossible(imprimante.outputFileName(), erreur), Boutons::Ok, QString());
+    return false;
+  }
   Dialogues().MsgBox(QStringLiteral("Erreur d'imprimante [Printer error]\r\n\r\n") +
                          (pdf ? imprimante.outputFileName() : imprimante.printerName()),
                      Boutons::Ok, QString());

@@ -197,6 +197,7 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
     return;
   }
   Shell.NomFichier = nom;
+  FormeProgramme = FormeTexte();
   OrigineBaseX = OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;

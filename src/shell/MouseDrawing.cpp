@@ -22,6 +22,7 @@
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
 #include "platform/Clipboard.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -122,7 +123,9 @@ QString LigneRelativeDessin(float dx, float dy) {
 bool AjouteLigneJournal(const QString& ligne) {
   QString erreur;
   if (AjouteFichierTexte(CheminJournalDessin(), ligne + CRLF, &erreur)) return true;
-  Dit(CheminJournalDessin() + CRLF + erreur);
+  // Every mouse move writes a line: the failure is told once, not at every point.
+  if (!Dessin.JournalEnPanne) Dit(TexteEcritureImpossible(CheminJournalDessin(), erreur));
+  Dessin.JournalEnPanne = true;
   return false;
 }
 
@@ -387,7 +390,8 @@ void FrmDessin::DemarreDessin() {
     }
   }
   QString erreur;
-  if (!EcritFichierTexte(journal, contenu, &erreur)) Dit(journal + CRLF + erreur);
+  Dessin.JournalEnPanne = !EcritFichierTexte(journal, contenu, &erreur);
+  if (Dessin.JournalEnPanne) Dit(TexteEcritureImpossible(journal, erreur));
 
   Dessin.FormatCoordDessin = FormatDecimales(textes_[6]->text());
   Dessin.CoordRelatives = ModeRelatif(textes_[7]->text());
@@ -409,9 +413,11 @@ void FrmDessin::TermineDessin() {
   if (Trim(textes_[0]->text()).isEmpty()) textes_[0]->setText(QStringLiteral("Dessin"));
   const QString nom = NomFichierDessin(textes_[0]->text());
   const QString journal = CheminJournalDessin();
-  QString erreur;
-  if (QFileInfo::exists(nom)) {
-    const std::optional<QString> texte = LitFichierTexte(nom);
+  const bool existe = QFileInfo::exists(nom);
+  FormeTexte forme;
+  int reponse = 2;
+  if (existe) {
+    const std::optional<QString> texte = LitFichierTexte(nom, &forme);
     if (!texte) {
       Dit(nom + CRLF + QStringLiteral("lecture impossible / cannot be read"));
       return;
@@ -428,31 +434,26 @@ void FrmDessin::TermineDessin() {
     q.FichierSauve = nom;
     q.FichierDessinRepris = Dessin.FichierDessinRepris;
     q.ReponseReprise = Dessin.ReponseReprise;
-    const int reponse = DemandeTroisBoutons(q, this);
+    reponse = DemandeTroisBoutons(q, this);
     if (reponse == 0) return;
-    if (reponse == 1) {
-      const std::optional<QString> ajout = LitFichierTexte(journal);
-      if (!ajout || !AjouteFichierTexte(nom, *ajout + CRLF + QStringLiteral("'EOD '") + CRLF, &erreur)) {
-        Dit(nom + CRLF + erreur);
-        return;
-      }
-      QFile::remove(journal);
-    } else {
-      const std::optional<QString> remplace = LitFichierTexte(journal);
-      // Written over the old file in one step, so a failure leaves both files as they were.
-      if (!remplace || !EcritFichierTexte(nom, *remplace, &erreur)) {
-        Dit(nom + CRLF + erreur);
-        return;
-      }
-      QFile::remove(journal);
-    }
-  } else {
-    if (!QFile::rename(journal, nom)) {
-      Dit(nom + CRLF + QStringLiteral("écriture impossible / cannot be written"));
-      return;
-    }
-    ReponseMsgBox = 1;
   }
+  // The journal goes only once the drawing file is whole (a new file too: it may lie on another
+  // disk than the journal); a failure leaves both files as they were and the dialog open.
+  const std::optional<QString> journalLu = LitFichierTexte(journal);
+  if (!journalLu) {
+    Dit(journal + CRLF + QStringLiteral("lecture impossible / cannot be read"));
+    return;
+  }
+  QString erreur;
+  const bool ecrit =
+      reponse == 1 ? AjouteFichierTexte(nom, *journalLu + CRLF + QStringLiteral("'EOD '") + CRLF, &erreur)
+                   : EcritFichierTexte(nom, *journalLu, &erreur, forme);
+  if (!ecrit) {
+    Dit(TexteEcritureImpossible(nom, erreur));
+    return;
+  }
+  QFile::remove(journal);
+  if (!existe) ReponseMsgBox = 1;
   Dessin.NomDessinSaisi = textes_[0]->text();
   Dessin.NiveauLissage = static_cast<float>(Val(textes_[5]->text()));
   Dessin.DecimalesSaisies = textes_[6]->text();
@@ -511,7 +512,7 @@ void FrmDessin::AnnuleDernierTrait() {
   QString nouveau;
   for (const QString& l : a.Lignes) nouveau += l + CRLF;
   QString erreur;
-  if (!EcritFichierTexte(journal, nouveau, &erreur)) Dit(journal + CRLF + erreur);
+  if (!EcritFichierTexte(journal, nouveau, &erreur)) Dit(TexteEcritureImpossible(journal, erreur));
   fenetre_.Vue().update();
 }
 

@@ -28,7 +28,8 @@ struct EtatDessinSouris {
   int32_t NbPointsDessin = 0;
   float XEcrit = 0, YEcrit = 0;  // the last written point (start of relative displacements)
   QString FichierDessinRepris;
-  int ReponseReprise = 7;  // 6 when the named file was loaded to continue the drawing
+  int ReponseReprise = 7;       // 6 when the named file was loaded to continue the drawing
+  bool JournalEnPanne = false;  // a journal write failed and was told (once per drawing)
 };
 extern EtatDessinSouris Dessin;
 void RazEtatDessinSouris();
@@ -45,7 +46,7 @@ bool ModeRelatif(const QString& texte);
 QString LignePointDessin(float x, float y);
 // A displacement line, each number followed by "r".
 QString LigneRelativeDessin(float dx, float dy);
-// Appends one line (CR LF added) to the journal; a failure is told to the user.
+// Appends one line (CR LF added) to the journal; the first failure of a drawing is told to the user.
 bool AjouteLigneJournal(const QString& ligne);
 
 // Points and traces of a drawing file's text.

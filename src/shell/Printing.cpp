@@ -6,11 +6,13 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <memory>
+#include <optional>
 
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/PainterSurface.h"
@@ -173,11 +175,13 @@ bool FenetrePrincipale::Imprimer() {
   p.setDocName(TitreImpression(Shell.NomFichier));
   bool imprime = false;
   {
+    const QString sortie = estPdf ? p.outputFileName() : NomImprimante;
+    // A PDF replaces the chosen file only once it is whole.
+    std::optional<ImpressionPdf> fichierPdf;
+    if (estPdf) fichierPdf.emplace(p);
     PainterSurface surface(&p);
     if (surface.ErreurImpression()) {
-      Dialogues().MsgBox(
-          TexteErreurImprimante + QStringLiteral("\r\n\r\n") + (estPdf ? p.outputFileName() : NomImprimante),
-          Boutons::Ok, QString());
+      Dialogues().MsgBox(TexteErreurImprimante + QStringLiteral("\r\n\r\n") + sortie, Boutons::Ok, QString());
     } else {
       hote_->DefinitImprimante(&surface);
       ::Imprimer();
@@ -189,12 +193,15 @@ bool FenetrePrincipale::Imprimer() {
       surface.FinImpression();
       imprime = !surface.ErreurImpression();
       if (!imprime && !erreurRun)
-        Dialogues().MsgBox(TexteErreurImprimante + QStringLiteral("\r\n\r\n") +
-                               (estPdf ? p.outputFileName() : NomImprimante),
-                           Boutons::Ok, QString());
+        Dialogues().MsgBox(TexteErreurImprimante + QStringLiteral("\r\n\r\n") + sortie, Boutons::Ok,
+                           QString());
+    }
+    QString erreur;
+    if (imprime && fichierPdf && !fichierPdf->Termine(&erreur)) {
+      imprime = false;
+      Dialogues().MsgBox(TexteEcritureImpossible(sortie, erreur), Boutons::Ok, QString());
     }
   }
-  if (!imprime && estPdf) QFile::remove(p.outputFileName());
   p.setDocName(QStringLiteral("Morvo"));
 
   // The screen shows the drawing again, with the view as it was.

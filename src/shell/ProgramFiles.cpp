@@ -12,6 +12,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -23,6 +24,7 @@
 #include "shell/Startup.h"
 
 QString FichierCourant;
+FormeTexte FormeProgramme;
 
 namespace {
 
@@ -120,13 +122,15 @@ bool FenetrePrincipale::QuestionSauvegarde() {
 }
 
 bool FenetrePrincipale::LitFic(const QString& chemin) {
-  const std::optional<QString> texte = LitFichierTexte(chemin);
+  FormeTexte forme;
+  const std::optional<QString> texte = LitFichierTexte(chemin, &forme);
   if (!texte) {
     Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
     return false;
   }
   // A program loaded again must ask again before it starts other programs.
   OublieAccordShell();
+  FormeProgramme = forme;
   OrigineBaseX = OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;
@@ -182,6 +186,7 @@ void FenetrePrincipale::Mnu_Nouveau_Click() {
     text1_->setText(editeur_->TexteLigne());
   }
   Shell.NomFichier.clear();
+  FormeProgramme = FormeTexte();
   Titre(QString());
   premierRunFait_ = true;
   ExecuteProgramme();
@@ -192,11 +197,11 @@ void FenetrePrincipale::Mnu_Nouveau_Click() {
 
 namespace {
 
-// Writes the editor's text; tells the user why when it fails.
+// Writes the editor's text in the form it was read with; tells the user why when it fails.
 bool EcritProgramme(const QString& chemin, const QString& texte) {
   QString erreur;
-  if (EcritFichierTexte(chemin, texte, &erreur)) return true;
-  Dialogues().MsgBox(chemin + QStringLiteral("\r\n\r\n") + erreur, Boutons::Ok, QString());
+  if (EcritFichierTexte(chemin, texte, &erreur, FormeProgramme)) return true;
+  Dialogues().MsgBox(TexteEcritureImpossible(chemin, erreur), Boutons::Ok, QString());
   return false;
 }
 

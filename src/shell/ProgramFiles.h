@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "platform/TextFile.h"
+
 class QPrinter;
 
 // The file and printer dialogs, so that the tests can answer them.
@@ -27,6 +29,9 @@ void DefinitDialoguesFichiers(DialoguesFichiers* d);
 
 // The path the Save command writes to; empty after New.
 extern QString FichierCourant;
+// The encoding and line ends of the program as it was read, kept when it is saved; those of a new
+// file after New and the meter import.
+extern FormeTexte FormeProgramme;
 
 // The Open and Save filters: program files, then all files.
 QString FiltreProgrammes();

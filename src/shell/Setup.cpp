@@ -7,10 +7,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "platform/FileWriter.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -55,11 +55,12 @@ QString ValeurEntree(const QString& v) {
 }
 
 // The program as an argument of the Exec key: quoted, with the characters that are special
-// inside quotes escaped.
+// inside quotes escaped, and "%" doubled so that it is no field code.
 QString ArgumentExec(const QString& programme) {
   QString r;
   for (const QChar c : programme) {
     if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') r += u'\\';
+    if (c == u'%') r += u'%';
     r += c;
   }
   return QStringLiteral("\"") + r + QStringLiteral("\"");
@@ -89,9 +90,9 @@ QString EntreeBureau(const CiblesInstallation& c, const QString& dossierTravail,
 
 // Writes a small UTF-8 file whole into an existing folder; the reason in `erreur` on failure.
 bool Ecrit(const QString& chemin, const QString& texte, QString& erreur, bool executable = false) {
-  QSaveFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly) || f.write(texte.toUtf8()) < 0 || !f.commit()) {
-    erreur = chemin + QStringLiteral(" : ") + f.errorString();
+  QString raison;
+  if (!EcritFichier(chemin, texte.toUtf8(), &raison)) {
+    erreur = chemin + QStringLiteral(" : ") + raison;
     return false;
   }
   if (executable)
@@ -131,12 +132,16 @@ void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringL
       const QFileInfo cible(vers);
       // The chosen folder may be the program's own: a file is never copied onto itself.
       if (cible.exists() && cible.canonicalFilePath() == QFileInfo(de).canonicalFilePath()) continue;
-      if (cible.exists() && !QFile::remove(vers)) {
+      // A read-only old copy cannot be replaced in place.
+      if (cible.exists() && !cible.isWritable() && !QFile::remove(vers)) {
         echecs << vers;
         continue;
       }
-      if (!QFile::copy(de, vers)) {
-        echecs << vers;
+      // Copied through the checked writer: an old copy stays whole when the new one cannot be.
+      QString raison;
+      const std::optional<QByteArray> octets = LitOctetsFichier(de, &raison);
+      if (!octets || !EcritFichier(vers, *octets, &raison)) {
+        echecs << vers + QStringLiteral(" : ") + raison;
         continue;
       }
       // Samples from a read-only installation become the user's files to edit.
@@ -236,7 +241,7 @@ void Installation(QWidget* proprietaire, const CiblesInstallation& c) {
   QDir().mkpath(c.RepConfig);
   QString erreur;
   if (!AjouteFichierTexte(CheminJournal(c), enregistrement, &erreur))
-    Dialogues().MsgBox(CheminJournal(c) + QStringLiteral("\r\n\r\n") + erreur, Boutons::Ok, QString());
+    Dialogues().MsgBox(TexteEcritureImpossible(CheminJournal(c), erreur), Boutons::Ok, QString());
 }
 
 void Desinstallation(const CiblesInstallation& c) {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "ConfigFixture.h"
+#include "FullDisk.h"
+#include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/Languages.h"
 
@@ -136,6 +141,26 @@ TEST_F(ConfigTest, MaskLanguageGoesBeforeTheLastFileOrAtTheEnd) {
   PrepareConfig();
   ASSERT_TRUE(LitConfig());
   EXPECT_EQ(NumLangueMasq, 3);
+}
+
+TEST_F(ConfigTest, ARewriteOntoAFullDiskKeepsTheOldFileAndTellsOnce) {
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(disque.Chemin(QStringLiteral("xdg"))));
+  const QString fichier = disque.Chemin(QStringLiteral("xdg/Morvo/Morvo.cfg"));
+  const QByteArray ancien = EnTete() + "\r\nLangue = English\r\nZmm = 2\r\n";
+  EcritOctets(fichier, ancien);
+  PrepareConfig();
+  ASSERT_EQ(RepConfig + NomFicConfig, fichier);
+  // One free block: the backup goes in, the new file does not.
+  disque.Remplit(1);
+  EXPECT_FALSE(EcritConfig(QStringLiteral("Zmm = "), QStringLiteral("3")));
+  EXPECT_FALSE(EcritConfig(QStringLiteral("DoubleClic ="), QStringLiteral(" Oui")));
+  EXPECT_EQ(LitOctets(fichier), ancien);
+  EXPECT_FALSE(QFile::exists(disque.Chemin(QStringLiteral("xdg/Morvo/Morvo$cfg.old"))));
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte,
+            TexteMsg(129).arg(fichier, QString::fromLocal8Bit(std::strerror(ENOSPC))));
 }
 
 TEST_F(ConfigTest, FrozenConfigurationIsNotWritten) {

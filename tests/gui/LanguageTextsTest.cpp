@@ -21,7 +21,7 @@ std::vector<int> NumerosDesBlocs() {
   plage(101, 106);
   n.push_back(109);
   n.push_back(110);
-  plage(112, 127);
+  plage(112, 129);
   plage(130, 140);
   plage(160, 190);
   return n;

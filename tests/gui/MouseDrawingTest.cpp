@@ -4,9 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cerrno>
+#include <cstring>
 
+#include "FullDisk.h"
 #include "WindowFixture.h"
 #include "platform/Clipboard.h"
+#include "platform/FileWriter.h"
 #include "platform/TextFile.h"
 #include "shell/DrawingView.h"
 #include "shell/Menus.h"
@@ -325,6 +329,43 @@ TEST_F(MouseDrawingTest, ContinueAddReplaceAndCancel) {
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Autre.txt"))));
   EXPECT_TRUE(F().Menus().Action(QStringLiteral("Mnu_Dessin"))->isEnabled());
   EXPECT_EQ(Dessin.NomDessinSaisi, QStringLiteral("Autre"));
+}
+
+TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) {
+  Demarre();
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  // A drawing file that fills its block, so that any addition needs another.
+  const QString fichier = disque.Chemin(QStringLiteral("Croquis.txt"));
+  QByteArray ancien("' vieux\r\n1; 1\r\n'");
+  ancien += QByteArray(4096 - ancien.size() - 2, 'x') + "\r\n";
+  EcritOctets(fichier, ancien);
+  FrmDessin& d = OuvreDialogue();
+  d.Texte(1)->setText(fichier);
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  d.Cmd_OK_Click();
+  Appuie(BitShift, 8, 9);
+  const QStringList journal = LignesJournal();
+  ASSERT_EQ(journal.size(), 2);
+  disque.Remplit();
+  const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
+
+  // Add, Replace, and a new file: each is told, and nothing is lost.
+  const QString neuf = disque.Chemin(QStringLiteral("Neuf.txt"));
+  for (const int bouton : {1, 2, 0}) {
+    prompter_.Efface();
+    if (bouton == 0) d.Texte(1)->setText(neuf);
+    DefinitTroisBoutons([bouton](const QuestionTroisBoutons&) { return bouton; });
+    d.Cmd_OK_Click();
+    QApplication::processEvents();
+    const QString nom = bouton == 0 ? neuf : fichier;
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << bouton;
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, raison)) << bouton;
+    EXPECT_EQ(LitOctets(fichier), ancien) << bouton;
+    EXPECT_EQ(LignesJournal(), journal) << bouton;
+    EXPECT_EQ(FrmDessin::Ouvert(), &d) << bouton;
+  }
+  EXPECT_FALSE(QFile::exists(neuf));
 }
 
 TEST_F(MouseDrawingTest, AJournalThatCannotBeDrawnIsReported) {

@@ -1,8 +1,13 @@
 #include <sys/stat.h>
 
 #include <QLineEdit>
+#include <QTest>
+#include <cerrno>
+#include <cstring>
 
+#include "FullDisk.h"
 #include "WindowFixture.h"
+#include "platform/FileWriter.h"
 #include "platform/TextFile.h"
 #include "shell/Startup.h"
 
@@ -33,12 +38,13 @@ class ProgramFilesTest : public WindowFixture {};
 
 TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   Demarre();
-  // LF line ends and no final line end.
+  // UTF-8 with LF line ends and no final line end.
   const QString lf = Chemin(QStringLiteral("sub/lf.dat"));
-  EcritOctets(lf, QByteArray("%A = 5\n%Z = 2\n%B = 7"));
+  EcritOctets(lf, QByteArray("%A = 5\n' 20\xC2\xB0"
+                             "C\n%Z = 2\n%B = 7"));
   fichiers_.ouvertures.push_back(lf);
   F().Mnu_Ouvrir_Click();
-  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 5\r\n%Z = 2\r\n%B = 7\r\n"));
+  EXPECT_EQ(Ed().Modele().Text(), QString::fromUtf8("%A = 5\r\n' 20°C\r\n%Z = 2\r\n%B = 7\r\n"));
   EXPECT_EQ(FichierCourant, lf);
   EXPECT_EQ(Shell.NomFichier, lf);
   EXPECT_EQ(Shell.RepCourant, Chemin(QStringLiteral("sub/")));
@@ -46,13 +52,15 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ") + lf)) << F().windowTitle().toStdString();
   EXPECT_FALSE(Ed().Modifie());
   EXPECT_EQ(VarNiveau1(QStringLiteral("%B")), QStringLiteral("7"));
-  EXPECT_EQ(F().Text1()->text(), QStringLiteral("L 1/4"));
+  EXPECT_EQ(F().Text1()->text(), QStringLiteral("L 1/5"));
   // The next Open starts in the folder of this one.
   EXPECT_TRUE(fichiers_.Demandes.front().startsWith(QStringLiteral("open ") + Depart()));
 
-  // Saved with CR LF, the final line end included.
-  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
-  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\r\n%Z = 2\r\n%B = 7\r\n"));
+  // Ctrl+S keeps UTF-8 and LF; the final line end is added.
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\n' 20\xC2\xB0"
+                                      "C\n%Z = 2\n%B = 7\n"));
 
   // Windows-1252 with "§" and "°": byte for byte.
   const QByteArray octets(
@@ -256,4 +264,43 @@ TEST_F(ProgramFilesTest, ReopenedProgramAsksAgainBeforeStartingAProgram) {
   f4();
   EXPECT_EQ(questions(), 1);
   EXPECT_FALSE(QFile::exists(cible));
+}
+
+TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
+  Demarre();
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  const QString programme = disque.Chemin(QStringLiteral("prog.dat"));
+  const QByteArray ancien("Trait 0,0,10,10\r\n%A = 1\r\n");
+  EcritOctets(programme, ancien);
+  fichiers_.ouvertures.push_back(programme);
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(FichierCourant, programme);
+  const QString titre = F().windowTitle();
+  disque.Remplit();
+  Tape(QStringLiteral("Trait 0,0,10,10\r\n%A = 2\r\n%B = 3\r\n"));
+  const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
+
+  // Save: told once, with the file and the reason; the file, the modified state and the caption
+  // stay, so that closing still asks.
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(programme, raison));
+  EXPECT_EQ(LitOctets(programme), ancien);
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_EQ(F().windowTitle(), titre);
+
+  // Save As to a new name: nothing is created and the current file stays.
+  prompter_.Efface();
+  const QString autre = disque.Chemin(QStringLiteral("autre.dat"));
+  fichiers_.enregistrements.push_back(autre);
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(autre, raison));
+  EXPECT_FALSE(QFile::exists(autre));
+  EXPECT_EQ(FichierCourant, programme);
+  EXPECT_EQ(Shell.NomFichier, programme);
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_EQ(F().windowTitle(), titre);
+  EXPECT_EQ(LitOctets(programme), ancien);
 }

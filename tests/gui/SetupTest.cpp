@@ -33,7 +33,7 @@ class SetupTest : public ConfigFixture {
     });
     dossier_ = choisi_.path();
     cibles_ = CiblesParDefaut(Programme());
-    cibles_.Executable = QStringLiteral("/opt/morvo dir/morvo");
+    cibles_.Executable = QStringLiteral("/opt/morvo 100% dir/morvo");
   }
 
   void TearDown() override {
@@ -89,14 +89,15 @@ TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
   // The launcher in the folder starts Morvo there, and can be started from a file manager.
   const QString lanceur = QString::fromUtf8(LitOctets(Choisi(QStringLiteral("Morvo.desktop"))));
   EXPECT_TRUE(lanceur.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
-  EXPECT_TRUE(lanceur.contains(QStringLiteral("\nExec=\"/opt/morvo dir/morvo\"\n")));
+  // A "%" of the program's path is doubled, so that it is no field code of the Exec key.
+  EXPECT_TRUE(lanceur.contains(QStringLiteral("\nExec=\"/opt/morvo 100%% dir/morvo\"\n")));
   EXPECT_TRUE(lanceur.contains(QStringLiteral("\nPath=") + dossier_ + u'\n'));
   EXPECT_TRUE(lanceur.contains(QStringLiteral("\nComment=Start Morvo\n")));
   EXPECT_TRUE(QFileInfo(Choisi(QStringLiteral("Morvo.desktop"))).isExecutable());
   EXPECT_EQ(QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo.desktop")))), lanceur);
   const QString association =
       QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo-programme.desktop"))));
-  EXPECT_TRUE(association.contains(QStringLiteral("\nExec=\"/opt/morvo dir/morvo\" %f\n")));
+  EXPECT_TRUE(association.contains(QStringLiteral("\nExec=\"/opt/morvo 100%% dir/morvo\" %f\n")));
   EXPECT_TRUE(association.contains(QStringLiteral("\nMimeType=application/x-morvo-program;\n")));
   const QString paquet = QString::fromUtf8(LitOctets(Paquet()));
   EXPECT_TRUE(paquet.contains(QStringLiteral("<mime-type type=\"application/x-morvo-program\">")));

@@ -126,6 +126,7 @@ class WindowFixture : public ConfigFixture {
     RazEtatDessin();
     RazImprimante();
     FichierCourant.clear();
+    FormeProgramme = FormeTexte();
     FacteurCode = FacteurCodeDefaut;
     DefinitDialoguesFichiers(&fichiers_);
   }
@@ -135,6 +136,7 @@ class WindowFixture : public ConfigFixture {
     DefinitDialoguesFichiers(nullptr);
     RazImprimante();
     FichierCourant.clear();
+    FormeProgramme = FormeTexte();
     LimiteInstructions = 0;
     Sortie = nullptr;
     qputenv("HOME", ancienHome_);

@@ -11,9 +11,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
+#include "FullDisk.h"
 #include "RunFixture.h"
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
@@ -179,6 +182,48 @@ TEST_F(RuntimeCommandsTest, OpenAAndPrintAAppendLines) {
   EXPECT_EQ(Lit("garde.txt"), "x\r\n y\r\n");
   Lance({"OPENA = " + Chemin("garde.txt") + ", , Kill"});
   EXPECT_TRUE(QFile::exists(Chemin("garde.txt")));
+}
+
+TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  const auto ecritSurDisque = [&](const QString& nom, const QByteArray& octets) {
+    QFile f(disque.Chemin(nom));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(octets);
+  };
+  const auto lit = [&](const QString& nom) {
+    QFile f(disque.Chemin(nom));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+  };
+  ecritSurDisque("ajout.txt", "old\r\n");
+  ecritSurDisque("latin.txt", "caf\xE9\r\n");
+  disque.Remplit();
+  const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
+
+  // 200 lines of 1 KB: the run stops at the first that does not go in whole, with the reason.
+  const QString ligne = QStringLiteral("PRINTA = ") + QString(1000, u'x');
+  QStringList programme{"OPENA = " + disque.Chemin("ajout.txt")};
+  for (int i = 0; i < 200; ++i) programme << ligne;
+  programme << "%FIN = 1";
+  Lance(programme);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("ajout.txt"))) << Messages()[0].texte.toStdString();
+  EXPECT_TRUE(Messages()[0].texte.contains(raison)) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+  const QByteArray ajout = lit("ajout.txt");
+  const qsizetype longueurLigne = 1003;  // the blank after "=", the text, CR LF
+  EXPECT_TRUE(ajout.startsWith("old\r\n"));
+  EXPECT_EQ((ajout.size() - 5) % longueurLigne, 0) << "no line is cut";
+  EXPECT_LT(ajout.size(), 5 + 200 * longueurLigne);
+
+  // "Ω" has no Windows-1252 code: the file would be rewritten in UTF-8, and stays as it was.
+  Lance({"OPENA = " + disque.Chemin("latin.txt"), QString::fromUtf8("PRINTA = Ω"), "%FIN = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("latin.txt")));
+  EXPECT_TRUE(Messages()[0].texte.contains(raison));
+  EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n"));
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
 }
 
 TEST_F(RuntimeCommandsTest, OpenABetweenOpenAndLVarLeavesTheDataFileUnreachable) {

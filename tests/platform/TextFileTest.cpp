@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
+#include "platform/FileWriter.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -92,18 +95,66 @@ TEST(TextFile, AllerRetourDesFichiers) {
 }
 
 TEST(TextFile, EcritureRateeGardeLAncienFichier) {
-  if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString chemin = dossier.filePath("garde.txt");
   ASSERT_TRUE(EcritFichierTexte(chemin, "ancien"));
-  QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::ExeOwner);
   QString erreur;
+  // root ignores folder permissions: only a flush that fails is tried then.
+  if (geteuid() != 0) {
+    QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool ecrit = EcritFichierTexte(chemin, "nouveau", &erreur);
+    QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(ecrit);
+    EXPECT_FALSE(erreur.isEmpty());
+    EXPECT_EQ(Octets(chemin), "ancien");
+  }
+  DefinitPanneEcriture([](const QString&) { return true; });
+  erreur.clear();
   const bool ecrit = EcritFichierTexte(chemin, "nouveau", &erreur);
-  QFile::setPermissions(dossier.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  const bool ajoute = AjouteFichierTexte(chemin, "ajout", &erreur);
+  DefinitPanneEcriture({});
   EXPECT_FALSE(ecrit);
-  EXPECT_FALSE(erreur.isEmpty());
+  EXPECT_FALSE(ajoute);
+  EXPECT_EQ(erreur, QString::fromLocal8Bit(std::strerror(ENOSPC)));
   EXPECT_EQ(Octets(chemin), "ancien");
+  EXPECT_EQ(QDir(dossier.path()).entryList(QDir::Files), QStringList{"garde.txt"});
+}
+
+TEST(TextFile, UnFichierGardeSonEncodageEtSesFinsDeLigne) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  struct Cas {
+    const char* nom;
+    QByteArray octets;
+  };
+  const Cas cas[] = {
+      {"utf8-lf.dat",
+       "Texte 0,0,20\xC2\xB0"
+       "C\n%A = 1\n"},
+      {"bom-cr.dat",
+       "\xEF\xBB\xBF"
+       "a\xC3\xA9\rb\r"},
+      {"latin-lf.dat", "caf\xE9\nx\n"},
+      {"latin-crlf.dat", "caf\xE9\r\n"},
+  };
+  for (const Cas& c : cas) {
+    const QString chemin = dossier.filePath(c.nom);
+    Ecrit(chemin, c.octets);
+    FormeTexte forme;
+    const std::optional<QString> texte = LitFichierTexte(chemin, &forme);
+    ASSERT_TRUE(texte.has_value());
+    ASSERT_TRUE(EcritFichierTexte(chemin, *texte, nullptr, forme));
+    EXPECT_EQ(Octets(chemin), c.octets) << c.nom;
+  }
+  // An append follows the file's line ends.
+  ASSERT_TRUE(AjouteFichierTexte(dossier.filePath("latin-lf.dat"), "y\r\n"));
+  EXPECT_EQ(Octets(dossier.filePath("latin-lf.dat")), QByteArray("caf\xE9\nx\ny\n"));
+  // A file of plain ASCII keeps its line ends and writes "°" in Windows-1252.
+  FormeTexte ascii = FormeDe("a\nb\n");
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("°\n"), nullptr, ascii));
+  EXPECT_EQ(Octets(dossier.filePath("neuf.dat")), QByteArray("\xB0\n"));
+  EXPECT_EQ(FormeDe("").finLigne, "\r\n");
 }
 
 TEST(TextFile, AjoutGardeLEncodageDuFichier) {

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <csignal>
 
+#include "FullDisk.h"
+
 namespace {
 
 struct Resultat {
@@ -29,11 +31,19 @@ class RunnerTest : public ::testing::Test {
     return f.fileName();
   }
 
-  // Runs morvo-run with the arguments and reads back the log when one was asked for.
-  Resultat Lance(const QStringList& arguments) {
+  // Runs morvo-run with the arguments and reads back the log when one was asked for. With
+  // `sansEcriture` no file can grow (for the full disk that a test without root cannot mount).
+  Resultat Lance(const QStringList& arguments, bool sansEcriture = false) {
     QProcess processus;
     processus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
+    if (sansEcriture)
+      processus.start(
+          QStringLiteral("/bin/sh"),
+          QStringList{QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\""),
+                      QStringLiteral(MORVO_RUN_PATH)} +
+              arguments);
+    else
+      processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
     Resultat r;
     if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return r;
     r.code = processus.exitCode();
@@ -156,6 +166,29 @@ TEST_F(RunnerTest, ShellNeedsAllowShell) {
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(QFile::exists(cible));
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+}
+
+TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
+  const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  const QStringList noms{QStringLiteral("run.log"), QStringLiteral("run.png"), QStringLiteral("run.pdf")};
+  for (const QString& nom : noms) {
+    QFile f(disque.Chemin(nom));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("old " + nom.toLatin1());
+  }
+  disque.Remplit();
+  const Resultat r =
+      Lance({QStringLiteral("--log"), disque.Chemin(noms[0]), QStringLiteral("--png"), disque.Chemin(noms[1]),
+             QStringLiteral("--pdf"), disque.Chemin(noms[2]), programme},
+            !disque.Reel());
+  EXPECT_EQ(r.code, 3);
+  for (const QString& nom : noms) {
+    QFile f(disque.Chemin(nom));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "old " + nom.toLatin1()) << nom.toStdString();
+  }
 }
 
 TEST_F(RunnerTest, PrintRunWritesAPdf) {

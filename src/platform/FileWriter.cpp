@@ -1,0 +1,146 @@
+#include "platform/FileWriter.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/StringTable.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+PanneEcriture panneCourante;
+
+bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
+
+QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+void DonneErreur(QString* erreur, const QString& raison) {
+  if (erreur) *erreur = raison;
+}
+
+// The reason of a failed step: the device's own, else the hook's full disk, else a short write.
+QString Raison(const QFileDevice& f, bool panne) {
+  if (f.error() != QFileDevice::NoError) return f.errorString();
+  return RaisonSysteme(panne ? ENOSPC : EIO);
+}
+
+// Writes every byte, unbuffered: a write that goes in only in part is tried again for the rest, so
+// that the system's reason of the failure is known.
+bool EcritTout(QFileDevice& f, const QByteArray& octets) {
+  qint64 fait = 0;
+  while (fait < octets.size()) {
+    const qint64 n = f.write(octets.constData() + fait, octets.size() - fait);
+    if (n <= 0) return false;
+    fait += n;
+  }
+  return true;
+}
+
+// Data still in the system's cache can fail to reach the disk (network and quota file systems
+// report it only here); a file system that cannot sync is no failure.
+bool Synchronise(QFileDevice& f, QString& raison) {
+  if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
+  raison = RaisonSysteme(errno);
+  return false;
+}
+
+}  // namespace
+
+bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  QSaveFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  const bool ecrit = EcritTout(f, octets);
+  const bool panne = ecrit && EnPanne(chemin);
+  QString raison;
+  bool ok = ecrit && !panne;
+  if (ok) {
+    ok = Synchronise(f, raison);
+  } else {
+    raison = Raison(f, panne);
+  }
+  if (ok && f.size() != octets.size()) {
+    ok = false;
+    raison = RaisonSysteme(EIO);
+  }
+  if (!ok) {
+    f.cancelWriting();
+    DonneErreur(erreur, raison);
+    return false;
+  }
+  if (!f.commit()) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  return true;
+}
+
+bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  const bool existait = QFileInfo::exists(chemin);
+  // Unbuffered, so that a failed write leaves nothing waiting in a buffer and the file can be cut
+  // back at once.
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  const qint64 avant = f.size();
+  const bool ecrit = EcritTout(f, octets);
+  const bool panne = ecrit && EnPanne(chemin);
+  bool ok = ecrit && !panne && QFileInfo(chemin).size() == avant + octets.size();
+  if (ok) return true;
+  const QString raison = Raison(f, panne);
+  f.resize(avant);
+  f.close();
+  if (!existait) QFile::remove(chemin);
+  DonneErreur(erreur, raison);
+  return false;
+}
+
+ImpressionPdf::ImpressionPdf(QPrinter& imprimante) : imprimante_(imprimante) {
+  cible_ = imprimante.outputFileName();
+  // A folder that cannot take the file is the printer's own error, known before anything prints.
+  const QFileInfo dossier(QFileInfo(cible_).absolutePath());
+  if (cible_.isEmpty() || !dossier.isDir() || !dossier.isWritable()) return;
+  QTemporaryFile f(QDir::temp().filePath(QStringLiteral("morvo-XXXXXX.pdf")));
+  f.setAutoRemove(false);
+  if (!f.open()) return;
+  provisoire_ = f.fileName();
+  imprimante.setOutputFileName(provisoire_);
+}
+
+ImpressionPdf::~ImpressionPdf() {
+  if (provisoire_.isEmpty()) return;
+  QFile::remove(provisoire_);
+  imprimante_.setOutputFileName(cible_);
+}
+
+bool ImpressionPdf::Termine(QString* erreur) {
+  // Without a provisional file the printer wrote (or failed to write) the file itself.
+  if (provisoire_.isEmpty()) return true;
+  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire_, erreur);
+  if (!octets) return false;
+  // A file cut short by a full disk lacks the end that every PDF has.
+  const QByteArray fin = octets->trimmed().right(5);
+  if (fin != "%%EOF") {
+    DonneErreur(erreur, RaisonSysteme(ENOSPC));
+    return false;
+  }
+  return EcritFichier(cible_, *octets, erreur);
+}
+
+QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
+  return TexteMsg(128).arg(QDir::toNativeSeparators(chemin), raison);
+}
+
+void DefinitPanneEcriture(PanneEcriture panne) { panneCourante = std::move(panne); }

@@ -1,0 +1,48 @@
+#pragma once
+
+// The one writer of every file Morvo writes. Writes are unbuffered and every one is checked: a
+// whole file goes through a temporary file in the same folder that is written, synced and
+// measured before it replaces the old one; an append is measured after it and cut back to the old
+// length when it did not go in whole. Either way a failure leaves the old file byte for byte and
+// gives the system's reason. (With Qt 6.4, a buffered QSaveFile's commit() reports success when
+// only its final flush fails.)
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// Writes the bytes as the whole file. False on failure, with the reason in *erreur when given.
+bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+// Appends the bytes, creating the file when missing.
+bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+
+class QPrinter;
+
+// A PDF printer that writes through the checked writer: while it prints, the printer writes a
+// provisional file in the system's temporary folder (Qt's PDF engine reports no write error);
+// Termine() then writes that file as the chosen one, once it ends as a whole PDF does. The old
+// file stays as it was when anything fails, and the printer gets its file name back. A folder that
+// cannot take the file is left to the printer, which reports it before anything is printed.
+class ImpressionPdf {
+ public:
+  explicit ImpressionPdf(QPrinter& imprimante);
+  ~ImpressionPdf();
+  ImpressionPdf(const ImpressionPdf&) = delete;
+  ImpressionPdf& operator=(const ImpressionPdf&) = delete;
+  // After the painter has ended; false with the reason when the PDF is not written whole.
+  bool Termine(QString* erreur = nullptr);
+
+ private:
+  QPrinter& imprimante_;
+  QString cible_;
+  QString provisoire_;
+};
+
+// The message that tells the user a file was not written: the file's name and the reason, in the
+// message language.
+QString TexteEcritureImpossible(const QString& chemin, const QString& raison);
+
+// Tests: while set, a write whose path the hook accepts fails once its bytes are written, as on a
+// full disk.
+using PanneEcriture = std::function<bool(const QString& chemin)>;
+void DefinitPanneEcriture(PanneEcriture panne);
