@@ -43,13 +43,18 @@ const QString& FichierDonnees() {
   return chemin;
 }
 
-void BM_Plot50000Points(benchmark::State& etat) {
-  const QString programme = QStringLiteral("Plot = %1, 1, 2, 0\r\n").arg(FichierDonnees());
+// One whole headless run of the program per iteration.
+void ExecuteEnBoucle(benchmark::State& etat, const QString& programme) {
   for (auto _ : etat) {
     SessionHeadless session(1000, 700, 96.0);
     session.Execute(programme);
     benchmark::DoNotOptimize(session.Image().constBits());
   }
+}
+
+void BM_Plot50000Points(benchmark::State& etat) {
+  const QString programme = QStringLiteral("Plot = %1, 1, 2, 0\r\n").arg(FichierDonnees());
+  ExecuteEnBoucle(etat, programme);
   etat.counters["points/s"] = benchmark::Counter(
       static_cast<double>(NbPoints) * static_cast<double>(etat.iterations()), benchmark::Counter::kIsRate);
 }
@@ -59,11 +64,7 @@ BENCHMARK(BM_Plot50000Points)->Unit(benchmark::kMillisecond);
 // than a narrow one.
 void BM_Plot50000PointsMoyenneLarge(benchmark::State& etat) {
   const QString programme = QStringLiteral("Plot = %1, 1, 2§25000, 0\r\n").arg(FichierDonnees());
-  for (auto _ : etat) {
-    SessionHeadless session(1000, 700, 96.0);
-    session.Execute(programme);
-    benchmark::DoNotOptimize(session.Image().constBits());
-  }
+  ExecuteEnBoucle(etat, programme);
 }
 BENCHMARK(BM_Plot50000PointsMoyenneLarge)->Unit(benchmark::kMillisecond);
 
@@ -85,11 +86,7 @@ void BM_PlotColonne1000(benchmark::State& etat) {
     return c;
   }();
   const QString programme = QStringLiteral("Plot = %1, 0, 1000, 0\r\n").arg(chemin);
-  for (auto _ : etat) {
-    SessionHeadless session(1000, 700, 96.0);
-    session.Execute(programme);
-    benchmark::DoNotOptimize(session.Image().constBits());
-  }
+  ExecuteEnBoucle(etat, programme);
 }
 BENCHMARK(BM_PlotColonne1000)->Unit(benchmark::kMillisecond);
 
@@ -113,11 +110,7 @@ void BM_PlotFichierXLimite(benchmark::State& etat) {
     std::exit(1);
   }
   const QString programme = QStringLiteral("Plot = %1, 1§%2, 1, 0§§100\r\n").arg(nomY, nomX);
-  for (auto _ : etat) {
-    SessionHeadless session(1000, 700, 96.0);
-    session.Execute(programme);
-    benchmark::DoNotOptimize(session.Image().constBits());
-  }
+  ExecuteEnBoucle(etat, programme);
 }
 BENCHMARK(BM_PlotFichierXLimite)->Unit(benchmark::kMillisecond);
 
