@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <vector>
 
-#include "Ratio.h"
+#include "DrawingBench.h"
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
 #include "platform/Host.h"
@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int NbSegments = 100000;
-constexpr int Largeur = 1000, Hauteur = 700;
 constexpr uint32_t Couleur = 0xFF0000;
 
 void PrepareEcran(OutputSurface& ecran) {
@@ -66,7 +65,7 @@ void TraceSegments() {
 // The segments in device pixels, mapped as the screen maps them.
 const std::vector<QLineF>& SegmentsPixels() {
   static const std::vector<QLineF> segments = [] {
-    RecordingSurface ecran(Largeur, Hauteur, 96.0);
+    RecordingSurface ecran(LargeurBanc, HauteurBanc, 96.0);
     PrepareEcran(ecran);
     Sortie = nullptr;
     std::vector<QLineF> s;
@@ -81,7 +80,7 @@ const std::vector<QLineF>& SegmentsPixels() {
 // The dash pieces Morvo hands its surface, in device pixels, as the recorder sees them.
 const std::vector<QLineF>& Morceaux() {
   static const std::vector<QLineF> morceaux = [] {
-    RecordingSurface enregistreur(Largeur, Hauteur, 96.0);
+    RecordingSurface enregistreur(LargeurBanc, HauteurBanc, 96.0);
     PrepareEcran(enregistreur);
     TraceSegments();
     Sortie = nullptr;
@@ -115,12 +114,6 @@ void TraceQt(QImage& image) {
   }
 }
 
-QImage ImageBlanche() {
-  QImage image(Largeur, Hauteur, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  return image;
-}
-
 void BM_SegmentsTiretesQPainter(benchmark::State& etat) {
   QImage image = ImageBlanche();
   SegmentsPixels();
@@ -138,46 +131,20 @@ void BM_SegmentsTiretesQPainterMorceaux(benchmark::State& etat) {
 }
 BENCHMARK(BM_SegmentsTiretesQPainterMorceaux)->Unit(benchmark::kMillisecond);
 
-void BM_SegmentsTiretesBureau(benchmark::State& etat) {
-  QImage reference = ImageBlanche();
+void SegmentsTiretes(benchmark::State& etat, bool enregistre) {
   SegmentsPixels();
-  PainterSurface ecran(Largeur, Hauteur, 96.0);
-  PrepareEcran(ecran);
-  MesureContreReference(
-      etat,
-      [&] {
-        TraceSegments();
-        benchmark::DoNotOptimize(ecran.Image().constBits());
-      },
-      [&] { TraceQtTirets(reference); });
+  Morceaux();
+  const QImage morvo = MesureSurface(etat, enregistre, PrepareEcran, TraceSegments, TraceQtTirets).first;
   QImage morceaux = ImageBlanche();
   TraceQt(morceaux);
-  if (ecran.Image() != morceaux) etat.SkipWithError("Morvo's pieces differ from QPainter's");
+  if (morvo != morceaux) etat.SkipWithError("Morvo's pieces differ from QPainter's");
   etat.SetItemsProcessed(etat.iterations() * NbSegments);
-  Sortie = nullptr;
 }
+
+void BM_SegmentsTiretesBureau(benchmark::State& etat) { SegmentsTiretes(etat, false); }
 BENCHMARK(BM_SegmentsTiretesBureau)->Unit(benchmark::kMillisecond);
 
-void BM_SegmentsTiretesHeadless(benchmark::State& etat) {
-  QImage reference = ImageBlanche();
-  SegmentsPixels();
-  PainterSurface ecran(Largeur, Hauteur, 96.0);
-  RecordingSurface enregistreur(Largeur, Hauteur, 96.0, &ecran);
-  PrepareEcran(enregistreur);
-  MesureContreReference(
-      etat,
-      [&] {
-        TraceSegments();
-        benchmark::DoNotOptimize(ecran.Image().constBits());
-      },
-      [&] {
-        // The record of one run is dropped outside the clock, as a run starts with an empty one.
-        enregistreur.Efface();
-        TraceQtTirets(reference);
-      });
-  etat.SetItemsProcessed(etat.iterations() * NbSegments);
-  Sortie = nullptr;
-}
+void BM_SegmentsTiretesHeadless(benchmark::State& etat) { SegmentsTiretes(etat, true); }
 BENCHMARK(BM_SegmentsTiretesHeadless)->Unit(benchmark::kMillisecond);
 
 }  // namespace

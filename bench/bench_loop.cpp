@@ -10,7 +10,8 @@
 
 static void BM_BoucleGoto(benchmark::State& state) {
   const int tours = static_cast<int>(state.range(0));
-  const QString programme = QStringLiteral("%I = 0\r\nBoucle:\r\n%I == %I+1\r\nIf %I < %1 Then Goto Boucle\r\n").arg(tours);
+  const QString programme =
+      QStringLiteral("%I = 0\r\nBoucle:\r\n%I == %I+1\r\nIf %I < %1 Then Goto Boucle\r\n").arg(tours);
   for (auto _ : state) {
     SessionHeadless session(200, 150, 96.0);
     session.Execute(programme);

@@ -41,7 +41,12 @@ SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
 SessionHeadless::~SessionHeadless() {
   if (HoteCourant() == this) DefinitHote(nullptr);
   if (&Dialogues() == &prompteur_) DefinitDialogues(nullptr);
-  if (Sortie == &ecran_ || Sortie == imprimante_.get()) Sortie = nullptr;
+  if (Sortie == &ecran_ || Sortie == &image_ || Sortie == imprimante_.get()) Sortie = nullptr;
+}
+
+void SessionHeadless::SansEnregistrement() {
+  enregistre_ = false;
+  if (Sortie == &ecran_) Sortie = &image_;
 }
 
 void SessionHeadless::Execute(const QString& programme) {
@@ -87,7 +92,7 @@ void SessionHeadless::ImprimeSur(int largeur, int hauteur, double dpi, OutputSur
   Shell.FacteurImpression = RunShell.ZoomIniI;
   Imprimer();
   VideEnregistrements();
-  if (Sortie == imprimante_.get()) Sortie = &ecran_;
+  if (Sortie == imprimante_.get()) Sortie = Ecran();
   imprimante_.reset();
 }
 

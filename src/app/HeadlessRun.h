@@ -18,7 +18,7 @@ class SessionHeadless : public Hote {
   SessionHeadless(int largeur = 1000, int hauteur = 700, double dpi = 96.0);
   ~SessionHeadless() override;
 
-  OutputSurface* Ecran() override { return &ecran_; }
+  OutputSurface* Ecran() override { return enregistre_ ? static_cast<OutputSurface*>(&ecran_) : &image_; }
   OutputSurface* Imprimante() override { return imprimante_.get(); }
   EditeurTexte* Editeur() override { return &editeur_; }
 
@@ -36,6 +36,10 @@ class SessionHeadless : public Hote {
   // The print run onto a recording surface alone, of an A4 page at that resolution, answering as
   // the printer does.
   void ImprimeEnregistre(double dpi = 600.0);
+
+  // Without the recorder the runs draw onto the image alone, as the desktop's screen does (no log
+  // of what was drawn); the benchmarks measure both ways.
+  void SansEnregistrement();
 
   EditeurDocument& Document() { return editeur_; }
   RecordingSurface& Enregistrement() { return ecran_; }
@@ -78,4 +82,5 @@ class SessionHeadless : public Hote {
   QStringList journal_;
   int luEcran_ = 0;
   int luImprimante_ = 0;
+  bool enregistre_ = true;
 };
