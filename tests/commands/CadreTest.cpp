@@ -8,6 +8,7 @@
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
+#include "platform/Host.h"
 
 namespace {
 
@@ -182,6 +183,13 @@ TEST_F(CadreTest, FillsAndGradientBands) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_GE(Polygones().size(), 256u);
   EXPECT_POINT(Polygones()[0].Points[0], PxEntier(75, -15));
+
+  // Zoomed in a thousand times, the round corners are followed more finely and the sweep ends.
+  Shell.ZoomCourant = 1000;
+  Run(QStringLiteral("CadreAP = 0, 0, 100, 50, 10, ROUGE§BLEU"));
+  Shell.ZoomCourant = 1;
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_GT(Polygones().size(), 2 * 256u);
 
   // Bands too thin to move a height on by one addition, in every zone: the sweep still ends
   // after about as many pieces as there are bands.

@@ -9,6 +9,7 @@
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
+#include "platform/Host.h"
 
 namespace {
 
@@ -245,6 +246,13 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   size_t sommets = 0;
   for (const Primitive& q : p) sommets += static_cast<size_t>(q.Points.size());
   EXPECT_LT(sommets, 2000u + 3 * 256u) << "two turns of a radius of 100 at about a millimetre a step";
+  // Zoomed in a thousand times, the slices follow the arc more finely and are still eight.
+  Shell.ZoomCourant = 1000;
+  Run(QStringLiteral("CercleP = 50, 50, 10, -0, 90, rouge§bleu§8"));
+  Shell.ZoomCourant = 1;
+  p = Polygones();
+  ASSERT_EQ(p.size(), 8u);
+  EXPECT_GT(p[0].Points.size(), 50);
   for (const char* angle : {"1e300", "-1e41"}) {
     const size_t avant = Messages().size();
     Run(QStringLiteral("CercleP = 10, 10, 10, -0, %1, rouge§bleu").arg(QLatin1String(angle)));
