@@ -144,7 +144,9 @@ void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes
     const double a = debut + j * dA;
     const double e = j + 1 == n ? static_cast<double>(fin) : debut + (j + 1) * dA;
     std::vector<PointXY> points{{f.cx, f.cy}, f.Point(a)};
-    const auto pas = static_cast<int64_t>((e - a) / dt);
+    // A start so large that the turn added to the end was lost leaves the end before it: the
+    // slice has no arc.
+    const auto pas = e > a ? static_cast<int64_t>((e - a) / dt) : 0;
     points.reserve(static_cast<size_t>(pas) + 3);
     for (int64_t k = 1; k <= pas && a + k * dt < e; ++k) points.push_back(f.Point(a + k * dt));
     points.push_back(f.Point(e));

@@ -265,6 +265,9 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   Run(QStringList{"Cercle = 10, 10, 10, 1.5E+20", "Trait = 0, 0, 1, 1"});
   EXPECT_EQ(Messages().size(), avant);
   EXPECT_EQ(Lignes().size(), 1u);
+  Run(QStringList{"CercleP = 10, 10, 10, -3.5e38, 270, jaune§rouge", "Trait = 0, 0, 1, 1"});
+  EXPECT_EQ(Messages().size(), avant);
+  EXPECT_EQ(Lignes().size(), 1u);
 }
 
 }  // namespace
