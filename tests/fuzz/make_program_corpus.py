@@ -14,7 +14,7 @@ import re
 RACINE = pathlib.Path(__file__).resolve().parents[2]
 CORPUS = RACINE / "tests/fuzz/corpus/program"
 DICO = RACINE / "tests/fuzz/program.dict"
-PAR_FORME = 2  # seeds per keyword form
+PAR_FORME = 3  # seeds per keyword form, at most
 
 # Keywords that need a scale line drawn before them.
 SUR_ECHELLE = {"GRAD", "GRAD1", "VAL", "VALR", "VALD", "VAL1", "VAL1R", "VAL1D", "SECT", "SECTP"}
@@ -57,9 +57,16 @@ def mots_cles():
 LITTERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 
 
+# Pictures the tests name stand for the fixture's good and corrupt ones.
+IMAGES = {"logo.png": "ok.png", "photo.jpg": "ok.png", "pic.png": "ok.png", "faux.png": "bad.png"}
+
+
 def deseche(s):
-    return (s.replace('\\"', '"').replace("\\r", "\r").replace("\\n", "\n").replace("\\t", "\t")
-            .replace("\\\\", "\\"))
+    s = (s.replace('\\"', '"').replace("\\r", "\r").replace("\\n", "\n").replace("\\t", "\t")
+         .replace("\\\\", "\\"))
+    for nom, fixe in IMAGES.items():
+        s = s.replace(nom, fixe)
+    return s
 
 
 def programmes_des_tests():
@@ -69,6 +76,8 @@ def programmes_des_tests():
         if "fuzz" in chemin.relative_to(RACINE).parts:
             continue
         source = chemin.read_text(encoding="utf-8")
+        source = re.sub(r'(?:QStringLiteral|QLatin1String|QString::fromUtf8)\(\s*("(?:[^"\\\n]|\\.)*")\s*\)', r"\1",
+                        source)
         # A brace list of nothing but literals is a program of several lines.
         for groupe in re.finditer(r'\{((?:\s*"(?:[^"\\\n]|\\.)*"\s*,?)+)\s*\}', source):
             lignes = [deseche(m) for m in LITTERAL.findall(groupe.group(1))]
@@ -129,8 +138,12 @@ def main():
     for c in cles:
         if not usages[c]:
             usages[c] = usages.get("*" + c, [])
-    # The plainest use and the richest one.
-    par_forme = {c: (usages[c][:1] + usages[c][-1:])[:PAR_FORME] for c in cles}
+    # The plainest use, the one with the most sub-fields and the longest.
+    par_forme = {}
+    for c in cles:
+        u = usages[c]
+        choix = u[:1] + sorted(u, key=lambda p: (-p.count("§"), -len(p)))[:1] + u[-1:]
+        par_forme[c] = list(dict.fromkeys(choix))[:PAR_FORME]
 
     seeds = {}
     n = 0
