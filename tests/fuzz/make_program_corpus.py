@@ -184,7 +184,7 @@ def main():
               "%EPT", "%CEX", "%CEY", "%CTX", "%CTY", "%POL", "%AR0", "%CR", "%LF", "%PI", "%CLIPBOARD",
               "CLIPBOARD"]:
         mots.append(v)
-    lignes = ["# Words of the program language for fuzz_program (written by make_program_corpus.py)."]
+    lignes = ["# Words of the program language for fuzz_program and fuzz_lineloop (written by make_program_corpus.py)."]
     lignes += [f'"{c} = "' for c in cles] + [f'"{c}"' for c in cles]
     lignes += [f'"{m}"' for m in mots]
     DICO.write_text("\n".join(lignes) + "\n", encoding="ascii")
