@@ -19,12 +19,13 @@ export LSAN_OPTIONS="suppressions=$source_dir/tests/fuzz/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 mode="-jobs=$jobs -workers=$jobs"
 [ "${KEEP_GOING:-0}" = 1 ] && mode="-fork=$jobs -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1"
+# Every path absolute: the target runs each input from inside its fixture folder.
 cd "$work"
 exec unshare -r -m sh -c '
   mount --bind "$1" "$1" && mount -o remount,bind,ro / && mount -t tmpfs none /dev/shm && cd "$1" || exit 1
   if [ "$6" = 1 ]; then
     rm -rf corpus.min && mkdir corpus.min &&
-      "$2" -merge=1 -timeout=5 -rss_limit_mb=2048 corpus.min corpus >merge.log 2>&1 &&
+      "$2" -merge=1 -timeout=5 -rss_limit_mb=2048 "$1/corpus.min" "$1/corpus" >merge.log 2>&1 &&
       rm -rf corpus && mv corpus.min corpus || exit 1
   fi
   exec "$2" -dict="$3" -max_total_time="$4" -timeout=5 -rss_limit_mb=2048 $5 \
