@@ -1,5 +1,7 @@
 #include "platform/FileWriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -89,8 +91,25 @@ bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* err
   const bool existait = QFileInfo::exists(chemin);
   // Unbuffered, so that a failed write leaves nothing waiting in a buffer and the file can be cut
   // back at once.
-  QFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+  // Opened without blocking and checked on the open file itself: a FIFO or device put in place of
+  // the file can neither hang the append nor take its bytes.
+  const int fd = ::open(QFile::encodeName(chemin).constData(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    DonneErreur(erreur, RaisonSysteme(errno));
+    return false;
+  }
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+    ::close(fd);
+    DonneErreur(erreur, RaisonSysteme(EINVAL));
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  QFile f;
+  if (!f.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+              QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     DonneErreur(erreur, f.errorString());
     return false;
   }

@@ -1,11 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/FileWriter.h"
 #include "platform/TextFile.h"
@@ -187,6 +191,19 @@ TEST(TextFile, AjoutGardeLEncodageDuFichier) {
   EXPECT_EQ(LitFichierTexte(ascii), QString::fromUtf8("abcé§°"));
 
   EXPECT_FALSE(AjouteFichierTexte(dossier.filePath("absent/x.txt"), "x"));
+
+  // A FIFO put where the file was is refused at once; the thread only frees a blocked append.
+  const QString tube = dossier.filePath("tube.txt");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+  std::thread liberateur([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const int fd = ::open(QFile::encodeName(tube).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  });
+  const auto debut = std::chrono::steady_clock::now();
+  EXPECT_FALSE(AjouteFichier(tube, "x"));
+  EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(1));
+  liberateur.join();
 }
 
 TEST(TextFile, NomSansCasse) {
