@@ -6,9 +6,11 @@
 #include <algorithm>
 
 #include "CommandsFixture.h"
+#include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
+#include "platform/RunError.h"
 
 namespace {
 
@@ -201,6 +203,19 @@ TEST_F(CadreTest, FillsAndGradientBands) {
     EXPECT_TRUE(Messages().empty()) << cadre;
     EXPECT_LE(Polygones().size(), 3 * 256u + 6000u) << cadre;
   }
+}
+
+TEST_F(CadreTest, EscEndsALongGradient) {
+  // Zoomed in far enough, the round corners take thousands of pieces: the stop flag is tested
+  // as they go.
+  Shell.ZoomCourant = 100000;
+  PrepareSurface();
+  Shell.ZoomCourant = 1;
+  Niveau(1).MotCle = QStringLiteral("CADREAP");
+  ParamLigne = QStringLiteral("0, 0, 100, 50, 10, ROUGE§BLEU");
+  Arret = true;
+  EXPECT_THROW(TraceCadre(1), ErreurExecution);
+  Arret = false;
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <cmath>
 
 #include "CommandsFixture.h"
+#include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
+#include "platform/RunError.h"
 
 namespace {
 
@@ -268,6 +270,17 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   Run(QStringList{"CercleP = 10, 10, 10, -3.5e38, 270, jaune§rouge", "Trait = 0, 0, 1, 1"});
   EXPECT_EQ(Messages().size(), avant);
   EXPECT_EQ(Lignes().size(), 1u);
+}
+
+TEST_F(CercleTest, EscEndsLongGradients) {
+  // Thousands of slices or rings test the stop flag as they go.
+  PrepareSurface();
+  Niveau(1).MotCle = QStringLiteral("CERCLEP");
+  Arret = true;
+  for (const char* champs : {"50, 50, 10, -0, 90, rouge§bleu§32767", "50, 50, 10, , , rouge§bleu§C32767"}) {
+    EXPECT_THROW(TraceCercle(1, QString::fromUtf8(champs)), ErreurExecution) << champs;
+  }
+  Arret = false;
 }
 
 }  // namespace
