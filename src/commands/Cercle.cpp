@@ -137,6 +137,9 @@ void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes
   fin = -fin;
   if (fin <= debut) fin += Tour;
   if (fin - debut > 2 * Tour) fin = static_cast<float>(debut + Tour + std::fmod(fin - debut, Tour));
+  // A span of almost nothing has no slice, as when a start so large that the turn added to the
+  // end was lost leaves the end at or before it.
+  if (!(static_cast<double>(fin) - debut > 0.0001)) return;
   const int n = bandes.Nombre();
   const double dA = (static_cast<double>(fin) - debut) / n;
   const double dt = PasBande(std::min(std::fabs(f.a), std::fabs(f.b)));

@@ -270,6 +270,7 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   Run(QStringList{"CercleP = 10, 10, 10, -3.5e38, 270, jaune§rouge", "Trait = 0, 0, 1, 1"});
   EXPECT_EQ(Messages().size(), avant);
   EXPECT_EQ(Lignes().size(), 1u);
+  EXPECT_TRUE(Polygones().empty()) << "an end before the start leaves no slice";
 }
 
 TEST_F(CercleTest, EscEndsLongGradients) {
