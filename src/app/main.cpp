@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
+#include "shell/QtHost.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   RazValeursShell();
   QtPrompter prompteur;
   DefinitDialogues(&prompteur);
+  // The editor reads the shell's language settings and opens its help through this one.
+  HoteEditeurQt hoteEditeur;
   int code = 0;
   {
     FenetrePrincipale fenetre;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/EditorHost.h"
 #include "editor/EditorInsertions.h"
 #include "editor/MaskLookup.h"
 #include "editor/ProgramEditor.h"
@@ -21,7 +22,6 @@
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
-#include "shell/Languages.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 
@@ -29,7 +29,7 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString TexteMasq(int id) { return TexteRes(BaseLangueMasq + id); }
+QString TexteMasq(int id) { return TexteRes(HoteEditeurCourant().BaseLangueMasq() + id); }
 
 bool Commence(const QString& texte, const QString& debut) { return texte.startsWith(debut); }
 
@@ -616,8 +616,8 @@ void FrmCmd::keyPressEvent(QKeyEvent* e) {
 void Mnu_Masque_Click(EditeurProgramme& editeur, AnneauAnnulation& annulation, QWidget* parent) {
   EditeurTexte& modele = editeur.Modele();
   const InstructionMasque instr = PrendInstruction(modele.Text(), editeur.DebutLigne());
-  const QString titre =
-      TexteRes(BaseLangueMenu + 86) + QStringLiteral(" ") + (instr.Suite ? QString() : instr.Ligne);
+  const QString titre = TexteRes(HoteEditeurCourant().BaseLangueMenu() + 86) + QStringLiteral(" ") +
+                        (instr.Suite ? QString() : instr.Ligne);
   QGuiApplication::restoreOverrideCursor();
   ModeleCommande commande(instr.Ligne);
   FrmCmd dialogue(commande, titre, editeur.font(), parent);

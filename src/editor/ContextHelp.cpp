@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "editor/ProgramEditor.h"
+#include "editor/EditorHost.h"
 #include "interpreter/RunState.h"
 #include "platform/EditorText.h"
 #include "platform/Legacy.h"
-#include "shell/Help.h"
-#include "shell/MainWindow.h"
 
 namespace {
 
@@ -90,7 +88,5 @@ int SujetAideMot(const QString& mot) {
 }
 
 bool AideMot(const EditeurTexte& editeur, const QString& repProgramme) {
-  return CHelp::Show(NomAideMenu(), repProgramme, SujetAideMot(MotCurseur(editeur)));
+  return HoteEditeurCourant().OuvreAideMenu(repProgramme, SujetAideMot(MotCurseur(editeur)));
 }
-
-void FenetrePrincipale::Mnu_AideMot_Click() { AideMot(editeur_->Modele(), repProgramme_); }

@@ -10,6 +10,9 @@ class EditeurTexte;
 // apostrophes, "=", the program separator SepParam and line breaks.
 QString MotCurseur(const EditeurTexte& editeur);
 
+// The help topic of the syntax summary.
+constexpr int SujetResumeSyntaxes = 5000;
+
 // The help topic of a word: its command category, 2500 for a variable, 3200 for a command file
 // ("MCE_..."), else the syntax summary 5000.
 int SujetAideMot(const QString& mot);

@@ -3,13 +3,13 @@
 #include <QHash>
 #include <vector>
 
+#include "editor/EditorHost.h"
 #include "interpreter/Scrambling.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
-#include "shell/Languages.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ const QHash<QString, int>& TableMasques() {
   return table;
 }
 
-QString TexteMasq(int id) { return TexteRes(BaseLangueMasq + id); }
+QString TexteMasq(int id) { return TexteRes(HoteEditeurCourant().BaseLangueMasq() + id); }
 
 // The tag that begins the help section of a language number (1 French ... 5 the fifth language).
 QString BaliseLangue(int numero) {
@@ -108,7 +108,7 @@ QString BaliseLangue(int numero) {
 
 QString SectionMasque(const QString& texte) {
   int p = 0;
-  for (int numero : {NumLangue, NumLangueMasq, 1}) {
+  for (int numero : {HoteEditeurCourant().NumLangue(), HoteEditeurCourant().NumLangueMasq(), 1}) {
     const QString balise = BaliseLangue(numero);
     if (balise.isEmpty()) continue;
     p = InStr(texte, kCrLf + balise);

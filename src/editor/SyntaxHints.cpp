@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/EditorHost.h"
 #include "editor/ProgramEditor.h"
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
-#include "shell/Languages.h"
 
 QString TexteAide;
 
@@ -72,7 +72,7 @@ QString SyntaxeCommande(const QString& MotCle) {
     id = TableSyntaxes().value(UCase(MotCle), kCommandeInconnue);
   }
   // A block without the text gives the French one (TexteRes), never an error.
-  return TexteRes(BaseLangue + id);
+  return TexteRes(HoteEditeurCourant().BaseLangue() + id);
 }
 
 QString MotCleLigne(const QString& texte, int debutLigne) {

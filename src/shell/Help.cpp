@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "editor/ContextHelp.h"
+#include "editor/ProgramEditor.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -134,6 +136,8 @@ void FenetrePrincipale::Mnu_Aide_Click() { CHelp::Show(NomAideDoc(), repProgramm
 void FenetrePrincipale::Mnu_ResumeSyntaxes_Click() {
   CHelp::Show(NomAideMenu(), repProgramme_, SujetResumeSyntaxes);
 }
+
+void FenetrePrincipale::Mnu_AideMot_Click() { AideMot(editeur_->Modele(), repProgramme_); }
 
 void FenetrePrincipale::Mnu_MAJ_Aide_Click() { CHelp::Show(NomAideMaj(), repProgramme_); }
 

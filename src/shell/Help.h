@@ -43,7 +43,6 @@ QString NomAideMaj();
 // "Morvo_fr/Non_Doc_fr.chm": the undocumented commands, in French only.
 QString NomAideNonDoc();
 
-constexpr int SujetResumeSyntaxes = 5000;
 constexpr int SujetConditions = 7000;
 
 // The text of the about box (its title is message 104).

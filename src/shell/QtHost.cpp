@@ -8,6 +8,8 @@
 #include "editor/ProgramEditor.h"
 #include "platform/OutputSurface.h"
 #include "shell/DrawingView.h"
+#include "shell/Help.h"
+#include "shell/Languages.h"
 #include "shell/MainWindow.h"
 #include "shell/Menus.h"
 #include "shell/MouseDrawing.h"
@@ -79,3 +81,19 @@ QString ChampDessin(int n, const QString& garde) {
 QString HoteQt::CouleurDessin() const { return ChampDessin(2, Dessin.CouleurDessin); }
 QString HoteQt::CouleurFondDessin() const { return ChampDessin(4, Dessin.CouleurFondDessin); }
 QString HoteQt::EpaisseurDessin() const { return ChampDessin(3, Dessin.EpaisDessin); }
+
+HoteEditeurQt::HoteEditeurQt() : precedent_(&HoteEditeurCourant()) { DefinitHoteEditeur(this); }
+
+HoteEditeurQt::~HoteEditeurQt() {
+  if (&HoteEditeurCourant() == this) DefinitHoteEditeur(precedent_);
+}
+
+int HoteEditeurQt::NumLangue() const { return ::NumLangue; }
+int HoteEditeurQt::BaseLangue() const { return ::BaseLangue; }
+int HoteEditeurQt::BaseLangueMenu() const { return ::BaseLangueMenu; }
+int HoteEditeurQt::NumLangueMasq() const { return ::NumLangueMasq; }
+int HoteEditeurQt::BaseLangueMasq() const { return ::BaseLangueMasq; }
+
+bool HoteEditeurQt::OuvreAideMenu(const QString& repProgramme, int sujet) {
+  return CHelp::Show(NomAideMenu(), repProgramme, sujet);
+}

@@ -1,10 +1,12 @@
 #pragma once
 
 // What the main window offers the interpreter: the screen image, the printer during a print run,
-// the editor, and the menu entries and input that a run switches off.
+// the editor, and the menu entries and input that a run switches off. And what the shell offers
+// the editor: its language settings and the help files.
 
 #include <QHash>
 
+#include "editor/EditorHost.h"
 #include "platform/Host.h"
 
 class FenetrePrincipale;
@@ -41,4 +43,24 @@ class HoteQt : public Hote {
   OutputSurface* imprimante_ = nullptr;
   int profondeur_ = 0;
   QHash<QAction*, bool> etatsSauves_;
+};
+
+// The language settings of Languages.h and the help files of Help.h, installed for the editor at
+// start-up while it lives; the one it replaced comes back after it.
+class HoteEditeurQt : public HoteEditeur {
+ public:
+  HoteEditeurQt();
+  ~HoteEditeurQt() override;
+  HoteEditeurQt(const HoteEditeurQt&) = delete;
+  HoteEditeurQt& operator=(const HoteEditeurQt&) = delete;
+
+  int NumLangue() const override;
+  int BaseLangue() const override;
+  int BaseLangueMenu() const override;
+  int NumLangueMasq() const override;
+  int BaseLangueMasq() const override;
+  bool OuvreAideMenu(const QString& repProgramme, int sujet) override;
+
+ private:
+  HoteEditeur* precedent_;
 };

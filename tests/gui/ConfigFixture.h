@@ -1,7 +1,8 @@
 #pragma once
 
 // A fixture with its own configuration home, start folder and program folder, and a scripted
-// prompter; the shell's state is reset before and after each test.
+// prompter; the shell's state is reset before and after each test. As at the program's start, the
+// editor is handed the shell's languages and help.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "platform/Host.h"
 #include "platform/Prompter.h"
 #include "shell/Config.h"
+#include "shell/QtHost.h"
 #include "shell/Startup.h"
 
 class ConfigFixture : public ::testing::Test {
@@ -76,6 +78,7 @@ class ConfigFixture : public ::testing::Test {
   }
 
   ScriptedPrompter prompter_;
+  HoteEditeurQt hoteEditeur_;
   QTemporaryDir xdg_;
   QTemporaryDir depart_;
   QTemporaryDir programme_;
