@@ -12,7 +12,7 @@ namespace {
 
 QString TitreFenetre(const QString& titre) { return titre.isEmpty() ? QStringLiteral("Morvo") : titre; }
 
-// Button captions in the message language (Qt's own translations are not installed).
+// Button captions in the message language (Qt's own translations follow the menu language).
 QString TexteBouton(QMessageBox::StandardButton bouton) {
   struct Textes {
     const char16_t *ok, *annuler, *oui, *non;

@@ -1,5 +1,10 @@
 #include "shell/Languages.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <memory>
+
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
@@ -105,4 +110,18 @@ void RazLangues() {
   NumLangueAide = BaseLangueAide = 0;
   NumLangueMasq = BaseLangueMasq = 0;
   Shell.BaseLangue = 0;
+}
+
+void ChargeTraductionsQt() {
+  static std::unique_ptr<QTranslator> traduction;
+  static QString codeCharge;
+  const QString code = CodeLangue(NumLangueMenu > 0 ? NumLangueMenu : 1);
+  if (QCoreApplication::instance() == nullptr || code == codeCharge) return;
+  codeCharge = code;
+  if (traduction) QCoreApplication::removeTranslator(traduction.get());
+  traduction = std::make_unique<QTranslator>();
+  if (code.isEmpty() ||
+      !traduction->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return;
+  QCoreApplication::installTranslator(traduction.get());
 }

@@ -45,3 +45,7 @@ bool EcritLangues();
 
 // All eight values back to 0 (unset).
 void RazLangues();
+
+// Qt's own texts (file, print and colour dialogs, standard buttons) in the menu language, from
+// Qt's installed translations; English, or a language without them, leaves Qt's own English.
+void ChargeTraductionsQt();

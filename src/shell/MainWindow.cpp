@@ -240,6 +240,7 @@ void FenetrePrincipale::Mnu_DblClick_Click() {
 }
 
 void FenetrePrincipale::AfficheMenus() {
+  ChargeTraductionsQt();
   menus_->AfficheMenus();
   text1_->setToolTip(TexteMsg(130));
   text2_->setToolTip(TexteMsg(131));

@@ -394,3 +394,22 @@ TEST_F(MainWindowTest, KeysTypedRightAfterStartGoIntoTheEditor) {
   Frappe(QStringLiteral("d"));
   EXPECT_EQ(Ed().Modele().Text().size(), 4);
 }
+
+TEST_F(MainWindowTest, QtDialogsSpeakTheMenuLanguage) {
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  DefinitLangueMenu(3);
+  F().AfficheMenus();
+  QStringList boutons;
+  ReponsesModales reponses;
+  reponses.Ajoute([&boutons](QWidget* dialogue) {
+    for (const QPushButton* b : dialogue->findChildren<QPushButton*>()) boutons << b->text();
+    QTest::keyClick(dialogue, Qt::Key_Escape);
+  });
+  // Datei › Öffnen: Qt's file dialog.
+  ChoisitMenu(u'd', u'f');
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_TRUE(boutons.contains(QStringLiteral("Abbrechen"))) << boutons.join(u' ').toStdString();
+  DefinitLangueMenu(2);
+  F().AfficheMenus();
+}
