@@ -100,12 +100,17 @@ const QImage& PainterSurface::Image() const {
   return image_;
 }
 
-void PainterSurface::Redimensionne(int largeur, int hauteur) {
+void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi) {
   if (imprimante_) return;
   TermineImage();
+  if (dpi > 0 && dpi != dpi_) {
+    dpi_ = dpi;
+    polices_ = CachePolices(dpi_, &image_);
+  }
   QImage nouvelle(std::max(1, largeur), std::max(1, hauteur), QImage::Format_RGB32);
-  nouvelle.setDotsPerMeterX(image_.dotsPerMeterX());
-  nouvelle.setDotsPerMeterY(image_.dotsPerMeterY());
+  const int pointsParMetre = static_cast<int>(std::lround(dpi_ / 0.0254));
+  nouvelle.setDotsPerMeterX(pointsParMetre);
+  nouvelle.setDotsPerMeterY(pointsParMetre);
   nouvelle.fill(Qt::white);
   QPainter p(&nouvelle);
   p.drawImage(0, 0, image_);

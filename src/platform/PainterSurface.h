@@ -25,8 +25,9 @@ class PainterSurface : public OutputSurface {
   const QImage& Image() const;
   QPrinter* Imprimante() const { return imprimante_; }
   // A new image size; what was drawn stays at the top-left, the rest is white. The scale members
-  // are left as they are.
-  void Redimensionne(int largeur, int hauteur);
+  // are left as they are. A resolution above 0 replaces the image's (a screen of another pixel
+  // density).
+  void Redimensionne(int largeur, int hauteur, double dpi = 0);
   // Ends the print job (the document is written); nothing more is drawn afterwards.
   void FinImpression();
 

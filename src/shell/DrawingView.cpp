@@ -3,11 +3,19 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <cmath>
 
 #include "platform/Host.h"
 #include "shell/MouseCoordinates.h"
 
-VueDessin::VueDessin(QWidget* parent) : QWidget(parent), surface_(1, 1, 96.0) {
+namespace {
+
+// The resolution of the screen's millimetres: 96 widget units an inch.
+constexpr double PointsParPouce = 96.0;
+
+}  // namespace
+
+VueDessin::VueDessin(QWidget* parent) : QWidget(parent), surface_(1, 1, PointsParPouce) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
 }
@@ -16,7 +24,9 @@ void VueDessin::paintEvent(QPaintEvent* evenement) {
   QPainter p(this);
   const QRect zone = evenement->rect();
   p.fillRect(zone, Qt::white);
-  p.drawImage(zone.topLeft(), surface_.Image(), zone);
+  const double r = RapportPixels();
+  p.drawImage(QRectF(zone), surface_.Image(),
+              QRectF(zone.x() * r, zone.y() * r, zone.width() * r, zone.height() * r));
 }
 
 void VueDessin::resizeEvent(QResizeEvent* evenement) {
@@ -29,12 +39,20 @@ void VueDessin::resizeEvent(QResizeEvent* evenement) {
 
 void VueDessin::Gele(bool gele) {
   gele_ = gele;
-  if (!gele_ && size() != surface_.Image().size()) Redimensionne();
+  if (!gele_ && TaillePixels() != surface_.Image().size()) Redimensionne();
+}
+
+double VueDessin::RapportPixels() const { return devicePixelRatioF(); }
+
+QSize VueDessin::TaillePixels() const {
+  const double r = RapportPixels();
+  return {static_cast<int>(std::lround(width() * r)), static_cast<int>(std::lround(height() * r))};
 }
 
 void VueDessin::Redimensionne() {
   if (width() <= 0 || height() <= 0) return;
-  surface_.Redimensionne(width(), height());
+  const QSize pixels = TaillePixels();
+  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels());
   // A new size discards any scale a run left on the surface.
   surface_.SetScaleMode(3);
   surface_.SetScaleMode(6);
@@ -43,7 +61,8 @@ void VueDessin::Redimensionne() {
   emit Redimensionnee();
 }
 
-QPointF VueDessin::VersEchelle(QPointF pixel) const {
+QPointF VueDessin::VersEchelle(QPointF point) const {
+  const QPointF pixel = point * RapportPixels();
   return {surface_.ScaleLeft + pixel.x() * surface_.ScaleWidth / surface_.LargeurPixels(),
           surface_.ScaleTop + pixel.y() * surface_.ScaleHeight / surface_.HauteurPixels()};
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 // The drawing of the main window: the persistent screen image that runs draw on, shown as it is.
-// The program editor and the status boxes are its children, placed over it by the main window.
+// The image has the screen's own pixels (twice the widget's on a screen of device pixel ratio 2),
+// so that the drawing is as sharp as the text beside it; millimetres stay exact. The program editor
+// and the status boxes are its children, placed over it by the main window.
 
 #include <QPointF>
 #include <QWidget>
@@ -19,8 +21,13 @@ class VueDessin : public QWidget {
   double MmParPixel() const { return surface_.MmParPixel(); }
   // While a run draws, the image keeps its size and scale; a new size waits for the end.
   void Gele(bool gele);
-  // A point of the view in the scale a run left (drawing units), or millimetres before the first run.
-  QPointF VersEchelle(QPointF pixel) const;
+  // A point of the view (in the widget's coordinates) in the scale a run left (drawing units), or
+  // millimetres before the first run.
+  QPointF VersEchelle(QPointF point) const;
+  // Screen pixels per widget unit.
+  double RapportPixels() const;
+  // The image size the view needs: the widget's size in screen pixels.
+  QSize TaillePixels() const;
 
  signals:
   // After a new size of the view (the image takes it at once, or when the run ends).

@@ -29,7 +29,7 @@ double HoteQt::LargeurCode() const {
   // In the units of the scale the screen holds now: millimetres, or the drawing units of a run.
   const OutputSurface& s = fenetre_.Vue().Surface();
   if (s.LargeurPixels() <= 0) return 0.0;
-  return fenetre_.Editeur().width() * s.ScaleWidth / s.LargeurPixels();
+  return fenetre_.Editeur().width() * fenetre_.Vue().RapportPixels() * s.ScaleWidth / s.LargeurPixels();
 }
 
 void HoteQt::DebutRun() {

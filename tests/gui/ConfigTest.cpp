@@ -159,8 +159,7 @@ TEST_F(ConfigTest, ARewriteOntoAFullDiskKeepsTheOldFileAndTellsOnce) {
   EXPECT_EQ(LitOctets(fichier), ancien);
   EXPECT_FALSE(QFile::exists(disque.Chemin(QStringLiteral("xdg/Morvo/Morvo$cfg.old"))));
   ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_EQ(prompter_.Messages()[0].texte,
-            TexteMsg(129).arg(fichier, QString::fromLocal8Bit(std::strerror(ENOSPC))));
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(129).arg(fichier, qt_error_string(ENOSPC)));
 }
 
 TEST_F(ConfigTest, FrozenConfigurationIsNotWritten) {

@@ -13,6 +13,7 @@
 #include "shell/DrawingView.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
+#include "shell/MouseCoordinates.h"
 #include "shell/MouseDrawing.h"
 #include "shell/QtHost.h"
 
@@ -412,4 +413,56 @@ TEST_F(MainWindowTest, QtDialogsSpeakTheMenuLanguage) {
   EXPECT_TRUE(boutons.contains(QStringLiteral("Abbrechen"))) << boutons.join(u' ').toStdString();
   DefinitLangueMenu(2);
   F().AfficheMenus();
+}
+
+namespace {
+
+// Rows of a column of an image that hold a dark pixel.
+int LignesNoires(const QImage& image, int x) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    if (qGray(image.pixel(x, y)) < 100) ++n;
+  return n;
+}
+
+}  // namespace
+
+// Runs at the screen's device pixel ratio; HiDpiAtTwice runs it again at twice the pixels.
+TEST_F(MainWindowTest, TheDrawingHasTheScreensOwnPixels) {
+  Demarre();
+  VueDessin& vue = F().Vue();
+  const double r = vue.devicePixelRatioF();
+  EXPECT_EQ(vue.Surface().Image().size(), vue.size() * r);
+  // Millimetres stay exact: 96 widget units an inch.
+  EXPECT_NEAR(Shell.LargeurZone, vue.width() * 25.4 / 96.0, 1e-6);
+  Tape(QStringLiteral("Trait 0,20,50,20\r\n"));
+  Clavier(Qt::Key_F4);
+  // 50 mm in screen pixels, one screen pixel thick on screen.
+  const QImage image = vue.Surface().Image();
+  const int x = static_cast<int>(25.0 / 25.4 * 96.0 * r);
+  EXPECT_EQ(LignesNoires(image, x), 1);
+  EXPECT_EQ(LignesNoires(image, static_cast<int>(52.0 / 25.4 * 96.0 * r)), 0);
+  const QImage affiche = vue.grab().toImage();
+  EXPECT_EQ(affiche.size(), vue.size() * r);
+  EXPECT_EQ(LignesNoires(affiche, x), 1);
+  // The mouse is read in millimetres whatever the pixels.
+  const QPoint souris(200, 100);
+  QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), souris));
+  EXPECT_NEAR(Souris.SourisX, 200 * 25.4 / 96.0, 0.3);
+}
+
+TEST_F(MainWindowTest, HiDpiAtTwice) {
+  if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) GTEST_SKIP() << "already scaled";
+  QProcess suite;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+  suite.setProcessEnvironment(env);
+  suite.setProcessChannelMode(QProcess::MergedChannels);
+  suite.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=MainWindowTest.TheDrawingHasTheScreensOwnPixels")});
+  ASSERT_TRUE(suite.waitForFinished(60000));
+  const QByteArray sortie = suite.readAll();
+  EXPECT_EQ(suite.exitCode(), 0) << sortie.constData();
+  EXPECT_TRUE(sortie.contains("[  PASSED  ] 1 test")) << sortie.constData();
 }

@@ -348,7 +348,7 @@ TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) 
   const QStringList journal = LignesJournal();
   ASSERT_EQ(journal.size(), 2);
   disque.Remplit();
-  const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
+  const QString raison = qt_error_string(ENOSPC);
 
   // Add, Replace, and a new file: each is told, and nothing is lost.
   const QString neuf = disque.Chemin(QStringLiteral("Neuf.txt"));

@@ -279,7 +279,7 @@ TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   const QString titre = F().windowTitle();
   disque.Remplit();
   Tape(QStringLiteral("Trait 0,0,10,10\r\n%A = 2\r\n%B = 3\r\n"));
-  const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
+  const QString raison = qt_error_string(ENOSPC);
 
   // Save: told once, with the file and the reason; the file, the modified state and the caption
   // stay, so that closing still asks.

@@ -196,8 +196,10 @@ TEST_F(RefCursorTest, PositioningCentresThePointUnderTheMouseAtAnyZoom) {
   VueDessin& vue = F().Vue();
   const OutputSurface& s = vue.Surface();
   const double centre = (vue.width() - F().Editeur().width()) / 2.0;
-  const auto pixelX = [&s](double x) { return (x - s.ScaleLeft) * s.LargeurPixels() / s.ScaleWidth; };
-  const auto pixelY = [&s](double y) { return (y - s.ScaleTop) * s.HauteurPixels() / s.ScaleHeight; };
+  // Widget units of a drawing point.
+  const double r = vue.RapportPixels();
+  const auto pixelX = [&](double x) { return (x - s.ScaleLeft) * s.LargeurPixels() / s.ScaleWidth / r; };
+  const auto pixelY = [&](double y) { return (y - s.ScaleTop) * s.HauteurPixels() / s.ScaleHeight / r; };
   for (const int touche : {int{Qt::Key_F6}, int{Qt::Key_F12}, 0}) {
     const QPoint souris(150, 120);
     QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), souris));
