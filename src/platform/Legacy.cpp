@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -78,6 +79,19 @@ Decimal Exact(float v) {
   char tampon[160];
   auto r = std::to_chars(tampon, tampon + sizeof tampon, static_cast<double>(v),
                          std::chars_format::scientific, 120);
+  return DepuisScientifique(tampon, r.ptr);
+}
+
+// Enough digits of a single to round it to 7 significant ones half away from zero: its value
+// correctly rounded to 8 digits decides, unless the 8th digit is a 5, which may stand for a tie
+// or for a value just below one; then every digit is needed.
+Decimal SeptChiffres(float v) {
+  if (!std::isfinite(v)) Depassement();
+  char tampon[32];
+  auto r =
+      std::to_chars(tampon, tampon + sizeof tampon, static_cast<double>(v), std::chars_format::scientific, 7);
+  const char* e = std::find(tampon, r.ptr, 'e');
+  if (e > tampon && e[-1] == '5') return Exact(v);
   return DepuisScientifique(tampon, r.ptr);
 }
 
@@ -395,6 +409,7 @@ int InStr(int start, const QString& s, const QString& pat) {
   if (start < 1) AppelInvalide();
   if (s.isEmpty() || start > s.size() + 1) return 0;
   if (pat.isEmpty()) return start;
+  if (pat.size() == 1) return static_cast<int>(s.indexOf(pat[0], start - 1)) + 1;
   return static_cast<int>(s.indexOf(pat, start - 1)) + 1;
 }
 
@@ -422,18 +437,25 @@ QString RTrim(const QString& s) {
 
 QString Trim(const QString& s) { return LTrim(RTrim(s)); }
 
+QChar MajCar(QChar c) {
+  const char16_t u = c.unicode();
+  if ((u >= u'a' && u <= u'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
+    return QChar(static_cast<char16_t>(u - 0x20));
+  if (u == 0x161 || u == 0x153 || u == 0x17E) return QChar(static_cast<char16_t>(u - 1));
+  if (u == 0xFF) return QChar(static_cast<char16_t>(0x178));
+  return c;
+}
+
+// Most texts are upper case already: they are returned shared, without a copy.
 QString UCase(const QString& s) {
+  const QChar* debut = s.constData();
+  const qsizetype n = s.size();
+  qsizetype i = 0;
+  while (i < n && MajCar(debut[i]) == debut[i]) ++i;
+  if (i == n) return s;
   QString r = s;
-  for (QChar& c : r) {
-    const char16_t u = c.unicode();
-    if ((u >= u'a' && u <= u'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) {
-      c = QChar(static_cast<char16_t>(u - 0x20));
-    } else if (u == 0x161 || u == 0x153 || u == 0x17E) {
-      c = QChar(static_cast<char16_t>(u - 1));
-    } else if (u == 0xFF) {
-      c = QChar(static_cast<char16_t>(0x178));
-    }
-  }
+  QChar* c = r.data();
+  for (; i < n; ++i) c[i] = MajCar(c[i]);
   return r;
 }
 
@@ -454,6 +476,8 @@ QString LCase(const QString& s) {
 
 QString Replace(const QString& s, const QString& what, const QString& by) {
   if (what.isEmpty()) return s;
+  // Nothing to replace: the text is returned shared.
+  if (s.indexOf(what) < 0) return s;
   QString r = s;
   return r.replace(what, by);
 }
@@ -472,18 +496,35 @@ namespace {
 // it; no number gives 0.
 double NombreDecimal(const QString& s, int i, bool lettresD) {
   const int n = s.size();
-  std::string t;
-  if (i < n && (s[i] == u'+' || s[i] == u'-')) t += static_cast<char>(s[i++].unicode());
+  // The number is copied as ASCII; a long one goes through a heap buffer.
+  char local[64];
+  std::string tas;
+  char* t = local;
+  int longueur = 0;
+  auto ajoute = [&](char c) {
+    if (longueur == static_cast<int>(sizeof local) && t == local) {
+      tas.assign(local, longueur);
+      t = nullptr;
+    }
+    if (t == nullptr) {
+      tas.push_back(c);
+    } else {
+      t[longueur] = c;
+    }
+    ++longueur;
+  };
+  bool negatif = false;
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) negatif = s[i++] == u'-';
   bool mantisse = false;
   while (i < n && s[i] >= u'0' && s[i] <= u'9') {
-    t += static_cast<char>(s[i++].unicode());
+    ajoute(static_cast<char>(s[i++].unicode()));
     mantisse = true;
   }
   if (i < n && s[i] == u'.') {
-    t += '.';
+    ajoute('.');
     ++i;
     while (i < n && s[i] >= u'0' && s[i] <= u'9') {
-      t += static_cast<char>(s[i++].unicode());
+      ajoute(static_cast<char>(s[i++].unicode()));
       mantisse = true;
     }
   }
@@ -492,18 +533,25 @@ double NombreDecimal(const QString& s, int i, bool lettresD) {
   const bool lettreD = lettresD && i < n && (s[i] == u'D' || s[i] == u'd');
   if (lettreE || lettreD) {
     int j = i + 1;
-    std::string e = "e";
-    if (j < n && (s[j] == u'+' || s[j] == u'-')) e += static_cast<char>(s[j++].unicode());
-    bool chiffres = false;
-    while (j < n && s[j] >= u'0' && s[j] <= u'9') {
-      e += static_cast<char>(s[j++].unicode());
-      chiffres = true;
+    int signe = -1;
+    if (j < n && (s[j] == u'+' || s[j] == u'-')) signe = j++;
+    const int premier = j;
+    while (j < n && s[j] >= u'0' && s[j] <= u'9') ++j;
+    if (j > premier) {
+      ajoute('e');
+      if (signe >= 0) ajoute(static_cast<char>(s[signe].unicode()));
+      for (int k = premier; k < j; ++k) ajoute(static_cast<char>(s[k].unicode()));
     }
-    if (chiffres) t += e;
   }
-  const double v = std::strtod(t.c_str(), nullptr);
+  const char* debut = t != nullptr ? t : tas.data();
+  double v = 0.0;
+  const auto r = std::from_chars(debut, debut + longueur, v);
+  if (r.ec != std::errc() || r.ptr != debut + longueur) {
+    // Out of range: an overflow is an error, an underflow reads as the runtime's tiny value.
+    v = std::strtod(std::string(debut, longueur).c_str(), nullptr);
+  }
   if (!std::isfinite(v)) Depassement();
-  return v;
+  return negatif ? -v : v;
 }
 
 }  // namespace
@@ -584,14 +632,21 @@ bool EstNumerique(const QString& s) {
 
 // ---- numbers to text ----
 
-QString TexteNombre(double v) { return Texte(Court(v), 15, QStringLiteral("."), false); }
-QString TexteNombre(float v) { return Texte(Exact(v), 7, QStringLiteral("."), false); }
+QString TexteNombre(double v) {
+  // A whole number that the digits hold is written as it is.
+  if (v == std::trunc(v) && std::fabs(v) < 1e15) return QString::number(static_cast<qint64>(v));
+  return Texte(Court(v), 15, QStringLiteral("."), false);
+}
+QString TexteNombre(float v) {
+  if (v == std::trunc(v) && std::fabs(v) < 1e7f) return QString::number(static_cast<qint32>(v));
+  return Texte(SeptChiffres(v), 7, QStringLiteral("."), false);
+}
 
 QString StrNombre(double v) { return v >= 0 ? u' ' + TexteNombre(v) : TexteNombre(v); }
 QString StrNombre(float v) { return v >= 0 ? u' ' + TexteNombre(v) : TexteNombre(v); }
 
 QString TexteNombreLocal(double v) { return Texte(Court(v), 15, SeparateurLocal(), true); }
-QString TexteNombreLocal(float v) { return Texte(Exact(v), 7, SeparateurLocal(), true); }
+QString TexteNombreLocal(float v) { return Texte(SeptChiffres(v), 7, SeparateurLocal(), true); }
 
 QString SeparateurDecimal() { return SeparateurLocal(); }
 

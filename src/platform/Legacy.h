@@ -24,6 +24,7 @@ QString RTrim(const QString& s);
 // Length-preserving upper case: a-z and the Windows-1252 accented small letters; "µ", "ß", "§",
 // "°" and everything else stay as they are.
 QString UCase(const QString& s);
+QChar MajCar(QChar c);  // the upper case of one character, as UCase makes it
 QString LCase(const QString& s);
 QString Replace(const QString& s, const QString& what, const QString& by);  // empty 'what' = unchanged
 QString Chaine(int n, QChar c);                                             // String(n, c)

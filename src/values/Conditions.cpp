@@ -389,11 +389,14 @@ void EvalueLogique(QString& texte) {
 }
 
 std::optional<double> EvalueFonctionsTexte(QString& texte) {
-  RemplaceIns(texte);
-  RemplaceComptes(texte, QStringLiteral("NBP("), NbParams);
-  RemplaceComptes(texte, QStringLiteral("NB§("), NbSousParams);
-  RemplaceNbCr(texte);
-  RemplaceLen(texte);
+  // Every text function is a call: without "(" there is none.
+  if (texte.contains(u'(')) {
+    RemplaceIns(texte);
+    RemplaceComptes(texte, QStringLiteral("NBP("), NbParams);
+    RemplaceComptes(texte, QStringLiteral("NB§("), NbSousParams);
+    RemplaceNbCr(texte);
+    RemplaceLen(texte);
+  }
   texte = UCase(Replace(texte, QStringLiteral(" "), QString()));
   if (!ContientMotLogique(texte)) {
     if (!ContientComparaison(texte)) return Calcule(texte);

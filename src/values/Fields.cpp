@@ -56,13 +56,37 @@ QString ExtraitChamp(const QString& texte, int& n, const QString& sep) {
   return reste ? Mid(texte, b.debut) : Mid(texte, b.debut, b.fin - b.debut);
 }
 
-QString EtapeFonctionsChaine(const QString& champ) {
-  const QString u = UCase(champ);
-  if (InStr(u, QStringLiteral("REPL(")) > 0 || InStr(u, QStringLiteral("UCAS")) > 0 ||
-      InStr(u, QStringLiteral("RIG")) > 0 || InStr(u, QStringLiteral("LEF")) > 0) {
-    return FonctionsChaine(champ);
+// Whether the word (upper case) stands at position i of the text as UCase would write it.
+bool MotEn(const QString& texte, qsizetype i, QLatin1String mot) {
+  if (i + mot.size() > texte.size()) return false;
+  for (qsizetype k = 0; k < mot.size(); ++k) {
+    if (MajCar(texte[i + k]) != QLatin1Char(mot[k])) return false;
   }
-  return champ;
+  return true;
+}
+
+// One scan for the names of the string functions, in any case.
+bool NommeFonctionChaine(const QString& champ) {
+  for (qsizetype i = 0; i < champ.size(); ++i) {
+    switch (MajCar(champ[i]).unicode()) {
+      case u'R':
+        if (MotEn(champ, i, QLatin1String("REPL(")) || MotEn(champ, i, QLatin1String("RIG"))) return true;
+        break;
+      case u'U':
+        if (MotEn(champ, i, QLatin1String("UCAS"))) return true;
+        break;
+      case u'L':
+        if (MotEn(champ, i, QLatin1String("LEF"))) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+QString EtapeFonctionsChaine(const QString& champ) {
+  return NommeFonctionChaine(champ) ? FonctionsChaine(champ) : champ;
 }
 
 // Sub-fields are protected from substitution by a leading "=" (blanks before it allowed) or a "<"

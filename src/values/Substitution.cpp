@@ -332,7 +332,7 @@ bool PassePourcent(QString& texte) {
     }
     precedent = p;
     if (!ReferencePortee(texte, p)) {
-      const int s = IndiceVariable(Mid(texte, p), NiveauCourant);
+      const int s = IndiceVariable(QStringView(texte).mid(p - 1), NiveauCourant);
       if (s > 0) {
         RemplaceVariable(texte, p, s);
         precedent = 0;
@@ -353,8 +353,9 @@ bool PassePourcent(QString& texte) {
 
 bool SubstitueVariables(QString& texte) {
   const GardeProfondeur garde(texte);
-  PasseVar(texte);
-  const bool inconnu = PassePourcent(texte);
+  // A "VAR(" needs a "(", every other reference a "%".
+  if (texte.contains(u'(')) PasseVar(texte);
+  const bool inconnu = texte.contains(u'%') && PassePourcent(texte);
   texte = Replace(texte, Protection, QStringLiteral("%"));
   return inconnu;
 }

@@ -91,31 +91,70 @@ void RazVariablesNiveau(int niveau) {
   r.NbVar = 0;
 }
 
-int IndiceVariable(const QString& nom, int niveau) {
+namespace {
+
+// Whether the separator starts at position i of the text as UCase would write it.
+bool SeparateurEn(QStringView texte, qsizetype i, const QString& sep) {
+  if (sep.isEmpty() || i + sep.size() > texte.size()) return false;
+  for (qsizetype k = 0; k < sep.size(); ++k) {
+    if (MajCar(texte[i + k]) != sep[k]) return false;
+  }
+  return true;
+}
+
+bool EstCoupure(QChar c) {
+  switch (c.unicode()) {
+    case u'=':
+    case u' ':
+    case u'\u00B0':
+    case u'+':
+    case u'-':
+    case u'*':
+    case u'/':
+    case u'^':
+    case u')':
+    case u'<':
+    case u'>':
+    case u'"':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool MemeNom(QStringView a, const QString& b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype k = 0; k < a.size(); ++k) {
+    if (MajCar(a[k]) != MajCar(b[k])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int IndiceVariable(QStringView nom, int niveau) {
   const NiveauProg& r = Niveau(niveau);
   if (r.NbVar == 0) return 0;
-  QString cherche = UCase(Trim(nom));
-  static const QString coupures[] = {QStringLiteral("="), QStringLiteral(" "), QStringLiteral("°"),
-                                     QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                     QStringLiteral("/"), QStringLiteral("^"), QStringLiteral(")"),
-                                     QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("\"")};
-  int coupe = 0;
-  auto retient = [&](const QString& motif) {
-    if (motif.isEmpty()) return;
-    const int p = InStr(cherche, motif);
-    if (p > 0 && (coupe == 0 || p < coupe)) coupe = p;
-  };
-  for (const QString& c : coupures) retient(c);
-  retient(SepParam);
-  retient(SepSousParam);
-  if (coupe > 0) cherche = Left(cherche, coupe - 1);
+  qsizetype debut = 0, fin = nom.size();
+  while (debut < fin && nom[debut] == u' ') ++debut;
+  while (fin > debut && nom[fin - 1] == u' ') --fin;
+  const QStringView t = nom.mid(debut, fin - debut);
+  // The name ends before the first operator, blank or separator (compared in upper case).
+  qsizetype coupe = 0;
+  while (coupe < t.size() && !EstCoupure(MajCar(t[coupe])) && !SeparateurEn(t, coupe, SepParam) &&
+         !SeparateurEn(t, coupe, SepSousParam)) {
+    ++coupe;
+  }
+  const QStringView cherche = t.left(coupe);
 
   const int dernier = std::min(r.NbVar, MaxSlotsVar);
   for (int i = 1; i <= dernier; ++i) {
-    if (UCase(r.NomsVar[i]) == cherche) return i;
+    if (MemeNom(cherche, r.NomsVar[i])) return i;
   }
   return 0;
 }
+
+int IndiceVariable(const QString& nom, int niveau) { return IndiceVariable(QStringView(nom), niveau); }
 
 void StockeVariable(int& niveau, QString& nom, float valeur) {
   Stocke(niveau, nom, Replace(TexteNombre(valeur), QStringLiteral(","), QStringLiteral(".")));

@@ -9,6 +9,7 @@ void RazVariablesNiveau(int niveau);
 // Slot 1..64 of the variable, 0 when absent. The name may be the start of an expression or of an
 // assignment ("%R*2", "%R = 5", "%R°"): it is cut before the first operator or separator.
 int IndiceVariable(const QString& nom, int niveau);
+int IndiceVariable(QStringView nom, int niveau);
 // Stores a number (Single: 7 significant digits; Double: 15) as invariant text.
 void StockeVariable(int& niveau, QString& nom, float valeur);
 void StockeVariable(int& niveau, QString& nom, double valeur);
