@@ -1,7 +1,9 @@
 #include "interpreter/Interpreter.h"
 
+#include <array>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
@@ -206,6 +208,183 @@ bool TraiteSaut(int niveau) {
   return false;
 }
 
+// Steps 16 to 19: a skipped branch, the stop request, then the keyword chain. False when the
+// level ends.
+bool ExecuteInstructionLue(int niveau) {
+  NiveauProg& nv = Niveau(niveau);
+  if (nv.IfSaute[static_cast<size_t>(nv.ProfIf)]) {
+    if (!TraiteSaut(niveau)) return true;
+  }
+  if (Arret) {
+    FermeFichiers();
+    return false;
+  }
+  if (nv.MotCle.startsWith(QLatin1Char('!'))) nv.MotCle = QStringLiteral("!");
+  if (MaxInstructions > 0 && ++instructionsRun > MaxInstructions) {
+    ErreurRun(QStringLiteral("%1 instructions au plus / at most %1 statements\r\n\r\n").arg(MaxInstructions));
+  }
+  return ExecuteInstruction(niveau) != Suite::FinNiveau;
+}
+
+// What the loop makes of one statement of the text before its keyword runs. It depends on the
+// text and the read position alone, unless the statement is a variable line.
+struct InstructionCoupee {
+  enum class Genre { LigneVariable, Ignoree, Instruction };
+  Genre genre = Genre::Instruction;
+  int posFinLigne = 0;
+  int debutInstr = 0;
+  int posLecture = 0;  // where the next statement starts
+  QString ligneBrute;
+  QString paramCoupe;  // the joined line, tabs replaced
+  QString motCle;      // before the substitution of a computed keyword
+  QString operateur;
+  QString param;
+  bool motCleCalcule = false;
+};
+
+// The statements already cut from each level's text, by read position. The cache keeps a shared
+// copy of the text it was built from: any change of the level's text, in place or by assignment,
+// gives the level another buffer, and the cache starts afresh.
+struct CacheNiveau {
+  QString texte;
+  std::vector<int32_t> index;  // read position -> entry + 1
+  std::vector<InstructionCoupee> entrees;
+};
+std::array<CacheNiveau, NiveauMaxFichier + 2> Caches;
+
+CacheNiveau* CacheDe(int niveau, const QString& texte) {
+  if (niveau < 0 || niveau >= static_cast<int>(Caches.size())) return nullptr;
+  CacheNiveau& c = Caches[static_cast<size_t>(niveau)];
+  if (c.texte.constData() != texte.constData() || c.texte.size() != texte.size()) {
+    c.texte = texte;
+    c.index.assign(static_cast<size_t>(texte.size()) + 2, 0);
+    c.entrees.clear();
+  }
+  return &c;
+}
+
+// Steps 2 to 7 of the loop: cuts the next line at the read position and joins its continuation
+// lines. False when the text is exhausted.
+bool CoupeLigne(NiveauProg& nv) {
+  const QString& texte = nv.Texte;
+  const int longueur = texte.size();
+  // A position that overflows is never stored: the failing statement is marked by the old ones.
+  int finLigne = InStr(nv.PosLecture, texte, CRLF);
+  if (finLigne == 0) {
+    if (nv.PosLecture > longueur) return false;
+    finLigne = longueur + 1;
+  }
+  VerifiePosition(finLigne);
+  nv.PosFinLigne = finLigne;
+  LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
+  ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+  if (ParamLigne == QStringLiteral("_")) {
+    ParamLigne = QStringLiteral(" _");
+    nv.PosLecture -= 1;
+  }
+  nv.DebutInstr = nv.PosLecture;
+  int debutDerniere = nv.PosLecture;
+  while (ParamLigne.endsWith(QStringLiteral(" _"))) {
+    const int suivante = nv.PosFinLigne + 2;
+    if (nv.PosFinLigne > longueur) {
+      // No line break ends this line: the mark stands on the last line and nothing follows.
+      nv.FinInstr = nv.PosFinLigne;
+      nv.DebutInstr = debutDerniere;
+      nv.Ligne = ParamLigne;
+      ErreurRun();
+    }
+    int fin = InStr(suivante, texte, CRLF);
+    if (fin == 0) fin = longueur + 1;
+    VerifiePosition(fin);
+    ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
+    debutDerniere = suivante;
+    nv.PosFinLigne = fin;
+    nv.PosLecture = fin + 2;
+  }
+  return true;
+}
+
+// Step 8: a line that names a variable is replaced by its value.
+bool EstLigneVariable() {
+  const QString coupee = Trim(ParamLigne);
+  return coupee.startsWith(QLatin1Char('%')) && !coupee.contains(QLatin1Char('='));
+}
+
+void RemplaceLigneVariable(NiveauProg& nv) {
+  const QString coupee = Trim(ParamLigne);
+  const int slot = IndiceVariable(coupee, NiveauCourant);
+  if (slot == 0) {
+    nv.FinInstr = nv.PosFinLigne;
+    nv.Ligne = ParamLigne;
+    ErreurNonInitialisee(coupee);
+  }
+  ParamLigne = Trim(nv.ValeursVar[static_cast<size_t>(slot)]);
+}
+
+bool EstIgnoree() { return ParamLigne.startsWith(QLatin1Char('\'')) || Trim(ParamLigne).isEmpty(); }
+
+// Steps 11 to 14: the keyword, the assignment operator and the parameter text without comment.
+void SepareMotCle(NiveauProg& nv) {
+  nv.Ligne = ParamLigne;
+  nv.FinInstr = nv.PosFinLigne;
+
+  const QString debutMaj = UCase(LTrim(ParamLigne));
+  int coupure = 0;
+  if (debutMaj.startsWith(QStringLiteral("ELSEIF"))) {
+    coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 7, ParamLigne, QStringLiteral(" "));
+  } else if (debutMaj.startsWith(QStringLiteral("IF"))) {
+    coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 3, ParamLigne, QStringLiteral(" "));
+  }
+  if (coupure == 0) coupure = InStr(ParamLigne, QStringLiteral("="));
+  if (coupure == 0) {
+    const int premier = ParamLigne.size() - LTrim(ParamLigne).size() + 1;
+    coupure = InStr(premier, ParamLigne, QStringLiteral(" "));
+    if (coupure == 0) coupure = ParamLigne.size() + 1;
+  }
+  nv.MotCle = UCase(Trim(Left(ParamLigne, coupure - 1)));
+
+  OperateurAffect.clear();
+  if (nv.MotCle.startsWith(QLatin1Char('%'))) {
+    const QString c = Mid(ParamLigne, coupure + 1, 1);
+    if (c == QStringLiteral("<") || c == QStringLiteral("=")) {
+      OperateurAffect = c;
+      ParamLigne = Mid(ParamLigne, coupure + 2);
+    } else {
+      ParamLigne = Mid(ParamLigne, coupure + 1);
+    }
+  } else {
+    ParamLigne = Mid(ParamLigne, coupure + 1);
+  }
+
+  CoupeCommentaire(nv.MotCle);
+}
+
+bool EstMotCleCalcule(const QString& motCle) {
+  return motCle.size() >= 2 && InStr(2, motCle, QStringLiteral("%")) >= 2;
+}
+
+// Step 15: «CER%K» with %K = "CLE" runs as CERCLE.
+void SubstitueMotCle(NiveauProg& nv) {
+  QString mc = nv.MotCle;
+  SubstitueVariables(mc);
+  mc.remove(QLatin1Char(' '));
+  nv.MotCle = UCase(mc);
+}
+
+// The statement at the read position from the cache, after the cut of a first reading.
+// Returns nullptr for a position the cache does not know.
+const InstructionCoupee* EnCache(CacheNiveau& cache, const NiveauProg& nv) {
+  if (nv.PosLecture < 1 || nv.PosLecture > nv.Texte.size()) return nullptr;
+  const int32_t i = cache.index[static_cast<size_t>(nv.PosLecture)];
+  return i > 0 ? &cache.entrees[static_cast<size_t>(i - 1)] : nullptr;
+}
+
+void Retient(CacheNiveau& cache, int posLecture, InstructionCoupee entree) {
+  if (posLecture < 1 || posLecture > cache.texte.size()) return;
+  cache.entrees.push_back(std::move(entree));
+  cache.index[static_cast<size_t>(posLecture)] = static_cast<int32_t>(cache.entrees.size());
+}
+
 // The line loop; returns when the level ends without a run error.
 void BoucleLignes(int niveau) {
   AnnuleInstructionEnAttente();
@@ -219,117 +398,82 @@ void BoucleLignes(int niveau) {
       Arret = true;
       return;
     }
-    const QString& texte = nv.Texte;
-    const int longueur = texte.size();
 
     // The statement after the THEN of a true one-line If comes before the next line of the text.
-    if (!PrendInstructionEnAttente(niveau)) {
-      // A position that overflows is never stored: the failing statement is marked by the old ones.
-      int finLigne = InStr(nv.PosLecture, texte, CRLF);
-      if (finLigne == 0) {
-        if (nv.PosLecture > longueur) return;
-        finLigne = longueur + 1;
-      }
-      VerifiePosition(finLigne);
-      nv.PosFinLigne = finLigne;
-      LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
-      ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
-      if (ParamLigne == QStringLiteral("_")) {
-        ParamLigne = QStringLiteral(" _");
-        nv.PosLecture -= 1;
-      }
-      nv.DebutInstr = nv.PosLecture;
-      int debutDerniere = nv.PosLecture;
-      while (ParamLigne.endsWith(QStringLiteral(" _"))) {
-        const int suivante = nv.PosFinLigne + 2;
-        if (nv.PosFinLigne > longueur) {
-          // No line break ends this line: the mark stands on the last line and nothing follows.
-          nv.FinInstr = nv.PosFinLigne;
-          nv.DebutInstr = debutDerniere;
-          nv.Ligne = ParamLigne;
-          ErreurRun();
+    const bool enAttente = PrendInstructionEnAttente(niveau);
+    CacheNiveau* cache = nullptr;
+    int posDepart = 0;
+    bool ligneVariable = false;
+    if (!enAttente) {
+      cache = CacheDe(niveau, nv.Texte);
+      posDepart = nv.PosLecture;
+      if (const InstructionCoupee* c = cache != nullptr ? EnCache(*cache, nv) : nullptr) {
+        nv.PosFinLigne = c->posFinLigne;
+        nv.DebutInstr = c->debutInstr;
+        nv.PosLecture = c->posLecture;
+        LigneBrute = c->ligneBrute;
+        ParamLigne = c->paramCoupe;
+        switch (c->genre) {
+          case InstructionCoupee::Genre::Ignoree:
+            continue;
+          case InstructionCoupee::Genre::LigneVariable:
+            ligneVariable = true;
+            break;
+          case InstructionCoupee::Genre::Instruction:
+            nv.Ligne = c->paramCoupe;
+            nv.FinInstr = c->posFinLigne;
+            nv.MotCle = c->motCle;
+            OperateurAffect = c->operateur;
+            ParamLigne = c->param;
+            if (c->motCleCalcule) SubstitueMotCle(nv);
+            if (!ExecuteInstructionLue(niveau)) return;
+            continue;
         }
-        int fin = InStr(suivante, texte, CRLF);
-        if (fin == 0) fin = longueur + 1;
-        VerifiePosition(fin);
-        ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
-        debutDerniere = suivante;
-        nv.PosFinLigne = fin;
-        nv.PosLecture = fin + 2;
+      } else {
+        if (!CoupeLigne(nv)) return;
       }
     }
     ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
     nv.PosLecture = nv.PosFinLigne + 2;
 
-    const QString coupee = Trim(ParamLigne);
-    if (coupee.startsWith(QLatin1Char('%')) && !coupee.contains(QLatin1Char('='))) {
-      const int slot = IndiceVariable(coupee, NiveauCourant);
-      if (slot == 0) {
-        nv.FinInstr = nv.PosFinLigne;
-        nv.Ligne = ParamLigne;
-        ErreurNonInitialisee(coupee);
-      }
-      ParamLigne = Trim(nv.ValeursVar[static_cast<size_t>(slot)]);
+    InstructionCoupee entree;
+    const bool retenue = cache != nullptr && !ligneVariable;
+    if (retenue) {
+      entree.posFinLigne = nv.PosFinLigne;
+      entree.debutInstr = nv.DebutInstr;
+      entree.posLecture = nv.PosLecture;
+      entree.ligneBrute = LigneBrute;
+      entree.paramCoupe = ParamLigne;
     }
 
-    if (ParamLigne.startsWith(QLatin1Char('\'')) || Trim(ParamLigne).isEmpty()) continue;
+    if (ligneVariable || EstLigneVariable()) {
+      if (retenue) {
+        entree.genre = InstructionCoupee::Genre::LigneVariable;
+        Retient(*cache, posDepart, std::move(entree));
+      }
+      RemplaceLigneVariable(nv);
+    } else if (retenue) {
+      if (EstIgnoree()) {
+        entree.genre = InstructionCoupee::Genre::Ignoree;
+        Retient(*cache, posDepart, std::move(entree));
+        continue;
+      }
+      SepareMotCle(nv);
+      entree.motCle = nv.MotCle;
+      entree.operateur = OperateurAffect;
+      entree.param = ParamLigne;
+      entree.motCleCalcule = EstMotCleCalcule(nv.MotCle);
+      Retient(*cache, posDepart, std::move(entree));
+      if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
+      if (!ExecuteInstructionLue(niveau)) return;
+      continue;
+    }
+
+    if (EstIgnoree()) continue;
     if (nv.PosFinLigne == 0) return;
-
-    nv.Ligne = ParamLigne;
-    nv.FinInstr = nv.PosFinLigne;
-
-    const QString debutMaj = UCase(LTrim(ParamLigne));
-    int coupure = 0;
-    if (debutMaj.startsWith(QStringLiteral("ELSEIF"))) {
-      coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 7, ParamLigne, QStringLiteral(" "));
-    } else if (debutMaj.startsWith(QStringLiteral("IF"))) {
-      coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 3, ParamLigne, QStringLiteral(" "));
-    }
-    if (coupure == 0) coupure = InStr(ParamLigne, QStringLiteral("="));
-    if (coupure == 0) {
-      const int premier = ParamLigne.size() - LTrim(ParamLigne).size() + 1;
-      coupure = InStr(premier, ParamLigne, QStringLiteral(" "));
-      if (coupure == 0) coupure = ParamLigne.size() + 1;
-    }
-    nv.MotCle = UCase(Trim(Left(ParamLigne, coupure - 1)));
-
-    OperateurAffect.clear();
-    if (nv.MotCle.startsWith(QLatin1Char('%'))) {
-      const QString c = Mid(ParamLigne, coupure + 1, 1);
-      if (c == QStringLiteral("<") || c == QStringLiteral("=")) {
-        OperateurAffect = c;
-        ParamLigne = Mid(ParamLigne, coupure + 2);
-      } else {
-        ParamLigne = Mid(ParamLigne, coupure + 1);
-      }
-    } else {
-      ParamLigne = Mid(ParamLigne, coupure + 1);
-    }
-
-    CoupeCommentaire(nv.MotCle);
-
-    if (nv.MotCle.size() >= 2 && InStr(2, nv.MotCle, QStringLiteral("%")) >= 2) {
-      QString mc = nv.MotCle;
-      SubstitueVariables(mc);
-      mc.remove(QLatin1Char(' '));
-      nv.MotCle = UCase(mc);
-    }
-
-    if (nv.IfSaute[static_cast<size_t>(nv.ProfIf)]) {
-      if (!TraiteSaut(niveau)) continue;
-    }
-
-    if (Arret) {
-      FermeFichiers();
-      return;
-    }
-    if (nv.MotCle.startsWith(QLatin1Char('!'))) nv.MotCle = QStringLiteral("!");
-
-    if (MaxInstructions > 0 && ++instructionsRun > MaxInstructions) {
-      ErreurRun(
-          QStringLiteral("%1 instructions au plus / at most %1 statements\r\n\r\n").arg(MaxInstructions));
-    }
-    if (ExecuteInstruction(niveau) == Suite::FinNiveau) return;
+    SepareMotCle(nv);
+    if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
+    if (!ExecuteInstructionLue(niveau)) return;
   }
 }
 

@@ -349,6 +349,15 @@ TEST_F(SetupCommandsTest, PointEchoRewritesItsLine) {
   EXPECT_EQ(Var(1, "%Y"), "-12.5");
   EXPECT_EQ(Var(1, "%U"), "12.5");
 
+  // A loop that comes back reads the rewritten line, a comment now, and the shifted ones after it.
+  Run(QStringList{"%N = 0", "A:", "TRAIT = 0,0,12.5,3.25", "?", "%N == %N+1", "If %N < 2 Then Goto A"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Session().Document().Text(),
+            QStringList({"%N = 0", "A:", "TRAIT = 0,0,12.5,3.25", "'? = 12.5,  3.25", "%N == %N+1",
+                         "If %N < 2 Then Goto A"})
+                .join(CRLF));
+  EXPECT_EQ(Var(1, "%N"), "2");
+
   // A lone "%" names nothing.
   Run(QStringList{"? = %, %"});
   EXPECT_EQ(NbVar(1), 0);
