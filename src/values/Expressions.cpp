@@ -207,9 +207,90 @@ void ResoutArg(QString& t) {
   }
 }
 
+// The end of an unsigned number of digits with at most one ".", from i; i itself when no digit.
+qsizetype FinChiffres(const char16_t* c, qsizetype i, qsizetype n) {
+  const qsizetype debut = i;
+  bool point = false, chiffre = false;
+  for (; i < n; ++i) {
+    if (EstChiffre(QChar(c[i]))) {
+      chiffre = true;
+    } else if (c[i] == u'.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  return chiffre ? i : debut;
+}
+
+// What most parameters are once substituted: a number, or a number, an operator and an unsigned
+// number. Reduced as the rewriting reduction would reduce them, to the same text and value; false
+// for anything else, which the reduction handles.
+bool CalculeSimple(QString& texte, double& valeur) {
+  constexpr qsizetype Max = 48;
+  char16_t c[Max];
+  qsizetype n = 0;
+  for (const QChar q : texte) {
+    const char16_t u = q.unicode();
+    if (u == u' ') continue;
+    if (!EstChiffre(q) && u != u'.' && u != u'+' && u != u'-' && u != u'*' && u != u'/') return false;
+    if (n == Max) return false;
+    c[n++] = u;
+  }
+  qsizetype i = 0;
+  if (n > 0 && EstSigne(QChar(c[0]))) ++i;
+  const qsizetype debutA = i;
+  const qsizetype finA = FinChiffres(c, i, n);
+  if (finA == debutA) return false;
+
+  QString reduit;
+  reduit.reserve(n + 20);
+  reduit += QLatin1String("   ");
+  if (finA == n) {
+    reduit.append(reinterpret_cast<const QChar*>(c), n);
+  } else {
+    const char16_t op = c[finA];
+    if (op != u'+' && op != u'-' && op != u'*' && op != u'/') return false;
+    const qsizetype finB = FinChiffres(c, finA + 1, n);
+    if (finB == finA + 1 || finB != n) return false;
+    // The left operand of "*" and "/" is found backwards from a digit, and without its sign.
+    const bool produit = op == u'*' || op == u'/';
+    if (produit && !EstChiffre(QChar(c[finA - 1]))) return false;
+    const qsizetype debutGauche = produit ? debutA : 0;
+    const float a =
+        VersSingle(Val(QString(reinterpret_cast<const QChar*>(c + debutGauche), finA - debutGauche)));
+    const float b = VersSingle(Val(QString(reinterpret_cast<const QChar*>(c + finA + 1), n - finA - 1)));
+    double r;
+    if (op == u'/') {
+      if (b == 0) NonReduit();
+      r = a / b;
+    } else if (op == u'*') {
+      r = a * b;
+    } else {
+      r = op == u'+' ? a + b : a - b;
+    }
+    if (produit && debutA > 0) reduit += QChar(c[0]);
+    reduit += Resultat(r);
+  }
+  reduit += QLatin1Char(' ');
+  texte = reduit;
+  NivParCalc = 0;
+  PosParCalc[0] = 4;
+  valeur = Val(texte);
+  return true;
+}
+
 }  // namespace
 
 std::optional<double> Calcule(QString& texte) {
+  if (texte.isEmpty()) texte = QStringLiteral("0");
+  if (Trim(texte).isEmpty()) return std::nullopt;
+  double valeur = 0;
+  if (CalculeSimple(texte, valeur)) return valeur;
+  return CalculeReduction(texte);
+}
+
+std::optional<double> CalculeReduction(QString& texte) {
   if (texte.isEmpty()) texte = QStringLiteral("0");
   if (Trim(texte).isEmpty()) return std::nullopt;
   texte = QStringLiteral("   ") + UCase(Replace(texte, QStringLiteral(" "), QString())) + QStringLiteral(" ");

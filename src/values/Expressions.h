@@ -17,6 +17,9 @@ extern int16_t NivParCalc;
 // Evaluates a numeric expression; the text is rewritten with the reduced result (padded with three
 // blanks before and one after). nullopt for a blank text (read as 0); an empty text is "0".
 std::optional<double> Calcule(QString& texte);
+// The same by rewriting alone: Calcule takes a shortcut for a plain number and for two numbers and
+// an operator, which must give exactly what this gives.
+std::optional<double> CalculeReduction(QString& texte);
 // Reduces the group of level NivParCalc (and, first, every group to its right) in place.
 void CalculeExpression(QString& texte);
 // From the first character of a number to its last.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <bit>
 #include <random>
 
 #include "interpreter/RunState.h"
@@ -245,6 +246,66 @@ TEST(Expressions, TextesQuelconques) {
     }
   }
   EXPECT_GT(evalues, 0);
+}
+
+// The shortcut for plain numbers and for two numbers and an operator gives what the rewriting
+// reduction gives: the same value to the bit, the same rewritten text, the same run error.
+TEST(Expressions, RaccourciCommeLaReduction) {
+  std::mt19937 alea(20261209);
+  auto tirage = [&](int n) { return static_cast<int>(alea() % static_cast<unsigned>(n)); };
+  auto nombre = [&]() {
+    QString t;
+    const int chiffres = tirage(8) == 0 ? 30 + tirage(20) : tirage(10);
+    const int point = tirage(3) == 0 ? -1 : tirage(chiffres + 1);
+    for (int k = 0; k <= chiffres; ++k) {
+      if (k == point) t += u'.';
+      if (k < chiffres) t += QChar(u'0' + (tirage(3) == 0 ? 0 : tirage(10)));
+    }
+    if (tirage(40) == 0) t += u'.';
+    if (tirage(40) == 0) t += QStringLiteral("E") + QString::number(tirage(40));
+    return t;
+  };
+  auto signe = [&]() {
+    const int k = tirage(10);
+    return k == 0   ? QStringLiteral("-")
+           : k == 1 ? QStringLiteral("+")
+           : k == 2 ? QStringLiteral("--")
+                    : QString();
+  };
+  const QStringList operateurs{"+", "-", "*", "/", "^", "MOD", "+-", "*-"};
+  int raccourcis = 0;
+  for (int i = 0; i < 40000; ++i) {
+    QString e = signe() + nombre();
+    const int termes = tirage(6) == 0 ? 2 : (tirage(4) == 0 ? 0 : 1);
+    for (int k = 0; k < termes; ++k) {
+      e += operateurs[tirage(tirage(2) == 0 ? 4 : static_cast<int>(operateurs.size()))];
+      e += tirage(5) == 0 ? signe() + nombre() : nombre();
+    }
+    for (int k = tirage(3); k > 0; --k) e.insert(tirage(static_cast<int>(e.size()) + 1), u' ');
+
+    auto evalue = [](QString& t, auto calcule, QString& erreur) {
+      try {
+        return calcule(t);
+      } catch (const ErreurExecution& x) {
+        erreur = x.raison();
+        return std::optional<double>(-999.0);
+      }
+    };
+    QString t1 = e, t2 = e, erreur1, erreur2;
+    const std::optional<double> v1 = evalue(t1, Calcule, erreur1);
+    const int16_t niveau1 = NivParCalc, position1 = PosParCalc[0];
+    const std::optional<double> v2 = evalue(t2, CalculeReduction, erreur2);
+    ASSERT_EQ(erreur1, erreur2) << e.toStdString();
+    if (!erreur1.isEmpty()) continue;
+    ASSERT_EQ(v1.has_value(), v2.has_value()) << e.toStdString();
+    ASSERT_EQ(std::bit_cast<uint64_t>(v1.value_or(0)), std::bit_cast<uint64_t>(v2.value_or(0)))
+        << e.toStdString();
+    ASSERT_EQ(t1, t2) << e.toStdString();
+    ASSERT_EQ(niveau1, NivParCalc);
+    ASSERT_EQ(position1, PosParCalc[0]);
+    raccourcis += termes <= 1 ? 1 : 0;
+  }
+  EXPECT_GT(raccourcis, 5000);
 }
 
 }  // namespace
