@@ -596,7 +596,6 @@ double ValDecimal(const QString& s) {
 bool EstNumerique(const QString& s) {
   const QString t = Trim(s);
   if (t.isEmpty()) return false;
-  const QString sep = SeparateurLocal();
   int i = 0;
   const int n = t.size();
   auto chiffre = [&](int k) { return k < n && t[k] >= u'0' && t[k] <= u'9'; };
@@ -613,7 +612,10 @@ bool EstNumerique(const QString& s) {
     ++i;
     mantisse = true;
   }
-  if (i < n && (t[i] == u'.' || t.mid(i, sep.size()) == sep)) {
+  // No locale writes its decimal separator as a Latin letter: a name needs no locale.
+  const bool lettre = i < n && ((t[i] >= u'A' && t[i] <= u'Z') || (t[i] >= u'a' && t[i] <= u'z'));
+  const QString sep = i < n && t[i] != u'.' && !lettre ? SeparateurLocal() : QString();
+  if (i < n && (t[i] == u'.' || (!sep.isEmpty() && t.mid(i, sep.size()) == sep))) {
     i += t[i] == u'.' ? 1 : sep.size();
     while (chiffre(i)) {
       ++i;

@@ -27,12 +27,23 @@ const QString FauxReduit = QString(QChar(0xE000));
 
 bool EstOperateur(QChar c) { return c == u'<' || c == u'>' || c == u'='; }
 
+// The text without its blanks; shared when it has none.
+QString SansEspaces(const QString& texte) {
+  if (!texte.contains(u' ')) return texte;
+  QString r;
+  r.reserve(texte.size());
+  for (const QChar c : texte) {
+    if (c != u' ') r += c;
+  }
+  return r;
+}
+
 // A truth value left by an earlier reduction.
 bool EstVerite(QChar c) { return c == VraiReduit[0] || c == FauxReduit[0]; }
 bool EstVerite(const QString& texte) { return texte == VraiReduit || texte == FauxReduit; }
 const QString& Verite(bool v) { return v ? VraiReduit : FauxReduit; }
 
-bool Contient(const QString& texte, const char* mot) { return InStr(texte, QLatin1String(mot)) > 0; }
+bool Contient(const QString& texte, const char* mot) { return texte.contains(QLatin1String(mot)); }
 
 // "OR" also finds "XOR".
 bool ContientMotLogique(const QString& texte) {
@@ -48,13 +59,13 @@ int DerniereAvant(const QString& texte, const QString& mot, int limite) {
 
 // True when the relation op holds between two values of which one knows whether the first is
 // below or equal to the second.
-bool Relation(const QString& op, bool inferieur, bool egal) {
+bool Relation(QStringView op, bool inferieur, bool egal) {
   const bool superieur = !inferieur && !egal;
-  if (op == QStringLiteral("<")) return inferieur;
-  if (op == QStringLiteral("<=") || op == QStringLiteral("=<")) return inferieur || egal;
-  if (op == QStringLiteral("=")) return egal;
-  if (op == QStringLiteral(">=") || op == QStringLiteral("=>")) return superieur || egal;
-  if (op == QStringLiteral(">")) return superieur;
+  if (op == QStringView(u"<")) return inferieur;
+  if (op == QStringView(u"<=") || op == QStringView(u"=<")) return inferieur || egal;
+  if (op == QStringView(u"=")) return egal;
+  if (op == QStringView(u">=") || op == QStringView(u"=>")) return superieur || egal;
+  if (op == QStringView(u">")) return superieur;
   return !egal;  // "<>" and "><"
 }
 
@@ -84,7 +95,7 @@ bool ComparaisonNumerique(const QString& texte) {
   QString droite = Mid(texte, fin + 1);
   const double a = Calcule(gauche).value_or(0.0);
   const double b = Calcule(droite).value_or(0.0);
-  return Relation(Mid(texte, debut, fin - debut + 1), a < b, a == b);
+  return Relation(QStringView(texte).mid(debut - 1, fin - debut + 1), a < b, a == b);
 }
 
 // ---- text functions ----
@@ -397,7 +408,7 @@ std::optional<double> EvalueFonctionsTexte(QString& texte) {
     RemplaceNbCr(texte);
     RemplaceLen(texte);
   }
-  texte = UCase(Replace(texte, QStringLiteral(" "), QString()));
+  texte = UCase(SansEspaces(texte));
   if (!ContientMotLogique(texte)) {
     if (!ContientComparaison(texte)) return Calcule(texte);
     return EvalueComparaison(texte) ? 1.0 : 0.0;
@@ -446,7 +457,7 @@ std::optional<bool> CompareTextes(const QString& texte) {
   const QString gauche = Trim(Left(t, debut - 1));
   const QString droite = Trim(Mid(t, fin + 1));
   const int c = gauche.compare(droite, Qt::CaseSensitive);
-  return Relation(Mid(t, debut, fin - debut + 1), c < 0, c == 0);
+  return Relation(QStringView(t).mid(debut - 1, fin - debut + 1), c < 0, c == 0);
 }
 
 std::optional<bool> EvalueConditionTexte(QString& texte) {

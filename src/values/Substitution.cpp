@@ -56,7 +56,43 @@ void VerifieLongueur(const QString& texte) {
 
 // Replaces the characters from 1-based position debut over longueur by par.
 void Remplace(QString& texte, int debut, int longueur, const QString& par) {
-  texte = Left(texte, debut - 1) + par + Mid(texte, debut + longueur);
+  if (debut < 1) LeveErreurExecution(QStringLiteral("invalid procedure call"));
+  if (debut - 1 > texte.size()) {
+    texte += par;
+    return;
+  }
+  texte.replace(debut - 1, longueur, par);
+}
+
+QStringView SansBlancs(QStringView t) {
+  qsizetype a = 0, b = t.size();
+  while (a < b && t[a] == u' ') ++a;
+  while (b > a && t[b - 1] == u' ') --b;
+  return t.mid(a, b - a);
+}
+
+// The characters of the text from the 1-based position, as Mid gives them.
+QStringView Vue(const QString& texte, int debut, int longueur) {
+  if (debut > texte.size()) return {};
+  return QStringView(texte).mid(debut - 1, std::min<qsizetype>(longueur, texte.size() - debut + 1));
+}
+
+// Whether the text from the 1-based position, upper-cased, is exactly the word.
+bool EstMotMaj(const QString& texte, int debut, QLatin1String mot) {
+  const QStringView v = Vue(texte, debut, static_cast<int>(mot.size()));
+  if (v.size() != mot.size()) return false;
+  for (qsizetype k = 0; k < v.size(); ++k) {
+    if (MajCar(v[k]) != QLatin1Char(mot[k])) return false;
+  }
+  return true;
+}
+
+bool EgalMaj(const QString& texte, const QString& nom) {
+  if (texte.size() != nom.size()) return false;
+  for (qsizetype k = 0; k < texte.size(); ++k) {
+    if (MajCar(texte[k]) != nom[k]) return false;
+  }
+  return true;
 }
 
 NiveauProg& NiveauActuel() { return Niveau(NiveauCourant); }
@@ -175,9 +211,9 @@ int EssaieGroupe(QString& texte, int q, const VariableSysteme (&groupe)[N], int 
 // "%IRE$-1" and "%IRE$#0": a variable of the calling level or of level 0. False when the text at
 // p is no scoped reference.
 bool ReferencePortee(QString& texte, int p) {
-  const QString marque = Mid(texte, p, 7);
-  const bool global = marque == u"%IRE$#0";
-  if (!global && marque != u"%IRE$-1") return false;
+  const QStringView marque = Vue(texte, p, 7);
+  const bool global = marque == QStringView(u"%IRE$#0");
+  if (!global && marque != QStringView(u"%IRE$-1")) return false;
   const QString motif = global ? QStringLiteral("IRE$#0") : QStringLiteral("IRE$-1");
   texte.remove(texte.indexOf(motif), motif.size());
   const int cible = global ? 0 : (NiveauCourant >= 2 ? NiveauCourant - 1 : -1);
@@ -211,12 +247,12 @@ void RemplaceVariable(QString& texte, int p, int s) {
     VerifieLongueur(texte);
     return;
   }
-  if (Trim(valeur) == Trim(Mid(texte, p, longueur + 1))) throw ErreurExecution();
-  const QString suite = UCase(Mid(texte, e, 4));
-  if (Mid(texte, e, 1) == u" " && suite != u" AND" && suite != u" OR ") {
+  if (SansBlancs(valeur) == SansBlancs(Vue(texte, p, longueur + 1))) throw ErreurExecution();
+  const bool blanc = e <= texte.size() && texte[e - 1] == u' ';
+  if (blanc && !EstMotMaj(texte, e, QLatin1String(" AND")) && !EstMotMaj(texte, e, QLatin1String(" OR "))) {
     Remplace(texte, p, longueur + 1, valeur);
   } else {
-    if (UCase(valeur) == nom) throw ErreurExecution();
+    if (EgalMaj(valeur, nom)) throw ErreurExecution();
     Remplace(texte, p, longueur, valeur);
   }
   if (texte.size() > LongueurMaxLigne) throw ErreurExecution();
@@ -314,8 +350,8 @@ void NomInconnu(QString& texte, int p, bool& inconnu) {
 // A "%" followed by a delimiter, or ending the text, is a percent sign.
 bool EstPourcentLitteral(const QString& texte, int p) {
   if (p >= texte.size()) return true;
-  const QString delimiteurs = QStringLiteral(" .()") + SepParam + SepSousParam;
-  return delimiteurs.contains(texte[p]);
+  const QChar c = texte[p];
+  return c == u' ' || c == u'.' || c == u'(' || c == u')' || SepParam.contains(c) || SepSousParam.contains(c);
 }
 
 bool PassePourcent(QString& texte) {
