@@ -27,49 +27,169 @@
 namespace {
 
 enum class Cmd {
-  ZoomIni, ZoomIniI, Couleur, Cadre, TailleP, Police, EpaisT, Texte, TexteC, QA, Trait, Centre, CT,
-  Decal, Plus, X, Arc, Sect, Droite, DroiteV, Cercle, Exposant, Inversion, Grad, Grad1, Val1, Val,
-  Percer, Voyant, Poly, PolyR, DemiLune, Fleche, Point, Image, Fichier, FormatI, Separateur, Stop,
-  PalCoul, If, IfT, Else, EndIf, Goto, ListeVar, Input, Open, LVar, PrintA, NPage, Chain, Plot,
-  Options, DagCode, Shell, RefCur, Bezier, StopArg, AngRot, Cote, Facteur
+  ZoomIni,
+  ZoomIniI,
+  Couleur,
+  Cadre,
+  TailleP,
+  Police,
+  EpaisT,
+  Texte,
+  TexteC,
+  QA,
+  Trait,
+  Centre,
+  CT,
+  Decal,
+  Plus,
+  X,
+  Arc,
+  Sect,
+  Droite,
+  DroiteV,
+  Cercle,
+  Exposant,
+  Inversion,
+  Grad,
+  Grad1,
+  Val1,
+  Val,
+  Percer,
+  Voyant,
+  Poly,
+  PolyR,
+  DemiLune,
+  Fleche,
+  Point,
+  Image,
+  Fichier,
+  FormatI,
+  Separateur,
+  Stop,
+  PalCoul,
+  If,
+  IfT,
+  Else,
+  EndIf,
+  Goto,
+  ListeVar,
+  Input,
+  Open,
+  LVar,
+  PrintA,
+  NPage,
+  Chain,
+  Plot,
+  Options,
+  DagCode,
+  Shell,
+  RefCur,
+  Bezier,
+  StopArg,
+  AngRot,
+  Cote,
+  Facteur
 };
 
 // The keyword chain. Keywords are whole upper-case words, so a table decides as the ordered chain
 // of comparisons would.
 const QHash<QString, Cmd>& TableMotsCles() {
   static const QHash<QString, Cmd> table = {
-      {"ZOOMINI", Cmd::ZoomIni},   {"ZOOMINII", Cmd::ZoomIniI},   {"COULEUR", Cmd::Couleur},
-      {"CADRE", Cmd::Cadre},       {"CADREP", Cmd::Cadre},        {"CADREA", Cmd::Cadre},
-      {"CADREAP", Cmd::Cadre},     {"TAILLEP", Cmd::TailleP},     {"POLICE", Cmd::Police},
-      {"EPAIST", Cmd::EpaisT},     {"TEXTE", Cmd::Texte},         {"TEXTEC", Cmd::TexteC},
-      {"QA", Cmd::QA},             {"QA1", Cmd::QA},              {"QA2", Cmd::QA},
-      {"QA12", Cmd::QA},           {"TRAIT", Cmd::Trait},         {"CENTREE", Cmd::Centre},
-      {"CENTREI", Cmd::Centre},    {"CENTREEI", Cmd::Centre},     {"CT", Cmd::CT},
-      {"DECAL", Cmd::Decal},       {"PLUS", Cmd::Plus},           {"+", Cmd::Plus},
-      {"X", Cmd::X},               {"ARC", Cmd::Arc},             {"SECT", Cmd::Sect},
-      {"SECTP", Cmd::Sect},        {"DROITE", Cmd::Droite},       {"DROITEV", Cmd::DroiteV},
-      {"CERCLE", Cmd::Cercle},     {"CERCLEI", Cmd::Cercle},      {"CERCLEP", Cmd::Cercle},
-      {"CERCLEPI", Cmd::Cercle},   {"EXPOSANT", Cmd::Exposant},   {"INVERSION", Cmd::Inversion},
-      {"GRAD", Cmd::Grad},         {"GRAD1", Cmd::Grad1},         {"VAL1", Cmd::Val1},
-      {"VAL1R", Cmd::Val1},        {"VAL1D", Cmd::Val1},          {"VAL", Cmd::Val},
-      {"VALR", Cmd::Val},          {"VALD", Cmd::Val},            {"PERCER", Cmd::Percer},
-      {"PERCERX", Cmd::Percer},    {"VOYANT", Cmd::Voyant},       {"POLY", Cmd::Poly},
-      {"POLYP", Cmd::Poly},        {"POLYR", Cmd::PolyR},         {"POLYRP", Cmd::PolyR},
-      {"DEMILUNE", Cmd::DemiLune}, {"DEMILUNEP", Cmd::DemiLune},  {"FLECHE", Cmd::Fleche},
-      {"FLECHEP", Cmd::Fleche},    {"?", Cmd::Point},             {"IMAGE", Cmd::Image},
-      {"FICHIER", Cmd::Fichier},   {"FORMATI", Cmd::FormatI},     {"SEPARATEUR", Cmd::Separateur},
-      {"STOP", Cmd::Stop},         {"!", Cmd::Stop},              {"PALCOUL", Cmd::PalCoul},
-      {"PALCOUL2", Cmd::PalCoul},  {"PALCOUL3", Cmd::PalCoul},    {"IF", Cmd::If},
-      {"ELSEIF", Cmd::If},         {"IFT", Cmd::IfT},             {"ELSEIFT", Cmd::IfT},
-      {"ELSE", Cmd::Else},         {"ENDIF", Cmd::EndIf},         {"GOTO", Cmd::Goto},
-      {"LISTEVAR", Cmd::ListeVar}, {"INPUT", Cmd::Input},         {"OPEN", Cmd::Open},
-      {"OPENA", Cmd::Open},        {"LVAR", Cmd::LVar},           {"PRINTA", Cmd::PrintA},
-      {"NPAGE", Cmd::NPage},       {"CHAIN", Cmd::Chain},         {"PLOT", Cmd::Plot},
-      {"PLOTP", Cmd::Plot},        {"PLOTS", Cmd::Plot},          {"OPTIONS#$", Cmd::Options},
-      {"DAGCODE", Cmd::DagCode},   {"SHELL#$", Cmd::Shell},       {"REFCUR", Cmd::RefCur},
-      {"BEZIER", Cmd::Bezier},     {"BEZIERP", Cmd::Bezier},      {"BEZIER_AGR", Cmd::Bezier},
-      {"STOPARG", Cmd::StopArg},   {"ANGROT", Cmd::AngRot},       {"COTE", Cmd::Cote},
-      {"FACTEURS", Cmd::Facteur},  {"FACTEUR", Cmd::Facteur},
+      {"ZOOMINI", Cmd::ZoomIni},
+      {"ZOOMINII", Cmd::ZoomIniI},
+      {"COULEUR", Cmd::Couleur},
+      {"CADRE", Cmd::Cadre},
+      {"CADREP", Cmd::Cadre},
+      {"CADREA", Cmd::Cadre},
+      {"CADREAP", Cmd::Cadre},
+      {"TAILLEP", Cmd::TailleP},
+      {"POLICE", Cmd::Police},
+      {"EPAIST", Cmd::EpaisT},
+      {"TEXTE", Cmd::Texte},
+      {"TEXTEC", Cmd::TexteC},
+      {"QA", Cmd::QA},
+      {"QA1", Cmd::QA},
+      {"QA2", Cmd::QA},
+      {"QA12", Cmd::QA},
+      {"TRAIT", Cmd::Trait},
+      {"CENTREE", Cmd::Centre},
+      {"CENTREI", Cmd::Centre},
+      {"CENTREEI", Cmd::Centre},
+      {"CT", Cmd::CT},
+      {"DECAL", Cmd::Decal},
+      {"PLUS", Cmd::Plus},
+      {"+", Cmd::Plus},
+      {"X", Cmd::X},
+      {"ARC", Cmd::Arc},
+      {"SECT", Cmd::Sect},
+      {"SECTP", Cmd::Sect},
+      {"DROITE", Cmd::Droite},
+      {"DROITEV", Cmd::DroiteV},
+      {"CERCLE", Cmd::Cercle},
+      {"CERCLEI", Cmd::Cercle},
+      {"CERCLEP", Cmd::Cercle},
+      {"CERCLEPI", Cmd::Cercle},
+      {"EXPOSANT", Cmd::Exposant},
+      {"INVERSION", Cmd::Inversion},
+      {"GRAD", Cmd::Grad},
+      {"GRAD1", Cmd::Grad1},
+      {"VAL1", Cmd::Val1},
+      {"VAL1R", Cmd::Val1},
+      {"VAL1D", Cmd::Val1},
+      {"VAL", Cmd::Val},
+      {"VALR", Cmd::Val},
+      {"VALD", Cmd::Val},
+      {"PERCER", Cmd::Percer},
+      {"PERCERX", Cmd::Percer},
+      {"VOYANT", Cmd::Voyant},
+      {"POLY", Cmd::Poly},
+      {"POLYP", Cmd::Poly},
+      {"POLYR", Cmd::PolyR},
+      {"POLYRP", Cmd::PolyR},
+      {"DEMILUNE", Cmd::DemiLune},
+      {"DEMILUNEP", Cmd::DemiLune},
+      {"FLECHE", Cmd::Fleche},
+      {"FLECHEP", Cmd::Fleche},
+      {"?", Cmd::Point},
+      {"IMAGE", Cmd::Image},
+      {"FICHIER", Cmd::Fichier},
+      {"FORMATI", Cmd::FormatI},
+      {"SEPARATEUR", Cmd::Separateur},
+      {"STOP", Cmd::Stop},
+      {"!", Cmd::Stop},
+      {"PALCOUL", Cmd::PalCoul},
+      {"PALCOUL2", Cmd::PalCoul},
+      {"PALCOUL3", Cmd::PalCoul},
+      {"IF", Cmd::If},
+      {"ELSEIF", Cmd::If},
+      {"IFT", Cmd::IfT},
+      {"ELSEIFT", Cmd::IfT},
+      {"ELSE", Cmd::Else},
+      {"ENDIF", Cmd::EndIf},
+      {"GOTO", Cmd::Goto},
+      {"LISTEVAR", Cmd::ListeVar},
+      {"INPUT", Cmd::Input},
+      {"OPEN", Cmd::Open},
+      {"OPENA", Cmd::Open},
+      {"LVAR", Cmd::LVar},
+      {"PRINTA", Cmd::PrintA},
+      {"NPAGE", Cmd::NPage},
+      {"CHAIN", Cmd::Chain},
+      {"PLOT", Cmd::Plot},
+      {"PLOTP", Cmd::Plot},
+      {"PLOTS", Cmd::Plot},
+      {"OPTIONS#$", Cmd::Options},
+      {"DAGCODE", Cmd::DagCode},
+      {"SHELL#$", Cmd::Shell},
+      {"REFCUR", Cmd::RefCur},
+      {"BEZIER", Cmd::Bezier},
+      {"BEZIERP", Cmd::Bezier},
+      {"BEZIER_AGR", Cmd::Bezier},
+      {"STOPARG", Cmd::StopArg},
+      {"ANGROT", Cmd::AngRot},
+      {"COTE", Cmd::Cote},
+      {"FACTEURS", Cmd::Facteur},
+      {"FACTEUR", Cmd::Facteur},
   };
   return table;
 }
@@ -167,7 +287,8 @@ void Affectation(int niveau) {
 
   if (slot > 0) {
     QString& valeur = Niveau(cible).ValeursVar[static_cast<size_t>(slot)];
-    if (UCase(Niveau(cible).NomsVar[static_cast<size_t>(slot)]) == QStringLiteral("%CLIPBOARD")) {
+    const NiveauProg& lu = Niveau(cible);
+    if (UCase(lu.NomsVar[static_cast<size_t>(slot)]) == QStringLiteral("%CLIPBOARD")) {
       PressePapiersEfface();
       PressePapiersEcrit(valeur);
     }
@@ -369,23 +490,57 @@ Suite ExecuteInstruction(int niveau) {
   // The drawing commands: something is drawn.
   AjouteOrdre(64);
   switch (it.value()) {
-    case Cmd::Cadre: TraceCadre(niveau); break;
-    case Cmd::EpaisT: CmdEpaisT(niveau); break;
-    case Cmd::Texte: TraceTexte(niveau); break;
-    case Cmd::TexteC: TraceTexteC(niveau); break;
-    case Cmd::QA: TraceQA(niveau); break;
-    case Cmd::Trait: CmdTrait(niveau); break;
-    case Cmd::Plus: TracePlus(niveau); break;
-    case Cmd::X: TraceX(niveau); break;
-    case Cmd::Cercle: TraceCercle(niveau, ParamLigne); break;
-    case Cmd::Percer: TracePercer(niveau); break;
-    case Cmd::Voyant: TraceVoyant(); break;
-    case Cmd::Poly: TracePoly(); break;
-    case Cmd::PolyR: TracePolyR(niveau, ParamLigne); break;
-    case Cmd::DemiLune: TraceDemiLune(niveau); break;
-    case Cmd::Fleche: TraceFleche(niveau); break;
-    case Cmd::Image: TraceImage(); break;
-    case Cmd::PalCoul: TracePalCoul(niveau); break;
+    case Cmd::Cadre:
+      TraceCadre(niveau);
+      break;
+    case Cmd::EpaisT:
+      CmdEpaisT(niveau);
+      break;
+    case Cmd::Texte:
+      TraceTexte(niveau);
+      break;
+    case Cmd::TexteC:
+      TraceTexteC(niveau);
+      break;
+    case Cmd::QA:
+      TraceQA(niveau);
+      break;
+    case Cmd::Trait:
+      CmdTrait(niveau);
+      break;
+    case Cmd::Plus:
+      TracePlus(niveau);
+      break;
+    case Cmd::X:
+      TraceX(niveau);
+      break;
+    case Cmd::Cercle:
+      TraceCercle(niveau, ParamLigne);
+      break;
+    case Cmd::Percer:
+      TracePercer(niveau);
+      break;
+    case Cmd::Voyant:
+      TraceVoyant();
+      break;
+    case Cmd::Poly:
+      TracePoly();
+      break;
+    case Cmd::PolyR:
+      TracePolyR(niveau, ParamLigne);
+      break;
+    case Cmd::DemiLune:
+      TraceDemiLune(niveau);
+      break;
+    case Cmd::Fleche:
+      TraceFleche(niveau);
+      break;
+    case Cmd::Image:
+      TraceImage();
+      break;
+    case Cmd::PalCoul:
+      TracePalCoul(niveau);
+      break;
     case Cmd::Chain:
       DoEvents();
       CmdChain(ParamLigne);
@@ -394,9 +549,14 @@ Suite ExecuteInstruction(int niveau) {
       DoEvents();
       CmdPlot(niveau, nv.MotCle, ParamLigne);
       break;
-    case Cmd::Bezier: TraceBezier(niveau, ParamLigne); break;
-    case Cmd::Cote: CmdCote(niveau, ParamLigne); break;
-    default: break;
+    case Cmd::Bezier:
+      TraceBezier(niveau, ParamLigne);
+      break;
+    case Cmd::Cote:
+      CmdCote(niveau, ParamLigne);
+      break;
+    default:
+      break;
   }
   return Suite::Continue;
 }

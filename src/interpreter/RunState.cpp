@@ -1,6 +1,7 @@
 #include "interpreter/RunState.h"
 
 #include "interpreter/RunErrors.h"
+#include "platform/Legacy.h"
 
 std::vector<NiveauProg> Niveaux;
 int NiveauCourant = 0;
@@ -34,6 +35,44 @@ float CTx = 0, CTy = 0;
 
 int32_t CouleurCourante = 0;
 int32_t CouleurCmd = 0;
+
+namespace {
+
+uint32_t HacheMaj(QStringView nom) {
+  uint32_t h = 2166136261u;
+  for (const QChar c : nom) h = (h ^ MajCar(c).unicode()) * 16777619u;
+  return h;
+}
+
+bool MemeNomMaj(QStringView a, const QString& b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype k = 0; k < a.size(); ++k) {
+    if (MajCar(a[k]) != MajCar(b[k])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void NomsVariables::Construit() const {
+  index_.fill(0);
+  for (size_t s = 1; s < noms_.size(); ++s) {
+    size_t i = HacheMaj(noms_[s]) % TailleIndex;
+    // A name already indexed keeps its first slot.
+    while (index_[i] != 0 && !MemeNomMaj(noms_[s], noms_[index_[i]])) i = (i + 1) % TailleIndex;
+    if (index_[i] == 0) index_[i] = static_cast<uint8_t>(s);
+  }
+  aJour_ = true;
+}
+
+int NomsVariables::Cherche(QStringView nom, int dernier) const {
+  if (!aJour_) Construit();
+  for (size_t i = HacheMaj(nom) % TailleIndex; index_[i] != 0; i = (i + 1) % TailleIndex) {
+    const int s = index_[i];
+    if (MemeNomMaj(nom, noms_[static_cast<size_t>(s)])) return s <= dernier ? s : 0;
+  }
+  return 0;
+}
 
 NiveauProg& Niveau(int niveau) {
   if (niveau < 0 || niveau >= static_cast<int>(Niveaux.size())) {

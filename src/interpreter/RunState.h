@@ -12,10 +12,32 @@
 constexpr int MaxSlotsVar = 64;  // the hard size of a level's variable table
 constexpr int NiveauMaxFichier = 5;
 
+// The names of a level's variable slots 1..64 with an index from the upper-cased name to the
+// first slot that bears it. Any write access to a name drops the index; the next lookup builds it
+// again.
+class NomsVariables {
+ public:
+  const QString& operator[](size_t slot) const { return noms_[slot]; }
+  QString& operator[](size_t slot) {
+    aJour_ = false;
+    return noms_[slot];
+  }
+  // The first slot whose name, upper-cased, equals nom upper-cased; 0 when it is above dernier
+  // or when there is none.
+  int Cherche(QStringView nom, int dernier) const;
+
+ private:
+  static constexpr size_t TailleIndex = 128;  // twice the slots: short probe runs
+  std::array<QString, MaxSlotsVar + 1> noms_;
+  mutable std::array<uint8_t, TailleIndex> index_{};
+  mutable bool aJour_ = false;
+  void Construit() const;
+};
+
 struct NiveauProg {
   QString Fichier;
   QString Texte;
-  int PosLecture = 0;   // 1-based; positions stay within 16 bits (checked where they move)
+  int PosLecture = 0;  // 1-based; positions stay within 16 bits (checked where they move)
   int PosFinLigne = 0;
   QString MotCle;
   QString Ligne;
@@ -32,7 +54,7 @@ struct NiveauProg {
   int32_t SavCouleur = 0;
   int NbVar = 0;
   bool EchelleLog = false;
-  std::array<QString, MaxSlotsVar + 1> NomsVar;     // slots 1..64
+  NomsVariables NomsVar;                            // slots 1..64
   std::array<QString, MaxSlotsVar + 1> ValeursVar;  // slots 1..64
   std::array<uint8_t, MaxSlotsVar + 1> MarquesVar{};
   int NbCreations = 0;

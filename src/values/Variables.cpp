@@ -95,7 +95,7 @@ namespace {
 
 // Whether the separator starts at position i of the text as UCase would write it.
 bool SeparateurEn(QStringView texte, qsizetype i, const QString& sep) {
-  if (sep.isEmpty() || i + sep.size() > texte.size()) return false;
+  if (sep.isEmpty() || i + sep.size() > texte.size() || MajCar(texte[i]) != sep.at(0)) return false;
   for (qsizetype k = 0; k < sep.size(); ++k) {
     if (MajCar(texte[i + k]) != sep[k]) return false;
   }
@@ -122,14 +122,6 @@ bool EstCoupure(QChar c) {
   }
 }
 
-bool MemeNom(QStringView a, const QString& b) {
-  if (a.size() != b.size()) return false;
-  for (qsizetype k = 0; k < a.size(); ++k) {
-    if (MajCar(a[k]) != MajCar(b[k])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int IndiceVariable(QStringView nom, int niveau) {
@@ -147,11 +139,7 @@ int IndiceVariable(QStringView nom, int niveau) {
   }
   const QStringView cherche = t.left(coupe);
 
-  const int dernier = std::min(r.NbVar, MaxSlotsVar);
-  for (int i = 1; i <= dernier; ++i) {
-    if (MemeNom(cherche, r.NomsVar[i])) return i;
-  }
-  return 0;
+  return r.NomsVar.Cherche(cherche, std::min(r.NbVar, MaxSlotsVar));
 }
 
 int IndiceVariable(const QString& nom, int niveau) { return IndiceVariable(QStringView(nom), niveau); }

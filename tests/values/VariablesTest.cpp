@@ -66,6 +66,25 @@ TEST_F(VariablesTest, RechercheDuSlot) {
   PasseValeurs(2, {QStringLiteral("5")});
   EXPECT_EQ(IndiceVariable(QStringLiteral("%a"), 2), 0);
   EXPECT_THROW(IndiceVariable(QStringLiteral("%a"), 7), ErreurExecution);
+
+  // Names that differ in case only: the first slot wins; a renamed slot is found under its new
+  // name at once; a slot above the count does not count.
+  NiveauProg& r = Niveau(3);
+  r.NomsVar[1] = QStringLiteral("%x");
+  r.NomsVar[2] = QStringLiteral("%X");
+  r.NomsVar[3] = QStringLiteral("%y");
+  r.NbVar = 2;
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%X"), 3), 1);
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%y"), 3), 0);
+  r.NomsVar[1] = QStringLiteral("%é");
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%x"), 3), 2);
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%É"), 3), 1);
+  r.NbVar = 3;
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%Y+1"), 3), 3);
+  for (int i = 4; i <= 64; ++i) r.NomsVar[static_cast<size_t>(i)] = QStringLiteral("%v%1").arg(i);
+  r.NbVar = 64;
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%V64"), 3), 64);
+  EXPECT_EQ(IndiceVariable(QStringLiteral("%V65"), 3), 0);
 }
 
 TEST_F(VariablesTest, StockageDesNombres) {
