@@ -74,9 +74,9 @@ bool ConditionTexte(const QString& condition) {
 }
 
 // ELSEIF and ELSEIFT stand in an open block that met no ELSE while skipping, and end with THEN.
-void VerifieSinonSi(const NiveauProg& nv, const QString& u, int pThen) {
+void VerifieSinonSi(const NiveauProg& nv, const QString& param, int pThen) {
   if (nv.ProfIf <= 0 || nv.IfFait[static_cast<size_t>(nv.ProfIf)] || pThen == 0 ||
-      !Trim(Mid(u, pThen + 4)).isEmpty()) {
+      !Trim(Mid(param, pThen + 4)).isEmpty()) {
     ErreurRun();
   }
 }
@@ -123,11 +123,12 @@ void SuiteCondition(int niveau, const QString& param, int pThen, bool ouvre, boo
   }
 }
 
-// The GOTO forms of a condition line: the position of "THEN GOTO", else of "GOTO", and its length.
-std::pair<int, int> PositionGoto(const QString& u) {
-  const int p = InStr(u, QStringLiteral("THEN GOTO"));
+// The GOTO forms of a condition line, in any case: the position of "THEN GOTO", else of "GOTO",
+// and its length.
+std::pair<int, int> PositionGoto(const QString& param) {
+  const int p = InStrMaj(1, param, QLatin1String("THEN GOTO"));
   if (p > 0) return {p, 9};
-  return {InStr(u, QStringLiteral("GOTO")), 4};
+  return {InStrMaj(1, param, QLatin1String("GOTO")), 4};
 }
 
 }  // namespace
@@ -137,11 +138,10 @@ bool EvalueSi(int& niveau) {
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIF");
   const QString param = ParamLigne;
-  const QString u = UCase(param);
-  const int pThen = InStr(sinonSi ? 5 : 1, u, QStringLiteral("THEN"));
-  if (sinonSi) VerifieSinonSi(nv, u, pThen);
+  const int pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
+  if (sinonSi) VerifieSinonSi(nv, param, pThen);
 
-  const auto [pGoto, longueurGoto] = PositionGoto(u);
+  const auto [pGoto, longueurGoto] = PositionGoto(param);
   if (pGoto > 0) {
     if (!ConditionNumerique(Trim(Left(param, pGoto - 1)))) return false;
     QString cible = Trim(Mid(param, pGoto + longueurGoto));
@@ -159,12 +159,11 @@ void CmdIfT(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIFT");
   const QString param = ParamLigne;
-  const QString u = UCase(param);
-  const int pThen = InStr(sinonSi ? 5 : 1, u, QStringLiteral("THEN"));
+  const int pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
   if (sinonSi) {
-    VerifieSinonSi(nv, u, pThen);
+    VerifieSinonSi(nv, param, pThen);
   } else {
-    const auto [pGoto, longueurGoto] = PositionGoto(u);
+    const auto [pGoto, longueurGoto] = PositionGoto(param);
     if (pGoto > 0) {
       // The target of a text condition is used as written.
       if (ConditionTexte(Trim(Left(param, pGoto - 1)))) Saute(niveau, Mid(param, pGoto + longueurGoto));

@@ -413,6 +413,19 @@ int InStr(int start, const QString& s, const QString& pat) {
   return static_cast<int>(s.indexOf(pat, start - 1)) + 1;
 }
 
+int InStrMaj(int start, const QString& s, QLatin1String mot) {
+  if (start < 1) AppelInvalide();
+  if (s.isEmpty() || start > s.size() + 1) return 0;
+  if (mot.isEmpty()) return start;
+  const qsizetype dernier = s.size() - mot.size();
+  for (qsizetype i = start - 1; i <= dernier; ++i) {
+    qsizetype k = 0;
+    while (k < mot.size() && MajCar(s.at(i + k)) == QLatin1Char(mot[k])) ++k;
+    if (k == mot.size()) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
 int InStrRev(const QString& s, const QString& pat, int start) {
   if (start == 0 || start < -1) AppelInvalide();
   if (start == -1) start = s.size();
@@ -494,7 +507,7 @@ namespace {
 // The decimal number at position i: optional sign, digits with "." and an optional exponent after
 // "E" (and after "D" when lettresD); reading stops at the first character that cannot continue
 // it; no number gives 0.
-double NombreDecimal(const QString& s, int i, bool lettresD) {
+double NombreDecimal(QStringView s, int i, bool lettresD) {
   const int n = s.size();
   // The number is copied as ASCII; a long one goes through a heap buffer.
   char local[64];
@@ -556,12 +569,14 @@ double NombreDecimal(const QString& s, int i, bool lettresD) {
 
 }  // namespace
 
-double Val(const QString& s) {
+double Val(const QString& s) { return Val(QStringView(s)); }
+
+double Val(QStringView s) {
   int i = 0;
-  const int n = s.size();
+  const int n = static_cast<int>(s.size());
   while (i < n && EstBlanc(s[i])) ++i;
   if (i + 1 < n && s[i] == u'&') {
-    const QChar base = UCase(QString(s[i + 1]))[0];
+    const QChar base = MajCar(s[i + 1]);
     int chiffreBase = 8;
     int j = i + 1;
     if (base == u'H') {

@@ -18,6 +18,8 @@ int InStr(int start, const QString& s, const QString& pat);
 inline int InStr(const QString& s, const QString& pat) { return InStr(1, s, pat); }
 // InStrRev: last position of pat at or before start (-1 = from the end), 0 when absent.
 int InStrRev(const QString& s, const QString& pat, int start = -1);
+// InStr(start, UCase(s), mot) for an upper-case word, without the copy.
+int InStrMaj(int start, const QString& s, QLatin1String mot);
 QString Trim(const QString& s);  // blanks only (not tabs)
 QString LTrim(const QString& s);
 QString RTrim(const QString& s);
@@ -33,6 +35,7 @@ QString Chaine(int n, QChar c);                                             // S
 // Val: leading blanks skipped, optional sign, digits with "." and an exponent (E or D); stops at
 // the first character that cannot continue the number; "&H" hex and "&O" octal; no number = 0.
 double Val(const QString& s);
+double Val(QStringView s);
 // Val for a plain decimal number only: leading blanks skipped, optional sign, digits, "." and an
 // optional "E" exponent; no "&H" or "&O", no "D" exponent; no number = 0.
 double ValDecimal(const QString& s);

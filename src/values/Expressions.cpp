@@ -257,9 +257,8 @@ bool CalculeSimple(QString& texte, double& valeur) {
     const bool produit = op == u'*' || op == u'/';
     if (produit && !EstChiffre(QChar(c[finA - 1]))) return false;
     const qsizetype debutGauche = produit ? debutA : 0;
-    const float a =
-        VersSingle(Val(QString(reinterpret_cast<const QChar*>(c + debutGauche), finA - debutGauche)));
-    const float b = VersSingle(Val(QString(reinterpret_cast<const QChar*>(c + finA + 1), n - finA - 1)));
+    const float a = VersSingle(Val(QStringView(c + debutGauche, finA - debutGauche)));
+    const float b = VersSingle(Val(QStringView(c + finA + 1, n - finA - 1)));
     double r;
     if (op == u'/') {
       if (b == 0) NonReduit();

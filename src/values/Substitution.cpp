@@ -248,7 +248,7 @@ void RemplaceVariable(QString& texte, int p, int s) {
     return;
   }
   if (SansBlancs(valeur) == SansBlancs(Vue(texte, p, longueur + 1))) throw ErreurExecution();
-  const bool blanc = e <= texte.size() && texte[e - 1] == u' ';
+  const bool blanc = e <= texte.size() && texte.at(e - 1) == u' ';
   if (blanc && !EstMotMaj(texte, e, QLatin1String(" AND")) && !EstMotMaj(texte, e, QLatin1String(" OR "))) {
     Remplace(texte, p, longueur + 1, valeur);
   } else {
