@@ -33,7 +33,7 @@ QFont PoliceQt(const PoliceSortie& police, double dpi) {
   return f;
 }
 
-const PoliceResolue& CachePolices::Resout(const PoliceSortie& police) {
+PoliceResolue& CachePolices::Resout(const PoliceSortie& police) {
   if (derniere_ < entrees_.size() && MemePolice(entrees_[derniere_].Cle, police))
     return *entrees_[derniere_].Resolue;
   for (size_t i = 0; i < entrees_.size(); ++i)
@@ -46,15 +46,21 @@ const PoliceResolue& CachePolices::Resout(const PoliceSortie& police) {
   QFont f = PoliceQt(police, dpi_);
   QFontMetricsF mesure = appareil_ ? QFontMetricsF(f, appareil_) : QFontMetricsF(f);
   static int numeros = 0;
-  entrees_.push_back({police, std::make_unique<PoliceResolue>(PoliceResolue{f, mesure, ++numeros})});
+  entrees_.push_back({police, std::make_unique<PoliceResolue>(PoliceResolue{f, mesure, ++numeros, {}})});
   derniere_ = entrees_.size() - 1;
   return *entrees_.back().Resolue;
 }
 
-double LargeurTexteQt(const QFontMetricsF& mesure, const QString& texte) {
+double LargeurTexteQt(PoliceResolue& police, const QString& texte) {
   double largeur = 0;
-  for (const QString& ligne : LignesTexte(texte))
-    largeur = std::max(largeur, mesure.horizontalAdvance(ligne));
+  for (const QString& ligne : LignesTexte(texte)) {
+    auto connue = police.Largeurs.constFind(ligne);
+    if (connue == police.Largeurs.cend()) {
+      if (police.Largeurs.size() >= 4096) police.Largeurs.clear();
+      connue = police.Largeurs.insert(ligne, police.Mesure.horizontalAdvance(ligne));
+    }
+    largeur = std::max(largeur, *connue);
+  }
   return largeur;
 }
 

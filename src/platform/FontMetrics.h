@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -22,6 +23,8 @@ struct PoliceResolue {
   QFont Police;
   QFontMetricsF Mesure;
   int Numero;  // different for every font resolved in the program's life
+  // Widths of the lines measured so far: labels, and letters of spaced texts, come back often.
+  QHash<QString, double> Largeurs;
 };
 
 // The fonts one device has resolved, by output font: resolving a font and its metrics costs far
@@ -30,7 +33,7 @@ class CachePolices {
  public:
   // 'appareil' (optional) is the device the texts will be drawn on; it must outlive the cache.
   CachePolices(double dpi, const QPaintDevice* appareil = nullptr) : dpi_(dpi), appareil_(appareil) {}
-  const PoliceResolue& Resout(const PoliceSortie& police);
+  PoliceResolue& Resout(const PoliceSortie& police);
 
  private:
   struct Entree {
@@ -45,7 +48,7 @@ class CachePolices {
 
 // Width of the longest line and height of all lines of a text (lines split at CR LF, CR or LF), in
 // device pixels; one line is ascent + descent high.
-double LargeurTexteQt(const QFontMetricsF& mesure, const QString& texte);
+double LargeurTexteQt(PoliceResolue& police, const QString& texte);
 double HauteurTexteQt(const QFontMetricsF& mesure, const QString& texte);
 MetriquesPolicePx MetriquesQt(const PoliceResolue& police);
 // The lines of a text, split at CR LF, CR or LF.

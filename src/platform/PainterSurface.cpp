@@ -42,6 +42,7 @@ PainterSurface::PainterSurface(int largeur, int hauteur, double dpi)
   image_.setDotsPerMeterX(pointsParMetre);
   image_.setDotsPerMeterY(pointsParMetre);
   image_.fill(Qt::white);
+  blanche_ = true;
   largeurPixels_ = image_.width();
   hauteurPixels_ = image_.height();
   SetScaleMode(6);
@@ -116,6 +117,7 @@ void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi) {
   p.drawImage(0, 0, image_);
   p.end();
   image_ = nouvelle;
+  blanche_ = false;
   largeurPixels_ = image_.width();
   hauteurPixels_ = image_.height();
 }
@@ -126,6 +128,7 @@ QPainter& PainterSurface::Peintre(bool avecRemplissage) {
   if (imprimante_) {
     if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
   } else if (!p.isActive()) {
+    blanche_ = false;
     // The image must not share its pixels while the painter and TraitFin both write into them.
     image_.bits();
     p.begin(&image_);
@@ -190,6 +193,7 @@ bool CoupeAxe(double& a1, double& b1, double& a2, double& b2, double min, double
 }  // namespace
 
 void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
+  blanche_ = false;
   uint32_t* const pixels = reinterpret_cast<uint32_t*>(image_.bits());
   const qsizetype parLigne = image_.bytesPerLine() / 4;
   const int l = image_.width(), h = image_.height();
@@ -360,9 +364,10 @@ bool PainterSurface::Image(double x, double y, double l, double h, const QString
 void PainterSurface::Cls() {
   CurrentX = 0;
   CurrentY = 0;
-  if (imprimante_) return;
+  if (imprimante_ || blanche_) return;
   TermineImage();
   image_.fill(Qt::white);
+  blanche_ = true;
 }
 
 void PainterSurface::NouvellePage() {
@@ -379,7 +384,7 @@ void PainterSurface::DefinitOrientation(bool paysage) {
 }
 
 double PainterSurface::LargeurTextePx(const QString& texte) const {
-  return LargeurTexteQt(polices_.Resout(Font).Mesure, texte);
+  return LargeurTexteQt(polices_.Resout(Font), texte);
 }
 
 double PainterSurface::HauteurTextePx(const QString& texte) const {

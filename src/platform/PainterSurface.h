@@ -82,6 +82,8 @@ class PainterSurface : public OutputSurface {
   double dpi_ = 96.0;
   bool erreur_ = false;
   bool fini_ = false;
+  // Nothing has been drawn on the image since it was made white (a run starts with Cls).
+  bool blanche_ = false;
 };
 
 // The old Circle call accepts angles from -2 pi to 2 pi only (compared as Singles); anything else

@@ -222,7 +222,7 @@ double RecordingSurface::LargeurTextePx(const QString& texte) const {
     cible_->Font = Font;
     return cible_->LargeurTextePx(texte);
   }
-  return LargeurTexteQt(polices_.Resout(Font).Mesure, texte);
+  return LargeurTexteQt(polices_.Resout(Font), texte);
 }
 
 double RecordingSurface::HauteurTextePx(const QString& texte) const {
