@@ -528,6 +528,19 @@ double NombreDecimal(QStringView s, int i, bool lettresD) {
   };
   bool negatif = false;
   if (i < n && (s[i] == u'+' || s[i] == u'-')) negatif = s[i++] == u'-';
+  // A whole number of up to 15 digits is exact in a double: no conversion needed.
+  {
+    int j = i;
+    int64_t entier = 0;
+    while (j < n && j - i < 16 && s[j] >= u'0' && s[j] <= u'9')
+      entier = entier * 10 + (s[j++].unicode() - u'0');
+    const bool suite = j < n && ((s[j] >= u'0' && s[j] <= u'9') || s[j] == u'.' || s[j] == u'E' ||
+                                 s[j] == u'e' || s[j] == u'D' || s[j] == u'd');
+    if (j > i && j - i <= 15 && !suite) {
+      const double v = static_cast<double>(entier);
+      return negatif ? -v : v;
+    }
+  }
   bool mantisse = false;
   while (i < n && s[i] >= u'0' && s[i] <= u'9') {
     ajoute(static_cast<char>(s[i++].unicode()));
