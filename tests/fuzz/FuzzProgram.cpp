@@ -22,10 +22,10 @@
 namespace {
 
 // Enough for loops to reach every command many times, few enough that an input ends in a second.
-constexpr int64_t kInstructionsMax = 3000;
+constexpr int64_t kInstructionsMax = 1500;
 // A user who has waited long enough presses Esc: past this many primitives on the surface of a
 // run, the next yield stops it. A loop that never yields still hangs, as it would for the user.
-constexpr size_t kPrimitivesMax = 5000;
+constexpr size_t kPrimitivesMax = 3000;
 
 struct FichierFixe {
   const char* nom;
