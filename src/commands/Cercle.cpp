@@ -25,6 +25,8 @@ namespace {
 
 constexpr double DegresEnRadians = 0.017453293;
 constexpr float Tour = 6.283185f;
+// The most segments all the rings of one turned ellipse are drawn with.
+constexpr double PointsAnneauxMax = 65536;
 
 // The command's own pen holds until the command ends, however it ends.
 class GardeStyle {
@@ -88,7 +90,12 @@ struct Forme {
 
 // Rings of the line pen, from the outside inwards, each a little wider than one band.
 void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes) {
-  const int n = nbBandes > 0 ? nbBandes : 255;
+  // Rings closer than a device pixel cover one another: beyond 255 there are never more rings
+  // than the radius has pixels.
+  const double rayonPixels = std::max(std::fabs(Sortie->DeviceX(f.rayon) - Sortie->DeviceX(0)),
+                                      std::fabs(Sortie->DeviceY(f.rayon) - Sortie->DeviceY(0)));
+  const int n =
+      std::min(nbBandes > 0 ? nbBandes : 255, std::max(255, VersEntier32(std::min(rayonPixels, 1e6))));
   Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
   Sortie->FillStyle = 1;
   const bool ecran = SortieEstEcran();
@@ -109,6 +116,16 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
   // Each radius is reckoned from the outermost one by its index, never by a running sum.
   const float pas = static_cast<float>(f.rayon / n);
   const float premier = static_cast<float>(f.rayon - marge - f.rayon / (2.0 * n));
+  // A turned ring is a chain of segments, about one per millimetre of arc. A large shape would
+  // need millions: past a budget, every ring's step widens alike (still far below a pixel).
+  double facteurPas = 1;
+  if (!droit) {
+    const double etendue = debut == fin ? 12.56637 : std::max(0.0, static_cast<double>(fin) - debut);
+    double total = 0;
+    for (int k = 0; premier - static_cast<float>(k) * pas >= 0.1f; ++k)
+      total += etendue / PasEllipse(premier - static_cast<float>(k) * pas) + 1;
+    if (total > PointsAnneauxMax) facteurPas = total / PointsAnneauxMax;
+  }
   for (int k = 0; premier - static_cast<float>(k) * pas >= 0.1f; ++k) {
     const float r = premier - static_cast<float>(k) * pas;
     TesteArretTiret(k + 1);
@@ -119,7 +136,7 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
         CercleSortie(f.AbsX(), f.AbsY(), a, b, CouleurCmd, entier ? 0 : debut, entier ? 0 : fin);
       } else {
         double finEllipse = fin;
-        TraceEllipse(f.cx, f.cy, r, CouleurCmd, debut, finEllipse, f.k, QString(), f.vtrav);
+        TraceEllipse(f.cx, f.cy, r, CouleurCmd, debut, finEllipse, f.k, QString(), f.vtrav, facteurPas);
       }
     }
     bandes.Avance(true);

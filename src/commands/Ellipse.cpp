@@ -43,10 +43,10 @@ PointXY PointEllipse(double cx, double cy, double a, double b, double t, double 
 }
 
 std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double debut, double fin, double k,
-                                   double vtrav) {
+                                   double vtrav, double facteurPas) {
   double a = 0, b = 0;
   DemiAxes(rayon, k, a, b);
-  const float pas = static_cast<float>(PasEllipse(rayon));
+  const float pas = static_cast<float>(PasEllipse(rayon) * std::max(1.0, facteurPas));
   if (!std::isfinite(debut) || !std::isfinite(fin)) LeveErreurExecution(QStringLiteral("overflow"));
   // More than two turns covers nothing more: keep the same end point within two turns. A start
   // of many turns is brought within one, where a step still moves the angle on.
@@ -75,9 +75,9 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
 }
 
 void TraceEllipse(double cx, double cy, double rayon, int32_t couleur, double debut, double& fin, double k,
-                  const QString& options, double vtrav) {
+                  const QString& options, double vtrav, double facteurPas) {
   if (debut == fin) fin = fin + 12.56637;
-  const std::vector<PointXY> points = PointsEllipse(cx, cy, rayon, debut, fin, k, vtrav);
+  const std::vector<PointXY> points = PointsEllipse(cx, cy, rayon, debut, fin, k, vtrav, facteurPas);
   if (InStr(options, QStringLiteral("P")) > 0)
     RemplitPoints(points, couleur);
   else

@@ -22,14 +22,14 @@ double PasEllipse(double rayon);
 // The point at angle t of the ellipse of half-axes a, b about (cx, cy), turned by -vtrav radians.
 PointXY PointEllipse(double cx, double cy, double a, double b, double t, double vtrav);
 // The points from 'debut' to 'fin' anticlockwise, the last exactly at 'fin' (only the first one
-// when 'fin' is below 'debut'), relative to the current origin.
+// when 'fin' is below 'debut'), relative to the current origin; 'facteurPas' widens the step.
 std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double debut, double fin, double k,
-                                   double vtrav);
+                                   double vtrav, double facteurPas = 1);
 
 // An arc (a whole ellipse when debut equals fin: 'fin' then grows by two turns) turned by -vtrav
 // about its centre; "P" in the options fills it. Colour -1 draws nothing.
 void TraceEllipse(double cx, double cy, double rayon, int32_t couleur, double debut, double& fin, double k,
-                  const QString& options, double vtrav);
+                  const QString& options, double vtrav, double facteurPas = 1);
 
 // Segments of the line primitive between consecutive points (relative to the current origin),
 // from the last back to the first when 'inverse'.

@@ -81,7 +81,7 @@ void TraceArc(double x, double y, double r, int32_t couleur, double debut, doubl
   auto restant = [&] { return std::max(0.0, s * (a2 - a1)) * rayon; };
   auto estTiret = [](int phase) { return phase == 0 || phase == 2; };
 
-  if (periode <= 0 || restant() / periode * 4 > MaxMorceauxTiret) {
+  if (periode <= 0 || restant() / periode * 4 > MaxMorceauxTiret || TiretsSousPixel()) {
     arc.Dessine(a1, a2);
     AvanceTiret(restant());
   } else {

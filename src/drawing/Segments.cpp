@@ -1,6 +1,7 @@
 #include "drawing/Segments.h"
 
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 
 #include "drawing/Device.h"
@@ -47,7 +48,7 @@ void TracePoint(float x, float y, int32_t couleur) {
 void DecoupeTirets(double sx, double sy, double ex, double ey, double ux, double uy, double longueur,
                    int32_t couleur) {
   const double periode = PeriodeTiret();
-  if (periode <= 0 || longueur / periode * 4 > MaxMorceauxTiret) {
+  if (periode <= 0 || longueur / periode * 4 > MaxMorceauxTiret || TiretsSousPixel()) {
     TraceSegmentEpais(sx, sy, ex, ey, couleur);
     AvanceTiret(longueur);
     return;
@@ -155,6 +156,20 @@ void TesteArretTiret(int morceaux) {
   if (Arret) ErreurRun();
 }
 
+void CompteMorceauTrace() {
+  static int morceaux = 0;
+  morceaux = (morceaux + 1) % MorceauxEntreArrets;
+  TesteArretTiret(morceaux);
+}
+
+bool TiretsSousPixel() {
+  const double periode = PeriodeTiret();
+  if (periode <= 0) return false;
+  const double px = std::fabs(Sortie->DeviceX(periode) - Sortie->DeviceX(0));
+  const double py = std::fabs(Sortie->DeviceY(periode) - Sortie->DeviceY(0));
+  return std::max(px, py) < 1;
+}
+
 void TraceSegment(float x1, float y1, float x2, float y2, double angle, int32_t couleur) {
   const float a = static_cast<float>(-angle * DegresEnRadians);
   float X1 = x1, Y1 = y1, X2 = x2, Y2 = y2;
@@ -205,6 +220,7 @@ void TraceSegment(float x1, float y1, float x2, float y2, double angle, int32_t 
 }
 
 void TraceSegmentEpais(double x1, double y1, double x2, double y2, int32_t couleur) {
+  CompteMorceauTrace();
   if (couleur == -1) {
     Sortie->CurrentX = x2;
     Sortie->CurrentY = y2;

@@ -26,3 +26,9 @@ double PeriodeTiret();
 void AvanceTiret(double longueur);
 // Runs the event loop every MorceauxEntreArrets pieces; a stop request raises a run error.
 void TesteArretTiret(int morceaux);
+// The same test counted across calls: every piece drawn counts, so that a line made of many
+// short segments is stopped as surely as one long segment.
+void CompteMorceauTrace();
+// The pattern repeats within less than one device pixel: the device cannot show its dashes, so
+// the line is drawn solid (as a pattern too fine for the most pieces is).
+bool TiretsSousPixel();

@@ -9,7 +9,9 @@
 #include "CommandsFixture.h"
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
+#include "drawing/Segments.h"
 #include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/RunError.h"
 
@@ -162,6 +164,15 @@ TEST_F(CercleTest, EllipsesTurnsAndDashes) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_LE(Lignes().size(), 5002u);
   EXPECT_GE(Lignes().size(), 4000u);
+
+  // Dashes repeating within less than a pixel cannot be shown: the arc is drawn solid, as a
+  // whole circle with the same pen is.
+  Run(QStringLiteral("Cercle = 0, 0, 10, 0, 90"));
+  const size_t plein = Lignes().size();
+  Run(QStringLiteral("Cercle = 0, 0, 10, 0, 90, , 0.1§§0.0001§0.0001§0.0001"));
+  EXPECT_EQ(Lignes().size(), plein);
+  Run(QStringLiteral("Cercle = 0, 0, 10, 0, 90, , 0.1§§0.2§0.2§0.2"));
+  EXPECT_GT(Lignes().size(), plein) << "dashes a device can show are still drawn";
 }
 
 TEST_F(CercleTest, StripSliceAndRingGradients) {
@@ -228,6 +239,27 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   EXPECT_GT(n255, 200u);
   c = Cercles();
   EXPECT_LT(c.back().Rx, c.front().Rx);
+  // Rings closer than a pixel are not drawn by the thousand.
+  Run(QStringLiteral("CercleP = 50, 50, 10, , , rouge§bleu§C32767"));
+  EXPECT_EQ(Cercles().size(), n255);
+
+  // A turned ellipse's rings are segments: a large one keeps a bounded number, an ordinary one
+  // about one a millimetre, and a stop request ends either.
+  Run(QStringLiteral("CercleP = 100, 100, 1000§0.5, 0, 0, rouge§bleu§C, , 30"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_LE(Lignes().size(), 66000u);
+  Run(QStringLiteral("CercleP = 50, 50, 10§0.5, 0, 0, rouge§bleu§C20, , 30"));
+  size_t segments = 0;
+  for (int k = 0; k < 19; ++k)
+    segments += static_cast<size_t>(std::round(4 * 3.141593 * (9.55 - 0.5 * k))) + 1;
+  EXPECT_NEAR(static_cast<double>(Lignes().size()), static_cast<double>(segments), 40);
+  DefinitDoEvents([this] {
+    if (Primitives().size() > 100) Arret = true;
+  });
+  Run(QStringList{"CercleP = 100, 100, 100§0.5, 0, 0, rouge§bleu§C, , 30", "%A = 1"});
+  DefinitDoEvents({});
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+  EXPECT_LE(Lignes().size(), 2u * MorceauxEntreArrets);
 
   // A very large shape in few bands: the bands hold as many points as they need.
   Run(QStringLiteral("CercleP = 50, 50, 1000000, 0, 0, rouge§bleu"));

@@ -49,6 +49,10 @@ TEST_F(PlotTest, FitsTheRangeAndReadsEveryLineEnd) {
   EXPECT_NEAR(XCourant, 100, 1e-4);
   EXPECT_NEAR(YCourant, 100, 1e-4);
 
+  // A dash pattern finer than a pixel: each segment is drawn solid, not cut in thousands.
+  Run(QStringList{"EpaisT = 0.1§§0.001§0.001§0.001", QStringLiteral("Plot = %1, 1, 2, 0").arg(f)});
+  EXPECT_EQ(Lignes().size(), 2u);
+
   // CR LF, CR alone, and a lone CR followed later by LFs: every line is read.
   for (const QByteArray& texte : {QByteArray("0,0\r\n10,5\r\n20,10\r\n"), QByteArray("0,0\r10,5\r20,10"),
                                   QByteArray("0,0\r10,5\n20,10\n")}) {

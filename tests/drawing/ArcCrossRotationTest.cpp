@@ -111,7 +111,7 @@ TEST_F(ArcCrossRotationTest, ArcFaultsAreBoundedOrReported) {
 
   // A stop request ends a long dashed arc after at most one batch of pieces.
   Session().Enregistrement().Efface();
-  Tirets(0.01f, 0.01f, 0.01f);
+  Tirets(0.1f, 0.1f, 0.1f);
   Arret = true;
   EXPECT_THROW(TraceArc(50, 50, 100, 0, 0, 6.283185, 1, 100, 100, 1), ErreurExecution);
   Arret = false;
