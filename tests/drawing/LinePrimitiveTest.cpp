@@ -18,6 +18,14 @@ namespace {
 
 class LinePrimitiveTest : public DrawingTest {};
 
+// Dashes and gaps all of one length, the pattern starting afresh.
+void MotifNeuf(float l) {
+  TiretL1 = TiretL2 = TiretL3 = l;
+  ResteTiret = 0;
+  PhaseTiret = 0;
+  FinTiretX = FinTiretY = SansFinTiret;
+}
+
 TEST_F(LinePrimitiveTest, SolidSegmentsAreOneLineEachAndTurnAboutTheCurrentOrigin) {
   PrepareSurface();
   TraceSegment(10, 20, 110, 20, 0, 255);
@@ -170,10 +178,7 @@ TEST_F(LinePrimitiveTest, FilledPolygonTakesTheVerticesRelativeToTheOrigin) {
 TEST_F(LinePrimitiveTest, PatternsTooFineToCutEndAndKeepTheirPhase) {
   PrepareSurface();
   // Dashes far below a pixel on a long line: a million pieces are not cut one by one.
-  TiretL1 = TiretL2 = TiretL3 = 0.0001f;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  MotifNeuf(0.0001f);
   const auto debut = std::chrono::steady_clock::now();
   TraceSegment(0, 0, 100, 0, 0, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(2));
@@ -186,10 +191,7 @@ TEST_F(LinePrimitiveTest, PatternsTooFineToCutEndAndKeepTheirPhase) {
   // Far from 0 a dash of 0.001 is below the resolution of a single-precision coordinate, and
   // far below a pixel: the half millimetre is one piece.
   Session().Enregistrement().Efface();
-  TiretL1 = TiretL2 = TiretL3 = 0.001f;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  MotifNeuf(0.001f);
   TraceSegment(100000, 0, 100000.5f, 0, 0, 0);
   EXPECT_EQ(Lignes().size(), 1u);
 
@@ -229,19 +231,13 @@ TEST_F(LinePrimitiveTest, EscStopsALongDashedLine) {
 TEST_F(LinePrimitiveTest, DashesFinerThanAPixelAreDrawnSolid) {
   PrepareSurface();
   // 25000 pieces a device cannot tell from a solid line.
-  TiretL1 = TiretL2 = TiretL3 = 0.001f;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  MotifNeuf(0.001f);
   TraceSegment(0, 0, 100, 0, 0, 0);
   EXPECT_EQ(Lignes().size(), 1u);
   EXPECT_LT(PhaseTiret, 4) << "the pattern still moves on";
   // A pattern the device can show is cut as before.
   Session().Enregistrement().Efface();
-  TiretL1 = TiretL2 = TiretL3 = 0.5f;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  MotifNeuf(0.5f);
   TraceSegment(0, 0, 100, 0, 0, 0);
   EXPECT_EQ(Lignes().size(), 100u);
 }
