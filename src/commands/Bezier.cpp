@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -29,9 +30,10 @@ constexpr double DegresEnRadians = 0.017453293;
 constexpr double Pi = 3.14159265358979;
 constexpr float Tour = 6.283185f;
 constexpr int IndiceMaxContour = 10000;
-// A curve is cut into about one segment per drawing unit; beyond this many the single-precision
-// step would stop moving the parameter on, and no output shows the difference.
-constexpr double SegmentsMax = 1000000;
+// A curve is cut into about one segment per drawing unit. All the curves of one command share
+// this many: a curve that long reaches far beyond any sheet, its visible part is cut finer than
+// a pixel already, and the command ends within a second. Each curve keeps at least 50.
+constexpr double SegmentsMax = 100000;
 
 // The command's own pen holds until the command ends, however it ends.
 class GardeStyle {
@@ -323,6 +325,7 @@ void TraceBezier(const QString& motCle, QString& ligne) {
   };
 
   Point2 dernier;
+  double segmentsFaits = 0;
   for (;;) {
     const Point2 P[4] = {T(c.a), T(c.a1), T(c.b1), T(c.b)};
     Sortie->DrawWidth = LargeurPlume();
@@ -330,8 +333,10 @@ void TraceBezier(const QString& motCle, QString& ligne) {
 
     double d = std::hypot(P[2].x - P[0].x, P[2].y - P[0].y);
     if (d < 50) d = 50;
-    if (!(d <= SegmentsMax)) d = SegmentsMax;
+    const double reste = std::max(50.0, SegmentsMax - segmentsFaits);
+    if (!(d <= reste)) d = reste;
     const int nombre = static_cast<int>(Int(d));
+    segmentsFaits += nombre;
     const float pas = 1.0f / static_cast<float>(nombre);
 
     Point2 prec = P[0];

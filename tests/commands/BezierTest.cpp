@@ -195,6 +195,11 @@ TEST_F(BezierTest, HugeCurvesEnd) {
   Run(QStringLiteral("Bezier = , , N, 0, 0, , , 1000000000, 0"));
   EXPECT_TRUE(Messages().empty());
   EXPECT_NEAR(XCourant, 1e9, 1e4);
+  // Several such curves on one line share one bound.
+  Run(QStringLiteral("Bezier = , , , 0, 0, 1e7, 1e7, 2e7, 0, 3e7, 1e7, , , , , 4e7, 0, , , , , 6e7, 0"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_LE(Lignes().size(), 100100u);
+  EXPECT_GE(Lignes().size(), 99900u);
 }
 
 TEST_F(BezierTest, GraduationsByAngle) {
