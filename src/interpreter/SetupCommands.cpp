@@ -79,12 +79,22 @@ double OrigineEcran(std::optional<double>& origineNiveau, double valeur, double 
   return base + *origineNiveau;
 }
 
+// A zoom scales every length: one of 0 or below (or beyond a single) has no drawing to give.
+float FacteurZoom(const QString& commande) {
+  const float facteur = VersSingle(Champ(1));
+  if (!(facteur > 0) || !std::isfinite(facteur))
+    ErreurRun(commande +
+              QStringLiteral(" : champ 1 / field 1 : le facteur doit être positif / the factor must be "
+                             "above 0\r\n\r\n"));
+  return facteur;
+}
+
 }  // namespace
 
-void CmdZoomIni() { RunShell.ZoomIni = VersSingle(Champ(1)); }
+void CmdZoomIni() { RunShell.ZoomIni = FacteurZoom(QStringLiteral("ZoomIni")); }
 
 void CmdZoomIniI() {
-  RunShell.ZoomIniI = VersSingle(Champ(1));
+  RunShell.ZoomIniI = FacteurZoom(QStringLiteral("ZoomIniI"));
   RunShell.DernierFacteurImp = RunShell.ZoomIniI;
 }
 

@@ -200,6 +200,15 @@ TEST_F(SetupCommandsTest, OrderRules) {
   Run(QStringLiteral("FORMATI = A4"));
   EXPECT_EQ(Messages().back().texte,
             TexteMsg(114) + QStringLiteral(" 1: FORMATI = A4") + CRLF + CRLF + ListeVariables(1));
+
+  // A zoom of 0 or below is refused where it is set, and names its field.
+  for (const char* ligne : {"ZOOMINII = 0", "ZOOMINI = -2"}) {
+    Run(QStringList{QString::fromLatin1(ligne), "%A = 1"});
+    EXPECT_TRUE(Messages().back().texte.contains(QStringLiteral("field 1"))) << ligne;
+    EXPECT_EQ(Var(1, "%A"), "<absent>") << ligne;
+  }
+  EXPECT_EQ(RunShell.ZoomIni, 1.0f);
+  EXPECT_EQ(RunShell.ZoomIniI, 1.0f);
 }
 
 TEST_F(SetupCommandsTest, NPageClearsTheScreen) {
