@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
   }
 
   SessionHeadless session(largeur, hauteur);
+  // Without a log nothing reads the drawn primitives back: they are not kept.
+  if (log.isEmpty()) session.SansEnregistrement();
   SessionHeadless::MesureImprimantePdf();
   for (const QString& r : reponses) session.AjouteReponse(r);
   PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;

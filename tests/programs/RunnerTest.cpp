@@ -76,6 +76,14 @@ TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   const QImage image(png);
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.size(), QSize(1000, 700));
+
+  // Without a log the drawing is the same, though its primitives are not kept.
+  const QString trace = EcritProgramme("CercleP = 50, 50, 20, -0, 90, rouge\r\nTrait = 0, 0, 80, 40\r\n");
+  ASSERT_EQ(Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), png, trace}).code, 0);
+  const QImage avecJournal(png);
+  const QString png2 = Chemin(QStringLiteral("seul.png"));
+  ASSERT_EQ(Lance({QStringLiteral("--png"), png2, trace}).code, 0);
+  EXPECT_EQ(QImage(png2), avecJournal);
 }
 
 TEST_F(RunnerTest, ReadsWindows1252Programs) {
