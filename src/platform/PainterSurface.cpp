@@ -351,13 +351,23 @@ bool PainterSurface::Image(double x, double y, double l, double h, const QString
   // Decoded no larger than the rectangle it fills, so a large photo costs what it shows.
   const QSize cible(static_cast<int>(std::min(std::ceil(std::fabs(l)), 1e6)),
                     static_cast<int>(std::min(std::ceil(std::fabs(h)), 1e6)));
+  // Only the part that falls on the surface is decoded: a picture drawn far larger than the
+  // surface costs what the surface shows.
+  const QRectF rectangle(x, y, l, h);
+  QRectF dessine = rectangle;
+  QRectF partie(0, 0, 1, 1);
+  if (l > 0 && h > 0) {
+    dessine = rectangle.intersected(QRectF(0, 0, LargeurPixels(), HauteurPixels()));
+    if (dessine.isEmpty()) dessine = QRectF(x, y, std::min(l, 1.0), std::min(h, 1.0));
+    partie = QRectF((dessine.x() - x) / l, (dessine.y() - y) / h, dessine.width() / l, dessine.height() / h);
+  }
   QString raison;
-  const QImage image = LitImage(fichier, cible, raison);
+  const QImage image = LitImage(fichier, cible, raison, partie);
   if (image.isNull()) {
     if (erreur) *erreur = raison;
     return false;
   }
-  Peint(false, [&](QPainter& p) { p.drawImage(QRectF(x, y, l, h), image); });
+  Peint(false, [&](QPainter& p) { p.drawImage(dessine, image); });
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/TextFile.h"
 
@@ -15,8 +17,17 @@ bool OuvreImage(QFile& f, QImageReader& lecteur, const QString& chemin, QString&
     erreur = QStringLiteral("not a regular file");
     return false;
   }
+  // A picture is known by its content, whatever its name says; the name's format is only the
+  // fallback for pictures that carry no mark of their kind.
   lecteur.setDevice(&f);
-  lecteur.setFormat(QFileInfo(chemin).suffix().toLatin1());
+  lecteur.setDecideFormatFromContent(true);
+  if (!lecteur.canRead()) {
+    lecteur.setDecideFormatFromContent(false);
+    lecteur.setDevice(nullptr);
+    lecteur.setFormat(QFileInfo(chemin).suffix().toLatin1());
+    f.seek(0);
+    lecteur.setDevice(&f);
+  }
   return true;
 }
 
@@ -33,11 +44,23 @@ QSize TailleImage(const QString& chemin, QString& erreur) {
   return image.isNull() ? QSize() : image.size();
 }
 
-QImage LitImage(const QString& chemin, QSize taille, QString& erreur) {
+QImage LitImage(const QString& chemin, QSize taille, QString& erreur, const QRectF& partie) {
   QFile f;
   QImageReader lecteur;
   if (!OuvreImage(f, lecteur, chemin, erreur)) return {};
-  const QSize propre = lecteur.size();
+  QSize propre = lecteur.size();
+  if (propre.isValid() && !propre.isEmpty() && partie.isValid() && partie != QRectF(0, 0, 1, 1)) {
+    const QRect coupe = QRectF(partie.x() * propre.width(), partie.y() * propre.height(),
+                               partie.width() * propre.width(), partie.height() * propre.height())
+                            .toAlignedRect()
+                            .intersected(QRect(QPoint(0, 0), propre));
+    if (coupe.isEmpty()) return {};
+    lecteur.setClipRect(coupe);
+    propre = coupe.size();
+    if (taille.isValid())
+      taille = QSize(std::max(1, static_cast<int>(std::ceil(taille.width() * partie.width()))),
+                     std::max(1, static_cast<int>(std::ceil(taille.height() * partie.height()))));
+  }
   if (taille.isValid() && !taille.isEmpty() && propre.isValid() &&
       (propre.width() > taille.width() || propre.height() > taille.height()))
     lecteur.setScaledSize(taille.boundedTo(propre));

@@ -285,6 +285,23 @@ TEST_F(SurfaceTest, PicturesAreStretchedIntoTheirRectangle) {
   EXPECT_EQ(Encombrement(s), QRect(10, 10, 40, 20));
   EXPECT_FALSE(s.Image(10, 10, 40, 20, dossier.filePath(QStringLiteral("absente.png"))));
 
+  // A picture reaching far beyond the surface: only the part on it is decoded, in its place.
+  QImage moities(200, 100, QImage::Format_RGB32);
+  moities.fill(Qt::red);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 100; x < 200; ++x) moities.setPixel(x, y, qRgb(0, 0, 255));
+  const QString large = dossier.filePath(QStringLiteral("moities.png"));
+  ASSERT_TRUE(moities.save(large));
+  PainterSurface p(100, 100);
+  EXPECT_TRUE(p.Image(-950, 0, 2000, 100, large));
+  EXPECT_EQ(Pixel(p, 45, 50), 0xFF0000u);
+  EXPECT_EQ(Pixel(p, 55, 50), 0x0000FFu) << "the halves meet in the middle of the surface";
+
+  // Pictures are known by their content: a JPEG named ".png" is read.
+  const QString deguise = dossier.filePath(QStringLiteral("photo.png"));
+  ASSERT_TRUE(petite.save(deguise, "JPEG"));
+  EXPECT_TRUE(p.Image(0, 0, 10, 10, deguise));
+
   RecordingSurface r(100, 100);
   EXPECT_TRUE(r.Image(1, 2, 3, 4, fichier));
   EXPECT_FALSE(r.Image(1, 2, 3, 4, dossier.filePath(QStringLiteral("absente.png"))));
