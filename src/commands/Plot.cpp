@@ -647,6 +647,9 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
       if (pas >= 2 && dernier < nombre && !fini) visite(nombre);
 
       if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
+        // The fill is one call that cannot be stopped: a stop asked for before it is honoured.
+        DoEvents();
+        TesteArret();
         Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
         Sortie->FillStyle = 0;
         Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);

@@ -11,6 +11,7 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/RunError.h"
 
@@ -132,6 +133,12 @@ TEST_F(PlotTest, BlocksCommentsSkippedLinesAndResults) {
   EXPECT_EQ(p[0].Points.size(), 2);
   EXPECT_EQ(*p[0].Remplissage, Rouge);
   EXPECT_EQ(Lignes().size(), 1u) << "the NP block is drawn as a line";
+  // A stop asked for while the points were gathered is honoured before the fill.
+  DefinitDoEvents([] { Arret = true; });
+  Run(QStringList{QStringLiteral("PlotP = %1, 1, 2, 0, 1, 0, 1, 0").arg(f), QStringLiteral("%A = 1")});
+  DefinitDoEvents({});
+  EXPECT_TRUE(Polygones().empty());
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
 
   // Skipped lines of each block go into a variable.
   Run(QStringLiteral("Plot = %1, 1, 2, 2§%LI, 1, 0, 1, 0").arg(Fichier("e2.txt", "'a\n'b\n0,0\n1,1\n")));
