@@ -310,7 +310,8 @@ TEST_F(CercleTest, EscEndsLongGradients) {
   PrepareSurface();
   Niveau(1).MotCle = QStringLiteral("CERCLEP");
   Arret = true;
-  for (const char* champs : {"50, 50, 10, -0, 90, rouge§bleu§32767", "50, 50, 10, , , rouge§bleu§C32767"}) {
+  for (const char* champs :
+       {"50, 50, 10, -0, 90, rouge§bleu§32767", "50, 50, 10000, , , rouge§bleu§C32767"}) {
     EXPECT_THROW(TraceCercle(1, QString::fromUtf8(champs)), ErreurExecution) << champs;
   }
   Arret = false;
