@@ -65,7 +65,7 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur) {
   QPrinter imprimante(QPrinter::HighResolution);
   PrepareImprimantePdf(imprimante);
   imprimante.setOutputFileName(fichierPdf);
-  ImpressionPdf fichier(imprimante);
+  ImpressionPdf fichier(imprimante, true);
   pdf_ = std::make_unique<PainterSurface>(&imprimante);
   if (pdf_->ErreurImpression()) {
     pdf_.reset();

@@ -120,7 +120,9 @@ int main(int argc, char** argv) {
   QDir::setCurrent(info.absolutePath());
   session.Execute(*texte);
 
-  // Every output is written whole or not at all; any that is not makes the exit code 3.
+  // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
+  // of a FIFO output that goes away is a failed write, not the end of the runner.
+  std::signal(SIGPIPE, SIG_IGN);
   int code = 0;
   const auto echec = [&code](const QString& fichier, const QString& raison) {
     std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(fichier), qPrintable(raison));
@@ -132,12 +134,12 @@ int main(int argc, char** argv) {
     QBuffer image;
     image.open(QIODevice::WriteOnly);
     raison.clear();
-    if (!session.Image().save(&image, "PNG") || !EcritFichier(png, image.data(), &raison)) echec(png, raison);
+    if (!session.Image().save(&image, "PNG") || !EcritSortie(png, image.data(), &raison)) echec(png, raison);
   }
   if (!log.isEmpty()) {
     // The log is for tools: always UTF-8 with LF line ends.
     const QByteArray contenu = (session.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!EcritFichier(log, contenu, &raison)) echec(log, raison);
+    if (!EcritSortie(log, contenu, &raison)) echec(log, raison);
   }
   return code;
 }

@@ -54,9 +54,70 @@ bool Synchronise(QFileDevice& f, QString& raison) {
   return false;
 }
 
+// What the path names, links followed; Absent also when it cannot be told (the write then gives
+// the system's reason).
+enum class Genre { Absent, Ordinaire, Dossier, Flux, Autre };
+
+Genre GenreDe(const QString& chemin) {
+  struct stat etat {};
+  if (::stat(QFile::encodeName(chemin).constData(), &etat) != 0) return Genre::Absent;
+  if (S_ISREG(etat.st_mode)) return Genre::Ordinaire;
+  if (S_ISDIR(etat.st_mode)) return Genre::Dossier;
+  if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return Genre::Flux;
+  return Genre::Autre;
+}
+
+// Writes into a device or FIFO as it stands. Opened without waiting, so a FIFO that nobody reads
+// fails at once instead of hanging.
+bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  const int fd = ::open(QFile::encodeName(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int code = errno;
+    DonneErreur(erreur, code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
+                                      : RaisonSysteme(code));
+    return false;
+  }
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
+    ::close(fd);
+    DonneErreur(erreur, RaisonSysteme(EINVAL));
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  qsizetype fait = 0;
+  while (fait < octets.size()) {
+    const ssize_t n = ::write(fd, octets.constData() + fait, static_cast<size_t>(octets.size() - fait));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      DonneErreur(erreur, RaisonSysteme(n < 0 ? errno : EIO));
+      ::close(fd);
+      return false;
+    }
+    fait += n;
+  }
+  if (::close(fd) != 0 && errno != EINTR) {
+    DonneErreur(erreur, RaisonSysteme(errno));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
+  switch (GenreDe(chemin)) {
+    case Genre::Dossier:
+      DonneErreur(erreur, RaisonSysteme(EISDIR));
+      return false;
+    case Genre::Flux:
+    case Genre::Autre:
+      DonneErreur(erreur, RaisonSysteme(EINVAL));
+      return false;
+    default:
+      break;
+  }
+  // Writes the file a link points to and keeps the link.
   QSaveFile f(chemin);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     DonneErreur(erreur, f.errorString());
@@ -85,6 +146,11 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
     return false;
   }
   return true;
+}
+
+bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  if (GenreDe(chemin) == Genre::Flux) return EcritDansFlux(chemin, octets, erreur);
+  return EcritFichier(chemin, octets, erreur);
 }
 
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
@@ -126,11 +192,13 @@ bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* err
   return false;
 }
 
-ImpressionPdf::ImpressionPdf(QPrinter& imprimante) : imprimante_(imprimante) {
+ImpressionPdf::ImpressionPdf(QPrinter& imprimante, bool sortie) : imprimante_(imprimante), sortie_(sortie) {
   cible_ = imprimante.outputFileName();
-  // A folder that cannot take the file is the printer's own error, known before anything prints.
+  // A folder that cannot take the file is the printer's own error, known before anything prints;
+  // an output's device or FIFO is written once the PDF is whole, wherever it is.
   const QFileInfo dossier(QFileInfo(cible_).absolutePath());
-  if (cible_.isEmpty() || !dossier.isDir() || !dossier.isWritable()) return;
+  const bool flux = sortie && !cible_.isEmpty() && GenreDe(cible_) == Genre::Flux;
+  if (!flux && (cible_.isEmpty() || !dossier.isDir() || !dossier.isWritable())) return;
   QTemporaryFile f(QDir::temp().filePath(QStringLiteral("morvo-XXXXXX.pdf")));
   f.setAutoRemove(false);
   if (!f.open()) return;
@@ -155,7 +223,7 @@ bool ImpressionPdf::Termine(QString* erreur) {
     DonneErreur(erreur, RaisonSysteme(ENOSPC));
     return false;
   }
-  return EcritFichier(cible_, *octets, erreur);
+  return sortie_ ? EcritSortie(cible_, *octets, erreur) : EcritFichier(cible_, *octets, erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {

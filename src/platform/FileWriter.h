@@ -11,8 +11,12 @@
 #include <QString>
 #include <functional>
 
-// Writes the bytes as the whole file. False on failure, with the reason in *erreur when given.
+// Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
+// link is kept and the file it points to written; a folder, device or FIFO is refused.
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+// An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
+// /dev/stdout or /dev/null) is written into as it stands; a FIFO that nobody reads fails at once.
+bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
@@ -25,7 +29,8 @@ class QPrinter;
 // cannot take the file is left to the printer, which reports it before anything is printed.
 class ImpressionPdf {
  public:
-  explicit ImpressionPdf(QPrinter& imprimante);
+  // With `sortie`, the PDF is an output asked for on a command line (see EcritSortie).
+  explicit ImpressionPdf(QPrinter& imprimante, bool sortie = false);
   ~ImpressionPdf();
   ImpressionPdf(const ImpressionPdf&) = delete;
   ImpressionPdf& operator=(const ImpressionPdf&) = delete;
@@ -34,6 +39,7 @@ class ImpressionPdf {
 
  private:
   QPrinter& imprimante_;
+  bool sortie_ = false;
   QString cible_;
   QString provisoire_;
 };

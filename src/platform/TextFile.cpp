@@ -209,9 +209,11 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
   // encoding of added text that is not ASCII.
   QByteArray ancien;
   if (QFileInfo::exists(chemin)) {
-    QFile existant(chemin);
-    if (!existant.open(QIODevice::ReadOnly)) {
-      DonneErreur(erreur, existant.errorString());
+    // A FIFO or device in the file's place is refused before it could block the read.
+    QFile existant;
+    errno = 0;
+    if (!OuvreFichierOrdinaire(existant, chemin)) {
+      DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
       return false;
     }
     ancien = ajoutAscii ? existant.read(64 * 1024) : existant.readAll();

@@ -1,10 +1,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <chrono>
@@ -204,6 +206,62 @@ TEST(TextFile, AjoutGardeLEncodageDuFichier) {
   EXPECT_FALSE(AjouteFichier(tube, "x"));
   EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(1));
   liberateur.join();
+}
+
+TEST(TextFile, UnDossierUnPeripheriqueOuUnFifoNeSontJamaisRemplaces) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const auto nom = [&](const char* n) { return QFile::encodeName(dossier.filePath(n)); };
+  const auto genre = [](const QByteArray& chemin) {
+    struct stat etat {};
+    return ::stat(chemin.constData(), &etat) == 0 ? etat.st_mode & S_IFMT : 0;
+  };
+  ASSERT_EQ(::mkfifo(nom("tube").constData(), 0600), 0);
+  ASSERT_EQ(::symlink(nom("tube").constData(), nom("lien-tube").constData()), 0);
+  ASSERT_TRUE(QDir(dossier.path()).mkdir("dossier"));
+  // Only root can make a device node.
+  const bool peripherique = ::mknod(nom("nul").constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  struct Cas {
+    const char* nom;
+    mode_t genre;
+    int raison;
+  };
+  const Cas cas[] = {{"tube", S_IFIFO, EINVAL},
+                     {"lien-tube", S_IFIFO, EINVAL},
+                     {"dossier", S_IFDIR, EISDIR},
+                     {"nul", S_IFCHR, EINVAL}};
+  for (const Cas& c : cas) {
+    if (c.genre == S_IFCHR && !peripherique) continue;
+    const QString chemin = dossier.filePath(c.nom);
+    QString erreur;
+    EXPECT_FALSE(EcritFichierTexte(chemin, "x", &erreur)) << c.nom;
+    EXPECT_EQ(erreur, QString::fromLocal8Bit(std::strerror(c.raison))) << c.nom;
+    EXPECT_FALSE(AjouteFichierTexte(chemin, "x")) << c.nom;
+    // An output asked for on a command line goes into a device; a FIFO that nobody reads fails
+    // at once.
+    const auto debut = std::chrono::steady_clock::now();
+    EXPECT_EQ(EcritSortie(chemin, "x", &erreur), c.genre == S_IFCHR) << c.nom;
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(1));
+    if (c.genre == S_IFIFO) {
+      EXPECT_TRUE(erreur.startsWith(QString::fromLocal8Bit(std::strerror(ENXIO)))) << c.nom;
+    }
+    EXPECT_EQ(genre(QFile::encodeName(chemin)), c.genre) << c.nom;
+  }
+  // With a reader, the bytes go through the FIFO.
+  const int lecteur = ::open(nom("tube").constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(lecteur, 0);
+  ASSERT_TRUE(EcritSortie(dossier.filePath("lien-tube"), "par le tube"));
+  char lu[32] = {};
+  EXPECT_EQ(::read(lecteur, lu, sizeof lu), 11);
+  EXPECT_STREQ(lu, "par le tube");
+  ::close(lecteur);
+  EXPECT_EQ(genre(nom("tube")), S_IFIFO);
+  // A link to a regular file stays a link, and the file it points to is written.
+  Ecrit(dossier.filePath("cible.txt"), "ancien");
+  ASSERT_EQ(::symlink("cible.txt", nom("lien.txt").constData()), 0);
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("lien.txt"), "nouveau"));
+  EXPECT_EQ(QFileInfo(dossier.filePath("lien.txt")).symLinkTarget(), dossier.filePath("cible.txt"));
+  EXPECT_EQ(Octets(dossier.filePath("cible.txt")), "nouveau");
 }
 
 TEST(TextFile, NomSansCasse) {

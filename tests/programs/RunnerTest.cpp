@@ -1,9 +1,14 @@
 // The headless runner as a user calls it: a program file in, the drawing and the log out.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,6 +28,7 @@ class RunnerTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(dossier_.isValid()); }
 
   QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
+  QString dossier() const { return dossier_.path(); }
 
   QString EcritProgramme(const QByteArray& contenu, const QString& nom = QStringLiteral("prog.txt")) {
     QFile f(Chemin(nom));
@@ -48,7 +54,7 @@ class RunnerTest : public ::testing::Test {
     if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return r;
     r.code = processus.exitCode();
     const int i = arguments.indexOf(QStringLiteral("--log"));
-    if (i >= 0) {
+    if (i >= 0 && QFileInfo(arguments[i + 1]).isFile()) {
       QFile f(arguments[i + 1]);
       if (f.open(QIODevice::ReadOnly)) r.journal = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     }
@@ -197,6 +203,40 @@ TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "old " + nom.toLatin1()) << nom.toStdString();
   }
+}
+
+TEST_F(RunnerTest, OutputsGoIntoDevicesAndFifosAndNeverReplaceThem) {
+  const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
+  const QString tube = Chemin(QStringLiteral("tube"));
+  const QString nul = Chemin(QStringLiteral("nul"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+  // Only root can make a device node; the log's FIFO is tried without it.
+  const bool peripherique = ::mknod(QFile::encodeName(nul).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  const auto genre = [](const QString& chemin) {
+    struct stat etat {};
+    return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 ? etat.st_mode & S_IFMT : 0;
+  };
+  const int lecteur = ::open(QFile::encodeName(tube).constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(lecteur, 0);
+  QStringList arguments{QStringLiteral("--log"), tube};
+  if (peripherique) arguments << QStringLiteral("--png") << nul << QStringLiteral("--pdf") << nul;
+  Resultat r = Lance(arguments + QStringList{programme});
+  QByteArray lu(4096, '\0');
+  const ssize_t n = ::read(lecteur, lu.data(), static_cast<size_t>(lu.size()));
+  ::close(lecteur);
+  EXPECT_EQ(r.code, 0);
+  ASSERT_GT(n, 0);
+  EXPECT_TRUE(lu.left(n).contains("var 1 %A \"1\"\n")) << lu.left(n).constData();
+  EXPECT_EQ(genre(tube), S_IFIFO);
+  if (peripherique) {
+    EXPECT_EQ(genre(nul), S_IFCHR);
+  }
+  // A FIFO that nobody reads fails at once, and a folder is no output.
+  r = Lance({QStringLiteral("--log"), tube, programme});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(genre(tube), S_IFIFO);
+  r = Lance({QStringLiteral("--pdf"), dossier(), programme});
+  EXPECT_EQ(r.code, 3);
 }
 
 TEST_F(RunnerTest, PrintRunWritesAPdf) {
