@@ -197,7 +197,8 @@ void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
   uint32_t* const pixels = reinterpret_cast<uint32_t*>(image_.bits());
   const qsizetype parLigne = image_.bytesPerLine() / 4;
   const int l = image_.width(), h = image_.height();
-  const uint32_t couleur = CouleurQt(ForeColor).rgb();
+  const uint32_t couleur =
+      0xFF000000u | (ForeColor & 0xFF) << 16 | (ForeColor & 0xFF00) | (ForeColor >> 16 & 0xFF);
   const auto pose = [&](int x, int y) {
     if (x >= 0 && x < l && y >= 0 && y < h) pixels[y * parLigne + x] = couleur;
   };
