@@ -133,18 +133,50 @@ std::pair<int, int> PositionGoto(const QString& param) {
 
 }  // namespace
 
+namespace {
+
+// The parts of the last IF or ELSEIF parameter text: a loop reads the same statement again and
+// again.
+struct AnalyseSi {
+  QString param;
+  bool sinonSi = false;
+  int pThen = 0;
+  int pGoto = 0;
+  QString condition;  // before the GOTO form's target
+  QString cible;
+};
+AnalyseSi derniereAnalyse;
+
+const AnalyseSi& AnalyseParamSi(const QString& param, bool sinonSi) {
+  AnalyseSi& a = derniereAnalyse;
+  if (a.sinonSi == sinonSi && a.param == param && !a.param.isNull()) return a;
+  a = {};
+  a.pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
+  const auto [pGoto, longueurGoto] = PositionGoto(param);
+  a.pGoto = pGoto;
+  if (pGoto > 0) {
+    a.condition = Trim(Left(param, pGoto - 1));
+    a.cible = Trim(Mid(param, pGoto + longueurGoto));
+  }
+  a.param = param;
+  a.sinonSi = sinonSi;
+  return a;
+}
+
+}  // namespace
+
 bool EvalueSi(int& niveau) {
   if (Arret) return true;
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIF");
   const QString param = ParamLigne;
-  const int pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
+  const AnalyseSi a = AnalyseParamSi(param, sinonSi);
+  const int pThen = a.pThen;
   if (sinonSi) VerifieSinonSi(nv, param, pThen);
 
-  const auto [pGoto, longueurGoto] = PositionGoto(param);
-  if (pGoto > 0) {
-    if (!ConditionNumerique(Trim(Left(param, pGoto - 1)))) return false;
-    QString cible = Trim(Mid(param, pGoto + longueurGoto));
+  if (a.pGoto > 0) {
+    if (!ConditionNumerique(a.condition)) return false;
+    QString cible = a.cible;
     Substitue(cible);
     Saute(niveau, cible);
     return false;
