@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
+#include <vector>
 
 #include "interpreter/Labels.h"
 #include "interpreter/RunErrors.h"
@@ -88,37 +90,49 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
   delete processus;
 }
 
-// The user's answer and the program it was given for: the file and the text of the editor.
+// A user's answer and what it was given for: the program in the editor (file and text), the file
+// that asks (a nested file or command file, with its text) and the command line.
 struct ReponseShell {
-  bool donnee = false;
   bool accordee = false;
-  QString fichier, texte;
+  QString fichier, texte, demandeur, texteDemandeur, commande;
 };
-ReponseShell reponseShell;
+std::vector<ReponseShell> reponsesShell;
 
-// Asks before the first program a program would start; the answer holds while the editor keeps
-// the same program.
+// Asks before a program would be started; the answer holds while neither the editor's program,
+// nor the file that asks, nor the command line changes.
 bool ShellAccorde(const QString& programme, const QString& arguments) {
   if (PolitiqueShell == AccordShell::Autoriser) return true;
   if (PolitiqueShell == AccordShell::Refuser) return false;
-  const QString texte = HoteCourant()->Editeur()->Text();
-  ReponseShell& r = reponseShell;
-  if (r.donnee && r.fichier == Shell.NomFichier && r.texte == texte) return r.accordee;
-  const QString demandeur = NiveauCourant >= 2 ? Niveau(NiveauCourant).Fichier : Shell.NomFichier;
-  const QString question = TexteMsg(197).arg(demandeur, Trim(programme + QLatin1Char(' ') + Trim(arguments)));
-  r.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
-               Reponse::Oui;
-  r.donnee = true;
-  r.fichier = Shell.NomFichier;
-  r.texte = texte;
-  return r.accordee;
+  ReponseShell cle;
+  cle.fichier = Shell.NomFichier;
+  cle.texte = HoteCourant()->Editeur()->Text();
+  if (NiveauCourant >= 2) {
+    cle.demandeur = Niveau(NiveauCourant).Fichier;
+    cle.texteDemandeur = Niveau(NiveauCourant).Texte;
+  }
+  cle.commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
+  const auto memes = [&cle](const ReponseShell& r) {
+    return r.fichier == cle.fichier && r.texte == cle.texte && r.demandeur == cle.demandeur &&
+           r.texteDemandeur == cle.texteDemandeur && r.commande == cle.commande;
+  };
+  const auto trouvee = std::find_if(reponsesShell.begin(), reponsesShell.end(), memes);
+  if (trouvee != reponsesShell.end()) return trouvee->accordee;
+  const QString demandeur = NiveauCourant >= 2 ? cle.demandeur : Shell.NomFichier;
+  const QString question = TexteMsg(197).arg(demandeur, cle.commande);
+  cle.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
+                 Reponse::Oui;
+  // Answers given for another program in the editor can no longer apply.
+  std::erase_if(reponsesShell,
+                [&cle](const ReponseShell& r) { return r.fichier != cle.fichier || r.texte != cle.texte; });
+  reponsesShell.push_back(cle);
+  return cle.accordee;
 }
 
 }  // namespace
 
 AccordShell PolitiqueShell = AccordShell::Demander;
 
-void OublieAccordShell() { reponseShell = ReponseShell(); }
+void OublieAccordShell() { reponsesShell.clear(); }
 
 void CmdDagCode(int niveau) {
   // Only the editor's program can receive the template.

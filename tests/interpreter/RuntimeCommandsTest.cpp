@@ -486,6 +486,15 @@ TEST_F(RuntimeCommandsTest, ShellAsksTheUserOnceForTheProgram) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("cmd.dat"))) << Messages()[0].texte.toStdString();
   EXPECT_EQ(Var(1, "%C"), "3");
+  Lance({"FICHIER = cmd.dat", "%C = 3"});
+  EXPECT_TRUE(Messages().empty());
+  // The nested file changed behind the unchanged program: it asks again, and No starts nothing.
+  Ecrit("cmd.dat", "SHELL#$ = /bin/touch, QWZ#, 1, " + cible.toUtf8() + "\r\n");
+  QFile::remove(cible);
+  Lance({"FICHIER = cmd.dat", "%C = 3"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains("/bin/touch " + cible)) << Messages()[0].texte.toStdString();
+  EXPECT_FALSE(QFile::exists(cible));
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
