@@ -45,9 +45,18 @@ const QString& Verite(bool v) { return v ? VraiReduit : FauxReduit; }
 
 bool Contient(const QString& texte, const char* mot) { return texte.contains(QLatin1String(mot)); }
 
-// "OR" also finds "XOR".
+// "OR" also finds "XOR". One scan for the three words.
 bool ContientMotLogique(const QString& texte) {
-  return Contient(texte, "AND") || Contient(texte, "NOT") || Contient(texte, "OR");
+  const QStringView t(texte);
+  for (qsizetype i = 0; i + 1 < t.size(); ++i) {
+    const QChar c = t[i];
+    if (c == u'O' && t[i + 1] == u'R') return true;
+    if ((c == u'A' || c == u'N') && i + 2 < t.size()) {
+      const QStringView mot = t.mid(i, 3);
+      if (mot == QLatin1String("AND") || mot == QLatin1String("NOT")) return true;
+    }
+  }
+  return false;
 }
 
 // The last occurrence of a word that starts before the position limite, 0 when there is none.

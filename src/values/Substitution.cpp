@@ -392,6 +392,6 @@ bool SubstitueVariables(QString& texte) {
   // A "VAR(" needs a "(", every other reference a "%".
   if (texte.contains(u'(')) PasseVar(texte);
   const bool inconnu = texte.contains(u'%') && PassePourcent(texte);
-  texte = Replace(texte, Protection, QStringLiteral("%"));
+  if (texte.contains(Protection[0])) texte = Replace(texte, Protection, QStringLiteral("%"));
   return inconnu;
 }
