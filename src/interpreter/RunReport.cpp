@@ -72,7 +72,8 @@ void GereErreurRun(int niveau) {
     if (niveau == 1) ligne = MarqueInstruction(1);
     TexteTravail = ListeVariables(niveau);
     TexteTravail2.clear();
-    if (TypeErreur == QStringLiteral("F")) {
+    const bool fichierManquant = TypeErreur == QStringLiteral("F");
+    if (fichierManquant) {
       TexteTravail2 = FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
       TypeErreur.clear();
     }
@@ -90,14 +91,16 @@ void GereErreurRun(int niveau) {
       }
     } else {
       const int ligneAppel = MarqueInstruction(1);
+      // The reason of the failure, as level 1 shows it; a missing file says it in its own line.
+      const QString detail = fichierManquant ? QString() : DetailErreur;
       QString texte;
       if (UCase(Right(nv.Fichier, 3)) == QStringLiteral("DAG")) {
         // The statements of a scrambled command file are never shown.
         texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier + CRLF +
-                TexteTravail2 + CRLF;
+                detail + TexteTravail2 + CRLF;
       } else {
         texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
-                TexteTravail2 + TexteTravail;
+                detail + TexteTravail2 + TexteTravail;
       }
       reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
     }

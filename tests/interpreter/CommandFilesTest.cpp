@@ -277,7 +277,8 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(0, "%V"), "6");
 
-  // An error inside a scrambled file shows the calling line and the file, never the statement.
+  // An error inside a scrambled file shows the calling line, the file and the reason, never the
+  // statement.
   EcritDag("Casse.dag", {"%a = 1", "Grad = 1, 2, 3"});
   Shell.CmdExternes << QStringLiteral("Casse");
   Shell.RepCmdExternes << dossier_.path() + QStringLiteral("/");
@@ -285,8 +286,8 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
   Run(QStringList{"%x = 1", "Casse = 0, 0"});
   ASSERT_EQ(Messages().size(), 1u);
   const QString texte = Messages()[0].texte;
-  EXPECT_EQ(texte,
-            TexteMsg(114) + QStringLiteral(" 2, dans le fichier: ") + Chemin("Casse.dag") + CRLF + CRLF);
+  EXPECT_EQ(texte, TexteMsg(114) + QStringLiteral(" 2, dans le fichier: ") + Chemin("Casse.dag") + CRLF +
+                       QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF + CRLF);
   EXPECT_FALSE(texte.contains(QStringLiteral("Grad")));
   EXPECT_FALSE(texte.contains(QStringLiteral("%A")));
 }

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 #include "values/VarList.h"
 
 namespace {
@@ -37,6 +40,23 @@ TEST_F(RunErrorTest, MessageLayout) {
   EXPECT_EQ(Messages()[1].texte,
             TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF + ListeVariables(1));
   EXPECT_EQ(Messages()[1].titre, QStringLiteral("Morvo    (nb Var=0)"));
+}
+
+TEST_F(RunErrorTest, AnErrorInANestedFileGivesItsReason) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  OuvreDans(dossier.path());
+  const QString fichier = dossier.filePath(QStringLiteral("e.txt"));
+  ASSERT_TRUE(EcritFichierTexte(fichier, QStringLiteral("%a = 1\r\ngrad = 1,2,3\r\n")));
+  const QString detail = QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF;
+  Repond(QStringLiteral("OK"));
+  Run(QStringList{"Fichier = e.txt", "%C = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  // The reason comes before the variable list, as at level 1.
+  EXPECT_TRUE(Messages()[0].texte.startsWith(TexteMsg(114) + QStringLiteral("grad = 1,2,3 du fichier: ") +
+                                             fichier + CRLF + CRLF + detail + QStringLiteral("%iRec")))
+      << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%C"), "1");
 }
 
 TEST_F(RunErrorTest, FrenchTexts) {
