@@ -213,7 +213,9 @@ void ExigeLigneEchelle() {
 // The value an assignment stores: a text between double quotes loses them, anything else goes
 // through the assignment operator's rule.
 QString ValeurRegle(QString t) {
-  const QString p = Trim(ParamLigne);
+  QStringView p(ParamLigne);
+  while (!p.isEmpty() && p.front() == u' ') p = p.mid(1);
+  while (!p.isEmpty() && p.back() == u' ') p.chop(1);
   if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"'))) {
     const QString tt = Trim(t);
     if (tt.size() >= 2 && tt.startsWith(QLatin1Char('"')) && tt.endsWith(QLatin1Char('"'))) {
