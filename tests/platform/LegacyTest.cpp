@@ -24,7 +24,7 @@ QString RaisonDe(const std::function<void()>& f) {
   return QStringLiteral("(no error)");
 }
 
-class AvecLocale : public ::testing::Test {
+class WithLocale : public ::testing::Test {
  protected:
   void TearDown() override { QLocale::setDefault(sauve_); }
   void Francais() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
@@ -36,7 +36,7 @@ class AvecLocale : public ::testing::Test {
 
 }  // namespace
 
-TEST(Legacy, PositionsAuxBords) {
+TEST(Legacy, PositionsAtTheEdges) {
   EXPECT_EQ(Mid("abc", 2), "bc");
   EXPECT_EQ(Mid("abc", 2, 5), "bc");
   EXPECT_EQ(Mid("abc", 4), "");
@@ -81,7 +81,7 @@ TEST(Legacy, PositionsAuxBords) {
   EXPECT_EQ(Chaine(3, u'-'), "---");
 }
 
-TEST(Legacy, CasseDesLettres) {
+TEST(Legacy, LetterCase) {
   EXPECT_EQ(UCase(u"àéµß§°ÿ"_s), u"\u00C0\u00C9\u00B5\u00DF\u00A7\u00B0\u0178"_s);
   EXPECT_EQ(UCase(u"azAZ09÷þœšž"_s), u"AZAZ09\u00F7\u00DE\u0152\u0160\u017D"_s);
   EXPECT_EQ(UCase(u"ω"_s), u"ω"_s);
@@ -91,7 +91,7 @@ TEST(Legacy, CasseDesLettres) {
   EXPECT_EQ(UCase(QString()), QString());
 }
 
-TEST(Legacy, ValeurDUnTexte) {
+TEST(Legacy, ValueOfAText) {
   EXPECT_DOUBLE_EQ(Val("12.5mm"), 12.5);
   EXPECT_DOUBLE_EQ(Val(" -3e2x"), -300.0);
   EXPECT_DOUBLE_EQ(Val("&HFF"), 255.0);
@@ -121,7 +121,7 @@ TEST(Legacy, ValeurDUnTexte) {
   EXPECT_FALSE(EstNumerique("1e"));
 }
 
-TEST(Legacy, NombresEnTexteInvariant) {
+TEST(Legacy, NumbersAsInvariantText) {
   EXPECT_EQ(TexteNombre(0.5), ".5");
   EXPECT_EQ(TexteNombre(-0.25), "-.25");
   EXPECT_EQ(TexteNombre(12.0), "12");
@@ -156,7 +156,7 @@ TEST(Legacy, NombresEnTexteInvariant) {
   EXPECT_EQ(RaisonDe([] { TexteNombre(std::numeric_limits<double>::quiet_NaN()); }), "overflow");
 }
 
-TEST_F(AvecLocale, NombresEnTexteLocal) {
+TEST_F(WithLocale, NumbersAsLocalText) {
   Francais();
   EXPECT_EQ(SeparateurDecimal(), ",");
   EXPECT_EQ(TexteNombreLocal(0.25), "0,25");
@@ -172,7 +172,7 @@ TEST_F(AvecLocale, NombresEnTexteLocal) {
   EXPECT_EQ(TexteNombreLocal(1234567.5), "1234567.5");
 }
 
-TEST_F(AvecLocale, MotifsDeFormatPointDecimal) {
+TEST_F(WithLocale, FormatPatternsWithADecimalPoint) {
   Anglais();
   EXPECT_EQ(Trim(Format(0, "#.")), SeparateurDecimal());
   EXPECT_EQ(Format(2.5, "0"), "3");
@@ -217,7 +217,7 @@ TEST_F(AvecLocale, MotifsDeFormatPointDecimal) {
   EXPECT_EQ(Format(12345, "##0.0E+0"), "12.3E+3");
 }
 
-TEST_F(AvecLocale, MotifsDeFormatVirguleDecimale) {
+TEST_F(WithLocale, FormatPatternsWithADecimalComma) {
   Francais();
   EXPECT_EQ(Trim(Format(0, "#.")), ",");
   EXPECT_EQ(Format(3.14159, "0.00"), "3,14");
@@ -228,7 +228,7 @@ TEST_F(AvecLocale, MotifsDeFormatVirguleDecimale) {
   EXPECT_EQ(Format(2, "0.0#"), "2,0");
 }
 
-TEST(Legacy, ArrondisEtConversions) {
+TEST(Legacy, RoundingsAndConversions) {
   EXPECT_EQ(ArrondiPair(2.5), 2.0);
   EXPECT_EQ(ArrondiPair(3.5), 4.0);
   EXPECT_EQ(ArrondiPair(-2.5), -2.0);
@@ -266,7 +266,7 @@ TEST(Legacy, ArrondisEtConversions) {
   EXPECT_EQ(Int(2.7), 2.0);
 }
 
-TEST(Legacy, SuiteAleatoireRepetable) {
+TEST(Legacy, TheRandomSequenceRepeats) {
   const float premier = Rnd(-1.0f);
   EXPECT_NEAR(premier, 0.224007f, 1e-6);
   const float a = Rnd();
@@ -294,7 +294,7 @@ TEST(Legacy, SuiteAleatoireRepetable) {
   }
 }
 
-TEST(Legacy, PressePapiersEtEvenements) {
+TEST(Legacy, ClipboardAndEvents) {
   PressePapiersEcrit("abc é");
   EXPECT_EQ(PressePapiersTexte(), "abc é");
   PressePapiersEfface();

@@ -32,7 +32,7 @@ void Ecrit(const QString& chemin, const QByteArray& octets) {
 
 }  // namespace
 
-TEST(TextFile, TableWindows1252) {
+TEST(TextFile, Windows1252Table) {
   EXPECT_EQ(DecodeWindows1252("\x80\x81\x8A\x9F\xE9\xA7\xB0\x41"), QString::fromUtf8("€\u0081ŠŸé§°A"));
   EXPECT_EQ(DecodeWindows1252("\x8D\x8F\x90\x9D"), QString::fromUtf8("\u008D\u008F\u0090\u009D"));
   EXPECT_EQ(EncodeWindows1252(QString::fromUtf8("€é§°œ\u0090")), QByteArray("\x80\xE9\xA7\xB0\x9C\x90"));
@@ -43,7 +43,7 @@ TEST(TextFile, TableWindows1252) {
   EXPECT_EQ(EncodeWindows1252(DecodeWindows1252(tous)), tous);
 }
 
-TEST(TextFile, DecodageEtFinsDeLigne) {
+TEST(TextFile, DecodingAndLineEnds) {
   EXPECT_EQ(DecodeTexte("\xEF\xBB\xBF\xE2\x82\xAC x"), QString::fromUtf8("€ x"));
   EXPECT_EQ(DecodeTexte("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("été"));
   EXPECT_EQ(DecodeTexte("\xE9t\xE9"), QString::fromUtf8("été"));
@@ -61,7 +61,7 @@ TEST(TextFile, DecodageEtFinsDeLigne) {
   EXPECT_EQ(DecoupeLignes(""), QStringList());
 }
 
-TEST(TextFile, AllerRetourDesFichiers) {
+TEST(TextFile, FilesRoundTrip) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString latin = dossier.filePath("latin.txt");
@@ -100,7 +100,7 @@ TEST(TextFile, AllerRetourDesFichiers) {
   EXPECT_EQ(QDir(dossier.path()).entryList(QDir::Files).size(), 5);
 }
 
-TEST(TextFile, EcritureRateeGardeLAncienFichier) {
+TEST(TextFile, AFailedWriteKeepsTheOldFile) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString chemin = dossier.filePath("garde.txt");
@@ -127,7 +127,7 @@ TEST(TextFile, EcritureRateeGardeLAncienFichier) {
   EXPECT_EQ(QDir(dossier.path()).entryList(QDir::Files), QStringList{"garde.txt"});
 }
 
-TEST(TextFile, UnFichierGardeSonEncodageEtSesFinsDeLigne) {
+TEST(TextFile, AFileKeepsItsEncodingAndItsLineEnds) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   struct Cas {
@@ -163,7 +163,7 @@ TEST(TextFile, UnFichierGardeSonEncodageEtSesFinsDeLigne) {
   EXPECT_EQ(FormeDe("").finLigne, "\r\n");
 }
 
-TEST(TextFile, AjoutGardeLEncodageDuFichier) {
+TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString nouveau = dossier.filePath("nouveau.txt");
@@ -208,7 +208,7 @@ TEST(TextFile, AjoutGardeLEncodageDuFichier) {
   liberateur.join();
 }
 
-TEST(TextFile, UnDossierUnPeripheriqueOuUnFifoNeSontJamaisRemplaces) {
+TEST(TextFile, AFolderADeviceOrAFifoIsNeverReplaced) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const auto nom = [&](const char* n) { return QFile::encodeName(dossier.filePath(n)); };
@@ -264,7 +264,7 @@ TEST(TextFile, UnDossierUnPeripheriqueOuUnFifoNeSontJamaisRemplaces) {
   EXPECT_EQ(Octets(dossier.filePath("cible.txt")), "nouveau");
 }
 
-TEST(TextFile, NomSansCasse) {
+TEST(TextFile, NamesWhateverTheirCase) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   Ecrit(dossier.filePath("Morvo.CFG"), "x");
@@ -281,7 +281,7 @@ TEST(TextFile, NomSansCasse) {
 
 // Line by line the reader cuts and decodes as the whole-file reader does, also where a line end
 // falls on the edge of a piece it reads.
-TEST(TextFile, LecteurLignesCommeLeFichierEntier) {
+TEST(TextFile, LecteurLignesReadsLikeTheWholeFile) {
   QTemporaryDir d;
   const QString chemin = d.filePath(QStringLiteral("l.txt"));
   const QByteArray long1(64 * 1024 - 1, 'a');

@@ -9,7 +9,7 @@
 //
 // To write new references after an intended change of the drawing, run the suite with
 // MORVO_UPDATE_REFS=1 in the environment, for example
-//   MORVO_UPDATE_REFS=1 QT_QPA_PLATFORM=offscreen <build>/tests/tests_programs --gtest_filter='Programmes/*'
+//   MORVO_UPDATE_REFS=1 QT_QPA_PLATFORM=offscreen <build>/tests/tests_programs --gtest_filter='Programs/*'
 // then look at every changed PNG before committing it. A failed comparison leaves the drawing it
 // got as <name>-actual.png in the working directory.
 
@@ -154,7 +154,7 @@ TEST_P(ReferenceImagesTest, DrawsLikeTheReference) {
 // shapes: circles, arcs, pies and ellipses, the three gradients, frames with every corner kind.
 // plot: a data file filled, drawn dashed, and smoothed by a moving average.
 // voltmeter, logscale: the example dials (arc and straight scales, graduations, values, sectors).
-INSTANTIATE_TEST_SUITE_P(Programmes, ReferenceImagesTest,
+INSTANTIATE_TEST_SUITE_P(Programs, ReferenceImagesTest,
                          ::testing::Values("pens", "texts", "shapes", "plot", "voltmeter", "logscale"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param);

@@ -7,7 +7,7 @@
 
 namespace {
 
-class CouleursTest : public ::testing::Test {
+class ColoursTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RazEtatRun();
@@ -26,7 +26,7 @@ class CouleursTest : public ::testing::Test {
   static bool Vide(const char* texte) { return ValeurCouleur(QString::fromUtf8(texte)).EstVide(); }
 };
 
-TEST_F(CouleursTest, Noms) {
+TEST_F(ColoursTest, Names) {
   EXPECT_EQ(Valeur("rouge"), 255);
   EXPECT_EQ(Valeur(" Red "), 255);
   EXPECT_EQ(Valeur("ROUGE§3"), 255);
@@ -61,7 +61,7 @@ TEST_F(CouleursTest, Noms) {
   EXPECT_TRUE(Vide("vert,rouge"));
 }
 
-TEST_F(CouleursTest, FormeRvb) {
+TEST_F(ColoursTest, RgbForm) {
   EXPECT_EQ(Valeur("RGB 0 0 255"), 16711680);
   EXPECT_EQ(Valeur("RVB 255 128 0"), 33023);
   EXPECT_EQ(Valeur("rvb 10"), 10);
@@ -81,7 +81,7 @@ TEST_F(CouleursTest, FormeRvb) {
   EXPECT_EQ(Valeur("RGB 0 %vert 0"), 128 * 256);
 }
 
-TEST_F(CouleursTest, ComposantesRefusees) {
+TEST_F(ColoursTest, RefusedComponents) {
   EXPECT_THROW(ValeurCouleur(QStringLiteral("RGB -1 0 0")), ErreurExecution);
   EXPECT_THROW(ValeurCouleur(QStringLiteral("RVB 0 0 -5")), ErreurExecution);
   EXPECT_THROW(ValeurCouleur(QStringLiteral("RGB 40000 0 0")), ErreurExecution);

@@ -48,7 +48,7 @@ void VerifieTable(std::initializer_list<Cas> table) {
   }
 }
 
-TEST(Expressions, PrioritesEtSignes) {
+TEST(Expressions, PrecedenceAndSigns) {
   VerifieTable({
       {"0", 0},        {"2+3*4", 14},    {"8/2/2", 2},          {"2^3^2", 64},    {"-2^2", -4},
       {"3*-2^2", 12},  {"2^-1", .5},     {"(-2)^2", 4},         {"(-2^2)", 4},    {"10-2-3", 5},
@@ -62,7 +62,7 @@ TEST(Expressions, PrioritesEtSignes) {
   EXPECT_EQ(Evalue("2(3)"), 23);
 }
 
-TEST(Expressions, Fonctions) {
+TEST(Expressions, Functions) {
   VerifieTable({
       {"SIN(30)", .5},          {"COS(60)", .5},        {"TAN(45)", 1},
       {"ATAN(1)", 45},          {"ASIN(.5)", 30},       {"ASIN(2)", 90},
@@ -91,7 +91,7 @@ TEST(Expressions, Fonctions) {
   EXPECT_NE(Evalue("ALE(1)"), a);
 }
 
-TEST(Expressions, FormatDesResultats) {
+TEST(Expressions, FormatOfTheResults) {
   EXPECT_EQ(TexteReduit("2+3*4"), QStringLiteral("14"));
   EXPECT_EQ(TexteReduit("1/4"), QStringLiteral(".25"));
   EXPECT_EQ(TexteReduit("-1/2"), QStringLiteral("-.5"));
@@ -132,7 +132,7 @@ TEST(Expressions, FormatDesResultats) {
   QLocale::setDefault(avant);
 }
 
-TEST(Expressions, ErreursDExecution) {
+TEST(Expressions, RunErrors) {
   const QString divZero = QStringLiteral("division by zero");
   const QString depassement = QStringLiteral("overflow");
   const QString invalide = QStringLiteral("invalid procedure call");
@@ -174,7 +174,7 @@ TEST(Expressions, ErreursDExecution) {
   EXPECT_EQ(Erreur(QStringLiteral("1+(2)") + QString(50, u'(')), horsLimites);
 }
 
-TEST(Expressions, ParcoursDesNombres) {
+TEST(Expressions, ScanningNumbers) {
   const QString t = QStringLiteral("   -12.5E+03*4E-2 ");
   int p = 4;
   FinNombre(t, p);
@@ -208,7 +208,7 @@ TEST(Expressions, ParcoursDesNombres) {
   EXPECT_EQ(ArcCos(-1.5), 3.14159265358979);
 }
 
-TEST(Expressions, Multiplicateur) {
+TEST(Expressions, Multiplier) {
   QString t = QStringLiteral("Texte *2.5");
   EXPECT_EQ(LitMultiplicateur(t), 2.5f);
   EXPECT_EQ(t, QStringLiteral("Texte*2.5"));
@@ -230,7 +230,7 @@ TEST(Expressions, Multiplicateur) {
 
 // Whatever the text, the evaluator returns or raises a run error: it never hangs, crashes or
 // throws anything else.
-TEST(Expressions, TextesQuelconques) {
+TEST(Expressions, ArbitraryTexts) {
   const QString alphabet = QStringLiteral("0123456789.+-*/^()EMODSINARGHLX, e");
   std::mt19937 alea(20261208);
   std::uniform_int_distribution<int> longueur(0, 40);
@@ -250,7 +250,7 @@ TEST(Expressions, TextesQuelconques) {
 
 // The shortcut for plain numbers and for two numbers and an operator gives what the rewriting
 // reduction gives: the same value to the bit, the same rewritten text, the same run error.
-TEST(Expressions, RaccourciCommeLaReduction) {
+TEST(Expressions, TheShortcutGivesWhatTheReductionGives) {
   std::mt19937 alea(20261209);
   auto tirage = [&](int n) { return static_cast<int>(alea() % static_cast<unsigned>(n)); };
   auto nombre = [&]() {

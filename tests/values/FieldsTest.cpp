@@ -8,7 +8,7 @@
 
 namespace {
 
-class ChampsTest : public ::testing::Test {
+class FieldsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RazEtatRun();
@@ -25,7 +25,7 @@ class ChampsTest : public ::testing::Test {
   }
 };
 
-TEST_F(ChampsTest, IsolationDesChamps) {
+TEST_F(FieldsTest, IsolatingTheFields) {
   EXPECT_EQ(ParamBrutN(QStringLiteral("a,b,c"), 2), QStringLiteral("b"));
   int n = -2;
   EXPECT_EQ(ParamBrutN(QStringLiteral("a,b,c"), n), QStringLiteral("b,c"));
@@ -50,7 +50,7 @@ TEST_F(ChampsTest, IsolationDesChamps) {
   EXPECT_EQ(NbParams(QStringLiteral("1,5;2")), 2);
 }
 
-TEST_F(ChampsTest, NumerosHorsDe16Bits) {
+TEST_F(FieldsTest, NumbersBeyondSixteenBitsAreRunErrors) {
   EXPECT_THROW(ParamBrutN(QStringLiteral("a"), 40000), ErreurExecution);
   EXPECT_THROW(ParamN(QStringLiteral("a"), -32768), ErreurExecution);
   EXPECT_THROW(MotN(QStringLiteral("a"), -40000), ErreurExecution);
@@ -62,7 +62,7 @@ TEST_F(ChampsTest, NumerosHorsDe16Bits) {
   EXPECT_THROW(CompteOccurrences(QString(32768, u'a'), QStringLiteral("a")), ErreurExecution);
 }
 
-TEST_F(ChampsTest, SubstitutionSelonLOperateur) {
+TEST_F(FieldsTest, SubstitutionFollowsTheOperator) {
   Variable(QStringLiteral("%x"), QStringLiteral("42"));
   OperateurAffect = QStringLiteral("<");
   EXPECT_EQ(ParamN(QStringLiteral("%x"), 1), QStringLiteral("%x"));
@@ -87,7 +87,7 @@ TEST_F(ChampsTest, SubstitutionSelonLOperateur) {
   EXPECT_EQ(ChampN(QStringLiteral("=%a|%a"), 2, QStringLiteral("|")), QStringLiteral("7"));
 }
 
-TEST_F(ChampsTest, ChampsSurUnSeparateurDonne) {
+TEST_F(FieldsTest, FieldsOnAGivenSeparator) {
   // A separator standing first belongs to field 1.
   EXPECT_EQ(ChampN(QStringLiteral("::a::b"), 1, QStringLiteral("::")), QStringLiteral("::a"));
   EXPECT_EQ(ChampN(QStringLiteral("::a::b"), 2, QStringLiteral("::")), QStringLiteral("b"));
@@ -99,7 +99,7 @@ TEST_F(ChampsTest, ChampsSurUnSeparateurDonne) {
   EXPECT_EQ(ChampN(QStringLiteral("a;b"), 1, QStringLiteral(";")), QStringLiteral("a"));
 }
 
-TEST_F(ChampsTest, LectureNumerique) {
+TEST_F(FieldsTest, ReadingNumbers) {
   EXPECT_EQ(LitParam(QStringLiteral("10mm, 20"), 1), 10.0);
   EXPECT_EQ(LitParam(QStringLiteral("10mm, 20"), 2), 20.0);
   EXPECT_EQ(LitParam(QStringLiteral("12.5mm"), 1), 12.5);
@@ -118,7 +118,7 @@ TEST_F(ChampsTest, LectureNumerique) {
   EXPECT_EQ(LitParam(QStringLiteral("0, %R §R"), 2), 12.0);
 }
 
-TEST_F(ChampsTest, VariableNonInitialiseeDansUnNombre) {
+TEST_F(FieldsTest, UninitialisedVariableInANumber) {
   Variable(QStringLiteral("%A"), QStringLiteral("2"));
   DetailErreur.clear();
   EXPECT_THROW(LitParam(QStringLiteral("1, %A+%Q"), 2), ErreurExecution);
@@ -128,7 +128,7 @@ TEST_F(ChampsTest, VariableNonInitialiseeDansUnNombre) {
             QStringLiteral(" : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
 }
 
-TEST_F(ChampsTest, ValeursDUneListe) {
+TEST_F(FieldsTest, ValuesOfAList) {
   EXPECT_EQ(ValeurChamp(QStringLiteral("255  0 0"), 1), 255.0);
   EXPECT_EQ(ValeurChamp(QStringLiteral("255  0 0"), 2), 0.0);
   EXPECT_EQ(ValeurChamp(QStringLiteral("255  0 7"), 3), 7.0);
@@ -154,7 +154,7 @@ TEST_F(ChampsTest, ValeursDUneListe) {
   EXPECT_EQ(DetailErreur, QStringLiteral("avant"));
 }
 
-TEST_F(ChampsTest, ComptesEtReste) {
+TEST_F(FieldsTest, CountsAndTheRest) {
   EXPECT_EQ(NbParams(QString()), 0);
   EXPECT_EQ(NbParams(QStringLiteral("   ")), 0);
   EXPECT_EQ(NbParams(QStringLiteral(")")), 0);
@@ -180,7 +180,7 @@ TEST_F(ChampsTest, ComptesEtReste) {
   EXPECT_EQ(t, QStringLiteral("a,b,c"));
 }
 
-TEST_F(ChampsTest, MotsEtNomDeCommande) {
+TEST_F(FieldsTest, WordsAndTheCommandName) {
   EXPECT_EQ(NomCommande(QStringLiteral("Arc = 10, 20")), QStringLiteral("ARC"));
   EXPECT_EQ(NomCommande(QStringLiteral("goto fin")), QStringLiteral("GOTO"));
   EXPECT_EQ(NomCommande(QStringLiteral("  %rayon  = 3")), QStringLiteral("%RAYON"));
@@ -198,7 +198,7 @@ TEST_F(ChampsTest, MotsEtNomDeCommande) {
   EXPECT_EQ(MotN(QString(), 1), QString());
 }
 
-TEST_F(ChampsTest, PetitsOutils) {
+TEST_F(FieldsTest, SmallHelpers) {
   EXPECT_EQ(AjouteAntiSlash(QStringLiteral("C:")), QStringLiteral("C:"));
   EXPECT_EQ(AjouteAntiSlash(QStringLiteral("C:\\dir")), QStringLiteral("C:\\dir/"));
   EXPECT_EQ(AjouteAntiSlash(QStringLiteral("C:\\dir\\")), QStringLiteral("C:\\dir\\"));

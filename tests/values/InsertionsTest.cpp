@@ -34,7 +34,7 @@ class InsertionsTest : public ::testing::Test {
   QLocale localeSauvee_;
 };
 
-TEST_F(InsertionsTest, Dieses) {
+TEST_F(InsertionsTest, HashMarks) {
   Anglais();
   EXPECT_EQ(D("a##b"), "a#b");
   EXPECT_EQ(D("##2#"), "#2#") << "the remaining \"#\" is a literal";
@@ -58,7 +58,7 @@ TEST_F(InsertionsTest, Dieses) {
   EXPECT_EQ(D("#%IRE$#0G+1#!"), "5!") << "the marker's \"#\" does not close the expression";
 }
 
-TEST_F(InsertionsTest, TxtEtArr) {
+TEST_F(InsertionsTest, TxtAndArr) {
   Francais();
   EXPECT_EQ(TA("TXT(3.5)"), "3,5");
   EXPECT_EQ(TA("a txt( 1.25 ) b TXT(2)"), "a 1,25 b 2");
@@ -80,7 +80,7 @@ TEST_F(InsertionsTest, TxtEtArr) {
   EXPECT_EQ(TA("ARR2(1234567.891)"), "1234567.89") << "no digit grouping";
 }
 
-TEST_F(InsertionsTest, ValeursAffectees) {
+TEST_F(InsertionsTest, AssignedValues) {
   Pose(1, "%A", "2");
   OperateurAffect = "=";
   QString t = "%A*3";
@@ -108,9 +108,9 @@ TEST_F(InsertionsTest, ValeursAffectees) {
   EXPECT_EQ(AvantSousSep("45°§2|3"), "45°§2");
 }
 
-class AffectationProgramme : public RunFixture {};
+class AssignmentProgram : public RunFixture {};
 
-TEST_F(AffectationProgramme, Instruction) {
+TEST_F(AssignmentProgram, Statements) {
   Run(QStringList{"%A = 1", "%N == 2*3", "%M = 2*3", "%T =<%A x", "%Q = \"x%A\"", "%Q =\"y%A\"",
                   "%R =<\"%A\"", "%A = %A + 1"});
   EXPECT_EQ(Var(1, "%N"), "6");
@@ -131,7 +131,7 @@ TEST_F(AffectationProgramme, Instruction) {
   EXPECT_EQ(Var(1, "%B"), "2");
 }
 
-TEST_F(AffectationProgramme, PressePapiers) {
+TEST_F(AssignmentProgram, Clipboard) {
   PressePapiersEcrit("du presse-papiers");
   Run(QStringList{"%T = CLIPBOARD", "%CLIPBOARD = abc", "%U = CLIPBOARD"});
   EXPECT_EQ(Var(1, "%T"), "du presse-papiers");

@@ -32,7 +32,7 @@ class PointsTest : public ::testing::Test {
 
 constexpr double Tolerance = 1e-4;
 
-TEST_F(PointsTest, FormeCartesienne) {
+TEST_F(PointsTest, CartesianForm) {
   LitPoint(x, y, QStringLiteral("10, 20"), 1, 3, 4);
   EXPECT_EQ(x, 10.0);
   EXPECT_EQ(y, 20.0);
@@ -71,7 +71,7 @@ TEST_F(PointsTest, FormeCartesienne) {
   EXPECT_EQ(y, 6.0);
 }
 
-TEST_F(PointsTest, FormePolaire) {
+TEST_F(PointsTest, PolarForm) {
   LitPoint(x, y, QStringLiteral("90°, 5"), 1, 1, 1);
   EXPECT_NEAR(x, 1.0, Tolerance);
   EXPECT_NEAR(y, 6.0, Tolerance);
@@ -92,7 +92,7 @@ TEST_F(PointsTest, FormePolaire) {
   EXPECT_NEAR(y, 3.0 * std::sqrt(2.0), Tolerance);
 }
 
-TEST_F(PointsTest, PointsMalFormes) {
+TEST_F(PointsTest, MalformedPoints) {
   for (const char* texte :
        {"45°R, 5", "45°, 5R", "45°, ", "45°", "45°, §3", "10, 20°", "4°5, 20", "45R°, 5"}) {
     EXPECT_THROW(LitPoint(x, y, QString::fromUtf8(texte), 1, 0, 0), ErreurExecution) << texte;
@@ -102,7 +102,7 @@ TEST_F(PointsTest, PointsMalFormes) {
   EXPECT_NO_THROW(LitPoint(x, y, QStringLiteral("10, 20§30°"), 1, 0, 0));
 }
 
-TEST_F(PointsTest, VariableInconnue) {
+TEST_F(PointsTest, UnknownVariable) {
   DetailErreur.clear();
   EXPECT_THROW(LitPoint(x, y, QStringLiteral("%inconnu, 2"), 1, 0, 0), ErreurExecution);
   EXPECT_TRUE(DetailErreur.isEmpty());
@@ -117,7 +117,7 @@ TEST_F(PointsTest, VariableInconnue) {
             QStringLiteral("%ZZ : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
 }
 
-TEST_F(PointsTest, ChampsVidesEtRotationParDefaut) {
+TEST_F(PointsTest, EmptyFieldsAndTheDefaultRotation) {
   LitPointVar(x, y, QStringLiteral(", 20"), 1, 3, 4);
   EXPECT_EQ(x, 3.0);
   EXPECT_EQ(y, 20.0);
@@ -145,7 +145,7 @@ TEST_F(PointsTest, ChampsVidesEtRotationParDefaut) {
 }
 
 // Field isolation steps over the whole separator, however long.
-TEST_F(PointsTest, SeparateurDePlusieursCaracteres) {
+TEST_F(PointsTest, SeparatorOfSeveralCharacters) {
   SepParam = QStringLiteral("::");
   const QString texte = QStringLiteral("a::b::c");
   EXPECT_EQ(ParamBrutN(texte, 2), QStringLiteral("b"));

@@ -22,7 +22,7 @@ class StringFunctionsTest : public ::testing::Test {
   static std::string F(const QString& texte) { return FonctionsChaine(texte).toStdString(); }
 };
 
-TEST_F(StringFunctionsTest, GaucheDroite) {
+TEST_F(StringFunctionsTest, LeftAndRight) {
   EXPECT_EQ(F("LEF3(\"abcdef\")"), "abc");
   EXPECT_EQ(F("RIG2(\"abcdef\")"), "ef");
   EXPECT_EQ(F("LEF0(\"abcdefghijkl\")"), "abcdefghij");
@@ -44,7 +44,7 @@ TEST_F(StringFunctionsTest, GaucheDroite) {
   EXPECT_EQ(F("f(1)"), "f(1)");
 }
 
-TEST_F(StringFunctionsTest, ComptesDesVariables) {
+TEST_F(StringFunctionsTest, CountsFromVariables) {
   EXPECT_THROW(FonctionsChaine("LEFL(\"xyz\")"), ErreurExecution);
   Pose("%Lef", "2");
   Pose("%RIG", "1");
@@ -60,7 +60,7 @@ TEST_F(StringFunctionsTest, ComptesDesVariables) {
   EXPECT_THROW(FonctionsChaine("LEFL(\"xyz\")"), ErreurExecution);
 }
 
-TEST_F(StringFunctionsTest, MajusculesEtRemplacement) {
+TEST_F(StringFunctionsTest, UpperCaseAndReplacement) {
   EXPECT_EQ(F("ucas(\"Abc\")"), "ABC");
   EXPECT_EQ(F("Un UCAS(\"éte\") ici"), "Un ÉTE ici");
   EXPECT_EQ(F("REPL(\"a-b-c\",\"-\",\"+\")"), "a+b+c");
@@ -75,7 +75,7 @@ TEST_F(StringFunctionsTest, MajusculesEtRemplacement) {
   EXPECT_EQ(F("x(\"\")"), "x(\"\")");
 }
 
-TEST_F(StringFunctionsTest, ReplacementsImbriquesBornes) {
+TEST_F(StringFunctionsTest, NestedReplacementsAreBounded) {
   // Each level doubles the text: the 16-bit text positions stop it.
   QString t = QString(64, 'a');
   for (int i = 0; i < 12; ++i) t = "REPL(\"" + t + "\",\"a\",\"aa\")";
@@ -83,9 +83,9 @@ TEST_F(StringFunctionsTest, ReplacementsImbriquesBornes) {
   EXPECT_THROW(FonctionsChaine(t), ErreurExecution);
 }
 
-class FonctionsChaineProgramme : public RunFixture {};
+class StringFunctionsProgram : public RunFixture {};
 
-TEST_F(FonctionsChaineProgramme, DansUnProgramme) {
+TEST_F(StringFunctionsProgram, InAProgram) {
   Run(QStringList{"%N = Dupont", "%I = LEF1(\"%N\")", "%M = UCAS(\"%N\")"});
   EXPECT_EQ(Var(1, "%I"), "D");
   EXPECT_EQ(Var(1, "%M"), "DUPONT");

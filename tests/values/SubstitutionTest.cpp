@@ -44,7 +44,7 @@ class SubstitutionTest : public ::testing::Test {
   QLocale localeSauvee_;
 };
 
-TEST_F(SubstitutionTest, VariablesDuNiveau) {
+TEST_F(SubstitutionTest, VariablesOfTheLevel) {
   Pose(1, "%A", "5");
   Pose(1, "%B", "6");
   bool inconnu = true;
@@ -71,7 +71,7 @@ TEST_F(SubstitutionTest, VariablesDuNiveau) {
   EXPECT_TRUE(inconnu);
 }
 
-TEST_F(SubstitutionTest, AutoReferencesEtBouclesSontDesErreurs) {
+TEST_F(SubstitutionTest, SelfReferencesAndLoopsAreErrors) {
   Pose(1, "%A", "%A");
   QString t = "%A";
   EXPECT_THROW(SubstitueVariables(t), ErreurExecution);
@@ -91,7 +91,7 @@ TEST_F(SubstitutionTest, AutoReferencesEtBouclesSontDesErreurs) {
   EXPECT_TRUE(DetailErreur.contains("endless substitution")) << DetailErreur.toStdString();
 }
 
-TEST_F(SubstitutionTest, PasseVar) {
+TEST_F(SubstitutionTest, VarInsertsTheValueAsItIs) {
   Pose(1, "%T", "a%b");
   Pose(1, "%b", "B");
   bool inconnu = true;
@@ -109,7 +109,7 @@ TEST_F(SubstitutionTest, PasseVar) {
   EXPECT_THROW(SubstitueVariables(t), ErreurExecution);
 }
 
-TEST_F(SubstitutionTest, ReferencesIndexees) {
+TEST_F(SubstitutionTest, IndexedReferences) {
   Pose(1, "%L", "a,b,c");
   Pose(1, "%I", "3");
   bool inconnu = true;
@@ -147,7 +147,7 @@ TEST_F(SubstitutionTest, ReferencesIndexees) {
   EXPECT_TRUE(DetailErreur.contains("nested too deep")) << DetailErreur.toStdString();
 }
 
-TEST_F(SubstitutionTest, ListeParcourue) {
+TEST_F(SubstitutionTest, TheListBeingWalked) {
   Pose(1, "%A", "0");
   Pose(1, "%L", "10,20,30");
   SlotListe = 2;
@@ -158,7 +158,7 @@ TEST_F(SubstitutionTest, ListeParcourue) {
   EXPECT_EQ(Sub("%L"), "10,20,30");
 }
 
-TEST_F(SubstitutionTest, NiveauxAppelantEtGlobal) {
+TEST_F(SubstitutionTest, CallerAndGlobalLevels) {
   Pose(0, "%G", " 9");
   Pose(1, "%R", "7");
   bool inconnu = true;
@@ -179,7 +179,7 @@ TEST_F(SubstitutionTest, NiveauxAppelantEtGlobal) {
   EXPECT_TRUE(DetailErreur.contains("Line too long")) << DetailErreur.toStdString();
 }
 
-TEST_F(SubstitutionTest, VariablesSysteme) {
+TEST_F(SubstitutionTest, SystemVariables) {
   bool inconnu = true;
   EXPECT_EQ(Sub("%PI", &inconnu), "3.14159265358979");
   EXPECT_FALSE(inconnu);
@@ -230,7 +230,7 @@ TEST_F(SubstitutionTest, VariablesSysteme) {
       << Sub("%DATE").toStdString();
 }
 
-TEST_F(SubstitutionTest, RetourEtSautDeLigne) {
+TEST_F(SubstitutionTest, CarriageReturnAndLineFeed) {
   EXPECT_EQ(Sub("a%CRb"), "a\rb");
   EXPECT_EQ(Sub("a%CR b"), "a\rb");
   EXPECT_EQ(Sub("a%LFb"), "a\nb");
@@ -242,9 +242,9 @@ TEST_F(SubstitutionTest, RetourEtSautDeLigne) {
   EXPECT_EQ(Sub("a%LF"), "a\n");
 }
 
-class SubstitutionProgramme : public RunFixture {};
+class SubstitutionProgram : public RunFixture {};
 
-TEST_F(SubstitutionProgramme, DansUnProgramme) {
+TEST_F(SubstitutionProgram, InAProgram) {
   Run(QStringList{"%A = 5", "%B = %A", "%C = %A mm", "%L = 1;2;3", "%D = %L(§\";\"2)", "%P = %POL",
                   "%I = %IMP"});
   EXPECT_EQ(Var(1, "%B"), "5");

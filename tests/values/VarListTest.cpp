@@ -43,7 +43,7 @@ class ListeVariablesTest : public ::testing::Test {
   QLocale localeAvant_;
 };
 
-TEST_F(ListeVariablesTest, NiveauPrincipalSansVariable) {
+TEST_F(ListeVariablesTest, MainLevelWithoutVariables) {
   TailleTexte = 4.0f;
   Niveau(1).FacteurTailleP = 1.5f;
   Niveau(1).OrigineX = 12.5;
@@ -70,7 +70,7 @@ TEST_F(ListeVariablesTest, NiveauPrincipalSansVariable) {
   EXPECT_TRUE(ListeVariables(1).endsWith(QStringLiteral("%AR0\t= 0\r\n\r\n")));
 }
 
-TEST_F(ListeVariablesTest, NiveauImbriqueEtDossiers) {
+TEST_F(ListeVariablesTest, NestedLevelAndFolders) {
   Niveau(2).Fichier = QStringLiteral("/home/u/cmds/sous.txt");
   Niveau(2).FicDonnees = QStringLiteral("donnees.txt");
   QStringList l = Lignes(ListeVariables(2));
@@ -85,14 +85,14 @@ TEST_F(ListeVariablesTest, NiveauImbriqueEtDossiers) {
   EXPECT_EQ(l[2], QStringLiteral("%Fil1\t= main.txt\t\t%EOF\t= 1"));
 }
 
-TEST_F(ListeVariablesTest, Couleurs) {
+TEST_F(ListeVariablesTest, Colours) {
   CouleurCourante = 16711680;
   EXPECT_EQ(Lignes(ListeVariables(1))[4].section(u'\t', 5), QStringLiteral("= RVB 000 000 255"));
   CouleurCourante = 0x0080FF;
   EXPECT_EQ(Lignes(ListeVariables(1))[4].section(u'\t', 5), QStringLiteral("= RVB 255 128 000"));
 }
 
-TEST_F(ListeVariablesTest, SortieImprimante) {
+TEST_F(ListeVariablesTest, PrinterOutput) {
   RecordingSurface imprimante(1000, 700, 600.0);
   imprimante.DefinitImprimante(true);
   imprimante.Font.Name = QStringLiteral(" Arial ");
@@ -106,7 +106,7 @@ TEST_F(ListeVariablesTest, SortieImprimante) {
   EXPECT_EQ(l[7], QStringLiteral("%Zoom\t=  2\t\t\t%Imp\t= 1"));
 }
 
-TEST_F(ListeVariablesTest, VariablesTrieesParNom) {
+TEST_F(ListeVariablesTest, VariablesSortedByName) {
   // Names written by different routines may differ in case only.
   NiveauProg& r = Niveau(1);
   const char* noms[] = {"%b", "%A", "%a", "%É", "%Z", "", "%c", "%c"};

@@ -39,7 +39,7 @@ class VariablesTest : public ::testing::Test {
   }
 };
 
-TEST_F(VariablesTest, RechercheDuSlot) {
+TEST_F(VariablesTest, FindingTheSlot) {
   EXPECT_EQ(IndiceVariable(QStringLiteral("%Rayon"), 1), 0);
   QString nom = QStringLiteral("%Rayon");
   StockeTexteVariable(1, nom, QStringLiteral("3"));
@@ -87,7 +87,7 @@ TEST_F(VariablesTest, RechercheDuSlot) {
   EXPECT_EQ(IndiceVariable(QStringLiteral("%V65"), 3), 0);
 }
 
-TEST_F(VariablesTest, StockageDesNombres) {
+TEST_F(VariablesTest, StoringNumbers) {
   int niveau = 1;
   QString nom = QStringLiteral("%Quart");
   StockeVariable(niveau, nom, 0.25);
@@ -124,7 +124,7 @@ TEST_F(VariablesTest, StockageDesNombres) {
   EXPECT_EQ(r.NbVar, 7);
 }
 
-TEST_F(VariablesTest, StockageDesTextes) {
+TEST_F(VariablesTest, StoringTexts) {
   QString nom = QStringLiteral("%Liste");
   StockeTexteVariable(1, nom, QStringLiteral(" 1,5 ; 2 "));
   EXPECT_EQ(IndiceTravail, 1);
@@ -138,7 +138,7 @@ TEST_F(VariablesTest, StockageDesTextes) {
   EXPECT_EQ(Niveau(1).ValeursVar[1], QStringLiteral("x"));
 }
 
-TEST_F(VariablesTest, PorteeGlobale) {
+TEST_F(VariablesTest, GlobalScope) {
   int niveau = 3;
   QString nom = QStringLiteral("%IRE$#0Total");
   StockeVariable(niveau, nom, 4.5);
@@ -162,7 +162,7 @@ TEST_F(VariablesTest, PorteeGlobale) {
   EXPECT_EQ(Niveau(0).ValeursVar[1], QStringLiteral("t"));
 }
 
-TEST_F(VariablesTest, CreationAuNiveau1) {
+TEST_F(VariablesTest, CreationAtLevelOne) {
   OperateurAffect = QStringLiteral("<");
   EXPECT_EQ(AffecteVariable(QStringLiteral("%rayon = 5"), QStringLiteral(" 5 ")), 1);
   EXPECT_EQ(IndiceTravail, 1);
@@ -186,7 +186,7 @@ TEST_F(VariablesTest, CreationAuNiveau1) {
   EXPECT_EQ(Niveau(1).NbVar, 6);
 }
 
-TEST_F(VariablesTest, CapaciteDuNiveau1) {
+TEST_F(VariablesTest, CapacityOfLevelOne) {
   OperateurAffect = QStringLiteral("<");
   Remplit(1, 33);
   EXPECT_THROW(AffecteVariable(QStringLiteral("%x"), QStringLiteral("1")), ErreurExecution);
@@ -207,7 +207,7 @@ TEST_F(VariablesTest, CapaciteDuNiveau1) {
   EXPECT_EQ(Niveau(1).NbVar, 64);
 }
 
-TEST_F(VariablesTest, JamaisDe65eVariable) {
+TEST_F(VariablesTest, NeverASixtyFifthVariable) {
   OperateurAffect = QStringLiteral("<");
   Remplit(1, 64);
   ASSERT_EQ(Niveau(1).NbVar, 64);
@@ -234,7 +234,7 @@ TEST_F(VariablesTest, JamaisDe65eVariable) {
   EXPECT_EQ(Niveau(0).NbVar, 64);
 }
 
-TEST_F(VariablesTest, ValeursPasseesAUnFichierDeCommandes) {
+TEST_F(VariablesTest, ValuesHandedToACommandFile) {
   OperateurAffect = QStringLiteral("<");
   PasseValeurs(2, {QStringLiteral("10"), QStringLiteral("20")});
   NiveauCourant = 2;
@@ -274,7 +274,7 @@ TEST_F(VariablesTest, ValeursPasseesAUnFichierDeCommandes) {
   EXPECT_EQ(Niveau(0).NomsVar[3], QStringLiteral("%G"));
 }
 
-TEST_F(VariablesTest, RemiseAZeroDUnNiveau) {
+TEST_F(VariablesTest, ResettingALevel) {
   NiveauCourant = 2;
   PasseValeurs(2, {QStringLiteral("1")});
   AffecteVariable(QStringLiteral("%a"), QStringLiteral("2"));
@@ -311,7 +311,7 @@ TEST_F(VariablesTest, RemiseAZeroDUnNiveau) {
   EXPECT_EQ(r.NbCreations, 4);
 }
 
-TEST_F(VariablesTest, ValeurDUneAffectation) {
+TEST_F(VariablesTest, ValueOfAnAssignment) {
   QString nom = QStringLiteral("%A");
   StockeTexteVariable(1, nom, QStringLiteral("2"));
 
