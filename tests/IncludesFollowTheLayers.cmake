@@ -47,7 +47,6 @@ set(allowed
   "drawing/Texts.cpp interpreter/RunErrors.h"
   "drawing/Texts.cpp interpreter/RunState.h"
   "drawing/Trait.cpp interpreter/RunState.h"
-  "platform/QtEvents.cpp interpreter/RunState.h"
   "values/Colours.cpp interpreter/RunState.h"
   "values/Conditions.cpp interpreter/RunState.h"
   "values/Fields.cpp interpreter/RunState.h"

@@ -16,7 +16,6 @@ int IndiceTravail = 0;
 QString TexteTravail, TexteTravail2;
 QString ReponseInput;
 bool StopArg = false;
-bool Arret = false;
 int16_t EtatOrdre = 0;
 int NivParTexte = 0;
 bool PSetFait = false;

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/Events.h"  // the stop request, Arret
+
 constexpr int MaxSlotsVar = 64;  // the hard size of a level's variable table
 constexpr int NiveauMaxFichier = 5;
 
@@ -101,7 +103,6 @@ extern int IndiceTravail;
 extern QString TexteTravail, TexteTravail2;
 extern QString ReponseInput;
 extern bool StopArg;
-extern bool Arret;
 extern int16_t EtatOrdre;
 extern int NivParTexte;
 extern bool PSetFait;

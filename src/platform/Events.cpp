@@ -2,6 +2,8 @@
 
 #include <utility>
 
+bool Arret = false;
+
 namespace {
 
 std::function<void()>& Traitement() {

@@ -6,3 +6,7 @@
 // headless it does nothing.
 void DoEvents();
 void DefinitDoEvents(std::function<void()> f);
+
+// The stop request: set by Esc (the application-wide key filter) or a signal, read by the long
+// loops of a run, cleared by the run request.
+extern bool Arret;

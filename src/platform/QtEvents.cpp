@@ -6,7 +6,6 @@
 #include <memory>
 #include <utility>
 
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 
 namespace {
