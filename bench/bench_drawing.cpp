@@ -80,12 +80,8 @@ const std::vector<QLineF>& SegmentsPixels() {
 // The dash pieces Morvo hands its surface, in device pixels, as the recorder sees them.
 const std::vector<QLineF>& Morceaux() {
   static const std::vector<QLineF> morceaux = [] {
-    RecordingSurface enregistreur(LargeurBanc, HauteurBanc, 96.0);
-    PrepareEcran(enregistreur);
-    TraceSegments();
-    Sortie = nullptr;
     std::vector<QLineF> m;
-    for (const Primitive& p : enregistreur.Primitives())
+    for (const Primitive& p : Enregistre(PrepareEcran, TraceSegments))
       if (p.Type == Primitive::Genre::Ligne) m.emplace_back(p.Points[0], p.Points[1]);
     return m;
   }();

@@ -70,12 +70,8 @@ struct Etiquette {
 
 const std::vector<Etiquette>& Etiquettes() {
   static const std::vector<Etiquette> etiquettes = [] {
-    RecordingSurface enregistreur(LargeurBanc, HauteurBanc, 96.0);
-    PrepareEcran(enregistreur);
-    EcritEtiquettes();
-    Sortie = nullptr;
     std::vector<Etiquette> e;
-    for (const Primitive& p : enregistreur.Primitives()) {
+    for (const Primitive& p : Enregistre(PrepareEcran, EcritEtiquettes)) {
       if (p.Type != Primitive::Genre::Texte) continue;
       const QFont police = PoliceQt(p.Police, 96.0);
       const uint32_t c = p.Couleur;

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <ctime>
 #include <utility>
+#include <vector>
 
 #include "drawing/DrawState.h"
 #include "platform/PainterSurface.h"
@@ -47,6 +48,16 @@ inline QImage ImageBlanche() {
   QImage image(LargeurBanc, HauteurBanc, QImage::Format_RGB32);
   image.fill(Qt::white);
   return image;
+}
+
+// What Morvo hands its surface for one drawing, as the recorder sees it: the baselines draw these.
+template <class Prepare, class Trace>
+std::vector<Primitive> Enregistre(Prepare&& prepare, Trace&& trace) {
+  RecordingSurface enregistreur(LargeurBanc, HauteurBanc, 96.0);
+  prepare(enregistreur);
+  trace();
+  Sortie = nullptr;
+  return enregistreur.Primitives();
 }
 
 // Morvo drawing onto a screen image, on the painter surface alone (the desktop) or through a
