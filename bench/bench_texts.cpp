@@ -13,11 +13,11 @@
 #include "DrawingBench.h"
 #include "drawing/DrawState.h"
 #include "drawing/Fonts.h"
-#include "interpreter/RunState.h"
 #include "platform/FontMetrics.h"
 #include "platform/Host.h"
 #include "platform/PainterSurface.h"
 #include "platform/RecordingSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/FileWriter.h"
+#include "values/Levels.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ void PrepareImprimantePdf(QPrinter& imprimante) {
 SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
     : image_(largeur, hauteur, dpi), ecran_(largeur, hauteur, dpi, &image_), prompteur_(*this) {
   RazEtatRun();
-  RazEtatDessin();
   RazValeursShell();
   PolitiqueShell = AccordShell::Demander;
   MaxInstructions = 0;

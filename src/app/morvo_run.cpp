@@ -9,7 +9,6 @@
 
 #include "HeadlessRun.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Events.h"
 #include "platform/FileWriter.h"

@@ -12,17 +12,16 @@
 #include "drawing/DrawState.h"
 #include "drawing/Fonts.h"
 #include "drawing/Pen.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 
 namespace {
 

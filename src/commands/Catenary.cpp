@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/RunError.h"
 

@@ -9,13 +9,12 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "drawing/Device.h"
+#include "drawing/DrawState.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 

@@ -4,13 +4,12 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
-#include "interpreter/Labels.h"
-#include "interpreter/RunState.h"
 #include "platform/EditorText.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -11,9 +11,8 @@
 
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -23,7 +22,7 @@
 #include "platform/TextFile.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include "drawing/DrawState.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -7,9 +7,8 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
+#include "drawing/Points.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -18,7 +17,7 @@
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 
 namespace {

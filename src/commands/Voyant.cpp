@@ -3,13 +3,13 @@
 
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 
 namespace {
 

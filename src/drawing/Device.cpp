@@ -3,7 +3,6 @@
 #include <QVector>
 
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"

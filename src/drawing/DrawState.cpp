@@ -1,7 +1,10 @@
 #include "drawing/DrawState.h"
 
 #include "platform/Host.h"
+#include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
+#include "values/Substitution.h"
 
 OutputSurface* Sortie = nullptr;
 
@@ -37,6 +40,13 @@ float RapportAscentImpose = 0, RapportTexteBImpose = 0, RapportTexteCImpose = 0;
 
 float AngRotDeg = 0, AngRotRad = 0, AngRotDefaut = 0;
 bool AngRotDonne = false;
+
+double OrigineX = 0, OrigineY = 0;
+double OrigineBaseX = 0, OrigineBaseY = 0;
+float CTx = 0, CTy = 0;
+
+int32_t CouleurCourante = 0;
+int32_t CouleurCmd = 0;
 
 bool SortieEstEcran() {
   Hote* h = HoteCourant();
@@ -74,4 +84,43 @@ void RazEtatDessin() {
   RapportAscentImpose = RapportTexteBImpose = RapportTexteCImpose = 0;
   AngRotDeg = AngRotRad = AngRotDefaut = 0;
   AngRotDonne = false;
+  OrigineX = OrigineY = 0;
+  OrigineBaseX = OrigineBaseY = 0;
+  CTx = CTy = 0;
+  CouleurCourante = 0;
+  CouleurCmd = 0;
 }
+
+namespace {
+
+QString Coul() {
+  const int32_t c = CouleurCourante;
+  const QString motif = QStringLiteral("000");
+  return QStringLiteral("RVB ") + Format(c & 255, motif) + QStringLiteral(" ") +
+         Format((c / 256) & 255, motif) + QStringLiteral(" ") + Format(c / 65536, motif);
+}
+
+// The system variables of the drawing state, for the value layer's substitution.
+QString ValeurVariableDessin(QStringView nom) {
+  const bool ecran = SortieEstEcran();
+  if (nom == u"%ZOOM") return TexteNombre(ecran ? Shell.ZoomCourant : Shell.FacteurImpression);
+  if (nom == u"%COUL") return Coul();
+  if (nom == u"%IMP") return ecran ? QStringLiteral("0") : QStringLiteral("1");
+  const NiveauProg& nv = Niveau(NiveauCourant);
+  if (nom == u"%TAP") return TexteNombre(TailleTexte * nv.FacteurTailleP);
+  if (nom == u"%EPT") {
+    const float mm = ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp;
+    return TexteNombre(
+        static_cast<float>(ArrondiPair(static_cast<double>(nv.FacteurEpaisT * mm) * 100.0) / 100.0));
+  }
+  if (nom == u"%CTX") return TexteNombre(CTx);
+  if (nom == u"%CTY") return TexteNombre(CTy);
+  if (nom == u"%POL") return Sortie != nullptr ? Sortie->Font.Name : QString();
+  if (nom == u"%AR0") return TexteNombre(-AngRotDefaut);
+  return {};
+}
+
+// Handed over before main runs: every program that links the drawing state reads it this way.
+const bool LecteurDefini = (DefinitLecteurDessin(&ValeurVariableDessin), true);
+
+}  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
 // The output state of a run in drawing units (millimetres, y up): the current surface, the scale,
-// the pen, the rotation and the text placement ratios.
+// the pen, the rotation, the text placement ratios, the origins, the CT point and the colour.
 
 #include <QPoint>
 #include <QString>
@@ -61,6 +61,16 @@ extern float RapportAscentImpose, RapportTexteBImpose, RapportTexteCImpose;
 // Rotation of the current command and the default one (both stored negated).
 extern float AngRotDeg, AngRotRad, AngRotDefaut;
 extern bool AngRotDonne;
+
+// The current level's 0,0 in drawing units, the global origin (CentreE/CentreI/CentreEI) and the
+// CT point.
+extern double OrigineX, OrigineY;
+extern double OrigineBaseX, OrigineBaseY;
+extern float CTx, CTy;
+
+// The current colour and the colour of the command being drawn.
+extern int32_t CouleurCourante;
+extern int32_t CouleurCmd;
 
 // Millimetres per device pixel of the current surface (screen or printer).
 double MmParPixel();

@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "drawing/DrawState.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Expressions.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QStringList>
 
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

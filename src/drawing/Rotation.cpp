@@ -4,10 +4,10 @@
 
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -6,10 +6,9 @@
 
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 
 namespace {
 

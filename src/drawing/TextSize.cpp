@@ -1,12 +1,12 @@
 #include "drawing/DrawState.h"
 #include "drawing/Fonts.h"
 #include "drawing/TextCommands.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

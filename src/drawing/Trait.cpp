@@ -3,16 +3,16 @@
 
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
 #include "drawing/TextCommands.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

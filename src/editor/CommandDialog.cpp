@@ -17,13 +17,13 @@
 #include "editor/MaskLookup.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
+#include "values/Levels.h"
 
 namespace {
 

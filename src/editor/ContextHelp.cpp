@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "editor/EditorHost.h"
-#include "interpreter/RunState.h"
 #include "platform/EditorText.h"
 #include "platform/Legacy.h"
+#include "values/Levels.h"
 
 namespace {
 

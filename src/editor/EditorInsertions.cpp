@@ -9,10 +9,10 @@
 
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "values/Levels.h"
 
 namespace {
 

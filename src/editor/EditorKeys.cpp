@@ -8,8 +8,8 @@
 #include "editor/Colouring.h"
 #include "editor/EditorModel.h"
 #include "editor/ProgramEditor.h"
-#include "interpreter/RunState.h"
 #include "platform/Clipboard.h"
+#include "platform/Events.h"
 
 namespace {
 

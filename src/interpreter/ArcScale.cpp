@@ -9,16 +9,16 @@
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/EditorText.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <QFileInfo>
 
 #include "drawing/DrawState.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "interpreter/Scrambling.h"
@@ -22,7 +22,7 @@
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {
@@ -32,21 +32,6 @@ const QString MarqueBoucle = QStringLiteral("Loop");
 constexpr uint32_t VertCommentaire = 0x008000;
 
 size_t Slot(int i) { return static_cast<size_t>(i); }
-
-// The path of an existing file, its name matched without regard to case when nothing matches
-// exactly; empty when there is none.
-QString FichierExistant(const QString& chemin) {
-  if (chemin.isEmpty()) return {};
-  const QFileInfo info(chemin);
-  if (EstFichierOrdinaire(chemin)) return chemin;
-  if (!QFileInfo(info.path()).isDir()) return {};
-  return TrouveSansCasse(info.path(), info.fileName());
-}
-
-QString DossierProgramme() {
-  if (QCoreApplication::instance() == nullptr) return {};
-  return AjouteAntiSlash(QCoreApplication::applicationDirPath());
-}
 
 QString MessageProfondeur(int numero) {
   return Replace(TexteMsg(numero), QStringLiteral("%1"), QString::number(NiveauMaxFichier));
@@ -205,35 +190,6 @@ void RetablitEtatSortie(const NiveauProg& a) {
 }
 
 }  // namespace
-
-QString ResoutFichierCommande(const QString& nom) {
-  const QString f = Trim(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
-  if (f.isEmpty()) return f;
-  const bool absolu = QDir::isAbsolutePath(f);
-  const bool chemin = f.contains(QLatin1Char('/'));
-  const QString nomSeul = f.mid(f.lastIndexOf(QLatin1Char('/')) + 1);
-  const bool extension = InStrRev(nomSeul, QStringLiteral(".")) >= 2;
-  const QString programme = DossierProgramme();
-  const QString courant = AjouteAntiSlash(Shell.RepCourant);
-
-  // A relative name is first taken from the current folder, which opening a program makes its
-  // folder.
-  QStringList candidats{f};
-  if (!extension && !chemin) {
-    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat")
-              << programme + f + QStringLiteral(".dag") << courant + f + QStringLiteral(".dat")
-              << programme + f + QStringLiteral(".dat");
-  } else if (!extension) {
-    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat");
-  } else if (!absolu) {
-    candidats << courant + f << programme + f;
-  }
-  for (const QString& c : candidats) {
-    const QString trouve = FichierExistant(c);
-    if (!trouve.isEmpty()) return QFileInfo(trouve).absoluteFilePath();
-  }
-  return f;
-}
 
 int ExecFichier(int& niveau, int index, const QString& symbole) {
   const double decalPivot = DecalPivot;

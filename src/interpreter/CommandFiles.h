@@ -5,6 +5,10 @@
 
 #include <QString>
 
+// ExecFichier is the one entry point by which a command below the interpreter runs a program level:
+// the symbols of PLOTS (commands/Plot.cpp) are program texts, run one level deeper like a
+// command file. This recursion is the only include of the interpreter from a lower floor.
+//
 // Runs the file named by field 1 of ParamLigne (fields 2 and 3: its origin x, y with an optional
 // "§angle"; fields 4 and on: the values handed to it) one level below 'niveau'. index 0: FICHIER;
 // 1..60: the external command of that number in Shell.CmdExternes (field 1 is its name);
@@ -12,8 +16,3 @@
 // A file that cannot be read, or a value that cannot be handed over, is a run error of the
 // calling line.
 int ExecFichier(int& niveau, int index, const QString& symbole = {});
-
-// The file a FICHIER name stands for: the name from the current folder, then, for a relative
-// name, with ".dag" or ".dat" added, in Shell.RepCourant and in the program's own folder. The name
-// as written when nothing is found.
-QString ResoutFichierCommande(const QString& nom);

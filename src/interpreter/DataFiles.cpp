@@ -6,15 +6,16 @@
 #include <map>
 #include <memory>
 
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
 #include "platform/TextFile.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
 

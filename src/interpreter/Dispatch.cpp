@@ -9,9 +9,7 @@
 #include "interpreter/Graduations.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "interpreter/Sectors.h"
 #include "interpreter/SetupCommands.h"
@@ -20,8 +18,10 @@
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

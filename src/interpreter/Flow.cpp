@@ -4,10 +4,13 @@
 #include <optional>
 
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
 #include "values/Conditions.h"
+#include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
 

@@ -8,8 +8,6 @@
 #include "drawing/Pen.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleNumbers.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Events.h"
@@ -20,6 +18,7 @@
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 float ValeurGrad = 0;

@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
 

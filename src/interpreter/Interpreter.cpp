@@ -10,7 +10,6 @@
 #include "interpreter/DataFiles.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
@@ -19,7 +18,9 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
 

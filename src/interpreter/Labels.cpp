@@ -1,8 +1,8 @@
 #include "interpreter/Labels.h"
 
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
+#include "values/Levels.h"
 
 void ReleveEtiquettes(int niveau) {
   NiveauProg& nv = Niveau(niveau);
@@ -53,14 +53,6 @@ int32_t ChercheEtiquette(const QString& nom, int niveau) {
     if (e.Nom == nom) return e.Position;
   }
   return 0;
-}
-
-void DecaleIndex(int niveau, int32_t pos, int32_t delta) {
-  auto& table = Etiquettes[static_cast<size_t>(niveau)];
-  for (auto it = table.rbegin(); it != table.rend(); ++it) {
-    if (it->Position <= pos) break;
-    it->Position += delta;
-  }
 }
 
 void EmpileIf(int niveau) {

@@ -7,8 +7,6 @@
 void ReleveEtiquettes(int niveau);
 // Position of a label's line in the level's text, 0 when there is none.
 int32_t ChercheEtiquette(const QString& nom, int niveau);
-// Shifts the labels after a position by the characters inserted there.
-void DecaleIndex(int niveau, int32_t pos, int32_t delta);
 // Opens one block-If depth; over MaxIf is a run error.
 void EmpileIf(int niveau);
 // Clears the If state of a level (STOP, a cancelled INPUT).

@@ -5,17 +5,18 @@
 #include <cmath>
 #include <limits>
 
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
+#include "interpreter/VarList.h"
 #include "platform/EditorText.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
+#include "platform/TextFile.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
-#include "values/VarList.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "drawing/Pen.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
+#include "interpreter/VarList.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
@@ -19,7 +20,7 @@
 #include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "interpreter/RunErrors.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"

@@ -5,19 +5,19 @@
 
 #include "drawing/Cross.h"
 #include "drawing/DrawState.h"
+#include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "interpreter/Labels.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 float CTxNonTourne = 0, CTyNonTourne = 0;

@@ -5,13 +5,13 @@
 #include "drawing/DrawState.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -4,8 +4,6 @@
 #include "drawing/Fonts.h"
 #include "drawing/Rotation.h"
 #include "interpreter/Graduations.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleNumbers.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Legacy.h"
@@ -14,6 +12,7 @@
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

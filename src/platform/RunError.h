@@ -18,4 +18,20 @@ class ErreurExecution : public std::exception {
   QString raison_;
 };
 
+// The cells of the run error being raised: the detail text shown in the report, the kind ("F": a
+// missing file) and the missing file's path.
+extern QString DetailErreur;
+extern QString TypeErreur;
+extern QString FichierManquant;
+
+// Raising a run error: the detail text goes into DetailErreur, then the error unwinds to the
+// handler of the level being run, which reports it.
+[[noreturn]] void ErreurRun(const QString& detail = {});
+// A file that is missing or cannot be read (no regular file): reported with its path as a
+// missing file.
+[[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);
+
+// Clears the run-error cells.
+void RazErreurRun();
+
 [[noreturn]] inline void LeveErreurExecution(const QString& raison = {}) { throw ErreurExecution(raison); }

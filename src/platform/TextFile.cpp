@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <cstring>
 
 #include "platform/FileWriter.h"
+#include "platform/Host.h"
 #include "platform/Legacy.h"
 
 namespace {
@@ -355,4 +357,57 @@ QString LecteurLignes::Suivante() {
   if (premiere_ && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
   premiere_ = false;
   return DecodeTexte(octets);
+}
+
+QString AjouteAntiSlash(const QString& chemin) {
+  if (chemin == QStringLiteral(".") || chemin.isEmpty()) return {};
+  const QChar dernier = chemin.back();
+  if (dernier != u':' && dernier != u'/' && dernier != u'\\') return chemin + u'/';
+  return chemin;
+}
+
+QString FichierExistant(const QString& chemin) {
+  if (chemin.isEmpty()) return {};
+  const QFileInfo info(chemin);
+  if (EstFichierOrdinaire(chemin)) return chemin;
+  if (!QFileInfo(info.path()).isDir()) return {};
+  return TrouveSansCasse(info.path(), info.fileName());
+}
+
+namespace {
+
+QString DossierProgramme() {
+  if (QCoreApplication::instance() == nullptr) return {};
+  return AjouteAntiSlash(QCoreApplication::applicationDirPath());
+}
+
+}  // namespace
+
+QString ResoutFichierCommande(const QString& nom) {
+  const QString f = Trim(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (f.isEmpty()) return f;
+  const bool absolu = QDir::isAbsolutePath(f);
+  const bool chemin = f.contains(QLatin1Char('/'));
+  const QString nomSeul = f.mid(f.lastIndexOf(QLatin1Char('/')) + 1);
+  const bool extension = InStrRev(nomSeul, QStringLiteral(".")) >= 2;
+  const QString programme = DossierProgramme();
+  const QString courant = AjouteAntiSlash(Shell.RepCourant);
+
+  // A relative name is first taken from the current folder, which opening a program makes its
+  // folder.
+  QStringList candidats{f};
+  if (!extension && !chemin) {
+    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat")
+              << programme + f + QStringLiteral(".dag") << courant + f + QStringLiteral(".dat")
+              << programme + f + QStringLiteral(".dat");
+  } else if (!extension) {
+    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat");
+  } else if (!absolu) {
+    candidats << courant + f << programme + f;
+  }
+  for (const QString& c : candidats) {
+    const QString trouve = FichierExistant(c);
+    if (!trouve.isEmpty()) return QFileInfo(trouve).absoluteFilePath();
+  }
+  return f;
 }

@@ -11,7 +11,6 @@
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"

@@ -12,7 +12,6 @@
 #include "drawing/Segments.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "shell/DrawingView.h"
@@ -20,6 +19,7 @@
 #include "shell/MouseDrawing.h"
 #include "shell/QtHost.h"
 #include "values/Colours.h"
+#include "values/Levels.h"
 
 EtatSouris Souris;
 

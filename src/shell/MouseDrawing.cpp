@@ -20,7 +20,6 @@
 #include "drawing/Segments.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunReport.h"
-#include "interpreter/RunState.h"
 #include "platform/Clipboard.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

@@ -11,7 +11,7 @@
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -25,6 +25,7 @@
 #include "shell/ProgramFiles.h"
 #include "shell/QtHost.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 QString NomImprimante;
 

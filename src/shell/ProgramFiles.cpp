@@ -8,9 +8,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

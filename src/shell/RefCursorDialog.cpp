@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -23,6 +23,7 @@
 #include "shell/QtHost.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 QString TexteRefCurseur() {
   QString texte = TexteNombre(RunShell.RefCurX - RunShell.OrigineFinX) + QStringLiteral(", ") +

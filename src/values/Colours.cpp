@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <array>
 #include <initializer_list>
 
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 
 namespace {

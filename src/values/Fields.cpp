@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Expressions.h"
+#include "values/Levels.h"
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
@@ -263,13 +263,6 @@ QString MotN(const QString& texte, int& n) {
   return Mid(t, debut, (blanc == 0 ? longueur + 1 : blanc) - debut);
 }
 
-QString AjouteAntiSlash(const QString& chemin) {
-  if (chemin == QStringLiteral(".") || chemin.isEmpty()) return {};
-  const QChar dernier = chemin.back();
-  if (dernier != u':' && dernier != u'/' && dernier != u'\\') return chemin + u'/';
-  return chemin;
-}
-
 int CompteOccurrences(const QString& texte, const QString& motif) {
   if (motif.isEmpty()) return 0;
   int compte = 0;
@@ -287,3 +280,8 @@ int16_t MaxEntier(float a, float b) { return VersEntier16(b > a ? b : a); }
 float Mini(double a, double b) { return VersSingle(a > b ? b : a); }
 
 float Maxi(double a, double b) { return VersSingle(a < b ? b : a); }
+
+void ErreurNonInitialisee(const QString& texte) {
+  DetailErreur = texte + TexteNonInitialise();
+  throw ErreurExecution();
+}

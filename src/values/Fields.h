@@ -28,7 +28,6 @@ int NbSousParams(const QString& texte);
 QString NomCommande(const QString& texte);
 QString MotN(const QString& texte, int& n);
 inline QString MotN(const QString& texte, int&& n) { return MotN(texte, n); }
-QString AjouteAntiSlash(const QString& chemin);
 int CompteOccurrences(const QString& texte, const QString& motif);
 int16_t MaxEntier(float a, float b);
 float Mini(double a, double b);
@@ -43,3 +42,6 @@ extern AnalyseParamT AnalyseParam;
 
 // " : non initialisée / not initialized / nicht initialisiert" and two CR LF.
 QString TexteNonInitialise();
+// The unknown-variable detail: the text, " : non initialisée / not initialized / nicht
+// initialisiert" and two CR LF.
+[[noreturn]] void ErreurNonInitialisee(const QString& texte);

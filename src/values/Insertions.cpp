@@ -1,11 +1,11 @@
 #include "values/Insertions.h"
 
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Conditions.h"
 #include "values/Expressions.h"
+#include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 
 namespace {

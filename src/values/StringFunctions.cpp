@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

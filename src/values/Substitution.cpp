@@ -4,14 +4,11 @@
 #include <QLocale>
 #include <algorithm>
 
-#include "drawing/DrawState.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
-#include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {
@@ -25,6 +22,8 @@ const QString Protection = QStringLiteral("$£µ");
 const QString NomsCaracteres = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_");
 
 int Profondeur = 0;
+
+LecteurVariableDessin LecteurDessin = nullptr;
 
 QString DebutTexte(const QString& texte) {
   return texte.size() > 80 ? Left(texte, 80) + QStringLiteral("...") : texte;
@@ -131,13 +130,6 @@ QString Dossier(const QString& chemin) {
   return k < 0 ? chemin : chemin.left(k + 1);
 }
 
-QString Coul() {
-  const int32_t c = CouleurCourante;
-  const QString motif = QStringLiteral("000");
-  return QStringLiteral("RVB ") + Format(c & 255, motif) + QStringLiteral(" ") +
-         Format((c / 256) & 255, motif) + QStringLiteral(" ") + Format(c / 65536, motif);
-}
-
 QString Origine(const std::optional<double>& o) { return o ? TexteNombre(*o) : QStringLiteral("0"); }
 
 // The value of the text's leading variable name, or the control character.
@@ -155,33 +147,19 @@ struct VariableSysteme {
 // The value of a system variable named exactly by nom (upper case).
 QString ValeurSysteme(const QString& nom, const QString& texte) {
   NiveauProg& nv = NiveauActuel();
-  const bool ecran = SortieEstEcran();
   if (nom == u"%IREC") return QString::number(NiveauCourant);
   if (nom == u"%FILE") return SansDossier(NiveauCourant == 1 ? Shell.NomFichier : nv.Fichier);
   if (nom == u"%FIL1") return NiveauCourant == 1 ? QString() : SansDossier(Shell.NomFichier);
   if (nom == u"%PATH") return Dossier(Shell.NomFichier);
   if (nom == u"%DATE") return QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-  if (nom == u"%ZOOM") return TexteNombre(ecran ? Shell.ZoomCourant : Shell.FacteurImpression);
   if (nom == u"%FCMM") return TexteNombre(Shell.FacteurMm);
-  if (nom == u"%COUL") return Coul();
-  if (nom == u"%IMP") return ecran ? QStringLiteral("0") : QStringLiteral("1");
   if (nom == u"%EOF") return nv.FicDonnees.isEmpty() ? QStringLiteral("1") : QStringLiteral("0");
-  if (nom == u"%TAP") return TexteNombre(TailleTexte * nv.FacteurTailleP);
-  if (nom == u"%EPT") {
-    const float mm = ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp;
-    return TexteNombre(
-        static_cast<float>(ArrondiPair(static_cast<double>(nv.FacteurEpaisT * mm) * 100.0) / 100.0));
-  }
   if (nom == u"%CEX") return Origine(nv.OrigineX);
   if (nom == u"%CEY") return Origine(nv.OrigineY);
-  if (nom == u"%CTX") return TexteNombre(CTx);
-  if (nom == u"%CTY") return TexteNombre(CTy);
-  if (nom == u"%POL") return Sortie != nullptr ? Sortie->Font.Name : QString();
-  if (nom == u"%AR0") return TexteNombre(-AngRotDefaut);
   if (nom == u"%CR") return ValeurOuCaractere(texte, QChar(13));
   if (nom == u"%LF") return ValeurOuCaractere(ParamLigne, QChar(10));
   if (nom == u"%PI") return QStringLiteral("3.14159265358979");
-  return {};
+  return LecteurDessin != nullptr ? LecteurDessin(nom) : QString();
 }
 
 const VariableSysteme Noms5[] = {{"%IREC", false}, {"%FILE", false}, {"%FIL1", false}, {"%PATH", false},
@@ -395,3 +373,5 @@ bool SubstitueVariables(QString& texte) {
   if (texte.contains(Protection[0])) texte = Replace(texte, Protection, QStringLiteral("%"));
   return inconnu;
 }
+
+void DefinitLecteurDessin(LecteurVariableDessin lecteur) { LecteurDessin = lecteur; }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 
 namespace {
 

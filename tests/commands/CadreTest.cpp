@@ -8,9 +8,10 @@
 #include "CommandsFixture.h"
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 
 namespace {
 

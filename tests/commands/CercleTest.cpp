@@ -10,10 +10,10 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "CommandsFixture.h"
 #include "commands/Catenary.h"
-#include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/RunError.h"
 
 namespace {

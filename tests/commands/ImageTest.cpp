@@ -9,9 +9,9 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/OutputSurface.h"
 
 namespace {

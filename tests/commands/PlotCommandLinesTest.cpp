@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "CommandsFixture.h"
-#include "interpreter/RunState.h"
+#include "drawing/DrawState.h"
 #include "platform/Host.h"
 
 namespace {

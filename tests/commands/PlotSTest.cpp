@@ -10,7 +10,6 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"

@@ -10,8 +10,8 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
+#include "values/Levels.h"
 
 namespace {
 

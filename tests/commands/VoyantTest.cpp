@@ -5,8 +5,8 @@
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

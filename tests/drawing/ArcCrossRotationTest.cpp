@@ -10,7 +10,7 @@
 #include "drawing/DrawState.h"
 #include "drawing/Rotation.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
+#include "platform/Events.h"
 #include "platform/RunError.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
-#include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"

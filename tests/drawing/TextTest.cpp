@@ -10,10 +10,10 @@
 #include "drawing/DrawState.h"
 #include "drawing/Fonts.h"
 #include "drawing/TextCommands.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 
 namespace {
 

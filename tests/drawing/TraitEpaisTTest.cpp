@@ -11,8 +11,8 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
-#include "interpreter/RunState.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "HeadlessRun.h"
 #include "drawing/DrawState.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "interpreter/Scrambling.h"
 #include "platform/Events.h"

@@ -12,6 +12,7 @@
 #include "values/Conditions.h"
 #include "values/Expressions.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
 

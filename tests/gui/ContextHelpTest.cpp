@@ -3,11 +3,11 @@
 
 #include "WindowFixture.h"
 #include "editor/ContextHelp.h"
-#include "interpreter/RunState.h"
 #include "platform/EditorText.h"
 #include "shell/Help.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
+#include "values/Levels.h"
 
 namespace {
 

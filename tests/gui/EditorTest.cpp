@@ -11,9 +11,9 @@
 #include "editor/Colouring.h"
 #include "editor/Keywords.h"
 #include "editor/ProgramEditor.h"
-#include "interpreter/RunState.h"
 #include "platform/Clipboard.h"
 #include "platform/EditorText.h"
+#include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/Prompter.h"
 

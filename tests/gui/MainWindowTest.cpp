@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "WindowFixture.h"
+#include "platform/Events.h"
 #include "shell/DrawingView.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"

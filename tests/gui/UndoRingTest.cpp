@@ -15,6 +15,7 @@
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
 #include "platform/EditorText.h"
+#include "platform/Events.h"
 #include "platform/Prompter.h"
 #include "shell/ZoomDialog.h"
 

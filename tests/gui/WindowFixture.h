@@ -29,6 +29,7 @@
 #include "shell/MainWindow.h"
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
+#include "values/Levels.h"
 
 // Answers the file dialogs from queues (an empty queue cancels) and records what was asked.
 class DialoguesScriptes : public DialoguesFichiers {
@@ -123,7 +124,6 @@ class WindowFixture : public ConfigFixture {
     ancienHome_ = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home_.path()));
     RazEtatRun();
-    RazEtatDessin();
     RazImprimante();
     FichierCourant.clear();
     FormeProgramme = FormeTexte();

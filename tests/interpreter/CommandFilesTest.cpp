@@ -11,7 +11,6 @@
 
 #include "RunFixture.h"
 #include "interpreter/CommandFiles.h"
-#include "interpreter/RunState.h"
 #include "interpreter/Scrambling.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"

@@ -5,9 +5,10 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
+#include "interpreter/RunErrors.h"
+#include "interpreter/VarList.h"
 #include "platform/StringTable.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

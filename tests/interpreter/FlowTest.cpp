@@ -4,8 +4,8 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
 #include "platform/StringTable.h"
+#include "values/Levels.h"
 
 namespace {
 

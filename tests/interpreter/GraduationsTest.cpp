@@ -11,10 +11,10 @@
 #include "drawing/DrawState.h"
 #include "drawing/DrawingFixture.h"
 #include "interpreter/Graduations.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Events.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

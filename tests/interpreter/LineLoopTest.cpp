@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "RunFixture.h"
-#include "interpreter/RunState.h"
 #include "platform/StringTable.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunState.h"
+#include "interpreter/VarList.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

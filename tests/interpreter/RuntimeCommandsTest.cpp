@@ -18,11 +18,11 @@
 
 #include "FullDisk.h"
 #include "RunFixture.h"
-#include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
+#include "interpreter/VarList.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include "RunFixture.h"
 #include "drawing/DrawState.h"
 #include "interpreter/Labels.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "interpreter/SetupCommands.h"
 #include "platform/Host.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

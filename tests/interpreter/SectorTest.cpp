@@ -9,10 +9,10 @@
 
 #include "RunFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Host.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

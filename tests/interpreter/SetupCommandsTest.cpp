@@ -9,12 +9,12 @@
 
 #include "RunFixture.h"
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "interpreter/SetupCommands.h"
+#include "interpreter/VarList.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

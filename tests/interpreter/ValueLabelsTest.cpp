@@ -12,9 +12,9 @@
 #include "drawing/DrawState.h"
 #include "drawing/DrawingFixture.h"
 #include "interpreter/Graduations.h"
-#include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "RunFixture.h"
 
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 void RunFixture::OuvreDans(const QString& dossier) {

@@ -3,6 +3,7 @@
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
 #include "values/Colours.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
 #include "values/Conditions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -3,7 +3,9 @@
 #include "interpreter/RunState.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/TextFile.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "platform/Clipboard.h"
 #include "platform/RunError.h"
 #include "values/Insertions.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

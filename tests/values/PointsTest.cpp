@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "drawing/DrawState.h"
+#include "drawing/Points.h"
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
-#include "values/Points.h"
+#include "values/Levels.h"
 #include "values/Variables.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include "RunFixture.h"
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 #include "values/StringFunctions.h"
 #include "values/Variables.h"
 

@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 #include "values/Variables.h"
 

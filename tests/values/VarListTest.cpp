@@ -5,9 +5,10 @@
 
 #include "drawing/DrawState.h"
 #include "interpreter/RunState.h"
+#include "interpreter/VarList.h"
 #include "platform/Host.h"
 #include "platform/RecordingSurface.h"
-#include "values/VarList.h"
+#include "values/Levels.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "values/VarList.h"
+#include "interpreter/VarList.h"
 
 #include <QDate>
 #include <QLocale>
@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "drawing/DrawState.h"
-#include "interpreter/RunState.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "values/Levels.h"
 
 namespace {
 

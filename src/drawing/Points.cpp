@@ -1,12 +1,12 @@
-#include "values/Points.h"
+#include "drawing/Points.h"
 
 #include <cmath>
 
 #include "drawing/DrawState.h"
-#include "interpreter/RunErrors.h"
-#include "interpreter/RunState.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 #include "values/Substitution.h"
 
 namespace {

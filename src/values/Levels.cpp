@@ -1,0 +1,95 @@
+#include "values/Levels.h"
+
+#include "platform/Legacy.h"
+#include "platform/RunError.h"
+
+std::vector<NiveauProg> Niveaux;
+int NiveauCourant = 0;
+std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;
+
+QString SepParam = QStringLiteral(",");
+QString SepSousParam = QStringLiteral("§");
+QString ParamLigne;
+QString OperateurAffect;
+int IndiceTravail = 0;
+bool StopArg = false;
+int16_t EtatOrdre = 0;
+int NivParTexte = 0;
+int SlotListe = 0;
+int ChampListe = 0;
+int PosEgal = 0;
+
+namespace {
+
+uint32_t HacheMaj(QStringView nom) {
+  uint32_t h = 2166136261u;
+  for (const QChar c : nom) h = (h ^ MajCar(c).unicode()) * 16777619u;
+  return h;
+}
+
+bool MemeNomMaj(QStringView a, const QString& b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype k = 0; k < a.size(); ++k) {
+    if (MajCar(a[k]) != MajCar(b[k])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void NomsVariables::Construit() const {
+  index_.fill(0);
+  for (size_t s = 1; s < noms_.size(); ++s) {
+    size_t i = HacheMaj(noms_[s]) % TailleIndex;
+    // A name already indexed keeps its first slot.
+    while (index_[i] != 0 && !MemeNomMaj(noms_[s], noms_[index_[i]])) i = (i + 1) % TailleIndex;
+    if (index_[i] == 0) index_[i] = static_cast<uint8_t>(s);
+  }
+  aJour_ = true;
+}
+
+int NomsVariables::Cherche(QStringView nom, int dernier) const {
+  if (!aJour_) Construit();
+  for (size_t i = HacheMaj(nom) % TailleIndex; index_[i] != 0; i = (i + 1) % TailleIndex) {
+    const int s = index_[i];
+    if (MemeNomMaj(nom, noms_[static_cast<size_t>(s)])) return s <= dernier ? s : 0;
+  }
+  return 0;
+}
+
+NiveauProg& Niveau(int niveau) {
+  if (niveau < 0 || niveau >= static_cast<int>(Niveaux.size())) {
+    LeveErreurExecution(QStringLiteral("subscript out of range"));
+  }
+  return Niveaux[static_cast<size_t>(niveau)];
+}
+
+void DimensionneNiveaux(int dernier) {
+  Niveaux.clear();
+  Niveaux.resize(static_cast<size_t>(dernier + 1));
+}
+
+void DecaleIndex(int niveau, int32_t pos, int32_t delta) {
+  auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  for (auto it = table.rbegin(); it != table.rend(); ++it) {
+    if (it->Position <= pos) break;
+    it->Position += delta;
+  }
+}
+
+void RazEtatNiveaux() {
+  DimensionneNiveaux(6);
+  NiveauCourant = 0;
+  for (auto& e : Etiquettes) e.clear();
+  SepParam = QStringLiteral(",");
+  SepSousParam = QStringLiteral("§");
+  ParamLigne.clear();
+  OperateurAffect.clear();
+  IndiceTravail = 0;
+  StopArg = false;
+  EtatOrdre = 0;
+  NivParTexte = 0;
+  SlotListe = 0;
+  ChampListe = 0;
+  PosEgal = 0;
+}

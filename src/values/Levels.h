@@ -1,0 +1,114 @@
+#pragma once
+
+// The program levels of a run: each level's text and reading position, its variable slots, its
+// labels, its open data file and the output state it saved, with the run-wide cells of the line
+// being read. The value layer reads and writes them; everything above it shares them.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+constexpr int MaxSlotsVar = 64;  // the hard size of a level's variable table
+constexpr int NiveauMaxFichier = 5;
+
+// The names of a level's variable slots 1..64 with an index from the upper-cased name to the
+// first slot that bears it. Any write access to a name drops the index; the next lookup builds it
+// again.
+class NomsVariables {
+ public:
+  const QString& operator[](size_t slot) const { return noms_[slot]; }
+  QString& operator[](size_t slot) {
+    aJour_ = false;
+    return noms_[slot];
+  }
+  // The first slot whose name, upper-cased, equals nom upper-cased; 0 when it is above dernier
+  // or when there is none.
+  int Cherche(QStringView nom, int dernier) const;
+
+ private:
+  static constexpr size_t TailleIndex = 128;  // twice the slots: short probe runs
+  std::array<QString, MaxSlotsVar + 1> noms_;
+  mutable std::array<uint8_t, TailleIndex> index_{};
+  mutable bool aJour_ = false;
+  void Construit() const;
+};
+
+struct NiveauProg {
+  QString Fichier;
+  QString Texte;
+  int PosLecture = 0;  // 1-based; positions stay within 16 bits (checked where they move)
+  int PosFinLigne = 0;
+  QString MotCle;
+  QString Ligne;
+  int DebutInstr = 0;
+  int FinInstr = 0;
+  std::optional<double> OrigineX, OrigineY;  // empty = none
+  float CTxNiveau = 0, CTyNiveau = 0;
+  float Exposant = 0;
+  float FacteurEpaisT = 0;
+  QString SavPolice;
+  float SavFontSize = 0, SavTailleP = 0;
+  float FacteurTailleP = 0;
+  QString SavStyle;
+  int32_t SavCouleur = 0;
+  int NbVar = 0;
+  bool EchelleLog = false;
+  NomsVariables NomsVar;                            // slots 1..64
+  std::array<QString, MaxSlotsVar + 1> ValeursVar;  // slots 1..64
+  std::array<uint8_t, MaxSlotsVar + 1> MarquesVar{};
+  int NbCreations = 0;
+  int16_t SavTypeBout = 0;
+  std::array<float, 4> SavTirets{};
+  int16_t SavPhase = 0;
+  float SavFinX = 0, SavFinY = 0;
+  QString FicDonnees;
+  int NumFicDonnees = 0;
+  QString LigneDonnees, LigneLue;
+  QString MarqueDebut, MarqueFin;
+  QString CarComment;
+  int ProfIf = 0;
+  std::array<bool, 5> IfSaute{}, IfFait{}, IfOuvert{};
+  int MaxVar = 0;
+  int MaxIf = 0;
+  int32_t MaxPlot = 0;
+  QString SepParam, SepSousParam;
+  float AngRotNiveau = 0;
+};
+
+struct Etiquette {
+  QString Nom;
+  int32_t Position = 0;
+};
+
+// ---- the levels ----
+extern std::vector<NiveauProg> Niveaux;
+extern int NiveauCourant;
+// The record of a level; an index outside the array raises a run error (subscript out of range).
+NiveauProg& Niveau(int niveau);
+// Sizes the array with indices 0..dernier, all records empty.
+void DimensionneNiveaux(int dernier);
+
+// ---- labels, per level 1..5 ----
+extern std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;  // levels 0..6
+
+// Shifts the labels of a level after a position by the characters inserted there.
+void DecaleIndex(int niveau, int32_t pos, int32_t delta);
+
+// ---- run-wide cells of the line being read ----
+extern QString SepParam, SepSousParam;  // "," and "§" at the head of every level
+extern QString ParamLigne;
+extern QString OperateurAffect;
+extern int IndiceTravail;
+extern bool StopArg;
+extern int16_t EtatOrdre;  // the command-order flags: which commands have run before this line
+extern int NivParTexte;
+// The list-valued variable whose fields a repeating command iterates (slot 0 = none), the field in
+// use, and the scan cell that the "VAR(" pass leaves on the ")" of its leftmost reference.
+extern int SlotListe;
+extern int ChampListe;
+extern int PosEgal;
+
+// Empties the levels and their labels and clears the cells above.
+void RazEtatNiveaux();
