@@ -1,5 +1,6 @@
 
 #include "drawing/DrawState.h"
+#include "interpreter/ScaleState.h"
 #include "platform/Events.h"
 #include "platform/RunError.h"
 #include "values/Levels.h"
@@ -14,6 +15,7 @@ void RazEtatRun() {
   RazEtatNiveaux();
   RazErreurRun();
   RazEtatDessin();
+  RazEtatEchelle();
   LigneBrute.clear();
   TexteTravail.clear();
   TexteTravail2.clear();

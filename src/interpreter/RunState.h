@@ -12,6 +12,7 @@ extern QString ReponseInput;
 extern bool PSetFait;
 extern int NumFicAjout;
 
-// Clears the state of a run in every layer: the levels, the run-error cells, the drawing state and
-// the cells above (a new session and the tests call it).
+// Clears the state of a run in every layer, each through its own reset: the levels, the run-error
+// cells, the drawing state, the scale state and the cells above (a new session and the tests call
+// it).
 void RazEtatRun();
