@@ -13,7 +13,6 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
-#include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/MainWindow.h"

@@ -12,7 +12,6 @@
 #include "drawing/TextCommands.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
-#include "platform/RunError.h"
 #include "values/Levels.h"
 
 namespace {
