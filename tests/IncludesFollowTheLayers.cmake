@@ -40,11 +40,11 @@ endforeach()
 if(faults)
   message(FATAL_ERROR "includes that run upward:${faults}")
 endif()
-# An entry whose include has gone is left over: take it off the list.
+# An entry whose include has gone is left over: the exception must go with it.
 foreach(entry ${allowed})
   list(FIND seen "${entry}" there)
   if(there LESS 0)
-    message(WARNING "no longer included, remove from the list: ${entry}")
+    message(FATAL_ERROR "no longer included, remove from the list: ${entry}")
   endif()
 endforeach()
 message(STATUS "no new include runs upward")

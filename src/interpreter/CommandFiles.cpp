@@ -1,6 +1,5 @@
 #include "interpreter/CommandFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 

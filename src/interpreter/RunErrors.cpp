@@ -1,3 +1,4 @@
+#include "interpreter/RunErrors.h"
 
 #include "platform/RunError.h"
 #include "values/Levels.h"

@@ -1,3 +1,4 @@
+#include "interpreter/RunState.h"
 
 #include "drawing/DrawState.h"
 #include "interpreter/ScaleState.h"

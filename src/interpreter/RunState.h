@@ -12,7 +12,7 @@ extern QString ReponseInput;
 extern bool PSetFait;
 extern int NumFicAjout;
 
-// Clears the state of a run in every layer, each through its own reset: the levels, the run-error
-// cells, the drawing state, the scale state and the cells above (a new session and the tests call
-// it).
+// Clears the run state that each layer owns, through that layer's own reset: the levels and line
+// cells, the run-error cells, the drawing state, the scale state, the stop request and the cells
+// above. A new session and the tests call it; the shell values have their own RazValeursShell.
 void RazEtatRun();

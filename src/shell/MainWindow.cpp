@@ -22,7 +22,6 @@
 #include "editor/SyntaxHints.h"
 #include "editor/UndoRing.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunErrors.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"

@@ -23,7 +23,7 @@ const QString NomsCaracteres = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456
 
 int Profondeur = 0;
 
-LecteurVariableDessin LecteurDessin = nullptr;
+constinit LecteurVariableDessin LecteurDessin = nullptr;
 
 QString DebutTexte(const QString& texte) {
   return texte.size() > 80 ? Left(texte, 80) + QStringLiteral("...") : texte;

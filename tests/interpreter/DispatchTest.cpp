@@ -5,7 +5,6 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/RunErrors.h"
 #include "interpreter/VarList.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
