@@ -1,6 +1,8 @@
 #include "platform/RecordingSurface.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "platform/FontMetrics.h"
 #include "platform/PainterSurface.h"
@@ -73,7 +75,64 @@ QString LigneJournal(const Primitive& p) {
   return {};
 }
 
+// The log's number, formatted straight into a buffer, as NombreJournal writes it. A value halfway
+// between two hundredths (an odd number of eighths) and the exponent form are left to NombreJournal,
+// whose rounding they depend on.
+void AjouteNombre(std::string& s, double v) {
+  s += ' ';
+  const double huitiemes = v * 8;
+  if (std::fabs(v) < 1e15 && !(huitiemes == std::trunc(huitiemes) && std::fmod(huitiemes, 2.0) != 0)) {
+    char texte[32];
+    const char* fin = std::to_chars(texte, texte + sizeof texte, v, std::chars_format::fixed, 2).ptr;
+    if (fin - texte == 5 && std::memcmp(texte, "-0.00", 5) == 0)
+      s += "0.00";
+    else
+      s.append(texte, static_cast<size_t>(fin - texte));
+    return;
+  }
+  s += NombreJournal(v).toStdString();
+}
+
+void AjouteEntier(std::string& s, long long n) {
+  char texte[24];
+  s.append(texte, static_cast<size_t>(std::to_chars(texte, texte + sizeof texte, n).ptr - texte));
+}
+
+// " #RRGGBB W": the colour and the pen width.
+void AjouteCouleurLargeur(std::string& s, uint32_t couleur, int largeur) {
+  static constexpr char chiffres[] = "0123456789ABCDEF";
+  char texte[8] = {' ', '#'};
+  for (int i = 0; i < 3; ++i) {
+    const unsigned octet = (couleur >> (8 * i)) & 0xFF;
+    texte[2 + 2 * i] = chiffres[octet >> 4];
+    texte[3 + 2 * i] = chiffres[octet & 0xF];
+  }
+  s.append(texte, 8);
+  s += ' ';
+  AjouteEntier(s, largeur);
+}
+
+void AjouteRemplissage(std::string& s, int fillStyle, uint32_t fillColor) {
+  if (fillStyle != 0) {
+    s += " -";
+    return;
+  }
+  s += ' ';
+  s += TexteCouleurHex(fillColor).toStdString();
+}
+
 }  // namespace
+
+void FluxJournal::Ajoute(const QString& ligne) {
+  tampon_ += ligne.toStdString();
+  FinLigne();
+}
+
+void FluxJournal::Vide() {
+  if (tampon_.empty()) return;
+  Ecrit(tampon_.data(), tampon_.size());
+  tampon_.clear();
+}
 
 RecordingSurface::RecordingSurface(int largeur, int hauteur, double dpi, OutputSurface* cible)
     : dpi_(dpi), cible_(cible), polices_(dpi) {
@@ -96,7 +155,12 @@ Primitive RecordingSurface::Nouvelle(Primitive::Genre genre) const {
   return p;
 }
 
-void RecordingSurface::Enregistre(Primitive primitive) { primitives_.push_back(std::move(primitive)); }
+void RecordingSurface::Enregistre(Primitive primitive) {
+  if (flux_ && primitive.Type != Primitive::Genre::Ligne && primitive.Type != Primitive::Genre::Cercle &&
+      primitive.Type != Primitive::Genre::Polygone)
+    flux_->Ajoute(LigneJournal(primitive));
+  if (garde_) primitives_.push_back(std::move(primitive));
+}
 
 const QStringList& RecordingSurface::Journal() const {
   // Written when asked for: most runs draw far more than anyone reads.
@@ -122,10 +186,46 @@ void RecordingSurface::SynchroniseCible() {
   c.CurrentY = CurrentY;
 }
 
+void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
+  std::string& s = flux_->Tampon();
+  s += "line";
+  AjouteNombre(s, x1);
+  AjouteNombre(s, y1);
+  AjouteNombre(s, x2);
+  AjouteNombre(s, y2);
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  flux_->FinLigne();
+}
+
+void RecordingSurface::EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin) {
+  std::string& s = flux_->Tampon();
+  s += "circle";
+  for (const double v : {cx, cy, rx, ry, debut, fin}) AjouteNombre(s, v);
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  AjouteRemplissage(s, FillStyle, FillColor);
+  flux_->FinLigne();
+}
+
+void RecordingSurface::EcritPolygone(const QVector<QPointF>& points) {
+  std::string& s = flux_->Tampon();
+  s += "polygon ";
+  AjouteEntier(s, points.size());
+  for (const QPointF& point : points) {
+    AjouteNombre(s, point.x());
+    AjouteNombre(s, point.y());
+  }
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  AjouteRemplissage(s, FillStyle, FillColor);
+  flux_->FinLigne();
+}
+
 void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
-  Primitive p = Nouvelle(Primitive::Genre::Ligne);
-  p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
-  Enregistre(std::move(p));
+  if (flux_) EcritLigne(x1, y1, x2, y2);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Ligne);
+    p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Ligne(x1, y1, x2, y2);
@@ -134,13 +234,16 @@ void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
 
 void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double debut, double fin) {
   VerifieAnglesCercle(debut, fin);
-  Primitive p = Nouvelle(Primitive::Genre::Cercle);
-  p.Points = {QPointF(cx, cy)};
-  p.Rx = rx;
-  p.Ry = ry;
-  p.Debut = debut;
-  p.Fin = fin;
-  Enregistre(std::move(p));
+  if (flux_) EcritCercle(cx, cy, rx, ry, debut, fin);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Cercle);
+    p.Points = {QPointF(cx, cy)};
+    p.Rx = rx;
+    p.Ry = ry;
+    p.Debut = debut;
+    p.Fin = fin;
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Cercle(cx, cy, rx, ry, debut, fin);
@@ -148,9 +251,12 @@ void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double
 }
 
 void RecordingSurface::Polygone(const QVector<QPointF>& points) {
-  Primitive p = Nouvelle(Primitive::Genre::Polygone);
-  p.Points = points;
-  Enregistre(std::move(p));
+  if (flux_) EcritPolygone(points);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Polygone);
+    p.Points = points;
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Polygone(points);
