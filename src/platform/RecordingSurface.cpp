@@ -75,14 +75,52 @@ QString LigneJournal(const Primitive& p) {
   return {};
 }
 
-// The log's number, formatted straight into a buffer, as NombreJournal writes it. A value halfway
+// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
+// hundredths, is far from halfway between two of them (most are): the end of what was written, or
+// nullptr, having written nothing, when the exact conversions must decide.
+char* EcritCentiemes(char* p, double v) {
+  const double centiemes = v * 100;
+  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
+  // Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
+  constexpr double Decale = 6755399441055744.0;
+  const double arrondi = (centiemes + Decale) - Decale;
+  if (!(std::fabs(std::fabs(centiemes - arrondi) - 0.5) > 1e-6)) return nullptr;
+  *p++ = ' ';
+  if (arrondi < 0) *p++ = '-';
+  auto n = static_cast<uint32_t>(std::fabs(arrondi));
+  static constexpr char paires[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  // Written backwards straight into place: the length is known first.
+  int entiers = 1;
+  for (uint32_t m = n / 100; m >= 10; m /= 10) ++entiers;
+  char* fin = p + entiers + 3;
+  char* c = fin;
+  const uint32_t deux = n % 100;
+  n /= 100;
+  *--c = paires[2 * deux + 1];
+  *--c = paires[2 * deux];
+  *--c = '.';
+  do {
+    *--c = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n > 0);
+  return fin;
+}
+
+// The log's number, formatted straight into a buffer as NombreJournal writes it. A value halfway
 // between two hundredths (an odd number of eighths) and the exponent form are left to NombreJournal,
 // whose rounding they depend on.
 void AjouteNombre(std::string& s, double v) {
+  char texte[40];
+  if (const char* fin = EcritCentiemes(texte, v)) {
+    s.append(texte, static_cast<size_t>(fin - texte));
+    return;
+  }
   s += ' ';
   const double huitiemes = v * 8;
   if (std::fabs(v) < 1e15 && !(huitiemes == std::trunc(huitiemes) && std::fmod(huitiemes, 2.0) != 0)) {
-    char texte[32];
     const char* fin = std::to_chars(texte, texte + sizeof texte, v, std::chars_format::fixed, 2).ptr;
     if (fin - texte == 5 && std::memcmp(texte, "-0.00", 5) == 0)
       s += "0.00";
@@ -176,7 +214,12 @@ void RecordingSurface::SynchroniseCible() {
   c.FillStyle = FillStyle;
   c.DrawWidth = DrawWidth;
   c.DrawMode = DrawMode;
-  c.Font = Font;
+  // The font's name is the same text primitive after primitive: shared, it is not copied again.
+  if (!c.Font.Name.isSharedWith(Font.Name)) c.Font.Name = Font.Name;
+  c.Font.Size = Font.Size;
+  c.Font.Bold = Font.Bold;
+  c.Font.Italic = Font.Italic;
+  c.Font.Underline = Font.Underline;
   if (c.ScaleMode() != ScaleMode()) c.SetScaleMode(ScaleMode());
   c.ScaleLeft = ScaleLeft;
   c.ScaleTop = ScaleTop;
@@ -187,12 +230,31 @@ void RecordingSurface::SynchroniseCible() {
 }
 
 void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
+  // The whole line composed at once, unless a number needs the exact conversions.
+  char texte[128];
+  std::memcpy(texte, "line", 4);
+  char* p = texte + 4;
+  for (const double v : {x1, y1, x2, y2}) {
+    if (p) p = EcritCentiemes(p, v);
+  }
+  if (p && DrawWidth >= 0 && DrawWidth < 1000000) {
+    static constexpr char hexa[] = "0123456789ABCDEF";
+    *p++ = ' ';
+    *p++ = '#';
+    for (int i = 0; i < 3; ++i) {
+      const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
+      *p++ = hexa[octet >> 4];
+      *p++ = hexa[octet & 0xF];
+    }
+    *p++ = ' ';
+    p = std::to_chars(p, texte + sizeof texte, DrawWidth).ptr;
+    *p++ = '\n';
+    flux_->AjouteLigneFinie(texte, static_cast<size_t>(p - texte));
+    return;
+  }
   std::string& s = flux_->Tampon();
   s += "line";
-  AjouteNombre(s, x1);
-  AjouteNombre(s, y1);
-  AjouteNombre(s, x2);
-  AjouteNombre(s, y2);
+  for (const double v : {x1, y1, x2, y2}) AjouteNombre(s, v);
   AjouteCouleurLargeur(s, ForeColor, DrawWidth);
   flux_->FinLigne();
 }

@@ -41,6 +41,12 @@ class FluxJournal {
     ++lignes_;
     if (tampon_.size() >= TailleTampon) Vide();
   }
+  // Adds one whole line given with its end.
+  void AjouteLigneFinie(const char* octets, size_t taille) {
+    tampon_.append(octets, taille);
+    ++lignes_;
+    if (tampon_.size() >= TailleTampon) Vide();
+  }
   // Hands on what is buffered.
   void Vide();
   long long NbLignes() const { return lignes_; }
