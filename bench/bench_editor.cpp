@@ -1,9 +1,13 @@
-// The program editor on long texts: colouring a whole text of 5,000 lines (Ctrl+K) and Replace
-// all over 1,000 hits, in the editor widget itself.
+// The program editor on long texts: colouring a whole text of 5,000 lines (Ctrl+K), Replace all
+// over 1,000 hits and typing one character, in the editor widget itself.
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include "editor/FindDialog.h"
 #include "editor/ProgramEditor.h"
@@ -82,5 +86,52 @@ void BM_RemplacerTout1000(benchmark::State& etat) {
   DefinitDialogues(nullptr);
 }
 BENCHMARK(BM_RemplacerTout1000)->Unit(benchmark::kMillisecond);
+
+// One character typed, its key press and release through the editor's own event handling with the
+// undo ring following the keys as in the main window, at the end of a line in the middle of a
+// program of `lignes` lines. Every 100 characters the typed run is taken out again, off the clock.
+void TapeDans(benchmark::State& etat, int lignes) {
+  EditeurProgramme editeur;
+  editeur.resize(600, 800);
+  editeur.show();
+  AnneauAnnulation annulation(editeur);
+  editeur.RegleAnnulation = [&](int code, int shift) { annulation.RegleTouche(code, shift); };
+  editeur.TexteCharge = [&] { annulation.Reinitialise(); };
+  editeur.ChargeTexte(Programme(lignes));
+  // An assignment line ("%x = %x + 1") about the middle.
+  const int ligne = lignes / 2 - (lignes / 2) % 8 + 4;
+  const QTextBlock bloc = editeur.document()->findBlockByNumber(ligne);
+  const int fin = bloc.position() + bloc.length() - 1;
+  const auto placeCurseur = [&] {
+    QTextCursor c(editeur.document());
+    c.setPosition(fin);
+    editeur.setTextCursor(c);
+  };
+  placeCurseur();
+  int tapes = 0;
+  for (auto _ : etat) {
+    QKeyEvent appui(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(&editeur, &appui);
+    QKeyEvent relache(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(&editeur, &relache);
+    if (++tapes == 100) {
+      etat.PauseTiming();
+      QTextCursor c(editeur.document());
+      c.setPosition(fin);
+      c.setPosition(fin + tapes, QTextCursor::KeepAnchor);
+      c.removeSelectedText();
+      placeCurseur();
+      tapes = 0;
+      etat.ResumeTiming();
+    }
+  }
+  if (editeur.document()->blockCount() != lignes) etat.SkipWithError("the typing changed the line count");
+}
+
+void BM_TypingInto5000Lines(benchmark::State& etat) { TapeDans(etat, 5000); }
+BENCHMARK(BM_TypingInto5000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_TypingInto100Lines(benchmark::State& etat) { TapeDans(etat, 100); }
+BENCHMARK(BM_TypingInto100Lines)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -60,16 +60,27 @@ std::vector<Primitive> Enregistre(Prepare&& prepare, Trace&& trace) {
   return enregistreur.Primitives();
 }
 
+// The runner's log as the recorder writes it, each line formatted and then dropped: the headless
+// path less the disk.
+class FluxJournalJete : public FluxJournal {
+ protected:
+  void Ecrit(const char*, size_t) override {}
+};
+
 // Morvo drawing onto a screen image, on the painter surface alone (the desktop) or through a
-// recorder passing everything on to it (the headless runner), against 'reference' drawing onto a
-// white image of its own. 'prepare' makes the surface the output and sets it up. Gives Morvo's
-// image and the reference's, each drawn once an iteration.
+// recorder writing each primitive's log line and passing it on (the headless runner with a log,
+// which keeps no primitive), against 'reference' drawing onto a white image of its own. 'prepare'
+// makes the surface the output and sets it up. Gives Morvo's image and the reference's, each drawn
+// once an iteration.
 template <class Prepare, class Morvo, class Reference>
 std::pair<QImage, QImage> MesureSurface(benchmark::State& etat, bool enregistre, Prepare&& prepare,
                                         Morvo&& morvo, Reference&& reference) {
   QImage imageReference = ImageBlanche();
   PainterSurface ecran(LargeurBanc, HauteurBanc, 96.0);
   RecordingSurface enregistreur(LargeurBanc, HauteurBanc, 96.0, &ecran);
+  FluxJournalJete journal;
+  enregistreur.GardePrimitives(false);
+  enregistreur.DefinitFlux(&journal);
   prepare(enregistre ? static_cast<OutputSurface&>(enregistreur) : ecran);
   MesureContreReference(
       etat,
@@ -77,11 +88,7 @@ std::pair<QImage, QImage> MesureSurface(benchmark::State& etat, bool enregistre,
         morvo();
         benchmark::DoNotOptimize(ecran.Image().constBits());
       },
-      [&] {
-        // The record of one run is dropped outside the clock, as a run starts with an empty one.
-        enregistreur.Efface();
-        reference(imageReference);
-      });
+      [&] { reference(imageReference); });
   Sortie = nullptr;
   return {ecran.Image(), imageReference};
 }

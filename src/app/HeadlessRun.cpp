@@ -49,6 +49,27 @@ void SessionHeadless::SansEnregistrement() {
   if (Sortie == &ecran_) Sortie = &image_;
 }
 
+void SessionHeadless::JournalVers(FluxJournal* flux) {
+  flux_ = flux;
+  enregistre_ = true;
+  ecran_.GardePrimitives(flux == nullptr);
+  ecran_.DefinitFlux(flux);
+  if (Sortie == &image_) Sortie = &ecran_;
+}
+
+void SessionHeadless::TermineJournal() {
+  if (flux_ == nullptr) return;
+  for (const QString& ligne : JournalVariables()) flux_->Ajoute(ligne);
+  flux_->Vide();
+}
+
+void SessionHeadless::AjouteEntree(const QString& entree) {
+  if (flux_)
+    flux_->Ajoute(entree);
+  else
+    journal_ << entree;
+}
+
 void SessionHeadless::Execute(const QString& programme) {
   editeur_.SetText(programme);
   ExecuteProgramme();
@@ -87,6 +108,9 @@ void SessionHeadless::ImprimeSur(int largeur, int hauteur, double dpi, OutputSur
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   imprimante_ = std::make_unique<RecordingSurface>(largeur, hauteur, dpi, cible);
   if (cible == nullptr) imprimante_->DefinitImprimante(true);
+  // Without a log to keep, the recorder only passes the print run on.
+  imprimante_->GardePrimitives(enregistre_ && flux_ == nullptr);
+  imprimante_->DefinitFlux(flux_);
   luImprimante_ = 0;
   // The print factor the program asked for, as the Print menu takes it.
   Shell.FacteurImpression = RunShell.ZoomIniI;
@@ -128,7 +152,7 @@ Reponse SessionHeadless::PrompteurJournal::MsgBox(const QString& texte, Boutons 
                                                   Icone icone, int defaut) {
   session_.VideEnregistrements();
   const Reponse r = scripte_.MsgBox(texte, boutons, titre, icone, defaut);
-  session_.journal_ << scripte_.Journal().last();
+  session_.AjouteEntree(scripte_.Journal().last());
   return r;
 }
 
@@ -137,6 +161,6 @@ std::optional<QString> SessionHeadless::PrompteurJournal::InputBox(const QString
                                                                    const QString& defaut) {
   session_.VideEnregistrements();
   auto r = scripte_.InputBox(invite, titre, defaut);
-  session_.journal_ << scripte_.Journal().last();
+  session_.AjouteEntree(scripte_.Journal().last());
   return r;
 }

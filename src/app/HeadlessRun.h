@@ -40,6 +40,11 @@ class SessionHeadless : public Hote {
   // Without the recorder the runs draw onto the image alone, as the desktop's screen does (no log
   // of what was drawn); the benchmarks measure both ways.
   void SansEnregistrement();
+  // The log written as the runs draw into 'flux' (the runner's log file) instead of kept: the
+  // recorders keep no primitive and Journal() gives nothing. TermineJournal() adds the "var"
+  // entries once the runs are over.
+  void JournalVers(FluxJournal* flux);
+  void TermineJournal();
 
   EditeurDocument& Document() { return editeur_; }
   RecordingSurface& Enregistrement() { return ecran_; }
@@ -69,6 +74,8 @@ class SessionHeadless : public Hote {
   };
 
   void VideEnregistrements();
+  // A dialog's entry, in the log's order.
+  void AjouteEntree(const QString& entree);
   // The print run on a recorder of that page size passing each primitive on to 'cible' (none: the
   // recorder answers as the printer).
   void ImprimeSur(int largeur, int hauteur, double dpi, OutputSurface* cible);
@@ -80,6 +87,7 @@ class SessionHeadless : public Hote {
   std::unique_ptr<RecordingSurface> imprimante_;
   std::unique_ptr<PainterSurface> pdf_;
   QStringList journal_;
+  FluxJournal* flux_ = nullptr;
   int luEcran_ = 0;
   int luImprimante_ = 0;
   bool enregistre_ = true;

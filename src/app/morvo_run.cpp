@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include "HeadlessRun.h"
 #include "interpreter/Interpreter.h"
@@ -40,6 +41,49 @@ void ArreteSurSignal() {
   DefinitDoEvents([] {
     if (arretDemande) Arret = true;
   });
+}
+
+// The log file, written as the run draws through the checked writer: the old log is replaced only
+// once the new one is whole.
+class FichierJournal : public FluxJournal {
+ public:
+  explicit FichierJournal(const QString& chemin) : sortie_(chemin) {}
+  bool Termine(QString* erreur) {
+    // An empty log is one empty line, as it always was.
+    if (NbLignes() == 0) Ajoute(QString());
+    Vide();
+    return sortie_.Termine(erreur);
+  }
+
+ protected:
+  void Ecrit(const char* octets, size_t taille) override {
+    sortie_.Ecrit(octets, static_cast<qint64>(taille));
+  }
+
+ private:
+  SortieProgressive sortie_;
+};
+
+// Without a log nothing reads the drawn primitives back: they are not kept. With one, each entry
+// goes into the file as it is drawn.
+std::unique_ptr<FichierJournal> OuvreJournal(SessionHeadless& session, const QString& log) {
+  if (log.isEmpty()) {
+    session.SansEnregistrement();
+    return nullptr;
+  }
+  // The log is written while the run draws: a reader of a FIFO log that goes away is a failed
+  // write, not the end of the runner.
+  std::signal(SIGPIPE, SIG_IGN);
+  auto journal = std::make_unique<FichierJournal>(log);
+  session.JournalVers(journal.get());
+  return journal;
+}
+
+// The log's last entries, the variables, and the file made whole; false with the reason when it
+// is not written whole.
+bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* raison) {
+  session.TermineJournal();
+  return journal.Termine(raison);
 }
 
 }  // namespace
@@ -101,8 +145,6 @@ int main(int argc, char** argv) {
   }
 
   SessionHeadless session(largeur, hauteur);
-  // Without a log nothing reads the drawn primitives back: they are not kept.
-  if (log.isEmpty()) session.SansEnregistrement();
   SessionHeadless::MesureImprimantePdf();
   for (const QString& r : reponses) session.AjouteReponse(r);
   PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
@@ -116,6 +158,7 @@ int main(int argc, char** argv) {
   for (QString* sortie : {&png, &pdf, &log}) {
     if (!sortie->isEmpty()) *sortie = QFileInfo(*sortie).absoluteFilePath();
   }
+  const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
   QDir::setCurrent(info.absolutePath());
   session.Execute(*texte);
 
@@ -135,10 +178,7 @@ int main(int argc, char** argv) {
     raison.clear();
     if (!session.Image().save(&image, "PNG") || !EcritSortie(png, image.data(), &raison)) echec(png, raison);
   }
-  if (!log.isEmpty()) {
-    // The log is for tools: always UTF-8 with LF line ends.
-    const QByteArray contenu = (session.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    if (!EcritSortie(log, contenu, &raison)) echec(log, raison);
-  }
+  // The log is for tools: always UTF-8 with LF line ends.
+  if (journal && !TermineJournal(session, *journal, &raison)) echec(log, raison);
   return code;
 }

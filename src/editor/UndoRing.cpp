@@ -1,7 +1,9 @@
 #include "editor/UndoRing.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "editor/ProgramEditor.h"
 
@@ -22,7 +24,66 @@ bool LettreSansEffet(int code) {
 
 }  // namespace
 
-AnneauAnnulation::AnneauAnnulation(EditeurProgramme& editeur) : editeur_(editeur) { Reinitialise(); }
+AnneauAnnulation::AnneauAnnulation(EditeurProgramme& editeur) : editeur_(editeur) {
+  suivi_ = QObject::connect(
+      editeur_.document(), &QTextDocument::contentsChange,
+      [this](int position, int retires, int ajoutes) { SuitChangement(position, retires, ajoutes); });
+  Reinitialise();
+}
+
+AnneauAnnulation::~AnneauAnnulation() { QObject::disconnect(suivi_); }
+
+void AnneauAnnulation::SuitChangement(int position, int retires, int ajoutes) {
+  if (!sale_) {
+    sale_ = true;
+    debutSale_ = position;
+    finReel_ = position + ajoutes;
+    finOmbre_ = position + retires;
+    return;
+  }
+  // The part of the change beyond what had changed before is the same in the shadow.
+  finOmbre_ += std::max(0, position + retires - finReel_);
+  finReel_ = std::max(finReel_, position + retires) + ajoutes - retires;
+  debutSale_ = std::min(debutSale_, position);
+}
+
+void AnneauAnnulation::SynchroniseOmbre() {
+  QTextDocument* reel = editeur_.document();
+  if (ombre_ && !sale_) return;
+  const int longueurReel = reel->characterCount();
+  const int longueurOmbre = ombre_ ? ombre_->characterCount() : 0;
+  // The whole text when the changes cannot be told apart from the rest.
+  const bool entier = !ombre_ || debutSale_ < 0 || debutSale_ > finReel_ || debutSale_ > finOmbre_ ||
+                      finReel_ >= longueurReel || finOmbre_ >= longueurOmbre ||
+                      longueurReel - finReel_ != longueurOmbre - finOmbre_;
+  sale_ = false;
+  if (entier) {
+    ombre_.reset(reel->clone());
+    return;
+  }
+  // Whole lines, from the first changed one to the last (its line end is not copied).
+  const int debut = reel->findBlock(debutSale_).position();
+  const QTextBlock dernierReel = reel->findBlock(finReel_);
+  const int finReel = dernierReel.position() + dernierReel.length() - 1;
+  const QTextBlock dernierOmbre = ombre_->findBlock(finOmbre_);
+  const int finOmbre = dernierOmbre.position() + dernierOmbre.length() - 1;
+  QTextCursor source(reel);
+  source.setPosition(debut);
+  source.setPosition(finReel, QTextCursor::KeepAnchor);
+  QTextCursor cible(ombre_.get());
+  cible.setPosition(debut);
+  cible.setPosition(finOmbre, QTextCursor::KeepAnchor);
+  cible.removeSelectedText();
+  cible.insertFragment(source.selection());
+}
+
+void AnneauAnnulation::Fige() {
+  if (enAttente_ < 0) return;
+  QTextCursor tout(ombre_.get());
+  tout.select(QTextCursor::Document);
+  etats_[static_cast<size_t>(enAttente_)].texte = tout.selection();
+  enAttente_ = -1;
+}
 
 void AnneauAnnulation::RegleDefaire(bool actif) {
   defaireActif_ = actif;
@@ -35,6 +96,7 @@ void AnneauAnnulation::RegleRefaire(bool actif) {
 }
 
 void AnneauAnnulation::Reinitialise() {
+  enAttente_ = -1;
   indexAnnul_ = 1;
   nbAnnul_ = 1;
   nbRefaire_ = 0;
@@ -44,15 +106,16 @@ void AnneauAnnulation::Reinitialise() {
 }
 
 void AnneauAnnulation::SauveAnnuler() {
-  QTextCursor tout(editeur_.document());
-  tout.select(QTextCursor::Document);
+  if (enAttente_ != indexAnnul_) Fige();
+  SynchroniseOmbre();
+  enAttente_ = indexAnnul_;
   Etat& etat = etats_[static_cast<size_t>(indexAnnul_)];
-  etat.texte = tout.selection();
   etat.selStart = editeur_.Modele().SelStart();
   etat.selLong = editeur_.Modele().SelLength();
 }
 
 void AnneauAnnulation::NouvelEmplacement() {
+  Fige();
   indexAnnul_ = (indexAnnul_ + 1) % NbEmplacements;
   if (nbAnnul_ < NbEmplacements) ++nbAnnul_;
   nbRefaire_ = 0;
@@ -139,6 +202,7 @@ void AnneauAnnulation::Restaure(int index) {
 
 void AnneauAnnulation::Defaire() {
   if (!defaireActif_) return;
+  Fige();
   if (nbAnnul_ > 0) {
     --nbAnnul_;
     if (nbAnnul_ == 1) RegleDefaire(false);
@@ -153,6 +217,7 @@ void AnneauAnnulation::Defaire() {
 
 void AnneauAnnulation::Refaire() {
   if (!refaireActif_) return;
+  Fige();
   ++nbAnnul_;
   RegleDefaire(true);
   --nbRefaire_;

@@ -4,9 +4,13 @@
 // selection. A run of typing, of Backspace or Delete, of Enter, a run of replacements and each
 // insertion command make one step each.
 
+#include <QMetaObject>
 #include <QTextDocumentFragment>
 #include <array>
 #include <functional>
+#include <memory>
+
+class QTextDocument;
 
 class EditeurProgramme;
 
@@ -15,6 +19,9 @@ class AnneauAnnulation {
   static constexpr int NbEmplacements = 21;
 
   explicit AnneauAnnulation(EditeurProgramme& editeur);
+  ~AnneauAnnulation();
+  AnneauAnnulation(const AnneauAnnulation&) = delete;
+  AnneauAnnulation& operator=(const AnneauAnnulation&) = delete;
 
   // The Undo and Redo menu entries follow these (their state is the gate of Ctrl+Z and Ctrl+Y).
   std::function<void(bool)> ActiveDefaire;
@@ -47,6 +54,12 @@ class AnneauAnnulation {
     int selLong = 0;
   };
   void Restaure(int index);
+  // A save copies only what changed since the last one into a copy of the text, the shadow; the
+  // slot it saved into holds the shadow until the ring moves on from it (Fige), so that a key
+  // typed into a long text does not copy the whole text.
+  void SuitChangement(int position, int retires, int ajoutes);
+  void SynchroniseOmbre();
+  void Fige();
   void RegleDefaire(bool actif);
   void RegleRefaire(bool actif);
 
@@ -57,4 +70,15 @@ class AnneauAnnulation {
   int nbRefaire_ = 0;
   bool defaireActif_ = false;
   bool refaireActif_ = false;
+
+  std::unique_ptr<QTextDocument> ombre_;
+  // The slot whose text is the shadow's, -1 when none.
+  int enAttente_ = -1;
+  // What changed in the editor since the shadow was brought up to date: from debutSale_ up to
+  // finReel_ in the editor's text, up to finOmbre_ in the shadow (the rest is the same).
+  bool sale_ = false;
+  int debutSale_ = 0;
+  int finReel_ = 0;
+  int finOmbre_ = 0;
+  QMetaObject::Connection suivi_;
 };

@@ -192,6 +192,88 @@ bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* err
   return false;
 }
 
+SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
+  switch (GenreDe(chemin)) {
+    case Genre::Dossier:
+      Echoue(RaisonSysteme(EISDIR));
+      return;
+    case Genre::Autre:
+      Echoue(RaisonSysteme(EINVAL));
+      return;
+    case Genre::Flux: {
+      // Opened without waiting, so that a FIFO nobody reads fails at once.
+      flux_ = ::open(QFile::encodeName(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      struct stat etat {};
+      if (flux_ < 0) {
+        const int code = errno;
+        Echoue(code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
+                             : RaisonSysteme(code));
+      } else if (::fstat(flux_, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
+        Echoue(RaisonSysteme(EINVAL));
+      } else {
+        ::fcntl(flux_, F_SETFL, ::fcntl(flux_, F_GETFL) & ~O_NONBLOCK);
+      }
+      return;
+    }
+    default:
+      break;
+  }
+  fichier_ = std::make_unique<QSaveFile>(chemin);
+  if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Echoue(fichier_->errorString());
+}
+
+SortieProgressive::~SortieProgressive() {
+  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
+  if (flux_ >= 0) ::close(flux_);
+}
+
+void SortieProgressive::Echoue(const QString& raison) {
+  if (echec_) return;
+  echec_ = true;
+  raison_ = raison;
+  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
+  if (flux_ >= 0) ::close(flux_);
+  flux_ = -1;
+}
+
+void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
+  if (echec_) return;
+  if (fichier_) {
+    if (!EcritTout(*fichier_, QByteArray::fromRawData(octets, taille))) Echoue(Raison(*fichier_, false));
+    ecrits_ += taille;
+    return;
+  }
+  for (qint64 fait = 0; fait < taille;) {
+    const ssize_t n = ::write(flux_, octets + fait, static_cast<size_t>(taille - fait));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Echoue(RaisonSysteme(n < 0 ? errno : EIO));
+      return;
+    }
+    fait += n;
+  }
+}
+
+bool SortieProgressive::Termine(QString* erreur) {
+  if (!echec_ && flux_ >= 0) {
+    const int fd = flux_;
+    flux_ = -1;
+    if (::close(fd) != 0 && errno != EINTR) Echoue(RaisonSysteme(errno));
+  } else if (!echec_ && fichier_) {
+    QString raison;
+    if (EnPanne(chemin_))
+      Echoue(RaisonSysteme(ENOSPC));
+    else if (!Synchronise(*fichier_, raison))
+      Echoue(raison);
+    else if (fichier_->size() != ecrits_)
+      Echoue(RaisonSysteme(EIO));
+    else if (!fichier_->commit())
+      Echoue(fichier_->errorString());
+  }
+  if (echec_) DonneErreur(erreur, raison_);
+  return !echec_;
+}
+
 ImpressionPdf::ImpressionPdf(QPrinter& imprimante, bool sortie) : imprimante_(imprimante), sortie_(sortie) {
   cible_ = imprimante.outputFileName();
   // A folder that cannot take the file is the printer's own error, known before anything prints;

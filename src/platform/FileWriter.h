@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused.
@@ -19,6 +20,33 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+
+class QSaveFile;
+
+// A whole output written as it is made (the headless runner's log), as EcritSortie writes it: the
+// bytes go into a temporary file in the same folder that replaces the old file only once it is
+// whole, or straight into a device or FIFO. The first failure ends the writing and is kept for
+// Termine(); the old file then stays as it was.
+class SortieProgressive {
+ public:
+  explicit SortieProgressive(const QString& chemin);
+  ~SortieProgressive();
+  SortieProgressive(const SortieProgressive&) = delete;
+  SortieProgressive& operator=(const SortieProgressive&) = delete;
+  void Ecrit(const char* octets, qint64 taille);
+  // False with the reason when the file is not written whole.
+  bool Termine(QString* erreur = nullptr);
+
+ private:
+  void Echoue(const QString& raison);
+
+  QString chemin_;
+  std::unique_ptr<QSaveFile> fichier_;
+  int flux_ = -1;
+  qint64 ecrits_ = 0;
+  bool echec_ = false;
+  QString raison_;
+};
 
 class QPrinter;
 

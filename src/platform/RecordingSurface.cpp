@@ -1,6 +1,8 @@
 #include "platform/RecordingSurface.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "platform/FontMetrics.h"
 #include "platform/PainterSurface.h"
@@ -73,7 +75,102 @@ QString LigneJournal(const Primitive& p) {
   return {};
 }
 
+// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
+// hundredths, is far from halfway between two of them (most are): the end of what was written, or
+// nullptr, having written nothing, when the exact conversions must decide.
+char* EcritCentiemes(char* p, double v) {
+  const double centiemes = v * 100;
+  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
+  // Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
+  constexpr double Decale = 6755399441055744.0;
+  const double arrondi = (centiemes + Decale) - Decale;
+  if (!(std::fabs(std::fabs(centiemes - arrondi) - 0.5) > 1e-6)) return nullptr;
+  *p++ = ' ';
+  if (arrondi < 0) *p++ = '-';
+  auto n = static_cast<uint32_t>(std::fabs(arrondi));
+  static constexpr char paires[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  // Written backwards straight into place: the length is known first.
+  int entiers = 1;
+  for (uint32_t m = n / 100; m >= 10; m /= 10) ++entiers;
+  char* fin = p + entiers + 3;
+  char* c = fin;
+  const uint32_t deux = n % 100;
+  n /= 100;
+  *--c = paires[2 * deux + 1];
+  *--c = paires[2 * deux];
+  *--c = '.';
+  do {
+    *--c = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n > 0);
+  return fin;
+}
+
+// The log's number, formatted straight into a buffer as NombreJournal writes it. A value halfway
+// between two hundredths (an odd number of eighths) and the exponent form are left to NombreJournal,
+// whose rounding they depend on.
+void AjouteNombre(std::string& s, double v) {
+  char texte[40];
+  if (const char* fin = EcritCentiemes(texte, v)) {
+    s.append(texte, static_cast<size_t>(fin - texte));
+    return;
+  }
+  s += ' ';
+  const double huitiemes = v * 8;
+  if (std::fabs(v) < 1e15 && !(huitiemes == std::trunc(huitiemes) && std::fmod(huitiemes, 2.0) != 0)) {
+    const char* fin = std::to_chars(texte, texte + sizeof texte, v, std::chars_format::fixed, 2).ptr;
+    if (fin - texte == 5 && std::memcmp(texte, "-0.00", 5) == 0)
+      s += "0.00";
+    else
+      s.append(texte, static_cast<size_t>(fin - texte));
+    return;
+  }
+  s += NombreJournal(v).toStdString();
+}
+
+void AjouteEntier(std::string& s, long long n) {
+  char texte[24];
+  s.append(texte, static_cast<size_t>(std::to_chars(texte, texte + sizeof texte, n).ptr - texte));
+}
+
+// " #RRGGBB W": the colour and the pen width.
+void AjouteCouleurLargeur(std::string& s, uint32_t couleur, int largeur) {
+  static constexpr char chiffres[] = "0123456789ABCDEF";
+  char texte[8] = {' ', '#'};
+  for (int i = 0; i < 3; ++i) {
+    const unsigned octet = (couleur >> (8 * i)) & 0xFF;
+    texte[2 + 2 * i] = chiffres[octet >> 4];
+    texte[3 + 2 * i] = chiffres[octet & 0xF];
+  }
+  s.append(texte, 8);
+  s += ' ';
+  AjouteEntier(s, largeur);
+}
+
+void AjouteRemplissage(std::string& s, int fillStyle, uint32_t fillColor) {
+  if (fillStyle != 0) {
+    s += " -";
+    return;
+  }
+  s += ' ';
+  s += TexteCouleurHex(fillColor).toStdString();
+}
+
 }  // namespace
+
+void FluxJournal::Ajoute(const QString& ligne) {
+  tampon_ += ligne.toStdString();
+  FinLigne();
+}
+
+void FluxJournal::Vide() {
+  if (tampon_.empty()) return;
+  Ecrit(tampon_.data(), tampon_.size());
+  tampon_.clear();
+}
 
 RecordingSurface::RecordingSurface(int largeur, int hauteur, double dpi, OutputSurface* cible)
     : dpi_(dpi), cible_(cible), polices_(dpi) {
@@ -96,7 +193,12 @@ Primitive RecordingSurface::Nouvelle(Primitive::Genre genre) const {
   return p;
 }
 
-void RecordingSurface::Enregistre(Primitive primitive) { primitives_.push_back(std::move(primitive)); }
+void RecordingSurface::Enregistre(Primitive primitive) {
+  if (flux_ && primitive.Type != Primitive::Genre::Ligne && primitive.Type != Primitive::Genre::Cercle &&
+      primitive.Type != Primitive::Genre::Polygone)
+    flux_->Ajoute(LigneJournal(primitive));
+  if (garde_) primitives_.push_back(std::move(primitive));
+}
 
 const QStringList& RecordingSurface::Journal() const {
   // Written when asked for: most runs draw far more than anyone reads.
@@ -112,7 +214,12 @@ void RecordingSurface::SynchroniseCible() {
   c.FillStyle = FillStyle;
   c.DrawWidth = DrawWidth;
   c.DrawMode = DrawMode;
-  c.Font = Font;
+  // The font's name is the same text primitive after primitive: shared, it is not copied again.
+  if (!c.Font.Name.isSharedWith(Font.Name)) c.Font.Name = Font.Name;
+  c.Font.Size = Font.Size;
+  c.Font.Bold = Font.Bold;
+  c.Font.Italic = Font.Italic;
+  c.Font.Underline = Font.Underline;
   if (c.ScaleMode() != ScaleMode()) c.SetScaleMode(ScaleMode());
   c.ScaleLeft = ScaleLeft;
   c.ScaleTop = ScaleTop;
@@ -122,10 +229,65 @@ void RecordingSurface::SynchroniseCible() {
   c.CurrentY = CurrentY;
 }
 
+void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
+  // The whole line composed at once, unless a number needs the exact conversions.
+  char texte[128];
+  std::memcpy(texte, "line", 4);
+  char* p = texte + 4;
+  for (const double v : {x1, y1, x2, y2}) {
+    if (p) p = EcritCentiemes(p, v);
+  }
+  if (p && DrawWidth >= 0 && DrawWidth < 1000000) {
+    static constexpr char hexa[] = "0123456789ABCDEF";
+    *p++ = ' ';
+    *p++ = '#';
+    for (int i = 0; i < 3; ++i) {
+      const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
+      *p++ = hexa[octet >> 4];
+      *p++ = hexa[octet & 0xF];
+    }
+    *p++ = ' ';
+    p = std::to_chars(p, texte + sizeof texte, DrawWidth).ptr;
+    *p++ = '\n';
+    flux_->AjouteLigneFinie(texte, static_cast<size_t>(p - texte));
+    return;
+  }
+  std::string& s = flux_->Tampon();
+  s += "line";
+  for (const double v : {x1, y1, x2, y2}) AjouteNombre(s, v);
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  flux_->FinLigne();
+}
+
+void RecordingSurface::EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin) {
+  std::string& s = flux_->Tampon();
+  s += "circle";
+  for (const double v : {cx, cy, rx, ry, debut, fin}) AjouteNombre(s, v);
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  AjouteRemplissage(s, FillStyle, FillColor);
+  flux_->FinLigne();
+}
+
+void RecordingSurface::EcritPolygone(const QVector<QPointF>& points) {
+  std::string& s = flux_->Tampon();
+  s += "polygon ";
+  AjouteEntier(s, points.size());
+  for (const QPointF& point : points) {
+    AjouteNombre(s, point.x());
+    AjouteNombre(s, point.y());
+  }
+  AjouteCouleurLargeur(s, ForeColor, DrawWidth);
+  AjouteRemplissage(s, FillStyle, FillColor);
+  flux_->FinLigne();
+}
+
 void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
-  Primitive p = Nouvelle(Primitive::Genre::Ligne);
-  p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
-  Enregistre(std::move(p));
+  if (flux_) EcritLigne(x1, y1, x2, y2);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Ligne);
+    p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Ligne(x1, y1, x2, y2);
@@ -134,13 +296,16 @@ void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
 
 void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double debut, double fin) {
   VerifieAnglesCercle(debut, fin);
-  Primitive p = Nouvelle(Primitive::Genre::Cercle);
-  p.Points = {QPointF(cx, cy)};
-  p.Rx = rx;
-  p.Ry = ry;
-  p.Debut = debut;
-  p.Fin = fin;
-  Enregistre(std::move(p));
+  if (flux_) EcritCercle(cx, cy, rx, ry, debut, fin);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Cercle);
+    p.Points = {QPointF(cx, cy)};
+    p.Rx = rx;
+    p.Ry = ry;
+    p.Debut = debut;
+    p.Fin = fin;
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Cercle(cx, cy, rx, ry, debut, fin);
@@ -148,9 +313,12 @@ void RecordingSurface::Cercle(double cx, double cy, double rx, double ry, double
 }
 
 void RecordingSurface::Polygone(const QVector<QPointF>& points) {
-  Primitive p = Nouvelle(Primitive::Genre::Polygone);
-  p.Points = points;
-  Enregistre(std::move(p));
+  if (flux_) EcritPolygone(points);
+  if (garde_) {
+    Primitive p = Nouvelle(Primitive::Genre::Polygone);
+    p.Points = points;
+    Enregistre(std::move(p));
+  }
   if (cible_) {
     SynchroniseCible();
     cible_->Polygone(points);

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/FontMetrics.h"
@@ -26,6 +27,39 @@ struct Primitive {
   QString Texte;                              // text, or the picture's file
 };
 
+// Where the log lines go as they are drawn, for a log written while the run draws rather than
+// kept: UTF-8, each line ended by "\n", handed on in large pieces.
+class FluxJournal {
+ public:
+  virtual ~FluxJournal() = default;
+  // Adds one whole line, given without its end.
+  void Ajoute(const QString& ligne);
+  // The line being written goes straight into the buffer, then FinLigne() ends it.
+  std::string& Tampon() { return tampon_; }
+  void FinLigne() {
+    tampon_ += '\n';
+    ++lignes_;
+    if (tampon_.size() >= TailleTampon) Vide();
+  }
+  // Adds one whole line given with its end.
+  void AjouteLigneFinie(const char* octets, size_t taille) {
+    tampon_.append(octets, taille);
+    ++lignes_;
+    if (tampon_.size() >= TailleTampon) Vide();
+  }
+  // Hands on what is buffered.
+  void Vide();
+  long long NbLignes() const { return lignes_; }
+
+ protected:
+  virtual void Ecrit(const char* octets, size_t taille) = 0;
+
+ private:
+  static constexpr size_t TailleTampon = 64 * 1024;
+  std::string tampon_;
+  long long lignes_ = 0;
+};
+
 class RecordingSurface : public OutputSurface {
  public:
   RecordingSurface(int largeur, int hauteur, double dpi = 96.0, OutputSurface* cible = nullptr);
@@ -34,6 +68,12 @@ class RecordingSurface : public OutputSurface {
   void DefinitCible(OutputSurface* cible) { cible_ = cible; }
   // Without a target, makes the recorder answer as the printer does.
   void DefinitImprimante(bool imprimante) { imprimante_ = imprimante; }
+
+  // What is kept of each primitive: by default the whole record (Primitives() and Journal()); a
+  // log written as it is drawn needs none of it.
+  void GardePrimitives(bool garde) { garde_ = garde; }
+  // Where each primitive's log line goes as it is drawn (none: nowhere).
+  void DefinitFlux(FluxJournal* flux) { flux_ = flux; }
 
   const QStringList& Journal() const;
   const std::vector<Primitive>& Primitives() const { return primitives_; }
@@ -64,12 +104,18 @@ class RecordingSurface : public OutputSurface {
  private:
   Primitive Nouvelle(Primitive::Genre genre) const;
   void Enregistre(Primitive primitive);
+  // Formats into the flux the lines of the primitives drawn most: no record is made for them.
+  void EcritLigne(double x1, double y1, double x2, double y2);
+  void EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin);
+  void EcritPolygone(const QVector<QPointF>& points);
   // Gives the target this surface's members before a primitive is passed on.
   void SynchroniseCible();
 
   double dpi_;
   OutputSurface* cible_;
   bool imprimante_ = false;
+  bool garde_ = true;
+  FluxJournal* flux_ = nullptr;
   // The log lines of the first primitives, one a primitive.
   mutable QStringList journal_;
   std::vector<Primitive> primitives_;

@@ -367,6 +367,37 @@ TEST_F(SurfaceTest, RecordsEveryPrimitiveAsOneLogLine) {
   EXPECT_TRUE(r.Journal().isEmpty());
 }
 
+// The runner's log is written as it is drawn, by its own number formatting: it must say what the
+// record says, halfway values and huge ones included, and keep nothing.
+TEST_F(SurfaceTest, TheLogWrittenAsItIsDrawnIsTheRecordsLog) {
+  struct Texte : FluxJournal {
+    std::string octets;
+    void Ecrit(const char* o, size_t n) override { octets.append(o, n); }
+  } flux;
+  RecordingSurface garde(1000, 700), ecrit(1000, 700);
+  ecrit.GardePrimitives(false);
+  ecrit.DefinitFlux(&flux);
+  for (RecordingSurface* r : {&garde, &ecrit}) {
+    r->ForeColor = 0xA1B2C3;
+    r->DrawWidth = 2;
+    r->Ligne(0.125, -0.375, 2.675, -0.0049);
+    r->Ligne(1e15, -1e15, 0.005, 999999999999999.9);
+    r->Ligne(std::nan(""), HUGE_VAL, -0.625, 12345.875);
+    r->FillStyle = 0;
+    r->FillColor = 0x0000FF;
+    r->Cercle(10.875, 20, 5, 2.5, -Pi / 2, 0);
+    r->FillStyle = 1;
+    r->Polygone({{0.125, 0}, {10, -0.001}, {5, 8.66}});
+    r->Texte(5, 6, 45, QStringLiteral("é \"x\""));
+    r->Cls();
+  }
+  flux.Vide();
+  EXPECT_EQ(QString::fromStdString(flux.octets), garde.Journal().join(QLatin1Char('\n')) + QLatin1Char('\n'));
+  EXPECT_EQ(flux.NbLignes(), 7);
+  EXPECT_TRUE(ecrit.Primitives().empty());
+  EXPECT_TRUE(ecrit.Journal().isEmpty());
+}
+
 TEST_F(SurfaceTest, ForwardingKeepsTheTargetInStep) {
   PainterSurface ecran(200, 100);
   RecordingSurface r(200, 100, 96, &ecran);
