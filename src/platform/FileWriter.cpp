@@ -254,7 +254,8 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
       [[maybe_unused]] const int coupe = ::ftruncate(fd_, fin - static_cast<off_t>(pose));
     }
   }
-  DonneErreur(erreur, RaisonSysteme(code));
+  // In the words the file device would give, in the language of Qt's own texts.
+  DonneErreur(erreur, qt_error_string(code));
   return false;
 }
 
