@@ -265,7 +265,26 @@ bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
   return true;
 }
 
+// The bytes of an ASCII text whose line ends are all CR LF, as they stand; nullopt for any other.
+static std::optional<QByteArray> OctetsAsciiCrLf(const QString& texte) {
+  const qsizetype n = texte.size();
+  QByteArray octets(n, Qt::Uninitialized);
+  const auto* c = reinterpret_cast<const char16_t*>(texte.constData());
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = c[i];
+    if (u >= 0x80) return std::nullopt;
+    if (u == u'\r' && (i + 1 >= n || c[i + 1] != u'\n')) return std::nullopt;
+    if (u == u'\n' && (i == 0 || c[i - 1] != u'\r')) return std::nullopt;
+    octets[i] = static_cast<char>(u);
+  }
+  return octets;
+}
+
 bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
+  // The common case, lines of plain ASCII into a file with CR LF line ends, goes in as it stands.
+  if (fin_ == QStringLiteral("\r\n")) {
+    if (const auto octets = OctetsAsciiCrLf(texte)) return fichier_.Ajoute(*octets, erreur);
+  }
   const QString ajout = AvecFins(texte, fin_);
   if (EstAscii(ajout)) return fichier_.Ajoute(ajout.toLatin1(), erreur);
   return AjouteNonAscii(ajout, erreur);
