@@ -7,6 +7,7 @@
 #include "commands/Ellipse.h"
 #include "commands/Gradients.h"
 #include "drawing/Arcs.h"
+#include "drawing/Device.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
 #include "drawing/Points.h"
@@ -53,10 +54,12 @@ float AngleChamp(const QString& param, int n) {
 
 // The surface's own ellipse about an absolute centre, with half-axes a (along x) and b.
 void CercleSortie(double cx, double cy, double a, double b, int32_t couleur, double debut, double fin) {
+  const double dx = Sortie->DeviceX(cx), dy = Sortie->DeviceY(cy);
+  const double da = std::fabs(Sortie->DeviceLongueurX(a)), db = std::fabs(Sortie->DeviceLongueurX(b));
+  VerifieDevice({dx, dy, da, db});
   const uint32_t sauve = Sortie->ForeColor;
   Sortie->ForeColor = static_cast<uint32_t>(couleur);
-  Sortie->Cercle(Sortie->DeviceX(cx), Sortie->DeviceY(cy), std::fabs(Sortie->DeviceLongueurX(a)),
-                 std::fabs(Sortie->DeviceLongueurX(b)), debut, fin);
+  Sortie->Cercle(dx, dy, da, db, debut, fin);
   Sortie->ForeColor = sauve;
   Sortie->CurrentX = cx;
   Sortie->CurrentY = cy;

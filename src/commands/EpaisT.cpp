@@ -8,6 +8,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 
@@ -58,7 +59,19 @@ void CmdEpaisT(int niveau) {
     return;
   }
   NiveauProg& nv = Niveau(niveau);
-  const float largeur = LitEpaisT(ParamN(ParamLigne, 1), niveau);
+  const QString style = ParamN(ParamLigne, 1);
+  float largeur = 0;
+  try {
+    largeur = LitEpaisT(style, niveau);
+  } catch (const ErreurExecution&) {
+    // The pen's width is a number of pixels or of millimetres written "mm": anything else cannot
+    // be read, and the user is told why.
+    const int sep = InStr(style, SepSousParam);
+    const QString texteLargeur = Trim(sep > 0 ? Left(style, sep - 1) : style);
+    ErreurRun(QStringLiteral("EpaisT : ") + texteLargeur +
+              QStringLiteral(" : largeur illisible, en pixels ou en millimètres écrits « mm » / unreadable "
+                             "width, in pixels or in millimetres written \"mm\"\r\n\r\n"));
+  }
   if (largeur != 0) {
     nv.FacteurEpaisT = largeur;
     EpaisseurTrait = MaxEntier(largeur, 1.0f);

@@ -1,6 +1,8 @@
 #include "drawing/Device.h"
 
 #include <QVector>
+#include <cfloat>
+#include <cmath>
 
 #include "drawing/DrawState.h"
 #include "platform/Legacy.h"
@@ -16,6 +18,12 @@ void VerifiePlage(size_t taille, int premier, int n) {
 }
 
 }  // namespace
+
+void VerifieDevice(std::initializer_list<double> valeurs) {
+  for (const double v : valeurs) {
+    if (!(std::fabs(v) <= FLT_MAX)) LeveErreurExecution(QStringLiteral("overflow"));
+  }
+}
 
 QPoint PointDevice(double x, double y) {
   return {VersEntier32(Sortie->DeviceX(x)), VersEntier32(Sortie->DeviceY(y))};

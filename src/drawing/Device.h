@@ -4,6 +4,11 @@
 
 #include <QPoint>
 #include <cstdint>
+#include <initializer_list>
+
+// Device coordinates and lengths the drawing cannot hold (beyond single precision, or no number)
+// are an overflow run error of the statement that draws them.
+void VerifieDevice(std::initializer_list<double> valeurs);
 
 // The device pixel of an absolute drawing point, rounded halves to even (the surface's mapping).
 QPoint PointDevice(double x, double y);

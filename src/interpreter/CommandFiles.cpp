@@ -6,6 +6,7 @@
 #include "drawing/DrawState.h"
 #include "drawing/Points.h"
 #include "drawing/Rotation.h"
+#include "interpreter/DataFiles.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
@@ -291,7 +292,9 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
   }
 
   int niveauFichier = suivant;
+  EntreNiveauFichiers(suivant);
   Interprete(niveauFichier);
+  SortNiveauFichiers(suivant);
 
   XRot += x0;
   YRot += y0;

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
 #include "platform/FileWriter.h"
@@ -25,8 +27,59 @@ const QString CRLF = QStringLiteral("\r\n");
 
 // Open data files by file number; LVAR reads only the lines it takes.
 std::map<int, std::unique_ptr<LecteurLignes>> fichiersDonnees;
-// The append file while NumFicAjout is not 0.
-QString cheminAjout;
+
+struct Ajout {
+  AjoutTexte fichier;
+  bool fermeParErreur = false;
+};
+// The append file of the running level while NumFicAjout is not 0.
+std::shared_ptr<Ajout> ajoutCourant;
+// Every append file opened in this run and not closed yet: KILL deletes none of them.
+std::vector<std::shared_ptr<Ajout>> ajoutsOuverts;
+// The append files of the callers of the running command files, innermost last.
+struct AjoutAppelant {
+  int numero = 0;
+  std::shared_ptr<Ajout> ajout;
+};
+std::vector<AjoutAppelant> ajoutsAppelants;
+// The data file each level had open when a run error closed it.
+std::map<int, QString> lecturesFermeesParErreur;
+
+QString FermeParErreur(const QString& commande, const QString& chemin) {
+  return commande + QStringLiteral(" : ") + chemin +
+         QStringLiteral(" : fichier fermé par une erreur d'exécution / file closed by a run error") + CRLF +
+         CRLF;
+}
+
+bool TenuParUnAppelant(const std::shared_ptr<Ajout>& a) {
+  for (const AjoutAppelant& s : ajoutsAppelants) {
+    if (s.ajout == a) return true;
+  }
+  return false;
+}
+
+bool EnService(const std::shared_ptr<Ajout>& a) { return a == ajoutCourant || TenuParUnAppelant(a); }
+
+// Closes an append file that no level writes to any more.
+void FermeAjout(const std::shared_ptr<Ajout>& a) {
+  a->fichier.Ferme();
+  std::erase(ajoutsOuverts, a);
+}
+
+// The append files left open by a KILL, which no level can reach, close when another one opens.
+void FermeAjoutsDelaisses() {
+  const auto ouverts = ajoutsOuverts;
+  for (const auto& a : ouverts) {
+    if (!EnService(a)) FermeAjout(a);
+  }
+}
+
+bool EstAjoutOuvert(const QString& chemin) {
+  for (const auto& a : ajoutsOuverts) {
+    if (a->fichier.EstOuvert() && a->fichier.EstLeFichier(chemin)) return true;
+  }
+  return false;
+}
 
 // File numbers 1 to 3 stay free for the program's own files; each level reads under its own number.
 int NumeroDonnees(int niveau) { return niveau + 3; }
@@ -82,22 +135,27 @@ void RefuseAjoutSpecial(const QString& chemin) {
 
 void OuvreAjout(const QString& chemin, const QString& option) {
   if (option == QStringLiteral("Kill")) {
-    // Only a file found in the current folder is deleted.
+    // Only a file found in the current folder is deleted, and never one that is open for
+    // appending, whatever name reaches it: its lines are still being written.
     if (!chemin.contains(QLatin1Char(':')) && !chemin.contains(QLatin1Char('/')) &&
-        !chemin.contains(QLatin1Char('\\'))) {
+        !chemin.contains(QLatin1Char('\\')) && !EstAjoutOuvert(chemin)) {
       QFile::remove(chemin);
     }
     NumFicAjout = 0;
+    ajoutCourant.reset();
     return;
   }
   // An append file already open keeps receiving the lines.
-  if (NumFicAjout != 0) return;
+  if (NumFicAjout != 0 && ajoutCourant && ajoutCourant->fichier.EstOuvert()) return;
+  FermeAjoutsDelaisses();
   RefuseAjoutSpecial(chemin);
+  auto a = std::make_shared<Ajout>();
   QString erreur;
-  if (!AjouteFichierTexte(chemin, QString(), &erreur)) {
+  if (!a->fichier.Ouvre(chemin, &erreur)) {
     ErreurRun(TexteEcritureImpossible(chemin, erreur) + CRLF + CRLF);
   }
-  cheminAjout = chemin;
+  ajoutsOuverts.push_back(a);
+  ajoutCourant = std::move(a);
   NumFicAjout = 1;
 }
 
@@ -107,9 +165,11 @@ void CmdOpen(int niveau, bool ajout) {
   NiveauProg& nv = Niveau(niveau);
   if (Trim(ParamLigne).isEmpty()) {
     if (ajout) {
+      if (ajoutCourant) FermeAjout(ajoutCourant);
+      ajoutCourant.reset();
       NumFicAjout = 0;
-      cheminAjout.clear();
     } else {
+      lecturesFermeesParErreur.erase(niveau);
       fichiersDonnees.erase(nv.NumFicDonnees);
       nv.FicDonnees.clear();
     }
@@ -134,6 +194,7 @@ void CmdOpen(int niveau, bool ajout) {
     OuvreAjout(nv.FicDonnees, Trim(ParamN(ParamLigne, 3)));
     return;
   }
+  lecturesFermeesParErreur.erase(niveau);
   nv.NumFicDonnees = NumeroDonnees(niveau);
   fichiersDonnees.erase(nv.NumFicDonnees);
   OuvreLecture(niveau);
@@ -142,6 +203,9 @@ void CmdOpen(int niveau, bool ajout) {
 void CmdLVar(int niveau) {
   NiveauProg& nv = Niveau(niveau);
   if (nv.FicDonnees.isEmpty()) {
+    if (const auto it = lecturesFermeesParErreur.find(niveau); it != lecturesFermeesParErreur.end()) {
+      ErreurRun(FermeParErreur(QStringLiteral("LVAR"), it->second));
+    }
     ErreurRun(QStringLiteral("LVAR : aucun fichier ouvert / no file open") + CRLF + CRLF);
   }
   const QString nom = Trim(ParamBrutN(ParamLigne, 1));
@@ -192,7 +256,12 @@ void CmdLVar(int niveau) {
 }
 
 void CmdPrintA() {
-  if (NumFicAjout == 0) return;
+  if (NumFicAjout == 0 || !ajoutCourant) return;
+  if (!ajoutCourant->fichier.EstOuvert()) {
+    if (ajoutCourant->fermeParErreur)
+      ErreurRun(FermeParErreur(QStringLiteral("PRINTA"), ajoutCourant->fichier.Chemin()));
+    return;
+  }
   QString texte = ParamLigne;
   if (Trim(texte).size() >= 2) {
     texte = EvalueDieses(texte);
@@ -211,14 +280,52 @@ void CmdPrintA() {
     texte = Mid(texte, Mid(texte, p + 1, 1) == QStringLiteral("\n") ? p + 2 : p + 1);
   }
   if (lignes.isEmpty()) return;
-  RefuseAjoutSpecial(cheminAjout);
+  // All the lines of the statement go in with one write, whole or not at all.
   QString erreur;
-  if (!AjouteFichierTexte(cheminAjout, lignes, &erreur)) {
-    ErreurRun(TexteEcritureImpossible(cheminAjout, erreur) + CRLF + CRLF);
+  if (!ajoutCourant->fichier.Ajoute(lignes, &erreur)) {
+    ErreurRun(TexteEcritureImpossible(ajoutCourant->fichier.Chemin(), erreur) + CRLF + CRLF);
   }
 }
 
 void FermeFichiersDonnees() {
   fichiersDonnees.clear();
-  cheminAjout.clear();
+  for (const auto& a : ajoutsOuverts) a->fichier.Ferme();
+  ajoutsOuverts.clear();
+  lecturesFermeesParErreur.clear();
+}
+
+void FermeFichiersSurErreur() {
+  std::map<int, QString> lectures;
+  for (int n = 1; n < static_cast<int>(Niveaux.size()); ++n) {
+    const NiveauProg& nv = Niveau(n);
+    if (!nv.FicDonnees.isEmpty() && fichiersDonnees.count(nv.NumFicDonnees) > 0) lectures[n] = nv.FicDonnees;
+  }
+  for (const auto& a : ajoutsOuverts) a->fermeParErreur = true;
+  FermeFichiers();
+  lecturesFermeesParErreur = std::move(lectures);
+}
+
+void FermeFichiersAjout() {
+  for (const auto& a : ajoutsOuverts) a->fichier.Ferme();
+  ajoutsOuverts.clear();
+  ajoutCourant.reset();
+  NumFicAjout = 0;
+}
+
+void EntreNiveauFichiers(int niveau) {
+  ajoutsAppelants.push_back({NumFicAjout, ajoutCourant});
+  NumFicAjout = 0;
+  ajoutCourant.reset();
+  lecturesFermeesParErreur.erase(niveau);
+}
+
+void SortNiveauFichiers(int niveau) {
+  if (ajoutsAppelants.empty()) return;
+  const AjoutAppelant appelant = ajoutsAppelants.back();
+  ajoutsAppelants.pop_back();
+  // The command file's own append file closes with it.
+  if (ajoutCourant && !TenuParUnAppelant(ajoutCourant)) FermeAjout(ajoutCourant);
+  NumFicAjout = appelant.numero;
+  ajoutCourant = appelant.ajout;
+  lecturesFermeesParErreur.erase(niveau);
 }

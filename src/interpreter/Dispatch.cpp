@@ -240,6 +240,25 @@ void CreeDansNiveau(int cible, const QString& nom, const QString& t) {
   NiveauCourant = sauve;
 }
 
+// Every "%" of the text as 'cache', but for those of the names inside "VAR(" ... ")", which the
+// substitution must still find.
+QString CacheHorsVar(const QString& texte, const QString& cache) {
+  const QString maj = UCase(texte);
+  QString r;
+  r.reserve(texte.size() + 8);
+  qsizetype i = 0;
+  while (i < texte.size()) {
+    const qsizetype v = maj.indexOf(QStringLiteral("VAR("), i);
+    const qsizetype fin = v < 0 ? -1 : texte.indexOf(QLatin1Char(')'), v);
+    const qsizetype jusque = fin < 0 ? texte.size() : v;
+    r += QString(texte.mid(i, jusque - i)).replace(QLatin1Char('%'), cache);
+    if (fin < 0) break;
+    r += texte.mid(v, fin - v + 1);
+    i = fin + 1;
+  }
+  return r;
+}
+
 void Affectation(int niveau) {
   NiveauProg& nv = Niveau(niveau);
   QString nom = nv.MotCle;
@@ -278,7 +297,7 @@ void Affectation(int niveau) {
       // Only the "VAR(" references are resolved in a new variable's value.
       const QString cache = QStringLiteral("$£µ");
       const QString original = ParamLigne;
-      ParamLigne.replace(QLatin1Char('%'), cache);
+      ParamLigne = CacheHorsVar(ParamLigne, cache);
       t = ParamN(ParamLigne, -1);
       ParamLigne = original;
       t.replace(cache, QStringLiteral("%"));

@@ -154,7 +154,7 @@ const AnalyseSi& AnalyseParamSi(const QString& param, bool sinonSi) {
   AnalyseSi& a = derniereAnalyse;
   if (a.sinonSi == sinonSi && a.param == param && !a.param.isNull()) return a;
   a = {};
-  a.pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
+  a.pThen = InStrMaj(1, param, QLatin1String("THEN"));
   const auto [pGoto, longueurGoto] = PositionGoto(param);
   a.pGoto = pGoto;
   if (pGoto > 0) {
@@ -194,7 +194,7 @@ void CmdIfT(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIFT");
   const QString param = ParamLigne;
-  const int pThen = InStrMaj(sinonSi ? 5 : 1, param, QLatin1String("THEN"));
+  const int pThen = InStrMaj(1, param, QLatin1String("THEN"));
   if (sinonSi) {
     VerifieSinonSi(nv, param, pThen);
   } else {
@@ -208,6 +208,11 @@ void CmdIfT(int niveau) {
   if (pThen == 0) ErreurRun();
   const bool vrai = ConditionTexte(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
+}
+
+void VerifieSinonSiSaute(int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  VerifieSinonSi(nv, ParamLigne, InStrMaj(1, ParamLigne, QLatin1String("THEN")));
 }
 
 void CmdElse(int niveau) {

@@ -7,6 +7,9 @@
 bool EvalueSi(int& niveau);
 // IFT and ELSEIFT: text conditions.
 void CmdIfT(int niveau);
+// An ELSEIF or ELSEIFT of a block inside a skipped branch: its form is checked, its condition is
+// never evaluated.
+void VerifieSinonSiSaute(int niveau);
 void CmdElse(int niveau);
 void CmdEndIf(int niveau);
 void CmdGoto(int niveau);

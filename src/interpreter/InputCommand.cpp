@@ -41,11 +41,9 @@ bool CmdInput(int niveau) {
   QString valeur = ReponseInput;
   const QString mode = Left(ParamLigne, 1);
   if (mode == QStringLiteral("=")) {
+    // Every comma the user typed is a decimal comma, in an expression as in a number.
+    valeur.replace(QLatin1Char(','), QLatin1Char('.'));
     SubstitueReponse(valeur);
-    // A number typed with a decimal comma is read as the user meant it; elsewhere a comma stays
-    // the evaluator's argument separator.
-    const QString point = QString(valeur).replace(QLatin1Char(','), QLatin1Char('.'));
-    if (valeur.count(QLatin1Char(',')) == 1 && EstNumerique(point)) valeur = point;
     const std::optional<double> v = Calcule(valeur);
     valeur = v ? TexteNombre(*v).replace(QLatin1Char(','), QLatin1Char('.')) : QString();
   } else if (mode != QStringLiteral("<")) {

@@ -196,6 +196,11 @@ bool TraiteSaut(int niveau) {
     return false;
   }
   if (mc == QStringLiteral("ELSEIF") || mc == QStringLiteral("ELSEIFT")) {
+    // A block inside a skipped branch never runs: its conditions are not evaluated.
+    if (d >= 2 && nv.IfSaute[static_cast<size_t>(d - 1)]) {
+      VerifieSinonSiSaute(niveau);
+      return false;
+    }
     nv.IfSaute[static_cast<size_t>(d)] = false;
     return true;
   }

@@ -7,6 +7,7 @@
 #include "commands/Commands.h"
 #include "drawing/DrawState.h"
 #include "drawing/Pen.h"
+#include "interpreter/DataFiles.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "interpreter/VarList.h"
@@ -111,7 +112,7 @@ void GereErreurRun(int niveau) {
   DetailErreur.clear();
   TypeErreur.clear();
   ActiveMenus();
-  FermeFichiers();
+  FermeFichiersSurErreur();
   if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
 }
 
@@ -150,7 +151,11 @@ void FinNiveau(int niveau) {
   if (Niveau(niveau).ProfIf > 0 && !Arret) Dialogues().MsgBox(TexteMsg(127), Boutons::Ok, TitreMorvo);
 
   hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
-  if (niveau == 1) hote->MnuVisualiserActif = true;
+  if (niveau == 1) {
+    hote->MnuVisualiserActif = true;
+    // The run's lines are all written: its append files let go.
+    FermeFichiersAjout();
+  }
 }
 
 void TraceJournalDessin() {

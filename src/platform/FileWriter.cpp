@@ -155,8 +155,21 @@ bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreu
 
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   const bool existait = QFileInfo::exists(chemin);
-  // Unbuffered, so that a failed write leaves nothing waiting in a buffer and the file can be cut
-  // back at once.
+  AjoutOuvert f;
+  if (!f.Ouvre(chemin, erreur)) return false;
+  if (f.Ajoute(octets, erreur)) return true;
+  // A file made for these bytes alone goes again when none of them stayed and nobody wrote to it.
+  if (!existait && f.Taille() == 0) {
+    f.Ferme();
+    QFile::remove(chemin);
+  }
+  return false;
+}
+
+AjoutOuvert::~AjoutOuvert() { Ferme(); }
+
+bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
+  Ferme();
   // Opened without blocking and checked on the open file itself: a FIFO or device put in place of
   // the file can neither hang the append nor take its bytes.
   const int fd = ::open(QFile::encodeName(chemin).constData(),
@@ -172,23 +185,77 @@ bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* err
     return false;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  QFile f;
-  if (!f.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
-              QFileDevice::AutoCloseHandle)) {
-    ::close(fd);
-    DonneErreur(erreur, f.errorString());
+  fd_ = fd;
+  chemin_ = chemin;
+  peripherique_ = etat.st_dev;
+  inode_ = etat.st_ino;
+  return true;
+}
+
+void AjoutOuvert::Ferme() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+}
+
+bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
+  if (fd_ < 0) return false;
+  struct stat etat {};
+  return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 && etat.st_dev == peripherique_ &&
+         etat.st_ino == inode_;
+}
+
+qint64 AjoutOuvert::Taille() const {
+  struct stat etat {};
+  if (fd_ < 0 || ::fstat(fd_, &etat) != 0) return -1;
+  return etat.st_size;
+}
+
+bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
+  if (fd_ < 0) {
+    DonneErreur(erreur, RaisonSysteme(EBADF));
     return false;
   }
-  const qint64 avant = f.size();
-  const bool ecrit = EcritTout(f, octets);
-  const bool panne = ecrit && EnPanne(chemin);
-  bool ok = ecrit && !panne && QFileInfo(chemin).size() == avant + octets.size();
-  if (ok) return true;
-  const QString raison = Raison(f, panne);
-  f.resize(avant);
-  f.close();
-  if (!existait) QFile::remove(chemin);
-  DonneErreur(erreur, raison);
+  if (octets.isEmpty()) return true;
+  const auto taille = static_cast<size_t>(octets.size());
+  ssize_t n;
+  do {
+    n = ::write(fd_, octets.constData(), taille);
+  } while (n < 0 && errno == EINTR);
+  int code = 0;
+  size_t pose = 0;
+  if (n < 0) {
+    code = errno;
+  } else {
+    pose = static_cast<size_t>(n);
+    if (pose < taille) {
+      // The rest tells the system's reason (a full disk takes part of a write before it refuses).
+      ssize_t m;
+      do {
+        m = ::write(fd_, octets.constData() + pose, taille - pose);
+      } while (m < 0 && errno == EINTR);
+      if (m < 0) {
+        code = errno;
+      } else {
+        pose += static_cast<size_t>(m);
+        if (pose < taille) code = EIO;
+      }
+    }
+    if (code == 0 && EnPanne(chemin_)) code = ENOSPC;
+  }
+  if (code == 0) return true;
+  // With O_APPEND the offset stands right after what this write put in: it is taken back only while
+  // it is still the end of the file, so that no other writer's bytes go.
+  if (pose > 0) {
+    const off_t fin = ::lseek(fd_, 0, SEEK_CUR);
+    struct stat etat {};
+    if (fin >= static_cast<off_t>(pose) && ::fstat(fd_, &etat) == 0 && etat.st_size == fin) {
+      // Should the cut fail, the write's own reason is still the one to give.
+      [[maybe_unused]] const int coupe = ::ftruncate(fd_, fin - static_cast<off_t>(pose));
+    }
+  }
+  // In the words the file device would give, in the language of Qt's own texts.
+  DonneErreur(erreur, qt_error_string(code));
   return false;
 }
 

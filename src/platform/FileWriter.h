@@ -2,10 +2,10 @@
 
 // The one writer of every file Morvo writes. Writes are unbuffered and every one is checked: a
 // whole file goes through a temporary file in the same folder that is written, synced and
-// measured before it replaces the old one; an append is measured after it and cut back to the old
-// length when it did not go in whole. Either way a failure leaves the old file byte for byte and
-// gives the system's reason. (With Qt 6.4, a buffered QSaveFile's commit() reports success when
-// only its final flush fails.)
+// measured before it replaces the old one; an append is one write at the end of the file, and the
+// part of it that went in is taken back when it did not go in whole. Either way a failure leaves
+// the old file byte for byte and gives the system's reason. (With Qt 6.4, a buffered QSaveFile's
+// commit() reports success when only its final flush fails.)
 
 #include <QByteArray>
 #include <QString>
@@ -46,6 +46,37 @@ class SortieProgressive {
   qint64 ecrits_ = 0;
   bool echec_ = false;
   QString raison_;
+};
+
+// A regular file held open for appending. Each Ajoute is one write at the end of the file as it
+// then stands, so that the lines of another process appending to the same file stay whole beside
+// ours. A write that does not go in whole takes back the part that went in when nothing was written
+// after it, and never touches bytes that another writer put there.
+class AjoutOuvert {
+ public:
+  AjoutOuvert() = default;
+  ~AjoutOuvert();
+  AjoutOuvert(const AjoutOuvert&) = delete;
+  AjoutOuvert& operator=(const AjoutOuvert&) = delete;
+
+  // Opens the file (created when missing); a FIFO, device or folder is refused without waiting.
+  // False with the system's reason.
+  bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  bool Ajoute(const QByteArray& octets, QString* erreur = nullptr);
+  void Ferme();
+  bool EstOuvert() const { return fd_ >= 0; }
+  const QString& Chemin() const { return chemin_; }
+  // Whether the path reaches this very file, by whatever name (links and file systems that ignore
+  // the case of names included).
+  bool EstLeFichier(const QString& chemin) const;
+  // The size of the file now; -1 when it cannot be told.
+  qint64 Taille() const;
+
+ private:
+  int fd_ = -1;
+  QString chemin_;
+  quint64 peripherique_ = 0;
+  quint64 inode_ = 0;
 };
 
 class QPrinter;

@@ -1,6 +1,22 @@
 #include "platform/OutputSurface.h"
 
+#include <cfloat>
 #include <cmath>
+#include <initializer_list>
+
+#include "platform/RunError.h"
+
+namespace {
+
+// Device coordinates and lengths beyond single precision (or no number) are more than the drawing
+// can hold: an overflow of the statement that draws them.
+void VerifieDevice(std::initializer_list<double> valeurs) {
+  for (const double v : valeurs) {
+    if (!(std::fabs(v) <= FLT_MAX)) LeveErreurExecution(QStringLiteral("overflow"));
+  }
+}
+
+}  // namespace
 
 void OutputSurface::SetScaleMode(int mode) {
   scaleMode_ = mode;
@@ -17,8 +33,10 @@ void OutputSurface::SetScaleMode(int mode) {
 
 void OutputSurface::Line(double x1, double y1, double x2, double y2, uint32_t couleur) {
   const uint32_t sauve = ForeColor;
+  const double dx1 = DeviceX(x1), dy1 = DeviceY(y1), dx2 = DeviceX(x2), dy2 = DeviceY(y2);
+  VerifieDevice({dx1, dy1, dx2, dy2});
   ForeColor = couleur;
-  Ligne(DeviceX(x1), DeviceY(y1), DeviceX(x2), DeviceY(y2));
+  Ligne(dx1, dy1, dx2, dy2);
   ForeColor = sauve;
   CurrentX = x2;
   CurrentY = y2;
@@ -26,22 +44,25 @@ void OutputSurface::Line(double x1, double y1, double x2, double y2, uint32_t co
 
 void OutputSurface::Circle(double cx, double cy, double rayon, uint32_t couleur, double debut, double fin,
                            double aspect) {
-  const uint32_t sauve = ForeColor;
-  ForeColor = couleur;
   // The radius is measured along x; the aspect gives the y radius (as the old call did).
   const double rx = std::fabs(DeviceLongueurX(rayon));
   double ry = std::fabs(DeviceLongueurX(rayon));
   if (aspect != 1.0) ry = std::fabs(DeviceLongueurX(rayon * aspect));
-  Cercle(DeviceX(cx), DeviceY(cy), rx, ry, debut, fin);
+  const double dx = DeviceX(cx), dy = DeviceY(cy);
+  VerifieDevice({dx, dy, rx, ry});
+  const uint32_t sauve = ForeColor;
+  ForeColor = couleur;
+  Cercle(dx, dy, rx, ry, debut, fin);
   ForeColor = sauve;
   CurrentX = cx;
   CurrentY = cy;
 }
 
 void OutputSurface::PSet(double x, double y, uint32_t couleur) {
+  const double dx = DeviceX(x), dy = DeviceY(y);
+  VerifieDevice({dx, dy});
   const uint32_t sauve = ForeColor;
   ForeColor = couleur;
-  const double dx = DeviceX(x), dy = DeviceY(y);
   Ligne(dx, dy, dx, dy);
   ForeColor = sauve;
   CurrentX = x;

@@ -249,6 +249,79 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
   return AjouteFichier(chemin, octets, erreur);
 }
 
+bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
+  fin_ = QStringLiteral("\r\n");
+  contenu_ = Contenu::Inconnu;
+  if (!fichier_.Ouvre(chemin, erreur)) return false;
+  // The start of the file tells its line ends; the rest is read only should a text that is not
+  // ASCII need the file's encoding.
+  QFile existant;
+  if (OuvreFichierOrdinaire(existant, chemin)) {
+    const QByteArray debut = existant.read(64 * 1024);
+    fin_ = FormeDe(debut).finLigne;
+    if (existant.atEnd())
+      contenu_ = TientEnAscii(debut) ? Contenu::Ascii : EstUtf8(debut) ? Contenu::Utf8 : Contenu::Windows1252;
+  }
+  return true;
+}
+
+// The bytes of an ASCII text whose line ends are all CR LF, as they stand; nullopt for any other.
+static std::optional<QByteArray> OctetsAsciiCrLf(const QString& texte) {
+  const qsizetype n = texte.size();
+  QByteArray octets(n, Qt::Uninitialized);
+  const auto* c = reinterpret_cast<const char16_t*>(texte.constData());
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = c[i];
+    if (u >= 0x80) return std::nullopt;
+    if (u == u'\r' && (i + 1 >= n || c[i + 1] != u'\n')) return std::nullopt;
+    if (u == u'\n' && (i == 0 || c[i - 1] != u'\r')) return std::nullopt;
+    octets[i] = static_cast<char>(u);
+  }
+  return octets;
+}
+
+bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
+  // The common case, lines of plain ASCII into a file with CR LF line ends, goes in as it stands.
+  if (fin_ == QStringLiteral("\r\n")) {
+    if (const auto octets = OctetsAsciiCrLf(texte)) return fichier_.Ajoute(*octets, erreur);
+  }
+  const QString ajout = AvecFins(texte, fin_);
+  if (EstAscii(ajout)) return fichier_.Ajoute(ajout.toLatin1(), erreur);
+  return AjouteNonAscii(ajout, erreur);
+}
+
+// The added bytes must leave the whole file readable in one encoding; when they cannot, the whole
+// file is written again in UTF-8.
+bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
+  const QString chemin = fichier_.Chemin();
+  if (contenu_ == Contenu::Inconnu) {
+    const std::optional<QByteArray> ancien = LitOctetsFichier(chemin, erreur);
+    if (!ancien) return false;
+    contenu_ = TientEnAscii(*ancien) ? Contenu::Ascii
+               : EstUtf8(*ancien)    ? Contenu::Utf8
+                                     : Contenu::Windows1252;
+  }
+  const auto en1252 = EncodeWindows1252(ajout);
+  if (contenu_ == Contenu::Utf8) return fichier_.Ajoute(ajout.toUtf8(), erreur);
+  if (contenu_ == Contenu::Windows1252 && en1252) return fichier_.Ajoute(*en1252, erreur);
+  if (contenu_ == Contenu::Ascii) {
+    // Windows-1252 bytes that would read back as UTF-8 are written in UTF-8.
+    const bool en1252Lisible = en1252 && !EstUtf8(*en1252);
+    if (!fichier_.Ajoute(en1252Lisible ? *en1252 : ajout.toUtf8(), erreur)) return false;
+    contenu_ = en1252Lisible ? Contenu::Windows1252 : Contenu::Utf8;
+    return true;
+  }
+  const std::optional<QByteArray> ancien = LitOctetsFichier(chemin, erreur);
+  if (!ancien) return false;
+  FormeTexte forme;
+  forme.finLigne = fin_;
+  forme.codage = FormeTexte::Codage::Utf8;
+  if (!EcritFichierTexte(chemin, DecodeWindows1252(*ancien) + ajout, erreur, forme)) return false;
+  // The file written again is a new one in the old one's place.
+  contenu_ = Contenu::Utf8;
+  return fichier_.Ouvre(chemin, erreur);
+}
+
 QString TrouveSansCasse(const QString& dossier, const QString& nom) {
   const QDir d(dossier);
   if (QFileInfo(d, nom).isFile()) return d.filePath(nom);

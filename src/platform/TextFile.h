@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/FileWriter.h"
+
 // The encoding and line ends of a file as read, to write it back the same way.
 struct FormeTexte {
   enum class Codage { Neuf, Windows1252, Utf8, Utf8Bom };
@@ -42,6 +44,30 @@ bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* err
 // Appends text (with CR LF line ends) to a file, creating it when missing, in the file's own
 // encoding and line ends; a failed append leaves the file as it was.
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr);
+
+// A text file held open for appending lines for as long as a program writes to it: the line ends
+// and the encoding are those of the file as found when it was opened, as AjouteFichierTexte chooses
+// them, and each call is one checked write (see AjoutOuvert).
+class AjoutTexte {
+ public:
+  // Opens the file, creating it when missing. False with the system's reason.
+  bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Appends text with CR LF line ends. False with the system's reason; nothing of it then stays.
+  bool Ajoute(const QString& texte, QString* erreur = nullptr);
+  void Ferme() { fichier_.Ferme(); }
+  bool EstOuvert() const { return fichier_.EstOuvert(); }
+  const QString& Chemin() const { return fichier_.Chemin(); }
+  bool EstLeFichier(const QString& chemin) const { return fichier_.EstLeFichier(chemin); }
+
+ private:
+  // What the file holds so far: known only once a text that is not ASCII has to be encoded.
+  enum class Contenu { Inconnu, Ascii, Utf8, Windows1252 };
+  bool AjouteNonAscii(const QString& ajout, QString* erreur);
+
+  AjoutOuvert fichier_;
+  QString fin_ = QStringLiteral("\r\n");
+  Contenu contenu_ = Contenu::Inconnu;
+};
 
 // Finds a file in a folder without regard to the case of its name (an exact match first) and gives
 // its path, folder included; empty when there is none.

@@ -57,6 +57,9 @@ QString EvalueDieses(const QString& texte) {
 }
 
 QString FonctionsTxtArr(const QString& texte) {
+  // Both functions open with "(": a text without one is returned as it is, which every PRINTA
+  // line of a long loop would otherwise pay for.
+  if (!texte.contains(QLatin1Char('('))) return texte;
   QString s = texte;
   const QString separateur = SeparateurDecimal();
 

@@ -40,6 +40,13 @@ class CercleTest : public CommandsTest {
 constexpr uint32_t Rouge = 255, Bleu = 16711680;
 
 TEST_F(CercleTest, WholeCirclesArcsAndPies) {
+  // A radius beyond single precision cannot be drawn: an overflow of its line.
+  Run(QStringLiteral("Cercle = 10, 10, 1E39\r\n%A = 1"));
+  EXPECT_TRUE(SeulMessage().texte.contains(QStringLiteral(" 1: Cercle = 10, 10, 1E39")));
+  EXPECT_TRUE(Cercles().empty());
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+  Session().Prompteur().Efface();
+
   Run(QStringLiteral("Cercle = 50, 50, 20"));
   EXPECT_TRUE(Messages().empty());
   auto c = Cercles();

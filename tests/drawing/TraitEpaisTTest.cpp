@@ -143,6 +143,11 @@ TEST_F(TraitEpaisTTest, EpaisTSetsThePenForWhatFollows) {
   EXPECT_EQ(BoutCarre, -1);
   Run(QStringList{"EpaisT = 2mm"});
   EXPECT_EQ(Sortie->DrawWidth, 8) << "2 mm at 96 dpi is 7.56 px";
+  // Millimetres are written "mm" for the pen: "2MM" cannot be read, and the message says why.
+  Run(QStringList{"EpaisT = 2MM§R", "%A = 1"});
+  EXPECT_TRUE(SeulMessage().texte.contains(QStringLiteral("EpaisT : 2MM : largeur illisible")))
+      << SeulMessage().texte.toStdString();
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
 
   // Widths in pixels are printer pixels: on a screen pixel of 6 printer pixels, 6 is 1.
   Shell.RapportEcranImp = 6.0f;

@@ -74,6 +74,14 @@ TEST_F(FlowTest, BlockIfRunsTheFirstTrueBranch) {
   EXPECT_EQ(Var(1, "%R"), "oui") << "the digit of 5>2 does not change the 25";
   EXPECT_EQ(Var(1, "%T"), "<absent>") << "comparisons are exact";
   EXPECT_TRUE(Messages().empty());
+
+  // A short condition reads the same after ELSEIF as after IF.
+  Lance({"%B = 1", "IF 0 THEN", "ELSEIF %B THEN", "  %R = b", "ENDIF", "IF 0 THEN", "ELSEIF 1 THEN",
+         "  %S = un", "ENDIF", "IFT a = b THEN", "ELSEIFT a THEN", "  %T = a", "ENDIF"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%R"), "b");
+  EXPECT_EQ(Var(1, "%S"), "un");
+  EXPECT_EQ(Var(1, "%T"), "a");
 }
 
 TEST_F(FlowTest, NestedBlocksAndTheDepthLimit) {
@@ -101,6 +109,12 @@ TEST_F(FlowTest, NestedBlocksAndTheDepthLimit) {
   EXPECT_EQ(Var(1, "%X"), "<absent>");
   EXPECT_EQ(Var(1, "%Y"), "b");
   EXPECT_TRUE(Messages().empty());
+
+  // The conditions of a block inside a skipped branch are never evaluated.
+  Lance({"%MODE = 1", "IF %MODE = 2 THEN", "  IF %X = 1 THEN", "    %A = 1", "  ELSEIF %X = 2 THEN",
+         "    %A = 2", "  ELSEIFT \"%X\" = \"3\" THEN", "  ENDIF", "ELSE", "  %A = 3", "ENDIF"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%A"), "3");
 
   // Every ELSEIF condition is evaluated, also after a branch ran.
   Lance({"IF 1 THEN", "  %A = 1", "ELSEIF %Z = 1 THEN", "  %A = 2", "ENDIF"});

@@ -20,6 +20,7 @@
 #include "RunFixture.h"
 #include "interpreter/RuntimeCommands.h"
 #include "interpreter/VarList.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
@@ -182,6 +183,70 @@ TEST_F(RuntimeCommandsTest, OpenAAndPrintAAppendLines) {
   EXPECT_EQ(Lit("garde.txt"), "x\r\n y\r\n");
   Lance({"OPENA = " + Chemin("garde.txt") + ", , Kill"});
   EXPECT_TRUE(QFile::exists(Chemin("garde.txt")));
+
+  // The append file still open is never deleted, by its own level or a command file; once the run
+  // has let it go, Kill deletes it.
+  Ecrit("tue.txt", "OPENA = o12.txt, , Kill\r\n");
+  Lance({"OPENA = o12.txt", "PRINTA = a", "OPENA = o12.txt, , Kill", "PRINTA = lost", "OPENA = o12.txt",
+         "PRINTA = b", "FICHIER = tue.txt", "PRINTA = c"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Lit("o12.txt"), " a\r\n b\r\n c\r\n") << "PRINTA after Kill writes nothing, the open file stays";
+  Lance({"OPENA = o12.txt, , Kill"});
+  EXPECT_EQ(Lit("o12.txt"), "<absent>");
+}
+
+// Another process appending to the file: a failed line never takes the other's lines with it.
+TEST_F(RuntimeCommandsTest, AFailedPrintAKeepsAnotherWritersLines) {
+  Ecrit("partage.txt", "old\r\n");
+  int appels = 0;
+  DefinitPanneEcriture([&](const QString& chemin) {
+    if (!chemin.endsWith(QStringLiteral("partage.txt")) || ++appels != 2) return false;
+    QFile autre(chemin);
+    if (autre.open(QIODevice::Append)) autre.write("other\r\n");
+    return true;
+  });
+  Lance({"OPENA = partage.txt", "PRINTA = x", "PRINTA = y", "%FIN = 1"});
+  DefinitPanneEcriture({});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+      << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+  const std::string contenu = Lit("partage.txt");
+  EXPECT_TRUE(contenu.starts_with("old\r\n x\r\n")) << contenu;
+  EXPECT_TRUE(contenu.ends_with("other\r\n")) << contenu;
+}
+
+// A command file starts with no append file of its own; its caller's is its own again afterwards.
+// A file that a run error closed says so to the statement that goes on using it.
+TEST_F(RuntimeCommandsTest, CommandFilesGiveTheCallerItsFilesBack) {
+  Ecrit("rien.dat", "%A = 1\r\nPRINTA = from the command file\r\n");
+  Ecrit("sien.dat", "OPENA = sien.txt\r\nPRINTA = sien\r\n");
+  Lance({"OPENA = out.txt", "PRINTA = before", "FICHIER = rien.dat", "PRINTA = after", "FICHIER = sien.dat",
+         "PRINTA = last"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Lit("out.txt"), " before\r\n after\r\n last\r\n");
+  EXPECT_EQ(Lit("sien.txt"), " sien\r\n");
+
+  Ecrit("erreur.dat", "%X == %NOPE\r\n");
+  Ecrit("d.txt", "1\r\n2\r\n");
+  Lance({"OPENA = err.txt", "PRINTA = before", "FICHIER = erreur.dat", "PRINTA = after", "%FIN = 1"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[1].texte.contains(QStringLiteral("err.txt : fichier fermé par une erreur")))
+      << Messages()[1].texte.toStdString();
+  EXPECT_EQ(Lit("err.txt"), " before\r\n");
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+
+  Lance({"OPEN = d.txt", "LVAR = %A", "FICHIER = erreur.dat", "LVAR = %B", "%FIN = 1"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[1].texte.contains(QStringLiteral("d.txt : fichier fermé par une erreur")))
+      << Messages()[1].texte.toStdString();
+  EXPECT_EQ(Var(1, "%A"), "1");
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+
+  // Opened again after the error, the file takes lines again.
+  Lance({"OPENA = err.txt", "FICHIER = erreur.dat", "OPENA = err.txt", "PRINTA = again"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Lit("err.txt"), " before\r\n again\r\n");
 }
 
 TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
@@ -305,8 +370,13 @@ TEST_F(RuntimeCommandsTest, InputStoresTheAnswerByMode) {
   Lance({"%V = 1", "INPUT == Valeur, %V"}, {"2,5"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%V"), "2.5");
-  Lance({"INPUT == Valeur, %V"}, {"1,5*2"});
-  EXPECT_EQ(Messages().size(), 1u);
+  // Every comma of a numeric answer is a decimal comma, in an expression too.
+  Lance({"%A = 2", "INPUT == Valeur, %V", "INPUT == Valeur, %W", "INPUT == Valeur, %X"},
+        {"1,5*2", "1,5+1,5", "2,5*%A"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(1, "%V"), "3");
+  EXPECT_EQ(Var(1, "%W"), "3");
+  EXPECT_EQ(Var(1, "%X"), "5");
 
   // An unknown variable in the answer is a run error with its detail.
   Lance({"INPUT = Texte, %T"}, {"%nope"});

@@ -245,6 +245,12 @@ TEST_F(ScaleLineTest, StraightScales) {
   EXPECT_EQ(EtatOrdre & 96, 96);
   Run(QStringList{"Droite = 0, 50", "Arc = 10, 20, 30"});
   EXPECT_EQ(DroiteX2, 0);
+
+  // A length beyond single precision cannot be drawn: an overflow of its line, nothing drawn.
+  Run(QStringList{"Droite = 0, 1E39, 5", "%A = 1"});
+  EXPECT_TRUE(SeulMessage().texte.contains(QStringLiteral(" 1: Droite = 0, 1E39, 5")));
+  EXPECT_TRUE(Lignes().empty());
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
 }
 
 TEST_F(ScaleLineTest, ExposantAndInversion) {

@@ -164,6 +164,46 @@ TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {
   }
 }
 
+// Two runs appending to one file: every line of each goes in whole, none is lost.
+TEST_F(RunnerTest, TwoRunsAppendingToOneFileInterleaveWholeLines) {
+  const QString fichier = Chemin(QStringLiteral("commun.txt"));
+  constexpr int Tours = 3000;
+  const auto programme = [&](char lettre) {
+    return EcritProgramme(QStringLiteral("OPENA = %1\r\n%I = 0\r\nB:\r\n%I == %I+1\r\nPRINTA = %2 %I\r\n"
+                                         "IF %I < %3 THEN GOTO B\r\n")
+                              .arg(fichier)
+                              .arg(QLatin1Char(lettre))
+                              .arg(Tours)
+                              .toUtf8(),
+                          QStringLiteral("prog%1.txt").arg(QLatin1Char(lettre)));
+  };
+  const QString programmes[] = {programme('A'), programme('B')};
+  QProcess runs[2];
+  for (int k = 0; k < 2; ++k) {
+    runs[k].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    runs[k].start(QStringLiteral(MORVO_RUN_PATH),
+                  {QStringLiteral("--log"), Chemin(QStringLiteral("run%1.log").arg(k)), programmes[k]});
+  }
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_TRUE(runs[k].waitForFinished(60000));
+    EXPECT_EQ(runs[k].exitCode(), 0);
+    QFile log(Chemin(QStringLiteral("run%1.log").arg(k)));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(log.readAll().contains("message ")) << "no run error";
+  }
+  QFile f(fichier);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lignes = f.readAll().split('\n');
+  ASSERT_EQ(lignes.size(), 2 * Tours + 1);
+  int suivant[2] = {1, 1};
+  for (int i = 0; i < 2 * Tours; ++i) {
+    const QByteArray& l = lignes[i];
+    ASSERT_TRUE(l.startsWith(" A ") || l.startsWith(" B ")) << l.toStdString();
+    const int k = l[1] == 'A' ? 0 : 1;
+    ASSERT_EQ(l, " " + QByteArray(1, l[1]) + " " + QByteArray::number(suivant[k]++) + "\r");
+  }
+}
+
 // The runner starts no program unless told it may.
 TEST_F(RunnerTest, ShellNeedsAllowShell) {
   const QString cible = Chemin(QStringLiteral("fait.txt"));

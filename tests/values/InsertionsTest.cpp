@@ -127,6 +127,15 @@ TEST_F(AssignmentProgram, Statements) {
   EXPECT_EQ(Var(1, "%N"), "") << "the slot is made before its value fails";
   EXPECT_EQ(Var(1, "%B"), "<absent>");
 
+  // A "VAR(" reference is resolved in a new variable's value as in an existing one's; the other
+  // names of a new variable's value stay as written.
+  Session().Prompteur().Efface();
+  Run(QStringList{"%T = abc", "%A = 1", "%W = VAR(%T)", "%V = VAR(%T)-%A", "%E = 0", "%E = VAR(%T)-%A"});
+  EXPECT_EQ(Var(1, "%W"), "abc");
+  EXPECT_EQ(Var(1, "%V"), "abc-%A");
+  EXPECT_EQ(Var(1, "%E"), "abc-1");
+  EXPECT_TRUE(Messages().empty());
+
   Run(QStringList{"%IRE$-1R = 5", "%B = 2"});
   EXPECT_EQ(Var(1, "%R"), "<absent>");
   EXPECT_EQ(Var(1, "%B"), "2");
