@@ -297,6 +297,25 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
                        QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF + CRLF);
   EXPECT_FALSE(texte.contains(QStringLiteral("Grad")));
   EXPECT_FALSE(texte.contains(QStringLiteral("%A")));
+
+  // Nor does the reason quote the file's text: a condition's text, a statement of no command.
+  EcritDag("Secret.dag", {"IfT \"%SECRET\" = \"x\" Then", "EndIf"});
+  EcritDag("Inconnu.dag", {"%a = 1", "Bogus = 2"});
+  Shell.CmdExternes << QStringLiteral("Secret") << QStringLiteral("Inconnu");
+  Shell.RepCmdExternes << dossier_.path() + QStringLiteral("/") << dossier_.path() + QStringLiteral("/");
+  Repond("OK");
+  Run(QStringList{"%x = 1", "", "Secret = 0, 0"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].texte,
+            TexteMsg(114) + QStringLiteral(" 3, dans le fichier: ") + Chemin("Secret.dag") + CRLF +
+                QStringLiteral("non initialisée / not initialized / nicht initialisiert") + CRLF + CRLF +
+                CRLF);
+  Run(QStringList{"Inconnu = 0, 0", "%y = 2"});
+  ASSERT_EQ(Messages().size(), 3u);
+  EXPECT_EQ(Messages()[2].texte,
+            TexteMsg(124) + QStringLiteral(" 1, dans le fichier: ") + Chemin("Inconnu.dag") + CRLF);
+  EXPECT_EQ(TexteRouge(), QStringLiteral("Inconnu = 0, 0"));
+  EXPECT_EQ(Var(1, "%y"), "2");
 }
 
 TEST_F(CommandFilesTest, NamesAreLookedForFromTheCurrentFolderFirst) {
