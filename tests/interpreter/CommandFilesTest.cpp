@@ -140,6 +140,21 @@ TEST_F(CommandFilesTest, ScopesStopAndMissingFile) {
       << Messages()[0].texte.toStdString();
   EXPECT_EQ(Messages()[0].boutons, Boutons::Ok);
   EXPECT_TRUE(Lignes().empty());
+
+  // A file far beyond what a program holds is refused from its size, on the calling line.
+  {
+    QFile f(Chemin("gros.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64{2} << 20));
+  }
+  Run(QStringList{"%a = 1", "Fichier = gros.dat, 0, 0", "Trait = 0, 0, 3, 0"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(
+      Messages()[1].texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: Fichier = gros.dat, 0, 0") + CRLF +
+                                     CRLF + QStringLiteral("Le fichier ") + Chemin("gros.dat") +
+                                     QStringLiteral(" est trop grand pour un programme : 2097152 octets")))
+      << Messages()[1].texte.left(300).toStdString();
+  EXPECT_TRUE(Lignes().empty());
 }
 
 TEST_F(CommandFilesTest, DepthLimit) {
