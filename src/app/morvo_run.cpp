@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "HeadlessRun.h"
+#include "interpreter/ExternalCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Events.h"
@@ -86,9 +87,23 @@ bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* 
   return journal.Termine(raison);
 }
 
+// The folders of a run as the desktop program has them once it has opened the file: the start
+// folder is where the runner was started, the external commands are the ".dag" files of the
+// runner's own folder and of the start folder, and the program's relative names are found from its
+// folder.
+void PrepareDossiers(const QFileInfo& programme) {
+  Shell.RepDepart = AjouteAntiSlash(QDir::currentPath());
+  ListeCmdExternes(QCoreApplication::applicationDirPath(), Shell.RepDepart);
+  Shell.NomFichier = programme.absoluteFilePath();
+  Shell.RepCourant = programme.absolutePath() + QLatin1Char('/');
+  QDir::setCurrent(programme.absolutePath());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First of all: a signal that comes while the runner starts up must not end it.
+  ArreteSurSignal();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   QStringList args = QCoreApplication::arguments().mid(1);
@@ -138,6 +153,10 @@ int main(int argc, char** argv) {
   }
   if (programme.isEmpty()) return Usage();
 
+  if (const QString refus = FichierProgrammeTropGrand(programme); !refus.isEmpty()) {
+    std::fprintf(stderr, "morvo-run: %s\n", qPrintable(refus));
+    return 2;
+  }
   const auto texte = LitFichierTexte(programme);
   if (!texte) {
     std::fprintf(stderr, "morvo-run: cannot read %s\n", qPrintable(programme));
@@ -149,17 +168,12 @@ int main(int argc, char** argv) {
   for (const QString& r : reponses) session.AjouteReponse(r);
   PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
   MaxInstructions = maxInstructions;
-  ArreteSurSignal();
-  const QFileInfo info(programme);
-  Shell.NomFichier = info.absoluteFilePath();
-  Shell.RepCourant = info.absolutePath() + QLatin1Char('/');
-  // The program's relative names are found from its folder, as when the desktop opens it; the
-  // outputs go where they were asked for.
+  // The outputs go where they were asked for, wherever the program's folder is.
   for (QString* sortie : {&png, &pdf, &log}) {
     if (!sortie->isEmpty()) *sortie = QFileInfo(*sortie).absoluteFilePath();
   }
   const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
-  QDir::setCurrent(info.absolutePath());
+  PrepareDossiers(QFileInfo(programme));
   session.Execute(*texte);
 
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader

@@ -138,6 +138,10 @@ QString LitTexteFichier(const QString& fichier) {
   TypeErreur = QStringLiteral("F");
   FichierManquant = fichier;
   if (!EstFichierOrdinaire(fichier)) ErreurRun();
+  if (const QString refus = FichierProgrammeTropGrand(fichier); !refus.isEmpty()) {
+    TypeErreur.clear();
+    ErreurRun(refus + CRLF + CRLF);
+  }
   if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
     const std::optional<QByteArray> contenu = LitOctetsFichier(fichier);
     if (!contenu) ErreurRun();

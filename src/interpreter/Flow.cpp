@@ -45,16 +45,16 @@ void Saute(int niveau, const QString& cible) {
   if (EstNumerique(c)) {
     const int32_t pos = DebutLigne(nv.Texte, ArrondiPair(Val(c)));
     if (pos == 0) {
-      ErreurRun(c + QStringLiteral(" : ligne inexistante / no such line / Zeile nicht vorhanden") + CRLF +
-                CRLF);
+      ErreurRunCitant(
+          c, QStringLiteral(" : ligne inexistante / no such line / Zeile nicht vorhanden") + CRLF + CRLF);
     }
     nv.PosLecture = pos;
     return;
   }
   const int32_t pos = ChercheEtiquette(UCase(c), niveau);
   if (pos == 0) {
-    ErreurRun(c + QStringLiteral(" : étiquette non trouvée / label not found / Marke nicht gefunden") + CRLF +
-              CRLF);
+    ErreurRunCitant(
+        c, QStringLiteral(" : étiquette non trouvée / label not found / Marke nicht gefunden") + CRLF + CRLF);
   }
   nv.PosLecture = pos;
 }

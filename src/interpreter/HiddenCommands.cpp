@@ -52,8 +52,9 @@ const QStringList& ModeleEntete() {
 }
 
 [[noreturn]] void ErreurLancement(const QString& programme, const QString& raison) {
-  ErreurRun(programme + QStringLiteral(" : impossible de lancer le programme / cannot start the program (") +
-            raison + QStringLiteral(")") + CRLF + CRLF);
+  ErreurRunCitant(programme,
+                  QStringLiteral(" : impossible de lancer le programme / cannot start the program (") +
+                      raison + QStringLiteral(")") + CRLF + CRLF);
 }
 
 // Starts the program with its arguments; with attendre, returns once it has ended (or a stop was
@@ -171,8 +172,9 @@ void CmdShell() {
   const QStringList arguments = QProcess::splitCommand(ParamN(ParamLigne, 4));
   if (programme.isEmpty()) ErreurLancement(programme, QStringLiteral("?"));
   if (!ShellAccorde(programme, ParamN(ParamLigne, 4))) {
-    ErreurRun(programme + QStringLiteral(" : lancement de programmes refusé / starting programs refused") +
-              CRLF + CRLF);
+    ErreurRunCitant(
+        programme,
+        QStringLiteral(" : lancement de programmes refusé / starting programs refused") + CRLF + CRLF);
   }
   ShellAttend(programme, arguments, attente == QStringLiteral("1"));
 }

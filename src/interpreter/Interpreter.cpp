@@ -1,5 +1,6 @@
 #include "interpreter/Interpreter.h"
 
+#include <QFileInfo>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -19,6 +20,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 #include "values/Substitution.h"
@@ -30,14 +32,33 @@ int64_t MaxInstructions = 0;
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
-constexpr int PositionMax = 32767;  // text positions are 16-bit
 
 int64_t instructionsExecutees = 0;
 int64_t instructionsRun = 0;
 
-// Positions stay within 16 bits: a longer program text overflows them.
-void VerifiePosition(int pos) {
-  if (pos > PositionMax) LeveErreurExecution(QStringLiteral("overflow"));
+// Positions stay within 16 bits: a text that grew longer during the run (a line written into the
+// editor) overflows them.
+void VerifiePosition(int pos, const QString& texte) {
+  if (pos > LongueurMaxProgramme) ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
+}
+
+// A text longer than its positions can hold runs nothing at all. The line named is the one that
+// holds the first character past the limit; a very long one is shown by its start.
+void VerifieLongueurProgramme(NiveauProg& nv) {
+  const QString& texte = nv.Texte;
+  if (texte.size() <= LongueurMaxProgramme) return;
+  qsizetype dehors = LongueurMaxProgramme;  // 0-based
+  if (texte[dehors] == u'\n' && texte[dehors - 1] == u'\r') --dehors;
+  const qsizetype finPrecedente = texte.lastIndexOf(CRLF, dehors - 1);
+  const qsizetype debut = finPrecedente < 0 ? 0 : finPrecedente + 2;
+  qsizetype fin = texte.indexOf(CRLF, debut);
+  if (fin < 0) fin = texte.size();
+  nv.DebutInstr = static_cast<int>(debut + 1);
+  nv.FinInstr = nv.PosFinLigne = static_cast<int>(fin + 1);
+  constexpr qsizetype Montre = 80;
+  nv.Ligne =
+      fin - debut > Montre ? texte.mid(debut, Montre) + QStringLiteral("...") : texte.mid(debut, fin - debut);
+  ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
 }
 
 void TeteInterprete(int niveau) {
@@ -66,6 +87,7 @@ void TeteInterprete(int niveau) {
   Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
   FacteurTraitX = FacteurTraitY = 1.0f;
 
+  VerifieLongueurProgramme(nv);
   ReleveEtiquettes(niveau);
   NiveauCourant = niveau;
 
@@ -280,7 +302,7 @@ bool CoupeLigne(NiveauProg& nv) {
     if (nv.PosLecture > longueur) return false;
     finLigne = longueur + 1;
   }
-  VerifiePosition(finLigne);
+  VerifiePosition(finLigne, texte);
   nv.PosFinLigne = finLigne;
   LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
   ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
@@ -290,7 +312,10 @@ bool CoupeLigne(NiveauProg& nv) {
   }
   nv.DebutInstr = nv.PosLecture;
   int debutDerniere = nv.PosLecture;
+  int tours = 0;
   while (ParamLigne.endsWith(QStringLiteral(" _"))) {
+    // A stop asked while a very long statement is joined ends the level.
+    if (ArretPendantParcours(tours)) return false;
     const int suivante = nv.PosFinLigne + 2;
     if (nv.PosFinLigne > longueur) {
       // No line break ends this line: the mark stands on the last line and nothing follows.
@@ -301,7 +326,7 @@ bool CoupeLigne(NiveauProg& nv) {
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;
-    VerifiePosition(fin);
+    VerifiePosition(fin, texte);
     ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
     debutDerniere = suivante;
     nv.PosFinLigne = fin;
@@ -503,6 +528,16 @@ void Interprete(int& niveau) {
     GereErreurRun(niveau);
     return;
   }
+}
+
+QString TexteProgrammeTropLong(int64_t longueur) {
+  return TexteMsg(192).arg(longueur).arg(LongueurMaxProgramme);
+}
+
+QString FichierProgrammeTropGrand(const QString& chemin) {
+  const QFileInfo info(chemin);
+  if (!info.isFile() || info.size() <= TailleMaxFichierProgramme) return {};
+  return TexteMsg(193).arg(chemin).arg(info.size()).arg(LongueurMaxProgramme);
 }
 
 void FermeFichiers() {

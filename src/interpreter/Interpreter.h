@@ -2,6 +2,7 @@
 
 // The run request and the interpreter of one program level.
 
+#include <QString>
 #include <cstdint>
 
 // The screen's run request: runs the editor's program on the screen surface.
@@ -24,3 +25,14 @@ extern int64_t LimiteInstructions;
 // A bound on the statements of one run (0 = none) for the headless runner: the statement after the
 // last one allowed is a run error, so an endless loop still ends.
 extern int64_t MaxInstructions;
+
+// Text positions are 16-bit: a program text holds at most this many characters.
+constexpr int LongueurMaxProgramme = 32767;
+// A file larger than this is refused before it is read: it is far beyond what a program can hold
+// (a character takes at most three bytes of a file).
+constexpr int64_t TailleMaxFichierProgramme = 1024 * 1024;
+// The reason a program text of 'longueur' characters does not run, in the message language.
+QString TexteProgrammeTropLong(int64_t longueur);
+// Why the file is refused as a program, from its size alone (it is not read); empty when it is
+// not too large.
+QString FichierProgrammeTropGrand(const QString& chemin);

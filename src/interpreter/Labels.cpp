@@ -1,5 +1,8 @@
 #include "interpreter/Labels.h"
 
+#include <QSet>
+
+#include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Levels.h"
@@ -10,14 +13,19 @@ void ReleveEtiquettes(int niveau) {
   const int longueur = texte.size();
   auto& table = Etiquettes[static_cast<size_t>(niveau)];
   table.clear();
+  QSet<QString> noms;
+  int tours = 0;
   int pos = 1;
   while (pos <= longueur) {
+    // A stop asked during the pass ends it: the run ends before its first statement.
+    if (ArretPendantParcours(tours)) return;
     const int debut = pos;
     int fin = InStr(pos, texte, QStringLiteral("\r\n"));
     if (fin == 0) fin = longueur + 1;
     QString ligne = Mid(texte, debut, fin - debut);
     // The continuation mark stays in the text; only the positions matter here.
     while (!ligne.isEmpty() && ligne.endsWith(QStringLiteral(" _")) && fin + 2 <= longueur) {
+      if (ArretPendantParcours(tours)) return;
       int suite = InStr(fin + 2, texte, QStringLiteral("\r\n"));
       if (suite == 0) suite = longueur + 1;
       ligne += Mid(texte, fin + 2, suite - fin - 2);
@@ -35,15 +43,14 @@ void ReleveEtiquettes(int niveau) {
     const int blanc = InStr(ligne, QStringLiteral(" "));
     if (blanc > 0 && deuxPoints > blanc) continue;
     const QString nom = LTrim(UCase(Left(ligne, deuxPoints - 1)));
-    for (const Etiquette& e : table) {
-      if (e.Nom == nom) {
-        // The second line of that name is the one marked in the editor.
-        nv.DebutInstr = debut;
-        nv.FinInstr = fin;
-        nv.Ligne = ligne;
-        ErreurRun();
-      }
+    if (noms.contains(nom)) {
+      // The second line of that name is the one marked in the editor.
+      nv.DebutInstr = debut;
+      nv.FinInstr = fin;
+      nv.Ligne = ligne;
+      ErreurRun();
     }
+    noms.insert(nom);
     table.push_back(Etiquette{nom, debut});
   }
 }

@@ -7,8 +7,6 @@ void NonDisponible() {
   QString commande = NiveauCourant >= 0 && NiveauCourant < static_cast<int>(Niveaux.size())
                          ? Niveaux[static_cast<size_t>(NiveauCourant)].MotCle
                          : QString();
-  DetailErreur = commande + QStringLiteral(
-                                " : commande pas encore disponible / command not available yet / "
-                                "Befehl noch nicht verfügbar\r\n\r\n");
-  throw ErreurExecution();
+  ErreurRunCitant(commande, QStringLiteral(" : commande pas encore disponible / command not available yet / "
+                                           "Befehl noch nicht verfügbar\r\n\r\n"));
 }

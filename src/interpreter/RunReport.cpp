@@ -30,6 +30,17 @@ const QString TitreMorvo = QStringLiteral("Morvo");
 
 QString NumeroLigne(int ligne) { return QStringLiteral(" %1").arg(ligne); }
 
+// A scrambled command file never shows its statements: its name ends in "DAG".
+bool EstFichierBrouille(const QString& fichier) { return UCase(Right(fichier, 3)) == QStringLiteral("DAG"); }
+
+// The reason of a detail without the program's text it quotes.
+QString SansCitation(const QString& detail) {
+  if (CitationErreur.isEmpty() || !detail.startsWith(CitationErreur)) return detail;
+  QString raison = detail.mid(CitationErreur.size());
+  if (raison.startsWith(QStringLiteral(" : "))) raison.remove(0, 3);
+  return raison;
+}
+
 void ActiveMenus() {
   Hote* hote = HoteCourant();
   hote->MnuVisualiserActif = hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
@@ -96,10 +107,10 @@ void GereErreurRun(int niveau) {
       // The reason of the failure, as level 1 shows it; a missing file says it in its own line.
       const QString detail = fichierManquant ? QString() : DetailErreur;
       QString texte;
-      if (UCase(Right(nv.Fichier, 3)) == QStringLiteral("DAG")) {
-        // The statements of a scrambled command file are never shown.
-        texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier + CRLF +
-                detail + TexteTravail2 + CRLF;
+      if (EstFichierBrouille(nv.Fichier)) {
+        // The statements of a scrambled command file are never shown, nor its text in the reason.
+        texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier +
+                CRLF + SansCitation(detail) + TexteTravail2 + CRLF;
       } else {
         texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
                 detail + TexteTravail2 + TexteTravail;
@@ -111,6 +122,7 @@ void GereErreurRun(int niveau) {
   }
   DetailErreur.clear();
   TypeErreur.clear();
+  CitationErreur.clear();
   ActiveMenus();
   FermeFichiersSurErreur();
   if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
@@ -123,6 +135,12 @@ void ErreurCommande(int niveau) {
     DoEvents();
     Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF, Boutons::Ok,
                        TitreMorvo);
+  } else if (EstFichierBrouille(nv.Fichier)) {
+    // As a run error of a scrambled file: the editor line of the call and the file, no statement.
+    const int ligneAppel = MarqueInstruction(1);
+    Dialogues().MsgBox(
+        TexteMsg(124) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier + CRLF,
+        Boutons::Ok, TitreMorvo);
   } else {
     Dialogues().MsgBox(TexteMsg(124) + nv.Ligne + TexteMsg(115) + nv.Fichier + CRLF, Boutons::Ok, TitreMorvo);
   }

@@ -18,3 +18,10 @@ void DoEvents() {
 }
 
 void DefinitDoEvents(std::function<void()> f) { Traitement() = std::move(f); }
+
+bool ArretPendantParcours(int& tours) {
+  constexpr int Periode = 1024;
+  if (++tours % Periode != 0) return false;
+  DoEvents();
+  return Arret;
+}

@@ -3,9 +3,19 @@
 QString DetailErreur;
 QString TypeErreur;
 QString FichierManquant;
+QString CitationErreur;
 
 void ErreurRun(const QString& detail) {
-  if (!detail.isEmpty()) DetailErreur = detail;
+  if (!detail.isEmpty()) {
+    DetailErreur = detail;
+    CitationErreur.clear();
+  }
+  throw ErreurExecution();
+}
+
+void ErreurRunCitant(const QString& citation, const QString& raison) {
+  DetailErreur = citation + raison;
+  CitationErreur = citation;
   throw ErreurExecution();
 }
 
@@ -19,4 +29,5 @@ void RazErreurRun() {
   DetailErreur.clear();
   TypeErreur.clear();
   FichierManquant.clear();
+  CitationErreur.clear();
 }

@@ -23,10 +23,15 @@ class ErreurExecution : public std::exception {
 extern QString DetailErreur;
 extern QString TypeErreur;
 extern QString FichierManquant;
+// The program's text that DetailErreur begins with when it quotes some (an unknown variable, a
+// label): the report of a scrambled command file leaves it out and keeps the reason.
+extern QString CitationErreur;
 
 // Raising a run error: the detail text goes into DetailErreur, then the error unwinds to the
 // handler of the level being run, which reports it.
 [[noreturn]] void ErreurRun(const QString& detail = {});
+// A run error whose detail is a quote of the program's text followed by the reason.
+[[noreturn]] void ErreurRunCitant(const QString& citation, const QString& raison);
 // A file that is missing or cannot be read (no regular file): reported with its path as a
 // missing file.
 [[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);

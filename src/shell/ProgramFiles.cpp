@@ -122,6 +122,11 @@ bool FenetrePrincipale::QuestionSauvegarde() {
 }
 
 bool FenetrePrincipale::LitFic(const QString& chemin) {
+  // A file far beyond what a program can hold is not read at all.
+  if (const QString refus = FichierProgrammeTropGrand(chemin); !refus.isEmpty()) {
+    Dialogues().MsgBox(refus, Boutons::Ok, QString());
+    return false;
+  }
   FormeTexte forme;
   const std::optional<QString> texte = LitFichierTexte(chemin, &forme);
   if (!texte) {
@@ -140,6 +145,9 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   if (!programme.isEmpty() && !programme.endsWith(QStringLiteral("\r\n")))
     programme += QStringLiteral("\r\n");
   editeur_->ChargeTexte(programme);
+  // It can be edited, but it does not run until it is short enough.
+  if (programme.size() > LongueurMaxProgramme)
+    Dialogues().MsgBox(TexteProgrammeTropLong(programme.size()), Boutons::Ok, QString());
   RunShell.ZoomIni = ZoomInitial(editeur_->Modele().Text());
   Shell.ZoomCourant = RunShell.ZoomIni;
   text1_->setText(editeur_->TexteLigne());

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "interpreter/ExternalCommands.h"
+
 // True once start-up has passed its first-start steps; closing asks and writes only then.
 extern bool ConditionsAcceptees;
 // The application help file: program folder + "Morvo_" + mask-language code + ".chm".
@@ -54,10 +56,6 @@ struct DialoguesDebut {
 // folder becomes RepCourant and the current folder.
 ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {},
                     const DialoguesDebut* dialogues = nullptr);
-
-// Fills Shell.CmdExternes and Shell.RepCmdExternes with the ".dag" files of the program folder
-// and, when it differs, of the start folder: at most 60, sorted, duplicates (any case) removed.
-void ListeCmdExternes(const QString& repProgramme, const QString& repDepart);
 
 // Back to the values before start-up.
 void RazEtatDebut();

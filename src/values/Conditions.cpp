@@ -469,12 +469,22 @@ std::optional<bool> CompareTextes(const QString& texte) {
   return Relation(QStringView(t).mid(debut - 1, fin - debut + 1), c < 0, c == 0);
 }
 
+QString TexteParenthesesTropProfondes(int maximum) {
+  return QStringLiteral(
+             "Parenthèses imbriquées trop profondes (> %1) / Parentheses nested too deep (> %1) / "
+             "Klammern zu tief verschachtelt (> %1)\r\n\r\n")
+      .arg(maximum);
+}
+
 std::optional<bool> EvalueConditionTexte(QString& texte) {
   const int niveau = NivParTexte;
   const int debutGroupe = PosParTexte[static_cast<size_t>(niveau)];
   const int p = InStr(debutGroupe + 1, texte, QStringLiteral("("));
   if (p > 0) {
-    if (niveau + 1 > NiveauMaxParTexte) LeveErreurExecution(QStringLiteral("subscript out of range"));
+    if (niveau + 1 > NiveauMaxParTexte) {
+      DetailErreur = TexteParenthesesTropProfondes(NiveauMaxParTexte);
+      LeveErreurExecution(QStringLiteral("subscript out of range"));
+    }
     // The group level comes back whatever happens inside, so that the next condition starts at 0.
     struct Restaure {
       int niveau;

@@ -22,6 +22,8 @@ bool EvalueComparaison(const QString& texte);
 // Whether the text holds "<", "=" or ">".
 bool ContientComparaison(const QString& texte);
 
+// The detail of a run error for groups nested deeper than an evaluator holds.
+QString TexteParenthesesTropProfondes(int maximum);
 // A text condition (IFT, ELSEIFT): groups in parentheses are reduced from the innermost outwards,
 // then the whole text is compared. nullopt for an empty condition (read as false).
 std::optional<bool> EvalueConditionTexte(QString& texte);

@@ -5,6 +5,7 @@
 
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "values/Conditions.h"
 
 std::array<int16_t, 51> PosParCalc{};
 int16_t NivParCalc = 0;
@@ -308,7 +309,10 @@ void CalculeExpression(QString& texte) {
   // rightmost one leftwards; the fixed stack bounds the depth.
   const int parenthese = InStr(debut, texte, QStringLiteral("("));
   if (parenthese > 0) {
-    if (niveau + 1 >= static_cast<int>(PosParCalc.size())) HorsLimites();
+    if (niveau + 1 >= static_cast<int>(PosParCalc.size())) {
+      DetailErreur = TexteParenthesesTropProfondes(static_cast<int>(PosParCalc.size()) - 1);
+      HorsLimites();
+    }
     PosParCalc[niveau + 1] = VersEntier16(parenthese + 1);
     NivParCalc = static_cast<int16_t>(niveau + 1);
     CalculeExpression(texte);

@@ -2,7 +2,8 @@
 
 // The numeric expression evaluator. It works by rewriting the text in place: each operation
 // replaces its operands and operator by the text of its single-precision result, until one number
-// is left. Every failure raises ErreurExecution without a detail text of its own.
+// is left. Every failure raises ErreurExecution without a detail text of its own, but for groups
+// nested deeper than its stack holds.
 
 #include <QString>
 #include <array>

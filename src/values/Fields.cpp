@@ -175,8 +175,7 @@ std::optional<double> LitParam(const QString& texte, int n) {
   if (!existe || a.TexteChamp.isEmpty()) return std::nullopt;
 
   if (SubstitueVariables(a.TexteChamp)) {
-    DetailErreur = a.TexteChamp + TexteNonInitialise();
-    throw ErreurExecution();
+    ErreurRunCitant(a.TexteChamp, TexteNonInitialise());
   }
   a.NumChamp = InStr(a.TexteChamp, SepSousParam);
   if (a.NumChamp > 0) a.TexteChamp = Left(a.TexteChamp, a.NumChamp - 1);
@@ -281,7 +280,4 @@ float Mini(double a, double b) { return VersSingle(a > b ? b : a); }
 
 float Maxi(double a, double b) { return VersSingle(a < b ? b : a); }
 
-void ErreurNonInitialisee(const QString& texte) {
-  DetailErreur = texte + TexteNonInitialise();
-  throw ErreurExecution();
-}
+void ErreurNonInitialisee(const QString& texte) { ErreurRunCitant(texte, TexteNonInitialise()); }

@@ -34,9 +34,9 @@ class GardeProfondeur {
  public:
   explicit GardeProfondeur(const QString& texte) {
     if (Profondeur >= MaxProfondeur) {
-      ErreurRun(DebutTexte(texte) +
-                QStringLiteral(" : références imbriquées trop profondes / references nested too deep / "
-                               "Verweise zu tief verschachtelt\r\n\r\n"));
+      ErreurRunCitant(DebutTexte(texte),
+                      QStringLiteral(" : références imbriquées trop profondes / references nested too deep / "
+                                     "Verweise zu tief verschachtelt\r\n\r\n"));
     }
     ++Profondeur;
   }
@@ -44,6 +44,12 @@ class GardeProfondeur {
   GardeProfondeur(const GardeProfondeur&) = delete;
   GardeProfondeur& operator=(const GardeProfondeur&) = delete;
 };
+
+// A variable whose value is its own reference would be replaced for ever.
+[[noreturn]] void SubstitutionSansFin(const QString& texte) {
+  ErreurRunCitant(DebutTexte(texte), QStringLiteral(" : substitution sans fin / endless substitution / "
+                                                    "endlose Ersetzung\r\n\r\n"));
+}
 
 void VerifieLongueur(const QString& texte) {
   if (texte.size() > LongueurMaxLigne) {
@@ -225,15 +231,15 @@ void RemplaceVariable(QString& texte, int p, int s) {
     VerifieLongueur(texte);
     return;
   }
-  if (SansBlancs(valeur) == SansBlancs(Vue(texte, p, longueur + 1))) throw ErreurExecution();
+  if (SansBlancs(valeur) == SansBlancs(Vue(texte, p, longueur + 1))) SubstitutionSansFin(texte);
   const bool blanc = e <= texte.size() && texte.at(e - 1) == u' ';
   if (blanc && !EstMotMaj(texte, e, QLatin1String(" AND")) && !EstMotMaj(texte, e, QLatin1String(" OR "))) {
     Remplace(texte, p, longueur + 1, valeur);
   } else {
-    if (EgalMaj(valeur, nom)) throw ErreurExecution();
+    if (EgalMaj(valeur, nom)) SubstitutionSansFin(texte);
     Remplace(texte, p, longueur, valeur);
   }
-  if (texte.size() > LongueurMaxLigne) throw ErreurExecution();
+  VerifieLongueur(texte);
 }
 
 enum class ModeIndex { Champ, SousChamp, Separateur, Caractere };
@@ -341,8 +347,7 @@ bool PassePourcent(QString& texte) {
     const int p = InStr(depart, texte, QStringLiteral("%"));
     if (p == 0 || p == precedent) break;
     if (++tours > MaxTours) {
-      ErreurRun(DebutTexte(texte) + QStringLiteral(" : substitution sans fin / endless substitution / "
-                                                   "endlose Ersetzung\r\n\r\n"));
+      SubstitutionSansFin(texte);
     }
     precedent = p;
     if (!ReferencePortee(texte, p)) {

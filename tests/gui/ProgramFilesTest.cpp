@@ -304,3 +304,39 @@ TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   EXPECT_EQ(F().windowTitle(), titre);
   EXPECT_EQ(LitOctets(programme), ancien);
 }
+
+// A program longer than a run can take is loaded with a word, so that it can be shortened; a file
+// far beyond it is refused at once, from its size, without being read.
+TEST_F(ProgramFilesTest, ProgramsTooLongToRunAreSaidSoWhenOpened) {
+  Demarre();
+  QByteArray texte;
+  for (int k = 0; k < 4000; ++k) texte += "%X = 00001\r\n";
+  const QString long_ = Chemin(QStringLiteral("long.dat"));
+  EcritOctets(long_, texte);
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(long_);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(FichierCourant, long_);
+  EXPECT_EQ(Ed().Modele().Text().size(), 48000);
+  ASSERT_FALSE(prompter_.Messages().empty());
+  EXPECT_EQ(prompter_.Messages()[0].texte,
+            QStringLiteral("Programme trop long : 48000 caractères, un programme en a 32767 au plus."));
+
+  const QString enorme = Chemin(QStringLiteral("enorme.dat"));
+  {
+    QFile f(enorme);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64{2} << 20));
+  }
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(enorme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(
+      prompter_.Messages()[0].texte,
+      QStringLiteral("Le fichier %1 est trop grand pour un programme : 2097152 octets, un programme a 32767 "
+                     "caractères au plus.")
+          .arg(enorme));
+  EXPECT_EQ(FichierCourant, long_);
+  EXPECT_EQ(Ed().Modele().Text().size(), 48000);
+}

@@ -140,6 +140,21 @@ TEST_F(CommandFilesTest, ScopesStopAndMissingFile) {
       << Messages()[0].texte.toStdString();
   EXPECT_EQ(Messages()[0].boutons, Boutons::Ok);
   EXPECT_TRUE(Lignes().empty());
+
+  // A file far beyond what a program holds is refused from its size, on the calling line.
+  {
+    QFile f(Chemin("gros.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64{2} << 20));
+  }
+  Run(QStringList{"%a = 1", "Fichier = gros.dat, 0, 0", "Trait = 0, 0, 3, 0"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(
+      Messages()[1].texte.startsWith(TexteMsg(114) + QStringLiteral(" 2: Fichier = gros.dat, 0, 0") + CRLF +
+                                     CRLF + QStringLiteral("Le fichier ") + Chemin("gros.dat") +
+                                     QStringLiteral(" est trop grand pour un programme : 2097152 octets")))
+      << Messages()[1].texte.left(300).toStdString();
+  EXPECT_TRUE(Lignes().empty());
 }
 
 TEST_F(CommandFilesTest, DepthLimit) {
@@ -297,6 +312,25 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
                        QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF + CRLF);
   EXPECT_FALSE(texte.contains(QStringLiteral("Grad")));
   EXPECT_FALSE(texte.contains(QStringLiteral("%A")));
+
+  // Nor does the reason quote the file's text: a condition's text, a statement of no command.
+  EcritDag("Secret.dag", {"IfT \"%SECRET\" = \"x\" Then", "EndIf"});
+  EcritDag("Inconnu.dag", {"%a = 1", "Bogus = 2"});
+  Shell.CmdExternes << QStringLiteral("Secret") << QStringLiteral("Inconnu");
+  Shell.RepCmdExternes << dossier_.path() + QStringLiteral("/") << dossier_.path() + QStringLiteral("/");
+  Repond("OK");
+  Run(QStringList{"%x = 1", "", "Secret = 0, 0"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].texte,
+            TexteMsg(114) + QStringLiteral(" 3, dans le fichier: ") + Chemin("Secret.dag") + CRLF +
+                QStringLiteral("non initialisée / not initialized / nicht initialisiert") + CRLF + CRLF +
+                CRLF);
+  Run(QStringList{"Inconnu = 0, 0", "%y = 2"});
+  ASSERT_EQ(Messages().size(), 3u);
+  EXPECT_EQ(Messages()[2].texte,
+            TexteMsg(124) + QStringLiteral(" 1, dans le fichier: ") + Chemin("Inconnu.dag") + CRLF);
+  EXPECT_EQ(TexteRouge(), QStringLiteral("Inconnu = 0, 0"));
+  EXPECT_EQ(Var(1, "%y"), "2");
 }
 
 TEST_F(CommandFilesTest, NamesAreLookedForFromTheCurrentFolderFirst) {

@@ -4,6 +4,7 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
+#include "platform/Events.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
@@ -234,6 +235,23 @@ TEST_F(FlowTest, LabelsAndGoto) {
   // A jump out of an open block leaves its depth raised: the third pass is over MaxIf.
   Lance({"%N = 0", "DEBUT:", "IF 1 THEN", "GOTO DEBUT", "ENDIF"});
   EXPECT_TRUE(SeulMessage().texte.startsWith(Erreur(3, "IF 1 THEN")));
+}
+
+// The labels are collected before the first statement; a stop asked meanwhile (Esc, a signal) ends
+// the collection there rather than after the last line.
+TEST_F(FlowTest, StopRequestEndsTheLabelScan) {
+  QStringList lignes{"Trait = 0, 0, 10, 10"};
+  for (int i = 1; i <= 3000; ++i) lignes << QStringLiteral("L%1:").arg(i);
+  lignes << QStringLiteral("L1:");
+  Lance(lignes);
+  EXPECT_TRUE(SeulMessage().texte.startsWith(Erreur(3002, "L1:"))) << "a duplicate label is found";
+
+  // Every look at pending events finds the stop asked.
+  DefinitDoEvents([] { Arret = true; });
+  Lance(lignes);
+  DefinitDoEvents({});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_LT(Etiquettes[1].size(), 3000u) << "the scan stopped before its end";
 }
 
 // A nested level jumps in its own text, whatever the editor holds.

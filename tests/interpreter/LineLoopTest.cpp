@@ -115,22 +115,35 @@ TEST_F(LineLoopTest, LoneUnderscoreIsAContinuationMark) {
 }
 
 TEST_F(LineLoopTest, PositionsBeyondSixteenBitsAreARunError) {
-  // Line k ends at 12k - 1: line 2731 is the first whose end no longer fits.
+  // Line k ends at 12k - 1: line 2731 holds the first character past the limit. Such a program
+  // runs nothing, and says why: its length and the limit.
   QStringList lignes;
   for (int k = 1; k <= 3000; ++k) lignes << QStringLiteral("%X = %1").arg(k, 5, 10, QLatin1Char('0'));
-  Run(lignes);
+  Run(QStringList{"Trait = 0, 0, 10, 10"} + lignes);
   auto m = SeulMessage();
-  EXPECT_EQ(Var(1, "%X"), "02730");
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2730: %X = 02730") + CRLF + CRLF))
-      << m.texte.left(80).toStdString();
+  EXPECT_EQ(Var(1, "%X"), "<absent>");
+  const QString raison =
+      QStringLiteral("Programme trop long : 36020 caractères, un programme en a 32767 au plus.") + CRLF +
+      CRLF;
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 2730: %X = 02729") + CRLF + CRLF + raison))
+      << m.texte.left(200).toStdString();
+  for (const Primitive& p : Primitives()) EXPECT_NE(p.Type, Primitive::Genre::Ligne) << "nothing is drawn";
 
-  // A first line too long to cut: nothing ran, and the default five characters are marked.
+  // One line too long: it is named by its start, with the reason.
   Run(QString(40000, QLatin1Char('X')));
   ASSERT_EQ(Messages().size(), 2u);
   m = Messages().back();
-  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 1: ") + CRLF + CRLF))
-      << m.texte.left(80).toStdString();
-  EXPECT_EQ(TexteRouge(), QStringLiteral("XXXXX"));
+  EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" 1: ") + QString(80, QLatin1Char('X')) +
+                                 QStringLiteral("...") + CRLF + CRLF +
+                                 QStringLiteral("Programme trop long : 40000 caractères")))
+      << m.texte.left(200).toStdString();
+  EXPECT_EQ(TexteRouge(), QString(40000, QLatin1Char('X')));
+
+  // A long statement further down is the one named, not the first line.
+  Run(QStringList{"%A = 1", "%B = 2", "PRINTA = " + QString(40000, QLatin1Char('y')), "%C = 3"});
+  ASSERT_EQ(Messages().size(), 3u);
+  EXPECT_TRUE(Messages().back().texte.startsWith(TexteMsg(114) + QStringLiteral(" 3: PRINTA = yyy")))
+      << Messages().back().texte.left(80).toStdString();
 }
 
 TEST_F(LineLoopTest, CutsComments) {

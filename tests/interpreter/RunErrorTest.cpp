@@ -185,6 +185,41 @@ TEST_F(RunErrorTest, EmptyProgramOnlyClearsTheDrawing) {
   EXPECT_TRUE(Messages().empty());
 }
 
+// The limits of the evaluators end a run with the line and the reason, never with an empty one.
+TEST_F(RunErrorTest, LimitsGiveTheirReason) {
+  const QString trop =
+      QStringLiteral("Parenthèses imbriquées trop profondes (> %1) / Parentheses nested too deep");
+  const QString sansFin =
+      QStringLiteral(" : substitution sans fin / endless substitution / endlose Ersetzung");
+  const struct {
+    QStringList programme;
+    int ligne;
+    QString raison;
+  } table[] = {
+      {{"%A = 1", "%B == " + QString(60, u'(') + "1" + QString(60, u')')}, 2, trop.arg(50)},
+      {{"%A = 1", "", "%B == " + QString(5000, u'(') + "1" + QString(5000, u')')}, 3, trop.arg(50)},
+      {{"%A = 1", "%B == " + QStringLiteral("SIN(").repeated(3000) + "1" + QString(3000, u')')},
+       2,
+       trop.arg(50)},
+      {{"%A = 1", "If " + QString(60, u'(') + "1=1" + QString(60, u')') + " Then", "EndIf"}, 2, trop.arg(50)},
+      {{"%A = 1", "IfT " + QString(20, u'(') + "\"a\"=\"a\"" + QString(20, u')') + " Then", "EndIf"},
+       2,
+       trop.arg(12)},
+      {{"%A = %B", "%B = %A", "Texte = 1, 1, %A"}, 3, sansFin},
+  };
+  for (const auto& cas : table) {
+    SCOPED_TRACE(cas.programme.join(QLatin1Char('|')).left(60).toStdString());
+    Session().Prompteur().Efface();
+    Run(cas.programme);
+    const auto m = SeulMessage();
+    const int debut = m.texte.indexOf(CRLF + CRLF);
+    ASSERT_GT(debut, 0) << m.texte.left(200).toStdString();
+    EXPECT_TRUE(m.texte.startsWith(TexteMsg(114) + QStringLiteral(" %1: ").arg(cas.ligne)))
+        << m.texte.left(200).toStdString();
+    EXPECT_TRUE(m.texte.mid(debut + 4, 600).contains(cas.raison)) << m.texte.left(600).toStdString();
+  }
+}
+
 TEST_F(RunErrorTest, StopRequestEndsTheRunSilently) {
   LimiteInstructions = 2;
   Run(QStringList{"%A = 1", "%B = 2", "FOO", "%C = 3"});

@@ -268,10 +268,8 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
 
   // 200 lines of 1 KB: the run stops at the first that does not go in whole, with the reason.
   const QString ligne = QStringLiteral("PRINTA = ") + QString(1000, u'x');
-  QStringList programme{"OPENA = " + disque.Chemin("ajout.txt")};
-  for (int i = 0; i < 200; ++i) programme << ligne;
-  programme << "%FIN = 1";
-  Lance(programme);
+  Lance({"OPENA = " + disque.Chemin("ajout.txt"), "%I == 0", "ENCORE:", ligne, "%I == %I + 1",
+         "IF %I < 200 THEN GOTO ENCORE", "%FIN = 1"});
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("ajout.txt"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(Messages()[0].texte.contains(raison)) << Messages()[0].texte.toStdString();

@@ -7,20 +7,24 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <cstdio>
 
 #include "FullDisk.h"
+#include "interpreter/Scrambling.h"
 
 namespace {
 
 struct Resultat {
   int code = -1;
   QStringList journal;
+  QString erreurs;  // what the runner wrote to the standard error
 };
 
 class RunnerTest : public ::testing::Test {
@@ -38,20 +42,26 @@ class RunnerTest : public ::testing::Test {
   }
 
   // Runs morvo-run with the arguments and reads back the log when one was asked for. With
-  // `sansEcriture` no file can grow (for the full disk that a test without root cannot mount).
-  Resultat Lance(const QStringList& arguments, bool sansEcriture = false) {
+  // `sansEcriture` no file can grow (for the full disk that a test without root cannot mount);
+  // `limites` are shell limits set before it starts (ulimit); `depart` is the folder it starts in.
+  Resultat Lance(const QStringList& arguments, bool sansEcriture = false, const QString& depart = {},
+                 const QString& limites = {}) {
     QProcess processus;
-    processus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    if (sansEcriture)
-      processus.start(
-          QStringLiteral("/bin/sh"),
-          QStringList{QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\""),
-                      QStringLiteral(MORVO_RUN_PATH)} +
-              arguments);
+    if (!depart.isEmpty()) processus.setWorkingDirectory(depart);
+    QString prelude = limites.isEmpty() ? QString() : limites + QStringLiteral("; ");
+    if (sansEcriture) prelude += QStringLiteral("trap '' XFSZ; ulimit -f 0; ");
+    if (!prelude.isEmpty())
+      processus.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), prelude + QStringLiteral("exec \"$0\" \"$@\""),
+                                  QStringLiteral(MORVO_RUN_PATH)} +
+                          arguments);
     else
       processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
     Resultat r;
-    if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return r;
+    const bool fini = processus.waitForFinished(60000);
+    r.erreurs = QString::fromLocal8Bit(processus.readAllStandardError());
+    std::fputs(qPrintable(r.erreurs), stderr);
+    if (!fini || processus.exitStatus() != QProcess::NormalExit) return r;
     r.code = processus.exitCode();
     const int i = arguments.indexOf(QStringLiteral("--log"));
     if (i >= 0 && QFileInfo(arguments[i + 1]).isFile()) {
@@ -129,6 +139,44 @@ TEST_F(RunnerTest, ExitCodes) {
   EXPECT_EQ(Lance({QStringLiteral("--size"), QStringLiteral("0x200"), EcritProgramme("%A = 1")}).code, 1);
   EXPECT_EQ(Lance({QStringLiteral("--png")}).code, 1);
   EXPECT_EQ(Lance({}).code, 1);
+
+  // A file far beyond what a program can hold is refused at once with its reason, without being
+  // read (a sparse gigabyte, under an address-space limit it would not fit in).
+  const QString enorme = Chemin(QStringLiteral("enorme.dat"));
+  {
+    QFile f(enorme);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64{1} << 30));
+  }
+  QElapsedTimer duree;
+  duree.start();
+  const Resultat r = Lance({enorme}, false, {}, QStringLiteral("ulimit -v 4194304"));
+  EXPECT_EQ(r.code, 2);
+  EXPECT_LT(duree.elapsed(), 20000);
+  EXPECT_TRUE(
+      r.erreurs.contains(enorme + QStringLiteral(" est trop grand pour un programme : 1073741824 octets")))
+      << r.erreurs.toStdString();
+  EXPECT_TRUE(r.erreurs.contains(QStringLiteral("32767"))) << r.erreurs.toStdString();
+}
+
+// The external commands are the ".dag" files of the runner's folder and of the folder it starts
+// in, as on the desktop; the start folder is the one ListeVar shows.
+TEST_F(RunnerTest, RunsExternalCommandsOfTheStartFolder) {
+  {
+    QFile f(Chemin(QStringLiteral("Knob.dag")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(CodeFicExterne(QStringLiteral("%v = 1\r\n%IRE$#0V = %v\r\nTrait = 0, 0, 10, 0")));
+  }
+  const QString programme = EcritProgramme("Knob = 10, 20, 5\r\nListeVar = x#RKFR\xC3\xA9p\r\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const Resultat r = Lance({QStringLiteral("--log"), log, programme}, false, dossier());
+  ASSERT_EQ(r.code, 0);
+  const QString journal = r.journal.join(QLatin1Char('\n'));
+  EXPECT_FALSE(journal.contains(QStringLiteral("Erreur de commande"))) << journal.toStdString();
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 0 %V \"5\""))) << journal.toStdString();
+  EXPECT_TRUE(journal.contains(QStringLiteral("\nline "))) << journal.toStdString();
+  const QString depart = QFileInfo(dossier()).canonicalFilePath() + QLatin1Char('/');
+  EXPECT_TRUE(journal.contains(QStringLiteral("StartPath=\\t") + depart)) << journal.toStdString();
 }
 
 // An endless loop ends at the statement bound with a run error; without the bound, SIGINT or
@@ -145,16 +193,30 @@ TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {
   EXPECT_EQ(Lance({QStringLiteral("--max-statements"), QStringLiteral("0"), programme}).code, 1);
 
   for (const int signal : {SIGINT, SIGTERM}) {
+    // The program leaves a sign once it runs: the signal comes when the run has surely begun,
+    // however busy the machine is.
+    const QString signe = QStringLiteral("signe%1.txt").arg(signal);
+    const QString boucle = EcritProgramme(
+        QStringLiteral("OPENA = %1\r\nPRINTA = go\r\n%A = 1\r\nDEBUT:\r\n%B = 2\r\nGOTO DEBUT\r\n")
+            .arg(signe)
+            .toUtf8(),
+        QStringLiteral("boucle.txt"));
     const QString png = Chemin(QStringLiteral("run%1.png").arg(signal));
     QProcess processus;
     processus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     processus.start(QStringLiteral(MORVO_RUN_PATH),
-                    {QStringLiteral("--png"), png, QStringLiteral("--log"), log, programme});
+                    {QStringLiteral("--png"), png, QStringLiteral("--log"), log, boucle});
     ASSERT_TRUE(processus.waitForStarted());
-    // Still running after a while: the loop has no end of its own.
-    EXPECT_FALSE(processus.waitForFinished(700));
+    QElapsedTimer attente;
+    attente.start();
+    while (QFileInfo(Chemin(signe)).size() == 0 && attente.elapsed() < 60000) {
+      if (processus.waitForFinished(20)) break;
+    }
+    // Running, and still running: the loop has no end of its own.
+    ASSERT_GT(QFileInfo(Chemin(signe)).size(), 0);
+    ASSERT_EQ(processus.state(), QProcess::Running);
     ::kill(static_cast<pid_t>(processus.processId()), signal);
-    ASSERT_TRUE(processus.waitForFinished(10000));
+    ASSERT_TRUE(processus.waitForFinished(30000));
     EXPECT_EQ(processus.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(processus.exitCode(), 0);
     EXPECT_FALSE(QImage(png).isNull());

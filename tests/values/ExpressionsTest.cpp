@@ -170,8 +170,12 @@ TEST(Expressions, RunErrors) {
   QString t = cinquante;
   EXPECT_EQ(Calcule(t), 7.0);
   EXPECT_EQ(Erreur(u'(' + cinquante + u')'), horsLimites);
+  EXPECT_TRUE(DetailErreur.startsWith(QStringLiteral("Parenthèses imbriquées trop profondes (> 50)")))
+      << "the one limit that says why";
+  DetailErreur.clear();
   EXPECT_EQ(Erreur(QString(20000, u'(') + u'1'), horsLimites);
   EXPECT_EQ(Erreur(QStringLiteral("1+(2)") + QString(50, u'(')), horsLimites);
+  DetailErreur.clear();
 }
 
 TEST(Expressions, ScanningNumbers) {
