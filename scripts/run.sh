@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target morvo morvo-run
+cmake --build build -j "$(nproc)" --target morvo morvo-run morvo_share
 exec ./build/src/morvo "$@"

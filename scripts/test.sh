@@ -2,6 +2,6 @@
 # Builds Morvo and runs every test headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVO_BUILD_TESTS=ON -DMORVO_BUILD_BENCH=ON
 cmake --build build -j "$(nproc)"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"

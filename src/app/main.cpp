@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <csignal>
+#include <cstdio>
 
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
@@ -41,11 +44,64 @@ void FermeSurSignal(QMainWindow& fenetre) {
   sigaction(SIGHUP, &action, nullptr);
 }
 
+// Reads the command line. -1 when the program goes on with `fichier`, the words of the program
+// file to open; otherwise the exit status: 0 after --help or --version (on standard output), 1 for
+// an unknown option (on standard error). --help and --version are answered before QApplication is
+// made, so that they need no display, open no window and write no configuration; Qt's own options
+// (-platform, -style, ...) are taken by QApplication before the final reading (`avantQt` false).
+int LitLigneCommande(const QStringList& arguments, bool avantQt, QStringList& fichier) {
+  QCommandLineParser p;
+  p.setApplicationDescription(
+      QStringLiteral("Morvo: the editor and drawing window for programs of drawing commands (meter\n"
+                     "dials and scales)."));
+  const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Shows this help and exits."));
+  const QCommandLineOption version(QStringLiteral("version"),
+                                   QStringLiteral("Shows the program's name and version and exits."));
+  p.addOption(aide);
+  p.addOption(version);
+  p.addPositionalArgument(QStringLiteral("PROGRAM"),
+                          QStringLiteral("The program file to open (double quotes are removed; the words "
+                                         "of an unquoted name are joined by blanks). Without it, the last "
+                                         "file used. After --, a name that begins with - is a file."),
+                          QStringLiteral("[--] [PROGRAM]"));
+  const bool lu = p.parse(arguments);
+  if (p.isSet(aide)) {
+    std::fputs(qPrintable(p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("morvo"))),
+               stdout);
+    return 0;
+  }
+  if (p.isSet(version)) {
+    std::printf("morvo %s\n", MORVO_VERSION);
+    return 0;
+  }
+  if (avantQt) return -1;
+  if (!lu) {
+    std::fprintf(stderr, "morvo: %s\nTry 'morvo --help'.\n", qPrintable(p.errorText()));
+    return 1;
+  }
+  fichier = p.positionalArguments();
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QStringList brut;
+  for (int i = 0; i < argc; ++i) brut << QString::fromLocal8Bit(argv[i]);
+  QStringList fichier;
+  if (const int code = LitLigneCommande(brut, true, fichier); code >= 0) return code;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morvo"));
+  QApplication::setApplicationVersion(QStringLiteral(MORVO_VERSION));
+  // The desktop matches the windows to the installed entry "morvo.desktop" (its name and icon).
+  QGuiApplication::setDesktopFileName(QStringLiteral("morvo"));
+  QIcon icone;
+  for (const int taille : {16, 22, 24, 32, 48, 64, 128, 256})
+    icone.addFile(QStringLiteral(":/icons/%1x%1.png").arg(taille), QSize(taille, taille));
+  QApplication::setWindowIcon(icone);
+  if (const int code = LitLigneCommande(QCoreApplication::arguments(), false, fichier); code >= 0)
+    return code;
   RazValeursShell();
   QtPrompter prompteur;
   DefinitDialogues(&prompteur);
@@ -56,9 +112,7 @@ int main(int argc, char** argv) {
     FenetrePrincipale fenetre;
     FermeSurSignal(fenetre);
     fenetre.show();
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    if (fenetre.Demarre(arguments)) code = QApplication::exec();
+    if (fenetre.Demarre(fichier)) code = QApplication::exec();
   }
   DefinitDialogues(nullptr);
   return code;

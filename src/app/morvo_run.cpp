@@ -1,6 +1,7 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
 #include <QBuffer>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,11 +20,100 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: morvo-run [--png FILE] [--pdf FILE] [--log FILE] [--answer TEXT]... [--size WxH]\n"
-               "                 [--max-statements N] [--allow-shell] PROGRAM\n");
-  return 1;
+struct OptionsRun {
+  QString png, pdf, log, programme;
+  QStringList reponses;
+  int largeur = 1000, hauteur = 700;
+  qint64 maxInstructions = 0;
+  bool shellPermis = false;
+};
+
+// Reads the command line (program name first) into `o`. -1 when the run goes on; otherwise the exit
+// status: 0 after --help or --version (on standard output), 1 for a bad command line (on standard
+// error). The manual page's options are made from this help.
+int LitOptions(const QStringList& arguments, OptionsRun& o) {
+  QCommandLineParser p;
+  p.setApplicationDescription(
+      QStringLiteral("Runs a Morvo program file as the screen run does, on an offscreen image with no\n"
+                     "window, and writes what it drew."));
+  const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Shows this help and exits."));
+  const QCommandLineOption version(QStringLiteral("version"),
+                                   QStringLiteral("Shows the program's name and version and exits."));
+  const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("Writes the drawing as a PNG file."),
+                               QStringLiteral("FILE"));
+  const QCommandLineOption pdf(QStringLiteral("pdf"),
+                               QStringLiteral("Also runs the print run onto an A4 PDF file."),
+                               QStringLiteral("FILE"));
+  const QCommandLineOption log(QStringLiteral("log"),
+                               QStringLiteral("Writes the log of what was drawn, asked and left in the "
+                                              "variables (UTF-8)."),
+                               QStringLiteral("FILE"));
+  const QCommandLineOption reponse(
+      QStringLiteral("answer"),
+      QStringLiteral("An answer for the next dialog (repeatable, in order); a message box takes its "
+                     "default button and an input box is cancelled when no answer is left."),
+      QStringLiteral("TEXT"));
+  const QCommandLineOption taille(QStringLiteral("size"),
+                                  QStringLiteral("The size of the screen image in pixels (default "
+                                                 "1000x700, at 96 dpi)."),
+                                  QStringLiteral("WxH"));
+  const QCommandLineOption maxInstructions(
+      QStringLiteral("max-statements"),
+      QStringLiteral("Ends the run with a run error once N statements have run."), QStringLiteral("N"));
+  const QCommandLineOption shell(QStringLiteral("allow-shell"),
+                                 QStringLiteral("Lets SHELL#$ start programs; without it every SHELL#$ "
+                                                "that would start one is a run error."));
+  p.addOptions({aide, version, png, pdf, log, reponse, taille, maxInstructions, shell});
+  p.addPositionalArgument(QStringLiteral("PROGRAM"),
+                          QStringLiteral("The program file to run. After --, a name that begins with - is "
+                                         "a file."),
+                          QStringLiteral("[--] PROGRAM"));
+  const auto erreur = [](const QString& texte) {
+    std::fprintf(stderr, "morvo-run: %s\nTry 'morvo-run --help'.\n", qPrintable(texte));
+    return 1;
+  };
+  const bool lu = p.parse(arguments);
+  if (p.isSet(aide)) {
+    std::fputs(
+        qPrintable(p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("morvo-run"))),
+        stdout);
+    return 0;
+  }
+  if (p.isSet(version)) {
+    std::printf("morvo-run %s\n", MORVO_VERSION);
+    return 0;
+  }
+  if (!lu) return erreur(p.errorText());
+  o.png = p.value(png);
+  o.pdf = p.value(pdf);
+  o.log = p.value(log);
+  o.reponses = p.values(reponse);
+  if (p.isSet(taille)) {
+    const QStringList wh = p.value(taille).split(QLatin1Char('x'));
+    bool ok1 = false, ok2 = false;
+    if (wh.size() == 2) {
+      o.largeur = wh[0].toInt(&ok1);
+      o.hauteur = wh[1].toInt(&ok2);
+    }
+    if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > 20000 || o.hauteur > 20000)
+      return erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
+                    p.value(taille));
+  }
+  if (p.isSet(maxInstructions)) {
+    bool ok = false;
+    o.maxInstructions = p.value(maxInstructions).toLongLong(&ok);
+    if (!ok || o.maxInstructions < 1)
+      return erreur(QStringLiteral("--max-statements takes a whole number from 1: ") +
+                    p.value(maxInstructions));
+  }
+  o.shellPermis = p.isSet(shell);
+  const QStringList fichiers = p.positionalArguments();
+  if (fichiers.size() != 1)
+    return erreur(fichiers.isEmpty() ? QStringLiteral("no program file given")
+                                     : QStringLiteral("one program file only: ") + fichiers.join(u' '));
+  o.programme = fichiers.first();
+  return -1;
 }
 
 volatile std::sig_atomic_t arretDemande = 0;
@@ -104,54 +194,20 @@ void PrepareDossiers(const QFileInfo& programme) {
 int main(int argc, char** argv) {
   // First of all: a signal that comes while the runner starts up must not end it.
   ArreteSurSignal();
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  OptionsRun options;
+  if (const int code = LitOptions(arguments, options); code >= 0) return code;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  QStringList args = QCoreApplication::arguments().mid(1);
-  QString png, pdf, log, programme;
-  QStringList reponses;
-  int largeur = 1000, hauteur = 700;
-  qint64 maxInstructions = 0;
-  bool shellPermis = false;
-  for (int i = 0; i < args.size(); ++i) {
-    const QString& a = args[i];
-    auto suivant = [&](QString& cible) {
-      if (i + 1 >= args.size()) return false;
-      cible = args[++i];
-      return true;
-    };
-    QString valeur;
-    if (a == QLatin1String("--png")) {
-      if (!suivant(png)) return Usage();
-    } else if (a == QLatin1String("--pdf")) {
-      if (!suivant(pdf)) return Usage();
-    } else if (a == QLatin1String("--log")) {
-      if (!suivant(log)) return Usage();
-    } else if (a == QLatin1String("--answer")) {
-      if (!suivant(valeur)) return Usage();
-      reponses << valeur;
-    } else if (a == QLatin1String("--size")) {
-      if (!suivant(valeur)) return Usage();
-      const QStringList wh = valeur.split(QLatin1Char('x'));
-      bool ok1 = false, ok2 = false;
-      if (wh.size() == 2) {
-        largeur = wh[0].toInt(&ok1);
-        hauteur = wh[1].toInt(&ok2);
-      }
-      if (!ok1 || !ok2 || largeur < 1 || hauteur < 1 || largeur > 20000 || hauteur > 20000) return Usage();
-    } else if (a == QLatin1String("--max-statements")) {
-      if (!suivant(valeur)) return Usage();
-      bool ok = false;
-      maxInstructions = valeur.toLongLong(&ok);
-      if (!ok || maxInstructions < 1) return Usage();
-    } else if (a == QLatin1String("--allow-shell")) {
-      shellPermis = true;
-    } else if (a.startsWith(QLatin1String("--")) || !programme.isEmpty()) {
-      return Usage();
-    } else {
-      programme = a;
-    }
-  }
-  if (programme.isEmpty()) return Usage();
+  // Every argument is the runner's own: Qt is given none to take options from.
+  int argcQt = 1;
+  QGuiApplication app(argcQt, argv);
+  QString png = options.png, pdf = options.pdf, log = options.log;
+  const QString programme = options.programme;
+  const QStringList reponses = options.reponses;
+  const int largeur = options.largeur, hauteur = options.hauteur;
+  const qint64 maxInstructions = options.maxInstructions;
+  const bool shellPermis = options.shellPermis;
 
   if (const QString refus = FichierProgrammeTropGrand(programme); !refus.isEmpty()) {
     std::fprintf(stderr, "morvo-run: %s\n", qPrintable(refus));

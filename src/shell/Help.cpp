@@ -70,7 +70,9 @@ QString TrouveFichierAide(const QString& nom, const QString& repProgramme) {
   if (parties.isEmpty()) return {};
   QString base = parties.last();
   if (UCase(Right(base, 4)) == QStringLiteral(".CHM")) base = Left(base, static_cast<int>(base.size()) - 4);
-  for (const QString& dossier : {repProgramme, RepConfig}) {
+  // Beside the program and where Morvo is installed, then the user's own copies.
+  const QStringList dossiers = DossiersDonnees(repProgramme) + QStringList{RepConfig};
+  for (const QString& dossier : dossiers) {
     if (dossier.isEmpty()) continue;
     const QString trouve = TrouveDans(dossier, parties, base);
     if (!trouve.isEmpty()) return trouve;

@@ -1,8 +1,8 @@
 #pragma once
 
 // Help files. Their names are built from the language settings; a file is looked for beside the
-// program and in the configuration folder, in its compiled form or as HTML or PDF, and opened by
-// the desktop's viewer for its kind.
+// program, in Morvo's shared data folders and in the configuration folder, in its compiled form or
+// as HTML or PDF, and opened by the desktop's viewer for its kind.
 
 #include <QString>
 #include <functional>
@@ -15,7 +15,8 @@ using OuvreurUrl = std::function<bool(const QUrl&)>;
 void DefinitOuvreurUrl(OuvreurUrl ouvreur);
 
 // Finds the help file `nom` ("Morvo_fr.chm", or under a subfolder: "Morvo_fr/Non_Doc_fr.chm") in the
-// program folder, then in the configuration folder RepConfig; in each, the name with the extensions
+// data folders (DossiersDonnees: the program folder first), then in the configuration folder
+// RepConfig; in each, the name with the extensions
 // ".chm", ".html", ".htm" and ".pdf" in this order, every part of the path without regard to case.
 // Empty when there is none.
 QString TrouveFichierAide(const QString& nom, const QString& repProgramme);

@@ -18,6 +18,7 @@
 #include "shell/Config.h"
 #include "shell/Languages.h"
 #include "shell/MainWindow.h"
+#include "shell/Startup.h"
 
 const QString NomJournalInstallation = QStringLiteral("MorvoSetup.log");
 const QString NomRaccourci = QStringLiteral("Morvo.desktop");
@@ -66,11 +67,18 @@ QString ArgumentExec(const QString& programme) {
   return QStringLiteral("\"") + r + QStringLiteral("\"");
 }
 
-QString Icone(const QString& repProgramme) {
-  for (const char* nom : {"Morvo.png", "Morvo.svg", "Morvo.ico"}) {
-    const QString trouve = TrouveSansCasse(repProgramme, QString::fromLatin1(nom));
-    if (!trouve.isEmpty()) return trouve;
+QString Icone(const QStringList& dossiers) {
+  for (const QString& dossier : dossiers) {
+    for (const char* nom : {"Morvo.png", "Morvo.svg", "Morvo.ico"}) {
+      const QString trouve = TrouveSansCasse(dossier, QString::fromLatin1(nom));
+      if (!trouve.isEmpty()) return trouve;
+    }
   }
+  // An installed Morvo has its icon in the desktop's icon theme.
+  if (!QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                              QStringLiteral("icons/hicolor/scalable/apps/morvo.svg"))
+           .isEmpty())
+    return QStringLiteral("morvo");
   return {};
 }
 
@@ -80,9 +88,9 @@ QString EntreeBureau(const CiblesInstallation& c, const QString& dossierTravail,
   t += QStringLiteral("Exec=") + ValeurEntree(ArgumentExec(c.Executable)) +
        (association ? QStringLiteral(" %f") : QString()) + u'\n';
   if (!dossierTravail.isEmpty()) t += QStringLiteral("Path=") + ValeurEntree(dossierTravail) + u'\n';
-  const QString icone = Icone(c.RepProgramme);
+  const QString icone = Icone(c.RepDonnees);
   if (!icone.isEmpty()) t += QStringLiteral("Icon=") + ValeurEntree(icone) + u'\n';
-  t += QStringLiteral("Terminal=false\nCategories=Graphics;Education;\n");
+  t += QStringLiteral("Terminal=false\nCategories=Graphics;Engineering;\n");
   if (association)
     t += QStringLiteral("NoDisplay=true\nMimeType=") + TypeMimeProgramme + QStringLiteral(";\n");
   return t;
@@ -119,15 +127,24 @@ void MetAJourBases(const CiblesInstallation& c) {
   Lance(QStringLiteral("update-desktop-database"), c.RepApplications);
 }
 
-// Copies the sample files; the failures go into `echecs`.
+// Copies the sample files; the failures go into `echecs`. A name found in several data folders is
+// copied from the first.
 void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringList& echecs) {
-  const QDir source(c.RepProgramme);
-  const QStringList fichiers = source.entryList(QDir::Files, QDir::Name);
+  QStringList sources;
+  QStringList vus;
+  for (const QString& rep : c.RepDonnees) {
+    const QDir source(rep);
+    for (const QString& nom : source.entryList(QDir::Files, QDir::Name)) {
+      if (vus.contains(UCase(nom))) continue;
+      vus << UCase(nom);
+      sources << source.filePath(nom);
+    }
+  }
   for (const char* motif : Motifs) {
     const QString fin = QStringLiteral(".") + UCase(QString::fromLatin1(motif));
-    for (const QString& nom : fichiers) {
+    for (const QString& de : sources) {
+      const QString nom = QFileInfo(de).fileName();
       if (!UCase(nom).endsWith(fin)) continue;
-      const QString de = source.filePath(nom);
       const QString vers = Dossier(dossier) + nom;
       const QFileInfo cible(vers);
       // The chosen folder may be the program's own: a file is never copied onto itself.
@@ -151,14 +168,9 @@ void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringL
 }
 
 bool Associe(const CiblesInstallation& c, QStringList& echecs) {
-  const QString paquet = QStringLiteral(
-                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                             "  <mime-type type=\"") +
-                         TypeMimeProgramme +
-                         QStringLiteral(
-                             "\">\n    <comment>Morvo program</comment>\n    <glob pattern=\"*.dat\"/>\n"
-                             "  </mime-type>\n</mime-info>\n");
+  // The file type that an installed Morvo ships: it claims no ".dat" file of another program.
+  QFile source(QStringLiteral(":/desktop/") + NomPaquetMime);
+  const QString paquet = source.open(QIODevice::ReadOnly) ? QString::fromUtf8(source.readAll()) : QString();
   QDir().mkpath(Dossier(c.RepMime) + QStringLiteral("packages"));
   QDir().mkpath(c.RepApplications);
   QString erreur;
@@ -176,6 +188,7 @@ QString CheminJournal(const CiblesInstallation& c) { return Dossier(c.RepConfig)
 CiblesInstallation CiblesParDefaut(const QString& repProgramme) {
   CiblesInstallation c;
   c.RepProgramme = repProgramme;
+  c.RepDonnees = DossiersDonnees(repProgramme);
   c.Executable = QCoreApplication::applicationFilePath();
   c.RepConfig = RepConfig.isEmpty() ? DossierConfig() : RepConfig;
   const QString donnees = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

@@ -1,19 +1,22 @@
 #pragma once
 
-// The set-up routine: copies the sample files that lie beside the program into a folder the user
-// picks, puts a launcher for Morvo there and in the desktop's application menu, and makes Morvo
-// open ".dat" program files. Each step is offered in a Yes/No question; the summary is shown and
-// appended to "MorvoSetup.log" in the configuration folder. Desinstallation undoes the desktop
-// integration. The menu command is the main window's (FenetrePrincipale::Mnu_Setup_Click).
+// The set-up routine: copies the sample files that lie beside the program, or where Morvo is
+// installed, into a folder the user picks, puts a launcher for Morvo there and in the desktop's
+// application menu, and makes Morvo open ".dat" program files. Each step is offered in a Yes/No
+// question; the summary is shown and appended to "MorvoSetup.log" in the configuration folder.
+// Desinstallation undoes the desktop integration. The menu command is the main window's
+// (FenetrePrincipale::Mnu_Setup_Click).
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
 
 // Where the set-up reads and writes.
 struct CiblesInstallation {
-  QString RepProgramme;     // the sample files
+  QString RepProgramme;     // the program's folder
+  QStringList RepDonnees;   // the folders of the sample files, searched in order
   QString Executable;       // the program the launchers start
   QString RepConfig;        // the set-up log's folder
   QString RepApplications;  // the user's desktop entries
@@ -23,7 +26,8 @@ struct CiblesInstallation {
 };
 
 // The user's own folders: $XDG_DATA_HOME (default ~/.local/share)/applications and /mime, the
-// configuration folder in use and the running program.
+// configuration folder in use, the running program and the data folders (DossiersDonnees): the
+// samples beside the program or where Morvo is installed.
 CiblesInstallation CiblesParDefaut(const QString& repProgramme);
 
 extern const QString NomJournalInstallation;  // "MorvoSetup.log"

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -116,6 +117,23 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
   // Only a file named on the command line is in the caption before it is loaded.
   if (!ligne.isEmpty()) resultat.Titre = TitreFichier(resultat.NomFichier);
   return resultat;
+}
+
+QStringList DossiersDonnees(const QString& repProgramme) {
+  QStringList dossiers;
+  QStringList vus;
+  const auto ajoute = [&](const QString& dossier) {
+    const QFileInfo info(dossier);
+    if (dossier.isEmpty() || !info.isDir() || vus.contains(info.canonicalFilePath())) return;
+    vus << info.canonicalFilePath();
+    dossiers << QDir::cleanPath(info.absoluteFilePath());
+  };
+  ajoute(repProgramme);
+  for (const QString& dossier : QStandardPaths::locateAll(
+           QStandardPaths::GenericDataLocation, QStringLiteral("morvo"), QStandardPaths::LocateDirectory))
+    ajoute(dossier);
+  if (!repProgramme.isEmpty()) ajoute(repProgramme + QStringLiteral("/../share/morvo"));
+  return dossiers;
 }
 
 void RazEtatDebut() {

@@ -57,5 +57,12 @@ struct DialoguesDebut {
 ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {},
                     const DialoguesDebut* dialogues = nullptr);
 
+// The folders that hold the samples, the help files and the other shared data, in the order they
+// are searched: the program folder (a copy run where it was built or unpacked), "morvo" in each XDG
+// data folder ($XDG_DATA_HOME, then $XDG_DATA_DIRS: where Morvo is installed), then
+// "../share/morvo" from the program folder (installed under another prefix, or the build folder).
+// Only existing folders, each once.
+QStringList DossiersDonnees(const QString& repProgramme);
+
 // Back to the values before start-up.
 void RazEtatDebut();

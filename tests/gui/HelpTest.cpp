@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include "WindowFixture.h"
@@ -43,6 +44,32 @@ TEST_F(HelpTest, LookupBesideTheProgramThenInTheConfiguration) {
   EcritOctets(Programme() + QStringLiteral("/morvo_FR/non_doc_fr.html"), "<html>");
   EXPECT_EQ(TrouveFichierAide(NomAideNonDoc(), Programme()),
             Programme() + QStringLiteral("/morvo_FR/non_doc_fr.html"));
+}
+
+// An installed Morvo has its help files in "morvo" of the XDG data folders: after the program
+// folder, before the configuration folder.
+TEST_F(HelpTest, LookupWhereMorvoIsInstalled) {
+  PrepareConfig();
+  QTemporaryDir partage;
+  ASSERT_TRUE(partage.isValid());
+  struct Environnement {
+    bool avait = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
+    QByteArray ancien = qgetenv("XDG_DATA_DIRS");
+    ~Environnement() {
+      if (avait)
+        qputenv("XDG_DATA_DIRS", ancien);
+      else
+        qunsetenv("XDG_DATA_DIRS");
+    }
+  } environnement;
+  qputenv("XDG_DATA_DIRS", QFile::encodeName(partage.path()));
+  const QString nom = QStringLiteral("Morvo_fr.chm");
+  EcritOctets(DossierXdg() + QStringLiteral("/Morvo_fr.pdf"), "%PDF");
+  const QString installe = QDir(partage.path()).absoluteFilePath(QStringLiteral("morvo/Morvo_fr.html"));
+  EcritOctets(installe, "<html>");
+  EXPECT_EQ(TrouveFichierAide(nom, Programme()), installe);
+  EcritOctets(Programme() + QStringLiteral("/Morvo_fr.pdf"), "%PDF");
+  EXPECT_EQ(TrouveFichierAide(nom, Programme()), Programme() + QStringLiteral("/Morvo_fr.pdf"));
 }
 
 TEST_F(HelpTest, MissingOrUnopenableFilesAreTold) {

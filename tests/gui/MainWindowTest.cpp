@@ -258,6 +258,57 @@ TEST_F(MainWindowTest, TheProgramStartsWithAFileAndClosesCleanly) {
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
 }
 
+// --help and --version answer before any window: with no usable display platform at all, and
+// without writing a configuration. An unknown option is an error; after --, a file named like an
+// option is opened.
+TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
+  QTemporaryDir vide;
+  ASSERT_TRUE(vide.isValid());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), vide.path());
+  env.insert(QStringLiteral("HOME"), vide.path());
+  const auto lance = [&env, this](const QStringList& arguments, QByteArray* sortie, QByteArray* erreur) {
+    QProcess morvo;
+    morvo.setProcessEnvironment(env);
+    morvo.setWorkingDirectory(Depart());
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    if (!morvo.waitForFinished(20000) || morvo.exitStatus() != QProcess::NormalExit) return -1;
+    *sortie = morvo.readAllStandardOutput();
+    *erreur = morvo.readAllStandardError();
+    return morvo.exitCode();
+  };
+  QByteArray sortie, erreur;
+  EXPECT_EQ(lance({QStringLiteral("--help")}, &sortie, &erreur), 0) << erreur.constData();
+  EXPECT_TRUE(sortie.startsWith("Usage: morvo [options] [--] [PROGRAM]\n")) << sortie.constData();
+  EXPECT_EQ(lance({QStringLiteral("--version")}, &sortie, &erreur), 0) << erreur.constData();
+  EXPECT_TRUE(sortie.startsWith("morvo 0.")) << sortie.constData();
+  EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  EXPECT_EQ(lance({QStringLiteral("--bogus")}, &sortie, &erreur), 1);
+  EXPECT_TRUE(sortie.isEmpty());
+  EXPECT_TRUE(erreur.contains("bogus")) << erreur.constData();
+  EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+  const QString nom = Chemin(QStringLiteral("--help.dat"));
+  EcritOctets(nom, QByteArray("%A = 5\r\n"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
+  env.insert(QStringLiteral("HOME"), xdg_.path());
+  QProcess morvo;
+  morvo.setProcessEnvironment(env);
+  morvo.setWorkingDirectory(Depart());
+  morvo.start(QStringLiteral(MORVO_GUI_PATH), {QStringLiteral("--"), QStringLiteral("--help.dat")});
+  ASSERT_TRUE(morvo.waitForStarted(10000));
+  EXPECT_FALSE(morvo.waitForFinished(2000));
+  ASSERT_EQ(morvo.state(), QProcess::Running);
+  ::kill(static_cast<pid_t>(morvo.processId()), SIGTERM);
+  ASSERT_TRUE(morvo.waitForFinished(10000));
+  EXPECT_EQ(morvo.exitCode(), 0);
+  EXPECT_TRUE(LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"))
+                  .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
+}
+
 TEST_F(MainWindowTest, F5AndTheCodeEntryHideAndShowTheCodePane) {
   Demarre();
   QAction* code = F().Action(QStringLiteral("Mnu_Code"));

@@ -101,7 +101,9 @@ TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
   EXPECT_TRUE(association.contains(QStringLiteral("\nMimeType=application/x-morvo-program;\n")));
   const QString paquet = QString::fromUtf8(LitOctets(Paquet()));
   EXPECT_TRUE(paquet.contains(QStringLiteral("<mime-type type=\"application/x-morvo-program\">")));
-  EXPECT_TRUE(paquet.contains(QStringLiteral("<glob pattern=\"*.dat\"/>")));
+  // A text type of its own at a low weight: any other program's ".dat" type wins the name.
+  EXPECT_TRUE(paquet.contains(QStringLiteral("<sub-class-of type=\"text/plain\"/>")));
+  EXPECT_TRUE(paquet.contains(QStringLiteral("<glob pattern=\"*.dat\" weight=\"10\"/>")));
 
   // One record: date and time, the summary, two line ends.
   const QString journal = LitFichierTexte(Journal()).value_or(QString());
@@ -126,6 +128,31 @@ TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
   EXPECT_FALSE(QFile::exists(Paquet()));
   EXPECT_FALSE(QFile::exists(Journal()));
   EXPECT_TRUE(QFile::exists(Choisi(QStringLiteral("a.dat"))));
+}
+
+// An installed Morvo keeps its samples in "morvo" of the XDG data folders; those beside the program
+// come first.
+TEST_F(SetupTest, CopiesTheInstalledSamples) {
+  QTemporaryDir partage;
+  ASSERT_TRUE(partage.isValid());
+  EcritOctets(partage.path() + QStringLiteral("/morvo/voltmeter.dat"), "installed");
+  EcritOctets(partage.path() + QStringLiteral("/morvo/A.DAT"), "installed a");
+  const bool avait = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
+  const QByteArray ancien = qgetenv("XDG_DATA_DIRS");
+  qputenv("XDG_DATA_DIRS", QFile::encodeName(partage.path()));
+  CiblesInstallation cibles = CiblesParDefaut(Programme());
+  if (avait)
+    qputenv("XDG_DATA_DIRS", ancien);
+  else
+    qunsetenv("XDG_DATA_DIRS");
+  EXPECT_EQ(cibles.RepDonnees,
+            QStringList({Programme(), QDir(partage.path() + QStringLiteral("/morvo")).absolutePath()}));
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  for (int i = 0; i < 2; ++i) prompter_.AjouteReponse(QStringLiteral("NO"));
+  Installation(nullptr, cibles);
+  EXPECT_EQ(LitOctets(Choisi(QStringLiteral("voltmeter.dat"))), QByteArray("installed"));
+  EXPECT_EQ(LitOctets(Choisi(QStringLiteral("a.dat"))), QByteArray("a.dat"));
+  EXPECT_FALSE(QFile::exists(Choisi(QStringLiteral("A.DAT"))));
 }
 
 TEST_F(SetupTest, CancelRecordedAssociationAndFailures) {

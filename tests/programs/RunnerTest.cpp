@@ -179,6 +179,44 @@ TEST_F(RunnerTest, RunsExternalCommandsOfTheStartFolder) {
   EXPECT_TRUE(journal.contains(QStringLiteral("StartPath=\\t") + depart)) << journal.toStdString();
 }
 
+// --help and --version answer on the standard output; a bad option is told on the standard error;
+// after -- a program file may be named like an option.
+TEST_F(RunnerTest, HelpVersionAndOptionsEnd) {
+  const auto lance = [this](const QStringList& arguments, QByteArray* sortie, QByteArray* erreur) {
+    QProcess processus;
+    processus.setWorkingDirectory(dossier());
+    processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
+    if (!processus.waitForFinished(60000)) return -1;
+    *sortie = processus.readAllStandardOutput();
+    *erreur = processus.readAllStandardError();
+    return processus.exitCode();
+  };
+  QByteArray sortie, erreur;
+  for (const char* aide : {"--help", "-h"}) {
+    EXPECT_EQ(lance({QString::fromLatin1(aide)}, &sortie, &erreur), 0) << aide;
+    EXPECT_TRUE(sortie.startsWith("Usage: morvo-run [options] [--] PROGRAM\n")) << sortie.constData();
+    EXPECT_TRUE(sortie.contains("--max-statements <N>")) << sortie.constData();
+    EXPECT_TRUE(erreur.isEmpty()) << erreur.constData();
+  }
+  EXPECT_EQ(lance({QStringLiteral("--version")}, &sortie, &erreur), 0);
+  EXPECT_TRUE(sortie.startsWith("morvo-run 0.")) << sortie.constData();
+  EXPECT_TRUE(erreur.isEmpty());
+
+  EXPECT_EQ(lance({QStringLiteral("--bogus"), EcritProgramme("%A = 1")}, &sortie, &erreur), 1);
+  EXPECT_TRUE(sortie.isEmpty());
+  EXPECT_TRUE(erreur.contains("bogus")) << erreur.constData();
+
+  const QString nom = EcritProgramme("%A = 7\r\n", QStringLiteral("--version"));
+  const QString log = Chemin(QStringLiteral("run.log"));
+  EXPECT_EQ(lance({QStringLiteral("--log"), log, QStringLiteral("--"), QStringLiteral("--version")}, &sortie,
+                  &erreur),
+            0)
+      << erreur.constData();
+  QFile f(log);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << nom.toStdString();
+  EXPECT_TRUE(f.readAll().contains("var 1 %A \"7\""));
+}
+
 // An endless loop ends at the statement bound with a run error; without the bound, SIGINT or
 // SIGTERM stops it as Esc does and the outputs are still written.
 TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {

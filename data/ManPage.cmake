@@ -1,0 +1,68 @@
+cmake_minimum_required(VERSION 3.25)
+# Writes a manual page from its template and the program's own --help, so that the options the page
+# lists are those the program takes: -DPROGRAM=<executable> -DTEMPLATE=<page.1.in> -DOUTPUT=<page.1>
+# -DVERSION=<version>. The template's @OPTIONS@ and @ARGUMENTS@ become the help's "Options:" and
+# "Arguments:" sections.
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE aide RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help failed (${code})")
+endif()
+
+# Characters that troff reads as its own: backslashes, and the hyphen-minus of an option name.
+function(man_escape out text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# A semicolon would split the list of lines: it is kept aside until the page is written.
+string(REPLACE ";" "@SEMICOLON@" aide "${aide}")
+string(REPLACE "\n" ";" lignes "${aide}")
+set(section "")
+set(OPTIONS "")
+set(ARGUMENTS "")
+set(entree "")
+set(texte "")
+macro(flush)
+  if(NOT entree STREQUAL "")
+    man_escape(texte "${texte}")
+    # "--png <FILE>": the name in bold, the value in italics.
+    man_escape(nom "${entree}")
+    string(REPLACE "-" "\\-" nom "${nom}")
+    string(REGEX REPLACE "<([^>]+)>" "\\\\fI\\1\\\\fB" nom "${nom}")
+    string(REGEX REPLACE "\\[([^]]+)\\]" "[\\1]" nom "${nom}")
+    string(APPEND ${section} ".TP\n.B \"${nom}\"\n${texte}\n")
+  endif()
+  set(entree "")
+  set(texte "")
+endmacro()
+foreach(ligne IN LISTS lignes)
+  if(ligne STREQUAL "Options:")
+    flush()
+    set(section OPTIONS)
+  elseif(ligne STREQUAL "Arguments:")
+    flush()
+    set(section ARGUMENTS)
+  elseif(section STREQUAL "")
+    continue()
+  elseif(ligne MATCHES "^  ([^ ].*[^ ])  +([^ ].*)$")
+    # A new entry: the name, two blanks or more, the start of its description.
+    set(nouvelle "${CMAKE_MATCH_1}")
+    set(debut "${CMAKE_MATCH_2}")
+    flush()
+    set(entree "${nouvelle}")
+    set(texte "${debut}")
+  elseif(ligne MATCHES "^  +([^ ].*)$")
+    # The description goes on.
+    string(APPEND texte " ${CMAKE_MATCH_1}")
+  else()
+    flush()
+  endif()
+endforeach()
+flush()
+
+file(READ ${TEMPLATE} page)
+string(REPLACE "@OPTIONS@" "${OPTIONS}" page "${page}")
+string(REPLACE "@ARGUMENTS@" "${ARGUMENTS}" page "${page}")
+string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
+string(REPLACE "@SEMICOLON@" ";" page "${page}")
+file(WRITE ${OUTPUT} "${page}")

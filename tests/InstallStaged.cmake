@@ -1,0 +1,69 @@
+cmake_minimum_required(VERSION 3.25)
+# Installs the build as a packager does (DESTDIR, prefix /usr) into STAGE, checks what is where,
+# and has the installed runner draw an installed example: -DBUILD_DIR=... -DSTAGE=... -DAPPSTREAM_ID=...
+file(REMOVE_RECURSE ${STAGE})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr
+  RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed:\n${sortie}")
+endif()
+
+set(racine ${STAGE}/usr)
+set(attendus
+  bin/morvo bin/morvo-run
+  share/morvo/voltmeter.dat share/morvo/logscale.dat
+  share/applications/morvo.desktop
+  share/mime/packages/morvo.xml
+  share/icons/hicolor/scalable/apps/morvo.svg
+  share/metainfo/${APPSTREAM_ID}.metainfo.xml
+  share/man/man1/morvo.1 share/man/man1/morvo-run.1)
+foreach(taille 16 22 24 32 48 64 128 256)
+  list(APPEND attendus share/icons/hicolor/${taille}x${taille}/apps/morvo.png)
+endforeach()
+set(fautes "")
+foreach(f ${attendus})
+  if(NOT EXISTS ${racine}/${f})
+    string(APPEND fautes "\n  missing: /usr/${f}")
+  endif()
+endforeach()
+# Nothing else: no test, benchmark or library.
+file(GLOB_RECURSE installes RELATIVE ${racine} ${STAGE}/*)
+foreach(f ${installes})
+  list(FIND attendus ${f} i)
+  if(i LESS 0)
+    string(APPEND fautes "\n  not expected: ${f}")
+  endif()
+endforeach()
+if(fautes)
+  message(FATAL_ERROR "The staged installation is not as expected:${fautes}")
+endif()
+
+# The manual pages list the options of --help.
+file(READ ${racine}/share/man/man1/morvo-run.1 page)
+if(NOT page MATCHES "\\\\-\\\\-max\\\\-statements" OR NOT page MATCHES "\\.SH EXIT STATUS")
+  message(FATAL_ERROR "morvo-run.1 lacks the options of --help:\n${page}")
+endif()
+
+# The installed programs answer --version, and the runner draws an installed example.
+foreach(programme morvo morvo-run)
+  execute_process(COMMAND ${racine}/bin/${programme} --version
+    RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE erreur)
+  if(NOT code EQUAL 0 OR NOT sortie MATCHES "^${programme} [0-9]")
+    message(FATAL_ERROR "${programme} --version: status ${code}, output '${sortie}' '${erreur}'")
+  endif()
+endforeach()
+set(png ${STAGE}/voltmeter.png)
+set(log ${STAGE}/voltmeter.log)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+    ${racine}/bin/morvo-run --png ${png} --log ${log} ${racine}/share/morvo/voltmeter.dat
+  RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
+if(NOT code EQUAL 0 OR NOT EXISTS ${png})
+  message(FATAL_ERROR "The installed morvo-run did not draw the installed example (${code}):\n${sortie}")
+endif()
+file(STRINGS ${log} traits REGEX "^line ")
+list(LENGTH traits nombre)
+file(STRINGS ${log} messages REGEX "^message ")
+if(nombre LESS 20 OR messages)
+  message(FATAL_ERROR "The example drew ${nombre} lines, with messages '${messages}'")
+endif()
+message(STATUS "Installed and drawn: ${nombre} lines")
