@@ -114,6 +114,19 @@ TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   EXPECT_FALSE(F().Hote().MnuCodeCoche);
   F().Mnu_Code_Click();
   EXPECT_TRUE(F().Editeur().isVisible());
+
+  // The keys the entries show are taken once, by the editor's and the window's own handling.
+  F().activateWindow();
+  QApplication::processEvents();
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  Frappe(QStringLiteral("abc"));
+  Clavier(Qt::Key_Home);
+  Clavier(Qt::Key_Delete);
+  QApplication::processEvents();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("bc"));
+  Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(fichiers_.Demandes.size(), 1) << fichiers_.Demandes.join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, F4RunsAndTheViewShowsIt) {
@@ -463,19 +476,6 @@ TEST_F(MainWindowTest, StatusBoxesHoldTheirLongestTextsAtEveryCodeFontSize) {
       EXPECT_GE(boite->x(), 0) << "size " << taille << ": " << texte.toStdString();
     }
   }
-}
-
-TEST_F(MainWindowTest, MenuKeysAreTakenOnceByTheEditorAndTheWindow) {
-  Demarre();
-  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-  Frappe(QStringLiteral("abc"));
-  Clavier(Qt::Key_Home);
-  Clavier(Qt::Key_Delete);
-  QApplication::processEvents();
-  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("bc"));
-  Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-  QApplication::processEvents();
-  EXPECT_EQ(fichiers_.Demandes.size(), 1) << fichiers_.Demandes.join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, TheInputBoxShowsItsWholeTitle) {
