@@ -19,6 +19,7 @@ constexpr int BitAlt = 4;
 
 constexpr int ToucheF3 = 114;
 constexpr int ToucheH = 72;
+constexpr int ToucheCtrl = 17;
 
 int BitsShift(Qt::KeyboardModifiers modificateurs) {
   return (modificateurs & Qt::ShiftModifier ? BitShift : 0) |
@@ -206,6 +207,11 @@ void EditeurProgramme::ColoreAvantEntree() {
 }
 
 void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
+  // A hidden editor takes no input: the key goes on to the drawing view under it.
+  if (!isVisible()) {
+    e->ignore();
+    return;
+  }
   const int touche = e->key();
   const int shift = BitsShift(e->modifiers());
   const bool ctrl = (shift & BitCtrl) != 0;
@@ -333,8 +339,9 @@ void EditeurProgramme::keyReleaseEvent(QKeyEvent* e) {
   if (HorsInstruction()) {
     if (code != ToucheF3) ColoreInstruction();
     // Ctrl+H finds the next occurrence, mostly on another line: the series of replacements stays
-    // one undo step, as from the dialog's button.
-    const bool remplacement = code == ToucheH && (shift & BitCtrl);
+    // one undo step, as from the dialog's button. The Ctrl of the chord, let go before or after
+    // the H, is part of it and keeps the find for the next Ctrl+H.
+    const bool remplacement = (code == ToucheH && (shift & BitCtrl)) || code == ToucheCtrl;
     if (code != ToucheF3 && !remplacement) PosTrouve = -1;
     if (!remplacement) {
       DerniereTouche = 0;

@@ -112,6 +112,9 @@ int ModeleEditeur::LongueurLigne(int pos) const {
   return (debut - debutPremiere) + std::max(0, finDerniere - fin);
 }
 
-void ModeleEditeur::PrendFocus() { editeur_.setFocus(); }
+// A hidden code pane takes no keyboard.
+void ModeleEditeur::PrendFocus() {
+  if (!editeur_.isHidden()) editeur_.setFocus();
+}
 
 void ModeleEditeur::ColoreInstruction() { editeur_.ColoreInstruction(); }

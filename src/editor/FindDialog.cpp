@@ -7,11 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextBlock>
+#include <algorithm>
 
+#include "editor/EditorHost.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/StringTable.h"
 
 namespace {
 
@@ -22,6 +25,14 @@ constexpr int ToucheH = 72;
 constexpr int BitCtrl = 2;
 
 bool CaractereDeMot(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// A caption without its access-key marks ("&&" stays a plain "&").
+QString MenuSansAcces(QString texte) {
+  texte.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  texte.remove(QLatin1Char('&'));
+  texte.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  return texte;
+}
 
 }  // namespace
 
@@ -41,23 +52,25 @@ int ChercheTexte(const QString& texte, const QString& cible, int depuis, bool mo
 
 FrmFind::FrmFind(EditeurProgramme& editeur, AnneauAnnulation& annulation, QWidget* parent)
     : QDialog(parent), editeur_(editeur), annulation_(annulation) {
-  setWindowTitle(QStringLiteral("Rechercher"));
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setModal(false);
   Text1 = new QLineEdit(this);
   Text2 = new QLineEdit(this);
-  Check1 = new QCheckBox(QStringLiteral("Mot entier"), this);
-  Check2 = new QCheckBox(QStringLiteral("Respecter la case"), this);
-  Suivant = new QPushButton(QStringLiteral("Suivant (F3)"), this);
-  Remplacer = new QPushButton(QStringLiteral("Remplacer (Ctrl-H)"), this);
-  Remplacer_Tout = new QPushButton(QStringLiteral("Remplacer tout"), this);
-  Annuler = new QPushButton(QStringLiteral("Annuler (ESC)"), this);
+  Check1 = new QCheckBox(this);
+  Check2 = new QCheckBox(this);
+  Suivant = new QPushButton(this);
+  Remplacer = new QPushButton(this);
+  Remplacer_Tout = new QPushButton(this);
+  Annuler = new QPushButton(this);
+  label1_ = new QLabel(this);
+  label2_ = new QLabel(this);
+  AfficheLegendes();
 
   auto* grille = new QGridLayout(this);
-  grille->addWidget(new QLabel(QStringLiteral("Rechercher"), this), 0, 0);
+  grille->addWidget(label1_, 0, 0);
   grille->addWidget(Text1, 0, 1);
   grille->addWidget(Suivant, 0, 2);
-  grille->addWidget(new QLabel(QStringLiteral("Remplacer"), this), 1, 0);
+  grille->addWidget(label2_, 1, 0);
   grille->addWidget(Text2, 1, 1);
   grille->addWidget(Remplacer, 1, 2);
   grille->addWidget(Check1, 2, 1);
@@ -80,6 +93,20 @@ FrmFind::FrmFind(EditeurProgramme& editeur, AnneauAnnulation& annulation, QWidge
   connect(Annuler, &QPushButton::clicked, this, &QWidget::hide);
   connect(Text1, &QLineEdit::textChanged, this, [this] { editeur_.NbRecherches = 0; });
   Remplacer->setEnabled(false);
+}
+
+void FrmFind::AfficheLegendes() {
+  const auto texte = [](int n) { return TexteRes(HoteEditeurCourant().BaseLangueMenu() + n); };
+  // The menu entry's caption; a window title has no access key.
+  setWindowTitle(MenuSansAcces(texte(28)));
+  label1_->setText(texte(29));
+  label2_->setText(texte(30));
+  Suivant->setText(texte(31) + QStringLiteral(" (F3)"));
+  Remplacer->setText(texte(32) + QStringLiteral(" (Ctrl-H)"));
+  Remplacer_Tout->setText(texte(33));
+  Annuler->setText(texte(34) + QStringLiteral(" (ESC)"));
+  Check1->setText(texte(35));
+  Check2->setText(texte(36));
 }
 
 void FrmFind::Montre(const QString& texte) {
@@ -235,8 +262,14 @@ void FrmFind::Remplacer_Click() {
 
 void FrmFind::RemplaceSansSuivi() {
   EditeurTexte& suivi = editeur_.Modele();
+  const int debut = Modele().SelStart();
   suivi.SuiviModif = false;
   Modele().SetSelText(Text2->text());
+  // A replacement holds no line break (it comes from a one-line box): the lines noted stay
+  // where they are until the loop ends.
+  const std::pair<int, int> lignes{Modele().LigneDePosition(debut),
+                                   Modele().LigneDePosition(Modele().SelStart())};
+  if (lignesChangees_.empty() || lignesChangees_.back() != lignes) lignesChangees_.push_back(lignes);
   suivi.SuiviModif = true;
   editeur_.ColoreInstruction();
   suivi.SuiviModif = true;
@@ -251,10 +284,21 @@ FrmFind::Lot::Lot(FrmFind& dialogue)
   document_.SetSelStart(editeur.SelStart());
   document_.SetSelLength(editeur.SelLength());
   dialogue_.modele_ = &document_;
+  dialogue_.lignesChangees_.clear();
   curseur_.beginEditBlock();
 }
 
 FrmFind::Lot::~Lot() {
+  // The new words take the colours of what they are, in the same edit, each line once.
+  std::vector<std::pair<int, int>>& lignes = dialogue_.lignesChangees_;
+  std::sort(lignes.begin(), lignes.end());
+  for (size_t i = 0; i < lignes.size();) {
+    auto [premiere, derniere] = lignes[i];
+    for (++i; i < lignes.size() && lignes[i].first <= derniere + 1; ++i)
+      derniere = std::max(derniere, lignes[i].second);
+    dialogue_.editeur_.ColoreInstructions(premiere, derniere);
+  }
+  lignes.clear();
   // The change signal of the block is no edit of the user's.
   EditeurTexte& editeur = dialogue_.editeur_.Modele();
   const bool suivi = editeur.SuiviModif;

@@ -7,12 +7,15 @@
 #include <QDialog>
 #include <QString>
 #include <QTextCursor>
+#include <utility>
+#include <vector>
 
 #include "platform/EditorText.h"
 
 class AnneauAnnulation;
 class EditeurProgramme;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -22,6 +25,8 @@ class FrmFind : public QDialog {
  public:
   FrmFind(EditeurProgramme& editeur, AnneauAnnulation& annulation, QWidget* parent = nullptr);
 
+  // Captions in the menu language (at creation, and again when that language changes).
+  void AfficheLegendes();
   // Shows the dialog; a non-empty text becomes the search text.
   void Montre(const QString& texte);
   // The Find menu: as Montre, and Replace stays disabled while nothing has been found.
@@ -77,6 +82,8 @@ class FrmFind : public QDialog {
 
   EditeurProgramme& editeur_;
   AnneauAnnulation& annulation_;
+  QLabel* label1_ = nullptr;  // beside the search text
+  QLabel* label2_ = nullptr;  // beside the replacement text
   EditeurTexte* modele_ = nullptr;
   int optionsRecherche_ = 0;
   int posAvantRecherche_ = 0;
@@ -84,6 +91,8 @@ class FrmFind : public QDialog {
   // Where the next search goes on after the last find: after the found text, or after the
   // replacement that took its place.
   int reprise_ = 0;
+  // The lines a replace loop changed (first and last, 0-based), for their colours at its end.
+  std::vector<std::pair<int, int>> lignesChangees_;
 };
 
 // Whole-word search in a text: a word is made of letters, digits and "_". Without `casse` the

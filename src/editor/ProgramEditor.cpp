@@ -83,6 +83,12 @@ void EditeurProgramme::ColoreInstruction() {
   aRecolorer_ = false;
 }
 
+void EditeurProgramme::ColoreInstructions(int premiere, int derniere) {
+  const int premiereInstr = InstructionDeLigne(*texteColoration_, premiere).premiere;
+  const int derniereInstr = InstructionDeLigne(*texteColoration_, derniere).derniere;
+  coloration_->ColoreLignes(premiereInstr, derniereInstr);
+}
+
 void EditeurProgramme::ColoreTout() {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const int haut = verticalScrollBar()->value();

@@ -36,6 +36,9 @@ class EditeurProgramme : public QPlainTextEdit {
   void ColoreTout();
   // Recolours the lines that start in a range of positions (text inserted by a command).
   void ColoreTexte(int debut, int longueur);
+  // Recolours the statements that hold lines premiere to derniere (0-based), whether they wait for
+  // it or not (text replaced without change tracking).
+  void ColoreInstructions(int premiere, int derniere);
   // Recolours the statement being edited when it waits for it, and puts the caret back.
   void ColoreInstruction();
   // Position of the first character of the caret line.

@@ -1,7 +1,7 @@
 #pragma once
 
-// The desktop program's event services: DoEvents lets the window's pending events run, and Esc,
-// wherever the focus is, asks the run to stop.
+// The desktop program's event services: DoEvents lets the window's pending events run; Esc,
+// wherever the focus is, asks the run to stop; Alt with a letter types nothing in any field.
 
 #include <functional>
 

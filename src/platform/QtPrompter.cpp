@@ -1,10 +1,13 @@
 #include "platform/QtPrompter.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
 
 #include "platform/Host.h"
 
@@ -69,6 +72,39 @@ QMessageBox::StandardButton BoutonQt(Reponse r) {
 
 }  // namespace
 
+namespace {
+
+int LargeurPourTitre(const QWidget& fenetre) {
+  // Window managers mostly write titles in bold; the icon and three buttons share the bar.
+  QFont police = QApplication::font("QMdiSubWindowTitleBar");
+  police.setBold(true);
+  const int bouton = fenetre.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &fenetre);
+  return QFontMetrics(police).horizontalAdvance(fenetre.windowTitle()) + 5 * bouton;
+}
+
+// Dialogs whose layout sets their minimum size itself (the input box) are widened when they show.
+class FiltreLargeurTitre : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* cible, QEvent* evenement) override {
+    if (evenement->type() == QEvent::Show) {
+      auto* fenetre = static_cast<QWidget*>(cible);
+      const int largeur = LargeurPourTitre(*fenetre);
+      if (fenetre->width() < largeur) fenetre->resize(largeur, fenetre->height());
+    }
+    return QObject::eventFilter(cible, evenement);
+  }
+};
+
+}  // namespace
+
+void LargeurTitre(QWidget* fenetre) {
+  fenetre->setMinimumWidth(std::max(fenetre->minimumWidth(), LargeurPourTitre(*fenetre)));
+  fenetre->installEventFilter(new FiltreLargeurTitre(fenetre));
+}
+
 QWidget* QtPrompter::Parent() const { return parent_ ? parent_ : QApplication::activeWindow(); }
 
 Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
@@ -110,6 +146,7 @@ std::optional<QString> QtPrompter::InputBox(const QString& invite, const QString
   dialogue.setTextValue(defaut);
   dialogue.setOkButtonText(TexteBouton(QMessageBox::Ok));
   dialogue.setCancelButtonText(TexteBouton(QMessageBox::Cancel));
+  LargeurTitre(&dialogue);
   if (dialogue.exec() != QDialog::Accepted) return std::nullopt;
   return dialogue.textValue();
 }
@@ -123,6 +160,7 @@ std::optional<QString> QtPrompter::SaisieInput(const QString& invite, const QStr
   dialogue.setTextValue(defaut);
   dialogue.setOkButtonText(TexteBouton(QMessageBox::Ok));
   dialogue.setCancelButtonText(annuler);
+  LargeurTitre(&dialogue);
   if (auto* saisie = dialogue.findChild<QLineEdit*>()) {
     saisie->selectAll();
     saisie->setFocus();

@@ -6,6 +6,10 @@
 
 class QWidget;
 
+// Makes a dialog at least as wide as its title bar needs: the title in full beside the window's
+// icon and buttons.
+void LargeurTitre(QWidget* fenetre);
+
 class QtPrompter : public Prompter {
  public:
   // Dialogs open over 'parent', or over the active window when it is null.

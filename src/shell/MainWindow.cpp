@@ -12,6 +12,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <vector>
 
 #include "drawing/DrawState.h"
 #include "editor/CommandDialog.h"
@@ -163,7 +167,12 @@ void FenetrePrincipale::DebutAttente() {
   QCoreApplication::processEvents();
 }
 
-void FenetrePrincipale::FinAttente() { hote_->FinRun(); }
+void FenetrePrincipale::FinAttente() {
+  hote_->FinRun();
+  // The run inside the command could not give the editor the focus while the window took no
+  // input: it gets it now, as after F4.
+  if (!hote_->EnCours() && hote_->MnuCodeCoche) editeur_->setFocus();
+}
 
 // ---- layout ----
 
@@ -181,36 +190,58 @@ void FenetrePrincipale::Form_Resize() {
     Shell.LargeurZone = vue_->Surface().ScaleWidth;
     Shell.HauteurZone = vue_->Surface().ScaleHeight;
   }
-  int gauche = editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked()
-                   ? largeur - largeurCode
-                   : largeur;
-  for (QLineEdit* boite : {text1_, text2_, text3_, text4_}) {
-    gauche -= boite->width();
-    boite->move(gauche, hauteur - boite->height());
-  }
+  PlaceBoitesStatut(editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked()
+                        ? largeur - largeurCode
+                        : largeur,
+                    hauteur);
 }
 
 void FenetrePrincipale::TailleCarStatut(float taille) {
   if (taille <= 0) return;
-  QFont police = text1_->font();
-  police.setPointSizeF(taille);
-  const QFontMetricsF mesure(police);
-  const double zoom = Shell.ZoomCourant > 0 ? Shell.ZoomCourant : 1.0;
-  QString exemple2 = QStringLiteral("-999.9 -999.9");
-  if (zoom < 0.5)
-    exemple2 = QStringLiteral("-999 -999");
-  else if (zoom >= 5)
-    exemple2 = QStringLiteral("-999.99 -999.99");
-  const std::pair<QLineEdit*, QString> boites[] = {{text1_, QStringLiteral("L 999/999")},
-                                                   {text2_, exemple2},
-                                                   {text3_, QStringLiteral("T -888.8 -999.9")},
-                                                   {text4_, QStringLiteral("999 999")}};
-  const int hauteur = static_cast<int>(std::ceil(mesure.height() / zoom)) + 2;
-  for (const auto& [boite, exemple] : boites) {
-    boite->setFont(police);
-    boite->resize(static_cast<int>(std::ceil(mesure.horizontalAdvance(exemple) / zoom)) + 6, hauteur);
-  }
+  tailleStatut_ = taille;
   Form_Resize();
+}
+
+void FenetrePrincipale::PlaceBoitesStatut(int droite, int hauteur) {
+  // Each box is as wide as the longest text it shows (its widget has 6 pixels of margins), in
+  // pixels whatever the drawing's zoom; the zoom only says how many decimals the mouse position
+  // shows.
+  const double zoom = Shell.ZoomCourant > 0 ? Shell.ZoomCourant : 1.0;
+  QString nombre = QStringLiteral("-999.9");
+  if (zoom < 0.5)
+    nombre = QStringLiteral("-999");
+  else if (zoom >= 5)
+    nombre = QStringLiteral("-999.99");
+  const std::pair<QLineEdit*, QString> boites[] = {{text1_, QStringLiteral("L 9999/9999")},
+                                                   {text2_, nombre + QStringLiteral("  ") + nombre},
+                                                   {text3_, QStringLiteral("T -888.8°  9999.9")},
+                                                   {text4_, TexteAnnulations(88, 88, 88)}};
+  // When the four do not fit beside the editor at the code's font size, their font shrinks until
+  // they do.
+  QFont police = text1_->font();
+  double taille = tailleStatut_ > 0 ? tailleStatut_ : police.pointSizeF();
+  std::vector<int> largeurs;
+  for (int essai = 0; essai < 8; ++essai) {
+    police.setPointSizeF(taille);
+    const QFontMetricsF mesure(police);
+    largeurs.clear();
+    int total = 0;
+    for (const auto& boite : boites) {
+      largeurs.push_back(static_cast<int>(std::ceil(mesure.horizontalAdvance(boite.second))) + 6);
+      total += largeurs.back();
+    }
+    if (total <= droite || taille <= 4) break;
+    taille = std::max(4.0, std::floor(taille * droite / total * 10) / 10);
+  }
+  const int hauteurBoite = static_cast<int>(std::ceil(QFontMetricsF(police).height())) + 2;
+  int gauche = droite;
+  for (size_t i = 0; i < std::size(boites); ++i) {
+    QLineEdit* boite = boites[i].first;
+    boite->setFont(police);
+    boite->resize(largeurs[i], hauteurBoite);
+    gauche -= boite->width();
+    boite->move(gauche, hauteur - boite->height());
+  }
 }
 
 void FenetrePrincipale::Mnu_AgrandirCode_Click() {
@@ -228,6 +259,8 @@ void FenetrePrincipale::Mnu_Code_Click() {
 
 void FenetrePrincipale::MontreCode() {
   const bool visible = Action(QStringLiteral("Mnu_Code"))->isChecked();
+  // The keyboard leaves a hidden editor for the drawing: Qt would keep the focus on it.
+  if (!visible && focusWidget() == editeur_) vue_->setFocus();
   for (QWidget* w : std::initializer_list<QWidget*>{editeur_, text1_, text2_, text3_}) w->setVisible(visible);
   hote_->MnuCodeCoche = visible;
   Form_Resize();
@@ -242,6 +275,7 @@ void FenetrePrincipale::Mnu_DblClick_Click() {
 void FenetrePrincipale::AfficheMenus() {
   ChargeTraductionsQt();
   menus_->AfficheMenus();
+  if (recherche_) recherche_->AfficheLegendes();
   text1_->setToolTip(TexteMsg(130));
   text2_->setToolTip(TexteMsg(131));
   text3_->setToolTip(TexteMsg(132));

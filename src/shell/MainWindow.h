@@ -49,6 +49,7 @@ class FenetrePrincipale : public QMainWindow {
 
   // ---- layout ----
   void Form_Resize();
+  // The font size of the status boxes (the code's); each box is sized for the longest text it shows.
   void TailleCarStatut(float taille);
   void Mnu_AgrandirCode_Click();
   void Mnu_Code_Click();
@@ -140,6 +141,9 @@ class FenetrePrincipale : public QMainWindow {
   void ConnecteMenus();
   // Shows or hides the editor and three status boxes as the check mark of Mnu_Code says.
   void MontreCode();
+  // Sizes the four status boxes and puts them side by side leftwards from `droite`, on the bottom
+  // edge of the drawing (pixels of the view).
+  void PlaceBoitesStatut(int droite, int hauteur);
   void ConnecteEdition();
   void RelieSouris();
   void Titre(const QString& nomFichier);
@@ -159,6 +163,7 @@ class FenetrePrincipale : public QMainWindow {
   FrmFind* recherche_ = nullptr;
   QString repProgramme_;
   bool premierRunFait_ = false;
+  float tailleStatut_ = 0;
   bool fermetureDemandee_ = false;
   friend class HoteQt;
 };

@@ -5,6 +5,8 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
+#include <iterator>
 
 #include "platform/StringTable.h"
 #include "shell/Help.h"
@@ -12,7 +14,7 @@
 
 namespace {
 
-enum class Forme { Simple, Crochets, DeuxTabs, Aligne, Separateur, Menu };
+enum class Forme { Simple, Crochets, Separateur, Menu };
 
 struct Entree {
   const char* nom;
@@ -33,20 +35,20 @@ const Entree Arbre[] = {
     {"Mnu_OuvrirMeter", "Mnu_Fichier", 13, Forme::Simple, "", SansRaccourci},
     {"Mnu_Sep0", "Mnu_Fichier", 0, Forme::Separateur, "", SansRaccourci},
     {"Mnu_EnregistrerS", "Mnu_Fichier", 14, Forme::Simple, "", Qt::CTRL | Qt::Key_S},
-    {"Mnu_Enregistrer", "Mnu_Fichier", 15, Forme::DeuxTabs, "Ctrl-Shift+S", SansRaccourci},
+    {"Mnu_Enregistrer", "Mnu_Fichier", 15, Forme::Simple, "", Qt::CTRL | Qt::SHIFT | Qt::Key_S},
     {"Mnu_Sep1", "Mnu_Fichier", 0, Forme::Separateur, "", SansRaccourci},
     {"Mnu_Imprimante", "Mnu_Fichier", 16, Forme::Simple, "", SansRaccourci},
     {"Mnu_Imprimer", "Mnu_Fichier", 17, Forme::Simple, "", Qt::CTRL | Qt::Key_P},
-    {"Mnu_ImprimerZoom", "Mnu_Fichier", 78, Forme::DeuxTabs, "Ctrl-Shift+P", SansRaccourci},
+    {"Mnu_ImprimerZoom", "Mnu_Fichier", 78, Forme::Simple, "", Qt::CTRL | Qt::SHIFT | Qt::Key_P},
     {"Mnu_ImprimerCode", "Mnu_Fichier", 18, Forme::Simple, "", SansRaccourci},
     {"Mnu_Sep2", "Mnu_Fichier", 0, Forme::Separateur, "", SansRaccourci},
     {"Mnu_Quitter", "Mnu_Fichier", 19, Forme::Simple, "", SansRaccourci},
     {"Mnu_Edition", nullptr, 20, Forme::Menu, "", SansRaccourci},
-    {"Mnu_Couper", "Mnu_Edition", 21, Forme::Aligne, "Ctrl-X", SansRaccourci},
-    {"Mnu_Copier", "Mnu_Edition", 22, Forme::Aligne, "Ctrl-C", SansRaccourci},
-    {"Mnu_Coller", "Mnu_Edition", 23, Forme::Aligne, "Ctrl-V", SansRaccourci},
-    {"Mnu_Supprimer", "Mnu_Edition", 24, Forme::Simple, "", SansRaccourci},
-    {"Mnu_Selectionner", "Mnu_Edition", 25, Forme::Aligne, "Ctrl-A", SansRaccourci},
+    {"Mnu_Couper", "Mnu_Edition", 21, Forme::Simple, "", Qt::CTRL | Qt::Key_X},
+    {"Mnu_Copier", "Mnu_Edition", 22, Forme::Simple, "", Qt::CTRL | Qt::Key_C},
+    {"Mnu_Coller", "Mnu_Edition", 23, Forme::Simple, "", Qt::CTRL | Qt::Key_V},
+    {"Mnu_Supprimer", "Mnu_Edition", 24, Forme::Simple, "", QKeyCombination(Qt::Key_Delete)},
+    {"Mnu_Selectionner", "Mnu_Edition", 25, Forme::Simple, "", Qt::CTRL | Qt::Key_A},
     {"Mnu_Sep3", "Mnu_Edition", 0, Forme::Separateur, "", SansRaccourci},
     {"Mnu_Defaire", "Mnu_Edition", 26, Forme::Simple, "", Qt::CTRL | Qt::Key_Z},
     {"Mnu_Refaire", "Mnu_Edition", 27, Forme::Simple, "", Qt::CTRL | Qt::Key_Y},
@@ -85,20 +87,19 @@ const Entree Arbre[] = {
     {"Mnu_Non_Doc", "Mnu_Help", 0, Forme::Simple, "", SansRaccourci},
 };
 
+// Entries whose key is only shown beside them: the window's or the editor's own key handling
+// takes it, so the entry must not take it from them.
+bool MontreSeulement(const char* nom) {
+  static const char* const noms[] = {"Mnu_Enregistrer", "Mnu_ImprimerZoom", "Mnu_Couper",      "Mnu_Copier",
+                                     "Mnu_Coller",      "Mnu_Supprimer",    "Mnu_Selectionner"};
+  return std::any_of(std::begin(noms), std::end(noms), [nom](const char* n) { return qstrcmp(n, nom) == 0; });
+}
+
 QString Legende(const Entree& e) {
-  const QString texte = TexteMenu(e.n);
-  const QString touche = QString::fromUtf8(e.texteTouche);
-  switch (e.forme) {
-    case Forme::Crochets:
-      return texte + touche;
-    case Forme::DeuxTabs:
-      return texte + QStringLiteral("\t\t") + touche;
-    case Forme::Aligne:
-      return texte + QString(std::max(0, 30 - static_cast<int>(texte.size())), QLatin1Char(' ')) +
-             QLatin1Char('\t') + touche;
-    default:
-      return texte;
-  }
+  // Key texts are Qt's, from the entry's shortcut: a text that holds its own ("Suppr") loses it.
+  const QString texte = TexteMenu(e.n).section(QLatin1Char('\t'), 0, 0).trimmed();
+  if (e.forme == Forme::Crochets) return texte + QString::fromUtf8(e.texteTouche);
+  return texte;
 }
 
 }  // namespace
@@ -122,6 +123,8 @@ MenusPrincipaux::MenusPrincipaux(QMenuBar* barre) : barre_(barre) {
     } else {
       action = parent ? parent->addAction(nom) : barre->addAction(nom);
       if (e.raccourci != SansRaccourci) action->setShortcut(QKeySequence(e.raccourci));
+      // Active only in its own open menu.
+      if (MontreSeulement(e.nom)) action->setShortcutContext(Qt::WidgetShortcut);
     }
     action->setObjectName(nom);
     actions_.insert(nom, action);

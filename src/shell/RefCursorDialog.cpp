@@ -14,6 +14,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/QtPrompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "shell/DrawingView.h"
@@ -95,6 +96,7 @@ DialogueRefCurseur::DialogueRefCurseur(QWidget* parent)
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowTitle(QStringLiteral("Morvo   ") + Replace(TexteMenu(74), QStringLiteral("&"), QString()) +
                  QStringLiteral("   (F8, Ctrl-F8)"));
+  LargeurTitre(this);
   command1_->setText(TexteMsg(164));
   command1_->setAutoDefault(false);
   label1_->setText(TexteMsg(165));

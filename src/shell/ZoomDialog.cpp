@@ -13,6 +13,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/QtPrompter.h"
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/MainWindow.h"
@@ -81,6 +82,7 @@ DialogueZoom::DialogueZoom(QWidget* parent)
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setWindowTitle(QStringLiteral("Morvo   ") + Replace(TexteMenu(73), QStringLiteral("&"), QString()) +
                  QStringLiteral("   (F7, Ctrl-F7)"));
+  LargeurTitre(this);
   command1_->setText(TexteMsg(162));
   command1_->setAutoDefault(false);
   label1_->setText(TexteMsg(163));

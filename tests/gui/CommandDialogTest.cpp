@@ -353,6 +353,26 @@ TEST_F(CommandDialogWindowTest, PickersFillTheFocusedField) {
   EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Texte = 1, 2,RVB  255 0 0, y§/d/a.txt, Bonjour"));
 }
 
+TEST_F(CommandDialogWindowTest, AltLettersTypeNothingInTheFields) {
+  Demarre();
+  DefinitLangueMasq(1);
+  Ed().ChargeTexte(QStringLiteral("Cadre = 20,20,30,30"));
+  choix_.couleurs = {255};
+  Ouvre([](FrmCmd& d) {
+    QLineEdit* champ = d.ParaVal(1);
+    champ->setFocus();
+    const QString avant = champ->text();
+    QTest::keyClick(champ, Qt::Key_End);
+    QTest::keyClick(champ, Qt::Key_V, Qt::AltModifier);
+    QTest::keyClick(champ, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_EQ(champ->text(), avant);
+    EXPECT_FALSE(d.BoutonOK()->isEnabled());
+    // The dialog's own Alt letters still work: Alt+C picks a colour.
+    QTest::keyClick(champ, Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(champ->text(), QStringLiteral("RVB  255 0 0"));
+  });
+}
+
 TEST_F(CommandDialogWindowTest, F2OnBezierKeepsTheLaterCurves) {
   Demarre();
   DefinitLangueMasq(1);

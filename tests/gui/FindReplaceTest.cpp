@@ -4,17 +4,20 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <ostream>
 
+#include "WindowFixture.h"
 #include "editor/Colouring.h"
 #include "editor/FindDialog.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
 #include "platform/EditorText.h"
 #include "platform/Prompter.h"
+#include "shell/Languages.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -279,6 +282,95 @@ TEST_F(FindReplaceTest, FindNextAndReplaceGiveTheKeyboardBackToTheEditor) {
   EXPECT_EQ(Texte(), avant);
   EXPECT_EQ(dialogue_.Text1->text(), "Bleu");
   EXPECT_EQ(dialogue_.Text2->text(), "Blue");
+}
+
+// The find dialog of the shown main window, driven by the keyboard and the mouse.
+class FindReplaceWindowTest : public WindowFixture {
+ protected:
+  FrmFind& D() { return F().Recherche(); }
+  // Ctrl+F in the editor, then the search and replacement texts typed into the dialog.
+  void OuvreEtTape(const QString& cherche, const QString& remplace) {
+    QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    Clavier(Qt::Key_F, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_TRUE(D().isVisible());
+    QTest::keyClicks(D().Text1, cherche);
+    QTest::mouseClick(D().Text2, Qt::LeftButton);
+    QTest::keyClicks(D().Text2, remplace);
+  }
+};
+
+TEST_F(FindReplaceWindowTest, CtrlHGoesOnReplacingWhenCtrlIsLetGoBetweenPresses) {
+  Demarre();
+  Ed().ChargeTexte("Cadre = 1,1,2,2" + CRLF + "Cadre = 3,3,4,4" + CRLF + "Cadre = 5,5,6,6" + CRLF);
+  OuvreEtTape("Cadre", "Box");
+  D().hide();
+  F().activateWindow();
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  Clavier(Qt::Key_F3);
+  ASSERT_EQ(Ed().PosTrouve, 0);
+  // Ctrl down, H down, Ctrl up before H, twice; then once with H up first.
+  for (int i = 0; i < 2; ++i) {
+    QTest::keyPress(FenetreActive(), Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(FenetreActive(), Qt::Key_H, Qt::ControlModifier);
+    QTest::keyRelease(FenetreActive(), Qt::Key_Control, Qt::NoModifier);
+    QTest::keyRelease(FenetreActive(), Qt::Key_H, Qt::NoModifier);
+  }
+  EXPECT_EQ(Ed().Modele().Text(), "Box = 1,1,2,2" + CRLF + "Box = 3,3,4,4" + CRLF + "Cadre = 5,5,6,6" + CRLF);
+  QTest::keyPress(FenetreActive(), Qt::Key_Control, Qt::ControlModifier);
+  QTest::keyPress(FenetreActive(), Qt::Key_H, Qt::ControlModifier);
+  QTest::keyRelease(FenetreActive(), Qt::Key_H, Qt::ControlModifier);
+  QTest::keyRelease(FenetreActive(), Qt::Key_Control, Qt::NoModifier);
+  EXPECT_EQ(Ed().Modele().Text(), "Box = 1,1,2,2" + CRLF + "Box = 3,3,4,4" + CRLF + "Box = 5,5,6,6" + CRLF);
+  // The series is one undo step.
+  Clavier(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Ed().Modele().Text(),
+            "Cadre = 1,1,2,2" + CRLF + "Cadre = 3,3,4,4" + CRLF + "Cadre = 5,5,6,6" + CRLF);
+}
+
+TEST_F(FindReplaceWindowTest, TheDialogSpeaksTheMenuLanguage) {
+  Demarre();
+  DefinitLangueMenu(2);
+  F().AfficheMenus();
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  Clavier(Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(D().isVisible());
+  EXPECT_EQ(D().windowTitle(), "Find/Replace");
+  EXPECT_EQ(D().Suivant->text(), "Next (F3)");
+  EXPECT_EQ(D().Remplacer->text(), "Replace (Ctrl-H)");
+  EXPECT_EQ(D().Remplacer_Tout->text(), "Replace all");
+  EXPECT_EQ(D().Annuler->text(), "Cancel (ESC)");
+  EXPECT_EQ(D().Check1->text(), "Whole word");
+  EXPECT_EQ(D().Check2->text(), "Match case");
+  QStringList etiquettes;
+  for (QLabel* l : D().findChildren<QLabel*>()) etiquettes << l->text();
+  EXPECT_TRUE(etiquettes.contains("Find")) << etiquettes.join(u'|').toStdString();
+  EXPECT_TRUE(etiquettes.contains("Replace with")) << etiquettes.join(u'|').toStdString();
+  // Another menu language captions it again.
+  DefinitLangueMenu(3);
+  F().AfficheMenus();
+  EXPECT_EQ(D().Suivant->text(), "Weiter (F3)");
+  EXPECT_EQ(D().windowTitle(), "Suchen/Ersetzen");
+}
+
+TEST_F(FindReplaceWindowTest, ReplaceAllColoursTheNewWords) {
+  Demarre();
+  Ed().ChargeTexte("Cadre = 1,1,2,2" + CRLF + "' Cadre" + CRLF + "Cadre = 3,3,4,4" + CRLF);
+  EditeurDocument lecture(Ed().document());
+  ASSERT_EQ(lecture.CouleurA(0), CouleurBleue);
+  OuvreEtTape("Cadre", "Box");
+  QTest::mouseClick(D().Remplacer_Tout, Qt::LeftButton);
+  ASSERT_EQ(Ed().Modele().Text(), "Box = 1,1,2,2" + CRLF + "' Box" + CRLF + "Box = 3,3,4,4" + CRLF);
+  EXPECT_EQ(lecture.CouleurA(0), CouleurNoire);
+  EXPECT_EQ(lecture.CouleurA(16), CouleurVerte);
+  EXPECT_EQ(lecture.CouleurA(22), CouleurNoire);
+  // And back: the command word is blue again.
+  D().Text1->clear();
+  D().Text2->clear();
+  OuvreEtTape("Box", "Cadre");
+  QTest::mouseClick(D().Remplacer_Tout, Qt::LeftButton);
+  EXPECT_EQ(lecture.CouleurA(0), CouleurBleue);
+  EXPECT_EQ(lecture.CouleurA(26), CouleurBleue);
 }
 
 }  // namespace

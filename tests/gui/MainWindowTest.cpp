@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTimer>
 #include <csignal>
 
@@ -68,8 +69,15 @@ TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   // French captions, forms and shortcuts.
   MenusPrincipaux& m = F().Menus();
   EXPECT_EQ(m.Menu(QStringLiteral("Mnu_Fichier"))->title(), QStringLiteral("&Fichier"));
-  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(),
-            QStringLiteral("En&registrer sous\t\tCtrl-Shift+S"));
+  // Key texts are Qt's, from each entry's key sequence, never part of the caption.
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(), QStringLiteral("En&registrer sous"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_ImprimerZoom"))->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Supprimer"))->text(), QStringLiteral("Supprimer"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Supprimer"))->shortcut(), QKeySequence(Qt::Key_Delete));
+  for (QAction* a : m.Entrees()) EXPECT_FALSE(a->text().contains(u'\t')) << a->text().toStdString();
   EXPECT_EQ(m.Action(QStringLiteral("Mnu_Visualiser"))->text(), QStringLiteral("&Visualiser (F4)"));
   EXPECT_EQ(m.Action(QStringLiteral("Mnu_EnregistrerS"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
   EXPECT_EQ(m.Action(QStringLiteral("Mnu_AgrandirCode"))->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
@@ -84,9 +92,9 @@ TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   DefinitLangueMenu(2);
   F().AfficheMenus();
   EXPECT_EQ(m.Action(QStringLiteral("Mnu_Ouvrir"))->text(), QStringLiteral("&Open"));
-  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(), QStringLiteral("Save &As\t\tCtrl-Shift+S"));
-  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Couper"))->text(),
-            QStringLiteral("Cut") + QString(27, u' ') + QStringLiteral("\tCtrl-X"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Enregistrer"))->text(), QStringLiteral("Save &As"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Couper"))->text(), QStringLiteral("Cut"));
+  EXPECT_EQ(m.Action(QStringLiteral("Mnu_Couper"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
   EXPECT_EQ(F().Text1()->toolTip(), QStringLiteral("Ligne du curseur / nombre de lignes"));
   m.RegleEntreesAide(false, Programme());
   EXPECT_EQ(m.Action(QStringLiteral("Mnu_Aide25"))->text(), TexteMenu(87));
@@ -106,6 +114,19 @@ TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   EXPECT_FALSE(F().Hote().MnuCodeCoche);
   F().Mnu_Code_Click();
   EXPECT_TRUE(F().Editeur().isVisible());
+
+  // The keys the entries show are taken once, by the editor's and the window's own handling.
+  F().activateWindow();
+  QApplication::processEvents();
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  Frappe(QStringLiteral("abc"));
+  Clavier(Qt::Key_Home);
+  Clavier(Qt::Key_Delete);
+  QApplication::processEvents();
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("bc"));
+  Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(fichiers_.Demandes.size(), 1) << fichiers_.Demandes.join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, F4RunsAndTheViewShowsIt) {
@@ -446,6 +467,88 @@ TEST_F(MainWindowTest, KeysTypedRightAfterStartGoIntoTheEditor) {
   Clavier(Qt::Key_F4);
   Frappe(QStringLiteral("d"));
   EXPECT_EQ(Ed().Modele().Text().size(), 4);
+}
+
+TEST_F(MainWindowTest, KeysTypedWhileTheCodePaneIsHiddenLeaveTheProgramAlone) {
+  Demarre();
+  const QString programme = QStringLiteral("Cadre = 20,20,30,30\r\n");
+  Ed().ChargeTexte(programme);
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(Ed().hasFocus());
+  Clavier(Qt::Key_F5);
+  ASSERT_FALSE(Ed().isVisible());
+  Frappe(QStringLiteral("HIDDEN"));
+  Clavier(Qt::Key_F5);
+  EXPECT_EQ(Ed().Modele().Text(), programme);
+  EXPECT_FALSE(Ed().Modifie());
+  // The drawing's own keys still work over the drawing alone.
+  Clavier(Qt::Key_F5);
+  Ed().ChargeTexte(QStringLiteral("%A = 7"));
+  Clavier(Qt::Key_F4);
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("7"));
+  Frappe(QStringLiteral("x"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 7"));
+}
+
+TEST_F(MainWindowTest, KeysTypedAfterOpenAndNewGoIntoTheEditor) {
+  Demarre();
+  const QString chemin = Chemin(QStringLiteral("ouvert.dat"));
+  {
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Cadre = 1,1,5,5\r\n");
+  }
+  fichiers_.ouvertures = {chemin};
+  ChoisitMenu(u'f', u'o');
+  ASSERT_EQ(FichierCourant, chemin);
+  Frappe(QStringLiteral("x"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("xCadre = 1,1,5,5\r\n"));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  ChoisitMenu(u'f', u'n');
+  ASSERT_TRUE(FichierCourant.isEmpty());
+  Frappe(QStringLiteral("y"));
+  EXPECT_TRUE(Ed().Modele().Text().startsWith(u'y')) << Ed().Modele().Text().toStdString();
+}
+
+TEST_F(MainWindowTest, StatusBoxesHoldTheirLongestTextsAtEveryCodeFontSize) {
+  Demarre();
+  const std::pair<QLineEdit*, QString> longues[] = {{F().Text1(), QStringLiteral("L 999/999")},
+                                                    {F().Text2(), QStringLiteral("-999.9  -999.9")},
+                                                    {F().Text3(), QStringLiteral("T -888.8°  999.9")},
+                                                    {F().Text4(), TexteAnnulations(21, 21, 20)}};
+  for (const char* taille : {"8", "12", "24"}) {
+    prompter_.AjouteReponse(QString::fromLatin1(taille));
+    ChoisitMenu(u'o', u't');
+    QApplication::processEvents();
+    for (const auto& [boite, texte] : longues) {
+      // The widget's own margins take 6 pixels.
+      EXPECT_GE(boite->width() - 6, boite->fontMetrics().horizontalAdvance(texte))
+          << "size " << taille << ": " << texte.toStdString();
+      EXPECT_GE(boite->x(), 0) << "size " << taille << ": " << texte.toStdString();
+    }
+  }
+}
+
+TEST_F(MainWindowTest, TheInputBoxShowsItsWholeTitle) {
+  Demarre();
+  VraisDialogues();
+  ReponsesModales reponses;
+  int largeur = 0, requise = 0;
+  reponses.Ajoute([&largeur, &requise](QWidget* d) {
+    largeur = d->width();
+    QFont gras = QApplication::font();
+    gras.setBold(true);
+    // The title in the bold face of most title bars, beside the icon and three buttons.
+    requise = QFontMetrics(gras).horizontalAdvance(d->windowTitle()) +
+              4 * d->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, d);
+    QWidget* cible = QApplication::focusWidget();
+    QTest::keyClick(cible && cible->window() == d ? cible : d, Qt::Key_Return);
+  });
+  Tape(QStringLiteral("Input = Quoi, %R"));
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_GT(requise, 0);
+  EXPECT_GE(largeur, requise);
 }
 
 TEST_F(MainWindowTest, QtDialogsSpeakTheMenuLanguage) {

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -29,6 +31,14 @@ void SurDialogue(std::function<void(DialogueRefCurseur&)> action, bool* vu) {
     action(*d);
     if (d->isVisible()) d->reject();
   });
+}
+
+// Room for the whole title in the bold face of most title bars, beside the icon and three buttons.
+int LargeurPourTitre(const QWidget& d) {
+  QFont gras = QApplication::font();
+  gras.setBold(true);
+  return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
+         4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
 }
 
 }  // namespace
@@ -212,4 +222,27 @@ TEST_F(RefCursorTest, PositioningCentresThePointUnderTheMouseAtAnyZoom) {
     EXPECT_NEAR(pixelY(OrigineY + dy), vue.height() / 2.0, 2) << "key " << touche;
     Clavier(Qt::Key_F6, Qt::ControlModifier);
   }
+}
+
+TEST_F(RefCursorTest, TheDialogShowsItsWholeTitleAndAltLettersTypeNothing) {
+  Demarre();
+  bool vu = false;
+  int largeur = 0, requise = 0;
+  QString avant, apres;
+  SurDialogue(
+      [&](DialogueRefCurseur& d) {
+        largeur = d.width();
+        requise = LargeurPourTitre(d);
+        avant = d.Text1()->text();
+        QTest::keyClick(d.Text1(), Qt::Key_End);
+        QTest::keyClick(d.Text1(), Qt::Key_V, Qt::AltModifier);
+        QTest::keyClick(d.Text1(), Qt::Key_Q, Qt::AltModifier);
+        apres = d.Text1()->text();
+        QTest::keyClick(d.Text1(), Qt::Key_Escape);
+      },
+      &vu);
+  Clavier(Qt::Key_F8);
+  ASSERT_TRUE(vu);
+  EXPECT_GE(largeur, requise);
+  EXPECT_EQ(apres, avant);
 }

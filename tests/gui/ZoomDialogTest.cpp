@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -27,6 +29,14 @@ void SurDialogue(std::function<void(DialogueZoom&)> action, bool* vu) {
     action(*d);
     if (d->isVisible()) d->reject();
   });
+}
+
+// Room for the whole title in the bold face of most title bars, beside the icon and three buttons.
+int LargeurPourTitre(const QWidget& d) {
+  QFont gras = QApplication::font();
+  gras.setBold(true);
+  return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
+         4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
 }
 
 }  // namespace
@@ -146,4 +156,27 @@ TEST_F(ZoomDialogTest, F7ShowsTheDialogAndCtrlF7GoesBackToTheInitialZoom) {
   F().Mnu_Zoom_Click(BitCtrl);
   EXPECT_FLOAT_EQ(Shell.ZoomCourant, 3.5f);
   F().Hote().MnuVisualiserActif = true;
+}
+
+TEST_F(ZoomDialogTest, TheDialogShowsItsWholeTitleAndAltLettersTypeNothing) {
+  Demarre();
+  bool vu = false;
+  int largeur = 0, requise = 0;
+  QString avant, apres;
+  SurDialogue(
+      [&](DialogueZoom& d) {
+        largeur = d.width();
+        requise = LargeurPourTitre(d);
+        avant = d.Text1()->text();
+        QTest::keyClick(d.Text1(), Qt::Key_End);
+        QTest::keyClick(d.Text1(), Qt::Key_V, Qt::AltModifier);
+        QTest::keyClick(d.Text1(), Qt::Key_Q, Qt::AltModifier);
+        apres = d.Text1()->text();
+        QTest::keyClick(d.Text1(), Qt::Key_Escape);
+      },
+      &vu);
+  Clavier(Qt::Key_F7);
+  ASSERT_TRUE(vu);
+  EXPECT_GE(largeur, requise);
+  EXPECT_EQ(apres, avant);
 }
