@@ -101,7 +101,7 @@ const QImage& PainterSurface::Image() const {
   return image_;
 }
 
-void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi) {
+void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, bool ancreEnBas) {
   if (imprimante_) return;
   TermineImage();
   if (dpi > 0 && dpi != dpi_) {
@@ -114,7 +114,7 @@ void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi) {
   nouvelle.setDotsPerMeterY(pointsParMetre);
   nouvelle.fill(Qt::white);
   QPainter p(&nouvelle);
-  p.drawImage(0, 0, image_);
+  p.drawImage(0, ancreEnBas ? nouvelle.height() - image_.height() : 0, image_);
   p.end();
   image_ = nouvelle;
   blanche_ = false;

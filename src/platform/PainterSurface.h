@@ -24,10 +24,10 @@ class PainterSurface : public OutputSurface {
   // The image with everything drawn so far (drawing goes on afterwards).
   const QImage& Image() const;
   QPrinter* Imprimante() const { return imprimante_; }
-  // A new image size; what was drawn stays at the top-left, the rest is white. The scale members
-  // are left as they are. A resolution above 0 replaces the image's (a screen of another pixel
-  // density).
-  void Redimensionne(int largeur, int hauteur, double dpi = 0);
+  // A new image size; what was drawn stays at the top-left (at the bottom-left with `ancreEnBas`),
+  // the rest is white. The scale members are left as they are. A resolution above 0 replaces the
+  // image's (a screen of another pixel density).
+  void Redimensionne(int largeur, int hauteur, double dpi = 0, bool ancreEnBas = false);
   // Ends the print job (the document is written); nothing more is drawn afterwards.
   void FinImpression();
 

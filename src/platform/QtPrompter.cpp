@@ -2,18 +2,84 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
+#include <QTextDocument>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Host.h"
 
 namespace {
 
-QString TitreFenetre(const QString& titre) { return titre.isEmpty() ? QStringLiteral("Morvo") : titre; }
+// A window title is one line here: a line break in it (the ListeVar comment's) becomes blanks.
+QString TitreFenetre(const QString& titre) {
+  if (titre.isEmpty()) return QStringLiteral("Morvo");
+  QString t = titre;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+  t.replace(u'\r', u' ');
+  t.replace(u'\n', u' ');
+  return t;
+}
+
+// A message whose lines hold tabs is a list of "name<tab>= value" entries (the variable lists of
+// ListeVar and of the run-error report). Tab stops of a proportional font put an entry in another
+// column as soon as a value is longer than the others, and the box breaks long values: laid out as
+// a table, every entry stays on one line in its column. Lines without a tab span the whole table.
+QString TexteEnTableau(const QString& texte) {
+  struct Entree {
+    QString nom, valeur;
+  };
+  QList<QList<Entree>> lignes;
+  QList<bool> simples;
+  qsizetype colonnes = 1;
+  const QStringList brutes =
+      QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
+  for (const QString& brute : brutes) {
+    QList<Entree> entrees;
+    const bool simple = !brute.contains(u'\t');
+    if (simple) {
+      entrees.append({brute, QString()});
+    } else {
+      for (const QString& morceau : brute.split(u'\t', Qt::SkipEmptyParts)) {
+        if (morceau.startsWith(u'=') && !entrees.isEmpty() && entrees.last().valeur.isEmpty()) {
+          entrees.last().valeur = morceau;
+        } else if (const qsizetype egal = morceau.indexOf(QStringLiteral(" = ")); egal > 0) {
+          entrees.append({morceau.left(egal), morceau.mid(egal + 1)});
+        } else {
+          entrees.append({morceau, QString()});
+        }
+      }
+      colonnes = std::max(colonnes, 2 * entrees.size());
+    }
+    lignes.append(entrees);
+    simples.append(simple);
+  }
+  QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+  for (qsizetype i = 0; i < lignes.size(); ++i) {
+    html += QStringLiteral("<tr>");
+    if (simples[i]) {
+      const QString t = lignes[i].first().nom.toHtmlEscaped();
+      html += QStringLiteral("<td colspan=\"%1\">%2</td>")
+                  .arg(colonnes)
+                  .arg(t.isEmpty() ? QStringLiteral("&nbsp;") : t);
+    } else {
+      for (const Entree& e : lignes[i]) {
+        html += QStringLiteral("<td nowrap style=\"padding-right:6px\">") + e.nom.toHtmlEscaped() +
+                QStringLiteral("</td><td nowrap style=\"padding-right:24px\">") + e.valeur.toHtmlEscaped() +
+                QStringLiteral("</td>");
+      }
+    }
+    html += QStringLiteral("</tr>");
+  }
+  return html + QStringLiteral("</table>");
+}
 
 // Button captions in the message language (Qt's own translations follow the menu language).
 QString TexteBouton(QMessageBox::StandardButton bouton) {
@@ -109,7 +175,23 @@ QWidget* QtPrompter::Parent() const { return parent_ ? parent_ : QApplication::a
 
 Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
                            int defaut) {
-  QMessageBox boite(IconeQt(icone), TitreFenetre(titre), texte, QMessageBox::NoButton, Parent());
+  QMessageBox boite(IconeQt(icone), TitreFenetre(titre), QString(), QMessageBox::NoButton, Parent());
+  if (texte.contains(u'\t')) {
+    const QString tableau = TexteEnTableau(texte);
+    boite.setTextFormat(Qt::RichText);
+    boite.setText(tableau);
+    // The box is as wide as the table, which its own sizing would break at half the screen.
+    if (auto* label = boite.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+      QTextDocument mesure;
+      mesure.setDefaultFont(label->font());
+      mesure.setHtml(tableau);
+      const QScreen* ecran = Parent() != nullptr ? Parent()->screen() : QGuiApplication::primaryScreen();
+      const int plafond = ecran != nullptr ? ecran->availableGeometry().width() - 100 : 1000;
+      label->setMinimumWidth(std::min(static_cast<int>(std::ceil(mesure.idealWidth())) + 4, plafond));
+    }
+  } else {
+    boite.setText(texte);
+  }
   QAbstractButton* annuler = nullptr;
   for (const Reponse r : ReponsesBoutons(boutons)) {
     QAbstractButton* b = boite.addButton(BoutonQt(r));

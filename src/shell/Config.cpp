@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <cstdio>
 
 #include "drawing/Fonts.h"
 #include "platform/FileWriter.h"
@@ -27,6 +28,7 @@ bool DoubleClic = false;
 int16_t Patchs = 0;
 std::array<bool, 15> Patch{};
 float TailleCarCode = 0.0f;
+bool ErreurConfigSurStderr = false;
 
 namespace {
 
@@ -229,7 +231,7 @@ void DecodePatchs(int16_t masque) {
 }
 
 void SignaleErreurConfig(const QString& chemin, bool ecriture, const QString& raison) {
-  if (erreurSignalee) return;
+  if (erreurSignalee && !ErreurConfigSurStderr) return;
   erreurSignalee = true;
   const QString nom = QDir::toNativeSeparators(chemin);
   const QString texte = ecriture
@@ -239,6 +241,13 @@ void SignaleErreurConfig(const QString& chemin, bool ecriture, const QString& ra
                                   "défaut restent en vigueur.\r\nThe configuration file %1 cannot be read: "
                                   "the default settings stay in force.")
                                   .arg(nom);
+  if (ErreurConfigSurStderr) {
+    std::fprintf(
+        stderr, "%s\n",
+        QString(texte).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toLocal8Bit().constData());
+    std::fflush(stderr);
+    return;
+  }
   Dialogues().MsgBox(texte, Boutons::Ok, QStringLiteral("Morvo"));
 }
 

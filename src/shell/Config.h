@@ -57,6 +57,10 @@ bool EcritConfig(const QString& cle, const QString& valeur);
 // Fills Patch from the mask.
 void DecodePatchs(int16_t masque);
 
+// While true, SignaleErreurConfig writes on standard error instead of showing a box: a close
+// asked by a signal has nobody to answer a box, and must end.
+extern bool ErreurConfigSurStderr;
+
 // Tells the user, once per run, that the configuration file cannot be read (the defaults stay in
 // force) or written (with the system's reason).
 void SignaleErreurConfig(const QString& chemin, bool ecriture = false, const QString& raison = QString());

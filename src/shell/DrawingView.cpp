@@ -3,8 +3,10 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <cmath>
 
+#include "drawing/DrawState.h"
 #include "platform/Host.h"
 #include "shell/MouseCoordinates.h"
 
@@ -31,10 +33,20 @@ void VueDessin::paintEvent(QPaintEvent* evenement) {
 
 void VueDessin::resizeEvent(QResizeEvent* evenement) {
   QWidget::resizeEvent(evenement);
-  if (gele_)
+  if (gele_) {
     emit Redimensionnee();
-  else
-    Redimensionne();
+    return;
+  }
+  Redimensionne();
+  // What lay outside the old size was never drawn: the drawing is drawn again once the resize's
+  // events (a whole drag) are handled.
+  if (!redessinPrevu_) {
+    redessinPrevu_ = true;
+    QTimer::singleShot(0, this, [this] {
+      redessinPrevu_ = false;
+      emit ARedessiner();
+    });
+  }
 }
 
 void VueDessin::Gele(bool gele) {
@@ -51,13 +63,27 @@ QSize VueDessin::TaillePixels() const {
 
 void VueDessin::Redimensionne() {
   if (width() <= 0 || height() <= 0) return;
+  // A run's scale has y up (a negative height); its unit per millimetre and its bottom-left point
+  // hold through the new size, so the mouse keeps reading the program's units.
+  const bool echelleRun = surface_.ScaleHeight < 0 && surface_.LargeurPixels() > 0;
+  const double largeurMm = surface_.LargeurPixels() * surface_.MmParPixel();
+  const double unitesParMm = echelleRun ? surface_.ScaleWidth / largeurMm : 1.0;
+  const double gauche = surface_.ScaleLeft;
+  const double bas = surface_.ScaleTop + surface_.ScaleHeight;
   const QSize pixels = TaillePixels();
-  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels());
-  // A new size discards any scale a run left on the surface.
+  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels(), true);
   surface_.SetScaleMode(3);
   surface_.SetScaleMode(6);
   Shell.LargeurZone = surface_.ScaleWidth;
   Shell.HauteurZone = surface_.ScaleHeight;
+  if (echelleRun) {
+    surface_.ScaleWidth = Shell.LargeurZone * unitesParMm;
+    surface_.ScaleHeight = -Shell.HauteurZone * unitesParMm;
+    surface_.ScaleLeft = gauche;
+    surface_.ScaleTop = bas - surface_.ScaleHeight;
+    LargeurDessin = surface_.ScaleWidth;
+    HauteurDessin = -surface_.ScaleHeight;
+  }
   emit Redimensionnee();
 }
 

@@ -32,6 +32,9 @@ class VueDessin : public QWidget {
  signals:
   // After a new size of the view (the image takes it at once, or when the run ends).
   void Redimensionnee();
+  // Once the events of a resize outside a run have been handled: the drawing is to be drawn again
+  // for the new size (one signal for a burst of resizes).
+  void ARedessiner();
   // Mouse events in the view's scale, with button bits (1 left, 2 right, 4 middle) and shift bits
   // (1 Shift, 2 Ctrl, 4 Alt).
   void SourisDeplacee(int bouton, int shift, float x, float y);
@@ -48,8 +51,11 @@ class VueDessin : public QWidget {
   void mouseReleaseEvent(QMouseEvent* evenement) override;
 
  private:
+  // The image takes the widget's size, the drawing staying on the bottom-left corner where the
+  // run's origin is; a scale a run left keeps its unit and its bottom-left point.
   void Redimensionne();
 
   PainterSurface surface_;
   bool gele_ = false;
+  bool redessinPrevu_ = false;
 };

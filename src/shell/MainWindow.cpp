@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -78,6 +79,13 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(TitreVersion());
 
   connect(vue_, &VueDessin::Redimensionnee, this, &FenetrePrincipale::Form_Resize);
+  // A new size shows the drawing as the program places it, as F4 would (a live mouse drawing is
+  // drawn again with it); not under a dialog's question.
+  connect(vue_, &VueDessin::ARedessiner, this, [this] {
+    if (premierRunFait_ && !hote_->EnCours() && isVisible() && !isMinimized() &&
+        QApplication::activeModalWidget() == nullptr)
+      Mnu_Visualiser_Click();
+  });
   connect(editeur_, &EditeurProgramme::ligneChange, text1_, &QLineEdit::setText);
   ConnecteMenus();
   RelieSouris();
@@ -183,13 +191,8 @@ void FenetrePrincipale::Form_Resize() {
   if (largeur <= 0 || hauteur <= 0) return;
   const int largeurCode = static_cast<int>(largeur / FacteurCode);
   editeur_->setGeometry(largeur - largeurCode, 0, largeurCode, hauteur);
-  if (!hote_->EnCours()) {
-    // Back to millimetres, whatever scale a run left.
-    vue_->Surface().SetScaleMode(3);
-    vue_->Surface().SetScaleMode(6);
-    Shell.LargeurZone = vue_->Surface().ScaleWidth;
-    Shell.HauteurZone = vue_->Surface().ScaleHeight;
-  }
+  // The view keeps the drawing's scale through its own size changes (the mouse reads the program's
+  // units, y up); laying the controls out leaves it alone.
   PlaceBoitesStatut(editeur_->isVisible() || Action(QStringLiteral("Mnu_Code"))->isChecked()
                         ? largeur - largeurCode
                         : largeur,
@@ -344,6 +347,26 @@ void FenetrePrincipale::Mnu_Visualiser_Click() {
 
 void FenetrePrincipale::Mnu_Quitter_Click() { close(); }
 
+void FenetrePrincipale::FermeParSignal() {
+  sansQuestion_ = signalRecu_;
+  signalRecu_ = true;
+  FermeDialogues();
+  // From the loop that runs next, once the dialogs' callers have gone on.
+  QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void FenetrePrincipale::FermeDialogues() {
+  // Each dialog's own loop ends once this returns; what opened it goes on as after Cancel.
+  for (int i = 0; i < 50; ++i) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) break;
+    if (auto* dialogue = qobject_cast<QDialog*>(modal))
+      dialogue->reject();
+    else
+      modal->close();
+  }
+}
+
 bool FenetrePrincipale::Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs) {
   const Qt::KeyboardModifiers etat =
       modificateurs & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -405,6 +428,8 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
       fermetureDemandee_ = true;
       QTimer::singleShot(50, this, [this] {
         fermetureDemandee_ = false;
+        // A termination request also cancels the dialogs the run (or start-up) opened since.
+        if (signalRecu_) FermeDialogues();
         close();
       });
     }
@@ -418,6 +443,8 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   etat.DoubleClic = Action(QStringLiteral("Mnu_DblClick"))->isChecked();
   etat.JournalDessin = QDir::current().absoluteFilePath(NomJournalDessin);
   etat.DessinNonSauve = Dessin.DessinDemarre;
+  etat.ParSignal = signalRecu_;
+  if (sansQuestion_) etat.Modifie = etat.DessinNonSauve = false;
   const auto sauveDessin = [] {
     FrmDessin* dessin = FrmDessin::Ouvert();
     if (dessin == nullptr) return false;

@@ -60,6 +60,10 @@ class FenetrePrincipale : public QMainWindow {
   // ---- run and keys ----
   void Mnu_Visualiser_Click();
   void Mnu_Quitter_Click();
+  // A termination request (SIGTERM, SIGHUP): the open dialogs close as Cancel and the window
+  // closes as its close box does, the save question included; a second request closes it
+  // without a question. A settings write that fails then goes to standard error.
+  void FermeParSignal();
   // The window's key table; true when the key is consumed.
   bool Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs);
 
@@ -148,6 +152,8 @@ class FenetrePrincipale : public QMainWindow {
   void RelieSouris();
   void Titre(const QString& nomFichier);
   // Disables the window's input for a command that takes time, and enables it again.
+  // Closes every modal dialog as Cancel.
+  void FermeDialogues();
   void DebutAttente();
   void FinAttente();
 
@@ -165,5 +171,7 @@ class FenetrePrincipale : public QMainWindow {
   bool premierRunFait_ = false;
   float tailleStatut_ = 0;
   bool fermetureDemandee_ = false;
+  bool signalRecu_ = false;
+  bool sansQuestion_ = false;
   friend class HoteQt;
 };

@@ -415,12 +415,16 @@ void FrmDessin::TermineDessin() {
   const bool existe = QFileInfo::exists(nom);
   FormeTexte forme;
   int reponse = 2;
+  // What "Add" writes before the journal: the old drawing's last trace ends first, as when it is
+  // continued, so that Plot draws no stroke from the old drawing to the new one.
+  QString finAncien;
   if (existe) {
     const std::optional<QString> texte = LitFichierTexte(nom, &forme);
     if (!texte) {
       Dit(nom + CRLF + QStringLiteral("lecture impossible / cannot be read"));
       return;
     }
+    finAncien = JournalRepris(*texte).mid(texte->size());
     const CompteDessin c = CompteFichierDessin(*texte);
     QuestionTroisBoutons q;
     q.Message = TexteDessin(181, "Le fichier t$ existe déjà et contient NbP points en NbT tracés.");
@@ -445,8 +449,9 @@ void FrmDessin::TermineDessin() {
   }
   QString erreur;
   const bool ecrit =
-      reponse == 1 ? AjouteFichierTexte(nom, *journalLu + CRLF + QStringLiteral("'EOD '") + CRLF, &erreur)
-                   : EcritFichierTexte(nom, *journalLu, &erreur, forme);
+      reponse == 1
+          ? AjouteFichierTexte(nom, finAncien + *journalLu + CRLF + QStringLiteral("'EOD '") + CRLF, &erreur)
+          : EcritFichierTexte(nom, *journalLu, &erreur, forme);
   if (!ecrit) {
     Dit(TexteEcritureImpossible(nom, erreur));
     return;

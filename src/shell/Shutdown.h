@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class FenetrePrincipale;
+
 // The mouse-drawing journal's file name; the drawing keeps it in the folder current when it
 // starts, so closing is given its absolute path.
 inline const QString NomJournalDessin = QStringLiteral("$Dessin_tmp.txt");
@@ -16,6 +18,7 @@ struct EtatFermeture {
   bool DoubleClic = false;      // the check mark of the double-click option
   QString JournalDessin;        // absolute path of the mouse-drawing journal; empty when none
   bool DessinNonSauve = false;  // a mouse drawing has been started and not saved
+  bool ParSignal = false;       // asked by a signal: a settings write that fails goes to stderr
 };
 
 // The closing request. Returns true when the window may close. Before start-up has finished
@@ -28,3 +31,7 @@ struct EtatFermeture {
 // folder becomes the current folder again.
 bool AccepteFermeture(const EtatFermeture& etat, const std::function<bool()>& sauveMaintenant,
                       const std::function<bool()>& sauveDessin = {});
+
+// SIGTERM, SIGHUP and SIGINT close the window through FenetrePrincipale::FermeParSignal, from the
+// event loop (the handler only writes to a socket), whatever dialog is open.
+void FermeSurSignal(FenetrePrincipale& fenetre);

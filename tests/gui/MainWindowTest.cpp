@@ -1,15 +1,22 @@
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <csignal>
 
+#include "FullDisk.h"
 #include "WindowFixture.h"
 #include "platform/Events.h"
 #include "shell/DrawingView.h"
@@ -18,6 +25,7 @@
 #include "shell/MouseCoordinates.h"
 #include "shell/MouseDrawing.h"
 #include "shell/QtHost.h"
+#include "shell/Shutdown.h"
 
 namespace {
 
@@ -208,6 +216,96 @@ TEST_F(MainWindowTest, TheDrawingAreaStaysInMillimetres) {
   EXPECT_EQ(F().Editeur().geometry().right(), vue.width() - 1);
 }
 
+namespace {
+
+// The box around the dark pixels of an image.
+QRect BoiteNoire(const QImage& image) {
+  QRect r;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 100) r |= QRect(x, y, 1, 1);
+  return r;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, AfterAResizeTheDrawingIsShownWhereTheProgramPutsIt) {
+  Demarre();
+  Tape(QStringLiteral("Trait 0,0,50,50\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  const int noirs = PixelsNoirs(vue.Surface().Image());
+  const QRect avant = BoiteNoire(vue.Surface().Image());
+  ASSERT_GT(noirs, 100);
+  ASSERT_LE(vue.height() - avant.bottom(), 3);
+
+  // Enlarged: the line still starts at the bottom-left corner, the same size.
+  F().resize(1100, 800);
+  QApplication::processEvents();
+  QRect apres = BoiteNoire(vue.Surface().Image());
+  EXPECT_LE(vue.height() - apres.bottom(), 3);
+  EXPECT_LE(apres.left(), avant.left());
+  EXPECT_EQ(apres.size(), avant.size());
+
+  // Shrunk below the drawing, then enlarged again: the whole line is back.
+  F().resize(400, 150);
+  QApplication::processEvents();
+  F().resize(1000, 700);
+  QApplication::processEvents();
+  apres = BoiteNoire(vue.Surface().Image());
+  EXPECT_NEAR(PixelsNoirs(vue.Surface().Image()), noirs, noirs / 20);
+  EXPECT_EQ(apres.size(), avant.size());
+  EXPECT_LE(vue.height() - apres.bottom(), 3);
+}
+
+TEST_F(MainWindowTest, TheVariableListShowsItsCommentInTheTitleAndEachEntryOnOneLineInItsColumn) {
+  // Listed from a command file, so that %Fil1 holds the program's name.
+  const QString principal = Chemin(QStringLiteral("principal.dat"));
+  EcritOctets(principal, QByteArray("Fichier = sous.dat\r\n"));
+  EcritOctets(Chemin(QStringLiteral("sous.dat")),
+              QByteArray("%Texte = une valeur assez longue pour passer une colonne\r\nListeVar = essai\r\n"));
+  Demarre({principal});
+  VraisDialogues();
+  QString titre;
+  double largeurLabel = 0, largeurListe = 0, xDate = -1, xEof = -2;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* dialogue) {
+    titre = dialogue->windowTitle();
+    auto* label = dialogue->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label != nullptr) {
+      // The label's text laid out as the label lays it out.
+      QTextDocument doc;
+      doc.setDefaultFont(label->font());
+      doc.setDocumentMargin(0);
+      if (label->textFormat() == Qt::RichText || Qt::mightBeRichText(label->text()))
+        doc.setHtml(label->text());
+      else
+        doc.setPlainText(label->text());
+      largeurListe = doc.idealWidth();
+      largeurLabel = label->contentsRect().width();
+      doc.setTextWidth(largeurLabel);
+      const auto x = [&doc](const QString& mot) {
+        const QTextCursor c = doc.find(mot);
+        if (c.isNull()) return -10.0;
+        const QTextBlock bloc = c.block();
+        const int pos = c.selectionStart() - bloc.position();
+        return doc.documentLayout()->blockBoundingRect(bloc).x() +
+               bloc.layout()->lineForTextPosition(pos).cursorToX(pos);
+      };
+      xDate = x(QStringLiteral("%Date"));
+      xEof = x(QStringLiteral("%EOF"));
+    }
+    QTest::keyClick(dialogue, Qt::Key_Return);
+  });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_FALSE(titre.contains(u'\r') || titre.contains(u'\n')) << titre.toStdString();
+  EXPECT_TRUE(titre.endsWith(QStringLiteral("    essai"))) << titre.toStdString();
+  EXPECT_GE(largeurLabel + 1, largeurListe);
+  EXPECT_GT(xDate, 0);
+  EXPECT_NEAR(xEof, xDate, 1);
+}
+
 TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {
   Demarre();
   const QString nom = Chemin(QStringLiteral("ferme.dat"));
@@ -328,6 +426,98 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
   EXPECT_EQ(morvo.exitCode(), 0);
   EXPECT_TRUE(LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"))
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
+}
+
+TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhateverDialogIsOpen) {
+  // The Open dialog of a start with no file to load; the box of a ListeVar during the first run.
+  const QString liste = Chemin(QStringLiteral("liste.dat"));
+  EcritOctets(liste, QByteArray("%A = 5\r\nListeVar = x\r\n"));
+  const std::pair<QStringList, int> cas[] = {{QStringList{}, SIGTERM}, {QStringList{liste}, SIGHUP}};
+  for (const auto& [arguments, signal] : cas) {
+    QProcess morvo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
+    env.insert(QStringLiteral("HOME"), xdg_.path());
+    morvo.setProcessEnvironment(env);
+    morvo.setWorkingDirectory(Depart());
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    ASSERT_TRUE(morvo.waitForStarted(10000));
+    EXPECT_FALSE(morvo.waitForFinished(2000));
+    ::kill(static_cast<pid_t>(morvo.processId()), signal);
+    EXPECT_TRUE(morvo.waitForFinished(10000)) << "signal " << signal << " left the program running";
+    if (morvo.state() != QProcess::NotRunning) {
+      morvo.kill();
+      morvo.waitForFinished(5000);
+      continue;
+    }
+    EXPECT_EQ(morvo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(morvo.exitCode(), 0);
+  }
+}
+
+TEST_F(MainWindowTest, ASecondTerminationRequestEndsWithoutTheSaveQuestion) {
+  Demarre();
+  FermeSurSignal(F());
+  Tape(QStringLiteral("%A = 2\r\n"));
+  VraisDialogues();
+  QString question;
+  ReponsesModales reponses;
+  reponses.Ajoute([&question](QWidget* dialogue) {
+    if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) question = boite->text();
+    ::raise(SIGTERM);
+  });
+  ::raise(SIGTERM);
+  QElapsedTimer attente;
+  attente.start();
+  while (F().isVisible() && attente.elapsed() < 5000) QTest::qWait(20);
+  EXPECT_FALSE(F().isVisible());
+  EXPECT_EQ(question, QStringLiteral("Sauvegarder les modifications?"));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(LitOctets(CheminConfig()).contains(QByteArray("DoubleClic =")));
+}
+
+TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhenTheSettingsCannotBeWritten) {
+  DisquePlein disque;
+  ASSERT_TRUE(disque.Valide());
+  if (!disque.Reel()) GTEST_SKIP() << "a full file system needs a tmpfs mount";
+  const QString premier = Chemin(QStringLiteral("premier.dat"));
+  const QString second = Chemin(QStringLiteral("second.dat"));
+  EcritOctets(premier, QByteArray("Trait 0,0,50,50\r\n"));
+  EcritOctets(second, QByteArray("Trait 0,50,50,0\r\n"));
+  const auto lance = [this](QProcess& morvo, const QString& xdg, const QString& fichier) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg);
+    env.insert(QStringLiteral("HOME"), xdg_.path());
+    morvo.setProcessEnvironment(env);
+    morvo.setWorkingDirectory(Depart());
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), {fichier});
+    ASSERT_TRUE(morvo.waitForStarted(10000));
+    EXPECT_FALSE(morvo.waitForFinished(2000));
+    ::kill(static_cast<pid_t>(morvo.processId()), SIGTERM);
+  };
+  // A first start and end leave a whole configuration file...
+  {
+    QProcess morvo;
+    lance(morvo, xdg_.path(), premier);
+    ASSERT_TRUE(morvo.waitForFinished(10000));
+  }
+  const QByteArray config = LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"));
+  ASSERT_TRUE(config.contains(QFile::encodeName(premier)));
+  // ...which is then on a full disk.
+  const QString plein = disque.Chemin(QStringLiteral("xdg/Morvo/Morvo.cfg"));
+  EcritOctets(plein, config);
+  disque.Remplit(0);
+  QProcess morvo;
+  lance(morvo, disque.Chemin(QStringLiteral("xdg")), second);
+  EXPECT_TRUE(morvo.waitForFinished(10000)) << "the program waits in a box";
+  if (morvo.state() != QProcess::NotRunning) {
+    morvo.kill();
+    morvo.waitForFinished(5000);
+  }
+  EXPECT_EQ(LitOctets(plein), config);
+  EXPECT_TRUE(morvo.readAllStandardError().contains("Morvo.cfg"));
 }
 
 TEST_F(MainWindowTest, F5AndTheCodeEntryHideAndShowTheCodePane) {

@@ -219,3 +219,52 @@ TEST_F(MouseWindowTest, MouseMoveShowsTheMeasureAndDoubleClickInsertsThePoint) {
   F().Form_MouseMove(0, BitAlt, x + 3, y + 4);
   EXPECT_EQ(F().Text2()->text(), QStringLiteral("3.0  4.0"));
 }
+
+TEST_F(MouseWindowTest, AfterAResizeTheMouseStillReadsTheProgramsUnitsWithYUp) {
+  Demarre();
+  Tape(QStringLiteral("Trait 0,0,50,50\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  F().resize(900, 600);
+  QApplication::processEvents();
+  const auto lecture = [&](QPoint pixel) {
+    QTest::mouseMove(&vue, pixel);
+    QApplication::processEvents();
+    return std::make_pair(F().Text2()->text(), Souris.SourisY);
+  };
+  const QPoint haut(50, 20), bas(50, vue.height() - 20);
+  const auto [texteHaut, yHaut] = lecture(haut);
+  const auto [texteBas, yBas] = lecture(bas);
+  // y grows upwards from the bottom-left origin: 20 pixels above the bottom edge is 5.3 mm.
+  EXPECT_GT(yHaut, yBas);
+  EXPECT_NEAR(yBas, 20 * 25.4 / 96.0, 0.3);
+  // The same points read the same after the program has run again.
+  Clavier(Qt::Key_F4);
+  EXPECT_EQ(lecture(haut).first, texteHaut);
+  EXPECT_EQ(lecture(bas).first, texteBas);
+}
+
+TEST_F(MouseWindowTest, CtrlAltOrAltMiddlePressSetsTheMarkAsAltPressDoes) {
+  Demarre();
+  Tape(QStringLiteral("Trait 0,0,50,50\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  const OutputSurface& s = vue.Surface();
+  // Window managers keep Alt+left press for themselves; these two reach the view.
+  const QPoint marque = Pixel(s, 40, 30).toPoint();
+  for (const auto& [bouton, mods] : {std::pair{Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier},
+                                     std::pair{Qt::MiddleButton, Qt::KeyboardModifiers(Qt::AltModifier)}}) {
+    Souris.MarqueX = Souris.MarqueY = 0;
+    QTest::mouseClick(&vue, bouton, mods, marque);
+    EXPECT_NEAR(Souris.MarqueX, 40, 0.5) << bouton;
+    EXPECT_NEAR(Souris.MarqueY, 30, 0.5) << bouton;
+    // Moving with Alt held measures from the mark.
+    QTest::mouseEvent(QTest::MouseMove, &vue, Qt::NoButton, Qt::AltModifier, marque + QPoint(0, -38));
+    const QStringList paire = F().Text2()->text().split(QStringLiteral("  "));
+    ASSERT_EQ(paire.size(), 2);
+    EXPECT_NEAR(paire[0].toDouble(), 0, 0.05);
+    EXPECT_NEAR(paire[1].toDouble(), 38 * 25.4 / 96.0, 0.3);
+  }
+  // The status box of the coordinates says how.
+  EXPECT_TRUE(F().Text2()->toolTip().contains(QStringLiteral("Ctrl + Alt")));
+}

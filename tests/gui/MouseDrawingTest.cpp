@@ -331,6 +331,47 @@ TEST_F(MouseDrawingTest, ContinueAddReplaceAndCancel) {
   EXPECT_EQ(Dessin.NomDessinSaisi, QStringLiteral("Autre"));
 }
 
+TEST_F(MouseDrawingTest, AddingANewDrawingToAPointFileKeepsTheTwoApart) {
+  Demarre();
+  VueDessin& vue = F().Vue();
+  const auto enregistre = [this] {
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_Return);
+    QApplication::processEvents();
+  };
+  // A first drawing saved as Dessin.txt: its last line is a point.
+  DemarreDessinAuClavier();
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(200, 100));
+  enregistre();
+  ASSERT_EQ(FrmDessin::Ouvert(), nullptr);
+  const QString fichier = Chemin(QStringLiteral("Dessin.txt"));
+  const QString premier = LitFichierTexte(fichier).value_or(QString());
+  ASSERT_TRUE(premier.endsWith(QStringLiteral("\r\n")) && !premier.contains(QStringLiteral("'EOD")));
+
+  // Not continued, a second drawing elsewhere, added to the file.
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  DemarreDessinAuClavier();
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(150, 300));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(250, 300));
+  DefinitTroisBoutons([](const QuestionTroisBoutons&) { return 1; });
+  enregistre();
+  ASSERT_EQ(FrmDessin::Ouvert(), nullptr);
+  const QString tout = LitFichierTexte(fichier).value_or(QString());
+  ASSERT_TRUE(tout.startsWith(premier));
+  // The old trace ends before any point of the new one, so Plot draws no stroke between them.
+  const QStringList ajout = tout.mid(premier.size()).split(CRLF);
+  qsizetype finTrace = -1, premierPoint = -1;
+  for (qsizetype i = 0; i < ajout.size(); ++i) {
+    if (finTrace < 0 && ajout[i].startsWith(QStringLiteral("'EOD"))) finTrace = i;
+    if (premierPoint < 0 && ajout[i].contains(u';') && !ajout[i].startsWith(u'\'')) premierPoint = i;
+  }
+  ASSERT_GE(premierPoint, 0);
+  EXPECT_GE(finTrace, 0);
+  EXPECT_LT(finTrace, premierPoint) << tout.toStdString();
+}
+
 TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) {
   Demarre();
   DisquePlein disque;
