@@ -726,11 +726,7 @@ TEST_F(MainWindowTest, TheInputBoxShowsItsWholeTitle) {
   int largeur = 0, requise = 0;
   reponses.Ajoute([&largeur, &requise](QWidget* d) {
     largeur = d->width();
-    QFont gras = QApplication::font();
-    gras.setBold(true);
-    // The title in the bold face of most title bars, beside the icon and three buttons.
-    requise = QFontMetrics(gras).horizontalAdvance(d->windowTitle()) +
-              4 * d->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, d);
+    requise = LargeurPourTitre(*d);
     QWidget* cible = QApplication::focusWidget();
     QTest::keyClick(cible && cible->window() == d ? cible : d, Qt::Key_Return);
   });

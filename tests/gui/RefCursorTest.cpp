@@ -23,24 +23,6 @@ void Touche(QWidget* cible, int touche) {
   QApplication::sendEvent(cible, &appui);
 }
 
-void SurDialogue(std::function<void(DialogueRefCurseur&)> action, bool* vu) {
-  QTimer::singleShot(0, [action, vu] {
-    auto* d = qobject_cast<DialogueRefCurseur*>(QApplication::activeModalWidget());
-    if (d == nullptr) return;
-    *vu = true;
-    action(*d);
-    if (d->isVisible()) d->reject();
-  });
-}
-
-// Room for the whole title in the bold face of most title bars, beside the icon and three buttons.
-int LargeurPourTitre(const QWidget& d) {
-  QFont gras = QApplication::font();
-  gras.setBold(true);
-  return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
-         4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
-}
-
 }  // namespace
 
 class RefCursorTest : public WindowFixture {
@@ -120,7 +102,7 @@ TEST_F(RefCursorTest, DialogAfterARunAndPositioning) {
   // F8 shows the point relative to the origin; a typed point and F8 confirm it.
   bool vu = false;
   QString titre, texte, etiquette;
-  SurDialogue(
+  SurDialogue<DialogueRefCurseur>(
       [&](DialogueRefCurseur& d) {
         titre = d.windowTitle();
         texte = d.Text1()->text();
@@ -140,7 +122,7 @@ TEST_F(RefCursorTest, DialogAfterARunAndPositioning) {
   EXPECT_FALSE(Ed().EntreeDialogue);
 
   // A text without a comma keeps the dialog open; Esc then leaves everything as it was.
-  SurDialogue(
+  SurDialogue<DialogueRefCurseur>(
       [&](DialogueRefCurseur& d) {
         d.Text1()->setText(QStringLiteral("5"));
         Touche(d.Text1(), Qt::Key_Return);
@@ -155,7 +137,7 @@ TEST_F(RefCursorTest, DialogAfterARunAndPositioning) {
 
   // Ctrl+F8: back on the origin, without the dialog.
   vu = false;
-  SurDialogue([](DialogueRefCurseur&) {}, &vu);
+  SurDialogue<DialogueRefCurseur>([](DialogueRefCurseur&) {}, &vu);
   EXPECT_TRUE(F().Form_KeyDown(Qt::Key_F8, Qt::ControlModifier));
   QApplication::processEvents();
   EXPECT_FALSE(vu);
@@ -226,23 +208,5 @@ TEST_F(RefCursorTest, PositioningCentresThePointUnderTheMouseAtAnyZoom) {
 
 TEST_F(RefCursorTest, TheDialogShowsItsWholeTitleAndAltLettersTypeNothing) {
   Demarre();
-  bool vu = false;
-  int largeur = 0, requise = 0;
-  QString avant, apres;
-  SurDialogue(
-      [&](DialogueRefCurseur& d) {
-        largeur = d.width();
-        requise = LargeurPourTitre(d);
-        avant = d.Text1()->text();
-        QTest::keyClick(d.Text1(), Qt::Key_End);
-        QTest::keyClick(d.Text1(), Qt::Key_V, Qt::AltModifier);
-        QTest::keyClick(d.Text1(), Qt::Key_Q, Qt::AltModifier);
-        apres = d.Text1()->text();
-        QTest::keyClick(d.Text1(), Qt::Key_Escape);
-      },
-      &vu);
-  Clavier(Qt::Key_F8);
-  ASSERT_TRUE(vu);
-  EXPECT_GE(largeur, requise);
-  EXPECT_EQ(apres, avant);
+  VerifieTitreEtLettresAlt<DialogueRefCurseur>(Qt::Key_F8);
 }

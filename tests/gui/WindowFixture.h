@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStringList>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -30,6 +31,27 @@
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
 #include "values/Levels.h"
+
+// Room for a dialog's whole title in the bold face of most title bars, beside the icon and three
+// buttons.
+inline int LargeurPourTitre(const QWidget& d) {
+  QFont gras = QApplication::font();
+  gras.setBold(true);
+  return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
+         4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
+}
+
+// Runs `action` on the dialog of type D once it is shown modally; closes it if it is left open.
+template <class D>
+void SurDialogue(std::function<void(D&)> action, bool* vu) {
+  QTimer::singleShot(0, [action, vu] {
+    auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+    if (d == nullptr) return;
+    *vu = true;
+    action(*d);
+    if (d->isVisible()) d->reject();
+  });
+}
 
 // Answers the file dialogs from queues (an empty queue cancels) and records what was asked.
 class DialoguesScriptes : public DialoguesFichiers {
@@ -189,6 +211,31 @@ class WindowFixture : public ConfigFixture {
     QWidget* popup = QApplication::activePopupWidget();
     ASSERT_NE(popup, nullptr) << "Alt+" << QString(menu).toStdString() << " opens no menu";
     QTest::keyClick(popup, entree.toLatin1());
+  }
+
+  // Opens the dialog of type D with `touche`: it must be as wide as its title, and Alt+letters
+  // typed into its first field must leave the text as it was.
+  template <class D>
+  void VerifieTitreEtLettresAlt(int touche) {
+    bool vu = false;
+    int largeur = 0, requise = 0;
+    QString avant, apres;
+    SurDialogue<D>(
+        [&](D& d) {
+          largeur = d.width();
+          requise = LargeurPourTitre(d);
+          avant = d.Text1()->text();
+          QTest::keyClick(d.Text1(), Qt::Key_End);
+          QTest::keyClick(d.Text1(), Qt::Key_V, Qt::AltModifier);
+          QTest::keyClick(d.Text1(), Qt::Key_Q, Qt::AltModifier);
+          apres = d.Text1()->text();
+          QTest::keyClick(d.Text1(), Qt::Key_Escape);
+        },
+        &vu);
+    Clavier(touche);
+    ASSERT_TRUE(vu);
+    EXPECT_GE(largeur, requise);
+    EXPECT_EQ(apres, avant);
   }
 
   QString VarNiveau1(const QString& nom) const {

@@ -20,25 +20,6 @@ void Touche(QWidget* cible, int touche, Qt::KeyboardModifiers mods = Qt::NoModif
   QApplication::sendEvent(cible, &appui);
 }
 
-// Runs `action` on the zoom dialog once it is shown modally; closes any dialog left open.
-void SurDialogue(std::function<void(DialogueZoom&)> action, bool* vu) {
-  QTimer::singleShot(0, [action, vu] {
-    auto* d = qobject_cast<DialogueZoom*>(QApplication::activeModalWidget());
-    if (d == nullptr) return;
-    *vu = true;
-    action(*d);
-    if (d->isVisible()) d->reject();
-  });
-}
-
-// Room for the whole title in the bold face of most title bars, beside the icon and three buttons.
-int LargeurPourTitre(const QWidget& d) {
-  QFont gras = QApplication::font();
-  gras.setBold(true);
-  return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
-         4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
-}
-
 }  // namespace
 
 class ZoomValuesTest : public ConfigFixture {};
@@ -103,7 +84,7 @@ TEST_F(ZoomDialogTest, F7ShowsTheDialogAndCtrlF7GoesBackToTheInitialZoom) {
   // Ctrl+F7: no dialog, the initial zoom, and the program runs again.
   Tape(QStringLiteral("ZoomIni = 2\r\n%A = 2"));
   bool vu = false;
-  SurDialogue([](DialogueZoom&) {}, &vu);
+  SurDialogue<DialogueZoom>([](DialogueZoom&) {}, &vu);
   EXPECT_TRUE(F().Form_KeyDown(Qt::Key_F7, Qt::ControlModifier));
   EXPECT_FALSE(vu);
   EXPECT_FLOAT_EQ(Shell.ZoomCourant, 2.0f);
@@ -113,7 +94,7 @@ TEST_F(ZoomDialogTest, F7ShowsTheDialogAndCtrlF7GoesBackToTheInitialZoom) {
   // F7: the dialog with the current values; Enter takes the typed zoom.
   Tape(QStringLiteral("%A = 3"));
   QString titre, texte1, texte2, etiquette, bouton;
-  SurDialogue(
+  SurDialogue<DialogueZoom>(
       [&](DialogueZoom& d) {
         titre = d.windowTitle();
         texte1 = d.Text1()->text();
@@ -139,7 +120,7 @@ TEST_F(ZoomDialogTest, F7ShowsTheDialogAndCtrlF7GoesBackToTheInitialZoom) {
   for (int touche : {int(Qt::Key_Escape), int(Qt::Key_F7)}) {
     Tape(QStringLiteral("%A = ") + QString::number(touche));
     vu = false;
-    SurDialogue(
+    SurDialogue<DialogueZoom>(
         [touche](DialogueZoom& d) {
           d.Text1()->setText(QStringLiteral("9"));
           Touche(d.Text1(), touche);
@@ -160,23 +141,5 @@ TEST_F(ZoomDialogTest, F7ShowsTheDialogAndCtrlF7GoesBackToTheInitialZoom) {
 
 TEST_F(ZoomDialogTest, TheDialogShowsItsWholeTitleAndAltLettersTypeNothing) {
   Demarre();
-  bool vu = false;
-  int largeur = 0, requise = 0;
-  QString avant, apres;
-  SurDialogue(
-      [&](DialogueZoom& d) {
-        largeur = d.width();
-        requise = LargeurPourTitre(d);
-        avant = d.Text1()->text();
-        QTest::keyClick(d.Text1(), Qt::Key_End);
-        QTest::keyClick(d.Text1(), Qt::Key_V, Qt::AltModifier);
-        QTest::keyClick(d.Text1(), Qt::Key_Q, Qt::AltModifier);
-        apres = d.Text1()->text();
-        QTest::keyClick(d.Text1(), Qt::Key_Escape);
-      },
-      &vu);
-  Clavier(Qt::Key_F7);
-  ASSERT_TRUE(vu);
-  EXPECT_GE(largeur, requise);
-  EXPECT_EQ(apres, avant);
+  VerifieTitreEtLettresAlt<DialogueZoom>(Qt::Key_F7);
 }
