@@ -28,6 +28,8 @@
 #include "values/Substitution.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;

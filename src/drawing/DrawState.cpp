@@ -6,6 +6,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 OutputSurface* Sortie = nullptr;
 
 float XCourant = 0, YCourant = 0, XRot = 0, YRot = 0;

@@ -15,6 +15,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // The scale factors hold for one command only, however it ends; so does its line style.

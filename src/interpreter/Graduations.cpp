@@ -21,6 +21,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 float ValeurGrad = 0;
 float PasLogDebut = 0, SeuilPasLog = 1.0f;
 float GradDebut = 0, GradDebutMant = 0, GradFin = 0, GradFinMant = 0;

@@ -20,6 +20,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 float CTxNonTourne = 0, CTyNonTourne = 0;
 int16_t NiveauMaxAngRot = 0;
 

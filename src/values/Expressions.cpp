@@ -7,6 +7,8 @@
 #include "platform/RunError.h"
 #include "values/Conditions.h"
 
+using namespace legacy;
+
 std::array<int16_t, 51> PosParCalc{};
 int16_t NivParCalc = 0;
 
