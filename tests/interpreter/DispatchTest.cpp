@@ -11,6 +11,8 @@
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
