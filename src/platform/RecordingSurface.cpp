@@ -95,28 +95,20 @@ constexpr std::array<uint64_t, 1000> Entiers = [] {
   return t;
 }();
 
-// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
-// hundredths, is far from halfway between two of them (most are): the end of what was written, or
-// nullptr, having written nothing that counts, when the exact conversions must decide. Up to 16
-// bytes past p may be written over. Inlined: four of these make most of a log's line.
-[[gnu::always_inline]] inline char* EcritCentiemes(char* p, double v) {
-  const double centiemes = v * 100;
-  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
-  // Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
-  constexpr double Decale = 6755399441055744.0;
-  const double arrondi = (centiemes + Decale) - Decale;
-  // The difference is exact and at most one half; within 1e-6 of it, the product's own rounding
-  // could have decided.
-  if (!(std::fabs(centiemes - arrondi) < 0.5 - 1e-6)) return nullptr;
-  // The sign is written, then kept or written over, without a branch: the signs of coordinates
-  // follow no pattern a branch predictor could learn.
-  p[0] = ' ';
-  p[1] = '-';
-  p += 1 + static_cast<int>(arrondi < 0);
+// Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
+constexpr double Decale = 6755399441055744.0;
+// The difference between hundredths and their rounding is exact and at most one half; within 1e-6
+// of it, the product's own rounding could have decided.
+constexpr double LoinDeLaMoitie = 0.5 - 1e-6;
+
+// Writes " " and the number of hundredths 'arrondi' (whole, below 1e9 in magnitude).
+[[gnu::always_inline]] inline char* EcritArrondi(char* p, double arrondi) {
+  *p++ = ' ';
+  if (arrondi < 0) *p++ = '-';
   auto n = static_cast<uint32_t>(std::fabs(arrondi));
   const uint32_t e = n / 100, deux = n % 100;
   if constexpr (std::endian::native == std::endian::little) {
-    if (e < 1000) {
+    if (e < 1000) [[likely]] {
       const uint64_t mot = Entiers[e];
       std::memcpy(p, &mot, 8);
       p += mot >> 56;
@@ -147,6 +139,18 @@ constexpr std::array<uint64_t, 1000> Entiers = [] {
     n /= 10;
   } while (n > 0);
   return fin;
+}
+
+// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
+// hundredths, is far from halfway between two of them (most are): the end of what was written, or
+// nullptr, having written nothing that counts, when the exact conversions must decide. Up to 16
+// bytes past p may be written over. Inlined: four of these make most of a log's line.
+[[gnu::always_inline]] inline char* EcritCentiemes(char* p, double v) {
+  const double centiemes = v * 100;
+  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
+  const double arrondi = (centiemes + Decale) - Decale;
+  if (!(std::fabs(centiemes - arrondi) < LoinDeLaMoitie)) return nullptr;
+  return EcritArrondi(p, arrondi);
 }
 
 // The log's number, formatted straight into a buffer as NombreJournal writes it. A value halfway
@@ -283,38 +287,54 @@ void RecordingSurface::SynchroniseCible() {
   c.CurrentY = CurrentY;
 }
 
-char* RecordingSurface::EcritFinLigne(char* p) {
-  if (ForeColor != couleurFinLigne_ || DrawWidth != largeurFinLigne_) {
-    static constexpr char hexa[] = "0123456789ABCDEF";
-    char* q = finLigne_;
-    *q++ = ' ';
-    *q++ = '#';
-    for (int i = 0; i < 3; ++i) {
-      const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
-      *q++ = hexa[octet >> 4];
-      *q++ = hexa[octet & 0xF];
-    }
-    *q++ = ' ';
-    q = std::to_chars(q, finLigne_ + sizeof finLigne_, DrawWidth).ptr;
-    *q++ = '\n';
-    tailleFinLigne_ = static_cast<int>(q - finLigne_);
-    couleurFinLigne_ = ForeColor;
-    largeurFinLigne_ = DrawWidth;
+void RecordingSurface::PrepareFinLigne() {
+  static constexpr char hexa[] = "0123456789ABCDEF";
+  char* q = finLigne_;
+  *q++ = ' ';
+  *q++ = '#';
+  for (int i = 0; i < 3; ++i) {
+    const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
+    *q++ = hexa[octet >> 4];
+    *q++ = hexa[octet & 0xF];
   }
-  std::memcpy(p, finLigne_, sizeof finLigne_);
-  return p + tailleFinLigne_;
+  *q++ = ' ';
+  q = std::to_chars(q, finLigne_ + sizeof finLigne_, DrawWidth).ptr;
+  *q++ = '\n';
+  tailleFinLigne_ = static_cast<int>(q - finLigne_);
+  couleurFinLigne_ = ForeColor;
+  largeurFinLigne_ = DrawWidth;
 }
 
 void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
   // The whole line composed at once straight into the flux, unless a number needs the exact
   // conversions. Less than 128 bytes are written over: "line", four numbers of at most 12 bytes
   // and the 16 of the end.
-  char* p = flux_->Place();
-  std::memcpy(p, "line", 4);
-  p += 4;
-  if ((p = EcritCentiemes(p, x1)) && (p = EcritCentiemes(p, y1)) && (p = EcritCentiemes(p, x2)) &&
-      (p = EcritCentiemes(p, y2)) && DrawWidth >= 0 && DrawWidth < 1000000) {
-    flux_->Avance(EcritFinLigne(p));
+  // The hundredths of both ends are rounded and checked two at a time, as EcritCentiemes does.
+  using Deux = double __attribute__((vector_size(16)));
+  using Masque = long long __attribute__((vector_size(16)));
+  const Deux debut = Deux{x1, y1} * 100, fin = Deux{x2, y2} * 100;
+  const Deux arrondiDebut = (debut + Decale) - Decale, arrondiFin = (fin + Decale) - Decale;
+  const auto absolu = [](Deux v) {
+    constexpr Masque sansSigne = {0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF};
+    return reinterpret_cast<Deux>(reinterpret_cast<Masque>(v) & sansSigne);
+  };
+  const Masque sur = (absolu(debut) < 1e9) & (absolu(fin) < 1e9) &
+                     (absolu(debut - arrondiDebut) < LoinDeLaMoitie) & (absolu(fin - arrondiFin) < LoinDeLaMoitie);
+  if ((sur[0] & sur[1]) != 0 && DrawWidth >= 0 && DrawWidth < 1000000) [[likely]] {
+    if (ForeColor != couleurFinLigne_ || DrawWidth != largeurFinLigne_) [[unlikely]]
+      PrepareFinLigne();
+    FluxJournal* const flux = flux_;
+    const int tailleFin = tailleFinLigne_;
+    char fin[sizeof finLigne_];
+    std::memcpy(fin, finLigne_, sizeof fin);
+    char* p = flux->Place();
+    std::memcpy(p, "line", 4);
+    p = EcritArrondi(p + 4, arrondiDebut[0]);
+    p = EcritArrondi(p, arrondiDebut[1]);
+    p = EcritArrondi(p, arrondiFin[0]);
+    p = EcritArrondi(p, arrondiFin[1]);
+    std::memcpy(p, fin, sizeof fin);
+    flux->Avance(p + tailleFin);
     return;
   }
   std::string& s = ligne_;

@@ -113,8 +113,8 @@ class RecordingSurface : public OutputSurface {
   void EcritLigne(double x1, double y1, double x2, double y2);
   void EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin);
   void EcritPolygone(const QVector<QPointF>& points);
-  // Ends a line's text with the colour and width (" #RRGGBB W\n"), kept from the last line.
-  char* EcritFinLigne(char* p);
+  // The end of a line's text for the colour and width (" #RRGGBB W\n"), kept from line to line.
+  void PrepareFinLigne();
   // Gives the target this surface's members before a primitive is passed on.
   void SynchroniseCible();
 
