@@ -337,6 +337,11 @@ void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
     flux->Avance(p + tailleFin);
     return;
   }
+  EcritLigneExacte(x1, y1, x2, y2);
+}
+
+// Kept apart so that the common case above stays lean.
+[[gnu::noinline]] void RecordingSurface::EcritLigneExacte(double x1, double y1, double x2, double y2) {
   std::string& s = ligne_;
   s = "line";
   for (const double v : {x1, y1, x2, y2}) AjouteNombre(s, v);
@@ -369,13 +374,15 @@ void RecordingSurface::EcritPolygone(const QVector<QPointF>& points) {
   flux_->AjouteLigneFinie(s.data(), s.size());
 }
 
+[[gnu::noinline]] void RecordingSurface::GardeLigne(double x1, double y1, double x2, double y2) {
+  Primitive p = Nouvelle(Primitive::Genre::Ligne);
+  p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
+  Enregistre(std::move(p));
+}
+
 void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
   if (flux_) EcritLigne(x1, y1, x2, y2);
-  if (garde_) {
-    Primitive p = Nouvelle(Primitive::Genre::Ligne);
-    p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
-    Enregistre(std::move(p));
-  }
+  if (garde_) GardeLigne(x1, y1, x2, y2);
   if (cible_) {
     SynchroniseCible();
     cible_->Ligne(x1, y1, x2, y2);

@@ -111,6 +111,9 @@ class RecordingSurface : public OutputSurface {
   void Enregistre(Primitive primitive);
   // Formats into the flux the lines of the primitives drawn most: no record is made for them.
   void EcritLigne(double x1, double y1, double x2, double y2);
+  void EcritLigneExacte(double x1, double y1, double x2, double y2);
+  // The record of a line, for a reader of the record.
+  void GardeLigne(double x1, double y1, double x2, double y2);
   void EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin);
   void EcritPolygone(const QVector<QPointF>& points);
   // The end of a line's text for the colour and width (" #RRGGBB W\n"), kept from line to line.
