@@ -308,8 +308,8 @@ void RecordingSurface::PrepareFinLigne() {
 void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
   // The whole line composed at once straight into the flux, unless a number needs the exact
   // conversions. Less than 128 bytes are written over: "line", four numbers of at most 12 bytes
-  // and the 16 of the end.
-  // The hundredths of both ends are rounded and checked two at a time, as EcritCentiemes does.
+  // and the 16 of the end. The hundredths of both ends are rounded and checked two at a time, as
+  // EcritCentiemes does one.
   using Deux = double __attribute__((vector_size(16)));
   using Masque = long long __attribute__((vector_size(16)));
   const Deux debut = Deux{x1, y1} * 100, fin = Deux{x2, y2} * 100;
@@ -319,21 +319,22 @@ void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
     return reinterpret_cast<Deux>(reinterpret_cast<Masque>(v) & sansSigne);
   };
   const Masque sur = (absolu(debut) < 1e9) & (absolu(fin) < 1e9) &
-                     (absolu(debut - arrondiDebut) < LoinDeLaMoitie) & (absolu(fin - arrondiFin) < LoinDeLaMoitie);
+                     (absolu(debut - arrondiDebut) < LoinDeLaMoitie) &
+                     (absolu(fin - arrondiFin) < LoinDeLaMoitie);
   if ((sur[0] & sur[1]) != 0 && DrawWidth >= 0 && DrawWidth < 1000000) [[likely]] {
     if (ForeColor != couleurFinLigne_ || DrawWidth != largeurFinLigne_) [[unlikely]]
       PrepareFinLigne();
     FluxJournal* const flux = flux_;
     const int tailleFin = tailleFinLigne_;
-    char fin[sizeof finLigne_];
-    std::memcpy(fin, finLigne_, sizeof fin);
+    char finTexte[sizeof finLigne_];
+    std::memcpy(finTexte, finLigne_, sizeof finTexte);
     char* p = flux->Place();
     std::memcpy(p, "line", 4);
     p = EcritArrondi(p + 4, arrondiDebut[0]);
     p = EcritArrondi(p, arrondiDebut[1]);
     p = EcritArrondi(p, arrondiFin[0]);
     p = EcritArrondi(p, arrondiFin[1]);
-    std::memcpy(p, fin, sizeof fin);
+    std::memcpy(p, finTexte, sizeof finTexte);
     flux->Avance(p + tailleFin);
     return;
   }
