@@ -1,5 +1,7 @@
 #include "platform/RecordingSurface.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -75,32 +77,62 @@ QString LigneJournal(const Primitive& p) {
   return {};
 }
 
-// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
-// hundredths, is far from halfway between two of them (most are): the end of what was written, or
-// nullptr, having written nothing, when the exact conversions must decide.
-char* EcritCentiemes(char* p, double v) {
-  const double centiemes = v * 100;
-  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
-  // Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
-  constexpr double Decale = 6755399441055744.0;
-  const double arrondi = (centiemes + Decale) - Decale;
-  if (!(std::fabs(std::fabs(centiemes - arrondi) - 0.5) > 1e-6)) return nullptr;
+constexpr char Paires[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// 0 <= e < 1000 as the log writes it, "." after it, left-aligned in the low bytes, and the
+// number of its digits in the top byte.
+constexpr std::array<uint64_t, 1000> Entiers = [] {
+  std::array<uint64_t, 1000> t{};
+  for (uint64_t e = 0; e < 1000; ++e) {
+    const uint64_t chiffres = e >= 100 ? 3 : e >= 10 ? 2 : 1;
+    uint64_t mot = 0, reste = e;
+    for (uint64_t i = chiffres; i-- > 0; reste /= 10) mot |= ('0' + reste % 10) << (8 * i);
+    t[e] = mot | uint64_t{'.'} << (8 * chiffres) | chiffres << 56;
+  }
+  return t;
+}();
+
+// Rounded to the nearest whole number by adding and taking away 1.5 * 2^52 (no library call).
+constexpr double Decale = 6755399441055744.0;
+// The difference between hundredths and their rounding is exact and at most one half; within 1e-6
+// of it, the product's own rounding could have decided.
+constexpr double LoinDeLaMoitie = 0.5 - 1e-6;
+
+// Writes " " and the number of hundredths 'arrondi' (whole, below 1e9 in magnitude).
+[[gnu::always_inline]] inline char* EcritArrondi(char* p, double arrondi) {
   *p++ = ' ';
   if (arrondi < 0) *p++ = '-';
   auto n = static_cast<uint32_t>(std::fabs(arrondi));
-  static constexpr char paires[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
+  const uint32_t e = n / 100, deux = n % 100;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (e < 1000) [[likely]] {
+      const uint64_t mot = Entiers[e];
+      std::memcpy(p, &mot, 8);
+      p += mot >> 56;
+      std::memcpy(p + 1, Paires + 2 * deux, 2);
+      return p + 3;
+    }
+  }
+  if (e < 10000) {
+    const uint32_t r = e % 1000;
+    p[0] = static_cast<char>('0' + e / 1000);
+    p[1] = static_cast<char>('0' + r / 100);
+    std::memcpy(p + 2, Paires + 2 * (r % 100), 2);
+    p[4] = '.';
+    std::memcpy(p + 5, Paires + 2 * deux, 2);
+    return p + 7;
+  }
   // Written backwards straight into place: the length is known first.
   int entiers = 1;
   for (uint32_t m = n / 100; m >= 10; m /= 10) ++entiers;
   char* fin = p + entiers + 3;
   char* c = fin;
-  const uint32_t deux = n % 100;
-  n /= 100;
-  *--c = paires[2 * deux + 1];
-  *--c = paires[2 * deux];
+  n = e;
+  *--c = Paires[2 * deux + 1];
+  *--c = Paires[2 * deux];
   *--c = '.';
   do {
     *--c = static_cast<char>('0' + n % 10);
@@ -109,11 +141,23 @@ char* EcritCentiemes(char* p, double v) {
   return fin;
 }
 
+// Writes " " and the log's number at p as NombreJournal writes it, when the value, scaled to
+// hundredths, is far from halfway between two of them (most are): the end of what was written, or
+// nullptr, having written nothing that counts, when the exact conversions must decide. Up to 16
+// bytes past p may be written over. Inlined: four of these make most of a log's line.
+[[gnu::always_inline]] inline char* EcritCentiemes(char* p, double v) {
+  const double centiemes = v * 100;
+  if (!(std::fabs(centiemes) < 1e9)) return nullptr;
+  const double arrondi = (centiemes + Decale) - Decale;
+  if (!(std::fabs(centiemes - arrondi) < LoinDeLaMoitie)) return nullptr;
+  return EcritArrondi(p, arrondi);
+}
+
 // The log's number, formatted straight into a buffer as NombreJournal writes it. A value halfway
 // between two hundredths (an odd number of eighths) and the exponent form are left to NombreJournal,
 // whose rounding they depend on.
 void AjouteNombre(std::string& s, double v) {
-  char texte[40];
+  char texte[48];
   if (const char* fin = EcritCentiemes(texte, v)) {
     s.append(texte, static_cast<size_t>(fin - texte));
     return;
@@ -162,14 +206,28 @@ void AjouteRemplissage(std::string& s, int fillStyle, uint32_t fillColor) {
 }  // namespace
 
 void FluxJournal::Ajoute(const QString& ligne) {
-  tampon_ += ligne.toStdString();
-  FinLigne();
+  std::string octets = ligne.toStdString();
+  octets += '\n';
+  AjouteLigneFinie(octets.data(), octets.size());
+}
+
+void FluxJournal::AjouteLigneFinie(const char* octets, size_t taille) {
+  if (taille > TailleTampon + Marge - static_cast<size_t>(fin_ - tampon_.get())) {
+    Vide();
+    if (taille > TailleTampon) {
+      Ecrit(octets, taille);
+      ++lignes_;
+      return;
+    }
+  }
+  std::memcpy(fin_, octets, taille);
+  Avance(fin_ + taille);
 }
 
 void FluxJournal::Vide() {
-  if (tampon_.empty()) return;
-  Ecrit(tampon_.data(), tampon_.size());
-  tampon_.clear();
+  if (fin_ == tampon_.get()) return;
+  Ecrit(tampon_.get(), static_cast<size_t>(fin_ - tampon_.get()));
+  fin_ = tampon_.get();
 }
 
 RecordingSurface::RecordingSurface(int largeur, int hauteur, double dpi, OutputSurface* cible)
@@ -229,48 +287,83 @@ void RecordingSurface::SynchroniseCible() {
   c.CurrentY = CurrentY;
 }
 
-void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
-  // The whole line composed at once, unless a number needs the exact conversions.
-  char texte[128];
-  std::memcpy(texte, "line", 4);
-  char* p = texte + 4;
-  for (const double v : {x1, y1, x2, y2}) {
-    if (p) p = EcritCentiemes(p, v);
+void RecordingSurface::PrepareFinLigne() {
+  static constexpr char hexa[] = "0123456789ABCDEF";
+  char* q = finLigne_;
+  *q++ = ' ';
+  *q++ = '#';
+  for (int i = 0; i < 3; ++i) {
+    const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
+    *q++ = hexa[octet >> 4];
+    *q++ = hexa[octet & 0xF];
   }
-  if (p && DrawWidth >= 0 && DrawWidth < 1000000) {
-    static constexpr char hexa[] = "0123456789ABCDEF";
-    *p++ = ' ';
-    *p++ = '#';
-    for (int i = 0; i < 3; ++i) {
-      const unsigned octet = (ForeColor >> (8 * i)) & 0xFF;
-      *p++ = hexa[octet >> 4];
-      *p++ = hexa[octet & 0xF];
-    }
-    *p++ = ' ';
-    p = std::to_chars(p, texte + sizeof texte, DrawWidth).ptr;
-    *p++ = '\n';
-    flux_->AjouteLigneFinie(texte, static_cast<size_t>(p - texte));
+  *q++ = ' ';
+  q = std::to_chars(q, finLigne_ + sizeof finLigne_, DrawWidth).ptr;
+  *q++ = '\n';
+  tailleFinLigne_ = static_cast<int>(q - finLigne_);
+  couleurFinLigne_ = ForeColor;
+  largeurFinLigne_ = DrawWidth;
+}
+
+void RecordingSurface::EcritLigne(double x1, double y1, double x2, double y2) {
+  // The whole line composed at once straight into the flux, unless a number needs the exact
+  // conversions. Less than 128 bytes are written over: "line", four numbers of at most 12 bytes
+  // and the 16 of the end. The hundredths of both ends are rounded and checked two at a time, as
+  // EcritCentiemes does one.
+  using Deux = double __attribute__((vector_size(16)));
+  using Masque = long long __attribute__((vector_size(16)));
+  const Deux debut = Deux{x1, y1} * 100, fin = Deux{x2, y2} * 100;
+  const Deux arrondiDebut = (debut + Decale) - Decale, arrondiFin = (fin + Decale) - Decale;
+  const auto absolu = [](Deux v) {
+    constexpr Masque sansSigne = {0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF};
+    return reinterpret_cast<Deux>(reinterpret_cast<Masque>(v) & sansSigne);
+  };
+  const Masque sur = (absolu(debut) < 1e9) & (absolu(fin) < 1e9) &
+                     (absolu(debut - arrondiDebut) < LoinDeLaMoitie) &
+                     (absolu(fin - arrondiFin) < LoinDeLaMoitie);
+  if ((sur[0] & sur[1]) != 0 && DrawWidth >= 0 && DrawWidth < 1000000) [[likely]] {
+    if (ForeColor != couleurFinLigne_ || DrawWidth != largeurFinLigne_) [[unlikely]]
+      PrepareFinLigne();
+    FluxJournal* const flux = flux_;
+    const int tailleFin = tailleFinLigne_;
+    char finTexte[sizeof finLigne_];
+    std::memcpy(finTexte, finLigne_, sizeof finTexte);
+    char* p = flux->Place();
+    std::memcpy(p, "line", 4);
+    p = EcritArrondi(p + 4, arrondiDebut[0]);
+    p = EcritArrondi(p, arrondiDebut[1]);
+    p = EcritArrondi(p, arrondiFin[0]);
+    p = EcritArrondi(p, arrondiFin[1]);
+    std::memcpy(p, finTexte, sizeof finTexte);
+    flux->Avance(p + tailleFin);
     return;
   }
-  std::string& s = flux_->Tampon();
-  s += "line";
+  EcritLigneExacte(x1, y1, x2, y2);
+}
+
+// Kept apart so that the common case above stays lean.
+[[gnu::noinline]] void RecordingSurface::EcritLigneExacte(double x1, double y1, double x2, double y2) {
+  std::string& s = ligne_;
+  s = "line";
   for (const double v : {x1, y1, x2, y2}) AjouteNombre(s, v);
   AjouteCouleurLargeur(s, ForeColor, DrawWidth);
-  flux_->FinLigne();
+  s += '\n';
+  flux_->AjouteLigneFinie(s.data(), s.size());
 }
 
 void RecordingSurface::EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin) {
-  std::string& s = flux_->Tampon();
-  s += "circle";
+  std::string& s = ligne_;
+  s = "circle";
   for (const double v : {cx, cy, rx, ry, debut, fin}) AjouteNombre(s, v);
   AjouteCouleurLargeur(s, ForeColor, DrawWidth);
   AjouteRemplissage(s, FillStyle, FillColor);
-  flux_->FinLigne();
+  s += '\n';
+  flux_->AjouteLigneFinie(s.data(), s.size());
 }
 
 void RecordingSurface::EcritPolygone(const QVector<QPointF>& points) {
-  std::string& s = flux_->Tampon();
-  s += "polygon ";
+  std::string& s = ligne_;
+  s = "polygon ";
   AjouteEntier(s, points.size());
   for (const QPointF& point : points) {
     AjouteNombre(s, point.x());
@@ -278,16 +371,19 @@ void RecordingSurface::EcritPolygone(const QVector<QPointF>& points) {
   }
   AjouteCouleurLargeur(s, ForeColor, DrawWidth);
   AjouteRemplissage(s, FillStyle, FillColor);
-  flux_->FinLigne();
+  s += '\n';
+  flux_->AjouteLigneFinie(s.data(), s.size());
+}
+
+[[gnu::noinline]] void RecordingSurface::GardeLigne(double x1, double y1, double x2, double y2) {
+  Primitive p = Nouvelle(Primitive::Genre::Ligne);
+  p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
+  Enregistre(std::move(p));
 }
 
 void RecordingSurface::Ligne(double x1, double y1, double x2, double y2) {
   if (flux_) EcritLigne(x1, y1, x2, y2);
-  if (garde_) {
-    Primitive p = Nouvelle(Primitive::Genre::Ligne);
-    p.Points = {QPointF(x1, y1), QPointF(x2, y2)};
-    Enregistre(std::move(p));
-  }
+  if (garde_) GardeLigne(x1, y1, x2, y2);
   if (cible_) {
     SynchroniseCible();
     cible_->Ligne(x1, y1, x2, y2);

@@ -4,6 +4,8 @@
 // and as a list, and can pass each one on to another surface (the screen image or the printer).
 
 #include <QStringList>
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,22 +33,24 @@ struct Primitive {
 // kept: UTF-8, each line ended by "\n", handed on in large pieces.
 class FluxJournal {
  public:
+  FluxJournal() : tampon_(new char[TailleTampon + Marge]), fin_(tampon_.get()) {}
   virtual ~FluxJournal() = default;
+  FluxJournal(const FluxJournal&) = delete;
+  FluxJournal& operator=(const FluxJournal&) = delete;
+
   // Adds one whole line, given without its end.
   void Ajoute(const QString& ligne);
-  // The line being written goes straight into the buffer, then FinLigne() ends it.
-  std::string& Tampon() { return tampon_; }
-  void FinLigne() {
-    tampon_ += '\n';
+  // Where the next line goes, written straight into the buffer: at least Marge bytes of room,
+  // then Avance() past its end ("\n" included). What lies beyond that end is never handed on.
+  static constexpr size_t Marge = 256;
+  char* Place() { return fin_; }
+  void Avance(char* fin) {
+    fin_ = fin;
     ++lignes_;
-    if (tampon_.size() >= TailleTampon) Vide();
+    if (fin_ - tampon_.get() >= static_cast<ptrdiff_t>(TailleTampon)) Vide();
   }
-  // Adds one whole line given with its end.
-  void AjouteLigneFinie(const char* octets, size_t taille) {
-    tampon_.append(octets, taille);
-    ++lignes_;
-    if (tampon_.size() >= TailleTampon) Vide();
-  }
+  // Adds one whole line given with its end, of any length.
+  void AjouteLigneFinie(const char* octets, size_t taille);
   // Hands on what is buffered.
   void Vide();
   long long NbLignes() const { return lignes_; }
@@ -55,8 +59,9 @@ class FluxJournal {
   virtual void Ecrit(const char* octets, size_t taille) = 0;
 
  private:
-  static constexpr size_t TailleTampon = 64 * 1024;
-  std::string tampon_;
+  static constexpr size_t TailleTampon = 16 * 1024;
+  std::unique_ptr<char[]> tampon_;
+  char* fin_;
   long long lignes_ = 0;
 };
 
@@ -106,8 +111,13 @@ class RecordingSurface : public OutputSurface {
   void Enregistre(Primitive primitive);
   // Formats into the flux the lines of the primitives drawn most: no record is made for them.
   void EcritLigne(double x1, double y1, double x2, double y2);
+  void EcritLigneExacte(double x1, double y1, double x2, double y2);
+  // The record of a line, for a reader of the record.
+  void GardeLigne(double x1, double y1, double x2, double y2);
   void EcritCercle(double cx, double cy, double rx, double ry, double debut, double fin);
   void EcritPolygone(const QVector<QPointF>& points);
+  // The end of a line's text for the colour and width (" #RRGGBB W\n"), kept from line to line.
+  void PrepareFinLigne();
   // Gives the target this surface's members before a primitive is passed on.
   void SynchroniseCible();
 
@@ -116,6 +126,13 @@ class RecordingSurface : public OutputSurface {
   bool imprimante_ = false;
   bool garde_ = true;
   FluxJournal* flux_ = nullptr;
+  // The end of the last line written and the colour and width it was written for.
+  char finLigne_[16] = {};
+  int tailleFinLigne_ = 0;
+  uint32_t couleurFinLigne_ = 0;
+  int largeurFinLigne_ = -1;
+  // A line composed before it goes into the flux, when it may be long.
+  std::string ligne_;
   // The log lines of the first primitives, one a primitive.
   mutable QStringList journal_;
   std::vector<Primitive> primitives_;
