@@ -9,19 +9,22 @@
 #include <optional>
 
 // ---- the graduation iterator (one set for the whole interpreter) ----
-// Linear: the index raised to the level's exponent; logarithmic: the fraction of the scale.
-extern float ValeurGrad;
-// Logarithmic runs: mantissa step at the start of each decade (PasLog and LimitePasLog are in
-// ScaleState.h) and the mantissa below which a decade has no mark.
-extern float PasLogDebut, SeuilPasLog;
-// First and last value of a logarithmic run, split into mantissa and power of ten.
-extern float GradDebut, GradDebutMant, GradFin, GradFinMant;
-extern int16_t GradDebutExp, GradFinExp;
-// The last candidate examined (marked or skipped) and the candidate being examined.
-extern float MantisseGrad, MantisseSuiv;
-extern int16_t ExposantGrad, ExposantSuiv;
-// Grad1, Val1: the current value was written with a degree sign (a direct angle or position).
-extern bool ValeurEnDegres;
+struct EtatGraduations {
+  // Linear: the index raised to the level's exponent; logarithmic: the fraction of the scale.
+  float ValeurGrad = 0;
+  // Logarithmic runs: mantissa step at the start of each decade (PasLog and LimitePasLog are in
+  // ScaleState.h) and the mantissa below which a decade has no mark.
+  float PasLogDebut = 0, SeuilPasLog = 1.0f;
+  // First and last value of a logarithmic run, split into mantissa and power of ten.
+  float GradDebut = 0, GradDebutMant = 0, GradFin = 0, GradFinMant = 0;
+  int16_t GradDebutExp = 0, GradFinExp = 0;
+  // The last candidate examined (marked or skipped) and the candidate being examined.
+  float MantisseGrad = 0, MantisseSuiv = 0;
+  int16_t ExposantGrad = 0, ExposantSuiv = 0;
+  // Grad1, Val1: the current value was written with a degree sign (a direct angle or position).
+  bool ValeurEnDegres = false;
+};
+extern EtatGraduations Graduations;
 
 // The stop index of a logarithmic run: the counter takes it at the last value, and one more when
 // the run ends between marks.
@@ -78,3 +81,20 @@ void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);
 // on a log scale the fields are read as decades. A count of 0 counts as 1.
 void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
                     double& premier, double& dernier);
+
+// BEGIN-TRANSITION-ALIASES
+inline auto& ValeurGrad = Graduations.ValeurGrad;
+inline auto& PasLogDebut = Graduations.PasLogDebut;
+inline auto& SeuilPasLog = Graduations.SeuilPasLog;
+inline auto& GradDebut = Graduations.GradDebut;
+inline auto& GradDebutMant = Graduations.GradDebutMant;
+inline auto& GradFin = Graduations.GradFin;
+inline auto& GradFinMant = Graduations.GradFinMant;
+inline auto& GradDebutExp = Graduations.GradDebutExp;
+inline auto& GradFinExp = Graduations.GradFinExp;
+inline auto& MantisseGrad = Graduations.MantisseGrad;
+inline auto& MantisseSuiv = Graduations.MantisseSuiv;
+inline auto& ExposantGrad = Graduations.ExposantGrad;
+inline auto& ExposantSuiv = Graduations.ExposantSuiv;
+inline auto& ValeurEnDegres = Graduations.ValeurEnDegres;
+// END-TRANSITION-ALIASES

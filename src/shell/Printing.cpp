@@ -157,20 +157,20 @@ bool FenetrePrincipale::Imprimer() {
   // Whatever happens in the print run, the window, the view offsets and Sortie come back.
   struct Restaure {
     FenetrePrincipale& f;
-    double origineX = OrigineBaseX, origineY = OrigineBaseY;
+    double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;
     float decalX = Shell.DecalVueX, decalY = Shell.DecalVueY;
     ~Restaure() {
-      OrigineBaseX = origineX;
-      OrigineBaseY = origineY;
+      Repere.OrigineBaseX = origineX;
+      Repere.OrigineBaseY = origineY;
       Shell.DecalVueX = decalX;
       Shell.DecalVueY = decalY;
-      XCourant = YCourant = XRot = YRot = 0;
+      Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
       f.Hote().DefinitImprimante(nullptr);
       Sortie = f.Hote().Ecran();
       f.FinAttente();
     }
   } restaure{*this};
-  OrigineBaseX = OrigineBaseY = 0;
+  Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
 
   p.setDocName(TitreImpression(Shell.NomFichier));
@@ -206,9 +206,9 @@ bool FenetrePrincipale::Imprimer() {
   p.setDocName(QStringLiteral("Morvo"));
 
   // The screen shows the drawing again, with the view as it was.
-  XCourant = YCourant = XRot = YRot = 0;
-  OrigineBaseX = restaure.origineX;
-  OrigineBaseY = restaure.origineY;
+  Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
+  Repere.OrigineBaseX = restaure.origineX;
+  Repere.OrigineBaseY = restaure.origineY;
   Shell.DecalVueX = restaure.decalX;
   Shell.DecalVueY = restaure.decalY;
   hote_->Ecran()->Cls();

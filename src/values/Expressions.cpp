@@ -310,7 +310,7 @@ void CalculeExpression(QString& texte) {
   const int parenthese = InStr(debut, texte, QStringLiteral("("));
   if (parenthese > 0) {
     if (niveau + 1 >= static_cast<int>(PosParCalc.size())) {
-      DetailErreur = TexteParenthesesTropProfondes(static_cast<int>(PosParCalc.size()) - 1);
+      Incident.DetailErreur = TexteParenthesesTropProfondes(static_cast<int>(PosParCalc.size()) - 1);
       HorsLimites();
     }
     PosParCalc[niveau + 1] = VersEntier16(parenthese + 1);

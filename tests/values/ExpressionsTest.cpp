@@ -162,7 +162,7 @@ TEST(Expressions, RunErrors) {
   // No message of its own: the detail text is left to the caller.
   RazEtatRun();
   Erreur(QStringLiteral("1/0"));
-  EXPECT_TRUE(DetailErreur.isEmpty());
+  EXPECT_TRUE(Incident.DetailErreur.isEmpty());
 
   // 50 nested parentheses are the most the stack holds.
   const QString cinquante = QString(50, u'(') + u'7' + QString(50, u')');
@@ -170,12 +170,13 @@ TEST(Expressions, RunErrors) {
   QString t = cinquante;
   EXPECT_EQ(Calcule(t), 7.0);
   EXPECT_EQ(Erreur(u'(' + cinquante + u')'), horsLimites);
-  EXPECT_TRUE(DetailErreur.startsWith(QStringLiteral("Parenthèses imbriquées trop profondes (> 50)")))
+  EXPECT_TRUE(
+      Incident.DetailErreur.startsWith(QStringLiteral("Parenthèses imbriquées trop profondes (> 50)")))
       << "the one limit that says why";
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_EQ(Erreur(QString(20000, u'(') + u'1'), horsLimites);
   EXPECT_EQ(Erreur(QStringLiteral("1+(2)") + QString(50, u'(')), horsLimites);
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
 }
 
 TEST(Expressions, ScanningNumbers) {
