@@ -260,6 +260,118 @@ void TraceGraduations(const Courbe& c, const Transformation& T, const Graduation
   }
 }
 
+// Sub-fields 2 to 6 of the curve colour field: the scales, the offsets and the turn of the
+// command. The turn is in AngRotDeg; AngRotRad follows once the graduations are read.
+Transformation LitTransformation(const QStringList& sous) {
+  Transformation T;
+  AngRotDeg = AngRotDefaut;
+  AngRotDonne = false;
+  if (sous.size() > 1) T.aX = static_cast<float>(Valeur(sous[1]));
+  if (sous.size() > 2) T.aY = static_cast<float>(Valeur(sous[2]));
+  if (T.aX == 0) T.aX = 1;
+  if (T.aY == 0) T.aY = 1;
+  if (sous.size() > 3) T.bX = static_cast<float>(Valeur(sous[3]));
+  if (sous.size() > 4) T.bY = static_cast<float>(Valeur(sous[4]));
+  if (sous.size() > 5 && !Trim(sous[5]).isEmpty())
+    AngRotDeg = VersSingle(-LitParam(Trim(sous[5]), 1).value_or(0.0));
+  return T;
+}
+
+// The first curve, fields 4 to 11: A from the turning point, A' and B from A, B' from B.
+Courbe LitPremiereCourbe(const QString& ligne) {
+  Courbe c;
+  const Point2 rot{XRot, YRot};
+  c.a = LitPointDefaut(ligne, 4, rot, rot);
+  c.a1 = LitPointDefaut(ligne, 6, c.a, c.a);
+  c.b = LitPointDefaut(ligne, 8, c.a, c.a);
+  c.b1 = LitPointDefaut(ligne, 10, c.b, c.b);
+  return c;
+}
+
+// The next group: empty start fields continue from the previous end, with its end vector.
+Courbe LitCourbeSuivante(const QString& ligne, const Courbe& c) {
+  const double lb = std::hypot(c.b1.x - c.b.x, c.b1.y - c.b.y);
+  double phi = lb > 0 ? ArcSin((c.b1.y - c.b.y) / lb) : 0.0;
+  if (c.b1.x - c.b.x < 0) phi = Pi - phi;
+  Courbe s;
+  s.a = LitPointDefaut(ligne, 1, c.b, c.b);
+  if (ChampVide(ligne, 3) && ChampVide(ligne, 4))
+    s.a1 = {s.a.x + lb * std::cos(phi + Pi), s.a.y + lb * std::sin(phi + Pi)};
+  else
+    s.a1 = LitPointDefaut(ligne, 3, s.a, s.a);
+  s.b = LitPointDefaut(ligne, 5, s.a, s.a);
+  if (ChampVide(ligne, 7) && ChampVide(ligne, 8))
+    s.b1 = {s.b.x + lb * std::cos(phi), s.b.y + lb * std::sin(phi)};
+  else
+    s.b1 = LitPointDefaut(ligne, 7, s.b, s.b);
+  return s;
+}
+
+// The outline of the filled curves, gathered in PtsPolygone from its first entry.
+struct Contour {
+  int n = 0;
+  void Ajoute(const Point2& p) {
+    if (n > IndiceMaxContour) LeveErreurExecution(QStringLiteral("subscript out of range"));
+    PtsPolygone[static_cast<size_t>(n)] = PointDeviceRelatif(p.x, p.y);
+    ++n;
+  }
+};
+
+// One curve through its transformed points P, cut into segments drawn or added to the outline
+// (only its graduations with 'seule'). Gives the last point reached.
+Point2 TraceSegmentsCourbe(const Point2 P[4], double& segmentsFaits, bool plein, bool seule,
+                           Contour& contour) {
+  double d = std::hypot(P[2].x - P[0].x, P[2].y - P[0].y);
+  if (d < 50) d = 50;
+  const double reste = std::max(50.0, SegmentsMax - segmentsFaits);
+  if (!(d <= reste)) d = reste;
+  const int nombre = static_cast<int>(Int(d));
+  segmentsFaits += nombre;
+  const float pas = 1.0f / static_cast<float>(nombre);
+
+  Point2 prec = P[0];
+  if (plein) contour.Ajoute(prec);
+  float t = pas;
+  int compte = 0;
+  do {
+    const Point2 q{Cubique(t, P[0].x, P[1].x, P[2].x, P[3].x), Cubique(t, P[0].y, P[1].y, P[2].y, P[3].y)};
+    if (!seule) {
+      if (plein)
+        contour.Ajoute(q);
+      else
+        Segment(prec, q, CouleurCmd);
+    }
+    prec = q;
+    t += pas;
+    TesteArretTiret(++compte);
+  } while (t <= 1.00001f);
+  return prec;
+}
+
+// The construction marks of one curve: its two vectors and a dot at each end.
+void TraceConstruction(const Point2 P[4], double rayon, float cP) {
+  const int32_t couleur = static_cast<int32_t>(cP);
+  Sortie->DrawWidth = LargeurMarques();
+  if (P[0].x != P[1].x || P[0].y != P[1].y) Segment(P[0], P[1], couleur);
+  if (P[3].x != P[2].x || P[3].y != P[2].y) Segment(P[3], P[2], couleur);
+  Rond(P[0], rayon, couleur);
+  Rond(P[3], rayon, couleur);
+  Sortie->DrawWidth = LargeurPlume();
+}
+
+// A fill in the colour "N" draws nothing, like every other drawing in that colour.
+void RemplitContour(const Contour& contour) {
+  if (CouleurCmd != -1 && contour.n > 0) {
+    Sortie->DrawWidth = LargeurPlume();
+    Sortie->FillStyle = 0;
+    Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+    Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+    TracePolygoneDevice(0, contour.n);
+    Sortie->FillStyle = 1;
+  }
+  PtsPolygone.clear();
+}
+
 }  // namespace
 
 float PointBezier(double cible, double a0, double a3, const double px[4], const double py[4], double& x,
@@ -293,114 +405,30 @@ void TraceBezier(const QString& motCle, QString& ligne) {
 
   const QStringList sous = ParamN(ligne, 3).split(SepSousParam);
   CouleurCmd = Trim(sous[0]).isEmpty() ? CouleurCourante : static_cast<int32_t>(ValeurCouleur(sous[0]));
-
-  Transformation T;
-  AngRotDeg = AngRotDefaut;
-  AngRotDonne = false;
-  if (sous.size() > 1) T.aX = static_cast<float>(Valeur(sous[1]));
-  if (sous.size() > 2) T.aY = static_cast<float>(Valeur(sous[2]));
-  if (T.aX == 0) T.aX = 1;
-  if (T.aY == 0) T.aY = 1;
-  if (sous.size() > 3) T.bX = static_cast<float>(Valeur(sous[3]));
-  if (sous.size() > 4) T.bY = static_cast<float>(Valeur(sous[4]));
-  if (sous.size() > 5 && !Trim(sous[5]).isEmpty())
-    AngRotDeg = VersSingle(-LitParam(Trim(sous[5]), 1).value_or(0.0));
+  const Transformation T = LitTransformation(sous);
   const Graduation g = LitGraduation(sous);
   AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
 
-  Courbe c;
-  const Point2 rot{XRot, YRot};
-  c.a = LitPointDefaut(ligne, 4, rot, rot);
-  c.a1 = LitPointDefaut(ligne, 6, c.a, c.a);
-  c.b = LitPointDefaut(ligne, 8, c.a, c.a);
-  c.b1 = LitPointDefaut(ligne, 10, c.b, c.b);
+  Courbe c = LitPremiereCourbe(ligne);
   ResteParams(ligne, 3);
 
-  int n = 0;
-  auto ajouteSommet = [&n](const Point2& p) {
-    if (n > IndiceMaxContour) LeveErreurExecution(QStringLiteral("subscript out of range"));
-    PtsPolygone[static_cast<size_t>(n)] = PointDeviceRelatif(p.x, p.y);
-    ++n;
-  };
-
+  Contour contour;
   Point2 dernier;
   double segmentsFaits = 0;
   for (;;) {
     const Point2 P[4] = {T(c.a), T(c.a1), T(c.b1), T(c.b)};
     Sortie->DrawWidth = LargeurPlume();
     const double rayon = (EpaisseurTrait + 0.5) * MmParPixel() / EchelleX;
-
-    double d = std::hypot(P[2].x - P[0].x, P[2].y - P[0].y);
-    if (d < 50) d = 50;
-    const double reste = std::max(50.0, SegmentsMax - segmentsFaits);
-    if (!(d <= reste)) d = reste;
-    const int nombre = static_cast<int>(Int(d));
-    segmentsFaits += nombre;
-    const float pas = 1.0f / static_cast<float>(nombre);
-
-    Point2 prec = P[0];
-    if (plein) ajouteSommet(prec);
-    float t = pas;
-    int compte = 0;
-    do {
-      const Point2 q{Cubique(t, P[0].x, P[1].x, P[2].x, P[3].x), Cubique(t, P[0].y, P[1].y, P[2].y, P[3].y)};
-      if (!g.seule) {
-        if (plein)
-          ajouteSommet(q);
-        else
-          Segment(prec, q, CouleurCmd);
-      }
-      prec = q;
-      t += pas;
-      TesteArretTiret(++compte);
-    } while (t <= 1.00001f);
-    dernier = prec;
-
-    if (cP != -1) {
-      const int32_t couleur = static_cast<int32_t>(cP);
-      Sortie->DrawWidth = LargeurMarques();
-      if (P[0].x != P[1].x || P[0].y != P[1].y) Segment(P[0], P[1], couleur);
-      if (P[3].x != P[2].x || P[3].y != P[2].y) Segment(P[3], P[2], couleur);
-      Rond(P[0], rayon, couleur);
-      Rond(P[3], rayon, couleur);
-      Sortie->DrawWidth = LargeurPlume();
-    }
-
+    dernier = TraceSegmentsCourbe(P, segmentsFaits, plein, g.seule, contour);
+    if (cP != -1) TraceConstruction(P, rayon, cP);
     if (gradue) TraceGraduations(c, T, g, cP, rayon);
 
     ResteParams(ligne, 8);
     if (Trim(ligne).isEmpty()) break;
-
-    // The next group: empty start fields continue from the previous end, with its end vector.
-    const double lb = std::hypot(c.b1.x - c.b.x, c.b1.y - c.b.y);
-    double phi = lb > 0 ? ArcSin((c.b1.y - c.b.y) / lb) : 0.0;
-    if (c.b1.x - c.b.x < 0) phi = Pi - phi;
-    Courbe s;
-    s.a = LitPointDefaut(ligne, 1, c.b, c.b);
-    if (ChampVide(ligne, 3) && ChampVide(ligne, 4))
-      s.a1 = {s.a.x + lb * std::cos(phi + Pi), s.a.y + lb * std::sin(phi + Pi)};
-    else
-      s.a1 = LitPointDefaut(ligne, 3, s.a, s.a);
-    s.b = LitPointDefaut(ligne, 5, s.a, s.a);
-    if (ChampVide(ligne, 7) && ChampVide(ligne, 8))
-      s.b1 = {s.b.x + lb * std::cos(phi), s.b.y + lb * std::sin(phi)};
-    else
-      s.b1 = LitPointDefaut(ligne, 7, s.b, s.b);
-    c = s;
+    c = LitCourbeSuivante(ligne, c);
   }
 
-  if (plein) {
-    // A fill in the colour "N" draws nothing, like every other drawing in that colour.
-    if (CouleurCmd != -1 && n > 0) {
-      Sortie->DrawWidth = LargeurPlume();
-      Sortie->FillStyle = 0;
-      Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
-      Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
-      TracePolygoneDevice(0, n);
-      Sortie->FillStyle = 1;
-    }
-    PtsPolygone.clear();
-  }
+  if (plein) RemplitContour(contour);
 
   XCourant = static_cast<float>(dernier.x + OrigineX + CTx);
   YCourant = static_cast<float>(dernier.y + OrigineY + CTy);

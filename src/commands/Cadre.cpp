@@ -126,131 +126,173 @@ struct Cadre {
   }
 
   // Horizontal bands of the gradient swept from the lower edge up: the lower corners, the straight
-  // middle, the upper corners. Each piece is one polygon whose right side mirrors its left one.
-  // Every band top is reckoned from its zone's base by the band's index: a band too thin to move
-  // a height on by one addition still ends the zone after as many bands as the frame holds.
-  void TraceDegrade(int32_t c2) const {
-    const double xL = std::min(x1, x2), xR = std::max(x1, x2);
-    const double yB = std::min(y1, y2), yT = std::max(y1, y2);
-    const double rc = std::fabs(r);
-    if (yT - yB <= 0) return;
-    BandesCouleur bandes(CouleurCmd, c2);
-    const double h = (yT - yB) / bandes.Nombre();
-    const double eps = (yT - yB) * 1e-9;
-    double du = 0;
-    if (rc != 0) {
-      du = 1.0 / (rc * std::sqrt(FacteurEchelle));
-      if (!std::isfinite(du) || du < PasAngulaireMin) du = PasAngulaireMin;
-    }
+  // middle, the upper corners.
+  void TraceDegrade(int32_t c2) const;
+};
 
-    int morceaux = 0;
-    auto morceau = [&](std::initializer_list<PointXY> gauche) {
-      const int n = 2 * static_cast<int>(gauche.size());
-      PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
-      PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
-      int k = 1;
-      for (const PointXY& p : gauche) PointPolyR(k++, p.x, p.y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
-      for (auto it = std::rbegin(gauche); it != std::rend(gauche); ++it)
-        PointPolyR(k++, xL + xR - it->x, it->y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
-      Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes.Couleur());
-      TracePolygoneDevice(1, n);
-      TesteArretTiret(++morceaux);
-    };
-    auto pt = [](double x, double y) { return PointXY{static_cast<float>(x), static_cast<float>(y)}; };
-
-    // The top of band j of the zone that starts at 'base'.
-    auto sommet = [&](double base, int j) { return std::min(base + (j + 1) * h, yT); };
-    double y = yB;
-    int j = 0;
-    double t = sommet(yB, j);
-    if (rc > 0 && chanfrein) {
-      for (j = 0; y < yB + rc - eps; ++j) {
-        const double haut = std::min(sommet(yB, j), yB + rc);
-        morceau({pt(xL + rc - (y - yB), y), pt(xL + rc - (haut - yB), haut)});
-        bandes.Avance(false);
-        y = haut;
-      }
-      t = y + h;
-    } else if (rc > 0) {
-      // The arc ends at its quarter point at the latest; a band left unfinished there is
-      // finished by the middle zone.
-      double a = 0;
-      PointXY courant = pt(xL + rc, yB);
-      while (y < yB + rc - eps) {
-        double an = std::min(a + du, DemiPi);
-        double xn = an == DemiPi ? xL : xL + rc - rc * std::sin(an);
-        double yn = an == DemiPi ? yB + rc : yB + rc - rc * std::cos(an);
-        const bool atteint = yn >= t - eps;
-        if (atteint) {
-          yn = t;
-          an = ArcCos((yB + rc - t) / rc);
-          xn = xL + rc - rc * std::sin(an);
-        }
-        const PointXY suivant = pt(xn, yn);
-        morceau({courant, suivant});
-        courant = suivant;
-        a = an;
-        y = yn;
-        if (atteint) {
-          bandes.Avance(false);
-          t = sommet(yB, ++j);
-        }
-      }
+// The pieces of a gradient frame. Each piece is one polygon whose right side mirrors its left one.
+// Every band top is reckoned from its zone's base by the band's index: a band too thin to move a
+// height on by one addition still ends the zone after as many bands as the frame holds.
+class Degrade {
+ public:
+  Degrade(const Cadre& c, BandesCouleur& bandes, double xL, double xR, double yB, double yT)
+      : theta_(c.theta), chanfrein_(c.chanfrein), bandes_(bandes), xL_(xL), xR_(xR), yB_(yB), yT_(yT) {
+    rc_ = std::fabs(c.r);
+    h_ = (yT - yB) / bandes.Nombre();
+    eps_ = (yT - yB) * 1e-9;
+    if (rc_ != 0) {
+      du_ = 1.0 / (rc_ * std::sqrt(FacteurEchelle));
+      if (!std::isfinite(du_) || du_ < PasAngulaireMin) du_ = PasAngulaireMin;
     }
+  }
 
-    // The first piece ends at the band top reached so far, each later one a band higher.
-    const double hautMilieu = yT - rc;
-    const double premier = t;
-    for (j = 0; y < hautMilieu - eps; ++j) {
-      const double haut = std::min(premier + j * h, hautMilieu);
-      morceau({pt(xL, y), pt(xL, haut)});
-      bandes.Avance(false);
-      y = haut;
-    }
+  void Trace() {
+    y_ = yB_;
+    j_ = 0;
+    t_ = Sommet(yB_, j_);
+    if (rc_ > 0 && chanfrein_)
+      CoinsBasChanfreins();
+    else if (rc_ > 0)
+      CoinsBasArrondis();
+    Milieu();
+    if (rc_ <= 0 || y_ >= yT_ - eps_) return;
+    if (chanfrein_)
+      CoinsHautChanfreins();
+    else
+      CoinsHautArrondis();
+  }
 
-    if (rc <= 0 || y >= yT - eps) return;
-    const double baseHaut = yT - rc;
-    y = baseHaut;
-    j = 0;
-    t = sommet(baseHaut, j);
-    if (chanfrein) {
-      for (; y < yT - eps; ++j) {
-        const double haut = sommet(baseHaut, j);
-        morceau({pt(xL + (y - baseHaut), y), pt(xL + (haut - baseHaut), haut)});
-        bandes.Avance(true);
-        y = haut;
-      }
-      return;
+ private:
+  static PointXY Pt(double x, double y) { return PointXY{static_cast<float>(x), static_cast<float>(y)}; }
+
+  // The top of band j of the zone that starts at 'base'.
+  double Sommet(double base, int j) const { return std::min(base + (j + 1) * h_, yT_); }
+
+  void Morceau(std::initializer_list<PointXY> gauche) {
+    const int n = 2 * static_cast<int>(gauche.size());
+    PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
+    PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
+    int k = 1;
+    for (const PointXY& p : gauche) PointPolyR(k++, p.x, p.y, CentrePolyX, CentrePolyY, theta_, AngRotDeg);
+    for (auto it = std::rbegin(gauche); it != std::rend(gauche); ++it)
+      PointPolyR(k++, xL_ + xR_ - it->x, it->y, CentrePolyX, CentrePolyY, theta_, AngRotDeg);
+    Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes_.Couleur());
+    TracePolygoneDevice(1, n);
+    TesteArretTiret(++morceaux_);
+  }
+
+  void CoinsBasChanfreins() {
+    for (j_ = 0; y_ < yB_ + rc_ - eps_; ++j_) {
+      const double haut = std::min(Sommet(yB_, j_), yB_ + rc_);
+      Morceau({Pt(xL_ + rc_ - (y_ - yB_), y_), Pt(xL_ + rc_ - (haut - yB_), haut)});
+      bandes_.Avance(false);
+      y_ = haut;
     }
-    double a = DemiPi;
-    PointXY courant = pt(xL, yT - rc);
-    while (y < yT - eps) {
-      double an = a - du;
-      double xn = xL + rc, yn = yT;
-      if (an > 0) {
-        xn = xL + rc - rc * std::sin(an);
-        yn = yT - rc + rc * std::cos(an);
-      } else {
-        an = 0;
-      }
-      const bool atteint = yn >= t - eps;
+    t_ = y_ + h_;
+  }
+
+  // The arc ends at its quarter point at the latest; a band left unfinished there is finished by
+  // the middle zone.
+  void CoinsBasArrondis() {
+    double a = 0;
+    PointXY courant = Pt(xL_ + rc_, yB_);
+    while (y_ < yB_ + rc_ - eps_) {
+      double an = std::min(a + du_, DemiPi);
+      double xn = an == DemiPi ? xL_ : xL_ + rc_ - rc_ * std::sin(an);
+      double yn = an == DemiPi ? yB_ + rc_ : yB_ + rc_ - rc_ * std::cos(an);
+      const bool atteint = yn >= t_ - eps_;
       if (atteint) {
-        yn = t;
-        an = ArcCos((t - (yT - rc)) / rc);
-        xn = xL + rc - rc * std::sin(an);
+        yn = t_;
+        an = ArcCos((yB_ + rc_ - t_) / rc_);
+        xn = xL_ + rc_ - rc_ * std::sin(an);
       }
-      const PointXY suivant = pt(xn, yn);
-      morceau({courant, suivant});
+      const PointXY suivant = Pt(xn, yn);
+      Morceau({courant, suivant});
       courant = suivant;
       a = an;
-      y = yn;
+      y_ = yn;
       if (atteint) {
-        bandes.Avance(true);
-        t = sommet(baseHaut, ++j);
+        bandes_.Avance(false);
+        t_ = Sommet(yB_, ++j_);
       }
     }
   }
+
+  // The first piece ends at the band top reached so far, each later one a band higher.
+  void Milieu() {
+    const double hautMilieu = yT_ - rc_;
+    const double premier = t_;
+    for (j_ = 0; y_ < hautMilieu - eps_; ++j_) {
+      const double haut = std::min(premier + j_ * h_, hautMilieu);
+      Morceau({Pt(xL_, y_), Pt(xL_, haut)});
+      bandes_.Avance(false);
+      y_ = haut;
+    }
+  }
+
+  void CoinsHautChanfreins() {
+    const double baseHaut = yT_ - rc_;
+    y_ = baseHaut;
+    for (j_ = 0; y_ < yT_ - eps_; ++j_) {
+      const double haut = Sommet(baseHaut, j_);
+      Morceau({Pt(xL_ + (y_ - baseHaut), y_), Pt(xL_ + (haut - baseHaut), haut)});
+      bandes_.Avance(true);
+      y_ = haut;
+    }
+  }
+
+  void CoinsHautArrondis() {
+    const double baseHaut = yT_ - rc_;
+    y_ = baseHaut;
+    j_ = 0;
+    t_ = Sommet(baseHaut, j_);
+    double a = DemiPi;
+    PointXY courant = Pt(xL_, yT_ - rc_);
+    while (y_ < yT_ - eps_) {
+      double an = a - du_;
+      double xn = xL_ + rc_, yn = yT_;
+      if (an > 0) {
+        xn = xL_ + rc_ - rc_ * std::sin(an);
+        yn = yT_ - rc_ + rc_ * std::cos(an);
+      } else {
+        an = 0;
+      }
+      const bool atteint = yn >= t_ - eps_;
+      if (atteint) {
+        yn = t_;
+        an = ArcCos((t_ - (yT_ - rc_)) / rc_);
+        xn = xL_ + rc_ - rc_ * std::sin(an);
+      }
+      const PointXY suivant = Pt(xn, yn);
+      Morceau({courant, suivant});
+      courant = suivant;
+      a = an;
+      y_ = yn;
+      if (atteint) {
+        bandes_.Avance(true);
+        t_ = Sommet(baseHaut, ++j_);
+      }
+    }
+  }
+
+  double theta_;
+  bool chanfrein_;
+  BandesCouleur& bandes_;
+  double xL_, xR_, yB_, yT_;
+  double rc_ = 0, h_ = 0, eps_ = 0, du_ = 0;
+  int morceaux_ = 0;
+  // Where the sweep stands: the height reached, the band's index in its zone and the band's top.
+  double y_ = 0, t_ = 0;
+  int j_ = 0;
 };
+
+void Cadre::TraceDegrade(int32_t c2) const {
+  const double xL = std::min(x1, x2), xR = std::max(x1, x2);
+  const double yB = std::min(y1, y2), yT = std::max(y1, y2);
+  if (yT - yB <= 0) return;
+  BandesCouleur bandes(CouleurCmd, c2);
+  Degrade(*this, bandes, xL, xR, yB, yT).Trace();
+}
 
 }  // namespace
 

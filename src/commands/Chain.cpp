@@ -149,21 +149,14 @@ double Resserre(double haut, double bas) {
   return haut == 0 ? std::fabs(haut - bas) : std::fabs((haut - bas) / haut);
 }
 
-void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, double x0, double lc1,
-                      double mr, Traceur& trace, Sorties& sorties) {
-  const double y0 = a * Ch(x0 / a);
-  const double r = std::max(mr / 100, 0.1);
-  const double s1 = a * Sh(x0 / a);
-  const double l2 = L - lc1;
+// A place of the load: x from the first anchor, y upward from it.
+struct PointCharge {
+  double x = 0, y = 0;
+};
 
-  // Where the load would sit on the chain without it.
-  const double x1p = lc1 < s1 ? x0 - a * ArgSh((s1 - lc1) / a) : x0 + a * ArgSh((lc1 - s1) / a);
-  const double y1p = a * Ch((x1p - x0) / a) - y0;
-  if (x1p < 0) ErreurChainette(QStringLiteral("charge à gauche du point 1 / load left of point 1"));
-  const double d1 = std::hypot(x1p, y1p);
-  const double d2 = std::hypot(dx - x1p, dy + y1p);
-
-  // The lowest place the load can reach, both arcs straight.
+// The lowest place the load can reach, both arcs straight: the first arc of length lc1, the second
+// of length l2, between anchors dx, dy apart.
+PointCharge PlusBassePlace(double dx, double dy, double lc1, double l2) {
   const double C = static_cast<float>(std::sqrt(dx * dx + dy * dy));
   double x0t = 0, y0t = -lc1;
   if (C + lc1 < l2) {
@@ -190,60 +183,76 @@ void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, d
       y0t = -l2 - dy;
     }
   }
+  return {x0t, y0t};
+}
 
-  // The height of the load, then for each height its place between the two reaches.
-  double yhi = y1p, ylo = y0t, yc = (y1p + y0t) / 2;
-  double xc = 0;
+// The load and the two arcs that hold it.
+struct Charge {
+  double xc = 0, yc = 0;
   Arc arc1, arc2;
+  double v1 = 0, v2 = 0;  // the vertical pulls of the arcs at the load
+};
+
+// For one height yc of the load: its place between the two reaches by bisection, where the two
+// arcs have the same parameter a.
+void PlaceCharge(double dx, double dy, double lc1, double l2, double d1, double d2, Charge& c) {
+  const double yc = c.yc;
+  if (lc1 * lc1 - yc * yc < 0) ErreurChainette(QStringLiteral("charge hors d'atteinte / load out of reach"));
+  double xhi = std::sqrt(lc1 * lc1 - yc * yc);
+  double xlo = d1 * d1 - yc * yc >= 0 ? std::sqrt(d1 * d1 - yc * yc) : 0;
+  if (const double t = d2 * d2 - (dy + yc) * (dy + yc); t >= 0) xhi = std::min(xhi, dx - std::sqrt(t));
+  if (const double t = l2 * l2 - (dy + yc) * (dy + yc); t >= 0) xlo = std::max(xlo, dx - std::sqrt(t));
+  c.v1 = 0;
+  c.v2 = 0;
+  for (int n = 1;; ++n) {
+    c.xc = (xlo + xhi) / 2;
+    c.arc1 = ResoutArc(c.xc, -yc, lc1);
+    c.v1 = c.arc1.a * Sh((c.xc - c.arc1.x) / c.arc1.a);
+    c.arc2 = ResoutArc(dx - c.xc, std::fabs(yc + dy), l2);
+    c.v2 = -yc <= dy ? c.arc2.a * Sh(c.arc2.x / c.arc2.a) : c.arc2.a * Sh((dx - c.xc - c.arc2.x) / c.arc2.a);
+    if (c.arc1.a <= c.arc2.a)
+      xlo = c.xc;
+    else
+      xhi = c.xc;
+    const double ecart = std::fabs(c.arc1.a - c.arc2.a);
+    if ((n > 100 && (c.arc1.a + c.arc2.a) * std::log(n) / 50 > ecart) || Resserre(xhi, xlo) < 2e-15 ||
+        ecart < 0.05)
+      break;
+  }
+}
+
+// The height of the load between the place it would have without its weight (y1p) and the lowest
+// place (y0t), where the pulls of the arcs carry the weight mr; each height is placed in turn.
+Charge ResoutCharge(double dx, double dy, double lc1, double l2, double d1, double d2, double mr, double y1p,
+                    double y0t) {
+  const double r = std::max(mr / 100, 0.1);
+  double yhi = y1p, ylo = y0t;
+  Charge c;
+  c.yc = (y1p + y0t) / 2;
   for (int passe = 1;; ++passe) {
-    if (lc1 * lc1 - yc * yc < 0)
-      ErreurChainette(QStringLiteral("charge hors d'atteinte / load out of reach"));
-    double xhi = std::sqrt(lc1 * lc1 - yc * yc);
-    double xlo = d1 * d1 - yc * yc >= 0 ? std::sqrt(d1 * d1 - yc * yc) : 0;
-    if (const double t = d2 * d2 - (dy + yc) * (dy + yc); t >= 0) xhi = std::min(xhi, dx - std::sqrt(t));
-    if (const double t = l2 * l2 - (dy + yc) * (dy + yc); t >= 0) xlo = std::max(xlo, dx - std::sqrt(t));
-    double v1 = 0, v2 = 0;
-    for (int n = 1;; ++n) {
-      xc = (xlo + xhi) / 2;
-      arc1 = ResoutArc(xc, -yc, lc1);
-      v1 = arc1.a * Sh((xc - arc1.x) / arc1.a);
-      arc2 = ResoutArc(dx - xc, std::fabs(yc + dy), l2);
-      v2 = -yc <= dy ? arc2.a * Sh(arc2.x / arc2.a) : arc2.a * Sh((dx - xc - arc2.x) / arc2.a);
-      if (arc1.a <= arc2.a)
-        xlo = xc;
-      else
-        xhi = xc;
-      const double ecart = std::fabs(arc1.a - arc2.a);
-      if ((n > 100 && (arc1.a + arc2.a) * std::log(n) / 50 > ecart) || Resserre(xhi, xlo) < 2e-15 ||
-          ecart < 0.05)
-        break;
-    }
-    const double somme = v1 + v2 + mr;
+    PlaceCharge(dx, dy, lc1, l2, d1, d2, c);
+    const double somme = c.v1 + c.v2 + mr;
     if (Resserre(yhi, ylo) < 2e-15 || std::fabs(somme) < r) break;
     if (passe >= 1000) ErreurChainette(QStringLiteral("pas de convergence / no convergence"));
     if (somme <= 0)
-      ylo = yc;
+      ylo = c.yc;
     else
-      yhi = yc;
-    yc = 0.2 * ylo + 0.8 * yhi;
+      yhi = c.yc;
+    c.yc = 0.2 * ylo + 0.8 * yhi;
   }
-
-  const double a1 = arc1.a, x1 = arc1.x, a2 = arc2.a, x2 = arc2.x;
-  if (std::fabs(1 - a1 / a2) > 0.01) {
+  if (std::fabs(1 - c.arc1.a / c.arc2.a) > 0.01) {
     Dialogues().MsgBox(
         Crlf + QStringLiteral("ATTENTION: mauvaise convergence / bad convergence / schlechte Konvergenz") +
-            Crlf + Format(a1 / a2, QStringLiteral("0.00")) + QStringLiteral(" <> 1"),
+            Crlf + Format(c.arc1.a / c.arc2.a, QStringLiteral("0.00")) + QStringLiteral(" <> 1"),
         Boutons::Ok, QStringLiteral("Morvo"));
   }
+  return c;
+}
 
-  // Arc 1, from the first anchor to the load.
-  const double y01 = a1 * Ch(x1 / a1);
-  auto yArc1 = [&](double x) { return a1 * Ch((x - x1) / a1) - y01; };
-  trace.Courbe(static_cast<float>(dx / 100), static_cast<float>(xc - xc / 100),
-               PasArc(dx / 100 - (xc - xc / 100)), xc, yArc1);
-  const double ye = yArc1(xc);
-
-  // The greatest sag below the chord.
+// The greatest sag below the chord, on the first arc or on the second.
+PointCharge PlusGrandeFleche(double dx, double dy, const Charge& c) {
+  const double a1 = c.arc1.a, x1 = c.arc1.x, a2 = c.arc2.a, x2 = c.arc2.x;
+  const double xc = c.xc, yc = c.yc;
   const bool sousPoint2 = -yc > dy;
   double xf = a1 * ArgSh(-dy / dx) + x1;
   double yf = 0;
@@ -268,15 +277,44 @@ void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, d
       xf = xfp + xc;
     }
   }
+  return {xf, yf};
+}
+
+void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, double x0, double lc1,
+                      double mr, Traceur& trace, Sorties& sorties) {
+  const double y0 = a * Ch(x0 / a);
+  const double s1 = a * Sh(x0 / a);
+  const double l2 = L - lc1;
+
+  // Where the load would sit on the chain without it.
+  const double x1p = lc1 < s1 ? x0 - a * ArgSh((s1 - lc1) / a) : x0 + a * ArgSh((lc1 - s1) / a);
+  const double y1p = a * Ch((x1p - x0) / a) - y0;
+  if (x1p < 0) ErreurChainette(QStringLiteral("charge à gauche du point 1 / load left of point 1"));
+  const double d1 = std::hypot(x1p, y1p);
+  const double d2 = std::hypot(dx - x1p, dy + y1p);
+
+  const PointCharge bas = PlusBassePlace(dx, dy, lc1, l2);
+  const Charge c = ResoutCharge(dx, dy, lc1, l2, d1, d2, mr, y1p, bas.y);
+  const double xc = c.xc, yc = c.yc;
+  const double a1 = c.arc1.a, x1 = c.arc1.x, a2 = c.arc2.a, x2 = c.arc2.x;
+
+  // Arc 1, from the first anchor to the load.
+  const double y01 = a1 * Ch(x1 / a1);
+  auto yArc1 = [&](double x) { return a1 * Ch((x - x1) / a1) - y01; };
+  trace.Courbe(static_cast<float>(dx / 100), static_cast<float>(xc - xc / 100),
+               PasArc(dx / 100 - (xc - xc / 100)), xc, yArc1);
+  const double ye = yArc1(xc);
+
+  const PointCharge fleche = PlusGrandeFleche(dx, dy, c);
 
   // Arc 2, from the load to the second anchor.
   double xv = 0, theta2 = 0;
   std::function<double(double)> yArc2;
-  if (sousPoint2) {
+  if (-yc > dy) {
     xv = dx - x2;
     const double base = a2 * Ch((dx - xv) / a2) + dy;
     yArc2 = [=](double x) { return a2 * Ch((x - xv) / a2) - base; };
-    theta2 = arc2.theta;
+    theta2 = c.arc2.theta;
   } else {
     xv = x2 + xc;
     const double base = a2 * Ch(x2 / a2) - ye;
@@ -288,13 +326,13 @@ void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, d
 
   sorties.Nombre(3, L);
   sorties.Texte(4, Liste({a1, a2, a}));
-  sorties.Texte(5, Liste({arc1.theta * 180 / Pi, theta2 * 180 / Pi, theta1 * 180 / Pi}));
+  sorties.Texte(5, Liste({c.arc1.theta * 180 / Pi, theta2 * 180 / Pi, theta1 * 180 / Pi}));
   sorties.Texte(8, Liste({a1 * Ch(x1 / a1), a2 * Ch((dx - xv) / a2)}));
   sorties.Texte(9, Liste({x1, theta2 <= 0 ? 2 * xv + dx : xv, x0}));
-  sorties.Nombre(10, xf);
-  sorties.Nombre(11, yf);
-  sorties.Texte(12, Liste({xc, x1p, x0t}));
-  sorties.Texte(13, Liste({yc, y1p, y0t}));
+  sorties.Nombre(10, fleche.x);
+  sorties.Nombre(11, fleche.y);
+  sorties.Texte(12, Liste({xc, x1p, bas.x}));
+  sorties.Texte(13, Liste({yc, y1p, bas.y}));
 }
 
 }  // namespace

@@ -367,6 +367,385 @@ void EcritFichierOffset(const QString& nomFichier, int niveau, const Axe& axeX, 
     ErreurRun(TexteEcritureImpossible(chemin, erreur) + Crlf + Crlf);
 }
 
+// The fields of the command, in the order they are read.
+struct ParametresPlot {
+  QString nomFichier;
+  QChar separateur;
+  QString nomReference;
+  int colRef = 0;
+  QString nomFichierX;
+  int colX = 0, colY = 0;
+  int64_t mm = 0;
+  int pas = 1;
+  double fa = 1, fb = 0, fc = -1;
+  int64_t saut = 0;
+  QString varSaut;
+  int maxPoints = 0;
+  bool afficheSaut = false;
+  Axe axeX, axeY;
+  QString varX, varY, varCompte;
+  QString champ12;
+  // Known once the offset file is ruled out.
+  double angleDeg = 0, angle = 0, ca = 1, sa = 0;
+  int32_t maxPlot = 0;
+
+  bool AvecX() const { return colX > 0; }
+  bool AvecFichierX() const { return !nomFichierX.isEmpty() && colX > 0; }
+  // The last column that a data line must hold.
+  int ColMax() const { return std::max(AvecX() && !AvecFichierX() ? colX : 0, colY); }
+};
+
+// Field 1: the file, its separator and its reference file and column; field 2: the X column and
+// its own file; field 3: the Y column, the moving average, the step and the factors of Y.
+void LitColonnesPlot(const QString& param, ParametresPlot& p) {
+  const QStringList f1 = ParamN(param, 1).split(SepSousParam);
+  p.nomFichier = Trim(SousChamp(f1, 0));
+  const double code = Val(SousChamp(f1, 1));
+  if (code < 0 || code > 65535)
+    ErreurChamp(1, QStringLiteral("séparateur / separator %1").arg(TexteNombre(code)));
+  p.separateur = code >= 1 ? QChar(static_cast<char16_t>(code)) : QLatin1Char(',');
+  p.nomReference = Trim(SousChamp(f1, 2));
+  p.colRef = VersEntier32(std::trunc(Val(SousChamp(f1, 3))));
+
+  const QString f2 = ParamN(param, 2);
+  if (InStr(f2, SepSousParam) > 0) {
+    const QStringList s = f2.split(SepSousParam);
+    if (EstNumerique(Trim(s[0]))) {
+      p.colX = Entier(s[0]);
+      p.nomFichierX = Trim(SousChamp(s, 1));
+    } else {
+      p.nomFichierX = Trim(s[0]);
+      p.colX = Entier(SousChamp(s, 1));
+    }
+  } else {
+    p.colX = Entier(f2);
+  }
+
+  const QStringList f3 = ParamN(param, 3).split(SepSousParam);
+  p.colY = Entier(SousChamp(f3, 0));
+  // Widened before the sign is dropped: the smallest 32-bit number has no positive twin.
+  p.mm = std::abs(static_cast<int64_t>(Entier(SousChamp(f3, 1))));
+  p.pas = Entier(SousChamp(f3, 2));
+  if (p.pas <= 0) p.pas = 1;
+  p.fa = Nombre(SousChamp(f3, 3)).value_or(1.0);
+  if (p.fa == 0) p.fa = 1;
+  p.fb = Nombre(SousChamp(f3, 4)).value_or(0.0);
+  p.fc = Nombre(SousChamp(f3, 5)).value_or(-1.0);
+  if (p.colX < 0) ErreurChamp(2, QStringLiteral("colonne / column %1").arg(p.colX));
+  if (p.colY < 0) ErreurChamp(3, QStringLiteral("colonne / column %1").arg(p.colY));
+  if (p.colRef < 0) ErreurChamp(1, QStringLiteral("colonne / column %1").arg(p.colRef));
+}
+
+// Fields 1 to 11 and the raw text of field 12, which may ask for the offset file instead.
+ParametresPlot LitParametresPlot(const QString& param) {
+  ParametresPlot p;
+  LitColonnesPlot(param, p);
+
+  const QStringList f4 = ParamBrutN(param, 4).split(SepSousParam);
+  p.saut = Entier(SousChamp(f4, 0));
+  p.varSaut = NomVariable(SousChamp(f4, 1), 4);
+  p.maxPoints = Entier(SousChamp(f4, 2));
+  p.afficheSaut = p.saut < 0;
+  p.saut = std::abs(p.saut);
+
+  p.axeX.Lit(ParamN(param, 5), ParamN(param, 6), 5);
+  p.axeY.Lit(ParamN(param, 7), ParamN(param, 8), 7);
+  p.varX = NomVariable(ParamBrutN(param, 9), 9);
+  p.varY = NomVariable(ParamBrutN(param, 10), 10);
+  p.varCompte = NomVariable(ParamBrutN(param, 11), 11);
+
+  p.champ12 = Trim(ParamN(param, 12));
+  return p;
+}
+
+// The turn of field 12 and the level's limit on the points of a block.
+void LitAngleEtLimite(const QString& param, int niveau, ParametresPlot& p) {
+  const QString& f12 = p.champ12;
+  p.angleDeg =
+      (!f12.isEmpty() && !f12.startsWith(SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -AngRotDefaut;
+  p.angle = p.angleDeg * DegresEnRadians;
+  p.ca = std::cos(p.angle);
+  p.sa = std::sin(p.angle);
+
+  p.maxPlot = Niveau(niveau).MaxPlot;
+  if (p.maxPlot <= 0) p.maxPlot = MaxPlotDefaut;
+  if (p.maxPlot > MaxPlotPlafond)
+    ErreurRun(QStringLiteral("MaxPlot %1 > %2").arg(p.maxPlot).arg(MaxPlotPlafond) + Crlf + Crlf);
+}
+
+// The X file, read once and only as far as the points it can give; empty when there is none.
+Colonne LitFichierX(const ParametresPlot& p, int niveau) {
+  Colonne fichierX;
+  if (!p.AvecFichierX()) return fichierX;
+  SourcePlot source(CheminFichierPlot(p.nomFichierX, niveau));
+  BlocPlot lignes(source, false);
+  const QString sautees = SauteLignes(lignes, p.saut, p.nomFichierX);
+  if (p.afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + p.nomFichierX);
+  fichierX.v.push_back(0);
+  for (qsizetype i = p.saut; lignes.A(i); ++i) {
+    if (p.maxPoints >= 1 && static_cast<int>(fichierX.v.size()) - 1 >= p.maxPoints) break;
+    if (static_cast<int32_t>(fichierX.v.size()) > TailleTamponX)
+      ErreurLigneDonnees(lignes[i], QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
+    const std::optional<QString> champ = ChampDonnees(lignes[i], p.separateur, p.colX);
+    if (!champ) ErreurLigneDonnees(lignes[i], QStringLiteral("colonne / column %1 ?").arg(p.colX));
+    fichierX.Ajoute(ValeurCalculee(*champ, lignes[i]), p.axeX);
+    if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+    TesteArret();
+  }
+  return fichierX;
+}
+
+// What every block of one command shares, and what one block hands on to the next.
+struct ExecutionPlot {
+  int niveau;
+  ParametresPlot& p;
+  CommandesPlot& commandes;
+  const SymbolePlot& symbole;
+  bool remplit, symboles;
+  const Colonne& fichierX;
+  QString cheminReference;
+  float xPrec = 0, yPrec = 0;
+  QString texteCompte{};
+  bool fini = false;  // a symbol run asked for the end of the whole run
+
+  int NombreX() const { return static_cast<int>(fichierX.v.size()) - 1; }
+};
+
+// Data point 'nombre' of the block: its X (unless an X file gives them) and its Y, scaled by the
+// factors of Y and taken from the reference line when there is one.
+void AjoutePoint(const ParametresPlot& p, const QString& ligne, int nombre, BlocPlot& refs, Colonne& X,
+                 Colonne& Y) {
+  if (nombre > p.maxPlot)
+    ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points (MaxPlot)").arg(p.maxPlot));
+  if (p.AvecX() && !p.AvecFichierX() && nombre > TailleTamponX)
+    ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
+  const int colMax = p.ColMax();
+  const std::vector<QStringView> champs = ChampsDonnees(ligne, p.separateur, colMax);
+  if (static_cast<int>(champs.size()) < colMax)
+    ErreurLigneDonnees(ligne, QStringLiteral("colonne / column %1 ?").arg(champs.size() + 1));
+  auto texteChamp = [&](int c) { return champs[static_cast<size_t>(c) - 1].toString(); };
+  if (p.AvecX() && !p.AvecFichierX()) {
+    bool relatif = false;
+    float x = ValeurDonnee(texteChamp(p.colX), relatif, ligne);
+    if (relatif) x += X.v.back();
+    X.Ajoute(x, p.axeX);
+  } else {
+    X.v.push_back(0);
+  }
+  if (p.colY > 0) {
+    bool relatif = false;
+    double y = ValeurDonnee(texteChamp(p.colY), relatif, ligne);
+    if (relatif) y += Y.v.back();
+    double yref = 0;
+    if (p.colRef > 0) {
+      const int64_t n = p.saut + nombre - 1;
+      if (!refs.A(n)) ErreurLigneDonnees(ligne, QStringLiteral("ligne de référence / reference line ?"));
+      const std::optional<QString> champ = ChampDonnees(refs[n], p.separateur, p.colRef);
+      if (!champ) ErreurLigneDonnees(refs[n], QStringLiteral("colonne / column %1 ?").arg(p.colRef));
+      bool ignore = false;
+      yref = ValeurDonnee(*champ, ignore, refs[n]);
+    }
+    Y.Ajoute(VersSingle(p.fa * y + p.fb + p.fc * yref), p.axeY);
+  } else {
+    Y.v.push_back(0);
+  }
+}
+
+// The lines of the block after the skipped ones: command lines are carried out as they come, data
+// lines give the points. Gives the number of points.
+int LitDonneesBloc(ExecutionPlot& e, BlocPlot& bloc, BlocPlot& refs, Colonne& X, Colonne& Y) {
+  const ParametresPlot& p = e.p;
+  int nombre = 0;
+  for (int i = static_cast<int>(std::min<int64_t>(p.saut, INT32_MAX)); bloc.A(i); ++i) {
+    const QString ligne = bloc[i];
+    const GenreLigne genre = GenreLignePlot(ligne);
+    if (genre == GenreLigne::Commande) {
+      // A line ending in " _" goes on with the next one.
+      for (int j = i; RTrim(bloc[j]).endsWith(QLatin1String(" _")) && bloc.A(j + 1); ++j) {
+      }
+      e.commandes.Execute(bloc.Lignes(), i,
+                          EchellePlot{p.axeX.FacteurLignes(), p.axeY.FacteurLignes(), p.axeX.OffsetLignes(),
+                                      p.axeY.OffsetLignes(), p.angleDeg});
+    }
+    if (genre == GenreLigne::Donnees) {
+      if (p.maxPoints >= 1 && nombre >= p.maxPoints) break;
+      ++nombre;
+      AjoutePoint(p, ligne, nombre, refs, X, Y);
+    }
+    if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
+    TesteArret();
+  }
+  return nombre;
+}
+
+// The block's X values are those of the X file, as far as the block has points.
+void PrendFichierX(const ExecutionPlot& e, Colonne& X, int& nombre) {
+  nombre = std::min(nombre, e.NombreX());
+  X.v.assign(e.fichierX.v.begin(), e.fichierX.v.begin() + nombre + 1);
+  X.v[0] = e.xPrec;
+  X.min = e.fichierX.min;
+  X.max = e.fichierX.max;
+  X.somme = e.fichierX.somme;
+}
+
+// Minimum, maximum and mean of the block into the %variables of fields 9 and 10; a block whose
+// values are asked for is not drawn. Gives whether it is drawn.
+bool StockeStatistiques(ExecutionPlot& e, const Colonne& X, const Colonne& Y, int nombre) {
+  ParametresPlot& p = e.p;
+  const double nX = p.AvecFichierX() ? e.NombreX() : nombre;
+  const double moyenneX = nX > 0 ? X.somme / nX : 0;
+  const double moyenneY = nombre > 0 ? Y.somme / nombre : 0;
+  CouleurCmd = CouleurCourante;
+
+  bool trace = true;
+  if (!p.varX.isEmpty()) {
+    StockeTexteVariable(
+        e.niveau, p.varX,
+        p.AvecX() ? TexteMinMaxMoyenne(X.min, X.max, moyenneX) : TexteMinMaxMoyenne(1, nombre, nombre / 2.0));
+    trace = false;
+  }
+  if (!p.varY.isEmpty()) {
+    StockeTexteVariable(e.niveau, p.varY, TexteMinMaxMoyenne(Y.min, Y.max, moyenneY));
+    trace = false;
+  }
+  return trace;
+}
+
+// Fills the polygon gathered by the filled command, or else leaves the current point at the last
+// point drawn.
+void TermineTrace(bool polygone, const QVector<QPointF>& sommets, const QPointF& prec, double ox, double oy) {
+  if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
+    // The fill is one call that cannot be stopped: a stop asked for before it is honoured.
+    DoEvents();
+    TesteArret();
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+    Sortie->FillStyle = 0;
+    Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+    Sortie->Polygone(sommets);
+    Sortie->FillStyle = 1;
+    const QPointF d = sommets.back();
+    XCourant = static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
+    YCourant = static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
+  } else {
+    XCourant = static_cast<float>(prec.x() + ox);
+    YCourant = static_cast<float>(prec.y() + oy);
+  }
+  Sortie->CurrentX = XCourant;
+  Sortie->CurrentY = YCourant;
+}
+
+// Draws the block's points, averaged over the moving window and taken every 'pas' points: as
+// segments, as one filled polygon, or as a symbol at each point.
+void TraceBloc(ExecutionPlot& e, Colonne& X, Colonne& Y, int nombre, bool sansRemplissage) {
+  ParametresPlot& p = e.p;
+  Axe& axeX = p.axeX;
+  Axe& axeY = p.axeY;
+  const bool avecX = p.AvecX();
+  const int colY = p.colY;
+  const int pas = p.pas;
+  const int mmb = static_cast<int>(nombre < 2 * p.mm + 1 ? (nombre - 1) / 2 : p.mm);
+  auto debutAxe = [&](Colonne& c, bool valeurs, const Axe& axe) -> double {
+    if (valeurs) return c.Moyenne(mmb + 1, mmb, nombre);
+    if (!axe.min) c.min = 1;
+    if (!axe.max) c.max = nombre;
+    return c.min >= 1 ? c.min : 1;
+  };
+  const double x0 = debutAxe(X, avecX, axeX);
+  const double y0 = debutAxe(Y, colY > 0, axeY);
+  axeX.bas = X.min;
+  axeX.haut = X.max;
+  axeY.bas = Y.min;
+  axeY.haut = Y.max;
+  axeX.Prepare();
+  axeY.Prepare();
+
+  const bool polygone = e.remplit && !sansRemplissage;
+  const double ox = OrigineX + CTx, oy = OrigineY + CTy;
+  auto place = [&](double vx, double vy) {
+    const double x = axeX.Mm(vx), y = axeY.Mm(vy);
+    if (p.angle == 0) return QPointF(x, y);
+    return QPointF(x * p.ca - y * p.sa, x * p.sa + y * p.ca);
+  };
+  QVector<QPointF> sommets;
+  if (polygone)
+    sommets.reserve(static_cast<int>(std::min<int64_t>((nombre - 1 - mmb) / pas + 3, nombre + 3)));
+  double vxPrec = x0, vyPrec = y0;
+  QPointF prec = place(x0, y0);
+  bool premier = true;
+  auto visite = [&](int i) {
+    const double vx = avecX ? X.Moyenne(i, mmb, nombre) : i;
+    const double vy = colY > 0 ? Y.Moyenne(i, mmb, nombre) : i;
+    const QPointF pt = place(vx, vy);
+    const bool dedans = axeX.Dedans(vxPrec) && axeX.Dedans(vx) && axeY.Dedans(vyPrec) && axeY.Dedans(vy);
+    // The start point is the first point itself unless a moving average moves it: that first
+    // piece of no length is left out when other pieces follow.
+    if (e.symboles) {
+      if (dedans && DessineSymbole(e.niveau, e.symbole, i, pt) < 0) e.fini = true;
+    } else if (dedans && !(premier && pt == prec && nombre > 1)) {
+      if (polygone) {
+        if (sommets.isEmpty()) sommets << QPointF(PointDevice(prec.x() + ox, prec.y() + oy));
+        sommets << QPointF(PointDevice(pt.x() + ox, pt.y() + oy));
+      } else {
+        TraceSegment(static_cast<float>(prec.x() + ox), static_cast<float>(prec.y() + oy),
+                     static_cast<float>(pt.x() + ox), static_cast<float>(pt.y() + oy), 0, CouleurCmd);
+      }
+    }
+    premier = false;
+    vxPrec = vx;
+    vyPrec = vy;
+    prec = pt;
+    TesteArret();
+    if (i % (static_cast<int64_t>(pas) * 10000 + 1) == 0) DoEvents();
+  };
+  int dernier = 0;
+  for (int64_t i = mmb + 1; i <= nombre && !e.fini; i += pas) {
+    visite(static_cast<int>(i));
+    dernier = static_cast<int>(i);
+  }
+  if (pas >= 2 && dernier < nombre && !e.fini) visite(nombre);
+
+  TermineTrace(polygone, sommets, prec, ox, oy);
+}
+
+// One block of the main file, read only as far as it is used: its skipped lines, its points, then
+// its values told or its curve drawn. Gives true when no block may follow.
+bool TraiteBloc(ExecutionPlot& e, SourcePlot& source) {
+  ParametresPlot& p = e.p;
+  BlocPlot bloc(source);
+  // A reference file gives every block its lines from its start again.
+  std::optional<SourcePlot> sourceReference;
+  std::optional<BlocPlot> lignesReference;
+  if (!e.cheminReference.isEmpty()) {
+    sourceReference.emplace(e.cheminReference);
+    lignesReference.emplace(*sourceReference, false);
+  }
+  BlocPlot& refs = lignesReference ? *lignesReference : bloc;
+  Colonne X, Y;
+  X.v.push_back(e.xPrec);
+  Y.v.push_back(e.yPrec);
+  const QString sautees = SauteLignes(bloc, p.saut, p.nomFichier);
+  if (!p.varSaut.isEmpty()) StockeTexteVariable(e.niveau, p.varSaut, sautees);
+  if (p.afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + p.nomFichier);
+
+  int nombre = LitDonneesBloc(e, bloc, refs, X, Y);
+  // The rest of the block is passed over up to its marker line, which holds its options.
+  bloc.Termine();
+
+  if (p.AvecFichierX()) PrendFichierX(e, X, nombre);
+  X.Bornes(p.axeX);
+  Y.Bornes(p.axeY);
+  const bool trace = StockeStatistiques(e, X, Y, nombre);
+  if (trace && nombre > 0) TraceBloc(e, X, Y, nombre, bloc.SansRemplissage());
+
+  if (!e.texteCompte.isEmpty()) e.texteCompte += QStringLiteral("+");
+  e.texteCompte += StrNombre(static_cast<double>(nombre));
+  if (nombre > 0) {
+    e.xPrec = X.v[static_cast<size_t>(nombre)];
+    e.yPrec = Y.v[static_cast<size_t>(nombre)];
+  }
+  return e.commandes.Arrete() || e.fini;
+}
+
 }  // namespace
 
 void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
@@ -381,302 +760,31 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   SymbolePlot symbole;
   if (symboles) symbole = PrepareSymbole(niveau);
 
-  // ---- the fields ----
-  const QStringList f1 = ParamN(param, 1).split(SepSousParam);
-  const QString nomFichier = Trim(SousChamp(f1, 0));
-  const double code = Val(SousChamp(f1, 1));
-  if (code < 0 || code > 65535)
-    ErreurChamp(1, QStringLiteral("séparateur / separator %1").arg(TexteNombre(code)));
-  const QChar separateur = code >= 1 ? QChar(static_cast<char16_t>(code)) : QLatin1Char(',');
-  const QString nomReference = Trim(SousChamp(f1, 2));
-  const int colRef = VersEntier32(std::trunc(Val(SousChamp(f1, 3))));
-
-  QString nomFichierX;
-  int colX = 0;
-  const QString f2 = ParamN(param, 2);
-  if (InStr(f2, SepSousParam) > 0) {
-    const QStringList s = f2.split(SepSousParam);
-    if (EstNumerique(Trim(s[0]))) {
-      colX = Entier(s[0]);
-      nomFichierX = Trim(SousChamp(s, 1));
-    } else {
-      nomFichierX = Trim(s[0]);
-      colX = Entier(SousChamp(s, 1));
-    }
-  } else {
-    colX = Entier(f2);
-  }
-
-  const QStringList f3 = ParamN(param, 3).split(SepSousParam);
-  const int colY = Entier(SousChamp(f3, 0));
-  // Widened before the sign is dropped: the smallest 32-bit number has no positive twin.
-  const int64_t mm = std::abs(static_cast<int64_t>(Entier(SousChamp(f3, 1))));
-  int pas = Entier(SousChamp(f3, 2));
-  if (pas <= 0) pas = 1;
-  double fa = Nombre(SousChamp(f3, 3)).value_or(1.0);
-  if (fa == 0) fa = 1;
-  const double fb = Nombre(SousChamp(f3, 4)).value_or(0.0);
-  const double fc = Nombre(SousChamp(f3, 5)).value_or(-1.0);
-  if (colX < 0) ErreurChamp(2, QStringLiteral("colonne / column %1").arg(colX));
-  if (colY < 0) ErreurChamp(3, QStringLiteral("colonne / column %1").arg(colY));
-  if (colRef < 0) ErreurChamp(1, QStringLiteral("colonne / column %1").arg(colRef));
-
-  const QStringList f4 = ParamBrutN(param, 4).split(SepSousParam);
-  int64_t saut = Entier(SousChamp(f4, 0));
-  QString varSaut = NomVariable(SousChamp(f4, 1), 4);
-  const int maxPoints = Entier(SousChamp(f4, 2));
-  const bool afficheSaut = saut < 0;
-  saut = std::abs(saut);
-
-  Axe axeX, axeY;
-  axeX.Lit(ParamN(param, 5), ParamN(param, 6), 5);
-  axeY.Lit(ParamN(param, 7), ParamN(param, 8), 7);
-  QString varX = NomVariable(ParamBrutN(param, 9), 9);
-  QString varY = NomVariable(ParamBrutN(param, 10), 10);
-  QString varCompte = NomVariable(ParamBrutN(param, 11), 11);
-
-  const QString f12 = Trim(ParamN(param, 12));
-  if (UCase(f12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) {
-    EcritFichierOffset(nomFichier, niveau, axeX, axeY);
+  ParametresPlot p = LitParametresPlot(param);
+  if (UCase(p.champ12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) {
+    EcritFichierOffset(p.nomFichier, niveau, p.axeX, p.axeY);
     return;
   }
-  const double angleDeg =
-      (!f12.isEmpty() && !f12.startsWith(SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -AngRotDefaut;
-  const double angle = angleDeg * DegresEnRadians;
-  const double ca = std::cos(angle), sa = std::sin(angle);
+  LitAngleEtLimite(param, niveau, p);
 
-  int32_t maxPlot = Niveau(niveau).MaxPlot;
-  if (maxPlot <= 0) maxPlot = MaxPlotDefaut;
-  if (maxPlot > MaxPlotPlafond)
-    ErreurRun(QStringLiteral("MaxPlot %1 > %2").arg(maxPlot).arg(MaxPlotPlafond) + Crlf + Crlf);
+  const Colonne fichierX = LitFichierX(p, niveau);
 
-  // ---- the X file, read once ----
-  const bool avecFichierX = !nomFichierX.isEmpty() && colX > 0;
-  Colonne fichierX;
-  if (avecFichierX) {
-    // Read only as far as the points it can give.
-    SourcePlot source(CheminFichierPlot(nomFichierX, niveau));
-    BlocPlot lignes(source, false);
-    const QString sautees = SauteLignes(lignes, saut, nomFichierX);
-    if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichierX);
-    fichierX.v.push_back(0);
-    for (qsizetype i = saut; lignes.A(i); ++i) {
-      if (maxPoints >= 1 && static_cast<int>(fichierX.v.size()) - 1 >= maxPoints) break;
-      if (static_cast<int32_t>(fichierX.v.size()) > TailleTamponX)
-        ErreurLigneDonnees(lignes[i], QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
-      const std::optional<QString> champ = ChampDonnees(lignes[i], separateur, colX);
-      if (!champ) ErreurLigneDonnees(lignes[i], QStringLiteral("colonne / column %1 ?").arg(colX));
-      fichierX.Ajoute(ValeurCalculee(*champ, lignes[i]), axeX);
-      if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
-      TesteArret();
-    }
-  }
-  const int nombreX = static_cast<int>(fichierX.v.size()) - 1;
-
-  // ---- the blocks of the main file, each read only as far as it is used ----
-  SourcePlot source(CheminFichierPlot(nomFichier, niveau));
+  // The blocks of the main file, each read only as far as it is used.
+  SourcePlot source(CheminFichierPlot(p.nomFichier, niveau));
   const QString cheminReference =
-      colRef > 0 && !nomReference.isEmpty() ? CheminFichierPlot(nomReference, niveau) : QString();
-
-  const bool avecX = colX > 0;
-  const int colMax = std::max(avecX && !avecFichierX ? colX : 0, colY);
-  float xPrec = 0, yPrec = 0;
-  QString texteCompte;
-  bool fini = false;  // a symbol run asked for the end of the whole run
-
+      p.colRef > 0 && !p.nomReference.isEmpty() ? CheminFichierPlot(p.nomReference, niveau) : QString();
+  ExecutionPlot e{.niveau = niveau,
+                  .p = p,
+                  .commandes = commandes,
+                  .symbole = symbole,
+                  .remplit = remplit,
+                  .symboles = symboles,
+                  .fichierX = fichierX,
+                  .cheminReference = cheminReference};
   do {
-    BlocPlot bloc(source);
-    // A reference file gives every block its lines from its start again.
-    std::optional<SourcePlot> sourceReference;
-    std::optional<BlocPlot> lignesReference;
-    if (!cheminReference.isEmpty()) {
-      sourceReference.emplace(cheminReference);
-      lignesReference.emplace(*sourceReference, false);
-    }
-    BlocPlot& refs = lignesReference ? *lignesReference : bloc;
-    Colonne X, Y;
-    X.v.push_back(xPrec);
-    Y.v.push_back(yPrec);
-    const QString sautees = SauteLignes(bloc, saut, nomFichier);
-    if (!varSaut.isEmpty()) StockeTexteVariable(niveau, varSaut, sautees);
-    if (afficheSaut) Dialogues().MsgBox(sautees, Boutons::Ok, QStringLiteral("Morvo-Plot  ") + nomFichier);
-
-    int nombre = 0;
-    for (int i = static_cast<int>(std::min<int64_t>(saut, INT32_MAX)); bloc.A(i); ++i) {
-      const QString ligne = bloc[i];
-      const GenreLigne genre = GenreLignePlot(ligne);
-      if (genre == GenreLigne::Commande) {
-        // A line ending in " _" goes on with the next one.
-        for (int j = i; RTrim(bloc[j]).endsWith(QLatin1String(" _")) && bloc.A(j + 1); ++j) {
-        }
-        commandes.Execute(bloc.Lignes(), i,
-                          EchellePlot{axeX.FacteurLignes(), axeY.FacteurLignes(), axeX.OffsetLignes(),
-                                      axeY.OffsetLignes(), angleDeg});
-      }
-      if (genre == GenreLigne::Donnees) {
-        if (maxPoints >= 1 && nombre >= maxPoints) break;
-        ++nombre;
-        if (nombre > maxPlot)
-          ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points (MaxPlot)").arg(maxPlot));
-        if (avecX && !avecFichierX && nombre > TailleTamponX)
-          ErreurLigneDonnees(ligne, QStringLiteral("plus de / more than %1 points").arg(TailleTamponX));
-        const std::vector<QStringView> champs = ChampsDonnees(ligne, separateur, colMax);
-        if (static_cast<int>(champs.size()) < colMax)
-          ErreurLigneDonnees(ligne, QStringLiteral("colonne / column %1 ?").arg(champs.size() + 1));
-        auto texteChamp = [&](int c) { return champs[static_cast<size_t>(c) - 1].toString(); };
-        if (avecX && !avecFichierX) {
-          bool relatif = false;
-          float x = ValeurDonnee(texteChamp(colX), relatif, ligne);
-          if (relatif) x += X.v.back();
-          X.Ajoute(x, axeX);
-        } else {
-          X.v.push_back(0);
-        }
-        if (colY > 0) {
-          bool relatif = false;
-          double y = ValeurDonnee(texteChamp(colY), relatif, ligne);
-          if (relatif) y += Y.v.back();
-          double yref = 0;
-          if (colRef > 0) {
-            const int64_t n = saut + nombre - 1;
-            if (!refs.A(n))
-              ErreurLigneDonnees(ligne, QStringLiteral("ligne de référence / reference line ?"));
-            const std::optional<QString> champ = ChampDonnees(refs[n], separateur, colRef);
-            if (!champ) ErreurLigneDonnees(refs[n], QStringLiteral("colonne / column %1 ?").arg(colRef));
-            bool ignore = false;
-            yref = ValeurDonnee(*champ, ignore, refs[n]);
-          }
-          Y.Ajoute(VersSingle(fa * y + fb + fc * yref), axeY);
-        } else {
-          Y.v.push_back(0);
-        }
-      }
-      if ((i + 1) % LignesEntreAttentes == 0) DoEvents();
-      TesteArret();
-    }
-    // The rest of the block is passed over up to its marker line, which holds its options.
-    bloc.Termine();
-
-    if (avecFichierX) {
-      nombre = std::min(nombre, nombreX);
-      X.v.assign(fichierX.v.begin(), fichierX.v.begin() + nombre + 1);
-      X.v[0] = xPrec;
-      X.min = fichierX.min;
-      X.max = fichierX.max;
-      X.somme = fichierX.somme;
-    }
-    X.Bornes(axeX);
-    Y.Bornes(axeY);
-    const double nX = avecFichierX ? nombreX : nombre;
-    const double moyenneX = nX > 0 ? X.somme / nX : 0;
-    const double moyenneY = nombre > 0 ? Y.somme / nombre : 0;
-    CouleurCmd = CouleurCourante;
-
-    bool trace = true;
-    if (!varX.isEmpty()) {
-      StockeTexteVariable(
-          niveau, varX,
-          avecX ? TexteMinMaxMoyenne(X.min, X.max, moyenneX) : TexteMinMaxMoyenne(1, nombre, nombre / 2.0));
-      trace = false;
-    }
-    if (!varY.isEmpty()) {
-      StockeTexteVariable(niveau, varY, TexteMinMaxMoyenne(Y.min, Y.max, moyenneY));
-      trace = false;
-    }
-
-    if (trace && nombre > 0) {
-      const int mmb = static_cast<int>(nombre < 2 * mm + 1 ? (nombre - 1) / 2 : mm);
-      auto debutAxe = [&](Colonne& c, bool valeurs, const Axe& axe) -> double {
-        if (valeurs) return c.Moyenne(mmb + 1, mmb, nombre);
-        if (!axe.min) c.min = 1;
-        if (!axe.max) c.max = nombre;
-        return c.min >= 1 ? c.min : 1;
-      };
-      const double x0 = debutAxe(X, avecX, axeX);
-      const double y0 = debutAxe(Y, colY > 0, axeY);
-      axeX.bas = X.min;
-      axeX.haut = X.max;
-      axeY.bas = Y.min;
-      axeY.haut = Y.max;
-      axeX.Prepare();
-      axeY.Prepare();
-
-      const bool polygone = remplit && !bloc.SansRemplissage();
-      const double ox = OrigineX + CTx, oy = OrigineY + CTy;
-      auto place = [&](double vx, double vy) {
-        const double x = axeX.Mm(vx), y = axeY.Mm(vy);
-        if (angle == 0) return QPointF(x, y);
-        return QPointF(x * ca - y * sa, x * sa + y * ca);
-      };
-      QVector<QPointF> sommets;
-      if (polygone)
-        sommets.reserve(static_cast<int>(std::min<int64_t>((nombre - 1 - mmb) / pas + 3, nombre + 3)));
-      double vxPrec = x0, vyPrec = y0;
-      QPointF prec = place(x0, y0);
-      bool premier = true;
-      auto visite = [&](int i) {
-        const double vx = avecX ? X.Moyenne(i, mmb, nombre) : i;
-        const double vy = colY > 0 ? Y.Moyenne(i, mmb, nombre) : i;
-        const QPointF p = place(vx, vy);
-        const bool dedans = axeX.Dedans(vxPrec) && axeX.Dedans(vx) && axeY.Dedans(vyPrec) && axeY.Dedans(vy);
-        // The start point is the first point itself unless a moving average moves it: that first
-        // piece of no length is left out when other pieces follow.
-        if (symboles) {
-          if (dedans && DessineSymbole(niveau, symbole, i, p) < 0) fini = true;
-        } else if (dedans && !(premier && p == prec && nombre > 1)) {
-          if (polygone) {
-            if (sommets.isEmpty()) sommets << QPointF(PointDevice(prec.x() + ox, prec.y() + oy));
-            sommets << QPointF(PointDevice(p.x() + ox, p.y() + oy));
-          } else {
-            TraceSegment(static_cast<float>(prec.x() + ox), static_cast<float>(prec.y() + oy),
-                         static_cast<float>(p.x() + ox), static_cast<float>(p.y() + oy), 0, CouleurCmd);
-          }
-        }
-        premier = false;
-        vxPrec = vx;
-        vyPrec = vy;
-        prec = p;
-        TesteArret();
-        if (i % (static_cast<int64_t>(pas) * 10000 + 1) == 0) DoEvents();
-      };
-      int dernier = 0;
-      for (int64_t i = mmb + 1; i <= nombre && !fini; i += pas) {
-        visite(static_cast<int>(i));
-        dernier = static_cast<int>(i);
-      }
-      if (pas >= 2 && dernier < nombre && !fini) visite(nombre);
-
-      if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
-        // The fill is one call that cannot be stopped: a stop asked for before it is honoured.
-        DoEvents();
-        TesteArret();
-        Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
-        Sortie->FillStyle = 0;
-        Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
-        Sortie->Polygone(sommets);
-        Sortie->FillStyle = 1;
-        const QPointF d = sommets.back();
-        XCourant =
-            static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
-        YCourant =
-            static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
-      } else {
-        XCourant = static_cast<float>(prec.x() + ox);
-        YCourant = static_cast<float>(prec.y() + oy);
-      }
-      Sortie->CurrentX = XCourant;
-      Sortie->CurrentY = YCourant;
-    }
-
-    if (!texteCompte.isEmpty()) texteCompte += QStringLiteral("+");
-    texteCompte += StrNombre(static_cast<double>(nombre));
-    if (nombre > 0) {
-      xPrec = X.v[static_cast<size_t>(nombre)];
-      yPrec = Y.v[static_cast<size_t>(nombre)];
-    }
-    if (commandes.Arrete() || fini) break;
+    if (TraiteBloc(e, source)) break;
   } while (!source.Fin());
 
-  if (!varCompte.isEmpty()) StockeTexteVariable(niveau, varCompte, texteCompte);
+  if (!p.varCompte.isEmpty()) StockeTexteVariable(niveau, p.varCompte, e.texteCompte);
   RotationCourant(AngRotDeg);
 }

@@ -193,80 +193,79 @@ void RetablitEtatSortie(const NiveauProg& a) {
   AngRotDefaut = a.AngRotNiveau;
 }
 
-}  // namespace
-
-int ExecFichier(int& niveau, int index, const QString& symbole) {
-  const double decalPivot = DecalPivot;
-  const CouleurLue couleurPivot = CouleurPivot;
-  const int16_t sensInversion = SensInversion;
-  const int16_t niveauMaxAngRot = NiveauMaxAngRot;
-  StopArg = false;
-
-  if (index >= 0 && niveau >= NiveauMaxFichier) {
-    if (Niveau(4).Fichier == Niveau(5).Fichier) {
-      const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") +
-                            Trim(ParamN(ParamLigne, 1)) + QStringLiteral(")");
-      if (Dialogues().MsgBox(texte, Boutons::OkAnnuler, QStringLiteral("Morvo")) == Reponse::Annuler) {
-        Niveau(5).Fichier = MarqueBoucle;
-        return -1;
-      }
-      return 0;
+// A call one level too deep: a program that calls itself may go on at the user's word (0) or stop
+// the whole run (-1); any other call is refused with a message (0).
+int RefuseAppelTropProfond() {
+  if (Niveau(4).Fichier == Niveau(5).Fichier) {
+    const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") + Trim(ParamN(ParamLigne, 1)) +
+                          QStringLiteral(")");
+    if (Dialogues().MsgBox(texte, Boutons::OkAnnuler, QStringLiteral("Morvo")) == Reponse::Annuler) {
+      Niveau(5).Fichier = MarqueBoucle;
+      return -1;
     }
-    Dialogues().MsgBox(MessageProfondeur(113), Boutons::Ok, QStringLiteral("Morvo"));
     return 0;
   }
+  Dialogues().MsgBox(MessageProfondeur(113), Boutons::Ok, QStringLiteral("Morvo"));
+  return 0;
+}
 
-  const int suivant = niveau + 1;
-  // A call that failed half-way must not leave its values to the next one at that level.
-  InitNiveau(suivant);
-
-  const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(ParamLigne, 2)) == QStringLiteral("?");
-
-  // A symbol run has no position or values of its own: its text carries its coordinates.
-  const bool pourSymbole = index < 0;
-  const QString champY = pourSymbole ? QString() : ParamN(ParamLigne, 3);
+// Where the called file is placed: fields 2 and 3 of the call, as written (x0, y0) and turned
+// (ptX, ptY).
+struct PositionAppel {
+  QString champY;
   double ptX = 0, ptY = 0;
   float x0 = 0, y0 = 0;
+};
+
+// A symbol run has no position or values of its own: its text carries its coordinates.
+PositionAppel LitPositionAppel(bool pourSymbole, bool aide) {
+  PositionAppel pos;
+  pos.champY = pourSymbole ? QString() : ParamN(ParamLigne, 3);
   if (!aide) {
-    if (!pourSymbole) LitPointVar(ptX, ptY, ParamLigne, 2, XRot, YRot);
-    x0 = static_cast<float>(ptX);
-    y0 = static_cast<float>(ptY);
-    RotationXY(champY, ptX, ptY);
+    if (!pourSymbole) LitPointVar(pos.ptX, pos.ptY, ParamLigne, 2, XRot, YRot);
+    pos.x0 = static_cast<float>(pos.ptX);
+    pos.y0 = static_cast<float>(pos.ptY);
+    RotationXY(pos.champY, pos.ptX, pos.ptY);
   }
+  return pos;
+}
 
-  {
-    NiveauProg& appelant = Niveau(niveau);
-    NiveauProg& nv = Niveau(suivant);
-    const double origineX = appelant.OrigineX.value_or(0.0);
-    const double origineY = appelant.OrigineY.value_or(0.0);
-    if (index < 0) {
-      nv.OrigineX = origineX + CTx;
-      nv.OrigineY = origineY + CTy;
-    } else {
-      nv.OrigineX = (ptX + origineX) + CTx;
-      nv.OrigineY = (ptY + origineY) + CTy;
-    }
-    if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = AngRotDonne ? AngRotDeg : AngRotDefaut;
+// The origin of the new level, from its caller's and the call's position, and its turn.
+void PlaceNiveau(int niveau, int suivant, int index, const PositionAppel& pos) {
+  NiveauProg& appelant = Niveau(niveau);
+  NiveauProg& nv = Niveau(suivant);
+  const double origineX = appelant.OrigineX.value_or(0.0);
+  const double origineY = appelant.OrigineY.value_or(0.0);
+  if (index < 0) {
+    nv.OrigineX = origineX + CTx;
+    nv.OrigineY = origineY + CTy;
+  } else {
+    nv.OrigineX = (pos.ptX + origineX) + CTx;
+    nv.OrigineY = (pos.ptY + origineY) + CTy;
   }
+  if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = AngRotDonne ? AngRotDeg : AngRotDefaut;
+}
 
-  if (!pourSymbole) {
-    int zero = 0;
-    QString nomX = QStringLiteral("%FicX");
-    QString nomY = QStringLiteral("%FicY");
-    StockeVariable(zero, nomX, x0);
-    const int sousSep = InStr(champY, SepSousParam);
-    if (sousSep > 0) {
-      StockeTexteVariable(
-          0, nomY,
-          Replace(StrNombre(static_cast<float>(ptY)), QStringLiteral(","), QStringLiteral(".")) +
-              Mid(champY, sousSep));
-    } else {
-      StockeVariable(zero, nomY, y0);
-    }
+// The position as written, in "%FicX" and "%FicY" of level 0; a sub-field after Y goes with it.
+void StockePositionAppel(const PositionAppel& pos) {
+  int zero = 0;
+  QString nomX = QStringLiteral("%FicX");
+  QString nomY = QStringLiteral("%FicY");
+  StockeVariable(zero, nomX, pos.x0);
+  const int sousSep = InStr(pos.champY, SepSousParam);
+  if (sousSep > 0) {
+    StockeTexteVariable(
+        0, nomY,
+        Replace(StrNombre(static_cast<float>(pos.ptY)), QStringLiteral(","), QStringLiteral(".")) +
+            Mid(pos.champY, sousSep));
+  } else {
+    StockeVariable(zero, nomY, pos.y0);
   }
+}
 
-  SauveEtatSortie(Niveau(niveau));
-
+// The file of the new level: from the folder of external commands 'index' (from 1), or found as a
+// command file (0).
+void ChoisitFichierNiveau(int suivant, int index) {
   const QString f = Trim(ParamN(ParamLigne, 1));
   if (index > 0) {
     if (index > Shell.RepCmdExternes.size()) LeveErreurExecution(QStringLiteral("subscript out of range"));
@@ -276,9 +275,10 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
   } else if (index == 0) {
     Niveau(suivant).Fichier = ResoutFichierCommande(f);
   }
+}
 
-  if (!pourSymbole) TransmetValeurs(niveau, suivant);
-
+// The text the new level runs: its file's, or the symbol's own.
+void ChargeTexteNiveau(int suivant, int index, const QString& symbole) {
   if (index >= 0) {
     const QString fichier = Niveau(suivant).Fichier;
     Niveau(suivant).Texte = LitTexteFichier(fichier);
@@ -286,6 +286,33 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
     Niveau(suivant).Fichier = QStringLiteral("Symbole");
     Niveau(suivant).Texte = symbole;
   }
+}
+
+}  // namespace
+
+int ExecFichier(int& niveau, int index, const QString& symbole) {
+  const double decalPivot = DecalPivot;
+  const CouleurLue couleurPivot = CouleurPivot;
+  const int16_t sensInversion = SensInversion;
+  const int16_t niveauMaxAngRot = NiveauMaxAngRot;
+  StopArg = false;
+
+  if (index >= 0 && niveau >= NiveauMaxFichier) return RefuseAppelTropProfond();
+
+  const int suivant = niveau + 1;
+  // A call that failed half-way must not leave its values to the next one at that level.
+  InitNiveau(suivant);
+
+  const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(ParamLigne, 2)) == QStringLiteral("?");
+  const bool pourSymbole = index < 0;
+  const PositionAppel pos = LitPositionAppel(pourSymbole, aide);
+  PlaceNiveau(niveau, suivant, index, pos);
+  if (!pourSymbole) StockePositionAppel(pos);
+
+  SauveEtatSortie(Niveau(niveau));
+  ChoisitFichierNiveau(suivant, index);
+  if (!pourSymbole) TransmetValeurs(niveau, suivant);
+  ChargeTexteNiveau(suivant, index, symbole);
 
   if (aide) {
     InsereEnTete(Niveau(suivant).Fichier, Niveau(suivant).Texte);
@@ -300,8 +327,8 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
   Interprete(niveauFichier);
   SortNiveauFichiers(suivant);
 
-  XRot += x0;
-  YRot += y0;
+  XRot += pos.x0;
+  YRot += pos.y0;
   ParamLigne.clear();
   SepParam = Niveau(niveau).SepParam;
   SepSousParam = Niveau(niveau).SepSousParam;
