@@ -57,6 +57,58 @@ bool RetireSeparateur(QString& r, const QString& sep) {
   return true;
 }
 
+// A condition line: "IF" or "ELSEIF" begins it.
+bool EstCondition(const QString& ligne) {
+  const QString u = UCase(LTrim(ligne));
+  return Commence(u, QStringLiteral("IF")) || Commence(u, QStringLiteral("ELSEIF"));
+}
+
+// The 1-based position of the "=" or blank that ends the keyword; a line without either gets a
+// blank at its end. In a condition the "=" is the comparison's and the blank ends the keyword.
+int FinDuMotCle(QString& L, bool siLigne) {
+  int p = InStr(L, QStringLiteral("="));
+  if (p > 0 && siLigne) p = InStr(L, QStringLiteral(" "));
+  if (p == 0) p = InStr(L, QStringLiteral(" "));
+  if (p == 0) {
+    L += QLatin1Char(' ');
+    p = L.size();
+  }
+  return p;
+}
+
+// The separator around the comparison operator after the keyword ending at p, and before the
+// GOTO or THEN that follows (after it too, but in an ELSEIF).
+void SepareCondition(QString& L, int p, const QString& sep, bool sinonSi) {
+  const int egal = InStr(p + 1, L, QStringLiteral("="));
+  const int inf = InStr(p + 1, L, QStringLiteral("<"));
+  const int sup = InStr(p + 1, L, QStringLiteral(">"));
+  int op = 0;
+  if (egal > 0) {
+    op = egal;
+    if (inf > 0 && inf < op) op = inf;
+    if (sup > 0 && sup < op) op = sup;
+  } else {
+    op = inf > 0 ? inf : sup;
+  }
+  if (op == 0) return;
+  if (op > 1 && (Mid(L, op - 1, 1) == QLatin1String("<") || Mid(L, op - 1, 1) == QLatin1String(">"))) op--;
+  const QString apres = Mid(L, op + 1, 1);
+  const int longueur =
+      (apres == QLatin1String("=") || apres == QLatin1String("<") || apres == QLatin1String(">")) ? 2 : 1;
+  int b = op;
+  while (b > 1 && Mid(L, b - 1, 1) == QLatin1String(" ")) b--;
+  Insere(L, b, sep);
+  Insere(L, op + 1 + longueur, sep);
+  int mot = InStr(UCase(L), QStringLiteral("GOTO"));
+  if (mot == 0) mot = InStr(UCase(L), QStringLiteral("THEN"));
+  if (mot > 0) {
+    b = mot;
+    while (b > 1 && Mid(L, b - 1, 1) == QLatin1String(" ")) b--;
+    Insere(L, b, sep);
+    if (!sinonSi) Insere(L, mot + 1 + 4, sep);
+  }
+}
+
 }  // namespace
 
 // ---- building ----
@@ -71,16 +123,8 @@ ModeleCommande::ModeleCommande(const QString& ligne) : origine_(ligne), ligne_(l
 
 void ModeleCommande::Construit() {
   QString& L = ligne_;
-  const auto majuscules = [&L] { return UCase(LTrim(L)); };
-  const bool siLigne =
-      Commence(majuscules(), QStringLiteral("IF")) || Commence(majuscules(), QStringLiteral("ELSEIF"));
-  int p = InStr(L, QStringLiteral("="));
-  if (p > 0 && siLigne) p = InStr(L, QStringLiteral(" "));
-  if (p == 0) p = InStr(L, QStringLiteral(" "));
-  if (p == 0) {
-    L += QLatin1Char(' ');
-    p = L.size();
-  }
+  const bool siLigne = EstCondition(L);
+  int p = FinDuMotCle(L, siLigne);
   QString motCle = UCase(Trim(Left(L, p - 1)));
   if (motCle.contains(QLatin1Char('%'))) motCle = Left(motCle, InStr(motCle, QStringLiteral("%")));
   QString masque = Masque(motCle, CmdEditable, SigneEgal);
@@ -88,8 +132,32 @@ void ModeleCommande::Construit() {
   if (Commence(Trim(L), QStringLiteral("'"))) return ListeCommandes(true);
   if (Trim(L).isEmpty() || masque.isEmpty()) return ListeCommandes(false);
 
+  SepareParties(p, siLigne, masque);
+  if (masque == QLatin1String(".")) {
+    L.clear();
+    masque = QStringLiteral("Commande non encore traitée");
+  }
+  ProposeVirgules();
+  const QStringList valeurs = ValeursApresCle(p);
+  DetacheImageEtCommentaire(masque);
+  RemplitChamps(masque.split(QLatin1Char(';')), valeurs, p, siLigne);
+
+  if (motCle == QLatin1String("BEZIER_AGR")) {
+    RepAVLV(17);
+    RepAVLV(21);
+  } else if (motCle == QLatin1String("BEZIER") || motCle == QLatin1String("BEZIERP")) {
+    RepAVLV(11);
+    RepAVLV(15);
+  }
+  MetEnPageCommentaire();
+}
+
+// The statements whose parts are not all parted by the separator get it where the mask's fields
+// expect it: the variable of an input, the operands of a condition, the name of an assignment.
+void ModeleCommande::SepareParties(int& p, bool siLigne, const QString& masque) {
+  QString& L = ligne_;
   const QString sep = SepParam;
-  const QString u = majuscules();
+  const QString u = UCase(LTrim(L));
   if (Commence(u, QStringLiteral("INPUT"))) {
     if (L.size() > p) {
       const QString c = Mid(L, p + 1, 1);
@@ -97,36 +165,7 @@ void ModeleCommande::Construit() {
     }
     p -= 1;
   } else if (siLigne) {
-    const int egal = InStr(p + 1, L, QStringLiteral("="));
-    const int inf = InStr(p + 1, L, QStringLiteral("<"));
-    const int sup = InStr(p + 1, L, QStringLiteral(">"));
-    int op = 0;
-    if (egal > 0) {
-      op = egal;
-      if (inf > 0 && inf < op) op = inf;
-      if (sup > 0 && sup < op) op = sup;
-    } else {
-      op = inf > 0 ? inf : sup;
-    }
-    if (op > 0) {
-      if (op > 1 && (Mid(L, op - 1, 1) == QLatin1String("<") || Mid(L, op - 1, 1) == QLatin1String(">")))
-        op--;
-      const QString apres = Mid(L, op + 1, 1);
-      const int longueur =
-          (apres == QLatin1String("=") || apres == QLatin1String("<") || apres == QLatin1String(">")) ? 2 : 1;
-      int b = op;
-      while (b > 1 && Mid(L, b - 1, 1) == QLatin1String(" ")) b--;
-      Insere(L, b, sep);
-      Insere(L, op + 1 + longueur, sep);
-      int mot = InStr(UCase(L), QStringLiteral("GOTO"));
-      if (mot == 0) mot = InStr(UCase(L), QStringLiteral("THEN"));
-      if (mot > 0) {
-        b = mot;
-        while (b > 1 && Mid(L, b - 1, 1) == QLatin1String(" ")) b--;
-        Insere(L, b, sep);
-        if (!Commence(u, QStringLiteral("ELSEIF"))) Insere(L, mot + 1 + 4, sep);
-      }
-    }
+    SepareCondition(L, p, sep, Commence(u, QStringLiteral("ELSEIF")));
   } else if (Commence(u, QStringLiteral("%"))) {
     if (L.size() <= p) {
       L = Left(L, p - 1) + sep + Mid(L, p, 1);
@@ -140,32 +179,37 @@ void ModeleCommande::Construit() {
     p = description.size() + 1;
     Label1 = description;
   }
+}
 
-  if (masque == QLatin1String(".")) {
-    L.clear();
-    masque = QStringLiteral("Commande non encore traitée");
+// A statement written with commas while another separator is in force: the user may take commas.
+void ModeleCommande::ProposeVirgules() {
+  const QString& L = ligne_;
+  if (SepParam == QLatin1String(",")) return;
+  const int sansSep = QString(L).remove(SepParam).size();
+  const int sansVirgules = QString(L).remove(QLatin1Char(',')).size();
+  if (sansSep < sansVirgules) return;
+  const QString question = QStringLiteral("ATTENTION: Remplacer/replace Separateur \"") + SepParam +
+                           QStringLiteral("\" par/by \",\" ?");
+  if (Dialogues().MsgBox(question, Boutons::OuiNon, QCoreApplication::applicationName()) != Reponse::Non) {
+    SepParam = QStringLiteral(",");
   }
+}
 
-  if (SepParam != QLatin1String(",")) {
-    const int sansSep = QString(L).remove(SepParam).size();
-    const int sansVirgules = QString(L).remove(QLatin1Char(',')).size();
-    if (sansSep >= sansVirgules) {
-      const QString question = QStringLiteral("ATTENTION: Remplacer/replace Separateur \"") + SepParam +
-                               QStringLiteral("\" par/by \",\" ?");
-      if (Dialogues().MsgBox(question, Boutons::OuiNon, QCoreApplication::applicationName()) !=
-          Reponse::Non) {
-        SepParam = QStringLiteral(",");
-      }
-    }
-  }
-
+// The parameters after the keyword. A polygon that starts with a point has no colour: its colour
+// field stays empty.
+QStringList ModeleCommande::ValeursApresCle(int p) const {
+  const QString& L = ligne_;
   const QString apresCle = Mid(L, p + 1);
   QStringList valeurs = Decoupe(apresCle, SepParam);
   if (Commence(UCase(LTrim(L)), QStringLiteral("POLY")) && Mid(UCase(LTrim(L)), 5, 1) != QLatin1String("R") &&
       valeurs.size() >= 2 && ValeurCouleur(valeurs[0]).EstVide() && valeurs.size() % 2 == 0) {
     valeurs.prepend(apresCle.startsWith(QLatin1Char(' ')) ? QStringLiteral(" ") : QString());
   }
+  return valeurs;
+}
 
+// The mask's picture line ("@I") and its explanatory text ("@C") are no fields.
+void ModeleCommande::DetacheImageEtCommentaire(QString& masque) {
   const int image = masque.indexOf(QStringLiteral("\n@I "));
   if (image >= 0) {
     LigneImage = masque.mid(image + 4);
@@ -178,10 +222,14 @@ void ModeleCommande::Construit() {
     TexteCommentaire = Mid(masque, debut + 1);
     masque = Left(masque, c + 4);
   }
+}
 
-  const QStringList parties = masque.split(QLatin1Char(';'));
+// One field per parameter ("...;") and sub-parameter ("...$") of the mask, with the statement's
+// values; the values beyond the mask's fields go to the last field.
+void ModeleCommande::RemplitChamps(const QStringList& parties, const QStringList& valeurs, int p,
+                                   bool siLigne) {
   const int n = parties.size() - 1;
-  if (Label1 == QLatin1String("Label1")) Label1 = Left(L, p) + QStringLiteral(" : ") + parties[0];
+  if (Label1 == QLatin1String("Label1")) Label1 = Left(ligne_, p) + QStringLiteral(" : ") + parties[0];
   int decalage = 0;
   for (int i = 1; i <= n; ++i) {
     const QStringList pieces = parties[i].split(QLatin1Char('$'));
@@ -204,28 +252,27 @@ void ModeleCommande::Construit() {
       for (int j = pieces.size(); j < sous.size(); ++j) Champs.back().Valeur += sepSous_ + sous[j];
     }
   }
-  if (!Champs.empty()) {
-    for (int v = n + decalage; v < valeurs.size(); ++v) Champs.back().Valeur += SepParam + valeurs[v];
-    const QString um = UCase(LTrim(L));
-    const bool regroupe = (siLigne && um.contains(QStringLiteral("THEN"))) ||
-                          Commence(um, QStringLiteral("TEXTE")) ||
-                          Commence(LTrim(Champs.front().Valeur), QStringLiteral("%")) ||
-                          (Champs.back().Libelle.contains(QStringLiteral("[...]")) && valeurs.size() > n);
-    if (regroupe && !Champs.back().SousParam && n >= 1 && n - 1 < valeurs.size()) {
-      QString texte = valeurs[n - 1];
-      for (int v = n; v < valeurs.size(); ++v) texte += SepParam + valeurs[v];
-      Champs.back().Valeur = texte;
-    }
-  }
+  if (!Champs.empty()) RegroupeDernierChamp(valeurs, n, decalage, siLigne);
+}
 
-  if (motCle == QLatin1String("BEZIER_AGR")) {
-    RepAVLV(17);
-    RepAVLV(21);
-  } else if (motCle == QLatin1String("BEZIER") || motCle == QLatin1String("BEZIERP")) {
-    RepAVLV(11);
-    RepAVLV(15);
+// The values beyond the fields join the last one; a text, a condition with THEN, a variable or a
+// field open to more values ("[...]") takes its whole tail as one value.
+void ModeleCommande::RegroupeDernierChamp(const QStringList& valeurs, int n, int decalage, bool siLigne) {
+  for (int v = n + decalage; v < valeurs.size(); ++v) Champs.back().Valeur += SepParam + valeurs[v];
+  const QString um = UCase(LTrim(ligne_));
+  const bool regroupe = (siLigne && um.contains(QStringLiteral("THEN"))) ||
+                        Commence(um, QStringLiteral("TEXTE")) ||
+                        Commence(LTrim(Champs.front().Valeur), QStringLiteral("%")) ||
+                        (Champs.back().Libelle.contains(QStringLiteral("[...]")) && valeurs.size() > n);
+  if (regroupe && !Champs.back().SousParam && n >= 1 && n - 1 < valeurs.size()) {
+    QString texte = valeurs[n - 1];
+    for (int v = n; v < valeurs.size(); ++v) texte += SepParam + valeurs[v];
+    Champs.back().Valeur = texte;
   }
+}
 
+// The explanatory text: "@C " and two layout letters, then the text shown below the fields.
+void ModeleCommande::MetEnPageCommentaire() {
   if (!Champs.empty() && TexteCommentaire.contains(QStringLiteral("@C "))) {
     const int pc = InStr(TexteCommentaire, QStringLiteral("@C"));
     const int retrait = (pc > 2 && Mid(TexteCommentaire, pc - 2, 1) == QLatin1String("\r")) ? 3 : 2;

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class QLabel;
@@ -51,6 +52,13 @@ class ModeleCommande {
 
  private:
   void Construit();
+  void SepareParties(int& p, bool siLigne, const QString& masque);
+  void ProposeVirgules();
+  QStringList ValeursApresCle(int p) const;
+  void DetacheImageEtCommentaire(QString& masque);
+  void RemplitChamps(const QStringList& parties, const QStringList& valeurs, int p, bool siLigne);
+  void RegroupeDernierChamp(const QStringList& valeurs, int n, int decalage, bool siLigne);
+  void MetEnPageCommentaire();
   void ListeCommandes(bool commentaire);
   QString LigneReconstruite();
 

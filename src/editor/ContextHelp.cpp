@@ -1,10 +1,9 @@
 #include "editor/ContextHelp.h"
 
-#include <QHash>
 #include <algorithm>
-#include <vector>
 
 #include "editor/EditorHost.h"
+#include "interpreter/KeywordTable.h"
 #include "platform/EditorText.h"
 #include "platform/Legacy.h"
 #include "values/Levels.h"
@@ -12,36 +11,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-const QHash<QString, int>& TableSujets() {
-  static const QHash<QString, int> table = [] {
-    const std::pair<int, std::vector<const char*>> groupes[] = {
-        {2100, {"CT", "CENTREE", "CENTREI", "CENTREEI"}},
-        {2200, {"TRAIT", "CERCLE", "CERCLEI", "CERCLEP", "CERCLEPI", "PLUS", "+", "X"}},
-        {2300,
-         {"PERCER", "PERCERX", "CADRE", "CADREP", "CADREA", "CADREAP", "POLY", "POLYP", "POLYR", "POLYRP",
-          "FLECHE", "FLECHEP", "VOYANT", "DEMILUNE", "DEMILUNEP"}},
-        {2400, {"TEXTE", "TEXTEC"}},
-        {2500,
-         {"EPAIST", "COULEUR", "TAILLEP", "POLICE", "SEPARATEUR", "ZOOMINI", "ZOOMINII", "REFCUR", "ANGROT"}},
-        {2600, {"FORMATI", "NPAGE"}},
-        {2700,
-         {"DECAL", "ARC", "DROITE", "DROITEV", "GRAD", "GRAD1", "VAL", "VALD", "VALR", "VAL1", "VAL1D",
-          "VAL1R", "SECT", "SECTP", "INVERSION", "EXPOSANT", "BEZIER_AGR"}},
-        {2800, {"PLOT", "PLOTS", "PLOTP", "OPEN", "LVAR"}},
-        {2900, {"IF", "IFT", "GOTO", "STOP", "!", "INPUT"}},
-        {3000, {"?", "LISTEVAR"}},
-        {3100, {"IMAGE", "PALCOUL", "PALCOUL2", "PALCOUL3", "QA", "QA1", "QA2", "QA12", "CHAIN", "COTE"}},
-        {3200, {"FICHIER"}},
-    };
-    QHash<QString, int> t;
-    for (const auto& [sujet, cles] : groupes) {
-      for (const char* cle : cles) t.insert(QString::fromLatin1(cle), sujet);
-    }
-    return t;
-  }();
-  return table;
-}
 
 }  // namespace
 
@@ -78,8 +47,8 @@ QString MotCurseur(const EditeurTexte& editeur) {
 }
 
 int SujetAideMot(const QString& mot) {
-  const int sujet = TableSujets().value(UCase(mot), 0);
-  if (sujet > 0) return sujet;
+  const MotCle* commande = ChercheMotCle(UCase(mot));
+  if (commande && commande->Sujet > 0) return commande->Sujet;
   const QString premier = Left(mot, 1);
   if (premier == QStringLiteral("!")) return 2900;
   if (premier == QStringLiteral("%")) return 2500;

@@ -3,19 +3,22 @@
 #include <QHash>
 #include <algorithm>
 
+#include "interpreter/KeywordTable.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 
 namespace {
 
-const QHash<QString, QString>& TableMotsCles() {
+// Each written form and each older word, in upper case, to the form the editor writes.
+const QHash<QString, QString>& TableEcrits() {
   static const QHash<QString, QString> table = [] {
     QHash<QString, QString> t;
-    for (const QString& mot : MotsClesCanoniques()) t.insert(UCase(mot), mot);
-    t.insert(QStringLiteral("SI"), QStringLiteral("If"));
-    t.insert(QStringLiteral("SIT"), QStringLiteral("IfT"));
-    t.insert(QStringLiteral("SINON"), QStringLiteral("Else"));
-    t.insert(QStringLiteral("ROTANG"), QStringLiteral("AngRot"));
+    for (const MotCle& mot : MotsCles()) {
+      if (!mot.Editeur) continue;
+      const QString ecrit = QString::fromLatin1(mot.Ecrit);
+      t.insert(UCase(ecrit), ecrit);
+      if (mot.Ancien) t.insert(QString::fromLatin1(mot.Ancien), ecrit);
+    }
     return t;
   }();
   return table;
@@ -24,26 +27,20 @@ const QHash<QString, QString>& TableMotsCles() {
 }  // namespace
 
 const QStringList& MotsClesCanoniques() {
-  static const QStringList mots = {
-      "Arc",      "Bezier",   "BezierP",   "Bezier_aGr", "Cadre",     "CadreP",     "CadreA",   "CadreAP",
-      "CentreE",  "CentreI",  "CentreEI",  "Cercle",     "CercleI",   "CercleP",    "CerclePI", "Chain",
-      "Couleur",  "CT",       "Decal",     "DemiLune",   "DemiLuneP", "Droite",     "DroiteV",  "EpaisT",
-      "Exposant", "Fichier",  "Fleche",    "FlecheP",    "FormatI",   "Goto",       "Grad",     "Grad1",
-      "Image",    "Input",    "Inversion", "If",         "ElseIf",    "IfT",        "ElseIfT",  "EndIf",
-      "Else",     "ListeVar", "LVar",      "NPage",      "Open",      "OpenA",      "PalCoul",  "PalCoul2",
-      "PalCoul3", "Percer",   "PercerX",   "Plot",       "PlotP",     "PlotS",      "Plus",     "PrintA",
-      "+",        "Police",   "Poly",      "PolyP",      "PolyR",     "PolyRP",     "QA",       "QA1",
-      "QA2",      "QA12",     "RefCur",    "Sect",       "SectP",     "Separateur", "Stop",     "!",
-      "TailleP",  "Texte",    "TexteC",    "Trait",      "Val",       "ValR",       "ValD",     "Val1",
-      "Val1R",    "Val1D",    "Voyant",    "X",          "ZoomIni",   "ZoomIniI",   "AngRot",   "Cote",
-      "?"};
+  static const QStringList mots = [] {
+    QStringList l;
+    for (const MotCle& mot : MotsCles()) {
+      if (mot.Editeur) l.append(QString::fromLatin1(mot.Ecrit));
+    }
+    return l;
+  }();
   return mots;
 }
 
 bool NormaliseMotCle(QString& mot) {
   const QString cle = UCase(Trim(mot));
-  const auto trouve = TableMotsCles().constFind(cle);
-  if (trouve != TableMotsCles().constEnd()) {
+  const auto trouve = TableEcrits().constFind(cle);
+  if (trouve != TableEcrits().constEnd()) {
     mot = trouve.value();
     return true;
   }

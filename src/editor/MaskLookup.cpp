@@ -1,9 +1,9 @@
 #include "editor/MaskLookup.h"
 
 #include <QHash>
-#include <vector>
 
 #include "editor/EditorHost.h"
+#include "interpreter/KeywordTable.h"
 #include "interpreter/Scrambling.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -16,79 +16,24 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 constexpr int kCommentaire = 301;
+constexpr int kSuite = 302;
 constexpr int kAffectation = 348;
 constexpr int kExterneNonDocumentee = 359;
 
-const QHash<QString, int>& TableMasques() {
-  static const QHash<QString, int> table = [] {
-    const std::pair<int, std::vector<const char*>> groupes[] = {
-        {302, {"SUITE"}},
-        {303, {"ARC"}},
-        {304, {"CADRE", "CADREP", "CADRE%"}},
-        {305, {"CADREA", "CADREAP", "CADREA%"}},
-        {306, {"CENTREE", "CENTREEI", "CENTREE%"}},
-        {307, {"CENTREI"}},
-        {308, {"CERCLE", "CERCLEI", "CERCLEP", "CERCLEPI", "CERCLE%"}},
-        {310, {"COULEUR"}},
-        {311, {"CT"}},
-        {312, {"DECAL"}},
-        {313, {"DEMILUNE", "DEMILUNEP", "DEMILUNE%"}},
-        {314, {"DROITE"}},
-        {315, {"DROITEV"}},
-        {316, {"EPAIST"}},
-        {317, {"EXPOSANT"}},
-        {319, {"FICHIER"}},
-        {320, {"FLECHE", "FLECHEP", "FLECHE%"}},
-        {321, {"FORMATI"}},
-        {322, {"GRAD"}},
-        {323, {"GRAD1"}},
-        {324, {"INVERSION"}},
-        {325, {"PERCER", "PERCERX"}},
-        {326, {"PLUS", "+"}},
-        {327, {"POLICE"}},
-        {328, {"POLY", "POLYP"}},
-        {329, {"SECT", "SECTP", "SECT%"}},
-        {330, {"SEPARATEUR"}},
-        {331, {"STOP", "!"}},
-        {332, {"TAILLEP"}},
-        {333, {"TEXTE"}},
-        {334, {"TEXTEC"}},
-        {335, {"TRAIT"}},
-        {336, {"VAL"}},
-        {337, {"VAL1"}},
-        {338, {"VOYANT"}},
-        {339, {"X"}},
-        {340, {"?"}},
-        {343, {"QA", "QA1", "QA2", "QA12", "QA%"}},
-        {344, {"IMAGE"}},
-        {345, {"ZOOMINI", "ZOOMINII"}},
-        {346, {"PALCOUL", "PALCOUL2", "PALCOUL3", "PALCOUL%"}},
-        {347, {"IF", "IFT"}},
-        {349, {"GOTO"}},
-        {350, {"LISTEVAR"}},
-        {351, {"INPUT"}},
-        {352, {"OPEN"}},
-        {353, {"LVAR"}},
-        {354, {"NPAGE"}},
-        {355, {"CHAIN"}},
-        {356, {"PLOT", "PLOTP", "PLOTS", "PLOT%"}},
-        {357, {"VALR", "VALD", "VAL%"}},
-        {358, {"VAL1R", "VAL1D", "VAL1%"}},
-        {360, {"ELSEIF", "ELSEIFT"}},
-        {361, {"ELSE"}},
-        {362, {"ENDIF"}},
-        {363, {"REFCUR"}},
-        {364, {"BEZIER", "BEZIERP", "BEZIER%"}},
-        {365, {"BEZIER_AGR"}},
-        {366, {"ANGROT"}},
-        {367, {"POLYR", "POLYRP"}},
-        {368, {"COTE"}},
-        {369, {"OPENA"}},
-        {370, {"PRINTA"}},
-    };
-    QHash<QString, int> t;
-    for (const auto& [id, cles] : groupes) {
-      for (const char* cle : cles) t.insert(QString::fromLatin1(cle), id);
+struct MasqueMot {
+  int Id;
+  SaisieMasque Saisie;
+};
+
+// The masks of the command words, of the words followed by "%", and of a continued statement.
+const QHash<QString, MasqueMot>& TableMasques() {
+  static const QHash<QString, MasqueMot> table = [] {
+    QHash<QString, MasqueMot> t;
+    t.insert(QStringLiteral("SUITE"), {kSuite, SaisieMasque::Vue});
+    for (const MotCle& mot : MotsCles()) {
+      const QString nom = UCase(QString::fromLatin1(mot.Ecrit));
+      if (mot.Masque > 0) t.insert(nom, {mot.Masque, mot.Saisie});
+      if (mot.MasquePourcent > 0) t.insert(nom + QLatin1Char('%'), {mot.MasquePourcent, SaisieMasque::Egal});
     }
     return t;
   }();
@@ -127,20 +72,14 @@ QString Masque(QString& MotCle, bool& CmdEditable, QString& SigneEgal) {
   SigneEgal = QStringLiteral(" =");
   MotCle = UCase(MotCle);
 
-  const int id = TableMasques().value(MotCle, 0);
-  if (id > 0) {
-    if (MotCle == QStringLiteral("GOTO") || MotCle == QStringLiteral("IF") ||
-        MotCle == QStringLiteral("IFT") || MotCle == QStringLiteral("INPUT")) {
-      SigneEgal = QStringLiteral(" ");
-    }
-    static const QStringList affiches = {
-        QStringLiteral("SUITE"), QStringLiteral("STOP"),   QStringLiteral("!"),      QStringLiteral("ELSE"),
-        QStringLiteral("ENDIF"), QStringLiteral("ELSEIF"), QStringLiteral("ELSEIFT")};
-    if (affiches.contains(MotCle)) {
+  const auto trouve = TableMasques().constFind(MotCle);
+  if (trouve != TableMasques().constEnd()) {
+    if (trouve->Saisie == SaisieMasque::Blanc) SigneEgal = QStringLiteral(" ");
+    if (trouve->Saisie == SaisieMasque::Vue) {
       SigneEgal.clear();
       CmdEditable = false;
     }
-    return TexteMasq(id);
+    return TexteMasq(trouve->Id);
   }
 
   const QString premier = Left(MotCle, 1);

@@ -1,7 +1,6 @@
 #include "editor/SyntaxHints.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStringList>
@@ -10,6 +9,7 @@
 
 #include "editor/EditorHost.h"
 #include "editor/ProgramEditor.h"
+#include "interpreter/KeywordTable.h"
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
 
@@ -23,33 +23,17 @@ constexpr int kLigneSansCommande = 241;
 constexpr int kCommandeInconnue = 242;
 constexpr int kAffectation = 248;
 
-const QHash<QString, int>& TableSyntaxes() {
-  static const QHash<QString, int> table = [] {
-    const std::pair<int, const char*> cles[] = {
-        {201, "COM"},        {202, "SUITE"},    {203, "ARC"},      {204, "CADRE"},     {204, "CADREP"},
-        {205, "CADREA"},     {205, "CADREAP"},  {206, "CENTREE"},  {206, "CENTREEI"},  {207, "CENTREI"},
-        {208, "CERCLE"},     {208, "CERCLEI"},  {209, "CERCLEP"},  {209, "CERCLEPI"},  {210, "COULEUR"},
-        {211, "CT"},         {212, "DECAL"},    {213, "DEMILUNE"}, {213, "DEMILUNEP"}, {214, "DROITE"},
-        {215, "DROITEV"},    {216, "EPAIST"},   {217, "EXPOSANT"}, {219, "FICHIER"},   {220, "FLECHE"},
-        {220, "FLECHEP"},    {221, "FORMATI"},  {222, "GRAD"},     {223, "GRAD1"},     {224, "INVERSION"},
-        {225, "PERCER"},     {225, "PERCERX"},  {226, "PLUS"},     {226, "+"},         {227, "POLICE"},
-        {228, "POLY"},       {228, "POLYP"},    {229, "SECT"},     {229, "SECTP"},     {230, "SEPARATEUR"},
-        {231, "STOP"},       {231, "!"},        {232, "TAILLEP"},  {233, "TEXTE"},     {234, "TEXTEC"},
-        {235, "TRAIT"},      {236, "VAL"},      {236, "VALR"},     {236, "VALD"},      {237, "VAL1"},
-        {237, "VAL1R"},      {237, "VAL1D"},    {238, "VOYANT"},   {239, "X"},         {240, "?"},
-        {243, "QA"},         {243, "QA1"},      {243, "QA2"},      {243, "QA12"},      {244, "IMAGE"},
-        {245, "ZOOMINI"},    {245, "ZOOMINII"}, {246, "PALCOUL"},  {246, "PALCOUL2"},  {246, "PALCOUL3"},
-        {247, "IF"},         {247, "IFT"},      {249, "GOTO"},     {250, "LISTEVAR"},  {251, "INPUT"},
-        {252, "OPEN"},       {253, "LVAR"},     {254, "NPAGE"},    {255, "CHAIN"},     {256, "PLOT"},
-        {256, "PLOTP"},      {256, "PLOTS"},    {257, "REFCUR"},   {258, "BEZIER"},    {258, "BEZIERP"},
-        {259, "BEZIER_AGR"}, {260, "ANGROT"},   {261, "POLYR"},    {261, "POLYRP"},    {262, "COTE"},
-        {263, "OPENA"},      {264, "PRINTA"},
-    };
-    QHash<QString, int> t;
-    for (const auto& [id, cle] : cles) t.insert(QString::fromLatin1(cle), id);
-    return t;
-  }();
-  return table;
+constexpr int kCommentaire = 201;
+constexpr int kSuite = 202;
+
+// The hint of a word in upper case: its command's, else that of a comment or continuation line.
+int NumeroSyntaxe(const QString& mot) {
+  if (const MotCle* commande = ChercheMotCle(mot); commande && commande->Syntaxe > 0) {
+    return commande->Syntaxe;
+  }
+  if (mot == QStringLiteral("COM")) return kCommentaire;
+  if (mot == QStringLiteral("SUITE")) return kSuite;
+  return kCommandeInconnue;
 }
 
 QStringList Lignes(const QString& texte) {
@@ -69,7 +53,7 @@ QString SyntaxeCommande(const QString& MotCle) {
   } else if (MotCle.isEmpty()) {
     id = kLigneSansCommande;
   } else {
-    id = TableSyntaxes().value(UCase(MotCle), kCommandeInconnue);
+    id = NumeroSyntaxe(UCase(MotCle));
   }
   // A block without the text gives the French one (TexteRes), never an error.
   return TexteRes(HoteEditeurCourant().BaseLangue() + id);

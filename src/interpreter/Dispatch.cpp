@@ -1,19 +1,8 @@
-#include <QHash>
-
-#include "commands/Commands.h"
-#include "drawing/TextCommands.h"
-#include "interpreter/ArcScale.h"
 #include "interpreter/CommandFiles.h"
-#include "interpreter/DataFiles.h"
-#include "interpreter/Flow.h"
-#include "interpreter/Graduations.h"
 #include "interpreter/Interpreter.h"
-#include "interpreter/Labels.h"
+#include "interpreter/KeywordTable.h"
 #include "interpreter/RunReport.h"
-#include "interpreter/RuntimeCommands.h"
-#include "interpreter/Sectors.h"
 #include "interpreter/SetupCommands.h"
-#include "interpreter/StraightScale.h"
 #include "platform/Clipboard.h"
 #include "platform/Events.h"
 #include "platform/Host.h"
@@ -25,174 +14,6 @@
 #include "values/Variables.h"
 
 namespace {
-
-enum class Cmd {
-  ZoomIni,
-  ZoomIniI,
-  Couleur,
-  Cadre,
-  TailleP,
-  Police,
-  EpaisT,
-  Texte,
-  TexteC,
-  QA,
-  Trait,
-  Centre,
-  CT,
-  Decal,
-  Plus,
-  X,
-  Arc,
-  Sect,
-  Droite,
-  DroiteV,
-  Cercle,
-  Exposant,
-  Inversion,
-  Grad,
-  Grad1,
-  Val1,
-  Val,
-  Percer,
-  Voyant,
-  Poly,
-  PolyR,
-  DemiLune,
-  Fleche,
-  Point,
-  Image,
-  Fichier,
-  FormatI,
-  Separateur,
-  Stop,
-  PalCoul,
-  If,
-  IfT,
-  Else,
-  EndIf,
-  Goto,
-  ListeVar,
-  Input,
-  Open,
-  LVar,
-  PrintA,
-  NPage,
-  Chain,
-  Plot,
-  Options,
-  DagCode,
-  Shell,
-  RefCur,
-  Bezier,
-  StopArg,
-  AngRot,
-  Cote,
-  Facteur
-};
-
-// The keyword chain. Keywords are whole upper-case words, so a table decides as the ordered chain
-// of comparisons would.
-const QHash<QString, Cmd>& TableMotsCles() {
-  static const QHash<QString, Cmd> table = {
-      {"ZOOMINI", Cmd::ZoomIni},
-      {"ZOOMINII", Cmd::ZoomIniI},
-      {"COULEUR", Cmd::Couleur},
-      {"CADRE", Cmd::Cadre},
-      {"CADREP", Cmd::Cadre},
-      {"CADREA", Cmd::Cadre},
-      {"CADREAP", Cmd::Cadre},
-      {"TAILLEP", Cmd::TailleP},
-      {"POLICE", Cmd::Police},
-      {"EPAIST", Cmd::EpaisT},
-      {"TEXTE", Cmd::Texte},
-      {"TEXTEC", Cmd::TexteC},
-      {"QA", Cmd::QA},
-      {"QA1", Cmd::QA},
-      {"QA2", Cmd::QA},
-      {"QA12", Cmd::QA},
-      {"TRAIT", Cmd::Trait},
-      {"CENTREE", Cmd::Centre},
-      {"CENTREI", Cmd::Centre},
-      {"CENTREEI", Cmd::Centre},
-      {"CT", Cmd::CT},
-      {"DECAL", Cmd::Decal},
-      {"PLUS", Cmd::Plus},
-      {"+", Cmd::Plus},
-      {"X", Cmd::X},
-      {"ARC", Cmd::Arc},
-      {"SECT", Cmd::Sect},
-      {"SECTP", Cmd::Sect},
-      {"DROITE", Cmd::Droite},
-      {"DROITEV", Cmd::DroiteV},
-      {"CERCLE", Cmd::Cercle},
-      {"CERCLEI", Cmd::Cercle},
-      {"CERCLEP", Cmd::Cercle},
-      {"CERCLEPI", Cmd::Cercle},
-      {"EXPOSANT", Cmd::Exposant},
-      {"INVERSION", Cmd::Inversion},
-      {"GRAD", Cmd::Grad},
-      {"GRAD1", Cmd::Grad1},
-      {"VAL1", Cmd::Val1},
-      {"VAL1R", Cmd::Val1},
-      {"VAL1D", Cmd::Val1},
-      {"VAL", Cmd::Val},
-      {"VALR", Cmd::Val},
-      {"VALD", Cmd::Val},
-      {"PERCER", Cmd::Percer},
-      {"PERCERX", Cmd::Percer},
-      {"VOYANT", Cmd::Voyant},
-      {"POLY", Cmd::Poly},
-      {"POLYP", Cmd::Poly},
-      {"POLYR", Cmd::PolyR},
-      {"POLYRP", Cmd::PolyR},
-      {"DEMILUNE", Cmd::DemiLune},
-      {"DEMILUNEP", Cmd::DemiLune},
-      {"FLECHE", Cmd::Fleche},
-      {"FLECHEP", Cmd::Fleche},
-      {"?", Cmd::Point},
-      {"IMAGE", Cmd::Image},
-      {"FICHIER", Cmd::Fichier},
-      {"FORMATI", Cmd::FormatI},
-      {"SEPARATEUR", Cmd::Separateur},
-      {"STOP", Cmd::Stop},
-      {"!", Cmd::Stop},
-      {"PALCOUL", Cmd::PalCoul},
-      {"PALCOUL2", Cmd::PalCoul},
-      {"PALCOUL3", Cmd::PalCoul},
-      {"IF", Cmd::If},
-      {"ELSEIF", Cmd::If},
-      {"IFT", Cmd::IfT},
-      {"ELSEIFT", Cmd::IfT},
-      {"ELSE", Cmd::Else},
-      {"ENDIF", Cmd::EndIf},
-      {"GOTO", Cmd::Goto},
-      {"LISTEVAR", Cmd::ListeVar},
-      {"INPUT", Cmd::Input},
-      {"OPEN", Cmd::Open},
-      {"OPENA", Cmd::Open},
-      {"LVAR", Cmd::LVar},
-      {"PRINTA", Cmd::PrintA},
-      {"NPAGE", Cmd::NPage},
-      {"CHAIN", Cmd::Chain},
-      {"PLOT", Cmd::Plot},
-      {"PLOTP", Cmd::Plot},
-      {"PLOTS", Cmd::Plot},
-      {"OPTIONS#$", Cmd::Options},
-      {"DAGCODE", Cmd::DagCode},
-      {"SHELL#$", Cmd::Shell},
-      {"REFCUR", Cmd::RefCur},
-      {"BEZIER", Cmd::Bezier},
-      {"BEZIERP", Cmd::Bezier},
-      {"BEZIER_AGR", Cmd::Bezier},
-      {"STOPARG", Cmd::StopArg},
-      {"ANGROT", Cmd::AngRot},
-      {"COTE", Cmd::Cote},
-      {"FACTEURS", Cmd::Facteur},
-      {"FACTEUR", Cmd::Facteur},
-  };
-  return table;
-}
 
 const QString DetailOrdre = QStringLiteral("Erreur ordre commandes / Error odre commands\r\n\r\n");
 
@@ -340,244 +161,56 @@ Suite SansCorrespondance(int niveau) {
   return Suite::FinNiveau;
 }
 
-}  // namespace
-
-Suite ExecuteInstruction(int niveau) {
-  NiveauProg& nv = Niveau(niveau);
-  const auto& table = TableMotsCles();
-  const auto it = table.constFind(nv.MotCle);
-  if (it == table.constEnd()) return SansCorrespondance(niveau);
-
-  switch (it.value()) {
-    case Cmd::ZoomIni:
-    case Cmd::ZoomIniI:
-      if (niveau != 1) return Suite::Continue;
+// Whether the statement runs, after the rule its command follows in the order of a page's commands.
+bool SuitOrdre(RegleOrdre regle, int niveau) {
+  switch (regle) {
+    case RegleOrdre::Zoom:
+      if (niveau != 1) return false;
       if (EtatOrdre > 4) ErreurRun();
-      if (it.value() == Cmd::ZoomIni) {
-        CmdZoomIni();
-      } else {
-        CmdZoomIniI();
-      }
-      return Suite::Continue;
-    case Cmd::FormatI:
-      if (niveau != 1) return Suite::Continue;
+      return true;
+    case RegleOrdre::Format:
+      if (niveau != 1) return false;
       if (EtatOrdre > 0) ErreurOrdre();
       EtatOrdre = 1;
-      CmdFormatI();
-      return Suite::Continue;
-    case Cmd::Centre:
+      return true;
+    case RegleOrdre::Centre:
       // A centre for the other output does nothing at all.
-      if (!CentreSurSortie(nv.MotCle)) return Suite::Continue;
+      if (!CentreSurSortie(Niveau(niveau).MotCle)) return false;
       if (niveau == 1) {
         if (EtatOrdre > 3) ErreurOrdre();
         AjouteOrdre(4);
       }
-      CmdCentre(niveau);
-      return Suite::Continue;
-    case Cmd::Couleur:
-      CmdCouleur(niveau);
-      return Suite::Continue;
-    case Cmd::CT:
-      CmdCT(niveau);
-      return Suite::Continue;
-    case Cmd::Decal:
-      CmdDecal();
-      return Suite::Continue;
-    case Cmd::Point:
-      CmdPoint(niveau);
-      return Suite::Continue;
-    case Cmd::Separateur:
-      CmdSeparateur(niveau);
-      return Suite::Continue;
-    case Cmd::RefCur:
-      CmdRefCur(niveau);
-      return Suite::Continue;
-    case Cmd::AngRot:
-      CmdAngRot(niveau);
-      return Suite::Continue;
-    case Cmd::Exposant:
-      CmdExposant(niveau);
-      return Suite::Continue;
-    case Cmd::Inversion:
-      CmdInversion();
-      return Suite::Continue;
-    case Cmd::ListeVar:
-      if (!CmdListeVar(niveau)) return Suite::Continue;
-      // Cancel ends the whole run, the levels that called this one too.
-      if (niveau > 1) Arret = true;
-      return Suite::FinNiveau;
-    case Cmd::Input:
-      if (!CmdInput(niveau)) return Suite::Continue;
-      EffaceEtatIf(niveau);
-      if (niveau > 1) Arret = true;
-      return Suite::FinNiveau;
-    case Cmd::Open:
-      CmdOpen(niveau, nv.MotCle == QStringLiteral("OPENA"));
-      return Suite::Continue;
-    case Cmd::LVar:
-      CmdLVar(niveau);
-      return Suite::Continue;
-    case Cmd::PrintA:
-      CmdPrintA();
-      return Suite::Continue;
-    case Cmd::Options:
-      CmdOptions(niveau);
-      return Suite::Continue;
-    case Cmd::DagCode:
-      CmdDagCode(niveau);
-      return Suite::Continue;
-    case Cmd::Shell:
-      CmdShell();
-      return Suite::Continue;
-    case Cmd::If:
-      DoEvents();
-      if (Arret) return Suite::FinNiveau;
-      return EvalueSi(niveau) ? Suite::FinNiveau : Suite::Continue;
-    case Cmd::IfT:
-      DoEvents();
-      if (Arret) return Suite::FinNiveau;
-      CmdIfT(niveau);
-      return Suite::Continue;
-    case Cmd::Goto:
-      DoEvents();
-      if (Arret) return Suite::FinNiveau;
-      CmdGoto(niveau);
-      return Suite::Continue;
-    case Cmd::Else:
-      CmdElse(niveau);
-      return Suite::Continue;
-    case Cmd::EndIf:
-      CmdEndIf(niveau);
-      return Suite::Continue;
-    case Cmd::Arc:
+      return true;
+    case RegleOrdre::TraceEchelle:
       AjouteOrdre(32 | 64);
-      CmdArc(niveau);
-      return Suite::Continue;
-    case Cmd::Droite:
-    case Cmd::DroiteV:
-      AjouteOrdre(32 | 64);
-      CmdDroite(it.value() == Cmd::DroiteV);
-      return Suite::Continue;
-    case Cmd::Sect:
+      return true;
+    case RegleOrdre::SurEchelle:
       ExigeLigneEchelle();
-      CmdSect(niveau, nv.MotCle == QStringLiteral("SECTP"));
-      return Suite::Continue;
-    case Cmd::Grad:
-      ExigeLigneEchelle();
-      CmdGrad(niveau);
-      return Suite::Continue;
-    case Cmd::Grad1:
-      ExigeLigneEchelle();
-      CmdGrad1(niveau);
-      return Suite::Continue;
-    case Cmd::Val1:
-      ExigeLigneEchelle();
-      CmdVal1(niveau);
-      return Suite::Continue;
-    case Cmd::Val:
-      ExigeLigneEchelle();
-      CmdVal(niveau);
-      return Suite::Continue;
-    case Cmd::NPage:
+      return true;
+    case RegleOrdre::NouvellePage:
       EtatOrdre = 0;
-      CmdNPage();
-      return Suite::Continue;
-    case Cmd::Fichier: {
-      DoEvents();
-      if (Arret) return Suite::FinNiveau;
+      return true;
+    case RegleOrdre::Appel:
       AjouteOrdre(8 | 64);
-      int appelant = niveau;
-      return ExecFichier(appelant, 0) < 0 ? Suite::FinNiveau : Suite::Continue;
-    }
-    case Cmd::Stop:
-      EffaceEtatIf(niveau);
-      return Suite::FinNiveau;
-    case Cmd::StopArg:
-      StopArg = true;
-      return Suite::Continue;
-    case Cmd::Facteur:
-      if (niveau == 1) ErreurRun();
-      return Suite::Continue;
-    case Cmd::TailleP:
-      CmdTailleP(niveau);
-      return Suite::Continue;
-    case Cmd::Police:
-      CmdPolice(niveau);
-      return Suite::Continue;
-    default:
+      return true;
+    case RegleOrdre::Dessin:
+      AjouteOrdre(64);
+      return true;
+    case RegleOrdre::Libre:
       break;
   }
+  return true;
+}
 
-  // The drawing commands: something is drawn.
-  AjouteOrdre(64);
-  switch (it.value()) {
-    case Cmd::Cadre:
-      TraceCadre(niveau);
-      break;
-    case Cmd::EpaisT:
-      CmdEpaisT(niveau);
-      break;
-    case Cmd::Texte:
-      TraceTexte(niveau);
-      break;
-    case Cmd::TexteC:
-      TraceTexteC(niveau);
-      break;
-    case Cmd::QA:
-      TraceQA(niveau);
-      break;
-    case Cmd::Trait:
-      CmdTrait(niveau);
-      break;
-    case Cmd::Plus:
-      TracePlus(niveau);
-      break;
-    case Cmd::X:
-      TraceX(niveau);
-      break;
-    case Cmd::Cercle:
-      TraceCercle(niveau, ParamLigne);
-      break;
-    case Cmd::Percer:
-      TracePercer(niveau);
-      break;
-    case Cmd::Voyant:
-      TraceVoyant();
-      break;
-    case Cmd::Poly:
-      TracePoly();
-      break;
-    case Cmd::PolyR:
-      TracePolyR(niveau, ParamLigne);
-      break;
-    case Cmd::DemiLune:
-      TraceDemiLune(niveau);
-      break;
-    case Cmd::Fleche:
-      TraceFleche(niveau);
-      break;
-    case Cmd::Image:
-      TraceImage();
-      break;
-    case Cmd::PalCoul:
-      TracePalCoul(niveau);
-      break;
-    case Cmd::Chain:
-      DoEvents();
-      CmdChain(ParamLigne);
-      break;
-    case Cmd::Plot:
-      DoEvents();
-      CmdPlot(niveau, nv.MotCle, ParamLigne);
-      break;
-    case Cmd::Bezier:
-      TraceBezier(niveau, ParamLigne);
-      break;
-    case Cmd::Cote:
-      CmdCote(niveau, ParamLigne);
-      break;
-    default:
-      break;
+}  // namespace
+
+Suite ExecuteInstruction(int niveau) {
+  const MotCle* mot = ChercheMotCle(Niveau(niveau).MotCle);
+  if (!mot) return SansCorrespondance(niveau);
+  if (mot->Evenements) {
+    DoEvents();
+    if (Arret) return Suite::FinNiveau;
   }
-  return Suite::Continue;
+  if (!SuitOrdre(mot->Ordre, niveau)) return Suite::Continue;
+  return mot->Execute(niveau);
 }

@@ -5,7 +5,9 @@
 
 #include "RunFixture.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/KeywordTable.h"
 #include "interpreter/VarList.h"
+#include "platform/Legacy.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
@@ -172,6 +174,20 @@ TEST_F(DispatchTest, EveryKeywordOfTheChainIsKnown) {
     }
   }
   LimiteInstructions = 0;
+}
+
+// A word written twice in the keyword table, or an older word that is also a command word, would
+// leave one of the entries unreachable.
+TEST_F(DispatchTest, EachKeywordIsWrittenOnce) {
+  QStringList vus;
+  for (const MotCle& mot : MotsCles()) {
+    for (const char* ecrit : {mot.Ecrit, mot.Ancien}) {
+      if (!ecrit) continue;
+      const QString nom = UCase(QString::fromLatin1(ecrit));
+      EXPECT_FALSE(vus.contains(nom)) << ecrit;
+      vus.append(nom);
+    }
+  }
 }
 
 }  // namespace
