@@ -36,10 +36,10 @@ enum Coin {
 // The command's own pen holds until the command ends, however it ends; the corner points go.
 class GardeQA {
  public:
-  GardeQA() { PtsPoly.assign(8, PointXY{}); }
+  GardeQA() { Sommets.PtsPoly.assign(8, PointXY{}); }
   ~GardeQA() {
     if (style) RestaureEpaisT();
-    PtsPoly.clear();
+    Sommets.PtsPoly.clear();
   }
   GardeQA(const GardeQA&) = delete;
   GardeQA& operator=(const GardeQA&) = delete;
@@ -56,13 +56,13 @@ Vec operator*(double k, Vec a) { return {k * a.x, k * a.y}; }
 double Signe(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
 void Ligne(Vec a, Vec b, int32_t couleur) {
-  TraceSegment(static_cast<float>(a.x + CTx + OrigineX), static_cast<float>(a.y + CTy + OrigineY),
-               static_cast<float>(b.x + CTx + OrigineX), static_cast<float>(b.y + CTy + OrigineY), 0,
+  TraceSegment(static_cast<float>(a.x + Repere.CTx + Repere.OrigineX), static_cast<float>(a.y + Repere.CTy + Repere.OrigineY),
+               static_cast<float>(b.x + Repere.CTx + Repere.OrigineX), static_cast<float>(b.y + Repere.CTy + Repere.OrigineY), 0,
                couleur);
 }
 
-void Garde(Coin k, Vec p) { PtsPoly[k] = {static_cast<float>(p.x), static_cast<float>(p.y)}; }
-Vec Lu(Coin k) { return {PtsPoly[k].x, PtsPoly[k].y}; }
+void Garde(Coin k, Vec p) { Sommets.PtsPoly[k] = {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+Vec Lu(Coin k) { return {Sommets.PtsPoly[k].x, Sommets.PtsPoly[k].y}; }
 
 // The shape of the dovetails: the line from P1 to P2, their count N, their height H, the thickness E
 // of the returns, the slope S of their sides, and the lean I of the whole (sT: the sides are turned
@@ -76,13 +76,13 @@ struct FormeQA {
 // Fields 1 to 4: the line, its end relative to its start, both turned as the command is.
 void LitLigneQA(const QString& param, FormeQA& f) {
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  LitPointVar(x1, y1, param, 1, XRot, YRot);
+  LitPointVar(x1, y1, param, 1, Repere.XRot, Repere.YRot);
   LitPoint(x2, y2, param, 3, x1, y1);
   if (Trim(ParamBrutN(param, 3)).isEmpty()) x2 = x1;
   if (Trim(ParamBrutN(param, 4)).isEmpty()) y2 = y1;
   RotationXY(ParamN(param, 2), x1, y1);
-  if (AngRotDeg != 0) {
-    const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  if (Rotation.AngRotDeg != 0) {
+    const double c = std::cos(Rotation.AngRotRad), s = std::sin(Rotation.AngRotRad);
     const double xt = x2 * c + y2 * s;
     y2 = -x2 * s + y2 * c;
     x2 = xt;
@@ -98,9 +98,9 @@ void LitHauteurQA(const QString& param, FormeQA& f) {
   f.H = LitParam(param, 6).value_or(0.0);
   f.E = f.H;
   const QString champHauteur = ParamN(param, 6);
-  const int pe = InStr(champHauteur, SepSousParam);
+  const int pe = InStr(champHauteur, Lecture.SepSousParam);
   if (pe > 0) {
-    QString epaisseur = Mid(champHauteur, pe + SepSousParam.size());
+    QString epaisseur = Mid(champHauteur, pe + Lecture.SepSousParam.size());
     f.E = Calcule(epaisseur).value_or(0.0);
   }
   if (Signe(f.E * f.H) == -1) f.E = -f.E;
@@ -113,14 +113,14 @@ void LitPenteQA(const QString& param, FormeQA& f) {
   f.S = Trim(champPente).isEmpty() ? 9 * DegresEnRadians
                                    : LitParam(champPente, 1).value_or(0.0) * DegresEnRadians;
   f.S = Signe(f.H) * f.S;
-  const int ps = InStr(champPente, SepSousParam);
+  const int ps = InStr(champPente, Lecture.SepSousParam);
   if (ps <= 0) return;
-  const QString suite = Mid(champPente, ps + SepSousParam.size());
+  const QString suite = Mid(champPente, ps + Lecture.SepSousParam.size());
   const double I0 = LitParam(suite, 1).value_or(0.0) * DegresEnRadians;
   f.I = I0;
-  const int pt = InStr(suite, SepSousParam);
+  const int pt = InStr(suite, Lecture.SepSousParam);
   if (pt <= 0) return;
-  const QString mode = UCase(LTrim(Mid(suite, pt + SepSousParam.size())));
+  const QString mode = UCase(LTrim(Mid(suite, pt + Lecture.SepSousParam.size())));
   if (!mode.startsWith(QLatin1Char('T'))) return;
   f.sT = mode.startsWith(QStringLiteral("T-")) ? -1 : 1;
   if (std::sin(I0) == 0) LeveErreurExecution(QStringLiteral("division by zero"));
@@ -137,13 +137,13 @@ struct CouleursQA {
 // Field 10: the colour of the dovetails, then after a sub-separator or "/" that of the returns.
 CouleursQA LitCouleursQA(const QString& param) {
   const QString champCouleur = ParamN(param, 10);
-  CouleurCmd =
-      Trim(champCouleur).isEmpty() ? CouleurCourante : static_cast<int32_t>(ValeurCouleur(champCouleur));
+  Encre.CouleurCmd =
+      Trim(champCouleur).isEmpty() ? Encre.CouleurCourante : static_cast<int32_t>(ValeurCouleur(champCouleur));
   CouleursQA c;
-  c.principale = CouleurCmd;
+  c.principale = Encre.CouleurCmd;
   c.retours = c.principale;
-  int pr = InStr(champCouleur, SepSousParam);
-  int longueurSep = SepSousParam.size();
+  int pr = InStr(champCouleur, Lecture.SepSousParam);
+  int longueurSep = Lecture.SepSousParam.size();
   if (pr == 0) {
     pr = InStr(champCouleur, QStringLiteral("/"));
     longueurSep = 1;
@@ -265,7 +265,7 @@ void TraceQueuesQA(const TraceurQA& t, double r, bool cote1, bool cote2) {
 void TraceQA(int niveau) {
   GardeQA garde;
   EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const QString motCle = Niveau(niveau).MotCle;
   const bool cote1 = InStr(motCle, QStringLiteral("1")) > 0;
   const bool cote2 = InStr(motCle, QStringLiteral("2")) > 0;
@@ -295,9 +295,9 @@ void TraceQA(int niveau) {
 
   RestaureEpaisT();
   garde.style = false;
-  XCourant = static_cast<float>(P2.x + CTx + OrigineX);
-  YCourant = static_cast<float>(P2.y + CTy + OrigineY);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  Repere.XCourant = static_cast<float>(P2.x + Repere.CTx + Repere.OrigineX);
+  Repere.YCourant = static_cast<float>(P2.y + Repere.CTy + Repere.OrigineY);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -66,8 +66,8 @@ class GardeStyle {
 };
 
 void RemetEpaisseur() {
-  EpaisseurTrait = EpaisseurSauve;
-  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurSauve));
+  Plume.EpaisseurTrait = Plume.EpaisseurSauve;
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurSauve));
 }
 
 // The dimension line: its two points, its length and direction (v along, w across), the turn of
@@ -97,7 +97,7 @@ struct Cote {
 
 // Fields 1 to 4: the two points, the second relative to the first; their distance and direction.
 void LitPointsCote(const QString& param, Cote& c) {
-  LitPointVar(c.p1.x, c.p1.y, param, 1, XRot, YRot);
+  LitPointVar(c.p1.x, c.p1.y, param, 1, Repere.XRot, Repere.YRot);
   {
     double ax = 0, ay = 0;
     RotationXY(ParamN(param, 2), ax, ay);
@@ -114,23 +114,23 @@ void LitPointsCote(const QString& param, Cote& c) {
     c.a = std::atan(dy / dx) + (dx < 0 ? std::numbers::pi : 0);
   c.v = Direction(c.a);
   c.w = Direction(c.a + std::numbers::pi / 2);
-  c.angleCmd = -AngRotDeg;
+  c.angleCmd = -Rotation.AngRotDeg;
   c.r = c.angleCmd * DegresEnRadians;
 }
 
 // Fields 5 to 15: the extension lines, the place of the dimension line, the colours, the arrows and
 // the place of the text along and across the line.
 void LitTraitsCote(const QString& param, Cote& c) {
-  const QStringList rappel = ParamN(param, 5).split(SepSousParam);
+  const QStringList rappel = ParamN(param, 5).split(Lecture.SepSousParam);
   c.e = Expression(rappel, 0);
   c.g = Expression(rappel, 1);
   c.position = LitParam(param, 6).value_or(0.0);
 
-  const QStringList couleurs = UCase(Trim(ParamN(param, 7))).split(SepSousParam);
-  c.couleurRappel = Couleur(couleurs[0], CouleurCourante);
+  const QStringList couleurs = UCase(Trim(ParamN(param, 7))).split(Lecture.SepSousParam);
+  c.couleurRappel = Couleur(couleurs[0], Encre.CouleurCourante);
   c.couleurCote = couleurs.size() > 1 ? Couleur(couleurs[1], c.couleurRappel) : c.couleurRappel;
 
-  const QStringList fleche = ParamN(param, 9).split(SepSousParam);
+  const QStringList fleche = ParamN(param, 9).split(Lecture.SepSousParam);
   {
     const QString longueurFleche = Trim(fleche[0]);
     if (longueurFleche == QLatin1String("-"))
@@ -153,7 +153,7 @@ void LitTraitsCote(const QString& param, Cote& c) {
 // Field 16: the text's style and, after the sub-separator, its font. Gives the text's own turn.
 double AppliqueStyleTexteCote(const QString& param) {
   double angleTexte = 0;
-  const QStringList parties = UCase(ParamN(param, 16)).split(SepSousParam);
+  const QStringList parties = UCase(ParamN(param, 16)).split(Lecture.SepSousParam);
   if (parties.size() > 1 && !parties[1].isEmpty()) ChoisitPolice(parties[1]);
   QString style = parties[0];
   AppliqueTaille(style);
@@ -200,7 +200,7 @@ void TraceFlechesCote(const Cote& c, const Vecteur bout[2]) {
   const bool bout1 = InStr(c.bouts, QStringLiteral("1")) > 0, bout2 = InStr(c.bouts, QStringLiteral("2")) > 0;
   const double f = c.f, a = c.a, r = c.r;
   // The arrows' style makes their strokes solid; the pen's dashes are its own again afterwards.
-  const float tiretSauve = TiretL1;
+  const float tiretSauve = Plume.TiretL1;
   if (!c.styleFleche.startsWith(QLatin1Char('P'))) {
     FixeEpaisseur(c.styleFleche);
     const Vecteur cote1 = f * Direction(a + c.demiOuverture), cote2 = f * Direction(a - c.demiOuverture);
@@ -232,15 +232,15 @@ void TraceFlechesCote(const Cote& c, const Vecteur bout[2]) {
     Sortie->FillStyle = 1;
     RemetEpaisseur();
   }
-  TiretL1 = tiretSauve;
+  Plume.TiretL1 = tiretSauve;
 }
 
 // The text centred on its place along the line, turned with it; the current point is left at its
 // end.
 void EcritTexteCote(const Cote& c, const Vecteur bout[2], const QString& texte, double largeurTexte,
                     double hauteurX, double angleTexte) {
-  CouleurCmd = c.couleurTexte;
-  if (CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+  Encre.CouleurCmd = c.couleurTexte;
+  if (Encre.CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
   MetriquesPolice();
   const double angleBase = c.a + angleTexte * DegresEnRadians;
   Vecteur t = bout[0] + c.px * (bout[1] - bout[0]) + (c.py * hauteurX) * c.w;
@@ -250,10 +250,10 @@ void EcritTexteCote(const Cote& c, const Vecteur bout[2], const QString& texte, 
   EcritTextePoint(static_cast<float>(t.x), static_cast<float>(t.y), texte,
                   c.a / DegresEnRadians + angleTexte + c.angleCmd);
 
-  XCourant = static_cast<float>(fin.x);
-  YCourant = static_cast<float>(fin.y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XCourant = static_cast<float>(fin.x);
+  Repere.YCourant = static_cast<float>(fin.y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 }  // namespace
@@ -266,7 +266,7 @@ void CmdCote(int, const QString& param) {
   LitTraitsCote(param, c);
 
   GardeStyle garde;
-  EpaisseurSauve = EpaisseurTrait;
+  Plume.EpaisseurSauve = Plume.EpaisseurTrait;
   EpaisTLocale(ParamN(param, 8));
   garde.actif = true;
 
@@ -277,7 +277,7 @@ void CmdCote(int, const QString& param) {
   const double largeurTexte = Sortie->TextWidth(texte);
   const double hauteurX = -Sortie->TextHeight(QStringLiteral("X"));
 
-  c.origine = {OrigineX + CTx, OrigineY + CTy};
+  c.origine = {Repere.OrigineX + Repere.CTx, Repere.OrigineY + Repere.CTy};
   const Vecteur bout[2] = {c.p1 + c.position * c.w, c.p2 + c.position * c.w};
   TraceRappelsEtCote(c, bout, largeurTexte);
   if (c.couleurFleche != -1 && c.f != 0) TraceFlechesCote(c, bout);
@@ -285,5 +285,5 @@ void CmdCote(int, const QString& param) {
 
   garde.actif = false;
   RestaureEpaisT();
-  RotationCourant(AngRotDeg);
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -34,7 +34,7 @@ void ExigeLigneEchelle() {
 // The value an assignment stores: a text between double quotes loses them, anything else goes
 // through the assignment operator's rule.
 QString ValeurRegle(QString t) {
-  QStringView p(ParamLigne);
+  QStringView p(Lecture.ParamLigne);
   while (!p.isEmpty() && p.front() == u' ') p = p.mid(1);
   while (!p.isEmpty() && p.back() == u' ') p.chop(1);
   if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"'))) {
@@ -96,7 +96,7 @@ void Affectation(int niveau) {
     autreNiveau = true;
   }
 
-  QString t = ParamN(ParamLigne, -1);
+  QString t = ParamN(Lecture.ParamLigne, -1);
   NiveauProg& nc = Niveau(cible);
   int slot = IndiceVariable(nom, cible);
   if (autreNiveau) {
@@ -104,28 +104,28 @@ void Affectation(int niveau) {
       nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
     } else {
       CreeDansNiveau(cible, nom, t);
-      slot = IndiceTravail;
+      slot = Lecture.IndiceTravail;
     }
   } else if (slot > 0) {
     uint8_t& marque = nc.MarquesVar[static_cast<size_t>(slot)];
-    if (marque != 0 && !StopArg) {
+    if (marque != 0 && !Lecture.StopArg) {
       --marque;
     } else {
       nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
     }
   } else {
-    if (UCase(ParamLigne).contains(QStringLiteral("VAR("))) {
+    if (UCase(Lecture.ParamLigne).contains(QStringLiteral("VAR("))) {
       // Only the "VAR(" references are resolved in a new variable's value.
       const QString cache = QStringLiteral("$£µ");
-      const QString original = ParamLigne;
-      ParamLigne = CacheHorsVar(ParamLigne, cache);
-      t = ParamN(ParamLigne, -1);
-      ParamLigne = original;
+      const QString original = Lecture.ParamLigne;
+      Lecture.ParamLigne = CacheHorsVar(Lecture.ParamLigne, cache);
+      t = ParamN(Lecture.ParamLigne, -1);
+      Lecture.ParamLigne = original;
       t.replace(cache, QStringLiteral("%"));
     }
     slot = AffecteVariable(nom, t);
   }
-  IndiceTravail = slot;
+  Lecture.IndiceTravail = slot;
 
   if (slot > 0) {
     QString& valeur = Niveau(cible).ValeursVar[static_cast<size_t>(slot)];
@@ -152,7 +152,7 @@ Suite SansCorrespondance(int niveau) {
   for (int i = 0; i < nb; ++i) {
     if (UCase(Shell.CmdExternes[i]) == mc) {
       AjouteOrdre(8 | 64);
-      ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + SepParam + ParamLigne;
+      Lecture.ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + Lecture.SepParam + Lecture.ParamLigne;
       int appelant = niveau;
       return ExecFichier(appelant, i + 1) < 0 ? Suite::FinNiveau : Suite::Continue;
     }

@@ -81,20 +81,3 @@ void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);
 // on a log scale the fields are read as decades. A count of 0 counts as 1.
 void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
                     double& premier, double& dernier);
-
-// BEGIN-TRANSITION-ALIASES
-inline auto& ValeurGrad = Graduations.ValeurGrad;
-inline auto& PasLogDebut = Graduations.PasLogDebut;
-inline auto& SeuilPasLog = Graduations.SeuilPasLog;
-inline auto& GradDebut = Graduations.GradDebut;
-inline auto& GradDebutMant = Graduations.GradDebutMant;
-inline auto& GradFin = Graduations.GradFin;
-inline auto& GradFinMant = Graduations.GradFinMant;
-inline auto& GradDebutExp = Graduations.GradDebutExp;
-inline auto& GradFinExp = Graduations.GradFinExp;
-inline auto& MantisseGrad = Graduations.MantisseGrad;
-inline auto& MantisseSuiv = Graduations.MantisseSuiv;
-inline auto& ExposantGrad = Graduations.ExposantGrad;
-inline auto& ExposantSuiv = Graduations.ExposantSuiv;
-inline auto& ValeurEnDegres = Graduations.ValeurEnDegres;
-// END-TRANSITION-ALIASES

@@ -20,12 +20,3 @@ extern EtatTravail Travail;
 // iterator, the stop request and the cells above. A new session and the tests call it; the shell
 // values have their own RazValeursShell.
 void RazEtatRun();
-
-// BEGIN-TRANSITION-ALIASES
-inline auto& LigneBrute = Travail.LigneBrute;
-inline auto& TexteTravail = Travail.TexteTravail;
-inline auto& TexteTravail2 = Travail.TexteTravail2;
-inline auto& ReponseInput = Travail.ReponseInput;
-inline auto& PSetFait = Travail.PSetFait;
-inline auto& NumFicAjout = Travail.NumFicAjout;
-// END-TRANSITION-ALIASES

@@ -54,32 +54,3 @@ extern EtatEchelle Echelle;
 // What the head of a level-1 run resets: no pivot offset, marks on the normal side. Nested levels
 // inherit both.
 void RazEchelleRun();
-
-// BEGIN-TRANSITION-ALIASES
-inline auto& ArcAngleDebut = Echelle.ArcAngleDebut;
-inline auto& ArcAngleFin = Echelle.ArcAngleFin;
-inline auto& VTrav7 = Echelle.VTrav7;
-inline auto& ArcRayonDonne = Echelle.ArcRayonDonne;
-inline auto& DecalPivot = Echelle.DecalPivot;
-inline auto& CouleurPivot = Echelle.CouleurPivot;
-inline auto& ArcRayonDebut = Echelle.ArcRayonDebut;
-inline auto& ArcRayonFin = Echelle.ArcRayonFin;
-inline auto& ArcRadDebut = Echelle.ArcRadDebut;
-inline auto& ArcRadFin = Echelle.ArcRadFin;
-inline auto& PivotX = Echelle.PivotX;
-inline auto& PivotY = Echelle.PivotY;
-inline auto& DroiteX1 = Echelle.DroiteX1;
-inline auto& DroiteX2 = Echelle.DroiteX2;
-inline auto& DroiteY1 = Echelle.DroiteY1;
-inline auto& DroiteY2 = Echelle.DroiteY2;
-inline auto& EchelleTracee = Echelle.EchelleTracee;
-inline auto& AngleCmd = Echelle.AngleCmd;
-inline auto& AngleCmdRad = Echelle.AngleCmdRad;
-inline auto& SensInversion = Echelle.SensInversion;
-inline auto& LogDecades = Echelle.LogDecades;
-inline auto& LogDebut = Echelle.LogDebut;
-inline auto& LogFin = Echelle.LogFin;
-inline auto& LogDecadesTotal = Echelle.LogDecadesTotal;
-inline auto& PasLog = Echelle.PasLog;
-inline auto& LimitePasLog = Echelle.LimitePasLog;
-// END-TRANSITION-ALIASES

@@ -40,10 +40,3 @@ extern EtatIncident Incident;
 [[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);
 
 [[noreturn]] inline void LeveErreurExecution(const QString& raison = {}) { throw ErreurExecution(raison); }
-
-// BEGIN-TRANSITION-ALIASES
-inline auto& DetailErreur = Incident.DetailErreur;
-inline auto& TypeErreur = Incident.TypeErreur;
-inline auto& FichierManquant = Incident.FichierManquant;
-inline auto& CitationErreur = Incident.CitationErreur;
-// END-TRANSITION-ALIASES

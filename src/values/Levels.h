@@ -134,16 +134,3 @@ inline bool ErreurOrdreMarquee() { return EtatOrdre < 0; }
 
 // Empties the levels and their labels and clears the cells above.
 void RazEtatNiveaux();
-
-// BEGIN-TRANSITION-ALIASES
-inline auto& SepParam = Lecture.SepParam;
-inline auto& SepSousParam = Lecture.SepSousParam;
-inline auto& ParamLigne = Lecture.ParamLigne;
-inline auto& OperateurAffect = Lecture.OperateurAffect;
-inline auto& IndiceTravail = Lecture.IndiceTravail;
-inline auto& StopArg = Lecture.StopArg;
-inline auto& NivParTexte = Lecture.NivParTexte;
-inline auto& SlotListe = Lecture.SlotListe;
-inline auto& ChampListe = Lecture.ChampListe;
-inline auto& PosEgal = Lecture.PosEgal;
-// END-TRANSITION-ALIASES
