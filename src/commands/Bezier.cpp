@@ -34,15 +34,6 @@ constexpr int IndiceMaxContour = 10000;
 // a pixel already, and the command ends within a second. Each curve keeps at least 50.
 constexpr double SegmentsMax = 100000;
 
-// The command's own pen holds until the command ends, however it ends.
-class GardeStyle {
- public:
-  explicit GardeStyle(const QString& style) { EpaisTLocale(style); }
-  ~GardeStyle() { RestaureEpaisT(); }
-  GardeStyle(const GardeStyle&) = delete;
-  GardeStyle& operator=(const GardeStyle&) = delete;
-};
-
 struct Point2 {
   double x = 0, y = 0;
 };
@@ -89,7 +80,9 @@ double Cubique(double t, double p0, double p1, double p2, double p3) {
   return u * u * u * p0 + 3 * u * u * t * p1 + 3 * t * t * u * p2 + t * t * t * p3;
 }
 
-Point2 Absolu(const Point2& p) { return {p.x + Repere.CTx + Repere.OrigineX, p.y + Repere.CTy + Repere.OrigineY}; }
+Point2 Absolu(const Point2& p) {
+  return {p.x + Repere.CTx + Repere.OrigineX, p.y + Repere.CTy + Repere.OrigineY};
+}
 
 void Segment(const Point2& p, const Point2& q, int32_t couleur) {
   const Point2 a = Absolu(p), b = Absolu(q);
@@ -401,10 +394,11 @@ void TraceBezier(const QString& motCle, QString& ligne) {
   const float cP = champConstruction.isEmpty()
                        ? -1.0f
                        : static_cast<float>(static_cast<int32_t>(ValeurCouleur(champConstruction)));
-  GardeStyle garde(ParamN(ligne, 2));
+  const GardeEpaisT styleTrait(ParamN(ligne, 2));
 
   const QStringList sous = ParamN(ligne, 3).split(Lecture.SepSousParam);
-  Encre.CouleurCmd = Trim(sous[0]).isEmpty() ? Encre.CouleurCourante : static_cast<int32_t>(ValeurCouleur(sous[0]));
+  Encre.CouleurCmd =
+      Trim(sous[0]).isEmpty() ? Encre.CouleurCourante : static_cast<int32_t>(ValeurCouleur(sous[0]));
   const Transformation T = LitTransformation(sous);
   const Graduation g = LitGraduation(sous);
   Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);

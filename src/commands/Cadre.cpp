@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -24,18 +25,6 @@ namespace {
 
 constexpr double DegresEnRadians = 0.017453293;
 constexpr double DemiPi = 3.14159265358979 / 2;
-
-// The command's own pen and the vertex arrays last until the command ends, however it ends.
-class GardeCadre {
- public:
-  ~GardeCadre() {
-    Sortie->FillStyle = 1;
-    if (style) RestaureEpaisT();
-    Sommets.PtsPoly.clear();
-    Sommets.PtsPolygone.clear();
-  }
-  bool style = false;
-};
 
 // Letters written after the first sub-separator of a field.
 QString SuiteSousChamp(const QString& champ) {
@@ -115,7 +104,8 @@ struct Cadre {
       RemplitPolygone(1, nombre, Encre.CouleurCmd);
       return;
     }
-    const float ox = static_cast<float>(Repere.CTx + Repere.OrigineX), oy = static_cast<float>(Repere.CTy + Repere.OrigineY);
+    const float ox = static_cast<float>(Repere.CTx + Repere.OrigineX),
+                oy = static_cast<float>(Repere.CTy + Repere.OrigineY);
     auto segment = [&](int a, int b) {
       const PointXY& p = Sommets.PtsPoly[static_cast<size_t>(a)];
       const PointXY& q = Sommets.PtsPoly[static_cast<size_t>(b)];
@@ -173,9 +163,11 @@ class Degrade {
     Sommets.PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
     Sommets.PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
     int k = 1;
-    for (const PointXY& p : gauche) PointPolyR(k++, p.x, p.y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_, Rotation.AngRotDeg);
+    for (const PointXY& p : gauche)
+      PointPolyR(k++, p.x, p.y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_, Rotation.AngRotDeg);
     for (auto it = std::rbegin(gauche); it != std::rend(gauche); ++it)
-      PointPolyR(k++, xL_ + xR_ - it->x, it->y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_, Rotation.AngRotDeg);
+      PointPolyR(k++, xL_ + xR_ - it->x, it->y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_,
+                 Rotation.AngRotDeg);
     Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes_.Couleur());
     TracePolygoneDevice(1, n);
     TesteArretTiret(++morceaux_);
@@ -302,8 +294,14 @@ void TraceCadre(int niveau) {
   const bool arrondi = Mid(motCle, 6, 1) == QStringLiteral("A");
   const bool plein = motCle == QStringLiteral("CADREP") || motCle == QStringLiteral("CADREAP");
   const int d = arrondi ? 1 : 0;  // the rounded variants hold the radius in field 5
-  GardeCadre garde;
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  // The command's own pen and the vertex arrays last until the command ends, however it ends.
+  GardeEpaisT style;
+  const auto remise = qScopeGuard([] {
+    Sortie->FillStyle = 1;
+    Sommets.PtsPoly.clear();
+    Sommets.PtsPolygone.clear();
+  });
+  AjouteOrdre(OrdreDessin);
 
   Cadre c;
   LitPointVar(c.x1, c.y1, param, 1, Repere.XRot, Repere.YRot);
@@ -317,7 +315,8 @@ void TraceCadre(int niveau) {
   const QString champY = ParamN(param, 2);
   const int pa = InStr(champY, Lecture.SepSousParam);
   if (pa > 0)
-    Rotation.AngRotDeg = VersSingle(-LitParam(Mid(champY, pa + Lecture.SepSousParam.size()), 1).value_or(0.0));
+    Rotation.AngRotDeg =
+        VersSingle(-LitParam(Mid(champY, pa + Lecture.SepSousParam.size()), 1).value_or(0.0));
   else
     Rotation.AngRotDeg = Rotation.AngRotDefaut;
   Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
@@ -351,8 +350,7 @@ void TraceCadre(int niveau) {
     c.r = std::fabs(c.r);
   }
 
-  EpaisTLocale(ParamN(param, 6 + d));
-  garde.style = true;
+  style.Applique(ParamN(param, 6 + d));
 
   Sommets.CentrePolyX = static_cast<float>((c.x1 + c.x2) / 2);
   Sommets.CentrePolyY = static_cast<float>((c.y1 + c.y2) / 2);
@@ -378,8 +376,10 @@ void TraceCadre(int niveau) {
   Repere.XRot = Sommets.CentrePolyX;
   Repere.YRot = Sommets.CentrePolyY;
   const double ca = std::cos(Rotation.AngRotRad), sa = std::sin(Rotation.AngRotRad);
-  Repere.XCourant = static_cast<float>(Sommets.CentrePolyX * ca + Sommets.CentrePolyY * sa + Repere.CTx + Repere.OrigineX);
-  Repere.YCourant = static_cast<float>(-Sommets.CentrePolyX * sa + Sommets.CentrePolyY * ca + Repere.CTy + Repere.OrigineY);
+  Repere.XCourant =
+      static_cast<float>(Sommets.CentrePolyX * ca + Sommets.CentrePolyY * sa + Repere.CTx + Repere.OrigineX);
+  Repere.YCourant =
+      static_cast<float>(-Sommets.CentrePolyX * sa + Sommets.CentrePolyY * ca + Repere.CTy + Repere.OrigineY);
   Sortie->CurrentX = Repere.XCourant;
   Sortie->CurrentY = Repere.YCourant;
 }

@@ -81,7 +81,8 @@ class Traceur {
 
  private:
   double feX_, feY_, angle_;
-  float x1_ = static_cast<float>(Repere.OrigineX + Repere.CTx), y1_ = static_cast<float>(Repere.OrigineY + Repere.CTy);
+  float x1_ = static_cast<float>(Repere.OrigineX + Repere.CTx),
+        y1_ = static_cast<float>(Repere.OrigineY + Repere.CTy);
   int segments_ = 0;
 };
 
@@ -338,7 +339,7 @@ void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, d
 }  // namespace
 
 void CmdChain(const QString& param) {
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  AjouteOrdre(OrdreDessin);
   if (NbParams(param) < 3) ErreurChainette(QStringLiteral("3 champs au moins / at least 3 fields"));
 
   Sorties sorties;
@@ -363,8 +364,8 @@ void CmdChain(const QString& param) {
   QString champ13 = ParamBrutN(param, 13);
   Rotation.AngRotDeg = Rotation.AngRotDefaut;
   if (const int p = InStr(champ13, Lecture.SepSousParam); p > 0) {
-    Rotation.AngRotDeg =
-        VersSingle(-LitParam(Mid(champ13, p + static_cast<int>(Lecture.SepSousParam.size())), 1).value_or(0.0));
+    Rotation.AngRotDeg = VersSingle(
+        -LitParam(Mid(champ13, p + static_cast<int>(Lecture.SepSousParam.size())), 1).value_or(0.0));
     champ13 = Left(champ13, p - 1);
   }
   Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);

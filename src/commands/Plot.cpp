@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -43,29 +45,6 @@ const QString Crlf = QStringLiteral("\r\n");
 [[noreturn]] void ErreurChamp(int champ, const QString& raison) {
   ErreurRun(QStringLiteral("Plot : champ %1 / field %1 : ").arg(champ) + raison + Crlf + Crlf);
 }
-
-// Saved at the start of the command and put back however it ends.
-class GardePlot {
- public:
-  ~GardePlot() {
-    Encre.CouleurCourante = couleurCourante_;
-    Encre.CouleurCmd = couleurCmd_;
-    Plume.EpaisseurTrait = epaisseur_;
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
-    Plume.BoutCarre = bout_;
-    Plume.TiretL1 = l1_;
-    Plume.TiretL2 = l2_;
-    Plume.TiretL3 = l3_;
-    Plume.ResteTiret = 0;
-    Sortie->FillStyle = 1;
-  }
-
- private:
-  int32_t couleurCourante_ = Encre.CouleurCourante, couleurCmd_ = Encre.CouleurCmd;
-  float epaisseur_ = Plume.EpaisseurTrait;
-  int16_t bout_ = Plume.BoutCarre;
-  float l1_ = Plume.TiretL1, l2_ = Plume.TiretL2, l3_ = Plume.TiretL3;
-};
 
 QString SousChamp(const QStringList& s, int i) { return i < s.size() ? s[i] : QString(); }
 
@@ -461,8 +440,8 @@ ParametresPlot LitParametresPlot(const QString& param) {
 // The turn of field 12 and the level's limit on the points of a block.
 void LitAngleEtLimite(const QString& param, int niveau, ParametresPlot& p) {
   const QString& f12 = p.champ12;
-  p.angleDeg =
-      (!f12.isEmpty() && !f12.startsWith(Lecture.SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -Rotation.AngRotDefaut;
+  p.angleDeg = (!f12.isEmpty() && !f12.startsWith(Lecture.SepSousParam)) ? LitParam(param, 12).value_or(0.0)
+                                                                         : -Rotation.AngRotDefaut;
   p.angle = p.angleDeg * DegresEnRadians;
   p.ca = std::cos(p.angle);
   p.sa = std::sin(p.angle);
@@ -624,8 +603,10 @@ void TermineTrace(bool polygone, const QVector<QPointF>& sommets, const QPointF&
     Sortie->Polygone(sommets);
     Sortie->FillStyle = 1;
     const QPointF d = sommets.back();
-    Repere.XCourant = static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
-    Repere.YCourant = static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
+    Repere.XCourant =
+        static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
+    Repere.YCourant =
+        static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
   } else {
     Repere.XCourant = static_cast<float>(prec.x() + ox);
     Repere.YCourant = static_cast<float>(prec.y() + oy);
@@ -754,8 +735,20 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   const QString mot = UCase(Trim(motCle));
   const bool remplit = mot == QStringLiteral("PLOTP");
   const bool symboles = mot == QStringLiteral("PLOTS");
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
-  GardePlot garde;
+  AjouteOrdre(OrdreDessin);
+  // The colours and the pen are saved at the start of the command and put back however it ends.
+  const QScopedValueRollback<EtatEncre> encre(Encre);
+  const auto plume = qScopeGuard([epaisseur = Plume.EpaisseurTrait, bout = Plume.BoutCarre,
+                                  l1 = Plume.TiretL1, l2 = Plume.TiretL2, l3 = Plume.TiretL3] {
+    Plume.EpaisseurTrait = epaisseur;
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
+    Plume.BoutCarre = bout;
+    Plume.TiretL1 = l1;
+    Plume.TiretL2 = l2;
+    Plume.TiretL3 = l3;
+    Plume.ResteTiret = 0;
+    Sortie->FillStyle = 1;
+  });
   CommandesPlot commandes(niveau, remplit);
   SymbolePlot symbole;
   if (symboles) symbole = PrepareSymbole(niveau);

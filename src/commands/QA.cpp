@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <cmath>
 #include <cstdint>
@@ -33,19 +34,6 @@ enum Coin {
   Retour1P2 = 7
 };
 
-// The command's own pen holds until the command ends, however it ends; the corner points go.
-class GardeQA {
- public:
-  GardeQA() { Sommets.PtsPoly.assign(8, PointXY{}); }
-  ~GardeQA() {
-    if (style) RestaureEpaisT();
-    Sommets.PtsPoly.clear();
-  }
-  GardeQA(const GardeQA&) = delete;
-  GardeQA& operator=(const GardeQA&) = delete;
-  bool style = false;
-};
-
 struct Vec {
   double x = 0, y = 0;
 };
@@ -56,9 +44,10 @@ Vec operator*(double k, Vec a) { return {k * a.x, k * a.y}; }
 double Signe(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
 void Ligne(Vec a, Vec b, int32_t couleur) {
-  TraceSegment(static_cast<float>(a.x + Repere.CTx + Repere.OrigineX), static_cast<float>(a.y + Repere.CTy + Repere.OrigineY),
-               static_cast<float>(b.x + Repere.CTx + Repere.OrigineX), static_cast<float>(b.y + Repere.CTy + Repere.OrigineY), 0,
-               couleur);
+  TraceSegment(static_cast<float>(a.x + Repere.CTx + Repere.OrigineX),
+               static_cast<float>(a.y + Repere.CTy + Repere.OrigineY),
+               static_cast<float>(b.x + Repere.CTx + Repere.OrigineX),
+               static_cast<float>(b.y + Repere.CTy + Repere.OrigineY), 0, couleur);
 }
 
 void Garde(Coin k, Vec p) { Sommets.PtsPoly[k] = {static_cast<float>(p.x), static_cast<float>(p.y)}; }
@@ -137,8 +126,8 @@ struct CouleursQA {
 // Field 10: the colour of the dovetails, then after a sub-separator or "/" that of the returns.
 CouleursQA LitCouleursQA(const QString& param) {
   const QString champCouleur = ParamN(param, 10);
-  Encre.CouleurCmd =
-      Trim(champCouleur).isEmpty() ? Encre.CouleurCourante : static_cast<int32_t>(ValeurCouleur(champCouleur));
+  Encre.CouleurCmd = Trim(champCouleur).isEmpty() ? Encre.CouleurCourante
+                                                  : static_cast<int32_t>(ValeurCouleur(champCouleur));
   CouleursQA c;
   c.principale = Encre.CouleurCmd;
   c.retours = c.principale;
@@ -263,8 +252,11 @@ void TraceQueuesQA(const TraceurQA& t, double r, bool cote1, bool cote2) {
 }  // namespace
 
 void TraceQA(int niveau) {
-  GardeQA garde;
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  // The vertices and the command's own line style last until the command ends, however it ends.
+  Sommets.PtsPoly.assign(8, PointXY{});
+  const auto sommets = qScopeGuard([] { Sommets.PtsPoly.clear(); });
+  GardeEpaisT style;
+  AjouteOrdre(OrdreDessin);
   const QString param = Lecture.ParamLigne;
   const QString motCle = Niveau(niveau).MotCle;
   const bool cote1 = InStr(motCle, QStringLiteral("1")) > 0;
@@ -278,8 +270,7 @@ void TraceQA(int niveau) {
   const double r = Trim(ParamBrutN(param, 8)).isEmpty() ? 0.5 : LitParam(param, 8).value_or(0.0) / 100;
   if (r < 0 || r > 1) ErreurRun();
 
-  EpaisTLocale(ParamN(param, 9));
-  garde.style = true;
+  style.Applique(ParamN(param, 9));
 
   const CouleursQA couleurs = LitCouleursQA(param);
 
@@ -293,8 +284,7 @@ void TraceQA(int niveau) {
   Garde(CoinP1, P1);
   TraceQueuesQA(trace, r, cote1, cote2);
 
-  RestaureEpaisT();
-  garde.style = false;
+  style.Fin();
   Repere.XCourant = static_cast<float>(P2.x + Repere.CTx + Repere.OrigineX);
   Repere.YCourant = static_cast<float>(P2.y + Repere.CTy + Repere.OrigineY);
   Sortie->CurrentX = Repere.XCourant;

@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QStringList>
 #include <QVector>
 #include <cmath>
@@ -50,20 +51,6 @@ double Expression(const QStringList& parties, int i) {
   QString texte = parties[i];
   return Calcule(texte).value_or(0.0);
 }
-
-// The line style of the command holds for the command only, however it ends.
-class GardeStyle {
- public:
-  GardeStyle() = default;
-  ~GardeStyle() {
-    if (!actif) return;
-    Sortie->FillStyle = 1;
-    RestaureEpaisT();
-  }
-  GardeStyle(const GardeStyle&) = delete;
-  GardeStyle& operator=(const GardeStyle&) = delete;
-  bool actif = false;
-};
 
 void RemetEpaisseur() {
   Plume.EpaisseurTrait = Plume.EpaisseurSauve;
@@ -265,10 +252,11 @@ void CmdCote(int, const QString& param) {
   LitPointsCote(param, c);
   LitTraitsCote(param, c);
 
-  GardeStyle garde;
+  // The line style of the command holds for the command only, however it ends.
+  GardeEpaisT style;
   Plume.EpaisseurSauve = Plume.EpaisseurTrait;
-  EpaisTLocale(ParamN(param, 8));
-  garde.actif = true;
+  style.Applique(ParamN(param, 8));
+  auto remplissage = qScopeGuard([] { Sortie->FillStyle = 1; });
 
   GardePolice police;
   const double angleTexte = AppliqueStyleTexteCote(param);
@@ -283,7 +271,7 @@ void CmdCote(int, const QString& param) {
   if (c.couleurFleche != -1 && c.f != 0) TraceFlechesCote(c, bout);
   EcritTexteCote(c, bout, texte, largeurTexte, hauteurX, angleTexte);
 
-  garde.actif = false;
-  RestaureEpaisT();
+  remplissage.dismiss();
+  style.Fin();
   RotationCourant(Rotation.AngRotDeg);
 }

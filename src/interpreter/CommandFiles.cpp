@@ -197,8 +197,8 @@ void RetablitEtatSortie(const NiveauProg& a) {
 // the whole run (-1); any other call is refused with a message (0).
 int RefuseAppelTropProfond() {
   if (Niveau(4).Fichier == Niveau(5).Fichier) {
-    const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") + Trim(ParamN(Lecture.ParamLigne, 1)) +
-                          QStringLiteral(")");
+    const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") +
+                          Trim(ParamN(Lecture.ParamLigne, 1)) + QStringLiteral(")");
     if (Dialogues().MsgBox(texte, Boutons::OkAnnuler, QStringLiteral("Morvo")) == Reponse::Annuler) {
       Niveau(5).Fichier = MarqueBoucle;
       return -1;
@@ -243,7 +243,8 @@ void PlaceNiveau(int niveau, int suivant, int index, const PositionAppel& pos) {
     nv.OrigineX = (pos.ptX + origineX) + Repere.CTx;
     nv.OrigineY = (pos.ptY + origineY) + Repere.CTy;
   }
-  if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = Rotation.AngRotDonne ? Rotation.AngRotDeg : Rotation.AngRotDefaut;
+  if (suivant <= NiveauMaxAngRot)
+    nv.AngRotNiveau = Rotation.AngRotDonne ? Rotation.AngRotDeg : Rotation.AngRotDefaut;
 }
 
 // The position as written, in "%FicX" and "%FicY" of level 0; a sub-field after Y goes with it.

@@ -1,3 +1,5 @@
+#include <QScopedValueRollback>
+
 #include "interpreter/CommandFiles.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/KeywordTable.h"
@@ -17,17 +19,15 @@ namespace {
 
 const QString DetailOrdre = QStringLiteral("Erreur ordre commandes / Error odre commands\r\n\r\n");
 
-void AjouteOrdre(int bits) { EtatOrdre = static_cast<int16_t>(EtatOrdre | bits); }
-
 // Graduations, values and sectors need a scale line drawn before them.
 void ExigeLigneEchelle() {
-  if ((EtatOrdre & 32) == 0) ErreurRun(DetailOrdre);
-  AjouteOrdre(64);
+  if ((EtatOrdre & OrdreLigneEchelle) == 0) ErreurRun(DetailOrdre);
+  AjouteOrdre(OrdreDessin);
 }
 
 // An order error is reported with the required order instead of the ordinary message.
 [[noreturn]] void ErreurOrdre() {
-  EtatOrdre = static_cast<int16_t>(-EtatOrdre);
+  MarqueErreurOrdre();
   ErreurRun();
 }
 
@@ -50,15 +50,8 @@ QString ValeurRegle(QString t) {
 // Creates a variable in another level (the caller's or level 0) through the level-switching
 // creation rule.
 void CreeDansNiveau(int cible, const QString& nom, const QString& t) {
-  const int sauve = NiveauCourant;
-  NiveauCourant = cible;
-  try {
-    AffecteVariable(nom, t);
-  } catch (...) {
-    NiveauCourant = sauve;
-    throw;
-  }
-  NiveauCourant = sauve;
+  const QScopedValueRollback<int> niveau(NiveauCourant, cible);
+  AffecteVariable(nom, t);
 }
 
 // Every "%" of the text as 'cache', but for those of the names inside "VAR(" ... ")", which the
@@ -151,7 +144,7 @@ Suite SansCorrespondance(int niveau) {
   const int nb = std::min<int>(static_cast<int>(Shell.CmdExternes.size()), 60);
   for (int i = 0; i < nb; ++i) {
     if (UCase(Shell.CmdExternes[i]) == mc) {
-      AjouteOrdre(8 | 64);
+      AjouteOrdre(OrdreFichier | OrdreDessin);
       Lecture.ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + Lecture.SepParam + Lecture.ParamLigne;
       int appelant = niveau;
       return ExecFichier(appelant, i + 1) < 0 ? Suite::FinNiveau : Suite::Continue;
@@ -166,23 +159,23 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
   switch (regle) {
     case RegleOrdre::Zoom:
       if (niveau != 1) return false;
-      if (EtatOrdre > 4) ErreurRun();
+      if (EtatOrdre > OrdreCentre) ErreurRun();
       return true;
     case RegleOrdre::Format:
       if (niveau != 1) return false;
       if (EtatOrdre > 0) ErreurOrdre();
-      EtatOrdre = 1;
+      EtatOrdre = OrdreFormatI;
       return true;
     case RegleOrdre::Centre:
       // A centre for the other output does nothing at all.
       if (!CentreSurSortie(Niveau(niveau).MotCle)) return false;
       if (niveau == 1) {
-        if (EtatOrdre > 3) ErreurOrdre();
-        AjouteOrdre(4);
+        if (EtatOrdre >= OrdreCentre) ErreurOrdre();
+        AjouteOrdre(OrdreCentre);
       }
       return true;
     case RegleOrdre::TraceEchelle:
-      AjouteOrdre(32 | 64);
+      AjouteOrdre(OrdreLigneEchelle | OrdreDessin);
       return true;
     case RegleOrdre::SurEchelle:
       ExigeLigneEchelle();
@@ -191,10 +184,10 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
       EtatOrdre = 0;
       return true;
     case RegleOrdre::Appel:
-      AjouteOrdre(8 | 64);
+      AjouteOrdre(OrdreFichier | OrdreDessin);
       return true;
     case RegleOrdre::Dessin:
-      AjouteOrdre(64);
+      AjouteOrdre(OrdreDessin);
       return true;
     case RegleOrdre::Libre:
       break;

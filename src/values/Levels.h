@@ -130,6 +130,7 @@ constexpr OrdreCommandes operator|(OrdreCommandes a, OrdreCommandes b) {
   return static_cast<OrdreCommandes>(static_cast<int16_t>(a) | static_cast<int16_t>(b));
 }
 inline void AjouteOrdre(OrdreCommandes bits) { EtatOrdre = static_cast<int16_t>(EtatOrdre | bits); }
+inline void MarqueErreurOrdre() { EtatOrdre = static_cast<int16_t>(-EtatOrdre); }
 inline bool ErreurOrdreMarquee() { return EtatOrdre < 0; }
 
 // Empties the levels and their labels and clears the cells above.
