@@ -31,13 +31,10 @@ class Marque {
     RotationXY(ParamN(Lecture.ParamLigne, 2), px, py);
     const CouleurLue lue = ValeurCouleur(ParamN(Lecture.ParamLigne, 4));
     Encre.CouleurCmd = lue.EstVide() ? Encre.CouleurCourante : static_cast<int32_t>(lue);
-    EpaisTLocale(ParamN(Lecture.ParamLigne, 5));
+    style_.Applique(ParamN(Lecture.ParamLigne, 5));
     x = px + Repere.OrigineX + Repere.CTx;
     y = py + Repere.OrigineY + Repere.CTy;
   }
-  ~Marque() { RestaureEpaisT(); }
-  Marque(const Marque&) = delete;
-  Marque& operator=(const Marque&) = delete;
 
   void Termine() const {
     Repere.XCourant = static_cast<float>(x);
@@ -48,6 +45,9 @@ class Marque {
   }
 
   double x = 0, y = 0;
+
+ private:
+  GardeEpaisT style_;
 };
 
 double AnglePropre() { return LitParam(Lecture.ParamLigne, 6).value_or(0.0); }

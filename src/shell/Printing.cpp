@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <memory>
 #include <optional>
 
@@ -155,21 +156,18 @@ bool FenetrePrincipale::Imprimer() {
   DebutAttente();
 
   // Whatever happens in the print run, the window, the view offsets and Sortie come back.
-  struct Restaure {
-    FenetrePrincipale& f;
-    double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;
-    float decalX = Shell.DecalVueX, decalY = Shell.DecalVueY;
-    ~Restaure() {
-      Repere.OrigineBaseX = origineX;
-      Repere.OrigineBaseY = origineY;
-      Shell.DecalVueX = decalX;
-      Shell.DecalVueY = decalY;
-      Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
-      f.Hote().DefinitImprimante(nullptr);
-      Sortie = f.Hote().Ecran();
-      f.FinAttente();
-    }
-  } restaure{*this};
+  const double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;
+  const float decalX = Shell.DecalVueX, decalY = Shell.DecalVueY;
+  const auto restaure = qScopeGuard([this, origineX, origineY, decalX, decalY] {
+    Repere.OrigineBaseX = origineX;
+    Repere.OrigineBaseY = origineY;
+    Shell.DecalVueX = decalX;
+    Shell.DecalVueY = decalY;
+    Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
+    Hote().DefinitImprimante(nullptr);
+    Sortie = Hote().Ecran();
+    FinAttente();
+  });
   Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
 
@@ -207,10 +205,10 @@ bool FenetrePrincipale::Imprimer() {
 
   // The screen shows the drawing again, with the view as it was.
   Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
-  Repere.OrigineBaseX = restaure.origineX;
-  Repere.OrigineBaseY = restaure.origineY;
-  Shell.DecalVueX = restaure.decalX;
-  Shell.DecalVueY = restaure.decalY;
+  Repere.OrigineBaseX = origineX;
+  Repere.OrigineBaseY = origineY;
+  Shell.DecalVueX = decalX;
+  Shell.DecalVueY = decalY;
   hote_->Ecran()->Cls();
   Arret = false;
   DimensionneNiveaux(5);

@@ -1,5 +1,6 @@
 #include "values/Conditions.h"
 
+#include <QScopeGuard>
 #include <array>
 #include <initializer_list>
 
@@ -486,13 +487,10 @@ std::optional<bool> EvalueConditionTexte(QString& texte) {
       LeveErreurExecution(QStringLiteral("subscript out of range"));
     }
     // The group level comes back whatever happens inside, so that the next condition starts at 0.
-    struct Restaure {
-      int niveau;
-      ~Restaure() {
-        PosParTexte[static_cast<size_t>(niveau + 1)] = 0;
-        Lecture.NivParTexte = niveau;
-      }
-    } restaure{niveau};
+    const auto restaure = qScopeGuard([niveau] {
+      PosParTexte[static_cast<size_t>(niveau + 1)] = 0;
+      Lecture.NivParTexte = niveau;
+    });
     PosParTexte[static_cast<size_t>(niveau + 1)] = p;
     Lecture.NivParTexte = niveau + 1;
     EvalueConditionTexte(texte);
