@@ -22,6 +22,8 @@ struct EtatRepere {
   double OrigineX = 0, OrigineY = 0;
   double OrigineBaseX = 0, OrigineBaseY = 0;
   float CTx = 0, CTy = 0;
+  // The CT point as given, before its rotation: an empty x or y field of the next CT builds on it.
+  float CTxNonTourne = 0, CTyNonTourne = 0;
 };
 extern EtatRepere Repere;
 
@@ -92,9 +94,11 @@ struct RotationCommande {
   float AngRotDeg = 0, AngRotRad = 0;
   bool AngRotDonne = false;
 };
-// With the default rotation (stored negated).
+// With the default rotation (stored negated) and the deepest program level to which AngRot hands
+// it down.
 struct EtatRotation : RotationCommande {
   float AngRotDefaut = 0;
+  int16_t NiveauMaxAngRot = 0;
 };
 extern EtatRotation Rotation;
 

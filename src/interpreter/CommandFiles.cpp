@@ -243,7 +243,7 @@ void PlaceNiveau(int niveau, int suivant, int index, const PositionAppel& pos) {
     nv.OrigineX = (pos.ptX + origineX) + Repere.CTx;
     nv.OrigineY = (pos.ptY + origineY) + Repere.CTy;
   }
-  if (suivant <= NiveauMaxAngRot)
+  if (suivant <= Rotation.NiveauMaxAngRot)
     nv.AngRotNiveau = Rotation.AngRotDonne ? Rotation.AngRotDeg : Rotation.AngRotDefaut;
 }
 
@@ -292,10 +292,8 @@ void ChargeTexteNiveau(int suivant, int index, const QString& symbole) {
 }  // namespace
 
 int ExecFichier(int& niveau, int index, const QString& symbole) {
-  const double decalPivot = Echelle.DecalPivot;
-  const CouleurLue couleurPivot = Echelle.CouleurPivot;
-  const int16_t sensInversion = Echelle.SensInversion;
-  const int16_t niveauMaxAngRot = NiveauMaxAngRot;
+  const PivotEchelle pivot = Echelle;
+  const int16_t niveauMaxAngRot = Rotation.NiveauMaxAngRot;
   Lecture.StopArg = false;
 
   if (index >= 0 && niveau >= NiveauMaxFichier) return RefuseAppelTropProfond();
@@ -343,10 +341,8 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
 
   const NiveauProg& appelant = Niveau(niveau);
   RetablitEtatSortie(appelant);
-  NiveauMaxAngRot = niveauMaxAngRot;
-  Echelle.DecalPivot = decalPivot;
-  Echelle.CouleurPivot = couleurPivot;
-  Echelle.SensInversion = sensInversion;
+  Rotation.NiveauMaxAngRot = niveauMaxAngRot;
+  static_cast<PivotEchelle&>(Echelle) = pivot;
   Repere.OrigineX = Repere.OrigineBaseX + appelant.OrigineX.value_or(0.0);
   Repere.OrigineY = Repere.OrigineBaseY + appelant.OrigineY.value_or(0.0);
   Repere.CTx = appelant.CTxNiveau;

@@ -9,7 +9,18 @@
 
 #include "values/Colours.h"
 
-struct EtatEchelle {
+// The needle pivot: what a command file leaves to its caller as it found it.
+struct PivotEchelle {
+  // Signed distance from the arc centre to the needle pivot (Decal stores its field negated);
+  // 0 = concentric.
+  double DecalPivot = 0;
+  // Colour of the "+" mark at the pivot (Empty = no mark); set by Decal, read by Arc.
+  CouleurLue CouleurPivot;
+  // Side of the marks: 1 or -1; the graduation and value commands multiply lengths and offsets by it.
+  int16_t SensInversion = 1;
+};
+
+struct EtatEchelle : PivotEchelle {
   // Scale angles (degrees, 0 at 9 o'clock, clockwise) of the start and end of the arc; 0 for a
   // straight scale.
   double ArcAngleDebut = 0, ArcAngleFin = 0;
@@ -18,11 +29,6 @@ struct EtatEchelle {
   double VTrav7 = 0;
   // The radius as written in Arc.
   double ArcRayonDonne = 0;
-  // Signed distance from the arc centre to the needle pivot (Decal stores its field negated);
-  // 0 = concentric.
-  double DecalPivot = 0;
-  // Colour of the "+" mark at the pivot (Empty = no mark); set by Decal, read by Arc.
-  CouleurLue CouleurPivot;
   // Distance from the pivot to the start point of the arc, and the working distance of the
   // graduation, value and sector commands.
   double ArcRayonDebut = 0, ArcRayonFin = 0;
@@ -36,8 +42,6 @@ struct EtatEchelle {
   bool EchelleTracee = true;
   // Rotation of the scale in degrees, anticlockwise positive (the angle as written), and in radians.
   double AngleCmd = 0, AngleCmdRad = 0;
-  // Side of the marks: 1 or -1; the graduation and value commands multiply lengths and offsets by it.
-  int16_t SensInversion = 1;
 
   // The logarithmic law of Exposant = "L": from LogDebut (fraction 0) to LogFin x 10^LogDecades
   // (fraction 1); LogDecadesTotal is the span in decades.

@@ -20,9 +20,6 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
-float CTxNonTourne = 0, CTyNonTourne = 0;
-int16_t NiveauMaxAngRot = 0;
-
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;
@@ -167,10 +164,10 @@ void CmdCT(int niveau) {
   const QString champYCoupe = Trim(champY);
   const bool xVide = Trim(ParamN(Lecture.ParamLigne, 1)).isEmpty();
   const bool yVide = champYCoupe.isEmpty() || champYCoupe.startsWith(Lecture.SepSousParam);
-  Repere.CTx = xVide ? CTxNonTourne + Repere.XRot : static_cast<float>(x);
-  Repere.CTy = yVide ? CTyNonTourne + Repere.YRot : static_cast<float>(y);
-  CTxNonTourne = Repere.CTx;
-  CTyNonTourne = Repere.CTy;
+  Repere.CTx = xVide ? Repere.CTxNonTourne + Repere.XRot : static_cast<float>(x);
+  Repere.CTy = yVide ? Repere.CTyNonTourne + Repere.YRot : static_cast<float>(y);
+  Repere.CTxNonTourne = Repere.CTx;
+  Repere.CTyNonTourne = Repere.CTy;
 
   double cx = Repere.CTx, cy = Repere.CTy;
   RotationXY(champY, cx, cy);
@@ -219,11 +216,11 @@ void CmdAngRot(int niveau) {
   if (niveau == 1) StockeNombre(0, nom, -Rotation.AngRotDefaut);
   const std::optional<double> niveaux = LitParam(Lecture.ParamLigne, 2);
   if (!niveaux) {
-    NiveauMaxAngRot = 5;
+    Rotation.NiveauMaxAngRot = 5;
   } else if (*niveaux == -1) {
     StockeNombre(0, nom, -Rotation.AngRotDefaut);
   } else {
-    NiveauMaxAngRot = VersEntier16(niveau + *niveaux);
+    Rotation.NiveauMaxAngRot = VersEntier16(niveau + *niveaux);
   }
 }
 

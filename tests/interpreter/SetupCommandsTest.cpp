@@ -25,8 +25,8 @@ class SetupCommandsTest : public RunFixture {
   void SetUp() override {
     RunFixture::SetUp();
     Echelle = {};
-    CTxNonTourne = CTyNonTourne = 0;
-    NiveauMaxAngRot = 0;
+    Repere.CTxNonTourne = Repere.CTyNonTourne = 0;
+    Rotation.NiveauMaxAngRot = 0;
   }
 
   // Each run's drawing alone.
@@ -239,8 +239,8 @@ TEST_F(SetupCommandsTest, CtMovesTheCurrentZero) {
   const double a = 30 * 0.017453293;
   EXPECT_NEAR(Repere.CTx, 10 * std::cos(a) - 20 * std::sin(a), 1e-5);
   EXPECT_NEAR(Repere.CTy, 10 * std::sin(a) + 20 * std::cos(a), 1e-5);
-  EXPECT_EQ(CTxNonTourne, 10.0f);
-  EXPECT_EQ(CTyNonTourne, 20.0f);
+  EXPECT_EQ(Repere.CTxNonTourne, 10.0f);
+  EXPECT_EQ(Repere.CTyNonTourne, 20.0f);
   EXPECT_FLOAT_EQ(Rotation.AngRotDeg, -30.0f);
   EXPECT_EQ(Lignes(13).size(), 2u) << "one cross only";
 
@@ -277,14 +277,14 @@ TEST_F(SetupCommandsTest, AngRotSetsTheDefaultRotation) {
   EXPECT_EQ(Var(0, "%ANGR"), "30");
   EXPECT_EQ(Rotation.AngRotDefaut, -30.0f);
   EXPECT_EQ(Niveau(1).AngRotNiveau, -30.0f);
-  EXPECT_EQ(NiveauMaxAngRot, 5);
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 5);
   EXPECT_EQ(RunShell.AngRotFin, -30.0f);
 
   Run(QStringLiteral("ANGROT = 45, 2"));
-  EXPECT_EQ(NiveauMaxAngRot, 3);
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 3);
   EXPECT_EQ(Var(0, "%ANGR"), "45");
   Run(QStringLiteral("ANGROT = -15, -1"));
-  EXPECT_EQ(NiveauMaxAngRot, 3) << "-1 keeps the limit";
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 3) << "-1 keeps the limit";
   EXPECT_EQ(Var(0, "%ANGR"), "-15");
 
   // The default rotation turns CT.
