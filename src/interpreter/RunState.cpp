@@ -5,6 +5,8 @@
 #include "interpreter/ScaleState.h"
 #include "platform/Events.h"
 #include "platform/RunError.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
 #include "values/Levels.h"
 
 EtatTravail Travail;
@@ -16,5 +18,7 @@ void RazEtatRun() {
   Echelle = {};
   Graduations = {};
   Travail = {};
+  Calcul = {};
+  AnalyseParam = {};
   Arret = false;
 }

@@ -17,6 +17,6 @@ extern EtatTravail Travail;
 
 // Puts every group of the run state back to its default value, in one place: the levels and line
 // cells, the order flags, the run-error cells, the drawing state, the scale state, the graduation
-// iterator, the stop request and the cells above. A new session and the tests call it; the shell
-// values have their own RazValeursShell.
+// iterator, the evaluator's stack, the field parse record, the stop request and the cells above. A new
+// session and the tests call it; the shell values have their own RazValeursShell.
 void RazEtatRun();
