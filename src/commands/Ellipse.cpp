@@ -9,6 +9,8 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double Tour = 6.283185;

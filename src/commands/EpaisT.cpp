@@ -12,6 +12,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 // Completes the statement in the editor with the level's pen width: pixels, then the same width

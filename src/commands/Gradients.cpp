@@ -5,6 +5,8 @@
 
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 // A component rounded halves to even; the sums run past the second colour only in the extra

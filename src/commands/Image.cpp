@@ -25,6 +25,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // The top-left corner at which the last picture was painted, in drawing units.

@@ -21,6 +21,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString Crlf = QStringLiteral("\r\n");

@@ -16,6 +16,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double Pi = 3.14159265358979;

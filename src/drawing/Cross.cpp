@@ -7,6 +7,8 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 void TraceCroix(double x, double y, double demi, double angle, double couleur, double rapport) {
   if (rapport == 0) LeveErreurExecution(QStringLiteral("division by zero"));
   const double s = demi, t = demi / rapport;

@@ -9,6 +9,8 @@
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 namespace {
 
 void VerifiePlage(size_t taille, int premier, int n) {

@@ -6,6 +6,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 OutputSurface* Sortie = nullptr;
 
 EtatRepere Repere;

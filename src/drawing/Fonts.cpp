@@ -10,6 +10,8 @@
 #include "values/Expressions.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;

@@ -10,6 +10,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 // The width part of a style in device pixels; nullopt when it is empty. Millimetres when the

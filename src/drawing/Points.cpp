@@ -9,6 +9,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;

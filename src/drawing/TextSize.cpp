@@ -9,6 +9,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // Two decimals, halves to the even neighbour.

@@ -18,6 +18,8 @@
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;

@@ -16,6 +16,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // A scale factor sub-field: its value, 0 standing for 1.

@@ -9,6 +9,8 @@
 #include "platform/EditorText.h"
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString Suite = QStringLiteral(" _");

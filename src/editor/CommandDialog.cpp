@@ -25,6 +25,8 @@
 #include "values/Expressions.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");

@@ -8,6 +8,8 @@
 #include "platform/Legacy.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");

@@ -14,6 +14,8 @@
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr int ToucheCouleur = -11;

@@ -16,6 +16,8 @@
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr int OptionMotEntier = 2;

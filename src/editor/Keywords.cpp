@@ -7,6 +7,8 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 // Each written form and each older word, in upper case, to the form the editor writes.

@@ -11,6 +11,8 @@
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");

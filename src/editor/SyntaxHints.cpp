@@ -13,6 +13,8 @@
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
 
+using namespace legacy;
+
 QString TexteAide;
 
 namespace {

@@ -25,6 +25,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

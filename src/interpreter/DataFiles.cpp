@@ -21,6 +21,8 @@
 #include "values/Substitution.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

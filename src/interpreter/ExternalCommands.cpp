@@ -6,6 +6,8 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr int kCmdExternesMax = 60;

@@ -14,6 +14,8 @@
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

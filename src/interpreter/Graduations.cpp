@@ -22,6 +22,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 EtatGraduations Graduations;
 
 namespace {

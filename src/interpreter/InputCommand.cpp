@@ -10,6 +10,8 @@
 #include "values/Substitution.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString Annule = QStringLiteral("$Cancel$");

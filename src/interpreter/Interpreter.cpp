@@ -26,6 +26,8 @@
 #include "values/Substitution.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 int64_t LimiteInstructions = 0;
 int64_t MaxInstructions = 0;
 

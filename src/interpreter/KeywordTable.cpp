@@ -20,6 +20,8 @@
 #include "platform/RunError.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 // A command after which the level goes on with its next statement.

@@ -7,6 +7,8 @@
 #include "platform/RunError.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 void ReleveEtiquettes(int niveau) {
   NiveauProg& nv = Niveau(niveau);
   const QString& texte = nv.Texte;

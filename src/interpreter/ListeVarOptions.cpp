@@ -18,6 +18,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

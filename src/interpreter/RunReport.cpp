@@ -23,6 +23,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

@@ -6,6 +6,8 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 namespace {
 
 [[noreturn]] void AppelInvalide() { LeveErreurExecution(QStringLiteral("invalid procedure call")); }

@@ -7,6 +7,8 @@
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
 
+using namespace legacy;
+
 const std::array<int16_t, 46> TableCodage = {0,   23, 181, 77,  142, 9,   214, 66,  199, 38, 121, 250,
                                              13,  87, 164, 201, 52,  118, 233, 29,  176, 95, 140, 61,
                                              208, 17, 227, 104, 71,  189, 46,  155, 240, 82, 127, 19,

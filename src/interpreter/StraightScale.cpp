@@ -13,6 +13,8 @@
 #include "values/Insertions.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;

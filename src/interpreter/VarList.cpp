@@ -11,6 +11,8 @@
 #include "platform/OutputSurface.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString Tab = QStringLiteral("\t");

@@ -8,6 +8,8 @@
 
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 bool MemePolice(const PoliceSortie& a, const PoliceSortie& b) {

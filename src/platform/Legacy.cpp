@@ -13,6 +13,8 @@
 
 #include "platform/RunError.h"
 
+namespace legacy {
+
 namespace {
 
 [[noreturn]] void AppelInvalide() { LeveErreurExecution(QStringLiteral("invalid procedure call")); }
@@ -754,3 +756,5 @@ void Randomize(double graine) {
 void Randomize() {
   Randomize(static_cast<double>(static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0)));
 }
+
+}  // namespace legacy

@@ -2,10 +2,13 @@
 
 // The string and number runtime the command language was designed on: 1-based text positions,
 // the invariant and locale number forms, format patterns and the two roundings. Every module
-// calls these; nobody re-implements them.
+// calls these; nobody re-implements them. They live in the namespace legacy: a .cpp that calls them
+// says `using namespace legacy;` after its includes, a header names them legacy::.
 
 #include <QString>
 #include <cstdint>
+
+namespace legacy {
 
 // ---- text positions (1-based) ----
 // Mid: start < 1 or len < -1 raise ErreurExecution ("invalid procedure call"); len -1 = to the end.
@@ -78,3 +81,5 @@ float VersSingle(double v);               // out of the Single range, NaN or inf
 float Rnd(float x = 1.0f);
 void Randomize(double graine);
 void Randomize();  // seeded from the clock
+
+}  // namespace legacy

@@ -4,6 +4,8 @@
 
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 ScriptedPrompter& ParDefaut() {

@@ -16,6 +16,8 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 
+using namespace legacy;
+
 namespace {
 
 // Windows-1252 codes 0x80..0x9F; the five undefined codes keep the C1 control of the same value.

@@ -17,6 +17,8 @@
 #include "shell/Languages.h"
 #include "shell/Startup.h"
 
+using namespace legacy;
+
 QString NomFicConfig = QStringLiteral("Morvo.cfg");
 QString RepDepart;
 QString RepConfig;

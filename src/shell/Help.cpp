@@ -16,6 +16,8 @@
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
 
+using namespace legacy;
+
 namespace {
 
 OuvreurUrl ouvreurCourant;

@@ -10,6 +10,8 @@
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 
+using namespace legacy;
+
 int NumLangue = 0;
 int BaseLangue = 0;
 int NumLangueMenu = 0;

@@ -48,6 +48,8 @@
 #include "shell/Startup.h"
 #include "shell/TermsDialog.h"
 
+using namespace legacy;
+
 float FacteurCode = FacteurCodeDefaut;
 
 namespace {

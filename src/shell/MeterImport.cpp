@@ -23,6 +23,8 @@
 #include "values/Expressions.h"
 #include "values/Fields.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double kFacteurDegre = 0.017453293;

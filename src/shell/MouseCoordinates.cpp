@@ -21,6 +21,8 @@
 #include "values/Colours.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 EtatSouris Souris;
 
 void RazEtatSouris() { Souris = EtatSouris{}; }

@@ -36,6 +36,8 @@
 #include "values/Colours.h"
 #include "values/Fields.h"
 
+using namespace legacy;
+
 EtatDessinSouris Dessin;
 
 void RazEtatDessinSouris() { Dessin = EtatDessinSouris{}; }

@@ -9,6 +9,8 @@
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 
+using namespace legacy;
+
 QString InvitePatchs(int16_t patchs) {
   QString invite = TexteMsg(121);
   for (int k = 0; k <= 14; ++k) {

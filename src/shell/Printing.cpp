@@ -28,6 +28,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 QString NomImprimante;
 
 namespace {

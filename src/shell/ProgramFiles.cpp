@@ -23,6 +23,8 @@
 #include "shell/QtHost.h"
 #include "shell/Startup.h"
 
+using namespace legacy;
+
 QString FichierCourant;
 FormeTexte FormeProgramme;
 

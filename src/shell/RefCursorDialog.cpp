@@ -26,6 +26,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 QString TexteRefCurseur() {
   QString texte = TexteNombre(RunShell.RefCurX - RunShell.OrigineFinX) + QStringLiteral(", ") +
                   TexteNombre(RunShell.RefCurY - RunShell.OrigineFinY);

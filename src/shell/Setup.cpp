@@ -20,6 +20,8 @@
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
 
+using namespace legacy;
+
 const QString NomJournalInstallation = QStringLiteral("MorvoSetup.log");
 const QString NomRaccourci = QStringLiteral("Morvo.desktop");
 const QString NomLanceurMenu = QStringLiteral("morvo.desktop");

@@ -14,6 +14,8 @@
 #include "shell/TermsDialog.h"
 #include "values/Fields.h"
 
+using namespace legacy;
+
 bool ConditionsAcceptees = false;
 QString FichierAideAppli;
 QString SepDecimal;

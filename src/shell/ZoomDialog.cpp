@@ -22,6 +22,8 @@
 #include "shell/QtHost.h"
 #include "values/Expressions.h"
 
+using namespace legacy;
+
 namespace {
 
 // The value of an expression typed with "," or "." as decimal point; nullopt when it is none.

@@ -7,6 +7,8 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 struct NomCouleur {

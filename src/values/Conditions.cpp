@@ -11,6 +11,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr int NiveauMaxParTexte = 12;

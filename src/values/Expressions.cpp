@@ -7,6 +7,8 @@
 #include "platform/RunError.h"
 #include "values/Conditions.h"
 
+using namespace legacy;
+
 PileCalcul Calcul;
 
 namespace {

@@ -8,6 +8,8 @@
 #include "values/Levels.h"
 #include "values/Substitution.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString Diese = QStringLiteral("#");

@@ -3,6 +3,8 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 std::vector<NiveauProg> Niveaux;
 int NiveauCourant = 0;
 std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;

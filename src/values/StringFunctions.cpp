@@ -7,6 +7,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // Text positions are 16-bit: nested replacements may not grow a text past them.

@@ -12,6 +12,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 // Values that hold their own "%" references would otherwise be substituted for ever; these caps

@@ -8,6 +8,8 @@
 #include "values/Insertions.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 // The table has 64 slots whatever MaxVar says; a 65th variable is a run error, never a write.

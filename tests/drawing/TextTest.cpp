@@ -14,6 +14,8 @@
 #include "platform/OutputSurface.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 constexpr double Rad = 0.017453293;

@@ -18,6 +18,8 @@
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");

@@ -183,7 +183,7 @@ TEST_F(DispatchTest, EachKeywordIsWrittenOnce) {
   for (const MotCle& mot : MotsCles()) {
     for (const char* ecrit : {mot.Ecrit, mot.Ancien}) {
       if (!ecrit) continue;
-      const QString nom = UCase(QString::fromLatin1(ecrit));
+      const QString nom = legacy::UCase(QString::fromLatin1(ecrit));
       EXPECT_FALSE(vus.contains(nom)) << ecrit;
       vus.append(nom);
     }

@@ -9,6 +9,8 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
+using namespace legacy;
+
 namespace {
 
 QString operator""_s(const char16_t* texte, size_t n) {

@@ -8,6 +8,8 @@
 #include "values/Levels.h"
 #include "values/Variables.h"
 
+using namespace legacy;
+
 namespace {
 
 class FieldsTest : public ::testing::Test {
