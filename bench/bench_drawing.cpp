@@ -28,14 +28,14 @@ void PrepareEcran(OutputSurface& ecran) {
   RazValeursShell();
   Sortie = &ecran;
   ecran.SetScaleMode(6);
-  LargeurDessin = LargeurMm = ecran.ScaleWidth;
-  HauteurDessin = HauteurMm = ecran.ScaleHeight;
-  ecran.ScaleHeight = -HauteurDessin;
-  ecran.ScaleTop = HauteurDessin;
+  Cadrage.LargeurDessin = Cadrage.LargeurMm = ecran.ScaleWidth;
+  Cadrage.HauteurDessin = Cadrage.HauteurMm = ecran.ScaleHeight;
+  ecran.ScaleHeight = -Cadrage.HauteurDessin;
+  ecran.ScaleTop = Cadrage.HauteurDessin;
   ecran.DrawWidth = 1;
-  TiretL1 = 1.5f;
-  TiretL2 = 0.75f;
-  TiretL3 = 0.5f;
+  Plume.TiretL1 = 1.5f;
+  Plume.TiretL2 = 0.75f;
+  Plume.TiretL3 = 0.5f;
 }
 
 // Every run starts the pattern afresh, so that every run draws the same pieces.
@@ -55,11 +55,11 @@ void PourChaqueSegment(Trace&& trace) {
 }
 
 void TraceSegments() {
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  Plume.ResteTiret = 0;
+  Plume.PhaseTiret = 0;
+  Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
   PourChaqueSegment([](float x1, float y1, float x2, float y2) { TraceSegment(x1, y1, x2, y2, 0, Couleur); });
-  benchmark::DoNotOptimize(ResteTiret);
+  benchmark::DoNotOptimize(Plume.ResteTiret);
 }
 
 // The segments in device pixels, mapped as the screen maps them.

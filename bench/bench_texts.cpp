@@ -28,16 +28,16 @@ void PrepareEcran(OutputSurface& ecran) {
   RazValeursShell();
   Sortie = &ecran;
   ecran.SetScaleMode(6);
-  LargeurDessin = LargeurMm = ecran.ScaleWidth;
-  HauteurDessin = HauteurMm = ecran.ScaleHeight;
-  ecran.ScaleHeight = -HauteurDessin;
-  ecran.ScaleTop = HauteurDessin;
+  Cadrage.LargeurDessin = Cadrage.LargeurMm = ecran.ScaleWidth;
+  Cadrage.HauteurDessin = Cadrage.HauteurMm = ecran.ScaleHeight;
+  ecran.ScaleHeight = -Cadrage.HauteurDessin;
+  ecran.ScaleTop = Cadrage.HauteurDessin;
   ecran.Font.Name = QStringLiteral("Times New Roman");
   ecran.Font.Size = 8;
   ecran.ForeColor = 0x800000;
-  CouleurCmd = 0x800000;
-  OrigineX = OrigineY = 0;
-  CTx = CTy = 0;
+  Encre.CouleurCmd = 0x800000;
+  Repere.OrigineX = Repere.OrigineY = 0;
+  Repere.CTx = Repere.CTy = 0;
 }
 
 void EcritEtiquettes() {
@@ -47,15 +47,15 @@ void EcritEtiquettes() {
   for (int i = 0; i < NbEtiquettes; ++i) {
     // A grid of 100 x 100 points over the drawing, the angle turning by 7 degrees a label.
     const QString texte = QString::number(i * 0.25, 'f', 2);
-    XCourant = static_cast<float>(10 + (i % 100) * 2.4);
-    YCourant = static_cast<float>(10 + (i / 100) * 1.6);
-    Sortie->CurrentX = XCourant;
-    Sortie->CurrentY = YCourant;
+    Repere.XCourant = static_cast<float>(10 + (i % 100) * 2.4);
+    Repere.YCourant = static_cast<float>(10 + (i / 100) * 1.6);
+    Sortie->CurrentX = Repere.XCourant;
+    Sortie->CurrentY = Repere.YCourant;
     const double largeur = Sortie->TextWidth(texte);
     const double hauteur = -Sortie->TextHeight(texte);
     EcritTexteAligne(largeur, hauteur, (i * 7) % 360, texte, lettres[i % 9], 0);
   }
-  benchmark::DoNotOptimize(XCourant);
+  benchmark::DoNotOptimize(Repere.XCourant);
 }
 
 // What raw QPainter draws: each label's text, corner, angle and font as Morvo hands them over.

@@ -36,15 +36,6 @@ constexpr int IndiceMaxContour = 10000;
 // a pixel already, and the command ends within a second. Each curve keeps at least 50.
 constexpr double SegmentsMax = 100000;
 
-// The command's own pen holds until the command ends, however it ends.
-class GardeStyle {
- public:
-  explicit GardeStyle(const QString& style) { EpaisTLocale(style); }
-  ~GardeStyle() { RestaureEpaisT(); }
-  GardeStyle(const GardeStyle&) = delete;
-  GardeStyle& operator=(const GardeStyle&) = delete;
-};
-
 struct Point2 {
   double x = 0, y = 0;
 };
@@ -60,8 +51,8 @@ struct Transformation {
   double aX = 1, aY = 1, bX = 0, bY = 0;
   Point2 operator()(const Point2& p) const {
     const double x = (p.x + bX) * aX, y = (p.y + bY) * aY;
-    if (AngRotRad == 0) return {x, y};
-    const double s = std::sin(AngRotRad), c = std::cos(AngRotRad);
+    if (Rotation.AngRotRad == 0) return {x, y};
+    const double s = std::sin(Rotation.AngRotRad), c = std::cos(Rotation.AngRotRad);
     return {y * s + x * c, -x * s + y * c};
   }
 };
@@ -91,7 +82,9 @@ double Cubique(double t, double p0, double p1, double p2, double p3) {
   return u * u * u * p0 + 3 * u * u * t * p1 + 3 * t * t * u * p2 + t * t * t * p3;
 }
 
-Point2 Absolu(const Point2& p) { return {p.x + CTx + OrigineX, p.y + CTy + OrigineY}; }
+Point2 Absolu(const Point2& p) {
+  return {p.x + Repere.CTx + Repere.OrigineX, p.y + Repere.CTy + Repere.OrigineY};
+}
 
 void Segment(const Point2& p, const Point2& q, int32_t couleur) {
   const Point2 a = Absolu(p), b = Absolu(q);
@@ -104,11 +97,11 @@ void Rond(const Point2& p, double rayon, int32_t couleur) {
   Sortie->Circle(a.x, a.y, rayon, static_cast<uint32_t>(couleur), 0, 0);
 }
 
-int LargeurPlume() { return static_cast<int>(ArrondiPair(EpaisseurTrait)); }
+int LargeurPlume() { return static_cast<int>(ArrondiPair(Plume.EpaisseurTrait)); }
 
 // The width of the construction marks: half the pen, at least one pixel.
 int LargeurMarques() {
-  return EpaisseurTrait <= 1 ? 1 : static_cast<int>(ArrondiPair((EpaisseurTrait + 0.5) / 2));
+  return Plume.EpaisseurTrait <= 1 ? 1 : static_cast<int>(ArrondiPair((Plume.EpaisseurTrait + 0.5) / 2));
 }
 
 bool ChampVide(const QString& texte, int n) { return Trim(ParamBrutN(texte, n)).isEmpty(); }
@@ -138,9 +131,9 @@ Graduation LitGraduation(const QStringList& sous) {
     return std::nullopt;
   };
   if (const auto t = sousChamp(6)) {
-    if (InStr(*t, SepParam) > 0) {
+    if (InStr(*t, Lecture.SepParam) > 0) {
       g.liste = true;
-      g.entrees = t->split(SepParam);
+      g.entrees = t->split(Lecture.SepParam);
     } else {
       g.nombre = VersEntier16(Valeur(*t));
       if (g.nombre == 0) g.nombre = 10;
@@ -160,7 +153,7 @@ Graduation LitGraduation(const QStringList& sous) {
   if (const auto t = sousChamp(9)) {
     g.avecTextes = true;
     // An empty label sub-field writes no labels.
-    if (!t->isEmpty()) g.textes = t->split(SepParam);
+    if (!t->isEmpty()) g.textes = t->split(Lecture.SepParam);
   }
   if (const auto t = sousChamp(10)) g.distance = Valeur(*t);
   if (const auto t = sousChamp(11)) {
@@ -206,7 +199,7 @@ void TraceGraduations(const Courbe& c, const Transformation& T, const Graduation
     if (g.rotation != 0) phi = g.rotation * DegresEnRadians + (g.rotationRelative ? cible : 0.0);
     const Point2 E = T({p.x + g.longueur * std::cos(phi), p.y + g.longueur * std::sin(phi)});
     Sortie->DrawWidth = LargeurPlume();
-    Segment(G, E, CouleurCmd);
+    Segment(G, E, Encre.CouleurCmd);
     Sortie->DrawWidth = LargeurMarques();
 
     if (!g.avecTextes || g.textes.isEmpty()) return;
@@ -214,12 +207,12 @@ void TraceGraduations(const Courbe& c, const Transformation& T, const Graduation
     const double w = Sortie->TextWidth(texte);
     const double h = -Sortie->TextHeight(texte);
     const Point2 ancre = Absolu(T({p.x + g.distance * std::cos(phi), p.y + g.distance * std::sin(phi)}));
-    XCourant = static_cast<float>(ancre.x);
-    YCourant = static_cast<float>(ancre.y);
-    Sortie->CurrentX = XCourant;
-    Sortie->CurrentY = YCourant;
+    Repere.XCourant = static_cast<float>(ancre.x);
+    Repere.YCourant = static_cast<float>(ancre.y);
+    Sortie->CurrentX = Repere.XCourant;
+    Sortie->CurrentY = Repere.YCourant;
     const double angle = g.angleTexteRelatif ? g.angleTexte - 90 + phi / DegresEnRadians : g.angleTexte;
-    if (CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+    if (Encre.CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
     EcritTexteAligne(w, h, angle, texte, QString(), 0);
   };
 
@@ -266,8 +259,8 @@ void TraceGraduations(const Courbe& c, const Transformation& T, const Graduation
 // command. The turn is in AngRotDeg; AngRotRad follows once the graduations are read.
 Transformation LitTransformation(const QStringList& sous) {
   Transformation T;
-  AngRotDeg = AngRotDefaut;
-  AngRotDonne = false;
+  Rotation.AngRotDeg = Rotation.AngRotDefaut;
+  Rotation.AngRotDonne = false;
   if (sous.size() > 1) T.aX = static_cast<float>(Valeur(sous[1]));
   if (sous.size() > 2) T.aY = static_cast<float>(Valeur(sous[2]));
   if (T.aX == 0) T.aX = 1;
@@ -275,14 +268,14 @@ Transformation LitTransformation(const QStringList& sous) {
   if (sous.size() > 3) T.bX = static_cast<float>(Valeur(sous[3]));
   if (sous.size() > 4) T.bY = static_cast<float>(Valeur(sous[4]));
   if (sous.size() > 5 && !Trim(sous[5]).isEmpty())
-    AngRotDeg = VersSingle(-LitParam(Trim(sous[5]), 1).value_or(0.0));
+    Rotation.AngRotDeg = VersSingle(-LitParam(Trim(sous[5]), 1).value_or(0.0));
   return T;
 }
 
 // The first curve, fields 4 to 11: A from the turning point, A' and B from A, B' from B.
 Courbe LitPremiereCourbe(const QString& ligne) {
   Courbe c;
-  const Point2 rot{XRot, YRot};
+  const Point2 rot{Repere.XRot, Repere.YRot};
   c.a = LitPointDefaut(ligne, 4, rot, rot);
   c.a1 = LitPointDefaut(ligne, 6, c.a, c.a);
   c.b = LitPointDefaut(ligne, 8, c.a, c.a);
@@ -314,7 +307,7 @@ struct Contour {
   int n = 0;
   void Ajoute(const Point2& p) {
     if (n > IndiceMaxContour) LeveErreurExecution(QStringLiteral("subscript out of range"));
-    PtsPolygone[static_cast<size_t>(n)] = PointDeviceRelatif(p.x, p.y);
+    Sommets.PtsPolygone[static_cast<size_t>(n)] = PointDeviceRelatif(p.x, p.y);
     ++n;
   }
 };
@@ -341,7 +334,7 @@ Point2 TraceSegmentsCourbe(const Point2 P[4], double& segmentsFaits, bool plein,
       if (plein)
         contour.Ajoute(q);
       else
-        Segment(prec, q, CouleurCmd);
+        Segment(prec, q, Encre.CouleurCmd);
     }
     prec = q;
     t += pas;
@@ -363,15 +356,15 @@ void TraceConstruction(const Point2 P[4], double rayon, float cP) {
 
 // A fill in the colour "N" draws nothing, like every other drawing in that colour.
 void RemplitContour(const Contour& contour) {
-  if (CouleurCmd != -1 && contour.n > 0) {
+  if (Encre.CouleurCmd != -1 && contour.n > 0) {
     Sortie->DrawWidth = LargeurPlume();
     Sortie->FillStyle = 0;
-    Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
-    Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+    Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
+    Sortie->FillColor = static_cast<uint32_t>(Encre.CouleurCmd);
     TracePolygoneDevice(0, contour.n);
     Sortie->FillStyle = 1;
   }
-  PtsPolygone.clear();
+  Sommets.PtsPolygone.clear();
 }
 
 }  // namespace
@@ -397,19 +390,20 @@ float PointBezier(double cible, double a0, double a3, const double px[4], const 
 void TraceBezier(const QString& motCle, QString& ligne) {
   const bool plein = motCle == QStringLiteral("BEZIERP");
   const bool gradue = motCle == QStringLiteral("BEZIER_AGR");
-  PtsPolygone.assign(IndiceMaxContour + 1, QPoint());
+  Sommets.PtsPolygone.assign(IndiceMaxContour + 1, QPoint());
 
   const QString champConstruction = Trim(ParamN(ligne, 1));
   const float cP = champConstruction.isEmpty()
                        ? -1.0f
                        : static_cast<float>(static_cast<int32_t>(ValeurCouleur(champConstruction)));
-  GardeStyle garde(ParamN(ligne, 2));
+  const GardeEpaisT styleTrait(ParamN(ligne, 2));
 
-  const QStringList sous = ParamN(ligne, 3).split(SepSousParam);
-  CouleurCmd = Trim(sous[0]).isEmpty() ? CouleurCourante : static_cast<int32_t>(ValeurCouleur(sous[0]));
+  const QStringList sous = ParamN(ligne, 3).split(Lecture.SepSousParam);
+  Encre.CouleurCmd =
+      Trim(sous[0]).isEmpty() ? Encre.CouleurCourante : static_cast<int32_t>(ValeurCouleur(sous[0]));
   const Transformation T = LitTransformation(sous);
   const Graduation g = LitGraduation(sous);
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
 
   Courbe c = LitPremiereCourbe(ligne);
   ResteParams(ligne, 3);
@@ -420,7 +414,7 @@ void TraceBezier(const QString& motCle, QString& ligne) {
   for (;;) {
     const Point2 P[4] = {T(c.a), T(c.a1), T(c.b1), T(c.b)};
     Sortie->DrawWidth = LargeurPlume();
-    const double rayon = (EpaisseurTrait + 0.5) * MmParPixel() / EchelleX;
+    const double rayon = (Plume.EpaisseurTrait + 0.5) * MmParPixel() / Cadrage.EchelleX;
     dernier = TraceSegmentsCourbe(P, segmentsFaits, plein, g.seule, contour);
     if (cP != -1) TraceConstruction(P, rayon, cP);
     if (gradue) TraceGraduations(c, T, g, cP, rayon);
@@ -432,11 +426,11 @@ void TraceBezier(const QString& motCle, QString& ligne) {
 
   if (plein) RemplitContour(contour);
 
-  XCourant = static_cast<float>(dernier.x + OrigineX + CTx);
-  YCourant = static_cast<float>(dernier.y + OrigineY + CTy);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  Repere.XCourant = static_cast<float>(dernier.x + Repere.OrigineX + Repere.CTx);
+  Repere.YCourant = static_cast<float>(dernier.y + Repere.OrigineY + Repere.CTy);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }
 
 void TraceBezier(int niveau, const QString& param) {

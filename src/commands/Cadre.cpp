@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -27,22 +28,10 @@ namespace {
 constexpr double DegresEnRadians = 0.017453293;
 constexpr double DemiPi = 3.14159265358979 / 2;
 
-// The command's own pen and the vertex arrays last until the command ends, however it ends.
-class GardeCadre {
- public:
-  ~GardeCadre() {
-    Sortie->FillStyle = 1;
-    if (style) RestaureEpaisT();
-    PtsPoly.clear();
-    PtsPolygone.clear();
-  }
-  bool style = false;
-};
-
 // Letters written after the first sub-separator of a field.
 QString SuiteSousChamp(const QString& champ) {
-  const int p = InStr(champ, SepSousParam);
-  return p > 0 ? UCase(Mid(champ, p + SepSousParam.size())) : QString();
+  const int p = InStr(champ, Lecture.SepSousParam);
+  return p > 0 ? UCase(Mid(champ, p + Lecture.SepSousParam.size())) : QString();
 }
 
 struct Cadre {
@@ -52,12 +41,12 @@ struct Cadre {
   double theta = 0;
 
   void Sommet(int k, double x, double y) const {
-    PointPoly(k, x, y, CentrePolyX, CentrePolyY, theta, AngRotDeg);
+    PointPoly(k, x, y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta, Rotation.AngRotDeg);
   }
 
   // The outline, clockwise from the left side: rounded, chamfered or square corners for r >= 0,
   // quarter arcs hollowed out of the corners for r < 0. Gives the number of vertices built.
-  int Sommets() const {
+  int NombreSommets() const {
     int m = 0;
     if (r != 0 && !chanfrein) {
       m = static_cast<int>(ArrondiPair(std::fabs(r * 1.57079637) - 1));
@@ -65,7 +54,7 @@ struct Cadre {
     }
     const double xL = x1, yB = y1, xR = x2, yT = y2;
     const int nombre = r >= 0 ? 4 * m + 12 : 4 * m + 8;
-    PtsPoly.assign(static_cast<size_t>(nombre) + 1, PointXY());
+    Sommets.PtsPoly.assign(static_cast<size_t>(nombre) + 1, PointXY());
     auto angle = [m](int i) { return i * 3.14159265358979 / (2.0 * (m + 1)); };
     if (r >= 0) {
       Sommet(1, xL, yB + r);
@@ -110,18 +99,19 @@ struct Cadre {
   }
 
   void TraceSimple(bool plein) const {
-    const int nombre = Sommets();
-    if (CouleurCmd < 0) return;
+    const int nombre = NombreSommets();
+    if (Encre.CouleurCmd < 0) return;
     if (plein) {
-      PtsPolygone.assign(PtsPoly.size(), QPoint());
-      RemplitPolygone(1, nombre, CouleurCmd);
+      Sommets.PtsPolygone.assign(Sommets.PtsPoly.size(), QPoint());
+      RemplitPolygone(1, nombre, Encre.CouleurCmd);
       return;
     }
-    const float ox = static_cast<float>(CTx + OrigineX), oy = static_cast<float>(CTy + OrigineY);
+    const float ox = static_cast<float>(Repere.CTx + Repere.OrigineX),
+                oy = static_cast<float>(Repere.CTy + Repere.OrigineY);
     auto segment = [&](int a, int b) {
-      const PointXY& p = PtsPoly[static_cast<size_t>(a)];
-      const PointXY& q = PtsPoly[static_cast<size_t>(b)];
-      TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, CouleurCmd);
+      const PointXY& p = Sommets.PtsPoly[static_cast<size_t>(a)];
+      const PointXY& q = Sommets.PtsPoly[static_cast<size_t>(b)];
+      TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, Encre.CouleurCmd);
     };
     for (int k = 2; k <= nombre; ++k) segment(k - 1, k);
     segment(nombre, 1);
@@ -143,7 +133,7 @@ class Degrade {
     h_ = (yT - yB) / bandes.Nombre();
     eps_ = (yT - yB) * 1e-9;
     if (rc_ != 0) {
-      du_ = 1.0 / (rc_ * std::sqrt(FacteurEchelle));
+      du_ = 1.0 / (rc_ * std::sqrt(Cadrage.FacteurEchelle));
       if (!std::isfinite(du_) || du_ < PasAngulaireMin) du_ = PasAngulaireMin;
     }
   }
@@ -172,12 +162,14 @@ class Degrade {
 
   void Morceau(std::initializer_list<PointXY> gauche) {
     const int n = 2 * static_cast<int>(gauche.size());
-    PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
-    PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
+    Sommets.PtsPoly.assign(static_cast<size_t>(n) + 1, PointXY());
+    Sommets.PtsPolygone.assign(static_cast<size_t>(n) + 1, QPoint());
     int k = 1;
-    for (const PointXY& p : gauche) PointPolyR(k++, p.x, p.y, CentrePolyX, CentrePolyY, theta_, AngRotDeg);
+    for (const PointXY& p : gauche)
+      PointPolyR(k++, p.x, p.y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_, Rotation.AngRotDeg);
     for (auto it = std::rbegin(gauche); it != std::rend(gauche); ++it)
-      PointPolyR(k++, xL_ + xR_ - it->x, it->y, CentrePolyX, CentrePolyY, theta_, AngRotDeg);
+      PointPolyR(k++, xL_ + xR_ - it->x, it->y, Sommets.CentrePolyX, Sommets.CentrePolyY, theta_,
+                 Rotation.AngRotDeg);
     Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(bandes_.Couleur());
     TracePolygoneDevice(1, n);
     TesteArretTiret(++morceaux_);
@@ -292,23 +284,29 @@ void Cadre::TraceDegrade(int32_t c2) const {
   const double xL = std::min(x1, x2), xR = std::max(x1, x2);
   const double yB = std::min(y1, y2), yT = std::max(y1, y2);
   if (yT - yB <= 0) return;
-  BandesCouleur bandes(CouleurCmd, c2);
+  BandesCouleur bandes(Encre.CouleurCmd, c2);
   Degrade(*this, bandes, xL, xR, yB, yT).Trace();
 }
 
 }  // namespace
 
 void TraceCadre(int niveau) {
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const QString motCle = UCase(Trim(Niveau(niveau).MotCle));
   const bool arrondi = Mid(motCle, 6, 1) == QStringLiteral("A");
   const bool plein = motCle == QStringLiteral("CADREP") || motCle == QStringLiteral("CADREAP");
   const int d = arrondi ? 1 : 0;  // the rounded variants hold the radius in field 5
-  GardeCadre garde;
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  // The command's own pen and the vertex arrays last until the command ends, however it ends.
+  GardeEpaisT style;
+  const auto remise = qScopeGuard([] {
+    Sortie->FillStyle = 1;
+    Sommets.PtsPoly.clear();
+    Sommets.PtsPolygone.clear();
+  });
+  AjouteOrdre(OrdreDessin);
 
   Cadre c;
-  LitPointVar(c.x1, c.y1, param, 1, XRot, YRot);
+  LitPointVar(c.x1, c.y1, param, 1, Repere.XRot, Repere.YRot);
   LitPoint(c.x2, c.y2, param, 3, c.x1, c.y1);
   if (Trim(ParamN(param, 3)).isEmpty()) c.x2 = c.x1;
   if (Trim(ParamN(param, 4)).isEmpty()) c.y2 = c.y1;
@@ -317,12 +315,13 @@ void TraceCadre(int niveau) {
   c.theta = -LitParam(param, 7 + d).value_or(0.0) * DegresEnRadians;
 
   const QString champY = ParamN(param, 2);
-  const int pa = InStr(champY, SepSousParam);
+  const int pa = InStr(champY, Lecture.SepSousParam);
   if (pa > 0)
-    AngRotDeg = VersSingle(-LitParam(Mid(champY, pa + SepSousParam.size()), 1).value_or(0.0));
+    Rotation.AngRotDeg =
+        VersSingle(-LitParam(Mid(champY, pa + Lecture.SepSousParam.size()), 1).value_or(0.0));
   else
-    AngRotDeg = AngRotDefaut;
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+    Rotation.AngRotDeg = Rotation.AngRotDefaut;
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
 
   if (InStr(SuiteSousChamp(ParamN(param, 1)), QStringLiteral("C")) > 0) {
     const double mx = std::min(c.x1, c.x2), my = std::min(c.y1, c.y2);
@@ -343,45 +342,46 @@ void TraceCadre(int niveau) {
 
   const QString champCouleur = ParamN(param, 5 + d);
   const CouleurLue lue = ValeurCouleur(champCouleur);
-  CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+  Encre.CouleurCmd = lue.EstVide() ? Encre.CouleurCourante : static_cast<int32_t>(lue);
   CouleurLue c2;
-  const int pc = InStr(champCouleur, SepSousParam);
+  const int pc = InStr(champCouleur, Lecture.SepSousParam);
   if (pc > 0) {
-    c2 = ValeurCouleur(Mid(champCouleur, pc + SepSousParam.size()));
+    c2 = ValeurCouleur(Mid(champCouleur, pc + Lecture.SepSousParam.size()));
     if (!c2.EstVide() && static_cast<int32_t>(c2) == -1) c2 = CouleurLue();
     // The list built and the list drawn are the same: with a second colour the corners are round.
     c.r = std::fabs(c.r);
   }
 
-  EpaisTLocale(ParamN(param, 6 + d));
-  garde.style = true;
+  style.Applique(ParamN(param, 6 + d));
 
-  CentrePolyX = static_cast<float>((c.x1 + c.x2) / 2);
-  CentrePolyY = static_cast<float>((c.y1 + c.y2) / 2);
+  Sommets.CentrePolyX = static_cast<float>((c.x1 + c.x2) / 2);
+  Sommets.CentrePolyY = static_cast<float>((c.y1 + c.y2) / 2);
   const QString centreTour = SuiteSousChamp(champAngle);
   if (InStr(centreTour, QStringLiteral("C")) == 0) {
     if (InStr(centreTour, QStringLiteral("1")) > 0) {
-      CentrePolyX = static_cast<float>(c.x1);
-      CentrePolyY = static_cast<float>(c.y1);
+      Sommets.CentrePolyX = static_cast<float>(c.x1);
+      Sommets.CentrePolyY = static_cast<float>(c.y1);
     } else if (InStr(centreTour, QStringLiteral("2")) > 0) {
-      CentrePolyX = static_cast<float>(c.x2);
-      CentrePolyY = static_cast<float>(c.y2);
+      Sommets.CentrePolyX = static_cast<float>(c.x2);
+      Sommets.CentrePolyY = static_cast<float>(c.y2);
     }
   }
 
   const int32_t couleur2 = c2;
-  if (plein && CouleurCmd != -1 && couleur2 != 0 && couleur2 != CouleurCmd) {
+  if (plein && Encre.CouleurCmd != -1 && couleur2 != 0 && couleur2 != Encre.CouleurCmd) {
     Sortie->FillStyle = 0;
     c.TraceDegrade(couleur2);
   } else {
     c.TraceSimple(plein);
   }
 
-  XRot = CentrePolyX;
-  YRot = CentrePolyY;
-  const double ca = std::cos(AngRotRad), sa = std::sin(AngRotRad);
-  XCourant = static_cast<float>(CentrePolyX * ca + CentrePolyY * sa + CTx + OrigineX);
-  YCourant = static_cast<float>(-CentrePolyX * sa + CentrePolyY * ca + CTy + OrigineY);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XRot = Sommets.CentrePolyX;
+  Repere.YRot = Sommets.CentrePolyY;
+  const double ca = std::cos(Rotation.AngRotRad), sa = std::sin(Rotation.AngRotRad);
+  Repere.XCourant =
+      static_cast<float>(Sommets.CentrePolyX * ca + Sommets.CentrePolyY * sa + Repere.CTx + Repere.OrigineX);
+  Repere.YCourant =
+      static_cast<float>(-Sommets.CentrePolyX * sa + Sommets.CentrePolyY * ca + Repere.CTy + Repere.OrigineY);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }

@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -31,18 +32,6 @@ constexpr float Tour = 6.283185f;
 // The most segments all the rings of one turned ellipse are drawn with.
 constexpr double PointsAnneauxMax = 65536;
 
-// The command's own pen holds until the command ends, however it ends.
-class GardeStyle {
- public:
-  explicit GardeStyle(const QString& style) { EpaisTLocale(style); }
-  ~GardeStyle() {
-    Sortie->FillStyle = 1;
-    RestaureEpaisT();
-  }
-  GardeStyle(const GardeStyle&) = delete;
-  GardeStyle& operator=(const GardeStyle&) = delete;
-};
-
 // An angle field in radians; "-0" (a minus sign and a value of 0) asks for a radius line at 0.
 // An angle too large for a single-precision number has no place on the circle.
 float AngleChamp(const QString& param, int n) {
@@ -69,7 +58,7 @@ void CercleSortie(double cx, double cy, double a, double b, int32_t couleur, dou
 
 // The step along a gradient band's edge: about a millimetre of arc for the half-axis.
 double PasBande(double demiAxe) {
-  const double pas = 1.0 / (std::fabs(demiAxe) * std::sqrt(FacteurEchelle));
+  const double pas = 1.0 / (std::fabs(demiAxe) * std::sqrt(Cadrage.FacteurEchelle));
   return std::isfinite(pas) && pas > PasAngulaireMin ? pas : PasAngulaireMin;
 }
 
@@ -83,8 +72,8 @@ struct Forme {
   float cx = 0, cy = 0;  // centre, relative to the current origin
   double rayon = 0, k = 1, a = 0, b = 0;
   double vtrav = 0;  // the turn, stored negated
-  double AbsX() const { return cx + OrigineX + CTx; }
-  double AbsY() const { return cy + OrigineY + CTy; }
+  double AbsX() const { return cx + Repere.OrigineX + Repere.CTx; }
+  double AbsY() const { return cy + Repere.OrigineY + Repere.CTy; }
   PointXY Point(double t) const { return PointEllipse(cx, cy, a, b, t, vtrav); }
   // A point of the unturned shape's own frame, relative to its centre, turned into place.
   PointXY Place(double x, double y) const {
@@ -101,11 +90,11 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
                                       std::fabs(Sortie->DeviceY(f.rayon) - Sortie->DeviceY(0)));
   const int n =
       std::min(nbBandes > 0 ? nbBandes : 255, std::max(255, VersEntier32(std::min(rayonPixels, 1e6))));
-  Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+  Sortie->FillColor = static_cast<uint32_t>(Encre.CouleurCmd);
   Sortie->FillStyle = 1;
   const bool ecran = SortieEstEcran();
   const double marge = ecran ? 0.2 : 0.1;
-  const double largeur = (f.rayon / n + (ecran ? 0.4 : 0.2)) * FacteurEchelle / MmParPixel();
+  const double largeur = (f.rayon / n + (ecran ? 0.4 : 0.2)) * Cadrage.FacteurEchelle / MmParPixel();
   Sortie->DrawWidth = std::max(1, VersEntier32(std::min(largeur, 1e6)));
 
   debut = std::fabs(debut);
@@ -117,7 +106,7 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
     fin = DansUnTour(static_cast<float>(fin - f.vtrav));
   }
 
-  BandesCouleur bandes(CouleurCmd, c2, n);
+  BandesCouleur bandes(Encre.CouleurCmd, c2, n);
   // Each radius is reckoned from the outermost one by its index, never by a running sum.
   const float pas = static_cast<float>(f.rayon / n);
   const float premier = static_cast<float>(f.rayon - marge - f.rayon / (2.0 * n));
@@ -134,27 +123,27 @@ void Anneaux(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes)
   for (int k = 0; premier - static_cast<float>(k) * pas >= 0.1f; ++k) {
     const float r = premier - static_cast<float>(k) * pas;
     TesteArretTiret(k + 1);
-    if (CouleurCmd != -1) {
+    if (Encre.CouleurCmd != -1) {
       double a = 0, b = 0;
       DemiAxes(r, f.k, a, b);
       if (droit) {
-        CercleSortie(f.AbsX(), f.AbsY(), a, b, CouleurCmd, entier ? 0 : debut, entier ? 0 : fin);
+        CercleSortie(f.AbsX(), f.AbsY(), a, b, Encre.CouleurCmd, entier ? 0 : debut, entier ? 0 : fin);
       } else {
         double finEllipse = fin;
-        TraceEllipse(f.cx, f.cy, r, CouleurCmd, debut, finEllipse, f.k, QString(), f.vtrav, facteurPas);
+        TraceEllipse(f.cx, f.cy, r, Encre.CouleurCmd, debut, finEllipse, f.k, QString(), f.vtrav, facteurPas);
       }
     }
     bandes.Avance(true);
-    CouleurCmd = bandes.Couleur();
+    Encre.CouleurCmd = bandes.Couleur();
   }
-  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
 }
 
 // A pie cut into slices from the start angle to the end angle, each one colour. More than two
 // turns covers nothing more: the end is brought within two turns, as for the arcs, and every
 // angle is reckoned from the start by its index, so no step can fail to move on.
 void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes) {
-  BandesCouleur bandes(CouleurCmd, c2, nbBandes > 0 ? nbBandes : 0);
+  BandesCouleur bandes(Encre.CouleurCmd, c2, nbBandes > 0 ? nbBandes : 0);
   debut = -debut;
   fin = -fin;
   if (fin <= debut) fin += Tour;
@@ -186,7 +175,7 @@ void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes
 void Bandes(const Forme& f, int32_t c2) {
   const double b = std::fabs(f.b), a = f.a;
   if (b == 0) return;
-  BandesCouleur bandes(CouleurCmd, c2);
+  BandesCouleur bandes(Encre.CouleurCmd, c2);
   const int n = bandes.Nombre();
   const double h = 2 * b / n;
   const double du = PasBande(b);
@@ -216,20 +205,20 @@ void Bandes(const Forme& f, int32_t c2) {
 
 // Outline, arc, pie or filled shape in one colour.
 void TraceSimple(const Forme& f, float& debut, float& fin, bool plein, double sens) {
-  if (CouleurCmd == -1) return;
-  Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+  if (Encre.CouleurCmd == -1) return;
+  Sortie->FillColor = static_cast<uint32_t>(Encre.CouleurCmd);
   if (plein) Sortie->FillStyle = 0;
   if (debut == fin && f.k == 1) {
-    if (TiretL1 == 0 || plein) {
+    if (Plume.TiretL1 == 0 || plein) {
       if (fin > Tour) fin -= Tour;
       if (fin < -Tour) fin += Tour;
       if (debut == 0 && fin == 0)
-        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, CouleurCmd, 0, 0);
+        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, Encre.CouleurCmd, 0, 0);
       else
-        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, CouleurCmd, debut, fin);
+        CercleSortie(f.AbsX(), f.AbsY(), f.rayon, f.rayon, Encre.CouleurCmd, debut, fin);
     } else {
       if (debut == 0 && fin == 0) fin = Tour;
-      TraceArc(f.AbsX(), f.AbsY(), f.rayon, CouleurCmd, debut, fin, f.k, f.a, f.b, sens);
+      TraceArc(f.AbsX(), f.AbsY(), f.rayon, Encre.CouleurCmd, debut, fin, f.k, f.a, f.b, sens);
     }
     return;
   }
@@ -242,9 +231,9 @@ void TraceSimple(const Forme& f, float& debut, float& fin, bool plein, double se
   if (rayonDebut) points.insert(points.begin(), PointXY{f.cx, f.cy});
   if (rayonFin) points.push_back({f.cx, f.cy});
   if (plein)
-    RemplitPoints(points, CouleurCmd);
+    RemplitPoints(points, Encre.CouleurCmd);
   else
-    TraceChemin(points, CouleurCmd, sens < 0);
+    TraceChemin(points, Encre.CouleurCmd, sens < 0);
 }
 
 }  // namespace
@@ -253,11 +242,11 @@ void TraceCercle(int niveau, const QString& param) {
   const QString motCle = UCase(Trim(Niveau(niveau).MotCle));
   const bool plein = motCle.startsWith(QStringLiteral("CERCLEP"));
   const double sens = motCle.endsWith(QLatin1Char('I')) ? -1 : 1;
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  AjouteOrdre(OrdreDessin);
 
   Forme f;
   double x = 0, y = 0;
-  LitPointVar(x, y, param, 1, XRot, YRot);
+  LitPointVar(x, y, param, 1, Repere.XRot, Repere.YRot);
   RotationXY(ParamN(param, 2), x, y);
   f.cx = static_cast<float>(x);
   f.cy = static_cast<float>(y);
@@ -265,9 +254,9 @@ void TraceCercle(int niveau, const QString& param) {
   // A negative radius draws as its size: the sign has no meaning of its own.
   f.rayon = std::fabs(static_cast<float>(LitParam(param, 3).value_or(0.0)));
   const QString champRayon = ParamN(param, 3);
-  const int pk = InStr(champRayon, SepSousParam);
+  const int pk = InStr(champRayon, Lecture.SepSousParam);
   if (pk > 0) {
-    QString coefficient = Mid(champRayon, pk + SepSousParam.size());
+    QString coefficient = Mid(champRayon, pk + Lecture.SepSousParam.size());
     f.k = static_cast<float>(Calcule(coefficient).value_or(0.0));
   }
 
@@ -280,18 +269,18 @@ void TraceCercle(int niveau, const QString& param) {
 
   const QString champCouleur = ParamN(param, 6);
   const CouleurLue lue = ValeurCouleur(champCouleur);
-  CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+  Encre.CouleurCmd = lue.EstVide() ? Encre.CouleurCourante : static_cast<int32_t>(lue);
   CouleurLue c2;
   bool anneaux = false;
   int nbBandes = 0;
-  const int pc = InStr(champCouleur, SepSousParam);
+  const int pc = InStr(champCouleur, Lecture.SepSousParam);
   if (pc > 0) {
-    const QString reste = Mid(champCouleur, pc + SepSousParam.size());
+    const QString reste = Mid(champCouleur, pc + Lecture.SepSousParam.size());
     c2 = ValeurCouleur(reste);
     if (!c2.EstVide() && static_cast<int32_t>(c2) == -1) {
       c2 = CouleurLue();
-    } else if (const int pb = InStr(reste, SepSousParam); pb > 0) {
-      QString bandes = LTrim(Mid(reste, pb + SepSousParam.size()));
+    } else if (const int pb = InStr(reste, Lecture.SepSousParam); pb > 0) {
+      QString bandes = LTrim(Mid(reste, pb + Lecture.SepSousParam.size()));
       if (bandes.startsWith(QLatin1Char('C')) || bandes.startsWith(QLatin1Char('c'))) {
         anneaux = true;
         bandes = Mid(bandes, 2);
@@ -300,15 +289,16 @@ void TraceCercle(int niveau, const QString& param) {
     }
   }
 
-  GardeStyle style(ParamN(param, 7));
-  f.vtrav = static_cast<float>((AngRotDeg - LitParam(param, 8).value_or(0.0)) * DegresEnRadians);
+  const GardeEpaisT style(ParamN(param, 7));
+  const auto remplissage = qScopeGuard([] { Sortie->FillStyle = 1; });
+  f.vtrav = static_cast<float>((Rotation.AngRotDeg - LitParam(param, 8).value_or(0.0)) * DegresEnRadians);
   DemiAxes(f.rayon, f.k, f.a, f.b);
 
   if (f.rayon != 0) {
     const int32_t couleur2 = c2;
-    if (anneaux && plein && couleur2 != CouleurCmd) {
+    if (anneaux && plein && couleur2 != Encre.CouleurCmd) {
       Anneaux(f, debut, fin, couleur2, nbBandes);
-    } else if (CouleurCmd != -1 && couleur2 != 0 && plein && couleur2 != CouleurCmd) {
+    } else if (Encre.CouleurCmd != -1 && couleur2 != 0 && plein && couleur2 != Encre.CouleurCmd) {
       Sortie->FillStyle = 0;
       if (debut < 0 && fin < 0)
         Tranches(f, debut, fin, couleur2, nbBandes);
@@ -322,9 +312,9 @@ void TraceCercle(int niveau, const QString& param) {
   const bool entier = debut == 0 && (fin == 0 || fin == Tour);
   PointXY point{f.cx, f.cy};
   if (!anneaux && !entier && f.rayon != 0) point = f.Point(sens < 0 ? std::fabs(debut) : std::fabs(fin));
-  XCourant = static_cast<float>(point.x + OrigineX + CTx);
-  YCourant = static_cast<float>(point.y + OrigineY + CTy);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  Repere.XCourant = static_cast<float>(point.x + Repere.OrigineX + Repere.CTx);
+  Repere.YCourant = static_cast<float>(point.y + Repere.OrigineY + Repere.CTy);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -53,9 +53,9 @@ class Traceur {
   Traceur(double feX, double feY, double angle) : feX_(feX), feY_(feY), angle_(angle) {}
 
   void Vers(double x, double y) {
-    const float x2 = VersSingle(Fini(OrigineX + CTx + feX_ * x));
-    const float y2 = VersSingle(Fini(OrigineY + CTy + feY_ * y));
-    TraceSegment(x1_, y1_, x2, y2, angle_, CouleurCmd);
+    const float x2 = VersSingle(Fini(Repere.OrigineX + Repere.CTx + feX_ * x));
+    const float y2 = VersSingle(Fini(Repere.OrigineY + Repere.CTy + feY_ * y));
+    TraceSegment(x1_, y1_, x2, y2, angle_, Encre.CouleurCmd);
     x1_ = x2;
     y1_ = y2;
     if (++segments_ % SegmentsEntreAttentes == 0) {
@@ -83,7 +83,8 @@ class Traceur {
 
  private:
   double feX_, feY_, angle_;
-  float x1_ = static_cast<float>(OrigineX + CTx), y1_ = static_cast<float>(OrigineY + CTy);
+  float x1_ = static_cast<float>(Repere.OrigineX + Repere.CTx),
+        y1_ = static_cast<float>(Repere.OrigineY + Repere.CTy);
   int segments_ = 0;
 };
 
@@ -136,9 +137,9 @@ Arc ResoutArc(double dx, double dy, double L) {
     ResoutChainette(dx, dy, l, arc.a, arc.theta, arc.x);
   } catch (const ErreurExecution& e) {
     if (Arret) throw;
-    QString raison = DetailErreur.isEmpty() ? e.raison() : DetailErreur;
+    QString raison = Incident.DetailErreur.isEmpty() ? e.raison() : Incident.DetailErreur;
     raison.remove(QStringLiteral("Chain : "));
-    DetailErreur.clear();
+    Incident.DetailErreur.clear();
     ErreurChainette(QStringLiteral("charge / load : ") + raison.trimmed());
   }
   if (arc.a == 0 || !std::isfinite(arc.a) || !std::isfinite(arc.x))
@@ -340,7 +341,7 @@ void ChaineAvecCharge(double dx, double dy, double L, double a, double theta1, d
 }  // namespace
 
 void CmdChain(const QString& param) {
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  AjouteOrdre(OrdreDessin);
   if (NbParams(param) < 3) ErreurChainette(QStringLiteral("3 champs au moins / at least 3 fields"));
 
   Sorties sorties;
@@ -357,19 +358,19 @@ void CmdChain(const QString& param) {
 
   sorties.noms[2] = NomSortie(ParamBrutN(param, 2));
   const QString brutL = ParamBrutN(param, 3);
-  const int sepL = InStr(brutL, SepSousParam);
+  const int sepL = InStr(brutL, Lecture.SepSousParam);
   sorties.noms[3] = NomSortie(sepL > 0 ? Left(brutL, sepL - 1) : brutL);
   sorties.noms[4] = NomSortie(ParamBrutN(param, 4));
   sorties.noms[5] = NomSortie(ParamBrutN(param, 5));
 
   QString champ13 = ParamBrutN(param, 13);
-  AngRotDeg = AngRotDefaut;
-  if (const int p = InStr(champ13, SepSousParam); p > 0) {
-    AngRotDeg =
-        VersSingle(-LitParam(Mid(champ13, p + static_cast<int>(SepSousParam.size())), 1).value_or(0.0));
+  Rotation.AngRotDeg = Rotation.AngRotDefaut;
+  if (const int p = InStr(champ13, Lecture.SepSousParam); p > 0) {
+    Rotation.AngRotDeg = VersSingle(
+        -LitParam(Mid(champ13, p + static_cast<int>(Lecture.SepSousParam.size())), 1).value_or(0.0));
     champ13 = Left(champ13, p - 1);
   }
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
   for (int champ = 8; champ <= 13; ++champ) {
     const QString brut = Trim(champ == 13 ? champ13 : ParamBrutN(param, champ));
     if (!brut.isEmpty() && !brut.startsWith(QLatin1Char('%')))
@@ -385,9 +386,9 @@ void CmdChain(const QString& param) {
   ResoutChainette(dx, dy, L, a, theta1, x0);
 
   double lc1 = 0, mr = 0;
-  if (const int p = InStr(champL, SepSousParam); p > 0) {
-    const QString reste = Mid(champL, p + static_cast<int>(SepSousParam.size()));
-    const int q = InStr(reste, SepSousParam);
+  if (const int p = InStr(champL, Lecture.SepSousParam); p > 0) {
+    const QString reste = Mid(champL, p + static_cast<int>(Lecture.SepSousParam.size()));
+    const int q = InStr(reste, Lecture.SepSousParam);
     const QString texteLc1 = q > 0 ? Left(reste, q - 1) : reste;
     const QString droite = RTrim(texteLc1);
     if (droite.endsWith(QLatin1Char('%'))) {
@@ -397,15 +398,15 @@ void CmdChain(const QString& param) {
       lc1 = std::fabs(Val(texteLc1));
     }
     if (q > 0) {
-      mr = LitParam(Mid(reste, q + static_cast<int>(SepSousParam.size())), 1).value_or(0.0);
+      mr = LitParam(Mid(reste, q + static_cast<int>(Lecture.SepSousParam.size())), 1).value_or(0.0);
       if (mr < 0) mr = 0;
     }
   }
   if (L > 0 && lc1 >= L) ErreurChainette(QStringLiteral("LC1 >= L"));
-  CouleurCmd = CouleurCourante;
+  Encre.CouleurCmd = Encre.CouleurCourante;
   if (a == 0) ErreurChainette(QStringLiteral("a = 0 : rien à calculer / nothing to compute"));
 
-  Traceur trace(feX, feY, -AngRotDeg);
+  Traceur trace(feX, feY, -Rotation.AngRotDeg);
   if (lc1 == 0)
     ChaineSansCharge(dx, dy, L, a, theta1, x0, trace, sorties);
   else

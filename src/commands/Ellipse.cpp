@@ -34,7 +34,7 @@ double PasEllipse(double rayon) {
   const double r = std::fabs(rayon);
   if (r == 0) LeveErreurExecution(QStringLiteral("division by zero"));
   const double fin = !SortieEstEcran() && r < 10 ? 0.1 : 1.0;
-  const double pas = fin / (r * std::sqrt(FacteurEchelle));
+  const double pas = fin / (r * std::sqrt(Cadrage.FacteurEchelle));
   return std::isfinite(pas) && pas > PasAngulaireMin ? pas : PasAngulaireMin;
 }
 
@@ -87,7 +87,8 @@ void TraceEllipse(double cx, double cy, double rayon, int32_t couleur, double de
 }
 
 void TraceChemin(const std::vector<PointXY>& points, int32_t couleur, bool inverse) {
-  const float ox = static_cast<float>(OrigineX + CTx), oy = static_cast<float>(OrigineY + CTy);
+  const float ox = static_cast<float>(Repere.OrigineX + Repere.CTx),
+              oy = static_cast<float>(Repere.OrigineY + Repere.CTy);
   const size_t n = points.size();
   for (size_t i = 1; i < n; ++i) {
     const PointXY& p = inverse ? points[n - i] : points[i - 1];
@@ -98,8 +99,8 @@ void TraceChemin(const std::vector<PointXY>& points, int32_t couleur, bool inver
 
 void RemplitPoints(const std::vector<PointXY>& points, int32_t couleur) {
   if (points.empty() || couleur == -1) return;
-  PtsPoly = points;
-  PtsPolygone.assign(points.size(), QPoint());
+  Sommets.PtsPoly = points;
+  Sommets.PtsPolygone.assign(points.size(), QPoint());
   RemplitPolygone(0, static_cast<int>(points.size()), couleur);
-  PtsPolygone.clear();
+  Sommets.PtsPolygone.clear();
 }

@@ -56,19 +56,19 @@ void EcritLargeur(int niveau) {
 }  // namespace
 
 void CmdEpaisT(int niveau) {
-  if (Trim(ParamLigne).isEmpty()) {
+  if (Trim(Lecture.ParamLigne).isEmpty()) {
     EcritLargeur(niveau);
     return;
   }
   NiveauProg& nv = Niveau(niveau);
-  const QString style = ParamN(ParamLigne, 1);
+  const QString style = ParamN(Lecture.ParamLigne, 1);
   float largeur = 0;
   try {
     largeur = LitEpaisT(style, niveau);
   } catch (const ErreurExecution&) {
     // The pen's width is a number of pixels or of millimetres written "mm": anything else cannot
     // be read, and the user is told why.
-    const int sep = InStr(style, SepSousParam);
+    const int sep = InStr(style, Lecture.SepSousParam);
     const QString texteLargeur = Trim(sep > 0 ? Left(style, sep - 1) : style);
     ErreurRun(QStringLiteral("EpaisT : ") + texteLargeur +
               QStringLiteral(" : largeur illisible, en pixels ou en millimètres écrits « mm » / unreadable "
@@ -76,8 +76,8 @@ void CmdEpaisT(int niveau) {
   }
   if (largeur != 0) {
     nv.FacteurEpaisT = largeur;
-    EpaisseurTrait = MaxEntier(largeur, 1.0f);
+    Plume.EpaisseurTrait = MaxEntier(largeur, 1.0f);
   }
-  if (nv.FacteurEpaisT < 1) nv.FacteurEpaisT = EpaisseurTrait;
-  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+  if (nv.FacteurEpaisT < 1) nv.FacteurEpaisT = Plume.EpaisseurTrait;
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
 }

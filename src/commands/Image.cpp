@@ -69,7 +69,7 @@ QString CheminImage(const QString& nom) {
 
 // A file that is there but holds no picture the reader can decode.
 [[noreturn]] void ImageIlisible(const QString& chemin, const QString& raison) {
-  TypeErreur.clear();
+  Incident.TypeErreur.clear();
   ErreurRun(TexteMsg(141).arg(chemin, raison) + QStringLiteral("\r\n\r\n"));
 }
 
@@ -77,7 +77,7 @@ double Valeur(QString texte) { return Calcule(texte).value_or(0.0); }
 
 // The sub-fields of the size text after its letter; 'besoin' of them must be there.
 QStringList SousChamps(const QString& taille, int besoin) {
-  const QStringList sous = taille.split(SepSousParam);
+  const QStringList sous = taille.split(Lecture.SepSousParam);
   if (sous.size() <= besoin) ErreurRun();
   return sous;
 }
@@ -92,18 +92,18 @@ void StockeMesure(int niveau, const QString& nomBrut, double valeur) {
 }  // namespace
 
 void TraceImage() {
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
 
   double x = 0, y = 0;
-  LitPointVar(x, y, param, 2, XRot, YRot);
+  LitPointVar(x, y, param, 2, Repere.XRot, Repere.YRot);
   RotationXY(ParamN(param, 3), x, y);
 
   const QString nom = Trim(ParamN(param, 1));
   QString chemin;
   if (UCase(Right(nom, 9)) != NomIcone) {
     chemin = CheminImage(nom);
-    TypeErreur = QStringLiteral("F");
-    FichierManquant = chemin;
+    Incident.TypeErreur = QStringLiteral("F");
+    Incident.FichierManquant = chemin;
   } else {
     chemin = FichierIcone();
   }
@@ -111,7 +111,7 @@ void TraceImage() {
   QString raison;
   const QSize pixels = TailleImage(chemin, raison);
   if (!pixels.isValid()) ImageIlisible(chemin, raison);
-  TypeErreur.clear();
+  Incident.TypeErreur.clear();
 
   // The picture's size in drawing units: one picture pixel is one screen pixel at a scale of 1,
   // on the printer as on the screen.
@@ -155,14 +155,14 @@ void TraceImage() {
     double k = LitParam(param, 4).value_or(0.0);
     if (k == 0) k = 1;
     double kY = k;
-    const QStringList sous = taille.split(SepSousParam);
+    const QStringList sous = taille.split(Lecture.SepSousParam);
     if (sous.size() > 3 && !Trim(sous[3]).isEmpty()) kY = Valeur(sous[3]);
     W = k * w;
     H = kY * h;
   }
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  AjouteOrdre(OrdreDessin);
 
-  const double x0 = OrigineX + CTx + x, y0 = OrigineY + CTy + y;
+  const double x0 = Repere.OrigineX + Repere.CTx + x, y0 = Repere.OrigineY + Repere.CTy + y;
   auto contient = [&lettres](const char* l) { return InStr(lettres, QString::fromLatin1(l)) > 0; };
   if (contient("C") || contient("X"))
     XImage = static_cast<float>(x0 - W / 2);
@@ -182,9 +182,9 @@ void TraceImage() {
     ImageIlisible(chemin, raison);
   }
 
-  XCourant = XImage;
-  YCourant = YImage;
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  Repere.XCourant = XImage;
+  Repere.YCourant = YImage;
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }

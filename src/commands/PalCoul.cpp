@@ -1,4 +1,5 @@
 #include <QPoint>
+#include <QScopeGuard>
 #include <QString>
 #include <cstdint>
 
@@ -32,32 +33,16 @@ int16_t Produit16(int a, int b) {
 
 int16_t Arrondi16(double v) { return VersEntier16(v); }
 
-// The palette's arrays and fill are put back however the command ends.
-class GardePalette {
- public:
-  GardePalette() {
-    PtsPoly.assign(5, PointXY{});
-    PtsPolygone.assign(5, QPoint());
-  }
-  ~GardePalette() {
-    PtsPoly.clear();
-    PtsPolygone.clear();
-    Sortie->FillStyle = 1;
-  }
-  GardePalette(const GardePalette&) = delete;
-  GardePalette& operator=(const GardePalette&) = delete;
-};
-
 // One filled cell in its own colour, turned about 0,0 by the command's angle.
 void Cellule(double x0, double y0, double x1, double y1, int r, int g, int b) {
   static int compte = 0;
   TesteArretTiret(++compte);
   const int32_t couleur = r + 256 * g + 65536 * b;
-  CouleurCmd = couleur;
-  PointPolyR(1, x0, y0, 0, 0, 0, AngRotDeg);
-  PointPolyR(2, x1, y0, 0, 0, 0, AngRotDeg);
-  PointPolyR(3, x1, y1, 0, 0, 0, AngRotDeg);
-  PointPolyR(4, x0, y1, 0, 0, 0, AngRotDeg);
+  Encre.CouleurCmd = couleur;
+  PointPolyR(1, x0, y0, 0, 0, 0, Rotation.AngRotDeg);
+  PointPolyR(2, x1, y0, 0, 0, 0, Rotation.AngRotDeg);
+  PointPolyR(3, x1, y1, 0, 0, 0, Rotation.AngRotDeg);
+  PointPolyR(4, x0, y1, 0, 0, 0, Rotation.AngRotDeg);
   Sortie->ForeColor = static_cast<uint32_t>(couleur);
   Sortie->FillColor = static_cast<uint32_t>(couleur);
   TracePolygoneDevice(1, 4);
@@ -127,9 +112,10 @@ void TraceGrillePalB(int16_t& composante, double w, double h, double d) {
 }
 
 void Cadre(double W, double H) {
-  const float ox = static_cast<float>(CTx + OrigineX), oy = static_cast<float>(CTy + OrigineY);
+  const float ox = static_cast<float>(Repere.CTx + Repere.OrigineX),
+              oy = static_cast<float>(Repere.CTy + Repere.OrigineY);
   const float w = static_cast<float>(W), h = static_cast<float>(H);
-  const double angle = -AngRotDeg;
+  const double angle = -Rotation.AngRotDeg;
   TraceSegment(ox, oy, ox + w, oy, angle, 0);
   TraceSegment(ox + w, oy, ox + w, oy + h, angle, 0);
   TraceSegment(ox + w, oy + h, ox, oy + h, angle, 0);
@@ -185,9 +171,15 @@ void Cubes(double W, double H) {
 }  // namespace
 
 void TracePalCoul(int niveau) {
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const QString motCle = Niveau(niveau).MotCle;
-  GardePalette garde;
+  Sommets.PtsPoly.assign(5, PointXY{});
+  Sommets.PtsPolygone.assign(5, QPoint());
+  const auto remise = qScopeGuard([] {
+    Sommets.PtsPoly.clear();
+    Sommets.PtsPolygone.clear();
+    Sortie->FillStyle = 1;
+  });
 
   const int16_t n = VersEntier16(LitParam(param, 1).value_or(0.0));
   NuancesPal = static_cast<int16_t>(2 * (n / 2));
@@ -197,13 +189,14 @@ void TracePalCoul(int niveau) {
   if (W == 0) W = 180;
 
   QString hauteur = UCase(Trim(ParamBrutN(param, 3)));
-  AngRotDeg = AngRotDefaut;
-  const int ps = InStr(hauteur, SepSousParam);
+  Rotation.AngRotDeg = Rotation.AngRotDefaut;
+  const int ps = InStr(hauteur, Lecture.SepSousParam);
   if (ps > 0) {
-    AngRotDeg = VersSingle(-LitParam(Mid(hauteur, ps + SepSousParam.size()), 1).value_or(0.0));
+    Rotation.AngRotDeg =
+        VersSingle(-LitParam(Mid(hauteur, ps + Lecture.SepSousParam.size()), 1).value_or(0.0));
     hauteur = Left(hauteur, ps - 1);
   }
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
   double H = LitParam(hauteur, 1).value_or(0.0);
   if (H == 0) H = 180;
 

@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -46,29 +48,6 @@ const QString Crlf = QStringLiteral("\r\n");
   ErreurRun(QStringLiteral("Plot : champ %1 / field %1 : ").arg(champ) + raison + Crlf + Crlf);
 }
 
-// Saved at the start of the command and put back however it ends.
-class GardePlot {
- public:
-  ~GardePlot() {
-    CouleurCourante = couleurCourante_;
-    CouleurCmd = couleurCmd_;
-    EpaisseurTrait = epaisseur_;
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
-    BoutCarre = bout_;
-    TiretL1 = l1_;
-    TiretL2 = l2_;
-    TiretL3 = l3_;
-    ResteTiret = 0;
-    Sortie->FillStyle = 1;
-  }
-
- private:
-  int32_t couleurCourante_ = CouleurCourante, couleurCmd_ = CouleurCmd;
-  float epaisseur_ = EpaisseurTrait;
-  int16_t bout_ = BoutCarre;
-  float l1_ = TiretL1, l2_ = TiretL2, l3_ = TiretL3;
-};
-
 QString SousChamp(const QStringList& s, int i) { return i < s.size() ? s[i] : QString(); }
 
 std::optional<double> Nombre(const QString& texte) {
@@ -96,7 +75,7 @@ struct Axe {
   double bas = 0, haut = 0, feBloc = 0;
 
   void Lit(const QString& champ, const QString& champOffset, int numero) {
-    const QStringList s = champ.split(SepSousParam);
+    const QStringList s = champ.split(Lecture.SepSousParam);
     const QString facteur = UCase(Trim(SousChamp(s, 0)));
     if (facteur.startsWith(QLatin1Char('L'))) {
       log = true;
@@ -291,8 +270,8 @@ SymbolePlot PrepareSymbole(int niveau) {
     const QString chemin = ResoutFichierCommande(nom);
     const std::optional<QString> texte = LitFichierTexte(chemin);
     if (!texte) {
-      TypeErreur = QStringLiteral("F");
-      FichierManquant = chemin;
+      Incident.TypeErreur = QStringLiteral("F");
+      Incident.FichierManquant = chemin;
       ErreurRun();
     }
     QString t = UCase(*texte);
@@ -325,7 +304,7 @@ int DessineSymbole(int niveau, const SymbolePlot& s, int i, const QPointF& p) {
   };
   entree(QStringLiteral("#SYMB2"), s.Liste2, s.Nombre2);
   entree(QStringLiteral("#SYMB"), s.Liste, s.Nombre);
-  ParamLigne.clear();
+  Lecture.ParamLigne.clear();
   int n = niveau;
   return ExecFichier(n, -1, texte);
 }
@@ -400,7 +379,7 @@ struct ParametresPlot {
 // Field 1: the file, its separator and its reference file and column; field 2: the X column and
 // its own file; field 3: the Y column, the moving average, the step and the factors of Y.
 void LitColonnesPlot(const QString& param, ParametresPlot& p) {
-  const QStringList f1 = ParamN(param, 1).split(SepSousParam);
+  const QStringList f1 = ParamN(param, 1).split(Lecture.SepSousParam);
   p.nomFichier = Trim(SousChamp(f1, 0));
   const double code = Val(SousChamp(f1, 1));
   if (code < 0 || code > 65535)
@@ -410,8 +389,8 @@ void LitColonnesPlot(const QString& param, ParametresPlot& p) {
   p.colRef = VersEntier32(std::trunc(Val(SousChamp(f1, 3))));
 
   const QString f2 = ParamN(param, 2);
-  if (InStr(f2, SepSousParam) > 0) {
-    const QStringList s = f2.split(SepSousParam);
+  if (InStr(f2, Lecture.SepSousParam) > 0) {
+    const QStringList s = f2.split(Lecture.SepSousParam);
     if (EstNumerique(Trim(s[0]))) {
       p.colX = Entier(s[0]);
       p.nomFichierX = Trim(SousChamp(s, 1));
@@ -423,7 +402,7 @@ void LitColonnesPlot(const QString& param, ParametresPlot& p) {
     p.colX = Entier(f2);
   }
 
-  const QStringList f3 = ParamN(param, 3).split(SepSousParam);
+  const QStringList f3 = ParamN(param, 3).split(Lecture.SepSousParam);
   p.colY = Entier(SousChamp(f3, 0));
   // Widened before the sign is dropped: the smallest 32-bit number has no positive twin.
   p.mm = std::abs(static_cast<int64_t>(Entier(SousChamp(f3, 1))));
@@ -443,7 +422,7 @@ ParametresPlot LitParametresPlot(const QString& param) {
   ParametresPlot p;
   LitColonnesPlot(param, p);
 
-  const QStringList f4 = ParamBrutN(param, 4).split(SepSousParam);
+  const QStringList f4 = ParamBrutN(param, 4).split(Lecture.SepSousParam);
   p.saut = Entier(SousChamp(f4, 0));
   p.varSaut = NomVariable(SousChamp(f4, 1), 4);
   p.maxPoints = Entier(SousChamp(f4, 2));
@@ -463,8 +442,8 @@ ParametresPlot LitParametresPlot(const QString& param) {
 // The turn of field 12 and the level's limit on the points of a block.
 void LitAngleEtLimite(const QString& param, int niveau, ParametresPlot& p) {
   const QString& f12 = p.champ12;
-  p.angleDeg =
-      (!f12.isEmpty() && !f12.startsWith(SepSousParam)) ? LitParam(param, 12).value_or(0.0) : -AngRotDefaut;
+  p.angleDeg = (!f12.isEmpty() && !f12.startsWith(Lecture.SepSousParam)) ? LitParam(param, 12).value_or(0.0)
+                                                                         : -Rotation.AngRotDefaut;
   p.angle = p.angleDeg * DegresEnRadians;
   p.ca = std::cos(p.angle);
   p.sa = std::sin(p.angle);
@@ -597,7 +576,7 @@ bool StockeStatistiques(ExecutionPlot& e, const Colonne& X, const Colonne& Y, in
   const double nX = p.AvecFichierX() ? e.NombreX() : nombre;
   const double moyenneX = nX > 0 ? X.somme / nX : 0;
   const double moyenneY = nombre > 0 ? Y.somme / nombre : 0;
-  CouleurCmd = CouleurCourante;
+  Encre.CouleurCmd = Encre.CouleurCourante;
 
   bool trace = true;
   if (!p.varX.isEmpty()) {
@@ -616,24 +595,26 @@ bool StockeStatistiques(ExecutionPlot& e, const Colonne& X, const Colonne& Y, in
 // Fills the polygon gathered by the filled command, or else leaves the current point at the last
 // point drawn.
 void TermineTrace(bool polygone, const QVector<QPointF>& sommets, const QPointF& prec, double ox, double oy) {
-  if (polygone && CouleurCmd != -1 && !sommets.isEmpty()) {
+  if (polygone && Encre.CouleurCmd != -1 && !sommets.isEmpty()) {
     // The fill is one call that cannot be stopped: a stop asked for before it is honoured.
     DoEvents();
     TesteArret();
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
     Sortie->FillStyle = 0;
-    Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(CouleurCmd);
+    Sortie->ForeColor = Sortie->FillColor = static_cast<uint32_t>(Encre.CouleurCmd);
     Sortie->Polygone(sommets);
     Sortie->FillStyle = 1;
     const QPointF d = sommets.back();
-    XCourant = static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
-    YCourant = static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
+    Repere.XCourant =
+        static_cast<float>(Sortie->ScaleLeft + d.x() * Sortie->ScaleWidth / Sortie->LargeurPixels());
+    Repere.YCourant =
+        static_cast<float>(Sortie->ScaleTop + d.y() * Sortie->ScaleHeight / Sortie->HauteurPixels());
   } else {
-    XCourant = static_cast<float>(prec.x() + ox);
-    YCourant = static_cast<float>(prec.y() + oy);
+    Repere.XCourant = static_cast<float>(prec.x() + ox);
+    Repere.YCourant = static_cast<float>(prec.y() + oy);
   }
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 // Draws the block's points, averaged over the moving window and taken every 'pas' points: as
@@ -662,7 +643,7 @@ void TraceBloc(ExecutionPlot& e, Colonne& X, Colonne& Y, int nombre, bool sansRe
   axeY.Prepare();
 
   const bool polygone = e.remplit && !sansRemplissage;
-  const double ox = OrigineX + CTx, oy = OrigineY + CTy;
+  const double ox = Repere.OrigineX + Repere.CTx, oy = Repere.OrigineY + Repere.CTy;
   auto place = [&](double vx, double vy) {
     const double x = axeX.Mm(vx), y = axeY.Mm(vy);
     if (p.angle == 0) return QPointF(x, y);
@@ -689,7 +670,7 @@ void TraceBloc(ExecutionPlot& e, Colonne& X, Colonne& Y, int nombre, bool sansRe
         sommets << QPointF(PointDevice(pt.x() + ox, pt.y() + oy));
       } else {
         TraceSegment(static_cast<float>(prec.x() + ox), static_cast<float>(prec.y() + oy),
-                     static_cast<float>(pt.x() + ox), static_cast<float>(pt.y() + oy), 0, CouleurCmd);
+                     static_cast<float>(pt.x() + ox), static_cast<float>(pt.y() + oy), 0, Encre.CouleurCmd);
       }
     }
     premier = false;
@@ -756,14 +737,26 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   const QString mot = UCase(Trim(motCle));
   const bool remplit = mot == QStringLiteral("PLOTP");
   const bool symboles = mot == QStringLiteral("PLOTS");
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
-  GardePlot garde;
+  AjouteOrdre(OrdreDessin);
+  // The colours and the pen are saved at the start of the command and put back however it ends.
+  const QScopedValueRollback<EtatEncre> encre(Encre);
+  const auto plume = qScopeGuard([epaisseur = Plume.EpaisseurTrait, bout = Plume.BoutCarre,
+                                  l1 = Plume.TiretL1, l2 = Plume.TiretL2, l3 = Plume.TiretL3] {
+    Plume.EpaisseurTrait = epaisseur;
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
+    Plume.BoutCarre = bout;
+    Plume.TiretL1 = l1;
+    Plume.TiretL2 = l2;
+    Plume.TiretL3 = l3;
+    Plume.ResteTiret = 0;
+    Sortie->FillStyle = 1;
+  });
   CommandesPlot commandes(niveau, remplit);
   SymbolePlot symbole;
   if (symboles) symbole = PrepareSymbole(niveau);
 
   ParametresPlot p = LitParametresPlot(param);
-  if (UCase(p.champ12) == UCase(SepSousParam + QStringLiteral("OFFSET"))) {
+  if (UCase(p.champ12) == UCase(Lecture.SepSousParam + QStringLiteral("OFFSET"))) {
     EcritFichierOffset(p.nomFichier, niveau, p.axeX, p.axeY);
     return;
   }
@@ -788,5 +781,5 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   } while (!source.Fin());
 
   if (!p.varCompte.isEmpty()) StockeTexteVariable(niveau, p.varCompte, e.texteCompte);
-  RotationCourant(AngRotDeg);
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <cmath>
 
 #include "commands/Commands.h"
@@ -81,30 +82,6 @@ QString TexteAngle(double valeur, bool negatif) {
   return (negatif ? QStringLiteral("-") : QString()) + TexteNombre(std::fabs(valeur));
 }
 
-// The nested command runs under the keyword it expects and leaves the plot's keyword and turn
-// as they were.
-class GardeCommandeImbriquee {
- public:
-  GardeCommandeImbriquee(int niveau, const QString& motCle)
-      : niveau_(niveau), motCle_(Niveau(niveau).MotCle) {
-    Niveau(niveau).MotCle = motCle;
-  }
-  ~GardeCommandeImbriquee() {
-    Niveau(niveau_).MotCle = motCle_;
-    AngRotDeg = deg_;
-    AngRotRad = rad_;
-    AngRotDonne = donne_;
-  }
-  GardeCommandeImbriquee(const GardeCommandeImbriquee&) = delete;
-  GardeCommandeImbriquee& operator=(const GardeCommandeImbriquee&) = delete;
-
- private:
-  int niveau_;
-  QString motCle_;
-  float deg_ = AngRotDeg, rad_ = AngRotRad;
-  bool donne_ = AngRotDonne;
-};
-
 }  // namespace
 
 QString CheminFichierPlot(const QString& nom, int niveau) {
@@ -126,8 +103,8 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
 }
 
 [[noreturn]] void FichierPlotIntrouvable(const QString& chemin) {
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = chemin;
+  Incident.TypeErreur = QStringLiteral("F");
+  Incident.FichierManquant = chemin;
   LeveErreurExecution(QStringLiteral("file not found"));
 }
 
@@ -204,7 +181,7 @@ float ValeurDonnee(const QString& champ, bool& relatif, const QString& ligne) {
   try {
     v = LitParam(texte, 1).value_or(0.0);
   } catch (const ErreurExecution&) {
-    if (!DetailErreur.isEmpty()) throw;
+    if (!Incident.DetailErreur.isEmpty()) throw;
     PasUnNombre(champ, ligne);
   }
   if (!Trim(texte).isEmpty()) VerifieNombre(AnalyseParam.TexteChamp, champ, ligne);
@@ -231,13 +208,13 @@ void ErreurLigneDonnees(const QString& ligne, const QString& raison) {
 CommandesPlot::CommandesPlot(int niveau, bool remplit)
     : niveau_(niveau),
       remplit_(remplit),
-      couleurCourante_(CouleurCourante),
-      couleurCmd_(CouleurCmd),
-      epaisseur_(EpaisseurTrait),
-      bout_(BoutCarre),
-      l1_(TiretL1),
-      l2_(TiretL2),
-      l3_(TiretL3) {}
+      couleurCourante_(Encre.CouleurCourante),
+      couleurCmd_(Encre.CouleurCmd),
+      epaisseur_(Plume.EpaisseurTrait),
+      bout_(Plume.BoutCarre),
+      l1_(Plume.TiretL1),
+      l2_(Plume.TiretL2),
+      l3_(Plume.TiretL3) {}
 
 void CommandesPlot::Execute(const QStringList& lignes, int& i, const EchellePlot& echelle) {
   QString ligne = UCase(LTrim(lignes[i]));
@@ -273,26 +250,26 @@ void CommandesPlot::Couleur(const QString& valeur) {
   QString texte = SansCommentaire(valeur);
   SubstitueVariables(texte);
   if (Trim(texte).isEmpty()) {
-    CouleurCourante = couleurCourante_;
-    CouleurCmd = couleurCmd_;
-    if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+    Encre.CouleurCourante = couleurCourante_;
+    Encre.CouleurCmd = couleurCmd_;
+    if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
     return;
   }
   // A text that is no colour is the empty colour, black, as in the Couleur command.
-  CouleurCourante = CouleurCmd = ValeurCouleur(texte);
-  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+  Encre.CouleurCourante = Encre.CouleurCmd = ValeurCouleur(texte);
+  if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
 }
 
 void CommandesPlot::EpaisT(const QString& valeur, const EchellePlot& e, const QString& ligne) {
   const QString largeur = Trim(SansCommentaire(ParamN(valeur, 1)));
   if (largeur.isEmpty()) {
-    EpaisseurTrait = epaisseur_;
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait));
-    BoutCarre = bout_;
-    TiretL1 = l1_;
-    TiretL2 = l2_;
-    TiretL3 = l3_;
-    ResteTiret = 0;
+    Plume.EpaisseurTrait = epaisseur_;
+    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
+    Plume.BoutCarre = bout_;
+    Plume.TiretL1 = l1_;
+    Plume.TiretL2 = l2_;
+    Plume.TiretL3 = l3_;
+    Plume.ResteTiret = 0;
     return;
   }
   EpaisTLocale(TexteNombre(RacineFacteurs(e, ligne)) + QStringLiteral("*") + largeur);
@@ -302,9 +279,9 @@ void CommandesPlot::Cercle(QString motCle, const QString& params, const EchelleP
                            const QString& ligne) {
   // The centre, scaled and turned as the curve's points are.
   double x = 0, y = 0;
-  LitPoint(x, y, params, 1, XRot, YRot);
-  if (Trim(ParamN(params, 1)).isEmpty()) x = XRot;
-  if (Trim(ParamN(params, 2)).isEmpty()) y = YRot;
+  LitPoint(x, y, params, 1, Repere.XRot, Repere.YRot);
+  if (Trim(ParamN(params, 1)).isEmpty()) x = Repere.XRot;
+  if (Trim(ParamN(params, 2)).isEmpty()) y = Repere.YRot;
   x *= e.FeX;
   y *= e.FeY;
   if (e.AngleDeg != 0) {
@@ -317,8 +294,8 @@ void CommandesPlot::Cercle(QString motCle, const QString& params, const EchelleP
   const double rayon = LitParam(params, 3).value_or(0.0) * std::fabs(e.FeX);
   double coefficient = 1;
   const QString champRayon = ParamN(params, 3);
-  if (const int pk = InStr(champRayon, SepSousParam); pk > 0) {
-    QString texte = Mid(champRayon, pk + static_cast<int>(SepSousParam.size()));
+  if (const int pk = InStr(champRayon, Lecture.SepSousParam); pk > 0) {
+    QString texte = Mid(champRayon, pk + static_cast<int>(Lecture.SepSousParam.size()));
     coefficient = Calcule(texte).value_or(0.0);
   }
   if (e.FeX == 0) ErreurLigneDonnees(ligne, QStringLiteral("feX = 0"));
@@ -370,23 +347,30 @@ void CommandesPlot::Cercle(QString motCle, const QString& params, const EchelleP
   const double rotation = LitParam(params, 8).value_or(0.0) + e.AngleDeg;
   // "§0" after y: the centre is already turned, so the circle is not turned again by the
   // default angle; its own axes turn by its rotation field.
-  const QString texte = DeuxDecimales(x) + SepParam + DeuxDecimales(y) + SepSousParam + QStringLiteral("0") +
-                        SepParam + DeuxDecimales(rayon) + SepSousParam + DeuxDecimales(coefficient) +
-                        SepParam + debut + SepParam + fin + SepParam + ParamBrutN(params, 6) + SepParam +
-                        style + SepParam + TexteNombre(rotation).replace(QLatin1Char(','), QLatin1Char('.'));
-  GardeCommandeImbriquee garde(niveau_, motCle);
+  const QString texte = DeuxDecimales(x) + Lecture.SepParam + DeuxDecimales(y) + Lecture.SepSousParam +
+                        QStringLiteral("0") + Lecture.SepParam + DeuxDecimales(rayon) + Lecture.SepSousParam +
+                        DeuxDecimales(coefficient) + Lecture.SepParam + debut + Lecture.SepParam + fin +
+                        Lecture.SepParam + ParamBrutN(params, 6) + Lecture.SepParam + style +
+                        Lecture.SepParam + TexteNombre(rotation).replace(QLatin1Char(','), QLatin1Char('.'));
+  // The nested command runs under the keyword it expects and leaves the plot's keyword and turn
+  // as they were.
+  const QScopedValueRollback<RotationCommande> tour(Rotation);
+  const QScopedValueRollback<QString> motCleNiveau(Niveau(niveau_).MotCle, motCle);
   TraceCercle(niveau_, texte);
 }
 
 void CommandesPlot::Bezier(QString motCle, const QString& params, const EchellePlot& e) {
   if (remplit_ && motCle == QStringLiteral("BEZIER")) motCle = QStringLiteral("BEZIERP");
-  QStringList champs = params.split(SepParam);
+  QStringList champs = params.split(Lecture.SepParam);
   while (champs.size() < 3) champs << QString();
-  if (InStr(champs[2], SepSousParam) == 0) {
-    champs[2] = SepSousParam + DeuxDecimales(e.FeX) + SepSousParam + DeuxDecimales(e.FeY) + SepSousParam +
-                DeuxDecimales(e.OffsetX) + SepSousParam + DeuxDecimales(e.OffsetY) + SepSousParam +
-                DeuxDecimales(e.AngleDeg);
+  if (InStr(champs[2], Lecture.SepSousParam) == 0) {
+    champs[2] = Lecture.SepSousParam + DeuxDecimales(e.FeX) + Lecture.SepSousParam + DeuxDecimales(e.FeY) +
+                Lecture.SepSousParam + DeuxDecimales(e.OffsetX) + Lecture.SepSousParam +
+                DeuxDecimales(e.OffsetY) + Lecture.SepSousParam + DeuxDecimales(e.AngleDeg);
   }
-  GardeCommandeImbriquee garde(niveau_, motCle);
-  TraceBezier(niveau_, champs.join(SepParam));
+  // The nested command runs under the keyword it expects and leaves the plot's keyword and turn
+  // as they were.
+  const QScopedValueRollback<RotationCommande> tour(Rotation);
+  const QScopedValueRollback<QString> motCleNiveau(Niveau(niveau_).MotCle, motCle);
+  TraceBezier(niveau_, champs.join(Lecture.SepParam));
 }

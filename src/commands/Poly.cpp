@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <QStringList>
 
@@ -29,45 +30,25 @@ constexpr double DegresEnRadians = 0.017453293;
 constexpr int MaxSommets = 1000;
 constexpr int LignesEntreAttentes = 4096;
 
-// The pen of the colour field, the scale factors and the vertex arrays last until the command
-// ends, however it ends.
-class GardePoly {
- public:
-  GardePoly() {
-    PtsPoly.assign(MaxSommets + 1, PointXY());
-    PtsPolygone.assign(MaxSommets + 1, QPoint());
-  }
-  ~GardePoly() {
-    Sortie->FillStyle = 1;
-    if (style) RestaureEpaisT();
-    FacteurTraitX = 1.0f;
-    FacteurTraitY = 1.0f;
-    PtsPoly.clear();
-    PtsPolygone.clear();
-  }
-  GardePoly(const GardePoly&) = delete;
-  GardePoly& operator=(const GardePoly&) = delete;
-  bool style = false;
-};
-
 void Sommet(int n, double x, double y, double angle) {
   if (n > MaxSommets)
     ErreurRun(QStringLiteral("%1 sommets au plus / at most %1 vertices\r\n\r\n").arg(MaxSommets));
-  PointPoly(n, x, y, CentrePolyX, CentrePolyY, angle, AngRotDeg);
+  PointPoly(n, x, y, Sommets.CentrePolyX, Sommets.CentrePolyY, angle, Rotation.AngRotDeg);
 }
 
 // The n vertices of PtsPoly: filled, a dot, or a line closed back to vertex 1 when asked.
 void DessinePolygone(int n, bool plein, bool ferme) {
-  if (CouleurCmd == -1 || n == 0) return;
+  if (Encre.CouleurCmd == -1 || n == 0) return;
   if (plein && n >= 3) {
-    RemplitPolygone(1, n, CouleurCmd);
+    RemplitPolygone(1, n, Encre.CouleurCmd);
     return;
   }
-  const float ox = static_cast<float>(OrigineX + CTx), oy = static_cast<float>(OrigineY + CTy);
+  const float ox = static_cast<float>(Repere.OrigineX + Repere.CTx),
+              oy = static_cast<float>(Repere.OrigineY + Repere.CTy);
   auto segment = [&](int a, int b) {
-    const PointXY& p = PtsPoly[static_cast<size_t>(a)];
-    const PointXY& q = PtsPoly[static_cast<size_t>(b)];
-    TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, CouleurCmd);
+    const PointXY& p = Sommets.PtsPoly[static_cast<size_t>(a)];
+    const PointXY& q = Sommets.PtsPoly[static_cast<size_t>(b)];
+    TraceSegment(p.x + ox, p.y + oy, q.x + ox, q.y + oy, 0, Encre.CouleurCmd);
   };
   if (n == 1) {
     segment(1, 1);
@@ -85,35 +66,35 @@ std::optional<double> SousChamp(const QStringList& parts, int i) {
 }
 
 void FormeParametres(bool plein) {
-  const QStringList echelle = ParamN(ParamLigne, 1).split(SepSousParam);
-  if (const auto fx = SousChamp(echelle, 1)) FacteurTraitX = *fx == 0 ? 1.0f : VersSingle(*fx);
-  if (const auto fy = SousChamp(echelle, 2)) FacteurTraitY = *fy == 0 ? 1.0f : VersSingle(*fy);
+  const QStringList echelle = ParamN(Lecture.ParamLigne, 1).split(Lecture.SepSousParam);
+  if (const auto fx = SousChamp(echelle, 1)) Plume.FacteurTraitX = *fx == 0 ? 1.0f : VersSingle(*fx);
+  if (const auto fy = SousChamp(echelle, 2)) Plume.FacteurTraitY = *fy == 0 ? 1.0f : VersSingle(*fy);
 
   int n = 0;
   double angle = 0;
   do {
     ++n;
     double x = 0, y = 0;
-    LitPoint(x, y, ParamLigne, 1, XRot, YRot);
-    const QString champY = ParamN(ParamLigne, 2);
-    if (Trim(ParamN(ParamLigne, 1)).isEmpty()) x = XRot;
-    if (Trim(champY).isEmpty() || LTrim(champY).startsWith(SepSousParam)) y = YRot;
+    LitPoint(x, y, Lecture.ParamLigne, 1, Repere.XRot, Repere.YRot);
+    const QString champY = ParamN(Lecture.ParamLigne, 2);
+    if (Trim(ParamN(Lecture.ParamLigne, 1)).isEmpty()) x = Repere.XRot;
+    if (Trim(champY).isEmpty() || LTrim(champY).startsWith(Lecture.SepSousParam)) y = Repere.YRot;
     if (n == 1) {
-      const QStringList parts = champY.split(SepSousParam);
+      const QStringList parts = champY.split(Lecture.SepSousParam);
       angle = -SousChamp(parts, 1).value_or(0.0) * Pi / 180;
       if (parts.size() > 2)
-        AngRotDeg = VersSingle(-LitParam(parts[2], 1).value_or(0.0));
+        Rotation.AngRotDeg = VersSingle(-LitParam(parts[2], 1).value_or(0.0));
       else
-        AngRotDeg = AngRotDefaut;
-      AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
-      CentrePolyX = static_cast<float>(x);
-      CentrePolyY = static_cast<float>(y);
+        Rotation.AngRotDeg = Rotation.AngRotDefaut;
+      Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
+      Sommets.CentrePolyX = static_cast<float>(x);
+      Sommets.CentrePolyY = static_cast<float>(y);
     }
-    XRot = static_cast<float>(x);
-    YRot = static_cast<float>(y);
+    Repere.XRot = static_cast<float>(x);
+    Repere.YRot = static_cast<float>(y);
     Sommet(n, x, y, angle);
-    ResteParams(ParamLigne, 2);
-  } while (!ParamLigne.isEmpty());
+    ResteParams(Lecture.ParamLigne, 2);
+  } while (!Lecture.ParamLigne.isEmpty());
 
   if (n < 3) ErreurRun();
   DessinePolygone(n, plein, true);
@@ -131,10 +112,10 @@ double Coordonnee(const QString& texte, double precedent, const QString& ligne) 
 }
 
 void FormeFichier(bool plein) {
-  QString champ = Trim(ParamN(ParamLigne, 2));
+  QString champ = Trim(ParamN(Lecture.ParamLigne, 2));
   double angle = 0;
-  if (const int p = InStr(champ, SepSousParam); p > 0) {
-    QString texteAngle = Mid(champ, p + static_cast<int>(SepSousParam.size()));
+  if (const int p = InStr(champ, Lecture.SepSousParam); p > 0) {
+    QString texteAngle = Mid(champ, p + static_cast<int>(Lecture.SepSousParam.size()));
     angle = -Calcule(texteAngle).value_or(0.0) * Pi / 180;
     champ = Left(champ, p - 1);
   }
@@ -145,8 +126,8 @@ void FormeFichier(bool plein) {
   LecteurLignes lecteur;
   if (!lecteur.Ouvre(chemin)) ErreurFichierIntrouvable(chemin);
 
-  AngRotDeg = AngRotDefaut;
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
+  Rotation.AngRotDeg = Rotation.AngRotDefaut;
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
 
   const QString marque = QStringLiteral("'EOD");
   qint64 i = 0;
@@ -173,8 +154,8 @@ void FormeFichier(bool plein) {
       const double y = Coordonnee(texteY, yPrec, ligne);
       ++n;
       if (n == 1) {
-        CentrePolyX = static_cast<float>(x);
-        CentrePolyY = static_cast<float>(y);
+        Sommets.CentrePolyX = static_cast<float>(x);
+        Sommets.CentrePolyY = static_cast<float>(y);
       }
       Sommet(n, x, y, angle);
       xPrec = x;
@@ -187,34 +168,42 @@ void FormeFichier(bool plein) {
 }  // namespace
 
 void TracePoly() {
-  if (Trim(ParamLigne).isEmpty()) return;
+  if (Trim(Lecture.ParamLigne).isEmpty()) return;
   const bool plein = UCase(Trim(Niveau(NiveauCourant).MotCle)) == QStringLiteral("POLYP");
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
-  GardePoly garde;
+  AjouteOrdre(OrdreDessin);
+  Sommets.PtsPoly.assign(MaxSommets + 1, PointXY());
+  Sommets.PtsPolygone.assign(MaxSommets + 1, QPoint());
+  GardeEpaisT style;
+  const auto remise = qScopeGuard([] {
+    Sortie->FillStyle = 1;
+    Plume.FacteurTraitX = 1.0f;
+    Plume.FacteurTraitY = 1.0f;
+    Sommets.PtsPoly.clear();
+    Sommets.PtsPolygone.clear();
+  });
 
-  if (NbParams(ParamLigne) % 2 == 1) {
-    const QString champ = ParamN(ParamLigne, 1);
-    const int p = InStr(champ, SepSousParam);
+  if (NbParams(Lecture.ParamLigne) % 2 == 1) {
+    const QString champ = ParamN(Lecture.ParamLigne, 1);
+    const int p = InStr(champ, Lecture.SepSousParam);
     const CouleurLue lue = ValeurCouleur(p > 0 ? Left(champ, p - 1) : champ);
-    CouleurCmd = lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+    Encre.CouleurCmd = lue.EstVide() ? Encre.CouleurCourante : static_cast<int32_t>(lue);
     if (p > 0) {
-      EpaisTLocale(Mid(champ, p + static_cast<int>(SepSousParam.size())));
-      garde.style = true;
+      style.Applique(Mid(champ, p + static_cast<int>(Lecture.SepSousParam.size())));
     }
-    ResteParams(ParamLigne, 1);
+    ResteParams(Lecture.ParamLigne, 1);
   } else {
-    CouleurCmd = CouleurCourante;
+    Encre.CouleurCmd = Encre.CouleurCourante;
   }
 
-  if (UCase(Trim(ParamN(ParamLigne, 1))) == QStringLiteral("FIC"))
+  if (UCase(Trim(ParamN(Lecture.ParamLigne, 1))) == QStringLiteral("FIC"))
     FormeFichier(plein);
   else
     FormeParametres(plein);
 
-  const PointXY& premier = PtsPoly[1];
-  XCourant = static_cast<float>(premier.x + OrigineX + CTx);
-  YCourant = static_cast<float>(premier.y + OrigineY + CTy);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  const PointXY& premier = Sommets.PtsPoly[1];
+  Repere.XCourant = static_cast<float>(premier.x + Repere.OrigineX + Repere.CTx);
+  Repere.YCourant = static_cast<float>(premier.y + Repere.OrigineY + Repere.CTy);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }

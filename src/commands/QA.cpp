@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QString>
 #include <cmath>
 #include <cstdint>
@@ -35,19 +36,6 @@ enum Coin {
   Retour1P2 = 7
 };
 
-// The command's own pen holds until the command ends, however it ends; the corner points go.
-class GardeQA {
- public:
-  GardeQA() { PtsPoly.assign(8, PointXY{}); }
-  ~GardeQA() {
-    if (style) RestaureEpaisT();
-    PtsPoly.clear();
-  }
-  GardeQA(const GardeQA&) = delete;
-  GardeQA& operator=(const GardeQA&) = delete;
-  bool style = false;
-};
-
 struct Vec {
   double x = 0, y = 0;
 };
@@ -58,13 +46,14 @@ Vec operator*(double k, Vec a) { return {k * a.x, k * a.y}; }
 double Signe(double v) { return v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0); }
 
 void Ligne(Vec a, Vec b, int32_t couleur) {
-  TraceSegment(static_cast<float>(a.x + CTx + OrigineX), static_cast<float>(a.y + CTy + OrigineY),
-               static_cast<float>(b.x + CTx + OrigineX), static_cast<float>(b.y + CTy + OrigineY), 0,
-               couleur);
+  TraceSegment(static_cast<float>(a.x + Repere.CTx + Repere.OrigineX),
+               static_cast<float>(a.y + Repere.CTy + Repere.OrigineY),
+               static_cast<float>(b.x + Repere.CTx + Repere.OrigineX),
+               static_cast<float>(b.y + Repere.CTy + Repere.OrigineY), 0, couleur);
 }
 
-void Garde(Coin k, Vec p) { PtsPoly[k] = {static_cast<float>(p.x), static_cast<float>(p.y)}; }
-Vec Lu(Coin k) { return {PtsPoly[k].x, PtsPoly[k].y}; }
+void Garde(Coin k, Vec p) { Sommets.PtsPoly[k] = {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+Vec Lu(Coin k) { return {Sommets.PtsPoly[k].x, Sommets.PtsPoly[k].y}; }
 
 // The shape of the dovetails: the line from P1 to P2, their count N, their height H, the thickness E
 // of the returns, the slope S of their sides, and the lean I of the whole (sT: the sides are turned
@@ -78,13 +67,13 @@ struct FormeQA {
 // Fields 1 to 4: the line, its end relative to its start, both turned as the command is.
 void LitLigneQA(const QString& param, FormeQA& f) {
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  LitPointVar(x1, y1, param, 1, XRot, YRot);
+  LitPointVar(x1, y1, param, 1, Repere.XRot, Repere.YRot);
   LitPoint(x2, y2, param, 3, x1, y1);
   if (Trim(ParamBrutN(param, 3)).isEmpty()) x2 = x1;
   if (Trim(ParamBrutN(param, 4)).isEmpty()) y2 = y1;
   RotationXY(ParamN(param, 2), x1, y1);
-  if (AngRotDeg != 0) {
-    const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  if (Rotation.AngRotDeg != 0) {
+    const double c = std::cos(Rotation.AngRotRad), s = std::sin(Rotation.AngRotRad);
     const double xt = x2 * c + y2 * s;
     y2 = -x2 * s + y2 * c;
     x2 = xt;
@@ -100,9 +89,9 @@ void LitHauteurQA(const QString& param, FormeQA& f) {
   f.H = LitParam(param, 6).value_or(0.0);
   f.E = f.H;
   const QString champHauteur = ParamN(param, 6);
-  const int pe = InStr(champHauteur, SepSousParam);
+  const int pe = InStr(champHauteur, Lecture.SepSousParam);
   if (pe > 0) {
-    QString epaisseur = Mid(champHauteur, pe + SepSousParam.size());
+    QString epaisseur = Mid(champHauteur, pe + Lecture.SepSousParam.size());
     f.E = Calcule(epaisseur).value_or(0.0);
   }
   if (Signe(f.E * f.H) == -1) f.E = -f.E;
@@ -115,14 +104,14 @@ void LitPenteQA(const QString& param, FormeQA& f) {
   f.S = Trim(champPente).isEmpty() ? 9 * DegresEnRadians
                                    : LitParam(champPente, 1).value_or(0.0) * DegresEnRadians;
   f.S = Signe(f.H) * f.S;
-  const int ps = InStr(champPente, SepSousParam);
+  const int ps = InStr(champPente, Lecture.SepSousParam);
   if (ps <= 0) return;
-  const QString suite = Mid(champPente, ps + SepSousParam.size());
+  const QString suite = Mid(champPente, ps + Lecture.SepSousParam.size());
   const double I0 = LitParam(suite, 1).value_or(0.0) * DegresEnRadians;
   f.I = I0;
-  const int pt = InStr(suite, SepSousParam);
+  const int pt = InStr(suite, Lecture.SepSousParam);
   if (pt <= 0) return;
-  const QString mode = UCase(LTrim(Mid(suite, pt + SepSousParam.size())));
+  const QString mode = UCase(LTrim(Mid(suite, pt + Lecture.SepSousParam.size())));
   if (!mode.startsWith(QLatin1Char('T'))) return;
   f.sT = mode.startsWith(QStringLiteral("T-")) ? -1 : 1;
   if (std::sin(I0) == 0) LeveErreurExecution(QStringLiteral("division by zero"));
@@ -139,13 +128,13 @@ struct CouleursQA {
 // Field 10: the colour of the dovetails, then after a sub-separator or "/" that of the returns.
 CouleursQA LitCouleursQA(const QString& param) {
   const QString champCouleur = ParamN(param, 10);
-  CouleurCmd =
-      Trim(champCouleur).isEmpty() ? CouleurCourante : static_cast<int32_t>(ValeurCouleur(champCouleur));
+  Encre.CouleurCmd = Trim(champCouleur).isEmpty() ? Encre.CouleurCourante
+                                                  : static_cast<int32_t>(ValeurCouleur(champCouleur));
   CouleursQA c;
-  c.principale = CouleurCmd;
+  c.principale = Encre.CouleurCmd;
   c.retours = c.principale;
-  int pr = InStr(champCouleur, SepSousParam);
-  int longueurSep = SepSousParam.size();
+  int pr = InStr(champCouleur, Lecture.SepSousParam);
+  int longueurSep = Lecture.SepSousParam.size();
   if (pr == 0) {
     pr = InStr(champCouleur, QStringLiteral("/"));
     longueurSep = 1;
@@ -265,9 +254,12 @@ void TraceQueuesQA(const TraceurQA& t, double r, bool cote1, bool cote2) {
 }  // namespace
 
 void TraceQA(int niveau) {
-  GardeQA garde;
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
-  const QString param = ParamLigne;
+  // The vertices and the command's own line style last until the command ends, however it ends.
+  Sommets.PtsPoly.assign(8, PointXY{});
+  const auto sommets = qScopeGuard([] { Sommets.PtsPoly.clear(); });
+  GardeEpaisT style;
+  AjouteOrdre(OrdreDessin);
+  const QString param = Lecture.ParamLigne;
   const QString motCle = Niveau(niveau).MotCle;
   const bool cote1 = InStr(motCle, QStringLiteral("1")) > 0;
   const bool cote2 = InStr(motCle, QStringLiteral("2")) > 0;
@@ -280,8 +272,7 @@ void TraceQA(int niveau) {
   const double r = Trim(ParamBrutN(param, 8)).isEmpty() ? 0.5 : LitParam(param, 8).value_or(0.0) / 100;
   if (r < 0 || r > 1) ErreurRun();
 
-  EpaisTLocale(ParamN(param, 9));
-  garde.style = true;
+  style.Applique(ParamN(param, 9));
 
   const CouleursQA couleurs = LitCouleursQA(param);
 
@@ -295,11 +286,10 @@ void TraceQA(int niveau) {
   Garde(CoinP1, P1);
   TraceQueuesQA(trace, r, cote1, cote2);
 
-  RestaureEpaisT();
-  garde.style = false;
-  XCourant = static_cast<float>(P2.x + CTx + OrigineX);
-  YCourant = static_cast<float>(P2.y + CTy + OrigineY);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(AngRotDeg);
+  style.Fin();
+  Repere.XCourant = static_cast<float>(P2.x + Repere.CTx + Repere.OrigineX);
+  Repere.YCourant = static_cast<float>(P2.y + Repere.CTy + Repere.OrigineY);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(Rotation.AngRotDeg);
 }

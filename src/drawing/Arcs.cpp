@@ -65,14 +65,14 @@ void TraceArc(double x, double y, double r, int32_t couleur, double debut, doubl
   const float p0y = static_cast<float>(y + ry * std::sin(a1));
   if (rayon1) TraceSegment(static_cast<float>(x), static_cast<float>(y), p0x, p0y, 0, couleur);
 
-  const bool suite = std::fabs(p0x - FinTiretX) <= 0.01f && std::fabs(p0y - FinTiretY) <= 0.01f;
+  const bool suite = std::fabs(p0x - Plume.FinTiretX) <= 0.01f && std::fabs(p0y - Plume.FinTiretY) <= 0.01f;
   if (!suite) {
-    ResteTiret = 0;
-    PhaseTiret = 0;
+    Plume.ResteTiret = 0;
+    Plume.PhaseTiret = 0;
   }
-  if (ResteTiret < 0) {
-    ResteTiret = 0;
-    PhaseTiret = static_cast<int16_t>((PhaseTiret + 1) % 4);
+  if (Plume.ResteTiret < 0) {
+    Plume.ResteTiret = 0;
+    Plume.PhaseTiret = static_cast<int16_t>((Plume.PhaseTiret + 1) % 4);
   }
 
   const double periode = PeriodeTiret();
@@ -86,22 +86,22 @@ void TraceArc(double x, double y, double r, int32_t couleur, double debut, doubl
     AvanceTiret(restant());
   } else {
     bool fini = false;
-    if (ResteTiret != 0) {
-      const double l = ResteTiret;
+    if (Plume.ResteTiret != 0) {
+      const double l = Plume.ResteTiret;
       double ae = a1 + s * l / rayon;
       if (s * ae > s * a2) {
-        ResteTiret = static_cast<float>(l - restant());
+        Plume.ResteTiret = static_cast<float>(l - restant());
         ae = a2;
       } else {
-        ResteTiret = 0;
+        Plume.ResteTiret = 0;
       }
-      if (estTiret(PhaseTiret)) arc.Dessine(a1, ae);
+      if (estTiret(Plume.PhaseTiret)) arc.Dessine(a1, ae);
       a1 = ae;
-      if (ResteTiret == 0) PhaseTiret = static_cast<int16_t>((PhaseTiret + 1) % 4);
+      if (Plume.ResteTiret == 0) Plume.PhaseTiret = static_cast<int16_t>((Plume.PhaseTiret + 1) % 4);
       fini = ae == a2;
     }
     int morceaux = 0;
-    while (!fini && ResteTiret == 0) {
+    while (!fini && Plume.ResteTiret == 0) {
       ++morceaux;
       TesteArretTiret(morceaux);
       if (morceaux > MaxMorceauxTiret) {
@@ -110,21 +110,22 @@ void TraceArc(double x, double y, double r, int32_t couleur, double debut, doubl
         AvanceTiret(restant());
         break;
       }
-      const double l = LongueurPieceTiret(PhaseTiret);
+      const double l = LongueurPieceTiret(Plume.PhaseTiret);
       double ae = a1 + s * l / rayon;
       const bool depasse = s * ae > s * a2;
       if (depasse) {
-        ResteTiret = static_cast<float>(l - restant());
+        Plume.ResteTiret = static_cast<float>(l - restant());
         ae = a2;
       }
-      if (estTiret(PhaseTiret)) arc.Dessine(a1, ae);
+      if (estTiret(Plume.PhaseTiret)) arc.Dessine(a1, ae);
       a1 = ae;
       if (depasse) break;
-      PhaseTiret = static_cast<int16_t>((PhaseTiret + 1) % 4);
+      Plume.PhaseTiret = static_cast<int16_t>((Plume.PhaseTiret + 1) % 4);
     }
   }
 
-  FinTiretX = static_cast<float>(x + rx * std::cos(a2));
-  FinTiretY = static_cast<float>(y + ry * std::sin(a2));
-  if (rayon2) TraceSegment(FinTiretX, FinTiretY, static_cast<float>(x), static_cast<float>(y), 0, couleur);
+  Plume.FinTiretX = static_cast<float>(x + rx * std::cos(a2));
+  Plume.FinTiretY = static_cast<float>(y + ry * std::sin(a2));
+  if (rayon2)
+    TraceSegment(Plume.FinTiretX, Plume.FinTiretY, static_cast<float>(x), static_cast<float>(y), 0, couleur);
 }

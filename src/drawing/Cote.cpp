@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <QStringList>
 #include <QVector>
 #include <cmath>
@@ -53,23 +54,9 @@ double Expression(const QStringList& parties, int i) {
   return Calcule(texte).value_or(0.0);
 }
 
-// The line style of the command holds for the command only, however it ends.
-class GardeStyle {
- public:
-  GardeStyle() = default;
-  ~GardeStyle() {
-    if (!actif) return;
-    Sortie->FillStyle = 1;
-    RestaureEpaisT();
-  }
-  GardeStyle(const GardeStyle&) = delete;
-  GardeStyle& operator=(const GardeStyle&) = delete;
-  bool actif = false;
-};
-
 void RemetEpaisseur() {
-  EpaisseurTrait = EpaisseurSauve;
-  Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurSauve));
+  Plume.EpaisseurTrait = Plume.EpaisseurSauve;
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurSauve));
 }
 
 // The dimension line: its two points, its length and direction (v along, w across), the turn of
@@ -99,7 +86,7 @@ struct Cote {
 
 // Fields 1 to 4: the two points, the second relative to the first; their distance and direction.
 void LitPointsCote(const QString& param, Cote& c) {
-  LitPointVar(c.p1.x, c.p1.y, param, 1, XRot, YRot);
+  LitPointVar(c.p1.x, c.p1.y, param, 1, Repere.XRot, Repere.YRot);
   {
     double ax = 0, ay = 0;
     RotationXY(ParamN(param, 2), ax, ay);
@@ -116,23 +103,23 @@ void LitPointsCote(const QString& param, Cote& c) {
     c.a = std::atan(dy / dx) + (dx < 0 ? std::numbers::pi : 0);
   c.v = Direction(c.a);
   c.w = Direction(c.a + std::numbers::pi / 2);
-  c.angleCmd = -AngRotDeg;
+  c.angleCmd = -Rotation.AngRotDeg;
   c.r = c.angleCmd * DegresEnRadians;
 }
 
 // Fields 5 to 15: the extension lines, the place of the dimension line, the colours, the arrows and
 // the place of the text along and across the line.
 void LitTraitsCote(const QString& param, Cote& c) {
-  const QStringList rappel = ParamN(param, 5).split(SepSousParam);
+  const QStringList rappel = ParamN(param, 5).split(Lecture.SepSousParam);
   c.e = Expression(rappel, 0);
   c.g = Expression(rappel, 1);
   c.position = LitParam(param, 6).value_or(0.0);
 
-  const QStringList couleurs = UCase(Trim(ParamN(param, 7))).split(SepSousParam);
-  c.couleurRappel = Couleur(couleurs[0], CouleurCourante);
+  const QStringList couleurs = UCase(Trim(ParamN(param, 7))).split(Lecture.SepSousParam);
+  c.couleurRappel = Couleur(couleurs[0], Encre.CouleurCourante);
   c.couleurCote = couleurs.size() > 1 ? Couleur(couleurs[1], c.couleurRappel) : c.couleurRappel;
 
-  const QStringList fleche = ParamN(param, 9).split(SepSousParam);
+  const QStringList fleche = ParamN(param, 9).split(Lecture.SepSousParam);
   {
     const QString longueurFleche = Trim(fleche[0]);
     if (longueurFleche == QLatin1String("-"))
@@ -155,7 +142,7 @@ void LitTraitsCote(const QString& param, Cote& c) {
 // Field 16: the text's style and, after the sub-separator, its font. Gives the text's own turn.
 double AppliqueStyleTexteCote(const QString& param) {
   double angleTexte = 0;
-  const QStringList parties = UCase(ParamN(param, 16)).split(SepSousParam);
+  const QStringList parties = UCase(ParamN(param, 16)).split(Lecture.SepSousParam);
   if (parties.size() > 1 && !parties[1].isEmpty()) ChoisitPolice(parties[1]);
   QString style = parties[0];
   AppliqueTaille(style);
@@ -202,7 +189,7 @@ void TraceFlechesCote(const Cote& c, const Vecteur bout[2]) {
   const bool bout1 = InStr(c.bouts, QStringLiteral("1")) > 0, bout2 = InStr(c.bouts, QStringLiteral("2")) > 0;
   const double f = c.f, a = c.a, r = c.r;
   // The arrows' style makes their strokes solid; the pen's dashes are its own again afterwards.
-  const float tiretSauve = TiretL1;
+  const float tiretSauve = Plume.TiretL1;
   if (!c.styleFleche.startsWith(QLatin1Char('P'))) {
     FixeEpaisseur(c.styleFleche);
     const Vecteur cote1 = f * Direction(a + c.demiOuverture), cote2 = f * Direction(a - c.demiOuverture);
@@ -234,15 +221,15 @@ void TraceFlechesCote(const Cote& c, const Vecteur bout[2]) {
     Sortie->FillStyle = 1;
     RemetEpaisseur();
   }
-  TiretL1 = tiretSauve;
+  Plume.TiretL1 = tiretSauve;
 }
 
 // The text centred on its place along the line, turned with it; the current point is left at its
 // end.
 void EcritTexteCote(const Cote& c, const Vecteur bout[2], const QString& texte, double largeurTexte,
                     double hauteurX, double angleTexte) {
-  CouleurCmd = c.couleurTexte;
-  if (CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+  Encre.CouleurCmd = c.couleurTexte;
+  if (Encre.CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
   MetriquesPolice();
   const double angleBase = c.a + angleTexte * DegresEnRadians;
   Vecteur t = bout[0] + c.px * (bout[1] - bout[0]) + (c.py * hauteurX) * c.w;
@@ -252,10 +239,10 @@ void EcritTexteCote(const Cote& c, const Vecteur bout[2], const QString& texte, 
   EcritTextePoint(static_cast<float>(t.x), static_cast<float>(t.y), texte,
                   c.a / DegresEnRadians + angleTexte + c.angleCmd);
 
-  XCourant = static_cast<float>(fin.x);
-  YCourant = static_cast<float>(fin.y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XCourant = static_cast<float>(fin.x);
+  Repere.YCourant = static_cast<float>(fin.y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 }  // namespace
@@ -267,10 +254,11 @@ void CmdCote(int, const QString& param) {
   LitPointsCote(param, c);
   LitTraitsCote(param, c);
 
-  GardeStyle garde;
-  EpaisseurSauve = EpaisseurTrait;
-  EpaisTLocale(ParamN(param, 8));
-  garde.actif = true;
+  // The line style of the command holds for the command only, however it ends.
+  GardeEpaisT style;
+  Plume.EpaisseurSauve = Plume.EpaisseurTrait;
+  style.Applique(ParamN(param, 8));
+  auto remplissage = qScopeGuard([] { Sortie->FillStyle = 1; });
 
   GardePolice police;
   const double angleTexte = AppliqueStyleTexteCote(param);
@@ -279,13 +267,13 @@ void CmdCote(int, const QString& param) {
   const double largeurTexte = Sortie->TextWidth(texte);
   const double hauteurX = -Sortie->TextHeight(QStringLiteral("X"));
 
-  c.origine = {OrigineX + CTx, OrigineY + CTy};
+  c.origine = {Repere.OrigineX + Repere.CTx, Repere.OrigineY + Repere.CTy};
   const Vecteur bout[2] = {c.p1 + c.position * c.w, c.p2 + c.position * c.w};
   TraceRappelsEtCote(c, bout, largeurTexte);
   if (c.couleurFleche != -1 && c.f != 0) TraceFlechesCote(c, bout);
   EcritTexteCote(c, bout, texte, largeurTexte, hauteurX, angleTexte);
 
-  garde.actif = false;
-  RestaureEpaisT();
-  RotationCourant(AngRotDeg);
+  remplissage.dismiss();
+  style.Fin();
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -31,22 +31,25 @@ QPoint PointDevice(double x, double y) {
   return {VersEntier32(Sortie->DeviceX(x)), VersEntier32(Sortie->DeviceY(y))};
 }
 
-QPoint PointDeviceRelatif(double x, double y) { return PointDevice(x + CTx + OrigineX, y + CTy + OrigineY); }
+QPoint PointDeviceRelatif(double x, double y) {
+  return PointDevice(x + Repere.CTx + Repere.OrigineX, y + Repere.CTy + Repere.OrigineY);
+}
 
 void TracePolygoneDevice(int premier, int n) {
-  VerifiePlage(PtsPolygone.size(), premier, n);
+  VerifiePlage(Sommets.PtsPolygone.size(), premier, n);
   QVector<QPointF> points;
   points.reserve(n);
-  for (int k = premier; k < premier + n; ++k) points.append(QPointF(PtsPolygone[static_cast<size_t>(k)]));
+  for (int k = premier; k < premier + n; ++k)
+    points.append(QPointF(Sommets.PtsPolygone[static_cast<size_t>(k)]));
   Sortie->Polygone(points);
 }
 
 void RemplitPolygone(int premier, int n, int32_t couleur) {
-  VerifiePlage(PtsPoly.size(), premier, n);
-  if (PtsPolygone.size() < PtsPoly.size()) PtsPolygone.resize(PtsPoly.size());
+  VerifiePlage(Sommets.PtsPoly.size(), premier, n);
+  if (Sommets.PtsPolygone.size() < Sommets.PtsPoly.size()) Sommets.PtsPolygone.resize(Sommets.PtsPoly.size());
   for (int k = premier; k < premier + n; ++k) {
-    const PointXY& p = PtsPoly[static_cast<size_t>(k)];
-    PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
+    const PointXY& p = Sommets.PtsPoly[static_cast<size_t>(k)];
+    Sommets.PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
   }
   Sortie->ForeColor = static_cast<uint32_t>(couleur);
   Sortie->FillColor = static_cast<uint32_t>(couleur);

@@ -24,10 +24,10 @@ int32_t dernierHandle = 0;
 
 // The current point, in drawing units and on the output.
 void PlaceCourant(double x, double y) {
-  XCourant = static_cast<float>(x);
-  YCourant = static_cast<float>(y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XCourant = static_cast<float>(x);
+  Repere.YCourant = static_cast<float>(y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 }  // namespace
@@ -137,8 +137,8 @@ void EcritTexteRotation(double x, double y, double angle, const QString& texte) 
 
 void EcritTextePoint(float x, float y, const QString& texte, double angle) {
   PlaceCourant(x, y);
-  if (texte.isEmpty() || CouleurCmd == -1) return;
-  EcritTexteRotation(Sortie->DeviceX(XCourant), Sortie->DeviceY(YCourant), angle, texte);
+  if (texte.isEmpty() || Encre.CouleurCmd == -1) return;
+  EcritTexteRotation(Sortie->DeviceX(Repere.XCourant), Sortie->DeviceY(Repere.YCourant), angle, texte);
 }
 
 void MetriquesPolice() {
@@ -146,23 +146,23 @@ void MetriquesPolice() {
   if (m.Hauteur > 0) MetriquesTexte = m;
   const double hauteur = MetriquesTexte.Hauteur;
   const double ascent = hauteur == 0 ? 0.8 : MetriquesTexte.Ascent / hauteur;
-  RapportAscent = static_cast<float>(ascent);
-  if (RapportTexteBImpose == 0) {
+  Lettrage.RapportAscent = static_cast<float>(ascent);
+  if (Lettrage.RapportTexteBImpose == 0) {
     const double leading = hauteur == 0 ? 0.8 : MetriquesTexte.InterneLeading / hauteur;
-    RapportTexteB = static_cast<float>((ascent - leading) / 2);
+    Lettrage.RapportTexteB = static_cast<float>((ascent - leading) / 2);
   } else {
-    RapportTexteB = RapportTexteBImpose;
+    Lettrage.RapportTexteB = Lettrage.RapportTexteBImpose;
   }
 }
 
 void EcritTexteAligne(double w, double h, double angleTexte, const QString& texte, const QString& lettres,
                       double angleCommande) {
-  if (CouleurCmd == -1) return;
+  if (Encre.CouleurCmd == -1) return;
   MetriquesPolice();
 
-  double px = XCourant, py = YCourant;
+  double px = Repere.XCourant, py = Repere.YCourant;
   if (angleCommande != 0) {
-    const double cx = OrigineX + CTx, cy = OrigineY + CTy;
+    const double cx = Repere.OrigineX + Repere.CTx, cy = Repere.OrigineY + Repere.CTy;
     const double a = angleCommande * DegresEnRadians;
     const double dx = px - cx, dy = py - cy;
     px = cx + dx * std::cos(a) - dy * std::sin(a);
@@ -196,16 +196,17 @@ void EcritTexteAligne(double w, double h, double angleTexte, const QString& text
   if (InStr(lettres, QStringLiteral("B")) > 0)
     descente = 0;
   else if (InStr(lettres, QStringLiteral("H")) > 0)
-    descente = 2 * RapportTexteB * h;
+    descente = 2 * Lettrage.RapportTexteB * h;
   else
-    descente = RapportTexteB * h;
+    descente = Lettrage.RapportTexteB * h;
   sx += descente * nx;
   sy += descente * ny;
   ex += descente * nx;
   ey += descente * ny;
   PlaceCourant(sx, sy);
 
-  EcritTexteRotation(Sortie->DeviceX(XCourant), Sortie->DeviceY(YCourant), angleCommande + angleTexte, texte);
+  EcritTexteRotation(Sortie->DeviceX(Repere.XCourant), Sortie->DeviceY(Repere.YCourant),
+                     angleCommande + angleTexte, texte);
   PlaceCourant(ex, ey);
 }
 
@@ -238,17 +239,17 @@ void AppliqueStyle(const QString& style) {
 void AppliqueTaille(QString& style) {
   if (InStr(style, QStringLiteral("*")) > 0) {
     const float k = LitMultiplicateur(style);
-    Sortie->Font.Size = static_cast<float>(TailleTexte * FacteurEchelle * k);
+    Sortie->Font.Size = static_cast<float>(Lettrage.TailleTexte * Cadrage.FacteurEchelle * k);
     return;
   }
   const double n = Val(style);
-  if (n > 0) Sortie->Font.Size = static_cast<float>(n * FacteurEchelle);
+  if (n > 0) Sortie->Font.Size = static_cast<float>(n * Cadrage.FacteurEchelle);
 }
 
 double AngleStyle(const QString& style, const QString& lettresFin) {
   QString angle = Mid(style, InStr(style, QStringLiteral("R")) + 1);
   angle = Replace(angle, QStringLiteral("#"), QString());
-  const int sep = InStr(angle, SepSousParam);
+  const int sep = InStr(angle, Lecture.SepSousParam);
   if (sep > 0) angle = Left(angle, sep - 1);
   while (!angle.isEmpty() && lettresFin.contains(angle.back())) angle.chop(1);
   if (Trim(angle).isEmpty()) ErreurRun();

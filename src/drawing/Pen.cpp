@@ -18,7 +18,7 @@ namespace {
 // text ends in "mm" (in any case when 'toutesCasses').
 std::optional<double> LargeurPixels(const QString& texte, bool toutesCasses) {
   QString largeur = Trim(texte);
-  const int sep = InStr(largeur, SepSousParam);
+  const int sep = InStr(largeur, Lecture.SepSousParam);
   if (sep > 0) largeur = Trim(Left(largeur, sep - 1));
   if (largeur.isEmpty()) return std::nullopt;
   const QString fin = Right(largeur, 2);
@@ -26,40 +26,40 @@ std::optional<double> LargeurPixels(const QString& texte, bool toutesCasses) {
   if (enMm) largeur = Left(largeur, largeur.size() - 2);
   const double valeur = Calcule(largeur).value_or(0.0);
   const bool ecran = SortieEstEcran();
-  if (enMm) return valeur * FacteurEchelle / (ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp);
-  return ecran ? valeur * FacteurEchelle / Shell.RapportEcranImp : valeur * FacteurEchelle;
+  if (enMm) return valeur * Cadrage.FacteurEchelle / (ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp);
+  return ecran ? valeur * Cadrage.FacteurEchelle / Shell.RapportEcranImp : valeur * Cadrage.FacteurEchelle;
 }
 
 // DrawWidth carries the pen width as a whole number of pixels.
-void AppliqueLargeur() { Sortie->DrawWidth = static_cast<int>(ArrondiPair(EpaisseurTrait)); }
+void AppliqueLargeur() { Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait)); }
 
-QStringList SousChamps(const QString& texte) { return texte.split(SepSousParam); }
+QStringList SousChamps(const QString& texte) { return texte.split(Lecture.SepSousParam); }
 
 // The end-type sub-field: "C" square, "R" round, anything else keeps the type.
 void LitTypeBout(const QStringList& champs) {
   if (champs.size() < 2) return;
   const QString lettre = UCase(Left(Trim(champs[1]), 1));
-  if (lettre == QStringLiteral("C")) BoutCarre = -1;
-  if (lettre == QStringLiteral("R")) BoutCarre = 0;
+  if (lettre == QStringLiteral("C")) Plume.BoutCarre = -1;
+  if (lettre == QStringLiteral("R")) Plume.BoutCarre = 0;
 }
 
 // A new first dash starts the pattern afresh; 0 makes the line solid.
 void NouveauTiret(float l1) {
-  TiretL1 = TiretL2 = TiretL3 = l1;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  Plume.TiretL1 = Plume.TiretL2 = Plume.TiretL3 = l1;
+  Plume.ResteTiret = 0;
+  Plume.PhaseTiret = 0;
+  Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
 }
 
 // The gap and second-dash sub-fields: only a length above 0 replaces the first dash's.
 void LitEcarts(const QStringList& champs) {
   if (champs.size() > 3) {
     const float l2 = static_cast<float>(Val(champs[3]));
-    if (l2 > 0) TiretL2 = l2;
+    if (l2 > 0) Plume.TiretL2 = l2;
   }
   if (champs.size() > 4) {
     const float l3 = static_cast<float>(Val(champs[4]));
-    if (l3 > 0) TiretL3 = l3;
+    if (l3 > 0) Plume.TiretL3 = l3;
   }
 }
 
@@ -68,9 +68,9 @@ void LitEcarts(const QStringList& champs) {
 float LitEpaisT(const QString& texte, int niveau) {
   if (Trim(texte).isEmpty()) return 0;
   const float largeur = static_cast<float>(LargeurPixels(texte, false).value_or(0.0));
-  if (InStr(texte, SepSousParam) == 0) return largeur;
+  if (InStr(texte, Lecture.SepSousParam) == 0) return largeur;
   const QStringList champs = SousChamps(texte);
-  BoutCarre = Niveau(NiveauCourant).SavTypeBout;
+  Plume.BoutCarre = Niveau(NiveauCourant).SavTypeBout;
   LitTypeBout(champs);
   if (champs.size() > 2) {
     const float l1 = static_cast<float>(Val(champs[2]));
@@ -78,14 +78,14 @@ float LitEpaisT(const QString& texte, int niveau) {
       NouveauTiret(l1);
     } else {
       const NiveauProg& courant = Niveau(NiveauCourant);
-      TiretL1 = courant.SavTirets[0];
-      TiretL2 = courant.SavTirets[1];
-      TiretL3 = courant.SavTirets[2];
+      Plume.TiretL1 = courant.SavTirets[0];
+      Plume.TiretL2 = courant.SavTirets[1];
+      Plume.TiretL3 = courant.SavTirets[2];
       const NiveauProg& appelant = Niveau(niveau);
-      ResteTiret = appelant.SavTirets[3];
-      PhaseTiret = appelant.SavPhase;
-      FinTiretX = appelant.SavFinX;
-      FinTiretY = appelant.SavFinY;
+      Plume.ResteTiret = appelant.SavTirets[3];
+      Plume.PhaseTiret = appelant.SavPhase;
+      Plume.FinTiretX = appelant.SavFinX;
+      Plume.FinTiretY = appelant.SavFinY;
     }
     LitEcarts(champs);
   }
@@ -95,31 +95,24 @@ float LitEpaisT(const QString& texte, int niveau) {
 float LitEpaisT(const QString& texte) { return LitEpaisT(texte, NiveauCourant); }
 
 void EpaisTLocale(const QString& texte) {
-  EpaisseurLocale = false;
-  StyleLocal = false;
+  Plume.EpaisseurLocale = false;
+  Plume.StyleLocal = false;
   if (Trim(texte).isEmpty()) {
     AppliqueLargeur();
     return;
   }
-  EpaisseurSauve = EpaisseurTrait;
-  BoutCarreSauve = BoutCarre;
-  TiretL1Sauve = TiretL1;
-  TiretL2Sauve = TiretL2;
-  TiretL3Sauve = TiretL3;
-  ResteTiretSauve = ResteTiret;
-  PhaseTiretSauve = PhaseTiret;
-  FinTiretXSauve = FinTiretX;
-  FinTiretYSauve = FinTiretY;
+  Plume.EpaisseurSauve = Plume.EpaisseurTrait;
+  Plume.StyleSauve = Plume;
 
   if (const auto largeur = LargeurPixels(texte, true)) {
-    EpaisseurTrait = static_cast<float>(*largeur);
-    EpaisseurLocale = true;
+    Plume.EpaisseurTrait = static_cast<float>(*largeur);
+    Plume.EpaisseurLocale = true;
   }
-  EpaisseurTrait = MaxEntier(EpaisseurTrait, 1.0f);
+  Plume.EpaisseurTrait = MaxEntier(Plume.EpaisseurTrait, 1.0f);
   AppliqueLargeur();
 
-  if (InStr(texte, SepSousParam) == 0) return;
-  StyleLocal = true;
+  if (InStr(texte, Lecture.SepSousParam) == 0) return;
+  Plume.StyleLocal = true;
   const QStringList champs = SousChamps(texte);
   LitTypeBout(champs);
   if (champs.size() > 2) {
@@ -130,30 +123,21 @@ void EpaisTLocale(const QString& texte) {
 }
 
 void RestaureEpaisT() {
-  if (EpaisseurLocale) {
-    EpaisseurTrait = EpaisseurSauve;
+  if (Plume.EpaisseurLocale) {
+    Plume.EpaisseurTrait = Plume.EpaisseurSauve;
     AppliqueLargeur();
   }
-  if (StyleLocal) {
-    BoutCarre = BoutCarreSauve;
-    TiretL1 = TiretL1Sauve;
-    TiretL2 = TiretL2Sauve;
-    TiretL3 = TiretL3Sauve;
-    ResteTiret = ResteTiretSauve;
-    PhaseTiret = PhaseTiretSauve;
-    FinTiretX = FinTiretXSauve;
-    FinTiretY = FinTiretYSauve;
-  }
+  if (Plume.StyleLocal) static_cast<StyleTrait&>(Plume) = Plume.StyleSauve;
 }
 
 void FixeEpaisseur(const QString& texte) {
   QString t = Trim(texte);
-  const int sep = InStr(t, SepSousParam);
+  const int sep = InStr(t, Lecture.SepSousParam);
   if (sep > 0) {
-    TiretL1 = 0;
+    Plume.TiretL1 = 0;
     t = Left(t, sep - 1);
   }
-  if (const auto largeur = LargeurPixels(t, true)) EpaisseurTrait = static_cast<float>(*largeur);
-  EpaisseurTrait = MaxEntier(EpaisseurTrait, 1.0f);
+  if (const auto largeur = LargeurPixels(t, true)) Plume.EpaisseurTrait = static_cast<float>(*largeur);
+  Plume.EpaisseurTrait = MaxEntier(Plume.EpaisseurTrait, 1.0f);
   AppliqueLargeur();
 }

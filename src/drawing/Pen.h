@@ -15,5 +15,26 @@ float LitEpaisT(const QString& texte);
 void EpaisTLocale(const QString& texte);
 // Puts back the pen that EpaisTLocale saved.
 void RestaureEpaisT();
+// A command's own line style, put back when the guard ends (also when the command fails): applied
+// at once from the style text, or by Applique once the command has read it; Fin puts it back early.
+class GardeEpaisT {
+ public:
+  GardeEpaisT() = default;
+  explicit GardeEpaisT(const QString& style) { Applique(style); }
+  ~GardeEpaisT() { Fin(); }
+  GardeEpaisT(const GardeEpaisT&) = delete;
+  GardeEpaisT& operator=(const GardeEpaisT&) = delete;
+  void Applique(const QString& style) {
+    EpaisTLocale(style);
+    actif_ = true;
+  }
+  void Fin() {
+    if (actif_) RestaureEpaisT();
+    actif_ = false;
+  }
+
+ private:
+  bool actif_ = false;
+};
 // Sets only the width ("mm" in any case); a style with sub-fields also makes the line solid.
 void FixeEpaisseur(const QString& texte);

@@ -25,7 +25,7 @@ QString ChampDuPoint(const QString& texte, int n, bool coupeSousChamp, bool avec
   QString champ = UCase(Trim(ParamN(texte, n)));
   if (brut) *brut = champ;
   if (coupeSousChamp) {
-    const int p = InStr(champ, SepSousParam);
+    const int p = InStr(champ, Lecture.SepSousParam);
     if (p > 0) champ = Left(champ, p - 1);
   }
   if (SubstitueVariables(champ)) {
@@ -48,17 +48,17 @@ void LitPointCommun(double& x, double& y, const QString& texte, int i, double xP
     if (InStr(a, Relatif) > 0 || b.isEmpty() || Trim(b).endsWith(Relatif)) ErreurRun();
     const float direction = VersSingle(Nombre(texte, i));
     const float longueur = VersSingle(Nombre(texte, i + 1));
-    x = xPrec + longueur * std::cos(direction * DegresEnRadians) * FacteurTraitX;
-    y = yPrec + longueur * std::sin(direction * DegresEnRadians) * FacteurTraitY;
+    x = xPrec + longueur * std::cos(direction * DegresEnRadians) * Plume.FacteurTraitX;
+    y = yPrec + longueur * std::sin(direction * DegresEnRadians) * Plume.FacteurTraitY;
   } else {
     if (InStr(a, Degre) > 0) ErreurRun();
     // Under a default rotation, "§R" on x with no sub-field on y belongs to the rotation angle.
-    const bool xRelatif = variante && AngRotDefaut != 0 && InStr(bBrut, SepSousParam) == 0
+    const bool xRelatif = variante && Rotation.AngRotDefaut != 0 && InStr(bBrut, Lecture.SepSousParam) == 0
                               ? a.endsWith(Relatif)
-                              : a.endsWith(Relatif) || InStr(a, SepSousParam + Relatif) > 0;
-    x = Nombre(texte, i) * FacteurTraitX;
+                              : a.endsWith(Relatif) || InStr(a, Lecture.SepSousParam + Relatif) > 0;
+    x = Nombre(texte, i) * Plume.FacteurTraitX;
     if (xRelatif) x += xPrec;
-    y = Nombre(texte, i + 1) * FacteurTraitY;
+    y = Nombre(texte, i + 1) * Plume.FacteurTraitY;
     if (b.endsWith(Relatif)) y += yPrec;
   }
 

@@ -16,27 +16,27 @@ namespace {
 constexpr double DegresEnRadians = 0.017453293;
 
 PointXY& Sommet(int k) {
-  if (k < 0 || static_cast<size_t>(k) >= PtsPoly.size()) {
+  if (k < 0 || static_cast<size_t>(k) >= Sommets.PtsPoly.size()) {
     LeveErreurExecution(QStringLiteral("subscript out of range"));
   }
-  return PtsPoly[static_cast<size_t>(k)];
+  return Sommets.PtsPoly[static_cast<size_t>(k)];
 }
 
 }  // namespace
 
 void RotationXY(const QString& texte, double& x, double& y) {
-  const int p = InStr(texte, SepSousParam);
+  const int p = InStr(texte, Lecture.SepSousParam);
   if (p > 0) {
-    const double angle = LitParam(Mid(texte, p + SepSousParam.size()), 1).value_or(0.0);
-    AngRotDeg = VersSingle(-angle);
-    AngRotDonne = true;
+    const double angle = LitParam(Mid(texte, p + Lecture.SepSousParam.size()), 1).value_or(0.0);
+    Rotation.AngRotDeg = VersSingle(-angle);
+    Rotation.AngRotDonne = true;
   } else {
-    AngRotDeg = AngRotDefaut;
-    AngRotDonne = false;
+    Rotation.AngRotDeg = Rotation.AngRotDefaut;
+    Rotation.AngRotDonne = false;
   }
-  AngRotRad = static_cast<float>(AngRotDeg * DegresEnRadians);
-  if (AngRotDeg == 0) return;
-  const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);
+  if (Rotation.AngRotDeg == 0) return;
+  const double c = std::cos(Rotation.AngRotRad), s = std::sin(Rotation.AngRotRad);
   const double xt = x * c + y * s;
   y = -x * s + y * c;
   x = xt;
@@ -61,7 +61,7 @@ void PointPoly(int k, double x, double y, double cx, double cy, double angle, do
   p.x = static_cast<float>(xt);
   p.y = static_cast<float>(yt);
   if (avecAngleCmd == 0) return;
-  const double c = std::cos(AngRotRad), s = std::sin(AngRotRad);
+  const double c = std::cos(Rotation.AngRotRad), s = std::sin(Rotation.AngRotRad);
   const double px = p.x, py = p.y;
   p.x = static_cast<float>(px * c + py * s);
   p.y = static_cast<float>(-px * s + py * c);
@@ -69,21 +69,21 @@ void PointPoly(int k, double x, double y, double cx, double cy, double angle, do
 
 void PointPolyR(int k, double x, double y, double cx, double cy, double angle, double avecAngleCmd) {
   PointPoly(k, x, y, cx, cy, angle, avecAngleCmd);
-  if (PtsPolygone.size() <= static_cast<size_t>(k))
+  if (Sommets.PtsPolygone.size() <= static_cast<size_t>(k))
     LeveErreurExecution(QStringLiteral("subscript out of range"));
-  const PointXY& p = PtsPoly[static_cast<size_t>(k)];
-  PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
+  const PointXY& p = Sommets.PtsPoly[static_cast<size_t>(k)];
+  Sommets.PtsPolygone[static_cast<size_t>(k)] = PointDeviceRelatif(p.x, p.y);
 }
 
 void RotationCourant(double angle) {
-  const double xr = XCourant - OrigineX - CTx;
-  const double yr = YCourant - OrigineY - CTy;
+  const double xr = Repere.XCourant - Repere.OrigineX - Repere.CTx;
+  const double yr = Repere.YCourant - Repere.OrigineY - Repere.CTy;
   if (angle == 0) {
-    XRot = static_cast<float>(xr);
-    YRot = static_cast<float>(yr);
+    Repere.XRot = static_cast<float>(xr);
+    Repere.YRot = static_cast<float>(yr);
     return;
   }
   const double a = angle * DegresEnRadians;
-  XRot = static_cast<float>(xr * std::cos(a) - yr * std::sin(a));
-  YRot = static_cast<float>(xr * std::sin(a) + yr * std::cos(a));
+  Repere.XRot = static_cast<float>(xr * std::cos(a) - yr * std::sin(a));
+  Repere.YRot = static_cast<float>(xr * std::sin(a) + yr * std::cos(a));
 }

@@ -28,7 +28,7 @@ void StockeMesure(int niveau, const QString& param, int champ, double valeur) {
 
 void CmdTailleP(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
 
   QString t = ParamN(param, 1);
   if (NbParams(param) == 2) t += ParamN(param, 2);
@@ -38,10 +38,10 @@ void CmdTailleP(int niveau) {
     if (debut.startsWith(QLatin1Char('*'))) {
       const float k = LitMultiplicateur(t);
       nv.FacteurTailleP = k;
-      Sortie->Font.Size = static_cast<float>(k * TailleTexte * FacteurEchelle);
+      Sortie->Font.Size = static_cast<float>(k * Lettrage.TailleTexte * Cadrage.FacteurEchelle);
     } else if (debut.front().isDigit()) {
-      TailleTexte = static_cast<float>(Val(ParamN(param, 1)));
-      Sortie->Font.Size = static_cast<float>(FacteurEchelle * TailleTexte);
+      Lettrage.TailleTexte = static_cast<float>(Val(ParamN(param, 1)));
+      Sortie->Font.Size = static_cast<float>(Cadrage.FacteurEchelle * Lettrage.TailleTexte);
       nv.FacteurTailleP = 1;
     }
   }
@@ -55,19 +55,19 @@ void CmdTailleP(int niveau) {
 
   if (!Trim(ParamN(param, 5)).isEmpty()) {
     // The sample's cell stands on the line of the current origin, starting at it.
-    XCourant = static_cast<float>(OrigineX + CTx);
-    Sortie->CurrentX = XCourant;
-    YCourant = static_cast<float>(OrigineY + CTy - Sortie->TextHeight(exemple));
-    Sortie->CurrentY = YCourant;
-    Sortie->Texte(Sortie->DeviceX(XCourant), Sortie->DeviceY(YCourant), 0, exemple);
-    YCourant = static_cast<float>(YCourant + Sortie->TextHeight(exemple));
-    Sortie->CurrentY = YCourant;
+    Repere.XCourant = static_cast<float>(Repere.OrigineX + Repere.CTx);
+    Sortie->CurrentX = Repere.XCourant;
+    Repere.YCourant = static_cast<float>(Repere.OrigineY + Repere.CTy - Sortie->TextHeight(exemple));
+    Sortie->CurrentY = Repere.YCourant;
+    Sortie->Texte(Sortie->DeviceX(Repere.XCourant), Sortie->DeviceY(Repere.YCourant), 0, exemple);
+    Repere.YCourant = static_cast<float>(Repere.YCourant + Sortie->TextHeight(exemple));
+    Sortie->CurrentY = Repere.YCourant;
   }
 }
 
 void CmdPolice(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
 
   const QString nom = ParamN(param, 1);
   if (!Trim(nom).isEmpty()) ChoisitPolice(nom, InStr(UCase(nv.Fichier), QStringLiteral(".DAG")) == 0);
@@ -75,7 +75,8 @@ void CmdPolice(int niveau) {
   MetriquesPolice();
 
   if (!Trim(ParamN(param, 2)).isEmpty())
-    RapportTexteBImpose = static_cast<float>((RapportAscent - LitParam(param, 2).value_or(0.0)) / 2);
+    Lettrage.RapportTexteBImpose =
+        static_cast<float>((Lettrage.RapportAscent - LitParam(param, 2).value_or(0.0)) / 2);
   else
-    RapportTexteBImpose = 0;
+    Lettrage.RapportTexteBImpose = 0;
 }

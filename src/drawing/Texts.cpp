@@ -37,35 +37,35 @@ Vecteur operator*(double k, Vecteur v) { return {k * v.x, k * v.y}; }
 bool Tient(const QString& texte, const char* lettre) { return InStr(texte, QLatin1String(lettre)) > 0; }
 
 void PlaceCourant(Vecteur p) {
-  XCourant = static_cast<float>(p.x);
-  YCourant = static_cast<float>(p.y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XCourant = static_cast<float>(p.x);
+  Repere.YCourant = static_cast<float>(p.y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 // The text at the current point, turned by 'angle' degrees.
 void EcritAuCourant(double angle, const QString& texte) {
-  EcritTexteRotation(Sortie->DeviceX(XCourant), Sortie->DeviceY(YCourant), angle, texte);
+  EcritTexteRotation(Sortie->DeviceX(Repere.XCourant), Sortie->DeviceY(Repere.YCourant), angle, texte);
 }
 
 int32_t CouleurCommande(const QString& champ) {
-  if (Trim(champ).isEmpty()) return CouleurCourante;
+  if (Trim(champ).isEmpty()) return Encre.CouleurCourante;
   const CouleurLue lue = ValeurCouleur(champ);
-  return lue.EstVide() ? CouleurCourante : static_cast<int32_t>(lue);
+  return lue.EstVide() ? Encre.CouleurCourante : static_cast<int32_t>(lue);
 }
 
 // The white mark outside the drawing that the first drawing of a run makes.
 void MarqueDebut() {
-  if (EtatOrdre < 0x40) TraceCroix(-100, 100, 0.1, 0, 0xFFFFFF, 1);
+  if (EtatOrdre < OrdreDessin) TraceCroix(-100, 100, 0.1, 0, 0xFFFFFF, 1);
 }
 
 // A point of the command (fields 1 and 2, relative points from XRot, YRot), turned by its angle,
 // with the current origin added.
 Vecteur PointCommande(const QString& param) {
   double x = 0, y = 0;
-  LitPointVar(x, y, param, 1, XRot, YRot);
+  LitPointVar(x, y, param, 1, Repere.XRot, Repere.YRot);
   RotationXY(ParamN(param, 2), x, y);
-  return {x + OrigineX + CTx, y + OrigineY + CTy};
+  return {x + Repere.OrigineX + Repere.CTx, y + Repere.OrigineY + Repere.CTy};
 }
 
 double Quotient(double a, double b) {
@@ -105,18 +105,18 @@ void EcritLigneHorizontale(const QString& ligne, const QString& style, Vecteur p
   }
 
   if (Tient(style, "Y") || Tient(style, "C")) {
-    p = p + (RapportTexteB * h) * n;
-    e = e + (RapportTexteB * h) * n;
+    p = p + (Lettrage.RapportTexteB * h) * n;
+    e = e + (Lettrage.RapportTexteB * h) * n;
   } else if (Tient(style, "H")) {
-    p = p + (2 * RapportTexteB * h) * n;
-    e = e + (2 * RapportTexteB * h) * n;
+    p = p + (2 * Lettrage.RapportTexteB * h) * n;
+    e = e + (2 * Lettrage.RapportTexteB * h) * n;
   }
 
   const int lignesPlusBas = static_cast<int>(style.count(QLatin1Char('#')));
   p = p + (lignesPlusBas * hX) * n;
   e = e + (lignesPlusBas * hX) * n;
 
-  if (CouleurCmd != -1) {
+  if (Encre.CouleurCmd != -1) {
     if (f != 1) {
       Vecteur position = p;
       for (const QChar c : ligne) {
@@ -148,18 +148,18 @@ void EcritLigneVerticale(const QString& ligne, const QString& style, Vecteur p0,
       x -= w;
     double y;
     if (Tient(style, "Y") || Tient(style, "C"))
-      y = p0.y - pas * ((i - 1) + RapportAscent - n / 2.0);
+      y = p0.y - pas * ((i - 1) + Lettrage.RapportAscent - n / 2.0);
     else if (Tient(style, "H"))
       y = p0.y - pas * (i - n);
     else
-      y = p0.y - pas * ((i - 1) + RapportAscent);
+      y = p0.y - pas * ((i - 1) + Lettrage.RapportAscent);
     if (angle != 0) {
       const double dx = x - p0.x, dy = y - p0.y;
       x = p0.x + dx * std::cos(a) - dy * std::sin(a);
       y = p0.y + dx * std::sin(a) + dy * std::cos(a);
     }
     PlaceCourant({x, y});
-    if (CouleurCmd != -1) EcritAuCourant(angle, c);
+    if (Encre.CouleurCmd != -1) EcritAuCourant(angle, c);
   }
 }
 
@@ -167,11 +167,11 @@ void EcritLigneVerticale(const QString& ligne, const QString& style, Vecteur p0,
 
 void TraceTexte(int niveau) {
   Niveau(niveau);
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   MarqueDebut();
 
   const Vecteur p0 = PointCommande(param);
-  CouleurCmd = CouleurCommande(ParamN(param, 3));
+  Encre.CouleurCmd = CouleurCommande(ParamN(param, 3));
   QString style = UCase(ParamN(param, 4));
 
   QString texte = ParamN(param, -5);
@@ -184,12 +184,12 @@ void TraceTexte(int niveau) {
   texte = Replace(texte, QStringLiteral("\n"), QStringLiteral("\r"));
   texte = Replace(texte, Virgule, QStringLiteral(","));
 
-  if (!texte.isEmpty() && CouleurCmd != -1) EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  if (!texte.isEmpty() && Encre.CouleurCmd != -1) AjouteOrdre(OrdreDessin);
 
   GardePolice garde;
   double f = 1;
   {
-    const QStringList parties = style.split(SepSousParam);
+    const QStringList parties = style.split(Lecture.SepSousParam);
     if (parties.size() > 1 && !parties[1].isEmpty()) ChoisitPolice(parties[1]);
     if (parties.size() > 2) {
       QString espacement = parties[2];
@@ -205,10 +205,10 @@ void TraceTexte(int niveau) {
     if (!t.isEmpty() && (QStringLiteral("*0123456789.").contains(t[0]) || Tient(t, "S") || Tient(t, "U") ||
                          Tient(t, "I") || Tient(t, "G") || Tient(t, "B")))
       AppliqueStyle(t);
-    if (CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+    if (Encre.CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
 
-    double angle = -AngRotDeg;
-    if (Tient(t, "R")) angle = AngleStyle(t, QStringLiteral("BCDGHISUVXY")) - AngRotDeg;
+    double angle = -Rotation.AngRotDeg;
+    if (Tient(t, "R")) angle = AngleStyle(t, QStringLiteral("BCDGHISUVXY")) - Rotation.AngRotDeg;
 
     if (Tient(t, "V"))
       EcritLigneVerticale(lignes[k], t, p0, angle, f);
@@ -216,13 +216,13 @@ void TraceTexte(int niveau) {
       EcritLigneHorizontale(lignes[k], t, p0, angle, f);
   }
 
-  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
-  RotationCourant(AngRotDeg);
+  if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
+  RotationCourant(Rotation.AngRotDeg);
 }
 
 void TraceTexteC(int niveau) {
   Niveau(niveau);
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   MarqueDebut();
 
   const Vecteur c = PointCommande(param);
@@ -230,7 +230,7 @@ void TraceTexteC(int niveau) {
   const QString champRayon = ParamN(param, 3);
   // The radius is required: a field left empty or blank has none.
   if (Trim(champRayon).isEmpty()) LeveErreurExecution(QStringLiteral("subscript out of range"));
-  const QStringList rayon = champRayon.split(SepSousParam);
+  const QStringList rayon = champRayon.split(Lecture.SepSousParam);
   QString texteRayon = rayon[0];
   const double r = Calcule(texteRayon).value_or(0.0);
   double f = 1;
@@ -239,12 +239,12 @@ void TraceTexteC(int niveau) {
     f = Calcule(espacement).value_or(0.0);
   }
 
-  double theta = (180 - LitParam(param, 4).value_or(0.0) - AngRotDeg) * DegresEnRadians;
-  CouleurCmd = CouleurCommande(ParamN(param, 5));
+  double theta = (180 - LitParam(param, 4).value_or(0.0) - Rotation.AngRotDeg) * DegresEnRadians;
+  Encre.CouleurCmd = CouleurCommande(ParamN(param, 5));
 
   QString style = UCase(ParamN(param, 6));
   {
-    const QStringList parties = style.split(SepSousParam);
+    const QStringList parties = style.split(Lecture.SepSousParam);
     if (parties.size() > 1 && !parties[1].isEmpty()) ChoisitPolice(parties[1]);
     style = parties[0];
   }
@@ -264,7 +264,7 @@ void TraceTexteC(int niveau) {
   GardePolice garde(false);
   AppliqueTaille(style);
   if (!style.isEmpty()) AppliqueStyle(style);
-  if (CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
+  if (Encre.CouleurCmd != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
 
   const double w = Sortie->TextWidth(texte);
   const double h = -Sortie->TextHeight(texte);
@@ -272,9 +272,9 @@ void TraceTexteC(int niveau) {
 
   double rayonBase = r;
   if (Tient(style, "Y") || Tient(style, "C"))
-    rayonBase = r - RapportTexteB * h;
+    rayonBase = r - Lettrage.RapportTexteB * h;
   else if (Tient(style, "H"))
-    rayonBase = r - 2 * RapportTexteB * h;
+    rayonBase = r - 2 * Lettrage.RapportTexteB * h;
   const double rho = rayonBase + h / 5.5;
 
   if (Tient(style, "C") || Tient(style, "X"))
@@ -282,13 +282,13 @@ void TraceTexteC(int niveau) {
   else if (Tient(style, "D"))
     theta += Quotient(w * f, rho);
 
-  if (!texte.isEmpty() && CouleurCmd != -1) EtatOrdre = static_cast<int16_t>(EtatOrdre | 0x40);
+  if (!texte.isEmpty() && Encre.CouleurCmd != -1) AjouteOrdre(OrdreDessin);
 
   // Each character gets an equal share of the extra space; an empty text has no characters.
   const int n = static_cast<int>(texte.size());
   if (n > 0) {
     const double s = w * (f - 1) / n;
-    const double rayonCaractere = rayonBase + RapportTexteB * h;
+    const double rayonCaractere = rayonBase + Lettrage.RapportTexteB * h;
     for (int i = 0; i < n; ++i) {
       const QString car(texte[i]);
       const double wc = Sortie->TextWidth(car);
@@ -299,6 +299,6 @@ void TraceTexteC(int niveau) {
     }
   }
 
-  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
-  RotationCourant(AngRotDeg);
+  if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
+  RotationCourant(Rotation.AngRotDeg);
 }

@@ -116,8 +116,8 @@ void SepareCondition(QString& L, int p, const QString& sep, bool sinonSi) {
 // ---- building ----
 
 ModeleCommande::ModeleCommande(const QString& ligne) : origine_(ligne), ligne_(ligne) {
-  SepParam = ::SepParam.isEmpty() ? QStringLiteral(",") : ::SepParam;
-  sepSous_ = ::SepSousParam.isEmpty() ? QStringLiteral("§") : ::SepSousParam;
+  SepParam = Lecture.SepParam.isEmpty() ? QStringLiteral(",") : Lecture.SepParam;
+  sepSous_ = Lecture.SepSousParam.isEmpty() ? QStringLiteral("§") : Lecture.SepSousParam;
   Label1 = QStringLiteral("Label1");
   Construit();
   if (Champs.empty()) Champs.push_back({QString(), QString(), SepParam});

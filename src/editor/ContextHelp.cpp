@@ -20,7 +20,8 @@ QString MotCurseur(const EditeurTexte& editeur) {
   if (editeur.SelLength() > 0) return editeur.SelText();
   const QString texte = editeur.Text();
   const int longueur = static_cast<int>(texte.size());
-  const QString delimiteurs[] = {QStringLiteral(" "), QStringLiteral("'"), SepParam, QStringLiteral("=")};
+  const QString delimiteurs[] = {QStringLiteral(" "), QStringLiteral("'"), Lecture.SepParam,
+                                 QStringLiteral("=")};
 
   const int caret = editeur.SelStart();
   int p = caret == 0 ? 1 : caret;

@@ -99,7 +99,7 @@ void InserePolice(EditeurProgramme& editeur, AnneauAnnulation& annulation, const
 void InsereFichiers(EditeurProgramme& editeur, AnneauAnnulation& annulation, bool plusieurs) {
   const QStringList fichiers = DialoguesIns().Fichiers(TexteMsg(106) + QStringLiteral(" (*)"), plusieurs);
   if (fichiers.isEmpty()) return;
-  const QString separateur = SepParam.isEmpty() ? QStringLiteral(",") : SepParam;
+  const QString separateur = Lecture.SepParam.isEmpty() ? QStringLiteral(",") : Lecture.SepParam;
   Insere(editeur, annulation, TexteFichiers(fichiers, separateur), ToucheFichiers);
 }
 

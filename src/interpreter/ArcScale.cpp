@@ -31,7 +31,7 @@ constexpr double Tour = 6.283185;
 // From this pivot offset on, the "arc" is a straight horizontal line.
 constexpr double DecalDroit = 10000;
 
-double Champ(int n) { return LitParam(ParamLigne, n).value_or(0.0); }
+double Champ(int n) { return LitParam(Lecture.ParamLigne, n).value_or(0.0); }
 
 double Signe(double x) { return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0); }
 
@@ -72,7 +72,7 @@ void RemplaceDansEditeur(int niveau, const QString& commande) {
   const QString brut = Mid(nv.Texte, nv.DebutInstr, nv.FinInstr - nv.DebutInstr);
   const int question = InStr(brut, QStringLiteral("?"));
   if (question == 0) return;
-  int separateur = InStrRev(Left(brut, question - 1), SepParam);
+  int separateur = InStrRev(Left(brut, question - 1), Lecture.SepParam);
   if (separateur == 0) separateur = question;
   const int debut = nv.DebutInstr + separateur - 2;  // 0-based in the editor
   const int longueur = nv.FinInstr - 1 - debut;
@@ -94,19 +94,21 @@ void RemplaceDansEditeur(int niveau, const QString& commande) {
 // Field 5 of an arc drawn about an offset pivot: the equivalent command into the editor or a
 // variable, or the arc's length into a variable.
 void SortieChamp5(int niveau, double cx, double cy, double px, double py, double ex, double ey) {
-  PosEgal = 0;
-  const QString f = Trim(ParamBrutN(ParamLigne, 5));
-  if (f.isEmpty() || DecalPivot == 0) return;
+  Lecture.PosEgal = 0;
+  const QString f = Trim(ParamBrutN(Lecture.ParamLigne, 5));
+  if (f.isEmpty() || Echelle.DecalPivot == 0) return;
 
   QString commande;
-  if (std::fabs(DecalPivot) < DecalDroit) {
-    commande = QStringLiteral("Cercle = ") + Nombre(PivotX - OrigineX - CTx, QStringLiteral("##0.##")) +
-               QStringLiteral(", ") + Nombre(PivotY - OrigineY - CTy, QStringLiteral("##0.##")) +
-               QStringLiteral(", ") + Nombre(ArcRayonDebut, QStringLiteral(" ##0.##")) +
-               QStringLiteral(", ") + Nombre(ArcRadFin / DegresEnRadians, QStringLiteral("##0.##")) +
-               QStringLiteral(", ") + Nombre(ArcRadDebut / DegresEnRadians, QStringLiteral("##0.##"));
+  if (std::fabs(Echelle.DecalPivot) < DecalDroit) {
+    commande = QStringLiteral("Cercle = ") +
+               Nombre(Echelle.PivotX - Repere.OrigineX - Repere.CTx, QStringLiteral("##0.##")) +
+               QStringLiteral(", ") +
+               Nombre(Echelle.PivotY - Repere.OrigineY - Repere.CTy, QStringLiteral("##0.##")) +
+               QStringLiteral(", ") + Nombre(Echelle.ArcRayonDebut, QStringLiteral(" ##0.##")) +
+               QStringLiteral(", ") + Nombre(Echelle.ArcRadFin / DegresEnRadians, QStringLiteral("##0.##")) +
+               QStringLiteral(", ") + Nombre(Echelle.ArcRadDebut / DegresEnRadians, QStringLiteral("##0.##"));
   } else {
-    const double r = -AngleCmdRad, c = std::cos(r), s = std::sin(r);
+    const double r = -Echelle.AngleCmdRad, c = std::cos(r), s = std::sin(r);
     auto tourneX = [&](double x, double y) { return c * (x - cx) + s * (y - cy); };
     auto tourneY = [&](double x, double y) { return -s * (x - cx) + c * (y - cy); };
     commande = QStringLiteral("Trait = ") + Nombre(tourneX(px, py), QStringLiteral("##0.##")) +
@@ -131,7 +133,7 @@ void SortieChamp5(int niveau, double cx, double cy, double px, double py, double
   }
   QString nom = NomCommande(f);
   int n = niveau;
-  StockeVariable(n, nom, std::fabs((ArcRadDebut - ArcRadFin) * ArcRayonDebut));
+  StockeVariable(n, nom, std::fabs((Echelle.ArcRadDebut - Echelle.ArcRadFin) * Echelle.ArcRayonDebut));
 }
 
 }  // namespace
@@ -139,104 +141,107 @@ void SortieChamp5(int niveau, double cx, double cy, double px, double py, double
 void CmdArc(int niveau) {
   double a1 = Champ(1);
   double a2 = Champ(2);
-  ArcAngleDebut = a1;
-  ArcAngleFin = a2;
+  Echelle.ArcAngleDebut = a1;
+  Echelle.ArcAngleFin = a2;
   double x = 0, y = 0;
-  RotationXY(ParamN(ParamLigne, 2), x, y);
+  RotationXY(ParamN(Lecture.ParamLigne, 2), x, y);
   const double r = Champ(3);
-  VTrav7 = r;
-  ArcRayonDonne = r;
+  Echelle.VTrav7 = r;
+  Echelle.ArcRayonDonne = r;
 
-  const QString champCouleur = Trim(ParamN(ParamLigne, 4));
-  CouleurCmd =
-      champCouleur.isEmpty() ? CouleurCourante : static_cast<int32_t>(ValeurCouleur(ParamN(ParamLigne, -4)));
-  EchelleTracee = UCase(champCouleur) != QStringLiteral("N");
-  AngleCmd = -AngRotDeg;
-  AngleCmdRad = AngleCmd * DegresEnRadians;
+  const QString champCouleur = Trim(ParamN(Lecture.ParamLigne, 4));
+  Encre.CouleurCmd = champCouleur.isEmpty()
+                         ? Encre.CouleurCourante
+                         : static_cast<int32_t>(ValeurCouleur(ParamN(Lecture.ParamLigne, -4)));
+  Echelle.EchelleTracee = UCase(champCouleur) != QStringLiteral("N");
+  Echelle.AngleCmd = -Rotation.AngRotDeg;
+  Echelle.AngleCmdRad = Echelle.AngleCmd * DegresEnRadians;
 
   // A zero angle takes the side of the other end, so that the start and end directions differ.
   if (a1 == 0) a1 = Signe(a2) * 1e-6;
   if (a2 == 0) a2 = Signe(a1) * 1e-6;
-  ArcAngleDebut = a1;
-  ArcAngleFin = a2;
+  Echelle.ArcAngleDebut = a1;
+  Echelle.ArcAngleFin = a2;
 
-  const double cx = OrigineX + CTx, cy = OrigineY + CTy;
-  const bool trace = EchelleTracee && CouleurCmd != -1;
+  const double cx = Repere.OrigineX + Repere.CTx, cy = Repere.OrigineY + Repere.CTy;
+  const bool trace = Echelle.EchelleTracee && Encre.CouleurCmd != -1;
   double px = 0, py = 0, ex = 0, ey = 0;
 
-  if (DecalPivot == 0) {
-    ArcRayonDebut = r;
-    ArcRadDebut = CentiemesDeTour(540 - a1 + AngleCmd);
-    ArcRadFin = CentiemesDeTour(540 - a2 + AngleCmd);
-    if (a1 > a2) std::swap(ArcRadDebut, ArcRadFin);
+  if (Echelle.DecalPivot == 0) {
+    Echelle.ArcRayonDebut = r;
+    Echelle.ArcRadDebut = CentiemesDeTour(540 - a1 + Echelle.AngleCmd);
+    Echelle.ArcRadFin = CentiemesDeTour(540 - a2 + Echelle.AngleCmd);
+    if (a1 > a2) std::swap(Echelle.ArcRadDebut, Echelle.ArcRadFin);
     if (trace) {
-      if (TiretL1 != 0) {
-        TraceArc(cx, cy - DecalPivot, ArcRayonDebut, CouleurCmd, ArcRadFin, ArcRadDebut, 1, ArcRayonDebut,
-                 ArcRayonDebut, -1);
+      if (Plume.TiretL1 != 0) {
+        TraceArc(cx, cy - Echelle.DecalPivot, Echelle.ArcRayonDebut, Encre.CouleurCmd, Echelle.ArcRadFin,
+                 Echelle.ArcRadDebut, 1, Echelle.ArcRayonDebut, Echelle.ArcRayonDebut, -1);
       } else {
-        Sortie->Circle(cx, cy, ArcRayonDebut, static_cast<uint32_t>(CouleurCmd), ArcRadFin, ArcRadDebut);
+        Sortie->Circle(cx, cy, Echelle.ArcRayonDebut, static_cast<uint32_t>(Encre.CouleurCmd),
+                       Echelle.ArcRadFin, Echelle.ArcRadDebut);
       }
     }
   } else {
-    double d = DecalPivot;
+    double d = Echelle.DecalPivot;
     if (std::fabs(a2 - a1) > 200 && std::fabs(d) > std::fabs(r) * 0.5) {
       d = Signe(d) * 0.5 * std::fabs(r);
-      DecalPivot = d;
+      Echelle.DecalPivot = d;
     }
-    ArcRayonDebut = DistanceCosinus(d, r, a1);
+    Echelle.ArcRayonDebut = DistanceCosinus(d, r, a1);
 
     double debut = 0;
     if (a1 == 90) {
-      debut = AngleCmdRad + Pi / 2;
+      debut = Echelle.AngleCmdRad + Pi / 2;
     } else if (a1 == -90) {
-      debut = AngleCmdRad + 4.712388980384685;
+      debut = Echelle.AngleCmdRad + 4.712388980384685;
     } else {
       const double s = std::sin(a1 * DegresEnRadians), c = std::cos(a1 * DegresEnRadians);
       const double t = std::atan(Quotient(d + r * s, r * c));
       if (std::fabs(a1) < 90) {
-        debut = AngleCmdRad + Pi - t;
+        debut = Echelle.AngleCmdRad + Pi - t;
       } else if (a1 <= 180) {
-        debut = AngleCmdRad - t;
+        debut = Echelle.AngleCmdRad - t;
       } else if (a1 >= 270) {
-        debut = AngleCmdRad + Pi - t;
+        debut = Echelle.AngleCmdRad + Pi - t;
       } else {
-        debut = AngleCmdRad + Tour - t;
+        debut = Echelle.AngleCmdRad + Tour - t;
       }
     }
-    ArcRadDebut = UnTour(debut);
-    const double sinus = Quotient(d * std::sin(a2 * DegresEnRadians + Pi / 2), ArcRayonDebut);
+    Echelle.ArcRadDebut = UnTour(debut);
+    const double sinus = Quotient(d * std::sin(a2 * DegresEnRadians + Pi / 2), Echelle.ArcRayonDebut);
     const double asin = std::fabs(d) < DecalDroit ? ArcSinBorne(sinus) : ArcSin(sinus);
-    ArcRadFin = UnTour(AngleCmdRad + Pi - a2 * DegresEnRadians - asin);
+    Echelle.ArcRadFin = UnTour(Echelle.AngleCmdRad + Pi - a2 * DegresEnRadians - asin);
 
     if (std::fabs(d) >= DecalDroit) {
-      DecalPivot = std::fabs(d);
+      Echelle.DecalPivot = std::fabs(d);
       px = cx - r * std::cos(a1 * DegresEnRadians);
       py = cy + r * std::sin(a1 * DegresEnRadians);
       ex = cx + r * std::sin(a1 * DegresEnRadians) * std::tan((a2 - 90) * DegresEnRadians);
       ey = py;
-      if (EchelleTracee) {
+      if (Echelle.EchelleTracee) {
         TraceSegment(static_cast<float>(px), static_cast<float>(py), static_cast<float>(ex),
-                     static_cast<float>(ey), AngleCmd, CouleurCmd);
+                     static_cast<float>(ey), Echelle.AngleCmd, Encre.CouleurCmd);
       }
     } else {
-      if (a1 > a2) std::swap(ArcRadDebut, ArcRadFin);
-      PivotX = cx + std::sin(AngleCmdRad) * d;
-      PivotY = cy - std::cos(AngleCmdRad) * d;
+      if (a1 > a2) std::swap(Echelle.ArcRadDebut, Echelle.ArcRadFin);
+      Echelle.PivotX = cx + std::sin(Echelle.AngleCmdRad) * d;
+      Echelle.PivotY = cy - std::cos(Echelle.AngleCmdRad) * d;
       // The pivot's mark shows even on an undrawn arc.
-      if (!CouleurPivot.EstVide()) {
-        TraceCroix(PivotX, PivotY, 1, -AngleCmdRad, static_cast<int32_t>(CouleurPivot), 1);
+      if (!Echelle.CouleurPivot.EstVide()) {
+        TraceCroix(Echelle.PivotX, Echelle.PivotY, 1, -Echelle.AngleCmdRad,
+                   static_cast<int32_t>(Echelle.CouleurPivot), 1);
       }
       if (trace) {
         if (std::fabs(a2 - a1) >= 359) {
-          ArcRadDebut = CentiemesDeTour(ArcRadDebut / DegresEnRadians);
-          ArcRadFin = CentiemesDeTour(ArcRadFin / DegresEnRadians);
+          Echelle.ArcRadDebut = CentiemesDeTour(Echelle.ArcRadDebut / DegresEnRadians);
+          Echelle.ArcRadFin = CentiemesDeTour(Echelle.ArcRadFin / DegresEnRadians);
         }
-        if (TiretL1 == 0) {
-          Sortie->Circle(PivotX, PivotY, ArcRayonDebut, static_cast<uint32_t>(CouleurCmd), ArcRadFin,
-                         ArcRadDebut);
+        if (Plume.TiretL1 == 0) {
+          Sortie->Circle(Echelle.PivotX, Echelle.PivotY, Echelle.ArcRayonDebut,
+                         static_cast<uint32_t>(Encre.CouleurCmd), Echelle.ArcRadFin, Echelle.ArcRadDebut);
         } else {
-          TraceArc(cx, cy - d, ArcRayonDebut, CouleurCmd, ArcRadFin, ArcRadDebut, 1, ArcRayonDebut,
-                   ArcRayonDebut, -1);
+          TraceArc(cx, cy - d, Echelle.ArcRayonDebut, Encre.CouleurCmd, Echelle.ArcRadFin,
+                   Echelle.ArcRadDebut, 1, Echelle.ArcRayonDebut, Echelle.ArcRayonDebut, -1);
         }
       }
     }
@@ -244,43 +249,45 @@ void CmdArc(int niveau) {
 
   SortieChamp5(niveau, cx, cy, px, py, ex, ey);
 
-  DroiteX1 = DroiteX2 = DroiteY1 = DroiteY2 = 0;
-  const double ox = OrigineX + CTx, oy = OrigineY + CTy;
-  XCourant = static_cast<float>(ox);
-  YCourant = static_cast<float>(oy);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  RotationCourant(-AngleCmd);
+  Echelle.DroiteX1 = Echelle.DroiteX2 = Echelle.DroiteY1 = Echelle.DroiteY2 = 0;
+  const double ox = Repere.OrigineX + Repere.CTx, oy = Repere.OrigineY + Repere.CTy;
+  Repere.XCourant = static_cast<float>(ox);
+  Repere.YCourant = static_cast<float>(oy);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  RotationCourant(-Echelle.AngleCmd);
 }
 
 void CmdExposant(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (UCase(Trim(ParamN(ParamLigne, 1))) != QStringLiteral("L")) {
+  if (UCase(Trim(ParamN(Lecture.ParamLigne, 1))) != QStringLiteral("L")) {
     nv.Exposant = VersSingle(Quotient(1.0, Champ(1)));
     nv.EchelleLog = false;
     return;
   }
   nv.Exposant = 0;
-  LogDecades = VersEntier16(Champ(2));
-  LogDebut = VersSingle(Champ(3));
-  if (LogDebut == 0) LogDebut = 1.0f;
-  LogFin = VersSingle(Champ(4));
-  if (LogFin == 0) LogFin = 1.0f;
-  if (LogDebut == 1 && LogFin == 1 && LogDecades == 0) LogDecades = 1;
+  Echelle.LogDecades = VersEntier16(Champ(2));
+  Echelle.LogDebut = VersSingle(Champ(3));
+  if (Echelle.LogDebut == 0) Echelle.LogDebut = 1.0f;
+  Echelle.LogFin = VersSingle(Champ(4));
+  if (Echelle.LogFin == 0) Echelle.LogFin = 1.0f;
+  if (Echelle.LogDebut == 1 && Echelle.LogFin == 1 && Echelle.LogDecades == 0) Echelle.LogDecades = 1;
   nv.EchelleLog = true;
-  if (LogDebut < 0 || LogFin < 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
-  LogDecadesTotal = VersSingle((std::log(LogFin) - std::log(LogDebut)) / std::log(10.0) + LogDecades);
+  if (Echelle.LogDebut < 0 || Echelle.LogFin < 0)
+    LeveErreurExecution(QStringLiteral("invalid procedure call"));
+  Echelle.LogDecadesTotal = VersSingle(
+      (std::log(Echelle.LogFin) - std::log(Echelle.LogDebut)) / std::log(10.0) + Echelle.LogDecades);
 }
 
 void CmdInversion() {
-  if (NbParams(ParamLigne) < 1) {
-    SensInversion = static_cast<int16_t>(-SensInversion);
+  if (NbParams(Lecture.ParamLigne) < 1) {
+    Echelle.SensInversion = static_cast<int16_t>(-Echelle.SensInversion);
     return;
   }
   const int16_t k = VersEntier16(Champ(1));
   if (k == 1 || k == -1) {
-    SensInversion = k;
+    Echelle.SensInversion = k;
   } else {
-    SensInversion = static_cast<int16_t>(-SensInversion);
+    Echelle.SensInversion = static_cast<int16_t>(-Echelle.SensInversion);
   }
 }

@@ -87,11 +87,11 @@ void InsereEnTete(const QString& fichier, const QString& texte) {
 // Hands the value fields of ParamLigne (from field 4 on) to the new level's variable table.
 void TransmetValeurs(int niveau, int suivant) {
   NiveauProg& nv = Niveau(suivant);
-  ResteParams(ParamLigne, 3);
+  ResteParams(Lecture.ParamLigne, 3);
   int p = 1;
-  while (!ParamLigne.isEmpty()) {
-    const QString t = Trim(ParamBrutN(ParamLigne, 1));
-    TexteTravail = t;
+  while (!Lecture.ParamLigne.isEmpty()) {
+    const QString t = Trim(ParamBrutN(Lecture.ParamLigne, 1));
+    Travail.TexteTravail = t;
     const int egal = InStr(t, QStringLiteral("="));
     if (t.startsWith(QStringLiteral("%%"))) {
       const NiveauProg& appelant = Niveau(niveau);
@@ -125,82 +125,82 @@ void TransmetValeurs(int niveau, int suivant) {
     } else {
       if (p > MaxSlotsVar) LeveErreurExecution(QStringLiteral("subscript out of range"));
       if (!t.isEmpty()) {
-        nv.ValeursVar[Slot(p)] = ParamN(ParamLigne, 1);
+        nv.ValeursVar[Slot(p)] = ParamN(Lecture.ParamLigne, 1);
         nv.MarquesVar[Slot(p)] = 1;
       }
       if (nv.NbVar < p) nv.NbVar = p;
       ++p;
     }
-    ResteParams(ParamLigne, 1);
+    ResteParams(Lecture.ParamLigne, 1);
   }
 }
 
 // The text of the new level: a ".dag" file is restored from its scrambled form.
 QString LitTexteFichier(const QString& fichier) {
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = fichier;
+  Incident.TypeErreur = QStringLiteral("F");
+  Incident.FichierManquant = fichier;
   if (!EstFichierOrdinaire(fichier)) ErreurRun();
   if (const QString refus = FichierProgrammeTropGrand(fichier); !refus.isEmpty()) {
-    TypeErreur.clear();
+    Incident.TypeErreur.clear();
     ErreurRun(refus + CRLF + CRLF);
   }
   if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
     const std::optional<QByteArray> contenu = LitOctetsFichier(fichier);
     if (!contenu) ErreurRun();
-    TypeErreur.clear();
+    Incident.TypeErreur.clear();
     return DecodeFicExterne(*contenu);
   }
   const std::optional<QString> texte = LitFichierTexte(fichier);
   if (!texte) ErreurRun();
-  TypeErreur.clear();
+  Incident.TypeErreur.clear();
   return *texte;
 }
 
 void SauveEtatSortie(NiveauProg& a) {
-  a.FacteurEpaisT = EpaisseurTrait;
-  a.SavTypeBout = BoutCarre;
-  a.SavTirets = {TiretL1, TiretL2, TiretL3, ResteTiret};
-  a.SavPhase = PhaseTiret;
-  a.SavFinX = FinTiretX;
-  a.SavFinY = FinTiretY;
+  a.FacteurEpaisT = Plume.EpaisseurTrait;
+  a.SavTypeBout = Plume.BoutCarre;
+  a.SavTirets = {Plume.TiretL1, Plume.TiretL2, Plume.TiretL3, Plume.ResteTiret};
+  a.SavPhase = Plume.PhaseTiret;
+  a.SavFinX = Plume.FinTiretX;
+  a.SavFinY = Plume.FinTiretY;
   a.SavPolice = Sortie->Font.Name;
   a.SavFontSize = static_cast<float>(Sortie->Font.Size);
-  a.SavTailleP = TailleTexte;
+  a.SavTailleP = Lettrage.TailleTexte;
   a.SavStyle.clear();
   if (Sortie->Font.Bold) a.SavStyle += QLatin1Char('B');
   if (Sortie->Font.Italic) a.SavStyle += QLatin1Char('I');
   if (Sortie->Font.Underline) a.SavStyle += QLatin1Char('U');
-  a.SavCouleur = CouleurCourante;
-  a.AngRotNiveau = AngRotDefaut;
+  a.SavCouleur = Encre.CouleurCourante;
+  a.AngRotNiveau = Rotation.AngRotDefaut;
 }
 
 void RetablitEtatSortie(const NiveauProg& a) {
-  EpaisseurTrait = a.FacteurEpaisT;
-  Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
-  BoutCarre = a.SavTypeBout;
-  TiretL1 = a.SavTirets[0];
-  TiretL2 = a.SavTirets[1];
-  TiretL3 = a.SavTirets[2];
-  ResteTiret = a.SavTirets[3];
-  PhaseTiret = a.SavPhase;
-  FinTiretX = a.SavFinX;
-  FinTiretY = a.SavFinY;
+  Plume.EpaisseurTrait = a.FacteurEpaisT;
+  Sortie->DrawWidth = static_cast<int>(Plume.EpaisseurTrait);
+  Plume.BoutCarre = a.SavTypeBout;
+  Plume.TiretL1 = a.SavTirets[0];
+  Plume.TiretL2 = a.SavTirets[1];
+  Plume.TiretL3 = a.SavTirets[2];
+  Plume.ResteTiret = a.SavTirets[3];
+  Plume.PhaseTiret = a.SavPhase;
+  Plume.FinTiretX = a.SavFinX;
+  Plume.FinTiretY = a.SavFinY;
   Sortie->Font.Name = a.SavPolice;
   Sortie->Font.Size = a.SavFontSize;
-  TailleTexte = a.SavTailleP;
+  Lettrage.TailleTexte = a.SavTailleP;
   Sortie->Font.Bold = a.SavStyle.contains(QLatin1Char('B'));
   Sortie->Font.Italic = a.SavStyle.contains(QLatin1Char('I'));
   Sortie->Font.Underline = a.SavStyle.contains(QLatin1Char('U'));
-  CouleurCourante = a.SavCouleur;
-  AngRotDefaut = a.AngRotNiveau;
+  Encre.CouleurCourante = a.SavCouleur;
+  Rotation.AngRotDefaut = a.AngRotNiveau;
 }
 
 // A call one level too deep: a program that calls itself may go on at the user's word (0) or stop
 // the whole run (-1); any other call is refused with a message (0).
 int RefuseAppelTropProfond() {
   if (Niveau(4).Fichier == Niveau(5).Fichier) {
-    const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") + Trim(ParamN(ParamLigne, 1)) +
-                          QStringLiteral(")");
+    const QString texte = MessageProfondeur(123) + CRLF + QStringLiteral("(") +
+                          Trim(ParamN(Lecture.ParamLigne, 1)) + QStringLiteral(")");
     if (Dialogues().MsgBox(texte, Boutons::OkAnnuler, QStringLiteral("Morvo")) == Reponse::Annuler) {
       Niveau(5).Fichier = MarqueBoucle;
       return -1;
@@ -222,9 +222,9 @@ struct PositionAppel {
 // A symbol run has no position or values of its own: its text carries its coordinates.
 PositionAppel LitPositionAppel(bool pourSymbole, bool aide) {
   PositionAppel pos;
-  pos.champY = pourSymbole ? QString() : ParamN(ParamLigne, 3);
+  pos.champY = pourSymbole ? QString() : ParamN(Lecture.ParamLigne, 3);
   if (!aide) {
-    if (!pourSymbole) LitPointVar(pos.ptX, pos.ptY, ParamLigne, 2, XRot, YRot);
+    if (!pourSymbole) LitPointVar(pos.ptX, pos.ptY, Lecture.ParamLigne, 2, Repere.XRot, Repere.YRot);
     pos.x0 = static_cast<float>(pos.ptX);
     pos.y0 = static_cast<float>(pos.ptY);
     RotationXY(pos.champY, pos.ptX, pos.ptY);
@@ -239,13 +239,14 @@ void PlaceNiveau(int niveau, int suivant, int index, const PositionAppel& pos) {
   const double origineX = appelant.OrigineX.value_or(0.0);
   const double origineY = appelant.OrigineY.value_or(0.0);
   if (index < 0) {
-    nv.OrigineX = origineX + CTx;
-    nv.OrigineY = origineY + CTy;
+    nv.OrigineX = origineX + Repere.CTx;
+    nv.OrigineY = origineY + Repere.CTy;
   } else {
-    nv.OrigineX = (pos.ptX + origineX) + CTx;
-    nv.OrigineY = (pos.ptY + origineY) + CTy;
+    nv.OrigineX = (pos.ptX + origineX) + Repere.CTx;
+    nv.OrigineY = (pos.ptY + origineY) + Repere.CTy;
   }
-  if (suivant <= NiveauMaxAngRot) nv.AngRotNiveau = AngRotDonne ? AngRotDeg : AngRotDefaut;
+  if (suivant <= Rotation.NiveauMaxAngRot)
+    nv.AngRotNiveau = Rotation.AngRotDonne ? Rotation.AngRotDeg : Rotation.AngRotDefaut;
 }
 
 // The position as written, in "%FicX" and "%FicY" of level 0; a sub-field after Y goes with it.
@@ -254,7 +255,7 @@ void StockePositionAppel(const PositionAppel& pos) {
   QString nomX = QStringLiteral("%FicX");
   QString nomY = QStringLiteral("%FicY");
   StockeVariable(zero, nomX, pos.x0);
-  const int sousSep = InStr(pos.champY, SepSousParam);
+  const int sousSep = InStr(pos.champY, Lecture.SepSousParam);
   if (sousSep > 0) {
     StockeTexteVariable(
         0, nomY,
@@ -268,7 +269,7 @@ void StockePositionAppel(const PositionAppel& pos) {
 // The file of the new level: from the folder of external commands 'index' (from 1), or found as a
 // command file (0).
 void ChoisitFichierNiveau(int suivant, int index) {
-  const QString f = Trim(ParamN(ParamLigne, 1));
+  const QString f = Trim(ParamN(Lecture.ParamLigne, 1));
   if (index > 0) {
     if (index > Shell.RepCmdExternes.size()) LeveErreurExecution(QStringLiteral("subscript out of range"));
     const QString dossier = Shell.RepCmdExternes[index - 1];
@@ -293,11 +294,9 @@ void ChargeTexteNiveau(int suivant, int index, const QString& symbole) {
 }  // namespace
 
 int ExecFichier(int& niveau, int index, const QString& symbole) {
-  const double decalPivot = DecalPivot;
-  const CouleurLue couleurPivot = CouleurPivot;
-  const int16_t sensInversion = SensInversion;
-  const int16_t niveauMaxAngRot = NiveauMaxAngRot;
-  StopArg = false;
+  const PivotEchelle pivot = Echelle;
+  const int16_t niveauMaxAngRot = Rotation.NiveauMaxAngRot;
+  Lecture.StopArg = false;
 
   if (index >= 0 && niveau >= NiveauMaxFichier) return RefuseAppelTropProfond();
 
@@ -305,7 +304,7 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
   // A call that failed half-way must not leave its values to the next one at that level.
   InitNiveau(suivant);
 
-  const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(ParamLigne, 2)) == QStringLiteral("?");
+  const bool aide = index >= 0 && niveau == 1 && Trim(ParamN(Lecture.ParamLigne, 2)) == QStringLiteral("?");
   const bool pourSymbole = index < 0;
   const PositionAppel pos = LitPositionAppel(pourSymbole, aide);
   PlaceNiveau(niveau, suivant, index, pos);
@@ -329,11 +328,11 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
   Interprete(niveauFichier);
   SortNiveauFichiers(suivant);
 
-  XRot += pos.x0;
-  YRot += pos.y0;
-  ParamLigne.clear();
-  SepParam = Niveau(niveau).SepParam;
-  SepSousParam = Niveau(niveau).SepSousParam;
+  Repere.XRot += pos.x0;
+  Repere.YRot += pos.y0;
+  Lecture.ParamLigne.clear();
+  Lecture.SepParam = Niveau(niveau).SepParam;
+  Lecture.SepSousParam = Niveau(niveau).SepSousParam;
   if (Niveau(NiveauMaxFichier).Fichier == MarqueBoucle) {
     Arret = true;
     return 0;
@@ -344,13 +343,11 @@ int ExecFichier(int& niveau, int index, const QString& symbole) {
 
   const NiveauProg& appelant = Niveau(niveau);
   RetablitEtatSortie(appelant);
-  NiveauMaxAngRot = niveauMaxAngRot;
-  DecalPivot = decalPivot;
-  CouleurPivot = couleurPivot;
-  SensInversion = sensInversion;
-  OrigineX = OrigineBaseX + appelant.OrigineX.value_or(0.0);
-  OrigineY = OrigineBaseY + appelant.OrigineY.value_or(0.0);
-  CTx = appelant.CTxNiveau;
-  CTy = appelant.CTyNiveau;
+  Rotation.NiveauMaxAngRot = niveauMaxAngRot;
+  static_cast<PivotEchelle&>(Echelle) = pivot;
+  Repere.OrigineX = Repere.OrigineBaseX + appelant.OrigineX.value_or(0.0);
+  Repere.OrigineY = Repere.OrigineBaseY + appelant.OrigineY.value_or(0.0);
+  Repere.CTx = appelant.CTxNiveau;
+  Repere.CTy = appelant.CTyNiveau;
   return 0;
 }

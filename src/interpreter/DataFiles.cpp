@@ -111,10 +111,10 @@ bool EstCommentaire(const QString& ligne, const QString& carComment) {
 
 void OuvreLecture(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = nv.FicDonnees;
+  Incident.TypeErreur = QStringLiteral("F");
+  Incident.FichierManquant = nv.FicDonnees;
   if (!EstFichierOrdinaire(nv.FicDonnees)) ErreurRun();
-  TypeErreur.clear();
+  Incident.TypeErreur.clear();
   auto f = std::make_unique<LecteurLignes>();
   if (!f->Ouvre(nv.FicDonnees)) {
     ErreurRun(nv.FicDonnees + QStringLiteral(" : lecture impossible / cannot be read") + CRLF + CRLF);
@@ -130,8 +130,8 @@ void OuvreLecture(int niveau) {
 // (or a new one) receives lines.
 void RefuseAjoutSpecial(const QString& chemin) {
   if (EstFichierOrdinaire(chemin) || !QFileInfo(chemin).exists()) return;
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = chemin;
+  Incident.TypeErreur = QStringLiteral("F");
+  Incident.FichierManquant = chemin;
   ErreurRun();
 }
 
@@ -143,12 +143,12 @@ void OuvreAjout(const QString& chemin, const QString& option) {
         !chemin.contains(QLatin1Char('\\')) && !EstAjoutOuvert(chemin)) {
       QFile::remove(chemin);
     }
-    NumFicAjout = 0;
+    Travail.NumFicAjout = 0;
     ajoutCourant.reset();
     return;
   }
   // An append file already open keeps receiving the lines.
-  if (NumFicAjout != 0 && ajoutCourant && ajoutCourant->fichier.EstOuvert()) return;
+  if (Travail.NumFicAjout != 0 && ajoutCourant && ajoutCourant->fichier.EstOuvert()) return;
   FermeAjoutsDelaisses();
   RefuseAjoutSpecial(chemin);
   auto a = std::make_shared<Ajout>();
@@ -158,18 +158,18 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   }
   ajoutsOuverts.push_back(a);
   ajoutCourant = std::move(a);
-  NumFicAjout = 1;
+  Travail.NumFicAjout = 1;
 }
 
 }  // namespace
 
 void CmdOpen(int niveau, bool ajout) {
   NiveauProg& nv = Niveau(niveau);
-  if (Trim(ParamLigne).isEmpty()) {
+  if (Trim(Lecture.ParamLigne).isEmpty()) {
     if (ajout) {
       if (ajoutCourant) FermeAjout(ajoutCourant);
       ajoutCourant.reset();
-      NumFicAjout = 0;
+      Travail.NumFicAjout = 0;
     } else {
       lecturesFermeesParErreur.erase(niveau);
       fichiersDonnees.erase(nv.NumFicDonnees);
@@ -179,11 +179,11 @@ void CmdOpen(int niveau, bool ajout) {
     return;
   }
 
-  const QString nom = Trim(ParamN(ParamLigne, 1));
+  const QString nom = Trim(ParamN(Lecture.ParamLigne, 1));
   nv.FicDonnees = ResoutNom(nom, niveau, !ajout);
   nv.CarComment = QStringLiteral("'");
-  if (!Trim(ParamN(ParamLigne, 2)).isEmpty()) {
-    const std::optional<double> code = LitParam(ParamLigne, 2);
+  if (!Trim(ParamN(Lecture.ParamLigne, 2)).isEmpty()) {
+    const std::optional<double> code = LitParam(Lecture.ParamLigne, 2);
     const double c = code.value_or(0.0);
     if (!(c >= -0.5 && c < 255.5)) LeveErreurExecution(QStringLiteral("invalid procedure call"));
     nv.CarComment = DecodeWindows1252(QByteArray(1, static_cast<char>(static_cast<uint8_t>(ArrondiPair(c)))));
@@ -193,7 +193,7 @@ void CmdOpen(int niveau, bool ajout) {
     // The level's data file is left open under its own number but no longer reachable: nothing is
     // open under the number the append file leaves in the level.
     nv.NumFicDonnees = 0;
-    OuvreAjout(nv.FicDonnees, Trim(ParamN(ParamLigne, 3)));
+    OuvreAjout(nv.FicDonnees, Trim(ParamN(Lecture.ParamLigne, 3)));
     return;
   }
   lecturesFermeesParErreur.erase(niveau);
@@ -210,11 +210,11 @@ void CmdLVar(int niveau) {
     }
     ErreurRun(QStringLiteral("LVAR : aucun fichier ouvert / no file open") + CRLF + CRLF);
   }
-  const QString nom = Trim(ParamBrutN(ParamLigne, 1));
-  const std::optional<double> saut = LitParam(ParamLigne, 2);
+  const QString nom = Trim(ParamBrutN(Lecture.ParamLigne, 1));
+  const std::optional<double> saut = LitParam(Lecture.ParamLigne, 2);
   int n = VersEntier16(saut.value_or(0.0));
-  nv.MarqueDebut = Trim(ParamBrutN(ParamLigne, 3));
-  nv.MarqueFin = Trim(ParamBrutN(ParamLigne, 4));
+  nv.MarqueDebut = Trim(ParamBrutN(Lecture.ParamLigne, 3));
+  nv.MarqueFin = Trim(ParamBrutN(Lecture.ParamLigne, 4));
   if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
 
   const auto it = fichiersDonnees.find(nv.NumFicDonnees);
@@ -258,13 +258,13 @@ void CmdLVar(int niveau) {
 }
 
 void CmdPrintA() {
-  if (NumFicAjout == 0 || !ajoutCourant) return;
+  if (Travail.NumFicAjout == 0 || !ajoutCourant) return;
   if (!ajoutCourant->fichier.EstOuvert()) {
     if (ajoutCourant->fermeParErreur)
       ErreurRun(FermeParErreur(QStringLiteral("PRINTA"), ajoutCourant->fichier.Chemin()));
     return;
   }
-  QString texte = ParamLigne;
+  QString texte = Lecture.ParamLigne;
   if (Trim(texte).size() >= 2) {
     texte = EvalueDieses(texte);
     SubstitueVariables(texte);
@@ -311,12 +311,12 @@ void FermeFichiersAjout() {
   for (const auto& a : ajoutsOuverts) a->fichier.Ferme();
   ajoutsOuverts.clear();
   ajoutCourant.reset();
-  NumFicAjout = 0;
+  Travail.NumFicAjout = 0;
 }
 
 void EntreNiveauFichiers(int niveau) {
-  ajoutsAppelants.push_back({NumFicAjout, ajoutCourant});
-  NumFicAjout = 0;
+  ajoutsAppelants.push_back({Travail.NumFicAjout, ajoutCourant});
+  Travail.NumFicAjout = 0;
   ajoutCourant.reset();
   lecturesFermeesParErreur.erase(niveau);
 }
@@ -327,7 +327,7 @@ void SortNiveauFichiers(int niveau) {
   ajoutsAppelants.pop_back();
   // The command file's own append file closes with it.
   if (ajoutCourant && !TenuParUnAppelant(ajoutCourant)) FermeAjout(ajoutCourant);
-  NumFicAjout = appelant.numero;
+  Travail.NumFicAjout = appelant.numero;
   ajoutCourant = appelant.ajout;
   lecturesFermeesParErreur.erase(niveau);
 }

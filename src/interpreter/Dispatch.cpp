@@ -1,3 +1,5 @@
+#include <QScopedValueRollback>
+
 #include "interpreter/CommandFiles.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/KeywordTable.h"
@@ -19,24 +21,22 @@ namespace {
 
 const QString DetailOrdre = QStringLiteral("Erreur ordre commandes / Error odre commands\r\n\r\n");
 
-void AjouteOrdre(int bits) { EtatOrdre = static_cast<int16_t>(EtatOrdre | bits); }
-
 // Graduations, values and sectors need a scale line drawn before them.
 void ExigeLigneEchelle() {
-  if ((EtatOrdre & 32) == 0) ErreurRun(DetailOrdre);
-  AjouteOrdre(64);
+  if ((EtatOrdre & OrdreLigneEchelle) == 0) ErreurRun(DetailOrdre);
+  AjouteOrdre(OrdreDessin);
 }
 
 // An order error is reported with the required order instead of the ordinary message.
 [[noreturn]] void ErreurOrdre() {
-  EtatOrdre = static_cast<int16_t>(-EtatOrdre);
+  MarqueErreurOrdre();
   ErreurRun();
 }
 
 // The value an assignment stores: a text between double quotes loses them, anything else goes
 // through the assignment operator's rule.
 QString ValeurRegle(QString t) {
-  QStringView p(ParamLigne);
+  QStringView p(Lecture.ParamLigne);
   while (!p.isEmpty() && p.front() == u' ') p = p.mid(1);
   while (!p.isEmpty() && p.back() == u' ') p.chop(1);
   if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"'))) {
@@ -52,15 +52,8 @@ QString ValeurRegle(QString t) {
 // Creates a variable in another level (the caller's or level 0) through the level-switching
 // creation rule.
 void CreeDansNiveau(int cible, const QString& nom, const QString& t) {
-  const int sauve = NiveauCourant;
-  NiveauCourant = cible;
-  try {
-    AffecteVariable(nom, t);
-  } catch (...) {
-    NiveauCourant = sauve;
-    throw;
-  }
-  NiveauCourant = sauve;
+  const QScopedValueRollback<int> niveau(NiveauCourant, cible);
+  AffecteVariable(nom, t);
 }
 
 // Every "%" of the text as 'cache', but for those of the names inside "VAR(" ... ")", which the
@@ -98,7 +91,7 @@ void Affectation(int niveau) {
     autreNiveau = true;
   }
 
-  QString t = ParamN(ParamLigne, -1);
+  QString t = ParamN(Lecture.ParamLigne, -1);
   NiveauProg& nc = Niveau(cible);
   int slot = IndiceVariable(nom, cible);
   if (autreNiveau) {
@@ -106,28 +99,28 @@ void Affectation(int niveau) {
       nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
     } else {
       CreeDansNiveau(cible, nom, t);
-      slot = IndiceTravail;
+      slot = Lecture.IndiceTravail;
     }
   } else if (slot > 0) {
     uint8_t& marque = nc.MarquesVar[static_cast<size_t>(slot)];
-    if (marque != 0 && !StopArg) {
+    if (marque != 0 && !Lecture.StopArg) {
       --marque;
     } else {
       nc.ValeursVar[static_cast<size_t>(slot)] = ValeurRegle(t);
     }
   } else {
-    if (UCase(ParamLigne).contains(QStringLiteral("VAR("))) {
+    if (UCase(Lecture.ParamLigne).contains(QStringLiteral("VAR("))) {
       // Only the "VAR(" references are resolved in a new variable's value.
       const QString cache = QStringLiteral("$£µ");
-      const QString original = ParamLigne;
-      ParamLigne = CacheHorsVar(ParamLigne, cache);
-      t = ParamN(ParamLigne, -1);
-      ParamLigne = original;
+      const QString original = Lecture.ParamLigne;
+      Lecture.ParamLigne = CacheHorsVar(Lecture.ParamLigne, cache);
+      t = ParamN(Lecture.ParamLigne, -1);
+      Lecture.ParamLigne = original;
       t.replace(cache, QStringLiteral("%"));
     }
     slot = AffecteVariable(nom, t);
   }
-  IndiceTravail = slot;
+  Lecture.IndiceTravail = slot;
 
   if (slot > 0) {
     QString& valeur = Niveau(cible).ValeursVar[static_cast<size_t>(slot)];
@@ -153,8 +146,8 @@ Suite SansCorrespondance(int niveau) {
   const int nb = std::min<int>(static_cast<int>(Shell.CmdExternes.size()), 60);
   for (int i = 0; i < nb; ++i) {
     if (UCase(Shell.CmdExternes[i]) == mc) {
-      AjouteOrdre(8 | 64);
-      ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + SepParam + ParamLigne;
+      AjouteOrdre(OrdreFichier | OrdreDessin);
+      Lecture.ParamLigne = Shell.CmdExternes[i] + QStringLiteral(" ") + Lecture.SepParam + Lecture.ParamLigne;
       int appelant = niveau;
       return ExecFichier(appelant, i + 1) < 0 ? Suite::FinNiveau : Suite::Continue;
     }
@@ -168,23 +161,23 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
   switch (regle) {
     case RegleOrdre::Zoom:
       if (niveau != 1) return false;
-      if (EtatOrdre > 4) ErreurRun();
+      if (EtatOrdre > OrdreCentre) ErreurRun();
       return true;
     case RegleOrdre::Format:
       if (niveau != 1) return false;
       if (EtatOrdre > 0) ErreurOrdre();
-      EtatOrdre = 1;
+      EtatOrdre = OrdreFormatI;
       return true;
     case RegleOrdre::Centre:
       // A centre for the other output does nothing at all.
       if (!CentreSurSortie(Niveau(niveau).MotCle)) return false;
       if (niveau == 1) {
-        if (EtatOrdre > 3) ErreurOrdre();
-        AjouteOrdre(4);
+        if (EtatOrdre >= OrdreCentre) ErreurOrdre();
+        AjouteOrdre(OrdreCentre);
       }
       return true;
     case RegleOrdre::TraceEchelle:
-      AjouteOrdre(32 | 64);
+      AjouteOrdre(OrdreLigneEchelle | OrdreDessin);
       return true;
     case RegleOrdre::SurEchelle:
       ExigeLigneEchelle();
@@ -193,10 +186,10 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
       EtatOrdre = 0;
       return true;
     case RegleOrdre::Appel:
-      AjouteOrdre(8 | 64);
+      AjouteOrdre(OrdreFichier | OrdreDessin);
       return true;
     case RegleOrdre::Dessin:
-      AjouteOrdre(64);
+      AjouteOrdre(OrdreDessin);
       return true;
     case RegleOrdre::Libre:
       break;

@@ -66,9 +66,9 @@ void Substitue(QString& texte) {
 }
 
 bool ConditionNumerique(const QString& condition) {
-  TexteTravail = condition;
-  Substitue(TexteTravail);
-  return EvalueFonctionsTexte(TexteTravail).value_or(0.0) != 0;
+  Travail.TexteTravail = condition;
+  Substitue(Travail.TexteTravail);
+  return EvalueFonctionsTexte(Travail.TexteTravail).value_or(0.0) != 0;
 }
 
 bool ConditionTexte(const QString& condition) {
@@ -174,7 +174,7 @@ bool EvalueSi(int& niveau) {
   if (Arret) return true;
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIF");
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const AnalyseSi a = AnalyseParamSi(param, sinonSi);
   const int pThen = a.pThen;
   if (sinonSi) VerifieSinonSi(nv, param, pThen);
@@ -195,7 +195,7 @@ bool EvalueSi(int& niveau) {
 void CmdIfT(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
   const bool sinonSi = nv.MotCle == QStringLiteral("ELSEIFT");
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const int pThen = InStrMaj(1, param, QLatin1String("THEN"));
   if (sinonSi) {
     VerifieSinonSi(nv, param, pThen);
@@ -214,7 +214,7 @@ void CmdIfT(int niveau) {
 
 void VerifieSinonSiSaute(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
-  VerifieSinonSi(nv, ParamLigne, InStrMaj(1, ParamLigne, QLatin1String("THEN")));
+  VerifieSinonSi(nv, Lecture.ParamLigne, InStrMaj(1, Lecture.ParamLigne, QLatin1String("THEN")));
 }
 
 void CmdElse(int niveau) {
@@ -233,15 +233,15 @@ void CmdEndIf(int niveau) {
 }
 
 void CmdGoto(int niveau) {
-  QString cible = ParamLigne;
+  QString cible = Lecture.ParamLigne;
   Substitue(cible);
   Saute(niveau, cible);
 }
 
 bool PrendInstructionEnAttente(int niveau) {
   if (enAttente.niveau == 0 || enAttente.niveau != niveau) return false;
-  LigneBrute = enAttente.texte;
-  ParamLigne = LTrim(QString(enAttente.texte).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+  Travail.LigneBrute = enAttente.texte;
+  Lecture.ParamLigne = LTrim(QString(enAttente.texte).replace(QLatin1Char('\t'), QLatin1Char(' ')));
   Niveau(niveau).DebutInstr = enAttente.debut;
   enAttente = {};
   return true;

@@ -1,5 +1,6 @@
 #include "interpreter/Graduations.h"
 
+#include <QScopeGuard>
 #include <cmath>
 #include <optional>
 
@@ -23,13 +24,7 @@
 
 using namespace legacy;
 
-float ValeurGrad = 0;
-float PasLogDebut = 0, SeuilPasLog = 1.0f;
-float GradDebut = 0, GradDebutMant = 0, GradFin = 0, GradFinMant = 0;
-int16_t GradDebutExp = 0, GradFinExp = 0;
-float MantisseGrad = 0, MantisseSuiv = 0;
-int16_t ExposantGrad = 0, ExposantSuiv = 0;
-bool ValeurEnDegres = false;
+EtatGraduations Graduations;
 
 namespace {
 
@@ -54,45 +49,37 @@ int16_t Suivant16(int v, int pas) {
 
 float Arrondi4(float x) { return VersSingle(ArrondiPair(static_cast<double>(x) * 10000) / 10000); }
 
-// The command's own line style holds until it ends, however it ends.
-class GardeEpaisT {
- public:
-  explicit GardeEpaisT(const QString& style) { EpaisTLocale(style); }
-  ~GardeEpaisT() { RestaureEpaisT(); }
-  GardeEpaisT(const GardeEpaisT&) = delete;
-  GardeEpaisT& operator=(const GardeEpaisT&) = delete;
-};
-
 // The point at distance r from the pivot in the direction of scale angle a (radians).
 void PointArc(double a, double r, double& x, double& y) {
-  const double cx = OrigineX + CTx, cy = OrigineY + CTy;
-  if (DecalPivot >= 10000) {
+  const double cx = Repere.OrigineX + Repere.CTx, cy = Repere.OrigineY + Repere.CTy;
+  if (Echelle.DecalPivot >= 10000) {
     // A pivot this far off makes the scale a horizontal line through the start point.
-    const double h = r * std::sin(ArcAngleDebut * DegresEnRadians);
+    const double h = r * std::sin(Echelle.ArcAngleDebut * DegresEnRadians);
     x = Fini(cx + h * std::tan(a - Pi / 2));
     y = cy + h;
     return;
   }
   if (r == 0) LeveErreurExecution(QStringLiteral("division by zero"));
-  const double phi = (Pi - a) - ArcSin(DecalPivot * std::cos(a) / r);
+  const double phi = (Pi - a) - ArcSin(Echelle.DecalPivot * std::cos(a) / r);
   x = cx + r * std::cos(phi);
-  y = cy - DecalPivot + r * std::sin(phi);
+  y = cy - Echelle.DecalPivot + r * std::sin(phi);
 }
 
 // The inner end of a mark: on the scale line itself.
 void PointInterieur(GenreEchelle genre, double p, double& x, double& y) {
-  const double cx = OrigineX + CTx, cy = OrigineY + CTy;
+  const double cx = Repere.OrigineX + Repere.CTx, cy = Repere.OrigineY + Repere.CTy;
   switch (genre) {
     case GenreEchelle::Horizontale:
       x = cx + p;
-      y = cy + VTrav7;
+      y = cy + Echelle.VTrav7;
       return;
     case GenreEchelle::Verticale:
-      x = cx + VTrav7;
+      x = cx + Echelle.VTrav7;
       y = cy + p;
       return;
     case GenreEchelle::Arc:
-      PointArc(p * DegresEnRadians, DecalPivot >= 10000 ? ArcRayonDonne : ArcRayonDebut, x, y);
+      PointArc(p * DegresEnRadians,
+               Echelle.DecalPivot >= 10000 ? Echelle.ArcRayonDonne : Echelle.ArcRayonDebut, x, y);
       return;
   }
 }
@@ -105,7 +92,7 @@ void TraceMarque(GenreEchelle genre, double p, double longueur, double t, double
   PointExterieur(genre, p, longueur, t, xc, yc);
   if (longueur != 0) {
     TraceSegment(static_cast<float>(xb), static_cast<float>(yb), static_cast<float>(xc),
-                 static_cast<float>(yc), AngleCmd, CouleurCmd);
+                 static_cast<float>(yc), Echelle.AngleCmd, Encre.CouleurCmd);
   }
 }
 
@@ -114,7 +101,7 @@ void TraceMarque(GenreEchelle genre, double p, double longueur, double t, double
 std::optional<double> SousChampNum(const QString& champ, int n) { return LitParam(SousParamN(champ, n), 1); }
 
 int32_t CouleurChamp(const QString& param, int n) {
-  if (Trim(ParamN(param, n)).isEmpty()) return CouleurCourante;
+  if (Trim(ParamN(param, n)).isEmpty()) return Encre.CouleurCourante;
   return ValeurCouleur(ParamN(param, -n));
 }
 
@@ -126,41 +113,41 @@ void TesteArretBoucle(long tours) {
 
 void LitChampsLog(const QString& param, int champPas, int champDebut, int champFin) {
   const QString pas = ParamN(param, champPas);
-  PasLogDebut = VersSingle(SousChampNum(pas, 1).value_or(0.0));
-  LimitePasLog = VersSingle(SousChampNum(pas, 2).value_or(10.0));
-  SeuilPasLog = VersSingle(SousChampNum(pas, 3).value_or(1.0));
-  GradDebut = VersSingle(LitParam(param, champDebut).value_or(0.0));
-  if (GradDebut == 0) {
+  Graduations.PasLogDebut = VersSingle(SousChampNum(pas, 1).value_or(0.0));
+  Echelle.LimitePasLog = VersSingle(SousChampNum(pas, 2).value_or(10.0));
+  Graduations.SeuilPasLog = VersSingle(SousChampNum(pas, 3).value_or(1.0));
+  Graduations.GradDebut = VersSingle(LitParam(param, champDebut).value_or(0.0));
+  if (Graduations.GradDebut == 0) {
     // The scale's start value, split like any other so that a start below 1 or above 10 still
     // falls on the marks of its own decade (a start from 1 to 10 keeps its mantissa).
-    MantisseExposant(LogDebut, GradDebutMant, GradDebutExp);
+    MantisseExposant(Echelle.LogDebut, Graduations.GradDebutMant, Graduations.GradDebutExp);
   } else {
-    MantisseExposant(GradDebut, GradDebutMant, GradDebutExp);
+    MantisseExposant(Graduations.GradDebut, Graduations.GradDebutMant, Graduations.GradDebutExp);
   }
-  GradFin = VersSingle(LitParam(param, champFin).value_or(0.0));
-  if (GradFin == 0) {
-    GradFinMant = LogFin;
-    GradFinExp = LogDecades;
+  Graduations.GradFin = VersSingle(LitParam(param, champFin).value_or(0.0));
+  if (Graduations.GradFin == 0) {
+    Graduations.GradFinMant = Echelle.LogFin;
+    Graduations.GradFinExp = Echelle.LogDecades;
   } else {
-    MantisseExposant(GradFin, GradFinMant, GradFinExp);
+    MantisseExposant(Graduations.GradFin, Graduations.GradFinMant, Graduations.GradFinExp);
   }
 }
 
 GenreEchelle GenreEchelleCourante() {
-  if (ArcAngleFin - ArcAngleDebut != 0) return GenreEchelle::Arc;
-  if (DroiteX2 - DroiteX1 != 0) return GenreEchelle::Horizontale;
-  if (DroiteY2 - DroiteY1 != 0) return GenreEchelle::Verticale;
+  if (Echelle.ArcAngleFin - Echelle.ArcAngleDebut != 0) return GenreEchelle::Arc;
+  if (Echelle.DroiteX2 - Echelle.DroiteX1 != 0) return GenreEchelle::Horizontale;
+  if (Echelle.DroiteY2 - Echelle.DroiteY1 != 0) return GenreEchelle::Verticale;
   LeveErreurExecution(QStringLiteral("division by zero"));
 }
 
 double DebutEchelle(GenreEchelle genre) {
   switch (genre) {
     case GenreEchelle::Arc:
-      return ArcAngleDebut;
+      return Echelle.ArcAngleDebut;
     case GenreEchelle::Horizontale:
-      return DroiteX1;
+      return Echelle.DroiteX1;
     case GenreEchelle::Verticale:
-      return DroiteY1;
+      return Echelle.DroiteY1;
   }
   return 0;
 }
@@ -168,11 +155,11 @@ double DebutEchelle(GenreEchelle genre) {
 double FinEchelle(GenreEchelle genre) {
   switch (genre) {
     case GenreEchelle::Arc:
-      return ArcAngleFin;
+      return Echelle.ArcAngleFin;
     case GenreEchelle::Horizontale:
-      return DroiteX2;
+      return Echelle.DroiteX2;
     case GenreEchelle::Verticale:
-      return DroiteY2;
+      return Echelle.DroiteY2;
   }
   return 0;
 }
@@ -200,9 +187,10 @@ void PointExterieur(GenreEchelle genre, double p, double longueur, double t, dou
       y += longueur * std::sin(t);
       return;
     case GenreEchelle::Arc: {
-      const double r = DecalPivot >= 10000
-                           ? ArcRayonDonne + longueur
-                           : DistanceCosinus(DecalPivot, ArcRayonDonne + longueur, ArcAngleDebut);
+      const double r =
+          Echelle.DecalPivot >= 10000
+              ? Echelle.ArcRayonDonne + longueur
+              : DistanceCosinus(Echelle.DecalPivot, Echelle.ArcRayonDonne + longueur, Echelle.ArcAngleDebut);
       PointArc(p * DegresEnRadians, r, x, y);
       return;
     }
@@ -215,14 +203,15 @@ void DebutGraduations(int& compteur, double premier, int niveau) {
     return;
   }
   // A step that does not move the mantissa up would never reach the end of the run.
-  if (!(PasLogDebut > 0)) AppelInvalide();
-  float s = PasLogDebut;
-  if (PasLogDebut > 1 && GradDebutMant == 1) s = PasLogDebut - 1;
-  MantisseGrad =
-      VersSingle(Fix((static_cast<double>(GradDebutMant) + s - 0.00001) / PasLogDebut) * PasLogDebut);
-  if (MantisseGrad == 0) MantisseGrad = 1;
-  PasLog = 0;
-  ExposantGrad = ExposantSuiv = GradDebutExp;
+  if (!(Graduations.PasLogDebut > 0)) AppelInvalide();
+  float s = Graduations.PasLogDebut;
+  if (Graduations.PasLogDebut > 1 && Graduations.GradDebutMant == 1) s = Graduations.PasLogDebut - 1;
+  Graduations.MantisseGrad = VersSingle(
+      Fix((static_cast<double>(Graduations.GradDebutMant) + s - 0.00001) / Graduations.PasLogDebut) *
+      Graduations.PasLogDebut);
+  if (Graduations.MantisseGrad == 0) Graduations.MantisseGrad = 1;
+  Echelle.PasLog = 0;
+  Graduations.ExposantGrad = Graduations.ExposantSuiv = Graduations.GradDebutExp;
   compteur = 0;
 }
 
@@ -232,32 +221,34 @@ void GraduationSuivante(int& compteur, int niveau) {
     compteur = Suivant16(compteur, 1);
     const double v = std::pow(static_cast<double>(compteur), static_cast<double>(nv.Exposant));
     if (std::isnan(v)) AppelInvalide();
-    ValeurGrad = VersSingle(v);
+    Graduations.ValeurGrad = VersSingle(v);
     return;
   }
 
-  const double fin = Fini(std::pow(10.0, GradFinExp) * GradFinMant);
+  const double fin = Fini(std::pow(10.0, Graduations.GradFinExp) * Graduations.GradFinMant);
   for (long tour = 1;; ++tour) {
     TesteArretBoucle(tour);
-    const bool premier = PasLog == 0;
-    if (MantisseGrad == 1 && PasLog > 1) {
-      MantisseSuiv = PasLog;
+    const bool premier = Echelle.PasLog == 0;
+    if (Graduations.MantisseGrad == 1 && Echelle.PasLog > 1) {
+      Graduations.MantisseSuiv = Echelle.PasLog;
     } else {
-      MantisseSuiv = Arrondi4(PasLog + MantisseGrad);
+      Graduations.MantisseSuiv = Arrondi4(Echelle.PasLog + Graduations.MantisseGrad);
     }
     auto decadeSuivante = [] {
-      PasLog = PasLogDebut;
-      ExposantSuiv = Suivant16(ExposantSuiv, 1);
-      MantisseSuiv = 1;
+      Echelle.PasLog = Graduations.PasLogDebut;
+      Graduations.ExposantSuiv = Suivant16(Graduations.ExposantSuiv, 1);
+      Graduations.MantisseSuiv = 1;
     };
-    if (MantisseSuiv >= 10) decadeSuivante();
-    if (PasLog == 5 && MantisseSuiv == 6) MantisseSuiv = 5;
-    if (PasLog == 5 && MantisseSuiv == 9) decadeSuivante();
-    if (PasLog == 2 && MantisseSuiv == 3) MantisseSuiv = 2;
+    if (Graduations.MantisseSuiv >= 10) decadeSuivante();
+    if (Echelle.PasLog == 5 && Graduations.MantisseSuiv == 6) Graduations.MantisseSuiv = 5;
+    if (Echelle.PasLog == 5 && Graduations.MantisseSuiv == 9) decadeSuivante();
+    if (Echelle.PasLog == 2 && Graduations.MantisseSuiv == 3) Graduations.MantisseSuiv = 2;
     // Every candidate after the first must lie above the one before.
-    if (!premier && ExposantSuiv == ExposantGrad && !(MantisseSuiv > MantisseGrad)) AppelInvalide();
+    if (!premier && Graduations.ExposantSuiv == Graduations.ExposantGrad &&
+        !(Graduations.MantisseSuiv > Graduations.MantisseGrad))
+      AppelInvalide();
 
-    const double v = Fini(std::pow(10.0, ExposantSuiv) * MantisseSuiv);
+    const double v = Fini(std::pow(10.0, Graduations.ExposantSuiv) * Graduations.MantisseSuiv);
     if (fin == v) {
       compteur = IndiceFinLog;
     } else if (fin < v) {
@@ -265,27 +256,27 @@ void GraduationSuivante(int& compteur, int niveau) {
       return;
     }
 
-    const float limite = std::fabs(LimitePasLog);
+    const float limite = std::fabs(Echelle.LimitePasLog);
     bool marque = false;
     if (premier) {
-      PasLog = PasLogDebut;
-      if (MantisseSuiv < SeuilPasLog) {
+      Echelle.PasLog = Graduations.PasLogDebut;
+      if (Graduations.MantisseSuiv < Graduations.SeuilPasLog) {
         marque = false;
-      } else if (limite == MantisseSuiv) {
+      } else if (limite == Graduations.MantisseSuiv) {
         marque = true;
-      } else if (limite < MantisseSuiv) {
+      } else if (limite < Graduations.MantisseSuiv) {
         marque = false;
       } else {
-        marque = MantisseSuiv >= 10 || limite >= MantisseSuiv;
+        marque = Graduations.MantisseSuiv >= 10 || limite >= Graduations.MantisseSuiv;
       }
-    } else if (MantisseSuiv >= SeuilPasLog) {
-      marque = MantisseSuiv >= 10 || limite >= MantisseSuiv;
+    } else if (Graduations.MantisseSuiv >= Graduations.SeuilPasLog) {
+      marque = Graduations.MantisseSuiv >= 10 || limite >= Graduations.MantisseSuiv;
       if (!marque) PasLogSuivant();
     }
-    MantisseGrad = MantisseSuiv;
-    ExposantGrad = ExposantSuiv;
+    Graduations.MantisseGrad = Graduations.MantisseSuiv;
+    Graduations.ExposantGrad = Graduations.ExposantSuiv;
     if (marque) {
-      ValeurGrad = VersSingle(FractionLogExp(MantisseGrad, ExposantGrad));
+      Graduations.ValeurGrad = VersSingle(FractionLogExp(Graduations.MantisseGrad, Graduations.ExposantGrad));
       return;
     }
   }
@@ -306,18 +297,18 @@ void LitPasEtBornes(const QString& param, bool log, int champPremier, int champD
 }
 
 void CmdGrad(int niveau) {
-  const QString param = ParamLigne;
+  const QString param = Lecture.ParamLigne;
   const NiveauProg& nv = Niveau(niveau);
   const bool log = nv.EchelleLog;
 
   double n = 0, premier = 0, dernier = 0;
   LitPasEtBornes(param, log, 3, 4, n, premier, dernier);
   const QString champLongueur = ParamN(param, 2);
-  const double longueur = LitParam(param, 2).value_or(0.0) * SensInversion;
+  const double longueur = LitParam(param, 2).value_or(0.0) * Echelle.SensInversion;
   const double t = SousChampNum(champLongueur, 2).value_or(0.0) * DegresEnRadians;
 
   GardeEpaisT style(ParamN(param, 5));
-  CouleurCmd = CouleurChamp(param, 6);
+  Encre.CouleurCmd = CouleurChamp(param, 6);
 
   const GenreEchelle genre = GenreEchelleCourante();
   const double debut = DebutEchelle(genre);
@@ -333,16 +324,16 @@ void CmdGrad(int niveau) {
     GraduationSuivante(compteur, niveau);
     if (compteur <= arret) {
       double xc = 0, yc = 0;
-      TraceMarque(genre, debut + ValeurGrad * unite, longueur, t, xc, yc);
+      TraceMarque(genre, debut + Graduations.ValeurGrad * unite, longueur, t, xc, yc);
     }
   } while (compteur < arret);
-  RotationCourant(-AngleCmd);
+  RotationCourant(-Echelle.AngleCmd);
 }
 
 void ListeDuGroupe(const QString& champBrut, int& slot, int& elements) {
   slot = 0;
   elements = 1;
-  const int sous = InStr(champBrut, SepSousParam);
+  const int sous = InStr(champBrut, Lecture.SepSousParam);
   if (sous == 0) return;
   const int pourcent = InStr(sous + 1, champBrut, QStringLiteral("%"));
   if (pourcent == 0) LeveErreurExecution(QStringLiteral("invalid procedure call"));
@@ -351,7 +342,7 @@ void ListeDuGroupe(const QString& champBrut, int& slot, int& elements) {
 }
 
 void CmdGrad1(int niveau) {
-  QString param = ParamLigne;
+  QString param = Lecture.ParamLigne;
   double xc = 0, yc = 0;
   bool marque = false;
   const GenreEchelle genre = GenreEchelleCourante();
@@ -361,37 +352,35 @@ void CmdGrad1(int niveau) {
     const QString brut = ParamBrutN(param, 1);
     int slot = 0, elements = 1;
     ListeDuGroupe(brut, slot, elements);
-    try {
+    {
+      // The list's slot is let go however the group ends.
+      const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
       for (int k = 1; k <= elements; ++k) {
-        SlotListe = slot;
-        ChampListe = k;
+        Lecture.SlotListe = slot;
+        Lecture.ChampListe = k;
         const double v = LitParam(param, 1).value_or(0.0);
-        ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
-        const double longueur = LitParam(param, 2).value_or(0.0) * SensInversion;
+        Graduations.ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
+        const double longueur = LitParam(param, 2).value_or(0.0) * Echelle.SensInversion;
         const double t = SousChampNum(ParamN(param, 2), 2).value_or(0.0) * DegresEnRadians;
         GardeEpaisT style(ParamN(param, 3));
-        CouleurCmd = CouleurChamp(param, 4);
-        const double p = PositionValeur(genre, v, ValeurEnDegres, niveau);
+        Encre.CouleurCmd = CouleurChamp(param, 4);
+        const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
         TraceMarque(genre, p, longueur, t, xc, yc);
         marque = true;
       }
-    } catch (...) {
-      SlotListe = 0;
-      throw;
     }
-    SlotListe = 0;
-    ChampListe = 1;
+    Lecture.ChampListe = 1;
     ResteParams(param, 4);
     if (Trim(param).isEmpty()) break;
   }
 
   if (marque) {
-    const double cx = OrigineX + CTx, cy = OrigineY + CTy;
-    const double r = AngleCmdRad, dx = xc - cx, dy = yc - cy;
-    XCourant = static_cast<float>(cx + dx * std::cos(r) - dy * std::sin(r));
-    YCourant = static_cast<float>(cy + dx * std::sin(r) + dy * std::cos(r));
-    Sortie->CurrentY = YCourant;
-    Sortie->CurrentX = XCourant;
+    const double cx = Repere.OrigineX + Repere.CTx, cy = Repere.OrigineY + Repere.CTy;
+    const double r = Echelle.AngleCmdRad, dx = xc - cx, dy = yc - cy;
+    Repere.XCourant = static_cast<float>(cx + dx * std::cos(r) - dy * std::sin(r));
+    Repere.YCourant = static_cast<float>(cy + dx * std::sin(r) + dy * std::cos(r));
+    Sortie->CurrentY = Repere.YCourant;
+    Sortie->CurrentX = Repere.XCourant;
   }
-  RotationCourant(-AngleCmd);
+  RotationCourant(-Echelle.AngleCmd);
 }

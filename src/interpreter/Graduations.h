@@ -9,19 +9,22 @@
 #include <optional>
 
 // ---- the graduation iterator (one set for the whole interpreter) ----
-// Linear: the index raised to the level's exponent; logarithmic: the fraction of the scale.
-extern float ValeurGrad;
-// Logarithmic runs: mantissa step at the start of each decade (PasLog and LimitePasLog are in
-// ScaleState.h) and the mantissa below which a decade has no mark.
-extern float PasLogDebut, SeuilPasLog;
-// First and last value of a logarithmic run, split into mantissa and power of ten.
-extern float GradDebut, GradDebutMant, GradFin, GradFinMant;
-extern int16_t GradDebutExp, GradFinExp;
-// The last candidate examined (marked or skipped) and the candidate being examined.
-extern float MantisseGrad, MantisseSuiv;
-extern int16_t ExposantGrad, ExposantSuiv;
-// Grad1, Val1: the current value was written with a degree sign (a direct angle or position).
-extern bool ValeurEnDegres;
+struct EtatGraduations {
+  // Linear: the index raised to the level's exponent; logarithmic: the fraction of the scale.
+  float ValeurGrad = 0;
+  // Logarithmic runs: mantissa step at the start of each decade (PasLog and LimitePasLog are in
+  // ScaleState.h) and the mantissa below which a decade has no mark.
+  float PasLogDebut = 0, SeuilPasLog = 1.0f;
+  // First and last value of a logarithmic run, split into mantissa and power of ten.
+  float GradDebut = 0, GradDebutMant = 0, GradFin = 0, GradFinMant = 0;
+  int16_t GradDebutExp = 0, GradFinExp = 0;
+  // The last candidate examined (marked or skipped) and the candidate being examined.
+  float MantisseGrad = 0, MantisseSuiv = 0;
+  int16_t ExposantGrad = 0, ExposantSuiv = 0;
+  // Grad1, Val1: the current value was written with a degree sign (a direct angle or position).
+  bool ValeurEnDegres = false;
+};
+extern EtatGraduations Graduations;
 
 // The stop index of a logarithmic run: the counter takes it at the last value, and one more when
 // the run ends between marks.

@@ -167,13 +167,13 @@ bool LancementsInterdits = false;
 
 void CmdShell() {
   if (LancementsInterdits) return;
-  const QString programme = Trim(ParamN(ParamLigne, 1));
-  if (Trim(ParamN(ParamLigne, 2)) != JetonShell) return;
-  const QString attente = Trim(ParamN(ParamLigne, 3));
+  const QString programme = Trim(ParamN(Lecture.ParamLigne, 1));
+  if (Trim(ParamN(Lecture.ParamLigne, 2)) != JetonShell) return;
+  const QString attente = Trim(ParamN(Lecture.ParamLigne, 3));
   // The arguments are split as a command line would be, quotes included, but no shell reads them.
-  const QStringList arguments = QProcess::splitCommand(ParamN(ParamLigne, 4));
+  const QStringList arguments = QProcess::splitCommand(ParamN(Lecture.ParamLigne, 4));
   if (programme.isEmpty()) ErreurLancement(programme, QStringLiteral("?"));
-  if (!ShellAccorde(programme, ParamN(ParamLigne, 4))) {
+  if (!ShellAccorde(programme, ParamN(Lecture.ParamLigne, 4))) {
     ErreurRunCitant(
         programme,
         QStringLiteral(" : lancement de programmes refusé / starting programs refused") + CRLF + CRLF);

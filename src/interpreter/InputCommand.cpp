@@ -23,25 +23,25 @@ void SubstitueReponse(QString& reponse) {
 }  // namespace
 
 bool CmdInput(int niveau) {
-  QString invite = ParamN(ParamLigne, 1);
+  QString invite = ParamN(Lecture.ParamLigne, 1);
   if (invite.startsWith(QLatin1Char('<')) || invite.startsWith(QLatin1Char('='))) invite.remove(0, 1);
-  ReponseInput.clear();
-  const int sep = InStr(invite, SepSousParam);
+  Travail.ReponseInput.clear();
+  const int sep = InStr(invite, Lecture.SepSousParam);
   if (sep > 0) {
-    ReponseInput = Mid(invite, sep + SepSousParam.size());
+    Travail.ReponseInput = Mid(invite, sep + Lecture.SepSousParam.size());
     invite = Left(invite, sep - 1);
   }
 
-  const QString nom = ParamBrutN(ParamLigne, 2);
+  const QString nom = ParamBrutN(Lecture.ParamLigne, 2);
   if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
 
-  const std::optional<QString> reponse =
-      Dialogues().SaisieInput(invite, QStringLiteral("Morvo INPUT ") + nom, ReponseInput, TexteMsg(172));
-  ReponseInput = reponse.value_or(Annule);
-  if (ReponseInput == Annule) return true;
+  const std::optional<QString> reponse = Dialogues().SaisieInput(invite, QStringLiteral("Morvo INPUT ") + nom,
+                                                                 Travail.ReponseInput, TexteMsg(172));
+  Travail.ReponseInput = reponse.value_or(Annule);
+  if (Travail.ReponseInput == Annule) return true;
 
-  QString valeur = ReponseInput;
-  const QString mode = Left(ParamLigne, 1);
+  QString valeur = Travail.ReponseInput;
+  const QString mode = Left(Lecture.ParamLigne, 1);
   if (mode == QStringLiteral("=")) {
     // Every comma the user typed is a decimal comma, in an expression as in a number.
     valeur.replace(QLatin1Char(','), QLatin1Char('.'));

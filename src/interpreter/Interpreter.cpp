@@ -67,11 +67,11 @@ void TeteInterprete(int niveau) {
   Hote* hote = HoteCourant();
   NiveauProg& nv = Niveau(niveau);
 
-  NumFicAjout = 0;
-  SepParam = QStringLiteral(",");
-  SepSousParam = QStringLiteral("§");
-  nv.SepParam = SepParam;
-  nv.SepSousParam = SepSousParam;
+  Travail.NumFicAjout = 0;
+  Lecture.SepParam = QStringLiteral(",");
+  Lecture.SepSousParam = QStringLiteral("§");
+  nv.SepParam = Lecture.SepParam;
+  nv.SepSousParam = Lecture.SepSousParam;
 
   if (niveau == 1) {
     RunShell.DecalRefX = 0;
@@ -79,15 +79,15 @@ void TeteInterprete(int niveau) {
     RunShell.DecalRefAngle = 0;
   }
 
-  RapportAscentImpose = RapportTexteBImpose = RapportTexteCImpose = 0;
-  RapportAscent = 0.8f;
-  RapportTexteB = 0.3f;
-  RapportTexteC = Shell.EstNT5 ? 0.91f : 0.8f;
+  Lettrage.RapportAscentImpose = Lettrage.RapportTexteBImpose = Lettrage.RapportTexteCImpose = 0;
+  Lettrage.RapportAscent = 0.8f;
+  Lettrage.RapportTexteB = 0.3f;
+  Lettrage.RapportTexteC = Shell.EstNT5 ? 0.91f : 0.8f;
 
-  CouleurCourante = 0;
-  AngRotDefaut = nv.AngRotNiveau;
-  Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
-  FacteurTraitX = FacteurTraitY = 1.0f;
+  Encre.CouleurCourante = 0;
+  Rotation.AngRotDefaut = nv.AngRotNiveau;
+  Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
+  Plume.FacteurTraitX = Plume.FacteurTraitY = 1.0f;
 
   VerifieLongueurProgramme(nv);
   ReleveEtiquettes(niveau);
@@ -99,74 +99,75 @@ void TeteInterprete(int niveau) {
   nv.FacteurTailleP = 1.0f;
 
   if (niveau > 1) {
-    OrigineX = OrigineBaseX + nv.OrigineX.value_or(0.0);
-    OrigineY = OrigineBaseY + nv.OrigineY.value_or(0.0);
+    Repere.OrigineX = Repere.OrigineBaseX + nv.OrigineX.value_or(0.0);
+    Repere.OrigineY = Repere.OrigineBaseY + nv.OrigineY.value_or(0.0);
   } else {
     RazVariablesNiveau(1);
     RazEchelleRun();
-    PSetFait = false;
+    Travail.PSetFait = false;
     EtatOrdre = 0;
     const bool ecran = SortieEstEcran();
-    FacteurEchelle = ecran ? 1.0 : Shell.FacteurImpression;
-    EchelleX = EchelleY = FacteurEchelle;
-    EchelleEcranX = EchelleEcranY = FacteurEchelle;
+    Cadrage.FacteurEchelle = ecran ? 1.0 : Shell.FacteurImpression;
+    Cadrage.EchelleX = Cadrage.EchelleY = Cadrage.FacteurEchelle;
+    Cadrage.EchelleEcranX = Cadrage.EchelleEcranY = Cadrage.FacteurEchelle;
     auto metEchelle = [] {
-      Sortie->ScaleWidth = LargeurDessin;
-      Sortie->ScaleHeight = -HauteurDessin;
+      Sortie->ScaleWidth = Cadrage.LargeurDessin;
+      Sortie->ScaleHeight = -Cadrage.HauteurDessin;
       Sortie->ScaleLeft = 0;
-      Sortie->ScaleTop = HauteurDessin;
+      Sortie->ScaleTop = Cadrage.HauteurDessin;
     };
     Sortie->SetScaleMode(6);
-    LargeurMm = Sortie->ScaleWidth;
-    HauteurMm = Sortie->ScaleHeight;
-    LargeurDessin = LargeurMm / EchelleX;
-    HauteurDessin = HauteurMm / EchelleY;
+    Cadrage.LargeurMm = Sortie->ScaleWidth;
+    Cadrage.HauteurMm = Sortie->ScaleHeight;
+    Cadrage.LargeurDessin = Cadrage.LargeurMm / Cadrage.EchelleX;
+    Cadrage.HauteurDessin = Cadrage.HauteurMm / Cadrage.EchelleY;
     metEchelle();
-    TailleTexte = TailleTexteImp = TailleTexteEcran = Shell.TaillePoliceImp;
+    Lettrage.TailleTexte = Lettrage.TailleTexteImp = Lettrage.TailleTexteEcran = Shell.TaillePoliceImp;
     if (ecran) {
       DoEvents();
-      FacteurEchelle = static_cast<double>(Shell.FacteurMm) * Shell.ZoomCourant;
+      Cadrage.FacteurEchelle = static_cast<double>(Shell.FacteurMm) * Shell.ZoomCourant;
       // The drawing area is measured in the screen's millimetres, so the two scales agree.
-      const double largeurZone = Shell.LargeurZone > 0 ? Shell.LargeurZone : LargeurMm;
-      const double hauteurZone = Shell.HauteurZone > 0 ? Shell.HauteurZone : HauteurMm;
-      EchelleX = EchelleEcranX = largeurZone * FacteurEchelle / LargeurMm;
-      EchelleY = EchelleEcranY = hauteurZone * FacteurEchelle / HauteurMm;
-      LargeurDessin = LargeurMm / FacteurEchelle;
-      HauteurDessin = HauteurMm / FacteurEchelle;
-      TailleTexteEcran = static_cast<float>(TailleTexte * FacteurEchelle);
-      Sortie->Font.Size = TailleTexteEcran;
+      const double largeurZone = Shell.LargeurZone > 0 ? Shell.LargeurZone : Cadrage.LargeurMm;
+      const double hauteurZone = Shell.HauteurZone > 0 ? Shell.HauteurZone : Cadrage.HauteurMm;
+      Cadrage.EchelleX = Cadrage.EchelleEcranX = largeurZone * Cadrage.FacteurEchelle / Cadrage.LargeurMm;
+      Cadrage.EchelleY = Cadrage.EchelleEcranY = hauteurZone * Cadrage.FacteurEchelle / Cadrage.HauteurMm;
+      Cadrage.LargeurDessin = Cadrage.LargeurMm / Cadrage.FacteurEchelle;
+      Cadrage.HauteurDessin = Cadrage.HauteurMm / Cadrage.FacteurEchelle;
+      Lettrage.TailleTexteEcran = static_cast<float>(Lettrage.TailleTexte * Cadrage.FacteurEchelle);
+      Sortie->Font.Size = Lettrage.TailleTexteEcran;
       metEchelle();
       if (Shell.DecalVueX + Shell.DecalVueY != 0) {
         const double code = hote->MnuCodeCoche ? hote->LargeurCode() : 0.0;
-        OrigineBaseX = (Sortie->ScaleWidth - code) / 2 - Shell.DecalVueX;
-        OrigineBaseY = -Sortie->ScaleHeight / 2 - Shell.DecalVueY;
+        Repere.OrigineBaseX = (Sortie->ScaleWidth - code) / 2 - Shell.DecalVueX;
+        Repere.OrigineBaseY = -Sortie->ScaleHeight / 2 - Shell.DecalVueY;
       }
     }
-    OrigineX = OrigineBaseX + nv.OrigineX.value_or(0.0);
-    OrigineY = OrigineBaseY + nv.OrigineY.value_or(0.0);
+    Repere.OrigineX = Repere.OrigineBaseX + nv.OrigineX.value_or(0.0);
+    Repere.OrigineY = Repere.OrigineBaseY + nv.OrigineY.value_or(0.0);
     nv.CTxNiveau = nv.CTyNiveau = 0;
   }
 
-  CTx = CTy = 0;
+  Repere.CTx = Repere.CTy = 0;
   Sortie->Font.Bold = Sortie->Font.Italic = Sortie->Font.Underline = false;
-  CouleurCourante = 0;
+  Encre.CouleurCourante = 0;
 
-  const double largeur = SortieEstEcran() ? FacteurEchelle / Shell.RapportEcranImp : FacteurEchelle;
-  EpaisseurTrait = MaxEntier(static_cast<float>(largeur), 1.0f);
-  EpaisseurSauve = EpaisseurTrait;
-  nv.FacteurEpaisT = EpaisseurTrait;
-  Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
-  BoutCarre = 0;
-  TiretL1 = 0;
-  ResteTiret = 0;
+  const double largeur =
+      SortieEstEcran() ? Cadrage.FacteurEchelle / Shell.RapportEcranImp : Cadrage.FacteurEchelle;
+  Plume.EpaisseurTrait = MaxEntier(static_cast<float>(largeur), 1.0f);
+  Plume.EpaisseurSauve = Plume.EpaisseurTrait;
+  nv.FacteurEpaisT = Plume.EpaisseurTrait;
+  Sortie->DrawWidth = static_cast<int>(Plume.EpaisseurTrait);
+  Plume.BoutCarre = 0;
+  Plume.TiretL1 = 0;
+  Plume.ResteTiret = 0;
 
   Sortie->Font.Name = QStringLiteral("Times New Roman");
-  Sortie->Font.Size = TailleTexte * FacteurEchelle;
+  Sortie->Font.Size = Lettrage.TailleTexte * Cadrage.FacteurEchelle;
 
   nv.PosLecture = nv.DebutInstr = nv.FinInstr = 1;
   nv.Exposant = 1.0f;
   nv.EchelleLog = false;
-  NivParTexte = 0;
+  Lecture.NivParTexte = 0;
 }
 
 // Cuts the comment off a parameter text. In the lines that may hold a quoted apostrophe ("'"),
@@ -178,24 +179,24 @@ void CoupeCommentaire(const QString& motCle) {
     return;
   }
   const QString cite = QStringLiteral("\"'\"");
-  const int p = InStr(ParamLigne, QStringLiteral("'"));
+  const int p = InStr(Lecture.ParamLigne, QStringLiteral("'"));
   if (p == 0) return;
   const bool gardeCites =
       Left(motCle, 4) == QStringLiteral("VAL1") || (motCle.startsWith(QLatin1Char('%')) && p >= 2);
   if (!gardeCites) {
-    ParamLigne = Left(ParamLigne, p - 1);
+    Lecture.ParamLigne = Left(Lecture.ParamLigne, p - 1);
     return;
   }
   int q = p;
   while (q > 0) {
-    const bool estCite = q >= 2 && Mid(ParamLigne, q - 1, 3) == cite;
+    const bool estCite = q >= 2 && Mid(Lecture.ParamLigne, q - 1, 3) == cite;
     if (!estCite) {
-      ParamLigne = Left(ParamLigne, q - 1);
+      Lecture.ParamLigne = Left(Lecture.ParamLigne, q - 1);
       break;
     }
-    q = InStr(q + 1, ParamLigne, QStringLiteral("'"));
+    q = InStr(q + 1, Lecture.ParamLigne, QStringLiteral("'"));
   }
-  ParamLigne.replace(cite, QStringLiteral("'"));
+  Lecture.ParamLigne.replace(cite, QStringLiteral("'"));
 }
 
 // Whether a statement read while a branch is skipped is one of the block keywords; the others
@@ -205,7 +206,7 @@ bool TraiteSaut(int niveau) {
   const QString& mc = nv.MotCle;
   const int d = nv.ProfIf;
   if (mc == QStringLiteral("IF") || mc == QStringLiteral("IFT")) {
-    const QString u = UCase(ParamLigne);
+    const QString u = UCase(Lecture.ParamLigne);
     const int p = InStr(u, QStringLiteral("THEN"));
     if (p > 0 && Trim(Mid(u, p + 4)).isEmpty()) {
       EmpileIf(niveau);
@@ -306,16 +307,16 @@ bool CoupeLigne(NiveauProg& nv) {
   }
   VerifiePosition(finLigne, texte);
   nv.PosFinLigne = finLigne;
-  LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
-  ParamLigne = LTrim(QString(LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
-  if (ParamLigne == QStringLiteral("_")) {
-    ParamLigne = QStringLiteral(" _");
+  Travail.LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
+  Lecture.ParamLigne = LTrim(QString(Travail.LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+  if (Lecture.ParamLigne == QStringLiteral("_")) {
+    Lecture.ParamLigne = QStringLiteral(" _");
     nv.PosLecture -= 1;
   }
   nv.DebutInstr = nv.PosLecture;
   int debutDerniere = nv.PosLecture;
   int tours = 0;
-  while (ParamLigne.endsWith(QStringLiteral(" _"))) {
+  while (Lecture.ParamLigne.endsWith(QStringLiteral(" _"))) {
     // A stop asked while a very long statement is joined ends the level.
     if (ArretPendantParcours(tours)) return false;
     const int suivante = nv.PosFinLigne + 2;
@@ -323,13 +324,14 @@ bool CoupeLigne(NiveauProg& nv) {
       // No line break ends this line: the mark stands on the last line and nothing follows.
       nv.FinInstr = nv.PosFinLigne;
       nv.DebutInstr = debutDerniere;
-      nv.Ligne = ParamLigne;
+      nv.Ligne = Lecture.ParamLigne;
       ErreurRun();
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;
     VerifiePosition(fin, texte);
-    ParamLigne = Left(ParamLigne, ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
+    Lecture.ParamLigne =
+        Left(Lecture.ParamLigne, Lecture.ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
     debutDerniere = suivante;
     nv.PosFinLigne = fin;
     nv.PosLecture = fin + 2;
@@ -339,54 +341,58 @@ bool CoupeLigne(NiveauProg& nv) {
 
 // Step 8: a line that names a variable is replaced by its value.
 bool EstLigneVariable() {
-  const QString coupee = Trim(ParamLigne);
+  const QString coupee = Trim(Lecture.ParamLigne);
   return coupee.startsWith(QLatin1Char('%')) && !coupee.contains(QLatin1Char('='));
 }
 
 void RemplaceLigneVariable(NiveauProg& nv) {
-  const QString coupee = Trim(ParamLigne);
+  const QString coupee = Trim(Lecture.ParamLigne);
   const int slot = IndiceVariable(coupee, NiveauCourant);
   if (slot == 0) {
     nv.FinInstr = nv.PosFinLigne;
-    nv.Ligne = ParamLigne;
+    nv.Ligne = Lecture.ParamLigne;
     ErreurNonInitialisee(coupee);
   }
-  ParamLigne = Trim(nv.ValeursVar[static_cast<size_t>(slot)]);
+  Lecture.ParamLigne = Trim(nv.ValeursVar[static_cast<size_t>(slot)]);
 }
 
-bool EstIgnoree() { return ParamLigne.startsWith(QLatin1Char('\'')) || Trim(ParamLigne).isEmpty(); }
+bool EstIgnoree() {
+  return Lecture.ParamLigne.startsWith(QLatin1Char('\'')) || Trim(Lecture.ParamLigne).isEmpty();
+}
 
 // Steps 11 to 14: the keyword, the assignment operator and the parameter text without comment.
 void SepareMotCle(NiveauProg& nv) {
-  nv.Ligne = ParamLigne;
+  nv.Ligne = Lecture.ParamLigne;
   nv.FinInstr = nv.PosFinLigne;
 
-  const QString debutMaj = UCase(LTrim(ParamLigne));
+  const QString debutMaj = UCase(LTrim(Lecture.ParamLigne));
   int coupure = 0;
   if (debutMaj.startsWith(QStringLiteral("ELSEIF"))) {
-    coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 7, ParamLigne, QStringLiteral(" "));
+    coupure = InStr(Lecture.ParamLigne.size() - LTrim(Lecture.ParamLigne).size() + 7, Lecture.ParamLigne,
+                    QStringLiteral(" "));
   } else if (debutMaj.startsWith(QStringLiteral("IF"))) {
-    coupure = InStr(ParamLigne.size() - LTrim(ParamLigne).size() + 3, ParamLigne, QStringLiteral(" "));
+    coupure = InStr(Lecture.ParamLigne.size() - LTrim(Lecture.ParamLigne).size() + 3, Lecture.ParamLigne,
+                    QStringLiteral(" "));
   }
-  if (coupure == 0) coupure = InStr(ParamLigne, QStringLiteral("="));
+  if (coupure == 0) coupure = InStr(Lecture.ParamLigne, QStringLiteral("="));
   if (coupure == 0) {
-    const int premier = ParamLigne.size() - LTrim(ParamLigne).size() + 1;
-    coupure = InStr(premier, ParamLigne, QStringLiteral(" "));
-    if (coupure == 0) coupure = ParamLigne.size() + 1;
+    const int premier = Lecture.ParamLigne.size() - LTrim(Lecture.ParamLigne).size() + 1;
+    coupure = InStr(premier, Lecture.ParamLigne, QStringLiteral(" "));
+    if (coupure == 0) coupure = Lecture.ParamLigne.size() + 1;
   }
-  nv.MotCle = UCase(Trim(Left(ParamLigne, coupure - 1)));
+  nv.MotCle = UCase(Trim(Left(Lecture.ParamLigne, coupure - 1)));
 
-  OperateurAffect.clear();
+  Lecture.OperateurAffect.clear();
   if (nv.MotCle.startsWith(QLatin1Char('%'))) {
-    const QString c = Mid(ParamLigne, coupure + 1, 1);
+    const QString c = Mid(Lecture.ParamLigne, coupure + 1, 1);
     if (c == QStringLiteral("<") || c == QStringLiteral("=")) {
-      OperateurAffect = c;
-      ParamLigne = Mid(ParamLigne, coupure + 2);
+      Lecture.OperateurAffect = c;
+      Lecture.ParamLigne = Mid(Lecture.ParamLigne, coupure + 2);
     } else {
-      ParamLigne = Mid(ParamLigne, coupure + 1);
+      Lecture.ParamLigne = Mid(Lecture.ParamLigne, coupure + 1);
     }
   } else {
-    ParamLigne = Mid(ParamLigne, coupure + 1);
+    Lecture.ParamLigne = Mid(Lecture.ParamLigne, coupure + 1);
   }
 
   CoupeCommentaire(nv.MotCle);
@@ -444,8 +450,8 @@ void BoucleLignes(int niveau) {
         nv.PosFinLigne = c->posFinLigne;
         nv.DebutInstr = c->debutInstr;
         nv.PosLecture = c->posLecture;
-        LigneBrute = c->ligneBrute;
-        ParamLigne = c->paramCoupe;
+        Travail.LigneBrute = c->ligneBrute;
+        Lecture.ParamLigne = c->paramCoupe;
         switch (c->genre) {
           case InstructionCoupee::Genre::Ignoree:
             continue;
@@ -456,8 +462,8 @@ void BoucleLignes(int niveau) {
             nv.Ligne = c->paramCoupe;
             nv.FinInstr = c->posFinLigne;
             nv.MotCle = c->motCle;
-            OperateurAffect = c->operateur;
-            ParamLigne = c->param;
+            Lecture.OperateurAffect = c->operateur;
+            Lecture.ParamLigne = c->param;
             if (c->motCleCalcule) SubstitueMotCle(nv);
             if (!ExecuteInstructionLue(niveau)) return;
             continue;
@@ -466,7 +472,7 @@ void BoucleLignes(int niveau) {
         if (!CoupeLigne(nv)) return;
       }
     }
-    ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    Lecture.ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
     nv.PosLecture = nv.PosFinLigne + 2;
 
     InstructionCoupee entree;
@@ -475,8 +481,8 @@ void BoucleLignes(int niveau) {
       entree.posFinLigne = nv.PosFinLigne;
       entree.debutInstr = nv.DebutInstr;
       entree.posLecture = nv.PosLecture;
-      entree.ligneBrute = LigneBrute;
-      entree.paramCoupe = ParamLigne;
+      entree.ligneBrute = Travail.LigneBrute;
+      entree.paramCoupe = Lecture.ParamLigne;
     }
 
     if (ligneVariable || EstLigneVariable()) {
@@ -493,8 +499,8 @@ void BoucleLignes(int niveau) {
       }
       SepareMotCle(nv);
       entree.motCle = nv.MotCle;
-      entree.operateur = OperateurAffect;
-      entree.param = ParamLigne;
+      entree.operateur = Lecture.OperateurAffect;
+      entree.param = Lecture.ParamLigne;
       entree.motCleCalcule = EstMotCleCalcule(nv.MotCle);
       Retient(*cache, posDepart, std::move(entree));
       if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
@@ -548,7 +554,7 @@ void FermeFichiers() {
     nv.FicDonnees.clear();
     nv.NumFicDonnees = 0;
   }
-  NumFicAjout = 0;
+  Travail.NumFicAjout = 0;
 }
 
 void ExecuteProgramme() {
@@ -561,8 +567,8 @@ void ExecuteProgramme() {
   Shell.FacteurImpression = 1.0f;
   RunShell.ZoomIniI = 1.0f;
   hote->Editeur()->ColoreInstruction();
-  XCourant = YCourant = 0;
-  XRot = YRot = 0;
+  Repere.XCourant = Repere.YCourant = 0;
+  Repere.XRot = Repere.YRot = 0;
   RunShell.DernierFacteurImp = 1.0f;
   hote->Ecran()->Cls();
   DimensionneNiveaux(6);

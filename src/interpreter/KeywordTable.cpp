@@ -30,7 +30,7 @@ Suite Puis(int niveau) {
   if constexpr (std::is_invocable_v<decltype(Commande), int>) {
     Commande(niveau);
   } else if constexpr (std::is_invocable_v<decltype(Commande), int, const QString&>) {
-    Commande(niveau, ParamLigne);
+    Commande(niveau, Lecture.ParamLigne);
   } else {
     Commande();
   }
@@ -95,18 +95,18 @@ Suite SecteurP(int niveau) {
 
 Suite Chaine(int) {
   DoEvents();
-  CmdChain(ParamLigne);
+  CmdChain(Lecture.ParamLigne);
   return Suite::Continue;
 }
 
 Suite TraceDonnees(int niveau) {
   DoEvents();
-  CmdPlot(niveau, Niveau(niveau).MotCle, ParamLigne);
+  CmdPlot(niveau, Niveau(niveau).MotCle, Lecture.ParamLigne);
   return Suite::Continue;
 }
 
 Suite GardeArguments(int) {
-  StopArg = true;
+  Lecture.StopArg = true;
   return Suite::Continue;
 }
 

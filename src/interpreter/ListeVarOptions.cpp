@@ -58,7 +58,7 @@ double ValeurOption(const QString& champ) {
     const std::optional<double> v = Calcule(texte);
     return v && std::isfinite(*v) ? *v : 0;
   } catch (const ErreurExecution&) {
-    DetailErreur.clear();
+    Incident.DetailErreur.clear();
     return 0;
   }
 }
@@ -70,7 +70,7 @@ int Entier16(double v) { return static_cast<int>(ArrondiPair(std::clamp(v, -3276
 
 bool CmdListeVar(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  QString commentaire = ParamN(ParamLigne, 1);
+  QString commentaire = ParamN(Lecture.ParamLigne, 1);
   QString liste;
   if (InStr(commentaire, MotCache) >= 2) {
     commentaire.replace(MotCache, MarqueMotCache);
@@ -96,7 +96,7 @@ bool CmdListeVar(int niveau) {
 
 void CmdOptions(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  const QStringList champs = (ParamLigne + QStringLiteral(",,,")).split(SepParam);
+  const QStringList champs = (Lecture.ParamLigne + QStringLiteral(",,,")).split(Lecture.SepParam);
   const auto champ = [&champs](int i) { return i <= champs.size() ? champs[i - 1] : QString(); };
   const QString cle = Trim(champ(1));
   const QString confirmation = Trim(champ(4));

@@ -37,8 +37,8 @@ bool EstFichierBrouille(const QString& fichier) { return UCase(Right(fichier, 3)
 
 // The reason of a detail without the program's text it quotes.
 QString SansCitation(const QString& detail) {
-  if (CitationErreur.isEmpty() || !detail.startsWith(CitationErreur)) return detail;
-  QString raison = detail.mid(CitationErreur.size());
+  if (Incident.CitationErreur.isEmpty() || !detail.startsWith(Incident.CitationErreur)) return detail;
+  QString raison = detail.mid(Incident.CitationErreur.size());
   if (raison.startsWith(QStringLiteral(" : "))) raison.remove(0, 3);
   return raison;
 }
@@ -83,48 +83,49 @@ void GereErreurRun(int niveau) {
   }
   // A failure while the report is composed must not leave the run half-ended.
   if (!Arret && !imprimanteEnErreur) try {
-    int ligne = 0;
-    if (niveau == 1) ligne = MarqueInstruction(1);
-    TexteTravail = ListeVariables(niveau);
-    TexteTravail2.clear();
-    const bool fichierManquant = TypeErreur == QStringLiteral("F");
-    if (fichierManquant) {
-      TexteTravail2 = FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
-      TypeErreur.clear();
-    }
-    const NiveauProg& nv = Niveau(niveau);
-    if (niveau == 1) {
-      DoEvents();
-      if (EtatOrdre < 0) {
-        Dialogues().MsgBox(TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
-                               TexteMsg(161) + CRLF,
-                           Boutons::Ok, TitreMorvo);
-      } else {
-        Dialogues().MsgBox(TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF + CRLF +
-                               DetailErreur + TexteTravail2 + TexteTravail,
-                           Boutons::Ok, QStringLiteral("Morvo    (nb Var=%1)").arg(nv.NbVar));
+      int ligne = 0;
+      if (niveau == 1) ligne = MarqueInstruction(1);
+      Travail.TexteTravail = ListeVariables(niveau);
+      Travail.TexteTravail2.clear();
+      const bool fichierManquant = Incident.TypeErreur == QStringLiteral("F");
+      if (fichierManquant) {
+        Travail.TexteTravail2 =
+            Incident.FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
+        Incident.TypeErreur.clear();
       }
-    } else {
-      const int ligneAppel = MarqueInstruction(1);
-      // The reason of the failure, as level 1 shows it; a missing file says it in its own line.
-      const QString detail = fichierManquant ? QString() : DetailErreur;
-      QString texte;
-      if (EstFichierBrouille(nv.Fichier)) {
-        // The statements of a scrambled command file are never shown, nor its text in the reason.
-        texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier +
-                CRLF + SansCitation(detail) + TexteTravail2 + CRLF;
+      const NiveauProg& nv = Niveau(niveau);
+      if (niveau == 1) {
+        DoEvents();
+        if (ErreurOrdreMarquee()) {
+          Dialogues().MsgBox(TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                                 TexteMsg(161) + CRLF,
+                             Boutons::Ok, TitreMorvo);
+        } else {
+          Dialogues().MsgBox(TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                                 CRLF + Incident.DetailErreur + Travail.TexteTravail2 + Travail.TexteTravail,
+                             Boutons::Ok, QStringLiteral("Morvo    (nb Var=%1)").arg(nv.NbVar));
+        }
       } else {
-        texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
-                detail + TexteTravail2 + TexteTravail;
+        const int ligneAppel = MarqueInstruction(1);
+        // The reason of the failure, as level 1 shows it; a missing file says it in its own line.
+        const QString detail = fichierManquant ? QString() : Incident.DetailErreur;
+        QString texte;
+        if (EstFichierBrouille(nv.Fichier)) {
+          // The statements of a scrambled command file are never shown, nor its text in the reason.
+          texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") +
+                  nv.Fichier + CRLF + SansCitation(detail) + Travail.TexteTravail2 + CRLF;
+        } else {
+          texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
+                  detail + Travail.TexteTravail2 + Travail.TexteTravail;
+        }
+        reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
       }
-      reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
+    } catch (const std::exception&) {
+      Dialogues().MsgBox(TexteMsg(114) + CRLF + CRLF + Incident.DetailErreur, Boutons::Ok, TitreMorvo);
     }
-  } catch (const std::exception&) {
-    Dialogues().MsgBox(TexteMsg(114) + CRLF + CRLF + DetailErreur, Boutons::Ok, TitreMorvo);
-  }
-  DetailErreur.clear();
-  TypeErreur.clear();
-  CitationErreur.clear();
+  Incident.DetailErreur.clear();
+  Incident.TypeErreur.clear();
+  Incident.CitationErreur.clear();
   ActiveMenus();
   FermeFichiersSurErreur();
   if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
@@ -135,8 +136,8 @@ void ErreurCommande(int niveau) {
   if (niveau == 1) {
     const int ligne = MarqueInstruction(1);
     DoEvents();
-    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF, Boutons::Ok,
-                       TitreMorvo);
+    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF,
+                       Boutons::Ok, TitreMorvo);
   } else if (EstFichierBrouille(nv.Fichier)) {
     // As a run error of a scrambled file: the editor line of the call and the file, no statement.
     const int ligneAppel = MarqueInstruction(1);
@@ -154,17 +155,19 @@ void FinNiveau(int niveau) {
   ecran->DrawMode = 9;
   if (niveau == 1 && SortieEstEcran()) {
     constexpr uint32_t GrisAxes = 0xE6E6E6;
-    if (OrigineBaseX > 0) Sortie->Line(OrigineBaseX, 0, OrigineBaseX, HauteurDessin, GrisAxes);
-    if (OrigineBaseY > 0) Sortie->Line(0, OrigineBaseY, LargeurDessin, OrigineBaseY, GrisAxes);
+    if (Repere.OrigineBaseX > 0)
+      Sortie->Line(Repere.OrigineBaseX, 0, Repere.OrigineBaseX, Cadrage.HauteurDessin, GrisAxes);
+    if (Repere.OrigineBaseY > 0)
+      Sortie->Line(0, Repere.OrigineBaseY, Cadrage.LargeurDessin, Repere.OrigineBaseY, GrisAxes);
   }
   ecran->DrawMode = 13;
 
-  RunShell.OrigineFinX = static_cast<float>(OrigineX);
-  RunShell.OrigineFinY = static_cast<float>(OrigineY);
-  RunShell.AngRotFin = AngRotDefaut;
-  RunShell.AngRotFinRad = AngRotDefaut * 0.017453293f;
-  RunShell.RefCurX = static_cast<float>(OrigineX) + RunShell.DecalRefX;
-  RunShell.RefCurY = static_cast<float>(OrigineY) + RunShell.DecalRefY;
+  RunShell.OrigineFinX = static_cast<float>(Repere.OrigineX);
+  RunShell.OrigineFinY = static_cast<float>(Repere.OrigineY);
+  RunShell.AngRotFin = Rotation.AngRotDefaut;
+  RunShell.AngRotFinRad = Rotation.AngRotDefaut * 0.017453293f;
+  RunShell.RefCurX = static_cast<float>(Repere.OrigineX) + RunShell.DecalRefX;
+  RunShell.RefCurY = static_cast<float>(Repere.OrigineY) + RunShell.DecalRefY;
   RunShell.RefCurAngle = RunShell.AngRotFin;
   RunShell.RefCurAngleRad = RunShell.AngRotFinRad;
 
@@ -187,23 +190,23 @@ void TraceJournalDessin() {
   if (Sortie == nullptr) Sortie = hote->Ecran();
   // The absolute path, unless it holds a separator that would split the field.
   QString fichier = journal.absoluteFilePath();
-  if (fichier.contains(SepParam) || fichier.contains(SepSousParam)) fichier = nom;
+  if (fichier.contains(Lecture.SepParam) || fichier.contains(Lecture.SepSousParam)) fichier = nom;
   try {
     const int32_t couleur = ValeurCouleur(hote->CouleurDessin());
-    CouleurCourante = CouleurCmd = couleur;
+    Encre.CouleurCourante = Encre.CouleurCmd = couleur;
     if (couleur != -1) Sortie->ForeColor = static_cast<uint32_t>(couleur);
     RunShell.FondDessin = ValeurCouleur(hote->CouleurFondDessin());
-    EpaisseurTrait = MaxEntier(LitEpaisT(hote->EpaisseurDessin()), 1.0f);
-    Sortie->DrawWidth = static_cast<int>(EpaisseurTrait);
-    const QString s = SepParam;
+    Plume.EpaisseurTrait = MaxEntier(LitEpaisT(hote->EpaisseurDessin()), 1.0f);
+    Sortie->DrawWidth = static_cast<int>(Plume.EpaisseurTrait);
+    const QString s = Lecture.SepParam;
     CmdPlot(Niveaux.size() > 1 ? 1 : 0, QStringLiteral("Plot"),
             fichier + QStringLiteral("§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
                 QStringLiteral("1") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
   } catch (const std::exception& e) {
-    QString detail = DetailErreur;
+    QString detail = Incident.DetailErreur;
     if (const auto* erreur = dynamic_cast<const ErreurExecution*>(&e); erreur && detail.isEmpty())
       detail = erreur->raison();
-    DetailErreur.clear();
+    Incident.DetailErreur.clear();
     // One message of its own: the run itself went well.
     Dialogues().MsgBox(nom + QStringLiteral(" :") + CRLF + CRLF + detail, Boutons::Ok,
                        QStringLiteral("Morvo Dessin"));

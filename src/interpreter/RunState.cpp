@@ -1,27 +1,24 @@
 #include "interpreter/RunState.h"
 
 #include "drawing/DrawState.h"
+#include "interpreter/Graduations.h"
 #include "interpreter/ScaleState.h"
 #include "platform/Events.h"
 #include "platform/RunError.h"
+#include "values/Expressions.h"
+#include "values/Fields.h"
 #include "values/Levels.h"
 
-QString LigneBrute;
-QString TexteTravail, TexteTravail2;
-QString ReponseInput;
-bool PSetFait = false;
-int NumFicAjout = 0;
+EtatTravail Travail;
 
 void RazEtatRun() {
   RazEtatNiveaux();
-  RazErreurRun();
+  Incident = {};
   RazEtatDessin();
-  RazEtatEchelle();
-  LigneBrute.clear();
-  TexteTravail.clear();
-  TexteTravail2.clear();
-  ReponseInput.clear();
-  PSetFait = false;
-  NumFicAjout = 0;
+  Echelle = {};
+  Graduations = {};
+  Travail = {};
+  Calcul = {};
+  AnalyseParam = {};
   Arret = false;
 }

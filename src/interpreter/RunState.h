@@ -6,13 +6,17 @@
 
 #include <QString>
 
-extern QString LigneBrute;
-extern QString TexteTravail, TexteTravail2;
-extern QString ReponseInput;
-extern bool PSetFait;
-extern int NumFicAjout;
+struct EtatTravail {
+  QString LigneBrute;
+  QString TexteTravail, TexteTravail2;
+  QString ReponseInput;
+  bool PSetFait = false;
+  int NumFicAjout = 0;
+};
+extern EtatTravail Travail;
 
-// Clears the run state that each layer owns, through that layer's own reset: the levels and line
-// cells, the run-error cells, the drawing state, the scale state, the stop request and the cells
-// above. A new session and the tests call it; the shell values have their own RazValeursShell.
+// Puts every group of the run state back to its default value, in one place: the levels and line
+// cells, the order flags, the run-error cells, the drawing state, the scale state, the graduation
+// iterator, the evaluator's stack, the field parse record, the stop request and the cells above. A new
+// session and the tests call it; the shell values have their own RazValeursShell.
 void RazEtatRun();

@@ -24,12 +24,12 @@ double PuissanceDix(double e) { return Fini(std::pow(10.0, e)); }
 }  // namespace
 
 double FractionLog(double v) {
-  if (LogDebut == 0) DivisionParZero();
-  const double etendue = Fini(PuissanceDix(LogDecades) * LogFin / LogDebut);
+  if (Echelle.LogDebut == 0) DivisionParZero();
+  const double etendue = Fini(PuissanceDix(Echelle.LogDecades) * Echelle.LogFin / Echelle.LogDebut);
   if (!(etendue > 0)) AppelInvalide();
   const double denominateur = std::log(etendue);
   if (denominateur == 0) DivisionParZero();
-  const double quotient = Fini(v / LogDebut);
+  const double quotient = Fini(v / Echelle.LogDebut);
   if (!(quotient > 0)) AppelInvalide();
   return std::log(quotient) / denominateur;
 }
@@ -37,8 +37,8 @@ double FractionLog(double v) {
 double FractionLogExp(double m, double e) { return FractionLog(Fini(PuissanceDix(e) * m)); }
 
 void PasLogSuivant() {
-  if (LimitePasLog >= 0) {
-    PasLog = 10.0f;
+  if (Echelle.LimitePasLog >= 0) {
+    Echelle.PasLog = 10.0f;
     return;
   }
   struct Pas {
@@ -47,8 +47,8 @@ void PasLogSuivant() {
   static constexpr Pas chaine[] = {{0.01f, 0.02f}, {0.02f, 0.05f}, {0.05f, 0.1f}, {0.1f, 0.2f}, {0.2f, 0.5f},
                                    {0.5f, 1.0f},   {1.0f, 5.0f},   {2.0f, 5.0f},  {5.0f, 5.0f}};
   for (const Pas& p : chaine) {
-    if (PasLog == p.de) {
-      PasLog = p.vers;
+    if (Echelle.PasLog == p.de) {
+      Echelle.PasLog = p.vers;
       return;
     }
   }

@@ -22,20 +22,17 @@
 
 using namespace legacy;
 
-float CTxNonTourne = 0, CTyNonTourne = 0;
-int16_t NiveauMaxAngRot = 0;
-
 namespace {
 
 constexpr double DegresEnRadians = 0.017453293;
 
-double Champ(int n) { return LitParam(ParamLigne, n).value_or(0.0); }
+double Champ(int n) { return LitParam(Lecture.ParamLigne, n).value_or(0.0); }
 
 void PlaceCourant(double x, double y) {
-  XCourant = static_cast<float>(x);
-  YCourant = static_cast<float>(y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
+  Repere.XCourant = static_cast<float>(x);
+  Repere.YCourant = static_cast<float>(y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
 }
 
 void StockeNombre(int niveau, const QString& nom, double valeur) {
@@ -58,7 +55,7 @@ bool NommeVariable(const QString& champ) { return champ.startsWith(QLatin1Char('
 
 // The colour of a cross field: CouleurCourante when it is empty.
 int32_t CouleurChamp(const QString& texte) {
-  if (texte.isEmpty()) return CouleurCourante;
+  if (texte.isEmpty()) return Encre.CouleurCourante;
   return ValeurCouleur(texte);
 }
 
@@ -101,11 +98,11 @@ void CmdZoomIniI() {
 }
 
 void CmdCouleur(int niveau) {
-  const QString texte = ParamN(ParamLigne, -1);
-  CouleurCourante = ValeurCouleur(texte);
-  CouleurCmd = CouleurCourante;
+  const QString texte = ParamN(Lecture.ParamLigne, -1);
+  Encre.CouleurCourante = ValeurCouleur(texte);
+  Encre.CouleurCmd = Encre.CouleurCourante;
   if (niveau == 1) StockeTexte(0, QStringLiteral("%Coul"), texte);
-  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
+  if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
 }
 
 bool CentreSurSortie(const QString& motCle) {
@@ -118,10 +115,10 @@ void CmdCentre(int niveau) {
   double centreX = 0, centreY = 0;
   if (!SortieEstEcran()) {
     // The page's own coordinates, from its bottom-left corner: no global origin.
-    OrigineX = OriginePage(niveau, nv.OrigineX, 1);
-    OrigineY = OriginePage(niveau, nv.OrigineY, 2);
-    centreX = OrigineX;
-    centreY = OrigineY;
+    Repere.OrigineX = OriginePage(niveau, nv.OrigineX, 1);
+    Repere.OrigineY = OriginePage(niveau, nv.OrigineY, 2);
+    centreX = Repere.OrigineX;
+    centreY = Repere.OrigineY;
   } else {
     const double x = Champ(1);
     const double y = Champ(2);
@@ -130,121 +127,121 @@ void CmdCentre(int niveau) {
         Hote* hote = HoteCourant();
         const OutputSurface* fenetre = hote->Ecran();
         const double code = hote->MnuCodeCoche ? hote->LargeurCode() : 0.0;
-        OrigineBaseX = (fenetre->ScaleWidth - code) / 2 - Shell.DecalVueX - x;
-        OrigineBaseY = -fenetre->ScaleHeight / 2 - Shell.DecalVueY - y;
+        Repere.OrigineBaseX = (fenetre->ScaleWidth - code) / 2 - Shell.DecalVueX - x;
+        Repere.OrigineBaseY = -fenetre->ScaleHeight / 2 - Shell.DecalVueY - y;
       }
-      OrigineX = OrigineBaseX + x;
-      OrigineY = OrigineBaseY + y;
+      Repere.OrigineX = Repere.OrigineBaseX + x;
+      Repere.OrigineY = Repere.OrigineBaseY + y;
       RunShell.CentreCmdX = static_cast<float>(x);
       RunShell.CentreCmdY = static_cast<float>(y);
       nv.OrigineX = x;
       nv.OrigineY = y;
     } else {
-      OrigineX = OrigineEcran(nv.OrigineX, x, OrigineBaseX);
-      OrigineY = OrigineEcran(nv.OrigineY, y, OrigineBaseY);
+      Repere.OrigineX = OrigineEcran(nv.OrigineX, x, Repere.OrigineBaseX);
+      Repere.OrigineY = OrigineEcran(nv.OrigineY, y, Repere.OrigineBaseY);
     }
-    centreX = OrigineX - OrigineBaseX;
-    centreY = OrigineY - OrigineBaseY;
+    centreX = Repere.OrigineX - Repere.OrigineBaseX;
+    centreY = Repere.OrigineY - Repere.OrigineBaseY;
   }
 
-  CTx = CTy = 0;
-  const QString croix = Trim(ParamN(ParamLigne, 3));
+  Repere.CTx = Repere.CTy = 0;
+  const QString croix = Trim(ParamN(Lecture.ParamLigne, 3));
   if (UCase(croix) != QStringLiteral("N")) {
-    CouleurCmd = CouleurChamp(croix);
-    TraceCroixPlus(OrigineX, OrigineY, CouleurCmd);
+    Encre.CouleurCmd = CouleurChamp(croix);
+    TraceCroixPlus(Repere.OrigineX, Repere.OrigineY, Encre.CouleurCmd);
   }
-  PlaceCourant(CTx + OrigineX, CTy + OrigineY);
+  PlaceCourant(Repere.CTx + Repere.OrigineX, Repere.CTy + Repere.OrigineY);
 
-  const QString varX = Trim(ParamBrutN(ParamLigne, 4));
+  const QString varX = Trim(ParamBrutN(Lecture.ParamLigne, 4));
   if (NommeVariable(varX)) StockeNombre(niveau, NomCommande(varX), centreX);
-  const QString varY = Trim(ParamBrutN(ParamLigne, 5));
+  const QString varY = Trim(ParamBrutN(Lecture.ParamLigne, 5));
   if (NommeVariable(varY)) StockeNombre(niveau, NomCommande(varY), centreY);
 }
 
 void CmdCT(int niveau) {
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 4);
+  AjouteOrdre(OrdreCentre);
   double x = 0, y = 0;
-  LitPoint(x, y, ParamLigne, 1, XRot, YRot);
-  const QString champY = ParamN(ParamLigne, 2);
+  LitPoint(x, y, Lecture.ParamLigne, 1, Repere.XRot, Repere.YRot);
+  const QString champY = ParamN(Lecture.ParamLigne, 2);
   const QString champYCoupe = Trim(champY);
-  const bool xVide = Trim(ParamN(ParamLigne, 1)).isEmpty();
-  const bool yVide = champYCoupe.isEmpty() || champYCoupe.startsWith(SepSousParam);
-  CTx = xVide ? CTxNonTourne + XRot : static_cast<float>(x);
-  CTy = yVide ? CTyNonTourne + YRot : static_cast<float>(y);
-  CTxNonTourne = CTx;
-  CTyNonTourne = CTy;
+  const bool xVide = Trim(ParamN(Lecture.ParamLigne, 1)).isEmpty();
+  const bool yVide = champYCoupe.isEmpty() || champYCoupe.startsWith(Lecture.SepSousParam);
+  Repere.CTx = xVide ? Repere.CTxNonTourne + Repere.XRot : static_cast<float>(x);
+  Repere.CTy = yVide ? Repere.CTyNonTourne + Repere.YRot : static_cast<float>(y);
+  Repere.CTxNonTourne = Repere.CTx;
+  Repere.CTyNonTourne = Repere.CTy;
 
-  double cx = CTx, cy = CTy;
+  double cx = Repere.CTx, cy = Repere.CTy;
   RotationXY(champY, cx, cy);
-  CTx = static_cast<float>(cx);
-  CTy = static_cast<float>(cy);
+  Repere.CTx = static_cast<float>(cx);
+  Repere.CTy = static_cast<float>(cy);
 
   NiveauProg& nv = Niveau(niveau);
-  nv.CTxNiveau = CTx;
-  nv.CTyNiveau = CTy;
+  nv.CTxNiveau = Repere.CTx;
+  nv.CTyNiveau = Repere.CTy;
   if (niveau == 1) {
-    StockeNombre(0, QStringLiteral("%CTx"), CTx);
-    StockeNombre(0, QStringLiteral("%CTy"), CTy);
+    StockeNombre(0, QStringLiteral("%CTx"), Repere.CTx);
+    StockeNombre(0, QStringLiteral("%CTy"), Repere.CTy);
   }
 
-  const QString croix = Trim(ParamN(ParamLigne, 3));
-  if (croix != QStringLiteral("N") && !Trim(ParamLigne).isEmpty()) {
-    CouleurCmd = CouleurChamp(croix);
-    TraceCroixPlus(CTx + OrigineX, CTy + OrigineY, CouleurCmd);
-    EtatOrdre = static_cast<int16_t>(EtatOrdre | 64);
+  const QString croix = Trim(ParamN(Lecture.ParamLigne, 3));
+  if (croix != QStringLiteral("N") && !Trim(Lecture.ParamLigne).isEmpty()) {
+    Encre.CouleurCmd = CouleurChamp(croix);
+    TraceCroixPlus(Repere.CTx + Repere.OrigineX, Repere.CTy + Repere.OrigineY, Encre.CouleurCmd);
+    AjouteOrdre(OrdreDessin);
   }
 
-  PlaceCourant(CTx + OrigineX, CTy + OrigineY);
-  RotationCourant(AngRotDeg);
+  PlaceCourant(Repere.CTx + Repere.OrigineX, Repere.CTy + Repere.OrigineY);
+  RotationCourant(Rotation.AngRotDeg);
 }
 
 void CmdDecal() {
-  EtatOrdre = static_cast<int16_t>(EtatOrdre | 64);
+  AjouteOrdre(OrdreDessin);
   const double decalage = Champ(1);
-  DecalPivot = decalage == 0 ? 0.0 : -decalage;
-  StockeNombre(0, QStringLiteral("%DECAL"), DecalPivot);
+  Echelle.DecalPivot = decalage == 0 ? 0.0 : -decalage;
+  StockeNombre(0, QStringLiteral("%DECAL"), Echelle.DecalPivot);
 
-  const QString couleur = Trim(ParamN(ParamLigne, -2));
+  const QString couleur = Trim(ParamN(Lecture.ParamLigne, -2));
   if (UCase(couleur) == QStringLiteral("N")) {
-    CouleurPivot = CouleurLue();
+    Echelle.CouleurPivot = CouleurLue();
   } else {
-    CouleurPivot = couleur.isEmpty() ? CouleurLue(CouleurCourante) : ValeurCouleur(couleur);
-    PlaceCourant(CTx + OrigineX, CTy + OrigineY - DecalPivot);
+    Echelle.CouleurPivot = couleur.isEmpty() ? CouleurLue(Encre.CouleurCourante) : ValeurCouleur(couleur);
+    PlaceCourant(Repere.CTx + Repere.OrigineX, Repere.CTy + Repere.OrigineY - Echelle.DecalPivot);
   }
   if (!couleur.isEmpty()) StockeTexte(0, QStringLiteral("%CouleurDECAL"), couleur);
 }
 
 void CmdAngRot(int niveau) {
-  AngRotDefaut = VersSingle(-Champ(1));
-  Niveau(niveau).AngRotNiveau = AngRotDefaut;
+  Rotation.AngRotDefaut = VersSingle(-Champ(1));
+  Niveau(niveau).AngRotNiveau = Rotation.AngRotDefaut;
   const QString nom = QStringLiteral("%ANGR");
-  if (niveau == 1) StockeNombre(0, nom, -AngRotDefaut);
-  const std::optional<double> niveaux = LitParam(ParamLigne, 2);
+  if (niveau == 1) StockeNombre(0, nom, -Rotation.AngRotDefaut);
+  const std::optional<double> niveaux = LitParam(Lecture.ParamLigne, 2);
   if (!niveaux) {
-    NiveauMaxAngRot = 5;
+    Rotation.NiveauMaxAngRot = 5;
   } else if (*niveaux == -1) {
-    StockeNombre(0, nom, -AngRotDefaut);
+    StockeNombre(0, nom, -Rotation.AngRotDefaut);
   } else {
-    NiveauMaxAngRot = VersEntier16(niveau + *niveaux);
+    Rotation.NiveauMaxAngRot = VersEntier16(niveau + *niveaux);
   }
 }
 
 void CmdRefCur(int niveau) {
   if (niveau != 1) return;
   double x = 0, y = 0;
-  LitPoint(x, y, ParamLigne, 1, XRot, YRot);
-  const QString champY = ParamN(ParamLigne, 2);
-  if (Trim(ParamN(ParamLigne, 1)).isEmpty()) x = XRot;
-  if (Trim(champY).isEmpty()) y = YRot;
+  LitPoint(x, y, Lecture.ParamLigne, 1, Repere.XRot, Repere.YRot);
+  const QString champY = ParamN(Lecture.ParamLigne, 2);
+  if (Trim(ParamN(Lecture.ParamLigne, 1)).isEmpty()) x = Repere.XRot;
+  if (Trim(champY).isEmpty()) y = Repere.YRot;
   RunShell.DecalRefX = VersSingle(Arrondi(x, 2));
   RunShell.DecalRefY = VersSingle(Arrondi(y, 2));
   double ax = 0, ay = 0;
   RotationXY(champY, ax, ay);
-  RunShell.DecalRefAngle = VersSingle(Arrondi(-AngRotDeg, 2));
+  RunShell.DecalRefAngle = VersSingle(Arrondi(-Rotation.AngRotDeg, 2));
 }
 
 void CmdFormatI() {
-  const QString format = UCase(ParamN(ParamLigne, 1));
+  const QString format = UCase(ParamN(Lecture.ParamLigne, 1));
   const bool imprimante = !SortieEstEcran();
   if (InStr(format, QStringLiteral("LANDS")) > 0 || InStr(format, QStringLiteral("PAYS")) > 0) {
     if (imprimante) Sortie->DefinitOrientation(true);
@@ -258,24 +255,24 @@ void CmdFormatI() {
   // The page turned: its size in millimetres changed, so the drawing scale is laid out again,
   // 0,0 at the bottom-left and y up.
   Sortie->SetScaleMode(6);
-  LargeurDessin = Sortie->ScaleWidth / EchelleX;
-  HauteurDessin = Sortie->ScaleHeight / EchelleY;
-  Sortie->ScaleWidth = LargeurDessin;
-  Sortie->ScaleHeight = -HauteurDessin;
+  Cadrage.LargeurDessin = Sortie->ScaleWidth / Cadrage.EchelleX;
+  Cadrage.HauteurDessin = Sortie->ScaleHeight / Cadrage.EchelleY;
+  Sortie->ScaleWidth = Cadrage.LargeurDessin;
+  Sortie->ScaleHeight = -Cadrage.HauteurDessin;
   Sortie->ScaleLeft = 0;
-  Sortie->ScaleTop = HauteurDessin;
+  Sortie->ScaleTop = Cadrage.HauteurDessin;
 }
 
 void CmdSeparateur(int niveau) {
-  QString sep = Trim(ParamN(ParamLigne, 1));
+  QString sep = Trim(ParamN(Lecture.ParamLigne, 1));
   if (sep.isEmpty()) sep = QStringLiteral(",");
-  const QString sousSep = Trim(ParamN(ParamLigne, 2));
+  const QString sousSep = Trim(ParamN(Lecture.ParamLigne, 2));
   NiveauProg& nv = Niveau(niveau);
   if (!sousSep.isEmpty()) {
-    SepSousParam = sousSep;
+    Lecture.SepSousParam = sousSep;
     nv.SepSousParam = sousSep;
   }
-  SepParam = sep;
+  Lecture.SepParam = sep;
   nv.SepParam = sep;
 }
 
@@ -289,13 +286,14 @@ void CmdNPage() {
 }
 
 void CmdPoint(int niveau) {
-  double x = XCourant - OrigineX - CTx;
-  double y = YCourant - OrigineY - CTy;
-  const QString brutX = ParamBrutN(ParamLigne, 1);
-  const QString brutY = ParamBrutN(ParamLigne, 2);
-  const int sousSep = InStr(brutY, SepSousParam);
+  double x = Repere.XCourant - Repere.OrigineX - Repere.CTx;
+  double y = Repere.YCourant - Repere.OrigineY - Repere.CTy;
+  const QString brutX = ParamBrutN(Lecture.ParamLigne, 1);
+  const QString brutY = ParamBrutN(Lecture.ParamLigne, 2);
+  const int sousSep = InStr(brutY, Lecture.SepSousParam);
   if (sousSep > 0) {
-    const double a = LitParam(Mid(brutY, sousSep + SepSousParam.size()), 1).value_or(0.0) * DegresEnRadians;
+    const double a =
+        LitParam(Mid(brutY, sousSep + Lecture.SepSousParam.size()), 1).value_or(0.0) * DegresEnRadians;
     if (a != 0) {
       const double xt = x * std::cos(a) + y * std::sin(a);
       y = -x * std::sin(a) + y * std::cos(a);
@@ -308,7 +306,7 @@ void CmdPoint(int niveau) {
     const QString nomX = Trim(brutX);
     if (NommeVariable(nomX)) StockeNombre(niveau, NomCommande(nomX), static_cast<float>(x));
     QString nomY = Trim(brutY);
-    const int p = InStr(nomY, SepSousParam);
+    const int p = InStr(nomY, Lecture.SepSousParam);
     if (p > 2) nomY = Trim(Left(nomY, p - 1));
     if (NommeVariable(nomY)) StockeNombre(niveau, NomCommande(nomY), static_cast<float>(y));
     return;

@@ -8,11 +8,6 @@
 #include <QString>
 #include <cstdint>
 
-// The CT point as given, before its rotation: an empty x or y field of the next CT builds on it.
-extern float CTxNonTourne, CTyNonTourne;
-// The deepest program level to which the AngRot angle is handed down.
-extern int16_t NiveauMaxAngRot;
-
 void CmdZoomIni();
 void CmdZoomIniI();
 void CmdCouleur(int niveau);

@@ -1,3 +1,4 @@
+#include <QScopeGuard>
 #include <cmath>
 
 #include "drawing/DrawState.h"
@@ -40,11 +41,11 @@ StyleValeurs LitStyle(QString& param, bool radial) {
   StyleValeurs s;
   s.Radial = radial;
   QString brut = ParamN(param, 1);
-  const int sep = InStr(brut, SepParam);
+  const int sep = InStr(brut, Lecture.SepParam);
   if (sep > 0) {
     // A variable whose value ends with the separator, written before the next field.
     const int blanc = InStr(3, param, QStringLiteral(" "));
-    param = Left(brut, sep + static_cast<int>(SepParam.size()) - 1) +
+    param = Left(brut, sep + static_cast<int>(Lecture.SepParam.size()) - 1) +
             (blanc > 0 ? Mid(param, blanc + 1) : QString());
     brut = ParamN(param, 1);
   }
@@ -93,26 +94,26 @@ void EcritEtiquette(GenreEchelle genre, double p, double d, double a4, const Sty
   const double angle = AngleTexte(s, genre, a4, p);
   double x = 0, y = 0;
   PointExterieur(genre, p, d, a4 * DegresEnRadians, x, y);
-  XCourant = static_cast<float>(x);
-  YCourant = static_cast<float>(y);
-  Sortie->CurrentX = XCourant;
-  Sortie->CurrentY = YCourant;
-  if (CouleurCmd != -1) {
-    Sortie->ForeColor = static_cast<uint32_t>(CouleurCmd);
-    EcritTexteAligne(w, h, angle, texte, s.ParamStyle, AngleCmd);
+  Repere.XCourant = static_cast<float>(x);
+  Repere.YCourant = static_cast<float>(y);
+  Sortie->CurrentX = Repere.XCourant;
+  Sortie->CurrentY = Repere.YCourant;
+  if (Encre.CouleurCmd != -1) {
+    Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCmd);
+    EcritTexteAligne(w, h, angle, texte, s.ParamStyle, Echelle.AngleCmd);
   }
 }
 
 void FinEtiquettes() {
-  if (CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(CouleurCourante);
-  RotationCourant(-AngleCmd);
+  if (Encre.CouleurCourante != -1) Sortie->ForeColor = static_cast<uint32_t>(Encre.CouleurCourante);
+  RotationCourant(-Echelle.AngleCmd);
 }
 
 // The text after the first sub-field separator, or nullopt when there is none.
 std::optional<QString> ApresSousSep(const QString& champ) {
-  const int k = InStr(champ, SepSousParam);
+  const int k = InStr(champ, Lecture.SepSousParam);
   if (k == 0) return std::nullopt;
-  return Mid(champ, k + static_cast<int>(SepSousParam.size()));
+  return Mid(champ, k + static_cast<int>(Lecture.SepSousParam.size()));
 }
 
 // The label of graduation 'compteur' of a Val run.
@@ -132,11 +133,12 @@ QString FormateValeur(const QString& param, int compteur, double n, double derni
     texte = Trim(TexteNombreLocal(v));
   } else {
     QString format = champ3;
-    if (const int k = InStr(format, SepSousParam); k > 0) format = Left(format, k - 1);
+    if (const int k = InStr(format, Lecture.SepSousParam); k > 0) format = Left(format, k - 1);
     format = Trim(format);
     const QString spec = UCase(format);
     const double facteur = LitParam(param, 2).value_or(0.0);
-    const double v = facteur * LogDebut * std::pow(10.0, static_cast<double>(LogDecadesTotal) * ValeurGrad);
+    const double v = facteur * Echelle.LogDebut *
+                     std::pow(10.0, static_cast<double>(Echelle.LogDecadesTotal) * Graduations.ValeurGrad);
     if (!std::isfinite(v)) LeveErreurExecution(QStringLiteral("overflow"));
     float x = VersSingle(ArrondiSignificatif(v, 5));
     if (spec.startsWith(u'P')) {
@@ -189,7 +191,7 @@ QString NotationIngenieur(float& x) { return Notation(x, 3); }
 
 void CmdVal(int niveau) {
   const QString mot = Niveau(niveau).MotCle;
-  QString param = ParamLigne;
+  QString param = Lecture.ParamLigne;
   StyleValeurs style;
   if (mot != u"VAL") style = LitStyle(param, InStr(mot, QStringLiteral("R")) > 0);
 
@@ -197,9 +199,9 @@ void CmdVal(int niveau) {
   const bool log = nv.EchelleLog;
   double n = 0, premier = 0, dernier = 0;
   LitPasEtBornes(param, log, 5, 6, n, premier, dernier);
-  const double d = LitParam(param, 4).value_or(0.0) * SensInversion;
+  const double d = LitParam(param, 4).value_or(0.0) * Echelle.SensInversion;
   const double a4 = SousChampNum(ParamN(param, 4), 2).value_or(0.0);
-  CouleurCmd = CouleurChamp(param, 7);
+  Encre.CouleurCmd = CouleurChamp(param, 7);
 
   const GenreEchelle genre = GenreEchelleCourante();
   const double debut = DebutEchelle(genre);
@@ -216,7 +218,7 @@ void CmdVal(int niveau) {
     GraduationSuivante(compteur, niveau);
     if (compteur <= arret) {
       const QString texte = FormateValeur(param, compteur, n, dernier, log);
-      EcritEtiquette(genre, debut + ValeurGrad * unite, d, a4, style, texte);
+      EcritEtiquette(genre, debut + Graduations.ValeurGrad * unite, d, a4, style, texte);
     }
   } while (compteur < arret);
   FinEtiquettes();
@@ -224,11 +226,12 @@ void CmdVal(int niveau) {
 
 void CmdVal1(int niveau) {
   const QString mot = Niveau(niveau).MotCle;
-  QString param = ParamLigne;
+  QString param = Lecture.ParamLigne;
   StyleValeurs style;
   if (mot != u"VAL1") style = LitStyle(param, InStr(mot, QStringLiteral("R")) > 0);
-  param = Replace(param, SepSousParam + QStringLiteral("txt"), SepSousParam + QStringLiteral("TXT"));
-  const QString marqueTexte = SepSousParam + QStringLiteral("TXT");
+  param = Replace(param, Lecture.SepSousParam + QStringLiteral("txt"),
+                  Lecture.SepSousParam + QStringLiteral("TXT"));
+  const QString marqueTexte = Lecture.SepSousParam + QStringLiteral("TXT");
   const GenreEchelle genre = GenreEchelleCourante();
 
   while (true) {
@@ -239,13 +242,13 @@ void CmdVal1(int niveau) {
     if (slot > 0) {
       if (RTrim(ParamBrutN(param, 2)).endsWith(marqueTexte)) {
         textes = true;
-        param = Replace(param, marqueTexte, SepSousParam);
+        param = Replace(param, marqueTexte, Lecture.SepSousParam);
       }
-      listeEtiquettes = InStr(ParamBrutN(param, 2), SepSousParam) > 0;
+      listeEtiquettes = InStr(ParamBrutN(param, 2), Lecture.SepSousParam) > 0;
     }
 
-    SlotListe = 0;
-    QString etiquette = Replace(ParamN(param, 2), SepParam, SepSousParam);
+    Lecture.SlotListe = 0;
+    QString etiquette = Replace(ParamN(param, 2), Lecture.SepParam, Lecture.SepSousParam);
     etiquette = FonctionsTxtArr(EvalueDieses(etiquette));
     etiquette = Replace(etiquette, QStringLiteral("$£"), QStringLiteral(","));
     if (etiquette.endsWith(marqueTexte)) {
@@ -254,29 +257,27 @@ void CmdVal1(int niveau) {
     }
     const bool parElement = listeEtiquettes && NbSousParams(etiquette) >= elements;
 
-    try {
+    {
+      // The list's slot is let go however the group ends.
+      const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
       for (int k = 1; k <= elements; ++k) {
-        SlotListe = slot;
-        ChampListe = k;
+        Lecture.SlotListe = slot;
+        Lecture.ChampListe = k;
         const double v = LitParam(param, 1).value_or(0.0);
-        ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
+        Graduations.ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
         QString texte = etiquette;
         if (parElement) {
-          texte = etiquette.split(SepSousParam).value(k - 1);
+          texte = etiquette.split(Lecture.SepSousParam).value(k - 1);
           if (textes) texte = Replace(texte, QStringLiteral("."), SeparateurDecimal());
         }
-        const double d = LitParam(param, 3).value_or(0.0) * SensInversion;
+        const double d = LitParam(param, 3).value_or(0.0) * Echelle.SensInversion;
         const double a4 = SousChampNum(ParamN(param, 3), 2).value_or(0.0);
-        CouleurCmd = CouleurChamp(param, 4);
-        const double p = PositionValeur(genre, v, ValeurEnDegres, niveau);
+        Encre.CouleurCmd = CouleurChamp(param, 4);
+        const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
         EcritEtiquette(genre, p, d, a4, style, texte);
       }
-    } catch (...) {
-      SlotListe = 0;
-      throw;
     }
-    SlotListe = 0;
-    ChampListe = 1;
+    Lecture.ChampListe = 1;
     ResteParams(param, 4);
     if (Trim(param).isEmpty()) break;
   }

@@ -57,11 +57,11 @@ QString ListeVariables(int niveau) {
        Crlf;
 
   const QString police = Sortie != nullptr ? Trim(Sortie->Font.Name) : QString();
-  t += Entree(QStringLiteral("%TaP"), TexteNombre(TailleTexte * r.FacteurTailleP)) + TroisTabs +
+  t += Entree(QStringLiteral("%TaP"), TexteNombre(Lettrage.TailleTexte * r.FacteurTailleP)) + TroisTabs +
        Entree(QStringLiteral("%Pol"), police) + Crlf;
 
   const double epaisseur = ArrondiPair(MmParPixel() * r.FacteurEpaisT * 100.0) / 100.0;
-  const int32_t c = CouleurCourante;
+  const int32_t c = Encre.CouleurCourante;
   const QString rvb = QStringLiteral("RVB ") + Format(c & 255, QStringLiteral("000")) + u' ' +
                       Format((c / 256) & 255, QStringLiteral("000")) + u' ' +
                       Format(c / 65536, QStringLiteral("000"));
@@ -71,15 +71,15 @@ QString ListeVariables(int niveau) {
   t += Entree(QStringLiteral("%CEx"), TexteOrigine(r.OrigineX)) + TroisTabs +
        Entree(QStringLiteral("%CEy"), TexteOrigine(r.OrigineY)) + Crlf;
 
-  t += Entree(QStringLiteral("%CTx"), TexteNombre(CTx)) + TroisTabs +
-       Entree(QStringLiteral("%CTy"), TexteNombre(CTy)) + Crlf;
+  t += Entree(QStringLiteral("%CTx"), TexteNombre(Repere.CTx)) + TroisTabs +
+       Entree(QStringLiteral("%CTy"), TexteNombre(Repere.CTy)) + Crlf;
 
   t += Entree(QStringLiteral("%Zoom"), StrNombre(imprimante ? Shell.FacteurImpression : Shell.ZoomCourant)) +
        TroisTabs + Entree(QStringLiteral("%Imp"), imprimante ? QStringLiteral("1") : QStringLiteral("0")) +
        Crlf;
 
   // AngRotDefaut is kept negated; 0 - x avoids showing a negative zero.
-  t += Entree(QStringLiteral("%AR0"), TexteNombre(0.0f - AngRotDefaut)) + Crlf;
+  t += Entree(QStringLiteral("%AR0"), TexteNombre(0.0f - Rotation.AngRotDefaut)) + Crlf;
   t += Crlf;
 
   const int nb = std::min(r.NbVar, MaxSlotsVar);

@@ -1,33 +1,23 @@
 #include "platform/RunError.h"
 
-QString DetailErreur;
-QString TypeErreur;
-QString FichierManquant;
-QString CitationErreur;
+EtatIncident Incident;
 
 void ErreurRun(const QString& detail) {
   if (!detail.isEmpty()) {
-    DetailErreur = detail;
-    CitationErreur.clear();
+    Incident.DetailErreur = detail;
+    Incident.CitationErreur.clear();
   }
   throw ErreurExecution();
 }
 
 void ErreurRunCitant(const QString& citation, const QString& raison) {
-  DetailErreur = citation + raison;
-  CitationErreur = citation;
+  Incident.DetailErreur = citation + raison;
+  Incident.CitationErreur = citation;
   throw ErreurExecution();
 }
 
 void ErreurFichierIntrouvable(const QString& chemin) {
-  TypeErreur = QStringLiteral("F");
-  FichierManquant = chemin;
+  Incident.TypeErreur = QStringLiteral("F");
+  Incident.FichierManquant = chemin;
   LeveErreurExecution(QStringLiteral("file not found"));
-}
-
-void RazErreurRun() {
-  DetailErreur.clear();
-  TypeErreur.clear();
-  FichierManquant.clear();
-  CitationErreur.clear();
 }

@@ -20,12 +20,15 @@ class ErreurExecution : public std::exception {
 
 // The cells of the run error being raised: the detail text shown in the report, the kind ("F": a
 // missing file) and the missing file's path.
-extern QString DetailErreur;
-extern QString TypeErreur;
-extern QString FichierManquant;
-// The program's text that DetailErreur begins with when it quotes some (an unknown variable, a
-// label): the report of a scrambled command file leaves it out and keeps the reason.
-extern QString CitationErreur;
+struct EtatIncident {
+  QString DetailErreur;
+  QString TypeErreur;
+  QString FichierManquant;
+  // The program's text that DetailErreur begins with when it quotes some (an unknown variable, a
+  // label): the report of a scrambled command file leaves it out and keeps the reason.
+  QString CitationErreur;
+};
+extern EtatIncident Incident;
 
 // Raising a run error: the detail text goes into DetailErreur, then the error unwinds to the
 // handler of the level being run, which reports it.
@@ -35,8 +38,5 @@ extern QString CitationErreur;
 // A file that is missing or cannot be read (no regular file): reported with its path as a
 // missing file.
 [[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);
-
-// Clears the run-error cells.
-void RazErreurRun();
 
 [[noreturn]] inline void LeveErreurExecution(const QString& raison = {}) { throw ErreurExecution(raison); }

@@ -81,8 +81,8 @@ void VueDessin::Redimensionne() {
     surface_.ScaleHeight = -Shell.HauteurZone * unitesParMm;
     surface_.ScaleLeft = gauche;
     surface_.ScaleTop = bas - surface_.ScaleHeight;
-    LargeurDessin = surface_.ScaleWidth;
-    HauteurDessin = -surface_.ScaleHeight;
+    Cadrage.LargeurDessin = surface_.ScaleWidth;
+    Cadrage.HauteurDessin = -surface_.ScaleHeight;
   }
   emit Redimensionnee();
 }

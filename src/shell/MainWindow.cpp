@@ -526,11 +526,11 @@ void FenetrePrincipale::Mnu_TaillCar_Click() {
   editeur_->ColoreTout();
   TailleCarStatut(*taille);
   // The drawing keeps its millimetre coordinates after the layout change.
-  if (LargeurDessin > 0 && HauteurDessin > 0) {
+  if (Cadrage.LargeurDessin > 0 && Cadrage.HauteurDessin > 0) {
     OutputSurface& surface = vue_->Surface();
-    surface.ScaleWidth = LargeurDessin;
-    surface.ScaleHeight = -HauteurDessin;
+    surface.ScaleWidth = Cadrage.LargeurDessin;
+    surface.ScaleHeight = -Cadrage.HauteurDessin;
     surface.ScaleLeft = 0;
-    surface.ScaleTop = HauteurDessin;
+    surface.ScaleTop = Cadrage.HauteurDessin;
   }
 }

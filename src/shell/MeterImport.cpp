@@ -199,7 +199,7 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
   }
   Shell.NomFichier = nom;
   FormeProgramme = FormeTexte();
-  OrigineBaseX = OrigineBaseY = 0;
+  Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;
   RunShell.ZoomIni = 1.0f;

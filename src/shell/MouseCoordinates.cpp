@@ -81,8 +81,8 @@ AffichageSouris MesureSouris(float x, float y, int shift, bool saisieSouris) {
   double cx = u, cy = v;
   if ((shift & BitShift) && !saisieSouris) {
     a.Rouge = true;
-    cx = x - OrigineBaseX;
-    cy = y - OrigineBaseY;
+    cx = x - Repere.OrigineBaseX;
+    cy = y - Repere.OrigineBaseY;
   }
   QString motif = QStringLiteral("##0.00");
   if (Shell.ZoomCourant < 0.5f)
@@ -248,18 +248,18 @@ void FenetrePrincipale::Form_DblClick(int shift) {
     CentreCurseur();
     return;
   }
-  const QString paire = CoordonneesInserees(text2_->text(), SepParam);
+  const QString paire = CoordonneesInserees(text2_->text(), Lecture.SepParam);
   if (paire.isEmpty()) return;
 
   if (Sortie == nullptr) Sortie = &vue_->Surface();
   const int largeur = Sortie->DrawWidth;
   Sortie->DrawWidth = 2;
   double x = 0, y = 0, xr = 0, yr = 0;
-  LitCoordonnees(paire, SepParam, x, y);
+  LitCoordonnees(paire, Lecture.SepParam, x, y);
   const double theta = RunShell.RefCurAngleRad;
   TournePoint(x, y, xr, yr, 0, 0, theta);
-  const double ox = OrigineX + CTx;
-  const double oy = OrigineY + CTy;
+  const double ox = Repere.OrigineX + Repere.CTx;
+  const double oy = Repere.OrigineY + Repere.CTy;
   if (theta != 0) {
     const auto px = static_cast<float>(ox + x), py = static_cast<float>(oy + y);
     TraceSegment(px, py, px, py, 0, ValeurCouleur(QStringLiteral("RVB  255 128 64")));
@@ -270,7 +270,7 @@ void FenetrePrincipale::Form_DblClick(int shift) {
   vue_->update();
 
   EditeurTexte& modele = editeur_->Modele();
-  modele.SetSelText(TexteInsertionPoint(paire, modele.Text(), modele.SelStart(), SepParam));
+  modele.SetSelText(TexteInsertionPoint(paire, modele.Text(), modele.SelStart(), Lecture.SepParam));
   if (annulation_) annulation_->EnregistreAnnulation(-10, 0);
   editeur_->AnnulationArmee = true;
 }

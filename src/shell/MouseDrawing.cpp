@@ -212,7 +212,7 @@ void EnregistreDeplacementDessin(int bouton, int shift, float x, float y) {
   const float dx = x - Souris.DernierX, dy = y - Souris.DernierY;
   const float d = std::sqrt(dx * dx + dy * dy);
   if (d < Dessin.DistancePoints || (x == Souris.DernierX && y == Souris.DernierY)) return;
-  if (SortieEcran() != nullptr) TraceSegment(Souris.DernierX, Souris.DernierY, x, y, 0, CouleurCmd);
+  if (SortieEcran() != nullptr) TraceSegment(Souris.DernierX, Souris.DernierY, x, y, 0, Encre.CouleurCmd);
   AjouteLigneJournal(LignePointDessin(x, y));
   ++Dessin.NbPointsDessin;
   Souris.DernierX = x;
@@ -224,13 +224,13 @@ void EnregistrePressionDessin(int shift, float& x, float& y) {
   if ((shift & BitCtrl) && x != Souris.DernierX) AimantePoint(x, y, Souris.DernierX, Souris.DernierY);
   const bool ecran = SortieEcran() != nullptr;
   if (!(shift & BitAlt)) {
-    if (ecran) TraceSegment(x, y, x, y, 0, CouleurCmd);
+    if (ecran) TraceSegment(x, y, x, y, 0, Encre.CouleurCmd);
     if (Dessin.NbPointsDessin > 0) AjouteLigneJournal(QStringLiteral("'EOD"));
     AjouteLigneJournal(LignePointDessin(x, y));
     Dessin.XEcrit = x;
     Dessin.YEcrit = y;
   } else {
-    if (ecran) TraceSegment(Souris.DernierX, Souris.DernierY, x, y, 0, CouleurCmd);
+    if (ecran) TraceSegment(Souris.DernierX, Souris.DernierY, x, y, 0, Encre.CouleurCmd);
     if (Dessin.CoordRelatives) {
       AjouteLigneJournal(LigneRelativeDessin(x - Dessin.XEcrit, y - Dessin.YEcrit));
       Dessin.XEcrit = x;
@@ -334,7 +334,7 @@ void FrmDessin::ActiveMenus(bool actif) {
 
 void FrmDessin::AppliqueCouleurs() {
   const int32_t couleur = ValeurCouleur(Dessin.CouleurDessin);
-  CouleurCourante = CouleurCmd = couleur;
+  Encre.CouleurCourante = Encre.CouleurCmd = couleur;
   OutputSurface* sortie = SortieEcran();
   if (sortie == nullptr) return;
   if (couleur != -1) sortie->ForeColor = static_cast<uint32_t>(couleur);
@@ -403,8 +403,8 @@ void FrmDessin::DemarreDessin() {
   if (QAction* a = fenetre_.Menus().Action(QStringLiteral("Mnu_RefCurseur"))) a->setEnabled(false);
   if (Dessin.ReponseReprise == 6) {
     TraceJournalDessin();
-    Souris.DernierX = static_cast<float>(XCourant);
-    Souris.DernierY = static_cast<float>(YCourant);
+    Souris.DernierX = static_cast<float>(Repere.XCourant);
+    Souris.DernierY = static_cast<float>(Repere.YCourant);
     fenetre_.Vue().update();
   }
 }
@@ -509,7 +509,7 @@ void FrmDessin::AnnuleDernierTrait() {
   OutputSurface* sortie = SortieEcran();
   if (sortie != nullptr && RunShell.FondDessin != -1) {
     if (a.Efface) TraceSegment(a.EffaceX1, a.EffaceY1, a.EffaceX2, a.EffaceY2, 0, RunShell.FondDessin);
-    if (a.Redessine) TraceSegment(a.X, a.Y, a.X, a.Y, 0, CouleurCmd);
+    if (a.Redessine) TraceSegment(a.X, a.Y, a.X, a.Y, 0, Encre.CouleurCmd);
   }
   if (a.PointConnu) {
     Souris.DernierX = a.X;

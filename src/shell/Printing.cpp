@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <memory>
 #include <optional>
 
@@ -157,22 +158,19 @@ bool FenetrePrincipale::Imprimer() {
   DebutAttente();
 
   // Whatever happens in the print run, the window, the view offsets and Sortie come back.
-  struct Restaure {
-    FenetrePrincipale& f;
-    double origineX = OrigineBaseX, origineY = OrigineBaseY;
-    float decalX = Shell.DecalVueX, decalY = Shell.DecalVueY;
-    ~Restaure() {
-      OrigineBaseX = origineX;
-      OrigineBaseY = origineY;
-      Shell.DecalVueX = decalX;
-      Shell.DecalVueY = decalY;
-      XCourant = YCourant = XRot = YRot = 0;
-      f.Hote().DefinitImprimante(nullptr);
-      Sortie = f.Hote().Ecran();
-      f.FinAttente();
-    }
-  } restaure{*this};
-  OrigineBaseX = OrigineBaseY = 0;
+  const double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;
+  const float decalX = Shell.DecalVueX, decalY = Shell.DecalVueY;
+  const auto restaure = qScopeGuard([this, origineX, origineY, decalX, decalY] {
+    Repere.OrigineBaseX = origineX;
+    Repere.OrigineBaseY = origineY;
+    Shell.DecalVueX = decalX;
+    Shell.DecalVueY = decalY;
+    Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
+    Hote().DefinitImprimante(nullptr);
+    Sortie = Hote().Ecran();
+    FinAttente();
+  });
+  Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
 
   p.setDocName(TitreImpression(Shell.NomFichier));
@@ -208,11 +206,11 @@ bool FenetrePrincipale::Imprimer() {
   p.setDocName(QStringLiteral("Morvo"));
 
   // The screen shows the drawing again, with the view as it was.
-  XCourant = YCourant = XRot = YRot = 0;
-  OrigineBaseX = restaure.origineX;
-  OrigineBaseY = restaure.origineY;
-  Shell.DecalVueX = restaure.decalX;
-  Shell.DecalVueY = restaure.decalY;
+  Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;
+  Repere.OrigineBaseX = origineX;
+  Repere.OrigineBaseY = origineY;
+  Shell.DecalVueX = decalX;
+  Shell.DecalVueY = decalY;
   hote_->Ecran()->Cls();
   Arret = false;
   DimensionneNiveaux(5);

@@ -138,7 +138,7 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   // A program loaded again must ask again before it starts other programs.
   OublieAccordShell();
   FormeProgramme = forme;
-  OrigineBaseX = OrigineBaseY = 0;
+  Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;
   RunShell.ZoomIni = 1.0f;

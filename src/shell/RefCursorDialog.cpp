@@ -31,7 +31,7 @@ using namespace legacy;
 QString TexteRefCurseur() {
   QString texte = TexteNombre(RunShell.RefCurX - RunShell.OrigineFinX) + QStringLiteral(", ") +
                   TexteNombre(RunShell.RefCurY - RunShell.OrigineFinY);
-  if (RunShell.RefCurAngle != 0) texte += SepSousParam + TexteNombre(-RunShell.RefCurAngle);
+  if (RunShell.RefCurAngle != 0) texte += Lecture.SepSousParam + TexteNombre(-RunShell.RefCurAngle);
   return texte;
 }
 
@@ -44,19 +44,19 @@ bool AppliqueRefCurseur(const QString& texteSaisi) {
   }
   float decalX = 0, decalY = 0, decalAngle = 0;
   try {
-    DetailErreur.clear();
+    Incident.DetailErreur.clear();
     decalX = VersSingle(LitParam(texte, 1).value_or(0.0));
     decalY = VersSingle(LitParam(texte, 2).value_or(0.0));
     QString angle =
         Replace(Replace(ParamN(texte, -2), QStringLiteral("Z"), QString()), QStringLiteral("z"), QString());
-    const int sous = SepSousParam.isEmpty() ? 0 : InStr(angle, SepSousParam);
+    const int sous = Lecture.SepSousParam.isEmpty() ? 0 : InStr(angle, Lecture.SepSousParam);
     if (sous > 0) {
-      angle = Mid(angle, sous + static_cast<int>(SepSousParam.size()));
+      angle = Mid(angle, sous + static_cast<int>(Lecture.SepSousParam.size()));
       decalAngle = VersSingle(-Calcule(angle).value_or(0.0));
     }
   } catch (const std::exception&) {
     // A %variable without a value, or a field that is no expression.
-    const QString detail = Trim(DetailErreur);
+    const QString detail = Trim(Incident.DetailErreur);
     Dialogues().MsgBox(detail.isEmpty() ? TexteMsg(166) : detail, Boutons::Ok, QString());
     return false;
   }
@@ -152,18 +152,18 @@ void FenetrePrincipale::Mnu_RefCurseur_Click(int shift) {
 void FenetrePrincipale::Positionner(int shift) {
   if (!hote_->MnuVisualiserActif || hote_->EnCours()) return;
   if (shift & BitCtrl) {
-    OrigineBaseX = OrigineBaseY = 0;
+    Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
     Shell.DecalVueX = Shell.DecalVueY = 0;
   } else if (shift & BitShift) {
     const OutputSurface& s = vue_->Surface();
     double largeur = s.ScaleWidth;
     const double hauteur = s.ScaleHeight;
     if (Action(QStringLiteral("Mnu_Code"))->isChecked()) largeur -= hote_->LargeurCode();
-    Shell.DecalVueX = static_cast<float>(Souris.SourisX - OrigineX + largeur / 2);
-    Shell.DecalVueY = static_cast<float>(Souris.SourisY - OrigineY - hauteur / 2);
+    Shell.DecalVueX = static_cast<float>(Souris.SourisX - Repere.OrigineX + largeur / 2);
+    Shell.DecalVueY = static_cast<float>(Souris.SourisY - Repere.OrigineY - hauteur / 2);
   } else {
-    Shell.DecalVueX = static_cast<float>(Souris.SourisX - OrigineX);
-    Shell.DecalVueY = static_cast<float>(Souris.SourisY - OrigineY);
+    Shell.DecalVueX = static_cast<float>(Souris.SourisX - Repere.OrigineX);
+    Shell.DecalVueY = static_cast<float>(Souris.SourisY - Repere.OrigineY);
   }
   Mnu_Visualiser_Click();
 }

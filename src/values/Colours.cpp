@@ -47,9 +47,9 @@ CouleurLue ValeurCouleur(const QString& texte) {
   const QString s = UCase(Trim(texte));
 
   QString t = s;
-  const int finParam = InStr(t, SepParam);
+  const int finParam = InStr(t, Lecture.SepParam);
   if (finParam > 0) t = Left(t, finParam - 1);
-  int finNom = InStr(t, SepSousParam);
+  int finNom = InStr(t, Lecture.SepSousParam);
   if (finNom == 0) finNom = InStr(t, QStringLiteral("/"));
   if (finNom > 0) t = Left(t, finNom - 1);
   t = Trim(t);

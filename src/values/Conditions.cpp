@@ -1,5 +1,6 @@
 #include "values/Conditions.h"
 
+#include <QScopeGuard>
 #include <array>
 #include <initializer_list>
 
@@ -479,24 +480,21 @@ QString TexteParenthesesTropProfondes(int maximum) {
 }
 
 std::optional<bool> EvalueConditionTexte(QString& texte) {
-  const int niveau = NivParTexte;
+  const int niveau = Lecture.NivParTexte;
   const int debutGroupe = PosParTexte[static_cast<size_t>(niveau)];
   const int p = InStr(debutGroupe + 1, texte, QStringLiteral("("));
   if (p > 0) {
     if (niveau + 1 > NiveauMaxParTexte) {
-      DetailErreur = TexteParenthesesTropProfondes(NiveauMaxParTexte);
+      Incident.DetailErreur = TexteParenthesesTropProfondes(NiveauMaxParTexte);
       LeveErreurExecution(QStringLiteral("subscript out of range"));
     }
     // The group level comes back whatever happens inside, so that the next condition starts at 0.
-    struct Restaure {
-      int niveau;
-      ~Restaure() {
-        PosParTexte[static_cast<size_t>(niveau + 1)] = 0;
-        NivParTexte = niveau;
-      }
-    } restaure{niveau};
+    const auto restaure = qScopeGuard([niveau] {
+      PosParTexte[static_cast<size_t>(niveau + 1)] = 0;
+      Lecture.NivParTexte = niveau;
+    });
     PosParTexte[static_cast<size_t>(niveau + 1)] = p;
-    NivParTexte = niveau + 1;
+    Lecture.NivParTexte = niveau + 1;
     EvalueConditionTexte(texte);
   }
   if (niveau == 0) return CompareTextes(texte);

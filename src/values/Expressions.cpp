@@ -9,8 +9,7 @@
 
 using namespace legacy;
 
-std::array<int16_t, 51> PosParCalc{};
-int16_t NivParCalc = 0;
+PileCalcul Calcul;
 
 namespace {
 
@@ -183,8 +182,8 @@ void FermeGroupe(QString& t, int debut, int fin) {
 // One part of ARG, reduced on its own.
 double ValeurPartie(const QString& partie) {
   QString t = QStringLiteral("   ") + partie + QStringLiteral(" ");
-  NivParCalc = 0;
-  PosParCalc[0] = 4;
+  Calcul.NivParCalc = 0;
+  Calcul.PosParCalc[0] = 4;
   CalculeExpression(t);
   return Val(t);
 }
@@ -276,8 +275,8 @@ bool CalculeSimple(QString& texte, double& valeur) {
   }
   reduit += QLatin1Char(' ');
   texte = reduit;
-  NivParCalc = 0;
-  PosParCalc[0] = 4;
+  Calcul.NivParCalc = 0;
+  Calcul.PosParCalc[0] = 4;
   valeur = Val(texte);
   return true;
 }
@@ -297,28 +296,28 @@ std::optional<double> CalculeReduction(QString& texte) {
   if (Trim(texte).isEmpty()) return std::nullopt;
   texte = QStringLiteral("   ") + UCase(Replace(texte, QStringLiteral(" "), QString())) + QStringLiteral(" ");
   ResoutArg(texte);
-  NivParCalc = 0;
-  PosParCalc[0] = 4;
+  Calcul.NivParCalc = 0;
+  Calcul.PosParCalc[0] = 4;
   CalculeExpression(texte);
   return Val(texte);
 }
 
 void CalculeExpression(QString& texte) {
-  const int16_t niveau = NivParCalc;
-  const int debut = PosParCalc[niveau];
+  const int16_t niveau = Calcul.NivParCalc;
+  const int debut = Calcul.PosParCalc[niveau];
 
   // Every "(" to the right is handled by a deeper level first, so the groups are reduced from the
   // rightmost one leftwards; the fixed stack bounds the depth.
   const int parenthese = InStr(debut, texte, QStringLiteral("("));
   if (parenthese > 0) {
-    if (niveau + 1 >= static_cast<int>(PosParCalc.size())) {
-      DetailErreur = TexteParenthesesTropProfondes(static_cast<int>(PosParCalc.size()) - 1);
+    if (niveau + 1 >= static_cast<int>(Calcul.PosParCalc.size())) {
+      Incident.DetailErreur = TexteParenthesesTropProfondes(static_cast<int>(Calcul.PosParCalc.size()) - 1);
       HorsLimites();
     }
-    PosParCalc[niveau + 1] = VersEntier16(parenthese + 1);
-    NivParCalc = static_cast<int16_t>(niveau + 1);
+    Calcul.PosParCalc[niveau + 1] = VersEntier16(parenthese + 1);
+    Calcul.NivParCalc = static_cast<int16_t>(niveau + 1);
     CalculeExpression(texte);
-    NivParCalc = niveau;
+    Calcul.NivParCalc = niveau;
   }
 
   for (int e = debut; (e = InStr(e + 1, texte, QStringLiteral("E"))) > 0 && e < FinGroupe(texte, debut);) {

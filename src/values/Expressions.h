@@ -12,8 +12,11 @@
 
 // Nesting stack of the reduction: entry L is the 1-based position just after the "(" that opened
 // recursion level L; entry 0 is the start of the whole expression. Reset by each Calcule.
-extern std::array<int16_t, 51> PosParCalc;
-extern int16_t NivParCalc;
+struct PileCalcul {
+  std::array<int16_t, 51> PosParCalc{};
+  int16_t NivParCalc = 0;
+};
+extern PileCalcul Calcul;
 
 // Evaluates a numeric expression; the text is rewritten with the reduced result (padded with three
 // blanks before and one after). nullopt for a blank text (read as 0); an empty text is "0".

@@ -122,15 +122,15 @@ QString TexteNonInitialise() {
 }
 
 QString ParamN(const QString& texte, int& n) {
-  QString champ = ExtraitChamp(texte, n, SepParam);
-  if (OperateurAffect != QStringLiteral("<") && InStr(champ, QStringLiteral("%")) > 0) {
+  QString champ = ExtraitChamp(texte, n, Lecture.SepParam);
+  if (Lecture.OperateurAffect != QStringLiteral("<") && InStr(champ, QStringLiteral("%")) > 0) {
     SubstitueVariables(champ);
   }
   return EtapeFonctionsChaine(champ);
 }
 
 QString SousParamN(const QString& texte, int& n) {
-  return TraiteSousChamp(ExtraitChamp(texte, n, SepSousParam));
+  return TraiteSousChamp(ExtraitChamp(texte, n, Lecture.SepSousParam));
 }
 
 QString ChampN(const QString& texte, int& n, const QString& separateur) {
@@ -148,7 +148,7 @@ QString ChampN(const QString& texte, int& n, const QString& separateur) {
   return TraiteSousChamp(reste ? Mid(texte, debut) : Mid(texte, debut, fin - debut));
 }
 
-QString ParamBrutN(const QString& texte, int& n) { return ExtraitChamp(texte, n, SepParam); }
+QString ParamBrutN(const QString& texte, int& n) { return ExtraitChamp(texte, n, Lecture.SepParam); }
 
 std::optional<double> LitParam(const QString& texte, int n) {
   Verifie16(n);
@@ -157,8 +157,8 @@ std::optional<double> LitParam(const QString& texte, int n) {
   a.FinChamp = 0;
   a.TexteChamp.clear();
   while (a.NumChamp <= n) {
-    a.DebutChamp = a.NumChamp == 1 ? 1 : a.FinChamp + static_cast<int>(SepParam.size());
-    a.FinChamp = InStr(a.DebutChamp, texte, SepParam);
+    a.DebutChamp = a.NumChamp == 1 ? 1 : a.FinChamp + static_cast<int>(Lecture.SepParam.size());
+    a.FinChamp = InStr(a.DebutChamp, texte, Lecture.SepParam);
     if (a.FinChamp == 0) {
       if (a.NumChamp == n) a.FinChamp = texte.size() + 1;
       break;
@@ -169,9 +169,9 @@ std::optional<double> LitParam(const QString& texte, int n) {
   a.LongChamp = a.FinChamp - a.DebutChamp;
   if (a.LongChamp > 0) a.TexteChamp = Trim(Mid(texte, a.DebutChamp, a.LongChamp));
 
-  const int double_sep = InStr(a.TexteChamp, SepSousParam + SepSousParam);
+  const int double_sep = InStr(a.TexteChamp, Lecture.SepSousParam + Lecture.SepSousParam);
   if (double_sep > 0) a.TexteChamp = Left(a.TexteChamp, double_sep - 1);
-  if (InStr(a.TexteChamp, SepSousParam) == 1) a.TexteChamp.clear();
+  if (InStr(a.TexteChamp, Lecture.SepSousParam) == 1) a.TexteChamp.clear();
   a.LongChamp = a.TexteChamp.size();
   a.DebutChamp = 1;
   if (!existe || a.TexteChamp.isEmpty()) return std::nullopt;
@@ -179,7 +179,7 @@ std::optional<double> LitParam(const QString& texte, int n) {
   if (SubstitueVariables(a.TexteChamp)) {
     ErreurRunCitant(a.TexteChamp, TexteNonInitialise());
   }
-  a.NumChamp = InStr(a.TexteChamp, SepSousParam);
+  a.NumChamp = InStr(a.TexteChamp, Lecture.SepSousParam);
   if (a.NumChamp > 0) a.TexteChamp = Left(a.TexteChamp, a.NumChamp - 1);
   // Unit letters: at most two trailing characters that cannot end a number go.
   for (int i = 0; i < 2; ++i) {
@@ -197,7 +197,7 @@ std::optional<double> ValeurChamp(const QString& texte, int n) {
   int k = 1, debut = 0, fin = 0;
   while (k <= n) {
     debut = fin + 1;
-    const int virgule = InStr(debut, texte, SepParam);
+    const int virgule = InStr(debut, texte, Lecture.SepParam);
     const int blanc = InStr(debut, texte, QStringLiteral(" "));
     fin = virgule == 0 ? blanc : (blanc == 0 ? virgule : std::min(virgule, blanc));
     if (fin == 0) {
@@ -223,19 +223,19 @@ void ResteParams(QString& texte, int n) {
   Verifie16(n);
   int suite = 1;
   for (int k = 1; k <= n; ++k) {
-    const int fin = InStr(suite, texte, SepParam);
+    const int fin = InStr(suite, texte, Lecture.SepParam);
     if (fin == 0) {
       texte.clear();
       return;
     }
-    suite = fin + static_cast<int>(SepParam.size());
+    suite = fin + static_cast<int>(Lecture.SepParam.size());
   }
   texte = Mid(texte, suite);
 }
 
-int NbParams(const QString& texte) { return CompteChamps(texte, SepParam); }
+int NbParams(const QString& texte) { return CompteChamps(texte, Lecture.SepParam); }
 
-int NbSousParams(const QString& texte) { return CompteChamps(texte, SepSousParam); }
+int NbSousParams(const QString& texte) { return CompteChamps(texte, Lecture.SepSousParam); }
 
 QString NomCommande(const QString& texte) {
   QString t = UCase(Trim(texte));

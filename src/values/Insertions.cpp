@@ -17,7 +17,7 @@ const QString Diese = QStringLiteral("#");
 }  // namespace
 
 QString ValeurAffectation(QString& texte) {
-  if (OperateurAffect == u"=") {
+  if (Lecture.OperateurAffect == u"=") {
     if (SubstitueVariables(texte)) {
       const QString u = UCase(texte);
       // Quoted arguments of these text functions may hold a "%" that names nothing.
@@ -28,7 +28,7 @@ QString ValeurAffectation(QString& texte) {
     QString calcul = texte;
     return TexteNombre(EvalueFonctionsTexte(calcul).value_or(0.0));
   }
-  if (OperateurAffect == u"<") return texte;
+  if (Lecture.OperateurAffect == u"<") return texte;
   return Trim(texte);
 }
 
@@ -102,6 +102,6 @@ QString FonctionsTxtArr(const QString& texte) {
 }
 
 QString AvantSousSep(const QString& texte) {
-  const int k = InStr(texte, SepSousParam);
+  const int k = InStr(texte, Lecture.SepSousParam);
   return k > 0 ? Left(texte, k - 1) : texte;
 }

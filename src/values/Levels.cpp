@@ -9,17 +9,8 @@ std::vector<NiveauProg> Niveaux;
 int NiveauCourant = 0;
 std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;
 
-QString SepParam = QStringLiteral(",");
-QString SepSousParam = QStringLiteral("§");
-QString ParamLigne;
-QString OperateurAffect;
-int IndiceTravail = 0;
-bool StopArg = false;
+EtatLecture Lecture;
 int16_t EtatOrdre = 0;
-int NivParTexte = 0;
-int SlotListe = 0;
-int ChampListe = 0;
-int PosEgal = 0;
 
 namespace {
 
@@ -83,15 +74,6 @@ void RazEtatNiveaux() {
   DimensionneNiveaux(6);
   NiveauCourant = 0;
   for (auto& e : Etiquettes) e.clear();
-  SepParam = QStringLiteral(",");
-  SepSousParam = QStringLiteral("§");
-  ParamLigne.clear();
-  OperateurAffect.clear();
-  IndiceTravail = 0;
-  StopArg = false;
+  Lecture = {};
   EtatOrdre = 0;
-  NivParTexte = 0;
-  SlotListe = 0;
-  ChampListe = 0;
-  PosEgal = 0;
 }

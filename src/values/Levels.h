@@ -97,18 +97,41 @@ extern std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;  // 
 void DecaleIndex(int niveau, int32_t pos, int32_t delta);
 
 // ---- run-wide cells of the line being read ----
-extern QString SepParam, SepSousParam;  // "," and "§" at the head of every level
-extern QString ParamLigne;
-extern QString OperateurAffect;
-extern int IndiceTravail;
-extern bool StopArg;
-extern int16_t EtatOrdre;  // the command-order flags: which commands have run before this line
-extern int NivParTexte;
-// The list-valued variable whose fields a repeating command iterates (slot 0 = none), the field in
-// use, and the scan cell that the "VAR(" pass leaves on the ")" of its leftmost reference.
-extern int SlotListe;
-extern int ChampListe;
-extern int PosEgal;
+struct EtatLecture {
+  QString SepParam = QStringLiteral(",");  // "," and "§" at the head of every level
+  QString SepSousParam = QStringLiteral("§");
+  QString ParamLigne;
+  QString OperateurAffect;
+  int IndiceTravail = 0;
+  bool StopArg = false;
+  int NivParTexte = 0;
+  // The list-valued variable whose fields a repeating command iterates (slot 0 = none), the field
+  // in use, and the scan cell that the "VAR(" pass leaves on the ")" of its leftmost reference.
+  int SlotListe = 0;
+  int ChampListe = 0;
+  int PosEgal = 0;
+};
+extern EtatLecture Lecture;
+
+// ---- the command-order flags of a level-1 run ----
+// Bits of EtatOrdre: which commands have run before this line. FormatI must come first, then the
+// centre, then the drawing commands; a graduation, value or sector needs a scale line before it.
+enum OrdreCommandes : int16_t {
+  OrdreFormatI = 1,        // the value FormatI leaves: nothing else may have run before it
+  OrdreCentre = 4,         // a centre or CT was set
+  OrdreFichier = 8,        // a command file or an external command ran
+  OrdreLigneEchelle = 32,  // a scale line was drawn (Arc, Droite, DroiteV)
+  OrdreDessin = 64,        // something was drawn
+};
+// The flags; negated (below 0) when an order error is being raised, so that the report gives the
+// required order instead of the ordinary message.
+extern int16_t EtatOrdre;
+constexpr OrdreCommandes operator|(OrdreCommandes a, OrdreCommandes b) {
+  return static_cast<OrdreCommandes>(static_cast<int16_t>(a) | static_cast<int16_t>(b));
+}
+inline void AjouteOrdre(OrdreCommandes bits) { EtatOrdre = static_cast<int16_t>(EtatOrdre | bits); }
+inline void MarqueErreurOrdre() { EtatOrdre = static_cast<int16_t>(-EtatOrdre); }
+inline bool ErreurOrdreMarquee() { return EtatOrdre < 0; }
 
 // Empties the levels and their labels and clears the cells above.
 void RazEtatNiveaux();

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 #include "platform/Host.h"
@@ -32,20 +33,13 @@ QString DebutTexte(const QString& texte) {
 }
 
 // Nested substitutions (a separator, a field of a list) count against one depth.
-class GardeProfondeur {
- public:
-  explicit GardeProfondeur(const QString& texte) {
-    if (Profondeur >= MaxProfondeur) {
-      ErreurRunCitant(DebutTexte(texte),
-                      QStringLiteral(" : références imbriquées trop profondes / references nested too deep / "
-                                     "Verweise zu tief verschachtelt\r\n\r\n"));
-    }
-    ++Profondeur;
+void VerifieProfondeur(const QString& texte) {
+  if (Profondeur >= MaxProfondeur) {
+    ErreurRunCitant(DebutTexte(texte),
+                    QStringLiteral(" : références imbriquées trop profondes / references nested too deep / "
+                                   "Verweise zu tief verschachtelt\r\n\r\n"));
   }
-  ~GardeProfondeur() { --Profondeur; }
-  GardeProfondeur(const GardeProfondeur&) = delete;
-  GardeProfondeur& operator=(const GardeProfondeur&) = delete;
-};
+}
 
 // A variable whose value is its own reference would be replaced for ever.
 [[noreturn]] void SubstitutionSansFin(const QString& texte) {
@@ -109,14 +103,14 @@ NiveauProg& NiveauActuel() { return Niveau(NiveauCourant); }
 void PasseVar(QString& texte) {
   int p = InStrRev(UCase(texte), QStringLiteral("VAR("));
   while (p > 0) {
-    PosEgal = InStr(p, texte, QStringLiteral(")"));
-    if (PosEgal == 0) throw ErreurExecution(QStringLiteral("invalid procedure call"));
-    const QString nom = Trim(Mid(texte, p + 4, PosEgal - p - 4));
+    Lecture.PosEgal = InStr(p, texte, QStringLiteral(")"));
+    if (Lecture.PosEgal == 0) throw ErreurExecution(QStringLiteral("invalid procedure call"));
+    const QString nom = Trim(Mid(texte, p + 4, Lecture.PosEgal - p - 4));
     const NiveauProg& nv = NiveauActuel();
     const int dernier = std::min(nv.NbVar, MaxSlotsVar);
     for (int i = 1; i <= dernier; ++i) {
       if (nv.NomsVar[static_cast<size_t>(i)] == nom) {
-        Remplace(texte, p, PosEgal - p + 1,
+        Remplace(texte, p, Lecture.PosEgal - p + 1,
                  Replace(nv.ValeursVar[static_cast<size_t>(i)], QStringLiteral("%"), Protection));
         VerifieLongueur(texte);
         break;
@@ -165,7 +159,7 @@ QString ValeurSysteme(const QString& nom, const QString& texte) {
   if (nom == u"%CEX") return Origine(nv.OrigineX);
   if (nom == u"%CEY") return Origine(nv.OrigineY);
   if (nom == u"%CR") return ValeurOuCaractere(texte, QChar(13));
-  if (nom == u"%LF") return ValeurOuCaractere(ParamLigne, QChar(10));
+  if (nom == u"%LF") return ValeurOuCaractere(Lecture.ParamLigne, QChar(10));
   if (nom == u"%PI") return QStringLiteral("3.14159265358979");
   return LecteurDessin != nullptr ? LecteurDessin(nom) : QString();
 }
@@ -226,9 +220,9 @@ void RemplaceVariable(QString& texte, int p, int s) {
   const QString valeur = nv.ValeursVar[static_cast<size_t>(s)];
   const int longueur = static_cast<int>(nom.size());
   int e = p + longueur;
-  if (s == SlotListe) {
+  if (s == Lecture.SlotListe) {
     if (Mid(texte, e, 1) == u" ") ++e;
-    int champ = ChampListe;
+    int champ = Lecture.ChampListe;
     Remplace(texte, p, e - p, ParamN(valeur, champ));
     VerifieLongueur(texte);
     return;
@@ -337,7 +331,8 @@ void NomInconnu(QString& texte, int p, bool& inconnu) {
 bool EstPourcentLitteral(const QString& texte, int p) {
   if (p >= texte.size()) return true;
   const QChar c = texte[p];
-  return c == u' ' || c == u'.' || c == u'(' || c == u')' || SepParam.contains(c) || SepSousParam.contains(c);
+  return c == u' ' || c == u'.' || c == u'(' || c == u')' || Lecture.SepParam.contains(c) ||
+         Lecture.SepSousParam.contains(c);
 }
 
 bool PassePourcent(QString& texte) {
@@ -373,7 +368,8 @@ bool PassePourcent(QString& texte) {
 }  // namespace
 
 bool SubstitueVariables(QString& texte) {
-  const GardeProfondeur garde(texte);
+  VerifieProfondeur(texte);
+  const QScopedValueRollback<int> profondeur(Profondeur, Profondeur + 1);
   // A "VAR(" needs a "(", every other reference a "%".
   if (texte.contains(u'(')) PasseVar(texte);
   const bool inconnu = texte.contains(u'%') && PassePourcent(texte);

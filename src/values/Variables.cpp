@@ -135,8 +135,8 @@ int IndiceVariable(QStringView nom, int niveau) {
   const QStringView t = nom.mid(debut, fin - debut);
   // The name ends before the first operator, blank or separator (compared in upper case).
   qsizetype coupe = 0;
-  while (coupe < t.size() && !EstCoupure(MajCar(t[coupe])) && !SeparateurEn(t, coupe, SepParam) &&
-         !SeparateurEn(t, coupe, SepSousParam)) {
+  while (coupe < t.size() && !EstCoupure(MajCar(t[coupe])) && !SeparateurEn(t, coupe, Lecture.SepParam) &&
+         !SeparateurEn(t, coupe, Lecture.SepSousParam)) {
     ++coupe;
   }
   const QStringView cherche = t.left(coupe);
@@ -155,7 +155,7 @@ void StockeVariable(int& niveau, QString& nom, double valeur) {
 }
 
 void StockeTexteVariable(int niveau, QString& nom, const QString& valeur) {
-  IndiceTravail = Stocke(niveau, nom, valeur);
+  Lecture.IndiceTravail = Stocke(niveau, nom, valeur);
 }
 
 int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
@@ -169,7 +169,7 @@ int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
     if (r.NbVar == r.MaxVar) throw ErreurExecution();
     slot = NouveauSlot(r, r.NbVar + 1);
     r.NomsVar[slot] = nom;
-    IndiceTravail = slot;
+    Lecture.IndiceTravail = slot;
     r.ValeursVar[slot] = ValeurCreee(valeurTexte);
     return slot;
   }
@@ -187,8 +187,8 @@ int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
   for (int s = debut; s <= dernier; ++s) {
     if (!r.NomsVar[s].isEmpty()) continue;
     r.NomsVar[s] = nom;
-    IndiceTravail = s;
-    if (r.MarquesVar[s] != 0 && !StopArg) {
+    Lecture.IndiceTravail = s;
+    if (r.MarquesVar[s] != 0 && !Lecture.StopArg) {
       --r.MarquesVar[s];
     } else {
       r.ValeursVar[s] = ValeurCreee(valeurTexte);
@@ -197,7 +197,7 @@ int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
   }
   slot = NouveauSlot(r, std::max(debut, r.NbVar + 1));
   r.NomsVar[slot] = nom;
-  IndiceTravail = slot;
+  Lecture.IndiceTravail = slot;
   r.ValeursVar[slot] = ValeurCreee(valeurTexte);
   return slot;
 }

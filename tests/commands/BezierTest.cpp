@@ -36,8 +36,8 @@ TEST_F(BezierTest, CurvesAndConstructionMarks) {
   EXPECT_POINT(l[99].Points[1], Px(100, 0));
   EXPECT_EQ(l[0].Couleur, Rouge);
   EXPECT_TRUE(Cercles().empty());
-  EXPECT_NEAR(XCourant, 100, 1e-3);
-  EXPECT_NEAR(XRot, 100, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.XRot, 100, 1e-3);
 
   // A construction colour marks both ends with circles; no vectors, no construction segments.
   Run(QStringLiteral("Bezier = bleu, , rouge, 0, 0, , , 100, 0"));
@@ -75,8 +75,8 @@ TEST_F(BezierTest, CurvesAndConstructionMarks) {
   // The colour "N" draws nothing and still moves the current point.
   Run(QStringLiteral("Bezier = , , N, 10, 20, , , 100, 0"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_NEAR(XCourant, 100, 1e-3);
-  EXPECT_NEAR(YCourant, 0, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 0, 1e-3);
 
   // Relative start: from the current point of the previous command.
   Run(QStringList{QStringLiteral("Trait = 0, 0, 30, 40"),
@@ -105,11 +105,11 @@ TEST_F(BezierTest, TransformOfTheCommand) {
   Run(QStringLiteral("Bezier = , , rouge§§§§§90, 0, 0, , , 100, 0"));
   l = Lignes();
   EXPECT_POINT(l.back().Points[1], Px(0, 100));
-  EXPECT_NEAR(XCourant, 0, 1e-3);
-  EXPECT_NEAR(YCourant, 100, 1e-3);
-  EXPECT_NEAR(XRot, 100, 1e-3);
-  EXPECT_NEAR(YRot, 0, 1e-3);
-  EXPECT_FALSE(AngRotDonne);
+  EXPECT_NEAR(Repere.XCourant, 0, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.XRot, 100, 1e-3);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-3);
+  EXPECT_FALSE(Rotation.AngRotDonne);
 
   // The command's line style holds for the command only.
   Run(QStringList{QStringLiteral("Bezier = , 3, rouge, 0, 0, , , 100, 0"),
@@ -137,7 +137,7 @@ TEST_F(BezierTest, ContinuedCurves) {
   EXPECT_NEAR(Mm(l[74].Points[1]).x(), q.x(), 0.01);
   EXPECT_NEAR(Mm(l[74].Points[1]).y(), q.y(), 0.01);
   EXPECT_POINT(l.back().Points[1], Px(100, 0));
-  EXPECT_NEAR(XCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-3);
 
   // An explicit start of the second group, relative to the previous end.
   Run(QStringLiteral("Bezier = , , , 0, 0, , , 60, 0, , , 10R, 0R, , , 70R, 0R"));
@@ -193,7 +193,7 @@ TEST_F(BezierTest, HugeCurvesEnd) {
   // A curve a thousand kilometres long is still cut into a bounded number of segments.
   Run(QStringLiteral("Bezier = , , N, 0, 0, , , 1000000000, 0"));
   EXPECT_TRUE(Messages().empty());
-  EXPECT_NEAR(XCourant, 1e9, 1e4);
+  EXPECT_NEAR(Repere.XCourant, 1e9, 1e4);
   // Several such curves on one line share one bound.
   Run(QStringLiteral("Bezier = , , , 0, 0, 1e7, 1e7, 2e7, 0, 3e7, 1e7, , , , , 4e7, 0, , , , , 6e7, 0"));
   EXPECT_TRUE(Messages().empty());

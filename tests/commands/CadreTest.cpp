@@ -32,9 +32,9 @@ TEST_F(CadreTest, OutlinesWithTheirCorners) {
   EXPECT_POINT(l[11].Points[0], Px(10, 10));
   EXPECT_POINT(l[11].Points[1], Px(10, 10));
   EXPECT_EQ(l[0].Couleur, Rouge);
-  EXPECT_FLOAT_EQ(XCourant, 30);
-  EXPECT_FLOAT_EQ(YCourant, 20);
-  EXPECT_FLOAT_EQ(XRot, 30);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 30);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 20);
+  EXPECT_FLOAT_EQ(Repere.XRot, 30);
 
   // An empty second x collapses the frame onto a line.
   Run(QStringLiteral("Cadre = 10, 10, , 30"));
@@ -87,29 +87,29 @@ TEST_F(CadreTest, CentringAndTurns) {
   ASSERT_EQ(l.size(), 12u);
   EXPECT_POINT(l[0].Points[0], Px(30, 40));
   EXPECT_POINT(l[5].Points[1], Px(70, 60));
-  EXPECT_FLOAT_EQ(XCourant, 50);
-  EXPECT_FLOAT_EQ(YCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 50);
 
   // Its own angle about its first corner, about the centre by default.
   Run(QStringLiteral("Cadre = 0, 0, 20, 10, , , 90§1"));
   l = Lignes();
   EXPECT_POINT(l[0].Points[0], Px(0, 0));
   EXPECT_POINT(l[0].Points[1], Px(-5, 0));
-  EXPECT_FLOAT_EQ(XCourant, 0);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 0);
   Run(QStringLiteral("Cadre = 0, 0, 20, 10, , , 90§2"));
   EXPECT_POINT(Lignes()[0].Points[0], Px(30, -10));
   Run(QStringLiteral("Cadre = 0, 0, 20, 10, , , 90"));
   EXPECT_POINT(Lignes()[0].Points[0], Px(15, -5));
-  EXPECT_FLOAT_EQ(XCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 10);
 
   // The command's angle turns everything about 0,0, the current point included.
   Run(QStringLiteral("Cadre = 0, 0§90, 20, 10"));
   l = Lignes();
   EXPECT_POINT(l[0].Points[1], Px(-5, 0));
-  EXPECT_NEAR(XCourant, -5, 1e-4);
-  EXPECT_NEAR(YCourant, 10, 1e-4);
-  EXPECT_FLOAT_EQ(XRot, 10) << "the unturned centre";
-  EXPECT_FLOAT_EQ(YRot, 5);
+  EXPECT_NEAR(Repere.XCourant, -5, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 10, 1e-4);
+  EXPECT_FLOAT_EQ(Repere.XRot, 10) << "the unturned centre";
+  EXPECT_FLOAT_EQ(Repere.YRot, 5);
 }
 
 TEST_F(CadreTest, FillsAndGradientBands) {
@@ -132,7 +132,7 @@ TEST_F(CadreTest, FillsAndGradientBands) {
   EXPECT_POINT(p[0].Points[0], PxEntier(0, 0));
   EXPECT_POINT(p[255].Points[1], PxEntier(0, 50));
   EXPECT_POINT(p[255].Points[2], PxEntier(100, 50));
-  EXPECT_FLOAT_EQ(XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
 
   // The corners are ordered first: the first colour is always at the lower edge.
   Run(QStringLiteral("CadreP = 100, 50, 0, 0, ROUGE§BLEU"));
@@ -150,7 +150,7 @@ TEST_F(CadreTest, FillsAndGradientBands) {
   EXPECT_EQ(Lignes().size(), 12u);
   Run(QStringLiteral("CadreP = 0, 0, 100, 50, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
 
   // Round corners in thin slices; every piece stays inside the frame.
   Run(QStringLiteral("CadreAP = 0, 0, 100, 50, 10, ROUGE§BLEU"));
@@ -213,7 +213,7 @@ TEST_F(CadreTest, EscEndsALongGradient) {
   PrepareSurface();
   Shell.ZoomCourant = 1;
   Niveau(1).MotCle = QStringLiteral("CADREAP");
-  ParamLigne = QStringLiteral("0, 0, 100, 50, 10, ROUGE§BLEU");
+  Lecture.ParamLigne = QStringLiteral("0, 0, 100, 50, 10, ROUGE§BLEU");
   Arret = true;
   EXPECT_THROW(TraceCadre(1), ErreurExecution);
   Arret = false;

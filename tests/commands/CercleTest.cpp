@@ -57,9 +57,9 @@ TEST_F(CercleTest, WholeCirclesArcsAndPies) {
   EXPECT_EQ(c[0].Debut, 0);
   EXPECT_EQ(c[0].Fin, 0);
   EXPECT_FALSE(c[0].Remplissage.has_value());
-  EXPECT_FLOAT_EQ(XCourant, 50);
-  EXPECT_FLOAT_EQ(YCourant, 50);
-  EXPECT_TRUE(EtatOrdre & 0x40);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 50);
+  EXPECT_TRUE(EtatOrdre & OrdreDessin);
 
   // A quarter arc as line pieces about a millimetre long, anticlockwise.
   Run(QStringLiteral("Cercle = 50, 50, 20, 0, 90, rouge"));
@@ -68,8 +68,8 @@ TEST_F(CercleTest, WholeCirclesArcsAndPies) {
   EXPECT_POINT(l.front().Points[0], Px(70, 50));
   EXPECT_POINT(l.back().Points[1], Px(50, 70));
   EXPECT_EQ(l[5].Couleur, Rouge);
-  EXPECT_NEAR(XCourant, 50, 1e-4);
-  EXPECT_NEAR(YCourant, 70, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 70, 1e-4);
 
   // The "I" form runs back from the end and stops at the start.
   Run(QStringLiteral("CercleI = 50, 50, 20, 0, 90"));
@@ -77,8 +77,8 @@ TEST_F(CercleTest, WholeCirclesArcsAndPies) {
   ASSERT_EQ(l.size(), 32u);
   EXPECT_POINT(l.front().Points[0], Px(50, 70));
   EXPECT_POINT(l.back().Points[1], Px(70, 50));
-  EXPECT_NEAR(XCourant, 70, 1e-4);
-  EXPECT_NEAR(YCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 70, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 50, 1e-4);
 
   // "-0" adds the radius line at 0 degrees; negative angles add both radius lines.
   Run(QStringLiteral("Cercle = 50, 50, 20, -0, 90"));
@@ -110,8 +110,8 @@ TEST_F(CercleTest, WholeCirclesArcsAndPies) {
   // The colour N draws nothing and still moves the current point.
   Run(QStringLiteral("Cercle = 50, 50, 20, 0, 90, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_NEAR(XCourant, 50, 1e-4);
-  EXPECT_NEAR(YCourant, 70, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 70, 1e-4);
 
   // A negative radius is its size; a radius of 0 draws nothing and stays at the centre.
   Run(QStringLiteral("Cercle = 50, 50, -20"));
@@ -120,8 +120,8 @@ TEST_F(CercleTest, WholeCirclesArcsAndPies) {
   EXPECT_NEAR(c[0].Rx, 20 * PxParMm, 1e-3);
   Run(QStringLiteral("Cercle = 40, 30, 0, 0, 90"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 40);
-  EXPECT_FLOAT_EQ(YCourant, 30);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 40);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 30);
 }
 
 TEST_F(CercleTest, EllipsesTurnsAndDashes) {
@@ -131,7 +131,7 @@ TEST_F(CercleTest, EllipsesTurnsAndDashes) {
   EXPECT_NEAR(b.x1, 70, 1e-3);
   EXPECT_NEAR(b.y0, 40, 0.01);
   EXPECT_NEAR(b.y1, 60, 0.01);
-  EXPECT_FLOAT_EQ(XCourant, 50) << "a whole ellipse leaves the current point at its centre";
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50) << "a whole ellipse leaves the current point at its centre";
 
   Run(QStringLiteral("Cercle = 50, 50, 20§2"));
   b = BoiteLignes();
@@ -155,8 +155,8 @@ TEST_F(CercleTest, EllipsesTurnsAndDashes) {
   auto l = Lignes();
   ASSERT_FALSE(l.empty());
   EXPECT_POINT(l.front().Points[0], Px(0, 70));
-  EXPECT_NEAR(XCourant, -20, 1e-3);
-  EXPECT_NEAR(YCourant, 50, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, -20, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 50, 1e-3);
 
   // A dashed whole circle goes through the dashed arc; the style holds for the command only.
   Run(QStringList{"Cercle = 50, 50, 10, , , , 1§R§2§2§2", "Cercle = 50, 50, 5"});
@@ -164,7 +164,7 @@ TEST_F(CercleTest, EllipsesTurnsAndDashes) {
   ASSERT_EQ(c.size(), 17u);
   EXPECT_NEAR(c[0].Fin - c[0].Debut, 0.2, 1e-5);
   EXPECT_EQ(c[16].Debut, c[16].Fin);
-  EXPECT_EQ(TiretL1, 0);
+  EXPECT_EQ(Plume.TiretL1, 0);
 
   // However large the radius, the arc keeps a bounded number of pieces.
   Run(QStringLiteral("Cercle = 50, 50, 100000000, 0, 90"));
@@ -219,8 +219,8 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   EXPECT_POINT(p[0].Points[1], PxEntier(60, 50));
   EXPECT_POINT(p[7].Points.back(), PxEntier(50, 60));
   EXPECT_EQ(*p[0].Remplissage, Rouge);
-  EXPECT_NEAR(XCourant, 50, 1e-3);
-  EXPECT_NEAR(YCourant, 60, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 50, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 60, 1e-3);
   // A start of 0 is not below 0: strips over the whole disc.
   Run(QStringLiteral("CercleP = 50, 50, 10, 0, 90, rouge§bleu§8"));
   EXPECT_EQ(Polygones().size(), 256u);
@@ -236,7 +236,7 @@ TEST_F(CercleTest, StripSliceAndRingGradients) {
   EXPECT_EQ(c[1].Couleur, 242u + 13u * 65536u);
   EXPECT_FALSE(c[0].Remplissage.has_value());
   EXPECT_EQ(Sortie->DrawWidth, 1) << "the pen comes back after the rings";
-  EXPECT_FLOAT_EQ(XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
 
   // A band count of 0 or less means 255 rings, never a step the wrong way.
   Run(QStringLiteral("CercleP = 50, 50, 10, , , rouge§bleu§C-5"));

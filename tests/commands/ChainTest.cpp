@@ -98,10 +98,10 @@ TEST(CatenarySolver, SolvesEachPatternOfZeros) {
 
 TEST(CatenarySolver, ChainsThatCannotHangAreRunErrors) {
   auto echoue = [](Chaine c, const char* motif) {
-    DetailErreur.clear();
+    Incident.DetailErreur.clear();
     EXPECT_THROW(c.Resout(), ErreurExecution) << motif;
-    EXPECT_TRUE(DetailErreur.contains(QLatin1String(motif))) << DetailErreur.toStdString();
-    DetailErreur.clear();
+    EXPECT_TRUE(Incident.DetailErreur.contains(QLatin1String(motif))) << Incident.DetailErreur.toStdString();
+    Incident.DetailErreur.clear();
   };
   echoue({100, 20, static_cast<float>(std::sqrt(100.0 * 100 + 20 * 20))}, "chord");
   echoue({100, 20, 90}, "chord");

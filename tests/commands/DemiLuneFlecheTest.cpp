@@ -31,8 +31,8 @@ TEST_F(DemiLuneFlecheTest, BandsAlongArcs) {
   AttendLigne(0, PxEntier(0, 18), Lignes()[0].Points[1]);
   AttendLigne(31, PxEntier(20, 0), PxEntier(20, 0));
   AttendLigne(63, PxEntier(0, 22), PxEntier(0, 18));
-  EXPECT_FLOAT_EQ(XCourant, 0);
-  EXPECT_EQ(EtatOrdre & 0x40, 0x40);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 0);
+  EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
 
   // A negative width: the same band without the closing stroke.
   Run(QStringLiteral("DemiLune = 0, 0, 20, 0, 90, -4"));
@@ -59,14 +59,14 @@ TEST_F(DemiLuneFlecheTest, BandsAlongArcs) {
   Run(QStringLiteral("DemiLune = 10, 5§90, 20, 0, 90, 4, , 3"));
   AttendLigne(0, PxEntier(-23, 10), Lignes()[0].Points[1]);
   EXPECT_EQ(Lignes()[0].Epaisseur, 3);
-  EXPECT_FLOAT_EQ(EpaisseurTrait, 1);
-  EXPECT_NEAR(XCourant, -5, 1e-4);
-  EXPECT_NEAR(YCourant, 10, 1e-4);
-  EXPECT_NEAR(XRot, 10, 1e-4);
+  EXPECT_FLOAT_EQ(Plume.EpaisseurTrait, 1);
+  EXPECT_NEAR(Repere.XCourant, -5, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 10, 1e-4);
+  EXPECT_NEAR(Repere.XRot, 10, 1e-4);
 
   Run(QStringLiteral("DemiLuneP = 3, 4, 20, 0, 90, 4, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 3);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 3);
 
   // A mean arc beyond the 16-bit range ends the run with a message.
   Run(QStringLiteral("DemiLune = 0, 0, 30000, 0, 90, 4"));
@@ -81,7 +81,7 @@ TEST_F(DemiLuneFlecheTest, ArrowHeads) {
   ASSERT_EQ(Lignes().size(), 2u);
   AttendLigne(0, Px(10, 0), Px(10 - c30, -0.5));
   AttendLigne(1, Px(10, 0), Px(10 - c30, 0.5));
-  EXPECT_FLOAT_EQ(XCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 10);
 
   const double d = 5 / std::sqrt(2.0);
   Run(QStringLiteral("Fleche = 0, 0, 90, 5, , 90"));
@@ -96,7 +96,7 @@ TEST_F(DemiLuneFlecheTest, ArrowHeads) {
   Run(QStringLiteral("Fleche = 0, 0, 0, 5, 3, , rouge"));
   EXPECT_EQ(Lignes()[0].Epaisseur, 3);
   EXPECT_EQ(Lignes()[1].Couleur, Rouge);
-  EXPECT_FLOAT_EQ(EpaisseurTrait, 1);
+  EXPECT_FLOAT_EQ(Plume.EpaisseurTrait, 1);
 
   Run(QStringLiteral("FlecheP = 10, 0, 0, 5, , , rouge"));
   auto p = Polygones();
@@ -110,12 +110,12 @@ TEST_F(DemiLuneFlecheTest, ArrowHeads) {
 
   Run(QStringLiteral("FlecheP = 0, 0, 0, 0"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 0);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 0);
   Run(QStringLiteral("FlecheP = 4, 2, 0, 5, , , N"));
   EXPECT_TRUE(RienDessine());
   Run(QStringLiteral("Fleche = 4, 2, 0, 5, , , N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(YCourant, 2);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 2);
   EXPECT_TRUE(Messages().empty());
 }
 

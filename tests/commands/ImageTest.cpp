@@ -48,9 +48,9 @@ TEST_F(ImageTest, SizesAndAnchors) {
   EXPECT_NEAR(im[0].Largeur, 20, 1e-3);
   EXPECT_NEAR(im[0].Hauteur, 10, 1e-3);
   EXPECT_EQ(im[0].Texte, Chemin("logo.png"));
-  EXPECT_NEAR(XCourant, 10, 1e-4);
-  EXPECT_NEAR(YCourant, 20 + 10 * Pixel, 1e-4);
-  EXPECT_TRUE(EtatOrdre & 0x40);
+  EXPECT_NEAR(Repere.XCourant, 10, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 20 + 10 * Pixel, 1e-4);
+  EXPECT_TRUE(EtatOrdre & OrdreDessin);
 
   // Twice as large, centred on the point.
   Run(QStringLiteral("Image = logo.png, 10, 20, 2, c"));

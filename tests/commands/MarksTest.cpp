@@ -31,9 +31,9 @@ TEST_F(MarksTest, PlusSignsAndTheirTurns) {
     ASSERT_EQ(Lignes().size(), 2u) << mot;
     AttendLigne(0, 5, 10, 15, 10);
     AttendLigne(1, 10, 5, 10, 15);
-    EXPECT_FLOAT_EQ(XCourant, 10);
-    EXPECT_FLOAT_EQ(YCourant, 10);
-    EXPECT_EQ(EtatOrdre & 0x40, 0x40);
+    EXPECT_FLOAT_EQ(Repere.XCourant, 10);
+    EXPECT_FLOAT_EQ(Repere.YCourant, 10);
+    EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
   }
 
   Run(QStringLiteral("Plus = 10, 10, 5§2"));
@@ -51,23 +51,23 @@ TEST_F(MarksTest, PlusSignsAndTheirTurns) {
   // The point turns about 0,0 with the command's angle, and the sign with it.
   Run(QStringLiteral("Plus = 10, 0§90, 5"));
   AttendLigne(0, 0, 15, 0, 5);
-  EXPECT_NEAR(XCourant, 0, 1e-4);
-  EXPECT_NEAR(YCourant, 10, 1e-4);
-  EXPECT_NEAR(XRot, 10, 1e-4);
-  EXPECT_NEAR(YRot, 0, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 0, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 10, 1e-4);
+  EXPECT_NEAR(Repere.XRot, 10, 1e-4);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-4);
 
   // Colour, this command's pen, "N", size 0, relative points.
   Run(QStringLiteral("Plus = 10, 10, 5, rouge, 3"));
   EXPECT_EQ(Lignes()[0].Couleur, Rouge);
   EXPECT_EQ(Lignes()[1].Epaisseur, 3);
-  EXPECT_FLOAT_EQ(EpaisseurTrait, 1);
+  EXPECT_FLOAT_EQ(Plume.EpaisseurTrait, 1);
   Run(QStringLiteral("Plus = 10, 10, 5, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 10);
   Run(QStringLiteral("Plus = 10, 10, 0\r\nPlus = 5R, 0R, 5\r\nPlus = 20, 20"));
   ASSERT_EQ(Lignes().size(), 2u);
   AttendLigne(0, 10, 10, 20, 10);
-  EXPECT_FLOAT_EQ(XCourant, 20);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 20);
 
   // A ratio of 0 is a run error, not a division by zero.
   Run(QStringLiteral("Plus = 10, 10, 5§0"));
@@ -85,8 +85,8 @@ TEST_F(MarksTest, XSigns) {
   AttendLigne(1, 0, -5, 0, 5);
   Run(QStringLiteral("X = 3, 4, 0, rouge"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 3);
-  EXPECT_FLOAT_EQ(YCourant, 4);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 3);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 4);
 }
 
 TEST_F(MarksTest, DrillMarks) {
@@ -112,11 +112,11 @@ TEST_F(MarksTest, DrillMarks) {
   Run(QStringLiteral("Percer = 0, 0, 20, , 1§R§2"));
   EXPECT_GT(Cercles().size(), 4u);
   for (const Primitive& p : Cercles()) EXPECT_NEAR(p.Rx, 10 * PxParMm, 1e-6);
-  EXPECT_FLOAT_EQ(TiretL1, 0);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 0);
 
   Run(QStringLiteral("Percer = 5, 6, 10, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 5);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 5);
   Run(QStringLiteral("Percer = 5, 6, 0"));
   EXPECT_TRUE(RienDessine());
   EXPECT_TRUE(Messages().empty());

@@ -38,7 +38,7 @@ TEST_F(PalCoulTest, ColourCubes) {
   EXPECT_EQ(*p[64].Remplissage, Rgb(255, 255, 255));
   EXPECT_POINT(p[64].Points[0], PxEntier(159.75, 162));
   EXPECT_POINT(p[64].Points[2], PxEntier(180, 180));
-  EXPECT_EQ(CouleurCmd, static_cast<int32_t>(Rgb(255, 255, 255)));
+  EXPECT_EQ(Encre.CouleurCmd, static_cast<int32_t>(Rgb(255, 255, 255)));
   EXPECT_EQ(Session().Enregistrement().FillStyle, 1);
 
   // The shade count is even and at least 4.
@@ -98,7 +98,7 @@ TEST_F(PalCoulTest, HueCircles) {
   EXPECT_EQ(*p[14 * 5 + 4].Remplissage, Rgb(0, 255, 255));
   EXPECT_POINT(p[4].Points[2], PxEntier(180.0 / 25, 180));
   EXPECT_EQ(Lignes().size(), 4u);
-  EXPECT_EQ(CouleurCmd, static_cast<int32_t>(Rgb(255, 0, 0)));
+  EXPECT_EQ(Encre.CouleurCmd, static_cast<int32_t>(Rgb(255, 0, 0)));
 }
 
 TEST_F(PalCoulTest, ShadeCountLimits) {

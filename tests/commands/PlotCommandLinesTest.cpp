@@ -40,7 +40,7 @@ TEST_F(PlotCommandLinesTest, ColourAndPenLinesSetTheCurve) {
   auto l = Lignes();
   ASSERT_EQ(l.size(), 3u);
   for (const Primitive& p : l) EXPECT_EQ(p.Couleur, Rouge);
-  EXPECT_EQ(CouleurCourante, static_cast<int32_t>(Bleu));
+  EXPECT_EQ(Encre.CouleurCourante, static_cast<int32_t>(Bleu));
 
   // An empty value goes back to the colour the command started with; a %variable is read.
   Fichier("b.txt", "COULEUR vert\n0,0\n10,10\nCOULEUR=\n20,0\n");

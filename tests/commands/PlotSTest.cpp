@@ -59,8 +59,8 @@ TEST_F(PlotSTest, DrawsTheSymbolAtEachPoint) {
   AttendCercle(1, 10, 5, 1);
   AttendCercle(2, 20, 10, 1);
   EXPECT_EQ(Var(1, "%A"), "1");
-  EXPECT_FLOAT_EQ(XCourant, 20);
-  EXPECT_FLOAT_EQ(YCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 20);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 10);
 
   // Scaling and turning come before the symbol: #X, #Y are the point in mm.
   RunSeul({"%CmdSymb =< Cercle = #X, #Y, 2", "PlotS = a, 1, 2, 0, 2, 0, 1, 0, , , , 90"});
@@ -87,7 +87,7 @@ TEST_F(PlotSTest, DrawsTheSymbolAtEachPoint) {
   EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
   ASSERT_EQ(Cercles().size(), 3u);
   AttendCercle(2, 50, 50, 1);
-  EXPECT_FLOAT_EQ(XCourant, 50);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 50);
 
   // A symbol relative to the previous one goes on from where the last symbol left it.
   RunSeul({"%CmdSymb =< Cercle = 5R, 0R, 1", "PlotS = a, 1, 2, 0, 1, 0, 1, 0"});

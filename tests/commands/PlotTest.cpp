@@ -47,8 +47,8 @@ TEST_F(PlotTest, FitsTheRangeAndReadsEveryLineEnd) {
   EXPECT_POINT(l[0].Points[0], Px(0, 0));
   EXPECT_POINT(l[0].Points[1], Px(50, 50));
   EXPECT_POINT(l[1].Points[1], Px(100, 100));
-  EXPECT_NEAR(XCourant, 100, 1e-4);
-  EXPECT_NEAR(YCourant, 100, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 100, 1e-4);
 
   // A dash pattern finer than a pixel: each segment is drawn solid, not cut in thousands.
   Run(QStringList{"EpaisT = 0.1§§0.001§0.001§0.001", QStringLiteral("Plot = %1, 1, 2, 0").arg(f)});
@@ -290,12 +290,14 @@ TEST_F(PlotTest, BadFilesAndFieldsEndTheRunWithAMessage) {
   PrepareSurface();
   Niveau(1).MaxPlot = 2;
   EXPECT_THROW(CmdPlot(1, QStringLiteral("PLOT"), trois + QStringLiteral(", 1, 2, 0")), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.contains(QStringLiteral("MaxPlot"))) << DetailErreur.toStdString();
+  EXPECT_TRUE(Incident.DetailErreur.contains(QStringLiteral("MaxPlot")))
+      << Incident.DetailErreur.toStdString();
   Niveau(1).MaxPlot = 20000000;
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_THROW(CmdPlot(1, QStringLiteral("PLOT"), trois + QStringLiteral(", 1, 2, 0")), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.contains(QStringLiteral("10000000"))) << DetailErreur.toStdString();
-  DetailErreur.clear();
+  EXPECT_TRUE(Incident.DetailErreur.contains(QStringLiteral("10000000")))
+      << Incident.DetailErreur.toStdString();
+  Incident.DetailErreur.clear();
 }
 
 }  // namespace

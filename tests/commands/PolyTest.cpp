@@ -51,7 +51,7 @@ TEST_F(PolyTest, ParameterFormDrawsClosedOutlinesAndFills) {
   AttendLigne(1, 10, 0, 10, 10);
   AttendLigne(2, 10, 10, 0, 0);
   EXPECT_EQ(Lignes()[0].Couleur, 0u);
-  EXPECT_EQ(EtatOrdre & 0x40, 0x40);
+  EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
 
   Run(QStringLiteral("PolyP = rouge, 0,0, 10,0, 10,10"));
   auto p = Polygones();
@@ -68,13 +68,13 @@ TEST_F(PolyTest, ParameterFormDrawsClosedOutlinesAndFills) {
   ASSERT_EQ(Lignes().size(), 3u);
   EXPECT_EQ(Lignes()[2].Epaisseur, 3);
   EXPECT_EQ(Lignes()[2].Couleur, Bleu);
-  EXPECT_FLOAT_EQ(EpaisseurTrait, 1);
+  EXPECT_FLOAT_EQ(Plume.EpaisseurTrait, 1);
 
   // "N" draws nothing but the current point moves to the first vertex.
   Run(QStringLiteral("Poly = N, 3,4, 10,0, 10,10"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(XCourant, 3);
-  EXPECT_FLOAT_EQ(YCourant, 4);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 3);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 4);
 
   // Too few vertices: a run error, nothing drawn; a blank line does nothing.
   const size_t avant = Messages().size();
@@ -89,8 +89,8 @@ TEST_F(PolyTest, ParameterFormDrawsClosedOutlinesAndFills) {
 TEST_F(PolyTest, ScaleFactorsTurnsAndRelativePoints) {
   Run(QStringLiteral("Poly = 0§2§3, 0, 10,0, 10,10"));
   AttendLigne(1, 20, 0, 20, 30);
-  EXPECT_FLOAT_EQ(FacteurTraitX, 1);
-  EXPECT_FLOAT_EQ(FacteurTraitY, 1);
+  EXPECT_FLOAT_EQ(Plume.FacteurTraitX, 1);
+  EXPECT_FLOAT_EQ(Plume.FacteurTraitY, 1);
   Run(QStringLiteral("Poly = 0§0§3, 0, 10,0, 10,10"));
   AttendLigne(1, 10, 0, 10, 30);
 
@@ -103,10 +103,10 @@ TEST_F(PolyTest, ScaleFactorsTurnsAndRelativePoints) {
   Run(QStringLiteral("Poly = 10, 0§0§90, 20,0, 20,10"));
   AttendLigne(0, 0, 10, 0, 20);
   AttendLigne(1, 0, 20, -10, 20);
-  EXPECT_NEAR(XCourant, 0, 1e-4);
-  EXPECT_NEAR(YCourant, 10, 1e-4);
-  EXPECT_NEAR(XRot, 10, 1e-4);
-  EXPECT_NEAR(YRot, 0, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 0, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 10, 1e-4);
+  EXPECT_NEAR(Repere.XRot, 10, 1e-4);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-4);
 
   // Relative pairs follow the vertices as read, before the own turn; polar pairs too.
   Run(QStringLiteral("Poly = 0, 0§90, 10R, 0R, 0R, 10R"));
@@ -133,8 +133,8 @@ TEST_F(PolyTest, PointFilesWithEveryLineEndAndBlock) {
     EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
     ASSERT_EQ(Lignes().size(), 1u) << texte.constData();
     AttendLigne(0, 1.5, 2, 3, 6);
-    EXPECT_FLOAT_EQ(XCourant, 1.5);
-    EXPECT_FLOAT_EQ(YCourant, 2);
+    EXPECT_FLOAT_EQ(Repere.XCourant, 1.5);
+    EXPECT_FLOAT_EQ(Repere.YCourant, 2);
   }
 
   // Two blocks: two open lines, each starting its relative points at 0,0.
@@ -144,8 +144,8 @@ TEST_F(PolyTest, PointFilesWithEveryLineEndAndBlock) {
   AttendLigne(1, 10, 0, 10, 10);
   AttendLigne(2, 5, 5, 30, 20);
   EXPECT_EQ(Lignes()[2].Couleur, Rouge);
-  EXPECT_FLOAT_EQ(XCourant, 5);
-  EXPECT_FLOAT_EQ(YCourant, 5);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 5);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 5);
 
   // Comments in the first column, short lines skipped, a single vertex is a dot; expressions.
   Fichier("un.dat", "'comment; 1;2\r\n1;\r\n2*3;1+1\r\n");
@@ -220,7 +220,7 @@ TEST_F(PolyTest, PointFileFaultsAndMendedNames) {
   Run(QStringLiteral("Poly = FIC, %1").arg(dossier_.filePath(QStringLiteral("m.txt"))));
   ASSERT_EQ(Messages().size(), ++n);
   EXPECT_TRUE(Erreur().contains(QStringLiteral("1000"))) << Erreur().toStdString();
-  EXPECT_FLOAT_EQ(FacteurTraitX, 1);
+  EXPECT_FLOAT_EQ(Plume.FacteurTraitX, 1);
 }
 
 TEST_F(PolyTest, RegularPolygons) {
@@ -231,8 +231,8 @@ TEST_F(PolyTest, RegularPolygons) {
   AttendLigne(0, -10, -h, 10, -h);
   AttendLigne(1, 10, -h, 20, 0);
   AttendLigne(5, -20, 0, -10, -h);
-  EXPECT_FLOAT_EQ(XCourant, 0);
-  EXPECT_EQ(EtatOrdre & 0x40, 0x40);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 0);
+  EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
   for (const char* n : {"2", "1", "0", "-1", "-2"}) {
     Run(QStringLiteral("PolyR = 0, 0, %1").arg(QLatin1String(n)));
     ASSERT_EQ(Lignes().size(), 6u) << n;
@@ -261,17 +261,17 @@ TEST_F(PolyTest, RegularPolygons) {
   AttendLigne(0, 0, -20, h, -10);
   Run(QStringLiteral("PolyR = 10, 0§90, 4, -10"));
   AttendLigne(0, 5, 5, 5, 15);
-  EXPECT_NEAR(XCourant, 0, 1e-4);
-  EXPECT_NEAR(YCourant, 10, 1e-4);
-  EXPECT_NEAR(XRot, 10, 1e-4);
-  EXPECT_NEAR(YRot, 0, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 0, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 10, 1e-4);
+  EXPECT_NEAR(Repere.XRot, 10, 1e-4);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-4);
 
   // Blank point fields take the current point; field 7 is this command's pen.
   Run(QStringLiteral("Plus = 5, 5, 0\r\nPolyR = , , -4, -10, 0, rouge, 3"));
   AttendLigne(0, 5, 5, 15, 5);
   EXPECT_EQ(Lignes()[0].Couleur, Rouge);
   EXPECT_EQ(Lignes()[0].Epaisseur, 3);
-  EXPECT_FLOAT_EQ(EpaisseurTrait, 1);
+  EXPECT_FLOAT_EQ(Plume.EpaisseurTrait, 1);
 }
 
 TEST_F(PolyTest, RegularPolygonFills) {

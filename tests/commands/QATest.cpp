@@ -45,8 +45,8 @@ TEST_F(QATest, TailsAlongTheLine) {
     EXPECT_POINT(l[k].Points[0], Px(25 * i, 0));
   }
   EXPECT_POINT(l[19].Points[1], Px(100, 0));
-  EXPECT_NEAR(XCourant, 100, 1e-4);
-  EXPECT_NEAR(YCourant, 0, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 0, 1e-4);
 
   // A fractional count: half of the spare half pitch before the first tail, the rest after the last.
   Run(QStringLiteral("QA = 0, 0, 100, 0, 2.5, 10"));
@@ -92,10 +92,10 @@ TEST_F(QATest, TailsAlongTheLine) {
   l = Lignes();
   EXPECT_POINT(l[19].Points[1], Px(0, 100));
   EXPECT_EQ(l[0].Couleur, Rouge);
-  EXPECT_NEAR(XCourant, 0, 1e-3);
-  EXPECT_NEAR(YCourant, 100, 1e-3);
-  EXPECT_NEAR(XRot, 100, 1e-3);
-  EXPECT_NEAR(YRot, 0, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 0, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.XRot, 100, 1e-3);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-3);
 }
 
 TEST_F(QATest, ReturnLines) {

@@ -41,8 +41,8 @@ TEST_F(VoyantTest, FilledLampsAndRims) {
   EXPECT_FALSE(c[1].Remplissage.has_value());
   EXPECT_EQ(Sortie->DrawWidth, 3);
   EXPECT_EQ(Sortie->FillStyle, 1);
-  EXPECT_FLOAT_EQ(XCourant, 10);
-  EXPECT_EQ(EtatOrdre & 0x40, 0x40);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 10);
+  EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
 
   Run(QStringLiteral("Voyant = 10, 10, 8, 1, rouge"));
   c = Cercles();
@@ -54,7 +54,7 @@ TEST_F(VoyantTest, FilledLampsAndRims) {
   // "N" or a diameter of 0: nothing, but the current point moves.
   Run(QStringLiteral("Voyant = 10, 12, 8, 2, N"));
   EXPECT_TRUE(RienDessine());
-  EXPECT_FLOAT_EQ(YCourant, 12);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 12);
   Run(QStringLiteral("Voyant = 10, 10, 0"));
   EXPECT_TRUE(RienDessine());
 

@@ -18,12 +18,12 @@ namespace {
 class ArcCrossRotationTest : public DrawingTest {
  protected:
   void Tirets(float l1, float l2, float l3) {
-    TiretL1 = l1;
-    TiretL2 = l2;
-    TiretL3 = l3;
-    ResteTiret = 0;
-    PhaseTiret = 0;
-    FinTiretX = FinTiretY = SansFinTiret;
+    Plume.TiretL1 = l1;
+    Plume.TiretL2 = l2;
+    Plume.TiretL3 = l3;
+    Plume.ResteTiret = 0;
+    Plume.PhaseTiret = 0;
+    Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
   }
 };
 
@@ -41,10 +41,10 @@ TEST_F(ArcCrossRotationTest, DashedCircleCutsPiecesAlongTheArc) {
   EXPECT_NEAR(c[15].Fin, 6.2, 1e-5);
   EXPECT_EQ(c[0].Couleur, 255u);
   EXPECT_NEAR(c[0].Rx, 10 * PxParMm, 1e-3);
-  EXPECT_EQ(PhaseTiret, 3);
-  EXPECT_NEAR(ResteTiret, 2 - 0.0831853 * 10, 1e-3);
-  EXPECT_NEAR(FinTiretX, 60, 1e-4);
-  EXPECT_NEAR(FinTiretY, 50, 1e-4);
+  EXPECT_EQ(Plume.PhaseTiret, 3);
+  EXPECT_NEAR(Plume.ResteTiret, 2 - 0.0831853 * 10, 1e-3);
+  EXPECT_NEAR(Plume.FinTiretX, 60, 1e-4);
+  EXPECT_NEAR(Plume.FinTiretY, 50, 1e-4);
 
   // A start equal to the end draws the whole figure, dashed the same way.
   Session().Enregistrement().Efface();
@@ -88,7 +88,7 @@ TEST_F(ArcCrossRotationTest, NegativeStartDrawsTheRadiusAndArcsContinueLines) {
   Session().Enregistrement().Efface();
   Tirets(3, 1, 3);
   TraceSegment(0, 0, 10, 0, 0, 0);  // dashes 0-3, 4-7, 8-10 with 1 still owed
-  EXPECT_FLOAT_EQ(ResteTiret, 1.0f);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 1.0f);
   TraceArc(0, 0, 10, 0, 0, 3.14159265, 1, 10, 10, 1);
   const auto c = Cercles();
   ASSERT_FALSE(c.empty());
@@ -104,7 +104,7 @@ TEST_F(ArcCrossRotationTest, ArcFaultsAreBoundedOrReported) {
   Tirets(1e-7f, 1e-7f, 1e-7f);
   TraceArc(50, 50, 10, 0, 0, 6.283185, 1, 10, 10, 1);
   EXPECT_EQ(Cercles().size(), 1u) << "a pattern far below a pixel is drawn as one piece";
-  EXPECT_LT(PhaseTiret, 4);
+  EXPECT_LT(Plume.PhaseTiret, 4);
 
   Tirets(2, 2, 2);
   EXPECT_THROW(TraceArc(50, 50, 0, 0, 0, 1, 1, 0, 0, 1), ErreurExecution);
@@ -122,8 +122,8 @@ TEST_F(ArcCrossRotationTest, ArcFaultsAreBoundedOrReported) {
   Tirets(2, 2, 2);
   TraceArc(50, 50, 10, -1, 0, 0.9, 1, 10, 10, 1);
   EXPECT_TRUE(Primitives().empty());
-  EXPECT_EQ(PhaseTiret, 0);
-  EXPECT_NEAR(ResteTiret, 1, 1e-4);
+  EXPECT_EQ(Plume.PhaseTiret, 0);
+  EXPECT_NEAR(Plume.ResteTiret, 1, 1e-4);
 
   EXPECT_FLOAT_EQ(Angle2Pi(-1), 6.283185f - 1);
   EXPECT_FLOAT_EQ(Angle2Pi(6.283185), 6.283185f);
@@ -172,17 +172,17 @@ TEST_F(ArcCrossRotationTest, RotationOfPointsVerticesAndTheCurrentPoint) {
   RotationXY(QStringLiteral("0§90"), x, y);
   EXPECT_NEAR(x, 0, 1e-5);
   EXPECT_NEAR(y, 10, 1e-5);
-  EXPECT_TRUE(AngRotDonne);
-  EXPECT_FLOAT_EQ(AngRotDeg, -90);
+  EXPECT_TRUE(Rotation.AngRotDonne);
+  EXPECT_FLOAT_EQ(Rotation.AngRotDeg, -90);
 
-  AngRotDefaut = -30;
+  Rotation.AngRotDefaut = -30;
   x = 10;
   y = 0;
   RotationXY(QStringLiteral("5"), x, y);
   EXPECT_NEAR(x, 10 * std::cos(3.14159265 / 6), 1e-4);
   EXPECT_NEAR(y, 10 * std::sin(3.14159265 / 6), 1e-4);
-  EXPECT_FALSE(AngRotDonne);
-  AngRotDefaut = 0;
+  EXPECT_FALSE(Rotation.AngRotDonne);
+  Rotation.AngRotDefaut = 0;
 
   x = 1.1;
   y = 2.3;
@@ -199,25 +199,25 @@ TEST_F(ArcCrossRotationTest, RotationOfPointsVerticesAndTheCurrentPoint) {
   EXPECT_NEAR(xa, 1, 1e-9) << "clockwise";
   EXPECT_NEAR(ya, 0, 1e-9);
 
-  PtsPoly.assign(3, {});
-  PtsPolygone.assign(3, {});
+  Sommets.PtsPoly.assign(3, {});
+  Sommets.PtsPolygone.assign(3, {});
   PointPoly(1, 1.25, -3.5, 7, 7, 0, 0);
-  EXPECT_EQ(PtsPoly[1].x, 1.25f);
-  EXPECT_EQ(PtsPoly[1].y, -3.5f);
-  AngRotRad = static_cast<float>(-90 * 0.017453293);
+  EXPECT_EQ(Sommets.PtsPoly[1].x, 1.25f);
+  EXPECT_EQ(Sommets.PtsPoly[1].y, -3.5f);
+  Rotation.AngRotRad = static_cast<float>(-90 * 0.017453293);
   PointPolyR(2, 10, 0, 0, 0, 0, 1);
-  EXPECT_NEAR(PtsPoly[2].x, 0, 1e-5);
-  EXPECT_NEAR(PtsPoly[2].y, 10, 1e-5);
-  EXPECT_EQ(PtsPolygone[2], QPoint(0, static_cast<int>(std::nearbyint(HauteurImage - 10 * PxParMm))));
+  EXPECT_NEAR(Sommets.PtsPoly[2].x, 0, 1e-5);
+  EXPECT_NEAR(Sommets.PtsPoly[2].y, 10, 1e-5);
+  EXPECT_EQ(Sommets.PtsPolygone[2], QPoint(0, static_cast<int>(std::nearbyint(HauteurImage - 10 * PxParMm))));
   EXPECT_THROW(PointPoly(3, 0, 0, 0, 0, 0, 0), ErreurExecution);
 
-  XCourant = 12;
-  YCourant = 5;
-  CTx = 2;
+  Repere.XCourant = 12;
+  Repere.YCourant = 5;
+  Repere.CTx = 2;
   RotationCourant(90);
-  EXPECT_NEAR(XRot, -5, 1e-5);
-  EXPECT_NEAR(YRot, 10, 1e-5);
-  CTx = 0;
+  EXPECT_NEAR(Repere.XRot, -5, 1e-5);
+  EXPECT_NEAR(Repere.YRot, 10, 1e-5);
+  Repere.CTx = 0;
 }
 
 }  // namespace

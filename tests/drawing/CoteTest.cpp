@@ -76,8 +76,8 @@ TEST_F(CoteTest, HorizontalDimensionWithOpenArrowsAndDistance) {
   EXPECT_NEAR(t[0].Angle, 0, 1e-9);
   const double tw = Largeur(t[0].Police, "50 mm"), hx = HauteurX(t[0].Police);
   EXPECT_POINT(BasePx(t[0]), Px(25 - tw / 2, 8 + 0.3 * hx));
-  EXPECT_NEAR(XCourant, 25 + tw / 2, 1e-4);
-  EXPECT_NEAR(YCourant, 8 + 0.3 * hx, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 25 + tw / 2, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 8 + 0.3 * hx, 1e-4);
 }
 
 TEST_F(CoteTest, HiddenLengthArrowEndsAndTextBeyondTheEnds) {
@@ -214,7 +214,7 @@ TEST_F(CoteTest, ArrowStyleHoldsForTheArrowsOnly) {
                     QStringLiteral("Cote = 0,0,50,0,10,8,N§N,,3,%1,,BLUE,,,N,,A").arg(fleche),
                     "Trait = 0, 50, 20, 50"});
     EXPECT_TRUE(Messages().empty()) << fleche;
-    EXPECT_FLOAT_EQ(TiretL1, 2) << fleche;
+    EXPECT_FLOAT_EQ(Plume.TiretL1, 2) << fleche;
     const auto l = Lignes();
     const auto trait = std::count_if(l.begin(), l.end(), [](const Primitive& p) {
       return std::fabs(p.Points[0].y() - Px(0, 50).y()) < 0.01;

@@ -19,10 +19,10 @@ class LinePrimitiveTest : public DrawingTest {};
 
 // Dashes and gaps all of one length, the pattern starting afresh.
 void MotifNeuf(float l) {
-  TiretL1 = TiretL2 = TiretL3 = l;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  Plume.TiretL1 = Plume.TiretL2 = Plume.TiretL3 = l;
+  Plume.ResteTiret = 0;
+  Plume.PhaseTiret = 0;
+  Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
 }
 
 TEST_F(LinePrimitiveTest, SolidSegmentsAreOneLineEachAndTurnAboutTheCurrentOrigin) {
@@ -43,40 +43,40 @@ TEST_F(LinePrimitiveTest, SolidSegmentsAreOneLineEachAndTurnAboutTheCurrentOrigi
 
   // About an origin moved by CT: (11, 5)-(12, 5) turned 90 degrees about (10, 5).
   Session().Enregistrement().Efface();
-  CTx = 10;
-  CTy = 5;
+  Repere.CTx = 10;
+  Repere.CTy = 5;
   TraceSegment(11, 5, 12, 5, 90, 0);
   l = Lignes();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_POINT(l[0].Points[0], Px(10, 6));
   EXPECT_POINT(l[0].Points[1], Px(10, 7));
-  CTx = CTy = 0;
+  Repere.CTx = Repere.CTy = 0;
 
   // Colour -1 draws nothing but moves the current point.
   Session().Enregistrement().Efface();
-  XCourant = YCourant = 0;
+  Repere.XCourant = Repere.YCourant = 0;
   TraceSegment(0, 0, 7, 3, 0, -1);
   EXPECT_TRUE(Primitives().empty());
-  EXPECT_FLOAT_EQ(XCourant, 7);
-  EXPECT_FLOAT_EQ(YCourant, 3);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 7);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 3);
 }
 
 TEST_F(LinePrimitiveTest, DashesRunOnAcrossSegmentsThatJoin) {
   PrepareSurface();
-  TiretL1 = 2;
-  TiretL2 = 1;
-  TiretL3 = 2;
-  ResteTiret = 0;
-  PhaseTiret = 0;
-  FinTiretX = FinTiretY = SansFinTiret;
+  Plume.TiretL1 = 2;
+  Plume.TiretL2 = 1;
+  Plume.TiretL3 = 2;
+  Plume.ResteTiret = 0;
+  Plume.PhaseTiret = 0;
+  Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
 
   TraceSegment(0, 0, 2.5, 0, 0, 0);
   auto l = Lignes();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_POINT(l[0].Points[0], Px(0, 0));
   EXPECT_POINT(l[0].Points[1], Px(2, 0));
-  EXPECT_EQ(PhaseTiret, 1);
-  EXPECT_FLOAT_EQ(ResteTiret, 0.5f);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 0.5f);
 
   // The next segment starts where the last ended: it first skips the 0.5 still owed.
   Session().Enregistrement().Efface();
@@ -89,8 +89,8 @@ TEST_F(LinePrimitiveTest, DashesRunOnAcrossSegmentsThatJoin) {
   EXPECT_POINT(l[1].Points[1], Px(8, 0));
   EXPECT_POINT(l[2].Points[0], Px(9, 0));
   EXPECT_POINT(l[2].Points[1], Px(10, 0));
-  EXPECT_EQ(PhaseTiret, 2);
-  EXPECT_FLOAT_EQ(ResteTiret, 1.0f);
+  EXPECT_EQ(Plume.PhaseTiret, 2);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 1.0f);
 
   // 0.02 away from the last end: the pattern starts again with a full first dash.
   Session().Enregistrement().Efface();
@@ -102,11 +102,11 @@ TEST_F(LinePrimitiveTest, DashesRunOnAcrossSegmentsThatJoin) {
 
   // A segment that ends exactly at the end of a dash advances the phase and owes the whole gap.
   Session().Enregistrement().Efface();
-  FinTiretX = FinTiretY = SansFinTiret;
+  Plume.FinTiretX = Plume.FinTiretY = SansFinTiret;
   TraceSegment(0, 5, 2, 5, 0, 0);
   EXPECT_EQ(Lignes().size(), 1u);
-  EXPECT_EQ(PhaseTiret, 1);
-  EXPECT_FLOAT_EQ(ResteTiret, 1.0f);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 1.0f);
 
   // A zero-length segment is one dot of the pen and leaves the pattern alone.
   Session().Enregistrement().Efface();
@@ -114,13 +114,13 @@ TEST_F(LinePrimitiveTest, DashesRunOnAcrossSegmentsThatJoin) {
   l = Lignes();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_EQ(l[0].Points[0], l[0].Points[1]);
-  EXPECT_EQ(PhaseTiret, 1);
-  EXPECT_FLOAT_EQ(ResteTiret, 1.0f);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 1.0f);
 }
 
 TEST_F(LinePrimitiveTest, SquareEndsAreARectangleOfThePenWidthAndAOnePixelAxis) {
   PrepareSurface();
-  BoutCarre = -1;
+  Plume.BoutCarre = -1;
   Sortie->DrawWidth = 3;
   TraceSegment(10, 10, 20, 10, 0, 255);
   const auto p = Polygones();
@@ -142,13 +142,13 @@ TEST_F(LinePrimitiveTest, SquareEndsAreARectangleOfThePenWidthAndAOnePixelAxis) 
   EXPECT_POINT(l[0].Points[1], Px(20, 10));
   EXPECT_EQ(Sortie->DrawWidth, 3) << "the pen width comes back";
   EXPECT_EQ(Sortie->FillStyle, 1);
-  EXPECT_FLOAT_EQ(XCourant, 20);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 20);
 }
 
 TEST_F(LinePrimitiveTest, FilledPolygonTakesTheVerticesRelativeToTheOrigin) {
   PrepareSurface();
-  CTx = 10;
-  PtsPoly = {{0, 0}, {0, 0}, {10, 0}, {10, 10}};
+  Repere.CTx = 10;
+  Sommets.PtsPoly = {{0, 0}, {0, 0}, {10, 0}, {10, 10}};
   RemplitPolygone(1, 3, 65280);
   const auto p = Polygones();
   ASSERT_EQ(p.size(), 1u);
@@ -161,7 +161,7 @@ TEST_F(LinePrimitiveTest, FilledPolygonTakesTheVerticesRelativeToTheOrigin) {
   EXPECT_EQ(*p[0].Remplissage, 65280u);
   EXPECT_EQ(Sortie->FillStyle, 1);
   EXPECT_THROW(RemplitPolygone(2, 3, 0), ErreurExecution);
-  CTx = 0;
+  Repere.CTx = 0;
   // A device coordinate of exactly k + 0.5 rounds to the even neighbour (a scale of one unit a
   // pixel makes the coordinates exact).
   const double largeur = Sortie->ScaleWidth;
@@ -170,7 +170,7 @@ TEST_F(LinePrimitiveTest, FilledPolygonTakesTheVerticesRelativeToTheOrigin) {
   EXPECT_EQ(PointDevice(1.5, 0).x(), 2);
   EXPECT_EQ(PointDevice(2.5, 0).x(), 2);
   Sortie->ScaleWidth = largeur;
-  EXPECT_EQ(PointDevice(0, HauteurDessin).y(), 0) << "the top of the drawing is row 0";
+  EXPECT_EQ(PointDevice(0, Cadrage.HauteurDessin).y(), 0) << "the top of the drawing is row 0";
   EXPECT_EQ(PointDevice(0, 0).y(), 700) << "y = 0 is the bottom edge";
 }
 
@@ -182,10 +182,10 @@ TEST_F(LinePrimitiveTest, PatternsTooFineToCutEndAndKeepTheirPhase) {
   TraceSegment(0, 0, 100, 0, 0, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(2));
   EXPECT_EQ(Lignes().size(), 1u);
-  EXPECT_GE(PhaseTiret, 0);
-  EXPECT_LT(PhaseTiret, 4);
-  EXPECT_GT(ResteTiret, 0);
-  EXPECT_LE(ResteTiret, 0.0001f * 1.01f);
+  EXPECT_GE(Plume.PhaseTiret, 0);
+  EXPECT_LT(Plume.PhaseTiret, 4);
+  EXPECT_GT(Plume.ResteTiret, 0);
+  EXPECT_LE(Plume.ResteTiret, 0.0001f * 1.01f);
 
   // Far from 0 a dash of 0.001 is below the resolution of a single-precision coordinate, and
   // far below a pixel: the half millimetre is one piece.
@@ -195,17 +195,17 @@ TEST_F(LinePrimitiveTest, PatternsTooFineToCutEndAndKeepTheirPhase) {
   EXPECT_EQ(Lignes().size(), 1u);
 
   // The phase a solid stand-in leaves is the one the dashes would have left.
-  TiretL1 = 2;
-  TiretL2 = 1;
-  TiretL3 = 2;
-  ResteTiret = 0.5f;
-  PhaseTiret = 1;
+  Plume.TiretL1 = 2;
+  Plume.TiretL2 = 1;
+  Plume.TiretL3 = 2;
+  Plume.ResteTiret = 0.5f;
+  Plume.PhaseTiret = 1;
   AvanceTiret(12.0);  // 0.5 of gap, then 2 + 1 + 2 + 1 + 2 + 1 + 2 + 0.5: inside the first gap
-  EXPECT_EQ(PhaseTiret, 1);
-  EXPECT_FLOAT_EQ(ResteTiret, 0.5f);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 0.5f);
   AvanceTiret(1.5);
-  EXPECT_EQ(PhaseTiret, 2);
-  EXPECT_FLOAT_EQ(ResteTiret, 1.0f);
+  EXPECT_EQ(Plume.PhaseTiret, 2);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 1.0f);
 }
 
 TEST_F(LinePrimitiveTest, EscStopsALongDashedLine) {
@@ -233,7 +233,7 @@ TEST_F(LinePrimitiveTest, DashesFinerThanAPixelAreDrawnSolid) {
   MotifNeuf(0.001f);
   TraceSegment(0, 0, 100, 0, 0, 0);
   EXPECT_EQ(Lignes().size(), 1u);
-  EXPECT_LT(PhaseTiret, 4) << "the pattern still moves on";
+  EXPECT_LT(Plume.PhaseTiret, 4) << "the pattern still moves on";
   // A pattern the device can show is cut as before.
   Session().Enregistrement().Efface();
   MotifNeuf(0.5f);

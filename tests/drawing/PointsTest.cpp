@@ -17,8 +17,8 @@ class PointsTest : public ::testing::Test {
     RazEtatDessin();
     DimensionneNiveaux(6);
     NiveauCourant = 1;
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
     Niveau(1).MaxVar = 33;
   }
   void TearDown() override { RazEtatDessin(); }
@@ -55,8 +55,8 @@ TEST_F(PointsTest, CartesianForm) {
   LitPoint(x, y, QStringLiteral("10"), 1, 3, 4);
   EXPECT_EQ(y, 0.0);
 
-  FacteurTraitX = 2;
-  FacteurTraitY = 0.5f;
+  Plume.FacteurTraitX = 2;
+  Plume.FacteurTraitY = 0.5f;
   LitPoint(x, y, QStringLiteral("10, 20"), 1, 3, 4);
   EXPECT_EQ(x, 20.0);
   EXPECT_EQ(y, 10.0);
@@ -66,7 +66,7 @@ TEST_F(PointsTest, CartesianForm) {
   EXPECT_EQ(y, 14.0);
 
   Variable(QStringLiteral("%dx"), QStringLiteral("6"));
-  FacteurTraitX = FacteurTraitY = 1;
+  Plume.FacteurTraitX = Plume.FacteurTraitY = 1;
   LitPoint(x, y, QStringLiteral("%dx R, %dx"), 1, 3, 4);
   EXPECT_EQ(x, 9.0);
   EXPECT_EQ(y, 6.0);
@@ -86,8 +86,8 @@ TEST_F(PointsTest, PolarForm) {
   EXPECT_NEAR(x, 1.0, Tolerance);
   EXPECT_NEAR(y, -1.0, Tolerance);
 
-  FacteurTraitX = 2;
-  FacteurTraitY = 3;
+  Plume.FacteurTraitX = 2;
+  Plume.FacteurTraitY = 3;
   LitPoint(x, y, QStringLiteral("45°, 2"), 1, 0, 0);
   EXPECT_NEAR(x, 2.0 * std::sqrt(2.0), Tolerance);
   EXPECT_NEAR(y, 3.0 * std::sqrt(2.0), Tolerance);
@@ -104,17 +104,17 @@ TEST_F(PointsTest, MalformedPoints) {
 }
 
 TEST_F(PointsTest, UnknownVariable) {
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_THROW(LitPoint(x, y, QStringLiteral("%inconnu, 2"), 1, 0, 0), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.isEmpty());
+  EXPECT_TRUE(Incident.DetailErreur.isEmpty());
 
   Variable(QStringLiteral("%a"), QStringLiteral("3"));
   EXPECT_THROW(LitPointVar(x, y, QStringLiteral(" %a+%q , 2"), 1, 0, 0), ErreurExecution);
-  EXPECT_EQ(DetailErreur,
+  EXPECT_EQ(Incident.DetailErreur,
             QStringLiteral("3+%Q : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_THROW(LitPointVar(x, y, QStringLiteral("1, %zz§%a"), 1, 0, 0), ErreurExecution);
-  EXPECT_EQ(DetailErreur,
+  EXPECT_EQ(Incident.DetailErreur,
             QStringLiteral("%ZZ : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
 }
 
@@ -131,7 +131,7 @@ TEST_F(PointsTest, EmptyFieldsAndTheDefaultRotation) {
 
   LitPointVar(x, y, QStringLiteral("10§R§2, 5"), 1, 3, 4);
   EXPECT_EQ(x, 13.0);
-  AngRotDefaut = -30;
+  Rotation.AngRotDefaut = -30;
   LitPointVar(x, y, QStringLiteral("10§R§2, 5"), 1, 3, 4);
   EXPECT_EQ(x, 10.0);
   EXPECT_EQ(y, 5.0);
@@ -147,7 +147,7 @@ TEST_F(PointsTest, EmptyFieldsAndTheDefaultRotation) {
 
 // Field isolation steps over the whole separator, however long.
 TEST_F(PointsTest, SeparatorOfSeveralCharacters) {
-  SepParam = QStringLiteral("::");
+  Lecture.SepParam = QStringLiteral("::");
   const QString texte = QStringLiteral("a::b::c");
   EXPECT_EQ(ParamBrutN(texte, 2), QStringLiteral("b"));
   EXPECT_EQ(ParamN(texte, 3), QStringLiteral("c"));
@@ -173,7 +173,7 @@ TEST_F(PointsTest, SeparatorOfSeveralCharacters) {
   ResteParams(reste, 1);
   EXPECT_EQ(reste, QString());
 
-  SepSousParam = QStringLiteral("##");
+  Lecture.SepSousParam = QStringLiteral("##");
   EXPECT_EQ(SousParamN(QStringLiteral("12##R##3"), 2), QStringLiteral("R"));
   EXPECT_EQ(SousParamN(QStringLiteral("12##R##3"), 3), QStringLiteral("3"));
 

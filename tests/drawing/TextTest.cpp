@@ -38,7 +38,7 @@ class TextTest : public DrawingTest {
   void Run(const QStringList& lignes) { Run(lignes.join(QStringLiteral("\r\n"))); }
 
   void TearDown() override {
-    RapportTexteBImpose = 0;
+    Lettrage.RapportTexteBImpose = 0;
     PatchAnglesDroits = false;
     DrawingTest::TearDown();
   }
@@ -73,8 +73,8 @@ class TextTest : public DrawingTest {
   }
 
   void Courant(double x, double y) {
-    XCourant = static_cast<float>(x);
-    YCourant = static_cast<float>(y);
+    Repere.XCourant = static_cast<float>(x);
+    Repere.YCourant = static_cast<float>(y);
     Sortie->CurrentX = x;
     Sortie->CurrentY = y;
   }
@@ -164,23 +164,23 @@ TEST_F(TextTest, PlacementRatiosFromTheFontMetrics) {
 
   // A font without outline metrics from the start: nothing to measure.
   MetriquesPolice();
-  EXPECT_FLOAT_EQ(RapportAscent, 0.8f);
-  EXPECT_FLOAT_EQ(RapportTexteB, 0.0f);
+  EXPECT_FLOAT_EQ(Lettrage.RapportAscent, 0.8f);
+  EXPECT_FLOAT_EQ(Lettrage.RapportTexteB, 0.0f);
 
   s.m = {1000, 800, 200};
   MetriquesPolice();
-  EXPECT_FLOAT_EQ(RapportAscent, 0.8f);
-  EXPECT_FLOAT_EQ(RapportTexteB, 0.3f);
-  RapportTexteBImpose = 0.25f;
+  EXPECT_FLOAT_EQ(Lettrage.RapportAscent, 0.8f);
+  EXPECT_FLOAT_EQ(Lettrage.RapportTexteB, 0.3f);
+  Lettrage.RapportTexteBImpose = 0.25f;
   MetriquesPolice();
-  EXPECT_FLOAT_EQ(RapportTexteB, 0.25f);
-  RapportTexteBImpose = 0;
+  EXPECT_FLOAT_EQ(Lettrage.RapportTexteB, 0.25f);
+  Lettrage.RapportTexteBImpose = 0;
 
   // A later font without metrics keeps the ratios of the last one that had some.
   s.m = {};
   MetriquesPolice();
-  EXPECT_FLOAT_EQ(RapportAscent, 0.8f);
-  EXPECT_FLOAT_EQ(RapportTexteB, 0.3f);
+  EXPECT_FLOAT_EQ(Lettrage.RapportAscent, 0.8f);
+  EXPECT_FLOAT_EQ(Lettrage.RapportTexteB, 0.3f);
 
   Sortie = sauve;
   MetriquesTexte = {};
@@ -188,8 +188,8 @@ TEST_F(TextTest, PlacementRatiosFromTheFontMetrics) {
 
 TEST_F(TextTest, AlignedLabelsAtTheNineAnchors) {
   PrepareSurface();
-  RapportTexteBImpose = 0.3f;
-  CouleurCmd = 0;
+  Lettrage.RapportTexteBImpose = 0.3f;
+  Encre.CouleurCmd = 0;
 
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("DB"), 0);
@@ -197,29 +197,29 @@ TEST_F(TextTest, AlignedLabelsAtTheNineAnchors) {
   ASSERT_EQ(t.size(), 1u);
   EXPECT_MM(Base(t[0]), 20, 30);
   EXPECT_NEAR(t[0].Angle, 0, 1e-9);
-  EXPECT_FLOAT_EQ(XCourant, 40);
-  EXPECT_FLOAT_EQ(YCourant, 30);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 40);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 30);
 
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("GB"), 0);
   EXPECT_MM(Base(Textes().back()), 40, 30);
-  EXPECT_NEAR(XCourant, 60, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 60, 1e-4);
 
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("B"), 0);
   EXPECT_MM(Base(Textes().back()), 30, 30);
-  EXPECT_NEAR(XCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 50, 1e-4);
 
   // Top of the capitals on the point: the base line 2 x 0.3 x 10 below; the middle: 3 below.
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("GH"), 0);
   EXPECT_MM(Base(Textes().back()), 40, 24);
-  EXPECT_NEAR(YCourant, 24, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 24, 1e-4);
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("D"), 0);
   EXPECT_MM(Base(Textes().back()), 20, 27);
-  EXPECT_NEAR(XCourant, 40, 1e-4);
-  EXPECT_NEAR(YCourant, 27, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 40, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 27, 1e-4);
   // "G" wins over "D" and "B" over "H".
   Courant(40, 30);
   EcritTexteAligne(20, 10, 0, QStringLiteral("Hello"), QStringLiteral("DGHB"), 0);
@@ -233,8 +233,8 @@ TEST_F(TextTest, AlignedLabelsAtTheNineAnchors) {
     EcritTexteAligne(20, 10, angle, QStringLiteral("Hello"), QStringLiteral("DH"), 0);
     EXPECT_MM(Base(Textes().back()), 40 - 20 * ux + 6 * nx, 30 - 20 * uy + 6 * ny);
     EXPECT_NEAR(Textes().back().Angle, angle, 0.051);
-    EXPECT_NEAR(XCourant, 40 + 6 * nx, 1e-4);
-    EXPECT_NEAR(YCourant, 30 + 6 * ny, 1e-4);
+    EXPECT_NEAR(Repere.XCourant, 40 + 6 * nx, 1e-4);
+    EXPECT_NEAR(Repere.YCourant, 30 + 6 * ny, 1e-4);
     Courant(40, 30);
     EcritTexteAligne(20, 10, angle, QStringLiteral("Hello"), QString(), 0);
     EXPECT_MM(Base(Textes().back()), 40 - 10 * ux + 3 * nx, 30 - 10 * uy + 3 * ny);
@@ -244,8 +244,8 @@ TEST_F(TextTest, AlignedLabelsAtTheNineAnchors) {
   Courant(40, 30);
   EcritTexteAligne(20, 10, 90, QStringLiteral("Up"), QStringLiteral("GB"), 0);
   EXPECT_MM(Base(Textes().back()), 40, 30);
-  EXPECT_NEAR(XCourant, 40, 1e-4);
-  EXPECT_NEAR(YCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 40, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 50, 1e-4);
 
   // A command angle first turns the point about the origin, then adds to the text angle.
   Courant(10, 0);
@@ -255,12 +255,12 @@ TEST_F(TextTest, AlignedLabelsAtTheNineAnchors) {
 
   // The colour "N" draws nothing and keeps the current point.
   const size_t avant = Textes().size();
-  CouleurCmd = -1;
+  Encre.CouleurCmd = -1;
   Courant(5, 5);
   EcritTexteAligne(20, 10, 0, QStringLiteral("None"), QStringLiteral("GB"), 0);
   EXPECT_EQ(Textes().size(), avant);
-  EXPECT_FLOAT_EQ(XCourant, 5);
-  CouleurCmd = 0;
+  EXPECT_FLOAT_EQ(Repere.XCourant, 5);
+  Encre.CouleurCmd = 0;
 }
 
 TEST_F(TextTest, PrintedTextsKeepTheirSizeAndUseThePrinterResolution) {
@@ -271,7 +271,7 @@ TEST_F(TextTest, PrintedTextsKeepTheirSizeAndUseThePrinterResolution) {
   imprimante.ScaleTop = -imprimante.ScaleHeight;
   imprimante.Font.Size = 10.5;
   Sortie = &imprimante;
-  CouleurCmd = 0;
+  Encre.CouleurCmd = 0;
 
   EcritTextePoint(10, 20, QStringLiteral("P"), 0);
   ASSERT_EQ(imprimante.Primitives().size(), 1u);
@@ -286,12 +286,12 @@ TEST_F(TextTest, PrintedTextsKeepTheirSizeAndUseThePrinterResolution) {
   EXPECT_NEAR(p.Points[0].y() + montee, std::nearbyint(7016 - 20 / 25.4 * 600), 1e-6);
 
   // The colour "N" only moves the current point.
-  CouleurCmd = -1;
+  Encre.CouleurCmd = -1;
   EcritTextePoint(30, 40, QStringLiteral("P"), 0);
   EXPECT_EQ(imprimante.Primitives().size(), 1u);
-  EXPECT_FLOAT_EQ(XCourant, 30);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 30);
   EXPECT_DOUBLE_EQ(imprimante.CurrentY, 40);
-  CouleurCmd = 0;
+  Encre.CouleurCmd = 0;
   Sortie = ecran;
 }
 
@@ -319,8 +319,8 @@ TEST_F(TextTest, TexteWritesOneLineWithItsStyle) {
   EXPECT_DOUBLE_EQ(t[0].Police.Size, 12);
   EXPECT_NEAR(t[0].Angle, 0, 1e-9);
   EXPECT_MM(Base(t[0]), 10, 20);
-  EXPECT_NEAR(XCourant, 10 + Largeur(t[0].Police, t[0].Texte), 1e-4);
-  EXPECT_NEAR(YCourant, 20, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 10 + Largeur(t[0].Police, t[0].Texte), 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 20, 1e-4);
   EXPECT_DOUBLE_EQ(Sortie->Font.Size, 8) << "the font is given back";
   EXPECT_FALSE(Sortie->Font.Bold);
 
@@ -342,7 +342,7 @@ TEST_F(TextTest, TexteWritesOneLineWithItsStyle) {
   // "C": the middle of the text and of its capitals on the point.
   const double w = Largeur(t[0].Police, QStringLiteral("Keep"));
   const double h = Hauteur(t[0].Police, QStringLiteral("Keep"));
-  EXPECT_MM(Base(t[0]), -w / 2, -RapportTexteB * h);
+  EXPECT_MM(Base(t[0]), -w / 2, -Lettrage.RapportTexteB * h);
 
   // Right-justified, one line lower for each "#".
   Run(QStringLiteral("Texte = 50,50,,D##,End"));
@@ -350,7 +350,7 @@ TEST_F(TextTest, TexteWritesOneLineWithItsStyle) {
   ASSERT_EQ(t.size(), 1u);
   const double hX = Hauteur(t[0].Police, QStringLiteral("X"));
   EXPECT_MM(Base(t[0]), 50 - Largeur(t[0].Police, "End"), 50 - 2 * hX);
-  EXPECT_NEAR(XCourant, 50, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 50, 1e-4);
 
   Run(QStringLiteral("Texte = 0,0,,XD,Bad"));
   EXPECT_EQ(Messages().size(), 1u) << "centred and right-justified at once";
@@ -386,18 +386,18 @@ TEST_F(TextTest, TexteAnglesSpacingAndColourN) {
   EXPECT_EQ(t[0].Texte, "a");
   EXPECT_MM(Base(t[0]), 20 - largeur / 2, 10);
   EXPECT_MM(Base(t[1]), 20 - largeur / 2 + aw + xw, 10);
-  EXPECT_NEAR(XCourant, 20 + largeur / 2, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 20 + largeur / 2, 1e-4);
 
   // The colour "N" draws nothing but moves the current point.
   Run(QStringLiteral("Texte = 5,5,N,G,Hidden"));
   EXPECT_TRUE(Textes().empty());
-  EXPECT_GT(XCourant, 5.5);
-  EXPECT_NEAR(YCourant, 5, 1e-4);
+  EXPECT_GT(Repere.XCourant, 5.5);
+  EXPECT_NEAR(Repere.YCourant, 5, 1e-4);
 }
 
 TEST_F(TextTest, TexteMultiLineAndVertical) {
   PrepareSurface();
-  ParamLigne = QStringLiteral("10,40,,,One\r\nTwo\n\nFour");
+  Lecture.ParamLigne = QStringLiteral("10,40,,,One\r\nTwo\n\nFour");
   TraceTexte(1);
   auto t = Textes();
   ASSERT_EQ(t.size(), 3u) << "the empty line is drawn as nothing but still counts";
@@ -411,25 +411,25 @@ TEST_F(TextTest, TexteMultiLineAndVertical) {
   // A column from the point down: the first cell's top on the point, one "X" height a step,
   // the current point one step below the last character.
   Session().Enregistrement().Efface();
-  ParamLigne = QStringLiteral("30,60,,V,ABC");
+  Lecture.ParamLigne = QStringLiteral("30,60,,V,ABC");
   TraceTexte(1);
   t = Textes();
   ASSERT_EQ(t.size(), 3u);
-  EXPECT_MM(Base(t[0]), 30, 60 - hX * RapportAscent);
-  EXPECT_MM(Base(t[2]), 30, 60 - hX * (2 + RapportAscent));
-  EXPECT_NEAR(YCourant, 60 - hX * (3 + RapportAscent), 1e-4);
+  EXPECT_MM(Base(t[0]), 30, 60 - hX * Lettrage.RapportAscent);
+  EXPECT_MM(Base(t[2]), 30, 60 - hX * (2 + Lettrage.RapportAscent));
+  EXPECT_NEAR(Repere.YCourant, 60 - hX * (3 + Lettrage.RapportAscent), 1e-4);
 
   // "VH": the last base line on the point; "VC": centred characters.
   Session().Enregistrement().Efface();
-  ParamLigne = QStringLiteral("30,60,,VHC,ABC");
+  Lecture.ParamLigne = QStringLiteral("30,60,,VHC,ABC");
   TraceTexte(1);
   t = Textes();
   ASSERT_EQ(t.size(), 3u);
   const double wc = Largeur(t[2].Police, "C");
-  EXPECT_MM(Base(t[2]), 30 - wc / 2, 60 - hX * (2 + RapportAscent - 1.5));
+  EXPECT_MM(Base(t[2]), 30 - wc / 2, 60 - hX * (2 + Lettrage.RapportAscent - 1.5));
 
   Session().Enregistrement().Efface();
-  ParamLigne = QStringLiteral("30,60,,VH,ABC");
+  Lecture.ParamLigne = QStringLiteral("30,60,,VH,ABC");
   TraceTexte(1);
   t = Textes();
   ASSERT_EQ(t.size(), 3u);
@@ -438,12 +438,12 @@ TEST_F(TextTest, TexteMultiLineAndVertical) {
 
   // Turned by 90: the column runs to the right, each character turned.
   Session().Enregistrement().Efface();
-  ParamLigne = QStringLiteral("30,60,,VR90,AB");
+  Lecture.ParamLigne = QStringLiteral("30,60,,VR90,AB");
   TraceTexte(1);
   t = Textes();
   ASSERT_EQ(t.size(), 2u);
   EXPECT_NEAR(t[1].Angle, 90, 1e-9);
-  EXPECT_MM(Base(t[1]), 30 + hX * (1 + RapportAscent), 60);
+  EXPECT_MM(Base(t[1]), 30 + hX * (1 + Lettrage.RapportAscent), 60);
 }
 
 TEST_F(TextTest, TexteCAlongAnArc) {
@@ -471,7 +471,7 @@ TEST_F(TextTest, TexteCAlongAnArc) {
   t = Textes();
   ASSERT_EQ(t.size(), 3u);
   EXPECT_LT(t[2].Angle, -80);
-  EXPECT_GT(XCourant, 48);
+  EXPECT_GT(Repere.XCourant, 48);
 
   // Spacing 2 doubles the arc the text takes; the characters keep their size.
   Run(QStringLiteral("TexteC = 0,0,50,0,,,ABC"));
@@ -529,7 +529,7 @@ TEST_F(TextTest, TaillePSetsTheFontAndMeasures) {
   auto t = Textes();
   ASSERT_EQ(t.size(), 1u);
   EXPECT_DOUBLE_EQ(t[0].Police.Size, 12);
-  EXPECT_FLOAT_EQ(TailleTexte, 12);
+  EXPECT_FLOAT_EQ(Lettrage.TailleTexte, 12);
   EXPECT_FLOAT_EQ(Niveau(1).FacteurTailleP, 1);
 
   Run(QStringList{"TailleP = 12", "TailleP = *1.5 G", "Texte = 0,0,,,A", "Texte = 0,0,,*2,B"});
@@ -538,7 +538,7 @@ TEST_F(TextTest, TaillePSetsTheFontAndMeasures) {
   EXPECT_DOUBLE_EQ(t[0].Police.Size, 18);
   EXPECT_TRUE(t[0].Police.Bold);
   EXPECT_DOUBLE_EQ(t[1].Police.Size, 24) << "a * size of Texte is from the standard size";
-  EXPECT_FLOAT_EQ(TailleTexte, 12);
+  EXPECT_FLOAT_EQ(Lettrage.TailleTexte, 12);
   EXPECT_FLOAT_EQ(Niveau(1).FacteurTailleP, 1.5f);
 
   // Two fields: the sample's letters are style letters too.
@@ -567,7 +567,7 @@ TEST_F(TextTest, TaillePSetsTheFontAndMeasures) {
   EXPECT_EQ(t[0].Texte, "X");
   EXPECT_NEAR(t[0].Points[0].x(), 0, 1e-6);
   EXPECT_NEAR(t[0].Points[0].y(), HauteurImage - Hauteur(t[0].Police, "X") * PxParMm, 1e-3);
-  EXPECT_NEAR(YCourant, 0, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 0, 1e-4);
 }
 
 TEST_F(TextTest, PoliceNamesTheFontAndTheRatio) {
@@ -583,16 +583,16 @@ TEST_F(TextTest, PoliceNamesTheFontAndTheRatio) {
 
   // Inside an external command file no message is shown.
   Niveau(1).Fichier = QStringLiteral("/tmp/cmd/Outil.dag");
-  ParamLigne = QStringLiteral("NoSuchFontAnywhere");
+  Lecture.ParamLigne = QStringLiteral("NoSuchFontAnywhere");
   const size_t avant = Messages().size();
   CmdPolice(1);
   EXPECT_EQ(Messages().size(), avant);
 
   Run(QStringLiteral("Police = Arial,0.2"));
-  EXPECT_NEAR(RapportTexteBImpose, (RapportAscent - 0.2) / 2, 1e-6);
-  ParamLigne = QStringLiteral("Arial");
+  EXPECT_NEAR(Lettrage.RapportTexteBImpose, (Lettrage.RapportAscent - 0.2) / 2, 1e-6);
+  Lecture.ParamLigne = QStringLiteral("Arial");
   CmdPolice(1);
-  EXPECT_FLOAT_EQ(RapportTexteBImpose, 0);
+  EXPECT_FLOAT_EQ(Lettrage.RapportTexteBImpose, 0);
 
   // The font name of a Texte: a message when unknown, and the command goes on.
   Run(QStringLiteral("Texte = 0,0,,§NoSuchFontAnywhere,Still"));

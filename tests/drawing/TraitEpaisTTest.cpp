@@ -29,8 +29,8 @@ TEST_F(TraitEpaisTTest, TraitDrawsAPolylineWithThePenAndColour) {
   EXPECT_POINT(l[1].Points[1], Px(10, 10));
   EXPECT_EQ(l[1].Couleur, 0u);
   EXPECT_EQ(l[1].Epaisseur, 1);
-  EXPECT_FLOAT_EQ(XCourant, 10);
-  EXPECT_FLOAT_EQ(YCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.XCourant, 10);
+  EXPECT_FLOAT_EQ(Repere.YCourant, 10);
 
   // An empty x1 keeps the x of the first point; a blank y keeps its y.
   Run(QStringList{"Trait = 5, 2, , 10, , , 8, "});
@@ -54,7 +54,7 @@ TEST_F(TraitEpaisTTest, TraitDrawsAPolylineWithThePenAndColour) {
   ASSERT_EQ(l.size(), 2u);
   EXPECT_EQ(l[0].Epaisseur, 1) << "the axis of the square-ended piece";
   EXPECT_EQ(l[1].Epaisseur, 2);
-  EXPECT_EQ(BoutCarre, 0);
+  EXPECT_EQ(Plume.BoutCarre, 0);
 }
 
 TEST_F(TraitEpaisTTest, TraitFactorsTurnsAndLength) {
@@ -63,8 +63,8 @@ TEST_F(TraitEpaisTTest, TraitFactorsTurnsAndLength) {
   ASSERT_EQ(l.size(), 2u);
   EXPECT_POINT(l[0].Points[1], Px(20, 5));
   EXPECT_POINT(l[1].Points[1], Px(2, 1));
-  EXPECT_FLOAT_EQ(FacteurTraitX, 1.0f);
-  EXPECT_FLOAT_EQ(FacteurTraitY, 1.0f);
+  EXPECT_FLOAT_EQ(Plume.FacteurTraitX, 1.0f);
+  EXPECT_FLOAT_EQ(Plume.FacteurTraitY, 1.0f);
 
   Run(QStringList{"Trait = 0, 0§0§%L, 3, 4"});
   EXPECT_TRUE(Messages().empty()) << Messages().back().texte.toStdString();
@@ -78,16 +78,16 @@ TEST_F(TraitEpaisTTest, TraitFactorsTurnsAndLength) {
   const double c = std::cos(30 * 0.017453293), s = std::sin(30 * 0.017453293);
   EXPECT_POINT(l[0].Points[0], Px(10 * c, 10 * s));
   EXPECT_POINT(l[0].Points[1], Px(20 * c, 20 * s));
-  EXPECT_NEAR(XCourant, 20 * c, 1e-4);
-  EXPECT_NEAR(YCourant, 20 * s, 1e-4);
-  EXPECT_NEAR(XRot, 20, 1e-4);
-  EXPECT_NEAR(YRot, 0, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 20 * c, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 20 * s, 1e-4);
+  EXPECT_NEAR(Repere.XRot, 20, 1e-4);
+  EXPECT_NEAR(Repere.YRot, 0, 1e-4);
 
   // The total and its variable outlive the run: a later run adds to them and stores again
   // (5, then 10 of the turned line, then 5).
   Run(QStringList{"Trait = 0, 0, 3, 4"});
   EXPECT_EQ(Var(1, "%L"), "20");
-  EXPECT_EQ(VarLongueurTrait, "%L");
+  EXPECT_EQ(Cumul.VarLongueurTrait, "%L");
 
   // Naming the variable again restarts the total; a Trait without one adds to it.
   Run(QStringList{"Trait = 0, 0§§%L, 3, 4", "Trait = 0, 0, 6, 8"});
@@ -140,7 +140,7 @@ TEST_F(TraitEpaisTTest, EpaisTSetsThePenForWhatFollows) {
   // A width of 0 keeps the width and still applies the end type.
   Run(QStringList{"EpaisT = 5", "EpaisT = 0§C"});
   EXPECT_EQ(Sortie->DrawWidth, 5);
-  EXPECT_EQ(BoutCarre, -1);
+  EXPECT_EQ(Plume.BoutCarre, -1);
   Run(QStringList{"EpaisT = 2mm"});
   EXPECT_EQ(Sortie->DrawWidth, 8) << "2 mm at 96 dpi is 7.56 px";
   // Millimetres are written "mm" for the pen: "2MM" cannot be read, and the message says why.
@@ -160,43 +160,43 @@ TEST_F(TraitEpaisTTest, EpaisTSetsThePenForWhatFollows) {
 TEST_F(TraitEpaisTTest, LineStyleParsers) {
   Run(QStringLiteral("' surface"));
   EXPECT_FLOAT_EQ(LitEpaisT(QStringLiteral("1§R§2"), 1), 1);
-  EXPECT_EQ(BoutCarre, 0);
-  EXPECT_FLOAT_EQ(TiretL1, 2);
-  EXPECT_FLOAT_EQ(TiretL2, 2);
-  EXPECT_FLOAT_EQ(TiretL3, 2);
+  EXPECT_EQ(Plume.BoutCarre, 0);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 2);
+  EXPECT_FLOAT_EQ(Plume.TiretL2, 2);
+  EXPECT_FLOAT_EQ(Plume.TiretL3, 2);
   LitEpaisT(QStringLiteral("1§R§2§0.5§1"), 1);
-  EXPECT_FLOAT_EQ(TiretL2, 0.5f);
-  EXPECT_FLOAT_EQ(TiretL3, 1);
-  EXPECT_FLOAT_EQ(FinTiretX, SansFinTiret);
+  EXPECT_FLOAT_EQ(Plume.TiretL2, 0.5f);
+  EXPECT_FLOAT_EQ(Plume.TiretL3, 1);
+  EXPECT_FLOAT_EQ(Plume.FinTiretX, SansFinTiret);
   LitEpaisT(QStringLiteral("1§R§0"), 1);
-  EXPECT_FLOAT_EQ(TiretL1, 0);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 0);
   EXPECT_FLOAT_EQ(LitEpaisT(QStringLiteral("  "), 1), 0);
 
   // A command's own style: "§C" keeps the dashes and their phase; afterwards the pen is back.
-  TiretL1 = TiretL2 = TiretL3 = 2;
-  PhaseTiret = 1;
-  ResteTiret = 0.5f;
-  EpaisseurTrait = 1;
+  Plume.TiretL1 = Plume.TiretL2 = Plume.TiretL3 = 2;
+  Plume.PhaseTiret = 1;
+  Plume.ResteTiret = 0.5f;
+  Plume.EpaisseurTrait = 1;
   EpaisTLocale(QStringLiteral("§C"));
-  EXPECT_EQ(BoutCarre, -1);
-  EXPECT_FLOAT_EQ(TiretL1, 2);
-  EXPECT_EQ(PhaseTiret, 1);
+  EXPECT_EQ(Plume.BoutCarre, -1);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 2);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
   RestaureEpaisT();
-  EXPECT_EQ(BoutCarre, 0);
+  EXPECT_EQ(Plume.BoutCarre, 0);
 
   EpaisTLocale(QStringLiteral("2MM§R§3"));
   EXPECT_EQ(Sortie->DrawWidth, 8) << "MM in any case for a command's style";
-  EXPECT_FLOAT_EQ(TiretL1, 3);
-  EXPECT_EQ(PhaseTiret, 0);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 3);
+  EXPECT_EQ(Plume.PhaseTiret, 0);
   RestaureEpaisT();
   EXPECT_EQ(Sortie->DrawWidth, 1);
-  EXPECT_FLOAT_EQ(TiretL1, 2);
-  EXPECT_EQ(PhaseTiret, 1);
-  EXPECT_FLOAT_EQ(ResteTiret, 0.5f);
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 2);
+  EXPECT_EQ(Plume.PhaseTiret, 1);
+  EXPECT_FLOAT_EQ(Plume.ResteTiret, 0.5f);
 
   FixeEpaisseur(QStringLiteral("4§R§2"));
   EXPECT_EQ(Sortie->DrawWidth, 4);
-  EXPECT_FLOAT_EQ(TiretL1, 0) << "a style with sub-fields makes the line solid";
+  EXPECT_FLOAT_EQ(Plume.TiretL1, 0) << "a style with sub-fields makes the line solid";
 }
 
 TEST_F(TraitEpaisTTest, EpaisTWithoutAValueWritesTheWidthBack) {
@@ -225,7 +225,7 @@ TEST_F(TraitEpaisTTest, EpaisTWithoutAValueInACommandFileLeavesTheEditorAlone) {
   fichier.DebutInstr = 19;
   fichier.FinInstr = 27;
   fichier.PosLecture = 29;
-  ParamLigne.clear();
+  Lecture.ParamLigne.clear();
   CmdEpaisT(2);
   EXPECT_EQ(Session().Document().Text(), avant);
   EXPECT_EQ(fichier.Texte, QStringLiteral("Cercle = 0, 0, 5\r\nEpaisT =\r\n"));

@@ -36,11 +36,11 @@ class CommandDialogTest : public ConfigFixture {
     DefinitLangue(1);
     DefinitLangueMenu(1);
     DefinitLangueMasq(1);
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
   }
   void TearDown() override {
-    SepParam = QStringLiteral(",");
+    Lecture.SepParam = QStringLiteral(",");
     ConfigFixture::TearDown();
   }
 };
@@ -145,7 +145,7 @@ TEST_F(CommandDialogTest, LinesRebuiltFromTheAnswers) {
 }
 
 TEST_F(CommandDialogTest, SeparatorQuestion) {
-  SepParam = QStringLiteral(";");
+  Lecture.SepParam = QStringLiteral(";");
   prompter_.AjouteReponse(QStringLiteral("YES"));
   ModeleCommande oui(QStringLiteral("Cercle = 1,2,3"));
   ASSERT_EQ(prompter_.Messages().size(), 1u);
@@ -153,7 +153,7 @@ TEST_F(CommandDialogTest, SeparatorQuestion) {
             QStringLiteral("ATTENTION: Remplacer/replace Separateur \";\" par/by \",\" ?"));
   EXPECT_EQ(Valeurs(oui).mid(0, 4), QStringList({" 1", "2", "", "3"}));
   EXPECT_EQ(oui.Reconstruit(), QStringLiteral("Cercle = 1,2,3"));
-  EXPECT_EQ(SepParam, QStringLiteral(";"));
+  EXPECT_EQ(Lecture.SepParam, QStringLiteral(";"));
 
   prompter_.AjouteReponse(QStringLiteral("NO"));
   ModeleCommande non(QStringLiteral("Cercle = 1,2,3"));

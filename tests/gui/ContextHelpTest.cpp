@@ -36,11 +36,11 @@ TEST(ContextHelp, WordAroundTheCaret) {
   EXPECT_EQ(Mot(QString(), 0), QString());
   EXPECT_EQ(Mot(texte, 0, 6), QStringLiteral("Cadre ")) << "the selection, unchanged";
 
-  const QString ancien = SepParam;
-  SepParam = QStringLiteral(";");
+  const QString ancien = Lecture.SepParam;
+  Lecture.SepParam = QStringLiteral(";");
   EXPECT_EQ(Mot(QStringLiteral("Trait = a;Cercle;b,c"), 12), QStringLiteral("Cercle"));
   EXPECT_EQ(Mot(QStringLiteral("Trait = a;Cercle;b,c"), 18), QStringLiteral("b,c"));
-  SepParam = ancien;
+  Lecture.SepParam = ancien;
   EXPECT_EQ(Mot(QStringLiteral("Trait = a;Cercle;b,c"), 18), QStringLiteral("a;Cercle;b"));
 }
 

@@ -63,7 +63,7 @@ class EditorInsertionsTest : public WindowFixture {
   }
   void TearDown() override {
     DefinitDialoguesInsertion(nullptr);
-    SepParam.clear();
+    Lecture.SepParam.clear();
     WindowFixture::TearDown();
   }
   DialoguesInsertionScriptes choix_;
@@ -109,7 +109,7 @@ TEST_F(EditorInsertionsTest, InsertionsReplaceTheSelectionAsOneUndoStep) {
 
   // File names: a multiple selection with the run's parameter separator.
   Ed().ChargeTexte(QString());
-  SepParam = ";";
+  Lecture.SepParam = ";";
   choix_.fichiers = {{"/tmp/d/a.dat", "/tmp/d/b.dat"}};
   F().Mnu_Liste_Fic_Click();
   EXPECT_EQ(Ed().Modele().Text(), "/tmp/d;a.dat;b.dat");

@@ -18,13 +18,13 @@ class MouseCoordinatesTest : public ::testing::Test {
     RazEtatSouris();
     RunShell = ValeursRun{};
     Shell.ZoomCourant = 1.0f;
-    OrigineBaseX = OrigineBaseY = 0;
+    Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   }
   void TearDown() override {
     RazEtatSouris();
     RunShell = ValeursRun{};
     Shell.ZoomCourant = 1.0f;
-    OrigineBaseX = OrigineBaseY = 0;
+    Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   }
 };
 
@@ -79,8 +79,8 @@ TEST_F(MouseCoordinatesTest, ReferenceCursorMarkAndBaseOrigin) {
   EXPECT_FLOAT_EQ(Souris.SourisX, 112.5f);
 
   // Shift: unrotated, from the base origin, in red.
-  OrigineBaseX = 20;
-  OrigineBaseY = 30;
+  Repere.OrigineBaseX = 20;
+  Repere.OrigineBaseY = 30;
   RunShell.RefCurAngleRad = 1.0f;
   a = MesureSouris(25, 40, BitShift);
   EXPECT_TRUE(a.Rouge);
@@ -192,7 +192,7 @@ TEST_F(MouseWindowTest, MouseMoveShowsTheMeasureAndDoubleClickInsertsThePoint) {
   EXPECT_EQ(m.Text(), QStringLiteral("CentreE 100,80\r\nCercle = 12.5,7.3"));
   EXPECT_TRUE(Ed().AnnulationArmee);
   // The blue mark at the point, relative to the origin.
-  const QPointF marque = Pixel(s, OrigineX + 12.5, OrigineY + 7.3);
+  const QPointF marque = Pixel(s, Repere.OrigineX + 12.5, Repere.OrigineY + 7.3);
   const QColor c = vue.Surface().Image().pixelColor(marque.toPoint());
   EXPECT_GT(c.blue(), 200);
   EXPECT_LT(c.red(), 80);

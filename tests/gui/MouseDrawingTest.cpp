@@ -199,7 +199,7 @@ TEST_F(MouseDrawingTest, ClicksRecordRunsPlotAndSavingPutsThePlotLine) {
   F().Mnu_Visualiser_Click();
   EXPECT_GT(PixelsRouges(F().Vue().Surface().Image()), 50);
   EXPECT_EQ(Sortie->ForeColor, 0x0000FFu);
-  EXPECT_EQ(CouleurCmd, 0x0000FF);
+  EXPECT_EQ(Encre.CouleurCmd, 0x0000FF);
   EXPECT_GE(Sortie->DrawWidth, 1);
   EXPECT_TRUE(prompter_.Messages().empty());
   // The reference cursor stays off for as long as the drawing is live, runs included.

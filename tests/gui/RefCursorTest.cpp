@@ -38,8 +38,8 @@ TEST_F(RefCursorTest, PointTextsAndCtrlF8) {
   RunShell.OrigineFinY = 80;
   RunShell.CentreCmdX = 30;
   RunShell.CentreCmdY = 20;
-  SepParam = QStringLiteral(",");
-  SepSousParam = QStringLiteral("§");
+  Lecture.SepParam = QStringLiteral(",");
+  Lecture.SepSousParam = QStringLiteral("§");
 
   ASSERT_TRUE(AppliqueRefCurseur(QStringLiteral("50,100")));
   EXPECT_FLOAT_EQ(RunShell.RefCurX, 150);
@@ -147,18 +147,18 @@ TEST_F(RefCursorTest, DialogAfterARunAndPositioning) {
   // F6 brings the point under the mouse to the centre; Ctrl+F6 cancels the shift.
   const double largeurCode = F().Hote().MnuCodeCoche ? F().Hote().LargeurCode() : 0.0;
   const double centreX = (F().Vue().Surface().ScaleWidth - largeurCode) / 2;
-  F().Form_MouseMove(0, 0, static_cast<float>(OrigineX + 10), static_cast<float>(OrigineY));
+  F().Form_MouseMove(0, 0, static_cast<float>(Repere.OrigineX + 10), static_cast<float>(Repere.OrigineY));
   EXPECT_TRUE(F().Form_KeyDown(Qt::Key_F6, Qt::NoModifier));
   EXPECT_FLOAT_EQ(Shell.DecalVueX, 10);
   EXPECT_FLOAT_EQ(Shell.DecalVueY, 0);
-  EXPECT_NEAR(OrigineX + 10, centreX, 1e-3);
+  EXPECT_NEAR(Repere.OrigineX + 10, centreX, 1e-3);
   EXPECT_TRUE(F().Form_KeyDown(Qt::Key_F6, Qt::ControlModifier));
   EXPECT_FLOAT_EQ(Shell.DecalVueX, 0);
-  EXPECT_NEAR(OrigineX, 100, 1e-3);
-  EXPECT_NEAR(OrigineY, 80, 1e-3);
+  EXPECT_NEAR(Repere.OrigineX, 100, 1e-3);
+  EXPECT_NEAR(Repere.OrigineY, 80, 1e-3);
 
   // A double-click outside insertion mode positions the drawing too.
-  F().Form_MouseMove(0, 0, static_cast<float>(OrigineX - 5), static_cast<float>(OrigineY + 5));
+  F().Form_MouseMove(0, 0, static_cast<float>(Repere.OrigineX - 5), static_cast<float>(Repere.OrigineY + 5));
   F().Form_DblClick(0);
   EXPECT_FLOAT_EQ(Shell.DecalVueX, -5);
   EXPECT_FLOAT_EQ(Shell.DecalVueY, 5);
@@ -195,13 +195,13 @@ TEST_F(RefCursorTest, PositioningCentresThePointUnderTheMouseAtAnyZoom) {
   for (const int touche : {int{Qt::Key_F6}, int{Qt::Key_F12}, 0}) {
     const QPoint souris(150, 120);
     QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), souris));
-    const double dx = Souris.SourisX - OrigineX, dy = Souris.SourisY - OrigineY;
+    const double dx = Souris.SourisX - Repere.OrigineX, dy = Souris.SourisY - Repere.OrigineY;
     if (touche != 0)
       Clavier(touche);
     else
       QTest::mouseDClick(&vue, Qt::LeftButton, Qt::NoModifier, souris);
-    EXPECT_NEAR(pixelX(OrigineX + dx), centre, 2) << "key " << touche;
-    EXPECT_NEAR(pixelY(OrigineY + dy), vue.height() / 2.0, 2) << "key " << touche;
+    EXPECT_NEAR(pixelX(Repere.OrigineX + dx), centre, 2) << "key " << touche;
+    EXPECT_NEAR(pixelY(Repere.OrigineY + dy), vue.height() / 2.0, 2) << "key " << touche;
     Clavier(Qt::Key_F6, Qt::ControlModifier);
   }
 }

@@ -277,7 +277,7 @@ TEST_F(CommandFilesTest, ScramblingRestoresTheText) {
   EXPECT_THROW(DecodeFicExterne(abime), ErreurExecution);
   EXPECT_THROW(DecodeFicExterne(a.left(190)), ErreurExecution);
   EXPECT_THROW(DecodeFicExterne(QByteArray(100, 'x')), ErreurExecution);
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
 }
 
 TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {

@@ -98,9 +98,12 @@ TEST_F(DispatchTest, CommandOrderFlags) {
     int16_t etat;
   };
   for (const Cas& c :
-       {Cas{"ARC = 1", 96}, Cas{"DROITE = 1", 96}, Cas{"DROITEV = 1", 96}, Cas{"CENTREE = 1", 4},
-        Cas{"CENTREEI = 1", 4}, Cas{"FORMATI = 1", 1}, Cas{"FICHIER = a.txt", 72}, Cas{"CERCLE = 1", 64},
-        Cas{"TRAIT = 1", 64}, Cas{"+ 1", 64}, Cas{"COTE = 1", 64}, Cas{"NPAGE", 0}, Cas{"COULEUR = 1", 0}}) {
+       {Cas{"ARC = 1", OrdreLigneEchelle | OrdreDessin}, Cas{"DROITE = 1", OrdreLigneEchelle | OrdreDessin},
+        Cas{"DROITEV = 1", OrdreLigneEchelle | OrdreDessin}, Cas{"CENTREE = 1", OrdreCentre},
+        Cas{"CENTREEI = 1", OrdreCentre}, Cas{"FORMATI = 1", OrdreFormatI},
+        Cas{"FICHIER = a.txt", OrdreFichier | OrdreDessin}, Cas{"CERCLE = 1", OrdreDessin},
+        Cas{"TRAIT = 1", OrdreDessin}, Cas{"+ 1", OrdreDessin}, Cas{"COTE = 1", OrdreDessin}, Cas{"NPAGE", 0},
+        Cas{"COULEUR = 1", 0}}) {
     Run(QString::fromUtf8(c.ligne));
     EXPECT_EQ(EtatOrdre, c.etat) << c.ligne;
   }
@@ -116,9 +119,9 @@ TEST_F(DispatchTest, FacteurIsARunErrorAtLevelOne) {
 }
 
 TEST_F(DispatchTest, StopArg) {
-  StopArg = false;
+  Lecture.StopArg = false;
   Run(QStringList{"StopArg", "%A = 1"});
-  EXPECT_TRUE(StopArg);
+  EXPECT_TRUE(Lecture.StopArg);
   EXPECT_EQ(Var(1, "%A"), "1");
   EXPECT_TRUE(Messages().empty());
 }
@@ -182,7 +185,7 @@ TEST_F(DispatchTest, EachKeywordIsWrittenOnce) {
   for (const MotCle& mot : MotsCles()) {
     for (const char* ecrit : {mot.Ecrit, mot.Ancien}) {
       if (!ecrit) continue;
-      const QString nom = UCase(QString::fromLatin1(ecrit));
+      const QString nom = legacy::UCase(QString::fromLatin1(ecrit));
       EXPECT_FALSE(vus.contains(nom)) << ecrit;
       vus.append(nom);
     }

@@ -24,7 +24,7 @@ class GraduationsTest : public DrawingTest {
  protected:
   void SetUp() override {
     DrawingTest::SetUp();
-    RazEtatEchelle();
+    Echelle = {};
   }
   void TearDown() override {
     DefinitDoEvents({});
@@ -38,7 +38,8 @@ class GraduationsTest : public DrawingTest {
 
   // A device point in millimetres from the current 0,0 (y up), through the 96 dpi conversion.
   static QPointF Mm(const QPointF& px) {
-    return {px.x() / PxParMm - (OrigineX + CTx), (HauteurImage - px.y()) / PxParMm - (OrigineY + CTy)};
+    return {px.x() / PxParMm - (Repere.OrigineX + Repere.CTx),
+            (HauteurImage - px.y()) / PxParMm - (Repere.OrigineY + Repere.CTy)};
   }
   // The marks: every line after the first 'saute' (the scale line itself).
   std::vector<Primitive> Marques(size_t saute = 1) {
@@ -59,7 +60,7 @@ class GraduationsTest : public DrawingTest {
 TEST_F(GraduationsTest, LinearAndPowerMarksOnAHorizontalLine) {
   Run(QStringList{"Droite = 0, 100, 0", "Grad = 10, 3"});
   ASSERT_FALSE(Erreur()) << Messages()[0].texte.toStdString();
-  ASSERT_EQ(EchelleX, 1.0);
+  ASSERT_EQ(Cadrage.EchelleX, 1.0);
   auto m = Marques();
   ASSERT_EQ(m.size(), 11u);
   for (int i = 0; i <= 10; ++i) {
@@ -258,8 +259,8 @@ TEST_F(GraduationsTest, SingleMarks) {
   ASSERT_EQ(m.size(), 1u);
   EXPECT_MM(m[0].Points[0], 50, 0);
   EXPECT_MM(m[0].Points[1], 50, 5);
-  EXPECT_NEAR(XCourant - (OrigineX + CTx), 50, 0.01);
-  EXPECT_NEAR(YCourant - (OrigineY + CTy), 5, 0.01);
+  EXPECT_NEAR(Repere.XCourant - (Repere.OrigineX + Repere.CTx), 50, 0.01);
+  EXPECT_NEAR(Repere.YCourant - (Repere.OrigineY + Repere.CTy), 5, 0.01);
 
   // Two groups, the second red; a length of 0 draws nothing but moves the current point.
   Run(QStringList{"Droite = 0, 100, 0", "Grad1 = 10, 2, , , 20, 4, , Rouge", "Grad1 = 70, 0"});
@@ -268,7 +269,7 @@ TEST_F(GraduationsTest, SingleMarks) {
   EXPECT_EQ(m[0].Couleur, 0u);
   EXPECT_EQ(m[1].Couleur, 255u);
   EXPECT_MM(m[1].Points[1], 20, 4);
-  EXPECT_NEAR(XCourant - (OrigineX + CTx), 70, 0.01);
+  EXPECT_NEAR(Repere.XCourant - (Repere.OrigineX + Repere.CTx), 70, 0.01);
 
   // A degree sign: an absolute angle on an arc, whatever the law; a position on a straight line.
   Run(QStringList{"Exposant = 2", "Arc = 0, 180, 50", "Grad1 = 30°, 5, , , 50, 5"});
@@ -286,7 +287,7 @@ TEST_F(GraduationsTest, SingleMarks) {
   m = Marques();
   ASSERT_EQ(m.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_MM(m[i].Points[0], 10.0 * (i + 1), 0);
-  EXPECT_EQ(SlotListe, 0);
+  EXPECT_EQ(Lecture.SlotListe, 0);
   Run(QStringList{"%L = ", "Droite = 0, 100, 0", "Grad1 = %L§%L, 3"});
   EXPECT_FALSE(Erreur());
   EXPECT_TRUE(Marques().empty());

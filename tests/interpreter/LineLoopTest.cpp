@@ -158,15 +158,16 @@ TEST_F(LineLoopTest, CutsComments) {
 
   // The working parameter text of the failing statement shows the cut.
   Run(QStringLiteral("GRAD = 10,10,5 ' centre"));
-  EXPECT_EQ(ParamLigne, QStringLiteral(" 10,10,5 "));
+  EXPECT_EQ(Lecture.ParamLigne, QStringLiteral(" 10,10,5 "));
   Run(QStringLiteral("GRAD = 1\"'\"2 ' centre"));
-  EXPECT_EQ(ParamLigne, QStringLiteral(" 1\"")) << "only variable lines and VAL1 keep quoted apostrophes";
+  EXPECT_EQ(Lecture.ParamLigne, QStringLiteral(" 1\""))
+      << "only variable lines and VAL1 keep quoted apostrophes";
 }
 
 TEST_F(LineLoopTest, TextKeywordsKeepApostrophes) {
   // Whatever the statement then does, its parameter text is left uncut.
   Run(QStringLiteral("TEXTE = it's ' not a comment"));
-  EXPECT_EQ(ParamLigne, QStringLiteral(" it's ' not a comment"));
+  EXPECT_EQ(Lecture.ParamLigne, QStringLiteral(" it's ' not a comment"));
   for (const auto& m : Messages()) {
     EXPECT_TRUE(m.texte.contains(QStringLiteral(" 1: TEXTE = it's ' not a comment") + CRLF))
         << m.texte.toStdString();
@@ -174,10 +175,10 @@ TEST_F(LineLoopTest, TextKeywordsKeepApostrophes) {
 
   for (const char* motCle : {"TEXTEC", "LISTEVAR", "PRINTA", "INPUT"}) {
     Run(QStringLiteral("%1 = it's").arg(QLatin1String(motCle)));
-    EXPECT_EQ(ParamLigne, QStringLiteral(" it's")) << motCle;
+    EXPECT_EQ(Lecture.ParamLigne, QStringLiteral(" it's")) << motCle;
   }
   Run(QStringLiteral("VAL1 = a\"'\"b ' c"));
-  EXPECT_EQ(ParamLigne, QStringLiteral(" a'b "));
+  EXPECT_EQ(Lecture.ParamLigne, QStringLiteral(" a'b "));
 }
 
 TEST_F(LineLoopTest, VariableLineRunsItsValue) {

@@ -580,7 +580,7 @@ TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
                              "FIN:" + CRLF + "%B = 2"));
   EXPECT_EQ(texte.count(CRLF), 5 - 1 + 21);
   // The template's StopArg line runs; the jump still lands on the label moved down.
-  EXPECT_TRUE(StopArg);
+  EXPECT_TRUE(Lecture.StopArg);
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%X"), "<absent>");
   EXPECT_EQ(Var(1, "%B"), "2");

@@ -26,17 +26,16 @@ class ScaleLineTest : public RunFixture {
  protected:
   void SetUp() override {
     RunFixture::SetUp();
-    RazEtatEchelle();
+    Echelle = {};
     Shell.DecalVueX = Shell.DecalVueY = 0;
-    OrigineBaseX = OrigineBaseY = 0;
-    AngRotDefaut = 0;
+    Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
+    Rotation.AngRotDefaut = 0;
   }
 
   void Run(const QStringList& lignes) {
     Session().Enregistrement().Efface();
     RunFixture::Run(lignes);
   }
-
 
   std::vector<Primitive> DeGenre(Primitive::Genre genre) {
     std::vector<Primitive> r;
@@ -69,11 +68,11 @@ TEST_F(ScaleLineTest, ConcentricArc) {
   EXPECT_NEAR(MmLongueur(cercles[0].Rx), 50, Tol);
   EXPECT_NEAR(cercles[0].Debut, 0, 1e-6) << "the end at 180 points right";
   EXPECT_NEAR(cercles[0].Fin, 180 * Rad, 1e-6) << "the start at 0 points left";
-  EXPECT_NEAR(ArcAngleDebut, 1e-6, 1e-12) << "a zero start takes the side of the end";
-  EXPECT_EQ(ArcAngleFin, 180);
-  EXPECT_EQ(EtatOrdre & 96, 96);
-  EXPECT_NEAR(XCourant, 100, 1e-4);
-  EXPECT_NEAR(YCourant, 80, 1e-4);
+  EXPECT_NEAR(Echelle.ArcAngleDebut, 1e-6, 1e-12) << "a zero start takes the side of the end";
+  EXPECT_EQ(Echelle.ArcAngleFin, 180);
+  EXPECT_EQ(EtatOrdre & (OrdreLigneEchelle | OrdreDessin), OrdreLigneEchelle | OrdreDessin);
+  EXPECT_NEAR(Repere.XCourant, 100, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 80, 1e-4);
 
   // The ends given the other way round draw the same arc; expressions and variables are read.
   Run(QStringList{"CentreE = 100, 80, N", "%R = 20", "Arc = 150, 3*10, %R*2, rouge"});
@@ -83,8 +82,8 @@ TEST_F(ScaleLineTest, ConcentricArc) {
   EXPECT_NEAR(cercles[0].Fin, 150 * Rad, 1e-6);
   EXPECT_NEAR(MmLongueur(cercles[0].Rx), 40, Tol);
   EXPECT_EQ(cercles[0].Couleur, 255u);
-  EXPECT_EQ(VTrav7, 40);
-  EXPECT_EQ(ArcRayonDonne, 40);
+  EXPECT_EQ(Echelle.VTrav7, 40);
+  EXPECT_EQ(Echelle.ArcRayonDonne, 40);
 
   // A default rotation or a rotation sub-field turns the whole arc about the current 0,0.
   Run(QStringList{"CentreE = 100, 80, N", "AngRot = 30", "Arc = 30, 150, 40"});
@@ -92,19 +91,19 @@ TEST_F(ScaleLineTest, ConcentricArc) {
   ASSERT_EQ(cercles.size(), 1u);
   EXPECT_NEAR(cercles[0].Debut, 60 * Rad, 1e-6);
   EXPECT_NEAR(cercles[0].Fin, 180 * Rad, 1e-6);
-  EXPECT_EQ(AngleCmd, 30);
+  EXPECT_EQ(Echelle.AngleCmd, 30);
   Run(QStringList{"CentreE = 100, 80, N", "Arc = 30, 150§30, 40"});
   cercles = DeGenre(Primitive::Genre::Cercle);
   ASSERT_EQ(cercles.size(), 1u);
   EXPECT_NEAR(cercles[0].Debut, 60 * Rad, 1e-6);
-  EXPECT_NEAR(AngleCmdRad, 30 * Rad, 1e-7);
+  EXPECT_NEAR(Echelle.AngleCmdRad, 30 * Rad, 1e-7);
 
   // "N" records the scale without drawing it, and the marks may follow.
   Run(QStringList{"CentreE = 100, 80, N", "Arc = 45, 135, 40, n", "Sect = 0, 100, 30, 35, N"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(DeGenre(Primitive::Genre::Cercle).empty());
-  EXPECT_FALSE(EchelleTracee);
-  EXPECT_EQ(ArcAngleDebut, 45);
+  EXPECT_FALSE(Echelle.EchelleTracee);
+  EXPECT_EQ(Echelle.ArcAngleDebut, 45);
 
   // With a dash pattern the arc is cut into dashes along the same circle.
   Run(QStringList{"CentreE = 100, 80, N", "EpaisT = 1§R§2§2", "Arc = 0, 180, 50"});
@@ -122,9 +121,9 @@ TEST_F(ScaleLineTest, ArcAboutAnOffsetPivot) {
   // scale's start point and ends on the ray of the end angle.
   Run(QStringList{"CentreE = 100, 80, N", "Decal = 20, rouge", "Arc = 45, 135, 50"});
   ASSERT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
-  EXPECT_EQ(DecalPivot, -20);
-  EXPECT_NEAR(PivotX, 100, 1e-9);
-  EXPECT_NEAR(PivotY, 100, 1e-9);
+  EXPECT_EQ(Echelle.DecalPivot, -20);
+  EXPECT_NEAR(Echelle.PivotX, 100, 1e-9);
+  EXPECT_NEAR(Echelle.PivotY, 100, 1e-9);
   const auto croix = Lignes();
   ASSERT_EQ(croix.size(), 2u);
   EXPECT_EQ(croix[0].Couleur, 255u);
@@ -137,7 +136,7 @@ TEST_F(ScaleLineTest, ArcAboutAnOffsetPivot) {
   const double rho = MmLongueur(arc.Rx);
   const double h = 50 * std::sqrt(0.5);
   EXPECT_NEAR(rho, std::hypot(100 - h - 100, 80 + h - 100), Tol);
-  EXPECT_NEAR(ArcRayonDebut, rho, Tol);
+  EXPECT_NEAR(Echelle.ArcRayonDebut, rho, Tol);
   // The end direction reaches the start point at 45, the start direction the symmetric point.
   ExpectPoint(QPointF(100 + rho * std::cos(arc.Fin), 100 + rho * std::sin(arc.Fin)), 100 - h, 80 + h,
               "start");
@@ -147,14 +146,14 @@ TEST_F(ScaleLineTest, ArcAboutAnOffsetPivot) {
   // A pivot offset over half the radius on an arc wider than 200 is cut to half the radius.
   Run(QStringList{"CentreE = 100, 80, N", "Decal = 40, N", "Arc = -30, 210, 50"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(DecalPivot, -25);
+  EXPECT_EQ(Echelle.DecalPivot, -25);
   EXPECT_EQ(Lignes().size(), 0u) << "no pivot mark in the colour N";
   ASSERT_EQ(DeGenre(Primitive::Genre::Cercle).size(), 1u);
 
   // A far pivot makes a straight line through the start point, ended on the ray of the end.
   Run(QStringList{"CentreE = 100, 80, N", "Decal = -10000, N", "Arc = 45, 135, 50"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(DecalPivot, 10000);
+  EXPECT_EQ(Echelle.DecalPivot, 10000);
   auto lignes = Lignes();
   ASSERT_EQ(lignes.size(), 1u);
   ExpectPoint(Mm(lignes[0].Points[0]), 100 - h, 80 + h, "line start");
@@ -204,18 +203,18 @@ TEST_F(ScaleLineTest, StraightScales) {
   ExpectPoint(Mm(lignes[0].Points[0]), 110, 85, "start");
   ExpectPoint(Mm(lignes[0].Points[1]), 190, 85, "end");
   EXPECT_EQ(lignes[0].Couleur, 65280u);
-  EXPECT_EQ(DroiteX1, 10);
-  EXPECT_EQ(DroiteX2, 90);
-  EXPECT_NEAR(XCourant, 150, 1e-4);
-  EXPECT_NEAR(YCourant, 85, 1e-4);
-  EXPECT_EQ(EtatOrdre & 96, 96);
+  EXPECT_EQ(Echelle.DroiteX1, 10);
+  EXPECT_EQ(Echelle.DroiteX2, 90);
+  EXPECT_NEAR(Repere.XCourant, 150, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 85, 1e-4);
+  EXPECT_EQ(EtatOrdre & (OrdreLigneEchelle | OrdreDessin), OrdreLigneEchelle | OrdreDessin);
 
   // Two fields: at the height of the current 0,0.
   Run(QStringList{"CentreE = 100, 80, N", "Droite = 10, 20"});
   lignes = Lignes();
   ASSERT_EQ(lignes.size(), 1u);
   ExpectPoint(Mm(lignes[0].Points[0]), 110, 80, "start");
-  EXPECT_EQ(VTrav7, 0);
+  EXPECT_EQ(Echelle.VTrav7, 0);
 
   // Vertical, after an arc and a pivot offset that it clears.
   Run(QStringList{"CentreE = 100, 80, N", "Decal = 5, N", "Arc = 10, 20, 30, N", "DroiteV = -10, 30, 15"});
@@ -223,11 +222,11 @@ TEST_F(ScaleLineTest, StraightScales) {
   ASSERT_EQ(lignes.size(), 1u);
   ExpectPoint(Mm(lignes[0].Points[0]), 115, 70, "start");
   ExpectPoint(Mm(lignes[0].Points[1]), 115, 110, "end");
-  EXPECT_EQ(DecalPivot, 0);
-  EXPECT_EQ(ArcAngleDebut, 0);
-  EXPECT_EQ(DroiteY2, 30);
-  EXPECT_NEAR(XCourant, 115, 1e-4);
-  EXPECT_NEAR(YCourant, 90, 1e-4);
+  EXPECT_EQ(Echelle.DecalPivot, 0);
+  EXPECT_EQ(Echelle.ArcAngleDebut, 0);
+  EXPECT_EQ(Echelle.DroiteY2, 30);
+  EXPECT_NEAR(Repere.XCourant, 115, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 90, 1e-4);
 
   // Turned 90 anticlockwise: the middle (20, 5) moves to (-5, 20).
   Run(QStringList{"CentreE = 100, 80, N", "Droite = 10, 20R§90, 5"});
@@ -235,16 +234,16 @@ TEST_F(ScaleLineTest, StraightScales) {
   ASSERT_EQ(lignes.size(), 1u);
   ExpectPoint(Mm(lignes[0].Points[0]), 95, 90, "turned start");
   ExpectPoint(Mm(lignes[0].Points[1]), 95, 110, "turned end");
-  EXPECT_NEAR(XCourant, 95, 1e-4);
-  EXPECT_NEAR(YCourant, 100, 1e-4);
+  EXPECT_NEAR(Repere.XCourant, 95, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, 100, 1e-4);
 
   // "N" records the line and the order bits without drawing; an arc then clears the line.
   Run(QStringList{"Droite = 0, 50, 0, N", "%A = 1"});
   EXPECT_TRUE(Lignes().empty());
-  EXPECT_EQ(DroiteX2, 50);
-  EXPECT_EQ(EtatOrdre & 96, 96);
+  EXPECT_EQ(Echelle.DroiteX2, 50);
+  EXPECT_EQ(EtatOrdre & (OrdreLigneEchelle | OrdreDessin), OrdreLigneEchelle | OrdreDessin);
   Run(QStringList{"Droite = 0, 50", "Arc = 10, 20, 30"});
-  EXPECT_EQ(DroiteX2, 0);
+  EXPECT_EQ(Echelle.DroiteX2, 0);
 
   // A length beyond single precision cannot be drawn: an overflow of its line, nothing drawn.
   Run(QStringList{"Droite = 0, 1E39, 5", "%A = 1"});
@@ -262,15 +261,15 @@ TEST_F(ScaleLineTest, ExposantAndInversion) {
   Run(QStringList{"Exposant = L, 2, 1, 5"});
   EXPECT_EQ(Niveau(1).Exposant, 0.0f);
   EXPECT_TRUE(Niveau(1).EchelleLog);
-  EXPECT_EQ(LogDecades, 2);
-  EXPECT_EQ(LogDebut, 1.0f);
-  EXPECT_EQ(LogFin, 5.0f);
-  EXPECT_NEAR(LogDecadesTotal, 2.699, 1e-3);
+  EXPECT_EQ(Echelle.LogDecades, 2);
+  EXPECT_EQ(Echelle.LogDebut, 1.0f);
+  EXPECT_EQ(Echelle.LogFin, 5.0f);
+  EXPECT_NEAR(Echelle.LogDecadesTotal, 2.699, 1e-3);
 
   // "L" alone is one decade, 1 to 10.
   Run(QStringList{"Exposant = l"});
-  EXPECT_EQ(LogDecades, 1);
-  EXPECT_NEAR(LogDecadesTotal, 1, 1e-6);
+  EXPECT_EQ(Echelle.LogDecades, 1);
+  EXPECT_NEAR(Echelle.LogDecadesTotal, 1, 1e-6);
 
   // A zero exponent and a negative logarithmic bound are run errors.
   Run(QStringList{"Exposant = 0"});
@@ -280,15 +279,15 @@ TEST_F(ScaleLineTest, ExposantAndInversion) {
 
   // Each run starts on the normal side; no field turns the side, 1 and -1 set it.
   Run(QStringList{"Inversion"});
-  EXPECT_EQ(SensInversion, -1);
+  EXPECT_EQ(Echelle.SensInversion, -1);
   Run(QStringList{"Inversion", "Inversion"});
-  EXPECT_EQ(SensInversion, 1);
+  EXPECT_EQ(Echelle.SensInversion, 1);
   Run(QStringList{"Inversion", "Inversion = 1"});
-  EXPECT_EQ(SensInversion, 1);
+  EXPECT_EQ(Echelle.SensInversion, 1);
   Run(QStringList{"Inversion = -1", "Inversion = -1"});
-  EXPECT_EQ(SensInversion, -1);
+  EXPECT_EQ(Echelle.SensInversion, -1);
   Run(QStringList{"Inversion = 5"});
-  EXPECT_EQ(SensInversion, -1);
+  EXPECT_EQ(Echelle.SensInversion, -1);
 }
 
 }  // namespace

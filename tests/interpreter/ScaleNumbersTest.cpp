@@ -14,19 +14,19 @@ namespace {
 
 class ScaleNumbersTest : public ::testing::Test {
  protected:
-  void SetUp() override { RazEtatEchelle(); }
-  void TearDown() override { RazEtatEchelle(); }
+  void SetUp() override { Echelle = {}; }
+  void TearDown() override { Echelle = {}; }
 
-  static void Echelle(int16_t decades, float debut, float fin) {
-    LogDecades = decades;
-    LogDebut = debut;
-    LogFin = fin;
+  static void PoseEchelle(int16_t decades, float debut, float fin) {
+    Echelle.LogDecades = decades;
+    Echelle.LogDebut = debut;
+    Echelle.LogFin = fin;
   }
   static float Suivant(float limite, float pas) {
-    LimitePasLog = limite;
-    PasLog = pas;
+    Echelle.LimitePasLog = limite;
+    Echelle.PasLog = pas;
     PasLogSuivant();
-    return PasLog;
+    return Echelle.PasLog;
   }
   struct Decoupe {
     float mantisse;
@@ -40,7 +40,7 @@ class ScaleNumbersTest : public ::testing::Test {
 };
 
 TEST_F(ScaleNumbersTest, LogarithmicFractions) {
-  Echelle(2, 1, 5);  // 1 to 500
+  PoseEchelle(2, 1, 5);  // 1 to 500
   EXPECT_DOUBLE_EQ(FractionLog(1), 0.0);
   EXPECT_NEAR(FractionLog(500), 1.0, 1e-12);
   EXPECT_NEAR(FractionLog(10), 1 / std::log10(500.0), 1e-12);
@@ -49,19 +49,19 @@ TEST_F(ScaleNumbersTest, LogarithmicFractions) {
   EXPECT_NEAR(FractionLogExp(5, 2), 1.0, 1e-12);
   EXPECT_NEAR(FractionLogExp(1, 1), FractionLog(10), 1e-12);
 
-  Echelle(1, 2, 1);  // 2 to 10
+  PoseEchelle(1, 2, 1);  // 2 to 10
   EXPECT_NEAR(FractionLog(2), 0.0, 1e-12);
   EXPECT_NEAR(FractionLog(10), 1.0, 1e-12);
 
   EXPECT_THROW(FractionLog(0), ErreurExecution);
   EXPECT_THROW(FractionLog(-3), ErreurExecution);
-  Echelle(0, 1, 1);  // no extent
+  PoseEchelle(0, 1, 1);  // no extent
   EXPECT_THROW(FractionLog(2), ErreurExecution);
-  Echelle(1, 0, 1);
+  PoseEchelle(1, 0, 1);
   EXPECT_THROW(FractionLog(2), ErreurExecution);
-  Echelle(1, -1, 1);
+  PoseEchelle(1, -1, 1);
   EXPECT_THROW(FractionLog(2), ErreurExecution);
-  Echelle(400, 1, 1);  // 10^400 is beyond a Double
+  PoseEchelle(400, 1, 1);  // 10^400 is beyond a Double
   EXPECT_THROW(FractionLog(2), ErreurExecution);
 }
 

@@ -26,17 +26,16 @@ class SectorTest : public RunFixture {
  protected:
   void SetUp() override {
     RunFixture::SetUp();
-    RazEtatEchelle();
+    Echelle = {};
     Shell.DecalVueX = Shell.DecalVueY = 0;
-    OrigineBaseX = OrigineBaseY = 0;
-    AngRotDefaut = 0;
+    Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
+    Rotation.AngRotDefaut = 0;
   }
 
   void Run(const QStringList& lignes) {
     Session().Enregistrement().Efface();
     RunFixture::Run(lignes);
   }
-
 
   // The lines of the run, the end-of-run axes (drawn in mask mode) aside.
   std::vector<Primitive> Lignes() {
@@ -84,9 +83,9 @@ TEST_F(SectorTest, OutlinedAndFilledOnAnArc) {
     const QPointF p = Mm(lignes[k].Points[0]);
     EXPECT_NEAR(std::hypot(p.x() - 100, p.y() - 80), k < 64 ? 40 : 50, Tol) << k;
   }
-  EXPECT_EQ(EtatOrdre & 64, 64);
-  EXPECT_NEAR(XCourant, 100 + 40 * c36, 1e-3) << "the current point is the first vertex";
-  EXPECT_NEAR(YCourant, 80 + 40 * s36, 1e-3);
+  EXPECT_EQ(EtatOrdre & OrdreDessin, OrdreDessin);
+  EXPECT_NEAR(Repere.XCourant, 100 + 40 * c36, 1e-3) << "the current point is the first vertex";
+  EXPECT_NEAR(Repere.YCourant, 80 + 40 * s36, 1e-3);
 
   // Filled: one polygon in the one colour, edge and inside, with no outline of lines.
   Sortie->FillStyle = 0;
@@ -125,7 +124,7 @@ TEST_F(SectorTest, OutlinedAndFilledOnAnArc) {
   Run(QStringList{"CentreE = 100, 80, N", "Arc = 0, 180, 50, N", "Sect = 80, 100, 40, 50, n"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(Lignes().empty());
-  EXPECT_NEAR(XCourant, 100 + 40 * c36, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 100 + 40 * c36, 1e-3);
 }
 
 TEST_F(SectorTest, AboutAnOffsetPivotAndOnAFarPivotLine) {
@@ -138,7 +137,8 @@ TEST_F(SectorTest, AboutAnOffsetPivotAndOnAFarPivotLine) {
   const size_t n = sommets.size() / 2 - 1;
   ExpectPoint(sommets[0], 100 - h, 80 + h, "start point");
   ExpectPoint(sommets[n], 100 + h, 80 + h, "end point");
-  for (const QPointF& p : sommets) EXPECT_NEAR(std::hypot(p.x() - 100, p.y() - 100), ArcRayonDebut, Tol);
+  for (const QPointF& p : sommets)
+    EXPECT_NEAR(std::hypot(p.x() - 100, p.y() - 100), Echelle.ArcRayonDebut, Tol);
 
   // The straight line of a far pivot: a band between two heights, each value on its ray.
   Run(QStringList{"CentreE = 100, 80, N", "Decal = 10000, N", "Arc = 45, 135, 50, N",
@@ -190,8 +190,8 @@ TEST_F(SectorTest, OnStraightScales) {
   ASSERT_EQ(s.size(), 4u);
   ExpectPoint(s[0], 95, 100, "turned 1");
   ExpectPoint(s[2], 90, 120, "turned 3");
-  EXPECT_NEAR(XCourant, 95, 1e-3);
-  EXPECT_NEAR(YCourant, 100, 1e-3);
+  EXPECT_NEAR(Repere.XCourant, 95, 1e-3);
+  EXPECT_NEAR(Repere.YCourant, 100, 1e-3);
   Run(QStringList{"CentreE = 100, 80, N", "AngRot = 90", "Droite = 0, 100, 0, N", "SectP = 20, 40, 5, 10"});
   const auto polygones = Polygones();
   ASSERT_EQ(polygones.size(), 1u);

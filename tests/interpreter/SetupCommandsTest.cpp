@@ -24,9 +24,9 @@ class SetupCommandsTest : public RunFixture {
  protected:
   void SetUp() override {
     RunFixture::SetUp();
-    RazEtatEchelle();
-    CTxNonTourne = CTyNonTourne = 0;
-    NiveauMaxAngRot = 0;
+    Echelle = {};
+    Repere.CTxNonTourne = Repere.CTyNonTourne = 0;
+    Rotation.NiveauMaxAngRot = 0;
   }
 
   // Each run's drawing alone.
@@ -65,7 +65,7 @@ class SetupCommandsTest : public RunFixture {
 TEST_F(SetupCommandsTest, CouleurSetsTheCurrentColourAndItsVariable) {
   Run(QStringList{"COULEUR = Rouge", "CT = 5, 5"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(CouleurCourante, 255);
+  EXPECT_EQ(Encre.CouleurCourante, 255);
   EXPECT_EQ(Var(0, "%Coul"), " Rouge");
   EXPECT_EQ(Sortie->ForeColor, 255u);
   const auto croix = Lignes(13);
@@ -74,18 +74,18 @@ TEST_F(SetupCommandsTest, CouleurSetsTheCurrentColourAndItsVariable) {
 
   // The whole rest of the line is the colour, separators included.
   Run(QStringLiteral("Couleur = RGB 0, 128, 255"));
-  EXPECT_EQ(CouleurCourante, 128 * 256 + 255 * 65536);
+  EXPECT_EQ(Encre.CouleurCourante, 128 * 256 + 255 * 65536);
   EXPECT_EQ(Var(0, "%Coul"), " RGB 0, 128, 255");
 
   // "N" draws nothing: the foreground colour stays.
   Run(QStringList{"COULEUR = Bleu", "COULEUR = n"});
-  EXPECT_EQ(CouleurCourante, -1);
+  EXPECT_EQ(Encre.CouleurCourante, -1);
   EXPECT_EQ(Sortie->ForeColor, 16711680u);
   EXPECT_EQ(Var(0, "%Coul"), " n");
 
   // An empty colour is black.
   Run(QStringList{"COULEUR = Bleu", "COULEUR ="});
-  EXPECT_EQ(CouleurCourante, 0);
+  EXPECT_EQ(Encre.CouleurCourante, 0);
   EXPECT_EQ(Sortie->ForeColor, 0u);
   EXPECT_TRUE(Messages().empty());
 }
@@ -98,27 +98,27 @@ TEST_F(SetupCommandsTest, ScreenCentreMovesTheOrigin) {
   const OutputSurface* ecran = Session().Ecran();
   const double largeur = ecran->ScaleWidth, hauteur = ecran->ScaleHeight;
   EXPECT_LT(hauteur, 0);
-  EXPECT_NEAR(OrigineBaseX, largeur / 2 - 10 - 20, 1e-9);
-  EXPECT_NEAR(OrigineBaseY, -hauteur / 2 - 5 - 30, 1e-9);
-  EXPECT_NEAR(OrigineX, largeur / 2 - 10, 1e-9);
-  EXPECT_NEAR(OrigineY, -hauteur / 2 - 5, 1e-9);
-  EXPECT_NEAR(XCourant, OrigineX, 1e-4);
-  EXPECT_NEAR(YCourant, OrigineY, 1e-4);
+  EXPECT_NEAR(Repere.OrigineBaseX, largeur / 2 - 10 - 20, 1e-9);
+  EXPECT_NEAR(Repere.OrigineBaseY, -hauteur / 2 - 5 - 30, 1e-9);
+  EXPECT_NEAR(Repere.OrigineX, largeur / 2 - 10, 1e-9);
+  EXPECT_NEAR(Repere.OrigineY, -hauteur / 2 - 5, 1e-9);
+  EXPECT_NEAR(Repere.XCourant, Repere.OrigineX, 1e-4);
+  EXPECT_NEAR(Repere.YCourant, Repere.OrigineY, 1e-4);
   EXPECT_EQ(RunShell.CentreCmdX, 20.0f);
   EXPECT_EQ(RunShell.CentreCmdY, 30.0f);
   EXPECT_EQ(Var(1, "%CX"), "20");
   EXPECT_EQ(Var(1, "%CY"), "30");
   EXPECT_EQ(Var(1, "%A"), "20");
-  EXPECT_EQ(EtatOrdre, 4);
+  EXPECT_EQ(EtatOrdre, OrdreCentre);
   EXPECT_TRUE(Lignes(13).empty()) << "no cross in the colour N";
 
   // The end-of-run axes cross at the global origin.
   const auto axes = Lignes(9);
   ASSERT_EQ(axes.size(), 2u);
   for (const Primitive& p : axes) EXPECT_EQ(p.Couleur, 0xE6E6E6u);
-  EXPECT_NEAR(axes[0].Points[0].x(), ecran->DeviceX(OrigineBaseX), 1e-6);
-  EXPECT_NEAR(axes[0].Points[1].x(), ecran->DeviceX(OrigineBaseX), 1e-6);
-  EXPECT_NEAR(axes[1].Points[0].y(), ecran->DeviceY(OrigineBaseY), 1e-6);
+  EXPECT_NEAR(axes[0].Points[0].x(), ecran->DeviceX(Repere.OrigineBaseX), 1e-6);
+  EXPECT_NEAR(axes[0].Points[1].x(), ecran->DeviceX(Repere.OrigineBaseX), 1e-6);
+  EXPECT_NEAR(axes[1].Points[0].y(), ecran->DeviceY(Repere.OrigineBaseY), 1e-6);
 
   // A cross in the current colour marks the centre.
   Run(QStringList{"COULEUR = vert", "CENTREE = 20, 30"});
@@ -126,21 +126,21 @@ TEST_F(SetupCommandsTest, ScreenCentreMovesTheOrigin) {
   ASSERT_EQ(croix.size(), 2u);
   EXPECT_EQ(croix[0].Couleur, 65280u);
   const QPointF milieu = (croix[0].Points[0] + croix[0].Points[1]) / 2;
-  EXPECT_NEAR(milieu.x(), ecran->DeviceX(OrigineX), 0.5);
-  EXPECT_NEAR(milieu.y(), ecran->DeviceY(OrigineY), 0.5);
+  EXPECT_NEAR(milieu.x(), ecran->DeviceX(Repere.OrigineX), 0.5);
+  EXPECT_NEAR(milieu.y(), ecran->DeviceY(Repere.OrigineY), 0.5);
 
   // Without a view offset the global origin stays where it was.
   Shell.DecalVueX = Shell.DecalVueY = 0;
-  OrigineBaseX = OrigineBaseY = 0;
+  Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Run(QStringLiteral("CENTREEI = 20, 30, n"));
-  EXPECT_EQ(OrigineBaseX, 0);
-  EXPECT_EQ(OrigineX, 20);
-  EXPECT_EQ(OrigineY, 30);
+  EXPECT_EQ(Repere.OrigineBaseX, 0);
+  EXPECT_EQ(Repere.OrigineX, 20);
+  EXPECT_EQ(Repere.OrigineY, 30);
   EXPECT_TRUE(Lignes(9).empty());
 
   // The printer's centre does nothing on the screen.
   Run(QStringLiteral("CENTREI = 100, 140"));
-  EXPECT_EQ(OrigineX, 0);
+  EXPECT_EQ(Repere.OrigineX, 0);
   EXPECT_EQ(EtatOrdre, 0);
   EXPECT_EQ(NbTraces(), 0u);
   EXPECT_TRUE(Messages().empty());
@@ -152,19 +152,19 @@ TEST_F(SetupCommandsTest, PrinterCentreUsesThePageCoordinates) {
   EXPECT_EQ(RunShell.OrigineFinX, 100.0f);
   EXPECT_EQ(RunShell.OrigineFinY, 140.0f);
   EXPECT_EQ(Var(1, "%CX"), "100");
-  EXPECT_EQ(EtatOrdre, 4);
+  EXPECT_EQ(EtatOrdre, OrdreCentre);
 
   Imprime(QStringList{"FORMATI = Paysage", "CENTREEI = 50, 60", "NPAGE", "FORMATI = PORTRAIT"});
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(0, "%FPay"), "1");
   EXPECT_EQ(RunShell.OrigineFinX, 50.0f);
-  EXPECT_EQ(EtatOrdre, 1);
+  EXPECT_EQ(EtatOrdre, OrdreFormatI);
 }
 
 TEST_F(SetupCommandsTest, OrderRules) {
   Run(QStringList{"%A = 1", "CENTREE = 1, 1", "CENTREE = 2, 2"});
   EXPECT_EQ(SeulMessage().texte, ErreurOrdre(3, "CENTREE = 2, 2"));
-  EXPECT_EQ(EtatOrdre, -4);
+  EXPECT_EQ(EtatOrdre, -OrdreCentre);
 
   Run(QStringList{"CENTREE = 1, 1", "FORMATI = Paysage"});
   EXPECT_EQ(Messages().back().texte, ErreurOrdre(2, "FORMATI = Paysage"));
@@ -190,7 +190,7 @@ TEST_F(SetupCommandsTest, OrderRules) {
   EXPECT_EQ(RunShell.ZoomIni, 2.0f);
   EXPECT_EQ(RunShell.ZoomIniI, 1.5f);
   EXPECT_EQ(RunShell.DernierFacteurImp, 1.5f);
-  EXPECT_EQ(OrigineX, 3);
+  EXPECT_EQ(Repere.OrigineX, 3);
 
   // The next run starts from 1.0; Portrait sets no variable; an unknown format is a run error.
   Run(QStringLiteral("FORMATI = Portrait"));
@@ -223,51 +223,51 @@ TEST_F(SetupCommandsTest, NPageClearsTheScreen) {
 TEST_F(SetupCommandsTest, CtMovesTheCurrentZero) {
   Run(QStringList{"CT = 10, 20", "TRAIT = 0, 0, 1, 1"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(CTx, 10.0f);
-  EXPECT_EQ(CTy, 20.0f);
+  EXPECT_EQ(Repere.CTx, 10.0f);
+  EXPECT_EQ(Repere.CTy, 20.0f);
   EXPECT_EQ(Var(0, "%CTx"), "10");
   EXPECT_EQ(Var(0, "%CTy"), "20");
   EXPECT_EQ(Niveau(1).CTxNiveau, 10.0f);
-  EXPECT_EQ(EtatOrdre, 4 | 64);
+  EXPECT_EQ(EtatOrdre, OrdreCentre | OrdreDessin);
   EXPECT_EQ(Lignes(13).size(), 3u) << "the cross and the line";
-  EXPECT_NEAR(XCourant, 11, 1e-6);
-  EXPECT_NEAR(YCourant, 21, 1e-6);
+  EXPECT_NEAR(Repere.XCourant, 11, 1e-6);
+  EXPECT_NEAR(Repere.YCourant, 21, 1e-6);
 
   // An empty x and a y field holding only an angle keep the previous point, moved by the
   // current point, and turn it.
   Run(QStringList{"CT = 10, 20", "CT = , §30, N"});
   const double a = 30 * 0.017453293;
-  EXPECT_NEAR(CTx, 10 * std::cos(a) - 20 * std::sin(a), 1e-5);
-  EXPECT_NEAR(CTy, 10 * std::sin(a) + 20 * std::cos(a), 1e-5);
-  EXPECT_EQ(CTxNonTourne, 10.0f);
-  EXPECT_EQ(CTyNonTourne, 20.0f);
-  EXPECT_FLOAT_EQ(AngRotDeg, -30.0f);
+  EXPECT_NEAR(Repere.CTx, 10 * std::cos(a) - 20 * std::sin(a), 1e-5);
+  EXPECT_NEAR(Repere.CTy, 10 * std::sin(a) + 20 * std::cos(a), 1e-5);
+  EXPECT_EQ(Repere.CTxNonTourne, 10.0f);
+  EXPECT_EQ(Repere.CTyNonTourne, 20.0f);
+  EXPECT_FLOAT_EQ(Rotation.AngRotDeg, -30.0f);
   EXPECT_EQ(Lignes(13).size(), 2u) << "one cross only";
 
   // Without parameters no cross is drawn and no drawing is flagged.
   Run(QStringLiteral("CT"));
   EXPECT_EQ(NbTraces(), 0u);
-  EXPECT_EQ(EtatOrdre, 4);
+  EXPECT_EQ(EtatOrdre, OrdreCentre);
 }
 
 TEST_F(SetupCommandsTest, DecalSetsThePivotOffset) {
   Run(QStringList{"CT = 5, 5, N", "DECAL = 12"});
-  EXPECT_EQ(DecalPivot, -12);
+  EXPECT_EQ(Echelle.DecalPivot, -12);
   EXPECT_EQ(Var(0, "%DECAL"), "-12");
-  EXPECT_FALSE(CouleurPivot.EstVide());
+  EXPECT_FALSE(Echelle.CouleurPivot.EstVide());
   EXPECT_EQ(Var(0, "%CouleurDECAL"), "<absent>");
-  EXPECT_NEAR(YCourant, OrigineY + 5 + 12, 1e-6);
-  EXPECT_EQ(EtatOrdre, 4 | 64);
+  EXPECT_NEAR(Repere.YCourant, Repere.OrigineY + 5 + 12, 1e-6);
+  EXPECT_EQ(EtatOrdre, OrdreCentre | OrdreDessin);
 
   Run(QStringList{"TRAIT = 0, 0, 3, 3", "DECAL = 12, n"});
-  EXPECT_EQ(DecalPivot, -12);
-  EXPECT_TRUE(CouleurPivot.EstVide());
+  EXPECT_EQ(Echelle.DecalPivot, -12);
+  EXPECT_TRUE(Echelle.CouleurPivot.EstVide());
   EXPECT_EQ(Var(0, "%CouleurDECAL"), "n");
-  EXPECT_NEAR(YCourant, OrigineY + 3, 1e-6) << "N does not move the current point";
+  EXPECT_NEAR(Repere.YCourant, Repere.OrigineY + 3, 1e-6) << "N does not move the current point";
 
   Run(QStringLiteral("DECAL = -4, Rouge"));
-  EXPECT_EQ(DecalPivot, 4);
-  EXPECT_EQ(static_cast<int32_t>(CouleurPivot), 255);
+  EXPECT_EQ(Echelle.DecalPivot, 4);
+  EXPECT_EQ(static_cast<int32_t>(Echelle.CouleurPivot), 255);
   EXPECT_EQ(Var(0, "%CouleurDECAL"), "Rouge");
   EXPECT_TRUE(Messages().empty());
 }
@@ -275,22 +275,22 @@ TEST_F(SetupCommandsTest, DecalSetsThePivotOffset) {
 TEST_F(SetupCommandsTest, AngRotSetsTheDefaultRotation) {
   Run(QStringLiteral("ANGROT = 30"));
   EXPECT_EQ(Var(0, "%ANGR"), "30");
-  EXPECT_EQ(AngRotDefaut, -30.0f);
+  EXPECT_EQ(Rotation.AngRotDefaut, -30.0f);
   EXPECT_EQ(Niveau(1).AngRotNiveau, -30.0f);
-  EXPECT_EQ(NiveauMaxAngRot, 5);
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 5);
   EXPECT_EQ(RunShell.AngRotFin, -30.0f);
 
   Run(QStringLiteral("ANGROT = 45, 2"));
-  EXPECT_EQ(NiveauMaxAngRot, 3);
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 3);
   EXPECT_EQ(Var(0, "%ANGR"), "45");
   Run(QStringLiteral("ANGROT = -15, -1"));
-  EXPECT_EQ(NiveauMaxAngRot, 3) << "-1 keeps the limit";
+  EXPECT_EQ(Rotation.NiveauMaxAngRot, 3) << "-1 keeps the limit";
   EXPECT_EQ(Var(0, "%ANGR"), "-15");
 
   // The default rotation turns CT.
   Run(QStringList{"ANGROT = 90", "CT = 10, 0"});
-  EXPECT_NEAR(CTx, 0, 1e-5);
-  EXPECT_NEAR(CTy, 10, 1e-5);
+  EXPECT_NEAR(Repere.CTx, 0, 1e-5);
+  EXPECT_NEAR(Repere.CTy, 10, 1e-5);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -299,7 +299,7 @@ TEST_F(SetupCommandsTest, RefCurKeepsTheReferenceCursorOffsets) {
   EXPECT_FLOAT_EQ(RunShell.DecalRefX, 1.23f);
   EXPECT_FLOAT_EQ(RunShell.DecalRefY, 6.0f) << "an empty y keeps the current point's";
   EXPECT_EQ(RunShell.DecalRefAngle, 0.0f);
-  EXPECT_FLOAT_EQ(RunShell.RefCurX, static_cast<float>(OrigineX) + 1.23f);
+  EXPECT_FLOAT_EQ(RunShell.RefCurX, static_cast<float>(Repere.OrigineX) + 1.23f);
 
   Run(QStringLiteral("REFCUR = 2.345, 7§45"));
   EXPECT_FLOAT_EQ(RunShell.DecalRefX, 2.35f);
@@ -311,24 +311,24 @@ TEST_F(SetupCommandsTest, RefCurKeepsTheReferenceCursorOffsets) {
 TEST_F(SetupCommandsTest, SeparateurChangesTheFieldSeparators) {
   Run(QStringList{"SEPARATEUR = ;", "CT = 3; 4; N", "%A = 1"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(CTx, 3.0f);
-  EXPECT_EQ(CTy, 4.0f);
-  EXPECT_EQ(SepParam, ";");
-  EXPECT_EQ(SepSousParam, "§") << "the sub-separator stays";
+  EXPECT_EQ(Repere.CTx, 3.0f);
+  EXPECT_EQ(Repere.CTy, 4.0f);
+  EXPECT_EQ(Lecture.SepParam, ";");
+  EXPECT_EQ(Lecture.SepSousParam, "§") << "the sub-separator stays";
   EXPECT_EQ(Niveau(1).SepParam, ";");
 
   Run(QStringList{"SEPARATEUR = ;, #", "CT = 10; 0#90; N", "SEPARATEUR", "CT = 1, 2, N"});
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(SepParam, ",") << "no field restores the comma";
-  EXPECT_EQ(SepSousParam, "#");
+  EXPECT_EQ(Lecture.SepParam, ",") << "no field restores the comma";
+  EXPECT_EQ(Lecture.SepSousParam, "#");
   EXPECT_EQ(Niveau(1).SepSousParam, "#");
-  EXPECT_EQ(CTx, 1.0f);
-  EXPECT_EQ(CTy, 2.0f);
+  EXPECT_EQ(Repere.CTx, 1.0f);
+  EXPECT_EQ(Repere.CTy, 2.0f);
 
   // Every run starts again with the comma.
   Run(QStringList{"CT = 5, 6, N"});
-  EXPECT_EQ(CTx, 5.0f);
-  EXPECT_EQ(SepSousParam, "§");
+  EXPECT_EQ(Repere.CTx, 5.0f);
+  EXPECT_EQ(Lecture.SepSousParam, "§");
 }
 
 TEST_F(SetupCommandsTest, PointEchoRewritesItsLine) {

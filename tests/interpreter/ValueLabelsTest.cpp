@@ -24,7 +24,7 @@ class ValueLabelsTest : public DrawingTest {
  protected:
   void SetUp() override {
     DrawingTest::SetUp();
-    RazEtatEchelle();
+    Echelle = {};
     locale_ = QLocale();
   }
   void TearDown() override {
@@ -46,8 +46,8 @@ class ValueLabelsTest : public DrawingTest {
   // 0,0: its text starts there on its base line, one ascent below the top of the recorded cell.
   static QPointF Ancre(const Primitive& p) {
     const double montee = Sortie->MetriquesTextePx().Ascent;
-    return {p.Points[0].x() / PxParMm - (OrigineX + CTx),
-            (HauteurImage - p.Points[0].y() - montee) / PxParMm - (OrigineY + CTy)};
+    return {p.Points[0].x() / PxParMm - (Repere.OrigineX + Repere.CTx),
+            (HauteurImage - p.Points[0].y() - montee) / PxParMm - (Repere.OrigineY + Repere.CTy)};
   }
   QString Erreur() { return Messages().empty() ? QString() : Messages()[0].texte; }
 
@@ -93,8 +93,8 @@ TEST_F(ValueLabelsTest, LinearLabelsOnStraightLines) {
   // The colour "N" writes nothing but the anchors still move the current point.
   Run(QStringList{"Droite = 0, 100, 0", "Val = 10, 0, 100, 5, , , N"});
   EXPECT_TRUE(Textes().empty());
-  EXPECT_NEAR(XCourant - (OrigineX + CTx), 100, 0.01);
-  EXPECT_NEAR(YCourant - (OrigineY + CTy), 5, 0.01);
+  EXPECT_NEAR(Repere.XCourant - (Repere.OrigineX + Repere.CTx), 100, 0.01);
+  EXPECT_NEAR(Repere.YCourant - (Repere.OrigineY + Repere.CTy), 5, 0.01);
 
   // The labels take the locale's decimal separator.
   QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
@@ -206,7 +206,7 @@ TEST_F(ValueLabelsTest, SingleLabels) {
                   "Val1 = %L§%L, %L§, 5", "Val1 = 40, 2.5§TXT, 5"});
   ASSERT_TRUE(Erreur().isEmpty()) << Erreur().toStdString();
   EXPECT_EQ(Etiquettes(), QStringList({" bas", " 1,5", " haut", " 10", " 20", " 30", " 2,5"}));
-  EXPECT_EQ(SlotListe, 0);
+  EXPECT_EQ(Lecture.SlotListe, 0);
 
   // A list marker without a variable name; a logarithmic value of 0; before any scale line.
   Run(QStringList{"Droite = 0, 100, 0", "Val1 = 10§L, a, 5"});

@@ -22,8 +22,8 @@ class ListeVariablesTest : public ::testing::Test {
     RazValeursShell();
     DimensionneNiveaux(6);
     NiveauCourant = 1;
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
     Sortie = nullptr;
     Niveau(1).MaxVar = 33;
     Niveau(1).FacteurTailleP = 1.0f;
@@ -45,13 +45,13 @@ class ListeVariablesTest : public ::testing::Test {
 };
 
 TEST_F(ListeVariablesTest, MainLevelWithoutVariables) {
-  TailleTexte = 4.0f;
+  Lettrage.TailleTexte = 4.0f;
   Niveau(1).FacteurTailleP = 1.5f;
   Niveau(1).OrigineX = 12.5;
-  CouleurCourante = 255;
-  CTx = 0.5f;
-  CTy = -2.0f;
-  AngRotDefaut = -30.0f;
+  Encre.CouleurCourante = 255;
+  Repere.CTx = 0.5f;
+  Repere.CTy = -2.0f;
+  Rotation.AngRotDefaut = -30.0f;
   const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
   const QString attendu = QStringLiteral("%iRec\t= 1\t\t\t%Date\t= ") + date +
                           QStringLiteral(
@@ -67,7 +67,7 @@ TEST_F(ListeVariablesTest, MainLevelWithoutVariables) {
                               "\r\n");
   EXPECT_EQ(ListeVariables(1), attendu);
 
-  AngRotDefaut = 0.0f;
+  Rotation.AngRotDefaut = 0.0f;
   EXPECT_TRUE(ListeVariables(1).endsWith(QStringLiteral("%AR0\t= 0\r\n\r\n")));
 }
 
@@ -87,9 +87,9 @@ TEST_F(ListeVariablesTest, NestedLevelAndFolders) {
 }
 
 TEST_F(ListeVariablesTest, Colours) {
-  CouleurCourante = 16711680;
+  Encre.CouleurCourante = 16711680;
   EXPECT_EQ(Lignes(ListeVariables(1))[4].section(u'\t', 5), QStringLiteral("= RVB 000 000 255"));
-  CouleurCourante = 0x0080FF;
+  Encre.CouleurCourante = 0x0080FF;
   EXPECT_EQ(Lignes(ListeVariables(1))[4].section(u'\t', 5), QStringLiteral("= RVB 255 128 000"));
 }
 

@@ -14,8 +14,8 @@ class ColoursTest : public ::testing::Test {
     RazEtatRun();
     DimensionneNiveaux(6);
     NiveauCourant = 1;
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
     Niveau(1).MaxVar = 33;
   }
 
@@ -57,7 +57,7 @@ TEST_F(ColoursTest, Names) {
   // Empty reads as 0 where a number is wanted.
   EXPECT_EQ(static_cast<int32_t>(ValeurCouleur(QString())), 0);
 
-  SepParam = QStringLiteral(";");
+  Lecture.SepParam = QStringLiteral(";");
   EXPECT_EQ(Valeur("vert;rouge"), 65280);
   EXPECT_TRUE(Vide("vert,rouge"));
 }

@@ -219,13 +219,13 @@ TEST_F(ConditionsTest, TextConditionGroups) {
 
   // A "(" inside quotes still opens a group, which then has no ")".
   EXPECT_THROW(Texte(QStringLiteral("\"(A\" = \"(A\"")), ErreurExecution);
-  EXPECT_EQ(NivParTexte, 0) << "the group level comes back after a failure";
+  EXPECT_EQ(Lecture.NivParTexte, 0) << "the group level comes back after a failure";
 
   const QString douze =
       QString(12, QLatin1Char('(')) + QStringLiteral("a = a") + QString(12, QLatin1Char(')'));
   EXPECT_EQ(Texte(douze), 1);
   EXPECT_THROW(Texte(QLatin1Char('(') + douze + QLatin1Char(')')), ErreurExecution);
-  EXPECT_EQ(NivParTexte, 0);
+  EXPECT_EQ(Lecture.NivParTexte, 0);
 }
 
 }  // namespace

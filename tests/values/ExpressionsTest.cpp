@@ -162,7 +162,7 @@ TEST(Expressions, RunErrors) {
   // No message of its own: the detail text is left to the caller.
   RazEtatRun();
   Erreur(QStringLiteral("1/0"));
-  EXPECT_TRUE(DetailErreur.isEmpty());
+  EXPECT_TRUE(Incident.DetailErreur.isEmpty());
 
   // 50 nested parentheses are the most the stack holds.
   const QString cinquante = QString(50, u'(') + u'7' + QString(50, u')');
@@ -170,12 +170,13 @@ TEST(Expressions, RunErrors) {
   QString t = cinquante;
   EXPECT_EQ(Calcule(t), 7.0);
   EXPECT_EQ(Erreur(u'(' + cinquante + u')'), horsLimites);
-  EXPECT_TRUE(DetailErreur.startsWith(QStringLiteral("Parenthèses imbriquées trop profondes (> 50)")))
+  EXPECT_TRUE(
+      Incident.DetailErreur.startsWith(QStringLiteral("Parenthèses imbriquées trop profondes (> 50)")))
       << "the one limit that says why";
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_EQ(Erreur(QString(20000, u'(') + u'1'), horsLimites);
   EXPECT_EQ(Erreur(QStringLiteral("1+(2)") + QString(50, u'(')), horsLimites);
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
 }
 
 TEST(Expressions, ScanningNumbers) {
@@ -297,7 +298,7 @@ TEST(Expressions, TheShortcutGivesWhatTheReductionGives) {
     };
     QString t1 = e, t2 = e, erreur1, erreur2;
     const std::optional<double> v1 = evalue(t1, Calcule, erreur1);
-    const int16_t niveau1 = NivParCalc, position1 = PosParCalc[0];
+    const int16_t niveau1 = Calcul.NivParCalc, position1 = Calcul.PosParCalc[0];
     const std::optional<double> v2 = evalue(t2, CalculeReduction, erreur2);
     ASSERT_EQ(erreur1, erreur2) << e.toStdString();
     if (!erreur1.isEmpty()) continue;
@@ -305,8 +306,8 @@ TEST(Expressions, TheShortcutGivesWhatTheReductionGives) {
     ASSERT_EQ(std::bit_cast<uint64_t>(v1.value_or(0)), std::bit_cast<uint64_t>(v2.value_or(0)))
         << e.toStdString();
     ASSERT_EQ(t1, t2) << e.toStdString();
-    ASSERT_EQ(niveau1, NivParCalc);
-    ASSERT_EQ(position1, PosParCalc[0]);
+    ASSERT_EQ(niveau1, Calcul.NivParCalc);
+    ASSERT_EQ(position1, Calcul.PosParCalc[0]);
     raccourcis += termes <= 1 ? 1 : 0;
   }
   EXPECT_GT(raccourcis, 5000);

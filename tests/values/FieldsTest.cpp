@@ -18,8 +18,8 @@ class FieldsTest : public ::testing::Test {
     RazEtatRun();
     DimensionneNiveaux(6);
     NiveauCourant = 1;
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
     Niveau(1).MaxVar = 33;
   }
 
@@ -49,7 +49,7 @@ TEST_F(FieldsTest, IsolatingTheFields) {
   EXPECT_EQ(ParamN(QStringLiteral("x,y,z"), 3), QStringLiteral("z"));
   EXPECT_EQ(SousParamN(QStringLiteral("12§R"), 2), QStringLiteral("R"));
 
-  SepParam = QStringLiteral(";");
+  Lecture.SepParam = QStringLiteral(";");
   EXPECT_EQ(ParamBrutN(QStringLiteral("1,5;2"), 1), QStringLiteral("1,5"));
   EXPECT_EQ(NbParams(QStringLiteral("1,5;2")), 2);
 }
@@ -68,11 +68,11 @@ TEST_F(FieldsTest, NumbersBeyondSixteenBitsAreRunErrors) {
 
 TEST_F(FieldsTest, SubstitutionFollowsTheOperator) {
   Variable(QStringLiteral("%x"), QStringLiteral("42"));
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   EXPECT_EQ(ParamN(QStringLiteral("%x"), 1), QStringLiteral("%x"));
-  OperateurAffect = QStringLiteral("=");
+  Lecture.OperateurAffect = QStringLiteral("=");
   EXPECT_EQ(ParamN(QStringLiteral("%x"), 1), QStringLiteral("42"));
-  OperateurAffect.clear();
+  Lecture.OperateurAffect.clear();
   EXPECT_EQ(ParamN(QStringLiteral("a,%x"), 2), QStringLiteral("42"));
   // An unknown name is left for the caller; the getter itself raises nothing.
   EXPECT_EQ(ParamN(QStringLiteral("%inconnu"), 1), QStringLiteral("%inconnu"));
@@ -81,7 +81,7 @@ TEST_F(FieldsTest, SubstitutionFollowsTheOperator) {
 
   // Sub-fields: a leading "=" (after blanks) or a "<" standing first protects them.
   Variable(QStringLiteral("%a"), QStringLiteral("7"));
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   EXPECT_EQ(SousParamN(QStringLiteral("=%a"), 1), QStringLiteral("=%a"));
   EXPECT_EQ(SousParamN(QStringLiteral("  =%a"), 1), QStringLiteral("  =%a"));
   EXPECT_EQ(SousParamN(QStringLiteral("<%a"), 1), QStringLiteral("<%a"));
@@ -124,9 +124,9 @@ TEST_F(FieldsTest, ReadingNumbers) {
 
 TEST_F(FieldsTest, UninitialisedVariableInANumber) {
   Variable(QStringLiteral("%A"), QStringLiteral("2"));
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   EXPECT_THROW(LitParam(QStringLiteral("1, %A+%Q"), 2), ErreurExecution);
-  EXPECT_EQ(DetailErreur,
+  EXPECT_EQ(Incident.DetailErreur,
             QStringLiteral("2+%Q : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
   EXPECT_EQ(TexteNonInitialise(),
             QStringLiteral(" : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
@@ -153,9 +153,9 @@ TEST_F(FieldsTest, ValuesOfAList) {
   EXPECT_EQ(ValeurChamp(QStringLiteral("0, %vert, 0"), 2), 128.0);
   // A field holding "=" is no variable name.
   EXPECT_EQ(ValeurChamp(QStringLiteral("%vert=1"), 1), 0.0);
-  DetailErreur = QStringLiteral("avant");
+  Incident.DetailErreur = QStringLiteral("avant");
   EXPECT_THROW(ValeurChamp(QStringLiteral("%bleu 0 0"), 1), ErreurExecution);
-  EXPECT_EQ(DetailErreur, QStringLiteral("avant"));
+  EXPECT_EQ(Incident.DetailErreur, QStringLiteral("avant"));
 }
 
 TEST_F(FieldsTest, CountsAndTheRest) {

@@ -83,7 +83,7 @@ TEST_F(InsertionsTest, TxtAndArr) {
 
 TEST_F(InsertionsTest, AssignedValues) {
   Pose(1, "%A", "2");
-  OperateurAffect = "=";
+  Lecture.OperateurAffect = "=";
   QString t = "%A*3";
   EXPECT_EQ(ValeurAffectation(t), "6");
   EXPECT_EQ(t, "2*3") << "the text is rewritten by the substitution only";
@@ -96,16 +96,16 @@ TEST_F(InsertionsTest, AssignedValues) {
   t = "%X*2";
   EXPECT_THROW(ValeurAffectation(t), ErreurExecution);
 
-  OperateurAffect = "<";
+  Lecture.OperateurAffect = "<";
   t = "  %A  ";
   EXPECT_EQ(ValeurAffectation(t), "  %A  ");
-  OperateurAffect.clear();
+  Lecture.OperateurAffect.clear();
   t = "  abc  ";
   EXPECT_EQ(ValeurAffectation(t), "abc");
 
   EXPECT_EQ(AvantSousSep("45°§2"), "45°");
   EXPECT_EQ(AvantSousSep("45"), "45");
-  SepSousParam = "|";
+  Lecture.SepSousParam = "|";
   EXPECT_EQ(AvantSousSep("45°§2|3"), "45°§2");
 }
 

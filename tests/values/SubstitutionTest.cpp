@@ -86,10 +86,10 @@ TEST_F(SubstitutionTest, SelfReferencesAndLoopsAreErrors) {
   // Two variables naming each other never grow the text.
   Pose(1, "%P", "%Q");
   Pose(1, "%Q", "%P");
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   t = "%P";
   EXPECT_THROW(SubstitueVariables(t), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.contains("endless substitution")) << DetailErreur.toStdString();
+  EXPECT_TRUE(Incident.DetailErreur.contains("endless substitution")) << Incident.DetailErreur.toStdString();
 }
 
 TEST_F(SubstitutionTest, VarInsertsTheValueAsItIs) {
@@ -99,7 +99,7 @@ TEST_F(SubstitutionTest, VarInsertsTheValueAsItIs) {
   EXPECT_EQ(Sub("VAR(%T)", &inconnu), "a%b") << "the inserted value is not substituted again";
   EXPECT_FALSE(inconnu);
   EXPECT_EQ(Sub("x var( %T ) %b"), "x a%b B");
-  EXPECT_EQ(PosEgal, 11) << "the \")\" of the leftmost reference";
+  EXPECT_EQ(Lecture.PosEgal, 11) << "the \")\" of the leftmost reference";
   EXPECT_EQ(Sub("Var(%T)Var(%T)"), "a%ba%b");
   Pose(1, "Nom", "v");
   EXPECT_EQ(Sub("VAR(Nom)"), "v");
@@ -142,20 +142,20 @@ TEST_F(SubstitutionTest, IndexedReferences) {
 
   // A separator whose value names itself again.
   Pose(1, "%R", "%X(§\"%R\"1)");
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   t = "%X(§\"%R\"1)";
   EXPECT_THROW(SubstitueVariables(t), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.contains("nested too deep")) << DetailErreur.toStdString();
+  EXPECT_TRUE(Incident.DetailErreur.contains("nested too deep")) << Incident.DetailErreur.toStdString();
 }
 
 TEST_F(SubstitutionTest, TheListBeingWalked) {
   Pose(1, "%A", "0");
   Pose(1, "%L", "10,20,30");
-  SlotListe = 2;
-  ChampListe = 2;
+  Lecture.SlotListe = 2;
+  Lecture.ChampListe = 2;
   EXPECT_EQ(Sub("%L mm"), "20mm");
   EXPECT_EQ(Sub("%L+%L"), "20+20");
-  SlotListe = 0;
+  Lecture.SlotListe = 0;
   EXPECT_EQ(Sub("%L"), "10,20,30");
 }
 
@@ -174,10 +174,10 @@ TEST_F(SubstitutionTest, CallerAndGlobalLevels) {
 
   // A value that brings its own scoped reference back grows the text one character per round.
   Pose(0, "%H", "a%IRE$#0H");
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   QString t = "%IRE$#0H";
   EXPECT_THROW(SubstitueVariables(t), ErreurExecution);
-  EXPECT_TRUE(DetailErreur.contains("Line too long")) << DetailErreur.toStdString();
+  EXPECT_TRUE(Incident.DetailErreur.contains("Line too long")) << Incident.DetailErreur.toStdString();
 }
 
 TEST_F(SubstitutionTest, SystemVariables) {
@@ -192,12 +192,12 @@ TEST_F(SubstitutionTest, SystemVariables) {
   EXPECT_EQ(Sub("%ZOOM"), "4") << "a variable of the level shadows it";
   Shell.FacteurMm = 0.5f;
   EXPECT_EQ(Sub("%FCMM"), ".5");
-  CouleurCourante = 0x0080FF;
+  Encre.CouleurCourante = 0x0080FF;
   EXPECT_EQ(Sub("%COUL"), "RVB 255 128 000");
   EXPECT_EQ(Sub("%IMP %EOF"), "01");
   Niveau(1).FicDonnees = "donnees.txt";
   EXPECT_EQ(Sub("%EOF"), "0");
-  TailleTexte = 8;
+  Lettrage.TailleTexte = 8;
   Niveau(1).FacteurTailleP = 1.5f;
   EXPECT_EQ(Sub("%TAP"), "12");
   Niveau(1).FacteurEpaisT = 1;
@@ -206,10 +206,10 @@ TEST_F(SubstitutionTest, SystemVariables) {
   Niveau(1).OrigineX = 12.5;
   Niveau(1).OrigineY = -0.25;
   EXPECT_EQ(Sub("%CEX,%CEY"), "12.5,-.25");
-  CTx = 0.5f;
-  CTy = 3;
+  Repere.CTx = 0.5f;
+  Repere.CTy = 3;
   EXPECT_EQ(Sub("%CTX %CTY"), ".53");
-  AngRotDefaut = -30;
+  Rotation.AngRotDefaut = -30;
   EXPECT_EQ(Sub("%AR0"), "30");
 
   Shell.NomFichier = "/home/u/prog/essai.txt";
@@ -237,9 +237,9 @@ TEST_F(SubstitutionTest, CarriageReturnAndLineFeed) {
   EXPECT_EQ(Sub("a%LFb"), "a\nb");
   Pose(1, "X", " v ");
   EXPECT_EQ(Sub("X %CR"), "X v") << "a text that starts with a variable's name";
-  ParamLigne = "X, 2";
+  Lecture.ParamLigne = "X, 2";
   EXPECT_EQ(Sub("a%LF"), "av");
-  ParamLigne = "Y";
+  Lecture.ParamLigne = "Y";
   EXPECT_EQ(Sub("a%LF"), "a\n");
 }
 

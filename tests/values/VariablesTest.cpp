@@ -16,8 +16,8 @@ class VariablesTest : public ::testing::Test {
     RazEtatRun();
     DimensionneNiveaux(6);
     NiveauCourant = 1;
-    SepParam = QStringLiteral(",");
-    SepSousParam = QStringLiteral("§");
+    Lecture.SepParam = QStringLiteral(",");
+    Lecture.SepSousParam = QStringLiteral("§");
     Niveau(1).MaxVar = 33;
   }
 
@@ -60,7 +60,7 @@ TEST_F(VariablesTest, FindingTheSlot) {
   // Other levels have their own table.
   EXPECT_EQ(IndiceVariable(QStringLiteral("%Rayon"), 2), 0);
 
-  SepParam = QStringLiteral(";");
+  Lecture.SepParam = QStringLiteral(";");
   EXPECT_EQ(IndiceVariable(QStringLiteral("%Rayon;2"), 1), 1);
 
   // An unnamed slot (a value passed by position) never matches a name.
@@ -128,13 +128,13 @@ TEST_F(VariablesTest, StoringNumbers) {
 TEST_F(VariablesTest, StoringTexts) {
   QString nom = QStringLiteral("%Liste");
   StockeTexteVariable(1, nom, QStringLiteral(" 1,5 ; 2 "));
-  EXPECT_EQ(IndiceTravail, 1);
+  EXPECT_EQ(Lecture.IndiceTravail, 1);
   nom = QStringLiteral("%Autre");
   StockeTexteVariable(1, nom, QStringLiteral("\""));
-  EXPECT_EQ(IndiceTravail, 2);
+  EXPECT_EQ(Lecture.IndiceTravail, 2);
   nom = QStringLiteral("%liste");
   StockeTexteVariable(1, nom, QStringLiteral("x"));
-  EXPECT_EQ(IndiceTravail, 1);
+  EXPECT_EQ(Lecture.IndiceTravail, 1);
   EXPECT_EQ(Niveau(1).ValeursVar[2], QStringLiteral("\""));
   EXPECT_EQ(Niveau(1).ValeursVar[1], QStringLiteral("x"));
 }
@@ -164,9 +164,9 @@ TEST_F(VariablesTest, GlobalScope) {
 }
 
 TEST_F(VariablesTest, CreationAtLevelOne) {
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   EXPECT_EQ(AffecteVariable(QStringLiteral("%rayon = 5"), QStringLiteral(" 5 ")), 1);
-  EXPECT_EQ(IndiceTravail, 1);
+  EXPECT_EQ(Lecture.IndiceTravail, 1);
   EXPECT_EQ(Niveau(1).NomsVar[1], QStringLiteral("%RAYON"));
   EXPECT_EQ(Niveau(1).ValeursVar[1], QStringLiteral(" 5 "));
 
@@ -178,17 +178,17 @@ TEST_F(VariablesTest, CreationAtLevelOne) {
   AffecteVariable(QStringLiteral("%v"), QStringLiteral("\"\""));
   EXPECT_EQ(Niveau(1).ValeursVar[4], QString());
   // Only beginning with a quote: the assignment value rule decides.
-  OperateurAffect.clear();
+  Lecture.OperateurAffect.clear();
   AffecteVariable(QStringLiteral("%w"), QStringLiteral("  \"abc  "));
   EXPECT_EQ(Niveau(1).ValeursVar[5], QStringLiteral("\"abc"));
-  OperateurAffect = QStringLiteral("=");
+  Lecture.OperateurAffect = QStringLiteral("=");
   AffecteVariable(QStringLiteral("%x"), QStringLiteral("0.50"));
   EXPECT_EQ(Niveau(1).ValeursVar[6], QStringLiteral(".5"));
   EXPECT_EQ(Niveau(1).NbVar, 6);
 }
 
 TEST_F(VariablesTest, CapacityOfLevelOne) {
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   Remplit(1, 33);
   EXPECT_THROW(AffecteVariable(QStringLiteral("%x"), QStringLiteral("1")), ErreurExecution);
   EXPECT_EQ(Niveau(1).NbVar, 33);
@@ -209,7 +209,7 @@ TEST_F(VariablesTest, CapacityOfLevelOne) {
 }
 
 TEST_F(VariablesTest, NeverASixtyFifthVariable) {
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   Remplit(1, 64);
   ASSERT_EQ(Niveau(1).NbVar, 64);
   int niveau = 1;
@@ -236,12 +236,12 @@ TEST_F(VariablesTest, NeverASixtyFifthVariable) {
 }
 
 TEST_F(VariablesTest, ValuesHandedToACommandFile) {
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   PasseValeurs(2, {QStringLiteral("10"), QStringLiteral("20")});
   NiveauCourant = 2;
   EXPECT_EQ(AffecteVariable(QStringLiteral("%a"), QStringLiteral("1")), 1);
   EXPECT_EQ(AffecteVariable(QStringLiteral("%b"), QStringLiteral("2")), 2);
-  EXPECT_EQ(IndiceTravail, 2);
+  EXPECT_EQ(Lecture.IndiceTravail, 2);
   EXPECT_EQ(AffecteVariable(QStringLiteral("%c"), QStringLiteral("3")), 3);
   const NiveauProg& r = Niveau(2);
   EXPECT_EQ(r.NomsVar[1], QStringLiteral("%A"));
@@ -255,7 +255,7 @@ TEST_F(VariablesTest, ValuesHandedToACommandFile) {
 
   // After STOPARG the file's own defaults are stored.
   PasseValeurs(2, {QStringLiteral("10"), QStringLiteral("20")});
-  StopArg = true;
+  Lecture.StopArg = true;
   AffecteVariable(QStringLiteral("%a"), QStringLiteral("1"));
   AffecteVariable(QStringLiteral("%b"), QStringLiteral("2"));
   EXPECT_EQ(r.ValeursVar[1], QStringLiteral("1"));
@@ -263,7 +263,7 @@ TEST_F(VariablesTest, ValuesHandedToACommandFile) {
   EXPECT_EQ(r.MarquesVar[1], 1);
 
   // A creation after variables stored by commands goes past them.
-  StopArg = false;
+  Lecture.StopArg = false;
   InitNiveau(3);
   NiveauCourant = 3;
   Remplit(3, 2);
@@ -316,21 +316,21 @@ TEST_F(VariablesTest, ValueOfAnAssignment) {
   QString nom = QStringLiteral("%A");
   StockeTexteVariable(1, nom, QStringLiteral("2"));
 
-  OperateurAffect = QStringLiteral("=");
+  Lecture.OperateurAffect = QStringLiteral("=");
   QString t = QStringLiteral("%A");
   EXPECT_EQ(ValeurAffectation(t), QStringLiteral("2"));
   t = QStringLiteral(" 0.50 ");
   EXPECT_EQ(ValeurAffectation(t), QStringLiteral(".5"));
-  DetailErreur.clear();
+  Incident.DetailErreur.clear();
   t = QStringLiteral("%Z");
   EXPECT_THROW(ValeurAffectation(t), ErreurExecution);
-  EXPECT_EQ(DetailErreur,
+  EXPECT_EQ(Incident.DetailErreur,
             QStringLiteral("%Z : non initialisée / not initialized / nicht initialisiert\r\n\r\n"));
 
-  OperateurAffect = QStringLiteral("<");
+  Lecture.OperateurAffect = QStringLiteral("<");
   t = QStringLiteral("  %A  ");
   EXPECT_EQ(ValeurAffectation(t), QStringLiteral("  %A  "));
-  OperateurAffect.clear();
+  Lecture.OperateurAffect.clear();
   t = QStringLiteral("  abc  ");
   EXPECT_EQ(ValeurAffectation(t), QStringLiteral("abc"));
 
