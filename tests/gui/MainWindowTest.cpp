@@ -46,7 +46,22 @@ int PixelsNoirs(const QImage& image) {
 
 }  // namespace
 
-class MainWindowTest : public WindowFixture {};
+class MainWindowTest : public WindowFixture {
+ protected:
+  // Starts the desktop program as a process of its own in the start folder, on `plateforme`, with
+  // `config` as its configuration home and `home` as HOME (both the fixture's when empty).
+  void LanceMorvo(QProcess& morvo, const QStringList& arguments,
+                  const QString& plateforme = QStringLiteral("offscreen"), const QString& config = {},
+                  const QString& home = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.isEmpty() ? xdg_.path() : config);
+    env.insert(QStringLiteral("HOME"), home.isEmpty() ? xdg_.path() : home);
+    morvo.setProcessEnvironment(env);
+    morvo.setWorkingDirectory(Depart());
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+  }
+};
 
 TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   Demarre();
@@ -357,13 +372,7 @@ TEST_F(MainWindowTest, TheProgramStartsWithAFileAndClosesCleanly) {
   const QString nom = Chemin(QStringLiteral("prog.dat"));
   EcritOctets(nom, QByteArray("Trait 0,0,50,50\r\n%A = 5\r\n"));
   QProcess morvo;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
-  env.insert(QStringLiteral("HOME"), xdg_.path());
-  morvo.setProcessEnvironment(env);
-  morvo.setWorkingDirectory(Depart());
-  morvo.start(QStringLiteral(MORVO_GUI_PATH), {nom});
+  LanceMorvo(morvo, {nom});
   ASSERT_TRUE(morvo.waitForStarted(10000));
   // It stays up with its window...
   EXPECT_FALSE(morvo.waitForFinished(2000));
@@ -383,15 +392,10 @@ TEST_F(MainWindowTest, TheProgramStartsWithAFileAndClosesCleanly) {
 TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
   QTemporaryDir vide;
   ASSERT_TRUE(vide.isValid());
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), vide.path());
-  env.insert(QStringLiteral("HOME"), vide.path());
-  const auto lance = [&env, this](const QStringList& arguments, QByteArray* sortie, QByteArray* erreur) {
+  QString plateforme = QStringLiteral("no-such-platform");
+  const auto lance = [&](const QStringList& arguments, QByteArray* sortie, QByteArray* erreur) {
     QProcess morvo;
-    morvo.setProcessEnvironment(env);
-    morvo.setWorkingDirectory(Depart());
-    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    LanceMorvo(morvo, arguments, plateforme, vide.path(), vide.path());
     if (!morvo.waitForFinished(20000) || morvo.exitStatus() != QProcess::NormalExit) return -1;
     *sortie = morvo.readAllStandardOutput();
     *erreur = morvo.readAllStandardError();
@@ -404,7 +408,7 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
   EXPECT_TRUE(sortie.startsWith("morvo 0.")) << sortie.constData();
   EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  plateforme = QStringLiteral("offscreen");
   EXPECT_EQ(lance({QStringLiteral("--bogus")}, &sortie, &erreur), 1);
   EXPECT_TRUE(sortie.isEmpty());
   EXPECT_TRUE(erreur.contains("bogus")) << erreur.constData();
@@ -412,12 +416,8 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
 
   const QString nom = Chemin(QStringLiteral("--help.dat"));
   EcritOctets(nom, QByteArray("%A = 5\r\n"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
-  env.insert(QStringLiteral("HOME"), xdg_.path());
   QProcess morvo;
-  morvo.setProcessEnvironment(env);
-  morvo.setWorkingDirectory(Depart());
-  morvo.start(QStringLiteral(MORVO_GUI_PATH), {QStringLiteral("--"), QStringLiteral("--help.dat")});
+  LanceMorvo(morvo, {QStringLiteral("--"), QStringLiteral("--help.dat")});
   ASSERT_TRUE(morvo.waitForStarted(10000));
   EXPECT_FALSE(morvo.waitForFinished(2000));
   ASSERT_EQ(morvo.state(), QProcess::Running);
@@ -435,13 +435,7 @@ TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhateverDialogIsOpen) {
   const std::pair<QStringList, int> cas[] = {{QStringList{}, SIGTERM}, {QStringList{liste}, SIGHUP}};
   for (const auto& [arguments, signal] : cas) {
     QProcess morvo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg_.path());
-    env.insert(QStringLiteral("HOME"), xdg_.path());
-    morvo.setProcessEnvironment(env);
-    morvo.setWorkingDirectory(Depart());
-    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    LanceMorvo(morvo, arguments);
     ASSERT_TRUE(morvo.waitForStarted(10000));
     EXPECT_FALSE(morvo.waitForFinished(2000));
     ::kill(static_cast<pid_t>(morvo.processId()), signal);
@@ -486,13 +480,7 @@ TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhenTheSettingsCannotBeW
   EcritOctets(premier, QByteArray("Trait 0,0,50,50\r\n"));
   EcritOctets(second, QByteArray("Trait 0,50,50,0\r\n"));
   const auto lance = [this](QProcess& morvo, const QString& xdg, const QString& fichier) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), xdg);
-    env.insert(QStringLiteral("HOME"), xdg_.path());
-    morvo.setProcessEnvironment(env);
-    morvo.setWorkingDirectory(Depart());
-    morvo.start(QStringLiteral(MORVO_GUI_PATH), {fichier});
+    LanceMorvo(morvo, {fichier}, QStringLiteral("offscreen"), xdg);
     ASSERT_TRUE(morvo.waitForStarted(10000));
     EXPECT_FALSE(morvo.waitForFinished(2000));
     ::kill(static_cast<pid_t>(morvo.processId()), SIGTERM);
