@@ -740,15 +740,8 @@ void CmdPlot(int niveau, const QString& motCle, const QString& paramAppel) {
   AjouteOrdre(OrdreDessin);
   // The colours and the pen are saved at the start of the command and put back however it ends.
   const QScopedValueRollback<EtatEncre> encre(Encre);
-  const auto plume = qScopeGuard([epaisseur = Plume.EpaisseurTrait, bout = Plume.BoutCarre,
-                                  l1 = Plume.TiretL1, l2 = Plume.TiretL2, l3 = Plume.TiretL3] {
-    Plume.EpaisseurTrait = epaisseur;
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
-    Plume.BoutCarre = bout;
-    Plume.TiretL1 = l1;
-    Plume.TiretL2 = l2;
-    Plume.TiretL3 = l3;
-    Plume.ResteTiret = 0;
+  const auto plume = qScopeGuard([depart = PlumeDepartPlot()] {
+    depart.Remet();
     Sortie->FillStyle = 1;
   });
   CommandesPlot commandes(niveau, remplit);

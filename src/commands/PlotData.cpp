@@ -205,16 +205,28 @@ void ErreurLigneDonnees(const QString& ligne, const QString& raison) {
   ErreurRun(ligne + QStringLiteral(" : ") + raison + Crlf + Crlf);
 }
 
-CommandesPlot::CommandesPlot(int niveau, bool remplit)
-    : niveau_(niveau),
-      remplit_(remplit),
-      couleurCourante_(Encre.CouleurCourante),
-      couleurCmd_(Encre.CouleurCmd),
-      epaisseur_(Plume.EpaisseurTrait),
+PlumeDepartPlot::PlumeDepartPlot()
+    : epaisseur_(Plume.EpaisseurTrait),
       bout_(Plume.BoutCarre),
       l1_(Plume.TiretL1),
       l2_(Plume.TiretL2),
       l3_(Plume.TiretL3) {}
+
+void PlumeDepartPlot::Remet() const {
+  Plume.EpaisseurTrait = epaisseur_;
+  Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
+  Plume.BoutCarre = bout_;
+  Plume.TiretL1 = l1_;
+  Plume.TiretL2 = l2_;
+  Plume.TiretL3 = l3_;
+  Plume.ResteTiret = 0;
+}
+
+CommandesPlot::CommandesPlot(int niveau, bool remplit)
+    : niveau_(niveau),
+      remplit_(remplit),
+      couleurCourante_(Encre.CouleurCourante),
+      couleurCmd_(Encre.CouleurCmd) {}
 
 void CommandesPlot::Execute(const QStringList& lignes, int& i, const EchellePlot& echelle) {
   QString ligne = UCase(LTrim(lignes[i]));
@@ -263,13 +275,7 @@ void CommandesPlot::Couleur(const QString& valeur) {
 void CommandesPlot::EpaisT(const QString& valeur, const EchellePlot& e, const QString& ligne) {
   const QString largeur = Trim(SansCommentaire(ParamN(valeur, 1)));
   if (largeur.isEmpty()) {
-    Plume.EpaisseurTrait = epaisseur_;
-    Sortie->DrawWidth = static_cast<int>(ArrondiPair(Plume.EpaisseurTrait));
-    Plume.BoutCarre = bout_;
-    Plume.TiretL1 = l1_;
-    Plume.TiretL2 = l2_;
-    Plume.TiretL3 = l3_;
-    Plume.ResteTiret = 0;
+    plume_.Remet();
     return;
   }
   EpaisTLocale(TexteNombre(RacineFacteurs(e, ligne)) + QStringLiteral("*") + largeur);

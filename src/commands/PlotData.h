@@ -90,6 +90,19 @@ struct EchellePlot {
 // The command lines of a data file (COULEUR, EPAIST, CERCLE, BEZIER, STOP), carried out as the
 // reader meets them. Built at the start of the command: empty COULEUR and EPAIST values go back
 // to the colours and pen of that moment.
+// The pen a Plot command starts with (width, ends, dashes): an EPAIST line without a width and the
+// end of the command put it back.
+class PlumeDepartPlot {
+ public:
+  PlumeDepartPlot();
+  void Remet() const;
+
+ private:
+  float epaisseur_;
+  int16_t bout_;
+  float l1_, l2_, l3_;
+};
+
 class CommandesPlot {
  public:
   CommandesPlot(int niveau, bool remplit);
@@ -109,7 +122,5 @@ class CommandesPlot {
   bool remplit_;
   bool arrete_ = false;
   int32_t couleurCourante_, couleurCmd_;
-  float epaisseur_;
-  int16_t bout_;
-  float l1_, l2_, l3_;
+  PlumeDepartPlot plume_;
 };
