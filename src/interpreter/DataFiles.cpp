@@ -270,6 +270,14 @@ void CmdPrintA() {
     SubstitueVariables(texte);
   }
   texte = FonctionsTxtArr(texte);
+  QString erreur;
+  // The common statement, one line: no copy of it is made on the way to the file.
+  if (!texte.isEmpty() && !texte.contains(QLatin1Char('\r'))) {
+    if (!ajoutCourant->fichier.AjouteLigne(texte, &erreur)) {
+      ErreurRun(TexteEcritureImpossible(ajoutCourant->fichier.Chemin(), erreur) + CRLF + CRLF);
+    }
+    return;
+  }
 
   QString lignes;
   while (!texte.isEmpty()) {
@@ -283,7 +291,6 @@ void CmdPrintA() {
   }
   if (lignes.isEmpty()) return;
   // All the lines of the statement go in with one write, whole or not at all.
-  QString erreur;
   if (!ajoutCourant->fichier.Ajoute(lignes, &erreur)) {
     ErreurRun(TexteEcritureImpossible(ajoutCourant->fichier.Chemin(), erreur) + CRLF + CRLF);
   }

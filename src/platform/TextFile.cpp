@@ -292,6 +292,29 @@ bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
   return AjouteNonAscii(ajout, erreur);
 }
 
+bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
+  // A line of plain ASCII with no line end of its own into a file with CR LF line ends: the bytes
+  // as they stand, in the buffer of the last line.
+  if (fin_ == QStringLiteral("\r\n")) {
+    const qsizetype n = ligne.size();
+    tampon_.resize(n + 2);
+    char* octets = tampon_.data();
+    const auto* c = reinterpret_cast<const char16_t*>(ligne.constData());
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+      const char16_t u = c[i];
+      if (u >= 0x80 || u == u'\r' || u == u'\n') break;
+      octets[i] = static_cast<char>(u);
+    }
+    if (i == n) {
+      octets[n] = '\r';
+      octets[n + 1] = '\n';
+      return fichier_.Ajoute(tampon_, erreur);
+    }
+  }
+  return Ajoute(ligne + QStringLiteral("\r\n"), erreur);
+}
+
 // The added bytes must leave the whole file readable in one encoding; when they cannot, the whole
 // file is written again in UTF-8.
 bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {

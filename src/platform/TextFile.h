@@ -54,6 +54,8 @@ class AjoutTexte {
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
   // Appends text with CR LF line ends. False with the system's reason; nothing of it then stays.
   bool Ajoute(const QString& texte, QString* erreur = nullptr);
+  // Appends one line and its line end, as Ajoute(ligne + CR LF) does.
+  bool AjouteLigne(const QString& ligne, QString* erreur = nullptr);
   void Ferme() { fichier_.Ferme(); }
   bool EstOuvert() const { return fichier_.EstOuvert(); }
   const QString& Chemin() const { return fichier_.Chemin(); }
@@ -65,6 +67,8 @@ class AjoutTexte {
   bool AjouteNonAscii(const QString& ajout, QString* erreur);
 
   AjoutOuvert fichier_;
+  // The bytes of the last line of plain ASCII, kept so that a long run of lines allocates nothing.
+  QByteArray tampon_;
   QString fin_ = QStringLiteral("\r\n");
   Contenu contenu_ = Contenu::Inconnu;
 };
