@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "CommandLine.h"
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
@@ -23,32 +24,16 @@ int LitLigneCommande(const QStringList& arguments, bool avantQt, QStringList& fi
   p.setApplicationDescription(
       QStringLiteral("Morvo: the editor and drawing window for programs of drawing commands (meter\n"
                      "dials and scales)."));
-  const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Shows this help and exits."));
-  const QCommandLineOption version(QStringLiteral("version"),
-                                   QStringLiteral("Shows the program's name and version and exits."));
-  p.addOption(aide);
-  p.addOption(version);
+  const AideEtVersion aideEtVersion(p, "morvo");
   p.addPositionalArgument(QStringLiteral("PROGRAM"),
                           QStringLiteral("The program file to open (double quotes are removed; the words "
                                          "of an unquoted name are joined by blanks). Without it, the last "
                                          "file used. After --, a name that begins with - is a file."),
                           QStringLiteral("[--] [PROGRAM]"));
   const bool lu = p.parse(arguments);
-  if (p.isSet(aide)) {
-    std::fputs(qPrintable(p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("morvo"))),
-               stdout);
-    return 0;
-  }
-  if (p.isSet(version)) {
-    std::printf("morvo %s\n", MORVO_VERSION);
-    return 0;
-  }
+  if (const int code = aideEtVersion.Repond(); code >= 0) return code;
   if (avantQt) return -1;
-  if (!lu) {
-    std::fprintf(stderr, "morvo: %s\nTry 'morvo --help'.\n", qPrintable(p.errorText()));
-    return 1;
-  }
+  if (!lu) return aideEtVersion.Erreur(p.errorText());
   fichier = p.positionalArguments();
   return -1;
 }

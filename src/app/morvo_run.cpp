@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "CommandLine.h"
 #include "HeadlessRun.h"
 #include "interpreter/ExternalCommands.h"
 #include "interpreter/Interpreter.h"
@@ -36,10 +37,7 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   p.setApplicationDescription(
       QStringLiteral("Runs a Morvo program file as the screen run does, on an offscreen image with no\n"
                      "window, and writes what it drew."));
-  const QCommandLineOption aide({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Shows this help and exits."));
-  const QCommandLineOption version(QStringLiteral("version"),
-                                   QStringLiteral("Shows the program's name and version and exits."));
+  const AideEtVersion aideEtVersion(p, "morvo-run");
   const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("Writes the drawing as a PNG file."),
                                QStringLiteral("FILE"));
   const QCommandLineOption pdf(QStringLiteral("pdf"),
@@ -64,27 +62,14 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   const QCommandLineOption shell(QStringLiteral("allow-shell"),
                                  QStringLiteral("Lets SHELL#$ start programs; without it every SHELL#$ "
                                                 "that would start one is a run error."));
-  p.addOptions({aide, version, png, pdf, log, reponse, taille, maxInstructions, shell});
+  p.addOptions({png, pdf, log, reponse, taille, maxInstructions, shell});
   p.addPositionalArgument(QStringLiteral("PROGRAM"),
                           QStringLiteral("The program file to run. After --, a name that begins with - is "
                                          "a file."),
                           QStringLiteral("[--] PROGRAM"));
-  const auto erreur = [](const QString& texte) {
-    std::fprintf(stderr, "morvo-run: %s\nTry 'morvo-run --help'.\n", qPrintable(texte));
-    return 1;
-  };
   const bool lu = p.parse(arguments);
-  if (p.isSet(aide)) {
-    std::fputs(
-        qPrintable(p.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("morvo-run"))),
-        stdout);
-    return 0;
-  }
-  if (p.isSet(version)) {
-    std::printf("morvo-run %s\n", MORVO_VERSION);
-    return 0;
-  }
-  if (!lu) return erreur(p.errorText());
+  if (const int code = aideEtVersion.Repond(); code >= 0) return code;
+  if (!lu) return aideEtVersion.Erreur(p.errorText());
   o.png = p.value(png);
   o.pdf = p.value(pdf);
   o.log = p.value(log);
@@ -97,21 +82,22 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
       o.hauteur = wh[1].toInt(&ok2);
     }
     if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > 20000 || o.hauteur > 20000)
-      return erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
+      return aideEtVersion.Erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
                     p.value(taille));
   }
   if (p.isSet(maxInstructions)) {
     bool ok = false;
     o.maxInstructions = p.value(maxInstructions).toLongLong(&ok);
     if (!ok || o.maxInstructions < 1)
-      return erreur(QStringLiteral("--max-statements takes a whole number from 1: ") +
+      return aideEtVersion.Erreur(QStringLiteral("--max-statements takes a whole number from 1: ") +
                     p.value(maxInstructions));
   }
   o.shellPermis = p.isSet(shell);
   const QStringList fichiers = p.positionalArguments();
   if (fichiers.size() != 1)
-    return erreur(fichiers.isEmpty() ? QStringLiteral("no program file given")
-                                     : QStringLiteral("one program file only: ") + fichiers.join(u' '));
+    return aideEtVersion.Erreur(fichiers.isEmpty()
+                                    ? QStringLiteral("no program file given")
+                                    : QStringLiteral("one program file only: ") + fichiers.join(u' '));
   o.programme = fichiers.first();
   return -1;
 }
