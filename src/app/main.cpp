@@ -1,9 +1,7 @@
 // The desktop program: the main window over the drawing, with the program editor beside it.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 #include <QStringList>
-#include <cstdio>
 
 #include "CommandLine.h"
 #include "platform/Host.h"
