@@ -74,10 +74,24 @@ void EditeurProgramme::GardeColonne(int colonne) {
 
 void EditeurProgramme::ColoreInstruction() {
   if (!aRecolorer_) return;
-  const int caret = modele_->SelStart();
-  const int colonne = textCursor().verticalMovementX();
+  // The selection outlives the colouring (Ctrl+A or a drag that left the statement): only what a
+  // rewritten keyword moved moves.
+  const QTextCursor avant = textCursor();
+  const bool versLeDebut = avant.position() < avant.anchor();
+  const int debut = modele_->SelStart();
+  const int fin = debut + modele_->SelLength();
+  const int colonne = avant.verticalMovementX();
   coloration_->ColoreLignes(debutInstr_, finInstr_);
-  modele_->SetSelStart(coloration_->Ajuste(caret));
+  const int nouveauDebut = coloration_->Ajuste(debut);
+  modele_->SetSelStart(nouveauDebut);
+  modele_->SetSelLength(coloration_->Ajuste(fin) - nouveauDebut);
+  if (versLeDebut) {
+    QTextCursor curseur = textCursor();
+    const int gauche = curseur.selectionStart();
+    curseur.setPosition(curseur.selectionEnd());
+    curseur.setPosition(gauche, QTextCursor::KeepAnchor);
+    setTextCursor(curseur);
+  }
   GardeColonne(colonne);
   debutInstr_ = finInstr_ = LigneDuCurseur();
   aRecolorer_ = false;

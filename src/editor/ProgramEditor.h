@@ -39,7 +39,8 @@ class EditeurProgramme : public QPlainTextEdit {
   // Recolours the statements that hold lines premiere to derniere (0-based), whether they wait for
   // it or not (text replaced without change tracking).
   void ColoreInstructions(int premiere, int derniere);
-  // Recolours the statement being edited when it waits for it, and puts the caret back.
+  // Recolours the statement being edited when it waits for it, and puts the caret and the
+  // selection back.
   void ColoreInstruction();
   // Position of the first character of the caret line.
   int DebutLigne() const;

@@ -19,7 +19,8 @@ constexpr double PointsParPouce = 96.0;
 
 VueDessin::VueDessin(QWidget* parent) : QWidget(parent), surface_(1, 1, PointsParPouce) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setFocusPolicy(Qt::ClickFocus);
+  // A click leaves the keyboard where it was (the editor at its caret).
+  setFocusPolicy(Qt::NoFocus);
 }
 
 void VueDessin::paintEvent(QPaintEvent* evenement) {

@@ -118,12 +118,29 @@ QString NomAideMaj() { return QStringLiteral("Morvo_MAJ_") + CodeMasque() + QStr
 
 QString NomAideNonDoc() { return QStringLiteral("Morvo_fr/Non_Doc_fr.chm"); }
 
+namespace {
+
+// The credit line of the about box, in the message language (French while it is unset).
+QString TexteAuteurs() {
+  switch (NumLangue) {
+    case 2:
+      return QStringLiteral("The authors of Morvo, its contributors");
+    case 3:
+      return QStringLiteral("Die Autoren von Morvo, ihre Mitwirkenden");
+    case 4:
+      return QStringLiteral("Los autores de Morvo, sus colaboradores");
+    default:
+      return QStringLiteral("Les auteurs de Morvo, ses contributeurs");
+  }
+}
+
+}  // namespace
+
 QString TexteAPropos() {
   const QString saut = QStringLiteral("\r\n");
   return saut + QStringLiteral("Morvo ") + TexteMsg(101) + QStringLiteral(": ") + VersionTexte() + saut +
-         saut + TexteMsg(102) + QStringLiteral(": ") + saut +
-         QStringLiteral("Les auteurs de Morvo, ses contributeurs") + saut + QStringLiteral("Linux") + saut +
-         saut + TexteMsg(103) + QString(11, u' ');
+         saut + TexteMsg(102) + QStringLiteral(": ") + saut + TexteAuteurs() + saut +
+         QStringLiteral("Linux") + saut + saut + TexteMsg(103) + QString(11, u' ');
 }
 
 // ---- the Help menu of the main window ----

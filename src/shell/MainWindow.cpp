@@ -170,7 +170,11 @@ void FenetrePrincipale::NonDisponible(const QString& nom) {
                      Boutons::Ok, QString());
 }
 
-void FenetrePrincipale::Titre(const QString& nomFichier) { setWindowTitle(TitreFichier(nomFichier)); }
+void FenetrePrincipale::Titre(const QString& nomFichier) {
+  nomTitre_ = nomFichier;
+  titreAvecFichier_ = true;
+  setWindowTitle(TitreFichier(nomFichier));
+}
 
 void FenetrePrincipale::DebutAttente() {
   hote_->DebutRun();
@@ -281,6 +285,8 @@ void FenetrePrincipale::AfficheMenus() {
   ChargeTraductionsQt();
   menus_->AfficheMenus();
   if (recherche_) recherche_->AfficheLegendes();
+  // The caption's "File:" word is in the message language.
+  if (titreAvecFichier_) setWindowTitle(TitreFichier(nomTitre_));
   text1_->setToolTip(TexteMsg(130));
   text2_->setToolTip(TexteMsg(131));
   text3_->setToolTip(TexteMsg(132));
@@ -447,6 +453,9 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   etat.DessinNonSauve = Dessin.DessinDemarre;
   etat.ParSignal = signalRecu_;
   if (sansQuestion_) etat.Modifie = etat.DessinNonSauve = false;
+  // A termination request is answered once its question is: Cancel makes the next one a first
+  // one again, unless another came while the question was open.
+  const bool parSignal = signalRecu_;
   const auto sauveDessin = [] {
     FrmDessin* dessin = FrmDessin::Ouvert();
     if (dessin == nullptr) return false;
@@ -456,19 +465,22 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   if (AccepteFermeture(
           etat, [this] { return Mnu_EnregistrerS_Click(); }, sauveDessin))
     evenement->accept();
-  else
+  else {
     evenement->ignore();
+    if (parSignal && !sansQuestion_) signalRecu_ = false;
+  }
 }
 
 // ---- undo, find, insertions and code font size ----
 
 void FenetrePrincipale::ConnecteEdition() {
   annulation_ = std::make_unique<AnneauAnnulation>(*editeur_);
+  // A ring restarted by Open or New, under the command's wait, shows its counts once it ends.
   annulation_->ActiveDefaire = [this](bool actif) {
-    Action(QStringLiteral("Mnu_Defaire"))->setEnabled(actif);
+    hote_->RegleEntree(Action(QStringLiteral("Mnu_Defaire")), actif);
   };
   annulation_->ActiveRefaire = [this](bool actif) {
-    Action(QStringLiteral("Mnu_Refaire"))->setEnabled(actif);
+    hote_->RegleEntree(Action(QStringLiteral("Mnu_Refaire")), actif);
   };
   annulation_->Reinitialise();
   recherche_ = new FrmFind(*editeur_, *annulation_, this);

@@ -54,15 +54,17 @@ class FenetrePrincipale : public QMainWindow {
   void Mnu_AgrandirCode_Click();
   void Mnu_Code_Click();
   void Mnu_DblClick_Click();
-  // Every caption of the menu language, then the status boxes' tool tips of the message language.
+  // Every caption of the menu language, then the window caption and the status boxes' tool tips
+  // of the message language.
   void AfficheMenus();
 
   // ---- run and keys ----
   void Mnu_Visualiser_Click();
   void Mnu_Quitter_Click();
   // A termination request (SIGTERM, SIGHUP): the open dialogs close as Cancel and the window
-  // closes as its close box does, the save question included; a second request closes it
-  // without a question. A settings write that fails then goes to standard error.
+  // closes as its close box does, the save question included; a second request that comes while
+  // the first one's question is open closes it without a question. A settings write that fails then goes to
+  // standard error.
   void FermeParSignal();
   // The window's key table; true when the key is consumed.
   bool Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs);
@@ -169,6 +171,9 @@ class FenetrePrincipale : public QMainWindow {
   FrmFind* recherche_ = nullptr;
   QString repProgramme_;
   bool premierRunFait_ = false;
+  // The file the caption names, once a file was opened, saved or a program started.
+  QString nomTitre_;
+  bool titreAvecFichier_ = false;
   float tailleStatut_ = 0;
   bool fermetureDemandee_ = false;
   bool signalRecu_ = false;

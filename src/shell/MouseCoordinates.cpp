@@ -1,6 +1,7 @@
 #include "shell/MouseCoordinates.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPalette>
@@ -198,12 +199,28 @@ void CouleursBoite(QLineEdit* boite, const AffichageSouris& a) {
 
 void FenetrePrincipale::RelieSouris() {
   vue_->setMouseTracking(true);
+  // The drawing never takes the keyboard: after a click, a double-click or a measurement, keys go
+  // on in the editor at its caret (the window's own keys work whatever has the focus).
+  const auto clavierAuCode = [this] {
+    if (hote_->MnuCodeCoche && editeur_->isVisible() && !Dessin.ModeDessin &&
+        QApplication::activeModalWidget() == nullptr)
+      editeur_->setFocus(Qt::MouseFocusReason);
+  };
   connect(vue_, &VueDessin::SourisDeplacee, this, &FenetrePrincipale::Form_MouseMove);
   connect(vue_, &VueDessin::SourisAppuyee, this,
-          [this](int bouton, int shift, float x, float y) { Form_MouseDown(bouton, shift, x, y); });
-  connect(vue_, &VueDessin::DoubleClic, this, &FenetrePrincipale::Form_DblClick);
-  connect(vue_, &VueDessin::SourisRelachee, this, [] {
-    if (!Dessin.ModeDessin) return;
+          [this, clavierAuCode](int bouton, int shift, float x, float y) {
+            Form_MouseDown(bouton, shift, x, y);
+            clavierAuCode();
+          });
+  connect(vue_, &VueDessin::DoubleClic, this, [this, clavierAuCode](int shift) {
+    Form_DblClick(shift);
+    clavierAuCode();
+  });
+  connect(vue_, &VueDessin::SourisRelachee, this, [clavierAuCode] {
+    if (!Dessin.ModeDessin) {
+      clavierAuCode();
+      return;
+    }
     if (FrmDessin* d = FrmDessin::Ouvert()) d->RendFocus();
   });
   text3_->installEventFilter(new FiltreDoubleClic(text3_, [this] { Text3_DblClick(); }));

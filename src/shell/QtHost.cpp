@@ -56,6 +56,14 @@ void HoteQt::FinRun() {
   QApplication::restoreOverrideCursor();
 }
 
+void HoteQt::RegleEntree(QAction* action, bool actif) {
+  const auto sauve = etatsSauves_.find(action);
+  if (profondeur_ > 0 && sauve != etatsSauves_.end())
+    sauve.value() = actif;
+  else
+    action->setEnabled(actif);
+}
+
 void HoteQt::MontreEtatMenus() {
   MenusPrincipaux& m = fenetre_.Menus();
   if (profondeur_ > 0) return;

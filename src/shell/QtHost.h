@@ -35,6 +35,9 @@ class HoteQt : public Hote {
   // The printer surface while a print run goes on.
   void DefinitImprimante(OutputSurface* imprimante) { imprimante_ = imprimante; }
   bool EnCours() const { return profondeur_ > 0; }
+  // Enables or disables a menu entry; while a run holds the entries off, the entry takes that
+  // state when the run ends.
+  void RegleEntree(QAction* action, bool actif);
   // Shows the interpreter's flags on the menu entries (and the check mark of the code pane).
   void MontreEtatMenus();
 

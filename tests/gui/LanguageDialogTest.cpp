@@ -164,6 +164,23 @@ TEST_F(LanguageDialogTest, FirstStartShowsTheDialogAndTheMenuEntryOpensIt) {
   EXPECT_TRUE(prompter_.Messages().empty());
 }
 
+TEST_F(LanguageDialogTest, TheCaptionAndTheAboutBoxFollowTheMessageLanguage) {
+  Demarre();
+  ASSERT_TRUE(F().windowTitle().endsWith(QStringLiteral("   Fichier: "))) << F().windowTitle().toStdString();
+  DefinitDialogueLangues([](ModeleLangues& modele, QWidget*) {
+    modele.Clique(1, 2);
+    return true;
+  });
+  ChoisitMenu(u'o', u'l');
+  ASSERT_EQ(NumLangue, 2);
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral("   File: "))) << F().windowTitle().toStdString();
+  ChoisitMenu(u'h', u'm');
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  const QString apropos = prompter_.Messages()[0].texte;
+  EXPECT_TRUE(apropos.contains(QStringLiteral("\r\nAuthor: \r\nThe authors of Morvo, its contributors\r\n")))
+      << apropos.toStdString();
+}
+
 TEST_F(LanguageDialogTest, ClosedAtFirstStartItIsShownAgain) {
   int appels = 0;
   DefinitDialogueLangues([&appels](ModeleLangues&, QWidget*) {

@@ -471,6 +471,30 @@ TEST_F(MainWindowTest, ASecondTerminationRequestEndsWithoutTheSaveQuestion) {
   EXPECT_TRUE(LitOctets(CheminConfig()).contains(QByteArray("DoubleClic =")));
 }
 
+TEST_F(MainWindowTest, ATerminationRequestAfterACancelledOneAsksAgain) {
+  Demarre();
+  FermeSurSignal(F());
+  Tape(QStringLiteral("%A = 2\r\n"));
+  VraisDialogues();
+  int questions = 0;
+  ReponsesModales reponses;
+  const auto annule = [&questions](QWidget* dialogue) {
+    if (qobject_cast<QMessageBox*>(dialogue)) ++questions;
+    QTest::keyClick(dialogue, Qt::Key_Escape);
+  };
+  // Two separate requests, each cancelled from its own question.
+  for (int demande = 1; demande <= 2; ++demande) {
+    reponses.Ajoute(annule);
+    ::raise(SIGTERM);
+    ASSERT_TRUE(Attend([&] { return questions == demande && QApplication::activeModalWidget() == nullptr; }))
+        << "request " << demande << " asked " << questions << " questions";
+    QTest::qWait(100);
+    ASSERT_TRUE(F().isVisible()) << "request " << demande;
+  }
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 2\r\n"));
+  EXPECT_TRUE(Ed().Modifie());
+}
+
 TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhenTheSettingsCannotBeWritten) {
   DisquePlein disque;
   ASSERT_TRUE(disque.Valide());
@@ -686,6 +710,45 @@ TEST_F(MainWindowTest, KeysTypedAfterOpenAndNewGoIntoTheEditor) {
   ASSERT_TRUE(FichierCourant.isEmpty());
   Frappe(QStringLiteral("y"));
   EXPECT_TRUE(Ed().Modele().Text().startsWith(u'y')) << Ed().Modele().Text().toStdString();
+}
+
+TEST_F(MainWindowTest, SelectAllTakesTheWholeProgramWhereverTheCaretIs) {
+  Demarre();
+  ChoisitMenu(u'f', u'n');
+  const auto deuxLignes = [this] {
+    Frappe(QStringLiteral("abc"));
+    Clavier(Qt::Key_Return);
+    Frappe(QStringLiteral("def"));
+    ASSERT_EQ(Ed().Modele().Text(), QStringLiteral("abc\r\ndef"));
+  };
+  // Ctrl+A, Ctrl and A let go in either order; Delete then takes the whole program.
+  for (const bool ctrlDAbord : {false, true}) {
+    deuxLignes();
+    QWindow* fenetre = FenetreActive();
+    QTest::keyPress(fenetre, Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyPress(fenetre, Qt::Key_A, Qt::ControlModifier);
+    if (ctrlDAbord) {
+      QTest::keyRelease(fenetre, Qt::Key_Control, Qt::NoModifier);
+      QTest::keyRelease(fenetre, Qt::Key_A, Qt::NoModifier);
+    } else {
+      QTest::keyRelease(fenetre, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyRelease(fenetre, Qt::Key_Control, Qt::NoModifier);
+    }
+    EXPECT_EQ(Ed().Modele().SelStart(), 0) << ctrlDAbord;
+    EXPECT_EQ(Ed().Modele().SelLength(), Ed().Modele().Text().size()) << ctrlDAbord;
+    Clavier(Qt::Key_Delete);
+    EXPECT_EQ(Ed().Modele().Text(), QString()) << ctrlDAbord;
+  }
+  // Edit > Select all, clicked in the menu; typing replaces the selection.
+  deuxLignes();
+  Clavier(Qt::Key_E, Qt::AltModifier);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QAction* tout = F().Action(QStringLiteral("Mnu_Selectionner"));
+  QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(tout).center());
+  ASSERT_TRUE(Attend([this] { return Ed().Modele().SelLength() > 0; }, 5000));
+  Frappe(QStringLiteral("x"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("x"));
 }
 
 TEST_F(MainWindowTest, StatusBoxesHoldTheirLongestTextsAtEveryCodeFontSize) {

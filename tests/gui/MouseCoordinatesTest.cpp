@@ -268,3 +268,41 @@ TEST_F(MouseWindowTest, CtrlAltOrAltMiddlePressSetsTheMarkAsAltPressDoes) {
   // The status box of the coordinates says how.
   EXPECT_TRUE(F().Text2()->toolTip().contains(QStringLiteral("Ctrl + Alt")));
 }
+
+TEST_F(MouseWindowTest, KeysTypedAfterAMouseActionOnTheDrawingGoIntoTheEditor) {
+  Demarre();
+  Ed().ChargeTexte(QStringLiteral("%A = 1\r\nCercle = 50, 50, 20"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  const QPoint point = Pixel(vue.Surface(), RunShell.RefCurX + 30, RunShell.RefCurY + 20).toPoint();
+  EditeurTexte& m = Ed().Modele();
+  const auto finDeLigne = [&m](int ligne) {
+    m.SetSelStart(m.DebutLigne(ligne) + m.LongueurLigne(m.DebutLigne(ligne)));
+  };
+
+  // A double-click that inserts the point, then typing.
+  F().Action(QStringLiteral("Mnu_DblClick"))->setChecked(true);
+  finDeLigne(1);
+  QTest::mouseMove(&vue, point);
+  QTest::mouseDClick(&vue, Qt::LeftButton, Qt::NoModifier, point);
+  Frappe(QStringLiteral("xyz"));
+  const QString ligne = m.Text().mid(m.DebutLigne(1));
+  EXPECT_TRUE(ligne.startsWith(QStringLiteral("Cercle = 50, 50, 20, "))) << ligne.toStdString();
+  EXPECT_TRUE(ligne.endsWith(QStringLiteral("xyz"))) << ligne.toStdString();
+  EXPECT_GT(ligne.size(), QStringLiteral("Cercle = 50, 50, 20, xyz").size());
+
+  // A plain click, and the end of a measurement from the mark: the keys go on at the caret, and
+  // F4 still runs.
+  F().Action(QStringLiteral("Mnu_DblClick"))->setChecked(false);
+  Ed().ChargeTexte(QStringLiteral("%A = 1\r\n"));
+  finDeLigne(0);
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::NoModifier, point);
+  Frappe(QStringLiteral("2"));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier, point);
+  QTest::mouseEvent(QTest::MouseMove, &vue, Qt::NoButton, Qt::AltModifier, point + QPoint(10, 10));
+  Frappe(QStringLiteral("3"));
+  EXPECT_EQ(m.Text(), QStringLiteral("%A = 123\r\n"));
+  Clavier(Qt::Key_F4);
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("123"));
+  EXPECT_TRUE(prompter_.Messages().empty());
+}

@@ -5,9 +5,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "WindowFixture.h"
 #include "editor/Colouring.h"
@@ -156,6 +160,58 @@ TEST_F(UndoRingTest, DeletionsEntersAndDialogEnter) {
   EXPECT_EQ(editeur_.Modele().SelStart(), 0);  // the caret stored at load
 }
 
+// Every format of the text: each line's own formats, then its runs with their formats.
+std::vector<std::pair<QString, QTextFormat>> Formats(const QTextDocument& document) {
+  std::vector<std::pair<QString, QTextFormat>> formats;
+  for (QTextBlock bloc = document.begin(); bloc.isValid(); bloc = bloc.next()) {
+    formats.emplace_back(QStringLiteral("<line>"), bloc.blockFormat());
+    formats.emplace_back(QStringLiteral("<break>"), bloc.charFormat());
+    for (auto it = bloc.begin(); !it.atEnd(); ++it)
+      formats.emplace_back(it.fragment().text(), it.fragment().charFormat());
+  }
+  return formats;
+}
+
+// Undo and Redo put back each state as it was saved, colours of the line breaks included, from
+// steps that join, split and recolour lines of statements continued with " _".
+TEST_F(UndoRingTest, EachStateComesBackWithAllItsFormats) {
+  editeur_.ChargeTexte("cadre = 1,2,3,4" + CRLF + "trait = 0,0, _" + CRLF + "1,1 ' d" + CRLF + "' comment" +
+                       CRLF + "if %a > 2 then cercle = 1,1,1" + CRLF + "texte = 1,1,it's");
+  std::vector<std::vector<std::pair<QString, QTextFormat>>> etats{Formats(*editeur_.document())};
+  std::vector<QString> textes{Texte()};
+  const auto note = [&] {
+    etats.push_back(Formats(*editeur_.document()));
+    textes.push_back(Texte());
+  };
+  // A comment typed at the end of a line: once recoloured, its line break is green.
+  Caret(15);
+  Tape(" ' x");
+  note();
+  Touche(Qt::Key_Down);
+  Touche(Qt::Key_Return, Qt::NoModifier, "\r");
+  note();
+  Touche(Qt::Key_Up);
+  Touche(Qt::Key_End);
+  Touche(Qt::Key_Delete);
+  Touche(Qt::Key_Delete);
+  note();
+  Touche(Qt::Key_Down);
+  Touche(Qt::Key_Down);
+  Tape("cadre = 5,5,6,6 ' zz");
+  note();
+  ASSERT_EQ(anneau_.NbAnnul(), 5);
+  for (int i = 3; i >= 0; --i) {
+    Touche(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Texte(), textes[static_cast<size_t>(i)]) << "undo to state " << i;
+    EXPECT_TRUE(Formats(*editeur_.document()) == etats[static_cast<size_t>(i)]) << "undo to state " << i;
+  }
+  for (int i = 1; i <= 4; ++i) {
+    Touche(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Texte(), textes[static_cast<size_t>(i)]) << "redo to state " << i;
+    EXPECT_TRUE(Formats(*editeur_.document()) == etats[static_cast<size_t>(i)]) << "redo to state " << i;
+  }
+}
+
 TEST_F(UndoRingTest, TwentyOneStatesWrapAround) {
   editeur_.ChargeTexte(QString());
   for (int i = 0; i < 25; ++i) {
@@ -295,6 +351,38 @@ TEST_F(UndoWindowTest, MenuEntriesFollowTheRing) {
   EXPECT_FALSE(F().Recherche().isVisible());
   Arret = false;
   EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+TEST_F(UndoWindowTest, OpenAndNewLeaveTheEntriesFollowingTheRestartedRing) {
+  Demarre();
+  QAction* defaire = F().Action(QStringLiteral("Mnu_Defaire"));
+  QAction* refaire = F().Action(QStringLiteral("Mnu_Refaire"));
+  const QString chemin = Chemin(QStringLiteral("autre.dat"));
+  EcritOctets(chemin, QByteArray("Cadre = 1,1,5,5\r\n"));
+  const auto tapeEtDefait = [&] {
+    Frappe(QStringLiteral("ab"));
+    Clavier(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(refaire->isEnabled());
+  };
+  tapeEtDefait();
+  fichiers_.ouvertures = {chemin};
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  ChoisitMenu(u'f', u'o');
+  ASSERT_EQ(FichierCourant, chemin);
+  EXPECT_EQ(F().Annulation().NbAnnul(), 1);
+  EXPECT_FALSE(defaire->isEnabled());
+  EXPECT_FALSE(refaire->isEnabled()) << "after Open";
+
+  tapeEtDefait();
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  ChoisitMenu(u'f', u'n');
+  ASSERT_TRUE(FichierCourant.isEmpty());
+  EXPECT_FALSE(defaire->isEnabled());
+  EXPECT_FALSE(refaire->isEnabled()) << "after New";
+  // Ctrl+Y, gated by the entry, does nothing.
+  const QString texte = Ed().Modele().Text();
+  Clavier(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Ed().Modele().Text(), texte);
 }
 
 }  // namespace

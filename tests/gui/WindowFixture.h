@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
@@ -236,6 +237,17 @@ class WindowFixture : public ConfigFixture {
     ASSERT_TRUE(vu);
     EXPECT_GE(largeur, requise);
     EXPECT_EQ(apres, avant);
+  }
+
+  // Lets the events run until `condition` holds, for at most `ms` milliseconds.
+  static bool Attend(const std::function<bool()>& condition, int ms = 10000) {
+    QElapsedTimer attente;
+    attente.start();
+    while (!condition()) {
+      if (attente.elapsed() > ms) return false;
+      QTest::qWait(10);
+    }
+    return true;
   }
 
   QString VarNiveau1(const QString& nom) const {
