@@ -134,4 +134,73 @@ BENCHMARK(BM_TypingInto5000Lines)->Unit(benchmark::kMillisecond);
 void BM_TypingInto100Lines(benchmark::State& etat) { TapeDans(etat, 100); }
 BENCHMARK(BM_TypingInto100Lines)->Unit(benchmark::kMillisecond);
 
+// An editor with the undo ring wired as in the main window, holding a program of `lignes` lines
+// with the caret at the end of an assignment line about the middle.
+struct EditeurAvecAnneau {
+  explicit EditeurAvecAnneau(int lignes) : annulation(editeur) {
+    editeur.resize(600, 800);
+    editeur.show();
+    editeur.Defaire = [this] { annulation.Defaire(); };
+    editeur.Refaire = [this] { annulation.Refaire(); };
+    editeur.RegleAnnulation = [this](int code, int shift) { annulation.RegleTouche(code, shift); };
+    editeur.TexteCharge = [this] { annulation.Reinitialise(); };
+    editeur.ChargeTexte(Programme(lignes));
+    const QTextBlock bloc = editeur.document()->findBlockByNumber(lignes / 2 - (lignes / 2) % 8 + 4);
+    QTextCursor c(editeur.document());
+    c.setPosition(bloc.position() + bloc.length() - 1);
+    editeur.setTextCursor(c);
+  }
+  void Touche(int touche, const QString& texte, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    QKeyEvent appui(QEvent::KeyPress, touche, mod, texte);
+    QCoreApplication::sendEvent(&editeur, &appui);
+    QKeyEvent relache(QEvent::KeyRelease, touche, mod, texte);
+    QCoreApplication::sendEvent(&editeur, &relache);
+  }
+  EditeurProgramme editeur;
+  AnneauAnnulation annulation;
+};
+
+// Typing, Backspace and Enter in turn, so that every key opens an undo step: a letter, Backspace
+// (it goes), Enter, Backspace (the line break goes). Time per key.
+void TapeEtEfface(benchmark::State& etat, int lignes) {
+  EditeurAvecAnneau e(lignes);
+  int n = 0;
+  for (auto _ : etat) {
+    switch (n++ % 4) {
+      case 0:
+        e.Touche(Qt::Key_A, QStringLiteral("a"));
+        break;
+      case 2:
+        e.Touche(Qt::Key_Return, QStringLiteral("\r"));
+        break;
+      default:
+        e.Touche(Qt::Key_Backspace, QStringLiteral("\b"));
+        break;
+    }
+  }
+  if (e.editeur.document()->blockCount() < lignes || (n >= 8 && e.annulation.NbAnnul() < 5))
+    etat.SkipWithError("the keys did not open their undo steps");
+}
+
+void BM_TypingAndErasingInto5000Lines(benchmark::State& etat) { TapeEtEfface(etat, 5000); }
+BENCHMARK(BM_TypingAndErasingInto5000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_TypingAndErasingInto100Lines(benchmark::State& etat) { TapeEtEfface(etat, 100); }
+BENCHMARK(BM_TypingAndErasingInto100Lines)->Unit(benchmark::kMillisecond);
+
+// One Ctrl+Z that takes back a typed word, at 5,000 lines; the typing is off the clock.
+void BM_UndoIn5000Lines(benchmark::State& etat) {
+  EditeurAvecAnneau e(5000);
+  const QString avant = e.editeur.toPlainText();
+  for (auto _ : etat) {
+    etat.PauseTiming();
+    e.Touche(Qt::Key_Space, QStringLiteral(" "));
+    e.Touche(Qt::Key_B, QStringLiteral("b"));
+    etat.ResumeTiming();
+    e.Touche(Qt::Key_Z, QString(), Qt::ControlModifier);
+  }
+  if (e.editeur.toPlainText() != avant) etat.SkipWithError("the undo did not take the typed word back");
+}
+BENCHMARK(BM_UndoIn5000Lines)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -5,12 +5,15 @@
 // insertion command make one step each.
 
 #include <QMetaObject>
-#include <QTextDocumentFragment>
+#include <QString>
+#include <QTextFormat>
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
-class QTextDocument;
+class QTextBlock;
 
 class EditeurProgramme;
 
@@ -48,17 +51,29 @@ class AnneauAnnulation {
   int NbRefaire() const { return nbRefaire_; }
 
  private:
+  // One line of the text with its colours: the text, its runs of one character format, and the
+  // formats of the line itself. A line never changes once made, so states share the lines they
+  // have in common.
+  struct Ligne {
+    QString texte;
+    std::vector<std::pair<int, QTextCharFormat>> morceaux;
+    QTextBlockFormat formatBloc;
+    QTextCharFormat formatCaracteres;
+    bool operator==(const Ligne& autre) const;
+  };
+  using Lignes = std::vector<std::shared_ptr<const Ligne>>;
   struct Etat {
-    QTextDocumentFragment texte;
+    Lignes lignes;
     int selStart = 0;
     int selLong = 0;
   };
+  static std::shared_ptr<const Ligne> LigneDe(const QTextBlock& bloc);
   void Restaure(int index);
-  // A save copies only what changed since the last one into a copy of the text, the shadow; the
-  // slot it saved into holds the shadow until the ring moves on from it (Fige), so that a key
-  // typed into a long text does not copy the whole text.
+  // A save reads again only the lines that changed since the last one into the lines of the text,
+  // which the slot it saved into shares until the ring moves on from it (Fige). A step costs what
+  // its change costs, plus a copy of one pointer a line.
   void SuitChangement(int position, int retires, int ajoutes);
-  void SynchroniseOmbre();
+  void SynchroniseLignes();
   void Fige();
   void RegleDefaire(bool actif);
   void RegleRefaire(bool actif);
@@ -71,14 +86,17 @@ class AnneauAnnulation {
   bool defaireActif_ = false;
   bool refaireActif_ = false;
 
-  std::unique_ptr<QTextDocument> ombre_;
-  // The slot whose text is the shadow's, -1 when none.
+  // The lines of the editor's text as the last save (or restore) read them.
+  Lignes lignes_;
+  bool lignesLues_ = false;
+  int longueurLue_ = 0;
+  // The slot whose text is lignes_, -1 when none.
   int enAttente_ = -1;
-  // What changed in the editor since the shadow was brought up to date: from debutSale_ up to
-  // finReel_ in the editor's text, up to finOmbre_ in the shadow (the rest is the same).
+  // What changed in the editor since lignes_ was read: from debutSale_ up to finReel_ in the
+  // editor's text, up to finLu_ in the text as read (the rest is the same).
   bool sale_ = false;
   int debutSale_ = 0;
   int finReel_ = 0;
-  int finOmbre_ = 0;
+  int finLu_ = 0;
   QMetaObject::Connection suivi_;
 };
