@@ -63,8 +63,8 @@ class FenetrePrincipale : public QMainWindow {
   void Mnu_Quitter_Click();
   // A termination request (SIGTERM, SIGHUP): the open dialogs close as Cancel and the window
   // closes as its close box does, the save question included; a second request that comes while
-  // the first one's question is open closes it without a question. A settings write that fails then goes to
-  // standard error.
+  // the first one's question is open closes it without a question. A settings write that fails
+  // then goes to standard error.
   void FermeParSignal();
   // The window's key table; true when the key is consumed.
   bool Form_KeyDown(int touche, Qt::KeyboardModifiers modificateurs);
