@@ -138,6 +138,8 @@ void AnneauAnnulation::RegleRefaire(bool actif) {
 
 void AnneauAnnulation::Reinitialise() {
   enAttente_ = -1;
+  // The states of the text before go with it.
+  for (Etat& etat : etats_) etat.lignes.clear();
   indexAnnul_ = 1;
   nbAnnul_ = 1;
   nbRefaire_ = 0;
@@ -228,6 +230,8 @@ void AnneauAnnulation::RegleTouche(int code, int shift) {
 // Only the lines that differ from the state are written again: the states share the others.
 void AnneauAnnulation::Restaure(int index) {
   const Etat& etat = etats_[static_cast<size_t>(index)];
+  // A slot never saved since the text was loaded (the counts keep Undo and Redo from it).
+  if (etat.lignes.empty()) return;
   EditeurTexte& modele = editeur_.Modele();
   SynchroniseLignes();
   const Lignes& cible = etat.lignes;
