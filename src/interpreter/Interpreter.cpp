@@ -549,9 +549,9 @@ QString TexteProgrammeTropLong(int64_t longueur) {
 
 namespace {
 
-// The refusal of a file of 'taille' bytes at least.
-QString RefusTaille(const QString& chemin, int64_t taille) {
-  return TexteMsg(193).arg(chemin).arg(taille).arg(LongueurMaxProgramme);
+// The refusal of a file of 'taille' bytes, the size written as the message gives it.
+QString RefusTaille(const QString& chemin, const QString& taille) {
+  return TexteMsg(193).arg(chemin, taille, QString::number(LongueurMaxProgramme));
 }
 
 }  // namespace
@@ -559,7 +559,7 @@ QString RefusTaille(const QString& chemin, int64_t taille) {
 QString FichierProgrammeTropGrand(const QString& chemin) {
   const QFileInfo info(chemin);
   if (!info.isFile() || info.size() <= TailleMaxFichierProgramme) return {};
-  return RefusTaille(chemin, info.size());
+  return RefusTaille(chemin, QString::number(info.size()));
 }
 
 namespace {
@@ -571,8 +571,13 @@ auto LitBorne(const QString& chemin, QString* refus, Lecture lit) -> decltype(li
   if (*refus = FichierProgrammeTropGrand(chemin); !refus->isEmpty()) return std::nullopt;
   bool tropGrand = false;
   auto lu = lit(TailleMaxFichierProgramme, &tropGrand);
-  if (tropGrand)
-    *refus = RefusTaille(chemin, std::max(QFileInfo(chemin).size(), TailleMaxFichierProgramme + 1));
+  if (tropGrand) {
+    // The size the system reports may be false (0 for some files): only the bound read is sure.
+    const qint64 taille = QFileInfo(chemin).size();
+    *refus = RefusTaille(chemin, taille > TailleMaxFichierProgramme
+                                     ? QString::number(taille)
+                                     : QStringLiteral("> %1").arg(TailleMaxFichierProgramme));
+  }
   return lu;
 }
 
