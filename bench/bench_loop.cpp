@@ -27,6 +27,40 @@ static void BM_BoucleGoto(benchmark::State& state) {
 }
 BENCHMARK(BM_BoucleGoto)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same loop with many labels before its own: a jump must not cost more for the labels it does
+// not go to. `ratio` is this loop's time over the plain loop's, measured in the same run.
+static void BM_BoucleGotoEtiquettes(benchmark::State& state) {
+  const int tours = 100000;
+  const int etiquettes = static_cast<int>(state.range(0));
+  QString avant;
+  for (int i = 1; i <= etiquettes; ++i) avant += QStringLiteral("E%1:\r\n").arg(i);
+  const QString boucle =
+      QStringLiteral("%I = 0\r\n%1Boucle:\r\n%I == %I+1\r\nIf %I < %2 Then Goto Boucle\r\n");
+  const QString avecEtiquettes = boucle.arg(avant).arg(tours);
+  const QString sans = boucle.arg(QString()).arg(tours);
+  const auto cpuMs = [] { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; };
+  double tempsAvec = 0, tempsSans = 0;
+  for (auto _ : state) {
+    double debut = cpuMs();
+    {
+      SessionHeadless session(200, 150, 96.0);
+      session.Execute(avecEtiquettes);
+    }
+    tempsAvec += cpuMs() - debut;
+    debut = cpuMs();
+    {
+      SessionHeadless session(200, 150, 96.0);
+      session.Execute(sans);
+    }
+    tempsSans += cpuMs() - debut;
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["labels_cpu_ms"] = tempsAvec / n;
+  state.counters["plain_cpu_ms"] = tempsSans / n;
+  state.counters["ratio"] = tempsSans > 0 ? tempsAvec / tempsSans : 0;
+}
+BENCHMARK(BM_BoucleGotoEtiquettes)->Arg(1440)->Unit(benchmark::kMillisecond);
+
 // The same Goto loop writing one PRINTA line a round, timed beside the loop that assigns the same
 // text to a variable instead: `printa_cpu_ms` and `assign_cpu_ms` are the processor times (user and
 // system) of one run of each, `ratio` their quotient.

@@ -83,14 +83,14 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
     }
     if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > 20000 || o.hauteur > 20000)
       return aideEtVersion.Erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
-                    p.value(taille));
+                                  p.value(taille));
   }
   if (p.isSet(maxInstructions)) {
     bool ok = false;
     o.maxInstructions = p.value(maxInstructions).toLongLong(&ok);
     if (!ok || o.maxInstructions < 1)
       return aideEtVersion.Erreur(QStringLiteral("--max-statements takes a whole number from 1: ") +
-                    p.value(maxInstructions));
+                                  p.value(maxInstructions));
   }
   o.shellPermis = p.isSet(shell);
   const QStringList fichiers = p.positionalArguments();
@@ -195,11 +195,12 @@ int main(int argc, char** argv) {
   const qint64 maxInstructions = options.maxInstructions;
   const bool shellPermis = options.shellPermis;
 
-  if (const QString refus = FichierProgrammeTropGrand(programme); !refus.isEmpty()) {
+  QString refus;
+  const auto texte = LitFichierProgramme(programme, &refus);
+  if (!refus.isEmpty()) {
     std::fprintf(stderr, "morvo-run: %s\n", qPrintable(refus));
     return 2;
   }
-  const auto texte = LitFichierTexte(programme);
   if (!texte) {
     std::fprintf(stderr, "morvo-run: cannot read %s\n", qPrintable(programme));
     return 2;

@@ -62,18 +62,8 @@ void CmdEpaisT(int niveau) {
   }
   NiveauProg& nv = Niveau(niveau);
   const QString style = ParamN(Lecture.ParamLigne, 1);
-  float largeur = 0;
-  try {
-    largeur = LitEpaisT(style, niveau);
-  } catch (const ErreurExecution&) {
-    // The pen's width is a number of pixels or of millimetres written "mm": anything else cannot
-    // be read, and the user is told why.
-    const int sep = InStr(style, Lecture.SepSousParam);
-    const QString texteLargeur = Trim(sep > 0 ? Left(style, sep - 1) : style);
-    ErreurRun(QStringLiteral("EpaisT : ") + texteLargeur +
-              QStringLiteral(" : largeur illisible, en pixels ou en millimètres écrits « mm » / unreadable "
-                             "width, in pixels or in millimetres written \"mm\"\r\n\r\n"));
-  }
+  // An unreadable width is a run error that says why, as in every command's own style field.
+  const float largeur = LitEpaisT(style, niveau);
   if (largeur != 0) {
     nv.FacteurEpaisT = largeur;
     Plume.EpaisseurTrait = MaxEntier(largeur, 1.0f);

@@ -268,13 +268,15 @@ SymbolePlot PrepareSymbole(int niveau) {
     QString nom = Trim(ParamN(Mid(s.Cmd, InStr(s.Cmd, QStringLiteral("=")) + 1), 1));
     if (InStr(nom, QStringLiteral(".")) == 0) nom += QStringLiteral(".dat");
     const QString chemin = ResoutFichierCommande(nom);
-    const std::optional<QString> texte = LitFichierTexte(chemin);
-    if (!texte) {
+    // A file too large for a program is refused with its reason when the symbol runs it.
+    bool tropGrand = false;
+    const std::optional<QString> texte = LitFichierTexteBorne(chemin, TailleMaxFichierProgramme, &tropGrand);
+    if (!texte && !tropGrand) {
       Incident.TypeErreur = QStringLiteral("F");
       Incident.FichierManquant = chemin;
       ErreurRun();
     }
-    QString t = UCase(*texte);
+    QString t = UCase(texte.value_or(QString()));
     t.remove(QLatin1Char('\t'));
     t.remove(QLatin1Char(' '));
     bool refuse = false;

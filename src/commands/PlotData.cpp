@@ -109,9 +109,12 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
 }
 
 QStringList LignesFichierPlot(const QString& chemin) {
-  const std::optional<QString> texte = LitFichierTexte(chemin);
-  if (!texte) FichierPlotIntrouvable(chemin);
-  return DecoupeLignes(*texte);
+  // Line by line, so that each line has the reader's bound.
+  LecteurLignes lecteur;
+  if (!lecteur.Ouvre(chemin)) FichierPlotIntrouvable(chemin);
+  QStringList lignes;
+  while (!lecteur.Fin()) lignes << lecteur.Suivante();
+  return lignes;
 }
 
 SourcePlot::SourcePlot(const QString& chemin) {

@@ -6,6 +6,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/RunError.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -13,6 +14,24 @@
 using namespace legacy;
 
 namespace {
+
+// The keyword of the running statement as the program wrote it (the last word before its "=", so
+// that a one-line If gives its command).
+QString MotCleEcrit() {
+  if (NiveauCourant < 0 || NiveauCourant >= static_cast<int>(Niveaux.size())) return {};
+  const QString& ligne = Niveaux[static_cast<size_t>(NiveauCourant)].Ligne;
+  const int egal = InStr(ligne, QStringLiteral("="));
+  const QString avant = Trim(egal > 0 ? Left(ligne, egal - 1) : ligne);
+  return avant.mid(avant.lastIndexOf(u' ') + 1);
+}
+
+// Every line-style field of every command says why its width cannot be read.
+[[noreturn]] void LargeurIllisible(const QString& largeur) {
+  const QString motCle = MotCleEcrit();
+  ErreurRun((motCle.isEmpty() ? QString() : motCle + QStringLiteral(" : ")) + largeur +
+            QStringLiteral(" : largeur illisible, en pixels ou en millimètres écrits « mm » / unreadable "
+                           "width, in pixels or in millimetres written \"mm\"\r\n\r\n"));
+}
 
 // The width part of a style in device pixels; nullopt when it is empty. Millimetres when the
 // text ends in "mm" (in any case when 'toutesCasses').
@@ -23,8 +42,14 @@ std::optional<double> LargeurPixels(const QString& texte, bool toutesCasses) {
   if (largeur.isEmpty()) return std::nullopt;
   const QString fin = Right(largeur, 2);
   const bool enMm = toutesCasses ? UCase(fin) == QStringLiteral("MM") : fin == QStringLiteral("mm");
+  const QString ecrite = largeur;
   if (enMm) largeur = Left(largeur, largeur.size() - 2);
-  const double valeur = Calcule(largeur).value_or(0.0);
+  double valeur = 0;
+  try {
+    valeur = Calcule(largeur).value_or(0.0);
+  } catch (const ErreurExecution&) {
+    LargeurIllisible(ecrite);
+  }
   const bool ecran = SortieEstEcran();
   if (enMm) return valeur * Cadrage.FacteurEchelle / (ecran ? Shell.MmParPixelEcran : Shell.MmParPixelImp);
   return ecran ? valeur * Cadrage.FacteurEchelle / Shell.RapportEcranImp : valeur * Cadrage.FacteurEchelle;

@@ -100,8 +100,9 @@ QString Masque(QString& MotCle, bool& CmdEditable, QString& SigneEgal) {
     // The file is named as the list writes it: the file system may tell letter cases apart.
     const QString dossier = i < Shell.RepCmdExternes.size() ? Shell.RepCmdExternes[i] : QString();
     QString masque;
-    if (const std::optional<QByteArray> contenu =
-            LitOctetsFichier(dossier + noms[i] + QStringLiteral(".dag"))) {
+    bool tropGrand = false;
+    if (const std::optional<QByteArray> contenu = LitOctetsFichierBorne(
+            dossier + noms[i] + QStringLiteral(".dag"), TailleMaxFichierProgramme, &tropGrand)) {
       try {
         masque = SectionMasque(DecodeFicExterne(*contenu));
       } catch (const ErreurExecution&) {

@@ -140,17 +140,21 @@ QString LitTexteFichier(const QString& fichier) {
   Incident.TypeErreur = QStringLiteral("F");
   Incident.FichierManquant = fichier;
   if (!EstFichierOrdinaire(fichier)) ErreurRun();
-  if (const QString refus = FichierProgrammeTropGrand(fichier); !refus.isEmpty()) {
+  QString refus;
+  auto refuse = [&refus] {
+    if (refus.isEmpty()) return;
     Incident.TypeErreur.clear();
     ErreurRun(refus + CRLF + CRLF);
-  }
+  };
   if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
-    const std::optional<QByteArray> contenu = LitOctetsFichier(fichier);
+    const std::optional<QByteArray> contenu = LitOctetsProgramme(fichier, &refus);
+    refuse();
     if (!contenu) ErreurRun();
     Incident.TypeErreur.clear();
     return DecodeFicExterne(*contenu);
   }
-  const std::optional<QString> texte = LitFichierTexte(fichier);
+  const std::optional<QString> texte = LitFichierProgramme(fichier, &refus);
+  refuse();
   if (!texte) ErreurRun();
   Incident.TypeErreur.clear();
   return *texte;

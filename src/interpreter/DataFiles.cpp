@@ -27,6 +27,9 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
+// No real record of continued lines comes near this; an endless one must not fill the memory.
+constexpr qsizetype LongueurMaxEnregistrement = 1024 * 1024;
+
 // Open data files by file number; LVAR reads only the lines it takes.
 std::map<int, std::unique_ptr<LecteurLignes>> fichiersDonnees;
 
@@ -241,6 +244,14 @@ void CmdLVar(int niveau) {
       continue;
     }
     nv.LigneDonnees += nv.LigneLue;
+    if (nv.LigneDonnees.size() > LongueurMaxEnregistrement) {
+      nv.LigneDonnees.clear();
+      ErreurRun(
+          nv.FicDonnees +
+          QStringLiteral(" : enregistrement de plus de %1 caractères / record longer than %1 characters")
+              .arg(LongueurMaxEnregistrement) +
+          CRLF + CRLF);
+    }
     if (!nv.LigneDonnees.endsWith(QStringLiteral(" _"))) break;
     nv.LigneDonnees.chop(2);
   }

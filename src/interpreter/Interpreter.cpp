@@ -1,6 +1,7 @@
 #include "interpreter/Interpreter.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -38,12 +39,6 @@ const QString CRLF = QStringLiteral("\r\n");
 int64_t instructionsExecutees = 0;
 int64_t instructionsRun = 0;
 
-// Positions stay within 16 bits: a text that grew longer during the run (a line written into the
-// editor) overflows them.
-void VerifiePosition(int pos, const QString& texte) {
-  if (pos > LongueurMaxProgramme) ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
-}
-
 // A text longer than its positions can hold runs nothing at all. The line named is the one that
 // holds the first character past the limit; a very long one is shown by its start.
 void VerifieLongueurProgramme(NiveauProg& nv) {
@@ -61,6 +56,13 @@ void VerifieLongueurProgramme(NiveauProg& nv) {
   nv.Ligne =
       fin - debut > Montre ? texte.mid(debut, Montre) + QStringLiteral("...") : texte.mid(debut, fin - debut);
   ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
+}
+
+// Positions stay within 16 bits: a text that grew longer during the run (a line written into the
+// editor) overflows them, and is refused as a text too long from the start would be. The end of a
+// text within the limit (one past its last character) is no overflow.
+void VerifiePosition(int pos, NiveauProg& nv) {
+  if (pos > LongueurMaxProgramme) VerifieLongueurProgramme(nv);
 }
 
 void TeteInterprete(int niveau) {
@@ -299,13 +301,12 @@ CacheNiveau* CacheDe(int niveau, const QString& texte) {
 bool CoupeLigne(NiveauProg& nv) {
   const QString& texte = nv.Texte;
   const int longueur = texte.size();
-  // A position that overflows is never stored: the failing statement is marked by the old ones.
   int finLigne = InStr(nv.PosLecture, texte, CRLF);
   if (finLigne == 0) {
     if (nv.PosLecture > longueur) return false;
     finLigne = longueur + 1;
   }
-  VerifiePosition(finLigne, texte);
+  VerifiePosition(finLigne, nv);
   nv.PosFinLigne = finLigne;
   Travail.LigneBrute = Mid(texte, nv.PosLecture, nv.PosFinLigne - nv.PosLecture);
   Lecture.ParamLigne = LTrim(QString(Travail.LigneBrute).replace(QLatin1Char('\t'), QLatin1Char(' ')));
@@ -329,7 +330,7 @@ bool CoupeLigne(NiveauProg& nv) {
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;
-    VerifiePosition(fin, texte);
+    VerifiePosition(fin, nv);
     Lecture.ParamLigne =
         Left(Lecture.ParamLigne, Lecture.ParamLigne.size() - 2) + LTrim(Mid(texte, suivante, fin - suivante));
     debutDerniere = suivante;
@@ -528,7 +529,11 @@ void Interprete(int& niveau) {
     TeteInterprete(niveau);
     BoucleLignes(niveau);
     FinNiveau(niveau);
-  } catch (const ErreurExecution&) {
+  } catch (const ErreurExecution& e) {
+    // An overflow of the arithmetic has no detail of its own: the report says what it was.
+    if (Incident.DetailErreur.isEmpty() && e.raison() == QStringLiteral("overflow")) {
+      Incident.DetailErreur = QStringLiteral("Dépassement de capacité / overflow / Überlauf\r\n\r\n");
+    }
     GereErreurRun(niveau);
     return;
   } catch (const std::exception&) {
@@ -542,10 +547,52 @@ QString TexteProgrammeTropLong(int64_t longueur) {
   return TexteMsg(192).arg(longueur).arg(LongueurMaxProgramme);
 }
 
+namespace {
+
+// The refusal of a file of 'taille' bytes, the size written as the message gives it.
+QString RefusTaille(const QString& chemin, const QString& taille) {
+  return TexteMsg(193).arg(chemin, taille, QString::number(LongueurMaxProgramme));
+}
+
+}  // namespace
+
 QString FichierProgrammeTropGrand(const QString& chemin) {
   const QFileInfo info(chemin);
   if (!info.isFile() || info.size() <= TailleMaxFichierProgramme) return {};
-  return TexteMsg(193).arg(chemin).arg(info.size()).arg(LongueurMaxProgramme);
+  return RefusTaille(chemin, QString::number(info.size()));
+}
+
+namespace {
+
+// Reads with 'lit' (given the bound and where to say the file is too large), after refusing a file
+// whose reported size is over the bound without reading it.
+template <typename Lecture>
+auto LitBorne(const QString& chemin, QString* refus, Lecture lit) -> decltype(lit(int64_t{}, nullptr)) {
+  if (*refus = FichierProgrammeTropGrand(chemin); !refus->isEmpty()) return std::nullopt;
+  bool tropGrand = false;
+  auto lu = lit(TailleMaxFichierProgramme, &tropGrand);
+  if (tropGrand) {
+    // The size the system reports may be false (0 for some files): only the bound read is sure.
+    const qint64 taille = QFileInfo(chemin).size();
+    *refus = RefusTaille(chemin, taille > TailleMaxFichierProgramme
+                                     ? QString::number(taille)
+                                     : QStringLiteral("> %1").arg(TailleMaxFichierProgramme));
+  }
+  return lu;
+}
+
+}  // namespace
+
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus) {
+  return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
+    return LitOctetsFichierBorne(chemin, limite, tropGrand);
+  });
+}
+
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme) {
+  return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
+    return LitFichierTexteBorne(chemin, limite, tropGrand, forme);
+  });
 }
 
 void FermeFichiers() {

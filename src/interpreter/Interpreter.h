@@ -2,8 +2,12 @@
 
 // The run request and the interpreter of one program level.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
+
+#include "platform/TextFile.h"
 
 // The screen's run request: runs the editor's program on the screen surface.
 void ExecuteProgramme();
@@ -28,11 +32,14 @@ extern int64_t MaxInstructions;
 
 // Text positions are 16-bit: a program text holds at most this many characters.
 constexpr int LongueurMaxProgramme = 32767;
-// A file larger than this is refused before it is read: it is far beyond what a program can hold
-// (a character takes at most three bytes of a file).
-constexpr int64_t TailleMaxFichierProgramme = 1024 * 1024;
 // The reason a program text of 'longueur' characters does not run, in the message language.
 QString TexteProgrammeTropLong(int64_t longueur);
 // Why the file is refused as a program, from its size alone (it is not read); empty when it is
 // not too large.
 QString FichierProgrammeTropGrand(const QString& chemin);
+// The text of a program or command file, read no further than a program file may go, whatever
+// size the system reports; nullopt when it cannot be read, with *refus the refusal of a file too
+// large (else empty). LitOctetsProgramme gives its bytes (a scrambled command file).
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus,
+                                           FormeTexte* forme = nullptr);
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus);

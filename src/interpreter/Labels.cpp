@@ -1,7 +1,5 @@
 #include "interpreter/Labels.h"
 
-#include <QSet>
-
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
@@ -14,8 +12,9 @@ void ReleveEtiquettes(int niveau) {
   const QString& texte = nv.Texte;
   const int longueur = texte.size();
   auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  auto& index = IndexEtiquettes[static_cast<size_t>(niveau)];
   table.clear();
-  QSet<QString> noms;
+  index.clear();
   int tours = 0;
   int pos = 1;
   while (pos <= longueur) {
@@ -45,28 +44,35 @@ void ReleveEtiquettes(int niveau) {
     const int blanc = InStr(ligne, QStringLiteral(" "));
     if (blanc > 0 && deuxPoints > blanc) continue;
     const QString nom = LTrim(UCase(Left(ligne, deuxPoints - 1)));
-    if (noms.contains(nom)) {
+    if (index.contains(nom)) {
       // The second line of that name is the one marked in the editor.
       nv.DebutInstr = debut;
       nv.FinInstr = fin;
       nv.Ligne = ligne;
       ErreurRun();
     }
-    noms.insert(nom);
+    index.insert(nom, static_cast<int32_t>(table.size()));
     table.push_back(Etiquette{nom, debut});
   }
 }
 
 int32_t ChercheEtiquette(const QString& nom, int niveau) {
-  for (const Etiquette& e : Etiquettes[static_cast<size_t>(niveau)]) {
-    if (e.Nom == nom) return e.Position;
-  }
-  return 0;
+  // Names are unique within a level; positions move when a line is rewritten, so the index keeps
+  // the entry's place in the table, not its position.
+  const auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  const auto& index = IndexEtiquettes[static_cast<size_t>(niveau)];
+  const auto it = index.constFind(nom);
+  if (it == index.constEnd() || *it >= static_cast<int32_t>(table.size())) return 0;
+  return table[static_cast<size_t>(*it)].Position;
 }
 
 void EmpileIf(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf >= nv.MaxIf) ErreurRun();
+  if (nv.ProfIf >= nv.MaxIf) {
+    ErreurRun(QStringLiteral("If : %1 niveaux imbriqués au plus / at most %1 nested levels / höchstens %1 "
+                             "verschachtelte Ebenen\r\n\r\n")
+                  .arg(nv.MaxIf));
+  }
   ++nv.ProfIf;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -59,7 +60,11 @@ Decimal DepuisScientifique(const char* debut, const char* fin) {
   }
   if (chiffresEntiers < 0) chiffresEntiers = static_cast<int>(d.chiffres.size());
   int exposant10 = 0;
-  if (p < fin) exposant10 = std::atoi(std::string(p + 1, fin).c_str());
+  if (p < fin) {
+    const char* e = p + 1;
+    if (e < fin && *e == '+') ++e;
+    std::from_chars(e, fin, exposant10);
+  }
   d.exposant = chiffresEntiers + exposant10;
   Normalise(d);
   return d;
@@ -152,10 +157,20 @@ QString Texte(Decimal d, int chiffres, const QString& separateur, bool zeroDevan
   return QString::fromStdString(r);
 }
 
+// Read with "." whatever the user's locale, which the C library's conversions would follow.
 double VersDouble(const Decimal& d) {
   if (d.estZero()) return 0.0;
-  std::string t = (d.negatif ? "-." : ".") + d.chiffres + "e" + std::to_string(d.exposant);
-  return std::strtod(t.c_str(), nullptr);
+  const std::string t = (d.negatif ? "-." : ".") + d.chiffres + "e" + std::to_string(d.exposant);
+  double v = 0.0;
+  std::from_chars(t.data(), t.data() + t.size(), v);
+  return v;
+}
+
+// The C library's reading of a number in the "C" locale, whatever locale the process is in: it
+// gives an out-of-range text its overflow or its underflow value.
+double StrtodC(const std::string& texte) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(texte.c_str(), nullptr, c);
 }
 
 QString SeparateurLocal() { return QLocale().decimalPoint(); }
@@ -576,7 +591,7 @@ double NombreDecimal(QStringView s, int i, bool lettresD) {
   const auto r = std::from_chars(debut, debut + longueur, v);
   if (r.ec != std::errc() || r.ptr != debut + longueur) {
     // Out of range: an overflow is an error, an underflow reads as the runtime's tiny value.
-    v = std::strtod(std::string(debut, longueur).c_str(), nullptr);
+    v = StrtodC(std::string(debut, longueur));
   }
   if (!std::isfinite(v)) Depassement();
   return negatif ? -v : v;

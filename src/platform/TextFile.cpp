@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/RunError.h"
 
 using namespace legacy;
 
@@ -196,6 +198,14 @@ QStringList DecoupeLignes(const QString& texte) {
 
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {
   const std::optional<QByteArray> octets = LitOctetsFichier(chemin);
+  if (!octets) return std::nullopt;
+  if (forme) *forme = FormeDe(*octets);
+  return NormaliseFinsDeLigne(DecodeTexte(*octets));
+}
+
+std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
+                                            FormeTexte* forme) {
+  const std::optional<QByteArray> octets = LitOctetsFichierBorne(chemin, limite, tropGrand);
   if (!octets) return std::nullopt;
   if (forme) *forme = FormeDe(*octets);
   return NormaliseFinsDeLigne(DecodeTexte(*octets));
@@ -393,7 +403,33 @@ std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreu
   return octets;
 }
 
+std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 limite, bool* tropGrand,
+                                                QString* erreur) {
+  if (tropGrand) *tropGrand = false;
+  QFile f;
+  errno = 0;
+  if (!OuvreFichierOrdinaire(f, chemin)) {
+    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
+    return std::nullopt;
+  }
+  // In pieces, up to one byte past the bound: that byte is enough to know the file is too large.
+  constexpr qint64 Morceau = 64 * 1024;
+  QByteArray octets;
+  while (octets.size() <= limite) {
+    const QByteArray suite = f.read(std::min(Morceau, limite + 1 - octets.size()));
+    if (f.error() != QFileDevice::NoError) {
+      DonneErreur(erreur, f.errorString());
+      return std::nullopt;
+    }
+    if (suite.isEmpty()) return octets;
+    octets += suite;
+  }
+  if (tropGrand) *tropGrand = true;
+  return std::nullopt;
+}
+
 bool LecteurLignes::Ouvre(const QString& chemin) {
+  chemin_ = chemin;
   fichier_.close();
   tampon_.clear();
   pos_ = 0;
@@ -433,6 +469,15 @@ QString LecteurLignes::Suivante() {
     }
     if (fin >= 0) break;
     const qsizetype lu = tampon_.size() - pos_;
+    if (lu > LongueurMaxLigneDonnees) {
+      fichier_.close();
+      tampon_.clear();
+      pos_ = 0;
+      ErreurRun(chemin_ +
+                QStringLiteral(" : ligne de plus de %1 octets / line longer than %1 bytes")
+                    .arg(LongueurMaxLigneDonnees) +
+                QStringLiteral("\r\n\r\n"));
+    }
     if (!Remplit()) break;
     cherche = lu;
   }

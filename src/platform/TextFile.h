@@ -37,6 +37,11 @@ QStringList DecoupeLignes(const QString& texte);
 // The whole file as text with CR LF line ends, and its form in *forme when given; nullopt when it
 // cannot be read.
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme = nullptr);
+// The same, reading at most `limite` bytes: a file that holds more is read no further and gives
+// nullopt with *tropGrand set (the size the system reports is not trusted: some files report 0 and
+// are huge, others grow while they are read).
+std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
+                                            FormeTexte* forme = nullptr);
 // Writes the whole file in the given form; a failed write leaves the old file as it was. False on
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
@@ -99,10 +104,21 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin);
 // All the bytes of a regular file; nullopt when it is not one or cannot be read, with the reason
 // in *erreur when given.
 std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur = nullptr);
+// At most `limite` bytes of a regular file, as LitFichierTexteBorne reads them: more gives nullopt
+// with *tropGrand set.
+std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 limite, bool* tropGrand,
+                                                QString* erreur = nullptr);
+
+// A program or command file larger than this is refused, read no further: it is far beyond what a
+// program can hold (a character takes at most three bytes of a file).
+constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 
 // A text file read one line at a time, so that a reader that stops early never holds the rest.
 // Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each line is decoded by itself as
-// DecodeTexte does (a BOM is dropped from the first).
+// DecodeTexte does (a BOM is dropped from the first). A line longer than LongueurMaxLigneDonnees
+// bytes is a run error that says so: no real data file has one, and a file without line ends (or
+// one that reports no size and has none) would otherwise be held whole.
+constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
 class LecteurLignes {
  public:
   // False when the file is not a regular file or cannot be opened.
@@ -117,6 +133,7 @@ class LecteurLignes {
   bool Remplit();
 
   QFile fichier_;
+  QString chemin_;
   QByteArray tampon_;
   qsizetype pos_ = 0;
   bool premiere_ = true;

@@ -40,6 +40,14 @@ const QString kFinLigne = QStringLiteral("\r\n");
 
 bool erreurSignalee = false;
 
+// A configuration file holds a few hundred bytes: one past this bound is not read further (a
+// file may report a size of 0, or be a link to something huge).
+constexpr qint64 TailleMaxConfig = 1024 * 1024;
+
+QString RaisonTropGrand() {
+  return QStringLiteral("plus de %1 octets / larger than %1 bytes").arg(TailleMaxConfig);
+}
+
 QString AvecBarre(const QString& dossier) { return dossier.endsWith(u'/') ? dossier : dossier + u'/'; }
 
 // The rest of the line after the key, trimmed; null when the line does not hold the key.
@@ -134,9 +142,10 @@ void LitLigneConfig(const QString& ligne) {
 
 bool LitConfig() {
   const QString chemin = CheminConfig();
-  const std::optional<QString> texte = LitFichierTexte(chemin);
+  bool tropGrand = false;
+  const std::optional<QString> texte = LitFichierTexteBorne(chemin, TailleMaxConfig, &tropGrand);
   if (!texte) {
-    SignaleErreurConfig(chemin);
+    SignaleErreurConfig(chemin, false, tropGrand ? RaisonTropGrand() : QString());
     return false;
   }
   for (const QString& ligne : DecoupeLignes(*texte)) LitLigneConfig(ligne);
@@ -144,7 +153,8 @@ bool LitConfig() {
 }
 
 QString PremiereLigneConfig() {
-  const std::optional<QString> texte = LitFichierTexte(CheminConfig());
+  bool tropGrand = false;
+  const std::optional<QString> texte = LitFichierTexteBorne(CheminConfig(), TailleMaxConfig, &tropGrand);
   if (!texte) return {};
   const QStringList lignes = DecoupeLignes(*texte);
   return lignes.isEmpty() ? QString() : lignes.first();
@@ -159,9 +169,11 @@ bool EcritConfig(const QString& cle, const QString& valeur) {
   FormeTexte forme;
   if (existe) {
     QString erreur;
-    const std::optional<QByteArray> lu = LitOctetsFichier(chemin, &erreur);
+    bool tropGrand = false;
+    const std::optional<QByteArray> lu = LitOctetsFichierBorne(chemin, TailleMaxConfig, &tropGrand, &erreur);
     if (!lu) {
-      SignaleErreurConfig(chemin, true, erreur);
+      // A file too large is left as it is, never replaced by the few settings written here.
+      SignaleErreurConfig(chemin, true, tropGrand ? RaisonTropGrand() : erreur);
       return false;
     }
     octets = *lu;
@@ -236,13 +248,15 @@ void SignaleErreurConfig(const QString& chemin, bool ecriture, const QString& ra
   if (erreurSignalee && !ErreurConfigSurStderr) return;
   erreurSignalee = true;
   const QString nom = QDir::toNativeSeparators(chemin);
+  // The reason of a failed read, when there is one, follows the file's name.
+  const QString lu = raison.isEmpty() ? nom : nom + QStringLiteral(" (") + raison + u')';
   const QString texte = ecriture
                             ? TexteMsg(129).arg(nom, raison)
                             : QStringLiteral(
                                   "Le fichier de configuration %1 ne peut pas être lu : les réglages par "
                                   "défaut restent en vigueur.\r\nThe configuration file %1 cannot be read: "
                                   "the default settings stay in force.")
-                                  .arg(nom);
+                                  .arg(lu);
   if (ErreurConfigSurStderr) {
     std::fprintf(
         stderr, "%s\n",

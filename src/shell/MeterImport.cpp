@@ -180,10 +180,13 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
   const QString nom = DialoguesFic().Ouvrir(QString(), FiltreMeter());
   if (nom.isEmpty()) return;
   DebutAttente();
-  const std::optional<QString> contenu = LitFichierTexte(nom);
+  // A meter file becomes a program: it is read no further than a program file.
+  QString refus;
+  const std::optional<QString> contenu = LitFichierProgramme(nom, &refus);
   if (!contenu) {
     FinAttente();
-    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + nom, Boutons::Ok, QString());
+    Dialogues().MsgBox(refus.isEmpty() ? TexteMsg(126) + QStringLiteral("\r\n\r\n") + nom : refus,
+                       Boutons::Ok, QString());
     return;
   }
   const QRectF page = ImprimanteMorvo().pageLayout().paintRect(QPageLayout::Millimeter);

@@ -124,13 +124,14 @@ bool FenetrePrincipale::QuestionSauvegarde() {
 }
 
 bool FenetrePrincipale::LitFic(const QString& chemin) {
-  // A file far beyond what a program can hold is not read at all.
-  if (const QString refus = FichierProgrammeTropGrand(chemin); !refus.isEmpty()) {
+  // A file far beyond what a program can hold is not read further than the bound.
+  FormeTexte forme;
+  QString refus;
+  const std::optional<QString> texte = LitFichierProgramme(chemin, &refus, &forme);
+  if (!refus.isEmpty()) {
     Dialogues().MsgBox(refus, Boutons::Ok, QString());
     return false;
   }
-  FormeTexte forme;
-  const std::optional<QString> texte = LitFichierTexte(chemin, &forme);
   if (!texte) {
     Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
     return false;

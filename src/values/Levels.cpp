@@ -8,6 +8,7 @@ using namespace legacy;
 std::vector<NiveauProg> Niveaux;
 int NiveauCourant = 0;
 std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;
+std::array<QHash<QString, int32_t>, NiveauMaxFichier + 2> IndexEtiquettes;
 
 EtatLecture Lecture;
 int16_t EtatOrdre = 0;
@@ -74,6 +75,7 @@ void RazEtatNiveaux() {
   DimensionneNiveaux(6);
   NiveauCourant = 0;
   for (auto& e : Etiquettes) e.clear();
+  for (auto& index : IndexEtiquettes) index.clear();
   Lecture = {};
   EtatOrdre = 0;
 }

@@ -4,6 +4,7 @@
 // labels, its open data file and the output state it saved, with the run-wide cells of the line
 // being read. The value layer reads and writes them; everything above it shares them.
 
+#include <QHash>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -92,6 +93,9 @@ void DimensionneNiveaux(int dernier);
 
 // ---- labels, per level 1..5 ----
 extern std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;  // levels 0..6
+// Each level's label names with their index in Etiquettes, so that a jump finds its label without
+// going through the table; filled and cleared with it.
+extern std::array<QHash<QString, int32_t>, NiveauMaxFichier + 2> IndexEtiquettes;
 
 // Shifts the labels of a level after a position by the characters inserted there.
 void DecaleIndex(int niveau, int32_t pos, int32_t delta);

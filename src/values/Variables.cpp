@@ -13,8 +13,14 @@ using namespace legacy;
 namespace {
 
 // The table has 64 slots whatever MaxVar says; a 65th variable is a run error, never a write.
+// The reason a level can take no more variables.
+[[noreturn]] void TropDeVariables(int maximum) {
+  ErreurRun(QStringLiteral("%1 variables au plus / at most %1 variables / höchstens %1 Variablen\r\n\r\n")
+                .arg(maximum));
+}
+
 int NouveauSlot(NiveauProg& r, int slot) {
-  if (slot > MaxSlotsVar) throw ErreurExecution(QStringLiteral("subscript out of range"));
+  if (slot > MaxSlotsVar) TropDeVariables(MaxSlotsVar);
   r.NbVar = slot;
   return slot;
 }
@@ -166,7 +172,7 @@ int AffecteVariable(const QString& nomTexte, const QString& valeurTexte) {
     // The interpreter's error report shows the variable count in its title. Only the count
     // MaxVar stops a creation: once the commands have stored past it, creations go on up to the
     // 64 slots of the table.
-    if (r.NbVar == r.MaxVar) throw ErreurExecution();
+    if (r.NbVar == r.MaxVar) TropDeVariables(r.MaxVar);
     slot = NouveauSlot(r, r.NbVar + 1);
     r.NomsVar[slot] = nom;
     Lecture.IndiceTravail = slot;

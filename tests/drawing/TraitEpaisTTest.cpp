@@ -157,6 +157,32 @@ TEST_F(TraitEpaisTTest, EpaisTSetsThePenForWhatFollows) {
   Shell.RapportEcranImp = 1.0f;
 }
 
+// A command's own line-style field is read by the same reader as EpaisT, and an unreadable width
+// says why in every command that has such a field.
+TEST_F(TraitEpaisTTest, AnUnreadableWidthInACommandsStyleFieldSaysWhy) {
+  const struct {
+    const char* ligne;
+    const char* raison;
+  } table[] = {
+      {"Trait = 0, 0, 10, 0, Rouge", "Trait : Rouge : largeur illisible"},
+      {"If 1 Then Trait = 0, 0, 10, 0, Rouge", "Trait : Rouge : largeur illisible"},
+      {"Cercle = 20, 20, 5, , , , Bleu§C", "Cercle : Bleu : largeur illisible"},
+      {"Cadre = 0, 0, 10, 10, , 2xx", "Cadre : 2xx : largeur illisible"},
+      {"Plus = 10, 10, 5, , Vert", "Plus : Vert : largeur illisible"},
+      {"EpaisT = Rouge", "EpaisT : Rouge : largeur illisible"},
+  };
+  for (const auto& cas : table) {
+    SCOPED_TRACE(cas.ligne);
+    Session().Prompteur().Efface();
+    Run(QStringList{QString::fromUtf8(cas.ligne), "%A = 1"});
+    const QString texte = SeulMessage().texte;
+    EXPECT_TRUE(
+        texte.contains(QString::fromUtf8(cas.raison) + QStringLiteral(", en pixels ou en millimètres")))
+        << texte.toStdString();
+    EXPECT_EQ(Var(1, "%A"), "<absent>");
+  }
+}
+
 TEST_F(TraitEpaisTTest, LineStyleParsers) {
   Run(QStringLiteral("' surface"));
   EXPECT_FLOAT_EQ(LitEpaisT(QStringLiteral("1§R§2"), 1), 1);

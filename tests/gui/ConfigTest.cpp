@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <cerrno>
 #include <cstring>
 
@@ -185,6 +186,34 @@ TEST_F(ConfigTest, UnreadableConfigurationKeepsDefaultsAndTellsOnce) {
   ASSERT_EQ(prompter_.Messages().size(), 1u);
   EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("Morvo.cfg")));
   EXPECT_TRUE(QFileInfo(FichierXdg()).isDir());
+}
+
+// A configuration far beyond any real one (a sparse file of 2 GB, here through a link) is read no
+// further than its bound: the program starts with the defaults, says why, and leaves the file.
+TEST_F(ConfigTest, AHugeConfigurationKeepsTheDefaultsAndIsLeftAsItIs) {
+  ASSERT_TRUE(QDir().mkpath(DossierXdg()));
+  const QString enorme = DossierXdg() + QStringLiteral("/enorme.bin");
+  constexpr qint64 Taille = qint64{2} << 30;
+  {
+    QFile f(enorme);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(Taille));
+  }
+  ASSERT_TRUE(QFile::link(enorme, FichierXdg()));
+  PrepareConfig();
+  QElapsedTimer duree;
+  duree.start();
+  EXPECT_TRUE(CreeConfigDefaut());
+  EXPECT_FALSE(LitConfig());
+  EXPECT_TRUE(PremiereLigneConfig().isEmpty());
+  EXPECT_FALSE(EcritConfig(QStringLiteral("Zmm = "), QStringLiteral("2")));
+  EXPECT_LT(duree.elapsed(), 10000);
+  EXPECT_EQ(FichierDat, QStringLiteral("Morvo.dat"));
+  EXPECT_FLOAT_EQ(Shell.FacteurMm, 1.0f);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("1048576")))
+      << prompter_.Messages()[0].texte.toStdString();
+  EXPECT_TRUE(QFileInfo(FichierXdg()).isSymLink());
+  EXPECT_EQ(QFileInfo(enorme).size(), Taille);
 }
 
 TEST_F(ConfigTest, ConfigurationFolderFollowsXdgOrTheStartFolder) {

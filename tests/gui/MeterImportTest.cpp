@@ -245,6 +245,19 @@ TEST_F(MeterImportTest, ImportFillsTheEditorAndRuns) {
   EXPECT_EQ(FichierCourant, amp);
   EXPECT_FALSE(F().Hote().EnCours());
 
+  // A file that reports a size of 0 and is huge is refused as too large, not read whole.
+  const QString pagemap = QStringLiteral("/proc/self/pagemap");
+  if (QFileInfo(pagemap).isReadable() && QFileInfo(pagemap).size() == 0) {
+    prompter_.Efface();
+    fichiers_.ouvertures.push_back(pagemap);
+    F().Mnu_OuvrirMeter_Click();
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_TRUE(prompter_.Messages()[0].texte.startsWith(QStringLiteral("Le fichier ") + pagemap))
+        << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(Ed().Modele().Text(), avant);
+    EXPECT_FALSE(F().Hote().EnCours());
+  }
+
   // A header without enough blanks gives an empty program, which runs.
   prompter_.Efface();
   const QString vide = Chemin(QStringLiteral("vide.mtr"));

@@ -339,4 +339,18 @@ TEST_F(ProgramFilesTest, ProgramsTooLongToRunAreSaidSoWhenOpened) {
           .arg(enorme));
   EXPECT_EQ(FichierCourant, long_);
   EXPECT_EQ(Ed().Modele().Text().size(), 48000);
+
+  // A file that reports a size of 0 and is huge is read no further than the bound.
+  const QString pagemap = QStringLiteral("/proc/self/pagemap");
+  if (QFileInfo(pagemap).isReadable() && QFileInfo(pagemap).size() == 0) {
+    prompter_.Efface();
+    fichiers_.ouvertures.push_back(pagemap);
+    F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_TRUE(prompter_.Messages()[0].texte.startsWith(
+        QStringLiteral("Le fichier %1 est trop grand pour un programme").arg(pagemap)))
+        << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(FichierCourant, long_);
+    EXPECT_EQ(Ed().Modele().Text().size(), 48000);
+  }
 }

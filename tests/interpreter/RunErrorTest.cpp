@@ -100,7 +100,10 @@ TEST_F(RunErrorTest, VariableCapacityOfLevelOne) {
   Run(lignes);
   const auto m = SeulMessage();
   EXPECT_EQ(m.titre, QStringLiteral("Morvo    (nb Var=33)"));
-  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 35: %V34 = 34") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(m.texte,
+            TexteMsg(114) + QStringLiteral(" 35: %V34 = 34") + CRLF + CRLF +
+                QStringLiteral("33 variables au plus / at most 33 variables / höchstens 33 Variablen") +
+                CRLF + CRLF + ListeVariables(1));
   EXPECT_EQ(Var(1, "%V1"), "100") << "an existing variable can still be assigned";
   EXPECT_EQ(Var(1, "%V34"), "<absent>");
   EXPECT_EQ(Var(1, "%V2"), "2") << "the run stopped at the 34th creation";
@@ -191,6 +194,10 @@ TEST_F(RunErrorTest, LimitsGiveTheirReason) {
       QStringLiteral("Parenthèses imbriquées trop profondes (> %1) / Parentheses nested too deep");
   const QString sansFin =
       QStringLiteral(" : substitution sans fin / endless substitution / endlose Ersetzung");
+  const QString imbrication = QStringLiteral("If : 2 niveaux imbriqués au plus / at most 2 nested levels");
+  const QString depassement = QStringLiteral("Dépassement de capacité / overflow");
+  QStringList variables;
+  for (int i = 1; i <= 34; ++i) variables << QStringLiteral("%V%1 = %1").arg(i);
   const struct {
     QStringList programme;
     int ligne;
@@ -206,6 +213,15 @@ TEST_F(RunErrorTest, LimitsGiveTheirReason) {
        2,
        trop.arg(12)},
       {{"%A = %B", "%B = %A", "Texte = 1, 1, %A"}, 3, sansFin},
+      // The nesting limit of If and IfT blocks, the variables of level 1, an overflow.
+      {{"%A = 1", "If 1 Then", "If 1 Then", "If 1 Then", "EndIf", "EndIf", "EndIf"}, 4, imbrication},
+      {{"%A = 1", "IfT \"a\" = \"a\" Then", "IfT \"a\" = \"a\" Then", "IfT \"a\" = \"a\" Then", "EndIf",
+        "EndIf", "EndIf"},
+       4,
+       imbrication},
+      {variables, 34, QStringLiteral("33 variables au plus / at most 33 variables")},
+      {{"%A = 1", "%a == 1E38*10"}, 2, depassement},
+      {{"%A = 1", "Droite = 0, 1E39, 5"}, 2, depassement},
   };
   for (const auto& cas : table) {
     SCOPED_TRACE(cas.programme.join(QLatin1Char('|')).left(60).toStdString());

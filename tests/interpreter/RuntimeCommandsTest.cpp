@@ -117,6 +117,29 @@ TEST_F(RuntimeCommandsTest, CommentCharacterAndEndMarker) {
   EXPECT_EQ(Var(1, "%E"), "1");
 }
 
+// A data-file line and an LVAR record of continued lines each have a bound no real file reaches:
+// crossing it is a run error that says so, and the reading stops there.
+TEST_F(RuntimeCommandsTest, ALineOrARecordBeyondItsBoundIsARunErrorWithItsReason) {
+  Ecrit("long.txt", QByteArray(3 * 1024 * 1024, 'x') + "\r\nfin\r\n");
+  Lance({"OPEN = long.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(
+      QStringLiteral("long.txt : ligne de plus de 1048576 octets / line longer than")))
+      << Messages()[0].texte.left(300).toStdString();
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+
+  QByteArray suite;
+  const QByteArray ligne = QByteArray(1000, 'y') + " _\r\n";
+  while (suite.size() < 3 * 1024 * 1024) suite += ligne;
+  Ecrit("suite.txt", suite + "fin\r\n");
+  Lance({"OPEN = suite.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(
+      QStringLiteral("suite.txt : enregistrement de plus de 1048576 caractères / record longer than")))
+      << Messages()[0].texte.left(300).toStdString();
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+}
+
 TEST_F(RuntimeCommandsTest, MissingDataFileNamesTheFile) {
   Lance({"%A = 1", "OPEN = absent.txt", "%B = 2"});
   ASSERT_EQ(Messages().size(), 1u);

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "RunFixture.h"
+#include "UserLocale.h"
 #include "drawing/DrawState.h"
 #include "interpreter/ScaleState.h"
 #include "interpreter/SetupCommands.h"
@@ -306,6 +307,20 @@ TEST_F(SetupCommandsTest, RefCurKeepsTheReferenceCursorOffsets) {
   EXPECT_FLOAT_EQ(RunShell.DecalRefY, 7.0f);
   EXPECT_FLOAT_EQ(RunShell.DecalRefAngle, 45.0f);
   EXPECT_TRUE(Messages().empty());
+}
+
+// Under a French or German user's settings the C library reads "," as the decimal point: the
+// rounded values of ? and RefCur are still read with ".".
+TEST_F(SetupCommandsTest, PointEchoAndRefCurUnderTheUsersLocale) {
+  const LocaleUtilisateur locale;
+  if (!locale.Active()) GTEST_SKIP() << "neither fr_FR.UTF-8 nor de_DE.UTF-8 is installed";
+  Run(QStringList{"Trait = 0, 0, 12.5, 3.25", "?"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Session().Document().Text(),
+            QStringList({"Trait = 0, 0, 12.5, 3.25", "'? = 12.5,  3.25"}).join(CRLF));
+  Run(QStringList{"RefCur = 10.25, 20.5"});
+  EXPECT_FLOAT_EQ(RunShell.DecalRefX, 10.25f);
+  EXPECT_FLOAT_EQ(RunShell.DecalRefY, 20.5f);
 }
 
 TEST_F(SetupCommandsTest, SeparateurChangesTheFieldSeparators) {

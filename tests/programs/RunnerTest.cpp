@@ -47,6 +47,7 @@ class RunnerTest : public ::testing::Test {
   Resultat Lance(const QStringList& arguments, bool sansEcriture = false, const QString& depart = {},
                  const QString& limites = {}) {
     QProcess processus;
+    if (!environnement_.isEmpty()) processus.setProcessEnvironment(environnement_);
     if (!depart.isEmpty()) processus.setWorkingDirectory(depart);
     QString prelude = limites.isEmpty() ? QString() : limites + QStringLiteral("; ");
     if (sansEcriture) prelude += QStringLiteral("trap '' XFSZ; ulimit -f 0; ");
@@ -71,9 +72,22 @@ class RunnerTest : public ::testing::Test {
     return r;
   }
 
+  // The environment of the runs, the test's own when empty.
+  QProcessEnvironment environnement_;
+
  private:
   QTemporaryDir dossier_;
 };
+
+// The message of the log that reports a run error, empty when there is none.
+QString MessageErreur(const Resultat& r) {
+  for (const QString& ligne : r.journal) {
+    if (ligne.startsWith(QStringLiteral("message ")) &&
+        ligne.contains(QStringLiteral("Erreur dans la ligne")))
+      return ligne;
+  }
+  return {};
+}
 
 TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   const QString programme = EcritProgramme("%A = 5\r\n%B = x \"y\"\r\nFOO = 1\r\n%C = 3\r\n");
@@ -428,6 +442,82 @@ TEST_F(RunnerTest, RunsFromTheProgramsFolder) {
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("k.txt"))));
   // The log still goes where it was asked for, beside the caller.
   EXPECT_TRUE(QFile::remove(log));
+}
+
+// Under a French or German user's locale the C library reads "," as the decimal point; the
+// runner's numbers are read with "." whatever it is.
+TEST_F(RunnerTest, NumbersAreReadTheSameUnderAFrenchOrGermanLocale) {
+  const QString programme = EcritProgramme("%A == 2.5E-400 * 4\r\n%B == 1.5E+400 * 0\r\n");
+  const QString log = Chemin(QStringLiteral("run.log"));
+  for (const char* locale : {"fr_FR.UTF-8", "de_DE.UTF-8"}) {
+    environnement_ = QProcessEnvironment::systemEnvironment();
+    environnement_.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    const Resultat r = Lance({QStringLiteral("--log"), log, programme});
+    ASSERT_EQ(r.code, 0) << locale;
+    EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"0\""))) << locale << "\n"
+                                                                      << r.journal.join(u'\n').toStdString();
+    // The overflow of the second line is a run error that says what it was.
+    const QString message = MessageErreur(r);
+    EXPECT_TRUE(message.contains(QStringLiteral(":  2: %B == 1.5E+400 * 0"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("overflow"))) << message.toStdString();
+  }
+}
+
+// A file that reports a size of 0 and is huge is read no further than the bound of what it is
+// read for: a program, a command file, a data-file line. Each says why, at once, in little memory.
+TEST_F(RunnerTest, ReadsHaveABoundWhateverSizeTheSystemReports) {
+  const QString pagemap = QStringLiteral("/proc/self/pagemap");
+  if (!QFileInfo(pagemap).isReadable() || QFileInfo(pagemap).size() != 0) GTEST_SKIP() << "no pagemap here";
+  const QString limites = QStringLiteral("ulimit -v 2097152");
+  QElapsedTimer duree;
+  duree.start();
+  Resultat r = Lance({pagemap}, false, {}, limites);
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.erreurs.contains(pagemap)) << r.erreurs.toStdString();
+  EXPECT_LT(duree.elapsed(), 20000);
+
+  const QString log = Chemin(QStringLiteral("run.log"));
+  r = Lance({QStringLiteral("--log"), log, EcritProgramme("Fichier = /proc/self/pagemap\r\n%A = 1\r\n")},
+            false, {}, limites);
+  ASSERT_EQ(r.code, 0);
+  // The file is refused as too large, not reported missing.
+  QString message = MessageErreur(r);
+  EXPECT_EQ(message.count(pagemap), 2) << message.toStdString();
+  EXPECT_FALSE(message.contains(QStringLiteral("non trouvé"))) << message.toStdString();
+
+  r = Lance({QStringLiteral("--log"), log, EcritProgramme("Open = /proc/self/pagemap\r\nLVar = %L\r\n")},
+            false, {}, limites);
+  ASSERT_EQ(r.code, 0);
+  message = MessageErreur(r);
+  EXPECT_TRUE(message.contains(
+      QStringLiteral(":  2: LVar = %L\\r\\n\\r\\n/proc/self/pagemap : ligne de plus de 1048576 octets")))
+      << message.toStdString();
+  EXPECT_LT(duree.elapsed(), 40000);
+}
+
+// A program of exactly the longest length runs, with or without a line end after its last line;
+// one character more is refused by a message that names the line holding that character.
+TEST_F(RunnerTest, AProgramOfTheLongestLengthRuns) {
+  QByteArray texte;
+  for (int i = 1; texte.size() < 32767 - 40; ++i) texte += "%A = " + QByteArray::number(i) + "\r\n";
+  const QByteArray derniere = "%B = 1";
+  texte += "'" + QByteArray(32767 - texte.size() - derniere.size() - 3, 'x') + "\r\n" + derniere;
+  ASSERT_EQ(texte.size(), 32767);
+  const QString log = Chemin(QStringLiteral("run.log"));
+  Resultat r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte)});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
+
+  r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte + "2")});
+  ASSERT_EQ(r.code, 0);
+  QString refus;
+  for (const QString& ligne : r.journal) {
+    if (ligne.contains(QStringLiteral("trop long"))) refus = ligne;
+  }
+  const int derniereLigne = static_cast<int>(texte.count('\n')) + 1;
+  EXPECT_TRUE(refus.contains(QStringLiteral(" %1: %B = 12\\r\\n").arg(derniereLigne))) << refus.toStdString();
+  EXPECT_TRUE(refus.contains(QStringLiteral("32768"))) << refus.toStdString();
 }
 
 }  // namespace

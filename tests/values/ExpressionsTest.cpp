@@ -4,6 +4,7 @@
 #include <bit>
 #include <random>
 
+#include "UserLocale.h"
 #include "interpreter/RunState.h"
 #include "platform/RunError.h"
 #include "values/Expressions.h"
@@ -130,6 +131,16 @@ TEST(Expressions, FormatOfTheResults) {
   Calcule(ale);
   EXPECT_FALSE(ale.contains(u','));
   QLocale::setDefault(avant);
+}
+
+// The C library's locale, which Qt sets from the user's settings, must not change how a number is
+// read: a literal beyond the double range is no longer read as its integer part.
+TEST(Expressions, NumbersReadTheSameUnderTheUsersLocale) {
+  const LocaleUtilisateur locale;
+  if (!locale.Active()) GTEST_SKIP() << "neither fr_FR.UTF-8 nor de_DE.UTF-8 is installed";
+  EXPECT_EQ(Evalue("2.5E-400 * 4"), 0.0);
+  EXPECT_EQ(Erreur(QStringLiteral("1.5E+400 * 0")), QStringLiteral("overflow"));
+  EXPECT_EQ(Evalue("12.5+3.25"), 15.75);
 }
 
 TEST(Expressions, RunErrors) {
