@@ -60,8 +60,10 @@ PainterSurface::PainterSurface(QPrinter* imprimante)
   if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
     const QFileInfo fichier(imprimante_->outputFileName());
     const QFileInfo dossier(fichier.absolutePath());
-    erreur_ = imprimante_->outputFileName().isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
-              (fichier.exists() && !fichier.isWritable());
+    // A file that is there already and open to writing is enough (the checked writer's provisional
+    // file has no folder of its own).
+    erreur_ = imprimante_->outputFileName().isEmpty() ||
+              (fichier.exists() ? !fichier.isWritable() : !dossier.isDir() || !dossier.isWritable());
   }
   SetScaleMode(6);
 }
