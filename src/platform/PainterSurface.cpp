@@ -60,10 +60,11 @@ PainterSurface::PainterSurface(QPrinter* imprimante)
   if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
     const QFileInfo fichier(imprimante_->outputFileName());
     const QFileInfo dossier(fichier.absolutePath());
-    // A file that is there already and open to writing is enough (the checked writer's provisional
-    // file has no folder of its own).
-    erreur_ = imprimante_->outputFileName().isEmpty() ||
-              (fichier.exists() ? !fichier.isWritable() : !dossier.isDir() || !dossier.isWritable());
+    // The checked writer's provisional file is open already, in a folder of the system's own.
+    const bool provisoire =
+        imprimante_->outputFileName().startsWith(QStringLiteral("/proc/self/fd/")) && fichier.isWritable();
+    erreur_ = !provisoire && (imprimante_->outputFileName().isEmpty() || !dossier.isDir() ||
+                              !dossier.isWritable() || (fichier.exists() && !fichier.isWritable()));
   }
   SetScaleMode(6);
 }
