@@ -231,8 +231,7 @@ TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
     DefinitPanneEcriture({});
     ASSERT_EQ(Messages().size(), 1u) << nom.toStdString();
     EXPECT_TRUE(Messages()[0].texte.contains(nom)) << Messages()[0].texte.toStdString();
-    EXPECT_TRUE(Messages()[0].texte.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        << Messages()[0].texte.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(qt_error_string(ENOSPC))) << Messages()[0].texte.toStdString();
     if (explicite) {
       EXPECT_EQ(Var(1, "%FIN"), "<absent>");
     }

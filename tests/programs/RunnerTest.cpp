@@ -506,7 +506,7 @@ TEST_F(RunnerTest, EveryFailureSaysWhy) {
     const Resultat r = Lance({option, sortie, programme}, false, {}, QStringLiteral("unset XDG_RUNTIME_DIR"));
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + sortie + QStringLiteral(": ") +
-                             QString::fromLocal8Bit(std::strerror(ENOENT)) + QLatin1Char('\n'))
+                             qt_error_string(ENOENT) + QLatin1Char('\n'))
         << option.toStdString();
   }
   // A read-only folder: root writes into any folder that is not on a read-only file system.
@@ -525,8 +525,7 @@ TEST_F(RunnerTest, EveryFailureSaysWhy) {
   if (::geteuid() == 0) QProcess::execute(QStringLiteral("umount"), {lecture});
   EXPECT_EQ(r.code, 3);
   EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + pdf + QStringLiteral(": ") +
-                           QString::fromLocal8Bit(std::strerror(::geteuid() == 0 ? EROFS : EACCES)) +
-                           QLatin1Char('\n'));
+                           qt_error_string(::geteuid() == 0 ? EROFS : EACCES) + QLatin1Char('\n'));
 }
 
 // After a stop the PDF is never the blank page of a print run that stopped at once: it is not
