@@ -506,10 +506,10 @@ bool ImpressionPdf::Termine(QString* erreur) {
     octets.append(morceau, n);
     pos += n;
   }
-  // A PDF that the printer could not end lacks the end that every PDF has; in memory that is
-  // memory running out.
+  // A PDF that the printer could not end lacks the end that every PDF has; the printer keeps the
+  // system's reason to itself.
   if (octets.trimmed().right(5) != "%%EOF") {
-    DonneErreur(erreur, RaisonSysteme(ENOMEM));
+    DonneErreur(erreur, QStringLiteral("the PDF printer could not finish the file"));
     return false;
   }
   return sortie_ ? EcritSortie(cible_, octets, erreur) : EcritFichier(cible_, octets, erreur);
