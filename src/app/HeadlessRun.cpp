@@ -82,21 +82,32 @@ void SessionHeadless::MesureImprimantePdf() {
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
 }
 
-bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur) {
+bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur,
+                                 const std::function<bool()>& abandon) {
   QPrinter imprimante(QPrinter::HighResolution);
   PrepareImprimantePdf(imprimante);
   imprimante.setOutputFileName(fichierPdf);
   ImpressionPdf fichier(imprimante, true);
+  const QString echecImprimante = QStringLiteral("the PDF printer failed");
   pdf_ = std::make_unique<PainterSurface>(&imprimante);
   if (pdf_->ErreurImpression()) {
     pdf_.reset();
+    if (erreur) *erreur = echecImprimante;
     return false;
   }
   ImprimeSur(pdf_->LargeurPixels(), pdf_->HauteurPixels(), 25.4 / pdf_->MmParPixel(), pdf_.get());
   const bool ok = !pdf_->ErreurImpression();
   pdf_->FinImpression();
   pdf_.reset();
-  return ok && fichier.Termine(erreur);
+  if (abandon && abandon()) {
+    if (erreur) erreur->clear();
+    return false;
+  }
+  if (!ok) {
+    if (erreur) *erreur = echecImprimante;
+    return false;
+  }
+  return fichier.Termine(erreur);
 }
 
 void SessionHeadless::ImprimeEnregistre(double dpi) {

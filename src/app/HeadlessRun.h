@@ -5,6 +5,7 @@
 // benchmarks; it runs a program exactly as the screen's run request does.
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "platform/EditorText.h"
@@ -30,9 +31,11 @@ class SessionHeadless : public Hote {
   // run: pen widths in pixels are its pixels.
   static void MesureImprimantePdf();
   // The print run onto a PDF file (A4) at the print factor of ZoomIniI, recorded like the screen
-  // run. False when the PDF cannot be written whole (the reason in *erreur when given); an old
-  // file then stays as it was.
-  bool ImprimePdf(const QString& fichierPdf, QString* erreur = nullptr);
+  // run. False when the PDF cannot be written whole (the reason in *erreur when given), or when
+  // `abandon` says so once the print run is over (the reason then left empty); an old file then
+  // stays as it was.
+  bool ImprimePdf(const QString& fichierPdf, QString* erreur = nullptr,
+                  const std::function<bool()>& abandon = {});
   // The print run onto a recording surface alone, of an A4 page at that resolution, answering as
   // the printer does.
   void ImprimeEnregistre(double dpi = 600.0);

@@ -1,5 +1,7 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
+#include <sys/stat.h>
+
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "CommandLine.h"
 #include "HeadlessRun.h"
@@ -20,6 +23,53 @@
 #include "platform/TextFile.h"
 
 namespace {
+
+// What a file name reaches, to tell two names of one file: its device and inode where it exists,
+// else the path with its links followed (the file the writer would make).
+struct Identite {
+  bool existe = false;
+  // A device or a FIFO, which several outputs may share (/dev/null, /dev/stdout).
+  bool flux = false;
+  dev_t peripherique = 0;
+  ino_t inode = 0;
+  QString chemin;
+
+  explicit Identite(const QString& nom) {
+    struct stat etat {};
+    if (::stat(QFile::encodeName(nom).constData(), &etat) == 0) {
+      existe = true;
+      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode);
+      peripherique = etat.st_dev;
+      inode = etat.st_ino;
+    } else {
+      chemin = SuitLiens(nom).value_or(QFileInfo(nom).absoluteFilePath());
+    }
+  }
+  bool operator==(const Identite& autre) const {
+    if (existe != autre.existe) return false;
+    return existe ? peripherique == autre.peripherique && inode == autre.inode : chemin == autre.chemin;
+  }
+};
+
+// An output replaces its file: one that reaches the program file, by whatever name, would destroy
+// it, and two that reach one file would keep only one of them. Empty when every output has a file
+// of its own.
+QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<QString, QString>>& sorties) {
+  const Identite fichierProgramme(programme);
+  std::vector<Identite> identites;
+  for (const auto& [option, nom] : sorties) identites.emplace_back(nom);
+  for (size_t i = 0; i < sorties.size(); ++i) {
+    if (fichierProgramme.existe && identites[i] == fichierProgramme)
+      return QStringLiteral("%1 %2 is the program file: the output would replace it")
+          .arg(sorties[i].first, sorties[i].second);
+    for (size_t j = 0; j < i; ++j) {
+      if (!identites[i].flux && identites[i] == identites[j])
+        return QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace the other")
+            .arg(sorties[j].first, sorties[j].second, sorties[i].first, sorties[i].second);
+    }
+  }
+  return {};
+}
 
 struct OptionsRun {
   QString png, pdf, log, programme;
@@ -99,6 +149,12 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
                                     ? QStringLiteral("no program file given")
                                     : QStringLiteral("one program file only: ") + fichiers.join(u' '));
   o.programme = fichiers.first();
+  std::vector<std::pair<QString, QString>> sorties;
+  for (const auto& [option, nom] : {std::pair{"--png", o.png}, {"--pdf", o.pdf}, {"--log", o.log}}) {
+    if (!nom.isEmpty()) sorties.emplace_back(QString::fromLatin1(option), nom);
+  }
+  if (const QString conflit = SortiesEnConflit(o.programme, sorties); !conflit.isEmpty())
+    return aideEtVersion.Erreur(conflit);
   return -1;
 }
 
@@ -118,6 +174,15 @@ void ArreteSurSignal() {
   DefinitDoEvents([] {
     if (arretDemande) Arret = true;
   });
+  // A write that waits for a reader who does not read gives way to the signal.
+  DefinitArretEcriture([] { return arretDemande != 0; });
+}
+
+// The standard error holds the runner's own messages: Qt's remarks on its set-up (no runtime
+// folder without a desktop session, fonts, platform) are not the user's concern. Its fatal errors
+// still show.
+void MessageQt(QtMsgType type, const QMessageLogContext&, const QString& texte) {
+  if (type == QtFatalMsg) std::fprintf(stderr, "morvo-run: %s\n", qPrintable(texte));
 }
 
 // The log file, written as the run draws through the checked writer: the old log is replaced only
@@ -185,6 +250,7 @@ int main(int argc, char** argv) {
   OptionsRun options;
   if (const int code = LitOptions(arguments, options); code >= 0) return code;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(MessageQt);
   // Every argument is the runner's own: Qt is given none to take options from.
   int argcQt = 1;
   QGuiApplication app(argcQt, argv);
@@ -198,7 +264,15 @@ int main(int argc, char** argv) {
   QString refus;
   const auto texte = LitFichierProgramme(programme, &refus);
   if (!refus.isEmpty()) {
-    std::fprintf(stderr, "morvo-run: %s\n", qPrintable(refus));
+    // The size the system reports may be false (0 for some files): only the bound read is sure.
+    const qint64 taille = QFileInfo(programme).size();
+    const QByteArray combien = taille > TailleMaxFichierProgramme
+                                   ? QByteArray::number(taille)
+                                   : "more than " + QByteArray::number(TailleMaxFichierProgramme);
+    std::fprintf(
+        stderr,
+        "morvo-run: cannot run %s: it has %s bytes, and a program file has at most %lld bytes (1 MiB)\n",
+        qPrintable(programme), combien.constData(), static_cast<long long>(TailleMaxFichierProgramme));
     return 2;
   }
   if (!texte) {
@@ -228,7 +302,13 @@ int main(int argc, char** argv) {
     code = 3;
   };
   QString raison;
-  if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison)) echec(pdf, raison);
+  // The print run runs the program again: after a stop it would stop at once, and its blank page is
+  // no drawing; the log then keeps the stopped run's variables.
+  const QString arrete = QStringLiteral("the run was stopped by a signal, so the print run is not whole");
+  if (!pdf.isEmpty() && arretDemande)
+    echec(pdf, arrete);
+  else if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison, [] { return arretDemande != 0; }))
+    echec(pdf, raison.isEmpty() ? arrete : raison);
   if (!png.isEmpty()) {
     QBuffer image;
     image.open(QIODevice::WriteOnly);

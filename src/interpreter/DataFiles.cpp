@@ -65,10 +65,18 @@ bool TenuParUnAppelant(const std::shared_ptr<Ajout>& a) {
 
 bool EnService(const std::shared_ptr<Ajout>& a) { return a == ajoutCourant || TenuParUnAppelant(a); }
 
-// Closes an append file that no level writes to any more.
+// A file whose lines may not all have reached the disk when it closed, as a failed PRINTA says it.
+[[noreturn]] void ErreurFermeture(const QString& chemin, const QString& raison) {
+  ErreurRun(TexteEcritureImpossible(chemin, raison) + CRLF + CRLF);
+}
+
+// Closes an append file that no level writes to any more, synced: a failure is the failed write of
+// the statement that closes it.
 void FermeAjout(const std::shared_ptr<Ajout>& a) {
-  a->fichier.Ferme();
+  QString raison;
+  const bool ferme = a->fichier.Ferme(&raison);
   std::erase(ajoutsOuverts, a);
+  if (!ferme) ErreurFermeture(a->fichier.Chemin(), raison);
 }
 
 // The append files left open by a KILL, which no level can reach, close when another one opens.
@@ -170,9 +178,10 @@ void CmdOpen(int niveau, bool ajout) {
   NiveauProg& nv = Niveau(niveau);
   if (Trim(Lecture.ParamLigne).isEmpty()) {
     if (ajout) {
-      if (ajoutCourant) FermeAjout(ajoutCourant);
+      const auto ferme = std::move(ajoutCourant);
       ajoutCourant.reset();
       Travail.NumFicAjout = 0;
+      if (ferme) FermeAjout(ferme);
     } else {
       lecturesFermeesParErreur.erase(niveau);
       fichiersDonnees.erase(nv.NumFicDonnees);
@@ -326,10 +335,20 @@ void FermeFichiersSurErreur() {
 }
 
 void FermeFichiersAjout() {
-  for (const auto& a : ajoutsOuverts) a->fichier.Ferme();
+  const auto ouverts = std::move(ajoutsOuverts);
   ajoutsOuverts.clear();
   ajoutCourant.reset();
   Travail.NumFicAjout = 0;
+  // Every file is closed; the first that fails is the run's failed write.
+  QString chemin, raison;
+  for (const auto& a : ouverts) {
+    QString r;
+    if (!a->fichier.Ferme(&r) && chemin.isEmpty()) {
+      chemin = a->fichier.Chemin();
+      raison = r;
+    }
+  }
+  if (!chemin.isEmpty()) ErreurFermeture(chemin, raison);
 }
 
 void EntreNiveauFichiers(int niveau) {
@@ -344,8 +363,9 @@ void SortNiveauFichiers(int niveau) {
   const AjoutAppelant appelant = ajoutsAppelants.back();
   ajoutsAppelants.pop_back();
   // The command file's own append file closes with it.
-  if (ajoutCourant && !TenuParUnAppelant(ajoutCourant)) FermeAjout(ajoutCourant);
+  const auto sien = std::move(ajoutCourant);
   Travail.NumFicAjout = appelant.numero;
   ajoutCourant = appelant.ajout;
   lecturesFermeesParErreur.erase(niveau);
+  if (sien && !TenuParUnAppelant(sien)) FermeAjout(sien);
 }

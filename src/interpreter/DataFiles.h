@@ -14,7 +14,8 @@ void FermeFichiersDonnees();
 // As FermeFichiers after a run error: the files that were open are remembered, so that a statement
 // that goes on using one says it was closed by the error instead of reading or writing nothing.
 void FermeFichiersSurErreur();
-// Closes the append files at the end of a run.
+// Closes the append files at the end of a run, synced; a file whose lines may not all have reached
+// the disk is a run error, as a failed PRINTA is.
 void FermeFichiersAjout();
 // Around the run of the command file of level 'niveau': the caller's append file is put aside
 // while it runs and is the caller's again afterwards.

@@ -1,7 +1,10 @@
 #include "platform/FileWriter.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,9 +12,11 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QSaveFile>
-#include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <deque>
 
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
@@ -19,8 +24,10 @@
 namespace {
 
 PanneEcriture panneCourante;
+std::function<bool()> arretCourant;
 
 bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
+bool ArretDemande() { return arretCourant && arretCourant(); }
 
 QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
@@ -54,6 +61,109 @@ bool Synchronise(QFileDevice& f, QString& raison) {
   return false;
 }
 
+// Follows the links of a path as the system does, with the rule that protects shared folders
+// applied whatever the system's own setting: a link in a sticky folder that everybody may write to
+// (/tmp) is followed only when it belongs to the user or to the folder's owner, since another user
+// may have planted it there to have us write over one of our own files. The path with every link
+// followed (its last name may not exist yet); nullopt with the reason for such a link. The links of
+// /proc (/dev/stdout, /proc/self/fd/N) stand for open files and are left for the system to follow.
+std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
+  QByteArray nom = QFile::encodeName(chemin);
+  if (!nom.startsWith('/')) nom = QFile::encodeName(QDir::currentPath()) + '/' + nom;
+  std::deque<QByteArray> reste;
+  const auto devant = [&reste](const QByteArray& texte) {
+    const QList<QByteArray> parties = texte.split('/');
+    for (auto i = parties.size(); i-- > 0;) reste.push_front(parties[i]);
+  };
+  devant(nom);
+  QByteArray base;  // what is resolved so far, "" being the root
+  int liens = 0;
+  while (!reste.empty()) {
+    const QByteArray partie = reste.front();
+    reste.pop_front();
+    if (partie.isEmpty() || partie == ".") continue;
+    if (partie == "..") {
+      base.truncate(std::max<qsizetype>(0, base.lastIndexOf('/')));
+      continue;
+    }
+    const QByteArray suivant = base + '/' + partie;
+    struct stat lien {};
+    if (::lstat(suivant.constData(), &lien) != 0 || !S_ISLNK(lien.st_mode)) {
+      base = suivant;
+      continue;
+    }
+    const QByteArray dossier = base.isEmpty() ? QByteArray("/") : base;
+    struct statfs fs {};
+    if (::statfs(dossier.constData(), &fs) == 0 && fs.f_type == 0x9fa0 /* procfs */) {
+      base = suivant;
+      for (const QByteArray& r : reste) base += '/' + r;
+      return base;
+    }
+    struct stat etatDossier {};
+    if (::stat(dossier.constData(), &etatDossier) == 0 && (etatDossier.st_mode & S_ISVTX) &&
+        (etatDossier.st_mode & S_IWOTH) && lien.st_uid != ::geteuid() && lien.st_uid != etatDossier.st_uid) {
+      DonneErreur(erreur, RaisonSysteme(EACCES) +
+                              QStringLiteral(" (a link that another user owns in a shared folder is not "
+                                             "followed)"));
+      return std::nullopt;
+    }
+    if (++liens > 40) {
+      DonneErreur(erreur, RaisonSysteme(ELOOP));
+      return std::nullopt;
+    }
+    QByteArray cible(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(suivant.constData(), cible.data(), static_cast<size_t>(cible.size()));
+    if (n <= 0 || n >= cible.size()) {
+      base = suivant;
+      continue;
+    }
+    cible.truncate(n);
+    if (cible.startsWith('/')) base.clear();
+    devant(cible);
+  }
+  return base.isEmpty() ? QByteArray("/") : base;
+}
+
+// Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
+// is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
+// seconds only, so that the other outputs are still written.
+bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison) {
+  const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
+  bool attenteBornee = false;
+  for (qint64 fait = 0; fait < taille;) {
+    if (!attenteBornee && ArretDemande()) {
+      attenteBornee = true;
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
+    // A signal that comes while the write waits ends it, with or without part of it written.
+    const bool interrompu = !attenteBornee && ArretDemande() && (n < 0 ? errno == EINTR : n < taille - fait);
+    if (interrompu) {
+      raison = RaisonSysteme(EINTR) + sansLecteur;
+      return false;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && attenteBornee && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd attente{fd, POLLOUT, 0};
+      int pret;
+      do {
+        pret = ::poll(&attente, 1, 5000);
+      } while (pret < 0 && errno == EINTR);
+      if (pret == 0) {
+        raison = RaisonSysteme(ETIMEDOUT) + sansLecteur;
+        return false;
+      }
+      continue;
+    }
+    if (n <= 0) {
+      raison = RaisonSysteme(n < 0 ? errno : EIO);
+      return false;
+    }
+    fait += n;
+  }
+  return true;
+}
+
 // What the path names, links followed; Absent also when it cannot be told (the write then gives
 // the system's reason).
 enum class Genre { Absent, Ordinaire, Dossier, Flux, Autre };
@@ -84,16 +194,11 @@ bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* err
     return false;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  qsizetype fait = 0;
-  while (fait < octets.size()) {
-    const ssize_t n = ::write(fd, octets.constData() + fait, static_cast<size_t>(octets.size() - fait));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      DonneErreur(erreur, RaisonSysteme(n < 0 ? errno : EIO));
-      ::close(fd);
-      return false;
-    }
-    fait += n;
+  QString raison;
+  if (!EcritFlux(fd, octets.constData(), octets.size(), raison)) {
+    DonneErreur(erreur, raison);
+    ::close(fd);
+    return false;
   }
   if (::close(fd) != 0 && errno != EINTR) {
     DonneErreur(erreur, RaisonSysteme(errno));
@@ -104,9 +209,17 @@ bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* err
 
 }  // namespace
 
+std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
+  const std::optional<QByteArray> cible = Resout(chemin, erreur);
+  if (!cible) return std::nullopt;
+  return QFile::decodeName(*cible);
+}
+
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  const std::optional<QByteArray> cible = Resout(chemin, erreur);
+  if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
-  switch (GenreDe(chemin)) {
+  switch (GenreDe(QFile::decodeName(*cible))) {
     case Genre::Dossier:
       DonneErreur(erreur, RaisonSysteme(EISDIR));
       return false;
@@ -118,7 +231,7 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
       break;
   }
   // Writes the file a link points to and keeps the link.
-  QSaveFile f(chemin);
+  QSaveFile f(QFile::decodeName(*cible));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     DonneErreur(erreur, f.errorString());
     return false;
@@ -149,7 +262,10 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 }
 
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  if (GenreDe(chemin) == Genre::Flux) return EcritDansFlux(chemin, octets, erreur);
+  const std::optional<QByteArray> cible = Resout(chemin, erreur);
+  if (!cible) return false;
+  if (GenreDe(QFile::decodeName(*cible)) == Genre::Flux)
+    return EcritDansFlux(QFile::decodeName(*cible), octets, erreur);
   return EcritFichier(chemin, octets, erreur);
 }
 
@@ -170,10 +286,15 @@ AjoutOuvert::~AjoutOuvert() { Ferme(); }
 
 bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
   Ferme();
+  const std::optional<QByteArray> cible = Resout(chemin, erreur);
+  if (!cible) return false;
   // Opened without blocking and checked on the open file itself: a FIFO or device put in place of
-  // the file can neither hang the append nor take its bytes.
-  const int fd = ::open(QFile::encodeName(chemin).constData(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  // the file can neither hang the append nor take its bytes. The links are followed already: one
+  // planted in the meantime is not followed.
+  const int fd = ::open(
+      cible->constData(),
+      O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | (cible->startsWith("/proc/") ? 0 : O_NOFOLLOW),
+      0666);
   if (fd < 0) {
     DonneErreur(erreur, RaisonSysteme(errno));
     return false;
@@ -192,10 +313,18 @@ bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
   return true;
 }
 
-void AjoutOuvert::Ferme() {
-  if (fd_ < 0) return;
-  ::close(fd_);
+bool AjoutOuvert::Ferme(QString* erreur) {
+  if (fd_ < 0) return true;
+  const int fd = fd_;
   fd_ = -1;
+  // What is still in the system's cache may fail to reach the disk, and network and quota file
+  // systems tell it only when the file is synced or closed.
+  int code = EnPanne(chemin_) ? ENOSPC : 0;
+  if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
+  if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
+  if (code == 0) return true;
+  DonneErreur(erreur, qt_error_string(code));
+  return false;
 }
 
 bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
@@ -260,7 +389,14 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
 }
 
 SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
-  switch (GenreDe(chemin)) {
+  QString refus;
+  const std::optional<QByteArray> cible = Resout(chemin, &refus);
+  if (!cible) {
+    Echoue(refus);
+    return;
+  }
+  const QString resolu = QFile::decodeName(*cible);
+  switch (GenreDe(resolu)) {
     case Genre::Dossier:
       Echoue(RaisonSysteme(EISDIR));
       return;
@@ -269,7 +405,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
       return;
     case Genre::Flux: {
       // Opened without waiting, so that a FIFO nobody reads fails at once.
-      flux_ = ::open(QFile::encodeName(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      flux_ = ::open(cible->constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
       struct stat etat {};
       if (flux_ < 0) {
         const int code = errno;
@@ -285,7 +421,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
     default:
       break;
   }
-  fichier_ = std::make_unique<QSaveFile>(chemin);
+  fichier_ = std::make_unique<QSaveFile>(resolu);
   if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Echoue(fichier_->errorString());
 }
 
@@ -310,15 +446,8 @@ void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
     ecrits_ += taille;
     return;
   }
-  for (qint64 fait = 0; fait < taille;) {
-    const ssize_t n = ::write(flux_, octets + fait, static_cast<size_t>(taille - fait));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      Echoue(RaisonSysteme(n < 0 ? errno : EIO));
-      return;
-    }
-    fait += n;
-  }
+  QString raison;
+  if (!EcritFlux(flux_, octets, taille, raison)) Echoue(raison);
 }
 
 bool SortieProgressive::Termine(QString* erreur) {
@@ -343,36 +472,47 @@ bool SortieProgressive::Termine(QString* erreur) {
 
 ImpressionPdf::ImpressionPdf(QPrinter& imprimante, bool sortie) : imprimante_(imprimante), sortie_(sortie) {
   cible_ = imprimante.outputFileName();
-  // A folder that cannot take the file is the printer's own error, known before anything prints;
-  // an output's device or FIFO is written once the PDF is whole, wherever it is.
+  if (cible_.isEmpty()) return;
+  // On the desktop a folder that cannot take the file is the printer's own error, known before
+  // anything prints; an output asked for on a command line tells the system's reason once the PDF
+  // is made.
   const QFileInfo dossier(QFileInfo(cible_).absolutePath());
-  const bool flux = sortie && !cible_.isEmpty() && GenreDe(cible_) == Genre::Flux;
-  if (!flux && (cible_.isEmpty() || !dossier.isDir() || !dossier.isWritable())) return;
-  QTemporaryFile f(QDir::temp().filePath(QStringLiteral("morvo-XXXXXX.pdf")));
-  f.setAutoRemove(false);
-  if (!f.open()) return;
-  provisoire_ = f.fileName();
+  if (!sortie && (!dossier.isDir() || !dossier.isWritable())) return;
+  memoire_ = ::memfd_create("morvo-pdf", MFD_CLOEXEC);
+  if (memoire_ < 0) return;
+  provisoire_ = QStringLiteral("/proc/self/fd/%1").arg(memoire_);
   imprimante.setOutputFileName(provisoire_);
 }
 
 ImpressionPdf::~ImpressionPdf() {
-  if (provisoire_.isEmpty()) return;
-  QFile::remove(provisoire_);
+  if (memoire_ < 0) return;
+  ::close(memoire_);
   imprimante_.setOutputFileName(cible_);
 }
 
 bool ImpressionPdf::Termine(QString* erreur) {
   // Without a provisional file the printer wrote (or failed to write) the file itself.
-  if (provisoire_.isEmpty()) return true;
-  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire_, erreur);
-  if (!octets) return false;
-  // A file cut short by a full disk lacks the end that every PDF has.
-  const QByteArray fin = octets->trimmed().right(5);
-  if (fin != "%%EOF") {
-    DonneErreur(erreur, RaisonSysteme(ENOSPC));
+  if (memoire_ < 0) return true;
+  QByteArray octets;
+  char morceau[65536];
+  for (off_t pos = 0;;) {
+    const ssize_t n = ::pread(memoire_, morceau, sizeof morceau, pos);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      DonneErreur(erreur, RaisonSysteme(errno));
+      return false;
+    }
+    if (n == 0) break;
+    octets.append(morceau, n);
+    pos += n;
+  }
+  // A PDF that the printer could not end lacks the end that every PDF has; the printer keeps the
+  // system's reason to itself.
+  if (octets.trimmed().right(5) != "%%EOF") {
+    DonneErreur(erreur, QStringLiteral("the PDF printer could not finish the file"));
     return false;
   }
-  return sortie_ ? EcritSortie(cible_, *octets, erreur) : EcritFichier(cible_, *octets, erreur);
+  return sortie_ ? EcritSortie(cible_, octets, erreur) : EcritFichier(cible_, octets, erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
@@ -380,3 +520,5 @@ QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
 }
 
 void DefinitPanneEcriture(PanneEcriture panne) { panneCourante = std::move(panne); }
+
+void DefinitArretEcriture(std::function<bool()> arret) { arretCourant = std::move(arret); }

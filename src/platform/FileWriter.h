@@ -6,11 +6,17 @@
 // part of it that went in is taken back when it did not go in whole. Either way a failure leaves
 // the old file byte for byte and gives the system's reason. (With Qt 6.4, a buffered QSaveFile's
 // commit() reports success when only its final flush fails.)
+//
+// Links are followed as the system follows them, except one that lies in a sticky folder everybody
+// may write to (such as /tmp) and belongs neither to the user nor to the folder's owner: another
+// user may have planted it to have us write over a file of ours, so it is refused with the reason,
+// whatever the system's own protection says. A link of the user's own is written through.
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused.
@@ -18,6 +24,9 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 // An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
 // /dev/stdout or /dev/null) is written into as it stands; a FIFO that nobody reads fails at once.
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+// The path with its links followed as the writer follows them (the last name may not exist yet);
+// nullopt with the reason when the writer would refuse a link on the way.
+std::optional<QString> SuitLiens(const QString& chemin, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
@@ -63,7 +72,9 @@ class AjoutOuvert {
   // False with the system's reason.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
   bool Ajoute(const QByteArray& octets, QString* erreur = nullptr);
-  void Ferme();
+  // Syncs and closes the file; false with the system's reason when its data may not have reached
+  // the disk (network and quota file systems tell it only then).
+  bool Ferme(QString* erreur = nullptr);
   bool EstOuvert() const { return fd_ >= 0; }
   const QString& Chemin() const { return chemin_; }
   // Whether the path reaches this very file, by whatever name (links and file systems that ignore
@@ -81,11 +92,12 @@ class AjoutOuvert {
 
 class QPrinter;
 
-// A PDF printer that writes through the checked writer: while it prints, the printer writes a
-// provisional file in the system's temporary folder (Qt's PDF engine reports no write error);
-// Termine() then writes that file as the chosen one, once it ends as a whole PDF does. The old
-// file stays as it was when anything fails, and the printer gets its file name back. A folder that
-// cannot take the file is left to the printer, which reports it before anything is printed.
+// A PDF printer that writes through the checked writer: while it prints, the printer writes into
+// an unnamed file in memory, which nothing can leave behind (Qt's PDF engine reports no write
+// error); Termine() then writes it as the chosen file, once it ends as a whole PDF does, so that
+// any failure is the checked writer's with the system's reason. The old file stays as it was when
+// anything fails, and the printer gets its file name back. On the desktop, a folder that cannot
+// take the file is left to the printer, which reports it before anything is printed.
 class ImpressionPdf {
  public:
   // With `sortie`, the PDF is an output asked for on a command line (see EcritSortie).
@@ -101,6 +113,7 @@ class ImpressionPdf {
   bool sortie_ = false;
   QString cible_;
   QString provisoire_;
+  int memoire_ = -1;
 };
 
 // The message that tells the user a file was not written: the file's name and the reason, in the
@@ -111,3 +124,8 @@ QString TexteEcritureImpossible(const QString& chemin, const QString& raison);
 // full disk.
 using PanneEcriture = std::function<bool(const QString& chemin)>;
 void DefinitPanneEcriture(PanneEcriture panne);
+
+// Whether the user asked to stop (the headless runner's SIGINT and SIGTERM): a write into a device
+// or FIFO that waits for a reader then ends with the reason, and once a stop is asked a reader who
+// does not read is waited for a few seconds only.
+void DefinitArretEcriture(std::function<bool()> arret);

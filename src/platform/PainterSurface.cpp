@@ -60,8 +60,11 @@ PainterSurface::PainterSurface(QPrinter* imprimante)
   if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
     const QFileInfo fichier(imprimante_->outputFileName());
     const QFileInfo dossier(fichier.absolutePath());
-    erreur_ = imprimante_->outputFileName().isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
-              (fichier.exists() && !fichier.isWritable());
+    // The checked writer's provisional file is open already, in a folder of the system's own.
+    const bool provisoire =
+        imprimante_->outputFileName().startsWith(QStringLiteral("/proc/self/fd/")) && fichier.isWritable();
+    erreur_ = !provisoire && (imprimante_->outputFileName().isEmpty() || !dossier.isDir() ||
+                              !dossier.isWritable() || (fichier.exists() && !fichier.isWritable()));
   }
   SetScaleMode(6);
 }

@@ -61,7 +61,8 @@ class AjoutTexte {
   bool Ajoute(const QString& texte, QString* erreur = nullptr);
   // Appends one line and its line end, as Ajoute(ligne + CR LF) does.
   bool AjouteLigne(const QString& ligne, QString* erreur = nullptr);
-  void Ferme() { fichier_.Ferme(); }
+  // Syncs and closes the file; false with the system's reason (see AjoutOuvert::Ferme).
+  bool Ferme(QString* erreur = nullptr) { return fichier_.Ferme(erreur); }
   bool EstOuvert() const { return fichier_.EstOuvert(); }
   const QString& Chemin() const { return fichier_.Chemin(); }
   bool EstLeFichier(const QString& chemin) const { return fichier_.EstLeFichier(chemin); }

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QLineEdit>
 #include <QTest>
@@ -303,6 +304,29 @@ TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   EXPECT_TRUE(Ed().Modifie());
   EXPECT_EQ(F().windowTitle(), titre);
   EXPECT_EQ(LitOctets(programme), ancien);
+}
+
+// Saving to a name in a shared folder such as /tmp where another user planted a link to one of
+// our files writes nothing through the link, and says why.
+TEST_F(ProgramFilesTest, SavingThroughALinkPlantedByAnotherUserIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  Demarre();
+  const QString partage = Chemin(QStringLiteral("partage"));
+  ASSERT_TRUE(QDir().mkpath(partage));
+  ASSERT_EQ(::chmod(QFile::encodeName(partage).constData(), 01777), 0);
+  const QString these = Chemin(QStringLiteral("these.txt"));
+  EcritOctets(these, "my thesis");
+  const QString lien = partage + QStringLiteral("/prog.dat");
+  ASSERT_EQ(::symlink(QFile::encodeName(these).constData(), QFile::encodeName(lien).constData()), 0);
+  ASSERT_EQ(::lchown(QFile::encodeName(lien).constData(), 54321, static_cast<gid_t>(-1)), 0);
+  Tape(QStringLiteral("%A = 1\r\n"));
+  fichiers_.enregistrements.push_back(lien);
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QString::fromLocal8Bit(std::strerror(EACCES))))
+      << prompter_.Messages()[0].texte.toStdString();
+  EXPECT_EQ(LitOctets(these), "my thesis");
+  EXPECT_TRUE(Ed().Modifie());
 }
 
 // A program longer than a run can take is loaded with a word, so that it can be shortened; a file

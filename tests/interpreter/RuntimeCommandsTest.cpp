@@ -239,6 +239,28 @@ TEST_F(RuntimeCommandsTest, AFailedPrintAKeepsAnotherWritersLines) {
   EXPECT_TRUE(contenu.ends_with("other\r\n")) << contenu;
 }
 
+// The append file is synced when it closes, at the run's end or by OPENA alone: data that may not
+// have reached the disk (network and quota file systems tell it only then) is a failed write.
+TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
+  for (const bool explicite : {false, true}) {
+    const QString nom = explicite ? QStringLiteral("ferme.txt") : QStringLiteral("fin.txt");
+    int appels = 0;
+    // The line goes in; the flush at the close fails.
+    DefinitPanneEcriture([&](const QString& chemin) { return chemin.endsWith(nom) && ++appels == 2; });
+    if (explicite)
+      Lance({"OPENA = ferme.txt", "PRINTA = x", "OPENA", "%FIN = 1"});
+    else
+      Lance({"OPENA = fin.txt", "PRINTA = x"});
+    DefinitPanneEcriture({});
+    ASSERT_EQ(Messages().size(), 1u) << nom.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(nom)) << Messages()[0].texte.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(qt_error_string(ENOSPC))) << Messages()[0].texte.toStdString();
+    if (explicite) {
+      EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+    }
+  }
+}
+
 // A command file starts with no append file of its own; its caller's is its own again afterwards.
 // A file that a run error closed says so to the statement that goes on using it.
 TEST_F(RuntimeCommandsTest, CommandFilesGiveTheCallerItsFilesBack) {

@@ -297,3 +297,77 @@ TEST(TextFile, LecteurLignesReadsLikeTheWholeFile) {
   }
   EXPECT_FALSE(LecteurLignes().Ouvre(d.path()));
 }
+
+// Another user's link in a shared sticky folder (such as /tmp) is not followed, whatever the
+// system's own protection says; a link of the user's own, or of the folder's owner, is.
+TEST(TextFile, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString partage = dossier.filePath("partage");
+  ASSERT_TRUE(QDir(dossier.path()).mkdir("partage"));
+  ASSERT_EQ(::chmod(QFile::encodeName(partage).constData(), 01777), 0);
+  const QString these = dossier.filePath("these.txt");
+  Ecrit(these, "my thesis");
+  const uid_t autre = 54321;
+  const auto plante = [&](const QString& nom, const QString& cible, uid_t proprietaire) {
+    const QString lien = partage + "/" + nom;
+    EXPECT_EQ(::symlink(QFile::encodeName(cible).constData(), QFile::encodeName(lien).constData()), 0);
+    EXPECT_EQ(::lchown(QFile::encodeName(lien).constData(), proprietaire, static_cast<gid_t>(-1)), 0);
+    return lien;
+  };
+
+  const QString lien = plante("run.log", these, autre);
+  QString erreur;
+  EXPECT_FALSE(EcritFichier(lien, "overwritten", &erreur));
+  EXPECT_TRUE(erreur.contains(QString::fromLocal8Bit(std::strerror(EACCES)))) << erreur.toStdString();
+  EXPECT_FALSE(EcritSortie(lien, "overwritten"));
+  EXPECT_FALSE(AjouteFichierTexte(lien, "appended"));
+  AjoutTexte ajout;
+  EXPECT_FALSE(ajout.Ouvre(lien));
+  SortieProgressive sortie(lien);
+  sortie.Ecrit("overwritten", 11);
+  EXPECT_FALSE(sortie.Termine());
+  EXPECT_EQ(Octets(these), "my thesis");
+  EXPECT_TRUE(QFileInfo(lien).isSymLink());
+
+  // A dangling link makes no file at its target either; a folder reached through such a link is
+  // refused the same way.
+  const QString nouveau = dossier.filePath("nouveau.txt");
+  EXPECT_FALSE(EcritFichierTexte(plante("pendant.txt", nouveau, autre), "x"));
+  EXPECT_FALSE(QFile::exists(nouveau));
+  EXPECT_FALSE(EcritFichier(plante("dossier", dossier.path(), autre) + "/these.txt", "x"));
+  EXPECT_EQ(Octets(these), "my thesis");
+
+  // The user's own link is written through, and so is one of the folder's owner.
+  EXPECT_TRUE(EcritFichier(plante("mien.txt", these, ::geteuid()), "mine", &erreur)) << erreur.toStdString();
+  EXPECT_EQ(Octets(these), "mine");
+  ASSERT_EQ(::chown(QFile::encodeName(partage).constData(), autre, static_cast<gid_t>(-1)), 0);
+  EXPECT_TRUE(EcritFichier(plante("proprietaire.txt", these, autre), "owner's", &erreur))
+      << erreur.toStdString();
+  EXPECT_EQ(Octets(these), "owner's");
+  // Outside a sticky folder that all may write to, anybody's link is followed.
+  ASSERT_EQ(::chmod(QFile::encodeName(partage).constData(), 0777), 0);
+  ASSERT_EQ(::chown(QFile::encodeName(partage).constData(), 0, static_cast<gid_t>(-1)), 0);
+  EXPECT_TRUE(EcritFichier(lien, "plain folder", &erreur)) << erreur.toStdString();
+  EXPECT_EQ(Octets(these), "plain folder");
+}
+
+// The append file is synced when it closes: a failure then says why, as a failed write does.
+TEST(TextFile, ClosingAnAppendFileTellsAFailedFlush) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString chemin = dossier.filePath("ajout.txt");
+  AjoutTexte ajout;
+  ASSERT_TRUE(ajout.Ouvre(chemin));
+  ASSERT_TRUE(ajout.AjouteLigne("one"));
+  DefinitPanneEcriture([](const QString&) { return true; });
+  QString erreur;
+  const bool ferme = ajout.Ferme(&erreur);
+  DefinitPanneEcriture({});
+  EXPECT_FALSE(ferme);
+  EXPECT_EQ(erreur, qt_error_string(ENOSPC));
+  EXPECT_FALSE(ajout.EstOuvert());
+  ASSERT_TRUE(ajout.Ouvre(chemin));
+  EXPECT_TRUE(ajout.Ferme(&erreur));
+}
