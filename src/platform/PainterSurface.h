@@ -4,6 +4,8 @@
 // printer (a real one or a PDF file), with QPainter in device pixels.
 
 #include <QImage>
+#include <QRect>
+#include <QSize>
 #include <memory>
 
 #include "platform/FontMetrics.h"
@@ -21,13 +23,22 @@ class PainterSurface : public OutputSurface {
   explicit PainterSurface(QPrinter* imprimante);
   ~PainterSurface() override;
 
-  // The image with everything drawn so far (drawing goes on afterwards).
+  // The device's pixels with everything drawn so far (drawing goes on afterwards).
   const QImage& Image() const;
+  // The whole persistent picture: the device is its bottom-left part, DecalageHaut() rows below its
+  // top edge.
+  const QImage& ImageEntiere() const;
+  int DecalageHaut() const { return decalHaut_; }
   QPrinter* Imprimante() const { return imprimante_; }
-  // A new image size; what was drawn stays at the top-left (at the bottom-left with `ancreEnBas`),
-  // the rest is white. The scale members are left as they are. A resolution above 0 replaces the
-  // image's (a screen of another pixel density).
-  void Redimensionne(int largeur, int hauteur, double dpi = 0, bool ancreEnBas = false);
+  // A new device size on the bottom-left corner of the picture: what was drawn keeps its place
+  // from that corner, and what lies beyond the device's top and right edges is kept too, on a
+  // picture at least `reserve` large (a window's largest size), so a larger device shows it again.
+  // The scale members are left as they are. A resolution above 0 replaces the image's (a screen of
+  // another pixel density); the picture then starts afresh from the old one at the same corner.
+  void Redimensionne(int largeur, int hauteur, double dpi = 0, QSize reserve = {});
+  // The part of the picture drawn (or cleared) since the last call, in picture pixels; empty when
+  // nothing was. The screen shows only that part again.
+  QRect PrendZoneModifiee();
   // Ends the print job (the document is written); nothing more is drawn afterwards.
   void FinImpression();
 
@@ -61,8 +72,16 @@ class PainterSurface : public OutputSurface {
   void TermineImage() const;
   // A 1-pixel solid segment or dot on the image, written as the painter would write it.
   void TraitFin(double x1, double y1, double x2, double y2);
+  // What the picture holds, in device pixels (the printer: its page).
+  QRectF EtendueDevice() const;
+  // Notes a drawn rectangle in device pixels, with `marge` pixels around it (the pen).
+  void Modifie(const QRectF& zone, double marge);
 
   QImage image_;
+  // The device's part of a picture larger than it, made when asked.
+  mutable QImage visible_;
+  int decalHaut_ = 0;
+  QRect zoneModifiee_;
   QPrinter* imprimante_ = nullptr;
   // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
   // job; on the image from the first thing drawn until the image is read or changed whole.
