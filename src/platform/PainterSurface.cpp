@@ -8,8 +8,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
-#include <utility>
 
 #include "platform/FontMetrics.h"
 #include "platform/Pictures.h"
@@ -133,33 +133,36 @@ void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, QSize r
       p.drawImage(0, nouvelle.height() - image_.height(), image_);
     }
     image_ = nouvelle;
-    zoneModifiee_ = image_.rect();
+    ToutModifie();
   }
   largeurPixels_ = largeur;
   hauteurPixels_ = hauteur;
   decalHaut_ = image_.height() - hauteur;
 }
 
-QRect PainterSurface::PrendZoneModifiee() { return std::exchange(zoneModifiee_, QRect()); }
+void PainterSurface::ToutModifie() {
+  modGauche_ = modHaut_ = 0;
+  modDroite_ = image_.width();
+  modBas_ = image_.height();
+}
+
+QRect PainterSurface::PrendZoneModifiee() {
+  // Within the picture (a far or infinite coordinate included); a box that is not a number shows
+  // nothing.
+  const double g = std::max(modGauche_, 0.0), h = std::max(modHaut_, 0.0);
+  const double d = std::min(modDroite_, static_cast<double>(image_.width()));
+  const double b = std::min(modBas_, static_cast<double>(image_.height()));
+  modGauche_ = modHaut_ = std::numeric_limits<double>::infinity();
+  modDroite_ = modBas_ = -std::numeric_limits<double>::infinity();
+  if (!(g < d) || !(h < b)) return {};
+  return QRect(QPoint(static_cast<int>(std::floor(g)), static_cast<int>(std::floor(h))),
+               QPoint(static_cast<int>(std::ceil(d)) - 1, static_cast<int>(std::ceil(b)) - 1));
+}
 
 QRectF PainterSurface::EtendueDevice() const {
   if (imprimante_) return {0, 0, static_cast<double>(LargeurPixels()), static_cast<double>(HauteurPixels())};
   return {0, static_cast<double>(-decalHaut_), static_cast<double>(image_.width()),
           static_cast<double>(image_.height())};
-}
-
-void PainterSurface::Modifie(const QRectF& zone, double marge) {
-  if (imprimante_) return;
-  const double g = zone.left(), d = zone.right(), h = zone.top(), b = zone.bottom();
-  if (!std::isfinite(g) || !std::isfinite(d) || !std::isfinite(h) || !std::isfinite(b)) {
-    zoneModifiee_ = image_.rect();
-    return;
-  }
-  const QRectF dans = QRectF(QPointF(std::min(g, d) - marge, std::min(h, b) - marge + decalHaut_),
-                             QPointF(std::max(g, d) + marge, std::max(h, b) + marge + decalHaut_))
-                          .intersected(QRectF(image_.rect()));
-  if (dans.isEmpty()) return;
-  zoneModifiee_ |= dans.toAlignedRect();
 }
 
 QPainter& PainterSurface::Peintre(bool avecRemplissage) {
@@ -246,7 +249,7 @@ void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
     y += d;
     if (x >= 0 && x < l && y >= 0 && y < h) pixels[y * parLigne + x] = couleur;
   };
-  Modifie(QRectF(QPointF(rx1, ry1), QPointF(rx2, ry2)), 1.0);
+  Modifie(rx1, ry1, rx2, ry2, 1.0);
   // A segment whose ends the painter takes as equal is the pixel nearest its first end.
   if (QPointF(rx1, ry1) == QPointF(rx2, ry2)) {
     pose(qRound(rx1), qRound(ry1));
@@ -293,7 +296,7 @@ void PainterSurface::Ligne(double x1, double y1, double x2, double y2) {
     TraitFin(x1, y1, x2, y2);
     return;
   }
-  Modifie(QRectF(QPointF(x1, y1), QPointF(x2, y2)), DrawWidth / 2.0 + 1);
+  Modifie(x1, y1, x2, y2, DrawWidth / 2.0 + 1);
   Peint(false, [&](QPainter& p) {
     if (x1 == x2 && y1 == y2)
       p.drawPoint(QPointF(x1, y1));
@@ -306,7 +309,7 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
   VerifieAnglesCercle(debut, fin);
   const QPointF centre(cx, cy);
   if (rx == 0 && ry == 0) {
-    Modifie(QRectF(centre, centre), DrawWidth / 2.0 + 1);
+    Modifie(cx, cy, cx, cy, DrawWidth / 2.0 + 1);
     Peint(false, [&](QPainter& p) { p.drawPoint(centre); });
     return;
   }
@@ -440,7 +443,7 @@ void PainterSurface::Cls() {
   TermineImage();
   image_.fill(Qt::white);
   blanche_ = true;
-  zoneModifiee_ = image_.rect();
+  ToutModifie();
 }
 
 void PainterSurface::NouvellePage() {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <algorithm>
 #include <memory>
 
 #include "platform/FontMetrics.h"
@@ -74,14 +75,27 @@ class PainterSurface : public OutputSurface {
   void TraitFin(double x1, double y1, double x2, double y2);
   // What the picture holds, in device pixels (the printer: its page).
   QRectF EtendueDevice() const;
-  // Notes a drawn rectangle in device pixels, with `marge` pixels around it (the pen).
-  void Modifie(const QRectF& zone, double marge);
+  // Notes a drawn box in device pixels (corners in any order), with `marge` pixels around it (the
+  // pen). It is on the way of every segment: a few comparisons.
+  void Modifie(double x1, double y1, double x2, double y2, double marge) {
+    y1 += decalHaut_;
+    y2 += decalHaut_;
+    modGauche_ = std::min({modGauche_, x1 - marge, x2 - marge});
+    modHaut_ = std::min({modHaut_, y1 - marge, y2 - marge});
+    modDroite_ = std::max({modDroite_, x1 + marge, x2 + marge});
+    modBas_ = std::max({modBas_, y1 + marge, y2 + marge});
+  }
+  void Modifie(const QRectF& zone, double marge) {
+    Modifie(zone.left(), zone.top(), zone.right(), zone.bottom(), marge);
+  }
+  void ToutModifie();
 
   QImage image_;
   // The device's part of a picture larger than it, made when asked.
   mutable QImage visible_;
   int decalHaut_ = 0;
-  QRect zoneModifiee_;
+  // The box drawn since the screen last took it, in picture pixels; left above right when none.
+  double modGauche_ = 0, modHaut_ = 0, modDroite_ = -1, modBas_ = -1;
   QPrinter* imprimante_ = nullptr;
   // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
   // job; on the image from the first thing drawn until the image is read or changed whole.

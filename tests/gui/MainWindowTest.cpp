@@ -304,7 +304,6 @@ TEST_F(MainWindowTest, AResizeRunsNothingAndShowsTheDrawingOfTheLastRunAgain) {
     EXPECT_EQ(prompter_.Journal().size(), 1) << "asked again at " << taille.width() << "x" << taille.height();
     EXPECT_EQ(LitOctets(lignes).count('\n'), 1);
   }
-  EXPECT_EQ(vue.size(), F().centralWidget()->size());
   // The whole drawing is back, at the same place from the bottom-left corner, and the mouse reads
   // the same units there.
   const QImage apres = vue.Surface().Image();
