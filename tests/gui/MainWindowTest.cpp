@@ -313,6 +313,10 @@ TEST_F(MainWindowTest, AResizeRunsNothingAndShowsTheDrawingOfTheLastRunAgain) {
   EXPECT_EQ(boiteApres.size(), boite.size());
   EXPECT_EQ(apres.height() - boiteApres.bottom(), avant.height() - boite.bottom());
   EXPECT_EQ(boiteApres.left(), boite.left());
+  // And the screen shows it: the corner that holds the drawing, left of the status boxes.
+  const QRect coin(0, vue.height() - 345, 340, 345);
+  EXPECT_EQ(vue.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(coin),
+            apres.convertToFormat(QImage::Format_RGB32).copy(coin));
   const auto [x1, y1] = readout(QPoint(40, vue.height() - 40));
   EXPECT_NEAR(x1, x0, 0.01);
   EXPECT_NEAR(y1, y0, 0.01);
