@@ -115,6 +115,7 @@ void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, QSize r
   largeur = std::max(1, largeur);
   hauteur = std::max(1, hauteur);
   const bool autreResolution = dpi > 0 && dpi != dpi_;
+  const double ancienDpi = dpi_;
   if (autreResolution) {
     dpi_ = dpi;
     polices_ = CachePolices(dpi_, &image_);
@@ -129,8 +130,11 @@ void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, QSize r
     nouvelle.setDotsPerMeterY(pointsParMetre);
     nouvelle.fill(Qt::white);
     if (!blanche_) {
+      // On a screen of another pixel density the drawing keeps its size in millimetres.
       QPainter p(&nouvelle);
-      p.drawImage(0, nouvelle.height() - image_.height(), image_);
+      const QSizeF ancienne = QSizeF(image_.size()) * (dpi_ / ancienDpi);
+      if (autreResolution) p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(QRectF(QPointF(0, nouvelle.height() - ancienne.height()), ancienne), image_);
     }
     image_ = nouvelle;
     ToutModifie();

@@ -35,7 +35,7 @@ class PainterSurface : public OutputSurface {
   // from that corner, and what lies beyond the device's top and right edges is kept too, on a
   // picture at least `reserve` large (a window's largest size), so a larger device shows it again.
   // The scale members are left as they are. A resolution above 0 replaces the image's (a screen of
-  // another pixel density); the picture then starts afresh from the old one at the same corner.
+  // another pixel density); the picture is then made anew from the old one, scaled to it.
   void Redimensionne(int largeur, int hauteur, double dpi = 0, QSize reserve = {});
   // The part of the picture drawn (or cleared) since the last call, in picture pixels; empty when
   // nothing was. The screen shows only that part again.
