@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "platform/FontMetrics.h"
@@ -101,28 +102,74 @@ void PainterSurface::TermineImage() const {
 
 const QImage& PainterSurface::Image() const {
   TermineImage();
+  if (imprimante_ || image_.size() == QSize(largeurPixels_, hauteurPixels_)) return image_;
+  visible_ = image_.copy(0, decalHaut_, largeurPixels_, hauteurPixels_);
+  return visible_;
+}
+
+const QImage& PainterSurface::ImageEntiere() const {
+  TermineImage();
   return image_;
 }
 
-void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, bool ancreEnBas) {
+void PainterSurface::Redimensionne(int largeur, int hauteur, double dpi, QSize reserve) {
   if (imprimante_) return;
   TermineImage();
-  if (dpi > 0 && dpi != dpi_) {
+  largeur = std::max(1, largeur);
+  hauteur = std::max(1, hauteur);
+  const bool autreResolution = dpi > 0 && dpi != dpi_;
+  const double ancienDpi = dpi_;
+  if (autreResolution) {
     dpi_ = dpi;
     polices_ = CachePolices(dpi_, &image_);
   }
-  QImage nouvelle(std::max(1, largeur), std::max(1, hauteur), QImage::Format_RGB32);
-  const int pointsParMetre = static_cast<int>(std::lround(dpi_ / 0.0254));
-  nouvelle.setDotsPerMeterX(pointsParMetre);
-  nouvelle.setDotsPerMeterY(pointsParMetre);
-  nouvelle.fill(Qt::white);
-  QPainter p(&nouvelle);
-  p.drawImage(0, ancreEnBas ? nouvelle.height() - image_.height() : 0, image_);
-  p.end();
-  image_ = nouvelle;
-  blanche_ = false;
-  largeurPixels_ = image_.width();
-  hauteurPixels_ = image_.height();
+  // The picture never shrinks at the same resolution: a smaller window keeps what it hides.
+  QSize taille = QSize(largeur, hauteur).expandedTo(reserve);
+  if (!autreResolution) taille = taille.expandedTo(image_.size());
+  if (taille != image_.size()) {
+    QImage nouvelle(taille, QImage::Format_RGB32);
+    const int pointsParMetre = static_cast<int>(std::lround(dpi_ / 0.0254));
+    nouvelle.setDotsPerMeterX(pointsParMetre);
+    nouvelle.setDotsPerMeterY(pointsParMetre);
+    nouvelle.fill(Qt::white);
+    if (!blanche_) {
+      // On a screen of another pixel density the drawing keeps its size in millimetres.
+      QPainter p(&nouvelle);
+      const QSizeF ancienne = QSizeF(image_.size()) * (dpi_ / ancienDpi);
+      if (autreResolution) p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(QRectF(QPointF(0, nouvelle.height() - ancienne.height()), ancienne), image_);
+    }
+    image_ = nouvelle;
+    ToutModifie();
+  }
+  largeurPixels_ = largeur;
+  hauteurPixels_ = hauteur;
+  decalHaut_ = image_.height() - hauteur;
+}
+
+void PainterSurface::ToutModifie() {
+  modGauche_ = modHaut_ = 0;
+  modDroite_ = image_.width();
+  modBas_ = image_.height();
+}
+
+QRect PainterSurface::PrendZoneModifiee() {
+  // Within the picture (a far or infinite coordinate included); a box that is not a number shows
+  // nothing.
+  const double g = std::max(modGauche_, 0.0), h = std::max(modHaut_, 0.0);
+  const double d = std::min(modDroite_, static_cast<double>(image_.width()));
+  const double b = std::min(modBas_, static_cast<double>(image_.height()));
+  modGauche_ = modHaut_ = std::numeric_limits<double>::infinity();
+  modDroite_ = modBas_ = -std::numeric_limits<double>::infinity();
+  if (!(g < d) || !(h < b)) return {};
+  return QRect(QPoint(static_cast<int>(std::floor(g)), static_cast<int>(std::floor(h))),
+               QPoint(static_cast<int>(std::ceil(d)) - 1, static_cast<int>(std::ceil(b)) - 1));
+}
+
+QRectF PainterSurface::EtendueDevice() const {
+  if (imprimante_) return {0, 0, static_cast<double>(LargeurPixels()), static_cast<double>(HauteurPixels())};
+  return {0, static_cast<double>(-decalHaut_), static_cast<double>(image_.width()),
+          static_cast<double>(image_.height())};
 }
 
 QPainter& PainterSurface::Peintre(bool avecRemplissage) {
@@ -135,6 +182,8 @@ QPainter& PainterSurface::Peintre(bool avecRemplissage) {
     // The image must not share its pixels while the painter and TraitFin both write into them.
     image_.bits();
     p.begin(&image_);
+    // The device is the bottom-left part of the picture.
+    if (decalHaut_ != 0) p.translate(0, decalHaut_);
     e.Valide = false;
   }
   // The mask pen ANDs the pen colour into what is there; printers have no such operation.
@@ -199,18 +248,22 @@ void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
   blanche_ = false;
   uint32_t* const pixels = reinterpret_cast<uint32_t*>(image_.bits());
   const qsizetype parLigne = image_.bytesPerLine() / 4;
-  const int l = image_.width(), h = image_.height();
+  // Device rows are picture rows less the part above the device.
+  const int l = image_.width(), h = image_.height(), d = decalHaut_;
   const uint32_t couleur =
       0xFF000000u | (ForeColor & 0xFF) << 16 | (ForeColor & 0xFF00) | (ForeColor >> 16 & 0xFF);
   const auto pose = [&](int x, int y) {
+    y += d;
     if (x >= 0 && x < l && y >= 0 && y < h) pixels[y * parLigne + x] = couleur;
   };
+  Modifie(rx1, ry1, rx2, ry2, 1.0);
   // A segment whose ends the painter takes as equal is the pixel nearest its first end.
   if (QPointF(rx1, ry1) == QPointF(rx2, ry2)) {
     pose(qRound(rx1), qRound(ry1));
     return;
   }
-  if (!CoupeAxe(rx1, ry1, rx2, ry2, -1.0, l + 1.0) || !CoupeAxe(ry1, rx1, ry2, rx2, -1.0, h + 1.0)) return;
+  if (!CoupeAxe(rx1, ry1, rx2, ry2, -1.0, l + 1.0) || !CoupeAxe(ry1, rx1, ry2, rx2, -1.0 - d, h - d + 1.0))
+    return;
   // 26.6 fixed point, walked along the longer axis one pixel at a time with the other in 16.16.
   const int x1 = static_cast<int>(rx1 * 64.), y1 = static_cast<int>(ry1 * 64.);
   const int x2 = static_cast<int>(rx2 * 64.), y2 = static_cast<int>(ry2 * 64.);
@@ -250,6 +303,7 @@ void PainterSurface::Ligne(double x1, double y1, double x2, double y2) {
     TraitFin(x1, y1, x2, y2);
     return;
   }
+  Modifie(x1, y1, x2, y2, DrawWidth / 2.0 + 1);
   Peint(false, [&](QPainter& p) {
     if (x1 == x2 && y1 == y2)
       p.drawPoint(QPointF(x1, y1));
@@ -262,6 +316,7 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
   VerifieAnglesCercle(debut, fin);
   const QPointF centre(cx, cy);
   if (rx == 0 && ry == 0) {
+    Modifie(cx, cy, cx, cy, DrawWidth / 2.0 + 1);
     Peint(false, [&](QPainter& p) { p.drawPoint(centre); });
     return;
   }
@@ -304,14 +359,16 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
   // larger than the page costs no painting.
   if (a1 == a2 && !rayonDebut && !rayonFin && FillStyle != 0 && !couvert) {
     const double ix = rx - demiPlume, iy = ry - demiPlume;
+    const QRectF etendue = EtendueDevice();
     bool dedans = true;
-    for (const double x : {0.0, static_cast<double>(LargeurPixels())})
-      for (const double y : {0.0, static_cast<double>(HauteurPixels())}) {
+    for (const double x : {etendue.left(), etendue.right()})
+      for (const double y : {etendue.top(), etendue.bottom()}) {
         const double u = (x - cx) / ix, v = (y - cy) / iy;
         dedans = dedans && u * u + v * v < 1;
       }
     if (dedans) return;
   }
+  Modifie(cadre, demiPlume + 2);
   Peint(ferme && FillStyle == 0, [&](QPainter& p) {
     p.drawPath(trace);
     if (couvert) {
@@ -326,6 +383,7 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
 
 void PainterSurface::Polygone(const QVector<QPointF>& points) {
   if (points.isEmpty()) return;
+  Modifie(QPolygonF(points).boundingRect(), DrawWidth / 2.0 + 1);
   Peint(FillStyle == 0, [&](QPainter& p) { p.drawPolygon(QPolygonF(points), Qt::OddEvenFill); });
 }
 
@@ -333,21 +391,30 @@ void PainterSurface::Texte(double x, double y, double angleDeg, const QString& t
   if (texte.isEmpty()) return;
   const PoliceResolue& police = polices_.Resout(Font);
   const QStringList lignes = LignesTexte(texte);
+  QTransform position;
+  position.translate(x, y);
+  position.rotate(-angleDeg);
+  if (!imprimante_) {
+    // The lines' box turned with them, with a line's height around for overhangs and underlines.
+    const double interligne = police.Mesure.ascent() + police.Mesure.descent();
+    double largeur = 0;
+    for (const QString& ligne : lignes) largeur = std::max(largeur, police.Mesure.horizontalAdvance(ligne));
+    Modifie(position.mapRect(QRectF(0, 0, largeur, interligne * static_cast<double>(lignes.size()))),
+            interligne + 1);
+  }
+  const QTransform base = QTransform::fromTranslate(0, decalHaut_);
   Peint(false, [&](QPainter& p) {
     if (etat_.Police != police.Numero) {
       p.setFont(police.Police);
       etat_.Police = police.Numero;
     }
-    QTransform position;
-    position.translate(x, y);
-    position.rotate(-angleDeg);
-    p.setWorldTransform(position);
-    double base = police.Mesure.ascent();
+    p.setWorldTransform(position * base);
+    double hautLigne = police.Mesure.ascent();
     for (const QString& ligne : lignes) {
-      p.drawText(QPointF(0, base), ligne);
-      base += police.Mesure.ascent() + police.Mesure.descent();
+      p.drawText(QPointF(0, hautLigne), ligne);
+      hautLigne += police.Mesure.ascent() + police.Mesure.descent();
     }
-    p.setWorldTransform(QTransform());
+    p.setWorldTransform(base);
   });
 }
 
@@ -361,7 +428,7 @@ bool PainterSurface::Image(double x, double y, double l, double h, const QString
   QRectF dessine = rectangle;
   QRectF partie(0, 0, 1, 1);
   if (l > 0 && h > 0) {
-    dessine = rectangle.intersected(QRectF(0, 0, LargeurPixels(), HauteurPixels()));
+    dessine = rectangle.intersected(EtendueDevice());
     if (dessine.isEmpty()) dessine = QRectF(x, y, std::min(l, 1.0), std::min(h, 1.0));
     partie = QRectF((dessine.x() - x) / l, (dessine.y() - y) / h, dessine.width() / l, dessine.height() / h);
   }
@@ -371,6 +438,7 @@ bool PainterSurface::Image(double x, double y, double l, double h, const QString
     if (erreur) *erreur = raison;
     return false;
   }
+  Modifie(dessine, 1);
   Peint(false, [&](QPainter& p) { p.drawImage(dessine, image); });
   return true;
 }
@@ -382,6 +450,7 @@ void PainterSurface::Cls() {
   TermineImage();
   image_.fill(Qt::white);
   blanche_ = true;
+  ToutModifie();
 }
 
 void PainterSurface::NouvellePage() {

@@ -4,6 +4,9 @@
 // printer (a real one or a PDF file), with QPainter in device pixels.
 
 #include <QImage>
+#include <QRect>
+#include <QSize>
+#include <algorithm>
 #include <memory>
 
 #include "platform/FontMetrics.h"
@@ -21,13 +24,22 @@ class PainterSurface : public OutputSurface {
   explicit PainterSurface(QPrinter* imprimante);
   ~PainterSurface() override;
 
-  // The image with everything drawn so far (drawing goes on afterwards).
+  // The device's pixels with everything drawn so far (drawing goes on afterwards).
   const QImage& Image() const;
+  // The whole persistent picture: the device is its bottom-left part, DecalageHaut() rows below its
+  // top edge.
+  const QImage& ImageEntiere() const;
+  int DecalageHaut() const { return decalHaut_; }
   QPrinter* Imprimante() const { return imprimante_; }
-  // A new image size; what was drawn stays at the top-left (at the bottom-left with `ancreEnBas`),
-  // the rest is white. The scale members are left as they are. A resolution above 0 replaces the
-  // image's (a screen of another pixel density).
-  void Redimensionne(int largeur, int hauteur, double dpi = 0, bool ancreEnBas = false);
+  // A new device size on the bottom-left corner of the picture: what was drawn keeps its place
+  // from that corner, and what lies beyond the device's top and right edges is kept too, on a
+  // picture at least `reserve` large (a window's largest size), so a larger device shows it again.
+  // The scale members are left as they are. A resolution above 0 replaces the image's (a screen of
+  // another pixel density); the picture is then made anew from the old one, scaled to it.
+  void Redimensionne(int largeur, int hauteur, double dpi = 0, QSize reserve = {});
+  // The part of the picture drawn (or cleared) since the last call, in picture pixels; empty when
+  // nothing was. The screen shows only that part again.
+  QRect PrendZoneModifiee();
   // Ends the print job (the document is written); nothing more is drawn afterwards.
   void FinImpression();
 
@@ -61,8 +73,29 @@ class PainterSurface : public OutputSurface {
   void TermineImage() const;
   // A 1-pixel solid segment or dot on the image, written as the painter would write it.
   void TraitFin(double x1, double y1, double x2, double y2);
+  // What the picture holds, in device pixels (the printer: its page).
+  QRectF EtendueDevice() const;
+  // Notes a drawn box in device pixels (corners in any order), with `marge` pixels around it (the
+  // pen). It is on the way of every segment: a few comparisons.
+  void Modifie(double x1, double y1, double x2, double y2, double marge) {
+    y1 += decalHaut_;
+    y2 += decalHaut_;
+    modGauche_ = std::min({modGauche_, x1 - marge, x2 - marge});
+    modHaut_ = std::min({modHaut_, y1 - marge, y2 - marge});
+    modDroite_ = std::max({modDroite_, x1 + marge, x2 + marge});
+    modBas_ = std::max({modBas_, y1 + marge, y2 + marge});
+  }
+  void Modifie(const QRectF& zone, double marge) {
+    Modifie(zone.left(), zone.top(), zone.right(), zone.bottom(), marge);
+  }
+  void ToutModifie();
 
   QImage image_;
+  // The device's part of a picture larger than it, made when asked.
+  mutable QImage visible_;
+  int decalHaut_ = 0;
+  // The box drawn since the screen last took it, in picture pixels; left above right when none.
+  double modGauche_ = 0, modHaut_ = 0, modDroite_ = -1, modBas_ = -1;
   QPrinter* imprimante_ = nullptr;
   // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
   // job; on the image from the first thing drawn until the image is read or changed whole.

@@ -1,6 +1,7 @@
 #include "platform/QtEvents.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QObject>
 #include <memory>
@@ -49,14 +50,16 @@ std::unique_ptr<FiltreArret>& Filtre() {
 
 }  // namespace
 
-void InstalleEvenementsQt(std::function<void()> avant) {
+void InstalleEvenementsQt(std::function<void()> avant, std::function<bool()> enRun) {
   if (!Filtre()) {
     Filtre() = std::make_unique<FiltreArret>();
     QCoreApplication::instance()->installEventFilter(Filtre().get());
   }
-  DefinitDoEvents([avant = std::move(avant)] {
+  DefinitDoEvents([avant = std::move(avant), enRun = std::move(enRun), passe = QElapsedTimer()]() mutable {
+    if (enRun && enRun() && passe.isValid() && passe.elapsed() < IntervalleEvenementsMs) return;
     if (avant) avant();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    passe.start();
   });
 }
 

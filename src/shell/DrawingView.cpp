@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimer>
+#include <QScreen>
 #include <cmath>
 
 #include "drawing/DrawState.h"
@@ -28,31 +28,40 @@ void VueDessin::paintEvent(QPaintEvent* evenement) {
   const QRect zone = evenement->rect();
   p.fillRect(zone, Qt::white);
   const double r = RapportPixels();
-  p.drawImage(QRectF(zone), surface_.Image(),
-              QRectF(zone.x() * r, zone.y() * r, zone.width() * r, zone.height() * r));
+  p.drawImage(
+      QRectF(zone), surface_.ImageEntiere(),
+      QRectF(zone.x() * r, zone.y() * r + surface_.DecalageHaut(), zone.width() * r, zone.height() * r));
 }
 
 void VueDessin::resizeEvent(QResizeEvent* evenement) {
   QWidget::resizeEvent(evenement);
-  if (gele_) {
+  // The picture keeps the whole drawing of the last run: a new size shows it again, and runs
+  // nothing.
+  if (gele_)
     emit Redimensionnee();
-    return;
-  }
-  Redimensionne();
-  // What lay outside the old size was never drawn: the drawing is drawn again once the resize's
-  // events (a whole drag) are handled.
-  if (!redessinPrevu_) {
-    redessinPrevu_ = true;
-    QTimer::singleShot(0, this, [this] {
-      redessinPrevu_ = false;
-      emit ARedessiner();
-    });
-  }
+  else
+    Redimensionne();
 }
 
 void VueDessin::Gele(bool gele) {
   gele_ = gele;
-  if (!gele_ && TaillePixels() != surface_.Image().size()) Redimensionne();
+  if (!gele_ && TaillePixels() != QSize(surface_.LargeurPixels(), surface_.HauteurPixels())) Redimensionne();
+}
+
+void VueDessin::MontreTrace() {
+  aMontrer_ |= surface_.PrendZoneModifiee();
+  if (aMontrer_.isEmpty()) return;
+  const QScreen* ecran = screen();
+  const double frequence = ecran != nullptr && ecran->refreshRate() >= 1 ? ecran->refreshRate() : 60.0;
+  if (derniereImage_.isValid() && static_cast<double>(derniereImage_.nsecsElapsed()) < 1e9 / frequence)
+    return;
+  derniereImage_.start();
+  // Image pixels to the widget's, whole pixels around.
+  const double r = RapportPixels();
+  const QRectF zone(aMontrer_.x() / r, (aMontrer_.y() - surface_.DecalageHaut()) / r, aMontrer_.width() / r,
+                    aMontrer_.height() / r);
+  aMontrer_ = QRect();
+  update(zone.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 double VueDessin::RapportPixels() const { return devicePixelRatioF(); }
@@ -72,7 +81,11 @@ void VueDessin::Redimensionne() {
   const double gauche = surface_.ScaleLeft;
   const double bas = surface_.ScaleTop + surface_.ScaleHeight;
   const QSize pixels = TaillePixels();
-  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels(), true);
+  // The picture is as large as the screen, so that a window made larger shows all that the run drew
+  // there.
+  const QScreen* ecran = screen();
+  const QSize reserve = ecran != nullptr ? ecran->size() * RapportPixels() : QSize();
+  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels(), reserve);
   surface_.SetScaleMode(3);
   surface_.SetScaleMode(6);
   Shell.LargeurZone = surface_.ScaleWidth;

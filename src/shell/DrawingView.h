@@ -1,11 +1,15 @@
 #pragma once
 
-// The drawing of the main window: the persistent screen image that runs draw on, shown as it is.
-// The image has the screen's own pixels (twice the widget's on a screen of device pixel ratio 2),
-// so that the drawing is as sharp as the text beside it; millimetres stay exact. The program editor
-// and the status boxes are its children, placed over it by the main window.
+// The drawing of the main window: the persistent screen picture that runs draw on, shown as it is.
+// The picture has the screen's own pixels (twice the widget's on a screen of device pixel ratio 2),
+// so that the drawing is as sharp as the text beside it; millimetres stay exact. It is as large as
+// the screen, the view showing its bottom-left part, so that a new size of the window shows the
+// drawing of the last run again without running the program. The program editor and the status
+// boxes are its children, placed over it by the main window.
 
+#include <QElapsedTimer>
 #include <QPointF>
+#include <QRect>
 #include <QWidget>
 
 #include "platform/PainterSurface.h"
@@ -28,13 +32,13 @@ class VueDessin : public QWidget {
   double RapportPixels() const;
   // The image size the view needs: the widget's size in screen pixels.
   QSize TaillePixels() const;
+  // Between the commands of a run: shows what the run has drawn since the last time, no more
+  // often than the screen shows frames and only where it drew (nothing while it prints).
+  void MontreTrace();
 
  signals:
   // After a new size of the view (the image takes it at once, or when the run ends).
   void Redimensionnee();
-  // Once the events of a resize outside a run have been handled: the drawing is to be drawn again
-  // for the new size (one signal for a burst of resizes).
-  void ARedessiner();
   // Mouse events in the view's scale, with button bits (1 left, 2 right, 4 middle) and shift bits
   // (1 Shift, 2 Ctrl, 4 Alt).
   void SourisDeplacee(int bouton, int shift, float x, float y);
@@ -57,5 +61,7 @@ class VueDessin : public QWidget {
 
   PainterSurface surface_;
   bool gele_ = false;
-  bool redessinPrevu_ = false;
+  // What a run drew that the screen does not show yet, in image pixels, and when it last did.
+  QRect aMontrer_;
+  QElapsedTimer derniereImage_;
 };

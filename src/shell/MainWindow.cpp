@@ -81,13 +81,6 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(TitreVersion());
 
   connect(vue_, &VueDessin::Redimensionnee, this, &FenetrePrincipale::Form_Resize);
-  // A new size shows the drawing as the program places it, as F4 would (a live mouse drawing is
-  // drawn again with it); not under a dialog's question.
-  connect(vue_, &VueDessin::ARedessiner, this, [this] {
-    if (premierRunFait_ && !hote_->EnCours() && isVisible() && !isMinimized() &&
-        QApplication::activeModalWidget() == nullptr)
-      Mnu_Visualiser_Click();
-  });
   connect(editeur_, &EditeurProgramme::ligneChange, text1_, &QLineEdit::setText);
   ConnecteMenus();
   RelieSouris();
@@ -96,9 +89,11 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
   AfficheMenus();
 
   QCoreApplication::instance()->installEventFilter(this);
-  InstalleEvenementsQt([this] {
-    if (hote_->EnCours()) vue_->update();
-  });
+  InstalleEvenementsQt(
+      [this] {
+        if (hote_->EnCours()) vue_->MontreTrace();
+      },
+      [this] { return hote_->EnCours(); });
   resize(1000, 700);
 }
 

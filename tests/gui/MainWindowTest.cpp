@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStyle>
@@ -271,6 +272,116 @@ TEST_F(MainWindowTest, AfterAResizeTheDrawingIsShownWhereTheProgramPutsIt) {
   EXPECT_NEAR(PixelsNoirs(vue.Surface().Image()), noirs, noirs / 20);
   EXPECT_EQ(apres.size(), avant.size());
   EXPECT_LE(vue.height() - apres.bottom(), 3);
+}
+
+TEST_F(MainWindowTest, AResizeRunsNothingAndShowsTheDrawingOfTheLastRunAgain) {
+  Demarre();
+  const QString lignes = QDir(Depart()).filePath(QStringLiteral("lignes.txt"));
+  // A program that asks at start-up and appends to a file: a run would ask and append again.
+  Tape(QStringLiteral("Input == Rayon ?§12, %r\r\nOpenA = ") + lignes +
+       QStringLiteral("\r\nPrintA = r %r\r\nCercle = 30,30,%r\r\nTrait = 0,0,120,90\r\n"));
+  prompter_.AjouteReponse(QStringLiteral("20"));
+  Clavier(Qt::Key_F4);
+  ASSERT_EQ(prompter_.Journal().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  ASSERT_EQ(LitOctets(lignes).count('\n'), 1);
+  VueDessin& vue = F().Vue();
+  const QImage avant = vue.Surface().Image();
+  const int noirs = PixelsNoirs(avant);
+  const QRect boite = BoiteNoire(avant);
+  ASSERT_GT(noirs, 300);
+  const auto readout = [&](QPoint pixel) {
+    QTest::mouseMove(&vue, pixel);
+    QApplication::processEvents();
+    return std::make_pair(Souris.SourisX, Souris.SourisY);
+  };
+  const auto [x0, y0] = readout(QPoint(40, vue.height() - 40));
+
+  // Shrunk below the drawing, then larger than at the run, with the events of each size handled
+  // as the window system sends them.
+  for (const QSize taille : {QSize(500, 260), QSize(1150, 820), QSize(1000, 700)}) {
+    F().resize(taille);
+    QTest::qWait(150);
+    EXPECT_EQ(prompter_.Journal().size(), 1) << "asked again at " << taille.width() << "x" << taille.height();
+    EXPECT_EQ(LitOctets(lignes).count('\n'), 1);
+  }
+  // The whole drawing is back, at the same place from the bottom-left corner, and the mouse reads
+  // the same units there.
+  const QImage apres = vue.Surface().Image();
+  EXPECT_EQ(apres.size(), vue.size() * vue.devicePixelRatioF());
+  EXPECT_NEAR(PixelsNoirs(apres), noirs, noirs / 50);
+  const QRect boiteApres = BoiteNoire(apres);
+  EXPECT_EQ(boiteApres.size(), boite.size());
+  EXPECT_EQ(apres.height() - boiteApres.bottom(), avant.height() - boite.bottom());
+  EXPECT_EQ(boiteApres.left(), boite.left());
+  // And the screen shows it: the corner that holds the drawing, left of the status boxes.
+  const QRect coin(0, vue.height() - 345, 340, 345);
+  EXPECT_EQ(vue.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(coin),
+            apres.convertToFormat(QImage::Format_RGB32).copy(coin));
+  const auto [x1, y1] = readout(QPoint(40, vue.height() - 40));
+  EXPECT_NEAR(x1, x0, 0.01);
+  EXPECT_NEAR(y1, y0, 0.01);
+  EXPECT_GT(y1, readout(QPoint(40, vue.height() - 10)).second);
+  // F4 runs it, and asks.
+  prompter_.AjouteReponse(QStringLiteral("20"));
+  Clavier(Qt::Key_F4);
+  EXPECT_EQ(prompter_.Journal().size(), 2);
+}
+
+namespace {
+
+// Notes the areas of the drawing view painted while a run draws on the screen and while it
+// prints.
+class PeinturesVues : public QObject {
+ public:
+  explicit PeinturesVues(FenetrePrincipale& f) : fenetre_(f) { f.Vue().installEventFilter(this); }
+  ~PeinturesVues() override { fenetre_.Vue().removeEventFilter(this); }
+  std::vector<QRect> ecran, impression;
+
+ protected:
+  bool eventFilter(QObject* cible, QEvent* evenement) override {
+    if (evenement->type() == QEvent::Paint && fenetre_.Hote().EnCours() && Sortie != nullptr) {
+      const QRect zone = static_cast<QPaintEvent*>(evenement)->rect();
+      (Sortie->EstImprimante() ? impression : ecran).push_back(zone);
+    }
+    return QObject::eventFilter(cible, evenement);
+  }
+
+ private:
+  FenetrePrincipale& fenetre_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, ARunShowsOnlyWhereItDrawsAndAPrintRunRepaintsNothing) {
+  Demarre();
+  F().Mnu_Imprimante_Click();
+  ASSERT_TRUE(ImprimanteEstPdf());
+  const QString pdf = Chemin(QStringLiteral("cercles.pdf"));
+  fichiers_.enregistrements.push_back(pdf);
+  // Long enough for the events to be let run many times; every circle in the bottom-left corner.
+  Tape(
+      QStringLiteral("%I = 0\r\nBoucle:\r\n%I == %I+1\r\nCercle = 20,20,2+%I/2000\r\n"
+                     "If %I < 12000 Then Goto Boucle\r\n"));
+  PeinturesVues peintures(F());
+  Clavier(Qt::Key_P, Qt::ControlModifier);
+  ASSERT_TRUE(QFile::exists(pdf));
+  EXPECT_TRUE(peintures.impression.empty()) << peintures.impression.size() << " paints while printing";
+  // The screen run after the print, then a run of its own: past the first picture (the cleared
+  // view), what is shown again is the corner where the circles are.
+  Clavier(Qt::Key_F4);
+  const QRect coin(0, F().Vue().height() - 130, 130, 130);
+  const QRect toute = F().Vue().rect();
+  int petites = 0;
+  for (const QRect& zone : peintures.ecran) {
+    if (zone == toute) continue;
+    ++petites;
+    EXPECT_TRUE(coin.contains(zone)) << zone.x() << "," << zone.y() << " " << zone.width() << "x"
+                                     << zone.height();
+  }
+  EXPECT_GT(petites, 0);
+  const QImage image = F().Vue().Surface().Image();
+  EXPECT_GT(PixelsNoirs(image.copy(coin)), 1000);
+  EXPECT_EQ(PixelsNoirs(image), PixelsNoirs(image.copy(coin)));
 }
 
 TEST_F(MainWindowTest, TheVariableListShowsItsCommentInTheTitleAndEachEntryOnOneLineInItsColumn) {

@@ -135,6 +135,51 @@ TEST_F(SurfaceTest, ThinLinesAreThePaintersPixels) {
   }
 }
 
+TEST_F(SurfaceTest, TheScreenPictureKeepsWhatLiesBeyondItsDeviceForALargerOne) {
+  PainterSurface s(100, 80);
+  // A picture of 300 x 200 pixels whose device is the bottom-left 100 x 80.
+  s.Redimensionne(100, 80, 0, QSize(300, 200));
+  EXPECT_EQ(s.Image().size(), QSize(100, 80));
+  EXPECT_EQ(s.ImageEntiere().size(), QSize(300, 200));
+  EXPECT_EQ(s.DecalageHaut(), 120);
+  s.PrendZoneModifiee();
+  EXPECT_TRUE(s.PrendZoneModifiee().isEmpty());
+  // Thin and wide lines and a circle reaching beyond the device's top and right edges.
+  s.ForeColor = Rouge;
+  s.Ligne(10, 70, 250, -100);
+  s.DrawWidth = 3;
+  s.Ligne(20, 70, 20, -100);
+  s.DrawWidth = 1;
+  s.Cercle(200, -50, 20, 20, 0, 0);
+  s.Font.Size = 12;
+  s.Texte(120, -110, 0, QStringLiteral("W"));
+  EXPECT_TRUE(MarqueVers(s, 10, 70));
+  EXPECT_EQ(Pixel(s, 20, 40), Rgb(Rouge));
+  // Where it drew, in the picture's pixels, once.
+  const QRect zone = s.PrendZoneModifiee();
+  EXPECT_TRUE(zone.contains(QRect(QPoint(10, 10), QPoint(250, 190)))) << zone.x() << "," << zone.y();
+  EXPECT_TRUE(QRect(0, 0, 300, 200).contains(zone));
+  EXPECT_TRUE(s.PrendZoneModifiee().isEmpty());
+
+  // The device as large as the picture shows all of it, at the same place from the bottom-left.
+  s.Redimensionne(300, 200);
+  EXPECT_EQ(s.DecalageHaut(), 0);
+  EXPECT_EQ(Pixel(s, 20, 190), Rgb(Rouge));
+  EXPECT_EQ(Pixel(s, 20, 22), Rgb(Rouge));
+  EXPECT_TRUE(MarqueVers(s, 250, 20));
+  EXPECT_TRUE(MarqueVers(s, 220, 70));
+  EXPECT_TRUE(MarqueVers(s, 127, 20, 6));
+  EXPECT_EQ(Encombrement(s).top(), Encombrement(s).intersected(QRect(100, 0, 50, 60)).top());
+  // Shrunk below the drawing, it is hidden, not lost.
+  s.Redimensionne(50, 40);
+  EXPECT_EQ(s.Image().size(), QSize(50, 40));
+  s.Redimensionne(300, 200);
+  EXPECT_EQ(Pixel(s, 20, 22), Rgb(Rouge));
+  EXPECT_TRUE(MarqueVers(s, 250, 20));
+  s.Cls();
+  EXPECT_EQ(Encombrement(s), QRect());
+}
+
 TEST_F(SurfaceTest, MaskPenKeepsBlackAndGreysWhite) {
   PainterSurface s(100, 40);
   s.ForeColor = 0;
