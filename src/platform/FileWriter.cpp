@@ -364,7 +364,11 @@ ImpressionPdf::~ImpressionPdf() {
 bool ImpressionPdf::Termine(QString* erreur) {
   // Without a provisional file the printer wrote (or failed to write) the file itself.
   if (provisoire_.isEmpty()) return true;
-  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire_, erreur);
+  return EcritPdfProvisoire(provisoire_, cible_, erreur, sortie_);
+}
+
+bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur, bool sortie) {
+  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire, erreur);
   if (!octets) return false;
   // A file cut short by a full disk lacks the end that every PDF has.
   const QByteArray fin = octets->trimmed().right(5);
@@ -372,7 +376,7 @@ bool ImpressionPdf::Termine(QString* erreur) {
     DonneErreur(erreur, RaisonSysteme(ENOSPC));
     return false;
   }
-  return sortie_ ? EcritSortie(cible_, *octets, erreur) : EcritFichier(cible_, *octets, erreur);
+  return sortie ? EcritSortie(cible, *octets, erreur) : EcritFichier(cible, *octets, erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {

@@ -10,20 +10,21 @@
 #include "platform/OutputSurface.h"
 
 class QPainter;
-class QPrinter;
+class QPagedPaintDevice;
 
 class PainterSurface : public OutputSurface {
  public:
   // A white image of the given size in pixels.
   PainterSurface(int largeur, int hauteur, double dpi = 96.0);
-  // Painting on the printer begins with the first thing drawn and ends with FinImpression() or the
-  // destructor; the printer stays the caller's.
-  explicit PainterSurface(QPrinter* imprimante);
+  // Painting on the printer (a QPrinter, or a PDF writer that writes `fichierPdf`) begins with the
+  // first thing drawn and ends with FinImpression() or the destructor; the printer stays the
+  // caller's.
+  explicit PainterSurface(QPagedPaintDevice* imprimante, const QString& fichierPdf = QString());
   ~PainterSurface() override;
 
   // The image with everything drawn so far (drawing goes on afterwards).
   const QImage& Image() const;
-  QPrinter* Imprimante() const { return imprimante_; }
+  QPagedPaintDevice* Imprimante() const { return imprimante_; }
   // A new image size; what was drawn stays at the top-left (at the bottom-left with `ancreEnBas`),
   // the rest is white. The scale members are left as they are. A resolution above 0 replaces the
   // image's (a screen of another pixel density).
@@ -57,13 +58,15 @@ class PainterSurface : public OutputSurface {
   QPainter& Peintre(bool avecRemplissage);
   // Begins painting on the printer if it has not begun; false when it cannot.
   bool Commence();
+  // Starts the page asked for by NouvellePage (a run error when the printer cannot).
+  void CommencePage();
   // Ends painting on the image, so that it can be read, copied or replaced.
   void TermineImage() const;
   // A 1-pixel solid segment or dot on the image, written as the painter would write it.
   void TraitFin(double x1, double y1, double x2, double y2);
 
   QImage image_;
-  QPrinter* imprimante_ = nullptr;
+  QPagedPaintDevice* imprimante_ = nullptr;
   // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
   // job; on the image from the first thing drawn until the image is read or changed whole.
   std::unique_ptr<QPainter> peintre_;
@@ -82,6 +85,9 @@ class PainterSurface : public OutputSurface {
   double dpi_ = 96.0;
   bool erreur_ = false;
   bool fini_ = false;
+  // A new page was asked for and nothing has been drawn on it yet: it starts with the first thing
+  // drawn, so that an orientation chosen in between (FormatI after NPage) is the page's own.
+  bool pagePendante_ = false;
   // Nothing has been drawn on the image since it was made white (a run starts with Cls).
   bool blanche_ = false;
 };
