@@ -207,7 +207,7 @@ TEST_F(PrintingTest, EveryPrintIsTheSameAsTheFirst) {
   CtrlP(Chemin(QStringLiteral("p3.pdf")));
   EXPECT_TRUE(prompter_.Messages().empty());
 
-  const QRectF cadre(0, 200, 140, 97);  // the frame's part of the sheet, in millimetres from the top
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet, in millimetres from the top
   for (const QString& nom : {QStringLiteral("p1.pdf"), QStringLiteral("zoom.pdf"), QStringLiteral("p2.pdf"),
                              QStringLiteral("p3.pdf")}) {
     SCOPED_TRACE(nom.toStdString());
@@ -256,13 +256,9 @@ class PrintingCupsTest : public PrintingTest {
   void SetUp() override {
     PrintingTest::SetUp();
     if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
-    cups_ = std::make_unique<CupsPrive>(
-        QList<CupsPrive::File>{{QStringLiteral("MorvoA4"), 0, 0}, {QStringLiteral("MorvoMarges"), 18, 36}});
-    if (!cups_->Pret()) GTEST_SKIP() << cups_->Raison().toStdString();
-  }
-  void TearDown() override {
-    PrintingTest::TearDown();
-    cups_.reset();
+    cups_ = &CupsPrive::DuProcessus();
+    if (!cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}, {QStringLiteral("MorvoMarges"), 18, 36}}))
+      GTEST_SKIP() << cups_->Raison().toStdString();
   }
   // Prints with Ctrl+P and returns the pages the queue wrote.
   std::vector<PagePdf> ImprimeSur(const QString& file) {
@@ -272,35 +268,39 @@ class PrintingCupsTest : public PrintingTest {
     if (!cups_->AttendSortie(file)) return {};
     return PagesPdf(cups_->Sortie(file));
   }
-  std::unique_ptr<CupsPrive> cups_;
+  CupsPrive* cups_ = nullptr;
 };
 
 // 0,0 is the corner of the area the printer in use prints: the edge of a queue without margins,
 // the margins of the other, whichever queue was chosen before.
 TEST_F(PrintingCupsTest, PrintsOnThePrintersOwnPage) {
   Demarre();
-  const QString programme = QStringLiteral("EpaisT = 0.3mm\r\nCadre = 10, 10, 100, 50\r\n");
+  const QString programme = ProgrammeCadreTexte;
   Tape(programme);
   const std::vector<PagePdf> reference = PagesMorvoRun(programme);
   ASSERT_EQ(reference.size(), 1u);
   const QPointF marges(6.35, -12.7);
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet
 
   ChoisitImprimante(QStringLiteral("MorvoA4"));
   EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
   std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoA4"));
   ASSERT_EQ(pages.size(), 1u);
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+  ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
 
   ChoisitImprimante(QStringLiteral("MorvoMarges"));
   pages = ImprimeSur(QStringLiteral("MorvoMarges"));
   ASSERT_EQ(pages.size(), 1u);
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre, marges);
 
-  // The margins of the queue chosen before do not stay.
+  // The margins of the queue chosen before do not stay, and the second print on a queue is its
+  // first again.
   ChoisitImprimante(QStringLiteral("MorvoA4"));
   pages = ImprimeSur(QStringLiteral("MorvoA4"));
   ASSERT_EQ(pages.size(), 1u);
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+  ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
 }
 
 // Cancel in the printer dialog changes nothing, whatever was picked in it before.
@@ -356,6 +356,15 @@ TEST_F(PrintingCupsTest, APrintThatCannotBeDeliveredIsAPrinterError) {
   const qint64 duree = montre.elapsed();
   attendErreur(QStringLiteral("MorvoMarges"), QStringLiteral("The print system does not answer"));
   EXPECT_LT(duree, 30000);
+
+  // Esc is a way out before that.
+  DelaiSystemeImpression = 600000;
+  QTimer::singleShot(1000, fenetre_.get(), [this] { Clavier(Qt::Key_Escape); });
+  montre.restart();
+  CtrlP();
+  EXPECT_LT(montre.elapsed(), 60000);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  ExpectFenetreRendue();
 
   // The print system stopped.
   cups_->Degele();

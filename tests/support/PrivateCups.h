@@ -1,9 +1,11 @@
 #pragma once
 
-// A print system of the test's own: a cupsd with its configuration, spool and Unix socket in a
-// temporary folder, and queues that write what they print into files there. The process under
-// test is pointed at it with CUPS_SERVER. Not available (Pret() false) when cupsd or its PDF
-// filter is not installed, or when it cannot start here.
+// A print system of the test process's own: a cupsd with its configuration, spool and Unix socket
+// in a temporary folder, and queues that write what they print into files there. The process is
+// pointed at it with CUPS_SERVER from its start (the print system's client library keeps the
+// server it first used), so one cupsd serves the process and each test sets up its queues anew.
+// Not available (Pret() false) when cupsd or its PDF filter is not installed, or when it cannot
+// start here.
 
 #include <signal.h>
 #include <sys/types.h>
@@ -27,62 +29,37 @@ class CupsPrive {
     int MargeY = 0;  // top and bottom
   };
 
-  explicit CupsPrive(const QList<File>& files) {
-    const QString cupsd = Outil(QStringLiteral("cupsd"));
-    if (cupsd.isEmpty() || Outil(QStringLiteral("lpadmin")).isEmpty() ||
-        Outil(QStringLiteral("lp")).isEmpty() ||
-        !QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")) || !dossier_.isValid()) {
-      raison_ = QStringLiteral("cupsd, lp, lpadmin or pdftopdf is not installed");
-      return;
+  // The print system of this process; its socket is CUPS_SERVER from the start on.
+  static CupsPrive& DuProcessus() {
+    static CupsPrive cups;
+    return cups;
+  }
+  static QString SocketDuProcessus() { return DuProcessus().Socket(); }
+
+  // cupsd running, with exactly these queues, no job and no output; false (see Raison()) when
+  // it cannot be.
+  bool Prepare(const QList<File>& files) {
+    pret_ = false;
+    if (!Demarre()) return false;
+    Degele();
+    Client(QStringLiteral("cancel"), {QStringLiteral("-a"), QStringLiteral("-x")});
+    for (const QString& nom :
+         Client(QStringLiteral("lpstat"), {QStringLiteral("-e")}).split(QLatin1Char('\n'))) {
+      if (!nom.trimmed().isEmpty()) RetireFile(nom.trimmed());
     }
-    // The filters run as another user: they must reach the spool and the output folder.
-    QFile::setPermissions(dossier_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                               QFileDevice::ExeOther);
-    QDir racine(dossier_.path());
-    for (const char* d : {"cache", "state", "spool", "tmp", "log", "ppd", "sortie"})
-      racine.mkpath(QLatin1String(d));
-    QFile::setPermissions(Chemin(QStringLiteral("tmp")), QFileDevice::Permissions(0x7777));
-    QFile::setPermissions(Chemin(QStringLiteral("sortie")), QFileDevice::Permissions(0x7777));
-    Ecrit(QStringLiteral("cupsd.conf"),
-          QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
-                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
-                         "</Policy>\n")
-              .arg(Socket()));
-    Ecrit(QStringLiteral("cups-files.conf"),
-          QStringLiteral("FileDevice Yes\nServerRoot %1\nCacheDir %1/cache\nStateDir %1/state\n"
-                         "RequestRoot %1/spool\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
-                         "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
-              .arg(dossier_.path()));
-    cupsd_.setProgram(cupsd);
-    cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Chemin(QStringLiteral("cupsd.conf")),
-                         QStringLiteral("-s"), Chemin(QStringLiteral("cups-files.conf"))});
-    cupsd_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    cupsd_.start();
-    if (!cupsd_.waitForStarted(10000) || !Repond()) {
-      raison_ = QStringLiteral("the private cupsd does not start here");
-      return;
-    }
+    QDir sortie(Chemin(QStringLiteral("sortie")));
+    for (const QString& f : sortie.entryList(QDir::Files)) sortie.remove(f);
     for (const File& f : files) {
       if (!AjouteFile(f)) {
         raison_ = QStringLiteral("lpadmin cannot add the queue ") + f.Nom;
-        return;
+        return false;
       }
     }
-    ancien_ = qgetenv("CUPS_SERVER");
-    qputenv("CUPS_SERVER", Socket().toLocal8Bit());
     pret_ = true;
+    return true;
   }
 
   ~CupsPrive() {
-    if (pret_) {
-      if (ancien_.isEmpty())
-        qunsetenv("CUPS_SERVER");
-      else
-        qputenv("CUPS_SERVER", ancien_);
-    }
     if (cupsd_.state() != QProcess::NotRunning) {
       ::kill(static_cast<pid_t>(cupsd_.processId()), SIGCONT);
       cupsd_.terminate();
@@ -126,6 +103,53 @@ class CupsPrive {
   }
 
  private:
+  CupsPrive() {
+    if (!dossier_.isValid()) return;
+    // The filters run as another user: they must reach the spool and the output folder.
+    QFile::setPermissions(dossier_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther);
+    qputenv("CUPS_SERVER", Socket().toLocal8Bit());
+  }
+
+  bool Demarre() {
+    if (cupsd_.state() == QProcess::Running) return true;
+    const QString cupsd = Outil(QStringLiteral("cupsd"));
+    if (cupsd.isEmpty() || Outil(QStringLiteral("lpadmin")).isEmpty() ||
+        Outil(QStringLiteral("lp")).isEmpty() ||
+        !QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")) || !dossier_.isValid()) {
+      raison_ = QStringLiteral("cupsd, lp, lpadmin or pdftopdf is not installed");
+      return false;
+    }
+    QDir racine(dossier_.path());
+    for (const char* d : {"cache", "state", "spool", "tmp", "log", "ppd", "sortie"})
+      racine.mkpath(QLatin1String(d));
+    QFile::setPermissions(Chemin(QStringLiteral("tmp")), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(Chemin(QStringLiteral("sortie")), QFileDevice::Permissions(0x7777));
+    Ecrit(QStringLiteral("cupsd.conf"),
+          QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
+                         "</Policy>\n")
+              .arg(Socket()));
+    Ecrit(QStringLiteral("cups-files.conf"),
+          QStringLiteral("FileDevice Yes\nServerRoot %1\nCacheDir %1/cache\nStateDir %1/state\n"
+                         "RequestRoot %1/spool\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
+                         "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
+              .arg(dossier_.path()));
+    cupsd_.setProgram(cupsd);
+    cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Chemin(QStringLiteral("cupsd.conf")),
+                         QStringLiteral("-s"), Chemin(QStringLiteral("cups-files.conf"))});
+    cupsd_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    cupsd_.start();
+    if (!cupsd_.waitForStarted(10000) || !Repond()) {
+      raison_ = QStringLiteral("the private cupsd does not start here");
+      return false;
+    }
+    return true;
+  }
+
   static QString Outil(const QString& nom) {
     return QStandardPaths::findExecutable(nom, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
                                                 QStringLiteral("/sbin"), QStringLiteral("/bin")});
@@ -194,7 +218,6 @@ class CupsPrive {
 
   QTemporaryDir dossier_;
   QProcess cupsd_;
-  QByteArray ancien_;
   QString raison_;
   bool pret_ = false;
 };
