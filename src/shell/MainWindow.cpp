@@ -348,7 +348,7 @@ void FenetrePrincipale::ReprendImprimanteChoisie() {
     Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
     return;
   }
-  Dialogues().MsgBox(QStringLiteral("Imprimante introuvable : %1\r\nPrinter not found: %1\r\n\r\n-> %2")
+  Dialogues().MsgBox(QStringLiteral("Imprimante introuvable [Printer not found]\r\n\r\n%1\r\n-> %2")
                          .arg(ImprimanteChoisie, NomImprimante),
                      Boutons::Ok, QString(), Icone::Exclamation);
 }

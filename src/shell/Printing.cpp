@@ -41,12 +41,10 @@ const QString CleImprimante = QStringLiteral("Imprimante =");
 int DelaiSystemeImpression = 20000;
 
 namespace {
+
 // The resolution of every print job: that of Qt's PDF printer at high resolution, which
 // morvo-run --pdf prints with.
 constexpr int ResolutionImpression = 1200;
-}  // namespace
-
-namespace {
 
 std::unique_ptr<QPrinter> imprimante;
 bool estPdf = false;
@@ -67,15 +65,20 @@ void MargesDeLImprimante(QPrinter& p) {
   p.setPageMargins(page.minimumMargins(), page.units());
 }
 
+// The system printer with its own margins; none when the system has no such printer.
+std::unique_ptr<QPrinter> ImprimanteSysteme(const QPrinterInfo& systeme) {
+  if (systeme.isNull() || systeme.printerName().isEmpty()) return nullptr;
+  auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
+  if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return nullptr;
+  MargesDeLImprimante(*p);
+  return p;
+}
+
 void Adopte(std::unique_ptr<QPrinter> p) {
   imprimante = std::move(p);
   estPdf = imprimante->outputFormat() == QPrinter::PdfFormat;
   NomImprimante = estPdf ? QStringLiteral("PDF") : imprimante->printerName();
 }
-
-}  // namespace
-
-namespace {
 
 // Runs a client of the print system (its words in `sortie`, in English so that they can be
 // read back) while the window goes on answering: Esc or the time limit ends the wait. False when
@@ -126,29 +129,16 @@ QString TexteErreurImprimante(const QString& nom, const QString& raison) {
 }
 
 bool PrepareImprimante() {
-  const QPrinterInfo systeme = QPrinterInfo::defaultPrinter();
-  imprimante.reset();
-  if (!systeme.isNull() && !systeme.printerName().isEmpty()) {
-    auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
-    if (p->isValid() && p->outputFormat() == QPrinter::NativeFormat) {
-      MargesDeLImprimante(*p);
-      Adopte(std::move(p));
-    }
-  }
-  if (!imprimante) Adopte(NouvelleImprimantePdf());
+  std::unique_ptr<QPrinter> systeme = ImprimanteSysteme(QPrinterInfo::defaultPrinter());
+  Adopte(systeme ? std::move(systeme) : NouvelleImprimantePdf());
   return imprimante != nullptr;
 }
 
 bool ReprendImprimante(const QString& nom) {
-  if (nom == QStringLiteral("PDF")) {
-    Adopte(NouvelleImprimantePdf());
-    return true;
-  }
-  const QPrinterInfo systeme = QPrinterInfo::printerInfo(nom);
-  if (systeme.isNull()) return false;
-  auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
-  if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return false;
-  MargesDeLImprimante(*p);
+  std::unique_ptr<QPrinter> p = nom == QStringLiteral("PDF")
+                                    ? NouvelleImprimantePdf()
+                                    : ImprimanteSysteme(QPrinterInfo::printerInfo(nom));
+  if (!p) return false;
   Adopte(std::move(p));
   return true;
 }
