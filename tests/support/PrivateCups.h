@@ -8,6 +8,7 @@
 // start here.
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/types.h>
 
 #include <QByteArray>
@@ -142,6 +143,8 @@ class CupsPrive {
     cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Chemin(QStringLiteral("cupsd.conf")),
                          QStringLiteral("-s"), Chemin(QStringLiteral("cups-files.conf"))});
     cupsd_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test process that is killed takes its print server with it, even a frozen one.
+    cupsd_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     cupsd_.start();
     if (!cupsd_.waitForStarted(10000) || !Repond()) {
       raison_ = QStringLiteral("the private cupsd does not start here");
