@@ -359,9 +359,12 @@ TEST_F(PrintingCupsTest, APrintThatCannotBeDeliveredIsAPrinterError) {
 
   // Esc is a way out before that.
   DelaiSystemeImpression = 600000;
-  QTimer::singleShot(1000, fenetre_.get(), [this] { Clavier(Qt::Key_Escape); });
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, fenetre_.get(), [this] { Clavier(Qt::Key_Escape); });
+  esc.start(500);
   montre.restart();
   CtrlP();
+  esc.stop();
   EXPECT_LT(montre.elapsed(), 60000);
   EXPECT_TRUE(prompter_.Messages().empty());
   ExpectFenetreRendue();
