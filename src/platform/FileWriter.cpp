@@ -506,13 +506,23 @@ bool ImpressionPdf::Termine(QString* erreur) {
     octets.append(morceau, n);
     pos += n;
   }
+  return EcritPdfEntier(octets, cible_, erreur, sortie_);
+}
+
+bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur, bool sortie) {
   // A PDF that the printer could not end lacks the end that every PDF has; the printer keeps the
   // system's reason to itself.
   if (octets.trimmed().right(5) != "%%EOF") {
     DonneErreur(erreur, QStringLiteral("the PDF printer could not finish the file"));
     return false;
   }
-  return sortie_ ? EcritSortie(cible_, octets, erreur) : EcritFichier(cible_, octets, erreur);
+  return sortie ? EcritSortie(cible, octets, erreur) : EcritFichier(cible, octets, erreur);
+}
+
+bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur, bool sortie) {
+  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire, erreur);
+  if (!octets) return false;
+  return EcritPdfEntier(*octets, cible, erreur, sortie);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {

@@ -116,6 +116,16 @@ class ImpressionPdf {
   int memoire_ = -1;
 };
 
+// Writes the bytes of a PDF as `cible` through the checked writer, once they are whole (false with
+// the reason otherwise).
+bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur = nullptr,
+                    bool sortie = false);
+// Writes a PDF that a printer wrote whole into `provisoire` as `cible`, through the checked writer
+// (as an output asked for on a command line with `sortie`); false with the reason when it is not
+// whole or cannot be written.
+bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur = nullptr,
+                        bool sortie = false);
+
 // The message that tells the user a file was not written: the file's name and the reason, in the
 // message language.
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison);

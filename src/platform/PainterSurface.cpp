@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
@@ -49,23 +50,26 @@ PainterSurface::PainterSurface(int largeur, int hauteur, double dpi)
   SetScaleMode(6);
 }
 
-PainterSurface::PainterSurface(QPrinter* imprimante)
+PainterSurface::PainterSurface(QPagedPaintDevice* imprimante, const QString& fichierPdf)
     : imprimante_(imprimante),
       peintre_(std::make_unique<QPainter>()),
-      polices_(imprimante->resolution() > 0 ? imprimante->resolution() : 96.0, imprimante) {
-  dpi_ = imprimante_->resolution() > 0 ? imprimante_->resolution() : 96.0;
+      polices_(imprimante->logicalDpiX() > 0 ? imprimante->logicalDpiX() : 96.0, imprimante) {
+  dpi_ = imprimante_->logicalDpiX() > 0 ? imprimante_->logicalDpiX() : 96.0;
   largeurPixels_ = imprimante_->width();
   hauteurPixels_ = imprimante_->height();
   // Painting begins with the first thing drawn, so that a page format chosen before it (FormatI)
   // applies to the first page. A PDF file that cannot be made is known at once.
-  if (imprimante_->outputFormat() == QPrinter::PdfFormat) {
-    const QFileInfo fichier(imprimante_->outputFileName());
-    const QFileInfo dossier(fichier.absolutePath());
+  QString fichier = fichierPdf;
+  if (const auto* qt = dynamic_cast<const QPrinter*>(imprimante);
+      qt && qt->outputFormat() == QPrinter::PdfFormat)
+    fichier = qt->outputFileName();
+  if (!fichier.isNull()) {
+    const QFileInfo info(fichier);
+    const QFileInfo dossier(info.absolutePath());
     // The checked writer's provisional file is open already, in a folder of the system's own.
-    const bool provisoire =
-        imprimante_->outputFileName().startsWith(QStringLiteral("/proc/self/fd/")) && fichier.isWritable();
-    erreur_ = !provisoire && (imprimante_->outputFileName().isEmpty() || !dossier.isDir() ||
-                              !dossier.isWritable() || (fichier.exists() && !fichier.isWritable()));
+    const bool provisoire = fichier.startsWith(QStringLiteral("/proc/self/fd/")) && info.isWritable();
+    erreur_ = !provisoire && (fichier.isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
+                              (info.exists() && !info.isWritable()));
   }
   SetScaleMode(6);
 }
@@ -88,8 +92,11 @@ PainterSurface::~PainterSurface() {
 
 void PainterSurface::FinImpression() {
   if (!imprimante_ || fini_) return;
-  // A job with nothing drawn still gives its (empty) page.
-  Commence();
+  // A job with nothing drawn still gives its (empty) page, and so does a page asked for last.
+  if (Commence() && pagePendante_) {
+    pagePendante_ = false;
+    if (!imprimante_->newPage()) erreur_ = true;
+  }
   if (peintre_->isActive() && !peintre_->end()) erreur_ = true;
   fini_ = true;
 }
@@ -177,6 +184,7 @@ QPainter& PainterSurface::Peintre(bool avecRemplissage) {
   EtatPeintre& e = etat_;
   if (imprimante_) {
     if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
+    if (pagePendante_) CommencePage();
   } else if (!p.isActive()) {
     blanche_ = false;
     // The image must not share its pixels while the painter and TraitFin both write into them.
@@ -456,7 +464,18 @@ void PainterSurface::Cls() {
 void PainterSurface::NouvellePage() {
   if (!imprimante_ || fini_) return;
   if (!Commence()) LeveErreurExecution(QStringLiteral("printer error"));
-  if (!imprimante_->newPage()) erreur_ = true;
+  // A page asked for while the last one is still waiting is that one, left blank.
+  if (pagePendante_) CommencePage();
+  pagePendante_ = true;
+}
+
+void PainterSurface::CommencePage() {
+  pagePendante_ = false;
+  if (!imprimante_->newPage()) {
+    erreur_ = true;
+    LeveErreurExecution(QStringLiteral("printer error"));
+  }
+  etat_.Valide = false;
 }
 
 void PainterSurface::DefinitOrientation(bool paysage) {

@@ -13,15 +13,16 @@
 #include "platform/OutputSurface.h"
 
 class QPainter;
-class QPrinter;
+class QPagedPaintDevice;
 
 class PainterSurface : public OutputSurface {
  public:
   // A white image of the given size in pixels.
   PainterSurface(int largeur, int hauteur, double dpi = 96.0);
-  // Painting on the printer begins with the first thing drawn and ends with FinImpression() or the
-  // destructor; the printer stays the caller's.
-  explicit PainterSurface(QPrinter* imprimante);
+  // Painting on the printer (a QPrinter, or a PDF writer that writes `fichierPdf`) begins with the
+  // first thing drawn and ends with FinImpression() or the destructor; the printer stays the
+  // caller's.
+  explicit PainterSurface(QPagedPaintDevice* imprimante, const QString& fichierPdf = QString());
   ~PainterSurface() override;
 
   // The device's pixels with everything drawn so far (drawing goes on afterwards).
@@ -30,7 +31,7 @@ class PainterSurface : public OutputSurface {
   // top edge.
   const QImage& ImageEntiere() const;
   int DecalageHaut() const { return decalHaut_; }
-  QPrinter* Imprimante() const { return imprimante_; }
+  QPagedPaintDevice* Imprimante() const { return imprimante_; }
   // A new device size on the bottom-left corner of the picture: what was drawn keeps its place
   // from that corner, and what lies beyond the device's top and right edges is kept too, on a
   // picture at least `reserve` large (a window's largest size), so a larger device shows it again.
@@ -69,6 +70,8 @@ class PainterSurface : public OutputSurface {
   QPainter& Peintre(bool avecRemplissage);
   // Begins painting on the printer if it has not begun; false when it cannot.
   bool Commence();
+  // Starts the page asked for by NouvellePage (a run error when the printer cannot).
+  void CommencePage();
   // Ends painting on the image, so that it can be read, copied or replaced.
   void TermineImage() const;
   // A 1-pixel solid segment or dot on the image, written as the painter would write it.
@@ -96,7 +99,7 @@ class PainterSurface : public OutputSurface {
   int decalHaut_ = 0;
   // The box drawn since the screen last took it, in picture pixels; left above right when none.
   double modGauche_ = 0, modHaut_ = 0, modDroite_ = -1, modBas_ = -1;
-  QPrinter* imprimante_ = nullptr;
+  QPagedPaintDevice* imprimante_ = nullptr;
   // One painter for the whole drawing: on the printer from the first thing drawn to the end of the
   // job; on the image from the first thing drawn until the image is read or changed whole.
   std::unique_ptr<QPainter> peintre_;
@@ -115,6 +118,9 @@ class PainterSurface : public OutputSurface {
   double dpi_ = 96.0;
   bool erreur_ = false;
   bool fini_ = false;
+  // A new page was asked for and nothing has been drawn on it yet: it starts with the first thing
+  // drawn, so that an orientation chosen in between (FormatI after NPage) is the page's own.
+  bool pagePendante_ = false;
   // Nothing has been drawn on the image since it was made white (a run starts with Cls).
   bool blanche_ = false;
 };

@@ -30,6 +30,7 @@ bool DoubleClic = false;
 int16_t Patchs = 0;
 std::array<bool, 15> Patch{};
 float TailleCarCode = 0.0f;
+QString ImprimanteChoisie;
 bool ErreurConfigSurStderr = false;
 
 namespace {
@@ -128,6 +129,9 @@ void LitLigneConfig(const QString& ligne) {
   if (const QString v = ValeurCle(u, u, QStringLiteral("TAILLECARCODE =")); !v.isNull()) {
     TailleCarCode = static_cast<float>(Val(v));
     Shell.ZoomCourant = 1.0f;
+  }
+  if (const QString v = ValeurCle(u, ligne, QStringLiteral("IMPRIMANTE =")); !v.isNull()) {
+    ImprimanteChoisie = v.trimmed();
   }
   if (const QString v = ValeurCle(u, u, QStringLiteral("PATCHS =")); !v.isNull()) {
     try {
@@ -278,6 +282,7 @@ void RazEtatConfig() {
   Patchs = 0;
   Patch.fill(false);
   TailleCarCode = 0.0f;
+  ImprimanteChoisie.clear();
   Shell.FacteurMm = 1.0f;
   erreurSignalee = false;
   RazLangues();

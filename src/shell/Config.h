@@ -23,6 +23,7 @@ extern bool DoubleClic;             // "DoubleClic =": the double-click option i
 extern int16_t Patchs;              // "Patchs =": the mask of behaviour switches
 extern std::array<bool, 15> Patch;  // Patch[k]: bit k of Patchs, k from 0 to 13
 extern float TailleCarCode;         // "TailleCarCode =": editor font size, 0 when absent
+extern QString ImprimanteChoisie;   // "Imprimante =": the printer chosen with File > Printer
 // "Zmm =" goes into Shell.FacteurMm (platform/Host.h).
 
 // $XDG_CONFIG_HOME/Morvo (default ~/.config/Morvo), created when missing; no trailing "/".

@@ -5,7 +5,9 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
+#include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "editor/ProgramEditor.h"
+#include "platform/Events.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Prompter.h"
@@ -80,13 +83,13 @@ QString TitreListing(const QString& nomFichier, bool selection, const QDate& dat
   return QStringLiteral("Morvo: ") + nomFichier + QStringLiteral("  ") + jour;
 }
 
-int ImprimeListing(QPrinter& imprimante, const QFont& police, const QString& titre,
+int ImprimeListing(QPagedPaintDevice& imprimante, const QFont& police, const QString& titre,
                    const QList<LigneListing>& lignes, QStringList* pages) {
   QPainter peintre;
   if (!peintre.begin(&imprimante)) return 0;
   const double hauteur = peintre.viewport().height();
   const double largeur = peintre.viewport().width();
-  const double mm = imprimante.resolution() / 25.4;
+  const double mm = imprimante.logicalDpiX() / 25.4;
 
   QFont f = police;
   f.setPointSizeF(10);
@@ -169,13 +172,9 @@ int ImprimeListing(QPrinter& imprimante, const QFont& police, const QString& tit
 bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const QTextCursor curseur = editeur_->textCursor();
   const bool aSelection = curseur.hasSelection();
-  QPrinter& morvo = ImprimanteMorvo();
-  QPrinter imprimante(QPrinter::HighResolution);
-  if (ImprimanteEstPdf())
-    imprimante.setOutputFormat(QPrinter::PdfFormat);
-  else
-    imprimante.setPrinterName(morvo.printerName());
-  imprimante.setPageLayout(morvo.pageLayout());
+  // A printer of its own, with Morvo's choice: the dialog's changes stay with this listing.
+  const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
+  QPrinter& imprimante = *choix;
   imprimante.setPrintRange(aSelection ? QPrinter::Selection : QPrinter::AllPages);
   const QString propose = QDir::current().absoluteFilePath(
       (Shell.NomFichier.isEmpty() ? QStringLiteral("Morvo") : TitreImpression(Shell.NomFichier)) +
@@ -196,22 +195,21 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const QList<LigneListing> lignes =
       selection ? LignesDocument(*editeur_->document(), curseur.selectionStart(), curseur.selectionEnd())
                 : LignesDocument(*editeur_->document());
-  imprimante.setDocName(TitreImpression(Shell.NomFichier));
-  // A PDF replaces the chosen file only once it is whole.
-  std::optional<ImpressionPdf> fichierPdf;
-  if (pdf) fichierPdf.emplace(imprimante);
-  const int pages = ImprimeListing(imprimante, editeur_->font(),
-                                   TitreListing(Shell.NomFichier, selection, QDate::currentDate()), lignes);
-  QString erreur;
-  const bool ecrit = pages > 0 && (!fichierPdf || fichierPdf->Termine(&erreur));
-  fichierPdf.reset();
-  if (ecrit) return true;
-  if (pages > 0) {
-    Dialogues().MsgBox(TexteEcritureImpossible(imprimante.outputFileName(), erreur), Boutons::Ok, QString());
+  TravailImpression travail(imprimante, TitreImpression(Shell.NomFichier));
+  const int pages =
+      !travail.Possible()
+          ? 0
+          : ImprimeListing(travail.Page(), editeur_->font(),
+                           TitreListing(Shell.NomFichier, selection, QDate::currentDate()), lignes);
+  if (pages <= 0) {
+    Dialogues().MsgBox(TexteErreurImprimante(travail.Destination()), Boutons::Ok, QString());
     return false;
   }
-  Dialogues().MsgBox(QStringLiteral("Erreur d'imprimante [Printer error]\r\n\r\n") +
-                         (pdf ? imprimante.outputFileName() : imprimante.printerName()),
-                     Boutons::Ok, QString());
+  QString erreur;
+  if (travail.Envoie(&erreur)) return true;
+  if (travail.EstFichier())
+    Dialogues().MsgBox(TexteEcritureImpossible(travail.Destination(), erreur), Boutons::Ok, QString());
+  else if (!Arret)
+    Dialogues().MsgBox(TexteErreurImprimante(travail.Destination(), erreur), Boutons::Ok, QString());
   return false;
 }

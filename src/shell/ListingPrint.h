@@ -12,7 +12,7 @@
 #include <QTextLayout>
 
 class QFont;
-class QPrinter;
+class QPagedPaintDevice;
 class QTextDocument;
 
 struct LigneListing {
@@ -32,5 +32,5 @@ QString TitreListing(const QString& nomFichier, bool selection, const QDate& dat
 // when 70 lines would not fit the page's height). Lines too long for the page go on over further
 // listing lines. Gives the number of pages printed, 0 when the printer could not print; `pages`,
 // when given, receives the text of each page (its lines joined with "\n", the mark last).
-int ImprimeListing(QPrinter& imprimante, const QFont& police, const QString& titre,
+int ImprimeListing(QPagedPaintDevice& imprimante, const QFont& police, const QString& titre,
                    const QList<LigneListing>& lignes, QStringList* pages = nullptr);

@@ -314,6 +314,7 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
     return false;
   }
   Action(QStringLiteral("Mnu_DblClick"))->setChecked(DoubleClic);
+  ReprendImprimanteChoisie();
   AfficheMenus();
   if (TailleCarCode > 0) {
     QFont police = editeur_->font();
@@ -339,6 +340,18 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   // After the entries that start-up held disabled are back as they were.
   menus_->RegleEntreesAide(true, repProgramme_);
   return true;
+}
+
+void FenetrePrincipale::ReprendImprimanteChoisie() {
+  if (ImprimanteChoisie.isEmpty() || ImprimanteChoisie == NomImprimante) return;
+  if (ReprendImprimante(ImprimanteChoisie)) {
+    MesureImprimante();
+    Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
+    return;
+  }
+  Dialogues().MsgBox(QStringLiteral("Imprimante introuvable [Printer not found]\r\n\r\n%1\r\n-> %2")
+                         .arg(ImprimanteChoisie, NomImprimante),
+                     Boutons::Ok, QString(), Icone::Exclamation);
 }
 
 // ---- run, keys, closing ----

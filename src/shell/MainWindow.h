@@ -156,6 +156,9 @@ class FenetrePrincipale : public QMainWindow {
   // Disables the window's input for a command that takes time, and enables it again.
   // Closes every modal dialog as Cancel.
   void FermeDialogues();
+  // The printer chosen at an earlier session, when the system still has it; else the user is told
+  // and the default printer stays.
+  void ReprendImprimanteChoisie();
   void DebutAttente();
   void FinAttente();
 

@@ -1,11 +1,17 @@
 #include "shell/Printing.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QScopeGuard>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -31,35 +37,110 @@
 using namespace legacy;
 
 QString NomImprimante;
+const QString CleImprimante = QStringLiteral("Imprimante =");
+int DelaiSystemeImpression = 20000;
 
 namespace {
+
+// The resolution of every print job: that of Qt's PDF printer at high resolution, which
+// morvo-run --pdf prints with.
+constexpr int ResolutionImpression = 1200;
 
 std::unique_ptr<QPrinter> imprimante;
 bool estPdf = false;
 QString dernierPdf;
 
-const QString TexteErreurImprimante = QStringLiteral("Erreur d'imprimante [Printer error]");
+std::unique_ptr<QPrinter> NouvelleImprimantePdf() {
+  auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  p->setOutputFormat(QPrinter::PdfFormat);
+  p->setPageSize(QPageSize(QPageSize::A4));
+  p->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+  return p;
+}
 
-void FaitImprimantePdf() {
-  imprimante = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  imprimante->setOutputFormat(QPrinter::PdfFormat);
-  imprimante->setPageSize(QPageSize(QPageSize::A4));
-  imprimante->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-  estPdf = true;
-  NomImprimante = QStringLiteral("PDF");
+// Qt's own margins would shift the drawing by 10 points: only what the printer cannot print is
+// kept out.
+void MargesDeLImprimante(QPrinter& p) {
+  const QPageLayout page = p.pageLayout();
+  p.setPageMargins(page.minimumMargins(), page.units());
+}
+
+// The system printer with its own margins; none when the system has no such printer.
+std::unique_ptr<QPrinter> ImprimanteSysteme(const QPrinterInfo& systeme) {
+  if (systeme.isNull() || systeme.printerName().isEmpty()) return nullptr;
+  auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
+  if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return nullptr;
+  MargesDeLImprimante(*p);
+  return p;
+}
+
+void Adopte(std::unique_ptr<QPrinter> p) {
+  imprimante = std::move(p);
+  estPdf = imprimante->outputFormat() == QPrinter::PdfFormat;
+  NomImprimante = estPdf ? QStringLiteral("PDF") : imprimante->printerName();
+}
+
+// Runs a client of the print system (its words in `sortie`, in English so that they can be
+// read back) while the window goes on answering: Esc or the time limit ends the wait. False when
+// it did not end well.
+bool ClientImpression(const QString& programme, const QStringList& arguments, QString& sortie) {
+  QProcess client;
+  client.setProcessChannelMode(QProcess::MergedChannels);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+  client.setProcessEnvironment(env);
+  QEventLoop boucle;
+  QObject::connect(&client, &QProcess::finished, &boucle, &QEventLoop::quit);
+  QObject::connect(&client, &QProcess::errorOccurred, &boucle, &QEventLoop::quit);
+  QTimer veille;
+  QElapsedTimer attente;
+  bool delaiDepasse = false;
+  QObject::connect(&veille, &QTimer::timeout, &boucle, [&] {
+    delaiDepasse = attente.elapsed() > DelaiSystemeImpression;
+    if (delaiDepasse || Arret) boucle.quit();
+  });
+  attente.start();
+  veille.start(50);
+  client.start(programme, arguments);
+  if (client.state() != QProcess::NotRunning) boucle.exec();
+  veille.stop();
+  if (client.state() != QProcess::NotRunning) {
+    client.kill();
+    client.waitForFinished(2000);
+    sortie = delaiDepasse
+                 ? QStringLiteral("Le système d'impression ne répond pas [The print system does not answer]")
+                 : QString();
+    return false;
+  }
+  if (client.error() == QProcess::FailedToStart) {
+    sortie = programme + QStringLiteral(": ") + client.errorString();
+    return false;
+  }
+  sortie = QString::fromLocal8Bit(client.readAll()).trimmed();
+  return client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
 }
 
 }  // namespace
 
+QString TexteErreurImprimante(const QString& nom, const QString& raison) {
+  QString texte = QStringLiteral("Erreur d'imprimante [Printer error]\r\n\r\n") + nom;
+  if (!raison.isEmpty()) texte += QStringLiteral("\r\n") + raison;
+  return texte;
+}
+
 bool PrepareImprimante() {
-  const QPrinterInfo systeme = QPrinterInfo::defaultPrinter();
-  if (!systeme.isNull() && !systeme.printerName().isEmpty()) {
-    imprimante = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
-    estPdf = false;
-    NomImprimante = systeme.printerName();
-  }
-  if (!imprimante || !imprimante->isValid()) FaitImprimantePdf();
+  std::unique_ptr<QPrinter> systeme = ImprimanteSysteme(QPrinterInfo::defaultPrinter());
+  Adopte(systeme ? std::move(systeme) : NouvelleImprimantePdf());
   return imprimante != nullptr;
+}
+
+bool ReprendImprimante(const QString& nom) {
+  std::unique_ptr<QPrinter> p = nom == QStringLiteral("PDF")
+                                    ? NouvelleImprimantePdf()
+                                    : ImprimanteSysteme(QPrinterInfo::printerInfo(nom));
+  if (!p) return false;
+  Adopte(std::move(p));
+  return true;
 }
 
 QPrinter& ImprimanteMorvo() {
@@ -67,15 +148,91 @@ QPrinter& ImprimanteMorvo() {
   return *imprimante;
 }
 
+std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele) {
+  std::unique_ptr<QPrinter> p;
+  const QPrinterInfo systeme = modele.outputFormat() == QPrinter::NativeFormat
+                                   ? QPrinterInfo::printerInfo(modele.printerName())
+                                   : QPrinterInfo();
+  if (systeme.isNull()) {
+    p = NouvelleImprimantePdf();
+    // An empty name would turn the printer into the system's.
+    if (!modele.outputFileName().isEmpty()) p->setOutputFileName(modele.outputFileName());
+  } else {
+    p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
+  }
+  p->setPageSize(modele.pageLayout().pageSize());
+  p->setPageOrientation(modele.pageLayout().orientation());
+  p->setCopyCount(modele.copyCount());
+  p->setDuplex(modele.duplex());
+  p->setColorMode(modele.colorMode());
+  p->setPrintRange(modele.printRange());
+  MargesDeLImprimante(*p);
+  return p;
+}
+
 bool ImprimanteEstPdf() { return estPdf; }
 
 void MesureImprimante() {
-  QPrinter& p = ImprimanteMorvo();
-  const double dpi = p.resolution() > 0 ? p.resolution() : 600.0;
-  Shell.MmParPixelImp = static_cast<float>(25.4 / dpi);
+  // Every job paints at the same resolution (see TravailImpression).
+  Shell.MmParPixelImp = static_cast<float>(25.4 / ResolutionImpression);
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   // Outline fonts take any size: 8 points is what the printer gives.
   Shell.TaillePoliceImp = 8.0f;
+}
+
+// ---- a print job ----
+
+TravailImpression::TravailImpression(const QPrinter& choix, const QString& titre) : titre_(titre) {
+  fichier_ = choix.outputFormat() == QPrinter::PdfFormat;
+  page_ = std::make_unique<QPdfWriter>(Fichier());
+  page_->setResolution(ResolutionImpression);
+  // The chosen printer's page: paper, orientation and the margins it cannot print in.
+  page_->setPageLayout(choix.pageLayout());
+  page_->setTitle(titre);
+  page_->setCreator(QStringLiteral("Morvo"));
+  if (fichier_) {
+    destination_ = choix.outputFileName();
+  } else {
+    destination_ = choix.printerName();
+    copies_ = choix.copyCount();
+    cotes_ = choix.duplex();
+  }
+}
+
+TravailImpression::~TravailImpression() = default;
+
+QString TravailImpression::Fichier() const {
+  return dossier_.isValid() ? dossier_.filePath(QStringLiteral("travail.pdf")) : QString(QLatin1String(""));
+}
+
+bool TravailImpression::Possible() const {
+  if (!fichier_) return true;
+  const QFileInfo fichier(destination_);
+  const QFileInfo dossier(fichier.absolutePath());
+  return !destination_.isEmpty() && dossier.isDir() && dossier.isWritable() &&
+         (!fichier.exists() || fichier.isWritable());
+}
+
+bool TravailImpression::Envoie(QString* raison) {
+  // A PDF replaces the chosen file only once it is whole.
+  if (fichier_) return EcritPdfProvisoire(Fichier(), destination_, raison);
+  QStringList arguments{QStringLiteral("-d"), destination_, QStringLiteral("-n"), QString::number(copies_)};
+  if (!titre_.isEmpty()) arguments << QStringLiteral("-t") << titre_;
+  if (cotes_ == QPrinter::DuplexLongSide)
+    arguments << QStringLiteral("-o") << QStringLiteral("sides=two-sided-long-edge");
+  else if (cotes_ == QPrinter::DuplexShortSide)
+    arguments << QStringLiteral("-o") << QStringLiteral("sides=two-sided-short-edge");
+  arguments << QStringLiteral("--") << Fichier();
+  QString sortie;
+  if (ClientImpression(QStringLiteral("lp"), arguments, sortie)) return true;
+  // lp takes a print system that is down for a printer that does not exist: the scheduler's
+  // state says which it is.
+  QString etat;
+  if (!Arret && ClientImpression(QStringLiteral("lpstat"), {QStringLiteral("-r")}, etat) &&
+      etat == QStringLiteral("scheduler is not running"))
+    sortie += QStringLiteral("\r\n") + etat;
+  if (raison) *raison = sortie;
+  return false;
 }
 
 QString TitreImpression(const QString& nomFichier) {
@@ -89,6 +246,7 @@ QString TitreImpression(const QString& nomFichier) {
 
 void RazImprimante() {
   imprimante.reset();
+  DelaiSystemeImpression = 20000;
   estPdf = false;
   dernierPdf.clear();
   NomImprimante.clear();
@@ -126,15 +284,13 @@ void FenetrePrincipale::Mnu_ImprimerZoom_Click() {
 }
 
 void FenetrePrincipale::Mnu_Imprimante_Click() {
-  QPrinter& p = ImprimanteMorvo();
-  if (!DialoguesFic().ChoisitImprimante(p)) return;
-  estPdf = p.outputFormat() == QPrinter::PdfFormat;
-  if (estPdf) {
-    if (!p.outputFileName().isEmpty()) dernierPdf = p.outputFileName();
-    NomImprimante = QStringLiteral("PDF");
-  } else {
-    NomImprimante = p.printerName();
-  }
+  // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
+  const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
+  if (!DialoguesFic().ChoisitImprimante(*choix)) return;
+  Adopte(CopieImprimante(*choix));
+  if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
+  // Kept for the next start, in Morvo's own configuration: the system's default stays the user's.
+  EcritConfig(CleImprimante, NomImprimante);
   Shell.MmParPixelEcran = static_cast<float>(vue_->MmParPixel());
   if (FacteurCode == 0) FacteurCode = FacteurCodeDefaut;
   MesureImprimante();
@@ -173,37 +329,42 @@ bool FenetrePrincipale::Imprimer() {
   Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
 
-  p.setDocName(TitreImpression(Shell.NomFichier));
   bool imprime = false;
   {
-    const QString sortie = estPdf ? p.outputFileName() : NomImprimante;
-    // A PDF replaces the chosen file only once it is whole.
-    std::optional<ImpressionPdf> fichierPdf;
-    if (estPdf) fichierPdf.emplace(p);
-    PainterSurface surface(&p);
-    if (surface.ErreurImpression()) {
-      Dialogues().MsgBox(TexteErreurImprimante + QStringLiteral("\r\n\r\n") + sortie, Boutons::Ok, QString());
-    } else {
-      hote_->DefinitImprimante(&surface);
-      ::Imprimer();
-      hote_->DefinitImprimante(nullptr);
-      // A failure the run met has been reported by the run; one at the end of the job is reported
-      // here. Either way the job is abandoned rather than left open.
-      const bool erreurRun = surface.ErreurImpression();
-      if (erreurRun) p.abort();
-      surface.FinImpression();
-      imprime = !surface.ErreurImpression();
-      if (!imprime && !erreurRun)
-        Dialogues().MsgBox(TexteErreurImprimante + QStringLiteral("\r\n\r\n") + sortie, Boutons::Ok,
-                           QString());
+    // Each print paints on a printer of its own, so nothing of an earlier job (its transform,
+    // pen, font or page orientation) carries over.
+    TravailImpression travail(p, TitreImpression(Shell.NomFichier));
+    const QString sortie = travail.Destination();
+    {
+      PainterSurface surface(&travail.Page(),
+                             travail.Possible() ? travail.Fichier() : QString(QLatin1String("")));
+      if (surface.ErreurImpression()) {
+        Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
+      } else {
+        hote_->DefinitImprimante(&surface);
+        ::Imprimer();
+        hote_->DefinitImprimante(nullptr);
+        // A failure the run met has been reported by the run; one at the end of the job is
+        // reported here. Either way the job is abandoned rather than sent.
+        const bool erreurRun = surface.ErreurImpression();
+        surface.FinImpression();
+        imprime = !erreurRun && !surface.ErreurImpression();
+        if (!imprime && !erreurRun) Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
+      }
     }
-    QString erreur;
-    if (imprime && fichierPdf && !fichierPdf->Termine(&erreur)) {
-      imprime = false;
-      Dialogues().MsgBox(TexteEcritureImpossible(sortie, erreur), Boutons::Ok, QString());
+    if (imprime) {
+      // Esc in the print run stopped the drawing; the job is sent as far as it went.
+      Arret = false;
+      QString erreur;
+      if (!travail.Envoie(&erreur)) {
+        imprime = false;
+        if (travail.EstFichier())
+          Dialogues().MsgBox(TexteEcritureImpossible(sortie, erreur), Boutons::Ok, QString());
+        else if (!Arret)
+          Dialogues().MsgBox(TexteErreurImprimante(sortie, erreur), Boutons::Ok, QString());
+      }
     }
   }
-  p.setDocName(QStringLiteral("Morvo"));
 
   // The screen shows the drawing again, with the view as it was.
   Repere.XCourant = Repere.YCourant = Repere.XRot = Repere.YRot = 0;

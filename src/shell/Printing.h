@@ -5,8 +5,11 @@
 // commands are the main window's (FenetrePrincipale in MainWindow.h).
 
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 
 class QPrinter;
+class QPdfWriter;
 
 // The printer's name at start-up (the PDF printer is "PDF").
 extern QString NomImprimante;
@@ -14,7 +17,16 @@ extern QString NomImprimante;
 // Makes the printer: the system's default printer, else the PDF-file printer. False only when no
 // printer object can be made at all.
 bool PrepareImprimante();
+// Makes the printer the system printer of that name ("PDF": the PDF-file printer); false, with
+// nothing changed, when the system has no such printer.
+bool ReprendImprimante(const QString& nom);
+// Morvo's printer: what was chosen (queue, paper, orientation, copies). Nothing is ever painted on
+// it; each job paints on a page of its own (TravailImpression).
 QPrinter& ImprimanteMorvo();
+// A printer with the same choice as `modele` and nothing of its past. The margins are the
+// printer's own: 0,0 is the corner of the area it can print, and a printer that prints to the
+// edge has none.
+std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele);
 // Whether the printer writes a PDF file (whose name is asked at each print).
 bool ImprimanteEstPdf();
 // Takes the printer's measures: millimetres per pixel, the screen-to-printer ratio and the font
@@ -25,3 +37,47 @@ void MesureImprimante();
 QString TitreImpression(const QString& nomFichier);
 // Forgets the printer (tests).
 void RazImprimante();
+
+// The key of Morvo's configuration that keeps the printer chosen with File > Printer.
+extern const QString CleImprimante;
+
+// One print job onto a chosen printer (a system queue, or the PDF file named in the printer's
+// output file). The job paints on a printer of its own; a queue gets the job once it is whole,
+// through the print system's client, which is given a limited time and can be stopped with Esc,
+// so that a print system that is down or hangs never holds the window.
+class TravailImpression {
+ public:
+  TravailImpression(const QPrinter& choix, const QString& titre);
+  ~TravailImpression();
+  TravailImpression(const TravailImpression&) = delete;
+  TravailImpression& operator=(const TravailImpression&) = delete;
+
+  // What the job paints on: a PDF writer with the chosen printer's page, which talks to no print
+  // system. It writes the file that PainterSurface is given (Fichier()).
+  QPdfWriter& Page() { return *page_; }
+  QString Fichier() const;
+  bool EstFichier() const { return fichier_; }
+  // The PDF file or the queue, as messages name it.
+  QString Destination() const { return destination_; }
+  // The chosen PDF file can be written (its folder takes it); always for a queue.
+  bool Possible() const;
+  // After the painter has ended: the file is written or the queue has taken the job. False with
+  // the reason (the system's words) when not.
+  bool Envoie(QString* raison);
+
+ private:
+  QTemporaryDir dossier_;
+  std::unique_ptr<QPdfWriter> page_;
+  bool fichier_ = false;
+  QString destination_;
+  QString titre_;
+  int copies_ = 1;
+  int cotes_ = 0;
+};
+
+// How long the print system's client may take to take a job before the print is given up
+// (milliseconds; tests shorten it).
+extern int DelaiSystemeImpression;
+
+// The message of a printer error: the printer's name and the reason, when there is one.
+QString TexteErreurImprimante(const QString& imprimante, const QString& raison = QString());

@@ -1,6 +1,11 @@
 #include <QAction>
+#include <QElapsedTimer>
+#include <QPrinterInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
+#include "PdfPages.h"
+#include "PrivateCups.h"
 #include "WindowFixture.h"
 #include "shell/DrawingView.h"
 #include "shell/QtHost.h"
@@ -16,6 +21,31 @@ int NombrePages(const QByteArray& pdf) {
 
 class PrintingTest : public WindowFixture {
  protected:
+  // The pages that morvo-run --pdf prints of the program: the reference of every print.
+  std::vector<PagePdf> PagesMorvoRun(const QString& programme) {
+    const QString source = Chemin(QStringLiteral("reference.txt"));
+    QFile f(source);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(programme.toUtf8());
+    f.close();
+    const QString pdf = Chemin(QStringLiteral("reference.pdf"));
+    QProcess p;
+    p.start(QStringLiteral(MORVO_RUN_PATH), {QStringLiteral("--pdf"), pdf, source});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return PagesPdf(pdf);
+  }
+  // Ctrl+P as the user types it; a PDF printer is given `pdf` as the file name.
+  void CtrlP(const QString& pdf = QString()) {
+    if (!pdf.isEmpty()) fichiers_.enregistrements.push_back(pdf);
+    Clavier(Qt::Key_P, Qt::ControlModifier);
+  }
+  // File > Printer, with `file` picked in the dialog (the PDF printer when empty), then OK or Cancel.
+  void ChoisitImprimante(const QString& file, bool ok = true) {
+    fichiers_.file = file;
+    fichiers_.imprimanteChoisie = ok;
+    ChoisitMenu(u'f', u'p');
+  }
+
   // The window is back after a print: input, run entries, screen output, no print job.
   void ExpectFenetreRendue() {
     EXPECT_TRUE(F().Vue().isEnabled());
@@ -136,4 +166,238 @@ TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {
   EXPECT_TRUE(prompter_.Journal()[0].contains(QStringLiteral("\"1.5\"")))
       << prompter_.Journal()[0].toStdString();
   ExpectFenetreRendue();
+}
+
+namespace {
+
+// Two prints, or a print and its reference, put the same ink in the same place, to 0.05 mm.
+void ExpectMemeEncre(const QRectF& a, const QRectF& b, const QPointF& decalage = {}) {
+  ASSERT_FALSE(a.isEmpty());
+  EXPECT_NEAR(a.left(), b.left() + decalage.x(), 0.05);
+  EXPECT_NEAR(a.top(), b.top() + decalage.y(), 0.05);
+  EXPECT_NEAR(a.right(), b.right() + decalage.x(), 0.05);
+  EXPECT_NEAR(a.bottom(), b.bottom() + decalage.y(), 0.05);
+}
+
+const QString ProgrammeCadreTexte =
+    QStringLiteral("EpaisT = 0.3mm\r\nCadre = 10, 10, 100, 50\r\nTexte = 120, 100, , 10, ABC\r\n");
+
+}  // namespace
+
+// Nothing of a print is left for the next one (the last text's place was): each print, whatever
+// was printed before it (a drawing, a zoom print, a listing), is the first one again.
+TEST_F(PrintingTest, EveryPrintIsTheSameAsTheFirst) {
+  if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  Demarre();
+  ChoisitImprimante(QString());
+  ASSERT_TRUE(ImprimanteEstPdf());
+  Tape(ProgrammeCadreTexte);
+  Clavier(Qt::Key_F4);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+
+  CtrlP(Chemin(QStringLiteral("p1.pdf")));
+  // A zoom print at 1 and a listing in between.
+  prompter_.AjouteReponse(QStringLiteral("1"));
+  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("zoom.pdf")));
+  Clavier(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+  CtrlP(Chemin(QStringLiteral("p2.pdf")));
+  fichiers_.fichierPdf = Chemin(QStringLiteral("code.pdf"));
+  ChoisitMenu(u'f', u'c');
+  CtrlP(Chemin(QStringLiteral("p3.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty());
+
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet, in millimetres from the top
+  for (const QString& nom : {QStringLiteral("p1.pdf"), QStringLiteral("zoom.pdf"), QStringLiteral("p2.pdf"),
+                             QStringLiteral("p3.pdf")}) {
+    SCOPED_TRACE(nom.toStdString());
+    const std::vector<PagePdf> pages = PagesPdf(Chemin(nom));
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+    ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
+  }
+  ExpectFenetreRendue();
+}
+
+// FormatI after NPage: the page that follows has that orientation, and its drawing is placed for
+// it, as morvo-run --pdf places it.
+TEST_F(PrintingTest, APageTakesTheOrientationInForceWhenItStarts) {
+  if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  Demarre();
+  ChoisitImprimante(QString());
+  const QString programme = QStringLiteral(
+      "Cadre = 10, 10, 100, 50\r\nNPage\r\nCadre = 10, 10, 100, 50\r\nNPage\r\nFormatI = Paysage\r\n"
+      "Cadre = 10, 10, 100, 50\r\nNPage\r\nFormatI = Portrait\r\nCadre = 10, 10, 100, 50\r\n");
+  Tape(programme);
+  CtrlP(Chemin(QStringLiteral("pages.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty());
+  const std::vector<PagePdf> pages = PagesPdf(Chemin(QStringLiteral("pages.pdf")));
+  const std::vector<PagePdf> reference = PagesMorvoRun(programme);
+  ASSERT_EQ(pages.size(), 4u);
+  ASSERT_EQ(reference.size(), 4u);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const bool paysage = i == 2;
+    EXPECT_NEAR(pages[i].Taille.width(), paysage ? 297 : 210, 0.5);
+    EXPECT_NEAR(pages[i].Taille.height(), paysage ? 210 : 297, 0.5);
+    // 10 mm from the left and from the foot of the page, whichever way the page lies.
+    EXPECT_NEAR(pages[i].Encre.left(), pages[0].Encre.left(), 0.05);
+    // The sheet's own size in points rounds its height by up to 0.1 mm.
+    EXPECT_NEAR(pages[i].Taille.height() - pages[i].Encre.bottom(),
+                pages[0].Taille.height() - pages[0].Encre.bottom(), 0.25);
+    ExpectMemeEncre(pages[i].Encre, reference[i].Encre);
+  }
+}
+
+// The print system of the test's own: a queue that prints to the edge of A4, and one that keeps
+// 6.35 mm at the sides and 12.7 mm at the top and the foot.
+class PrintingCupsTest : public PrintingTest {
+ protected:
+  void SetUp() override {
+    PrintingTest::SetUp();
+    if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    cups_ = &CupsPrive::DuProcessus();
+    if (!cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}, {QStringLiteral("MorvoMarges"), 18, 36}}))
+      GTEST_SKIP() << cups_->Raison().toStdString();
+  }
+  // Prints with Ctrl+P and returns the pages the queue wrote.
+  std::vector<PagePdf> ImprimeSur(const QString& file) {
+    QFile::remove(cups_->Sortie(file));
+    CtrlP();
+    EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+    if (!cups_->AttendSortie(file)) return {};
+    return PagesPdf(cups_->Sortie(file));
+  }
+  CupsPrive* cups_ = nullptr;
+};
+
+// 0,0 is the corner of the area the printer in use prints: the edge of a queue without margins,
+// the margins of the other, whichever queue was chosen before.
+TEST_F(PrintingCupsTest, PrintsOnThePrintersOwnPage) {
+  Demarre();
+  const QString programme = ProgrammeCadreTexte;
+  Tape(programme);
+  const std::vector<PagePdf> reference = PagesMorvoRun(programme);
+  ASSERT_EQ(reference.size(), 1u);
+  const QPointF marges(6.35, -12.7);
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet
+
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoA4"));
+  ASSERT_EQ(pages.size(), 1u);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+  ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
+
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  pages = ImprimeSur(QStringLiteral("MorvoMarges"));
+  ASSERT_EQ(pages.size(), 1u);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre, marges);
+
+  // The margins of the queue chosen before do not stay, and the second print on a queue is its
+  // first again.
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  pages = ImprimeSur(QStringLiteral("MorvoA4"));
+  ASSERT_EQ(pages.size(), 1u);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+  ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
+}
+
+// Cancel in the printer dialog changes nothing, whatever was picked in it before.
+TEST_F(PrintingCupsTest, CancellingThePrinterChoiceChangesNothing) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  ChoisitImprimante(QStringLiteral("MorvoMarges"), false);
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+  EXPECT_FALSE(QFile::exists(cups_->Sortie(QStringLiteral("MorvoMarges"))));
+
+  // "Print to File (PDF)" picked, then Cancel: the queue still prints, and no file is asked for.
+  ChoisitImprimante(QString(), false);
+  fichiers_.Demandes.clear();
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+  EXPECT_TRUE(fichiers_.Demandes.isEmpty());
+  ExpectFenetreRendue();
+}
+
+// A print the print system cannot take is the printer error, with the system's reason, at once;
+// a print system that hangs holds the window no longer than the time it is given.
+TEST_F(PrintingCupsTest, APrintThatCannotBeDeliveredIsAPrinterError) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  const auto attendErreur = [this](const QString& file, const QString& raison) {
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_TRUE(prompter_.Messages()[0].texte.contains(raison))
+        << prompter_.Messages()[0].texte.toStdString();
+    const QStringList lignes = prompter_.Messages()[0].texte.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lignes.size(), 4) << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(lignes[0], QStringLiteral("Erreur d'imprimante [Printer error]"));
+    EXPECT_EQ(lignes[2], file);
+    EXPECT_FALSE(lignes[3].trimmed().isEmpty()) << "the system's reason";
+    ExpectFenetreRendue();
+    prompter_.Efface();
+  };
+
+  // The queue removed.
+  ASSERT_TRUE(cups_->RetireFile(QStringLiteral("MorvoA4")));
+  CtrlP();
+  attendErreur(QStringLiteral("MorvoA4"), QStringLiteral("does not exist"));
+
+  // The print system hangs: the print is given up once its time is over.
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  DelaiSystemeImpression = 3000;
+  cups_->Gele();
+  QElapsedTimer montre;
+  montre.start();
+  CtrlP();
+  const qint64 duree = montre.elapsed();
+  attendErreur(QStringLiteral("MorvoMarges"), QStringLiteral("The print system does not answer"));
+  EXPECT_LT(duree, 30000);
+
+  // Esc is a way out before that.
+  DelaiSystemeImpression = 600000;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, fenetre_.get(), [this] { Clavier(Qt::Key_Escape); });
+  esc.start(500);
+  montre.restart();
+  CtrlP();
+  esc.stop();
+  EXPECT_LT(montre.elapsed(), 60000);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  ExpectFenetreRendue();
+
+  // The print system stopped.
+  cups_->Degele();
+  cups_->Arrete();
+  CtrlP();
+  attendErreur(QStringLiteral("MorvoMarges"), QStringLiteral("scheduler is not running"));
+}
+
+// The printer chosen with File > Printer is the printer of the next start, without becoming the
+// system's default; one that has gone since falls back to the default, and the user is told.
+TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
+  Demarre();
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  fenetre_.reset();
+  RazImprimante();
+  Demarre();
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoMarges"));
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_TRUE(QPrinterInfo::defaultPrinter().isNull() ||
+              QPrinterInfo::defaultPrinter().printerName() != QStringLiteral("MorvoMarges"));
+
+  fenetre_.reset();
+  RazImprimante();
+  ASSERT_TRUE(cups_->RetireFile(QStringLiteral("MorvoMarges")));
+  fenetre_ = std::make_unique<FenetrePrincipale>();
+  fenetre_->resize(1000, 700);
+  fenetre_->show();
+  ASSERT_TRUE(fenetre_->Demarre({}, Programme()));
+  EXPECT_EQ(NomImprimante, QStringLiteral("PDF"));
+  bool dit = false;
+  for (const auto& m : prompter_.Messages()) dit = dit || m.texte.contains(QStringLiteral("MorvoMarges"));
+  EXPECT_TRUE(dit);
 }

@@ -65,18 +65,25 @@ class DialoguesScriptes : public DialoguesFichiers {
     Demandes << QStringLiteral("save ") + nomPropose + QStringLiteral(" ") + extension;
     return Prend(enregistrements);
   }
+  // Picks `file` (a system queue), else the PDF printer, in the dialog; then OK, or Cancel when
+  // `imprimanteChoisie` is false: Qt's dialog has changed the printer it was given by then.
   bool ChoisitImprimante(QPrinter& imprimante) override {
     Demandes << QStringLiteral("printer");
-    if (!imprimanteChoisie) return false;
-    imprimante.setOutputFormat(QPrinter::PdfFormat);
-    // Qt's print dialog names the PDF file itself.
-    if (!fichierPdf.isEmpty()) imprimante.setOutputFileName(fichierPdf);
-    return true;
+    if (!file.isEmpty()) {
+      imprimante.setOutputFormat(QPrinter::NativeFormat);
+      imprimante.setPrinterName(file);
+    } else {
+      imprimante.setOutputFormat(QPrinter::PdfFormat);
+      // Qt's print dialog names the PDF file itself.
+      if (!fichierPdf.isEmpty()) imprimante.setOutputFileName(fichierPdf);
+    }
+    return imprimanteChoisie;
   }
 
   std::deque<QString> ouvertures;
   std::deque<QString> enregistrements;
   bool imprimanteChoisie = true;
+  QString file;
   QString fichierPdf;
   QStringList Demandes;
 

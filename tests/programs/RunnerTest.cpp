@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "FullDisk.h"
+#include "PdfPages.h"
 #include "interpreter/Scrambling.h"
 
 namespace {
@@ -428,6 +429,35 @@ TEST_F(RunnerTest, PrintRunTakesZoomIniIAndThePdfPrintersPixels) {
   // 12 printer pixels: 24 at factor 2 on paper, one pixel of 96 dpi on the screen.
   EXPECT_EQ(papier[6], QStringLiteral("24"));
   EXPECT_EQ(ecran[6], QStringLiteral("1"));
+}
+
+// FormatI after NPage: the next page lies that way, and its drawing is placed for it: 10 mm from
+// its left edge and from its foot, as on the first page.
+TEST_F(RunnerTest, APageTakesTheOrientationInForceWhenItStarts) {
+  if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  const QString pdf = Chemin(QStringLiteral("pages.pdf"));
+  const Resultat r = Lance({QStringLiteral("--pdf"), pdf,
+                            EcritProgramme("Cadre = 10, 10, 100, 50\r\nNPage\r\nFormatI = Paysage\r\n"
+                                           "Cadre = 10, 10, 100, 50\r\nNPage\r\nNPage\r\n"
+                                           "FormatI = Portrait\r\nCadre = 10, 10, 100, 50\r\n")});
+  ASSERT_EQ(r.code, 0);
+  const std::vector<PagePdf> pages = PagesPdf(pdf);
+  ASSERT_EQ(pages.size(), 4u);
+  const QSizeF portrait(210, 297), paysage(297, 210);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const QSizeF taille = i == 1 || i == 2 ? paysage : portrait;
+    EXPECT_NEAR(pages[i].Taille.width(), taille.width(), 0.5);
+    EXPECT_NEAR(pages[i].Taille.height(), taille.height(), 0.5);
+    if (i == 2) {
+      EXPECT_TRUE(pages[i].Encre.isEmpty()) << "a page asked for twice is left blank";
+      continue;
+    }
+    EXPECT_NEAR(pages[i].Encre.left(), pages[0].Encre.left(), 0.05);
+    EXPECT_NEAR(pages[i].Encre.width(), pages[0].Encre.width(), 0.05);
+    // The sheet's own size in points rounds its height by up to 0.1 mm.
+    EXPECT_NEAR(taille.height() - pages[i].Encre.bottom(), portrait.height() - pages[0].Encre.bottom(), 0.25);
+  }
 }
 
 // Relative names in the program are found from its folder, wherever morvo-run is started.

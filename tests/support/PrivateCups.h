@@ -1,0 +1,228 @@
+#pragma once
+
+// A print system of the test process's own: a cupsd with its configuration, spool and Unix socket
+// in a temporary folder, and queues that write what they print into files there. The process is
+// pointed at it with CUPS_SERVER from its start (the print system's client library keeps the
+// server it first used), so one cupsd serves the process and each test sets up its queues anew.
+// Not available (Pret() false) when cupsd or its PDF filter is not installed, or when it cannot
+// start here.
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+class CupsPrive {
+ public:
+  // The page a queue declares: A4, with the margins it cannot print in (points).
+  struct File {
+    QString Nom;
+    int MargeX = 0;  // left and right
+    int MargeY = 0;  // top and bottom
+  };
+
+  // The print system of this process; its socket is CUPS_SERVER from the start on.
+  static CupsPrive& DuProcessus() {
+    static CupsPrive cups;
+    return cups;
+  }
+  static QString SocketDuProcessus() { return DuProcessus().Socket(); }
+
+  // cupsd running, with exactly these queues, no job and no output; false (see Raison()) when
+  // it cannot be.
+  bool Prepare(const QList<File>& files) {
+    pret_ = false;
+    if (!Demarre()) return false;
+    Degele();
+    Client(QStringLiteral("cancel"), {QStringLiteral("-a"), QStringLiteral("-x")});
+    for (const QString& nom :
+         Client(QStringLiteral("lpstat"), {QStringLiteral("-e")}).split(QLatin1Char('\n'))) {
+      if (!nom.trimmed().isEmpty()) RetireFile(nom.trimmed());
+    }
+    QDir sortie(Chemin(QStringLiteral("sortie")));
+    for (const QString& f : sortie.entryList(QDir::Files)) sortie.remove(f);
+    for (const File& f : files) {
+      if (!AjouteFile(f)) {
+        raison_ = QStringLiteral("lpadmin cannot add the queue ") + f.Nom;
+        return false;
+      }
+    }
+    pret_ = true;
+    return true;
+  }
+
+  ~CupsPrive() {
+    if (cupsd_.state() != QProcess::NotRunning) {
+      ::kill(static_cast<pid_t>(cupsd_.processId()), SIGCONT);
+      cupsd_.terminate();
+      if (!cupsd_.waitForFinished(10000)) cupsd_.kill();
+      cupsd_.waitForFinished(5000);
+    }
+  }
+
+  bool Pret() const { return pret_; }
+  QString Raison() const { return raison_; }
+  QString Socket() const { return Chemin(QStringLiteral("cups.sock")); }
+  // The file that a queue's jobs are written into.
+  QString Sortie(const QString& file) const {
+    return Chemin(QStringLiteral("sortie/") + file + QStringLiteral(".pdf"));
+  }
+
+  // Waits until the queue has written its file (its jobs are all done); false when it has not.
+  bool AttendSortie(const QString& file, int ms = 60000) {
+    QDeadlineTimer fin(ms);
+    while (!fin.hasExpired()) {
+      if (QFileInfo(Sortie(file)).size() > 0 &&
+          Client(QStringLiteral("lpstat"), {QStringLiteral("-o"), file}).isEmpty())
+        return true;
+      QThread::msleep(100);
+    }
+    return false;
+  }
+
+  // The print system goes away, hangs, or comes back.
+  void Arrete() {
+    cupsd_.terminate();
+    cupsd_.waitForFinished(10000);
+  }
+  void Gele() { ::kill(static_cast<pid_t>(cupsd_.processId()), SIGSTOP); }
+  void Degele() { ::kill(static_cast<pid_t>(cupsd_.processId()), SIGCONT); }
+  bool RetireFile(const QString& nom) {
+    QProcess p;
+    p.setProcessEnvironment(Env());
+    p.start(QStringLiteral("lpadmin"), {QStringLiteral("-x"), nom});
+    return p.waitForFinished(30000) && p.exitCode() == 0;
+  }
+
+ private:
+  CupsPrive() {
+    if (!dossier_.isValid()) return;
+    // The filters run as another user: they must reach the spool and the output folder.
+    QFile::setPermissions(dossier_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                               QFileDevice::ExeOther);
+    qputenv("CUPS_SERVER", Socket().toLocal8Bit());
+  }
+
+  bool Demarre() {
+    if (cupsd_.state() == QProcess::Running) return true;
+    const QString cupsd = Outil(QStringLiteral("cupsd"));
+    if (cupsd.isEmpty() || Outil(QStringLiteral("lpadmin")).isEmpty() ||
+        Outil(QStringLiteral("lp")).isEmpty() ||
+        !QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")) || !dossier_.isValid()) {
+      raison_ = QStringLiteral("cupsd, lp, lpadmin or pdftopdf is not installed");
+      return false;
+    }
+    QDir racine(dossier_.path());
+    for (const char* d : {"cache", "state", "spool", "tmp", "log", "ppd", "sortie"})
+      racine.mkpath(QLatin1String(d));
+    QFile::setPermissions(Chemin(QStringLiteral("tmp")), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(Chemin(QStringLiteral("sortie")), QFileDevice::Permissions(0x7777));
+    Ecrit(QStringLiteral("cupsd.conf"),
+          QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+                         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
+                         "</Policy>\n")
+              .arg(Socket()));
+    Ecrit(QStringLiteral("cups-files.conf"),
+          QStringLiteral("FileDevice Yes\nServerRoot %1\nCacheDir %1/cache\nStateDir %1/state\n"
+                         "RequestRoot %1/spool\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
+                         "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
+              .arg(dossier_.path()));
+    cupsd_.setProgram(cupsd);
+    cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Chemin(QStringLiteral("cupsd.conf")),
+                         QStringLiteral("-s"), Chemin(QStringLiteral("cups-files.conf"))});
+    cupsd_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test process that is killed takes its print server with it, even a frozen one.
+    cupsd_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    cupsd_.start();
+    if (!cupsd_.waitForStarted(10000) || !Repond()) {
+      raison_ = QStringLiteral("the private cupsd does not start here");
+      return false;
+    }
+    return true;
+  }
+
+  static QString Outil(const QString& nom) {
+    return QStandardPaths::findExecutable(nom, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                                QStringLiteral("/sbin"), QStringLiteral("/bin")});
+  }
+  QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
+  void Ecrit(const QString& nom, const QString& texte) const {
+    QFile f(Chemin(nom));
+    if (f.open(QIODevice::WriteOnly)) f.write(texte.toUtf8());
+  }
+  QProcessEnvironment Env() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), Socket());
+    // The clients' answers are read as text: in English whatever the user's language.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    return env;
+  }
+  QString Client(const QString& outil, const QStringList& arguments) const {
+    QProcess p;
+    p.setProcessEnvironment(Env());
+    p.start(outil, arguments);
+    p.waitForFinished(30000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+  }
+  bool Repond() {
+    QDeadlineTimer fin(20000);
+    while (!fin.hasExpired() && cupsd_.state() == QProcess::Running) {
+      if (QFileInfo::exists(Socket()) && Client(QStringLiteral("lpstat"), {QStringLiteral("-r")})
+                                             .contains(QStringLiteral("scheduler is running")))
+        return true;
+      QThread::msleep(100);
+    }
+    return false;
+  }
+  bool AjouteFile(const File& f) {
+    // A PostScript-printer description of the queue's paper and margins; the PDF goes through
+    // the PDF filter into the queue's file.
+    const QString ppd =
+        QStringLiteral(
+            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"T.PPD\"\n"
+            "*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n*ModelName: \"%1\"\n"
+            "*ShortNickName: \"%1\"\n*NickName: \"%1\"\n*PSVersion: \"(3010.000) 0\"\n"
+            "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
+            "*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: Plus90\n"
+            "*TTRasterizer: Type42\n"
+            "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 pdftopdf\"\n"
+            "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
+            "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+            "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n"
+            "*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
+            "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%2 %3 %4 %5\"\n"
+            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n")
+            .arg(f.Nom)
+            .arg(f.MargeX)
+            .arg(f.MargeY)
+            .arg(595 - f.MargeX)
+            .arg(842 - f.MargeY);
+    const QString fichierPpd = QStringLiteral("ppd/") + f.Nom + QStringLiteral(".src.ppd");
+    Ecrit(fichierPpd, ppd);
+    QProcess p;
+    p.setProcessEnvironment(Env());
+    p.start(QStringLiteral("lpadmin"),
+            {QStringLiteral("-p"), f.Nom, QStringLiteral("-E"), QStringLiteral("-v"),
+             QStringLiteral("file://") + Sortie(f.Nom), QStringLiteral("-P"), Chemin(fichierPpd)});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  }
+
+  QTemporaryDir dossier_;
+  QProcess cupsd_;
+  QString raison_;
+  bool pret_ = false;
+};
