@@ -11,6 +11,35 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
+// XDG_DATA_HOME and XDG_DATA_DIRS set to folders of the test's own for as long as it lives, so that
+// nothing installed on this machine (a Morvo, its examples) counts.
+class DonneesXdgPropres {
+ public:
+  DonneesXdgPropres() {
+    for (int i = 0; i < 2; ++i) {
+      avait_[i] = qEnvironmentVariableIsSet(noms_[i]);
+      ancien_[i] = qgetenv(noms_[i]);
+    }
+    qputenv(noms_[0], QFile::encodeName(Maison()));
+    qputenv(noms_[1], QFile::encodeName(systeme_.path()));
+  }
+  ~DonneesXdgPropres() {
+    for (int i = 0; i < 2; ++i) {
+      if (avait_[i])
+        qputenv(noms_[i], ancien_[i]);
+      else
+        qunsetenv(noms_[i]);
+    }
+  }
+  QString Maison() const { return maison_.path(); }
+
+ private:
+  QTemporaryDir maison_, systeme_;
+  const char* noms_[2] = {"XDG_DATA_HOME", "XDG_DATA_DIRS"};
+  bool avait_[2] = {false, false};
+  QByteArray ancien_[2];
+};
+
 }  // namespace
 
 class SetupTest : public ConfigFixture {
@@ -265,10 +294,9 @@ class SetupMenuTest : public WindowFixture {
 };
 
 TEST_F(SetupMenuTest, EnterThroughTheQuestionsChangesNothing) {
-  const QByteArray donnees = qgetenv("XDG_DATA_HOME");
-  const bool avaitDonnees = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-  QTemporaryDir choisi, partage;
-  qputenv("XDG_DATA_HOME", QFile::encodeName(partage.path()));
+  // A Morvo installed on this machine would take the association question away.
+  const DonneesXdgPropres donnees;
+  QTemporaryDir choisi;
   EcritOctets(Programme() + QStringLiteral("/exemple.dat"), "Trait 0,0,5,5\r\n");
   DefinitChoixRepertoire([&choisi](const QString&, QWidget*) { return choisi.path(); });
   Demarre();
@@ -285,23 +313,14 @@ TEST_F(SetupMenuTest, EnterThroughTheQuestionsChangesNothing) {
   EXPECT_EQ(resume.texte, CRLF + QStringLiteral("Aucune action effectuée") + CRLF);
   EXPECT_FALSE(QFile::exists(choisi.path() + QStringLiteral("/exemple.dat")));
   EXPECT_FALSE(QFile::exists(choisi.path() + u'/' + NomRaccourci));
-  EXPECT_FALSE(QFile::exists(partage.path() + QStringLiteral("/applications/") + NomLanceurAssociation));
-  if (avaitDonnees)
-    qputenv("XDG_DATA_HOME", donnees);
-  else
-    qunsetenv("XDG_DATA_HOME");
+  EXPECT_FALSE(QFile::exists(donnees.Maison() + QStringLiteral("/applications/") + NomLanceurAssociation));
 }
 
 // Yes to the copy when no example is found anywhere: the summary and the log tell the failure,
 // not a copy.
 TEST_F(SetupMenuTest, ACopyThatFindsNoExampleSaysSoAndNotThatItCopied) {
-  const QByteArray donnees = qgetenv("XDG_DATA_HOME");
-  const QByteArray systeme = qgetenv("XDG_DATA_DIRS");
-  const bool avaitDonnees = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-  const bool avaitSysteme = qEnvironmentVariableIsSet("XDG_DATA_DIRS");
-  QTemporaryDir choisi, partage, partageSysteme;
-  qputenv("XDG_DATA_HOME", QFile::encodeName(partage.path()));
-  qputenv("XDG_DATA_DIRS", QFile::encodeName(partageSysteme.path()));
+  const DonneesXdgPropres donnees;
+  QTemporaryDir choisi;
   DefinitChoixRepertoire([&choisi](const QString&, QWidget*) { return choisi.path(); });
   Demarre();
   ASSERT_TRUE(
@@ -329,12 +348,4 @@ TEST_F(SetupMenuTest, ACopyThatFindsNoExampleSaysSoAndNotThatItCopied) {
   EXPECT_TRUE(journal.contains(QStringLiteral("Aucun fichier exemple trouvé dans  ")));
   EXPECT_FALSE(journal.contains(QStringLiteral("Fichiers exemples copiés")));
   EXPECT_TRUE(QDir(choisi.path()).isEmpty());
-  if (avaitDonnees)
-    qputenv("XDG_DATA_HOME", donnees);
-  else
-    qunsetenv("XDG_DATA_HOME");
-  if (avaitSysteme)
-    qputenv("XDG_DATA_DIRS", systeme);
-  else
-    qunsetenv("XDG_DATA_DIRS");
 }
