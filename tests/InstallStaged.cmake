@@ -18,8 +18,10 @@ set(attendus
   share/metainfo/${APPSTREAM_ID}.metainfo.xml
   share/man/man1/morvo.1.gz share/man/man1/morvo-run.1.gz
   share/doc/morvo/copyright share/doc/morvo/changelog.gz)
+list(APPEND attendus share/icons/hicolor/scalable/mimetypes/application-x-morvo-program.svg)
 foreach(taille 16 22 24 32 48 64 128 256)
-  list(APPEND attendus share/icons/hicolor/${taille}x${taille}/apps/morvo.png)
+  list(APPEND attendus share/icons/hicolor/${taille}x${taille}/apps/morvo.png
+    share/icons/hicolor/${taille}x${taille}/mimetypes/application-x-morvo-program.png)
 endforeach()
 set(fautes "")
 foreach(f ${attendus})
