@@ -16,9 +16,12 @@ set(attendus
   share/mime/packages/morvo.xml
   share/icons/hicolor/scalable/apps/morvo.svg
   share/metainfo/${APPSTREAM_ID}.metainfo.xml
-  share/man/man1/morvo.1 share/man/man1/morvo-run.1)
+  share/man/man1/morvo.1.gz share/man/man1/morvo-run.1.gz
+  share/doc/morvo/copyright share/doc/morvo/changelog.gz)
+list(APPEND attendus share/icons/hicolor/scalable/mimetypes/application-x-morvo-program.svg)
 foreach(taille 16 22 24 32 48 64 128 256)
-  list(APPEND attendus share/icons/hicolor/${taille}x${taille}/apps/morvo.png)
+  list(APPEND attendus share/icons/hicolor/${taille}x${taille}/apps/morvo.png
+    share/icons/hicolor/${taille}x${taille}/mimetypes/application-x-morvo-program.png)
 endforeach()
 set(fautes "")
 foreach(f ${attendus})
@@ -38,10 +41,14 @@ if(fautes)
   message(FATAL_ERROR "The staged installation is not as expected:${fautes}")
 endif()
 
-# The manual pages list the options of --help.
-file(READ ${racine}/share/man/man1/morvo-run.1 page)
+# The manual pages list the options of --help, and carry the date of the sources.
+find_program(gzip gzip REQUIRED)
+execute_process(COMMAND ${gzip} -dc ${racine}/share/man/man1/morvo-run.1.gz OUTPUT_VARIABLE page)
 if(NOT page MATCHES "\\\\-\\\\-max\\\\-statements" OR NOT page MATCHES "\\.SH EXIT STATUS")
   message(FATAL_ERROR "morvo-run.1 lacks the options of --help:\n${page}")
+endif()
+if(NOT page MATCHES "^\\.TH MORVO-RUN 1 \"[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]\" ")
+  message(FATAL_ERROR "morvo-run.1 has no date:\n${page}")
 endif()
 
 # The installed programs answer --version, and the runner draws an installed example.

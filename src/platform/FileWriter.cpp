@@ -35,10 +35,11 @@ void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
 }
 
-// The reason of a failed step: the device's own, else the hook's full disk, else a short write.
+// The reason of a failed step: the device's own, else the hook's full disk (told as the device
+// tells a real one, in Qt's words, translated with its dialogs), else a short write.
 QString Raison(const QFileDevice& f, bool panne) {
   if (f.error() != QFileDevice::NoError) return f.errorString();
-  return RaisonSysteme(panne ? ENOSPC : EIO);
+  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
 }
 
 // Writes every byte, unbuffered: a write that goes in only in part is tried again for the rest, so

@@ -142,6 +142,16 @@ QString DecodeTexte(const QByteArray& octets) {
   return QString::fromUtf8(octets);
 }
 
+bool EstTexte(const QByteArray& octets) {
+  if (octets.contains('\0')) return false;
+  if (TientEnAscii(octets) || EstUtf8(octets)) return true;
+  for (const char c : octets) {
+    const char16_t u = kTable1252[static_cast<unsigned char>(c)];
+    if (u >= 0x80 && u < 0xA0) return false;
+  }
+  return true;
+}
+
 FormeTexte FormeDe(const QByteArray& octets) {
   FormeTexte f;
   if (!TientEnAscii(octets)) {

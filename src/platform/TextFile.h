@@ -29,6 +29,10 @@ QString DecodeWindows1252(const QByteArray& octets);
 std::optional<QByteArray> EncodeWindows1252(const QString& texte);
 // UTF-8 when valid UTF-8 (a BOM is dropped), else Windows-1252.
 QString DecodeTexte(const QByteArray& octets);
+// Bytes that one of the two encodings reads as a text: no NUL byte, and valid UTF-8 or free of the
+// five bytes Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D). Any other file (a picture, an
+// archive, a binary ".dat" of another program) would not come back byte for byte from the editor.
+bool EstTexte(const QByteArray& octets);
 // Every CR LF, lone LF and lone CR becomes CR LF.
 QString NormaliseFinsDeLigne(const QString& texte);
 // Lines split on CR LF, LF or CR; a final line end does not make an empty last line.

@@ -94,7 +94,14 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
         if (hote_->EnCours()) vue_->MontreTrace();
       },
       [this] { return hote_->EnCours(); });
-  resize(1000, 700);
+  // The first size shows an example dial of an A4 landscape page whole (examples/voltmeter.dat),
+  // beside the code pane and clear of the status boxes: a drawing part of 240 x 185 mm at the view's
+  // 96 pixels an inch. The window manager fits it to a smaller screen.
+  const double pixelsParMm = 96.0 / 25.4;
+  const int largeurVue =
+      static_cast<int>(std::ceil(240.0 * pixelsParMm * FacteurCodeDefaut / (FacteurCodeDefaut - 1.0f)));
+  const int hauteurVue = static_cast<int>(std::ceil(185.0 * pixelsParMm));
+  resize(largeurVue, hauteurVue + menuBar()->sizeHint().height());
 }
 
 FenetrePrincipale::~FenetrePrincipale() {

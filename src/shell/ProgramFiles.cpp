@@ -108,6 +108,12 @@ QString DossierDe(const QString& chemin) {
   return barre < 0 ? QString() : chemin.left(barre + 1);
 }
 
+void PasUnFichierMorvo(const QString& nom) {
+  Dialogues().MsgBox(nom + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
+                                          "Ist keine Morvo Datei."),
+                     Boutons::Ok, QString());
+}
+
 // ---- the commands of the main window ----
 
 bool FenetrePrincipale::QuestionSauvegarde() {
@@ -125,17 +131,24 @@ bool FenetrePrincipale::QuestionSauvegarde() {
 
 bool FenetrePrincipale::LitFic(const QString& chemin) {
   // A file far beyond what a program can hold is not read further than the bound.
-  FormeTexte forme;
   QString refus;
-  const std::optional<QString> texte = LitFichierProgramme(chemin, &refus, &forme);
+  const std::optional<QByteArray> octets = LitOctetsProgramme(chemin, &refus);
   if (!refus.isEmpty()) {
     Dialogues().MsgBox(refus, Boutons::Ok, QString());
     return false;
   }
-  if (!texte) {
+  if (!octets) {
     Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
     return false;
   }
+  // A file that is not text (a picture, a binary ".dat" of another program that the desktop took
+  // for a program) would not be saved back as it was: it is not loaded at all.
+  if (!EstTexte(*octets)) {
+    PasUnFichierMorvo(chemin);
+    return false;
+  }
+  const FormeTexte forme = FormeDe(*octets);
+  const QString texte = NormaliseFinsDeLigne(DecodeTexte(*octets));
   // A program loaded again must ask again before it starts other programs.
   OublieAccordShell();
   FormeProgramme = forme;
@@ -144,7 +157,7 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   Shell.ZoomCourant = 1.0f;
   RunShell.ZoomIni = 1.0f;
   // Every line goes in with its line end, the last one included.
-  QString programme = *texte;
+  QString programme = texte;
   if (!programme.isEmpty() && !programme.endsWith(QStringLiteral("\r\n")))
     programme += QStringLiteral("\r\n");
   editeur_->ChargeTexte(programme);
@@ -166,9 +179,7 @@ void FenetrePrincipale::Mnu_Ouvrir_Click() {
     return;
   }
   if (EstFichierDesinstallation(nom)) {
-    Dialogues().MsgBox(nom + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
-                                            "Ist keine Morvo Datei."),
-                       Boutons::Ok, QString());
+    PasUnFichierMorvo(nom);
     return;
   }
   const QString dossier = DossierDe(nom);

@@ -37,6 +37,8 @@ extern FormeTexte FormeProgramme;
 QString FiltreProgrammes();
 // Names of uninstaller logs ("...UNINS00x.DAT") that Open refuses.
 bool EstFichierDesinstallation(const QString& nom);
+// Tells the user that the named file is no program and is not opened.
+void PasUnFichierMorvo(const QString& nom);
 // The initial zoom of a program text (CR LF lines): the first line holding "ZOOMINI" that is no
 // comment, read after its "=" (or after the keyword); 0 and no such line give 1.
 float ZoomInitial(const QString& texte);

@@ -24,9 +24,12 @@ using namespace legacy;
 
 const QString NomJournalInstallation = QStringLiteral("MorvoSetup.log");
 const QString NomRaccourci = QStringLiteral("Morvo.desktop");
-const QString NomLanceurMenu = QStringLiteral("morvo.desktop");
-const QString NomLanceurAssociation = QStringLiteral("morvo-programme.desktop");
-const QString NomPaquetMime = QStringLiteral("morvo.xml");
+// Names of the set-up's own, never those an installation lays out: the set-up cannot overwrite an
+// installed file, and an uninstall of the program leaves nothing of its own behind.
+const QString NomLanceurMenu = QStringLiteral("morvo-setup.desktop");
+const QString NomLanceurAssociation = QStringLiteral("morvo-setup-programme.desktop");
+const QString NomPaquetMime = QStringLiteral("morvo-setup.xml");
+const QString NomEntreeInstallee = QStringLiteral("morvo.desktop");
 const QString TypeMimeProgramme = QStringLiteral("application/x-morvo-program");
 
 namespace {
@@ -130,8 +133,9 @@ void MetAJourBases(const CiblesInstallation& c) {
 }
 
 // Copies the sample files; the failures go into `echecs`. A name found in several data folders is
-// copied from the first.
-void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringList& echecs) {
+// copied from the first. The number of samples the folder holds afterwards (a file already there
+// counts); none found is a failure.
+int CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringList& echecs) {
   QStringList sources;
   QStringList vus;
   for (const QString& rep : c.RepDonnees) {
@@ -142,15 +146,21 @@ void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringL
       sources << source.filePath(nom);
     }
   }
+  int copies = 0;
+  bool trouve = false;
   for (const char* motif : Motifs) {
     const QString fin = QStringLiteral(".") + UCase(QString::fromLatin1(motif));
     for (const QString& de : sources) {
       const QString nom = QFileInfo(de).fileName();
       if (!UCase(nom).endsWith(fin)) continue;
+      trouve = true;
       const QString vers = Dossier(dossier) + nom;
       const QFileInfo cible(vers);
       // The chosen folder may be the program's own: a file is never copied onto itself.
-      if (cible.exists() && cible.canonicalFilePath() == QFileInfo(de).canonicalFilePath()) continue;
+      if (cible.exists() && cible.canonicalFilePath() == QFileInfo(de).canonicalFilePath()) {
+        ++copies;
+        continue;
+      }
       // A read-only old copy cannot be replaced in place.
       if (cible.exists() && !cible.isWritable() && !QFile::remove(vers)) {
         echecs << vers;
@@ -165,13 +175,16 @@ void CopieExemples(const CiblesInstallation& c, const QString& dossier, QStringL
       }
       // Samples from a read-only installation become the user's files to edit.
       QFile::setPermissions(vers, QFile::permissions(vers) | QFile::WriteOwner);
+      ++copies;
     }
   }
+  if (!trouve) echecs << TexteAide(153) + c.RepDonnees.join(QStringLiteral(", "));
+  return copies;
 }
 
 bool Associe(const CiblesInstallation& c, QStringList& echecs) {
   // The file type that an installed Morvo ships: it claims no ".dat" file of another program.
-  QFile source(QStringLiteral(":/desktop/") + NomPaquetMime);
+  QFile source(QStringLiteral(":/desktop/morvo.xml"));
   const QString paquet = source.open(QIODevice::ReadOnly) ? QString::fromUtf8(source.readAll()) : QString();
   QDir().mkpath(Dossier(c.RepMime) + QStringLiteral("packages"));
   QDir().mkpath(c.RepApplications);
@@ -196,7 +209,15 @@ CiblesInstallation CiblesParDefaut(const QString& repProgramme) {
   const QString donnees = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   c.RepApplications = donnees + QStringLiteral("/applications");
   c.RepMime = donnees + QStringLiteral("/mime");
+  c.RepBureau = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
   return c;
+}
+
+bool MorvoInstalle(const QStringList& repBureau) {
+  for (const QString& rep : repBureau) {
+    if (QFileInfo(Dossier(rep) + QStringLiteral("applications/") + NomEntreeInstallee).isFile()) return true;
+  }
+  return false;
 }
 
 void DefinitChoixRepertoire(ChoixRepertoire choix) { choixCourant = std::move(choix); }
@@ -212,24 +233,27 @@ void Installation(QWidget* proprietaire, const CiblesInstallation& c) {
   QStringList echecs;
 
   const bool copie = Question(CrLf + TexteAide(134) + dossier + QStringLiteral(" ?   ") + CrLf);
-  if (copie) CopieExemples(c, dossier, echecs);
+  const bool copieFaite = copie && CopieExemples(c, dossier, echecs) > 0;
 
+  // An installed Morvo has its menu entry and file type: the set-up adds none of its own beside them.
+  const bool installe = MorvoInstalle(c.RepBureau);
   const bool raccourci = Question(CrLf + TexteAide(135) + dossier + QStringLiteral(" ?   ") + CrLf);
   bool raccourciFait = false;
   if (raccourci) {
     QString erreur;
-    QDir().mkpath(c.RepApplications);
-    raccourciFait =
-        Ecrit(Dossier(dossier) + NomRaccourci, EntreeBureau(c, dossier, false), erreur, true) &&
-        Ecrit(Dossier(c.RepApplications) + NomLanceurMenu, EntreeBureau(c, dossier, false), erreur);
-    if (!raccourciFait)
-      echecs << erreur;
-    else if (c.MetAJourBases)
-      Lance(QStringLiteral("update-desktop-database"), c.RepApplications);
+    raccourciFait = Ecrit(Dossier(dossier) + NomRaccourci, EntreeBureau(c, dossier, false), erreur, true);
+    if (raccourciFait && !installe) {
+      QDir().mkpath(c.RepApplications);
+      raccourciFait =
+          Ecrit(Dossier(c.RepApplications) + NomLanceurMenu, EntreeBureau(c, dossier, false), erreur);
+      if (raccourciFait && c.MetAJourBases)
+        Lance(QStringLiteral("update-desktop-database"), c.RepApplications);
+    }
+    if (!raccourciFait) echecs << erreur;
   }
 
   const QString journal = LitFichierTexte(CheminJournal(c)).value_or(QString());
-  bool dejaAssocie = false;
+  bool dejaAssocie = installe;
   for (const char* marque : MarquesAssociation)
     dejaAssocie = dejaAssocie || journal.contains(QString::fromUtf8(marque));
   bool association = false;
@@ -243,11 +267,12 @@ void Installation(QWidget* proprietaire, const CiblesInstallation& c) {
   if (!copie && !raccourci && !association) {
     s += TexteAide(137) + CrLf;
   } else {
-    if (copie) s += TexteAide(138) + dossier + CrLf;
+    if (copieFaite) s += TexteAide(138) + dossier + CrLf;
     // A step that failed is not reported as done: the log would stop the association question.
     if (raccourciFait) s += TexteAide(139) + dossier + CrLf;
     if (associationFaite) s += TexteAide(140) + CrLf;
   }
+  if (installe) s += TexteAide(152) + CrLf;
   if (!echecs.isEmpty()) s += TexteEchecs + CrLf + echecs.join(CrLf) + CrLf;
   Dialogues().MsgBox(s, Boutons::Ok, QString());
 
@@ -275,6 +300,8 @@ void Desinstallation(const CiblesInstallation& c) {
   }
   QFile::remove(Dossier(c.RepApplications) + NomLanceurMenu);
   QFile::remove(Dossier(c.RepApplications) + NomLanceurAssociation);
+  // The association of earlier set-ups, under a name no installation uses.
+  QFile::remove(Dossier(c.RepApplications) + QStringLiteral("morvo-programme.desktop"));
   QFile::remove(Dossier(c.RepMime) + QStringLiteral("packages/") + NomPaquetMime);
   MetAJourBases(c);
   QFile::remove(CheminJournal(c));

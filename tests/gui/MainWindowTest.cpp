@@ -969,3 +969,33 @@ TEST_F(MainWindowTest, HiDpiAtTwice) {
   EXPECT_EQ(suite.exitCode(), 0) << sortie.constData();
   EXPECT_TRUE(sortie.contains("[  PASSED  ] 1 test")) << sortie.constData();
 }
+
+// The first start's window shows the whole of the voltmeter example, beside the code pane and
+// above the status boxes: an example is the first thing a new user sees.
+TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
+  DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
+  QApplication::processEvents();
+  const QImage image = F().Vue().Surface().Image().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(image.size(), F().Vue().size());
+  QRect dessin, rouge;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = image.pixel(x, y);
+      if (p != qRgb(255, 255, 255)) dessin |= QRect(x, y, 1, 1);
+      if (qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60) rouge |= QRect(x, y, 1, 1);
+    }
+  }
+  ASSERT_GT(rouge.width(), 10) << "the red zone is drawn";
+  EXPECT_GT(dessin.top(), 0);
+  EXPECT_GT(dessin.left(), 0);
+  EXPECT_LT(dessin.bottom(), image.height() - 1);
+  EXPECT_LT(dessin.right(), F().Editeur().geometry().left());
+  // No status box hides a drawn pixel.
+  for (const QLineEdit* boite : {F().Text1(), F().Text2(), F().Text3(), F().Text4()}) {
+    const QRect r = boite->geometry() & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x)
+        ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255))
+            << boite->objectName().toStdString() << " at " << x << ", " << y;
+  }
+}

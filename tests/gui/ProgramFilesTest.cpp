@@ -378,3 +378,53 @@ TEST_F(ProgramFilesTest, ProgramsTooLongToRunAreSaidSoWhenOpened) {
     EXPECT_EQ(Ed().Modele().Text().size(), 48000);
   }
 }
+
+// A ".dat" file that is no program text (a desktop types every "*.dat" as a program) is refused
+// with its name, from the command line and from File > Open, and nothing changes: loaded into the
+// editor and saved, its bytes would not come back.
+TEST_F(ProgramFilesTest, AFileThatIsNoProgramTextIsRefusedWithItsName) {
+  const QString image = Chemin(QStringLiteral("image.dat"));
+  const QByteArray octetsImage("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10", 24);
+  EcritOctets(image, octetsImage);
+  // Neither UTF-8 nor Windows-1252, with no NUL byte: mixed line ends and undefined bytes.
+  QByteArray brut;
+  quint32 graine = 12345;
+  while (brut.size() < 4096) {
+    graine = graine * 1103515245u + 12345u;
+    const char c = static_cast<char>(graine >> 24);
+    if (c != '\0') brut += c;
+  }
+  brut += "\x81\r\x90\n";
+  const QString donnees = Chemin(QStringLiteral("donnees.dat"));
+  EcritOctets(donnees, brut);
+
+  // From the command line: the message names the file, the Open dialog follows as for a missing
+  // file, and the file is not the current one.
+  DemarreTel({image}, QSize(1000, 700));
+  ASSERT_FALSE(prompter_.Messages().empty());
+  EXPECT_EQ(
+      prompter_.Messages()[0].texte,
+      image + QStringLiteral(
+                  "\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\nIst keine Morvo Datei."));
+  EXPECT_TRUE(FichierCourant.isEmpty());
+  EXPECT_FALSE(Ed().Modele().Text().contains(QStringLiteral("PNG")));
+
+  // From File > Open: the program in the editor stays, and so does its file.
+  const QString programme = Chemin(QStringLiteral("prog.dat"));
+  EcritOctets(programme, "Trait 0,0,10,10\r\n");
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(FichierCourant, programme);
+  for (const QString& nom : {donnees, image}) {
+    prompter_.Efface();
+    fichiers_.ouvertures.push_back(nom);
+    F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
+    EXPECT_TRUE(prompter_.Messages()[0].texte.startsWith(nom + QStringLiteral("\r\n\r\n")));
+    EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("Is not a Morvo file")));
+    EXPECT_EQ(FichierCourant, programme);
+    EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Trait 0,0,10,10\r\n"));
+  }
+  EXPECT_EQ(LitOctets(image), octetsImage);
+  EXPECT_EQ(LitOctets(donnees), brut);
+}

@@ -11,6 +11,35 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
+// XDG_DATA_HOME and XDG_DATA_DIRS set to folders of the test's own for as long as it lives, so that
+// nothing installed on this machine (a Morvo, its examples) counts.
+class DonneesXdgPropres {
+ public:
+  DonneesXdgPropres() {
+    for (int i = 0; i < 2; ++i) {
+      avait_[i] = qEnvironmentVariableIsSet(noms_[i]);
+      ancien_[i] = qgetenv(noms_[i]);
+    }
+    qputenv(noms_[0], QFile::encodeName(Maison()));
+    qputenv(noms_[1], QFile::encodeName(systeme_.path()));
+  }
+  ~DonneesXdgPropres() {
+    for (int i = 0; i < 2; ++i) {
+      if (avait_[i])
+        qputenv(noms_[i], ancien_[i]);
+      else
+        qunsetenv(noms_[i]);
+    }
+  }
+  QString Maison() const { return maison_.path(); }
+
+ private:
+  QTemporaryDir maison_, systeme_;
+  const char* noms_[2] = {"XDG_DATA_HOME", "XDG_DATA_DIRS"};
+  bool avait_[2] = {false, false};
+  QByteArray ancien_[2];
+};
+
 }  // namespace
 
 class SetupTest : public ConfigFixture {
@@ -34,6 +63,8 @@ class SetupTest : public ConfigFixture {
     dossier_ = choisi_.path();
     cibles_ = CiblesParDefaut(Programme());
     cibles_.Executable = QStringLiteral("/opt/morvo 100% dir/morvo");
+    // Whatever this machine has installed: Morvo is not, unless a test installs it.
+    cibles_.RepBureau = QStringList({home_.path() + QStringLiteral("/.local/share")});
   }
 
   void TearDown() override {
@@ -47,7 +78,9 @@ class SetupTest : public ConfigFixture {
   QString Applications(const QString& nom) const {
     return home_.path() + QStringLiteral("/.local/share/applications/") + nom;
   }
-  QString Paquet() const { return home_.path() + QStringLiteral("/.local/share/mime/packages/morvo.xml"); }
+  QString Paquet(const QString& nom = NomPaquetMime) const {
+    return home_.path() + QStringLiteral("/.local/share/mime/packages/") + nom;
+  }
   QString Journal() const { return RepConfig + QStringLiteral("MorvoSetup.log"); }
   QString Choisi(const QString& nom) const { return dossier_ + u'/' + nom; }
 
@@ -94,13 +127,17 @@ TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
   EXPECT_TRUE(lanceur.contains(QStringLiteral("\nPath=") + dossier_ + u'\n'));
   EXPECT_TRUE(lanceur.contains(QStringLiteral("\nComment=Start Morvo\n")));
   EXPECT_TRUE(QFileInfo(Choisi(QStringLiteral("Morvo.desktop"))).isExecutable());
-  EXPECT_EQ(QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo.desktop")))), lanceur);
-  const QString association =
-      QString::fromUtf8(LitOctets(Applications(QStringLiteral("morvo-programme.desktop"))));
+  EXPECT_EQ(QString::fromUtf8(LitOctets(Applications(NomLanceurMenu))), lanceur);
+  const QString association = QString::fromUtf8(LitOctets(Applications(NomLanceurAssociation)));
   EXPECT_TRUE(association.contains(QStringLiteral("\nExec=\"/opt/morvo 100%% dir/morvo\" %f\n")));
   EXPECT_TRUE(association.contains(QStringLiteral("\nMimeType=application/x-morvo-program;\n")));
   const QString paquet = QString::fromUtf8(LitOctets(Paquet()));
   EXPECT_TRUE(paquet.contains(QStringLiteral("<mime-type type=\"application/x-morvo-program\">")));
+  // Names of the set-up's own: none is a file that an installation lays out (and its uninstall
+  // would leave behind or the set-up overwrite).
+  for (const QString& nom : {NomLanceurMenu, NomLanceurAssociation, NomPaquetMime})
+    EXPECT_FALSE(nom == QStringLiteral("morvo.desktop") || nom == QStringLiteral("morvo.xml"))
+        << nom.toStdString();
   // A text type of its own at a low weight: any other program's ".dat" type wins the name.
   EXPECT_TRUE(paquet.contains(QStringLiteral("<sub-class-of type=\"text/plain\"/>")));
   EXPECT_TRUE(paquet.contains(QStringLiteral("<glob pattern=\"*.dat\" weight=\"10\"/>")));
@@ -123,8 +160,8 @@ TEST_F(SetupTest, CopiesLaunchersAssociationLogAndUninstall) {
   // Uninstall: launchers, file type and log go; the user's copies stay.
   Desinstallation(cibles_);
   EXPECT_FALSE(QFile::exists(Choisi(QStringLiteral("Morvo.desktop"))));
-  EXPECT_FALSE(QFile::exists(Applications(QStringLiteral("morvo.desktop"))));
-  EXPECT_FALSE(QFile::exists(Applications(QStringLiteral("morvo-programme.desktop"))));
+  EXPECT_FALSE(QFile::exists(Applications(NomLanceurMenu)));
+  EXPECT_FALSE(QFile::exists(Applications(NomLanceurAssociation)));
   EXPECT_FALSE(QFile::exists(Paquet()));
   EXPECT_FALSE(QFile::exists(Journal()));
   EXPECT_TRUE(QFile::exists(Choisi(QStringLiteral("a.dat"))));
@@ -182,9 +219,10 @@ TEST_F(SetupTest, CancelRecordedAssociationAndFailures) {
   Installation(nullptr, cibles_);
   ASSERT_EQ(prompter_.Messages().size(), 4u);
   const QString resume = prompter_.Messages()[3].texte;
-  EXPECT_TRUE(resume.startsWith(CRLF + QStringLiteral("Fichiers exemples copiés dans  ") + dossier_ + CRLF +
-                                QStringLiteral("Échecs / Failures / Fehler / Errores :") + CRLF))
+  // Nothing could be copied: the copy is not reported as done.
+  EXPECT_TRUE(resume.startsWith(CRLF + QStringLiteral("Échecs / Failures / Fehler / Errores :") + CRLF))
       << resume.toStdString();
+  EXPECT_FALSE(resume.contains(QStringLiteral("copiés")));
   EXPECT_FALSE(resume.contains(QStringLiteral("Raccourci")));
   EXPECT_FALSE(resume.contains(QStringLiteral("Morvo associé")));
   EXPECT_FALSE(QFile::exists(dossier_));
@@ -197,6 +235,39 @@ TEST_F(SetupTest, CancelRecordedAssociationAndFailures) {
   prompter_.AjouteReponse(QStringLiteral("NO"));
   Installation(nullptr, cibles_);
   EXPECT_EQ(LitOctets(Programme() + QStringLiteral("/a.dat")), QByteArray("a.dat"));
+}
+
+// An installed Morvo (its desktop entry in a data folder) keeps its own menu entry and file type:
+// the set-up writes none of its own beside them, does not offer the association, and says so.
+TEST_F(SetupTest, AnInstalledMorvoKeepsItsDesktopEntryAndFileType) {
+  const QByteArray entree(
+      "[Desktop Entry]\nType=Application\nName=Morvo\nExec=morvo %f\n"
+      "MimeType=application/x-morvo-program;\n");
+  const QByteArray type("<?xml version=\"1.0\"?>\n<mime-info/>\n");
+  EcritOctets(Applications(QStringLiteral("morvo.desktop")), entree);
+  EcritOctets(Paquet(QStringLiteral("morvo.xml")), type);
+  ASSERT_TRUE(MorvoInstalle(cibles_.RepBureau));
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  Installation(nullptr, cibles_);
+  // The copy and launcher questions, then the summary: no association question.
+  ASSERT_EQ(prompter_.Messages().size(), 3u);
+  EXPECT_EQ(prompter_.Messages()[2].texte,
+            CRLF + QStringLiteral("Raccourci clavier créé dans  ") + dossier_ + CRLF +
+                QStringLiteral("Morvo est installé : son entrée de menu et son "
+                               "type de fichier restent ceux de l'installation") +
+                CRLF);
+  EXPECT_TRUE(QFile::exists(Choisi(NomRaccourci)));
+  EXPECT_EQ(LitOctets(Applications(QStringLiteral("morvo.desktop"))), entree);
+  EXPECT_EQ(LitOctets(Paquet(QStringLiteral("morvo.xml"))), type);
+  for (const QString& nom : {NomLanceurMenu, NomLanceurAssociation})
+    EXPECT_FALSE(QFile::exists(Applications(nom))) << nom.toStdString();
+  EXPECT_FALSE(QFile::exists(Paquet()));
+  // The set-up's uninstall takes away only what the set-up wrote.
+  Desinstallation(cibles_);
+  EXPECT_EQ(LitOctets(Applications(QStringLiteral("morvo.desktop"))), entree);
+  EXPECT_EQ(LitOctets(Paquet(QStringLiteral("morvo.xml"))), type);
+  EXPECT_FALSE(QFile::exists(Choisi(NomRaccourci)));
 }
 
 class SetupWindowTest : public WindowFixture {};
@@ -223,10 +294,9 @@ class SetupMenuTest : public WindowFixture {
 };
 
 TEST_F(SetupMenuTest, EnterThroughTheQuestionsChangesNothing) {
-  const QByteArray donnees = qgetenv("XDG_DATA_HOME");
-  const bool avaitDonnees = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-  QTemporaryDir choisi, partage;
-  qputenv("XDG_DATA_HOME", QFile::encodeName(partage.path()));
+  // A Morvo installed on this machine would take the association question away.
+  const DonneesXdgPropres donnees;
+  QTemporaryDir choisi;
   EcritOctets(Programme() + QStringLiteral("/exemple.dat"), "Trait 0,0,5,5\r\n");
   DefinitChoixRepertoire([&choisi](const QString&, QWidget*) { return choisi.path(); });
   Demarre();
@@ -243,9 +313,39 @@ TEST_F(SetupMenuTest, EnterThroughTheQuestionsChangesNothing) {
   EXPECT_EQ(resume.texte, CRLF + QStringLiteral("Aucune action effectuée") + CRLF);
   EXPECT_FALSE(QFile::exists(choisi.path() + QStringLiteral("/exemple.dat")));
   EXPECT_FALSE(QFile::exists(choisi.path() + u'/' + NomRaccourci));
-  EXPECT_FALSE(QFile::exists(partage.path() + QStringLiteral("/applications/") + NomLanceurAssociation));
-  if (avaitDonnees)
-    qputenv("XDG_DATA_HOME", donnees);
-  else
-    qunsetenv("XDG_DATA_HOME");
+  EXPECT_FALSE(QFile::exists(donnees.Maison() + QStringLiteral("/applications/") + NomLanceurAssociation));
+}
+
+// Yes to the copy when no example is found anywhere: the summary and the log tell the failure,
+// not a copy.
+TEST_F(SetupMenuTest, ACopyThatFindsNoExampleSaysSoAndNotThatItCopied) {
+  const DonneesXdgPropres donnees;
+  QTemporaryDir choisi;
+  DefinitChoixRepertoire([&choisi](const QString&, QWidget*) { return choisi.path(); });
+  Demarre();
+  ASSERT_TRUE(
+      QDir(Programme()).entryList({QStringLiteral("*.dat"), QStringLiteral("*.txt")}, QDir::Files).isEmpty());
+  VraisDialogues();
+  ReponsesModales reponses;
+  BoiteVue copie, raccourci, association, resume;
+  reponses.Ajoute([&copie](QWidget* dialogue) {
+    if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) copie.texte = boite->text();
+    QWidget* cible = QApplication::focusWidget();
+    QTest::keyClick(cible && cible->window() == dialogue ? cible : dialogue, Qt::Key_O);  // &Oui
+  });
+  reponses.Ajoute(NoteEtEntree(raccourci));
+  reponses.Ajoute(NoteEtEntree(association));
+  reponses.Ajoute(NoteEtEntree(resume));
+  ChoisitMenu(u'o', u'm');
+  EXPECT_TRUE(copie.texte.contains(QStringLiteral("Copier les fichiers exemples dans")));
+  EXPECT_TRUE(resume.vue);
+  EXPECT_FALSE(resume.texte.contains(QStringLiteral("Fichiers exemples copiés")))
+      << resume.texte.toStdString();
+  EXPECT_TRUE(resume.texte.contains(QStringLiteral("Échecs / Failures / Fehler / Errores :") + CRLF +
+                                    QStringLiteral("Aucun fichier exemple trouvé dans  ") + Programme()))
+      << resume.texte.toStdString();
+  const QString journal = LitFichierTexte(RepConfig + NomJournalInstallation).value_or(QString());
+  EXPECT_TRUE(journal.contains(QStringLiteral("Aucun fichier exemple trouvé dans  ")));
+  EXPECT_FALSE(journal.contains(QStringLiteral("Fichiers exemples copiés")));
+  EXPECT_TRUE(QDir(choisi.path()).isEmpty());
 }

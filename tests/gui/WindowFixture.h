@@ -176,12 +176,18 @@ class WindowFixture : public ConfigFixture {
   // Creates and starts the window (the Open dialog of a start with no file is cancelled, so the
   // editor starts empty unless `arguments` name a file).
   FenetrePrincipale& Demarre(const QStringList& arguments = {}) {
-    fenetre_ = std::make_unique<FenetrePrincipale>();
-    fenetre_->resize(1000, 700);
-    fenetre_->show();
-    EXPECT_TRUE(fenetre_->Demarre(arguments, Programme()));
+    DemarreTel(arguments, QSize(1000, 700));
     prompter_.Efface();
     fichiers_.Demandes.clear();
+    return *fenetre_;
+  }
+  // The same at `taille` (an invalid size keeps the window's own first size), keeping the messages
+  // and file dialogs of the start.
+  FenetrePrincipale& DemarreTel(const QStringList& arguments, const QSize& taille) {
+    fenetre_ = std::make_unique<FenetrePrincipale>();
+    if (taille.isValid()) fenetre_->resize(taille);
+    fenetre_->show();
+    EXPECT_TRUE(fenetre_->Demarre(arguments, Programme()));
     return *fenetre_;
   }
 
