@@ -373,6 +373,7 @@ void FenetrePrincipale::Mnu_Quitter_Click() { close(); }
 void FenetrePrincipale::FermeParSignal() {
   sansQuestion_ = signalRecu_;
   signalRecu_ = true;
+  ++demandesFin_;
   FermeDialogues();
   // From the loop that runs next, once the dialogs' callers have gone on.
   QTimer::singleShot(0, this, [this] { close(); });
@@ -468,21 +469,30 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   etat.DessinNonSauve = Dessin.DessinDemarre;
   etat.ParSignal = signalRecu_;
   if (sansQuestion_) etat.Modifie = etat.DessinNonSauve = false;
-  // A termination request is answered once its question is: Cancel makes the next one a first
-  // one again, unless another came while the question was open.
+  // A termination request is answered once its question is: Yes (while the save runs, its Save As
+  // dialog included) and Cancel make the next one a first one again, which asks again; only one
+  // that comes while the question is open ends without it.
   const bool parSignal = signalRecu_;
-  const auto sauveDessin = [] {
+  const int demande = demandesFin_;
+  const auto repondue = [this, parSignal, demande] {
+    if (parSignal && !sansQuestion_ && demandesFin_ == demande) signalRecu_ = false;
+  };
+  const auto sauveDessin = [repondue] {
+    repondue();
     FrmDessin* dessin = FrmDessin::Ouvert();
     if (dessin == nullptr) return false;
     dessin->Cmd_OK_Click();
     return !Dessin.DessinDemarre;
   };
-  if (AccepteFermeture(
-          etat, [this] { return Mnu_EnregistrerS_Click(); }, sauveDessin))
+  const auto sauve = [this, repondue] {
+    repondue();
+    return Mnu_EnregistrerS_Click();
+  };
+  if (AccepteFermeture(etat, sauve, sauveDessin))
     evenement->accept();
   else {
     evenement->ignore();
-    if (parSignal && !sansQuestion_) signalRecu_ = false;
+    repondue();
   }
 }
 

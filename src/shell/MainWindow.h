@@ -181,5 +181,8 @@ class FenetrePrincipale : public QMainWindow {
   bool fermetureDemandee_ = false;
   bool signalRecu_ = false;
   bool sansQuestion_ = false;
+  // Termination requests received so far: a closing cancelled after its question was answered
+  // keeps the mark of a request that came meanwhile.
+  int demandesFin_ = 0;
   friend class HoteQt;
 };

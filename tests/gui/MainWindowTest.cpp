@@ -606,6 +606,43 @@ TEST_F(MainWindowTest, ATerminationRequestAfterACancelledOneAsksAgain) {
   EXPECT_TRUE(Ed().Modifie());
 }
 
+TEST_F(MainWindowTest, ATerminationRequestWhileTheAnsweredQuestionSavesAsksAgain) {
+  Demarre();
+  // Qt's own Save As dialog, as the desktop shows it for a program that has no file yet.
+  DefinitDialoguesFichiers(nullptr);
+  FermeSurSignal(F());
+  Tape(QStringLiteral("%A = 2\r\n"));
+  VraisDialogues();
+  QStringList vus;
+  const auto note = [&vus](QWidget* dialogue) {
+    vus << QString::fromLatin1(dialogue->metaObject()->className());
+  };
+  ReponsesModales reponses;
+  // Yes to the first request's question; while its Save As dialog is open, a second request;
+  // the question it asks again is cancelled.
+  reponses.Ajoute([note](QWidget* dialogue) {
+    note(dialogue);
+    QTest::keyClick(dialogue, Qt::Key_Return);
+  });
+  reponses.Ajoute([note](QWidget* dialogue) {
+    note(dialogue);
+    ::raise(SIGTERM);
+  });
+  reponses.Ajoute([note](QWidget* dialogue) {
+    note(dialogue);
+    QTest::keyClick(dialogue, Qt::Key_Escape);
+  });
+  ::raise(SIGTERM);
+  ASSERT_TRUE(Attend([&] {
+    return !F().isVisible() || (reponses.Epuisees() && QApplication::activeModalWidget() == nullptr);
+  })) << vus.join(QLatin1Char(' ')).toStdString();
+  QTest::qWait(100);
+  EXPECT_TRUE(F().isVisible()) << vus.join(QLatin1Char(' ')).toStdString();
+  EXPECT_EQ(vus.join(QLatin1Char(' ')), QStringLiteral("QMessageBox QFileDialog QMessageBox"));
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 2\r\n"));
+  EXPECT_TRUE(Ed().Modifie());
+}
+
 TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhenTheSettingsCannotBeWritten) {
   DisquePlein disque;
   ASSERT_TRUE(disque.Valide());
