@@ -589,9 +589,10 @@ std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* ref
   });
 }
 
-std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme) {
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme,
+                                           QString* erreur) {
   return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
-    return LitFichierTexteBorne(chemin, limite, tropGrand, forme);
+    return LitFichierTexteBorne(chemin, limite, tropGrand, forme, erreur);
   });
 }
 

@@ -39,7 +39,8 @@ QString TexteProgrammeTropLong(int64_t longueur);
 QString FichierProgrammeTropGrand(const QString& chemin);
 // The text of a program or command file, read no further than a program file may go, whatever
 // size the system reports; nullopt when it cannot be read, with *refus the refusal of a file too
-// large (else empty). LitOctetsProgramme gives its bytes (a scrambled command file).
-std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus,
-                                           FormeTexte* forme = nullptr);
+// large (else empty) and the system's reason of any other failure in *erreur when given.
+// LitOctetsProgramme gives its bytes (a scrambled command file).
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme = nullptr,
+                                           QString* erreur = nullptr);
 std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus);

@@ -204,8 +204,8 @@ std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme)
 }
 
 std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
-                                            FormeTexte* forme) {
-  const std::optional<QByteArray> octets = LitOctetsFichierBorne(chemin, limite, tropGrand);
+                                            FormeTexte* forme, QString* erreur) {
+  const std::optional<QByteArray> octets = LitOctetsFichierBorne(chemin, limite, tropGrand, erreur);
   if (!octets) return std::nullopt;
   if (forme) *forme = FormeDe(*octets);
   return NormaliseFinsDeLigne(DecodeTexte(*octets));
@@ -225,11 +225,7 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
   if (QFileInfo::exists(chemin)) {
     // A FIFO or device in the file's place is refused before it could block the read.
     QFile existant;
-    errno = 0;
-    if (!OuvreFichierOrdinaire(existant, chemin)) {
-      DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-      return false;
-    }
+    if (!OuvreFichierOrdinaire(existant, chemin, erreur)) return false;
     ancien = ajoutAscii ? existant.read(64 * 1024) : existant.readAll();
     if (existant.error() != QFileDevice::NoError) {
       DonneErreur(erreur, existant.errorString());
@@ -375,12 +371,45 @@ bool EstFichierOrdinaire(const QString& chemin) {
 }
 
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
-  if (!EstFichierOrdinaire(chemin)) return false;
-  const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  QString raison;
+  return OuvreFichierOrdinaire(f, chemin, &raison);
+}
+
+namespace {
+
+// Why a path is no regular file to read: a folder is one, anything else (FIFO, device, socket) is
+// not what a file of text can be.
+QString RaisonNonOrdinaire(mode_t mode) {
+  return S_ISDIR(mode) ? qt_error_string(EISDIR)
+                       : qt_error_string(EINVAL) + QStringLiteral(" (not a regular file)");
+}
+
+}  // namespace
+
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
+  const QByteArray nom = QFile::encodeName(chemin);
+  struct stat avant {};
+  if (chemin.isEmpty() || ::stat(nom.constData(), &avant) != 0) {
+    DonneErreur(erreur, qt_error_string(chemin.isEmpty() ? ENOENT : errno));
+    return false;
+  }
+  if (!S_ISREG(avant.st_mode)) {
+    DonneErreur(erreur, RaisonNonOrdinaire(avant.st_mode));
+    return false;
+  }
+  const int fd = ::open(nom.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    DonneErreur(erreur, qt_error_string(errno));
+    return false;
+  }
   struct stat etat {};
-  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode) ||
-      !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+    DonneErreur(erreur, RaisonNonOrdinaire(etat.st_mode));
+    ::close(fd);
+    return false;
+  }
+  if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    DonneErreur(erreur, f.errorString());
     ::close(fd);
     return false;
   }
@@ -389,12 +418,7 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
 
 std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur) {
   QFile f;
-  errno = 0;
-  if (!OuvreFichierOrdinaire(f, chemin)) {
-    // Something that is no regular file leaves no reason of the system's.
-    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-    return std::nullopt;
-  }
+  if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   QByteArray octets = f.readAll();
   if (f.error() != QFileDevice::NoError) {
     DonneErreur(erreur, f.errorString());
@@ -407,11 +431,7 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
                                                 QString* erreur) {
   if (tropGrand) *tropGrand = false;
   QFile f;
-  errno = 0;
-  if (!OuvreFichierOrdinaire(f, chemin)) {
-    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-    return std::nullopt;
-  }
+  if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   // In pieces, up to one byte past the bound: that byte is enough to know the file is too large.
   constexpr qint64 Morceau = 64 * 1024;
   QByteArray octets;

@@ -39,9 +39,10 @@ QStringList DecoupeLignes(const QString& texte);
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme = nullptr);
 // The same, reading at most `limite` bytes: a file that holds more is read no further and gives
 // nullopt with *tropGrand set (the size the system reports is not trusted: some files report 0 and
-// are huge, others grow while they are read).
+// are huge, others grow while they are read). A file that cannot be read gives nullopt with the
+// reason in *erreur when given.
 std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
-                                            FormeTexte* forme = nullptr);
+                                            FormeTexte* forme = nullptr, QString* erreur = nullptr);
 // Writes the whole file in the given form; a failed write leaves the old file as it was. False on
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
@@ -100,8 +101,10 @@ QString ResoutFichierCommande(const QString& nom);
 bool EstFichierOrdinaire(const QString& chemin);
 // Opens a regular file for reading into f (not yet open). The kind is checked before the open and
 // again on the opened file, which is opened without waiting, so a FIFO put in its place between
-// the two never blocks. False, with f closed, when it is not a regular file or cannot be opened.
+// the two never blocks. False, with f closed, when it is not a regular file or cannot be opened,
+// with the reason in *erreur.
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin);
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur);
 // All the bytes of a regular file; nullopt when it is not one or cannot be read, with the reason
 // in *erreur when given.
 std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur = nullptr);

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "FullDisk.h"
 #include "interpreter/Scrambling.h"
@@ -590,6 +591,23 @@ TEST_F(RunnerTest, ALinkPlantedByAnotherUserIsNotFollowed) {
 // Every output that cannot be written says the system's reason, and the standard error holds the
 // runner's own messages only, with no desktop session too.
 TEST_F(RunnerTest, EveryFailureSaysWhy) {
+  // A program file that cannot be read: missing, a folder or a FIFO, each with its reason.
+  const QString absent = Chemin(QStringLiteral("absent.dat"));
+  const QString fifo = Chemin(QStringLiteral("fifo.dat"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const std::pair<QString, QString> illisibles[] = {
+      {absent, qt_error_string(ENOENT)},
+      {dossier(), qt_error_string(EISDIR)},
+      {fifo, qt_error_string(EINVAL) + QStringLiteral(" (not a regular file)")},
+  };
+  for (const auto& [illisible, raison] : illisibles) {
+    const Resultat r = Lance({illisible});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot read ") + illisible + QStringLiteral(": ") +
+                             raison + QLatin1Char('\n'))
+        << r.erreurs.toStdString();
+  }
+
   const QString programme = EcritProgramme("%A = 1\r\n");
   for (const QString& option : {QStringLiteral("--pdf"), QStringLiteral("--png"), QStringLiteral("--log")}) {
     const QString sortie = Chemin(QStringLiteral("nodir/x.out"));
