@@ -477,6 +477,17 @@ bool LecteurLignes::Remplit() {
 bool LecteurLignes::Fin() { return pos_ >= tampon_.size() && !Remplit(); }
 
 QString LecteurLignes::Suivante() {
+  // The bound holds for the line itself, wherever its end falls in the pieces read.
+  const auto tropLongue = [this](qsizetype longueur) {
+    if (longueur <= LongueurMaxLigneDonnees) return;
+    fichier_.close();
+    tampon_.clear();
+    pos_ = 0;
+    ErreurRun(chemin_ +
+              QStringLiteral(" : ligne de plus de %1 octets / line longer than %1 bytes")
+                  .arg(LongueurMaxLigneDonnees) +
+              QStringLiteral("\r\n\r\n"));
+  };
   qsizetype cherche = pos_;
   qsizetype fin = -1;
   for (;;) {
@@ -489,19 +500,12 @@ QString LecteurLignes::Suivante() {
     }
     if (fin >= 0) break;
     const qsizetype lu = tampon_.size() - pos_;
-    if (lu > LongueurMaxLigneDonnees) {
-      fichier_.close();
-      tampon_.clear();
-      pos_ = 0;
-      ErreurRun(chemin_ +
-                QStringLiteral(" : ligne de plus de %1 octets / line longer than %1 bytes")
-                    .arg(LongueurMaxLigneDonnees) +
-                QStringLiteral("\r\n\r\n"));
-    }
+    tropLongue(lu);
     if (!Remplit()) break;
     cherche = lu;
   }
   const qsizetype finLigne = fin >= 0 ? fin : tampon_.size();
+  tropLongue(finLigne - pos_);
   QByteArray octets = tampon_.mid(pos_, finLigne - pos_);
   qsizetype suite = finLigne;
   if (fin >= 0) {

@@ -128,6 +128,27 @@ TEST_F(RuntimeCommandsTest, ALineOrARecordBeyondItsBoundIsARunErrorWithItsReason
       << Messages()[0].texte.left(300).toStdString();
   EXPECT_EQ(Var(1, "%B"), "<absent>");
 
+  // The bound is the same wherever the line ends in what was read: one byte past it is too much,
+  // a line of the bound itself is read.
+  Ecrit("juste.txt", QByteArray(1024 * 1024 + 1, 'x') + "\r\nfin\r\n");
+  Lance({"OPEN = juste.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(
+      QStringLiteral("juste.txt : ligne de plus de 1048576 octets / line longer than")))
+      << Messages()[0].texte.left(300).toStdString();
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  for (const QByteArray& fin : {QByteArray("\r\nfin\r\n"), QByteArray()}) {
+    Ecrit("borne.txt", QByteArray(1024 * 1024, 'x') + fin);
+    Lance({"OPEN = borne.txt", "LVAR = %A", "%B = 1"});
+    EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.left(300).toStdString();
+    EXPECT_EQ(Var(1, "%A").size(), 1024 * 1024);
+  }
+  Ecrit("sansfin.txt", QByteArray(1024 * 1024 + 1, 'x'));
+  Lance({"OPEN = sansfin.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("sansfin.txt : ligne de plus de 1048576 octets")))
+      << Messages()[0].texte.left(300).toStdString();
+
   QByteArray suite;
   const QByteArray ligne = QByteArray(1000, 'y') + " _\r\n";
   while (suite.size() < 3 * 1024 * 1024) suite += ligne;
