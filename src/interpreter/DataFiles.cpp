@@ -127,9 +127,7 @@ void OuvreLecture(int niveau) {
   if (!EstFichierOrdinaire(nv.FicDonnees)) ErreurRun();
   Incident.TypeErreur.clear();
   auto f = std::make_unique<LecteurLignes>();
-  if (!f->Ouvre(nv.FicDonnees)) {
-    ErreurRun(nv.FicDonnees + QStringLiteral(" : lecture impossible / cannot be read") + CRLF + CRLF);
-  }
+  f->OuvrePourLeRun(nv.FicDonnees);
   if (f->Fin()) {
     nv.FicDonnees.clear();
     return;

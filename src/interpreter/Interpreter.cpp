@@ -583,9 +583,9 @@ auto LitBorne(const QString& chemin, QString* refus, Lecture lit) -> decltype(li
 
 }  // namespace
 
-std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus) {
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus, QString* erreur) {
   return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
-    return LitOctetsFichierBorne(chemin, limite, tropGrand);
+    return LitOctetsFichierBorne(chemin, limite, tropGrand, erreur);
   });
 }
 

@@ -43,4 +43,5 @@ QString FichierProgrammeTropGrand(const QString& chemin);
 // LitOctetsProgramme gives its bytes (a scrambled command file).
 std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme = nullptr,
                                            QString* erreur = nullptr);
-std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus);
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus,
+                                             QString* erreur = nullptr);

@@ -448,13 +448,24 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
   return std::nullopt;
 }
 
-bool LecteurLignes::Ouvre(const QString& chemin) {
+QString TexteLectureImpossible(const QString& chemin, const QString& raison) {
+  return chemin + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
+}
+
+bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   chemin_ = chemin;
   fichier_.close();
   tampon_.clear();
   pos_ = 0;
   premiere_ = true;
-  return OuvreFichierOrdinaire(fichier_, chemin);
+  return OuvreFichierOrdinaire(fichier_, chemin, erreur);
+}
+
+void LecteurLignes::OuvrePourLeRun(const QString& chemin) {
+  QString raison;
+  if (Ouvre(chemin, &raison)) return;
+  if (!EstFichierOrdinaire(chemin)) ErreurFichierIntrouvable(chemin);
+  ErreurRun(TexteLectureImpossible(chemin, raison) + QStringLiteral("\r\n\r\n"));
 }
 
 bool LecteurLignes::Remplit() {
@@ -466,6 +477,13 @@ bool LecteurLignes::Remplit() {
   }
   if (!fichier_.isOpen()) return false;
   const QByteArray suite = fichier_.read(Morceau);
+  if (fichier_.error() != QFileDevice::NoError) {
+    // A failed read is no end of the file: the lines after it would be silently missing.
+    const QString raison = fichier_.errorString();
+    fichier_.close();
+    tampon_.clear();
+    ErreurRun(TexteLectureImpossible(chemin_, raison) + QStringLiteral("\r\n\r\n"));
+  }
   if (suite.isEmpty()) {
     fichier_.close();
     return false;

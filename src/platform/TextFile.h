@@ -58,6 +58,9 @@ class AjoutTexte {
  public:
   // Opens the file, creating it when missing. False with the system's reason.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Opens the file for a run: one that is missing (or no regular file) is the run error of a
+  // missing file; one that is there and cannot be opened, a run error with the system's reason.
+  void OuvrePourLeRun(const QString& chemin);
   // Appends text with CR LF line ends. False with the system's reason; nothing of it then stays.
   bool Ajoute(const QString& texte, QString* erreur = nullptr);
   // Appends one line and its line end, as Ajoute(ligne + CR LF) does.
@@ -123,11 +126,17 @@ constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 // bytes is a run error that says so: no real data file has one, and a file without line ends (or
 // one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
+// The run error detail of a file that exists and cannot be read: its path and the system's reason.
+QString TexteLectureImpossible(const QString& chemin, const QString& raison);
 class LecteurLignes {
  public:
-  // False when the file is not a regular file or cannot be opened.
-  bool Ouvre(const QString& chemin);
-  // No line is left (also when the file could not be opened or read).
+  // False when the file is not a regular file or cannot be opened, with the reason in *erreur.
+  bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Opens the file for a run: one that is missing (or no regular file) is the run error of a
+  // missing file; one that is there and cannot be opened, a run error with the system's reason.
+  void OuvrePourLeRun(const QString& chemin);
+  // No line is left (also when the file could not be opened). A read that fails is a run error
+  // that gives the system's reason.
   bool Fin();
   // The next line without its line end; empty at the end.
   QString Suivante();

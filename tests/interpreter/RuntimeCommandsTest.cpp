@@ -117,6 +117,25 @@ TEST_F(RuntimeCommandsTest, CommentCharacterAndEndMarker) {
   EXPECT_EQ(Var(1, "%E"), "1");
 }
 
+// A data file that exists and cannot be read is a run error that gives the system's reason, never
+// an empty file, a shorter one or a missing one. /proc/self/mem opens and fails at its first read.
+TEST_F(RuntimeCommandsTest, AFileThatCannotBeReadIsARunErrorWithItsReason) {
+  if (!QFile::exists(QStringLiteral("/proc/self/mem"))) GTEST_SKIP() << "no /proc/self/mem";
+  ASSERT_EQ(::symlink("/proc/self/mem", QFile::encodeName(Chemin(QStringLiteral("mem.txt"))).constData()), 0);
+  const QString raison =
+      QStringLiteral("mem.txt : lecture impossible / cannot be read : ") + qt_error_string(EIO);
+  for (const QString& commande : {QStringLiteral("OPEN = mem.txt"), QStringLiteral("PLOT = mem.txt§59"),
+                                  QStringLiteral("POLY = Rouge, FIC, mem.txt")}) {
+    Lance({commande, "LVAR = %A", "%B = 1"});
+    ASSERT_EQ(Messages().size(), 1u) << commande.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(raison + CRLF + CRLF))
+        << Messages()[0].texte.left(300).toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral(" 1: ") + commande))
+        << Messages()[0].texte.left(300).toStdString();
+    EXPECT_EQ(Var(1, "%B"), "<absent>");
+  }
+}
+
 // A data-file line and an LVAR record of continued lines each have a bound no real file reaches:
 // crossing it is a run error that says so, and the reading stops there.
 TEST_F(RuntimeCommandsTest, ALineOrARecordBeyondItsBoundIsARunErrorWithItsReason) {
