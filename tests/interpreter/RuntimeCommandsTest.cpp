@@ -299,6 +299,19 @@ TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
       EXPECT_EQ(Var(1, "%FIN"), "<absent>");
     }
   }
+
+  // A run error closes the file too: a flush that fails then is told after the run error.
+  int appels = 0;
+  DefinitPanneEcriture(
+      [&](const QString& chemin) { return chemin.endsWith(QStringLiteral("erreur.txt")) && ++appels == 2; });
+  Lance({"OPENA = erreur.txt", "PRINTA = x", "%X == %NOPE", "%FIN = 1"});
+  DefinitPanneEcriture({});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("%X == %NOPE")))
+      << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Messages()[1].texte,
+            TexteEcritureImpossible(Chemin(QStringLiteral("erreur.txt")), qt_error_string(ENOSPC)));
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
 }
 
 // A command file starts with no append file of its own; its caller's is its own again afterwards.
