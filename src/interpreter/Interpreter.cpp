@@ -43,7 +43,7 @@ int64_t instructionsRun = 0;
 // holds the first character past the limit; a very long one is shown by its start.
 void VerifieLongueurProgramme(NiveauProg& nv) {
   const QString& texte = nv.Texte;
-  if (texte.size() <= LongueurMaxProgramme) return;
+  if (!ProgrammeTropLong(texte)) return;
   qsizetype dehors = LongueurMaxProgramme;  // 0-based
   if (texte[dehors] == u'\n' && texte[dehors - 1] == u'\r') --dehors;
   const qsizetype finPrecedente = texte.lastIndexOf(CRLF, dehors - 1);
@@ -60,7 +60,7 @@ void VerifieLongueurProgramme(NiveauProg& nv) {
 
 // Positions stay within 16 bits: a text that grew longer during the run (a line written into the
 // editor) overflows them, and is refused as a text too long from the start would be. The end of a
-// text within the limit (one past its last character) is no overflow.
+// text within the limit (its final line end, one past its last character) is no overflow.
 void VerifiePosition(int pos, NiveauProg& nv) {
   if (pos > LongueurMaxProgramme) VerifieLongueurProgramme(nv);
 }
@@ -541,6 +541,10 @@ void Interprete(int& niveau) {
     GereErreurRun(niveau);
     return;
   }
+}
+
+bool ProgrammeTropLong(const QString& texte) {
+  return texte.size() - (texte.endsWith(CRLF) ? 2 : 0) > LongueurMaxProgramme;
 }
 
 QString TexteProgrammeTropLong(int64_t longueur) {

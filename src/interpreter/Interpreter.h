@@ -34,6 +34,9 @@ extern int64_t MaxInstructions;
 constexpr int LongueurMaxProgramme = 32767;
 // The reason a program text of 'longueur' characters does not run, in the message language.
 QString TexteProgrammeTropLong(int64_t longueur);
+// Whether a program text is longer than a run can take. A line end after the last line holds no
+// statement and is not counted: the editor gives one to a file that has none.
+bool ProgrammeTropLong(const QString& texte);
 // Why the file is refused as a program, from its size alone (it is not read); empty when it is
 // not too large.
 QString FichierProgrammeTropGrand(const QString& chemin);

@@ -69,8 +69,11 @@ class RunnerTest : public ::testing::Test {
     if (!fini || processus.exitStatus() != QProcess::NormalExit) return r;
     r.code = processus.exitCode();
     const int i = arguments.indexOf(QStringLiteral("--log"));
-    if (i >= 0 && QFileInfo(arguments[i + 1]).isFile()) {
-      QFile f(arguments[i + 1]);
+    // A relative log is where the runner was started.
+    const QString journal =
+        i < 0 || depart.isEmpty() ? arguments.value(i + 1) : QDir(depart).filePath(arguments[i + 1]);
+    if (i >= 0 && QFileInfo(journal).isFile()) {
+      QFile f(journal);
       if (f.open(QIODevice::ReadOnly)) r.journal = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     }
     return r;
@@ -437,15 +440,18 @@ TEST_F(RunnerTest, RunsFromTheProgramsFolder) {
   EcritProgramme("%IRE$#0W = 7\r\n", QStringLiteral("sous/x.dat"));
   EcritProgramme("ici\r\n", QStringLiteral("k.txt"));
   const QString programme = EcritProgramme("Fichier = sous/x\r\nOPENA = k.txt, , Kill\r\n");
+  // Started in a folder of its own (the same test runs at once under other locales).
+  QTemporaryDir appelant;
+  ASSERT_TRUE(appelant.isValid());
   const QString log = QStringLiteral("run-dossier.log");
-  QFile::remove(log);
-  const Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  const Resultat r = Lance({QStringLiteral("--log"), log, programme}, false, appelant.path());
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 0 %W \"7\"")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("k.txt"))));
   // The log still goes where it was asked for, beside the caller.
-  EXPECT_TRUE(QFile::remove(log));
+  EXPECT_TRUE(QFile::exists(QDir(appelant.path()).filePath(log)));
+  EXPECT_FALSE(QFile::exists(Chemin(log)));
 }
 
 // Under a French or German user's locale the C library reads "," as the decimal point; the
@@ -509,6 +515,10 @@ TEST_F(RunnerTest, AProgramOfTheLongestLengthRuns) {
   ASSERT_EQ(texte.size(), 32767);
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte)});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
+  r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte + "\r\n")});
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
