@@ -261,8 +261,8 @@ int main(int argc, char** argv) {
   const qint64 maxInstructions = options.maxInstructions;
   const bool shellPermis = options.shellPermis;
 
-  QString refus;
-  const auto texte = LitFichierProgramme(programme, &refus);
+  QString refus, raisonLecture;
+  const auto texte = LitFichierProgramme(programme, &refus, nullptr, &raisonLecture);
   if (!refus.isEmpty()) {
     // The size the system reports may be false (0 for some files): only the bound read is sure.
     const qint64 taille = QFileInfo(programme).size();
@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!texte) {
-    std::fprintf(stderr, "morvo-run: cannot read %s\n", qPrintable(programme));
+    std::fprintf(stderr, "morvo-run: cannot read %s: %s\n", qPrintable(programme), qPrintable(raisonLecture));
     return 2;
   }
 

@@ -102,24 +102,16 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
   return Shell.RepCourant.isEmpty() ? n : QDir(Shell.RepCourant).filePath(n);
 }
 
-[[noreturn]] void FichierPlotIntrouvable(const QString& chemin) {
-  Incident.TypeErreur = QStringLiteral("F");
-  Incident.FichierManquant = chemin;
-  LeveErreurExecution(QStringLiteral("file not found"));
-}
-
 QStringList LignesFichierPlot(const QString& chemin) {
   // Line by line, so that each line has the reader's bound.
   LecteurLignes lecteur;
-  if (!lecteur.Ouvre(chemin)) FichierPlotIntrouvable(chemin);
+  lecteur.OuvrePourLeRun(chemin);
   QStringList lignes;
   while (!lecteur.Fin()) lignes << lecteur.Suivante();
   return lignes;
 }
 
-SourcePlot::SourcePlot(const QString& chemin) {
-  if (!lecteur_.Ouvre(chemin)) FichierPlotIntrouvable(chemin);
-}
+SourcePlot::SourcePlot(const QString& chemin) { lecteur_.OuvrePourLeRun(chemin); }
 
 bool BlocPlot::LitLigne(bool garde) {
   if (fini_ || source_.Fin()) {

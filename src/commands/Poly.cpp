@@ -124,7 +124,7 @@ void FormeFichier(bool plein) {
   // The file is read as the polygons need it: a file that passes the vertex limit stops there.
   const QString chemin = CheminFichierPlot(nom, NiveauCourant);
   LecteurLignes lecteur;
-  if (!lecteur.Ouvre(chemin)) ErreurFichierIntrouvable(chemin);
+  lecteur.OuvrePourLeRun(chemin);
 
   Rotation.AngRotDeg = Rotation.AngRotDefaut;
   Rotation.AngRotRad = static_cast<float>(Rotation.AngRotDeg * DegresEnRadians);

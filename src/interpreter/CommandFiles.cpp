@@ -146,16 +146,22 @@ QString LitTexteFichier(const QString& fichier) {
     Incident.TypeErreur.clear();
     ErreurRun(refus + CRLF + CRLF);
   };
+  // A file that is there and cannot be read is not a missing one: the system says why.
+  QString raison;
+  auto illisible = [&fichier, &raison] {
+    Incident.TypeErreur.clear();
+    ErreurRun(TexteLectureImpossible(fichier, raison) + QStringLiteral("\r\n\r\n"));
+  };
   if (UCase(Right(fichier, 3)) == QStringLiteral("DAG")) {
-    const std::optional<QByteArray> contenu = LitOctetsProgramme(fichier, &refus);
+    const std::optional<QByteArray> contenu = LitOctetsProgramme(fichier, &refus, &raison);
     refuse();
-    if (!contenu) ErreurRun();
+    if (!contenu) illisible();
     Incident.TypeErreur.clear();
     return DecodeFicExterne(*contenu);
   }
-  const std::optional<QString> texte = LitFichierProgramme(fichier, &refus);
+  const std::optional<QString> texte = LitFichierProgramme(fichier, &refus, nullptr, &raison);
   refuse();
-  if (!texte) ErreurRun();
+  if (!texte) illisible();
   Incident.TypeErreur.clear();
   return *texte;
 }

@@ -13,6 +13,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
 #include "values/Fields.h"
@@ -127,9 +128,7 @@ void OuvreLecture(int niveau) {
   if (!EstFichierOrdinaire(nv.FicDonnees)) ErreurRun();
   Incident.TypeErreur.clear();
   auto f = std::make_unique<LecteurLignes>();
-  if (!f->Ouvre(nv.FicDonnees)) {
-    ErreurRun(nv.FicDonnees + QStringLiteral(" : lecture impossible / cannot be read") + CRLF + CRLF);
-  }
+  f->OuvrePourLeRun(nv.FicDonnees);
   if (f->Fin()) {
     nv.FicDonnees.clear();
     return;
@@ -330,8 +329,19 @@ void FermeFichiersSurErreur() {
     if (!nv.FicDonnees.isEmpty() && fichiersDonnees.count(nv.NumFicDonnees) > 0) lectures[n] = nv.FicDonnees;
   }
   for (const auto& a : ajoutsOuverts) a->fermeParErreur = true;
+  // The lines written before the error may still fail to reach the disk as the files close: the
+  // first such failure is told after the run error, as a failed write.
+  QString chemin, raison;
+  for (const auto& a : ajoutsOuverts) {
+    if (QString r; !a->fichier.Ferme(&r) && chemin.isEmpty()) {
+      chemin = a->fichier.Chemin();
+      raison = r;
+    }
+  }
   FermeFichiers();
   lecturesFermeesParErreur = std::move(lectures);
+  if (!chemin.isEmpty())
+    Dialogues().MsgBox(TexteEcritureImpossible(chemin, raison), Boutons::Ok, QStringLiteral("Morvo"));
 }
 
 void FermeFichiersAjout() {

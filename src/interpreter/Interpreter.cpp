@@ -43,7 +43,7 @@ int64_t instructionsRun = 0;
 // holds the first character past the limit; a very long one is shown by its start.
 void VerifieLongueurProgramme(NiveauProg& nv) {
   const QString& texte = nv.Texte;
-  if (texte.size() <= LongueurMaxProgramme) return;
+  if (!ProgrammeTropLong(texte)) return;
   qsizetype dehors = LongueurMaxProgramme;  // 0-based
   if (texte[dehors] == u'\n' && texte[dehors - 1] == u'\r') --dehors;
   const qsizetype finPrecedente = texte.lastIndexOf(CRLF, dehors - 1);
@@ -60,7 +60,7 @@ void VerifieLongueurProgramme(NiveauProg& nv) {
 
 // Positions stay within 16 bits: a text that grew longer during the run (a line written into the
 // editor) overflows them, and is refused as a text too long from the start would be. The end of a
-// text within the limit (one past its last character) is no overflow.
+// text within the limit (its final line end, one past its last character) is no overflow.
 void VerifiePosition(int pos, NiveauProg& nv) {
   if (pos > LongueurMaxProgramme) VerifieLongueurProgramme(nv);
 }
@@ -543,6 +543,10 @@ void Interprete(int& niveau) {
   }
 }
 
+bool ProgrammeTropLong(const QString& texte) {
+  return texte.size() - (texte.endsWith(CRLF) ? 2 : 0) > LongueurMaxProgramme;
+}
+
 QString TexteProgrammeTropLong(int64_t longueur) {
   return TexteMsg(192).arg(longueur).arg(LongueurMaxProgramme);
 }
@@ -583,15 +587,16 @@ auto LitBorne(const QString& chemin, QString* refus, Lecture lit) -> decltype(li
 
 }  // namespace
 
-std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus) {
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus, QString* erreur) {
   return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
-    return LitOctetsFichierBorne(chemin, limite, tropGrand);
+    return LitOctetsFichierBorne(chemin, limite, tropGrand, erreur);
   });
 }
 
-std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme) {
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme,
+                                           QString* erreur) {
   return LitBorne(chemin, refus, [&](int64_t limite, bool* tropGrand) {
-    return LitFichierTexteBorne(chemin, limite, tropGrand, forme);
+    return LitFichierTexteBorne(chemin, limite, tropGrand, forme, erreur);
   });
 }
 

@@ -34,12 +34,17 @@ extern int64_t MaxInstructions;
 constexpr int LongueurMaxProgramme = 32767;
 // The reason a program text of 'longueur' characters does not run, in the message language.
 QString TexteProgrammeTropLong(int64_t longueur);
+// Whether a program text is longer than a run can take. A line end after the last line holds no
+// statement and is not counted: the editor gives one to a file that has none.
+bool ProgrammeTropLong(const QString& texte);
 // Why the file is refused as a program, from its size alone (it is not read); empty when it is
 // not too large.
 QString FichierProgrammeTropGrand(const QString& chemin);
 // The text of a program or command file, read no further than a program file may go, whatever
 // size the system reports; nullopt when it cannot be read, with *refus the refusal of a file too
-// large (else empty). LitOctetsProgramme gives its bytes (a scrambled command file).
-std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus,
-                                           FormeTexte* forme = nullptr);
-std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus);
+// large (else empty) and the system's reason of any other failure in *erreur when given.
+// LitOctetsProgramme gives its bytes (a scrambled command file).
+std::optional<QString> LitFichierProgramme(const QString& chemin, QString* refus, FormeTexte* forme = nullptr,
+                                           QString* erreur = nullptr);
+std::optional<QByteArray> LitOctetsProgramme(const QString& chemin, QString* refus,
+                                             QString* erreur = nullptr);

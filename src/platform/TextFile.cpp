@@ -214,8 +214,8 @@ std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme)
 }
 
 std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
-                                            FormeTexte* forme) {
-  const std::optional<QByteArray> octets = LitOctetsFichierBorne(chemin, limite, tropGrand);
+                                            FormeTexte* forme, QString* erreur) {
+  const std::optional<QByteArray> octets = LitOctetsFichierBorne(chemin, limite, tropGrand, erreur);
   if (!octets) return std::nullopt;
   if (forme) *forme = FormeDe(*octets);
   return NormaliseFinsDeLigne(DecodeTexte(*octets));
@@ -235,11 +235,7 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
   if (QFileInfo::exists(chemin)) {
     // A FIFO or device in the file's place is refused before it could block the read.
     QFile existant;
-    errno = 0;
-    if (!OuvreFichierOrdinaire(existant, chemin)) {
-      DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-      return false;
-    }
+    if (!OuvreFichierOrdinaire(existant, chemin, erreur)) return false;
     ancien = ajoutAscii ? existant.read(64 * 1024) : existant.readAll();
     if (existant.error() != QFileDevice::NoError) {
       DonneErreur(erreur, existant.errorString());
@@ -385,12 +381,45 @@ bool EstFichierOrdinaire(const QString& chemin) {
 }
 
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
-  if (!EstFichierOrdinaire(chemin)) return false;
-  const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  QString raison;
+  return OuvreFichierOrdinaire(f, chemin, &raison);
+}
+
+namespace {
+
+// Why a path is no regular file to read: a folder is one, anything else (FIFO, device, socket) is
+// not what a file of text can be.
+QString RaisonNonOrdinaire(mode_t mode) {
+  return S_ISDIR(mode) ? qt_error_string(EISDIR)
+                       : qt_error_string(EINVAL) + QStringLiteral(" (not a regular file)");
+}
+
+}  // namespace
+
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
+  const QByteArray nom = QFile::encodeName(chemin);
+  struct stat avant {};
+  if (chemin.isEmpty() || ::stat(nom.constData(), &avant) != 0) {
+    DonneErreur(erreur, qt_error_string(chemin.isEmpty() ? ENOENT : errno));
+    return false;
+  }
+  if (!S_ISREG(avant.st_mode)) {
+    DonneErreur(erreur, RaisonNonOrdinaire(avant.st_mode));
+    return false;
+  }
+  const int fd = ::open(nom.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    DonneErreur(erreur, qt_error_string(errno));
+    return false;
+  }
   struct stat etat {};
-  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode) ||
-      !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+    DonneErreur(erreur, RaisonNonOrdinaire(etat.st_mode));
+    ::close(fd);
+    return false;
+  }
+  if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    DonneErreur(erreur, f.errorString());
     ::close(fd);
     return false;
   }
@@ -399,12 +428,7 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
 
 std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur) {
   QFile f;
-  errno = 0;
-  if (!OuvreFichierOrdinaire(f, chemin)) {
-    // Something that is no regular file leaves no reason of the system's.
-    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-    return std::nullopt;
-  }
+  if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   QByteArray octets = f.readAll();
   if (f.error() != QFileDevice::NoError) {
     DonneErreur(erreur, f.errorString());
@@ -417,11 +441,7 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
                                                 QString* erreur) {
   if (tropGrand) *tropGrand = false;
   QFile f;
-  errno = 0;
-  if (!OuvreFichierOrdinaire(f, chemin)) {
-    DonneErreur(erreur, QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EINVAL)));
-    return std::nullopt;
-  }
+  if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   // In pieces, up to one byte past the bound: that byte is enough to know the file is too large.
   constexpr qint64 Morceau = 64 * 1024;
   QByteArray octets;
@@ -438,13 +458,24 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
   return std::nullopt;
 }
 
-bool LecteurLignes::Ouvre(const QString& chemin) {
+QString TexteLectureImpossible(const QString& chemin, const QString& raison) {
+  return chemin + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
+}
+
+bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   chemin_ = chemin;
   fichier_.close();
   tampon_.clear();
   pos_ = 0;
   premiere_ = true;
-  return OuvreFichierOrdinaire(fichier_, chemin);
+  return OuvreFichierOrdinaire(fichier_, chemin, erreur);
+}
+
+void LecteurLignes::OuvrePourLeRun(const QString& chemin) {
+  QString raison;
+  if (Ouvre(chemin, &raison)) return;
+  if (!EstFichierOrdinaire(chemin)) ErreurFichierIntrouvable(chemin);
+  ErreurRun(TexteLectureImpossible(chemin, raison) + QStringLiteral("\r\n\r\n"));
 }
 
 bool LecteurLignes::Remplit() {
@@ -456,6 +487,13 @@ bool LecteurLignes::Remplit() {
   }
   if (!fichier_.isOpen()) return false;
   const QByteArray suite = fichier_.read(Morceau);
+  if (fichier_.error() != QFileDevice::NoError) {
+    // A failed read is no end of the file: the lines after it would be silently missing.
+    const QString raison = fichier_.errorString();
+    fichier_.close();
+    tampon_.clear();
+    ErreurRun(TexteLectureImpossible(chemin_, raison) + QStringLiteral("\r\n\r\n"));
+  }
   if (suite.isEmpty()) {
     fichier_.close();
     return false;
@@ -467,6 +505,17 @@ bool LecteurLignes::Remplit() {
 bool LecteurLignes::Fin() { return pos_ >= tampon_.size() && !Remplit(); }
 
 QString LecteurLignes::Suivante() {
+  // The bound holds for the line itself, wherever its end falls in the pieces read.
+  const auto tropLongue = [this](qsizetype longueur) {
+    if (longueur <= LongueurMaxLigneDonnees) return;
+    fichier_.close();
+    tampon_.clear();
+    pos_ = 0;
+    ErreurRun(chemin_ +
+              QStringLiteral(" : ligne de plus de %1 octets / line longer than %1 bytes")
+                  .arg(LongueurMaxLigneDonnees) +
+              QStringLiteral("\r\n\r\n"));
+  };
   qsizetype cherche = pos_;
   qsizetype fin = -1;
   for (;;) {
@@ -479,19 +528,12 @@ QString LecteurLignes::Suivante() {
     }
     if (fin >= 0) break;
     const qsizetype lu = tampon_.size() - pos_;
-    if (lu > LongueurMaxLigneDonnees) {
-      fichier_.close();
-      tampon_.clear();
-      pos_ = 0;
-      ErreurRun(chemin_ +
-                QStringLiteral(" : ligne de plus de %1 octets / line longer than %1 bytes")
-                    .arg(LongueurMaxLigneDonnees) +
-                QStringLiteral("\r\n\r\n"));
-    }
+    tropLongue(lu);
     if (!Remplit()) break;
     cherche = lu;
   }
   const qsizetype finLigne = fin >= 0 ? fin : tampon_.size();
+  tropLongue(finLigne - pos_);
   QByteArray octets = tampon_.mid(pos_, finLigne - pos_);
   qsizetype suite = finLigne;
   if (fin >= 0) {

@@ -43,9 +43,10 @@ QStringList DecoupeLignes(const QString& texte);
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme = nullptr);
 // The same, reading at most `limite` bytes: a file that holds more is read no further and gives
 // nullopt with *tropGrand set (the size the system reports is not trusted: some files report 0 and
-// are huge, others grow while they are read).
+// are huge, others grow while they are read). A file that cannot be read gives nullopt with the
+// reason in *erreur when given.
 std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
-                                            FormeTexte* forme = nullptr);
+                                            FormeTexte* forme = nullptr, QString* erreur = nullptr);
 // Writes the whole file in the given form; a failed write leaves the old file as it was. False on
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
@@ -61,6 +62,9 @@ class AjoutTexte {
  public:
   // Opens the file, creating it when missing. False with the system's reason.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Opens the file for a run: one that is missing (or no regular file) is the run error of a
+  // missing file; one that is there and cannot be opened, a run error with the system's reason.
+  void OuvrePourLeRun(const QString& chemin);
   // Appends text with CR LF line ends. False with the system's reason; nothing of it then stays.
   bool Ajoute(const QString& texte, QString* erreur = nullptr);
   // Appends one line and its line end, as Ajoute(ligne + CR LF) does.
@@ -104,8 +108,10 @@ QString ResoutFichierCommande(const QString& nom);
 bool EstFichierOrdinaire(const QString& chemin);
 // Opens a regular file for reading into f (not yet open). The kind is checked before the open and
 // again on the opened file, which is opened without waiting, so a FIFO put in its place between
-// the two never blocks. False, with f closed, when it is not a regular file or cannot be opened.
+// the two never blocks. False, with f closed, when it is not a regular file or cannot be opened,
+// with the reason in *erreur.
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin);
+bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur);
 // All the bytes of a regular file; nullopt when it is not one or cannot be read, with the reason
 // in *erreur when given.
 std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreur = nullptr);
@@ -124,11 +130,17 @@ constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 // bytes is a run error that says so: no real data file has one, and a file without line ends (or
 // one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
+// The run error detail of a file that exists and cannot be read: its path and the system's reason.
+QString TexteLectureImpossible(const QString& chemin, const QString& raison);
 class LecteurLignes {
  public:
-  // False when the file is not a regular file or cannot be opened.
-  bool Ouvre(const QString& chemin);
-  // No line is left (also when the file could not be opened or read).
+  // False when the file is not a regular file or cannot be opened, with the reason in *erreur.
+  bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Opens the file for a run: one that is missing (or no regular file) is the run error of a
+  // missing file; one that is there and cannot be opened, a run error with the system's reason.
+  void OuvrePourLeRun(const QString& chemin);
+  // No line is left (also when the file could not be opened). A read that fails is a run error
+  // that gives the system's reason.
   bool Fin();
   // The next line without its line end; empty at the end.
   QString Suivante();

@@ -162,7 +162,7 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     programme += QStringLiteral("\r\n");
   editeur_->ChargeTexte(programme);
   // It can be edited, but it does not run until it is short enough.
-  if (programme.size() > LongueurMaxProgramme)
+  if (ProgrammeTropLong(programme))
     Dialogues().MsgBox(TexteProgrammeTropLong(programme.size()), Boutons::Ok, QString());
   RunShell.ZoomIni = ZoomInitial(editeur_->Modele().Text());
   Shell.ZoomCourant = RunShell.ZoomIni;

@@ -329,6 +329,38 @@ TEST_F(ProgramFilesTest, SavingThroughALinkPlantedByAnotherUserIsRefused) {
   EXPECT_TRUE(Ed().Modifie());
 }
 
+// A program file of the longest length with no line end after its last line is loaded with one,
+// which is no part of the program: it loads without a word and runs, as the headless runner runs
+// the same file; one character more is said to be too long.
+TEST_F(ProgramFilesTest, AProgramOfTheLongestLengthRunsWithTheLineEndTheEditorAdds) {
+  Demarre();
+  QByteArray texte;
+  for (int i = 1; texte.size() < 32767 - 40; ++i) texte += "%A = " + QByteArray::number(i) + "\r\n";
+  const QByteArray derniere = "%B = 1";
+  texte += "'" + QByteArray(32767 - texte.size() - derniere.size() - 3, 'x') + "\r\n" + derniere;
+  ASSERT_EQ(texte.size(), 32767);
+  const QString programme = Chemin(QStringLiteral("longueur.dat"));
+  EcritOctets(programme, texte);
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(FichierCourant, programme);
+  EXPECT_EQ(Ed().Modele().Text().size(), 32769);
+  Ed().setFocus();
+  QKeyEvent appui(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+  QApplication::sendEvent(&Ed(), &appui);
+  QKeyEvent relache(QEvent::KeyRelease, Qt::Key_F4, Qt::NoModifier);
+  QApplication::sendEvent(&Ed(), &relache);
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.left(200).toStdString();
+
+  EcritOctets(programme, texte + "2");
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_FALSE(prompter_.Messages().empty());
+  EXPECT_EQ(prompter_.Messages()[0].texte,
+            QStringLiteral("Programme trop long : 32770 caractères, un programme en a 32767 au plus."));
+}
+
 // A program longer than a run can take is loaded with a word, so that it can be shortened; a file
 // far beyond it is refused at once, from its size, without being read.
 TEST_F(ProgramFilesTest, ProgramsTooLongToRunAreSaidSoWhenOpened) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -156,6 +157,20 @@ TEST_F(CommandFilesTest, ScopesStopAndMissingFile) {
                                      CRLF + QStringLiteral("Le fichier ") + Chemin("gros.dat") +
                                      QStringLiteral(" est trop grand pour un programme : 2097152 octets")))
       << Messages()[1].texte.left(300).toStdString();
+  EXPECT_TRUE(Lignes().empty());
+}
+
+// A command file that exists and cannot be read says so with the system's reason: it is not "not
+// found". /proc/self/mem opens and fails at its first read.
+TEST_F(CommandFilesTest, AFileThatCannotBeReadSaysWhy) {
+  if (!QFile::exists(QStringLiteral("/proc/self/mem"))) GTEST_SKIP() << "no /proc/self/mem";
+  Run(QStringList{"%a = 1", "Fichier = /proc/self/mem, 0, 0", "Trait = 0, 0, 3, 0"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.startsWith(
+      TexteMsg(114) + QStringLiteral(" 2: Fichier = /proc/self/mem, 0, 0") + CRLF + CRLF +
+      QStringLiteral("/proc/self/mem : lecture impossible / cannot be read : ") + qt_error_string(EIO) +
+      CRLF + CRLF))
+      << Messages()[0].texte.left(300).toStdString();
   EXPECT_TRUE(Lignes().empty());
 }
 

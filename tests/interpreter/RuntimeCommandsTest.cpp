@@ -117,6 +117,25 @@ TEST_F(RuntimeCommandsTest, CommentCharacterAndEndMarker) {
   EXPECT_EQ(Var(1, "%E"), "1");
 }
 
+// A data file that exists and cannot be read is a run error that gives the system's reason, never
+// an empty file, a shorter one or a missing one. /proc/self/mem opens and fails at its first read.
+TEST_F(RuntimeCommandsTest, AFileThatCannotBeReadIsARunErrorWithItsReason) {
+  if (!QFile::exists(QStringLiteral("/proc/self/mem"))) GTEST_SKIP() << "no /proc/self/mem";
+  ASSERT_EQ(::symlink("/proc/self/mem", QFile::encodeName(Chemin(QStringLiteral("mem.txt"))).constData()), 0);
+  const QString raison =
+      QStringLiteral("mem.txt : lecture impossible / cannot be read : ") + qt_error_string(EIO);
+  for (const QString& commande : {QStringLiteral("OPEN = mem.txt"), QStringLiteral("PLOT = mem.txt§59"),
+                                  QStringLiteral("POLY = Rouge, FIC, mem.txt")}) {
+    Lance({commande, "LVAR = %A", "%B = 1"});
+    ASSERT_EQ(Messages().size(), 1u) << commande.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(raison + CRLF + CRLF))
+        << Messages()[0].texte.left(300).toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral(" 1: ") + commande))
+        << Messages()[0].texte.left(300).toStdString();
+    EXPECT_EQ(Var(1, "%B"), "<absent>");
+  }
+}
+
 // A data-file line and an LVAR record of continued lines each have a bound no real file reaches:
 // crossing it is a run error that says so, and the reading stops there.
 TEST_F(RuntimeCommandsTest, ALineOrARecordBeyondItsBoundIsARunErrorWithItsReason) {
@@ -127,6 +146,27 @@ TEST_F(RuntimeCommandsTest, ALineOrARecordBeyondItsBoundIsARunErrorWithItsReason
       QStringLiteral("long.txt : ligne de plus de 1048576 octets / line longer than")))
       << Messages()[0].texte.left(300).toStdString();
   EXPECT_EQ(Var(1, "%B"), "<absent>");
+
+  // The bound is the same wherever the line ends in what was read: one byte past it is too much,
+  // a line of the bound itself is read.
+  Ecrit("juste.txt", QByteArray(1024 * 1024 + 1, 'x') + "\r\nfin\r\n");
+  Lance({"OPEN = juste.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(
+      QStringLiteral("juste.txt : ligne de plus de 1048576 octets / line longer than")))
+      << Messages()[0].texte.left(300).toStdString();
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+  for (const QByteArray& fin : {QByteArray("\r\nfin\r\n"), QByteArray()}) {
+    Ecrit("borne.txt", QByteArray(1024 * 1024, 'x') + fin);
+    Lance({"OPEN = borne.txt", "LVAR = %A", "%B = 1"});
+    EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.left(300).toStdString();
+    EXPECT_EQ(Var(1, "%A").size(), 1024 * 1024);
+  }
+  Ecrit("sansfin.txt", QByteArray(1024 * 1024 + 1, 'x'));
+  Lance({"OPEN = sansfin.txt", "LVAR = %A", "%B = 1"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("sansfin.txt : ligne de plus de 1048576 octets")))
+      << Messages()[0].texte.left(300).toStdString();
 
   QByteArray suite;
   const QByteArray ligne = QByteArray(1000, 'y') + " _\r\n";
@@ -259,6 +299,19 @@ TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
       EXPECT_EQ(Var(1, "%FIN"), "<absent>");
     }
   }
+
+  // A run error closes the file too: a flush that fails then is told after the run error.
+  int appels = 0;
+  DefinitPanneEcriture(
+      [&](const QString& chemin) { return chemin.endsWith(QStringLiteral("erreur.txt")) && ++appels == 2; });
+  Lance({"OPENA = erreur.txt", "PRINTA = x", "%X == %NOPE", "%FIN = 1"});
+  DefinitPanneEcriture({});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("%X == %NOPE")))
+      << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Messages()[1].texte,
+            TexteEcritureImpossible(Chemin(QStringLiteral("erreur.txt")), qt_error_string(ENOSPC)));
+  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
 }
 
 // A command file starts with no append file of its own; its caller's is its own again afterwards.

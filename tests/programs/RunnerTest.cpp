@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "FullDisk.h"
 #include "PdfPages.h"
@@ -69,8 +70,11 @@ class RunnerTest : public ::testing::Test {
     if (!fini || processus.exitStatus() != QProcess::NormalExit) return r;
     r.code = processus.exitCode();
     const int i = arguments.indexOf(QStringLiteral("--log"));
-    if (i >= 0 && QFileInfo(arguments[i + 1]).isFile()) {
-      QFile f(arguments[i + 1]);
+    // A relative log is where the runner was started.
+    const QString journal =
+        i < 0 || depart.isEmpty() ? arguments.value(i + 1) : QDir(depart).filePath(arguments[i + 1]);
+    if (i >= 0 && QFileInfo(journal).isFile()) {
+      QFile f(journal);
       if (f.open(QIODevice::ReadOnly)) r.journal = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     }
     return r;
@@ -466,15 +470,18 @@ TEST_F(RunnerTest, RunsFromTheProgramsFolder) {
   EcritProgramme("%IRE$#0W = 7\r\n", QStringLiteral("sous/x.dat"));
   EcritProgramme("ici\r\n", QStringLiteral("k.txt"));
   const QString programme = EcritProgramme("Fichier = sous/x\r\nOPENA = k.txt, , Kill\r\n");
+  // Started in a folder of its own (the same test runs at once under other locales).
+  QTemporaryDir appelant;
+  ASSERT_TRUE(appelant.isValid());
   const QString log = QStringLiteral("run-dossier.log");
-  QFile::remove(log);
-  const Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  const Resultat r = Lance({QStringLiteral("--log"), log, programme}, false, appelant.path());
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 0 %W \"7\"")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("k.txt"))));
   // The log still goes where it was asked for, beside the caller.
-  EXPECT_TRUE(QFile::remove(log));
+  EXPECT_TRUE(QFile::exists(QDir(appelant.path()).filePath(log)));
+  EXPECT_FALSE(QFile::exists(Chemin(log)));
 }
 
 // Under a French or German user's locale the C library reads "," as the decimal point; the
@@ -538,6 +545,10 @@ TEST_F(RunnerTest, AProgramOfTheLongestLengthRuns) {
   ASSERT_EQ(texte.size(), 32767);
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte)});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
+  r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte + "\r\n")});
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
@@ -620,6 +631,23 @@ TEST_F(RunnerTest, ALinkPlantedByAnotherUserIsNotFollowed) {
 // Every output that cannot be written says the system's reason, and the standard error holds the
 // runner's own messages only, with no desktop session too.
 TEST_F(RunnerTest, EveryFailureSaysWhy) {
+  // A program file that cannot be read: missing, a folder or a FIFO, each with its reason.
+  const QString absent = Chemin(QStringLiteral("absent.dat"));
+  const QString fifo = Chemin(QStringLiteral("fifo.dat"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const std::pair<QString, QString> illisibles[] = {
+      {absent, qt_error_string(ENOENT)},
+      {dossier(), qt_error_string(EISDIR)},
+      {fifo, qt_error_string(EINVAL) + QStringLiteral(" (not a regular file)")},
+  };
+  for (const auto& [illisible, raison] : illisibles) {
+    const Resultat r = Lance({illisible});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot read ") + illisible + QStringLiteral(": ") +
+                             raison + QLatin1Char('\n'))
+        << r.erreurs.toStdString();
+  }
+
   const QString programme = EcritProgramme("%A = 1\r\n");
   for (const QString& option : {QStringLiteral("--pdf"), QStringLiteral("--png"), QStringLiteral("--log")}) {
     const QString sortie = Chemin(QStringLiteral("nodir/x.out"));
