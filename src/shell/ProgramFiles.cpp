@@ -131,14 +131,15 @@ bool FenetrePrincipale::QuestionSauvegarde() {
 
 bool FenetrePrincipale::LitFic(const QString& chemin) {
   // A file far beyond what a program can hold is not read further than the bound.
-  QString refus;
-  const std::optional<QByteArray> octets = LitOctetsProgramme(chemin, &refus);
+  QString refus, raison;
+  const std::optional<QByteArray> octets = LitOctetsProgramme(chemin, &refus, &raison);
   if (!refus.isEmpty()) {
     Dialogues().MsgBox(refus, Boutons::Ok, QString());
     return false;
   }
   if (!octets) {
-    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin, Boutons::Ok, QString());
+    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin + QStringLiteral("\r\n") + raison,
+                       Boutons::Ok, QString());
     return false;
   }
   // A file that is not text (a picture, a binary ".dat" of another program that the desktop took

@@ -87,7 +87,9 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   prompter_.Efface();
   fichiers_.ouvertures.push_back(Chemin(QStringLiteral("absent.dat")));
   F().Mnu_Ouvrir_Click();
-  EXPECT_EQ(prompter_.Messages().size(), 1u);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.endsWith(qt_error_string(ENOENT)))
+      << prompter_.Messages()[0].texte.toStdString();
   EXPECT_EQ(FichierCourant, ansi);
   EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("90°")));
 
