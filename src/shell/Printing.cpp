@@ -70,6 +70,8 @@ std::unique_ptr<QPrinter> ImprimanteSysteme(const QPrinterInfo& systeme) {
   if (systeme.isNull() || systeme.printerName().isEmpty()) return nullptr;
   auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
   if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return nullptr;
+  // Qt gives a new printer its own default paper, not the queue's: a Letter queue would get A4.
+  if (const QPageSize papier = systeme.defaultPageSize(); papier.isValid()) p->setPageSize(papier);
   MargesDeLImprimante(*p);
   return p;
 }

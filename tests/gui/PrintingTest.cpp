@@ -429,6 +429,29 @@ TEST_F(PrintingCupsTest, APrintSystemThatHangsHoldsNeitherTheListingNorThePrinte
   EXPECT_EQ(NomImprimante, QStringLiteral("MorvoMarges"));
 }
 
+// A queue on US Letter kept from the last session prints on its own paper, not on A4 fitted to
+// Letter: 0,0 is the corner of its sheet at the foot, and the drawing keeps its scale.
+TEST_F(PrintingCupsTest, AKeptLetterQueuePrintsOnLetter) {
+  ASSERT_TRUE(
+      cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}, {QStringLiteral("MorvoLettre"), 0, 0, true}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  ChoisitImprimante(QStringLiteral("MorvoLettre"));
+  fenetre_.reset();
+  RazImprimante();
+  Demarre();
+  ASSERT_EQ(NomImprimante, QStringLiteral("MorvoLettre"));
+  Tape(ProgrammeCadreTexte);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+  const std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoLettre"));
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NEAR(pages[0].Taille.width(), 215.9, 0.5);
+  EXPECT_NEAR(pages[0].Taille.height(), 279.4, 0.5);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre,
+                  QPointF(0, pages[0].Taille.height() - reference[0].Taille.height()));
+}
+
 // The printer chosen with File > Printer is the printer of the next start, without becoming the
 // system's default; one that has gone since falls back to the default, and the user is told.
 TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
