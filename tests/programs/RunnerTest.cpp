@@ -485,7 +485,9 @@ TEST_F(RunnerTest, RunsFromTheProgramsFolder) {
   EcritProgramme("%IRE$#0W = 7\r\n", QStringLiteral("sous/x.dat"));
   EcritProgramme("ici\r\n", QStringLiteral("k.txt"));
   const QString programme = EcritProgramme("Fichier = sous/x\r\nOPENA = k.txt, , Kill\r\n");
-  const QString log = QStringLiteral("run-dossier.log");
+  // A name of this process's own: the locale variants of this test run at the same time in the
+  // same folder.
+  const QString log = QStringLiteral("run-dossier-%1.log").arg(::getpid());
   QFile::remove(log);
   const Resultat r = Lance({QStringLiteral("--log"), log, programme});
   ASSERT_EQ(r.code, 0);
