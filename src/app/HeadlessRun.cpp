@@ -1,8 +1,9 @@
 #include "HeadlessRun.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include "drawing/DrawState.h"
 #include "interpreter/Interpreter.h"
@@ -13,11 +14,16 @@
 
 namespace {
 
-// The printer of a headless run: a PDF file, A4 without margins, at the high resolution.
-void PrepareImprimantePdf(QPrinter& imprimante) {
-  imprimante.setOutputFormat(QPrinter::PdfFormat);
-  imprimante.setPageSize(QPageSize(QPageSize::A4));
-  imprimante.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+// The printer of a headless run: a PDF, A4 without margins, at the resolution of the window's
+// print jobs. It is a PDF writer, which talks to no print system: a print system that is down or
+// hangs never holds the runner.
+constexpr int ResolutionPdf = 1200;
+
+void PrepareImprimantePdf(QPdfWriter& imprimante) {
+  imprimante.setResolution(ResolutionPdf);
+  imprimante.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                                       QPageLayout::Millimeter));
+  imprimante.setCreator(QStringLiteral("Morvo"));
 }
 
 }  // namespace
@@ -76,18 +82,17 @@ void SessionHeadless::Execute(const QString& programme) {
 }
 
 void SessionHeadless::MesureImprimantePdf() {
-  QPrinter imprimante(QPrinter::HighResolution);
-  PrepareImprimantePdf(imprimante);
-  if (imprimante.resolution() > 0) Shell.MmParPixelImp = static_cast<float>(25.4 / imprimante.resolution());
+  Shell.MmParPixelImp = static_cast<float>(25.4 / ResolutionPdf);
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
 }
 
 bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur,
                                  const std::function<bool()>& abandon) {
-  QPrinter imprimante(QPrinter::HighResolution);
+  // The PDF is made in memory and replaces the file only once it is whole.
+  QBuffer octets;
+  octets.open(QIODevice::WriteOnly);
+  QPdfWriter imprimante(&octets);
   PrepareImprimantePdf(imprimante);
-  imprimante.setOutputFileName(fichierPdf);
-  ImpressionPdf fichier(imprimante, true);
   const QString echecImprimante = QStringLiteral("the PDF printer failed");
   pdf_ = std::make_unique<PainterSurface>(&imprimante);
   if (pdf_->ErreurImpression()) {
@@ -107,7 +112,7 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur,
     if (erreur) *erreur = echecImprimante;
     return false;
   }
-  return fichier.Termine(erreur);
+  return EcritPdfEntier(octets.data(), fichierPdf, erreur, true);
 }
 
 void SessionHeadless::ImprimeEnregistre(double dpi) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
@@ -469,45 +467,6 @@ bool SortieProgressive::Termine(QString* erreur) {
   }
   if (echec_) DonneErreur(erreur, raison_);
   return !echec_;
-}
-
-ImpressionPdf::ImpressionPdf(QPrinter& imprimante, bool sortie) : imprimante_(imprimante), sortie_(sortie) {
-  cible_ = imprimante.outputFileName();
-  if (cible_.isEmpty()) return;
-  // On the desktop a folder that cannot take the file is the printer's own error, known before
-  // anything prints; an output asked for on a command line tells the system's reason once the PDF
-  // is made.
-  const QFileInfo dossier(QFileInfo(cible_).absolutePath());
-  if (!sortie && (!dossier.isDir() || !dossier.isWritable())) return;
-  memoire_ = ::memfd_create("morvo-pdf", MFD_CLOEXEC);
-  if (memoire_ < 0) return;
-  provisoire_ = QStringLiteral("/proc/self/fd/%1").arg(memoire_);
-  imprimante.setOutputFileName(provisoire_);
-}
-
-ImpressionPdf::~ImpressionPdf() {
-  if (memoire_ < 0) return;
-  ::close(memoire_);
-  imprimante_.setOutputFileName(cible_);
-}
-
-bool ImpressionPdf::Termine(QString* erreur) {
-  // Without a provisional file the printer wrote (or failed to write) the file itself.
-  if (memoire_ < 0) return true;
-  QByteArray octets;
-  char morceau[65536];
-  for (off_t pos = 0;;) {
-    const ssize_t n = ::pread(memoire_, morceau, sizeof morceau, pos);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      DonneErreur(erreur, RaisonSysteme(errno));
-      return false;
-    }
-    if (n == 0) break;
-    octets.append(morceau, n);
-    pos += n;
-  }
-  return EcritPdfEntier(octets, cible_, erreur, sortie_);
 }
 
 bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur, bool sortie) {

@@ -90,32 +90,6 @@ class AjoutOuvert {
   quint64 inode_ = 0;
 };
 
-class QPrinter;
-
-// A PDF printer that writes through the checked writer: while it prints, the printer writes into
-// an unnamed file in memory, which nothing can leave behind (Qt's PDF engine reports no write
-// error); Termine() then writes it as the chosen file, once it ends as a whole PDF does, so that
-// any failure is the checked writer's with the system's reason. The old file stays as it was when
-// anything fails, and the printer gets its file name back. On the desktop, a folder that cannot
-// take the file is left to the printer, which reports it before anything is printed.
-class ImpressionPdf {
- public:
-  // With `sortie`, the PDF is an output asked for on a command line (see EcritSortie).
-  explicit ImpressionPdf(QPrinter& imprimante, bool sortie = false);
-  ~ImpressionPdf();
-  ImpressionPdf(const ImpressionPdf&) = delete;
-  ImpressionPdf& operator=(const ImpressionPdf&) = delete;
-  // After the painter has ended; false with the reason when the PDF is not written whole.
-  bool Termine(QString* erreur = nullptr);
-
- private:
-  QPrinter& imprimante_;
-  bool sortie_ = false;
-  QString cible_;
-  QString provisoire_;
-  int memoire_ = -1;
-};
-
 // Writes the bytes of a PDF as `cible` through the checked writer, once they are whole (false with
 // the reason otherwise).
 bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur = nullptr,

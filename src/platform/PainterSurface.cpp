@@ -66,10 +66,8 @@ PainterSurface::PainterSurface(QPagedPaintDevice* imprimante, const QString& fic
   if (!fichier.isNull()) {
     const QFileInfo info(fichier);
     const QFileInfo dossier(info.absolutePath());
-    // The checked writer's provisional file is open already, in a folder of the system's own.
-    const bool provisoire = fichier.startsWith(QStringLiteral("/proc/self/fd/")) && info.isWritable();
-    erreur_ = !provisoire && (fichier.isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
-                              (info.exists() && !info.isWritable()));
+    erreur_ = fichier.isEmpty() || !dossier.isDir() || !dossier.isWritable() ||
+              (info.exists() && !info.isWritable());
   }
   SetScaleMode(6);
 }

@@ -172,6 +172,7 @@ int ImprimeListing(QPagedPaintDevice& imprimante, const QFont& police, const QSt
 bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const QTextCursor curseur = editeur_->textCursor();
   const bool aSelection = curseur.hasSelection();
+  if (!SystemeImpressionRepond()) return false;
   // A printer of its own, with Morvo's choice: the dialog's changes stay with this listing.
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
   QPrinter& imprimante = *choix;

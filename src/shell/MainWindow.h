@@ -91,6 +91,10 @@ class FenetrePrincipale : public QMainWindow {
   bool Imprimer();
   // The program listing (ListingPrint.cpp); false when nothing was printed.
   bool Mnu_ImprimerCode_Click();
+  // Before Qt asks the print system about its printers (which it does on the window's thread, as
+  // long as the system takes): the print system answers within the time a print is given, with
+  // Esc as a way out. False, the printer error said (nothing after Esc), when it does not.
+  bool SystemeImpressionRepond();
 
   // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
   void Mnu_OuvrirMeter_Click();

@@ -70,6 +70,8 @@ std::unique_ptr<QPrinter> ImprimanteSysteme(const QPrinterInfo& systeme) {
   if (systeme.isNull() || systeme.printerName().isEmpty()) return nullptr;
   auto p = std::make_unique<QPrinter>(systeme, QPrinter::HighResolution);
   if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return nullptr;
+  // Qt gives a new printer its own default paper, not the queue's: a Letter queue would get A4.
+  if (const QPageSize papier = systeme.defaultPageSize(); papier.isValid()) p->setPageSize(papier);
   MargesDeLImprimante(*p);
   return p;
 }
@@ -82,8 +84,9 @@ void Adopte(std::unique_ptr<QPrinter> p) {
 
 // Runs a client of the print system (its words in `sortie`, in English so that they can be
 // read back) while the window goes on answering: Esc or the time limit ends the wait. False when
-// it did not end well.
-bool ClientImpression(const QString& programme, const QStringList& arguments, QString& sortie) {
+// it did not end well; `sansReponse` tells that the wait was ended.
+bool ClientImpression(const QString& programme, const QStringList& arguments, QString& sortie,
+                      bool* sansReponse = nullptr) {
   QProcess client;
   client.setProcessChannelMode(QProcess::MergedChannels);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -104,6 +107,7 @@ bool ClientImpression(const QString& programme, const QStringList& arguments, QS
   client.start(programme, arguments);
   if (client.state() != QProcess::NotRunning) boucle.exec();
   veille.stop();
+  if (sansReponse) *sansReponse = client.state() != QProcess::NotRunning;
   if (client.state() != QProcess::NotRunning) {
     client.kill();
     client.waitForFinished(2000);
@@ -283,7 +287,24 @@ void FenetrePrincipale::Mnu_ImprimerZoom_Click() {
   RunShell.DernierFacteurImp = Shell.FacteurImpression;
 }
 
+bool FenetrePrincipale::SystemeImpressionRepond() {
+  // A print system that is not there (no scheduler, no client) answers Qt at once as well: only
+  // one that does not answer is waited for.
+  Arret = false;
+  DebutAttente();
+  QString raison;
+  bool sansReponse = false;
+  // A scheduler that hangs still takes connections: the question needs an answer of it.
+  ClientImpression(QStringLiteral("lpstat"), {QStringLiteral("-d")}, raison, &sansReponse);
+  FinAttente();
+  if (!sansReponse) return true;
+  if (!Arret) Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, raison), Boutons::Ok, QString());
+  Arret = false;
+  return false;
+}
+
 void FenetrePrincipale::Mnu_Imprimante_Click() {
+  if (!SystemeImpressionRepond()) return;
   // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
   if (!DialoguesFic().ChoisitImprimante(*choix)) return;

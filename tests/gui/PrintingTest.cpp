@@ -3,6 +3,8 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTimer>
 
 #include "PdfPages.h"
 #include "PrivateCups.h"
@@ -374,6 +376,80 @@ TEST_F(PrintingCupsTest, APrintThatCannotBeDeliveredIsAPrinterError) {
   cups_->Arrete();
   CtrlP();
   attendErreur(QStringLiteral("MorvoMarges"), QStringLiteral("scheduler is not running"));
+}
+
+// The listing and File > Printer ask the print system for its printers: one that hangs holds the
+// window no longer than a print, with Esc as a way out, and the printer stays the one chosen.
+TEST_F(PrintingCupsTest, APrintSystemThatHangsHoldsNeitherTheListingNorThePrinterChoice) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  DelaiSystemeImpression = 3000;
+  cups_->Gele();
+  const auto degele = qScopeGuard([this] { cups_->Degele(); });
+  const auto attendErreur = [this](const QElapsedTimer& montre) {
+    EXPECT_LT(montre.elapsed(), 30000);
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_TRUE(prompter_.Messages()[0].texte.startsWith(
+        QStringLiteral("Erreur d'imprimante [Printer error]\r\n\r\nMorvoA4\r\n")))
+        << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("The print system does not answer")));
+    EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+    ExpectFenetreRendue();
+    prompter_.Efface();
+  };
+
+  QElapsedTimer montre;
+  montre.start();
+  ChoisitMenu(u'f', u'c');
+  attendErreur(montre);
+
+  fichiers_.file = QStringLiteral("MorvoMarges");
+  montre.restart();
+  ChoisitMenu(u'f', u'p');
+  attendErreur(montre);
+
+  // Esc is a way out before the time is over, and says nothing.
+  DelaiSystemeImpression = 600000;
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, fenetre_.get(), [this] { Clavier(Qt::Key_Escape); });
+  esc.start(500);
+  montre.restart();
+  ChoisitMenu(u'f', u'c');
+  esc.stop();
+  EXPECT_LT(montre.elapsed(), 60000);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  ExpectFenetreRendue();
+
+  // The print system back, the choice is made as before.
+  cups_->Degele();
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoMarges"));
+}
+
+// A queue on US Letter kept from the last session prints on its own paper, not on A4 fitted to
+// Letter: 0,0 is the corner of its sheet at the foot, and the drawing keeps its scale.
+TEST_F(PrintingCupsTest, AKeptLetterQueuePrintsOnLetter) {
+  ASSERT_TRUE(
+      cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}, {QStringLiteral("MorvoLettre"), 0, 0, true}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  ChoisitImprimante(QStringLiteral("MorvoLettre"));
+  fenetre_.reset();
+  RazImprimante();
+  Demarre();
+  ASSERT_EQ(NomImprimante, QStringLiteral("MorvoLettre"));
+  Tape(ProgrammeCadreTexte);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+  const std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoLettre"));
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NEAR(pages[0].Taille.width(), 215.9, 0.5);
+  EXPECT_NEAR(pages[0].Taille.height(), 279.4, 0.5);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre,
+                  QPointF(0, pages[0].Taille.height() - reference[0].Taille.height()));
 }
 
 // The printer chosen with File > Printer is the printer of the next start, without becoming the

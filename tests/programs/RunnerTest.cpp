@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <csignal>
@@ -22,6 +23,7 @@
 
 #include "FullDisk.h"
 #include "PdfPages.h"
+#include "PrivateCups.h"
 #include "interpreter/Scrambling.h"
 
 namespace {
@@ -405,6 +407,23 @@ TEST_F(RunnerTest, PrintRunWritesAPdf) {
   const QString pdf = Chemin(QStringLiteral("run.pdf"));
   const Resultat r = Lance({QStringLiteral("--pdf"), pdf, EcritProgramme("%A = 1\r\n")});
   ASSERT_EQ(r.code, 0);
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+}
+
+// The headless print run needs no system printer: a print system that hangs holds it no time.
+TEST_F(RunnerTest, APrintSystemThatHangsDoesNotHoldThePrintRun) {
+  CupsPrive& cups = CupsPrive::DuProcessus();
+  if (!cups.Prepare({{QStringLiteral("MorvoA4"), 0, 0}})) GTEST_SKIP() << qPrintable(cups.Raison());
+  cups.Gele();
+  const auto degele = qScopeGuard([&cups] { cups.Degele(); });
+  const QString pdf = Chemin(QStringLiteral("gele.pdf"));
+  QElapsedTimer duree;
+  duree.start();
+  const Resultat r = Lance({QStringLiteral("--pdf"), pdf, EcritProgramme("Cadre = 10, 10, 100, 50\r\n")});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_LT(duree.elapsed(), 30000);
   QFile f(pdf);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_TRUE(f.read(5).startsWith("%PDF-"));

@@ -26,8 +26,9 @@ class CupsPrive {
   // The page a queue declares: A4, with the margins it cannot print in (points).
   struct File {
     QString Nom;
-    int MargeX = 0;  // left and right
-    int MargeY = 0;  // top and bottom
+    int MargeX = 0;       // left and right
+    int MargeY = 0;       // top and bottom
+    bool Lettre = false;  // US Letter instead of A4
   };
 
   // The print system of this process; its socket is CUPS_SERVER from the start on.
@@ -189,28 +190,35 @@ class CupsPrive {
   bool AjouteFile(const File& f) {
     // A PostScript-printer description of the queue's paper and margins; the PDF goes through
     // the PDF filter into the queue's file.
-    const QString ppd =
-        QStringLiteral(
-            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
-            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"T.PPD\"\n"
-            "*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n*ModelName: \"%1\"\n"
-            "*ShortNickName: \"%1\"\n*NickName: \"%1\"\n*PSVersion: \"(3010.000) 0\"\n"
-            "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
-            "*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: Plus90\n"
-            "*TTRasterizer: Type42\n"
-            "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 pdftopdf\"\n"
-            "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
-            "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-            "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n"
-            "*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
-            "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
-            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%2 %3 %4 %5\"\n"
-            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n")
-            .arg(f.Nom)
-            .arg(f.MargeX)
-            .arg(f.MargeY)
-            .arg(595 - f.MargeX)
-            .arg(842 - f.MargeY);
+    QString ppd = QStringLiteral(
+                      "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+                      "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"T.PPD\"\n"
+                      "*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n*ModelName: \"%1\"\n"
+                      "*ShortNickName: \"%1\"\n*NickName: \"%1\"\n*PSVersion: \"(3010.000) 0\"\n"
+                      "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
+                      "*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: Plus90\n"
+                      "*TTRasterizer: Type42\n"
+                      "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 pdftopdf\"\n"
+                      "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
+                      "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+                      "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n"
+                      "*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
+                      "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+                      "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%2 %3 %4 %5\"\n"
+                      "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n")
+                      .arg(f.Nom)
+                      .arg(f.MargeX)
+                      .arg(f.MargeY)
+                      .arg(595 - f.MargeX)
+                      .arg(842 - f.MargeY);
+    if (f.Lettre) {
+      ppd.replace(QStringLiteral("A4/A4"), QStringLiteral("Letter/US Letter"))
+          .replace(QStringLiteral(": A4"), QStringLiteral(": Letter"))
+          .replace(QStringLiteral("[595 842]"), QStringLiteral("[612 792]"))
+          .replace(QStringLiteral("\"595 842\""), QStringLiteral("\"612 792\""))
+          .replace(QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(595 - f.MargeX).arg(842 - f.MargeY),
+                   QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(612 - f.MargeX).arg(792 - f.MargeY));
+    }
     const QString fichierPpd = QStringLiteral("ppd/") + f.Nom + QStringLiteral(".src.ppd");
     Ecrit(fichierPpd, ppd);
     QProcess p;
