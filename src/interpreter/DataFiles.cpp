@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "interpreter/Interpreter.h"
@@ -69,6 +70,16 @@ bool EnService(const std::shared_ptr<Ajout>& a) { return a == ajoutCourant || Te
 // A file whose lines may not all have reached the disk when it closed, as a failed PRINTA says it.
 [[noreturn]] void ErreurFermeture(const QString& chemin, const QString& raison) {
   ErreurRun(TexteEcritureImpossible(chemin, raison) + CRLF + CRLF);
+}
+
+// Closes every file of the list, synced; the path and the reason of the first that failed (empty
+// when none did).
+std::pair<QString, QString> FermeAjouts(const std::vector<std::shared_ptr<Ajout>>& ajouts) {
+  std::pair<QString, QString> echec;
+  for (const auto& a : ajouts) {
+    if (QString r; !a->fichier.Ferme(&r) && echec.first.isEmpty()) echec = {a->fichier.Chemin(), r};
+  }
+  return echec;
 }
 
 // Closes an append file that no level writes to any more, synced: a failure is the failed write of
@@ -331,13 +342,7 @@ void FermeFichiersSurErreur() {
   for (const auto& a : ajoutsOuverts) a->fermeParErreur = true;
   // The lines written before the error may still fail to reach the disk as the files close: the
   // first such failure is told after the run error, as a failed write.
-  QString chemin, raison;
-  for (const auto& a : ajoutsOuverts) {
-    if (QString r; !a->fichier.Ferme(&r) && chemin.isEmpty()) {
-      chemin = a->fichier.Chemin();
-      raison = r;
-    }
-  }
+  const auto [chemin, raison] = FermeAjouts(ajoutsOuverts);
   FermeFichiers();
   lecturesFermeesParErreur = std::move(lectures);
   if (!chemin.isEmpty())
@@ -350,14 +355,7 @@ void FermeFichiersAjout() {
   ajoutCourant.reset();
   Travail.NumFicAjout = 0;
   // Every file is closed; the first that fails is the run's failed write.
-  QString chemin, raison;
-  for (const auto& a : ouverts) {
-    QString r;
-    if (!a->fichier.Ferme(&r) && chemin.isEmpty()) {
-      chemin = a->fichier.Chemin();
-      raison = r;
-    }
-  }
+  const auto [chemin, raison] = FermeAjouts(ouverts);
   if (!chemin.isEmpty()) ErreurFermeture(chemin, raison);
 }
 

@@ -50,7 +50,7 @@ PainterSurface::PainterSurface(int largeur, int hauteur, double dpi)
   SetScaleMode(6);
 }
 
-PainterSurface::PainterSurface(QPagedPaintDevice* imprimante, const QString& fichierPdf)
+PainterSurface::PainterSurface(QPagedPaintDevice* imprimante)
     : imprimante_(imprimante),
       peintre_(std::make_unique<QPainter>()),
       polices_(imprimante->logicalDpiX() > 0 ? imprimante->logicalDpiX() : 96.0, imprimante) {
@@ -59,11 +59,9 @@ PainterSurface::PainterSurface(QPagedPaintDevice* imprimante, const QString& fic
   hauteurPixels_ = imprimante_->height();
   // Painting begins with the first thing drawn, so that a page format chosen before it (FormatI)
   // applies to the first page. A PDF file that cannot be made is known at once.
-  QString fichier = fichierPdf;
   if (const auto* qt = dynamic_cast<const QPrinter*>(imprimante);
-      qt && qt->outputFormat() == QPrinter::PdfFormat)
-    fichier = qt->outputFileName();
-  if (!fichier.isNull()) {
+      qt && qt->outputFormat() == QPrinter::PdfFormat) {
+    const QString fichier = qt->outputFileName();
     const QFileInfo info(fichier);
     const QFileInfo dossier(info.absolutePath());
     erreur_ = fichier.isEmpty() || !dossier.isDir() || !dossier.isWritable() ||

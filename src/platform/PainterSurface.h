@@ -19,10 +19,9 @@ class PainterSurface : public OutputSurface {
  public:
   // A white image of the given size in pixels.
   PainterSurface(int largeur, int hauteur, double dpi = 96.0);
-  // Painting on the printer (a QPrinter, or a PDF writer that writes `fichierPdf`) begins with the
-  // first thing drawn and ends with FinImpression() or the destructor; the printer stays the
-  // caller's.
-  explicit PainterSurface(QPagedPaintDevice* imprimante, const QString& fichierPdf = QString());
+  // Painting on the printer (a QPrinter or a PDF writer) begins with the first thing drawn and ends
+  // with FinImpression() or the destructor; the printer stays the caller's.
+  explicit PainterSurface(QPagedPaintDevice* imprimante);
   ~PainterSurface() override;
 
   // The device's pixels with everything drawn so far (drawing goes on afterwards).

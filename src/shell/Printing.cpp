@@ -210,6 +210,7 @@ QString TravailImpression::Fichier() const {
 }
 
 bool TravailImpression::Possible() const {
+  if (!dossier_.isValid()) return false;
   if (!fichier_) return true;
   const QFileInfo fichier(destination_);
   const QFileInfo dossier(fichier.absolutePath());
@@ -356,22 +357,19 @@ bool FenetrePrincipale::Imprimer() {
     // pen, font or page orientation) carries over.
     TravailImpression travail(p, TitreImpression(Shell.NomFichier));
     const QString sortie = travail.Destination();
-    {
-      PainterSurface surface(&travail.Page(),
-                             travail.Possible() ? travail.Fichier() : QString(QLatin1String("")));
-      if (surface.ErreurImpression()) {
-        Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
-      } else {
-        hote_->DefinitImprimante(&surface);
-        ::Imprimer();
-        hote_->DefinitImprimante(nullptr);
-        // A failure the run met has been reported by the run; one at the end of the job is
-        // reported here. Either way the job is abandoned rather than sent.
-        const bool erreurRun = surface.ErreurImpression();
-        surface.FinImpression();
-        imprime = !erreurRun && !surface.ErreurImpression();
-        if (!imprime && !erreurRun) Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
-      }
+    if (!travail.Possible()) {
+      Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
+    } else {
+      PainterSurface surface(&travail.Page());
+      hote_->DefinitImprimante(&surface);
+      ::Imprimer();
+      hote_->DefinitImprimante(nullptr);
+      // A failure the run met has been reported by the run; one at the end of the job is
+      // reported here. Either way the job is abandoned rather than sent.
+      const bool erreurRun = surface.ErreurImpression();
+      surface.FinImpression();
+      imprime = !erreurRun && !surface.ErreurImpression();
+      if (!imprime && !erreurRun) Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
     }
     if (imprime) {
       // Esc in the print run stopped the drawing; the job is sent as far as it went.

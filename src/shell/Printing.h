@@ -59,7 +59,8 @@ class TravailImpression {
   bool EstFichier() const { return fichier_; }
   // The PDF file or the queue, as messages name it.
   QString Destination() const { return destination_; }
-  // The chosen PDF file can be written (its folder takes it); always for a queue.
+  // The job can be made (its provisional file has a folder) and the chosen PDF file can be written
+  // (its folder takes it).
   bool Possible() const;
   // After the painter has ended: the file is written or the queue has taken the job. False with
   // the reason (the system's words) when not.
