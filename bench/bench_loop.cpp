@@ -13,6 +13,29 @@
 
 #include "HeadlessRun.h"
 
+namespace {
+
+double CpuMs() { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// The processor time of one headless run of each program, added to `temps` and `tempsRef`; the two
+// run in turn so that both see the same machine.
+void MesureCoteACote(const QString& programme, const QString& reference, double& temps, double& tempsRef) {
+  double debut = CpuMs();
+  {
+    SessionHeadless session(200, 150, 96.0);
+    session.Execute(programme);
+  }
+  temps += CpuMs() - debut;
+  debut = CpuMs();
+  {
+    SessionHeadless session(200, 150, 96.0);
+    session.Execute(reference);
+  }
+  tempsRef += CpuMs() - debut;
+}
+
+}  // namespace
+
 static void BM_BoucleGoto(benchmark::State& state) {
   const int tours = static_cast<int>(state.range(0));
   const QString programme =
@@ -38,22 +61,8 @@ static void BM_BoucleGotoEtiquettes(benchmark::State& state) {
       QStringLiteral("%I = 0\r\n%1Boucle:\r\n%I == %I+1\r\nIf %I < %2 Then Goto Boucle\r\n");
   const QString avecEtiquettes = boucle.arg(avant).arg(tours);
   const QString sans = boucle.arg(QString()).arg(tours);
-  const auto cpuMs = [] { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; };
   double tempsAvec = 0, tempsSans = 0;
-  for (auto _ : state) {
-    double debut = cpuMs();
-    {
-      SessionHeadless session(200, 150, 96.0);
-      session.Execute(avecEtiquettes);
-    }
-    tempsAvec += cpuMs() - debut;
-    debut = cpuMs();
-    {
-      SessionHeadless session(200, 150, 96.0);
-      session.Execute(sans);
-    }
-    tempsSans += cpuMs() - debut;
-  }
+  for (auto _ : state) MesureCoteACote(avecEtiquettes, sans, tempsAvec, tempsSans);
   const auto n = static_cast<double>(state.iterations());
   state.counters["labels_cpu_ms"] = tempsAvec / n;
   state.counters["plain_cpu_ms"] = tempsSans / n;
@@ -73,22 +82,10 @@ static void BM_PrintABoucleGoto(benchmark::State& state) {
   const QString avecPrintA = QStringLiteral("OpenA = ") + fichier + QStringLiteral("\r\n") +
                              boucle.arg(QStringLiteral("PrintA = ligne %I")).arg(tours);
   const QString avecAffectation = boucle.arg(QStringLiteral("%L = ligne %I")).arg(tours);
-  const auto cpuMs = [] { return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; };
   double printa = 0, affectation = 0;
   for (auto _ : state) {
     QFile::remove(fichier);
-    double debut = cpuMs();
-    {
-      SessionHeadless session(200, 150, 96.0);
-      session.Execute(avecPrintA);
-    }
-    printa += cpuMs() - debut;
-    debut = cpuMs();
-    {
-      SessionHeadless session(200, 150, 96.0);
-      session.Execute(avecAffectation);
-    }
-    affectation += cpuMs() - debut;
+    MesureCoteACote(avecPrintA, avecAffectation, printa, affectation);
   }
   if (QFileInfo(fichier).size() < tours) state.SkipWithError("the PRINTA lines were not written");
   const auto n = static_cast<double>(state.iterations());
