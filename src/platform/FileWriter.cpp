@@ -318,7 +318,8 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   fd_ = -1;
   // What is still in the system's cache may fail to reach the disk, and network and quota file
   // systems tell it only when the file is synced or closed.
-  int code = EnPanne(chemin_) ? ENOSPC : 0;
+  int code = ajoute_ && EnPanne(chemin_) ? ENOSPC : 0;
+  ajoute_ = false;
   if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
   if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
   if (code == 0) return true;
@@ -371,7 +372,10 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
     }
     if (code == 0 && EnPanne(chemin_)) code = ENOSPC;
   }
-  if (code == 0) return true;
+  if (code == 0) {
+    ajoute_ = true;
+    return true;
+  }
   // With O_APPEND the offset stands right after what this write put in: it is taken back only while
   // it is still the end of the file, so that no other writer's bytes go.
   if (pose > 0) {

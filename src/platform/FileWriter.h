@@ -88,6 +88,8 @@ class AjoutOuvert {
   QString chemin_;
   quint64 peripherique_ = 0;
   quint64 inode_ = 0;
+  // Whether bytes went in since the file was opened: only those can still fail to reach the disk.
+  bool ajoute_ = false;
 };
 
 // Writes the bytes of a PDF as `cible` through the checked writer, once they are whole (false with
