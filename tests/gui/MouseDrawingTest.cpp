@@ -294,6 +294,16 @@ TEST_F(MouseDrawingTest, ADrawingMadeUnderOneLocalePlotsUnderEveryOther) {
     QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(300, 100));
     ASSERT_EQ(LignesJournal().size(), 3);
     EXPECT_TRUE(LignesJournal()[1].contains(QChar(0x066B))) << LignesJournal()[1].toStdString();
+    // Backspace undoes a third point and reads the second one back as the current point.
+    const float x2 = Souris.DernierX, y2 = Souris.DernierY;
+    QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(200, 150));
+    ASSERT_EQ(LignesJournal().size(), 4);
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_Backspace);
+    ASSERT_EQ(LignesJournal().size(), 3);
+    EXPECT_NEAR(Souris.DernierX, x2, 0.01);
+    EXPECT_NEAR(Souris.DernierY, y2, 0.01);
     // F4 during the drawing runs the program and draws the journal again.
     FrmDessin::Ouvert()->activateWindow();
     QApplication::processEvents();
