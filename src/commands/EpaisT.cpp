@@ -28,9 +28,8 @@ void EcritLargeur(int niveau) {
   const int posEgal = InStr(ligne, QStringLiteral("="));
 
   const float largeur = nv.FacteurEpaisT;
-  QString valeur = Format(largeur, QStringLiteral(" ###")) + QStringLiteral("  ' ") +
-                   Format(largeur * MmParPixel(), QStringLiteral("###.##")) + QStringLiteral("mm");
-  valeur.replace(QLatin1Char(','), QLatin1Char('.'));
+  QString valeur = FormatPoint(largeur, QStringLiteral(" ###")) + QStringLiteral("  ' ") +
+                   FormatPoint(largeur * MmParPixel(), QStringLiteral("###.##")) + QStringLiteral("mm");
 
   int debut = 0, longueur = 0;
   if (posEgal > 0) {

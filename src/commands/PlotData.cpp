@@ -45,9 +45,7 @@ void VerifieNombre(const QString& reduit, const QString& champ, const QString& l
 }
 
 // A number with one or two decimals and "." as decimal point, whatever the locale.
-QString DeuxDecimales(double v) {
-  return Format(v, QStringLiteral("0.0#")).replace(QLatin1Char(','), QLatin1Char('.'));
-}
+QString DeuxDecimales(double v) { return FormatPoint(v, QStringLiteral("0.0#")); }
 
 QString SansCommentaire(const QString& texte) {
   const int p = InStr(texte, QStringLiteral("'"));
@@ -169,8 +167,8 @@ std::optional<QString> ChampDonnees(const QString& ligne, QChar separateur, int 
 }
 
 float ValeurDonnee(const QString& champ, bool& relatif, const QString& ligne) {
-  QString texte = champ;
-  texte.replace(QLatin1Char(','), QLatin1Char('.'));
+  // A drawing saved under one locale is plotted under any other.
+  const QString texte = PointDecimal(champ);
   relatif = InStr(UCase(texte), QStringLiteral("R")) > 0;
   double v = 0;
   try {
@@ -184,8 +182,7 @@ float ValeurDonnee(const QString& champ, bool& relatif, const QString& ligne) {
 }
 
 float ValeurCalculee(const QString& champ, const QString& ligne) {
-  QString texte = champ;
-  texte.replace(QLatin1Char(','), QLatin1Char('.'));
+  QString texte = PointDecimal(champ);
   double v = 0;
   try {
     v = Calcule(texte).value_or(0.0);

@@ -342,9 +342,8 @@ void ModeleCommande::RepAVLV(int n) {
   constexpr double pi = 3.14159265358979;
   double a = l == 0 ? 0.0 : ArcSin(dy / l);
   if (dx < 0) a = pi - a;
-  xt = Replace(Format(a * 180 / pi, QStringLiteral("#.0")), QStringLiteral(","), QStringLiteral(".")) +
-       QStringLiteral("°");
-  yt = Replace(Format(l, QStringLiteral("#.0")), QStringLiteral(","), QStringLiteral(".")) + suite;
+  xt = FormatPoint(a * 180 / pi, QStringLiteral("#.0")) + QStringLiteral("°");
+  yt = FormatPoint(l, QStringLiteral("#.0")) + suite;
 }
 
 // ---- rebuilding ----

@@ -61,9 +61,7 @@ double ArcSinBorne(double x) {
 }
 
 // A number of the generated command, always with "." as its decimal point.
-QString Nombre(double v, const QString& motif) {
-  return Replace(Format(v, motif), QStringLiteral(","), QStringLiteral("."));
-}
+QString Nombre(double v, const QString& motif) { return FormatPoint(v, motif); }
 
 // Replaces the statement's text from the separator before its "?" to its end by the generated
 // command as a comment, and resumes the level after the edited line.

@@ -270,7 +270,7 @@ QStringList DecoupeSections(const QString& motif) {
   return sections;
 }
 
-QString AppliqueSection(const Section& s, double v, bool signe) {
+QString AppliqueSection(const Section& s, double v, bool signe, const QString& point, const QString& groupe) {
   int nEntiers = 0, minEntiers = 0, nDecimales = 0, minDecimales = 0;
   bool apresPoint = false;
   for (const Jeton& j : s.jetons) {
@@ -326,8 +326,6 @@ QString AppliqueSection(const Section& s, double v, bool signe) {
   while (static_cast<int>(decimales.size()) > minDecimales && decimales.back() == '0') decimales.pop_back();
   if (static_cast<int>(entiers.size()) < minEntiers) entiers.insert(0, minEntiers - entiers.size(), '0');
 
-  const QLocale locale;
-  const QString groupe = locale.groupSeparator();
   QString r = signe ? QStringLiteral("-") : QString();
   const int nChiffres = static_cast<int>(entiers.size());
   auto ecritChiffre = [&](int indice) {
@@ -366,7 +364,7 @@ QString AppliqueSection(const Section& s, double v, bool signe) {
           for (int i = 0; i < nChiffres; ++i) ecritChiffre(i);
         }
         pointVu = true;
-        r += locale.decimalPoint();
+        r += point;
         break;
       case Genre::Exposant: {
         if (nEntiers == 0 && !pointVu) {
@@ -677,6 +675,15 @@ bool EstNumerique(const QString& s) {
   return i == n;
 }
 
+QString PointDecimal(const QString& s) {
+  QString t = s;
+  t.replace(QLatin1Char(','), QLatin1Char('.'));
+  t.replace(QChar(0x066B), QLatin1Char('.'));
+  const QString local = SeparateurLocal();
+  if (local != QLatin1String(".")) t.replace(local, QStringLiteral("."));
+  return t;
+}
+
 // ---- numbers to text ----
 
 QString TexteNombre(double v) {
@@ -697,18 +704,31 @@ QString TexteNombreLocal(float v) { return Texte(SeptChiffres(v), 7, SeparateurL
 
 QString SeparateurDecimal() { return SeparateurLocal(); }
 
-QString Format(double v, const QString& motif) {
+namespace {
+
+QString FormatAvec(double v, const QString& motif, const QString& point, const QString& groupe) {
   if (!std::isfinite(v)) Depassement();
   const QString m = FormatNomme(motif);
-  if (m.isEmpty()) return TexteNombreLocal(v);
+  if (m.isEmpty()) return Texte(Court(v), 15, point, true);
   const QStringList sections = DecoupeSections(m);
   if (v < 0 && sections.size() >= 2 && !sections[1].isEmpty()) {
-    return AppliqueSection(LitSection(sections[1]), -v, false);
+    return AppliqueSection(LitSection(sections[1]), -v, false, point, groupe);
   }
   if (v == 0 && sections.size() >= 3 && !sections[2].isEmpty()) {
-    return AppliqueSection(LitSection(sections[2]), 0.0, false);
+    return AppliqueSection(LitSection(sections[2]), 0.0, false, point, groupe);
   }
-  return AppliqueSection(LitSection(sections[0]), std::fabs(v), v < 0);
+  return AppliqueSection(LitSection(sections[0]), std::fabs(v), v < 0, point, groupe);
+}
+
+}  // namespace
+
+QString Format(double v, const QString& motif) {
+  const QLocale locale;
+  return FormatAvec(v, motif, locale.decimalPoint(), locale.groupSeparator());
+}
+
+QString FormatPoint(double v, const QString& motif) {
+  return FormatAvec(v, motif, QStringLiteral("."), QStringLiteral(","));
 }
 
 // ---- rounding and integer conversions ----

@@ -45,6 +45,10 @@ double ValDecimal(const QString& s);
 // True when the trimmed text is a number as the old IsNumeric saw it (also accepting the locale's
 // decimal separator).
 bool EstNumerique(const QString& s);
+// A number text the program wrote under any locale, with "." as its decimal point: ",", the Arabic
+// "٫" (the separators the locales write besides ".") and the locale's own become ".". Only for texts
+// where none of them separates fields.
+QString PointDecimal(const QString& s);
 
 // ---- numbers to text ----
 // Invariant form: "." decimal point, no leading zero (".5", "-.25"), no leading blank,
@@ -64,6 +68,9 @@ QString SeparateurDecimal();
 // "#,##0", "0%", literal text (quoted, after "\" or as it stands) and "positive;negative;zero"
 // sections, with the locale's decimal separator in the result; halves away from zero.
 QString Format(double v, const QString& motif);
+// Format with "." as the decimal point and "," between digit groups, whatever the locale: for the
+// numbers the program reads again, and for the texts that always show a point.
+QString FormatPoint(double v, const QString& motif);
 
 // ---- rounding and integer conversions ----
 double ArrondiPair(double v);             // halves to the even neighbour (CInt/CLng rounding)

@@ -42,7 +42,7 @@ namespace {
 
 // The box texts always show a point, whatever the locale writes.
 QString Nombre(double v, const QString& motif) {
-  QString texte = Replace(Format(v, motif), QStringLiteral(","), QStringLiteral("."));
+  QString texte = FormatPoint(v, motif);
   // A value that rounds to nothing shows no sign ("-0.0" would point the wrong way).
   if (texte.startsWith(u'-') && Val(Mid(texte, 2)) == 0) texte = Mid(texte, 2);
   return texte;

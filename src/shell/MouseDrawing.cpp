@@ -70,12 +70,13 @@ bool LignePassive(const QString& ligne) {
   return false;
 }
 
-// The point of a journal line, the reference cursor added back; false when it holds no ";".
+// The point of a journal line, the reference cursor added back; false when it holds no ";". The
+// numbers have the separator of the locale they were written under.
 bool LitPoint(const QString& ligne, float refX, float refY, float& x, float& y) {
   const int pv = InStr(ligne, QStringLiteral(";"));
   if (pv == 0) return false;
-  x = static_cast<float>(Val(Replace(Left(ligne, pv - 1), QStringLiteral(","), QStringLiteral(".")))) + refX;
-  y = static_cast<float>(Val(Replace(Mid(ligne, pv + 1), QStringLiteral(","), QStringLiteral(".")))) + refY;
+  x = static_cast<float>(Val(PointDecimal(Left(ligne, pv - 1)))) + refX;
+  y = static_cast<float>(Val(PointDecimal(Mid(ligne, pv + 1)))) + refY;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "CommandsFixture.h"
+#include "UserLocale.h"
 #include "drawing/DrawState.h"
 #include "platform/Host.h"
 
@@ -163,6 +164,23 @@ TEST_F(PlotCommandLinesTest, BezierLinesTakeThePlotScaleUnlessTheyHaveTheirOwn) 
   ASSERT_FALSE(l.empty());
   EXPECT_POINT(l.back().Points[1], Px(10, 0));
   EXPECT_EQ(l.front().Couleur, Rouge);
+}
+
+TEST_F(PlotCommandLinesTest, CircleAndBezierLinesUnderALocaleWithItsOwnSeparator) {
+  // The Arabic decimal separator is neither "." nor ",": the rebuilt lines still read.
+  const LocaleNommee arabe("ar_EG.UTF-8");
+  if (!arabe.Active()) GTEST_SKIP() << "the ar_EG.UTF-8 locale is not installed";
+  Fichier("e.txt", "CERCLE=5,5,3\nBEZIER = , , ROUGE, 0, 0, 5, 0, 10, 0, 5, 0\n");
+  for (const char* commande : {"Plot", "PlotP", "PlotS"}) {
+    Run(QStringLiteral("%1 = e, 1, 2, 0, 2, 0, 2, 0").arg(QLatin1String(commande)));
+    ASSERT_TRUE(Messages().empty()) << commande << ": " << Erreur().toStdString();
+    ASSERT_EQ(Cercles().size(), 1u) << commande;
+    EXPECT_POINT(Cercles()[0].Points[0], Px(10, 10));
+    EXPECT_NEAR(Cercles()[0].Rx, 6 * PxParMm, 1e-3);
+  }
+  const auto l = Lignes();
+  ASSERT_FALSE(l.empty());
+  EXPECT_POINT(l.back().Points[1], Px(20, 0));
 }
 
 }  // namespace

@@ -241,6 +241,11 @@ TEST_F(TraitEpaisTTest, EpaisTWithoutAValueWritesTheWidthBack) {
   Run(QStringList{"EpaisT = 3", "EpaisT ="});
   QLocale::setDefault(avant);
   EXPECT_EQ(Session().Document().Text(), QStringLiteral("EpaisT = 3\r\nEpaisT = 3  ' .79mm"));
+  // Also under a locale whose separator is neither "." nor ",".
+  QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+  Run(QStringList{"EpaisT = 3", "EpaisT ="});
+  QLocale::setDefault(avant);
+  EXPECT_EQ(Session().Document().Text(), QStringLiteral("EpaisT = 3\r\nEpaisT = 3  ' .79mm"));
 }
 
 TEST_F(TraitEpaisTTest, EpaisTWithoutAValueInACommandFileLeavesTheEditorAlone) {

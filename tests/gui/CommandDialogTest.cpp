@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <deque>
 
+#include "UserLocale.h"
 #include "WindowFixture.h"
 #include "editor/CommandDialog.h"
 #include "editor/EditorInsertions.h"
@@ -385,6 +386,24 @@ TEST_F(CommandDialogWindowTest, F2OnBezierKeepsTheLaterCurves) {
   EXPECT_EQ(
       Ed().Modele().Text(),
       QStringLiteral("Bezier = N,0.25,Noir,  10,10,45.0°,14.1,  50,50,45.0°,14.1,100,100,110,110,150,150"));
+}
+
+TEST_F(CommandDialogWindowTest, F2OnBezierWritesPointsUnderALocaleWithItsOwnSeparator) {
+  // The Arabic decimal separator is neither "." nor ",": the converted vectors still read.
+  const LocaleNommee arabe("ar_EG.UTF-8");
+  if (!arabe.Active()) GTEST_SKIP() << "the ar_EG.UTF-8 locale is not installed";
+  Demarre();
+  DefinitLangueMasq(1);
+  Ed().ChargeTexte(QStringLiteral("Bezier = N,0.2,Noir,10,10,20,20,50,50,60,60"));
+  Ouvre([](FrmCmd& d) {
+    QTest::keyClick(d.ParaVal(2), Qt::Key_End);
+    QTest::keyClicks(d.ParaVal(2), QStringLiteral("5"));
+    QTest::keyClick(d.ParaVal(2), Qt::Key_Return);
+  });
+  EXPECT_EQ(Ed().Modele().Text(),
+            QStringLiteral("Bezier = N,0.25,Noir,  10,10,45.0°,14.1,  50,50,45.0°,14.1"));
+  F().Mnu_Visualiser_Click();
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages().front().texte.toStdString();
 }
 
 TEST_F(CommandDialogWindowTest, OptionalLabelsLightAndLarger) {

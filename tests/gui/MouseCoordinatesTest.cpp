@@ -3,8 +3,10 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <cmath>
 
+#include "UserLocale.h"
 #include "WindowFixture.h"
 #include "editor/UndoRing.h"
 #include "shell/DrawingView.h"
@@ -305,4 +307,27 @@ TEST_F(MouseWindowTest, KeysTypedAfterAMouseActionOnTheDrawingGoIntoTheEditor) {
   Clavier(Qt::Key_F4);
   EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("123"));
   EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+TEST_F(MouseWindowTest, TheBoxesShowAPointUnderALocaleWithItsOwnSeparator) {
+  // The Arabic decimal separator is neither "." nor ",".
+  const LocaleNommee arabe("ar_EG.UTF-8");
+  if (!arabe.Active()) GTEST_SKIP() << "the ar_EG.UTF-8 locale is not installed";
+  Demarre();
+  Tape(QStringLiteral("Trait 0,0,50,50\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  QTest::mouseMove(&vue, QPoint(203, 117));
+  QApplication::processEvents();
+  const QString nombre = QStringLiteral("-?[0-9]+\\.[0-9]");
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral("^%1  %1$").arg(nombre)).match(F().Text2()->text()).hasMatch())
+      << F().Text2()->text().toStdString();
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral("^T %1°  %1$").arg(nombre)).match(F().Text3()->text()).hasMatch())
+      << F().Text3()->text().toStdString();
+  // The short form of the angle box's double-click too.
+  QTest::mouseDClick(F().Text3(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+  EXPECT_TRUE(F().Text3()->text().startsWith(QStringLiteral("A ")));
+  EXPECT_FALSE(F().Text3()->text().contains(QChar(0x066B))) << F().Text3()->text().toStdString();
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "FullDisk.h"
+#include "UserLocale.h"
 #include "WindowFixture.h"
 #include "platform/Clipboard.h"
 #include "platform/FileWriter.h"
@@ -264,6 +265,76 @@ TEST_F(MouseDrawingTest, TheDrawingStaysOnScreenAfterARunFromTheDialog) {
   QApplication::processEvents();
   EXPECT_TRUE(reponses.Epuisees());
   EXPECT_GT(PixelsRouges(Affiche(vue)), 100) << "after F7";
+}
+
+// The columns of the red pixels that the window shows.
+std::pair<int, int> ColonnesRouges(const QImage& image) {
+  int gauche = image.width(), droite = -1;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 200 && c.green() < 60 && c.blue() < 60) {
+        gauche = std::min(gauche, x);
+        droite = std::max(droite, x);
+      }
+    }
+  return {gauche, droite};
+}
+
+TEST_F(MouseDrawingTest, ADrawingMadeUnderOneLocalePlotsUnderEveryOther) {
+  const QString plot = QStringLiteral("Couleur = Rouge\r\nPlot = Dessin§59,1,2§0,1,1,,1\r\n");
+  {
+    // The Arabic decimal separator is neither "." nor ",": the journal is written with it.
+    const LocaleNommee arabe("ar_EG.UTF-8");
+    if (!arabe.Active()) GTEST_SKIP() << "the ar_EG.UTF-8 locale is not installed";
+    Demarre();
+    DemarreDessinAuClavier(QStringLiteral("Rouge"));
+    VueDessin& vue = F().Vue();
+    QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(300, 100));
+    ASSERT_EQ(LignesJournal().size(), 3);
+    EXPECT_TRUE(LignesJournal()[1].contains(QChar(0x066B))) << LignesJournal()[1].toStdString();
+    // Backspace undoes a third point and reads the second one back as the current point.
+    const float x2 = Souris.DernierX, y2 = Souris.DernierY;
+    QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(200, 150));
+    ASSERT_EQ(LignesJournal().size(), 4);
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_Backspace);
+    ASSERT_EQ(LignesJournal().size(), 3);
+    EXPECT_NEAR(Souris.DernierX, x2, 0.01);
+    EXPECT_NEAR(Souris.DernierY, y2, 0.01);
+    // F4 during the drawing runs the program and draws the journal again.
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_F4);
+    QApplication::processEvents();
+    EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages().front().texte.toStdString();
+    const std::pair<int, int> colonnes = ColonnesRouges(Affiche(vue));
+    EXPECT_NEAR(colonnes.first, 100, 6);
+    EXPECT_NEAR(colonnes.second, 300, 6);
+    FrmDessin::Ouvert()->activateWindow();
+    QApplication::processEvents();
+    Clavier(Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_EQ(FrmDessin::Ouvert(), nullptr);
+    ASSERT_TRUE(QFile::exists(Chemin(QStringLiteral("Dessin.txt"))));
+  }
+  // The saved drawing plots in the same place under the C locale and under a French one.
+  for (const char* nom : {"C", "fr_FR.UTF-8"}) {
+    const LocaleNommee locale(nom);
+    if (!locale.Active()) continue;
+    Tape(plot);
+    F().Vue().Surface().Cls();
+    Clavier(Qt::Key_F4);
+    QApplication::processEvents();
+    EXPECT_TRUE(prompter_.Messages().empty())
+        << nom << ": " << prompter_.Messages().front().texte.toStdString();
+    // A thinner pen than the dialog's.
+    const std::pair<int, int> plotees = ColonnesRouges(Affiche(F().Vue()));
+    EXPECT_NEAR(plotees.first, 100, 2) << nom;
+    EXPECT_NEAR(plotees.second, 300, 2) << nom;
+  }
 }
 
 TEST_F(MouseDrawingTest, ContinueAddReplaceAndCancel) {

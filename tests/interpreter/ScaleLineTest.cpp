@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QPointF>
 #include <cmath>
 
@@ -192,6 +193,13 @@ TEST_F(ScaleLineTest, ArcReportsWhatItDrew) {
   // The straight line of a far pivot reports a Trait.
   Run(QStringList{"Decal = -10000, N", "Arc = 45, 135, 50, , %CMD"});
   EXPECT_EQ(Var(1, "%CMD").toStdString(), "Trait = -35.36,  35.36, 35.36, 35.36");
+
+  // The command reads back under a locale whose separator is neither "." nor ",".
+  const QLocale avant;
+  QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+  Run(QStringList{"Decal = 20, N", "Arc = 45, 135, 50, , %CMD"});
+  QLocale::setDefault(avant);
+  EXPECT_EQ(Var(1, "%CMD").toStdString(), "Cercle = 0., 20.,  38.55, 23.48, 156.52");
 }
 
 TEST_F(ScaleLineTest, StraightScales) {
