@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "platform/EditorText.h"
