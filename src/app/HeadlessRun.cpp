@@ -10,6 +10,7 @@
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/FileWriter.h"
+#include "platform/WriteConsent.h"
 #include "values/Levels.h"
 
 namespace {
@@ -35,6 +36,8 @@ SessionHeadless::SessionHeadless(int largeur, int hauteur, double dpi)
   PolitiqueShell = AccordShell::Demander;
   MaxInstructions = 0;
   OublieAccordShell();
+  PolitiqueEcritures = AccordEcriture::Demander;
+  OublieAccordEcritures();
   Shell.MmParPixelEcran = static_cast<float>(25.4 / dpi);
   Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   Shell.LargeurZone = largeur * 25.4 / dpi;

@@ -21,6 +21,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"
+#include "platform/WriteConsent.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ struct OptionsRun {
   int largeur = 1000, hauteur = 700;
   qint64 maxInstructions = 0;
   bool shellPermis = false;
+  bool ecrituresPermises = false;
 };
 
 // Reads the command line (program name first) into `o`. -1 when the run goes on; otherwise the exit
@@ -112,7 +114,12 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   const QCommandLineOption shell(QStringLiteral("allow-shell"),
                                  QStringLiteral("Lets SHELL#$ start programs; without it every SHELL#$ "
                                                 "that would start one is a run error."));
-  p.addOptions({png, pdf, log, reponse, taille, maxInstructions, shell});
+  const QCommandLineOption ecritures(
+      QStringLiteral("allow-writes"),
+      QStringLiteral("Lets the program write or delete files outside its own folder and its subfolders "
+                     "(OpenA, PrintA, OpenA ... Kill, the offset file of Plot); without it each such "
+                     "write is a run error and nothing is written."));
+  p.addOptions({png, pdf, log, reponse, taille, maxInstructions, shell, ecritures});
   p.addPositionalArgument(QStringLiteral("PROGRAM"),
                           QStringLiteral("The program file to run. After --, a name that begins with - is "
                                          "a file."),
@@ -143,6 +150,7 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
                                   p.value(maxInstructions));
   }
   o.shellPermis = p.isSet(shell);
+  o.ecrituresPermises = p.isSet(ecritures);
   const QStringList fichiers = p.positionalArguments();
   if (fichiers.size() != 1)
     return aideEtVersion.Erreur(fichiers.isEmpty()
@@ -284,6 +292,7 @@ int main(int argc, char** argv) {
   SessionHeadless::MesureImprimantePdf();
   for (const QString& r : reponses) session.AjouteReponse(r);
   PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
+  PolitiqueEcritures = options.ecrituresPermises ? AccordEcriture::Autoriser : AccordEcriture::Refuser;
   MaxInstructions = maxInstructions;
   // The outputs go where they were asked for, wherever the program's folder is.
   for (QString* sortie : {&png, &pdf, &log}) {

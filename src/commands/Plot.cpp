@@ -25,6 +25,7 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
+#include "platform/WriteConsent.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 #include "values/Substitution.h"
@@ -345,6 +346,10 @@ void EcritFichierOffset(const QString& nomFichier, int niveau, const Axe& axeX, 
     TesteArret();
   }
   const QString chemin = QDir(Shell.RepCourant).filePath(QStringLiteral("Plot_Offset.txt"));
+  if (niveau >= 2)
+    AccordeEcriture(chemin, GenreEcriture::Ecriture, Niveau(niveau).Fichier, Niveau(niveau).Texte);
+  else
+    AccordeEcriture(chemin, GenreEcriture::Ecriture);
   QString erreur;
   if (!EcritFichierTexte(chemin, sortie, &erreur))
     ErreurRun(TexteEcritureImpossible(chemin, erreur) + Crlf + Crlf);

@@ -17,6 +17,7 @@
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
+#include "platform/WriteConsent.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Levels.h"
@@ -156,12 +157,24 @@ void RefuseAjoutSpecial(const QString& chemin) {
   ErreurRun();
 }
 
+// Outside the program's folder, only with the user's consent; the command file that orders it is
+// named in the question.
+void AccordePour(const QString& chemin, GenreEcriture genre) {
+  if (NiveauCourant >= 2) {
+    const NiveauProg& nv = Niveau(NiveauCourant);
+    AccordeEcriture(chemin, genre, nv.Fichier, nv.Texte);
+  } else {
+    AccordeEcriture(chemin, genre);
+  }
+}
+
 void OuvreAjout(const QString& chemin, const QString& option) {
   if (option == QStringLiteral("Kill")) {
     // Only a file found in the current folder is deleted, and never one that is open for
     // appending, whatever name reaches it: its lines are still being written.
     if (!chemin.contains(QLatin1Char(':')) && !chemin.contains(QLatin1Char('/')) &&
         !chemin.contains(QLatin1Char('\\')) && !EstAjoutOuvert(chemin)) {
+      AccordePour(chemin, GenreEcriture::Effacement);
       QFile::remove(chemin);
     }
     Travail.NumFicAjout = 0;
@@ -172,6 +185,7 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   if (Travail.NumFicAjout != 0 && ajoutCourant && ajoutCourant->fichier.EstOuvert()) return;
   FermeAjoutsDelaisses();
   RefuseAjoutSpecial(chemin);
+  AccordePour(chemin, GenreEcriture::Ecriture);
   auto a = std::make_shared<Ajout>();
   QString erreur;
   if (!a->fichier.Ouvre(chemin, &erreur)) {

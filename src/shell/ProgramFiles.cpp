@@ -18,6 +18,7 @@
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
+#include "platform/WriteConsent.h"
 #include "shell/Config.h"
 #include "shell/MainWindow.h"
 #include "shell/QtHost.h"
@@ -150,8 +151,10 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   }
   const FormeTexte forme = FormeDe(*octets);
   const QString texte = NormaliseFinsDeLigne(DecodeTexte(*octets));
-  // A program loaded again must ask again before it starts other programs.
+  // A program loaded again must ask again before it starts other programs or writes outside its
+  // folder.
   OublieAccordShell();
+  OublieAccordEcritures();
   FormeProgramme = forme;
   Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;

@@ -269,6 +269,32 @@ TEST_F(ProgramFilesTest, ReopenedProgramAsksAgainBeforeStartingAProgram) {
   EXPECT_FALSE(QFile::exists(cible));
 }
 
+// A program named at start runs at once: its appends to a file outside its folder wait for the
+// user's yes, asked once for all its lines; No writes nothing.
+TEST_F(ProgramFilesTest, AProgramOpenedAtStartAsksBeforeWritingOutsideItsFolder) {
+  ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("telecharge")));
+  const QString dehors = Chemin(QStringLiteral("dehors.txt"));
+  const QString programme = Chemin(QStringLiteral("telecharge/p.dat"));
+  EcritOctets(programme, "OpenA = ../dehors.txt\r\nPrintA = touch x\r\nPrintA = y\r\nCercle = 30,30,20\r\n");
+  const auto questions = [this] {
+    QStringList q;
+    for (const auto& m : prompter_.Messages())
+      if (m.icone == Icone::Question) q << m.texte;
+    return q;
+  };
+  DemarreTel({programme}, QSize(1000, 700));
+  ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_TRUE(questions()[0].contains(dehors)) << questions()[0].toStdString();
+  EXPECT_FALSE(QFile::exists(dehors));
+
+  prompter_.Efface();
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(questions().size(), 1);
+  EXPECT_EQ(LitOctets(dehors), " touch x\r\n y\r\n");
+}
+
 TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   Demarre();
   DisquePlein disque;

@@ -23,6 +23,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/StringTable.h"
+#include "platform/WriteConsent.h"
 #include "values/Levels.h"
 
 namespace {
@@ -364,6 +365,8 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   disque.Remplit();
   const QString raison = QString::fromLocal8Bit(std::strerror(ENOSPC));
 
+  // The full disk lies outside the program's folder.
+  PolitiqueEcritures = AccordEcriture::Autoriser;
   // 200 lines of 1 KB: the run stops at the first that does not go in whole, with the reason.
   const QString ligne = QStringLiteral("PRINTA = ") + QString(1000, u'x');
   Lance({"OPENA = " + disque.Chemin("ajout.txt"), "%I == 0", "ENCORE:", ligne, "%I == %I + 1",
@@ -420,7 +423,10 @@ TEST_F(RuntimeCommandsTest, DataFilesFromTheCurrentFolderThenTheProgramsThenBesi
   EXPECT_EQ(Lit("rep/n.txt"), " x\r\n");
   Ecrit("ici/k.txt", "ici\r\n");
   Ecrit("rep/k.txt", "rep\r\n");
-  Lance({"OPENA = k.txt, , Kill"});
+  // The current folder is not the one the program makes its files in: the user is asked first.
+  Lance({"OPENA = k.txt, , Kill"}, {"YES"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("ici/k.txt"))) << Messages()[0].texte.toStdString();
   EXPECT_FALSE(QFile::exists(Chemin("ici/k.txt")));
   EXPECT_TRUE(QFile::exists(Chemin("rep/k.txt")));
   Lance({"OPENA = k.txt, , Kill"});
@@ -661,6 +667,84 @@ TEST_F(RuntimeCommandsTest, ShellAsksTheUserOnceForTheProgram) {
   ASSERT_EQ(Messages().size(), 2u);
   EXPECT_TRUE(Messages()[0].texte.contains("/bin/touch " + cible)) << Messages()[0].texte.toStdString();
   EXPECT_FALSE(QFile::exists(cible));
+}
+
+// A program writes outside its own folder only once the user has said yes for that file: a
+// downloaded program must not append to the user's start-up files unasked.
+TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachFile) {
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("prog/sous"));
+  OuvreDans(Chemin("prog"));
+  Shell.NomFichier = Chemin("prog/prog.dat");
+  const QString dehors = Chemin("dehors.txt");
+  const QStringList programme = {"OPENA = ../dehors.txt", "PRINTA = un", "PRINTA = deux", "PRINTA = trois",
+                                 "%A = 1"};
+  // No, the default button: a run error that names the file, and nothing written.
+  Lance(programme);
+  ASSERT_EQ(Messages().size(), 2u);
+  const ScriptedPrompter::Message& question = Messages()[0];
+  EXPECT_EQ(question.boutons, Boutons::OuiNon);
+  EXPECT_EQ(question.icone, Icone::Question);
+  EXPECT_EQ(question.defaut, 2);
+  EXPECT_TRUE(question.texte.contains(Chemin("prog/prog.dat"))) << question.texte.toStdString();
+  EXPECT_TRUE(question.texte.contains(dehors)) << question.texte.toStdString();
+  EXPECT_TRUE(Messages()[1].texte.contains(dehors + " : écriture hors du dossier du programme refusée / "
+                                                    "writing outside the program's folder refused"))
+      << Messages()[1].texte.toStdString();
+  EXPECT_FALSE(QFile::exists(dehors));
+  EXPECT_EQ(Var(1, "%A"), "<absent>");
+  // The answer holds for the same program.
+  Lance(programme);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains("refused"));
+
+  // Opened again, it asks again: yes is one question for every line of the run, and for the next runs.
+  OublieAccordEcritures();
+  Lance(programme, {"YES"});
+  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Lit("dehors.txt"), " un\r\n deux\r\n trois\r\n");
+  EXPECT_EQ(Var(1, "%A"), "1");
+  Lance(programme);
+  EXPECT_TRUE(Messages().empty());
+
+  // A yes for one file allows no other: a link in the folder that leads out is outside, and asked
+  // for by the file it reaches; the same file is never asked for twice in a run.
+  ASSERT_TRUE(QFile::link(Chemin("autre.txt"), Chemin("prog/lien.txt")));
+  Lance({"OPENA = ../dehors.txt", "PRINTA = quatre", "OPENA", "OPENA = ../dehors.txt", "PRINTA = cinq",
+         "OPENA", "OPENA = lien.txt", "PRINTA = x", "%B = 2"},
+        {"YES", "NO"});
+  ASSERT_EQ(Messages().size(), 3u);
+  EXPECT_TRUE(Messages()[1].texte.contains(Chemin("prog/lien.txt") + " -> " + Chemin("autre.txt")))
+      << Messages()[1].texte.toStdString();
+  EXPECT_TRUE(Messages()[2].texte.contains("refused"));
+  EXPECT_EQ(Lit("dehors.txt"), " un\r\n deux\r\n trois\r\n un\r\n deux\r\n trois\r\n quatre\r\n cinq\r\n");
+  EXPECT_EQ(Lit("autre.txt"), "<absent>");
+  EXPECT_EQ(Var(1, "%B"), "<absent>");
+
+  // Inside the folder and its subfolders nothing is asked, whatever the level that writes.
+  Ecrit("prog/sous/cmd.dat", "OPENA = sous/dedans.txt\r\nPRINTA = c\r\n");
+  Lance({"OPENA = dedans.txt", "PRINTA = d", "OPENA", "FICHIER = sous/cmd.dat", "OPENA = dedans.txt, , Kill",
+         "%C = 3"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Lit("prog/sous/dedans.txt"), " c\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin("prog/dedans.txt")));
+  EXPECT_EQ(Var(1, "%C"), "3");
+
+  // The folder is the program file's: a program of the subfolder run from its parent asks before
+  // deleting there or writing the offset file of Plot, and a command file that asks is named.
+  Shell.NomFichier = Chemin("prog/sous/p.dat");
+  Ecrit("prog/k.txt", "k\r\n");
+  Ecrit("prog/pts.txt", "1;2\r\n");
+  Ecrit("prog/plot.dat", "Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET\r\n");
+  Lance({"OPENA = k.txt, , Kill", "%D = 4"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/k.txt"))) << Messages()[0].texte.toStdString();
+  EXPECT_TRUE(Messages()[1].texte.contains("deleting outside the program's folder refused"));
+  EXPECT_EQ(Lit("prog/k.txt"), "k\r\n");
+  Lance({"FICHIER = plot.dat", "%D = 4"}, {"YES"});
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/plot.dat"))) << Messages()[0].texte.toStdString();
+  EXPECT_TRUE(QFile::exists(Chemin("prog/Plot_Offset.txt")));
+  EXPECT_EQ(Var(1, "%D"), "4");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {

@@ -346,6 +346,39 @@ TEST_F(RunnerTest, ShellNeedsAllowShell) {
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
 }
 
+// The runner writes outside the program's folder only when told it may; inside, as always.
+TEST_F(RunnerTest, WritesOutsideTheProgramsFolderNeedAllowWrites) {
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("prog")));
+  const QString dehors = Chemin(QStringLiteral("dehors.txt"));
+  const QString programme = EcritProgramme(
+      "OPENA = ../dehors.txt\r\nPRINTA = un\r\nPRINTA = deux\r\nOPENA = dedans.txt\r\n"
+      "%A = 1\r\n",
+      QStringLiteral("prog/p.dat"));
+  const QString log = Chemin(QStringLiteral("run.log"));
+  Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_FALSE(QFile::exists(dehors));
+  EXPECT_TRUE(MessageErreur(r).contains(dehors + QStringLiteral(" : écriture hors du dossier du programme "
+                                                                "refusée / writing outside the program's "
+                                                                "folder refused")))
+      << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_FALSE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+  r = Lance({QStringLiteral("--allow-writes"), QStringLiteral("--log"), log, programme});
+  ASSERT_EQ(r.code, 0);
+  QFile f(dehors);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), " un\r\n deux\r\n");
+  EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+
+  const QString dedans = EcritProgramme("OPENA = sous/dedans.txt\r\nPRINTA = ici\r\n%A = 1\r\n",
+                                        QStringLiteral("prog/dedans.dat"));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("prog/sous")));
+  r = Lance({QStringLiteral("--log"), log, dedans});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(MessageErreur(r).isEmpty()) << MessageErreur(r).toStdString();
+  EXPECT_TRUE(QFile::exists(Chemin(QStringLiteral("prog/sous/dedans.txt"))));
+}
+
 TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
   const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
   DisquePlein disque;
