@@ -419,6 +419,18 @@ void EditeurProgramme::focusOutEvent(QFocusEvent* e) {
   QPlainTextEdit::focusOutEvent(e);
 }
 
+// Every click in the editor is the editor's (the middle button pastes, the right one opens its
+// menu): none goes on to the drawing under it.
+void EditeurProgramme::mousePressEvent(QMouseEvent* e) {
+  QPlainTextEdit::mousePressEvent(e);
+  e->accept();
+}
+
+void EditeurProgramme::mouseDoubleClickEvent(QMouseEvent* e) {
+  QPlainTextEdit::mouseDoubleClickEvent(e);
+  e->accept();
+}
+
 // The middle button pastes the selection, where the system has one, through insertFromMimeData.
 void EditeurProgramme::mouseReleaseEvent(QMouseEvent* e) {
   QPlainTextEdit::mouseReleaseEvent(e);

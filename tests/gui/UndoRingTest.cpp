@@ -28,6 +28,7 @@
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Prompter.h"
+#include "shell/MouseCoordinates.h"
 #include "shell/ZoomDialog.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -464,8 +465,10 @@ TEST_F(UndoWindowTest, TheRightClickMenuActsThroughTheEditorsCommands) {
     QTest::qWait(20);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   };
+  Souris.DernierX = -1234.0f;
   QMenu* popup = menu();
   ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(Souris.DernierX, -1234.0f) << "the click went on to the drawing under the editor";
   QStringList entrees;
   for (QAction* action : popup->actions())
     entrees << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
