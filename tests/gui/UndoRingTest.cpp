@@ -300,6 +300,35 @@ TEST_F(UndoRingTest, ADroppedTextIsOneColouredStep) {
   EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "x");
 }
 
+// Text dragged inside the editor moves: one undo step, coloured at its new place.
+TEST_F(UndoRingTest, TextDraggedInsideTheEditorMovesInOneStep) {
+  // A drag runs only on a display (offscreen it ends at once).
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "no display to drag on";
+  editeur_.ChargeTexte("trait = 0,0,1,1" + CRLF + "x" + CRLF);
+  editeur_.Modele().SetSelStart(0);
+  editeur_.Modele().SetSelLength(15);
+  QTextCursor dans(editeur_.document());
+  dans.setPosition(4);
+  QTextCursor fin(editeur_.document());
+  fin.movePosition(QTextCursor::End);
+  const QPoint depart = editeur_.cursorRect(dans).center();
+  const QPoint arrivee = editeur_.cursorRect(fin).center() + QPoint(2, 0);
+  QWidget* vue = editeur_.viewport();
+  QTest::mousePress(vue, Qt::LeftButton, Qt::NoModifier, depart);
+  QTimer::singleShot(100, [&] {
+    QTest::mouseMove(vue, arrivee);
+    QTest::mouseMove(vue, arrivee + QPoint(1, 0));
+    QTest::mouseRelease(vue, Qt::LeftButton, Qt::NoModifier, arrivee);
+  });
+  QTest::mouseMove(vue, depart + QPoint(30, 0));
+  QTest::qWait(200);
+  EXPECT_EQ(Texte(), CRLF + "x" + CRLF + "Trait = 0,0,1,1");
+  EXPECT_EQ(lecture_.CouleurA(5), CouleurBleue);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "x" + CRLF);
+}
+
 // A character composed by the input method (a dead key) is typed text; Shift+Insert and
 // Shift+Delete paste and cut as Ctrl+V and Ctrl+X do.
 TEST_F(UndoRingTest, ComposedTextAndTheOtherClipboardKeysAreEditsToo) {
