@@ -453,8 +453,9 @@ void EditeurProgramme::mouseMoveEvent(QMouseEvent* e) {
   if (PointeurDefaut) PointeurDefaut();
 }
 
-// A change of the text that no key up records (the mouse, a drop, a menu of the widget): the
-// statement it leaves is recoloured, and it makes one undo step of its own, recorded as a paste.
+// A change of the text that no key up records (the middle button, a drop, a drag to another
+// program): the statement it leaves is recoloured, and it makes one undo step of its own,
+// recorded as a paste.
 void EditeurProgramme::ChangementSouris(const std::function<void()>& change) {
   const unsigned avant = changements_;
   change();

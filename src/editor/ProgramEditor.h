@@ -138,8 +138,8 @@ class EditeurProgramme : public QPlainTextEdit {
   int ligneCourante_ = 0;
   // The keys that went down in the editor and are not up yet: the shift bits they went down with,
   // and whether their release goes to the undo recording. A key released here that went down
-  // elsewhere (in a dialog or a message box it closed) records nothing.
-  // A key that stands for another of the table (Shift+Insert for Ctrl+V) records as that one.
+  // elsewhere (in a dialog or a message box it closed) records nothing. A key that stands for
+  // another of the table (Shift+Insert for Ctrl+V) records as that one.
   struct Appui {
     int shift = 0;
     bool enregistre = true;
