@@ -1,9 +1,19 @@
 // The editor's keys and mouse: what the key table does before the widget, and what happens when
 // the caret leaves the statement being edited.
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QTextCursor>
 
 #include "editor/Colouring.h"
 #include "editor/EditorModel.h"
@@ -20,6 +30,10 @@ constexpr int BitAlt = 4;
 constexpr int ToucheF3 = 114;
 constexpr int ToucheH = 72;
 constexpr int ToucheCtrl = 17;
+constexpr int ToucheV = 86;
+constexpr int ToucheX = 88;
+constexpr int ToucheY = 89;
+constexpr int ToucheZ = 90;
 
 int BitsShift(Qt::KeyboardModifiers modificateurs) {
   return (modificateurs & Qt::ShiftModifier ? BitShift : 0) |
@@ -178,8 +192,10 @@ void EditeurProgramme::MontreRechercheAvecSelection() {
   MontreRecherche(modele_->SelLength() > 0 ? modele_->SelText() : QString());
 }
 
-void EditeurProgramme::ColleAvecCouleurs() {
-  const QString texte = AvecCrLf(PressePapiersTexte());
+void EditeurProgramme::ColleAvecCouleurs() { ColleTexte(PressePapiersTexte()); }
+
+void EditeurProgramme::ColleTexte(const QString& brut) {
+  const QString texte = AvecCrLf(brut);
   if (texte.isEmpty()) return;
   const int debut = modele_->SelStart();
   const int fin = debut + texte.size();
@@ -300,6 +316,41 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
         break;
     }
   }
+  // The toolkit's other clipboard and undo keys (Shift+Insert, Shift+Delete, the Undo key...) do
+  // what the editor's own keys do, and their key up records as those.
+  const auto commeTouche = [&](int code) {
+    appuis_[touche].code = code;
+    appuis_[touche].shift = BitCtrl;
+  };
+  if (e->matches(QKeySequence::Paste)) {
+    QClipboard* pressePapiers = QGuiApplication::clipboard();
+    const bool selection =
+        touche == Qt::Key_Insert && shift == (BitCtrl | BitShift) && pressePapiers->supportsSelection();
+    ColleTexte(selection ? pressePapiers->text(QClipboard::Selection) : PressePapiersTexte());
+    commeTouche(ToucheV);
+    e->accept();
+    return;
+  }
+  if (e->matches(QKeySequence::Cut) && !(ctrl && touche == Qt::Key_X)) {
+    LongAvantCouper = modele_->Longueur();
+    commeTouche(ToucheX);
+    QPlainTextEdit::keyPressEvent(e);
+    return;
+  }
+  if (e->matches(QKeySequence::Undo)) {
+    Appelle(Defaire);
+    if (Defaire) DefinitModifie(true);
+    commeTouche(ToucheZ);
+    e->accept();
+    return;
+  }
+  if (e->matches(QKeySequence::Redo)) {
+    Appelle(Refaire);
+    commeTouche(ToucheY);
+    e->accept();
+    return;
+  }
+
   if (touche == Qt::Key_F || touche == Qt::Key_V) {
     DerniereTouche = CodeTouche(touche);
     DernierShift = shift;
@@ -320,9 +371,9 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
 void EditeurProgramme::keyReleaseEvent(QKeyEvent* e) {
   QPlainTextEdit::keyReleaseEvent(e);
   if (e->isAutoRepeat()) return;
-  const int code = CodeTouche(e->key());
   const auto appui = appuis_.find(e->key());
   const bool vu = appui != appuis_.end();
+  const int code = vu && appui->second.code >= 0 ? appui->second.code : CodeTouche(e->key());
   // A key counts with the shift state it went down with: Ctrl let go before its letter still
   // makes a Ctrl command.
   const int shift = vu ? appui->second.shift : BitsShift(e->modifiers());
@@ -368,6 +419,19 @@ void EditeurProgramme::focusOutEvent(QFocusEvent* e) {
   QPlainTextEdit::focusOutEvent(e);
 }
 
+// Every click in the editor is the editor's (the middle button pastes, the right one opens its
+// menu): none goes on to the drawing under it.
+void EditeurProgramme::mousePressEvent(QMouseEvent* e) {
+  QPlainTextEdit::mousePressEvent(e);
+  e->accept();
+}
+
+void EditeurProgramme::mouseDoubleClickEvent(QMouseEvent* e) {
+  QPlainTextEdit::mouseDoubleClickEvent(e);
+  e->accept();
+}
+
+// The middle button pastes the selection, where the system has one, through insertFromMimeData.
 void EditeurProgramme::mouseReleaseEvent(QMouseEvent* e) {
   QPlainTextEdit::mouseReleaseEvent(e);
   NbRecherches = 0;
@@ -383,7 +447,94 @@ void EditeurProgramme::mouseReleaseEvent(QMouseEvent* e) {
   }
 }
 
+// A drag of the selection starts in here, and a text moved to another program leaves it then.
 void EditeurProgramme::mouseMoveEvent(QMouseEvent* e) {
-  QPlainTextEdit::mouseMoveEvent(e);
+  ChangementSouris([&] { QPlainTextEdit::mouseMoveEvent(e); });
   if (PointeurDefaut) PointeurDefaut();
+}
+
+// A change of the text that no key up records (the middle button, a drop, a drag to another
+// program): the statement it leaves is recoloured, and it makes one undo step of its own,
+// recorded as a paste.
+void EditeurProgramme::ChangementSouris(const std::function<void()>& change) {
+  const unsigned avant = changements_;
+  change();
+  // Nothing changed, or a drop inside a drag recorded it already.
+  if (changements_ == avant || changements_ == changementsEnregistres_) return;
+  ColoreInstruction();
+  AnnulationArmee = false;
+  if (RegleAnnulation) RegleAnnulation(ToucheV, BitCtrl);
+  AnnulationArmee = false;
+  changementsEnregistres_ = changements_;
+  ligneCourante_ = LigneDuCurseur();
+  MajLigne();
+}
+
+// Every paste the widget makes (the middle button's, its paste slot) is the editor's paste. The
+// statement being edited is recoloured first: the caret may have left it.
+void EditeurProgramme::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText()) return;
+  const QString texte = source->text();
+  ChangementSouris([&] {
+    ColoreInstruction();
+    ColleTexte(texte);
+  });
+}
+
+// A text dropped in: a move from the editor itself takes the text from its place and puts it at
+// the drop, a copy puts it there; either way one undo step, coloured as a paste.
+void EditeurProgramme::dropEvent(QDropEvent* e) {
+  QDragLeaveEvent fin;
+  QPlainTextEdit::dragLeaveEvent(&fin);
+  const QMimeData* donnees = e->mimeData();
+  if (isReadOnly() || donnees == nullptr || !donnees->hasText() || donnees->text().isEmpty()) {
+    e->ignore();
+    return;
+  }
+  const QString texte = donnees->text();
+  const bool deplace =
+      e->dropAction() == Qt::MoveAction && (e->source() == viewport() || e->source() == this);
+  e->acceptProposedAction();
+  ChangementSouris([&] {
+    ColoreInstruction();
+    // Follows the changes made before the insertion.
+    QTextCursor cible = cursorForPosition(e->position().toPoint());
+    if (deplace) {
+      QTextCursor source = textCursor();
+      if (source.hasSelection()) {
+        // Dropped on itself: nothing moves.
+        if (cible.position() >= source.selectionStart() && cible.position() <= source.selectionEnd()) return;
+        source.removeSelectedText();
+        ColoreInstruction();
+      }
+    }
+    cible.clearSelection();
+    setTextCursor(cible);
+    ColleTexte(texte);
+  });
+}
+
+// The right-click menu: the Edit menu's entries, which act through the editor's commands.
+void EditeurProgramme::contextMenuEvent(QContextMenuEvent* e) {
+  e->accept();
+  if (ActionsMenuContextuel.isEmpty()) return;
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (QAction* action : ActionsMenuContextuel) {
+    if (action != nullptr)
+      menu->addAction(action);
+    else
+      menu->addSeparator();
+  }
+  menu->popup(e->globalPos());
+}
+
+// Text composed by the input method (a dead key, AltGr, a character picked from a list) is typed
+// text: recorded as the key up of a typed key records it.
+void EditeurProgramme::inputMethodEvent(QInputMethodEvent* e) {
+  const unsigned avant = changements_;
+  QPlainTextEdit::inputMethodEvent(e);
+  if (changements_ == avant) return;
+  if (RegleAnnulation) RegleAnnulation(0, 0);
+  changementsEnregistres_ = changements_;
 }

@@ -56,6 +56,7 @@ void EditeurProgramme::MajLigne() { emit ligneChange(TexteLigne()); }
 // is recoloured.
 void EditeurProgramme::TexteChange() {
   if (!modele_->SuiviModif) return;
+  ++changements_;
   DefinitModifie(true);
   aRecolorer_ = true;
   if (document()->isEmpty()) return;

@@ -3,6 +3,7 @@
 // The program editor of the main window: a plain-text widget whose colours are character formats
 // written by the statement colouring, with its own modified flag and key table.
 
+#include <QList>
 #include <QPlainTextEdit>
 #include <QString>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "platform/EditorText.h"
 
+class QAction;
 class Coloration;
 class ModeleEditeur;
 
@@ -69,6 +71,9 @@ class EditeurProgramme : public QPlainTextEdit {
   std::function<void(int, int)> RegleAnnulation;  // key up of an editing key (key code, shift bits)
   std::function<void()> PointeurDefaut;           // mouse move
   std::function<void()> TexteCharge;              // a program replaced the text (undo ring reset)
+  // The entries of the right-click menu, in order (nullptr: a separator): the Edit menu's own, so
+  // that they run its commands and follow the undo ring. With none the editor shows no menu.
+  QList<QAction*> ActionsMenuContextuel;
 
   // Editor state shared with the find, undo and insertion commands.
   int DerniereTouche = 0;
@@ -97,15 +102,23 @@ class EditeurProgramme : public QPlainTextEdit {
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+  void insertFromMimeData(const QMimeData* source) override;
   bool event(QEvent* e) override;
 
  private:
   friend class ModeleEditeur;
   void TexteChange();
   void ColleAvecCouleurs();
+  void ColleTexte(const QString& texte);
+  void ChangementSouris(const std::function<void()>& change);
   void ColoreAvantEntree();
   int LigneDuCurseur() const;
   bool HorsInstruction() const;
@@ -125,10 +138,16 @@ class EditeurProgramme : public QPlainTextEdit {
   int ligneCourante_ = 0;
   // The keys that went down in the editor and are not up yet: the shift bits they went down with,
   // and whether their release goes to the undo recording. A key released here that went down
-  // elsewhere (in a dialog or a message box it closed) records nothing.
+  // elsewhere (in a dialog or a message box it closed) records nothing. A key that stands for
+  // another of the table (Shift+Insert for Ctrl+V) records as that one.
   struct Appui {
     int shift = 0;
     bool enregistre = true;
+    int code = -1;
   };
   std::map<int, Appui> appuis_;
+  // Counts the user's changes of the text, to tell whether a widget routine made one.
+  unsigned changements_ = 0;
+  // The count when a change that no key up records was last recorded.
+  unsigned changementsEnregistres_ = 0;
 };

@@ -143,6 +143,10 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_Coller", [this] { editeur_->EnvoieTouche(Qt::Key_V, Qt::ControlModifier); });
   relie("Mnu_Selectionner", [this] { editeur_->EnvoieTouche(Qt::Key_A, Qt::ControlModifier); });
   relie("Mnu_Supprimer", [this] { editeur_->EnvoieTouche(Qt::Key_Delete); });
+  // The editor's right-click menu holds these same entries.
+  for (const char* nom : {"Mnu_Defaire", "Mnu_Refaire", "", "Mnu_Couper", "Mnu_Copier", "Mnu_Coller",
+                          "Mnu_Supprimer", "", "Mnu_Selectionner"})
+    editeur_->ActionsMenuContextuel << (*nom ? Action(QString::fromUtf8(nom)) : nullptr);
 
   relie("Mnu_Masque", [this] { Mnu_Masque_Click(*editeur_, *annulation_, this); });
   relie("Mnu_Dessin", [this] { Mnu_Dessin_Click(*this); });

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -18,9 +24,11 @@
 #include "editor/FindDialog.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
+#include "platform/Clipboard.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/Prompter.h"
+#include "shell/MouseCoordinates.h"
 #include "shell/ZoomDialog.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -263,6 +271,119 @@ TEST_F(UndoRingTest, CutIsItsOwnStep) {
   EXPECT_EQ(Texte(), "abc def");
 }
 
+// A text dropped from another program is one step, coloured as a paste; what was typed before it
+// stays its own step.
+TEST_F(UndoRingTest, ADroppedTextIsOneColouredStep) {
+  editeur_.ChargeTexte("trait = 0,0,1,1" + CRLF + "x");
+  Caret(17);
+  Tape("yz");
+  const int nbAvant = anneau_.NbAnnul();
+  QMimeData donnees;
+  donnees.setText("CADRE = 1,1,5,5\n");
+  QTextCursor debut(editeur_.document());
+  const QPoint point = editeur_.cursorRect(debut).center();
+  QDragEnterEvent entree(point, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &entree);
+  ASSERT_TRUE(entree.isAccepted());
+  QDragMoveEvent survol(point, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &survol);
+  QDropEvent depot(QPointF(point), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &depot);
+  EXPECT_EQ(Texte(), "Cadre = 1,1,5,5" + CRLF + "Trait = 0,0,1,1" + CRLF + "yzx");
+  EXPECT_EQ(lecture_.CouleurA(0), CouleurBleue);
+  EXPECT_EQ(lecture_.CouleurA(8), CouleurNoire);
+  EXPECT_FALSE(editeur_.ARecolorer());
+  EXPECT_EQ(anneau_.NbAnnul(), nbAvant + 1);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "yzx");
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "x");
+}
+
+// Text dragged inside the editor moves: one undo step, coloured at its new place.
+TEST_F(UndoRingTest, TextDraggedInsideTheEditorMovesInOneStep) {
+  // A drag runs only on a display (offscreen it ends at once).
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "no display to drag on";
+  editeur_.ChargeTexte("trait = 0,0,1,1" + CRLF + "x" + CRLF);
+  editeur_.Modele().SetSelStart(0);
+  editeur_.Modele().SetSelLength(15);
+  QTextCursor dans(editeur_.document());
+  dans.setPosition(4);
+  QTextCursor fin(editeur_.document());
+  fin.movePosition(QTextCursor::End);
+  const QPoint depart = editeur_.cursorRect(dans).center();
+  const QPoint arrivee = editeur_.cursorRect(fin).center() + QPoint(2, 0);
+  QWidget* vue = editeur_.viewport();
+  QTest::mousePress(vue, Qt::LeftButton, Qt::NoModifier, depart);
+  QTimer::singleShot(100, [&] {
+    QTest::mouseMove(vue, arrivee);
+    QTest::mouseMove(vue, arrivee + QPoint(1, 0));
+    QTest::mouseRelease(vue, Qt::LeftButton, Qt::NoModifier, arrivee);
+  });
+  QTest::mouseMove(vue, depart + QPoint(30, 0));
+  QTest::qWait(200);
+  EXPECT_EQ(Texte(), CRLF + "x" + CRLF + "Trait = 0,0,1,1");
+  EXPECT_EQ(lecture_.CouleurA(5), CouleurBleue);
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "x" + CRLF);
+}
+
+// A character composed by the input method (a dead key) is typed text; Shift+Insert and
+// Shift+Delete paste and cut as Ctrl+V and Ctrl+X do.
+TEST_F(UndoRingTest, ComposedTextAndTheOtherClipboardKeysAreEditsToo) {
+  editeur_.ChargeTexte("trait = 0,0,1,1" + CRLF + "caf");
+  Caret(20);
+  QInputMethodEvent compose;
+  compose.setCommitString(QStringLiteral("é"));
+  QCoreApplication::sendEvent(&editeur_, &compose);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "café");
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+
+  Touche(Qt::Key_Up);
+  Touche(Qt::Key_End);
+  PressePapiersEcrit("\nCERCLE = 1,1,2");
+  Touche(Qt::Key_Insert, Qt::ShiftModifier);
+  PressePapiersEfface();
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "Cercle = 1,1,2" + CRLF + "café");
+  EXPECT_EQ(lecture_.CouleurA(17), CouleurBleue);
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+
+  editeur_.Modele().SetSelStart(17);
+  editeur_.Modele().SetSelLength(16);
+  Touche(Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "café");
+  EXPECT_EQ(anneau_.NbAnnul(), 4);
+  EXPECT_EQ(editeur_.DerniereTouche, 88);
+
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "Cercle = 1,1,2" + CRLF + "café");
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "café");
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "caf");
+}
+
+// The middle button pastes the system's selection where there is one, as Ctrl+V pastes.
+TEST_F(UndoRingTest, TheMiddleButtonPastesAsCtrlV) {
+  QClipboard* pressePapiers = QGuiApplication::clipboard();
+  if (!pressePapiers->supportsSelection())
+    GTEST_SKIP() << "this platform has no selection for the middle button to paste";
+  editeur_.ChargeTexte("trait = 0,0,1,1" + CRLF);
+  Caret(0);
+  Tape("x");
+  pressePapiers->setText(QStringLiteral("CADRE = 1,1,5,5"), QClipboard::Selection);
+  QTextCursor fin(editeur_.document());
+  fin.movePosition(QTextCursor::End);
+  QTest::mouseClick(editeur_.viewport(), Qt::MiddleButton, Qt::NoModifier, editeur_.cursorRect(fin).center());
+  pressePapiers->clear(QClipboard::Selection);
+  EXPECT_EQ(Texte(), "xTrait = 0,0,1,1" + CRLF + "Cadre = 1,1,5,5");
+  EXPECT_EQ(lecture_.CouleurA(18), CouleurBleue);
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "xTrait = 0,0,1,1" + CRLF);
+}
+
 // Ctrl held with a letter, let go before the letter.
 void CtrlRoulant(QWidget* w, Qt::Key lettre) {
   QTest::keyPress(w, lettre, Qt::ControlModifier);
@@ -351,6 +472,61 @@ TEST_F(UndoWindowTest, MenuEntriesFollowTheRing) {
   EXPECT_FALSE(F().Recherche().isVisible());
   Arret = false;
   EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+// The right-click menu holds the Edit menu's entries: its Paste and Cut are the editor's, one undo
+// step each, and its Undo is the ring's.
+TEST_F(UndoWindowTest, TheRightClickMenuActsThroughTheEditorsCommands) {
+  Demarre();
+  Ed().setFocus();
+  // The click goes to the window, as the system sends it: the window makes the menu event of it.
+  const auto menu = [&] {
+    QTest::mouseClick(F().windowHandle(), Qt::RightButton, Qt::NoModifier,
+                      Ed().viewport()->mapTo(&F(), QPoint(20, 10)));
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  };
+  const auto choisit = [&](const char* nom) {
+    QMenu* popup = menu();
+    ASSERT_NE(popup, nullptr) << "a right click opens no menu";
+    QAction* entree = F().Action(QString::fromUtf8(nom));
+    ASSERT_TRUE(popup->actions().contains(entree)) << nom;
+    QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, popup->actionGeometry(entree).center());
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  };
+  Souris.DernierX = -1234.0f;
+  QMenu* popup = menu();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(Souris.DernierX, -1234.0f) << "the click went on to the drawing under the editor";
+  QStringList entrees;
+  for (QAction* action : popup->actions())
+    entrees << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+  EXPECT_EQ(entrees.join(' '),
+            "Mnu_Defaire Mnu_Refaire - Mnu_Couper Mnu_Copier Mnu_Coller Mnu_Supprimer - Mnu_Selectionner");
+  EXPECT_FALSE(F().Action(QStringLiteral("Mnu_Defaire"))->isEnabled());
+  popup->close();
+
+  PressePapiersEcrit("CADRE = 1,1,5,5\n");
+  choisit("Mnu_Coller");
+  PressePapiersEfface();
+  EXPECT_EQ(Ed().Modele().Text(), "Cadre = 1,1,5,5" + CRLF);
+  EditeurDocument lecture(Ed().document());
+  EXPECT_EQ(lecture.CouleurA(0), CouleurBleue);
+  Clavier(Qt::Key_Backspace);
+  EXPECT_EQ(Ed().Modele().Text(), "Cadre = 1,1,5,5");
+  Clavier(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Ed().Modele().Text(), "Cadre = 1,1,5,5" + CRLF) << "only the Backspace is undone";
+
+  // Cut after the paste, then Undo from the menu: the pasted line comes back.
+  Clavier(Qt::Key_Up);
+  Clavier(Qt::Key_End, Qt::ShiftModifier);
+  choisit("Mnu_Couper");
+  EXPECT_EQ(Ed().Modele().Text(), CRLF);
+  EXPECT_TRUE(F().Action(QStringLiteral("Mnu_Defaire"))->isEnabled());
+  choisit("Mnu_Defaire");
+  EXPECT_EQ(Ed().Modele().Text(), "Cadre = 1,1,5,5" + CRLF);
+  choisit("Mnu_Defaire");
+  EXPECT_EQ(Ed().Modele().Text(), QString());
 }
 
 TEST_F(UndoWindowTest, OpenAndNewLeaveTheEntriesFollowingTheRestartedRing) {
