@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <climits>
@@ -179,6 +180,12 @@ std::optional<QString> DossierCourant(QString* erreur) {
   const int code = errno == ERANGE ? ENAMETOOLONG : errno;
   if (erreur) *erreur = QString::fromLocal8Bit(std::strerror(code));
   return std::nullopt;
+}
+
+QString DansDossierCourant(const QString& nom) {
+  if (!QDir::isRelativePath(nom)) return nom;
+  const std::optional<QString> courant = DossierCourant();
+  return courant ? QDir::cleanPath(*courant + u'/' + nom) : nom;
 }
 
 QString DossierPersonnel() {

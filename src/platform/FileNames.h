@@ -25,6 +25,9 @@ QString NomLisible(const QString& nom);
 // (a folder deeper than the system's path limit, or one that was removed). Qt gives an empty path
 // then, which would make a relative name one of the root folder.
 std::optional<QString> DossierCourant(QString* erreur = nullptr);
+// The name made absolute from the current folder; when that folder cannot be told, the name as it
+// is, which still reaches the file from there (where Qt's absolute form names one in the root).
+QString DansDossierCourant(const QString& nom);
 
 // The user's home folder: $HOME, or when it is unset or empty the password database's entry, as
 // the C library's own programs take it.
