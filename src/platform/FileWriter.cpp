@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -138,13 +139,9 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison) {
   bool attenteBornee = false;
   // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
   const int drapeaux = ::fcntl(fd, F_GETFL);
-  const struct Rend {
-    int fd, drapeaux;
-    const bool& change;
-    ~Rend() {
-      if (change && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
-    }
-  } rend{fd, drapeaux, attenteBornee};
+  const auto rend = qScopeGuard([&] {
+    if (attenteBornee && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
+  });
   for (qint64 fait = 0; fait < taille;) {
     if (!attenteBornee && ArretDemande()) {
       attenteBornee = true;
@@ -244,9 +241,8 @@ std::optional<int> DescripteurNomme(const QString& chemin) {
   // The links of /dev lead to /proc/self/fd/N; the links of /proc are left for the system to
   // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N).
   QByteArray reste;
-  for (const QByteArray& processus :
-       {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
-        "/proc/" + QByteArray::number(::getpid()) + '/'}) {
+  for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
+                                      "/proc/" + QByteArray::number(::getpid()) + '/'}) {
     if (cible->startsWith(processus)) reste = cible->mid(processus.size());
   }
   if (reste.startsWith("task/")) {
