@@ -823,8 +823,20 @@ TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
   ASSERT_TRUE(QDir::setCurrent(dossier()));
   const QByteArray nom(200, 'd');
   int profondeur = 0;
+  // Back up the chain, removing it (its paths are too long for the temporary folder's removal),
+  // and back to where the test was.
+  const auto remonte = qScopeGuard([&] {
+    ::unlink("deep.dat");
+    for (; profondeur > 0 && ::chdir("..") == 0; --profondeur) ::rmdir(nom.constData());
+    EXPECT_EQ(::fchdir(retour), 0);
+    ::close(retour);
+  });
   for (; profondeur < 25; ++profondeur) {
-    if (::mkdir(nom.constData(), 0700) != 0 || ::chdir(nom.constData()) != 0) break;
+    if (::mkdir(nom.constData(), 0700) != 0) break;
+    if (::chdir(nom.constData()) != 0) {
+      ::rmdir(nom.constData());
+      break;
+    }
   }
   ASSERT_EQ(profondeur, 25);
   ASSERT_TRUE(QFile::copy(programme, QStringLiteral("deep.dat")));
@@ -843,14 +855,6 @@ TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
   const int sorties = lance({QStringLiteral("--png"), png, QStringLiteral("--log"), log, programme}, erreurs);
   QString erreursProgramme;
   const int relatif = lance({QStringLiteral("deep.dat")}, erreursProgramme);
-  // Back up the chain, removing it: its paths are too long for the temporary folder's removal.
-  ::unlink("deep.dat");
-  for (; profondeur > 0; --profondeur) {
-    ASSERT_EQ(::chdir(".."), 0);
-    ::rmdir(nom.constData());
-  }
-  ASSERT_EQ(::fchdir(retour), 0);
-  ::close(retour);
   for (const QString& sortie : {png, log}) {
     EXPECT_FALSE(QFile::exists(u'/' + sortie)) << sortie.toStdString();
     QFile::remove(u'/' + sortie);
@@ -869,8 +873,10 @@ TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
 TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
   ASSERT_TRUE(QDir(dossier()).mkdir(QStringLiteral("sous")));
   EcritProgramme("bonjour\r\n", QStringLiteral("sous/donnees.txt"));
+  const QByteArray nom = QFile::encodeName(dossier()) + "/sous/caf\xe9.dat";
+  // Qt cannot name the file to remove it with the folder.
+  const auto retire = qScopeGuard([&nom] { ::unlink(nom.constData()); });
   {
-    const QByteArray nom = QFile::encodeName(dossier()) + "/sous/caf\xe9.dat";
     QFile f;
     const int fd = ::open(nom.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
