@@ -8,6 +8,8 @@
 #include <QString>
 #include <cstdio>
 
+#include "platform/FileNames.h"
+
 class AideEtVersion {
  public:
   // Adds --help (-h) and --version to the parser, before the program's own options.
@@ -31,9 +33,10 @@ class AideEtVersion {
     return -1;
   }
 
-  // Tells a bad command line on the standard error; the exit status, 1.
+  // Tells a bad command line on the standard error, in one line whatever the names in it hold; the
+  // exit status, 1.
   int Erreur(const QString& texte) const {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", programme_, qPrintable(texte), programme_);
+    std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", programme_, qPrintable(NomLisible(texte)), programme_);
     return 1;
   }
 

@@ -1,9 +1,11 @@
 // The desktop program: the main window over the drawing, with the program editor beside it.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QStringList>
 
 #include "CommandLine.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
@@ -43,6 +45,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) brut << QString::fromLocal8Bit(argv[i]);
   QStringList fichier;
   if (const int code = LitLigneCommande(brut, true, fichier); code >= 0) return code;
+  // With HOME unset or empty Qt takes the root folder for the user's home (its standard folders,
+  // its file dialogs); it is given the user's own, as the C library's programs find it.
+  if (qEnvironmentVariableIsEmpty("HOME")) qputenv("HOME", QFile::encodeName(DossierPersonnel()));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morvo"));
   QApplication::setApplicationVersion(QStringLiteral(MORVO_VERSION));

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -18,6 +20,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/TextFile.h"
@@ -37,9 +40,10 @@ struct Identite {
 
   explicit Identite(const QString& nom) {
     struct stat etat {};
-    if (::stat(QFile::encodeName(nom).constData(), &etat) == 0) {
+    if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
       existe = true;
-      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode);
+      // One of our descriptors is written through as the shell opened it, as a stream is.
+      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || DescripteurNomme(nom).has_value();
       peripherique = etat.st_dev;
       inode = etat.st_ino;
     } else {
@@ -64,7 +68,7 @@ QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<Q
       return QStringLiteral("%1 %2 is the program file: the output would replace it")
           .arg(sorties[i].first, sorties[i].second);
     for (size_t j = 0; j < i; ++j) {
-      if (!identites[i].flux && identites[i] == identites[j])
+      if (!(identites[i].flux && identites[j].flux) && identites[i] == identites[j])
         return QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace the other")
             .arg(sorties[j].first, sorties[j].second, sorties[i].first, sorties[i].second);
     }
@@ -130,7 +134,8 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   o.png = p.value(png);
   o.pdf = p.value(pdf);
   o.log = p.value(log);
-  o.reponses = p.values(reponse);
+  // An answer is text: bytes that are not UTF-8 read as Qt reads them.
+  for (const QString& r : p.values(reponse)) o.reponses << QString::fromUtf8(OctetsDuNom(r));
   if (p.isSet(taille)) {
     const QStringList wh = p.value(taille).split(QLatin1Char('x'));
     bool ok1 = false, ok2 = false;
@@ -159,7 +164,12 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   o.programme = fichiers.first();
   std::vector<std::pair<QString, QString>> sorties;
   for (const auto& [option, nom] : {std::pair{"--png", o.png}, {"--pdf", o.pdf}, {"--log", o.log}}) {
-    if (!nom.isEmpty()) sorties.emplace_back(QString::fromLatin1(option), nom);
+    if (nom.isEmpty()) continue;
+    // An output is replaced through a temporary file that Qt names: it would name another file.
+    if (NomNonUtf8(nom))
+      return aideEtVersion.Erreur(QStringLiteral("%1 %2: an output's name must be valid UTF-8")
+                                      .arg(QString::fromLatin1(option), nom));
+    sorties.emplace_back(QString::fromLatin1(option), nom);
   }
   if (const QString conflit = SortiesEnConflit(o.programme, sorties); !conflit.isEmpty())
     return aideEtVersion.Erreur(conflit);
@@ -239,13 +249,14 @@ bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* 
 // The folders of a run as the desktop program has them once it has opened the file: the start
 // folder is where the runner was started, the external commands are the ".dag" files of the
 // runner's own folder and of the start folder, and the program's relative names are found from its
-// folder.
-void PrepareDossiers(const QFileInfo& programme) {
-  Shell.RepDepart = AjouteAntiSlash(QDir::currentPath());
+// folder. `programme` is absolute, in the system's bytes (see FileNames.h).
+void PrepareDossiers(const QString& depart, const QString& programme) {
+  Shell.RepDepart = AjouteAntiSlash(depart);
   ListeCmdExternes(QCoreApplication::applicationDirPath(), Shell.RepDepart);
-  Shell.NomFichier = programme.absoluteFilePath();
-  Shell.RepCourant = programme.absolutePath() + QLatin1Char('/');
-  QDir::setCurrent(programme.absolutePath());
+  Shell.NomFichier = programme;
+  const QString dossier = programme.left(std::max<qsizetype>(1, programme.lastIndexOf(u'/')));
+  Shell.RepCourant = AjouteAntiSlash(dossier);
+  [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
 }
 
 }  // namespace
@@ -254,37 +265,73 @@ int main(int argc, char** argv) {
   // First of all: a signal that comes while the runner starts up must not end it.
   ArreteSurSignal();
   QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  // Names are the system's bytes, UTF-8 or not: each argument keeps its own.
+  for (int i = 0; i < argc; ++i) arguments << TexteDuNom(QByteArray(argv[i]));
   OptionsRun options;
   if (const int code = LitOptions(arguments, options); code >= 0) return code;
+  // The system's reasons found before Qt sets the user's locale up (as it does) are in the user's
+  // language too.
+  std::setlocale(LC_ALL, "");
+  // An output that cannot be written is told once the run is over, with exit status 3. A relative
+  // name is made absolute now, before the run moves to the program's folder; one of a descriptor
+  // that is not open is refused before Qt opens descriptors of its own that could take its number.
+  QString depart;
+  QString raisonDepart;
+  if (const std::optional<QString> courant = DossierCourant(&raisonDepart)) depart = *courant;
+  std::vector<std::pair<QString, QString>> refusees;
+  for (QString* sortie : {&options.pdf, &options.png, &options.log}) {
+    if (sortie->isEmpty()) continue;
+    QString raison;
+    if (const std::optional<int> fd = DescripteurNomme(*sortie)) {
+      if (DescripteurEcrivable(*fd, &raison)) continue;
+    } else if (!QDir::isRelativePath(*sortie)) {
+      continue;
+    } else if (!depart.isEmpty()) {
+      *sortie = depart + u'/' + *sortie;
+      continue;
+    } else {
+      raison = raisonDepart + QStringLiteral(" (the current folder cannot be told)");
+    }
+    refusees.emplace_back(*sortie, raison);
+    sortie->clear();
+  }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(MessageQt);
   // Every argument is the runner's own: Qt is given none to take options from.
   int argcQt = 1;
   QGuiApplication app(argcQt, argv);
-  QString png = options.png, pdf = options.pdf, log = options.log;
+  const QString png = options.png, pdf = options.pdf, log = options.log;
   const QString programme = options.programme;
   const QStringList reponses = options.reponses;
   const int largeur = options.largeur, hauteur = options.hauteur;
   const qint64 maxInstructions = options.maxInstructions;
   const bool shellPermis = options.shellPermis;
 
+  // A relative program is read from the current folder, which its own relative names need.
+  if (QDir::isRelativePath(programme) && depart.isEmpty()) {
+    std::fprintf(stderr, "morvo-run: cannot read %s: %s (the current folder cannot be told)\n",
+                 qPrintable(NomLisible(programme)), qPrintable(raisonDepart));
+    return 2;
+  }
   QString refus, raisonLecture;
   const auto texte = LitFichierProgramme(programme, &refus, nullptr, &raisonLecture);
   if (!refus.isEmpty()) {
     // The size the system reports may be false (0 for some files): only the bound read is sure.
-    const qint64 taille = QFileInfo(programme).size();
+    struct stat etat {};
+    const qint64 taille = ::stat(OctetsDuNom(programme).constData(), &etat) == 0 ? etat.st_size : 0;
     const QByteArray combien = taille > TailleMaxFichierProgramme
                                    ? QByteArray::number(taille)
                                    : "more than " + QByteArray::number(TailleMaxFichierProgramme);
     std::fprintf(
         stderr,
         "morvo-run: cannot run %s: it has %s bytes, and a program file has at most %lld bytes (1 MiB)\n",
-        qPrintable(programme), combien.constData(), static_cast<long long>(TailleMaxFichierProgramme));
+        qPrintable(NomLisible(programme)), combien.constData(),
+        static_cast<long long>(TailleMaxFichierProgramme));
     return 2;
   }
   if (!texte) {
-    std::fprintf(stderr, "morvo-run: cannot read %s: %s\n", qPrintable(programme), qPrintable(raisonLecture));
+    std::fprintf(stderr, "morvo-run: cannot read %s: %s\n", qPrintable(NomLisible(programme)),
+                 qPrintable(raisonLecture));
     return 2;
   }
 
@@ -294,12 +341,9 @@ int main(int argc, char** argv) {
   PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
   PolitiqueEcritures = options.ecrituresPermises ? AccordEcriture::Autoriser : AccordEcriture::Refuser;
   MaxInstructions = maxInstructions;
-  // The outputs go where they were asked for, wherever the program's folder is.
-  for (QString* sortie : {&png, &pdf, &log}) {
-    if (!sortie->isEmpty()) *sortie = QFileInfo(*sortie).absoluteFilePath();
-  }
   const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
-  PrepareDossiers(QFileInfo(programme));
+  PrepareDossiers(depart,
+                  QDir::cleanPath(QDir::isRelativePath(programme) ? depart + u'/' + programme : programme));
   session.Execute(*texte);
 
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
@@ -307,9 +351,11 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   int code = 0;
   const auto echec = [&code](const QString& fichier, const QString& raison) {
-    std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(fichier), qPrintable(raison));
+    std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(NomLisible(fichier)),
+                 qPrintable(raison));
     code = 3;
   };
+  for (const auto& [fichier, raison] : refusees) echec(fichier, raison);
   QString raison;
   // The print run runs the program again: after a stop it would stop at once, and its blank page is
   // no drawing; the log then keeps the stopped run's variables.

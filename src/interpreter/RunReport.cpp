@@ -13,6 +13,7 @@
 #include "interpreter/VarList.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -184,7 +185,7 @@ void FinNiveau(int niveau) {
 void TraceJournalDessin() {
   Hote* hote = HoteCourant();
   const QString nom = QStringLiteral("$Dessin_tmp.txt");
-  const QFileInfo journal(QDir::current().absoluteFilePath(nom));
+  const QFileInfo journal(DansDossierCourant(nom));
   // A dialog open with no drawing started has no journal yet: nothing to draw.
   if (!journal.exists() || journal.size() == 0) return;
   if (Sortie == nullptr) Sortie = hote->Ecran();

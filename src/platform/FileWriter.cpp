@@ -10,12 +10,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <deque>
 
+#include "platform/FileNames.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 
@@ -67,8 +69,14 @@ bool Synchronise(QFileDevice& f, QString& raison) {
 // followed (its last name may not exist yet); nullopt with the reason for such a link. The links of
 // /proc (/dev/stdout, /proc/self/fd/N) stand for open files and are left for the system to follow.
 std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
-  QByteArray nom = QFile::encodeName(chemin);
-  if (!nom.startsWith('/')) nom = QFile::encodeName(QDir::currentPath()) + '/' + nom;
+  QByteArray nom = OctetsDuNom(chemin);
+  // A relative name is written in the current folder or nowhere: Qt would give an empty current
+  // folder that cannot be told, and the name would be one of the root folder.
+  if (!nom.startsWith('/')) {
+    const std::optional<QString> courant = DossierCourant(erreur);
+    if (!courant) return std::nullopt;
+    nom = OctetsDuNom(*courant) + '/' + nom;
+  }
   std::deque<QByteArray> reste;
   const auto devant = [&reste](const QByteArray& texte) {
     const QList<QByteArray> parties = texte.split('/');
@@ -129,10 +137,15 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
 bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison) {
   const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
   bool attenteBornee = false;
+  // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  const auto rend = qScopeGuard([&] {
+    if (attenteBornee && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
+  });
   for (qint64 fait = 0; fait < taille;) {
     if (!attenteBornee && ArretDemande()) {
       attenteBornee = true;
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+      ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
     }
     const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
     // A signal that comes while the write waits ends it, with or without part of it written.
@@ -208,6 +221,42 @@ bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* err
 
 }  // namespace
 
+bool DescripteurEcrivable(int fd, QString* erreur) {
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  if (drapeaux < 0) {
+    DonneErreur(erreur, RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is not open)").arg(fd));
+    return false;
+  }
+  if ((drapeaux & O_ACCMODE) == O_RDONLY) {
+    DonneErreur(erreur,
+                RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is open for reading only)").arg(fd));
+    return false;
+  }
+  return true;
+}
+
+std::optional<int> DescripteurNomme(const QString& chemin) {
+  const std::optional<QByteArray> cible = Resout(chemin, nullptr);
+  if (!cible) return std::nullopt;
+  // The links of /dev lead to /proc/self/fd/N; the links of /proc are left for the system to
+  // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N).
+  QByteArray reste;
+  for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
+                                      "/proc/" + QByteArray::number(::getpid()) + '/'}) {
+    if (cible->startsWith(processus)) reste = cible->mid(processus.size());
+  }
+  if (reste.startsWith("task/")) {
+    const qsizetype barre = reste.indexOf('/', 5);
+    if (barre < 0) return std::nullopt;
+    reste = reste.mid(barre + 1);
+  }
+  if (!reste.startsWith("fd/")) return std::nullopt;
+  bool ok = false;
+  const int fd = reste.mid(3).toInt(&ok);
+  if (!ok || fd < 0) return std::nullopt;
+  return fd;
+}
+
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return std::nullopt;
@@ -261,6 +310,15 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 }
 
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
+  // held, and a block's output goes on after its earlier lines.
+  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
+    if (!DescripteurEcrivable(*fd, erreur)) return false;
+    QString raison;
+    if (EcritFlux(*fd, octets.constData(), octets.size(), raison)) return true;
+    DonneErreur(erreur, raison);
+    return false;
+  }
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   if (GenreDe(QFile::decodeName(*cible)) == Genre::Flux)
@@ -393,6 +451,16 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
 
 SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
   QString refus;
+  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
+    // Written into as the shell opened it, and left open for the shell.
+    if (DescripteurEcrivable(*fd, &refus)) {
+      flux_ = *fd;
+      descripteur_ = true;
+    } else {
+      Echoue(refus);
+    }
+    return;
+  }
   const std::optional<QByteArray> cible = Resout(chemin, &refus);
   if (!cible) {
     Echoue(refus);
@@ -430,7 +498,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
 
 SortieProgressive::~SortieProgressive() {
   if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0) ::close(flux_);
+  if (flux_ >= 0 && !descripteur_) ::close(flux_);
 }
 
 void SortieProgressive::Echoue(const QString& raison) {
@@ -438,7 +506,7 @@ void SortieProgressive::Echoue(const QString& raison) {
   echec_ = true;
   raison_ = raison;
   if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0) ::close(flux_);
+  if (flux_ >= 0 && !descripteur_) ::close(flux_);
   flux_ = -1;
 }
 
@@ -457,7 +525,7 @@ bool SortieProgressive::Termine(QString* erreur) {
   if (!echec_ && flux_ >= 0) {
     const int fd = flux_;
     flux_ = -1;
-    if (::close(fd) != 0 && errno != EINTR) Echoue(RaisonSysteme(errno));
+    if (!descripteur_ && ::close(fd) != 0 && errno != EINTR) Echoue(RaisonSysteme(errno));
   } else if (!echec_ && fichier_) {
     QString raison;
     if (EnPanne(chemin_))

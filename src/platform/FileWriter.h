@@ -22,11 +22,19 @@
 // link is kept and the file it points to written; a folder, device or FIFO is refused.
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
-// /dev/stdout or /dev/null) is written into as it stands; a FIFO that nobody reads fails at once.
+// /dev/null) is written into as it stands; a FIFO that nobody reads fails at once. A name of one of
+// our own descriptors (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N) is written through
+// that descriptor as the shell opened it: never truncated nor replaced, appended to where it was
+// opened to append; one that is not open for writing is refused with the reason.
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // The path with its links followed as the writer follows them (the last name may not exist yet);
 // nullopt with the reason when the writer would refuse a link on the way.
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur = nullptr);
+// The descriptor that the name designates (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N,
+// through links too); nullopt for any other name.
+std::optional<int> DescripteurNomme(const QString& chemin);
+// Whether that descriptor is open for writing; the reason when it is not.
+bool DescripteurEcrivable(int fd, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
@@ -34,8 +42,8 @@ class QSaveFile;
 
 // A whole output written as it is made (the headless runner's log), as EcritSortie writes it: the
 // bytes go into a temporary file in the same folder that replaces the old file only once it is
-// whole, or straight into a device or FIFO. The first failure ends the writing and is kept for
-// Termine(); the old file then stays as it was.
+// whole, or straight into a device, a FIFO or the descriptor that the name designates. The first failure ends
+// the writing and is kept for Termine(); the old file then stays as it was.
 class SortieProgressive {
  public:
   explicit SortieProgressive(const QString& chemin);
@@ -52,6 +60,8 @@ class SortieProgressive {
   QString chemin_;
   std::unique_ptr<QSaveFile> fichier_;
   int flux_ = -1;
+  // flux_ is a descriptor the runner was handed, which stays open.
+  bool descripteur_ = false;
   qint64 ecrits_ = 0;
   bool echec_ = false;
   QString raison_;

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -376,8 +377,7 @@ QString TrouveSansCasse(const QString& dossier, const QString& nom) {
 
 bool EstFichierOrdinaire(const QString& chemin) {
   struct stat etat {};
-  return !chemin.isEmpty() && ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 &&
-         S_ISREG(etat.st_mode);
+  return !chemin.isEmpty() && ::stat(OctetsDuNom(chemin).constData(), &etat) == 0 && S_ISREG(etat.st_mode);
 }
 
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
@@ -397,7 +397,8 @@ QString RaisonNonOrdinaire(mode_t mode) {
 }  // namespace
 
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
-  const QByteArray nom = QFile::encodeName(chemin);
+  // The name's own bytes, which need not be UTF-8 (a program named on the command line).
+  const QByteArray nom = OctetsDuNom(chemin);
   struct stat avant {};
   if (chemin.isEmpty() || ::stat(nom.constData(), &avant) != 0) {
     DonneErreur(erreur, qt_error_string(chemin.isEmpty() ? ENOENT : errno));
@@ -602,7 +603,11 @@ QString ResoutFichierCommande(const QString& nom) {
   }
   for (const QString& c : candidats) {
     const QString trouve = FichierExistant(c);
-    if (!trouve.isEmpty()) return QFileInfo(trouve).absoluteFilePath();
+    if (trouve.isEmpty()) continue;
+    // Where the current folder cannot be told, Qt would make the name one of the root folder: the
+    // relative name still reaches the file from the current folder.
+    if (QDir::isRelativePath(trouve) && !DossierCourant()) return trouve;
+    return QFileInfo(trouve).absoluteFilePath();
   }
   return f;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "drawing/Fonts.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -64,7 +65,7 @@ QString ValeurCle(const QString& ligneMaj, const QString& ligne, const QString& 
 QString DossierConfig() {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
   // A relative value is not a valid base directory; the default applies.
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
+  if (base.isEmpty() || QDir::isRelativePath(base)) base = DossierPersonnel() + QStringLiteral("/.config");
   const QString dossier = QDir::cleanPath(base + QStringLiteral("/Morvo"));
   QDir().mkpath(dossier);
   return dossier;
@@ -251,7 +252,8 @@ void DecodePatchs(int16_t masque) {
 void SignaleErreurConfig(const QString& chemin, bool ecriture, const QString& raison) {
   if (erreurSignalee && !ErreurConfigSurStderr) return;
   erreurSignalee = true;
-  const QString nom = QDir::toNativeSeparators(chemin);
+  // On the standard error a message is read line by line: the folder's name stays on its line.
+  const QString nom = ErreurConfigSurStderr ? NomLisible(chemin) : QDir::toNativeSeparators(chemin);
   // The reason of a failed read, when there is one, follows the file's name.
   const QString lu = raison.isEmpty() ? nom : nom + QStringLiteral(" (") + raison + u')';
   const QString texte = ecriture

@@ -19,6 +19,7 @@
 
 #include "editor/ProgramEditor.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Prompter.h"
@@ -177,7 +178,7 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
   QPrinter& imprimante = *choix;
   imprimante.setPrintRange(aSelection ? QPrinter::Selection : QPrinter::AllPages);
-  const QString propose = QDir::current().absoluteFilePath(
+  const QString propose = DansDossierCourant(
       (Shell.NomFichier.isEmpty() ? QStringLiteral("Morvo") : TitreImpression(Shell.NomFichier)) +
       QStringLiteral("_code.pdf"));
   // The print dialog asks for the PDF file itself: it shows this name.

@@ -28,6 +28,7 @@
 #include "editor/UndoRing.h"
 #include "interpreter/Interpreter.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -469,7 +470,7 @@ void FenetrePrincipale::closeEvent(QCloseEvent* evenement) {
   etat.Modifie = editeur_->Modifie();
   etat.FichierCourant = FichierCourant;
   etat.DoubleClic = Action(QStringLiteral("Mnu_DblClick"))->isChecked();
-  etat.JournalDessin = QDir::current().absoluteFilePath(NomJournalDessin);
+  etat.JournalDessin = DansDossierCourant(NomJournalDessin);
   etat.DessinNonSauve = Dessin.DessinDemarre;
   etat.ParSignal = signalRecu_;
   if (sansQuestion_) etat.Modifie = etat.DessinNonSauve = false;

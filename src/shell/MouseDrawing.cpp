@@ -21,6 +21,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunReport.h"
 #include "platform/Clipboard.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -89,7 +90,7 @@ OutputSurface* SortieEcran() {
 
 }  // namespace
 
-QString CheminJournalDessin() { return QDir::current().absoluteFilePath(NomJournalDessin); }
+QString CheminJournalDessin() { return DansDossierCourant(NomJournalDessin); }
 
 QString EnTeteJournalDessin() {
   const QDateTime maintenant = QDateTime::currentDateTime();

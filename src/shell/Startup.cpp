@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/StringTable.h"
@@ -108,11 +109,15 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
   }
   const QFileInfo fichier(resultat.NomFichier);
   if (EstFichierOrdinaire(resultat.NomFichier)) {
+    // In a folder beyond the system's path limit the names stay relative (see DansDossierCourant).
+    const QString nom = DansDossierCourant(resultat.NomFichier);
+    const bool relatif = QDir::isRelativePath(nom);
     if (resultat.NomFichier.contains(u'/')) {
-      Shell.RepCourant = AvecBarre(fichier.absolutePath());
-      QDir::setCurrent(Shell.RepCourant);
+      // The file's folder becomes the current folder, which its relative names are found from.
+      QDir::setCurrent(relatif ? fichier.path() : QFileInfo(nom).path());
+      Shell.RepCourant = relatif ? QString() : AvecBarre(QFileInfo(nom).path());
     }
-    resultat.NomFichier = fichier.absoluteFilePath();
+    resultat.NomFichier = relatif ? fichier.fileName() : nom;
     resultat.Charger = true;
     Shell.NomFichier = resultat.NomFichier;
   }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <cerrno>
 #include <cstring>
 
@@ -240,6 +243,31 @@ TEST_F(ConfigTest, ConfigurationFolderFollowsXdgOrTheStartFolder) {
   ASSERT_TRUE(EcritConfig(QStringLiteral("Zmm = "), QStringLiteral("5")));
   EXPECT_EQ(LitOctets(Depart() + QStringLiteral("/morvo.CFG")), EnTete() + "\r\nZmm = 5\r\n");
   EXPECT_FALSE(QFile::exists(FichierXdg()));
+}
+
+// With HOME unset or empty the home is the password database's, as the C library's own programs
+// take it: never the root folder.
+TEST_F(ConfigTest, WithoutHomeTheConfigurationFolderIsInThePasswordDatabasesHome) {
+  const passwd* entree = ::getpwuid(::getuid());
+  if (entree == nullptr || entree->pw_dir == nullptr || entree->pw_dir[0] == '\0')
+    GTEST_SKIP() << "the user has no entry in the password database";
+  const QString maison = QFile::decodeName(entree->pw_dir);
+  const bool avaitMaison = qEnvironmentVariableIsSet("HOME");
+  const QByteArray ancienneMaison = qgetenv("HOME");
+  const auto rend = qScopeGuard([&] {
+    if (avaitMaison)
+      qputenv("HOME", ancienneMaison);
+    else
+      qunsetenv("HOME");
+  });
+  qunsetenv("XDG_CONFIG_HOME");
+  for (const bool vide : {false, true}) {
+    if (vide)
+      qputenv("HOME", "");
+    else
+      qunsetenv("HOME");
+    EXPECT_EQ(DossierConfig(), QDir::cleanPath(maison + QStringLiteral("/.config/Morvo"))) << vide;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/TextFile.h"
 
@@ -370,4 +371,27 @@ TEST(TextFile, ClosingAnAppendFileTellsAFailedFlush) {
   EXPECT_FALSE(ajout.EstOuvert());
   ASSERT_TRUE(ajout.Ouvre(chemin));
   EXPECT_TRUE(ajout.Ferme(&erreur));
+}
+
+// A name keeps the system's bytes through its text, whatever they are, and shows them in one line.
+TEST(TextFile, NamesKeepTheirBytesAndShowInOneLine) {
+  const QByteArray noms[] = {
+      "caf\xc3\xa9.dat",
+      "caf\xe9.dat",
+      "\xc0\xaf",
+      "\xed\xa0\x80",
+      "\xf4\x90\x80\x80",
+      "\xe2\x82",
+      "\xf0\x9f\x98\x80\xff",
+      "a\xed\xb2\x80"
+      "b",
+  };
+  for (const QByteArray& nom : noms) EXPECT_EQ(OctetsDuNom(TexteDuNom(nom)), nom) << nom.toHex().constData();
+  EXPECT_EQ(TexteDuNom("caf\xc3\xa9"), QStringLiteral("café"));
+  EXPECT_FALSE(NomNonUtf8(TexteDuNom("caf\xc3\xa9\xf0\x9f\x98\x80")));
+  EXPECT_TRUE(NomNonUtf8(TexteDuNom("caf\xe9")));
+  EXPECT_EQ(NomLisible(TexteDuNom("a\nb\tc\rd\x1b[2Je\x7f\xe9\xc2\x9b\xe2\x80\xae.dat")),
+            QStringLiteral("a\\nb\\tc\\rd\\e[2Je\\x7F\\xE9\\u009B\\u202E.dat"));
+  EXPECT_EQ(NomLisible(QStringLiteral("/tmp/Mon Fichier é\\x.dat")),
+            QStringLiteral("/tmp/Mon Fichier é\\x.dat"));
 }

@@ -82,6 +82,25 @@ class RunnerTest : public ::testing::Test {
     return r;
   }
 
+  // Runs a shell script in the test's folder, the runner's path in $R; its exit status, with what
+  // it wrote to the standard error in *erreurs.
+  int LanceShell(const QString& script, QString* erreurs = nullptr) {
+    QProcess processus;
+    QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+    environnement.insert(QStringLiteral("R"), QStringLiteral(MORVO_RUN_PATH));
+    processus.setProcessEnvironment(environnement);
+    processus.setWorkingDirectory(dossier());
+    processus.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return -1;
+    if (erreurs) *erreurs = QString::fromLocal8Bit(processus.readAllStandardError());
+    return processus.exitCode();
+  }
+
+  QByteArray LitOctets(const QString& nom) const {
+    QFile f(Chemin(nom));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
   // The environment of the runs, the test's own when empty.
   QProcessEnvironment environnement_;
 
@@ -796,6 +815,137 @@ TEST_F(RunnerTest, TheFirstSignalEndsAWriteToAReaderWhoDoesNotRead) {
   EXPECT_EQ(processus.exitCode(), 3);
   EXPECT_TRUE(processus.readAllStandardError().contains("cannot write"));
   EXPECT_FALSE(QImage(png).isNull());
+}
+
+// An output named after one of the runner's own descriptors is written through it as the shell
+// opened it: appended where the shell appends, after a block's earlier lines, never truncated.
+TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
+  EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n", QStringLiteral("prog.dat"));
+  ASSERT_EQ(LanceShell(QStringLiteral("echo old > r.txt; \"$R\" --log /dev/stdout prog.dat >> r.txt")), 0);
+  const QByteArray ajoute = LitOctets(QStringLiteral("r.txt"));
+  EXPECT_TRUE(ajoute.startsWith("old\ncls\n")) << ajoute.constData();
+  EXPECT_TRUE(ajoute.endsWith("var 1 %A \"1\"\n")) << ajoute.constData();
+
+  ASSERT_EQ(LanceShell(QStringLiteral("{ echo L1; \"$R\" --log /proc/self/fd/1 --pdf /dev/fd/1 --png "
+                                      "/dev/stderr prog.dat 2>r.png; echo L2; } > bloc.txt")),
+            0);
+  const QByteArray bloc = LitOctets(QStringLiteral("bloc.txt"));
+  EXPECT_TRUE(bloc.startsWith("L1\n%PDF-")) << bloc.left(200).constData();
+  EXPECT_TRUE(bloc.contains("%%EOF\ncls\n")) << bloc.constData();
+  EXPECT_TRUE(bloc.endsWith("var 1 %A \"1\"\nL2\n")) << bloc.right(200).constData();
+  EXPECT_EQ(QImage(Chemin(QStringLiteral("r.png"))).size(), QSize(1000, 700));
+
+  // A descriptor that is not open, or open for reading only, is no output.
+  QString erreurs;
+  EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log /dev/fd/9 prog.dat"), &erreurs), 3);
+  EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + qt_error_string(EBADF) +
+                         QStringLiteral(" (descriptor 9 is not open)\n"))
+      << erreurs.toStdString();
+  EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --png /dev/stdout prog.dat 1<r.txt"), &erreurs), 3);
+  EXPECT_TRUE(erreurs.contains(QStringLiteral(" (descriptor 1 is open for reading only)")))
+      << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("prog.dat")), "Cercle 50,50,20\r\n%A = 1\r\n");
+}
+
+// In a current folder deeper than the system's path limit a relative name cannot be made whole:
+// it is refused with the reason, never written at the root of the file system.
+TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
+  const QString programme = EcritProgramme("%A = 1\r\n");
+  const int retour = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(retour, 0);
+  ASSERT_TRUE(QDir::setCurrent(dossier()));
+  const QByteArray nom(200, 'd');
+  int profondeur = 0;
+  // Back up the chain, removing it (its paths are too long for the temporary folder's removal),
+  // and back to where the test was.
+  const auto remonte = qScopeGuard([&] {
+    ::unlink("deep.dat");
+    for (; profondeur > 0 && ::chdir("..") == 0; --profondeur) ::rmdir(nom.constData());
+    EXPECT_EQ(::fchdir(retour), 0);
+    ::close(retour);
+  });
+  for (; profondeur < 25; ++profondeur) {
+    if (::mkdir(nom.constData(), 0700) != 0) break;
+    if (::chdir(nom.constData()) != 0) {
+      ::rmdir(nom.constData());
+      break;
+    }
+  }
+  ASSERT_EQ(profondeur, 25);
+  ASSERT_TRUE(QFile::copy(programme, QStringLiteral("deep.dat")));
+  const auto lance = [](const QStringList& arguments, QString& erreurs) {
+    QProcess processus;
+    processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
+    if (!processus.waitForFinished(60000)) return -1;
+    erreurs = QString::fromLocal8Bit(processus.readAllStandardError());
+    return processus.exitCode();
+  };
+  const QString png = QStringLiteral("morvo-deep-folder.png");
+  const QString log = QStringLiteral("morvo-deep-folder.log");
+  const QString raison =
+      qt_error_string(ENAMETOOLONG) + QStringLiteral(" (the current folder cannot be told)");
+  QString erreurs;
+  const int sorties = lance({QStringLiteral("--png"), png, QStringLiteral("--log"), log, programme}, erreurs);
+  QString erreursProgramme;
+  const int relatif = lance({QStringLiteral("deep.dat")}, erreursProgramme);
+  for (const QString& sortie : {png, log}) {
+    EXPECT_FALSE(QFile::exists(u'/' + sortie)) << sortie.toStdString();
+    QFile::remove(u'/' + sortie);
+  }
+  EXPECT_EQ(sorties, 3);
+  EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write %1: %2\nmorvo-run: cannot write %3: %2\n")
+                         .arg(png, raison, log))
+      << erreurs.toStdString();
+  EXPECT_EQ(relatif, 2);
+  EXPECT_EQ(erreursProgramme, QStringLiteral("morvo-run: cannot read deep.dat: ") + raison + u'\n')
+      << erreursProgramme.toStdString();
+}
+
+// A program file is named by the system's bytes, which need not be UTF-8; its folder's data files
+// are found beside it.
+TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
+  ASSERT_TRUE(QDir(dossier()).mkdir(QStringLiteral("sous")));
+  EcritProgramme("bonjour\r\n", QStringLiteral("sous/donnees.txt"));
+  const QByteArray nom = QFile::encodeName(dossier()) + "/sous/caf\xe9.dat";
+  // Qt cannot name the file to remove it with the folder.
+  const auto retire = qScopeGuard([&nom] { ::unlink(nom.constData()); });
+  {
+    QFile f;
+    const int fd = ::open(nom.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    f.write("Open = donnees.txt\r\nLVar = %A\r\n");
+  }
+  QString erreurs;
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log run.log \"sous/$(printf 'caf\\351.dat')\""), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_TRUE(LitOctets(QStringLiteral("run.log")).contains("var 1 %A \"bonjour\"\n"))
+      << LitOctets(QStringLiteral("run.log")).constData();
+  // An output's name is written through Qt, which cannot keep such bytes: it is refused.
+  EXPECT_EQ(
+      LanceShell(QStringLiteral("\"$R\" --png \"$(printf 'x\\351.png')\" \"sous/$(printf 'caf\\351.dat')\""),
+                 &erreurs),
+      1);
+  EXPECT_TRUE(erreurs.startsWith(
+      QStringLiteral("morvo-run: --png x\\xE9.png: an output's name must be valid UTF-8\n")))
+      << erreurs.toStdString();
+  EXPECT_EQ(QDir(dossier()).entryList({QStringLiteral("x*")}), QStringList());
+}
+
+// A file name holding control characters is shown escaped: one message, one line, and no escape
+// sequence reaches the terminal.
+TEST_F(RunnerTest, NamesInMessagesShowTheirControlCharactersEscaped) {
+  const QString programme = EcritProgramme("%A = 1\r\n");
+  const QString absent = QStringLiteral("a\nb\x1b[31mc\td.dat");
+  Resultat r = Lance({absent});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot read a\\nb\\e[31mc\\td.dat: ") +
+                           qt_error_string(ENOENT) + u'\n');
+  const QString sortie = Chemin(QStringLiteral("no\ndir/x.png"));
+  r = Lance({QStringLiteral("--png"), sortie, programme});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + dossier() +
+                           QStringLiteral("/no\\ndir/x.png: ") + qt_error_string(ENOENT) + u'\n');
 }
 
 // A killed print run leaves no provisional PDF behind in the temporary folder.
