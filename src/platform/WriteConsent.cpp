@@ -47,6 +47,7 @@ struct ReponseEcriture {
   QString fichier, texte, demandeur, texteDemandeur, cible;
 };
 std::vector<ReponseEcriture> reponsesEcriture;
+QStringList refusSansQuestion;
 
 [[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
   ErreurRun(affiche +
@@ -82,7 +83,10 @@ void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& 
   const QString nom = Absolu(chemin);
   const QString affiche = cible.isEmpty() || cible == nom ? nom : nom + QStringLiteral(" -> ") + cible;
   if (PolitiqueEcritures == AccordEcriture::Autoriser) return;
-  if (PolitiqueEcritures == AccordEcriture::Refuser) Refus(affiche, genre);
+  if (PolitiqueEcritures == AccordEcriture::Refuser) {
+    refusSansQuestion.append(affiche);
+    Refus(affiche, genre);
+  }
 
   ReponseEcriture cle;
   cle.genre = genre;
@@ -111,4 +115,9 @@ void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& 
   if (!trouvee->accordee) Refus(affiche, genre);
 }
 
-void OublieAccordEcritures() { reponsesEcriture.clear(); }
+void OublieAccordEcritures() {
+  reponsesEcriture.clear();
+  refusSansQuestion.clear();
+}
+
+QStringList EcrituresRefusees() { return refusSansQuestion; }

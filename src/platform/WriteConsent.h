@@ -5,6 +5,7 @@
 // program must not reach the user's start-up files, autostart entries or documents unasked.
 
 #include <QString>
+#include <QStringList>
 
 // Whether a program may write outside its folder: asked of the user for the program in the editor
 // (the desktop program), always (morvo-run --allow-writes) or never (morvo-run).
@@ -26,3 +27,7 @@ void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& 
 
 // Forgets the user's answers: the program they were given for was closed or replaced.
 void OublieAccordEcritures();
+
+// The files refused without a question (morvo-run without --allow-writes) since the answers were
+// last forgotten, as the run error named them: the runner tells them on standard error.
+QStringList EcrituresRefusees();

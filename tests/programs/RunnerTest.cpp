@@ -382,8 +382,11 @@ TEST_F(RunnerTest, WritesOutsideTheProgramsFolderNeedAllowWrites) {
                                                                 "folder refused")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
   EXPECT_FALSE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+  EXPECT_TRUE(r.erreurs.contains(dehors + QStringLiteral(", outside its folder, without --allow-writes")))
+      << r.erreurs.toStdString();
   r = Lance({QStringLiteral("--allow-writes"), QStringLiteral("--log"), log, programme});
   ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(r.erreurs.isEmpty()) << r.erreurs.toStdString();
   QFile f(dehors);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), " un\r\n deux\r\n");
