@@ -243,8 +243,10 @@ void PrepareDossiers(const QFileInfo& programme) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First of all: a signal that comes while the runner starts up must not end it.
+  // First of all: a signal that comes while the runner starts up must not end it, nor a write past
+  // the file-size limit, which then fails with its reason as on a full disk.
   ArreteSurSignal();
+  IgnoreLimiteTailleFichier();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   OptionsRun options;
@@ -291,7 +293,16 @@ int main(int argc, char** argv) {
   }
   const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
   PrepareDossiers(QFileInfo(programme));
+  // A file the program writes (PRINTA, a Plot offset file) that fails is a run error in the log, and
+  // the first one also makes the exit status, as a failed output does.
+  QString echecFichier, raisonFichier;
+  DefinitSuiviEchecs([&echecFichier, &raisonFichier](const QString& chemin, const QString& raison) {
+    if (!echecFichier.isEmpty()) return;
+    echecFichier = chemin;
+    raisonFichier = raison;
+  });
   session.Execute(*texte);
+  DefinitSuiviEchecs({});
 
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
   // of a FIFO output that goes away is a failed write, not the end of the runner.
@@ -301,6 +312,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(fichier), qPrintable(raison));
     code = 3;
   };
+  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
   QString raison;
   // The print run runs the program again: after a stop it would stop at once, and its blank page is
   // no drawing; the log then keeps the stopped run's variables.
