@@ -368,7 +368,9 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   const QString ligne = QStringLiteral("PRINTA = ") + QString(1000, u'x');
   Lance({"OPENA = " + disque.Chemin("ajout.txt"), "%I == 0", "ENCORE:", ligne, "%I == %I + 1",
          "IF %I < 200 THEN GOTO ENCORE", "%FIN = 1"});
-  ASSERT_EQ(Messages().size(), 1u);
+  // The fault hook also fails the sync of the file as it closes after the error, which is told too.
+  const size_t messages = disque.Reel() ? 1u : 2u;
+  ASSERT_EQ(Messages().size(), messages);
   EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("ajout.txt"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(Messages()[0].texte.contains(raison)) << Messages()[0].texte.toStdString();
   EXPECT_EQ(Var(1, "%FIN"), "<absent>");
@@ -387,7 +389,7 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
     EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n \xCE\xA9\r\n"));
     EXPECT_EQ(Var(1, "%FIN"), "1");
   } else {
-    ASSERT_EQ(Messages().size(), 1u);
+    ASSERT_EQ(Messages().size(), messages);
     EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("latin.txt")));
     EXPECT_TRUE(Messages()[0].texte.contains(raison));
     EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n"));
