@@ -3,6 +3,8 @@
 // loop assigning a variable.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,3 +96,52 @@ static void BM_PrintABoucleGoto(benchmark::State& state) {
   state.counters["ratio"] = affectation > 0 ? printa / affectation : 0;
 }
 BENCHMARK(BM_PrintABoucleGoto)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// One PRINTA of a line with a character that has no Windows-1252 code ("→") into a Windows-1252
+// append file of the given size in MiB: the time and the memory must not grow with the file.
+// `rss_growth_mb` is how far the process's peak memory rose while it ran. 1 and 64 MiB by default;
+// MORVO_BENCH_300MB=1 adds a 300 MiB file (written once, in about a second).
+static void BM_PrintANonAsciiSelonLaTaille(benchmark::State& state) {
+  QTemporaryDir dossier;
+  const QString fichier = dossier.filePath(QStringLiteral("donnees.txt"));
+  {
+    QFile f(fichier);
+    if (!f.open(QIODevice::WriteOnly)) {
+      state.SkipWithError("the append file cannot be made");
+      return;
+    }
+    const QByteArray ligne = QByteArray("Cote ") + "\xE9" + "tal" + "\xE9" +
+                             "e 12,5 \xB0"
+                             "C\r\n";
+    const QByteArray bloc = ligne.repeated(1024 * 1024 / ligne.size());
+    for (qint64 i = 0; i < state.range(0); ++i) {
+      if (f.write(bloc) != bloc.size()) {
+        state.SkipWithError("the append file cannot be written");
+        return;
+      }
+    }
+    // On the disk before the runs: each run syncs its one line only.
+    f.flush();
+    ::fsync(f.handle());
+  }
+  const qint64 taille = QFileInfo(fichier).size();
+  const QString programme = QStringLiteral("OpenA = ") + fichier + QStringLiteral("\r\nPrintA = ") +
+                            QString::fromUtf8("→ flèche") + QStringLiteral("\r\n");
+  rusage avant{};
+  getrusage(RUSAGE_SELF, &avant);
+  for (auto _ : state) {
+    SessionHeadless session(200, 150, 96.0);
+    session.Execute(programme);
+  }
+  rusage apres{};
+  getrusage(RUSAGE_SELF, &apres);
+  if (QFileInfo(fichier).size() <= taille) state.SkipWithError("the PRINTA line was not written");
+  state.counters["file_mb"] = static_cast<double>(taille) / (1024.0 * 1024.0);
+  state.counters["rss_growth_mb"] = static_cast<double>(apres.ru_maxrss - avant.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PrintANonAsciiSelonLaTaille)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond);
+[[maybe_unused]] static const bool grandFichier = [] {
+  if (qEnvironmentVariableIsSet("MORVO_BENCH_300MB"))
+    BENCHMARK(BM_PrintANonAsciiSelonLaTaille)->Arg(300)->Unit(benchmark::kMillisecond);
+  return true;
+}();

@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "platform/FileNames.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
@@ -41,6 +42,9 @@ int LitLigneCommande(const QStringList& arguments, bool avantQt, QStringList& fi
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit fails the write that passes it, which the writer reports, and never ends the
+  // window with the user's edit in it.
+  IgnoreLimiteTailleFichier();
   QStringList brut;
   for (int i = 0; i < argc; ++i) brut << QString::fromLocal8Bit(argv[i]);
   QStringList fichier;

@@ -262,8 +262,10 @@ void PrepareDossiers(const QString& depart, const QString& programme) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // First of all: a signal that comes while the runner starts up must not end it.
+  // First of all: a signal that comes while the runner starts up must not end it, nor a write past
+  // the file-size limit, which then fails with its reason as on a full disk.
   ArreteSurSignal();
+  IgnoreLimiteTailleFichier();
   QStringList arguments;
   // Names are the system's bytes, UTF-8 or not: each argument keeps its own.
   for (int i = 0; i < argc; ++i) arguments << TexteDuNom(QByteArray(argv[i]));
@@ -344,7 +346,16 @@ int main(int argc, char** argv) {
   const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
   PrepareDossiers(depart,
                   QDir::cleanPath(QDir::isRelativePath(programme) ? depart + u'/' + programme : programme));
+  // A file the program writes (PRINTA, a Plot offset file) that fails is a run error in the log, and
+  // the first one also makes the exit status, as a failed output does.
+  QString echecFichier, raisonFichier;
+  DefinitSuiviEchecs([&echecFichier, &raisonFichier](const QString& chemin, const QString& raison) {
+    if (!echecFichier.isEmpty()) return;
+    echecFichier = chemin;
+    raisonFichier = raison;
+  });
   session.Execute(*texte);
+  DefinitSuiviEchecs({});
 
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
   // of a FIFO output that goes away is a failed write, not the end of the runner.
@@ -362,6 +373,7 @@ int main(int argc, char** argv) {
     code = 3;
   };
   for (const auto& [fichier, raison] : refusees) echec(fichier, raison);
+  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
   QString raison;
   // The print run runs the program again: after a stop it would stop at once, and its blank page is
   // no drawing; the log then keeps the stopped run's variables.

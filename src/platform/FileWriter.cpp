@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <deque>
 
@@ -25,6 +26,7 @@ namespace {
 
 PanneEcriture panneCourante;
 std::function<bool()> arretCourant;
+SuiviEchecs suiviCourant;
 
 bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
 bool ArretDemande() { return arretCourant && arretCourant(); }
@@ -33,6 +35,38 @@ QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(co
 
 void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
+}
+
+void SignaleEchec(const QString& chemin, const QString& raison) {
+  if (suiviCourant) suiviCourant(chemin, raison);
+}
+
+// The permissions the umask gives a new file, read without changing the umask (which another
+// thread could see changed) where the system tells it.
+mode_t ModeFichierNeuf() {
+  QFile statut(QStringLiteral("/proc/self/status"));
+  if (statut.open(QIODevice::ReadOnly)) {
+    for (const QByteArray& ligne : statut.readAll().split('\n')) {
+      if (!ligne.startsWith("Umask:")) continue;
+      bool ok = false;
+      const uint masque = ligne.mid(6).trimmed().toUInt(&ok, 8);
+      if (ok) return 0666 & ~static_cast<mode_t>(masque);
+    }
+  }
+  const mode_t masque = ::umask(022);
+  ::umask(masque);
+  return 0666 & ~masque;
+}
+
+// QSaveFile gives the new file the permissions of the one it replaces. They are kept only for a
+// file of the user's own: one that another user left (mode 0666 in /tmp) would otherwise stay
+// writable by that user once it holds our bytes. False with the reason when they cannot be set.
+bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
+  struct stat ancien {};
+  if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
+  if (::fchmod(f.handle(), ModeFichierNeuf()) == 0) return true;
+  raison = RaisonSysteme(errno);
+  return false;
 }
 
 // The reason of a failed step: the device's own, else the hook's full disk (told as the device
@@ -263,7 +297,9 @@ std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   return QFile::decodeName(*cible);
 }
 
-bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+namespace {
+
+bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
@@ -282,6 +318,11 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
   QSaveFile f(QFile::decodeName(*cible));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     DonneErreur(erreur, f.errorString());
+    return false;
+  }
+  if (QString raison; !DonneModeDuRemplacant(f, *cible, raison)) {
+    f.cancelWriting();
+    DonneErreur(erreur, raison);
     return false;
   }
   const bool ecrit = EcritTout(f, octets);
@@ -307,6 +348,16 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  QString raison;
+  if (EcritFichierEntier(chemin, octets, &raison)) return true;
+  SignaleEchec(chemin, raison);
+  DonneErreur(erreur, raison);
+  return false;
 }
 
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
@@ -342,6 +393,14 @@ bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* err
 AjoutOuvert::~AjoutOuvert() { Ferme(); }
 
 bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
+  QString raison;
+  if (OuvreFichier(chemin, &raison)) return true;
+  SignaleEchec(chemin, raison);
+  DonneErreur(erreur, raison);
+  return false;
+}
+
+bool AjoutOuvert::OuvreFichier(const QString& chemin, QString* erreur) {
   Ferme();
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
@@ -381,6 +440,7 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
   if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
   if (code == 0) return true;
+  SignaleEchec(chemin_, qt_error_string(code));
   DonneErreur(erreur, qt_error_string(code));
   return false;
 }
@@ -445,6 +505,7 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
     }
   }
   // In the words the file device would give, in the language of Qt's own texts.
+  SignaleEchec(chemin_, qt_error_string(code));
   DonneErreur(erreur, qt_error_string(code));
   return false;
 }
@@ -493,7 +554,11 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
       break;
   }
   fichier_ = std::make_unique<QSaveFile>(resolu);
-  if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Echoue(fichier_->errorString());
+  QString raison;
+  if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    Echoue(fichier_->errorString());
+  else if (!DonneModeDuRemplacant(*fichier_, *cible, raison))
+    Echoue(raison);
 }
 
 SortieProgressive::~SortieProgressive() {
@@ -564,3 +629,12 @@ QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
 void DefinitPanneEcriture(PanneEcriture panne) { panneCourante = std::move(panne); }
 
 void DefinitArretEcriture(std::function<bool()> arret) { arretCourant = std::move(arret); }
+
+void DefinitSuiviEchecs(SuiviEchecs suivi) { suiviCourant = std::move(suivi); }
+
+void IgnoreLimiteTailleFichier() {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGXFSZ, &action, nullptr);
+}

@@ -19,7 +19,9 @@
 #include <optional>
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
-// link is kept and the file it points to written; a folder, device or FIFO is refused.
+// link is kept and the file it points to written; a folder, device or FIFO is refused. The new file
+// keeps the permissions of the one it replaces only when that was the user's own; any other (one
+// that another user left in /tmp) gets those the umask gives a new file.
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
 // /dev/null) is written into as it stands; a FIFO that nobody reads fails at once. A name of one of
@@ -94,6 +96,8 @@ class AjoutOuvert {
   qint64 Taille() const;
 
  private:
+  bool OuvreFichier(const QString& chemin, QString* erreur);
+
   int fd_ = -1;
   QString chemin_;
   quint64 peripherique_ = 0;
@@ -120,6 +124,17 @@ QString TexteEcritureImpossible(const QString& chemin, const QString& raison);
 // full disk.
 using PanneEcriture = std::function<bool(const QString& chemin)>;
 void DefinitPanneEcriture(PanneEcriture panne);
+
+// A write past the file-size limit (ulimit -f) fails with the system's "File too large" instead of
+// ending the process, so that it takes the checked path of a full disk: the old file stays whole
+// and the reason is told. Both programs call it first thing in main.
+void IgnoreLimiteTailleFichier();
+
+// While set, every write of a file that fails (a whole file, an append, or the open or close of an
+// append) is told with the path and the reason: the headless runner makes its exit status of the
+// failed writes of a run.
+using SuiviEchecs = std::function<void(const QString& chemin, const QString& raison)>;
+void DefinitSuiviEchecs(SuiviEchecs suivi);
 
 // Whether the user asked to stop (the headless runner's SIGINT and SIGTERM): a write into a device
 // or FIFO that waits for a reader then ends with the reason, and once a stop is asked a reader who

@@ -46,8 +46,11 @@ int Code1252(char16_t u) {
   return -1;
 }
 
-// Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
-bool EstUtf8(const QByteArray& o) {
+// Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF. Ouverte: valid up to a
+// sequence that the bytes end in the middle of, which starts at *debutOuvert.
+enum class Utf8 { Valide, Ouverte, Invalide };
+
+Utf8 EtatUtf8(const QByteArray& o, qsizetype* debutOuvert = nullptr) {
   const auto* p = reinterpret_cast<const unsigned char*>(o.constData());
   const qsizetype n = o.size();
   qsizetype i = 0;
@@ -69,17 +72,23 @@ bool EstUtf8(const QByteArray& o) {
       if (c == 0xF0) min2 = 0x90;
       if (c == 0xF4) max2 = 0x8F;
     } else {
-      return false;
+      return Utf8::Invalide;
     }
-    if (i + suite >= n) return false;
-    if (p[i + 1] < min2 || p[i + 1] > max2) return false;
-    for (int k = 2; k <= suite; ++k) {
-      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+    const qsizetype presents = std::min<qsizetype>(suite, n - 1 - i);
+    if (presents >= 1 && (p[i + 1] < min2 || p[i + 1] > max2)) return Utf8::Invalide;
+    for (int k = 2; k <= presents; ++k) {
+      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return Utf8::Invalide;
+    }
+    if (presents < suite) {
+      if (debutOuvert) *debutOuvert = i;
+      return Utf8::Ouverte;
     }
     i += suite + 1;
   }
-  return true;
+  return Utf8::Valide;
 }
+
+bool EstUtf8(const QByteArray& o) { return EtatUtf8(o) == Utf8::Valide; }
 
 bool EstAscii(const QString& t) {
   for (QChar c : t) {
@@ -138,7 +147,22 @@ std::optional<QByteArray> EncodeWindows1252(const QString& texte) {
 }
 
 QString DecodeTexte(const QByteArray& octets) {
-  if (!EstUtf8(octets)) return DecodeWindows1252(octets);
+  if (!EstUtf8(octets)) {
+    // An append adds a line Windows-1252 cannot hold in UTF-8 and leaves the rest as it was: each
+    // line is read as the data-file reader reads it, so the whole file reads back what was written.
+    QString r;
+    r.reserve(octets.size());
+    qsizetype debut = 0;
+    while (debut < octets.size()) {
+      qsizetype fin = debut;
+      while (fin < octets.size() && octets[fin] != '\r' && octets[fin] != '\n') ++fin;
+      const QByteArray ligne = QByteArray::fromRawData(octets.constData() + debut, fin - debut);
+      r += !TientEnAscii(ligne) && EstUtf8(ligne) ? QString::fromUtf8(ligne) : DecodeWindows1252(ligne);
+      for (debut = fin; debut < octets.size() && (octets[debut] == '\r' || octets[debut] == '\n'); ++debut)
+        r += QLatin1Char(octets[debut]);
+    }
+    return r;
+  }
   if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
   return QString::fromUtf8(octets);
 }
@@ -227,60 +251,134 @@ bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* err
   return EcritFichier(chemin, Encode(AvecFins(texte, forme.finLigne), forme.codage), erreur);
 }
 
+namespace {
+
+// How much of each end of a file an append reads to tell its encoding (see CodageAjout).
+constexpr qint64 BoutLuPourAjout = 64 * 1024;
+
+std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur) {
+  // A FIFO or device in the file's place is refused before it could block the read.
+  QFile f;
+  if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
+  const QByteArray tete = f.read(BoutLuPourAjout);
+  // Beyond both ends only the last part is read: its lines are those the file's appends wrote last.
+  const bool milieuSaute = f.size() > 2 * BoutLuPourAjout;
+  if (milieuSaute) f.seek(f.size() - BoutLuPourAjout);
+  QByteArray queue = f.read(BoutLuPourAjout);
+  if (f.error() != QFileDevice::NoError) {
+    DonneErreur(erreur, f.errorString());
+    return std::nullopt;
+  }
+  CodageAjout c;
+  c.finLigne = FormeDe(tete).finLigne;
+  Utf8 etat;
+  qsizetype debutOuvert = 0;
+  if (!milieuSaute) {
+    queue.prepend(tete);
+    etat = EtatUtf8(queue, &debutOuvert);
+  } else {
+    // The last part starts at a line start: line ends are ASCII, never inside a UTF-8 sequence.
+    // A last part with no line end starts after the continuation bytes of a cut sequence.
+    const qsizetype n = queue.size();
+    qsizetype debut = 0;
+    while (debut < n && queue[debut] != '\n' && queue[debut] != '\r') ++debut;
+    if (debut < n) {
+      queue.remove(0, debut + 1);
+    } else {
+      debut = 0;
+      while (debut < 3 && debut < n && (static_cast<unsigned char>(queue[debut]) & 0xC0) == 0x80) ++debut;
+      queue.remove(0, debut);
+    }
+    // The first part may end inside a sequence that the unread middle finishes.
+    etat = EtatUtf8(tete) == Utf8::Invalide ? Utf8::Invalide : EtatUtf8(queue, &debutOuvert);
+  }
+  if (etat == Utf8::Invalide) {
+    c.teneur = CodageAjout::Teneur::Windows1252;
+  } else if (etat == Utf8::Ouverte) {
+    // A file that only a sequence cut at its very end keeps from reading as UTF-8.
+    c.teneur = CodageAjout::Teneur::Windows1252;
+    c.finOuverte = queue.mid(debutOuvert);
+  } else if (!TientEnAscii(tete) || !TientEnAscii(queue) || milieuSaute) {
+    // An unread middle may hold UTF-8 or Windows-1252 text. Added UTF-8 keeps how each byte already
+    // there reads, whichever it holds: a UTF-8 file stays UTF-8 and any other stays unreadable as
+    // UTF-8, whereas Windows-1252 bytes would turn a UTF-8 file into one read as Windows-1252.
+    c.teneur = CodageAjout::Teneur::Utf8;
+  }
+  return c;
+}
+
+QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
+  if (EstAscii(ajout)) {
+    c.finOuverte.clear();
+    return ajout.toLatin1();
+  }
+  QByteArray octets;
+  const auto en1252 = EncodeWindows1252(ajout);
+  switch (c.teneur) {
+    case CodageAjout::Teneur::Utf8:
+      return ajout.toUtf8();
+    case CodageAjout::Teneur::Ascii:
+      // Windows-1252 bytes that would read back as UTF-8 are written in UTF-8.
+      if (en1252 && !EstUtf8(*en1252)) {
+        octets = *en1252;
+        c.teneur = CodageAjout::Teneur::Windows1252;
+      } else {
+        octets = ajout.toUtf8();
+        c.teneur = CodageAjout::Teneur::Utf8;
+      }
+      break;
+    case CodageAjout::Teneur::Windows1252:
+      // A text with no Windows-1252 code for one of its characters goes in UTF-8, so that nothing
+      // of it is lost: it reads back whole line by line (OPEN and LVAR, Plot), and the rest of the
+      // file reads as before. So do bytes that would end the file's cut sequence and make the
+      // whole file read as UTF-8.
+      octets =
+          en1252 && (c.finOuverte.isEmpty() || !EstUtf8(c.finOuverte + *en1252)) ? *en1252 : ajout.toUtf8();
+      break;
+  }
+  // A sequence still open at the end is the one the added bytes end in; none once they break it.
+  qsizetype debutOuvert = 0;
+  const QByteArray fin = c.finOuverte + octets;
+  c.finOuverte = c.teneur == CodageAjout::Teneur::Windows1252 && EtatUtf8(fin, &debutOuvert) == Utf8::Ouverte
+                     ? fin.mid(debutOuvert)
+                     : QByteArray();
+  return octets;
+}
+
+}  // namespace
+
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
   const QString ajoutCrLf = NormaliseFinsDeLigne(texte);
-  const bool ajoutAscii = EstAscii(ajoutCrLf);
-  // The start of the file tells its line ends; the whole of it is needed only to choose the
-  // encoding of added text that is not ASCII.
-  QByteArray ancien;
+  // The start of the file tells its line ends; its ends tell the encoding of added text that is
+  // not ASCII. Nothing else of it is read, and nothing of it is written again.
+  CodageAjout codage;
   if (QFileInfo::exists(chemin)) {
-    // A FIFO or device in the file's place is refused before it could block the read.
-    QFile existant;
-    if (!OuvreFichierOrdinaire(existant, chemin, erreur)) return false;
-    ancien = ajoutAscii ? existant.read(64 * 1024) : existant.readAll();
-    if (existant.error() != QFileDevice::NoError) {
-      DonneErreur(erreur, existant.errorString());
-      return false;
-    }
-  }
-  const QString fin = FormeDe(ancien).finLigne;
-  const QString ajout = AvecFins(ajoutCrLf, fin);
-  QByteArray octets;
-  if (ajoutAscii) {
-    octets = ajout.toLatin1();
-  } else {
-    // The added bytes must leave the whole file readable in one encoding; when they cannot, the
-    // whole file is written again.
-    const bool ancienAscii = TientEnAscii(ancien);
-    const auto en1252 = EncodeWindows1252(ajout);
-    if (!ancienAscii && EstUtf8(ancien)) {
-      octets = ajout.toUtf8();
-    } else if (en1252 && !EstUtf8(ancien + *en1252)) {
-      octets = *en1252;
-    } else if (ancienAscii) {
-      octets = ajout.toUtf8();
+    if (EstAscii(ajoutCrLf)) {
+      QFile existant;
+      if (!OuvreFichierOrdinaire(existant, chemin, erreur)) return false;
+      const QByteArray debut = existant.read(BoutLuPourAjout);
+      if (existant.error() != QFileDevice::NoError) {
+        DonneErreur(erreur, existant.errorString());
+        return false;
+      }
+      codage.finLigne = FormeDe(debut).finLigne;
     } else {
-      FormeTexte forme;
-      forme.finLigne = fin;
-      return EcritFichierTexte(chemin, DecodeWindows1252(ancien) + ajout, erreur, forme);
+      std::optional<CodageAjout> lu = LitCodageAjout(chemin, erreur);
+      if (!lu) return false;
+      codage = std::move(*lu);
     }
   }
-  return AjouteFichier(chemin, octets, erreur);
+  return AjouteFichier(chemin, OctetsAjout(AvecFins(ajoutCrLf, codage.finLigne), codage), erreur);
 }
 
 bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
   fin_ = QStringLiteral("\r\n");
-  contenu_ = Contenu::Inconnu;
+  codage_.reset();
   if (!fichier_.Ouvre(chemin, erreur)) return false;
-  // The start of the file tells its line ends; the rest is read only should a text that is not
+  // The start of the file tells its line ends; its ends are read only should a text that is not
   // ASCII need the file's encoding.
   QFile existant;
-  if (OuvreFichierOrdinaire(existant, chemin)) {
-    const QByteArray debut = existant.read(64 * 1024);
-    fin_ = FormeDe(debut).finLigne;
-    if (existant.atEnd())
-      contenu_ = TientEnAscii(debut) ? Contenu::Ascii : EstUtf8(debut) ? Contenu::Utf8 : Contenu::Windows1252;
-  }
+  if (OuvreFichierOrdinaire(existant, chemin)) fin_ = FormeDe(existant.read(BoutLuPourAjout)).finLigne;
   return true;
 }
 
@@ -332,36 +430,18 @@ bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
   return Ajoute(ligne + QStringLiteral("\r\n"), erreur);
 }
 
-// The added bytes must leave the whole file readable in one encoding; when they cannot, the whole
-// file is written again in UTF-8.
+// The file's encoding is read once, from its ends, at the first text that is not ASCII: the lines
+// written before it are ASCII, which leaves it as it was.
 bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
-  const QString chemin = fichier_.Chemin();
-  if (contenu_ == Contenu::Inconnu) {
-    const std::optional<QByteArray> ancien = LitOctetsFichier(chemin, erreur);
-    if (!ancien) return false;
-    contenu_ = TientEnAscii(*ancien) ? Contenu::Ascii
-               : EstUtf8(*ancien)    ? Contenu::Utf8
-                                     : Contenu::Windows1252;
+  if (!codage_) {
+    std::optional<CodageAjout> lu = LitCodageAjout(fichier_.Chemin(), erreur);
+    if (!lu) return false;
+    codage_ = std::move(*lu);
   }
-  const auto en1252 = EncodeWindows1252(ajout);
-  if (contenu_ == Contenu::Utf8) return fichier_.Ajoute(ajout.toUtf8(), erreur);
-  if (contenu_ == Contenu::Windows1252 && en1252) return fichier_.Ajoute(*en1252, erreur);
-  if (contenu_ == Contenu::Ascii) {
-    // Windows-1252 bytes that would read back as UTF-8 are written in UTF-8.
-    const bool en1252Lisible = en1252 && !EstUtf8(*en1252);
-    if (!fichier_.Ajoute(en1252Lisible ? *en1252 : ajout.toUtf8(), erreur)) return false;
-    contenu_ = en1252Lisible ? Contenu::Windows1252 : Contenu::Utf8;
-    return true;
-  }
-  const std::optional<QByteArray> ancien = LitOctetsFichier(chemin, erreur);
-  if (!ancien) return false;
-  FormeTexte forme;
-  forme.finLigne = fin_;
-  forme.codage = FormeTexte::Codage::Utf8;
-  if (!EcritFichierTexte(chemin, DecodeWindows1252(*ancien) + ajout, erreur, forme)) return false;
-  // The file written again is a new one in the old one's place.
-  contenu_ = Contenu::Utf8;
-  return fichier_.Ouvre(chemin, erreur);
+  CodageAjout apres = *codage_;
+  if (!fichier_.Ajoute(OctetsAjout(ajout, apres), erreur)) return false;
+  codage_ = std::move(apres);
+  return true;
 }
 
 QString TrouveSansCasse(const QString& dossier, const QString& nom) {

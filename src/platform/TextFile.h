@@ -27,7 +27,8 @@ FormeTexte FormeDe(const QByteArray& octets);
 QString DecodeWindows1252(const QByteArray& octets);
 // nullopt when a character has no Windows-1252 code.
 std::optional<QByteArray> EncodeWindows1252(const QString& texte);
-// UTF-8 when valid UTF-8 (a BOM is dropped), else Windows-1252.
+// UTF-8 when valid UTF-8 (a BOM is dropped), else each line in Windows-1252, or in UTF-8 when the line
+// is valid UTF-8 that is not ASCII (a line an append wrote in UTF-8).
 QString DecodeTexte(const QByteArray& octets);
 // Bytes that one of the two encodings reads as a text: no NUL byte, and valid UTF-8 or free of the
 // five bytes Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D). Any other file (a picture, an
@@ -51,8 +52,28 @@ std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
                        const FormeTexte& forme = FormeTexte());
+// What an append must keep of a file: its line ends (those of its start) and how it reads. Only the
+// first and the last 64 KiB of the file are read, so that an append costs the same whatever the
+// file's size, and nothing already in the file is ever written again:
+// - bytes that are not UTF-8 in either part make a Windows-1252 file, which added UTF-8 or
+//   Windows-1252 bytes leave unreadable as UTF-8, so every byte already there reads as before;
+// - a file whose parts are plain ASCII and that was read whole is ASCII, as a new file;
+// - any other (UTF-8 in either part, or plain ASCII around a middle that was not read) takes added
+//   text in UTF-8: whatever the middle holds, every byte already there then reads as before.
+// Text with a character that has no Windows-1252 code goes into a Windows-1252 file in UTF-8 too:
+// nothing of it is lost, it reads back whole line by line (OPEN, LVAR, Plot), and the rest of the
+// file reads as before.
+struct CodageAjout {
+  enum class Teneur { Ascii, Utf8, Windows1252 };
+  Teneur teneur = Teneur::Ascii;
+  QString finLigne = QStringLiteral("\r\n");
+  // A UTF-8 sequence that the file's last bytes leave unfinished when nothing else in it is foreign
+  // to UTF-8: added bytes that finished it would make the whole file read as UTF-8.
+  QByteArray finOuverte;
+};
+
 // Appends text (with CR LF line ends) to a file, creating it when missing, in the file's own
-// encoding and line ends; a failed append leaves the file as it was.
+// encoding and line ends (see CodageAjout); a failed append leaves the file as it was.
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr);
 
 // A text file held open for appending lines for as long as a program writes to it: the line ends
@@ -76,15 +97,14 @@ class AjoutTexte {
   bool EstLeFichier(const QString& chemin) const { return fichier_.EstLeFichier(chemin); }
 
  private:
-  // What the file holds so far: known only once a text that is not ASCII has to be encoded.
-  enum class Contenu { Inconnu, Ascii, Utf8, Windows1252 };
   bool AjouteNonAscii(const QString& ajout, QString* erreur);
 
   AjoutOuvert fichier_;
   // The bytes of the last line of plain ASCII, kept so that a long run of lines allocates nothing.
   QByteArray tampon_;
   QString fin_ = QStringLiteral("\r\n");
-  Contenu contenu_ = Contenu::Inconnu;
+  // The file's encoding: read only once a text that is not ASCII has to be encoded.
+  std::optional<CodageAjout> codage_;
 };
 
 // Finds a file in a folder without regard to the case of its name (an exact match first) and gives

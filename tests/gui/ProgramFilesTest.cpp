@@ -1,7 +1,9 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 #include <cerrno>
 #include <cstring>
@@ -332,6 +334,48 @@ TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   EXPECT_TRUE(Ed().Modifie());
   EXPECT_EQ(F().windowTitle(), titre);
   EXPECT_EQ(LitOctets(programme), ancien);
+}
+
+// Past the file-size limit (ulimit -f) a save fails as on a full disk, through the start-up routine
+// that main calls: the window stays with the edit in it, the old file stays whole, and the reason
+// is told.
+TEST_F(ProgramFilesTest, SavingPastTheFileSizeLimitKeepsTheWindowAndTheOldFile) {
+  Demarre();
+  IgnoreLimiteTailleFichier();
+  const QString programme = Chemin(QStringLiteral("grand.dat"));
+  QByteArray ancien;
+  for (int i = 0; i < 1200; ++i) ancien += "%A = " + QByteArray::number(i) + " ' ligne\r\n";
+  ASSERT_GT(ancien.size(), 16 * 1024);
+  EcritOctets(programme, ancien);
+  fichiers_.ouvertures.push_back(programme);
+  F().Mnu_Ouvrir_Click();
+  ASSERT_EQ(FichierCourant, programme);
+  Clavier(Qt::Key_End, Qt::ControlModifier);
+  Frappe(QStringLiteral("%B = 2"));
+  Clavier(Qt::Key_Return);
+  ASSERT_TRUE(Ed().Modifie());
+  rlimit avant{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+  rlimit limite = avant;
+  limite.rlim_cur = 12 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+  const auto retablit = qScopeGuard([&avant] { ::setrlimit(RLIMIT_FSIZE, &avant); });
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  ::setrlimit(RLIMIT_FSIZE, &avant);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(programme, qt_error_string(EFBIG)));
+  EXPECT_EQ(LitOctets(programme), ancien);
+  EXPECT_TRUE(F().isVisible());
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("%B = 2")));
+  EXPECT_EQ(QDir(Chemin(QString())).entryList({QStringLiteral("grand*")}, QDir::Files),
+            QStringList{QStringLiteral("grand.dat")});
+
+  // Once the limit is lifted, the same save writes the edit whole.
+  prompter_.Efface();
+  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_TRUE(LitOctets(programme).contains("%B = 2\r\n"));
 }
 
 // Saving to a name in a shared folder such as /tmp where another user planted a link to one of

@@ -371,6 +371,7 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   const QString ligne = QStringLiteral("PRINTA = ") + QString(1000, u'x');
   Lance({"OPENA = " + disque.Chemin("ajout.txt"), "%I == 0", "ENCORE:", ligne, "%I == %I + 1",
          "IF %I < 200 THEN GOTO ENCORE", "%FIN = 1"});
+  // One message, as on a real full disk: nothing went in that the close could still fail to sync.
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("ajout.txt"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(Messages()[0].texte.contains(raison)) << Messages()[0].texte.toStdString();
@@ -381,13 +382,21 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   EXPECT_EQ((ajout.size() - 5) % longueurLigne, 0) << "no line is cut";
   EXPECT_LT(ajout.size(), 5 + 200 * longueurLigne);
 
-  // "Ω" has no Windows-1252 code: the file would be rewritten in UTF-8, and stays as it was.
+  // "Ω" has no Windows-1252 code: it goes in UTF-8 at the end and nothing of the file is written
+  // again, so the line fits in the free part of the file's last page. The fault hook fails it, and
+  // the file stays as it was.
   Lance({"OPENA = " + disque.Chemin("latin.txt"), QString::fromUtf8("PRINTA = Ω"), "%FIN = 1"});
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("latin.txt")));
-  EXPECT_TRUE(Messages()[0].texte.contains(raison));
-  EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n"));
-  EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+  if (disque.Reel()) {
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n \xCE\xA9\r\n"));
+    EXPECT_EQ(Var(1, "%FIN"), "1");
+  } else {
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(Messages()[0].texte.contains(disque.Chemin("latin.txt")));
+    EXPECT_TRUE(Messages()[0].texte.contains(raison));
+    EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n"));
+    EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+  }
 }
 
 TEST_F(RuntimeCommandsTest, OpenABetweenOpenAndLVarLeavesTheDataFileUnreachable) {

@@ -177,16 +177,21 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   ASSERT_TRUE(AjouteFichierTexte(utf8, QString::fromUtf8("é\r\n")));
   EXPECT_EQ(LitFichierTexte(utf8), QString::fromUtf8("Ω\r\né\r\n"));
 
+  // "Ω" has no Windows-1252 code: it goes in UTF-8, and the Windows-1252 file stays as it was.
   const QString latin = dossier.filePath("latin.txt");
   Ecrit(latin, "\xE9\r\n");
   ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("Ω\r\n")));
-  EXPECT_EQ(Octets(latin), QByteArray("\xC3\xA9\r\n\xCE\xA9\r\n"));
+  EXPECT_EQ(Octets(latin), QByteArray("\xE9\r\n\xCE\xA9\r\n"));
+  // Each line reads back as it was written, the file read whole as well as line by line.
+  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\n"));
 
-  // Appending "§°" after a final "é" would complete a UTF-8 sequence: the file is rewritten.
+  // "§°" in Windows-1252 after a final "é" would complete a UTF-8 sequence and make the whole file
+  // read as UTF-8: it goes in UTF-8, and the "é" still reads as it did.
   const QString coupe = dossier.filePath("coupe.txt");
   Ecrit(coupe, "abc\xE9");
   ASSERT_TRUE(AjouteFichierTexte(coupe, QString::fromUtf8("§°")));
-  EXPECT_EQ(LitFichierTexte(coupe), QString::fromUtf8("abcé§°"));
+  EXPECT_EQ(Octets(coupe), QByteArray("abc\xE9\xC2\xA7\xC2\xB0"));
+  EXPECT_TRUE(LitFichierTexte(coupe)->startsWith(QString::fromUtf8("abcé")));
 
   const QString ascii = dossier.filePath("ascii.txt");
   Ecrit(ascii, "abc");
@@ -207,6 +212,63 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   EXPECT_FALSE(AjouteFichier(tube, "x"));
   EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(1));
   liberateur.join();
+}
+
+// An append adds its bytes at the end and writes nothing of the file again, whatever its size: its
+// encoding is told from a bounded part of it.
+TEST(TextFile, AnAppendLeavesTheFileAsItIsAndReadsABoundedPart) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  // Windows-1252 with mixed line ends, which a file written again would lose.
+  const QByteArray ancien("caf\xE9\r\nx\ny\rz\r\n");
+  const QString une = dossier.filePath("une.txt");
+  Ecrit(une, ancien);
+  ASSERT_TRUE(AjouteFichierTexte(une, QString::fromUtf8("→ flèche\r\n")));
+  EXPECT_EQ(Octets(une), ancien +
+                             "\xE2\x86\x92 fl\xC3\xA8"
+                             "che\r\n");
+  const QString ouvert = dossier.filePath("ouvert.txt");
+  Ecrit(ouvert, ancien);
+  AjoutTexte ajout;
+  ASSERT_TRUE(ajout.Ouvre(ouvert));
+  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("→ flèche")));
+  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("été")));
+  ASSERT_TRUE(ajout.Ferme());
+  EXPECT_EQ(Octets(ouvert), ancien +
+                                "\xE2\x86\x92 fl\xC3\xA8"
+                                "che\r\n\xE9t\xE9\r\n");
+
+  // A large file: what the append reads (/proc/self/io) does not grow with it.
+  const auto lus = [] {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return qint64{-1};
+    for (const QByteArray& ligne : io.readAll().split('\n')) {
+      if (ligne.startsWith("rchar:")) return ligne.mid(6).trimmed().toLongLong();
+    }
+    return qint64{-1};
+  };
+  if (lus() < 0) GTEST_SKIP() << "the system does not tell what a process reads";
+  const QString grand = dossier.filePath("grand.txt");
+  {
+    QFile f(grand);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray ligne = QByteArray("Cote \xE9 ").repeated(12) + "\r\n";
+    const QByteArray bloc = ligne.repeated(1024 * 1024 / ligne.size());
+    for (int i = 0; i < 32; ++i) ASSERT_EQ(f.write(bloc), bloc.size());
+  }
+  const qint64 taille = QFileInfo(grand).size();
+  qint64 avant = lus();
+  ASSERT_TRUE(AjouteFichierTexte(grand, QString::fromUtf8("→\r\n")));
+  EXPECT_LT(lus() - avant, 1024 * 1024);
+  avant = lus();
+  ASSERT_TRUE(ajout.Ouvre(grand));
+  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("→")));
+  ASSERT_TRUE(ajout.Ferme());
+  EXPECT_LT(lus() - avant, 1024 * 1024);
+  QFile f(grand);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(f.seek(taille - 4));
+  EXPECT_EQ(f.readAll(), QByteArray("\xE9 \r\n\xE2\x86\x92\r\n\xE2\x86\x92\r\n"));
 }
 
 TEST(TextFile, AFolderADeviceOrAFifoIsNeverReplaced) {
@@ -352,6 +414,49 @@ TEST(TextFile, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
   ASSERT_EQ(::chown(QFile::encodeName(partage).constData(), 0, static_cast<gid_t>(-1)), 0);
   EXPECT_TRUE(EcritFichier(lien, "plain folder", &erreur)) << erreur.toStdString();
   EXPECT_EQ(Octets(these), "plain folder");
+}
+
+// A file that another user left (mode 0666 in /tmp) and that we write over becomes ours with the
+// mode a new file gets: that user can no longer write into what we wrote. A file of our own keeps
+// its mode.
+TEST(TextFile, AReplacedFileKeepsItsModeOnlyWhenItWasOurs) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const mode_t masque = ::umask(022);
+  ::umask(masque);
+  const auto mode = [](const QString& chemin) {
+    struct stat etat {};
+    return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 ? etat.st_mode & 07777 : 0;
+  };
+  const auto proprietaire = [](const QString& chemin) {
+    struct stat etat {};
+    return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 ? etat.st_uid : uid_t{12345};
+  };
+  const uid_t autre = 54321;
+  const QString plante = dossier.filePath("plante.txt");
+  const QString journal = dossier.filePath("journal.log");
+  for (const QString& chemin : {plante, journal}) {
+    Ecrit(chemin, "theirs");
+    ASSERT_EQ(::chown(QFile::encodeName(chemin).constData(), autre, static_cast<gid_t>(-1)), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(chemin).constData(), 0666), 0);
+  }
+  QString erreur;
+  ASSERT_TRUE(EcritFichier(plante, "ours", &erreur)) << erreur.toStdString();
+  SortieProgressive sortie(journal);
+  sortie.Ecrit("ours", 4);
+  ASSERT_TRUE(sortie.Termine(&erreur)) << erreur.toStdString();
+  for (const QString& chemin : {plante, journal}) {
+    EXPECT_EQ(Octets(chemin), "ours");
+    EXPECT_EQ(proprietaire(chemin), ::geteuid());
+    EXPECT_EQ(mode(chemin), 0666 & ~masque) << chemin.toStdString();
+  }
+
+  const QString mien = dossier.filePath("mien.txt");
+  Ecrit(mien, "mine");
+  ASSERT_EQ(::chmod(QFile::encodeName(mien).constData(), 0604), 0);
+  ASSERT_TRUE(EcritFichier(mien, "still mine"));
+  EXPECT_EQ(mode(mien), 0604u);
 }
 
 // The append file is synced when it closes: a failure then says why, as a failed write does.

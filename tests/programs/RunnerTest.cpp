@@ -424,6 +424,31 @@ TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
   }
 }
 
+// Past the file-size limit (ulimit -f) a write fails as on a full disk instead of ending the
+// runner: the append file keeps whole lines only, and the reason makes the exit status.
+TEST_F(RunnerTest, AFileSizeLimitFailsTheWriteWithItsReason) {
+  const QString ajout = Chemin(QStringLiteral("ajout.txt"));
+  const QString programme =
+      EcritProgramme("OpenA = " + QFile::encodeName(ajout) +
+                     "\r\n%I = 0\r\nB:\r\n%I == %I+1\r\nPrintA = ligne de quarante caracteres %I\r\n"
+                     "If %I < 2000 Then Goto B\r\n%FIN = 1\r\n");
+  // 20 blocks of 512 bytes: some hundreds of lines go in, and the log has room.
+  const Resultat r = Lance({QStringLiteral("--log"), Chemin(QStringLiteral("run.log")), programme}, false, {},
+                           QStringLiteral("ulimit -f 20"));
+  ASSERT_EQ(r.code, 3) << r.erreurs.toStdString();
+  const QString raison = QString::fromLocal8Bit(std::strerror(EFBIG));
+  EXPECT_TRUE(r.erreurs.contains(ajout + QStringLiteral(": ") + raison)) << r.erreurs.toStdString();
+  EXPECT_TRUE(MessageErreur(r).contains(raison)) << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_FALSE(r.journal.contains(QStringLiteral("var 1 %FIN \"1\"")));
+  QFile f(ajout);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lignes = f.readAll().split('\n');
+  ASSERT_GT(lignes.size(), 100);
+  EXPECT_TRUE(lignes.last().isEmpty()) << "the file ends with a whole line";
+  for (qsizetype i = 0; i + 1 < lignes.size(); ++i)
+    EXPECT_EQ(lignes[i], " ligne de quarante caracteres " + QByteArray::number(i + 1) + "\r");
+}
+
 TEST_F(RunnerTest, OutputsGoIntoDevicesAndFifosAndNeverReplaceThem) {
   const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
   const QString tube = Chemin(QStringLiteral("tube"));
