@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <cmath>
 #include <csignal>
 
 #include "FullDisk.h"
@@ -1035,4 +1036,96 @@ TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
         ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255))
             << boite->objectName().toStdString() << " at " << x << ", " << y;
   }
+}
+
+namespace {
+
+// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
+QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
+  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly)) return {};
+  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
+  return QStringLiteral("offscreen:configfile=") + chemin;
+}
+
+// Runs the test `nom` again in a process of its own on `plateforme` (the environment's other
+// variables kept, plus `env`); its output when it fails.
+::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
+                                      const QStringList& variables = {}) {
+  QProcess suite;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+  suite.setProcessEnvironment(env);
+  suite.setProcessChannelMode(QProcess::MergedChannels);
+  suite.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
+  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end";
+  const QByteArray sortie = suite.readAll();
+  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
+    return ::testing::AssertionFailure() << sortie.constData();
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// The drawing and the mouse stay in millimetres when the window moves from a screen of twice the
+// pixels to an ordinary one and back, as the window system tells it (the window keeps its size).
+TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnotherDensity) {
+  if (QGuiApplication::screens().size() < 2) {
+    QTemporaryDir dossier;
+    const QString ecrans =
+        QStringLiteral(R"({"name": "deux", "x": 0, "y": 0, "width": 1600, "height": 1000, "dpr": 2},)"
+                       R"({"name": "un", "x": 1600, "y": 0, "width": 1600, "height": 1000, "dpr": 1})");
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(), ecrans),
+                   QStringLiteral("TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnotherDensity")));
+    return;
+  }
+  Demarre();
+  Tape(QStringLiteral("Cadre = 10,10,50,20\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  const double pixelsParMm = 96.0 / 25.4;
+  const auto verifie = [&](double densite) {
+    SCOPED_TRACE(densite);
+    const double r = vue.devicePixelRatioF();
+    ASSERT_EQ(r, densite);
+    // What the screen shows in the bottom-left corner, in the screen's pixels (a picture made
+    // anew from one of other pixels has grey lines until the next run).
+    const QRect coin(0, vue.height() - 150, 300, 150);
+    const QImage affiche = vue.grab(coin).toImage().convertToFormat(QImage::Format_RGB32);
+    QRect boite;
+    for (int y = 0; y < affiche.height(); ++y)
+      for (int x = 0; x < affiche.width(); ++x)
+        if (qGray(affiche.pixel(x, y)) < 200) boite |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(boite.isEmpty());
+    EXPECT_NEAR(boite.width() / r, 40 * pixelsParMm, 2);
+    EXPECT_NEAR(boite.height() / r, 10 * pixelsParMm, 2);
+    // The mouse on the frame's corners reads them.
+    const auto lit = [&](double x, double y) {
+      const QPoint point(static_cast<int>(std::lround(x / r)),
+                         coin.top() + static_cast<int>(std::lround(y / r)));
+      QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), point));
+      QApplication::processEvents();
+      return std::make_pair(Souris.SourisX, Souris.SourisY);
+    };
+    const auto [x0, y0] = lit(boite.left(), boite.bottom());
+    EXPECT_NEAR(x0, 10, 0.4);
+    EXPECT_NEAR(y0, 10, 0.4);
+    const auto [x1, y1] = lit(boite.right(), boite.top());
+    EXPECT_NEAR(x1, 50, 0.4);
+    EXPECT_NEAR(y1, 20, 0.4);
+  };
+  const auto vaSur = [&](int ecran) {
+    F().move(QGuiApplication::screens()[ecran]->geometry().topLeft() + QPoint(20, 20));
+    ASSERT_TRUE(Attend([&] { return F().screen() == QGuiApplication::screens()[ecran]; }));
+    QTest::qWait(50);
+  };
+  verifie(2);
+  vaSur(1);
+  verifie(1);
+  vaSur(0);
+  verifie(2);
 }
