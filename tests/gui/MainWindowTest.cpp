@@ -65,6 +65,38 @@ class MainWindowTest : public WindowFixture {
   }
 };
 
+namespace {
+
+// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
+QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
+  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly)) return {};
+  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
+  return QStringLiteral("offscreen:configfile=") + chemin;
+}
+
+// Runs the test `nom` again in a process of its own on `plateforme` (the environment's other
+// variables kept, plus `env`); its output when it fails.
+::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
+                                      const QStringList& variables = {}) {
+  QProcess suite;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+  suite.setProcessEnvironment(env);
+  suite.setProcessChannelMode(QProcess::MergedChannels);
+  suite.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
+  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end";
+  const QByteArray sortie = suite.readAll();
+  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
+    return ::testing::AssertionFailure() << sortie.constData();
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
 TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   Demarre();
   F().resize(1100, 700);
@@ -1011,6 +1043,16 @@ TEST_F(MainWindowTest, HiDpiAtTwice) {
 // The first start's window shows the whole of the voltmeter example, beside the code pane and
 // above the status boxes: an example is the first thing a new user sees.
 TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
+  // Where it fits: on a screen of 1600 x 1000.
+  if (QGuiApplication::primaryScreen()->availableGeometry().width() < 1400) {
+    if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile")))
+      GTEST_SKIP() << "a screen too small for the example";
+    QTemporaryDir dossier;
+    const QString ecran = QStringLiteral(R"({"name": "grand", "width": 1600, "height": 1000})");
+    EXPECT_TRUE(RelanceSur(PlateformeEcrans(dossier.path(), ecran),
+                           QStringLiteral("TheFirstWindowShowsTheWholeVoltmeterExample")));
+    return;
+  }
   DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
   QApplication::processEvents();
   const QImage image = F().Vue().Surface().Image().convertToFormat(QImage::Format_RGB32);
@@ -1037,38 +1079,6 @@ TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
             << boite->objectName().toStdString() << " at " << x << ", " << y;
   }
 }
-
-namespace {
-
-// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
-QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
-  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
-  QFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly)) return {};
-  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
-  return QStringLiteral("offscreen:configfile=") + chemin;
-}
-
-// Runs the test `nom` again in a process of its own on `plateforme` (the environment's other
-// variables kept, plus `env`); its output when it fails.
-::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
-                                      const QStringList& variables = {}) {
-  QProcess suite;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
-  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
-  suite.setProcessEnvironment(env);
-  suite.setProcessChannelMode(QProcess::MergedChannels);
-  suite.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
-  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end";
-  const QByteArray sortie = suite.readAll();
-  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
-    return ::testing::AssertionFailure() << sortie.constData();
-  return ::testing::AssertionSuccess();
-}
-
-}  // namespace
 
 // The drawing and the mouse stay in millimetres when the window moves from a screen of twice the
 // pixels to an ordinary one and back, as the window system tells it (the window keeps its size).
@@ -1128,4 +1138,49 @@ TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnother
   verifie(1);
   vaSur(0);
   verifie(2);
+}
+
+// The first window, and a window given a size before it shows (one kept from an earlier session),
+// lie within the free area of the screen they open on, the editor and the status boxes included:
+// here on the test screen of 800 pixels, then at 1.5 and 2 times the pixels of a screen of
+// 1600 x 1000 and on one of 1280 x 800 (a screen scaled by 1.25).
+TEST_F(MainWindowTest, TheFirstWindowLiesWithinTheScreen) {
+  const auto dansEcran = [](QWidget& w, const char* quoi) {
+    SCOPED_TRACE(quoi);
+    const QRect zone = w.screen()->availableGeometry();
+    EXPECT_TRUE(zone.contains(w.frameGeometry()))
+        << w.frameGeometry().width() << "x" << w.frameGeometry().height() << " on " << zone.width() << "x"
+        << zone.height();
+    auto* f = qobject_cast<FenetrePrincipale*>(&w);
+    if (f == nullptr) return;
+    for (const QWidget* partie : std::initializer_list<const QWidget*>{&f->Editeur(), f->Text1(), f->Text2(),
+                                                                       f->Text3(), f->Text4()}) {
+      EXPECT_TRUE(partie->isVisible());
+      const QRect r(partie->mapToGlobal(QPoint(0, 0)), partie->size());
+      EXPECT_TRUE(zone.contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    }
+  };
+  DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
+  QApplication::processEvents();
+  dansEcran(F(), "first size");
+  // The drawing shows the example's red zone still, from the bottom-left corner.
+  EXPECT_GT(F().Vue().height(), F().Text1()->height() * 4);
+
+  const QSize gardee = F().screen()->size() * 2;
+  fenetre_.reset();
+  fenetre_ = std::make_unique<FenetrePrincipale>();
+  fenetre_->resize(gardee);
+  fenetre_->show();
+  ASSERT_TRUE(fenetre_->Demarre({}, Programme()));
+  QApplication::processEvents();
+  dansEcran(F(), "kept size");
+
+  if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) return;
+  QTemporaryDir dossier;
+  const QString plateforme = PlateformeEcrans(
+      dossier.path(), QStringLiteral(R"({"name": "portable", "width": 1600, "height": 1000})"));
+  for (const QString& echelle : {QStringLiteral("QT_SCALE_FACTOR=1.5"), QStringLiteral("QT_SCALE_FACTOR=2"),
+                                 QStringLiteral("QT_SCREEN_SCALE_FACTORS=1.25")})
+    EXPECT_TRUE(RelanceSur(plateforme, QStringLiteral("TheFirstWindowLiesWithinTheScreen"), {echelle}))
+        << echelle.toStdString();
 }
