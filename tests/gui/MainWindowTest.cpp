@@ -76,19 +76,21 @@ QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
   return QStringLiteral("offscreen:configfile=") + chemin;
 }
 
-// Runs the test `nom` again in a process of its own on `plateforme` (the environment's other
-// variables kept, plus `env`); its output when it fails.
+// Runs the test `nom` again in a process of its own on `plateforme`, unscaled but for the
+// `variables` ("NAME=value") given; its output when it fails.
 ::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
                                       const QStringList& variables = {}) {
   QProcess suite;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+  env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
   for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
   suite.setProcessEnvironment(env);
   suite.setProcessChannelMode(QProcess::MergedChannels);
   suite.start(QCoreApplication::applicationFilePath(),
               {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
-  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end";
+  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end within a minute";
   const QByteArray sortie = suite.readAll();
   if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
     return ::testing::AssertionFailure() << sortie.constData();
@@ -1145,16 +1147,14 @@ TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnother
 // here on the test screen of 800 pixels, then at 1.5 and 2 times the pixels of a screen of
 // 1600 x 1000 and on one of 1280 x 800 (a screen scaled by 1.25).
 TEST_F(MainWindowTest, TheFirstWindowLiesWithinTheScreen) {
-  const auto dansEcran = [](QWidget& w, const char* quoi) {
+  const auto dansEcran = [](FenetrePrincipale& f, const char* quoi) {
     SCOPED_TRACE(quoi);
-    const QRect zone = w.screen()->availableGeometry();
-    EXPECT_TRUE(zone.contains(w.frameGeometry()))
-        << w.frameGeometry().width() << "x" << w.frameGeometry().height() << " on " << zone.width() << "x"
+    const QRect zone = f.screen()->availableGeometry();
+    EXPECT_TRUE(zone.contains(f.frameGeometry()))
+        << f.frameGeometry().width() << "x" << f.frameGeometry().height() << " on " << zone.width() << "x"
         << zone.height();
-    auto* f = qobject_cast<FenetrePrincipale*>(&w);
-    if (f == nullptr) return;
-    for (const QWidget* partie : std::initializer_list<const QWidget*>{&f->Editeur(), f->Text1(), f->Text2(),
-                                                                       f->Text3(), f->Text4()}) {
+    for (const QWidget* partie :
+         std::initializer_list<const QWidget*>{&f.Editeur(), f.Text1(), f.Text2(), f.Text3(), f.Text4()}) {
       EXPECT_TRUE(partie->isVisible());
       const QRect r(partie->mapToGlobal(QPoint(0, 0)), partie->size());
       EXPECT_TRUE(zone.contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
@@ -1163,7 +1163,7 @@ TEST_F(MainWindowTest, TheFirstWindowLiesWithinTheScreen) {
   DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
   QApplication::processEvents();
   dansEcran(F(), "first size");
-  // The drawing shows the example's red zone still, from the bottom-left corner.
+  // The drawing was cut, not taken away.
   EXPECT_GT(F().Vue().height(), F().Text1()->height() * 4);
 
   const QSize gardee = F().screen()->size() * 2;
