@@ -1096,10 +1096,16 @@ TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnother
     return;
   }
   Demarre();
-  Tape(QStringLiteral("Cadre = 10,10,50,20\r\n"));
+  Tape(QStringLiteral("Cadre = 10,10,50,20\r\nEpaisT = 2mm\r\nTrait = 100,30,140,30\r\n"));
   Clavier(Qt::Key_F4);
   VueDessin& vue = F().Vue();
   const double pixelsParMm = 96.0 / 25.4;
+  // The line of 2 mm, measured across in the view's units.
+  const auto epaisseur = [&] {
+    const double r = vue.devicePixelRatioF();
+    const QImage image = vue.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return LignesNoires(image, static_cast<int>(120 * pixelsParMm * r)) / r;
+  };
   const auto verifie = [&](double densite) {
     SCOPED_TRACE(densite);
     const double r = vue.devicePixelRatioF();
@@ -1113,8 +1119,8 @@ TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnother
       for (int x = 0; x < affiche.width(); ++x)
         if (qGray(affiche.pixel(x, y)) < 200) boite |= QRect(x, y, 1, 1);
     ASSERT_FALSE(boite.isEmpty());
-    EXPECT_NEAR(boite.width() / r, 40 * pixelsParMm, 2);
-    EXPECT_NEAR(boite.height() / r, 10 * pixelsParMm, 2);
+    EXPECT_NEAR(boite.width() / r, 40 * pixelsParMm, 3);
+    EXPECT_NEAR(boite.height() / r, 10 * pixelsParMm, 3);
     // The mouse on the frame's corners reads them.
     const auto lit = [&](double x, double y) {
       const QPoint point(static_cast<int>(std::lround(x / r)),
@@ -1136,8 +1142,13 @@ TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnother
     QTest::qWait(50);
   };
   verifie(2);
+  const double large = epaisseur();
+  EXPECT_GT(large, 2 * pixelsParMm - 1);
   vaSur(1);
   verifie(1);
+  // The next run draws widths in millimetres in the pixels of the screen it is on.
+  Clavier(Qt::Key_F4);
+  EXPECT_NEAR(epaisseur(), large, 1);
   vaSur(0);
   verifie(2);
 }
