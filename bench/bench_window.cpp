@@ -65,8 +65,9 @@ class FenetreBench {
     DefinitDialoguesFichiers(&dialogues_);
     RazImprimante();
     fenetre_ = std::make_unique<FenetrePrincipale>();
-    fenetre_->resize(1000, 700);
+    // Once shown: the first show cuts a size to the screen.
     fenetre_->show();
+    fenetre_->resize(1000, 700);
     QCoreApplication::processEvents();
     PrepareImprimante();
     Shell.MmParPixelEcran = static_cast<float>(fenetre_->Vue().MmParPixel());

@@ -33,6 +33,20 @@ void VueDessin::paintEvent(QPaintEvent* evenement) {
       QRectF(zone.x() * r, zone.y() * r + surface_.DecalageHaut(), zone.width() * r, zone.height() * r));
 }
 
+bool VueDessin::event(QEvent* evenement) {
+  const bool traite = QWidget::event(evenement);
+  // A screen of another pixel density (the window moved, or the screen changed): the picture takes
+  // the new density at once, the drawing keeping its size in millimetres, whichever way it goes and
+  // whether or not the window changes size with it.
+  if (evenement->type() == QEvent::ScreenChangeInternal && !gele_ && !AJour()) Redimensionne();
+  return traite;
+}
+
+bool VueDessin::AJour() const {
+  return TaillePixels() == QSize(surface_.LargeurPixels(), surface_.HauteurPixels()) &&
+         surface_.MmParPixel() == 25.4 / (PointsParPouce * devicePixelRatioF());
+}
+
 void VueDessin::resizeEvent(QResizeEvent* evenement) {
   QWidget::resizeEvent(evenement);
   // The picture keeps the whole drawing of the last run: a new size shows it again, and runs
@@ -45,7 +59,7 @@ void VueDessin::resizeEvent(QResizeEvent* evenement) {
 
 void VueDessin::Gele(bool gele) {
   gele_ = gele;
-  if (!gele_ && TaillePixels() != QSize(surface_.LargeurPixels(), surface_.HauteurPixels())) Redimensionne();
+  if (!gele_ && !AJour()) Redimensionne();
 }
 
 void VueDessin::MontreTrace() {
@@ -64,10 +78,10 @@ void VueDessin::MontreTrace() {
   update(zone.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
-double VueDessin::RapportPixels() const { return devicePixelRatioF(); }
+double VueDessin::RapportPixels() const { return 25.4 / (PointsParPouce * surface_.MmParPixel()); }
 
 QSize VueDessin::TaillePixels() const {
-  const double r = RapportPixels();
+  const double r = devicePixelRatioF();
   return {static_cast<int>(std::lround(width() * r)), static_cast<int>(std::lround(height() * r))};
 }
 
@@ -83,9 +97,13 @@ void VueDessin::Redimensionne() {
   const QSize pixels = TaillePixels();
   // The picture is as large as the screen, so that a window made larger shows all that the run drew
   // there.
+  const double densite = devicePixelRatioF();
   const QScreen* ecran = screen();
-  const QSize reserve = ecran != nullptr ? ecran->size() * RapportPixels() : QSize();
-  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * RapportPixels(), reserve);
+  const QSize reserve = ecran != nullptr ? ecran->size() * densite : QSize();
+  surface_.Redimensionne(pixels.width(), pixels.height(), PointsParPouce * densite, reserve);
+  // Pen widths in millimetres and pictures are measured in the screen's pixels of the next run.
+  Shell.MmParPixelEcran = static_cast<float>(surface_.MmParPixel());
+  if (Shell.MmParPixelImp > 0) Shell.RapportEcranImp = Shell.MmParPixelEcran / Shell.MmParPixelImp;
   surface_.SetScaleMode(3);
   surface_.SetScaleMode(6);
   Shell.LargeurZone = surface_.ScaleWidth;

@@ -28,7 +28,8 @@ class VueDessin : public QWidget {
   // A point of the view (in the widget's coordinates) in the scale a run left (drawing units), or
   // millimetres before the first run.
   QPointF VersEchelle(QPointF point) const;
-  // Screen pixels per widget unit.
+  // Pixels of the picture per widget unit: the screen's, once the picture has followed a change of
+  // screen (which waits for the end of a run).
   double RapportPixels() const;
   // The image size the view needs: the widget's size in screen pixels.
   QSize TaillePixels() const;
@@ -47,6 +48,7 @@ class VueDessin : public QWidget {
   void SourisRelachee(int bouton, int shift);
 
  protected:
+  bool event(QEvent* evenement) override;
   void paintEvent(QPaintEvent* evenement) override;
   void resizeEvent(QResizeEvent* evenement) override;
   void mouseMoveEvent(QMouseEvent* evenement) override;
@@ -58,6 +60,8 @@ class VueDessin : public QWidget {
   // The image takes the widget's size, the drawing staying on the bottom-left corner where the
   // run's origin is; a scale a run left keeps its unit and its bottom-left point.
   void Redimensionne();
+  // The picture has the widget's size and the screen's pixel density.
+  bool AJour() const;
 
   PainterSurface surface_;
   bool gele_ = false;

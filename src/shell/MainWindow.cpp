@@ -12,7 +12,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -97,12 +100,58 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
       [this] { return hote_->EnCours(); });
   // The first size shows an example dial of an A4 landscape page whole (examples/voltmeter.dat),
   // beside the code pane and clear of the status boxes: a drawing part of 240 x 185 mm at the view's
-  // 96 pixels an inch. The window manager fits it to a smaller screen.
+  // 96 pixels an inch. On a smaller screen it is cut at the first show (DansEcran).
   const double pixelsParMm = 96.0 / 25.4;
   const int largeurVue =
       static_cast<int>(std::ceil(240.0 * pixelsParMm * FacteurCodeDefaut / (FacteurCodeDefaut - 1.0f)));
   const int hauteurVue = static_cast<int>(std::ceil(185.0 * pixelsParMm));
   resize(largeurVue, hauteurVue + menuBar()->sizeHint().height());
+}
+
+void FenetrePrincipale::setVisible(bool visible) {
+  if (visible && !montree_) {
+    montree_ = true;
+    // The window manager neither shrinks a first window larger than the screen nor one of a size
+    // held from before: the editor and the status boxes would lie beyond its edges.
+    create();
+    DansEcran(false);
+    QMainWindow::setVisible(true);
+    DansEcran(true);
+    return;
+  }
+  QMainWindow::setVisible(visible);
+}
+
+void FenetrePrincipale::moveEvent(QMoveEvent* evenement) {
+  QMainWindow::moveEvent(evenement);
+  // The frame's size is known once the window manager has framed the window, which moves it.
+  if (cadreAVerifier_) DansEcran(true);
+}
+
+void FenetrePrincipale::DansEcran(bool montree) {
+  const QWindow* fenetre = windowHandle();
+  const QScreen* ecran = fenetre != nullptr ? fenetre->screen() : screen();
+  if (ecran == nullptr || isMaximized() || isFullScreen()) return;
+  const QRect zone = ecran->availableGeometry();
+  QMargins cadre = fenetre != nullptr ? fenetre->frameMargins() : QMargins();
+  cadreAVerifier_ = cadre.isNull();
+  if (cadre.isNull()) {
+    if (montree) return;
+    // Until the window manager has framed the window: a title bar and a border of the usual sizes.
+    const int bord = std::max(2, style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    const int titre = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight), 2 * fontMetrics().height());
+    cadre = QMargins(bord, titre + bord, bord, bord);
+  }
+  // The drawing gives up its height first: the menu bar and the status boxes keep theirs.
+  const QSize place = zone.size().shrunkBy(cadre);
+  if (place.isEmpty()) return;
+  if (width() > place.width() || height() > place.height()) resize(size().boundedTo(place));
+  if (!montree) return;
+  const QRect r = frameGeometry();
+  if (zone.contains(r)) return;
+  const int x = std::clamp(r.x(), zone.left(), std::max(zone.left(), zone.right() + 1 - r.width()));
+  const int y = std::clamp(r.y(), zone.top(), std::max(zone.top(), zone.bottom() + 1 - r.height()));
+  move(x, y);
 }
 
 FenetrePrincipale::~FenetrePrincipale() {

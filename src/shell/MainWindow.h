@@ -143,12 +143,19 @@ class FenetrePrincipale : public QMainWindow {
   void NonDisponible(QAction* action);
   void NonDisponible(const QString& commande);
 
+  // The first show cuts the window's size to the free area of its screen.
+  void setVisible(bool visible) override;
+
  protected:
   void closeEvent(QCloseEvent* evenement) override;
+  void moveEvent(QMoveEvent* evenement) override;
   bool eventFilter(QObject* cible, QEvent* evenement) override;
 
  private:
   void ConnecteMenus();
+  // Cuts the window's frame to the free area of its screen (`montree`: the window is shown, and may
+  // be moved into it too).
+  void DansEcran(bool montree);
   // Shows or hides the editor and three status boxes as the check mark of Mnu_Code says.
   void MontreCode();
   // Sizes the four status boxes and puts them side by side leftwards from `droite`, on the bottom
@@ -178,6 +185,9 @@ class FenetrePrincipale : public QMainWindow {
   FrmFind* recherche_ = nullptr;
   QString repProgramme_;
   bool premierRunFait_ = false;
+  bool montree_ = false;
+  // Shown before the window manager told the frame's size.
+  bool cadreAVerifier_ = false;
   // The file the caption names, once a file was opened, saved or a program started.
   QString nomTitre_;
   bool titreAvecFichier_ = false;

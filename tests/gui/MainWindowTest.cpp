@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <cmath>
 #include <csignal>
 
 #include "FullDisk.h"
@@ -63,6 +64,40 @@ class MainWindowTest : public WindowFixture {
     morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
   }
 };
+
+namespace {
+
+// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
+QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
+  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly)) return {};
+  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
+  return QStringLiteral("offscreen:configfile=") + chemin;
+}
+
+// Runs the test `nom` again in a process of its own on `plateforme`, unscaled but for the
+// `variables` ("NAME=value") given; its output when it fails.
+::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
+                                      const QStringList& variables = {}) {
+  QProcess suite;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+  env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
+  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+  suite.setProcessEnvironment(env);
+  suite.setProcessChannelMode(QProcess::MergedChannels);
+  suite.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
+  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end within a minute";
+  const QByteArray sortie = suite.readAll();
+  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
+    return ::testing::AssertionFailure() << sortie.constData();
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
 
 TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   Demarre();
@@ -1010,6 +1045,16 @@ TEST_F(MainWindowTest, HiDpiAtTwice) {
 // The first start's window shows the whole of the voltmeter example, beside the code pane and
 // above the status boxes: an example is the first thing a new user sees.
 TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
+  // Where it fits: on a screen of 1600 x 1000.
+  if (QGuiApplication::primaryScreen()->availableGeometry().width() < 1400) {
+    if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile")))
+      GTEST_SKIP() << "a screen too small for the example";
+    QTemporaryDir dossier;
+    const QString ecran = QStringLiteral(R"({"name": "grand", "width": 1600, "height": 1000})");
+    EXPECT_TRUE(RelanceSur(PlateformeEcrans(dossier.path(), ecran),
+                           QStringLiteral("TheFirstWindowShowsTheWholeVoltmeterExample")));
+    return;
+  }
   DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
   QApplication::processEvents();
   const QImage image = F().Vue().Surface().Image().convertToFormat(QImage::Format_RGB32);
@@ -1035,4 +1080,118 @@ TEST_F(MainWindowTest, TheFirstWindowShowsTheWholeVoltmeterExample) {
         ASSERT_EQ(image.pixel(x, y), qRgb(255, 255, 255))
             << boite->objectName().toStdString() << " at " << x << ", " << y;
   }
+}
+
+// The drawing and the mouse stay in millimetres when the window moves from a screen of twice the
+// pixels to an ordinary one and back, as the window system tells it (the window keeps its size).
+TEST_F(MainWindowTest, TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnotherDensity) {
+  if (QGuiApplication::screens().size() < 2) {
+    QTemporaryDir dossier;
+    const QString ecrans =
+        QStringLiteral(R"({"name": "deux", "x": 0, "y": 0, "width": 1600, "height": 1000, "dpr": 2},)"
+                       R"({"name": "un", "x": 1600, "y": 0, "width": 1600, "height": 1000, "dpr": 1})");
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(), ecrans),
+                   QStringLiteral("TheDrawingKeepsItsSizeWhenTheWindowGoesToAScreenOfAnotherDensity")));
+    return;
+  }
+  Demarre();
+  Tape(QStringLiteral("Cadre = 10,10,50,20\r\nEpaisT = 2mm\r\nTrait = 100,30,140,30\r\n"));
+  Clavier(Qt::Key_F4);
+  VueDessin& vue = F().Vue();
+  const double pixelsParMm = 96.0 / 25.4;
+  // The line of 2 mm, measured across in the view's units.
+  const auto epaisseur = [&] {
+    const double r = vue.devicePixelRatioF();
+    const QImage image = vue.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return LignesNoires(image, static_cast<int>(120 * pixelsParMm * r)) / r;
+  };
+  const auto verifie = [&](double densite) {
+    SCOPED_TRACE(densite);
+    const double r = vue.devicePixelRatioF();
+    ASSERT_EQ(r, densite);
+    // What the screen shows in the bottom-left corner, in the screen's pixels (a picture made
+    // anew from one of other pixels has grey lines until the next run).
+    const QRect coin(0, vue.height() - 150, 300, 150);
+    const QImage affiche = vue.grab(coin).toImage().convertToFormat(QImage::Format_RGB32);
+    QRect boite;
+    for (int y = 0; y < affiche.height(); ++y)
+      for (int x = 0; x < affiche.width(); ++x)
+        if (qGray(affiche.pixel(x, y)) < 200) boite |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(boite.isEmpty());
+    EXPECT_NEAR(boite.width() / r, 40 * pixelsParMm, 3);
+    EXPECT_NEAR(boite.height() / r, 10 * pixelsParMm, 3);
+    // The mouse on the frame's corners reads them.
+    const auto lit = [&](double x, double y) {
+      const QPoint point(static_cast<int>(std::lround(x / r)),
+                         coin.top() + static_cast<int>(std::lround(y / r)));
+      QTest::mouseMove(F().windowHandle(), vue.mapTo(&F(), point));
+      QApplication::processEvents();
+      return std::make_pair(Souris.SourisX, Souris.SourisY);
+    };
+    const auto [x0, y0] = lit(boite.left(), boite.bottom());
+    EXPECT_NEAR(x0, 10, 0.4);
+    EXPECT_NEAR(y0, 10, 0.4);
+    const auto [x1, y1] = lit(boite.right(), boite.top());
+    EXPECT_NEAR(x1, 50, 0.4);
+    EXPECT_NEAR(y1, 20, 0.4);
+  };
+  const auto vaSur = [&](int ecran) {
+    F().move(QGuiApplication::screens()[ecran]->geometry().topLeft() + QPoint(20, 20));
+    ASSERT_TRUE(Attend([&] { return F().screen() == QGuiApplication::screens()[ecran]; }));
+    QTest::qWait(50);
+  };
+  verifie(2);
+  const double large = epaisseur();
+  EXPECT_GT(large, 2 * pixelsParMm - 1);
+  vaSur(1);
+  verifie(1);
+  // The next run draws widths in millimetres in the pixels of the screen it is on.
+  Clavier(Qt::Key_F4);
+  EXPECT_NEAR(epaisseur(), large, 1);
+  vaSur(0);
+  verifie(2);
+}
+
+// The first window, and a window given a size before it shows (one kept from an earlier session),
+// lie within the free area of the screen they open on, the editor and the status boxes included:
+// here on the test screen of 800 pixels, then at 1.5 and 2 times the pixels of a screen of
+// 1600 x 1000 and on one of 1280 x 800 (a screen scaled by 1.25).
+TEST_F(MainWindowTest, TheFirstWindowLiesWithinTheScreen) {
+  const auto dansEcran = [](FenetrePrincipale& f, const char* quoi) {
+    SCOPED_TRACE(quoi);
+    const QRect zone = f.screen()->availableGeometry();
+    EXPECT_TRUE(zone.contains(f.frameGeometry()))
+        << f.frameGeometry().width() << "x" << f.frameGeometry().height() << " on " << zone.width() << "x"
+        << zone.height();
+    for (const QWidget* partie :
+         std::initializer_list<const QWidget*>{&f.Editeur(), f.Text1(), f.Text2(), f.Text3(), f.Text4()}) {
+      EXPECT_TRUE(partie->isVisible());
+      const QRect r(partie->mapToGlobal(QPoint(0, 0)), partie->size());
+      EXPECT_TRUE(zone.contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    }
+  };
+  DemarreTel({QStringLiteral(MORVO_SOURCE_DIR "/examples/voltmeter.dat")}, QSize());
+  QApplication::processEvents();
+  dansEcran(F(), "first size");
+  // The drawing was cut, not taken away.
+  EXPECT_GT(F().Vue().height(), F().Text1()->height() * 4);
+
+  const QSize gardee = F().screen()->size() * 2;
+  fenetre_.reset();
+  fenetre_ = std::make_unique<FenetrePrincipale>();
+  fenetre_->resize(gardee);
+  fenetre_->show();
+  ASSERT_TRUE(fenetre_->Demarre({}, Programme()));
+  QApplication::processEvents();
+  dansEcran(F(), "kept size");
+
+  if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) return;
+  QTemporaryDir dossier;
+  const QString plateforme = PlateformeEcrans(
+      dossier.path(), QStringLiteral(R"({"name": "portable", "width": 1600, "height": 1000})"));
+  for (const QString& echelle : {QStringLiteral("QT_SCALE_FACTOR=1.5"), QStringLiteral("QT_SCALE_FACTOR=2"),
+                                 QStringLiteral("QT_SCREEN_SCALE_FACTORS=1.25")})
+    EXPECT_TRUE(RelanceSur(plateforme, QStringLiteral("TheFirstWindowLiesWithinTheScreen"), {echelle}))
+        << echelle.toStdString();
 }

@@ -469,8 +469,8 @@ TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
   RazImprimante();
   ASSERT_TRUE(cups_->RetireFile(QStringLiteral("MorvoMarges")));
   fenetre_ = std::make_unique<FenetrePrincipale>();
-  fenetre_->resize(1000, 700);
   fenetre_->show();
+  fenetre_->resize(1000, 700);
   ASSERT_TRUE(fenetre_->Demarre({}, Programme()));
   EXPECT_EQ(NomImprimante, QStringLiteral("PDF"));
   bool dit = false;

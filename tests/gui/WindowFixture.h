@@ -185,8 +185,9 @@ class WindowFixture : public ConfigFixture {
   // and file dialogs of the start.
   FenetrePrincipale& DemarreTel(const QStringList& arguments, const QSize& taille) {
     fenetre_ = std::make_unique<FenetrePrincipale>();
-    if (taille.isValid()) fenetre_->resize(taille);
+    // Resized once shown, as the user does: the first show cuts a size to the screen.
     fenetre_->show();
+    if (taille.isValid()) fenetre_->resize(taille);
     EXPECT_TRUE(fenetre_->Demarre(arguments, Programme()));
     return *fenetre_;
   }
