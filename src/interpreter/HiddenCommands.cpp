@@ -8,6 +8,7 @@
 #include "interpreter/RuntimeCommands.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
+#include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -67,7 +68,12 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
     detache.setProgram(programme);
     detache.setArguments(arguments);
     detache.setStandardInputFile(QProcess::nullDevice());
-    if (!detache.startDetached()) ErreurLancement(programme, detache.errorString());
+    bool lance;
+    {
+      const SignauxParDefaut signaux;
+      lance = detache.startDetached();
+    }
+    if (!lance) ErreurLancement(programme, detache.errorString());
     return;
   }
   // Owned by the application, so that a program still running when the wait is given up lives on.
@@ -76,7 +82,10 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
   processus->setArguments(arguments);
   processus->setStandardInputFile(QProcess::nullDevice());
   processus->setProcessChannelMode(QProcess::ForwardedChannels);
-  processus->start();
+  {
+    const SignauxParDefaut signaux;
+    processus->start();
+  }
   if (!processus->waitForStarted()) {
     const QString raison = processus->errorString();
     delete processus;

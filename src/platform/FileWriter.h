@@ -1,5 +1,7 @@
 #pragma once
 
+#include <csignal>
+
 // The one writer of every file Morvo writes. Writes are unbuffered and every one is checked: a
 // whole file goes through a temporary file in the same folder that is written, synced and
 // measured before it replaces the old one; an append is one write at the end of the file, and the
@@ -129,6 +131,20 @@ void DefinitPanneEcriture(PanneEcriture panne);
 // ending the process, so that it takes the checked path of a full disk: the old file stays whole
 // and the reason is told. Both programs call it first thing in main.
 void IgnoreLimiteTailleFichier();
+// While it lives, the signals Morvo ignores for itself (the file-size limit, a reader gone) act as
+// they do by default, so that a program started meanwhile gets them so: an ignored signal outlives
+// exec. Held only around the start of a program, where Morvo itself writes nothing.
+class SignauxParDefaut {
+ public:
+  SignauxParDefaut();
+  ~SignauxParDefaut();
+  SignauxParDefaut(const SignauxParDefaut&) = delete;
+  SignauxParDefaut& operator=(const SignauxParDefaut&) = delete;
+
+ private:
+  struct sigaction limite_ {
+  }, tube_{};
+};
 
 // While set, every write of a file that fails (a whole file, an append, or the open or close of an
 // append) is told with the path and the reason: the headless runner makes its exit status of the

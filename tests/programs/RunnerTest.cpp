@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -363,6 +364,31 @@ TEST_F(RunnerTest, ShellNeedsAllowShell) {
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(QFile::exists(cible));
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+  // The signals the runner ignores for itself (a file-size limit, a reader gone) are not the
+  // started program's: waited for or not, it gets them as a program does by default.
+  const QString script = Chemin(QStringLiteral("signaux.sh"));
+  {
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\ngrep SigIgn /proc/$$/status > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"\n");
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+  }
+  const QString attendu = Chemin(QStringLiteral("attendu.txt")),
+                detache = Chemin(QStringLiteral("detache.txt"));
+  r = Lance({QStringLiteral("--allow-shell"),
+             EcritProgramme(QStringLiteral("SHELL#$ = %1, QWZ#, 1, %2\r\nSHELL#$ = %1, QWZ#, 0, %3\r\n")
+                                .arg(script, attendu, detache)
+                                .toUtf8())});
+  ASSERT_EQ(r.code, 0);
+  for (const QString& sortie : {attendu, detache}) {
+    QFile f(sortie);
+    for (int i = 0; i < 100 && !f.exists(); ++i) QThread::msleep(50);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << sortie.toStdString();
+    bool lu = false;
+    const qulonglong ignores = f.readAll().split('\t').value(1).trimmed().toULongLong(&lu, 16);
+    ASSERT_TRUE(lu) << sortie.toStdString();
+    EXPECT_EQ(ignores & ((1ULL << (SIGXFSZ - 1)) | (1ULL << (SIGPIPE - 1))), 0u) << sortie.toStdString();
+  }
 }
 
 // The runner writes outside the program's folder only when told it may; inside, as always.
