@@ -55,7 +55,7 @@ void VerifieLongueurProgramme(NiveauProg& nv) {
   constexpr qsizetype Montre = 80;
   nv.Ligne =
       fin - debut > Montre ? texte.mid(debut, Montre) + QStringLiteral("...") : texte.mid(debut, fin - debut);
-  ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
+  ErreurRun(TexteProgrammeTropLong(texte) + CRLF + CRLF);
 }
 
 // Positions stay within 16 bits: a text that grew longer during the run (a line written into the
@@ -543,12 +543,17 @@ void Interprete(int& niveau) {
   }
 }
 
-bool ProgrammeTropLong(const QString& texte) {
-  return texte.size() - (texte.endsWith(CRLF) ? 2 : 0) > LongueurMaxProgramme;
-}
+namespace {
 
-QString TexteProgrammeTropLong(int64_t longueur) {
-  return TexteMsg(192).arg(longueur).arg(LongueurMaxProgramme);
+// The length the limit is measured on: a final line end holds no statement.
+qsizetype LongueurComptee(const QString& texte) { return texte.size() - (texte.endsWith(CRLF) ? 2 : 0); }
+
+}  // namespace
+
+bool ProgrammeTropLong(const QString& texte) { return LongueurComptee(texte) > LongueurMaxProgramme; }
+
+QString TexteProgrammeTropLong(const QString& texte) {
+  return TexteMsg(192).arg(LongueurComptee(texte)).arg(LongueurMaxProgramme);
 }
 
 namespace {
