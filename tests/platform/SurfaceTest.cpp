@@ -571,6 +571,12 @@ TEST_F(SurfaceTest, FarPointsAreDrawnWhereTheyLie) {
   s.Cercle(1e18, 1e18, 10, 10, 0, 0);
   s.Ligne(10, 90, 90, 90);
   EXPECT_EQ(Encombrement(s), QRect(10, 90, 81, 1));
+  // Past 32-bit coordinates a filled figure covering the surface fills it; one whose edge could
+  // show is an overflow.
+  s.FillStyle = 0;
+  s.Cercle(50, 50, 1e18, 1e18, 0, 0);
+  EXPECT_EQ(Pixel(s, 5, 5), Rgb(Rouge));
+  EXPECT_THROW(s.Cercle(50 - 1e18, 50, 1e18, 1e18, 0, 0), ErreurExecution);
 
   if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
   QTemporaryDir dossier;
