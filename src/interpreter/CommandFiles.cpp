@@ -116,14 +116,14 @@ void TransmetValeurs(int niveau, int suivant) {
         } else {
           valeur = ParamN(apres, -1);
         }
-        if (nv.NbVar >= MaxSlotsVar) LeveErreurExecution(QStringLiteral("subscript out of range"));
+        if (nv.NbVar >= MaxSlotsVar) TropDeVariables(MaxSlotsVar);
         k = ++nv.NbVar;
         nv.NomsVar[Slot(k)] = NomCommande(t);
         nv.ValeursVar[Slot(k)] = valeur;
       }
       nv.MarquesVar[Slot(k)] = 1;
     } else {
-      if (p > MaxSlotsVar) LeveErreurExecution(QStringLiteral("subscript out of range"));
+      if (p > MaxSlotsVar) TropDeVariables(MaxSlotsVar);
       if (!t.isEmpty()) {
         nv.ValeursVar[Slot(p)] = ParamN(Lecture.ParamLigne, 1);
         nv.MarquesVar[Slot(p)] = 1;

@@ -40,9 +40,10 @@ int32_t DebutLigne(const QString& texte, double n) {
   return pos;
 }
 
-// A jump: a number is a line of the level's own text, anything else a label of the level.
-void Saute(int niveau, const QString& cible) {
-  NiveauProg& nv = Niveau(niveau);
+// The read position of a jump's target: a number is a line of the level's own text, anything else
+// a label of the level.
+int32_t CherchePosition(int niveau, const QString& cible) {
+  const NiveauProg& nv = Niveau(niveau);
   const QString c = Trim(cible);
   if (EstNumerique(c)) {
     const int32_t pos = DebutLigne(nv.Texte, ArrondiPair(Val(c)));
@@ -50,15 +51,28 @@ void Saute(int niveau, const QString& cible) {
       ErreurRunCitant(
           c, QStringLiteral(" : ligne inexistante / no such line / Zeile nicht vorhanden") + CRLF + CRLF);
     }
-    nv.PosLecture = pos;
-    return;
+    return pos;
   }
   const int32_t pos = ChercheEtiquette(UCase(c), niveau);
   if (pos == 0) {
     ErreurRunCitant(
         c, QStringLiteral(" : étiquette non trouvée / label not found / Marke nicht gefunden") + CRLF + CRLF);
   }
-  nv.PosLecture = pos;
+  return pos;
+}
+
+// A jump. The statement's last target is taken again while its text, the level's text (the kept
+// statement goes with it) and the level's labels are the same.
+void Saute(int niveau, const QString& cible) {
+  NiveauProg& nv = Niveau(niveau);
+  SautRetenu* const retenu = SautRetenuDe(niveau);
+  const uint32_t version = VersionEtiquettes[static_cast<size_t>(niveau)];
+  if (retenu != nullptr && retenu->Position > 0 && retenu->Version == version && retenu->Cible == cible) {
+    nv.PosLecture = retenu->Position;
+    return;
+  }
+  nv.PosLecture = CherchePosition(niveau, cible);
+  if (retenu != nullptr) *retenu = {cible, version, nv.PosLecture};
 }
 
 void Substitue(QString& texte) {

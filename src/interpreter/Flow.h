@@ -3,6 +3,20 @@
 // Block Ifs, one-line Ifs and jumps. A jump only moves the level's read position; a skipped
 // branch is read statement by statement by the line loop and dropped.
 
+#include <QString>
+#include <cstdint>
+
+// Where a statement's jump last went: its target text, the version of the level's labels it was
+// found in (VersionEtiquettes) and the read position. A loop jumps again without a search.
+struct SautRetenu {
+  QString Cible;
+  uint32_t Version = 0;
+  int32_t Position = 0;
+};
+// The jump kept with the statement the line loop of the level is running; nullptr when the
+// statement is not kept (one after a THEN, or from a variable line). Kept by the line loop.
+SautRetenu* SautRetenuDe(int niveau);
+
 // IF and ELSEIF: numeric and logical conditions. True when the run is being stopped.
 bool EvalueSi(int& niveau);
 // IFT and ELSEIFT: text conditions.

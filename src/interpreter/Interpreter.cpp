@@ -55,7 +55,7 @@ void VerifieLongueurProgramme(NiveauProg& nv) {
   constexpr qsizetype Montre = 80;
   nv.Ligne =
       fin - debut > Montre ? texte.mid(debut, Montre) + QStringLiteral("...") : texte.mid(debut, fin - debut);
-  ErreurRun(TexteProgrammeTropLong(texte.size()) + CRLF + CRLF);
+  ErreurRun(TexteProgrammeTropLong(texte) + CRLF + CRLF);
 }
 
 // Positions stay within 16 bits: a text that grew longer during the run (a line written into the
@@ -273,6 +273,7 @@ struct InstructionCoupee {
   QString operateur;
   QString param;
   bool motCleCalcule = false;
+  SautRetenu saut;  // where its jump went last
 };
 
 // The statements already cut from each level's text, by read position. The cache keeps a shared
@@ -282,6 +283,8 @@ struct CacheNiveau {
   QString texte;
   std::vector<int32_t> index;  // read position -> entry + 1
   std::vector<InstructionCoupee> entrees;
+  // The kept statement the loop is running (its jump is kept with it), nullptr between statements.
+  InstructionCoupee* enCours = nullptr;
 };
 std::array<CacheNiveau, NiveauMaxFichier + 2> Caches;
 
@@ -292,6 +295,7 @@ CacheNiveau* CacheDe(int niveau, const QString& texte) {
     c.texte = texte;
     c.index.assign(static_cast<size_t>(texte.size()) + 2, 0);
     c.entrees.clear();
+    c.enCours = nullptr;
   }
   return &c;
 }
@@ -413,16 +417,27 @@ void SubstitueMotCle(NiveauProg& nv) {
 
 // The statement at the read position from the cache, after the cut of a first reading.
 // Returns nullptr for a position the cache does not know.
-const InstructionCoupee* EnCache(CacheNiveau& cache, const NiveauProg& nv) {
+InstructionCoupee* EnCache(CacheNiveau& cache, const NiveauProg& nv) {
   if (nv.PosLecture < 1 || nv.PosLecture > nv.Texte.size()) return nullptr;
   const int32_t i = cache.index[static_cast<size_t>(nv.PosLecture)];
   return i > 0 ? &cache.entrees[static_cast<size_t>(i - 1)] : nullptr;
 }
 
-void Retient(CacheNiveau& cache, int posLecture, InstructionCoupee entree) {
-  if (posLecture < 1 || posLecture > cache.texte.size()) return;
+// The entry kept, nullptr when the position cannot be.
+InstructionCoupee* Retient(CacheNiveau& cache, int posLecture, InstructionCoupee entree) {
+  if (posLecture < 1 || posLecture > cache.texte.size()) return nullptr;
   cache.entrees.push_back(std::move(entree));
   cache.index[static_cast<size_t>(posLecture)] = static_cast<int32_t>(cache.entrees.size());
+  return &cache.entrees.back();
+}
+
+// Runs a statement with its kept entry known, so that its jump can be kept with it.
+bool ExecuteInstructionRetenue(int niveau, CacheNiveau* cache, InstructionCoupee* entree) {
+  if (cache == nullptr) return ExecuteInstructionLue(niveau);
+  cache->enCours = entree;
+  const bool suite = ExecuteInstructionLue(niveau);
+  cache->enCours = nullptr;
+  return suite;
 }
 
 // The line loop; returns when the level ends without a run error.
@@ -447,7 +462,8 @@ void BoucleLignes(int niveau) {
     if (!enAttente) {
       cache = CacheDe(niveau, nv.Texte);
       posDepart = nv.PosLecture;
-      if (const InstructionCoupee* c = cache != nullptr ? EnCache(*cache, nv) : nullptr) {
+      if (cache != nullptr) cache->enCours = nullptr;
+      if (InstructionCoupee* c = cache != nullptr ? EnCache(*cache, nv) : nullptr) {
         nv.PosFinLigne = c->posFinLigne;
         nv.DebutInstr = c->debutInstr;
         nv.PosLecture = c->posLecture;
@@ -466,7 +482,7 @@ void BoucleLignes(int niveau) {
             Lecture.OperateurAffect = c->operateur;
             Lecture.ParamLigne = c->param;
             if (c->motCleCalcule) SubstitueMotCle(nv);
-            if (!ExecuteInstructionLue(niveau)) return;
+            if (!ExecuteInstructionRetenue(niveau, cache, c)) return;
             continue;
         }
       } else {
@@ -503,9 +519,9 @@ void BoucleLignes(int niveau) {
       entree.operateur = Lecture.OperateurAffect;
       entree.param = Lecture.ParamLigne;
       entree.motCleCalcule = EstMotCleCalcule(nv.MotCle);
-      Retient(*cache, posDepart, std::move(entree));
+      InstructionCoupee* const gardee = Retient(*cache, posDepart, std::move(entree));
       if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
-      if (!ExecuteInstructionLue(niveau)) return;
+      if (!ExecuteInstructionRetenue(niveau, gardee != nullptr ? cache : nullptr, gardee)) return;
       continue;
     }
 
@@ -518,6 +534,12 @@ void BoucleLignes(int niveau) {
 }
 
 }  // namespace
+
+SautRetenu* SautRetenuDe(int niveau) {
+  if (niveau < 0 || niveau >= static_cast<int>(Caches.size())) return nullptr;
+  InstructionCoupee* const entree = Caches[static_cast<size_t>(niveau)].enCours;
+  return entree != nullptr ? &entree->saut : nullptr;
+}
 
 void Interprete(int& niveau) {
   Hote* hote = HoteCourant();
@@ -543,12 +565,17 @@ void Interprete(int& niveau) {
   }
 }
 
-bool ProgrammeTropLong(const QString& texte) {
-  return texte.size() - (texte.endsWith(CRLF) ? 2 : 0) > LongueurMaxProgramme;
-}
+namespace {
 
-QString TexteProgrammeTropLong(int64_t longueur) {
-  return TexteMsg(192).arg(longueur).arg(LongueurMaxProgramme);
+// The length the limit is measured on: a final line end holds no statement.
+qsizetype LongueurComptee(const QString& texte) { return texte.size() - (texte.endsWith(CRLF) ? 2 : 0); }
+
+}  // namespace
+
+bool ProgrammeTropLong(const QString& texte) { return LongueurComptee(texte) > LongueurMaxProgramme; }
+
+QString TexteProgrammeTropLong(const QString& texte) {
+  return TexteMsg(192).arg(LongueurComptee(texte)).arg(LongueurMaxProgramme);
 }
 
 namespace {

@@ -32,8 +32,9 @@ extern int64_t MaxInstructions;
 
 // Text positions are 16-bit: a program text holds at most this many characters.
 constexpr int LongueurMaxProgramme = 32767;
-// The reason a program text of 'longueur' characters does not run, in the message language.
-QString TexteProgrammeTropLong(int64_t longueur);
+// The reason a program text does not run, in the message language, with its length as the limit
+// counts it.
+QString TexteProgrammeTropLong(const QString& texte);
 // Whether a program text is longer than a run can take. A line end after the last line holds no
 // statement and is not counted: the editor gives one to a file that has none.
 bool ProgrammeTropLong(const QString& texte);

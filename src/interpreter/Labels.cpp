@@ -15,6 +15,7 @@ void ReleveEtiquettes(int niveau) {
   auto& index = IndexEtiquettes[static_cast<size_t>(niveau)];
   table.clear();
   index.clear();
+  ++VersionEtiquettes[static_cast<size_t>(niveau)];
   int tours = 0;
   int pos = 1;
   while (pos <= longueur) {

@@ -27,6 +27,78 @@ QPointF PointEllipse(double cx, double cy, double rx, double ry, double angle) {
   return {cx + rx * std::cos(angle), cy - ry * std::sin(angle)};
 }
 
+// Beyond this many pixels around the device nothing drawn can show, while the painter (and the
+// numbers a PDF file holds) stay exact well past it: what lies further is cut off first.
+constexpr double MargeLoin = 1e6;
+
+// Whether a coordinate lies beyond one side of a rectangle: sides 0 and 1 are the left and right,
+// 2 and 3 the top and bottom.
+bool AuDela(const QPointF& p, int cote, const QRectF& r) {
+  switch (cote) {
+    case 0:
+      return p.x() < r.left();
+    case 1:
+      return p.x() > r.right();
+    case 2:
+      return p.y() < r.top();
+    default:
+      return p.y() > r.bottom();
+  }
+}
+
+// The point of the line p-q on the given side of the rectangle. It is reckoned from the end nearer
+// to that side: the other end may be so far that its own coordinates hold no pixel exactly.
+QPointF PointSurCote(const QPointF& p, const QPointF& q, int cote, const QRectF& r) {
+  const bool axeX = cote < 2;
+  const double b = cote == 0 ? r.left() : cote == 1 ? r.right() : cote == 2 ? r.top() : r.bottom();
+  const double pa = axeX ? p.x() : p.y(), qa = axeX ? q.x() : q.y();
+  const double pb = axeX ? p.y() : p.x(), qb = axeX ? q.y() : q.x();
+  const double autre = std::fabs(b - pa) <= std::fabs(qa - b) ? pb + (qb - pb) * ((b - pa) / (qa - pa))
+                                                              : qb + (pb - qb) * ((b - qa) / (pa - qa));
+  return axeX ? QPointF(b, autre) : QPointF(autre, b);
+}
+
+bool Dedans(const QPointF& p, const QRectF& r) {
+  return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
+}
+
+bool Fini(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+// Cuts the segment to the rectangle, side after side; false when nothing of it is left.
+bool CoupeSegment(QPointF& p, QPointF& q, const QRectF& r) {
+  if (!Fini(p) || !Fini(q)) return false;
+  for (int cote = 0; cote < 4; ++cote) {
+    const bool dehorsP = AuDela(p, cote, r), dehorsQ = AuDela(q, cote, r);
+    if (dehorsP && dehorsQ) return false;
+    if (dehorsP)
+      p = PointSurCote(p, q, cote, r);
+    else if (dehorsQ)
+      q = PointSurCote(p, q, cote, r);
+  }
+  return true;
+}
+
+// The polygon cut to the rectangle, side after side (the region it encloses within the rectangle
+// is kept, the even-odd parity included); empty when nothing of it is left.
+QVector<QPointF> CoupePolygone(const QVector<QPointF>& points, const QRectF& r) {
+  for (const QPointF& p : points)
+    if (!Fini(p)) return {};
+  QVector<QPointF> entree = points, sortie;
+  for (int cote = 0; cote < 4 && !entree.isEmpty(); ++cote) {
+    sortie.clear();
+    const qsizetype n = entree.size();
+    for (qsizetype i = 0; i < n; ++i) {
+      const QPointF& s = entree[(i + n - 1) % n];
+      const QPointF& e = entree[i];
+      const bool dehorsS = AuDela(s, cote, r), dehorsE = AuDela(e, cote, r);
+      if (dehorsS != dehorsE) sortie.append(PointSurCote(s, e, cote, r));
+      if (!dehorsE) sortie.append(e);
+    }
+    std::swap(entree, sortie);
+  }
+  return entree;
+}
+
 }  // namespace
 
 void VerifieAnglesCercle(double debut, double fin) {
@@ -297,7 +369,22 @@ void PainterSurface::TraitFin(double rx1, double ry1, double rx2, double ry2) {
   } while (++a < fin);
 }
 
+QRectF PainterSurface::EtendueLoin() const {
+  const double marge = MargeLoin + DrawWidth;
+  return EtendueDevice().adjusted(-marge, -marge, marge, marge);
+}
+
 void PainterSurface::Ligne(double x1, double y1, double x2, double y2) {
+  // A far end is brought in along the segment: the painter's arithmetic (and a PDF's numbers)
+  // cannot hold it, and the part cut off cannot show.
+  if (const QRectF loin = EtendueLoin(); !Dedans({x1, y1}, loin) || !Dedans({x2, y2}, loin)) {
+    QPointF p(x1, y1), q(x2, y2);
+    if (!CoupeSegment(p, q, loin)) return;
+    x1 = p.x();
+    y1 = p.y();
+    x2 = q.x();
+    y2 = q.y();
+  }
   // Pieces of 1-pixel solid lines are most of what a drawing is made of; handing each one to the
   // painter costs many times what its few pixels do. Coordinates far outside the image (or not
   // numbers) stay with the painter, whose arithmetic would overflow as it does.
@@ -319,6 +406,12 @@ void PainterSurface::Ligne(double x1, double y1, double x2, double y2) {
 void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double debut, double fin) {
   VerifieAnglesCercle(debut, fin);
   const QPointF centre(cx, cy);
+  // A figure wholly beyond the margin around the device cannot show.
+  const QRectF loin = EtendueLoin();
+  const double demiPlume = DrawWidth / 2.0;
+  if (cx + rx + demiPlume < loin.left() || cx - rx - demiPlume > loin.right() ||
+      cy + ry + demiPlume < loin.top() || cy - ry - demiPlume > loin.bottom())
+    return;
   if (rx == 0 && ry == 0) {
     Modifie(cx, cy, cx, cy, DrawWidth / 2.0 + 1);
     Peint(false, [&](QPainter& p) { p.drawPoint(centre); });
@@ -357,20 +450,31 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
     if (rayonFin) trace.lineTo(centre);
   }
   // A pen wider than the figure covers it whole; the path stroker would leave its middle empty.
-  const double demiPlume = DrawWidth / 2.0;
   const bool couvert = a1 == a2 && demiPlume >= std::min(rx, ry);
-  // An outline whose inner edge encloses the whole surface shows nothing: a zoomed ring far
-  // larger than the page costs no painting.
-  if (a1 == a2 && !rayonDebut && !rayonFin && FillStyle != 0 && !couvert) {
-    const double ix = rx - demiPlume, iy = ry - demiPlume;
-    const QRectF etendue = EtendueDevice();
+  // Whether the figure's inside, less 'retrait' all round, holds the whole rectangle.
+  const auto entoure = [&](const QRectF& zone, double retrait) {
+    const double ix = rx - retrait, iy = ry - retrait;
     bool dedans = true;
-    for (const double x : {etendue.left(), etendue.right()})
-      for (const double y : {etendue.top(), etendue.bottom()}) {
+    for (const double x : {zone.left(), zone.right()})
+      for (const double y : {zone.top(), zone.bottom()}) {
         const double u = (x - cx) / ix, v = (y - cy) / iy;
         dedans = dedans && u * u + v * v < 1;
       }
-    if (dedans) return;
+    return dedans;
+  };
+  const bool entier = a1 == a2 && !rayonDebut && !rayonFin;
+  // An outline whose inner edge encloses the whole surface shows nothing: a zoomed ring far
+  // larger than the page costs no painting.
+  if (entier && FillStyle != 0 && !couvert && entoure(EtendueDevice(), demiPlume)) return;
+  // Past the device's 32-bit coordinates the painter cannot draw the figure exactly. Filled and
+  // covering everything around the device, it is that area filled; anything else of it that could
+  // show is an overflow, as a polygon's point or a text there is.
+  constexpr double Limite = 2147483647.0;
+  if (!(std::fabs(cx) + rx <= Limite && std::fabs(cy) + ry <= Limite)) {
+    if (!entier || FillStyle != 0 || !entoure(loin, 0)) LeveErreurExecution(QStringLiteral("overflow"));
+    Modifie(loin, 1);
+    Peint(true, [&](QPainter& p) { p.drawRect(loin); });
+    return;
   }
   Modifie(cadre, demiPlume + 2);
   Peint(ferme && FillStyle == 0, [&](QPainter& p) {
@@ -387,8 +491,15 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
 
 void PainterSurface::Polygone(const QVector<QPointF>& points) {
   if (points.isEmpty()) return;
-  Modifie(QPolygonF(points).boundingRect(), DrawWidth / 2.0 + 1);
-  Peint(FillStyle == 0, [&](QPainter& p) { p.drawPolygon(QPolygonF(points), Qt::OddEvenFill); });
+  const QRectF loin = EtendueLoin();
+  QPolygonF polygone(points);
+  if (!std::all_of(points.begin(), points.end(), [&](const QPointF& p) { return Dedans(p, loin); })) {
+    // The sides added along the cut lie where nothing shows.
+    polygone = QPolygonF(CoupePolygone(points, loin));
+    if (polygone.isEmpty()) return;
+  }
+  Modifie(polygone.boundingRect(), DrawWidth / 2.0 + 1);
+  Peint(FillStyle == 0, [&](QPainter& p) { p.drawPolygon(polygone, Qt::OddEvenFill); });
 }
 
 void PainterSurface::Texte(double x, double y, double angleDeg, const QString& texte) {

@@ -77,6 +77,8 @@ class PainterSurface : public OutputSurface {
   void TraitFin(double x1, double y1, double x2, double y2);
   // What the picture holds, in device pixels (the printer: its page).
   QRectF EtendueDevice() const;
+  // The device with a margin so wide that nothing beyond it can show: what is drawn is cut to it.
+  QRectF EtendueLoin() const;
   // Notes a drawn box in device pixels (corners in any order), with `marge` pixels around it (the
   // pen). It is on the way of every segment: a few comparisons.
   void Modifie(double x1, double y1, double x2, double y2, double marge) {

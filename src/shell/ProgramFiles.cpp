@@ -167,7 +167,7 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   editeur_->ChargeTexte(programme);
   // It can be edited, but it does not run until it is short enough.
   if (ProgrammeTropLong(programme))
-    Dialogues().MsgBox(TexteProgrammeTropLong(programme.size()), Boutons::Ok, QString());
+    Dialogues().MsgBox(TexteProgrammeTropLong(programme), Boutons::Ok, QString());
   RunShell.ZoomIni = ZoomInitial(editeur_->Modele().Text());
   Shell.ZoomCourant = RunShell.ZoomIni;
   text1_->setText(editeur_->TexteLigne());

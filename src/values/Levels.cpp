@@ -9,6 +9,7 @@ std::vector<NiveauProg> Niveaux;
 int NiveauCourant = 0;
 std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;
 std::array<QHash<QString, int32_t>, NiveauMaxFichier + 2> IndexEtiquettes;
+std::array<uint32_t, NiveauMaxFichier + 2> VersionEtiquettes{};
 
 EtatLecture Lecture;
 int16_t EtatOrdre = 0;
@@ -65,6 +66,7 @@ void DimensionneNiveaux(int dernier) {
 
 void DecaleIndex(int niveau, int32_t pos, int32_t delta) {
   auto& table = Etiquettes[static_cast<size_t>(niveau)];
+  ++VersionEtiquettes[static_cast<size_t>(niveau)];
   for (auto it = table.rbegin(); it != table.rend(); ++it) {
     if (it->Position <= pos) break;
     it->Position += delta;
@@ -76,6 +78,7 @@ void RazEtatNiveaux() {
   NiveauCourant = 0;
   for (auto& e : Etiquettes) e.clear();
   for (auto& index : IndexEtiquettes) index.clear();
+  for (auto& version : VersionEtiquettes) ++version;
   Lecture = {};
   EtatOrdre = 0;
 }

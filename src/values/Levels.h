@@ -96,6 +96,9 @@ extern std::array<std::vector<Etiquette>, NiveauMaxFichier + 2> Etiquettes;  // 
 // Each level's label names with their index in Etiquettes, so that a jump finds its label without
 // going through the table; filled and cleared with it.
 extern std::array<QHash<QString, int32_t>, NiveauMaxFichier + 2> IndexEtiquettes;
+// Changes whenever a level's labels are collected, moved or cleared: a jump target kept from an
+// earlier version is looked for again.
+extern std::array<uint32_t, NiveauMaxFichier + 2> VersionEtiquettes;
 
 // Shifts the labels of a level after a position by the characters inserted there.
 void DecaleIndex(int niveau, int32_t pos, int32_t delta);

@@ -10,14 +10,14 @@
 
 using namespace legacy;
 
-namespace {
-
-// The table has 64 slots whatever MaxVar says; a 65th variable is a run error, never a write.
-// The reason a level can take no more variables.
-[[noreturn]] void TropDeVariables(int maximum) {
+void TropDeVariables(int maximum) {
   ErreurRun(QStringLiteral("%1 variables au plus / at most %1 variables / höchstens %1 Variablen\r\n\r\n")
                 .arg(maximum));
 }
+
+namespace {
+
+// The table has 64 slots whatever MaxVar says; a 65th variable is a run error, never a write.
 
 int NouveauSlot(NiveauProg& r, int slot) {
   if (slot > MaxSlotsVar) TropDeVariables(MaxSlotsVar);

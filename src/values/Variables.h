@@ -5,6 +5,8 @@
 #include <QString>
 
 void InitNiveau(int niveau);
+// The run error of a level that can take no more variables, with the limit in its reason.
+[[noreturn]] void TropDeVariables(int maximum);
 void RazVariablesNiveau(int niveau);
 // Slot 1..64 of the variable, 0 when absent. The name may be the start of an expression or of an
 // assignment ("%R*2", "%R = 5", "%R°"): it is cut before the first operator or separator.

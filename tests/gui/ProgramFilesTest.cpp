@@ -430,7 +430,7 @@ TEST_F(ProgramFilesTest, AProgramOfTheLongestLengthRunsWithTheLineEndTheEditorAd
   F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
   ASSERT_FALSE(prompter_.Messages().empty());
   EXPECT_EQ(prompter_.Messages()[0].texte,
-            QStringLiteral("Programme trop long : 32770 caractères, un programme en a 32767 au plus."));
+            QStringLiteral("Programme trop long : 32768 caractères, un programme en a 32767 au plus."));
 }
 
 // A program longer than a run can take is loaded with a word, so that it can be shortened; a file
@@ -448,7 +448,7 @@ TEST_F(ProgramFilesTest, ProgramsTooLongToRunAreSaidSoWhenOpened) {
   EXPECT_EQ(Ed().Modele().Text().size(), 48000);
   ASSERT_FALSE(prompter_.Messages().empty());
   EXPECT_EQ(prompter_.Messages()[0].texte,
-            QStringLiteral("Programme trop long : 48000 caractères, un programme en a 32767 au plus."));
+            QStringLiteral("Programme trop long : 47998 caractères, un programme en a 32767 au plus."));
 
   const QString enorme = Chemin(QStringLiteral("enorme.dat"));
   {

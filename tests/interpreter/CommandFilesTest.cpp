@@ -93,6 +93,30 @@ TEST_F(CommandFilesTest, ValuesHandedToTheFile) {
   EXPECT_EQ(TexteRouge(), QStringLiteral("Fichier = nom.dat, 0, 0, %r=<%absente"));
 }
 
+// A file's level has 64 variable slots: more values handed to it than that is the run error its
+// own 65th variable is, with the same reason.
+TEST_F(CommandFilesTest, ValuesBeyondTheSlotsOfTheFileSaySo) {
+  QStringList positions, noms;
+  for (int i = 1; i <= 65; ++i) {
+    positions << QString::number(i);
+    noms << QStringLiteral("%v%1=%1").arg(i);
+  }
+  Ecrit("vide.dat", {"%a = 1"});
+  Ecrit("relais.dat", {"Fichier = vide.dat, 0, 0, %%, %w=1"});
+  const QString raison = QStringLiteral("64 variables au plus / at most 64 variables");
+  for (const QString& appel :
+       {QStringLiteral("Fichier = vide.dat, 0, 0, ") + positions.join(QStringLiteral(", ")),
+        QStringLiteral("Fichier = vide.dat, 0, 0, ") + noms.join(QStringLiteral(", ")),
+        QStringLiteral("Fichier = relais.dat, 0, 0, ") +
+            QStringList(noms.mid(0, 64)).join(QStringLiteral(", "))}) {
+    SCOPED_TRACE(appel.left(40).toStdString());
+    const size_t avant = Messages().size();
+    Run(QStringList{appel});
+    ASSERT_EQ(Messages().size(), avant + 1);
+    EXPECT_TRUE(Messages().back().texte.contains(raison)) << Messages().back().texte.toStdString();
+  }
+}
+
 TEST_F(CommandFilesTest, OriginAndCallerStateAroundTheFile) {
   Ecrit("t.dat", {"Couleur = Bleu", "EpaisT = 4", "CT = 1, 1, N", "Trait = 0, 0, 10, 0"});
   Run(QStringList{"Couleur = Rouge", "Trait = 20, 30, 30, 30"});

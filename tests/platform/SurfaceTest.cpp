@@ -10,6 +10,7 @@
 #include <random>
 
 #include "ApplicationQt.h"
+#include "PdfPages.h"
 #include "platform/PainterSurface.h"
 #include "platform/RecordingSurface.h"
 #include "platform/RunError.h"
@@ -545,6 +546,68 @@ TEST_F(SurfaceTest, APageFormatChosenBeforeDrawingTurnsTheFirstPage) {
   // Landscape A4: the media box is wider than high (841.89 x 595.28 points).
   EXPECT_TRUE(contenu.contains("/MediaBox [0 0 841.") || contenu.contains("/MediaBox [0 0 842"))
       << contenu.left(2000).toStdString();
+}
+
+// A segment to a point far beyond what the painter or a PDF file can hold is drawn where it lies
+// (here at 45 degrees), and what is drawn after it is drawn too; so are a polygon and a circle
+// with such points.
+TEST_F(SurfaceTest, FarPointsAreDrawnWhereTheyLie) {
+  PainterSurface s(100, 100);
+  s.Ligne(0, 0, 1e20, 1e20);
+  s.Ligne(10, 90, 90, 90);
+  for (int x = 10; x <= 90; x += 20) {
+    EXPECT_TRUE(MarqueVers(s, x, x, 1)) << x;
+    EXPECT_TRUE(MarqueVers(s, x, 90, 0)) << x;
+  }
+  EXPECT_TRUE(Blanc(s, 50, 35));
+  s.Cls();
+  s.FillStyle = 0;
+  s.FillColor = Rouge;
+  s.Polygone({{0, 0}, {1e18, 1e18}, {1e18, 0}});
+  EXPECT_EQ(Pixel(s, 70, 20), Rgb(Rouge));
+  EXPECT_TRUE(Blanc(s, 20, 70));
+  s.Cls();
+  s.FillStyle = 1;
+  s.Cercle(1e18, 1e18, 10, 10, 0, 0);
+  s.Ligne(10, 90, 90, 90);
+  EXPECT_EQ(Encombrement(s), QRect(10, 90, 81, 1));
+  // Past 32-bit coordinates a filled figure covering the surface fills it; one whose edge could
+  // show is an overflow.
+  s.FillStyle = 0;
+  s.Cercle(50, 50, 1e18, 1e18, 0, 0);
+  EXPECT_EQ(Pixel(s, 5, 5), Rgb(Rouge));
+  EXPECT_THROW(s.Cercle(50 - 1e18, 50, 1e18, 1e18, 0, 0), ErreurExecution);
+
+  if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  QTemporaryDir dossier;
+  const QString fichier = dossier.filePath(QStringLiteral("loin.pdf"));
+  {
+    QPrinter imprimante(QPrinter::HighResolution);
+    imprimante.setOutputFormat(QPrinter::PdfFormat);
+    imprimante.setOutputFileName(fichier);
+    imprimante.setPageSize(QPageSize(QPageSize::A4));
+    imprimante.setPageMargins(QMarginsF(0, 0, 0, 0));
+    PainterSurface p(&imprimante);
+    const double mm = 1 / p.MmParPixel();
+    p.DrawWidth = static_cast<int>(mm);
+    p.Ligne(0, 0, 1e20, 1e20);
+    p.Cercle(1e20, 1e20, 10 * mm, 10 * mm, 0, 0);
+    p.Ligne(10 * mm, 150 * mm, 100 * mm, 150 * mm);
+    p.FinImpression();
+    EXPECT_FALSE(p.ErreurImpression());
+  }
+  const std::vector<PagePdf> pages = PagesPdf(fichier, 50);
+  ASSERT_EQ(pages.size(), 1u);
+  // The diagonal crosses the top of the page at 45 degrees, and the later line is there.
+  for (const double x : {110.0, 140.0, 180.0}) {
+    const QRectF encre = EncreDans(pages[0], QRectF(x - 3, 0, 6, 297));
+    ASSERT_FALSE(encre.isEmpty()) << x;
+    EXPECT_NEAR(encre.center().y(), x, 2) << x;
+  }
+  const QRectF apres = EncreDans(pages[0], QRectF(0, 140, 120, 20));
+  ASSERT_FALSE(apres.isEmpty());
+  EXPECT_NEAR(apres.left(), 10, 1.5);
+  EXPECT_NEAR(apres.right(), 100, 1.5);
 }
 
 }  // namespace

@@ -518,6 +518,29 @@ TEST_F(RunnerTest, PrintRunWritesAPdf) {
   EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
 }
 
+// A line to a point far off the page is drawn as far as the page goes, at its own angle, and the
+// PDF holds what is drawn after it.
+TEST_F(RunnerTest, APrintRunDrawsLinesToFarPoints) {
+  if (!PdftoppmPresent()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  const QString pdf = Chemin(QStringLiteral("loin.pdf"));
+  const Resultat r =
+      Lance({QStringLiteral("--pdf"), pdf,
+             EcritProgramme("EpaisT = 0.5mm\r\nTrait = 0, 0, 1E18, 1E18\r\nTrait = 10, 200, 100, 200\r\n")});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_TRUE(r.erreurs.isEmpty()) << r.erreurs.toStdString();
+  const std::vector<PagePdf> pages = PagesPdf(pdf, 100);
+  ASSERT_EQ(pages.size(), 1u);
+  const PagePdf& page = pages[0];
+  const QRectF apres = EncreDans(page, QRectF(0, 90, 120, 15));
+  ASSERT_FALSE(apres.isEmpty());
+  EXPECT_NEAR(apres.left(), 10, 1);
+  EXPECT_NEAR(apres.right(), 100, 1);
+  // The diagonal from the page's foot: 150 mm up at 150 mm across.
+  const QRectF diagonale = EncreDans(page, QRectF(148, 0, 4, page.Taille.height()));
+  ASSERT_FALSE(diagonale.isEmpty());
+  EXPECT_NEAR(page.Taille.height() - diagonale.center().y(), 150, 1.5);
+}
+
 // The headless print run needs no system printer: a print system that hangs holds it no time.
 TEST_F(RunnerTest, APrintSystemThatHangsDoesNotHoldThePrintRun) {
   CupsPrive& cups = CupsPrive::DuProcessus();
