@@ -360,13 +360,16 @@ int main(int argc, char** argv) {
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
   // of a FIFO output that goes away is a failed write, not the end of the runner.
   std::signal(SIGPIPE, SIG_IGN);
-  // The run error is in the log only: a refused write is told where the user sees it too.
-  for (const QString& refuse : EcrituresRefusees())
+  int code = 0;
+  // The run error is in the log only: a refused write is told where the user sees it too, and like
+  // a failed one it makes the exit status.
+  for (const QString& refuse : EcrituresRefusees()) {
     std::fprintf(stderr,
                  "morvo-run: %s: the program may not write or delete %s, outside its folder, "
                  "without --allow-writes\n",
                  qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
-  int code = 0;
+    code = 3;
+  }
   const auto echec = [&code](const QString& fichier, const QString& raison) {
     std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(NomLisible(fichier)),
                  qPrintable(raison));

@@ -401,7 +401,7 @@ TEST_F(RunnerTest, WritesOutsideTheProgramsFolderNeedAllowWrites) {
       QStringLiteral("prog/p.dat"));
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance({QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 3);
   EXPECT_FALSE(QFile::exists(dehors));
   EXPECT_TRUE(MessageErreur(r).contains(dehors + QStringLiteral(" : écriture hors du dossier du programme "
                                                                 "refusée / writing outside the program's "
