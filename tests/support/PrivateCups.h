@@ -16,10 +16,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
+#include <optional>
 
 class CupsPrive {
  public:
@@ -90,6 +93,35 @@ class CupsPrive {
     return false;
   }
 
+  // The titles under which the queue's jobs were queued, oldest first; empty when the print
+  // system's IPP tool is not installed (Raison() says so).
+  std::optional<QStringList> TitresJobs(const QString& file) {
+    const QString ipptool = Outil(QStringLiteral("ipptool"));
+    if (ipptool.isEmpty()) {
+      raison_ = QStringLiteral("ipptool is not installed");
+      return std::nullopt;
+    }
+    Ecrit(QStringLiteral("jobs.test"),
+          QStringLiteral("{\n OPERATION Get-Jobs\n GROUP operation-attributes-tag\n"
+                         " ATTR charset attributes-charset utf-8\n"
+                         " ATTR naturalLanguage attributes-natural-language en\n"
+                         " ATTR uri printer-uri $uri\n ATTR keyword which-jobs all\n"
+                         " ATTR keyword requested-attributes job-id,job-name\n"
+                         " DISPLAY job-id\n DISPLAY job-name\n}\n"));
+    const QString uri = QStringLiteral("ipp://") + QString::fromLatin1(QUrl::toPercentEncoding(Socket())) +
+                        QStringLiteral("/printers/") + file;
+    const QStringList lignes =
+        Client(ipptool, {QStringLiteral("-c"), uri, Chemin(QStringLiteral("jobs.test"))})
+            .split(QLatin1Char('\n'));
+    // "id,name" under a heading line; the print system lists the newest first.
+    QMap<int, QString> titres;
+    for (const QString& ligne : lignes.mid(1)) {
+      const qsizetype virgule = ligne.indexOf(QLatin1Char(','));
+      if (virgule > 0) titres.insert(ligne.left(virgule).toInt(), ligne.mid(virgule + 1).trimmed());
+    }
+    return titres.values();
+  }
+
   // The print system goes away, hangs, or comes back.
   void Arrete() {
     cupsd_.terminate();
@@ -132,7 +164,8 @@ class CupsPrive {
     Ecrit(QStringLiteral("cupsd.conf"),
           QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
                          "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
+                         "<Policy default>\n  JobPrivateValues none\n  <Limit All>\n    Order deny,allow\n   "
+                         " Allow all\n  </Limit>\n"
                          "</Policy>\n")
               .arg(Socket()));
     Ecrit(QStringLiteral("cups-files.conf"),
