@@ -18,11 +18,10 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QUrl>
-#include <optional>
 
 class CupsPrive {
  public:
@@ -93,32 +92,26 @@ class CupsPrive {
     return false;
   }
 
-  // The titles under which the queue's jobs were queued, oldest first; empty when the print
-  // system's IPP tool is not installed (Raison() says so).
-  std::optional<QStringList> TitresJobs(const QString& file) {
-    const QString ipptool = Outil(QStringLiteral("ipptool"));
-    if (ipptool.isEmpty()) {
-      raison_ = QStringLiteral("ipptool is not installed");
-      return std::nullopt;
-    }
-    Ecrit(QStringLiteral("jobs.test"),
-          QStringLiteral("{\n OPERATION Get-Jobs\n GROUP operation-attributes-tag\n"
-                         " ATTR charset attributes-charset utf-8\n"
-                         " ATTR naturalLanguage attributes-natural-language en\n"
-                         " ATTR uri printer-uri $uri\n ATTR keyword which-jobs all\n"
-                         " ATTR keyword requested-attributes job-id,job-name\n"
-                         " DISPLAY job-id\n DISPLAY job-name\n}\n"));
-    const QString uri = QStringLiteral("ipp://") + QString::fromLatin1(QUrl::toPercentEncoding(Socket())) +
-                        QStringLiteral("/printers/") + file;
-    const QStringList lignes =
-        Client(ipptool, {QStringLiteral("-c"), uri, Chemin(QStringLiteral("jobs.test"))})
-            .split(QLatin1Char('\n'));
-    // "id,name" under a heading line; the print system lists the newest first.
+  // The titles under which the queue's jobs were queued, oldest first, once there are `nombre`
+  // (the print system logs each job as it ends); fewer when they do not come.
+  QStringList TitresJobs(const QString& file, int nombre) const {
+    static const QRegularExpression ligne(QStringLiteral("^MORVO (\\S+) (\\d+) \\[(.*)\\]$"),
+                                          QRegularExpression::MultilineOption);
     QMap<int, QString> titres;
-    for (const QString& ligne : lignes.mid(1)) {
-      const qsizetype virgule = ligne.indexOf(QLatin1Char(','));
-      if (virgule > 0) titres.insert(ligne.left(virgule).toInt(), ligne.mid(virgule + 1).trimmed());
-    }
+    QDeadlineTimer fin(10000);
+    do {
+      titres.clear();
+      QFile journal(Chemin(QStringLiteral("log/page_log")));
+      if (journal.open(QIODevice::ReadOnly)) {
+        auto trouve = ligne.globalMatch(QString::fromUtf8(journal.readAll()));
+        while (trouve.hasNext()) {
+          const QRegularExpressionMatch m = trouve.next();
+          if (m.captured(1) == file) titres.insert(m.captured(2).toInt(), m.captured(3));
+        }
+      }
+      if (titres.size() >= nombre) break;
+      QThread::msleep(100);
+    } while (!fin.hasExpired());
     return titres.values();
   }
 
@@ -163,8 +156,9 @@ class CupsPrive {
     QFile::setPermissions(Chemin(QStringLiteral("sortie")), QFileDevice::Permissions(0x7777));
     Ecrit(QStringLiteral("cupsd.conf"),
           QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+                         "PageLogFormat MORVO %p %j [%{job-name}]\n"
                          "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Policy default>\n  JobPrivateValues none\n  <Limit All>\n    Order deny,allow\n   "
+                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n   "
                          " Allow all\n  </Limit>\n"
                          "</Policy>\n")
               .arg(Socket()));
