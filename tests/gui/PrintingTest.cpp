@@ -451,6 +451,34 @@ TEST_F(PrintingCupsTest, WhatThePrintDialogOffersReachesTheQueue) {
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 2u);  // pages 2 and 4
   dialogue(0, 1);
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 2u);  // 1 and 2, 3 and 4
+
+  // A PDF file is written once and whole: the dialog offers neither copies, nor their order, nor
+  // the pages a print system picks for it; a queue gets them back.
+  ReponsesModales reponses;
+  reponses.Ajoute([](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    ASSERT_NE(printers, nullptr);
+    const auto offerts = [d] {
+      QStringList oui;
+      for (const char* nom : {"copies", "reverse", "printRange", "pageSetCombo"}) {
+        const auto* w = d->findChild<QWidget*>(QLatin1String(nom));
+        if (w != nullptr && w->isEnabled()) oui << QLatin1String(nom);
+      }
+      return oui;
+    };
+    EXPECT_EQ(offerts(), QStringList({QStringLiteral("copies"), QStringLiteral("reverse"),
+                                      QStringLiteral("printRange"), QStringLiteral("pageSetCombo")}));
+    const int file = printers->currentIndex();
+    QTest::keyClick(printers, Qt::Key_End);
+    QTest::qWait(50);
+    EXPECT_TRUE(offerts().isEmpty()) << offerts().join(u' ').toStdString();
+    printers->setCurrentIndex(file);
+    QTest::qWait(50);
+    EXPECT_EQ(offerts().size(), 4);
+    static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_TRUE(reponses.Epuisees());
 }
 
 // A program never saved is queued under an empty title, one saved under its name: never under the
