@@ -51,6 +51,8 @@ class CupsPrive {
          Client(QStringLiteral("lpstat"), {QStringLiteral("-e")}).split(QLatin1Char('\n'))) {
       if (!nom.trimmed().isEmpty()) RetireFile(nom.trimmed());
     }
+    // The print server appends to its page log: emptied, it tells this test's jobs only.
+    if (QFile journal(Chemin(QStringLiteral("log/page_log"))); journal.exists()) journal.resize(0);
     QDir sortie(Chemin(QStringLiteral("sortie")));
     for (const QString& f : sortie.entryList(QDir::Files)) sortie.remove(f);
     for (const File& f : files) {
