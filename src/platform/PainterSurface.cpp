@@ -585,9 +585,23 @@ void PainterSurface::CommencePage() {
   etat_.Valide = false;
 }
 
+QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation) {
+  if (page.orientation() == orientation) return page;
+  // A landscape page lies a quarter turn anticlockwise on the sheet: its top is the sheet's left
+  // edge, its left the sheet's foot.
+  const QMarginsF m = page.margins();
+  const QMarginsF tournees = orientation == QPageLayout::Landscape
+                                 ? QMarginsF(m.bottom(), m.left(), m.top(), m.right())
+                                 : QMarginsF(m.top(), m.right(), m.bottom(), m.left());
+  return QPageLayout(page.pageSize(), orientation, tournees, page.units());
+}
+
 void PainterSurface::DefinitOrientation(bool paysage) {
   if (!imprimante_) return;
-  imprimante_->setPageOrientation(paysage ? QPageLayout::Landscape : QPageLayout::Portrait);
+  // The area the printer can print turns with the sheet.
+  const QPageLayout::Orientation orientation = paysage ? QPageLayout::Landscape : QPageLayout::Portrait;
+  if (!imprimante_->setPageLayout(PageOrientee(imprimante_->pageLayout(), orientation)))
+    imprimante_->setPageOrientation(orientation);
   largeurPixels_ = imprimante_->width();
   hauteurPixels_ = imprimante_->height();
 }

@@ -4,6 +4,7 @@
 // printer (a real one or a PDF file), with QPainter in device pixels.
 
 #include <QImage>
+#include <QPageLayout>
 #include <QRect>
 #include <QSize>
 #include <algorithm>
@@ -125,6 +126,10 @@ class PainterSurface : public OutputSurface {
   // Nothing has been drawn on the image since it was made white (a run starts with Cls).
   bool blanche_ = false;
 };
+
+// The page turned to `orientation`, with the margins the sheet has in that position (a sheet's
+// printable area turns with it).
+QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation);
 
 // The old Circle call accepts angles from -2 pi to 2 pi only (compared as Singles); anything else
 // is an invalid procedure call.

@@ -173,7 +173,7 @@ int ImprimeListing(QPagedPaintDevice& imprimante, const QFont& police, const QSt
 bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const QTextCursor curseur = editeur_->textCursor();
   const bool aSelection = curseur.hasSelection();
-  if (!SystemeImpressionRepond()) return false;
+  if (!SystemeImpressionRepond() || !ImprimantePrete()) return false;
   // A printer of its own, with Morvo's choice: the dialog's changes stay with this listing.
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
   QPrinter& imprimante = *choix;
@@ -198,13 +198,14 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
       selection ? LignesDocument(*editeur_->document(), curseur.selectionStart(), curseur.selectionEnd())
                 : LignesDocument(*editeur_->document());
   TravailImpression travail(imprimante, TitreImpression(Shell.NomFichier));
+  QString raison;
   const int pages =
-      !travail.Possible()
+      !travail.Possible(&raison)
           ? 0
           : ImprimeListing(travail.Page(), editeur_->font(),
                            TitreListing(Shell.NomFichier, selection, QDate::currentDate()), lignes);
   if (pages <= 0) {
-    Dialogues().MsgBox(TexteErreurImprimante(travail.Destination()), Boutons::Ok, QString());
+    Dialogues().MsgBox(TexteErreurImprimante(travail.Destination(), raison), Boutons::Ok, QString());
     return false;
   }
   QString erreur;

@@ -354,12 +354,7 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
   if (!repProgramme.isEmpty()) repProgramme_ = repProgramme;
   // No input until the first run has ended.
   hote_->DebutRun();
-  if (!PrepareImprimante()) {
-    hote_->FinRun();
-    Dialogues().MsgBox(TexteRes(160) + QStringLiteral("\r\n") + TexteRes(560), Boutons::Ok, QString(),
-                       Icone::Critique);
-    return false;
-  }
+  // The printer is made when it is first needed; the PDF printer is always there.
   MesureImprimante();
   Shell.MmParPixelEcran = static_cast<float>(vue_->MmParPixel());
   if (FacteurCode == 0) FacteurCode = FacteurCodeDefaut;
@@ -375,7 +370,8 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
     return false;
   }
   Action(QStringLiteral("Mnu_DblClick"))->setChecked(DoubleClic);
-  ReprendImprimanteChoisie();
+  // The print system is not asked yet: the kept printer is the printer's name until then.
+  if (!ImprimanteChoisie.isEmpty()) NomImprimante = ImprimanteChoisie;
   AfficheMenus();
   if (TailleCarCode > 0) {
     QFont police = editeur_->font();

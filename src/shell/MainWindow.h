@@ -95,6 +95,11 @@ class FenetrePrincipale : public QMainWindow {
   // long as the system takes): the print system answers within the time a print is given, with
   // Esc as a way out. False, the printer error said (nothing after Esc), when it does not.
   bool SystemeImpressionRepond();
+  // Morvo's printer, made the first time it is needed (not at start, so that a print system that
+  // hangs does not hold the window): the printer kept from the last session, else the system's
+  // default, else the PDF printer. False, as SystemeImpressionRepond, when the print system does
+  // not answer.
+  bool ImprimantePrete();
 
   // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
   void Mnu_OuvrirMeter_Click();

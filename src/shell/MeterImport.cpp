@@ -179,6 +179,11 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
   if (!QuestionSauvegarde()) return;
   const QString nom = DialoguesFic().Ouvrir(QString(), FiltreMeter());
   if (nom.isEmpty()) return;
+  // The printer's page; the PDF printer's when the print system does not answer.
+  const QRectF page = ImprimantePrete()
+                          ? PageImprimante(ImprimanteMorvo()).paintRect(QPageLayout::Millimeter)
+                          : QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF())
+                                .paintRect(QPageLayout::Millimeter);
   DebutAttente();
   // A meter file becomes a program: it is read no further than a program file.
   QString refus;
@@ -189,7 +194,6 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
                        Boutons::Ok, QString());
     return;
   }
-  const QRectF page = ImprimanteMorvo().pageLayout().paintRect(QPageLayout::Millimeter);
   ProgrammeMeter programme;
   try {
     programme = ConvertitMeter(*contenu, nom, page.width(), page.height());

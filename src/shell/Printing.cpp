@@ -1,5 +1,7 @@
 #include "shell/Printing.h"
 
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -7,11 +9,15 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -45,6 +51,22 @@ namespace {
 // The resolution of every print job: that of Qt's PDF printer at high resolution, which
 // morvo-run --pdf prints with.
 constexpr int ResolutionImpression = 1200;
+
+// Where Qt's print dialog keeps the print system's job options it sets (page set, page ranges,
+// pages per sheet, the queue's own options): name and value, one after the other.
+const QPrintEngine::PrintEnginePropertyKey OptionsSysteme = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+QStringList OptionsDuSysteme(const QPrinter& p) {
+  return p.printEngine() ? p.printEngine()->property(OptionsSysteme).toStringList() : QStringList();
+}
+
+// An option's value as the print system's client reads it: quoted when it holds blanks.
+QString ValeurOption(QString valeur) {
+  static const QRegularExpression special(QStringLiteral("[\\s\"'\\\\]"));
+  if (!valeur.contains(special)) return valeur;
+  valeur.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+  return QLatin1Char('"') + valeur + QLatin1Char('"');
+}
 
 std::unique_ptr<QPrinter> imprimante;
 bool estPdf = false;
@@ -170,8 +192,18 @@ std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele) {
   p->setDuplex(modele.duplex());
   p->setColorMode(modele.colorMode());
   p->setPrintRange(modele.printRange());
+  p->setPageOrder(modele.pageOrder());
+  p->setCollateCopies(modele.collateCopies());
+  if (!systeme.isNull()) p->printEngine()->setProperty(OptionsSysteme, OptionsDuSysteme(modele));
   MargesDeLImprimante(*p);
   return p;
+}
+
+QPageLayout PageImprimante(const QPrinter& p) {
+  // The printer gives its margins as the sheet stands upright, whatever the orientation.
+  const QPageLayout page = p.pageLayout();
+  return PageOrientee(QPageLayout(page.pageSize(), QPageLayout::Portrait, page.margins(), page.units()),
+                      page.orientation());
 }
 
 bool ImprimanteEstPdf() { return estPdf; }
@@ -191,7 +223,7 @@ TravailImpression::TravailImpression(const QPrinter& choix, const QString& titre
   page_ = std::make_unique<QPdfWriter>(Fichier());
   page_->setResolution(ResolutionImpression);
   // The chosen printer's page: paper, orientation and the margins it cannot print in.
-  page_->setPageLayout(choix.pageLayout());
+  page_->setPageLayout(PageImprimante(choix));
   page_->setTitle(titre);
   page_->setCreator(QStringLiteral("Morvo"));
   if (fichier_) {
@@ -200,6 +232,14 @@ TravailImpression::TravailImpression(const QPrinter& choix, const QString& titre
     destination_ = choix.printerName();
     copies_ = choix.copyCount();
     cotes_ = choix.duplex();
+    // What the print dialog offers for a queue is the queue's to do: the order, collation and
+    // the job options it keeps for the print system.
+    if (choix.pageOrder() == QPrinter::LastPageFirst) options_ << QStringLiteral("outputorder=reverse");
+    if (copies_ > 1)
+      options_ << (choix.collateCopies() ? QStringLiteral("collate=true") : QStringLiteral("collate=false"));
+    const QStringList systeme = OptionsDuSysteme(choix);
+    for (qsizetype i = 0; i + 1 < systeme.size(); i += 2)
+      options_ << systeme[i] + QLatin1Char('=') + ValeurOption(systeme[i + 1]);
   }
 }
 
@@ -209,24 +249,39 @@ QString TravailImpression::Fichier() const {
   return dossier_.isValid() ? dossier_.filePath(QStringLiteral("travail.pdf")) : QString(QLatin1String(""));
 }
 
-bool TravailImpression::Possible() const {
-  if (!dossier_.isValid()) return false;
+bool TravailImpression::Possible(QString* raison) const {
+  const auto refus = [raison](int code) {
+    if (raison) *raison = QString::fromLocal8Bit(std::strerror(code));
+    return false;
+  };
+  if (!dossier_.isValid()) {
+    if (raison) *raison = dossier_.errorString();
+    return false;
+  }
   if (!fichier_) return true;
+  if (destination_.isEmpty()) return refus(ENOENT);
+  // The system says whether the folder takes the file, and why not: its "." fails on a path
+  // that is not a folder, as the file's creation would.
   const QFileInfo fichier(destination_);
-  const QFileInfo dossier(fichier.absolutePath());
-  return !destination_.isEmpty() && dossier.isDir() && dossier.isWritable() &&
-         (!fichier.exists() || fichier.isWritable());
+  if (::access(QFile::encodeName(fichier.absolutePath() + QStringLiteral("/.")).constData(), W_OK | X_OK) !=
+      0)
+    return refus(errno);
+  if (fichier.exists() && ::access(QFile::encodeName(fichier.absoluteFilePath()).constData(), W_OK) != 0)
+    return refus(errno);
+  return true;
 }
 
 bool TravailImpression::Envoie(QString* raison) {
   // A PDF replaces the chosen file only once it is whole.
   if (fichier_) return EcritPdfProvisoire(Fichier(), destination_, raison);
-  QStringList arguments{QStringLiteral("-d"), destination_, QStringLiteral("-n"), QString::number(copies_)};
-  if (!titre_.isEmpty()) arguments << QStringLiteral("-t") << titre_;
+  // The title is always given: without it the queue would show the provisional file's name.
+  QStringList arguments{QStringLiteral("-d"),     destination_,         QStringLiteral("-n"),
+                        QString::number(copies_), QStringLiteral("-t"), titre_};
   if (cotes_ == QPrinter::DuplexLongSide)
     arguments << QStringLiteral("-o") << QStringLiteral("sides=two-sided-long-edge");
   else if (cotes_ == QPrinter::DuplexShortSide)
     arguments << QStringLiteral("-o") << QStringLiteral("sides=two-sided-short-edge");
+  for (const QString& option : options_) arguments << QStringLiteral("-o") << option;
   arguments << QStringLiteral("--") << Fichier();
   QString sortie;
   if (ClientImpression(QStringLiteral("lp"), arguments, sortie)) return true;
@@ -304,8 +359,16 @@ bool FenetrePrincipale::SystemeImpressionRepond() {
   return false;
 }
 
+bool FenetrePrincipale::ImprimantePrete() {
+  if (imprimante) return true;
+  if (!SystemeImpressionRepond()) return false;
+  PrepareImprimante();
+  ReprendImprimanteChoisie();
+  return true;
+}
+
 void FenetrePrincipale::Mnu_Imprimante_Click() {
-  if (!SystemeImpressionRepond()) return;
+  if (!SystemeImpressionRepond() || !ImprimantePrete()) return;
   // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
   if (!DialoguesFic().ChoisitImprimante(*choix)) return;
@@ -320,7 +383,7 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
 }
 
 bool FenetrePrincipale::Imprimer() {
-  if (!hote_->MnuVisualiserActif) return false;
+  if (!hote_->MnuVisualiserActif || !ImprimantePrete()) return false;
   QPrinter& p = ImprimanteMorvo();
   if (estPdf) {
     const QString propose = dernierPdf.isEmpty() && !Shell.NomFichier.isEmpty()
@@ -357,8 +420,9 @@ bool FenetrePrincipale::Imprimer() {
     // pen, font or page orientation) carries over.
     TravailImpression travail(p, TitreImpression(Shell.NomFichier));
     const QString sortie = travail.Destination();
-    if (!travail.Possible()) {
-      Dialogues().MsgBox(TexteErreurImprimante(sortie), Boutons::Ok, QString());
+    QString raison;
+    if (!travail.Possible(&raison)) {
+      Dialogues().MsgBox(TexteErreurImprimante(sortie, raison), Boutons::Ok, QString());
     } else {
       PainterSurface surface(&travail.Page());
       hote_->DefinitImprimante(&surface);

@@ -4,7 +4,9 @@
 // exists. The choice stays inside Morvo; the system's default printer is never changed. The print
 // commands are the main window's (FenetrePrincipale in MainWindow.h).
 
+#include <QPageLayout>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -27,6 +29,9 @@ QPrinter& ImprimanteMorvo();
 // printer's own: 0,0 is the corner of the area it can print, and a printer that prints to the
 // edge has none.
 std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele);
+// The page a job on the printer is given: its paper and orientation, and the margins it cannot
+// print in, turned with the sheet.
+QPageLayout PageImprimante(const QPrinter& p);
 // Whether the printer writes a PDF file (whose name is asked at each print).
 bool ImprimanteEstPdf();
 // Takes the printer's measures: millimetres per pixel, the screen-to-printer ratio and the font
@@ -60,8 +65,8 @@ class TravailImpression {
   // The PDF file or the queue, as messages name it.
   QString Destination() const { return destination_; }
   // The job can be made (its provisional file has a folder) and the chosen PDF file can be written
-  // (its folder takes it).
-  bool Possible() const;
+  // (its folder takes it); false with the system's reason when not.
+  bool Possible(QString* raison = nullptr) const;
   // After the painter has ended: the file is written or the queue has taken the job. False with
   // the reason (the system's words) when not.
   bool Envoie(QString* raison);
@@ -74,6 +79,8 @@ class TravailImpression {
   QString titre_;
   int copies_ = 1;
   int cotes_ = 0;
+  // The queue's job options ("name=value").
+  QStringList options_;
 };
 
 // How long the print system's client may take to take a job before the print is given up

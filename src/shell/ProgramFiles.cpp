@@ -1,12 +1,16 @@
 #include "shell/ProgramFiles.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSpinBox>
+#include <QTimer>
 
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
@@ -49,6 +53,38 @@ class DialoguesFichiersQt : public DialoguesFichiers {
     // The listing print presets the range to the selection when there is one.
     dialogue.setOption(QAbstractPrintDialog::PrintSelection, imprimante.printRange() == QPrinter::Selection);
     dialogue.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    // A PDF file is written once and whole: the copies, their order and the pages a print system
+    // picks are not offered for it (Qt's dialog takes the page set and page list away itself).
+    auto* printers = dialogue.findChild<QComboBox*>(QStringLiteral("printers"));
+    const auto regle = [&dialogue] {
+      const auto* fichier = dialogue.findChild<QLineEdit*>(QStringLiteral("filename"));
+      const bool pdf = fichier != nullptr && fichier->isEnabled();
+      if (auto* copies = dialogue.findChild<QSpinBox*>(QStringLiteral("copies"))) {
+        if (pdf) copies->setValue(1);
+        copies->setEnabled(!pdf);
+      }
+      for (const char* nom : {"collate", "reverse", "printRange", "from", "to"}) {
+        auto* w = dialogue.findChild<QWidget*>(QLatin1String(nom));
+        if (w == nullptr) continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w); pdf && b != nullptr && b->isChecked()) {
+          b->setChecked(false);
+          if (auto* tout = dialogue.findChild<QAbstractButton*>(QStringLiteral("printAll"));
+              tout && b->autoExclusive())
+            tout->setChecked(true);
+        }
+        // The range's numbers follow their button.
+        if (!pdf && (qstrcmp(nom, "from") == 0 || qstrcmp(nom, "to") == 0)) {
+          const auto* plage = dialogue.findChild<QAbstractButton*>(QStringLiteral("printRange"));
+          w->setEnabled(plage != nullptr && plage->isChecked());
+          continue;
+        }
+        w->setEnabled(!pdf);
+      }
+    };
+    // After the dialog's own settings for the printer shown.
+    if (printers)
+      QObject::connect(printers, &QComboBox::currentIndexChanged, &dialogue, regle, Qt::QueuedConnection);
+    QTimer::singleShot(0, &dialogue, regle);
     return dialogue.exec() == QDialog::Accepted;
   }
 

@@ -1,10 +1,20 @@
+#include <unistd.h>
+
 #include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPageSize>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 
 #include "PdfPages.h"
 #include "PrivateCups.h"
@@ -67,7 +77,6 @@ TEST(PrintingHelpers, JobTitle) {
 
 TEST_F(PrintingTest, PrintsOntoAPdfFileAndRedrawsTheScreen) {
   Demarre();
-  ASSERT_TRUE(ImprimanteEstPdf() || !NomImprimante.isEmpty());
   // Whatever the machine has, print onto the PDF printer.
   fichiers_.imprimanteChoisie = true;
   F().Mnu_Imprimante_Click();
@@ -129,6 +138,50 @@ TEST_F(PrintingTest, APrintFailureIsReportedAndTheWindowComesBack) {
   fichiers_.imprimanteChoisie = false;
   F().Mnu_Imprimante_Click();
   EXPECT_TRUE(ImprimanteEstPdf());
+}
+
+// Print to File into a place that takes no file: the printer error says the system's reason, and
+// nothing is written.
+TEST_F(PrintingTest, AFileThatCannotBeWrittenIsAPrinterErrorWithTheSystemsReason) {
+  Demarre();
+  ChoisitImprimante(QString());
+  Tape(QStringLiteral("Trait 0,0,50,50\r\n"));
+  const auto attendErreur = [this](const QString& fichier, int code) {
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages()[0].texte, QStringLiteral("Erreur d'imprimante [Printer error]\r\n\r\n") +
+                                                 fichier + QStringLiteral("\r\n") +
+                                                 QString::fromLocal8Bit(std::strerror(code)));
+    ExpectFenetreRendue();
+    prompter_.Efface();
+  };
+
+  // A file where the folder should be.
+  QFile simple(Chemin(QStringLiteral("simple.txt")));
+  ASSERT_TRUE(simple.open(QIODevice::WriteOnly));
+  simple.close();
+  const QString sousFichier = Chemin(QStringLiteral("simple.txt/dessin.pdf"));
+  CtrlP(sousFichier);
+  attendErreur(sousFichier, ENOTDIR);
+  EXPECT_EQ(QFileInfo(Chemin(QStringLiteral("simple.txt"))).size(), 0);
+
+  // A folder its user cannot write in (the system's administrator can), with a file kept as it was.
+  if (::geteuid() != 0) {
+    const QString dossier = Chemin(QStringLiteral("lecture"));
+    ASSERT_TRUE(QDir().mkpath(dossier));
+    const QString ancien = dossier + QStringLiteral("/ancien.pdf");
+    QFile f(ancien);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("ancien");
+    f.close();
+    ASSERT_TRUE(QFile::setPermissions(dossier, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const auto rend = qScopeGuard([dossier] {
+      QFile::setPermissions(dossier,
+                            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    CtrlP(ancien);
+    attendErreur(ancien, EACCES);
+    EXPECT_EQ(LitOctets(ancien), QByteArray("ancien"));
+  }
 }
 
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {
@@ -305,6 +358,172 @@ TEST_F(PrintingCupsTest, PrintsOnThePrintersOwnPage) {
   ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
 }
 
+// FormatI = Paysage, or landscape chosen in the printer dialog: the area the queue prints turns
+// with the sheet, and 0,0 is its corner as in portrait, 12.7 mm from the short edge and 6.35 mm
+// from the long one. The queue lays the landscape page on its upright sheet a quarter turn
+// anticlockwise.
+TEST_F(PrintingCupsTest, LandscapeTurnsThePrintableAreaWithTheSheet) {
+  Demarre();
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  const QString paysage = QStringLiteral("FormatI = Paysage\r\n") + ProgrammeCadreTexte;
+  const std::vector<PagePdf> reference = PagesMorvoRun(paysage);
+  ASSERT_EQ(reference.size(), 1u);
+  ASSERT_GT(reference[0].Taille.width(), reference[0].Taille.height());
+  // Where the ink of the landscape page lies on the sheet; turned, the sizes of the two pages in
+  // points round the edges by up to 0.1 mm.
+  const auto expectSurLaFeuille = [&reference](const PagePdf& feuille) {
+    const QRectF paysage = reference[0].Encre.translated(12.7, -6.35);
+    const double hauteur = QPageSize(QPageSize::A4).size(QPageSize::Millimeter).height();
+    EXPECT_NEAR(feuille.Encre.left(), paysage.top(), 0.1);
+    EXPECT_NEAR(feuille.Encre.right(), paysage.bottom(), 0.1);
+    EXPECT_NEAR(feuille.Encre.top(), hauteur - paysage.right(), 0.1);
+    EXPECT_NEAR(feuille.Encre.bottom(), hauteur - paysage.left(), 0.1);
+  };
+  Tape(paysage);
+  std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoMarges"));
+  ASSERT_EQ(pages.size(), 1u);
+  expectSurLaFeuille(pages[0]);
+
+  // The dialog's landscape, the program's page left as it is.
+  Tape(ProgrammeCadreTexte);
+  fichiers_.orientation = QPageLayout::Landscape;
+  ChoisitImprimante(QStringLiteral("MorvoMarges"));
+  pages = ImprimeSur(QStringLiteral("MorvoMarges"));
+  ASSERT_EQ(pages.size(), 1u);
+  expectSurLaFeuille(pages[0]);
+}
+
+// What the print dialog offers for a queue reaches it: even pages only, or two pages a sheet (the
+// dialog takes one or the other).
+TEST_F(PrintingCupsTest, WhatThePrintDialogOffersReachesTheQueue) {
+  Demarre();
+  Tape(
+      QStringLiteral("Cadre = 10, 10, 100, 50\r\nNPage\r\nCadre = 10, 10, 100, 50\r\nNPage\r\n"
+                     "Cadre = 10, 10, 100, 50\r\nNPage\r\nCadre = 10, 10, 100, 50\r\n"));
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  ASSERT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 4u);
+
+  // Qt's own print dialog, as the user fills it: the page set (all, odd, even, in the dialog's
+  // language) and, under Properties, the pages a sheet (1, 2, 4...).
+  DefinitDialoguesFichiers(nullptr);
+  const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
+  const auto dialogue = [this](int jeu, int parFeuille) {
+    ReponsesModales reponses;
+    bool proprietesVues = false;
+    reponses.Ajoute([&](QWidget* d) {
+      auto* pages = d->findChild<QComboBox*>(QStringLiteral("pageSetCombo"));
+      auto* proprietes = d->findChild<QPushButton*>(QStringLiteral("properties"));
+      auto* boutons = d->findChild<QDialogButtonBox*>();
+      if (pages == nullptr || proprietes == nullptr || boutons == nullptr) {
+        ADD_FAILURE() << "not Qt's print dialog";
+        static_cast<QDialog*>(d)->reject();
+        return;
+      }
+      EXPECT_EQ(pages->count(), 3);
+      pages->setCurrentIndex(jeu);
+      QTimer attente;
+      QObject::connect(&attente, &QTimer::timeout, d, [&] {
+        auto* p = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        auto* combo = p ? p->findChild<QComboBox*>(QStringLiteral("pagesPerSheetCombo")) : nullptr;
+        if (combo == nullptr || !p->isVisible()) return;
+        attente.stop();
+        proprietesVues = true;
+        combo->setCurrentIndex(parFeuille);
+        auto* ok = p->findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+        if (ok) QTest::mouseClick(ok->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        if (p->isVisible()) p->reject();
+      });
+      attente.start(20);
+      QTest::mouseClick(proprietes, Qt::LeftButton);
+      QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      if (d->isVisible()) {
+        ADD_FAILURE() << "the print dialog refused its fields";
+        static_cast<QDialog*>(d)->reject();
+      }
+    });
+    ChoisitMenu(u'f', u'p');
+    EXPECT_TRUE(reponses.Epuisees());
+    EXPECT_TRUE(proprietesVues);
+    EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  };
+
+  dialogue(2, 0);
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 2u);  // pages 2 and 4
+  dialogue(0, 1);
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 2u);  // 1 and 2, 3 and 4
+
+  // A PDF file is written once and whole: the dialog offers neither copies, nor their order, nor
+  // the pages a print system picks for it; a queue gets them back.
+  ReponsesModales reponses;
+  reponses.Ajoute([](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    ASSERT_NE(printers, nullptr);
+    const auto offerts = [d] {
+      QStringList oui;
+      for (const char* nom : {"copies", "reverse", "printRange", "pageSetCombo"}) {
+        const auto* w = d->findChild<QWidget*>(QLatin1String(nom));
+        if (w != nullptr && w->isEnabled()) oui << QLatin1String(nom);
+      }
+      return oui;
+    };
+    EXPECT_EQ(offerts(), QStringList({QStringLiteral("copies"), QStringLiteral("reverse"),
+                                      QStringLiteral("printRange"), QStringLiteral("pageSetCombo")}));
+    const int file = printers->currentIndex();
+    QTest::keyClick(printers, Qt::Key_End);
+    QTest::qWait(50);
+    EXPECT_TRUE(offerts().isEmpty()) << offerts().join(u' ').toStdString();
+    printers->setCurrentIndex(file);
+    QTest::qWait(50);
+    EXPECT_EQ(offerts().size(), 4);
+    static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_TRUE(reponses.Epuisees());
+}
+
+// A program never saved is queued under an empty title, one saved under its name: never under the
+// name of the file the job is made in.
+TEST_F(PrintingCupsTest, AJobIsQueuedUnderTheProgramsName) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  ASSERT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+  Shell.NomFichier = Chemin(QStringLiteral("cadran.old.dat"));
+  ASSERT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+  EXPECT_EQ(cups_->TitresJobs(QStringLiteral("MorvoA4"), 2),
+            QStringList({QString(), QStringLiteral("cadran.old")}));
+}
+
+// A print system that hangs does not hold the start: the window is there at once and takes input;
+// the print system is asked when the user prints, within the time a print is given.
+TEST_F(PrintingCupsTest, AFrozenPrintSystemDoesNotHoldTheStart) {
+  DelaiSystemeImpression = 3000;
+  cups_->Gele();
+  const auto degele = qScopeGuard([this] { cups_->Degele(); });
+  QElapsedTimer montre;
+  montre.start();
+  Demarre();
+  EXPECT_LT(montre.elapsed(), 2500);
+  EXPECT_TRUE(F().isVisible());
+  Tape(ProgrammeCadreTexte);
+  Clavier(Qt::Key_F4);
+  montre.restart();
+  CtrlP(Chemin(QStringLiteral("gele.pdf")));
+  EXPECT_LT(montre.elapsed(), 30000);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("The print system does not answer")))
+      << prompter_.Messages()[0].texte.toStdString();
+  ExpectFenetreRendue();
+  prompter_.Efface();
+
+  // The print system back, the next print asks it again and prints.
+  cups_->Degele();
+  fichiers_.enregistrements.clear();
+  CtrlP(Chemin(QStringLiteral("degele.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(NombrePages(LitOctets(Chemin(QStringLiteral("degele.pdf")))), 1);
+}
+
 // Cancel in the printer dialog changes nothing, whatever was picked in it before.
 TEST_F(PrintingCupsTest, CancellingThePrinterChoiceChangesNothing) {
   Demarre();
@@ -472,8 +691,13 @@ TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
   fenetre_->show();
   fenetre_->resize(1000, 700);
   ASSERT_TRUE(fenetre_->Demarre({}, Programme()));
+  // The print system is asked when the printer is first needed: then the user is told.
+  prompter_.Efface();
+  fichiers_.Demandes.clear();
+  Tape(ProgrammeCadreTexte);
+  CtrlP(Chemin(QStringLiteral("repli.pdf")));
   EXPECT_EQ(NomImprimante, QStringLiteral("PDF"));
-  bool dit = false;
-  for (const auto& m : prompter_.Messages()) dit = dit || m.texte.contains(QStringLiteral("MorvoMarges"));
-  EXPECT_TRUE(dit);
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("MorvoMarges")));
+  EXPECT_EQ(NombrePages(LitOctets(Chemin(QStringLiteral("repli.pdf")))), 1);
 }

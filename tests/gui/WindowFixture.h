@@ -72,6 +72,7 @@ class DialoguesScriptes : public DialoguesFichiers {
     if (!file.isEmpty()) {
       imprimante.setOutputFormat(QPrinter::NativeFormat);
       imprimante.setPrinterName(file);
+      imprimante.setPageOrientation(orientation);
     } else {
       imprimante.setOutputFormat(QPrinter::PdfFormat);
       // Qt's print dialog names the PDF file itself.
@@ -85,6 +86,7 @@ class DialoguesScriptes : public DialoguesFichiers {
   bool imprimanteChoisie = true;
   QString file;
   QString fichierPdf;
+  QPageLayout::Orientation orientation = QPageLayout::Portrait;
   QStringList Demandes;
 
  private:

@@ -16,7 +16,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -49,6 +51,8 @@ class CupsPrive {
          Client(QStringLiteral("lpstat"), {QStringLiteral("-e")}).split(QLatin1Char('\n'))) {
       if (!nom.trimmed().isEmpty()) RetireFile(nom.trimmed());
     }
+    // The print server appends to its page log: emptied, it tells this test's jobs only.
+    if (QFile journal(Chemin(QStringLiteral("log/page_log"))); journal.exists()) journal.resize(0);
     QDir sortie(Chemin(QStringLiteral("sortie")));
     for (const QString& f : sortie.entryList(QDir::Files)) sortie.remove(f);
     for (const File& f : files) {
@@ -88,6 +92,29 @@ class CupsPrive {
       QThread::msleep(100);
     }
     return false;
+  }
+
+  // The titles under which the queue's jobs were queued, oldest first, once there are `nombre`
+  // (the print system logs each job as it ends); fewer when they do not come.
+  QStringList TitresJobs(const QString& file, int nombre) const {
+    static const QRegularExpression ligne(QStringLiteral("^MORVO (\\S+) (\\d+) \\[(.*)\\]$"),
+                                          QRegularExpression::MultilineOption);
+    QMap<int, QString> titres;
+    QDeadlineTimer fin(10000);
+    do {
+      titres.clear();
+      QFile journal(Chemin(QStringLiteral("log/page_log")));
+      if (journal.open(QIODevice::ReadOnly)) {
+        auto trouve = ligne.globalMatch(QString::fromUtf8(journal.readAll()));
+        while (trouve.hasNext()) {
+          const QRegularExpressionMatch m = trouve.next();
+          if (m.captured(1) == file) titres.insert(m.captured(2).toInt(), m.captured(3));
+        }
+      }
+      if (titres.size() >= nombre) break;
+      QThread::msleep(100);
+    } while (!fin.hasExpired());
+    return titres.values();
   }
 
   // The print system goes away, hangs, or comes back.
@@ -131,8 +158,10 @@ class CupsPrive {
     QFile::setPermissions(Chemin(QStringLiteral("sortie")), QFileDevice::Permissions(0x7777));
     Ecrit(QStringLiteral("cupsd.conf"),
           QStringLiteral("Listen %1\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
+                         "PageLogFormat MORVO %p %j [%{job-name}]\n"
                          "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n  </Limit>\n"
+                         "<Policy default>\n  <Limit All>\n    Order deny,allow\n   "
+                         " Allow all\n  </Limit>\n"
                          "</Policy>\n")
               .arg(Socket()));
     Ecrit(QStringLiteral("cups-files.conf"),
