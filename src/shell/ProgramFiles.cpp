@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -34,6 +35,27 @@ QString FichierCourant;
 FormeTexte FormeProgramme;
 
 namespace {
+
+// While it lives, the print dialog's Properties page shows no margin fields.
+class SansMarges : public QObject {
+ public:
+  SansMarges() { qApp->installEventFilter(this); }
+  ~SansMarges() override { qApp->removeEventFilter(this); }
+  SansMarges(const SansMarges&) = delete;
+  SansMarges& operator=(const SansMarges&) = delete;
+
+ protected:
+  bool eventFilter(QObject* objet, QEvent* evenement) override {
+    if (evenement->type() == QEvent::Show && objet->isWidgetType()) {
+      if (const auto* haut = objet->findChild<QWidget*>(QStringLiteral("topMargin"))) {
+        if (QWidget* marges = haut->parentWidget();
+            marges && marges->objectName() != QLatin1String("pageSetup"))
+          marges->hide();
+      }
+    }
+    return false;
+  }
+};
 
 class DialoguesFichiersQt : public DialoguesFichiers {
  public:
@@ -81,6 +103,9 @@ class DialoguesFichiersQt : public DialoguesFichiers {
         w->setEnabled(!pdf);
       }
     };
+    // The margins of its Properties page are not the job's: the drawing's 0,0 is the printable
+    // corner the printer itself gives, so they are not offered.
+    SansMarges sansMarges;
     // After the dialog's own settings for the printer shown.
     if (printers)
       QObject::connect(printers, &QComboBox::currentIndexChanged, &dialogue, regle, Qt::QueuedConnection);

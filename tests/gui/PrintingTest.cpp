@@ -428,6 +428,9 @@ TEST_F(PrintingCupsTest, WhatThePrintDialogOffersReachesTheQueue) {
         if (combo == nullptr || !p->isVisible()) return;
         attente.stop();
         proprietesVues = true;
+        // Its margins would not be the job's: they are not offered.
+        const auto* marge = p->findChild<QWidget*>(QStringLiteral("topMargin"));
+        EXPECT_TRUE(marge == nullptr || !marge->isVisibleTo(p));
         combo->setCurrentIndex(parFeuille);
         auto* ok = p->findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
         if (ok) QTest::mouseClick(ok->button(QDialogButtonBox::Ok), Qt::LeftButton);
