@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -72,6 +73,19 @@ static void BM_BoucleGotoEtiquettes(benchmark::State& state) {
 }
 BENCHMARK(BM_BoucleGotoEtiquettes)->Arg(1440)->Unit(benchmark::kMillisecond);
 
+// The current folder, where a program never saved writes without a question, for a benchmark's
+// length.
+class DansLeDossier {
+ public:
+  explicit DansLeDossier(const QString& dossier) : avant_(QDir::currentPath()) { QDir::setCurrent(dossier); }
+  ~DansLeDossier() { QDir::setCurrent(avant_); }
+  DansLeDossier(const DansLeDossier&) = delete;
+  DansLeDossier& operator=(const DansLeDossier&) = delete;
+
+ private:
+  QString avant_;
+};
+
 // The same Goto loop writing one PRINTA line a round, timed beside the loop that assigns the same
 // text to a variable instead: `printa_cpu_ms` and `assign_cpu_ms` are the processor times (user and
 // system) of one run of each, `ratio` their quotient.
@@ -79,6 +93,8 @@ static void BM_PrintABoucleGoto(benchmark::State& state) {
   const int tours = static_cast<int>(state.range(0));
   QTemporaryDir dossier;
   const QString fichier = dossier.filePath(QStringLiteral("lignes.txt"));
+  // The program writes in its own folder, as a program saved beside its data does.
+  const DansLeDossier ici(dossier.path());
   const QString boucle =
       QStringLiteral("%I = 0\r\nBoucle:\r\n%I == %I+1\r\n%1\r\nIf %I < %2 Then Goto Boucle\r\n");
   const QString avecPrintA = QStringLiteral("OpenA = ") + fichier + QStringLiteral("\r\n") +
@@ -104,6 +120,7 @@ BENCHMARK(BM_PrintABoucleGoto)->Arg(50000)->Unit(benchmark::kMillisecond);
 static void BM_PrintANonAsciiSelonLaTaille(benchmark::State& state) {
   QTemporaryDir dossier;
   const QString fichier = dossier.filePath(QStringLiteral("donnees.txt"));
+  const DansLeDossier ici(dossier.path());
   {
     QFile f(fichier);
     if (!f.open(QIODevice::WriteOnly)) {

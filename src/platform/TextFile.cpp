@@ -307,6 +307,39 @@ std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur
   return c;
 }
 
+// Whether every line of Windows-1252 bytes reads back as Windows-1252: a line that is not ASCII
+// and happens to be valid UTF-8 ("é°§" is E9 B0 A7) would be read as UTF-8, since a file of both
+// is read line by line.
+bool LignesRelues1252(const QByteArray& o) {
+  qsizetype debut = 0;
+  while (debut <= o.size()) {
+    qsizetype fin = debut;
+    while (fin < o.size() && o[fin] != '\r' && o[fin] != '\n') ++fin;
+    const QByteArray ligne = QByteArray::fromRawData(o.constData() + debut, fin - debut);
+    if (!TientEnAscii(ligne) && EstUtf8(ligne)) return false;
+    debut = fin + 1;
+  }
+  return true;
+}
+
+// The text for a Windows-1252 file: each line in Windows-1252 when it reads back so, else in UTF-8
+// (a character with no Windows-1252 code, or bytes that would read as UTF-8), so that nothing of it
+// is lost and every line reads back as written.
+QByteArray Octets1252ParLigne(const QString& texte) {
+  QByteArray octets;
+  qsizetype debut = 0;
+  while (debut < texte.size()) {
+    qsizetype fin = debut;
+    while (fin < texte.size() && texte[fin] != u'\r' && texte[fin] != u'\n') ++fin;
+    const QString ligne = texte.mid(debut, fin - debut);
+    const auto en1252 = EncodeWindows1252(ligne);
+    octets += en1252 && LignesRelues1252(*en1252) ? *en1252 : ligne.toUtf8();
+    for (debut = fin; debut < texte.size() && (texte[debut] == u'\r' || texte[debut] == u'\n'); ++debut)
+      octets += static_cast<char>(texte[debut].unicode());
+  }
+  return octets;
+}
+
 QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
   if (EstAscii(ajout)) {
     c.finOuverte.clear();
@@ -318,8 +351,8 @@ QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
     case CodageAjout::Teneur::Utf8:
       return ajout.toUtf8();
     case CodageAjout::Teneur::Ascii:
-      // Windows-1252 bytes that would read back as UTF-8 are written in UTF-8.
-      if (en1252 && !EstUtf8(*en1252)) {
+      // Windows-1252 bytes that would read back as UTF-8, whole or line by line, are written in UTF-8.
+      if (en1252 && !EstUtf8(*en1252) && LignesRelues1252(*en1252)) {
         octets = *en1252;
         c.teneur = CodageAjout::Teneur::Windows1252;
       } else {
@@ -328,12 +361,13 @@ QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
       }
       break;
     case CodageAjout::Teneur::Windows1252:
-      // A text with no Windows-1252 code for one of its characters goes in UTF-8, so that nothing
-      // of it is lost: it reads back whole line by line (OPEN and LVAR, Plot), and the rest of the
-      // file reads as before. So do bytes that would end the file's cut sequence and make the
-      // whole file read as UTF-8.
-      octets =
-          en1252 && (c.finOuverte.isEmpty() || !EstUtf8(c.finOuverte + *en1252)) ? *en1252 : ajout.toUtf8();
+      // A line with no Windows-1252 code for one of its characters goes in UTF-8, so that nothing
+      // of it is lost: it reads back line by line (OPEN and LVAR, Plot, a whole file), and the rest
+      // of the file reads as before. So does a text whose bytes would end the file's cut sequence
+      // and make the whole file read as UTF-8.
+      octets = c.finOuverte.isEmpty() || (en1252 && !EstUtf8(c.finOuverte + *en1252))
+                   ? Octets1252ParLigne(ajout)
+                   : ajout.toUtf8();
       break;
   }
   // A sequence still open at the end is the one the added bytes end in; none once they break it.

@@ -184,6 +184,14 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   EXPECT_EQ(Octets(latin), QByteArray("\xE9\r\n\xCE\xA9\r\n"));
   // Each line reads back as it was written, the file read whole as well as line by line.
   EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\n"));
+  // "é°§" in Windows-1252 (E9 B0 A7) would read back as UTF-8: that line goes in UTF-8, the other in
+  // Windows-1252, in a Windows-1252 file as in one that was ASCII until then.
+  ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("é°§\r\nà\r\n")));
+  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\né°§\r\nà\r\n"));
+  const QString ascii2 = dossier.filePath("ascii2.txt");
+  Ecrit(ascii2, "a\r\n");
+  ASSERT_TRUE(AjouteFichierTexte(ascii2, QString::fromUtf8("é°§\r\né\r\n")));
+  EXPECT_EQ(LitFichierTexte(ascii2), QString::fromUtf8("a\r\né°§\r\né\r\n"));
 
   // "§°" in Windows-1252 after a final "é" would complete a UTF-8 sequence and make the whole file
   // read as UTF-8: it goes in UTF-8, and the "é" still reads as it did.
