@@ -270,10 +270,13 @@ bool DescripteurEcrivable(int fd, QString* erreur) {
 }
 
 std::optional<int> DescripteurNomme(const QString& chemin) {
-  const std::optional<QByteArray> cible = Resout(chemin, nullptr);
-  if (!cible) return std::nullopt;
+  const std::optional<QByteArray> resolu = Resout(chemin, nullptr);
+  if (!resolu) return std::nullopt;
   // The links of /dev lead to /proc/self/fd/N; the links of /proc are left for the system to
-  // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N).
+  // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N). The
+  // system reads "//", "/./" and "x/.." in them as the folders they name: so is the name read here,
+  // or "/dev/fd//1" would be taken for a file and replaced.
+  const std::optional<QByteArray> cible = QFile::encodeName(QDir::cleanPath(QFile::decodeName(*resolu)));
   QByteArray reste;
   for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
                                       "/proc/" + QByteArray::number(::getpid()) + '/'}) {
@@ -285,10 +288,13 @@ std::optional<int> DescripteurNomme(const QString& chemin) {
     reste = reste.mid(barre + 1);
   }
   if (!reste.startsWith("fd/")) return std::nullopt;
-  bool ok = false;
-  const int fd = reste.mid(3).toInt(&ok);
-  if (!ok || fd < 0) return std::nullopt;
-  return fd;
+  // Digits only, as the system names descriptors ("+1", " 1" or "01" name none).
+  const QByteArray numero = reste.mid(3);
+  if (numero.isEmpty() || numero.size() > 9 || (numero.size() > 1 && numero[0] == '0')) return std::nullopt;
+  for (const char c : numero) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  return numero.toInt();
 }
 
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {

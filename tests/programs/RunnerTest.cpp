@@ -911,6 +911,16 @@ TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
   EXPECT_TRUE(bloc.contains("%%EOF\ncls\n")) << bloc.constData();
   EXPECT_TRUE(bloc.endsWith("var 1 %A \"1\"\nL2\n")) << bloc.right(200).constData();
   EXPECT_EQ(QImage(Chemin(QStringLiteral("r.png"))).size(), QSize(1000, 700));
+  // However the name is spelt, the shell's file is written through, never replaced.
+  for (const QString& nom :
+       {QStringLiteral("/dev/fd//1"), QStringLiteral("/proc/self/fd/./1"),
+        QStringLiteral("/proc/self/fd/../fd/1"), QStringLiteral("/proc/self/../self/fd/1")}) {
+    ASSERT_EQ(
+        LanceShell(QStringLiteral("{ echo L1; \"$R\" --log %1 prog.dat; echo L2; } > bloc.txt").arg(nom)), 0)
+        << nom.toStdString();
+    const QByteArray lu = LitOctets(QStringLiteral("bloc.txt"));
+    EXPECT_TRUE(lu.startsWith("L1\ncls\n") && lu.endsWith("var 1 %A \"1\"\nL2\n")) << nom.toStdString();
+  }
 
   // A descriptor that is not open, or open for reading only, is no output.
   QString erreurs;
@@ -918,6 +928,11 @@ TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
   EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + qt_error_string(EBADF) +
                          QStringLiteral(" (descriptor 9 is not open)\n"))
       << erreurs.toStdString();
+  // A name no descriptor has is no descriptor, and the file the name would be is refused.
+  for (const QString& nom :
+       {QStringLiteral("/dev/fd/+1"), QStringLiteral("'/dev/fd/ 1'"), QStringLiteral("/dev/fd/01")})
+    EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log %1 prog.dat > sortie.txt").arg(nom)), 3)
+        << nom.toStdString();
   EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --png /dev/stdout prog.dat 1<r.txt"), &erreurs), 3);
   EXPECT_TRUE(erreurs.contains(QStringLiteral(" (descriptor 1 is open for reading only)")))
       << erreurs.toStdString();
