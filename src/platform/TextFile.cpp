@@ -292,6 +292,11 @@ std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur
     // The first part may end inside a sequence that the unread middle finishes.
     etat = EtatUtf8(tete) == Utf8::Invalide ? Utf8::Invalide : EtatUtf8(queue, &debutOuvert);
   }
+  if (!queue.isEmpty() && queue.back() != '\n' && queue.back() != '\r') {
+    qsizetype debutLigne = queue.size();
+    while (debutLigne > 0 && queue[debutLigne - 1] != '\n' && queue[debutLigne - 1] != '\r') --debutLigne;
+    c.ligneOuverte = queue.mid(debutLigne);
+  }
   if (etat == Utf8::Invalide) {
     c.teneur = CodageAjout::Teneur::Windows1252;
   } else if (etat == Utf8::Ouverte) {
@@ -340,10 +345,22 @@ QByteArray Octets1252ParLigne(const QString& texte) {
   return octets;
 }
 
+// What the file's open last line becomes once `octets` are added.
+void SuitLigneOuverte(CodageAjout& c, const QByteArray& octets) {
+  qsizetype fin = octets.size();
+  while (fin > 0 && octets[fin - 1] != '\n' && octets[fin - 1] != '\r') --fin;
+  if (fin > 0)
+    c.ligneOuverte = octets.mid(fin);
+  else
+    c.ligneOuverte += octets;
+}
+
 QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
   if (EstAscii(ajout)) {
     c.finOuverte.clear();
-    return ajout.toLatin1();
+    QByteArray octets = ajout.toLatin1();
+    if (!c.ligneOuverte.isEmpty()) SuitLigneOuverte(c, octets);
+    return octets;
   }
   QByteArray octets;
   const auto en1252 = EncodeWindows1252(ajout);
@@ -369,6 +386,27 @@ QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
                    ? Octets1252ParLigne(ajout)
                    : ajout.toUtf8();
       break;
+  }
+  // The first added line goes on the file's open last line: in the encoding that reads the two back
+  // as one line of what they were, where one does (the other lines are read on their own).
+  if (!c.ligneOuverte.isEmpty()) {
+    qsizetype n = 0;
+    while (n < ajout.size() && ajout[n] != u'\r' && ajout[n] != u'\n') ++n;
+    qsizetype nOctets = 0;
+    while (nOctets < octets.size() && octets[nOctets] != '\r' && octets[nOctets] != '\n') ++nOctets;
+    const QString premiere = ajout.left(n);
+    const QString attendue = DecodeTexte(c.ligneOuverte) + premiere;
+    const auto relue = [&](const QByteArray& b) { return DecodeTexte(c.ligneOuverte + b) == attendue; };
+    if (!relue(octets.left(nOctets))) {
+      for (const std::optional<QByteArray>& autre :
+           {EncodeWindows1252(premiere), std::optional(premiere.toUtf8())}) {
+        if (autre && relue(*autre)) {
+          octets = *autre + octets.mid(nOctets);
+          break;
+        }
+      }
+    }
+    SuitLigneOuverte(c, octets);
   }
   // A sequence still open at the end is the one the added bytes end in; none once they break it.
   qsizetype debutOuvert = 0;
@@ -434,11 +472,17 @@ static std::optional<QByteArray> OctetsAsciiCrLf(const QString& texte) {
 bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
   // The common case, lines of plain ASCII into a file with CR LF line ends, goes in as it stands.
   if (fin_ == QStringLiteral("\r\n")) {
-    if (const auto octets = OctetsAsciiCrLf(texte)) return fichier_.Ajoute(*octets, erreur);
+    if (const auto octets = OctetsAsciiCrLf(texte)) return AjouteAscii(*octets, erreur);
   }
   const QString ajout = AvecFins(texte, fin_);
-  if (EstAscii(ajout)) return fichier_.Ajoute(ajout.toLatin1(), erreur);
+  if (EstAscii(ajout)) return AjouteAscii(ajout.toLatin1(), erreur);
   return AjouteNonAscii(ajout, erreur);
+}
+
+bool AjoutTexte::AjouteAscii(const QByteArray& octets, QString* erreur) {
+  if (!fichier_.Ajoute(octets, erreur)) return false;
+  if (codage_ && !codage_->ligneOuverte.isEmpty()) SuitLigneOuverte(*codage_, octets);
+  return true;
 }
 
 bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
@@ -458,7 +502,7 @@ bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
     if (i == n) {
       octets[n] = '\r';
       octets[n + 1] = '\n';
-      return fichier_.Ajoute(tampon_, erreur);
+      return AjouteAscii(tampon_, erreur);
     }
   }
   return Ajoute(ligne + QStringLiteral("\r\n"), erreur);

@@ -70,6 +70,9 @@ struct CodageAjout {
   // A UTF-8 sequence that the file's last bytes leave unfinished when nothing else in it is foreign
   // to UTF-8: added bytes that finished it would make the whole file read as UTF-8.
   QByteArray finOuverte;
+  // The file's last line when no line end ends the file (as far as its last part was read): the
+  // first added line goes on it, and must read back with it.
+  QByteArray ligneOuverte;
 };
 
 // Appends text (with CR LF line ends) to a file, creating it when missing, in the file's own
@@ -98,6 +101,7 @@ class AjoutTexte {
 
  private:
   bool AjouteNonAscii(const QString& ajout, QString* erreur);
+  bool AjouteAscii(const QByteArray& octets, QString* erreur);
 
   AjoutOuvert fichier_;
   // The bytes of the last line of plain ASCII, kept so that a long run of lines allocates nothing.

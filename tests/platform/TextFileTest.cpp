@@ -188,6 +188,11 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   // Windows-1252, in a Windows-1252 file as in one that was ASCII until then.
   ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("é°§\r\nà\r\n")));
   EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\né°§\r\nà\r\n"));
+  // On a last line with no line end the first added line reads back with it as one line.
+  const QString ouverte = dossier.filePath("ouverte.txt");
+  Ecrit(ouverte, "caf\xE9");
+  ASSERT_TRUE(AjouteFichierTexte(ouverte, QString::fromUtf8("é°§\r\nà\r\n")));
+  EXPECT_EQ(LitFichierTexte(ouverte), QString::fromUtf8("caféé°§\r\nà\r\n"));
   const QString ascii2 = dossier.filePath("ascii2.txt");
   Ecrit(ascii2, "a\r\n");
   ASSERT_TRUE(AjouteFichierTexte(ascii2, QString::fromUtf8("é°§\r\né\r\n")));
