@@ -1,8 +1,6 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
-#include <algorithm>
-#include <vector>
 
 #include "interpreter/Labels.h"
 #include "interpreter/RuntimeCommands.h"
@@ -14,6 +12,7 @@
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/WriteConsent.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 
@@ -102,49 +101,28 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
   delete processus;
 }
 
-// A user's answer and what it was given for: the program in the editor (file and text), the file
-// that asks (a nested file or command file, with its text) and the command line.
-struct ReponseShell {
-  bool accordee = false;
-  QString fichier, texte, demandeur, texteDemandeur, commande;
-};
-std::vector<ReponseShell> reponsesShell;
+ReponsesDuProgramme reponsesShell;
 
 // Asks before a program would be started; the answer holds while neither the editor's program,
 // nor the file that asks, nor the command line changes.
 bool ShellAccorde(const QString& programme, const QString& arguments) {
   if (PolitiqueShell == AccordShell::Autoriser) return true;
   if (PolitiqueShell == AccordShell::Refuser) return false;
-  ReponseShell cle;
-  cle.fichier = Shell.NomFichier;
-  cle.texte = HoteCourant()->Editeur()->Text();
+  QString demandeur, texteDemandeur;
   if (NiveauCourant >= 2) {
-    cle.demandeur = Niveau(NiveauCourant).Fichier;
-    cle.texteDemandeur = Niveau(NiveauCourant).Texte;
+    demandeur = Niveau(NiveauCourant).Fichier;
+    texteDemandeur = Niveau(NiveauCourant).Texte;
   }
-  cle.commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
-  const auto memes = [&cle](const ReponseShell& r) {
-    return r.fichier == cle.fichier && r.texte == cle.texte && r.demandeur == cle.demandeur &&
-           r.texteDemandeur == cle.texteDemandeur && r.commande == cle.commande;
-  };
-  const auto trouvee = std::find_if(reponsesShell.begin(), reponsesShell.end(), memes);
-  if (trouvee != reponsesShell.end()) return trouvee->accordee;
-  const QString demandeur = NiveauCourant >= 2 ? cle.demandeur : Shell.NomFichier;
-  const QString question = TexteMsg(197).arg(demandeur, cle.commande);
-  cle.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
-                 Reponse::Oui;
-  // Answers given for another program in the editor can no longer apply.
-  std::erase_if(reponsesShell,
-                [&cle](const ReponseShell& r) { return r.fichier != cle.fichier || r.texte != cle.texte; });
-  reponsesShell.push_back(cle);
-  return cle.accordee;
+  const QString commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
+  const QString question = TexteMsg(197).arg(NiveauCourant >= 2 ? demandeur : Shell.NomFichier, commande);
+  return reponsesShell.Accorde(demandeur, texteDemandeur, commande, question);
 }
 
 }  // namespace
 
 AccordShell PolitiqueShell = AccordShell::Demander;
 
-void OublieAccordShell() { reponsesShell.clear(); }
+void OublieAccordShell() { reponsesShell.Oublie(); }
 
 void CmdDagCode(int niveau) {
   // Only the editor's program can receive the template.

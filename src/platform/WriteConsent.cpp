@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <iterator>
+#include <array>
 #include <vector>
 
 #include "platform/EditorText.h"
@@ -39,14 +39,8 @@ bool Dans(const QString& cible, const QString& dossier) {
   return cible == dossier || cible.startsWith(dossier + QLatin1Char('/'));
 }
 
-// A user's answer and what it was given for: the program in the editor (file and text), the
-// command file that asks (with its text), the file and the operation.
-struct ReponseEcriture {
-  bool accordee = false;
-  GenreEcriture genre = GenreEcriture::Ecriture;
-  QString fichier, texte, demandeur, texteDemandeur, cible;
-};
-std::vector<ReponseEcriture> reponsesEcriture;
+// The answers for writes and for deletions, apart.
+std::array<ReponsesDuProgramme, 2> reponsesEcriture;
 QStringList refusSansQuestion;
 
 [[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
@@ -62,6 +56,28 @@ QStringList refusSansQuestion;
 }  // namespace
 
 AccordEcriture PolitiqueEcritures = AccordEcriture::Demander;
+
+bool ReponsesDuProgramme::Accorde(const QString& demandeur, const QString& texteDemandeur,
+                                  const QString& objet, const QString& question) {
+  Donnee cle;
+  cle.fichier = Shell.NomFichier;
+  if (HoteCourant() && HoteCourant()->Editeur()) cle.texte = HoteCourant()->Editeur()->Text();
+  cle.demandeur = demandeur;
+  cle.texteDemandeur = texteDemandeur;
+  cle.objet = objet;
+  const auto trouvee = std::find_if(reponses_.begin(), reponses_.end(), [&cle](const Donnee& r) {
+    return r.fichier == cle.fichier && r.texte == cle.texte && r.demandeur == cle.demandeur &&
+           r.texteDemandeur == cle.texteDemandeur && r.objet == cle.objet;
+  });
+  if (trouvee != reponses_.end()) return trouvee->accordee;
+  cle.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
+                 Reponse::Oui;
+  // Answers given for another program in the editor can no longer apply.
+  std::erase_if(reponses_,
+                [&cle](const Donnee& r) { return r.fichier != cle.fichier || r.texte != cle.texte; });
+  reponses_.push_back(cle);
+  return cle.accordee;
+}
 
 QString DossierDuProgramme() {
   QString dossier =
@@ -88,35 +104,15 @@ void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& 
     Refus(affiche, genre);
   }
 
-  ReponseEcriture cle;
-  cle.genre = genre;
-  cle.fichier = Shell.NomFichier;
-  if (HoteCourant() && HoteCourant()->Editeur()) cle.texte = HoteCourant()->Editeur()->Text();
-  cle.demandeur = demandeur;
-  cle.texteDemandeur = texteDemandeur;
-  cle.cible = cible.isEmpty() ? nom : cible;
-  const auto memes = [&cle](const ReponseEcriture& r) {
-    return r.genre == cle.genre && r.fichier == cle.fichier && r.texte == cle.texte &&
-           r.demandeur == cle.demandeur && r.texteDemandeur == cle.texteDemandeur && r.cible == cle.cible;
-  };
-  auto trouvee = std::find_if(reponsesEcriture.begin(), reponsesEcriture.end(), memes);
-  if (trouvee == reponsesEcriture.end()) {
-    const QString question = TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
-                                 .arg(demandeur.isEmpty() ? Shell.NomFichier : demandeur, affiche);
-    cle.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question,
-                                      2) == Reponse::Oui;
-    // Answers given for another program in the editor can no longer apply.
-    std::erase_if(reponsesEcriture, [&cle](const ReponseEcriture& r) {
-      return r.fichier != cle.fichier || r.texte != cle.texte;
-    });
-    reponsesEcriture.push_back(cle);
-    trouvee = std::prev(reponsesEcriture.end());
-  }
-  if (!trouvee->accordee) Refus(affiche, genre);
+  const QString question = TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
+                               .arg(demandeur.isEmpty() ? Shell.NomFichier : demandeur, affiche);
+  if (!reponsesEcriture[static_cast<size_t>(genre)].Accorde(demandeur, texteDemandeur,
+                                                            cible.isEmpty() ? nom : cible, question))
+    Refus(affiche, genre);
 }
 
 void OublieAccordEcritures() {
-  reponsesEcriture.clear();
+  for (ReponsesDuProgramme& r : reponsesEcriture) r.Oublie();
   refusSansQuestion.clear();
 }
 

@@ -6,6 +6,26 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+// The user's answers to the questions a program's orders raise (starting a program, writing
+// outside its folder). Each is kept for the program in the editor (its file and text), the file
+// that orders it (with its text) and what it orders, so that it is asked once and holds while none
+// of them changes; the answers given for another program in the editor go as a new one is asked.
+class ReponsesDuProgramme {
+ public:
+  // The answer kept for `objet`, else the user's to `question` (Yes or No, No the default), kept.
+  bool Accorde(const QString& demandeur, const QString& texteDemandeur, const QString& objet,
+               const QString& question);
+  void Oublie() { reponses_.clear(); }
+
+ private:
+  struct Donnee {
+    bool accordee = false;
+    QString fichier, texte, demandeur, texteDemandeur, objet;
+  };
+  std::vector<Donnee> reponses_;
+};
 
 // Whether a program may write outside its folder: asked of the user for the program in the editor
 // (the desktop program), always (morvo-run --allow-writes) or never (morvo-run).
