@@ -104,6 +104,25 @@ bool TientEnAscii(const QByteArray& o) {
   return true;
 }
 
+// In a file that is not UTF-8 as a whole, a line that reads as UTF-8: valid UTF-8, not ASCII (a
+// line an append wrote in UTF-8).
+bool LigneUtf8(const QByteArray& ligne) { return !TientEnAscii(ligne) && EstUtf8(ligne); }
+
+// Calls f(ligne, fins) for each line of the bytes and the line ends that follow it.
+template <typename F>
+void ParLignes(const QByteArray& o, F f) {
+  qsizetype debut = 0;
+  while (debut < o.size()) {
+    qsizetype fin = debut;
+    while (fin < o.size() && o[fin] != '\r' && o[fin] != '\n') ++fin;
+    qsizetype suite = fin;
+    while (suite < o.size() && (o[suite] == '\r' || o[suite] == '\n')) ++suite;
+    f(QByteArray::fromRawData(o.constData() + debut, fin - debut),
+      QByteArray::fromRawData(o.constData() + fin, suite - fin));
+    debut = suite;
+  }
+}
+
 // Windows-1252 bytes that happen to form valid UTF-8 ("é§°" is E9 A7 B0) would be read back as
 // UTF-8; such a text is written in UTF-8 instead. A file read as UTF-8 stays UTF-8.
 QByteArray Encode(const QString& texte, FormeTexte::Codage codage) {
@@ -152,15 +171,10 @@ QString DecodeTexte(const QByteArray& octets) {
     // line is read as the data-file reader reads it, so the whole file reads back what was written.
     QString r;
     r.reserve(octets.size());
-    qsizetype debut = 0;
-    while (debut < octets.size()) {
-      qsizetype fin = debut;
-      while (fin < octets.size() && octets[fin] != '\r' && octets[fin] != '\n') ++fin;
-      const QByteArray ligne = QByteArray::fromRawData(octets.constData() + debut, fin - debut);
-      r += !TientEnAscii(ligne) && EstUtf8(ligne) ? QString::fromUtf8(ligne) : DecodeWindows1252(ligne);
-      for (debut = fin; debut < octets.size() && (octets[debut] == '\r' || octets[debut] == '\n'); ++debut)
-        r += QLatin1Char(octets[debut]);
-    }
+    ParLignes(octets, [&r](const QByteArray& ligne, const QByteArray& fins) {
+      r += LigneUtf8(ligne) ? QString::fromUtf8(ligne) : DecodeWindows1252(ligne);
+      r += QLatin1String(fins);
+    });
     return r;
   }
   if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
@@ -316,15 +330,10 @@ std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur
 // and happens to be valid UTF-8 ("é°§" is E9 B0 A7) would be read as UTF-8, since a file of both
 // is read line by line.
 bool LignesRelues1252(const QByteArray& o) {
-  qsizetype debut = 0;
-  while (debut <= o.size()) {
-    qsizetype fin = debut;
-    while (fin < o.size() && o[fin] != '\r' && o[fin] != '\n') ++fin;
-    const QByteArray ligne = QByteArray::fromRawData(o.constData() + debut, fin - debut);
-    if (!TientEnAscii(ligne) && EstUtf8(ligne)) return false;
-    debut = fin + 1;
-  }
-  return true;
+  bool relues = true;
+  ParLignes(o,
+            [&relues](const QByteArray& ligne, const QByteArray&) { relues = relues && !LigneUtf8(ligne); });
+  return relues;
 }
 
 // The text for a Windows-1252 file: each line in Windows-1252 when it reads back so, else in UTF-8
@@ -368,8 +377,8 @@ QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
     case CodageAjout::Teneur::Utf8:
       return ajout.toUtf8();
     case CodageAjout::Teneur::Ascii:
-      // Windows-1252 bytes that would read back as UTF-8, whole or line by line, are written in UTF-8.
-      if (en1252 && !EstUtf8(*en1252) && LignesRelues1252(*en1252)) {
+      // Windows-1252 bytes a line of which would read back as UTF-8 are written in UTF-8.
+      if (en1252 && LignesRelues1252(*en1252)) {
         octets = *en1252;
         c.teneur = CodageAjout::Teneur::Windows1252;
       } else {
