@@ -276,11 +276,11 @@ std::optional<int> DescripteurNomme(const QString& chemin) {
   // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N). The
   // system reads "//", "/./" and "x/.." in them as the folders they name: so is the name read here,
   // or "/dev/fd//1" would be taken for a file and replaced.
-  const std::optional<QByteArray> cible = QFile::encodeName(QDir::cleanPath(QFile::decodeName(*resolu)));
+  const QByteArray cible = OctetsDuNom(QDir::cleanPath(TexteDuNom(*resolu)));
   QByteArray reste;
   for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
                                       "/proc/" + QByteArray::number(::getpid()) + '/'}) {
-    if (cible->startsWith(processus)) reste = cible->mid(processus.size());
+    if (cible.startsWith(processus)) reste = cible.mid(processus.size());
   }
   if (reste.startsWith("task/")) {
     const qsizetype barre = reste.indexOf('/', 5);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <csignal>
-
 // The one writer of every file Morvo writes. Writes are unbuffered and every one is checked: a
 // whole file goes through a temporary file in the same folder that is written, synced and
 // measured before it replaces the old one; an append is one write at the end of the file, and the
@@ -13,6 +11,8 @@
 // may write to (such as /tmp) and belongs neither to the user nor to the folder's owner: another
 // user may have planted it to have us write over a file of ours, so it is refused with the reason,
 // whatever the system's own protection says. A link of the user's own is written through.
+
+#include <signal.h>
 
 #include <QByteArray>
 #include <QString>
