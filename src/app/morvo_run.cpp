@@ -355,28 +355,17 @@ int main(int argc, char** argv) {
     raisonFichier = raison;
   });
   session.Execute(*texte);
-  DefinitSuiviEchecs({});
 
   // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
   // of a FIFO output that goes away is a failed write, not the end of the runner.
   std::signal(SIGPIPE, SIG_IGN);
   int code = 0;
-  // The run error is in the log only: a refused write is told where the user sees it too, and like
-  // a failed one it makes the exit status.
-  for (const QString& refuse : EcrituresRefusees()) {
-    std::fprintf(stderr,
-                 "morvo-run: %s: the program may not write or delete %s, outside its folder, "
-                 "without --allow-writes\n",
-                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
-    code = 3;
-  }
   const auto echec = [&code](const QString& fichier, const QString& raison) {
     std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(NomLisible(fichier)),
                  qPrintable(raison));
     code = 3;
   };
   for (const auto& [fichier, raison] : refusees) echec(fichier, raison);
-  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
   QString raison;
   // The print run runs the program again: after a stop it would stop at once, and its blank page is
   // no drawing; the log then keeps the stopped run's variables.
@@ -385,6 +374,20 @@ int main(int argc, char** argv) {
     echec(pdf, arrete);
   else if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison, [] { return arretDemande != 0; }))
     echec(pdf, raison.isEmpty() ? arrete : raison);
+  // The print run is part of the run: what it writes is told as the screen run's writes are. The
+  // run error is in the log only: a refused write is told where the user sees it too, and like a
+  // failed one it makes the exit status.
+  DefinitSuiviEchecs({});
+  QStringList refusesRun = EcrituresRefusees();
+  refusesRun.removeDuplicates();
+  for (const QString& refuse : refusesRun) {
+    std::fprintf(stderr,
+                 "morvo-run: %s: the program may not write or delete %s, outside its folder, "
+                 "without --allow-writes\n",
+                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
+    code = 3;
+  }
+  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
   if (!png.isEmpty()) {
     QBuffer image;
     image.open(QIODevice::WriteOnly);

@@ -46,7 +46,7 @@ void EcritLargeur(int niveau) {
   nv.Texte = editeur->Text();
   DecaleIndex(niveau, nv.DebutInstr, valeur.size() - longueur);
 
-  nv.FinInstr = nv.DebutInstr + editeur->LongueurLigne(nv.DebutInstr - 1);
+  nv.FinInstr = editeur->FinLigne(nv.DebutInstr - 1);
   nv.PosLecture = nv.FinInstr + 2;
   editeur->ColoreInstruction();
   editeur->SetSelStart(nv.FinInstr - 1);

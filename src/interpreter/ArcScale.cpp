@@ -84,7 +84,7 @@ void RemplaceDansEditeur(int niveau, const QString& commande) {
   ed->SuiviModif = true;
   DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(remplacement.size()) - longueur);
   nv.Texte = ed->Text();
-  nv.FinInstr = nv.DebutInstr + ed->LongueurLigne(nv.DebutInstr - 1);
+  nv.FinInstr = ed->FinLigne(nv.DebutInstr - 1);
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();
 }

@@ -145,7 +145,7 @@ void CmdDagCode(int niveau) {
   ed->SuiviModif = true;
   DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(modele.size()) - longueur);
   nv.Texte = ed->Text();
-  nv.FinInstr = nv.DebutInstr + ed->LongueurLigne(debut);
+  nv.FinInstr = ed->FinLigne(debut);
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();
 }

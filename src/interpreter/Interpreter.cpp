@@ -636,6 +636,29 @@ void FermeFichiers() {
   Travail.NumFicAjout = 0;
 }
 
+namespace {
+
+// What every run puts back before the program starts, the screen's and the print run alike, so that
+// both draw from one state whatever the last run (or the mouse drawing plotted after it) left: the
+// current point at 0,0, the output's own pen, fill, point and font as a new output has them, fresh
+// levels holding the editor's text, no stop request.
+void PrepareRun(Hote* hote, OutputSurface* sortie, int dernierNiveau) {
+  Repere.XCourant = Repere.YCourant = 0;
+  Repere.XRot = Repere.YRot = 0;
+  sortie->ForeColor = sortie->FillColor = 0;
+  sortie->FillStyle = 1;
+  sortie->DrawWidth = 1;
+  sortie->DrawMode = 13;
+  sortie->CurrentX = sortie->CurrentY = 0;
+  sortie->Font = PoliceSortie{};
+  DimensionneNiveaux(dernierNiveau);
+  Niveau(1).Texte = hote->Editeur()->Text();
+  Sortie = sortie;
+  Arret = false;
+}
+
+}  // namespace
+
 void ExecuteProgramme() {
   Hote* hote = HoteCourant();
   FermeFichiers();
@@ -646,14 +669,9 @@ void ExecuteProgramme() {
   Shell.FacteurImpression = 1.0f;
   RunShell.ZoomIniI = 1.0f;
   hote->Editeur()->ColoreInstruction();
-  Repere.XCourant = Repere.YCourant = 0;
-  Repere.XRot = Repere.YRot = 0;
   RunShell.DernierFacteurImp = 1.0f;
   hote->Ecran()->Cls();
-  DimensionneNiveaux(6);
-  Niveau(1).Texte = hote->Editeur()->Text();
-  Sortie = hote->Ecran();
-  Arret = false;
+  PrepareRun(hote, hote->Ecran(), 6);
   int niveau = 1;
   Interprete(niveau);
   // Inside the run, so that the end of the run shows the mouse drawing with the program's drawing.
@@ -671,9 +689,9 @@ void Imprimer() {
   Hote* hote = HoteCourant();
   OutputSurface* imprimante = hote->Imprimante();
   if (imprimante == nullptr || !hote->MnuVisualiserActif) return;
-  Sortie = imprimante;
-  DimensionneNiveaux(5);
-  Niveau(1).Texte = hote->Editeur()->Text();
+  // The files the screen run left open are closed, as its own run request closes them.
+  FermeFichiers();
+  PrepareRun(hote, imprimante, 5);
   Niveau(1).Fichier = Shell.NomFichier;
   int niveau = 1;
   Interprete(niveau);

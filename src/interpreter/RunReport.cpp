@@ -200,9 +200,10 @@ void TraceJournalDessin() {
     Plume.EpaisseurTrait = MaxEntier(LitEpaisT(hote->EpaisseurDessin()), 1.0f);
     Sortie->DrawWidth = static_cast<int>(Plume.EpaisseurTrait);
     const QString s = Lecture.SepParam;
+    // No line skipped: a skip count applies to every stroke, and the header is a comment anyway.
     CmdPlot(Niveaux.size() > 1 ? 1 : 0, QStringLiteral("Plot"),
             fichier + QStringLiteral("§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
-                QStringLiteral("1") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
+                QStringLiteral("0") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
   } catch (const std::exception& e) {
     QString detail = Incident.DetailErreur;
     if (const auto* erreur = dynamic_cast<const ErreurExecution*>(&e); erreur && detail.isEmpty())

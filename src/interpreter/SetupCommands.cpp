@@ -327,7 +327,7 @@ void CmdPoint(int niveau) {
   ed->SuiviModif = true;
   DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(echo.size()) - longueur);
   nv.Texte = ed->Text();
-  nv.FinInstr = nv.DebutInstr + ed->LongueurLigne(debut);
+  nv.FinInstr = ed->FinLigne(debut);
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();
 }

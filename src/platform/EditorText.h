@@ -4,6 +4,7 @@
 // break counts as two (CR LF), whatever the widget holds inside.
 
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -32,6 +33,11 @@ class EditeurTexte {
   virtual int DebutLigne(int ligne) const = 0;     // position where a 0-based line starts; -1 past the end
   virtual int LongueurLigne(int pos) const = 0;    // length of the line holding a position
   virtual int NbLignes() const = 0;
+  // The 1-based position of the line end of the line holding a 0-based position: where a statement
+  // that a command rewrote now ends, also when it starts inside its line (after a THEN).
+  int FinLigne(int pos) const {
+    return std::max(0, DebutLigne(LigneDePosition(pos))) + 1 + LongueurLigne(pos);
+  }
   virtual void PrendFocus() {}
   // Recolours the statement at the caret when it is marked for it (the GUI editor does).
   virtual void ColoreInstruction() {}

@@ -465,13 +465,33 @@ QString RTrim(const QString& s) {
 
 QString Trim(const QString& s) { return LTrim(RTrim(s)); }
 
+namespace {
+
+// The characters of Windows-1252 keep the case rules they always had ("µ", "ß" and "ƒ" stay as they
+// are); every other letter takes Unicode's one-to-one (simple) mapping, the same in every locale.
+bool HorsWindows1252(char16_t u) { return u >= 0x100 && u != 0x192; }
+
+// A surrogate pair, upper- or lower-cased as one character when its case pair is one too.
+bool ChangePaire(QChar* c, qsizetype i, qsizetype n, bool majuscule) {
+  if (!c[i].isHighSurrogate() || i + 1 >= n || !c[i + 1].isLowSurrogate()) return false;
+  const char32_t code = QChar::surrogateToUcs4(c[i], c[i + 1]);
+  const char32_t autre = majuscule ? QChar::toUpper(code) : QChar::toLower(code);
+  if (autre == code || !QChar::requiresSurrogates(autre)) return false;
+  c[i] = QChar(QChar::highSurrogate(autre));
+  c[i + 1] = QChar(QChar::lowSurrogate(autre));
+  return true;
+}
+
+}  // namespace
+
 QChar MajCar(QChar c) {
   const char16_t u = c.unicode();
   if ((u >= u'a' && u <= u'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
     return QChar(static_cast<char16_t>(u - 0x20));
   if (u == 0x161 || u == 0x153 || u == 0x17E) return QChar(static_cast<char16_t>(u - 1));
   if (u == 0xFF) return QChar(static_cast<char16_t>(0x178));
-  return c;
+  if (u < 0x100 || !HorsWindows1252(u) || c.isSurrogate()) return c;
+  return QChar(QChar::toUpper(u));
 }
 
 // Most texts are upper case already: they are returned shared, without a copy.
@@ -479,24 +499,45 @@ QString UCase(const QString& s) {
   const QChar* debut = s.constData();
   const qsizetype n = s.size();
   qsizetype i = 0;
-  while (i < n && MajCar(debut[i]) == debut[i]) ++i;
+  while (i < n && MajCar(debut[i]) == debut[i] && !debut[i].isSurrogate()) ++i;
   if (i == n) return s;
   QString r = s;
   QChar* c = r.data();
-  for (; i < n; ++i) c[i] = MajCar(c[i]);
-  return r;
+  for (; i < n; ++i) {
+    if (c[i].isSurrogate()) {
+      i += ChangePaire(c, i, n, true) ? 1 : 0;
+    } else {
+      c[i] = MajCar(c[i]);
+    }
+  }
+  return r == s ? s : r;
+}
+
+bool MemeMaj(QStringView a, QStringView b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype k = 0; k < a.size(); ++k) {
+    if (a[k].isSurrogate() || b[k].isSurrogate()) return UCase(a.toString()) == UCase(b.toString());
+    if (MajCar(a[k]) != MajCar(b[k])) return false;
+  }
+  return true;
 }
 
 QString LCase(const QString& s) {
   QString r = s;
-  for (QChar& c : r) {
-    const char16_t u = c.unicode();
+  QChar* c = r.data();
+  const qsizetype n = r.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = c[i].unicode();
     if ((u >= u'A' && u <= u'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) {
-      c = QChar(static_cast<char16_t>(u + 0x20));
+      c[i] = QChar(static_cast<char16_t>(u + 0x20));
     } else if (u == 0x160 || u == 0x152 || u == 0x17D) {
-      c = QChar(static_cast<char16_t>(u + 1));
+      c[i] = QChar(static_cast<char16_t>(u + 1));
     } else if (u == 0x178) {
-      c = QChar(static_cast<char16_t>(0xFF));
+      c[i] = QChar(static_cast<char16_t>(0xFF));
+    } else if (c[i].isSurrogate()) {
+      i += ChangePaire(c, i, n, false) ? 1 : 0;
+    } else if (HorsWindows1252(u)) {
+      c[i] = QChar(QChar::toLower(u));
     }
   }
   return r;

@@ -26,11 +26,15 @@ int InStrMaj(int start, const QString& s, QLatin1String mot);
 QString Trim(const QString& s);  // blanks only (not tabs)
 QString LTrim(const QString& s);
 QString RTrim(const QString& s);
-// Length-preserving upper case: a-z and the Windows-1252 accented small letters; "µ", "ß", "§",
-// "°" and everything else stay as they are.
+// Length-preserving upper case: a-z and the Windows-1252 accented small letters; the other
+// characters of Windows-1252 ("µ", "ß", "ƒ", "§", "°") stay as they are; every other letter of any
+// script takes Unicode's one-to-one mapping, whatever the locale (a mapping that would change the
+// length, as for "ß", is not made). LCase is its counterpart.
 QString UCase(const QString& s);
-QChar MajCar(QChar c);  // the upper case of one character, as UCase makes it
+QChar MajCar(QChar c);  // the upper case of one character, as UCase makes it (none for a surrogate)
 QString LCase(const QString& s);
+// Whether two texts are one once UCase has made them upper case.
+bool MemeMaj(QStringView a, QStringView b);
 QString Replace(const QString& s, const QString& what, const QString& by);  // empty 'what' = unchanged
 QString Chaine(int n, QChar c);                                             // String(n, c)
 

@@ -147,8 +147,9 @@ QString NomFichierDessin(const QString& texte1) {
 }
 
 QString LignePlotDessin(const QString& texte1, float niveauLissage) {
+  // No line skipped: the count applies to every stroke, and the header is a comment anyway.
   return QStringLiteral("Plot = ") + texte1 + QStringLiteral("§59,1,2§") +
-         Format(static_cast<double>(niveauLissage), QStringLiteral("#0")) + QStringLiteral(",1,1,,1");
+         Format(static_cast<double>(niveauLissage), QStringLiteral("#0")) + QStringLiteral(",0,1,,1");
 }
 
 QString JournalRepris(const QString& texteFichier) {

@@ -86,10 +86,8 @@ QString FonctionsTxtArr(const QString& texte) {
     if (Mid(s, p + 4, 1) == u"(" && chiffre.size() == 1 && chiffre[0] >= u'0' && chiffre[0] <= u'9') {
       const int q = InStr(p, s, QStringLiteral(")"));
       if (q > 0) {
-        for (int i = p + 5; i < q; ++i) {
-          if (s[i - 1] == u',') s[i - 1] = u'.';
-        }
-        const double x = Val(Mid(s, p + 5, q - p - 5));
+        // Every decimal separator a #…# or TXT( result may hold reads back as the point.
+        const double x = Val(PointDecimal(Mid(s, p + 5, q - p - 5)));
         const int decimales = chiffre[0].unicode() - u'0';
         const QString motif =
             decimales == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimales, u'0');

@@ -16,19 +16,16 @@ int16_t EtatOrdre = 0;
 
 namespace {
 
+// A letter written with two units (a surrogate pair) is left out of the hash: MemeMaj compares it.
 uint32_t HacheMaj(QStringView nom) {
   uint32_t h = 2166136261u;
-  for (const QChar c : nom) h = (h ^ MajCar(c).unicode()) * 16777619u;
+  for (const QChar c : nom) {
+    if (!c.isSurrogate()) h = (h ^ MajCar(c).unicode()) * 16777619u;
+  }
   return h;
 }
 
-bool MemeNomMaj(QStringView a, const QString& b) {
-  if (a.size() != b.size()) return false;
-  for (qsizetype k = 0; k < a.size(); ++k) {
-    if (MajCar(a[k]) != MajCar(b[k])) return false;
-  }
-  return true;
-}
+bool MemeNomMaj(QStringView a, const QString& b) { return MemeMaj(a, b); }
 
 }  // namespace
 

@@ -102,8 +102,8 @@ TEST(MouseDrawingFormats, LinesCountsAndPlotLine) {
   EXPECT_EQ(NomFichierDessin(QStringLiteral("a.b/Dessin")), QStringLiteral("a.b/Dessin"));
   EXPECT_EQ(NomFichierDessin(QString()), QString());
   EXPECT_EQ(LignePlotDessin(QStringLiteral("Croquis"), 12),
-            QStringLiteral("Plot = Croquis§59,1,2§12,1,1,,1"));
-  EXPECT_EQ(LignePlotDessin(QStringLiteral("Dessin"), 0), QStringLiteral("Plot = Dessin§59,1,2§0,1,1,,1"));
+            QStringLiteral("Plot = Croquis§59,1,2§12,0,1,,1"));
+  EXPECT_EQ(LignePlotDessin(QStringLiteral("Dessin"), 0), QStringLiteral("Plot = Dessin§59,1,2§0,0,1,,1"));
 
   // Header, 3 points in 2 traces.
   const QString fichier = QStringLiteral("' en-tete\r\n1; 2\r\n3; 4\r\n'EOD\r\n5; 6\r\n");
@@ -217,7 +217,7 @@ TEST_F(MouseDrawingTest, ClicksRecordRunsPlotAndSavingPutsThePlotLine) {
   const std::optional<QString> sauve = LitFichierTexte(Chemin(QStringLiteral("Dessin.txt")));
   ASSERT_TRUE(sauve.has_value());
   EXPECT_TRUE(sauve->endsWith(QStringLiteral("'EOD\r\n100; 20\r\n")));
-  EXPECT_EQ(PressePapiersTexte(), QStringLiteral("Plot = Dessin§59,1,2§12,1,1,,1"));
+  EXPECT_EQ(PressePapiersTexte(), QStringLiteral("Plot = Dessin§59,1,2§12,0,1,,1"));
   EXPECT_EQ(Dessin.NomDessinSaisi, QStringLiteral("Dessin"));
   EXPECT_FALSE(Dessin.ModeDessin || Dessin.DessinDemarre || Dessin.SaisieSouris);
   EXPECT_TRUE(m.Action(QStringLiteral("Mnu_Dessin"))->isEnabled());
@@ -441,6 +441,55 @@ TEST_F(MouseDrawingTest, AddingANewDrawingToAPointFileKeepsTheTwoApart) {
   ASSERT_GE(premierPoint, 0);
   EXPECT_GE(finTrace, 0);
   EXPECT_LT(finTrace, premierPoint) << tout.toStdString();
+}
+
+// Every point of every stroke comes back, a lone point too: on F4 during the drawing, through the
+// Plot line that saving puts on the clipboard, and on F4 while the saved drawing is continued.
+TEST_F(MouseDrawingTest, EveryPointOfEveryStrokeIsDrawnAgain) {
+  Demarre();
+  DemarreDessinAuClavier(QStringLiteral("Rouge"));
+  VueDessin& vue = F().Vue();
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(200, 100));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 250));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier | Qt::AltModifier, QPoint(200, 250));
+  QTest::mouseClick(&vue, Qt::LeftButton, Qt::ShiftModifier, QPoint(300, 180));
+  const auto touche = [this](int t) {
+    if (FrmDessin* d = FrmDessin::Ouvert()) d->activateWindow();
+    QApplication::processEvents();
+    Clavier(t);
+    QApplication::processEvents();
+  };
+  // The plotted file has its own 0,0: the strokes are told apart by their columns alone. Each
+  // stroke crosses the column between its two points; the lone point stands in a column of its own.
+  const auto complet = [&vue](const char* quand) {
+    const QImage image = Affiche(vue);
+    const auto traits = [&image](int x) {
+      int n = 0;
+      bool avant = false;
+      for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        const bool rouge = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        n += rouge && !avant ? 1 : 0;
+        avant = rouge;
+      }
+      return n;
+    };
+    EXPECT_EQ(traits(150), 2) << quand;
+    EXPECT_EQ(traits(300), 1) << quand;
+  };
+  touche(Qt::Key_F4);
+  complet("F4 during the drawing");
+  touche(Qt::Key_Return);
+  ASSERT_EQ(FrmDessin::Ouvert(), nullptr);
+  Tape(QStringLiteral("Couleur = Rouge\r\n") + PressePapiersTexte() + QStringLiteral("\r\n"));
+  touche(Qt::Key_F4);
+  complet("the clipboard's Plot line");
+  Tape(QString());
+  prompter_.AjouteReponse(QStringLiteral("YES"));
+  DemarreDessinAuClavier(QStringLiteral("Rouge"));
+  touche(Qt::Key_F4);
+  complet("F4 while the saved drawing is continued");
 }
 
 TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) {

@@ -232,6 +232,16 @@ TEST_F(FlowTest, LabelsAndGoto) {
   Lance({"IF 1 GOTO %Q"});
   EXPECT_EQ(Detail().left(27), QStringLiteral("%Q : non initialisée / not "));
 
+  // Labels, variable names and UCAS( fold the letters of every script; those of Windows-1252 as
+  // they always did ("µ", "ß" and "ƒ" stay).
+  Lance({"%привет = 3", "%ПРИВЕТ == %ПРИВЕТ+1", "Goto КОНЕЦ", "%Б = 1",
+         "конец:", "%U = UCAS(\"конец ǆ ς 𐐨 µßƒé\")"});
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  EXPECT_EQ(Var(1, "%привет"), "4");
+  EXPECT_EQ(NbVar(1), 2) << "one variable whatever its case";
+  EXPECT_EQ(Var(1, "%Б"), "<absent>");
+  EXPECT_EQ(Var(1, "%U"), "КОНЕЦ Ǆ Σ 𐐀 µßƒÉ");
+
   // A jump out of an open block leaves its depth raised: the third pass is over MaxIf.
   Lance({"%N = 0", "DEBUT:", "IF 1 THEN", "GOTO DEBUT", "ENDIF"});
   EXPECT_TRUE(SeulMessage().texte.startsWith(Erreur(3, "IF 1 THEN")));

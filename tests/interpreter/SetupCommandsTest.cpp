@@ -382,6 +382,15 @@ TEST_F(SetupCommandsTest, PointEchoRewritesItsLine) {
                 .join(CRLF));
   EXPECT_EQ(Var(1, "%N"), "2");
 
+  // After a THEN: the rest of the line is rewritten, and the run goes on with the next line.
+  Run(QStringList{"Trait = 10, 10, 20, 20", "If 1 = 1 Then ?", "%a = 5", "%b = 17"});
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  EXPECT_EQ(
+      Session().Document().Text(),
+      QStringList({"Trait = 10, 10, 20, 20", "If 1 = 1 Then '? = 20,  20", "%a = 5", "%b = 17"}).join(CRLF));
+  EXPECT_EQ(Var(1, "%A"), "5");
+  EXPECT_EQ(Var(1, "%B"), "17");
+
   // A lone "%" names nothing.
   Run(QStringList{"? = %, %"});
   EXPECT_EQ(NbVar(1), 0);

@@ -86,7 +86,8 @@ TEST(Legacy, PositionsAtTheEdges) {
 TEST(Legacy, LetterCase) {
   EXPECT_EQ(UCase(u"àéµß§°ÿ"_s), u"\u00C0\u00C9\u00B5\u00DF\u00A7\u00B0\u0178"_s);
   EXPECT_EQ(UCase(u"azAZ09÷þœšž"_s), u"AZAZ09\u00F7\u00DE\u0152\u0160\u017D"_s);
-  EXPECT_EQ(UCase(u"ω"_s), u"ω"_s);
+  EXPECT_EQ(UCase(u"ωƒ"_s), u"Ωƒ"_s) << "beyond Windows-1252 alone";
+  EXPECT_EQ(LCase(u"ΩǄ"_s), u"ωǆ"_s);
   EXPECT_EQ(LCase(u"\u00C0\u00C9\u00B5\u00DF\u00A7\u00B0\u0178\u00D7\u00DE\u0152\u0160\u017D"_s),
             u"àéµß§°ÿ×þœšž"_s);
   EXPECT_EQ(LCase("MorVo"), "morvo");

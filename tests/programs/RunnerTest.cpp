@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPointF>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "FullDisk.h"
 #include "PdfPages.h"
@@ -581,6 +583,58 @@ TEST_F(RunnerTest, PrintRunTakesZoomIniIAndThePdfPrintersPixels) {
   // 12 printer pixels: 24 at factor 2 on paper, one pixel of 96 dpi on the screen.
   EXPECT_EQ(papier[6], QStringLiteral("24"));
   EXPECT_EQ(ecran[6], QStringLiteral("1"));
+}
+
+// The print run starts from 0,0 as the screen run does, not from the point the screen run ended
+// on: a command file placed at the current point draws at the same place on the page.
+TEST_F(RunnerTest, ThePrintRunStartsFromTheScreenRunsState) {
+  EcritProgramme("Cercle = 20, 20, 5\r\n", QStringLiteral("sub.dat"));
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const Resultat r =
+      Lance({QStringLiteral("--pdf"), Chemin(QStringLiteral("run.pdf")), QStringLiteral("--log"), log,
+             EcritProgramme("Fichier = sub.dat\r\nTrait = 0, 0, 100, 50\r\n")});
+  ASSERT_EQ(r.code, 0);
+  // The circle's centre from the line's start (the drawing's 0,0), in millimetres of each run.
+  std::vector<QPointF> ecarts;
+  QPointF centre;
+  for (const QString& l : r.journal) {
+    const QStringList c = l.split(QLatin1Char(' '));
+    const double mm = 25.4 / (ecarts.empty() ? 96 : 1200);
+    if (l.startsWith(QStringLiteral("circle "))) centre = QPointF(c[1].toDouble(), c[2].toDouble()) * mm;
+    if (l.startsWith(QStringLiteral("line ")))
+      ecarts.push_back(centre - QPointF(c[1].toDouble(), c[2].toDouble()) * mm);
+  }
+  ASSERT_EQ(ecarts.size(), 2u) << r.journal.join(QLatin1Char('\n')).toStdString();
+  for (const QPointF& e : ecarts) {
+    EXPECT_NEAR(e.x(), 20, 0.05);
+    EXPECT_NEAR(e.y(), -20, 0.05);
+  }
+}
+
+// A file the program writes only in the print run, refused or failing there, is told as the
+// screen run's are: on the standard error, with exit status 3.
+TEST_F(RunnerTest, APrintRunsFailingWriteMakesTheExitStatus) {
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("prog")));
+  const QString dehors = Chemin(QStringLiteral("dehors.txt"));
+  const QString programme =
+      EcritProgramme("If %IMP = 0 Then Goto fin\r\nOPENA = ../dehors.txt\r\nPRINTA = un\r\nfin:\r\n",
+                     QStringLiteral("prog/p.dat"));
+  const QString pdf = Chemin(QStringLiteral("run.pdf"));
+  Resultat r = Lance({QStringLiteral("--pdf"), pdf, programme});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(r.erreurs.contains(dehors + QStringLiteral(", outside its folder, without --allow-writes")))
+      << r.erreurs.toStdString();
+  EXPECT_FALSE(QFile::exists(dehors));
+  // A few blocks: the appends of the print run pass the file-size limit.
+  const QString ajout = Chemin(QStringLiteral("prog/ajout.txt"));
+  const QString remplit = EcritProgramme(
+      "If %IMP = 0 Then Goto fin\r\nOpenA = ajout.txt\r\n%I = 0\r\nB:\r\n%I == %I+1\r\n"
+      "PrintA = ligne de quarante caracteres %I\r\nIf %I < 2000 Then Goto B\r\nfin:\r\n",
+      QStringLiteral("prog/q.dat"));
+  r = Lance({QStringLiteral("--pdf"), pdf, remplit}, false, {}, QStringLiteral("ulimit -f 40"));
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(r.erreurs.contains(ajout + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(EFBIG))))
+      << r.erreurs.toStdString();
 }
 
 // FormatI after NPage: the next page lies that way, and its drawing is placed for it: 10 mm from

@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "RunFixture.h"
+#include "UserLocale.h"
 #include "interpreter/RunState.h"
 #include "platform/Clipboard.h"
 #include "platform/RunError.h"
@@ -79,6 +80,13 @@ TEST_F(InsertionsTest, TxtAndArr) {
   EXPECT_EQ(TA("TXT(3.5)"), "3.5");
   EXPECT_EQ(TA("ARR2(3,14159)"), "3.14");
   EXPECT_EQ(TA("ARR2(1234567.891)"), "1234567.89") << "no digit grouping";
+
+  // A separator that is neither "." nor "," is read back as well.
+  const LocaleNommee arabe("ar_EG.UTF-8");
+  if (!arabe.Active()) GTEST_SKIP() << "the ar_EG.UTF-8 locale is not installed";
+  const QString point(QChar(0x066B));
+  EXPECT_EQ(FonctionsTxtArr(EvalueDieses("ARR2(#1/3#)")), QStringLiteral("0") + point + QStringLiteral("33"));
+  EXPECT_EQ(FonctionsTxtArr("ARR2(TXT(2.5))"), QStringLiteral("2") + point + QStringLiteral("50"));
 }
 
 TEST_F(InsertionsTest, AssignedValues) {
