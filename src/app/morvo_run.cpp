@@ -259,6 +259,27 @@ void PrepareDossiers(const QString& depart, const QString& programme) {
   [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
 }
 
+// The print run is part of the run: the files it writes are followed as the screen run's are, up to
+// its end; the PDF written after it is an output. True when a signal stopped the runs.
+bool FinRuns() {
+  DefinitSuiviEchecs({});
+  return arretDemande != 0;
+}
+
+// A refused write is a run error in the log only: it is told where the user sees it too, once
+// however many runs met it; true when there was one.
+bool SignaleEcrituresRefusees(const QString& programme) {
+  QStringList refusees = EcrituresRefusees();
+  refusees.removeDuplicates();
+  for (const QString& refuse : refusees) {
+    std::fprintf(stderr,
+                 "morvo-run: %s: the program may not write or delete %s, outside its folder, "
+                 "without --allow-writes\n",
+                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
+  }
+  return !refusees.isEmpty();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -372,21 +393,10 @@ int main(int argc, char** argv) {
   const QString arrete = QStringLiteral("the run was stopped by a signal, so the print run is not whole");
   if (!pdf.isEmpty() && arretDemande)
     echec(pdf, arrete);
-  else if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison, [] { return arretDemande != 0; }))
+  else if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison, FinRuns))
     echec(pdf, raison.isEmpty() ? arrete : raison);
-  // The print run is part of the run: what it writes is told as the screen run's writes are. The
-  // run error is in the log only: a refused write is told where the user sees it too, and like a
-  // failed one it makes the exit status.
-  DefinitSuiviEchecs({});
-  QStringList refusesRun = EcrituresRefusees();
-  refusesRun.removeDuplicates();
-  for (const QString& refuse : refusesRun) {
-    std::fprintf(stderr,
-                 "morvo-run: %s: the program may not write or delete %s, outside its folder, "
-                 "without --allow-writes\n",
-                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
-    code = 3;
-  }
+  FinRuns();
+  if (SignaleEcrituresRefusees(programme)) code = 3;
   if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
   if (!png.isEmpty()) {
     QBuffer image;
