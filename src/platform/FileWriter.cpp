@@ -291,11 +291,12 @@ QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) 
 }  // namespace
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
+  // In the words the file device would give.
   const QByteArray nom = OctetsDuNom(chemin);
   struct stat etat {};
   if (::stat(nom.constData(), &etat) == 0) {
     if (!S_ISDIR(etat.st_mode)) return true;
-    DonneErreur(erreur, RaisonSysteme(EISDIR));
+    DonneErreur(erreur, qt_error_string(EISDIR));
     return false;
   }
   int code = errno;
@@ -314,7 +315,7 @@ bool DesigneUnFichier(const QString& chemin, QString* erreur) {
       code = errno;
     }
   }
-  DonneErreur(erreur, RaisonSysteme(code));
+  DonneErreur(erreur, qt_error_string(code));
   return false;
 }
 
