@@ -291,7 +291,7 @@ QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) 
 }  // namespace
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
-  // In the words the file device would give.
+  // Told in the words the file device would give, as the other failures of a file are.
   const QByteArray nom = OctetsDuNom(chemin);
   struct stat etat {};
   if (::stat(nom.constData(), &etat) == 0) {
@@ -431,10 +431,10 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 }
 
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
-  // held, and a block's output goes on after its earlier lines.
   // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
   if (!DesigneUnFichier(chemin, erreur)) return false;
+  // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
+  // held, and a block's output goes on after its earlier lines.
   if (const std::optional<int> fd = DescripteurNomme(chemin)) {
     if (!DescripteurEcrivable(*fd, erreur)) return false;
     const DebutDescripteur debut = NoteDebut(*fd);

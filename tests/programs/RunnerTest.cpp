@@ -1042,7 +1042,7 @@ TEST_F(RunnerTest, MemoryThatRunsOutIsToldWithTheSizeAskedFor) {
   // Under limits from where the runner starts at all to where the PDF fits: some make the PDF run
   // out, none aborts.
   int epuisee = 0;
-  for (int limite = 60000; limite <= 200000; limite += 10000) {
+  for (int limite = 50000; limite <= 300000; limite += 10000) {
     r = Lance({QStringLiteral("--pdf"), Chemin(QStringLiteral("run.pdf")), programme}, false, {},
               QStringLiteral("ulimit -v %1").arg(limite));
     ASSERT_TRUE(r.code == 0 || r.code == 3 || r.code == 127) << limite << " " << r.erreurs.toStdString();
