@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <new>
 
 #include "drawing/DrawState.h"
 #include "interpreter/Interpreter.h"
@@ -92,21 +93,38 @@ void SessionHeadless::MesureImprimantePdf() {
 bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur,
                                  const std::function<bool()>& abandon) {
   // The PDF is made in memory and replaces the file only once it is whole.
-  QBuffer octets;
-  octets.open(QIODevice::WriteOnly);
-  QPdfWriter imprimante(&octets);
-  PrepareImprimantePdf(imprimante);
+  auto octets = std::make_unique<QBuffer>();
+  octets->open(QIODevice::WriteOnly);
+  auto imprimante = std::make_unique<QPdfWriter>(octets.get());
+  PrepareImprimantePdf(*imprimante);
   const QString echecImprimante = QStringLiteral("the PDF printer failed");
-  pdf_ = std::make_unique<PainterSurface>(&imprimante);
+  pdf_ = std::make_unique<PainterSurface>(imprimante.get());
   if (pdf_->ErreurImpression()) {
     pdf_.reset();
     if (erreur) *erreur = echecImprimante;
     return false;
   }
-  ImprimeSur(pdf_->LargeurPixels(), pdf_->HauteurPixels(), 25.4 / pdf_->MmParPixel(), pdf_.get());
+  const int largeur = pdf_->LargeurPixels(), hauteur = pdf_->HauteurPixels();
+  ImprimeSur(largeur, hauteur, 25.4 / pdf_->MmParPixel(), pdf_.get());
   const bool ok = !pdf_->ErreurImpression();
-  pdf_->FinImpression();
+  try {
+    pdf_->FinImpression();
+  } catch (const std::bad_alloc&) {
+    // The page is written out as the printer ends it. Once memory ran out there, the painter would
+    // end it again when it goes and run out where nothing can catch it: the printer and its bytes
+    // are let go, not freed, and the runner ends soon after.
+    [[maybe_unused]] PainterSurface* surface = pdf_.release();
+    [[maybe_unused]] QPdfWriter* pdf = imprimante.release();
+    [[maybe_unused]] QBuffer* tampon = octets.release();
+    if (erreur)
+      *erreur = QStringLiteral("memory ran out while making the PDF (an A4 page of %1x%2 pixels at %3 dpi)")
+                    .arg(largeur)
+                    .arg(hauteur)
+                    .arg(ResolutionPdf);
+    return false;
+  }
   pdf_.reset();
+  imprimante.reset();
   if (abandon && abandon()) {
     if (erreur) erreur->clear();
     return false;
@@ -115,7 +133,7 @@ bool SessionHeadless::ImprimePdf(const QString& fichierPdf, QString* erreur,
     if (erreur) *erreur = echecImprimante;
     return false;
   }
-  return EcritPdfEntier(octets.data(), fichierPdf, erreur, true);
+  return EcritPdfEntier(octets->data(), fichierPdf, erreur, true);
 }
 
 void SessionHeadless::ImprimeEnregistre(double dpi) {

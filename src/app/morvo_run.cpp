@@ -1,6 +1,7 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "CommandLine.h"
@@ -31,19 +33,29 @@ namespace {
 // What a file name reaches, to tell two names of one file: its device and inode where it exists,
 // else the path with its links followed (the file the writer would make).
 struct Identite {
+  // A folder's name ("prog.dat/"), refused when it is written: it reaches no file.
+  bool dossier = false;
   bool existe = false;
-  // A device or a FIFO, which several outputs may share (/dev/null, /dev/stdout).
+  // A device, a FIFO or one of our descriptors: outputs that share it mix their bytes.
   bool flux = false;
+  // The null device, which any number of outputs may share: what goes there is thrown away.
+  bool partage = false;
   dev_t peripherique = 0;
   ino_t inode = 0;
   QString chemin;
 
   explicit Identite(const QString& nom) {
+    if (!DesigneUnFichier(nom)) {
+      dossier = true;
+      return;
+    }
+    // The system follows the names of descriptors (/dev/stdout, /dev/fd/N) to the open file itself.
     struct stat etat {};
     if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
       existe = true;
-      // One of our descriptors is written through as the shell opened it, as a stream is.
-      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || DescripteurNomme(nom).has_value();
+      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode) ||
+             DescripteurNomme(nom).has_value();
+      partage = S_ISCHR(etat.st_mode) && etat.st_rdev == makedev(1, 3);
       peripherique = etat.st_dev;
       inode = etat.st_ino;
     } else {
@@ -51,14 +63,14 @@ struct Identite {
     }
   }
   bool operator==(const Identite& autre) const {
-    if (existe != autre.existe) return false;
+    if (dossier || autre.dossier || existe != autre.existe) return false;
     return existe ? peripherique == autre.peripherique && inode == autre.inode : chemin == autre.chemin;
   }
 };
 
 // An output replaces its file: one that reaches the program file, by whatever name, would destroy
-// it, and two that reach one file would keep only one of them. Empty when every output has a file
-// of its own.
+// it, and two that reach one file would keep only one of them, or mix their bytes in one open file.
+// Empty when every output has a file of its own.
 QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<QString, QString>>& sorties) {
   const Identite fichierProgramme(programme);
   std::vector<Identite> identites;
@@ -68,9 +80,11 @@ QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<Q
       return QStringLiteral("%1 %2 is the program file: the output would replace it")
           .arg(sorties[i].first, sorties[i].second);
     for (size_t j = 0; j < i; ++j) {
-      if (!(identites[i].flux && identites[j].flux) && identites[i] == identites[j])
-        return QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace the other")
-            .arg(sorties[j].first, sorties[j].second, sorties[i].first, sorties[i].second);
+      if (!(identites[i] == identites[j]) || identites[i].partage) continue;
+      return (identites[i].flux ? QStringLiteral("%1 %2 and %3 %4 are one open file: their bytes would mix")
+                                : QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace "
+                                                 "the other"))
+          .arg(sorties[j].first, sorties[j].second, sorties[i].first, sorties[i].second);
     }
   }
   return {};
@@ -164,6 +178,10 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   o.programme = fichiers.first();
   std::vector<std::pair<QString, QString>> sorties;
   for (const auto& [option, nom] : {std::pair{"--png", o.png}, {"--pdf", o.pdf}, {"--log", o.log}}) {
+    // An empty name (an unset shell variable) names no file: the output asked for would be lost.
+    if (nom.isEmpty() && p.isSet(QString::fromLatin1(option + 2)))
+      return aideEtVersion.Erreur(QStringLiteral("%1 takes a file name, and the name given is empty")
+                                      .arg(QString::fromLatin1(option)));
     if (nom.isEmpty()) continue;
     // An output is replaced through a temporary file that Qt names: it would name another file.
     if (NomNonUtf8(nom))
@@ -259,6 +277,75 @@ void PrepareDossiers(const QString& depart, const QString& programme) {
   [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
 }
 
+// The outputs refused before the run, with the reason: a folder's name ("prog.dat/"), a descriptor
+// that is not open for writing, a relative name where the current folder cannot be told. Each is
+// left out of `o`. A relative name is made absolute now, before the run moves to the program's
+// folder; one of a descriptor is checked before Qt opens descriptors of its own that could take
+// its number.
+std::vector<std::pair<QString, QString>> PrepareSorties(OptionsRun& o, const QString& depart,
+                                                        const QString& raisonDepart) {
+  std::vector<std::pair<QString, QString>> refusees;
+  for (QString* sortie : {&o.pdf, &o.png, &o.log}) {
+    if (sortie->isEmpty()) continue;
+    QString raison;
+    if (!DesigneUnFichier(*sortie, &raison)) {
+      // The system's own answer for the name as written.
+    } else if (const std::optional<int> fd = DescripteurNomme(*sortie)) {
+      if (DescripteurEcrivable(*fd, &raison)) continue;
+    } else if (!QDir::isRelativePath(*sortie)) {
+      continue;
+    } else if (!depart.isEmpty()) {
+      *sortie = depart + u'/' + *sortie;
+      continue;
+    } else {
+      raison = raisonDepart + QStringLiteral(" (the current folder cannot be told)");
+    }
+    refusees.emplace_back(*sortie, raison);
+    sortie->clear();
+  }
+  return refusees;
+}
+
+// The program's text; nullopt once the reason it cannot be run is told (exit status 2).
+std::optional<QString> LitProgramme(const QString& programme, const QString& depart,
+                                    const QString& raisonDepart) {
+  // A relative program is read from the current folder, which its own relative names need.
+  if (QDir::isRelativePath(programme) && depart.isEmpty()) {
+    std::fprintf(stderr, "morvo-run: cannot read %s: %s (the current folder cannot be told)\n",
+                 qPrintable(NomLisible(programme)), qPrintable(raisonDepart));
+    return std::nullopt;
+  }
+  QString refus, raisonLecture;
+  auto texte = LitFichierProgramme(programme, &refus, nullptr, &raisonLecture);
+  if (!refus.isEmpty()) {
+    // The size the system reports may be false (0 for some files): only the bound read is sure.
+    struct stat etat {};
+    const qint64 taille = ::stat(OctetsDuNom(programme).constData(), &etat) == 0 ? etat.st_size : 0;
+    const QByteArray combien = taille > TailleMaxFichierProgramme
+                                   ? QByteArray::number(taille)
+                                   : "more than " + QByteArray::number(TailleMaxFichierProgramme);
+    std::fprintf(
+        stderr,
+        "morvo-run: cannot run %s: it has %s bytes, and a program file has at most %lld bytes (1 MiB)\n",
+        qPrintable(NomLisible(programme)), combien.constData(),
+        static_cast<long long>(TailleMaxFichierProgramme));
+    return std::nullopt;
+  }
+  if (!texte)
+    std::fprintf(stderr, "morvo-run: cannot read %s: %s\n", qPrintable(NomLisible(programme)),
+                 qPrintable(raisonLecture));
+  return texte;
+}
+
+// The text that tells that memory ran out for an image of that size.
+QString MemoireEpuisee(const QString& quoi, int largeur, int hauteur) {
+  return QStringLiteral("memory ran out for %1 of %2x%3 pixels (%4 MB)")
+      .arg(quoi)
+      .arg(largeur)
+      .arg(hauteur)
+      .arg(static_cast<qint64>(largeur) * hauteur * 4 / 1000000);
+}
+
 // The print run is part of the run: the files it writes are followed as the screen run's are, up to
 // its end; the PDF written after it is an output. True when a signal stopped the runs.
 bool FinRuns() {
@@ -280,6 +367,57 @@ bool SignaleEcrituresRefusees(const QString& programme) {
   return !refusees.isEmpty();
 }
 
+// Writes the outputs once the run is over, each whole or not at all, and tells each that is not
+// (with the refused ones and the program's own failed writes); the exit status: 0, or 3 when any
+// failed.
+int EcritSorties(SessionHeadless& session, FichierJournal* journal, const OptionsRun& o,
+                 const std::vector<std::pair<QString, QString>>& echecsAvant, const QString& echecFichier,
+                 const QString& raisonFichier) {
+  // A reader of a FIFO output that goes away is a failed write, not the end of the runner.
+  std::signal(SIGPIPE, SIG_IGN);
+  int code = 0;
+  const auto echec = [&code](const QString& fichier, const QString& raison) {
+    std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(NomLisible(fichier)),
+                 qPrintable(raison));
+    code = 3;
+  };
+  for (const auto& [fichier, raison] : echecsAvant) echec(fichier, raison);
+  QString raison;
+  // The print run runs the program again: after a stop it would stop at once, and its blank page is
+  // no drawing; the log then keeps the stopped run's variables.
+  const QString arrete = QStringLiteral("the run was stopped by a signal, so the print run is not whole");
+  if (!o.pdf.isEmpty() && arretDemande) {
+    echec(o.pdf, arrete);
+  } else if (!o.pdf.isEmpty()) {
+    bool ecrit = false;
+    try {
+      ecrit = session.ImprimePdf(o.pdf, &raison, FinRuns);
+    } catch (const std::bad_alloc&) {
+      raison = QStringLiteral("memory ran out while making the PDF");
+    }
+    if (!ecrit) echec(o.pdf, raison.isEmpty() ? arrete : raison);
+  }
+  FinRuns();
+  if (SignaleEcrituresRefusees(o.programme)) code = 3;
+  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
+  if (!o.png.isEmpty()) {
+    raison.clear();
+    try {
+      QBuffer image;
+      image.open(QIODevice::WriteOnly);
+      if (!session.Image().save(&image, "PNG") || !EcritSortie(o.png, image.data(), &raison)) {
+        if (raison.isEmpty()) raison = QStringLiteral("the PNG encoder failed");
+        echec(o.png, raison);
+      }
+    } catch (const std::bad_alloc&) {
+      echec(o.png, MemoireEpuisee(QStringLiteral("the PNG file of the image"), o.largeur, o.hauteur));
+    }
+  }
+  // The log is for tools: always UTF-8 with LF line ends.
+  if (journal && !TermineJournal(session, *journal, &raison)) echec(o.log, raison);
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -295,76 +433,33 @@ int main(int argc, char** argv) {
   // The system's reasons found before Qt sets the user's locale up (as it does) are in the user's
   // language too.
   std::setlocale(LC_ALL, "");
-  // An output that cannot be written is told once the run is over, with exit status 3. A relative
-  // name is made absolute now, before the run moves to the program's folder; one of a descriptor
-  // that is not open is refused before Qt opens descriptors of its own that could take its number.
+  // An output that cannot be written is told once the run is over, with exit status 3.
   QString depart;
   QString raisonDepart;
   if (const std::optional<QString> courant = DossierCourant(&raisonDepart)) depart = *courant;
-  std::vector<std::pair<QString, QString>> refusees;
-  for (QString* sortie : {&options.pdf, &options.png, &options.log}) {
-    if (sortie->isEmpty()) continue;
-    QString raison;
-    if (const std::optional<int> fd = DescripteurNomme(*sortie)) {
-      if (DescripteurEcrivable(*fd, &raison)) continue;
-    } else if (!QDir::isRelativePath(*sortie)) {
-      continue;
-    } else if (!depart.isEmpty()) {
-      *sortie = depart + u'/' + *sortie;
-      continue;
-    } else {
-      raison = raisonDepart + QStringLiteral(" (the current folder cannot be told)");
-    }
-    refusees.emplace_back(*sortie, raison);
-    sortie->clear();
-  }
+  std::vector<std::pair<QString, QString>> echecs = PrepareSorties(options, depart, raisonDepart);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(MessageQt);
   // Every argument is the runner's own: Qt is given none to take options from.
   int argcQt = 1;
   QGuiApplication app(argcQt, argv);
-  const QString png = options.png, pdf = options.pdf, log = options.log;
-  const QString programme = options.programme;
-  const QStringList reponses = options.reponses;
-  const int largeur = options.largeur, hauteur = options.hauteur;
-  const qint64 maxInstructions = options.maxInstructions;
-  const bool shellPermis = options.shellPermis;
+  const std::optional<QString> texte = LitProgramme(options.programme, depart, raisonDepart);
+  if (!texte) return 2;
 
-  // A relative program is read from the current folder, which its own relative names need.
-  if (QDir::isRelativePath(programme) && depart.isEmpty()) {
-    std::fprintf(stderr, "morvo-run: cannot read %s: %s (the current folder cannot be told)\n",
-                 qPrintable(NomLisible(programme)), qPrintable(raisonDepart));
-    return 2;
+  SessionHeadless session(options.largeur, options.hauteur);
+  // The image the run draws into is made first: without it there is no run to write.
+  if (session.Image().isNull()) {
+    std::fprintf(stderr, "morvo-run: cannot run %s: %s\n", qPrintable(NomLisible(options.programme)),
+                 qPrintable(MemoireEpuisee(QStringLiteral("the image"), options.largeur, options.hauteur)));
+    return 3;
   }
-  QString refus, raisonLecture;
-  const auto texte = LitFichierProgramme(programme, &refus, nullptr, &raisonLecture);
-  if (!refus.isEmpty()) {
-    // The size the system reports may be false (0 for some files): only the bound read is sure.
-    struct stat etat {};
-    const qint64 taille = ::stat(OctetsDuNom(programme).constData(), &etat) == 0 ? etat.st_size : 0;
-    const QByteArray combien = taille > TailleMaxFichierProgramme
-                                   ? QByteArray::number(taille)
-                                   : "more than " + QByteArray::number(TailleMaxFichierProgramme);
-    std::fprintf(
-        stderr,
-        "morvo-run: cannot run %s: it has %s bytes, and a program file has at most %lld bytes (1 MiB)\n",
-        qPrintable(NomLisible(programme)), combien.constData(),
-        static_cast<long long>(TailleMaxFichierProgramme));
-    return 2;
-  }
-  if (!texte) {
-    std::fprintf(stderr, "morvo-run: cannot read %s: %s\n", qPrintable(NomLisible(programme)),
-                 qPrintable(raisonLecture));
-    return 2;
-  }
-
-  SessionHeadless session(largeur, hauteur);
   SessionHeadless::MesureImprimantePdf();
-  for (const QString& r : reponses) session.AjouteReponse(r);
-  PolitiqueShell = shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
+  for (const QString& r : options.reponses) session.AjouteReponse(r);
+  PolitiqueShell = options.shellPermis ? AccordShell::Autoriser : AccordShell::Refuser;
   PolitiqueEcritures = options.ecrituresPermises ? AccordEcriture::Autoriser : AccordEcriture::Refuser;
-  MaxInstructions = maxInstructions;
-  const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, log);
+  MaxInstructions = options.maxInstructions;
+  const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, options.log);
+  const QString& programme = options.programme;
   PrepareDossiers(depart,
                   QDir::cleanPath(QDir::isRelativePath(programme) ? depart + u'/' + programme : programme));
   // A file the program writes (PRINTA, a Plot offset file) that fails is a run error in the log, and
@@ -376,35 +471,6 @@ int main(int argc, char** argv) {
     raisonFichier = raison;
   });
   session.Execute(*texte);
-
-  // Every output is written whole or not at all; any that is not makes the exit code 3. A reader
-  // of a FIFO output that goes away is a failed write, not the end of the runner.
-  std::signal(SIGPIPE, SIG_IGN);
-  int code = 0;
-  const auto echec = [&code](const QString& fichier, const QString& raison) {
-    std::fprintf(stderr, "morvo-run: cannot write %s: %s\n", qPrintable(NomLisible(fichier)),
-                 qPrintable(raison));
-    code = 3;
-  };
-  for (const auto& [fichier, raison] : refusees) echec(fichier, raison);
-  QString raison;
-  // The print run runs the program again: after a stop it would stop at once, and its blank page is
-  // no drawing; the log then keeps the stopped run's variables.
-  const QString arrete = QStringLiteral("the run was stopped by a signal, so the print run is not whole");
-  if (!pdf.isEmpty() && arretDemande)
-    echec(pdf, arrete);
-  else if (!pdf.isEmpty() && !session.ImprimePdf(pdf, &raison, FinRuns))
-    echec(pdf, raison.isEmpty() ? arrete : raison);
-  FinRuns();
-  if (SignaleEcrituresRefusees(programme)) code = 3;
-  if (!echecFichier.isEmpty()) echec(echecFichier, raisonFichier);
-  if (!png.isEmpty()) {
-    QBuffer image;
-    image.open(QIODevice::WriteOnly);
-    raison.clear();
-    if (!session.Image().save(&image, "PNG") || !EcritSortie(png, image.data(), &raison)) echec(png, raison);
-  }
-  // The log is for tools: always UTF-8 with LF line ends.
-  if (journal && !TermineJournal(session, *journal, &raison)) echec(log, raison);
-  return code;
+  // The print run is part of the run: its failed writes are followed up to its end (FinRuns).
+  return EcritSorties(session, journal.get(), options, echecs, echecFichier, raisonFichier);
 }

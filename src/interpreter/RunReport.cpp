@@ -90,8 +90,8 @@ void GereErreurRun(int niveau) {
       Travail.TexteTravail2.clear();
       const bool fichierManquant = Incident.TypeErreur == QStringLiteral("F");
       if (fichierManquant) {
-        Travail.TexteTravail2 =
-            Incident.FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
+        Travail.TexteTravail2 = NomLisible(Incident.FichierManquant) +
+                                QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
         Incident.TypeErreur.clear();
       }
       const NiveauProg& nv = Niveau(niveau);
@@ -114,10 +114,10 @@ void GereErreurRun(int niveau) {
         if (EstFichierBrouille(nv.Fichier)) {
           // The statements of a scrambled command file are never shown, nor its text in the reason.
           texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") +
-                  nv.Fichier + CRLF + SansCitation(detail) + Travail.TexteTravail2 + CRLF;
+                  NomLisible(nv.Fichier) + CRLF + SansCitation(detail) + Travail.TexteTravail2 + CRLF;
         } else {
-          texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + nv.Fichier + CRLF + CRLF +
-                  detail + Travail.TexteTravail2 + Travail.TexteTravail;
+          texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + NomLisible(nv.Fichier) + CRLF +
+                  CRLF + detail + Travail.TexteTravail2 + Travail.TexteTravail;
         }
         reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
       }
@@ -142,11 +142,12 @@ void ErreurCommande(int niveau) {
   } else if (EstFichierBrouille(nv.Fichier)) {
     // As a run error of a scrambled file: the editor line of the call and the file, no statement.
     const int ligneAppel = MarqueInstruction(1);
-    Dialogues().MsgBox(
-        TexteMsg(124) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") + nv.Fichier + CRLF,
-        Boutons::Ok, TitreMorvo);
+    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") +
+                           NomLisible(nv.Fichier) + CRLF,
+                       Boutons::Ok, TitreMorvo);
   } else {
-    Dialogues().MsgBox(TexteMsg(124) + nv.Ligne + TexteMsg(115) + nv.Fichier + CRLF, Boutons::Ok, TitreMorvo);
+    Dialogues().MsgBox(TexteMsg(124) + nv.Ligne + TexteMsg(115) + NomLisible(nv.Fichier) + CRLF, Boutons::Ok,
+                       TitreMorvo);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "drawing/DrawState.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -46,8 +47,9 @@ QString ListeVariables(int niveau) {
   t += Entree(QStringLiteral("%iRec"), QString::number(niveau)) + TroisTabs +
        Entree(QStringLiteral("%Date"), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)) + Crlf;
 
-  t += Entree(QStringLiteral("%File"), NomSeul(niveau == 1 ? Shell.NomFichier : r.Fichier)) +
-       QStringLiteral("\t\t") + Entree(QStringLiteral("%Path"), Dossier(Shell.RepCourant)) + Crlf;
+  // Names keep the system's bytes, which need not be UTF-8: the message shows those escaped.
+  t += Entree(QStringLiteral("%File"), NomLisible(NomSeul(niveau == 1 ? Shell.NomFichier : r.Fichier))) +
+       QStringLiteral("\t\t") + Entree(QStringLiteral("%Path"), NomLisible(Dossier(Shell.RepCourant))) + Crlf;
 
   const QString fil1 = niveau != 1 ? NomSeul(Shell.NomFichier) : QString();
   t += Entree(QStringLiteral("%Fil1"), fil1) + QStringLiteral("\t\t");

@@ -168,7 +168,11 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
 // Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
 // is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
 // seconds only, so that the other outputs are still written.
-bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison) {
+bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, qint64* ecrits = nullptr) {
+  qint64 fait = 0;
+  const auto compte = qScopeGuard([&] {
+    if (ecrits) *ecrits = fait;
+  });
   const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
   bool attenteBornee = false;
   // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
@@ -176,7 +180,7 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison) {
   const auto rend = qScopeGuard([&] {
     if (attenteBornee && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
   });
-  for (qint64 fait = 0; fait < taille;) {
+  while (fait < taille) {
     if (!attenteBornee && ArretDemande()) {
       attenteBornee = true;
       ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
@@ -253,7 +257,67 @@ bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* err
   return true;
 }
 
+DebutDescripteur NoteDebut(int fd) {
+  DebutDescripteur debut;
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0) return debut;
+  debut.ordinaire = S_ISREG(etat.st_mode);
+  debut.tube = S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode);
+  debut.taille = etat.st_size;
+  if (!(::fcntl(fd, F_GETFL) & O_APPEND)) debut.position = ::lseek(fd, 0, SEEK_CUR);
+  return debut;
+}
+
+// What is said after the reason of a write that failed once `ecrits` bytes went in: a regular file
+// is cut back to its size where the write began (and its offset put back), so that no cut line is
+// left; what went into a pipe is read already, and the reader is told it.
+QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) {
+  if (debut.ordinaire) {
+    struct stat etat {};
+    if (::fstat(fd, &etat) != 0 || etat.st_size <= debut.taille) return {};
+    if (::ftruncate(fd, debut.taille) != 0)
+      return QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
+    if (debut.position >= 0) ::lseek(fd, std::min(debut.position, debut.taille), SEEK_SET);
+    return {};
+  }
+  if (debut.tube && ecrits > 0)
+    return QStringLiteral(
+               " (the first %1 bytes went into the pipe already: what reads it has an output "
+               "cut short)")
+        .arg(ecrits);
+  return {};
+}
+
 }  // namespace
+
+bool DesigneUnFichier(const QString& chemin, QString* erreur) {
+  // Told in the words the file device would give, as the other failures of a file are.
+  const QByteArray nom = OctetsDuNom(chemin);
+  struct stat etat {};
+  if (::stat(nom.constData(), &etat) == 0) {
+    if (!S_ISDIR(etat.st_mode)) return true;
+    DonneErreur(erreur, qt_error_string(EISDIR));
+    return false;
+  }
+  int code = errno;
+  if (code == ENOENT) {
+    // A name not there yet: the system makes a file of it only where the folder it names is one,
+    // and never of a name that ends in "/", which it answers with "Is a directory".
+    qsizetype fin = nom.size();
+    while (fin > 1 && nom[fin - 1] == '/') --fin;
+    if (fin < nom.size()) {
+      code = EISDIR;
+    } else {
+      const qsizetype barre = nom.lastIndexOf('/');
+      // Asked with its "/": a file on the way is "Not a directory".
+      const QByteArray dossier = barre < 0 ? QByteArray("./") : nom.left(barre + 1);
+      if (::stat(dossier.constData(), &etat) == 0) return true;
+      code = errno;
+    }
+  }
+  DonneErreur(erreur, qt_error_string(code));
+  return false;
+}
 
 bool DescripteurEcrivable(int fd, QString* erreur) {
   const int drapeaux = ::fcntl(fd, F_GETFL);
@@ -367,13 +431,17 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 }
 
 bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
+  if (!DesigneUnFichier(chemin, erreur)) return false;
   // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
   // held, and a block's output goes on after its earlier lines.
   if (const std::optional<int> fd = DescripteurNomme(chemin)) {
     if (!DescripteurEcrivable(*fd, erreur)) return false;
+    const DebutDescripteur debut = NoteDebut(*fd);
     QString raison;
-    if (EcritFlux(*fd, octets.constData(), octets.size(), raison)) return true;
-    DonneErreur(erreur, raison);
+    qint64 ecrits = 0;
+    if (EcritFlux(*fd, octets.constData(), octets.size(), raison, &ecrits)) return true;
+    DonneErreur(erreur, raison + RepriseApresEchec(*fd, debut, ecrits));
     return false;
   }
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
@@ -518,11 +586,17 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
 
 SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
   QString refus;
+  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
+  if (!DesigneUnFichier(chemin, &refus)) {
+    Echoue(refus);
+    return;
+  }
   if (const std::optional<int> fd = DescripteurNomme(chemin)) {
     // Written into as the shell opened it, and left open for the shell.
     if (DescripteurEcrivable(*fd, &refus)) {
       flux_ = *fd;
       descripteur_ = true;
+      debut_ = NoteDebut(*fd);
     } else {
       Echoue(refus);
     }
@@ -553,6 +627,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
         Echoue(RaisonSysteme(EINVAL));
       } else {
         ::fcntl(flux_, F_SETFL, ::fcntl(flux_, F_GETFL) & ~O_NONBLOCK);
+        debut_ = NoteDebut(flux_);
       }
       return;
     }
@@ -576,6 +651,7 @@ void SortieProgressive::Echoue(const QString& raison) {
   if (echec_) return;
   echec_ = true;
   raison_ = raison;
+  if (flux_ >= 0) raison_ += RepriseApresEchec(flux_, debut_, ecrits_);
   if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
   if (flux_ >= 0 && !descripteur_) ::close(flux_);
   flux_ = -1;
@@ -589,7 +665,10 @@ void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
     return;
   }
   QString raison;
-  if (!EcritFlux(flux_, octets, taille, raison)) Echoue(raison);
+  qint64 fait = 0;
+  const bool ecrit = EcritFlux(flux_, octets, taille, raison, &fait);
+  ecrits_ += fait;
+  if (!ecrit) Echoue(raison);
 }
 
 bool SortieProgressive::Termine(QString* erreur) {

@@ -13,6 +13,7 @@
 // whatever the system's own protection says. A link of the user's own is written through.
 
 #include <signal.h>
+#include <sys/types.h>
 
 #include <QByteArray>
 #include <QString>
@@ -39,15 +40,29 @@ std::optional<QString> SuitLiens(const QString& chemin, QString* erreur = nullpt
 std::optional<int> DescripteurNomme(const QString& chemin);
 // Whether that descriptor is open for writing; the reason when it is not.
 bool DescripteurEcrivable(int fd, QString* erreur = nullptr);
+// Whether a file can be written at the name as the system reads it: false with the system's answer
+// for a folder's name ("x/", "x/.", a folder), for a name that goes through a file as through a
+// folder ("prog.dat/": "Not a directory"), and for one whose folder is not there.
+bool DesigneUnFichier(const QString& chemin, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
 class QSaveFile;
 
+// Where a descriptor the runner was handed stood before it was written into: a write that fails
+// midway takes back from a regular file what went in, and tells that a pipe keeps it.
+struct DebutDescripteur {
+  bool ordinaire = false;
+  bool tube = false;
+  off_t taille = 0;
+  off_t position = -1;
+};
+
 // A whole output written as it is made (the headless runner's log), as EcritSortie writes it: the
 // bytes go into a temporary file in the same folder that replaces the old file only once it is
-// whole, or straight into a device, a FIFO or the descriptor that the name designates. The first failure ends
-// the writing and is kept for Termine(); the old file then stays as it was.
+// whole, or straight into a device, a FIFO or the descriptor that the name designates. The first
+// failure ends the writing and is kept for Termine(); the old file then stays as it was, and a
+// regular file behind the descriptor is cut back to its size before the run.
 class SortieProgressive {
  public:
   explicit SortieProgressive(const QString& chemin);
@@ -66,6 +81,7 @@ class SortieProgressive {
   int flux_ = -1;
   // flux_ is a descriptor the runner was handed, which stays open.
   bool descripteur_ = false;
+  DebutDescripteur debut_;
   qint64 ecrits_ = 0;
   bool echec_ = false;
   QString raison_;

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -532,14 +533,22 @@ bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
 }
 
 QString TrouveSansCasse(const QString& dossier, const QString& nom) {
-  const QDir d(dossier);
-  if (QFileInfo(d, nom).isFile()) return d.filePath(nom);
+  // The folder's own bytes, which need not be UTF-8 (Qt's names would lose them).
+  const QString prefixe = dossier.isEmpty() || dossier.endsWith(u'/') ? dossier : dossier + u'/';
+  if (EstFichierOrdinaire(prefixe + nom)) return prefixe + nom;
+  DIR* d = ::opendir(dossier.isEmpty() ? "." : OctetsDuNom(dossier).constData());
+  if (d == nullptr) return {};
   const QString cherche = UCase(nom);
-  const QStringList entrees = d.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-  for (const QString& e : entrees) {
-    if (UCase(e) == cherche) return d.filePath(e);
+  QStringList trouves;
+  while (const dirent* e = ::readdir(d)) {
+    const QString entree = TexteDuNom(QByteArray(e->d_name));
+    if (UCase(entree) == cherche && EstFichierOrdinaire(prefixe + entree)) trouves << entree;
   }
-  return {};
+  ::closedir(d);
+  if (trouves.isEmpty()) return {};
+  // The same one on every run, whatever order the folder lists them in.
+  std::sort(trouves.begin(), trouves.end());
+  return prefixe + trouves.first();
 }
 
 bool EstFichierOrdinaire(const QString& chemin) {
@@ -731,10 +740,14 @@ QString AjouteAntiSlash(const QString& chemin) {
 
 QString FichierExistant(const QString& chemin) {
   if (chemin.isEmpty()) return {};
-  const QFileInfo info(chemin);
   if (EstFichierOrdinaire(chemin)) return chemin;
-  if (!QFileInfo(info.path()).isDir()) return {};
-  return TrouveSansCasse(info.path(), info.fileName());
+  const qsizetype barre = chemin.lastIndexOf(u'/');
+  const QString dossier = barre < 0 ? QString() : chemin.left(std::max<qsizetype>(1, barre));
+  struct stat etat {};
+  if (::stat(dossier.isEmpty() ? "." : OctetsDuNom(dossier).constData(), &etat) != 0 ||
+      !S_ISDIR(etat.st_mode))
+    return {};
+  return TrouveSansCasse(dossier, chemin.mid(barre + 1));
 }
 
 namespace {
@@ -771,10 +784,10 @@ QString ResoutFichierCommande(const QString& nom) {
   for (const QString& c : candidats) {
     const QString trouve = FichierExistant(c);
     if (trouve.isEmpty()) continue;
-    // Where the current folder cannot be told, Qt would make the name one of the root folder: the
-    // relative name still reaches the file from the current folder.
-    if (QDir::isRelativePath(trouve) && !DossierCourant()) return trouve;
-    return QFileInfo(trouve).absoluteFilePath();
+    // Made absolute from the folder's own bytes, which Qt's absolute form would not keep; where the
+    // current folder cannot be told, Qt would make the name one of the root folder: the relative
+    // name still reaches the file from the current folder.
+    return DansDossierCourant(trouve);
   }
   return f;
 }

@@ -185,6 +185,15 @@ TEST_F(RunnerTest, ExitCodes) {
   EXPECT_EQ(Lance({QStringLiteral("--size"), QStringLiteral("0x200"), EcritProgramme("%A = 1")}).code, 1);
   EXPECT_EQ(Lance({QStringLiteral("--png")}).code, 1);
   EXPECT_EQ(Lance({}).code, 1);
+  // An empty output name (an unset shell variable) names no file: a bad command line, not a run
+  // without that output.
+  for (const QString& option : {QStringLiteral("--log"), QStringLiteral("--png"), QStringLiteral("--pdf")}) {
+    const Resultat vide = Lance({option, QString(), EcritProgramme("%A = 1")});
+    EXPECT_EQ(vide.code, 1) << option.toStdString();
+    EXPECT_TRUE(vide.erreurs.startsWith(QStringLiteral("morvo-run: ") + option +
+                                        QStringLiteral(" takes a file name, and the name given is empty\n")))
+        << vide.erreurs.toStdString();
+  }
 
   // A file far beyond what a program can hold is refused at once with its reason, without being
   // read (a sparse gigabyte, under an address-space limit it would not fit in).
@@ -957,13 +966,13 @@ TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
   EXPECT_TRUE(ajoute.startsWith("old\ncls\n")) << ajoute.constData();
   EXPECT_TRUE(ajoute.endsWith("var 1 %A \"1\"\n")) << ajoute.constData();
 
-  ASSERT_EQ(LanceShell(QStringLiteral("{ echo L1; \"$R\" --log /proc/self/fd/1 --pdf /dev/fd/1 --png "
-                                      "/dev/stderr prog.dat 2>r.png; echo L2; } > bloc.txt")),
+  ASSERT_EQ(LanceShell(QStringLiteral("{ echo L1; \"$R\" --log /proc/self/fd/1 --pdf /dev/fd/3 --png "
+                                      "/dev/stderr prog.dat 2>r.png 3>r.pdf; echo L2; } > bloc.txt")),
             0);
   const QByteArray bloc = LitOctets(QStringLiteral("bloc.txt"));
-  EXPECT_TRUE(bloc.startsWith("L1\n%PDF-")) << bloc.left(200).constData();
-  EXPECT_TRUE(bloc.contains("%%EOF\ncls\n")) << bloc.constData();
+  EXPECT_TRUE(bloc.startsWith("L1\ncls\n")) << bloc.left(200).constData();
   EXPECT_TRUE(bloc.endsWith("var 1 %A \"1\"\nL2\n")) << bloc.right(200).constData();
+  EXPECT_TRUE(LitOctets(QStringLiteral("r.pdf")).startsWith("%PDF-"));
   EXPECT_EQ(QImage(Chemin(QStringLiteral("r.png"))).size(), QSize(1000, 700));
   // However the name is spelt, the shell's file is written through, never replaced.
   for (const QString& nom :
@@ -991,6 +1000,111 @@ TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
   EXPECT_TRUE(erreurs.contains(QStringLiteral(" (descriptor 1 is open for reading only)")))
       << erreurs.toStdString();
   EXPECT_EQ(LitOctets(QStringLiteral("prog.dat")), "Cercle 50,50,20\r\n%A = 1\r\n");
+}
+
+// Two outputs into one open file would mix their bytes, whatever names reach it: they are refused
+// before anything runs. The null device takes any number of them.
+TEST_F(RunnerTest, TwoOutputsIntoOneOpenFileAreRefused) {
+  EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n", QStringLiteral("prog.dat"));
+  for (const QString& sorties : {QStringLiteral("--log /dev/stdout --png /dev/fd/1"),
+                                 QStringLiteral("--log /dev/stdout --png /proc/self/fd/1"),
+                                 QStringLiteral("--log /dev/stdout --pdf /dev/stderr 2>&1"),
+                                 QStringLiteral("--png /dev/fd/1 --log /dev/fd/3 3>&1")}) {
+    QString erreurs;
+    EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" %1 prog.dat > sortie.txt %2")
+                             .arg(sorties.section(u' ', 0, 3), sorties.section(u' ', 4)),
+                         &erreurs),
+              1)
+        << sorties.toStdString();
+    EXPECT_TRUE(erreurs.contains(QStringLiteral(" are one open file: their bytes would mix\n")) ||
+                LitOctets(QStringLiteral("sortie.txt")).contains("are one open file"))
+        << sorties.toStdString() << erreurs.toStdString();
+    EXPECT_FALSE(LitOctets(QStringLiteral("sortie.txt")).contains("cls")) << sorties.toStdString();
+  }
+  EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log /dev/null --png /dev/null --pdf /dev/null prog.dat")), 0);
+}
+
+// An output through a descriptor that fails midway leaves no cut output: a regular file is cut
+// back to its size where the run began, and a pipe's reader is told what it has.
+TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
+  EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 5000 Then Goto B\r\n",
+                 QStringLiteral("long.dat"));
+  QString erreurs;
+  const QString raison = qt_error_string(EFBIG);
+  EXPECT_EQ(
+      LanceShell(QStringLiteral("echo old > r.txt; ulimit -f 20; \"$R\" --log /dev/stdout long.dat >> r.txt"),
+                 &erreurs),
+      3);
+  EXPECT_EQ(LitOctets(QStringLiteral("r.txt")), "old\n");
+  EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write /dev/stdout: ") + raison + u'\n');
+  EXPECT_EQ(LanceShell(QStringLiteral(
+                "ulimit -f 20; \"$R\" --log /dev/stdout long.dat > r.txt; s=$?; echo end >> r.txt; exit $s")),
+            3);
+  EXPECT_EQ(LitOctets(QStringLiteral("r.txt")), "end\n");
+  EXPECT_EQ(
+      LanceShell(QStringLiteral("{ \"$R\" --log /dev/stdout long.dat; echo $? > code.txt; } | head -c 100 "
+                                ">/dev/null"),
+                 &erreurs),
+      0);
+  EXPECT_EQ(LitOctets(QStringLiteral("code.txt")), "3\n");
+  EXPECT_TRUE(
+      erreurs.contains(QStringLiteral("went into the pipe already: what reads it has an output cut short")))
+      << erreurs.toStdString();
+}
+
+// A name that ends in "/" names a folder, as the system reads it: the output is refused with the
+// system's answer and nothing is written, however the name reaches the program or another file.
+TEST_F(RunnerTest, AnOutputNamedAsAFolderIsRefusedWithTheSystemsAnswer) {
+  const QByteArray texte = "Cercle 50,50,20\r\n%A = 1\r\n";
+  const QString programme = EcritProgramme(texte, QStringLiteral("prog.dat"));
+  EcritProgramme("old", QStringLiteral("keep.txt"));
+  ASSERT_TRUE(QDir(dossier()).mkdir(QStringLiteral("sub")));
+  const QString pasDossier = qt_error_string(ENOTDIR), estDossier = qt_error_string(EISDIR);
+  const std::pair<QString, QString> cas[] = {
+      {QStringLiteral("prog.dat/"), pasDossier},        {QStringLiteral("prog.dat//"), pasDossier},
+      {QStringLiteral("prog.dat/."), pasDossier},       {QStringLiteral("./prog.dat/"), pasDossier},
+      {QStringLiteral("sub/../prog.dat/"), pasDossier}, {programme + u'/', pasDossier},
+      {QStringLiteral("keep.txt/"), pasDossier},        {QStringLiteral("new/"), estDossier},
+      {QStringLiteral("/dev/fd/1/"), pasDossier},       {QStringLiteral("sub/"), estDossier}};
+  for (const QString& option : {QStringLiteral("--log"), QStringLiteral("--png"), QStringLiteral("--pdf")}) {
+    for (const auto& [nom, raison] : cas) {
+      // Each name with --log; the others with the first few.
+      if (option != QStringLiteral("--log") && nom != cas[0].first && nom != QStringLiteral("new/")) continue;
+      const Resultat r = Lance({option, nom, programme}, false, dossier());
+      EXPECT_EQ(r.code, 3) << option.toStdString() << " " << nom.toStdString();
+      EXPECT_TRUE(r.erreurs.contains(nom + QStringLiteral(": ") + raison + u'\n'))
+          << option.toStdString() << " " << r.erreurs.toStdString();
+      EXPECT_EQ(LitOctets(QStringLiteral("prog.dat")), texte);
+      EXPECT_EQ(LitOctets(QStringLiteral("keep.txt")), "old");
+      EXPECT_FALSE(QFileInfo::exists(Chemin(QStringLiteral("new"))));
+    }
+  }
+}
+
+// Memory that runs out for the image or the PDF is told with the size asked for, exit status 3;
+// the runner never aborts.
+TEST_F(RunnerTest, MemoryThatRunsOutIsToldWithTheSizeAskedFor) {
+  const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
+  const QString png = Chemin(QStringLiteral("run.png"));
+  Resultat r = Lance(
+      {QStringLiteral("--size"), QStringLiteral("20000x20000"), QStringLiteral("--png"), png, programme},
+      false, {}, QStringLiteral("ulimit -v 1200000"));
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(r.erreurs.contains(QStringLiteral("memory ran out for the image of 20000x20000 pixels")))
+      << r.erreurs.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(png));
+  // Under limits from where the runner starts at all to where the PDF fits: some make the PDF run
+  // out, none aborts.
+  int epuisee = 0;
+  for (int limite = 50000; limite <= 300000; limite += 10000) {
+    r = Lance({QStringLiteral("--pdf"), Chemin(QStringLiteral("run.pdf")), programme}, false, {},
+              QStringLiteral("ulimit -v %1").arg(limite));
+    ASSERT_TRUE(r.code == 0 || r.code == 3 || r.code == 127) << limite << " " << r.erreurs.toStdString();
+    if (r.code != 3) continue;
+    EXPECT_TRUE(r.erreurs.contains(QStringLiteral("memory ran out"))) << r.erreurs.toStdString();
+    if (r.erreurs.contains(QStringLiteral("memory ran out while making the PDF (an A4 page of "))) ++epuisee;
+  }
+  EXPECT_GT(epuisee, 0);
 }
 
 // In a current folder deeper than the system's path limit a relative name cannot be made whole:
@@ -1076,6 +1190,31 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
       QStringLiteral("morvo-run: --png x\\xE9.png: an output's name must be valid UTF-8\n")))
       << erreurs.toStdString();
   EXPECT_EQ(QDir(dossier()).entryList({QStringLiteral("x*")}), QStringList());
+
+  // In a folder whose name is not UTF-8, a command file beside the program is found by the
+  // folder's own bytes, and the folder is shown escaped.
+  const QByteArray dossierBrut = QFile::encodeName(dossier()) + "/l\xe9";
+  ASSERT_EQ(::mkdir(dossierBrut.constData(), 0700), 0);
+  const auto retireDossier = qScopeGuard([&dossierBrut] {
+    for (const char* f : {"/p.dat", "/sub.dat"}) ::unlink((dossierBrut + f).constData());
+    ::rmdir(dossierBrut.constData());
+  });
+  for (const auto& [f, contenu] : {std::pair{"/p.dat", "Fichier = sub.dat\r\nFichier = absent.dat\r\n"},
+                                   std::pair{"/sub.dat", "Cercle 50,50,20\r\n"}}) {
+    QFile fichier;
+    const int fd = ::open((dossierBrut + f).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(fichier.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    fichier.write(contenu);
+  }
+  ASSERT_EQ(
+      LanceShell(QStringLiteral("cd \"$(printf 'l\\351')\" && \"$R\" --log ../brut.log p.dat"), &erreurs), 0)
+      << erreurs.toStdString();
+  const QByteArray journal = LitOctets(QStringLiteral("brut.log"));
+  EXPECT_TRUE(journal.contains("\ncircle ")) << journal.constData();
+  EXPECT_TRUE(journal.contains("absent.dat : fichier non trouv")) << journal.constData();
+  EXPECT_FALSE(journal.contains("sub.dat : fichier non trouv")) << journal.constData();
+  EXPECT_TRUE(journal.contains("/l\\\\xE9/\\r\\n")) << journal.constData();
 }
 
 // A file name holding control characters is shown escaped: one message, one line, and no escape
