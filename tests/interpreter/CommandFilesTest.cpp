@@ -319,6 +319,25 @@ TEST_F(CommandFilesTest, ScramblingRestoresTheText) {
   Incident.DetailErreur.clear();
 }
 
+// A Windows-1252 command file reads as it was written, plain or scrambled by Morvo itself, also its
+// lines whose bytes happen to be valid UTF-8 ("Fuß²" is DF B2, "É" and a no-break space C9 A0).
+TEST_F(CommandFilesTest, Windows1252LinesReadAsWritten) {
+  const QString u = QString::fromUtf8("5 Fuß²"), w = QString::fromUtf8("CAFÉ\u00A0!");
+  const QStringList lignes = {QStringLiteral("%u = ") + u, QStringLiteral("%w = ") + w,
+                              QString::fromUtf8("' Température"), "%IRE$#0U = %u", "%IRE$#0W = %w"};
+  QFile f(Chemin("latin.dat"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(*EncodeWindows1252(lignes.join(CRLF)));
+  f.close();
+  EcritDag("Latin.dag", lignes);
+  for (const char* appel : {"Fichier = latin.dat", "Fichier = Latin"}) {
+    Run(QStringList{"%u = 0", "%w = 0", appel});
+    EXPECT_TRUE(Messages().empty()) << appel;
+    EXPECT_EQ(Var(0, "%U"), u) << appel;
+    EXPECT_EQ(Var(0, "%W"), w) << appel;
+  }
+}
+
 TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
   EcritDag("Knob.dag", {"%v = 1", "%IRE$#0V = %v", "Trait = 0, 0, 10, 0"});
   Shell.CmdExternes = QStringList{QStringLiteral("Knob")};
