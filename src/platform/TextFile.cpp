@@ -254,10 +254,13 @@ struct EtatFlux {
 };
 
 // Reads `f` to its end in pieces, holding no more than one of them, and stops at the first byte
-// foreign to UTF-8, which settles it. False with the system's reason when a read fails.
-bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur) {
+// foreign to UTF-8, which settles it. With a `borneLigne`, also at the first line longer than that:
+// a reader of lines stops there with an error, and nothing after it is ever read as text. False
+// with the system's reason when a read fails.
+bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur, qint64 borneLigne = -1) {
   constexpr qint64 Morceau = 64 * 1024;
   QByteArray reste;
+  qint64 ligne = 0;
   for (;;) {
     QByteArray piece = f.read(Morceau);
     if (f.error() != QFileDevice::NoError) {
@@ -265,6 +268,22 @@ bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur) {
       return false;
     }
     if (piece.isEmpty()) break;
+    if (borneLigne >= 0) {
+      qsizetype i = 0;
+      for (; i < piece.size(); ++i) {
+        ligne = piece[i] == '\r' || piece[i] == '\n' ? 0 : ligne + 1;
+        if (ligne > borneLigne) break;
+      }
+      if (i < piece.size()) {
+        // The line that crosses the bound counts up to the bound only; a sequence it leaves
+        // unfinished there is no fault of the file.
+        piece.truncate(i);
+        piece.prepend(reste);
+        if (EtatUtf8(piece) == Utf8::Invalide) e.etat = Utf8::Invalide;
+        e.ascii = e.ascii && TientEnAscii(piece);
+        return true;
+      }
+    }
     e.ascii = e.ascii && TientEnAscii(piece);
     piece.prepend(reste);
     qsizetype debut = 0;
@@ -602,9 +621,9 @@ bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   utf8_ = false;
   if (!OuvreFichierOrdinaire(fichier_, chemin, erreur)) return false;
   // The encoding is the whole file's: a first pass, in pieces, reads up to its first byte foreign
-  // to UTF-8 or its end.
+  // to UTF-8, its end, or the first line too long to be read.
   EtatFlux e;
-  if (!ParcourtUtf8(fichier_, e, erreur) || !fichier_.seek(0)) {
+  if (!ParcourtUtf8(fichier_, e, erreur, LongueurMaxLigneDonnees) || !fichier_.seek(0)) {
     if (fichier_.error() != QFileDevice::NoError) DonneErreur(erreur, fichier_.errorString());
     fichier_.close();
     return false;

@@ -152,7 +152,8 @@ constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 // A text file read one line at a time, so that a reader that stops early never holds the rest.
 // Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each is decoded in the whole file's
 // encoding, as DecodeTexte decodes the file (a BOM is dropped from the first line of a UTF-8 file),
-// which a first pass over the file in pieces tells when it is opened. A line longer than
+// which a first pass over the file in pieces tells when it is opened (up to the first line too long
+// to be read, beyond which no line is ever read). A line longer than
 // LongueurMaxLigneDonnees bytes is a run error that says so: no real data file has one, and a file without
 // line ends (or one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
