@@ -189,6 +189,12 @@ FormeTexte FormeDe(const QByteArray& octets) {
   return f;
 }
 
+FormeTexte FormeUtf8Marquee() {
+  FormeTexte f;
+  f.codage = FormeTexte::Codage::Utf8Bom;
+  return f;
+}
+
 QString NormaliseFinsDeLigne(const QString& texte) {
   QString r;
   r.reserve(texte.size() + texte.size() / 16);

@@ -25,6 +25,9 @@ struct FormeTexte {
   QString finLigne = QStringLiteral("\r\n");
 };
 FormeTexte FormeDe(const QByteArray& octets);
+// The form of a file of Morvo's own that takes lines of any character (a journal, a log): UTF-8 with
+// its mark from the start, so that every line appended to it later goes in whole, in UTF-8.
+FormeTexte FormeUtf8Marquee();
 
 QString DecodeWindows1252(const QByteArray& octets);
 // nullopt when a character has no Windows-1252 code.
