@@ -165,6 +165,13 @@ TEST(TextFile, AFileKeepsItsEncodingAndItsLineEnds) {
   ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("°\n"), nullptr, ascii));
   EXPECT_EQ(Octets(dossier.filePath("neuf.dat")), QByteArray("\xB0\n"));
   EXPECT_EQ(FormeDe("").finLigne, "\r\n");
+  // A Windows-1252 text given a character Windows-1252 lacks, or whose bytes would all happen to
+  // form UTF-8, is written in UTF-8 as a whole.
+  const FormeTexte latin = FormeDe("caf\xE9\r\n");
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("café Ω\n"), nullptr, latin));
+  EXPECT_EQ(Octets(dossier.filePath("neuf.dat")), QByteArray("caf\xC3\xA9 \xCE\xA9\r\n"));
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("Fuß²\n"), nullptr, latin));
+  EXPECT_EQ(LitFichierTexte(dossier.filePath("neuf.dat")), QString::fromUtf8("Fuß²\r\n"));
 }
 
 TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
