@@ -156,6 +156,8 @@ QString DecodeTexte(const QByteArray& octets) {
   return QString::fromUtf8(octets);
 }
 
+QByteArray EncodeTexte(const QString& texte, FormeTexte::Codage codage) { return Encode(texte, codage); }
+
 bool EstTexte(const QByteArray& octets) {
   if (octets.contains('\0')) return false;
   if (TientEnAscii(octets) || EstUtf8(octets)) return true;

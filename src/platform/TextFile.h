@@ -34,6 +34,10 @@ QString DecodeWindows1252(const QByteArray& octets);
 std::optional<QByteArray> EncodeWindows1252(const QString& texte);
 // UTF-8 when the whole is valid UTF-8 (a BOM is dropped), else the whole in Windows-1252.
 QString DecodeTexte(const QByteArray& octets);
+// The bytes of a whole text in the encoding given, read back so by DecodeTexte: a new text
+// (Neuf) or a Windows-1252 one is in Windows-1252 when every character fits and the bytes do not
+// all happen to form UTF-8 ("Fuß²" alone), else in UTF-8.
+QByteArray EncodeTexte(const QString& texte, FormeTexte::Codage codage = FormeTexte::Codage::Neuf);
 // Bytes that one of the two encodings reads as a text: no NUL byte, and valid UTF-8 or free of the
 // five bytes Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D). Any other file (a picture, an
 // archive, a binary ".dat" of another program) would not come back byte for byte from the editor.

@@ -293,6 +293,9 @@ TEST_F(CommandFilesTest, ScramblingRestoresTheText) {
   EXPECT_EQ(DecodeFicExterne(CodeFicExterne(t46)), t46);
   const QString accents = QStringLiteral("Texte = été § 30°") + CRLF + QStringLiteral("' fin") + CRLF;
   EXPECT_EQ(DecodeFicExterne(CodeFicExterne(accents + QStringLiteral("   "))), accents);
+  // Windows-1252 bytes that would all read as UTF-8 ("Fuß²" is DF B2) are written in UTF-8.
+  EXPECT_EQ(DecodeFicExterne(CodeFicExterne(QString::fromUtf8("%u = 5 Fuß²"))),
+            QString::fromUtf8("%u = 5 Fuß²"));
 
   // Clock seed and filler differ from one scrambling to the next; the text does not.
   // The seed follows the clock in steps of a few milliseconds: two scramblings within one step
