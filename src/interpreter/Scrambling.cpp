@@ -36,12 +36,8 @@ void DefinitCode(QByteArray& s, int pos, int code) {
   s[pos - 1] = static_cast<char>(static_cast<uint8_t>(code));
 }
 
-// The text as the file's single-byte characters: Windows-1252 when every character has a code
-// there, else UTF-8.
-QByteArray VersOctets(const QString& texte) {
-  if (auto octets = EncodeWindows1252(texte)) return *octets;
-  return texte.toUtf8();
-}
+// The text as the file's single-byte characters, in the encoding its whole reads back in.
+QByteArray VersOctets(const QString& texte) { return EncodeTexte(texte); }
 
 QByteArray SansBlancsFinaux(const QByteArray& s) {
   qsizetype n = s.size();

@@ -717,6 +717,8 @@ void DefinitArretEcriture(std::function<bool()> arret) { arretCourant = std::mov
 
 void DefinitSuiviEchecs(SuiviEchecs suivi) { suiviCourant = std::move(suivi); }
 
+void SignaleEchecEcriture(const QString& chemin, const QString& raison) { SignaleEchec(chemin, raison); }
+
 void IgnoreLimiteTailleFichier() {
   struct sigaction action {};
   action.sa_handler = SIG_IGN;

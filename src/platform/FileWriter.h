@@ -167,6 +167,9 @@ class SignauxParDefaut {
 // failed writes of a run.
 using SuiviEchecs = std::function<void(const QString& chemin, const QString& raison)>;
 void DefinitSuiviEchecs(SuiviEchecs suivi);
+// Tells a write refused before any byte went in (an append its file's encoding cannot take) as a
+// failed one.
+void SignaleEchecEcriture(const QString& chemin, const QString& raison);
 
 // Whether the user asked to stop (the headless runner's SIGINT and SIGTERM): a write into a device
 // or FIFO that waits for a reader then ends with the reason, and once a stop is asked a reader who

@@ -19,6 +19,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -105,27 +106,9 @@ bool TientEnAscii(const QByteArray& o) {
   return true;
 }
 
-// In a file that is not UTF-8 as a whole, a line that reads as UTF-8: valid UTF-8, not ASCII (a
-// line an append wrote in UTF-8).
-bool LigneUtf8(const QByteArray& ligne) { return !TientEnAscii(ligne) && EstUtf8(ligne); }
-
-// Calls f(ligne, fins) for each line of the bytes and the line ends that follow it.
-template <typename F>
-void ParLignes(const QByteArray& o, F f) {
-  qsizetype debut = 0;
-  while (debut < o.size()) {
-    qsizetype fin = debut;
-    while (fin < o.size() && o[fin] != '\r' && o[fin] != '\n') ++fin;
-    qsizetype suite = fin;
-    while (suite < o.size() && (o[suite] == '\r' || o[suite] == '\n')) ++suite;
-    f(QByteArray::fromRawData(o.constData() + debut, fin - debut),
-      QByteArray::fromRawData(o.constData() + fin, suite - fin));
-    debut = suite;
-  }
-}
-
-// Windows-1252 bytes that happen to form valid UTF-8 ("é§°" is E9 A7 B0) would be read back as
-// UTF-8; such a text is written in UTF-8 instead. A file read as UTF-8 stays UTF-8.
+// A file is read in the one encoding its whole bytes give (see DecodeTexte): Windows-1252 bytes
+// that would all happen to form UTF-8 ("Fuß²" alone is DF B2), or a character Windows-1252 lacks,
+// make the whole file UTF-8. A file read as UTF-8 stays UTF-8.
 QByteArray Encode(const QString& texte, FormeTexte::Codage codage) {
   if (codage == FormeTexte::Codage::Utf8) return texte.toUtf8();
   if (codage == FormeTexte::Codage::Utf8Bom) return QByteArray("\xEF\xBB\xBF") + texte.toUtf8();
@@ -167,20 +150,14 @@ std::optional<QByteArray> EncodeWindows1252(const QString& texte) {
 }
 
 QString DecodeTexte(const QByteArray& octets) {
-  if (!EstUtf8(octets)) {
-    // An append adds a line Windows-1252 cannot hold in UTF-8 and leaves the rest as it was: each
-    // line is read as the data-file reader reads it, so the whole file reads back what was written.
-    QString r;
-    r.reserve(octets.size());
-    ParLignes(octets, [&r](const QByteArray& ligne, const QByteArray& fins) {
-      r += LigneUtf8(ligne) ? QString::fromUtf8(ligne) : DecodeWindows1252(ligne);
-      r += QLatin1String(fins);
-    });
-    return r;
-  }
+  // One byte foreign to UTF-8 anywhere makes the whole file Windows-1252: a line such as "Fuß²" (DF
+  // B2) is valid UTF-8 by accident and must not be read apart from the rest.
+  if (!EstUtf8(octets)) return DecodeWindows1252(octets);
   if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
   return QString::fromUtf8(octets);
 }
+
+QByteArray EncodeTexte(const QString& texte, FormeTexte::Codage codage) { return Encode(texte, codage); }
 
 bool EstTexte(const QByteArray& octets) {
   if (octets.contains('\0')) return false;
@@ -212,6 +189,12 @@ FormeTexte FormeDe(const QByteArray& octets) {
       break;
     }
   }
+  return f;
+}
+
+FormeTexte FormeUtf8Marquee() {
+  FormeTexte f;
+  f.codage = FormeTexte::Codage::Utf8Bom;
   return f;
 }
 
@@ -268,171 +251,163 @@ bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* err
 
 namespace {
 
-// How much of each end of a file an append reads to tell its encoding (see CodageAjout).
+// How much of each end of a file an append reads before it reads it all (see CodageAjout).
 constexpr qint64 BoutLuPourAjout = 64 * 1024;
+
+// What the bytes of a file from the current position to its end tell of their encoding.
+struct EtatFlux {
+  Utf8 etat = Utf8::Valide;
+  bool ascii = true;
+  // The UTF-8 sequence that the last bytes leave unfinished, when the state is Ouverte.
+  QByteArray finOuverte;
+};
+
+// Reads `f` to its end in pieces, holding no more than one of them, and stops at the first byte
+// foreign to UTF-8, which settles it. With a `borneLigne`, also at the first line longer than that:
+// a reader of lines stops there with an error, and nothing after it is ever read as text. False
+// with the system's reason when a read fails.
+bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur, qint64 borneLigne = -1) {
+  constexpr qint64 Morceau = 64 * 1024;
+  QByteArray reste;
+  qint64 ligne = 0;
+  for (;;) {
+    QByteArray piece = f.read(Morceau);
+    if (f.error() != QFileDevice::NoError) {
+      DonneErreur(erreur, f.errorString());
+      return false;
+    }
+    if (piece.isEmpty()) break;
+    if (borneLigne >= 0) {
+      qsizetype i = 0;
+      for (; i < piece.size(); ++i) {
+        ligne = piece[i] == '\r' || piece[i] == '\n' ? 0 : ligne + 1;
+        if (ligne > borneLigne) break;
+      }
+      if (i < piece.size()) {
+        // The line that crosses the bound counts up to the bound only; a sequence it leaves
+        // unfinished there is no fault of the file.
+        piece.truncate(i);
+        piece.prepend(reste);
+        if (EtatUtf8(piece) == Utf8::Invalide) e.etat = Utf8::Invalide;
+        e.ascii = e.ascii && TientEnAscii(piece);
+        return true;
+      }
+    }
+    e.ascii = e.ascii && TientEnAscii(piece);
+    piece.prepend(reste);
+    qsizetype debut = 0;
+    const Utf8 etat = EtatUtf8(piece, &debut);
+    if (etat == Utf8::Invalide) {
+      e.etat = Utf8::Invalide;
+      e.finOuverte.clear();
+      return true;
+    }
+    reste = etat == Utf8::Ouverte ? piece.mid(debut) : QByteArray();
+  }
+  e.etat = reste.isEmpty() ? Utf8::Valide : Utf8::Ouverte;
+  e.finOuverte = reste;
+  return true;
+}
 
 std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur) {
   // A FIFO or device in the file's place is refused before it could block the read.
   QFile f;
   if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   const QByteArray tete = f.read(BoutLuPourAjout);
-  // Beyond both ends only the last part is read: its lines are those the file's appends wrote last.
-  const bool milieuSaute = f.size() > 2 * BoutLuPourAjout;
-  if (milieuSaute) f.seek(f.size() - BoutLuPourAjout);
-  QByteArray queue = f.read(BoutLuPourAjout);
+  QByteArray queue;
+  if (f.error() == QFileDevice::NoError && f.size() > 2 * BoutLuPourAjout &&
+      EtatUtf8(tete) != Utf8::Invalide) {
+    f.seek(f.size() - BoutLuPourAjout);
+    queue = f.read(BoutLuPourAjout);
+  }
   if (f.error() != QFileDevice::NoError) {
     DonneErreur(erreur, f.errorString());
     return std::nullopt;
   }
   CodageAjout c;
   c.finLigne = FormeDe(tete).finLigne;
-  Utf8 etat;
-  qsizetype debutOuvert = 0;
-  if (!milieuSaute) {
-    queue.prepend(tete);
-    etat = EtatUtf8(queue, &debutOuvert);
-  } else {
-    // The last part starts at a line start: line ends are ASCII, never inside a UTF-8 sequence.
-    // A last part with no line end starts after the continuation bytes of a cut sequence.
-    const qsizetype n = queue.size();
-    qsizetype debut = 0;
-    while (debut < n && queue[debut] != '\n' && queue[debut] != '\r') ++debut;
-    if (debut < n) {
-      queue.remove(0, debut + 1);
-    } else {
-      debut = 0;
-      while (debut < 3 && debut < n && (static_cast<unsigned char>(queue[debut]) & 0xC0) == 0x80) ++debut;
-      queue.remove(0, debut);
-    }
-    // The first part may end inside a sequence that the unread middle finishes.
-    etat = EtatUtf8(tete) == Utf8::Invalide ? Utf8::Invalide : EtatUtf8(queue, &debutOuvert);
-  }
-  if (!queue.isEmpty() && queue.back() != '\n' && queue.back() != '\r') {
-    qsizetype debutLigne = queue.size();
-    while (debutLigne > 0 && queue[debutLigne - 1] != '\n' && queue[debutLigne - 1] != '\r') --debutLigne;
-    c.ligneOuverte = queue.mid(debutLigne);
-  }
-  if (etat == Utf8::Invalide) {
+  // A byte foreign to UTF-8 in either end makes the file Windows-1252 whatever else it holds, and
+  // nothing added can change that. The last part may start inside a sequence: its continuation
+  // bytes (three at most in UTF-8) are passed over.
+  qsizetype suite = 0;
+  while (suite < 3 && suite < queue.size() && (static_cast<unsigned char>(queue[suite]) & 0xC0) == 0x80)
+    ++suite;
+  if (EtatUtf8(tete) == Utf8::Invalide || EtatUtf8(queue.mid(suite)) == Utf8::Invalide) {
     c.teneur = CodageAjout::Teneur::Windows1252;
-  } else if (etat == Utf8::Ouverte) {
-    // A file that only a sequence cut at its very end keeps from reading as UTF-8.
+    return c;
+  }
+  // Otherwise only the whole file tells: its middle may hold either encoding.
+  f.seek(0);
+  EtatFlux e;
+  if (!ParcourtUtf8(f, e, erreur)) return std::nullopt;
+  if (e.etat != Utf8::Valide) {
     c.teneur = CodageAjout::Teneur::Windows1252;
-    c.finOuverte = queue.mid(debutOuvert);
-  } else if (!TientEnAscii(tete) || !TientEnAscii(queue) || milieuSaute) {
-    // An unread middle may hold UTF-8 or Windows-1252 text. Added UTF-8 keeps how each byte already
-    // there reads, whichever it holds: a UTF-8 file stays UTF-8 and any other stays unreadable as
-    // UTF-8, whereas Windows-1252 bytes would turn a UTF-8 file into one read as Windows-1252.
+    c.finOuverte = e.finOuverte;
+  } else if (!e.ascii) {
     c.teneur = CodageAjout::Teneur::Utf8;
   }
   return c;
 }
 
-// Whether every line of Windows-1252 bytes reads back as Windows-1252: a line that is not ASCII
-// and happens to be valid UTF-8 ("é°§" is E9 B0 A7) would be read as UTF-8, since a file of both
-// is read line by line.
-bool LignesRelues1252(const QByteArray& o) {
-  bool relues = true;
-  ParLignes(o,
-            [&relues](const QByteArray& ligne, const QByteArray&) { relues = relues && !LigneUtf8(ligne); });
-  return relues;
-}
-
-// The text for a Windows-1252 file: each line in Windows-1252 when it reads back so, else in UTF-8
-// (a character with no Windows-1252 code, or bytes that would read as UTF-8), so that nothing of it
-// is lost and every line reads back as written.
-QByteArray Octets1252ParLigne(const QString& texte) {
-  QByteArray octets;
-  qsizetype debut = 0;
-  while (debut < texte.size()) {
-    qsizetype fin = debut;
-    while (fin < texte.size() && texte[fin] != u'\r' && texte[fin] != u'\n') ++fin;
-    const QString ligne = texte.mid(debut, fin - debut);
-    const auto en1252 = EncodeWindows1252(ligne);
-    octets += en1252 && LignesRelues1252(*en1252) ? *en1252 : ligne.toUtf8();
-    for (debut = fin; debut < texte.size() && (texte[debut] == u'\r' || texte[debut] == u'\n'); ++debut)
-      octets += static_cast<char>(texte[debut].unicode());
+// The first character of the text that Windows-1252 has no code for.
+QString PremierHors1252(const QString& texte) {
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    if (Code1252(texte[i].unicode()) >= 0) continue;
+    const bool paire = texte[i].isHighSurrogate() && i + 1 < texte.size() && texte[i + 1].isLowSurrogate();
+    return texte.mid(i, paire ? 2 : 1);
   }
-  return octets;
+  return {};
 }
 
-// What the file's open last line becomes once `octets` are added.
-void SuitLigneOuverte(CodageAjout& c, const QByteArray& octets) {
-  qsizetype fin = octets.size();
-  while (fin > 0 && octets[fin - 1] != '\n' && octets[fin - 1] != '\r') --fin;
-  if (fin > 0)
-    c.ligneOuverte = octets.mid(fin);
-  else
-    c.ligneOuverte += octets;
-}
-
-QByteArray OctetsAjout(const QString& ajout, CodageAjout& c) {
+// The bytes of an added text in the file's encoding, which they leave as it was: nullopt, with
+// the reason in *erreur, for a text that a Windows-1252 file cannot take so.
+std::optional<QByteArray> OctetsAjout(const QString& ajout, CodageAjout& c, QString* erreur) {
   if (EstAscii(ajout)) {
-    c.finOuverte.clear();
-    QByteArray octets = ajout.toLatin1();
-    if (!c.ligneOuverte.isEmpty()) SuitLigneOuverte(c, octets);
-    return octets;
+    // ASCII after an unfinished sequence leaves it unfinished for good.
+    if (!ajout.isEmpty()) c.finOuverte.clear();
+    return ajout.toLatin1();
   }
-  QByteArray octets;
-  const auto en1252 = EncodeWindows1252(ajout);
-  switch (c.teneur) {
-    case CodageAjout::Teneur::Utf8:
+  if (c.teneur == CodageAjout::Teneur::Utf8) return ajout.toUtf8();
+  const std::optional<QByteArray> en1252 = EncodeWindows1252(ajout);
+  if (c.teneur == CodageAjout::Teneur::Ascii) {
+    // A new or ASCII file is Windows-1252 when the text fits and its bytes do not happen to form
+    // UTF-8 ("Fuß²" alone is DF B2); else UTF-8, which the whole file then reads as.
+    qsizetype debut = 0;
+    const Utf8 etat = en1252 ? EtatUtf8(*en1252, &debut) : Utf8::Valide;
+    if (etat == Utf8::Valide) {
+      c.teneur = CodageAjout::Teneur::Utf8;
       return ajout.toUtf8();
-    case CodageAjout::Teneur::Ascii:
-      // Windows-1252 bytes a line of which would read back as UTF-8 are written in UTF-8.
-      if (en1252 && LignesRelues1252(*en1252)) {
-        octets = *en1252;
-        c.teneur = CodageAjout::Teneur::Windows1252;
-      } else {
-        octets = ajout.toUtf8();
-        c.teneur = CodageAjout::Teneur::Utf8;
-      }
-      break;
-    case CodageAjout::Teneur::Windows1252:
-      // A line with no Windows-1252 code for one of its characters goes in UTF-8, so that nothing
-      // of it is lost: it reads back line by line (OPEN and LVAR, Plot, a whole file), and the rest
-      // of the file reads as before. So does a text whose bytes would end the file's cut sequence
-      // and make the whole file read as UTF-8.
-      octets = c.finOuverte.isEmpty() || (en1252 && !EstUtf8(c.finOuverte + *en1252))
-                   ? Octets1252ParLigne(ajout)
-                   : ajout.toUtf8();
-      break;
-  }
-  // The first added line goes on the file's open last line: in the encoding that reads the two back
-  // as one line of what they were, where one does (the other lines are read on their own).
-  if (!c.ligneOuverte.isEmpty()) {
-    qsizetype n = 0;
-    while (n < ajout.size() && ajout[n] != u'\r' && ajout[n] != u'\n') ++n;
-    qsizetype nOctets = 0;
-    while (nOctets < octets.size() && octets[nOctets] != '\r' && octets[nOctets] != '\n') ++nOctets;
-    const QString premiere = ajout.left(n);
-    const QString attendue = DecodeTexte(c.ligneOuverte) + premiere;
-    const auto relue = [&](const QByteArray& b) { return DecodeTexte(c.ligneOuverte + b) == attendue; };
-    if (!relue(octets.left(nOctets))) {
-      for (const std::optional<QByteArray>& autre :
-           {EncodeWindows1252(premiere), std::optional(premiere.toUtf8())}) {
-        if (autre && relue(*autre)) {
-          octets = *autre + octets.mid(nOctets);
-          break;
-        }
-      }
     }
-    SuitLigneOuverte(c, octets);
+    c.teneur = CodageAjout::Teneur::Windows1252;
+    if (etat == Utf8::Ouverte) c.finOuverte = en1252->mid(debut);
+    return *en1252;
   }
-  // A sequence still open at the end is the one the added bytes end in; none once they break it.
-  qsizetype debutOuvert = 0;
-  const QByteArray fin = c.finOuverte + octets;
-  c.finOuverte = c.teneur == CodageAjout::Teneur::Windows1252 && EtatUtf8(fin, &debutOuvert) == Utf8::Ouverte
-                     ? fin.mid(debutOuvert)
-                     : QByteArray();
-  return octets;
+  // Bytes of another encoding in a Windows-1252 file would read as other characters: refused.
+  if (!en1252) {
+    DonneErreur(erreur, TexteMsg(194).arg(PremierHors1252(ajout)));
+    return std::nullopt;
+  }
+  if (!c.finOuverte.isEmpty()) {
+    // A file that only a sequence cut at its end keeps from reading as UTF-8: bytes that finish it
+    // with nothing foreign to UTF-8 after would make the whole file read as UTF-8.
+    const QByteArray fin = c.finOuverte + *en1252;
+    qsizetype debut = 0;
+    const Utf8 etat = EtatUtf8(fin, &debut);
+    if (etat == Utf8::Valide) {
+      DonneErreur(erreur, TexteMsg(195).arg(DecodeWindows1252(c.finOuverte), DecoupeLignes(ajout).value(0)));
+      return std::nullopt;
+    }
+    c.finOuverte = etat == Utf8::Ouverte ? fin.mid(debut) : QByteArray();
+  }
+  return *en1252;
 }
 
 }  // namespace
 
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur) {
   const QString ajoutCrLf = NormaliseFinsDeLigne(texte);
-  // The start of the file tells its line ends; its ends tell the encoding of added text that is
-  // not ASCII. Nothing else of it is read, and nothing of it is written again.
+  // The start of the file tells its line ends; added text that is not ASCII needs its encoding.
+  // Nothing of the file is written again.
   CodageAjout codage;
   if (QFileInfo::exists(chemin)) {
     if (EstAscii(ajoutCrLf)) {
@@ -450,7 +425,14 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
       codage = std::move(*lu);
     }
   }
-  return AjouteFichier(chemin, OctetsAjout(AvecFins(ajoutCrLf, codage.finLigne), codage), erreur);
+  QString raison;
+  const std::optional<QByteArray> octets = OctetsAjout(AvecFins(ajoutCrLf, codage.finLigne), codage, &raison);
+  if (!octets) {
+    DonneErreur(erreur, raison);
+    SignaleEchecEcriture(chemin, raison);
+    return false;
+  }
+  return AjouteFichier(chemin, *octets, erreur);
 }
 
 bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
@@ -491,7 +473,8 @@ bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
 
 bool AjoutTexte::AjouteAscii(const QByteArray& octets, QString* erreur) {
   if (!fichier_.Ajoute(octets, erreur)) return false;
-  if (codage_ && !codage_->ligneOuverte.isEmpty()) SuitLigneOuverte(*codage_, octets);
+  // ASCII after an unfinished sequence leaves it unfinished for good.
+  if (codage_ && !octets.isEmpty()) codage_->finOuverte.clear();
   return true;
 }
 
@@ -518,8 +501,8 @@ bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
   return Ajoute(ligne + QStringLiteral("\r\n"), erreur);
 }
 
-// The file's encoding is read once, from its ends, at the first text that is not ASCII: the lines
-// written before it are ASCII, which leaves it as it was.
+// The file's encoding is read once, at the first text that is not ASCII: the lines written before
+// it are ASCII, which leaves it as it was.
 bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
   if (!codage_) {
     std::optional<CodageAjout> lu = LitCodageAjout(fichier_.Chemin(), erreur);
@@ -527,7 +510,14 @@ bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
     codage_ = std::move(*lu);
   }
   CodageAjout apres = *codage_;
-  if (!fichier_.Ajoute(OctetsAjout(ajout, apres), erreur)) return false;
+  QString raison;
+  const std::optional<QByteArray> octets = OctetsAjout(ajout, apres, &raison);
+  if (!octets) {
+    DonneErreur(erreur, raison);
+    SignaleEchecEcriture(fichier_.Chemin(), raison);
+    return false;
+  }
+  if (!fichier_.Ajoute(*octets, erreur)) return false;
   codage_ = std::move(apres);
   return true;
 }
@@ -645,7 +635,18 @@ bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   tampon_.clear();
   pos_ = 0;
   premiere_ = true;
-  return OuvreFichierOrdinaire(fichier_, chemin, erreur);
+  utf8_ = false;
+  if (!OuvreFichierOrdinaire(fichier_, chemin, erreur)) return false;
+  // The encoding is the whole file's: a first pass, in pieces, reads up to its first byte foreign
+  // to UTF-8, its end, or the first line too long to be read.
+  EtatFlux e;
+  if (!ParcourtUtf8(fichier_, e, erreur, LongueurMaxLigneDonnees) || !fichier_.seek(0)) {
+    if (fichier_.error() != QFileDevice::NoError) DonneErreur(erreur, fichier_.errorString());
+    fichier_.close();
+    return false;
+  }
+  utf8_ = e.etat == Utf8::Valide;
+  return true;
 }
 
 void LecteurLignes::OuvrePourLeRun(const QString& chemin) {
@@ -726,9 +727,11 @@ QString LecteurLignes::Suivante() {
     }
   }
   pos_ = suite;
-  if (premiere_ && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
+  const bool premiere = premiere_;
   premiere_ = false;
-  return DecodeTexte(octets);
+  if (!utf8_) return DecodeWindows1252(octets);
+  if (premiere && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
+  return QString::fromUtf8(octets);
 }
 
 QString AjouteAntiSlash(const QString& chemin) {

@@ -1,10 +1,12 @@
 #pragma once
 
 // Text files of the program: programs, command files, data files, configuration, point files.
-// Reading accepts UTF-8 (when the bytes are valid UTF-8) or Windows-1252, and CR LF, LF or CR line
-// ends; the text held inside always uses CR LF. A file is written back in the encoding and with the
-// line ends it was read with; a new file (or one of plain ASCII) uses Windows-1252 with CR LF when
-// every character fits, else UTF-8. Every write goes through the checked writer (FileWriter.h).
+// A file's encoding is decided for the whole file, never line by line: UTF-8 when all its bytes are
+// valid UTF-8, else Windows-1252 (a Windows-1252 line such as "Fuß²" can be valid UTF-8 by
+// accident). Line ends may be CR LF, LF or CR; the text held inside always uses CR LF. A file is
+// written back in the encoding and with the line ends it was read with; a new file (or one of plain
+// ASCII) uses Windows-1252 with CR LF when every character fits and the bytes do not happen to form
+// UTF-8, else UTF-8. Every write goes through the checked writer (FileWriter.h).
 
 #include <QByteArray>
 #include <QFile>
@@ -23,13 +25,19 @@ struct FormeTexte {
   QString finLigne = QStringLiteral("\r\n");
 };
 FormeTexte FormeDe(const QByteArray& octets);
+// The form of a file of Morvo's own that takes lines of any character (a journal, a log): UTF-8 with
+// its mark from the start, so that every line appended to it later goes in whole, in UTF-8.
+FormeTexte FormeUtf8Marquee();
 
 QString DecodeWindows1252(const QByteArray& octets);
 // nullopt when a character has no Windows-1252 code.
 std::optional<QByteArray> EncodeWindows1252(const QString& texte);
-// UTF-8 when valid UTF-8 (a BOM is dropped), else each line in Windows-1252, or in UTF-8 when the line
-// is valid UTF-8 that is not ASCII (a line an append wrote in UTF-8).
+// UTF-8 when the whole is valid UTF-8 (a BOM is dropped), else the whole in Windows-1252.
 QString DecodeTexte(const QByteArray& octets);
+// The bytes of a whole text in the encoding given, read back so by DecodeTexte: a new text
+// (Neuf) or a Windows-1252 one is in Windows-1252 when every character fits and the bytes do not
+// all happen to form UTF-8 ("Fuß²" alone), else in UTF-8.
+QByteArray EncodeTexte(const QString& texte, FormeTexte::Codage codage = FormeTexte::Codage::Neuf);
 // Bytes that one of the two encodings reads as a text: no NUL byte, and valid UTF-8 or free of the
 // five bytes Windows-1252 leaves undefined (81, 8D, 8F, 90, 9D). Any other file (a picture, an
 // archive, a binary ".dat" of another program) would not come back byte for byte from the editor.
@@ -52,17 +60,18 @@ std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,
                        const FormeTexte& forme = FormeTexte());
-// What an append must keep of a file: its line ends (those of its start) and how it reads. Only the
-// first and the last 64 KiB of the file are read, so that an append costs the same whatever the
-// file's size, and nothing already in the file is ever written again:
-// - bytes that are not UTF-8 in either part make a Windows-1252 file, which added UTF-8 or
-//   Windows-1252 bytes leave unreadable as UTF-8, so every byte already there reads as before;
-// - a file whose parts are plain ASCII and that was read whole is ASCII, as a new file;
-// - any other (UTF-8 in either part, or plain ASCII around a middle that was not read) takes added
-//   text in UTF-8: whatever the middle holds, every byte already there then reads as before.
-// Text with a character that has no Windows-1252 code goes into a Windows-1252 file in UTF-8 too:
-// nothing of it is lost, it reads back whole line by line (OPEN, LVAR, Plot), and the rest of the
-// file reads as before.
+// What an append must keep of a file: its line ends (those of its start) and its encoding, so that
+// the whole file, added text included, reads back as written; nothing already in it is written
+// again. A byte foreign to UTF-8 in the first or the last 64 KiB makes it Windows-1252 at once;
+// only when neither holds one is the whole file read, in pieces, to tell (its middle may hold
+// either encoding):
+// - a UTF-8 file takes added text in UTF-8;
+// - an ASCII (or new) file takes it in Windows-1252 when every character fits and the bytes do not
+//   happen to form UTF-8 ("Fuß²" alone), else in UTF-8: the file then is what it took;
+// - a Windows-1252 file takes it in Windows-1252; a text with a character that Windows-1252 lacks
+//   is refused with the reason, nothing of it written, since its UTF-8 bytes would read as other
+//   characters. So is a text that would finish a UTF-8 sequence the file's last bytes leave open
+//   when nothing else in the file is foreign to UTF-8: the whole file would then read as UTF-8.
 struct CodageAjout {
   enum class Teneur { Ascii, Utf8, Windows1252 };
   Teneur teneur = Teneur::Ascii;
@@ -70,13 +79,11 @@ struct CodageAjout {
   // A UTF-8 sequence that the file's last bytes leave unfinished when nothing else in it is foreign
   // to UTF-8: added bytes that finished it would make the whole file read as UTF-8.
   QByteArray finOuverte;
-  // The file's last line when no line end ends the file (as far as its last part was read): the
-  // first added line goes on it, and must read back with it.
-  QByteArray ligneOuverte;
 };
 
 // Appends text (with CR LF line ends) to a file, creating it when missing, in the file's own
-// encoding and line ends (see CodageAjout); a failed append leaves the file as it was.
+// encoding and line ends (see CodageAjout); a failed or refused append leaves the file as it was,
+// with the reason in *erreur.
 bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr);
 
 // A text file held open for appending lines for as long as a program writes to it: the line ends
@@ -89,7 +96,8 @@ class AjoutTexte {
   // Opens the file for a run: one that is missing (or no regular file) is the run error of a
   // missing file; one that is there and cannot be opened, a run error with the system's reason.
   void OuvrePourLeRun(const QString& chemin);
-  // Appends text with CR LF line ends. False with the system's reason; nothing of it then stays.
+  // Appends text with CR LF line ends. False with the system's reason, or the reason the file's
+  // encoding refuses it (see CodageAjout); nothing of it then stays.
   bool Ajoute(const QString& texte, QString* erreur = nullptr);
   // Appends one line and its line end, as Ajoute(ligne + CR LF) does.
   bool AjouteLigne(const QString& ligne, QString* erreur = nullptr);
@@ -149,16 +157,19 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
 constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 
 // A text file read one line at a time, so that a reader that stops early never holds the rest.
-// Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each line is decoded by itself as
-// DecodeTexte does (a BOM is dropped from the first). A line longer than LongueurMaxLigneDonnees
-// bytes is a run error that says so: no real data file has one, and a file without line ends (or
-// one that reports no size and has none) would otherwise be held whole.
+// Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each is decoded in the whole file's
+// encoding, as DecodeTexte decodes the file (a BOM is dropped from the first line of a UTF-8 file),
+// which a first pass over the file in pieces tells when it is opened (up to the first line too long
+// to be read, beyond which no line is ever read). A line longer than
+// LongueurMaxLigneDonnees bytes is a run error that says so: no real data file has one, and a file without
+// line ends (or one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
 // The run error detail of a file that exists and cannot be read: its path and the system's reason.
 QString TexteLectureImpossible(const QString& chemin, const QString& raison);
 class LecteurLignes {
  public:
-  // False when the file is not a regular file or cannot be opened, with the reason in *erreur.
+  // False when the file is not a regular file or cannot be opened or read, with the reason in
+  // *erreur.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
   // Opens the file for a run: one that is missing (or no regular file) is the run error of a
   // missing file; one that is there and cannot be opened, a run error with the system's reason.
@@ -178,4 +189,5 @@ class LecteurLignes {
   QByteArray tampon_;
   qsizetype pos_ = 0;
   bool premiere_ = true;
+  bool utf8_ = false;
 };

@@ -83,6 +83,10 @@ bool LitPoint(const QString& ligne, float refX, float refY, float& x, float& y) 
 
 void Dit(const QString& texte) { Dialogues().MsgBox(texte, Boutons::Ok, TitreDessin); }
 
+// The journal takes lines holding whatever the locale writes in numbers (the Arabic decimal
+// separator has no Windows-1252 code).
+FormeTexte FormeJournal() { return FormeUtf8Marquee(); }
+
 OutputSurface* SortieEcran() {
   if (Sortie == nullptr && HoteCourant() != nullptr) Sortie = HoteCourant()->Ecran();
   return Sortie;
@@ -394,7 +398,7 @@ void FrmDessin::DemarreDessin() {
     }
   }
   QString erreur;
-  Dessin.JournalEnPanne = !EcritFichierTexte(journal, contenu, &erreur);
+  Dessin.JournalEnPanne = !EcritFichierTexte(journal, contenu, &erreur, FormeJournal());
   if (Dessin.JournalEnPanne) Dit(TexteEcritureImpossible(journal, erreur));
 
   Dessin.FormatCoordDessin = FormatDecimales(textes_[6]->text());
@@ -521,7 +525,8 @@ void FrmDessin::AnnuleDernierTrait() {
   QString nouveau;
   for (const QString& l : a.Lignes) nouveau += l + CRLF;
   QString erreur;
-  if (!EcritFichierTexte(journal, nouveau, &erreur)) Dit(TexteEcritureImpossible(journal, erreur));
+  if (!EcritFichierTexte(journal, nouveau, &erreur, FormeJournal()))
+    Dit(TexteEcritureImpossible(journal, erreur));
   fenetre_.Vue().update();
 }
 

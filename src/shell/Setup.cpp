@@ -280,8 +280,11 @@ void Installation(QWidget* proprietaire, const CiblesInstallation& c) {
       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm")) + s + CrLf + CrLf;
   QDir().mkpath(c.RepConfig);
   QString erreur;
-  if (!AjouteFichierTexte(CheminJournal(c), enregistrement, &erreur))
-    Dialogues().MsgBox(TexteEcritureImpossible(CheminJournal(c), erreur), Boutons::Ok, QString());
+  // A new log is UTF-8, so that a later record naming a folder in any script goes in whole.
+  const bool ecrit = QFileInfo::exists(CheminJournal(c))
+                         ? AjouteFichierTexte(CheminJournal(c), enregistrement, &erreur)
+                         : EcritFichierTexte(CheminJournal(c), enregistrement, &erreur, FormeUtf8Marquee());
+  if (!ecrit) Dialogues().MsgBox(TexteEcritureImpossible(CheminJournal(c), erreur), Boutons::Ok, QString());
 }
 
 void Desinstallation(const CiblesInstallation& c) {

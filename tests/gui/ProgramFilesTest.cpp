@@ -104,6 +104,20 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   ASSERT_EQ(prompter_.Messages().size(), 1u);
   EXPECT_TRUE(prompter_.Messages()[0].texte.contains(tube));
   EXPECT_EQ(FichierCourant, ansi);
+
+  // Lines whose Windows-1252 bytes happen to be valid UTF-8 ("Fuß²" is DF B2, "É" and a no-break
+  // space C9 A0) read as written, and File > Open then Ctrl+S gives back the same bytes.
+  const QByteArray latin("%u = 5 Fu\xDF\xB2\r\n%w = CAF\xC9\xA0!\r\n' Temp\xE9rature\r\n");
+  const QString fichierLatin = Chemin(QStringLiteral("latin.dat"));
+  EcritOctets(fichierLatin, latin);
+  fichiers_.ouvertures.push_back(fichierLatin);
+  prompter_.Efface();
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%U")), QString::fromUtf8("5 Fuß²"));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%W")), QString::fromUtf8("CAFÉ\u00A0!"));
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(fichierLatin), latin);
 }
 
 TEST_F(ProgramFilesTest, SaveQuestionYesNoCancelAndFailedSave) {

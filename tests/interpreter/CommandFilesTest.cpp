@@ -293,6 +293,9 @@ TEST_F(CommandFilesTest, ScramblingRestoresTheText) {
   EXPECT_EQ(DecodeFicExterne(CodeFicExterne(t46)), t46);
   const QString accents = QStringLiteral("Texte = été § 30°") + CRLF + QStringLiteral("' fin") + CRLF;
   EXPECT_EQ(DecodeFicExterne(CodeFicExterne(accents + QStringLiteral("   "))), accents);
+  // Windows-1252 bytes that would all read as UTF-8 ("Fuß²" is DF B2) are written in UTF-8.
+  EXPECT_EQ(DecodeFicExterne(CodeFicExterne(QString::fromUtf8("%u = 5 Fuß²"))),
+            QString::fromUtf8("%u = 5 Fuß²"));
 
   // Clock seed and filler differ from one scrambling to the next; the text does not.
   // The seed follows the clock in steps of a few milliseconds: two scramblings within one step
@@ -317,6 +320,25 @@ TEST_F(CommandFilesTest, ScramblingRestoresTheText) {
   EXPECT_THROW(DecodeFicExterne(a.left(190)), ErreurExecution);
   EXPECT_THROW(DecodeFicExterne(QByteArray(100, 'x')), ErreurExecution);
   Incident.DetailErreur.clear();
+}
+
+// A Windows-1252 command file reads as it was written, plain or scrambled by Morvo itself, also its
+// lines whose bytes happen to be valid UTF-8 ("Fuß²" is DF B2, "É" and a no-break space C9 A0).
+TEST_F(CommandFilesTest, Windows1252LinesReadAsWritten) {
+  const QString u = QString::fromUtf8("5 Fuß²"), w = QString::fromUtf8("CAFÉ\u00A0!");
+  const QStringList lignes = {QStringLiteral("%u = ") + u, QStringLiteral("%w = ") + w,
+                              QString::fromUtf8("' Température"), "%IRE$#0U = %u", "%IRE$#0W = %w"};
+  QFile f(Chemin("latin.dat"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(*EncodeWindows1252(lignes.join(CRLF)));
+  f.close();
+  EcritDag("Latin.dag", lignes);
+  for (const char* appel : {"Fichier = latin.dat", "Fichier = Latin"}) {
+    Run(QStringList{"%u = 0", "%w = 0", appel});
+    EXPECT_TRUE(Messages().empty()) << appel;
+    EXPECT_EQ(Var(0, "%U"), u) << appel;
+    EXPECT_EQ(Var(0, "%W"), w) << appel;
+  }
 }
 
 TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {

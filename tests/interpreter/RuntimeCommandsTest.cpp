@@ -259,6 +259,44 @@ TEST_F(RuntimeCommandsTest, OpenAAndPrintAAppendLines) {
   EXPECT_EQ(Lit("o12.txt"), "<absent>");
 }
 
+// A Windows-1252 data file reads as it was written, also its lines whose bytes happen to be valid
+// UTF-8 ("Fuß²" is DF B2, "É" and a no-break space C9 A0); an append keeps the whole file readable.
+TEST_F(RuntimeCommandsTest, Windows1252FilesReadAndTakeLinesAsWritten) {
+  Ecrit("latin.txt", "10 Fu\xDF\xB2\r\nCAF\xC9\xA0!\r\nTemp\xE9rature\r\n");
+  Lance({"OPEN = latin.txt", "LVAR = %U", "LVAR = %W", "LVAR = %T"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%U"), QString::fromUtf8("10 Fuß²"));
+  EXPECT_EQ(Var(1, "%W"), QString::fromUtf8("CAFÉ\u00A0!"));
+  EXPECT_EQ(Var(1, "%T"), QString::fromUtf8("Température"));
+
+  // Text added onto a last line without line end reads back with it as one line.
+  Ecrit("ouverte.txt", "Temp\xE9rature\r\nCAF\xC9");
+  Lance({"OPENA = ouverte.txt", QString::fromUtf8("PRINTA =° ok"), "OPENA", "OPEN = ouverte.txt", "LVAR = %A",
+         "LVAR = %B"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Var(1, "%B"), QString::fromUtf8("CAFÉ° ok"));
+
+  // A character Windows-1252 lacks is refused with the reason, and nothing is written; so is a text
+  // whose bytes would make the whole file read as UTF-8 ("CAF\xC9\xB0 ok" is "CAFɰ ok").
+  Ecrit("cafe.txt", "CAF\xC9");
+  const struct {
+    const char* fichier;
+    const char* ligne;
+    QString raison;
+  } refus[] = {
+      {"latin.txt", "PRINTA = ok ك", TexteMsg(194).arg(QString::fromUtf8("ك"))},
+      {"cafe.txt", "PRINTA =° ok", TexteMsg(195).arg(QString::fromUtf8("É"), QString::fromUtf8("° ok"))}};
+  for (const auto& r : refus) {
+    const std::string avant = Lit(r.fichier);
+    Lance({QStringLiteral("OPENA = ") + r.fichier, QString::fromUtf8(r.ligne), "%FIN = 1"});
+    ASSERT_EQ(Messages().size(), 1u) << r.ligne;
+    EXPECT_TRUE(Messages()[0].texte.contains(TexteEcritureImpossible(QString::fromUtf8(r.fichier), r.raison)))
+        << Messages()[0].texte.toStdString();
+    EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+    EXPECT_EQ(Lit(r.fichier), avant);
+  }
+}
+
 // Another process appending to the file: a failed line never takes the other's lines with it.
 TEST_F(RuntimeCommandsTest, AFailedPrintAKeepsAnotherWritersLines) {
   Ecrit("partage.txt", "old\r\n");
@@ -382,13 +420,12 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   EXPECT_EQ((ajout.size() - 5) % longueurLigne, 0) << "no line is cut";
   EXPECT_LT(ajout.size(), 5 + 200 * longueurLigne);
 
-  // "Ω" has no Windows-1252 code: it goes in UTF-8 at the end and nothing of the file is written
-  // again, so the line fits in the free part of the file's last page. The fault hook fails it, and
-  // the file stays as it was.
-  Lance({"OPENA = " + disque.Chemin("latin.txt"), QString::fromUtf8("PRINTA = Ω"), "%FIN = 1"});
+  // A line that is not ASCII goes in at the end and nothing of the file is written again, so it fits
+  // in the free part of the file's last page. The fault hook fails it, and the file stays as it was.
+  Lance({"OPENA = " + disque.Chemin("latin.txt"), QString::fromUtf8("PRINTA = é°"), "%FIN = 1"});
   if (disque.Reel()) {
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n \xCE\xA9\r\n"));
+    EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n \xE9\xB0\r\n"));
     EXPECT_EQ(Var(1, "%FIN"), "1");
   } else {
     ASSERT_EQ(Messages().size(), 1u);

@@ -52,6 +52,9 @@ TEST(TextFile, DecodingAndLineEnds) {
   EXPECT_EQ(DecodeTexte("\xED\xA0\x80"), QString::fromUtf8("í\u00A0€"));  // surrogate
   EXPECT_EQ(DecodeTexte("a\xC3"), QString::fromUtf8("aÃ"));               // cut sequence
   EXPECT_EQ(DecodeTexte("\xF4\x90\x80\x80").size(), 4);                   // above U+10FFFF
+  // The encoding is the whole file's: lines that are valid UTF-8 by accident read as Windows-1252.
+  EXPECT_EQ(DecodeTexte("Fu\xDF\xB2\r\nCAF\xC9\xA0!\r\nTemp\xE9rature"),
+            QString::fromUtf8("Fuß²\r\nCAFÉ\u00A0!\r\nTempérature"));
 
   EXPECT_EQ(NormaliseFinsDeLigne("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
   EXPECT_EQ(NormaliseFinsDeLigne("\n\r"), "\r\n\r\n");
@@ -162,6 +165,13 @@ TEST(TextFile, AFileKeepsItsEncodingAndItsLineEnds) {
   ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("°\n"), nullptr, ascii));
   EXPECT_EQ(Octets(dossier.filePath("neuf.dat")), QByteArray("\xB0\n"));
   EXPECT_EQ(FormeDe("").finLigne, "\r\n");
+  // A Windows-1252 text given a character Windows-1252 lacks, or whose bytes would all happen to
+  // form UTF-8, is written in UTF-8 as a whole.
+  const FormeTexte latin = FormeDe("caf\xE9\r\n");
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("café Ω\n"), nullptr, latin));
+  EXPECT_EQ(Octets(dossier.filePath("neuf.dat")), QByteArray("caf\xC3\xA9 \xCE\xA9\r\n"));
+  ASSERT_TRUE(EcritFichierTexte(dossier.filePath("neuf.dat"), QString::fromUtf8("Fuß²\n"), nullptr, latin));
+  EXPECT_EQ(LitFichierTexte(dossier.filePath("neuf.dat")), QString::fromUtf8("Fuß²\r\n"));
 }
 
 TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
@@ -177,17 +187,19 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   ASSERT_TRUE(AjouteFichierTexte(utf8, QString::fromUtf8("é\r\n")));
   EXPECT_EQ(LitFichierTexte(utf8), QString::fromUtf8("Ω\r\né\r\n"));
 
-  // "Ω" has no Windows-1252 code: it goes in UTF-8, and the Windows-1252 file stays as it was.
+  // "Ω" has no Windows-1252 code: its UTF-8 bytes would read as other characters in the Windows-1252
+  // file, so it is refused with the reason and nothing is written.
   const QString latin = dossier.filePath("latin.txt");
   Ecrit(latin, "\xE9\r\n");
-  ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("Ω\r\n")));
-  EXPECT_EQ(Octets(latin), QByteArray("\xE9\r\n\xCE\xA9\r\n"));
-  // Each line reads back as it was written, the file read whole as well as line by line.
-  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\n"));
-  // "é°§" in Windows-1252 (E9 B0 A7) would read back as UTF-8: that line goes in UTF-8, the other in
-  // Windows-1252, in a Windows-1252 file as in one that was ASCII until then.
+  QString raison;
+  EXPECT_FALSE(AjouteFichierTexte(latin, QString::fromUtf8("a\r\nΩ\r\n"), &raison));
+  EXPECT_TRUE(raison.contains(QStringLiteral("Windows-1252")) && raison.contains(QString::fromUtf8("Ω")))
+      << raison.toStdString();
+  EXPECT_EQ(Octets(latin), QByteArray("\xE9\r\n"));
+  // A line whose Windows-1252 bytes happen to form UTF-8 ("é°§" is E9 B0 A7) goes in Windows-1252 as
+  // any other, in a Windows-1252 file as in one that was ASCII until then: the file reads whole.
   ASSERT_TRUE(AjouteFichierTexte(latin, QString::fromUtf8("é°§\r\nà\r\n")));
-  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\nΩ\r\né°§\r\nà\r\n"));
+  EXPECT_EQ(LitFichierTexte(latin), QString::fromUtf8("é\r\né°§\r\nà\r\n"));
   // On a last line with no line end the first added line reads back with it as one line.
   const QString ouverte = dossier.filePath("ouverte.txt");
   Ecrit(ouverte, "caf\xE9");
@@ -199,17 +211,23 @@ TEST(TextFile, AppendingKeepsTheEncodingOfTheFile) {
   EXPECT_EQ(LitFichierTexte(ascii2), QString::fromUtf8("a\r\né°§\r\né\r\n"));
 
   // "§°" in Windows-1252 after a final "é" would complete a UTF-8 sequence and make the whole file
-  // read as UTF-8: it goes in UTF-8, and the "é" still reads as it did.
+  // read as UTF-8 ("abc駰"): refused, the file as it was; "§ °" leaves it Windows-1252.
   const QString coupe = dossier.filePath("coupe.txt");
   Ecrit(coupe, "abc\xE9");
-  ASSERT_TRUE(AjouteFichierTexte(coupe, QString::fromUtf8("§°")));
-  EXPECT_EQ(Octets(coupe), QByteArray("abc\xE9\xC2\xA7\xC2\xB0"));
-  EXPECT_TRUE(LitFichierTexte(coupe)->startsWith(QString::fromUtf8("abcé")));
+  EXPECT_FALSE(AjouteFichierTexte(coupe, QString::fromUtf8("§°")));
+  EXPECT_EQ(Octets(coupe), QByteArray("abc\xE9"));
+  ASSERT_TRUE(AjouteFichierTexte(coupe, QString::fromUtf8("§ °")));
+  EXPECT_EQ(LitFichierTexte(coupe), QString::fromUtf8("abcé§ °"));
 
+  // An ASCII file takes Windows-1252, or UTF-8 when those bytes would read as UTF-8 ("Fuß²").
   const QString ascii = dossier.filePath("ascii.txt");
   Ecrit(ascii, "abc");
   ASSERT_TRUE(AjouteFichierTexte(ascii, QString::fromUtf8("é§°")));
   EXPECT_EQ(LitFichierTexte(ascii), QString::fromUtf8("abcé§°"));
+  Ecrit(ascii, "abc\r\n");
+  ASSERT_TRUE(AjouteFichierTexte(ascii, QString::fromUtf8("Fuß²\r\n")));
+  ASSERT_TRUE(AjouteFichierTexte(ascii, QString::fromUtf8("Température\r\n")));
+  EXPECT_EQ(Octets(ascii), QByteArray("abc\r\nFu\xC3\x9F\xC2\xB2\r\nTemp\xC3\xA9rature\r\n"));
 
   EXPECT_FALSE(AjouteFichierTexte(dossier.filePath("absent/x.txt"), "x"));
 
@@ -236,19 +254,20 @@ TEST(TextFile, AnAppendLeavesTheFileAsItIsAndReadsABoundedPart) {
   const QByteArray ancien("caf\xE9\r\nx\ny\rz\r\n");
   const QString une = dossier.filePath("une.txt");
   Ecrit(une, ancien);
-  ASSERT_TRUE(AjouteFichierTexte(une, QString::fromUtf8("→ flèche\r\n")));
+  ASSERT_TRUE(AjouteFichierTexte(une, QString::fromUtf8("° flèche\r\n")));
   EXPECT_EQ(Octets(une), ancien +
-                             "\xE2\x86\x92 fl\xC3\xA8"
+                             "\xB0 fl\xE8"
                              "che\r\n");
   const QString ouvert = dossier.filePath("ouvert.txt");
   Ecrit(ouvert, ancien);
   AjoutTexte ajout;
   ASSERT_TRUE(ajout.Ouvre(ouvert));
-  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("→ flèche")));
+  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("° flèche")));
+  EXPECT_FALSE(ajout.AjouteLigne(QString::fromUtf8("→")));
   ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("été")));
   ASSERT_TRUE(ajout.Ferme());
   EXPECT_EQ(Octets(ouvert), ancien +
-                                "\xE2\x86\x92 fl\xC3\xA8"
+                                "\xB0 fl\xE8"
                                 "che\r\n\xE9t\xE9\r\n");
 
   // A large file: what the append reads (/proc/self/io) does not grow with it.
@@ -271,17 +290,24 @@ TEST(TextFile, AnAppendLeavesTheFileAsItIsAndReadsABoundedPart) {
   }
   const qint64 taille = QFileInfo(grand).size();
   qint64 avant = lus();
-  ASSERT_TRUE(AjouteFichierTexte(grand, QString::fromUtf8("→\r\n")));
+  ASSERT_TRUE(AjouteFichierTexte(grand, QString::fromUtf8("°\r\n")));
   EXPECT_LT(lus() - avant, 1024 * 1024);
   avant = lus();
   ASSERT_TRUE(ajout.Ouvre(grand));
-  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("→")));
+  ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("°")));
   ASSERT_TRUE(ajout.Ferme());
   EXPECT_LT(lus() - avant, 1024 * 1024);
   QFile f(grand);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   ASSERT_TRUE(f.seek(taille - 4));
-  EXPECT_EQ(f.readAll(), QByteArray("\xE9 \r\n\xE2\x86\x92\r\n\xE2\x86\x92\r\n"));
+  EXPECT_EQ(f.readAll(), QByteArray("\xE9 \r\n\xB0\r\n\xB0\r\n"));
+
+  // Plain ASCII at both ends says nothing of the middle: the whole file is read to tell, and a
+  // Windows-1252 middle takes "°" in Windows-1252.
+  const QByteArray ascii = QByteArray(1024 * 1024, 'a') + "\r\n";
+  Ecrit(grand, ascii + "caf\xE9\r\n" + ascii);
+  ASSERT_TRUE(AjouteFichierTexte(grand, QString::fromUtf8("°\r\n")));
+  EXPECT_TRUE(Octets(grand).endsWith("a\r\n\xB0\r\n"));
 }
 
 TEST(TextFile, AFolderADeviceOrAFifoIsNeverReplaced) {
@@ -363,7 +389,9 @@ TEST(TextFile, LecteurLignesReadsLikeTheWholeFile) {
   const QByteArray long1(64 * 1024 - 1, 'a');
   for (const QByteArray& octets :
        {QByteArray("\xEF\xBB\xBFun\r\ndeux\nr\xC3\xA9\rquatre\r\n\r\n"), long1 + "\r\nb", long1 + "\rb\r",
-        long1 + "a\nb\n\n", QByteArray("caf\xE9"), QByteArray()}) {
+        long1 + "a\nb\n\n", QByteArray("caf\xE9"), QByteArray(),
+        // Windows-1252 throughout, though the first lines (and the start of the third) are UTF-8
+        QByteArray("Fu\xDF\xB2\r\nCAF\xC9\xA0!\r\n\xEF\xBB\xBFTemp\xE9rature\r\n") + long1 + "\xE9\r\n"}) {
     Ecrit(chemin, octets);
     LecteurLignes lecteur;
     ASSERT_TRUE(lecteur.Ouvre(chemin));
@@ -371,6 +399,11 @@ TEST(TextFile, LecteurLignesReadsLikeTheWholeFile) {
     while (!lecteur.Fin()) lues << lecteur.Suivante();
     EXPECT_EQ(lues, DecoupeLignes(*LitFichierTexte(chemin))) << octets.left(20).toStdString();
   }
+  Ecrit(chemin, "Fu\xDF\xB2\r\nCAF\xC9\xA0!\r\n" + long1 + "\xE9\r\n");
+  LecteurLignes lecteur;
+  ASSERT_TRUE(lecteur.Ouvre(chemin));
+  EXPECT_EQ(lecteur.Suivante(), QString::fromUtf8("Fuß²"));
+  EXPECT_EQ(lecteur.Suivante(), QString::fromUtf8("CAFÉ\u00A0!"));
   EXPECT_FALSE(LecteurLignes().Ouvre(d.path()));
 }
 

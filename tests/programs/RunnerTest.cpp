@@ -155,6 +155,30 @@ TEST_F(RunnerTest, ReadsWindows1252Programs) {
   ASSERT_EQ(r.code, 0);
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"café\"")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
+
+  // The encoding is the whole file's: lines whose bytes happen to be valid UTF-8 ("Fuß²" is DF B2,
+  // "É" and a no-break space C9 A0) read as the Windows-1252 they are.
+  const QString latin = EcritProgramme("%u = 5 Fu\xDF\xB2\r\n%w = CAF\xC9\xA0!\r\n%t = Temp\xE9rature\r\n");
+  Resultat lu = Lance({QStringLiteral("--log"), log, latin});
+  ASSERT_EQ(lu.code, 0);
+  for (const char* var : {"var 1 %U \"5 Fuß²\"", "var 1 %W \"CAFÉ\u00A0!\"", "var 1 %T \"Température\""})
+    EXPECT_TRUE(lu.journal.contains(QString::fromUtf8(var)))
+        << lu.journal.join(QLatin1Char('\n')).toStdString();
+
+  // A line a Windows-1252 file cannot take is refused, nothing written, and makes the exit status.
+  QFile donnees(Chemin(QStringLiteral("latin.txt")));
+  ASSERT_TRUE(donnees.open(QIODevice::WriteOnly));
+  donnees.write("caf\xE9\r\n");
+  donnees.close();
+  lu = Lance(
+      {QStringLiteral("--log"), log,
+       EcritProgramme("OPENA = latin.txt\r\nPRINTA = \xD9\x83\r\n%A = 1\r\n", QStringLiteral("a.txt"))});
+  EXPECT_EQ(lu.code, 3);
+  EXPECT_TRUE(lu.erreurs.contains(QString::fromUtf8("Windows-1252")) &&
+              lu.erreurs.contains(QString::fromUtf8("ك")))
+      << lu.erreurs.toStdString();
+  EXPECT_FALSE(lu.journal.contains(QStringLiteral("var 1 %A \"1\"")));
+  EXPECT_EQ(LitOctets(QStringLiteral("latin.txt")), QByteArray("caf\xE9\r\n"));
 }
 
 TEST_F(RunnerTest, SizeAndAnswers) {
