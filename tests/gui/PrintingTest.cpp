@@ -792,12 +792,14 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   DelaiSystemeImpression = 600000;
   DefinitDialoguesFichiers(nullptr);
   const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
-  // However the window is held, the print system comes back after a while.
+  // However the window is held, the print system comes back every 10 s.
   const pid_t cupsd = cups_->Pid();
   std::atomic<bool> fini = false;
   std::thread secours([cupsd, &fini] {
-    for (int i = 0; i < 120 && !fini; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::kill(cupsd, SIGCONT);
+    for (int i = 1; !fini; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (i % 100 == 0) ::kill(cupsd, SIGCONT);
+    }
   });
   const auto rejoint = qScopeGuard([&] {
     fini = true;
@@ -827,6 +829,29 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
   ExpectFenetreRendue();
+
+  // Print pressed on another queue while the print system hangs: the choice is given up once its
+  // time is over, and the user is told.
+  DelaiSystemeImpression = 2000;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    auto* boutons = d->findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(printers != nullptr && boutons != nullptr);
+    cups_->Gele();
+    montre.start();
+    printers->setCurrentIndex(printers->findText(QStringLiteral("MorvoMarges")));
+    if (d->isVisible()) QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_LT(montre.elapsed(), 8000);
+  cups_->Degele();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("The print system does not answer")));
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  ExpectFenetreRendue();
+  prompter_.Efface();
+
   // The print system back, the printer prints.
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
 }
