@@ -175,7 +175,9 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const bool aSelection = curseur.hasSelection();
   if (!SystemeImpressionRepond() || !ImprimantePrete()) return false;
   // A printer of its own, with Morvo's choice: the dialog's changes stay with this listing.
+  DebutAttente();
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
+  FinAttente();
   if (!ImprimanteRepondue()) return false;
   QPrinter& imprimante = *choix;
   imprimante.setPrintRange(aSelection ? QPrinter::Selection : QPrinter::AllPages);

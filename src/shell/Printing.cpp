@@ -626,8 +626,11 @@ bool FenetrePrincipale::SystemeImpressionRepond() {
 bool FenetrePrincipale::ImprimantePrete() {
   if (imprimante) return true;
   if (!SystemeImpressionRepond()) return false;
+  // The window takes no input while the print system is asked (Esc excepted).
+  DebutAttente();
   PrepareImprimante();
   if (!SystemeImpressionMuet()) ReprendImprimanteChoisie();
+  FinAttente();
   // A printer made without the print system's answers is not the user's.
   if (!ImprimanteRepondue()) {
     imprimante.reset();
@@ -649,11 +652,15 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
   if (!SystemeImpressionRepond() || !ImprimantePrete()) return;
   // The dialog works on a copy: Cancel leaves Morvo's printer as it was. A print system that
   // stops answering on the way (the dialog's own questions included) leaves it as well.
+  DebutAttente();
   std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
+  FinAttente();
   if (!ImprimanteRepondue()) return;
   const bool choisi = DialoguesFic().ChoisitImprimante(*choix);
   if (!ImprimanteRepondue() || !choisi) return;
+  DebutAttente();
   choix = CopieImprimante(*choix);
+  FinAttente();
   if (!ImprimanteRepondue()) return;
   Adopte(std::move(choix));
   if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
