@@ -855,3 +855,12 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   // The print system back, the printer prints.
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
 }
+
+// The test print server runs with a plain user's PATH as well, which has no /usr/sbin: its tools
+// are started where they were found.
+TEST_F(PrintingCupsTest, TheTestPrintServerRunsWithAPlainUsersPath) {
+  const QByteArray chemin = qgetenv("PATH");
+  const auto rend = qScopeGuard([chemin] { qputenv("PATH", chemin); });
+  qputenv("PATH", "/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games");
+  EXPECT_TRUE(cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}})) << cups_->Raison().toStdString();
+}

@@ -155,9 +155,8 @@ class CupsPrive {
     if (!QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")))
       absents << QStringLiteral("/usr/lib/cups/filter/pdftopdf");
     if (!absents.isEmpty()) {
-      raison_ = absents.join(QStringLiteral(", ")) + QStringLiteral(
-                                                         " not installed (looked for in /usr/sbin, "
-                                                         "/usr/bin, /sbin, /bin)");
+      raison_ = absents.join(QStringLiteral(", ")) +
+                QStringLiteral(" not installed (looked for in /usr/sbin, /usr/bin, /sbin, /bin)");
       return false;
     }
     if (!dossier_.isValid()) {
