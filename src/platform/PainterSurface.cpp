@@ -127,8 +127,7 @@ PainterSurface::PainterSurface(QPagedPaintDevice* imprimante)
       peintre_(std::make_unique<QPainter>()),
       polices_(imprimante->logicalDpiX() > 0 ? imprimante->logicalDpiX() : 96.0, imprimante) {
   dpi_ = imprimante_->logicalDpiX() > 0 ? imprimante_->logicalDpiX() : 96.0;
-  largeurPixels_ = imprimante_->width();
-  hauteurPixels_ = imprimante_->height();
+  PlaceSurLaPage();
   // Painting begins with the first thing drawn, so that a page format chosen before it (FormatI)
   // applies to the first page. A PDF file that cannot be made is known at once.
   if (const auto* qt = dynamic_cast<const QPrinter*>(imprimante);
@@ -150,7 +149,38 @@ bool PainterSurface::Commence() {
     erreur_ = true;
     return false;
   }
+  PlaceSurLaPage();
   return true;
+}
+
+void PainterSurface::DefinitPage(const QPageLayout& page, bool horaire) {
+  pageExacte_ = page;
+  horaire_ = horaire;
+  if (imprimante_) PlaceSurLaPage();
+}
+
+void PainterSurface::PlaceSurLaPage() {
+  // The page's margins are the printer's own, to a fraction of a point: Qt paints from whole
+  // points, the drawing is moved by what they leave.
+  const QPageLayout page = imprimante_->pageLayout();
+  const double parPoint = dpi_ / 72.0;
+  const QMarginsF marges = pageExacte_ ? pageExacte_->margins(QPageLayout::Millimeter) * (72 / 25.4)
+                                       : page.margins(QPageLayout::Point);
+  const QRect peinte = page.paintRectPixels(static_cast<int>(std::lround(dpi_)));
+  const QRect feuille = page.fullRectPoints();
+  decalPage_ = page.mode() == QPageLayout::FullPageMode ? QPointF()
+                                                        : QPointF(marges.left() * parPoint - peinte.left(),
+                                                                  marges.top() * parPoint - peinte.top());
+  largeurPixels_ = imprimante_->width();
+  hauteurPixels_ = imprimante_->height();
+  if (page.mode() != QPageLayout::FullPageMode) {
+    largeurPixels_ =
+        static_cast<int>(std::lround((feuille.width() - marges.left() - marges.right()) * parPoint));
+    hauteurPixels_ =
+        static_cast<int>(std::lround((feuille.height() - marges.top() - marges.bottom()) * parPoint));
+  }
+  if (peintre_->isActive())
+    peintre_->setWorldTransform(QTransform::fromTranslate(decalPage_.x(), decalPage_.y()));
 }
 
 PainterSurface::~PainterSurface() {
@@ -517,7 +547,7 @@ void PainterSurface::Texte(double x, double y, double angleDeg, const QString& t
     Modifie(position.mapRect(QRectF(0, 0, largeur, interligne * static_cast<double>(lignes.size()))),
             interligne + 1);
   }
-  const QTransform base = QTransform::fromTranslate(0, decalHaut_);
+  const QTransform base = QTransform::fromTranslate(decalPage_.x(), decalHaut_ + decalPage_.y());
   Peint(false, [&](QPainter& p) {
     if (etat_.Police != police.Numero) {
       p.setFont(police.Police);
@@ -582,15 +612,17 @@ void PainterSurface::CommencePage() {
     erreur_ = true;
     LeveErreurExecution(QStringLiteral("printer error"));
   }
+  PlaceSurLaPage();
   etat_.Valide = false;
 }
 
-QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation) {
+QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation, bool horaire) {
   if (page.orientation() == orientation) return page;
   // A landscape page lies a quarter turn anticlockwise on the sheet: its top is the sheet's left
-  // edge, its left the sheet's foot.
+  // edge, its left the sheet's foot; turned clockwise, its top is the sheet's right edge, its left
+  // the sheet's top.
   const QMarginsF m = page.margins();
-  const QMarginsF tournees = orientation == QPageLayout::Landscape
+  const QMarginsF tournees = (orientation == QPageLayout::Landscape) != horaire
                                  ? QMarginsF(m.bottom(), m.left(), m.top(), m.right())
                                  : QMarginsF(m.top(), m.right(), m.bottom(), m.left());
   return QPageLayout(page.pageSize(), orientation, tournees, page.units());
@@ -600,10 +632,11 @@ void PainterSurface::DefinitOrientation(bool paysage) {
   if (!imprimante_) return;
   // The area the printer can print turns with the sheet.
   const QPageLayout::Orientation orientation = paysage ? QPageLayout::Landscape : QPageLayout::Portrait;
-  if (!imprimante_->setPageLayout(PageOrientee(imprimante_->pageLayout(), orientation)))
-    imprimante_->setPageOrientation(orientation);
-  largeurPixels_ = imprimante_->width();
-  hauteurPixels_ = imprimante_->height();
+  const QPageLayout tournee =
+      PageOrientee(pageExacte_ ? *pageExacte_ : imprimante_->pageLayout(), orientation, horaire_);
+  if (pageExacte_) pageExacte_ = tournee;
+  if (!imprimante_->setPageLayout(tournee)) imprimante_->setPageOrientation(orientation);
+  PlaceSurLaPage();
 }
 
 double PainterSurface::LargeurTextePx(const QString& texte) const {

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "platform/FontMetrics.h"
 #include "platform/OutputSurface.h"
@@ -57,6 +58,10 @@ class PainterSurface : public OutputSurface {
   void Cls() override;
   void NouvellePage() override;
   void DefinitOrientation(bool paysage) override;
+  // The printer's page as it gives it, its margins to a fraction of a point (the device keeps them
+  // in whole points); `horaire`: it lays landscape pages a quarter turn clockwise on the sheet
+  // (anticlockwise when not).
+  void DefinitPage(const QPageLayout& page, bool horaire);
 
   double LargeurTextePx(const QString& texte) const override;
   double HauteurTextePx(const QString& texte) const override;
@@ -120,6 +125,12 @@ class PainterSurface : public OutputSurface {
   double dpi_ = 96.0;
   bool erreur_ = false;
   bool fini_ = false;
+  bool horaire_ = false;
+  // Where the printer's page starts, in pixels from the corner of the area Qt paints (which it
+  // places at whole points).
+  QPointF decalPage_;
+  std::optional<QPageLayout> pageExacte_;
+  void PlaceSurLaPage();
   // A new page was asked for and nothing has been drawn on it yet: it starts with the first thing
   // drawn, so that an orientation chosen in between (FormatI after NPage) is the page's own.
   bool pagePendante_ = false;
@@ -128,8 +139,8 @@ class PainterSurface : public OutputSurface {
 };
 
 // The page turned to `orientation`, with the margins the sheet has in that position (a sheet's
-// printable area turns with it).
-QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation);
+// printable area turns with it, clockwise for a landscape page when `horaire`).
+QPageLayout PageOrientee(const QPageLayout& page, QPageLayout::Orientation orientation, bool horaire = false);
 
 // The old Circle call accepts angles from -2 pi to 2 pi only (compared as Singles); anything else
 // is an invalid procedure call.

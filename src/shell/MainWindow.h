@@ -100,6 +100,9 @@ class FenetrePrincipale : public QMainWindow {
   // default, else the PDF printer. False, as SystemeImpressionRepond, when the print system does
   // not answer.
   bool ImprimantePrete();
+  // The print system answered every question of the command; when not, the user is told (unless
+  // Esc gave it up) and false.
+  bool ImprimanteRepondue();
 
   // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
   void Mnu_OuvrirMeter_Click();

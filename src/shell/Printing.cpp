@@ -1,11 +1,15 @@
 #include "shell/Printing.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QKeyEvent>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -15,11 +19,18 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
 
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
@@ -146,6 +157,242 @@ bool ClientImpression(const QString& programme, const QStringList& arguments, QS
   return client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
 }
 
+// ---- the questions to the print system ----
+
+// Every question the program and Qt's printer support ask the print system (its client library's
+// requests) is asked on a thread of its own while the window goes on answering: the time limit or
+// Esc gives it up, and once one is given up the others of the same command are not asked.
+bool questionAbandonnee = false;
+bool abandonParDelai = false;
+
+// Sees Esc wherever it is pressed while it lives (the print dialog takes it too, and closes).
+class GuetteEchap : public QObject {
+ public:
+  GuetteEchap() { qApp->installEventFilter(this); }
+  ~GuetteEchap() override { qApp->removeEventFilter(this); }
+  GuetteEchap(const GuetteEchap&) = delete;
+  GuetteEchap& operator=(const GuetteEchap&) = delete;
+  bool vu = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* evenement) override {
+    if (evenement->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(evenement)->key() == Qt::Key_Escape)
+      vu = true;
+    return false;
+  }
+};
+
+bool DansLaFenetre() {
+  return QCoreApplication::instance() != nullptr &&
+         QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// The answer to `question`, asked on a thread of its own; none when it was given up, and what it
+// answers later is then handed to `oublie`.
+template <typename R>
+std::optional<R> QuestionBornee(std::function<R()> question, std::function<void(R&)> oublie) {
+  if (questionAbandonnee) return std::nullopt;
+  struct Etat {
+    std::mutex verrou;
+    std::condition_variable fin;
+    bool fini = false;
+    bool abandonne = false;
+    R reponse{};
+  };
+  auto etat = std::make_shared<Etat>();
+  std::thread([etat, question, oublie] {
+    R reponse = question();
+    std::lock_guard<std::mutex> garde(etat->verrou);
+    if (etat->abandonne) {
+      oublie(reponse);
+      return;
+    }
+    etat->reponse = std::move(reponse);
+    etat->fini = true;
+    etat->fin.notify_all();
+  }).detach();
+  {
+    // A print system that answers at once is not waited for with the window's events.
+    std::unique_lock<std::mutex> garde(etat->verrou);
+    if (etat->fin.wait_for(garde, std::chrono::milliseconds(100), [&etat] { return etat->fini; }))
+      return std::move(etat->reponse);
+  }
+  QEventLoop boucle;
+  QTimer veille;
+  QElapsedTimer attente;
+  GuetteEchap echap;
+  bool delaiDepasse = false;
+  QObject::connect(&veille, &QTimer::timeout, &boucle, [&] {
+    std::lock_guard<std::mutex> garde(etat->verrou);
+    delaiDepasse = attente.elapsed() > DelaiSystemeImpression;
+    if (etat->fini || delaiDepasse || echap.vu) boucle.quit();
+  });
+  attente.start();
+  veille.start(20);
+  boucle.exec();
+  std::lock_guard<std::mutex> garde(etat->verrou);
+  if (etat->fini) return std::move(etat->reponse);
+  etat->abandonne = true;
+  questionAbandonnee = true;
+  abandonParDelai = delaiDepasse;
+  return std::nullopt;
+}
+
+// The print system's client library, as loaded by Qt's printer support.
+void* FonctionCups(const char* nom) {
+  static void* bibliotheque = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+  return bibliotheque ? ::dlsym(bibliotheque, nom) : nullptr;
+}
+
+using FnGetDests = int (*)(void**);
+using FnGetNamedDest = void* (*)(void*, const char*, const char*);
+using FnGetPpd = const char* (*)(const char*);
+using FnFreeDests = void (*)(int, void*);
+
+void LibereDestinations(int nombre, void* destinations) {
+  if (auto libere = reinterpret_cast<FnFreeDests>(FonctionCups("cupsFreeDests")); libere && destinations)
+    libere(nombre, destinations);
+}
+
+// What a queue's description (its PPD) says of its pages: each paper's size and the area printed
+// on it (points, from the sheet's lower left corner), and the way it turns landscape pages.
+struct DescriptionFile {
+  bool horaire = false;
+  QHash<QString, QSizeF> papiers;
+  QHash<QString, QRectF> zones;
+};
+QHash<QString, DescriptionFile> descriptions;
+
+DescriptionFile LitDescription(const QByteArray& texte) {
+  static const QRegularExpression entree(
+      QStringLiteral("^\\*(PaperDimension|ImageableArea)\\s+([^/:\\s]+)[^:\\n]*:\\s*\"([^\"]*)\""),
+      QRegularExpression::MultilineOption);
+  static const QRegularExpression paysage(QStringLiteral("^\\*LandscapeOrientation:\\s*(\\S+)"),
+                                          QRegularExpression::MultilineOption);
+  DescriptionFile d;
+  const QString ppd = QString::fromLatin1(texte);
+  d.horaire = paysage.match(ppd).captured(1) == QLatin1String("Minus90");
+  for (auto i = entree.globalMatch(ppd); i.hasNext();) {
+    const QRegularExpressionMatch m = i.next();
+    const QStringList v = m.captured(3).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (m.captured(1) == QLatin1String("PaperDimension") && v.size() == 2)
+      d.papiers.insert(m.captured(2), QSizeF(v[0].toDouble(), v[1].toDouble()));
+    else if (m.captured(1) == QLatin1String("ImageableArea") && v.size() == 4)
+      d.zones.insert(m.captured(2), QRectF(QPointF(v[0].toDouble(), v[1].toDouble()),
+                                           QPointF(v[2].toDouble(), v[3].toDouble())));
+  }
+  return d;
+}
+
+struct DescriptionLue {
+  std::string fichier;
+  QByteArray texte;
+};
+
+}  // namespace
+
+// Qt's printer support asks the print system through these three requests of its client library;
+// the window asks them on threads of their own (see QuestionBornee). The queue's description read
+// on the way gives the margins of its jobs.
+extern "C" {
+
+int cupsGetDests(void** destinations) {
+  const auto reel = reinterpret_cast<FnGetDests>(FonctionCups("cupsGetDests"));
+  if (destinations) *destinations = nullptr;
+  if (!reel) return 0;
+  if (!DansLaFenetre()) return reel(destinations);
+  using Reponse = std::pair<int, void*>;
+  const std::optional<Reponse> r = QuestionBornee<Reponse>(
+      [reel] {
+        void* d = nullptr;
+        const int n = reel(&d);
+        return Reponse(n, d);
+      },
+      [](Reponse& d) { LibereDestinations(d.first, d.second); });
+  if (!r) return 0;
+  if (destinations) *destinations = r->second;
+  return r->first;
+}
+
+void* cupsGetNamedDest(void* http, const char* nom, const char* instance) {
+  const auto reel = reinterpret_cast<FnGetNamedDest>(FonctionCups("cupsGetNamedDest"));
+  if (!reel) return nullptr;
+  if (!DansLaFenetre()) return reel(http, nom, instance);
+  const std::string n = nom ? nom : "", i = instance ? instance : "";
+  const bool sansNom = nom == nullptr, sansInstance = instance == nullptr;
+  // The thread asks on its own connection.
+  const std::optional<void*> r = QuestionBornee<void*>(
+      [=] { return reel(nullptr, sansNom ? nullptr : n.c_str(), sansInstance ? nullptr : i.c_str()); },
+      [](void*& d) { LibereDestinations(1, d); });
+  return r ? *r : nullptr;
+}
+
+const char* cupsGetPPD(const char* nom) {
+  const auto reel = reinterpret_cast<FnGetPpd>(FonctionCups("cupsGetPPD"));
+  if (!reel || nom == nullptr) return nullptr;
+  if (!DansLaFenetre()) return reel(nom);
+  const std::string n = nom;
+  const std::optional<DescriptionLue> r = QuestionBornee<DescriptionLue>(
+      [reel, n] {
+        DescriptionLue d;
+        if (const char* f = reel(n.c_str())) {
+          d.fichier = f;
+          QFile ppd(QFile::decodeName(f));
+          if (ppd.open(QIODevice::ReadOnly)) d.texte = ppd.readAll();
+        }
+        return d;
+      },
+      [](DescriptionLue& d) {
+        if (!d.fichier.empty()) ::unlink(d.fichier.c_str());
+      });
+  if (!r || r->fichier.empty()) return nullptr;
+  descriptions.insert(QString::fromUtf8(nom), LitDescription(r->texte));
+  // As the library's own answer, the name lasts until the next question.
+  static std::string fichier;
+  fichier = r->fichier;
+  return fichier.c_str();
+}
+
+}  // extern "C"
+
+namespace {
+
+// The queue's description, asked for when Qt has not read it yet.
+const DescriptionFile* DescriptionDe(const QString& file) {
+  if (!descriptions.contains(file)) {
+    if (const char* f = cupsGetPPD(file.toUtf8().constData())) ::unlink(f);
+  }
+  const auto i = descriptions.constFind(file);
+  return i == descriptions.constEnd() ? nullptr : &*i;
+}
+
+// The margins the queue cannot print in, on the upright sheet, exactly as its description gives
+// them (millimetres); none when it does not give them for the printer's paper.
+std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
+  if (p.outputFormat() != QPrinter::NativeFormat || p.printerName().isEmpty()) return std::nullopt;
+  const DescriptionFile* d = DescriptionDe(p.printerName());
+  if (d == nullptr) return std::nullopt;
+  *horaire = d->horaire;
+  const QPageSize papier = p.pageLayout().pageSize();
+  QString cle = papier.key();
+  if (!d->zones.contains(cle) || !d->papiers.contains(cle)) {
+    // A paper Qt names otherwise: the one of its size.
+    cle.clear();
+    const QSizeF points = papier.size(QPageSize::Point);
+    for (auto i = d->papiers.constBegin(); i != d->papiers.constEnd(); ++i) {
+      if (std::abs(i->width() - points.width()) < 1.5 && std::abs(i->height() - points.height()) < 1.5 &&
+          d->zones.contains(i.key()))
+        cle = i.key();
+    }
+    if (cle.isEmpty()) return std::nullopt;
+  }
+  const QSizeF feuille = d->papiers.value(cle);
+  const QRectF zone = d->zones.value(cle);  // lower left, upper right
+  constexpr double mm = 25.4 / 72;
+  return QMarginsF(zone.left() * mm, (feuille.height() - zone.bottom()) * mm,
+                   (feuille.width() - zone.right()) * mm, zone.top() * mm);
+}
+
 }  // namespace
 
 QString TexteErreurImprimante(const QString& nom, const QString& raison) {
@@ -199,12 +446,27 @@ std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele) {
   return p;
 }
 
-QPageLayout PageImprimante(const QPrinter& p) {
-  // The printer gives its margins as the sheet stands upright, whatever the orientation.
+QPageLayout PageImprimante(const QPrinter& p, bool* horaire) {
+  // The printer gives its margins as the sheet stands upright, whatever the orientation; Qt rounds
+  // them to whole points, the queue's description has them exactly.
   const QPageLayout page = p.pageLayout();
-  return PageOrientee(QPageLayout(page.pageSize(), QPageLayout::Portrait, page.margins(), page.units()),
-                      page.orientation());
+  bool sens = false;
+  QPageLayout debout(page.pageSize(), QPageLayout::Portrait, page.margins(), page.units());
+  if (const std::optional<QMarginsF> marges = MargesDeLaFile(p, &sens))
+    debout = QPageLayout(page.pageSize(), QPageLayout::Portrait, *marges, QPageLayout::Millimeter);
+  if (horaire) *horaire = sens;
+  return PageOrientee(debout, page.orientation(), sens);
 }
+
+bool SystemeImpressionMuet(QString* raison) {
+  if (questionAbandonnee && raison)
+    *raison = abandonParDelai
+                  ? QStringLiteral("Le système d'impression ne répond pas [The print system does not answer]")
+                  : QString();
+  return questionAbandonnee;
+}
+
+void RepriseSystemeImpression() { questionAbandonnee = abandonParDelai = false; }
 
 bool ImprimanteEstPdf() { return estPdf; }
 
@@ -223,7 +485,8 @@ TravailImpression::TravailImpression(const QPrinter& choix, const QString& titre
   page_ = std::make_unique<QPdfWriter>(Fichier());
   page_->setResolution(ResolutionImpression);
   // The chosen printer's page: paper, orientation and the margins it cannot print in.
-  page_->setPageLayout(PageImprimante(choix));
+  pageExacte_ = PageImprimante(choix, &horaire_);
+  page_->setPageLayout(pageExacte_);
   page_->setTitle(titre);
   page_->setCreator(QStringLiteral("Morvo"));
   if (fichier_) {
@@ -347,6 +610,7 @@ bool FenetrePrincipale::SystemeImpressionRepond() {
   // A print system that is not there (no scheduler, no client) answers Qt at once as well: only
   // one that does not answer is waited for.
   Arret = false;
+  RepriseSystemeImpression();
   DebutAttente();
   QString raison;
   bool sansReponse = false;
@@ -362,17 +626,43 @@ bool FenetrePrincipale::SystemeImpressionRepond() {
 bool FenetrePrincipale::ImprimantePrete() {
   if (imprimante) return true;
   if (!SystemeImpressionRepond()) return false;
+  // The window takes no input while the print system is asked (Esc excepted).
+  DebutAttente();
   PrepareImprimante();
-  ReprendImprimanteChoisie();
+  if (!SystemeImpressionMuet()) ReprendImprimanteChoisie();
+  FinAttente();
+  // A printer made without the print system's answers is not the user's.
+  if (!ImprimanteRepondue()) {
+    imprimante.reset();
+    return false;
+  }
   return true;
+}
+
+bool FenetrePrincipale::ImprimanteRepondue() {
+  QString raison;
+  if (!SystemeImpressionMuet(&raison)) return true;
+  if (!raison.isEmpty())
+    Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, raison), Boutons::Ok, QString());
+  Arret = false;
+  return false;
 }
 
 void FenetrePrincipale::Mnu_Imprimante_Click() {
   if (!SystemeImpressionRepond() || !ImprimantePrete()) return;
-  // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
-  const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
-  if (!DialoguesFic().ChoisitImprimante(*choix)) return;
-  Adopte(CopieImprimante(*choix));
+  // The dialog works on a copy: Cancel leaves Morvo's printer as it was. A print system that
+  // stops answering on the way (the dialog's own questions included) leaves it as well.
+  DebutAttente();
+  std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
+  FinAttente();
+  if (!ImprimanteRepondue()) return;
+  const bool choisi = DialoguesFic().ChoisitImprimante(*choix);
+  if (!ImprimanteRepondue() || !choisi) return;
+  DebutAttente();
+  choix = CopieImprimante(*choix);
+  FinAttente();
+  if (!ImprimanteRepondue()) return;
+  Adopte(std::move(choix));
   if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
   // Kept for the next start, in Morvo's own configuration: the system's default stays the user's.
   EcritConfig(CleImprimante, NomImprimante);
@@ -383,6 +673,7 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
 }
 
 bool FenetrePrincipale::Imprimer() {
+  RepriseSystemeImpression();
   if (!hote_->MnuVisualiserActif || !ImprimantePrete()) return false;
   QPrinter& p = ImprimanteMorvo();
   if (estPdf) {
@@ -425,6 +716,7 @@ bool FenetrePrincipale::Imprimer() {
       Dialogues().MsgBox(TexteErreurImprimante(sortie, raison), Boutons::Ok, QString());
     } else {
       PainterSurface surface(&travail.Page());
+      surface.DefinitPage(travail.PageExacte(), travail.PaysageHoraire());
       hote_->DefinitImprimante(&surface);
       ::Imprimer();
       hote_->DefinitImprimante(nullptr);

@@ -30,8 +30,13 @@ QPrinter& ImprimanteMorvo();
 // edge has none.
 std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele);
 // The page a job on the printer is given: its paper and orientation, and the margins it cannot
-// print in, turned with the sheet.
-QPageLayout PageImprimante(const QPrinter& p);
+// print in, turned with the sheet the way the queue turns it (`horaire`: landscape pages a quarter
+// turn clockwise).
+QPageLayout PageImprimante(const QPrinter& p, bool* horaire = nullptr);
+// Whether a question to the print system was given up since RepriseSystemeImpression() (by Esc, or
+// with `raison` when its time was over); the others are then not asked.
+bool SystemeImpressionMuet(QString* raison = nullptr);
+void RepriseSystemeImpression();
 // Whether the printer writes a PDF file (whose name is asked at each print).
 bool ImprimanteEstPdf();
 // Takes the printer's measures: millimetres per pixel, the screen-to-printer ratio and the font
@@ -64,6 +69,10 @@ class TravailImpression {
   bool EstFichier() const { return fichier_; }
   // The PDF file or the queue, as messages name it.
   QString Destination() const { return destination_; }
+  // The queue lays landscape pages a quarter turn clockwise on the sheet.
+  bool PaysageHoraire() const { return horaire_; }
+  // The job's page with the printer's margins exactly (Page() keeps them in whole points).
+  const QPageLayout& PageExacte() const { return pageExacte_; }
   // The job can be made (its provisional file has a folder) and the chosen PDF file can be written
   // (its folder takes it); false with the system's reason when not.
   bool Possible(QString* raison = nullptr) const;
@@ -79,6 +88,8 @@ class TravailImpression {
   QString titre_;
   int copies_ = 1;
   int cotes_ = 0;
+  bool horaire_ = false;
+  QPageLayout pageExacte_;
   // The queue's job options ("name=value").
   QStringList options_;
 };

@@ -102,6 +102,16 @@ class DialoguesFichiersQt : public DialoguesFichiers {
         }
         w->setEnabled(!pdf);
       }
+      // Qt's page-list field refuses every entry: the range is given with "from ... to".
+      for (const char* nom : {"pagesRadioButton", "pagesLineEdit"}) {
+        auto* w = dialogue.findChild<QWidget*>(QLatin1String(nom));
+        if (w == nullptr) continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b != nullptr && b->isChecked()) {
+          if (auto* tout = dialogue.findChild<QAbstractButton*>(QStringLiteral("printAll")))
+            tout->setChecked(true);
+        }
+        w->setEnabled(false);
+      }
     };
     // The margins of its Properties page are not the job's: the drawing's 0,0 is the printable
     // corner the printer itself gives, so they are not offered.

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -13,8 +14,12 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "PdfPages.h"
 #include "PrivateCups.h"
@@ -703,4 +708,159 @@ TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
   ASSERT_EQ(prompter_.Messages().size(), 1u);
   EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("MorvoMarges")));
   EXPECT_EQ(NombrePages(LitOctets(Chemin(QStringLiteral("repli.pdf")))), 1);
+}
+
+// A queue that lays landscape pages a quarter turn clockwise, with 3, 9, 5 and 17 mm at the left,
+// foot, right and top of its upright sheet: the printable area turns that way with the sheet. A
+// frame along the edges of the landscape printable area lies along those of the sheet's, with
+// FormatI = Paysage as with the dialog's landscape.
+TEST_F(PrintingCupsTest, LandscapeTurnsTheMarginsTheWayTheQueueTurnsTheSheet) {
+  constexpr double pt = 72 / 25.4;
+  ASSERT_TRUE(
+      cups_->Prepare({{QStringLiteral("MorvoHoraire"), 3 * pt, 9 * pt, false, 5 * pt, 17 * pt, true}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  ChoisitImprimante(QStringLiteral("MorvoHoraire"));
+  // The landscape printable area of the queue's 595 x 842 points: 271.04 x 201.9 mm.
+  const QString cadre = QStringLiteral("EpaisT = 0.1mm\r\nCadre = 0, 0, 271, 201.9\r\n");
+  const auto expectLeLongDesMarges = [](const std::vector<PagePdf>& pages) {
+    ASSERT_EQ(pages.size(), 1u);
+    // On the upright sheet, the frame's corner at 0,0 is the printable corner at the left and the
+    // top; the line is 0.1 mm wide.
+    ExpectMemeEncre(pages[0].Encre,
+                    QRectF(QPointF(3, 17), QPointF(3 + 201.9, 17 + 271)).adjusted(-0.05, -0.05, 0.05, 0.05));
+  };
+  Tape(QStringLiteral("FormatI = Paysage\r\n") + cadre);
+  expectLeLongDesMarges(ImprimeSur(QStringLiteral("MorvoHoraire")));
+  Tape(cadre);
+  fichiers_.orientation = QPageLayout::Landscape;
+  ChoisitImprimante(QStringLiteral("MorvoHoraire"));
+  expectLeLongDesMarges(ImprimeSur(QStringLiteral("MorvoHoraire")));
+}
+
+// The queue's margins are its own to a fraction of a point (3.3 mm at the sides, 10.3 mm at the top
+// and the foot): 0,0 is the corner of the area it prints.
+TEST_F(PrintingCupsTest, MarginsAreTheQueuesOwnToAFractionOfAPoint) {
+  constexpr double pt = 72 / 25.4;
+  ASSERT_TRUE(cups_->Prepare({{QStringLiteral("MorvoFractions"), 3.3 * pt, 10.3 * pt}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+  ChoisitImprimante(QStringLiteral("MorvoFractions"));
+  const std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoFractions"));
+  ASSERT_EQ(pages.size(), 1u);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre, QPointF(3.3, -10.3));
+}
+
+// The print dialog's "Pages" field is not offered (Qt's own refuses every entry); "from ... to" is.
+TEST_F(PrintingCupsTest, ThePrintDialogOffersNoPagesField) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  DefinitDialoguesFichiers(nullptr);
+  const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
+  ReponsesModales reponses;
+  reponses.Ajoute([](QWidget* d) {
+    const auto offert = [d](const char* nom) {
+      const auto* w = d->findChild<QWidget*>(QLatin1String(nom));
+      return w != nullptr && w->isEnabled();
+    };
+    for (int i = 0; i < 2; ++i) {
+      QTest::qWait(50);
+      EXPECT_FALSE(offert("pagesRadioButton"));
+      EXPECT_FALSE(offert("pagesLineEdit"));
+      EXPECT_TRUE(offert("printRange"));
+      // After another queue.
+      auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+      ASSERT_NE(printers, nullptr);
+      printers->setCurrentIndex(printers->findText(QStringLiteral("MorvoMarges")));
+    }
+    static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_TRUE(reponses.Epuisees());
+}
+
+// A print system that stops answering while the printer dialog is open holds neither the dialog nor
+// the window: choosing another queue asks it without stopping the window's events, and Esc gets
+// out at once, the printer as it was.
+TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWindow) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  DelaiSystemeImpression = 600000;
+  DefinitDialoguesFichiers(nullptr);
+  const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
+  // However the window is held, the print system comes back every 10 s.
+  const pid_t cupsd = cups_->Pid();
+  std::atomic<bool> fini = false;
+  std::thread secours([cupsd, &fini] {
+    for (int i = 1; !fini; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (i % 100 == 0) ::kill(cupsd, SIGCONT);
+    }
+  });
+  const auto rejoint = qScopeGuard([&] {
+    fini = true;
+    secours.join();
+  });
+  int battements = 0;
+  QElapsedTimer montre;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    ASSERT_NE(printers, nullptr);
+    const int autre = printers->findText(QStringLiteral("MorvoMarges"));
+    ASSERT_GE(autre, 0);
+    cups_->Gele();
+    QTimer battement;
+    QObject::connect(&battement, &QTimer::timeout, [&battements] { ++battements; });
+    battement.start(50);
+    QTimer::singleShot(1500, d, [d] { QTest::keyClick(d, Qt::Key_Escape); });
+    montre.start();
+    printers->setCurrentIndex(autre);
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_LT(montre.elapsed(), 8000);
+  EXPECT_GE(battements, 15);
+  EXPECT_TRUE(reponses.Epuisees());
+  cups_->Degele();
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  ExpectFenetreRendue();
+
+  // Print pressed on another queue while the print system hangs: the choice is given up once its
+  // time is over, and the user is told.
+  DelaiSystemeImpression = 2000;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    auto* boutons = d->findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(printers != nullptr && boutons != nullptr);
+    cups_->Gele();
+    montre.start();
+    printers->setCurrentIndex(printers->findText(QStringLiteral("MorvoMarges")));
+    if (d->isVisible()) QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_LT(montre.elapsed(), 8000);
+  cups_->Degele();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("The print system does not answer")));
+  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+  ExpectFenetreRendue();
+  prompter_.Efface();
+
+  // The print system back, the printer prints.
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+}
+
+// The test print server runs with a plain user's PATH as well, which has no /usr/sbin: its tools
+// are started where they were found.
+TEST_F(PrintingCupsTest, TheTestPrintServerRunsWithAPlainUsersPath) {
+  const QByteArray chemin = qgetenv("PATH");
+  const auto rend = qScopeGuard([chemin] { qputenv("PATH", chemin); });
+  qputenv("PATH", "/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games");
+  EXPECT_TRUE(cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0}})) << cups_->Raison().toStdString();
 }

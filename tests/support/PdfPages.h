@@ -72,8 +72,9 @@ inline std::vector<PagePdf> PagesPdf(const QString& pdf, int dpi = 600) {
   QTemporaryDir dossier;
   if (!dossier.isValid()) return pages;
   QProcess p;
-  p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                       pdf, dossier.filePath(QStringLiteral("p"))});
+  p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+          {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"), pdf,
+           dossier.filePath(QStringLiteral("p"))});
   if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return pages;
   const double mm = 25.4 / dpi;
   for (const QString& nom :

@@ -28,9 +28,12 @@ class CupsPrive {
   // The page a queue declares: A4, with the margins it cannot print in (points).
   struct File {
     QString Nom;
-    int MargeX = 0;       // left and right
-    int MargeY = 0;       // top and bottom
+    double MargeX = 0;    // left (and right)
+    double MargeY = 0;    // bottom (and top)
     bool Lettre = false;  // US Letter instead of A4
+    double Droite = -1;   // right and top, when not MargeX and MargeY
+    double Haut = -1;
+    bool Moins90 = false;  // lays landscape pages a quarter turn clockwise on the sheet
   };
 
   // The print system of this process; its socket is CUPS_SERVER from the start on.
@@ -56,10 +59,7 @@ class CupsPrive {
     QDir sortie(Chemin(QStringLiteral("sortie")));
     for (const QString& f : sortie.entryList(QDir::Files)) sortie.remove(f);
     for (const File& f : files) {
-      if (!AjouteFile(f)) {
-        raison_ = QStringLiteral("lpadmin cannot add the queue ") + f.Nom;
-        return false;
-      }
+      if (!AjouteFile(f)) return false;
     }
     pret_ = true;
     return true;
@@ -122,12 +122,13 @@ class CupsPrive {
     cupsd_.terminate();
     cupsd_.waitForFinished(10000);
   }
+  pid_t Pid() const { return static_cast<pid_t>(cupsd_.processId()); }
   void Gele() { ::kill(static_cast<pid_t>(cupsd_.processId()), SIGSTOP); }
   void Degele() { ::kill(static_cast<pid_t>(cupsd_.processId()), SIGCONT); }
   bool RetireFile(const QString& nom) {
     QProcess p;
     p.setProcessEnvironment(Env());
-    p.start(QStringLiteral("lpadmin"), {QStringLiteral("-x"), nom});
+    p.start(outils_.value(QStringLiteral("lpadmin")), {QStringLiteral("-x"), nom});
     return p.waitForFinished(30000) && p.exitCode() == 0;
   }
 
@@ -144,11 +145,22 @@ class CupsPrive {
 
   bool Demarre() {
     if (cupsd_.state() == QProcess::Running) return true;
-    const QString cupsd = Outil(QStringLiteral("cupsd"));
-    if (cupsd.isEmpty() || Outil(QStringLiteral("lpadmin")).isEmpty() ||
-        Outil(QStringLiteral("lp")).isEmpty() ||
-        !QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")) || !dossier_.isValid()) {
-      raison_ = QStringLiteral("cupsd, lp, lpadmin or pdftopdf is not installed");
+    // Each tool is started by the path it was found at: a plain user's PATH has no /usr/sbin.
+    QStringList absents;
+    for (const char* nom : {"cupsd", "lpadmin", "lp", "lpstat", "cancel"}) {
+      const QString chemin = Outil(QLatin1String(nom));
+      if (chemin.isEmpty()) absents << QLatin1String(nom);
+      outils_.insert(QLatin1String(nom), chemin);
+    }
+    if (!QFileInfo::exists(QStringLiteral("/usr/lib/cups/filter/pdftopdf")))
+      absents << QStringLiteral("/usr/lib/cups/filter/pdftopdf");
+    if (!absents.isEmpty()) {
+      raison_ = absents.join(QStringLiteral(", ")) +
+                QStringLiteral(" not installed (looked for in /usr/sbin, /usr/bin, /sbin, /bin)");
+      return false;
+    }
+    if (!dossier_.isValid()) {
+      raison_ = QStringLiteral("no temporary folder for the private cupsd: ") + dossier_.errorString();
       return false;
     }
     QDir racine(dossier_.path());
@@ -169,15 +181,20 @@ class CupsPrive {
                          "RequestRoot %1/spool\nTempDir %1/tmp\nAccessLog %1/log/access_log\n"
                          "ErrorLog %1/log/error_log\nPageLog %1/log/page_log\n")
               .arg(dossier_.path()));
-    cupsd_.setProgram(cupsd);
+    cupsd_.setProgram(outils_.value(QStringLiteral("cupsd")));
     cupsd_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), Chemin(QStringLiteral("cupsd.conf")),
                          QStringLiteral("-s"), Chemin(QStringLiteral("cups-files.conf"))});
     cupsd_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test process that is killed takes its print server with it, even a frozen one.
     cupsd_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     cupsd_.start();
-    if (!cupsd_.waitForStarted(10000) || !Repond()) {
-      raison_ = QStringLiteral("the private cupsd does not start here");
+    if (!cupsd_.waitForStarted(10000)) {
+      raison_ = QStringLiteral("the private cupsd does not start here: ") + cupsd_.errorString();
+      return false;
+    }
+    if (!Repond()) {
+      raison_ = QStringLiteral("the private cupsd does not answer here (see %1)")
+                    .arg(Chemin(QStringLiteral("log/error_log")));
       return false;
     }
     return true;
@@ -202,7 +219,7 @@ class CupsPrive {
   QString Client(const QString& outil, const QStringList& arguments) const {
     QProcess p;
     p.setProcessEnvironment(Env());
-    p.start(outil, arguments);
+    p.start(outils_.value(outil), arguments);
     p.waitForFinished(30000);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
   }
@@ -219,13 +236,14 @@ class CupsPrive {
   bool AjouteFile(const File& f) {
     // A PostScript-printer description of the queue's paper and margins; the PDF goes through
     // the PDF filter into the queue's file.
+    const double droite = f.Droite < 0 ? f.MargeX : f.Droite, haut = f.Haut < 0 ? f.MargeY : f.Haut;
     QString ppd = QStringLiteral(
                       "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
                       "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"T.PPD\"\n"
                       "*Manufacturer: \"Test\"\n*Product: \"(Test)\"\n*ModelName: \"%1\"\n"
                       "*ShortNickName: \"%1\"\n*NickName: \"%1\"\n*PSVersion: \"(3010.000) 0\"\n"
                       "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
-                      "*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: Plus90\n"
+                      "*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: %6\n"
                       "*TTRasterizer: Type42\n"
                       "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 pdftopdf\"\n"
                       "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n"
@@ -238,27 +256,39 @@ class CupsPrive {
                       .arg(f.Nom)
                       .arg(f.MargeX)
                       .arg(f.MargeY)
-                      .arg(595 - f.MargeX)
-                      .arg(842 - f.MargeY);
+                      .arg(595 - droite)
+                      .arg(842 - haut)
+                      .arg(f.Moins90 ? QStringLiteral("Minus90") : QStringLiteral("Plus90"));
     if (f.Lettre) {
       ppd.replace(QStringLiteral("A4/A4"), QStringLiteral("Letter/US Letter"))
           .replace(QStringLiteral(": A4"), QStringLiteral(": Letter"))
           .replace(QStringLiteral("[595 842]"), QStringLiteral("[612 792]"))
           .replace(QStringLiteral("\"595 842\""), QStringLiteral("\"612 792\""))
-          .replace(QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(595 - f.MargeX).arg(842 - f.MargeY),
-                   QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(612 - f.MargeX).arg(792 - f.MargeY));
+          .replace(QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(595 - droite).arg(842 - haut),
+                   QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(612 - droite).arg(792 - haut));
     }
     const QString fichierPpd = QStringLiteral("ppd/") + f.Nom + QStringLiteral(".src.ppd");
     Ecrit(fichierPpd, ppd);
     QProcess p;
     p.setProcessEnvironment(Env());
-    p.start(QStringLiteral("lpadmin"),
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(outils_.value(QStringLiteral("lpadmin")),
             {QStringLiteral("-p"), f.Nom, QStringLiteral("-E"), QStringLiteral("-v"),
              QStringLiteral("file://") + Sortie(f.Nom), QStringLiteral("-P"), Chemin(fichierPpd)});
-    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+      const QString dit = QString::fromLocal8Bit(p.readAll()).trimmed();
+      raison_ = QStringLiteral("lpadmin cannot add the queue ") + f.Nom +
+                (p.error() == QProcess::FailedToStart ? QStringLiteral(": ") + p.errorString()
+                 : dit.isEmpty()                      ? QString()
+                                                      : QStringLiteral(": ") + dit);
+      return false;
+    }
+    return true;
   }
 
   QTemporaryDir dossier_;
+  // The tools by the paths they were found at.
+  QMap<QString, QString> outils_;
   QProcess cupsd_;
   QString raison_;
   bool pret_ = false;
