@@ -1,5 +1,6 @@
 #include "commands/Ellipse.h"
 
+#include <QRectF>
 #include <algorithm>
 #include <cmath>
 
@@ -7,6 +8,7 @@
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
 #include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 
 using namespace legacy;
@@ -14,6 +16,51 @@ using namespace legacy;
 namespace {
 
 constexpr double Tour = 6.283185;
+// The most a chord of an arc of large radius may stray from it where it can show, in device pixels.
+constexpr double EcartCordeMax = 0.25;
+// From this radius in device pixels the steps of at most a thousandth of a turn may stray by pixels.
+constexpr double RayonGrandPx = 2048;
+
+// The chords of an arc of very large radius stray from it by pixels: where they come near the
+// surface, they are halved until they no longer do. Only the halves near the surface are cut
+// again, so the points added stay few however large the radius.
+class AffinageArc {
+ public:
+  AffinageArc(double cx, double cy, double a, double b, double vtrav, double pas, bool elargi)
+      : cx_(cx), cy_(cy), a_(a), b_(b), vtrav_(vtrav), c_(std::cos(vtrav)), s_(std::sin(vtrav)) {
+    const double r = std::max(std::fabs(a), std::fabs(b));
+    const double rayonPx =
+        std::max(std::fabs(Sortie->DeviceLongueurX(r)), std::fabs(Sortie->DeviceLongueurY(r)));
+    // A step widened to keep many rings within a budget is theirs to choose.
+    ecart_ = elargi || !(rayonPx > RayonGrandPx) ? 0 : rayonPx * pas * pas / 8;
+    const double marge = Sortie->DrawWidth + 2.0;
+    zone_ = Sortie->EtendueDessinable().adjusted(-marge, -marge, marge, marge);
+  }
+  bool Utile() const { return ecart_ > EcartCordeMax && std::isfinite(ecart_); }
+  // The points strictly between angles t0 and t1 (one step apart) that the chord needs.
+  void Ajoute(double t0, double t1, std::vector<PointXY>& points) const { Coupe(t0, t1, ecart_, points); }
+
+ private:
+  QPointF Device(double t) const {
+    const double x = a_ * std::cos(t), y = b_ * std::sin(t);
+    const double ox = Repere.OrigineX + Repere.CTx, oy = Repere.OrigineY + Repere.CTy;
+    return {Sortie->DeviceX(ox + cx_ + x * c_ + y * s_), Sortie->DeviceY(oy + cy_ - x * s_ + y * c_)};
+  }
+  void Coupe(double t0, double t1, double ecart, std::vector<PointXY>& points) const {
+    if (ecart <= EcartCordeMax) return;
+    const QPointF p = Device(t0), q = Device(t1);
+    const QRectF corde = QRectF(p, q).normalized().adjusted(-ecart, -ecart, ecart, ecart);
+    if (!corde.intersects(zone_) && !zone_.contains(corde)) return;
+    const double tm = (t0 + t1) / 2;
+    Coupe(t0, tm, ecart / 4, points);
+    points.push_back(PointEllipse(cx_, cy_, a_, b_, tm, vtrav_));
+    Coupe(tm, t1, ecart / 4, points);
+  }
+
+  double cx_, cy_, a_, b_, vtrav_, c_, s_;
+  double ecart_ = 0;
+  QRectF zone_;
+};
 
 }  // namespace
 
@@ -63,16 +110,22 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
   const size_t n = static_cast<size_t>(ArrondiPair(etendue / pas + 0.5 + 2));
 
   // Each angle is reckoned from the start by its index, never by a running sum.
+  const AffinageArc affinage(cx, cy, a, b, vtrav, pas, facteurPas > 1);
+  const bool affine = affinage.Utile();
   std::vector<PointXY> points;
   points.reserve(n + 1);
   double t = debut;
   for (size_t k = 1;; ++k) {
     points.push_back(PointEllipse(cx, cy, a, b, t, vtrav));
     const double suivant = debut + static_cast<double>(k) * pas;
-    if (!(suivant <= fin) || points.size() >= n) break;
+    if (!(suivant <= fin) || k >= n) break;
+    if (affine) affinage.Ajoute(t, suivant, points);
     t = suivant;
   }
-  if (t < fin) points.push_back(PointEllipse(cx, cy, a, b, fin, vtrav));
+  if (t < fin) {
+    if (affine) affinage.Ajoute(t, fin, points);
+    points.push_back(PointEllipse(cx, cy, a, b, fin, vtrav));
+  }
   return points;
 }
 

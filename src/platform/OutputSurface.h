@@ -6,6 +6,7 @@
 // rounding) belongs to the drawing layer.
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <cstdint>
@@ -55,6 +56,11 @@ class OutputSurface {
   int LargeurPixels() const { return largeurPixels_; }
   int HauteurPixels() const { return hauteurPixels_; }
   virtual double MmParPixel() const = 0;  // millimetres per device pixel
+  // Where what is drawn can show, in device pixels (a screen picture kept larger than the device
+  // reaches beyond it): the drawing layer may leave out what lies well beyond it.
+  virtual QRectF EtendueDessinable() const {
+    return {0, 0, static_cast<double>(LargeurPixels()), static_cast<double>(HauteurPixels())};
+  }
   virtual bool EstImprimante() const { return false; }
   // A printing failure seen by the device (for the run-error handler).
   virtual bool ErreurImpression() const { return false; }
