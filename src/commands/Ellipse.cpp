@@ -3,6 +3,7 @@
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
@@ -27,7 +28,7 @@ constexpr double RayonGrandPx = 2048;
 class AffinageArc {
  public:
   AffinageArc(double cx, double cy, double a, double b, double vtrav, double pas, bool elargi)
-      : cx_(cx), cy_(cy), a_(a), b_(b), vtrav_(vtrav), c_(std::cos(vtrav)), s_(std::sin(vtrav)) {
+      : cx_(cx), cy_(cy), a_(a), b_(b), c_(std::cos(vtrav)), s_(std::sin(vtrav)) {
     const double r = std::max(std::fabs(a), std::fabs(b));
     const double rayonPx =
         std::max(std::fabs(Sortie->DeviceLongueurX(r)), std::fabs(Sortie->DeviceLongueurY(r)));
@@ -37,29 +38,48 @@ class AffinageArc {
     zone_ = Sortie->EtendueDessinable().adjusted(-marge, -marge, marge, marge);
   }
   bool Utile() const { return ecart_ > EcartCordeMax && std::isfinite(ecart_); }
-  // The points strictly between angles t0 and t1 (one step apart) that the chord needs.
-  void Ajoute(double t0, double t1, std::vector<PointXY>& points) const { Coupe(t0, t1, ecart_, points); }
+  // The point at angle t, as PointEllipse gives it; its device pixel is kept for the next chord.
+  PointXY Point(double t) {
+    if (!(t == tSuivant_)) suivant_ = Calcule(t, deviceSuivant_);
+    tSuivant_ = std::numeric_limits<double>::quiet_NaN();
+    dernier_ = deviceSuivant_;
+    return suivant_;
+  }
+  // The points strictly between the last point's angle t0 and t1 (one step on) that the chord needs.
+  void Ajoute(double t0, double t1, std::vector<PointXY>& points) {
+    tSuivant_ = t1;
+    suivant_ = Calcule(t1, deviceSuivant_);
+    Coupe(t0, dernier_, t1, deviceSuivant_, ecart_, points);
+  }
 
  private:
-  QPointF Device(double t) const {
+  // The point at angle t relative to the current origin, and its device pixel reckoned whole.
+  PointXY Calcule(double t, QPointF& device) const {
     const double x = a_ * std::cos(t), y = b_ * std::sin(t);
-    const double ox = Repere.OrigineX + Repere.CTx, oy = Repere.OrigineY + Repere.CTy;
-    return {Sortie->DeviceX(ox + cx_ + x * c_ + y * s_), Sortie->DeviceY(oy + cy_ - x * s_ + y * c_)};
+    const double px = cx_ + x * c_ + y * s_, py = cy_ - x * s_ + y * c_;
+    device = {Sortie->DeviceX(Repere.OrigineX + Repere.CTx + px),
+              Sortie->DeviceY(Repere.OrigineY + Repere.CTy + py)};
+    return {static_cast<float>(px), static_cast<float>(py)};
   }
-  void Coupe(double t0, double t1, double ecart, std::vector<PointXY>& points) const {
+  void Coupe(double t0, const QPointF& p, double t1, const QPointF& q, double ecart,
+             std::vector<PointXY>& points) const {
     if (ecart <= EcartCordeMax) return;
-    const QPointF p = Device(t0), q = Device(t1);
     const QRectF corde = QRectF(p, q).normalized().adjusted(-ecart, -ecart, ecart, ecart);
     if (!corde.intersects(zone_) && !zone_.contains(corde)) return;
     const double tm = (t0 + t1) / 2;
-    Coupe(t0, tm, ecart / 4, points);
-    points.push_back(PointEllipse(cx_, cy_, a_, b_, tm, vtrav_));
-    Coupe(tm, t1, ecart / 4, points);
+    QPointF m;
+    const PointXY milieu = Calcule(tm, m);
+    Coupe(t0, p, tm, m, ecart / 4, points);
+    points.push_back(milieu);
+    Coupe(tm, m, t1, q, ecart / 4, points);
   }
 
-  double cx_, cy_, a_, b_, vtrav_, c_, s_;
+  double cx_, cy_, a_, b_, c_, s_;
   double ecart_ = 0;
   QRectF zone_;
+  QPointF dernier_, deviceSuivant_;
+  double tSuivant_ = std::numeric_limits<double>::quiet_NaN();
+  PointXY suivant_;
 };
 
 }  // namespace
@@ -110,13 +130,13 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
   const size_t n = static_cast<size_t>(ArrondiPair(etendue / pas + 0.5 + 2));
 
   // Each angle is reckoned from the start by its index, never by a running sum.
-  const AffinageArc affinage(cx, cy, a, b, vtrav, pas, facteurPas > 1);
+  AffinageArc affinage(cx, cy, a, b, vtrav, pas, facteurPas > 1);
   const bool affine = affinage.Utile();
   std::vector<PointXY> points;
   points.reserve(n + 1);
   double t = debut;
   for (size_t k = 1;; ++k) {
-    points.push_back(PointEllipse(cx, cy, a, b, t, vtrav));
+    points.push_back(affine ? affinage.Point(t) : PointEllipse(cx, cy, a, b, t, vtrav));
     const double suivant = debut + static_cast<double>(k) * pas;
     if (!(suivant <= fin) || k >= n) break;
     if (affine) affinage.Ajoute(t, suivant, points);
@@ -124,7 +144,7 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
   }
   if (t < fin) {
     if (affine) affinage.Ajoute(t, fin, points);
-    points.push_back(PointEllipse(cx, cy, a, b, fin, vtrav));
+    points.push_back(affine ? affinage.Point(fin) : PointEllipse(cx, cy, a, b, fin, vtrav));
   }
   return points;
 }
