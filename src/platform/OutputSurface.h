@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <vector>
 
 struct PoliceSortie {
   QString Name = QStringLiteral("Times New Roman");
@@ -113,6 +114,13 @@ class OutputSurface {
   int largeurPixels_ = 1;
   int hauteurPixels_ = 1;
 };
+
+// The angles from debut to fin (debut < fin), ends included and sorted, at which the ellipse about
+// (cx, cy) with radii rx, ry (device pixels, angles anticlockwise on the screen) crosses a side line
+// of the rectangle or turns along an axis: between two of them it lies wholly inside or wholly
+// outside the rectangle, each coordinate running one way.
+std::vector<double> AnglesCoupeEllipse(double cx, double cy, double rx, double ry, double debut, double fin,
+                                       const QRectF& r);
 
 // "#RRGGBB" of a colour value with red in the low byte.
 QString TexteCouleurHex(uint32_t couleur);

@@ -114,35 +114,6 @@ struct EllipseDevice {
 
 namespace {
 
-// The angles from debut to fin (debut < fin, at most a turn apart), ends included and sorted, at
-// which the ellipse crosses a side line of the rectangle or turns along an axis: between two of
-// them it lies wholly inside or wholly outside the rectangle, each coordinate running one way.
-std::vector<double> AnglesCoupe(const EllipseDevice& e, double debut, double fin, const QRectF& r) {
-  constexpr double pi = std::numbers::pi;
-  std::vector<double> angles{debut, fin};
-  const auto ajoute = [&](double t) {
-    double u = debut + std::fmod(t - debut, 2 * pi);
-    if (u < debut) u += 2 * pi;
-    for (; u < fin; u += 2 * pi)
-      if (u > debut) angles.push_back(u);
-  };
-  for (int k = 0; k < 4; ++k) ajoute(k * pi / 2);
-  for (const double x : {r.left(), r.right()}) {
-    const double c = (x - e.cx) / e.rx;
-    if (std::fabs(c) > 1) continue;
-    ajoute(std::acos(c));
-    ajoute(-std::acos(c));
-  }
-  for (const double y : {r.top(), r.bottom()}) {
-    const double s = (e.cy - y) / e.ry;
-    if (std::fabs(s) > 1) continue;
-    ajoute(std::asin(s));
-    ajoute(pi - std::asin(s));
-  }
-  std::sort(angles.begin(), angles.end());
-  return angles;
-}
-
 // The ellipse from debut to fin as straight pieces whose chords stray less than 0.2 pixel from it.
 // 'morceaux' gets each run of it within the rectangle; 'contour' the whole of it with what lies
 // outside brought onto the rectangle's sides, which encloses what the ellipse does within it (the
@@ -150,7 +121,7 @@ std::vector<double> AnglesCoupe(const EllipseDevice& e, double debut, double fin
 // part brought onto the sides is straight).
 void EllipseVisible(const EllipseDevice& e, double debut, double fin, const QRectF& r,
                     QVector<QPolygonF>* morceaux, QPolygonF* contour) {
-  const std::vector<double> angles = AnglesCoupe(e, debut, fin, r);
+  const std::vector<double> angles = AnglesCoupeEllipse(e.cx, e.cy, e.rx, e.ry, debut, fin, r);
   const double pas = std::sqrt(1.6 / std::max(e.rx, e.ry));
   const auto surCote = [&](const QPointF& p) {
     return QPointF(std::clamp(p.x(), r.left(), r.right()), std::clamp(p.y(), r.top(), r.bottom()));

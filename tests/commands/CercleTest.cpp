@@ -353,6 +353,18 @@ TEST_F(CercleTest, LargeCirclesAndArcsCrossTheSurfaceWhereTheyLie) {
     }
     EXPECT_GT(colonnes, 130) << c.r;
   }
+
+  // Dashed, a circle of too many dashes to cut whole draws those that show, in their place: dashes
+  // and gaps of 1 mm along the circle from its angle 0.
+  Run(QStringLiteral("Cercle = 100, -99900, 100000, , , , 2§R§1§1§1"));
+  const auto tirets = Cercles();
+  EXPECT_GT(tirets.size(), 100u);
+  EXPECT_LT(tirets.size(), 200u);
+  // The first and last may be cut by the surface's edge.
+  for (size_t i = 1; i + 1 < tirets.size(); ++i) {
+    EXPECT_NEAR(std::remainder(tirets[i].Debut * 100000, 2.0), 0, 1e-3) << tirets[i].Debut;
+    EXPECT_NEAR((tirets[i].Fin - tirets[i].Debut) * 100000, 1, 1e-3) << tirets[i].Debut;
+  }
 }
 
 }  // namespace
