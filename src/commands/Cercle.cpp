@@ -69,12 +69,15 @@ float DansUnTour(float angle) {
 }
 
 struct Forme {
-  float cx = 0, cy = 0;  // centre, relative to the current origin
+  // Centre, relative to the current origin, in double precision: the near part of an arc about a
+  // far centre is drawn where it lies.
+  double cx = 0, cy = 0;
   double rayon = 0, k = 1, a = 0, b = 0;
   double vtrav = 0;  // the turn, stored negated
   double AbsX() const { return cx + Repere.OrigineX + Repere.CTx; }
   double AbsY() const { return cy + Repere.OrigineY + Repere.CTy; }
   PointXY Point(double t) const { return PointEllipse(cx, cy, a, b, t, vtrav); }
+  PointXY Centre() const { return {static_cast<float>(cx), static_cast<float>(cy)}; }
   // A point of the unturned shape's own frame, relative to its centre, turned into place.
   PointXY Place(double x, double y) const {
     const double c = std::cos(vtrav), s = std::sin(vtrav);
@@ -157,7 +160,7 @@ void Tranches(const Forme& f, float& debut, float& fin, int32_t c2, int nbBandes
   for (int j = 0; j < n; ++j) {
     const double a = debut + j * dA;
     const double e = j + 1 == n ? static_cast<double>(fin) : debut + (j + 1) * dA;
-    std::vector<PointXY> points{{f.cx, f.cy}, f.Point(a)};
+    std::vector<PointXY> points{f.Centre(), f.Point(a)};
     // A start so large that the turn added to the end was lost leaves the end before it: the
     // slice has no arc.
     const auto pas = e > a ? static_cast<int64_t>((e - a) / dt) : 0;
@@ -228,8 +231,8 @@ void TraceSimple(const Forme& f, float& debut, float& fin, bool plein, double se
   if (debut == 0 && fin == 0) fin = Tour;
   if (fin < debut) fin += Tour;
   std::vector<PointXY> points = PointsEllipse(f.cx, f.cy, f.rayon, debut, fin, f.k, f.vtrav);
-  if (rayonDebut) points.insert(points.begin(), PointXY{f.cx, f.cy});
-  if (rayonFin) points.push_back({f.cx, f.cy});
+  if (rayonDebut) points.insert(points.begin(), f.Centre());
+  if (rayonFin) points.push_back(f.Centre());
   if (plein)
     RemplitPoints(points, Encre.CouleurCmd);
   else
@@ -248,8 +251,8 @@ void TraceCercle(int niveau, const QString& param) {
   double x = 0, y = 0;
   LitPointVar(x, y, param, 1, Repere.XRot, Repere.YRot);
   RotationXY(ParamN(param, 2), x, y);
-  f.cx = static_cast<float>(x);
-  f.cy = static_cast<float>(y);
+  f.cx = x;
+  f.cy = y;
 
   // A negative radius draws as its size: the sign has no meaning of its own.
   f.rayon = std::fabs(static_cast<float>(LitParam(param, 3).value_or(0.0)));
@@ -310,7 +313,7 @@ void TraceCercle(int niveau, const QString& param) {
   }
 
   const bool entier = debut == 0 && (fin == 0 || fin == Tour);
-  PointXY point{f.cx, f.cy};
+  PointXY point = f.Centre();
   if (!anneaux && !entier && f.rayon != 0) point = f.Point(sens < 0 ? std::fabs(debut) : std::fabs(fin));
   Repere.XCourant = static_cast<float>(point.x + Repere.OrigineX + Repere.CTx);
   Repere.YCourant = static_cast<float>(point.y + Repere.OrigineY + Repere.CTy);

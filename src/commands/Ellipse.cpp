@@ -1,12 +1,15 @@
 #include "commands/Ellipse.h"
 
+#include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "drawing/Device.h"
 #include "drawing/DrawState.h"
 #include "drawing/Segments.h"
 #include "platform/Legacy.h"
+#include "platform/OutputSurface.h"
 #include "platform/RunError.h"
 
 using namespace legacy;
@@ -14,6 +17,70 @@ using namespace legacy;
 namespace {
 
 constexpr double Tour = 6.283185;
+// The most a chord of an arc of large radius may stray from it where it can show, in device pixels.
+constexpr double EcartCordeMax = 0.25;
+// From this radius in device pixels the steps of at most a thousandth of a turn may stray by pixels.
+constexpr double RayonGrandPx = 2048;
+
+// The chords of an arc of very large radius stray from it by pixels: where they come near the
+// surface, they are halved until they no longer do. Only the halves near the surface are cut
+// again, so the points added stay few however large the radius.
+class AffinageArc {
+ public:
+  AffinageArc(double cx, double cy, double a, double b, double vtrav, double pas, bool elargi)
+      : cx_(cx), cy_(cy), a_(a), b_(b), c_(std::cos(vtrav)), s_(std::sin(vtrav)) {
+    const double r = std::max(std::fabs(a), std::fabs(b));
+    const double rayonPx =
+        std::max(std::fabs(Sortie->DeviceLongueurX(r)), std::fabs(Sortie->DeviceLongueurY(r)));
+    // A step widened to keep many rings within a budget is theirs to choose.
+    ecart_ = elargi || !(rayonPx > RayonGrandPx) ? 0 : rayonPx * pas * pas / 8;
+    const double marge = Sortie->DrawWidth + 2.0;
+    zone_ = Sortie->EtendueDessinable().adjusted(-marge, -marge, marge, marge);
+  }
+  bool Utile() const { return ecart_ > EcartCordeMax && std::isfinite(ecart_); }
+  // The point at angle t, as PointEllipse gives it; its device pixel is kept for the next chord.
+  PointXY Point(double t) {
+    if (!(t == tSuivant_)) suivant_ = Calcule(t, deviceSuivant_);
+    tSuivant_ = std::numeric_limits<double>::quiet_NaN();
+    dernier_ = deviceSuivant_;
+    return suivant_;
+  }
+  // The points strictly between the last point's angle t0 and t1 (one step on) that the chord needs.
+  void Ajoute(double t0, double t1, std::vector<PointXY>& points) {
+    tSuivant_ = t1;
+    suivant_ = Calcule(t1, deviceSuivant_);
+    Coupe(t0, dernier_, t1, deviceSuivant_, ecart_, points);
+  }
+
+ private:
+  // The point at angle t relative to the current origin, and its device pixel reckoned whole.
+  PointXY Calcule(double t, QPointF& device) const {
+    const double x = a_ * std::cos(t), y = b_ * std::sin(t);
+    const double px = cx_ + x * c_ + y * s_, py = cy_ - x * s_ + y * c_;
+    device = {Sortie->DeviceX(Repere.OrigineX + Repere.CTx + px),
+              Sortie->DeviceY(Repere.OrigineY + Repere.CTy + py)};
+    return {static_cast<float>(px), static_cast<float>(py)};
+  }
+  void Coupe(double t0, const QPointF& p, double t1, const QPointF& q, double ecart,
+             std::vector<PointXY>& points) const {
+    if (ecart <= EcartCordeMax) return;
+    const QRectF corde = QRectF(p, q).normalized().adjusted(-ecart, -ecart, ecart, ecart);
+    if (!corde.intersects(zone_) && !zone_.contains(corde)) return;
+    const double tm = (t0 + t1) / 2;
+    QPointF m;
+    const PointXY milieu = Calcule(tm, m);
+    Coupe(t0, p, tm, m, ecart / 4, points);
+    points.push_back(milieu);
+    Coupe(tm, m, t1, q, ecart / 4, points);
+  }
+
+  double cx_, cy_, a_, b_, c_, s_;
+  double ecart_ = 0;
+  QRectF zone_;
+  QPointF dernier_, deviceSuivant_;
+  double tSuivant_ = std::numeric_limits<double>::quiet_NaN();
+  PointXY suivant_;
+};
 
 }  // namespace
 
@@ -63,16 +130,22 @@ std::vector<PointXY> PointsEllipse(double cx, double cy, double rayon, double de
   const size_t n = static_cast<size_t>(ArrondiPair(etendue / pas + 0.5 + 2));
 
   // Each angle is reckoned from the start by its index, never by a running sum.
+  AffinageArc affinage(cx, cy, a, b, vtrav, pas, facteurPas > 1);
+  const bool affine = affinage.Utile();
   std::vector<PointXY> points;
   points.reserve(n + 1);
   double t = debut;
   for (size_t k = 1;; ++k) {
-    points.push_back(PointEllipse(cx, cy, a, b, t, vtrav));
+    points.push_back(affine ? affinage.Point(t) : PointEllipse(cx, cy, a, b, t, vtrav));
     const double suivant = debut + static_cast<double>(k) * pas;
-    if (!(suivant <= fin) || points.size() >= n) break;
+    if (!(suivant <= fin) || k >= n) break;
+    if (affine) affinage.Ajoute(t, suivant, points);
     t = suivant;
   }
-  if (t < fin) points.push_back(PointEllipse(cx, cy, a, b, fin, vtrav));
+  if (t < fin) {
+    if (affine) affinage.Ajoute(t, fin, points);
+    points.push_back(affine ? affinage.Point(fin) : PointEllipse(cx, cy, a, b, fin, vtrav));
+  }
   return points;
 }
 

@@ -12,4 +12,4 @@
 void TraceArc(double x, double y, double r, int32_t couleur, double debut, double fin, double aspect,
               double rx, double ry, double sens);
 // An angle brought into 0..6.283185 radians.
-float Angle2Pi(double angle);
+double Angle2Pi(double angle);

@@ -1,5 +1,6 @@
 #include "drawing/Segments.h"
 
+#include <QRectF>
 #include <QScopeGuard>
 #include <QVector>
 #include <algorithm>
@@ -28,10 +29,53 @@ void TracePoint(float x, float y, int32_t couleur) {
   }
 }
 
+// The part of the segment S-E that can show, as fractions u0 < u1 of its length from S: what lies
+// within the pen's width (and a pixel or two) of the surface. False when none does.
+bool PartieVisible(double sx, double sy, double ex, double ey, double& u0, double& u1) {
+  const double marge =
+      std::max<double>(Sortie->DrawWidth, Plume.BoutCarre != 0 ? Plume.LargeurCarree : 0) + 2;
+  const QRectF zone = Sortie->EtendueDessinable().adjusted(-marge, -marge, marge, marge);
+  const double px = Sortie->DeviceX(sx), py = Sortie->DeviceY(sy);
+  const double dx = Sortie->DeviceX(ex) - px, dy = Sortie->DeviceY(ey) - py;
+  u0 = 0;
+  u1 = 1;
+  // Each side of the zone, as the distance past it and the rate at which the segment runs out.
+  const double bords[4][2] = {
+      {-dx, px - zone.left()}, {dx, zone.right() - px}, {-dy, py - zone.top()}, {dy, zone.bottom() - py}};
+  for (const auto& [vitesse, reste] : bords) {
+    if (!std::isfinite(vitesse) || !std::isfinite(reste)) return false;
+    if (vitesse == 0) {
+      if (reste < 0) return false;
+      continue;
+    }
+    const double u = reste / vitesse;
+    if (vitesse < 0)
+      u0 = std::max(u0, u);
+    else
+      u1 = std::min(u1, u);
+  }
+  return u0 < u1;
+}
+
 // Cuts the segment S-E (unit direction u, length 'longueur') into the pieces of the pattern.
 void DecoupeTirets(double sx, double sy, double ex, double ey, double ux, double uy, double longueur,
                    int32_t couleur) {
   const double periode = PeriodeTiret();
+  double u0 = 0, u1 = 1;
+  if (periode > 0 && longueur / periode * 4 > MaxMorceauxTiret && !TiretsSousPixel() &&
+      PartieVisible(sx, sy, ex, ey, u0, u1) && (u1 - u0) * longueur / periode * 4 <= MaxMorceauxTiret) {
+    // Too long to cut whole: only the part that can show is cut, the pattern carried to it and past
+    // it by its length, so the dashes seen keep their places at any length.
+    if (Plume.ResteTiret < 0) {
+      Plume.ResteTiret = 0;
+      Plume.PhaseTiret = static_cast<int16_t>((Plume.PhaseTiret + 1) % 4);
+    }
+    AvanceTiret(u0 * longueur);
+    DecoupeTirets(sx + u0 * (ex - sx), sy + u0 * (ey - sy), sx + u1 * (ex - sx), sy + u1 * (ey - sy), ux, uy,
+                  (u1 - u0) * longueur, couleur);
+    AvanceTiret((1 - u1) * longueur);
+    return;
+  }
   if (periode <= 0 || longueur / periode * 4 > MaxMorceauxTiret || TiretsSousPixel()) {
     TraceSegmentEpais(sx, sy, ex, ey, couleur);
     AvanceTiret(longueur);

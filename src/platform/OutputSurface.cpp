@@ -1,8 +1,10 @@
 #include "platform/OutputSurface.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>
+#include <numbers>
 
 #include "platform/RunError.h"
 
@@ -76,6 +78,33 @@ double OutputSurface::TextWidth(const QString& texte) const {
 
 double OutputSurface::TextHeight(const QString& texte) const {
   return HauteurTextePx(texte) * ScaleHeight / HauteurPixels();
+}
+
+std::vector<double> AnglesCoupeEllipse(double cx, double cy, double rx, double ry, double debut, double fin,
+                                       const QRectF& r) {
+  constexpr double pi = std::numbers::pi;
+  std::vector<double> angles{debut, fin};
+  const auto ajoute = [&](double t) {
+    double u = debut + std::fmod(t - debut, 2 * pi);
+    if (u < debut) u += 2 * pi;
+    for (; u < fin; u += 2 * pi)
+      if (u > debut) angles.push_back(u);
+  };
+  for (int k = 0; k < 4; ++k) ajoute(k * pi / 2);
+  for (const double x : {r.left(), r.right()}) {
+    const double c = (x - cx) / rx;
+    if (std::fabs(c) > 1) continue;
+    ajoute(std::acos(c));
+    ajoute(-std::acos(c));
+  }
+  for (const double y : {r.top(), r.bottom()}) {
+    const double s = (cy - y) / ry;
+    if (std::fabs(s) > 1) continue;
+    ajoute(std::asin(s));
+    ajoute(pi - std::asin(s));
+  }
+  std::sort(angles.begin(), angles.end());
+  return angles;
 }
 
 QString TexteCouleurHex(uint32_t couleur) {

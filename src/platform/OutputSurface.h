@@ -6,9 +6,11 @@
 // rounding) belongs to the drawing layer.
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <vector>
 
 struct PoliceSortie {
   QString Name = QStringLiteral("Times New Roman");
@@ -55,6 +57,11 @@ class OutputSurface {
   int LargeurPixels() const { return largeurPixels_; }
   int HauteurPixels() const { return hauteurPixels_; }
   virtual double MmParPixel() const = 0;  // millimetres per device pixel
+  // Where what is drawn can show, in device pixels (a screen picture kept larger than the device
+  // reaches beyond it): the drawing layer may leave out what lies well beyond it.
+  virtual QRectF EtendueDessinable() const {
+    return {0, 0, static_cast<double>(LargeurPixels()), static_cast<double>(HauteurPixels())};
+  }
   virtual bool EstImprimante() const { return false; }
   // A printing failure seen by the device (for the run-error handler).
   virtual bool ErreurImpression() const { return false; }
@@ -107,6 +114,13 @@ class OutputSurface {
   int largeurPixels_ = 1;
   int hauteurPixels_ = 1;
 };
+
+// The angles from debut to fin (debut < fin), ends included and sorted, at which the ellipse about
+// (cx, cy) with radii rx, ry (device pixels, angles anticlockwise on the screen) crosses a side line
+// of the rectangle or turns along an axis: between two of them it lies wholly inside or wholly
+// outside the rectangle, each coordinate running one way.
+std::vector<double> AnglesCoupeEllipse(double cx, double cy, double rx, double ry, double debut, double fin,
+                                       const QRectF& r);
 
 // "#RRGGBB" of a colour value with red in the low byte.
 QString TexteCouleurHex(uint32_t couleur);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 #include "platform/FontMetrics.h"
 #include "platform/Pictures.h"
@@ -27,9 +28,13 @@ QPointF PointEllipse(double cx, double cy, double rx, double ry, double angle) {
   return {cx + rx * std::cos(angle), cy - ry * std::sin(angle)};
 }
 
-// Beyond this many pixels around the device nothing drawn can show, while the painter (and the
-// numbers a PDF file holds) stay exact well past it: what lies further is cut off first.
-constexpr double MargeLoin = 1e6;
+// Beyond this many pixels (and the pen) around the device nothing drawn can show: what lies
+// further is cut off, in double precision, before the painter sees it. The painter's fixed-point
+// edges and a PDF file's numbers stray by pixels on far coordinates, so the margin is kept small.
+constexpr double MargeLoin = 64;
+// Beyond this radius in pixels the painter's own curves stray from the true ellipse by a good part
+// of a pixel: the ellipse is drawn as straight pieces reckoned in double precision instead.
+constexpr double RayonCourbesPeintre = 2048;
 
 // Whether a coordinate lies beyond one side of a rectangle: sides 0 and 1 are the left and right,
 // 2 and 3 the top and bottom.
@@ -97,6 +102,49 @@ QVector<QPointF> CoupePolygone(const QVector<QPointF>& points, const QRectF& r) 
     std::swap(entree, sortie);
   }
   return entree;
+}
+
+}  // namespace
+
+// An ellipse in device pixels; angles anticlockwise on the screen.
+struct EllipseDevice {
+  double cx, cy, rx, ry;
+  QPointF Point(double t) const { return {cx + rx * std::cos(t), cy - ry * std::sin(t)}; }
+};
+
+namespace {
+
+// The ellipse from debut to fin as straight pieces whose chords stray less than 0.2 pixel from it.
+// 'morceaux' gets each run of it within the rectangle; 'contour' the whole of it with what lies
+// outside brought onto the rectangle's sides, which encloses what the ellipse does within it (the
+// parts outside go in as their two ends: between two cut angles each coordinate runs one way, so the
+// part brought onto the sides is straight).
+void EllipseVisible(const EllipseDevice& e, double debut, double fin, const QRectF& r,
+                    QVector<QPolygonF>* morceaux, QPolygonF* contour) {
+  const std::vector<double> angles = AnglesCoupeEllipse(e.cx, e.cy, e.rx, e.ry, debut, fin, r);
+  const double pas = std::sqrt(1.6 / std::max(e.rx, e.ry));
+  const auto surCote = [&](const QPointF& p) {
+    return QPointF(std::clamp(p.x(), r.left(), r.right()), std::clamp(p.y(), r.top(), r.bottom()));
+  };
+  bool suite = false;
+  for (size_t i = 0; i + 1 < angles.size(); ++i) {
+    const double t0 = angles[i], t1 = angles[i + 1];
+    if (!(t1 > t0)) continue;
+    if (!Dedans(e.Point((t0 + t1) / 2), r)) {
+      if (contour) *contour << surCote(e.Point(t0)) << surCote(e.Point(t1));
+      suite = false;
+      continue;
+    }
+    if (morceaux && !suite) morceaux->append(QPolygonF());
+    const auto n = static_cast<qsizetype>(std::ceil((t1 - t0) / pas));
+    for (qsizetype k = suite ? 1 : 0; k <= n; ++k) {
+      const QPointF p =
+          e.Point(k == n ? t1 : t0 + (t1 - t0) * static_cast<double>(k) / static_cast<double>(n));
+      if (morceaux) morceaux->back() << p;
+      if (contour) *contour << p;
+    }
+    suite = true;
+  }
 }
 
 }  // namespace
@@ -506,6 +554,11 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
     Peint(true, [&](QPainter& p) { p.drawRect(loin); });
     return;
   }
+  if (std::max(rx, ry) > RayonCourbesPeintre && !couvert) {
+    const double fin = a1 == a2 ? a1 + 2 * std::numbers::pi : a1 + balayage / degres;
+    CercleGrand({cx, cy, rx, ry}, a1, fin, rayonDebut, rayonFin, ferme);
+    return;
+  }
   Modifie(cadre, demiPlume + 2);
   Peint(ferme && FillStyle == 0, [&](QPainter& p) {
     p.drawPath(trace);
@@ -516,6 +569,39 @@ void PainterSurface::Cercle(double cx, double cy, double rx, double ry, double d
       p.drawEllipse(centre, rx + demiPlume, ry + demiPlume);
       p.restore();
     }
+  });
+}
+
+void PainterSurface::CercleGrand(const EllipseDevice& e, double debut, double fin, bool rayonDebut,
+                                 bool rayonFin, bool ferme) {
+  const QRectF loin = EtendueLoin();
+  QVector<QPolygonF> morceaux;
+  QPolygonF contour;
+  // A pie's outline runs from its centre; a whole ellipse's radius lines are drawn over it.
+  const bool part = debut + 2 * std::numbers::pi != fin;
+  if (ferme && part) contour << QPointF(e.cx, e.cy);
+  EllipseVisible(e, debut, fin, loin, ferme ? nullptr : &morceaux, ferme ? &contour : nullptr);
+  if (ferme) {
+    contour = QPolygonF(CoupePolygone(contour, loin.adjusted(-1, -1, 1, 1)));
+    if (!contour.isEmpty()) morceaux.append(contour);
+  }
+  QVector<QLineF> rayons;
+  for (const auto& [rayon, angle] : {std::pair{rayonDebut, debut}, std::pair{rayonFin, fin}}) {
+    if (!rayon || (ferme && part)) continue;
+    QPointF p(e.cx, e.cy), q = e.Point(angle);
+    if (CoupeSegment(p, q, loin)) rayons.append(QLineF(p, q));
+  }
+  for (const QPolygonF& m : morceaux) Modifie(m.boundingRect(), DrawWidth / 2.0 + 1);
+  for (const QLineF& l : rayons) Modifie(l.x1(), l.y1(), l.x2(), l.y2(), DrawWidth / 2.0 + 1);
+  if (morceaux.isEmpty() && rayons.isEmpty()) return;
+  Peint(ferme && FillStyle == 0, [&](QPainter& p) {
+    for (const QPolygonF& m : morceaux) {
+      if (ferme)
+        p.drawPolygon(m, Qt::OddEvenFill);
+      else
+        p.drawPolyline(m);
+    }
+    for (const QLineF& l : rayons) p.drawLine(l);
   });
 }
 

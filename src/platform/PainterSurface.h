@@ -16,6 +16,7 @@
 
 class QPainter;
 class QPagedPaintDevice;
+struct EllipseDevice;
 
 class PainterSurface : public OutputSurface {
  public:
@@ -47,6 +48,7 @@ class PainterSurface : public OutputSurface {
 
   double MmParPixel() const override { return 25.4 / dpi_; }
   bool EstImprimante() const override { return imprimante_ != nullptr; }
+  QRectF EtendueDessinable() const override { return EtendueDevice(); }
   bool ErreurImpression() const override { return erreur_; }
 
   void Ligne(double x1, double y1, double x2, double y2) override;
@@ -79,6 +81,10 @@ class PainterSurface : public OutputSurface {
   void CommencePage();
   // Ends painting on the image, so that it can be read, copied or replaced.
   void TermineImage() const;
+  // An ellipse too large for the painter's curves, from debut to fin (radians, anticlockwise):
+  // its part near the device as straight pieces, with the radius lines asked for.
+  void CercleGrand(const EllipseDevice& e, double debut, double fin, bool rayonDebut, bool rayonFin,
+                   bool ferme);
   // A 1-pixel solid segment or dot on the image, written as the painter would write it.
   void TraitFin(double x1, double y1, double x2, double y2);
   // What the picture holds, in device pixels (the printer: its page).

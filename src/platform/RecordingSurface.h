@@ -89,6 +89,9 @@ class RecordingSurface : public OutputSurface {
 
   double MmParPixel() const override { return 25.4 / dpi_; }
   bool EstImprimante() const override;
+  QRectF EtendueDessinable() const override {
+    return cible_ ? cible_->EtendueDessinable() : OutputSurface::EtendueDessinable();
+  }
   bool ErreurImpression() const override;
 
   void Ligne(double x1, double y1, double x2, double y2) override;

@@ -324,4 +324,47 @@ TEST_F(CercleTest, EscEndsLongGradients) {
   Arret = false;
 }
 
+// Circles and arcs of a radius far larger than the surface are drawn where they cross it, within a
+// pixel: at every column, each pixel drawn lies on the true curve.
+TEST_F(CercleTest, LargeCirclesAndArcsCrossTheSurfaceWhereTheyLie) {
+  struct Cas {
+    double cx, r;
+    const char* angles;
+  };
+  for (const Cas& c :
+       {Cas{100, 5000, ""}, Cas{100, 100000, ""}, Cas{100, 1e8, ""}, Cas{15100, 1e8, ", 45, 135"}}) {
+    const double cy = 100 - c.r;
+    Run(QStringLiteral("Cercle = %1, %2, %3%4")
+            .arg(c.cx, 0, 'f', 0)
+            .arg(cy, 0, 'f', 0)
+            .arg(c.r, 0, 'f', 0)
+            .arg(c.angles));
+    const QPointF centre = Px(c.cx, cy);
+    const double r = c.r * PxParMm;
+    int colonnes = 0;
+    for (int x = 0; x < 1000; x += 7) {
+      const double dx = x + 0.5 - centre.x();
+      const double y = centre.y() - std::sqrt((r - dx) * (r + dx));
+      const auto [haut, bas] = EncreDessinee(false, x);
+      if (haut < 0) continue;
+      ++colonnes;
+      EXPECT_NEAR(haut + 0.5, y, 1) << c.r << " " << x;
+      EXPECT_NEAR(bas + 0.5, y, 1) << c.r << " " << x;
+    }
+    EXPECT_GT(colonnes, 130) << c.r;
+  }
+
+  // Dashed, a circle of too many dashes to cut whole draws those that show, in their place: dashes
+  // and gaps of 1 mm along the circle from its angle 0.
+  Run(QStringLiteral("Cercle = 100, -99900, 100000, , , , 2§R§1§1§1"));
+  const auto tirets = Cercles();
+  EXPECT_GT(tirets.size(), 100u);
+  EXPECT_LT(tirets.size(), 200u);
+  // The first and last may be cut by the surface's edge.
+  for (size_t i = 1; i + 1 < tirets.size(); ++i) {
+    EXPECT_NEAR(std::remainder(tirets[i].Debut * 100000, 2.0), 0, 1e-3) << tirets[i].Debut;
+    EXPECT_NEAR((tirets[i].Fin - tirets[i].Debut) * 100000, 1, 1e-3) << tirets[i].Debut;
+  }
+}
+
 }  // namespace

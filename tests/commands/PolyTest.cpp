@@ -306,4 +306,18 @@ TEST_F(PolyTest, RegularPolygonFills) {
   EXPECT_EQ(Messages().size(), avant + 1);
 }
 
+// A filled polygon whose vertices lie far off the surface fills it up to where its edges cross it,
+// within a pixel.
+TEST_F(PolyTest, FarVerticesFillUpToWhereTheEdgesCrossTheSurface) {
+  Run(QStringLiteral("PolyP = Rouge, 140, 50, 100000000, 150000000, -100000000, 150000000"));
+  const QPointF sommet = Px(140, 50), loin = Px(100000000, 150000000);
+  const double pente = (loin.x() - sommet.x()) / (sommet.y() - loin.y());
+  for (int y = 0; y < sommet.y() - 10; y += 50) {
+    const double demi = (sommet.y() - (y + 0.5)) * pente;
+    const auto [gauche, droite] = EncreDessinee(true, y);
+    EXPECT_NEAR(gauche + 0.5, sommet.x() - demi, 1) << y;
+    EXPECT_NEAR(droite + 0.5, sommet.x() + demi, 1) << y;
+  }
+}
+
 }  // namespace

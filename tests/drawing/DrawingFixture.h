@@ -3,7 +3,9 @@
 // Runs drawing programs on the 1000 x 700 recorder at 96 dpi, where one screen pixel is one
 // printer pixel (so pen widths in pixels come out as written), and reads back device pixels.
 
+#include <QImage>
 #include <QPointF>
+#include <utility>
 #include <vector>
 
 #include "RunFixture.h"
@@ -34,6 +36,19 @@ class DrawingTest : public RunFixture {
   void PrepareSurface() {
     Run(QStringLiteral("' surface"));
     Session().Enregistrement().Efface();
+  }
+
+  // The first and last pixel that is not white in row (or column) n of the picture drawn; -1, -1
+  // when there is none.
+  std::pair<int, int> EncreDessinee(bool rangee, int n) {
+    const QImage& image = Session().Image();
+    std::pair<int, int> r{-1, -1};
+    for (int i = 0; i < (rangee ? image.width() : image.height()); ++i) {
+      if ((image.pixel(rangee ? i : n, rangee ? n : i) & 0xFFFFFF) == 0xFFFFFF) continue;
+      if (r.first < 0) r.first = i;
+      r.second = i;
+    }
+    return r;
   }
 
   std::vector<Primitive> DuGenre(Primitive::Genre genre) {

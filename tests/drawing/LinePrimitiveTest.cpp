@@ -241,4 +241,27 @@ TEST_F(LinePrimitiveTest, DashesFinerThanAPixelAreDrawnSolid) {
   EXPECT_EQ(Lignes().size(), 100u);
 }
 
+// A dashed segment too long to cut whole keeps its dashes where it shows, in their place along it:
+// dashes of 3 and 1 mm with gaps of 1 mm, from the segment's start 2,000,000 mm to the left
+// (a whole number of periods and 2 mm), then from a start on the surface.
+TEST_F(LinePrimitiveTest, TheVisiblePartOfAVeryLongDashedSegmentKeepsItsDashesAndTheirPhase) {
+  for (const auto& [depart, trait] : {std::pair{-2000000.0, "Trait = -2000000, 100, 200, 100, 2§R§3§1§1"},
+                                      std::pair{20.0, "Trait = 20, 100, 2000000, 100, 2§R§3§1§1"}}) {
+    Run(QString::fromUtf8(trait));
+    const auto l = Lignes();
+    EXPECT_GT(l.size(), 60u) << depart;
+    EXPECT_LT(l.size(), 100u) << depart;
+    for (size_t i = 0; i < l.size(); ++i) {
+      // Whether a piece's end lies at one of the two places in the 6 mm period.
+      const auto a = [&](double px, double p1, double p2) {
+        const double u = px / PxParMm - depart;
+        return std::fabs(std::remainder(u - p1, 6.0)) < 1e-3 || std::fabs(std::remainder(u - p2, 6.0)) < 1e-3;
+      };
+      const double x1 = l[i].Points[0].x(), x2 = l[i].Points[1].x();
+      EXPECT_TRUE(x1 < 0 || a(x1, 0, 4)) << x1;
+      EXPECT_TRUE(x2 > 1000 || a(x2, 3, 5)) << x2;
+    }
+  }
+}
+
 }  // namespace

@@ -264,4 +264,20 @@ TEST_F(TraitEpaisTTest, EpaisTWithoutAValueInACommandFileLeavesTheEditorAlone) {
   EXPECT_EQ(Sortie->DrawWidth, 4);
 }
 
+// A wide line with square ends to a far point is drawn along its own axis, within a pixel.
+TEST_F(TraitEpaisTTest, AWideSquareEndedLineToAFarPointLiesOnItsAxis) {
+  Run(QStringList{"EpaisT = 3mm§C", "Trait = 20, 100, 100000000, 150000000"});
+  const QPointF debut = Px(20, 100), loin = Px(100000000, 150000000);
+  const double pente = (loin.x() - debut.x()) / (debut.y() - loin.y());
+  // 3 mm across the axis are a pen of 11 pixels, wider along a row of pixels.
+  const double largeur = Sortie->DrawWidth * std::hypot(1, pente);
+  EXPECT_EQ(Sortie->DrawWidth, 11);
+  for (int y = 0; y < debut.y() - 10; y += 50) {
+    const double axe = debut.x() + (debut.y() - (y + 0.5)) * pente;
+    const auto [gauche, droite] = EncreDessinee(true, y);
+    EXPECT_NEAR(gauche + 0.5, axe - largeur / 2, 1) << y;
+    EXPECT_NEAR(droite + 0.5, axe + largeur / 2, 1) << y;
+  }
+}
+
 }  // namespace
