@@ -65,40 +65,6 @@ class MainWindowTest : public WindowFixture {
   }
 };
 
-namespace {
-
-// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
-QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
-  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
-  QFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly)) return {};
-  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
-  return QStringLiteral("offscreen:configfile=") + chemin;
-}
-
-// Runs the test `nom` again in a process of its own on `plateforme`, unscaled but for the
-// `variables` ("NAME=value") given; its output when it fails.
-::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
-                                      const QStringList& variables = {}) {
-  QProcess suite;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
-  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
-  env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
-  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
-  suite.setProcessEnvironment(env);
-  suite.setProcessChannelMode(QProcess::MergedChannels);
-  suite.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
-  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end within a minute";
-  const QByteArray sortie = suite.readAll();
-  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
-    return ::testing::AssertionFailure() << sortie.constData();
-  return ::testing::AssertionSuccess();
-}
-
-}  // namespace
-
 TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   Demarre();
   F().resize(1100, 700);
