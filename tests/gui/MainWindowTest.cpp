@@ -540,6 +540,34 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
 }
 
+// Where no display can be opened (none named, or one that does not answer) the program says which
+// in one line and ends with status 1, instead of the toolkit's abort; --version still answers.
+TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
+  QTemporaryDir vide;
+  ASSERT_TRUE(vide.isValid());
+  const auto lance = [&](const QString& affichage, const QStringList& arguments, QByteArray* erreur) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* nom : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
+      env.remove(QString::fromLatin1(nom));
+    if (!affichage.isEmpty()) env.insert(QStringLiteral("DISPLAY"), affichage);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), vide.path());
+    env.insert(QStringLiteral("HOME"), vide.path());
+    QProcess morvo;
+    morvo.setProcessEnvironment(env);
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    if (!morvo.waitForFinished(20000) || morvo.exitStatus() != QProcess::NormalExit) return -1;
+    *erreur = morvo.readAllStandardError();
+    return morvo.exitCode();
+  };
+  QByteArray erreur;
+  EXPECT_EQ(lance(QStringLiteral(":999"), {}, &erreur), 1);
+  EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: \":999\" does not answer\n"));
+  EXPECT_EQ(lance(QString(), {}, &erreur), 1);
+  EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: DISPLAY is not set\n"));
+  EXPECT_EQ(lance(QStringLiteral(":999"), {QStringLiteral("--version")}, &erreur), 0);
+  EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
 TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhateverDialogIsOpen) {
   // The Open dialog of a start with no file to load; the box of a ListeVar during the first run.
   const QString liste = Chemin(QStringLiteral("liste.dat"));
