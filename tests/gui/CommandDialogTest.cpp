@@ -343,20 +343,12 @@ TEST_F(CommandDialogWindowTest, TheDialogOfALongCommandFitsASmallScreen) {
   Demarre();
   DefinitLangueMasq(1);
   Ed().ChargeTexte(QStringLiteral("Cote = 0,0,50,0,10,8,,,3,,,,,,,,%DIST mm"));
-  // Within its parents: a field or a button that lies beyond the edge of one of them is not seen.
-  const auto enVue = [](QWidget* w, QWidget* fenetre) {
-    for (QWidget* p = w->parentWidget(); p != nullptr && p != fenetre->parentWidget();
-         p = p->parentWidget()) {
-      if (!p->rect().contains(QRect(w->mapTo(p, QPoint(0, 0)), w->size()))) return false;
-    }
-    return w->isVisible();
-  };
-  Ouvre([&enVue](FrmCmd& d) {
+  Ouvre([](FrmCmd& d) {
     const QRect zone = d.screen()->availableGeometry();
     EXPECT_TRUE(zone.contains(d.frameGeometry()));
     const auto boutons = d.findChildren<QPushButton*>();
     ASSERT_EQ(boutons.size(), 2);
-    for (QPushButton* b : boutons) EXPECT_TRUE(enVue(b, &d)) << b->text().toStdString();
+    for (QPushButton* b : boutons) EXPECT_TRUE(EnVue(b, &d)) << b->text().toStdString();
     const int n = static_cast<int>(d.findChildren<QLineEdit*>().size());
     ASSERT_EQ(n, 22);
     d.activateWindow();
@@ -364,7 +356,7 @@ TEST_F(CommandDialogWindowTest, TheDialogOfALongCommandFitsASmallScreen) {
     d.ParaVal(1)->setFocus();
     for (int i = 1; i < n; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     ASSERT_EQ(d.ChampActif(), n);
-    EXPECT_TRUE(enVue(d.ParaVal(n), &d));
+    EXPECT_TRUE(EnVue(d.ParaVal(n), &d));
     QTest::keyClick(d.ParaVal(n), Qt::Key_End);
     QTest::keyClicks(d.ParaVal(n), QStringLiteral("!"));
     QTest::keyClick(d.ParaVal(n), Qt::Key_Return);

@@ -1,5 +1,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -7,9 +9,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPaintEvent>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,6 +28,7 @@
 #include "WindowFixture.h"
 #include "platform/Events.h"
 #include "shell/DrawingView.h"
+#include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
 #include "shell/MouseCoordinates.h"
@@ -566,6 +573,72 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
   EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: DISPLAY is not set\n"));
   EXPECT_EQ(lance(QStringLiteral(":999"), {QStringLiteral("--version")}, &erreur), 0);
   EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+// On a screen of 1280 x 720 at scale 2 the zoom, language, file, colour, print (expanded) and
+// print Properties dialogs and the mouse drawing window lie within the screen's free area, their
+// buttons in view.
+TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) {
+    QTemporaryDir dossier;
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(),
+                                    QStringLiteral(R"({"name": "petit", "width": 1280, "height": 720})")),
+                   QStringLiteral("TheDialogsFitAScaledSmallScreen"), {QStringLiteral("QT_SCALE_FACTOR=2")}));
+    return;
+  }
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  QStringList vus;
+  const auto verifie = [&vus](QWidget* d) {
+    const QString nom = QString::fromLatin1(d->metaObject()->className());
+    vus << nom;
+    const QRect zone = d->screen()->availableGeometry();
+    const QRect cadre = d->frameGeometry();
+    EXPECT_TRUE(zone.contains(cadre)) << nom.toStdString() << " " << cadre.width() << "x" << cadre.height()
+                                      << "+" << cadre.x() << "+" << cadre.y();
+    for (const auto* boutons : d->findChildren<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly))
+      for (const QAbstractButton* b : boutons->buttons()) EXPECT_TRUE(EnVue(b, d)) << nom.toStdString();
+  };
+  const auto ferme = [&verifie](QWidget* d) {
+    verifie(d);
+    static_cast<QDialog*>(d)->reject();
+  };
+  ReponsesModales reponses;
+  reponses.Ajoute(ferme);
+  Clavier(Qt::Key_F7);
+  // The language dialog itself, where the scripted boxes would answer for it.
+  DefinitDialogueLangues([](ModeleLangues& modele, QWidget* parent) {
+    Form3 dialogue(modele, parent);
+    return dialogue.exec() == QDialog::Accepted;
+  });
+  const auto rend = qScopeGuard([] { DefinitDialogueLangues(nullptr); });
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Langue"))->trigger();
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Couleur"))->trigger();
+  // The print dialog with its options shown, then its Properties window.
+  reponses.Ajoute([&](QWidget* d) {
+    for (auto* b : d->findChildren<QPushButton*>()) {
+      if (b->text().contains(QStringLiteral(">>"))) QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QTest::qWait(100);
+    verifie(d);
+    reponses.Ajoute(ferme);
+    if (auto* proprietes = d->findChild<QPushButton*>(QStringLiteral("properties")))
+      QTest::mouseClick(proprietes, Qt::LeftButton);
+    static_cast<QDialog*>(d)->reject();
+  });
+  F().Action(QStringLiteral("Mnu_Imprimante"))->trigger();
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_EQ(vus.size(), 6) << vus.join(u' ').toStdString();
+  Mnu_Dessin_Click(F());
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  QApplication::processEvents();
+  verifie(FrmDessin::Ouvert());
+  FrmDessin::Ouvert()->close();
 }
 
 TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhateverDialogIsOpen) {

@@ -77,6 +77,16 @@ inline ::testing::AssertionResult RelanceSur(const QString& plateforme, const QS
   return ::testing::AssertionSuccess();
 }
 
+// Whether a widget of a window is shown and lies within each of its parents (a field or a button
+// beyond the edge of a scrolled area or of the window is not seen).
+inline bool EnVue(const QWidget* w, const QWidget* fenetre) {
+  for (const QWidget* p = w->parentWidget(); p != nullptr && p != fenetre->parentWidget();
+       p = p->parentWidget()) {
+    if (!p->rect().contains(QRect(w->mapTo(p, QPoint(0, 0)), w->size()))) return false;
+  }
+  return w->isVisible();
+}
+
 // Runs `action` on the dialog of type D once it is shown modally; closes it if it is left open.
 template <class D>
 void SurDialogue(std::function<void(D&)> action, bool* vu) {
