@@ -20,7 +20,7 @@ namespace {
 const QString kZone = QStringLiteral("ZoneDefilante");
 
 // The frame the window system puts around the window. Before the window is first shown it has
-// not told it yet: a title bar and thin borders are assumed.
+// not told it yet: thin borders and a title bar as tall as the usual desktops' are assumed.
 QMargins Cadre(const QWidget* f) {
   const QRect g = f->geometry();
   const QRect c = f->frameGeometry();
@@ -28,7 +28,7 @@ QMargins Cadre(const QWidget* f) {
     return {g.left() - c.left(), g.top() - c.top(), c.right() - g.right(), c.bottom() - g.bottom()};
   }
   const int titre = f->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, f);
-  return {4, titre + 4, 4, 4};
+  return {4, std::max(titre, 30) + 4, 4, 4};
 }
 
 // Where the window's inside may lie on its screen.
