@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "CommandLine.h"
+#include "app/Display.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) brut << QString::fromLocal8Bit(argv[i]);
   QStringList fichier;
   if (const int code = LitLigneCommande(brut, true, fichier); code >= 0) return code;
+  if (!AffichageAccessible(argc, argv)) return 1;
   // With HOME unset or empty Qt takes the root folder for the user's home (its standard folders,
   // its file dialogs); it is given the user's own, as the C library's programs find it.
   if (qEnvironmentVariableIsEmpty("HOME")) qputenv("HOME", QFile::encodeName(DossierPersonnel()));

@@ -9,6 +9,7 @@
 
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
+#include "platform/Descriptors.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -25,6 +26,7 @@ constexpr int TouchePolice = -13;
 class DialoguesInsertionQt : public DialoguesInsertion {
  public:
   std::optional<uint32_t> Couleur() override {
+    if (!DescripteursPourDialogue()) return std::nullopt;
     const QColor c = QColorDialog::getColor(derniere_, Parent());
     if (!c.isValid()) return std::nullopt;
     derniere_ = c;
@@ -32,12 +34,14 @@ class DialoguesInsertionQt : public DialoguesInsertion {
            static_cast<uint32_t>(c.blue()) << 16;
   }
   std::optional<QFont> Police(const QFont& depart, bool) override {
+    if (!DescripteursPourDialogue()) return std::nullopt;
     bool ok = false;
     const QFont police = QFontDialog::getFont(&ok, depart, Parent());
     if (!ok) return std::nullopt;
     return police;
   }
   QStringList Fichiers(const QString& filtre, bool plusieurs) override {
+    if (!DescripteursPourDialogue()) return {};
     if (plusieurs) return QFileDialog::getOpenFileNames(Parent(), QString(), QString(), filtre);
     const QString nom = QFileDialog::getOpenFileName(Parent(), QString(), QString(), filtre);
     return nom.isEmpty() ? QStringList() : QStringList{nom};

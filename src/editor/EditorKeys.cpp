@@ -159,7 +159,13 @@ bool ToucheEditeur(int touche, Qt::KeyboardModifiers modificateurs) {
   }
 }
 
+// A pasted or dropped text as the editor takes it: CR LF line breaks, and none of the control
+// characters a program line cannot hold (NUL and the other C0 controls but the tab), which would
+// be saved into a file that could not be opened again.
 QString AvecCrLf(QString texte) {
+  texte.removeIf([](QChar c) {
+    return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') && c != QLatin1Char('\n');
+  });
   texte.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   texte.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   texte.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
@@ -222,29 +228,19 @@ void EditeurProgramme::ColoreAvantEntree() {
   aRecolorer_ = false;
 }
 
-void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
-  // A hidden editor takes no input: the key goes on to the drawing view under it.
-  if (!isVisible()) {
-    e->ignore();
-    return;
-  }
+// A key of the editor's table swallowed: F, V and F3 leave no key for the undo rules.
+void EditeurProgramme::Avale(QKeyEvent* e, int shift) {
+  e->accept();
   const int touche = e->key();
-  const int shift = BitsShift(e->modifiers());
-  const bool ctrl = (shift & BitCtrl) != 0;
-  // The release of a dialog's Enter has come here or gone for good.
-  EntreeDialogue = false;
-  if (!e->isAutoRepeat() || !appuis_.count(touche)) appuis_[touche] = Appui{shift, true};
-  // Keys whose release records nothing, whatever is let go first.
-  const auto sansEnregistrement = [&] { appuis_[touche].enregistre = false; };
-  const auto avale = [&] {
-    e->accept();
-    if (touche == Qt::Key_F || touche == Qt::Key_V || touche == Qt::Key_F3) {
-      DerniereTouche = 0;
-      DernierShift = shift;
-    }
-  };
+  if (touche == Qt::Key_F || touche == Qt::Key_V || touche == Qt::Key_F3) {
+    DerniereTouche = 0;
+    DernierShift = shift;
+  }
+}
 
-  switch (touche) {
+// F2, F3 and Esc, whatever the modifiers; true when the key was handled.
+bool EditeurProgramme::ToucheFonction(QKeyEvent* e, int shift) {
+  switch (e->key()) {
     case Qt::Key_F3: {
       const QString cherche = TexteRecherche ? TexteRecherche() : QString();
       if (!cherche.isEmpty()) {
@@ -254,8 +250,8 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
       } else {
         MontreRechercheAvecSelection();
       }
-      avale();
-      return;
+      Avale(e, shift);
+      return true;
     }
     case Qt::Key_F2:
       if (shift == BitShift)
@@ -264,60 +260,61 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
         Appelle(AideLigne);
       else
         Appelle(Masque);
-      avale();
-      return;
+      Avale(e, shift);
+      return true;
     case Qt::Key_Escape:
-      sansEnregistrement();
+      appuis_[e->key()].enregistre = false;
       if (CacheRecherche) CacheRecherche();
       Arret = true;
       QPlainTextEdit::keyPressEvent(e);
-      return;
+      return true;
     default:
-      break;
+      return false;
   }
+}
 
-  if (ctrl) {
-    switch (touche) {
-      case Qt::Key_F:
-        sansEnregistrement();
-        MontreRechercheAvecSelection();
-        avale();
-        return;
-      case Qt::Key_H:
-        Appelle(Remplace);
-        avale();
-        return;
-      case Qt::Key_V:
-        ColleAvecCouleurs();
-        avale();
-        return;
-      case Qt::Key_X:
-        LongAvantCouper = modele_->Longueur();
-        break;
-      case Qt::Key_Y:
-        Appelle(Refaire);
-        avale();
-        return;
-      case Qt::Key_Z:
-        Appelle(Defaire);
-        if (Defaire) DefinitModifie(true);
-        avale();
-        return;
-      case Qt::Key_A:
-        modele_->SetSelStart(0);
-        modele_->SetSelLength(modele_->Longueur());
-        avale();
-        return;
-      case Qt::Key_K:
-        ColoreTout();
-        avale();
-        return;
-      default:
-        break;
-    }
+// Ctrl with a letter of the editor's table; true when the key was swallowed.
+bool EditeurProgramme::ToucheAvecCtrl(QKeyEvent* e, int shift) {
+  switch (e->key()) {
+    case Qt::Key_F:
+      appuis_[e->key()].enregistre = false;
+      MontreRechercheAvecSelection();
+      break;
+    case Qt::Key_H:
+      Appelle(Remplace);
+      break;
+    case Qt::Key_V:
+      ColleAvecCouleurs();
+      break;
+    case Qt::Key_X:
+      LongAvantCouper = modele_->Longueur();
+      return false;
+    case Qt::Key_Y:
+      Appelle(Refaire);
+      break;
+    case Qt::Key_Z:
+      Appelle(Defaire);
+      if (Defaire) DefinitModifie(true);
+      break;
+    case Qt::Key_A:
+      modele_->SetSelStart(0);
+      modele_->SetSelLength(modele_->Longueur());
+      break;
+    case Qt::Key_K:
+      ColoreTout();
+      break;
+    default:
+      return false;
   }
-  // The toolkit's other clipboard and undo keys (Shift+Insert, Shift+Delete, the Undo key...) do
-  // what the editor's own keys do, and their key up records as those.
+  Avale(e, shift);
+  return true;
+}
+
+// The toolkit's other clipboard and undo keys (Shift+Insert, Shift+Delete, the Undo key...) do
+// what the editor's own keys do, and their key up records as those. True when the key was handled.
+bool EditeurProgramme::ToucheStandard(QKeyEvent* e, int shift) {
+  const int touche = e->key();
+  const bool ctrl = (shift & BitCtrl) != 0;
   const auto commeTouche = [&](int code) {
     appuis_[touche].code = code;
     appuis_[touche].shift = BitCtrl;
@@ -329,27 +326,44 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
     ColleTexte(selection ? pressePapiers->text(QClipboard::Selection) : PressePapiersTexte());
     commeTouche(ToucheV);
     e->accept();
-    return;
+    return true;
   }
   if (e->matches(QKeySequence::Cut) && !(ctrl && touche == Qt::Key_X)) {
     LongAvantCouper = modele_->Longueur();
     commeTouche(ToucheX);
     QPlainTextEdit::keyPressEvent(e);
-    return;
+    return true;
   }
   if (e->matches(QKeySequence::Undo)) {
     Appelle(Defaire);
     if (Defaire) DefinitModifie(true);
     commeTouche(ToucheZ);
     e->accept();
-    return;
+    return true;
   }
   if (e->matches(QKeySequence::Redo)) {
     Appelle(Refaire);
     commeTouche(ToucheY);
     e->accept();
+    return true;
+  }
+  return false;
+}
+
+void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
+  // A hidden editor takes no input: the key goes on to the drawing view under it.
+  if (!isVisible()) {
+    e->ignore();
     return;
   }
+  const int touche = e->key();
+  const int shift = BitsShift(e->modifiers());
+  // The release of a dialog's Enter has come here or gone for good.
+  EntreeDialogue = false;
+  if (!e->isAutoRepeat() || !appuis_.count(touche)) appuis_[touche] = Appui{shift, true};
+  if (ToucheFonction(e, shift)) return;
+  if ((shift & BitCtrl) && ToucheAvecCtrl(e, shift)) return;
+  if (ToucheStandard(e, shift)) return;
 
   if (touche == Qt::Key_F || touche == Qt::Key_V) {
     DerniereTouche = CodeTouche(touche);

@@ -120,6 +120,10 @@ class EditeurProgramme : public QPlainTextEdit {
   void ColleTexte(const QString& texte);
   void ChangementSouris(const std::function<void()>& change);
   void ColoreAvantEntree();
+  void Avale(QKeyEvent* e, int shift);
+  bool ToucheFonction(QKeyEvent* e, int shift);
+  bool ToucheAvecCtrl(QKeyEvent* e, int shift);
+  bool ToucheStandard(QKeyEvent* e, int shift);
   int LigneDuCurseur() const;
   bool HorsInstruction() const;
   void MajLigne();

@@ -37,6 +37,7 @@
 #include "platform/OutputSurface.h"
 #include "platform/Prompter.h"
 #include "platform/QtEvents.h"
+#include "platform/QtScreenFit.h"
 #include "platform/StringTable.h"
 #include "shell/Config.h"
 #include "shell/DrawingView.h"
@@ -83,6 +84,8 @@ FenetrePrincipale::FenetrePrincipale(QWidget* parent) : QMainWindow(parent) {
   hote_->MontreEtatMenus();
   repProgramme_ = QCoreApplication::applicationDirPath();
   setWindowTitle(TitreVersion());
+  // No dialog opens beyond the screen's edge, however small or scaled the screen.
+  AjusteDialoguesAEcran();
 
   connect(vue_, &VueDessin::Redimensionnee, this, &FenetrePrincipale::Form_Resize);
   connect(editeur_, &EditeurProgramme::ligneChange, text1_, &QLineEdit::setText);

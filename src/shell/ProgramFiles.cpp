@@ -17,6 +17,7 @@
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
+#include "platform/Descriptors.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -60,9 +61,11 @@ class SansMarges : public QObject {
 class DialoguesFichiersQt : public DialoguesFichiers {
  public:
   QString Ouvrir(const QString& dossier, const QString& filtre) override {
+    if (!DescripteursPourDialogue()) return {};
     return QFileDialog::getOpenFileName(Parent(), QString(), dossier, filtre);
   }
   QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) override {
+    if (!DescripteursPourDialogue()) return {};
     QFileDialog dialogue(Parent(), QString(), nomPropose, filtre);
     dialogue.setAcceptMode(QFileDialog::AcceptSave);
     dialogue.setDefaultSuffix(extension);
@@ -71,6 +74,7 @@ class DialoguesFichiersQt : public DialoguesFichiers {
     return dialogue.selectedFiles().constFirst();
   }
   bool ChoisitImprimante(QPrinter& imprimante) override {
+    if (!DescripteursPourDialogue()) return false;
     QPrintDialog dialogue(&imprimante, Parent());
     // The listing print presets the range to the selection when there is one.
     dialogue.setOption(QAbstractPrintDialog::PrintSelection, imprimante.printRange() == QPrinter::Selection);

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "platform/Descriptors.h"
 #include "platform/FileWriter.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -224,6 +225,7 @@ void DefinitChoixRepertoire(ChoixRepertoire choix) { choixCourant = std::move(ch
 
 QString ChoisirRepertoire(const QString& titre, QWidget* proprietaire) {
   if (choixCourant) return choixCourant(titre, proprietaire);
+  if (!DescripteursPourDialogue()) return {};
   return QFileDialog::getExistingDirectory(proprietaire, titre, QDir::homePath(), QFileDialog::ShowDirsOnly);
 }
 

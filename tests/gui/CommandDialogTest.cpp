@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -326,6 +328,40 @@ TEST_F(CommandDialogWindowTest, AnswersReplaceTheStatement) {
   EXPECT_EQ(ouverts, 2);
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_EQ(Ed().Modele().Text(), avant);
+}
+
+// The dialog of a long command (Cote, 22 fields) fits a screen of 800 x 600: OK and Cancel stay in
+// view, the last field comes into view with the Down key, and what is typed there is kept.
+TEST_F(CommandDialogWindowTest, TheDialogOfALongCommandFitsASmallScreen) {
+  if (QGuiApplication::primaryScreen()->availableGeometry().size() != QSize(800, 600)) {
+    QTemporaryDir dossier;
+    EXPECT_TRUE(RelanceSur(
+        PlateformeEcrans(dossier.path(), QStringLiteral(R"({"name": "petit", "width": 800, "height": 600})")),
+        QStringLiteral("TheDialogOfALongCommandFitsASmallScreen")));
+    return;
+  }
+  Demarre();
+  DefinitLangueMasq(1);
+  Ed().ChargeTexte(QStringLiteral("Cote = 0,0,50,0,10,8,,,3,,,,,,,,%DIST mm"));
+  Ouvre([](FrmCmd& d) {
+    const QRect zone = d.screen()->availableGeometry();
+    EXPECT_TRUE(zone.contains(d.frameGeometry()));
+    const auto boutons = d.findChildren<QPushButton*>();
+    ASSERT_EQ(boutons.size(), 2);
+    for (QPushButton* b : boutons) EXPECT_TRUE(EnVue(b, &d)) << b->text().toStdString();
+    const int n = static_cast<int>(d.findChildren<QLineEdit*>().size());
+    ASSERT_EQ(n, 22);
+    d.activateWindow();
+    ASSERT_TRUE(Attend([&d] { return QApplication::activeWindow() == &d; }));
+    d.ParaVal(1)->setFocus();
+    for (int i = 1; i < n; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    ASSERT_EQ(d.ChampActif(), n);
+    EXPECT_TRUE(EnVue(d.ParaVal(n), &d));
+    QTest::keyClick(d.ParaVal(n), Qt::Key_End);
+    QTest::keyClicks(d.ParaVal(n), QStringLiteral("!"));
+    QTest::keyClick(d.ParaVal(n), Qt::Key_Return);
+  });
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("Cote = 0,0,50,0,10,8,,,3,,,,,,,,%DIST mm!"));
 }
 
 TEST_F(CommandDialogWindowTest, PickersFillTheFocusedField) {

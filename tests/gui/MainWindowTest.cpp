@@ -1,5 +1,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -7,9 +9,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPaintEvent>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -22,6 +28,7 @@
 #include "WindowFixture.h"
 #include "platform/Events.h"
 #include "shell/DrawingView.h"
+#include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
 #include "shell/MouseCoordinates.h"
@@ -64,40 +71,6 @@ class MainWindowTest : public WindowFixture {
     morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
   }
 };
-
-namespace {
-
-// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
-QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
-  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
-  QFile f(chemin);
-  if (!f.open(QIODevice::WriteOnly)) return {};
-  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
-  return QStringLiteral("offscreen:configfile=") + chemin;
-}
-
-// Runs the test `nom` again in a process of its own on `plateforme`, unscaled but for the
-// `variables` ("NAME=value") given; its output when it fails.
-::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
-                                      const QStringList& variables = {}) {
-  QProcess suite;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
-  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
-  env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
-  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
-  suite.setProcessEnvironment(env);
-  suite.setProcessChannelMode(QProcess::MergedChannels);
-  suite.start(QCoreApplication::applicationFilePath(),
-              {QStringLiteral("--gtest_filter=MainWindowTest.") + nom});
-  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end within a minute";
-  const QByteArray sortie = suite.readAll();
-  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
-    return ::testing::AssertionFailure() << sortie.constData();
-  return ::testing::AssertionSuccess();
-}
-
-}  // namespace
 
 TEST_F(MainWindowTest, LayoutMenusAndCaptions) {
   Demarre();
@@ -572,6 +545,100 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
   EXPECT_EQ(morvo.exitCode(), 0);
   EXPECT_TRUE(LitOctets(DossierXdg() + QStringLiteral("/Morvo.cfg"))
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
+}
+
+// Where no display can be opened (none named, or one that does not answer) the program says which
+// in one line and ends with status 1, instead of the toolkit's abort; --version still answers.
+TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
+  QTemporaryDir vide;
+  ASSERT_TRUE(vide.isValid());
+  const auto lance = [&](const QString& affichage, const QStringList& arguments, QByteArray* erreur) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* nom : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
+      env.remove(QString::fromLatin1(nom));
+    if (!affichage.isEmpty()) env.insert(QStringLiteral("DISPLAY"), affichage);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), vide.path());
+    env.insert(QStringLiteral("HOME"), vide.path());
+    QProcess morvo;
+    morvo.setProcessEnvironment(env);
+    morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
+    if (!morvo.waitForFinished(20000) || morvo.exitStatus() != QProcess::NormalExit) return -1;
+    *erreur = morvo.readAllStandardError();
+    return morvo.exitCode();
+  };
+  QByteArray erreur;
+  EXPECT_EQ(lance(QStringLiteral(":999"), {}, &erreur), 1);
+  EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: \":999\" does not answer\n"));
+  EXPECT_EQ(lance(QString(), {}, &erreur), 1);
+  EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: DISPLAY is not set\n"));
+  EXPECT_EQ(lance(QStringLiteral(":999"), {QStringLiteral("--version")}, &erreur), 0);
+  EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+// On a screen of 1280 x 720 at scale 2 the zoom, language, file, colour, print (expanded) and
+// print Properties dialogs and the mouse drawing window lie within the screen's free area, their
+// buttons in view.
+TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) {
+    QTemporaryDir dossier;
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(),
+                                    QStringLiteral(R"({"name": "petit", "width": 1280, "height": 720})")),
+                   QStringLiteral("TheDialogsFitAScaledSmallScreen"), {QStringLiteral("QT_SCALE_FACTOR=2")}));
+    return;
+  }
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  QStringList vus;
+  const auto verifie = [&vus](QWidget* d) {
+    const QString nom = QString::fromLatin1(d->metaObject()->className());
+    vus << nom;
+    const QRect zone = d->screen()->availableGeometry();
+    const QRect cadre = d->frameGeometry();
+    EXPECT_TRUE(zone.contains(cadre)) << nom.toStdString() << " " << cadre.width() << "x" << cadre.height()
+                                      << "+" << cadre.x() << "+" << cadre.y();
+    for (const auto* boutons : d->findChildren<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly))
+      for (const QAbstractButton* b : boutons->buttons()) EXPECT_TRUE(EnVue(b, d)) << nom.toStdString();
+  };
+  const auto ferme = [&verifie](QWidget* d) {
+    verifie(d);
+    static_cast<QDialog*>(d)->reject();
+  };
+  ReponsesModales reponses;
+  reponses.Ajoute(ferme);
+  Clavier(Qt::Key_F7);
+  // The language dialog itself, where the scripted boxes would answer for it.
+  DefinitDialogueLangues([](ModeleLangues& modele, QWidget* parent) {
+    Form3 dialogue(modele, parent);
+    return dialogue.exec() == QDialog::Accepted;
+  });
+  const auto rend = qScopeGuard([] { DefinitDialogueLangues(nullptr); });
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Langue"))->trigger();
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  reponses.Ajoute(ferme);
+  F().Action(QStringLiteral("Mnu_Couleur"))->trigger();
+  // The print dialog with its options shown, then its Properties window.
+  reponses.Ajoute([&](QWidget* d) {
+    for (auto* b : d->findChildren<QPushButton*>()) {
+      if (b->text().contains(QStringLiteral(">>"))) QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QTest::qWait(100);
+    verifie(d);
+    reponses.Ajoute(ferme);
+    if (auto* proprietes = d->findChild<QPushButton*>(QStringLiteral("properties")))
+      QTest::mouseClick(proprietes, Qt::LeftButton);
+    static_cast<QDialog*>(d)->reject();
+  });
+  F().Action(QStringLiteral("Mnu_Imprimante"))->trigger();
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_EQ(vus.size(), 6) << vus.join(u' ').toStdString();
+  Mnu_Dessin_Click(F());
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  QApplication::processEvents();
+  verifie(FrmDessin::Ouvert());
+  FrmDessin::Ouvert()->close();
 }
 
 TEST_F(MainWindowTest, ATerminationRequestEndsTheProgramWhateverDialogIsOpen) {

@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QTest>
@@ -545,4 +547,48 @@ TEST_F(ProgramFilesTest, AFileThatIsNoProgramTextIsRefusedWithItsName) {
   }
   EXPECT_EQ(LitOctets(image), octetsImage);
   EXPECT_EQ(LitOctets(donnees), brut);
+}
+
+// The toolkit's file dialog needs several file descriptors: with none left Save As either works or
+// says why, and the window goes on; with the limit back it saves through the dialog.
+TEST_F(ProgramFilesTest, SaveAsWithNoFileDescriptorLeftWorksOrSaysWhy) {
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  Tape(QStringLiteral("%A = 3\r\n"));
+  const QString nom = Chemin(QStringLiteral("peu.dat"));
+  // Answers Qt's file dialog, once it shows, with the name typed and Enter.
+  const auto repond = [&nom] {
+    QTimer::singleShot(200, [&nom] {
+      auto* dialogue = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialogue == nullptr) return;
+      auto* saisie = dialogue->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      saisie->setText(nom);
+      QTest::keyClick(saisie, Qt::Key_Return);
+    });
+  };
+  rlimit avant{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &avant), 0);
+  rlimit limite = avant;
+  limite.rlim_cur = 0;
+  while (::fcntl(static_cast<int>(limite.rlim_cur), F_GETFD) != -1) ++limite.rlim_cur;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limite), 0);
+  auto retablit = qScopeGuard([&avant] { ::setrlimit(RLIMIT_NOFILE, &avant); });
+  repond();
+  const bool enregistre = F().Mnu_EnregistrerS_Click();
+  retablit.dismiss();
+  ::setrlimit(RLIMIT_NOFILE, &avant);
+  if (enregistre) {
+    EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\n"));
+  } else {
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QString::fromLocal8Bit(std::strerror(EMFILE))))
+        << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_TRUE(Ed().Modifie());
+  }
+  QTest::keyClick(&Ed(), Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClick(&Ed(), Qt::Key_X);
+  repond();
+  ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
+  EXPECT_EQ(FichierCourant, nom);
+  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\nx"));
 }

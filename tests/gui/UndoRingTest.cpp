@@ -300,6 +300,31 @@ TEST_F(UndoRingTest, ADroppedTextIsOneColouredStep) {
   EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "x");
 }
 
+// A NUL or another control character in a pasted or dropped text never enters the editor, whose
+// saved file would then not open: the rest of the text goes in, as one step.
+TEST_F(UndoRingTest, ControlCharactersOfAPasteOrADropStayOut) {
+  editeur_.ChargeTexte("x");
+  Caret(1);
+  QGuiApplication::clipboard()->setText(QStringLiteral("\nCADRE = 1,1\x01,5,5") + QChar(0) +
+                                        QStringLiteral("\t'a\x1b"));
+  QTest::keyClick(&editeur_, Qt::Key_V, Qt::ControlModifier);
+  PressePapiersEfface();
+  EXPECT_EQ(Texte(), "x" + CRLF + "Cadre = 1,1,5,5\t'a");
+  EXPECT_EQ(anneau_.NbAnnul(), 2);
+  QMimeData donnees;
+  donnees.setText(QString(QChar(0)) + QStringLiteral("y\x7") + QChar(0));
+  const QPoint point = editeur_.cursorRect(QTextCursor(editeur_.document())).center();
+  QDragEnterEvent entree(point, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &entree);
+  QDropEvent depot(QPointF(point), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &depot);
+  EXPECT_EQ(Texte(), "yx" + CRLF + "Cadre = 1,1,5,5\t'a");
+  EXPECT_EQ(anneau_.NbAnnul(), 3);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  Touche(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Texte(), "x");
+}
+
 // Text dragged inside the editor moves: one undo step, coloured at its new place.
 TEST_F(UndoRingTest, TextDraggedInsideTheEditorMovesInOneStep) {
   // A drag runs only on a display (offscreen it ends at once).

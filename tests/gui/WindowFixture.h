@@ -3,6 +3,8 @@
 // A main window started in a configuration home, start folder and program folder of its own, with
 // scripted message boxes, file dialogs and printer dialog.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QStringList>
 #include <QStyle>
@@ -40,6 +43,48 @@ inline int LargeurPourTitre(const QWidget& d) {
   gras.setBold(true);
   return QFontMetrics(gras).horizontalAdvance(d.windowTitle()) +
          4 * d.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &d);
+}
+
+// A screen configuration for the offscreen platform, in `dossier`: its platform argument.
+inline QString PlateformeEcrans(const QString& dossier, const QString& ecransJson) {
+  const QString chemin = QDir(dossier).filePath(QStringLiteral("ecrans.json"));
+  QFile f(chemin);
+  if (!f.open(QIODevice::WriteOnly)) return {};
+  f.write(QStringLiteral("{\"screens\": [%1]}").arg(ecransJson).toUtf8());
+  return QStringLiteral("offscreen:configfile=") + chemin;
+}
+
+// Runs the test `nom` of the running suite again in a process of its own on `plateforme`, unscaled
+// but for the `variables` ("NAME=value") given; its output when it fails.
+inline ::testing::AssertionResult RelanceSur(const QString& plateforme, const QString& nom,
+                                             const QStringList& variables = {}) {
+  QProcess suite;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), plateforme);
+  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+  env.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
+  for (const QString& v : variables) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+  suite.setProcessEnvironment(env);
+  suite.setProcessChannelMode(QProcess::MergedChannels);
+  const QString nomSuite =
+      QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name());
+  suite.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=") + nomSuite + QStringLiteral(".") + nom});
+  if (!suite.waitForFinished(60000)) return ::testing::AssertionFailure() << "no end within a minute";
+  const QByteArray sortie = suite.readAll();
+  if (suite.exitCode() != 0 || !sortie.contains("[  PASSED  ] 1 test"))
+    return ::testing::AssertionFailure() << sortie.constData();
+  return ::testing::AssertionSuccess();
+}
+
+// Whether a widget of a window is shown and lies within each of its parents (a field or a button
+// beyond the edge of a scrolled area or of the window is not seen).
+inline bool EnVue(const QWidget* w, const QWidget* fenetre) {
+  for (const QWidget* p = w->parentWidget(); p != nullptr && p != fenetre->parentWidget();
+       p = p->parentWidget()) {
+    if (!p->rect().contains(QRect(w->mapTo(p, QPoint(0, 0)), w->size()))) return false;
+  }
+  return w->isVisible();
 }
 
 // Runs `action` on the dialog of type D once it is shown modally; closes it if it is left open.
