@@ -91,7 +91,7 @@ void GereErreurRun(int niveau) {
       const bool fichierManquant = Incident.TypeErreur == QStringLiteral("F");
       if (fichierManquant) {
         Travail.TexteTravail2 =
-            Incident.FichierManquant + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
+            NomLisible(Incident.FichierManquant) + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
         Incident.TypeErreur.clear();
       }
       const NiveauProg& nv = Niveau(niveau);

@@ -651,7 +651,7 @@ bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
-  return TexteMsg(128).arg(QDir::toNativeSeparators(chemin), raison);
+  return TexteMsg(128).arg(NomLisible(chemin), raison);
 }
 
 void DefinitPanneEcriture(PanneEcriture panne) { panneCourante = std::move(panne); }

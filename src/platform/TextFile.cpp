@@ -638,7 +638,7 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
 }
 
 QString TexteLectureImpossible(const QString& chemin, const QString& raison) {
-  return chemin + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
+  return NomLisible(chemin) + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
 }
 
 bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {

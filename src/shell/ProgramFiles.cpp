@@ -17,6 +17,7 @@
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -171,7 +172,7 @@ QString DossierDe(const QString& chemin) {
 }
 
 void PasUnFichierMorvo(const QString& nom) {
-  Dialogues().MsgBox(nom + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
+  Dialogues().MsgBox(NomLisible(nom) + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
                                           "Ist keine Morvo Datei."),
                      Boutons::Ok, QString());
 }
@@ -200,7 +201,7 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     return false;
   }
   if (!octets) {
-    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin + QStringLiteral("\r\n") + raison,
+    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + NomLisible(chemin) + QStringLiteral("\r\n") + raison,
                        Boutons::Ok, QString());
     return false;
   }
