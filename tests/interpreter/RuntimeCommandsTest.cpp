@@ -761,6 +761,17 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/plot.dat"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(QFile::exists(Chemin("prog/Plot_Offset.txt")));
   EXPECT_EQ(Var(1, "%D"), "4");
+
+  // A program never saved, in a window started in the home folder, has no folder of its own.
+  const QByteArray ancienHome = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(Chemin("prog")));
+  Shell.NomFichier.clear();
+  OuvreDans(Chemin("prog"));
+  Lance({"OPENA = neuf.txt", "PRINTA = x", "%E = 5"});
+  qputenv("HOME", ancienHome);
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/neuf.txt"))) << Messages()[0].texte.toStdString();
+  EXPECT_FALSE(QFile::exists(Chemin("prog/neuf.txt")));
 }
 
 // The check and the open are one step: a link that another thread turns, over and over, between a
