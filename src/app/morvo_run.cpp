@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <clocale>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 

@@ -115,7 +115,8 @@ bool ShellAccorde(const QString& programme, const QString& arguments) {
     texteDemandeur = Niveau(NiveauCourant).Texte;
   }
   const QString commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
-  const QString question = TexteMsg(197).arg(NomLisible(NiveauCourant >= 2 ? demandeur : Shell.NomFichier), commande);
+  const QString question =
+      TexteMsg(197).arg(NomLisible(NiveauCourant >= 2 ? demandeur : Shell.NomFichier), commande);
   return reponsesShell.Accorde(demandeur, texteDemandeur, commande, question);
 }
 

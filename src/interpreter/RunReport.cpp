@@ -90,8 +90,8 @@ void GereErreurRun(int niveau) {
       Travail.TexteTravail2.clear();
       const bool fichierManquant = Incident.TypeErreur == QStringLiteral("F");
       if (fichierManquant) {
-        Travail.TexteTravail2 =
-            NomLisible(Incident.FichierManquant) + QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
+        Travail.TexteTravail2 = NomLisible(Incident.FichierManquant) +
+                                QStringLiteral(" : fichier non trouvé [File not found]") + CRLF + CRLF;
         Incident.TypeErreur.clear();
       }
       const NiveauProg& nv = Niveau(niveau);

@@ -33,7 +33,8 @@ const QString CRLF = QStringLiteral("\r\n");
 QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 QString RaisonNonOrdinaire(mode_t mode) {
-  return S_ISDIR(mode) ? RaisonSysteme(EISDIR) : RaisonSysteme(EINVAL) + QStringLiteral(" (not a regular file)");
+  return S_ISDIR(mode) ? RaisonSysteme(EISDIR)
+                       : RaisonSysteme(EINVAL) + QStringLiteral(" (not a regular file)");
 }
 
 // A descriptor closed with its holder.
@@ -85,7 +86,8 @@ bool TientLeDossierPersonnel(const struct stat& dossier) {
   }
   if (!d.Valide()) d = Descripteur(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
   for (int n = 0; d.Valide() && n < 1024; ++n) {
-    struct stat etat {}, etatParent {};
+    struct stat etat {};
+    struct stat etatParent {};
     if (::fstat(d.fd(), &etat) != 0) return true;
     if (MemeFichier(etat, dossier)) return true;
     Descripteur parent(::openat(d.fd(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -131,7 +133,8 @@ Descripteur OuvreDossierDuProgramme() {
 
 // The name of `base` in the folder `reelDossier` from the program's folder, as the kernel names
 // both; nullopt when that folder is not the program's or below it.
-std::optional<QByteArray> RelatifAuProgramme(int programme, const QByteArray& reelDossier, const QByteArray& base) {
+std::optional<QByteArray> RelatifAuProgramme(int programme, const QByteArray& reelDossier,
+                                             const QByteArray& base) {
   const QByteArray reelProgramme = NomReel(programme);
   if (reelProgramme.isEmpty() || reelDossier.isEmpty()) return std::nullopt;
   if (reelDossier == reelProgramme) return base;
@@ -201,7 +204,8 @@ QStringList refusSansQuestion;
 QString Affiche(const QString& chemin, const QByteArray& reel) {
   const QString nom = DansDossierCourant(chemin);
   const QString cible = TexteDuNom(reel);
-  return cible.isEmpty() || QDir::cleanPath(nom) == cible ? QDir::cleanPath(nom) : nom + QStringLiteral(" -> ") + cible;
+  return cible.isEmpty() || QDir::cleanPath(nom) == cible ? QDir::cleanPath(nom)
+                                                          : nom + QStringLiteral(" -> ") + cible;
 }
 
 // Goes on when the user allows the operation on the file named, else raises the refusal. `objet`
@@ -299,7 +303,8 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   }
   // A new file is made where the name's links lead, in the folder judged now.
   const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-  const Descripteur dossier(existant.Valide() ? -1 : ::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const Descripteur dossier(existant.Valide() ? -1
+                                              : ::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
@@ -343,14 +348,16 @@ void EffaceAccorde(const QString& chemin, const QString& demandeur, const QStrin
   const Visee v = Vise(chemin);
   struct stat avant {};
   if (!v.dossier.Valide() || v.base.contains('/') || v.base == "." || v.base == ".." ||
-      ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(avant.st_mode))
+      ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
+      S_ISDIR(avant.st_mode))
     return;
   bool dedans = false;
   if (v.programme.Valide()) {
     // The folder judged is the program's or one below it, as the kernel reaches it from there.
     if (const auto relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, ".")) {
       const Descripteur d(OuvreDessous(v.programme.fd(), *relatif, O_PATH | O_DIRECTORY));
-      struct stat atteint {}, juge {};
+      struct stat atteint {
+      }, juge{};
       dedans = d.Valide() && ::fstat(d.fd(), &atteint) == 0 && ::fstat(v.dossier.fd(), &juge) == 0 &&
                MemeFichier(atteint, juge);
     }

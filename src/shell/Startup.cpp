@@ -49,7 +49,8 @@ QString VersionTexte() { return TexteVersion(kVersionMajeure, kVersionMineure, k
 QString TitreVersion() { return QStringLiteral("Morvo  V") + VersionTexte(); }
 
 QString TitreFichier(const QString& nomFichier) {
-  return TitreVersion() + QStringLiteral("   ") + TexteMsg(110) + QStringLiteral(": ") + NomLisible(nomFichier);
+  return TitreVersion() + QStringLiteral("   ") + TexteMsg(110) + QStringLiteral(": ") +
+         NomLisible(nomFichier);
 }
 
 ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,

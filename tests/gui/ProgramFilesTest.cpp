@@ -330,15 +330,18 @@ TEST_F(ProgramFilesTest, TheHomeFolderIsNoProgramsOwnAndNamesAreShownEscaped) {
   fichiers_.ouvertures.push_back(programme);
   F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
   ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
-  EXPECT_TRUE(questions()[0].contains(QStringLiteral("new\\nline\\u202Etxt.dat"))) << questions()[0].toStdString();
+  EXPECT_TRUE(questions()[0].contains(QStringLiteral("new\\nline\\u202Etxt.dat")))
+      << questions()[0].toStdString();
   EXPECT_TRUE(questions()[0].contains(QStringLiteral("drawing \\u202Etxt.setoN -> ") +
                                       Chemin(QStringLiteral("notes.txt"))))
       << questions()[0].toStdString();
-  EXPECT_FALSE(questions()[0].contains(QChar(0x202E)) || questions()[0].contains(u'\n' + QStringLiteral("line")));
+  EXPECT_FALSE(questions()[0].contains(QChar(0x202E)) ||
+               questions()[0].contains(u'\n' + QStringLiteral("line")));
   // The refusal names the file escaped too (the program's line is shown as it is written).
   EXPECT_TRUE(prompter_.Messages().back().texte.contains(QStringLiteral("dl/drawing \\u202Etxt.setoN -> ")))
       << prompter_.Messages().back().texte.toStdString();
-  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral("new\\nline\\u202Etxt.dat"))) << F().windowTitle().toStdString();
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral("new\\nline\\u202Etxt.dat")))
+      << F().windowTitle().toStdString();
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("notes.txt"))));
 
   // A name in Latin-1 given at start.

@@ -221,10 +221,11 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
       // A data file read or appended to is there: why it is refused is told.
       const bool donnees = commande.startsWith(QStringLiteral("OPEN"));
       const QString raison = QString::fromLocal8Bit(std::strerror(EISDIR));
-      EXPECT_TRUE(donnees ? Messages()[0].texte.contains(nom == std::string_view("dossier.txt")
-                                                              ? raison
-                                                              : QStringLiteral("(not a regular file)"))
-                          : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
+      EXPECT_TRUE(
+          donnees
+              ? Messages()[0].texte.contains(
+                    nom == std::string_view("dossier.txt") ? raison : QStringLiteral("(not a regular file)"))
+              : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
           << nom << " " << commande.toStdString() << ": " << Messages()[0].texte.toStdString();
       EXPECT_TRUE(Messages()[0].texte.contains(QLatin1String(nom)));
       EXPECT_EQ(Var(1, "%B"), "<absent>");
@@ -807,7 +808,8 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
   class Tourne : public ScriptedPrompter {
    public:
     std::function<void()> pendant;
-    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone, int defaut) override {
+    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
+                   int defaut) override {
       ScriptedPrompter::MsgBox(texte, boutons, titre, icone, defaut);
       if (icone != Icone::Question) return Reponse::Ok;
       pendant();
@@ -821,7 +823,8 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
   Run({"OPENA = l.txt", "PRINTA = oui", "OPENA"});
   DefinitDialogues(&avant);
   ASSERT_EQ(question.Messages().size(), 1u);
-  EXPECT_TRUE(question.Messages()[0].texte.contains(Chemin("dehors.txt"))) << question.Messages()[0].texte.toStdString();
+  EXPECT_TRUE(question.Messages()[0].texte.contains(Chemin("dehors.txt")))
+      << question.Messages()[0].texte.toStdString();
   EXPECT_EQ(Lit("dehors.txt"), " oui\r\n");
   EXPECT_EQ(Lit("autre.txt"), "");
 }

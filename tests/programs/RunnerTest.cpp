@@ -459,9 +459,10 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
   EcritProgramme("OPENA = dur.txt" + ecrit, QStringLiteral("maison/dl/t.dat"));
   EcritProgramme("OPENA = pa.txt/" + ecrit, QStringLiteral("maison/dl/u.dat"));
   EcritProgramme("OPENA = tube" + ecrit, QStringLiteral("maison/dl/v.dat"));
-  EcritProgramme("OPENA = sous/a.txt\r\nPRINTA = a\r\nOPENA\r\nOPENA = /proc/self/cwd/b.txt\r\nPRINTA = b\r\nOPENA\r\n"
-                 "OPENA = k.txt, , Kill\r\n%A = 1\r\n",
-                 QStringLiteral("maison/dl/ok.dat"));
+  EcritProgramme(
+      "OPENA = sous/a.txt\r\nPRINTA = a\r\nOPENA\r\nOPENA = /proc/self/cwd/b.txt\r\nPRINTA = b\r\nOPENA\r\n"
+      "OPENA = k.txt, , Kill\r\n%A = 1\r\n",
+      QStringLiteral("maison/dl/ok.dat"));
   // Started in the home folder, with HOME set to it, as from the desktop.
   const auto lance = [this](const QString& arguments, QString* erreurs) {
     return LanceShell(QStringLiteral("cd maison && HOME=\"$PWD\" \"$R\" ") + arguments, erreurs);
@@ -480,7 +481,8 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
   for (const auto& [arguments, nomme] : refus) {
     QString erreurs;
     EXPECT_EQ(lance(arguments, &erreurs), 3) << arguments.toStdString();
-    EXPECT_TRUE(erreurs.contains(nomme + ailleurs)) << arguments.toStdString() << ": " << erreurs.toStdString();
+    EXPECT_TRUE(erreurs.contains(nomme + ailleurs))
+        << arguments.toStdString() << ": " << erreurs.toStdString();
   }
   EXPECT_EQ(LitOctets(QStringLiteral("maison/.bashrc")), "rc\n");
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("maison/.config/autostart/x.desktop"))));
@@ -500,7 +502,8 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
 
   // What stays in the program's folder asks nothing, and the log goes anywhere it is asked.
   QString erreurs;
-  EXPECT_EQ(lance(QStringLiteral("--log run.log /proc/self/cwd/dl/ok.dat"), &erreurs), 0) << erreurs.toStdString();
+  EXPECT_EQ(lance(QStringLiteral("--log run.log /proc/self/cwd/dl/ok.dat"), &erreurs), 0)
+      << erreurs.toStdString();
   EXPECT_EQ(LitOctets(QStringLiteral("maison/dl/sous/a.txt")), " a\r\n");
   EXPECT_EQ(LitOctets(QStringLiteral("maison/dl/b.txt")), " b\r\n");
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("maison/dl/k.txt"))));
