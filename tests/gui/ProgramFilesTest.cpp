@@ -300,7 +300,7 @@ TEST_F(ProgramFilesTest, AProgramOpenedAtStartAsksBeforeWritingOutsideItsFolder)
   EXPECT_EQ(LitOctets(dehors), " touch x\r\n y\r\n");
 }
 
-// The home folder is no program's own: a program saved there asks before writing there. Names are
+// The home folder is no program's own: a program typed or saved there asks before writing there. Names are
 // shown escaped in the question, the message boxes and the title, and a name that is not UTF-8 is
 // told in one line, the file left alone.
 TEST_F(ProgramFilesTest, TheHomeFolderIsNoProgramsOwnAndNamesAreShownEscaped) {
@@ -312,9 +312,21 @@ TEST_F(ProgramFilesTest, TheHomeFolderIsNoProgramsOwnAndNamesAreShownEscaped) {
       if (m.icone == Icone::Question) q << m.texte;
     return q;
   };
+  // Started from the desktop menu (in the home folder), a new program pasted and run with F4.
+  ASSERT_TRUE(QDir::setCurrent(maison));
+  Demarre();
+  F().Action(QStringLiteral("Mnu_Nouveau"))->trigger();
+  Tape(QStringLiteral("OpenA = .bashrc\r\nPrintA = x\r\n%A = 1\r\n"));
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_TRUE(questions()[0].contains(rc)) << questions()[0].toStdString();
+  EXPECT_FALSE(QFile::exists(rc));
+  ASSERT_TRUE(QDir::setCurrent(Depart()));
+
   // A program saved in the home folder, opened at start as a double-click does.
   const QString chezSoi = maison + QStringLiteral("/p.dat");
   EcritOctets(chezSoi, "OpenA = .bashrc\r\nPrintA = x\r\n%A = 1\r\n");
+  prompter_.Efface();
   DemarreTel({chezSoi}, QSize(1000, 700));
   ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
   EXPECT_TRUE(questions()[0].contains(rc)) << questions()[0].toStdString();
