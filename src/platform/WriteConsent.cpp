@@ -152,9 +152,11 @@ int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
   comment.mode = (drapeaux & O_CREAT) != 0 ? 0666 : 0;
   comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
   long fd;
+  // A rename elsewhere while the name resolves makes the kernel ask to try again.
+  int essais = 0;
   do {
     fd = ::syscall(SYS_openat2, dossier, relatif.constData(), &comment, sizeof comment);
-  } while (fd < 0 && errno == EINTR);
+  } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++essais < 64)));
   return static_cast<int>(fd);
 }
 
