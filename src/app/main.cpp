@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(icone);
   if (const int code = LitLigneCommande(QCoreApplication::arguments(), false, fichier); code >= 0)
     return code;
+  // A name that is not UTF-8 keeps its own bytes, so that the window can tell it is one.
+  for (int i = 1; i < argc; ++i)
+    if (const QString nom = TexteDuNom(argv[i]); NomNonUtf8(nom)) fichier.replaceInStrings(brut[i], nom);
   RazValeursShell();
   QtPrompter prompteur;
   DefinitDialogues(&prompteur);

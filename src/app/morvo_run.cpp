@@ -12,6 +12,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
@@ -271,8 +272,17 @@ bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* 
 void PrepareDossiers(const QString& depart, const QString& programme) {
   Shell.RepDepart = AjouteAntiSlash(depart);
   ListeCmdExternes(QCoreApplication::applicationDirPath(), Shell.RepDepart);
-  Shell.NomFichier = programme;
-  const QString dossier = programme.left(std::max<qsizetype>(1, programme.lastIndexOf(u'/')));
+  // A name through /proc (/proc/self/cwd/...) would name another file once the runner is in the
+  // program's folder: the program is the file the system finds now.
+  QString nom = programme;
+  if (programme.startsWith(QStringLiteral("/proc/"))) {
+    if (char* reel = ::realpath(OctetsDuNom(programme).constData(), nullptr)) {
+      nom = TexteDuNom(QByteArray(reel));
+      std::free(reel);
+    }
+  }
+  Shell.NomFichier = nom;
+  const QString dossier = nom.left(std::max<qsizetype>(1, nom.lastIndexOf(u'/')));
   Shell.RepCourant = AjouteAntiSlash(dossier);
   [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
 }

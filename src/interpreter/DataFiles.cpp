@@ -1,5 +1,7 @@
 #include "interpreter/DataFiles.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -11,6 +13,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -135,10 +138,15 @@ bool EstCommentaire(const QString& ligne, const QString& carComment) {
 
 void OuvreLecture(int niveau) {
   NiveauProg& nv = Niveau(niveau);
+  QString raison;
   Incident.TypeErreur = QStringLiteral("F");
   Incident.FichierManquant = nv.FicDonnees;
-  if (!EstFichierOrdinaire(nv.FicDonnees)) ErreurRun();
+  struct stat etat {};
+  if (::stat(OctetsDuNom(nv.FicDonnees).constData(), &etat) != 0) ErreurRun();
   Incident.TypeErreur.clear();
+  // A name that is there but is no regular file (a FIFO, a device, a folder) is told so.
+  if (QFile f; !OuvreFichierOrdinaire(f, nv.FicDonnees, &raison))
+    ErreurRun(TexteLectureImpossible(nv.FicDonnees, raison) + CRLF + CRLF);
   auto f = std::make_unique<LecteurLignes>();
   f->OuvrePourLeRun(nv.FicDonnees);
   if (f->Fin()) {
@@ -148,25 +156,10 @@ void OuvreLecture(int niveau) {
   fichiersDonnees[nv.NumFicDonnees] = std::move(f);
 }
 
-// Appending reads the file first and a FIFO or a device would never let go: only a regular file
-// (or a new one) receives lines.
-void RefuseAjoutSpecial(const QString& chemin) {
-  if (EstFichierOrdinaire(chemin) || !QFileInfo(chemin).exists()) return;
-  Incident.TypeErreur = QStringLiteral("F");
-  Incident.FichierManquant = chemin;
-  ErreurRun();
-}
-
 // Outside the program's folder, only with the user's consent; the command file that orders it is
 // named in the question.
-void AccordePour(const QString& chemin, GenreEcriture genre) {
-  if (NiveauCourant >= 2) {
-    const NiveauProg& nv = Niveau(NiveauCourant);
-    AccordeEcriture(chemin, genre, nv.Fichier, nv.Texte);
-  } else {
-    AccordeEcriture(chemin, genre);
-  }
-}
+QString Demandeur() { return NiveauCourant >= 2 ? Niveau(NiveauCourant).Fichier : QString(); }
+QString TexteDemandeur() { return NiveauCourant >= 2 ? Niveau(NiveauCourant).Texte : QString(); }
 
 void OuvreAjout(const QString& chemin, const QString& option) {
   if (option == QStringLiteral("Kill")) {
@@ -174,8 +167,7 @@ void OuvreAjout(const QString& chemin, const QString& option) {
     // appending, whatever name reaches it: its lines are still being written.
     if (!chemin.contains(QLatin1Char(':')) && !chemin.contains(QLatin1Char('/')) &&
         !chemin.contains(QLatin1Char('\\')) && !EstAjoutOuvert(chemin)) {
-      AccordePour(chemin, GenreEcriture::Effacement);
-      QFile::remove(chemin);
+      EffaceAccorde(chemin, Demandeur(), TexteDemandeur());
     }
     Travail.NumFicAjout = 0;
     ajoutCourant.reset();
@@ -184,11 +176,12 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   // An append file already open keeps receiving the lines.
   if (Travail.NumFicAjout != 0 && ajoutCourant && ajoutCourant->fichier.EstOuvert()) return;
   FermeAjoutsDelaisses();
-  RefuseAjoutSpecial(chemin);
-  AccordePour(chemin, GenreEcriture::Ecriture);
+  // The name as written reaches the kernel: "x.txt/" names a folder, and a FIFO or a device is no
+  // file to append to; each is a file that could not be written.
+  const OuvertureAccordee ouverture = OuvreAjoutAccorde(chemin, Demandeur(), TexteDemandeur());
   auto a = std::make_shared<Ajout>();
   QString erreur;
-  if (!a->fichier.Ouvre(chemin, &erreur)) {
+  if (!a->fichier.Adopte(ouverture.fd, chemin, ouverture.raison, &erreur)) {
     ErreurRun(TexteEcritureImpossible(chemin, erreur) + CRLF + CRLF);
   }
   ajoutsOuverts.push_back(a);

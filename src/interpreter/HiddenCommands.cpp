@@ -6,6 +6,7 @@
 #include "interpreter/RuntimeCommands.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -114,7 +115,8 @@ bool ShellAccorde(const QString& programme, const QString& arguments) {
     texteDemandeur = Niveau(NiveauCourant).Texte;
   }
   const QString commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
-  const QString question = TexteMsg(197).arg(NiveauCourant >= 2 ? demandeur : Shell.NomFichier, commande);
+  const QString question =
+      TexteMsg(197).arg(NomLisible(NiveauCourant >= 2 ? demandeur : Shell.NomFichier), commande);
   return reponsesShell.Accorde(demandeur, texteDemandeur, commande, question);
 }
 

@@ -17,6 +17,7 @@
 #include "interpreter/ScaleState.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
@@ -582,7 +583,7 @@ namespace {
 
 // The refusal of a file of 'taille' bytes, the size written as the message gives it.
 QString RefusTaille(const QString& chemin, const QString& taille) {
-  return TexteMsg(193).arg(chemin, taille, QString::number(LongueurMaxProgramme));
+  return TexteMsg(193).arg(NomLisible(chemin), taille, QString::number(LongueurMaxProgramme));
 }
 
 }  // namespace

@@ -474,6 +474,28 @@ bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
   return false;
 }
 
+bool AjoutOuvert::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
+  Ferme();
+  struct stat etat {};
+  QString pourquoi = raison;
+  if (fd >= 0 && (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode))) {
+    ::close(fd);
+    fd = -1;
+    pourquoi = RaisonSysteme(EINVAL);
+  }
+  if (fd < 0) {
+    SignaleEchec(chemin, pourquoi);
+    DonneErreur(erreur, pourquoi);
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  fd_ = fd;
+  chemin_ = chemin;
+  peripherique_ = etat.st_dev;
+  inode_ = etat.st_ino;
+  return true;
+}
+
 bool AjoutOuvert::OuvreFichier(const QString& chemin, QString* erreur) {
   Ferme();
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
@@ -708,7 +730,7 @@ bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
-  return TexteMsg(128).arg(QDir::toNativeSeparators(chemin), raison);
+  return TexteMsg(128).arg(NomLisible(chemin), raison);
 }
 
 void DefinitPanneEcriture(PanneEcriture panne) { panneCourante = std::move(panne); }

@@ -101,6 +101,9 @@ class AjoutOuvert {
   // Opens the file (created when missing); a FIFO, device or folder is refused without waiting.
   // False with the system's reason.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
+  // Takes over a descriptor opened for appending to `chemin` (-1 when its open failed for
+  // `raison`), as Ouvre would have opened it: it fails in the same way and is told the same.
+  bool Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur = nullptr);
   bool Ajoute(const QByteArray& octets, QString* erreur = nullptr);
   // Syncs and closes the file; false with the system's reason when its data may not have reached
   // the disk (network and quota file systems tell it only then).

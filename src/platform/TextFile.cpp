@@ -446,6 +446,17 @@ bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
   return true;
 }
 
+bool AjoutTexte::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
+  fin_ = QStringLiteral("\r\n");
+  codage_.reset();
+  if (!fichier_.Adopte(fd, chemin, raison, erreur)) return false;
+  // The start of the very file opened, whatever its name now reaches.
+  QFile existant;
+  if (OuvreFichierOrdinaire(existant, QStringLiteral("/proc/self/fd/%1").arg(fd)))
+    fin_ = FormeDe(existant.read(BoutLuPourAjout)).finLigne;
+  return true;
+}
+
 // The bytes of an ASCII text whose line ends are all CR LF, as they stand; nullopt for any other.
 static std::optional<QByteArray> OctetsAsciiCrLf(const QString& texte) {
   const qsizetype n = texte.size();
@@ -626,7 +637,7 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
 }
 
 QString TexteLectureImpossible(const QString& chemin, const QString& raison) {
-  return chemin + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
+  return NomLisible(chemin) + QStringLiteral(" : lecture impossible / cannot be read : ") + raison;
 }
 
 bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {

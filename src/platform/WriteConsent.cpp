@@ -1,15 +1,25 @@
 #include "platform/WriteConsent.h"
 
+#include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/EditorText.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Prompter.h"
@@ -20,23 +30,162 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-// The name as the program gave it, made absolute from the current folder, as the system reads it.
-QString Absolu(const QString& chemin) { return QDir::cleanPath(QFileInfo(chemin).absoluteFilePath()); }
+QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-// What the operation reaches: for a write the file at the end of the links, for a deletion the
-// name itself in its folder (whose links are followed). Empty when a link on the way is one the
-// writer refuses: then no folder holds it.
-QString Cible(const QString& chemin, GenreEcriture genre) {
-  if (genre == GenreEcriture::Ecriture) return SuitLiens(chemin).value_or(QString());
-  const QFileInfo nom(Absolu(chemin));
-  const std::optional<QString> dossier = SuitLiens(nom.absolutePath());
-  return dossier ? QDir(*dossier).filePath(nom.fileName()) : QString();
+QString RaisonNonOrdinaire(mode_t mode) {
+  return S_ISDIR(mode) ? RaisonSysteme(EISDIR)
+                       : RaisonSysteme(EINVAL) + QStringLiteral(" (not a regular file)");
 }
 
-bool Dans(const QString& cible, const QString& dossier) {
-  if (cible.isEmpty() || dossier.isEmpty()) return false;
-  if (dossier == QStringLiteral("/")) return true;
-  return cible == dossier || cible.startsWith(dossier + QLatin1Char('/'));
+// A descriptor closed with its holder.
+class Descripteur {
+ public:
+  explicit Descripteur(int fd = -1) : fd_(fd) {}
+  ~Descripteur() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descripteur(Descripteur&& autre) noexcept : fd_(std::exchange(autre.fd_, -1)) {}
+  Descripteur& operator=(Descripteur&& autre) noexcept {
+    if (this != &autre) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = std::exchange(autre.fd_, -1);
+    }
+    return *this;
+  }
+  int fd() const { return fd_; }
+  bool Valide() const { return fd_ >= 0; }
+  int Lache() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+QByteArray LienDe(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
+
+// The name the kernel gives the file an open descriptor designates; empty when it gives none.
+QByteArray NomReel(int fd) {
+  QByteArray nom(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(LienDe(fd).constData(), nom.data(), static_cast<size_t>(nom.size()));
+  if (n <= 0 || n >= nom.size() || nom[0] != '/') return {};
+  nom.truncate(n);
+  return nom;
+}
+
+bool MemeFichier(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the folder is the user's home folder or holds it, asked of the system folder by folder
+// up from home (or from the nearest folder of its name that exists).
+bool TientLeDossierPersonnel(const struct stat& dossier) {
+  QByteArray maison = OctetsDuNom(DossierPersonnel());
+  Descripteur d(::open(maison.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  while (!d.Valide() && maison.lastIndexOf('/') > 0) {
+    maison.truncate(maison.lastIndexOf('/'));
+    d = Descripteur(::open(maison.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  }
+  if (!d.Valide()) d = Descripteur(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  for (int n = 0; d.Valide() && n < 1024; ++n) {
+    struct stat etat {};
+    struct stat etatParent {};
+    if (::fstat(d.fd(), &etat) != 0) return true;
+    if (MemeFichier(etat, dossier)) return true;
+    Descripteur parent(::openat(d.fd(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.Valide() || ::fstat(parent.fd(), &etatParent) != 0 || MemeFichier(etatParent, etat)) break;
+    d = std::move(parent);
+  }
+  return false;
+}
+
+// Folders that are nobody's program folder: those everybody may write to, and home and above.
+bool DossierCommun(int fd) {
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !S_ISDIR(etat.st_mode)) return true;
+  return (etat.st_mode & S_IWOTH) != 0 || TientLeDossierPersonnel(etat);
+}
+
+// The folder part of a name (as the system reads it) and its last name, which keeps a closing "/"
+// so that the kernel reads it as the name of a folder.
+std::pair<QByteArray, QByteArray> Coupe(const QByteArray& nom) {
+  qsizetype fin = nom.size();
+  while (fin > 0 && nom[fin - 1] == '/') --fin;
+  if (fin == 0) return {"/", "."};
+  const qsizetype barre = nom.lastIndexOf('/', fin - 1);
+  if (barre < 0) return {".", nom};
+  return {barre == 0 ? QByteArray("/") : nom.left(barre), nom.mid(barre + 1)};
+}
+
+// The real folder of the program, opened; none where it is a folder no program owns.
+Descripteur OuvreDossierDuProgramme() {
+  QByteArray dossier;
+  if (!Shell.NomFichier.isEmpty()) {
+    const QByteArray nom = OctetsDuNom(Shell.NomFichier);
+    const Descripteur fichier(::open(nom.constData(), O_PATH | O_CLOEXEC));
+    const QByteArray reel = fichier.Valide() ? NomReel(fichier.fd()) : QByteArray();
+    dossier = reel.isEmpty() ? Coupe(nom).first : Coupe(reel).first;
+  } else {
+    dossier = Shell.RepCourant.isEmpty() ? QByteArray(".") : OctetsDuNom(Shell.RepCourant);
+  }
+  Descripteur d(::open(dossier.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (d.Valide() && DossierCommun(d.fd())) return Descripteur();
+  return d;
+}
+
+// The name of `base` in the folder `reelDossier` from the program's folder, as the kernel names
+// both; nullopt when that folder is not the program's or below it.
+std::optional<QByteArray> RelatifAuProgramme(int programme, const QByteArray& reelDossier,
+                                             const QByteArray& base) {
+  const QByteArray reelProgramme = NomReel(programme);
+  if (reelProgramme.isEmpty() || reelDossier.isEmpty()) return std::nullopt;
+  if (reelDossier == reelProgramme) return base;
+  const QByteArray prefixe = reelProgramme == "/" ? QByteArray("/") : reelProgramme + '/';
+  if (!reelDossier.startsWith(prefixe)) return std::nullopt;
+  return reelDossier.mid(prefixe.size()) + '/' + base;
+}
+
+// Opens the name beneath the folder, the kernel refusing any way out of it (a "..", a link that
+// leads elsewhere, a /proc link); -1 with errno. EXDEV, ELOOP and ENOSYS (an old kernel) say the
+// file is to be taken as lying outside.
+int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
+  open_how comment{};
+  comment.flags = static_cast<quint64>(drapeaux | O_CLOEXEC);
+  comment.mode = (drapeaux & O_CREAT) != 0 ? 0666 : 0;
+  comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+  long fd;
+  // A rename elsewhere while the name resolves makes the kernel ask to try again.
+  int essais = 0;
+  do {
+    fd = ::syscall(SYS_openat2, dossier, relatif.constData(), &comment, sizeof comment);
+  } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++essais < 64)));
+  return static_cast<int>(fd);
+}
+
+bool Dehors(int code) { return code == EXDEV || code == ELOOP || code == ENOSYS || code == EPERM; }
+
+// What a write or a deletion reaches, as the system found it.
+struct Visee {
+  QByteArray nom, base, reelDossier;
+  // The folder of the name, as the system reached it when the name was judged.
+  Descripteur dossier;
+  Descripteur programme;
+  std::optional<QByteArray> relatif;
+  QString raison;
+};
+
+Visee Vise(const QString& chemin) {
+  Visee v;
+  v.nom = OctetsDuNom(chemin);
+  QByteArray partie;
+  std::tie(partie, v.base) = Coupe(v.nom);
+  v.dossier = Descripteur(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!v.dossier.Valide()) {
+    v.raison = RaisonSysteme(errno);
+    return v;
+  }
+  v.reelDossier = NomReel(v.dossier.fd());
+  v.programme = OuvreDossierDuProgramme();
+  if (v.programme.Valide()) v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
+  return v;
 }
 
 // The answers for writes and for deletions, apart.
@@ -44,13 +193,37 @@ std::array<ReponsesDuProgramme, 2> reponsesEcriture;
 QStringList refusSansQuestion;
 
 [[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
-  ErreurRun(affiche +
+  ErreurRun(NomLisible(affiche) +
             (genre == GenreEcriture::Ecriture
                  ? QStringLiteral(" : écriture hors du dossier du programme refusée / writing outside the "
                                   "program's folder refused")
                  : QStringLiteral(" : effacement hors du dossier du programme refusé / deleting outside the "
                                   "program's folder refused")) +
             CRLF + CRLF);
+}
+
+// The name as the program gave it, and where the system found it lies when that is elsewhere.
+QString Affiche(const QString& chemin, const QByteArray& reel) {
+  const QString nom = DansDossierCourant(chemin);
+  const QString cible = TexteDuNom(reel);
+  return cible.isEmpty() || QDir::cleanPath(nom) == cible ? QDir::cleanPath(nom)
+                                                          : nom + QStringLiteral(" -> ") + cible;
+}
+
+// Goes on when the user allows the operation on the file named, else raises the refusal. `objet`
+// tells the file itself (its name and identity), which the answer is kept for.
+void Consent(const QString& affiche, const QString& objet, GenreEcriture genre, const QString& demandeur,
+             const QString& texteDemandeur) {
+  if (PolitiqueEcritures == AccordEcriture::Autoriser) return;
+  if (PolitiqueEcritures == AccordEcriture::Refuser) {
+    refusSansQuestion.append(affiche);
+    Refus(affiche, genre);
+  }
+  const QString question =
+      TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
+          .arg(NomLisible(demandeur.isEmpty() ? Shell.NomFichier : demandeur), NomLisible(affiche));
+  if (!reponsesEcriture[static_cast<size_t>(genre)].Accorde(demandeur, texteDemandeur, objet, question))
+    Refus(affiche, genre);
 }
 
 }  // namespace
@@ -79,38 +252,128 @@ bool ReponsesDuProgramme::Accorde(const QString& demandeur, const QString& texte
   return cle.accordee;
 }
 
-QString DossierDuProgramme() {
-  QString dossier =
-      Shell.NomFichier.isEmpty() ? Shell.RepCourant : QFileInfo(Shell.NomFichier).absolutePath();
-  if (dossier.isEmpty()) dossier = QDir::currentPath();
-  return SuitLiens(dossier).value_or(QString());
+// The name of a file in a folder, as the kernel names the folder.
+QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base) {
+  return (reelDossier == "/" ? QByteArray() : reelDossier) + '/' + base;
 }
 
 void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& demandeur,
                      const QString& texteDemandeur) {
-  if (genre == GenreEcriture::Effacement) {
-    // A name that holds nothing a deletion removes (no file, or a folder) needs no consent.
-    struct stat etat {};
-    if (::lstat(QFile::encodeName(chemin).constData(), &etat) != 0 || S_ISDIR(etat.st_mode)) return;
+  const Visee v = Vise(chemin);
+  // A name whose folder cannot be reached is not written: the write gives the system's reason.
+  if (!v.dossier.Valide()) return;
+  struct stat etat {};
+  if (v.relatif) {
+    const Descripteur f(OuvreDessous(v.programme.fd(), *v.relatif, O_PATH));
+    if (f.Valide() ? ::fstat(f.fd(), &etat) == 0 && etat.st_nlink <= 1 : errno == ENOENT) return;
   }
-  const QString cible = Cible(chemin, genre);
-  if (Dans(cible, DossierDuProgramme())) return;
-  // The file named, and where a link leads when it leads elsewhere.
-  const QString nom = Absolu(chemin);
-  const QString affiche = cible.isEmpty() || cible == nom ? nom : nom + QStringLiteral(" -> ") + cible;
-  if (PolitiqueEcritures == AccordEcriture::Autoriser) return;
-  if (PolitiqueEcritures == AccordEcriture::Refuser) {
-    refusSansQuestion.append(affiche);
-    Refus(affiche, genre);
+  const Descripteur f(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
+  QByteArray reel = f.Valide() ? NomReel(f.fd()) : DansLeDossier(v.reelDossier, v.base);
+  if (!f.Valide()) {
+    // A new file, made where the name's links lead.
+    if (const std::optional<QString> suivi = SuitLiens(chemin)) {
+      const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
+      const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      if (dossier.Valide()) reel = DansLeDossier(NomReel(dossier.fd()), base);
+    }
   }
-
-  const QString question = TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
-                               .arg(demandeur.isEmpty() ? Shell.NomFichier : demandeur, affiche);
-  if (!reponsesEcriture[static_cast<size_t>(genre)].Accorde(demandeur, texteDemandeur,
-                                                            cible.isEmpty() ? nom : cible, question))
-    Refus(affiche, genre);
+  Consent(Affiche(chemin, reel), TexteDuNom(reel), genre, demandeur, texteDemandeur);
 }
 
+namespace {
+
+// The reason an open for appending gives, where a FIFO that nobody reads says "no such device".
+OuvertureAccordee Echec(int code) {
+  return {-1, code == ENXIO ? RaisonNonOrdinaire(S_IFIFO) : RaisonSysteme(code)};
+}
+
+// A file elsewhere than the program's folder: the file the name designates, as the system follows
+// it, is what the question names and what is then opened (the file already open, or the new name in
+// the folder that was judged).
+OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
+                              const QString& texteDemandeur) {
+  QString raison;
+  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
+  if (!suivi) return {-1, raison};
+  struct stat etat {};
+  const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
+  if (existant.Valide()) {
+    if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
+    if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
+  } else if (errno != ENOENT) {
+    return Echec(errno);
+  }
+  // A new file is made where the name's links lead, in the folder judged now.
+  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
+  const Descripteur dossier(existant.Valide() ? -1
+                                              : ::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
+  const QByteArray reel =
+      existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
+  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  Descripteur fd(existant.Valide()
+                     ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
+                     : ::openat(dossier.fd(), base.constData(),
+                                O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd.Valide()) return Echec(errno);
+  struct stat ouvert {};
+  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
+  if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
+  if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
+  return {fd.Lache(), {}};
+}
+
+}  // namespace
+
+OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demandeur,
+                                    const QString& texteDemandeur) {
+  const Visee v = Vise(chemin);
+  if (!v.dossier.Valide()) return {-1, v.raison};
+  if (v.relatif) {
+    // In the program's folder the kernel checks and opens as one step: a link swapped meanwhile
+    // is refused by it, never followed out.
+    Descripteur fd(OuvreDessous(v.programme.fd(), *v.relatif, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK));
+    if (fd.Valide()) {
+      struct stat etat {};
+      if (::fstat(fd.fd(), &etat) != 0) return Echec(errno);
+      if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
+      // A file with another link may be one outside, reached by a hard link.
+      if (etat.st_nlink <= 1) return {fd.Lache(), {}};
+    } else if (!Dehors(errno)) {
+      return Echec(errno);
+    }
+  }
+  return OuvreDehors(chemin, v, demandeur, texteDemandeur);
+}
+
+void EffaceAccorde(const QString& chemin, const QString& demandeur, const QString& texteDemandeur) {
+  const Visee v = Vise(chemin);
+  struct stat avant {};
+  if (!v.dossier.Valide() || v.base.contains('/') || v.base == "." || v.base == ".." ||
+      ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
+      S_ISDIR(avant.st_mode))
+    return;
+  bool dedans = false;
+  if (v.programme.Valide()) {
+    // The folder judged is the program's or one below it, as the kernel reaches it from there.
+    if (const auto relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, ".")) {
+      const Descripteur d(OuvreDessous(v.programme.fd(), *relatif, O_PATH | O_DIRECTORY));
+      struct stat atteint {
+      }, juge{};
+      dedans = d.Valide() && ::fstat(d.fd(), &atteint) == 0 && ::fstat(v.dossier.fd(), &juge) == 0 &&
+               MemeFichier(atteint, juge);
+    }
+  }
+  if (!dedans) {
+    const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
+    Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Effacement, demandeur, texteDemandeur);
+  }
+  // The name goes from the very folder judged, and only while it is the file judged.
+  struct stat maintenant {};
+  if (::fstatat(v.dossier.fd(), v.base.constData(), &maintenant, AT_SYMLINK_NOFOLLOW) == 0 &&
+      MemeFichier(maintenant, avant))
+    ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
+}
 void OublieAccordEcritures() {
   for (ReponsesDuProgramme& r : reponsesEcriture) r.Oublie();
   refusSansQuestion.clear();

@@ -34,16 +34,32 @@ extern AccordEcriture PolitiqueEcritures;
 
 enum class GenreEcriture { Ecriture, Effacement };
 
-// The folder a program writes in without a question, with its links followed: the folder of the
-// program file, or for a program never saved the folder its relative names are made in.
-QString DossierDuProgramme();
+// The folder a program writes in freely is the real folder its file lies in (links and /proc names
+// followed by the system), or for a program never saved the current folder. The home folder, the
+// folders that hold it and the folders everybody may write to (/tmp) are never a program's own: a
+// program there writes nothing without consent.
 
-// Lets the write (or the deletion) of `chemin` go on, or raises a run error that says why nothing
-// was written. `demandeur` and `texteDemandeur` are the command file that orders it and its text,
-// empty for the editor's program. A deletion concerns the name itself (a link is removed, not
-// followed); a write, the file its links lead to.
+// Lets the write of `chemin` (the offset file of Plot, written whole) go on, or raises a run error
+// that says why nothing was written. `demandeur` and `texteDemandeur` are the command file that
+// orders it and its text, empty for the editor's program.
 void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& demandeur = {},
                      const QString& texteDemandeur = {});
+
+// An append file opened for a program: the descriptor (the caller's to close), or -1 with the
+// system's reason.
+struct OuvertureAccordee {
+  int fd = -1;
+  QString raison;
+};
+// Opens `chemin`, as the program wrote it, for appending (created when missing). The kernel opens it
+// beneath the program's folder in the same step as it checks it lies there; a file elsewhere (by a
+// link, a hard link, a name through /proc) is opened only once allowed, and it is then the very
+// file the question named. A refusal raises its run error.
+OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demandeur = {},
+                                    const QString& texteDemandeur = {});
+// Deletes `chemin` (a link itself, not what it leads to), with consent outside the program's
+// folder; a name that holds nothing to delete (no file, or a folder) is left alone.
+void EffaceAccorde(const QString& chemin, const QString& demandeur = {}, const QString& texteDemandeur = {});
 
 // Forgets the user's answers: the program they were given for was closed or replaced.
 void OublieAccordEcritures();

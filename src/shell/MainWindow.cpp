@@ -383,6 +383,9 @@ bool FenetrePrincipale::Demarre(const QStringList& arguments, const QString& rep
     TailleCarStatut(TailleCarCode);
   }
   setWindowTitle(debut.Titre);
+  if (!debut.NomNonUtf8.isEmpty())
+    Dialogues().MsgBox(TexteMsg(196).arg(NomLisible(debut.NomNonUtf8)), Boutons::Ok, QStringLiteral("Morvo"),
+                       Icone::Exclamation);
   Shell.NomFichier = debut.NomFichier;
   if (debut.Charger && LitFic(debut.NomFichier)) {
     FichierCourant = debut.NomFichier;

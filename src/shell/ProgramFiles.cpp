@@ -18,6 +18,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Descriptors.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -185,9 +186,10 @@ QString DossierDe(const QString& chemin) {
 }
 
 void PasUnFichierMorvo(const QString& nom) {
-  Dialogues().MsgBox(nom + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
-                                          "Ist keine Morvo Datei."),
-                     Boutons::Ok, QString());
+  Dialogues().MsgBox(
+      NomLisible(nom) + QStringLiteral("\r\n\r\nN'est pas un fichier Morvo\r\nIs not a Morvo file\r\n"
+                                       "Ist keine Morvo Datei."),
+      Boutons::Ok, QString());
 }
 
 // ---- the commands of the main window ----
@@ -214,8 +216,9 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     return false;
   }
   if (!octets) {
-    Dialogues().MsgBox(TexteMsg(126) + QStringLiteral("\r\n\r\n") + chemin + QStringLiteral("\r\n") + raison,
-                       Boutons::Ok, QString());
+    Dialogues().MsgBox(
+        TexteMsg(126) + QStringLiteral("\r\n\r\n") + NomLisible(chemin) + QStringLiteral("\r\n") + raison,
+        Boutons::Ok, QString());
     return false;
   }
   // A file that is not text (a picture, a binary ".dat" of another program that the desktop took

@@ -49,7 +49,8 @@ QString VersionTexte() { return TexteVersion(kVersionMajeure, kVersionMineure, k
 QString TitreVersion() { return QStringLiteral("Morvo  V") + VersionTexte(); }
 
 QString TitreFichier(const QString& nomFichier) {
-  return TitreVersion() + QStringLiteral("   ") + TexteMsg(110) + QStringLiteral(": ") + nomFichier;
+  return TitreVersion() + QStringLiteral("   ") + TexteMsg(110) + QStringLiteral(": ") +
+         NomLisible(nomFichier);
 }
 
 ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
@@ -102,7 +103,9 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
 
   QString ligne = arguments.join(u' ');
   ligne.remove(u'"');
-  if (!ligne.isEmpty()) {
+  if (NomNonUtf8(ligne)) {
+    resultat.NomNonUtf8 = ligne;
+  } else if (!ligne.isEmpty()) {
     resultat.NomFichier = ligne;
   } else {
     resultat.NomFichier = FichierDat;
@@ -122,7 +125,7 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
     Shell.NomFichier = resultat.NomFichier;
   }
   // Only a file named on the command line is in the caption before it is loaded.
-  if (!ligne.isEmpty()) resultat.Titre = TitreFichier(resultat.NomFichier);
+  if (!resultat.NomFichier.isEmpty() && !ligne.isEmpty()) resultat.Titre = TitreFichier(resultat.NomFichier);
   return resultat;
 }
 

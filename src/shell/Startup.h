@@ -33,6 +33,9 @@ struct ResultatDebut {
   // A language setting was unset: the language dialog was shown (without it, they have been set
   // to French and written).
   bool DemandeLangue = false;
+  // A name given on the command line that is not valid UTF-8: the file is not opened (nor saved
+  // back under another name), and the user is told why.
+  QString NomNonUtf8;
   // The window caption; it names the file only when the command line does.
   QString Titre;
   // The terms of use were refused: the configuration of this start is removed and the program ends.

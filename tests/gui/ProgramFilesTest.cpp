@@ -12,7 +12,9 @@
 
 #include "FullDisk.h"
 #include "WindowFixture.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "shell/Startup.h"
 
@@ -311,6 +313,79 @@ TEST_F(ProgramFilesTest, AProgramOpenedAtStartAsksBeforeWritingOutsideItsFolder)
   F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
   EXPECT_EQ(questions().size(), 1);
   EXPECT_EQ(LitOctets(dehors), " touch x\r\n y\r\n");
+}
+
+// The home folder is no program's own: a program typed or saved there asks before writing there. Names are
+// shown escaped in the question, the message boxes and the title, and a name that is not UTF-8 is
+// told in one line, the file left alone.
+TEST_F(ProgramFilesTest, TheHomeFolderIsNoProgramsOwnAndNamesAreShownEscaped) {
+  const QString maison = QFile::decodeName(qgetenv("HOME"));
+  const QString rc = maison + QStringLiteral("/.bashrc");
+  const auto questions = [this] {
+    QStringList q;
+    for (const auto& m : prompter_.Messages())
+      if (m.icone == Icone::Question) q << m.texte;
+    return q;
+  };
+  // Started from the desktop menu (in the home folder), a new program pasted and run with F4.
+  ASSERT_TRUE(QDir::setCurrent(maison));
+  Demarre();
+  F().Action(QStringLiteral("Mnu_Nouveau"))->trigger();
+  Tape(QStringLiteral("OpenA = .bashrc\r\nPrintA = x\r\n%A = 1\r\n"));
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_TRUE(questions()[0].contains(rc)) << questions()[0].toStdString();
+  EXPECT_FALSE(QFile::exists(rc));
+  ASSERT_TRUE(QDir::setCurrent(Depart()));
+
+  // A program saved in the home folder, opened at start as a double-click does.
+  const QString chezSoi = maison + QStringLiteral("/p.dat");
+  EcritOctets(chezSoi, "OpenA = .bashrc\r\nPrintA = x\r\n%A = 1\r\n");
+  prompter_.Efface();
+  DemarreTel({chezSoi}, QSize(1000, 700));
+  ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_TRUE(questions()[0].contains(rc)) << questions()[0].toStdString();
+  EXPECT_FALSE(QFile::exists(rc));
+
+  // A program whose name breaks lines and turns them, writing through a link whose name does.
+  ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("dl")));
+  const QString programme = Chemin(QString::fromUtf8("dl/new\nline\u202Etxt.dat"));
+  const QString lien = QString::fromUtf8("drawing \u202Etxt.setoN");
+  EcritOctets(programme, "OpenA = " + lien.toUtf8() + "\r\nPrintA = x\r\n");
+  ASSERT_TRUE(QFile::link(Chemin(QStringLiteral("notes.txt")), Chemin(QStringLiteral("dl/") + lien)));
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(questions().size(), 1) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_TRUE(questions()[0].contains(QStringLiteral("new\\nline\\u202Etxt.dat")))
+      << questions()[0].toStdString();
+  EXPECT_TRUE(questions()[0].contains(QStringLiteral("drawing \\u202Etxt.setoN -> ") +
+                                      Chemin(QStringLiteral("notes.txt"))))
+      << questions()[0].toStdString();
+  EXPECT_FALSE(questions()[0].contains(QChar(0x202E)) ||
+               questions()[0].contains(u'\n' + QStringLiteral("line")));
+  // The refusal names the file escaped too (the program's line is shown as it is written).
+  EXPECT_TRUE(prompter_.Messages().back().texte.contains(QStringLiteral("dl/drawing \\u202Etxt.setoN -> ")))
+      << prompter_.Messages().back().texte.toStdString();
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral("new\\nline\\u202Etxt.dat")))
+      << F().windowTitle().toStdString();
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("notes.txt"))));
+
+  // A name in Latin-1 given at start.
+  const QByteArray latin1 = QFile::encodeName(Depart()) + "/caf\xE9.dat";
+  const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "%A = 1\r\n", 8), 8);
+  ::close(fd);
+  prompter_.Efface();
+  DemarreTel({TexteDuNom(latin1)}, QSize(1000, 700));
+  ASSERT_FALSE(prompter_.Messages().empty());
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(196).arg(NomLisible(TexteDuNom(latin1))));
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("caf\\xE9.dat")));
+  EXPECT_TRUE(Ed().Modele().Text().isEmpty());
+  struct stat etat {};
+  ASSERT_EQ(::stat(latin1.constData(), &etat), 0);
+  EXPECT_EQ(etat.st_size, 8);
 }
 
 TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {

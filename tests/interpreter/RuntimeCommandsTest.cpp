@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "FullDisk.h"
@@ -217,7 +218,14 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
       Lance(QString(commande).arg(QLatin1String(nom)).split(QStringLiteral("§")) + QStringList{"%B = 2"});
       EXPECT_LT(chrono.elapsed(), 1000) << nom << " " << commande.toStdString();
       ASSERT_EQ(Messages().size(), 1u) << nom << " " << commande.toStdString();
-      EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
+      // A data file read or appended to is there: why it is refused is told.
+      const bool donnees = commande.startsWith(QStringLiteral("OPEN"));
+      const QString raison = QString::fromLocal8Bit(std::strerror(EISDIR));
+      EXPECT_TRUE(
+          donnees
+              ? Messages()[0].texte.contains(
+                    nom == std::string_view("dossier.txt") ? raison : QStringLiteral("(not a regular file)"))
+              : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
           << nom << " " << commande.toStdString() << ": " << Messages()[0].texte.toStdString();
       EXPECT_TRUE(Messages()[0].texte.contains(QLatin1String(nom)));
       EXPECT_EQ(Var(1, "%B"), "<absent>");
@@ -791,6 +799,71 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/plot.dat"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(QFile::exists(Chemin("prog/Plot_Offset.txt")));
   EXPECT_EQ(Var(1, "%D"), "4");
+
+  // A program never saved, in a window started in the home folder, has no folder of its own.
+  const QByteArray ancienHome = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(Chemin("prog")));
+  Shell.NomFichier.clear();
+  OuvreDans(Chemin("prog"));
+  Lance({"OPENA = neuf.txt", "PRINTA = x", "%E = 5"});
+  qputenv("HOME", ancienHome);
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/neuf.txt"))) << Messages()[0].texte.toStdString();
+  EXPECT_FALSE(QFile::exists(Chemin("prog/neuf.txt")));
+}
+
+// The check and the open are one step: a link that another thread turns, over and over, between a
+// file of the folder and one outside never takes a write out unasked, and a yes is for the file the
+// question named, whatever the link leads to once it is given.
+TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("prog"));
+  OuvreDans(Chemin("prog"));
+  Shell.NomFichier = Chemin("prog/prog.dat");
+  Ecrit("dehors.txt", "");
+  Ecrit("autre.txt", "");
+  Ecrit("prog/notes.txt", "");
+  const QByteArray lien = QFile::encodeName(Chemin("prog/l.txt"));
+  const QByteArray neuf = QFile::encodeName(Chemin("prog/l.neuf"));
+  const auto tourne = [&](const char* cible) {
+    ::unlink(neuf.constData());
+    if (::symlink(cible, neuf.constData()) == 0) ::rename(neuf.constData(), lien.constData());
+  };
+  std::atomic<bool> fini = false;
+  std::thread bascule([&] {
+    for (bool dehors = false; !fini; dehors = !dehors) tourne(dehors ? "../dehors.txt" : "notes.txt");
+  });
+  PolitiqueEcritures = AccordEcriture::Refuser;
+  for (int i = 0; i < 1000; ++i) Lance({"OPENA = l.txt", "PRINTA = x", "OPENA"});
+  fini = true;
+  bascule.join();
+  PolitiqueEcritures = AccordEcriture::Demander;
+  OublieAccordEcritures();
+  EXPECT_EQ(Lit("dehors.txt"), "");
+  EXPECT_NE(Lit("prog/notes.txt"), "");
+
+  // The link turns to another file while the question is shown: the yes writes the file it named.
+  class Tourne : public ScriptedPrompter {
+   public:
+    std::function<void()> pendant;
+    Reponse MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
+                   int defaut) override {
+      ScriptedPrompter::MsgBox(texte, boutons, titre, icone, defaut);
+      if (icone != Icone::Question) return Reponse::Ok;
+      pendant();
+      return Reponse::Oui;
+    }
+  } question;
+  question.pendant = [&] { tourne("../autre.txt"); };
+  tourne("../dehors.txt");
+  Prompter& avant = Dialogues();
+  DefinitDialogues(&question);
+  Run({"OPENA = l.txt", "PRINTA = oui", "OPENA"});
+  DefinitDialogues(&avant);
+  ASSERT_EQ(question.Messages().size(), 1u);
+  EXPECT_TRUE(question.Messages()[0].texte.contains(Chemin("dehors.txt")))
+      << question.Messages()[0].texte.toStdString();
+  EXPECT_EQ(Lit("dehors.txt"), " oui\r\n");
+  EXPECT_EQ(Lit("autre.txt"), "");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {

@@ -462,6 +462,90 @@ TEST_F(RunnerTest, WritesOutsideTheProgramsFolderNeedAllowWrites) {
   EXPECT_TRUE(QFile::exists(Chemin(QStringLiteral("prog/sous/dedans.txt"))));
 }
 
+// A program's folder is the real folder its file lies in, and never the home folder, one that
+// holds it or a folder everybody may write to: a file there is written or deleted only with
+// --allow-writes, the file being the one the name designates (through /proc, /dev/fd or a hard
+// link), named so. A name ending in "/" and a FIFO are files that could not be written.
+TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("maison/dl/sous")));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("maison/dl/dl")));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("maison/.config/autostart")));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("partage")));
+  ASSERT_EQ(::chmod(QFile::encodeName(Chemin(QStringLiteral("partage"))).constData(), 01777), 0);
+  const QString maison = Chemin(QStringLiteral("maison"));
+  const QString rc = Chemin(QStringLiteral("maison/.bashrc"));
+  EcritProgramme("rc\n", QStringLiteral("maison/.bashrc"));
+  EcritProgramme("a\r\n", QStringLiteral("maison/dl/pa.txt"));
+  EcritProgramme("k\r\n", QStringLiteral("maison/dl/k.txt"));
+  ASSERT_EQ(::link(QFile::encodeName(rc).constData(),
+                   QFile::encodeName(Chemin(QStringLiteral("maison/dl/dur.txt"))).constData()),
+            0);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Chemin(QStringLiteral("maison/dl/tube"))).constData(), 0600), 0);
+  const QByteArray ecrit = "\r\nPRINTA = x\r\n%A = 1\r\n";
+  EcritProgramme("OPENA = .bashrc" + ecrit, QStringLiteral("maison/p.dat"));
+  EcritProgramme("OPENA = .config/autostart/x.desktop" + ecrit, QStringLiteral("maison/a.dat"));
+  EcritProgramme("OPENA = .bashrc, , Kill\r\n%A = 1\r\n", QStringLiteral("maison/k.dat"));
+  EcritProgramme("OPENA = .bashrc" + ecrit, QStringLiteral("maison/dl/q.dat"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("dl/q.dat"), Chemin(QStringLiteral("maison/lien.dat"))));
+  EcritProgramme("OPENA = x.txt" + ecrit, QStringLiteral("partage/p.dat"));
+  EcritProgramme("OPENA = /proc/self/cwd/dl/../../.bashrc" + ecrit, QStringLiteral("maison/dl/r.dat"));
+  EcritProgramme("OPENA = /dev/stdin" + ecrit, QStringLiteral("maison/dl/s.dat"));
+  EcritProgramme("OPENA = dur.txt" + ecrit, QStringLiteral("maison/dl/t.dat"));
+  EcritProgramme("OPENA = pa.txt/" + ecrit, QStringLiteral("maison/dl/u.dat"));
+  EcritProgramme("OPENA = tube" + ecrit, QStringLiteral("maison/dl/v.dat"));
+  EcritProgramme(
+      "OPENA = sous/a.txt\r\nPRINTA = a\r\nOPENA\r\nOPENA = /proc/self/cwd/b.txt\r\nPRINTA = b\r\nOPENA\r\n"
+      "OPENA = k.txt, , Kill\r\n%A = 1\r\n",
+      QStringLiteral("maison/dl/ok.dat"));
+  // Started in the home folder, with HOME set to it, as from the desktop.
+  const auto lance = [this](const QString& arguments, QString* erreurs) {
+    return LanceShell(QStringLiteral("cd maison && HOME=\"$PWD\" \"$R\" ") + arguments, erreurs);
+  };
+  const QString ailleurs = QStringLiteral(", outside its folder, without --allow-writes");
+  const QString partage = Chemin(QStringLiteral("partage/x.txt"));
+  const std::vector<std::pair<QString, QString>> refus = {
+      {QStringLiteral("p.dat"), rc},
+      {QStringLiteral("a.dat"), Chemin(QStringLiteral("maison/.config/autostart/x.desktop"))},
+      {QStringLiteral("k.dat"), rc},
+      {QStringLiteral("lien.dat"), rc},
+      {partage.left(partage.size() - 5) + QStringLiteral("p.dat"), partage},
+      {QStringLiteral("/proc/self/cwd/dl/r.dat"), QStringLiteral("/proc/self/cwd/dl/../../.bashrc -> ") + rc},
+      {QStringLiteral("dl/s.dat < .bashrc"), QStringLiteral("/dev/stdin -> ") + rc},
+      {QStringLiteral("dl/t.dat"), Chemin(QStringLiteral("maison/dl/dur.txt"))}};
+  for (const auto& [arguments, nomme] : refus) {
+    QString erreurs;
+    EXPECT_EQ(lance(arguments, &erreurs), 3) << arguments.toStdString();
+    EXPECT_TRUE(erreurs.contains(nomme + ailleurs))
+        << arguments.toStdString() << ": " << erreurs.toStdString();
+  }
+  EXPECT_EQ(LitOctets(QStringLiteral("maison/.bashrc")), "rc\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("maison/.config/autostart/x.desktop"))));
+  EXPECT_FALSE(QFile::exists(partage));
+
+  const std::vector<std::pair<QString, QString>> nonEcrits = {
+      // The system says "Is a directory" where the name would be made.
+      {QStringLiteral("dl/u.dat"), QString::fromLocal8Bit(std::strerror(EISDIR))},
+      {QStringLiteral("dl/v.dat"), QStringLiteral("(not a regular file)")}};
+  for (const auto& [arguments, raison] : nonEcrits) {
+    QString erreurs;
+    EXPECT_EQ(lance(arguments, &erreurs), 3) << arguments.toStdString();
+    EXPECT_TRUE(erreurs.contains(QStringLiteral("cannot write ")) && erreurs.contains(raison))
+        << erreurs.toStdString();
+  }
+  EXPECT_EQ(LitOctets(QStringLiteral("maison/dl/pa.txt")), "a\r\n");
+
+  // What stays in the program's folder asks nothing, and the log goes anywhere it is asked.
+  QString erreurs;
+  EXPECT_EQ(lance(QStringLiteral("--log run.log /proc/self/cwd/dl/ok.dat"), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("maison/dl/sous/a.txt")), " a\r\n");
+  EXPECT_EQ(LitOctets(QStringLiteral("maison/dl/b.txt")), " b\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("maison/dl/k.txt"))));
+  EXPECT_TRUE(QFile::exists(Chemin(QStringLiteral("maison/run.log"))));
+  EXPECT_EQ(lance(QStringLiteral("--allow-writes p.dat"), &erreurs), 0) << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("maison/.bashrc")), "rc\n x\n");
+}
+
 TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
   const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
   DisquePlein disque;
