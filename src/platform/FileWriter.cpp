@@ -290,6 +290,15 @@ QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) 
 
 }  // namespace
 
+QString RaisonNonOrdinaire(unsigned mode) {
+  if (S_ISDIR(mode)) return RaisonSysteme(EISDIR);
+  const QString genre = S_ISFIFO(mode)                   ? QStringLiteral("a FIFO or a pipe")
+                        : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("a device")
+                        : S_ISSOCK(mode)                 ? QStringLiteral("a socket")
+                                                         : QStringLiteral("no file of data");
+  return QStringLiteral("not a regular file (%1)").arg(genre);
+}
+
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
   // Told in the words the file device would give, as the other failures of a file are.
   const QByteArray nom = OctetsDuNom(chemin);
@@ -476,16 +485,22 @@ bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
 
 bool AjoutOuvert::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
   Ferme();
-  struct stat etat {};
   QString pourquoi = raison;
-  if (fd >= 0 && (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode))) {
+  if (fd >= 0 && Prend(fd, chemin, &pourquoi)) return true;
+  SignaleEchec(chemin, pourquoi);
+  DonneErreur(erreur, pourquoi);
+  return false;
+}
+
+bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
+  // Checked on the open file itself: a FIFO or device put in place of the file can neither hang the
+  // append nor take its bytes.
+  struct stat etat {};
+  const bool vu = ::fstat(fd, &etat) == 0;
+  if (!vu || !S_ISREG(etat.st_mode)) {
+    const QString raison = vu ? RaisonNonOrdinaire(etat.st_mode) : RaisonSysteme(errno);
     ::close(fd);
-    fd = -1;
-    pourquoi = RaisonSysteme(EINVAL);
-  }
-  if (fd < 0) {
-    SignaleEchec(chemin, pourquoi);
-    DonneErreur(erreur, pourquoi);
+    DonneErreur(erreur, raison);
     return false;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -500,9 +515,8 @@ bool AjoutOuvert::OuvreFichier(const QString& chemin, QString* erreur) {
   Ferme();
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
-  // Opened without blocking and checked on the open file itself: a FIFO or device put in place of
-  // the file can neither hang the append nor take its bytes. The links are followed already: one
-  // planted in the meantime is not followed.
+  // Opened without blocking; the links are followed already: one planted in the meantime is not
+  // followed.
   const int fd = ::open(
       cible->constData(),
       O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | (cible->startsWith("/proc/") ? 0 : O_NOFOLLOW),
@@ -511,18 +525,7 @@ bool AjoutOuvert::OuvreFichier(const QString& chemin, QString* erreur) {
     DonneErreur(erreur, RaisonSysteme(errno));
     return false;
   }
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
-    ::close(fd);
-    DonneErreur(erreur, RaisonSysteme(EINVAL));
-    return false;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  fd_ = fd;
-  chemin_ = chemin;
-  peripherique_ = etat.st_dev;
-  inode_ = etat.st_ino;
-  return true;
+  return Prend(fd, chemin, erreur);
 }
 
 bool AjoutOuvert::Ferme(QString* erreur) {

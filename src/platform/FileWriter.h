@@ -21,6 +21,10 @@
 #include <memory>
 #include <optional>
 
+// Why a file of that mode is not one to read or append to: "Is a directory" for a folder, else what
+// it is (a FIFO or a pipe, a device, a socket).
+QString RaisonNonOrdinaire(unsigned mode);
+
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused. The new file
 // keeps the permissions of the one it replaces only when that was the user's own; any other (one
@@ -118,6 +122,8 @@ class AjoutOuvert {
 
  private:
   bool OuvreFichier(const QString& chemin, QString* erreur);
+  // Holds the open descriptor of `chemin` when it is a regular file, else closes it.
+  bool Prend(int fd, const QString& chemin, QString* erreur);
 
   int fd_ = -1;
   QString chemin_;

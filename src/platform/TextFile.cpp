@@ -562,17 +562,6 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin) {
   return OuvreFichierOrdinaire(f, chemin, &raison);
 }
 
-namespace {
-
-// Why a path is no regular file to read: a folder is one, anything else (FIFO, device, socket) is
-// not what a file of text can be.
-QString RaisonNonOrdinaire(mode_t mode) {
-  return S_ISDIR(mode) ? qt_error_string(EISDIR)
-                       : qt_error_string(EINVAL) + QStringLiteral(" (not a regular file)");
-}
-
-}  // namespace
-
 bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
   // The name's own bytes, which need not be UTF-8 (a program named on the command line).
   const QByteArray nom = OctetsDuNom(chemin);

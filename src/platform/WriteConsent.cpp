@@ -32,11 +32,6 @@ const QString CRLF = QStringLiteral("\r\n");
 
 QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-QString RaisonNonOrdinaire(mode_t mode) {
-  return S_ISDIR(mode) ? RaisonSysteme(EISDIR)
-                       : RaisonSysteme(EINVAL) + QStringLiteral(" (not a regular file)");
-}
-
 // A descriptor closed with its holder.
 class Descripteur {
  public:

@@ -224,7 +224,7 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
       EXPECT_TRUE(
           donnees
               ? Messages()[0].texte.contains(
-                    nom == std::string_view("dossier.txt") ? raison : QStringLiteral("(not a regular file)"))
+                    nom == std::string_view("dossier.txt") ? raison : QStringLiteral("not a regular file ("))
               : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
           << nom << " " << commande.toStdString() << ": " << Messages()[0].texte.toStdString();
       EXPECT_TRUE(Messages()[0].texte.contains(QLatin1String(nom)));
