@@ -346,13 +346,11 @@ void EcritFichierOffset(const QString& nomFichier, int niveau, const Axe& axeX, 
     TesteArret();
   }
   const QString chemin = QDir(Shell.RepCourant).filePath(QStringLiteral("Plot_Offset.txt"));
-  if (niveau >= 2)
-    AccordeEcriture(chemin, GenreEcriture::Ecriture, Niveau(niveau).Fichier, Niveau(niveau).Texte);
-  else
-    AccordeEcriture(chemin, GenreEcriture::Ecriture);
   QString erreur;
-  if (!EcritFichierTexte(chemin, sortie, &erreur))
-    ErreurRun(TexteEcritureImpossible(chemin, erreur) + Crlf + Crlf);
+  const bool ecrit = niveau >= 2 ? EcritEntierAccorde(chemin, OctetsDuTexte(sortie), &erreur,
+                                                      Niveau(niveau).Fichier, Niveau(niveau).Texte)
+                                 : EcritEntierAccorde(chemin, OctetsDuTexte(sortie), &erreur);
+  if (!ecrit) ErreurRun(TexteEcritureImpossible(chemin, erreur) + Crlf + Crlf);
 }
 
 // The fields of the command, in the order they are read.

@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -61,12 +62,18 @@ mode_t ModeFichierNeuf() {
 // QSaveFile gives the new file the permissions of the one it replaces. They are kept only for a
 // file of the user's own: one that another user left (mode 0666 in /tmp) would otherwise stay
 // writable by that user once it holds our bytes. False with the reason when they cannot be set.
+bool DonneModeDuRemplacant(int fd, const struct stat* ancien, QString& raison) {
+  if (!ancien) return true;
+  const mode_t mode = ancien->st_uid == ::geteuid() ? (ancien->st_mode & 07777) : ModeFichierNeuf();
+  if (::fchmod(fd, mode) == 0) return true;
+  raison = RaisonSysteme(errno);
+  return false;
+}
+
 bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
   struct stat ancien {};
   if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
-  if (::fchmod(f.handle(), ModeFichierNeuf()) == 0) return true;
-  raison = RaisonSysteme(errno);
-  return false;
+  return DonneModeDuRemplacant(f.handle(), &ancien, raison);
 }
 
 // The reason of a failed step: the device's own, else the hook's full disk (told as the device
@@ -429,7 +436,75 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   return true;
 }
 
+// A name for the temporary file beside `base` that no other file holds yet (made with O_EXCL).
+QByteArray NomProvisoire(const QByteArray& base) {
+  static std::atomic<quint32> compteur = 0;
+  return '.' + base.left(200) + '.' + QByteArray::number(::getpid()) + '.' + QByteArray::number(compteur++) +
+         ".tmp";
+}
+
+bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& chemin,
+                            const QByteArray& octets, QString* erreur) {
+  struct stat ancien {};
+  const bool existe = ::fstatat(dossier, base.constData(), &ancien, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existe && !S_ISREG(ancien.st_mode)) {
+    DonneErreur(erreur, RaisonSysteme(S_ISDIR(ancien.st_mode) ? EISDIR : EINVAL));
+    return false;
+  }
+  QByteArray provisoire;
+  int fd = -1;
+  for (int essai = 0; fd < 0 && essai < 16; ++essai) {
+    provisoire = NomProvisoire(base);
+    fd =
+        ::openat(dossier, provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    DonneErreur(erreur, RaisonSysteme(errno));
+    return false;
+  }
+  QFile f;
+  f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+  QString raison;
+  bool ok = DonneModeDuRemplacant(fd, existe ? &ancien : nullptr, raison);
+  if (ok) {
+    const bool ecrit = EcritTout(f, octets);
+    const bool panne = ecrit && EnPanne(chemin);
+    ok = ecrit && !panne;
+    if (ok) {
+      ok = Synchronise(f, raison);
+    } else {
+      raison = Raison(f, panne);
+    }
+  }
+  struct stat ecrit {};
+  if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
+    ok = false;
+    raison = RaisonSysteme(EIO);
+  }
+  f.close();
+  // The name itself is replaced, never what a link put there meanwhile leads to.
+  if (ok && ::renameat(dossier, provisoire.constData(), dossier, base.constData()) != 0) {
+    ok = false;
+    raison = RaisonSysteme(errno);
+  }
+  if (!ok) {
+    ::unlinkat(dossier, provisoire.constData(), 0);
+    DonneErreur(erreur, raison);
+  }
+  return ok;
+}
+
 }  // namespace
+
+bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
+                      QString* erreur) {
+  QString raison;
+  if (EcritFichierEntierDans(dossier, base, chemin, octets, &raison)) return true;
+  SignaleEchec(chemin, raison);
+  DonneErreur(erreur, raison);
+  return false;
+}
 
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   QString raison;

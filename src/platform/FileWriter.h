@@ -30,6 +30,12 @@ QString RaisonNonOrdinaire(unsigned mode);
 // keeps the permissions of the one it replaces only when that was the user's own; any other (one
 // that another user left in /tmp) gets those the umask gives a new file.
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
+// As EcritFichier, for the file `base` of the folder open at `dossier` (an O_PATH descriptor will
+// do): the temporary file is made in that very folder and renamed over the name itself there, so a
+// link or a folder of the path swapped meanwhile never leads the bytes elsewhere. `chemin` names the
+// file in the reasons told.
+bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
+                      QString* erreur = nullptr);
 // An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
 // /dev/null) is written into as it stands; a FIFO that nobody reads fails at once. A name of one of
 // our own descriptors (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N) is written through

@@ -244,9 +244,13 @@ std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite
   return NormaliseFinsDeLigne(DecodeTexte(*octets));
 }
 
+QByteArray OctetsDuTexte(const QString& texte, const FormeTexte& forme) {
+  return Encode(AvecFins(texte, forme.finLigne), forme.codage);
+}
+
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur,
                        const FormeTexte& forme) {
-  return EcritFichier(chemin, Encode(AvecFins(texte, forme.finLigne), forme.codage), erreur);
+  return EcritFichier(chemin, OctetsDuTexte(texte, forme), erreur);
 }
 
 namespace {

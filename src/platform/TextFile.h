@@ -56,6 +56,8 @@ std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme 
 // reason in *erreur when given.
 std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite, bool* tropGrand,
                                             FormeTexte* forme = nullptr, QString* erreur = nullptr);
+// The bytes of the text in the given form, as EcritFichierTexte writes them.
+QByteArray OctetsDuTexte(const QString& texte, const FormeTexte& forme = FormeTexte());
 // Writes the whole file in the given form; a failed write leaves the old file as it was. False on
 // failure, with the system's reason in *erreur when given.
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur = nullptr,

@@ -252,27 +252,58 @@ QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base) 
   return (reelDossier == "/" ? QByteArray() : reelDossier) + '/' + base;
 }
 
-void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& demandeur,
-                     const QString& texteDemandeur) {
-  const Visee v = Vise(chemin);
-  // A name whose folder cannot be reached is not written: the write gives the system's reason.
-  if (!v.dossier.Valide()) return;
-  struct stat etat {};
-  if (v.relatif) {
-    const Descripteur f(OuvreDessous(v.programme.fd(), *v.relatif, O_PATH));
-    if (f.Valide() ? ::fstat(f.fd(), &etat) == 0 && etat.st_nlink <= 1 : errno == ENOENT) return;
-  }
-  const Descripteur f(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
-  QByteArray reel = f.Valide() ? NomReel(f.fd()) : DansLeDossier(v.reelDossier, v.base);
-  if (!f.Valide()) {
-    // A new file, made where the name's links lead.
-    if (const std::optional<QString> suivi = SuitLiens(chemin)) {
-      const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-      const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-      if (dossier.Valide()) reel = DansLeDossier(NomReel(dossier.fd()), base);
-    }
-  }
-  Consent(Affiche(chemin, reel), TexteDuNom(reel), genre, demandeur, texteDemandeur);
+namespace {
+
+// The folder `dossier` (opened by its name), reopened from the program's folder by the kernel,
+// which refuses any way out of it; invalid when it lies elsewhere or was swapped meanwhile.
+Descripteur DossierDessous(const Descripteur& programme, int dossier) {
+  if (!programme.Valide()) return Descripteur();
+  const auto relatif = RelatifAuProgramme(programme.fd(), NomReel(dossier), ".");
+  if (!relatif) return Descripteur();
+  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
+  struct stat atteint {
+  }, juge{};
+  if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
+      !MemeFichier(atteint, juge))
+    return Descripteur();
+  return d;
+}
+
+bool EchecEcriture(const QString& chemin, const QString& raison, QString* erreur) {
+  SignaleEchecEcriture(chemin, raison);
+  if (erreur) *erreur = raison;
+  return false;
+}
+
+}  // namespace
+
+bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString* erreur,
+                        const QString& demandeur, const QString& texteDemandeur) {
+  // The file the name leads to, its links followed as the writer follows them.
+  QString raison;
+  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
+  if (!suivi) return EchecEcriture(chemin, raison, erreur);
+  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
+  const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!dossier.Valide()) return EchecEcriture(chemin, RaisonSysteme(errno), erreur);
+  if (base.contains('/') || base == "." || base == "..")
+    return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
+  struct stat avant {};
+  const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
+  // A link put there since the name was followed, or a file with another link (a hard link may
+  // reach one outside), is judged as lying outside.
+  const bool ordinaire = !existe || (!S_ISLNK(avant.st_mode) && avant.st_nlink <= 1);
+  const Descripteur dessous =
+      ordinaire ? DossierDessous(OuvreDossierDuProgramme(), dossier.fd()) : Descripteur();
+  if (dessous.Valide()) return EcritFichierDans(dessous.fd(), base, chemin, octets, erreur);
+  const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
+  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  // The yes is for the folder judged and the file it held then.
+  struct stat apres {};
+  const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
+    return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
+  return EcritFichierDans(dossier.fd(), base, chemin, octets, erreur);
 }
 
 namespace {

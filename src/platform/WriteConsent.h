@@ -39,11 +39,14 @@ enum class GenreEcriture { Ecriture, Effacement };
 // folders that hold it and the folders everybody may write to (/tmp) are never a program's own: a
 // program there writes nothing without consent.
 
-// Lets the write of `chemin` (the offset file of Plot, written whole) go on, or raises a run error
-// that says why nothing was written. `demandeur` and `texteDemandeur` are the command file that
-// orders it and its text, empty for the editor's program.
-void AccordeEcriture(const QString& chemin, GenreEcriture genre, const QString& demandeur = {},
-                     const QString& texteDemandeur = {});
+// Writes `octets` as the whole file `chemin` (the offset file of Plot), as EcritFichier does (links
+// followed, the file they lead to written). Its folder is opened beneath the program's folder by
+// the kernel and the file replaced in that very folder; a file elsewhere is written only once
+// allowed, into the folder the question named. A refusal raises its run error; a failed write gives
+// false with the system's reason. `demandeur` and `texteDemandeur` are the command file that orders
+// it and its text, empty for the editor's program.
+bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString* erreur,
+                        const QString& demandeur = {}, const QString& texteDemandeur = {});
 
 // An append file opened for a program: the descriptor (the caller's to close), or -1 with the
 // system's reason.

@@ -822,24 +822,43 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
   Ecrit("dehors.txt", "");
   Ecrit("autre.txt", "");
   Ecrit("prog/notes.txt", "");
+  // The offset file of Plot, written whole, is turned too: the file itself, and the folder it is in.
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("prog/sous") && QDir(dossier_.path()).mkpath("ext"));
+  for (const char* points : {"prog/pts.txt", "prog/sous/pts.txt", "ext/pts.txt"}) Ecrit(points, "1;2\r\n");
   const QByteArray lien = QFile::encodeName(Chemin("prog/l.txt"));
   const QByteArray neuf = QFile::encodeName(Chemin("prog/l.neuf"));
-  const auto tourne = [&](const char* cible) {
+  const auto tourneLien = [&](const char* nom, const char* cible) {
     ::unlink(neuf.constData());
-    if (::symlink(cible, neuf.constData()) == 0) ::rename(neuf.constData(), lien.constData());
+    if (::symlink(cible, neuf.constData()) == 0) ::rename(neuf.constData(), QFile::encodeName(Chemin(nom)));
   };
+  const auto tourne = [&](const char* cible) { tourneLien("prog/l.txt", cible); };
   std::atomic<bool> fini = false;
   std::thread bascule([&] {
-    for (bool dehors = false; !fini; dehors = !dehors) tourne(dehors ? "../dehors.txt" : "notes.txt");
+    for (bool dehors = false; !fini; dehors = !dehors) {
+      tourne(dehors ? "../dehors.txt" : "notes.txt");
+      tourneLien("prog/Plot_Offset.txt", dehors ? "../dehors.txt" : "offset.txt");
+      tourneLien("prog/d", dehors ? "../ext" : "sous");
+    }
   });
   PolitiqueEcritures = AccordEcriture::Refuser;
-  for (int i = 0; i < 1000; ++i) Lance({"OPENA = l.txt", "PRINTA = x", "OPENA"});
+  const QString plot = "Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET";
+  for (int i = 0; i < 1000; ++i) {
+    Lance({"OPENA = l.txt", "PRINTA = x", "OPENA"});
+    Shell.RepCourant = Chemin("prog") + '/';
+    Lance({plot});
+    Shell.RepCourant = Chemin("prog/d") + '/';
+    Lance({plot});
+  }
   fini = true;
   bascule.join();
+  Shell.RepCourant = Chemin("prog") + '/';
   PolitiqueEcritures = AccordEcriture::Demander;
   OublieAccordEcritures();
   EXPECT_EQ(Lit("dehors.txt"), "");
+  EXPECT_EQ(Lit("ext/Plot_Offset.txt"), "<absent>");
   EXPECT_NE(Lit("prog/notes.txt"), "");
+  EXPECT_NE(Lit("prog/offset.txt"), "<absent>");
+  EXPECT_NE(Lit("prog/sous/Plot_Offset.txt"), "<absent>");
 
   // The link turns to another file while the question is shown: the yes writes the file it named.
   class Tourne : public ScriptedPrompter {
