@@ -32,7 +32,6 @@ SuiviEchecs suiviCourant;
 bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
 bool ArretDemande() { return arretCourant && arretCourant(); }
 
-QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
@@ -296,6 +295,8 @@ QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) 
 }
 
 }  // namespace
+
+QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 QString RaisonNonOrdinaire(unsigned mode) {
   if (S_ISDIR(mode)) return RaisonSysteme(EISDIR);

@@ -30,8 +30,6 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
-
 // A descriptor closed with its holder.
 class Descripteur {
  public:
