@@ -7,6 +7,7 @@
 #include "drawing/Points.h"
 #include "drawing/Rotation.h"
 #include "interpreter/DataFiles.h"
+#include "interpreter/Flow.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
@@ -63,16 +64,21 @@ QString EnTeteFichier(const QString& texte) {
 void InsereEnTete(const QString& fichier, const QString& texte) {
   const QString entete = EnTeteFichier(texte);
   EditeurTexte* ed = HoteCourant()->Editeur();
-  const int debut = Niveau(1).DebutInstr;
+  // The whole statement becomes the comment, the If with it when the call follows the THEN of a
+  // one-line If (a comment after the THEN would make a block If of the line on its next pass), and
+  // the header goes after its last line, so that a statement continued on several lines stays one
+  // comment.
+  const int debut = DebutLigneInstruction(1);
+  const int apres = Niveau(1).FinInstr + 2;  // the statement's end, after the "' " inserted before it
   ed->SuiviModif = false;
   ed->SetSelStart(debut - 1);
   ed->SetSelText(QStringLiteral("' "));
-  int c = InStr(debut, ed->Text(), CRLF);
+  int c = InStr(apres, ed->Text(), CRLF);
   if (c == 0) {
     // The calling line is the last one: it gets a line end for the header to start after.
     ed->SetSelStart(ed->Text().size());
     ed->SetSelText(CRLF);
-    c = InStr(debut, ed->Text(), CRLF);
+    c = InStr(apres, ed->Text(), CRLF);
   }
   ed->SetSelStart(debut - 1);
   ed->SetSelLength(c - debut + 2);

@@ -1,6 +1,7 @@
 #include "interpreter/Flow.h"
 
 #include <QString>
+#include <array>
 #include <optional>
 
 #include "interpreter/Labels.h"
@@ -24,8 +25,19 @@ struct InstructionEnAttente {
   int niveau = 0;  // 0: nothing waits
   QString texte;
   int debut = 0;
+  int debutLigne = 0;  // where the statement holding its If begins
 };
 InstructionEnAttente enAttente;
+
+// Per level, where the statement holding the If begins while the rest after its THEN runs; 0 while
+// the statement running begins where the line loop cut it.
+std::array<int, NiveauMaxFichier + 2> debutsApresThen{};
+
+void NoteDebutApresThen(int niveau, int debut) {
+  if (niveau >= 0 && niveau < static_cast<int>(debutsApresThen.size())) {
+    debutsApresThen[static_cast<size_t>(niveau)] = debut;
+  }
+}
 
 // The position of the first character of line n of a text (lines end with CR LF), 0 when the
 // text has no such line.
@@ -130,7 +142,7 @@ void MetEnAttente(int niveau) {
       while (debut < nv.FinInstr && (nv.Texte[debut - 1] == u' ' || nv.Texte[debut - 1] == u'\t')) ++debut;
     }
   }
-  enAttente = {niveau, reste, debut};
+  enAttente = {niveau, reste, debut, DebutLigneInstruction(niveau)};
 }
 
 // What follows the condition: a block, a one-line statement, or nothing but the truth value.
@@ -253,7 +265,11 @@ void CmdGoto(int niveau) {
 }
 
 bool PrendInstructionEnAttente(int niveau) {
-  if (enAttente.niveau == 0 || enAttente.niveau != niveau) return false;
+  if (enAttente.niveau == 0 || enAttente.niveau != niveau) {
+    NoteDebutApresThen(niveau, 0);
+    return false;
+  }
+  NoteDebutApresThen(niveau, enAttente.debutLigne);
   Travail.LigneBrute = enAttente.texte;
   Lecture.ParamLigne = LTrim(QString(enAttente.texte).replace(QLatin1Char('\t'), QLatin1Char(' ')));
   Niveau(niveau).DebutInstr = enAttente.debut;
@@ -262,3 +278,11 @@ bool PrendInstructionEnAttente(int niveau) {
 }
 
 void AnnuleInstructionEnAttente() { enAttente = {}; }
+
+int DebutLigneInstruction(int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  const int debut = niveau >= 0 && niveau < static_cast<int>(debutsApresThen.size())
+                        ? debutsApresThen[static_cast<size_t>(niveau)]
+                        : 0;
+  return debut > 0 && debut < nv.DebutInstr ? debut : nv.DebutInstr;
+}

@@ -34,3 +34,7 @@ void CmdGoto(int niveau);
 bool PrendInstructionEnAttente(int niveau);
 // Forgets a waiting statement (a level starts).
 void AnnuleInstructionEnAttente();
+// Where the statement being run begins in its level's text: its DebutInstr, or, after the THEN of
+// a one-line If, the start of the statement that holds the If. A command that turns its statement
+// into a comment comments from there: a comment right after a THEN makes a block If of the line.
+int DebutLigneInstruction(int niveau);

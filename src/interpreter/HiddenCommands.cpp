@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/EditorText.h"
@@ -136,8 +137,11 @@ void CmdDagCode(int niveau) {
   NiveauProg& nv = Niveau(niveau);
   EditeurTexte* ed = HoteCourant()->Editeur();
   const QString modele = ModeleEntete().join(CRLF) + CRLF;
-  const int debut = nv.DebutInstr - 1;
-  int longueur = nv.FinInstr - nv.DebutInstr;
+  // After the THEN of a one-line If the template takes the whole line, the If with it: its comment
+  // lines after the THEN would make a block If of the line on its next pass.
+  const int debutLigne = DebutLigneInstruction(niveau);
+  const int debut = debutLigne - 1;
+  int longueur = nv.FinInstr - debutLigne;
   // The template ends with its own line break, which takes the place of the statement's.
   if (Mid(nv.Texte, nv.FinInstr, 2) == CRLF) longueur += 2;
   ed->SetSelStart(debut);
@@ -147,6 +151,7 @@ void CmdDagCode(int niveau) {
   ed->SuiviModif = true;
   DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(modele.size()) - longueur);
   nv.Texte = ed->Text();
+  nv.DebutInstr = debutLigne;
   nv.FinInstr = ed->FinLigne(debut);
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();

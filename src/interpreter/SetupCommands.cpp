@@ -7,6 +7,7 @@
 #include "drawing/DrawState.h"
 #include "drawing/Points.h"
 #include "drawing/Rotation.h"
+#include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
 #include "interpreter/ScaleState.h"
 #include "platform/EditorText.h"
@@ -314,12 +315,18 @@ void CmdPoint(int niveau) {
   if (niveau != 1) return;
 
   // Adding 0 turns a rounded -0 into 0, which is written without a sign.
-  const QString echo = QStringLiteral("'? =") + StrNombre(Arrondi(x, 2) + 0.0) + QStringLiteral(", ") +
-                       StrNombre(Arrondi(y, 2) + 0.0);
+  QString echo = QStringLiteral("'? =") + StrNombre(Arrondi(x, 2) + 0.0) + QStringLiteral(", ") +
+                 StrNombre(Arrondi(y, 2) + 0.0);
   NiveauProg& nv = Niveau(niveau);
+  // After the THEN of a one-line If the whole line becomes the comment, the If with it: a comment
+  // after the THEN alone would make a block If of the line on its next pass.
+  const int debutLigne = DebutLigneInstruction(niveau);
+  if (debutLigne < nv.DebutInstr) {
+    echo = QStringLiteral("'") + Mid(nv.Texte, debutLigne, nv.DebutInstr - debutLigne) + Mid(echo, 2);
+  }
   EditeurTexte* ed = HoteCourant()->Editeur();
-  const int debut = nv.DebutInstr - 1;
-  const int longueur = nv.FinInstr - nv.DebutInstr;
+  const int debut = debutLigne - 1;
+  const int longueur = nv.FinInstr - debutLigne;
   ed->SetSelStart(debut);
   ed->SetSelLength(longueur);
   ed->SuiviModif = false;
@@ -327,7 +334,9 @@ void CmdPoint(int niveau) {
   ed->SuiviModif = true;
   DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(echo.size()) - longueur);
   nv.Texte = ed->Text();
-  nv.FinInstr = ed->FinLigne(debut);
+  nv.DebutInstr = debutLigne;
+  // The If kept before the report may hold continuation lines: the statement ends after the report.
+  nv.FinInstr = debutLigne + static_cast<int>(echo.size());
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();
 }

@@ -309,6 +309,39 @@ TEST_F(PrintingTest, APageTakesTheOrientationInForceWhenItStarts) {
   }
 }
 
+// A "?" after the THEN of a one-line If leaves a line that does nothing: a second F4 and a print
+// run the program past it as the first run did.
+TEST_F(PrintingTest, ALineRewrittenAfterAThenDoesNothingInTheNextRunsAndThePrint) {
+  Demarre();
+  ChoisitImprimante(QString());
+  ASSERT_TRUE(ImprimanteEstPdf());
+  Tape(QStringLiteral("Trait = 10, 10, 20, 20\r\nIf 1 = 1 Then ?\r\nCercle = 50, 50, 20\r\n%fin = ok\r\n"));
+  const QString apres = QStringLiteral(
+      "Trait = 10, 10, 20, 20\r\n'If 1 = 1 Then ? = 20,  20\r\nCercle = 50, 50, 20\r\n%fin = ok\r\n");
+  for (int f4 = 1; f4 <= 2; ++f4) {
+    SCOPED_TRACE(f4);
+    Clavier(Qt::Key_F4);
+    EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(Ed().Modele().Text(), apres);
+    EXPECT_EQ(VarNiveau1(QStringLiteral("%FIN")), QStringLiteral("ok"));
+  }
+
+  CtrlP(Chemin(QStringLiteral("p.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+  EXPECT_EQ(NombrePages(LitOctets(Chemin(QStringLiteral("p.pdf")))), 1);
+  EXPECT_EQ(Ed().Modele().Text(), apres);
+  ExpectFenetreRendue();
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%FIN")), QStringLiteral("ok"));
+  if (!PdftoppmPresent()) return;
+  // The page holds the line and the circle, as the program without the If line prints them.
+  const std::vector<PagePdf> reference =
+      PagesMorvoRun(QStringLiteral("Trait = 10, 10, 20, 20\r\nCercle = 50, 50, 20\r\n"));
+  const std::vector<PagePdf> pages = PagesPdf(Chemin(QStringLiteral("p.pdf")));
+  ASSERT_EQ(pages.size(), 1u);
+  ASSERT_EQ(reference.size(), 1u);
+  ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+}
+
 // The print system of the test's own: a queue that prints to the edge of A4, and one that keeps
 // 6.35 mm at the sides and 12.7 mm at the top and the foot.
 class PrintingCupsTest : public PrintingTest {

@@ -278,6 +278,23 @@ TEST_F(CommandFilesTest, HeaderRequestWritesTheCommentsIntoTheEditor) {
             QStringList({"' Fichier = h2, ?", "' Commentaires du fichier commande",
                          "' externe " + Chemin("h2.dat"), "' seul", ""})
                 .join(CRLF));
+
+  // The whole statement becomes the comment: the If of a one-line If with it, every line of a
+  // statement continued over several. The next run goes past it.
+  for (const QStringList& appel :
+       {QStringList{"If 1 = 1 Then Fichier = h2, ?"}, QStringList{"Fichier = h2, _", "  ?"}}) {
+    Run(appel + QStringList{"Trait = 0, 0, 5, 0"});
+    QStringList apres = appel;
+    apres[0] = "' " + apres[0];
+    apres << "' Commentaires du fichier commande"
+          << "' externe " + Chemin("h2.dat") << "' seul"
+          << "Trait = 0, 0, 5, 0";
+    EXPECT_EQ(Session().Document().Text(), apres.join(CRLF));
+    Run(apres);
+    EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+    EXPECT_EQ(Session().Document().Text(), apres.join(CRLF));
+    EXPECT_EQ(Lignes().size(), 1u);
+  }
 }
 
 TEST_F(CommandFilesTest, ScramblingRestoresTheText) {

@@ -904,6 +904,18 @@ TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%X"), "<absent>");
   EXPECT_EQ(Var(1, "%B"), "2");
+
+  // After the THEN of a one-line If the template takes the whole line, so that the next run reads
+  // the template and no block If.
+  Lance({"If 1 = 1 Then DAGCODE", "%B = 3"}, {"60918"});
+  const QString apres = Session().Document().Text();
+  EXPECT_TRUE(apres.startsWith("'# Fin des commentaires copiés par MCE_xxx=? ou Fichier=xxx,? " + CRLF));
+  EXPECT_TRUE(apres.endsWith(CRLF + "'Enregistrer sous *.QWZ#" + CRLF + "%B = 3"));
+  EXPECT_EQ(Var(1, "%B"), "3");
+  Lance({apres});
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  EXPECT_EQ(Session().Document().Text(), apres);
+  EXPECT_EQ(Var(1, "%B"), "3");
 }
 
 }  // namespace

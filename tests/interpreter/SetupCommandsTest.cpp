@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 
 #include "RunFixture.h"
@@ -382,12 +384,12 @@ TEST_F(SetupCommandsTest, PointEchoRewritesItsLine) {
                 .join(CRLF));
   EXPECT_EQ(Var(1, "%N"), "2");
 
-  // After a THEN: the rest of the line is rewritten, and the run goes on with the next line.
+  // After a THEN: the whole line becomes the comment, and the run goes on with the next line.
   Run(QStringList{"Trait = 10, 10, 20, 20", "If 1 = 1 Then ?", "%a = 5", "%b = 17"});
   EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
   EXPECT_EQ(
       Session().Document().Text(),
-      QStringList({"Trait = 10, 10, 20, 20", "If 1 = 1 Then '? = 20,  20", "%a = 5", "%b = 17"}).join(CRLF));
+      QStringList({"Trait = 10, 10, 20, 20", "'If 1 = 1 Then ? = 20,  20", "%a = 5", "%b = 17"}).join(CRLF));
   EXPECT_EQ(Var(1, "%A"), "5");
   EXPECT_EQ(Var(1, "%B"), "17");
 
@@ -395,6 +397,56 @@ TEST_F(SetupCommandsTest, PointEchoRewritesItsLine) {
   Run(QStringList{"? = %, %"});
   EXPECT_EQ(NbVar(1), 0);
   EXPECT_EQ(Session().Document().Text(), "? = %, %");
+}
+
+// A line rewritten after the THEN of a one-line If does nothing on its next passes: in the loop
+// that comes back to it, in the next run and in the print run; the lines after it run, and a jump
+// to a label below it lands.
+TEST_F(SetupCommandsTest, PointEchoAfterAThenLeavesALineThatDoesNothing) {
+  const QStringList programme{"%n = 0",
+                              "Trait = 0, 0, 12.5, 3.25",
+                              "B:",
+                              "%n == %n + 1",
+                              "If %n = 1 Then ?",
+                              "%x == %n * 20",
+                              "Cercle = %x, 50, 5",
+                              "If %n < 5 Then Goto B",
+                              "Goto FIN",
+                              "%perdu = 1",
+                              "FIN:",
+                              "%fin = ok"};
+  QStringList apres = programme;
+  apres[4] = QStringLiteral("'If %n = 1 Then ? = 12.5,  3.25");
+  for (const QStringList& texte : {programme, apres}) {
+    Run(texte);
+    EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+    EXPECT_EQ(Session().Document().Text(), apres.join(CRLF));
+    EXPECT_EQ(std::count_if(Primitives().begin(), Primitives().end(),
+                            [](const Primitive& p) { return p.Type == Primitive::Genre::Cercle; }),
+              5);
+    EXPECT_EQ(Var(1, "%N"), "5");
+    EXPECT_EQ(Var(1, "%PERDU"), "<absent>");
+    EXPECT_EQ(Var(1, "%FIN"), "ok");
+  }
+  // The print run: its record goes into the session's log.
+  auto cercles = [this] {
+    return Session().Journal().filter(QRegularExpression(QStringLiteral("^circle "))).size();
+  };
+  const qsizetype avant = cercles();
+  Imprime(apres);
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  EXPECT_EQ(cercles() - avant, 5);
+  EXPECT_EQ(Var(1, "%FIN"), "ok");
+
+  // Nested in a second one-line If, and over a continuation line: the whole statement.
+  Run(QStringList{"Trait = 0, 0, 1, 2", "If 1 Then If 2 _", "  Then ?", "%a = 1"});
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  const QStringList imbrique{"Trait = 0, 0, 1, 2", "'If 1 Then If 2 _", "  Then ? = 1,  2", "%a = 1"};
+  EXPECT_EQ(Session().Document().Text(), imbrique.join(CRLF));
+  Run(imbrique);
+  EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+  EXPECT_EQ(Session().Document().Text(), imbrique.join(CRLF));
+  EXPECT_EQ(Var(1, "%A"), "1");
 }
 
 }  // namespace
