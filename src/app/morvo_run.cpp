@@ -1,12 +1,10 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
 #include <clocale>
@@ -31,60 +29,22 @@
 
 namespace {
 
-// What a file name reaches, to tell two names of one file: its device and inode where it exists,
-// else the path with its links followed (the file the writer would make).
-struct Identite {
-  // A folder's name ("prog.dat/"), refused when it is written: it reaches no file.
-  bool dossier = false;
-  bool existe = false;
-  // A device, a FIFO or one of our descriptors: outputs that share it mix their bytes.
-  bool flux = false;
-  // The null device, which any number of outputs may share: what goes there is thrown away.
-  bool partage = false;
-  dev_t peripherique = 0;
-  ino_t inode = 0;
-  QString chemin;
-
-  explicit Identite(const QString& nom) {
-    if (!DesigneUnFichier(nom)) {
-      dossier = true;
-      return;
-    }
-    // The system follows the names of descriptors (/dev/stdout, /dev/fd/N) to the open file itself.
-    struct stat etat {};
-    if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
-      existe = true;
-      flux = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode) ||
-             DescripteurNomme(nom).has_value();
-      partage = S_ISCHR(etat.st_mode) && etat.st_rdev == makedev(1, 3);
-      peripherique = etat.st_dev;
-      inode = etat.st_ino;
-    } else {
-      chemin = SuitLiens(nom).value_or(QFileInfo(nom).absoluteFilePath());
-    }
-  }
-  bool operator==(const Identite& autre) const {
-    if (dossier || autre.dossier || existe != autre.existe) return false;
-    return existe ? peripherique == autre.peripherique && inode == autre.inode : chemin == autre.chemin;
-  }
-};
-
 // An output replaces its file: one that reaches the program file, by whatever name, would destroy
 // it, and two that reach one file would keep only one of them, or mix their bytes in one open file.
 // Empty when every output has a file of its own.
 QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<QString, QString>>& sorties) {
-  const Identite fichierProgramme(programme);
-  std::vector<Identite> identites;
-  for (const auto& [option, nom] : sorties) identites.emplace_back(nom);
+  const CibleEcriture fichierProgramme(programme);
+  std::vector<CibleEcriture> cibles;
+  for (const auto& [option, nom] : sorties) cibles.emplace_back(nom);
   for (size_t i = 0; i < sorties.size(); ++i) {
-    if (fichierProgramme.existe && identites[i] == fichierProgramme)
+    if (fichierProgramme.Existe() && cibles[i].MemeFichier(fichierProgramme))
       return QStringLiteral("%1 %2 is the program file: the output would replace it")
           .arg(sorties[i].first, sorties[i].second);
     for (size_t j = 0; j < i; ++j) {
-      if (!(identites[i] == identites[j]) || identites[i].partage) continue;
-      return (identites[i].flux ? QStringLiteral("%1 %2 and %3 %4 are one open file: their bytes would mix")
-                                : QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace "
-                                                 "the other"))
+      if (!cibles[i].MemeFichier(cibles[j]) || cibles[i].Partagee()) continue;
+      return (cibles[i].Flux() ? QStringLiteral("%1 %2 and %3 %4 are one open file: their bytes would mix")
+                               : QStringLiteral("%1 %2 and %3 %4 are one file: one output would replace "
+                                                "the other"))
           .arg(sorties[j].first, sorties[j].second, sorties[i].first, sorties[i].second);
     }
   }
@@ -297,8 +257,8 @@ std::vector<std::pair<QString, QString>> PrepareSorties(OptionsRun& o, const QSt
   std::vector<std::pair<QString, QString>> refusees;
   for (QString* sortie : {&o.pdf, &o.png, &o.log}) {
     if (sortie->isEmpty()) continue;
-    QString raison;
-    if (!DesigneUnFichier(*sortie, &raison)) {
+    QString raison = CibleEcriture(*sortie).Refus();
+    if (!raison.isEmpty()) {
       // The system's own answer for the name as written.
     } else if (const std::optional<int> fd = DescripteurNomme(*sortie)) {
       if (DescripteurEcrivable(*fd, &raison)) continue;

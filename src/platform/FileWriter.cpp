@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -384,9 +385,33 @@ std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   return QFile::decodeName(*cible);
 }
 
+CibleEcriture::CibleEcriture(const QString& nom) {
+  if (!DesigneUnFichier(nom, &refus_)) return;
+  // The system follows the names of descriptors (/dev/stdout, /dev/fd/N) to the open file itself.
+  struct stat etat {};
+  if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
+    existe_ = true;
+    flux_ = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode) ||
+            DescripteurNomme(nom).has_value();
+    partagee_ = S_ISCHR(etat.st_mode) && etat.st_rdev == makedev(1, 3);
+    peripherique_ = etat.st_dev;
+    inode_ = etat.st_ino;
+  } else {
+    chemin_ = SuitLiens(nom).value_or(DansDossierCourant(nom));
+  }
+}
+
+bool CibleEcriture::MemeFichier(const CibleEcriture& autre) const {
+  if (!refus_.isEmpty() || !autre.refus_.isEmpty() || existe_ != autre.existe_) return false;
+  return existe_ ? peripherique_ == autre.peripherique_ && inode_ == autre.inode_ : chemin_ == autre.chemin_;
+}
+
 namespace {
 
 bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString* erreur) {
+  // The name as the system reads it: "keep.txt/." goes through a file as through a folder, and the
+  // links followed below would otherwise lead to keep.txt itself.
+  if (!DesigneUnFichier(chemin, erreur)) return false;
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
@@ -589,6 +614,8 @@ bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
 
 bool AjoutOuvert::OuvreFichier(const QString& chemin, QString* erreur) {
   Ferme();
+  // As a whole file is: "keep.txt/." is no name of keep.txt.
+  if (!DesigneUnFichier(chemin, erreur)) return false;
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // Opened without blocking; the links are followed already: one planted in the meantime is not

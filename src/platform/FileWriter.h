@@ -28,7 +28,8 @@ QString RaisonSysteme(int code);
 QString RaisonNonOrdinaire(unsigned mode);
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
-// link is kept and the file it points to written; a folder, device or FIFO is refused. The new file
+// link is kept and the file it points to written; a folder, device or FIFO is refused, and so is a
+// name that the system reads as no file ("keep.txt/.", see DesigneUnFichier). The new file
 // keeps the permissions of the one it replaces only when that was the user's own; any other (one
 // that another user left in /tmp) gets those the umask gives a new file.
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
@@ -56,6 +57,35 @@ bool DescripteurEcrivable(int fd, QString* erreur = nullptr);
 // for a folder's name ("x/", "x/.", a folder), for a name that goes through a file as through a
 // folder ("prog.dat/": "Not a directory"), and for one whose folder is not there.
 bool DesigneUnFichier(const QString& chemin, QString* erreur = nullptr);
+
+// What a name given for a file to write reaches, read once as the system reads it: the headless
+// runner judges its outputs with it and the window the names it writes to, so that both read a name
+// alike (Qt's cleaned forms would read "keep.txt/." as "keep.txt").
+class CibleEcriture {
+ public:
+  explicit CibleEcriture(const QString& nom);
+  // The system's answer when the name reaches no file to write (see DesigneUnFichier); empty
+  // otherwise.
+  const QString& Refus() const { return refus_; }
+  // A file is there now: writing replaces it (or writes into it, for a device or a FIFO).
+  bool Existe() const { return existe_; }
+  // A device, a FIFO, a socket or one of our descriptors: outputs that share it mix their bytes.
+  bool Flux() const { return flux_; }
+  // The null device, which any number of outputs may share: what goes there is thrown away.
+  bool Partagee() const { return partagee_; }
+  // Whether both names reach one file: one device and inode where it exists, else one path once
+  // the links are followed (the file the writer would make). A refused name reaches none.
+  bool MemeFichier(const CibleEcriture& autre) const;
+
+ private:
+  QString refus_;
+  bool existe_ = false;
+  bool flux_ = false;
+  bool partagee_ = false;
+  dev_t peripherique_ = 0;
+  ino_t inode_ = 0;
+  QString chemin_;
+};
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 

@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QPageLayout>
@@ -36,6 +35,7 @@
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "platform/Events.h"
+#include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -523,14 +523,24 @@ bool TravailImpression::Possible(QString* raison) const {
   }
   if (!fichier_) return true;
   if (destination_.isEmpty()) return refus(ENOENT);
+  // The name as the system reads it, as the writer and the headless runner read it: "prog.dat/." is
+  // "Not a directory", never prog.dat.
+  const CibleEcriture cible(destination_);
+  if (!cible.Refus().isEmpty()) {
+    if (raison) *raison = cible.Refus();
+    return false;
+  }
+  // The program is never replaced by its own print, by whatever name it is reached.
+  if (const CibleEcriture programme(FichierCourant); programme.Existe() && cible.MemeFichier(programme)) {
+    if (raison) *raison = TexteMsg(200);
+    return false;
+  }
   // The system says whether the folder takes the file, and why not: its "." fails on a path
   // that is not a folder, as the file's creation would.
-  const QFileInfo fichier(destination_);
-  if (::access(QFile::encodeName(fichier.absolutePath() + QStringLiteral("/.")).constData(), W_OK | X_OK) !=
-      0)
-    return refus(errno);
-  if (fichier.exists() && ::access(QFile::encodeName(fichier.absoluteFilePath()).constData(), W_OK) != 0)
-    return refus(errno);
+  const QByteArray nom = OctetsDuNom(destination_);
+  const QByteArray dossier = nom.left(nom.lastIndexOf('/') + 1) + '.';
+  if (::access(dossier.constData(), W_OK | X_OK) != 0) return refus(errno);
+  if (cible.Existe() && ::access(nom.constData(), W_OK) != 0) return refus(errno);
   return true;
 }
 

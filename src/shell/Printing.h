@@ -73,8 +73,10 @@ class TravailImpression {
   bool PaysageHoraire() const { return horaire_; }
   // The job's page with the printer's margins exactly (Page() keeps them in whole points).
   const QPageLayout& PageExacte() const { return pageExacte_; }
-  // The job can be made (its provisional file has a folder) and the chosen PDF file can be written
-  // (its folder takes it); false with the system's reason when not.
+  // The job can be made (its provisional file has a folder) and the chosen PDF file can be written:
+  // its name, as the system reads it, reaches a file (see CibleEcriture) that is not the open
+  // program's (FichierCourant), and its folder takes it. False with the reason (the system's words
+  // where it has them) when not.
   bool Possible(QString* raison = nullptr) const;
   // After the painter has ended: the file is written or the queue has taken the job. False with
   // the reason (the system's words) when not.

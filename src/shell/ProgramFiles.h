@@ -16,8 +16,9 @@ class DialoguesFichiers {
   virtual ~DialoguesFichiers() = default;
   // The chosen existing file; empty when cancelled. `filtre` is in Qt's form ("A (*.dat);;B (*)").
   virtual QString Ouvrir(const QString& dossier, const QString& filtre) = 0;
-  // The name to write; empty when cancelled. The dialog asks before an existing file is replaced
-  // and adds the default extension to a name that has none.
+  // The name to write, as it was written (for the system to read); empty when cancelled. The dialog
+  // asks before the file the system finds under that name is replaced, and adds the default
+  // extension to a name that has none.
   virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) = 0;
   // The printer dialog over Morvo's own printer; false when cancelled.
   virtual bool ChoisitImprimante(QPrinter& imprimante) = 0;

@@ -529,6 +529,37 @@ TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) 
   EXPECT_FALSE(QFile::exists(neuf));
 }
 
+// A drawing file named through a file as through a folder ("Croquis.txt/.") is refused with the
+// system's answer: the file, the journal and the dialog stay.
+TEST_F(MouseDrawingTest, ANameThroughAFileReplacesNothing) {
+  Demarre();
+  const QString fichier = Chemin(QStringLiteral("Croquis.txt"));
+  const QByteArray ancien("' vieux\r\n1; 1\r\n");
+  EcritOctets(fichier, ancien);
+  const QString nom = fichier + QStringLiteral("/.");
+  Clavier(Qt::Key_F9);
+  ASSERT_NE(FrmDessin::Ouvert(), nullptr);
+  FrmDessin& d = *FrmDessin::Ouvert();
+  d.Texte(1)->setText(nom);
+  d.activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_Return);
+  ASSERT_TRUE(Dessin.ModeDessin);
+  QTest::mouseClick(&F().Vue(), Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+  const QStringList journal = LignesJournal();
+  ASSERT_FALSE(journal.isEmpty());
+  prompter_.Efface();
+  d.activateWindow();
+  QApplication::processEvents();
+  Clavier(Qt::Key_Return);
+  QApplication::processEvents();
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+  EXPECT_EQ(LitOctets(fichier), ancien);
+  EXPECT_EQ(LignesJournal(), journal);
+  EXPECT_EQ(FrmDessin::Ouvert(), &d);
+}
+
 TEST_F(MouseDrawingTest, AJournalThatCannotBeDrawnIsReported) {
   Demarre();
   FrmDessin& d = OuvreDialogue();

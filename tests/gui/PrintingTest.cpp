@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@
 #include "PdfPages.h"
 #include "PrivateCups.h"
 #include "WindowFixture.h"
+#include "platform/StringTable.h"
 #include "shell/DrawingView.h"
 #include "shell/QtHost.h"
 
@@ -169,6 +171,16 @@ TEST_F(PrintingTest, AFileThatCannotBeWrittenIsAPrinterErrorWithTheSystemsReason
   attendErreur(sousFichier, ENOTDIR);
   EXPECT_EQ(QFileInfo(Chemin(QStringLiteral("simple.txt"))).size(), 0);
 
+  // The file itself named as a folder, also through a link: no name of the file.
+  ASSERT_EQ(::symlink(QFile::encodeName(Chemin(QStringLiteral("simple.txt"))).constData(),
+                      QFile::encodeName(Chemin(QStringLiteral("lien"))).constData()),
+            0);
+  for (const QString& nom : {Chemin(QStringLiteral("simple.txt/.")), Chemin(QStringLiteral("lien/."))}) {
+    CtrlP(nom);
+    attendErreur(nom, ENOTDIR);
+    EXPECT_EQ(QFileInfo(Chemin(QStringLiteral("simple.txt"))).size(), 0) << nom.toStdString();
+  }
+
   // A folder its user cannot write in (the system's administrator can), with a file kept as it was.
   if (::geteuid() != 0) {
     const QString dossier = Chemin(QStringLiteral("lecture"));
@@ -187,6 +199,51 @@ TEST_F(PrintingTest, AFileThatCannotBeWrittenIsAPrinterErrorWithTheSystemsReason
     attendErreur(ancien, EACCES);
     EXPECT_EQ(LitOctets(ancien), QByteArray("ancien"));
   }
+}
+
+// Print to File and the listing's print to file never replace the program that is open, by
+// whatever name they reach it: itself, a link, a descriptor of it, a way through another folder.
+TEST_F(PrintingTest, PrintToFileNeverReplacesTheOpenProgram) {
+  Demarre();
+  ChoisitImprimante(QString());
+  const QString programme = Chemin(QStringLiteral("prog.dat"));
+  const QByteArray texte("Trait 0,0,50,50\r\n");
+  EcritOctets(programme, texte);
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(FichierCourant, programme);
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("sous"))));
+  ASSERT_EQ(::symlink(QFile::encodeName(programme).constData(),
+                      QFile::encodeName(Chemin(QStringLiteral("lien"))).constData()),
+            0);
+  const int fd = ::open(QFile::encodeName(programme).constData(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const auto ferme = qScopeGuard([fd] { ::close(fd); });
+  const QStringList noms{programme, Chemin(QStringLiteral("lien")),
+                         QStringLiteral("/proc/self/fd/%1").arg(fd),
+                         Chemin(QStringLiteral("sous/../prog.dat"))};
+  for (const QString& nom : noms) {
+    prompter_.Efface();
+    CtrlP(nom);
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteErreurImprimante(nom, TexteMsg(200)));
+    EXPECT_EQ(LitOctets(programme), texte) << nom.toStdString();
+    ExpectFenetreRendue();
+  }
+  for (const QString& nom : noms) {
+    prompter_.Efface();
+    fichiers_.fichierPdf = nom;
+    ChoisitMenu(u'f', u'c');
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteErreurImprimante(nom, TexteMsg(200)));
+    EXPECT_EQ(LitOctets(programme), texte) << nom.toStdString();
+  }
+  // Closing, which asks nothing of an unchanged program, loses nothing.
+  EXPECT_FALSE(Ed().Modifie());
+  prompter_.Efface();
+  CtrlP(Chemin(QStringLiteral("prog.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_TRUE(LitOctets(Chemin(QStringLiteral("prog.pdf"))).startsWith("%PDF"));
 }
 
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {

@@ -667,3 +667,90 @@ TEST_F(ProgramFilesTest, SaveAsWithNoFileDescriptorLeftWorksOrSaysWhy) {
   EXPECT_EQ(FichierCourant, nom);
   EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\nx"));
 }
+
+// Save As to a name that goes through a file as through a folder ("keep.txt/.", through a link to
+// it, or after a way through another folder) is refused with the system's answer: the file stays.
+TEST_F(ProgramFilesTest, SaveAsToANameThroughAFileReplacesNothing) {
+  Demarre();
+  const QString garde = Chemin(QStringLiteral("keep.txt"));
+  EcritOctets(garde, "keep");
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("sous"))));
+  ASSERT_EQ(::symlink(QFile::encodeName(garde).constData(),
+                      QFile::encodeName(Chemin(QStringLiteral("lien"))).constData()),
+            0);
+  Tape(QStringLiteral("%A = 1\r\n"));
+  for (const QString& nom : {Chemin(QStringLiteral("keep.txt/.")), Chemin(QStringLiteral("lien/.")),
+                             Chemin(QStringLiteral("sous/../keep.txt/."))}) {
+    prompter_.Efface();
+    fichiers_.enregistrements.push_back(nom);
+    QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+    EXPECT_EQ(LitOctets(garde), QByteArray("keep")) << nom.toStdString();
+    EXPECT_TRUE(FichierCourant.isEmpty());
+    EXPECT_TRUE(Ed().Modifie());
+  }
+}
+
+// Save As through the toolkit's dialog: the name typed goes on as it is written, and the question
+// before a file is replaced is asked of the file that the system would write under that name.
+TEST_F(ProgramFilesTest, TheSaveDialogAsksAboutTheFileTheSystemWouldWrite) {
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  const QString garde = Chemin(QStringLiteral("keep.txt"));
+  EcritOctets(garde, "keep");
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("sous"))));
+  ASSERT_EQ(::symlink(QFile::encodeName(garde).constData(),
+                      QFile::encodeName(Chemin(QStringLiteral("lien"))).constData()),
+            0);
+  Tape(QStringLiteral("%A = 1\r\n"));
+  // Ctrl+Shift+S, the name typed into the dialog and Enter; a question that follows gets `reponse`,
+  // and the dialog left open after No is cancelled. The question's text, when there was one.
+  const auto enregistreSous = [this](const QString& nom, QMessageBox::StandardButton reponse) {
+    QString question;
+    ReponsesModales reponses;
+    reponses.Ajoute([nom](QWidget* dialogue) {
+      auto* saisie = dialogue->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (saisie == nullptr) return;
+      saisie->setText(nom);
+      QTest::keyClick(saisie, Qt::Key_Return);
+    });
+    reponses.Ajoute([&question, reponse](QWidget* dialogue) {
+      auto* boite = qobject_cast<QMessageBox*>(dialogue);
+      if (boite == nullptr || boite->button(reponse) == nullptr) {
+        QTest::keyClick(dialogue, Qt::Key_Escape);
+        return;
+      }
+      question = boite->text();
+      QTest::mouseClick(boite->button(reponse), Qt::LeftButton);
+    });
+    reponses.Ajoute([](QWidget* dialogue) { QTest::keyClick(dialogue, Qt::Key_Escape); });
+    prompter_.Efface();
+    Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    return question;
+  };
+
+  // Names that reach no file: no question about keep.txt, the system's answer, keep.txt as it was.
+  for (const QString& nom : {Chemin(QStringLiteral("keep.txt/.")), Chemin(QStringLiteral("lien/.")),
+                             Chemin(QStringLiteral("keep.txt/../keep.txt"))}) {
+    EXPECT_EQ(enregistreSous(nom, QMessageBox::Yes), QString()) << nom.toStdString();
+    ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+    EXPECT_EQ(LitOctets(garde), QByteArray("keep")) << nom.toStdString();
+    EXPECT_TRUE(Ed().Modifie());
+  }
+
+  // A name of keep.txt that the system reads so: asked about, kept on No, replaced on Yes.
+  const QString question =
+      QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
+          .arg(QStringLiteral("keep.txt"));
+  const QString parSous = Chemin(QStringLiteral("sous/../keep.txt"));
+  EXPECT_EQ(enregistreSous(parSous, QMessageBox::No), question);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(garde), QByteArray("keep"));
+  EXPECT_TRUE(Ed().Modifie());
+  EXPECT_EQ(enregistreSous(parSous, QMessageBox::Yes), question);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(garde), QByteArray("%A = 1\r\n"));
+  EXPECT_FALSE(Ed().Modifie());
+}

@@ -235,6 +235,20 @@ TEST_F(SetupTest, CancelRecordedAssociationAndFailures) {
   prompter_.AjouteReponse(QStringLiteral("NO"));
   Installation(nullptr, cibles_);
   EXPECT_EQ(LitOctets(Programme() + QStringLiteral("/a.dat")), QByteArray("a.dat"));
+
+  // A folder named through a file ("simple.txt/.."): the system finds no folder there, and the
+  // files beside that file stay as they were.
+  prompter_.Efface();
+  dossier_ = choisi_.path();
+  EcritOctets(Choisi(QStringLiteral("simple.txt")), "simple");
+  EcritOctets(Choisi(QStringLiteral("a.dat")), "mon a.dat");
+  dossier_ = Choisi(QStringLiteral("simple.txt/.."));
+  for (const char* reponse : {"YES", "YES", "NO"}) prompter_.AjouteReponse(QString::fromLatin1(reponse));
+  Installation(nullptr, cibles_);
+  const QDir choisi(choisi_.path());
+  EXPECT_EQ(LitOctets(choisi.filePath(QStringLiteral("a.dat"))), QByteArray("mon a.dat"));
+  EXPECT_FALSE(QFile::exists(choisi.filePath(NomRaccourci)));
+  EXPECT_FALSE(QFile::exists(choisi.filePath(QStringLiteral("B.DAT"))));
 }
 
 // An installed Morvo (its desktop entry in a data folder) keeps its own menu entry and file type:
