@@ -1,9 +1,7 @@
 #include "platform/WriteConsent.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -18,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Beneath.h"
 #include "platform/EditorText.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
@@ -136,24 +135,33 @@ std::optional<QByteArray> RelatifAuProgramme(int programme, const QByteArray& re
   return reelDossier.mid(prefixe.size()) + '/' + base;
 }
 
-// Opens the name beneath the folder, the kernel refusing any way out of it (a "..", a link that
-// leads elsewhere, a /proc link); -1 with errno. EXDEV, ELOOP and ENOSYS (an old kernel) say the
-// file is to be taken as lying outside.
-int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
-  open_how comment{};
-  comment.flags = static_cast<quint64>(drapeaux | O_CLOEXEC);
-  comment.mode = (drapeaux & O_CREAT) != 0 ? 0666 : 0;
-  comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-  long fd;
-  // A rename elsewhere while the name resolves makes the kernel ask to try again.
-  int essais = 0;
-  do {
-    fd = ::syscall(SYS_openat2, dossier, relatif.constData(), &comment, sizeof comment);
-  } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++essais < 64)));
-  return static_cast<int>(fd);
+// Where the system can open nothing beneath a folder, what a program writes or deletes there is
+// refused for that reason: the file is not elsewhere.
+[[noreturn]] void RefusSansAppel(int dossier, const QByteArray& relatif) {
+  const QString nom = QDir::cleanPath(TexteDuNom(NomReel(dossier) + '/' + relatif));
+  const QString raison =
+      QStringLiteral("the system lacks the call to open a file beneath a folder (openat2)");
+  SignaleEchecEcriture(nom, raison);
+  ErreurRun(
+      NomLisible(nom) +
+      QStringLiteral(" : le système n'a pas l'appel qui ouvre un fichier sous un dossier (openat2), rien "
+                     "n'y est écrit ni effacé / ") +
+      raison + QStringLiteral(", nothing is written or deleted there") + CRLF + CRLF);
 }
 
-bool Dehors(int code) { return code == EXDEV || code == ELOOP || code == ENOSYS || code == EPERM; }
+// Opens the name beneath the folder, the system refusing any way out of it (a "..", a link that
+// leads elsewhere, a /proc link); -1 with errno. EXDEV and ELOOP say the file is to be taken as
+// lying outside. A system that can tell neither way refuses, unless every write is allowed anyway.
+int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
+  const int fd = OuvreSousDossier(dossier, relatif, drapeaux);
+  if (fd < 0 && errno == ENOSYS) {
+    if (PolitiqueEcritures != AccordEcriture::Autoriser) RefusSansAppel(dossier, relatif);
+    errno = EXDEV;
+  }
+  return fd;
+}
+
+bool Dehors(int code) { return code == EXDEV || code == ELOOP; }
 
 // What a write or a deletion reaches, as the system found it.
 struct Visee {

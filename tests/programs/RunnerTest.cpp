@@ -546,6 +546,60 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
   EXPECT_EQ(LitOctets(QStringLiteral("maison/.bashrc")), "rc\n x\n");
 }
 
+// Where the kernel lacks the call that opens a file beneath a folder (a container whose system-call
+// filter predates it answers ENOSYS or EPERM), a program still writes, deletes and makes Plot's
+// offset file in its own folder unasked, and still writes nowhere else unasked: not by "..", nor by a
+// link that leads out, nor through a folder that is one.
+TEST_F(RunnerTest, AProgramWritesInItsFolderWhereTheSystemLacksTheCallToOpenBeneathIt) {
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("prog/sous")));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("ext")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("sous"), Chemin(QStringLiteral("prog/s"))));
+  ASSERT_TRUE(QFile::link(QStringLiteral("../dehors.txt"), Chemin(QStringLiteral("prog/lien.txt"))));
+  ASSERT_TRUE(QFile::link(QStringLiteral("../ext"), Chemin(QStringLiteral("prog/d"))));
+  EcritProgramme("1;2\r\n", QStringLiteral("prog/pts.txt"));
+  const QString dedans = EcritProgramme(
+      "OPENA = result.txt\r\nPRINTA = x\r\nOPENA\r\nOPENA = s/r.txt\r\nPRINTA = y\r\nOPENA\r\n"
+      "OPENA = k.txt, , Kill\r\nPlot = pts, 1, 2, 0, 1, 0, 1, 0, , , , \xC2\xA7OFFSET\r\n",
+      QStringLiteral("prog/p.dat"));
+  const std::pair<QByteArray, QString> dehors[] = {{"../dehors.txt", QStringLiteral("dehors.txt")},
+                                                   {"s/../../dehors.txt", QStringLiteral("dehors.txt")},
+                                                   {"lien.txt", QStringLiteral("dehors.txt")},
+                                                   {"d/x.txt", QStringLiteral("ext/x.txt")}};
+  const auto lance = [](const char* reponse, const QString& programme, QString* erreurs) {
+    QProcess processus;
+    processus.start(QStringLiteral(MORVO_NO_OPENAT2_PATH),
+                    {QString::fromLatin1(reponse), QStringLiteral(MORVO_RUN_PATH), programme});
+    if (!processus.waitForFinished(60000) || processus.exitStatus() != QProcess::NormalExit) return -1;
+    *erreurs = QString::fromLocal8Bit(processus.readAllStandardError());
+    if (processus.readAllStandardOutput().contains("[  SKIPPED ]")) return 77;
+    return processus.exitCode();
+  };
+  for (const char* reponse : {"--enosys", "--eperm"}) {
+    EcritProgramme("k\r\n", QStringLiteral("prog/k.txt"));
+    QString erreurs;
+    const int code = lance(reponse, dedans, &erreurs);
+    if (code == 77) GTEST_SKIP() << "no system-call filter here";
+    EXPECT_EQ(code, 0) << reponse << ": " << erreurs.toStdString();
+    EXPECT_EQ(LitOctets(QStringLiteral("prog/result.txt")), " x\r\n") << reponse;
+    EXPECT_EQ(LitOctets(QStringLiteral("prog/sous/r.txt")), " y\r\n") << reponse;
+    EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("prog/k.txt")))) << reponse;
+    EXPECT_TRUE(QFile::exists(Chemin(QStringLiteral("prog/Plot_Offset.txt")))) << reponse;
+    for (const QString& fait : {QStringLiteral("prog/result.txt"), QStringLiteral("prog/sous/r.txt"),
+                                QStringLiteral("prog/Plot_Offset.txt")})
+      QFile::remove(Chemin(fait));
+
+    for (const auto& [nom, cible] : dehors) {
+      const QString programme =
+          EcritProgramme("OPENA = " + nom + "\r\nPRINTA = x\r\n", QStringLiteral("prog/q.dat"));
+      EXPECT_EQ(lance(reponse, programme, &erreurs), 3) << reponse << " " << nom.toStdString();
+      EXPECT_TRUE(
+          erreurs.contains(Chemin(cible) + QStringLiteral(", outside its folder, without --allow-writes")))
+          << reponse << " " << nom.toStdString() << ": " << erreurs.toStdString();
+      EXPECT_FALSE(QFile::exists(Chemin(cible))) << reponse << " " << nom.toStdString();
+    }
+  }
+}
+
 TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
   const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
   DisquePlein disque;
