@@ -367,7 +367,8 @@ const DescriptionFile* DescriptionDe(const QString& file) {
 }
 
 // The margins the queue cannot print in, on the upright sheet, exactly as its description gives
-// them (millimetres); none when it does not give them for the printer's paper.
+// them (millimetres); none when its description does not have the printer's paper, and no margin
+// when it gives no printable area for it.
 std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   if (p.outputFormat() != QPrinter::NativeFormat || p.printerName().isEmpty()) return std::nullopt;
   const DescriptionFile* d = DescriptionDe(p.printerName());
@@ -375,19 +376,21 @@ std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   *horaire = d->horaire;
   const QPageSize papier = p.pageLayout().pageSize();
   QString cle = papier.key();
-  if (!d->zones.contains(cle) || !d->papiers.contains(cle)) {
-    // A paper Qt names otherwise: the one of its size.
+  if (!d->papiers.contains(cle)) {
+    // A paper Qt names otherwise: the one of its size, one with a printable area first.
     cle.clear();
     const QSizeF points = papier.size(QPageSize::Point);
     for (auto i = d->papiers.constBegin(); i != d->papiers.constEnd(); ++i) {
       if (std::abs(i->width() - points.width()) < 1.5 && std::abs(i->height() - points.height()) < 1.5 &&
-          d->zones.contains(i.key()))
+          (cle.isEmpty() || d->zones.contains(i.key())))
         cle = i.key();
     }
     if (cle.isEmpty()) return std::nullopt;
   }
   const QSizeF feuille = d->papiers.value(cle);
   const QRectF zone = d->zones.value(cle);  // lower left, upper right
+  // Qt's margins would then leave nothing of the sheet, and every drawing would fall outside it.
+  if (zone.width() <= 0 || zone.height() <= 0) return QMarginsF();
   constexpr double mm = 25.4 / 72;
   return QMarginsF(zone.left() * mm, (feuille.height() - zone.bottom()) * mm,
                    (feuille.width() - zone.right()) * mm, zone.top() * mm);

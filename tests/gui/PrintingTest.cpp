@@ -754,6 +754,27 @@ TEST_F(PrintingCupsTest, MarginsAreTheQueuesOwnToAFractionOfAPoint) {
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre, QPointF(3.3, -10.3));
 }
 
+// A queue whose description gives no printable area for its paper (no *ImageableArea line, or an
+// empty one) prints on the whole sheet: 0,0 is the sheet's corner, as on a queue without margins.
+TEST_F(PrintingCupsTest, AQueueThatGivesNoPrintableAreaPrintsOnTheWholeSheet) {
+  ASSERT_TRUE(cups_->Prepare({{.Nom = QStringLiteral("MorvoSansZone"), .Zone = QStringLiteral("-")},
+                              {.Nom = QStringLiteral("MorvoZoneNulle"), .Zone = QStringLiteral("0 0 0 0")}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet
+  for (const QString& file : {QStringLiteral("MorvoSansZone"), QStringLiteral("MorvoZoneNulle")}) {
+    SCOPED_TRACE(file.toStdString());
+    ChoisitImprimante(file);
+    const std::vector<PagePdf> pages = ImprimeSur(file);
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+    ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
+  }
+}
+
 // The print dialog's "Pages" field is not offered (Qt's own refuses every entry); "from ... to" is.
 TEST_F(PrintingCupsTest, ThePrintDialogOffersNoPagesField) {
   Demarre();
