@@ -187,7 +187,7 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   // The print dialog asks for the PDF file itself: it shows this name.
   if (ImprimanteEstPdf()) imprimante.setOutputFileName(propose);
   const bool choisi = DialoguesFic().ChoisitImprimante(imprimante);
-  if (!ImprimanteRepondue() || !choisi) return false;
+  if (!ImprimanteRepondue(true) || !choisi) return false;
   const bool selection = aSelection && imprimante.printRange() == QPrinter::Selection;
 
   const bool pdf = imprimante.outputFormat() == QPrinter::PdfFormat;

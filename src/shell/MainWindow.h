@@ -100,9 +100,10 @@ class FenetrePrincipale : public QMainWindow {
   // default, else the PDF printer. False, as SystemeImpressionRepond, when the print system does
   // not answer.
   bool ImprimantePrete();
-  // The print system answered every question of the command; when not, the user is told (unless
-  // Esc gave it up) and false.
-  bool ImprimanteRepondue();
+  // The print system answered every question of the command; when not, false, and the user is told
+  // why: its time was over, or, where `choix` (a choice in the print dialog was at stake), Esc gave
+  // it up; Esc elsewhere is the user's own stop and says nothing.
+  bool ImprimanteRepondue(bool choix = false);
 
   // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
   void Mnu_OuvrirMeter_Click();

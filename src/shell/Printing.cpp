@@ -20,6 +20,8 @@
 #include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -165,7 +167,9 @@ bool ClientImpression(const QString& programme, const QStringList& arguments, QS
 bool questionAbandonnee = false;
 bool abandonParDelai = false;
 
-// Sees Esc wherever it is pressed while it lives (the print dialog takes it too, and closes).
+// Sees Esc wherever it is pressed while it lives (the print dialog takes it too, and closes), but
+// in a popup: there it closes the list (a combo box's) and nothing more. The key is the popup's even
+// once the popup has hidden itself, as it does before the key reaches it.
 class GuetteEchap : public QObject {
  public:
   GuetteEchap() { qApp->installEventFilter(this); }
@@ -175,9 +179,17 @@ class GuetteEchap : public QObject {
   bool vu = false;
 
  protected:
-  bool eventFilter(QObject*, QEvent* evenement) override {
-    if (evenement->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(evenement)->key() == Qt::Key_Escape)
+  bool eventFilter(QObject* cible, QEvent* evenement) override {
+    if (evenement->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(evenement)->key() == Qt::Key_Escape && !DansUnPopup(cible))
       vu = true;
+    return false;
+  }
+
+ private:
+  static bool DansUnPopup(QObject* cible) {
+    if (const auto* w = qobject_cast<QWidget*>(cible)) return w->window()->windowType() == Qt::Popup;
+    if (const auto* f = qobject_cast<QWindow*>(cible)) return f->type() == Qt::Popup;
     return false;
   }
 };
@@ -367,7 +379,8 @@ const DescriptionFile* DescriptionDe(const QString& file) {
 }
 
 // The margins the queue cannot print in, on the upright sheet, exactly as its description gives
-// them (millimetres); none when it does not give them for the printer's paper.
+// them (millimetres); none when its description does not have the printer's paper, and no margin
+// when it gives no printable area for it.
 std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   if (p.outputFormat() != QPrinter::NativeFormat || p.printerName().isEmpty()) return std::nullopt;
   const DescriptionFile* d = DescriptionDe(p.printerName());
@@ -375,19 +388,21 @@ std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   *horaire = d->horaire;
   const QPageSize papier = p.pageLayout().pageSize();
   QString cle = papier.key();
-  if (!d->zones.contains(cle) || !d->papiers.contains(cle)) {
-    // A paper Qt names otherwise: the one of its size.
+  if (!d->papiers.contains(cle)) {
+    // A paper Qt names otherwise: the one of its size, one with a printable area first.
     cle.clear();
     const QSizeF points = papier.size(QPageSize::Point);
     for (auto i = d->papiers.constBegin(); i != d->papiers.constEnd(); ++i) {
       if (std::abs(i->width() - points.width()) < 1.5 && std::abs(i->height() - points.height()) < 1.5 &&
-          d->zones.contains(i.key()))
+          (cle.isEmpty() || d->zones.contains(i.key())))
         cle = i.key();
     }
     if (cle.isEmpty()) return std::nullopt;
   }
   const QSizeF feuille = d->papiers.value(cle);
   const QRectF zone = d->zones.value(cle);  // lower left, upper right
+  // Qt's margins would then leave nothing of the sheet, and every drawing would fall outside it.
+  if (zone.width() <= 0 || zone.height() <= 0) return QMarginsF();
   constexpr double mm = 25.4 / 72;
   return QMarginsF(zone.left() * mm, (feuille.height() - zone.bottom()) * mm,
                    (feuille.width() - zone.right()) * mm, zone.top() * mm);
@@ -649,9 +664,14 @@ bool FenetrePrincipale::ImprimantePrete() {
   return true;
 }
 
-bool FenetrePrincipale::ImprimanteRepondue() {
+bool FenetrePrincipale::ImprimanteRepondue(bool choix) {
   QString raison;
   if (!SystemeImpressionMuet(&raison)) return true;
+  // Esc elsewhere needs no word; a choice it left unmade would look made.
+  if (raison.isEmpty() && choix)
+    raison = QStringLiteral(
+        "Le système d'impression n'a pas répondu ; le choix n'est pas fait [The print system did not answer; "
+        "the choice was not made]");
   if (!raison.isEmpty())
     Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, raison), Boutons::Ok, QString());
   Arret = false;
@@ -667,11 +687,11 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
   FinAttente();
   if (!ImprimanteRepondue()) return;
   const bool choisi = DialoguesFic().ChoisitImprimante(*choix);
-  if (!ImprimanteRepondue() || !choisi) return;
+  if (!ImprimanteRepondue(true) || !choisi) return;
   DebutAttente();
   choix = CopieImprimante(*choix);
   FinAttente();
-  if (!ImprimanteRepondue()) return;
+  if (!ImprimanteRepondue(true)) return;
   Adopte(std::move(choix));
   if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
   // Kept for the next start, in Morvo's own configuration: the system's default stays the user's.

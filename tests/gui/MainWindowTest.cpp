@@ -1,3 +1,5 @@
+#include <sys/prctl.h>
+
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QColorDialog>
@@ -14,6 +16,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -547,20 +550,30 @@ TEST_F(MainWindowTest, TheCommandLineAnswersHelpAndVersionWithoutAWindow) {
                   .contains(QByteArray("FichierDat =") + QFile::encodeName(nom)));
 }
 
-// Where no display can be opened (none named, or one that does not answer) the program says which
-// in one line and ends with status 1, instead of the toolkit's abort; --version still answers.
+// Where no display can be opened (none named, or one that does not answer, or a platform asked for
+// that cannot start) the program says which in one line and ends with status 1, instead of the
+// toolkit's abort; --version still answers. The Wayland platform asked for where it cannot start
+// gives way to the X display when one answers.
 TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
   QTemporaryDir vide;
   ASSERT_TRUE(vide.isValid());
-  const auto lance = [&](const QString& affichage, const QStringList& arguments, QByteArray* erreur) {
+  // A Wayland display that is not there, whether the toolkit's Wayland platform is installed or not.
+  const QString sansWayland = vide.filePath(QStringLiteral("absent-wayland"));
+  const auto environnement = [&](const QString& affichage, const QStringList& autres) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* nom : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
       env.remove(QString::fromLatin1(nom));
     if (!affichage.isEmpty()) env.insert(QStringLiteral("DISPLAY"), affichage);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), vide.path());
     env.insert(QStringLiteral("HOME"), vide.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), vide.path());
+    for (const QString& v : autres) env.insert(v.section(u'=', 0, 0), v.section(u'=', 1));
+    return env;
+  };
+  const auto lance = [&](const QString& affichage, const QStringList& arguments, QByteArray* erreur,
+                         const QStringList& autres = {}) {
     QProcess morvo;
-    morvo.setProcessEnvironment(env);
+    morvo.setProcessEnvironment(environnement(affichage, autres));
     morvo.start(QStringLiteral(MORVO_GUI_PATH), arguments);
     if (!morvo.waitForFinished(20000) || morvo.exitStatus() != QProcess::NormalExit) return -1;
     *erreur = morvo.readAllStandardError();
@@ -573,6 +586,66 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
   EXPECT_EQ(erreur, QByteArray("morvo: no display could be opened: DISPLAY is not set\n"));
   EXPECT_EQ(lance(QStringLiteral(":999"), {QStringLiteral("--version")}, &erreur), 0);
   EXPECT_TRUE(QDir(vide.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+  // The Wayland platform asked for, or a Wayland session, without an X display: one line that
+  // names the platform and says why neither starts.
+  const QByteArray debut("morvo: no display could be opened: ");
+  const auto expectUneLigne = [&](const QByteArray& dit, const QList<QByteArray>& mots) {
+    EXPECT_TRUE(erreur.startsWith(debut)) << erreur.toStdString();
+    EXPECT_EQ(erreur.count('\n'), 1) << erreur.toStdString();
+    EXPECT_TRUE(erreur.endsWith('\n')) << erreur.toStdString();
+    for (const QByteArray& mot : mots)
+      EXPECT_TRUE(erreur.contains(mot)) << dit.toStdString() << ": " << erreur.toStdString();
+  };
+  const QString wayland = QStringLiteral("WAYLAND_DISPLAY=") + sansWayland;
+  EXPECT_EQ(lance(QString(), {}, &erreur, {QStringLiteral("QT_QPA_PLATFORM=wayland"), wayland}), 1);
+  expectUneLigne("QT_QPA_PLATFORM=wayland", {"\"wayland\"", "DISPLAY is not set"});
+  EXPECT_EQ(lance(QString(), {}, &erreur, {QStringLiteral("XDG_SESSION_TYPE=wayland"), wayland}), 1);
+  expectUneLigne("XDG_SESSION_TYPE=wayland", {"\"wayland\"", "DISPLAY is not set"});
+  EXPECT_EQ(lance(QString(), {QStringLiteral("-platform"), QStringLiteral("wayland")}, &erreur, {wayland}),
+            1);
+  expectUneLigne("-platform wayland", {"\"wayland\"", "DISPLAY is not set"});
+  // A platform that is not there at all: named, with those that are.
+  EXPECT_EQ(lance(QStringLiteral(":999"), {}, &erreur, {QStringLiteral("QT_QPA_PLATFORM=morvo-inconnue")}),
+            1);
+  expectUneLigne("QT_QPA_PLATFORM=morvo-inconnue",
+                 {"the platform \"morvo-inconnue\" is not installed (installed: ", "xcb"});
+
+  // With an X display there, the Wayland platform asked for gives way to it: the window opens, and
+  // ends as asked.
+  const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+  if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb (xvfb) is not installed";
+  QProcess serveurX;
+  serveurX.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+  // The server picks a free display and writes its number on its standard output.
+  serveurX.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x1024x24")});
+  const auto arrete = qScopeGuard([&serveurX] {
+    serveurX.terminate();
+    if (!serveurX.waitForFinished(10000)) serveurX.kill();
+  });
+  QByteArray numero;
+  QElapsedTimer montre;
+  montre.start();
+  while (!numero.endsWith('\n') && montre.elapsed() < 20000 && serveurX.state() != QProcess::NotRunning) {
+    serveurX.waitForReadyRead(500);
+    numero += serveurX.readAllStandardOutput();
+  }
+  ASSERT_TRUE(numero.endsWith('\n')) << "Xvfb gave no display";
+  const QString affichage = QLatin1Char(':') + QString::fromLatin1(numero.trimmed());
+  QProcess morvo;
+  morvo.setProcessEnvironment(environnement(affichage, {QStringLiteral("QT_QPA_PLATFORM=wayland"), wayland}));
+  morvo.start(QStringLiteral(MORVO_GUI_PATH), {});
+  ASSERT_TRUE(morvo.waitForStarted(10000));
+  EXPECT_FALSE(morvo.waitForFinished(3000)) << morvo.readAllStandardError().toStdString();
+  ASSERT_EQ(morvo.state(), QProcess::Running);
+  ::kill(static_cast<pid_t>(morvo.processId()), SIGTERM);
+  ASSERT_TRUE(morvo.waitForFinished(10000));
+  EXPECT_EQ(morvo.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(morvo.exitCode(), 0);
+  EXPECT_TRUE(morvo.readAllStandardError().contains(
+      QStringLiteral("; the window opens on the X display \"%1\"\n").arg(affichage).toUtf8()));
 }
 
 // On a screen of 1280 x 720 at scale 2 the zoom, language, file, colour, print (expanded) and

@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -844,6 +845,27 @@ TEST_F(PrintingCupsTest, MarginsAreTheQueuesOwnToAFractionOfAPoint) {
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre, QPointF(3.3, -10.3));
 }
 
+// A queue whose description gives no printable area for its paper (no *ImageableArea line, or an
+// empty one) prints on the whole sheet: 0,0 is the sheet's corner, as on a queue without margins.
+TEST_F(PrintingCupsTest, AQueueThatGivesNoPrintableAreaPrintsOnTheWholeSheet) {
+  ASSERT_TRUE(cups_->Prepare({{.Nom = QStringLiteral("MorvoSansZone"), .Zone = QStringLiteral("-")},
+                              {.Nom = QStringLiteral("MorvoZoneNulle"), .Zone = QStringLiteral("0 0 0 0")}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
+  ASSERT_EQ(reference.size(), 1u);
+  const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet
+  for (const QString& file : {QStringLiteral("MorvoSansZone"), QStringLiteral("MorvoZoneNulle")}) {
+    SCOPED_TRACE(file.toStdString());
+    ChoisitImprimante(file);
+    const std::vector<PagePdf> pages = ImprimeSur(file);
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectMemeEncre(pages[0].Encre, reference[0].Encre);
+    ExpectMemeEncre(EncreDans(pages[0], cadre), EncreDans(reference[0], cadre));
+  }
+}
+
 // The print dialog's "Pages" field is not offered (Qt's own refuses every entry); "from ... to" is.
 TEST_F(PrintingCupsTest, ThePrintDialogOffersNoPagesField) {
   Demarre();
@@ -874,7 +896,7 @@ TEST_F(PrintingCupsTest, ThePrintDialogOffersNoPagesField) {
 
 // A print system that stops answering while the printer dialog is open holds neither the dialog nor
 // the window: choosing another queue asks it without stopping the window's events, and Esc gets
-// out at once, the printer as it was.
+// out at once, the printer as it was and the user told that the choice was not made.
 TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWindow) {
   Demarre();
   Tape(ProgrammeCadreTexte);
@@ -916,9 +938,12 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   EXPECT_GE(battements, 15);
   EXPECT_TRUE(reponses.Epuisees());
   cups_->Degele();
-  EXPECT_TRUE(prompter_.Messages().empty());
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("the choice was not made")))
+      << prompter_.Messages()[0].texte.toStdString();
   EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
   ExpectFenetreRendue();
+  prompter_.Efface();
 
   // Print pressed on another queue while the print system hangs: the choice is given up once its
   // time is over, and the user is told.
@@ -944,6 +969,68 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
 
   // The print system back, the printer prints.
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
+}
+
+// Esc that closes the printer dialog's queue list while the print system is slow to answer for the
+// queue just chosen closes the list only: the question goes on, and the queue chosen is the printer
+// once the print system answers.
+TEST_F(PrintingCupsTest, EscInTheQueueListClosesOnlyTheListWhileThePrintSystemIsAsked) {
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  ChoisitImprimante(QStringLiteral("MorvoA4"));
+  // Long enough for the steps below, short enough not to hold a test that fails.
+  DelaiSystemeImpression = 15000;
+  DefinitDialoguesFichiers(nullptr);
+  const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
+  const auto degele = qScopeGuard([this] { cups_->Degele(); });
+  bool listeOuverte = false, listeFermee = false, dialogueOuvert = false, fait = false;
+  QString fileMontree;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+    auto* boutons = d->findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(printers != nullptr && boutons != nullptr);
+    const int autre = printers->findText(QStringLiteral("MorvoMarges"));
+    ASSERT_GE(autre, 0);
+    // The list opened again while the print system is asked, and closed with Esc; then the print
+    // system answers.
+    QTimer::singleShot(600, printers, [&, printers] {
+      QTest::keyClick(printers, Qt::Key_Down, Qt::AltModifier);
+      listeOuverte = QApplication::activePopupWidget() != nullptr;
+    });
+    QTimer::singleShot(1200, printers, [&, d] {
+      if (QWidget* liste = QApplication::activePopupWidget()) {
+        QTest::keyClick(liste->windowHandle(), Qt::Key_Escape);
+        listeFermee = QApplication::activePopupWidget() == nullptr;
+      }
+      dialogueOuvert = d->isVisible();
+      cups_->Degele();
+      fait = true;
+    });
+    // The queue chosen in the list with the keyboard.
+    QTest::keyClick(printers, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView* vue = printers->view();
+    for (int i = 0; i < 10 && vue->currentIndex().row() != autre; ++i)
+      QTest::keyClick(vue, vue->currentIndex().row() < autre ? Qt::Key_Down : Qt::Key_Up);
+    cups_->Gele();
+    QTest::keyClick(vue, Qt::Key_Return);
+    QElapsedTimer montre;
+    montre.start();
+    while (!fait && montre.elapsed() < 20000) QTest::qWait(20);
+    fileMontree = printers->currentText();
+    if (d->isVisible()) QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+  });
+  ChoisitMenu(u'f', u'p');
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_TRUE(listeOuverte);
+  EXPECT_TRUE(listeFermee);
+  EXPECT_TRUE(dialogueOuvert);
+  EXPECT_EQ(fileMontree, QStringLiteral("MorvoMarges"));
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+  ASSERT_EQ(NomImprimante, QStringLiteral("MorvoMarges"));
+  ExpectFenetreRendue();
+  EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoMarges")).size(), 1u);
 }
 
 // The test print server runs with a plain user's PATH as well, which has no /usr/sbin: its tools

@@ -34,6 +34,9 @@ class CupsPrive {
     double Droite = -1;   // right and top, when not MargeX and MargeY
     double Haut = -1;
     bool Moins90 = false;  // lays landscape pages a quarter turn clockwise on the sheet
+    // The printable area as the description writes it, instead of the margins' ("0 0 0 0"); "-"
+    // for none (no *ImageableArea line).
+    QString Zone = {};
   };
 
   // The print system of this process; its socket is CUPS_SERVER from the start on.
@@ -259,6 +262,13 @@ class CupsPrive {
                       .arg(595 - droite)
                       .arg(842 - haut)
                       .arg(f.Moins90 ? QStringLiteral("Minus90") : QStringLiteral("Plus90"));
+    if (!f.Zone.isEmpty()) {
+      static const QRegularExpression zone(QStringLiteral("\\*ImageableArea A4/A4: \"[^\"]*\"\n"));
+      if (f.Zone == QStringLiteral("-"))
+        ppd.remove(zone).remove(QStringLiteral("*DefaultImageableArea: A4\n"));
+      else
+        ppd.replace(zone, QStringLiteral("*ImageableArea A4/A4: \"%1\"\n").arg(f.Zone));
+    }
     if (f.Lettre) {
       ppd.replace(QStringLiteral("A4/A4"), QStringLiteral("Letter/US Letter"))
           .replace(QStringLiteral(": A4"), QStringLiteral(": Letter"))
