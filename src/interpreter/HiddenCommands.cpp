@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
+#include <cstdlib>
 
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
@@ -105,6 +107,22 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
 
 ReponsesDuProgramme reponsesShell;
 
+// The program as the question names it: as written and, where that is another name, the file that
+// would run (a link followed, a name found on the PATH as the process starter finds it).
+QString ProgrammeEnQuestion(const QString& programme) {
+  const bool chemin = programme.contains(u'/');
+  const QString nom = chemin ? DansDossierCourant(programme) : programme;
+  const QString trouve = chemin ? nom : QStandardPaths::findExecutable(programme);
+  QString reel;
+  if (!trouve.isEmpty()) {
+    if (char* r = ::realpath(OctetsDuNom(trouve).constData(), nullptr)) {
+      reel = TexteDuNom(QByteArray(r));
+      std::free(r);
+    }
+  }
+  return NomEnQuestion(nom, reel);
+}
+
 // Asks before a program would be started; the answer holds while neither the editor's program,
 // nor the file that asks, nor the command line changes.
 bool ShellAccorde(const QString& programme, const QString& arguments) {
@@ -116,8 +134,10 @@ bool ShellAccorde(const QString& programme, const QString& arguments) {
     texteDemandeur = Niveau(NiveauCourant).Texte;
   }
   const QString commande = Trim(programme + QLatin1Char(' ') + Trim(arguments));
+  const QString montre =
+      Trim(ProgrammeEnQuestion(programme) + QLatin1Char(' ') + NomLisible(Trim(arguments)));
   const QString question =
-      TexteMsg(197).arg(NomLisible(NiveauCourant >= 2 ? demandeur : Shell.NomFichier), commande);
+      TexteMsg(197).arg(NomLisible(NiveauCourant >= 2 ? demandeur : Shell.NomFichier), montre);
   return reponsesShell.Accorde(demandeur, texteDemandeur, commande, question);
 }
 

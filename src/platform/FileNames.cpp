@@ -173,6 +173,11 @@ QString NomLisible(const QString& nom) {
   return lisible;
 }
 
+QString NomEnQuestion(const QString& nom, const QString& reel) {
+  return NomLisible(reel.isEmpty() || QDir::cleanPath(nom) == reel ? QDir::cleanPath(nom)
+                                                                   : nom + QStringLiteral(" -> ") + reel);
+}
+
 std::optional<QString> DossierCourant(QString* erreur) {
   char dossier[PATH_MAX];
   if (::getcwd(dossier, sizeof dossier) != nullptr) return TexteDuNom(QByteArray(dossier));

@@ -20,6 +20,10 @@ bool NomNonUtf8(const QString& nom);
 // starts a terminal's command) and bytes that are not UTF-8 are written as \n, \r, \t, \e or \xNN,
 // the characters that reorder a line's direction as \uNNNN; anything else as it is.
 QString NomLisible(const QString& nom);
+// A file as a question names it: the name given and, where the system reaches the file under
+// another name (links followed), that one too ("name -> real name"), both written as NomLisible
+// writes them.
+QString NomEnQuestion(const QString& nom, const QString& reel);
 
 // The current folder as an absolute path; nullopt with the system's reason when it cannot be told
 // (a folder deeper than the system's path limit, or one that was removed). Qt gives an empty path

@@ -4,11 +4,17 @@
 
 #include "platform/Prompter.h"
 
+class QFont;
 class QWidget;
 
 // Makes a dialog at least as wide as its title bar needs: the title in full beside the window's
 // icon and buttons.
 void LargeurTitre(QWidget* fenetre);
+
+// The text as a box shows it in `police`: a run of characters with no break point that could be
+// too wide for a line (a long file name) gets a zero-width space after each of its characters,
+// so that it wraps anywhere instead of being cut at the box's edge.
+QString TexteSecable(const QString& texte, const QFont& police);
 
 class QtPrompter : public Prompter {
  public:

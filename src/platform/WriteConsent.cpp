@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -194,7 +193,7 @@ std::array<ReponsesDuProgramme, 2> reponsesEcriture;
 QStringList refusSansQuestion;
 
 [[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
-  ErreurRun(NomLisible(affiche) +
+  ErreurRun(affiche +
             (genre == GenreEcriture::Ecriture
                  ? QStringLiteral(" : écriture hors du dossier du programme refusée / writing outside the "
                                   "program's folder refused")
@@ -205,24 +204,23 @@ QStringList refusSansQuestion;
 
 // The name as the program gave it, and where the system found it lies when that is elsewhere.
 QString Affiche(const QString& chemin, const QByteArray& reel) {
-  const QString nom = DansDossierCourant(chemin);
-  const QString cible = TexteDuNom(reel);
-  return cible.isEmpty() || QDir::cleanPath(nom) == cible ? QDir::cleanPath(nom)
-                                                          : nom + QStringLiteral(" -> ") + cible;
+  return NomEnQuestion(DansDossierCourant(chemin), TexteDuNom(reel));
 }
 
 // Goes on when the user allows the operation on the file named, else raises the refusal. `objet`
-// tells the file itself (its name and identity), which the answer is kept for.
+// tells the file itself (its name and identity), which the answer is kept for; `autresNoms`, the
+// count of its other hard links, which a write reaches too though the question cannot name them.
 void Consent(const QString& affiche, const QString& objet, GenreEcriture genre, const QString& demandeur,
-             const QString& texteDemandeur) {
+             const QString& texteDemandeur, nlink_t autresNoms = 0) {
   if (PolitiqueEcritures == AccordEcriture::Autoriser) return;
   if (PolitiqueEcritures == AccordEcriture::Refuser) {
     refusSansQuestion.append(affiche);
     Refus(affiche, genre);
   }
-  const QString question =
-      TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
-          .arg(NomLisible(demandeur.isEmpty() ? Shell.NomFichier : demandeur), NomLisible(affiche));
+  const QString nomme =
+      autresNoms > 0 ? affiche + CRLF + TexteMsg(191).arg(static_cast<qulonglong>(autresNoms)) : affiche;
+  const QString question = TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
+                               .arg(NomLisible(demandeur.isEmpty() ? Shell.NomFichier : demandeur), nomme);
   if (!reponsesEcriture[static_cast<size_t>(genre)].Accorde(demandeur, texteDemandeur, objet, question))
     Refus(affiche, genre);
 }
@@ -342,7 +340,8 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur,
+          existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
                      : ::openat(dossier.fd(), base.constData(),

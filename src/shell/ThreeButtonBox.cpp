@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompter.h"
+#include "platform/QtPrompter.h"
 
 int ReponseMsgBox = 0;
 
@@ -21,7 +22,8 @@ FrmMsgBox::FrmMsgBox(const QuestionTroisBoutons& question, QWidget* parent)
     : QDialog(parent), question_(question) {
   setWindowTitle(QStringLiteral("Morvo Dessin"));
   setWindowFlag(Qt::WindowStaysOnTopHint);
-  label1_ = new QLabel(question.Message, this);
+  label1_ = new QLabel(this);
+  label1_->setText(TexteSecable(question.Message, label1_->font()));
   label1_->setWordWrap(true);
   cmd1_ = new QPushButton(question.Bouton1, this);
   cmd2_ = new QPushButton(question.Bouton2, this);

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -441,6 +442,71 @@ TEST_F(MainWindowTest, TheVariableListShowsItsCommentInTheTitleAndEachEntryOnOne
   EXPECT_GE(largeurLabel + 1, largeurListe);
   EXPECT_GT(xDate, 0);
   EXPECT_NEAR(xEof, xDate, 1);
+}
+
+// A file name with no break point shows whole in the question and in the run error of the refusal:
+// it wraps anywhere in the box, the box lies within the screen, and what is copied from it is the
+// text itself.
+TEST_F(MainWindowTest, ALongFileNameShowsWholeInTheQuestionAndTheRunError) {
+  QTemporaryDir dehors;
+  ASSERT_TRUE(dehors.isValid());
+  const QString nom = QString(190, u'n') + QStringLiteral("_queue.txt");
+  Demarre();
+  VraisDialogues();
+  Tape("OpenA = " + dehors.filePath(nom) + "\r\nPrintA = x\r\n");
+  QApplication::clipboard()->clear();
+  struct Vue {
+    QString montre, copie;
+    qreal depasse = 0;
+    bool dansEcran = false, vue = false;
+  };
+  Vue question, erreur;
+  const auto inspecte = [](QWidget* dialogue, Vue& v, bool copie) {
+    auto* label = dialogue->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QTextDocument* doc = label != nullptr ? label->findChild<QTextDocument*>() : nullptr;
+    if (doc != nullptr) {
+      v.vue = true;
+      // The text as the label laid it out, and how far its widest line goes past the label.
+      for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const qreal x = doc->documentLayout()->blockBoundingRect(b).x();
+        for (int i = 0; i < b.layout()->lineCount(); ++i) {
+          const QTextLine ligne = b.layout()->lineAt(i);
+          v.montre += b.text().mid(ligne.textStart(), ligne.textLength());
+          v.depasse =
+              std::max(v.depasse, x + ligne.x() + ligne.naturalTextWidth() - label->contentsRect().width());
+        }
+        v.montre += u'\n';
+      }
+      v.montre.remove(QChar(0x200B));
+      v.dansEcran = dialogue->screen()->availableGeometry().contains(dialogue->frameGeometry()) &&
+                    dialogue->rect().contains(QRect(label->mapTo(dialogue, QPoint(0, 0)), label->size()));
+      if (copie) {
+        // Selected with the mouse from corner to corner, then Ctrl+C.
+        const QRect r = label->contentsRect();
+        QTest::mousePress(label, Qt::LeftButton, Qt::NoModifier, r.topLeft() + QPoint(1, 1));
+        QTest::mouseMove(label, r.bottomRight() - QPoint(1, 1));
+        QTest::mouseRelease(label, Qt::LeftButton, Qt::NoModifier, r.bottomRight() - QPoint(1, 1));
+        QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+        v.copie = QApplication::clipboard()->text();
+      }
+    }
+    QTest::keyClick(dialogue, Qt::Key_Return);
+  };
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) { inspecte(d, question, true); });
+  reponses.Ajoute([&](QWidget* d) { inspecte(d, erreur, false); });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  for (const Vue* v : {&question, &erreur}) {
+    SCOPED_TRACE(v == &question ? "question" : "run error");
+    ASSERT_TRUE(v->vue);
+    EXPECT_TRUE(v->montre.contains(nom)) << v->montre.toStdString();
+    EXPECT_LE(v->depasse, 1) << v->montre.toStdString();
+    EXPECT_TRUE(v->dansEcran);
+  }
+  EXPECT_TRUE(question.copie.contains(nom)) << question.copie.toStdString();
+  EXPECT_FALSE(question.copie.contains(QChar(0x200B)));
+  EXPECT_FALSE(QFile::exists(dehors.filePath(nom)));
 }
 
 TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
@@ -723,6 +724,21 @@ TEST_F(RuntimeCommandsTest, ShellAsksTheUserOnceForTheProgram) {
   EXPECT_FALSE(QFile::exists(cible));
 }
 
+// The question names the program and its arguments as they are: a character that turns the
+// line's direction is shown escaped, and a program named through a link with the file that runs.
+TEST_F(RuntimeCommandsTest, ShellQuestionShowsTheProgramAndItsArgumentsAsTheyAre) {
+  Shell.NomFichier = Chemin("prog.dat");
+  const QString lien = Chemin(QString::fromUtf16(u"tool\u202Eexe.sh"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/bin/true"), lien));
+  const QString vrai = QFileInfo(QStringLiteral("/bin/true")).canonicalFilePath();
+  Lance({"SHELL#$ = " + lien + ", QWZ#, 1, " + QString::fromUtf16(u"x\u202Etxt.sh"), "%A = 1"});
+  ASSERT_EQ(Messages().size(), 2u);
+  const QString& question = Messages()[0].texte;
+  EXPECT_FALSE(question.contains(QChar(0x202E))) << question.toStdString();
+  EXPECT_TRUE(question.contains(Chemin("tool\\u202Eexe.sh") + " -> " + vrai + " x\\u202Etxt.sh"))
+      << question.toStdString();
+}
+
 // A program writes outside its own folder only once the user has said yes for that file: a
 // downloaded program must not append to the user's start-up files unasked.
 TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachFile) {
@@ -773,6 +789,16 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
   EXPECT_EQ(Lit("dehors.txt"), " un\r\n deux\r\n trois\r\n un\r\n deux\r\n trois\r\n quatre\r\n cinq\r\n");
   EXPECT_EQ(Lit("autre.txt"), "<absent>");
   EXPECT_EQ(Var(1, "%B"), "<absent>");
+
+  // A file of the folder that is also named elsewhere (a hard link) is asked for with its other names.
+  ASSERT_EQ(::link(QFile::encodeName(Chemin("dehors.txt")).constData(),
+                   QFile::encodeName(Chemin("prog/dur.txt")).constData()),
+            0);
+  Lance({"OPENA = dur.txt", "PRINTA = x"});
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/dur.txt") + CRLF +
+                                           "Ce fichier a d'autres noms (liens physiques) : 1." + CRLF))
+      << Messages()[0].texte.toStdString();
 
   // Inside the folder and its subfolders nothing is asked, whatever the level that writes.
   Ecrit("prog/sous/cmd.dat", "OPENA = sous/dedans.txt\r\nPRINTA = c\r\n");
