@@ -22,6 +22,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
@@ -108,18 +109,12 @@ std::pair<QByteArray, QByteArray> Coupe(const QByteArray& nom) {
   return {barre == 0 ? QByteArray("/") : nom.left(barre), nom.mid(barre + 1)};
 }
 
-// The real folder of the program, opened; none where it is a folder no program owns.
+// The program's folder, the one its relative names are found from, opened; none where it is a
+// folder no program owns.
 Descripteur OuvreDossierDuProgramme() {
-  QByteArray dossier;
-  if (!Shell.NomFichier.isEmpty()) {
-    const QByteArray nom = OctetsDuNom(Shell.NomFichier);
-    const Descripteur fichier(::open(nom.constData(), O_PATH | O_CLOEXEC));
-    const QByteArray reel = fichier.Valide() ? NomReel(fichier.fd()) : QByteArray();
-    dossier = reel.isEmpty() ? Coupe(nom).first : Coupe(reel).first;
-  } else {
-    dossier = Shell.RepCourant.isEmpty() ? QByteArray(".") : OctetsDuNom(Shell.RepCourant);
-  }
-  Descripteur d(::open(dossier.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const QString dossier = DossierDuProgramme();
+  const QByteArray nom = dossier.isEmpty() ? QByteArray(".") : OctetsDuNom(dossier);
+  Descripteur d(::open(nom.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (d.Valide() && DossierCommun(d.fd())) return Descripteur();
   return d;
 }
