@@ -262,6 +262,12 @@ Descripteur DossierDessous(const Descripteur& programme, int dossier) {
   return d;
 }
 
+// A file that was not there when writing it was allowed, and is there now: what another process
+// put at its name meanwhile (a hard link to one of the user's files) is not what the yes was for.
+QString RaisonApparu() {
+  return RaisonSysteme(EEXIST) + QStringLiteral(" (it was not there when writing it was allowed)");
+}
+
 bool EchecEcriture(const QString& chemin, const QString& raison, QString* erreur) {
   SignaleEchecEcriture(chemin, raison);
   if (erreur) *erreur = raison;
@@ -294,6 +300,7 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   // The yes is for the folder judged and the file it held then.
   struct stat apres {};
   const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existeApres && !existe) return EchecEcriture(chemin, RaisonApparu(), erreur);
   if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
     return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
   return EcritFichierDans(dossier.fd(), base, chemin, octets, erreur);
@@ -310,7 +317,7 @@ OuvertureAccordee Echec(int code) {
 // it, is what the question names and what is then opened (the file already open, or the new name in
 // the folder that was judged).
 OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
-                              const QString& texteDemandeur) {
+                              const QString& texteDemandeur, int essai = 0) {
   QString raison;
   const std::optional<QString> suivi = SuitLiens(chemin, &raison);
   if (!suivi) return {-1, raison};
@@ -330,11 +337,21 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
   Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  // A file that was not there is made only while it is still not there.
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
                      : ::openat(dossier.fd(), base.constData(),
-                                O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (!fd.Valide()) return Echec(errno);
+                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
+                                0666));
+  if (!fd.Valide()) {
+    const int code = errno;
+    if (code != EEXIST || existant.Valide()) return Echec(code);
+    // Where every file is allowed (--allow-writes), the one another writer made meanwhile is taken
+    // as it now stands.
+    if (PolitiqueEcritures == AccordEcriture::Autoriser && essai < 8)
+      return OuvreDehors(chemin, v, demandeur, texteDemandeur, essai + 1);
+    return {-1, RaisonApparu()};
+  }
   struct stat ouvert {};
   if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
   if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};

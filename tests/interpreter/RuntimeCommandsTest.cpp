@@ -883,6 +883,28 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
       << question.Messages()[0].texte.toStdString();
   EXPECT_EQ(Lit("dehors.txt"), " oui\r\n");
   EXPECT_EQ(Lit("autre.txt"), "");
+
+  // A new file is asked for; while the question is shown, a hard link to one of the user's files is
+  // put at its name: the yes makes the new file only while it is still not there.
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("out"));
+  Ecrit("rc.txt", "rc\n");
+  question.pendant = [&] {
+    ASSERT_EQ(::link(QFile::encodeName(Chemin("rc.txt")).constData(),
+                     QFile::encodeName(Chemin("out/neuf.txt")).constData()),
+              0);
+  };
+  question.Efface();
+  DefinitDialogues(&question);
+  Run({"OPENA = ../out/neuf.txt", "PRINTA = oui", "%F = 6"});
+  DefinitDialogues(&avant);
+  ASSERT_EQ(question.Messages().size(), 2u);
+  EXPECT_TRUE(question.Messages()[0].texte.contains(Chemin("out/neuf.txt")))
+      << question.Messages()[0].texte.toStdString();
+  EXPECT_TRUE(question.Messages()[1].texte.contains("../out/neuf.txt") &&
+              question.Messages()[1].texte.contains(QString::fromLocal8Bit(std::strerror(EEXIST))))
+      << question.Messages()[1].texte.toStdString();
+  EXPECT_EQ(Lit("rc.txt"), "rc\n");
+  EXPECT_EQ(Var(1, "%F"), "<absent>");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
