@@ -289,6 +289,8 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
     return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   struct stat avant {};
   const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
+  // A folder is no file to write, wherever it lies.
+  if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   // A link put there since the name was followed, or a file with another link (a hard link may
   // reach one outside), is judged as lying outside.
   const bool ordinaire = !existe || (!S_ISLNK(avant.st_mode) && avant.st_nlink <= 1);
@@ -308,8 +310,12 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
 
 namespace {
 
-// The reason an open for appending gives, where a FIFO that nobody reads says "no such device".
-OuvertureAccordee Echec(int code) {
+// The reason an open for appending gives. A FIFO that nobody reads and a socket both say "no such
+// device": `la`, what the name reaches when it is known, tells which.
+OuvertureAccordee Echec(int code, int la = -1) {
+  struct stat etat {};
+  if (code == ENXIO && la >= 0 && ::fstat(la, &etat) == 0 && !S_ISREG(etat.st_mode))
+    return {-1, RaisonNonOrdinaire(etat.st_mode)};
   return {-1, code == ENXIO ? RaisonNonOrdinaire(S_IFIFO) : RaisonSysteme(code)};
 }
 
@@ -376,7 +382,9 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
       // A file with another link may be one outside, reached by a hard link.
       if (etat.st_nlink <= 1) return {fd.Lache(), {}};
     } else if (!Dehors(errno)) {
-      return Echec(errno);
+      const int code = errno;
+      const Descripteur la(code == ENXIO ? OuvreDessous(v.programme.fd(), *v.relatif, O_PATH) : -1);
+      return Echec(code, la.fd());
     }
   }
   return OuvreDehors(chemin, v, demandeur, texteDemandeur);
