@@ -10,7 +10,6 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
 
@@ -227,8 +227,8 @@ bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* 
 
 // The folders of a run as the desktop program has them once it has opened the file: the start
 // folder is where the runner was started, the external commands are the ".dag" files of the
-// runner's own folder and of the start folder, and the program's relative names are found from its
-// folder. `programme` is absolute, in the system's bytes (see FileNames.h).
+// runner's own folder and of the start folder, and the program's relative names are found from the
+// folder its file really lies in. `programme` is absolute, in the system's bytes (see FileNames.h).
 void PrepareDossiers(const QString& depart, const QString& programme) {
   Shell.RepDepart = AjouteAntiSlash(depart);
   ListeCmdExternes(QCoreApplication::applicationDirPath(), Shell.RepDepart);
@@ -236,15 +236,10 @@ void PrepareDossiers(const QString& depart, const QString& programme) {
   // program's folder: the program is the file the system finds now.
   QString nom = programme;
   if (programme.startsWith(QStringLiteral("/proc/"))) {
-    if (char* reel = ::realpath(OctetsDuNom(programme).constData(), nullptr)) {
-      nom = TexteDuNom(QByteArray(reel));
-      std::free(reel);
-    }
+    if (const QString reel = FichierReel(programme); !reel.isEmpty()) nom = reel;
   }
   Shell.NomFichier = nom;
-  const QString dossier = nom.left(std::max<qsizetype>(1, nom.lastIndexOf(u'/')));
-  Shell.RepCourant = AjouteAntiSlash(dossier);
-  [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
+  DevientDossierCourant(DossierDuProgramme());
 }
 
 // The outputs refused before the run, with the reason: a folder's name ("prog.dat/"), a descriptor

@@ -89,7 +89,8 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
   if (InStr(barre + 1, n, QStringLiteral(".")) == 0) n += QStringLiteral(".txt");
   if (QDir::isAbsolutePath(n)) return n;
   if (const QString p = DansDossier(Shell.RepCourant, n); !p.isEmpty()) return p;
-  if (niveau >= 0 && niveau < static_cast<int>(Niveaux.size())) {
+  // The program's own folder is RepCourant: only a command file has another.
+  if (niveau >= 2 && niveau < static_cast<int>(Niveaux.size())) {
     const QString fichier = Niveaux[static_cast<size_t>(niveau)].Fichier;
     if (!fichier.isEmpty()) {
       QString dossier = fichier;

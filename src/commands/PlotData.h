@@ -14,9 +14,8 @@
 
 #include "platform/TextFile.h"
 
-// A relative name is looked for in the folder of the program last opened, then in the folder of
-// the level's own program; "\" separates folders as "/" does; a name without extension gets
-// ".txt".
+// A relative name is looked for in the program's folder, then, in a command file, in that file's
+// folder; "\" separates folders as "/" does; a name without extension gets ".txt".
 QString CheminFichierPlot(const QString& nom, int niveau);
 // The lines of a data file; a file that cannot be read is a run error that names it.
 QStringList LignesFichierPlot(const QString& chemin);

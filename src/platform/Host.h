@@ -58,7 +58,7 @@ struct ValeursShell {
   float MmParPixelEcran = 25.4f / 96.0f;
   float MmParPixelImp = 25.4f / 600.0f;
   QString NomFichier;  // full path of the main program file
-  QString RepCourant;  // folder of the last opened program file, ending in "/"
+  QString RepCourant;  // the real folder of the program file opened (DossierDuProgramme), ending in "/"
   QString RepDepart;
   QString RepConfig;
   // Message-language base of the string table (0, 400, 800, 1200).

@@ -21,6 +21,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
@@ -107,18 +108,12 @@ std::pair<QByteArray, QByteArray> Coupe(const QByteArray& nom) {
   return {barre == 0 ? QByteArray("/") : nom.left(barre), nom.mid(barre + 1)};
 }
 
-// The real folder of the program, opened; none where it is a folder no program owns.
+// The program's folder, the one its relative names are found from, opened; none where it is a
+// folder no program owns.
 Descripteur OuvreDossierDuProgramme() {
-  QByteArray dossier;
-  if (!Shell.NomFichier.isEmpty()) {
-    const QByteArray nom = OctetsDuNom(Shell.NomFichier);
-    const Descripteur fichier(::open(nom.constData(), O_PATH | O_CLOEXEC));
-    const QByteArray reel = fichier.Valide() ? NomReel(fichier.fd()) : QByteArray();
-    dossier = reel.isEmpty() ? Coupe(nom).first : Coupe(reel).first;
-  } else {
-    dossier = Shell.RepCourant.isEmpty() ? QByteArray(".") : OctetsDuNom(Shell.RepCourant);
-  }
-  Descripteur d(::open(dossier.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const QString dossier = DossierDuProgramme();
+  const QByteArray nom = dossier.isEmpty() ? QByteArray(".") : OctetsDuNom(dossier);
+  Descripteur d(::open(nom.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (d.Valide() && DossierCommun(d.fd())) return Descripteur();
   return d;
 }
@@ -274,6 +269,12 @@ Descripteur DossierDessous(const Descripteur& programme, int dossier) {
   return d;
 }
 
+// A file that was not there when writing it was allowed, and is there now: what another process
+// put at its name meanwhile (a hard link to one of the user's files) is not what the yes was for.
+QString RaisonApparu() {
+  return RaisonSysteme(EEXIST) + QStringLiteral(" (it was not there when writing it was allowed)");
+}
+
 bool EchecEcriture(const QString& chemin, const QString& raison, QString* erreur) {
   SignaleEchecEcriture(chemin, raison);
   if (erreur) *erreur = raison;
@@ -295,6 +296,8 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
     return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   struct stat avant {};
   const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
+  // A folder is no file to write, wherever it lies.
+  if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   // A link put there since the name was followed, or a file with another link (a hard link may
   // reach one outside), is judged as lying outside.
   const bool ordinaire = !existe || (!S_ISLNK(avant.st_mode) && avant.st_nlink <= 1);
@@ -306,6 +309,7 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   // The yes is for the folder judged and the file it held then.
   struct stat apres {};
   const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existeApres && !existe) return EchecEcriture(chemin, RaisonApparu(), erreur);
   if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
     return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
   return EcritFichierDans(dossier.fd(), base, chemin, octets, erreur);
@@ -313,8 +317,12 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
 
 namespace {
 
-// The reason an open for appending gives, where a FIFO that nobody reads says "no such device".
-OuvertureAccordee Echec(int code) {
+// The reason an open for appending gives. A FIFO that nobody reads and a socket both say "no such
+// device": `la`, what the name reaches when it is known, tells which.
+OuvertureAccordee Echec(int code, int la = -1) {
+  struct stat etat {};
+  if (code == ENXIO && la >= 0 && ::fstat(la, &etat) == 0 && !S_ISREG(etat.st_mode))
+    return {-1, RaisonNonOrdinaire(etat.st_mode)};
   return {-1, code == ENXIO ? RaisonNonOrdinaire(S_IFIFO) : RaisonSysteme(code)};
 }
 
@@ -322,7 +330,7 @@ OuvertureAccordee Echec(int code) {
 // it, is what the question names and what is then opened (the file already open, or the new name in
 // the folder that was judged).
 OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
-                              const QString& texteDemandeur) {
+                              const QString& texteDemandeur, int essai = 0) {
   QString raison;
   const std::optional<QString> suivi = SuitLiens(chemin, &raison);
   if (!suivi) return {-1, raison};
@@ -343,11 +351,21 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
   Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur,
           existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  // A file that was not there is made only while it is still not there.
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
                      : ::openat(dossier.fd(), base.constData(),
-                                O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (!fd.Valide()) return Echec(errno);
+                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
+                                0666));
+  if (!fd.Valide()) {
+    const int code = errno;
+    if (code != EEXIST || existant.Valide()) return Echec(code);
+    // Where every file is allowed (--allow-writes), the one another writer made meanwhile is taken
+    // as it now stands.
+    if (PolitiqueEcritures == AccordEcriture::Autoriser && essai < 8)
+      return OuvreDehors(chemin, v, demandeur, texteDemandeur, essai + 1);
+    return {-1, RaisonApparu()};
+  }
   struct stat ouvert {};
   if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
   if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
@@ -372,7 +390,9 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
       // A file with another link may be one outside, reached by a hard link.
       if (etat.st_nlink <= 1) return {fd.Lache(), {}};
     } else if (!Dehors(errno)) {
-      return Echec(errno);
+      const int code = errno;
+      const Descripteur la(code == ENXIO ? OuvreDessous(v.programme.fd(), *v.relatif, O_PATH) : -1);
+      return Echec(code, la.fd());
     }
   }
   return OuvreDehors(chemin, v, demandeur, texteDemandeur);

@@ -34,7 +34,8 @@ extern AccordEcriture PolitiqueEcritures;
 
 enum class GenreEcriture { Ecriture, Effacement };
 
-// The folder a program writes in freely is the real folder its file lies in (links and /proc names
+// The folder a program writes in freely is the one its relative names are found from,
+// DossierDuProgramme (ProgramFolder.h): the real folder its file lies in (links and /proc names
 // followed by the system), or for a program never saved the current folder. The home folder, the
 // folders that hold it and the folders everybody may write to (/tmp) are never a program's own: a
 // program there writes nothing without consent.

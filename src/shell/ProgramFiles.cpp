@@ -23,6 +23,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
@@ -316,20 +317,19 @@ void FenetrePrincipale::Mnu_Ouvrir_Click() {
     if (editeur_->Modele().Text().isEmpty()) Mnu_Nouveau_Click();
     return;
   }
+  // A file not opened leaves the program in the editor its own name, and so its own folder.
   if (EstFichierDesinstallation(nom)) {
+    Shell.NomFichier = FichierCourant;
     PasUnFichierMorvo(nom);
     return;
   }
-  const QString dossier = DossierDe(nom);
   DebutAttente();
   if (!LitFic(nom)) {
+    Shell.NomFichier = FichierCourant;
     FinAttente();
     return;
   }
-  if (!dossier.isEmpty()) {
-    Shell.RepCourant = dossier;
-    QDir::setCurrent(dossier);
-  }
+  DevientDossierCourant(DossierDuProgramme());
   Titre(nom);
   if (premierRunFait_) ExecuteProgramme();
   FichierCourant = nom;
@@ -386,6 +386,8 @@ bool FenetrePrincipale::Mnu_Enregistrer_Click() {
   }
   FichierCourant = nom;
   Shell.NomFichier = nom;
+  // Its relative names are now found from the folder it was saved in, as its writes are judged.
+  DevientDossierCourant(DossierDuProgramme());
   Titre(nom);
   editeur_->DefinitModifie(false);
   return true;

@@ -8,6 +8,7 @@
 #include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "shell/Config.h"
@@ -110,19 +111,21 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
   } else {
     resultat.NomFichier = FichierDat;
   }
-  const QFileInfo fichier(resultat.NomFichier);
   if (EstFichierOrdinaire(resultat.NomFichier)) {
     // In a folder beyond the system's path limit the names stay relative (see DansDossierCourant).
     const QString nom = DansDossierCourant(resultat.NomFichier);
-    const bool relatif = QDir::isRelativePath(nom);
-    if (resultat.NomFichier.contains(u'/')) {
-      // The file's folder becomes the current folder, which its relative names are found from.
-      QDir::setCurrent(relatif ? fichier.path() : QFileInfo(nom).path());
-      Shell.RepCourant = relatif ? QString() : AvecBarre(QFileInfo(nom).path());
+    Shell.NomFichier = nom;
+    // The folder the file really lies in becomes the current folder, which its relative names are
+    // found from; the name as given stays the program's.
+    const QString dossier = DossierDuProgramme();
+    if (QDir::isRelativePath(nom)) {
+      // A name told from the current folder would name another file once in the program's.
+      const QString reel = FichierReel(nom);
+      Shell.NomFichier = reel.isEmpty() ? QFileInfo(nom).fileName() : reel;
     }
-    resultat.NomFichier = relatif ? fichier.fileName() : nom;
+    DevientDossierCourant(dossier);
+    resultat.NomFichier = Shell.NomFichier;
     resultat.Charger = true;
-    Shell.NomFichier = resultat.NomFichier;
   }
   // Only a file named on the command line is in the caption before it is loaded.
   if (!resultat.NomFichier.isEmpty() && !ligne.isEmpty()) resultat.Titre = TitreFichier(resultat.NomFichier);

@@ -55,8 +55,8 @@ struct DialoguesDebut {
 
 // Runs the start-up sequence from the current folder. `arguments` are the command-line arguments
 // after the program name (joined by blanks, every double quote removed); `repProgramme` is the
-// program's folder (the executable's when empty). When the file to load names a folder, that
-// folder becomes RepCourant and the current folder.
+// program's folder (the executable's when empty). The folder the file to load really lies in
+// (DossierDuProgramme) becomes RepCourant and the current folder.
 ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme = {},
                     const DialoguesDebut* dialogues = nullptr);
 

@@ -7,6 +7,7 @@
 
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RunError.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -127,11 +128,6 @@ QString SansDossier(const QString& chemin) {
   return chemin.mid(k + 1);
 }
 
-QString Dossier(const QString& chemin) {
-  const int k = static_cast<int>(std::max(chemin.lastIndexOf(u'\\'), chemin.lastIndexOf(u'/')));
-  return k < 0 ? chemin : chemin.left(k + 1);
-}
-
 QString Origine(const std::optional<double>& o) { return o ? TexteNombre(*o) : QStringLiteral("0"); }
 
 // The value of the text's leading variable name, or the control character.
@@ -152,7 +148,7 @@ QString ValeurSysteme(const QString& nom, const QString& texte) {
   if (nom == u"%IREC") return QString::number(NiveauCourant);
   if (nom == u"%FILE") return SansDossier(NiveauCourant == 1 ? Shell.NomFichier : nv.Fichier);
   if (nom == u"%FIL1") return NiveauCourant == 1 ? QString() : SansDossier(Shell.NomFichier);
-  if (nom == u"%PATH") return Dossier(Shell.NomFichier);
+  if (nom == u"%PATH") return Shell.NomFichier.isEmpty() ? QString() : DossierDuProgramme();
   if (nom == u"%DATE") return QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
   if (nom == u"%FCMM") return TexteNombre(Shell.FacteurMm);
   if (nom == u"%EOF") return nv.FicDonnees.isEmpty() ? QStringLiteral("1") : QStringLiteral("0");

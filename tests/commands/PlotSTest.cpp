@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "CommandsFixture.h"
 #include "drawing/DrawState.h"
@@ -267,6 +269,27 @@ TEST_F(PlotSTest, OffsetFileIsWrittenAndReadBack) {
   Fichier("pts.txt", "1;xyz\r\n");
   RunSeul({"Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET"});
   EXPECT_TRUE(Erreur().contains(QStringLiteral("XYZ"))) << Erreur().toStdString();
+
+  // A folder of that name in the program's folder, or a link to one there, is no file to write, and
+  // is said to be a folder.
+  Fichier("pts.txt", "1;2\r\n");
+  ASSERT_TRUE(QFile::remove(offset));
+  ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("Plot_Offset.txt")));
+  ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("sous")));
+  for (int lien = 0; lien < 2; ++lien) {
+    if (lien == 1) {
+      ASSERT_TRUE(QDir(offset).removeRecursively());
+      ASSERT_TRUE(QFile::link(QStringLiteral("sous"), offset));
+    }
+    RunSeul({"Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET", "%A = 2"});
+    ASSERT_EQ(Messages().size(), 1u) << Erreur().toStdString();
+    EXPECT_TRUE(Erreur().contains(offset) &&
+                Erreur().contains(QString::fromLocal8Bit(std::strerror(EISDIR))) &&
+                !Erreur().contains(QStringLiteral("refused")))
+        << lien << ": " << Erreur().toStdString();
+    EXPECT_EQ(Var(1, "%A"), "<absent>");
+  }
+  EXPECT_TRUE(QDir(dossier_.filePath(QStringLiteral("sous"))).isEmpty());
 }
 
 }  // namespace

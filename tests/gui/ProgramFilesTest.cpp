@@ -315,6 +315,71 @@ TEST_F(ProgramFilesTest, AProgramOpenedAtStartAsksBeforeWritingOutsideItsFolder)
   EXPECT_EQ(LitOctets(dehors), " touch x\r\n y\r\n");
 }
 
+// A program opened through a link in another folder, as a desktop shortcut opens it, is the file
+// the link leads to: its relative names are found beside that file, where it writes without a
+// question, while the title and Save keep the name the user opened. Saved under another name, it
+// finds its names and writes freely in its new folder; a file that could not be opened changes
+// neither.
+TEST_F(ProgramFilesTest, AProgramOpenedThroughALinkWritesBesideItsRealFile) {
+  ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("dials")));
+  ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("Desktop")));
+  ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("autre")));
+  const QString lien = Chemin(QStringLiteral("Desktop/dial.dat"));
+  const QString reel = Chemin(QStringLiteral("dials/prog.dat"));
+  const QString resultat = Chemin(QStringLiteral("dials/result.txt"));
+  EcritOctets(reel, "OpenA = result.txt\r\nPrintA = hello\r\nOpen = data.txt\r\nLVar = %D\r\n");
+  EcritOctets(Chemin(QStringLiteral("dials/data.txt")), "x\r\n");
+  ASSERT_TRUE(QFile::link(QStringLiteral("../dials/prog.dat"), lien));
+  const auto questions = [this] {
+    int n = 0;
+    for (const auto& m : prompter_.Messages()) n += m.icone == Icone::Question ? 1 : 0;
+    return n;
+  };
+
+  // Named at start, as a double-click on the shortcut does.
+  DemarreTel({lien}, QSize(1000, 700));
+  EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(resultat), " hello\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Desktop/result.txt"))));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%D")), QStringLiteral("x"));
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ") + lien)) << F().windowTitle().toStdString();
+
+  // Opened with File > Open, then run with F4.
+  ASSERT_TRUE(QFile::remove(resultat));
+  prompter_.Efface();
+  fichiers_.ouvertures.push_back(lien);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_TRUE(QFile::remove(resultat));
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(resultat), " hello\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Desktop/result.txt"))));
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ") + lien)) << F().windowTitle().toStdString();
+
+  // Ctrl+S writes the file the link leads to, the link staying.
+  Tape(QStringLiteral("OpenA = result.txt\r\nPrintA = again\r\n"));
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(reel), "OpenA = result.txt\r\nPrintA = again\r\n");
+  EXPECT_TRUE(QFileInfo(lien).isSymLink());
+  EXPECT_EQ(FichierCourant, lien);
+
+  // A file of another folder that cannot be opened leaves the program its own folder.
+  fichiers_.ouvertures.push_back(Chemin(QStringLiteral("autre/absent.dat")));
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  prompter_.Efface();
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(resultat), " hello\r\n again\r\n");
+
+  // Saved as a file of another folder, it writes there.
+  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("autre/p.dat")));
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("autre/result.txt"))), " again\r\n");
+  EXPECT_EQ(LitOctets(resultat), " hello\r\n again\r\n");
+}
+
 // The home folder is no program's own: a program typed or saved there asks before writing there. Names are
 // shown escaped in the question, the message boxes and the title, and a name that is not UTF-8 is
 // told in one line, the file left alone.

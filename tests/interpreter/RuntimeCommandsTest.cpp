@@ -3,13 +3,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
@@ -17,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #include "FullDisk.h"
 #include "RunFixture.h"
@@ -198,6 +202,17 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Chemin("zero.txt")));
   ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("dossier.txt")));
+  // A socket, which opening says "no such device" of as it says of a FIFO that nobody reads.
+  const int prise = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(prise, 0);
+  const auto fermePrise = qScopeGuard([prise] { ::close(prise); });
+  sockaddr_un adresse{};
+  adresse.sun_family = AF_UNIX;
+  const QByteArray nomPrise = QFile::encodeName(Chemin("prise.txt"));
+  ASSERT_LT(static_cast<size_t>(nomPrise.size()), sizeof adresse.sun_path);
+  std::memcpy(adresse.sun_path, nomPrise.constData(), static_cast<size_t>(nomPrise.size()));
+  ASSERT_EQ(::bind(prise, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse), 0)
+      << std::strerror(errno);
   // Should a reader wait on the FIFO after all, a writer that comes and goes lets it go, so that
   // the fault shows as a slow run instead of a hung test.
   std::atomic<bool> fini = false;
@@ -212,21 +227,23 @@ TEST_F(RuntimeCommandsTest, FifosDevicesAndFoldersAreRefusedAtOnce) {
   const QStringList commandes = {"OPEN = %1",          "POLY = FIC, %1",
                                  "IMAGE = %1, 0, 0",   "OPENA = %1§PRINTA = é",
                                  "PLOT = %1, 1, 2, 0", "FICHIER = %1"};
-  for (const char* nom : {"tube.txt", "zero.txt", "dossier.txt"}) {
+  const std::pair<const char*, QString> noms[] = {
+      {"tube.txt", QStringLiteral("not a regular file (a FIFO or a pipe)")},
+      {"zero.txt", QStringLiteral("not a regular file (a device)")},
+      {"prise.txt", QStringLiteral("not a regular file (a socket)")},
+      {"dossier.txt", QString::fromLocal8Bit(std::strerror(EISDIR))}};
+  for (const auto& [nom, raison] : noms) {
     for (const QString& commande : commandes) {
       QElapsedTimer chrono;
       chrono.start();
       Lance(QString(commande).arg(QLatin1String(nom)).split(QStringLiteral("§")) + QStringList{"%B = 2"});
       EXPECT_LT(chrono.elapsed(), 1000) << nom << " " << commande.toStdString();
       ASSERT_EQ(Messages().size(), 1u) << nom << " " << commande.toStdString();
-      // A data file read or appended to is there: why it is refused is told.
+      // A data file read or appended to is there: what it is, and so why it is refused, is told.
       const bool donnees = commande.startsWith(QStringLiteral("OPEN"));
-      const QString raison = QString::fromLocal8Bit(std::strerror(EISDIR));
       EXPECT_TRUE(
-          donnees
-              ? Messages()[0].texte.contains(
-                    nom == std::string_view("dossier.txt") ? raison : QStringLiteral("not a regular file ("))
-              : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
+          donnees ? Messages()[0].texte.contains(raison)
+                  : Messages()[0].texte.contains(QStringLiteral(" : fichier non trouvé [File not found]")))
           << nom << " " << commande.toStdString() << ": " << Messages()[0].texte.toStdString();
       EXPECT_TRUE(Messages()[0].texte.contains(QLatin1String(nom)));
       EXPECT_EQ(Var(1, "%B"), "<absent>");
@@ -909,6 +926,28 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
       << question.Messages()[0].texte.toStdString();
   EXPECT_EQ(Lit("dehors.txt"), " oui\r\n");
   EXPECT_EQ(Lit("autre.txt"), "");
+
+  // A new file is asked for; while the question is shown, a hard link to one of the user's files is
+  // put at its name: the yes makes the new file only while it is still not there.
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath("out"));
+  Ecrit("rc.txt", "rc\n");
+  question.pendant = [&] {
+    ASSERT_EQ(::link(QFile::encodeName(Chemin("rc.txt")).constData(),
+                     QFile::encodeName(Chemin("out/neuf.txt")).constData()),
+              0);
+  };
+  question.Efface();
+  DefinitDialogues(&question);
+  Run({"OPENA = ../out/neuf.txt", "PRINTA = oui", "%F = 6"});
+  DefinitDialogues(&avant);
+  ASSERT_EQ(question.Messages().size(), 2u);
+  EXPECT_TRUE(question.Messages()[0].texte.contains(Chemin("out/neuf.txt")))
+      << question.Messages()[0].texte.toStdString();
+  EXPECT_TRUE(question.Messages()[1].texte.contains("../out/neuf.txt") &&
+              question.Messages()[1].texte.contains(QString::fromLocal8Bit(std::strerror(EEXIST))))
+      << question.Messages()[1].texte.toStdString();
+  EXPECT_EQ(Lit("rc.txt"), "rc\n");
+  EXPECT_EQ(Var(1, "%F"), "<absent>");
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {

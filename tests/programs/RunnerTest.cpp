@@ -485,7 +485,7 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
   EcritProgramme("OPENA = .bashrc" + ecrit, QStringLiteral("maison/p.dat"));
   EcritProgramme("OPENA = .config/autostart/x.desktop" + ecrit, QStringLiteral("maison/a.dat"));
   EcritProgramme("OPENA = .bashrc, , Kill\r\n%A = 1\r\n", QStringLiteral("maison/k.dat"));
-  EcritProgramme("OPENA = .bashrc" + ecrit, QStringLiteral("maison/dl/q.dat"));
+  EcritProgramme("OPENA = ../.bashrc" + ecrit, QStringLiteral("maison/dl/q.dat"));
   ASSERT_TRUE(QFile::link(QStringLiteral("dl/q.dat"), Chemin(QStringLiteral("maison/lien.dat"))));
   EcritProgramme("OPENA = x.txt" + ecrit, QStringLiteral("partage/p.dat"));
   EcritProgramme("OPENA = /proc/self/cwd/dl/../../.bashrc" + ecrit, QStringLiteral("maison/dl/r.dat"));
@@ -598,6 +598,52 @@ TEST_F(RunnerTest, AProgramWritesInItsFolderWhereTheSystemLacksTheCallToOpenBene
       EXPECT_FALSE(QFile::exists(Chemin(cible))) << reponse << " " << nom.toStdString();
     }
   }
+}
+
+// A program run through a link in another folder (a desktop shortcut, a "current version" link in
+// its project) is the file the link leads to: its relative names are found beside that file, where
+// it writes with no --allow-writes, and %Path names that folder.
+TEST_F(RunnerTest, AProgramRunThroughALinkFindsItsNamesBesideItsRealFile) {
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("dials/v2")));
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("Desktop")));
+  EcritProgramme("x\r\n", QStringLiteral("dials/data.txt"));
+  EcritProgramme("k\r\n", QStringLiteral("dials/k.txt"));
+  EcritProgramme("1;2\r\n", QStringLiteral("dials/pts.txt"));
+  EcritProgramme("%IRE$#0C = c\r\n", QStringLiteral("dials/cmd.dat"));
+  EcritProgramme(
+      "OpenA = result.txt\r\nPrintA = hello\r\nOpenA\r\nOpen = data.txt\r\nLVar = %D\r\n"
+      "Fichier = cmd.dat\r\nOpenA = k.txt, , Kill\r\nPlot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET\r\n"
+      "%P = %Path\r\n",
+      QStringLiteral("dials/prog.dat"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("../dials/prog.dat"), Chemin(QStringLiteral("Desktop/dial.dat"))));
+  QString erreurs;
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log run.log Desktop/dial.dat"), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_TRUE(erreurs.isEmpty()) << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("dials/result.txt")), " hello\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Desktop/result.txt"))));
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("dials/k.txt"))));
+  EXPECT_TRUE(QFile::exists(Chemin(QStringLiteral("dials/Plot_Offset.txt"))));
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("Desktop/Plot_Offset.txt"))));
+  const QByteArray log = LitOctets(QStringLiteral("run.log"));
+  for (const QByteArray& var : {QByteArray("var 1 %D \"x\"\n"), QByteArray("var 0 %C \"c\"\n"),
+                                "var 1 %P \"" + QFile::encodeName(Chemin(QStringLiteral("dials/"))) + "\"\n"})
+    EXPECT_TRUE(log.contains(var)) << var.constData() << " in\n" << log.constData();
+
+  // The link a project keeps to its current version.
+  EcritProgramme("two\r\n", QStringLiteral("dials/v2/data.txt"));
+  EcritProgramme("OpenA = result.txt\r\nPrintA = v2\r\nOpen = data.txt\r\nLVar = %D\r\n%P = %Path\r\n",
+                 QStringLiteral("dials/v2/prog.dat"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("v2/prog.dat"), Chemin(QStringLiteral("dials/current.dat"))));
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log run.log dials/current.dat"), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("dials/v2/result.txt")), " v2\r\n");
+  EXPECT_EQ(LitOctets(QStringLiteral("dials/result.txt")), " hello\r\n");
+  const QByteArray logV2 = LitOctets(QStringLiteral("run.log"));
+  for (const QByteArray& var :
+       {QByteArray("var 1 %D \"two\"\n"),
+        "var 1 %P \"" + QFile::encodeName(Chemin(QStringLiteral("dials/v2/"))) + "\"\n"})
+    EXPECT_TRUE(logV2.contains(var)) << var.constData() << " in\n" << logV2.constData();
 }
 
 TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {

@@ -1,0 +1,38 @@
+#include "platform/ProgramFolder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <climits>
+
+#include "platform/FileNames.h"
+#include "platform/Host.h"
+
+QString FichierReel(const QString& nom) {
+  if (nom.isEmpty()) return {};
+  const int fd = ::open(OctetsDuNom(nom).constData(), O_PATH | O_CLOEXEC);
+  if (fd < 0) return {};
+  QByteArray reel(PATH_MAX, '\0');
+  const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
+  const ssize_t n = ::readlink(lien.constData(), reel.data(), static_cast<size_t>(reel.size()));
+  ::close(fd);
+  if (n <= 0 || n >= reel.size() || reel[0] != '/') return {};
+  reel.truncate(n);
+  return TexteDuNom(reel);
+}
+
+QString DossierDuProgramme() {
+  if (Shell.NomFichier.isEmpty()) return Shell.RepCourant;
+  const QString reel = FichierReel(Shell.NomFichier);
+  const QString nom = reel.isEmpty() ? Shell.NomFichier : reel;
+  return nom.left(nom.lastIndexOf(u'/') + 1);
+}
+
+void DevientDossierCourant(const QString& dossier) {
+  // By the folder's own bytes, which need not be UTF-8.
+  if (!dossier.isEmpty()) {
+    [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
+  }
+  Shell.RepCourant = QDir::isRelativePath(dossier) ? QString() : dossier;
+}
