@@ -68,6 +68,13 @@ bool MemeFichier(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// What an answer to an append is kept for: the file's name and, once it exists, the file itself, so
+// that a yes never passes to another file put at its name (a hard link to one of the user's files).
+QString ObjetAjout(const QByteArray& reel, const struct stat* etat) {
+  return TexteDuNom(reel) + u'\n' +
+         (etat ? QStringLiteral("%1:%2").arg(etat->st_dev).arg(etat->st_ino) : QStringLiteral("-"));
+}
+
 // Whether the folder is the user's home folder or holds it, asked of the system folder by folder
 // up from home (or from the nearest folder of its name that exists).
 bool TientLeDossierPersonnel(const struct stat& dossier) {
@@ -225,14 +232,27 @@ void Consent(const QString& affiche, const QString& objet, GenreEcriture genre, 
 
 AccordEcriture PolitiqueEcritures = AccordEcriture::Demander;
 
-bool ReponsesDuProgramme::Accorde(const QString& demandeur, const QString& texteDemandeur,
-                                  const QString& objet, const QString& question) {
+ReponsesDuProgramme::Donnee ReponsesDuProgramme::Cle(const QString& demandeur, const QString& texteDemandeur,
+                                                     const QString& objet) {
   Donnee cle;
   cle.fichier = Shell.NomFichier;
   if (HoteCourant() && HoteCourant()->Editeur()) cle.texte = HoteCourant()->Editeur()->Text();
   cle.demandeur = demandeur;
   cle.texteDemandeur = texteDemandeur;
   cle.objet = objet;
+  return cle;
+}
+
+void ReponsesDuProgramme::Garde(const Donnee& cle) {
+  // Answers given for another program in the editor can no longer apply.
+  std::erase_if(reponses_,
+                [&cle](const Donnee& r) { return r.fichier != cle.fichier || r.texte != cle.texte; });
+  reponses_.push_back(cle);
+}
+
+bool ReponsesDuProgramme::Accorde(const QString& demandeur, const QString& texteDemandeur,
+                                  const QString& objet, const QString& question) {
+  Donnee cle = Cle(demandeur, texteDemandeur, objet);
   const auto trouvee = std::find_if(reponses_.begin(), reponses_.end(), [&cle](const Donnee& r) {
     return r.fichier == cle.fichier && r.texte == cle.texte && r.demandeur == cle.demandeur &&
            r.texteDemandeur == cle.texteDemandeur && r.objet == cle.objet;
@@ -240,11 +260,15 @@ bool ReponsesDuProgramme::Accorde(const QString& demandeur, const QString& texte
   if (trouvee != reponses_.end()) return trouvee->accordee;
   cle.accordee = Dialogues().MsgBox(question, Boutons::OuiNon, QStringLiteral("Morvo"), Icone::Question, 2) ==
                  Reponse::Oui;
-  // Answers given for another program in the editor can no longer apply.
-  std::erase_if(reponses_,
-                [&cle](const Donnee& r) { return r.fichier != cle.fichier || r.texte != cle.texte; });
-  reponses_.push_back(cle);
+  Garde(cle);
   return cle.accordee;
+}
+
+void ReponsesDuProgramme::Retient(const QString& demandeur, const QString& texteDemandeur,
+                                  const QString& objet) {
+  Donnee cle = Cle(demandeur, texteDemandeur, objet);
+  cle.accordee = true;
+  Garde(cle);
 }
 
 // The name of a file in a folder, as the kernel names the folder.
@@ -349,8 +373,8 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur,
-          existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  Consent(Affiche(chemin, reel), ObjetAjout(reel, existant.Valide() ? &etat : nullptr), GenreEcriture::Ecriture,
+          demandeur, texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
   // A file that was not there is made only while it is still not there.
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
@@ -370,6 +394,9 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
   if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
   if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
+  if (!existant.Valide() && PolitiqueEcritures == AccordEcriture::Demander)
+    reponsesEcriture[static_cast<size_t>(GenreEcriture::Ecriture)].Retient(demandeur, texteDemandeur,
+                                                                          ObjetAjout(reel, &ouvert));
   return {fd.Lache(), {}};
 }
 

@@ -17,6 +17,8 @@ class ReponsesDuProgramme {
   // The answer kept for `objet`, else the user's to `question` (Yes or No, No the default), kept.
   bool Accorde(const QString& demandeur, const QString& texteDemandeur, const QString& objet,
                const QString& question);
+  // Keeps a yes for `objet` without asking: the file a yes made, known by its identity from then on.
+  void Retient(const QString& demandeur, const QString& texteDemandeur, const QString& objet);
   void Oublie() { reponses_.clear(); }
 
  private:
@@ -24,6 +26,8 @@ class ReponsesDuProgramme {
     bool accordee = false;
     QString fichier, texte, demandeur, texteDemandeur, objet;
   };
+  static Donnee Cle(const QString& demandeur, const QString& texteDemandeur, const QString& objet);
+  void Garde(const Donnee& cle);
   std::vector<Donnee> reponses_;
 };
 

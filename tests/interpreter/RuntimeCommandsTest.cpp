@@ -948,6 +948,21 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
       << question.Messages()[1].texte.toStdString();
   EXPECT_EQ(Lit("rc.txt"), "rc\n");
   EXPECT_EQ(Var(1, "%F"), "<absent>");
+
+  // The yes given for the file made is not one for another file put at its name afterwards.
+  question.pendant = [] {};
+  question.Efface();
+  DefinitDialogues(&question);
+  Run({"OPENA = ../out/autre.txt", "PRINTA = un", "OPENA"});
+  ASSERT_EQ(::unlink(QFile::encodeName(Chemin("out/autre.txt")).constData()), 0);
+  ASSERT_EQ(::link(QFile::encodeName(Chemin("rc.txt")).constData(),
+                   QFile::encodeName(Chemin("out/autre.txt")).constData()),
+            0);
+  Run({"OPENA = ../out/autre.txt", "PRINTA = un", "OPENA"});
+  DefinitDialogues(&avant);
+  ASSERT_EQ(question.Messages().size(), 2u);
+  EXPECT_TRUE(question.Messages()[1].texte.contains("Ce fichier a d'autres noms"))
+      << question.Messages()[1].texte.toStdString();
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
