@@ -7,6 +7,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -175,11 +176,8 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
 // Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
 // is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
 // seconds only, so that the other outputs are still written.
-bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, qint64* ecrits = nullptr) {
+bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part = nullptr) {
   qint64 fait = 0;
-  const auto compte = qScopeGuard([&] {
-    if (ecrits) *ecrits = fait;
-  });
   const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
   bool attenteBornee = false;
   // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
@@ -216,6 +214,7 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, qint6
       raison = RaisonSysteme(n < 0 ? errno : EIO);
       return false;
     }
+    if (part) part->Note(fd, octets + fait, n);
     fait += n;
   }
   return true;
@@ -264,35 +263,40 @@ bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* err
   return true;
 }
 
-DebutDescripteur NoteDebut(int fd) {
-  DebutDescripteur debut;
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0) return debut;
-  debut.ordinaire = S_ISREG(etat.st_mode);
-  debut.tube = S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode);
-  debut.taille = etat.st_size;
-  if (!(::fcntl(fd, F_GETFL) & O_APPEND)) debut.position = ::lseek(fd, 0, SEEK_CUR);
-  return debut;
-}
-
-// What is said after the reason of a write that failed once `ecrits` bytes went in: a regular file
-// is cut back to its size where the write began (and its offset put back), so that no cut line is
-// left; what went into a pipe is read already, and the reader is told it.
-QString RepriseApresEchec(int fd, const DebutDescripteur& debut, qint64 ecrits) {
-  if (debut.ordinaire) {
-    struct stat etat {};
-    if (::fstat(fd, &etat) != 0 || etat.st_size <= debut.taille) return {};
-    if (::ftruncate(fd, debut.taille) != 0)
-      return QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
-    if (debut.position >= 0) ::lseek(fd, std::min(debut.position, debut.taille), SEEK_SET);
-    return {};
+// While it is held, the file is open nowhere but through this descriptor and nobody else may open
+// or cut it, so that its size changes between a look and a cut only through this very descriptor.
+// Refused while anything else has the file open, a reader too, and where the file system has none.
+class BailExclusif {
+ public:
+  explicit BailExclusif(int fd) : fd_(fd) {
+    // One who opens the file meanwhile waits a moment; the notice we get of it would end the process.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGIO, &ignore, &avant_);
+    tenu_ = ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
   }
-  if (debut.tube && ecrits > 0)
-    return QStringLiteral(
-               " (the first %1 bytes went into the pipe already: what reads it has an output "
-               "cut short)")
-        .arg(ecrits);
-  return {};
+  ~BailExclusif() {
+    if (tenu_) ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+    sigaction(SIGIO, &avant_, nullptr);
+  }
+  BailExclusif(const BailExclusif&) = delete;
+  BailExclusif& operator=(const BailExclusif&) = delete;
+  bool Tenu() const { return tenu_; }
+
+ private:
+  int fd_;
+  bool tenu_ = false;
+  struct sigaction avant_ {};
+};
+
+// What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
+// "file") once its writing failed.
+QString TexteDejaEcrit(qint64 octets, const char* ou) {
+  return QStringLiteral(
+             " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
+      .arg(octets)
+      .arg(QLatin1String(ou));
 }
 
 }  // namespace
@@ -306,6 +310,88 @@ QString RaisonNonOrdinaire(unsigned mode) {
                         : S_ISSOCK(mode)                 ? QStringLiteral("a socket")
                                                          : QStringLiteral("no file of data");
   return QStringLiteral("not a regular file (%1)").arg(genre);
+}
+
+PartEcrite::PartEcrite() : empreinte_(std::make_unique<QCryptographicHash>(QCryptographicHash::Sha256)) {}
+
+PartEcrite::~PartEcrite() = default;
+
+void PartEcrite::Debute(int fd) {
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0) return;
+  ordinaire_ = S_ISREG(etat.st_mode);
+  tube_ = S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode);
+}
+
+void PartEcrite::Note(int fd, const char* octets, qint64 taille) {
+  if (taille <= 0) return;
+  total_ += taille;
+  if (!ordinaire_) return;
+  // Where the write landed: a write opened to append lands at the end as it then stood.
+  const off_t apres = ::lseek(fd, 0, SEEK_CUR);
+  if (apres < taille) {
+    debut_ = fin_ = -1;
+    return;
+  }
+  if (apres - taille != fin_) {
+    debut_ = apres - taille;
+    empreinte_->reset();
+  }
+  fin_ = apres;
+  empreinte_->addData(QByteArrayView(octets, taille));
+}
+
+bool PartEcrite::EncoreLa(int fd) const {
+  int lecteur = fd;
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  if (drapeaux < 0) return false;
+  // A descriptor opened to write only is read through one of its own onto the same file.
+  if ((drapeaux & O_ACCMODE) != O_RDWR) {
+    lecteur = ::open(("/proc/self/fd/" + QByteArray::number(fd)).constData(),
+                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (lecteur < 0) return false;
+  }
+  const auto ferme = qScopeGuard([&] {
+    if (lecteur != fd) ::close(lecteur);
+  });
+  struct stat ecrit {};
+  struct stat lu {};
+  if (::fstat(fd, &ecrit) != 0 || ::fstat(lecteur, &lu) != 0 || ecrit.st_dev != lu.st_dev ||
+      ecrit.st_ino != lu.st_ino)
+    return false;
+  QCryptographicHash relu(QCryptographicHash::Sha256);
+  QByteArray tampon(64 * 1024, Qt::Uninitialized);
+  for (qint64 position = debut_; position < fin_;) {
+    const ssize_t n =
+        ::pread(lecteur, tampon.data(), static_cast<size_t>(std::min<qint64>(tampon.size(), fin_ - position)),
+                position);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    relu.addData(QByteArrayView(tampon.constData(), n));
+    position += n;
+  }
+  return relu.result() == empreinte_->result();
+}
+
+QString PartEcrite::Reprend(int fd) {
+  if (tube_) return total_ > 0 ? TexteDejaEcrit(total_, "pipe") : QString();
+  if (!ordinaire_ || total_ == 0) return {};
+  qint64 reste = total_;
+  // Another writer's bytes after ours, or in their place, keep them all where they are; so does a
+  // file that another writer holds open, who could append between the look and the cut.
+  if (debut_ >= 0 && fin_ > debut_ && EncoreLa(fd)) {
+    const BailExclusif bail(fd);
+    struct stat etat {};
+    if (bail.Tenu() && ::fstat(fd, &etat) == 0 && etat.st_size == fin_) {
+      if (::ftruncate(fd, debut_) != 0)
+        return QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
+      // The offset the descriptor shares with the shell goes back too: a later write leaves no hole.
+      if (::lseek(fd, 0, SEEK_CUR) == fin_) ::lseek(fd, debut_, SEEK_SET);
+      reste -= fin_ - debut_;
+      debut_ = fin_ = -1;
+    }
+  }
+  return reste > 0 ? TexteDejaEcrit(reste, "file") : QString();
 }
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
@@ -547,11 +633,11 @@ bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreu
   // held, and a block's output goes on after its earlier lines.
   if (const std::optional<int> fd = DescripteurNomme(chemin)) {
     if (!DescripteurEcrivable(*fd, erreur)) return false;
-    const DebutDescripteur debut = NoteDebut(*fd);
+    PartEcrite part;
+    part.Debute(*fd);
     QString raison;
-    qint64 ecrits = 0;
-    if (EcritFlux(*fd, octets.constData(), octets.size(), raison, &ecrits)) return true;
-    DonneErreur(erreur, raison + RepriseApresEchec(*fd, debut, ecrits));
+    if (EcritFlux(*fd, octets.constData(), octets.size(), raison, &part)) return true;
+    DonneErreur(erreur, raison + part.Reprend(*fd));
     return false;
   }
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
@@ -671,12 +757,20 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   do {
     n = ::write(fd_, octets.constData(), taille);
   } while (n < 0 && errno == EINTR);
+  const bool entier = n >= 0 && static_cast<size_t>(n) == taille;
+  const bool panne = entier && EnPanne(chemin_);
+  if (entier && !panne) {
+    ajoute_ = true;
+    return true;
+  }
   int code = 0;
-  size_t pose = 0;
+  PartEcrite part;
   if (n < 0) {
     code = errno;
   } else {
-    pose = static_cast<size_t>(n);
+    part.Debute(fd_);
+    part.Note(fd_, octets.constData(), n);
+    auto pose = static_cast<size_t>(n);
     if (pose < taille) {
       // The rest tells the system's reason (a full disk takes part of a write before it refuses).
       ssize_t m;
@@ -686,26 +780,19 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
       if (m < 0) {
         code = errno;
       } else {
+        part.Note(fd_, octets.constData() + pose, m);
         pose += static_cast<size_t>(m);
         if (pose < taille) code = EIO;
       }
     }
-    if (code == 0 && EnPanne(chemin_)) code = ENOSPC;
+    if (code == 0 && (panne || (!entier && EnPanne(chemin_)))) code = ENOSPC;
   }
   if (code == 0) {
     ajoute_ = true;
     return true;
   }
-  // With O_APPEND the offset stands right after what this write put in: it is taken back only while
-  // it is still the end of the file, so that no other writer's bytes go.
-  if (pose > 0) {
-    const off_t fin = ::lseek(fd_, 0, SEEK_CUR);
-    struct stat etat {};
-    if (fin >= static_cast<off_t>(pose) && ::fstat(fd_, &etat) == 0 && etat.st_size == fin) {
-      // Should the cut fail, the write's own reason is still the one to give.
-      [[maybe_unused]] const int coupe = ::ftruncate(fd_, fin - static_cast<off_t>(pose));
-    }
-  }
+  // Should the take-back fail, the write's own reason is still the one to give.
+  part.Reprend(fd_);
   // In the words the file device would give, in the language of Qt's own texts.
   SignaleEchec(chemin_, qt_error_string(code));
   DonneErreur(erreur, qt_error_string(code));
@@ -724,7 +811,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
     if (DescripteurEcrivable(*fd, &refus)) {
       flux_ = *fd;
       descripteur_ = true;
-      debut_ = NoteDebut(*fd);
+      part_.Debute(*fd);
     } else {
       Echoue(refus);
     }
@@ -755,7 +842,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
         Echoue(RaisonSysteme(EINVAL));
       } else {
         ::fcntl(flux_, F_SETFL, ::fcntl(flux_, F_GETFL) & ~O_NONBLOCK);
-        debut_ = NoteDebut(flux_);
+        part_.Debute(flux_);
       }
       return;
     }
@@ -779,7 +866,7 @@ void SortieProgressive::Echoue(const QString& raison) {
   if (echec_) return;
   echec_ = true;
   raison_ = raison;
-  if (flux_ >= 0) raison_ += RepriseApresEchec(flux_, debut_, ecrits_);
+  if (flux_ >= 0) raison_ += part_.Reprend(flux_);
   if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
   if (flux_ >= 0 && !descripteur_) ::close(flux_);
   flux_ = -1;
@@ -793,10 +880,7 @@ void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
     return;
   }
   QString raison;
-  qint64 fait = 0;
-  const bool ecrit = EcritFlux(flux_, octets, taille, raison, &fait);
-  ecrits_ += fait;
-  if (!ecrit) Echoue(raison);
+  if (!EcritFlux(flux_, octets, taille, raison, &part_)) Echoue(raison);
 }
 
 bool SortieProgressive::Termine(QString* erreur) {

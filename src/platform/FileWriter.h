@@ -89,22 +89,43 @@ class CibleEcriture {
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
+class QCryptographicHash;
 class QSaveFile;
 
-// Where a descriptor the runner was handed stood before it was written into: a write that fails
-// midway takes back from a regular file what went in, and tells that a pipe keeps it.
-struct DebutDescripteur {
-  bool ordinaire = false;
-  bool tube = false;
-  off_t taille = 0;
-  off_t position = -1;
+// Where the bytes of one output went, write after write, so that a write that fails takes back
+// only bytes that are still this run's own: its last bytes, while nothing follows them in the file,
+// they still read as written and nobody else has the file open. Whatever stays, as what went into a
+// pipe, is told with how much of the output it is.
+class PartEcrite {
+ public:
+  PartEcrite();
+  ~PartEcrite();
+  PartEcrite(const PartEcrite&) = delete;
+  PartEcrite& operator=(const PartEcrite&) = delete;
+  // What the descriptor leads to; before its first write.
+  void Debute(int fd);
+  // A write through `fd` that put these bytes in just now: the file offset stands right after them.
+  void Note(int fd, const char* octets, qint64 taille);
+  // After a failed write: takes back what may go, and gives what is said after the reason.
+  QString Reprend(int fd);
+
+ private:
+  bool EncoreLa(int fd) const;
+
+  bool ordinaire_ = false;
+  bool tube_ = false;
+  qint64 total_ = 0;
+  // The last bytes written, one after the other in the file, and their digest.
+  qint64 debut_ = -1;
+  qint64 fin_ = -1;
+  std::unique_ptr<QCryptographicHash> empreinte_;
 };
 
 // A whole output written as it is made (the headless runner's log), as EcritSortie writes it: the
 // bytes go into a temporary file in the same folder that replaces the old file only once it is
 // whole, or straight into a device, a FIFO or the descriptor that the name designates. The first
-// failure ends the writing and is kept for Termine(); the old file then stays as it was, and a
-// regular file behind the descriptor is cut back to its size before the run.
+// failure ends the writing and is kept for Termine(); the old file then stays as it was, and from a
+// regular file behind the descriptor PartEcrite takes back what is still this run's own.
 class SortieProgressive {
  public:
   explicit SortieProgressive(const QString& chemin);
@@ -123,7 +144,7 @@ class SortieProgressive {
   int flux_ = -1;
   // flux_ is a descriptor the runner was handed, which stays open.
   bool descripteur_ = false;
-  DebutDescripteur debut_;
+  PartEcrite part_;
   qint64 ecrits_ = 0;
   bool echec_ = false;
   QString raison_;

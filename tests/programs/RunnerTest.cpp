@@ -14,13 +14,16 @@
 #include <QImage>
 #include <QPointF>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -1249,6 +1252,24 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
                 "ulimit -f 20; \"$R\" --log /dev/stdout long.dat > r.txt; s=$?; echo end >> r.txt; exit $s")),
             3);
   EXPECT_EQ(LitOctets(QStringLiteral("r.txt")), "end\n");
+  // The runner's own messages that went into the file meanwhile (2>&1) are no part of the log and
+  // stay.
+  EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 20 Then Goto B\r\n",
+                 QStringLiteral("court.dat"));
+  for (const QString& redirection : {QStringLiteral(">>"), QStringLiteral(">")}) {
+    EXPECT_EQ(
+        LanceShell(QStringLiteral("echo old > r.txt; ulimit -f 1; \"$R\" --log /dev/stdout --png /dev/fd/9 "
+                                  "court.dat %1 r.txt 2>&1")
+                       .arg(redirection)),
+        3);
+    EXPECT_EQ(QString::fromLocal8Bit(LitOctets(QStringLiteral("r.txt"))).toStdString(),
+              ((redirection == QStringLiteral(">>") ? QStringLiteral("old\n") : QString()) +
+               QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + qt_error_string(EBADF) +
+               QStringLiteral(" (descriptor 9 is not open)\nmorvo-run: cannot write /dev/stdout: ") + raison +
+               u'\n')
+                  .toStdString())
+        << redirection.toStdString();
+  }
   EXPECT_EQ(
       LanceShell(QStringLiteral("{ \"$R\" --log /dev/stdout long.dat; echo $? > code.txt; } | head -c 100 "
                                 ">/dev/null"),
@@ -1258,6 +1279,90 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
   EXPECT_TRUE(
       erreurs.contains(QStringLiteral("went into the pipe already: what reads it has an output cut short")))
       << erreurs.toStdString();
+}
+
+// A failed output through a descriptor takes back only its own last bytes, while nothing follows
+// them: the lines another writer appended meanwhile, and the whole log of a run that ended well,
+// stay, and the message tells how much of the output went in.
+TEST_F(RunnerTest, AFailedOutputThroughADescriptorKeepsWhatOthersAppended) {
+  EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 50000 Then Goto B\r\n",
+                 QStringLiteral("long.dat"));
+  EcritProgramme("Cercle 10,10,3\r\n%B = 7\r\n", QStringLiteral("court.dat"));
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log long.log long.dat; \"$R\" --log court.log court.dat")),
+            0);
+  const QByteArray journalLong = LitOctets(QStringLiteral("long.log"));
+  const QByteArray journalCourt = LitOctets(QStringLiteral("court.log"));
+  const QByteArray commun = QFile::encodeName(Chemin(QStringLiteral("commun.log")));
+  {
+    QFile f(Chemin(QStringLiteral("commun.log")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("old\n");
+  }
+  std::atomic<bool> fini = false;
+  int lignes = 0;
+  // Another writer appends a line every millisecond, as `echo line >> commun.log` does.
+  std::thread autre([&] {
+    for (; !fini; ++lignes) {
+      const int fd = ::open(commun.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+      const QByteArray ligne = "other " + QByteArray::number(lignes) + '\n';
+      const bool ecrit =
+          fd >= 0 && ::write(fd, ligne.constData(), static_cast<size_t>(ligne.size())) == ligne.size();
+      if (fd >= 0) ::close(fd);
+      if (!ecrit) break;
+      ::usleep(1000);
+    }
+  });
+  const auto arrete = qScopeGuard([&] {
+    fini = true;
+    if (autre.joinable()) autre.join();
+  });
+  QProcess longue;
+  longue.setWorkingDirectory(dossier());
+  longue.start(QStringLiteral("/bin/sh"),
+               {QStringLiteral("-c"),
+                QStringLiteral("ulimit -f 4000; exec \"$0\" --log /dev/stdout long.dat >> commun.log"),
+                QStringLiteral(MORVO_RUN_PATH)});
+  ASSERT_TRUE(longue.waitForStarted());
+  // Once its first lines are in, the long run waits while a short one writes its whole log.
+  QElapsedTimer attente;
+  attente.start();
+  while (!LitOctets(QStringLiteral("commun.log")).contains("\ncircle ") && attente.elapsed() < 30000)
+    QThread::usleep(500);
+  ::kill(static_cast<pid_t>(longue.processId()), SIGSTOP);
+  EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log /dev/stdout court.dat >> commun.log")), 0);
+  ::kill(static_cast<pid_t>(longue.processId()), SIGCONT);
+  ASSERT_TRUE(longue.waitForFinished(60000));
+  EXPECT_EQ(longue.exitCode(), 3);
+  fini = true;
+  autre.join();
+  const QString erreurs = QString::fromLocal8Bit(longue.readAllStandardError());
+  const QRegularExpressionMatch message =
+      QRegularExpression(
+          QStringLiteral("^morvo-run: cannot write /dev/stdout: %1 \\(the first (\\d+) bytes "
+                         "went into the file already: what reads it has an output cut short\\)\n$")
+              .arg(QRegularExpression::escape(qt_error_string(EFBIG))))
+          .match(erreurs);
+  EXPECT_TRUE(message.hasMatch()) << erreurs.toStdString();
+  // Every line of the other process is there whole, in order; what is left besides them is the
+  // short run's log whole and the part of the long one that the message tells.
+  const QByteArray contenu = LitOctets(QStringLiteral("commun.log"));
+  QByteArray reste;
+  qsizetype depuis = 0;
+  for (int i = 0; i < lignes; ++i) {
+    const QByteArray ligne = "other " + QByteArray::number(i) + '\n';
+    const qsizetype ou = contenu.indexOf(ligne, depuis);
+    ASSERT_GE(ou, 0) << "line " << i << " of " << lignes << " is lost";
+    reste += contenu.mid(depuis, ou - depuis);
+    depuis = ou + ligne.size();
+  }
+  reste += contenu.mid(depuis);
+  const qsizetype court = reste.indexOf(journalCourt);
+  ASSERT_GE(court, 0) << "the short run's log is lost";
+  reste.remove(court, journalCourt.size());
+  if (!message.hasMatch()) return;
+  const qsizetype resteLong = message.captured(1).toLongLong();
+  EXPECT_GT(resteLong, 0);
+  EXPECT_EQ(reste, "old\n" + journalLong.left(resteLong));
 }
 
 // A name that ends in "/" names a folder, as the system reads it: the output is refused with the
