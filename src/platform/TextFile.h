@@ -164,7 +164,9 @@ constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 // Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each is decoded in the whole file's
 // encoding, as DecodeTexte decodes the file (a BOM is dropped from the first line of a UTF-8 file),
 // which a first pass over the file in pieces tells when it is opened (up to the first line too long
-// to be read, beyond which no line is ever read). A line longer than
+// to be read, beyond which no line is ever read). A line added after that pass (the file grows
+// while it is read) that is not valid UTF-8 reads as Windows-1252, as the whole file now does; a
+// file that was ASCII is then Windows-1252 for its later lines too. A line longer than
 // LongueurMaxLigneDonnees bytes is a run error that says so: no real data file has one, and a file without
 // line ends (or one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
@@ -195,5 +197,6 @@ class LecteurLignes {
   QByteArray tampon_;
   qsizetype pos_ = 0;
   bool premiere_ = true;
-  bool utf8_ = false;
+  // What the file holds as read so far: the first pass tells it, a line added since may change it.
+  CodageAjout::Teneur teneur_ = CodageAjout::Teneur::Windows1252;
 };
