@@ -63,11 +63,30 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   // The next Open starts in the folder of this one.
   EXPECT_TRUE(fichiers_.Demandes.front().startsWith(QStringLiteral("open ") + Depart()));
 
-  // Ctrl+S keeps UTF-8 and LF; the final line end is added.
+  // Ctrl+S gives back the bytes: UTF-8, LF and no final line end. Edited, the file keeps them: the
+  // line end the editor adds to the last line is not saved.
   QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_TRUE(prompter_.Messages().empty());
-  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\n' 20\xC2\xB0"
-                                      "C\n%Z = 2\n%B = 7\n"));
+  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\n' 20\xC2\xB0\x43\n%Z = 2\n%B = 7"));
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(lf), QByteArray("' %A = 5\n' 20\xC2\xB0\x43\n%Z = 2\n%B = 7"));
+
+  // Mixed line ends come back as they were; once edited, every line takes the first one's.
+  const QString mixte = Chemin(QStringLiteral("mixte.dat"));
+  EcritOctets(mixte, "' un\r\n' deux\n' trois\r' quatre\r\n");
+  fichiers_.ouvertures.push_back(mixte);
+  F().Mnu_Ouvrir_Click();
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(mixte), QByteArray("' un\r\n' deux\n' trois\r' quatre\r\n"));
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(mixte), QByteArray("' ' un\r\n' deux\r\n' trois\r\n' quatre\r\n"));
+  EXPECT_TRUE(prompter_.Messages().empty());
 
   // Windows-1252 with "§" and "°": byte for byte.
   const QByteArray octets(
