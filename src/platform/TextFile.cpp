@@ -229,6 +229,41 @@ QStringList DecoupeLignes(const QString& texte) {
   return lignes;
 }
 
+bool EstSautDeLigne(QChar c) {
+  switch (c.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString FinsDeLigneProgramme(const QString& texte) {
+  QString r;
+  r.reserve(texte.size() + texte.size() / 16);
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const QChar c = texte[i];
+    if (!EstSautDeLigne(c)) {
+      r += c;
+      continue;
+    }
+    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+    r += QStringLiteral("\r\n");
+  }
+  return r;
+}
+
+bool ASautsEtrangers(const QString& texte) {
+  return std::any_of(texte.begin(), texte.end(),
+                     [](QChar c) { return EstSautDeLigne(c) && c != u'\r' && c != u'\n'; });
+}
+
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {
   const std::optional<QByteArray> octets = LitOctetsFichier(chemin);
   if (!octets) return std::nullopt;

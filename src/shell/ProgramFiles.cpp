@@ -228,7 +228,8 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     return false;
   }
   const FormeTexte forme = FormeDe(*octets);
-  const QString texte = NormaliseFinsDeLigne(DecodeTexte(*octets));
+  const QString decode = DecodeTexte(*octets);
+  const QString texte = FinsDeLigneProgramme(decode);
   // A program loaded again must ask again before it starts other programs or writes outside its
   // folder.
   OublieAccordShell();
@@ -243,6 +244,10 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     programme += QStringLiteral("\r\n");
   editeur_->ChargeTexte(programme);
   FormeProgramme = {forme, programme == texte, editeur_->Modele().Text(), *octets};
+  // Its line breaks of other systems are line ends, as the editor shows them and the program runs
+  // them; an edited program is saved with line ends in their place, which the user is told first.
+  if (ASautsEtrangers(decode))
+    Dialogues().MsgBox(TexteMsg(200).arg(NomLisible(chemin)), Boutons::Ok, QString());
   // It can be edited, but it does not run until it is short enough.
   if (ProgrammeTropLong(programme))
     Dialogues().MsgBox(TexteProgrammeTropLong(programme), Boutons::Ok, QString());

@@ -143,6 +143,31 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   EXPECT_EQ(LitOctets(fichierLatin), latin);
 }
 
+// A program's line breaks of other systems (VT, FF, NEL, U+2028, U+2029) are lines in the editor
+// and in the run, and the user is told; unedited, Ctrl+S gives the bytes back.
+TEST_F(ProgramFilesTest, LineBreaksOfOtherSystemsAreLinesAndTheUserIsTold) {
+  Demarre();
+  const QByteArray octets("%A = 1\v%B = 2\f%C = 3\xC2\x85%D = 4\xE2\x80\xA8%E = 5\xE2\x80\xA9%F = 6\r\n");
+  const QString sauts = Chemin(QStringLiteral("sauts.dat"));
+  EcritOctets(sauts, octets);
+  fichiers_.ouvertures.push_back(sauts);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(Ed().Modele().Text(), "%A = 1\r\n%B = 2\r\n%C = 3\r\n%D = 4\r\n%E = 5\r\n%F = 6\r\n");
+  for (const char* nom : {"%A", "%B", "%C", "%D", "%E", "%F"})
+    EXPECT_EQ(VarNiveau1(nom), QString::number(nom[1] - 'A' + 1)) << nom;
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(200).arg(NomLisible(sauts)));
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(sauts), octets);
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(sauts),
+            QByteArray("' %A = 1\n%B = 2\n%C = 3\n%D = 4\n%E = 5\n%F = 6\n").replace("\n", "\r\n"));
+  EXPECT_EQ(prompter_.Messages().size(), 1u);
+}
+
 TEST_F(ProgramFilesTest, SaveQuestionYesNoCancelAndFailedSave) {
   Demarre();
   const QString premier = Chemin(QStringLiteral("un.dat"));
