@@ -20,6 +20,7 @@
 #include "editor/ProgramEditor.h"
 #include "platform/Clipboard.h"
 #include "platform/Events.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -159,17 +160,12 @@ bool ToucheEditeur(int touche, Qt::KeyboardModifiers modificateurs) {
   }
 }
 
-// A pasted or dropped text as the editor takes it: CR LF line breaks, and none of the control
-// characters a program line cannot hold (NUL and the other C0 controls but the tab), which would
-// be saved into a file that could not be opened again.
+// A pasted or dropped text as the editor takes it: every line break a CR LF, and none of the
+// control characters a program line cannot hold (NUL and the other C0 controls but the tab), which
+// would be saved into a file that could not be opened again.
 QString AvecCrLf(QString texte) {
-  texte.removeIf([](QChar c) {
-    return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\r') && c != QLatin1Char('\n');
-  });
-  texte.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  texte.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  texte.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-  return texte;
+  texte.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t') && !EstSautDeLigne(c); });
+  return FinsDeLigneProgramme(texte);
 }
 
 }  // namespace
@@ -370,11 +366,15 @@ void EditeurProgramme::keyPressEvent(QKeyEvent* e) {
     DernierShift = shift;
   }
 
-  if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
+  // A line break typed as a character (U+2028 from a keyboard layout) is an Enter: the widget
+  // would keep it inside a line that it shows as two.
+  const bool sautTape = e->text().size() == 1 && e->text()[0].isPrint() && EstSautDeLigne(e->text()[0]);
+  if (sautTape) appuis_[touche].code = CodeTouche(Qt::Key_Return);
+  if (touche == Qt::Key_Return || touche == Qt::Key_Enter || sautTape) {
     if (aRecolorer_) ColoreAvantEntree();
     // Every Enter is a line break: the widget would put a soft break for Shift+Enter.
-    QKeyEvent entree(e->type(), touche, e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
-                     e->count());
+    QKeyEvent entree(e->type(), sautTape ? Qt::Key_Return : touche, e->modifiers() & ~Qt::ShiftModifier,
+                     sautTape ? QStringLiteral("\r") : e->text(), e->isAutoRepeat(), e->count());
     QPlainTextEdit::keyPressEvent(&entree);
     e->setAccepted(entree.isAccepted());
     return;
@@ -547,7 +547,17 @@ void EditeurProgramme::contextMenuEvent(QContextMenuEvent* e) {
 // text: recorded as the key up of a typed key records it.
 void EditeurProgramme::inputMethodEvent(QInputMethodEvent* e) {
   const unsigned avant = changements_;
-  QPlainTextEdit::inputMethodEvent(e);
+  if (ASautsEtrangers(e->commitString())) {
+    // Its line breaks are the lines the editor shows and the interpreter runs.
+    QInputMethodEvent lignes(e->preeditString(), e->attributes());
+    lignes.setCommitString(
+        FinsDeLigneProgramme(e->commitString()).replace(QLatin1String("\r\n"), QLatin1String("\n")),
+        e->replacementStart(), e->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&lignes);
+    e->setAccepted(lignes.isAccepted());
+  } else {
+    QPlainTextEdit::inputMethodEvent(e);
+  }
   if (changements_ == avant) return;
   if (RegleAnnulation) RegleAnnulation(0, 0);
   changementsEnregistres_ = changements_;

@@ -15,6 +15,7 @@
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
+#include "platform/TextFile.h"
 
 using namespace legacy;
 
@@ -177,6 +178,8 @@ void FrmFind::RendFocus() {
 
 EditeurTexte& FrmFind::Modele() const { return modele_ ? *modele_ : editeur_.Modele(); }
 
+QString FrmFind::Cible() const { return FinsDeLigneProgramme(Text1->text()); }
+
 int FrmFind::Trouve(const QString& cible, int depuis) const {
   const bool motEntier = (optionsRecherche_ & OptionMotEntier) != 0;
   const bool casse = (optionsRecherche_ & OptionCasse) != 0;
@@ -200,7 +203,7 @@ int FrmFind::Trouve(const QString& cible, int depuis) const {
 
 void FrmFind::Chercher() {
   EditeurTexte& modele = Modele();
-  const QString cible = Text1->text();
+  const QString cible = Cible();
   if (editeur_.NbRecherches >= 1 && editeur_.PosTrouve >= 0) modele.SetSelStart(reprise_);
   posAvantRecherche_ = modele.SelStart();
   if (editeur_.PosTrouve < 0) modele.SetSelStart(0);
@@ -233,16 +236,16 @@ void FrmFind::Remplacer_Click() {
   EditeurTexte& modele = editeur_.Modele();
   // A click or a new search text since the find: the selection no longer holds what was found,
   // and replacing it would write into the text at the caret. Find again instead.
-  if (modele.SelStart() != editeur_.PosTrouve || modele.SelLength() != Text1->text().size()) {
+  if (modele.SelStart() != editeur_.PosTrouve || modele.SelLength() != Cible().size()) {
     Suivant_Click();
     return;
   }
-  const QString remplacement = Text2->text();
+  const int debut = modele.SelStart();
   modele.SuiviModif = true;
-  modele.SetSelText(remplacement);
-  const int caret = modele.SelStart();
-  const int premiere = modele.LigneDePosition(caret);
-  const int derniere = modele.LigneDePosition(caret + static_cast<int>(remplacement.size()));
+  modele.SetSelText(Text2->text());
+  // The replacement may hold line breaks: all its lines are recoloured.
+  const int premiere = modele.LigneDePosition(debut);
+  const int derniere = modele.LigneDePosition(modele.SelStart());
   // The change handler marked the whole statement: keep all of it in the recolouring.
   if (editeur_.ARecolorer())
     editeur_.DefinitInstruction(std::min(premiere, editeur_.DebutInstr()),
@@ -267,8 +270,8 @@ void FrmFind::RemplaceSansSuivi() {
   const int debut = Modele().SelStart();
   suivi.SuiviModif = false;
   Modele().SetSelText(Text2->text());
-  // A replacement holds no line break (it comes from a one-line box): the lines noted stay
-  // where they are until the loop ends.
+  // The loop goes forward: the lines noted stay where they are until it ends, whatever line
+  // breaks a replacement holds.
   const std::pair<int, int> lignes{Modele().LigneDePosition(debut),
                                    Modele().LigneDePosition(Modele().SelStart())};
   if (lignesChangees_.empty() || lignesChangees_.back() != lignes) lignesChangees_.push_back(lignes);

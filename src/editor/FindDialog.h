@@ -74,6 +74,8 @@ class FrmFind : public QDialog {
   void RendFocus();
   // The text the searches work on: the editor's, or the replace loop's model of it.
   EditeurTexte& Modele() const;
+  // The search text as the editor's text holds it: its line breaks CR LF.
+  QString Cible() const;
   // Position of the search text from a position on, -1 when absent (an empty text is never found).
   int Trouve(const QString& cible, int depuis) const;
   // Replaces the selection by the replacement text without marking the statement as edited.

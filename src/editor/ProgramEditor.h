@@ -31,7 +31,7 @@ class EditeurProgramme : public QPlainTextEdit {
   bool Modifie() const { return modifie_; }
   void DefinitModifie(bool modifie);
 
-  // Replaces the text by a program (CR LF, LF or CR line ends), colouring each line as it goes
+  // Replaces the text by a program (any line break of EstSautDeLigne), colouring each line as it goes
   // in; the caret goes to the start and the text counts as unmodified.
   void ChargeTexte(const QString& texteCrlf);
   // Recolours the whole text (Ctrl+K), keeping the selection and the first visible line.

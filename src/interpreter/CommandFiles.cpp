@@ -163,13 +163,14 @@ QString LitTexteFichier(const QString& fichier) {
     refuse();
     if (!contenu) illisible();
     Incident.TypeErreur.clear();
-    return DecodeFicExterne(*contenu);
+    return FinsDeLigneProgramme(DecodeFicExterne(*contenu));
   }
   const std::optional<QString> texte = LitFichierProgramme(fichier, &refus, nullptr, &raison);
   refuse();
   if (!texte) illisible();
   Incident.TypeErreur.clear();
-  return *texte;
+  // Its lines are the ones the editor would show.
+  return FinsDeLigneProgramme(*texte);
 }
 
 void SauveEtatSortie(NiveauProg& a) {

@@ -5,13 +5,14 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "platform/TextFile.h"
+
 namespace {
 
+// Every line break the text holds is a line of the document: the lines the editor shows are the
+// lines its text gives the interpreter.
 QString AvecFinsQt(const QString& texte) {
-  QString t = texte;
-  t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return t;
+  return FinsDeLigneProgramme(texte).replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 QString AvecCrLf(QString texte) {

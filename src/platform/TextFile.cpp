@@ -229,6 +229,41 @@ QStringList DecoupeLignes(const QString& texte) {
   return lignes;
 }
 
+bool EstSautDeLigne(QChar c) {
+  switch (c.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString FinsDeLigneProgramme(const QString& texte) {
+  QString r;
+  r.reserve(texte.size() + texte.size() / 16);
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const QChar c = texte[i];
+    if (!EstSautDeLigne(c)) {
+      r += c;
+      continue;
+    }
+    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+    r += QStringLiteral("\r\n");
+  }
+  return r;
+}
+
+bool ASautsEtrangers(const QString& texte) {
+  return std::any_of(texte.begin(), texte.end(),
+                     [](QChar c) { return EstSautDeLigne(c) && c != u'\r' && c != u'\n'; });
+}
+
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {
   const std::optional<QByteArray> octets = LitOctetsFichier(chemin);
   if (!octets) return std::nullopt;
@@ -639,7 +674,7 @@ bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   tampon_.clear();
   pos_ = 0;
   premiere_ = true;
-  utf8_ = false;
+  teneur_ = CodageAjout::Teneur::Windows1252;
   if (!OuvreFichierOrdinaire(fichier_, chemin, erreur)) return false;
   // The encoding is the whole file's: a first pass, in pieces, reads up to its first byte foreign
   // to UTF-8, its end, or the first line too long to be read.
@@ -649,7 +684,10 @@ bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
     fichier_.close();
     return false;
   }
-  utf8_ = e.etat == Utf8::Valide;
+  if (e.etat != Utf8::Valide)
+    teneur_ = CodageAjout::Teneur::Windows1252;
+  else
+    teneur_ = e.ascii ? CodageAjout::Teneur::Ascii : CodageAjout::Teneur::Utf8;
   return true;
 }
 
@@ -733,7 +771,15 @@ QString LecteurLignes::Suivante() {
   pos_ = suite;
   const bool premiere = premiere_;
   premiere_ = false;
-  if (!utf8_) return DecodeWindows1252(octets);
+  if (teneur_ == CodageAjout::Teneur::Windows1252 || TientEnAscii(octets)) return DecodeWindows1252(octets);
+  // Bytes another program added after the first pass read as the whole file now reads: a line
+  // foreign to UTF-8 is Windows-1252, and makes a file that was ASCII Windows-1252 throughout; a
+  // UTF-8 file keeps reading its UTF-8 lines as they were written.
+  if (!EstUtf8(octets)) {
+    if (teneur_ == CodageAjout::Teneur::Ascii) teneur_ = CodageAjout::Teneur::Windows1252;
+    return DecodeWindows1252(octets);
+  }
+  teneur_ = CodageAjout::Teneur::Utf8;
   if (premiere && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
   return QString::fromUtf8(octets);
 }

@@ -46,6 +46,16 @@ bool EstTexte(const QByteArray& octets);
 QString NormaliseFinsDeLigne(const QString& texte);
 // Lines split on CR LF, LF or CR; a final line end does not make an empty last line.
 QStringList DecoupeLignes(const QString& texte);
+// A line break of program text: CR and LF, and the breaks a text from elsewhere may hold (VT, FF,
+// NEL, U+2028, U+2029), which a text view shows or treats as line breaks. What the editor shows as
+// a line is what the interpreter runs as a line: every text that becomes program text (a program
+// or command file, a paste, a drop, a dialog's text) has its line breaks made CR LF by
+// FinsDeLigneProgramme, the one place that says what a line break is.
+bool EstSautDeLigne(QChar c);
+// Every line break (CR LF counts as one) becomes CR LF.
+QString FinsDeLigneProgramme(const QString& texte);
+// The text holds a line break other than CR and LF.
+bool ASautsEtrangers(const QString& texte);
 
 // The whole file as text with CR LF line ends, and its form in *forme when given; nullopt when it
 // cannot be read.
@@ -164,7 +174,9 @@ constexpr qint64 TailleMaxFichierProgramme = 1024 * 1024;
 // Lines end at CR LF, LF or CR, as DecoupeLignes cuts them; each is decoded in the whole file's
 // encoding, as DecodeTexte decodes the file (a BOM is dropped from the first line of a UTF-8 file),
 // which a first pass over the file in pieces tells when it is opened (up to the first line too long
-// to be read, beyond which no line is ever read). A line longer than
+// to be read, beyond which no line is ever read). A line added after that pass (the file grows
+// while it is read) that is not valid UTF-8 reads as Windows-1252, as the whole file now does; a
+// file that was ASCII is then Windows-1252 for its later lines too. A line longer than
 // LongueurMaxLigneDonnees bytes is a run error that says so: no real data file has one, and a file without
 // line ends (or one that reports no size and has none) would otherwise be held whole.
 constexpr qint64 LongueurMaxLigneDonnees = 1024 * 1024;
@@ -195,5 +207,6 @@ class LecteurLignes {
   QByteArray tampon_;
   qsizetype pos_ = 0;
   bool premiere_ = true;
-  bool utf8_ = false;
+  // What the file holds as read so far: the first pass tells it, a line added since may change it.
+  CodageAjout::Teneur teneur_ = CodageAjout::Teneur::Windows1252;
 };

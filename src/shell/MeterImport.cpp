@@ -205,7 +205,7 @@ void FenetrePrincipale::Mnu_OuvrirMeter_Click() {
     return;
   }
   Shell.NomFichier = nom;
-  FormeProgramme = FormeTexte();
+  FormeProgramme = {};
   Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;

@@ -36,7 +36,7 @@
 using namespace legacy;
 
 QString FichierCourant;
-FormeTexte FormeProgramme;
+FormeFichierProgramme FormeProgramme;
 
 namespace {
 
@@ -285,12 +285,12 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
     return false;
   }
   const FormeTexte forme = FormeDe(*octets);
-  const QString texte = NormaliseFinsDeLigne(DecodeTexte(*octets));
+  const QString decode = DecodeTexte(*octets);
+  const QString texte = FinsDeLigneProgramme(decode);
   // A program loaded again must ask again before it starts other programs or writes outside its
   // folder.
   OublieAccordShell();
   OublieAccordEcritures();
-  FormeProgramme = forme;
   Repere.OrigineBaseX = Repere.OrigineBaseY = 0;
   Shell.DecalVueX = Shell.DecalVueY = 0;
   Shell.ZoomCourant = 1.0f;
@@ -300,6 +300,11 @@ bool FenetrePrincipale::LitFic(const QString& chemin) {
   if (!programme.isEmpty() && !programme.endsWith(QStringLiteral("\r\n")))
     programme += QStringLiteral("\r\n");
   editeur_->ChargeTexte(programme);
+  FormeProgramme = {forme, programme == texte, editeur_->Modele().Text(), *octets};
+  // Its line breaks of other systems are line ends, as the editor shows them and the program runs
+  // them; an edited program is saved with line ends in their place, which the user is told first.
+  if (ASautsEtrangers(decode))
+    Dialogues().MsgBox(TexteMsg(154).arg(NomLisible(chemin)), Boutons::Ok, QString());
   // It can be edited, but it does not run until it is short enough.
   if (ProgrammeTropLong(programme))
     Dialogues().MsgBox(TexteProgrammeTropLong(programme), Boutons::Ok, QString());
@@ -346,7 +351,7 @@ void FenetrePrincipale::Mnu_Nouveau_Click() {
     text1_->setText(editeur_->TexteLigne());
   }
   Shell.NomFichier.clear();
-  FormeProgramme = FormeTexte();
+  FormeProgramme = {};
   Titre(QString());
   premierRunFait_ = true;
   ExecuteProgramme();
@@ -359,13 +364,25 @@ namespace {
 
 // Writes the editor's text in the form it was read with; tells the user why when it fails.
 bool EcritProgramme(const QString& chemin, const QString& texte) {
+  const QByteArray octets = OctetsProgramme(texte);
   QString erreur;
-  if (EcritFichierTexte(chemin, texte, &erreur, FormeProgramme)) return true;
+  if (EcritFichier(chemin, octets, &erreur)) {
+    FormeProgramme.texte = texte;
+    FormeProgramme.octets = octets;
+    return true;
+  }
   Dialogues().MsgBox(TexteEcritureImpossible(chemin, erreur), Boutons::Ok, QString());
   return false;
 }
 
 }  // namespace
+
+QByteArray OctetsProgramme(const QString& texte) {
+  if (texte == FormeProgramme.texte) return FormeProgramme.octets;
+  QString sansAjout = texte;
+  if (!FormeProgramme.finFinale && sansAjout.endsWith(QStringLiteral("\r\n"))) sansAjout.chop(2);
+  return OctetsDuTexte(sansAjout, FormeProgramme.forme);
+}
 
 bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
   if (FichierCourant.isEmpty() || UCase(Right(FichierCourant, 4)) == QStringLiteral(".MTR"))

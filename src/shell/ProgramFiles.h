@@ -30,9 +30,24 @@ void DefinitDialoguesFichiers(DialoguesFichiers* d);
 
 // The path the Save command writes to; empty after New.
 extern QString FichierCourant;
-// The encoding and line ends of the program as it was read, kept when it is saved; those of a new
-// file after New and the meter import.
-extern FormeTexte FormeProgramme;
+// The program file as it was read, so that Save writes it back so; a new file's after New and the
+// meter import.
+struct FormeFichierProgramme {
+  // Its encoding and line ends.
+  FormeTexte forme;
+  // Its last line ended with a line end: for a file without one, the line end the editor gives
+  // every loaded program is not saved.
+  bool finFinale = true;
+  // The editor's text as it was loaded or last saved, and the file's bytes then.
+  QString texte;
+  QByteArray octets;
+};
+extern FormeFichierProgramme FormeProgramme;
+// The bytes Save writes for the editor's text: while it is the text loaded or last saved, the
+// file's bytes then (its mixed line ends, its last line without line end included); else the text
+// in the file's encoding, every line ending with the file's first line end, the last one only
+// when the file's did.
+QByteArray OctetsProgramme(const QString& texte);
 
 // The Open and Save filters: program files, then all files.
 QString FiltreProgrammes();

@@ -123,6 +123,18 @@ TEST_F(FindReplaceTest, FindNextFromTheTopAndAfterEachFind) {
   EXPECT_EQ(prompter_.Messages().size(), 0u);
 }
 
+// A line break of another system in the search or the replacement text is a line end, as the
+// editor's text holds it.
+TEST_F(FindReplaceTest, LineBreaksInTheSearchAndReplacementTextsAreLineEnds) {
+  editeur_.ChargeTexte("Cercle = 1,1,5" + CRLF + "Cercle = 2,2,5");
+  dialogue_.Text2->setText(QStringLiteral("5") + QChar(0x2028) + QStringLiteral("trait = 0,0,1,1\vcercle"));
+  Cherche(QStringLiteral("5") + QChar(0x2028) + QStringLiteral("Cercle"));
+  EXPECT_EQ(editeur_.PosTrouve, 13);
+  EXPECT_EQ(M().SelText(), "5" + CRLF + "Cercle");
+  dialogue_.Remplacer_Click();
+  EXPECT_EQ(Texte(), "Cercle = 1,1,5" + CRLF + "Trait = 0,0,1,1" + CRLF + "Cercle = 2,2,5");
+}
+
 TEST_F(FindReplaceTest, ReplaceOneByOneIsOneUndoStep) {
   editeur_.ChargeTexte("Cercle = 1" + CRLF + "Cercle = 2" + CRLF + "Cercle = 3");
   dialogue_.Remplacer_Click();  // nothing found yet: nothing happens

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPrintDialog>
 #include <QProcess>
@@ -186,6 +187,35 @@ TEST_F(MainWindowTest, F4RunsAndTheViewShowsIt) {
   fichiers_.Demandes.clear();
   Touche(&Ed(), Qt::Key_S, Qt::ShiftModifier | Qt::ControlModifier);
   EXPECT_EQ(fichiers_.Demandes.size(), 1);
+}
+
+// A line break of another system pasted or dropped into the editor is a line end: F4 runs the
+// lines the editor shows.
+TEST_F(MainWindowTest, LineBreaksPastedOrDroppedAreTheLinesF4Runs) {
+  Demarre();
+  Ed().setFocus();
+  QApplication::clipboard()->setText(QStringLiteral("Cercle = 30,30,5") + QChar(0x2028) +
+                                     QStringLiteral("Cercle = 60,30,5\v%A = 1\f%B = 2") + QChar(0x85) +
+                                     QStringLiteral("%C = 3\r\n"));
+  Clavier(Qt::Key_V, Qt::ControlModifier);
+  QApplication::clipboard()->clear();
+  QMimeData donnees;
+  donnees.setText(QStringLiteral("%D = 4") + QChar(0x2028) + QStringLiteral("%E = 5"));
+  QTextCursor fin(Ed().document());
+  fin.movePosition(QTextCursor::End);
+  const QPoint point = Ed().cursorRect(fin).center();
+  QDragEnterEvent entree(point, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Ed().viewport(), &entree);
+  QDropEvent depot(QPointF(point), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(Ed().viewport(), &depot);
+  EXPECT_EQ(Ed().Modele().Text(),
+            QStringLiteral("Cercle = 30,30,5\r\nCercle = 60,30,5\r\n%A = 1\r\n%B = 2\r\n"
+                           "%C = 3\r\n%D = 4\r\n%E = 5"));
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%B")), QStringLiteral("2"));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%C")), QStringLiteral("3"));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%E")), QStringLiteral("5"));
 }
 
 TEST_F(MainWindowTest, EscStopsAnEndlessLoop) {

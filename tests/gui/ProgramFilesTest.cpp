@@ -63,11 +63,30 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   // The next Open starts in the folder of this one.
   EXPECT_TRUE(fichiers_.Demandes.front().startsWith(QStringLiteral("open ") + Depart()));
 
-  // Ctrl+S keeps UTF-8 and LF; the final line end is added.
+  // Ctrl+S gives back the bytes: UTF-8, LF and no final line end. Edited, the file keeps them: the
+  // line end the editor adds to the last line is not saved.
   QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_TRUE(prompter_.Messages().empty());
-  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\n' 20\xC2\xB0"
-                                      "C\n%Z = 2\n%B = 7\n"));
+  EXPECT_EQ(LitOctets(lf), QByteArray("%A = 5\n' 20\xC2\xB0\x43\n%Z = 2\n%B = 7"));
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(lf), QByteArray("' %A = 5\n' 20\xC2\xB0\x43\n%Z = 2\n%B = 7"));
+
+  // Mixed line ends come back as they were; once edited, every line takes the first one's.
+  const QString mixte = Chemin(QStringLiteral("mixte.dat"));
+  EcritOctets(mixte, "' un\r\n' deux\n' trois\r' quatre\r\n");
+  fichiers_.ouvertures.push_back(mixte);
+  F().Mnu_Ouvrir_Click();
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(mixte), QByteArray("' un\r\n' deux\n' trois\r' quatre\r\n"));
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(mixte), QByteArray("' ' un\r\n' deux\r\n' trois\r\n' quatre\r\n"));
+  EXPECT_TRUE(prompter_.Messages().empty());
 
   // Windows-1252 with "§" and "°": byte for byte.
   const QByteArray octets(
@@ -122,6 +141,31 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_EQ(LitOctets(fichierLatin), latin);
+}
+
+// A program's line breaks of other systems (VT, FF, NEL, U+2028, U+2029) are lines in the editor
+// and in the run, and the user is told; unedited, Ctrl+S gives the bytes back.
+TEST_F(ProgramFilesTest, LineBreaksOfOtherSystemsAreLinesAndTheUserIsTold) {
+  Demarre();
+  const QByteArray octets("%A = 1\v%B = 2\f%C = 3\xC2\x85%D = 4\xE2\x80\xA8%E = 5\xE2\x80\xA9%F = 6\r\n");
+  const QString sauts = Chemin(QStringLiteral("sauts.dat"));
+  EcritOctets(sauts, octets);
+  fichiers_.ouvertures.push_back(sauts);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(Ed().Modele().Text(), "%A = 1\r\n%B = 2\r\n%C = 3\r\n%D = 4\r\n%E = 5\r\n%F = 6\r\n");
+  for (const char* nom : {"%A", "%B", "%C", "%D", "%E", "%F"})
+    EXPECT_EQ(VarNiveau1(nom), QString::number(nom[1] - 'A' + 1)) << nom;
+  ASSERT_EQ(prompter_.Messages().size(), 1u);
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(154).arg(NomLisible(sauts)));
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(sauts), octets);
+  Ed().setFocus();
+  Clavier(Qt::Key_Home, Qt::ControlModifier);
+  Frappe("' ");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(sauts),
+            QByteArray("' %A = 1\n%B = 2\n%C = 3\n%D = 4\n%E = 5\n%F = 6\n").replace("\n", "\r\n"));
+  EXPECT_EQ(prompter_.Messages().size(), 1u);
 }
 
 TEST_F(ProgramFilesTest, SaveQuestionYesNoCancelAndFailedSave) {

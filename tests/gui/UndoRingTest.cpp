@@ -323,6 +323,22 @@ TEST_F(UndoRingTest, ControlCharactersOfAPasteOrADropStayOut) {
   Touche(Qt::Key_Z, Qt::ControlModifier);
   Touche(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Texte(), "x");
+
+  // The line breaks of other systems (VT, FF, NEL, U+2028, U+2029) are line ends, as CR and LF are.
+  Caret(1);
+  QGuiApplication::clipboard()->setText(QStringLiteral("\ncercle = 30,30,5") + QChar(0x2028) +
+                                        QStringLiteral("cercle = 60,30,5\v%a = 1\f%b = 2") + QChar(0x85) +
+                                        QStringLiteral("%c = 3") + QChar(0x2029) + QStringLiteral("%d = 4"));
+  QTest::keyClick(&editeur_, Qt::Key_V, Qt::ControlModifier);
+  PressePapiersEfface();
+  EXPECT_EQ(Texte(), "x" + CRLF + "Cercle = 30,30,5" + CRLF + "Cercle = 60,30,5" + CRLF + "%a = 1" + CRLF +
+                         "%b = 2" + CRLF + "%c = 3" + CRLF + "%d = 4");
+  donnees.setText(QStringLiteral("y") + QChar(0x85) + QStringLiteral("z\f"));
+  QDragEnterEvent entree2(point, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &entree2);
+  QDropEvent depot2(QPointF(point), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(editeur_.viewport(), &depot2);
+  EXPECT_TRUE(Texte().startsWith("y" + CRLF + "z" + CRLF + "x" + CRLF + "Cercle = 30,30,5" + CRLF));
 }
 
 // Text dragged inside the editor moves: one undo step, coloured at its new place.
@@ -387,6 +403,14 @@ TEST_F(UndoRingTest, ComposedTextAndTheOtherClipboardKeysAreEditsToo) {
   EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "café");
   Touche(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "caf");
+
+  // A line break composed or typed as a character is a line end, as Enter's.
+  Caret(20);
+  compose.setCommitString(QStringLiteral("e") + QChar(0x2028) + QStringLiteral("x\v"));
+  QCoreApplication::sendEvent(&editeur_, &compose);
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "cafe" + CRLF + "x" + CRLF);
+  Touche(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2028)));
+  EXPECT_EQ(Texte(), "Trait = 0,0,1,1" + CRLF + "cafe" + CRLF + "x" + CRLF + CRLF);
 }
 
 // The middle button pastes the system's selection where there is one, as Ctrl+V pastes.

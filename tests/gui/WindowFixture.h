@@ -203,7 +203,7 @@ class WindowFixture : public ConfigFixture {
     RazEtatRun();
     RazImprimante();
     FichierCourant.clear();
-    FormeProgramme = FormeTexte();
+    FormeProgramme = {};
     FacteurCode = FacteurCodeDefaut;
     DefinitDialoguesFichiers(&fichiers_);
   }
@@ -213,7 +213,7 @@ class WindowFixture : public ConfigFixture {
     DefinitDialoguesFichiers(nullptr);
     RazImprimante();
     FichierCourant.clear();
-    FormeProgramme = FormeTexte();
+    FormeProgramme = {};
     LimiteInstructions = 0;
     Sortie = nullptr;
     qputenv("HOME", ancienHome_);

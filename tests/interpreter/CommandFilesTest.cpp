@@ -358,6 +358,31 @@ TEST_F(CommandFilesTest, Windows1252LinesReadAsWritten) {
   }
 }
 
+// The line breaks of other systems (VT, FF, NEL, U+2028, U+2029) end a line of a program or of a
+// command file, plain or scrambled, as the editor shows them.
+TEST_F(CommandFilesTest, LineBreaksOfOtherSystemsEndLines) {
+  const auto sauts = [](const QString& prefixe) {
+    QString texte;
+    const QChar saut[] = {QChar(0x2028), QChar(u'\v'), QChar(u'\f'), QChar(0x85), QChar(0x2029)};
+    for (int i = 0; i < 6; ++i)
+      texte += (i > 0 ? QString(saut[i - 1]) : QString()) + prefixe + QChar(u'A' + i) + " = " +
+               QString::number(i + 1);
+    return texte;
+  };
+  Ecrit("sauts.dat", {sauts("%IRE$#0")});
+  EcritDag("Sauts.dag", {sauts("%IRE$#0")});
+  for (const char* appel : {"Fichier = sauts.dat", "Fichier = Sauts"}) {
+    Run(QStringList{appel});
+    EXPECT_TRUE(Messages().empty()) << appel;
+    for (int i = 0; i < 6; ++i)
+      EXPECT_EQ(Var(0, QStringLiteral("%") + QChar(u'A' + i)), QString::number(i + 1)) << appel;
+  }
+  Run(sauts("%"));
+  EXPECT_TRUE(Messages().empty());
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(Var(1, QStringLiteral("%") + QChar(u'A' + i)), QString::number(i + 1));
+}
+
 TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
   EcritDag("Knob.dag", {"%v = 1", "%IRE$#0V = %v", "Trait = 0, 0, 10, 0"});
   Shell.CmdExternes = QStringList{QStringLiteral("Knob")};

@@ -302,6 +302,14 @@ TEST_F(RuntimeCommandsTest, Windows1252FilesReadAndTakeLinesAsWritten) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Var(1, "%B"), QString::fromUtf8("CAFÉ° ok"));
 
+  // A line a command file adds to a data file that was ASCII when OPEN read it reads as written.
+  Ecrit("mesures.txt", "mesure 1\r\n");
+  Ecrit("ajoute.dat", "OPENA = mesures.txt\r\nPRINTA =caf\xE9\r\n");
+  Lance({"OPEN = mesures.txt", "FICHIER = ajoute.dat", "LVAR = %A", "LVAR = %B"});
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Lit("mesures.txt"), "mesure 1\r\ncaf\xE9\r\n");
+  EXPECT_EQ(Var(1, "%B"), QString::fromUtf8("café"));
+
   // A character Windows-1252 lacks is refused with the reason, and nothing is written; so is a text
   // whose bytes would make the whole file read as UTF-8 ("CAF\xC9\xB0 ok" is "CAFɰ ok").
   Ecrit("cafe.txt", "CAF\xC9");

@@ -407,6 +407,49 @@ TEST(TextFile, LecteurLignesReadsLikeTheWholeFile) {
   EXPECT_FALSE(LecteurLignes().Ouvre(d.path()));
 }
 
+// A file that grows while it is read (another program appends to it) reads its new lines as the
+// whole file now reads: a line that is not UTF-8 is Windows-1252, a line of a UTF-8 file that is
+// valid UTF-8 stays UTF-8, and an ASCII file that took a Windows-1252 line is Windows-1252 throughout.
+TEST(TextFile, LecteurLignesReadsTheLinesAddedAfterItOpened) {
+  QTemporaryDir d;
+  const QString chemin = d.filePath(QStringLiteral("mesures.txt"));
+  const auto ajoute = [&chemin](const QByteArray& octets) {
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(octets);
+  };
+  const struct {
+    QByteArray debut;
+    QString premiere;
+    QByteArray ajout;
+    QStringList suite;
+  } cas[] = {
+      {"mesure 1\r\n",
+       "mesure 1",
+       "mesure 2 \xB0\x43\r\nFu\xDF\xB2\r\n",
+       {QString::fromUtf8("mesure 2 °C"), QString::fromUtf8("Fuß²")}},
+      {"mesure 1 \xC2\xB0\x43\r\n",
+       QString::fromUtf8("mesure 1 °C"),
+       "mesure 2 \xB0\x43\r\nmesure 3 \xC2\xB0\x43\r\n",
+       {QString::fromUtf8("mesure 2 °C"), QString::fromUtf8("mesure 3 °C")}},
+      {"mesure 1\r\n", "mesure 1", "mesure 2 \xC2\xB0\x43\r\n", {QString::fromUtf8("mesure 2 °C")}},
+      {"mesure 1 \xB0\x43\r\n",
+       QString::fromUtf8("mesure 1 °C"),
+       "mesure 2 \xC2\xB0\x43\r\n",
+       {QString::fromUtf8("mesure 2 Â°C")}},
+  };
+  for (const auto& c : cas) {
+    Ecrit(chemin, c.debut);
+    LecteurLignes lecteur;
+    ASSERT_TRUE(lecteur.Ouvre(chemin));
+    EXPECT_EQ(lecteur.Suivante(), c.premiere);
+    ajoute(c.ajout);
+    QStringList lues;
+    while (!lecteur.Fin()) lues << lecteur.Suivante();
+    EXPECT_EQ(lues, c.suite) << c.ajout.toStdString();
+  }
+}
+
 // Another user's link in a shared sticky folder (such as /tmp) is not followed, whatever the
 // system's own protection says; a link of the user's own, or of the folder's owner, is.
 TEST(TextFile, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
