@@ -65,9 +65,15 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(icone);
   if (const int code = LitLigneCommande(QCoreApplication::arguments(), false, fichier); code >= 0)
     return code;
-  // A name that is not UTF-8 keeps its own bytes, so that the window can tell it is one.
-  for (int i = 1; i < argc; ++i)
-    if (const QString nom = TexteDuNom(argv[i]); NomNonUtf8(nom)) fichier.replaceInStrings(brut[i], nom);
+  // A name that is not UTF-8 keeps its own bytes, so that the window can tell it is one. The
+  // arguments read above are argv as QApplication left it, its own options taken out.
+  for (int i = 1; i < argc; ++i) {
+    const QString nom = TexteDuNom(argv[i]);
+    if (!NomNonUtf8(nom)) continue;
+    const QString lu = QString::fromLocal8Bit(argv[i]);
+    for (QString& mot : fichier)
+      if (mot == lu) mot = nom;
+  }
   RazValeursShell();
   QtPrompter prompteur;
   DefinitDialogues(&prompteur);
