@@ -10,14 +10,17 @@
 #include <QLibrary>
 #include <QLibraryInfo>
 #include <QList>
+#include <QMessageLogContext>
 #include <QPluginLoader>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "platform/FileNames.h"
 
@@ -165,6 +168,37 @@ int ConnexionWayland() {
   return resultat;
 }
 
+// The toolkit's messages while the platform starts (GardeDemarrage).
+struct MessageTenu {
+  QtMsgType type;
+  QByteArray categorie;
+  QString texte;
+};
+QtMessageHandler GestionnairePrecedent = nullptr;
+QString PlateformeGardee;
+QList<MessageTenu> MessagesTenus;
+
+void GestionDemarrage(QtMsgType type, const QMessageLogContext& contexte, const QString& texte) {
+  if (type != QtFatalMsg) {
+    MessagesTenus.push_back({type, QByteArray(contexte.category), texte});
+    return;
+  }
+  // The toolkit would abort: what it said on the way is the reason.
+  QStringList raisons;
+  for (const MessageTenu& m : MessagesTenus) raisons << m.texte;
+  raisons << texte;
+  QStringList dites;
+  for (QString r : raisons) {
+    r = r.simplified();
+    if (!r.isEmpty() && !dites.contains(r)) dites << r;
+  }
+  std::fprintf(stderr, "morvo: no display could be opened: the platform \"%s\" could not start: %s\n",
+               qPrintable(NomLisible(PlateformeGardee)), qPrintable(dites.join(QStringLiteral("; "))));
+  std::fflush(stderr);
+  // Nothing of the half-made toolkit is taken down.
+  std::_Exit(1);
+}
+
 QString Cite(const QByteArray& nom) {
   return QLatin1Char('"') + NomLisible(QString::fromLocal8Bit(nom)) + QLatin1Char('"');
 }
@@ -202,7 +236,25 @@ int Demarre(const QString& nom, const OptionsBoiteOutils& o, QString& raison) {
 
 }  // namespace
 
-bool AffichageAccessible(int argc, char** argv) {
+GardeDemarrage::GardeDemarrage(const QString& plateforme) {
+  PlateformeGardee = plateforme;
+  MessagesTenus.clear();
+  GestionnairePrecedent = qInstallMessageHandler(GestionDemarrage);
+}
+
+void GardeDemarrage::Leve() {
+  if (levee_) return;
+  levee_ = true;
+  qInstallMessageHandler(GestionnairePrecedent);
+  for (const MessageTenu& m : std::as_const(MessagesTenus)) {
+    const QMessageLogContext contexte(nullptr, 0, nullptr,
+                                      m.categorie.isEmpty() ? nullptr : m.categorie.constData());
+    GestionnairePrecedent(m.type, contexte, m.texte);
+  }
+  MessagesTenus.clear();
+}
+
+bool AffichageAccessible(int argc, char** argv, QString* plateforme) {
   const OptionsBoiteOutils o = LitOptions(argc, argv);
   const QStringList plateformes = Plateformes(o);
   if (plateformes.isEmpty()) {
@@ -221,7 +273,10 @@ bool AffichageAccessible(int argc, char** argv) {
       continue;
     }
     QString raison;
-    if (Demarre(nom, o, raison) != 0) return true;
+    if (Demarre(nom, o, raison) != 0) {
+      if (plateforme) *plateforme = nom;
+      return true;
+    }
     raisons << raison;
   }
   // The Wayland platform asked for cannot start: the X display, where one answers, as the
@@ -237,6 +292,7 @@ bool AffichageAccessible(int argc, char** argv) {
       qputenv("QT_QPA_PLATFORM", "xcb");
       static char x11[] = "xcb";
       if (o.indicePlateforme > 0) argv[o.indicePlateforme] = x11;
+      if (plateforme) *plateforme = QStringLiteral("xcb");
       return true;
     }
     raisons << raison;

@@ -50,10 +50,14 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) brut << QString::fromLocal8Bit(argv[i]);
   QStringList fichier;
   if (const int code = LitLigneCommande(brut, true, fichier); code >= 0) return code;
-  if (!AffichageAccessible(argc, argv)) return 1;
+  QString plateforme;
+  if (!AffichageAccessible(argc, argv, &plateforme)) return 1;
   // With HOME unset or empty Qt takes the root folder for the user's home (its standard folders,
   // its file dialogs); it is given the user's own, as the C library's programs find it.
   if (qEnvironmentVariableIsEmpty("HOME")) qputenv("HOME", QFile::encodeName(DossierPersonnel()));
+  // Only the toolkit can tell some platforms (a framebuffer, a graphics device) cannot start: it
+  // says so in a fatal message, up to the first window made.
+  GardeDemarrage garde(plateforme);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morvo"));
   QApplication::setApplicationVersion(QStringLiteral(MORVO_VERSION));
@@ -84,6 +88,7 @@ int main(int argc, char** argv) {
     FenetrePrincipale fenetre;
     FermeSurSignal(fenetre);
     fenetre.show();
+    garde.Leve();
     if (fenetre.Demarre(fichier)) code = QApplication::exec();
   }
   DefinitDialogues(nullptr);

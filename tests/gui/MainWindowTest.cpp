@@ -706,6 +706,12 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
             1);
   expectUneLigne("QT_QPA_PLATFORM=morvo-inconnue",
                  {"the platform \"morvo-inconnue\" is not installed (installed: ", "xcb"});
+  // One that only the toolkit can tell cannot start (a framebuffer that is not there): its fatal
+  // message is the reason.
+  const QString sansEcran =
+      QStringLiteral("QT_QPA_PLATFORM=linuxfb:fb=") + vide.filePath(QStringLiteral("fb9"));
+  EXPECT_EQ(lance(QString(), {}, &erreur, {sansEcran}), 1);
+  expectUneLigne("QT_QPA_PLATFORM=linuxfb:fb=", {"\"linuxfb\""});
 
   // With an X display there, the Wayland platform asked for gives way to it: the window opens, and
   // ends as asked.
