@@ -380,7 +380,7 @@ const DescriptionFile* DescriptionDe(const QString& file) {
 
 // The margins the queue cannot print in, on the upright sheet, exactly as its description gives
 // them (millimetres); none when its description does not have the printer's paper, and no margin
-// when it gives no printable area for it.
+// when it gives no printable area on it.
 std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   if (p.outputFormat() != QPrinter::NativeFormat || p.printerName().isEmpty()) return std::nullopt;
   const DescriptionFile* d = DescriptionDe(p.printerName());
@@ -400,9 +400,12 @@ std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
     if (cle.isEmpty()) return std::nullopt;
   }
   const QSizeF feuille = d->papiers.value(cle);
-  const QRectF zone = d->zones.value(cle);  // lower left, upper right
+  const QRectF donnee = d->zones.value(cle);  // lower left, upper right
   // Qt's margins would then leave nothing of the sheet, and every drawing would fall outside it.
-  if (zone.width() <= 0 || zone.height() <= 0) return QMarginsF();
+  if (donnee.width() <= 0 || donnee.height() <= 0) return QMarginsF();
+  // An area wider than the sheet prints to its edge; one wholly off it is no area of the sheet.
+  const QRectF zone = donnee & QRectF(QPointF(0, 0), feuille);
+  if (zone.isEmpty()) return QMarginsF();
   constexpr double mm = 25.4 / 72;
   return QMarginsF(zone.left() * mm, (feuille.height() - zone.bottom()) * mm,
                    (feuille.width() - zone.right()) * mm, zone.top() * mm);

@@ -845,18 +845,22 @@ TEST_F(PrintingCupsTest, MarginsAreTheQueuesOwnToAFractionOfAPoint) {
   ExpectMemeEncre(pages[0].Encre, reference[0].Encre, QPointF(3.3, -10.3));
 }
 
-// A queue whose description gives no printable area for its paper (no *ImageableArea line, or an
-// empty one) prints on the whole sheet: 0,0 is the sheet's corner, as on a queue without margins.
+// A queue whose description gives no printable area on its paper (no *ImageableArea line, an empty
+// one, or one wholly off the sheet) prints on the whole sheet: 0,0 is the sheet's corner, as on a
+// queue without margins.
 TEST_F(PrintingCupsTest, AQueueThatGivesNoPrintableAreaPrintsOnTheWholeSheet) {
-  ASSERT_TRUE(cups_->Prepare({{.Nom = QStringLiteral("MorvoSansZone"), .Zone = QStringLiteral("-")},
-                              {.Nom = QStringLiteral("MorvoZoneNulle"), .Zone = QStringLiteral("0 0 0 0")}}))
+  ASSERT_TRUE(
+      cups_->Prepare({{.Nom = QStringLiteral("MorvoSansZone"), .Zone = QStringLiteral("-")},
+                      {.Nom = QStringLiteral("MorvoZoneNulle"), .Zone = QStringLiteral("0 0 0 0")},
+                      {.Nom = QStringLiteral("MorvoZoneHors"), .Zone = QStringLiteral("-50 -50 -10 -10")}}))
       << cups_->Raison().toStdString();
   Demarre();
   Tape(ProgrammeCadreTexte);
   const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
   ASSERT_EQ(reference.size(), 1u);
   const QRectF cadre(0, 200, 115, 97);  // the frame's part of the sheet
-  for (const QString& file : {QStringLiteral("MorvoSansZone"), QStringLiteral("MorvoZoneNulle")}) {
+  for (const QString& file :
+       {QStringLiteral("MorvoSansZone"), QStringLiteral("MorvoZoneNulle"), QStringLiteral("MorvoZoneHors")}) {
     SCOPED_TRACE(file.toStdString());
     ChoisitImprimante(file);
     const std::vector<PagePdf> pages = ImprimeSur(file);
