@@ -187,8 +187,6 @@ class LecteurLignes {
   // False when the file is not a regular file or cannot be opened or read, with the reason in
   // *erreur.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);
-  // The same with the file already opened for appending (see AjoutOuvert::Adopte).
-  bool Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur = nullptr);
   // Opens the file for a run: one that is missing (or no regular file) is the run error of a
   // missing file; one that is there and cannot be opened, a run error with the system's reason.
   void OuvrePourLeRun(const QString& chemin);
