@@ -36,8 +36,12 @@ void EcritLargeur(int niveau) {
     debut = nv.DebutInstr - 1 + posEgal;
     longueur = std::max(0, longueurLigne - posEgal);
   } else {
-    // The keyword stands alone: the value goes after it with its "=".
-    debut = nv.DebutInstr - 1 + std::max(0, longueurLigne);
+    // No "=": the value goes right after the keyword with its "=", before a comment that may follow.
+    int apres = 0;
+    while (apres < ligne.size() && (ligne[apres] == u' ' || ligne[apres] == u'\t')) ++apres;
+    while (apres < ligne.size() && ligne[apres] != u' ' && ligne[apres] != u'\t' && ligne[apres] != u'\r')
+      ++apres;
+    debut = nv.DebutInstr - 1 + apres;
     valeur = QStringLiteral(" =") + valeur;
   }
   editeur->SetSelStart(debut);
@@ -46,7 +50,8 @@ void EcritLargeur(int niveau) {
   nv.Texte = editeur->Text();
   DecaleIndex(niveau, nv.DebutInstr, valeur.size() - longueur);
 
-  nv.FinInstr = editeur->FinLigne(nv.DebutInstr - 1);
+  // The statement ends where its rewritten text ends, after its last line when it is continued.
+  nv.FinInstr += static_cast<int>(valeur.size()) - longueur;
   nv.PosLecture = nv.FinInstr + 2;
   editeur->ColoreInstruction();
   editeur->SetSelStart(nv.FinInstr - 1);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "platform/Descriptors.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/QtFileDialogs.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
@@ -42,9 +42,10 @@ class DialoguesInsertionQt : public DialoguesInsertion {
   }
   QStringList Fichiers(const QString& filtre, bool plusieurs) override {
     if (!DescripteursPourDialogue()) return {};
-    if (plusieurs) return QFileDialog::getOpenFileNames(Parent(), QString(), QString(), filtre);
-    const QString nom = QFileDialog::getOpenFileName(Parent(), QString(), QString(), filtre);
-    return nom.isEmpty() ? QStringList() : QStringList{nom};
+    DialogueOuverture dialogue(Parent(), QString(), filtre);
+    if (plusieurs) dialogue.setFileMode(QFileDialog::ExistingFiles);
+    if (dialogue.exec() != QDialog::Accepted) return {};
+    return dialogue.Noms();
   }
 
  private:

@@ -82,9 +82,12 @@ void RemplaceDansEditeur(int niveau, const QString& commande) {
   ed->SuiviModif = false;
   ed->SetSelText(remplacement);
   ed->SuiviModif = true;
-  DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(remplacement.size()) - longueur);
+  const auto delta = static_cast<int32_t>(remplacement.size()) - longueur;
+  DecaleIndex(niveau, nv.FinInstr, delta);
   nv.Texte = ed->Text();
-  nv.FinInstr = ed->FinLigne(nv.DebutInstr - 1);
+  // The statement ends where its rewritten text ends: one continued over several lines (after a
+  // THEN too) goes on after its last line, which is not read again as a statement of its own.
+  nv.FinInstr += delta;
   nv.PosLecture = nv.FinInstr + 2;
   ed->ColoreInstruction();
 }

@@ -139,7 +139,17 @@ void MetEnAttente(int niveau) {
     const int p = InStr(UCase(brut), QStringLiteral("THEN"));
     if (p > 0) {
       debut = nv.DebutInstr + p + 3;
-      while (debut < nv.FinInstr && (nv.Texte[debut - 1] == u' ' || nv.Texte[debut - 1] == u'\t')) ++debut;
+      // Blanks, and a continuation mark with its line end: the rest starts on the next line then.
+      auto blanc = [&nv](int pos) { return nv.Texte[pos - 1] == u' ' || nv.Texte[pos - 1] == u'\t'; };
+      while (debut < nv.FinInstr) {
+        if (blanc(debut)) {
+          ++debut;
+        } else if (nv.Texte[debut - 1] == u'_' && blanc(debut - 1) && Mid(nv.Texte, debut + 1, 2) == CRLF) {
+          debut += 3;
+        } else {
+          break;
+        }
+      }
     }
   }
   enAttente = {niveau, reste, debut, DebutLigneInstruction(niveau)};

@@ -791,11 +791,11 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
     ajoute_ = true;
     return true;
   }
-  // Should the take-back fail, the write's own reason is still the one to give.
-  part.Reprend(fd_);
-  // In the words the file device would give, in the language of Qt's own texts.
-  SignaleEchec(chemin_, qt_error_string(code));
-  DonneErreur(erreur, qt_error_string(code));
+  // In the words the file device would give, in the language of Qt's own texts; the part of the
+  // line that could not be taken back (another process holds the file open) is told after it.
+  const QString raison = qt_error_string(code) + part.Reprend(fd_);
+  SignaleEchec(chemin_, raison);
+  DonneErreur(erreur, raison);
   return false;
 }
 

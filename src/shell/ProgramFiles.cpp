@@ -5,10 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSpinBox>
@@ -25,6 +22,7 @@
 #include "platform/Legacy.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
+#include "platform/QtFileDialogs.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
@@ -61,67 +59,13 @@ class SansMarges : public QObject {
   }
 };
 
-// Qt's save dialog gives the name typed in its cleaned form ("keep.txt/." as "keep.txt") and asks
-// about that file: the name goes on as it was written, for the system to read, and the question is
-// asked of the file that the system finds under it.
-class DialogueEnregistrement : public QFileDialog {
- public:
-  DialogueEnregistrement(QWidget* parent, const QString& nomPropose, const QString& filtre)
-      : QFileDialog(parent, QString(), nomPropose, filtre) {
-    setAcceptMode(QFileDialog::AcceptSave);
-    setOption(QFileDialog::DontConfirmOverwrite);
-  }
-  // The name chosen, once the dialog is accepted.
-  const QString& Nom() const { return nom_; }
-
- protected:
-  void done(int resultat) override {
-    if (resultat == QDialog::Accepted) {
-      const QString nom = NomEcrit();
-      const CibleEcriture cible(nom);
-      // A name that reaches no file is refused with the system's answer once the dialog is closed.
-      if (cible.Refus().isEmpty() && cible.Existe() && !Remplace(nom)) return;
-      nom_ = nom;
-    }
-    QFileDialog::done(resultat);
-  }
-
- private:
-  QString NomEcrit() const {
-    const auto* saisie = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    const QString texte = saisie ? saisie->text() : QString();
-    // Several names in quotes, a name from the home folder ("~/"), or a dialog of the desktop's own:
-    // the name as Qt reads it.
-    if (texte.isEmpty() || texte.contains(u'"') || texte.startsWith(u'~')) return selectedFiles().value(0);
-    QString nom = texte;
-    if (!nom.startsWith(u'/')) {
-      const QString dossier = directory().absolutePath();
-      nom = dossier + (dossier.endsWith(u'/') ? QString() : QStringLiteral("/")) + texte;
-    }
-    // The default extension, as Qt adds it, to a last name without "."; a final "/" names a folder.
-    const QString dernier = nom.mid(nom.lastIndexOf(u'/') + 1);
-    if (!defaultSuffix().isEmpty() && !dernier.isEmpty() && !dernier.contains(u'.') &&
-        !QFileInfo(nom).isDir())
-      nom += u'.' + defaultSuffix();
-    return nom;
-  }
-  // Qt's own question, in its words.
-  bool Remplace(const QString& nom) {
-    const QString texte =
-        QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
-            .arg(NomLisible(nom.mid(nom.lastIndexOf(u'/') + 1)));
-    return QMessageBox::warning(this, windowTitle(), texte, QMessageBox::Yes | QMessageBox::No,
-                                QMessageBox::No) == QMessageBox::Yes;
-  }
-
-  QString nom_;
-};
-
 class DialoguesFichiersQt : public DialoguesFichiers {
  public:
   QString Ouvrir(const QString& dossier, const QString& filtre) override {
     if (!DescripteursPourDialogue()) return {};
-    return QFileDialog::getOpenFileName(Parent(), QString(), dossier, filtre);
+    DialogueOuverture dialogue(Parent(), dossier, filtre);
+    if (dialogue.exec() != QDialog::Accepted) return {};
+    return dialogue.Noms().value(0);
   }
   QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) override {
     if (!DescripteursPourDialogue()) return {};

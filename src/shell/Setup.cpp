@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -14,6 +13,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
+#include "platform/QtFileDialogs.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "shell/Config.h"
@@ -226,7 +226,12 @@ void DefinitChoixRepertoire(ChoixRepertoire choix) { choixCourant = std::move(ch
 QString ChoisirRepertoire(const QString& titre, QWidget* proprietaire) {
   if (choixCourant) return choixCourant(titre, proprietaire);
   if (!DescripteursPourDialogue()) return {};
-  return QFileDialog::getExistingDirectory(proprietaire, titre, QDir::homePath(), QFileDialog::ShowDirsOnly);
+  DialogueOuverture dialogue(proprietaire, QDir::homePath(), QString());
+  dialogue.setWindowTitle(titre);
+  dialogue.setFileMode(QFileDialog::Directory);
+  dialogue.setOption(QFileDialog::ShowDirsOnly);
+  if (dialogue.exec() != QDialog::Accepted) return {};
+  return dialogue.Noms().value(0);
 }
 
 void Installation(QWidget* proprietaire, const CiblesInstallation& c) {

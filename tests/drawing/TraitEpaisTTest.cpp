@@ -235,6 +235,26 @@ TEST_F(TraitEpaisTTest, EpaisTWithoutAValueWritesTheWidthBack) {
   EXPECT_EQ(Sortie->DrawWidth, 4);
   EXPECT_EQ(Niveaux[1].Texte, Session().Document().Text());
 
+  // A statement continued over several lines (after a THEN too), or holding a comment: the value
+  // goes where the statement reads it, the run goes on after the statement, and the next run sets
+  // the width without a word.
+  for (const QStringList& ecrite :
+       {QStringList{"EpaisT _", "  =", "%A = 1"}, QStringList{"If 1 Then _", "  EpaisT", "%A = 1"},
+        QStringList{"EpaisT ' largeur", "%A = 1"}}) {
+    QStringList programme = QStringList{"EpaisT = 4"} + ecrite;
+    for (int passe = 1; passe <= 2; ++passe) {
+      Run(programme);
+      EXPECT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+      EXPECT_EQ(Var(1, "%A"), "1");
+      EXPECT_EQ(Sortie->DrawWidth, 4);
+      programme = Session().Document().Text().split(QStringLiteral("\r\n"));
+    }
+    EXPECT_TRUE(programme.join(QStringLiteral("|")).contains(QStringLiteral("= 4  ' 1.06mm")))
+        << programme.join(QStringLiteral("|")).toStdString();
+  }
+  EXPECT_EQ(Session().Document().Text().toStdString(),
+            "EpaisT = 4\r\nEpaisT = 4  ' 1.06mm ' largeur\r\n%A = 1");
+
   // The millimetres keep "." whatever the locale writes.
   const QLocale avant;
   QLocale::setDefault(QLocale(QLocale::French, QLocale::France));

@@ -863,3 +863,55 @@ TEST_F(ProgramFilesTest, TheSaveDialogAsksAboutTheFileTheSystemWouldWrite) {
   EXPECT_EQ(LitOctets(garde), QByteArray("%A = 1\r\n"));
   EXPECT_FALSE(Ed().Modifie());
 }
+
+// Open through the toolkit's dialog: the name typed is read as the system reads it, so that the
+// window opens, names and saves the file that the runner and the system find under that name.
+TEST_F(ProgramFilesTest, TheOpenDialogOpensTheFileTheSystemFindsUnderTheNameTyped) {
+  Demarre();
+  DefinitDialoguesFichiers(nullptr);
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("autre/sous"))));
+  EcritOctets(Chemin(QStringLiteral("x.dat")), "%A = 1\r\n");
+  EcritOctets(Chemin(QStringLiteral("autre/x.dat")), "%A = 2\r\n");
+  ASSERT_EQ(::symlink(QFile::encodeName(Chemin(QStringLiteral("autre/sous"))).constData(),
+                      QFile::encodeName(Chemin(QStringLiteral("lien"))).constData()),
+            0);
+  // File, Open, the name typed into the dialog and Enter; a message box that follows is noted and
+  // closed, and the dialog left open then is cancelled. The message box's text, when there was one.
+  const auto ouvre = [this](const QString& nom) {
+    QString message;
+    ReponsesModales reponses;
+    reponses.Ajoute([nom](QWidget* dialogue) {
+      auto* saisie = dialogue->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (saisie == nullptr) return;
+      saisie->setText(nom);
+      QTest::keyClick(saisie, Qt::Key_Return);
+    });
+    reponses.Ajoute([&message](QWidget* dialogue) {
+      if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) message = boite->text();
+      QTest::keyClick(dialogue, Qt::Key_Escape);
+    });
+    reponses.Ajoute([](QWidget* dialogue) { QTest::keyClick(dialogue, Qt::Key_Escape); });
+    ChoisitMenu(u'f', u'o');
+    return message;
+  };
+
+  // Through the link first, then up: autre/x.dat, not the x.dat beside the link.
+  const QString parLien = Chemin(QStringLiteral("lien/../x.dat"));
+  EXPECT_EQ(ouvre(parLien), QString());
+  EXPECT_EQ(FichierCourant, parLien);
+  EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 2\r\n"));
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%A")), QStringLiteral("2"));
+  EXPECT_EQ(Shell.RepCourant, Chemin(QStringLiteral("autre/")));
+  Tape(QStringLiteral("%A = 3\r\n"));
+  Clavier(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("autre/x.dat"))), QByteArray("%A = 3\r\n"));
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("x.dat"))), QByteArray("%A = 1\r\n"));
+
+  // A name that goes through a file as through a folder opens nothing: the system's answer.
+  for (const QString& nom : {Chemin(QStringLiteral("x.dat/")), Chemin(QStringLiteral("x.dat/."))}) {
+    EXPECT_EQ(ouvre(nom), NomLisible(nom) + u'\n' + QString::fromLocal8Bit(std::strerror(ENOTDIR)))
+        << nom.toStdString();
+    EXPECT_EQ(FichierCourant, parLien);
+    EXPECT_EQ(Ed().Modele().Text(), QStringLiteral("%A = 3\r\n"));
+  }
+}

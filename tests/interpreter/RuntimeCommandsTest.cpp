@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -467,6 +468,39 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
     EXPECT_TRUE(Messages()[0].texte.contains(raison));
     EXPECT_EQ(lit("latin.txt"), QByteArray("caf\xE9\r\n"));
     EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+  }
+
+  // Past the file-size limit a line goes in only in part. The part is taken back while nobody
+  // else has the file open; while another holds it open it stays, and the message says so.
+  IgnoreLimiteTailleFichier();
+  rlimit avant{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+  const auto retablit = qScopeGuard([&avant] { ::setrlimit(RLIMIT_FSIZE, &avant); });
+  const QString limite = qt_error_string(EFBIG);
+  for (const bool tenu : {false, true}) {
+    Ecrit("limite.txt", "old\r\n");
+    QFile lecteur(Chemin("limite.txt"));
+    if (tenu) {
+      ASSERT_TRUE(lecteur.open(QIODevice::ReadOnly));
+    }
+    rlimit borne = avant;
+    borne.rlim_cur = 5 + 1003 + 500;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &borne), 0);
+    Lance({"OPENA = limite.txt", ligne, ligne, "%FIN = 1"});
+    ::setrlimit(RLIMIT_FSIZE, &avant);
+    ASSERT_EQ(Messages().size(), 1u);
+    const QString texte = Messages()[0].texte;
+    EXPECT_TRUE(texte.contains(limite)) << texte.toStdString();
+    EXPECT_EQ(Var(1, "%FIN"), "<absent>");
+    const std::string attendu = "old\r\n " + std::string(1000, 'x') + "\r\n";
+    if (tenu) {
+      EXPECT_EQ(Lit("limite.txt"), attendu + " " + std::string(499, 'x'));
+      EXPECT_TRUE(texte.contains(limite + QStringLiteral(" (the first 500 bytes went into the file already")))
+          << texte.toStdString();
+    } else {
+      EXPECT_EQ(Lit("limite.txt"), attendu);
+      EXPECT_FALSE(texte.contains(QStringLiteral("went into the file"))) << texte.toStdString();
+    }
   }
 }
 

@@ -180,6 +180,22 @@ TEST_F(ScaleLineTest, ArcReportsWhatItDrew) {
   ASSERT_EQ(Etiquettes[1].size(), 1u);
   EXPECT_EQ(Etiquettes[1][0].Position, texte.indexOf(QStringLiteral("ICI:")) + 1);
 
+  // A statement continued over several lines, after a THEN too: the run goes on after its last
+  // line, which is not run again as a statement of its own, and the next run draws the arc once.
+  for (const QStringList& suite : {QStringList{"Arc = 45, 135, _", "  50, , ?"},
+                                   QStringList{"If 1 Then _", "  Arc = 45, 135, 50, , ?"}}) {
+    QStringList continue_ = QStringList{"Decal = 20, N"} + suite + QStringList{"%A = 1"};
+    for (int passe = 1; passe <= 2; ++passe) {
+      Run(continue_);
+      ASSERT_TRUE(Messages().empty()) << Messages().front().texte.toStdString();
+      EXPECT_EQ(DeGenre(Primitive::Genre::Cercle).size(), 1u) << suite.join("|").toStdString();
+      EXPECT_EQ(Var(1, "%A"), "1");
+      continue_ = Session().Document().Text().split(CRLF);
+    }
+    EXPECT_TRUE(continue_[2].endsWith("50,   'Cercle = 0., 20.,  38.55, 23.48, 156.52"))
+        << continue_[2].toStdString();
+  }
+
   // Into variables: the command text, or the drawn arc's length.
   Run(QStringList{"Decal = 20, N", "Arc = 45, 135, 50, , %CMD", "Arc = 45, 135, 50, , %L"});
   EXPECT_EQ(Var(1, "%CMD").toStdString(), "Cercle = 0., 20.,  38.55, 23.48, 156.52");
