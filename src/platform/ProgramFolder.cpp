@@ -1,6 +1,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -35,4 +36,19 @@ void DevientDossierCourant(const QString& dossier) {
     [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
   }
   Shell.RepCourant = QDir::isRelativePath(dossier) ? QString() : dossier;
+}
+
+void DevientProgramme(const QString& nom) {
+  Shell.NomFichier = nom;
+  const QByteArray octets = OctetsDuNom(nom);
+  struct stat avant {};
+  const bool vu = ::stat(octets.constData(), &avant) == 0;
+  const QString reel = FichierReel(nom);
+  DevientDossierCourant(DossierDuProgramme());
+  struct stat apres {};
+  if (!vu || (::stat(octets.constData(), &apres) == 0 && apres.st_dev == avant.st_dev &&
+              apres.st_ino == avant.st_ino))
+    return;
+  // Beyond the path limit the system names no file: the folder moved into is then the name's own.
+  Shell.NomFichier = reel.isEmpty() ? nom.mid(nom.lastIndexOf(u'/') + 1) : reel;
 }

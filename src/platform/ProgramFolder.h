@@ -20,3 +20,9 @@ QString DossierDuProgramme();
 // under a new name or running a program does. A relative one (a folder told only from the current
 // one, beyond the system's path limit) leaves RepCourant empty, the current folder.
 void DevientDossierCourant(const QString& dossier);
+
+// Makes `nom` (absolute, or relative beyond the system's path limit) the name of the program opened
+// and its folder (DossierDuProgramme) the current one, as opening it at start does. A name that
+// reaches another file from there (one told from the old current folder, or through
+// /proc/self/cwd) gives way to the name of the file it reached.
+void DevientProgramme(const QString& nom);
