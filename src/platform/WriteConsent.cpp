@@ -322,9 +322,9 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
   // A folder is no file to write, wherever it lies.
   if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
-  // A link put there since the name was followed, or a file with another link (a hard link may
-  // reach one outside), is judged as lying outside.
-  const bool ordinaire = !existe || (!S_ISLNK(avant.st_mode) && avant.st_nlink <= 1);
+  // A link put there since the name was followed is judged as lying outside. A file with other
+  // hard links is not: the new file replaces the name, and its other names keep what they held.
+  const bool ordinaire = !existe || !S_ISLNK(avant.st_mode);
   const Descripteur dessous =
       ordinaire ? DossierDessous(OuvreDossierDuProgramme(), dossier.fd()) : Descripteur();
   if (dessous.Valide()) return EcritFichierDans(dessous.fd(), base, chemin, octets, erreur);
