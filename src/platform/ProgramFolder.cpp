@@ -23,11 +23,15 @@ QString FichierReel(const QString& nom) {
   return TexteDuNom(reel);
 }
 
+QString DossierDuFichier(const QString& nom) {
+  const QString reel = FichierReel(nom);
+  const QString fichier = reel.isEmpty() ? nom : reel;
+  return fichier.left(fichier.lastIndexOf(u'/') + 1);
+}
+
 QString DossierDuProgramme() {
   if (Shell.NomFichier.isEmpty()) return Shell.RepCourant;
-  const QString reel = FichierReel(Shell.NomFichier);
-  const QString nom = reel.isEmpty() ? Shell.NomFichier : reel;
-  return nom.left(nom.lastIndexOf(u'/') + 1);
+  return DossierDuFichier(Shell.NomFichier);
 }
 
 void DevientDossierCourant(const QString& dossier) {

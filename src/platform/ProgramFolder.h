@@ -10,6 +10,11 @@
 // followed); empty when it gives none (no such file, or a name beyond its path limit).
 QString FichierReel(const QString& nom);
 
+// The folder a file's own relative names are found beside, ending in "/": the folder of the file its
+// name leads to, as the system finds it through links and /proc names, else the folder of its name
+// (empty for a bare name). A program's (below) and a command file's alike.
+QString DossierDuFichier(const QString& nom);
+
 // The folder of the program in the editor, ending in "/": the folder its file really lies in, as
 // the system finds it through a link or a /proc name (as a desktop shortcut opens its target; the
 // window's title and Save keep the name as opened), else the folder of its name; for a program

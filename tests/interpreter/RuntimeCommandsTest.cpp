@@ -498,6 +498,12 @@ TEST_F(RuntimeCommandsTest, DataFilesFromTheCurrentFolderThenTheProgramsThenBesi
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("rep/c.txt") + " : fichier non trouvé"))
       << Messages()[0].texte.toStdString();
 
+  // A command file run through a link in another folder: beside the file the link leads to.
+  ASSERT_TRUE(QFile::link(Chemin("sous/cmd.txt"), Chemin("ici/lien.txt")));
+  Lance({"FICHIER = " + Chemin("ici/lien.txt")});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(0, "%C"), "sous");
+
   // A new append file goes to the program's folder; Kill deletes only a file of the current folder.
   Lance({"OPENA = n.txt", "PRINTA = x"});
   EXPECT_EQ(Lit("rep/n.txt"), " x\r\n");
