@@ -68,11 +68,19 @@ bool MemeFichier(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// What an answer to an append is kept for: the file's name and, once it exists, the file itself, so
-// that a yes never passes to another file put at its name (a hard link to one of the user's files).
-QString ObjetAjout(const QByteArray& reel, const struct stat* etat) {
-  return TexteDuNom(reel) + u'\n' +
-         (etat ? QStringLiteral("%1:%2").arg(etat->st_dev).arg(etat->st_ino) : QStringLiteral("-"));
+// What an answer to an append is kept for: the file's name and, once it exists (`fd`, -1 while it
+// does not), the file itself, so that a yes never passes to another file put at its name (a hard
+// link to one of the user's files). The system soon gives a freed inode to the next new file: the
+// file's birth time, where the system keeps one, tells the two apart.
+QString ObjetAjout(const QByteArray& reel, int fd) {
+  QString objet = TexteDuNom(reel) + u'\n';
+  struct statx etat {};
+  if (fd < 0) return objet + u'-';
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &etat) != 0) return objet + u'?';
+  objet += QStringLiteral("%1.%2:%3").arg(etat.stx_dev_major).arg(etat.stx_dev_minor).arg(etat.stx_ino);
+  if ((etat.stx_mask & STATX_BTIME) != 0)
+    objet += QStringLiteral(":%1.%2").arg(etat.stx_btime.tv_sec).arg(etat.stx_btime.tv_nsec);
+  return objet;
 }
 
 // Whether the folder is the user's home folder or holds it, asked of the system folder by folder
@@ -373,8 +381,8 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), ObjetAjout(reel, existant.Valide() ? &etat : nullptr), GenreEcriture::Ecriture,
-          demandeur, texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  Consent(Affiche(chemin, reel), ObjetAjout(reel, existant.fd()), GenreEcriture::Ecriture, demandeur,
+          texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
   // A file that was not there is made only while it is still not there.
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
@@ -396,7 +404,7 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
   if (!existant.Valide() && PolitiqueEcritures == AccordEcriture::Demander)
     reponsesEcriture[static_cast<size_t>(GenreEcriture::Ecriture)].Retient(demandeur, texteDemandeur,
-                                                                          ObjetAjout(reel, &ouvert));
+                                                                           ObjetAjout(reel, fd.fd()));
   return {fd.Lache(), {}};
 }
 

@@ -977,6 +977,17 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
   ASSERT_EQ(question.Messages().size(), 2u);
   EXPECT_TRUE(question.Messages()[1].texte.contains("Ce fichier a d'autres noms"))
       << question.Messages()[1].texte.toStdString();
+
+  // Nor for a new file put at its name once the file made is gone, though the system may give the
+  // new file the inode the old one had.
+  question.Efface();
+  DefinitDialogues(&question);
+  Run({"OPENA = ../out/nouveau.txt", "PRINTA = un", "OPENA"});
+  ASSERT_EQ(::unlink(QFile::encodeName(Chemin("out/nouveau.txt")).constData()), 0);
+  Ecrit("out/nouveau.txt", "autre\r\n");
+  Run({"OPENA = ../out/nouveau.txt", "PRINTA = un", "OPENA"});
+  DefinitDialogues(&avant);
+  EXPECT_EQ(question.Messages().size(), 2u);
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {
