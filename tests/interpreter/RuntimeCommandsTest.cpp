@@ -856,6 +856,29 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/plot.dat"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(QFile::exists(Chemin("prog/Plot_Offset.txt")));
   EXPECT_EQ(Var(1, "%D"), "4");
+  // The yes holds for the file it made, not for another put at its name afterwards.
+  Lance({"FICHIER = plot.dat", "%D = 4"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  ASSERT_TRUE(QFile::remove(Chemin("prog/Plot_Offset.txt")));
+  Ecrit("prog/Plot_Offset.txt", "garde\r\n");
+  Lance({"FICHIER = plot.dat", "%D = 4"});
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/Plot_Offset.txt"), "garde\r\n");
+
+  // A yes to delete a file holds for it and for the one the program itself then makes at its name,
+  // not for another file put there.
+  const QStringList tue = {"OPENA = k.txt, , Kill", "OPENA = k.txt", "PRINTA = k", "%D = 5"};
+  Lance(tue, {"YES", "YES"});
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/k.txt"), " k\r\n");
+  Lance(tue);
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Lit("prog/k.txt"), " k\r\n");
+  ASSERT_TRUE(QFile::remove(Chemin("prog/k.txt")));
+  Ecrit("prog/k.txt", "garde\r\n");
+  Lance(tue);
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/k.txt"), "garde\r\n");
 
   // A program never saved, in a window started in the home folder, has no folder of its own.
   const QByteArray ancienHome = qgetenv("HOME");
