@@ -232,14 +232,7 @@ bool TermineJournal(SessionHeadless& session, FichierJournal& journal, QString* 
 void PrepareDossiers(const QString& depart, const QString& programme) {
   Shell.RepDepart = AjouteAntiSlash(depart);
   ListeCmdExternes(QCoreApplication::applicationDirPath(), Shell.RepDepart);
-  // A name through /proc (/proc/self/cwd/...) would name another file once the runner is in the
-  // program's folder: the program is the file the system finds now.
-  QString nom = programme;
-  if (programme.startsWith(QStringLiteral("/proc/"))) {
-    if (const QString reel = FichierReel(programme); !reel.isEmpty()) nom = reel;
-  }
-  Shell.NomFichier = nom;
-  DevientDossierCourant(DossierDuProgramme());
+  DevientProgramme(programme);
 }
 
 // The outputs refused before the run, with the reason: a folder's name ("prog.dat/"), a descriptor
@@ -425,8 +418,9 @@ int main(int argc, char** argv) {
   MaxInstructions = options.maxInstructions;
   const std::unique_ptr<FichierJournal> journal = OuvreJournal(session, options.log);
   const QString& programme = options.programme;
+  // As the system reads the name: "link/.." is the parent of what the link leads to.
   PrepareDossiers(depart,
-                  QDir::cleanPath(QDir::isRelativePath(programme) ? depart + u'/' + programme : programme));
+                  CheminPropre(QDir::isRelativePath(programme) ? depart + u'/' + programme : programme));
   // A file the program writes (PRINTA, a Plot offset file) that fails is a run error in the log, and
   // the first one also makes the exit status, as a failed output does.
   QString echecFichier, raisonFichier;

@@ -17,6 +17,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/Pictures.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
@@ -64,7 +65,7 @@ QString CheminImage(const QString& nom) {
   if (EstFichierOrdinaire(chemin) || NiveauCourant < 2) return chemin;
   QString fichier = Niveau(NiveauCourant).Fichier;
   fichier.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  return Left(fichier, InStrRev(fichier, QStringLiteral("/"))) + n;
+  return DossierDuFichier(fichier) + n;
 }
 
 // A file that is there but holds no picture the reader can decode.

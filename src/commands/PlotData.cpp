@@ -10,9 +10,11 @@
 #include "drawing/Pen.h"
 #include "drawing/Points.h"
 #include "drawing/Segments.h"
+#include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
 #include "values/Colours.h"
@@ -95,7 +97,8 @@ QString CheminFichierPlot(const QString& nom, int niveau) {
     if (!fichier.isEmpty()) {
       QString dossier = fichier;
       dossier.replace(QLatin1Char('\\'), QLatin1Char('/'));
-      if (const QString p = DansDossier(QFileInfo(dossier).absolutePath(), n); !p.isEmpty()) return p;
+      if (const QString p = DansDossier(DossierDuFichier(DansDossierCourant(dossier)), n); !p.isEmpty())
+        return p;
     }
   }
   return Shell.RepCourant.isEmpty() ? n : QDir(Shell.RepCourant).filePath(n);

@@ -17,6 +17,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/TextFile.h"
@@ -113,11 +114,6 @@ bool EstAjoutOuvert(const QString& chemin) {
 // File numbers 1 to 3 stay free for the program's own files; each level reads under its own number.
 int NumeroDonnees(int niveau) { return niveau + 3; }
 
-QString DossierDe(const QString& chemin) {
-  const int p = InStrRev(chemin, QStringLiteral("/"));
-  return p > 0 ? Left(chemin, p) : QString();
-}
-
 // A name that is no file of the current folder and has no folder of its own is looked for in the
 // folder of the last opened program, where a new file is also created; a file that OPEN reads
 // in a command file is looked for beside that file last.
@@ -128,7 +124,7 @@ QString ResoutNom(const QString& nom, int niveau, bool lecture) {
   }
   const QString n = AjouteAntiSlash(Shell.RepCourant) + nom;
   if (!lecture || niveau <= 1 || QFileInfo(n).isFile()) return n;
-  return DossierDe(Niveau(niveau).Fichier) + nom;
+  return DossierDuFichier(Niveau(niveau).Fichier) + nom;
 }
 
 // A comment line: its first non-blank character is the comment character.

@@ -1,6 +1,7 @@
 #include "platform/FileNames.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -187,10 +188,38 @@ std::optional<QString> DossierCourant(QString* erreur) {
   return std::nullopt;
 }
 
+QString CheminPropre(const QString& chemin) {
+  if (chemin.isEmpty()) return chemin;
+  const bool absolu = chemin.startsWith(u'/');
+  const QStringList parties = chemin.split(u'/');
+  const bool finDossier = parties.size() > 1 && (parties.back().isEmpty() || parties.back() == u".");
+  QStringList gardees;
+  const auto joint = [&] { return (absolu ? QStringLiteral("/") : QString()) + gardees.join(u'/'); };
+  for (const QString& partie : parties) {
+    if (partie.isEmpty() || partie == u".") continue;
+    if (partie == u"..") {
+      // The root's parent is the root; a link's parent is the parent of what it leads to, which
+      // only the system knows.
+      if (absolu && gardees.isEmpty()) continue;
+      struct stat etat {};
+      if (!gardees.isEmpty() && gardees.back() != u".." &&
+          ::lstat(OctetsDuNom(joint()).constData(), &etat) == 0 && S_ISDIR(etat.st_mode)) {
+        gardees.removeLast();
+        continue;
+      }
+    }
+    gardees.append(partie);
+  }
+  QString propre = joint();
+  if (propre.isEmpty()) return QStringLiteral(".");
+  if (finDossier && !propre.endsWith(u'/')) propre += u'/';
+  return propre;
+}
+
 QString DansDossierCourant(const QString& nom) {
   if (!QDir::isRelativePath(nom)) return nom;
   const std::optional<QString> courant = DossierCourant();
-  return courant ? QDir::cleanPath(*courant + u'/' + nom) : nom;
+  return courant ? CheminPropre(*courant + u'/' + nom) : nom;
 }
 
 QString DossierPersonnel() {

@@ -29,8 +29,13 @@ QString NomEnQuestion(const QString& nom, const QString& reel);
 // (a folder deeper than the system's path limit, or one that was removed). Qt gives an empty path
 // then, which would make a relative name one of the root folder.
 std::optional<QString> DossierCourant(QString* erreur = nullptr);
-// The name made absolute from the current folder; when that folder cannot be told, the name as it
-// is, which still reaches the file from there (where Qt's absolute form names one in the root).
+// The name written as shortly as the system reads it alike: without its "." and doubled "/", and
+// "x/.." taken out only where x is a folder (a link's ".." is the parent of what it leads to). A
+// closing "/" stays, since it makes the name one of a folder.
+QString CheminPropre(const QString& chemin);
+// The name made absolute from the current folder, as CheminPropre writes it; when that folder cannot
+// be told, the name as it is, which still reaches the file from there (where Qt's absolute form
+// names one in the root).
 QString DansDossierCourant(const QString& nom);
 
 // The user's home folder: $HOME, or when it is unset or empty the password database's entry, as

@@ -560,7 +560,7 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
   struct stat ancien {};
   const bool existe = ::fstatat(dossier, base.constData(), &ancien, AT_SYMLINK_NOFOLLOW) == 0;
   if (existe && !S_ISREG(ancien.st_mode)) {
-    DonneErreur(erreur, RaisonSysteme(S_ISDIR(ancien.st_mode) ? EISDIR : EINVAL));
+    DonneErreur(erreur, RaisonNonOrdinaire(ancien.st_mode));
     return false;
   }
   QByteArray provisoire;

@@ -1,6 +1,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -22,11 +23,15 @@ QString FichierReel(const QString& nom) {
   return TexteDuNom(reel);
 }
 
+QString DossierDuFichier(const QString& nom) {
+  const QString reel = FichierReel(nom);
+  const QString fichier = reel.isEmpty() ? nom : reel;
+  return fichier.left(fichier.lastIndexOf(u'/') + 1);
+}
+
 QString DossierDuProgramme() {
   if (Shell.NomFichier.isEmpty()) return Shell.RepCourant;
-  const QString reel = FichierReel(Shell.NomFichier);
-  const QString nom = reel.isEmpty() ? Shell.NomFichier : reel;
-  return nom.left(nom.lastIndexOf(u'/') + 1);
+  return DossierDuFichier(Shell.NomFichier);
 }
 
 void DevientDossierCourant(const QString& dossier) {
@@ -35,4 +40,19 @@ void DevientDossierCourant(const QString& dossier) {
     [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
   }
   Shell.RepCourant = QDir::isRelativePath(dossier) ? QString() : dossier;
+}
+
+void DevientProgramme(const QString& nom) {
+  Shell.NomFichier = nom;
+  const QByteArray octets = OctetsDuNom(nom);
+  struct stat avant {};
+  const bool vu = ::stat(octets.constData(), &avant) == 0;
+  const QString reel = FichierReel(nom);
+  DevientDossierCourant(DossierDuProgramme());
+  struct stat apres {};
+  if (!vu || (::stat(octets.constData(), &apres) == 0 && apres.st_dev == avant.st_dev &&
+              apres.st_ino == avant.st_ino))
+    return;
+  // Beyond the path limit the system names no file: the folder moved into is then the name's own.
+  Shell.NomFichier = reel.isEmpty() ? nom.mid(nom.lastIndexOf(u'/') + 1) : reel;
 }

@@ -68,11 +68,21 @@ bool MemeFichier(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// What an answer to an append is kept for: the file's name and, once it exists, the file itself, so
-// that a yes never passes to another file put at its name (a hard link to one of the user's files).
-QString ObjetAjout(const QByteArray& reel, const struct stat* etat) {
-  return TexteDuNom(reel) + u'\n' +
-         (etat ? QStringLiteral("%1:%2").arg(etat->st_dev).arg(etat->st_ino) : QStringLiteral("-"));
+// What an answer to a write or a deletion is kept for: the file's name and, once it exists, the file
+// itself (`nom` in the folder `fd`, or `fd` itself when `nom` is empty; `fd` -1 while there is no
+// file), so that a yes never passes to another file put at its name (a hard link to one of the
+// user's files). The system soon gives a freed inode to the next new file: the file's birth time,
+// where the system keeps one, tells the two apart.
+QString ObjetFichier(const QByteArray& reel, int fd, const char* nom = "") {
+  QString objet = TexteDuNom(reel) + u'\n';
+  struct statx etat {};
+  if (fd < 0) return objet + u'-';
+  if (::statx(fd, nom, AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &etat) != 0)
+    return objet + u'?';
+  objet += QStringLiteral("%1.%2:%3").arg(etat.stx_dev_major).arg(etat.stx_dev_minor).arg(etat.stx_ino);
+  if ((etat.stx_mask & STATX_BTIME) != 0)
+    objet += QStringLiteral(":%1.%2").arg(etat.stx_btime.tv_sec).arg(etat.stx_btime.tv_nsec);
+  return objet;
 }
 
 // Whether the folder is the user's home folder or holds it, asked of the system folder by folder
@@ -195,6 +205,14 @@ Visee Vise(const QString& chemin) {
 std::array<ReponsesDuProgramme, 2> reponsesEcriture;
 QStringList refusSansQuestion;
 
+// A file the program made after a yes is its own: writing it again asks nothing, nor does deleting
+// it where the user allowed deleting the file that had its name before.
+void RetientFait(const QString& demandeur, const QString& texteDemandeur, const QString& objet) {
+  if (PolitiqueEcritures != AccordEcriture::Demander) return;
+  reponsesEcriture[static_cast<size_t>(GenreEcriture::Ecriture)].Retient(demandeur, texteDemandeur, objet);
+  reponsesEcriture[static_cast<size_t>(GenreEcriture::Effacement)].Etend(demandeur, texteDemandeur, objet);
+}
+
 [[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
   ErreurRun(affiche +
             (genre == GenreEcriture::Ecriture
@@ -271,6 +289,19 @@ void ReponsesDuProgramme::Retient(const QString& demandeur, const QString& texte
   Garde(cle);
 }
 
+void ReponsesDuProgramme::Etend(const QString& demandeur, const QString& texteDemandeur,
+                                const QString& objet) {
+  Donnee cle = Cle(demandeur, texteDemandeur, objet);
+  const QString nom = objet.left(objet.indexOf(u'\n') + 1);
+  const bool accordee = std::any_of(reponses_.begin(), reponses_.end(), [&](const Donnee& r) {
+    return r.accordee && r.fichier == cle.fichier && r.texte == cle.texte && r.demandeur == cle.demandeur &&
+           r.texteDemandeur == cle.texteDemandeur && r.objet.startsWith(nom);
+  });
+  if (!accordee) return;
+  cle.accordee = true;
+  Garde(cle);
+}
+
 // The name of a file in a folder, as the kernel names the folder.
 QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base) {
   return (reelDossier == "/" ? QByteArray() : reelDossier) + '/' + base;
@@ -322,21 +353,24 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
   // A folder is no file to write, wherever it lies.
   if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
-  // A link put there since the name was followed, or a file with another link (a hard link may
-  // reach one outside), is judged as lying outside.
-  const bool ordinaire = !existe || (!S_ISLNK(avant.st_mode) && avant.st_nlink <= 1);
+  // A link put there since the name was followed is judged as lying outside. A file with other
+  // hard links is not: the new file replaces the name, and its other names keep what they held.
+  const bool ordinaire = !existe || !S_ISLNK(avant.st_mode);
   const Descripteur dessous =
       ordinaire ? DossierDessous(OuvreDossierDuProgramme(), dossier.fd()) : Descripteur();
   if (dessous.Valide()) return EcritFichierDans(dessous.fd(), base, chemin, octets, erreur);
   const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  Consent(Affiche(chemin, reel), ObjetFichier(reel, existe ? dossier.fd() : -1, base.constData()),
+          GenreEcriture::Ecriture, demandeur, texteDemandeur);
   // The yes is for the folder judged and the file it held then.
   struct stat apres {};
   const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
   if (existeApres && !existe) return EchecEcriture(chemin, RaisonApparu(), erreur);
   if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
     return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
-  return EcritFichierDans(dossier.fd(), base, chemin, octets, erreur);
+  if (!EcritFichierDans(dossier.fd(), base, chemin, octets, erreur)) return false;
+  RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, dossier.fd(), base.constData()));
+  return true;
 }
 
 namespace {
@@ -373,8 +407,8 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
   const QByteArray reel =
       existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), ObjetAjout(reel, existant.Valide() ? &etat : nullptr), GenreEcriture::Ecriture,
-          demandeur, texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  Consent(Affiche(chemin, reel), ObjetFichier(reel, existant.fd()), GenreEcriture::Ecriture, demandeur,
+          texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
   // A file that was not there is made only while it is still not there.
   Descripteur fd(existant.Valide()
                      ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
@@ -394,9 +428,7 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
   if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
   if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
-  if (!existant.Valide() && PolitiqueEcritures == AccordEcriture::Demander)
-    reponsesEcriture[static_cast<size_t>(GenreEcriture::Ecriture)].Retient(demandeur, texteDemandeur,
-                                                                          ObjetAjout(reel, &ouvert));
+  if (!existant.Valide()) RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, fd.fd()));
   return {fd.Lache(), {}};
 }
 
@@ -443,14 +475,13 @@ void EffaceAccorde(const QString& chemin, const QString& demandeur, const QStrin
                MemeFichier(atteint, juge);
     }
   }
-  if (!dedans) {
-    const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
-    Consent(Affiche(chemin, reel), TexteDuNom(reel), GenreEcriture::Effacement, demandeur, texteDemandeur);
-  }
+  const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
+  const QString objet = ObjetFichier(reel, v.dossier.fd(), v.base.constData());
+  if (!dedans) Consent(Affiche(chemin, reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
   // The name goes from the very folder judged, and only while it is the file judged.
   struct stat maintenant {};
   if (::fstatat(v.dossier.fd(), v.base.constData(), &maintenant, AT_SYMLINK_NOFOLLOW) == 0 &&
-      MemeFichier(maintenant, avant))
+      MemeFichier(maintenant, avant) && ObjetFichier(reel, v.dossier.fd(), v.base.constData()) == objet)
     ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
 }
 void OublieAccordEcritures() {

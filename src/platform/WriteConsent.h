@@ -19,6 +19,9 @@ class ReponsesDuProgramme {
                const QString& question);
   // Keeps a yes for `objet` without asking: the file a yes made, known by its identity from then on.
   void Retient(const QString& demandeur, const QString& texteDemandeur, const QString& objet);
+  // Keeps a yes for `objet` (a name, a line end, then what identifies the file) where one is kept for
+  // another file of that name: the file the program itself made at a name it was allowed to delete.
+  void Etend(const QString& demandeur, const QString& texteDemandeur, const QString& objet);
   void Oublie() { reponses_.clear(); }
 
  private:

@@ -35,6 +35,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/QtEvents.h"
 #include "platform/QtScreenFit.h"
@@ -421,6 +422,9 @@ void FenetrePrincipale::ReprendImprimanteChoisie() {
 
 void FenetrePrincipale::Mnu_Visualiser_Click() {
   premierRunFait_ = true;
+  // The program's names are found where its file lies now (a link retargeted since it was opened),
+  // as its writes are judged.
+  DevientDossierCourant(DossierDuProgramme());
   ExecuteProgramme();
 }
 

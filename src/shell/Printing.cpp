@@ -42,6 +42,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/PainterSurface.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
@@ -721,6 +722,8 @@ bool FenetrePrincipale::Imprimer() {
   }
   Arret = false;
   DebutAttente();
+  // As the screen run does (Mnu_Visualiser_Click).
+  DevientDossierCourant(DossierDuProgramme());
 
   // Whatever happens in the print run, the window, the view offsets and Sortie come back.
   const double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;

@@ -112,18 +112,10 @@ ResultatDebut Debut(const QStringList& arguments, const QString& repProgramme,
     resultat.NomFichier = FichierDat;
   }
   if (EstFichierOrdinaire(resultat.NomFichier)) {
-    // In a folder beyond the system's path limit the names stay relative (see DansDossierCourant).
-    const QString nom = DansDossierCourant(resultat.NomFichier);
-    Shell.NomFichier = nom;
     // The folder the file really lies in becomes the current folder, which its relative names are
-    // found from; the name as given stays the program's.
-    const QString dossier = DossierDuProgramme();
-    if (QDir::isRelativePath(nom)) {
-      // A name told from the current folder would name another file once in the program's.
-      const QString reel = FichierReel(nom);
-      Shell.NomFichier = reel.isEmpty() ? QFileInfo(nom).fileName() : reel;
-    }
-    DevientDossierCourant(dossier);
+    // found from; the name as given stays the program's while it still names that file. In a folder
+    // beyond the system's path limit the names stay relative (see DansDossierCourant).
+    DevientProgramme(DansDossierCourant(resultat.NomFichier));
     resultat.NomFichier = Shell.NomFichier;
     resultat.Charger = true;
   }

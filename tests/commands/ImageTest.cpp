@@ -136,6 +136,14 @@ TEST_F(ImageTest, FilesAndFailures) {
   ASSERT_EQ(im.size(), 1u);
   EXPECT_EQ(QDir::cleanPath(im[0].Texte), QDir::cleanPath(Chemin("sous/pic.png")));
   EXPECT_NEAR(im[0].Largeur, 4, 1e-3);
+  // Run through a link in another folder: beside the file the link leads to.
+  ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("projet")));
+  ASSERT_TRUE(QFile::link(Chemin("sous/cmd.dat"), Chemin("projet/lien.dat")));
+  Run(QStringLiteral("Fichier = projet/lien.dat"));
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  im = Images();
+  ASSERT_EQ(im.size(), 1u);
+  EXPECT_EQ(QDir::cleanPath(im[0].Texte), QDir::cleanPath(Chemin("sous/pic.png")));
 
   // Missing: the message names the path tried.
   ASSERT_TRUE(EcritFichierTexte(Chemin("sous/cmd2.dat"), QStringLiteral("Image = rien.png, 0, 0")));

@@ -2,6 +2,8 @@
 // %variables in which the Plot commands return their ranges and point counts.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -290,6 +292,27 @@ TEST_F(PlotSTest, OffsetFileIsWrittenAndReadBack) {
     EXPECT_EQ(Var(1, "%A"), "<absent>");
   }
   EXPECT_TRUE(QDir(dossier_.filePath(QStringLiteral("sous"))).isEmpty());
+
+  // A FIFO of that name is said to be one.
+  ASSERT_TRUE(QFile::remove(offset));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(offset).constData(), 0600), 0);
+  RunSeul({"Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET", "%A = 2"});
+  EXPECT_TRUE(Erreur().contains(QStringLiteral("not a regular file (a FIFO or a pipe)")))
+      << Erreur().toStdString();
+
+  // A file of the folder that has other names (hard links) is replaced there unasked, its other
+  // names keeping what they held.
+  ASSERT_TRUE(QFile::remove(offset));
+  Fichier("autre.txt", "garde\r\n");
+  ASSERT_EQ(::link(QFile::encodeName(dossier_.filePath(QStringLiteral("autre.txt"))).constData(),
+                   QFile::encodeName(offset).constData()),
+            0);
+  RunSeul({"Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , §OFFSET", "%A = 3"});
+  EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
+  EXPECT_EQ(Var(1, "%A"), "3");
+  EXPECT_EQ(LitFichierTexte(offset).value_or(QString()), QStringLiteral("1.0;2.0\r\n"));
+  EXPECT_EQ(LitFichierTexte(dossier_.filePath(QStringLiteral("autre.txt"))).value_or(QString()),
+            QStringLiteral("garde\r\n"));
 }
 
 }  // namespace

@@ -108,6 +108,18 @@ TEST_F(PlotTest, FitsTheRangeAndReadsEveryLineEnd) {
   l = Lignes();
   ASSERT_EQ(l.size(), 1u);
   EXPECT_POINT(l[0].Points[1], Px(13, 9));
+
+  // A command file run through a link in another folder reads a bare name beside the file the
+  // link leads to.
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath(QStringLiteral("lib")));
+  ASSERT_TRUE(QDir(dossier_.path()).mkpath(QStringLiteral("projet")));
+  Fichier("lib/pts.txt", "0,0\n10,5\n");
+  Fichier("lib/cmd.dat", "Plot = pts, 1, 2, 0\r\n");
+  ASSERT_TRUE(QFile::link(dossier_.filePath("lib/cmd.dat"), dossier_.filePath("projet/cmd.dat")));
+  Shell.RepCourant = dossier_.filePath("projet") + u'/';
+  Run(QStringLiteral("Fichier = ") + dossier_.filePath("projet/cmd.dat"));
+  EXPECT_TRUE(Messages().empty()) << Erreur().toStdString();
+  EXPECT_EQ(Lignes().size(), 1u);
 }
 
 TEST_F(PlotTest, BlocksCommentsSkippedLinesAndResults) {

@@ -113,6 +113,29 @@ TEST_F(PrintingTest, PrintsOntoAPdfFileAndRedrawsTheScreen) {
   F().Mnu_Imprimer_Click();
   EXPECT_FALSE(QFile::exists(pdf));
   ExpectFenetreRendue();
+
+  // A program opened through a link that is then turned to another file: the print run finds its
+  // names where the link now leads, where its writes are judged.
+  for (const char* version : {"v1", "v2"}) {
+    ASSERT_TRUE(QDir().mkpath(Chemin(QLatin1String(version))));
+    EcritOctets(Chemin(QStringLiteral("%1/p.dat").arg(QLatin1String(version))),
+                "OpenA = result.txt\r\nPrintA = run\r\n");
+  }
+  const QString courant = Chemin(QStringLiteral("courant.dat"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("v1/p.dat"), courant));
+  fichiers_.ouvertures.push_back(courant);
+  // The program typed above is not kept.
+  prompter_.AjouteReponse(QStringLiteral("NO"));
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  ASSERT_EQ(LitOctets(Chemin(QStringLiteral("v1/result.txt"))), " run\r\n");
+  ASSERT_TRUE(QFile::remove(courant));
+  ASSERT_TRUE(QFile::link(QStringLiteral("v2/p.dat"), courant));
+  prompter_.Efface();
+  CtrlP(Chemin(QStringLiteral("courant.pdf")));
+  EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("v1/result.txt"))), " run\r\n");
+  // The print run, then the screen drawn again.
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("v2/result.txt"))), " run\r\n run\r\n");
 }
 
 TEST_F(PrintingTest, APrintFailureIsReportedAndTheWindowComesBack) {

@@ -422,6 +422,29 @@ TEST_F(ProgramFilesTest, AProgramOpenedThroughALinkWritesBesideItsRealFile) {
   EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
   EXPECT_EQ(LitOctets(Chemin(QStringLiteral("autre/result.txt"))), " again\r\n");
   EXPECT_EQ(LitOctets(resultat), " hello\r\n again\r\n");
+
+  // The link a project keeps to its current version, turned to another while the window is open:
+  // the next run finds its names where the link now leads, where its writes are judged.
+  const QByteArray versionne = "OpenA = result.txt\r\nPrintA = run\r\nOpen = data.txt\r\nLVar = %D\r\n";
+  for (const char* version : {"v1", "v2"}) {
+    ASSERT_TRUE(QDir(Depart()).mkpath(QStringLiteral("dials/") + QLatin1String(version)));
+    EcritOctets(Chemin(QStringLiteral("dials/%1/p.dat").arg(QLatin1String(version))), versionne);
+    EcritOctets(Chemin(QStringLiteral("dials/%1/data.txt").arg(QLatin1String(version))),
+                QByteArray(version) + "\r\n");
+  }
+  const QString courant = Chemin(QStringLiteral("dials/current.dat"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("v1/p.dat"), courant));
+  fichiers_.ouvertures.push_back(courant);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%D")), QStringLiteral("v1"));
+  ASSERT_TRUE(QFile::remove(courant));
+  ASSERT_TRUE(QFile::link(QStringLiteral("v2/p.dat"), courant));
+  prompter_.Efface();
+  QTest::keyClick(&Ed(), Qt::Key_F4);
+  EXPECT_EQ(questions(), 0) << prompter_.Journal().join(u'\n').toStdString();
+  EXPECT_EQ(LitOctets(Chemin(QStringLiteral("dials/v2/result.txt"))), " run\r\n");
+  EXPECT_EQ(VarNiveau1(QStringLiteral("%D")), QStringLiteral("v2"));
+  EXPECT_TRUE(F().windowTitle().endsWith(QStringLiteral(": ") + courant)) << F().windowTitle().toStdString();
 }
 
 // The home folder is no program's own: a program typed or saved there asks before writing there. Names are

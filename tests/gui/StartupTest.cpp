@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include "ConfigFixture.h"
 #include "platform/StringTable.h"
 #include "shell/Config.h"
@@ -121,6 +123,22 @@ TEST_F(StartupTest, FileToLoadFromCommandLineOrLastFile) {
   r = Debut({QStringLiteral("absent.dat")}, Programme());
   EXPECT_FALSE(r.Charger);
   EXPECT_EQ(r.NomFichier, QStringLiteral("absent.dat"));
+
+  // A name read as the system reads it: "bas/.." is the parent of the folder the link "bas" leads
+  // to; and one through /proc/self/cwd, which reaches another file once the current folder is the
+  // program's, gives way to the file it reached.
+  const QString vrai = QFileInfo(sous + QStringLiteral("/Prog.dat")).canonicalFilePath();
+  ASSERT_TRUE(QDir(sous).mkpath(QStringLiteral("plus bas")));
+  ASSERT_TRUE(QFile::link(sous + QStringLiteral("/plus bas"), Depart() + QStringLiteral("/bas")));
+  ASSERT_TRUE(QFile::link(QStringLiteral("sous dossier/Prog.dat"), Depart() + QStringLiteral("/lien.dat")));
+  for (const QString& nom : {QStringLiteral("bas/../Prog.dat"), QStringLiteral("/proc/self/cwd/lien.dat")}) {
+    QDir::setCurrent(Depart());
+    Raz();
+    r = Debut({nom}, Programme());
+    EXPECT_TRUE(r.Charger) << nom.toStdString();
+    EXPECT_EQ(QFileInfo(r.NomFichier).canonicalFilePath(), vrai) << nom.toStdString();
+    EXPECT_EQ(Shell.RepCourant, sous + u'/') << nom.toStdString();
+  }
 }
 
 TEST_F(StartupTest, ConfigurationThatCannotBeWrittenTellsOnceAndGoesOn) {

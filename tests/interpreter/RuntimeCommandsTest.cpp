@@ -532,6 +532,12 @@ TEST_F(RuntimeCommandsTest, DataFilesFromTheCurrentFolderThenTheProgramsThenBesi
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("rep/c.txt") + " : fichier non trouvé"))
       << Messages()[0].texte.toStdString();
 
+  // A command file run through a link in another folder: beside the file the link leads to.
+  ASSERT_TRUE(QFile::link(Chemin("sous/cmd.txt"), Chemin("ici/lien.txt")));
+  Lance({"FICHIER = " + Chemin("ici/lien.txt")});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Var(0, "%C"), "sous");
+
   // A new append file goes to the program's folder; Kill deletes only a file of the current folder.
   Lance({"OPENA = n.txt", "PRINTA = x"});
   EXPECT_EQ(Lit("rep/n.txt"), " x\r\n");
@@ -884,6 +890,29 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
   EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/plot.dat"))) << Messages()[0].texte.toStdString();
   EXPECT_TRUE(QFile::exists(Chemin("prog/Plot_Offset.txt")));
   EXPECT_EQ(Var(1, "%D"), "4");
+  // The yes holds for the file it made, not for another put at its name afterwards.
+  Lance({"FICHIER = plot.dat", "%D = 4"});
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  ASSERT_TRUE(QFile::remove(Chemin("prog/Plot_Offset.txt")));
+  Ecrit("prog/Plot_Offset.txt", "garde\r\n");
+  Lance({"FICHIER = plot.dat", "%D = 4"});
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/Plot_Offset.txt"), "garde\r\n");
+
+  // A yes to delete a file holds for it and for the one the program itself then makes at its name,
+  // not for another file put there.
+  const QStringList tue = {"OPENA = k.txt, , Kill", "OPENA = k.txt", "PRINTA = k", "%D = 5"};
+  Lance(tue, {"YES", "YES"});
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/k.txt"), " k\r\n");
+  Lance(tue);
+  EXPECT_TRUE(Messages().empty()) << Messages()[0].texte.toStdString();
+  EXPECT_EQ(Lit("prog/k.txt"), " k\r\n");
+  ASSERT_TRUE(QFile::remove(Chemin("prog/k.txt")));
+  Ecrit("prog/k.txt", "garde\r\n");
+  Lance(tue);
+  EXPECT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Lit("prog/k.txt"), "garde\r\n");
 
   // A program never saved, in a window started in the home folder, has no folder of its own.
   const QByteArray ancienHome = qgetenv("HOME");
@@ -1005,6 +1034,17 @@ TEST_F(RuntimeCommandsTest, ALinkTurnedMeanwhileNeverTakesAWriteOutside) {
   ASSERT_EQ(question.Messages().size(), 2u);
   EXPECT_TRUE(question.Messages()[1].texte.contains("Ce fichier a d'autres noms"))
       << question.Messages()[1].texte.toStdString();
+
+  // Nor for a new file put at its name once the file made is gone, though the system may give the
+  // new file the inode the old one had.
+  question.Efface();
+  DefinitDialogues(&question);
+  Run({"OPENA = ../out/nouveau.txt", "PRINTA = un", "OPENA"});
+  ASSERT_EQ(::unlink(QFile::encodeName(Chemin("out/nouveau.txt")).constData()), 0);
+  Ecrit("out/nouveau.txt", "autre\r\n");
+  Run({"OPENA = ../out/nouveau.txt", "PRINTA = un", "OPENA"});
+  DefinitDialogues(&avant);
+  EXPECT_EQ(question.Messages().size(), 2u);
 }
 
 TEST_F(RuntimeCommandsTest, DagCodeWritesTheTemplateWithTheRightCode) {

@@ -647,6 +647,16 @@ TEST_F(RunnerTest, AProgramRunThroughALinkFindsItsNamesBesideItsRealFile) {
        {QByteArray("var 1 %D \"two\"\n"),
         "var 1 %P \"" + QFile::encodeName(Chemin(QStringLiteral("dials/v2/"))) + "\"\n"})
     EXPECT_TRUE(logV2.contains(var)) << var.constData() << " in\n" << logV2.constData();
+
+  // A name read as the system reads it: "v/.." is the parent of the folder the link "v" leads to.
+  ASSERT_TRUE(QFile::link(QStringLiteral("dials/v2"), Chemin(QStringLiteral("v"))));
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log run.log v/../prog.dat"), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("dials/result.txt")), " hello\r\n hello\r\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("result.txt"))));
+  EXPECT_TRUE(LitOctets(QStringLiteral("run.log"))
+                  .contains("var 1 %P \"" + QFile::encodeName(Chemin(QStringLiteral("dials/"))) + "\"\n"))
+      << LitOctets(QStringLiteral("run.log")).constData();
 }
 
 TEST_F(RunnerTest, OutputsOntoAFullDiskExitThreeAndKeepTheOldFiles) {
