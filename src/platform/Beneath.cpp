@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Descriptors.h"
+
 namespace {
 
 // As many links as the kernel follows in one name.
@@ -53,29 +55,6 @@ bool Echec(int code) {
   return false;
 }
 
-// A descriptor closed with its holder.
-class Tenu {
- public:
-  explicit Tenu(int fd = -1) : fd_(fd) {}
-  ~Tenu() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Tenu(Tenu&& autre) noexcept : fd_(std::exchange(autre.fd_, -1)) {}
-  Tenu& operator=(Tenu&& autre) noexcept {
-    if (this != &autre) {
-      if (fd_ >= 0) ::close(fd_);
-      fd_ = std::exchange(autre.fd_, -1);
-    }
-    return *this;
-  }
-  int fd() const { return fd_; }
-  bool Valide() const { return fd_ >= 0; }
-  int Lache() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
 struct Identite {
   dev_t dev;
   ino_t ino;
@@ -109,7 +88,7 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
   // The folders entered, the root first: ".." goes back to the one before, and only while that is
   // still the folder the walk came from (one moved meanwhile could lead out).
   std::vector<Identite> entres{{etat.st_dev, etat.st_ino}};
-  Tenu ici;  // the folder reached, the root while none
+  Descripteur ici;  // the folder reached, the root while none
   const auto position = [&] { return ici.Valide() ? ici.fd() : racine; };
   int liens = 0;
 
@@ -139,16 +118,16 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
     if (partie == ".") continue;
     if (partie == "..") {
       if (entres.size() == 1) return Erreur(EXDEV);
-      Tenu parent(::openat(position(), "..", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      Descripteur parent(::openat(position(), "..", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
       if (!parent.Valide() || ::fstat(parent.fd(), &etat) != 0) return -1;
       entres.pop_back();
       // As the kernel does, the caller is asked to try again.
       if (!(Identite{etat.st_dev, etat.st_ino} == entres.back())) return Erreur(EAGAIN);
-      ici = entres.size() == 1 ? Tenu() : std::move(parent);
+      ici = entres.size() == 1 ? Descripteur() : std::move(parent);
       continue;
     }
     if (dernier && !finDossier && !dernierDossier) {
-      Tenu fd(::openat(position(), partie.constData(), drapeaux | O_NOFOLLOW, mode));
+      Descripteur fd(::openat(position(), partie.constData(), drapeaux | O_NOFOLLOW, mode));
       if (fd.Valide()) {
         // O_PATH opens a link as itself: it is then followed, unless the caller said not to.
         if ((drapeaux & (O_PATH | O_NOFOLLOW)) != O_PATH) return fd.Lache();
@@ -159,7 +138,7 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
       }
       if (errno != ELOOP || (drapeaux & O_NOFOLLOW) != 0) return -1;
       // A link, or a name made one since: read as itself, then followed from here.
-      const Tenu lien(::openat(position(), partie.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+      const Descripteur lien(::openat(position(), partie.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
       if (!lien.Valide() || ::fstat(lien.fd(), &etat) != 0) return -1;
       if (S_ISLNK(etat.st_mode)) {
         if (!suit(lien.fd(), true)) return -1;
@@ -172,7 +151,7 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
     }
     // A folder on the way, or a last name that must be one. A name ending in "/" cannot be made.
     if (dernier && finDossier && (drapeaux & O_CREAT) != 0) return Erreur(EISDIR);
-    Tenu suivant(::openat(position(), partie.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    Descripteur suivant(::openat(position(), partie.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!suivant.Valide() || ::fstat(suivant.fd(), &etat) != 0) return -1;
     if (S_ISLNK(etat.st_mode)) {
       if (!suit(suivant.fd(), dernier)) return -1;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Beneath.h"
+#include "platform/Descriptors.h"
 #include "platform/EditorText.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
@@ -29,29 +30,6 @@
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
-
-// A descriptor closed with its holder.
-class Descripteur {
- public:
-  explicit Descripteur(int fd = -1) : fd_(fd) {}
-  ~Descripteur() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descripteur(Descripteur&& autre) noexcept : fd_(std::exchange(autre.fd_, -1)) {}
-  Descripteur& operator=(Descripteur&& autre) noexcept {
-    if (this != &autre) {
-      if (fd_ >= 0) ::close(fd_);
-      fd_ = std::exchange(autre.fd_, -1);
-    }
-    return *this;
-  }
-  int fd() const { return fd_; }
-  bool Valide() const { return fd_ >= 0; }
-  int Lache() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 QByteArray LienDe(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
 
