@@ -2,7 +2,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
-#include <cstdlib>
 
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
@@ -13,6 +12,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
@@ -113,14 +113,7 @@ QString ProgrammeEnQuestion(const QString& programme) {
   const bool chemin = programme.contains(u'/');
   const QString nom = chemin ? DansDossierCourant(programme) : programme;
   const QString trouve = chemin ? nom : QStandardPaths::findExecutable(programme);
-  QString reel;
-  if (!trouve.isEmpty()) {
-    if (char* r = ::realpath(OctetsDuNom(trouve).constData(), nullptr)) {
-      reel = TexteDuNom(QByteArray(r));
-      std::free(r);
-    }
-  }
-  return NomEnQuestion(nom, reel);
+  return NomEnQuestion(nom, FichierReel(trouve));
 }
 
 // Asks before a program would be started; the answer holds while neither the editor's program,

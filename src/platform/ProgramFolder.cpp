@@ -7,20 +7,23 @@
 #include <QDir>
 #include <climits>
 
+#include "platform/Descriptors.h"
 #include "platform/FileNames.h"
 #include "platform/Host.h"
 
+QByteArray NomReel(int fd) {
+  QByteArray nom(PATH_MAX, '\0');
+  const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
+  const ssize_t n = ::readlink(lien.constData(), nom.data(), static_cast<size_t>(nom.size()));
+  if (n <= 0 || n >= nom.size() || nom[0] != '/') return {};
+  nom.truncate(n);
+  return nom;
+}
+
 QString FichierReel(const QString& nom) {
   if (nom.isEmpty()) return {};
-  const int fd = ::open(OctetsDuNom(nom).constData(), O_PATH | O_CLOEXEC);
-  if (fd < 0) return {};
-  QByteArray reel(PATH_MAX, '\0');
-  const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
-  const ssize_t n = ::readlink(lien.constData(), reel.data(), static_cast<size_t>(reel.size()));
-  ::close(fd);
-  if (n <= 0 || n >= reel.size() || reel[0] != '/') return {};
-  reel.truncate(n);
-  return TexteDuNom(reel);
+  const Descripteur fd(::open(OctetsDuNom(nom).constData(), O_PATH | O_CLOEXEC));
+  return fd.Valide() ? TexteDuNom(NomReel(fd.fd())) : QString();
 }
 
 QString DossierDuFichier(const QString& nom) {
@@ -34,7 +37,8 @@ QString DossierDuProgramme() {
   return DossierDuFichier(Shell.NomFichier);
 }
 
-void DevientDossierCourant(const QString& dossier) {
+void DevientDossierCourant() {
+  const QString dossier = DossierDuProgramme();
   // By the folder's own bytes, which need not be UTF-8.
   if (!dossier.isEmpty()) {
     [[maybe_unused]] const int fait = ::chdir(OctetsDuNom(dossier).constData());
@@ -48,7 +52,7 @@ void DevientProgramme(const QString& nom) {
   struct stat avant {};
   const bool vu = ::stat(octets.constData(), &avant) == 0;
   const QString reel = FichierReel(nom);
-  DevientDossierCourant(DossierDuProgramme());
+  DevientDossierCourant();
   struct stat apres {};
   if (!vu || (::stat(octets.constData(), &apres) == 0 && apres.st_dev == avant.st_dev &&
               apres.st_ino == avant.st_ino))

@@ -4,7 +4,12 @@
 // appends and deletions, the offset file of Plot, %Path) are found from it, and it is the folder its
 // writes need no consent in: one routine tells it to all of them, so that they never disagree.
 
+#include <QByteArray>
 #include <QString>
+
+// The name the system gives the file an open descriptor designates, in its bytes; empty when it
+// gives none.
+QByteArray NomReel(int fd);
 
 // The name the system gives the file that `nom` leads to (absolute, its links and /proc names
 // followed); empty when it gives none (no such file, or a name beyond its path limit).
@@ -21,10 +26,10 @@ QString DossierDuFichier(const QString& nom);
 // never saved, Shell.RepCourant. Empty for the current folder.
 QString DossierDuProgramme();
 
-// Makes `dossier` (DossierDuProgramme) the current folder and Shell.RepCourant, as opening, saving
-// under a new name or running a program does. A relative one (a folder told only from the current
-// one, beyond the system's path limit) leaves RepCourant empty, the current folder.
-void DevientDossierCourant(const QString& dossier);
+// Makes DossierDuProgramme the current folder and Shell.RepCourant, as opening, saving under a new
+// name or running a program does. A relative one (a folder told only from the current one, beyond
+// the system's path limit) leaves RepCourant empty, the current folder.
+void DevientDossierCourant();
 
 // Makes `nom` (absolute, or relative beyond the system's path limit) the name of the program opened
 // and its folder (DossierDuProgramme) the current one, as opening it at start does. A name that

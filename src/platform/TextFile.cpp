@@ -198,21 +198,29 @@ FormeTexte FormeUtf8Marquee() {
   return f;
 }
 
-QString NormaliseFinsDeLigne(const QString& texte) {
+namespace {
+
+// Every line break that `saut` tells (CR LF counting as one) becomes CR LF.
+template <typename Saut>
+QString FinsCrLf(const QString& texte, Saut saut) {
   QString r;
   r.reserve(texte.size() + texte.size() / 16);
   for (qsizetype i = 0; i < texte.size(); ++i) {
     const QChar c = texte[i];
-    if (c == u'\r') {
-      if (i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
-      r += QStringLiteral("\r\n");
-    } else if (c == u'\n') {
-      r += QStringLiteral("\r\n");
-    } else {
+    if (!saut(c)) {
       r += c;
+      continue;
     }
+    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+    r += QStringLiteral("\r\n");
   }
   return r;
+}
+
+}  // namespace
+
+QString NormaliseFinsDeLigne(const QString& texte) {
+  return FinsCrLf(texte, [](QChar c) { return c == u'\r' || c == u'\n'; });
 }
 
 QStringList DecoupeLignes(const QString& texte) {
@@ -244,20 +252,7 @@ bool EstSautDeLigne(QChar c) {
   }
 }
 
-QString FinsDeLigneProgramme(const QString& texte) {
-  QString r;
-  r.reserve(texte.size() + texte.size() / 16);
-  for (qsizetype i = 0; i < texte.size(); ++i) {
-    const QChar c = texte[i];
-    if (!EstSautDeLigne(c)) {
-      r += c;
-      continue;
-    }
-    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
-    r += QStringLiteral("\r\n");
-  }
-  return r;
-}
+QString FinsDeLigneProgramme(const QString& texte) { return FinsCrLf(texte, EstSautDeLigne); }
 
 bool ASautsEtrangers(const QString& texte) {
   return std::any_of(texte.begin(), texte.end(),

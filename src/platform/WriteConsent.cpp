@@ -33,15 +33,6 @@ const QString CRLF = QStringLiteral("\r\n");
 
 QByteArray LienDe(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
 
-// The name the kernel gives the file an open descriptor designates; empty when it gives none.
-QByteArray NomReel(int fd) {
-  QByteArray nom(PATH_MAX, '\0');
-  const ssize_t n = ::readlink(LienDe(fd).constData(), nom.data(), static_cast<size_t>(nom.size()));
-  if (n <= 0 || n >= nom.size() || nom[0] != '/') return {};
-  nom.truncate(n);
-  return nom;
-}
-
 bool MemeFichier(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }

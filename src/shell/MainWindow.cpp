@@ -424,7 +424,7 @@ void FenetrePrincipale::Mnu_Visualiser_Click() {
   premierRunFait_ = true;
   // The program's names are found where its file lies now (a link retargeted since it was opened),
   // as its writes are judged.
-  DevientDossierCourant(DossierDuProgramme());
+  DevientDossierCourant();
   ExecuteProgramme();
 }
 

@@ -723,7 +723,7 @@ bool FenetrePrincipale::Imprimer() {
   Arret = false;
   DebutAttente();
   // As the screen run does (Mnu_Visualiser_Click).
-  DevientDossierCourant(DossierDuProgramme());
+  DevientDossierCourant();
 
   // Whatever happens in the print run, the window, the view offsets and Sortie come back.
   const double origineX = Repere.OrigineBaseX, origineY = Repere.OrigineBaseY;

@@ -278,7 +278,7 @@ void FenetrePrincipale::Mnu_Ouvrir_Click() {
     FinAttente();
     return;
   }
-  DevientDossierCourant(DossierDuProgramme());
+  DevientDossierCourant();
   Titre(nom);
   if (premierRunFait_) ExecuteProgramme();
   FichierCourant = nom;
@@ -348,7 +348,7 @@ bool FenetrePrincipale::Mnu_Enregistrer_Click() {
   FichierCourant = nom;
   Shell.NomFichier = nom;
   // Its relative names are now found from the folder it was saved in, as its writes are judged.
-  DevientDossierCourant(DossierDuProgramme());
+  DevientDossierCourant();
   Titre(nom);
   editeur_->DefinitModifie(false);
   return true;
