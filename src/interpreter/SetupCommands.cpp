@@ -324,19 +324,7 @@ void CmdPoint(int niveau) {
   if (debutLigne < nv.DebutInstr) {
     echo = QStringLiteral("'") + Mid(nv.Texte, debutLigne, nv.DebutInstr - debutLigne) + Mid(echo, 2);
   }
-  EditeurTexte* ed = HoteCourant()->Editeur();
-  const int debut = debutLigne - 1;
-  const int longueur = nv.FinInstr - debutLigne;
-  ed->SetSelStart(debut);
-  ed->SetSelLength(longueur);
-  ed->SuiviModif = false;
-  ed->SetSelText(echo);
-  ed->SuiviModif = true;
-  DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(echo.size()) - longueur);
-  nv.Texte = ed->Text();
-  nv.DebutInstr = debutLigne;
   // The If kept before the report may hold continuation lines: the statement ends after the report.
-  nv.FinInstr = debutLigne + static_cast<int>(echo.size());
-  nv.PosLecture = nv.FinInstr + 2;
-  ed->ColoreInstruction();
+  RecritInstruction(niveau, debutLigne - 1, nv.FinInstr - debutLigne, echo);
+  nv.DebutInstr = debutLigne;
 }
