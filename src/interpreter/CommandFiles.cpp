@@ -71,7 +71,8 @@ void InsereEnTete(const QString& fichier, const QString& texte) {
   const QString programme = ed->Text();
   const int c = InStr(Niveau(1).FinInstr, programme, CRLF);
   const int fin = c == 0 ? programme.size() : c + 1;
-  const QString commentaire = QStringLiteral("' ") + programme.mid(debut, fin - debut) + (c == 0 ? CRLF : QString()) +
+  const QString commentaire = QStringLiteral("' ") + programme.mid(debut, fin - debut) +
+                              (c == 0 ? CRLF : QString()) +
                               QStringLiteral("' Commentaires du fichier commande") + CRLF +
                               QStringLiteral("' externe ") + fichier + CRLF + EnTeteFichier(texte);
   RecritInstruction(1, debut, fin - debut, commentaire);

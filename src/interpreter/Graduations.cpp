@@ -324,7 +324,8 @@ double PasGraduations(GenreEchelle genre, double n, int niveau) {
               std::pow(n, nv.EchelleLog ? 0.0 : static_cast<double>(nv.Exposant)));
 }
 
-void PourChaqueValeur(const QString& param, int slot, int elements, const std::function<void(int, double)>& corps) {
+void PourChaqueValeur(const QString& param, int slot, int elements,
+                      const std::function<void(int, double)>& corps) {
   const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
   for (int k = 1; k <= elements; ++k) {
     Lecture.SlotListe = slot;

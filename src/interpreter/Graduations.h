@@ -83,7 +83,8 @@ void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);
 // Runs a Grad1/Val1 group once per element of its list: ChampListe names the element, and `corps`
 // gets its number and the value of field 1 read for it (ValeurEnDegres set). The list's slot is
 // let go however the group ends.
-void PourChaqueValeur(const QString& param, int slot, int elements, const std::function<void(int, double)>& corps);
+void PourChaqueValeur(const QString& param, int slot, int elements,
+                      const std::function<void(int, double)>& corps);
 // The step count and the first and last values of Grad and Val (field 1 and the two given fields);
 // on a log scale the fields are read as decades. A count of 0 counts as 1.
 void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
@@ -95,7 +96,8 @@ double PasGraduations(GenreEchelle genre, double n, int niveau);
 // The run of a Grad or Val line: from the first graduation asked to the last, `pose` gets the
 // counter and the graduation's position along the scale.
 template <class Pose>
-void ParcourtGraduations(GenreEchelle genre, double n, double premier, double dernier, int niveau, Pose&& pose) {
+void ParcourtGraduations(GenreEchelle genre, double n, double premier, double dernier, int niveau,
+                         Pose&& pose) {
   const double debut = DebutEchelle(genre);
   const double unite = PasGraduations(genre, n, niveau);
   const double arret = legacy::Fix(dernier);

@@ -16,6 +16,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/Descriptors.h"
+#include "platform/EditorText.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
