@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs the build as a packager does (DESTDIR, prefix /usr) into STAGE, checks what is where,
-# and has the installed runner draw an installed example: -DBUILD_DIR=... -DSTAGE=... -DAPPSTREAM_ID=...
+# and has the installed runner draw installed examples: -DBUILD_DIR=... -DSTAGE=... -DAPPSTREAM_ID=...
 file(REMOVE_RECURSE ${STAGE})
 execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr
   RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
@@ -11,7 +11,9 @@ endif()
 set(racine ${STAGE}/usr)
 set(attendus
   bin/morvo bin/morvo-run
-  share/morvo/voltmeter.dat share/morvo/logscale.dat
+  share/morvo/voltmeter.dat share/morvo/ammeter.dat share/morvo/logscale.dat share/morvo/powerscale.dat
+  share/morvo/thermometer.dat share/morvo/plate.dat share/morvo/plot.dat share/morvo/temperature.txt
+  share/morvo/dials.dat share/morvo/parts/dial.dat share/morvo/bezier.dat
   share/applications/morvo.desktop
   share/mime/packages/morvo.xml
   share/icons/hicolor/scalable/apps/morvo.svg
@@ -59,18 +61,21 @@ foreach(programme morvo morvo-run)
     message(FATAL_ERROR "${programme} --version: status ${code}, output '${sortie}' '${erreur}'")
   endif()
 endforeach()
-set(png ${STAGE}/voltmeter.png)
-set(log ${STAGE}/voltmeter.log)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-    ${racine}/bin/morvo-run --png ${png} --log ${log} ${racine}/share/morvo/voltmeter.dat
-  RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
-if(NOT code EQUAL 0 OR NOT EXISTS ${png})
-  message(FATAL_ERROR "The installed morvo-run did not draw the installed example (${code}):\n${sortie}")
-endif()
-file(STRINGS ${log} traits REGEX "^line ")
-list(LENGTH traits nombre)
-file(STRINGS ${log} messages REGEX "^message ")
-if(nombre LESS 20 OR messages)
-  message(FATAL_ERROR "The example drew ${nombre} lines, with messages '${messages}'")
-endif()
-message(STATUS "Installed and drawn: ${nombre} lines")
+# Besides a plain one, the examples that read an installed data file and an installed command file.
+foreach(exemple voltmeter plot dials)
+  set(png ${STAGE}/${exemple}.png)
+  set(log ${STAGE}/${exemple}.log)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+      ${racine}/bin/morvo-run --png ${png} --log ${log} ${racine}/share/morvo/${exemple}.dat
+    RESULT_VARIABLE code OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
+  if(NOT code EQUAL 0 OR NOT EXISTS ${png})
+    message(FATAL_ERROR "The installed morvo-run did not draw the installed ${exemple}.dat (${code}):\n${sortie}")
+  endif()
+  file(STRINGS ${log} traits REGEX "^line ")
+  list(LENGTH traits nombre)
+  file(STRINGS ${log} messages REGEX "^message ")
+  if(nombre LESS 20 OR messages)
+    message(FATAL_ERROR "${exemple}.dat drew ${nombre} lines, with messages '${messages}'")
+  endif()
+  message(STATUS "Installed and drawn: ${exemple}.dat, ${nombre} lines")
+endforeach()

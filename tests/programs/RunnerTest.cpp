@@ -151,6 +151,25 @@ TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   EXPECT_EQ(QImage(png2), avecJournal);
 }
 
+// The shipped examples are what a new user copies first: each one, on the screen and on the
+// page, draws without a run error or any other message.
+TEST_F(RunnerTest, EveryExampleDrawsWithoutAMessage) {
+  const QDir exemples(QStringLiteral(MORVO_SOURCE_DIR "/examples"));
+  const QStringList programmes = exemples.entryList({QStringLiteral("*.dat")}, QDir::Files);
+  ASSERT_FALSE(programmes.isEmpty());
+  for (const QString& nom : programmes) {
+    SCOPED_TRACE(nom.toStdString());
+    const QString log = Chemin(nom + QStringLiteral(".log"));
+    const Resultat r =
+        Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), Chemin(nom + QStringLiteral(".png")),
+               QStringLiteral("--pdf"), Chemin(nom + QStringLiteral(".pdf")), exemples.filePath(nom)});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.journal.filter(QRegularExpression(QStringLiteral("^message "))).isEmpty())
+        << r.journal.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(r.journal.filter(QRegularExpression(QStringLiteral("^line "))).isEmpty()) << "nothing drawn";
+  }
+}
+
 TEST_F(RunnerTest, ReadsWindows1252Programs) {
   const QString programme = EcritProgramme("%A = caf\xe9\r\n");
   const QString log = Chemin(QStringLiteral("run.log"));
