@@ -42,7 +42,24 @@ struct Resultat {
 
 class RunnerTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dossier_.isValid()); }
+  void SetUp() override {
+    ASSERT_TRUE(dossier_.isValid());
+    ASSERT_TRUE(config_.isValid());
+    // The messages are French whatever the test's locale, as a user who chose French in the desktop
+    // program has them; the system's reasons stay in the locale's language.
+    ASSERT_TRUE(QDir(config_.path()).mkpath(QStringLiteral("Morvo")));
+    QFile cfg(config_.filePath(QStringLiteral("Morvo/Morvo.cfg")));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write("'Fichier de configuration du Programme Morvo V0.01 \r\nLangue = Fran\xe7\x61is\r\n");
+  }
+
+  // The environment the runs start from: a configuration folder of their own, so that the user's
+  // settings play no part.
+  QProcessEnvironment EnvironnementDesRuns() const {
+    QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+    environnement.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+    return environnement;
+  }
 
   QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
   QString dossier() const { return dossier_.path(); }
@@ -60,7 +77,7 @@ class RunnerTest : public ::testing::Test {
   Resultat Lance(const QStringList& arguments, bool sansEcriture = false, const QString& depart = {},
                  const QString& limites = {}) {
     QProcess processus;
-    if (!environnement_.isEmpty()) processus.setProcessEnvironment(environnement_);
+    processus.setProcessEnvironment(environnement_.isEmpty() ? EnvironnementDesRuns() : environnement_);
     if (!depart.isEmpty()) processus.setWorkingDirectory(depart);
     QString prelude = limites.isEmpty() ? QString() : limites + QStringLiteral("; ");
     if (sansEcriture) prelude += QStringLiteral("trap '' XFSZ; ulimit -f 0; ");
@@ -92,7 +109,7 @@ class RunnerTest : public ::testing::Test {
   // it wrote to the standard error in *erreurs.
   int LanceShell(const QString& script, QString* erreurs = nullptr) {
     QProcess processus;
-    QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environnement = EnvironnementDesRuns();
     environnement.insert(QStringLiteral("R"), QStringLiteral(MORVO_RUN_PATH));
     processus.setProcessEnvironment(environnement);
     processus.setWorkingDirectory(dossier());
@@ -107,11 +124,12 @@ class RunnerTest : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
-  // The environment of the runs, the test's own when empty.
+  // The environment of the runs, EnvironnementDesRuns() when empty.
   QProcessEnvironment environnement_;
 
  private:
   QTemporaryDir dossier_;
+  QTemporaryDir config_;
 };
 
 // The message of the log that reports a run error, empty when there is none.
@@ -129,7 +147,9 @@ TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   const QString log = Chemin(QStringLiteral("run.log"));
   const QString png = Chemin(QStringLiteral("run.png"));
   const Resultat r = Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), png, programme});
-  ASSERT_EQ(r.code, 0);
+  // A command error ends the run as a run error does: a drawing that failed.
+  ASSERT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs, programme + QStringLiteral(":3: Erreur de commande dans la ligne :  3: FOO = 1\n"));
   const QStringList attendu = {
       QStringLiteral("cls"),
       QStringLiteral("message \"Morvo\" \"Erreur de commande dans la ligne :  3: FOO = 1\\r\\n\" OK -> OK"),
@@ -191,7 +211,7 @@ TEST_F(RunnerTest, SizeAndAnswers) {
   Resultat r =
       Lance({QStringLiteral("--size"), QStringLiteral("300x200"), QStringLiteral("--png"), png,
              QStringLiteral("--answer"), QStringLiteral("OK"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   EXPECT_EQ(QImage(png).size(), QSize(300, 200));
   ASSERT_GE(r.journal.size(), 2);
   EXPECT_TRUE(r.journal[1].startsWith(
@@ -202,7 +222,7 @@ TEST_F(RunnerTest, SizeAndAnswers) {
 
   // An answer that is no button of the box leaves its default.
   r = Lance({QStringLiteral("--answer"), QStringLiteral("CANCEL"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   ASSERT_GE(r.journal.size(), 2);
   EXPECT_TRUE(r.journal[1].endsWith(QStringLiteral("\" OK -> OK")));
 }
@@ -306,9 +326,13 @@ TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance(
       {QStringLiteral("--max-statements"), QStringLiteral("10"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  // The stop is a failed drawing, told with the statement it stopped at.
+  ASSERT_EQ(r.code, 4);
   EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("at most 10 statements")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(r.erreurs.startsWith(programme + QStringLiteral(":2: Erreur dans la ligne :  2: DEBUT:: ")) &&
+              r.erreurs.endsWith(QStringLiteral("at most 10 statements\n")) && r.erreurs.count(u'\n') == 1)
+      << r.erreurs.toStdString();
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"2\"")));
   EXPECT_EQ(Lance({QStringLiteral("--max-statements"), QStringLiteral("0"), programme}).code, 1);
 
@@ -393,7 +417,7 @@ TEST_F(RunnerTest, ShellNeedsAllowShell) {
       EcritProgramme(QStringLiteral("SHELL#$ = /bin/touch, QWZ#, 1, %1\r\n%A = 1\r\n").arg(cible).toUtf8());
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance({QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   EXPECT_FALSE(QFile::exists(cible));
   EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("starting programs refused")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
@@ -797,7 +821,7 @@ TEST_F(RunnerTest, PrintRunTakesZoomIniIAndThePdfPrintersPixels) {
   const QString pdf = Chemin(QStringLiteral("run.pdf"));
   const QString log = Chemin(QStringLiteral("run.log"));
   const Resultat r = Lance({QStringLiteral("--pdf"), pdf, QStringLiteral("--log"), log,
-                            EcritProgramme("ZoomIniI = 2\r\nEpaisT = 12\r\nTrait = 10,10,20,10\r\n")});
+                            EcritProgramme("ZoomIni = 1\r\nZoomIniI = 2\r\nEpaisT = 12\r\nTrait = 10,10,20,10\r\n")});
   ASSERT_EQ(r.code, 0);
   QStringList lignes;
   for (const QString& l : r.journal) {
@@ -922,10 +946,10 @@ TEST_F(RunnerTest, NumbersAreReadTheSameUnderAFrenchOrGermanLocale) {
   const QString programme = EcritProgramme("%A == 2.5E-400 * 4\r\n%B == 1.5E+400 * 0\r\n");
   const QString log = Chemin(QStringLiteral("run.log"));
   for (const char* locale : {"fr_FR.UTF-8", "de_DE.UTF-8"}) {
-    environnement_ = QProcessEnvironment::systemEnvironment();
+    environnement_ = EnvironnementDesRuns();
     environnement_.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
     const Resultat r = Lance({QStringLiteral("--log"), log, programme});
-    ASSERT_EQ(r.code, 0) << locale;
+    ASSERT_EQ(r.code, 4) << locale;
     EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"0\""))) << locale << "\n"
                                                                       << r.journal.join(u'\n').toStdString();
     // The overflow of the second line is a run error that says what it was.
@@ -951,7 +975,7 @@ TEST_F(RunnerTest, ReadsHaveABoundWhateverSizeTheSystemReports) {
   const QString log = Chemin(QStringLiteral("run.log"));
   r = Lance({QStringLiteral("--log"), log, EcritProgramme("Fichier = /proc/self/pagemap\r\n%A = 1\r\n")},
             false, {}, limites);
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   // The file is refused as too large, not reported missing.
   QString message = MessageErreur(r);
   EXPECT_EQ(message.count(pagemap), 2) << message.toStdString();
@@ -959,7 +983,7 @@ TEST_F(RunnerTest, ReadsHaveABoundWhateverSizeTheSystemReports) {
 
   r = Lance({QStringLiteral("--log"), log, EcritProgramme("Open = /proc/self/pagemap\r\nLVar = %L\r\n")},
             false, {}, limites);
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   message = MessageErreur(r);
   EXPECT_TRUE(message.contains(
       QStringLiteral(":  2: LVar = %L\\r\\n\\r\\n/proc/self/pagemap : ligne de plus de 1048576 octets")))
@@ -986,7 +1010,7 @@ TEST_F(RunnerTest, AProgramOfTheLongestLengthRuns) {
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
 
   r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte + "2")});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   QString refus;
   for (const QString& ligne : r.journal) {
     if (ligne.contains(QStringLiteral("trop long"))) refus = ligne;
@@ -1531,7 +1555,7 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
     fichier.write(contenu);
   }
   ASSERT_EQ(
-      LanceShell(QStringLiteral("cd \"$(printf 'l\\351')\" && \"$R\" --log ../brut.log p.dat"), &erreurs), 0)
+      LanceShell(QStringLiteral("cd \"$(printf 'l\\351')\" && \"$R\" --log ../brut.log p.dat"), &erreurs), 4)
       << erreurs.toStdString();
   const QByteArray journal = LitOctets(QStringLiteral("brut.log"));
   EXPECT_TRUE(journal.contains("\ncircle ")) << journal.constData();
@@ -1569,7 +1593,7 @@ TEST_F(RunnerTest, AKilledPrintRunLeavesNoProvisionalFile) {
           .toUtf8());
   const QString pdf = Chemin(QStringLiteral("run.pdf"));
   QProcess processus;
-  QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment environnement = EnvironnementDesRuns();
   environnement.insert(QStringLiteral("TMPDIR"), temporaire.path());
   processus.setProcessEnvironment(environnement);
   processus.start(QStringLiteral(MORVO_RUN_PATH), {QStringLiteral("--pdf"), pdf, programme});
