@@ -20,8 +20,8 @@
 #include "interpreter/ExternalCommands.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunReport.h"
-#include "interpreter/SetupCommands.h"
 #include "interpreter/RuntimeCommands.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/Events.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
@@ -29,6 +29,7 @@
 #include "platform/LanguageSettings.h"
 #include "platform/Legacy.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
 
@@ -55,6 +56,10 @@ QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<Q
   }
   return {};
 }
+
+// The runner's own messages are English: the English block of the string table gives the texts
+// they share with the window.
+constexpr int BaseAnglais = 400;
 
 // The largest side of the screen image, in pixels.
 constexpr int TailleMax = 20000;
@@ -395,15 +400,20 @@ bool FinRuns() {
 // A refused write is a run error in the log only: it is told where the user sees it too, once
 // however many runs met it; true when there was one.
 bool SignaleEcrituresRefusees(const QString& programme) {
-  QStringList refusees = EcrituresRefusees();
-  refusees.removeDuplicates();
-  for (const QString& refuse : refusees) {
+  std::vector<EcritureRefusee> dites;
+  for (const EcritureRefusee& refus : EcrituresRefusees()) {
+    if (std::find(dites.begin(), dites.end(), refus) != dites.end()) continue;
+    dites.push_back(refus);
+    // A file of the program's folder is refused for its other names, as the window tells them.
+    const QString autres = refus.autresNoms > 0
+                               ? QStringLiteral(". ") + TexteRes(BaseAnglais + 191).arg(refus.autresNoms)
+                               : QString();
     std::fprintf(stderr,
                  "morvo-run: %s: the program may not write or delete %s, outside its folder, "
-                 "without --allow-writes\n",
-                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
+                 "without --allow-writes%s\n",
+                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refus.nom)), qPrintable(autres));
   }
-  return !refusees.isEmpty();
+  return !dites.empty();
 }
 
 // Each run error (a stop by --max-statements included) is told on the standard error as it is met,

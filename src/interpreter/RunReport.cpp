@@ -121,8 +121,8 @@ void GereErreurRun(int niveau) {
       if (niveau == 1) {
         DoEvents();
         if (ErreurOrdreMarquee()) {
-          const QString texte =
-              TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF + TexteMsg(161) + CRLF;
+          const QString texte = TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                                TexteMsg(161) + CRLF;
           SignaleErreur(ligne, texte);
           Dialogues().MsgBox(texte, Boutons::Ok, TitreMorvo);
         } else {
@@ -173,8 +173,8 @@ void ErreurCommande(int niveau) {
   } else if (EstFichierBrouille(nv.Fichier)) {
     // As a run error of a scrambled file: the editor line of the call and the file, no statement.
     ligne = MarqueInstruction(1);
-    texte = TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(", dans le fichier: ") + NomLisible(nv.Fichier) +
-            CRLF;
+    texte = TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(", dans le fichier: ") +
+            NomLisible(nv.Fichier) + CRLF;
   } else {
     ligne = LigneInstruction(1);
     texte = TexteMsg(124) + nv.Ligne + TexteMsg(115) + NomLisible(nv.Fichier) + CRLF;
