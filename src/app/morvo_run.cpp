@@ -86,13 +86,16 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   p.setApplicationDescription(
       QStringLiteral("Runs a Morvo program file as the screen run does, on an offscreen image with no\n"
                      "window, and writes what it drew. An output named - is the standard output, as\n"
-                     "/dev/stdout; a file named - is written as ./-.\n"
+                     "/dev/stdout is; a file named - is written as ./-.\n"
                      "\n"
-                     "Exit status: 0 the program ran; 1 a bad command line; 2 the program file cannot be\n"
-                     "read; 3 an output, or a file the program writes, cannot be written or is refused;\n"
-                     "4 the run ended in a run error (a stop by --max-statements, or one of the print\n"
-                     "run, included), told on the standard error as FILE:LINE: message. Where 3 and 4 meet,\n"
-                     "3 is given."));
+                     "Exit status:\n"
+                     "  0  the program ran\n"
+                     "  1  a bad command line\n"
+                     "  2  the program file cannot be read\n"
+                     "  3  an output, or a file the program writes, cannot be written or is refused\n"
+                     "  4  the run ended in a run error (a stop by --max-statements and a run error of\n"
+                     "     the print run included), told on the standard error as FILE:LINE: message;\n"
+                     "     where 3 and 4 meet, 3"));
   const AideEtVersion aideEtVersion(p, "morvo-run");
   const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("Writes the drawing as a PNG file."),
                                QStringLiteral("FILE"));

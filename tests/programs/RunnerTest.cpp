@@ -506,6 +506,9 @@ TEST_F(RunnerTest, HelpVersionAndOptionsEnd) {
     EXPECT_EQ(lance({QString::fromLatin1(aide)}, &sortie, &erreur), 0) << aide;
     EXPECT_TRUE(sortie.startsWith("Usage: morvo-run [options] [--] PROGRAM\n")) << sortie.constData();
     EXPECT_TRUE(sortie.contains("--max-statements <N>")) << sortie.constData();
+    EXPECT_TRUE(sortie.contains("\n  4  the run ended in a run error") &&
+                sortie.contains("named - is the standard"))
+        << sortie.constData();
     EXPECT_TRUE(erreur.isEmpty()) << erreur.constData();
   }
   EXPECT_EQ(lance({QStringLiteral("--version")}, &sortie, &erreur), 0);
