@@ -392,8 +392,16 @@ TEST_F(RunnerTest, TheMessagesAreInTheDesktopProgramsLanguage) {
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.erreurs.startsWith(QStringLiteral("morvo-run: --language takes fr, en, de or es: it\n")))
       << r.erreurs.toStdString();
-  // The runner reads the configuration and writes none.
-  EXPECT_FALSE(QFileInfo::exists(xdg.filePath(QStringLiteral("Morvo/Morvo$cfg.old"))));
+  // The runner reads the configuration and writes none, nor makes its folder.
+  QTemporaryDir vide;
+  ASSERT_TRUE(vide.isValid());
+  r = lance({{"LANG", QStringLiteral("de_DE.UTF-8")}, {"XDG_CONFIG_HOME", vide.path()}});
+  EXPECT_TRUE(dit(r, de)) << r.erreurs.toStdString();
+  EXPECT_TRUE(QDir(vide.path()).isEmpty());
+  QFile cfg(xdg.filePath(QStringLiteral("Morvo/Morvo.cfg")));
+  ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+  EXPECT_EQ(cfg.readAll(),
+            "'Fichier de configuration du Programme Morvo V0.01 \r\nLangue = Castellano\r\nLangueMenu =\r\n");
 }
 
 // The runner opens a program as the window does: it draws at the zoom that loading gives
