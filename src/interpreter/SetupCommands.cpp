@@ -91,6 +91,25 @@ float FacteurZoom(const QString& commande) {
 
 }  // namespace
 
+float ZoomInitial(const QString& texte) {
+  const QString majuscules = UCase(texte);
+  const QString crlf = QStringLiteral("\r\n");
+  int trouve = InStr(1, majuscules, QStringLiteral("ZOOMINI"));
+  while (trouve > 0) {
+    const int debut = InStrRev(texte, crlf, trouve) > 0 ? InStrRev(texte, crlf, trouve) + 2 : 1;
+    int fin = InStr(trouve, texte, crlf);
+    if (fin == 0) fin = texte.size() + 1;
+    const QString ligne = LTrim(Mid(texte, debut, fin - debut).remove(QLatin1Char('\t')));
+    if (!ligne.startsWith(QLatin1Char('\''))) {
+      const int egal = InStr(ligne, QStringLiteral("="));
+      const float valeur = static_cast<float>(Val(egal > 0 ? Mid(ligne, egal + 1) : Mid(ligne, 8)));
+      return valeur == 0 ? 1.0f : valeur;
+    }
+    trouve = InStr(trouve + 7, majuscules, QStringLiteral("ZOOMINI"));
+  }
+  return 1.0f;
+}
+
 void CmdZoomIni() { RunShell.ZoomIni = FacteurZoom(QStringLiteral("ZoomIni")); }
 
 void CmdZoomIniI() {

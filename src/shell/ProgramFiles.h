@@ -55,9 +55,6 @@ QString FiltreProgrammes();
 bool EstFichierDesinstallation(const QString& nom);
 // Tells the user that the named file is no program and is not opened.
 void PasUnFichierMorvo(const QString& nom);
-// The initial zoom of a program text (CR LF lines): the first line holding "ZOOMINI" that is no
-// comment, read after its "=" (or after the keyword); 0 and no such line give 1.
-float ZoomInitial(const QString& texte);
 // The template of a new program: "Morvo.daN" in the current folder, else "Morvo_" + code +
 // ".DaN" in the configuration folder, else in the program folder (names without regard to case);
 // empty when there is none.

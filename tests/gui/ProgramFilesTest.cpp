@@ -12,6 +12,7 @@
 
 #include "FullDisk.h"
 #include "WindowFixture.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/StringTable.h"
