@@ -560,7 +560,7 @@ table { border-collapse: collapse; margin: 0.6rem 0; width: 100%; }
 th, td { border: 1px solid var(--cadre); padding: 0.25rem 0.5rem; text-align: left; vertical-align: top; }
 th { background: var(--code); }
 td pre { margin: 0; border: none; padding: 0; background: none; }
-table.champs td:first-child { width: 3.5rem; white-space: nowrap; font-family: "DejaVu Sans Mono", monospace; }
+table.champs td:first-child { width: 3.5rem; white-space: nowrap; }
 tr.champ td:last-child { font-weight: bold; }
 tr.facultatif td:last-child { font-weight: normal; }
 tr.sous-champ td:first-child { padding-left: 1.2rem; }
@@ -576,6 +576,7 @@ nav.commandes ul { list-style: none; padding: 0; display: flex; flex-wrap: wrap;
 ul.sommaire li { margin: 0.35rem 0; }
 span.mots code { font-size: 0.85em; }
 nav.haut, nav.bas { display: flex; gap: 1.2rem; justify-content: center; padding: 0.5rem 1rem; background: var(--code); border-bottom: 1px solid var(--cadre); font-size: 0.95rem; }
+nav.haut a, nav.bas a { max-width: 40%; overflow: hidden; text-overflow: ellipsis; white-space: nowrap; }
 nav.bas { border-top: 1px solid var(--cadre); border-bottom: none; }
 @media print {
   nav.haut, nav.bas, nav.commandes { display: none; }
@@ -606,7 +607,8 @@ QByteArray Generateur::Document(const Langue& l, const Page& page, const QString
                                 const Page* suivant) const {
   QString nav;
   nav += QStringLiteral("<a href=\"index.html\">%1</a>").arg(Echappe(U(l.mots->sommaire)));
-  if (precedent)
+  // The contents is the first link already.
+  if (precedent && precedent->fichier != QStringLiteral("index.html"))
     nav += QStringLiteral("<a rel=\"prev\" href=\"%1\">&larr; %2</a>").arg(precedent->fichier, Echappe(precedent->titre));
   if (suivant)
     nav += QStringLiteral("<a rel=\"next\" href=\"%1\">%2 &rarr;</a>").arg(suivant->fichier, Echappe(suivant->titre));

@@ -172,7 +172,7 @@ TEST(HelpGeneratorTest, ProseExamplesAndTheStringTableGoWhereTheyBelong) {
   const QString debut = Lit(aide + QStringLiteral("/Morvo_en/start.html"));
   EXPECT_TRUE(debut.contains(QStringLiteral("<title>Getting started - Morvo Help</title>")));
   EXPECT_TRUE(debut.contains(QStringLiteral("src=\"img/Cercle.png\"")));
-  EXPECT_TRUE(debut.contains(QStringLiteral("rel=\"prev\" href=\"index.html\"")));
+  EXPECT_TRUE(debut.contains(QStringLiteral("rel=\"next\" href=\"changes.html\"")));
   const QString galerie = Lit(aide + QStringLiteral("/Morvo_en/examples.html"));
   EXPECT_TRUE(galerie.contains(QStringLiteral("<p>A ring of two circles</p>")));
   EXPECT_TRUE(galerie.contains(QStringLiteral("src=\"img/gallery/ring.png\"")));
