@@ -22,6 +22,7 @@
 #include <QSet>
 #include <QUrl>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -130,6 +131,19 @@ bool Ecrit(const QString& chemin, const QByteArray& octets) {
     return false;
   }
   return true;
+}
+
+// `html` with each match of `motif` replaced by what `par` makes of it.
+QString Remplace(const QString& html, const QRegularExpression& motif,
+                 const std::function<QString(const QRegularExpressionMatch&)>& par) {
+  QString sortie;
+  qsizetype fin = 0;
+  for (QRegularExpressionMatchIterator it = motif.globalMatch(html); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    sortie += html.mid(fin, m.capturedStart() - fin) + par(m);
+    fin = m.capturedEnd();
+  }
+  return sortie + html.mid(fin);
 }
 
 // The sections of a fragment file: each starts with a line "<!-- kind: name -->".
@@ -367,21 +381,14 @@ QString Generateur::AvecExemples(const Langue& l, const QString& fragment) const
 // category its writer took it to be in.
 QString Generateur::LiensCorriges(const QString& html) const {
   static const QRegularExpression lien(QStringLiteral("href=\"(\\d{4})\\.html#([^\"]+)\""));
-  QString sortie;
-  qsizetype fin = 0;
-  for (QRegularExpressionMatchIterator it = lien.globalMatch(html); it.hasNext();) {
-    const QRegularExpressionMatch m = it.next();
-    sortie += html.mid(fin, m.capturedStart() - fin);
-    fin = m.capturedEnd();
+  return Remplace(html, lien, [this](const QRegularExpressionMatch& m) {
     const int sujet = m.captured(1).toInt();
     const QString mot = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
     const MotCle* cle = ChercheMotCle(mot.toUpper());
     if (sujet != kSommaireSyntaxes && cle && U(cle->Ecrit) == mot && PageDe(*cle) > 0 && PageDe(*cle) != sujet)
-      sortie += QStringLiteral("href=\"%1.html#%2\"").arg(PageDe(*cle)).arg(Ancre(mot));
-    else
-      sortie += m.captured(0);
-  }
-  return sortie + html.mid(fin);
+      return QStringLiteral("href=\"%1.html#%2\"").arg(PageDe(*cle)).arg(Ancre(mot));
+    return m.captured(0);
+  });
 }
 
 QString Generateur::Reference(const Langue& l, const std::vector<const MotCle*>& groupe,
@@ -590,17 +597,12 @@ nav.bas { border-top: 1px solid var(--cadre); border-bottom: none; }
 // Links of a page of the folder made to work from the folder above it.
 QString AvecPrefixe(const QString& html, const QString& prefixe) {
   static const QRegularExpression lien(QStringLiteral("(href|src)=\"([^\"#][^\"]*)\""));
-  QString sortie;
-  qsizetype fin = 0;
-  for (QRegularExpressionMatchIterator it = lien.globalMatch(html); it.hasNext();) {
-    const QRegularExpressionMatch m = it.next();
-    sortie += html.mid(fin, m.capturedStart() - fin);
-    fin = m.capturedEnd();
+  static const QRegularExpression schema(QStringLiteral("^[a-zA-Z][a-zA-Z0-9+.-]*:"));
+  return Remplace(html, lien, [&prefixe](const QRegularExpressionMatch& m) {
     const QString cible = m.captured(2);
-    const bool relatif = !cible.startsWith(u'/') && !cible.contains(QRegularExpression(QStringLiteral("^[a-zA-Z][a-zA-Z0-9+.-]*:")));
-    sortie += relatif ? QStringLiteral("%1=\"%2%3\"").arg(m.captured(1), prefixe, cible) : m.captured(0);
-  }
-  return sortie + html.mid(fin);
+    const bool relatif = !cible.startsWith(u'/') && !cible.contains(schema);
+    return relatif ? QStringLiteral("%1=\"%2%3\"").arg(m.captured(1), prefixe, cible) : m.captured(0);
+  });
 }
 
 QByteArray Generateur::Document(const Langue& l, const Page& page, const QString& prefixe, const Page* precedent,
