@@ -7,6 +7,7 @@
 #include "WindowFixture.h"
 #include "platform/StringTable.h"
 #include "shell/Help.h"
+#include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
 #include "shell/QtHost.h"
@@ -194,6 +195,16 @@ TEST_F(HelpTest, EveryEntryAndKeyOpensAPageOfTheBuiltHelp) {
   EXPECT_EQ(ouvre(clic("Mnu_MAJ_Aide")), QStringLiteral("Morvo_MAJ_fr.html")) << "the mask language's";
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_FALSE(F().Menus().Action(QStringLiteral("Mnu_Non_Doc"))->isVisible());
+
+  // The program run where it was built finds the same help, in share/morvo of the build folder.
+  const QString construit = QFileInfo(QStringLiteral(MORVO_GUI_PATH)).absolutePath();
+  EXPECT_EQ(QFileInfo(TrouveFichierAide(QStringLiteral("Morvo_en.chm"), construit)).canonicalFilePath(),
+            QFileInfo(aide.filePath(QStringLiteral("Morvo_en.html"))).canonicalFilePath());
+
+  // The language dialog offers the help of every language.
+  ModeleLangues langues(Programme());
+  langues.Charge();
+  for (int i = 1; i <= 4; ++i) EXPECT_TRUE(langues.Actif(3, i)) << i;
 }
 
 TEST_F(HelpTest, TheUndocumentedEntryAppearsWithItsFile) {
