@@ -119,7 +119,13 @@ class HelpExamplesTest : public RunFixture {};
 TEST_F(HelpExamplesTest, EveryExampleRunsWithNoRunError) {
   int n = 0;
   for (const char* dossier : {"/doc/help/examples", "/examples"}) {
-    const QString chemin = QStringLiteral(MORVO_SOURCE_DIR) + QString::fromLatin1(dossier);
+    // In a copy of the folder: the files an example writes stay out of the sources.
+    QTemporaryDir copie;
+    ASSERT_TRUE(copie.isValid());
+    const QString source = QStringLiteral(MORVO_SOURCE_DIR) + QString::fromLatin1(dossier);
+    for (const QFileInfo& f : QDir(source).entryInfoList(QDir::Files))
+      ASSERT_TRUE(QFile::copy(f.filePath(), copie.filePath(f.fileName())));
+    const QString chemin = copie.path();
     for (const QFileInfo& f : QDir(chemin).entryInfoList({QStringLiteral("*.dat")}, QDir::Files)) {
       SetUp();
       OuvreDans(chemin);
