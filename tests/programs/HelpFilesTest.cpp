@@ -112,6 +112,36 @@ TEST(HelpFilesTest, EveryLinkAndPictureOfTheHelpLeadsToAFileAndAnchor) {
   EXPECT_TRUE(QFileInfo(kAide + QStringLiteral("/Morvo_en/img/gallery/voltmeter.png")).isFile());
 }
 
+// A section of the prose that names no command, no topic or no page of the help would be left out
+// of it without a word: each must name one.
+TEST(HelpFilesTest, EveryProseSectionNamesACommandTopicOrPageOfTheHelp) {
+  static const QRegularExpression section(QStringLiteral("^\\s*<!--\\s*(command|topic):\\s*(\\S+)\\s*-->\\s*$"),
+                                          QRegularExpression::MultilineOption);
+  const QStringList pages = {QStringLiteral("start"),     QStringLiteral("coordinates"), QStringLiteral("values"),
+                             QStringLiteral("separators"), QStringLiteral("colours"),     QStringLiteral("scales"),
+                             QStringLiteral("commandfiles"), QStringLiteral("datafiles"), QStringLiteral("files"),
+                             QStringLiteral("printing"),  QStringLiteral("runner"),      QStringLiteral("surprises"),
+                             QStringLiteral("changes"),   QStringLiteral("terms")};
+  for (const QString& code : kLangues) {
+    const QString dossier = QStringLiteral(MORVO_SOURCE_DIR "/doc/help/") + code;
+    for (const QString& fichier : {QStringLiteral("/commands.html"), QStringLiteral("/topics.html")}) {
+      for (auto m = section.globalMatch(Lit(dossier + fichier)); m.hasNext();) {
+        const QRegularExpressionMatch s = m.next();
+        const QString nom = s.captured(2);
+        if (s.captured(1) == QStringLiteral("topic")) {
+          const int sujet = nom.toInt();
+          EXPECT_TRUE(sujet >= 2100 && sujet <= 3200 && sujet % 100 == 0) << code.toStdString() << ": topic " << nom.toStdString();
+        } else {
+          const MotCle* m = ChercheMotCle(nom.toUpper());
+          EXPECT_TRUE(m && QString::fromLatin1(m->Ecrit) == nom && !Cache(*m)) << code.toStdString() << ": command " << nom.toStdString();
+        }
+      }
+    }
+    for (const QFileInfo& f : QDir(dossier + QStringLiteral("/pages")).entryInfoList({QStringLiteral("*.html")}, QDir::Files))
+      EXPECT_TRUE(pages.contains(f.completeBaseName())) << code.toStdString() << ": page " << f.fileName().toStdString();
+  }
+}
+
 class HelpExamplesTest : public RunFixture {};
 
 // Every example that the help and the gallery show runs with no run error, no message and no
