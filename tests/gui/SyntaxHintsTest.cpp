@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QKeyEvent>
 #include <set>
 
@@ -143,6 +144,52 @@ TEST_F(SyntaxHintsTest, HintWindowFollowsTheCaretAndHidesOnKeyUp) {
   DefinitLangue(2);
   ToucheEditeur(QEvent::KeyPress, Qt::Key_F2, Qt::AltModifier);
   EXPECT_EQ(fenetre->TexteAffiche(), CRLF + TexteRes(400 + 204));
+}
+
+// Where the desktop takes Alt+F2: the Help menu's entry and its key show the same hint, which
+// stays up through the releases of the keys held and goes at the next key or click.
+TEST_F(SyntaxHintsTest, TheHelpEntryAndItsKeyShowTheHintUntilTheNextKeyOrClick) {
+  Demarre();
+  DefinitLangue(1);
+  Tape(QStringLiteral("Cadre = 1, 2, 3, 4") + CRLF + QStringLiteral("Trait = 1, 2"));
+  Ed().Modele().SetSelStart(24);
+  const QString texte = Ed().Modele().Text();
+  QAction* entree = F().Menus().Action(QStringLiteral("Mnu_SyntaxeLigne"));
+  ASSERT_NE(entree, nullptr);
+  EXPECT_EQ(entree->text(), QStringLiteral("Syntaxe de cette &ligne"));
+  EXPECT_EQ(entree->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+
+  CliqueMenu(QStringLiteral("Mnu_Help"), QStringLiteral("Mnu_SyntaxeLigne"));
+  Form2* fenetre = FenetreAide(F());
+  ASSERT_NE(fenetre, nullptr);
+  EXPECT_TRUE(fenetre->isVisible());
+  EXPECT_EQ(fenetre->TexteAffiche(), CRLF + SyntaxeCommande(QStringLiteral("TRAIT")));
+  QTest::keyRelease(FenetreActive(), Qt::Key_Alt, Qt::NoModifier);
+  EXPECT_TRUE(fenetre->isVisible()) << "a key let go does not hide it";
+  Clavier(Qt::Key_Up);
+  EXPECT_FALSE(fenetre->isVisible()) << "the next key does";
+  EXPECT_EQ(Ed().Modele().Text(), texte);
+
+  // Ctrl+Shift+L on the caret's line, the Cadre line now; let go key by key, then a click.
+  QWindow* w = FenetreActive();
+  QTest::keyPress(w, Qt::Key_Control, Qt::NoModifier);
+  QTest::keyPress(w, Qt::Key_Shift, Qt::ControlModifier);
+  QTest::keyPress(w, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(fenetre->isVisible());
+  EXPECT_EQ(fenetre->TexteAffiche(), CRLF + SyntaxeCommande(QStringLiteral("CADRE")));
+  QTest::keyRelease(w, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyRelease(w, Qt::Key_Shift, Qt::ControlModifier);
+  QTest::keyRelease(w, Qt::Key_Control, Qt::NoModifier);
+  EXPECT_TRUE(fenetre->isVisible());
+  EXPECT_EQ(Ed().Modele().Text(), texte) << "the key types nothing";
+  QTest::mouseClick(Ed().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  EXPECT_FALSE(fenetre->isVisible());
+
+  // Alt+F2 keeps its way: the hint goes with the key.
+  ToucheEditeur(QEvent::KeyPress, Qt::Key_F2, Qt::AltModifier);
+  EXPECT_TRUE(fenetre->isVisible());
+  ToucheEditeur(QEvent::KeyRelease, Qt::Key_F2, Qt::AltModifier);
+  EXPECT_FALSE(fenetre->isVisible());
 }
 
 }  // namespace
