@@ -11,10 +11,14 @@ file(GLOB MORVO_HELP_DONNEES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/doc/help/ex
 file(GLOB MORVO_GALERIE_DONNEES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
 file(GLOB_RECURSE MORVO_HELP_TEXTES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/doc/help/*.html)
 
+# The examples folder holds the data files of its programs too; only the programs are drawn.
+set(MORVO_EXAMPLE_PROGRAMMES ${MORVO_EXAMPLES})
+list(FILTER MORVO_EXAMPLE_PROGRAMMES INCLUDE REGEX "\\.dat$")
+
 set(images "")
-foreach(exemple ${MORVO_HELP_EXEMPLES} ${MORVO_EXAMPLES})
+foreach(exemple ${MORVO_HELP_EXEMPLES} ${MORVO_EXAMPLE_PROGRAMMES})
   get_filename_component(nom ${exemple} NAME_WE)
-  if(exemple IN_LIST MORVO_EXAMPLES)
+  if(exemple IN_LIST MORVO_EXAMPLE_PROGRAMMES)
     set(image ${MORVO_HELP_IMAGES}/gallery/${nom}.png)
     set(donnees ${MORVO_GALERIE_DONNEES})
   else()
