@@ -377,10 +377,11 @@ QString Generateur::AvecExemples(const Langue& l, const QString& fragment) const
   return sortie.join(u'\n');
 }
 
-// A link "<topic>.html#Keyword" leads to the page where the keyword's reference stands, whatever
-// category its writer took it to be in.
+// A link "<topic>.html#Keyword", or "#Keyword" alone, leads to the page where the keyword's
+// reference stands, whatever category its writer took it to be in: a fragment is written once and
+// shown on several pages.
 QString Generateur::LiensCorriges(const QString& html) const {
-  static const QRegularExpression lien(QStringLiteral("href=\"(\\d{4})\\.html#([^\"]+)\""));
+  static const QRegularExpression lien(QStringLiteral("href=\"(?:(\\d{4})\\.html)?#([^\"]+)\""));
   return Remplace(html, lien, [this](const QRegularExpressionMatch& m) {
     const int sujet = m.captured(1).toInt();
     const QString mot = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
