@@ -153,8 +153,12 @@ TEST_F(HelpExamplesTest, EveryExampleRunsWithNoRunError) {
     QTemporaryDir copie;
     ASSERT_TRUE(copie.isValid());
     const QString source = QStringLiteral(MORVO_SOURCE_DIR) + QString::fromLatin1(dossier);
-    for (const QFileInfo& f : QDir(source).entryInfoList(QDir::Files))
-      ASSERT_TRUE(QFile::copy(f.filePath(), copie.filePath(f.fileName())));
+    // The command files an example calls from a subfolder come along.
+    for (QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+      const QString relatif = QDir(source).relativeFilePath(it.next());
+      ASSERT_TRUE(QDir().mkpath(QFileInfo(copie.filePath(relatif)).absolutePath()));
+      ASSERT_TRUE(QFile::copy(it.filePath(), copie.filePath(relatif)));
+    }
     const QString chemin = copie.path();
     for (const QFileInfo& f : QDir(chemin).entryInfoList({QStringLiteral("*.dat")}, QDir::Files)) {
       SetUp();
