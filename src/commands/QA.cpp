@@ -16,6 +16,7 @@
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -270,7 +271,7 @@ void TraceQA(int niveau) {
   LitPenteQA(param, forme);
 
   const double r = Trim(ParamBrutN(param, 8)).isEmpty() ? 0.5 : LitParam(param, 8).value_or(0.0) / 100;
-  if (r < 0 || r > 1) ErreurRun();
+  if (r < 0 || r > 1) ErreurChampN(param, 8, TexteMsg(376).arg(0).arg(100));
 
   style.Applique(ParamN(param, 9));
 

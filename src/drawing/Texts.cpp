@@ -17,6 +17,7 @@
 #include "values/Levels.h"
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -96,7 +97,10 @@ void EcritLigneHorizontale(const QString& ligne, const QString& style, Vecteur p
   PlaceCourant(p0);
 
   if (Tient(style, "C") || Tient(style, "X")) {
-    if (Tient(style, "D")) ErreurRun();
+    if (Tient(style, "D")) {
+      ErreurContenu(style, TexteMsg(391).arg(Tient(style, "C") ? QStringLiteral("C") : QStringLiteral("X"),
+                                            QStringLiteral("D")));
+    }
     p = p - (w / 2) * u;
     e = e - (w / 2) * u;
   } else if (Tient(style, "D")) {
@@ -229,7 +233,7 @@ void TraceTexteC(int niveau) {
 
   const QString champRayon = ParamN(param, 3);
   // The radius is required: a field left empty or blank has none.
-  if (Trim(champRayon).isEmpty()) LeveErreurExecution(QStringLiteral("subscript out of range"));
+  if (Trim(champRayon).isEmpty()) ErreurChampN(param, 3, TexteMsg(375));
   const QStringList rayon = champRayon.split(Lecture.SepSousParam);
   QString texteRayon = rayon[0];
   const double r = Calcule(texteRayon).value_or(0.0);

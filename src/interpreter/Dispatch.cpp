@@ -14,6 +14,7 @@
 #include "values/Insertions.h"
 #include "values/Levels.h"
 #include "values/Variables.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -161,7 +162,7 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
   switch (regle) {
     case RegleOrdre::Zoom:
       if (niveau != 1) return false;
-      if (EtatOrdre > OrdreCentre) ErreurRun();
+      if (EtatOrdre > OrdreCentre) ErreurInstruction(TexteMsg(386));
       return true;
     case RegleOrdre::Format:
       if (niveau != 1) return false;

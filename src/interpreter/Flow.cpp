@@ -9,6 +9,7 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Conditions.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -20,6 +21,8 @@ using namespace legacy;
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
+// The messages of a block with no If open, and of an If with neither Then nor Goto.
+constexpr int TexteSansBloc = 381, TexteSansThen = 382;
 
 struct InstructionEnAttente {
   int niveau = 0;  // 0: nothing waits
@@ -106,10 +109,10 @@ bool ConditionTexte(const QString& condition) {
 
 // ELSEIF and ELSEIFT stand in an open block that met no ELSE while skipping, and end with THEN.
 void VerifieSinonSi(const NiveauProg& nv, const QString& param, int pThen) {
-  if (nv.ProfIf <= 0 || nv.IfFait[static_cast<size_t>(nv.ProfIf)] || pThen == 0 ||
-      !Trim(Mid(param, pThen + 4)).isEmpty()) {
-    ErreurRun();
-  }
+  if (nv.ProfIf <= 0) ErreurInstruction(TexteMsg(TexteSansBloc));
+  if (nv.IfFait[static_cast<size_t>(nv.ProfIf)]) ErreurInstruction(TexteMsg(388));
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
+  if (!Trim(Mid(param, pThen + 4)).isEmpty()) ErreurInstruction(TexteMsg(389));
 }
 
 // The block form: IF and IFT open a new depth, ELSEIF and ELSEIFT stay in theirs. Only the first
@@ -222,7 +225,7 @@ bool EvalueSi(int& niveau) {
     Saute(niveau, cible);
     return false;
   }
-  if (pThen == 0) ErreurRun();
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
   const bool vrai = ConditionNumerique(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
   return false;
@@ -243,7 +246,7 @@ void CmdIfT(int niveau) {
       return;
     }
   }
-  if (pThen == 0) ErreurRun();
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
   const bool vrai = ConditionTexte(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
 }
@@ -255,14 +258,14 @@ void VerifieSinonSiSaute(int niveau) {
 
 void CmdElse(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurRun();
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteSansBloc));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfOuvert[d];
 }
 
 void CmdEndIf(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurRun();
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteSansBloc));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfFait[d] = nv.IfOuvert[d] = false;
   --nv.ProfIf;

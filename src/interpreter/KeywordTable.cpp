@@ -19,6 +19,7 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "values/Levels.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -112,7 +113,7 @@ Suite GardeArguments(int) {
 
 // A factor statement belongs in a command file: in the program itself it is an error.
 Suite Facteur(int niveau) {
-  if (niveau == 1) ErreurRun();
+  if (niveau == 1) ErreurInstruction(TexteMsg(384));
   return Suite::Continue;
 }
 

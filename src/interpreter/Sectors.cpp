@@ -20,6 +20,7 @@
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Levels.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -181,8 +182,7 @@ void CmdSect(int niveau, bool plein) {
     Ajoute(cx + r2, cy + y2);
     Ajoute(cx + r1, cy + y2);
   } else {
-    // No scale extent: the same run error as the graduations and values.
-    ErreurRun();
+    ErreurInstruction(TexteMsg(392));
   }
 
   if (UCase(champCouleur) != QStringLiteral("N")) Dessine(plein, cx, cy);

@@ -20,6 +20,7 @@
 #include "values/Fields.h"
 #include "values/Levels.h"
 #include "values/Variables.h"
+#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -250,7 +251,7 @@ void CmdFormatI() {
   } else if (InStr(format, QStringLiteral("PORT")) > 0) {
     if (imprimante) Sortie->DefinitOrientation(false);
   } else {
-    ErreurRun();
+    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(380));
   }
   if (!imprimante) return;
   // The page turned: its size in millimetres changed, so the drawing scale is laid out again,
