@@ -97,7 +97,7 @@ void FormeParametres(bool plein) {
     ResteParams(Lecture.ParamLigne, 2);
   } while (!Lecture.ParamLigne.isEmpty());
 
-  if (n < 3) ErreurChamp(0, QString::number(n), TexteMsg(394));
+  if (n < 3) ErreurSurChamp(0, QString::number(n), TexteMsg(TexteRaison::Limites).arg(3).arg(MaxSommets));
   DessinePolygone(n, plein, true);
 }
 

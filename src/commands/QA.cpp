@@ -271,7 +271,7 @@ void TraceQA(int niveau) {
   LitPenteQA(param, forme);
 
   const double r = Trim(ParamBrutN(param, 8)).isEmpty() ? 0.5 : LitParam(param, 8).value_or(0.0) / 100;
-  if (r < 0 || r > 1) ErreurChampN(param, 8, TexteMsg(376).arg(0).arg(100));
+  if (r < 0 || r > 1) ErreurChampN(param, 8, TexteMsg(TexteRaison::Limites).arg(0).arg(100));
 
   style.Applique(ParamN(param, 9));
 

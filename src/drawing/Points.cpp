@@ -39,17 +39,17 @@ void LitPointCommun(double& x, double& y, const QString& texte, int i, double xP
   const QString a = ChampDuPoint(texte, i, false);
   QString bBrut;
   const QString b = ChampDuPoint(texte, i + 1, true, &bBrut);
-  if (InStr(b, Degre) > 0) ErreurChampN(texte, i + 1, TexteMsg(387));
+  if (InStr(b, Degre) > 0) ErreurChampN(texte, i + 1, TexteMsg(TexteRaison::NonAdmis));
 
   if (a.endsWith(Degre)) {
-    if (InStr(a, Relatif) > 0) ErreurChampN(texte, i, TexteMsg(387));
-    if (b.isEmpty() || Trim(b).endsWith(Relatif)) ErreurChampN(texte, i + 1, TexteMsg(387));
+    if (InStr(a, Relatif) > 0) ErreurChampN(texte, i, TexteMsg(TexteRaison::NonAdmis));
+    if (b.isEmpty() || Trim(b).endsWith(Relatif)) ErreurChampN(texte, i + 1, TexteMsg(TexteRaison::NonAdmis));
     const float direction = VersSingle(Nombre(texte, i));
     const float longueur = VersSingle(Nombre(texte, i + 1));
     x = xPrec + longueur * std::cos(direction * DegresEnRadians) * Plume.FacteurTraitX;
     y = yPrec + longueur * std::sin(direction * DegresEnRadians) * Plume.FacteurTraitY;
   } else {
-    if (InStr(a, Degre) > 0) ErreurChampN(texte, i, TexteMsg(387));
+    if (InStr(a, Degre) > 0) ErreurChampN(texte, i, TexteMsg(TexteRaison::NonAdmis));
     // Under a default rotation, "§R" on x with no sub-field on y belongs to the rotation angle.
     const bool xRelatif = variante && Rotation.AngRotDefaut != 0 && InStr(bBrut, Lecture.SepSousParam) == 0
                               ? a.endsWith(Relatif)

@@ -98,7 +98,7 @@ void EcritLigneHorizontale(const QString& ligne, const QString& style, Vecteur p
 
   if (Tient(style, "C") || Tient(style, "X")) {
     if (Tient(style, "D")) {
-      ErreurContenu(style, TexteMsg(391).arg(Tient(style, "C") ? QStringLiteral("C") : QStringLiteral("X"),
+      ErreurContenu(style, TexteMsg(TexteRaison::NonAdmis).arg(Tient(style, "C") ? QStringLiteral("C") : QStringLiteral("X"),
                                             QStringLiteral("D")));
     }
     p = p - (w / 2) * u;
@@ -233,7 +233,7 @@ void TraceTexteC(int niveau) {
 
   const QString champRayon = ParamN(param, 3);
   // The radius is required: a field left empty or blank has none.
-  if (Trim(champRayon).isEmpty()) ErreurChampN(param, 3, TexteMsg(375));
+  if (Trim(champRayon).isEmpty()) ErreurChampN(param, 3, TexteMsg(TexteRaison::ValeurManque));
   const QStringList rayon = champRayon.split(Lecture.SepSousParam);
   QString texteRayon = rayon[0];
   const double r = Calcule(texteRayon).value_or(0.0);

@@ -241,7 +241,7 @@ void CmdLVar(int niveau) {
   int n = VersEntier16(saut.value_or(0.0));
   nv.MarqueDebut = Trim(ParamBrutN(Lecture.ParamLigne, 3));
   nv.MarqueFin = Trim(ParamBrutN(Lecture.ParamLigne, 4));
-  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(374));
+  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(TexteRaison::Variable));
 
   const auto it = fichiersDonnees.find(nv.NumFicDonnees);
   if (it == fichiersDonnees.end()) {

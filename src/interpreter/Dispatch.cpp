@@ -162,7 +162,7 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
   switch (regle) {
     case RegleOrdre::Zoom:
       if (niveau != 1) return false;
-      if (EtatOrdre > OrdreCentre) ErreurInstruction(TexteMsg(386));
+      if (EtatOrdre > OrdreCentre) ErreurRun(DetailOrdre);
       return true;
     case RegleOrdre::Format:
       if (niveau != 1) return false;

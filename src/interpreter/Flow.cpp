@@ -21,8 +21,6 @@ using namespace legacy;
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
-// The messages of a block with no If open, and of an If with neither Then nor Goto.
-constexpr int TexteSansBloc = 381, TexteSansThen = 382;
 
 struct InstructionEnAttente {
   int niveau = 0;  // 0: nothing waits
@@ -109,10 +107,10 @@ bool ConditionTexte(const QString& condition) {
 
 // ELSEIF and ELSEIFT stand in an open block that met no ELSE while skipping, and end with THEN.
 void VerifieSinonSi(const NiveauProg& nv, const QString& param, int pThen) {
-  if (nv.ProfIf <= 0) ErreurInstruction(TexteMsg(TexteSansBloc));
-  if (nv.IfFait[static_cast<size_t>(nv.ProfIf)]) ErreurInstruction(TexteMsg(388));
-  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
-  if (!Trim(Mid(param, pThen + 4)).isEmpty()) ErreurInstruction(TexteMsg(389));
+  if (nv.ProfIf <= 0 || nv.IfFait[static_cast<size_t>(nv.ProfIf)] || pThen == 0 ||
+      !Trim(Mid(param, pThen + 4)).isEmpty()) {
+    ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
+  }
 }
 
 // The block form: IF and IFT open a new depth, ELSEIF and ELSEIFT stay in theirs. Only the first
@@ -225,7 +223,7 @@ bool EvalueSi(int& niveau) {
     Saute(niveau, cible);
     return false;
   }
-  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const bool vrai = ConditionNumerique(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
   return false;
@@ -246,7 +244,7 @@ void CmdIfT(int niveau) {
       return;
     }
   }
-  if (pThen == 0) ErreurInstruction(TexteMsg(TexteSansThen));
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const bool vrai = ConditionTexte(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
 }
@@ -258,14 +256,14 @@ void VerifieSinonSiSaute(int niveau) {
 
 void CmdElse(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteSansBloc));
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfOuvert[d];
 }
 
 void CmdEndIf(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteSansBloc));
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfFait[d] = nv.IfOuvert[d] = false;
   --nv.ProfIf;

@@ -332,7 +332,7 @@ bool CoupeLigne(NiveauProg& nv) {
       nv.FinInstr = nv.PosFinLigne;
       nv.DebutInstr = debutDerniere;
       nv.Ligne = Lecture.ParamLigne;
-      ErreurRun(TexteMsg(385) + CRLF + CRLF);
+      ErreurRun(QStringLiteral("\"_\" : ") + TexteMsg(TexteRaison::ValeurManque) + CRLF + CRLF);
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;

@@ -113,7 +113,7 @@ Suite GardeArguments(int) {
 
 // A factor statement belongs in a command file: in the program itself it is an error.
 Suite Facteur(int niveau) {
-  if (niveau == 1) ErreurInstruction(TexteMsg(384));
+  if (niveau == 1) ErreurInstruction(TexteMsg(TexteRaison::NonAdmis));
   return Suite::Continue;
 }
 

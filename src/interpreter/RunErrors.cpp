@@ -4,17 +4,16 @@
 #include <QStringList>
 
 #include "interpreter/KeywordTable.h"
+#include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Levels.h"
 
+using namespace legacy;
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
-
-// The message numbers of the reasons.
-constexpr int TexteChamp = 371, TexteNombre = 372, TexteDivision = 377, TexteDomaine = 378,
-              TexteIndice = 379, TexteNonExecutable = 390;
 
 // The command word as the editor writes it.
 QString MotEcrit(const QString& motCle) {
@@ -25,13 +24,13 @@ QString MotEcrit(const QString& motCle) {
 // What the old runtime's fault means for the user.
 QString RaisonDeFaute(const std::exception& e) {
   const auto* erreur = dynamic_cast<const ErreurExecution*>(&e);
-  if (erreur == nullptr) return TexteMsg(TexteNonExecutable);
-  if (erreur->pasUnNombre() || erreur->raison() == QStringLiteral("type mismatch")) return TexteMsg(TexteNombre);
-  if (erreur->raison() == QStringLiteral("division by zero")) return TexteMsg(TexteDivision);
+  if (erreur == nullptr) return TexteMsg(TexteRaison::NonExecutable);
+  if (erreur->pasUnNombre() || erreur->raison() == QStringLiteral("type mismatch")) return TexteMsg(TexteRaison::Nombre);
+  if (erreur->raison() == QStringLiteral("division by zero")) return TexteMsg(TexteRaison::Division);
   if (erreur->raison() == QStringLiteral("overflow")) return QStringLiteral("Dépassement de capacité / overflow / Überlauf");
-  if (erreur->raison() == QStringLiteral("invalid procedure call")) return TexteMsg(TexteDomaine);
-  if (erreur->raison() == QStringLiteral("subscript out of range")) return TexteMsg(TexteIndice);
-  return TexteMsg(TexteNonExecutable);
+  if (erreur->raison() == QStringLiteral("invalid procedure call")) return TexteMsg(TexteRaison::NonExecutable);
+  if (erreur->raison() == QStringLiteral("subscript out of range")) return TexteMsg(TexteRaison::NonExecutable);
+  return TexteMsg(TexteRaison::NonExecutable);
 }
 
 }  // namespace
@@ -73,11 +72,16 @@ void CompleteDetail(int niveau, const std::exception& e) {
   QString detail = motCle.isEmpty() ? QString() : MotEcrit(motCle) + QStringLiteral(" : ");
   if (Incident.ChampErreur > 0) {
     const QString nom = NomChampMasque(motCle, Incident.ChampErreur);
-    detail += TexteMsg(TexteChamp).arg(Incident.ChampErreur) +
+    detail += TexteMsg(TexteRaison::Champ).arg(Incident.ChampErreur) +
               (nom.isEmpty() ? QString() : QStringLiteral(" (") + nom + QStringLiteral(")")) +
               QStringLiteral(" : ");
   }
-  if (!Incident.ContenuChamp.isEmpty()) detail += u'"' + Incident.ContenuChamp + QStringLiteral("\" : ");
+  // An assignment has one field, its value: a fault of its computation quotes it.
+  QString contenu = Incident.ContenuChamp;
+  if (contenu.isEmpty() && Incident.RaisonChamp.isEmpty() && motCle.startsWith(u'%')) {
+    contenu = Trim(Lecture.ParamLigne);
+  }
+  if (!contenu.isEmpty()) detail += u'"' + contenu + QStringLiteral("\" : ");
   detail += Incident.RaisonChamp.isEmpty() ? RaisonDeFaute(e) : Incident.RaisonChamp;
   Incident.DetailErreur = detail + CRLF + CRLF;
 }

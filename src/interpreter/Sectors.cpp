@@ -182,7 +182,7 @@ void CmdSect(int niveau, bool plein) {
     Ajoute(cx + r2, cy + y2);
     Ajoute(cx + r1, cy + y2);
   } else {
-    ErreurInstruction(TexteMsg(392));
+    ErreurInstruction(TexteMsg(TexteRaison::NonExecutable));
   }
 
   if (UCase(champCouleur) != QStringLiteral("N")) Dessine(plein, cx, cy);

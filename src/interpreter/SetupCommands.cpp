@@ -251,7 +251,7 @@ void CmdFormatI() {
   } else if (InStr(format, QStringLiteral("PORT")) > 0) {
     if (imprimante) Sortie->DefinitOrientation(false);
   } else {
-    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(380));
+    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(TexteRaison::NonAdmis));
   }
   if (!imprimante) return;
   // The page turned: its size in millimetres changed, so the drawing scale is laid out again,

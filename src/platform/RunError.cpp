@@ -19,7 +19,7 @@ void ErreurRunCitant(const QString& citation, const QString& raison) {
   throw ErreurExecution();
 }
 
-void ErreurChamp(int champ, const QString& contenu, const QString& raison) {
+void ErreurSurChamp(int champ, const QString& contenu, const QString& raison) {
   Incident.DetailErreur.clear();
   Incident.CitationErreur.clear();
   Incident.ChampErreur = champ;

@@ -40,6 +40,20 @@ struct EtatIncident {
 };
 extern EtatIncident Incident;
 
+// The message numbers of the reasons a run error gives.
+namespace TexteRaison {
+constexpr int Champ = 142;          // "field %1"
+constexpr int Nombre = 143;         // a number was expected
+constexpr int Couleur = 144;        // a colour was expected
+constexpr int Variable = 145;       // a %variable was expected
+constexpr int ValeurManque = 146;   // a value is missing
+constexpr int Limites = 147;        // out of range: from %1 to %2
+constexpr int Division = 148;       // division by zero
+constexpr int NonExecutable = 149;  // cannot be carried out with these values
+constexpr int NonAdmis = 150;       // not accepted here
+constexpr int HorsDePlace = 151;    // the rules of If blocks and labels
+}  // namespace TexteRaison
+
 // Raising a run error: the detail text goes into DetailErreur, then the error unwinds to the
 // handler of the level being run, which reports it.
 [[noreturn]] void ErreurRun(const QString& detail = {});
@@ -47,9 +61,9 @@ extern EtatIncident Incident;
 [[noreturn]] void ErreurRunCitant(const QString& citation, const QString& raison);
 // A run error about field `champ` of the statement (0: a text of it that is no whole field) that
 // holds `contenu`; an empty content is not quoted.
-[[noreturn]] void ErreurChamp(int champ, const QString& contenu, const QString& raison);
+[[noreturn]] void ErreurSurChamp(int champ, const QString& contenu, const QString& raison);
 // A run error about the statement as a whole: the report gives the keyword and the reason.
-[[noreturn]] inline void ErreurInstruction(const QString& raison) { ErreurChamp(0, {}, raison); }
+[[noreturn]] inline void ErreurInstruction(const QString& raison) { ErreurSurChamp(0, {}, raison); }
 // A file that is missing or cannot be read (no regular file): reported with its path as a
 // missing file.
 [[noreturn]] void ErreurFichierIntrouvable(const QString& chemin);

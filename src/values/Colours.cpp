@@ -69,7 +69,7 @@ CouleurLue ValeurCouleur(const QString& texte) {
     } catch (const ErreurExecution&) {
       // An unknown %name says so itself; a component out of range makes no colour.
       if (!Incident.DetailErreur.isEmpty()) throw;
-      ErreurContenu(texte, TexteMsg(373));
+      ErreurContenu(texte, TexteMsg(TexteRaison::Couleur));
     }
   }
   return {};

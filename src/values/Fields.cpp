@@ -310,11 +310,11 @@ float Maxi(double a, double b) { return VersSingle(a < b ? b : a); }
 
 void ErreurChampN(const QString& texte, int n, const QString& raison) {
   const QString contenu = Trim(ParamBrutN(texte, n));
-  ErreurChamp(texte == Lecture.ParamLigne ? n : ChampDuContenu(contenu), contenu, raison);
+  ErreurSurChamp(texte == Lecture.ParamLigne ? n : ChampDuContenu(contenu), contenu, raison);
 }
 
 void ErreurContenu(const QString& contenu, const QString& raison) {
-  ErreurChamp(ChampDuContenu(contenu), Trim(contenu), raison);
+  ErreurSurChamp(ChampDuContenu(contenu), Trim(contenu), raison);
 }
 
 void ErreurNonInitialisee(const QString& texte) { ErreurRunCitant(texte, TexteNonInitialise()); }

@@ -34,11 +34,11 @@ TEST_F(RunErrorTest, MessageLayout) {
   EXPECT_EQ(TexteRouge(), QStringLiteral("grad = 1,2,3 ' c"));
   EXPECT_EQ(Var(1, "%C"), "<absent>");
 
-  // The detail is cleared once reported: the next error without a detail shows none.
+  // The detail is cleared once reported: the next error shows its own alone.
   Run(QStringLiteral("FACTEUR"));
   ASSERT_EQ(Messages().size(), 2u);
-  EXPECT_EQ(Messages()[1].texte,
-            TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Messages()[1].texte, TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF +
+                                     QStringLiteral("Facteur : pas admis ici") + CRLF + CRLF + ListeVariables(1));
   EXPECT_EQ(Messages()[1].titre, QStringLiteral("Morvo    (nb Var=0)"));
 }
 
