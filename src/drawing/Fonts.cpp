@@ -8,8 +8,8 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Expressions.h"
-#include "values/Levels.h"
 #include "values/Fields.h"
+#include "values/Levels.h"
 
 using namespace legacy;
 

@@ -10,6 +10,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -17,7 +18,6 @@
 #include "values/Levels.h"
 #include "values/StringFunctions.h"
 #include "values/Substitution.h"
-#include "platform/StringTable.h"
 
 using namespace legacy;
 
@@ -97,10 +97,7 @@ void EcritLigneHorizontale(const QString& ligne, const QString& style, Vecteur p
   PlaceCourant(p0);
 
   if (Tient(style, "C") || Tient(style, "X")) {
-    if (Tient(style, "D")) {
-      ErreurContenu(style, TexteMsg(TexteRaison::NonAdmis).arg(Tient(style, "C") ? QStringLiteral("C") : QStringLiteral("X"),
-                                            QStringLiteral("D")));
-    }
+    if (Tient(style, "D")) ErreurContenu(style, TexteMsg(TexteRaison::NonAdmis));
     p = p - (w / 2) * u;
     e = e - (w / 2) * u;
   } else if (Tient(style, "D")) {

@@ -10,11 +10,11 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Levels.h"
 #include "values/Variables.h"
-#include "platform/StringTable.h"
 
 using namespace legacy;
 

@@ -18,8 +18,8 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
-#include "values/Levels.h"
 #include "platform/StringTable.h"
+#include "values/Levels.h"
 
 using namespace legacy;
 

@@ -51,7 +51,9 @@ void ReleveEtiquettes(int niveau) {
       nv.DebutInstr = debut;
       nv.FinInstr = fin;
       nv.Ligne = ligne;
-      ErreurRunCitant(Trim(Left(ligne, deuxPoints - 1)), QStringLiteral(" : ") + TexteMsg(TexteRaison::HorsDePlace) + QStringLiteral("\r\n\r\n"));
+      ErreurRunCitant(
+          Trim(Left(ligne, deuxPoints - 1)),
+          QStringLiteral(" : ") + TexteMsg(TexteRaison::HorsDePlace) + QStringLiteral("\r\n\r\n"));
     }
     index.insert(nom, static_cast<int32_t>(table.size()));
     table.push_back(Etiquette{nom, debut});

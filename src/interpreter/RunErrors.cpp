@@ -25,11 +25,15 @@ QString MotEcrit(const QString& motCle) {
 QString RaisonDeFaute(const std::exception& e) {
   const auto* erreur = dynamic_cast<const ErreurExecution*>(&e);
   if (erreur == nullptr) return TexteMsg(TexteRaison::NonExecutable);
-  if (erreur->pasUnNombre() || erreur->raison() == QStringLiteral("type mismatch")) return TexteMsg(TexteRaison::Nombre);
+  if (erreur->pasUnNombre() || erreur->raison() == QStringLiteral("type mismatch"))
+    return TexteMsg(TexteRaison::Nombre);
   if (erreur->raison() == QStringLiteral("division by zero")) return TexteMsg(TexteRaison::Division);
-  if (erreur->raison() == QStringLiteral("overflow")) return QStringLiteral("Dépassement de capacité / overflow / Überlauf");
-  if (erreur->raison() == QStringLiteral("invalid procedure call")) return TexteMsg(TexteRaison::NonExecutable);
-  if (erreur->raison() == QStringLiteral("subscript out of range")) return TexteMsg(TexteRaison::NonExecutable);
+  if (erreur->raison() == QStringLiteral("overflow"))
+    return QStringLiteral("Dépassement de capacité / overflow / Überlauf");
+  if (erreur->raison() == QStringLiteral("invalid procedure call"))
+    return TexteMsg(TexteRaison::NonExecutable);
+  if (erreur->raison() == QStringLiteral("subscript out of range"))
+    return TexteMsg(TexteRaison::NonExecutable);
   return TexteMsg(TexteRaison::NonExecutable);
 }
 

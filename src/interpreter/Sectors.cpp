@@ -15,12 +15,12 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Levels.h"
-#include "platform/StringTable.h"
 
 using namespace legacy;
 

@@ -16,11 +16,11 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 #include "values/Variables.h"
-#include "platform/StringTable.h"
 
 using namespace legacy;
 

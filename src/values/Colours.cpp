@@ -65,7 +65,8 @@ CouleurLue ValeurCouleur(const QString& texte) {
   if (prefixe == QStringLiteral("RGB") || prefixe == QStringLiteral("RVB")) {
     const QString composantes = LTrim(Mid(s, 4));
     try {
-      return Composante(composantes, 1) + 256 * Composante(composantes, 2) + 65536 * Composante(composantes, 3);
+      return Composante(composantes, 1) + 256 * Composante(composantes, 2) +
+             65536 * Composante(composantes, 3);
     } catch (const ErreurExecution&) {
       // An unknown %name says so itself; a component out of range makes no colour.
       if (!Incident.DetailErreur.isEmpty()) throw;

@@ -38,7 +38,8 @@ TEST_F(RunErrorTest, MessageLayout) {
   Run(QStringLiteral("FACTEUR"));
   ASSERT_EQ(Messages().size(), 2u);
   EXPECT_EQ(Messages()[1].texte, TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF +
-                                     QStringLiteral("Facteur : pas admis ici") + CRLF + CRLF + ListeVariables(1));
+                                     QStringLiteral("Facteur : pas admis ici") + CRLF + CRLF +
+                                     ListeVariables(1));
   EXPECT_EQ(Messages()[1].titre, QStringLiteral("Morvo    (nb Var=0)"));
 }
 
@@ -262,7 +263,8 @@ TEST_F(RunErrorTest, EveryRunErrorSaysWhatIsWrong) {
       {"Couleur = RGB -5 0 0", 1,
        "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \"RGB -5 0 0\" : une couleur est attendue : "
        "un nom, RVB r v b (de 0 à 255) ou N"},
-      {"Cercle = 10, 10, 5, 0, 90, RGB 10 %bleu 0", 1, "%BLEU : non initialisée / not initialized / nicht initialisiert"},
+      {"Cercle = 10, 10, 5, 0, 90, RGB 10 %bleu 0", 1,
+       "%BLEU : non initialisée / not initialized / nicht initialisiert"},
       {"FormatI = A4", 1, "FormatI : champ 1 (Paysage ou Portrait) : \"A4\" : pas admis ici"},
       {"Trait = 0, 0, 45°R, 5", 1, "Trait : champ 3 (x1) : \"45°R\" : pas admis ici"},
       {echelle + "QA = 0, 0, 50, 0, 3, 10, 9, 150", 3,
@@ -275,8 +277,8 @@ TEST_F(RunErrorTest, EveryRunErrorSaysWhatIsWrong) {
     Run(cas.programme);
     const auto m = SeulMessage();
     const QString ligne = cas.programme.split(CRLF)[cas.ligne - 1];
-    EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" %1: ").arg(cas.ligne) + ligne + CRLF + CRLF + cas.detail +
-                           CRLF + CRLF + ListeVariables(1));
+    EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" %1: ").arg(cas.ligne) + ligne + CRLF + CRLF +
+                           cas.detail + CRLF + CRLF + ListeVariables(1));
   }
 }
 
@@ -287,8 +289,9 @@ TEST_F(RunErrorTest, TheReasonIsInTheMessageLanguage) {
   Run(QStringLiteral("Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8"));
   Shell.BaseLangue = sauve;
   const auto m = SeulMessage();
-  EXPECT_TRUE(m.texte.startsWith(QStringLiteral("Error in line: 3: Val = 10, 0,abc, 8\r\n\r\nVal : field 3 (End value) : "
-                                                "\"abc\" : a number was expected\r\n\r\n%iRec")))
+  EXPECT_TRUE(m.texte.startsWith(
+      QStringLiteral("Error in line: 3: Val = 10, 0,abc, 8\r\n\r\nVal : field 3 (End value) : "
+                     "\"abc\" : a number was expected\r\n\r\n%iRec")))
       << m.texte.left(200).toStdString();
 }
 

@@ -181,9 +181,9 @@ TEST_F(SetupCommandsTest, OrderRules) {
   EXPECT_EQ(Messages().size(), 3u);
   EXPECT_EQ(RunShell.ZoomIni, 3.0f);
   Run(QStringList{"FORMATI = Paysage", "CENTREE = 1, 1", "ZOOMINI = 2"});
-  EXPECT_EQ(Messages().back().texte,
-            TexteMsg(114) + QStringLiteral(" 3: ZOOMINI = 2") + CRLF + CRLF +
-                QStringLiteral("Erreur ordre commandes / Error odre commands") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Messages().back().texte, TexteMsg(114) + QStringLiteral(" 3: ZOOMINI = 2") + CRLF + CRLF +
+                                         QStringLiteral("Erreur ordre commandes / Error odre commands") +
+                                         CRLF + CRLF + ListeVariables(1));
   const size_t erreurs = Messages().size();
   EXPECT_EQ(erreurs, 4u);
 
@@ -205,8 +205,8 @@ TEST_F(SetupCommandsTest, OrderRules) {
   Run(QStringLiteral("FORMATI = A4"));
   EXPECT_EQ(Messages().back().texte,
             TexteMsg(114) + QStringLiteral(" 1: FORMATI = A4") + CRLF + CRLF +
-                QStringLiteral("FormatI : champ 1 (Paysage ou Portrait) : \"A4\" : pas admis ici") + CRLF + CRLF +
-                ListeVariables(1));
+                QStringLiteral("FormatI : champ 1 (Paysage ou Portrait) : \"A4\" : pas admis ici") + CRLF +
+                CRLF + ListeVariables(1));
 
   // A zoom of 0 or below is refused where it is set, and names its field.
   for (const char* ligne : {"ZOOMINII = 0", "ZOOMINI = -2"}) {

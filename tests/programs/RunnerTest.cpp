@@ -156,11 +156,13 @@ TEST_F(RunnerTest, TheLogsRunErrorSaysWhatIsWrong) {
   const QString log = Chemin(QStringLiteral("run.log"));
   const std::pair<const char*, QString> cas[] = {
       {"Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n",
-       QStringLiteral("Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin) : \\\"abc\\\" : un nombre est "
-                      "attendu\\r\\n\\r\\n%iRec")},
+       QStringLiteral(
+           "Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin) : \\\"abc\\\" : un nombre est "
+           "attendu\\r\\n\\r\\n%iRec")},
       {"Couleur = RGB 0 -1 0\r\n",
-       QStringLiteral("Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \\\"RGB 0 -1 0\\\" : une couleur est "
-                      "attendue")},
+       QStringLiteral(
+           "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \\\"RGB 0 -1 0\\\" : une couleur est "
+           "attendue")},
   };
   for (const auto& [texte, detail] : cas) {
     SCOPED_TRACE(texte);
