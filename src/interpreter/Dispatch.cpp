@@ -208,5 +208,6 @@ Suite ExecuteInstruction(int niveau) {
     if (Arret) return Suite::FinNiveau;
   }
   if (!SuitOrdre(mot->Ordre, niveau)) return Suite::Continue;
+  Lecture.ParamInstruction = Lecture.ParamLigne;
   return mot->Execute(niveau);
 }

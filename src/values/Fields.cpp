@@ -119,19 +119,32 @@ bool EstChiffre(QChar c) { return c >= u'0' && c <= u'9'; }
 int ChampDuContenu(const QString& contenu) {
   const QString cherche = Trim(contenu);
   if (cherche.isEmpty()) return 0;
-  const int n = CompteChamps(Lecture.ParamLigne, Lecture.SepParam);
+  const QString& tout = Lecture.ParamInstruction;
+  const int n = CompteChamps(tout, Lecture.SepParam);
   for (int k = 1; k <= n; ++k) {
-    if (Trim(ExtraitChamp(Lecture.ParamLigne, k, Lecture.SepParam)) == cherche) return k;
+    if (Trim(ExtraitChamp(tout, k, Lecture.SepParam)) == cherche) return k;
   }
   return 0;
+}
+
+// Whether a text is the statement's parameters, or the rest of them that its command kept.
+bool EstDeLInstruction(const QString& texte) {
+  return (texte == Lecture.ParamLigne || texte == Lecture.ParamInstruction) &&
+         Lecture.ParamInstruction.endsWith(texte);
+}
+
+// The number in the statement of field n of a text that holds `contenu`.
+int NumeroChamp(const QString& texte, int n, const QString& contenu) {
+  if (!EstDeLInstruction(texte)) return ChampDuContenu(contenu);
+  return n + CompteChamps(Lecture.ParamInstruction, Lecture.SepParam) - CompteChamps(texte, Lecture.SepParam);
 }
 
 // A failure while field n is computed: unless a detail is already there, the report names the
 // field and quotes it as written.
 void NoteChampEnFaute(const QString& texte, int n, const QString& ecrit) {
   if (!Incident.DetailErreur.isEmpty() || !Incident.RaisonChamp.isEmpty()) return;
-  if (Incident.ChampErreur > 0 && texte != Lecture.ParamLigne) return;
-  Incident.ChampErreur = texte == Lecture.ParamLigne ? n : ChampDuContenu(ecrit);
+  if (Incident.ChampErreur > 0 && !EstDeLInstruction(texte)) return;
+  Incident.ChampErreur = NumeroChamp(texte, n, ecrit);
   Incident.ContenuChamp = ecrit;
 }
 
@@ -310,7 +323,7 @@ float Maxi(double a, double b) { return VersSingle(a < b ? b : a); }
 
 void ErreurChampN(const QString& texte, int n, const QString& raison) {
   const QString contenu = Trim(ParamBrutN(texte, n));
-  ErreurSurChamp(texte == Lecture.ParamLigne ? n : ChampDuContenu(contenu), contenu, raison);
+  ErreurSurChamp(NumeroChamp(texte, n, contenu), contenu, raison);
 }
 
 void ErreurContenu(const QString& contenu, const QString& raison) {

@@ -270,6 +270,8 @@ TEST_F(RunErrorTest, EveryRunErrorSaysWhatIsWrong) {
       {echelle + "QA = 0, 0, 50, 0, 3, 10, 9, 150", 3,
        "QA : champ 8 (Rapport en % (50)) : \"150\" : hors limites : de 0 à 100"},
       {"Poly = 0,0, 10,10", 1, "Poly : \"2\" : hors limites : de 3 à 1000"},
+      // A field is counted in the whole statement, though the command reads its points one by one.
+      {"Poly = 0,0, 10,10, 20,abc", 1, "Poly : champ 6 (Points suivants) : \"abc\" : un nombre est attendu"},
   };
   for (const auto& cas : table) {
     SCOPED_TRACE(cas.programme.toStdString());
