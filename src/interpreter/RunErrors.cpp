@@ -24,16 +24,13 @@ QString MotEcrit(const QString& motCle) {
 // What the old runtime's fault means for the user.
 QString RaisonDeFaute(const std::exception& e) {
   const auto* erreur = dynamic_cast<const ErreurExecution*>(&e);
-  if (erreur == nullptr) return TexteMsg(TexteRaison::NonExecutable);
-  if (erreur->pasUnNombre() || erreur->raison() == QStringLiteral("type mismatch"))
+  const QString raison = erreur != nullptr ? erreur->raison() : QString();
+  if ((erreur != nullptr && erreur->pasUnNombre()) || raison == QStringLiteral("type mismatch"))
     return TexteMsg(TexteRaison::Nombre);
-  if (erreur->raison() == QStringLiteral("division by zero")) return TexteMsg(TexteRaison::Division);
-  if (erreur->raison() == QStringLiteral("overflow"))
+  if (raison == QStringLiteral("division by zero")) return TexteMsg(TexteRaison::Division);
+  if (raison == QStringLiteral("overflow"))
     return QStringLiteral("Dépassement de capacité / overflow / Überlauf");
-  if (erreur->raison() == QStringLiteral("invalid procedure call"))
-    return TexteMsg(TexteRaison::NonExecutable);
-  if (erreur->raison() == QStringLiteral("subscript out of range"))
-    return TexteMsg(TexteRaison::NonExecutable);
+  // Outside a function's domain, past the end of a list, or any other fault.
   return TexteMsg(TexteRaison::NonExecutable);
 }
 
@@ -73,19 +70,22 @@ void CompleteDetail(int niveau, const std::exception& e) {
   if (!Incident.DetailErreur.isEmpty() || Incident.TypeErreur == QStringLiteral("F")) return;
   const bool connu = niveau >= 0 && niveau < static_cast<int>(Niveaux.size());
   const QString motCle = connu ? Niveaux[static_cast<size_t>(niveau)].MotCle : QString();
-  QString detail = motCle.isEmpty() ? QString() : MotEcrit(motCle) + QStringLiteral(" : ");
+  // What the detail quotes of the statement: the report of a scrambled command file leaves it out.
+  QStringList citation;
+  if (!motCle.isEmpty()) citation << MotEcrit(motCle);
   if (Incident.ChampErreur > 0) {
     const QString nom = NomChampMasque(motCle, Incident.ChampErreur);
-    detail += TexteMsg(TexteRaison::Champ).arg(Incident.ChampErreur) +
-              (nom.isEmpty() ? QString() : QStringLiteral(" (") + nom + QStringLiteral(")")) +
-              QStringLiteral(" : ");
+    citation << TexteMsg(TexteRaison::Champ).arg(Incident.ChampErreur) +
+                    (nom.isEmpty() ? QString() : QStringLiteral(" (") + nom + QStringLiteral(")"));
   }
   // An assignment has one field, its value: a fault of its computation quotes it.
   QString contenu = Incident.ContenuChamp;
   if (contenu.isEmpty() && Incident.RaisonChamp.isEmpty() && motCle.startsWith(u'%')) {
     contenu = Trim(Lecture.ParamLigne);
   }
-  if (!contenu.isEmpty()) detail += u'"' + contenu + QStringLiteral("\" : ");
-  detail += Incident.RaisonChamp.isEmpty() ? RaisonDeFaute(e) : Incident.RaisonChamp;
-  Incident.DetailErreur = detail + CRLF + CRLF;
+  if (!contenu.isEmpty()) citation << u'"' + contenu + u'"';
+  const QString raison = Incident.RaisonChamp.isEmpty() ? RaisonDeFaute(e) : Incident.RaisonChamp;
+  Incident.CitationErreur = citation.join(QStringLiteral(" : "));
+  Incident.DetailErreur =
+      (citation.isEmpty() ? raison : Incident.CitationErreur + QStringLiteral(" : ") + raison) + CRLF + CRLF;
 }
