@@ -12,6 +12,7 @@
 #include "interpreter/DataFiles.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
@@ -331,7 +332,7 @@ bool CoupeLigne(NiveauProg& nv) {
       nv.FinInstr = nv.PosFinLigne;
       nv.DebutInstr = debutDerniere;
       nv.Ligne = Lecture.ParamLigne;
-      ErreurRun();
+      ErreurRun(QStringLiteral("\"_\" : ") + TexteMsg(TexteRaison::ValeurManque) + CRLF + CRLF);
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;
@@ -558,15 +559,10 @@ void Interprete(int& niveau) {
     TeteInterprete(niveau);
     BoucleLignes(niveau);
     FinNiveau(niveau);
-  } catch (const ErreurExecution& e) {
-    // An overflow of the arithmetic has no detail of its own: the report says what it was.
-    if (Incident.DetailErreur.isEmpty() && e.raison() == QStringLiteral("overflow")) {
-      Incident.DetailErreur = QStringLiteral("Dépassement de capacité / overflow / Überlauf\r\n\r\n");
-    }
-    GereErreurRun(niveau);
-    return;
-  } catch (const std::exception&) {
-    // Anything else a statement may throw is a run error of that statement too.
+  } catch (const std::exception& e) {
+    // Anything a statement may throw is a run error of that statement; the report says what is
+    // wrong even where the raise gave no detail.
+    CompleteDetail(niveau, e);
     GereErreurRun(niveau);
     return;
   }

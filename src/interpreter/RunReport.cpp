@@ -9,6 +9,7 @@
 #include "drawing/Pen.h"
 #include "interpreter/DataFiles.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "interpreter/VarList.h"
 #include "platform/EditorText.h"
@@ -154,9 +155,7 @@ void GereErreurRun(int niveau) {
       SignaleErreur(ligne, texte);
       Dialogues().MsgBox(texte, Boutons::Ok, TitreMorvo);
     }
-  Incident.DetailErreur.clear();
-  Incident.TypeErreur.clear();
-  Incident.CitationErreur.clear();
+  Incident = {};
   ActiveMenus();
   FermeFichiersSurErreur();
   if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
@@ -238,10 +237,11 @@ void TraceJournalDessin() {
             fichier + QStringLiteral("§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
                 QStringLiteral("0") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
   } catch (const std::exception& e) {
+    CompleteDetail(-1, e);
     QString detail = Incident.DetailErreur;
     if (const auto* erreur = dynamic_cast<const ErreurExecution*>(&e); erreur && detail.isEmpty())
       detail = erreur->raison();
-    Incident.DetailErreur.clear();
+    Incident = {};
     // One message of its own: the run itself went well.
     Dialogues().MsgBox(nom + QStringLiteral(" :") + CRLF + CRLF + detail, Boutons::Ok,
                        QStringLiteral("Morvo Dessin"));

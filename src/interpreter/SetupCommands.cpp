@@ -16,6 +16,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -269,7 +270,7 @@ void CmdFormatI() {
   } else if (InStr(format, QStringLiteral("PORT")) > 0) {
     if (imprimante) Sortie->DefinitOrientation(false);
   } else {
-    ErreurRun();
+    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(TexteRaison::NonAdmis));
   }
   if (!imprimante) return;
   // The page turned: its size in millimetres changed, so the drawing scale is laid out again,

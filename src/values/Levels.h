@@ -119,6 +119,9 @@ struct EtatLecture {
   QString SepParam = QStringLiteral(",");  // "," and "§" at the head of every level
   QString SepSousParam = QStringLiteral("§");
   QString ParamLigne;
+  // The parameter text as the statement's command received it: the fields a run error names count
+  // from it, though a command may cut ParamLigne as it reads on.
+  QString ParamInstruction;
   QString OperateurAffect;
   int IndiceTravail = 0;
   bool StopArg = false;

@@ -539,6 +539,32 @@ TEST_F(MainWindowTest, ALongFileNameShowsWholeInTheQuestionAndTheRunError) {
   EXPECT_FALSE(QFile::exists(dehors.filePath(nom)));
 }
 
+// F4 on a program whose line holds a wrong number: the shown message box says which field of the
+// line is wrong, what it holds and what was expected, before the variable list.
+TEST_F(MainWindowTest, ARunErrorsBoxSaysWhatIsWrongInTheLine) {
+  Demarre();
+  VraisDialogues();
+  Tape(QStringLiteral("Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n"));
+  QString texte;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    if (auto* label = d->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) texte = label->text();
+    QTest::keyClick(d, Qt::Key_Return);
+  });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  // The box lays the text out as rows of a table: its lines, blank ones aside.
+  QTextDocument document;
+  document.setHtml(texte);
+  QStringList lignes = document.toPlainText().split(u'\n');
+  lignes.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
+  ASSERT_GE(lignes.size(), 3) << texte.toStdString();
+  // HTML shows a run of blanks as one.
+  EXPECT_EQ(lignes[0], QStringLiteral("Erreur dans la ligne : 3: Val = 10, 0,abc, 8"));
+  EXPECT_EQ(lignes[1], QStringLiteral("Val : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \"abc\" : un nombre est attendu"));
+  EXPECT_EQ(lignes[2], QStringLiteral("%iRec"));
+}
+
 TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {
   Demarre();
   const QString nom = Chemin(QStringLiteral("ferme.dat"));

@@ -190,6 +190,26 @@ TEST_F(RunnerTest, EveryExampleDrawsWithoutAMessage) {
   }
 }
 
+// The log's run error says what is wrong in the line, before the variable list.
+TEST_F(RunnerTest, TheLogsRunErrorSaysWhatIsWrong) {
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const std::pair<const char*, QString> cas[] = {
+      {"Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n",
+       QStringLiteral(
+           "Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \\\"abc\\\" : un nombre est "
+           "attendu\\r\\n\\r\\n%iRec")},
+      {"Couleur = RGB 0 -1 0\r\n",
+       QStringLiteral(
+           "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \\\"RGB 0 -1 0\\\" : une couleur est "
+           "attendue")},
+  };
+  for (const auto& [texte, detail] : cas) {
+    SCOPED_TRACE(texte);
+    EXPECT_TRUE(MessageErreur(Lance({QStringLiteral("--log"), log, EcritProgramme(texte)})).contains(detail))
+        << LitOctets(QStringLiteral("run.log")).toStdString();
+  }
+}
+
 TEST_F(RunnerTest, ReadsWindows1252Programs) {
   const QString programme = EcritProgramme("%A = caf\xe9\r\n");
   const QString log = Chemin(QStringLiteral("run.log"));
