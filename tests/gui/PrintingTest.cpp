@@ -270,6 +270,29 @@ TEST_F(PrintingTest, PrintToFileNeverReplacesTheOpenProgram) {
   EXPECT_TRUE(LitOctets(Chemin(QStringLiteral("prog.pdf"))).startsWith("%PDF"));
 }
 
+// The PDF's name is the program's own, in the folder of the last PDF: a hasty Enter never replaces
+// another program's drawing.
+TEST_F(PrintingTest, ThePdfProposedIsTheCurrentProgramsInTheLastPdfsFolder) {
+  Demarre();
+  ChoisitImprimante(QString());
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("pdfs"))));
+  EcritOctets(Chemin(QStringLiteral("voltmeter.dat")), "Cercle 50,50,20\r\n");
+  fichiers_.ouvertures.push_back(Chemin(QStringLiteral("voltmeter.dat")));
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  CtrlP(Chemin(QStringLiteral("pdfs/voltmeter.pdf")));
+  ASSERT_TRUE(QFile::exists(Chemin(QStringLiteral("pdfs/voltmeter.pdf"))));
+
+  F().Action(QStringLiteral("Mnu_Nouveau"))->trigger();
+  Tape(QStringLiteral("Cercle 50,50,5\r\n"));
+  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("plate.dat")));
+  Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(FichierCourant, Chemin(QStringLiteral("plate.dat")));
+  fichiers_.Demandes.clear();
+  CtrlP();
+  EXPECT_EQ(fichiers_.Demandes.join(u'\n').toStdString(),
+            (QStringLiteral("save ") + Chemin(QStringLiteral("pdfs/plate.pdf")) + QStringLiteral(" pdf")).toStdString());
+}
+
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {
   Demarre();
   F().Mnu_Imprimante_Click();
