@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -424,6 +425,50 @@ TEST_F(MainWindowTest, ARunShowsOnlyWhereItDrawsAndAPrintRunRepaintsNothing) {
   const QImage image = F().Vue().Surface().Image();
   EXPECT_GT(PixelsNoirs(image.copy(coin)), 1000);
   EXPECT_EQ(PixelsNoirs(image), PixelsNoirs(image.copy(coin)));
+}
+
+// What the screen shows of the view as the first dialog opens, before the dialog takes any event,
+// and the view's own picture then.
+class VueAOuverture : public QObject {
+ public:
+  explicit VueAOuverture(FenetrePrincipale& fenetre) : fenetre_(fenetre) { qApp->installEventFilter(this); }
+  ~VueAOuverture() override { qApp->removeEventFilter(this); }
+  VueAOuverture(const VueAOuverture&) = delete;
+  VueAOuverture& operator=(const VueAOuverture&) = delete;
+  QImage montre, attendu;
+
+ protected:
+  bool eventFilter(QObject* cible, QEvent* evenement) override {
+    if (evenement->type() == QEvent::Show && qobject_cast<QDialog*>(cible) != nullptr && montre.isNull()) {
+      const QRect vue(fenetre_.Vue().mapTo(&fenetre_, QPoint(0, 0)), fenetre_.Vue().size());
+      montre = fenetre_.screen()->grabWindow(fenetre_.winId()).toImage().copy(vue).convertToFormat(
+          QImage::Format_RGB32);
+      attendu = fenetre_.Vue().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    return QObject::eventFilter(cible, evenement);
+  }
+
+ private:
+  FenetrePrincipale& fenetre_;
+};
+
+// A dialog of a run opens over what the run has drawn so far, never over the last run's drawing.
+TEST_F(MainWindowTest, ADialogOfARunOpensOverTheDrawingSoFar) {
+  Demarre();
+  VraisDialogues();
+  for (const char* dialogue : {"Input = Rayon ?, %R", "Val = 10, 0,abc, 8", "ListeVar"}) {
+    Tape(QStringLiteral("Cercle = 40,40,20\r\n"));
+    Clavier(Qt::Key_F4);
+    Tape(QStringLiteral("Cercle = 40,40,5\r\n") + QLatin1String(dialogue) + QStringLiteral("\r\n"));
+    VueAOuverture vue(F());
+    ReponsesModales reponses;
+    reponses.Ajoute([](QWidget* boite) { QTest::keyClick(boite, Qt::Key_Escape); });
+    Clavier(Qt::Key_F4);
+    ASSERT_TRUE(reponses.Epuisees()) << dialogue;
+    ASSERT_FALSE(vue.montre.isNull()) << dialogue;
+    EXPECT_EQ(vue.montre.size(), vue.attendu.size()) << dialogue;
+    EXPECT_TRUE(vue.montre == vue.attendu) << dialogue;
+  }
 }
 
 TEST_F(MainWindowTest, TheVariableListShowsItsCommentInTheTitleAndEachEntryOnOneLineInItsColumn) {
