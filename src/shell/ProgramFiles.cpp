@@ -323,9 +323,13 @@ bool EcritProgramme(const QString& chemin, const QString& texte) {
 
 QByteArray OctetsProgramme(const QString& texte) {
   if (texte == FormeProgramme.texte) return FormeProgramme.octets;
-  QString sansAjout = texte;
-  if (!FormeProgramme.finFinale && sansAjout.endsWith(QStringLiteral("\r\n"))) sansAjout.chop(2);
-  return OctetsDuTexte(sansAjout, FormeProgramme.forme);
+  const QString fin = QStringLiteral("\r\n");
+  QString lignes = texte;
+  if (!FormeProgramme.finFinale && lignes.endsWith(fin)) lignes.chop(2);
+  // A line typed after the last line end (Ctrl+End) is the last line now: it takes the line end
+  // the file's last line had.
+  if (FormeProgramme.finFinale && !lignes.isEmpty() && !lignes.endsWith(fin)) lignes += fin;
+  return OctetsDuTexte(lignes, FormeProgramme.forme);
 }
 
 bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
