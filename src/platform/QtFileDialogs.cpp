@@ -48,11 +48,20 @@ void DialogueEnregistrement::done(int resultat) {
         nom += u'.' + defaultSuffix();
     }
     const CibleEcriture cible(nom);
+    if (!refuse_.isEmpty() && cible.Existe() && cible.MemeFichier(CibleEcriture(refuse_))) {
+      QMessageBox::warning(this, windowTitle(), NomLisible(nom) + u'\n' + raison_);
+      return;
+    }
     // A name that reaches no file is refused with the system's answer once the dialog is closed.
     if (cible.Refus().isEmpty() && cible.Existe() && !Remplace(nom)) return;
     nom_ = nom;
   }
   QFileDialog::done(resultat);
+}
+
+void DialogueEnregistrement::Refuse(const QString& nom, const QString& raison) {
+  refuse_ = nom;
+  raison_ = raison;
 }
 
 bool DialogueEnregistrement::Remplace(const QString& nom) {

@@ -716,7 +716,7 @@ bool FenetrePrincipale::Imprimer() {
         Shell.NomFichier.isEmpty() ? QString() : TitreImpression(Shell.NomFichier) + QStringLiteral(".pdf");
     const QString propose = DossierDe(dernierPdf) + nom;
     const QString fichier =
-        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
+        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"), true);
     if (fichier.isEmpty()) return false;
     dernierPdf = fichier;
     p.setOutputFileName(fichier);

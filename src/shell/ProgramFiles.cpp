@@ -67,9 +67,11 @@ class DialoguesFichiersQt : public DialoguesFichiers {
     if (dialogue.exec() != QDialog::Accepted) return {};
     return dialogue.Noms().value(0);
   }
-  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) override {
+  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre,
+                      bool impression) override {
     if (!DescripteursPourDialogue()) return {};
     DialogueEnregistrement dialogue(Parent(), nomPropose, filtre);
+    if (impression) dialogue.Refuse(FichierCourant, TexteMsg(200));
     dialogue.setDefaultSuffix(extension);
     if (!nomPropose.isEmpty()) dialogue.selectFile(nomPropose);
     if (dialogue.exec() != QDialog::Accepted) return {};
@@ -343,7 +345,8 @@ bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
 
 bool FenetrePrincipale::Mnu_Enregistrer_Click() {
   const QString ancien = FichierCourant;
-  const QString nom = DialoguesFic().Enregistrer(Shell.NomFichier, QStringLiteral("dat"), FiltreProgrammes());
+  const QString nom =
+      DialoguesFic().Enregistrer(Shell.NomFichier, QStringLiteral("dat"), FiltreProgrammes(), false);
   if (nom.isEmpty()) return false;
   if (!EcritProgramme(nom, editeur_->Modele().Text())) {
     FichierCourant = ancien;

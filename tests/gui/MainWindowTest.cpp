@@ -441,8 +441,11 @@ class VueAOuverture : public QObject {
   bool eventFilter(QObject* cible, QEvent* evenement) override {
     if (evenement->type() == QEvent::Show && qobject_cast<QDialog*>(cible) != nullptr && montre.isNull()) {
       const QRect vue(fenetre_.Vue().mapTo(&fenetre_, QPoint(0, 0)), fenetre_.Vue().size());
-      montre = fenetre_.screen()->grabWindow(fenetre_.winId()).toImage().copy(vue).convertToFormat(
-          QImage::Format_RGB32);
+      montre = fenetre_.screen()
+                   ->grabWindow(fenetre_.winId())
+                   .toImage()
+                   .copy(vue)
+                   .convertToFormat(QImage::Format_RGB32);
       attendu = fenetre_.Vue().grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     return QObject::eventFilter(cible, evenement);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -26,6 +27,7 @@
 #include "PdfPages.h"
 #include "PrivateCups.h"
 #include "WindowFixture.h"
+#include "platform/FileNames.h"
 #include "platform/StringTable.h"
 #include "shell/DrawingView.h"
 #include "shell/QtHost.h"
@@ -290,7 +292,44 @@ TEST_F(PrintingTest, ThePdfProposedIsTheCurrentProgramsInTheLastPdfsFolder) {
   fichiers_.Demandes.clear();
   CtrlP();
   EXPECT_EQ(fichiers_.Demandes.join(u'\n').toStdString(),
-            (QStringLiteral("save ") + Chemin(QStringLiteral("pdfs/plate.pdf")) + QStringLiteral(" pdf")).toStdString());
+            (QStringLiteral("save ") + Chemin(QStringLiteral("pdfs/plate.pdf")) + QStringLiteral(" pdf"))
+                .toStdString());
+}
+
+// Print to File onto the open program by another name: the file dialog refuses it at once, with the
+// reason, and asks nothing about replacing it.
+TEST_F(PrintingTest, TheFileDialogRefusesAPrintOntoTheOpenProgramAtOnce) {
+  Demarre();
+  ChoisitImprimante(QString());
+  const QString programme = Chemin(QStringLiteral("prog.dat"));
+  const QByteArray texte("Trait 0,0,50,50\r\n");
+  EcritOctets(programme, texte);
+  fichiers_.ouvertures.push_back(programme);
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  const QString lien = Chemin(QStringLiteral("lien.pdf"));
+  ASSERT_EQ(::symlink(QFile::encodeName(programme).constData(), QFile::encodeName(lien).constData()), 0);
+  DefinitDialoguesFichiers(nullptr);
+  prompter_.Efface();
+  QString message;
+  ReponsesModales reponses;
+  reponses.Ajoute([&lien](QWidget* dialogue) {
+    auto* saisie = dialogue->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (saisie == nullptr) return;
+    saisie->setText(lien);
+    QTest::keyClick(saisie, Qt::Key_Return);
+  });
+  reponses.Ajoute([&message](QWidget* dialogue) {
+    if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) message = boite->text();
+    QTest::keyClick(dialogue, Qt::Key_Escape);
+  });
+  // The file dialog stays open after the refusal: cancelled.
+  reponses.Ajoute([](QWidget* dialogue) { QTest::keyClick(dialogue, Qt::Key_Escape); });
+  CtrlP();
+  EXPECT_TRUE(reponses.Epuisees());
+  EXPECT_EQ(message.toStdString(), (NomLisible(lien) + u'\n' + TexteMsg(200)).toStdString());
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(programme), texte);
+  ExpectFenetreRendue();
 }
 
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {
