@@ -822,6 +822,16 @@ TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
                                       << "+" << cadre.x() << "+" << cadre.y();
     for (const auto* boutons : d->findChildren<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly))
       for (const QAbstractButton* b : boutons->buttons()) EXPECT_TRUE(EnVue(b, d)) << nom.toStdString();
+    // The button Enter presses is in view; a text that wraps is shown whole, scrolled to or not.
+    for (const QPushButton* b : d->findChildren<QPushButton*>()) {
+      if (!b->isDefault()) continue;
+      EXPECT_TRUE(EnVue(b, d)) << nom.toStdString() << " " << b->text().toStdString();
+    }
+    for (const QLabel* l : d->findChildren<QLabel*>()) {
+      if (!l->isVisible() || !l->wordWrap()) continue;
+      EXPECT_GE(l->height(), l->heightForWidth(l->width()))
+          << nom.toStdString() << " " << l->text().toStdString();
+    }
   };
   const auto ferme = [&verifie](QWidget* d) {
     verifie(d);
@@ -861,6 +871,7 @@ TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
   ASSERT_NE(FrmDessin::Ouvert(), nullptr);
   QApplication::processEvents();
   verifie(FrmDessin::Ouvert());
+  EXPECT_TRUE(EnVue(FrmDessin::Ouvert()->CmdOK(), FrmDessin::Ouvert()));
   FrmDessin::Ouvert()->close();
 }
 
