@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -33,6 +35,7 @@
 #include "FullDisk.h"
 #include "WindowFixture.h"
 #include "platform/Events.h"
+#include "platform/StringTable.h"
 #include "shell/DrawingView.h"
 #include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
@@ -585,6 +588,72 @@ TEST_F(MainWindowTest, ALongFileNameShowsWholeInTheQuestionAndTheRunError) {
   EXPECT_TRUE(question.copie.contains(nom)) << question.copie.toStdString();
   EXPECT_FALSE(question.copie.contains(QChar(0x200B)));
   EXPECT_FALSE(QFile::exists(dehors.filePath(nom)));
+}
+
+// On a screen of 1280 x 720 at scale 2, a write question about a link of 4,000 bytes to a file
+// outside says first what the program wants to do, then the names; its text scrolls inside the box,
+// Yes and No in view, and No writes nothing.
+TEST_F(MainWindowTest, AQuestionTallerThanTheScreenScrollsWithYesAndNoInView) {
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) {
+    QTemporaryDir dossier;
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(),
+                                    QStringLiteral(R"({"name": "petit", "width": 1280, "height": 720})")),
+                   QStringLiteral("AQuestionTallerThanTheScreenScrollsWithYesAndNoInView"),
+                   {QStringLiteral("QT_SCALE_FACTOR=2")}));
+    return;
+  }
+  QTemporaryDir dehors;
+  ASSERT_TRUE(dehors.isValid());
+  const QString cible = dehors.filePath(QStringLiteral("bashrc"));
+  EcritOctets(cible, "garde\n");
+  QString lien = dehors.path();
+  while (lien.size() < 4000 - 250) {
+    lien += u'/' + QString(240, u'd');
+    ASSERT_TRUE(QDir().mkdir(lien));
+  }
+  lien += u'/' + QString(4000 - lien.size() - 1, u'l');
+  ASSERT_EQ(QFile::encodeName(lien).size(), 4000);
+  ASSERT_EQ(::symlink(QFile::encodeName(cible).constData(), QFile::encodeName(lien).constData()), 0);
+  Demarre();
+  VraisDialogues();
+  Tape("OpenA = " + lien + "\r\nPrintA = x\r\n");
+  const QString question = TexteMsg(198);
+  const QString phrase = question.left(question.indexOf(QStringLiteral("%1")));
+  QString debut;
+  bool dansEcran = false, boutonsVus = false, defile = false, entier = false, enHaut = false;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* boite = qobject_cast<QMessageBox*>(d);
+    if (boite == nullptr) return;
+    QTest::qWait(50);
+    dansEcran = d->screen()->availableGeometry().contains(d->frameGeometry());
+    boutonsVus = EnVue(boite->button(QMessageBox::Yes), d) && EnVue(boite->button(QMessageBox::No), d);
+    auto* label = d->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* zone = d->findChild<QScrollArea*>();
+    if (zone != nullptr && (label == nullptr || !zone->isAncestorOf(label))) zone = nullptr;
+    if (label != nullptr) {
+      debut = label->text().remove(QChar(0x200B)).left(phrase.size());
+      entier = label->height() >= label->heightForWidth(label->width());
+    }
+    if (zone != nullptr) {
+      defile = zone->verticalScrollBar()->maximum() > 0;
+      enHaut = zone->verticalScrollBar()->value() == 0;
+    }
+    QTest::mouseClick(boite->button(QMessageBox::No), Qt::LeftButton);
+  });
+  reponses.Ajoute([](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  // The whole question comes before the first name.
+  EXPECT_TRUE(phrase.contains(u'?')) << phrase.toStdString();
+  EXPECT_EQ(debut.toStdString(), phrase.toStdString());
+  EXPECT_TRUE(dansEcran);
+  EXPECT_TRUE(boutonsVus);
+  EXPECT_TRUE(defile);
+  EXPECT_TRUE(entier);
+  EXPECT_TRUE(enHaut);
+  EXPECT_EQ(LitOctets(cible), QByteArray("garde\n"));
 }
 
 TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {
