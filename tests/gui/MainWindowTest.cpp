@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -829,6 +830,12 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
       QStringLiteral("QT_QPA_PLATFORM=linuxfb:fb=") + vide.filePath(QStringLiteral("fb9"));
   EXPECT_EQ(lance(QString(), {}, &erreur, {sansEcran}), 1);
   expectUneLigne("QT_QPA_PLATFORM=linuxfb:fb=", {"\"linuxfb\""});
+  // One that starts but shows no window (a graphics device's, for Vulkan surfaces only): the same.
+  if (QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                    QStringLiteral("/platforms/libqvkkhrdisplay.so"))) {
+    EXPECT_EQ(lance(QString(), {}, &erreur, {QStringLiteral("QT_QPA_PLATFORM=vkkhrdisplay")}), 1);
+    expectUneLigne("QT_QPA_PLATFORM=vkkhrdisplay", {"\"vkkhrdisplay\""});
+  }
 
   // With an X display there, the Wayland platform asked for gives way to it: the window opens, and
   // ends as asked.
