@@ -9,6 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+// Whether `nom` reaches the existing file `interdit`, by whatever name: the dialog then says
+// `raison` over `dialogue`, and stays open.
+bool NomInterdit(QWidget* dialogue, const QString& nom, const QString& interdit, const QString& raison);
+
 // Save: the question before a file is replaced is asked of the file the system would write.
 class DialogueEnregistrement : public QFileDialog {
  public:

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
 #include <QLineEdit>
@@ -59,6 +60,24 @@ class SansMarges : public QObject {
   }
 };
 
+// The print dialog refuses a PDF file that is the open program at once, with the reason: before
+// its own checks of the file, and its question about replacing it, that OK starts.
+class DialogueImpression : public QPrintDialog {
+ public:
+  DialogueImpression(QPrinter* imprimante, QWidget* parent) : QPrintDialog(imprimante, parent) {
+    auto* boutons = findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+    if (boutons == nullptr) return;
+    disconnect(boutons, &QDialogButtonBox::accepted, this, nullptr);
+    connect(boutons, &QDialogButtonBox::accepted, this, [this] {
+      const auto* fichier = findChild<QLineEdit*>(QStringLiteral("filename"));
+      if (fichier != nullptr && fichier->isEnabled() &&
+          NomInterdit(this, fichier->text(), FichierCourant, TexteMsg(200)))
+        return;
+      if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+    });
+  }
+};
+
 class DialoguesFichiersQt : public DialoguesFichiers {
  public:
   QString Ouvrir(const QString& dossier, const QString& filtre) override {
@@ -79,7 +98,7 @@ class DialoguesFichiersQt : public DialoguesFichiers {
   }
   bool ChoisitImprimante(QPrinter& imprimante) override {
     if (!DescripteursPourDialogue()) return false;
-    QPrintDialog dialogue(&imprimante, Parent());
+    DialogueImpression dialogue(&imprimante, Parent());
     // The listing print presets the range to the selection when there is one.
     dialogue.setOption(QAbstractPrintDialog::PrintSelection, imprimante.printRange() == QPrinter::Selection);
     dialogue.setOption(QAbstractPrintDialog::PrintPageRange, false);

@@ -296,9 +296,9 @@ TEST_F(PrintingTest, ThePdfProposedIsTheCurrentProgramsInTheLastPdfsFolder) {
                 .toStdString());
 }
 
-// Print to File onto the open program by another name: the file dialog refuses it at once, with the
-// reason, and asks nothing about replacing it.
-TEST_F(PrintingTest, TheFileDialogRefusesAPrintOntoTheOpenProgramAtOnce) {
+// Print to File onto the open program by another name: the file dialog, and the listing's print
+// dialog, refuse it at once, with the reason, and ask nothing about replacing it.
+TEST_F(PrintingTest, TheDialogsRefuseAPrintOntoTheOpenProgramAtOnce) {
   Demarre();
   ChoisitImprimante(QString());
   const QString programme = Chemin(QStringLiteral("prog.dat"));
@@ -330,6 +330,40 @@ TEST_F(PrintingTest, TheFileDialogRefusesAPrintOntoTheOpenProgramAtOnce) {
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_EQ(LitOctets(programme), texte);
   ExpectFenetreRendue();
+
+  // The listing's print dialog, which asks for the PDF file itself, refuses it the same way.
+  message.clear();
+  ReponsesModales listing;
+  listing.Ajoute([&lien](QWidget* dialogue) {
+    auto* fichier = dialogue->findChild<QLineEdit*>(QStringLiteral("filename"));
+    auto* boutons = dialogue->findChild<QDialogButtonBox*>();
+    if (fichier == nullptr || boutons == nullptr || boutons->button(QDialogButtonBox::Ok) == nullptr) return;
+    fichier->setText(lien);
+    QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  listing.Ajoute([&message](QWidget* dialogue) {
+    if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) message = boite->text();
+    QTest::keyClick(dialogue, Qt::Key_Escape);
+  });
+  listing.Ajoute([](QWidget* dialogue) { QTest::keyClick(dialogue, Qt::Key_Escape); });
+  ChoisitMenu(u'f', u'c');
+  EXPECT_TRUE(listing.Epuisees());
+  EXPECT_EQ(message.toStdString(), (NomLisible(lien) + u'\n' + TexteMsg(200)).toStdString());
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(programme), texte);
+  // Another name prints.
+  const QString code = Chemin(QStringLiteral("code.pdf"));
+  ReponsesModales autre;
+  autre.Ajoute([&code](QWidget* dialogue) {
+    auto* fichier = dialogue->findChild<QLineEdit*>(QStringLiteral("filename"));
+    auto* boutons = dialogue->findChild<QDialogButtonBox*>();
+    if (fichier == nullptr || boutons == nullptr || boutons->button(QDialogButtonBox::Ok) == nullptr) return;
+    fichier->setText(code);
+    QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  ChoisitMenu(u'f', u'c');
+  EXPECT_TRUE(autre.Epuisees());
+  EXPECT_TRUE(LitOctets(code).startsWith("%PDF"));
 }
 
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {
