@@ -18,8 +18,10 @@ class DialoguesFichiers {
   virtual QString Ouvrir(const QString& dossier, const QString& filtre) = 0;
   // The name to write, as it was written (for the system to read); empty when cancelled. The dialog
   // asks before the file the system finds under that name is replaced, and adds the default
-  // extension to a name that has none.
-  virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) = 0;
+  // extension to a name that has none. A print's file (`impression`) is never the open program: the
+  // dialog refuses it at once, with the reason.
+  virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre,
+                              bool impression) = 0;
   // The printer dialog over Morvo's own printer; false when cancelled.
   virtual bool ChoisitImprimante(QPrinter& imprimante) = 0;
 };

@@ -107,7 +107,7 @@ class DialoguesScriptes : public DialoguesFichiers {
     Demandes << QStringLiteral("open ") + dossier + QStringLiteral(" ") + filtre;
     return Prend(ouvertures);
   }
-  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString&) override {
+  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString&, bool) override {
     Demandes << QStringLiteral("save ") + nomPropose + QStringLiteral(" ") + extension;
     return Prend(enregistrements);
   }
