@@ -204,7 +204,14 @@ void FinNiveau(int niveau) {
   RunShell.RefCurAngle = RunShell.AngRotFin;
   RunShell.RefCurAngleRad = RunShell.AngRotFinRad;
 
-  if (Niveau(niveau).ProfIf > 0 && !Arret) Dialogues().MsgBox(TexteMsg(127), Boutons::Ok, TitreMorvo);
+  if (Niveau(niveau).ProfIf > 0 && !Arret) {
+    // A block left open is the program's fault, told where the program ends (or, for a command
+    // file, at the line that called it).
+    const EditeurTexte& ed = *hote->Editeur();
+    const int derniere = ed.LigneDePosition(std::max(0, static_cast<int>(ed.Text().size()) - 1)) + 1;
+    SignaleErreur(niveau == 1 ? derniere : LigneInstruction(1), TexteMsg(127));
+    Dialogues().MsgBox(TexteMsg(127), Boutons::Ok, TitreMorvo);
+  }
 
   hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
   if (niveau == 1) {

@@ -212,9 +212,9 @@ TEST_F(RunnerTest, TheLogsRunErrorSaysWhatIsWrong) {
   const QString log = Chemin(QStringLiteral("run.log"));
   const std::pair<const char*, QString> cas[] = {
       {"Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n",
-       QStringLiteral(
-           "Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \\\"abc\\\" : un nombre est "
-           "attendu\\r\\n\\r\\n%iRec")},
+       QStringLiteral("Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin (log : format P, E, S, "
+                      "0.0E00 ou vide)) : \\\"abc\\\" : un nombre est "
+                      "attendu\\r\\n\\r\\n%iRec")},
       {"Couleur = RGB 0 -1 0\r\n",
        QStringLiteral(
            "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \\\"RGB 0 -1 0\\\" : une couleur est "
@@ -337,6 +337,12 @@ TEST_F(RunnerTest, ARunErrorIsToldOnTheStandardErrorWithStatusFour) {
                                    QStringLiteral(":3: Erreur dans la ligne : GRAD = 1 du fichier: ")))
       << r.erreurs.toStdString();
   EXPECT_EQ(r.erreurs.count(u'\n'), 1) << r.erreurs.toStdString();
+
+  // A block If left open is told where the program ends.
+  r = Lance({EcritProgramme("If 1 = 1 Then\r\nCercle = 50, 50, 10\r\n", QStringLiteral("ouvert.dat"))});
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs,
+            Chemin(QStringLiteral("ouvert.dat")) + QStringLiteral(":2: Erreur : If[T] sans Endif\n"));
 
   // Questions, the list of variables and answered boxes are no failure.
   r = Lance({QStringLiteral("--answer"), QStringLiteral("7"), QStringLiteral("--log"), log,
