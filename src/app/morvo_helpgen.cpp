@@ -563,6 +563,7 @@ h1 { font-size: 1.8rem; margin: 0.6rem 0 1rem; color: var(--accent); }
 h2 { font-size: 1.3rem; margin: 2rem 0 0.6rem; padding-bottom: 0.2rem; border-bottom: 1px solid var(--cadre); }
 h3 { font-size: 1.05rem; margin: 1.2rem 0 0.4rem; }
 a { color: var(--accent); }
+a code { text-underline-offset: 0.3em; }
 code, kbd, pre { font-family: "DejaVu Sans Mono", "Liberation Mono", monospace; font-size: 0.92em; }
 kbd { border: 1px solid var(--cadre); border-bottom-width: 2px; border-radius: 3px; padding: 0 0.3em; background: var(--code); }
 pre { background: var(--code); border: 1px solid var(--cadre); border-radius: 4px; padding: 0.6rem 0.8rem; overflow-x: auto; white-space: pre-wrap; }
@@ -572,6 +573,8 @@ th, td { border: 1px solid var(--cadre); padding: 0.25rem 0.5rem; text-align: le
 th { background: var(--code); }
 td pre { margin: 0; border: none; padding: 0; background: none; }
 table.champs td:first-child { width: 3.5rem; white-space: nowrap; }
+table.resume td:first-child { width: 9rem; }
+td:first-child > code { white-space: nowrap; }
 tr.champ td:last-child { font-weight: bold; }
 tr.facultatif td:last-child { font-weight: normal; }
 tr.sous-champ td:first-child { padding-left: 1.2rem; }
