@@ -574,7 +574,7 @@ th { background: var(--code); }
 td pre { margin: 0; border: none; padding: 0; background: none; }
 table.champs td:first-child { width: 3.5rem; white-space: nowrap; }
 table.resume td:first-child { width: 9rem; }
-td:first-child > code { white-space: nowrap; }
+:not(pre) > code { white-space: nowrap; }
 tr.champ td:last-child { font-weight: bold; }
 tr.facultatif td:last-child { font-weight: normal; }
 tr.sous-champ td:first-child { padding-left: 1.2rem; }
