@@ -81,25 +81,28 @@ struct Mots {
   const char* nouveautes;
   const char* sansParametre;
   const char* exemplesIntro;
+  const char* nomChamp;
 };
 
 const Mots kMots[kNbLangues] = {
     {"Aide de Morvo", "Sommaire", "Guide", "Commandes par catégorie", "Résumé des syntaxes", "Exemples",
      "Précédent", "Suivant", "Champ", "facultatif", "sous-champs, écrits après « § »", "Exemple", "Commande",
      "Autres lignes", "Nouveautés de cette version", "Pas de paramètre.",
-     "Les programmes d'exemple livrés avec Morvo, et le dessin de chacun."},
+     "Les programmes d'exemple livrés avec Morvo, et le dessin de chacun.", "Nom dans le masque de saisie (F2), avec les masques en français"},
     {"Morvo Help", "Contents", "Guide", "Commands by category", "Syntax summary", "Examples", "Previous",
      "Next", "Field", "optional", "sub-fields, written after \"§\"", "Example", "Command", "Other lines",
      "What changed in this version", "No parameter.",
-     "The example programs that come with Morvo, each with its drawing."},
+     "The example programs that come with Morvo, each with its drawing.", "Name in the F2 dialog, with English masks"},
     {"Morvo-Hilfe", "Inhalt", "Anleitung", "Befehle nach Kategorie", "Syntaxübersicht", "Beispiele",
      "Zurück", "Weiter", "Feld", "optional", "Unterfelder, nach „§“ geschrieben", "Beispiel", "Befehl", "Weitere Zeilen",
      "Neu in dieser Version", "Kein Parameter.",
-     "Die Beispielprogramme, die Morvo mitbringt, jedes mit seiner Zeichnung."},
+     "Die Beispielprogramme, die Morvo mitbringt, jedes mit seiner Zeichnung.", "Name in der Eingabemaske (F2), mit deutschen Masken"},
     {"Ayuda de Morvo", "Contenido", "Guía", "Comandos por categoría", "Resumen de sintaxis", "Ejemplos",
      "Anterior", "Siguiente", "Campo", "opcional", "subcampos, escritos tras «§»", "Ejemplo", "Comando",
      "Otras líneas", "Novedades de esta versión", "Sin parámetros.",
-     "Los programas de ejemplo que trae Morvo, cada uno con su dibujo."},
+     "Los programas de ejemplo que trae Morvo, cada uno con su dibujo.",
+     // Spanish has no masks of its own: the dialog shows the French names.
+     "Nombre en el diálogo F2 (en francés: el español no tiene máscaras propias)"},
 };
 
 QString U(const char* texte) { return QString::fromUtf8(texte); }
@@ -415,8 +418,8 @@ QString Generateur::Reference(const Langue& l, const std::vector<const MotCle*>&
         html += QStringLiteral("<p class=\"champs\">") + Echappe(U(l.mots->sansParametre)) + QStringLiteral("</p>\n");
       } else {
         bool sousChamps = false;
-        html += QStringLiteral("<table class=\"champs\">\n<tr><th>%1</th><th></th></tr>\n")
-                    .arg(Echappe(U(l.mots->champ)));
+        html += QStringLiteral("<table class=\"champs\">\n<tr><th>%1</th><th>%2</th></tr>\n")
+                    .arg(Echappe(U(l.mots->champ)), Echappe(U(l.mots->nomChamp)));
         for (size_t i = 0; i < masque->champs.size(); ++i) {
           const auto& pieces = masque->champs[i];
           for (size_t j = 0; j < pieces.size(); ++j) {
@@ -560,6 +563,7 @@ h1 { font-size: 1.8rem; margin: 0.6rem 0 1rem; color: var(--accent); }
 h2 { font-size: 1.3rem; margin: 2rem 0 0.6rem; padding-bottom: 0.2rem; border-bottom: 1px solid var(--cadre); }
 h3 { font-size: 1.05rem; margin: 1.2rem 0 0.4rem; }
 a { color: var(--accent); }
+a code { text-underline-offset: 0.3em; }
 code, kbd, pre { font-family: "DejaVu Sans Mono", "Liberation Mono", monospace; font-size: 0.92em; }
 kbd { border: 1px solid var(--cadre); border-bottom-width: 2px; border-radius: 3px; padding: 0 0.3em; background: var(--code); }
 pre { background: var(--code); border: 1px solid var(--cadre); border-radius: 4px; padding: 0.6rem 0.8rem; overflow-x: auto; white-space: pre-wrap; }
@@ -569,6 +573,8 @@ th, td { border: 1px solid var(--cadre); padding: 0.25rem 0.5rem; text-align: le
 th { background: var(--code); }
 td pre { margin: 0; border: none; padding: 0; background: none; }
 table.champs td:first-child { width: 3.5rem; white-space: nowrap; }
+table.resume td:first-child { width: 9rem; }
+:not(pre) > code { white-space: nowrap; }
 tr.champ td:last-child { font-weight: bold; }
 tr.facultatif td:last-child { font-weight: normal; }
 tr.sous-champ td:first-child { padding-left: 1.2rem; }
