@@ -226,7 +226,7 @@ enum class Genre { Absent, Ordinaire, Dossier, Flux, Autre };
 
 Genre GenreDe(const QString& chemin) {
   struct stat etat {};
-  if (::stat(QFile::encodeName(chemin).constData(), &etat) != 0) return Genre::Absent;
+  if (::stat(OctetsDuNom(chemin).constData(), &etat) != 0) return Genre::Absent;
   if (S_ISREG(etat.st_mode)) return Genre::Ordinaire;
   if (S_ISDIR(etat.st_mode)) return Genre::Dossier;
   if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return Genre::Flux;
@@ -236,7 +236,7 @@ Genre GenreDe(const QString& chemin) {
 // Writes into a device or FIFO as it stands. Opened without waiting, so a FIFO that nobody reads
 // fails at once instead of hanging.
 bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  const int fd = ::open(QFile::encodeName(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(OctetsDuNom(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int code = errno;
     DonneErreur(erreur, code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
@@ -468,7 +468,7 @@ std::optional<int> DescripteurNomme(const QString& chemin) {
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return std::nullopt;
-  return QFile::decodeName(*cible);
+  return TexteDuNom(*cible);
 }
 
 CibleEcriture::CibleEcriture(const QString& nom) {
@@ -501,7 +501,7 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
-  switch (GenreDe(QFile::decodeName(*cible))) {
+  switch (GenreDe(TexteDuNom(*cible))) {
     case Genre::Dossier:
       DonneErreur(erreur, RaisonSysteme(EISDIR));
       return false;
@@ -642,8 +642,7 @@ bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreu
   }
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
-  if (GenreDe(QFile::decodeName(*cible)) == Genre::Flux)
-    return EcritDansFlux(QFile::decodeName(*cible), octets, erreur);
+  if (GenreDe(TexteDuNom(*cible)) == Genre::Flux) return EcritDansFlux(TexteDuNom(*cible), octets, erreur);
   return EcritFichier(chemin, octets, erreur);
 }
 
@@ -736,7 +735,7 @@ bool AjoutOuvert::Ferme(QString* erreur) {
 bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
   if (fd_ < 0) return false;
   struct stat etat {};
-  return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 && etat.st_dev == peripherique_ &&
+  return ::stat(OctetsDuNom(chemin).constData(), &etat) == 0 && etat.st_dev == peripherique_ &&
          etat.st_ino == inode_;
 }
 

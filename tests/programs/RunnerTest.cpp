@@ -1519,11 +1519,16 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
   const QByteArray dossierBrut = QFile::encodeName(dossier()) + "/l\xe9";
   ASSERT_EQ(::mkdir(dossierBrut.constData(), 0700), 0);
   const auto retireDossier = qScopeGuard([&dossierBrut] {
-    for (const char* f : {"/p.dat", "/sub.dat"}) ::unlink((dossierBrut + f).constData());
+    for (const char* f : {"/p.dat", "/sub.dat", "/pts.txt", "/Plot_Offset.txt"})
+      ::unlink((dossierBrut + f).constData());
     ::rmdir(dossierBrut.constData());
   });
-  for (const auto& [f, contenu] : {std::pair{"/p.dat", "Fichier = sub.dat\r\nFichier = absent.dat\r\n"},
-                                   std::pair{"/sub.dat", "Cercle 50,50,20\r\n"}}) {
+  // Plot's offset file is made there too, by the folder's bytes.
+  for (const auto& [f, contenu] :
+       {std::pair{"/p.dat",
+                  "Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , \xa7OFFSET\r\nFichier = sub.dat\r\nFichier = "
+                  "absent.dat\r\n"},
+        std::pair{"/sub.dat", "Cercle 50,50,20\r\n"}, std::pair{"/pts.txt", "1;2\r\n"}}) {
     QFile fichier;
     const int fd = ::open((dossierBrut + f).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
@@ -1538,6 +1543,11 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
   EXPECT_TRUE(journal.contains("absent.dat : fichier non trouv")) << journal.constData();
   EXPECT_FALSE(journal.contains("sub.dat : fichier non trouv")) << journal.constData();
   EXPECT_TRUE(journal.contains("/l\\\\xE9/\\r\\n")) << journal.constData();
+  QFile decale;
+  const int fd = ::open((dossierBrut + "/Plot_Offset.txt").constData(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0) << erreurs.toStdString();
+  ASSERT_TRUE(decale.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+  EXPECT_FALSE(decale.readAll().isEmpty());
 }
 
 // A file name holding control characters is shown escaped: one message, one line, and no escape
