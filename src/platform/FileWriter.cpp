@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -173,10 +175,49 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
   return base.isEmpty() ? QByteArray("/") : base;
 }
 
+// How many of `taille` bytes a write through `fd` can put in whole, where it is a regular file:
+// below the file-size limit (ulimit -f) and in the free space of its disk, counted in the disk's
+// blocks. Past either the system would take part of the write and leave its line cut short, which
+// another writer of the file could then finish with its own line; `code` tells which one stops it.
+qint64 Place(int fd, qint64 taille, int& code) {
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) return taille;
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  const off_t position = drapeaux >= 0 && (drapeaux & O_APPEND) != 0 ? etat.st_size : ::lseek(fd, 0, SEEK_CUR);
+  if (position < 0) return taille;
+  qint64 place = taille;
+  rlimit limite{};
+  if (::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY &&
+      static_cast<qint64>(limite.rlim_cur) - position < place) {
+    place = std::max<qint64>(0, static_cast<qint64>(limite.rlim_cur) - position);
+    code = EFBIG;
+  }
+  struct statvfs disque {};
+  if (::fstatvfs(fd, &disque) != 0 || disque.f_blocks == 0 || disque.f_frsize == 0) return place;
+  const auto bloc = static_cast<qint64>(disque.f_frsize);
+  // The bytes the file's last block still holds, and the blocks the user may take.
+  const qint64 fin = std::max<qint64>(position, etat.st_size);
+  const qint64 libre = (fin + bloc - 1) / bloc * bloc - position +
+                       static_cast<qint64>(::geteuid() == 0 ? disque.f_bfree : disque.f_bavail) * bloc;
+  if (libre < place) {
+    place = libre;
+    code = ENOSPC;
+  }
+  return place;
+}
+
 // Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
 // is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
 // seconds only, so that the other outputs are still written.
 bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part = nullptr) {
+  // Into a regular file that cannot take them all, only the whole lines that fit go in (see Place).
+  int code = 0;
+  if (const qint64 place = Place(fd, taille, code); place < taille) {
+    const qint64 lignes = QByteArrayView(octets, place).lastIndexOf('\n') + 1;
+    if (lignes > 0 && !EcritFlux(fd, octets, lignes, raison, part)) return false;
+    raison = RaisonSysteme(code);
+    return false;
+  }
   qint64 fait = 0;
   const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
   bool attenteBornee = false;
@@ -752,6 +793,12 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   }
   if (octets.isEmpty()) return true;
   const auto taille = static_cast<size_t>(octets.size());
+  // A line that the file cannot take whole is never started (see Place).
+  if (int code = 0; Place(fd_, octets.size(), code) < octets.size()) {
+    SignaleEchec(chemin_, qt_error_string(code));
+    DonneErreur(erreur, qt_error_string(code));
+    return false;
+  }
   ssize_t n;
   do {
     n = ::write(fd_, octets.constData(), taille);

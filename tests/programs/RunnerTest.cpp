@@ -1262,6 +1262,22 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
                 "ulimit -f 20; \"$R\" --log /dev/stdout long.dat > r.txt; s=$?; echo end >> r.txt; exit $s")),
             3);
   EXPECT_EQ(LitOctets(QStringLiteral("r.txt")), "end\n");
+  // While another process holds the file open, what went in stays, in whole lines: the next writer's
+  // line is never glued to a cut one.
+  {
+    EcritProgramme("old\n", QStringLiteral("r.txt"));
+    QFile lecteur(Chemin(QStringLiteral("r.txt")));
+    ASSERT_TRUE(lecteur.open(QIODevice::ReadOnly));
+    EXPECT_EQ(LanceShell(QStringLiteral("ulimit -f 20; \"$R\" --log /dev/stdout long.dat >> r.txt"), &erreurs),
+              3);
+    ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log long.log long.dat")), 0);
+    const QByteArray contenu = LitOctets(QStringLiteral("r.txt"));
+    EXPECT_GT(contenu.size(), 4000);
+    EXPECT_TRUE(contenu.endsWith('\n'));
+    EXPECT_EQ(contenu, "old\n" + LitOctets(QStringLiteral("long.log")).left(contenu.size() - 4));
+    EXPECT_TRUE(erreurs.contains(QStringLiteral(" (the first %1 bytes went into the file already").arg(contenu.size() - 4)))
+        << erreurs.toStdString();
+  }
   // The runner's own messages that went into the file meanwhile (2>&1) are no part of the log and
   // stay.
   EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 20 Then Goto B\r\n",
