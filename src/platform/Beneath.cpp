@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,28 @@ struct Identite {
   ino_t ino;
   bool operator==(const Identite&) const = default;
 };
+
+EtapeParcours etapeCourante;
+
+// Whether the folder `fd` still lies beneath the folder `racine`, its parents asked of the system
+// up to the root: a folder moved out while the walk went through it would take the file elsewhere,
+// which the kernel's own call refuses at its end (EXDEV).
+bool ToujoursDessous(int fd, const Identite& racine) {
+  Descripteur parent;
+  for (int n = 0; n < 4096; ++n) {
+    const int ici = parent.Valide() ? parent.fd() : fd;
+    struct stat etat {};
+    if (::fstat(ici, &etat) != 0) return false;
+    if (Identite{etat.st_dev, etat.st_ino} == racine) return true;
+    Descripteur dessus(::openat(ici, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat etatDessus {};
+    if (!dessus.Valide() || ::fstat(dessus.fd(), &etatDessus) != 0 ||
+        Identite{etatDessus.st_dev, etatDessus.st_ino} == Identite{etat.st_dev, etat.st_ino})
+      return false;
+    parent = std::move(dessus);
+  }
+  return false;
+}
 
 // Puts the names of `nom` in front of those still to walk; whether it ends with "/", which makes its
 // last name one of a folder.
@@ -126,7 +149,9 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
       ici = entres.size() == 1 ? Descripteur() : std::move(parent);
       continue;
     }
+    if (etapeCourante) etapeCourante();
     if (dernier && !finDossier && !dernierDossier) {
+      if (ici.Valide() && !ToujoursDessous(ici.fd(), entres.front())) return Erreur(EXDEV);
       Descripteur fd(::openat(position(), partie.constData(), drapeaux | O_NOFOLLOW, mode));
       if (fd.Valide()) {
         // O_PATH opens a link as itself: it is then followed, unless the caller said not to.
@@ -161,18 +186,30 @@ int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
     entres.push_back({etat.st_dev, etat.st_ino});
     ici = std::move(suivant);
   }
+  if (ici.Valide() && !ToujoursDessous(ici.fd(), entres.front())) return Erreur(EXDEV);
   return ::openat(position(), ".", drapeaux, mode);
 }
 
 }  // namespace
 
+int ParcourtSousDossier(int dossier, const QByteArray& nom, int drapeaux) {
+  int fd;
+  int essais = 0;
+  do {
+    fd = Parcourt(dossier, nom, drapeaux);
+  } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++essais < 64)));
+  return fd;
+}
+
+void DefinitEtapeParcours(EtapeParcours etape) { etapeCourante = std::move(etape); }
+
 int OuvreSousDossier(int dossier, const QByteArray& nom, int drapeaux) {
-  const bool appel = AppelPresent();
+  if (!AppelPresent()) return ParcourtSousDossier(dossier, nom, drapeaux);
   long fd;
   // A rename elsewhere while the name resolves makes the kernel (and the walk) ask to try again.
   int essais = 0;
   do {
-    fd = appel ? Openat2(dossier, nom.constData(), drapeaux) : Parcourt(dossier, nom, drapeaux);
+    fd = Openat2(dossier, nom.constData(), drapeaux);
   } while (fd < 0 && (errno == EINTR || (errno == EAGAIN && ++essais < 64)));
   return static_cast<int>(fd);
 }
