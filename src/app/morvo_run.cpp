@@ -23,9 +23,11 @@
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
+#include "platform/OutputFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
+#include "platform/WriteSignals.h"
 
 namespace {
 

@@ -5,12 +5,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,12 +18,10 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstring>
 #include <deque>
 
 #include "platform/FileNames.h"
 #include "platform/StringTable.h"
-#include "platform/TextFile.h"
 
 namespace {
 
@@ -33,7 +29,6 @@ PanneEcriture panneCourante;
 std::function<bool()> arretCourant;
 SuiviEchecs suiviCourant;
 
-bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
 bool ArretDemande() { return arretCourant && arretCourant(); }
 
 
@@ -69,39 +64,6 @@ bool DonneModeDuRemplacant(int fd, const struct stat* ancien, QString& raison) {
   if (!ancien) return true;
   const mode_t mode = ancien->st_uid == ::geteuid() ? (ancien->st_mode & 07777) : ModeFichierNeuf();
   if (::fchmod(fd, mode) == 0) return true;
-  raison = RaisonSysteme(errno);
-  return false;
-}
-
-bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
-  struct stat ancien {};
-  if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
-  return DonneModeDuRemplacant(f.handle(), &ancien, raison);
-}
-
-// The reason of a failed step: the device's own, else the hook's full disk (told as the device
-// tells a real one, in Qt's words, translated with its dialogs), else a short write.
-QString Raison(const QFileDevice& f, bool panne) {
-  if (f.error() != QFileDevice::NoError) return f.errorString();
-  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
-}
-
-// Writes every byte, unbuffered: a write that goes in only in part is tried again for the rest, so
-// that the system's reason of the failure is known.
-bool EcritTout(QFileDevice& f, const QByteArray& octets) {
-  qint64 fait = 0;
-  while (fait < octets.size()) {
-    const qint64 n = f.write(octets.constData() + fait, octets.size() - fait);
-    if (n <= 0) return false;
-    fait += n;
-  }
-  return true;
-}
-
-// Data still in the system's cache can fail to reach the disk (network and quota file systems
-// report it only here); a file system that cannot sync is no failure.
-bool Synchronise(QFileDevice& f, QString& raison) {
-  if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
   raison = RaisonSysteme(errno);
   return false;
 }
@@ -206,15 +168,83 @@ qint64 Place(int fd, qint64 taille, int& code) {
   return place;
 }
 
-// Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
-// is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
-// seconds only, so that the other outputs are still written.
-bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part = nullptr) {
+// While it is held, the file is open nowhere but through this descriptor and nobody else may open
+// or cut it, so that its size changes between a look and a cut only through this very descriptor.
+// Refused while anything else has the file open, a reader too, and where the file system has none.
+class BailExclusif {
+ public:
+  explicit BailExclusif(int fd) : fd_(fd) {
+    // One who opens the file meanwhile waits a moment; the notice we get of it would end the process.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGIO, &ignore, &avant_);
+    tenu_ = ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+  }
+  ~BailExclusif() {
+    if (tenu_) ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+    sigaction(SIGIO, &avant_, nullptr);
+  }
+  BailExclusif(const BailExclusif&) = delete;
+  BailExclusif& operator=(const BailExclusif&) = delete;
+  bool Tenu() const { return tenu_; }
+
+ private:
+  int fd_;
+  bool tenu_ = false;
+  struct sigaction avant_ {};
+};
+
+// What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
+// "file") once its writing failed.
+QString TexteDejaEcrit(qint64 octets, const char* ou) {
+  return QStringLiteral(
+             " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
+      .arg(octets)
+      .arg(QLatin1String(ou));
+}
+
+}  // namespace
+
+bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
+
+bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
+  struct stat ancien {};
+  if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
+  return DonneModeDuRemplacant(f.handle(), &ancien, raison);
+}
+
+
+QString RaisonDuFichier(const QFileDevice& f, bool panne) {
+  if (f.error() != QFileDevice::NoError) return f.errorString();
+  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
+}
+
+
+bool EcritTout(QFileDevice& f, const QByteArray& octets) {
+  qint64 fait = 0;
+  while (fait < octets.size()) {
+    const qint64 n = f.write(octets.constData() + fait, octets.size() - fait);
+    if (n <= 0) return false;
+    fait += n;
+  }
+  return true;
+}
+
+
+bool Synchronise(QFileDevice& f, QString& raison) {
+  if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
+  raison = RaisonSysteme(errno);
+  return false;
+}
+
+
+bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part) {
   // Into a regular file that cannot take them all, only the whole lines that fit go in (see Place).
   int code = 0;
   if (const qint64 place = Place(fd, taille, code); place < taille) {
     const qint64 lignes = QByteArrayView(octets, place).lastIndexOf('\n') + 1;
-    if (lignes > 0 && !EcritFlux(fd, octets, lignes, raison, part)) return false;
+    if (lignes > 0 && !EcritDansDescripteur(fd, octets, lignes, raison, part)) return false;
     raison = RaisonSysteme(code);
     return false;
   }
@@ -261,96 +291,14 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartE
   return true;
 }
 
-// What the path names, links followed; Absent also when it cannot be told (the write then gives
-// the system's reason).
-enum class Genre { Absent, Ordinaire, Dossier, Flux, Autre };
 
-Genre GenreDe(const QString& chemin) {
+GenreFichier GenreDe(const QString& chemin) {
   struct stat etat {};
-  if (::stat(OctetsDuNom(chemin).constData(), &etat) != 0) return Genre::Absent;
-  if (S_ISREG(etat.st_mode)) return Genre::Ordinaire;
-  if (S_ISDIR(etat.st_mode)) return Genre::Dossier;
-  if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return Genre::Flux;
-  return Genre::Autre;
-}
-
-// Writes into a device or FIFO as it stands. Opened without waiting, so a FIFO that nobody reads
-// fails at once instead of hanging.
-bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  const int fd = ::open(OctetsDuNom(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int code = errno;
-    DonneErreur(erreur, code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
-                                      : RaisonSysteme(code));
-    return false;
-  }
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
-    ::close(fd);
-    DonneErreur(erreur, RaisonSysteme(EINVAL));
-    return false;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  QString raison;
-  if (!EcritFlux(fd, octets.constData(), octets.size(), raison)) {
-    DonneErreur(erreur, raison);
-    ::close(fd);
-    return false;
-  }
-  if (::close(fd) != 0 && errno != EINTR) {
-    DonneErreur(erreur, RaisonSysteme(errno));
-    return false;
-  }
-  return true;
-}
-
-// While it is held, the file is open nowhere but through this descriptor and nobody else may open
-// or cut it, so that its size changes between a look and a cut only through this very descriptor.
-// Refused while anything else has the file open, a reader too, and where the file system has none.
-class BailExclusif {
- public:
-  explicit BailExclusif(int fd) : fd_(fd) {
-    // One who opens the file meanwhile waits a moment; the notice we get of it would end the process.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGIO, &ignore, &avant_);
-    tenu_ = ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
-  }
-  ~BailExclusif() {
-    if (tenu_) ::fcntl(fd_, F_SETLEASE, F_UNLCK);
-    sigaction(SIGIO, &avant_, nullptr);
-  }
-  BailExclusif(const BailExclusif&) = delete;
-  BailExclusif& operator=(const BailExclusif&) = delete;
-  bool Tenu() const { return tenu_; }
-
- private:
-  int fd_;
-  bool tenu_ = false;
-  struct sigaction avant_ {};
-};
-
-// What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
-// "file") once its writing failed.
-QString TexteDejaEcrit(qint64 octets, const char* ou) {
-  return QStringLiteral(
-             " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
-      .arg(octets)
-      .arg(QLatin1String(ou));
-}
-
-}  // namespace
-
-QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
-
-QString RaisonNonOrdinaire(unsigned mode) {
-  if (S_ISDIR(mode)) return RaisonSysteme(EISDIR);
-  const QString genre = S_ISFIFO(mode)                   ? QStringLiteral("a FIFO or a pipe")
-                        : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("a device")
-                        : S_ISSOCK(mode)                 ? QStringLiteral("a socket")
-                                                         : QStringLiteral("no file of data");
-  return QStringLiteral("not a regular file (%1)").arg(genre);
+  if (::stat(OctetsDuNom(chemin).constData(), &etat) != 0) return GenreFichier::Absent;
+  if (S_ISREG(etat.st_mode)) return GenreFichier::Ordinaire;
+  if (S_ISDIR(etat.st_mode)) return GenreFichier::Dossier;
+  if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return GenreFichier::Flux;
+  return GenreFichier::Autre;
 }
 
 PartEcrite::PartEcrite() : empreinte_(std::make_unique<QCryptographicHash>(QCryptographicHash::Sha256)) {}
@@ -464,73 +412,10 @@ bool DesigneUnFichier(const QString& chemin, QString* erreur) {
   return false;
 }
 
-bool DescripteurEcrivable(int fd, QString* erreur) {
-  const int drapeaux = ::fcntl(fd, F_GETFL);
-  if (drapeaux < 0) {
-    DonneErreur(erreur, RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is not open)").arg(fd));
-    return false;
-  }
-  if ((drapeaux & O_ACCMODE) == O_RDONLY) {
-    DonneErreur(erreur,
-                RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is open for reading only)").arg(fd));
-    return false;
-  }
-  return true;
-}
-
-std::optional<int> DescripteurNomme(const QString& chemin) {
-  const std::optional<QByteArray> resolu = Resout(chemin, nullptr);
-  if (!resolu) return std::nullopt;
-  // The links of /dev lead to /proc/self/fd/N; the links of /proc are left for the system to
-  // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N). The
-  // system reads "//", "/./" and "x/.." in them as the folders they name: so is the name read here,
-  // or "/dev/fd//1" would be taken for a file and replaced.
-  const QByteArray cible = OctetsDuNom(QDir::cleanPath(TexteDuNom(*resolu)));
-  QByteArray reste;
-  for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
-                                      "/proc/" + QByteArray::number(::getpid()) + '/'}) {
-    if (cible.startsWith(processus)) reste = cible.mid(processus.size());
-  }
-  if (reste.startsWith("task/")) {
-    const qsizetype barre = reste.indexOf('/', 5);
-    if (barre < 0) return std::nullopt;
-    reste = reste.mid(barre + 1);
-  }
-  if (!reste.startsWith("fd/")) return std::nullopt;
-  // Digits only, as the system names descriptors ("+1", " 1" or "01" name none).
-  const QByteArray numero = reste.mid(3);
-  if (numero.isEmpty() || numero.size() > 9 || (numero.size() > 1 && numero[0] == '0')) return std::nullopt;
-  for (const char c : numero) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  return numero.toInt();
-}
-
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return std::nullopt;
   return TexteDuNom(*cible);
-}
-
-CibleEcriture::CibleEcriture(const QString& nom) {
-  if (!DesigneUnFichier(nom, &refus_)) return;
-  // The system follows the names of descriptors (/dev/stdout, /dev/fd/N) to the open file itself.
-  struct stat etat {};
-  if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
-    existe_ = true;
-    flux_ = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode) ||
-            DescripteurNomme(nom).has_value();
-    partagee_ = S_ISCHR(etat.st_mode) && etat.st_rdev == makedev(1, 3);
-    peripherique_ = etat.st_dev;
-    inode_ = etat.st_ino;
-  } else {
-    chemin_ = SuitLiens(nom).value_or(DansDossierCourant(nom));
-  }
-}
-
-bool CibleEcriture::MemeFichier(const CibleEcriture& autre) const {
-  if (!refus_.isEmpty() || !autre.refus_.isEmpty() || existe_ != autre.existe_) return false;
-  return existe_ ? peripherique_ == autre.peripherique_ && inode_ == autre.inode_ : chemin_ == autre.chemin_;
 }
 
 namespace {
@@ -543,11 +428,11 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
   switch (GenreDe(TexteDuNom(*cible))) {
-    case Genre::Dossier:
+    case GenreFichier::Dossier:
       DonneErreur(erreur, RaisonSysteme(EISDIR));
       return false;
-    case Genre::Flux:
-    case Genre::Autre:
+    case GenreFichier::Flux:
+    case GenreFichier::Autre:
       DonneErreur(erreur, RaisonSysteme(EINVAL));
       return false;
     default:
@@ -571,7 +456,7 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   if (ok) {
     ok = Synchronise(f, raison);
   } else {
-    raison = Raison(f, panne);
+    raison = RaisonDuFichier(f, panne);
   }
   if (ok && f.size() != octets.size()) {
     ok = false;
@@ -627,7 +512,7 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
     if (ok) {
       ok = Synchronise(f, raison);
     } else {
-      raison = Raison(f, panne);
+      raison = RaisonDuFichier(f, panne);
     }
   }
   struct stat ecrit {};
@@ -665,26 +550,6 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
   SignaleEchec(chemin, raison);
   DonneErreur(erreur, raison);
   return false;
-}
-
-bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
-  if (!DesigneUnFichier(chemin, erreur)) return false;
-  // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
-  // held, and a block's output goes on after its earlier lines.
-  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
-    if (!DescripteurEcrivable(*fd, erreur)) return false;
-    PartEcrite part;
-    part.Debute(*fd);
-    QString raison;
-    if (EcritFlux(*fd, octets.constData(), octets.size(), raison, &part)) return true;
-    DonneErreur(erreur, raison + part.Reprend(*fd));
-    return false;
-  }
-  const std::optional<QByteArray> cible = Resout(chemin, erreur);
-  if (!cible) return false;
-  if (GenreDe(TexteDuNom(*cible)) == Genre::Flux) return EcritDansFlux(TexteDuNom(*cible), octets, erreur);
-  return EcritFichier(chemin, octets, erreur);
 }
 
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
@@ -845,126 +710,6 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   return false;
 }
 
-SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
-  QString refus;
-  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
-  if (!DesigneUnFichier(chemin, &refus)) {
-    Echoue(refus);
-    return;
-  }
-  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
-    // Written into as the shell opened it, and left open for the shell.
-    if (DescripteurEcrivable(*fd, &refus)) {
-      flux_ = *fd;
-      descripteur_ = true;
-      part_.Debute(*fd);
-    } else {
-      Echoue(refus);
-    }
-    return;
-  }
-  const std::optional<QByteArray> cible = Resout(chemin, &refus);
-  if (!cible) {
-    Echoue(refus);
-    return;
-  }
-  const QString resolu = QFile::decodeName(*cible);
-  switch (GenreDe(resolu)) {
-    case Genre::Dossier:
-      Echoue(RaisonSysteme(EISDIR));
-      return;
-    case Genre::Autre:
-      Echoue(RaisonSysteme(EINVAL));
-      return;
-    case Genre::Flux: {
-      // Opened without waiting, so that a FIFO nobody reads fails at once.
-      flux_ = ::open(cible->constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-      struct stat etat {};
-      if (flux_ < 0) {
-        const int code = errno;
-        Echoue(code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
-                             : RaisonSysteme(code));
-      } else if (::fstat(flux_, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
-        Echoue(RaisonSysteme(EINVAL));
-      } else {
-        ::fcntl(flux_, F_SETFL, ::fcntl(flux_, F_GETFL) & ~O_NONBLOCK);
-        part_.Debute(flux_);
-      }
-      return;
-    }
-    default:
-      break;
-  }
-  fichier_ = std::make_unique<QSaveFile>(resolu);
-  QString raison;
-  if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    Echoue(fichier_->errorString());
-  else if (!DonneModeDuRemplacant(*fichier_, *cible, raison))
-    Echoue(raison);
-}
-
-SortieProgressive::~SortieProgressive() {
-  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0 && !descripteur_) ::close(flux_);
-}
-
-void SortieProgressive::Echoue(const QString& raison) {
-  if (echec_) return;
-  echec_ = true;
-  raison_ = raison;
-  if (flux_ >= 0) raison_ += part_.Reprend(flux_);
-  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0 && !descripteur_) ::close(flux_);
-  flux_ = -1;
-}
-
-void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
-  if (echec_) return;
-  if (fichier_) {
-    if (!EcritTout(*fichier_, QByteArray::fromRawData(octets, taille))) Echoue(Raison(*fichier_, false));
-    ecrits_ += taille;
-    return;
-  }
-  QString raison;
-  if (!EcritFlux(flux_, octets, taille, raison, &part_)) Echoue(raison);
-}
-
-bool SortieProgressive::Termine(QString* erreur) {
-  if (!echec_ && flux_ >= 0) {
-    const int fd = flux_;
-    flux_ = -1;
-    if (!descripteur_ && ::close(fd) != 0 && errno != EINTR) Echoue(RaisonSysteme(errno));
-  } else if (!echec_ && fichier_) {
-    QString raison;
-    if (EnPanne(chemin_))
-      Echoue(RaisonSysteme(ENOSPC));
-    else if (!Synchronise(*fichier_, raison))
-      Echoue(raison);
-    else if (fichier_->size() != ecrits_)
-      Echoue(RaisonSysteme(EIO));
-    else if (!fichier_->commit())
-      Echoue(fichier_->errorString());
-  }
-  if (echec_) DonneErreur(erreur, raison_);
-  return !echec_;
-}
-
-bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur, bool sortie) {
-  // A PDF that the printer could not end lacks the end that every PDF has; the printer keeps the
-  // system's reason to itself.
-  if (octets.trimmed().right(5) != "%%EOF") {
-    DonneErreur(erreur, QStringLiteral("the PDF printer could not finish the file"));
-    return false;
-  }
-  return sortie ? EcritSortie(cible, octets, erreur) : EcritFichier(cible, octets, erreur);
-}
-
-bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur, bool sortie) {
-  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire, erreur);
-  if (!octets) return false;
-  return EcritPdfEntier(*octets, cible, erreur, sortie);
-}
-
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
   return TexteMsg(128).arg(NomLisible(chemin), raison);
 }
@@ -977,22 +722,3 @@ void DefinitSuiviEchecs(SuiviEchecs suivi) { suiviCourant = std::move(suivi); }
 
 void SignaleEchecEcriture(const QString& chemin, const QString& raison) { SignaleEchec(chemin, raison); }
 
-void IgnoreLimiteTailleFichier() {
-  struct sigaction action {};
-  action.sa_handler = SIG_IGN;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGXFSZ, &action, nullptr);
-}
-
-SignauxParDefaut::SignauxParDefaut() {
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGXFSZ, &action, &limite_);
-  sigaction(SIGPIPE, &action, &tube_);
-}
-
-SignauxParDefaut::~SignauxParDefaut() {
-  sigaction(SIGXFSZ, &limite_, nullptr);
-  sigaction(SIGPIPE, &tube_, nullptr);
-}

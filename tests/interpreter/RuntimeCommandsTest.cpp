@@ -31,6 +31,7 @@
 #include "platform/Host.h"
 #include "platform/StringTable.h"
 #include "platform/WriteConsent.h"
+#include "platform/WriteSignals.h"
 #include "values/Levels.h"
 
 namespace {
