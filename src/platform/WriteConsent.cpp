@@ -144,12 +144,31 @@ int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
 
 bool Dehors(int code) { return code == EXDEV || code == ELOOP; }
 
+// The folder `dossier` (opened by its name, which the system gives as `reelDossier`), reopened from the program's folder by the kernel,
+// which refuses any way out of it; invalid when it lies elsewhere or was swapped meanwhile.
+Descripteur DossierDessous(const Descripteur& programme, int dossier, const QByteArray& reelDossier) {
+  if (!programme.Valide()) return Descripteur();
+  const auto relatif = RelatifAuProgramme(programme.fd(), reelDossier, ".");
+  if (!relatif) return Descripteur();
+  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
+  struct stat atteint {
+  }, juge{};
+  if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
+      !MemeFichier(atteint, juge))
+    return Descripteur();
+  return d;
+}
+
 // What a write or a deletion reaches, as the system found it.
 struct Visee {
   QByteArray nom, base, reelDossier;
   // The folder of the name, as the system reached it when the name was judged.
   Descripteur dossier;
   Descripteur programme;
+  // The folder reopened beneath the program's folder by the kernel: valid only where it lies there,
+  // the one answer to "is this inside?" for a whole file and a deletion.
+  Descripteur dessous;
+  // The name from the program's folder, which an append opens beneath it (a link followed inside).
   std::optional<QByteArray> relatif;
   QString raison;
 };
@@ -166,7 +185,9 @@ Visee Vise(const QString& chemin) {
   }
   v.reelDossier = NomReel(v.dossier.fd());
   v.programme = OuvreDossierDuProgramme();
-  if (v.programme.Valide()) v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
+  if (!v.programme.Valide()) return v;
+  v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
+  v.dessous = DossierDessous(v.programme, v.dossier.fd(), v.reelDossier);
   return v;
 }
 
@@ -278,21 +299,6 @@ QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base) 
 
 namespace {
 
-// The folder `dossier` (opened by its name), reopened from the program's folder by the kernel,
-// which refuses any way out of it; invalid when it lies elsewhere or was swapped meanwhile.
-Descripteur DossierDessous(const Descripteur& programme, int dossier) {
-  if (!programme.Valide()) return Descripteur();
-  const auto relatif = RelatifAuProgramme(programme.fd(), NomReel(dossier), ".");
-  if (!relatif) return Descripteur();
-  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
-  struct stat atteint {
-  }, juge{};
-  if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
-      !MemeFichier(atteint, juge))
-    return Descripteur();
-  return d;
-}
-
 // A file that was not there when writing it was allowed, and is there now: what another process
 // put at its name meanwhile (a hard link to one of the user's files) is not what the yes was for.
 QString RaisonApparu() {
@@ -313,9 +319,10 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   QString raison;
   const std::optional<QString> suivi = SuitLiens(chemin, &raison);
   if (!suivi) return EchecEcriture(chemin, raison, erreur);
-  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-  const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!dossier.Valide()) return EchecEcriture(chemin, RaisonSysteme(errno), erreur);
+  const Visee v = Vise(*suivi);
+  if (!v.dossier.Valide()) return EchecEcriture(chemin, v.raison, erreur);
+  const Descripteur& dossier = v.dossier;
+  const QByteArray& base = v.base;
   if (base.contains('/') || base == "." || base == "..")
     return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   struct stat avant {};
@@ -325,10 +332,8 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   // A link put there since the name was followed is judged as lying outside. A file with other
   // hard links is not: the new file replaces the name, and its other names keep what they held.
   const bool ordinaire = !existe || !S_ISLNK(avant.st_mode);
-  const Descripteur dessous =
-      ordinaire ? DossierDessous(OuvreDossierDuProgramme(), dossier.fd()) : Descripteur();
-  if (dessous.Valide()) return EcritFichierDans(dessous.fd(), base, chemin, octets, erreur);
-  const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
+  if (ordinaire && v.dessous.Valide()) return EcritFichierDans(v.dessous.fd(), base, chemin, octets, erreur);
+  const QByteArray reel = DansLeDossier(v.reelDossier, base);
   Consent(Affiche(chemin, reel), ObjetFichier(reel, existe ? dossier.fd() : -1, base.constData()),
           GenreEcriture::Ecriture, demandeur, texteDemandeur);
   // The yes is for the folder judged and the file it held then.
@@ -433,17 +438,7 @@ void EffaceAccorde(const QString& chemin, const QString& demandeur, const QStrin
       ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
       S_ISDIR(avant.st_mode))
     return;
-  bool dedans = false;
-  if (v.programme.Valide()) {
-    // The folder judged is the program's or one below it, as the kernel reaches it from there.
-    if (const auto relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, ".")) {
-      const Descripteur d(OuvreDessous(v.programme.fd(), *relatif, O_PATH | O_DIRECTORY));
-      struct stat atteint {
-      }, juge{};
-      dedans = d.Valide() && ::fstat(d.fd(), &atteint) == 0 && ::fstat(v.dossier.fd(), &juge) == 0 &&
-               MemeFichier(atteint, juge);
-    }
-  }
+  const bool dedans = v.dessous.Valide();
   const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
   const QString objet = ObjetFichier(reel, v.dossier.fd(), v.base.constData());
   if (!dedans) Consent(Affiche(chemin, reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
