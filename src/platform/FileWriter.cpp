@@ -40,6 +40,22 @@ void SignaleEchec(const QString& chemin, const QString& raison) {
   if (suiviCourant) suiviCourant(chemin, raison);
 }
 
+// A failed write of `chemin`: told to the watch of failures (DefinitSuiviEchecs) and to the caller.
+bool Echoue(const QString& chemin, const QString& raison, QString* erreur) {
+  SignaleEchec(chemin, raison);
+  DonneErreur(erreur, raison);
+  return false;
+}
+
+// One write, tried again when a signal interrupts it before any byte went in.
+ssize_t EcritUneFois(int fd, const char* octets, qint64 taille) {
+  ssize_t n;
+  do {
+    n = ::write(fd, octets, static_cast<size_t>(taille));
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
 // The permissions the umask gives a new file, read without changing the umask (which another
 // thread could see changed) where the system tells it.
 mode_t ModeFichierNeuf() {
@@ -538,18 +554,12 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
 bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
                       QString* erreur) {
   QString raison;
-  if (EcritFichierEntierDans(dossier, base, chemin, octets, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return EcritFichierEntierDans(dossier, base, chemin, octets, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   QString raison;
-  if (EcritFichierEntier(chemin, octets, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return EcritFichierEntier(chemin, octets, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
@@ -569,19 +579,13 @@ AjoutOuvert::~AjoutOuvert() { Ferme(); }
 
 bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
   QString raison;
-  if (OuvreFichier(chemin, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return OuvreFichier(chemin, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool AjoutOuvert::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
   Ferme();
   QString pourquoi = raison;
-  if (fd >= 0 && Prend(fd, chemin, &pourquoi)) return true;
-  SignaleEchec(chemin, pourquoi);
-  DonneErreur(erreur, pourquoi);
-  return false;
+  return (fd >= 0 && Prend(fd, chemin, &pourquoi)) || Echoue(chemin, pourquoi, erreur);
 }
 
 bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
@@ -632,10 +636,7 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   ajoute_ = false;
   if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
   if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
-  if (code == 0) return true;
-  SignaleEchec(chemin_, qt_error_string(code));
-  DonneErreur(erreur, qt_error_string(code));
-  return false;
+  return code == 0 || Echoue(chemin_, qt_error_string(code), erreur);
 }
 
 bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
@@ -657,57 +658,34 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
     return false;
   }
   if (octets.isEmpty()) return true;
-  const auto taille = static_cast<size_t>(octets.size());
+  const qint64 taille = octets.size();
   // A line that the file cannot take whole is never started (see Place).
-  if (int code = 0; Place(fd_, octets.size(), code) < octets.size()) {
-    SignaleEchec(chemin_, qt_error_string(code));
-    DonneErreur(erreur, qt_error_string(code));
-    return false;
-  }
-  ssize_t n;
-  do {
-    n = ::write(fd_, octets.constData(), taille);
-  } while (n < 0 && errno == EINTR);
-  const bool entier = n >= 0 && static_cast<size_t>(n) == taille;
-  const bool panne = entier && EnPanne(chemin_);
-  if (entier && !panne) {
+  if (int code = 0; Place(fd_, taille, code) < taille) return Echoue(chemin_, qt_error_string(code), erreur);
+  const ssize_t n = EcritUneFois(fd_, octets.constData(), taille);
+  if (n < 0) return Echoue(chemin_, qt_error_string(errno), erreur);
+  const bool panne = n == taille && EnPanne(chemin_);
+  if (n == taille && !panne) {
     ajoute_ = true;
     return true;
   }
-  int code = 0;
   PartEcrite part;
-  if (n < 0) {
-    code = errno;
-  } else {
-    part.Debute(fd_);
-    part.Note(fd_, octets.constData(), n);
-    auto pose = static_cast<size_t>(n);
-    if (pose < taille) {
-      // The rest tells the system's reason (a full disk takes part of a write before it refuses).
-      ssize_t m;
-      do {
-        m = ::write(fd_, octets.constData() + pose, taille - pose);
-      } while (m < 0 && errno == EINTR);
-      if (m < 0) {
-        code = errno;
-      } else {
-        part.Note(fd_, octets.constData() + pose, m);
-        pose += static_cast<size_t>(m);
-        if (pose < taille) code = EIO;
-      }
-    }
-    if (code == 0 && (panne || (!entier && EnPanne(chemin_)))) code = ENOSPC;
+  part.Debute(fd_);
+  part.Note(fd_, octets.constData(), n);
+  int code = 0;
+  if (n < taille) {
+    // The rest tells the system's reason (a full disk takes part of a write before it refuses).
+    const ssize_t m = EcritUneFois(fd_, octets.constData() + n, taille - n);
+    if (m >= 0) part.Note(fd_, octets.constData() + n, m);
+    code = m < 0 ? errno : n + m < taille ? EIO : 0;
   }
+  if (code == 0 && (panne || EnPanne(chemin_))) code = ENOSPC;
   if (code == 0) {
     ajoute_ = true;
     return true;
   }
   // In the words the file device would give, in the language of Qt's own texts; the part of the
   // line that could not be taken back (another process holds the file open) is told after it.
-  const QString raison = qt_error_string(code) + part.Reprend(fd_);
-  SignaleEchec(chemin_, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return Echoue(chemin_, qt_error_string(code) + part.Reprend(fd_), erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
