@@ -47,6 +47,16 @@ bool Echoue(const QString& chemin, const QString& raison, QString* erreur) {
   return false;
 }
 
+// After a write that put in only the first `fait` bytes, the rest, which tells the system's reason
+// (a full disk takes part of a write before it refuses): 0 when it went in, else the error number.
+ssize_t EcritUneFois(int fd, const char* octets, qint64 taille);
+int EcritLeReste(int fd, const QByteArray& octets, qint64 fait, PartEcrite& part) {
+  const ssize_t m = EcritUneFois(fd, octets.constData() + fait, octets.size() - fait);
+  if (m < 0) return errno;
+  part.Note(fd, octets.constData() + fait, m);
+  return fait + m < octets.size() ? EIO : 0;
+}
+
 // One write, tried again when a signal interrupts it before any byte went in.
 ssize_t EcritUneFois(int fd, const char* octets, qint64 taille) {
   ssize_t n;
@@ -82,6 +92,23 @@ bool DonneModeDuRemplacant(int fd, const struct stat* ancien, QString& raison) {
   if (::fchmod(fd, mode) == 0) return true;
   raison = RaisonSysteme(errno);
   return false;
+}
+
+// A link in a sticky folder that everybody may write to (/tmp) that belongs neither to the user nor
+// to the folder's owner.
+bool LienPlante(const QByteArray& dossier, const struct stat& lien) {
+  struct stat etat {};
+  return ::stat(dossier.constData(), &etat) == 0 && (etat.st_mode & S_ISVTX) && (etat.st_mode & S_IWOTH) &&
+         lien.st_uid != ::geteuid() && lien.st_uid != etat.st_uid;
+}
+
+// What the link says; empty when it cannot be read whole.
+QByteArray CibleDuLien(const QByteArray& lien) {
+  QByteArray cible(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(lien.constData(), cible.data(), static_cast<size_t>(cible.size()));
+  if (n <= 0 || n >= cible.size()) return {};
+  cible.truncate(n);
+  return cible;
 }
 
 // Follows the links of a path as the system does, with the rule that protects shared folders
@@ -128,9 +155,7 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
       for (const QByteArray& r : reste) base += '/' + r;
       return base;
     }
-    struct stat etatDossier {};
-    if (::stat(dossier.constData(), &etatDossier) == 0 && (etatDossier.st_mode & S_ISVTX) &&
-        (etatDossier.st_mode & S_IWOTH) && lien.st_uid != ::geteuid() && lien.st_uid != etatDossier.st_uid) {
+    if (LienPlante(dossier, lien)) {
       DonneErreur(erreur, RaisonSysteme(EACCES) +
                               QStringLiteral(" (a link that another user owns in a shared folder is not "
                                              "followed)"));
@@ -140,13 +165,11 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
       DonneErreur(erreur, RaisonSysteme(ELOOP));
       return std::nullopt;
     }
-    QByteArray cible(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(suivant.constData(), cible.data(), static_cast<size_t>(cible.size()));
-    if (n <= 0 || n >= cible.size()) {
+    const QByteArray cible = CibleDuLien(suivant);
+    if (cible.isEmpty()) {
       base = suivant;
       continue;
     }
-    cible.truncate(n);
     if (cible.startsWith('/')) base.clear();
     devant(cible);
   }
@@ -157,6 +180,24 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
 // below the file-size limit (ulimit -f) and in the free space of its disk, counted in the disk's
 // blocks. Past either the system would take part of the write and leave its line cut short, which
 // another writer of the file could then finish with its own line; `code` tells which one stops it.
+// The bytes the file-size limit (ulimit -f) leaves past `position`; -1 for no limit.
+qint64 PlaceSousLimite(off_t position) {
+  rlimit limite{};
+  if (::getrlimit(RLIMIT_FSIZE, &limite) != 0 || limite.rlim_cur == RLIM_INFINITY) return -1;
+  return std::max<qint64>(0, static_cast<qint64>(limite.rlim_cur) - position);
+}
+
+// The bytes the disk takes past `position` of the file: what its last block still holds, and the
+// blocks the user may take; -1 where the file system does not tell.
+qint64 PlaceSurDisque(int fd, const struct stat& etat, off_t position) {
+  struct statvfs disque {};
+  if (::fstatvfs(fd, &disque) != 0 || disque.f_blocks == 0 || disque.f_frsize == 0) return -1;
+  const auto bloc = static_cast<qint64>(disque.f_frsize);
+  const qint64 fin = std::max<qint64>(position, etat.st_size);
+  return (fin + bloc - 1) / bloc * bloc - position +
+         static_cast<qint64>(::geteuid() == 0 ? disque.f_bfree : disque.f_bavail) * bloc;
+}
+
 qint64 Place(int fd, qint64 taille, int& code) {
   struct stat etat {};
   if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) return taille;
@@ -164,22 +205,12 @@ qint64 Place(int fd, qint64 taille, int& code) {
   const off_t position = drapeaux >= 0 && (drapeaux & O_APPEND) != 0 ? etat.st_size : ::lseek(fd, 0, SEEK_CUR);
   if (position < 0) return taille;
   qint64 place = taille;
-  rlimit limite{};
-  if (::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY &&
-      static_cast<qint64>(limite.rlim_cur) - position < place) {
-    place = std::max<qint64>(0, static_cast<qint64>(limite.rlim_cur) - position);
-    code = EFBIG;
-  }
-  struct statvfs disque {};
-  if (::fstatvfs(fd, &disque) != 0 || disque.f_blocks == 0 || disque.f_frsize == 0) return place;
-  const auto bloc = static_cast<qint64>(disque.f_frsize);
-  // The bytes the file's last block still holds, and the blocks the user may take.
-  const qint64 fin = std::max<qint64>(position, etat.st_size);
-  const qint64 libre = (fin + bloc - 1) / bloc * bloc - position +
-                       static_cast<qint64>(::geteuid() == 0 ? disque.f_bfree : disque.f_bavail) * bloc;
-  if (libre < place) {
-    place = libre;
-    code = ENOSPC;
+  for (const auto& [reste, raison] : {std::pair{PlaceSousLimite(position), EFBIG},
+                                      std::pair{PlaceSurDisque(fd, etat, position), ENOSPC}}) {
+    if (reste >= 0 && reste < place) {
+      place = reste;
+      code = raison;
+    }
   }
   return place;
 }
@@ -211,6 +242,45 @@ class BailExclusif {
   struct sigaction avant_ {};
 };
 
+// The digest of the bytes from `debut` to `fin` of the file; empty when they cannot all be read.
+QByteArray Empreinte(int lecteur, qint64 debut, qint64 fin) {
+  QCryptographicHash relu(QCryptographicHash::Sha256);
+  QByteArray tampon(64 * 1024, Qt::Uninitialized);
+  for (qint64 position = debut; position < fin;) {
+    const ssize_t n = ::pread(lecteur, tampon.data(),
+                              static_cast<size_t>(std::min<qint64>(tampon.size(), fin - position)), position);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return {};
+    relu.addData(QByteArrayView(tampon.constData(), n));
+    position += n;
+  }
+  return relu.result();
+}
+
+// Cuts the file back from `fin` to `debut` while nothing else has it open and it still ends at
+// `fin`; false when it may not, with the reason when the cut itself failed.
+bool CoupeLaFin(int fd, qint64 debut, qint64 fin, QString& raison) {
+  const BailExclusif bail(fd);
+  struct stat etat {};
+  if (!bail.Tenu() || ::fstat(fd, &etat) != 0 || etat.st_size != fin) return false;
+  if (::ftruncate(fd, debut) != 0) {
+    raison = QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
+    return false;
+  }
+  // The offset the descriptor shares with the shell goes back too: a later write leaves no hole.
+  if (::lseek(fd, 0, SEEK_CUR) == fin) ::lseek(fd, debut, SEEK_SET);
+  return true;
+}
+
+// Syncs and closes the descriptor: 0, or the error number of the first that fails (a file system
+// that cannot sync is no failure).
+int CodeDeFermeture(int fd) {
+  int code = 0;
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
+  if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
+  return code;
+}
+
 // What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
 // "file") once its writing failed.
 QString TexteDejaEcrit(qint64 octets, const char* ou) {
@@ -218,6 +288,59 @@ QString TexteDejaEcrit(qint64 octets, const char* ou) {
              " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
       .arg(octets)
       .arg(QLatin1String(ou));
+}
+
+// What is said of a reader who did not read when the run was stopped.
+const QString SansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
+
+// Once a stop is asked, a reader is waited for a few seconds only; false with the reason then.
+bool AttendLecteur(int fd, QString& raison) {
+  pollfd attente{fd, POLLOUT, 0};
+  int pret;
+  do {
+    pret = ::poll(&attente, 1, 5000);
+  } while (pret < 0 && errno == EINTR);
+  if (pret != 0) return true;
+  raison = RaisonSysteme(ETIMEDOUT) + SansLecteur;
+  return false;
+}
+
+// Writes every byte through the descriptor. A write that waits for a reader who does not read ends
+// when a stop is asked (the signal interrupts it), and once a stop is asked a reader is waited for
+// a few seconds only, so that the other outputs are still written.
+bool EcritTousLesOctets(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part) {
+  qint64 fait = 0;
+  bool attenteBornee = false;
+  // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  const auto rend = qScopeGuard([&] {
+    if (attenteBornee && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
+  });
+  while (fait < taille) {
+    if (!attenteBornee && ArretDemande()) {
+      attenteBornee = true;
+      ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
+    }
+    const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
+    // A signal that comes while the write waits ends it, with or without part of it written.
+    if (!attenteBornee && ArretDemande() && (n < 0 ? errno == EINTR : n < taille - fait)) {
+      raison = RaisonSysteme(EINTR) + SansLecteur;
+      return false;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    const bool plein = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (plein && attenteBornee) {
+      if (!AttendLecteur(fd, raison)) return false;
+      continue;
+    }
+    if (n <= 0) {
+      raison = RaisonSysteme(n < 0 ? errno : EIO);
+      return false;
+    }
+    if (part) part->Note(fd, octets + fait, n);
+    fait += n;
+  }
+  return true;
 }
 
 }  // namespace
@@ -260,51 +383,11 @@ bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& ra
   int code = 0;
   if (const qint64 place = Place(fd, taille, code); place < taille) {
     const qint64 lignes = QByteArrayView(octets, place).lastIndexOf('\n') + 1;
-    if (lignes > 0 && !EcritDansDescripteur(fd, octets, lignes, raison, part)) return false;
+    if (lignes > 0 && !EcritTousLesOctets(fd, octets, lignes, raison, part)) return false;
     raison = RaisonSysteme(code);
     return false;
   }
-  qint64 fait = 0;
-  const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
-  bool attenteBornee = false;
-  // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
-  const int drapeaux = ::fcntl(fd, F_GETFL);
-  const auto rend = qScopeGuard([&] {
-    if (attenteBornee && drapeaux >= 0) ::fcntl(fd, F_SETFL, drapeaux);
-  });
-  while (fait < taille) {
-    if (!attenteBornee && ArretDemande()) {
-      attenteBornee = true;
-      ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
-    }
-    const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
-    // A signal that comes while the write waits ends it, with or without part of it written.
-    const bool interrompu = !attenteBornee && ArretDemande() && (n < 0 ? errno == EINTR : n < taille - fait);
-    if (interrompu) {
-      raison = RaisonSysteme(EINTR) + sansLecteur;
-      return false;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && attenteBornee && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      pollfd attente{fd, POLLOUT, 0};
-      int pret;
-      do {
-        pret = ::poll(&attente, 1, 5000);
-      } while (pret < 0 && errno == EINTR);
-      if (pret == 0) {
-        raison = RaisonSysteme(ETIMEDOUT) + sansLecteur;
-        return false;
-      }
-      continue;
-    }
-    if (n <= 0) {
-      raison = RaisonSysteme(n < 0 ? errno : EIO);
-      return false;
-    }
-    if (part) part->Note(fd, octets + fait, n);
-    fait += n;
-  }
-  return true;
+  return EcritTousLesOctets(fd, octets, taille, raison, part);
 }
 
 
@@ -364,18 +447,7 @@ bool PartEcrite::EncoreLa(int fd) const {
   if (::fstat(fd, &ecrit) != 0 || ::fstat(lecteur, &lu) != 0 || ecrit.st_dev != lu.st_dev ||
       ecrit.st_ino != lu.st_ino)
     return false;
-  QCryptographicHash relu(QCryptographicHash::Sha256);
-  QByteArray tampon(64 * 1024, Qt::Uninitialized);
-  for (qint64 position = debut_; position < fin_;) {
-    const ssize_t n =
-        ::pread(lecteur, tampon.data(), static_cast<size_t>(std::min<qint64>(tampon.size(), fin_ - position)),
-                position);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    relu.addData(QByteArrayView(tampon.constData(), n));
-    position += n;
-  }
-  return relu.result() == empreinte_->result();
+  return Empreinte(lecteur, debut_, fin_) == empreinte_->result();
 }
 
 QString PartEcrite::Reprend(int fd) {
@@ -385,15 +457,12 @@ QString PartEcrite::Reprend(int fd) {
   // Another writer's bytes after ours, or in their place, keep them all where they are; so does a
   // file that another writer holds open, who could append between the look and the cut.
   if (debut_ >= 0 && fin_ > debut_ && EncoreLa(fd)) {
-    const BailExclusif bail(fd);
-    struct stat etat {};
-    if (bail.Tenu() && ::fstat(fd, &etat) == 0 && etat.st_size == fin_) {
-      if (::ftruncate(fd, debut_) != 0)
-        return QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
-      // The offset the descriptor shares with the shell goes back too: a later write leaves no hole.
-      if (::lseek(fd, 0, SEEK_CUR) == fin_) ::lseek(fd, debut_, SEEK_SET);
+    QString raison;
+    if (CoupeLaFin(fd, debut_, fin_, raison)) {
       reste -= fin_ - debut_;
       debut_ = fin_ = -1;
+    } else if (!raison.isEmpty()) {
+      return raison;
     }
   }
   return reste > 0 ? TexteDejaEcrit(reste, "file") : QString();
@@ -436,6 +505,15 @@ std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
 
 namespace {
 
+// Writes every byte and syncs them; false with the reason (the hook's full disk included).
+bool EcritEtSynchronise(QFileDevice& f, const QByteArray& octets, const QString& chemin, QString& raison) {
+  const bool ecrit = EcritTout(f, octets);
+  const bool panne = ecrit && EnPanne(chemin);
+  if (ecrit && !panne) return Synchronise(f, raison);
+  raison = RaisonDuFichier(f, panne);
+  return false;
+}
+
 bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   // The name as the system reads it: "keep.txt/." goes through a file as through a folder, and the
   // links followed below would otherwise lead to keep.txt itself.
@@ -443,16 +521,10 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
-  switch (GenreDe(TexteDuNom(*cible))) {
-    case GenreFichier::Dossier:
-      DonneErreur(erreur, RaisonSysteme(EISDIR));
-      return false;
-    case GenreFichier::Flux:
-    case GenreFichier::Autre:
-      DonneErreur(erreur, RaisonSysteme(EINVAL));
-      return false;
-    default:
-      break;
+  if (const GenreFichier genre = GenreDe(TexteDuNom(*cible));
+      genre != GenreFichier::Absent && genre != GenreFichier::Ordinaire) {
+    DonneErreur(erreur, RaisonSysteme(genre == GenreFichier::Dossier ? EISDIR : EINVAL));
+    return false;
   }
   // Writes the file a link points to and keeps the link.
   QSaveFile f(QFile::decodeName(*cible));
@@ -465,15 +537,8 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
     DonneErreur(erreur, raison);
     return false;
   }
-  const bool ecrit = EcritTout(f, octets);
-  const bool panne = ecrit && EnPanne(chemin);
   QString raison;
-  bool ok = ecrit && !panne;
-  if (ok) {
-    ok = Synchronise(f, raison);
-  } else {
-    raison = RaisonDuFichier(f, panne);
-  }
+  bool ok = EcritEtSynchronise(f, octets, chemin, raison);
   if (ok && f.size() != octets.size()) {
     ok = false;
     raison = RaisonSysteme(EIO);
@@ -497,6 +562,19 @@ QByteArray NomProvisoire(const QByteArray& base) {
          ".tmp";
 }
 
+// Makes the temporary file beside `base` in the folder, under a name no other file holds; its
+// descriptor, or -1 with errno.
+int CreeProvisoire(int dossier, const QByteArray& base, QByteArray& provisoire) {
+  int fd = -1;
+  for (int essai = 0; fd < 0 && essai < 16; ++essai) {
+    provisoire = NomProvisoire(base);
+    fd =
+        ::openat(dossier, provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  return fd;
+}
+
 bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& chemin,
                             const QByteArray& octets, QString* erreur) {
   struct stat ancien {};
@@ -506,13 +584,7 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
     return false;
   }
   QByteArray provisoire;
-  int fd = -1;
-  for (int essai = 0; fd < 0 && essai < 16; ++essai) {
-    provisoire = NomProvisoire(base);
-    fd =
-        ::openat(dossier, provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
+  const int fd = CreeProvisoire(dossier, base, provisoire);
   if (fd < 0) {
     DonneErreur(erreur, RaisonSysteme(errno));
     return false;
@@ -520,17 +592,8 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
   QFile f;
   f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
   QString raison;
-  bool ok = DonneModeDuRemplacant(fd, existe ? &ancien : nullptr, raison);
-  if (ok) {
-    const bool ecrit = EcritTout(f, octets);
-    const bool panne = ecrit && EnPanne(chemin);
-    ok = ecrit && !panne;
-    if (ok) {
-      ok = Synchronise(f, raison);
-    } else {
-      raison = RaisonDuFichier(f, panne);
-    }
-  }
+  bool ok = DonneModeDuRemplacant(fd, existe ? &ancien : nullptr, raison) &&
+            EcritEtSynchronise(f, octets, chemin, raison);
   struct stat ecrit {};
   if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
     ok = false;
@@ -632,10 +695,10 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   fd_ = -1;
   // What is still in the system's cache may fail to reach the disk, and network and quota file
   // systems tell it only when the file is synced or closed.
-  int code = ajoute_ && EnPanne(chemin_) ? ENOSPC : 0;
+  const bool panne = ajoute_ && EnPanne(chemin_);
   ajoute_ = false;
-  if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
-  if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
+  if (panne) ::close(fd);
+  const int code = panne ? ENOSPC : CodeDeFermeture(fd);
   return code == 0 || Echoue(chemin_, qt_error_string(code), erreur);
 }
 
@@ -671,13 +734,7 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   PartEcrite part;
   part.Debute(fd_);
   part.Note(fd_, octets.constData(), n);
-  int code = 0;
-  if (n < taille) {
-    // The rest tells the system's reason (a full disk takes part of a write before it refuses).
-    const ssize_t m = EcritUneFois(fd_, octets.constData() + n, taille - n);
-    if (m >= 0) part.Note(fd_, octets.constData() + n, m);
-    code = m < 0 ? errno : n + m < taille ? EIO : 0;
-  }
+  int code = n < taille ? EcritLeReste(fd_, octets, n, part) : 0;
   if (code == 0 && (panne || EnPanne(chemin_))) code = ENOSPC;
   if (code == 0) {
     ajoute_ = true;
