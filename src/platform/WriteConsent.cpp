@@ -27,6 +27,8 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 
+QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base);
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
@@ -144,8 +146,9 @@ int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
 
 bool Dehors(int code) { return code == EXDEV || code == ELOOP; }
 
-// The folder `dossier` (opened by its name, which the system gives as `reelDossier`), reopened from the program's folder by the kernel,
-// which refuses any way out of it; invalid when it lies elsewhere or was swapped meanwhile.
+// The folder `dossier` (opened by its name, which the system gives as `reelDossier`), reopened from the
+// program's folder by the kernel, which refuses any way out of it; invalid when it lies elsewhere or was
+// swapped meanwhile.
 Descripteur DossierDessous(const Descripteur& programme, int dossier, const QByteArray& reelDossier) {
   if (!programme.Valide()) return Descripteur();
   const auto relatif = RelatifAuProgramme(programme.fd(), reelDossier, ".");
@@ -170,8 +173,21 @@ struct Visee {
   Descripteur dessous;
   // The name from the program's folder, which an append opens beneath it (a link followed inside).
   std::optional<QByteArray> relatif;
+  // What the name held when it was judged (the name itself, a link not followed), and where the
+  // system says it lies.
+  bool existe = false;
+  struct stat avant {};
+  QByteArray reel;
   QString raison;
 };
+
+// Whether the last name can be a file's: "x/.", "x/.." and a closing "/" name folders.
+bool NomDeFichier(const QByteArray& base) { return !base.contains('/') && base != "." && base != ".."; }
+
+// What an answer for the target is kept for (see ObjetFichier).
+QString Objet(const Visee& v) {
+  return ObjetFichier(v.reel, v.existe ? v.dossier.fd() : -1, v.base.constData());
+}
 
 Visee Vise(const QString& chemin) {
   Visee v;
@@ -184,6 +200,8 @@ Visee Vise(const QString& chemin) {
     return v;
   }
   v.reelDossier = NomReel(v.dossier.fd());
+  v.reel = DansLeDossier(v.reelDossier, v.base);
+  v.existe = ::fstatat(v.dossier.fd(), v.base.constData(), &v.avant, AT_SYMLINK_NOFOLLOW) == 0;
   v.programme = OuvreDossierDuProgramme();
   if (!v.programme.Valide()) return v;
   v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
@@ -305,6 +323,15 @@ QString RaisonApparu() {
   return RaisonSysteme(EEXIST) + QStringLiteral(" (it was not there when writing it was allowed)");
 }
 
+// Why the name no longer holds what it held when it was judged; empty while it does.
+QString Change(const Visee& v) {
+  struct stat apres {};
+  const bool existe = ::fstatat(v.dossier.fd(), v.base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existe && !v.existe) return RaisonApparu();
+  if (existe != v.existe || (existe && !MemeFichier(apres, v.avant))) return RaisonSysteme(ESTALE);
+  return {};
+}
+
 bool EchecEcriture(const QString& chemin, const QString& raison, QString* erreur) {
   SignaleEchecEcriture(chemin, raison);
   if (erreur) *erreur = raison;
@@ -321,29 +348,19 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   if (!suivi) return EchecEcriture(chemin, raison, erreur);
   const Visee v = Vise(*suivi);
   if (!v.dossier.Valide()) return EchecEcriture(chemin, v.raison, erreur);
-  const Descripteur& dossier = v.dossier;
-  const QByteArray& base = v.base;
-  if (base.contains('/') || base == "." || base == "..")
-    return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
-  struct stat avant {};
-  const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
   // A folder is no file to write, wherever it lies.
-  if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
+  if (!NomDeFichier(v.base) || (v.existe && S_ISDIR(v.avant.st_mode)))
+    return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   // A link put there since the name was followed is judged as lying outside. A file with other
   // hard links is not: the new file replaces the name, and its other names keep what they held.
-  const bool ordinaire = !existe || !S_ISLNK(avant.st_mode);
-  if (ordinaire && v.dessous.Valide()) return EcritFichierDans(v.dessous.fd(), base, chemin, octets, erreur);
-  const QByteArray reel = DansLeDossier(v.reelDossier, base);
-  Consent(Affiche(chemin, reel), ObjetFichier(reel, existe ? dossier.fd() : -1, base.constData()),
-          GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  const bool ordinaire = !v.existe || !S_ISLNK(v.avant.st_mode);
+  if (ordinaire && v.dessous.Valide())
+    return EcritFichierDans(v.dessous.fd(), v.base, chemin, octets, erreur);
+  Consent(Affiche(chemin, v.reel), Objet(v), GenreEcriture::Ecriture, demandeur, texteDemandeur);
   // The yes is for the folder judged and the file it held then.
-  struct stat apres {};
-  const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
-  if (existeApres && !existe) return EchecEcriture(chemin, RaisonApparu(), erreur);
-  if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
-    return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
-  if (!EcritFichierDans(dossier.fd(), base, chemin, octets, erreur)) return false;
-  RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, dossier.fd(), base.constData()));
+  if (const QString change = Change(v); !change.isEmpty()) return EchecEcriture(chemin, change, erreur);
+  if (!EcritFichierDans(v.dossier.fd(), v.base, chemin, octets, erreur)) return false;
+  RetientFait(demandeur, texteDemandeur, ObjetFichier(v.reel, v.dossier.fd(), v.base.constData()));
   return true;
 }
 
@@ -433,20 +450,12 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
 
 void EffaceAccorde(const QString& chemin, const QString& demandeur, const QString& texteDemandeur) {
   const Visee v = Vise(chemin);
-  struct stat avant {};
-  if (!v.dossier.Valide() || v.base.contains('/') || v.base == "." || v.base == ".." ||
-      ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
-      S_ISDIR(avant.st_mode))
-    return;
-  const bool dedans = v.dessous.Valide();
-  const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
-  const QString objet = ObjetFichier(reel, v.dossier.fd(), v.base.constData());
-  if (!dedans) Consent(Affiche(chemin, reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
+  if (!v.dossier.Valide() || !NomDeFichier(v.base) || !v.existe || S_ISDIR(v.avant.st_mode)) return;
+  const QString objet = Objet(v);
+  if (!v.dessous.Valide())
+    Consent(Affiche(chemin, v.reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
   // The name goes from the very folder judged, and only while it is the file judged.
-  struct stat maintenant {};
-  if (::fstatat(v.dossier.fd(), v.base.constData(), &maintenant, AT_SYMLINK_NOFOLLOW) == 0 &&
-      MemeFichier(maintenant, avant) && ObjetFichier(reel, v.dossier.fd(), v.base.constData()) == objet)
-    ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
+  if (Change(v).isEmpty() && Objet(v) == objet) ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
 }
 void OublieAccordEcritures() {
   for (ReponsesDuProgramme& r : reponsesEcriture) r.Oublie();
