@@ -218,7 +218,9 @@ class Parcours {
   int liens_ = 0;
 };
 
-int Parcourt(int racine, const QByteArray& nom, int drapeaux) { return Parcours(racine, drapeaux).Ouvre(nom); }
+int Parcourt(int racine, const QByteArray& nom, int drapeaux) {
+  return Parcours(racine, drapeaux).Ouvre(nom);
+}
 
 }  // namespace
 

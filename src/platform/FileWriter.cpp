@@ -31,7 +31,6 @@ SuiviEchecs suiviCourant;
 
 bool ArretDemande() { return arretCourant && arretCourant(); }
 
-
 void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
 }
@@ -102,6 +101,12 @@ bool LienPlante(const QByteArray& dossier, const struct stat& lien) {
          lien.st_uid != ::geteuid() && lien.st_uid != etat.st_uid;
 }
 
+// Whether the folder lies in /proc, whose links stand for open files.
+bool DansProc(const QByteArray& dossier) {
+  struct statfs fs {};
+  return ::statfs(dossier.constData(), &fs) == 0 && fs.f_type == 0x9fa0 /* procfs */;
+}
+
 // What the link says; empty when it cannot be read whole.
 QByteArray CibleDuLien(const QByteArray& lien) {
   QByteArray cible(PATH_MAX, '\0');
@@ -149,8 +154,7 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
       continue;
     }
     const QByteArray dossier = base.isEmpty() ? QByteArray("/") : base;
-    struct statfs fs {};
-    if (::statfs(dossier.constData(), &fs) == 0 && fs.f_type == 0x9fa0 /* procfs */) {
+    if (DansProc(dossier)) {
       base = suivant;
       for (const QByteArray& r : reste) base += '/' + r;
       return base;
@@ -202,11 +206,12 @@ qint64 Place(int fd, qint64 taille, int& code) {
   struct stat etat {};
   if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) return taille;
   const int drapeaux = ::fcntl(fd, F_GETFL);
-  const off_t position = drapeaux >= 0 && (drapeaux & O_APPEND) != 0 ? etat.st_size : ::lseek(fd, 0, SEEK_CUR);
+  const off_t position =
+      drapeaux >= 0 && (drapeaux & O_APPEND) != 0 ? etat.st_size : ::lseek(fd, 0, SEEK_CUR);
   if (position < 0) return taille;
   qint64 place = taille;
-  for (const auto& [reste, raison] : {std::pair{PlaceSousLimite(position), EFBIG},
-                                      std::pair{PlaceSurDisque(fd, etat, position), ENOSPC}}) {
+  for (const auto& [reste, raison] :
+       {std::pair{PlaceSousLimite(position), EFBIG}, std::pair{PlaceSurDisque(fd, etat, position), ENOSPC}}) {
     if (reste >= 0 && reste < place) {
       place = reste;
       code = raison;
@@ -305,6 +310,11 @@ bool AttendLecteur(int fd, QString& raison) {
   return false;
 }
 
+// A signal of a stop that came while the write waited ends it, with or without part of it written.
+bool Interrompue(ssize_t n, int code, qint64 voulu) {
+  return ArretDemande() && (n < 0 ? code == EINTR : n < voulu);
+}
+
 // Writes every byte through the descriptor. A write that waits for a reader who does not read ends
 // when a stop is asked (the signal interrupts it), and once a stop is asked a reader is waited for
 // a few seconds only, so that the other outputs are still written.
@@ -322,19 +332,18 @@ bool EcritTousLesOctets(int fd, const char* octets, qint64 taille, QString& rais
       ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
     }
     const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
-    // A signal that comes while the write waits ends it, with or without part of it written.
-    if (!attenteBornee && ArretDemande() && (n < 0 ? errno == EINTR : n < taille - fait)) {
+    const int code = n < 0 ? errno : 0;
+    if (!attenteBornee && Interrompue(n, code, taille - fait)) {
       raison = RaisonSysteme(EINTR) + SansLecteur;
       return false;
     }
-    if (n < 0 && errno == EINTR) continue;
-    const bool plein = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-    if (plein && attenteBornee) {
+    if (code == EINTR) continue;
+    if (attenteBornee && (code == EAGAIN || code == EWOULDBLOCK)) {
       if (!AttendLecteur(fd, raison)) return false;
       continue;
     }
     if (n <= 0) {
-      raison = RaisonSysteme(n < 0 ? errno : EIO);
+      raison = RaisonSysteme(n < 0 ? code : EIO);
       return false;
     }
     if (part) part->Note(fd, octets + fait, n);
@@ -353,12 +362,10 @@ bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raiso
   return DonneModeDuRemplacant(f.handle(), &ancien, raison);
 }
 
-
 QString RaisonDuFichier(const QFileDevice& f, bool panne) {
   if (f.error() != QFileDevice::NoError) return f.errorString();
   return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
 }
-
 
 bool EcritTout(QFileDevice& f, const QByteArray& octets) {
   qint64 fait = 0;
@@ -370,13 +377,11 @@ bool EcritTout(QFileDevice& f, const QByteArray& octets) {
   return true;
 }
 
-
 bool Synchronise(QFileDevice& f, QString& raison) {
   if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
   raison = RaisonSysteme(errno);
   return false;
 }
-
 
 bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part) {
   // Into a regular file that cannot take them all, only the whole lines that fit go in (see Place).
@@ -389,7 +394,6 @@ bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& ra
   }
   return EcritTousLesOctets(fd, octets, taille, raison, part);
 }
-
 
 GenreFichier GenreDe(const QString& chemin) {
   struct stat etat {};
@@ -756,4 +760,3 @@ void DefinitArretEcriture(std::function<bool()> arret) { arretCourant = std::mov
 void DefinitSuiviEchecs(SuiviEchecs suivi) { suiviCourant = std::move(suivi); }
 
 void SignaleEchecEcriture(const QString& chemin, const QString& raison) { SignaleEchec(chemin, raison); }
-

@@ -20,7 +20,6 @@
 
 #include "platform/SystemReasons.h"
 
-
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused, and so is a
 // name that the system reads as no file ("keep.txt/.", see DesigneUnFichier). The new file

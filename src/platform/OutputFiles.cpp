@@ -207,7 +207,8 @@ void SortieProgressive::Echoue(const QString& raison) {
 void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
   if (echec_) return;
   if (fichier_) {
-    if (!EcritTout(*fichier_, QByteArray::fromRawData(octets, taille))) Echoue(RaisonDuFichier(*fichier_, false));
+    if (!EcritTout(*fichier_, QByteArray::fromRawData(octets, taille)))
+      Echoue(RaisonDuFichier(*fichier_, false));
     ecrits_ += taille;
     return;
   }

@@ -2,6 +2,7 @@
 // answers, name for name and flag for flag.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <string>
 
 #include "platform/Beneath.h"
@@ -49,10 +49,11 @@ void Arbre(const QByteArray& racine) {
     ::close(fd);
   }
   ASSERT_EQ(::mkfifo((r + "p").constData(), 0600), 0);
-  const std::pair<const char*, const char*> liens[] = {
-      {"lf", "f"},          {"ld", "d"},           {"lup", "../R/f"},  {"labs", "/etc/passwd"},
-      {"lout", "../O/x"},   {"ldang", "neuf"},     {"lloop", "lloop"}, {"d/lback", "../f"},
-      {"lchaine", "lf"},    {"lproc", "/proc/self/fd/0"}};
+  const std::pair<const char*, const char*> liens[] = {{"lf", "f"},        {"ld", "d"},
+                                                       {"lup", "../R/f"},  {"labs", "/etc/passwd"},
+                                                       {"lout", "../O/x"}, {"ldang", "neuf"},
+                                                       {"lloop", "lloop"}, {"d/lback", "../f"},
+                                                       {"lchaine", "lf"},  {"lproc", "/proc/self/fd/0"}};
   for (const auto& [nom, cible] : liens) ASSERT_EQ(::symlink(cible, (r + nom).constData()), 0) << nom;
 }
 
@@ -77,10 +78,11 @@ TEST(BeneathTest, TheWalkAnswersAsTheKernelOnTheSameNamesAndFlags) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QByteArray base = QFile::encodeName(dossier.path());
-  const char* noms[] = {"f",      "d",     "d/",      "d/g",    "d/./g",  "d//g",   "d/../f", "./f",
-                        "../R/f", "..",    "/etc/passwd", "lf",  "lf/",   "ld",     "ld/g",   "ld/",
-                        "lup",    "labs",  "lout",    "ldang",  "lloop",  "d/lback", "lchaine", "lproc",
-                        "f/",     "f/x",   "absent",  "d/absent", "absent/x", "p",   "",       "d/.."};
+  const char* noms[] = {"f",        "d",       "d/",    "d/g",         "d/./g", "d//g",   "d/../f",
+                        "./f",      "../R/f",  "..",    "/etc/passwd", "lf",    "lf/",    "ld",
+                        "ld/g",     "ld/",     "lup",   "labs",        "lout",  "ldang",  "lloop",
+                        "d/lback",  "lchaine", "lproc", "f/",          "f/x",   "absent", "d/absent",
+                        "absent/x", "p",       "",      "d/.."};
   const int drapeaux[] = {O_RDONLY | O_NONBLOCK,
                           O_PATH,
                           O_PATH | O_NOFOLLOW,

@@ -1,6 +1,7 @@
 // The checked writer on a full disk and under the file-size limit, and the system's reason.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
-#include <gtest/gtest.h>
 
 #include "FullDisk.h"
 #include "platform/FileWriter.h"
@@ -102,10 +102,12 @@ TEST(FileWriterTest, TheFileSizeLimitCutsNoLine) {
     const bool e1 = EcritFichier(entier, QByteArray(200, 'x'), &r1);
     AjoutOuvert f;
     const bool ouvert = f.Ouvre(ajout);
-    const bool e2 = f.Ajoute(QByteArray(60, 'a') + "\r\n", &r2) && f.Ajoute(QByteArray(60, 'b') + "\r\n", &r2);
+    const bool e2 =
+        f.Ajoute(QByteArray(60, 'a') + "\r\n", &r2) && f.Ajoute(QByteArray(60, 'b') + "\r\n", &r2);
     f.Ferme();
     const int fd = ::open(QFile::encodeName(flux).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    const QByteArray lignes = QByteArray(40, 'c') + '\n' + QByteArray(40, 'd') + '\n' + QByteArray(40, 'e') + '\n';
+    const QByteArray lignes =
+        QByteArray(40, 'c') + '\n' + QByteArray(40, 'd') + '\n' + QByteArray(40, 'e') + '\n';
     const bool e3 = EcritDansDescripteur(fd, lignes.constData(), lignes.size(), r3);
     ::close(fd);
     QFile sortie(raisons);
