@@ -375,52 +375,72 @@ OuvertureAccordee Echec(int code, int la = -1) {
   return {-1, code == ENXIO ? RaisonNonOrdinaire(S_IFIFO) : RaisonSysteme(code)};
 }
 
-// A file elsewhere than the program's folder: the file the name designates, as the system follows
-// it, is what the question names and what is then opened (the file already open, or the new name in
-// the folder that was judged).
-OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
-                              const QString& texteDemandeur, int essai = 0) {
-  QString raison;
-  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
-  if (!suivi) return {-1, raison};
+// The file opened for appending, when it is still a regular file and (`attendu`) the very file
+// judged; else its descriptor closed and the reason.
+OuvertureAccordee Garde(Descripteur fd, const struct stat* attendu = nullptr) {
+  struct stat ouvert {};
+  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
+  if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
+  if (attendu && !MemeFichier(ouvert, *attendu)) return Echec(ESTALE);
+  return {fd.Lache(), {}};
+}
+
+// An existing file elsewhere than the program's folder (`existant`, the file the name designates,
+// as the system follows it): what the question names, its other hard links counted, and what is
+// then opened.
+OuvertureAccordee AjouteDehors(const QString& chemin, const Descripteur& existant, const QString& demandeur,
+                               const QString& texteDemandeur) {
   struct stat etat {};
-  const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
-  if (existant.Valide()) {
-    if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
-    if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
-  } else if (errno != ENOENT) {
-    return Echec(errno);
-  }
-  // A new file is made where the name's links lead, in the folder judged now.
-  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-  const Descripteur dossier(existant.Valide() ? -1
-                                              : ::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
-  const QByteArray reel =
-      existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
+  if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
+  if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
+  const QByteArray reel = NomReel(existant.fd());
   Consent(Affiche(chemin, reel), ObjetFichier(reel, existant.fd()), GenreEcriture::Ecriture, demandeur,
-          texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
-  // A file that was not there is made only while it is still not there.
-  Descripteur fd(existant.Valide()
-                     ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
-                     : ::openat(dossier.fd(), base.constData(),
-                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
-                                0666));
+          texteDemandeur, etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  Descripteur fd(::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.Valide()) return Echec(errno);
+  return Garde(std::move(fd), &etat);
+}
+
+OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
+                              const QString& texteDemandeur, int essai = 0);
+
+// A new file elsewhere than the program's folder, made where the name's links lead (`suivi`), in
+// the folder judged now, and only while it is still not there.
+OuvertureAccordee CreeDehors(const QString& chemin, const Visee& v, const QString& suivi,
+                             const QString& demandeur, const QString& texteDemandeur, int essai) {
+  const auto [partie, base] = Coupe(OctetsDuNom(suivi));
+  const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!dossier.Valide()) return Echec(errno);
+  const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
+  Consent(Affiche(chemin, reel), ObjetFichier(reel, -1), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  Descripteur fd(::openat(dossier.fd(), base.constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
+                          0666));
   if (!fd.Valide()) {
-    const int code = errno;
-    if (code != EEXIST || existant.Valide()) return Echec(code);
+    if (errno != EEXIST) return Echec(errno);
     // Where every file is allowed (--allow-writes), the one another writer made meanwhile is taken
     // as it now stands.
     if (PolitiqueEcritures == AccordEcriture::Autoriser && essai < 8)
       return OuvreDehors(chemin, v, demandeur, texteDemandeur, essai + 1);
     return {-1, RaisonApparu()};
   }
-  struct stat ouvert {};
-  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
-  if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
-  if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
-  if (!existant.Valide()) RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, fd.fd()));
-  return {fd.Lache(), {}};
+  const OuvertureAccordee ouvert = Garde(std::move(fd));
+  if (ouvert.fd >= 0) RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, ouvert.fd));
+  return ouvert;
+}
+
+// A file elsewhere than the program's folder: the file the name designates, as the system follows
+// it, is what the question names and what is then opened (the file already open, or the new name in
+// the folder that was judged).
+OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
+                              const QString& texteDemandeur, int essai) {
+  QString raison;
+  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
+  if (!suivi) return {-1, raison};
+  const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
+  if (existant.Valide()) return AjouteDehors(chemin, existant, demandeur, texteDemandeur);
+  if (errno != ENOENT) return Echec(errno);
+  return CreeDehors(chemin, v, *suivi, demandeur, texteDemandeur, essai);
 }
 
 }  // namespace
