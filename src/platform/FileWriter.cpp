@@ -287,8 +287,9 @@ int CodeDeFermeture(int fd) {
 }
 
 // What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
-// "file") once its writing failed.
+// "file") once its writing failed; nothing when none stay.
 QString TexteDejaEcrit(qint64 octets, const char* ou) {
+  if (octets <= 0) return {};
   return QStringLiteral(
              " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
       .arg(octets)
@@ -455,12 +456,12 @@ bool PartEcrite::EncoreLa(int fd) const {
 }
 
 QString PartEcrite::Reprend(int fd) {
-  if (tube_) return total_ > 0 ? TexteDejaEcrit(total_, "pipe") : QString();
+  if (tube_) return TexteDejaEcrit(total_, "pipe");
   if (!ordinaire_ || total_ == 0) return {};
   qint64 reste = total_;
   // Another writer's bytes after ours, or in their place, keep them all where they are; so does a
   // file that another writer holds open, who could append between the look and the cut.
-  if (debut_ >= 0 && fin_ > debut_ && EncoreLa(fd)) {
+  if (fin_ > debut_ && debut_ >= 0 && EncoreLa(fd)) {
     QString raison;
     if (CoupeLaFin(fd, debut_, fin_, raison)) {
       reste -= fin_ - debut_;
@@ -469,7 +470,7 @@ QString PartEcrite::Reprend(int fd) {
       return raison;
     }
   }
-  return reste > 0 ? TexteDejaEcrit(reste, "file") : QString();
+  return TexteDejaEcrit(reste, "file");
 }
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
@@ -518,6 +519,9 @@ bool EcritEtSynchronise(QFileDevice& f, const QByteArray& octets, const QString&
   return false;
 }
 
+bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const QByteArray& octets,
+                           QString* erreur);
+
 bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   // The name as the system reads it: "keep.txt/." goes through a file as through a folder, and the
   // links followed below would otherwise lead to keep.txt itself.
@@ -530,13 +534,18 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
     DonneErreur(erreur, RaisonSysteme(genre == GenreFichier::Dossier ? EISDIR : EINVAL));
     return false;
   }
-  // Writes the file a link points to and keeps the link.
-  QSaveFile f(QFile::decodeName(*cible));
+  return RemplaceParSauvegarde(*cible, chemin, octets, erreur);
+}
+
+// Writes the file a link points to (`cible`, links followed) and keeps the link.
+bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const QByteArray& octets,
+                           QString* erreur) {
+  QSaveFile f(QFile::decodeName(cible));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     DonneErreur(erreur, f.errorString());
     return false;
   }
-  if (QString raison; !DonneModeDuRemplacant(f, *cible, raison)) {
+  if (QString raison; !DonneModeDuRemplacant(f, cible, raison)) {
     f.cancelWriting();
     DonneErreur(erreur, raison);
     return false;
@@ -579,6 +588,21 @@ int CreeProvisoire(int dossier, const QByteArray& base, QByteArray& provisoire) 
   return fd;
 }
 
+// Writes the bytes into the temporary file `fd` (closed then) with the permissions of the file it
+// replaces (see DonneModeDuRemplacant); false with the reason when they are not all there.
+bool RemplitProvisoire(int fd, const struct stat* ancien, const QString& chemin, const QByteArray& octets,
+                       QString& raison) {
+  QFile f;
+  f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+  bool ok = DonneModeDuRemplacant(fd, ancien, raison) && EcritEtSynchronise(f, octets, chemin, raison);
+  struct stat ecrit {};
+  if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
+    ok = false;
+    raison = RaisonSysteme(EIO);
+  }
+  return ok;
+}
+
 bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& chemin,
                             const QByteArray& octets, QString* erreur) {
   struct stat ancien {};
@@ -593,17 +617,8 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
     DonneErreur(erreur, RaisonSysteme(errno));
     return false;
   }
-  QFile f;
-  f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
   QString raison;
-  bool ok = DonneModeDuRemplacant(fd, existe ? &ancien : nullptr, raison) &&
-            EcritEtSynchronise(f, octets, chemin, raison);
-  struct stat ecrit {};
-  if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
-    ok = false;
-    raison = RaisonSysteme(EIO);
-  }
-  f.close();
+  bool ok = RemplitProvisoire(fd, existe ? &ancien : nullptr, chemin, octets, raison);
   // The name itself is replaced, never what a link put there meanwhile leads to.
   if (ok && ::renameat(dossier, provisoire.constData(), dossier, base.constData()) != 0) {
     ok = false;

@@ -184,6 +184,11 @@ struct Visee {
 // Whether the last name can be a file's: "x/.", "x/.." and a closing "/" name folders.
 bool NomDeFichier(const QByteArray& base) { return !base.contains('/') && base != "." && base != ".."; }
 
+// Whether the name is one of a folder, or held a folder when it was judged.
+bool NommeUnDossier(const Visee& v) {
+  return !NomDeFichier(v.base) || (v.existe && S_ISDIR(v.avant.st_mode));
+}
+
 // What an answer for the target is kept for (see ObjetFichier).
 QString Objet(const Visee& v) {
   return ObjetFichier(v.reel, v.existe ? v.dossier.fd() : -1, v.base.constData());
@@ -349,8 +354,7 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   const Visee v = Vise(*suivi);
   if (!v.dossier.Valide()) return EchecEcriture(chemin, v.raison, erreur);
   // A folder is no file to write, wherever it lies.
-  if (!NomDeFichier(v.base) || (v.existe && S_ISDIR(v.avant.st_mode)))
-    return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
+  if (NommeUnDossier(v)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   // A link put there since the name was followed is judged as lying outside. A file with other
   // hard links is not: the new file replaces the name, and its other names keep what they held.
   const bool ordinaire = !v.existe || !S_ISLNK(v.avant.st_mode);
@@ -470,7 +474,7 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
 
 void EffaceAccorde(const QString& chemin, const QString& demandeur, const QString& texteDemandeur) {
   const Visee v = Vise(chemin);
-  if (!v.dossier.Valide() || !NomDeFichier(v.base) || !v.existe || S_ISDIR(v.avant.st_mode)) return;
+  if (!v.dossier.Valide() || !v.existe || NommeUnDossier(v)) return;
   const QString objet = Objet(v);
   if (!v.dessous.Valide())
     Consent(Affiche(chemin, v.reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
