@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "platform/SystemReasons.h"
+#include "platform/WrittenPart.h"
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused, and so is a
@@ -43,38 +44,8 @@ bool DesigneUnFichier(const QString& chemin, QString* erreur = nullptr);
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
-class QCryptographicHash;
 class QFileDevice;
 class QSaveFile;
-
-// Where the bytes of one output went, write after write, so that a write that fails takes back
-// only bytes that are still this run's own: its last bytes, while nothing follows them in the file,
-// they still read as written and nobody else has the file open. Whatever stays, as what went into a
-// pipe, is told with how much of the output it is.
-class PartEcrite {
- public:
-  PartEcrite();
-  ~PartEcrite();
-  PartEcrite(const PartEcrite&) = delete;
-  PartEcrite& operator=(const PartEcrite&) = delete;
-  // What the descriptor leads to; before its first write.
-  void Debute(int fd);
-  // A write through `fd` that put these bytes in just now: the file offset stands right after them.
-  void Note(int fd, const char* octets, qint64 taille);
-  // After a failed write: takes back what may go, and gives what is said after the reason.
-  QString Reprend(int fd);
-
- private:
-  bool EncoreLa(int fd) const;
-
-  bool ordinaire_ = false;
-  bool tube_ = false;
-  qint64 total_ = 0;
-  // The last bytes written, one after the other in the file, and their digest.
-  qint64 debut_ = -1;
-  qint64 fin_ = -1;
-  std::unique_ptr<QCryptographicHash> empreinte_;
-};
 
 // The checked writer's steps, which the outputs written as they are made (OutputFiles.h) take too.
 // Whether the test hook (DefinitPanneEcriture) fails the writes of that path.
