@@ -45,7 +45,7 @@ class DialoguesPdf : public DialoguesFichiers {
  public:
   explicit DialoguesPdf(QString fichier) : fichier_(std::move(fichier)) {}
   QString Ouvrir(const QString&, const QString&) override { return {}; }
-  QString Enregistrer(const QString&, const QString&, const QString&) override { return fichier_; }
+  QString Enregistrer(const QString&, const QString&, const QString&, bool) override { return fichier_; }
   bool ChoisitImprimante(QPrinter& imprimante) override {
     imprimante.setOutputFormat(QPrinter::PdfFormat);
     imprimante.setOutputFileName(fichier_);

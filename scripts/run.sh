@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target morvo morvo-run morvo_share morvo_man morvo_doc
+cmake --build build -j "$(nproc)" --target morvo morvo-run morvo_share morvo_man morvo_doc morvo_help
 exec ./build/src/morvo "$@"

@@ -231,6 +231,12 @@ int Demarre(const QString& nom, const OptionsBoiteOutils& o, QString& raison) {
       raison = QStringLiteral("the Wayland display ") + Cite(affichage) + QStringLiteral(" does not answer");
     return w;
   }
+  // It starts, but lays the window on the display only as a Vulkan surface: what the widgets paint
+  // goes into a picture that nothing shows, and the program would run on unseen.
+  if (nom == QLatin1String("vkkhrdisplay")) {
+    raison = QStringLiteral("the platform \"vkkhrdisplay\" shows no window (it shows Vulkan surfaces only)");
+    return 0;
+  }
   return -1;
 }
 

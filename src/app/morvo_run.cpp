@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -18,13 +19,18 @@
 #include "HeadlessRun.h"
 #include "interpreter/ExternalCommands.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunReport.h"
 #include "interpreter/RuntimeCommands.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/Events.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
+#include "platform/LanguageSettings.h"
+#include "platform/Legacy.h"
 #include "platform/OutputFiles.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
 #include "platform/WriteSignals.h"
@@ -53,11 +59,23 @@ QString SortiesEnConflit(const QString& programme, const std::vector<std::pair<Q
   return {};
 }
 
+// The runner's own messages are English: the English block of the string table gives the texts
+// they share with the window.
+constexpr int BaseAnglais = 400;
+
+// The largest side of the screen image, in pixels.
+constexpr int TailleMax = 20000;
+
 struct OptionsRun {
   QString png, pdf, log, programme;
   QStringList reponses;
   int largeur = 1000, hauteur = 700;
+  bool tailleDonnee = false;
+  // 0: the initial zoom that loading the program gives.
+  float zoom = 0;
   qint64 maxInstructions = 0;
+  // The message language's index, 0 for the one the desktop program would use.
+  int langue = 0;
   bool shellPermis = false;
   bool ecrituresPermises = false;
 };
@@ -69,7 +87,17 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   QCommandLineParser p;
   p.setApplicationDescription(
       QStringLiteral("Runs a Morvo program file as the screen run does, on an offscreen image with no\n"
-                     "window, and writes what it drew."));
+                     "window, and writes what it drew. An output named - is the standard output, as\n"
+                     "/dev/stdout is; a file named - is written as ./-.\n"
+                     "\n"
+                     "Exit status:\n"
+                     "  0  the program ran\n"
+                     "  1  a bad command line\n"
+                     "  2  the program file cannot be read\n"
+                     "  3  an output, or a file the program writes, cannot be written or is refused\n"
+                     "  4  the run ended in a run error (a stop by --max-statements and a run error of\n"
+                     "     the print run included), told on the standard error as FILE:LINE: message;\n"
+                     "     where 3 and 4 meet, 3"));
   const AideEtVersion aideEtVersion(p, "morvo-run");
   const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("Writes the drawing as a PNG file."),
                                QStringLiteral("FILE"));
@@ -89,6 +117,17 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
                                   QStringLiteral("The size of the screen image in pixels (default "
                                                  "1000x700, at 96 dpi)."),
                                   QStringLiteral("WxH"));
+  const QCommandLineOption zoom(QStringLiteral("zoom"),
+                                QStringLiteral("Draws at zoom Z, as the zoom dialog sets it (default: the "
+                                               "program's ZoomIni, as loading it gives). Without --size the "
+                                               "image grows with it, so that it holds what the default "
+                                               "image holds at that initial zoom."),
+                                QStringLiteral("Z"));
+  const QCommandLineOption langue(QStringLiteral("language"),
+                                  QStringLiteral("The language of the messages: fr, en, de or es (default: "
+                                                 "the desktop program's, from \"Langue =\" of Morvo.cfg, "
+                                                 "else the user's locale, else French)."),
+                                  QStringLiteral("CODE"));
   const QCommandLineOption maxInstructions(
       QStringLiteral("max-statements"),
       QStringLiteral("Ends the run with a run error once N statements have run."), QStringLiteral("N"));
@@ -100,7 +139,7 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
       QStringLiteral("Lets the program write or delete files outside its own folder and its subfolders "
                      "(OpenA, PrintA, OpenA ... Kill, the offset file of Plot); without it each such "
                      "write is a run error and nothing is written."));
-  p.addOptions({png, pdf, log, reponse, taille, maxInstructions, shell, ecritures});
+  p.addOptions({png, pdf, log, reponse, taille, zoom, langue, maxInstructions, shell, ecritures});
   p.addPositionalArgument(QStringLiteral("PROGRAM"),
                           QStringLiteral("The program file to run. After --, a name that begins with - is "
                                          "a file."),
@@ -111,6 +150,10 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   o.png = p.value(png);
   o.pdf = p.value(pdf);
   o.log = p.value(log);
+  // "-" is the standard output, as Unix tools read it.
+  for (QString* sortie : {&o.png, &o.pdf, &o.log}) {
+    if (*sortie == u"-") *sortie = QStringLiteral("/dev/stdout");
+  }
   // An answer is text: bytes that are not UTF-8 read as Qt reads them.
   for (const QString& r : p.values(reponse)) o.reponses << QString::fromUtf8(OctetsDuNom(r));
   if (p.isSet(taille)) {
@@ -120,9 +163,23 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
       o.largeur = wh[0].toInt(&ok1);
       o.hauteur = wh[1].toInt(&ok2);
     }
-    if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > 20000 || o.hauteur > 20000)
+    if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > TailleMax || o.hauteur > TailleMax)
       return aideEtVersion.Erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
                                   p.value(taille));
+    o.tailleDonnee = true;
+  }
+  if (p.isSet(zoom)) {
+    // As the zoom dialog reads it: "," is a decimal point too.
+    bool ok = false;
+    const double z = QString(p.value(zoom)).replace(u',', u'.').toDouble(&ok);
+    o.zoom = static_cast<float>(z);
+    if (!ok || !(o.zoom > 0) || !std::isfinite(o.zoom))
+      return aideEtVersion.Erreur(QStringLiteral("--zoom takes a number above 0: ") + p.value(zoom));
+  }
+  if (p.isSet(langue)) {
+    o.langue = IndexCodeLangue(p.value(langue));
+    if (o.langue == 0)
+      return aideEtVersion.Erreur(QStringLiteral("--language takes fr, en, de or es: ") + p.value(langue));
   }
   if (p.isSet(maxInstructions)) {
     bool ok = false;
@@ -297,6 +354,38 @@ std::optional<QString> LitProgramme(const QString& programme, const QString& dep
   return texte;
 }
 
+// The message language: --language, else the one the desktop program would use: "Langue =" of its
+// configuration, else the user's locale, else the one its first start proposes.
+void ChoisitLangue(int demandee, const QString& depart) {
+  RazLangues();
+  if (demandee > 0) {
+    DefinitLangue(demandee);
+  } else {
+    LitLanguesConfig(depart);
+    if (NumLangue == 0) DefinitLangue(LangueDuLocale());
+  }
+  CompleteLanguesFrancais();
+}
+
+// The screen image at the zoom asked for (--zoom without --size): it holds what the default image
+// holds at the program's initial zoom. False, once told, when it would be beyond the largest size.
+bool TailleAuZoom(OptionsRun& o, float zoomInitial) {
+  if (o.tailleDonnee || o.zoom == 0) return true;
+  const double echelle = static_cast<double>(o.zoom) / zoomInitial;
+  const double largeur = std::max(1.0, std::round(o.largeur * echelle));
+  const double hauteur = std::max(1.0, std::round(o.hauteur * echelle));
+  if (largeur > TailleMax || hauteur > TailleMax) {
+    std::fprintf(stderr,
+                 "morvo-run: --zoom %s would make an image of %.0fx%.0f pixels, and a side has at most %d: "
+                 "give its size with --size\nTry 'morvo-run --help'.\n",
+                 qPrintable(legacy::TexteNombre(o.zoom)), largeur, hauteur, TailleMax);
+    return false;
+  }
+  o.largeur = static_cast<int>(largeur);
+  o.hauteur = static_cast<int>(hauteur);
+  return true;
+}
+
 // The text that tells that memory ran out for an image of that size.
 QString MemoireEpuisee(const QString& quoi, int largeur, int hauteur) {
   return QStringLiteral("memory ran out for %1 of %2x%3 pixels (%4 MB)")
@@ -316,16 +405,55 @@ bool FinRuns() {
 // A refused write is a run error in the log only: it is told where the user sees it too, once
 // however many runs met it; true when there was one.
 bool SignaleEcrituresRefusees(const QString& programme) {
-  QStringList refusees = EcrituresRefusees();
-  refusees.removeDuplicates();
-  for (const QString& refuse : refusees) {
+  std::vector<EcritureRefusee> dites;
+  for (const EcritureRefusee& refus : EcrituresRefusees()) {
+    if (std::find(dites.begin(), dites.end(), refus) != dites.end()) continue;
+    dites.push_back(refus);
+    // A file of the program's folder is refused for its other names, as the window tells them.
+    const QString autres = refus.autresNoms > 0
+                               ? QStringLiteral(". ") + TexteRes(BaseAnglais + 191).arg(refus.autresNoms)
+                               : QString();
     std::fprintf(stderr,
                  "morvo-run: %s: the program may not write or delete %s, outside its folder, "
-                 "without --allow-writes\n",
-                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refuse)));
+                 "without --allow-writes%s\n",
+                 qPrintable(NomLisible(programme)), qPrintable(NomLisible(refus.nom)), qPrintable(autres));
   }
-  return !refusees.isEmpty();
+  return !dites.empty();
 }
+
+// Each run error (a stop by --max-statements included) is told on the standard error as it is met,
+// in one line "FILE:LINE: message" in the message language: the message as the window shows it,
+// without the list of variables. The print run meets the screen run's errors again: each is told
+// once.
+class ErreursRun {
+ public:
+  explicit ErreursRun(const QString& programme) : programme_(NomLisible(programme)) {
+    DefinitSuiviErreursRun([this](int ligne, const QString& texte) { Signale(ligne, texte); });
+  }
+  ~ErreursRun() { DefinitSuiviErreursRun({}); }
+  ErreursRun(const ErreursRun&) = delete;
+  ErreursRun& operator=(const ErreursRun&) = delete;
+  bool Aucune() const { return dites_.isEmpty(); }
+
+ private:
+  void Signale(int ligne, const QString& texte) {
+    QStringList parties;
+    for (const QString& partie : DecoupeLignes(texte)) {
+      if (!partie.trimmed().isEmpty()) parties << partie.trimmed();
+    }
+    if (parties.isEmpty()) return;
+    QString message = parties.takeFirst();
+    if (!parties.isEmpty()) message += QStringLiteral(": ") + parties.join(u' ');
+    const QString dite = QStringLiteral("%1:%2: %3").arg(programme_).arg(ligne).arg(message);
+    if (dites_.contains(dite)) return;
+    dites_ << dite;
+    std::fprintf(stderr, "%s\n", qPrintable(dite));
+    std::fflush(stderr);
+  }
+
+  QString programme_;
+  QStringList dites_;
+};
 
 // Writes the outputs once the run is over, each whole or not at all, and tells each that is not
 // (with the refused ones and the program's own failed writes); the exit status: 0, or 3 when any
@@ -405,8 +533,13 @@ int main(int argc, char** argv) {
   QGuiApplication app(argcQt, argv);
   const std::optional<QString> texte = LitProgramme(options.programme, depart, raisonDepart);
   if (!texte) return 2;
+  // The zoom the window takes as it loads the program.
+  const float zoomInitial = ZoomInitial(FinsDeLigneProgramme(*texte));
+  if (!TailleAuZoom(options, zoomInitial)) return 1;
 
   SessionHeadless session(options.largeur, options.hauteur);
+  Shell.ZoomCourant = options.zoom > 0 ? options.zoom : zoomInitial;
+  ChoisitLangue(options.langue, depart);
   // The image the run draws into is made first: without it there is no run to write.
   if (session.Image().isNull()) {
     std::fprintf(stderr, "morvo-run: cannot run %s: %s\n", qPrintable(NomLisible(options.programme)),
@@ -431,7 +564,10 @@ int main(int argc, char** argv) {
     echecFichier = chemin;
     raisonFichier = raison;
   });
+  const ErreursRun erreursRun(programme);
   session.Execute(*texte);
   // The print run is part of the run: its failed writes are followed up to its end (FinRuns).
-  return EcritSorties(session, journal.get(), options, echecs, echecFichier, raisonFichier);
+  const int code = EcritSorties(session, journal.get(), options, echecs, echecFichier, raisonFichier);
+  // A failed write keeps the status it always had; a drawing that ended in a run error has its own.
+  return code == 0 && !erreursRun.Aucune() ? 4 : code;
 }

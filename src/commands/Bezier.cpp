@@ -18,6 +18,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -234,7 +235,7 @@ void TraceGraduations(const Courbe& c, const Transformation& T, const Graduation
   }
 
   // A negative count asks for a list and gives none.
-  if (g.entrees.isEmpty()) ErreurRun();
+  if (g.entrees.isEmpty()) ErreurChampN(Lecture.ParamLigne, 3, TexteMsg(TexteRaison::NonAdmis));
   const float bas = static_cast<float>(std::min(a0, a3)), haut = static_cast<float>(std::max(a0, a3));
   for (int i = 0; i < g.entrees.size(); ++i) {
     const QString entree = g.entrees[i];

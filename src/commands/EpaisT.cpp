@@ -21,7 +21,6 @@ namespace {
 // file's positions do not belong to the editor's text.
 void EcritLargeur(int niveau) {
   if (niveau != 1) return;
-  EditeurTexte* editeur = HoteCourant()->Editeur();
   NiveauProg& nv = Niveau(niveau);
   const int longueurLigne = nv.FinInstr - nv.DebutInstr;
   const QString ligne = Mid(nv.Texte, nv.DebutInstr, std::max(0, longueurLigne));
@@ -44,17 +43,9 @@ void EcritLargeur(int niveau) {
     debut = nv.DebutInstr - 1 + apres;
     valeur = QStringLiteral(" =") + valeur;
   }
-  editeur->SetSelStart(debut);
-  editeur->SetSelLength(longueur);
-  editeur->SetSelText(valeur);
-  nv.Texte = editeur->Text();
-  DecaleIndex(niveau, nv.DebutInstr, valeur.size() - longueur);
-
-  // The statement ends where its rewritten text ends, after its last line when it is continued.
-  nv.FinInstr += static_cast<int>(valeur.size()) - longueur;
-  nv.PosLecture = nv.FinInstr + 2;
-  editeur->ColoreInstruction();
-  editeur->SetSelStart(nv.FinInstr - 1);
+  // Unlike the other rewrites, this one marks the program modified, as an edit does.
+  RecritInstruction(niveau, debut, longueur, valeur, Recriture::CommeEdition);
+  HoteCourant()->Editeur()->SetSelStart(nv.FinInstr - 1);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ double Valeur(QString texte) { return Calcule(texte).value_or(0.0); }
 // The sub-fields of the size text after its letter; 'besoin' of them must be there.
 QStringList SousChamps(const QString& taille, int besoin) {
   const QStringList sous = taille.split(Lecture.SepSousParam);
-  if (sous.size() <= besoin) ErreurRun();
+  if (sous.size() <= besoin) ErreurContenu(taille, TexteMsg(TexteRaison::ValeurManque));
   return sous;
 }
 

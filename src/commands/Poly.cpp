@@ -14,6 +14,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
@@ -96,7 +97,7 @@ void FormeParametres(bool plein) {
     ResteParams(Lecture.ParamLigne, 2);
   } while (!Lecture.ParamLigne.isEmpty());
 
-  if (n < 3) ErreurRun();
+  if (n < 3) ErreurSurChamp(0, QString::number(n), TexteMsg(TexteRaison::Limites).arg(3).arg(MaxSommets));
   DessinePolygone(n, plein, true);
 }
 

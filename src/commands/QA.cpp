@@ -12,6 +12,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -270,7 +271,7 @@ void TraceQA(int niveau) {
   LitPenteQA(param, forme);
 
   const double r = Trim(ParamBrutN(param, 8)).isEmpty() ? 0.5 : LitParam(param, 8).value_or(0.0) / 100;
-  if (r < 0 || r > 1) ErreurRun();
+  if (r < 0 || r > 1) ErreurChampN(param, 8, TexteMsg(TexteRaison::Limites).arg(0).arg(100));
 
   style.Applique(ParamN(param, 9));
 

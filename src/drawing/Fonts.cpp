@@ -8,6 +8,7 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "values/Expressions.h"
+#include "values/Fields.h"
 #include "values/Levels.h"
 
 using namespace legacy;
@@ -252,6 +253,6 @@ double AngleStyle(const QString& style, const QString& lettresFin) {
   const int sep = InStr(angle, Lecture.SepSousParam);
   if (sep > 0) angle = Left(angle, sep - 1);
   while (!angle.isEmpty() && lettresFin.contains(angle.back())) angle.chop(1);
-  if (Trim(angle).isEmpty()) ErreurRun();
+  if (Trim(angle).isEmpty()) ErreurContenu(style, TexteMsg(TexteRaison::Nombre));
   return Calcule(angle).value_or(0.0);
 }

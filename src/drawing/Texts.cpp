@@ -10,6 +10,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -96,7 +97,7 @@ void EcritLigneHorizontale(const QString& ligne, const QString& style, Vecteur p
   PlaceCourant(p0);
 
   if (Tient(style, "C") || Tient(style, "X")) {
-    if (Tient(style, "D")) ErreurRun();
+    if (Tient(style, "D")) ErreurContenu(style, TexteMsg(TexteRaison::NonAdmis));
     p = p - (w / 2) * u;
     e = e - (w / 2) * u;
   } else if (Tient(style, "D")) {
@@ -229,7 +230,7 @@ void TraceTexteC(int niveau) {
 
   const QString champRayon = ParamN(param, 3);
   // The radius is required: a field left empty or blank has none.
-  if (Trim(champRayon).isEmpty()) LeveErreurExecution(QStringLiteral("subscript out of range"));
+  if (Trim(champRayon).isEmpty()) ErreurChampN(param, 3, TexteMsg(TexteRaison::ValeurManque));
   const QStringList rayon = champRayon.split(Lecture.SepSousParam);
   QString texteRayon = rayon[0];
   const double r = Calcule(texteRayon).value_or(0.0);

@@ -19,6 +19,7 @@
 #include "editor/EditorModel.h"
 #include "editor/ProgramEditor.h"
 #include "platform/Clipboard.h"
+#include "platform/EditorText.h"
 #include "platform/Events.h"
 #include "platform/TextFile.h"
 

@@ -12,6 +12,7 @@
 #include "editor/EditorHost.h"
 #include "editor/ProgramEditor.h"
 #include "editor/UndoRing.h"
+#include "platform/EditorText.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"

@@ -1,5 +1,6 @@
 #include "editor/SyntaxHints.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
@@ -98,8 +99,14 @@ Form2::Form2(QWidget* principale)
   MmParPixel = 1.0 / PixelsParMm(*this);
 }
 
-void Form2::Form_Activate(const QWidget& editeur) {
+void Form2::Form_Activate(const QWidget& editeur, bool jusquATouche) {
   texte_ = TexteAide;
+  jusquATouche_ = jusquATouche;
+  // The next key or click anywhere in the program hides it.
+  if (jusquATouche)
+    qApp->installEventFilter(this);
+  else
+    qApp->removeEventFilter(this);
   const QFontMetricsF mesure(font());
   double largeurTexte = 0;
   const QStringList lignes = Lignes(texte_);
@@ -124,9 +131,32 @@ void Form2::Form_Activate(const QWidget& editeur) {
 }
 
 void Form2::Form_KeyUp() {
+  if (!jusquATouche_) Ferme();
+}
+
+void Form2::Ferme() {
+  qApp->removeEventFilter(this);
+  jusquATouche_ = false;
   hide();
   texte_.clear();
   update();
+}
+
+bool Form2::eventFilter(QObject* objet, QEvent* e) {
+  switch (e->type()) {
+    // A key that a shortcut takes comes as ShortcutOverride alone.
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      if (!static_cast<QKeyEvent*>(e)->isAutoRepeat()) Ferme();
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      Ferme();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(objet, e);
 }
 
 void Form2::paintEvent(QPaintEvent*) {
@@ -147,11 +177,11 @@ Form2* FenetreAide(const QWidget& principale) {
   return principale.findChild<Form2*>(QStringLiteral("Form2"), Qt::FindDirectChildrenOnly);
 }
 
-void AideLigne(EditeurProgramme& editeur, QWidget& principale) {
+void AideLigne(EditeurProgramme& editeur, QWidget& principale, bool jusquATouche) {
   TexteAide = kCrLf + SyntaxeCommande(MotCleLigne(editeur.Modele().Text(), editeur.DebutLigne()));
   Form2* fenetre = FenetreAide(principale);
   if (!fenetre) fenetre = new Form2(&principale);
-  fenetre->Form_Activate(editeur);
+  fenetre->Form_Activate(editeur, jusquATouche);
 }
 
 void CacheAideLigne(QWidget& principale) {

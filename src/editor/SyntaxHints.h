@@ -27,10 +27,14 @@ class Form2 : public QWidget {
   explicit Form2(QWidget* principale);
 
   // Sizes the window to TexteAide with 5 mm margins, puts it 5 mm to the left of the editor,
-  // centred on the height of the main window's client area, and shows it.
-  void Form_Activate(const QWidget& editeur);
-  // Hides the window and clears its text.
+  // centred on the height of the main window's client area, and shows it. `jusquATouche`: it then
+  // stays up through the releases of the keys held, until the next key goes down or a button is
+  // pressed (the Help menu's entry); otherwise the first key released hides it (Alt+F2).
+  void Form_Activate(const QWidget& editeur, bool jusquATouche = false);
+  // Hides the window and clears its text, unless it waits for the next key.
   void Form_KeyUp();
+  // Hides the window and clears its text.
+  void Ferme();
 
   // The lines shown since the window was last activated (empty while hidden).
   QString TexteAffiche() const { return texte_; }
@@ -41,14 +45,17 @@ class Form2 : public QWidget {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* objet, QEvent* e) override;
 
  private:
   QString texte_;
+  bool jusquATouche_ = false;
 };
 
 // Alt+F2 in the editor: TexteAide becomes CR LF followed by the syntax text of the caret line,
 // and the hint window of the main window (created on first use) shows it.
-void AideLigne(EditeurProgramme& editeur, QWidget& principale);
+// `jusquATouche`: shown from the Help menu, it stays up until the next key or click.
+void AideLigne(EditeurProgramme& editeur, QWidget& principale, bool jusquATouche = false);
 // Hides the hint window of the main window, when there is one.
 void CacheAideLigne(QWidget& principale);
 // The hint window of the main window; nullptr before the first hint.

@@ -73,23 +73,7 @@ void RemplaceDansEditeur(int niveau, const QString& commande) {
   int separateur = InStrRev(Left(brut, question - 1), Lecture.SepParam);
   if (separateur == 0) separateur = question;
   const int debut = nv.DebutInstr + separateur - 2;  // 0-based in the editor
-  const int longueur = nv.FinInstr - 1 - debut;
-  const QString remplacement = QStringLiteral("  '") + commande;
-
-  EditeurTexte* ed = HoteCourant()->Editeur();
-  ed->SetSelStart(debut);
-  ed->SetSelLength(longueur);
-  ed->SuiviModif = false;
-  ed->SetSelText(remplacement);
-  ed->SuiviModif = true;
-  const auto delta = static_cast<int32_t>(remplacement.size()) - longueur;
-  DecaleIndex(niveau, nv.FinInstr, delta);
-  nv.Texte = ed->Text();
-  // The statement ends where its rewritten text ends: one continued over several lines (after a
-  // THEN too) goes on after its last line, which is not read again as a statement of its own.
-  nv.FinInstr += delta;
-  nv.PosLecture = nv.FinInstr + 2;
-  ed->ColoreInstruction();
+  RecritInstruction(niveau, debut, nv.FinInstr - 1 - debut, QStringLiteral("  '") + commande);
 }
 
 // Field 5 of an arc drawn about an offset pivot: the equivalent command into the editor or a

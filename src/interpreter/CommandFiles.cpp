@@ -62,31 +62,25 @@ QString EnTeteFichier(const QString& texte) {
 
 // Comments out the calling line of the editor and writes the file's header below it in green.
 void InsereEnTete(const QString& fichier, const QString& texte) {
-  const QString entete = EnTeteFichier(texte);
   EditeurTexte* ed = HoteCourant()->Editeur();
   // The whole statement becomes the comment, the If with it when the call follows the THEN of a
   // one-line If (a comment after the THEN would make a block If of the line on its next pass), and
   // the header goes after its last line, so that a statement continued on several lines stays one
-  // comment.
-  const int debut = DebutLigneInstruction(1);
-  const int apres = Niveau(1).FinInstr + 2;  // the statement's end, after the "' " inserted before it
+  // comment. The calling line may be the last one: it gets a line end for the header to start after.
+  const int debut = DebutLigneInstruction(1) - 1;
+  const QString programme = ed->Text();
+  const int c = InStr(Niveau(1).FinInstr, programme, CRLF);
+  const int fin = c == 0 ? programme.size() : c + 1;
+  const QString commentaire = QStringLiteral("' ") + programme.mid(debut, fin - debut) +
+                              (c == 0 ? CRLF : QString()) +
+                              QStringLiteral("' Commentaires du fichier commande") + CRLF +
+                              QStringLiteral("' externe ") + fichier + CRLF + EnTeteFichier(texte);
+  RecritInstruction(1, debut, fin - debut, commentaire);
   ed->SuiviModif = false;
-  ed->SetSelStart(debut - 1);
-  ed->SetSelText(QStringLiteral("' "));
-  int c = InStr(apres, ed->Text(), CRLF);
-  if (c == 0) {
-    // The calling line is the last one: it gets a line end for the header to start after.
-    ed->SetSelStart(ed->Text().size());
-    ed->SetSelText(CRLF);
-    c = InStr(apres, ed->Text(), CRLF);
-  }
-  ed->SetSelStart(debut - 1);
-  ed->SetSelLength(c - debut + 2);
+  ed->SetSelStart(debut);
+  ed->SetSelLength(commentaire.size());
   ed->SetSelColor(VertCommentaire);
-  ed->SetSelStart(c + 1);
-  ed->SetSelColor(VertCommentaire);
-  ed->SetSelText(QStringLiteral("' Commentaires du fichier commande") + CRLF + QStringLiteral("' externe ") +
-                 fichier + CRLF + entete);
+  ed->SetSelStart(debut + commentaire.size());
   ed->SuiviModif = true;
 }
 

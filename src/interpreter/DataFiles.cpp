@@ -20,6 +20,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
 #include "values/Fields.h"
@@ -240,7 +241,8 @@ void CmdLVar(int niveau) {
   int n = VersEntier16(saut.value_or(0.0));
   nv.MarqueDebut = Trim(ParamBrutN(Lecture.ParamLigne, 3));
   nv.MarqueFin = Trim(ParamBrutN(Lecture.ParamLigne, 4));
-  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
+  if (!LTrim(nom).startsWith(QLatin1Char('%')))
+    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(TexteRaison::Variable));
 
   const auto it = fichiersDonnees.find(nv.NumFicDonnees);
   if (it == fichiersDonnees.end()) {

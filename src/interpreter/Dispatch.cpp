@@ -10,6 +10,7 @@
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Fields.h"
 #include "values/Insertions.h"
 #include "values/Levels.h"
@@ -161,7 +162,7 @@ bool SuitOrdre(RegleOrdre regle, int niveau) {
   switch (regle) {
     case RegleOrdre::Zoom:
       if (niveau != 1) return false;
-      if (EtatOrdre > OrdreCentre) ErreurRun();
+      if (EtatOrdre > OrdreCentre) ErreurRun(DetailOrdre);
       return true;
     case RegleOrdre::Format:
       if (niveau != 1) return false;
@@ -207,5 +208,6 @@ Suite ExecuteInstruction(int niveau) {
     if (Arret) return Suite::FinNiveau;
   }
   if (!SuitOrdre(mot->Ordre, niveau)) return Suite::Continue;
+  Lecture.ParamInstruction = Lecture.ParamLigne;
   return mot->Execute(niveau);
 }

@@ -9,6 +9,7 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Conditions.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -108,7 +109,7 @@ bool ConditionTexte(const QString& condition) {
 void VerifieSinonSi(const NiveauProg& nv, const QString& param, int pThen) {
   if (nv.ProfIf <= 0 || nv.IfFait[static_cast<size_t>(nv.ProfIf)] || pThen == 0 ||
       !Trim(Mid(param, pThen + 4)).isEmpty()) {
-    ErreurRun();
+    ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   }
 }
 
@@ -222,7 +223,7 @@ bool EvalueSi(int& niveau) {
     Saute(niveau, cible);
     return false;
   }
-  if (pThen == 0) ErreurRun();
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const bool vrai = ConditionNumerique(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
   return false;
@@ -243,7 +244,7 @@ void CmdIfT(int niveau) {
       return;
     }
   }
-  if (pThen == 0) ErreurRun();
+  if (pThen == 0) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const bool vrai = ConditionTexte(Trim(Left(param, pThen - 1)));
   SuiteCondition(niveau, param, pThen, !sinonSi, vrai);
 }
@@ -255,14 +256,14 @@ void VerifieSinonSiSaute(int niveau) {
 
 void CmdElse(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurRun();
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfOuvert[d];
 }
 
 void CmdEndIf(int niveau) {
   NiveauProg& nv = Niveau(niveau);
-  if (nv.ProfIf < 1) ErreurRun();
+  if (nv.ProfIf < 1) ErreurInstruction(TexteMsg(TexteRaison::HorsDePlace));
   const auto d = static_cast<size_t>(nv.ProfIf);
   nv.IfSaute[d] = nv.IfFait[d] = nv.IfOuvert[d] = false;
   --nv.ProfIf;

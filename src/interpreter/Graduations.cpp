@@ -311,23 +311,29 @@ void CmdGrad(int niveau) {
   Encre.CouleurCmd = CouleurChamp(param, 6);
 
   const GenreEchelle genre = GenreEchelleCourante();
-  const double debut = DebutEchelle(genre);
-  const double unite =
-      Fini((FinEchelle(genre) - debut) / std::pow(n, log ? 0.0 : static_cast<double>(nv.Exposant)));
-
-  const double arret = Fix(dernier);
-  int compteur = 0;
-  DebutGraduations(compteur, premier, niveau);
-  long tours = 0;
-  do {
-    TesteArretBoucle(++tours);
-    GraduationSuivante(compteur, niveau);
-    if (compteur <= arret) {
-      double xc = 0, yc = 0;
-      TraceMarque(genre, debut + Graduations.ValeurGrad * unite, longueur, t, xc, yc);
-    }
-  } while (compteur < arret);
+  ParcourtGraduations(genre, n, premier, dernier, niveau, [&](int, double position) {
+    double xc = 0, yc = 0;
+    TraceMarque(genre, position, longueur, t, xc, yc);
+  });
   RotationCourant(-Echelle.AngleCmd);
+}
+
+double PasGraduations(GenreEchelle genre, double n, int niveau) {
+  const NiveauProg& nv = Niveau(niveau);
+  return Fini((FinEchelle(genre) - DebutEchelle(genre)) /
+              std::pow(n, nv.EchelleLog ? 0.0 : static_cast<double>(nv.Exposant)));
+}
+
+void PourChaqueValeur(const QString& param, int slot, int elements,
+                      const std::function<void(int, double)>& corps) {
+  const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
+  for (int k = 1; k <= elements; ++k) {
+    Lecture.SlotListe = slot;
+    Lecture.ChampListe = k;
+    const double v = LitParam(param, 1).value_or(0.0);
+    Graduations.ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
+    corps(k, v);
+  }
 }
 
 void ListeDuGroupe(const QString& champBrut, int& slot, int& elements) {
@@ -352,23 +358,15 @@ void CmdGrad1(int niveau) {
     const QString brut = ParamBrutN(param, 1);
     int slot = 0, elements = 1;
     ListeDuGroupe(brut, slot, elements);
-    {
-      // The list's slot is let go however the group ends.
-      const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
-      for (int k = 1; k <= elements; ++k) {
-        Lecture.SlotListe = slot;
-        Lecture.ChampListe = k;
-        const double v = LitParam(param, 1).value_or(0.0);
-        Graduations.ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
-        const double longueur = LitParam(param, 2).value_or(0.0) * Echelle.SensInversion;
-        const double t = SousChampNum(ParamN(param, 2), 2).value_or(0.0) * DegresEnRadians;
-        GardeEpaisT style(ParamN(param, 3));
-        Encre.CouleurCmd = CouleurChamp(param, 4);
-        const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
-        TraceMarque(genre, p, longueur, t, xc, yc);
-        marque = true;
-      }
-    }
+    PourChaqueValeur(param, slot, elements, [&](int, double v) {
+      const double longueur = LitParam(param, 2).value_or(0.0) * Echelle.SensInversion;
+      const double t = SousChampNum(ParamN(param, 2), 2).value_or(0.0) * DegresEnRadians;
+      GardeEpaisT style(ParamN(param, 3));
+      Encre.CouleurCmd = CouleurChamp(param, 4);
+      const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
+      TraceMarque(genre, p, longueur, t, xc, yc);
+      marque = true;
+    });
     Lecture.ChampListe = 1;
     ResteParams(param, 4);
     if (Trim(param).isEmpty()) break;

@@ -6,7 +6,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+
+#include "platform/Legacy.h"
 
 // ---- the graduation iterator (one set for the whole interpreter) ----
 struct EtatGraduations {
@@ -77,7 +80,33 @@ void TesteArretBoucle(long tours);
 // A group whose value field ends in "§%list" runs once per field of that variable: the slot of the
 // list (0 when there is none) and the number of runs.
 void ListeDuGroupe(const QString& champBrut, int& slot, int& elements);
+// Runs a Grad1/Val1 group once per element of its list: ChampListe names the element, and `corps`
+// gets its number and the value of field 1 read for it (ValeurEnDegres set). The list's slot is
+// let go however the group ends.
+void PourChaqueValeur(const QString& param, int slot, int elements,
+                      const std::function<void(int, double)>& corps);
 // The step count and the first and last values of Grad and Val (field 1 and the two given fields);
 // on a log scale the fields are read as decades. A count of 0 counts as 1.
 void LitPasEtBornes(const QString& param, bool log, int champPremier, int champDernier, double& n,
                     double& premier, double& dernier);
+// The part of the scale between two graduations of a linear or power run of n steps (1 on a log
+// scale, whose positions come from the law); an infinite one is a run error.
+double PasGraduations(GenreEchelle genre, double n, int niveau);
+
+// The run of a Grad or Val line: from the first graduation asked to the last, `pose` gets the
+// counter and the graduation's position along the scale.
+template <class Pose>
+void ParcourtGraduations(GenreEchelle genre, double n, double premier, double dernier, int niveau,
+                         Pose&& pose) {
+  const double debut = DebutEchelle(genre);
+  const double unite = PasGraduations(genre, n, niveau);
+  const double arret = legacy::Fix(dernier);
+  int compteur = 0;
+  DebutGraduations(compteur, premier, niveau);
+  long tours = 0;
+  do {
+    TesteArretBoucle(++tours);
+    GraduationSuivante(compteur, niveau);
+    if (compteur <= arret) pose(compteur, debut + Graduations.ValeurGrad * unite);
+  } while (compteur < arret);
+}

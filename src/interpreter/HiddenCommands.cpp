@@ -149,7 +149,6 @@ void CmdDagCode(int niveau) {
   if (code.value_or(QString()) != CodeAcces) return;
 
   NiveauProg& nv = Niveau(niveau);
-  EditeurTexte* ed = HoteCourant()->Editeur();
   const QString modele = ModeleEntete().join(CRLF) + CRLF;
   // After the THEN of a one-line If the template takes the whole line, the If with it: its comment
   // lines after the THEN would make a block If of the line on its next pass.
@@ -158,17 +157,11 @@ void CmdDagCode(int niveau) {
   int longueur = nv.FinInstr - debutLigne;
   // The template ends with its own line break, which takes the place of the statement's.
   if (Mid(nv.Texte, nv.FinInstr, 2) == CRLF) longueur += 2;
-  ed->SetSelStart(debut);
-  ed->SetSelLength(longueur);
-  ed->SuiviModif = false;
-  ed->SetSelText(modele);
-  ed->SuiviModif = true;
-  DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(modele.size()) - longueur);
-  nv.Texte = ed->Text();
+  RecritInstruction(niveau, debut, longueur, modele);
+  // The run goes on with the template's second line.
   nv.DebutInstr = debutLigne;
-  nv.FinInstr = ed->FinLigne(debut);
+  nv.FinInstr = HoteCourant()->Editeur()->FinLigne(debut);
   nv.PosLecture = nv.FinInstr + 2;
-  ed->ColoreInstruction();
 }
 
 bool LancementsInterdits = false;

@@ -33,7 +33,8 @@ bool CmdInput(int niveau) {
   }
 
   const QString nom = ParamBrutN(Lecture.ParamLigne, 2);
-  if (!LTrim(nom).startsWith(QLatin1Char('%'))) ErreurRun();
+  if (!LTrim(nom).startsWith(QLatin1Char('%')))
+    ErreurChampN(Lecture.ParamLigne, 2, TexteMsg(TexteRaison::Variable));
 
   const std::optional<QString> reponse = Dialogues().SaisieInput(invite, QStringLiteral("Morvo INPUT ") + nom,
                                                                  Travail.ReponseInput, TexteMsg(172));

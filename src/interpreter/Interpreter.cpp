@@ -12,6 +12,7 @@
 #include "interpreter/DataFiles.h"
 #include "interpreter/Flow.h"
 #include "interpreter/Labels.h"
+#include "interpreter/RunErrors.h"
 #include "interpreter/RunReport.h"
 #include "interpreter/RunState.h"
 #include "interpreter/ScaleState.h"
@@ -331,7 +332,7 @@ bool CoupeLigne(NiveauProg& nv) {
       nv.FinInstr = nv.PosFinLigne;
       nv.DebutInstr = debutDerniere;
       nv.Ligne = Lecture.ParamLigne;
-      ErreurRun();
+      ErreurRun(QStringLiteral("\"_\" : ") + TexteMsg(TexteRaison::ValeurManque) + CRLF + CRLF);
     }
     int fin = InStr(suivante, texte, CRLF);
     if (fin == 0) fin = longueur + 1;
@@ -425,7 +426,7 @@ InstructionCoupee* EnCache(CacheNiveau& cache, const NiveauProg& nv) {
 }
 
 // The entry kept, nullptr when the position cannot be.
-InstructionCoupee* Retient(CacheNiveau& cache, int posLecture, InstructionCoupee entree) {
+InstructionCoupee* Retient(CacheNiveau& cache, int posLecture, InstructionCoupee&& entree) {
   if (posLecture < 1 || posLecture > cache.texte.size()) return nullptr;
   cache.entrees.push_back(std::move(entree));
   cache.index[static_cast<size_t>(posLecture)] = static_cast<int32_t>(cache.entrees.size());
@@ -441,7 +442,53 @@ bool ExecuteInstructionRetenue(int niveau, CacheNiveau* cache, InstructionCoupee
   return suite;
 }
 
-// The line loop; returns when the level ends without a run error.
+// Steps 9 to 14 on the line in ParamLigne: a comment or empty line, or a statement with its
+// keyword, operator and parameters separated.
+void Separe(NiveauProg& nv, InstructionCoupee& e) {
+  e.posFinLigne = nv.PosFinLigne;
+  e.paramCoupe = Lecture.ParamLigne;
+  if (EstIgnoree()) {
+    e.genre = InstructionCoupee::Genre::Ignoree;
+    return;
+  }
+  SepareMotCle(nv);
+  e.genre = InstructionCoupee::Genre::Instruction;
+  e.motCle = nv.MotCle;
+  e.operateur = Lecture.OperateurAffect;
+  e.param = Lecture.ParamLigne;
+  e.motCleCalcule = EstMotCleCalcule(nv.MotCle);
+}
+
+// What the loop makes of the line just cut: where it lies, and what it is (steps 8 to 14).
+InstructionCoupee Analyse(NiveauProg& nv) {
+  Lecture.ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  nv.PosLecture = nv.PosFinLigne + 2;
+  InstructionCoupee e;
+  e.debutInstr = nv.DebutInstr;
+  e.posLecture = nv.PosLecture;
+  e.ligneBrute = Travail.LigneBrute;
+  if (EstLigneVariable()) {
+    e.genre = InstructionCoupee::Genre::LigneVariable;
+    e.posFinLigne = nv.PosFinLigne;
+    e.paramCoupe = Lecture.ParamLigne;
+  } else {
+    Separe(nv, e);
+  }
+  return e;
+}
+
+// The level takes up a statement, cut afresh or kept, where it lies.
+void Reprend(NiveauProg& nv, const InstructionCoupee& c) {
+  nv.PosFinLigne = c.posFinLigne;
+  nv.DebutInstr = c.debutInstr;
+  nv.PosLecture = c.posLecture;
+  Travail.LigneBrute = c.ligneBrute;
+  Lecture.ParamLigne = c.paramCoupe;
+}
+
+// The line loop; returns when the level ends without a run error. A statement is cut once and
+// kept by read position; kept or fresh, it runs through the same steps. A variable line, whose
+// statement is the variable's value of the moment, is never kept.
 void BoucleLignes(int niveau) {
   AnnuleInstructionEnAttente();
   for (;;) {
@@ -457,80 +504,40 @@ void BoucleLignes(int niveau) {
 
     // The statement after the THEN of a true one-line If comes before the next line of the text.
     const bool enAttente = PrendInstructionEnAttente(niveau);
-    CacheNiveau* cache = nullptr;
-    int posDepart = 0;
-    bool ligneVariable = false;
-    if (!enAttente) {
-      cache = CacheDe(niveau, nv.Texte);
-      posDepart = nv.PosLecture;
-      if (cache != nullptr) cache->enCours = nullptr;
-      if (InstructionCoupee* c = cache != nullptr ? EnCache(*cache, nv) : nullptr) {
-        nv.PosFinLigne = c->posFinLigne;
-        nv.DebutInstr = c->debutInstr;
-        nv.PosLecture = c->posLecture;
-        Travail.LigneBrute = c->ligneBrute;
-        Lecture.ParamLigne = c->paramCoupe;
-        switch (c->genre) {
-          case InstructionCoupee::Genre::Ignoree:
-            continue;
-          case InstructionCoupee::Genre::LigneVariable:
-            ligneVariable = true;
-            break;
-          case InstructionCoupee::Genre::Instruction:
-            nv.Ligne = c->paramCoupe;
-            nv.FinInstr = c->posFinLigne;
-            nv.MotCle = c->motCle;
-            Lecture.OperateurAffect = c->operateur;
-            Lecture.ParamLigne = c->param;
-            if (c->motCleCalcule) SubstitueMotCle(nv);
-            if (!ExecuteInstructionRetenue(niveau, cache, c)) return;
-            continue;
+    CacheNiveau* cache = enAttente ? nullptr : CacheDe(niveau, nv.Texte);
+    if (cache != nullptr) cache->enCours = nullptr;
+    const int posDepart = nv.PosLecture;
+    InstructionCoupee fraiche;
+    InstructionCoupee* c = cache != nullptr ? EnCache(*cache, nv) : nullptr;
+    if (c == nullptr) {
+      if (!enAttente && !CoupeLigne(nv)) return;
+      fraiche = Analyse(nv);
+      c = &fraiche;
+      if (cache != nullptr && fraiche.genre != InstructionCoupee::Genre::LigneVariable) {
+        c = Retient(*cache, posDepart, std::move(fraiche));
+        if (c == nullptr) {
+          c = &fraiche;
+          cache = nullptr;
         }
-      } else {
-        if (!CoupeLigne(nv)) return;
       }
     }
-    Lecture.ParamLigne.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    nv.PosLecture = nv.PosFinLigne + 2;
-
-    InstructionCoupee entree;
-    const bool retenue = cache != nullptr && !ligneVariable;
-    if (retenue) {
-      entree.posFinLigne = nv.PosFinLigne;
-      entree.debutInstr = nv.DebutInstr;
-      entree.posLecture = nv.PosLecture;
-      entree.ligneBrute = Travail.LigneBrute;
-      entree.paramCoupe = Lecture.ParamLigne;
-    }
-
-    if (ligneVariable || EstLigneVariable()) {
-      if (retenue) {
-        entree.genre = InstructionCoupee::Genre::LigneVariable;
-        Retient(*cache, posDepart, std::move(entree));
-      }
+    Reprend(nv, *c);
+    if (c->genre == InstructionCoupee::Genre::LigneVariable) {
       RemplaceLigneVariable(nv);
-    } else if (retenue) {
-      if (EstIgnoree()) {
-        entree.genre = InstructionCoupee::Genre::Ignoree;
-        Retient(*cache, posDepart, std::move(entree));
-        continue;
-      }
-      SepareMotCle(nv);
-      entree.motCle = nv.MotCle;
-      entree.operateur = Lecture.OperateurAffect;
-      entree.param = Lecture.ParamLigne;
-      entree.motCleCalcule = EstMotCleCalcule(nv.MotCle);
-      InstructionCoupee* const gardee = Retient(*cache, posDepart, std::move(entree));
-      if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
-      if (!ExecuteInstructionRetenue(niveau, gardee != nullptr ? cache : nullptr, gardee)) return;
-      continue;
+      fraiche = *c;
+      Separe(nv, fraiche);
+      c = &fraiche;
+      cache = nullptr;
     }
-
-    if (EstIgnoree()) continue;
+    if (c->genre == InstructionCoupee::Genre::Ignoree) continue;
     if (nv.PosFinLigne == 0) return;
-    SepareMotCle(nv);
-    if (EstMotCleCalcule(nv.MotCle)) SubstitueMotCle(nv);
-    if (!ExecuteInstructionLue(niveau)) return;
+    nv.Ligne = c->paramCoupe;
+    nv.FinInstr = c->posFinLigne;
+    nv.MotCle = c->motCle;
+    Lecture.OperateurAffect = c->operateur;
+    Lecture.ParamLigne = c->param;
+    if (c->motCleCalcule) SubstitueMotCle(nv);
+    if (!ExecuteInstructionRetenue(niveau, cache, c)) return;
   }
 }
 
@@ -552,15 +559,10 @@ void Interprete(int& niveau) {
     TeteInterprete(niveau);
     BoucleLignes(niveau);
     FinNiveau(niveau);
-  } catch (const ErreurExecution& e) {
-    // An overflow of the arithmetic has no detail of its own: the report says what it was.
-    if (Incident.DetailErreur.isEmpty() && e.raison() == QStringLiteral("overflow")) {
-      Incident.DetailErreur = QStringLiteral("Dépassement de capacité / overflow / Überlauf\r\n\r\n");
-    }
-    GereErreurRun(niveau);
-    return;
-  } catch (const std::exception&) {
-    // Anything else a statement may throw is a run error of that statement too.
+  } catch (const std::exception& e) {
+    // Anything a statement may throw is a run error of that statement; the report says what is
+    // wrong even where the raise gave no detail.
+    CompleteDetail(niveau, e);
     GereErreurRun(niveau);
     return;
   }

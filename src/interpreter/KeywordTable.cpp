@@ -18,6 +18,7 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Levels.h"
 
 using namespace legacy;
@@ -112,7 +113,7 @@ Suite GardeArguments(int) {
 
 // A factor statement belongs in a command file: in the program itself it is an error.
 Suite Facteur(int niveau) {
-  if (niveau == 1) ErreurRun();
+  if (niveau == 1) ErreurInstruction(TexteMsg(TexteRaison::NonAdmis));
   return Suite::Continue;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Events.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Levels.h"
 
 using namespace legacy;
@@ -50,7 +51,9 @@ void ReleveEtiquettes(int niveau) {
       nv.DebutInstr = debut;
       nv.FinInstr = fin;
       nv.Ligne = ligne;
-      ErreurRun();
+      ErreurRunCitant(
+          Trim(Left(ligne, deuxPoints - 1)),
+          QStringLiteral(" : ") + TexteMsg(TexteRaison::HorsDePlace) + QStringLiteral("\r\n\r\n"));
     }
     index.insert(nom, static_cast<int32_t>(table.size()));
     table.push_back(Etiquette{nom, debut});

@@ -9,6 +9,7 @@
 #include "drawing/Pen.h"
 #include "interpreter/DataFiles.h"
 #include "interpreter/Interpreter.h"
+#include "interpreter/RunErrors.h"
 #include "interpreter/RunState.h"
 #include "interpreter/VarList.h"
 #include "platform/EditorText.h"
@@ -44,9 +45,33 @@ QString SansCitation(const QString& detail) {
   return raison;
 }
 
+SuiviErreursRun suiviErreurs;
+
+void SignaleErreur(int ligne, const QString& texte) {
+  if (suiviErreurs) suiviErreurs(ligne, texte);
+}
+
 void ActiveMenus() {
   Hote* hote = HoteCourant();
   hote->MnuVisualiserActif = hote->MnuZoomActif = hote->MnuRefCurseurActif = true;
+}
+
+}  // namespace
+
+void DefinitSuiviErreursRun(SuiviErreursRun suivi) { suiviErreurs = std::move(suivi); }
+
+namespace {
+
+// Where a level's statement starts in the editor's text. It can fall before the text (a lone "_"
+// on the first line): it is kept inside.
+int DebutInstruction(const EditeurTexte& ed, int niveau) {
+  return std::clamp(Niveau(niveau).DebutInstr - 1, 0, static_cast<int>(ed.Text().size()));
+}
+
+// The editor line (1-based) of a level's statement, left unmarked.
+int LigneInstruction(int niveau) {
+  const EditeurTexte& ed = *HoteCourant()->Editeur();
+  return ed.LigneDePosition(DebutInstruction(ed, niveau)) + 1;
 }
 
 }  // namespace
@@ -57,9 +82,8 @@ int MarqueInstruction(int niveau) {
   int longueur = nv.FinInstr - nv.DebutInstr;
   if (longueur <= 0) longueur = nv.PosFinLigne - nv.DebutInstr;
   if (longueur <= 0) longueur = 5;
-  // The start can fall before the text (a lone "_" on the first line): keep it inside.
   const int taille = ed->Text().size();
-  const int debut = std::clamp(nv.DebutInstr - 1, 0, taille);
+  const int debut = DebutInstruction(*ed, niveau);
   longueur = std::clamp(longueur, 0, taille - debut);
   ed->SetSelStart(debut);
   ed->SetSelLength(longueur);
@@ -83,8 +107,8 @@ void GereErreurRun(int niveau) {
     }
   }
   // A failure while the report is composed must not leave the run half-ended.
+  int ligne = 0;
   if (!Arret && !imprimanteEnErreur) try {
-      int ligne = 0;
       if (niveau == 1) ligne = MarqueInstruction(1);
       Travail.TexteTravail = ListeVariables(niveau);
       Travail.TexteTravail2.clear();
@@ -98,35 +122,40 @@ void GereErreurRun(int niveau) {
       if (niveau == 1) {
         DoEvents();
         if (ErreurOrdreMarquee()) {
-          Dialogues().MsgBox(TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
-                                 TexteMsg(161) + CRLF,
-                             Boutons::Ok, TitreMorvo);
+          const QString texte = TexteMsg(119) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                                TexteMsg(161) + CRLF;
+          SignaleErreur(ligne, texte);
+          Dialogues().MsgBox(texte, Boutons::Ok, TitreMorvo);
         } else {
-          Dialogues().MsgBox(TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
-                                 CRLF + Incident.DetailErreur + Travail.TexteTravail2 + Travail.TexteTravail,
-                             Boutons::Ok, QStringLiteral("Morvo    (nb Var=%1)").arg(nv.NbVar));
+          const QString texte = TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF +
+                                CRLF + Incident.DetailErreur + Travail.TexteTravail2;
+          SignaleErreur(ligne, texte);
+          Dialogues().MsgBox(texte + Travail.TexteTravail, Boutons::Ok,
+                             QStringLiteral("Morvo    (nb Var=%1)").arg(nv.NbVar));
         }
       } else {
-        const int ligneAppel = MarqueInstruction(1);
+        ligne = MarqueInstruction(1);
         // The reason of the failure, as level 1 shows it; a missing file says it in its own line.
         const QString detail = fichierManquant ? QString() : Incident.DetailErreur;
-        QString texte;
+        QString texte, variables;
         if (EstFichierBrouille(nv.Fichier)) {
           // The statements of a scrambled command file are never shown, nor its text in the reason.
-          texte = TexteMsg(114) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") +
+          texte = TexteMsg(114) + NumeroLigne(ligne) + QStringLiteral(", dans le fichier: ") +
                   NomLisible(nv.Fichier) + CRLF + SansCitation(detail) + Travail.TexteTravail2 + CRLF;
         } else {
           texte = TexteMsg(114) + nv.Ligne + QStringLiteral(" du fichier: ") + NomLisible(nv.Fichier) + CRLF +
-                  CRLF + detail + Travail.TexteTravail2 + Travail.TexteTravail;
+                  CRLF + detail + Travail.TexteTravail2;
+          variables = Travail.TexteTravail;
         }
-        reponse = Dialogues().MsgBox(texte, Boutons::OkAnnuler, TitreMorvo);
+        SignaleErreur(ligne, texte);
+        reponse = Dialogues().MsgBox(texte + variables, Boutons::OkAnnuler, TitreMorvo);
       }
     } catch (const std::exception&) {
-      Dialogues().MsgBox(TexteMsg(114) + CRLF + CRLF + Incident.DetailErreur, Boutons::Ok, TitreMorvo);
+      const QString texte = TexteMsg(114) + CRLF + CRLF + Incident.DetailErreur;
+      SignaleErreur(ligne, texte);
+      Dialogues().MsgBox(texte, Boutons::Ok, TitreMorvo);
     }
-  Incident.DetailErreur.clear();
-  Incident.TypeErreur.clear();
-  Incident.CitationErreur.clear();
+  Incident = {};
   ActiveMenus();
   FermeFichiersSurErreur();
   if (reponse == Reponse::Annuler && Niveaux.size() > 5) Niveau(5).Fichier = QStringLiteral("Loop");
@@ -134,21 +163,23 @@ void GereErreurRun(int niveau) {
 
 void ErreurCommande(int niveau) {
   const NiveauProg& nv = Niveau(niveau);
+  int ligne = 0;
+  QString texte;
   if (niveau == 1) {
-    const int ligne = MarqueInstruction(1);
+    ligne = MarqueInstruction(1);
     DoEvents();
-    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF,
-                       Boutons::Ok, TitreMorvo);
+    texte = TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(": ") + nv.Ligne + CRLF;
   } else if (EstFichierBrouille(nv.Fichier)) {
     // As a run error of a scrambled file: the editor line of the call and the file, no statement.
-    const int ligneAppel = MarqueInstruction(1);
-    Dialogues().MsgBox(TexteMsg(124) + NumeroLigne(ligneAppel) + QStringLiteral(", dans le fichier: ") +
-                           NomLisible(nv.Fichier) + CRLF,
-                       Boutons::Ok, TitreMorvo);
+    ligne = MarqueInstruction(1);
+    texte = TexteMsg(124) + NumeroLigne(ligne) + QStringLiteral(", dans le fichier: ") +
+            NomLisible(nv.Fichier) + CRLF;
   } else {
-    Dialogues().MsgBox(TexteMsg(124) + nv.Ligne + TexteMsg(115) + NomLisible(nv.Fichier) + CRLF, Boutons::Ok,
-                       TitreMorvo);
+    ligne = LigneInstruction(1);
+    texte = TexteMsg(124) + nv.Ligne + TexteMsg(115) + NomLisible(nv.Fichier) + CRLF;
   }
+  SignaleErreur(ligne, texte);
+  Dialogues().MsgBox(texte, Boutons::Ok, TitreMorvo);
 }
 
 void FinNiveau(int niveau) {
@@ -206,10 +237,11 @@ void TraceJournalDessin() {
             fichier + QStringLiteral("§59") + s + QStringLiteral("1") + s + QStringLiteral("2§0") + s +
                 QStringLiteral("0") + s + QStringLiteral("1") + s + s + QStringLiteral("1"));
   } catch (const std::exception& e) {
+    CompleteDetail(-1, e);
     QString detail = Incident.DetailErreur;
     if (const auto* erreur = dynamic_cast<const ErreurExecution*>(&e); erreur && detail.isEmpty())
       detail = erreur->raison();
-    Incident.DetailErreur.clear();
+    Incident = {};
     // One message of its own: the run itself went well.
     Dialogues().MsgBox(nom + QStringLiteral(" :") + CRLF + CRLF + detail, Boutons::Ok,
                        QStringLiteral("Morvo Dessin"));

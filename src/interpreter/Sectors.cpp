@@ -15,6 +15,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Expressions.h"
 #include "values/Fields.h"
@@ -181,8 +182,7 @@ void CmdSect(int niveau, bool plein) {
     Ajoute(cx + r2, cy + y2);
     Ajoute(cx + r1, cy + y2);
   } else {
-    // No scale extent: the same run error as the graduations and values.
-    ErreurRun();
+    ErreurInstruction(TexteMsg(TexteRaison::NonExecutable));
   }
 
   if (UCase(champCouleur) != QStringLiteral("N")) Dessine(plein, cx, cy);

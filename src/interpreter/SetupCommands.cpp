@@ -16,6 +16,7 @@
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Colours.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
@@ -90,6 +91,25 @@ float FacteurZoom(const QString& commande) {
 }
 
 }  // namespace
+
+float ZoomInitial(const QString& texte) {
+  const QString majuscules = UCase(texte);
+  const QString crlf = QStringLiteral("\r\n");
+  int trouve = InStr(1, majuscules, QStringLiteral("ZOOMINI"));
+  while (trouve > 0) {
+    const int debut = InStrRev(texte, crlf, trouve) > 0 ? InStrRev(texte, crlf, trouve) + 2 : 1;
+    int fin = InStr(trouve, texte, crlf);
+    if (fin == 0) fin = texte.size() + 1;
+    const QString ligne = LTrim(Mid(texte, debut, fin - debut).remove(QLatin1Char('\t')));
+    if (!ligne.startsWith(QLatin1Char('\''))) {
+      const int egal = InStr(ligne, QStringLiteral("="));
+      const float valeur = static_cast<float>(Val(egal > 0 ? Mid(ligne, egal + 1) : Mid(ligne, 8)));
+      return valeur == 0 ? 1.0f : valeur;
+    }
+    trouve = InStr(trouve + 7, majuscules, QStringLiteral("ZOOMINI"));
+  }
+  return 1.0f;
+}
 
 void CmdZoomIni() { RunShell.ZoomIni = FacteurZoom(QStringLiteral("ZoomIni")); }
 
@@ -250,7 +270,7 @@ void CmdFormatI() {
   } else if (InStr(format, QStringLiteral("PORT")) > 0) {
     if (imprimante) Sortie->DefinitOrientation(false);
   } else {
-    ErreurRun();
+    ErreurChampN(Lecture.ParamLigne, 1, TexteMsg(TexteRaison::NonAdmis));
   }
   if (!imprimante) return;
   // The page turned: its size in millimetres changed, so the drawing scale is laid out again,
@@ -324,19 +344,7 @@ void CmdPoint(int niveau) {
   if (debutLigne < nv.DebutInstr) {
     echo = QStringLiteral("'") + Mid(nv.Texte, debutLigne, nv.DebutInstr - debutLigne) + Mid(echo, 2);
   }
-  EditeurTexte* ed = HoteCourant()->Editeur();
-  const int debut = debutLigne - 1;
-  const int longueur = nv.FinInstr - debutLigne;
-  ed->SetSelStart(debut);
-  ed->SetSelLength(longueur);
-  ed->SuiviModif = false;
-  ed->SetSelText(echo);
-  ed->SuiviModif = true;
-  DecaleIndex(niveau, nv.FinInstr, static_cast<int32_t>(echo.size()) - longueur);
-  nv.Texte = ed->Text();
-  nv.DebutInstr = debutLigne;
   // The If kept before the report may hold continuation lines: the statement ends after the report.
-  nv.FinInstr = debutLigne + static_cast<int>(echo.size());
-  nv.PosLecture = nv.FinInstr + 2;
-  ed->ColoreInstruction();
+  RecritInstruction(niveau, debutLigne - 1, nv.FinInstr - debutLigne, echo);
+  nv.DebutInstr = debutLigne;
 }

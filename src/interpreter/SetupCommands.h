@@ -8,6 +8,10 @@
 #include <QString>
 #include <cstdint>
 
+// The initial zoom that loading a program text (CR LF lines) gives, before it runs: the first line
+// holding "ZOOMINI" that is no comment, read after its "=" (or after the keyword); 0 and no such line
+// give 1.
+float ZoomInitial(const QString& texte);
 void CmdZoomIni();
 void CmdZoomIniI();
 void CmdCouleur(int niveau);

@@ -204,23 +204,9 @@ void CmdVal(int niveau) {
   Encre.CouleurCmd = CouleurChamp(param, 7);
 
   const GenreEchelle genre = GenreEchelleCourante();
-  const double debut = DebutEchelle(genre);
-  const double unite =
-      (FinEchelle(genre) - debut) / std::pow(n, log ? 0.0 : static_cast<double>(nv.Exposant));
-  if (!std::isfinite(unite)) LeveErreurExecution(QStringLiteral("overflow"));
-
-  const double arret = Fix(dernier);
-  int compteur = 0;
-  DebutGraduations(compteur, premier, niveau);
-  long tours = 0;
-  do {
-    TesteArretBoucle(++tours);
-    GraduationSuivante(compteur, niveau);
-    if (compteur <= arret) {
-      const QString texte = FormateValeur(param, compteur, n, dernier, log);
-      EcritEtiquette(genre, debut + Graduations.ValeurGrad * unite, d, a4, style, texte);
-    }
-  } while (compteur < arret);
+  ParcourtGraduations(genre, n, premier, dernier, niveau, [&](int compteur, double position) {
+    EcritEtiquette(genre, position, d, a4, style, FormateValeur(param, compteur, n, dernier, log));
+  });
   FinEtiquettes();
 }
 
@@ -257,26 +243,18 @@ void CmdVal1(int niveau) {
     }
     const bool parElement = listeEtiquettes && NbSousParams(etiquette) >= elements;
 
-    {
-      // The list's slot is let go however the group ends.
-      const auto liste = qScopeGuard([] { Lecture.SlotListe = 0; });
-      for (int k = 1; k <= elements; ++k) {
-        Lecture.SlotListe = slot;
-        Lecture.ChampListe = k;
-        const double v = LitParam(param, 1).value_or(0.0);
-        Graduations.ValeurEnDegres = RTrim(AvantSousSep(ParamN(param, 1))).endsWith(QStringLiteral("°"));
-        QString texte = etiquette;
-        if (parElement) {
-          texte = etiquette.split(Lecture.SepSousParam).value(k - 1);
-          if (textes) texte = Replace(texte, QStringLiteral("."), SeparateurDecimal());
-        }
-        const double d = LitParam(param, 3).value_or(0.0) * Echelle.SensInversion;
-        const double a4 = SousChampNum(ParamN(param, 3), 2).value_or(0.0);
-        Encre.CouleurCmd = CouleurChamp(param, 4);
-        const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
-        EcritEtiquette(genre, p, d, a4, style, texte);
+    PourChaqueValeur(param, slot, elements, [&](int k, double v) {
+      QString texte = etiquette;
+      if (parElement) {
+        texte = etiquette.split(Lecture.SepSousParam).value(k - 1);
+        if (textes) texte = Replace(texte, QStringLiteral("."), SeparateurDecimal());
       }
-    }
+      const double d = LitParam(param, 3).value_or(0.0) * Echelle.SensInversion;
+      const double a4 = SousChampNum(ParamN(param, 3), 2).value_or(0.0);
+      Encre.CouleurCmd = CouleurChamp(param, 4);
+      const double p = PositionValeur(genre, v, Graduations.ValeurEnDegres, niveau);
+      EcritEtiquette(genre, p, d, a4, style, texte);
+    });
     Lecture.ChampListe = 1;
     ResteParams(param, 4);
     if (Trim(param).isEmpty()) break;

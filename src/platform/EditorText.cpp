@@ -22,6 +22,30 @@ QString AvecCrLf(QString texte) {
 
 }  // namespace
 
+bool EstSautDeLigne(QChar c) {
+  switch (c.unicode()) {
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString FinsDeLigneProgramme(const QString& texte) { return FinsCrLf(texte, EstSautDeLigne); }
+
+QStringList LignesDuProgramme(const QString& texte) { return DecoupeLignes(FinsDeLigneProgramme(texte)); }
+
+bool ASautsEtrangers(const QString& texte) {
+  return std::any_of(texte.begin(), texte.end(),
+                     [](QChar c) { return EstSautDeLigne(c) && c != u'\r' && c != u'\n'; });
+}
+
 uint32_t CouleurDeFormat(const QTextCharFormat& format) {
   if (format.foreground().style() == Qt::NoBrush) return 0;
   const QColor c = format.foreground().color();

@@ -4,6 +4,7 @@
 // break counts as two (CR LF), whatever the widget holds inside.
 
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,20 @@ class QTextDocument;
 // format that sets only a colour.
 uint32_t CouleurDeFormat(const QTextCharFormat& format);
 QTextCharFormat FormatDeCouleur(uint32_t couleur);
+
+// A line break of program text: CR and LF, and the breaks a text from elsewhere may hold (VT, FF,
+// NEL, U+2028, U+2029), which a text view shows or treats as line breaks. What the editor shows as
+// a line is what the interpreter runs as a line: every text that becomes program text (a program
+// or command file, a paste, a drop, a dialog's text, an imported meter file) has its line breaks
+// made CR LF by FinsDeLigneProgramme, the one place that says what a line break is.
+bool EstSautDeLigne(QChar c);
+// Every line break (CR LF counts as one) becomes CR LF.
+QString FinsDeLigneProgramme(const QString& texte);
+// The text holds a line break other than CR and LF.
+bool ASautsEtrangers(const QString& texte);
+// The lines of a text that becomes program text, split at every line break; a final line end does
+// not make an empty last line.
+QStringList LignesDuProgramme(const QString& texte);
 
 class EditeurTexte {
  public:

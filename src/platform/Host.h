@@ -35,6 +35,8 @@ class Hote {
   virtual void FinRun() {}
   // Opens the help (once after a run when asked).
   virtual void OuvreAide() {}
+  // Before a message box or input box opens: the screen shows what the run has drawn so far.
+  virtual void AvantDialogue() {}
   // The mouse-drawing dialog's colour, background colour and line-width texts.
   virtual QString CouleurDessin() const { return {}; }
   virtual QString CouleurFondDessin() const { return {}; }

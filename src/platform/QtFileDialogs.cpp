@@ -30,6 +30,14 @@ std::optional<QString> NomTape(const QFileDialog& dialogue) {
 
 }  // namespace
 
+bool NomInterdit(QWidget* dialogue, const QString& nom, const QString& interdit, const QString& raison) {
+  if (interdit.isEmpty() || nom.isEmpty()) return false;
+  const CibleEcriture cible(nom);
+  if (!cible.Existe() || !cible.MemeFichier(CibleEcriture(interdit))) return false;
+  QMessageBox::warning(dialogue, dialogue->windowTitle(), NomLisible(nom) + u'\n' + raison);
+  return true;
+}
+
 DialogueEnregistrement::DialogueEnregistrement(QWidget* parent, const QString& nomPropose,
                                                const QString& filtre)
     : QFileDialog(parent, QString(), nomPropose, filtre) {
@@ -48,12 +56,18 @@ void DialogueEnregistrement::done(int resultat) {
           !QFileInfo(nom).isDir())
         nom += u'.' + defaultSuffix();
     }
+    if (NomInterdit(this, nom, refuse_, raison_)) return;
     const CibleEcriture cible(nom);
     // A name that reaches no file is refused with the system's answer once the dialog is closed.
     if (cible.Refus().isEmpty() && cible.Existe() && !Remplace(nom)) return;
     nom_ = nom;
   }
   QFileDialog::done(resultat);
+}
+
+void DialogueEnregistrement::Refuse(const QString& nom, const QString& raison) {
+  refuse_ = nom;
+  raison_ = raison;
 }
 
 bool DialogueEnregistrement::Remplace(const QString& nom) {

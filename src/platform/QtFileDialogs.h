@@ -9,12 +9,18 @@
 #include <QString>
 #include <QStringList>
 
+// Whether `nom` reaches the existing file `interdit`, by whatever name: the dialog then says
+// `raison` over `dialogue`, and stays open.
+bool NomInterdit(QWidget* dialogue, const QString& nom, const QString& interdit, const QString& raison);
+
 // Save: the question before a file is replaced is asked of the file the system would write.
 class DialogueEnregistrement : public QFileDialog {
  public:
   DialogueEnregistrement(QWidget* parent, const QString& nomPropose, const QString& filtre);
   // The name chosen, once the dialog is accepted.
   const QString& Nom() const { return nom_; }
+  // A file never chosen, by whatever name it is reached: the dialog says `raison` and stays.
+  void Refuse(const QString& nom, const QString& raison);
 
  protected:
   void done(int resultat) override;
@@ -24,6 +30,7 @@ class DialogueEnregistrement : public QFileDialog {
   bool Remplace(const QString& nom);
 
   QString nom_;
+  QString refuse_, raison_;
 };
 
 // Open (a file, several files, or a folder with FileMode Directory): a name typed is looked up as

@@ -104,6 +104,11 @@ class CopieExacte : public QObject {
   bool espacesPropres_;
 };
 
+// A box of a run opens over the drawing as far as the run has made it.
+void MontreDessin() {
+  if (Hote* hote = HoteCourant()) hote->AvantDialogue();
+}
+
 // A window title is one line here: a line break in it (the ListeVar comment's) becomes blanks.
 QString TitreFenetre(const QString& titre) {
   if (titre.isEmpty()) return QStringLiteral("Morvo");
@@ -267,6 +272,7 @@ QWidget* QtPrompter::Parent() const { return parent_ ? parent_ : QApplication::a
 
 Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString& titre, Icone icone,
                            int defaut) {
+  MontreDessin();
   QMessageBox boite(IconeQt(icone), TitreFenetre(titre), QString(), QMessageBox::NoButton, Parent());
   auto* label = boite.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
   const QFont police = label != nullptr ? label->font() : boite.font();
@@ -331,6 +337,7 @@ Reponse QtPrompter::MsgBox(const QString& texte, Boutons boutons, const QString&
 
 std::optional<QString> QtPrompter::InputBox(const QString& invite, const QString& titre,
                                             const QString& defaut) {
+  MontreDessin();
   QInputDialog dialogue(Parent());
   dialogue.setWindowTitle(TitreFenetre(titre));
   dialogue.setLabelText(invite);
@@ -344,6 +351,7 @@ std::optional<QString> QtPrompter::InputBox(const QString& invite, const QString
 
 std::optional<QString> QtPrompter::SaisieInput(const QString& invite, const QString& titre,
                                                const QString& defaut, const QString& annuler) {
+  MontreDessin();
   QInputDialog dialogue(Parent());
   dialogue.setWindowFlag(Qt::WindowStaysOnTopHint);
   dialogue.setWindowTitle(TitreFenetre(titre));

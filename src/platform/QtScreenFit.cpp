@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
@@ -42,6 +44,23 @@ bool Tient(const QSize& taille, const QSize& zone) {
   return taille.width() <= zone.width() && taille.height() <= zone.height();
 }
 
+// The height the window's contents need at `largeur` when they hold a text that wraps (instructions,
+// a question), which grows taller as the window narrows; 0 for other contents.
+int HauteurRequise(const QWidget* f, int largeur) {
+  const QLayout* l = f->layout();
+  return l != nullptr && l->hasHeightForWidth() ? l->totalHeightForWidth(largeur) : 0;
+}
+
+// A message box sizes itself anew whenever its layout changes: once its text scrolls, it keeps the
+// size it is given here.
+class TailleDonnee : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::LayoutRequest; }
+};
+
 // A last row of the layout that holds nothing but buttons (and the blanks between them).
 bool RangeeDeBoutons(QLayout* l) {
   bool bouton = false;
@@ -54,8 +73,28 @@ bool RangeeDeBoutons(QLayout* l) {
   return bouton;
 }
 
+// The last row of a grid when it holds nothing but buttons, taken out as a row of its own.
+QLayoutItem* RetireRangeeDeGrille(QGridLayout* grille) {
+  const int derniere = grille->rowCount() - 1;
+  QList<QWidget*> boutons;
+  for (int c = 0; c < grille->columnCount(); ++c) {
+    QLayoutItem* item = grille->itemAtPosition(derniere, c);
+    if (item == nullptr || item->spacerItem() != nullptr) continue;
+    QWidget* w = item->widget();
+    if (qobject_cast<QAbstractButton*>(w) == nullptr) return nullptr;
+    if (!boutons.contains(w)) boutons << w;
+  }
+  if (boutons.isEmpty()) return nullptr;
+  auto* rangee = new QHBoxLayout;
+  for (QWidget* b : boutons) {
+    grille->removeWidget(b);
+    rangee->addWidget(b);
+  }
+  return rangee;
+}
+
 // Takes the dialog's buttons out of its layout: a button box anywhere in it, else a last row of
-// buttons. Null when there is none.
+// buttons (of a grid, or a button alone). Null when there is none.
 QLayoutItem* RetireBoutons(QLayout* l, bool racine) {
   for (int i = 0; i < l->count(); ++i) {
     QLayoutItem* item = l->itemAt(i);
@@ -65,8 +104,10 @@ QLayoutItem* RetireBoutons(QLayout* l, bool racine) {
     }
   }
   if (!racine || l->count() == 0) return nullptr;
-  QLayout* dernier = l->itemAt(l->count() - 1)->layout();
-  if (dernier == nullptr || !RangeeDeBoutons(dernier)) return nullptr;
+  if (auto* grille = qobject_cast<QGridLayout*>(l)) return RetireRangeeDeGrille(grille);
+  QLayoutItem* dernier = l->itemAt(l->count() - 1);
+  const bool rangee = dernier->layout() != nullptr && RangeeDeBoutons(dernier->layout());
+  if (!rangee && qobject_cast<QAbstractButton*>(dernier->widget()) == nullptr) return nullptr;
   return l->takeAt(l->count() - 1);
 }
 
@@ -93,7 +134,7 @@ bool Enveloppe(QWidget* f) {
     auto* bas = new QVBoxLayout;
     bas->setContentsMargins(marges.left(), 0, marges.right(), marges.bottom());
     if (QWidget* w = boutons->widget()) {
-      bas->addWidget(w);
+      bas->addWidget(w, 0, boutons->alignment());
       delete boutons;
     } else if (QLayout* l = boutons->layout()) {
       if (l->parent() != nullptr) l->setParent(nullptr);
@@ -121,7 +162,10 @@ class FiltreEcran : public QObject {
     if (!objet->isWidgetType()) return false;
     auto* f = static_cast<QWidget*>(objet);
     if (!f->isWindow() || qobject_cast<QDialog*>(f) == nullptr) return false;
-    if (e->type() == QEvent::Show) {
+    if (e->type() == QEvent::Show && qobject_cast<QMessageBox*>(f) != nullptr) {
+      // Once the box has sized itself for its text, which it does as it shows.
+      QTimer::singleShot(0, f, [f] { AjusteAEcran(f); });
+    } else if (e->type() == QEvent::Show) {
       AjusteAEcran(f);
     } else if (f->isVisible() && !Tient(f->size(), Zone(f).size())) {
       QTimer::singleShot(0, f, [f] { AjusteAEcran(f); });
@@ -137,9 +181,15 @@ void AjusteAEcran(QWidget* f) {
   const QRect zone = Zone(f);
   if (zone.isEmpty()) return;
   QRect g = f->geometry();
+  // A window shows its wrapped text whole: it grows to the height the text needs, else it scrolls.
+  const int requise = HauteurRequise(f, std::min(g.width(), zone.width()));
+  g.setHeight(std::max(g.height(), requise));
   if (!Tient(g.size(), zone.size())) {
-    // A message box sizes itself anew at each change: it is only moved.
-    if (!Tient(f->minimumSize(), zone.size()) && qobject_cast<QMessageBox*>(f) == nullptr) Enveloppe(f);
+    const bool deborde = !Tient(f->minimumSize(), zone.size()) || requise > zone.height();
+    if (deborde && Enveloppe(f) && qobject_cast<QMessageBox*>(f) != nullptr) {
+      f->installEventFilter(new TailleDonnee(f));
+      f->setFixedSize(g.size().boundedTo(zone.size()));
+    }
     if (!Tient(f->minimumSize(), zone.size())) f->setMinimumSize(f->minimumSize().boundedTo(zone.size()));
     const QPoint centre = g.center();
     g.setSize(g.size().boundedTo(zone.size()));

@@ -6,6 +6,9 @@ void ErreurRun(const QString& detail) {
   if (!detail.isEmpty()) {
     Incident.DetailErreur = detail;
     Incident.CitationErreur.clear();
+    Incident.ChampErreur = 0;
+    Incident.ContenuChamp.clear();
+    Incident.RaisonChamp.clear();
   }
   throw ErreurExecution();
 }
@@ -13,6 +16,15 @@ void ErreurRun(const QString& detail) {
 void ErreurRunCitant(const QString& citation, const QString& raison) {
   Incident.DetailErreur = citation + raison;
   Incident.CitationErreur = citation;
+  throw ErreurExecution();
+}
+
+void ErreurSurChamp(int champ, const QString& contenu, const QString& raison) {
+  Incident.DetailErreur.clear();
+  Incident.CitationErreur.clear();
+  Incident.ChampErreur = champ;
+  Incident.ContenuChamp = contenu;
+  Incident.RaisonChamp = raison;
   throw ErreurExecution();
 }
 

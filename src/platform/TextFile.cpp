@@ -198,27 +198,6 @@ FormeTexte FormeUtf8Marquee() {
   return f;
 }
 
-namespace {
-
-// Every line break that `saut` tells (CR LF counting as one) becomes CR LF.
-template <typename Saut>
-QString FinsCrLf(const QString& texte, Saut saut) {
-  QString r;
-  r.reserve(texte.size() + texte.size() / 16);
-  for (qsizetype i = 0; i < texte.size(); ++i) {
-    const QChar c = texte[i];
-    if (!saut(c)) {
-      r += c;
-      continue;
-    }
-    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
-    r += QStringLiteral("\r\n");
-  }
-  return r;
-}
-
-}  // namespace
-
 QString NormaliseFinsDeLigne(const QString& texte) {
   return FinsCrLf(texte, [](QChar c) { return c == u'\r' || c == u'\n'; });
 }
@@ -235,28 +214,6 @@ QStringList DecoupeLignes(const QString& texte) {
   }
   if (debut < texte.size()) lignes << texte.mid(debut);
   return lignes;
-}
-
-bool EstSautDeLigne(QChar c) {
-  switch (c.unicode()) {
-    case u'\n':
-    case u'\v':
-    case u'\f':
-    case u'\r':
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-      return true;
-    default:
-      return false;
-  }
-}
-
-QString FinsDeLigneProgramme(const QString& texte) { return FinsCrLf(texte, EstSautDeLigne); }
-
-bool ASautsEtrangers(const QString& texte) {
-  return std::any_of(texte.begin(), texte.end(),
-                     [](QChar c) { return EstSautDeLigne(c) && c != u'\r' && c != u'\n'; });
 }
 
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {

@@ -46,16 +46,22 @@ bool EstTexte(const QByteArray& octets);
 QString NormaliseFinsDeLigne(const QString& texte);
 // Lines split on CR LF, LF or CR; a final line end does not make an empty last line.
 QStringList DecoupeLignes(const QString& texte);
-// A line break of program text: CR and LF, and the breaks a text from elsewhere may hold (VT, FF,
-// NEL, U+2028, U+2029), which a text view shows or treats as line breaks. What the editor shows as
-// a line is what the interpreter runs as a line: every text that becomes program text (a program
-// or command file, a paste, a drop, a dialog's text) has its line breaks made CR LF by
-// FinsDeLigneProgramme, the one place that says what a line break is.
-bool EstSautDeLigne(QChar c);
-// Every line break (CR LF counts as one) becomes CR LF.
-QString FinsDeLigneProgramme(const QString& texte);
-// The text holds a line break other than CR and LF.
-bool ASautsEtrangers(const QString& texte);
+// Every line break that `saut` tells (CR LF counting as one) becomes CR LF.
+template <typename Saut>
+QString FinsCrLf(const QString& texte, Saut saut) {
+  QString r;
+  r.reserve(texte.size() + texte.size() / 16);
+  for (qsizetype i = 0; i < texte.size(); ++i) {
+    const QChar c = texte[i];
+    if (!saut(c)) {
+      r += c;
+      continue;
+    }
+    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
+    r += QStringLiteral("\r\n");
+  }
+  return r;
+}
 
 // The whole file as text with CR LF line ends, and its form in *forme when given; nullopt when it
 // cannot be read.

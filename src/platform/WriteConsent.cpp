@@ -216,7 +216,7 @@ Visee Vise(const QString& chemin) {
 
 // The answers for writes and for deletions, apart.
 std::array<ReponsesDuProgramme, 2> reponsesEcriture;
-QStringList refusSansQuestion;
+std::vector<EcritureRefusee> refusSansQuestion;
 
 // A file the program made after a yes is its own: writing it again asks nothing, nor does deleting
 // it where the user allowed deleting the file that had its name before.
@@ -226,14 +226,15 @@ void RetientFait(const QString& demandeur, const QString& texteDemandeur, const 
   reponsesEcriture[static_cast<size_t>(GenreEcriture::Effacement)].Etend(demandeur, texteDemandeur, objet);
 }
 
-[[noreturn]] void Refus(const QString& affiche, GenreEcriture genre) {
+// The refusal's run error; `note` (the file's other names) follows it on its own line.
+[[noreturn]] void Refus(const QString& affiche, GenreEcriture genre, const QString& note = {}) {
   ErreurRun(affiche +
             (genre == GenreEcriture::Ecriture
                  ? QStringLiteral(" : écriture hors du dossier du programme refusée / writing outside the "
                                   "program's folder refused")
                  : QStringLiteral(" : effacement hors du dossier du programme refusé / deleting outside the "
                                   "program's folder refused")) +
-            CRLF + CRLF);
+            CRLF + (note.isEmpty() ? QString() : note + CRLF) + CRLF);
 }
 
 // The name as the program gave it, and where the system found it lies when that is elsewhere.
@@ -247,12 +248,14 @@ QString Affiche(const QString& chemin, const QByteArray& reel) {
 void Consent(const QString& affiche, const QString& objet, GenreEcriture genre, const QString& demandeur,
              const QString& texteDemandeur, nlink_t autresNoms = 0) {
   if (PolitiqueEcritures == AccordEcriture::Autoriser) return;
+  // A file in the folder that has a name elsewhere is judged outside: the refusal says why, as the
+  // question does.
+  const QString autres = autresNoms > 0 ? TexteMsg(191).arg(static_cast<qulonglong>(autresNoms)) : QString();
   if (PolitiqueEcritures == AccordEcriture::Refuser) {
-    refusSansQuestion.append(affiche);
-    Refus(affiche, genre);
+    refusSansQuestion.push_back({affiche, static_cast<qulonglong>(autresNoms)});
+    Refus(affiche, genre, autres);
   }
-  const QString nomme =
-      autresNoms > 0 ? affiche + CRLF + TexteMsg(191).arg(static_cast<qulonglong>(autresNoms)) : affiche;
+  const QString nomme = autres.isEmpty() ? affiche : affiche + CRLF + autres;
   const QString question = TexteMsg(genre == GenreEcriture::Ecriture ? 198 : 199)
                                .arg(NomLisible(demandeur.isEmpty() ? Shell.NomFichier : demandeur), nomme);
   if (!reponsesEcriture[static_cast<size_t>(genre)].Accorde(demandeur, texteDemandeur, objet, question))
@@ -486,4 +489,4 @@ void OublieAccordEcritures() {
   refusSansQuestion.clear();
 }
 
-QStringList EcrituresRefusees() { return refusSansQuestion; }
+std::vector<EcritureRefusee> EcrituresRefusees() { return refusSansQuestion; }

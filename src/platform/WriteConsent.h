@@ -75,6 +75,13 @@ void EffaceAccorde(const QString& chemin, const QString& demandeur = {}, const Q
 // Forgets the user's answers: the program they were given for was closed or replaced.
 void OublieAccordEcritures();
 
-// The files refused without a question (morvo-run without --allow-writes) since the answers were
-// last forgotten, as the run error named them: the runner tells them on standard error.
-QStringList EcrituresRefusees();
+// A file refused without a question (morvo-run without --allow-writes), as the run error named it,
+// and the count of its other names (hard links), which the refusal tells too.
+struct EcritureRefusee {
+  QString nom;
+  qulonglong autresNoms = 0;
+  bool operator==(const EcritureRefusee&) const = default;
+};
+// The files refused so since the answers were last forgotten: the runner tells them on standard
+// error.
+std::vector<EcritureRefusee> EcrituresRefusees();

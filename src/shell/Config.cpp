@@ -42,10 +42,6 @@ const QString kFinLigne = QStringLiteral("\r\n");
 
 bool erreurSignalee = false;
 
-// A configuration file holds a few hundred bytes: one past this bound is not read further (a
-// file may report a size of 0, or be a link to something huge).
-constexpr qint64 TailleMaxConfig = 1024 * 1024;
-
 QString RaisonTropGrand() {
   return QStringLiteral("plus de %1 octets / larger than %1 bytes").arg(TailleMaxConfig);
 }
@@ -63,10 +59,7 @@ QString ValeurCle(const QString& ligneMaj, const QString& ligne, const QString& 
 }  // namespace
 
 QString DossierConfig() {
-  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  // A relative value is not a valid base directory; the default applies.
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = DossierPersonnel() + QStringLiteral("/.config");
-  const QString dossier = QDir::cleanPath(base + QStringLiteral("/Morvo"));
+  const QString dossier = DossierConfigUtilisateur();
   QDir().mkpath(dossier);
   return dossier;
 }

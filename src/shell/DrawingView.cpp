@@ -69,13 +69,22 @@ void VueDessin::MontreTrace() {
   const double frequence = ecran != nullptr && ecran->refreshRate() >= 1 ? ecran->refreshRate() : 60.0;
   if (derniereImage_.isValid() && static_cast<double>(derniereImage_.nsecsElapsed()) < 1e9 / frequence)
     return;
+  update(ZoneAMontrer());
+}
+
+void VueDessin::MontreTout() {
+  aMontrer_ |= surface_.PrendZoneModifiee();
+  if (!aMontrer_.isEmpty()) repaint(ZoneAMontrer());
+}
+
+QRect VueDessin::ZoneAMontrer() {
   derniereImage_.start();
   // Image pixels to the widget's, whole pixels around.
   const double r = RapportPixels();
   const QRectF zone(aMontrer_.x() / r, (aMontrer_.y() - surface_.DecalageHaut()) / r, aMontrer_.width() / r,
                     aMontrer_.height() / r);
   aMontrer_ = QRect();
-  update(zone.toAlignedRect().adjusted(-1, -1, 1, 1));
+  return zone.toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 double VueDessin::RapportPixels() const { return 25.4 / (PointsParPouce * surface_.MmParPixel()); }

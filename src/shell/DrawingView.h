@@ -36,6 +36,8 @@ class VueDessin : public QWidget {
   // Between the commands of a run: shows what the run has drawn since the last time, no more
   // often than the screen shows frames and only where it drew (nothing while it prints).
   void MontreTrace();
+  // Shows at once all that the run has drawn, before a dialog of the run opens over the view.
+  void MontreTout();
 
  signals:
   // After a new size of the view (the image takes it at once, or when the run ends).
@@ -62,6 +64,8 @@ class VueDessin : public QWidget {
   void Redimensionne();
   // The picture has the widget's size and the screen's pixel density.
   bool AJour() const;
+  // The part of the widget that shows what the run drew since the last time; it counts as shown.
+  QRect ZoneAMontrer();
 
   PainterSurface surface_;
   bool gele_ = false;

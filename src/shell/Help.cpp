@@ -7,6 +7,7 @@
 
 #include "editor/ContextHelp.h"
 #include "editor/ProgramEditor.h"
+#include "editor/SyntaxHints.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
@@ -44,6 +45,16 @@ QString TrouveDans(const QString& dossier, const QStringList& parties, const QSt
     if (!trouve.isEmpty()) return trouve;
   }
   return {};
+}
+
+// The page of a numbered topic, in the folder named after an HTML help file beside it
+// ("Morvo_en/5000.html" for "Morvo_en.html"); empty when there is none. A page of its own lands on
+// its topic with every opener: some drop the "#" part of a file URL.
+QString PageSujet(const QString& chemin, int sujet) {
+  const QFileInfo fichier(chemin);
+  const QString dossier = SousDossierSansCasse(fichier.absolutePath(), fichier.completeBaseName());
+  if (dossier.isEmpty()) return {};
+  return TrouveSansCasse(dossier, QString::number(sujet) + QStringLiteral(".html"));
 }
 
 // The message-language text among four (French, English, German, Spanish).
@@ -103,8 +114,13 @@ bool CHelp::Show(const QString& nom, const QString& repProgramme, int sujet) {
   }
   QUrl url = QUrl::fromLocalFile(QFileInfo(chemin).absoluteFilePath());
   const QString suffixe = UCase(QFileInfo(chemin).suffix());
-  if (sujet > 0 && (suffixe == QStringLiteral("HTML") || suffixe == QStringLiteral("HTM")))
-    url.setFragment(QString::number(sujet));
+  if (sujet > 0 && (suffixe == QStringLiteral("HTML") || suffixe == QStringLiteral("HTM"))) {
+    const QString page = PageSujet(chemin, sujet);
+    if (page.isEmpty())
+      url.setFragment(QString::number(sujet));
+    else
+      url = QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath());
+  }
   const bool ouvert = ouvreurCourant ? ouvreurCourant(url) : QDesktopServices::openUrl(url);
   if (!ouvert) Dialogues().MsgBox(TexteAideNonOuverte(chemin), Boutons::Ok, QString());
   return ouvert;
@@ -159,6 +175,8 @@ void FenetrePrincipale::Mnu_ResumeSyntaxes_Click() {
 }
 
 void FenetrePrincipale::Mnu_AideMot_Click() { AideMot(editeur_->Modele(), repProgramme_); }
+
+void FenetrePrincipale::Mnu_SyntaxeLigne_Click() { AideLigne(*editeur_, *this, true); }
 
 void FenetrePrincipale::Mnu_MAJ_Aide_Click() { CHelp::Show(NomAideMaj(), repProgramme_); }
 

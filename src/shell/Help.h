@@ -29,7 +29,8 @@ QString TexteAideNonOuverte(const QString& chemin);
 class CHelp {
  public:
   // Opens the help file `nom` at its contents, or at the numbered topic `sujet` when the file's form
-  // has topics (an HTML file gets it as its anchor). A missing file, or one the desktop cannot open,
+  // has topics: an HTML file opens the topic's own page, <topic>.html in the folder of its name
+  // beside it, else the file with the topic as its anchor. A missing file, or one the desktop cannot open,
   // is told to the user. True when the file was handed to its viewer.
   static bool Show(const QString& nom, const QString& repProgramme, int sujet = 0);
 };

@@ -193,7 +193,7 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const bool pdf = imprimante.outputFormat() == QPrinter::PdfFormat;
   if (pdf && imprimante.outputFileName().isEmpty()) {
     const QString fichier =
-        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
+        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"), true);
     if (fichier.isEmpty()) return false;
     imprimante.setOutputFileName(fichier);
   }

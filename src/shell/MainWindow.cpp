@@ -214,6 +214,7 @@ void FenetrePrincipale::ConnecteMenus() {
   relie("Mnu_AProposDe", [this] { Mnu_AProposDe_Click(); });
   relie("Mnu_Non_Doc", [this] { Mnu_Non_Doc_Click(); });
   relie("Mnu_AideMot", [this] { Mnu_AideMot_Click(); });
+  relie("Mnu_SyntaxeLigne", [this] { Mnu_SyntaxeLigne_Click(); });
   editeur_->ResumeSyntaxes = [this] { Mnu_ResumeSyntaxes_Click(); };
   editeur_->AideLigne = [this] { AideLigne(*editeur_, *this); };
   editeur_->CacheAideLigne = [this] { CacheAideLigne(*this); };

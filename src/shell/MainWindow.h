@@ -143,6 +143,8 @@ class FenetrePrincipale : public QMainWindow {
   void Mnu_ResumeSyntaxes_Click();
   // Help at the topic of the word under the editor's caret (ContextHelp.cpp).
   void Mnu_AideMot_Click();
+  // The syntax hint of the caret line, as Alt+F2 shows it, up until the next key or click.
+  void Mnu_SyntaxeLigne_Click();
   void Mnu_MAJ_Aide_Click();
   void Mnu_Conditions_Click();
   void Mnu_AProposDe_Click();

@@ -79,6 +79,9 @@ const Entree Arbre[] = {
     {"Mnu_Aide25", "Mnu_Help", 0, Forme::Simple, "", QKeyCombination(Qt::Key_F1)},
     {"Mnu_Aide", "Mnu_Help", 71, Forme::Simple, "", Qt::CTRL | Qt::Key_F1},
     {"Mnu_AideMot", "Mnu_Help", 81, Forme::Simple, "", Qt::SHIFT | Qt::Key_F1},
+    // The syntax hint of Alt+F2, which most Linux desktops take for themselves. Ctrl+Shift+H would
+    // be the editor's Ctrl+H (Ctrl whatever the other modifiers).
+    {"Mnu_SyntaxeLigne", "Mnu_Help", 89, Forme::Simple, "", Qt::CTRL | Qt::SHIFT | Qt::Key_L},
     {"Mnu_ResumeSyntaxes", "Mnu_Help", 84, Forme::Simple, "", Qt::SHIFT | Qt::Key_F2},
     {"Mnu_MAJ_Aide", "Mnu_Help", 88, Forme::Simple, "", SansRaccourci},
     {"Mnu_sep6", "Mnu_Help", 0, Forme::Separateur, "", SansRaccourci},

@@ -11,6 +11,7 @@
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
+#include "platform/EditorText.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"
@@ -111,7 +112,7 @@ std::optional<QString> Element(const EnTete& e, const QString& ligne, int ordina
 ProgrammeMeter ConvertitMeter(const QString& contenu, const QString& nomFichier, double largeurPageMm,
                               double hauteurPageMm) {
   ProgrammeMeter resultat;
-  const QStringList lignes = DecoupeLignes(contenu);
+  const QStringList lignes = LignesDuProgramme(contenu);
   if (lignes.isEmpty() || NombreBlancs(lignes[0]) <= 20) return resultat;
   const EnTete e = LitEnTete(lignes[0]);
   const auto& H = e.H;

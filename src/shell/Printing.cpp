@@ -712,11 +712,12 @@ bool FenetrePrincipale::Imprimer() {
   if (!hote_->MnuVisualiserActif || !ImprimantePrete()) return false;
   QPrinter& p = ImprimanteMorvo();
   if (estPdf) {
-    const QString propose = dernierPdf.isEmpty() && !Shell.NomFichier.isEmpty()
-                                ? TitreImpression(Shell.NomFichier) + QStringLiteral(".pdf")
-                                : dernierPdf;
+    // The program's own name, in the last PDF's folder: another program's PDF is never proposed.
+    const QString nom =
+        Shell.NomFichier.isEmpty() ? QString() : TitreImpression(Shell.NomFichier) + QStringLiteral(".pdf");
+    const QString propose = DossierDe(dernierPdf) + nom;
     const QString fichier =
-        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
+        DialoguesFic().Enregistrer(propose, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"), true);
     if (fichier.isEmpty()) return false;
     dernierPdf = fichier;
     p.setOutputFileName(fichier);

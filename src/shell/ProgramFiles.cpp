@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
 #include <QLineEdit>
@@ -15,7 +16,9 @@
 #include "editor/ProgramEditor.h"
 #include "interpreter/Interpreter.h"
 #include "interpreter/RuntimeCommands.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/Descriptors.h"
+#include "platform/EditorText.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
@@ -59,6 +62,24 @@ class SansMarges : public QObject {
   }
 };
 
+// The print dialog refuses a PDF file that is the open program at once, with the reason: before
+// its own checks of the file, and its question about replacing it, that OK starts.
+class DialogueImpression : public QPrintDialog {
+ public:
+  DialogueImpression(QPrinter* imprimante, QWidget* parent) : QPrintDialog(imprimante, parent) {
+    auto* boutons = findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+    if (boutons == nullptr) return;
+    disconnect(boutons, &QDialogButtonBox::accepted, this, nullptr);
+    connect(boutons, &QDialogButtonBox::accepted, this, [this] {
+      const auto* fichier = findChild<QLineEdit*>(QStringLiteral("filename"));
+      if (fichier != nullptr && fichier->isEnabled() &&
+          NomInterdit(this, fichier->text(), FichierCourant, TexteMsg(200)))
+        return;
+      if (!QMetaObject::invokeMethod(this, "_q_checkFields")) accept();
+    });
+  }
+};
+
 class DialoguesFichiersQt : public DialoguesFichiers {
  public:
   QString Ouvrir(const QString& dossier, const QString& filtre) override {
@@ -67,9 +88,11 @@ class DialoguesFichiersQt : public DialoguesFichiers {
     if (dialogue.exec() != QDialog::Accepted) return {};
     return dialogue.Noms().value(0);
   }
-  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) override {
+  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre,
+                      bool impression) override {
     if (!DescripteursPourDialogue()) return {};
     DialogueEnregistrement dialogue(Parent(), nomPropose, filtre);
+    if (impression) dialogue.Refuse(FichierCourant, TexteMsg(200));
     dialogue.setDefaultSuffix(extension);
     if (!nomPropose.isEmpty()) dialogue.selectFile(nomPropose);
     if (dialogue.exec() != QDialog::Accepted) return {};
@@ -77,7 +100,7 @@ class DialoguesFichiersQt : public DialoguesFichiers {
   }
   bool ChoisitImprimante(QPrinter& imprimante) override {
     if (!DescripteursPourDialogue()) return false;
-    QPrintDialog dialogue(&imprimante, Parent());
+    DialogueImpression dialogue(&imprimante, Parent());
     // The listing print presets the range to the selection when there is one.
     dialogue.setOption(QAbstractPrintDialog::PrintSelection, imprimante.printRange() == QPrinter::Selection);
     dialogue.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -152,25 +175,6 @@ bool EstFichierDesinstallation(const QString& nom) {
   if (nom.size() < 12) return false;
   const QString fin = UCase(Right(nom, 12));
   return Left(fin, 7) == QStringLiteral("UNINS00") && Right(fin, 4) == QStringLiteral(".DAT");
-}
-
-float ZoomInitial(const QString& texte) {
-  const QString majuscules = UCase(texte);
-  const QString crlf = QStringLiteral("\r\n");
-  int trouve = InStr(1, majuscules, QStringLiteral("ZOOMINI"));
-  while (trouve > 0) {
-    const int debut = InStrRev(texte, crlf, trouve) > 0 ? InStrRev(texte, crlf, trouve) + 2 : 1;
-    int fin = InStr(trouve, texte, crlf);
-    if (fin == 0) fin = texte.size() + 1;
-    const QString ligne = LTrim(Mid(texte, debut, fin - debut).remove(QLatin1Char('\t')));
-    if (!ligne.startsWith(QLatin1Char('\''))) {
-      const int egal = InStr(ligne, QStringLiteral("="));
-      const float valeur = static_cast<float>(Val(egal > 0 ? Mid(ligne, egal + 1) : Mid(ligne, 8)));
-      return valeur == 0 ? 1.0f : valeur;
-    }
-    trouve = InStr(trouve + 7, majuscules, QStringLiteral("ZOOMINI"));
-  }
-  return 1.0f;
 }
 
 QString ModeleProgramme(const QString& repConfig, const QString& repProgramme, const QString& code) {
@@ -323,9 +327,13 @@ bool EcritProgramme(const QString& chemin, const QString& texte) {
 
 QByteArray OctetsProgramme(const QString& texte) {
   if (texte == FormeProgramme.texte) return FormeProgramme.octets;
-  QString sansAjout = texte;
-  if (!FormeProgramme.finFinale && sansAjout.endsWith(QStringLiteral("\r\n"))) sansAjout.chop(2);
-  return OctetsDuTexte(sansAjout, FormeProgramme.forme);
+  const QString fin = QStringLiteral("\r\n");
+  QString lignes = texte;
+  if (!FormeProgramme.finFinale && lignes.endsWith(fin)) lignes.chop(2);
+  // A line typed after the last line end (Ctrl+End) is the last line now: it takes the line end
+  // the file's last line had.
+  if (FormeProgramme.finFinale && !lignes.isEmpty() && !lignes.endsWith(fin)) lignes += fin;
+  return OctetsDuTexte(lignes, FormeProgramme.forme);
 }
 
 bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
@@ -339,7 +347,8 @@ bool FenetrePrincipale::Mnu_EnregistrerS_Click() {
 
 bool FenetrePrincipale::Mnu_Enregistrer_Click() {
   const QString ancien = FichierCourant;
-  const QString nom = DialoguesFic().Enregistrer(Shell.NomFichier, QStringLiteral("dat"), FiltreProgrammes());
+  const QString nom =
+      DialoguesFic().Enregistrer(Shell.NomFichier, QStringLiteral("dat"), FiltreProgrammes(), false);
   if (nom.isEmpty()) return false;
   if (!EcritProgramme(nom, editeur_->Modele().Text())) {
     FichierCourant = ancien;

@@ -18,8 +18,10 @@ class DialoguesFichiers {
   virtual QString Ouvrir(const QString& dossier, const QString& filtre) = 0;
   // The name to write, as it was written (for the system to read); empty when cancelled. The dialog
   // asks before the file the system finds under that name is replaced, and adds the default
-  // extension to a name that has none.
-  virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre) = 0;
+  // extension to a name that has none. A print's file (`impression`) is never the open program: the
+  // dialog refuses it at once, with the reason.
+  virtual QString Enregistrer(const QString& nomPropose, const QString& extension, const QString& filtre,
+                              bool impression) = 0;
   // The printer dialog over Morvo's own printer; false when cancelled.
   virtual bool ChoisitImprimante(QPrinter& imprimante) = 0;
 };
@@ -55,9 +57,6 @@ QString FiltreProgrammes();
 bool EstFichierDesinstallation(const QString& nom);
 // Tells the user that the named file is no program and is not opened.
 void PasUnFichierMorvo(const QString& nom);
-// The initial zoom of a program text (CR LF lines): the first line holding "ZOOMINI" that is no
-// comment, read after its "=" (or after the keyword); 0 and no such line give 1.
-float ZoomInitial(const QString& texte);
 // The template of a new program: "Morvo.daN" in the current folder, else "Morvo_" + code +
 // ".DaN" in the configuration folder, else in the program folder (names without regard to case);
 // empty when there is none.

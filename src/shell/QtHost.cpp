@@ -56,6 +56,8 @@ void HoteQt::FinRun() {
   QApplication::restoreOverrideCursor();
 }
 
+void HoteQt::AvantDialogue() { fenetre_.Vue().MontreTout(); }
+
 void HoteQt::RegleEntree(QAction* action, bool actif) {
   const auto sauve = etatsSauves_.find(action);
   if (profondeur_ > 0 && sauve != etatsSauves_.end())

@@ -27,6 +27,7 @@ class HoteQt : public Hote {
   void DebutRun() override;
   void FinRun() override;
   void OuvreAide() override;
+  void AvantDialogue() override;
   // The mouse-drawing dialog's fields while it is open, else the values it kept.
   QString CouleurDessin() const override;
   QString CouleurFondDessin() const override;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,7 +85,7 @@ void RefCurseurSurOrigine() {
 }
 
 DialogueRefCurseur::DialogueRefCurseur(QWidget* parent)
-    : QDialog(parent),
+    : DialogueTouche(parent, Qt::Key_F8, ToucheMenu::Confirme),
       text1_(new QLineEdit(this)),
       label1_(new QLabel(this)),
       command1_(new QPushButton(this)) {
@@ -113,27 +112,6 @@ DialogueRefCurseur::DialogueRefCurseur(QWidget* parent)
 
 void DialogueRefCurseur::Command1_Click() {
   if (AppliqueRefCurseur(text1_->text())) accept();
-}
-
-bool DialogueRefCurseur::eventFilter(QObject* cible, QEvent* evenement) {
-  if (evenement->type() == QEvent::KeyPress) {
-    switch (static_cast<QKeyEvent*>(evenement)->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        entree_ = true;
-        Command1_Click();
-        return true;
-      case Qt::Key_Escape:
-        reject();
-        return true;
-      case Qt::Key_F8:
-        Command1_Click();
-        return true;
-      default:
-        break;
-    }
-  }
-  return QDialog::eventFilter(cible, evenement);
 }
 
 // ---- the main window's commands ----

@@ -4,8 +4,9 @@
 // mouse. Its dialog takes the point relative to the last run's origin ("50,100", "0,0§30"), or
 // relative to the drawing's bottom-left corner with a "Z" at the end ("0,0z").
 
-#include <QDialog>
 #include <QString>
+
+#include "shell/KeyDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,7 +21,7 @@ bool AppliqueRefCurseur(const QString& texte);
 // Ctrl+F8: the reference cursor on the last run's origin, without rotation.
 void RefCurseurSurOrigine();
 
-class DialogueRefCurseur : public QDialog {
+class DialogueRefCurseur : public DialogueTouche {
   Q_OBJECT
 
  public:
@@ -29,16 +30,11 @@ class DialogueRefCurseur : public QDialog {
   QLineEdit* Text1() const { return text1_; }
   QLabel* Label1() const { return label1_; }
   QPushButton* Command1() const { return command1_; }
-  bool EntreeDialogue() const { return entree_; }
 
-  void Command1_Click();
-
- protected:
-  bool eventFilter(QObject* cible, QEvent* evenement) override;
+  void Command1_Click() override;
 
  private:
   QLineEdit* text1_;
   QLabel* label1_;
   QPushButton* command1_;
-  bool entree_ = false;
 };

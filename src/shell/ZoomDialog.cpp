@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -71,7 +70,7 @@ void ValideZoom(QString& texteZoom, QString& texteFacteur) {
 }
 
 DialogueZoom::DialogueZoom(QWidget* parent)
-    : QDialog(parent),
+    : DialogueTouche(parent, Qt::Key_F7, ToucheMenu::Annule),
       text1_(new QLineEdit(this)),
       text2_(new QLineEdit(this)),
       label1_(new QLabel(this)),
@@ -106,25 +105,6 @@ void DialogueZoom::Command1_Click() {
   text1_->setText(zoom);
   text2_->setText(facteur);
   accept();
-}
-
-bool DialogueZoom::eventFilter(QObject* cible, QEvent* evenement) {
-  if (evenement->type() == QEvent::KeyPress) {
-    switch (static_cast<QKeyEvent*>(evenement)->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        entree_ = true;
-        Command1_Click();
-        return true;
-      case Qt::Key_Escape:
-      case Qt::Key_F7:
-        reject();
-        return true;
-      default:
-        break;
-    }
-  }
-  return QDialog::eventFilter(cible, evenement);
 }
 
 void FenetrePrincipale::Mnu_Zoom_Click(int shift) {

@@ -3,8 +3,9 @@
 // The zoom dialog: the screen zoom and the screen's millimetre correction, both typed as
 // expressions. The correction factor is kept in the configuration ("Zmm = "); the zoom is not.
 
-#include <QDialog>
 #include <QString>
+
+#include "shell/KeyDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -15,7 +16,7 @@ class QPushButton;
 // into its text; a negative one counts as its absolute value.
 void ValideZoom(QString& texteZoom, QString& texteFacteur);
 
-class DialogueZoom : public QDialog {
+class DialogueZoom : public DialogueTouche {
   Q_OBJECT
 
  public:
@@ -25,18 +26,12 @@ class DialogueZoom : public QDialog {
   QLineEdit* Text2() const { return text2_; }
   QLabel* Label1() const { return label1_; }
   QPushButton* Command1() const { return command1_; }
-  // Enter closed the dialog.
-  bool EntreeDialogue() const { return entree_; }
 
-  void Command1_Click();
-
- protected:
-  bool eventFilter(QObject* cible, QEvent* evenement) override;
+  void Command1_Click() override;
 
  private:
   QLineEdit* text1_;
   QLineEdit* text2_;
   QLabel* label1_;
   QPushButton* command1_;
-  bool entree_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
+#include "platform/StringTable.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 
@@ -63,7 +64,14 @@ CouleurLue ValeurCouleur(const QString& texte) {
   const QString prefixe = Left(s, 3);
   if (prefixe == QStringLiteral("RGB") || prefixe == QStringLiteral("RVB")) {
     const QString composantes = LTrim(Mid(s, 4));
-    return Composante(composantes, 1) + 256 * Composante(composantes, 2) + 65536 * Composante(composantes, 3);
+    try {
+      return Composante(composantes, 1) + 256 * Composante(composantes, 2) +
+             65536 * Composante(composantes, 3);
+    } catch (const ErreurExecution&) {
+      // An unknown %name says so itself; a component out of range makes no colour.
+      if (!Incident.DetailErreur.isEmpty()) throw;
+      ErreurContenu(texte, TexteMsg(TexteRaison::Couleur));
+    }
   }
   return {};
 }

@@ -18,7 +18,8 @@ constexpr double kPi = 3.14159265358979;
 constexpr double kDegre = 0.017453293;
 
 // A text that does not reduce to one number is reported as a division by zero, as programs expect.
-[[noreturn]] void NonReduit() { LeveErreurExecution(QStringLiteral("division by zero")); }
+[[noreturn]] void NonReduit() { throw ErreurExecution(QStringLiteral("division by zero"), true); }
+[[noreturn]] void DivisionParZero() { LeveErreurExecution(QStringLiteral("division by zero")); }
 [[noreturn]] void AppelInvalide() { LeveErreurExecution(QStringLiteral("invalid procedure call")); }
 [[noreturn]] void HorsLimites() { LeveErreurExecution(QStringLiteral("subscript out of range")); }
 
@@ -75,7 +76,7 @@ void Operations(QString& t, int debut, QChar op) {
     if (op == u'^') {
       r = Puissance(a, b);
     } else if (op == u'/') {
-      if (b == 0) NonReduit();
+      if (b == 0) DivisionParZero();
       r = a / b;
     } else {
       r = a * b;
@@ -93,7 +94,7 @@ void Modulos(QString& t, int debut) {
     FinNombre(t, droite);
     const int32_t a = VersEntier32(Val(Mid(t, gauche, m - gauche)));
     const int32_t b = VersEntier32(Val(Mid(t, m + 3, droite - m - 2)));
-    if (b == 0) NonReduit();
+    if (b == 0) DivisionParZero();
     const int32_t r = b == -1 ? 0 : a % b;
     Remplace(t, gauche, droite, TexteNombre(static_cast<float>(r)));
   }
@@ -263,7 +264,7 @@ bool CalculeSimple(QString& texte, double& valeur) {
     const float b = VersSingle(Val(QStringView(c + finA + 1, n - finA - 1)));
     double r;
     if (op == u'/') {
-      if (b == 0) NonReduit();
+      if (b == 0) DivisionParZero();
       r = a / b;
     } else if (op == u'*') {
       r = a * b;

@@ -115,6 +115,39 @@ int CompteChamps(const QString& texte, const QString& sep) {
 
 bool EstChiffre(QChar c) { return c >= u'0' && c <= u'9'; }
 
+// The number of the statement's field that holds `contenu` whole (blanks aside), 0 when none does.
+int ChampDuContenu(const QString& contenu) {
+  const QString cherche = Trim(contenu);
+  if (cherche.isEmpty()) return 0;
+  const QString& tout = Lecture.ParamInstruction;
+  const int n = CompteChamps(tout, Lecture.SepParam);
+  for (int k = 1; k <= n; ++k) {
+    if (Trim(ExtraitChamp(tout, k, Lecture.SepParam)) == cherche) return k;
+  }
+  return 0;
+}
+
+// Whether a text is the statement's parameters, or the rest of them that its command kept.
+bool EstDeLInstruction(const QString& texte) {
+  return (texte == Lecture.ParamLigne || texte == Lecture.ParamInstruction) &&
+         Lecture.ParamInstruction.endsWith(texte);
+}
+
+// The number in the statement of field n of a text that holds `contenu`.
+int NumeroChamp(const QString& texte, int n, const QString& contenu) {
+  if (!EstDeLInstruction(texte)) return ChampDuContenu(contenu);
+  return n + CompteChamps(Lecture.ParamInstruction, Lecture.SepParam) - CompteChamps(texte, Lecture.SepParam);
+}
+
+// A failure while field n is computed: unless a detail is already there, the report names the
+// field and quotes it as written.
+void NoteChampEnFaute(const QString& texte, int n, const QString& ecrit) {
+  if (!Incident.DetailErreur.isEmpty() || !Incident.RaisonChamp.isEmpty()) return;
+  if (Incident.ChampErreur > 0 && !EstDeLInstruction(texte)) return;
+  Incident.ChampErreur = NumeroChamp(texte, n, ecrit);
+  Incident.ContenuChamp = ecrit;
+}
+
 }  // namespace
 
 QString TexteNonInitialise() {
@@ -176,6 +209,7 @@ std::optional<double> LitParam(const QString& texte, int n) {
   a.DebutChamp = 1;
   if (!existe || a.TexteChamp.isEmpty()) return std::nullopt;
 
+  const QString ecrit = a.TexteChamp;
   if (SubstitueVariables(a.TexteChamp)) {
     ErreurRunCitant(a.TexteChamp, TexteNonInitialise());
   }
@@ -188,7 +222,12 @@ std::optional<double> LitParam(const QString& texte, int n) {
       if (dernier != u')' && !EstChiffre(dernier)) a.TexteChamp.chop(1);
     }
   }
-  return Calcule(a.TexteChamp);
+  try {
+    return Calcule(a.TexteChamp);
+  } catch (const ErreurExecution&) {
+    NoteChampEnFaute(texte, n, ecrit);
+    throw;
+  }
 }
 
 std::optional<double> ValeurChamp(const QString& texte, int n) {
@@ -212,7 +251,7 @@ std::optional<double> ValeurChamp(const QString& texte, int n) {
   if (champ.isEmpty()) return std::nullopt;
   if (champ.startsWith(u'%') && InStr(champ, QStringLiteral("=")) == 0) {
     const int slot = IndiceVariable(champ, NiveauCourant);
-    if (slot == 0) throw ErreurExecution(QStringLiteral("subscript out of range"));
+    if (slot == 0) ErreurNonInitialisee(champ);
     champ = Niveau(NiveauCourant).ValeursVar[slot];
   }
   // A plain decimal number: «&HFF» or «1D2» are no colour components.
@@ -281,5 +320,14 @@ int16_t MaxEntier(float a, float b) { return VersEntier16(b > a ? b : a); }
 float Mini(double a, double b) { return VersSingle(a > b ? b : a); }
 
 float Maxi(double a, double b) { return VersSingle(a < b ? b : a); }
+
+void ErreurChampN(const QString& texte, int n, const QString& raison) {
+  const QString contenu = Trim(ParamBrutN(texte, n));
+  ErreurSurChamp(NumeroChamp(texte, n, contenu), contenu, raison);
+}
+
+void ErreurContenu(const QString& contenu, const QString& raison) {
+  ErreurSurChamp(ChampDuContenu(contenu), Trim(contenu), raison);
+}
 
 void ErreurNonInitialisee(const QString& texte) { ErreurRunCitant(texte, TexteNonInitialise()); }

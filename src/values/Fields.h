@@ -40,6 +40,12 @@ struct AnalyseParamT {
 };
 extern AnalyseParamT AnalyseParam;
 
+// A run error about field n of a parameter text, quoting what it holds; the field is numbered
+// when the text is the statement's.
+[[noreturn]] void ErreurChampN(const QString& texte, int n, const QString& raison);
+// A run error about a text of the statement: numbered as the first field that holds it whole.
+[[noreturn]] void ErreurContenu(const QString& contenu, const QString& raison);
+
 // " : non initialisée / not initialized / nicht initialisiert" and two CR LF.
 QString TexteNonInitialise();
 // The unknown-variable detail: the text, " : non initialisée / not initialized / nicht

@@ -1,5 +1,7 @@
 #include "values/Levels.h"
 
+#include "platform/EditorText.h"
+#include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 
@@ -68,6 +70,26 @@ void DecaleIndex(int niveau, int32_t pos, int32_t delta) {
     if (it->Position <= pos) break;
     it->Position += delta;
   }
+}
+
+int32_t RecritInstruction(int niveau, int debut, int longueur, const QString& texte, Recriture sorte) {
+  EditeurTexte* ed = HoteCourant()->Editeur();
+  NiveauProg& nv = Niveau(niveau);
+  ed->SetSelStart(debut);
+  ed->SetSelLength(longueur);
+  const bool suivi = ed->SuiviModif;
+  if (sorte == Recriture::DuProgramme) ed->SuiviModif = false;
+  ed->SetSelText(texte);
+  ed->SuiviModif = suivi;
+  const auto delta = static_cast<int32_t>(texte.size()) - longueur;
+  DecaleIndex(niveau, nv.FinInstr, delta);
+  nv.Texte = ed->Text();
+  // A statement continued over several lines (after a THEN too) goes on after its last line, which
+  // is not read again as a statement of its own.
+  nv.FinInstr += delta;
+  nv.PosLecture = nv.FinInstr + 2;
+  ed->ColoreInstruction();
+  return delta;
 }
 
 void RazEtatNiveaux() {

@@ -103,11 +103,25 @@ extern std::array<uint32_t, NiveauMaxFichier + 2> VersionEtiquettes;
 // Shifts the labels of a level after a position by the characters inserted there.
 void DecaleIndex(int niveau, int32_t pos, int32_t delta);
 
+// How a command's own rewrite of its statement in the editor counts: as the run's (not an edit of
+// the user's) or as an edit that marks the program modified.
+enum class Recriture { DuProgramme, CommeEdition };
+
+// The one way a command rewrites its statement in the editor's program (level 1): replaces
+// `longueur` characters from the 0-based `debut` by `texte`, moves the labels after the statement,
+// takes the edited text back into the level, ends the statement where its rewritten text ends and
+// resumes after it, and recolours it. Returns the change of length.
+int32_t RecritInstruction(int niveau, int debut, int longueur, const QString& texte,
+                          Recriture sorte = Recriture::DuProgramme);
+
 // ---- run-wide cells of the line being read ----
 struct EtatLecture {
   QString SepParam = QStringLiteral(",");  // "," and "§" at the head of every level
   QString SepSousParam = QStringLiteral("§");
   QString ParamLigne;
+  // The parameter text as the statement's command received it: the fields a run error names count
+  // from it, though a command may cut ParamLigne as it reads on.
+  QString ParamInstruction;
   QString OperateurAffect;
   int IndiceTravail = 0;
   bool StopArg = false;

@@ -106,7 +106,7 @@ TEST_F(PointsTest, MalformedPoints) {
 TEST_F(PointsTest, UnknownVariable) {
   Incident.DetailErreur.clear();
   EXPECT_THROW(LitPoint(x, y, QStringLiteral("%inconnu, 2"), 1, 0, 0), ErreurExecution);
-  EXPECT_TRUE(Incident.DetailErreur.isEmpty());
+  EXPECT_EQ(Incident.DetailErreur, QStringLiteral("%INCONNU") + TexteNonInitialise());
 
   Variable(QStringLiteral("%a"), QStringLiteral("3"));
   EXPECT_THROW(LitPointVar(x, y, QStringLiteral(" %a+%q , 2"), 1, 0, 0), ErreurExecution);

@@ -147,6 +147,24 @@ TEST_F(CommandDialogTest, LinesRebuiltFromTheAnswers) {
   EXPECT_EQ(etapes, 1);
 }
 
+// The fields of Val name what a logarithmic scale makes of them (step, factor, format), and a
+// line of either scale comes back as it was, in each mask language.
+TEST_F(CommandDialogTest, ValFieldsServeBothScales) {
+  for (int langue : {1, 2, 3}) {
+    SCOPED_TRACE(langue);
+    DefinitLangueMasq(langue);
+    ModeleCommande log(QStringLiteral("Val = 1§1, 1000§ Hz, P, 9"));
+    ASSERT_EQ(log.Champs.size(), 12u);
+    EXPECT_EQ(Valeurs(log).mid(0, 6), QStringList({" 1", "1", "", " 1000", " Hz", " P"}));
+    for (int i : {0, 3, 5}) EXPECT_TRUE(log.Champs[i].Libelle.contains(QStringLiteral("(log"))) << i;
+    EXPECT_EQ(log.Reconstruit(), QStringLiteral("Val = 1§1, 1000§ Hz, P, 9"));
+    EXPECT_EQ(Refait(QStringLiteral("Val = 10, 0, 100§ V, 5")), QStringLiteral("Val = 10, 0, 100§ V, 5"));
+    EXPECT_EQ(Refait(QStringLiteral("ValR = , 1§1, 0.001§ A, S, 5")),
+              QStringLiteral("ValR = , 1§1, 0.001§ A, S, 5"));
+  }
+  DefinitLangueMasq(1);
+}
+
 TEST_F(CommandDialogTest, SeparatorQuestion) {
   Lecture.SepParam = QStringLiteral(";");
   prompter_.AjouteReponse(QStringLiteral("YES"));

@@ -1,10 +1,13 @@
 #include <QAction>
+#include <QFileInfo>
+#include <functional>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include "WindowFixture.h"
 #include "platform/StringTable.h"
 #include "shell/Help.h"
+#include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
 #include "shell/Menus.h"
 #include "shell/QtHost.h"
@@ -141,6 +144,67 @@ TEST_F(HelpTest, MenuEntriesFollowTheirLanguages) {
   EXPECT_TRUE(prompter_.Messages()[1].texte.startsWith(
       QStringLiteral("\r\nMorvo Version: ") + VersionTexte() + QStringLiteral("\r\n\r\nAuteur: \r\n")));
   EXPECT_TRUE(prompter_.Messages()[1].texte.endsWith(TexteMsg(103) + QString(11, u' ')));
+}
+
+// With the help the build made beside the program, each entry of the Help menu, clicked or reached
+// by its key on the shown window, hands the opener a page that exists, a topic on a page of its
+// own (no "#" part, which some openers drop).
+TEST_F(HelpTest, EveryEntryAndKeyOpensAPageOfTheBuiltHelp) {
+  const QDir aide(QStringLiteral(MORVO_HELP_DIR));
+  for (const QString& nom : aide.entryList({QStringLiteral("Morvo*")}, QDir::Files | QDir::Dirs))
+    ASSERT_TRUE(QFile::link(aide.filePath(nom), Programme() + u'/' + nom)) << nom.toStdString();
+  Demarre();
+  Tape(QStringLiteral("Trait = 1, 2\r\nCadre = 1, 2, 3, 4"));
+  Ed().Modele().SetSelStart(17);
+  const auto ouvre = [this](const std::function<void()>& geste) {
+    Ouverts.clear();
+    geste();
+    QApplication::processEvents();
+    if (Ouverts.size() != 1) return QStringLiteral("%1 pages opened").arg(Ouverts.size());
+    const QUrl url = Ouverts.front();
+    if (url.hasFragment() || !QFileInfo(url.toLocalFile()).isFile()) return QStringLiteral("no page: ") + url.toString();
+    return url.toLocalFile().mid(Programme().size() + 1);
+  };
+  const auto clic = [this](const char* entree) {
+    return [this, entree] { CliqueMenu(QStringLiteral("Mnu_Help"), QString::fromLatin1(entree)); };
+  };
+  const auto touche = [this](int t, Qt::KeyboardModifiers m) { return [this, t, m] { Clavier(t, m); }; };
+
+  EXPECT_EQ(ouvre(clic("Mnu_Aide25")), QStringLiteral("Morvo_fr.html"));
+  EXPECT_EQ(ouvre(touche(Qt::Key_F1, Qt::NoModifier)), QStringLiteral("Morvo_fr.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_AideMot")), QStringLiteral("Morvo_fr/2300.html"));
+  EXPECT_EQ(ouvre(touche(Qt::Key_F1, Qt::ShiftModifier)), QStringLiteral("Morvo_fr/2300.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_ResumeSyntaxes")), QStringLiteral("Morvo_fr/5000.html"));
+  EXPECT_EQ(ouvre(touche(Qt::Key_F2, Qt::ShiftModifier)), QStringLiteral("Morvo_fr/5000.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_MAJ_Aide")), QStringLiteral("Morvo_MAJ_fr.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_Conditions")), QStringLiteral("Morvo_fr/7000.html"));
+  // A word of no category: the summary, which holds its row.
+  Ed().Modele().SetSelStart(0);
+  Tape(QStringLiteral("Bezier = 1, 2"));
+  EXPECT_EQ(ouvre(touche(Qt::Key_F1, Qt::ShiftModifier)), QStringLiteral("Morvo_fr/5000.html"));
+
+  // English menus over French masks: the two help entries, and the topics in English.
+  DefinitLangueMenu(2);
+  F().AfficheMenus();
+  F().Menus().RegleEntreesAide(false, Programme());
+  EXPECT_EQ(ouvre(clic("Mnu_Aide")), QStringLiteral("Morvo-200_en.html"));
+  EXPECT_EQ(ouvre(touche(Qt::Key_F1, Qt::ControlModifier)), QStringLiteral("Morvo-200_en.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_Aide25")), QStringLiteral("Morvo_fr.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_ResumeSyntaxes")), QStringLiteral("Morvo_en/5000.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_Conditions")), QStringLiteral("Morvo_en/7000.html"));
+  EXPECT_EQ(ouvre(clic("Mnu_MAJ_Aide")), QStringLiteral("Morvo_MAJ_fr.html")) << "the mask language's";
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_FALSE(F().Menus().Action(QStringLiteral("Mnu_Non_Doc"))->isVisible());
+
+  // The program run where it was built finds the same help, in share/morvo of the build folder.
+  const QString construit = QFileInfo(QStringLiteral(MORVO_GUI_PATH)).absolutePath();
+  EXPECT_EQ(QFileInfo(TrouveFichierAide(QStringLiteral("Morvo_en.chm"), construit)).canonicalFilePath(),
+            QFileInfo(aide.filePath(QStringLiteral("Morvo_en.html"))).canonicalFilePath());
+
+  // The language dialog offers the help of every language.
+  ModeleLangues langues(Programme());
+  langues.Charge();
+  for (int i = 1; i <= 4; ++i) EXPECT_TRUE(langues.Actif(3, i)) << i;
 }
 
 TEST_F(HelpTest, TheUndocumentedEntryAppearsWithItsFile) {

@@ -22,7 +22,7 @@ std::vector<int> NumerosDesBlocs() {
   n.push_back(109);
   n.push_back(110);
   plage(112, 129);
-  plage(130, 140);
+  plage(130, 151);
   plage(152, 153);
   plage(160, 190);
   return n;

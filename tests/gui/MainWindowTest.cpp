@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +20,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -32,6 +36,7 @@
 #include "FullDisk.h"
 #include "WindowFixture.h"
 #include "platform/Events.h"
+#include "platform/StringTable.h"
 #include "shell/DrawingView.h"
 #include "shell/LanguageDialog.h"
 #include "shell/Languages.h"
@@ -426,6 +431,53 @@ TEST_F(MainWindowTest, ARunShowsOnlyWhereItDrawsAndAPrintRunRepaintsNothing) {
   EXPECT_EQ(PixelsNoirs(image), PixelsNoirs(image.copy(coin)));
 }
 
+// What the screen shows of the view as the first dialog opens, before the dialog takes any event,
+// and the view's own picture then.
+class VueAOuverture : public QObject {
+ public:
+  explicit VueAOuverture(FenetrePrincipale& fenetre) : fenetre_(fenetre) { qApp->installEventFilter(this); }
+  ~VueAOuverture() override { qApp->removeEventFilter(this); }
+  VueAOuverture(const VueAOuverture&) = delete;
+  VueAOuverture& operator=(const VueAOuverture&) = delete;
+  QImage montre, attendu;
+
+ protected:
+  bool eventFilter(QObject* cible, QEvent* evenement) override {
+    if (evenement->type() == QEvent::Show && qobject_cast<QDialog*>(cible) != nullptr && montre.isNull()) {
+      const QRect vue(fenetre_.Vue().mapTo(&fenetre_, QPoint(0, 0)), fenetre_.Vue().size());
+      montre = fenetre_.screen()
+                   ->grabWindow(fenetre_.winId())
+                   .toImage()
+                   .copy(vue)
+                   .convertToFormat(QImage::Format_RGB32);
+      attendu = fenetre_.Vue().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    return QObject::eventFilter(cible, evenement);
+  }
+
+ private:
+  FenetrePrincipale& fenetre_;
+};
+
+// A dialog of a run opens over what the run has drawn so far, never over the last run's drawing.
+TEST_F(MainWindowTest, ADialogOfARunOpensOverTheDrawingSoFar) {
+  Demarre();
+  VraisDialogues();
+  for (const char* dialogue : {"Input = Rayon ?, %R", "Val = 10, 0,abc, 8", "ListeVar"}) {
+    Tape(QStringLiteral("Cercle = 40,40,20\r\n"));
+    Clavier(Qt::Key_F4);
+    Tape(QStringLiteral("Cercle = 40,40,5\r\n") + QLatin1String(dialogue) + QStringLiteral("\r\n"));
+    VueAOuverture vue(F());
+    ReponsesModales reponses;
+    reponses.Ajoute([](QWidget* boite) { QTest::keyClick(boite, Qt::Key_Escape); });
+    Clavier(Qt::Key_F4);
+    ASSERT_TRUE(reponses.Epuisees()) << dialogue;
+    ASSERT_FALSE(vue.montre.isNull()) << dialogue;
+    EXPECT_EQ(vue.montre.size(), vue.attendu.size()) << dialogue;
+    EXPECT_TRUE(vue.montre == vue.attendu) << dialogue;
+  }
+}
+
 TEST_F(MainWindowTest, TheVariableListShowsItsCommentInTheTitleAndEachEntryOnOneLineInItsColumn) {
   // Listed from a command file, so that %Fil1 holds the program's name.
   const QString principal = Chemin(QStringLiteral("principal.dat"));
@@ -537,6 +589,98 @@ TEST_F(MainWindowTest, ALongFileNameShowsWholeInTheQuestionAndTheRunError) {
   EXPECT_TRUE(question.copie.contains(nom)) << question.copie.toStdString();
   EXPECT_FALSE(question.copie.contains(QChar(0x200B)));
   EXPECT_FALSE(QFile::exists(dehors.filePath(nom)));
+}
+
+// F4 on a program whose line holds a wrong number: the shown message box says which field of the
+// line is wrong, what it holds and what was expected, before the variable list.
+TEST_F(MainWindowTest, ARunErrorsBoxSaysWhatIsWrongInTheLine) {
+  Demarre();
+  VraisDialogues();
+  Tape(QStringLiteral("Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n"));
+  QString texte;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    if (auto* label = d->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) texte = label->text();
+    QTest::keyClick(d, Qt::Key_Return);
+  });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  // The box lays the text out as rows of a table: its lines, blank ones aside.
+  QTextDocument document;
+  document.setHtml(texte);
+  QStringList lignes = document.toPlainText().split(u'\n');
+  lignes.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
+  ASSERT_GE(lignes.size(), 3) << texte.toStdString();
+  // HTML shows a run of blanks as one.
+  EXPECT_EQ(lignes[0], QStringLiteral("Erreur dans la ligne : 3: Val = 10, 0,abc, 8"));
+  EXPECT_EQ(lignes[1], QStringLiteral("Val : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \"abc\" : un nombre est attendu"));
+  EXPECT_EQ(lignes[2], QStringLiteral("%iRec"));
+}
+
+// On a screen of 1280 x 720 at scale 2, a write question about a link of 4,000 bytes to a file
+// outside says first what the program wants to do, then the names; its text scrolls inside the box,
+// Yes and No in view, and No writes nothing.
+TEST_F(MainWindowTest, AQuestionTallerThanTheScreenScrollsWithYesAndNoInView) {
+  if (!qEnvironmentVariable("QT_QPA_PLATFORM").contains(QStringLiteral("configfile"))) {
+    QTemporaryDir dossier;
+    EXPECT_TRUE(
+        RelanceSur(PlateformeEcrans(dossier.path(),
+                                    QStringLiteral(R"({"name": "petit", "width": 1280, "height": 720})")),
+                   QStringLiteral("AQuestionTallerThanTheScreenScrollsWithYesAndNoInView"),
+                   {QStringLiteral("QT_SCALE_FACTOR=2")}));
+    return;
+  }
+  QTemporaryDir dehors;
+  ASSERT_TRUE(dehors.isValid());
+  const QString cible = dehors.filePath(QStringLiteral("bashrc"));
+  EcritOctets(cible, "garde\n");
+  QString lien = dehors.path();
+  while (lien.size() < 4000 - 250) {
+    lien += u'/' + QString(240, u'd');
+    ASSERT_TRUE(QDir().mkdir(lien));
+  }
+  lien += u'/' + QString(4000 - lien.size() - 1, u'l');
+  ASSERT_EQ(QFile::encodeName(lien).size(), 4000);
+  ASSERT_EQ(::symlink(QFile::encodeName(cible).constData(), QFile::encodeName(lien).constData()), 0);
+  Demarre();
+  VraisDialogues();
+  Tape("OpenA = " + lien + "\r\nPrintA = x\r\n");
+  const QString question = TexteMsg(198);
+  const QString phrase = question.left(question.indexOf(QStringLiteral("%1")));
+  QString debut;
+  bool dansEcran = false, boutonsVus = false, defile = false, entier = false, enHaut = false;
+  ReponsesModales reponses;
+  reponses.Ajoute([&](QWidget* d) {
+    auto* boite = qobject_cast<QMessageBox*>(d);
+    if (boite == nullptr) return;
+    QTest::qWait(50);
+    dansEcran = d->screen()->availableGeometry().contains(d->frameGeometry());
+    boutonsVus = EnVue(boite->button(QMessageBox::Yes), d) && EnVue(boite->button(QMessageBox::No), d);
+    auto* label = d->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* zone = d->findChild<QScrollArea*>();
+    if (zone != nullptr && (label == nullptr || !zone->isAncestorOf(label))) zone = nullptr;
+    if (label != nullptr) {
+      debut = label->text().remove(QChar(0x200B)).left(phrase.size());
+      entier = label->height() >= label->heightForWidth(label->width());
+    }
+    if (zone != nullptr) {
+      defile = zone->verticalScrollBar()->maximum() > 0;
+      enHaut = zone->verticalScrollBar()->value() == 0;
+    }
+    QTest::mouseClick(boite->button(QMessageBox::No), Qt::LeftButton);
+  });
+  reponses.Ajoute([](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); });
+  Clavier(Qt::Key_F4);
+  EXPECT_TRUE(reponses.Epuisees());
+  // The whole question comes before the first name.
+  EXPECT_TRUE(phrase.contains(u'?')) << phrase.toStdString();
+  EXPECT_EQ(debut.toStdString(), phrase.toStdString());
+  EXPECT_TRUE(dansEcran);
+  EXPECT_TRUE(boutonsVus);
+  EXPECT_TRUE(defile);
+  EXPECT_TRUE(entier);
+  EXPECT_TRUE(enHaut);
+  EXPECT_EQ(LitOctets(cible), QByteArray("garde\n"));
 }
 
 TEST_F(MainWindowTest, ClosingAsksAndWritesTheLastFile) {
@@ -712,6 +856,12 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
       QStringLiteral("QT_QPA_PLATFORM=linuxfb:fb=") + vide.filePath(QStringLiteral("fb9"));
   EXPECT_EQ(lance(QString(), {}, &erreur, {sansEcran}), 1);
   expectUneLigne("QT_QPA_PLATFORM=linuxfb:fb=", {"\"linuxfb\""});
+  // One that starts but shows no window (a graphics device's, for Vulkan surfaces only): the same.
+  if (QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                    QStringLiteral("/platforms/libqvkkhrdisplay.so"))) {
+    EXPECT_EQ(lance(QString(), {}, &erreur, {QStringLiteral("QT_QPA_PLATFORM=vkkhrdisplay")}), 1);
+    expectUneLigne("QT_QPA_PLATFORM=vkkhrdisplay", {"\"vkkhrdisplay\""});
+  }
 
   // With an X display there, the Wayland platform asked for gives way to it: the window opens, and
   // ends as asked.
@@ -774,6 +924,16 @@ TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
                                       << "+" << cadre.x() << "+" << cadre.y();
     for (const auto* boutons : d->findChildren<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly))
       for (const QAbstractButton* b : boutons->buttons()) EXPECT_TRUE(EnVue(b, d)) << nom.toStdString();
+    // The button Enter presses is in view; a text that wraps is shown whole, scrolled to or not.
+    for (const QPushButton* b : d->findChildren<QPushButton*>()) {
+      if (!b->isDefault()) continue;
+      EXPECT_TRUE(EnVue(b, d)) << nom.toStdString() << " " << b->text().toStdString();
+    }
+    for (const QLabel* l : d->findChildren<QLabel*>()) {
+      if (!l->isVisible() || !l->wordWrap()) continue;
+      EXPECT_GE(l->height(), l->heightForWidth(l->width()))
+          << nom.toStdString() << " " << l->text().toStdString();
+    }
   };
   const auto ferme = [&verifie](QWidget* d) {
     verifie(d);
@@ -813,6 +973,7 @@ TEST_F(MainWindowTest, TheDialogsFitAScaledSmallScreen) {
   ASSERT_NE(FrmDessin::Ouvert(), nullptr);
   QApplication::processEvents();
   verifie(FrmDessin::Ouvert());
+  EXPECT_TRUE(EnVue(FrmDessin::Ouvert()->CmdOK(), FrmDessin::Ouvert()));
   FrmDessin::Ouvert()->close();
 }
 

@@ -97,6 +97,15 @@ TEST_F(MeterConversion, GeneratesTheProgramLineByLine) {
   EXPECT_EQ(p.LignesIgnorees, QList<int>({6}));
   EXPECT_TRUE(TexteLignesIgnorees(QStringLiteral("/m/volt.mtr"), p.LignesIgnorees)
                   .endsWith(QStringLiteral(":\r\n6")));
+  // The records are the lines the editor would show: a form feed or a line separator between
+  // them parts them as CR LF does, and none is left inside a generated line.
+  for (const QChar saut : {QChar(u'\f'), QChar(0x2028)}) {
+    const ProgrammeMeter autre =
+        ConvertitMeter(QString(FichierA).replace(QStringLiteral("\r\n"), QString(saut)),
+                       QStringLiteral("/m/volt.mtr"), 210, 297);
+    EXPECT_EQ(autre.Texte, p.Texte);
+    EXPECT_EQ(autre.LignesIgnorees, p.LignesIgnorees);
+  }
 }
 
 TEST_F(MeterConversion, FlagsCentresAndRejectedHeaders) {

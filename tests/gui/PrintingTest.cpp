@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageSize>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -26,6 +27,7 @@
 #include "PdfPages.h"
 #include "PrivateCups.h"
 #include "WindowFixture.h"
+#include "platform/FileNames.h"
 #include "platform/StringTable.h"
 #include "shell/DrawingView.h"
 #include "shell/QtHost.h"
@@ -227,6 +229,7 @@ TEST_F(PrintingTest, AFileThatCannotBeWrittenIsAPrinterErrorWithTheSystemsReason
 
 // Print to File and the listing's print to file never replace the program that is open, by
 // whatever name they reach it: itself, a link, a descriptor of it, a way through another folder.
+// The dialogs that ask for the file refuse it at once.
 TEST_F(PrintingTest, PrintToFileNeverReplacesTheOpenProgram) {
   Demarre();
   ChoisitImprimante(QString());
@@ -268,6 +271,72 @@ TEST_F(PrintingTest, PrintToFileNeverReplacesTheOpenProgram) {
   CtrlP(Chemin(QStringLiteral("prog.pdf")));
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_TRUE(LitOctets(Chemin(QStringLiteral("prog.pdf"))).startsWith("%PDF"));
+
+  // The toolkit's dialogs refuse it at once, with the reason, and ask nothing about replacing it:
+  // `nom` typed into the file dialog of Ctrl+P, or into the file field of the listing's print
+  // dialog, then Enter or OK; the box that follows is noted and closed, the dialog left open then
+  // cancelled. The box's text.
+  DefinitDialoguesFichiers(nullptr);
+  const auto imprimeVers = [this](const QString& nom, bool listing) {
+    QString message;
+    ReponsesModales reponses;
+    reponses.Ajoute([nom, listing](QWidget* dialogue) {
+      auto* champ = dialogue->findChild<QLineEdit*>(listing ? QStringLiteral("filename")
+                                                            : QStringLiteral("fileNameEdit"));
+      auto* boutons = dialogue->findChild<QDialogButtonBox*>();
+      if (champ == nullptr || boutons == nullptr) return;
+      champ->setText(nom);
+      if (listing)
+        QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      else
+        QTest::keyClick(champ, Qt::Key_Return);
+    });
+    reponses.Ajoute([&message](QWidget* dialogue) {
+      if (auto* boite = qobject_cast<QMessageBox*>(dialogue)) message = boite->text();
+      QTest::keyClick(dialogue, Qt::Key_Escape);
+    });
+    reponses.Ajoute([](QWidget* dialogue) { QTest::keyClick(dialogue, Qt::Key_Escape); });
+    if (listing)
+      ChoisitMenu(u'f', u'c');
+    else
+      CtrlP();
+    return message.toStdString();
+  };
+  const QString parSous = Chemin(QStringLiteral("sous/../prog.dat"));
+  const std::string refus = (NomLisible(parSous) + u'\n' + TexteMsg(200)).toStdString();
+  prompter_.Efface();
+  EXPECT_EQ(imprimeVers(parSous, false), refus);
+  EXPECT_EQ(imprimeVers(parSous, true), refus);
+  EXPECT_TRUE(prompter_.Messages().empty());
+  EXPECT_EQ(LitOctets(programme), texte);
+  ExpectFenetreRendue();
+  // Another name prints.
+  EXPECT_EQ(imprimeVers(Chemin(QStringLiteral("code.pdf")), true), std::string());
+  EXPECT_TRUE(LitOctets(Chemin(QStringLiteral("code.pdf"))).startsWith("%PDF"));
+}
+
+// The PDF's name is the program's own, in the folder of the last PDF: a hasty Enter never replaces
+// another program's drawing.
+TEST_F(PrintingTest, ThePdfProposedIsTheCurrentProgramsInTheLastPdfsFolder) {
+  Demarre();
+  ChoisitImprimante(QString());
+  ASSERT_TRUE(QDir().mkpath(Chemin(QStringLiteral("pdfs"))));
+  EcritOctets(Chemin(QStringLiteral("voltmeter.dat")), "Cercle 50,50,20\r\n");
+  fichiers_.ouvertures.push_back(Chemin(QStringLiteral("voltmeter.dat")));
+  F().Action(QStringLiteral("Mnu_Ouvrir"))->trigger();
+  CtrlP(Chemin(QStringLiteral("pdfs/voltmeter.pdf")));
+  ASSERT_TRUE(QFile::exists(Chemin(QStringLiteral("pdfs/voltmeter.pdf"))));
+
+  F().Action(QStringLiteral("Mnu_Nouveau"))->trigger();
+  Tape(QStringLiteral("Cercle 50,50,5\r\n"));
+  fichiers_.enregistrements.push_back(Chemin(QStringLiteral("plate.dat")));
+  Clavier(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(FichierCourant, Chemin(QStringLiteral("plate.dat")));
+  fichiers_.Demandes.clear();
+  CtrlP();
+  EXPECT_EQ(fichiers_.Demandes.join(u'\n').toStdString(),
+            (QStringLiteral("save ") + Chemin(QStringLiteral("pdfs/plate.pdf")) + QStringLiteral(" pdf"))
+                .toStdString());
 }
 
 TEST_F(PrintingTest, PrintWithZoomChecksTheFactor) {

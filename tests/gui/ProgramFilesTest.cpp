@@ -12,6 +12,7 @@
 
 #include "FullDisk.h"
 #include "WindowFixture.h"
+#include "interpreter/SetupCommands.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/StringTable.h"
@@ -88,6 +89,18 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(LitOctets(mixte), QByteArray("' ' un\r\n' deux\r\n' trois\r\n' quatre\r\n"));
   EXPECT_TRUE(prompter_.Messages().empty());
+  // A line added at the end keeps the file's final line end, and the file without one keeps none.
+  Clavier(Qt::Key_End, Qt::ControlModifier);
+  Frappe("' cinq");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(mixte), QByteArray("' ' un\r\n' deux\r\n' trois\r\n' quatre\r\n' cinq\r\n"));
+  fichiers_.ouvertures.push_back(lf);
+  F().Mnu_Ouvrir_Click();
+  Ed().setFocus();
+  Clavier(Qt::Key_End, Qt::ControlModifier);
+  Frappe("' fin");
+  QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(LitOctets(lf), QByteArray("' %A = 5\n' 20\xC2\xB0\x43\n%Z = 2\n%B = 7\n' fin"));
 
   // Windows-1252 with "§" and "°": byte for byte.
   const QByteArray octets(
@@ -798,7 +811,7 @@ TEST_F(ProgramFilesTest, SaveAsWithNoFileDescriptorLeftWorksOrSaysWhy) {
   repond();
   ASSERT_TRUE(F().Mnu_EnregistrerS_Click());
   EXPECT_EQ(FichierCourant, nom);
-  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\nx"));
+  EXPECT_EQ(LitOctets(nom), QByteArray("%A = 3\r\nx\r\n"));
 }
 
 // Save As to a name that goes through a file as through a folder ("keep.txt/.", through a link to

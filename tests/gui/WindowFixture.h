@@ -32,6 +32,7 @@
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
 #include "shell/MainWindow.h"
+#include "shell/Menus.h"
 #include "shell/Printing.h"
 #include "shell/ProgramFiles.h"
 #include "values/Levels.h"
@@ -106,7 +107,7 @@ class DialoguesScriptes : public DialoguesFichiers {
     Demandes << QStringLiteral("open ") + dossier + QStringLiteral(" ") + filtre;
     return Prend(ouvertures);
   }
-  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString&) override {
+  QString Enregistrer(const QString& nomPropose, const QString& extension, const QString&, bool) override {
     Demandes << QStringLiteral("save ") + nomPropose + QStringLiteral(" ") + extension;
     return Prend(enregistrements);
   }
@@ -273,6 +274,16 @@ class WindowFixture : public ConfigFixture {
     QWidget* popup = QApplication::activePopupWidget();
     ASSERT_NE(popup, nullptr) << "Alt+" << QString(menu).toStdString() << " opens no menu";
     QTest::keyClick(popup, entree.toLatin1());
+  }
+  // A menu entry clicked: the menu opened with Alt and its access key, then a click on the entry.
+  void CliqueMenu(const QString& menu, const QString& entree) {
+    const QString titre = F().Menus().Menu(menu)->title();
+    Clavier(titre.at(titre.indexOf(u'&') + 1).toUpper().unicode(), Qt::AltModifier);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr) << menu.toStdString() << " does not open";
+    QAction* action = F().Menus().Action(entree);
+    ASSERT_TRUE(action->isVisible()) << entree.toStdString();
+    QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, popup->actionGeometry(action).center());
   }
 
   // Opens the dialog of type D with `touche`: it must be as wide as its title, and Alt+letters

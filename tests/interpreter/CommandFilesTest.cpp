@@ -436,6 +436,16 @@ TEST_F(CommandFilesTest, ExternalCommandFromAScrambledFile) {
             TexteMsg(124) + QStringLiteral(" 1, dans le fichier: ") + Chemin("Inconnu.dag") + CRLF);
   EXPECT_EQ(TexteRouge(), QStringLiteral("Inconnu = 0, 0"));
   EXPECT_EQ(Var(1, "%y"), "2");
+
+  // A wrong number gives its reason alone: neither the command, its field nor what the field holds.
+  EcritDag("Nombre.dag", {"%a = 1", "Cercle = 1, 1, secret7"});
+  Shell.CmdExternes << QStringLiteral("Nombre");
+  Shell.RepCmdExternes << dossier_.path() + QStringLiteral("/");
+  Repond("OK");
+  Run(QStringLiteral("Nombre = 0, 0"));
+  ASSERT_EQ(Messages().size(), 4u);
+  EXPECT_EQ(Messages()[3].texte, TexteMsg(114) + QStringLiteral(" 1, dans le fichier: ") +
+                                     Chemin("Nombre.dag") + CRLF + TexteMsg(143) + CRLF + CRLF + CRLF);
 }
 
 TEST_F(CommandFilesTest, NamesAreLookedForFromTheCurrentFolderFirst) {

@@ -112,7 +112,8 @@ TEST_F(DispatchTest, CommandOrderFlags) {
 TEST_F(DispatchTest, FacteurIsARunErrorAtLevelOne) {
   Run(QStringList{"%A = 1", "FACTEUR = 2", "%B = 2"});
   const auto m = SeulMessage();
-  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 2: FACTEUR = 2") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" 2: FACTEUR = 2") + CRLF + CRLF +
+                         QStringLiteral("Facteur : pas admis ici") + CRLF + CRLF + ListeVariables(1));
   EXPECT_EQ(Var(1, "%B"), "<absent>");
   Run(QStringLiteral("facteurs"));
   EXPECT_EQ(Messages().size(), 2u);

@@ -34,11 +34,12 @@ TEST_F(RunErrorTest, MessageLayout) {
   EXPECT_EQ(TexteRouge(), QStringLiteral("grad = 1,2,3 ' c"));
   EXPECT_EQ(Var(1, "%C"), "<absent>");
 
-  // The detail is cleared once reported: the next error without a detail shows none.
+  // The detail is cleared once reported: the next error shows its own alone.
   Run(QStringLiteral("FACTEUR"));
   ASSERT_EQ(Messages().size(), 2u);
-  EXPECT_EQ(Messages()[1].texte,
-            TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Messages()[1].texte, TexteMsg(114) + QStringLiteral(" 1: FACTEUR") + CRLF + CRLF +
+                                     QStringLiteral("Facteur : pas admis ici") + CRLF + CRLF +
+                                     ListeVariables(1));
   EXPECT_EQ(Messages()[1].titre, QStringLiteral("Morvo    (nb Var=0)"));
 }
 
@@ -234,6 +235,66 @@ TEST_F(RunErrorTest, LimitsGiveTheirReason) {
         << m.texte.left(200).toStdString();
     EXPECT_TRUE(m.texte.mid(debut + 4, 600).contains(cas.raison)) << m.texte.left(600).toStdString();
   }
+}
+
+// Every run error says what is wrong between the line and the variable list: the command, the field
+// by its number and its name in the command's mask, what it holds, and the reason.
+TEST_F(RunErrorTest, EveryRunErrorSaysWhatIsWrong) {
+  const QString echelle = QStringLiteral("Droite = 10, 100, 50\r\nGrad = 10, 5\r\n");
+  const struct {
+    QString programme;
+    int ligne;
+    QString detail;
+  } table[] = {
+      // A wrong number, an expression that cannot be computed, a number where a %variable goes.
+      {echelle + "Val = 10, 0,abc, 8", 3, "Val : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \"abc\" : un nombre est attendu"},
+      {"%N = 0\r\nCercle = 10, 10, 10/%N", 2, "Cercle : champ 3 (Rayon) : \"10/%N\" : division par zéro"},
+      {"%N = 0\r\n%Q == 10/%N", 2, "%Q : \"10/%N\" : division par zéro"},
+      {"Input = Rayon ?, r", 1, "Input : champ 2 : \"r\" : une %variable est attendue"},
+      // A mandatory field left empty, a value missing at the end of the text.
+      {"TexteC = 10, 10, , 0, , , abc", 1, "TexteC : champ 3 (Rayon) : une valeur manque"},
+      {"Trait = 0, 0, 10, 10 _", 1, "\"_\" : une valeur manque"},
+      // An unknown label, a label twice, a block word out of place.
+      {"Goto nulle_part", 1, "nulle_part : étiquette non trouvée / label not found / Marke nicht gefunden"},
+      {"FIN:\r\n%A = 1\r\nFIN:", 3, "FIN : " + TexteMsg(151)},
+      {"Else", 1, "Else : " + TexteMsg(151)},
+      {"If 1 = 1", 1, "If : " + TexteMsg(151)},
+      // A bad colour, a word or a form the field does not take, a field beyond its limit.
+      {"Couleur = RGB -5 0 0", 1,
+       "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \"RGB -5 0 0\" : une couleur est attendue : "
+       "un nom, RVB r v b (de 0 à 255) ou N"},
+      {"Cercle = 10, 10, 5, 0, 90, RGB 10 %bleu 0", 1,
+       "%BLEU : non initialisée / not initialized / nicht initialisiert"},
+      {"FormatI = A4", 1, "FormatI : champ 1 (Paysage ou Portrait) : \"A4\" : pas admis ici"},
+      {"Trait = 0, 0, 45°R, 5", 1, "Trait : champ 3 (x1) : \"45°R\" : pas admis ici"},
+      {echelle + "QA = 0, 0, 50, 0, 3, 10, 9, 150", 3,
+       "QA : champ 8 (Rapport en % (50)) : \"150\" : hors limites : de 0 à 100"},
+      {"Poly = 0,0, 10,10", 1, "Poly : \"2\" : hors limites : de 3 à 1000"},
+      // A field is counted in the whole statement, though the command reads its points one by one.
+      {"Poly = 0,0, 10,10, 20,abc", 1, "Poly : champ 6 (Points suivants) : \"abc\" : un nombre est attendu"},
+  };
+  for (const auto& cas : table) {
+    SCOPED_TRACE(cas.programme.toStdString());
+    Session().Prompteur().Efface();
+    Run(cas.programme);
+    const auto m = SeulMessage();
+    const QString ligne = cas.programme.split(CRLF)[cas.ligne - 1];
+    EXPECT_EQ(m.texte, TexteMsg(114) + QStringLiteral(" %1: ").arg(cas.ligne) + ligne + CRLF + CRLF +
+                           cas.detail + CRLF + CRLF + ListeVariables(1));
+  }
+}
+
+// The reason is in the message language; the field's name is the one its mask gives there.
+TEST_F(RunErrorTest, TheReasonIsInTheMessageLanguage) {
+  const int sauve = Shell.BaseLangue;
+  Shell.BaseLangue = 400;
+  Run(QStringLiteral("Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8"));
+  Shell.BaseLangue = sauve;
+  const auto m = SeulMessage();
+  EXPECT_TRUE(m.texte.startsWith(
+      QStringLiteral("Error in line: 3: Val = 10, 0,abc, 8\r\n\r\nVal : field 3 (End value (log: format P, E, S, 0.0E00 or empty)) : "
+                     "\"abc\" : a number was expected\r\n\r\n%iRec")))
+      << m.texte.left(200).toStdString();
 }
 
 TEST_F(RunErrorTest, StopRequestEndsTheRunSilently) {

@@ -856,8 +856,8 @@ TEST_F(RuntimeCommandsTest, WritesOutsideTheProgramsFolderAskTheUserOnceForEachF
             0);
   Lance({"OPENA = dur.txt", "PRINTA = x"});
   ASSERT_EQ(Messages().size(), 2u);
-  EXPECT_TRUE(Messages()[0].texte.contains(Chemin("prog/dur.txt") + CRLF +
-                                           "Ce fichier a d'autres noms (liens physiques) : 1." + CRLF))
+  EXPECT_TRUE(Messages()[0].texte.endsWith(Chemin("prog/dur.txt") + CRLF +
+                                           "Ce fichier a d'autres noms (liens physiques) : 1."))
       << Messages()[0].texte.toStdString();
 
   // Inside the folder and its subfolders nothing is asked, whatever the level that writes.

@@ -175,13 +175,15 @@ TEST_F(SetupCommandsTest, OrderRules) {
   Run(QStringList{"CT = 1, 1", "CENTREEI = 1, 1"});
   EXPECT_EQ(Messages().back().texte, ErreurOrdre(2, "CENTREEI = 1, 1")) << "CT drew its cross";
 
-  // ZoomIni after FormatI and a centre is an ordinary run error; after a centre alone it is not.
+  // ZoomIni after FormatI and a centre is a run error that says the order is wrong; after a centre
+  // alone it is not.
   Run(QStringList{"CENTREE = 1, 1", "ZOOMINI = 3"});
   EXPECT_EQ(Messages().size(), 3u);
   EXPECT_EQ(RunShell.ZoomIni, 3.0f);
   Run(QStringList{"FORMATI = Paysage", "CENTREE = 1, 1", "ZOOMINI = 2"});
-  EXPECT_EQ(Messages().back().texte,
-            TexteMsg(114) + QStringLiteral(" 3: ZOOMINI = 2") + CRLF + CRLF + ListeVariables(1));
+  EXPECT_EQ(Messages().back().texte, TexteMsg(114) + QStringLiteral(" 3: ZOOMINI = 2") + CRLF + CRLF +
+                                         QStringLiteral("Erreur ordre commandes / Error odre commands") +
+                                         CRLF + CRLF + ListeVariables(1));
   const size_t erreurs = Messages().size();
   EXPECT_EQ(erreurs, 4u);
 
@@ -202,7 +204,9 @@ TEST_F(SetupCommandsTest, OrderRules) {
   EXPECT_EQ(Var(0, "%FPay"), "<absent>");
   Run(QStringLiteral("FORMATI = A4"));
   EXPECT_EQ(Messages().back().texte,
-            TexteMsg(114) + QStringLiteral(" 1: FORMATI = A4") + CRLF + CRLF + ListeVariables(1));
+            TexteMsg(114) + QStringLiteral(" 1: FORMATI = A4") + CRLF + CRLF +
+                QStringLiteral("FormatI : champ 1 (Paysage ou Portrait) : \"A4\" : pas admis ici") + CRLF +
+                CRLF + ListeVariables(1));
 
   // A zoom of 0 or below is refused where it is set, and names its field.
   for (const char* ligne : {"ZOOMINII = 0", "ZOOMINI = -2"}) {

@@ -42,7 +42,24 @@ struct Resultat {
 
 class RunnerTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dossier_.isValid()); }
+  void SetUp() override {
+    ASSERT_TRUE(dossier_.isValid());
+    ASSERT_TRUE(config_.isValid());
+    // The messages are French whatever the test's locale, as a user who chose French in the desktop
+    // program has them; the system's reasons stay in the locale's language.
+    ASSERT_TRUE(QDir(config_.path()).mkpath(QStringLiteral("Morvo")));
+    QFile cfg(config_.filePath(QStringLiteral("Morvo/Morvo.cfg")));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write("'Fichier de configuration du Programme Morvo V0.01 \r\nLangue = Fran\xe7\x61is\r\n");
+  }
+
+  // The environment the runs start from: a configuration folder of their own, so that the user's
+  // settings play no part.
+  QProcessEnvironment EnvironnementDesRuns() const {
+    QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+    environnement.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+    return environnement;
+  }
 
   QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
   QString dossier() const { return dossier_.path(); }
@@ -60,7 +77,7 @@ class RunnerTest : public ::testing::Test {
   Resultat Lance(const QStringList& arguments, bool sansEcriture = false, const QString& depart = {},
                  const QString& limites = {}) {
     QProcess processus;
-    if (!environnement_.isEmpty()) processus.setProcessEnvironment(environnement_);
+    processus.setProcessEnvironment(environnement_.isEmpty() ? EnvironnementDesRuns() : environnement_);
     if (!depart.isEmpty()) processus.setWorkingDirectory(depart);
     QString prelude = limites.isEmpty() ? QString() : limites + QStringLiteral("; ");
     if (sansEcriture) prelude += QStringLiteral("trap '' XFSZ; ulimit -f 0; ");
@@ -92,7 +109,7 @@ class RunnerTest : public ::testing::Test {
   // it wrote to the standard error in *erreurs.
   int LanceShell(const QString& script, QString* erreurs = nullptr) {
     QProcess processus;
-    QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environnement = EnvironnementDesRuns();
     environnement.insert(QStringLiteral("R"), QStringLiteral(MORVO_RUN_PATH));
     processus.setProcessEnvironment(environnement);
     processus.setWorkingDirectory(dossier());
@@ -107,11 +124,12 @@ class RunnerTest : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
-  // The environment of the runs, the test's own when empty.
+  // The environment of the runs, EnvironnementDesRuns() when empty.
   QProcessEnvironment environnement_;
 
  private:
   QTemporaryDir dossier_;
+  QTemporaryDir config_;
 };
 
 // The message of the log that reports a run error, empty when there is none.
@@ -129,7 +147,9 @@ TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   const QString log = Chemin(QStringLiteral("run.log"));
   const QString png = Chemin(QStringLiteral("run.png"));
   const Resultat r = Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), png, programme});
-  ASSERT_EQ(r.code, 0);
+  // A command error ends the run as a run error does: a drawing that failed.
+  ASSERT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs, programme + QStringLiteral(":3: Erreur de commande dans la ligne :  3: FOO = 1\n"));
   const QStringList attendu = {
       QStringLiteral("cls"),
       QStringLiteral("message \"Morvo\" \"Erreur de commande dans la ligne :  3: FOO = 1\\r\\n\" OK -> OK"),
@@ -149,6 +169,45 @@ TEST_F(RunnerTest, WritesTheLogAndTheDrawing) {
   const QString png2 = Chemin(QStringLiteral("seul.png"));
   ASSERT_EQ(Lance({QStringLiteral("--png"), png2, trace}).code, 0);
   EXPECT_EQ(QImage(png2), avecJournal);
+}
+
+// The shipped examples are what a new user copies first: each one, on the screen and on the
+// page, draws without a run error or any other message.
+TEST_F(RunnerTest, EveryExampleDrawsWithoutAMessage) {
+  const QDir exemples(QStringLiteral(MORVO_SOURCE_DIR "/examples"));
+  const QStringList programmes = exemples.entryList({QStringLiteral("*.dat")}, QDir::Files);
+  ASSERT_FALSE(programmes.isEmpty());
+  for (const QString& nom : programmes) {
+    SCOPED_TRACE(nom.toStdString());
+    const QString log = Chemin(nom + QStringLiteral(".log"));
+    const Resultat r =
+        Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), Chemin(nom + QStringLiteral(".png")),
+               QStringLiteral("--pdf"), Chemin(nom + QStringLiteral(".pdf")), exemples.filePath(nom)});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.journal.filter(QRegularExpression(QStringLiteral("^message "))).isEmpty())
+        << r.journal.join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(r.journal.filter(QRegularExpression(QStringLiteral("^line "))).isEmpty()) << "nothing drawn";
+  }
+}
+
+// The log's run error says what is wrong in the line, before the variable list.
+TEST_F(RunnerTest, TheLogsRunErrorSaysWhatIsWrong) {
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const std::pair<const char*, QString> cas[] = {
+      {"Droite = 10, 100, 50\r\nGrad = 10, 5\r\nVal = 10, 0,abc, 8\r\n",
+       QStringLiteral(
+           "Val = 10, 0,abc, 8\\r\\n\\r\\nVal : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \\\"abc\\\" : un nombre est "
+           "attendu\\r\\n\\r\\n%iRec")},
+      {"Couleur = RGB 0 -1 0\r\n",
+       QStringLiteral(
+           "Couleur : champ 1 (Couleur : nom, RVB r v b ou N) : \\\"RGB 0 -1 0\\\" : une couleur est "
+           "attendue")},
+  };
+  for (const auto& [texte, detail] : cas) {
+    SCOPED_TRACE(texte);
+    EXPECT_TRUE(MessageErreur(Lance({QStringLiteral("--log"), log, EcritProgramme(texte)})).contains(detail))
+        << LitOctets(QStringLiteral("run.log")).toStdString();
+  }
 }
 
 TEST_F(RunnerTest, ReadsWindows1252Programs) {
@@ -191,7 +250,7 @@ TEST_F(RunnerTest, SizeAndAnswers) {
   Resultat r =
       Lance({QStringLiteral("--size"), QStringLiteral("300x200"), QStringLiteral("--png"), png,
              QStringLiteral("--answer"), QStringLiteral("OK"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   EXPECT_EQ(QImage(png).size(), QSize(300, 200));
   ASSERT_GE(r.journal.size(), 2);
   EXPECT_TRUE(r.journal[1].startsWith(
@@ -202,7 +261,7 @@ TEST_F(RunnerTest, SizeAndAnswers) {
 
   // An answer that is no button of the box leaves its default.
   r = Lance({QStringLiteral("--answer"), QStringLiteral("CANCEL"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   ASSERT_GE(r.journal.size(), 2);
   EXPECT_TRUE(r.journal[1].endsWith(QStringLiteral("\" OK -> OK")));
 }
@@ -239,6 +298,222 @@ TEST_F(RunnerTest, ExitCodes) {
   EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot run ") + enorme +
                            QStringLiteral(": it has 1073741824 bytes, and a program file has at most 1048576 "
                                           "bytes (1 MiB)\n"));
+}
+
+// A drawing that failed is told to a script: each run error is one line "FILE:LINE: message" on the
+// standard error and the exit status is 4, where a failed write keeps its 3. A dialog that is no
+// error stays in the log alone.
+TEST_F(RunnerTest, ARunErrorIsToldOnTheStandardErrorWithStatusFour) {
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const QString programme = EcritProgramme("%A = 1\r\nFichier = absent.dat\r\n%B = 2\r\n");
+  Resultat r = Lance({QStringLiteral("--log"), log, programme});
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs, programme + QStringLiteral(":2: Erreur dans la ligne :  2: Fichier = absent.dat: "
+                                                  "absent.dat : fichier non trouvé [File not found]\n"));
+  EXPECT_FALSE(MessageErreur(r).isEmpty());
+
+  // In a command file, the line is the program's line that called it.
+  EcritProgramme("%C = 1\r\nGRAD = 1\r\n", QStringLiteral("sub.dat"));
+  r = Lance({EcritProgramme("%A = 1\r\n\r\nFichier = sub.dat\r\n", QStringLiteral("appel.dat"))});
+  EXPECT_EQ(r.code, 4);
+  EXPECT_TRUE(r.erreurs.startsWith(Chemin(QStringLiteral("appel.dat")) +
+                                   QStringLiteral(":3: Erreur dans la ligne : GRAD = 1 du fichier: ")))
+      << r.erreurs.toStdString();
+  EXPECT_EQ(r.erreurs.count(u'\n'), 1) << r.erreurs.toStdString();
+
+  // Questions, the list of variables and answered boxes are no failure.
+  r = Lance({QStringLiteral("--answer"), QStringLiteral("7"), QStringLiteral("--log"), log,
+             EcritProgramme("Input = Rayon?, %R\r\nListeVar\r\n? = %X, %Y\r\nCercle = 50, 50, %R\r\n",
+                            QStringLiteral("dialogues.dat"))});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(r.erreurs.isEmpty()) << r.erreurs.toStdString();
+  EXPECT_EQ(r.journal.filter(QRegularExpression(QStringLiteral("^(input|message) "))).size(), 2)
+      << r.journal.join(u'\n').toStdString();
+
+  // A run error of the print run alone fails the drawing too; one the screen run met already is
+  // told once.
+  const QString imprime = EcritProgramme("IF %Imp = 0 THEN GOTO FIN\r\nFichier = absent.dat\r\nFIN:\r\n",
+                                         QStringLiteral("imp.dat"));
+  const QString pdf = Chemin(QStringLiteral("run.pdf"));
+  EXPECT_EQ(Lance({imprime}).code, 0);
+  r = Lance({QStringLiteral("--pdf"), pdf, imprime});
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs, imprime + QStringLiteral(":2: Erreur dans la ligne :  2: Fichier = absent.dat: "
+                                                "absent.dat : fichier non trouvé [File not found]\n"));
+  EXPECT_TRUE(QFileInfo(pdf).isFile());
+  r = Lance({QStringLiteral("--pdf"), pdf, programme});
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.erreurs.count(u'\n'), 1) << r.erreurs.toStdString();
+
+  // A refused write is a run error too, and keeps its status 3.
+  ASSERT_TRUE(QDir(dossier()).mkpath(QStringLiteral("prog")));
+  r = Lance({EcritProgramme("OPENA = ../dehors.txt\r\nPRINTA = x\r\n", QStringLiteral("prog/p.dat"))});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(r.erreurs.startsWith(Chemin(QStringLiteral("prog/p.dat")) + QStringLiteral(":1: ")) &&
+              r.erreurs.contains(QStringLiteral("morvo-run: ")))
+      << r.erreurs.toStdString();
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("dehors.txt"))));
+}
+
+// The messages are in the language the desktop program would use: "Langue =" of its configuration
+// (that of the start folder first), else the user's locale when Morvo has it, else French, which
+// its first start proposes; --language chooses another.
+TEST_F(RunnerTest, TheMessagesAreInTheDesktopProgramsLanguage) {
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const QString programme = EcritProgramme("Fichier = absent.dat\r\n");
+  QTemporaryDir maison;
+  ASSERT_TRUE(maison.isValid());
+  const auto configure = [](const QString& dossierConfig, const QByteArray& ligne) {
+    ASSERT_TRUE(QDir(dossierConfig).mkpath(QStringLiteral(".")));
+    QFile cfg(QDir(dossierConfig).filePath(QStringLiteral("Morvo.cfg")));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    cfg.write("'Fichier de configuration du Programme Morvo V0.01 \r\n" + ligne + "\r\nLangueMenu =\r\n");
+  };
+  const QString cfgMaison = maison.filePath(QStringLiteral(".config/Morvo"));
+  const auto lance = [&](const std::vector<std::pair<const char*, QString>>& variables,
+                         const QStringList& options = {}, const QString& depart = {}) {
+    environnement_ = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG", "XDG_CONFIG_HOME"})
+      environnement_.remove(QString::fromLatin1(v));
+    environnement_.insert(QStringLiteral("HOME"), maison.path());
+    for (const auto& [nom, valeur] : variables) environnement_.insert(QString::fromLatin1(nom), valeur);
+    return Lance(options + QStringList{QStringLiteral("--log"), log, programme}, false, depart);
+  };
+  const QString fr = QStringLiteral(":1: Erreur dans la ligne :  1: Fichier = absent.dat");
+  const QString en = QStringLiteral(":1: Error in line: 1: Fichier = absent.dat");
+  const QString de = QStringLiteral(":1: Fehler in der Zeile:  1: Fichier = absent.dat");
+  const QString es = QStringLiteral(":1: Error en la línea:  1: Fichier = absent.dat");
+  const auto dit = [&](const Resultat& r, const QString& attendu) {
+    // The run error's line and its message in the log, in one language.
+    const QString tete = attendu.mid(4, attendu.indexOf(QStringLiteral(":  1")) - 4).trimmed();
+    return r.code == 4 && r.erreurs.startsWith(programme + attendu) &&
+           r.journal.join(u'\n').contains(QStringLiteral("\"") + tete);
+  };
+
+  // No configuration: the locale, when Morvo has its language.
+  configure(cfgMaison, "Langue =");
+  Resultat r = lance({{"LC_ALL", QStringLiteral("de_DE.UTF-8")}});
+  EXPECT_TRUE(dit(r, de)) << r.erreurs.toStdString();
+  r = lance({{"LANG", QStringLiteral("de_DE.UTF-8")}, {"LC_MESSAGES", QStringLiteral("es_ES.UTF-8")}});
+  EXPECT_TRUE(dit(r, es)) << r.erreurs.toStdString();
+  // LANGUAGE lists languages in order; the first Morvo has is taken.
+  r = lance({{"LANG", QStringLiteral("fr_FR.UTF-8")}, {"LANGUAGE", QStringLiteral("it:en_GB:de")}});
+  EXPECT_TRUE(dit(r, en)) << r.erreurs.toStdString();
+  // A language Morvo lacks, or none: French, as a first start proposes.
+  r = lance({{"LC_ALL", QStringLiteral("it_IT.UTF-8")}, {"LANG", QStringLiteral("de_DE.UTF-8")}});
+  EXPECT_TRUE(dit(r, fr)) << r.erreurs.toStdString();
+  r = lance({{"LC_ALL", QStringLiteral("C")}, {"LANGUAGE", QStringLiteral("de")}});
+  EXPECT_TRUE(dit(r, fr)) << r.erreurs.toStdString();
+
+  // The configuration's language wins over the locale, in the home folder or in XDG_CONFIG_HOME.
+  configure(cfgMaison, "langue =   deutsch  ");
+  r = lance({{"LC_ALL", QStringLiteral("fr_FR.UTF-8")}});
+  EXPECT_TRUE(dit(r, de)) << r.erreurs.toStdString();
+  QTemporaryDir xdg;
+  ASSERT_TRUE(xdg.isValid());
+  configure(xdg.filePath(QStringLiteral("Morvo")), "Langue = Castellano");
+  r = lance({{"LC_ALL", QStringLiteral("de_DE.UTF-8")}, {"XDG_CONFIG_HOME", xdg.path()}});
+  EXPECT_TRUE(dit(r, es)) << r.erreurs.toStdString();
+  // The start folder's configuration comes first, as for the desktop program.
+  QTemporaryDir depart;
+  ASSERT_TRUE(depart.isValid());
+  configure(depart.path(), "Langue = English");
+  r = lance({{"LC_ALL", QStringLiteral("de_DE.UTF-8")}}, {}, depart.path());
+  EXPECT_TRUE(dit(r, en)) << r.erreurs.toStdString();
+
+  // --language over all of them.
+  r = lance({{"LC_ALL", QStringLiteral("de_DE.UTF-8")}},
+            {QStringLiteral("--language"), QStringLiteral("FR")});
+  EXPECT_TRUE(dit(r, fr)) << r.erreurs.toStdString();
+  r = lance({}, {QStringLiteral("--language"), QStringLiteral("en")});
+  EXPECT_TRUE(dit(r, en)) << r.erreurs.toStdString();
+  r = lance({}, {QStringLiteral("--language"), QStringLiteral("it")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.erreurs.startsWith(QStringLiteral("morvo-run: --language takes fr, en, de or es: it\n")))
+      << r.erreurs.toStdString();
+  // The runner reads the configuration and writes none, nor makes its folder.
+  QTemporaryDir vide;
+  ASSERT_TRUE(vide.isValid());
+  r = lance({{"LANG", QStringLiteral("de_DE.UTF-8")}, {"XDG_CONFIG_HOME", vide.path()}});
+  EXPECT_TRUE(dit(r, de)) << r.erreurs.toStdString();
+  EXPECT_TRUE(QDir(vide.path()).isEmpty());
+  QFile cfg(xdg.filePath(QStringLiteral("Morvo/Morvo.cfg")));
+  ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+  EXPECT_EQ(cfg.readAll(),
+            "'Fichier de configuration du Programme Morvo V0.01 \r\nLangue = Castellano\r\nLangueMenu =\r\n");
+}
+
+// The runner opens a program as the window does: it draws at the zoom that loading gives
+// (ZoomIni). --zoom sets the zoom as the zoom dialog does, and the image grows with it; --size alone
+// only widens the image.
+TEST_F(RunnerTest, TheZoomIsTheOneLoadingGivesOrTheOneAsked) {
+  const QString log = Chemin(QStringLiteral("run.log"));
+  const QString png = Chemin(QStringLiteral("run.png"));
+  // The length of the one line drawn, in millimetres of the 96 dpi image.
+  const auto trait = [](const Resultat& r) {
+    const QStringList l = r.journal.filter(QRegularExpression(QStringLiteral("^line "))).value(0).split(u' ');
+    return l.size() < 5 ? -1.0 : (l[3].toDouble() - l[1].toDouble()) * 25.4 / 96;
+  };
+  const QString programme = EcritProgramme("' ZoomIni = 9\r\nZoomIni = 2\r\nTrait = 10, 10, 20, 10\r\n");
+  Resultat r = Lance({QStringLiteral("--log"), log, QStringLiteral("--png"), png, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NEAR(trait(r), 20, 0.01);
+  EXPECT_EQ(QImage(png).size(), QSize(1000, 700));
+  r = Lance({QStringLiteral("--zoom"), QStringLiteral("6"), QStringLiteral("--log"), log,
+             QStringLiteral("--png"), png, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NEAR(trait(r), 60, 0.01);
+  EXPECT_EQ(QImage(png).size(), QSize(3000, 2100));
+  r = Lance({QStringLiteral("--zoom"), QStringLiteral("2,5"), QStringLiteral("--size"),
+             QStringLiteral("300x200"), QStringLiteral("--log"), log, QStringLiteral("--png"), png,
+             programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NEAR(trait(r), 25, 0.01);
+  EXPECT_EQ(QImage(png).size(), QSize(300, 200));
+  r = Lance({QStringLiteral("--size"), QStringLiteral("2000x1400"), QStringLiteral("--log"), log,
+             QStringLiteral("--png"), png, programme});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NEAR(trait(r), 20, 0.01);
+  EXPECT_EQ(QImage(png).size(), QSize(2000, 1400));
+  // Without ZoomIni the zoom is 1.
+  r = Lance({QStringLiteral("--zoom"), QStringLiteral("3"), QStringLiteral("--log"), log,
+             QStringLiteral("--png"), png,
+             EcritProgramme("Trait = 10, 10, 20, 10\r\n", QStringLiteral("un.dat"))});
+  ASSERT_EQ(r.code, 0);
+  EXPECT_NEAR(trait(r), 30, 0.01);
+  EXPECT_EQ(QImage(png).size(), QSize(3000, 2100));
+
+  for (const char* faux : {"0", "-2", "x", "nan"}) {
+    r = Lance({QStringLiteral("--zoom"), QString::fromLatin1(faux), programme});
+    EXPECT_EQ(r.code, 1) << faux;
+    EXPECT_TRUE(r.erreurs.startsWith(QStringLiteral("morvo-run: --zoom takes a number above 0: ")))
+        << r.erreurs.toStdString();
+  }
+  r = Lance({QStringLiteral("--zoom"), QStringLiteral("50"), QStringLiteral("--png"), png, programme});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.erreurs.startsWith(
+      QStringLiteral("morvo-run: --zoom 50 would make an image of 25000x17500 pixels, and a side has at most "
+                     "20000: give its size with --size\n")))
+      << r.erreurs.toStdString();
+}
+
+// "-" as an output's name is the standard output, as /dev/stdout; a file named "-" is ./-.
+TEST_F(RunnerTest, AnOutputNamedDashIsTheStandardOutput) {
+  EcritProgramme("%A = 5\r\n", QStringLiteral("prog.dat"));
+  QString erreurs;
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log - prog.dat > sortie.txt"), &erreurs), 0)
+      << erreurs.toStdString();
+  EXPECT_EQ(LitOctets(QStringLiteral("sortie.txt")), "cls\nvar 1 %A \"5\"\n");
+  EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("-"))));
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --png - prog.dat | head -c 8 > entete.bin")), 0);
+  EXPECT_EQ(LitOctets(QStringLiteral("entete.bin")), QByteArray("\x89PNG\r\n\x1a\n"));
+  ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log ./- prog.dat > sortie.txt")), 0);
+  EXPECT_EQ(LitOctets(QStringLiteral("-")), "cls\nvar 1 %A \"5\"\n");
+  EXPECT_TRUE(LitOctets(QStringLiteral("sortie.txt")).isEmpty());
+  // Two outputs into the standard output would mix their bytes.
+  EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log - --png /dev/stdout prog.dat > sortie.txt"), &erreurs),
+            1);
+  EXPECT_TRUE(erreurs.contains(QStringLiteral("are one open file"))) << erreurs.toStdString();
 }
 
 // The external commands are the ".dag" files of the runner's folder and of the folder it starts
@@ -278,6 +553,9 @@ TEST_F(RunnerTest, HelpVersionAndOptionsEnd) {
     EXPECT_EQ(lance({QString::fromLatin1(aide)}, &sortie, &erreur), 0) << aide;
     EXPECT_TRUE(sortie.startsWith("Usage: morvo-run [options] [--] PROGRAM\n")) << sortie.constData();
     EXPECT_TRUE(sortie.contains("--max-statements <N>")) << sortie.constData();
+    EXPECT_TRUE(sortie.contains("\n  4  the run ended in a run error") &&
+                sortie.contains("named - is the standard"))
+        << sortie.constData();
     EXPECT_TRUE(erreur.isEmpty()) << erreur.constData();
   }
   EXPECT_EQ(lance({QStringLiteral("--version")}, &sortie, &erreur), 0);
@@ -306,9 +584,13 @@ TEST_F(RunnerTest, StatementBoundAndSignalsEndEndlessRuns) {
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance(
       {QStringLiteral("--max-statements"), QStringLiteral("10"), QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  // The stop is a failed drawing, told with the statement it stopped at.
+  ASSERT_EQ(r.code, 4);
   EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("at most 10 statements")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
+  EXPECT_TRUE(r.erreurs.startsWith(programme + QStringLiteral(":2: Erreur dans la ligne :  2: DEBUT:: ")) &&
+              r.erreurs.endsWith(QStringLiteral("at most 10 statements\n")) && r.erreurs.count(u'\n') == 1)
+      << r.erreurs.toStdString();
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"2\"")));
   EXPECT_EQ(Lance({QStringLiteral("--max-statements"), QStringLiteral("0"), programme}).code, 1);
 
@@ -393,7 +675,7 @@ TEST_F(RunnerTest, ShellNeedsAllowShell) {
       EcritProgramme(QStringLiteral("SHELL#$ = /bin/touch, QWZ#, 1, %1\r\n%A = 1\r\n").arg(cible).toUtf8());
   const QString log = Chemin(QStringLiteral("run.log"));
   Resultat r = Lance({QStringLiteral("--log"), log, programme});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   EXPECT_FALSE(QFile::exists(cible));
   EXPECT_TRUE(r.journal.join(QLatin1Char('\n')).contains(QStringLiteral("starting programs refused")))
       << r.journal.join(QLatin1Char('\n')).toStdString();
@@ -521,6 +803,16 @@ TEST_F(RunnerTest, AProgramsFolderIsItsRealOneAndNeverHomeNorShared) {
     EXPECT_TRUE(erreurs.contains(nomme + ailleurs))
         << arguments.toStdString() << ": " << erreurs.toStdString();
   }
+  // The file of the program's folder that is refused for its other name says so, as the window's
+  // question does: in the run error and in the runner's own line.
+  QString dur;
+  EXPECT_EQ(lance(QStringLiteral("dl/t.dat"), &dur), 3);
+  EXPECT_TRUE(dur.contains(QStringLiteral("dur.txt") + ailleurs +
+                           QStringLiteral(". This file has other names (hard links): 1.\n")))
+      << dur.toStdString();
+  EXPECT_TRUE(dur.startsWith(QStringLiteral("dl/t.dat:1: ")) &&
+              dur.contains(QStringLiteral("refused Ce fichier a d'autres noms (liens physiques) : 1.\n")))
+      << dur.toStdString();
   EXPECT_EQ(LitOctets(QStringLiteral("maison/.bashrc")), "rc\n");
   EXPECT_FALSE(QFile::exists(Chemin(QStringLiteral("maison/.config/autostart/x.desktop"))));
   EXPECT_FALSE(QFile::exists(partage));
@@ -796,8 +1088,9 @@ TEST_F(RunnerTest, APrintSystemThatHangsDoesNotHoldThePrintRun) {
 TEST_F(RunnerTest, PrintRunTakesZoomIniIAndThePdfPrintersPixels) {
   const QString pdf = Chemin(QStringLiteral("run.pdf"));
   const QString log = Chemin(QStringLiteral("run.log"));
-  const Resultat r = Lance({QStringLiteral("--pdf"), pdf, QStringLiteral("--log"), log,
-                            EcritProgramme("ZoomIniI = 2\r\nEpaisT = 12\r\nTrait = 10,10,20,10\r\n")});
+  const Resultat r =
+      Lance({QStringLiteral("--pdf"), pdf, QStringLiteral("--log"), log,
+             EcritProgramme("ZoomIni = 1\r\nZoomIniI = 2\r\nEpaisT = 12\r\nTrait = 10,10,20,10\r\n")});
   ASSERT_EQ(r.code, 0);
   QStringList lignes;
   for (const QString& l : r.journal) {
@@ -922,10 +1215,10 @@ TEST_F(RunnerTest, NumbersAreReadTheSameUnderAFrenchOrGermanLocale) {
   const QString programme = EcritProgramme("%A == 2.5E-400 * 4\r\n%B == 1.5E+400 * 0\r\n");
   const QString log = Chemin(QStringLiteral("run.log"));
   for (const char* locale : {"fr_FR.UTF-8", "de_DE.UTF-8"}) {
-    environnement_ = QProcessEnvironment::systemEnvironment();
+    environnement_ = EnvironnementDesRuns();
     environnement_.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
     const Resultat r = Lance({QStringLiteral("--log"), log, programme});
-    ASSERT_EQ(r.code, 0) << locale;
+    ASSERT_EQ(r.code, 4) << locale;
     EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %A \"0\""))) << locale << "\n"
                                                                       << r.journal.join(u'\n').toStdString();
     // The overflow of the second line is a run error that says what it was.
@@ -951,7 +1244,7 @@ TEST_F(RunnerTest, ReadsHaveABoundWhateverSizeTheSystemReports) {
   const QString log = Chemin(QStringLiteral("run.log"));
   r = Lance({QStringLiteral("--log"), log, EcritProgramme("Fichier = /proc/self/pagemap\r\n%A = 1\r\n")},
             false, {}, limites);
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   // The file is refused as too large, not reported missing.
   QString message = MessageErreur(r);
   EXPECT_EQ(message.count(pagemap), 2) << message.toStdString();
@@ -959,7 +1252,7 @@ TEST_F(RunnerTest, ReadsHaveABoundWhateverSizeTheSystemReports) {
 
   r = Lance({QStringLiteral("--log"), log, EcritProgramme("Open = /proc/self/pagemap\r\nLVar = %L\r\n")},
             false, {}, limites);
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   message = MessageErreur(r);
   EXPECT_TRUE(message.contains(
       QStringLiteral(":  2: LVar = %L\\r\\n\\r\\n/proc/self/pagemap : ligne de plus de 1048576 octets")))
@@ -986,7 +1279,7 @@ TEST_F(RunnerTest, AProgramOfTheLongestLengthRuns) {
   EXPECT_TRUE(r.journal.contains(QStringLiteral("var 1 %B \"1\""))) << r.journal.join(u'\n').toStdString();
 
   r = Lance({QStringLiteral("--log"), log, EcritProgramme(texte + "2")});
-  ASSERT_EQ(r.code, 0);
+  ASSERT_EQ(r.code, 4);
   QString refus;
   for (const QString& ligne : r.journal) {
     if (ligne.contains(QStringLiteral("trop long"))) refus = ligne;
@@ -1552,7 +1845,7 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
     fichier.write(contenu);
   }
   ASSERT_EQ(
-      LanceShell(QStringLiteral("cd \"$(printf 'l\\351')\" && \"$R\" --log ../brut.log p.dat"), &erreurs), 0)
+      LanceShell(QStringLiteral("cd \"$(printf 'l\\351')\" && \"$R\" --log ../brut.log p.dat"), &erreurs), 4)
       << erreurs.toStdString();
   const QByteArray journal = LitOctets(QStringLiteral("brut.log"));
   EXPECT_TRUE(journal.contains("\ncircle ")) << journal.constData();
@@ -1595,7 +1888,7 @@ TEST_F(RunnerTest, AKilledPrintRunLeavesNoProvisionalFile) {
           .toUtf8());
   const QString pdf = Chemin(QStringLiteral("run.pdf"));
   QProcess processus;
-  QProcessEnvironment environnement = QProcessEnvironment::systemEnvironment();
+  QProcessEnvironment environnement = EnvironnementDesRuns();
   environnement.insert(QStringLiteral("TMPDIR"), temporaire.path());
   processus.setProcessEnvironment(environnement);
   processus.start(QStringLiteral(MORVO_RUN_PATH), {QStringLiteral("--pdf"), pdf, programme});
