@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <climits>
 #include <deque>
+#include <limits>
 
 #include "platform/FileNames.h"
 #include "platform/StringTable.h"
@@ -549,6 +550,7 @@ bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
   chemin_ = chemin;
   peripherique_ = etat.st_dev;
   inode_ = etat.st_ino;
+  placeSure_ = 0;
   return true;
 }
 
@@ -597,6 +599,23 @@ qint64 AjoutOuvert::Taille() const {
   return etat.st_size;
 }
 
+bool AjoutOuvert::PeutPrendre(qint64 taille, QString* erreur) {
+  // The file-size limit is asked every time, since other writers of the file move its end too; the
+  // disk only once half of what it had free has been written.
+  rlimit limite{};
+  const bool limitee = ::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY;
+  if (!limitee && taille <= placeSure_) {
+    placeSure_ -= taille;
+    return true;
+  }
+  int code = 0;
+  const qint64 place = Place(fd_, std::numeric_limits<qint64>::max(), code);
+  // A line that the file cannot take whole is never started.
+  if (place < taille) return Echoue(chemin_, qt_error_string(code), erreur);
+  placeSure_ = place / 2 - taille;
+  return true;
+}
+
 bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   if (fd_ < 0) {
     DonneErreur(erreur, RaisonSysteme(EBADF));
@@ -604,8 +623,7 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   }
   if (octets.isEmpty()) return true;
   const qint64 taille = octets.size();
-  // A line that the file cannot take whole is never started (see Place).
-  if (int code = 0; Place(fd_, taille, code) < taille) return Echoue(chemin_, qt_error_string(code), erreur);
+  if (!PeutPrendre(taille, erreur)) return false;
   const ssize_t n = EcritUneFois(fd_, octets.constData(), taille);
   if (n < 0) return Echoue(chemin_, qt_error_string(errno), erreur);
   const bool panne = n == taille && EnPanne(chemin_);

@@ -105,6 +105,8 @@ class AjoutOuvert {
   bool OuvreFichier(const QString& chemin, QString* erreur);
   // Holds the open descriptor of `chemin` when it is a regular file, else closes it.
   bool Prend(int fd, const QString& chemin, QString* erreur);
+  // False with the reason when the file cannot take `taille` more bytes whole (see Place).
+  bool PeutPrendre(qint64 taille, QString* erreur);
 
   int fd_ = -1;
   QString chemin_;
@@ -112,6 +114,8 @@ class AjoutOuvert {
   quint64 inode_ = 0;
   // Whether bytes went in since the file was opened: only those can still fail to reach the disk.
   bool ajoute_ = false;
+  // What the disk surely still takes without being asked again (half of what it had free).
+  qint64 placeSure_ = 0;
 };
 
 // The message that tells the user a file was not written: the file's name and the reason, in the
