@@ -11,6 +11,7 @@
 #include "interpreter/RunState.h"
 #include "interpreter/RuntimeCommands.h"
 #include "platform/FileWriter.h"
+#include "platform/OutputFiles.h"
 #include "platform/WriteConsent.h"
 #include "values/Levels.h"
 

@@ -10,6 +10,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/QtPrompter.h"
+#include "platform/WriteSignals.h"
 #include "shell/MainWindow.h"
 #include "shell/QtHost.h"
 #include "shell/Shutdown.h"

@@ -28,10 +28,12 @@
 #include "platform/Host.h"
 #include "platform/LanguageSettings.h"
 #include "platform/Legacy.h"
+#include "platform/OutputFiles.h"
 #include "platform/ProgramFolder.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
+#include "platform/WriteSignals.h"
 
 namespace {
 

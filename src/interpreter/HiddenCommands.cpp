@@ -17,6 +17,7 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "platform/WriteConsent.h"
+#include "platform/WriteSignals.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 
 // Opens the relative name `nom` beneath the folder `dossier` with the open flags `drapeaux` (mode 0666
 // for a new file), the kernel refusing every way out of it: a "..", an absolute name or a link that
@@ -10,3 +11,12 @@
 // folder with the same answers, no link followed unless it stays beneath. -1 with errno; ENOSYS
 // when the system can do neither.
 int OuvreSousDossier(int dossier, const QByteArray& nom, int drapeaux);
+
+// The walk alone, which OuvreSousDossier takes where the kernel lacks the call: the same answers,
+// a folder moved out while it is walked through included (EXDEV).
+int ParcourtSousDossier(int dossier, const QByteArray& nom, int drapeaux);
+
+// Tests: while set, called each time the walk has reached a name, before it opens it (another
+// process may move a folder of the way then).
+using EtapeParcours = std::function<void()>;
+void DefinitEtapeParcours(EtapeParcours etape);

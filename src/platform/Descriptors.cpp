@@ -5,9 +5,9 @@
 
 #include <QString>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/Prompter.h"
+#include "platform/SystemReasons.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ bool DescripteursPourDialogue() {
   rlimit limite{};
   ::getrlimit(RLIMIT_NOFILE, &limite);
   Dialogues().MsgBox(QStringLiteral("Cette fenêtre ne peut pas s'ouvrir\r\nThis dialog cannot open\r\n\r\n") +
-                         QString::fromLocal8Bit(std::strerror(EMFILE)) +
+                         RaisonSysteme(EMFILE) +
                          QStringLiteral(" (ulimit -n %1)").arg(static_cast<qulonglong>(limite.rlim_cur)),
                      Boutons::Ok, QString(), Icone::Exclamation);
   return false;

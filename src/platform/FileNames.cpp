@@ -8,8 +8,9 @@
 #include <QFile>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <vector>
+
+#include "platform/SystemReasons.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ std::optional<QString> DossierCourant(QString* erreur) {
   if (::getcwd(dossier, sizeof dossier) != nullptr) return TexteDuNom(QByteArray(dossier));
   // A path that does not fit the system's limit could not be opened either.
   const int code = errno == ERANGE ? ENAMETOOLONG : errno;
-  if (erreur) *erreur = QString::fromLocal8Bit(std::strerror(code));
+  if (erreur) *erreur = RaisonSysteme(code);
   return std::nullopt;
 }
 

@@ -2,13 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -17,13 +16,11 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
-#include <cstring>
 #include <deque>
+#include <limits>
 
 #include "platform/FileNames.h"
 #include "platform/StringTable.h"
-#include "platform/TextFile.h"
 
 namespace {
 
@@ -31,9 +28,7 @@ PanneEcriture panneCourante;
 std::function<bool()> arretCourant;
 SuiviEchecs suiviCourant;
 
-bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
 bool ArretDemande() { return arretCourant && arretCourant(); }
-
 
 void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
@@ -41,6 +36,32 @@ void DonneErreur(QString* erreur, const QString& raison) {
 
 void SignaleEchec(const QString& chemin, const QString& raison) {
   if (suiviCourant) suiviCourant(chemin, raison);
+}
+
+// A failed write of `chemin`: told to the watch of failures (DefinitSuiviEchecs) and to the caller.
+bool Echoue(const QString& chemin, const QString& raison, QString* erreur) {
+  SignaleEchec(chemin, raison);
+  DonneErreur(erreur, raison);
+  return false;
+}
+
+// After a write that put in only the first `fait` bytes, the rest, which tells the system's reason
+// (a full disk takes part of a write before it refuses): 0 when it went in, else the error number.
+ssize_t EcritUneFois(int fd, const char* octets, qint64 taille);
+int EcritLeReste(int fd, const QByteArray& octets, qint64 fait, PartEcrite& part) {
+  const ssize_t m = EcritUneFois(fd, octets.constData() + fait, octets.size() - fait);
+  if (m < 0) return errno;
+  part.Note(fd, octets.constData() + fait, m);
+  return fait + m < octets.size() ? EIO : 0;
+}
+
+// One write, tried again when a signal interrupts it before any byte went in.
+ssize_t EcritUneFois(int fd, const char* octets, qint64 taille) {
+  ssize_t n;
+  do {
+    n = ::write(fd, octets, static_cast<size_t>(taille));
+  } while (n < 0 && errno == EINTR);
+  return n;
 }
 
 // The permissions the umask gives a new file, read without changing the umask (which another
@@ -71,37 +92,27 @@ bool DonneModeDuRemplacant(int fd, const struct stat* ancien, QString& raison) {
   return false;
 }
 
-bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
-  struct stat ancien {};
-  if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
-  return DonneModeDuRemplacant(f.handle(), &ancien, raison);
+// A link in a sticky folder that everybody may write to (/tmp) that belongs neither to the user nor
+// to the folder's owner.
+bool LienPlante(const QByteArray& dossier, const struct stat& lien) {
+  struct stat etat {};
+  return ::stat(dossier.constData(), &etat) == 0 && (etat.st_mode & S_ISVTX) && (etat.st_mode & S_IWOTH) &&
+         lien.st_uid != ::geteuid() && lien.st_uid != etat.st_uid;
 }
 
-// The reason of a failed step: the device's own, else the hook's full disk (told as the device
-// tells a real one, in Qt's words, translated with its dialogs), else a short write.
-QString Raison(const QFileDevice& f, bool panne) {
-  if (f.error() != QFileDevice::NoError) return f.errorString();
-  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
+// Whether the folder lies in /proc, whose links stand for open files.
+bool DansProc(const QByteArray& dossier) {
+  struct statfs fs {};
+  return ::statfs(dossier.constData(), &fs) == 0 && fs.f_type == 0x9fa0 /* procfs */;
 }
 
-// Writes every byte, unbuffered: a write that goes in only in part is tried again for the rest, so
-// that the system's reason of the failure is known.
-bool EcritTout(QFileDevice& f, const QByteArray& octets) {
-  qint64 fait = 0;
-  while (fait < octets.size()) {
-    const qint64 n = f.write(octets.constData() + fait, octets.size() - fait);
-    if (n <= 0) return false;
-    fait += n;
-  }
-  return true;
-}
-
-// Data still in the system's cache can fail to reach the disk (network and quota file systems
-// report it only here); a file system that cannot sync is no failure.
-bool Synchronise(QFileDevice& f, QString& raison) {
-  if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
-  raison = RaisonSysteme(errno);
-  return false;
+// What the link says; empty when it cannot be read whole.
+QByteArray CibleDuLien(const QByteArray& lien) {
+  QByteArray cible(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(lien.constData(), cible.data(), static_cast<size_t>(cible.size()));
+  if (n <= 0 || n >= cible.size()) return {};
+  cible.truncate(n);
+  return cible;
 }
 
 // Follows the links of a path as the system does, with the rule that protects shared folders
@@ -142,15 +153,12 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
       continue;
     }
     const QByteArray dossier = base.isEmpty() ? QByteArray("/") : base;
-    struct statfs fs {};
-    if (::statfs(dossier.constData(), &fs) == 0 && fs.f_type == 0x9fa0 /* procfs */) {
+    if (DansProc(dossier)) {
       base = suivant;
       for (const QByteArray& r : reste) base += '/' + r;
       return base;
     }
-    struct stat etatDossier {};
-    if (::stat(dossier.constData(), &etatDossier) == 0 && (etatDossier.st_mode & S_ISVTX) &&
-        (etatDossier.st_mode & S_IWOTH) && lien.st_uid != ::geteuid() && lien.st_uid != etatDossier.st_uid) {
+    if (LienPlante(dossier, lien)) {
       DonneErreur(erreur, RaisonSysteme(EACCES) +
                               QStringLiteral(" (a link that another user owns in a shared folder is not "
                                              "followed)"));
@@ -160,25 +168,91 @@ std::optional<QByteArray> Resout(const QString& chemin, QString* erreur) {
       DonneErreur(erreur, RaisonSysteme(ELOOP));
       return std::nullopt;
     }
-    QByteArray cible(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(suivant.constData(), cible.data(), static_cast<size_t>(cible.size()));
-    if (n <= 0 || n >= cible.size()) {
+    const QByteArray cible = CibleDuLien(suivant);
+    if (cible.isEmpty()) {
       base = suivant;
       continue;
     }
-    cible.truncate(n);
     if (cible.startsWith('/')) base.clear();
     devant(cible);
   }
   return base.isEmpty() ? QByteArray("/") : base;
 }
 
-// Writes into a device or FIFO. A write that waits for a reader who does not read ends when a stop
-// is asked (the signal interrupts it), and once a stop is asked a reader is waited for a few
-// seconds only, so that the other outputs are still written.
-bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part = nullptr) {
+// How many of `taille` bytes a write through `fd` can put in whole, where it is a regular file:
+// below the file-size limit (ulimit -f) and in the free space of its disk, counted in the disk's
+// blocks. Past either the system would take part of the write and leave its line cut short, which
+// another writer of the file could then finish with its own line; `code` tells which one stops it.
+// The bytes the file-size limit (ulimit -f) leaves past `position`; -1 for no limit.
+qint64 PlaceSousLimite(off_t position) {
+  rlimit limite{};
+  if (::getrlimit(RLIMIT_FSIZE, &limite) != 0 || limite.rlim_cur == RLIM_INFINITY) return -1;
+  return std::max<qint64>(0, static_cast<qint64>(limite.rlim_cur) - position);
+}
+
+// The bytes the disk takes past `position` of the file: what its last block still holds, and the
+// blocks the user may take; -1 where the file system does not tell.
+qint64 PlaceSurDisque(int fd, const struct stat& etat, off_t position) {
+  struct statvfs disque {};
+  if (::fstatvfs(fd, &disque) != 0 || disque.f_blocks == 0 || disque.f_frsize == 0) return -1;
+  const auto bloc = static_cast<qint64>(disque.f_frsize);
+  const qint64 fin = std::max<qint64>(position, etat.st_size);
+  return (fin + bloc - 1) / bloc * bloc - position +
+         static_cast<qint64>(::geteuid() == 0 ? disque.f_bfree : disque.f_bavail) * bloc;
+}
+
+qint64 Place(int fd, qint64 taille, int& code) {
+  struct stat etat {};
+  if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) return taille;
+  const int drapeaux = ::fcntl(fd, F_GETFL);
+  const off_t position =
+      drapeaux >= 0 && (drapeaux & O_APPEND) != 0 ? etat.st_size : ::lseek(fd, 0, SEEK_CUR);
+  if (position < 0) return taille;
+  qint64 place = taille;
+  for (const auto& [reste, raison] :
+       {std::pair{PlaceSousLimite(position), EFBIG}, std::pair{PlaceSurDisque(fd, etat, position), ENOSPC}}) {
+    if (reste >= 0 && reste < place) {
+      place = reste;
+      code = raison;
+    }
+  }
+  return place;
+}
+
+// Syncs and closes the descriptor: 0, or the error number of the first that fails (a file system
+// that cannot sync is no failure).
+int CodeDeFermeture(int fd) {
+  int code = 0;
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
+  if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
+  return code;
+}
+
+// What is said of a reader who did not read when the run was stopped.
+const QString SansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
+
+// Once a stop is asked, a reader is waited for a few seconds only; false with the reason then.
+bool AttendLecteur(int fd, QString& raison) {
+  pollfd attente{fd, POLLOUT, 0};
+  int pret;
+  do {
+    pret = ::poll(&attente, 1, 5000);
+  } while (pret < 0 && errno == EINTR);
+  if (pret != 0) return true;
+  raison = RaisonSysteme(ETIMEDOUT) + SansLecteur;
+  return false;
+}
+
+// A signal of a stop that came while the write waited ends it, with or without part of it written.
+bool Interrompue(ssize_t n, int code, qint64 voulu) {
+  return ArretDemande() && (n < 0 ? code == EINTR : n < voulu);
+}
+
+// Writes every byte through the descriptor. A write that waits for a reader who does not read ends
+// when a stop is asked (the signal interrupts it), and once a stop is asked a reader is waited for
+// a few seconds only, so that the other outputs are still written.
+bool EcritTousLesOctets(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part) {
   qint64 fait = 0;
-  const QString sansLecteur = QStringLiteral(" (nothing read from it when the run was stopped)");
   bool attenteBornee = false;
   // The descriptor may be the shell's (/dev/stdout): it is given back as it was opened.
   const int drapeaux = ::fcntl(fd, F_GETFL);
@@ -191,27 +265,18 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartE
       ::fcntl(fd, F_SETFL, drapeaux | O_NONBLOCK);
     }
     const ssize_t n = ::write(fd, octets + fait, static_cast<size_t>(taille - fait));
-    // A signal that comes while the write waits ends it, with or without part of it written.
-    const bool interrompu = !attenteBornee && ArretDemande() && (n < 0 ? errno == EINTR : n < taille - fait);
-    if (interrompu) {
-      raison = RaisonSysteme(EINTR) + sansLecteur;
+    const int code = n < 0 ? errno : 0;
+    if (!attenteBornee && Interrompue(n, code, taille - fait)) {
+      raison = RaisonSysteme(EINTR) + SansLecteur;
       return false;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && attenteBornee && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      pollfd attente{fd, POLLOUT, 0};
-      int pret;
-      do {
-        pret = ::poll(&attente, 1, 5000);
-      } while (pret < 0 && errno == EINTR);
-      if (pret == 0) {
-        raison = RaisonSysteme(ETIMEDOUT) + sansLecteur;
-        return false;
-      }
+    if (code == EINTR) continue;
+    if (attenteBornee && (code == EAGAIN || code == EWOULDBLOCK)) {
+      if (!AttendLecteur(fd, raison)) return false;
       continue;
     }
     if (n <= 0) {
-      raison = RaisonSysteme(n < 0 ? errno : EIO);
+      raison = RaisonSysteme(n < 0 ? code : EIO);
       return false;
     }
     if (part) part->Note(fd, octets + fait, n);
@@ -220,178 +285,56 @@ bool EcritFlux(int fd, const char* octets, qint64 taille, QString& raison, PartE
   return true;
 }
 
-// What the path names, links followed; Absent also when it cannot be told (the write then gives
-// the system's reason).
-enum class Genre { Absent, Ordinaire, Dossier, Flux, Autre };
+}  // namespace
 
-Genre GenreDe(const QString& chemin) {
-  struct stat etat {};
-  if (::stat(QFile::encodeName(chemin).constData(), &etat) != 0) return Genre::Absent;
-  if (S_ISREG(etat.st_mode)) return Genre::Ordinaire;
-  if (S_ISDIR(etat.st_mode)) return Genre::Dossier;
-  if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return Genre::Flux;
-  return Genre::Autre;
+bool EnPanne(const QString& chemin) { return panneCourante && panneCourante(chemin); }
+
+bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison) {
+  struct stat ancien {};
+  if (::stat(cible.constData(), &ancien) != 0 || ancien.st_uid == ::geteuid()) return true;
+  return DonneModeDuRemplacant(f.handle(), &ancien, raison);
 }
 
-// Writes into a device or FIFO as it stands. Opened without waiting, so a FIFO that nobody reads
-// fails at once instead of hanging.
-bool EcritDansFlux(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  const int fd = ::open(QFile::encodeName(chemin).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int code = errno;
-    DonneErreur(erreur, code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
-                                      : RaisonSysteme(code));
-    return false;
-  }
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
-    ::close(fd);
-    DonneErreur(erreur, RaisonSysteme(EINVAL));
-    return false;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  QString raison;
-  if (!EcritFlux(fd, octets.constData(), octets.size(), raison)) {
-    DonneErreur(erreur, raison);
-    ::close(fd);
-    return false;
-  }
-  if (::close(fd) != 0 && errno != EINTR) {
-    DonneErreur(erreur, RaisonSysteme(errno));
-    return false;
+QString RaisonDuFichier(const QFileDevice& f, bool panne) {
+  if (f.error() != QFileDevice::NoError) return f.errorString();
+  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
+}
+
+bool EcritTout(QFileDevice& f, const QByteArray& octets) {
+  qint64 fait = 0;
+  while (fait < octets.size()) {
+    const qint64 n = f.write(octets.constData() + fait, octets.size() - fait);
+    if (n <= 0) return false;
+    fait += n;
   }
   return true;
 }
 
-// While it is held, the file is open nowhere but through this descriptor and nobody else may open
-// or cut it, so that its size changes between a look and a cut only through this very descriptor.
-// Refused while anything else has the file open, a reader too, and where the file system has none.
-class BailExclusif {
- public:
-  explicit BailExclusif(int fd) : fd_(fd) {
-    // One who opens the file meanwhile waits a moment; the notice we get of it would end the process.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGIO, &ignore, &avant_);
-    tenu_ = ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
-  }
-  ~BailExclusif() {
-    if (tenu_) ::fcntl(fd_, F_SETLEASE, F_UNLCK);
-    sigaction(SIGIO, &avant_, nullptr);
-  }
-  BailExclusif(const BailExclusif&) = delete;
-  BailExclusif& operator=(const BailExclusif&) = delete;
-  bool Tenu() const { return tenu_; }
-
- private:
-  int fd_;
-  bool tenu_ = false;
-  struct sigaction avant_ {};
-};
-
-// What is said of the first `octets` bytes of an output that stay where they went (a "pipe", a
-// "file") once its writing failed.
-QString TexteDejaEcrit(qint64 octets, const char* ou) {
-  return QStringLiteral(
-             " (the first %1 bytes went into the %2 already: what reads it has an output cut short)")
-      .arg(octets)
-      .arg(QLatin1String(ou));
+bool Synchronise(QFileDevice& f, QString& raison) {
+  if (::fsync(f.handle()) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return true;
+  raison = RaisonSysteme(errno);
+  return false;
 }
 
-}  // namespace
-
-QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
-
-QString RaisonNonOrdinaire(unsigned mode) {
-  if (S_ISDIR(mode)) return RaisonSysteme(EISDIR);
-  const QString genre = S_ISFIFO(mode)                   ? QStringLiteral("a FIFO or a pipe")
-                        : S_ISCHR(mode) || S_ISBLK(mode) ? QStringLiteral("a device")
-                        : S_ISSOCK(mode)                 ? QStringLiteral("a socket")
-                                                         : QStringLiteral("no file of data");
-  return QStringLiteral("not a regular file (%1)").arg(genre);
-}
-
-PartEcrite::PartEcrite() : empreinte_(std::make_unique<QCryptographicHash>(QCryptographicHash::Sha256)) {}
-
-PartEcrite::~PartEcrite() = default;
-
-void PartEcrite::Debute(int fd) {
-  struct stat etat {};
-  if (::fstat(fd, &etat) != 0) return;
-  ordinaire_ = S_ISREG(etat.st_mode);
-  tube_ = S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode);
-}
-
-void PartEcrite::Note(int fd, const char* octets, qint64 taille) {
-  if (taille <= 0) return;
-  total_ += taille;
-  if (!ordinaire_) return;
-  // Where the write landed: a write opened to append lands at the end as it then stood.
-  const off_t apres = ::lseek(fd, 0, SEEK_CUR);
-  if (apres < taille) {
-    debut_ = fin_ = -1;
-    return;
-  }
-  if (apres - taille != fin_) {
-    debut_ = apres - taille;
-    empreinte_->reset();
-  }
-  fin_ = apres;
-  empreinte_->addData(QByteArrayView(octets, taille));
-}
-
-bool PartEcrite::EncoreLa(int fd) const {
-  int lecteur = fd;
-  const int drapeaux = ::fcntl(fd, F_GETFL);
-  if (drapeaux < 0) return false;
-  // A descriptor opened to write only is read through one of its own onto the same file.
-  if ((drapeaux & O_ACCMODE) != O_RDWR) {
-    lecteur = ::open(("/proc/self/fd/" + QByteArray::number(fd)).constData(),
-                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (lecteur < 0) return false;
-  }
-  const auto ferme = qScopeGuard([&] {
-    if (lecteur != fd) ::close(lecteur);
-  });
-  struct stat ecrit {};
-  struct stat lu {};
-  if (::fstat(fd, &ecrit) != 0 || ::fstat(lecteur, &lu) != 0 || ecrit.st_dev != lu.st_dev ||
-      ecrit.st_ino != lu.st_ino)
+bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& raison, PartEcrite* part) {
+  // Into a regular file that cannot take them all, only the whole lines that fit go in (see Place).
+  int code = 0;
+  if (const qint64 place = Place(fd, taille, code); place < taille) {
+    const qint64 lignes = QByteArrayView(octets, place).lastIndexOf('\n') + 1;
+    if (lignes > 0 && !EcritTousLesOctets(fd, octets, lignes, raison, part)) return false;
+    raison = RaisonSysteme(code);
     return false;
-  QCryptographicHash relu(QCryptographicHash::Sha256);
-  QByteArray tampon(64 * 1024, Qt::Uninitialized);
-  for (qint64 position = debut_; position < fin_;) {
-    const ssize_t n =
-        ::pread(lecteur, tampon.data(), static_cast<size_t>(std::min<qint64>(tampon.size(), fin_ - position)),
-                position);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    relu.addData(QByteArrayView(tampon.constData(), n));
-    position += n;
   }
-  return relu.result() == empreinte_->result();
+  return EcritTousLesOctets(fd, octets, taille, raison, part);
 }
 
-QString PartEcrite::Reprend(int fd) {
-  if (tube_) return total_ > 0 ? TexteDejaEcrit(total_, "pipe") : QString();
-  if (!ordinaire_ || total_ == 0) return {};
-  qint64 reste = total_;
-  // Another writer's bytes after ours, or in their place, keep them all where they are; so does a
-  // file that another writer holds open, who could append between the look and the cut.
-  if (debut_ >= 0 && fin_ > debut_ && EncoreLa(fd)) {
-    const BailExclusif bail(fd);
-    struct stat etat {};
-    if (bail.Tenu() && ::fstat(fd, &etat) == 0 && etat.st_size == fin_) {
-      if (::ftruncate(fd, debut_) != 0)
-        return QStringLiteral(" (what went in could not be taken back: %1)").arg(RaisonSysteme(errno));
-      // The offset the descriptor shares with the shell goes back too: a later write leaves no hole.
-      if (::lseek(fd, 0, SEEK_CUR) == fin_) ::lseek(fd, debut_, SEEK_SET);
-      reste -= fin_ - debut_;
-      debut_ = fin_ = -1;
-    }
-  }
-  return reste > 0 ? TexteDejaEcrit(reste, "file") : QString();
+GenreFichier GenreDe(const QString& chemin) {
+  struct stat etat {};
+  if (::stat(OctetsDuNom(chemin).constData(), &etat) != 0) return GenreFichier::Absent;
+  if (S_ISREG(etat.st_mode)) return GenreFichier::Ordinaire;
+  if (S_ISDIR(etat.st_mode)) return GenreFichier::Dossier;
+  if (S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode)) return GenreFichier::Flux;
+  return GenreFichier::Autre;
 }
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
@@ -423,76 +366,25 @@ bool DesigneUnFichier(const QString& chemin, QString* erreur) {
   return false;
 }
 
-bool DescripteurEcrivable(int fd, QString* erreur) {
-  const int drapeaux = ::fcntl(fd, F_GETFL);
-  if (drapeaux < 0) {
-    DonneErreur(erreur, RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is not open)").arg(fd));
-    return false;
-  }
-  if ((drapeaux & O_ACCMODE) == O_RDONLY) {
-    DonneErreur(erreur,
-                RaisonSysteme(EBADF) + QStringLiteral(" (descriptor %1 is open for reading only)").arg(fd));
-    return false;
-  }
-  return true;
-}
-
-std::optional<int> DescripteurNomme(const QString& chemin) {
-  const std::optional<QByteArray> resolu = Resout(chemin, nullptr);
-  if (!resolu) return std::nullopt;
-  // The links of /dev lead to /proc/self/fd/N; the links of /proc are left for the system to
-  // follow, and a name may spell our process out (/proc/PID/fd/N, /proc/PID/task/TID/fd/N). The
-  // system reads "//", "/./" and "x/.." in them as the folders they name: so is the name read here,
-  // or "/dev/fd//1" would be taken for a file and replaced.
-  const QByteArray cible = OctetsDuNom(QDir::cleanPath(TexteDuNom(*resolu)));
-  QByteArray reste;
-  for (const QByteArray& processus : {QByteArray("/proc/self/"), QByteArray("/proc/thread-self/"),
-                                      "/proc/" + QByteArray::number(::getpid()) + '/'}) {
-    if (cible.startsWith(processus)) reste = cible.mid(processus.size());
-  }
-  if (reste.startsWith("task/")) {
-    const qsizetype barre = reste.indexOf('/', 5);
-    if (barre < 0) return std::nullopt;
-    reste = reste.mid(barre + 1);
-  }
-  if (!reste.startsWith("fd/")) return std::nullopt;
-  // Digits only, as the system names descriptors ("+1", " 1" or "01" name none).
-  const QByteArray numero = reste.mid(3);
-  if (numero.isEmpty() || numero.size() > 9 || (numero.size() > 1 && numero[0] == '0')) return std::nullopt;
-  for (const char c : numero) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  return numero.toInt();
-}
-
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur) {
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return std::nullopt;
-  return QFile::decodeName(*cible);
-}
-
-CibleEcriture::CibleEcriture(const QString& nom) {
-  if (!DesigneUnFichier(nom, &refus_)) return;
-  // The system follows the names of descriptors (/dev/stdout, /dev/fd/N) to the open file itself.
-  struct stat etat {};
-  if (::stat(OctetsDuNom(nom).constData(), &etat) == 0) {
-    existe_ = true;
-    flux_ = S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode) || S_ISSOCK(etat.st_mode) ||
-            DescripteurNomme(nom).has_value();
-    partagee_ = S_ISCHR(etat.st_mode) && etat.st_rdev == makedev(1, 3);
-    peripherique_ = etat.st_dev;
-    inode_ = etat.st_ino;
-  } else {
-    chemin_ = SuitLiens(nom).value_or(DansDossierCourant(nom));
-  }
-}
-
-bool CibleEcriture::MemeFichier(const CibleEcriture& autre) const {
-  if (!refus_.isEmpty() || !autre.refus_.isEmpty() || existe_ != autre.existe_) return false;
-  return existe_ ? peripherique_ == autre.peripherique_ && inode_ == autre.inode_ : chemin_ == autre.chemin_;
+  return TexteDuNom(*cible);
 }
 
 namespace {
+
+// Writes every byte and syncs them; false with the reason (the hook's full disk included).
+bool EcritEtSynchronise(QFileDevice& f, const QByteArray& octets, const QString& chemin, QString& raison) {
+  const bool ecrit = EcritTout(f, octets);
+  const bool panne = ecrit && EnPanne(chemin);
+  if (ecrit && !panne) return Synchronise(f, raison);
+  raison = RaisonDuFichier(f, panne);
+  return false;
+}
+
+bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const QByteArray& octets,
+                           QString* erreur);
 
 bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   // The name as the system reads it: "keep.txt/." goes through a file as through a folder, and the
@@ -501,37 +393,29 @@ bool EcritFichierEntier(const QString& chemin, const QByteArray& octets, QString
   const std::optional<QByteArray> cible = Resout(chemin, erreur);
   if (!cible) return false;
   // A folder, device or FIFO is never replaced by a file, as a rename over it would do.
-  switch (GenreDe(QFile::decodeName(*cible))) {
-    case Genre::Dossier:
-      DonneErreur(erreur, RaisonSysteme(EISDIR));
-      return false;
-    case Genre::Flux:
-    case Genre::Autre:
-      DonneErreur(erreur, RaisonSysteme(EINVAL));
-      return false;
-    default:
-      break;
+  if (const GenreFichier genre = GenreDe(TexteDuNom(*cible));
+      genre != GenreFichier::Absent && genre != GenreFichier::Ordinaire) {
+    DonneErreur(erreur, RaisonSysteme(genre == GenreFichier::Dossier ? EISDIR : EINVAL));
+    return false;
   }
-  // Writes the file a link points to and keeps the link.
-  QSaveFile f(QFile::decodeName(*cible));
+  return RemplaceParSauvegarde(*cible, chemin, octets, erreur);
+}
+
+// Writes the file a link points to (`cible`, links followed) and keeps the link.
+bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const QByteArray& octets,
+                           QString* erreur) {
+  QSaveFile f(QFile::decodeName(cible));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     DonneErreur(erreur, f.errorString());
     return false;
   }
-  if (QString raison; !DonneModeDuRemplacant(f, *cible, raison)) {
+  if (QString raison; !DonneModeDuRemplacant(f, cible, raison)) {
     f.cancelWriting();
     DonneErreur(erreur, raison);
     return false;
   }
-  const bool ecrit = EcritTout(f, octets);
-  const bool panne = ecrit && EnPanne(chemin);
   QString raison;
-  bool ok = ecrit && !panne;
-  if (ok) {
-    ok = Synchronise(f, raison);
-  } else {
-    raison = Raison(f, panne);
-  }
+  bool ok = EcritEtSynchronise(f, octets, chemin, raison);
   if (ok && f.size() != octets.size()) {
     ok = false;
     raison = RaisonSysteme(EIO);
@@ -555,6 +439,34 @@ QByteArray NomProvisoire(const QByteArray& base) {
          ".tmp";
 }
 
+// Makes the temporary file beside `base` in the folder, under a name no other file holds; its
+// descriptor, or -1 with errno.
+int CreeProvisoire(int dossier, const QByteArray& base, QByteArray& provisoire) {
+  int fd = -1;
+  for (int essai = 0; fd < 0 && essai < 16; ++essai) {
+    provisoire = NomProvisoire(base);
+    fd =
+        ::openat(dossier, provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  return fd;
+}
+
+// Writes the bytes into the temporary file `fd` (closed then) with the permissions of the file it
+// replaces (see DonneModeDuRemplacant); false with the reason when they are not all there.
+bool RemplitProvisoire(int fd, const struct stat* ancien, const QString& chemin, const QByteArray& octets,
+                       QString& raison) {
+  QFile f;
+  f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+  bool ok = DonneModeDuRemplacant(fd, ancien, raison) && EcritEtSynchronise(f, octets, chemin, raison);
+  struct stat ecrit {};
+  if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
+    ok = false;
+    raison = RaisonSysteme(EIO);
+  }
+  return ok;
+}
+
 bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& chemin,
                             const QByteArray& octets, QString* erreur) {
   struct stat ancien {};
@@ -564,37 +476,13 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
     return false;
   }
   QByteArray provisoire;
-  int fd = -1;
-  for (int essai = 0; fd < 0 && essai < 16; ++essai) {
-    provisoire = NomProvisoire(base);
-    fd =
-        ::openat(dossier, provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
+  const int fd = CreeProvisoire(dossier, base, provisoire);
   if (fd < 0) {
     DonneErreur(erreur, RaisonSysteme(errno));
     return false;
   }
-  QFile f;
-  f.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
   QString raison;
-  bool ok = DonneModeDuRemplacant(fd, existe ? &ancien : nullptr, raison);
-  if (ok) {
-    const bool ecrit = EcritTout(f, octets);
-    const bool panne = ecrit && EnPanne(chemin);
-    ok = ecrit && !panne;
-    if (ok) {
-      ok = Synchronise(f, raison);
-    } else {
-      raison = Raison(f, panne);
-    }
-  }
-  struct stat ecrit {};
-  if (ok && (::fstat(fd, &ecrit) != 0 || ecrit.st_size != octets.size())) {
-    ok = false;
-    raison = RaisonSysteme(EIO);
-  }
-  f.close();
+  bool ok = RemplitProvisoire(fd, existe ? &ancien : nullptr, chemin, octets, raison);
   // The name itself is replaced, never what a link put there meanwhile leads to.
   if (ok && ::renameat(dossier, provisoire.constData(), dossier, base.constData()) != 0) {
     ok = false;
@@ -612,39 +500,12 @@ bool EcritFichierEntierDans(int dossier, const QByteArray& base, const QString& 
 bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
                       QString* erreur) {
   QString raison;
-  if (EcritFichierEntierDans(dossier, base, chemin, octets, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return EcritFichierEntierDans(dossier, base, chemin, octets, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
   QString raison;
-  if (EcritFichierEntier(chemin, octets, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
-}
-
-bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur) {
-  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
-  if (!DesigneUnFichier(chemin, erreur)) return false;
-  // The descriptor as the shell opened it, where it stands: a file opened to append keeps what it
-  // held, and a block's output goes on after its earlier lines.
-  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
-    if (!DescripteurEcrivable(*fd, erreur)) return false;
-    PartEcrite part;
-    part.Debute(*fd);
-    QString raison;
-    if (EcritFlux(*fd, octets.constData(), octets.size(), raison, &part)) return true;
-    DonneErreur(erreur, raison + part.Reprend(*fd));
-    return false;
-  }
-  const std::optional<QByteArray> cible = Resout(chemin, erreur);
-  if (!cible) return false;
-  if (GenreDe(QFile::decodeName(*cible)) == Genre::Flux)
-    return EcritDansFlux(QFile::decodeName(*cible), octets, erreur);
-  return EcritFichier(chemin, octets, erreur);
+  return EcritFichierEntier(chemin, octets, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur) {
@@ -664,19 +525,13 @@ AjoutOuvert::~AjoutOuvert() { Ferme(); }
 
 bool AjoutOuvert::Ouvre(const QString& chemin, QString* erreur) {
   QString raison;
-  if (OuvreFichier(chemin, &raison)) return true;
-  SignaleEchec(chemin, raison);
-  DonneErreur(erreur, raison);
-  return false;
+  return OuvreFichier(chemin, &raison) || Echoue(chemin, raison, erreur);
 }
 
 bool AjoutOuvert::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
   Ferme();
   QString pourquoi = raison;
-  if (fd >= 0 && Prend(fd, chemin, &pourquoi)) return true;
-  SignaleEchec(chemin, pourquoi);
-  DonneErreur(erreur, pourquoi);
-  return false;
+  return (fd >= 0 && Prend(fd, chemin, &pourquoi)) || Echoue(chemin, pourquoi, erreur);
 }
 
 bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
@@ -695,6 +550,7 @@ bool AjoutOuvert::Prend(int fd, const QString& chemin, QString* erreur) {
   chemin_ = chemin;
   peripherique_ = etat.st_dev;
   inode_ = etat.st_ino;
+  placeSure_ = 0;
   return true;
 }
 
@@ -723,20 +579,17 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   fd_ = -1;
   // What is still in the system's cache may fail to reach the disk, and network and quota file
   // systems tell it only when the file is synced or closed.
-  int code = ajoute_ && EnPanne(chemin_) ? ENOSPC : 0;
+  const bool panne = ajoute_ && EnPanne(chemin_);
   ajoute_ = false;
-  if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) code = errno;
-  if (::close(fd) != 0 && errno != EINTR && code == 0) code = errno;
-  if (code == 0) return true;
-  SignaleEchec(chemin_, qt_error_string(code));
-  DonneErreur(erreur, qt_error_string(code));
-  return false;
+  if (panne) ::close(fd);
+  const int code = panne ? ENOSPC : CodeDeFermeture(fd);
+  return code == 0 || Echoue(chemin_, qt_error_string(code), erreur);
 }
 
 bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
   if (fd_ < 0) return false;
   struct stat etat {};
-  return ::stat(QFile::encodeName(chemin).constData(), &etat) == 0 && etat.st_dev == peripherique_ &&
+  return ::stat(OctetsDuNom(chemin).constData(), &etat) == 0 && etat.st_dev == peripherique_ &&
          etat.st_ino == inode_;
 }
 
@@ -746,177 +599,50 @@ qint64 AjoutOuvert::Taille() const {
   return etat.st_size;
 }
 
+bool AjoutOuvert::PeutPrendre(qint64 taille, QString* erreur) {
+  // The file-size limit is asked every time, since other writers of the file move its end too; the
+  // disk only once half of what it had free has been written.
+  rlimit limite{};
+  const bool limitee = ::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY;
+  if (!limitee && taille <= placeSure_) {
+    placeSure_ -= taille;
+    return true;
+  }
+  int code = 0;
+  const qint64 place = Place(fd_, std::numeric_limits<qint64>::max(), code);
+  // A line that the file cannot take whole is never started.
+  if (place < taille) return Echoue(chemin_, qt_error_string(code), erreur);
+  placeSure_ = place / 2 - taille;
+  return true;
+}
+
 bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   if (fd_ < 0) {
     DonneErreur(erreur, RaisonSysteme(EBADF));
     return false;
   }
   if (octets.isEmpty()) return true;
-  const auto taille = static_cast<size_t>(octets.size());
-  ssize_t n;
-  do {
-    n = ::write(fd_, octets.constData(), taille);
-  } while (n < 0 && errno == EINTR);
-  const bool entier = n >= 0 && static_cast<size_t>(n) == taille;
-  const bool panne = entier && EnPanne(chemin_);
-  if (entier && !panne) {
+  const qint64 taille = octets.size();
+  if (!PeutPrendre(taille, erreur)) return false;
+  const ssize_t n = EcritUneFois(fd_, octets.constData(), taille);
+  if (n < 0) return Echoue(chemin_, qt_error_string(errno), erreur);
+  const bool panne = n == taille && EnPanne(chemin_);
+  if (n == taille && !panne) {
     ajoute_ = true;
     return true;
   }
-  int code = 0;
   PartEcrite part;
-  if (n < 0) {
-    code = errno;
-  } else {
-    part.Debute(fd_);
-    part.Note(fd_, octets.constData(), n);
-    auto pose = static_cast<size_t>(n);
-    if (pose < taille) {
-      // The rest tells the system's reason (a full disk takes part of a write before it refuses).
-      ssize_t m;
-      do {
-        m = ::write(fd_, octets.constData() + pose, taille - pose);
-      } while (m < 0 && errno == EINTR);
-      if (m < 0) {
-        code = errno;
-      } else {
-        part.Note(fd_, octets.constData() + pose, m);
-        pose += static_cast<size_t>(m);
-        if (pose < taille) code = EIO;
-      }
-    }
-    if (code == 0 && (panne || (!entier && EnPanne(chemin_)))) code = ENOSPC;
-  }
+  part.Debute(fd_);
+  part.Note(fd_, octets.constData(), n);
+  int code = n < taille ? EcritLeReste(fd_, octets, n, part) : 0;
+  if (code == 0 && (panne || EnPanne(chemin_))) code = ENOSPC;
   if (code == 0) {
     ajoute_ = true;
     return true;
   }
   // In the words the file device would give, in the language of Qt's own texts; the part of the
   // line that could not be taken back (another process holds the file open) is told after it.
-  const QString raison = qt_error_string(code) + part.Reprend(fd_);
-  SignaleEchec(chemin_, raison);
-  DonneErreur(erreur, raison);
-  return false;
-}
-
-SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
-  QString refus;
-  // The name as the system reads it: "prog.dat/" is a folder's name, never the file's.
-  if (!DesigneUnFichier(chemin, &refus)) {
-    Echoue(refus);
-    return;
-  }
-  if (const std::optional<int> fd = DescripteurNomme(chemin)) {
-    // Written into as the shell opened it, and left open for the shell.
-    if (DescripteurEcrivable(*fd, &refus)) {
-      flux_ = *fd;
-      descripteur_ = true;
-      part_.Debute(*fd);
-    } else {
-      Echoue(refus);
-    }
-    return;
-  }
-  const std::optional<QByteArray> cible = Resout(chemin, &refus);
-  if (!cible) {
-    Echoue(refus);
-    return;
-  }
-  const QString resolu = QFile::decodeName(*cible);
-  switch (GenreDe(resolu)) {
-    case Genre::Dossier:
-      Echoue(RaisonSysteme(EISDIR));
-      return;
-    case Genre::Autre:
-      Echoue(RaisonSysteme(EINVAL));
-      return;
-    case Genre::Flux: {
-      // Opened without waiting, so that a FIFO nobody reads fails at once.
-      flux_ = ::open(cible->constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-      struct stat etat {};
-      if (flux_ < 0) {
-        const int code = errno;
-        Echoue(code == ENXIO ? RaisonSysteme(code) + QStringLiteral(" (nothing reads from the FIFO)")
-                             : RaisonSysteme(code));
-      } else if (::fstat(flux_, &etat) != 0 || !(S_ISCHR(etat.st_mode) || S_ISFIFO(etat.st_mode))) {
-        Echoue(RaisonSysteme(EINVAL));
-      } else {
-        ::fcntl(flux_, F_SETFL, ::fcntl(flux_, F_GETFL) & ~O_NONBLOCK);
-        part_.Debute(flux_);
-      }
-      return;
-    }
-    default:
-      break;
-  }
-  fichier_ = std::make_unique<QSaveFile>(resolu);
-  QString raison;
-  if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    Echoue(fichier_->errorString());
-  else if (!DonneModeDuRemplacant(*fichier_, *cible, raison))
-    Echoue(raison);
-}
-
-SortieProgressive::~SortieProgressive() {
-  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0 && !descripteur_) ::close(flux_);
-}
-
-void SortieProgressive::Echoue(const QString& raison) {
-  if (echec_) return;
-  echec_ = true;
-  raison_ = raison;
-  if (flux_ >= 0) raison_ += part_.Reprend(flux_);
-  if (fichier_ && fichier_->isOpen()) fichier_->cancelWriting();
-  if (flux_ >= 0 && !descripteur_) ::close(flux_);
-  flux_ = -1;
-}
-
-void SortieProgressive::Ecrit(const char* octets, qint64 taille) {
-  if (echec_) return;
-  if (fichier_) {
-    if (!EcritTout(*fichier_, QByteArray::fromRawData(octets, taille))) Echoue(Raison(*fichier_, false));
-    ecrits_ += taille;
-    return;
-  }
-  QString raison;
-  if (!EcritFlux(flux_, octets, taille, raison, &part_)) Echoue(raison);
-}
-
-bool SortieProgressive::Termine(QString* erreur) {
-  if (!echec_ && flux_ >= 0) {
-    const int fd = flux_;
-    flux_ = -1;
-    if (!descripteur_ && ::close(fd) != 0 && errno != EINTR) Echoue(RaisonSysteme(errno));
-  } else if (!echec_ && fichier_) {
-    QString raison;
-    if (EnPanne(chemin_))
-      Echoue(RaisonSysteme(ENOSPC));
-    else if (!Synchronise(*fichier_, raison))
-      Echoue(raison);
-    else if (fichier_->size() != ecrits_)
-      Echoue(RaisonSysteme(EIO));
-    else if (!fichier_->commit())
-      Echoue(fichier_->errorString());
-  }
-  if (echec_) DonneErreur(erreur, raison_);
-  return !echec_;
-}
-
-bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur, bool sortie) {
-  // A PDF that the printer could not end lacks the end that every PDF has; the printer keeps the
-  // system's reason to itself.
-  if (octets.trimmed().right(5) != "%%EOF") {
-    DonneErreur(erreur, QStringLiteral("the PDF printer could not finish the file"));
-    return false;
-  }
-  return sortie ? EcritSortie(cible, octets, erreur) : EcritFichier(cible, octets, erreur);
-}
-
-bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur, bool sortie) {
-  const std::optional<QByteArray> octets = LitOctetsFichier(provisoire, erreur);
-  if (!octets) return false;
-  return EcritPdfEntier(*octets, cible, erreur, sortie);
+  return Echoue(chemin_, qt_error_string(code) + part.Reprend(fd_), erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {
@@ -930,23 +656,3 @@ void DefinitArretEcriture(std::function<bool()> arret) { arretCourant = std::mov
 void DefinitSuiviEchecs(SuiviEchecs suivi) { suiviCourant = std::move(suivi); }
 
 void SignaleEchecEcriture(const QString& chemin, const QString& raison) { SignaleEchec(chemin, raison); }
-
-void IgnoreLimiteTailleFichier() {
-  struct sigaction action {};
-  action.sa_handler = SIG_IGN;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGXFSZ, &action, nullptr);
-}
-
-SignauxParDefaut::SignauxParDefaut() {
-  struct sigaction action {};
-  action.sa_handler = SIG_DFL;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGXFSZ, &action, &limite_);
-  sigaction(SIGPIPE, &action, &tube_);
-}
-
-SignauxParDefaut::~SignauxParDefaut() {
-  sigaction(SIGXFSZ, &limite_, nullptr);
-  sigaction(SIGPIPE, &tube_, nullptr);
-}

@@ -12,20 +12,14 @@
 // user may have planted it to have us write over a file of ours, so it is refused with the reason,
 // whatever the system's own protection says. A link of the user's own is written through.
 
-#include <signal.h>
-#include <sys/types.h>
-
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
 
-// The system's words for an error number, in the user's language.
-QString RaisonSysteme(int code);
-// Why a file of that mode is not one to read or append to: "Is a directory" for a folder, else what
-// it is (a FIFO or a pipe, a device, a socket).
-QString RaisonNonOrdinaire(unsigned mode);
+#include "platform/SystemReasons.h"
+#include "platform/WrittenPart.h"
 
 // Writes the bytes as the whole file. False on failure, with the reason in *erreur when given. A
 // link is kept and the file it points to written; a folder, device or FIFO is refused, and so is a
@@ -39,116 +33,44 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 // file in the reasons told.
 bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
                       QString* erreur = nullptr);
-// An output asked for on a command line: as EcritFichier, but a character device or a FIFO (such as
-// /dev/null) is written into as it stands; a FIFO that nobody reads fails at once. A name of one of
-// our own descriptors (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N) is written through
-// that descriptor as the shell opened it: never truncated nor replaced, appended to where it was
-// opened to append; one that is not open for writing is refused with the reason.
-bool EcritSortie(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 // The path with its links followed as the writer follows them (the last name may not exist yet);
 // nullopt with the reason when the writer would refuse a link on the way.
 std::optional<QString> SuitLiens(const QString& chemin, QString* erreur = nullptr);
-// The descriptor that the name designates (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N,
-// through links too); nullopt for any other name.
-std::optional<int> DescripteurNomme(const QString& chemin);
-// Whether that descriptor is open for writing; the reason when it is not.
-bool DescripteurEcrivable(int fd, QString* erreur = nullptr);
 // Whether a file can be written at the name as the system reads it: false with the system's answer
 // for a folder's name ("x/", "x/.", a folder), for a name that goes through a file as through a
 // folder ("prog.dat/": "Not a directory"), and for one whose folder is not there.
 bool DesigneUnFichier(const QString& chemin, QString* erreur = nullptr);
 
-// What a name given for a file to write reaches, read once as the system reads it: the headless
-// runner judges its outputs with it and the window the names it writes to, so that both read a name
-// alike (Qt's cleaned forms would read "keep.txt/." as "keep.txt").
-class CibleEcriture {
- public:
-  explicit CibleEcriture(const QString& nom);
-  // The system's answer when the name reaches no file to write (see DesigneUnFichier); empty
-  // otherwise.
-  const QString& Refus() const { return refus_; }
-  // A file is there now: writing replaces it (or writes into it, for a device or a FIFO).
-  bool Existe() const { return existe_; }
-  // A device, a FIFO, a socket or one of our descriptors: outputs that share it mix their bytes.
-  bool Flux() const { return flux_; }
-  // The null device, which any number of outputs may share: what goes there is thrown away.
-  bool Partagee() const { return partagee_; }
-  // Whether both names reach one file: one device and inode where it exists, else one path once
-  // the links are followed (the file the writer would make). A refused name reaches none.
-  bool MemeFichier(const CibleEcriture& autre) const;
-
- private:
-  QString refus_;
-  bool existe_ = false;
-  bool flux_ = false;
-  bool partagee_ = false;
-  dev_t peripherique_ = 0;
-  ino_t inode_ = 0;
-  QString chemin_;
-};
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
-class QCryptographicHash;
+class QFileDevice;
 class QSaveFile;
 
-// Where the bytes of one output went, write after write, so that a write that fails takes back
-// only bytes that are still this run's own: its last bytes, while nothing follows them in the file,
-// they still read as written and nobody else has the file open. Whatever stays, as what went into a
-// pipe, is told with how much of the output it is.
-class PartEcrite {
- public:
-  PartEcrite();
-  ~PartEcrite();
-  PartEcrite(const PartEcrite&) = delete;
-  PartEcrite& operator=(const PartEcrite&) = delete;
-  // What the descriptor leads to; before its first write.
-  void Debute(int fd);
-  // A write through `fd` that put these bytes in just now: the file offset stands right after them.
-  void Note(int fd, const char* octets, qint64 taille);
-  // After a failed write: takes back what may go, and gives what is said after the reason.
-  QString Reprend(int fd);
-
- private:
-  bool EncoreLa(int fd) const;
-
-  bool ordinaire_ = false;
-  bool tube_ = false;
-  qint64 total_ = 0;
-  // The last bytes written, one after the other in the file, and their digest.
-  qint64 debut_ = -1;
-  qint64 fin_ = -1;
-  std::unique_ptr<QCryptographicHash> empreinte_;
-};
-
-// A whole output written as it is made (the headless runner's log), as EcritSortie writes it: the
-// bytes go into a temporary file in the same folder that replaces the old file only once it is
-// whole, or straight into a device, a FIFO or the descriptor that the name designates. The first
-// failure ends the writing and is kept for Termine(); the old file then stays as it was, and from a
-// regular file behind the descriptor PartEcrite takes back what is still this run's own.
-class SortieProgressive {
- public:
-  explicit SortieProgressive(const QString& chemin);
-  ~SortieProgressive();
-  SortieProgressive(const SortieProgressive&) = delete;
-  SortieProgressive& operator=(const SortieProgressive&) = delete;
-  void Ecrit(const char* octets, qint64 taille);
-  // False with the reason when the file is not written whole.
-  bool Termine(QString* erreur = nullptr);
-
- private:
-  void Echoue(const QString& raison);
-
-  QString chemin_;
-  std::unique_ptr<QSaveFile> fichier_;
-  int flux_ = -1;
-  // flux_ is a descriptor the runner was handed, which stays open.
-  bool descripteur_ = false;
-  PartEcrite part_;
-  qint64 ecrits_ = 0;
-  bool echec_ = false;
-  QString raison_;
-};
+// The checked writer's steps, which the outputs written as they are made (OutputFiles.h) take too.
+// Whether the test hook (DefinitPanneEcriture) fails the writes of that path.
+bool EnPanne(const QString& chemin);
+// Gives the new file of `f` the permissions of the file `cible` it replaces only where that was
+// the user's own (see EcritFichier); false with the reason when they cannot be set.
+bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raison);
+// The reason of a failed step of a file: the device's own, else the hook's full disk (told as the
+// device tells a real one, in Qt's words), else a short write.
+QString RaisonDuFichier(const QFileDevice& f, bool panne);
+// Writes every byte, unbuffered: a write that goes in only in part is tried again for the rest, so
+// that the system's reason of the failure is known.
+bool EcritTout(QFileDevice& f, const QByteArray& octets);
+// Data still in the system's cache can fail to reach the disk (network and quota file systems
+// report it only here); a file system that cannot sync is no failure.
+bool Synchronise(QFileDevice& f, QString& raison);
+// Writes through a descriptor (a device, a FIFO, one the shell opened), noting in `part` where the
+// bytes went. Into a regular file that cannot take them all (the file-size limit, a full disk),
+// only the whole lines that fit go in. A write that waits for a reader who does not read ends when
+// a stop is asked (see DefinitArretEcriture).
+bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& raison,
+                          PartEcrite* part = nullptr);
+// What the path names, links followed; Absent also when it cannot be told.
+enum class GenreFichier { Absent, Ordinaire, Dossier, Flux, Autre };
+GenreFichier GenreDe(const QString& chemin);
 
 // A regular file held open for appending. Each Ajoute is one write at the end of the file as it
 // then stands, so that the lines of another process appending to the same file stay whole beside
@@ -183,6 +105,8 @@ class AjoutOuvert {
   bool OuvreFichier(const QString& chemin, QString* erreur);
   // Holds the open descriptor of `chemin` when it is a regular file, else closes it.
   bool Prend(int fd, const QString& chemin, QString* erreur);
+  // False with the reason when the file cannot take `taille` more bytes whole (see Place).
+  bool PeutPrendre(qint64 taille, QString* erreur);
 
   int fd_ = -1;
   QString chemin_;
@@ -190,17 +114,9 @@ class AjoutOuvert {
   quint64 inode_ = 0;
   // Whether bytes went in since the file was opened: only those can still fail to reach the disk.
   bool ajoute_ = false;
+  // What the disk surely still takes without being asked again (half of what it had free).
+  qint64 placeSure_ = 0;
 };
-
-// Writes the bytes of a PDF as `cible` through the checked writer, once they are whole (false with
-// the reason otherwise).
-bool EcritPdfEntier(const QByteArray& octets, const QString& cible, QString* erreur = nullptr,
-                    bool sortie = false);
-// Writes a PDF that a printer wrote whole into `provisoire` as `cible`, through the checked writer
-// (as an output asked for on a command line with `sortie`); false with the reason when it is not
-// whole or cannot be written.
-bool EcritPdfProvisoire(const QString& provisoire, const QString& cible, QString* erreur = nullptr,
-                        bool sortie = false);
 
 // The message that tells the user a file was not written: the file's name and the reason, in the
 // message language.
@@ -210,25 +126,6 @@ QString TexteEcritureImpossible(const QString& chemin, const QString& raison);
 // full disk.
 using PanneEcriture = std::function<bool(const QString& chemin)>;
 void DefinitPanneEcriture(PanneEcriture panne);
-
-// A write past the file-size limit (ulimit -f) fails with the system's "File too large" instead of
-// ending the process, so that it takes the checked path of a full disk: the old file stays whole
-// and the reason is told. Both programs call it first thing in main.
-void IgnoreLimiteTailleFichier();
-// While it lives, the signals Morvo ignores for itself (the file-size limit, a reader gone) act as
-// they do by default, so that a program started meanwhile gets them so: an ignored signal outlives
-// exec. Held only around the start of a program, where Morvo itself writes nothing.
-class SignauxParDefaut {
- public:
-  SignauxParDefaut();
-  ~SignauxParDefaut();
-  SignauxParDefaut(const SignauxParDefaut&) = delete;
-  SignauxParDefaut& operator=(const SignauxParDefaut&) = delete;
-
- private:
-  struct sigaction limite_ {
-  }, tube_{};
-};
 
 // While set, every write of a file that fails (a whole file, an append, or the open or close of an
 // append) is told with the path and the reason: the headless runner makes its exit status of the

@@ -1,3 +1,4 @@
+#include "platform/OutputFiles.h"
 #include "platform/QtFileDialogs.h"
 
 #include <sys/stat.h>

@@ -27,6 +27,8 @@
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 
+QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base);
+
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
@@ -144,15 +146,53 @@ int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
 
 bool Dehors(int code) { return code == EXDEV || code == ELOOP; }
 
+// The folder `dossier` (opened by its name, which the system gives as `reelDossier`), reopened from the
+// program's folder by the kernel, which refuses any way out of it; invalid when it lies elsewhere or was
+// swapped meanwhile.
+Descripteur DossierDessous(const Descripteur& programme, int dossier, const QByteArray& reelDossier) {
+  if (!programme.Valide()) return Descripteur();
+  const auto relatif = RelatifAuProgramme(programme.fd(), reelDossier, ".");
+  if (!relatif) return Descripteur();
+  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
+  struct stat atteint {
+  }, juge{};
+  if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
+      !MemeFichier(atteint, juge))
+    return Descripteur();
+  return d;
+}
+
 // What a write or a deletion reaches, as the system found it.
 struct Visee {
   QByteArray nom, base, reelDossier;
   // The folder of the name, as the system reached it when the name was judged.
   Descripteur dossier;
   Descripteur programme;
+  // The folder reopened beneath the program's folder by the kernel: valid only where it lies there,
+  // the one answer to "is this inside?" for a whole file and a deletion.
+  Descripteur dessous;
+  // The name from the program's folder, which an append opens beneath it (a link followed inside).
   std::optional<QByteArray> relatif;
+  // What the name held when it was judged (the name itself, a link not followed), and where the
+  // system says it lies.
+  bool existe = false;
+  struct stat avant {};
+  QByteArray reel;
   QString raison;
 };
+
+// Whether the last name can be a file's: "x/.", "x/.." and a closing "/" name folders.
+bool NomDeFichier(const QByteArray& base) { return !base.contains('/') && base != "." && base != ".."; }
+
+// Whether the name is one of a folder, or held a folder when it was judged.
+bool NommeUnDossier(const Visee& v) {
+  return !NomDeFichier(v.base) || (v.existe && S_ISDIR(v.avant.st_mode));
+}
+
+// What an answer for the target is kept for (see ObjetFichier).
+QString Objet(const Visee& v) {
+  return ObjetFichier(v.reel, v.existe ? v.dossier.fd() : -1, v.base.constData());
+}
 
 Visee Vise(const QString& chemin) {
   Visee v;
@@ -165,8 +205,12 @@ Visee Vise(const QString& chemin) {
     return v;
   }
   v.reelDossier = NomReel(v.dossier.fd());
+  v.reel = DansLeDossier(v.reelDossier, v.base);
+  v.existe = ::fstatat(v.dossier.fd(), v.base.constData(), &v.avant, AT_SYMLINK_NOFOLLOW) == 0;
   v.programme = OuvreDossierDuProgramme();
-  if (v.programme.Valide()) v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
+  if (!v.programme.Valide()) return v;
+  v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
+  v.dessous = DossierDessous(v.programme, v.dossier.fd(), v.reelDossier);
   return v;
 }
 
@@ -281,25 +325,19 @@ QByteArray DansLeDossier(const QByteArray& reelDossier, const QByteArray& base) 
 
 namespace {
 
-// The folder `dossier` (opened by its name), reopened from the program's folder by the kernel,
-// which refuses any way out of it; invalid when it lies elsewhere or was swapped meanwhile.
-Descripteur DossierDessous(const Descripteur& programme, int dossier) {
-  if (!programme.Valide()) return Descripteur();
-  const auto relatif = RelatifAuProgramme(programme.fd(), NomReel(dossier), ".");
-  if (!relatif) return Descripteur();
-  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
-  struct stat atteint {
-  }, juge{};
-  if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
-      !MemeFichier(atteint, juge))
-    return Descripteur();
-  return d;
-}
-
 // A file that was not there when writing it was allowed, and is there now: what another process
 // put at its name meanwhile (a hard link to one of the user's files) is not what the yes was for.
 QString RaisonApparu() {
   return RaisonSysteme(EEXIST) + QStringLiteral(" (it was not there when writing it was allowed)");
+}
+
+// Why the name no longer holds what it held when it was judged; empty while it does.
+QString Change(const Visee& v) {
+  struct stat apres {};
+  const bool existe = ::fstatat(v.dossier.fd(), v.base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
+  if (existe && !v.existe) return RaisonApparu();
+  if (existe != v.existe || (existe && !MemeFichier(apres, v.avant))) return RaisonSysteme(ESTALE);
+  return {};
 }
 
 bool EchecEcriture(const QString& chemin, const QString& raison, QString* erreur) {
@@ -316,32 +354,20 @@ bool EcritEntierAccorde(const QString& chemin, const QByteArray& octets, QString
   QString raison;
   const std::optional<QString> suivi = SuitLiens(chemin, &raison);
   if (!suivi) return EchecEcriture(chemin, raison, erreur);
-  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-  const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!dossier.Valide()) return EchecEcriture(chemin, RaisonSysteme(errno), erreur);
-  if (base.contains('/') || base == "." || base == "..")
-    return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
-  struct stat avant {};
-  const bool existe = ::fstatat(dossier.fd(), base.constData(), &avant, AT_SYMLINK_NOFOLLOW) == 0;
+  const Visee v = Vise(*suivi);
+  if (!v.dossier.Valide()) return EchecEcriture(chemin, v.raison, erreur);
   // A folder is no file to write, wherever it lies.
-  if (existe && S_ISDIR(avant.st_mode)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
+  if (NommeUnDossier(v)) return EchecEcriture(chemin, RaisonSysteme(EISDIR), erreur);
   // A link put there since the name was followed is judged as lying outside. A file with other
   // hard links is not: the new file replaces the name, and its other names keep what they held.
-  const bool ordinaire = !existe || !S_ISLNK(avant.st_mode);
-  const Descripteur dessous =
-      ordinaire ? DossierDessous(OuvreDossierDuProgramme(), dossier.fd()) : Descripteur();
-  if (dessous.Valide()) return EcritFichierDans(dessous.fd(), base, chemin, octets, erreur);
-  const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
-  Consent(Affiche(chemin, reel), ObjetFichier(reel, existe ? dossier.fd() : -1, base.constData()),
-          GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  const bool ordinaire = !v.existe || !S_ISLNK(v.avant.st_mode);
+  if (ordinaire && v.dessous.Valide())
+    return EcritFichierDans(v.dessous.fd(), v.base, chemin, octets, erreur);
+  Consent(Affiche(chemin, v.reel), Objet(v), GenreEcriture::Ecriture, demandeur, texteDemandeur);
   // The yes is for the folder judged and the file it held then.
-  struct stat apres {};
-  const bool existeApres = ::fstatat(dossier.fd(), base.constData(), &apres, AT_SYMLINK_NOFOLLOW) == 0;
-  if (existeApres && !existe) return EchecEcriture(chemin, RaisonApparu(), erreur);
-  if (existeApres != existe || (existe && !MemeFichier(apres, avant)))
-    return EchecEcriture(chemin, RaisonSysteme(ESTALE), erreur);
-  if (!EcritFichierDans(dossier.fd(), base, chemin, octets, erreur)) return false;
-  RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, dossier.fd(), base.constData()));
+  if (const QString change = Change(v); !change.isEmpty()) return EchecEcriture(chemin, change, erreur);
+  if (!EcritFichierDans(v.dossier.fd(), v.base, chemin, octets, erreur)) return false;
+  RetientFait(demandeur, texteDemandeur, ObjetFichier(v.reel, v.dossier.fd(), v.base.constData()));
   return true;
 }
 
@@ -356,52 +382,72 @@ OuvertureAccordee Echec(int code, int la = -1) {
   return {-1, code == ENXIO ? RaisonNonOrdinaire(S_IFIFO) : RaisonSysteme(code)};
 }
 
-// A file elsewhere than the program's folder: the file the name designates, as the system follows
-// it, is what the question names and what is then opened (the file already open, or the new name in
-// the folder that was judged).
-OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
-                              const QString& texteDemandeur, int essai = 0) {
-  QString raison;
-  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
-  if (!suivi) return {-1, raison};
+// The file opened for appending, when it is still a regular file and (`attendu`) the very file
+// judged; else its descriptor closed and the reason.
+OuvertureAccordee Garde(Descripteur fd, const struct stat* attendu = nullptr) {
+  struct stat ouvert {};
+  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
+  if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
+  if (attendu && !MemeFichier(ouvert, *attendu)) return Echec(ESTALE);
+  return {fd.Lache(), {}};
+}
+
+// An existing file elsewhere than the program's folder (`existant`, the file the name designates,
+// as the system follows it): what the question names, its other hard links counted, and what is
+// then opened.
+OuvertureAccordee AjouteDehors(const QString& chemin, const Descripteur& existant, const QString& demandeur,
+                               const QString& texteDemandeur) {
   struct stat etat {};
-  const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
-  if (existant.Valide()) {
-    if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
-    if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
-  } else if (errno != ENOENT) {
-    return Echec(errno);
-  }
-  // A new file is made where the name's links lead, in the folder judged now.
-  const auto [partie, base] = Coupe(OctetsDuNom(*suivi));
-  const Descripteur dossier(existant.Valide() ? -1
-                                              : ::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!existant.Valide() && !dossier.Valide()) return Echec(errno);
-  const QByteArray reel =
-      existant.Valide() ? NomReel(existant.fd()) : DansLeDossier(NomReel(dossier.fd()), base);
+  if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
+  if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
+  const QByteArray reel = NomReel(existant.fd());
   Consent(Affiche(chemin, reel), ObjetFichier(reel, existant.fd()), GenreEcriture::Ecriture, demandeur,
-          texteDemandeur, existant.Valide() && etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
-  // A file that was not there is made only while it is still not there.
-  Descripteur fd(existant.Valide()
-                     ? ::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC)
-                     : ::openat(dossier.fd(), base.constData(),
-                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
-                                0666));
+          texteDemandeur, etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
+  Descripteur fd(::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.Valide()) return Echec(errno);
+  return Garde(std::move(fd), &etat);
+}
+
+OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
+                              const QString& texteDemandeur, int essai = 0);
+
+// A new file elsewhere than the program's folder, made where the name's links lead (`suivi`), in
+// the folder judged now, and only while it is still not there.
+OuvertureAccordee CreeDehors(const QString& chemin, const Visee& v, const QString& suivi,
+                             const QString& demandeur, const QString& texteDemandeur, int essai) {
+  const auto [partie, base] = Coupe(OctetsDuNom(suivi));
+  const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!dossier.Valide()) return Echec(errno);
+  const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
+  Consent(Affiche(chemin, reel), ObjetFichier(reel, -1), GenreEcriture::Ecriture, demandeur, texteDemandeur);
+  Descripteur fd(::openat(dossier.fd(), base.constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
+                          0666));
   if (!fd.Valide()) {
-    const int code = errno;
-    if (code != EEXIST || existant.Valide()) return Echec(code);
+    if (errno != EEXIST) return Echec(errno);
     // Where every file is allowed (--allow-writes), the one another writer made meanwhile is taken
     // as it now stands.
     if (PolitiqueEcritures == AccordEcriture::Autoriser && essai < 8)
       return OuvreDehors(chemin, v, demandeur, texteDemandeur, essai + 1);
     return {-1, RaisonApparu()};
   }
-  struct stat ouvert {};
-  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
-  if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
-  if (existant.Valide() && !MemeFichier(ouvert, etat)) return Echec(ESTALE);
-  if (!existant.Valide()) RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, fd.fd()));
-  return {fd.Lache(), {}};
+  const OuvertureAccordee ouvert = Garde(std::move(fd));
+  if (ouvert.fd >= 0) RetientFait(demandeur, texteDemandeur, ObjetFichier(reel, ouvert.fd));
+  return ouvert;
+}
+
+// A file elsewhere than the program's folder: the file the name designates, as the system follows
+// it, is what the question names and what is then opened (the file already open, or the new name in
+// the folder that was judged).
+OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QString& demandeur,
+                              const QString& texteDemandeur, int essai) {
+  QString raison;
+  const std::optional<QString> suivi = SuitLiens(chemin, &raison);
+  if (!suivi) return {-1, raison};
+  const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
+  if (existant.Valide()) return AjouteDehors(chemin, existant, demandeur, texteDemandeur);
+  if (errno != ENOENT) return Echec(errno);
+  return CreeDehors(chemin, v, *suivi, demandeur, texteDemandeur, essai);
 }
 
 }  // namespace
@@ -431,30 +477,12 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
 
 void EffaceAccorde(const QString& chemin, const QString& demandeur, const QString& texteDemandeur) {
   const Visee v = Vise(chemin);
-  struct stat avant {};
-  if (!v.dossier.Valide() || v.base.contains('/') || v.base == "." || v.base == ".." ||
-      ::fstatat(v.dossier.fd(), v.base.constData(), &avant, AT_SYMLINK_NOFOLLOW) != 0 ||
-      S_ISDIR(avant.st_mode))
-    return;
-  bool dedans = false;
-  if (v.programme.Valide()) {
-    // The folder judged is the program's or one below it, as the kernel reaches it from there.
-    if (const auto relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, ".")) {
-      const Descripteur d(OuvreDessous(v.programme.fd(), *relatif, O_PATH | O_DIRECTORY));
-      struct stat atteint {
-      }, juge{};
-      dedans = d.Valide() && ::fstat(d.fd(), &atteint) == 0 && ::fstat(v.dossier.fd(), &juge) == 0 &&
-               MemeFichier(atteint, juge);
-    }
-  }
-  const QByteArray reel = DansLeDossier(v.reelDossier, v.base);
-  const QString objet = ObjetFichier(reel, v.dossier.fd(), v.base.constData());
-  if (!dedans) Consent(Affiche(chemin, reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
+  if (!v.dossier.Valide() || !v.existe || NommeUnDossier(v)) return;
+  const QString objet = Objet(v);
+  if (!v.dessous.Valide())
+    Consent(Affiche(chemin, v.reel), objet, GenreEcriture::Effacement, demandeur, texteDemandeur);
   // The name goes from the very folder judged, and only while it is the file judged.
-  struct stat maintenant {};
-  if (::fstatat(v.dossier.fd(), v.base.constData(), &maintenant, AT_SYMLINK_NOFOLLOW) == 0 &&
-      MemeFichier(maintenant, avant) && ObjetFichier(reel, v.dossier.fd(), v.base.constData()) == objet)
-    ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
+  if (Change(v).isEmpty() && Objet(v) == objet) ::unlinkat(v.dossier.fd(), v.base.constData(), 0);
 }
 void OublieAccordEcritures() {
   for (ReponsesDuProgramme& r : reponsesEcriture) r.Oublie();

@@ -41,6 +41,7 @@
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
+#include "platform/OutputFiles.h"
 #include "platform/PainterSurface.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
@@ -533,7 +534,7 @@ QString TravailImpression::Fichier() const {
 
 bool TravailImpression::Possible(QString* raison) const {
   const auto refus = [raison](int code) {
-    if (raison) *raison = QString::fromLocal8Bit(std::strerror(code));
+    if (raison) *raison = RaisonSysteme(code);
     return false;
   };
   if (!dossier_.isValid()) {

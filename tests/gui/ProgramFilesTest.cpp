@@ -17,6 +17,7 @@
 #include "platform/FileWriter.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
+#include "platform/WriteSignals.h"
 #include "shell/Startup.h"
 
 namespace {

@@ -15,6 +15,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
+#include "platform/OutputFiles.h"
 #include "platform/TextFile.h"
 
 namespace {

@@ -1578,6 +1578,22 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
                 "ulimit -f 20; \"$R\" --log /dev/stdout long.dat > r.txt; s=$?; echo end >> r.txt; exit $s")),
             3);
   EXPECT_EQ(LitOctets(QStringLiteral("r.txt")), "end\n");
+  // While another process holds the file open, what went in stays, in whole lines: the next writer's
+  // line is never glued to a cut one.
+  {
+    EcritProgramme("old\n", QStringLiteral("r.txt"));
+    QFile lecteur(Chemin(QStringLiteral("r.txt")));
+    ASSERT_TRUE(lecteur.open(QIODevice::ReadOnly));
+    EXPECT_EQ(LanceShell(QStringLiteral("ulimit -f 20; \"$R\" --log /dev/stdout long.dat >> r.txt"), &erreurs),
+              3);
+    ASSERT_EQ(LanceShell(QStringLiteral("\"$R\" --log long.log long.dat")), 0);
+    const QByteArray contenu = LitOctets(QStringLiteral("r.txt"));
+    EXPECT_GT(contenu.size(), 4000);
+    EXPECT_TRUE(contenu.endsWith('\n'));
+    EXPECT_EQ(contenu, "old\n" + LitOctets(QStringLiteral("long.log")).left(contenu.size() - 4));
+    EXPECT_TRUE(erreurs.contains(QStringLiteral(" (the first %1 bytes went into the file already").arg(contenu.size() - 4)))
+        << erreurs.toStdString();
+  }
   // The runner's own messages that went into the file meanwhile (2>&1) are no part of the log and
   // stay.
   EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 20 Then Goto B\r\n",
@@ -1837,11 +1853,16 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
   const QByteArray dossierBrut = QFile::encodeName(dossier()) + "/l\xe9";
   ASSERT_EQ(::mkdir(dossierBrut.constData(), 0700), 0);
   const auto retireDossier = qScopeGuard([&dossierBrut] {
-    for (const char* f : {"/p.dat", "/sub.dat"}) ::unlink((dossierBrut + f).constData());
+    for (const char* f : {"/p.dat", "/sub.dat", "/pts.txt", "/Plot_Offset.txt"})
+      ::unlink((dossierBrut + f).constData());
     ::rmdir(dossierBrut.constData());
   });
-  for (const auto& [f, contenu] : {std::pair{"/p.dat", "Fichier = sub.dat\r\nFichier = absent.dat\r\n"},
-                                   std::pair{"/sub.dat", "Cercle 50,50,20\r\n"}}) {
+  // Plot's offset file is made there too, by the folder's bytes.
+  for (const auto& [f, contenu] :
+       {std::pair{"/p.dat",
+                  "Plot = pts, 1, 2, 0, 1, 0, 1, 0, , , , \xa7OFFSET\r\nFichier = sub.dat\r\nFichier = "
+                  "absent.dat\r\n"},
+        std::pair{"/sub.dat", "Cercle 50,50,20\r\n"}, std::pair{"/pts.txt", "1;2\r\n"}}) {
     QFile fichier;
     const int fd = ::open((dossierBrut + f).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
@@ -1856,6 +1877,11 @@ TEST_F(RunnerTest, AProgramWhoseNameIsNotUtf8Runs) {
   EXPECT_TRUE(journal.contains("absent.dat : fichier non trouv")) << journal.constData();
   EXPECT_FALSE(journal.contains("sub.dat : fichier non trouv")) << journal.constData();
   EXPECT_TRUE(journal.contains("/l\\\\xE9/\\r\\n")) << journal.constData();
+  QFile decale;
+  const int fd = ::open((dossierBrut + "/Plot_Offset.txt").constData(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0) << erreurs.toStdString();
+  ASSERT_TRUE(decale.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+  EXPECT_FALSE(decale.readAll().isEmpty());
 }
 
 // A file name holding control characters is shown escaped: one message, one line, and no escape

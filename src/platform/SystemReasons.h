@@ -1,0 +1,11 @@
+#pragma once
+
+// The system's reason for a failure, in the one wording every message that names one uses.
+
+#include <QString>
+
+// The system's words for an error number, in the user's language.
+QString RaisonSysteme(int code);
+// Why a file of that mode is not one to read or append to: "Is a directory" for a folder, else what
+// it is (a FIFO or a pipe, a device, a socket).
+QString RaisonNonOrdinaire(unsigned mode);
