@@ -551,7 +551,10 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(MessageQt);
   // Every argument is the runner's own: Qt is given none to take options from.
   int argcQt = 1;
-  QGuiApplication app(argcQt, argv);
+  // The application lives on to the end of the process: destroyed, it would first load the whole
+  // font configuration (when the run drew no text) only to free it, which crashes in the font
+  // library when memory has run out.
+  new QGuiApplication(argcQt, argv);
   const std::optional<QString> texte = LitProgramme(options.programme, depart, raisonDepart);
   if (!texte) return 2;
   // The zoom the window takes as it loads the program.
