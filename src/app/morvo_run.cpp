@@ -1,6 +1,7 @@
 // morvo-run: runs a program file with no window and writes what it drew.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <memory>
 #include <new>
 #include <vector>
@@ -232,6 +235,24 @@ void ArreteSurSignal() {
   });
   // A write that waits for a reader who does not read gives way to the signal.
   DefinitArretEcriture([] { return arretDemande != 0; });
+}
+
+// Memory that runs out where the runner does not wait for it (as it starts, reads the program, runs
+// or ends) is told and ends it with status 3, as for the image and the PDF: never an abort. The
+// message is written without asking for memory.
+[[noreturn]] void FinSansMemoire() {
+  if (const std::exception_ptr exception = std::current_exception()) {
+    try {
+      std::rethrow_exception(exception);
+    } catch (const std::bad_alloc&) {
+      static constexpr char message[] = "morvo-run: memory ran out\n";
+      std::fflush(nullptr);
+      [[maybe_unused]] const ssize_t ecrits = ::write(STDERR_FILENO, message, sizeof message - 1);
+      std::_Exit(3);
+    } catch (...) {
+    }
+  }
+  std::abort();
 }
 
 // The standard error holds the runner's own messages: Qt's remarks on its set-up (no runtime
@@ -510,9 +531,11 @@ int EcritSorties(SessionHeadless& session, FichierJournal* journal, const Option
 
 int main(int argc, char** argv) {
   // First of all: a signal that comes while the runner starts up must not end it, nor a write past
-  // the file-size limit, which then fails with its reason as on a full disk.
+  // the file-size limit, which then fails with its reason as on a full disk, nor memory that runs
+  // out.
   ArreteSurSignal();
   IgnoreLimiteTailleFichier();
+  std::set_terminate(FinSansMemoire);
   QStringList arguments;
   // Names are the system's bytes, UTF-8 or not: each argument keeps its own.
   for (int i = 0; i < argc; ++i) arguments << TexteDuNom(QByteArray(argv[i]));
@@ -530,7 +553,10 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(MessageQt);
   // Every argument is the runner's own: Qt is given none to take options from.
   int argcQt = 1;
-  QGuiApplication app(argcQt, argv);
+  // The application lives on to the end of the process: destroyed, it would first load the whole
+  // font configuration (when the run drew no text) only to free it, which crashes in the font
+  // library when memory has run out.
+  new QGuiApplication(argcQt, argv);
   const std::optional<QString> texte = LitProgramme(options.programme, depart, raisonDepart);
   if (!texte) return 2;
   // The zoom the window takes as it loads the program.

@@ -94,7 +94,10 @@ class RunnerTest : public ::testing::Test {
   Resultat Lance(const QStringList& arguments, bool sansEcriture = false, const QString& depart = {},
                  const QString& limites = {}) {
     QProcess processus;
-    processus.setProcessEnvironment(environnement_.isEmpty() ? EnvironnementDesRuns() : environnement_);
+    const QProcessEnvironment environnement = environnement_.isEmpty() ? EnvironnementDesRuns() : environnement_;
+    processus.setProcessEnvironment(limites.contains(QStringLiteral("ulimit -v"))
+                                        ? CachesDePolicesAPart(environnement)
+                                        : environnement);
     if (!depart.isEmpty()) processus.setWorkingDirectory(depart);
     QString prelude = limites.isEmpty() ? QString() : limites + QStringLiteral("; ");
     if (sansEcriture) prelude += QStringLiteral("trap '' XFSZ; ulimit -f 0; ");
@@ -120,6 +123,23 @@ class RunnerTest : public ::testing::Test {
       if (f.open(QIODevice::ReadOnly)) r.journal = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     }
     return r;
+  }
+
+  // A run short of memory may fail to map the machine's font caches and then writes them again from
+  // the few fonts it could still read; as root it writes the machine's, and every program started
+  // after it finds another face for "Sans Serif". Its runs read the machine's caches and write their
+  // own in the test's folder.
+  QProcessEnvironment CachesDePolicesAPart(QProcessEnvironment environnement) const {
+    const QString machine = environnement.value(QStringLiteral("FONTCONFIG_FILE"),
+                                                QStringLiteral("/etc/fonts/fonts.conf"));
+    QFile f(config_.filePath(QStringLiteral("fonts.conf")));
+    if (!QFileInfo::exists(machine) || !f.open(QIODevice::WriteOnly)) return environnement;
+    f.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig>\n  <cachedir>%1</cachedir>\n"
+                           "  <include>%2</include>\n</fontconfig>\n")
+                .arg(config_.filePath(QStringLiteral("caches-polices")).toHtmlEscaped(), machine.toHtmlEscaped())
+                .toUtf8());
+    environnement.insert(QStringLiteral("FONTCONFIG_FILE"), f.fileName());
+    return environnement;
   }
 
   // Runs a shell script in the test's folder, the runner's path in $R; its exit status, with what
