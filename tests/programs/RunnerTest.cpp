@@ -61,23 +61,6 @@ class RunnerTest : public ::testing::Test {
     return environnement;
   }
 
-  // For a runner started where the font cache cannot be read (under a memory limit, or in a
-  // folder whose path cannot be told): the library then writes a new cache that lacks most fonts,
-  // and as root that is the system's own, which every later program reads. Such a run gets a font
-  // configuration whose only cache folder is the test's.
-  QProcessEnvironment EnvironnementPolicesPropres() const {
-    QProcessEnvironment environnement = EnvironnementDesRuns();
-    const QString conf = config_.filePath(QStringLiteral("fonts.conf"));
-    QFile f(conf);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral("<?xml version=\"1.0\"?>\n<fontconfig><dir>/usr/share/fonts</dir>"
-                           "<cachedir>%1</cachedir></fontconfig>\n")
-                .arg(config_.filePath(QStringLiteral("fontconfig")))
-                .toUtf8());
-    environnement.insert(QStringLiteral("FONTCONFIG_FILE"), conf);
-    return environnement;
-  }
-
   QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
   QString dossier() const { return dossier_.path(); }
 
@@ -1759,7 +1742,6 @@ TEST_F(RunnerTest, AnOutputNamedAsAFolderIsRefusedWithTheSystemsAnswer) {
 // Memory that runs out for the image or the PDF is told with the size asked for, exit status 3;
 // the runner never aborts.
 TEST_F(RunnerTest, MemoryThatRunsOutIsToldWithTheSizeAskedFor) {
-  environnement_ = EnvironnementPolicesPropres();
   const QString programme = EcritProgramme("Cercle 50,50,20\r\n%A = 1\r\n");
   const QString png = Chemin(QStringLiteral("run.png"));
   Resultat r = Lance(
@@ -1811,7 +1793,8 @@ TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
   ASSERT_TRUE(QFile::copy(programme, QStringLiteral("deep.dat")));
   const auto lance = [this](const QStringList& arguments, QString& erreurs) {
     QProcess processus;
-    processus.setProcessEnvironment(EnvironnementPolicesPropres());
+    // A folder whose path cannot be told keeps the font caches from being read, as a memory limit does.
+    processus.setProcessEnvironment(CachesDePolicesAPart(EnvironnementDesRuns()));
     processus.start(QStringLiteral(MORVO_RUN_PATH), arguments);
     if (!processus.waitForFinished(60000)) return -1;
     erreurs = QString::fromLocal8Bit(processus.readAllStandardError());
