@@ -613,8 +613,7 @@ TEST_F(MainWindowTest, ARunErrorsBoxSaysWhatIsWrongInTheLine) {
   ASSERT_GE(lignes.size(), 3) << texte.toStdString();
   // HTML shows a run of blanks as one.
   EXPECT_EQ(lignes[0], QStringLiteral("Erreur dans la ligne : 3: Val = 10, 0,abc, 8"));
-  EXPECT_EQ(lignes[1], QStringLiteral("Val : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) "
-                                      ": \"abc\" : un nombre est attendu"));
+  EXPECT_EQ(lignes[1], QStringLiteral("Val : champ 3 (Valeur de fin (log : format P, E, S, 0.0E00 ou vide)) : \"abc\" : un nombre est attendu"));
   EXPECT_EQ(lignes[2], QStringLiteral("%iRec"));
 }
 
@@ -868,34 +867,25 @@ TEST_F(MainWindowTest, WithoutADisplayTheProgramSaysWhichAndEnds) {
   // ends as asked.
   const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
   if (xvfb.isEmpty()) GTEST_SKIP() << "Xvfb (xvfb) is not installed";
-  // A display of its own: servers started at once with -displayfd can settle on the same number,
-  // so the test names one from its process number and takes the next while a server holds it.
   QProcess serveurX;
   serveurX.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+  // The server picks a free display and writes its number on its standard output.
+  serveurX.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x1024x24")});
   const auto arrete = qScopeGuard([&serveurX] {
     serveurX.terminate();
     if (!serveurX.waitForFinished(10000)) serveurX.kill();
   });
-  QString affichage;
-  for (int n = 100 + static_cast<int>(::getpid() % 800), essais = 0; affichage.isEmpty() && essais < 40;
-       ++n, ++essais) {
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-    if (QFileInfo::exists(socket) || QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) continue;
-    serveurX.start(xvfb, {QStringLiteral(":%1").arg(n), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                          QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")});
-    if (!serveurX.waitForStarted(10000)) continue;
-    QElapsedTimer montre;
-    montre.start();
-    while (serveurX.state() == QProcess::Running && !QFileInfo::exists(socket) && montre.elapsed() < 20000)
-      QTest::qWait(50);
-    if (serveurX.state() == QProcess::Running && QFileInfo::exists(socket))
-      affichage = QStringLiteral(":%1").arg(n);
-    else if (serveurX.state() != QProcess::NotRunning) {
-      serveurX.kill();
-      serveurX.waitForFinished(5000);
-    }
+  QByteArray numero;
+  QElapsedTimer montre;
+  montre.start();
+  while (!numero.endsWith('\n') && montre.elapsed() < 20000 && serveurX.state() != QProcess::NotRunning) {
+    serveurX.waitForReadyRead(500);
+    numero += serveurX.readAllStandardOutput();
   }
-  ASSERT_FALSE(affichage.isEmpty()) << "Xvfb gave no display";
+  ASSERT_TRUE(numero.endsWith('\n')) << "Xvfb gave no display";
+  const QString affichage = QLatin1Char(':') + QString::fromLatin1(numero.trimmed());
   QProcess morvo;
   morvo.setProcessEnvironment(environnement(affichage, {QStringLiteral("QT_QPA_PLATFORM=wayland"), wayland}));
   morvo.start(QStringLiteral(MORVO_GUI_PATH), {});
