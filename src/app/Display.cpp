@@ -129,6 +129,15 @@ QSet<QString> PlateformesInstallees(const OptionsBoiteOutils& o) {
   return cles;
 }
 
+// The probe's connection to the X server, kept until the toolkit has its own: a server whose only
+// client leaves resets itself (a fresh virtual display), and refuses the toolkit meanwhile.
+struct SondeX {
+  void* bibliotheque = nullptr;
+  void* connexion = nullptr;
+  void (*deconnecte)(void*) = nullptr;
+};
+SondeX Sonde;
+
 // Asks the X server itself, through the library the toolkit's X11 platform connects with; -1 when
 // that library cannot be loaded (the toolkit then tells it).
 int ConnexionX(const QByteArray& affichage) {
@@ -140,14 +149,19 @@ int ConnexionX(const QByteArray& affichage) {
   const auto connecte = reinterpret_cast<Connecte>(dlsym(xcb, "xcb_connect"));
   const auto erreur = reinterpret_cast<Erreur>(dlsym(xcb, "xcb_connection_has_error"));
   const auto deconnecte = reinterpret_cast<Deconnecte>(dlsym(xcb, "xcb_disconnect"));
-  int resultat = -1;
-  if (connecte != nullptr && erreur != nullptr && deconnecte != nullptr) {
-    void* connexion = connecte(affichage.constData(), nullptr);
-    resultat = erreur(connexion) == 0 ? 1 : 0;
-    deconnecte(connexion);
+  if (connecte == nullptr || erreur == nullptr || deconnecte == nullptr) {
+    dlclose(xcb);
+    return -1;
   }
-  dlclose(xcb);
-  return resultat;
+  LacheSondeAffichage();
+  void* connexion = connecte(affichage.constData(), nullptr);
+  if (erreur(connexion) != 0) {
+    deconnecte(connexion);
+    dlclose(xcb);
+    return 0;
+  }
+  Sonde = {xcb, connexion, deconnecte};
+  return 1;
 }
 
 // The same for the Wayland compositor that the toolkit's Wayland platform connects to.
@@ -241,6 +255,13 @@ int Demarre(const QString& nom, const OptionsBoiteOutils& o, QString& raison) {
 }
 
 }  // namespace
+
+void LacheSondeAffichage() {
+  if (Sonde.connexion == nullptr) return;
+  Sonde.deconnecte(Sonde.connexion);
+  dlclose(Sonde.bibliotheque);
+  Sonde = {};
+}
 
 GardeDemarrage::GardeDemarrage(const QString& plateforme) {
   PlateformeGardee = plateforme;

@@ -12,6 +12,9 @@
 // -platform in `argv`), and one line says so. True in every other case, where the toolkit tells the
 // rest; *plateforme, when given, is then the platform it is to start on.
 bool AffichageAccessible(int argc, char** argv, QString* plateforme = nullptr);
+// Closes the connection by which AffichageAccessible asked the X server, once the toolkit holds its
+// own (until then a server with no other client would reset and refuse the toolkit).
+void LacheSondeAffichage();
 
 // From its making until Leve(): a fatal message of the toolkit (a platform that finds no screen
 // or no graphics device, a plugin that does not load) ends the program with one line that names

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   // says so in a fatal message, up to the first window made.
   GardeDemarrage garde(plateforme);
   QApplication app(argc, argv);
+  LacheSondeAffichage();
   QApplication::setApplicationName(QStringLiteral("Morvo"));
   QApplication::setApplicationVersion(QStringLiteral(MORVO_VERSION));
   // The desktop matches the windows to the installed entry "morvo.desktop" (its name and icon).
