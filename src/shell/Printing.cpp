@@ -378,9 +378,10 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
   // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
   if (!ImprimantePrete(true)) return;
   std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
-  // The queue chosen is confirmed with the print system: one that stopped answering meanwhile
-  // leaves the printer as it was.
-  if (!DialoguesFic().ChoisitImprimante(*choix) || !SystemeImpressionRepond()) return;
+  if (!DialoguesFic().ChoisitImprimante(*choix)) return;
+  // A queue chosen is confirmed with the print system: one that stopped answering meanwhile leaves
+  // the printer as it was.
+  if (choix->outputFormat() == QPrinter::NativeFormat && !SystemeImpressionRepond()) return;
   choix = CopieImprimante(*choix);
   Adopte(std::move(choix));
   if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
