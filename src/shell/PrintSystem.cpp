@@ -17,7 +17,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/Events.h"
 
