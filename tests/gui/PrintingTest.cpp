@@ -1086,9 +1086,8 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
 }
 
-// Esc that closes the printer dialog's queue list while the print system is slow to answer for the
-// queue just chosen closes the list only: the question goes on, and the queue chosen is the printer
-// once the print system answers.
+// Esc that closes the printer dialog's queue list while the print system is slow to answer closes the
+// list only: the dialog stays, and the queue chosen is the printer once the print system answers.
 TEST_F(PrintingCupsTest, EscInTheQueueListClosesOnlyTheListWhileThePrintSystemIsAsked) {
   Demarre();
   Tape(ProgrammeCadreTexte);
