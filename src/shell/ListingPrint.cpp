@@ -173,12 +173,9 @@ int ImprimeListing(QPagedPaintDevice& imprimante, const QFont& police, const QSt
 bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
   const QTextCursor curseur = editeur_->textCursor();
   const bool aSelection = curseur.hasSelection();
-  if (!SystemeImpressionRepond() || !ImprimantePrete()) return false;
+  if (!ImprimantePrete(true)) return false;
   // A printer of its own, with Morvo's choice: the dialog's changes stay with this listing.
-  DebutAttente();
   const std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
-  FinAttente();
-  if (!ImprimanteRepondue()) return false;
   QPrinter& imprimante = *choix;
   imprimante.setPrintRange(aSelection ? QPrinter::Selection : QPrinter::AllPages);
   const QString propose = DansDossierCourant(
@@ -186,8 +183,7 @@ bool FenetrePrincipale::Mnu_ImprimerCode_Click() {
       QStringLiteral("_code.pdf"));
   // The print dialog asks for the PDF file itself: it shows this name.
   if (ImprimanteEstPdf()) imprimante.setOutputFileName(propose);
-  const bool choisi = DialoguesFic().ChoisitImprimante(imprimante);
-  if (!ImprimanteRepondue(true) || !choisi) return false;
+  if (!DialoguesFic().ChoisitImprimante(imprimante)) return false;
   const bool selection = aSelection && imprimante.printRange() == QPrinter::Selection;
 
   const bool pdf = imprimante.outputFormat() == QPrinter::PdfFormat;

@@ -91,19 +91,15 @@ class FenetrePrincipale : public QMainWindow {
   bool Imprimer();
   // The program listing (ListingPrint.cpp); false when nothing was printed.
   bool Mnu_ImprimerCode_Click();
-  // Before Qt asks the print system about its printers (which it does on the window's thread, as
-  // long as the system takes): the print system answers within the time a print is given, with
-  // Esc as a way out. False, the printer error said (nothing after Esc), when it does not.
+  // Asks the print system for its printers before Qt's printer support needs them (see
+  // PrintSystem.h): within the time a print is given, with Esc as a way out. False, the printer
+  // error said (nothing after Esc), when it does not answer.
   bool SystemeImpressionRepond();
   // Morvo's printer, made the first time it is needed (not at start, so that a print system that
   // hangs does not hold the window): the printer kept from the last session, else the system's
-  // default, else the PDF printer. False, as SystemeImpressionRepond, when the print system does
-  // not answer.
-  bool ImprimantePrete();
-  // The print system answered every question of the command; when not, false, and the user is told
-  // why: its time was over, or, where `choix` (a choice in the print dialog was at stake), Esc gave
-  // it up; Esc elsewhere is the user's own stop and says nothing.
-  bool ImprimanteRepondue(bool choix = false);
+  // default, else the PDF printer. The print system is asked then, and always with `releve` (before
+  // a print dialog). False, as SystemeImpressionRepond, when it does not answer.
+  bool ImprimantePrete(bool releve = false);
 
   // ---- meter import (MeterImport.cpp) and set-up (Setup.cpp) ----
   void Mnu_OuvrirMeter_Click();

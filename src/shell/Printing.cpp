@@ -1,37 +1,19 @@
 #include "shell/Printing.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
-#include <QHash>
-#include <QKeyEvent>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QThread>
-#include <QTimer>
-#include <QWidget>
-#include <QWindow>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <string>
-#include <thread>
 
 #include "drawing/DrawState.h"
 #include "editor/ProgramEditor.h"
@@ -59,7 +41,6 @@ using namespace legacy;
 
 QString NomImprimante;
 const QString CleImprimante = QStringLiteral("Imprimante =");
-int DelaiSystemeImpression = 20000;
 
 namespace {
 
@@ -119,290 +100,29 @@ void Adopte(std::unique_ptr<QPrinter> p) {
   NomImprimante = estPdf ? QStringLiteral("PDF") : imprimante->printerName();
 }
 
-// Runs a client of the print system (its words in `sortie`, in English so that they can be
-// read back) while the window goes on answering: Esc or the time limit ends the wait. False when
-// it did not end well; `sansReponse` tells that the wait was ended.
-bool ClientImpression(const QString& programme, const QStringList& arguments, QString& sortie,
-                      bool* sansReponse = nullptr) {
-  QProcess client;
-  client.setProcessChannelMode(QProcess::MergedChannels);
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-  client.setProcessEnvironment(env);
-  QEventLoop boucle;
-  QObject::connect(&client, &QProcess::finished, &boucle, &QEventLoop::quit);
-  QObject::connect(&client, &QProcess::errorOccurred, &boucle, &QEventLoop::quit);
-  QTimer veille;
-  QElapsedTimer attente;
-  bool delaiDepasse = false;
-  QObject::connect(&veille, &QTimer::timeout, &boucle, [&] {
-    delaiDepasse = attente.elapsed() > DelaiSystemeImpression;
-    if (delaiDepasse || Arret) boucle.quit();
-  });
-  attente.start();
-  veille.start(50);
-  client.start(programme, arguments);
-  if (client.state() != QProcess::NotRunning) boucle.exec();
-  veille.stop();
-  if (sansReponse) *sansReponse = client.state() != QProcess::NotRunning;
-  if (client.state() != QProcess::NotRunning) {
-    client.kill();
-    client.waitForFinished(2000);
-    sortie = delaiDepasse
-                 ? QStringLiteral("Le système d'impression ne répond pas [The print system does not answer]")
-                 : QString();
-    return false;
-  }
-  if (client.error() == QProcess::FailedToStart) {
-    sortie = programme + QStringLiteral(": ") + client.errorString();
-    return false;
-  }
-  sortie = QString::fromLocal8Bit(client.readAll()).trimmed();
-  return client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
-}
-
-// ---- the questions to the print system ----
-
-// Every question the program and Qt's printer support ask the print system (its client library's
-// requests) is asked on a thread of its own while the window goes on answering: the time limit or
-// Esc gives it up, and once one is given up the others of the same command are not asked.
-bool questionAbandonnee = false;
-bool abandonParDelai = false;
-
-// Sees Esc wherever it is pressed while it lives (the print dialog takes it too, and closes), but
-// in a popup: there it closes the list (a combo box's) and nothing more. The key is the popup's even
-// once the popup has hidden itself, as it does before the key reaches it.
-class GuetteEchap : public QObject {
- public:
-  GuetteEchap() { qApp->installEventFilter(this); }
-  ~GuetteEchap() override { qApp->removeEventFilter(this); }
-  GuetteEchap(const GuetteEchap&) = delete;
-  GuetteEchap& operator=(const GuetteEchap&) = delete;
-  bool vu = false;
-
- protected:
-  bool eventFilter(QObject* cible, QEvent* evenement) override {
-    if (evenement->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(evenement)->key() == Qt::Key_Escape && !DansUnPopup(cible))
-      vu = true;
-    return false;
-  }
-
- private:
-  static bool DansUnPopup(QObject* cible) {
-    if (const auto* w = qobject_cast<QWidget*>(cible)) return w->window()->windowType() == Qt::Popup;
-    if (const auto* f = qobject_cast<QWindow*>(cible)) return f->type() == Qt::Popup;
-    return false;
-  }
-};
-
-bool DansLaFenetre() {
-  return QCoreApplication::instance() != nullptr &&
-         QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
-// The answer to `question`, asked on a thread of its own; none when it was given up, and what it
-// answers later is then handed to `oublie`.
-template <typename R>
-std::optional<R> QuestionBornee(std::function<R()> question, std::function<void(R&)> oublie) {
-  if (questionAbandonnee) return std::nullopt;
-  struct Etat {
-    std::mutex verrou;
-    std::condition_variable fin;
-    bool fini = false;
-    bool abandonne = false;
-    R reponse{};
-  };
-  auto etat = std::make_shared<Etat>();
-  std::thread([etat, question, oublie] {
-    R reponse = question();
-    std::lock_guard<std::mutex> garde(etat->verrou);
-    if (etat->abandonne) {
-      oublie(reponse);
-      return;
-    }
-    etat->reponse = std::move(reponse);
-    etat->fini = true;
-    etat->fin.notify_all();
-  }).detach();
-  {
-    // A print system that answers at once is not waited for with the window's events.
-    std::unique_lock<std::mutex> garde(etat->verrou);
-    if (etat->fin.wait_for(garde, std::chrono::milliseconds(100), [&etat] { return etat->fini; }))
-      return std::move(etat->reponse);
-  }
-  QEventLoop boucle;
-  QTimer veille;
-  QElapsedTimer attente;
-  GuetteEchap echap;
-  bool delaiDepasse = false;
-  QObject::connect(&veille, &QTimer::timeout, &boucle, [&] {
-    std::lock_guard<std::mutex> garde(etat->verrou);
-    delaiDepasse = attente.elapsed() > DelaiSystemeImpression;
-    if (etat->fini || delaiDepasse || echap.vu) boucle.quit();
-  });
-  attente.start();
-  veille.start(20);
-  boucle.exec();
-  std::lock_guard<std::mutex> garde(etat->verrou);
-  if (etat->fini) return std::move(etat->reponse);
-  etat->abandonne = true;
-  questionAbandonnee = true;
-  abandonParDelai = delaiDepasse;
-  return std::nullopt;
-}
-
-// The print system's client library, as loaded by Qt's printer support.
-void* FonctionCups(const char* nom) {
-  static void* bibliotheque = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-  return bibliotheque ? ::dlsym(bibliotheque, nom) : nullptr;
-}
-
-using FnGetDests = int (*)(void**);
-using FnGetNamedDest = void* (*)(void*, const char*, const char*);
-using FnGetPpd = const char* (*)(const char*);
-using FnFreeDests = void (*)(int, void*);
-
-void LibereDestinations(int nombre, void* destinations) {
-  if (auto libere = reinterpret_cast<FnFreeDests>(FonctionCups("cupsFreeDests")); libere && destinations)
-    libere(nombre, destinations);
-}
-
-// What a queue's description (its PPD) says of its pages: each paper's size and the area printed
-// on it (points, from the sheet's lower left corner), and the way it turns landscape pages.
-struct DescriptionFile {
-  bool horaire = false;
-  QHash<QString, QSizeF> papiers;
-  QHash<QString, QRectF> zones;
-};
-QHash<QString, DescriptionFile> descriptions;
-
-DescriptionFile LitDescription(const QByteArray& texte) {
-  static const QRegularExpression entree(
-      QStringLiteral("^\\*(PaperDimension|ImageableArea)\\s+([^/:\\s]+)[^:\\n]*:\\s*\"([^\"]*)\""),
-      QRegularExpression::MultilineOption);
-  static const QRegularExpression paysage(QStringLiteral("^\\*LandscapeOrientation:\\s*(\\S+)"),
-                                          QRegularExpression::MultilineOption);
-  DescriptionFile d;
-  const QString ppd = QString::fromLatin1(texte);
-  d.horaire = paysage.match(ppd).captured(1) == QLatin1String("Minus90");
-  for (auto i = entree.globalMatch(ppd); i.hasNext();) {
-    const QRegularExpressionMatch m = i.next();
-    const QStringList v = m.captured(3).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (m.captured(1) == QLatin1String("PaperDimension") && v.size() == 2)
-      d.papiers.insert(m.captured(2), QSizeF(v[0].toDouble(), v[1].toDouble()));
-    else if (m.captured(1) == QLatin1String("ImageableArea") && v.size() == 4)
-      d.zones.insert(m.captured(2), QRectF(QPointF(v[0].toDouble(), v[1].toDouble()),
-                                           QPointF(v[2].toDouble(), v[3].toDouble())));
-  }
-  return d;
-}
-
-struct DescriptionLue {
-  std::string fichier;
-  QByteArray texte;
-};
-
-}  // namespace
-
-// Qt's printer support asks the print system through these three requests of its client library;
-// the window asks them on threads of their own (see QuestionBornee). The queue's description read
-// on the way gives the margins of its jobs.
-extern "C" {
-
-int cupsGetDests(void** destinations) {
-  const auto reel = reinterpret_cast<FnGetDests>(FonctionCups("cupsGetDests"));
-  if (destinations) *destinations = nullptr;
-  if (!reel) return 0;
-  if (!DansLaFenetre()) return reel(destinations);
-  using Reponse = std::pair<int, void*>;
-  const std::optional<Reponse> r = QuestionBornee<Reponse>(
-      [reel] {
-        void* d = nullptr;
-        const int n = reel(&d);
-        return Reponse(n, d);
-      },
-      [](Reponse& d) { LibereDestinations(d.first, d.second); });
-  if (!r) return 0;
-  if (destinations) *destinations = r->second;
-  return r->first;
-}
-
-void* cupsGetNamedDest(void* http, const char* nom, const char* instance) {
-  const auto reel = reinterpret_cast<FnGetNamedDest>(FonctionCups("cupsGetNamedDest"));
-  if (!reel) return nullptr;
-  if (!DansLaFenetre()) return reel(http, nom, instance);
-  const std::string n = nom ? nom : "", i = instance ? instance : "";
-  const bool sansNom = nom == nullptr, sansInstance = instance == nullptr;
-  // The thread asks on its own connection.
-  const std::optional<void*> r = QuestionBornee<void*>(
-      [=] { return reel(nullptr, sansNom ? nullptr : n.c_str(), sansInstance ? nullptr : i.c_str()); },
-      [](void*& d) { LibereDestinations(1, d); });
-  return r ? *r : nullptr;
-}
-
-const char* cupsGetPPD(const char* nom) {
-  const auto reel = reinterpret_cast<FnGetPpd>(FonctionCups("cupsGetPPD"));
-  if (!reel || nom == nullptr) return nullptr;
-  if (!DansLaFenetre()) return reel(nom);
-  const std::string n = nom;
-  const std::optional<DescriptionLue> r = QuestionBornee<DescriptionLue>(
-      [reel, n] {
-        DescriptionLue d;
-        if (const char* f = reel(n.c_str())) {
-          d.fichier = f;
-          QFile ppd(QFile::decodeName(f));
-          if (ppd.open(QIODevice::ReadOnly)) d.texte = ppd.readAll();
-        }
-        return d;
-      },
-      [](DescriptionLue& d) {
-        if (!d.fichier.empty()) ::unlink(d.fichier.c_str());
-      });
-  if (!r || r->fichier.empty()) return nullptr;
-  descriptions.insert(QString::fromUtf8(nom), LitDescription(r->texte));
-  // As the library's own answer, the name lasts until the next question.
-  static std::string fichier;
-  fichier = r->fichier;
-  return fichier.c_str();
-}
-
-}  // extern "C"
-
-namespace {
-
-// The queue's description, asked for when Qt has not read it yet.
-const DescriptionFile* DescriptionDe(const QString& file) {
-  if (!descriptions.contains(file)) {
-    if (const char* f = cupsGetPPD(file.toUtf8().constData())) ::unlink(f);
-  }
-  const auto i = descriptions.constFind(file);
-  return i == descriptions.constEnd() ? nullptr : &*i;
-}
-
 // The margins the queue cannot print in, on the upright sheet, exactly as its description gives
 // them (millimetres); none when its description does not have the printer's paper, and no margin
 // when it gives no printable area on it.
 std::optional<QMarginsF> MargesDeLaFile(const QPrinter& p, bool* horaire) {
   if (p.outputFormat() != QPrinter::NativeFormat || p.printerName().isEmpty()) return std::nullopt;
-  const DescriptionFile* d = DescriptionDe(p.printerName());
-  if (d == nullptr) return std::nullopt;
-  *horaire = d->horaire;
+  DescriptionFile d;
+  if (!DescriptionDe(p.printerName(), d)) return std::nullopt;
+  *horaire = d.horaire;
   const QPageSize papier = p.pageLayout().pageSize();
   QString cle = papier.key();
-  if (!d->papiers.contains(cle)) {
+  if (!d.papiers.contains(cle)) {
     // A paper Qt names otherwise: the one of its size, one with a printable area first.
     cle.clear();
     const QSizeF points = papier.size(QPageSize::Point);
-    for (auto i = d->papiers.constBegin(); i != d->papiers.constEnd(); ++i) {
+    for (auto i = d.papiers.constBegin(); i != d.papiers.constEnd(); ++i) {
       if (std::abs(i->width() - points.width()) < 1.5 && std::abs(i->height() - points.height()) < 1.5 &&
-          (cle.isEmpty() || d->zones.contains(i.key())))
+          (cle.isEmpty() || d.zones.contains(i.key())))
         cle = i.key();
     }
     if (cle.isEmpty()) return std::nullopt;
   }
-  const QSizeF feuille = d->papiers.value(cle);
-  const QRectF donnee = d->zones.value(cle);  // lower left, upper right
+  const QSizeF feuille = d.papiers.value(cle);
+  const QRectF donnee = d.zones.value(cle);  // lower left, upper right
   // Qt's margins would then leave nothing of the sheet, and every drawing would fall outside it.
   if (donnee.width() <= 0 || donnee.height() <= 0) return QMarginsF();
   // An area wider than the sheet prints to its edge; one wholly off it is no area of the sheet.
@@ -477,16 +197,6 @@ QPageLayout PageImprimante(const QPrinter& p, bool* horaire) {
   if (horaire) *horaire = sens;
   return PageOrientee(debout, page.orientation(), sens);
 }
-
-bool SystemeImpressionMuet(QString* raison) {
-  if (questionAbandonnee && raison)
-    *raison = abandonParDelai
-                  ? QStringLiteral("Le système d'impression ne répond pas [The print system does not answer]")
-                  : QString();
-  return questionAbandonnee;
-}
-
-void RepriseSystemeImpression() { questionAbandonnee = abandonParDelai = false; }
 
 bool ImprimanteEstPdf() { return estPdf; }
 
@@ -577,12 +287,16 @@ bool TravailImpression::Envoie(QString* raison) {
   for (const QString& option : options_) arguments << QStringLiteral("-o") << option;
   arguments << QStringLiteral("--") << Fichier();
   QString sortie;
-  if (ClientImpression(QStringLiteral("lp"), arguments, sortie)) return true;
+  bool reussi = false;
+  if (ClientImpression(QStringLiteral("lp"), arguments, sortie, reussi) != FinQuestion::Reponse || reussi) {
+    if (raison) *raison = sortie;
+    return reussi;
+  }
   // lp takes a print system that is down for a printer that does not exist: the scheduler's
   // state says which it is.
   QString etat;
-  if (!Arret && ClientImpression(QStringLiteral("lpstat"), {QStringLiteral("-r")}, etat) &&
-      etat == QStringLiteral("scheduler is not running"))
+  if (ClientImpression(QStringLiteral("lpstat"), {QStringLiteral("-r")}, etat, reussi) == FinQuestion::Reponse &&
+      reussi && etat == QStringLiteral("scheduler is not running"))
     sortie += QStringLiteral("\r\n") + etat;
   if (raison) *raison = sortie;
   return false;
@@ -603,6 +317,7 @@ void RazImprimante() {
   estPdf = false;
   dernierPdf.clear();
   NomImprimante.clear();
+  OublieReleveImpression();
 }
 
 // ---- the commands of the main window ----
@@ -637,66 +352,37 @@ void FenetrePrincipale::Mnu_ImprimerZoom_Click() {
 }
 
 bool FenetrePrincipale::SystemeImpressionRepond() {
-  // A print system that is not there (no scheduler, no client) answers Qt at once as well: only
-  // one that does not answer is waited for.
+  // A print system that is not there (no scheduler, no client) answers at once: only one that does
+  // not answer is waited for.
   Arret = false;
-  RepriseSystemeImpression();
   DebutAttente();
-  QString raison;
-  bool sansReponse = false;
-  // A scheduler that hangs still takes connections: the question needs an answer of it.
-  ClientImpression(QStringLiteral("lpstat"), {QStringLiteral("-d")}, raison, &sansReponse);
+  const FinQuestion fin = ReleveSystemeImpression();
   FinAttente();
-  if (!sansReponse) return true;
-  if (!Arret) Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, raison), Boutons::Ok, QString());
   Arret = false;
-  return false;
+  if (fin == FinQuestion::Delai)
+    Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, TexteSansReponse()), Boutons::Ok, QString());
+  return fin == FinQuestion::Reponse;
 }
 
-bool FenetrePrincipale::ImprimantePrete() {
-  if (imprimante) return true;
+bool FenetrePrincipale::ImprimantePrete(bool releve) {
+  if (imprimante && !releve) return true;
   if (!SystemeImpressionRepond()) return false;
-  // The window takes no input while the print system is asked (Esc excepted).
-  DebutAttente();
-  PrepareImprimante();
-  if (!SystemeImpressionMuet()) ReprendImprimanteChoisie();
-  FinAttente();
-  // A printer made without the print system's answers is not the user's.
-  if (!ImprimanteRepondue()) {
-    imprimante.reset();
-    return false;
+  if (!imprimante) {
+    PrepareImprimante();
+    ReprendImprimanteChoisie();
   }
   return true;
 }
 
-bool FenetrePrincipale::ImprimanteRepondue(bool choix) {
-  QString raison;
-  if (!SystemeImpressionMuet(&raison)) return true;
-  // Esc elsewhere needs no word; a choice it left unmade would look made.
-  if (raison.isEmpty() && choix)
-    raison = QStringLiteral(
-        "Le système d'impression n'a pas répondu ; le choix n'est pas fait [The print system did not answer; "
-        "the choice was not made]");
-  if (!raison.isEmpty())
-    Dialogues().MsgBox(TexteErreurImprimante(NomImprimante, raison), Boutons::Ok, QString());
-  Arret = false;
-  return false;
-}
-
 void FenetrePrincipale::Mnu_Imprimante_Click() {
-  if (!SystemeImpressionRepond() || !ImprimantePrete()) return;
-  // The dialog works on a copy: Cancel leaves Morvo's printer as it was. A print system that
-  // stops answering on the way (the dialog's own questions included) leaves it as well.
-  DebutAttente();
+  // The dialog works on a copy: Cancel leaves Morvo's printer as it was.
+  if (!ImprimantePrete(true)) return;
   std::unique_ptr<QPrinter> choix = CopieImprimante(ImprimanteMorvo());
-  FinAttente();
-  if (!ImprimanteRepondue()) return;
-  const bool choisi = DialoguesFic().ChoisitImprimante(*choix);
-  if (!ImprimanteRepondue(true) || !choisi) return;
-  DebutAttente();
+  if (!DialoguesFic().ChoisitImprimante(*choix)) return;
+  // A queue chosen is confirmed with the print system: one that stopped answering meanwhile leaves
+  // the printer as it was.
+  if (choix->outputFormat() == QPrinter::NativeFormat && !SystemeImpressionRepond()) return;
   choix = CopieImprimante(*choix);
-  FinAttente();
-  if (!ImprimanteRepondue(true)) return;
   Adopte(std::move(choix));
   if (estPdf && !imprimante->outputFileName().isEmpty()) dernierPdf = imprimante->outputFileName();
   // Kept for the next start, in Morvo's own configuration: the system's default stays the user's.
@@ -708,7 +394,6 @@ void FenetrePrincipale::Mnu_Imprimante_Click() {
 }
 
 bool FenetrePrincipale::Imprimer() {
-  RepriseSystemeImpression();
   if (!hote_->MnuVisualiserActif || !ImprimantePrete()) return false;
   QPrinter& p = ImprimanteMorvo();
   if (estPdf) {

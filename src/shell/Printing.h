@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "shell/PrintSystem.h"
+
 class QPrinter;
 class QPdfWriter;
 
@@ -33,10 +35,6 @@ std::unique_ptr<QPrinter> CopieImprimante(const QPrinter& modele);
 // print in, turned with the sheet the way the queue turns it (`horaire`: landscape pages a quarter
 // turn clockwise).
 QPageLayout PageImprimante(const QPrinter& p, bool* horaire = nullptr);
-// Whether a question to the print system was given up since RepriseSystemeImpression() (by Esc, or
-// with `raison` when its time was over); the others are then not asked.
-bool SystemeImpressionMuet(QString* raison = nullptr);
-void RepriseSystemeImpression();
 // Whether the printer writes a PDF file (whose name is asked at each print).
 bool ImprimanteEstPdf();
 // Takes the printer's measures: millimetres per pixel, the screen-to-printer ratio and the font
@@ -95,10 +93,6 @@ class TravailImpression {
   // The queue's job options ("name=value").
   QStringList options_;
 };
-
-// How long the print system's client may take to take a job before the print is given up
-// (milliseconds; tests shorten it).
-extern int DelaiSystemeImpression;
 
 // The message of a printer error: the printer's name and the reason, when there is one.
 QString TexteErreurImprimante(const QString& imprimante, const QString& raison = QString());

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageSize>
 #include <QPrinterInfo>
@@ -899,11 +900,17 @@ TEST_F(PrintingCupsTest, TheChosenPrinterIsKeptAcrossStarts) {
 // FormatI = Paysage as with the dialog's landscape.
 TEST_F(PrintingCupsTest, LandscapeTurnsTheMarginsTheWayTheQueueTurnsTheSheet) {
   constexpr double pt = 72 / 25.4;
-  ASSERT_TRUE(
-      cups_->Prepare({{QStringLiteral("MorvoHoraire"), 3 * pt, 9 * pt, false, 5 * pt, 17 * pt, true}}))
+  // Of two lines that contradict each other, the print system turns the sheet as the last says.
+  CupsPrive::File deuxLignes{QStringLiteral("MorvoDeuxSens"), 3 * pt, 9 * pt, false, 5 * pt, 17 * pt};
+  deuxLignes.Suite = QStringLiteral("*LandscapeOrientation: Minus90\n");
+  ASSERT_TRUE(cups_->Prepare(
+      {{QStringLiteral("MorvoHoraire"), 3 * pt, 9 * pt, false, 5 * pt, 17 * pt, true}, deuxLignes}))
       << cups_->Raison().toStdString();
   Demarre();
-  ChoisitImprimante(QStringLiteral("MorvoHoraire"));
+  for (const QString& file : {QStringLiteral("MorvoHoraire"), QStringLiteral("MorvoDeuxSens")}) {
+    SCOPED_TRACE(file.toStdString());
+    fichiers_.orientation = QPageLayout::Portrait;
+    ChoisitImprimante(file);
   // The landscape printable area of the queue's 595 x 842 points: 271.04 x 201.9 mm.
   const QString cadre = QStringLiteral("EpaisT = 0.1mm\r\nCadre = 0, 0, 271, 201.9\r\n");
   const auto expectLeLongDesMarges = [](const std::vector<PagePdf>& pages) {
@@ -913,28 +920,36 @@ TEST_F(PrintingCupsTest, LandscapeTurnsTheMarginsTheWayTheQueueTurnsTheSheet) {
     ExpectMemeEncre(pages[0].Encre,
                     QRectF(QPointF(3, 17), QPointF(3 + 201.9, 17 + 271)).adjusted(-0.05, -0.05, 0.05, 0.05));
   };
-  Tape(QStringLiteral("FormatI = Paysage\r\n") + cadre);
-  expectLeLongDesMarges(ImprimeSur(QStringLiteral("MorvoHoraire")));
-  Tape(cadre);
-  fichiers_.orientation = QPageLayout::Landscape;
-  ChoisitImprimante(QStringLiteral("MorvoHoraire"));
-  expectLeLongDesMarges(ImprimeSur(QStringLiteral("MorvoHoraire")));
+    Tape(QStringLiteral("FormatI = Paysage\r\n") + cadre);
+    expectLeLongDesMarges(ImprimeSur(file));
+    Tape(cadre);
+    fichiers_.orientation = QPageLayout::Landscape;
+    ChoisitImprimante(file);
+    expectLeLongDesMarges(ImprimeSur(file));
+  }
 }
 
 // The queue's margins are its own to a fraction of a point (3.3 mm at the sides, 10.3 mm at the top
 // and the foot): 0,0 is the corner of the area it prints.
+// A description may separate its values with tabs (3 mm at the sides, 12 mm at the top and the foot).
 TEST_F(PrintingCupsTest, MarginsAreTheQueuesOwnToAFractionOfAPoint) {
   constexpr double pt = 72 / 25.4;
-  ASSERT_TRUE(cups_->Prepare({{QStringLiteral("MorvoFractions"), 3.3 * pt, 10.3 * pt}}))
+  const QString tabulee = QStringLiteral("%1\t%2 %3\t\t%4").arg(3 * pt).arg(12 * pt).arg(595 - 3 * pt).arg(842 - 12 * pt);
+  ASSERT_TRUE(cups_->Prepare({{QStringLiteral("MorvoFractions"), 3.3 * pt, 10.3 * pt},
+                              {.Nom = QStringLiteral("MorvoTabulee"), .Zone = tabulee}}))
       << cups_->Raison().toStdString();
   Demarre();
   Tape(ProgrammeCadreTexte);
   const std::vector<PagePdf> reference = PagesMorvoRun(ProgrammeCadreTexte);
   ASSERT_EQ(reference.size(), 1u);
-  ChoisitImprimante(QStringLiteral("MorvoFractions"));
-  const std::vector<PagePdf> pages = ImprimeSur(QStringLiteral("MorvoFractions"));
-  ASSERT_EQ(pages.size(), 1u);
-  ExpectMemeEncre(pages[0].Encre, reference[0].Encre, QPointF(3.3, -10.3));
+  for (const auto& [file, decalage] : {std::pair(QStringLiteral("MorvoFractions"), QPointF(3.3, -10.3)),
+                                       std::pair(QStringLiteral("MorvoTabulee"), QPointF(3, -12))}) {
+    SCOPED_TRACE(file.toStdString());
+    ChoisitImprimante(file);
+    const std::vector<PagePdf> pages = ImprimeSur(file);
+    ASSERT_EQ(pages.size(), 1u);
+    ExpectMemeEncre(pages[0].Encre, reference[0].Encre, decalage);
+  }
 }
 
 // A queue whose description gives no printable area on its paper (no *ImageableArea line, an empty
@@ -991,8 +1006,8 @@ TEST_F(PrintingCupsTest, ThePrintDialogOffersNoPagesField) {
 }
 
 // A print system that stops answering while the printer dialog is open holds neither the dialog nor
-// the window: choosing another queue asks it without stopping the window's events, and Esc gets
-// out at once, the printer as it was and the user told that the choice was not made.
+// the window: choosing another queue asks it nothing, and Esc gets out at once as Cancel does, in
+// File > Printer and in the listing's dialog: nothing said, nothing printed, the printer as it was.
 TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWindow) {
   Demarre();
   Tape(ProgrammeCadreTexte);
@@ -1014,32 +1029,36 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
     secours.join();
   });
   int battements = 0;
+  QTimer battement;
+  QObject::connect(&battement, &QTimer::timeout, [&battements] { ++battements; });
   QElapsedTimer montre;
   ReponsesModales reponses;
-  reponses.Ajoute([&](QWidget* d) {
-    auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
-    ASSERT_NE(printers, nullptr);
-    const int autre = printers->findText(QStringLiteral("MorvoMarges"));
-    ASSERT_GE(autre, 0);
-    cups_->Gele();
-    QTimer battement;
-    QObject::connect(&battement, &QTimer::timeout, [&battements] { ++battements; });
-    battement.start(50);
-    QTimer::singleShot(1500, d, [d] { QTest::keyClick(d, Qt::Key_Escape); });
-    montre.start();
-    printers->setCurrentIndex(autre);
-  });
-  ChoisitMenu(u'f', u'p');
-  EXPECT_LT(montre.elapsed(), 8000);
-  EXPECT_GE(battements, 15);
-  EXPECT_TRUE(reponses.Epuisees());
-  cups_->Degele();
-  ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_TRUE(prompter_.Messages()[0].texte.contains(QStringLiteral("the choice was not made")))
-      << prompter_.Messages()[0].texte.toStdString();
-  EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
-  ExpectFenetreRendue();
-  prompter_.Efface();
+  for (const char16_t commande : {u'p', u'c'}) {
+    SCOPED_TRACE(commande == u'p' ? "File > Printer" : "the listing");
+    battements = 0;
+    reponses.Ajoute([&](QWidget* d) {
+      auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+      ASSERT_NE(printers, nullptr);
+      const int autre = printers->findText(QStringLiteral("MorvoMarges"));
+      ASSERT_GE(autre, 0);
+      cups_->Gele();
+      battement.start(50);
+      QTimer::singleShot(1500, d, [d] { QTest::keyClick(d, Qt::Key_Escape); });
+      montre.start();
+      printers->setCurrentIndex(autre);
+    });
+    ChoisitMenu(u'f', commande);
+    battement.stop();
+    EXPECT_LT(montre.elapsed(), 8000);
+    EXPECT_GE(battements, 15);
+    EXPECT_TRUE(reponses.Epuisees());
+    cups_->Degele();
+    EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(NomImprimante, QStringLiteral("MorvoA4"));
+    ExpectFenetreRendue();
+    prompter_.Efface();
+  }
+  EXPECT_FALSE(QFile::exists(cups_->Sortie(QStringLiteral("MorvoMarges"))));
 
   // Print pressed on another queue while the print system hangs: the choice is given up once its
   // time is over, and the user is told.
@@ -1067,9 +1086,8 @@ TEST_F(PrintingCupsTest, AFrozenPrintSystemHoldsNeitherThePrinterDialogNorTheWin
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoA4")).size(), 1u);
 }
 
-// Esc that closes the printer dialog's queue list while the print system is slow to answer for the
-// queue just chosen closes the list only: the question goes on, and the queue chosen is the printer
-// once the print system answers.
+// Esc that closes the printer dialog's queue list while the print system is slow to answer closes the
+// list only: the dialog stays, and the queue chosen is the printer once the print system answers.
 TEST_F(PrintingCupsTest, EscInTheQueueListClosesOnlyTheListWhileThePrintSystemIsAsked) {
   Demarre();
   Tape(ProgrammeCadreTexte);
@@ -1127,6 +1145,74 @@ TEST_F(PrintingCupsTest, EscInTheQueueListClosesOnlyTheListWhileThePrintSystemIs
   ASSERT_EQ(NomImprimante, QStringLiteral("MorvoMarges"));
   ExpectFenetreRendue();
   EXPECT_EQ(ImprimeSur(QStringLiteral("MorvoMarges")).size(), 1u);
+}
+
+// A second queue change made quickly on a print server slow to answer (the print system held for
+// 1.5 s: Down Down, or Down Up, in the printer dialog) keeps the queue shown, whether Print is
+// pressed at once or once the dialog has settled; the dialog's Type line names that queue.
+TEST_F(PrintingCupsTest, AQuickSecondQueueChangeKeepsTheQueueShown) {
+  ASSERT_TRUE(cups_->Prepare({{QStringLiteral("MorvoA4"), 0, 0},
+                              {QStringLiteral("MorvoAsym"), 8, 20, false, 30, 40},
+                              {QStringLiteral("MorvoFrac"), 9.4, 29.2}}))
+      << cups_->Raison().toStdString();
+  Demarre();
+  Tape(ProgrammeCadreTexte);
+  DelaiSystemeImpression = 15000;
+  const auto rend = qScopeGuard([this] { DefinitDialoguesFichiers(&fichiers_); });
+  const auto degele = qScopeGuard([this] { cups_->Degele(); });
+  struct Cas {
+    Qt::Key seconde;
+    bool attend;
+    QString montree;
+  };
+  for (const Cas& cas : {Cas{Qt::Key_Down, false, QStringLiteral("MorvoFrac")},
+                         Cas{Qt::Key_Up, false, QStringLiteral("MorvoA4")},
+                         Cas{Qt::Key_Down, true, QStringLiteral("MorvoFrac")}}) {
+    SCOPED_TRACE(cas.montree.toStdString() + (cas.attend ? ", settled" : ", at once"));
+    DefinitDialoguesFichiers(&fichiers_);
+    ChoisitImprimante(QStringLiteral("MorvoA4"));
+    DefinitDialoguesFichiers(nullptr);
+    QString fileMontree, typeMontre;
+    bool fait = false;
+    ReponsesModales reponses;
+    reponses.Ajoute([&](QWidget* d) {
+      auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+      auto* type = d->findChild<QLabel*>(QStringLiteral("type"));
+      auto* boutons = d->findChild<QDialogButtonBox*>();
+      ASSERT_TRUE(printers != nullptr && type != nullptr && boutons != nullptr);
+      ASSERT_EQ(printers->currentText(), QStringLiteral("MorvoA4"));
+      const auto imprime = [&, d, printers, type, boutons] {
+        fileMontree = printers->currentText();
+        typeMontre = type->text();
+        if (d->isVisible()) QTest::mouseClick(boutons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      };
+      cups_->Gele();
+      QTimer::singleShot(300, printers, [&cas, printers] { QTest::keyClick(printers, cas.seconde); });
+      if (!cas.attend) QTimer::singleShot(600, d, imprime);
+      QTimer::singleShot(1500, d, [&] {
+        cups_->Degele();
+        fait = true;
+      });
+      QTest::keyClick(printers, Qt::Key_Down);
+      QElapsedTimer montre;
+      montre.start();
+      while (!fait && montre.elapsed() < 20000) QTest::qWait(20);
+      if (cas.attend) {
+        QTest::qWait(1000);
+        imprime();
+      }
+      if (d->isVisible()) static_cast<QDialog*>(d)->reject();
+    });
+    ChoisitMenu(u'f', u'p');
+    EXPECT_TRUE(reponses.Epuisees());
+    EXPECT_EQ(fileMontree.toStdString(), cas.montree.toStdString());
+    if (cas.attend) {
+      EXPECT_EQ(typeMontre.toStdString(), cas.montree.toStdString());
+    }
+    EXPECT_TRUE(prompter_.Messages().empty()) << prompter_.Messages()[0].texte.toStdString();
+    EXPECT_EQ(NomImprimante.toStdString(), cas.montree.toStdString());
+    prompter_.Efface();
+  }
 }
 
 // The test print server runs with a plain user's PATH as well, which has no /usr/sbin: its tools

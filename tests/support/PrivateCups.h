@@ -37,6 +37,8 @@ class CupsPrive {
     // The printable area as the description writes it, instead of the margins' ("0 0 0 0"); "-"
     // for none (no *ImageableArea line).
     QString Zone = {};
+    // Lines added at the end of the description.
+    QString Suite = {};
   };
 
   // The print system of this process; its socket is CUPS_SERVER from the start on.
@@ -277,6 +279,7 @@ class CupsPrive {
           .replace(QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(595 - droite).arg(842 - haut),
                    QStringLiteral("%1 %2\"\n*DefaultPaperDimension").arg(612 - droite).arg(792 - haut));
     }
+    ppd += f.Suite;
     const QString fichierPpd = QStringLiteral("ppd/") + f.Nom + QStringLiteral(".src.ppd");
     Ecrit(fichierPpd, ppd);
     QProcess p;
