@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileDevice>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
@@ -33,6 +34,13 @@ QString RaisonSysteme(int code) { return QString::fromLocal8Bit(std::strerror(co
 QString RaisonSysteme(const QFileDevice& f) { return RaisonDuTexte(f.errorString(), f.fileName()); }
 
 QString RaisonSysteme(const QTemporaryDir& d) { return RaisonDuTexte(d.errorString(), QString()); }
+
+QString RaisonSysteme(const QProcess& p) {
+  const QString texte = p.errorString();
+  const qsizetype appel = texte.lastIndexOf(QStringLiteral(": "));
+  const qsizetype debut = appel < 0 ? 0 : appel + 2;
+  return texte.left(debut) + RaisonDuTexte(texte.mid(debut), QString());
+}
 
 QString RaisonNonOrdinaire(unsigned mode) {
   if (S_ISDIR(mode)) return RaisonSysteme(EISDIR);

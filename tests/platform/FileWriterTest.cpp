@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -42,9 +43,9 @@ TEST(SystemReasonsTest, TheSystemsWordsAndWhatAFileIsNot) {
   EXPECT_EQ(RaisonNonOrdinaire(S_IFSOCK), QStringLiteral("not a regular file (a socket)"));
 }
 
-// A Qt file's failure in the system's words: Qt's English for the commonest numbers, in French
-// where that locale is there, and Qt's own checks (a folder, a file that may not be written).
-TEST(SystemReasonsTest, AQtFilesFailureInTheSystemsWords) {
+// A Qt file's or program's failure in the system's words: Qt's English for the commonest numbers,
+// in French where that locale is there, and Qt's own checks (a folder, a file not to be written).
+TEST(SystemReasonsTest, AQtFailureInTheSystemsWords) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString lecture = dossier.filePath(QStringLiteral("absent.txt"));
@@ -64,6 +65,10 @@ TEST(SystemReasonsTest, AQtFilesFailureInTheSystemsWords) {
     if (::geteuid() != 0) {
       EXPECT_EQ(raison(QSaveFile(seul), QIODevice::WriteOnly), RaisonSysteme(EACCES)) << langue;
     }
+    QProcess programme;
+    programme.start(lecture, {});
+    EXPECT_FALSE(programme.waitForStarted());
+    EXPECT_TRUE(RaisonSysteme(programme).endsWith(QStringLiteral(": ") + RaisonSysteme(ENOENT))) << langue;
   }
   std::setlocale(LC_ALL, avant.c_str());
 }
