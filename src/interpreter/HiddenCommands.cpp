@@ -16,6 +16,7 @@
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/SystemReasons.h"
 #include "platform/WriteConsent.h"
 #include "platform/WriteSignals.h"
 #include "values/Fields.h"
@@ -77,7 +78,7 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
       const SignauxParDefaut signaux;
       lance = detache.startDetached();
     }
-    if (!lance) ErreurLancement(programme, detache.errorString());
+    if (!lance) ErreurLancement(programme, RaisonSysteme(detache));
     return;
   }
   // Owned by the application, so that a program still running when the wait is given up lives on.
@@ -91,7 +92,7 @@ void ShellAttend(const QString& programme, const QStringList& arguments, bool at
     processus->start();
   }
   if (!processus->waitForStarted()) {
-    const QString raison = processus->errorString();
+    const QString raison = RaisonSysteme(*processus);
     delete processus;
     ErreurLancement(programme, raison);
   }

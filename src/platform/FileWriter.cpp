@@ -296,8 +296,8 @@ bool DonneModeDuRemplacant(QSaveFile& f, const QByteArray& cible, QString& raiso
 }
 
 QString RaisonDuFichier(const QFileDevice& f, bool panne) {
-  if (f.error() != QFileDevice::NoError) return f.errorString();
-  return panne ? qt_error_string(ENOSPC) : RaisonSysteme(EIO);
+  if (f.error() != QFileDevice::NoError) return RaisonSysteme(f);
+  return RaisonSysteme(panne ? ENOSPC : EIO);
 }
 
 bool EcritTout(QFileDevice& f, const QByteArray& octets) {
@@ -338,12 +338,11 @@ GenreFichier GenreDe(const QString& chemin) {
 }
 
 bool DesigneUnFichier(const QString& chemin, QString* erreur) {
-  // Told in the words the file device would give, as the other failures of a file are.
   const QByteArray nom = OctetsDuNom(chemin);
   struct stat etat {};
   if (::stat(nom.constData(), &etat) == 0) {
     if (!S_ISDIR(etat.st_mode)) return true;
-    DonneErreur(erreur, qt_error_string(EISDIR));
+    DonneErreur(erreur, RaisonSysteme(EISDIR));
     return false;
   }
   int code = errno;
@@ -362,7 +361,7 @@ bool DesigneUnFichier(const QString& chemin, QString* erreur) {
       code = errno;
     }
   }
-  DonneErreur(erreur, qt_error_string(code));
+  DonneErreur(erreur, RaisonSysteme(code));
   return false;
 }
 
@@ -406,7 +405,7 @@ bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const
                            QString* erreur) {
   QSaveFile f(QFile::decodeName(cible));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-    DonneErreur(erreur, f.errorString());
+    DonneErreur(erreur, RaisonSysteme(f));
     return false;
   }
   if (QString raison; !DonneModeDuRemplacant(f, cible, raison)) {
@@ -426,7 +425,7 @@ bool RemplaceParSauvegarde(const QByteArray& cible, const QString& chemin, const
     return false;
   }
   if (!f.commit()) {
-    DonneErreur(erreur, f.errorString());
+    DonneErreur(erreur, RaisonSysteme(f));
     return false;
   }
   return true;
@@ -583,7 +582,7 @@ bool AjoutOuvert::Ferme(QString* erreur) {
   ajoute_ = false;
   if (panne) ::close(fd);
   const int code = panne ? ENOSPC : CodeDeFermeture(fd);
-  return code == 0 || Echoue(chemin_, qt_error_string(code), erreur);
+  return code == 0 || Echoue(chemin_, RaisonSysteme(code), erreur);
 }
 
 bool AjoutOuvert::EstLeFichier(const QString& chemin) const {
@@ -611,7 +610,7 @@ bool AjoutOuvert::PeutPrendre(qint64 taille, QString* erreur) {
   int code = 0;
   const qint64 place = Place(fd_, std::numeric_limits<qint64>::max(), code);
   // A line that the file cannot take whole is never started.
-  if (place < taille) return Echoue(chemin_, qt_error_string(code), erreur);
+  if (place < taille) return Echoue(chemin_, RaisonSysteme(code), erreur);
   placeSure_ = place / 2 - taille;
   return true;
 }
@@ -625,7 +624,7 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
   const qint64 taille = octets.size();
   if (!PeutPrendre(taille, erreur)) return false;
   const ssize_t n = EcritUneFois(fd_, octets.constData(), taille);
-  if (n < 0) return Echoue(chemin_, qt_error_string(errno), erreur);
+  if (n < 0) return Echoue(chemin_, RaisonSysteme(errno), erreur);
   const bool panne = n == taille && EnPanne(chemin_);
   if (n == taille && !panne) {
     ajoute_ = true;
@@ -640,9 +639,9 @@ bool AjoutOuvert::Ajoute(const QByteArray& octets, QString* erreur) {
     ajoute_ = true;
     return true;
   }
-  // In the words the file device would give, in the language of Qt's own texts; the part of the
-  // line that could not be taken back (another process holds the file open) is told after it.
-  return Echoue(chemin_, qt_error_string(code) + part.Reprend(fd_), erreur);
+  // The part of the line that could not be taken back (another process holds the file open) is
+  // told after the reason.
+  return Echoue(chemin_, RaisonSysteme(code) + part.Reprend(fd_), erreur);
 }
 
 QString TexteEcritureImpossible(const QString& chemin, const QString& raison) {

@@ -184,7 +184,7 @@ SortieProgressive::SortieProgressive(const QString& chemin) : chemin_(chemin) {
   fichier_ = std::make_unique<QSaveFile>(resolu);
   QString raison;
   if (!fichier_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    Echoue(fichier_->errorString());
+    Echoue(RaisonSysteme(*fichier_));
   else if (!DonneModeDuRemplacant(*fichier_, cible, raison))
     Echoue(raison);
 }
@@ -230,7 +230,7 @@ bool SortieProgressive::Termine(QString* erreur) {
     else if (fichier_->size() != ecrits_)
       Echoue(RaisonSysteme(EIO));
     else if (!fichier_->commit())
-      Echoue(fichier_->errorString());
+      Echoue(RaisonSysteme(*fichier_));
   }
   if (echec_) DonneErreur(erreur, raison_);
   return !echec_;

@@ -66,6 +66,8 @@ QImage LitImage(const QString& chemin, QSize taille, QString& erreur, const QRec
     lecteur.setScaledSize(taille.boundedTo(propre));
   QImage image;
   if (!lecteur.read(&image)) {
+    // The file is open already: what the reader tells is the decoder's own reason (a format it
+    // does not know, data it cannot read), which no error number of the system gives.
     erreur = lecteur.errorString();
     return {};
   }

@@ -20,6 +20,7 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/SystemReasons.h"
 
 using namespace legacy;
 
@@ -264,7 +265,7 @@ bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur, qint64 borneLigne = -1
   for (;;) {
     QByteArray piece = f.read(Morceau);
     if (f.error() != QFileDevice::NoError) {
-      DonneErreur(erreur, f.errorString());
+      DonneErreur(erreur, RaisonSysteme(f));
       return false;
     }
     if (piece.isEmpty()) break;
@@ -312,7 +313,7 @@ std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur
     queue = f.read(BoutLuPourAjout);
   }
   if (f.error() != QFileDevice::NoError) {
-    DonneErreur(erreur, f.errorString());
+    DonneErreur(erreur, RaisonSysteme(f));
     return std::nullopt;
   }
   CodageAjout c;
@@ -406,7 +407,7 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
       if (!OuvreFichierOrdinaire(existant, chemin, erreur)) return false;
       const QByteArray debut = existant.read(BoutLuPourAjout);
       if (existant.error() != QFileDevice::NoError) {
-        DonneErreur(erreur, existant.errorString());
+        DonneErreur(erreur, RaisonSysteme(existant));
         return false;
       }
       codage.finLigne = FormeDe(debut).finLigne;
@@ -558,7 +559,7 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
   const QByteArray nom = OctetsDuNom(chemin);
   struct stat avant {};
   if (chemin.isEmpty() || ::stat(nom.constData(), &avant) != 0) {
-    DonneErreur(erreur, qt_error_string(chemin.isEmpty() ? ENOENT : errno));
+    DonneErreur(erreur, RaisonSysteme(chemin.isEmpty() ? ENOENT : errno));
     return false;
   }
   if (!S_ISREG(avant.st_mode)) {
@@ -567,7 +568,7 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
   }
   const int fd = ::open(nom.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    DonneErreur(erreur, qt_error_string(errno));
+    DonneErreur(erreur, RaisonSysteme(errno));
     return false;
   }
   struct stat etat {};
@@ -577,7 +578,7 @@ bool OuvreFichierOrdinaire(QFile& f, const QString& chemin, QString* erreur) {
     return false;
   }
   if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    DonneErreur(erreur, f.errorString());
+    DonneErreur(erreur, RaisonSysteme(f));
     ::close(fd);
     return false;
   }
@@ -589,7 +590,7 @@ std::optional<QByteArray> LitOctetsFichier(const QString& chemin, QString* erreu
   if (!OuvreFichierOrdinaire(f, chemin, erreur)) return std::nullopt;
   QByteArray octets = f.readAll();
   if (f.error() != QFileDevice::NoError) {
-    DonneErreur(erreur, f.errorString());
+    DonneErreur(erreur, RaisonSysteme(f));
     return std::nullopt;
   }
   return octets;
@@ -606,7 +607,7 @@ std::optional<QByteArray> LitOctetsFichierBorne(const QString& chemin, qint64 li
   while (octets.size() <= limite) {
     const QByteArray suite = f.read(std::min(Morceau, limite + 1 - octets.size()));
     if (f.error() != QFileDevice::NoError) {
-      DonneErreur(erreur, f.errorString());
+      DonneErreur(erreur, RaisonSysteme(f));
       return std::nullopt;
     }
     if (suite.isEmpty()) return octets;
@@ -632,7 +633,7 @@ bool LecteurLignes::Ouvre(const QString& chemin, QString* erreur) {
   // to UTF-8, its end, or the first line too long to be read.
   EtatFlux e;
   if (!ParcourtUtf8(fichier_, e, erreur, LongueurMaxLigneDonnees) || !fichier_.seek(0)) {
-    if (fichier_.error() != QFileDevice::NoError) DonneErreur(erreur, fichier_.errorString());
+    if (fichier_.error() != QFileDevice::NoError) DonneErreur(erreur, RaisonSysteme(fichier_));
     fichier_.close();
     return false;
   }
@@ -661,7 +662,7 @@ bool LecteurLignes::Remplit() {
   const QByteArray suite = fichier_.read(Morceau);
   if (fichier_.error() != QFileDevice::NoError) {
     // A failed read is no end of the file: the lines after it would be silently missing.
-    const QString raison = fichier_.errorString();
+    const QString raison = RaisonSysteme(fichier_);
     fichier_.close();
     tampon_.clear();
     ErreurRun(TexteLectureImpossible(chemin_, raison) + QStringLiteral("\r\n\r\n"));

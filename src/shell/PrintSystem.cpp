@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/Events.h"
+#include "platform/SystemReasons.h"
 
 int DelaiSystemeImpression = 20000;
 
@@ -141,7 +142,7 @@ FinQuestion ClientImpression(const QString& programme, const QStringList& argume
     client.waitForFinished(2000);
     sortie = fin == FinQuestion::Delai ? TexteSansReponse() : QString();
   } else if (client.error() == QProcess::FailedToStart) {
-    sortie = programme + QStringLiteral(": ") + client.errorString();
+    sortie = programme + QStringLiteral(": ") + RaisonSysteme(client);
   } else {
     sortie = QString::fromLocal8Bit(client.readAll()).trimmed();
     reussi = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;

@@ -248,7 +248,7 @@ bool TravailImpression::Possible(QString* raison) const {
     return false;
   };
   if (!dossier_.isValid()) {
-    if (raison) *raison = dossier_.errorString();
+    if (raison) *raison = RaisonSysteme(dossier_);
     return false;
   }
   if (!fichier_) return true;

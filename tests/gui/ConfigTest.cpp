@@ -10,6 +10,7 @@
 #include "ConfigFixture.h"
 #include "FullDisk.h"
 #include "platform/StringTable.h"
+#include "platform/SystemReasons.h"
 #include "shell/Config.h"
 #include "shell/Languages.h"
 
@@ -163,7 +164,7 @@ TEST_F(ConfigTest, ARewriteOntoAFullDiskKeepsTheOldFileAndTellsOnce) {
   EXPECT_EQ(LitOctets(fichier), ancien);
   EXPECT_FALSE(QFile::exists(disque.Chemin(QStringLiteral("xdg/Morvo/Morvo$cfg.old"))));
   ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(129).arg(fichier, qt_error_string(ENOSPC)));
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteMsg(129).arg(fichier, RaisonSysteme(ENOSPC)));
 }
 
 TEST_F(ConfigTest, FrozenConfigurationIsNotWritten) {

@@ -509,7 +509,7 @@ TEST_F(MouseDrawingTest, SavingOntoAFullDiskKeepsTheFileTheJournalAndTheDialog) 
   const QStringList journal = LignesJournal();
   ASSERT_EQ(journal.size(), 2);
   disque.Remplit();
-  const QString raison = qt_error_string(ENOSPC);
+  const QString raison = RaisonSysteme(ENOSPC);
 
   // Add, Replace, and a new file: each is told, and nothing is lost.
   const QString neuf = disque.Chemin(QStringLiteral("Neuf.txt"));
@@ -554,7 +554,7 @@ TEST_F(MouseDrawingTest, ANameThroughAFileReplacesNothing) {
   Clavier(Qt::Key_Return);
   QApplication::processEvents();
   ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, RaisonSysteme(ENOTDIR)));
   EXPECT_EQ(LitOctets(fichier), ancien);
   EXPECT_EQ(LignesJournal(), journal);
   EXPECT_EQ(FrmDessin::Ouvert(), &d);

@@ -127,7 +127,7 @@ TEST_F(ProgramFilesTest, OpenLoadsRunsAndRoundTripsBytes) {
   fichiers_.ouvertures.push_back(Chemin(QStringLiteral("absent.dat")));
   F().Mnu_Ouvrir_Click();
   ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_TRUE(prompter_.Messages()[0].texte.endsWith(qt_error_string(ENOENT)))
+  EXPECT_TRUE(prompter_.Messages()[0].texte.endsWith(RaisonSysteme(ENOENT)))
       << prompter_.Messages()[0].texte.toStdString();
   EXPECT_EQ(FichierCourant, ansi);
   EXPECT_TRUE(Ed().Modele().Text().contains(QStringLiteral("90°")));
@@ -547,7 +547,7 @@ TEST_F(ProgramFilesTest, SavingOntoAFullDiskKeepsTheOldFileAndTellsWhy) {
   const QString titre = F().windowTitle();
   disque.Remplit();
   Tape(QStringLiteral("Trait 0,0,10,10\r\n%A = 2\r\n%B = 3\r\n"));
-  const QString raison = qt_error_string(ENOSPC);
+  const QString raison = RaisonSysteme(ENOSPC);
 
   // Save: told once, with the file and the reason; the file, the modified state and the caption
   // stay, so that closing still asks.
@@ -600,7 +600,7 @@ TEST_F(ProgramFilesTest, SavingPastTheFileSizeLimitKeepsTheWindowAndTheOldFile) 
   QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier);
   ::setrlimit(RLIMIT_FSIZE, &avant);
   ASSERT_EQ(prompter_.Messages().size(), 1u);
-  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(programme, qt_error_string(EFBIG)));
+  EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(programme, RaisonSysteme(EFBIG)));
   EXPECT_EQ(LitOctets(programme), ancien);
   EXPECT_TRUE(F().isVisible());
   EXPECT_TRUE(Ed().Modifie());
@@ -831,7 +831,7 @@ TEST_F(ProgramFilesTest, SaveAsToANameThroughAFileReplacesNothing) {
     fichiers_.enregistrements.push_back(nom);
     QTest::keyClick(&F(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
-    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, RaisonSysteme(ENOTDIR)));
     EXPECT_EQ(LitOctets(garde), QByteArray("keep")) << nom.toStdString();
     EXPECT_TRUE(FichierCourant.isEmpty());
     EXPECT_TRUE(Ed().Modifie());
@@ -881,7 +881,7 @@ TEST_F(ProgramFilesTest, TheSaveDialogAsksAboutTheFileTheSystemWouldWrite) {
                              Chemin(QStringLiteral("keep.txt/../keep.txt"))}) {
     EXPECT_EQ(enregistreSous(nom, QMessageBox::Yes), QString()) << nom.toStdString();
     ASSERT_EQ(prompter_.Messages().size(), 1u) << nom.toStdString();
-    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, qt_error_string(ENOTDIR)));
+    EXPECT_EQ(prompter_.Messages()[0].texte, TexteEcritureImpossible(nom, RaisonSysteme(ENOTDIR)));
     EXPECT_EQ(LitOctets(garde), QByteArray("keep")) << nom.toStdString();
     EXPECT_TRUE(Ed().Modifie());
   }

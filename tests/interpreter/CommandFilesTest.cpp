@@ -17,6 +17,7 @@
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
+#include "platform/SystemReasons.h"
 #include "platform/TextFile.h"
 
 using namespace legacy;
@@ -192,7 +193,7 @@ TEST_F(CommandFilesTest, AFileThatCannotBeReadSaysWhy) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(Messages()[0].texte.startsWith(
       TexteMsg(114) + QStringLiteral(" 2: Fichier = /proc/self/mem, 0, 0") + CRLF + CRLF +
-      QStringLiteral("/proc/self/mem : lecture impossible / cannot be read : ") + qt_error_string(EIO) +
+      QStringLiteral("/proc/self/mem : lecture impossible / cannot be read : ") + RaisonSysteme(EIO) +
       CRLF + CRLF))
       << Messages()[0].texte.left(300).toStdString();
   EXPECT_TRUE(Lignes().empty());

@@ -132,7 +132,7 @@ TEST_F(RuntimeCommandsTest, AFileThatCannotBeReadIsARunErrorWithItsReason) {
   if (!QFile::exists(QStringLiteral("/proc/self/mem"))) GTEST_SKIP() << "no /proc/self/mem";
   ASSERT_EQ(::symlink("/proc/self/mem", QFile::encodeName(Chemin(QStringLiteral("mem.txt"))).constData()), 0);
   const QString raison =
-      QStringLiteral("mem.txt : lecture impossible / cannot be read : ") + qt_error_string(EIO);
+      QStringLiteral("mem.txt : lecture impossible / cannot be read : ") + RaisonSysteme(EIO);
   for (const QString& commande : {QStringLiteral("OPEN = mem.txt"), QStringLiteral("PLOT = mem.txt§59"),
                                   QStringLiteral("POLY = Rouge, FIC, mem.txt")}) {
     Lance({commande, "LVAR = %A", "%B = 1"});
@@ -369,7 +369,7 @@ TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
     DefinitPanneEcriture({});
     ASSERT_EQ(Messages().size(), 1u) << nom.toStdString();
     EXPECT_TRUE(Messages()[0].texte.contains(nom)) << Messages()[0].texte.toStdString();
-    EXPECT_TRUE(Messages()[0].texte.contains(qt_error_string(ENOSPC))) << Messages()[0].texte.toStdString();
+    EXPECT_TRUE(Messages()[0].texte.contains(RaisonSysteme(ENOSPC))) << Messages()[0].texte.toStdString();
     if (explicite) {
       EXPECT_EQ(Var(1, "%FIN"), "<absent>");
     }
@@ -385,7 +385,7 @@ TEST_F(RuntimeCommandsTest, AnAppendFileThatFailsToFlushWhenItClosesSaysSo) {
   EXPECT_TRUE(Messages()[0].texte.contains(QStringLiteral("%X == %NOPE")))
       << Messages()[0].texte.toStdString();
   EXPECT_EQ(Messages()[1].texte,
-            TexteEcritureImpossible(Chemin(QStringLiteral("erreur.txt")), qt_error_string(ENOSPC)));
+            TexteEcritureImpossible(Chemin(QStringLiteral("erreur.txt")), RaisonSysteme(ENOSPC)));
   EXPECT_EQ(Var(1, "%FIN"), "<absent>");
 }
 
@@ -478,7 +478,7 @@ TEST_F(RuntimeCommandsTest, PrintAOntoAFullDiskStopsTheRunAndKeepsTheFile) {
   rlimit avant{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &avant), 0);
   const auto retablit = qScopeGuard([&avant] { ::setrlimit(RLIMIT_FSIZE, &avant); });
-  const QString limite = qt_error_string(EFBIG);
+  const QString limite = RaisonSysteme(EFBIG);
   for (const bool tenu : {false, true}) {
     Ecrit("limite.txt", "old\r\n");
     QFile lecteur(Chemin("limite.txt"));

@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 
 #include "FullDisk.h"
@@ -38,6 +41,36 @@ TEST(SystemReasonsTest, TheSystemsWordsAndWhatAFileIsNot) {
   EXPECT_EQ(RaisonNonOrdinaire(S_IFIFO), QStringLiteral("not a regular file (a FIFO or a pipe)"));
   EXPECT_EQ(RaisonNonOrdinaire(S_IFCHR), QStringLiteral("not a regular file (a device)"));
   EXPECT_EQ(RaisonNonOrdinaire(S_IFSOCK), QStringLiteral("not a regular file (a socket)"));
+}
+
+// A Qt file's or program's failure in the system's words: Qt's English for the commonest numbers,
+// in French where that locale is there, and Qt's own checks (a folder, a file not to be written).
+TEST(SystemReasonsTest, AQtFailureInTheSystemsWords) {
+  QTemporaryDir dossier;
+  ASSERT_TRUE(dossier.isValid());
+  const QString lecture = dossier.filePath(QStringLiteral("absent.txt"));
+  const QString seul = dossier.filePath(QStringLiteral("seul.txt"));
+  Ecrit(seul, "x\n");
+  ::chmod(QFile::encodeName(seul).constData(), 0444);
+  const auto raison = [](QFileDevice&& f, QIODevice::OpenMode mode) {
+    EXPECT_FALSE(f.open(mode)) << f.fileName().toStdString();
+    return RaisonSysteme(f);
+  };
+  const std::string avant = std::setlocale(LC_ALL, nullptr);
+  for (const char* langue : {"C.UTF-8", "fr_FR.UTF-8"}) {
+    if (!std::setlocale(LC_ALL, langue)) continue;
+    EXPECT_EQ(raison(QFile(lecture), QIODevice::ReadOnly), RaisonSysteme(ENOENT)) << langue;
+    EXPECT_EQ(raison(QFile(dossier.path()), QIODevice::ReadOnly), RaisonSysteme(EISDIR)) << langue;
+    EXPECT_EQ(raison(QSaveFile(dossier.path()), QIODevice::WriteOnly), RaisonSysteme(EISDIR)) << langue;
+    if (::geteuid() != 0) {
+      EXPECT_EQ(raison(QSaveFile(seul), QIODevice::WriteOnly), RaisonSysteme(EACCES)) << langue;
+    }
+    QProcess programme;
+    programme.start(lecture, {});
+    EXPECT_FALSE(programme.waitForStarted());
+    EXPECT_TRUE(RaisonSysteme(programme).endsWith(QStringLiteral(": ") + RaisonSysteme(ENOENT))) << langue;
+  }
+  std::setlocale(LC_ALL, avant.c_str());
 }
 
 // A full disk: /dev/full by its name and through a descriptor, and a disk that fills up (a small

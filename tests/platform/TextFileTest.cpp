@@ -562,7 +562,7 @@ TEST(TextFile, ClosingAnAppendFileTellsAFailedFlush) {
   const bool ferme = ajout.Ferme(&erreur);
   DefinitPanneEcriture({});
   EXPECT_FALSE(ferme);
-  EXPECT_EQ(erreur, qt_error_string(ENOSPC));
+  EXPECT_EQ(erreur, RaisonSysteme(ENOSPC));
   EXPECT_FALSE(ajout.EstOuvert());
   ASSERT_TRUE(ajout.Ouvre(chemin));
   EXPECT_TRUE(ajout.Ferme(&erreur));

@@ -31,6 +31,7 @@
 #include "PdfPages.h"
 #include "PrivateCups.h"
 #include "interpreter/Scrambling.h"
+#include "platform/SystemReasons.h"
 
 namespace {
 
@@ -1387,8 +1388,8 @@ TEST_F(RunnerTest, EveryFailureSaysWhy) {
   const QString fifo = Chemin(QStringLiteral("fifo.dat"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   const std::pair<QString, QString> illisibles[] = {
-      {absent, qt_error_string(ENOENT)},
-      {dossier(), qt_error_string(EISDIR)},
+      {absent, RaisonSysteme(ENOENT)},
+      {dossier(), RaisonSysteme(EISDIR)},
       {fifo, QStringLiteral("not a regular file (a FIFO or a pipe)")},
   };
   for (const auto& [illisible, raison] : illisibles) {
@@ -1405,7 +1406,7 @@ TEST_F(RunnerTest, EveryFailureSaysWhy) {
     const Resultat r = Lance({option, sortie, programme}, false, {}, QStringLiteral("unset XDG_RUNTIME_DIR"));
     EXPECT_EQ(r.code, 3);
     EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + sortie + QStringLiteral(": ") +
-                             qt_error_string(ENOENT) + QLatin1Char('\n'))
+                             RaisonSysteme(ENOENT) + QLatin1Char('\n'))
         << option.toStdString();
   }
   // A read-only folder: root writes into any folder that is not on a read-only file system.
@@ -1424,7 +1425,7 @@ TEST_F(RunnerTest, EveryFailureSaysWhy) {
   if (::geteuid() == 0) QProcess::execute(QStringLiteral("umount"), {lecture});
   EXPECT_EQ(r.code, 3);
   EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + pdf + QStringLiteral(": ") +
-                           qt_error_string(::geteuid() == 0 ? EROFS : EACCES) + QLatin1Char('\n'));
+                           RaisonSysteme(::geteuid() == 0 ? EROFS : EACCES) + QLatin1Char('\n'));
 }
 
 // After a stop the PDF is never the blank page of a print run that stopped at once: it is not
@@ -1528,7 +1529,7 @@ TEST_F(RunnerTest, DescriptorNamesWriteThroughTheShellsOwnDescriptor) {
   // A descriptor that is not open, or open for reading only, is no output.
   QString erreurs;
   EXPECT_EQ(LanceShell(QStringLiteral("\"$R\" --log /dev/fd/9 prog.dat"), &erreurs), 3);
-  EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + qt_error_string(EBADF) +
+  EXPECT_EQ(erreurs, QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + RaisonSysteme(EBADF) +
                          QStringLiteral(" (descriptor 9 is not open)\n"))
       << erreurs.toStdString();
   // A name no descriptor has is no descriptor, and the file the name would be is refused.
@@ -1570,7 +1571,7 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
   EcritProgramme("%I = 0\r\nB:\r\n%I == %I+1\r\nCercle 50,50,%I\r\nIf %I < 5000 Then Goto B\r\n",
                  QStringLiteral("long.dat"));
   QString erreurs;
-  const QString raison = qt_error_string(EFBIG);
+  const QString raison = RaisonSysteme(EFBIG);
   EXPECT_EQ(
       LanceShell(QStringLiteral("echo old > r.txt; ulimit -f 20; \"$R\" --log /dev/stdout long.dat >> r.txt"),
                  &erreurs),
@@ -1609,7 +1610,7 @@ TEST_F(RunnerTest, AnOutputThroughADescriptorThatFailsIsTakenBack) {
         3);
     EXPECT_EQ(QString::fromLocal8Bit(LitOctets(QStringLiteral("r.txt"))).toStdString(),
               ((redirection == QStringLiteral(">>") ? QStringLiteral("old\n") : QString()) +
-               QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + qt_error_string(EBADF) +
+               QStringLiteral("morvo-run: cannot write /dev/fd/9: ") + RaisonSysteme(EBADF) +
                QStringLiteral(" (descriptor 9 is not open)\nmorvo-run: cannot write /dev/stdout: ") + raison +
                u'\n')
                   .toStdString())
@@ -1685,7 +1686,7 @@ TEST_F(RunnerTest, AFailedOutputThroughADescriptorKeepsWhatOthersAppended) {
       QRegularExpression(
           QStringLiteral("^morvo-run: cannot write /dev/stdout: %1 \\(the first (\\d+) bytes "
                          "went into the file already: what reads it has an output cut short\\)\n$")
-              .arg(QRegularExpression::escape(qt_error_string(EFBIG))))
+              .arg(QRegularExpression::escape(RaisonSysteme(EFBIG))))
           .match(erreurs);
   EXPECT_TRUE(message.hasMatch()) << erreurs.toStdString();
   // Every line of the other process is there whole, in order; what is left besides them is the
@@ -1717,7 +1718,7 @@ TEST_F(RunnerTest, AnOutputNamedAsAFolderIsRefusedWithTheSystemsAnswer) {
   const QString programme = EcritProgramme(texte, QStringLiteral("prog.dat"));
   EcritProgramme("old", QStringLiteral("keep.txt"));
   ASSERT_TRUE(QDir(dossier()).mkdir(QStringLiteral("sub")));
-  const QString pasDossier = qt_error_string(ENOTDIR), estDossier = qt_error_string(EISDIR);
+  const QString pasDossier = RaisonSysteme(ENOTDIR), estDossier = RaisonSysteme(EISDIR);
   const std::pair<QString, QString> cas[] = {
       {QStringLiteral("prog.dat/"), pasDossier},        {QStringLiteral("prog.dat//"), pasDossier},
       {QStringLiteral("prog.dat/."), pasDossier},       {QStringLiteral("./prog.dat/"), pasDossier},
@@ -1803,7 +1804,7 @@ TEST_F(RunnerTest, RelativeNamesInAFolderBeyondThePathLimitAreRefused) {
   const QString png = QStringLiteral("morvo-deep-folder.png");
   const QString log = QStringLiteral("morvo-deep-folder.log");
   const QString raison =
-      qt_error_string(ENAMETOOLONG) + QStringLiteral(" (the current folder cannot be told)");
+      RaisonSysteme(ENAMETOOLONG) + QStringLiteral(" (the current folder cannot be told)");
   QString erreurs;
   const int sorties = lance({QStringLiteral("--png"), png, QStringLiteral("--log"), log, programme}, erreurs);
   QString erreursProgramme;
@@ -1895,12 +1896,12 @@ TEST_F(RunnerTest, NamesInMessagesShowTheirControlCharactersEscaped) {
   Resultat r = Lance({absent});
   EXPECT_EQ(r.code, 2);
   EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot read a\\nb\\e[31mc\\td.dat: ") +
-                           qt_error_string(ENOENT) + u'\n');
+                           RaisonSysteme(ENOENT) + u'\n');
   const QString sortie = Chemin(QStringLiteral("no\ndir/x.png"));
   r = Lance({QStringLiteral("--png"), sortie, programme});
   EXPECT_EQ(r.code, 3);
   EXPECT_EQ(r.erreurs, QStringLiteral("morvo-run: cannot write ") + dossier() +
-                           QStringLiteral("/no\\ndir/x.png: ") + qt_error_string(ENOENT) + u'\n');
+                           QStringLiteral("/no\\ndir/x.png: ") + RaisonSysteme(ENOENT) + u'\n');
 }
 
 // A killed print run leaves no provisional PDF behind in the temporary folder.
