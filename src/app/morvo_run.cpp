@@ -26,6 +26,7 @@
 #include "interpreter/RuntimeCommands.h"
 #include "interpreter/SetupCommands.h"
 #include "platform/Events.h"
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

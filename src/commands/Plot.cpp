@@ -17,6 +17,7 @@
 #include "drawing/Segments.h"
 #include "interpreter/CommandFiles.h"  // ExecFichier: a symbol is a program level
 #include "platform/Events.h"
+#include "platform/FileLookup.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
@@ -24,7 +25,6 @@
 #include "platform/Prompter.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
-#include "platform/TextFile.h"
 #include "platform/WriteConsent.h"
 #include "values/Fields.h"
 #include "values/Levels.h"

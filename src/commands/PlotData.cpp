@@ -10,6 +10,7 @@
 #include "drawing/Pen.h"
 #include "drawing/Points.h"
 #include "drawing/Segments.h"
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"

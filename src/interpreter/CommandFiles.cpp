@@ -15,6 +15,7 @@
 #include "interpreter/SetupCommands.h"
 #include "platform/EditorText.h"
 #include "platform/Events.h"
+#include "platform/FileLookup.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"
 #include "platform/OutputSurface.h"

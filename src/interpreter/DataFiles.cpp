@@ -13,6 +13,7 @@
 #include "interpreter/Interpreter.h"
 #include "interpreter/RunState.h"
 #include "platform/Events.h"
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

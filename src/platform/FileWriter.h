@@ -5,12 +5,8 @@
 // measured before it replaces the old one; an append is one write at the end of the file, and the
 // part of it that went in is taken back when it did not go in whole. Either way a failure leaves
 // the old file byte for byte and gives the system's reason. (With Qt 6.4, a buffered QSaveFile's
-// commit() reports success when only its final flush fails.)
-//
-// Links are followed as the system follows them, except one that lies in a sticky folder everybody
-// may write to (such as /tmp) and belongs neither to the user nor to the folder's owner: another
-// user may have planted it to have us write over a file of ours, so it is refused with the reason,
-// whatever the system's own protection says. A link of the user's own is written through.
+// commit() reports success when only its final flush fails.) Where a name leads, its links
+// followed, is Links.h's.
 
 #include <QByteArray>
 #include <QString>
@@ -33,14 +29,6 @@ bool EcritFichier(const QString& chemin, const QByteArray& octets, QString* erre
 // file in the reasons told.
 bool EcritFichierDans(int dossier, const QByteArray& base, const QString& chemin, const QByteArray& octets,
                       QString* erreur = nullptr);
-// The path with its links followed as the writer follows them (the last name may not exist yet);
-// nullopt with the reason when the writer would refuse a link on the way.
-std::optional<QString> SuitLiens(const QString& chemin, QString* erreur = nullptr);
-// Whether a file can be written at the name as the system reads it: false with the system's answer
-// for a folder's name ("x/", "x/.", a folder), for a name that goes through a file as through a
-// folder ("prog.dat/": "Not a directory"), and for one whose folder is not there.
-bool DesigneUnFichier(const QString& chemin, QString* erreur = nullptr);
-
 // Appends the bytes, creating the file when missing.
 bool AjouteFichier(const QString& chemin, const QByteArray& octets, QString* erreur = nullptr);
 
@@ -68,9 +56,6 @@ bool Synchronise(QFileDevice& f, QString& raison);
 // a stop is asked (see DefinitArretEcriture).
 bool EcritDansDescripteur(int fd, const char* octets, qint64 taille, QString& raison,
                           PartEcrite* part = nullptr);
-// What the path names, links followed; Absent also when it cannot be told.
-enum class GenreFichier { Absent, Ordinaire, Dossier, Flux, Autre };
-GenreFichier GenreDe(const QString& chemin);
 
 // A regular file held open for appending. Each Ajoute is one write at the end of the file as it
 // then stands, so that the lines of another process appending to the same file stay whole beside

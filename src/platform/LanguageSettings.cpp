@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"

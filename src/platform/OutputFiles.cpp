@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "platform/FileNames.h"
+#include "platform/Links.h"
 #include "platform/TextFile.h"
 
 namespace {

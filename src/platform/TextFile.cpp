@@ -1,221 +1,28 @@
 #include "platform/TextFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
-#include "platform/Host.h"
-#include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
 #include "platform/SystemReasons.h"
 
-using namespace legacy;
-
 namespace {
-
-// Windows-1252 codes 0x80..0x9F; the five undefined codes keep the C1 control of the same value.
-constexpr std::array<char16_t, 32> kHaut1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-constexpr std::array<char16_t, 256> Table1252() {
-  std::array<char16_t, 256> t{};
-  for (int i = 0; i < 256; ++i) t[i] = static_cast<char16_t>(i);
-  for (int i = 0; i < 32; ++i) t[0x80 + i] = kHaut1252[i];
-  return t;
-}
-
-constexpr std::array<char16_t, 256> kTable1252 = Table1252();
-
-int Code1252(char16_t u) {
-  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
-  for (int i = 0; i < 32; ++i) {
-    if (kHaut1252[i] == u) return 0x80 + i;
-  }
-  return -1;
-}
-
-// Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF. Ouverte: valid up to a
-// sequence that the bytes end in the middle of, which starts at *debutOuvert.
-enum class Utf8 { Valide, Ouverte, Invalide };
-
-Utf8 EtatUtf8(const QByteArray& o, qsizetype* debutOuvert = nullptr) {
-  const auto* p = reinterpret_cast<const unsigned char*>(o.constData());
-  const qsizetype n = o.size();
-  qsizetype i = 0;
-  while (i < n) {
-    const unsigned char c = p[i];
-    int suite;
-    unsigned char min2 = 0x80, max2 = 0xBF;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      suite = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      suite = 2;
-      if (c == 0xE0) min2 = 0xA0;
-      if (c == 0xED) max2 = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      suite = 3;
-      if (c == 0xF0) min2 = 0x90;
-      if (c == 0xF4) max2 = 0x8F;
-    } else {
-      return Utf8::Invalide;
-    }
-    const qsizetype presents = std::min<qsizetype>(suite, n - 1 - i);
-    if (presents >= 1 && (p[i + 1] < min2 || p[i + 1] > max2)) return Utf8::Invalide;
-    for (int k = 2; k <= presents; ++k) {
-      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return Utf8::Invalide;
-    }
-    if (presents < suite) {
-      if (debutOuvert) *debutOuvert = i;
-      return Utf8::Ouverte;
-    }
-    i += suite + 1;
-  }
-  return Utf8::Valide;
-}
-
-bool EstUtf8(const QByteArray& o) { return EtatUtf8(o) == Utf8::Valide; }
-
-bool EstAscii(const QString& t) {
-  for (QChar c : t) {
-    if (c.unicode() >= 0x80) return false;
-  }
-  return true;
-}
-
-bool TientEnAscii(const QByteArray& o) {
-  for (char c : o) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-// A file is read in the one encoding its whole bytes give (see DecodeTexte): Windows-1252 bytes
-// that would all happen to form UTF-8 ("Fuß²" alone is DF B2), or a character Windows-1252 lacks,
-// make the whole file UTF-8. A file read as UTF-8 stays UTF-8.
-QByteArray Encode(const QString& texte, FormeTexte::Codage codage) {
-  if (codage == FormeTexte::Codage::Utf8) return texte.toUtf8();
-  if (codage == FormeTexte::Codage::Utf8Bom) return QByteArray("\xEF\xBB\xBF") + texte.toUtf8();
-  if (auto octets = EncodeWindows1252(texte); octets && (TientEnAscii(*octets) || !EstUtf8(*octets))) {
-    return *octets;
-  }
-  return texte.toUtf8();
-}
-
-// The text with every line end made `fin`.
-QString AvecFins(const QString& texte, const QString& fin) {
-  QString t = NormaliseFinsDeLigne(texte);
-  if (fin != QStringLiteral("\r\n")) t.replace(QStringLiteral("\r\n"), fin);
-  return t;
-}
 
 void DonneErreur(QString* erreur, const QString& raison) {
   if (erreur) *erreur = raison;
 }
 
 }  // namespace
-
-QString DecodeWindows1252(const QByteArray& octets) {
-  QString r(octets.size(), Qt::Uninitialized);
-  QChar* d = r.data();
-  for (qsizetype i = 0; i < octets.size(); ++i)
-    d[i] = QChar(kTable1252[static_cast<unsigned char>(octets[i])]);
-  return r;
-}
-
-std::optional<QByteArray> EncodeWindows1252(const QString& texte) {
-  QByteArray r(texte.size(), Qt::Uninitialized);
-  for (qsizetype i = 0; i < texte.size(); ++i) {
-    const int code = Code1252(texte[i].unicode());
-    if (code < 0) return std::nullopt;
-    r[i] = static_cast<char>(code);
-  }
-  return r;
-}
-
-QString DecodeTexte(const QByteArray& octets) {
-  // One byte foreign to UTF-8 anywhere makes the whole file Windows-1252: a line such as "Fuß²" (DF
-  // B2) is valid UTF-8 by accident and must not be read apart from the rest.
-  if (!EstUtf8(octets)) return DecodeWindows1252(octets);
-  if (octets.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(octets.constData() + 3, octets.size() - 3);
-  return QString::fromUtf8(octets);
-}
-
-QByteArray EncodeTexte(const QString& texte, FormeTexte::Codage codage) { return Encode(texte, codage); }
-
-bool EstTexte(const QByteArray& octets) {
-  if (octets.contains('\0')) return false;
-  if (TientEnAscii(octets) || EstUtf8(octets)) return true;
-  for (const char c : octets) {
-    const char16_t u = kTable1252[static_cast<unsigned char>(c)];
-    if (u >= 0x80 && u < 0xA0) return false;
-  }
-  return true;
-}
-
-FormeTexte FormeDe(const QByteArray& octets) {
-  FormeTexte f;
-  if (!TientEnAscii(octets)) {
-    if (!EstUtf8(octets))
-      f.codage = FormeTexte::Codage::Windows1252;
-    else if (octets.startsWith("\xEF\xBB\xBF"))
-      f.codage = FormeTexte::Codage::Utf8Bom;
-    else
-      f.codage = FormeTexte::Codage::Utf8;
-  }
-  for (qsizetype i = 0; i < octets.size(); ++i) {
-    if (octets[i] == '\n') {
-      f.finLigne = QStringLiteral("\n");
-      break;
-    }
-    if (octets[i] == '\r') {
-      if (i + 1 == octets.size() || octets[i + 1] != '\n') f.finLigne = QStringLiteral("\r");
-      break;
-    }
-  }
-  return f;
-}
-
-FormeTexte FormeUtf8Marquee() {
-  FormeTexte f;
-  f.codage = FormeTexte::Codage::Utf8Bom;
-  return f;
-}
-
-QString NormaliseFinsDeLigne(const QString& texte) {
-  return FinsCrLf(texte, [](QChar c) { return c == u'\r' || c == u'\n'; });
-}
-
-QStringList DecoupeLignes(const QString& texte) {
-  QStringList lignes;
-  qsizetype debut = 0;
-  for (qsizetype i = 0; i < texte.size(); ++i) {
-    const QChar c = texte[i];
-    if (c != u'\r' && c != u'\n') continue;
-    lignes << texte.mid(debut, i - debut);
-    if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') ++i;
-    debut = i + 1;
-  }
-  if (debut < texte.size()) lignes << texte.mid(debut);
-  return lignes;
-}
 
 std::optional<QString> LitFichierTexte(const QString& chemin, FormeTexte* forme) {
   const std::optional<QByteArray> octets = LitOctetsFichier(chemin);
@@ -233,7 +40,7 @@ std::optional<QString> LitFichierTexteBorne(const QString& chemin, qint64 limite
 }
 
 QByteArray OctetsDuTexte(const QString& texte, const FormeTexte& forme) {
-  return Encode(AvecFins(texte, forme.finLigne), forme.codage);
+  return EncodeTexte(AvecFins(texte, forme.finLigne), forme.codage);
 }
 
 bool EcritFichierTexte(const QString& chemin, const QString& texte, QString* erreur,
@@ -245,61 +52,6 @@ namespace {
 
 // How much of each end of a file an append reads before it reads it all (see CodageAjout).
 constexpr qint64 BoutLuPourAjout = 64 * 1024;
-
-// What the bytes of a file from the current position to its end tell of their encoding.
-struct EtatFlux {
-  Utf8 etat = Utf8::Valide;
-  bool ascii = true;
-  // The UTF-8 sequence that the last bytes leave unfinished, when the state is Ouverte.
-  QByteArray finOuverte;
-};
-
-// Reads `f` to its end in pieces, holding no more than one of them, and stops at the first byte
-// foreign to UTF-8, which settles it. With a `borneLigne`, also at the first line longer than that:
-// a reader of lines stops there with an error, and nothing after it is ever read as text. False
-// with the system's reason when a read fails.
-bool ParcourtUtf8(QFile& f, EtatFlux& e, QString* erreur, qint64 borneLigne = -1) {
-  constexpr qint64 Morceau = 64 * 1024;
-  QByteArray reste;
-  qint64 ligne = 0;
-  for (;;) {
-    QByteArray piece = f.read(Morceau);
-    if (f.error() != QFileDevice::NoError) {
-      DonneErreur(erreur, RaisonSysteme(f));
-      return false;
-    }
-    if (piece.isEmpty()) break;
-    if (borneLigne >= 0) {
-      qsizetype i = 0;
-      for (; i < piece.size(); ++i) {
-        ligne = piece[i] == '\r' || piece[i] == '\n' ? 0 : ligne + 1;
-        if (ligne > borneLigne) break;
-      }
-      if (i < piece.size()) {
-        // The line that crosses the bound counts up to the bound only; a sequence it leaves
-        // unfinished there is no fault of the file.
-        piece.truncate(i);
-        piece.prepend(reste);
-        if (EtatUtf8(piece) == Utf8::Invalide) e.etat = Utf8::Invalide;
-        e.ascii = e.ascii && TientEnAscii(piece);
-        return true;
-      }
-    }
-    e.ascii = e.ascii && TientEnAscii(piece);
-    piece.prepend(reste);
-    qsizetype debut = 0;
-    const Utf8 etat = EtatUtf8(piece, &debut);
-    if (etat == Utf8::Invalide) {
-      e.etat = Utf8::Invalide;
-      e.finOuverte.clear();
-      return true;
-    }
-    reste = etat == Utf8::Ouverte ? piece.mid(debut) : QByteArray();
-  }
-  e.etat = reste.isEmpty() ? Utf8::Valide : Utf8::Ouverte;
-  e.finOuverte = reste;
-  return true;
-}
 
 std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur) {
   // A FIFO or device in the file's place is refused before it could block the read.
@@ -339,59 +91,6 @@ std::optional<CodageAjout> LitCodageAjout(const QString& chemin, QString* erreur
     c.teneur = CodageAjout::Teneur::Utf8;
   }
   return c;
-}
-
-// The first character of the text that Windows-1252 has no code for.
-QString PremierHors1252(const QString& texte) {
-  for (qsizetype i = 0; i < texte.size(); ++i) {
-    if (Code1252(texte[i].unicode()) >= 0) continue;
-    const bool paire = texte[i].isHighSurrogate() && i + 1 < texte.size() && texte[i + 1].isLowSurrogate();
-    return texte.mid(i, paire ? 2 : 1);
-  }
-  return {};
-}
-
-// The bytes of an added text in the file's encoding, which they leave as it was: nullopt, with
-// the reason in *erreur, for a text that a Windows-1252 file cannot take so.
-std::optional<QByteArray> OctetsAjout(const QString& ajout, CodageAjout& c, QString* erreur) {
-  if (EstAscii(ajout)) {
-    // ASCII after an unfinished sequence leaves it unfinished for good.
-    if (!ajout.isEmpty()) c.finOuverte.clear();
-    return ajout.toLatin1();
-  }
-  if (c.teneur == CodageAjout::Teneur::Utf8) return ajout.toUtf8();
-  const std::optional<QByteArray> en1252 = EncodeWindows1252(ajout);
-  if (c.teneur == CodageAjout::Teneur::Ascii) {
-    // A new or ASCII file is Windows-1252 when the text fits and its bytes do not happen to form
-    // UTF-8 ("Fuß²" alone is DF B2); else UTF-8, which the whole file then reads as.
-    qsizetype debut = 0;
-    const Utf8 etat = en1252 ? EtatUtf8(*en1252, &debut) : Utf8::Valide;
-    if (etat == Utf8::Valide) {
-      c.teneur = CodageAjout::Teneur::Utf8;
-      return ajout.toUtf8();
-    }
-    c.teneur = CodageAjout::Teneur::Windows1252;
-    if (etat == Utf8::Ouverte) c.finOuverte = en1252->mid(debut);
-    return *en1252;
-  }
-  // Bytes of another encoding in a Windows-1252 file would read as other characters: refused.
-  if (!en1252) {
-    DonneErreur(erreur, TexteMsg(194).arg(PremierHors1252(ajout)));
-    return std::nullopt;
-  }
-  if (!c.finOuverte.isEmpty()) {
-    // A file that only a sequence cut at its end keeps from reading as UTF-8: bytes that finish it
-    // with nothing foreign to UTF-8 after would make the whole file read as UTF-8.
-    const QByteArray fin = c.finOuverte + *en1252;
-    qsizetype debut = 0;
-    const Utf8 etat = EtatUtf8(fin, &debut);
-    if (etat == Utf8::Valide) {
-      DonneErreur(erreur, TexteMsg(195).arg(DecodeWindows1252(c.finOuverte), DecoupeLignes(ajout).value(0)));
-      return std::nullopt;
-    }
-    c.finOuverte = etat == Utf8::Ouverte ? fin.mid(debut) : QByteArray();
-  }
-  return *en1252;
 }
 
 }  // namespace
@@ -447,21 +146,6 @@ bool AjoutTexte::Adopte(int fd, const QString& chemin, const QString& raison, QS
   if (OuvreFichierOrdinaire(existant, QStringLiteral("/proc/self/fd/%1").arg(fd)))
     fin_ = FormeDe(existant.read(BoutLuPourAjout)).finLigne;
   return true;
-}
-
-// The bytes of an ASCII text whose line ends are all CR LF, as they stand; nullopt for any other.
-static std::optional<QByteArray> OctetsAsciiCrLf(const QString& texte) {
-  const qsizetype n = texte.size();
-  QByteArray octets(n, Qt::Uninitialized);
-  const auto* c = reinterpret_cast<const char16_t*>(texte.constData());
-  for (qsizetype i = 0; i < n; ++i) {
-    const char16_t u = c[i];
-    if (u >= 0x80) return std::nullopt;
-    if (u == u'\r' && (i + 1 >= n || c[i + 1] != u'\n')) return std::nullopt;
-    if (u == u'\n' && (i == 0 || c[i - 1] != u'\r')) return std::nullopt;
-    octets[i] = static_cast<char>(u);
-  }
-  return octets;
 }
 
 bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
@@ -523,25 +207,6 @@ bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
   if (!fichier_.Ajoute(*octets, erreur)) return false;
   codage_ = std::move(apres);
   return true;
-}
-
-QString TrouveSansCasse(const QString& dossier, const QString& nom) {
-  // The folder's own bytes, which need not be UTF-8 (Qt's names would lose them).
-  const QString prefixe = dossier.isEmpty() || dossier.endsWith(u'/') ? dossier : dossier + u'/';
-  if (EstFichierOrdinaire(prefixe + nom)) return prefixe + nom;
-  DIR* d = ::opendir(dossier.isEmpty() ? "." : OctetsDuNom(dossier).constData());
-  if (d == nullptr) return {};
-  const QString cherche = UCase(nom);
-  QStringList trouves;
-  while (const dirent* e = ::readdir(d)) {
-    const QString entree = TexteDuNom(QByteArray(e->d_name));
-    if (UCase(entree) == cherche && EstFichierOrdinaire(prefixe + entree)) trouves << entree;
-  }
-  ::closedir(d);
-  if (trouves.isEmpty()) return {};
-  // The same one on every run, whatever order the folder lists them in.
-  std::sort(trouves.begin(), trouves.end());
-  return prefixe + trouves.first();
 }
 
 bool EstFichierOrdinaire(const QString& chemin) {
@@ -735,65 +400,4 @@ QString LecteurLignes::Suivante() {
   teneur_ = CodageAjout::Teneur::Utf8;
   if (premiere && octets.startsWith("\xEF\xBB\xBF")) octets.remove(0, 3);
   return QString::fromUtf8(octets);
-}
-
-QString AjouteAntiSlash(const QString& chemin) {
-  if (chemin == QStringLiteral(".") || chemin.isEmpty()) return {};
-  const QChar dernier = chemin.back();
-  if (dernier != u':' && dernier != u'/' && dernier != u'\\') return chemin + u'/';
-  return chemin;
-}
-
-QString FichierExistant(const QString& chemin) {
-  if (chemin.isEmpty()) return {};
-  if (EstFichierOrdinaire(chemin)) return chemin;
-  const qsizetype barre = chemin.lastIndexOf(u'/');
-  const QString dossier = barre < 0 ? QString() : chemin.left(std::max<qsizetype>(1, barre));
-  struct stat etat {};
-  if (::stat(dossier.isEmpty() ? "." : OctetsDuNom(dossier).constData(), &etat) != 0 ||
-      !S_ISDIR(etat.st_mode))
-    return {};
-  return TrouveSansCasse(dossier, chemin.mid(barre + 1));
-}
-
-namespace {
-
-QString DossierProgramme() {
-  if (QCoreApplication::instance() == nullptr) return {};
-  return AjouteAntiSlash(QCoreApplication::applicationDirPath());
-}
-
-}  // namespace
-
-QString ResoutFichierCommande(const QString& nom) {
-  const QString f = Trim(nom).replace(QLatin1Char('\\'), QLatin1Char('/'));
-  if (f.isEmpty()) return f;
-  const bool absolu = QDir::isAbsolutePath(f);
-  const bool chemin = f.contains(QLatin1Char('/'));
-  const QString nomSeul = f.mid(f.lastIndexOf(QLatin1Char('/')) + 1);
-  const bool extension = InStrRev(nomSeul, QStringLiteral(".")) >= 2;
-  const QString programme = DossierProgramme();
-  const QString courant = AjouteAntiSlash(Shell.RepCourant);
-
-  // A relative name is first taken from the current folder, which opening a program makes its
-  // folder.
-  QStringList candidats{f};
-  if (!extension && !chemin) {
-    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat")
-              << programme + f + QStringLiteral(".dag") << courant + f + QStringLiteral(".dat")
-              << programme + f + QStringLiteral(".dat");
-  } else if (!extension) {
-    candidats << f + QStringLiteral(".dag") << f + QStringLiteral(".dat");
-  } else if (!absolu) {
-    candidats << courant + f << programme + f;
-  }
-  for (const QString& c : candidats) {
-    const QString trouve = FichierExistant(c);
-    if (trouve.isEmpty()) continue;
-    // Made absolute from the folder's own bytes, which Qt's absolute form would not keep; where the
-    // current folder cannot be told, Qt would make the name one of the root folder: the relative
-    // name still reaches the file from the current folder.
-    return DansDossierCourant(trouve);
-  }
-  return f;
 }

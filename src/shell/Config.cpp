@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "drawing/Fonts.h"
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

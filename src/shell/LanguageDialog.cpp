@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/FileLookup.h"
 #include "platform/FileWriter.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"

@@ -19,6 +19,7 @@
 #include "interpreter/SetupCommands.h"
 #include "platform/Descriptors.h"
 #include "platform/EditorText.h"
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/Host.h"

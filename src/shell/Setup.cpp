@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "platform/Descriptors.h"
+#include "platform/FileLookup.h"
 #include "platform/FileWriter.h"
 #include "platform/Legacy.h"
 #include "platform/Prompter.h"

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/Host.h"
 #include "platform/Legacy.h"

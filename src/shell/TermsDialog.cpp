@@ -11,9 +11,9 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "platform/FileLookup.h"
 #include "platform/Prompter.h"
 #include "platform/StringTable.h"
-#include "platform/TextFile.h"
 #include "shell/Config.h"
 #include "shell/Startup.h"
 

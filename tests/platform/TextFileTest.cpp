@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/FileLookup.h"
 #include "platform/FileNames.h"
 #include "platform/FileWriter.h"
 #include "platform/OutputFiles.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "interpreter/RunState.h"
+#include "platform/FileLookup.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
-#include "platform/TextFile.h"
 #include "values/Fields.h"
 #include "values/Levels.h"
 #include "values/Variables.h"
