@@ -42,18 +42,18 @@ constexpr qsizetype LongueurMaxEnregistrement = 1024 * 1024;
 // Open data files by file number; LVAR reads only the lines it takes.
 std::map<int, std::unique_ptr<LecteurLignes>> fichiersDonnees;
 
-struct Ajout {
-  AjoutTexte fichier;
+struct FichierOpenA {
+  FichierTexteEnAjout fichier;
   bool fermeParErreur = false;
 };
 // The append file of the running level while NumFicAjout is not 0.
-std::shared_ptr<Ajout> ajoutCourant;
+std::shared_ptr<FichierOpenA> ajoutCourant;
 // Every append file opened in this run and not closed yet: KILL deletes none of them.
-std::vector<std::shared_ptr<Ajout>> ajoutsOuverts;
+std::vector<std::shared_ptr<FichierOpenA>> ajoutsOuverts;
 // The append files of the callers of the running command files, innermost last.
 struct AjoutAppelant {
   int numero = 0;
-  std::shared_ptr<Ajout> ajout;
+  std::shared_ptr<FichierOpenA> ajout;
 };
 std::vector<AjoutAppelant> ajoutsAppelants;
 // The data file each level had open when a run error closed it.
@@ -65,14 +65,14 @@ QString FermeParErreur(const QString& commande, const QString& chemin) {
          CRLF;
 }
 
-bool TenuParUnAppelant(const std::shared_ptr<Ajout>& a) {
+bool TenuParUnAppelant(const std::shared_ptr<FichierOpenA>& a) {
   for (const AjoutAppelant& s : ajoutsAppelants) {
     if (s.ajout == a) return true;
   }
   return false;
 }
 
-bool EnService(const std::shared_ptr<Ajout>& a) { return a == ajoutCourant || TenuParUnAppelant(a); }
+bool EnService(const std::shared_ptr<FichierOpenA>& a) { return a == ajoutCourant || TenuParUnAppelant(a); }
 
 // A file whose lines may not all have reached the disk when it closed, as a failed PRINTA says it.
 [[noreturn]] void ErreurFermeture(const QString& chemin, const QString& raison) {
@@ -81,7 +81,7 @@ bool EnService(const std::shared_ptr<Ajout>& a) { return a == ajoutCourant || Te
 
 // Closes every file of the list, synced; the path and the reason of the first that failed (empty
 // when none did).
-std::pair<QString, QString> FermeAjouts(const std::vector<std::shared_ptr<Ajout>>& ajouts) {
+std::pair<QString, QString> FermeAjouts(const std::vector<std::shared_ptr<FichierOpenA>>& ajouts) {
   std::pair<QString, QString> echec;
   for (const auto& a : ajouts) {
     if (QString r; !a->fichier.Ferme(&r) && echec.first.isEmpty()) echec = {a->fichier.Chemin(), r};
@@ -91,7 +91,7 @@ std::pair<QString, QString> FermeAjouts(const std::vector<std::shared_ptr<Ajout>
 
 // Closes an append file that no level writes to any more, synced: a failure is the failed write of
 // the statement that closes it.
-void FermeAjout(const std::shared_ptr<Ajout>& a) {
+void FermeAjout(const std::shared_ptr<FichierOpenA>& a) {
   QString raison;
   const bool ferme = a->fichier.Ferme(&raison);
   std::erase(ajoutsOuverts, a);
@@ -177,7 +177,7 @@ void OuvreAjout(const QString& chemin, const QString& option) {
   // The name as written reaches the kernel: "x.txt/" names a folder, and a FIFO or a device is no
   // file to append to; each is a file that could not be written.
   const OuvertureAccordee ouverture = OuvreAjoutAccorde(chemin, Demandeur(), TexteDemandeur());
-  auto a = std::make_shared<Ajout>();
+  auto a = std::make_shared<FichierOpenA>();
   QString erreur;
   if (!a->fichier.Adopte(ouverture.fd, chemin, ouverture.raison, &erreur)) {
     ErreurRun(TexteEcritureImpossible(chemin, erreur) + CRLF + CRLF);

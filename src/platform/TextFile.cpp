@@ -126,7 +126,7 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
   return AjouteFichier(chemin, *octets, erreur);
 }
 
-bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
+bool FichierTexteEnAjout::Ouvre(const QString& chemin, QString* erreur) {
   fin_ = QStringLiteral("\r\n");
   codage_.reset();
   if (!fichier_.Ouvre(chemin, erreur)) return false;
@@ -137,7 +137,7 @@ bool AjoutTexte::Ouvre(const QString& chemin, QString* erreur) {
   return true;
 }
 
-bool AjoutTexte::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
+bool FichierTexteEnAjout::Adopte(int fd, const QString& chemin, const QString& raison, QString* erreur) {
   fin_ = QStringLiteral("\r\n");
   codage_.reset();
   if (!fichier_.Adopte(fd, chemin, raison, erreur)) return false;
@@ -148,7 +148,7 @@ bool AjoutTexte::Adopte(int fd, const QString& chemin, const QString& raison, QS
   return true;
 }
 
-bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
+bool FichierTexteEnAjout::Ajoute(const QString& texte, QString* erreur) {
   // The common case, lines of plain ASCII into a file with CR LF line ends, goes in as it stands.
   if (fin_ == QStringLiteral("\r\n")) {
     if (const auto octets = OctetsAsciiCrLf(texte)) return AjouteAscii(*octets, erreur);
@@ -158,14 +158,14 @@ bool AjoutTexte::Ajoute(const QString& texte, QString* erreur) {
   return AjouteNonAscii(ajout, erreur);
 }
 
-bool AjoutTexte::AjouteAscii(const QByteArray& octets, QString* erreur) {
+bool FichierTexteEnAjout::AjouteAscii(const QByteArray& octets, QString* erreur) {
   if (!fichier_.Ajoute(octets, erreur)) return false;
   // ASCII after an unfinished sequence leaves it unfinished for good.
   if (codage_ && !octets.isEmpty()) codage_->finOuverte.clear();
   return true;
 }
 
-bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
+bool FichierTexteEnAjout::AjouteLigne(const QString& ligne, QString* erreur) {
   // A line of plain ASCII with no line end of its own into a file with CR LF line ends: the bytes
   // as they stand, in the buffer of the last line.
   if (fin_ == QStringLiteral("\r\n")) {
@@ -190,7 +190,7 @@ bool AjoutTexte::AjouteLigne(const QString& ligne, QString* erreur) {
 
 // The file's encoding is read once, at the first text that is not ASCII: the lines written before
 // it are ASCII, which leaves it as it was.
-bool AjoutTexte::AjouteNonAscii(const QString& ajout, QString* erreur) {
+bool FichierTexteEnAjout::AjouteNonAscii(const QString& ajout, QString* erreur) {
   if (!codage_) {
     std::optional<CodageAjout> lu = LitCodageAjout(fichier_.Chemin(), erreur);
     if (!lu) return false;

@@ -36,7 +36,7 @@ bool AjouteFichierTexte(const QString& chemin, const QString& texte, QString* er
 // A text file held open for appending lines for as long as a program writes to it: the line ends
 // and the encoding are those of the file as found when it was opened, as AjouteFichierTexte chooses
 // them, and each call is one checked write (see AjoutOuvert).
-class AjoutTexte {
+class FichierTexteEnAjout {
  public:
   // Opens the file, creating it when missing. False with the system's reason.
   bool Ouvre(const QString& chemin, QString* erreur = nullptr);

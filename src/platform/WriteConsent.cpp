@@ -136,7 +136,7 @@ std::optional<QByteArray> RelatifAuProgramme(int programme, const QByteArray& re
 // Opens the name beneath the folder, the system refusing any way out of it (a "..", a link that
 // leads elsewhere, a /proc link); -1 with errno. EXDEV and ELOOP say the file is to be taken as
 // lying outside. A system that can tell neither way refuses, unless every write is allowed anyway.
-int OuvreDessous(int dossier, const QByteArray& relatif, int drapeaux) {
+int OuvreSousDossierOuRefuse(int dossier, const QByteArray& relatif, int drapeaux) {
   const int fd = OuvreSousDossier(dossier, relatif, drapeaux);
   if (fd < 0 && errno == ENOSYS) {
     if (PolitiqueEcritures != AccordEcriture::Autoriser) RefusSansAppel(dossier, relatif);
@@ -150,11 +150,12 @@ bool Dehors(int code) { return code == EXDEV || code == ELOOP; }
 // The folder `dossier` (opened by its name, which the system gives as `reelDossier`), reopened from the
 // program's folder by the kernel, which refuses any way out of it; invalid when it lies elsewhere or was
 // swapped meanwhile.
-Descripteur DossierDessous(const Descripteur& programme, int dossier, const QByteArray& reelDossier) {
+Descripteur DossierReouvertSousProgramme(const Descripteur& programme, int dossier,
+                                         const QByteArray& reelDossier) {
   if (!programme.Valide()) return Descripteur();
   const auto relatif = RelatifAuProgramme(programme.fd(), reelDossier, ".");
   if (!relatif) return Descripteur();
-  Descripteur d(OuvreDessous(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
+  Descripteur d(OuvreSousDossierOuRefuse(programme.fd(), *relatif, O_PATH | O_DIRECTORY));
   struct stat atteint {
   }, juge{};
   if (!d.Valide() || ::fstat(d.fd(), &atteint) != 0 || ::fstat(dossier, &juge) != 0 ||
@@ -211,7 +212,7 @@ Visee Vise(const QString& chemin) {
   v.programme = OuvreDossierDuProgramme();
   if (!v.programme.Valide()) return v;
   v.relatif = RelatifAuProgramme(v.programme.fd(), v.reelDossier, v.base);
-  v.dessous = DossierDessous(v.programme, v.dossier.fd(), v.reelDossier);
+  v.dessous = DossierReouvertSousProgramme(v.programme, v.dossier.fd(), v.reelDossier);
   return v;
 }
 
@@ -376,7 +377,7 @@ namespace {
 
 // The reason an open for appending gives. A FIFO that nobody reads and a socket both say "no such
 // device": `la`, what the name reaches when it is known, tells which.
-OuvertureAccordee Echec(int code, int la = -1) {
+OuvertureAccordee OuvertureRefusee(int code, int la = -1) {
   struct stat etat {};
   if (code == ENXIO && la >= 0 && ::fstat(la, &etat) == 0 && !S_ISREG(etat.st_mode))
     return {-1, RaisonNonOrdinaire(etat.st_mode)};
@@ -387,9 +388,9 @@ OuvertureAccordee Echec(int code, int la = -1) {
 // judged; else its descriptor closed and the reason.
 OuvertureAccordee Garde(Descripteur fd, const struct stat* attendu = nullptr) {
   struct stat ouvert {};
-  if (::fstat(fd.fd(), &ouvert) != 0) return Echec(errno);
+  if (::fstat(fd.fd(), &ouvert) != 0) return OuvertureRefusee(errno);
   if (!S_ISREG(ouvert.st_mode)) return {-1, RaisonNonOrdinaire(ouvert.st_mode)};
-  if (attendu && !MemeFichier(ouvert, *attendu)) return Echec(ESTALE);
+  if (attendu && !MemeFichier(ouvert, *attendu)) return OuvertureRefusee(ESTALE);
   return {fd.Lache(), {}};
 }
 
@@ -399,13 +400,13 @@ OuvertureAccordee Garde(Descripteur fd, const struct stat* attendu = nullptr) {
 OuvertureAccordee AjouteDehors(const QString& chemin, const Descripteur& existant, const QString& demandeur,
                                const QString& texteDemandeur) {
   struct stat etat {};
-  if (::fstat(existant.fd(), &etat) != 0) return Echec(errno);
+  if (::fstat(existant.fd(), &etat) != 0) return OuvertureRefusee(errno);
   if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
   const QByteArray reel = NomReel(existant.fd());
   Consent(Affiche(chemin, reel), ObjetFichier(reel, existant.fd()), GenreEcriture::Ecriture, demandeur,
           texteDemandeur, etat.st_nlink > 1 ? etat.st_nlink - 1 : 0);
   Descripteur fd(::open(LienDe(existant.fd()).constData(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.Valide()) return Echec(errno);
+  if (!fd.Valide()) return OuvertureRefusee(errno);
   return Garde(std::move(fd), &etat);
 }
 
@@ -418,14 +419,14 @@ OuvertureAccordee CreeDehors(const QString& chemin, const Visee& v, const QStrin
                              const QString& demandeur, const QString& texteDemandeur, int essai) {
   const auto [partie, base] = Coupe(OctetsDuNom(suivi));
   const Descripteur dossier(::open(partie.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!dossier.Valide()) return Echec(errno);
+  if (!dossier.Valide()) return OuvertureRefusee(errno);
   const QByteArray reel = DansLeDossier(NomReel(dossier.fd()), base);
   Consent(Affiche(chemin, reel), ObjetFichier(reel, -1), GenreEcriture::Ecriture, demandeur, texteDemandeur);
   Descripteur fd(::openat(dossier.fd(), base.constData(),
                           O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC,
                           0666));
   if (!fd.Valide()) {
-    if (errno != EEXIST) return Echec(errno);
+    if (errno != EEXIST) return OuvertureRefusee(errno);
     // Where every file is allowed (--allow-writes), the one another writer made meanwhile is taken
     // as it now stands.
     if (PolitiqueEcritures == AccordEcriture::Autoriser && essai < 8)
@@ -447,7 +448,7 @@ OuvertureAccordee OuvreDehors(const QString& chemin, const Visee& v, const QStri
   if (!suivi) return {-1, raison};
   const Descripteur existant(::open(v.nom.constData(), O_PATH | O_CLOEXEC));
   if (existant.Valide()) return AjouteDehors(chemin, existant, demandeur, texteDemandeur);
-  if (errno != ENOENT) return Echec(errno);
+  if (errno != ENOENT) return OuvertureRefusee(errno);
   return CreeDehors(chemin, v, *suivi, demandeur, texteDemandeur, essai);
 }
 
@@ -460,17 +461,19 @@ OuvertureAccordee OuvreAjoutAccorde(const QString& chemin, const QString& demand
   if (v.relatif) {
     // In the program's folder the kernel checks and opens as one step: a link swapped meanwhile
     // is refused by it, never followed out.
-    Descripteur fd(OuvreDessous(v.programme.fd(), *v.relatif, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK));
+    Descripteur fd(
+        OuvreSousDossierOuRefuse(v.programme.fd(), *v.relatif, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK));
     if (fd.Valide()) {
       struct stat etat {};
-      if (::fstat(fd.fd(), &etat) != 0) return Echec(errno);
+      if (::fstat(fd.fd(), &etat) != 0) return OuvertureRefusee(errno);
       if (!S_ISREG(etat.st_mode)) return {-1, RaisonNonOrdinaire(etat.st_mode)};
       // A file with another link may be one outside, reached by a hard link.
       if (etat.st_nlink <= 1) return {fd.Lache(), {}};
     } else if (!Dehors(errno)) {
       const int code = errno;
-      const Descripteur la(code == ENXIO ? OuvreDessous(v.programme.fd(), *v.relatif, O_PATH) : -1);
-      return Echec(code, la.fd());
+      const Descripteur la(code == ENXIO ? OuvreSousDossierOuRefuse(v.programme.fd(), *v.relatif, O_PATH)
+                                         : -1);
+      return OuvertureRefusee(code, la.fd());
     }
   }
   return OuvreDehors(chemin, v, demandeur, texteDemandeur);

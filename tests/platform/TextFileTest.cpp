@@ -262,7 +262,7 @@ TEST(TextFile, AnAppendLeavesTheFileAsItIsAndReadsABoundedPart) {
                              "che\r\n");
   const QString ouvert = dossier.filePath("ouvert.txt");
   Ecrit(ouvert, ancien);
-  AjoutTexte ajout;
+  FichierTexteEnAjout ajout;
   ASSERT_TRUE(ajout.Ouvre(ouvert));
   ASSERT_TRUE(ajout.AjouteLigne(QString::fromUtf8("° flèche")));
   EXPECT_FALSE(ajout.AjouteLigne(QString::fromUtf8("→")));
@@ -477,7 +477,7 @@ TEST(TextFile, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
   EXPECT_TRUE(erreur.contains(QString::fromLocal8Bit(std::strerror(EACCES)))) << erreur.toStdString();
   EXPECT_FALSE(EcritSortie(lien, "overwritten"));
   EXPECT_FALSE(AjouteFichierTexte(lien, "appended"));
-  AjoutTexte ajout;
+  FichierTexteEnAjout ajout;
   EXPECT_FALSE(ajout.Ouvre(lien));
   SortieProgressive sortie(lien);
   sortie.Ecrit("overwritten", 11);
@@ -555,7 +555,7 @@ TEST(TextFile, ClosingAnAppendFileTellsAFailedFlush) {
   QTemporaryDir dossier;
   ASSERT_TRUE(dossier.isValid());
   const QString chemin = dossier.filePath("ajout.txt");
-  AjoutTexte ajout;
+  FichierTexteEnAjout ajout;
   ASSERT_TRUE(ajout.Ouvre(chemin));
   ASSERT_TRUE(ajout.AjouteLigne("one"));
   DefinitPanneEcriture([](const QString&) { return true; });
