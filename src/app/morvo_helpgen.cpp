@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "interpreter/KeywordTable.h"
+#include "interpreter/MaskFields.h"
 #include "platform/StringTable.h"
 #include "platform/TextFile.h"
 
@@ -44,9 +45,9 @@ constexpr int kTitreConditions = 168;
 const int kSujets[] = {2100, 2200, 2300, 2400, 2500, 2600, 2700, 2800, 2900, 3000, 3100, 3200};
 
 // The guide pages, in the order of the contents; every language has the same names.
-const char* const kPagesGuide[] = {"start",   "coordinates",  "values",    "separators", "colours",
-                                   "scales",  "commandfiles", "datafiles", "files",      "printing",
-                                   "runner",  "surprises",    "changes"};
+const char* const kPagesGuide[] = {"start",  "coordinates",  "values",    "separators", "colours",
+                                   "scales", "commandfiles", "datafiles", "files",      "printing",
+                                   "runner", "surprises",    "changes"};
 
 // The commands that serve the authors of external command files only: not offered in the help.
 const char* const kCaches[] = {"DagCode", "Shell#$"};
@@ -54,8 +55,8 @@ const char* const kCaches[] = {"DagCode", "Shell#$"};
 // The page of the commands that the context help sends to the summary: the category a reader
 // looks for them in.
 const std::pair<const char*, int> kPagesSansSujet[] = {
-    {"Bezier", 3100},   {"BezierP", 3100}, {"ElseIf", 2900},    {"ElseIfT", 2900},
-    {"EndIf", 2900},    {"Else", 2900},    {"OpenA", 2800},     {"PrintA", 2800},
+    {"Bezier", 3100},    {"BezierP", 3100}, {"ElseIf", 2900},   {"ElseIfT", 2900},
+    {"EndIf", 2900},     {"Else", 2900},    {"OpenA", 2800},    {"PrintA", 2800},
     {"Options#$", 3000}, {"StopArg", 3200}, {"Facteurs", 3200}, {"Facteur", 3200},
 };
 
@@ -88,15 +89,18 @@ const Mots kMots[kNbLangues] = {
     {"Aide de Morvo", "Sommaire", "Guide", "Commandes par catégorie", "Résumé des syntaxes", "Exemples",
      "Précédent", "Suivant", "Champ", "facultatif", "sous-champs, écrits après « § »", "Exemple", "Commande",
      "Autres lignes", "Nouveautés de cette version", "Pas de paramètre.",
-     "Les programmes d'exemple livrés avec Morvo, et le dessin de chacun.", "Nom dans le masque de saisie (F2), avec les masques en français"},
+     "Les programmes d'exemple livrés avec Morvo, et le dessin de chacun.",
+     "Nom dans le masque de saisie (F2), avec les masques en français"},
     {"Morvo Help", "Contents", "Guide", "Commands by category", "Syntax summary", "Examples", "Previous",
      "Next", "Field", "optional", "sub-fields, written after \"§\"", "Example", "Command", "Other lines",
      "What changed in this version", "No parameter.",
-     "The example programs that come with Morvo, each with its drawing.", "Name in the F2 dialog, with English masks"},
-    {"Morvo-Hilfe", "Inhalt", "Anleitung", "Befehle nach Kategorie", "Syntaxübersicht", "Beispiele",
-     "Zurück", "Weiter", "Feld", "optional", "Unterfelder, nach „§“ geschrieben", "Beispiel", "Befehl", "Weitere Zeilen",
-     "Neu in dieser Version", "Kein Parameter.",
-     "Die Beispielprogramme, die Morvo mitbringt, jedes mit seiner Zeichnung.", "Name in der Eingabemaske (F2), mit deutschen Masken"},
+     "The example programs that come with Morvo, each with its drawing.",
+     "Name in the F2 dialog, with English masks"},
+    {"Morvo-Hilfe", "Inhalt", "Anleitung", "Befehle nach Kategorie", "Syntaxübersicht", "Beispiele", "Zurück",
+     "Weiter", "Feld", "optional", "Unterfelder, nach „§“ geschrieben", "Beispiel", "Befehl",
+     "Weitere Zeilen", "Neu in dieser Version", "Kein Parameter.",
+     "Die Beispielprogramme, die Morvo mitbringt, jedes mit seiner Zeichnung.",
+     "Name in der Eingabemaske (F2), mit deutschen Masken"},
     {"Ayuda de Morvo", "Contenido", "Guía", "Comandos por categoría", "Resumen de sintaxis", "Ejemplos",
      "Anterior", "Siguiente", "Campo", "opcional", "subcampos, escritos tras «§»", "Ejemplo", "Comando",
      "Otras líneas", "Novedades de esta versión", "Sin parámetros.",
@@ -194,48 +198,6 @@ std::optional<Exemple> LitExemple(const QString& chemin) {
   return e;
 }
 
-// A field of a mask: its label, optional or not.
-struct Champ {
-  QString libelle;
-  bool facultatif = false;
-};
-
-// A mask of the string table cut into its parts: description; fields, each with its sub-fields;
-// the comment shown under them.
-struct MasqueDecoupe {
-  QString description;
-  std::vector<std::vector<Champ>> champs;
-  QString commentaire;
-};
-
-std::optional<MasqueDecoupe> DecoupeMasque(QString texte) {
-  texte.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  if (texte.isEmpty() || texte == QStringLiteral(".")) return std::nullopt;
-  MasqueDecoupe m;
-  if (const qsizetype image = texte.indexOf(QStringLiteral("\n@I ")); image >= 0) texte.truncate(image);
-  if (const qsizetype c = texte.indexOf(QStringLiteral("@C")); c >= 0) {
-    const qsizetype saut = texte.indexOf(u'\n', c);
-    m.commentaire = saut < 0 ? QString() : texte.mid(saut + 1).trimmed();
-    texte = texte.left(c);
-    while (texte.endsWith(u'\n') || texte.endsWith(u' ')) texte.chop(1);
-  }
-  const QStringList parties = texte.split(u';');
-  m.description = parties.value(0).trimmed();
-  for (qsizetype i = 1; i < parties.size(); ++i) {
-    const bool dernier = i + 1 == parties.size();
-    std::vector<Champ> pieces;
-    for (const QString& piece : parties[i].split(u'$')) {
-      const QString t = piece.trimmed();
-      // As the dialog shows it: "[" opens an optional label, which ends with "]" or a line break.
-      const bool facultatif =
-          t.startsWith(u'[') && (dernier || t.endsWith(u']') || t.contains(u'\n'));
-      pieces.push_back({t, facultatif});
-    }
-    m.champs.push_back(std::move(pieces));
-  }
-  return m;
-}
-
 struct Page {
   QString fichier;
   QString titre;
@@ -272,7 +234,8 @@ class Generateur {
                     const std::map<QString, QString>& commandes) const;
   QString Resume(const Langue& l, const std::map<int, QString>& titres) const;
   QString Galerie(const Langue& l) const;
-  QString Sommaire(const Langue& l, const std::vector<Page>& guide, const std::map<int, QString>& titres) const;
+  QString Sommaire(const Langue& l, const std::vector<Page>& guide,
+                   const std::map<int, QString>& titres) const;
   QByteArray Document(const Langue& l, const Page& page, const QString& prefixe, const Page* precedent,
                       const Page* suivant) const;
 
@@ -306,7 +269,8 @@ std::vector<const MotCle*> Generateur::MotsDocumentes() const {
 
 void Generateur::ChargeExemples() {
   const auto charge = [](const QString& dossier, std::map<QString, Exemple>& dans) {
-    for (const QFileInfo& info : QDir(dossier).entryInfoList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name)) {
+    for (const QFileInfo& info :
+         QDir(dossier).entryInfoList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name)) {
       if (std::optional<Exemple> e = LitExemple(info.filePath())) dans[e->nom] = *e;
     }
   };
@@ -347,15 +311,16 @@ void Generateur::ChargeImages() {
     image.save(&tampon, "PNG");
     images_png_[cible] = octets;
   };
-  for (const auto& [nom, e] : exemplesAide_) charge(nom, QStringLiteral("img/") + nom + QStringLiteral(".png"));
+  for (const auto& [nom, e] : exemplesAide_)
+    charge(nom, QStringLiteral("img/") + nom + QStringLiteral(".png"));
   for (const auto& [nom, e] : galerie_)
     charge(QStringLiteral("gallery/") + nom, QStringLiteral("img/gallery/") + nom + QStringLiteral(".png"));
 }
 
 QString Generateur::ExempleHtml(const Langue& l, const QString& nom, bool galerie) const {
   const auto& liste = galerie ? galerie_ : exemplesAide_;
-  const QString image = (galerie ? QStringLiteral("img/gallery/") : QStringLiteral("img/")) + nom +
-                        QStringLiteral(".png");
+  const QString image =
+      (galerie ? QStringLiteral("img/gallery/") : QStringLiteral("img/")) + nom + QStringLiteral(".png");
   QString html = QStringLiteral("<figure class=\"exemple\">\n");
   if (const auto it = liste.find(nom); it != liste.end()) {
     html += QStringLiteral("<pre class=\"programme\">") + Echappe(it->second.lignes.join(u'\n')) +
@@ -371,7 +336,8 @@ QString Generateur::ExempleHtml(const Langue& l, const QString& nom, bool galeri
 
 // The lines "<!-- example: name -->" of a fragment replaced by the program and its picture.
 QString Generateur::AvecExemples(const Langue& l, const QString& fragment) const {
-  static const QRegularExpression ligne(QStringLiteral("^\\s*<!--\\s*example:\\s*([A-Za-z0-9_-]+)\\s*-->\\s*$"));
+  static const QRegularExpression ligne(
+      QStringLiteral("^\\s*<!--\\s*example:\\s*([A-Za-z0-9_-]+)\\s*-->\\s*$"));
   QStringList sortie;
   for (const QString& l0 : fragment.split(u'\n')) {
     const QRegularExpressionMatch m = ligne.match(l0);
@@ -389,7 +355,8 @@ QString Generateur::LiensCorriges(const QString& html) const {
     const int sujet = m.captured(1).toInt();
     const QString mot = QUrl::fromPercentEncoding(m.captured(2).toUtf8());
     const MotCle* cle = ChercheMotCle(mot.toUpper());
-    if (sujet != kSommaireSyntaxes && cle && U(cle->Ecrit) == mot && PageDe(*cle) > 0 && PageDe(*cle) != sujet)
+    if (sujet != kSommaireSyntaxes && cle && U(cle->Ecrit) == mot && PageDe(*cle) > 0 &&
+        PageDe(*cle) != sujet)
       return QStringLiteral("href=\"%1.html#%2\"").arg(PageDe(*cle)).arg(Ancre(mot));
     return m.captured(0);
   });
@@ -415,7 +382,8 @@ QString Generateur::Reference(const Langue& l, const std::vector<const MotCle*>&
         html += QStringLiteral("<p class=\"description\">") + TexteTable(masque->description) +
                 QStringLiteral("</p>\n");
       if (masque->champs.empty()) {
-        html += QStringLiteral("<p class=\"champs\">") + Echappe(U(l.mots->sansParametre)) + QStringLiteral("</p>\n");
+        html += QStringLiteral("<p class=\"champs\">") + Echappe(U(l.mots->sansParametre)) +
+                QStringLiteral("</p>\n");
       } else {
         bool sousChamps = false;
         html += QStringLiteral("<table class=\"champs\">\n<tr><th>%1</th><th>%2</th></tr>\n")
@@ -430,8 +398,10 @@ QString Generateur::Reference(const Langue& l, const std::vector<const MotCle*>&
             QString libelle = TexteTable(c.libelle);
             sousChamps |= j > 0;
             if (c.facultatif)
-              libelle += QStringLiteral(" <span class=\"note\">(%1)</span>").arg(Echappe(U(l.mots->facultatif)));
-            html += QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td></tr>\n").arg(classe, numero, libelle);
+              libelle +=
+                  QStringLiteral(" <span class=\"note\">(%1)</span>").arg(Echappe(U(l.mots->facultatif)));
+            html +=
+                QStringLiteral("<tr class=\"%1\"><td>%2</td><td>%3</td></tr>\n").arg(classe, numero, libelle);
           }
         }
         html += QStringLiteral("</table>\n");
@@ -449,7 +419,8 @@ QString Generateur::Reference(const Langue& l, const std::vector<const MotCle*>&
     const auto it = commandes.find(nom);
     const QString fragment = it == commandes.end() ? QString() : it->second;
     if (!fragment.isEmpty()) {
-      if (groupe.size() > 1 && m != &premier) html += QStringLiteral("<h3>") + Echappe(nom) + QStringLiteral("</h3>\n");
+      if (groupe.size() > 1 && m != &premier)
+        html += QStringLiteral("<h3>") + Echappe(nom) + QStringLiteral("</h3>\n");
       html += AvecExemples(l, LiensCorriges(fragment)) + u'\n';
     }
     if (!fragment.contains(aExemple) && exemplesAide_.count(nom))
@@ -478,7 +449,8 @@ QString Generateur::PageSujet(const Langue& l, int sujet, const QString& titre, 
   html += QStringLiteral("<nav class=\"commandes\"><ul>\n");
   for (const auto& g : groupes)
     for (const MotCle* m : g)
-      html += QStringLiteral("<li><a href=\"#%1\"><code>%2</code></a></li>\n").arg(Ancre(U(m->Ecrit)), Echappe(U(m->Ecrit)));
+      html += QStringLiteral("<li><a href=\"#%1\"><code>%2</code></a></li>\n")
+                  .arg(Ancre(U(m->Ecrit)), Echappe(U(m->Ecrit)));
   html += QStringLiteral("</ul></nav>\n");
   for (const auto& g : groupes) html += Reference(l, g, commandes);
   return html;
@@ -496,18 +468,23 @@ QString Generateur::Resume(const Langue& l, const std::map<int, QString>& titres
       QString syntaxe = m->Syntaxe > 0 ? T(l, m->Syntaxe) : QString();
       syntaxe.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
       const QString cible = sujet == kSommaireSyntaxes ? QString() : QStringLiteral("%1.html").arg(sujet);
-      lignes += QStringLiteral("<tr id=\"%1\"><td><a href=\"%2#%3\"><code>%1</code></a></td><td><pre>%4</pre></td></tr>\n")
-                    .arg(Echappe(nom), cible, Ancre(nom), Echappe(syntaxe));
+      lignes +=
+          QStringLiteral(
+              "<tr id=\"%1\"><td><a href=\"%2#%3\"><code>%1</code></a></td><td><pre>%4</pre></td></tr>\n")
+              .arg(Echappe(nom), cible, Ancre(nom), Echappe(syntaxe));
     }
     if (lignes.isEmpty()) continue;
     if (sujet == kSommaireSyntaxes)
       html += QStringLiteral("<h2>") + Echappe(U(l.mots->autresLignes)) + QStringLiteral("</h2>\n");
     else
-      html += QStringLiteral("<h2><a href=\"%1.html\">%2</a></h2>\n").arg(sujet).arg(Echappe(titres.at(sujet)));
-    html += QStringLiteral("<table class=\"resume\">\n<tr><th>%1</th><th></th></tr>\n").arg(Echappe(U(l.mots->commande))) +
+      html +=
+          QStringLiteral("<h2><a href=\"%1.html\">%2</a></h2>\n").arg(sujet).arg(Echappe(titres.at(sujet)));
+    html += QStringLiteral("<table class=\"resume\">\n<tr><th>%1</th><th></th></tr>\n")
+                .arg(Echappe(U(l.mots->commande))) +
             lignes + QStringLiteral("</table>\n");
   }
-  html += QStringLiteral("<h2>") + Echappe(U(l.mots->autresLignes)) + QStringLiteral("</h2>\n<table class=\"resume\">\n");
+  html += QStringLiteral("<h2>") + Echappe(U(l.mots->autresLignes)) +
+          QStringLiteral("</h2>\n<table class=\"resume\">\n");
   for (const int n : kAutresSyntaxes) {
     QString syntaxe = T(l, n);
     syntaxe.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -534,23 +511,32 @@ QString Generateur::Galerie(const Langue& l) const {
 QString Generateur::Sommaire(const Langue& l, const std::vector<Page>& guide,
                              const std::map<int, QString>& titres) const {
   QString html = QStringLiteral("<h1>") + Echappe(U(l.mots->aide)) + QStringLiteral("</h1>\n");
-  html += QStringLiteral("<h2>") + Echappe(U(l.mots->guide)) + QStringLiteral("</h2>\n<ul class=\"sommaire\">\n");
+  html +=
+      QStringLiteral("<h2>") + Echappe(U(l.mots->guide)) + QStringLiteral("</h2>\n<ul class=\"sommaire\">\n");
   for (const Page& p : guide)
     html += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n").arg(p.fichier, Echappe(p.titre));
-  html += QStringLiteral("<li><a href=\"examples.html\">%1</a></li>\n</ul>\n").arg(Echappe(U(l.mots->exemples)));
-  html += QStringLiteral("<h2>") + Echappe(U(l.mots->categories)) + QStringLiteral("</h2>\n<ul class=\"sommaire\">\n");
+  html +=
+      QStringLiteral("<li><a href=\"examples.html\">%1</a></li>\n</ul>\n").arg(Echappe(U(l.mots->exemples)));
+  html += QStringLiteral("<h2>") + Echappe(U(l.mots->categories)) +
+          QStringLiteral("</h2>\n<ul class=\"sommaire\">\n");
   for (const int sujet : kSujets) {
     QStringList mots;
     for (const MotCle* m : MotsDocumentes())
       if (PageDe(*m) == sujet)
-        mots << QStringLiteral("<a href=\"%1.html#%2\"><code>%3</code></a>").arg(sujet).arg(Ancre(U(m->Ecrit)), Echappe(U(m->Ecrit)));
+        mots << QStringLiteral("<a href=\"%1.html#%2\"><code>%3</code></a>")
+                    .arg(sujet)
+                    .arg(Ancre(U(m->Ecrit)), Echappe(U(m->Ecrit)));
     html += QStringLiteral("<li><a href=\"%1.html\">%2</a><br><span class=\"mots\">%3</span></li>\n")
                 .arg(sujet)
                 .arg(Echappe(titres.at(sujet)), mots.join(QStringLiteral(" ")));
   }
   html += QStringLiteral("</ul>\n<ul class=\"sommaire\">\n");
-  html += QStringLiteral("<li><a href=\"%1.html\">%2</a></li>\n").arg(kSommaireSyntaxes).arg(Echappe(U(l.mots->resume)));
-  html += QStringLiteral("<li><a href=\"%1.html\">%2</a></li>\n").arg(kConditions).arg(TexteTable(T(l, kTitreConditions)));
+  html += QStringLiteral("<li><a href=\"%1.html\">%2</a></li>\n")
+              .arg(kSommaireSyntaxes)
+              .arg(Echappe(U(l.mots->resume)));
+  html += QStringLiteral("<li><a href=\"%1.html\">%2</a></li>\n")
+              .arg(kConditions)
+              .arg(TexteTable(T(l, kTitreConditions)));
   return html + QStringLiteral("</ul>\n");
 }
 
@@ -612,19 +598,23 @@ QString AvecPrefixe(const QString& html, const QString& prefixe) {
   });
 }
 
-QByteArray Generateur::Document(const Langue& l, const Page& page, const QString& prefixe, const Page* precedent,
-                                const Page* suivant) const {
+QByteArray Generateur::Document(const Langue& l, const Page& page, const QString& prefixe,
+                                const Page* precedent, const Page* suivant) const {
   QString nav;
   nav += QStringLiteral("<a href=\"index.html\">%1</a>").arg(Echappe(U(l.mots->sommaire)));
   // The contents is the first link already.
   if (precedent && precedent->fichier != QStringLiteral("index.html"))
-    nav += QStringLiteral("<a rel=\"prev\" href=\"%1\">&larr; %2</a>").arg(precedent->fichier, Echappe(precedent->titre));
+    nav += QStringLiteral("<a rel=\"prev\" href=\"%1\">&larr; %2</a>")
+               .arg(precedent->fichier, Echappe(precedent->titre));
   if (suivant)
-    nav += QStringLiteral("<a rel=\"next\" href=\"%1\">%2 &rarr;</a>").arg(suivant->fichier, Echappe(suivant->titre));
-  QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n"
-                                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-                                "<title>%2 - %3</title>\n<link rel=\"stylesheet\" href=\"style.css\">\n</head>\n<body>\n")
-                     .arg(l.code, Echappe(page.titre), Echappe(U(l.mots->aide)));
+    nav += QStringLiteral("<a rel=\"next\" href=\"%1\">%2 &rarr;</a>")
+               .arg(suivant->fichier, Echappe(suivant->titre));
+  QString html =
+      QStringLiteral(
+          "<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n"
+          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+          "<title>%2 - %3</title>\n<link rel=\"stylesheet\" href=\"style.css\">\n</head>\n<body>\n")
+          .arg(l.code, Echappe(page.titre), Echappe(U(l.mots->aide)));
   html += QStringLiteral("<nav class=\"haut\">") + nav + QStringLiteral("</nav>\n<main>\n") + page.corps +
           QStringLiteral("</main>\n<nav class=\"bas\">") + nav + QStringLiteral("</nav>\n</body>\n</html>\n");
   if (!prefixe.isEmpty()) html = AvecPrefixe(html, prefixe);
@@ -633,23 +623,27 @@ QByteArray Generateur::Document(const Langue& l, const Page& page, const QString
 
 // The title of a fragment: its first <h1>.
 QString TitreDe(const QString& fragment, const QString& defaut) {
-  static const QRegularExpression h1(QStringLiteral("<h1[^>]*>(.*?)</h1>"), QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression h1(QStringLiteral("<h1[^>]*>(.*?)</h1>"),
+                                     QRegularExpression::DotMatchesEverythingOption);
   const QRegularExpressionMatch m = h1.match(fragment);
   if (!m.hasMatch()) return defaut;
   QString titre = m.captured(1);
   titre.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
   // The title goes back into HTML escaped: the entities of the fragment are read first.
-  titre.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-      .replace(QStringLiteral("&quot;"), QStringLiteral("\"")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+  titre.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+      .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+      .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+      .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
   return titre.simplified();
 }
 
 bool Generateur::EcritLangue(const Langue& l) {
   const QString dossierSource = source_ + QStringLiteral("/doc/help/") + l.code;
   const std::map<QString, QString> commandes =
-      Sections(LitUtf8(dossierSource + QStringLiteral("/commands.html")).value_or(QString()), QStringLiteral("command"));
-  const std::map<QString, QString> intros =
-      Sections(LitUtf8(dossierSource + QStringLiteral("/topics.html")).value_or(QString()), QStringLiteral("topic"));
+      Sections(LitUtf8(dossierSource + QStringLiteral("/commands.html")).value_or(QString()),
+               QStringLiteral("command"));
+  const std::map<QString, QString> intros = Sections(
+      LitUtf8(dossierSource + QStringLiteral("/topics.html")).value_or(QString()), QStringLiteral("topic"));
 
   // Category titles: the fragment's, else the list of the category's keywords.
   std::map<int, QString> titres;
@@ -661,7 +655,8 @@ bool Generateur::EcritLangue(const Langue& l) {
     QString titre = mots.join(QStringLiteral(", "));
     if (const auto it = intros.find(QString::number(sujet)); it != intros.end()) {
       titre = TitreDe(it->second, titre);
-      static const QRegularExpression h1(QStringLiteral("<h1[^>]*>.*?</h1>"), QRegularExpression::DotMatchesEverythingOption);
+      static const QRegularExpression h1(QStringLiteral("<h1[^>]*>.*?</h1>"),
+                                         QRegularExpression::DotMatchesEverythingOption);
       introductions[sujet] = QString(it->second).remove(h1).trimmed();
     }
     titres[sujet] = titre;
@@ -670,9 +665,11 @@ bool Generateur::EcritLangue(const Langue& l) {
   std::vector<Page> guide;
   QString corpsConditions;
   for (const char* nom : kPagesGuide) {
-    const std::optional<QString> fragment = LitUtf8(dossierSource + QStringLiteral("/pages/") + U(nom) + QStringLiteral(".html"));
+    const std::optional<QString> fragment =
+        LitUtf8(dossierSource + QStringLiteral("/pages/") + U(nom) + QStringLiteral(".html"));
     if (fragment) {
-      guide.push_back({U(nom) + QStringLiteral(".html"), TitreDe(*fragment, U(nom)), LiensCorriges(AvecExemples(l, *fragment))});
+      guide.push_back({U(nom) + QStringLiteral(".html"), TitreDe(*fragment, U(nom)),
+                       LiensCorriges(AvecExemples(l, *fragment))});
     } else if (U(nom) == QStringLiteral("changes")) {
       // "Update help" always opens a page, written or not.
       guide.push_back({QStringLiteral("changes.html"), U(l.mots->nouveautes),
@@ -710,17 +707,21 @@ bool Generateur::EcritLangue(const Langue& l) {
   }
   // The terms page under its guide name too, for the links of the guide.
   ok &= Ecrit(dossier + QStringLiteral("/terms.html"),
-              Document(l, {QStringLiteral("terms.html"), titreConditions, corpsConditions}, QString(), nullptr, nullptr));
+              Document(l, {QStringLiteral("terms.html"), titreConditions, corpsConditions}, QString(),
+                       nullptr, nullptr));
   for (const auto& [chemin, octets] : images_png_) ok &= Ecrit(dossier + u'/' + chemin, octets);
 
   // The names the Help menu opens, beside the folder.
   const QString prefixe = Dossier(l) + u'/';
   const Page& sommaire = pages.front();
-  ok &= Ecrit(sortie_ + QStringLiteral("/Morvo_%1.html").arg(l.code), Document(l, sommaire, prefixe, nullptr, &pages[1]));
-  ok &= Ecrit(sortie_ + QStringLiteral("/Morvo-200_%1.html").arg(l.code), Document(l, sommaire, prefixe, nullptr, &pages[1]));
+  ok &= Ecrit(sortie_ + QStringLiteral("/Morvo_%1.html").arg(l.code),
+              Document(l, sommaire, prefixe, nullptr, &pages[1]));
+  ok &= Ecrit(sortie_ + QStringLiteral("/Morvo-200_%1.html").arg(l.code),
+              Document(l, sommaire, prefixe, nullptr, &pages[1]));
   for (const Page& p : guide)
     if (p.fichier == QStringLiteral("changes.html"))
-      ok &= Ecrit(sortie_ + QStringLiteral("/Morvo_MAJ_%1.html").arg(l.code), Document(l, p, prefixe, nullptr, nullptr));
+      ok &= Ecrit(sortie_ + QStringLiteral("/Morvo_MAJ_%1.html").arg(l.code),
+                  Document(l, p, prefixe, nullptr, nullptr));
   return ok;
 }
 

@@ -2,8 +2,10 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 #include "interpreter/KeywordTable.h"
+#include "interpreter/MaskFields.h"
 #include "platform/Legacy.h"
 #include "platform/RunError.h"
 #include "platform/StringTable.h"
@@ -48,17 +50,21 @@ QString NomChampMasque(const QString& motCle, int n) {
   const MotCle* mot = ChercheMotCle(motCle);
   // Conditions, jumps and questions part their fields otherwise than by the separator.
   if (mot == nullptr || mot->Masque == 0 || mot->Saisie != SaisieMasque::Egal || n < 1) return {};
-  // The fields stand before the mask's explanatory lines; the first part describes the command.
-  const QStringList parties = TexteMsg(mot->Masque).section(CRLF, 0, 0).split(QLatin1Char(';'));
-  QString partie;
-  if (n < parties.size()) {
-    partie = parties[n];
-  } else if (parties.size() > 1 && parties.back().contains(QStringLiteral("[...]"))) {
-    partie = parties.back();  // a field open to more values takes the rest
+  const std::optional<MasqueDecoupe> masque = DecoupeMasque(TexteMsg(mot->Masque));
+  if (!masque || masque->champs.empty()) return {};
+  const auto ouvert = [](const std::vector<Champ>& champ) {
+    return std::any_of(champ.begin(), champ.end(),
+                       [](const Champ& c) { return c.libelle.contains(QStringLiteral("[...]")); });
+  };
+  const std::vector<Champ>* champ = nullptr;
+  if (n <= static_cast<int>(masque->champs.size())) {
+    champ = &masque->champs[static_cast<size_t>(n - 1)];
+  } else if (ouvert(masque->champs.back())) {
+    champ = &masque->champs.back();  // a field open to more values takes the rest
   } else {
     return {};
   }
-  QString nom = partie.section(QLatin1Char('$'), 0, 0).trimmed();
+  QString nom = champ->front().libelle;
   if (nom.startsWith(QLatin1Char('[')) && nom.endsWith(QLatin1Char(']'))) nom = nom.mid(1, nom.size() - 2);
   // The dialog's key hints and its mark of more values say nothing about the fault.
   static const QRegularExpression indices(QStringLiteral("\\s*(\\(Alt-[A-Z]\\)|\\[\\.\\.\\.\\])"));
