@@ -84,6 +84,66 @@ struct OptionsRun {
   bool ecrituresPermises = false;
 };
 
+// The size, zoom, language and statement limit asked for, into `o`; what is wrong with them, or "".
+QString LitReglages(const QCommandLineParser& p, OptionsRun& o) {
+  if (p.isSet(QStringLiteral("size"))) {
+    const QStringList wh = p.value(QStringLiteral("size")).split(QLatin1Char('x'));
+    bool ok1 = false, ok2 = false;
+    if (wh.size() == 2) {
+      o.largeur = wh[0].toInt(&ok1);
+      o.hauteur = wh[1].toInt(&ok2);
+    }
+    if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > TailleMax || o.hauteur > TailleMax)
+      return QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
+             p.value(QStringLiteral("size"));
+    o.tailleDonnee = true;
+  }
+  if (p.isSet(QStringLiteral("zoom"))) {
+    // As the zoom dialog reads it: "," is a decimal point too.
+    bool ok = false;
+    const double z = QString(p.value(QStringLiteral("zoom"))).replace(u',', u'.').toDouble(&ok);
+    o.zoom = static_cast<float>(z);
+    if (!ok || !(o.zoom > 0) || !std::isfinite(o.zoom))
+      return QStringLiteral("--zoom takes a number above 0: ") + p.value(QStringLiteral("zoom"));
+  }
+  if (p.isSet(QStringLiteral("language"))) {
+    o.langue = IndexCodeLangue(p.value(QStringLiteral("language")));
+    if (o.langue == 0)
+      return QStringLiteral("--language takes fr, en, de or es: ") + p.value(QStringLiteral("language"));
+  }
+  if (p.isSet(QStringLiteral("max-statements"))) {
+    bool ok = false;
+    o.maxInstructions = p.value(QStringLiteral("max-statements")).toLongLong(&ok);
+    if (!ok || o.maxInstructions < 1)
+      return QStringLiteral("--max-statements takes a whole number from 1: ") +
+             p.value(QStringLiteral("max-statements"));
+  }
+  return {};
+}
+
+// The program file and the outputs' names, into `o`; what is wrong with them, or "".
+QString LitFichiers(const QCommandLineParser& p, OptionsRun& o) {
+  const QStringList fichiers = p.positionalArguments();
+  if (fichiers.size() != 1)
+    return fichiers.isEmpty() ? QStringLiteral("no program file given")
+                              : QStringLiteral("one program file only: ") + fichiers.join(u' ');
+  o.programme = fichiers.first();
+  std::vector<std::pair<QString, QString>> sorties;
+  for (const auto& [option, nom] : {std::pair{"--png", o.png}, {"--pdf", o.pdf}, {"--log", o.log}}) {
+    // An empty name (an unset shell variable) names no file: the output asked for would be lost.
+    if (nom.isEmpty() && p.isSet(QString::fromLatin1(option + 2)))
+      return QStringLiteral("%1 takes a file name, and the name given is empty")
+          .arg(QString::fromLatin1(option));
+    if (nom.isEmpty()) continue;
+    // An output is replaced through a temporary file that Qt names: it would name another file.
+    if (NomNonUtf8(nom))
+      return QStringLiteral("%1 %2: an output's name must be valid UTF-8")
+          .arg(QString::fromLatin1(option), nom);
+    sorties.emplace_back(QString::fromLatin1(option), nom);
+  }
+  return SortiesEnConflit(o.programme, sorties);
+}
+
 // Reads the command line (program name first) into `o`. -1 when the run goes on; otherwise the exit
 // status: 0 after --help or --version (on standard output), 1 for a bad command line (on standard
 // error). The manual page's options are made from this help.
@@ -160,61 +220,10 @@ int LitOptions(const QStringList& arguments, OptionsRun& o) {
   }
   // An answer is text: bytes that are not UTF-8 read as Qt reads them.
   for (const QString& r : p.values(reponse)) o.reponses << QString::fromUtf8(OctetsDuNom(r));
-  if (p.isSet(taille)) {
-    const QStringList wh = p.value(taille).split(QLatin1Char('x'));
-    bool ok1 = false, ok2 = false;
-    if (wh.size() == 2) {
-      o.largeur = wh[0].toInt(&ok1);
-      o.hauteur = wh[1].toInt(&ok2);
-    }
-    if (!ok1 || !ok2 || o.largeur < 1 || o.hauteur < 1 || o.largeur > TailleMax || o.hauteur > TailleMax)
-      return aideEtVersion.Erreur(QStringLiteral("--size takes WIDTHxHEIGHT, each from 1 to 20000 pixels: ") +
-                                  p.value(taille));
-    o.tailleDonnee = true;
-  }
-  if (p.isSet(zoom)) {
-    // As the zoom dialog reads it: "," is a decimal point too.
-    bool ok = false;
-    const double z = QString(p.value(zoom)).replace(u',', u'.').toDouble(&ok);
-    o.zoom = static_cast<float>(z);
-    if (!ok || !(o.zoom > 0) || !std::isfinite(o.zoom))
-      return aideEtVersion.Erreur(QStringLiteral("--zoom takes a number above 0: ") + p.value(zoom));
-  }
-  if (p.isSet(langue)) {
-    o.langue = IndexCodeLangue(p.value(langue));
-    if (o.langue == 0)
-      return aideEtVersion.Erreur(QStringLiteral("--language takes fr, en, de or es: ") + p.value(langue));
-  }
-  if (p.isSet(maxInstructions)) {
-    bool ok = false;
-    o.maxInstructions = p.value(maxInstructions).toLongLong(&ok);
-    if (!ok || o.maxInstructions < 1)
-      return aideEtVersion.Erreur(QStringLiteral("--max-statements takes a whole number from 1: ") +
-                                  p.value(maxInstructions));
-  }
+  if (const QString erreur = LitReglages(p, o); !erreur.isEmpty()) return aideEtVersion.Erreur(erreur);
   o.shellPermis = p.isSet(shell);
   o.ecrituresPermises = p.isSet(ecritures);
-  const QStringList fichiers = p.positionalArguments();
-  if (fichiers.size() != 1)
-    return aideEtVersion.Erreur(fichiers.isEmpty()
-                                    ? QStringLiteral("no program file given")
-                                    : QStringLiteral("one program file only: ") + fichiers.join(u' '));
-  o.programme = fichiers.first();
-  std::vector<std::pair<QString, QString>> sorties;
-  for (const auto& [option, nom] : {std::pair{"--png", o.png}, {"--pdf", o.pdf}, {"--log", o.log}}) {
-    // An empty name (an unset shell variable) names no file: the output asked for would be lost.
-    if (nom.isEmpty() && p.isSet(QString::fromLatin1(option + 2)))
-      return aideEtVersion.Erreur(QStringLiteral("%1 takes a file name, and the name given is empty")
-                                      .arg(QString::fromLatin1(option)));
-    if (nom.isEmpty()) continue;
-    // An output is replaced through a temporary file that Qt names: it would name another file.
-    if (NomNonUtf8(nom))
-      return aideEtVersion.Erreur(QStringLiteral("%1 %2: an output's name must be valid UTF-8")
-                                      .arg(QString::fromLatin1(option), nom));
-    sorties.emplace_back(QString::fromLatin1(option), nom);
-  }
-  if (const QString conflit = SortiesEnConflit(o.programme, sorties); !conflit.isEmpty())
-    return aideEtVersion.Erreur(conflit);
+  if (const QString erreur = LitFichiers(p, o); !erreur.isEmpty()) return aideEtVersion.Erreur(erreur);
   return -1;
 }
 
