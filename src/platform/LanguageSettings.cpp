@@ -119,10 +119,13 @@ QString DossierConfigUtilisateur() {
   return QDir::cleanPath(base + QStringLiteral("/Morvo"));
 }
 
+QString DossierDeLaConfig(const QString& repDepart, const QString& nom) {
+  if (!repDepart.isEmpty() && !TrouveSansCasse(repDepart, nom).isEmpty()) return repDepart;
+  return DossierConfigUtilisateur();
+}
+
 void LitLanguesConfig(const QString& repDepart) {
-  const QString nom = QStringLiteral("Morvo.cfg");
-  QString chemin = repDepart.isEmpty() ? QString() : TrouveSansCasse(repDepart, nom);
-  if (chemin.isEmpty()) chemin = TrouveSansCasse(DossierConfigUtilisateur(), nom);
+  const QString chemin = TrouveSansCasse(DossierDeLaConfig(repDepart), QStringLiteral("Morvo.cfg"));
   if (chemin.isEmpty()) return;
   bool tropGrand = false;
   const std::optional<QString> texte = LitFichierTexteBorne(chemin, TailleMaxConfig, &tropGrand);

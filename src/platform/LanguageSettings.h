@@ -54,9 +54,12 @@ constexpr qint64 TailleMaxConfig = 1024 * 1024;
 // The folder of the user's configuration file: $XDG_CONFIG_HOME/Morvo, by default ~/.config/Morvo;
 // no trailing "/", not created.
 QString DossierConfigUtilisateur();
-// Applies the language keys of the configuration file that the desktop program started in
-// `repDepart` reads: "Morvo.cfg" of the start folder, else of the user's configuration folder
-// (names without regard to case). Nothing changes when there is none or it cannot be read.
+// The folder whose configuration file (`nom`, found without regard to case) the desktop program
+// started in `repDepart` reads and writes: the start folder when it holds one, else the user's
+// configuration folder (not created).
+QString DossierDeLaConfig(const QString& repDepart, const QString& nom = QStringLiteral("Morvo.cfg"));
+// Applies the language keys of the configuration file of DossierDeLaConfig. Nothing changes when
+// there is none or it cannot be read.
 void LitLanguesConfig(const QString& repDepart);
 // The language of the user's locale when Morvo has it, else 0: the first of the languages that
 // LANGUAGE lists (unless the locale is "C" or "POSIX", which takes no translation), then the locale of

@@ -74,11 +74,10 @@ void ChoisitDossierConfig(const QString& repProgramme) {
   const QFileInfo programme(repProgramme);
   DossierVirtualise = !(programme.isDir() && programme.isWritable());
   ConfigFigee = false;
-  if (!RepDepart.isEmpty() && !TrouveSansCasse(RepDepart, NomFicConfig).isEmpty()) {
-    RepConfig = AvecBarre(RepDepart);
-  } else {
-    RepConfig = AvecBarre(DossierConfig());
-  }
+  const QString dossier = DossierDeLaConfig(RepDepart, NomFicConfig);
+  // The start folder is there already; the user's configuration folder is made when missing.
+  QDir().mkpath(dossier);
+  RepConfig = AvecBarre(dossier);
   Shell.RepConfig = RepConfig;
 }
 
